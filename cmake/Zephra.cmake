@@ -1,0 +1,81 @@
+# Build helpers shared by every folder of the project.
+
+set(ZEPHRA_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+
+add_compile_options(-Wall -Wextra)
+if(ZEPHRA_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(ZEPHRA_SANITIZE)
+  add_compile_options(-fsanitize=${ZEPHRA_SANITIZE} -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=${ZEPHRA_SANITIZE})
+  if(ZEPHRA_SANITIZE MATCHES "undefined")
+    add_compile_options(-fno-sanitize-recover=undefined)
+  endif()
+endif()
+
+if(ZEPHRA_FUZZ)
+  # Libraries get coverage instrumentation; each fuzz target links libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# zephra_library(NAME): a static library of every source in the calling folder.
+function(zephra_library name)
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(sub ${ARGN})
+    file(GLOB more CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.c
+         ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.h)
+    list(APPEND sources ${more})
+  endforeach()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${ZEPHRA_ROOT})
+endfunction()
+
+# zephra_tests(FOLDER LIBS...): the folder's GoogleTest files become up to
+# three executables:
+#   *_test.cpp           FOLDER_tests
+#   *_threaded_test.cpp  FOLDER_threaded_tests, also run under ThreadSanitizer
+#   *_jack_test.cpp      FOLDER_jack_tests, threaded too, one at a time since
+#                        they share the JACK server's port names
+# Sources under support/ are linked into each.
+function(zephra_tests folder)
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  file(GLOB threaded CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_threaded_test.cpp)
+  file(GLOB jack CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_jack_test.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  set(plain ${all})
+  foreach(f ${threaded} ${jack})
+    list(REMOVE_ITEM plain ${f})
+  endforeach()
+  if(plain AND NOT ZEPHRA_ONLY_THREADED)
+    zephra_test_executable(${folder}_tests "" "" ${plain} ${support} LIBS ${ARGN})
+  endif()
+  if(threaded)
+    zephra_test_executable(${folder}_threaded_tests "threaded" "" ${threaded} ${support} LIBS ${ARGN})
+  endif()
+  if(jack)
+    zephra_test_executable(${folder}_jack_tests "jack" "jack" ${jack} ${support} LIBS ${ARGN})
+  endif()
+endfunction()
+
+function(zephra_test_executable exe labels lock)
+  cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
+  add_executable(${exe} ${T_UNPARSED_ARGUMENTS})
+  target_link_libraries(${exe} PRIVATE ${T_LIBS} zephra_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  set(props LABELS "${labels}" TIMEOUT 300)
+  if(lock)
+    list(APPEND props RESOURCE_LOCK ${lock})
+  endif()
+  gtest_discover_tests(${exe}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ${props})
+  if(labels MATCHES "threaded|jack")
+    set_property(GLOBAL APPEND PROPERTY ZEPHRA_THREADED_TESTS ${exe})
+  endif()
+endfunction()

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a task needs, only when one is missing.
+# Usage: scripts/deps.sh build|test
+set -euo pipefail
+
+build_pkgs=(g++ cmake ninja-build pkg-config
+  libpng-dev zlib1g-dev librtmidi-dev
+  libgtk-3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  libcurl4-openssl-dev nlohmann-json3-dev libxml2-dev xdg-utils)
+test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  clang libclang-rt-14-dev
+  jackd2 xvfb xauth x11-apps xdotool imagemagick openssl python3 procps)
+
+case "${1:-build}" in
+  build) wanted=("${build_pkgs[@]}") ;;
+  test)  wanted=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
+  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends "${missing[@]}"
+fi

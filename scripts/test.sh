@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite:
+#   1. the fuzz targets (clang, libFuzzer) for a short run each,
+#   2. the threaded tests under ThreadSanitizer,
+#   3. every test under AddressSanitizer and UndefinedBehaviorSanitizer.
+# A JACK server (dummy driver) and a virtual X display run for the tests.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/deps.sh test || exit 1
+
+jobs=$(nproc)
+status=0
+step() { echo; echo "==== $* ===="; }
+
+configure_and_build() {  # dir target cmake-args...
+  local dir=$1 target=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_WERROR=ON "$@" >"$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" --target "$target" -j "$jobs"
+}
+
+mkdir -p build
+step "Building (AddressSanitizer + UndefinedBehaviorSanitizer)"
+configure_and_build build/asan all -DZEPHRA_SANITIZE=address,undefined || exit 1
+step "Building the threaded tests (ThreadSanitizer)"
+configure_and_build build/tsan threaded_tests -DZEPHRA_SANITIZE=thread -DZEPHRA_ONLY_THREADED=ON -DZEPHRA_BENCH=OFF || exit 1
+step "Building the fuzz targets (clang, libFuzzer)"
+CC=clang CXX=clang++ configure_and_build build/fuzz all -DZEPHRA_FUZZ=ON -DZEPHRA_BENCH=OFF || exit 1
+
+# ---- servers ----
+logs=$root/build/logs
+mkdir -p "$logs"
+JACKD_PID= XVFB_PID=
+stop_servers() {
+  [ -n "$XVFB_PID" ] && { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
+  [ -n "$JACKD_PID" ] && { kill -TERM "$JACKD_PID" 2>/dev/null; wait "$JACKD_PID" 2>/dev/null; }
+  XVFB_PID= JACKD_PID=
+}
+trap stop_servers EXIT
+
+export JACK_DEFAULT_SERVER=zephra$$ JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1
+jackd --no-realtime --silent --name "$JACK_DEFAULT_SERVER" -d dummy --rate 48000 --period 128 --wait 2667 \
+  >"$logs/jackd.log" 2>&1 &
+JACKD_PID=$!
+timeout 10 bash -c 'until jack_lsp >/dev/null 2>&1; do sleep 0.05; done' \
+  || { echo "JACK server did not start"; cat "$logs/jackd.log"; exit 1; }
+
+dfile=$(mktemp)
+Xvfb -displayfd 5 -screen 0 2400x1800x24 -nolisten tcp 5>"$dfile" >"$logs/xvfb.log" 2>&1 &
+XVFB_PID=$!
+timeout 10 bash -c "until [ -s $dfile ]; do sleep 0.02; done" \
+  || { echo "Xvfb did not start"; cat "$logs/xvfb.log"; exit 1; }
+export DISPLAY=:$(cat "$dfile") GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+rm -f "$dfile"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1
+export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1
+
+step "Fuzzing"
+(cd build/fuzz && ctest -L fuzz -j "$jobs" --output-on-failure) || status=1
+step "Threaded tests under ThreadSanitizer"
+(cd build/tsan && ctest -L 'threaded|jack' -j "$jobs" --output-on-failure --no-tests=ignore) || status=1
+step "All tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+(cd build/asan && ctest -j "$jobs" --output-on-failure) || status=1
+
+stop_servers
+exit $status
