@@ -61,11 +61,11 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1
 
 step "Fuzzing"
-(cd build/fuzz && ctest -L fuzz -j "$jobs" --output-on-failure) || status=1
+(cd build/fuzz && ctest -L fuzz -j "$jobs" --output-on-failure --no-tests=ignore --no-label-summary) || status=1
 step "Threaded tests under ThreadSanitizer"
-(cd build/tsan && ctest -L 'threaded|jack' -j "$jobs" --output-on-failure --no-tests=ignore) || status=1
+(cd build/tsan && ctest -L 'threaded|jack' -j "$jobs" --output-on-failure --no-tests=ignore --no-label-summary) || status=1
 step "All tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-(cd build/asan && ctest -j "$jobs" --output-on-failure) || status=1
+(cd build/asan && ctest -j "$jobs" --output-on-failure --no-label-summary) || status=1
 
 stop_servers
 exit $status
