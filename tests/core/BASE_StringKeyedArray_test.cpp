@@ -1,0 +1,157 @@
+#include "core/BASE_StringKeyedArray.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::vector<int*> gDisposed;
+void RecordDispose(int* value)
+{
+  gDisposed.push_back(value);
+}
+
+std::string Keys(const BASE_StringKeyedArray<int>& array)
+{
+  std::string out;
+  for (int i = 0; i < array.GetSize(); ++i)
+  {
+    const char* key = nullptr;
+    const int value = array.Enumerate(i, &key);
+    out += std::string(key) + "=" + std::to_string(value) + " ";
+  }
+  return out;
+}
+
+TEST(BASE_StringKeyedArray, KeepsKeysSorted)
+{
+  BASE_StringKeyedArray<int> array;
+  EXPECT_EQ(array.Insert("b", 2), 0);
+  EXPECT_EQ(array.Insert("a", 1), 0);
+  EXPECT_EQ(array.Insert("c", 3), 2);
+  EXPECT_EQ(Keys(array), "a=1 b=2 c=3 ");
+  EXPECT_EQ(array.Insert("B", 9), 0);  // case-sensitive: a new key
+  EXPECT_EQ(Keys(array), "B=9 a=1 b=2 c=3 ");
+  EXPECT_EQ(array.Get("c", -1), 3);
+  EXPECT_EQ(array.Get("d", -1), -1);
+  EXPECT_EQ(array.Get(nullptr, -1), -1);
+  EXPECT_EQ(array.Insert(nullptr, 1), -1);
+  const char* key = "x";
+  EXPECT_EQ(array.Enumerate(7, &key, -5), -5);
+  EXPECT_EQ(key, nullptr);
+}
+
+TEST(BASE_StringKeyedArray, CaseInsensitiveReplaceKeepsStoredKey)
+{
+  gDisposed.clear();
+  int one = 1, two = 2;
+  BASE_StringKeyedArray<int*> array(false, RecordDispose);
+  array.Insert("b", &one);
+  EXPECT_EQ(array.Insert("B", &two), 0);
+  ASSERT_EQ(array.GetSize(), 1);
+  const char* key = nullptr;
+  EXPECT_EQ(array.Enumerate(0, &key), &two);
+  EXPECT_STREQ(key, "b");
+  ASSERT_EQ(gDisposed.size(), 1u);
+  EXPECT_EQ(gDisposed[0], &one);
+
+  // Storing the value already held must not dispose of it.
+  EXPECT_EQ(array.Insert("b", &two), 0);
+  EXPECT_EQ(gDisposed.size(), 1u);
+  array.DeleteAll();
+  ASSERT_EQ(gDisposed.size(), 2u);
+  EXPECT_EQ(gDisposed[1], &two);
+}
+
+TEST(BASE_StringKeyedArray, DeleteAbsentChangesNothing)
+{
+  BASE_StringKeyedArray<int> array;
+  array.Insert("a", 1);
+  array.Insert("c", 3);
+  EXPECT_FALSE(array.Delete("b"));
+  EXPECT_FALSE(array.Delete(nullptr));
+  EXPECT_EQ(Keys(array), "a=1 c=3 ");
+  EXPECT_TRUE(array.Delete("a"));
+  EXPECT_EQ(Keys(array), "c=3 ");
+  array.DeleteAll();
+  array.DeleteAll();
+  EXPECT_EQ(array.GetSize(), 0);
+}
+
+TEST(BASE_StringKeyedArray, ResortKeepsLastOfDuplicates)
+{
+  gDisposed.clear();
+  int v1 = 1, v2 = 2, v3 = 3;
+  BASE_StringKeyedArray<int*> array(false, RecordDispose);
+  ASSERT_TRUE(array.AddUnsorted("y", &v2));
+  ASSERT_TRUE(array.AddUnsorted("x", &v1));
+  ASSERT_TRUE(array.AddUnsorted("X", &v3));
+  array.Resort();
+  ASSERT_EQ(array.GetSize(), 2);
+  const char* key = nullptr;
+  EXPECT_EQ(array.Enumerate(0, &key), &v3);
+  EXPECT_STREQ(key, "X");
+  EXPECT_EQ(array.Enumerate(1, &key), &v2);
+  EXPECT_STREQ(key, "y");
+  ASSERT_EQ(gDisposed.size(), 1u);
+  EXPECT_EQ(gDisposed[0], &v1);
+  EXPECT_EQ(array.Get("x"), &v3);
+  array.DeleteAll();
+}
+
+TEST(BASE_StringKeyedArray, UncopiedKeysStayTheCallersPointers)
+{
+  static const char kKey[] = "fixed";
+  BASE_StringKeyedArray<int> array(BASE_StringKeyedArray<int>::cmpstr, nullptr, nullptr, nullptr);
+  array.Insert(kKey, 5);
+  const char* key = nullptr;
+  array.Enumerate(0, &key);
+  EXPECT_EQ(key, kKey);
+}
+
+// Random inserts, lookups and deletes must agree with an ordered map.
+TEST(BASE_StringKeyedArray, AgreesWithReferenceMap)
+{
+  const unsigned seed = std::random_device{}();
+  printf("BASE_StringKeyedArray reference seed: %u\n", seed);
+  std::mt19937 rng(seed);
+  BASE_StringKeyedArray<int> array;
+  std::map<std::string, int> reference;
+  for (int step = 0; step < 2000; ++step)
+  {
+    char key[8];
+    snprintf(key, sizeof(key), "k%u", static_cast<unsigned>(rng() % 300));
+    const int value = static_cast<int>(rng() % 100000);
+    switch (rng() % 3)
+    {
+      case 0:
+        ASSERT_GE(array.Insert(key, value), 0) << "seed " << seed;
+        reference[key] = value;
+        break;
+      case 1:
+      {
+        auto it = reference.find(key);
+        ASSERT_EQ(array.Exists(key), it != reference.end()) << "seed " << seed << " key " << key;
+        ASSERT_EQ(array.Get(key, -1), it != reference.end() ? it->second : -1) << "seed " << seed;
+        break;
+      }
+      default:
+        ASSERT_EQ(array.Delete(key), reference.erase(key) == 1) << "seed " << seed << " key " << key;
+        break;
+    }
+  }
+  ASSERT_EQ(array.GetSize(), static_cast<int>(reference.size())) << "seed " << seed;
+  int i = 0;
+  for (const auto& [key, value] : reference)
+  {
+    const char* stored = nullptr;
+    EXPECT_EQ(array.Enumerate(i++, &stored), value) << "seed " << seed;
+    EXPECT_EQ(key, stored) << "seed " << seed;
+  }
+}
+}  // namespace

@@ -1,0 +1,173 @@
+#include "core/BASE_String.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+TEST(BASE_String, EmptyStringReadsAsEmptyText)
+{
+  BASE_String s;
+  ASSERT_NE(s.Get(), nullptr);
+  EXPECT_STREQ(s.Get(), "");
+  EXPECT_EQ(s.GetLength(), 0);
+  s.Set(nullptr);
+  EXPECT_STREQ(s.Get(), "");
+  EXPECT_TRUE(s.Set("abc"));
+  EXPECT_TRUE(s.Set(""));
+  EXPECT_STREQ(s.Get(), "");
+}
+
+struct EditCase
+{
+  const char* name;
+  const char* start;
+  enum { kSet, kAppend, kInsert } op;
+  const char* text;
+  int position;
+  int maxLength;
+  bool ok;
+  const char* expected;
+};
+
+const EditCase kEditCases[] = {
+  {"set", "old", EditCase::kSet, "new text", 0, 0, true, "new text"},
+  {"set cut at maximum", "", EditCase::kSet, "abcdef", 0, 3, true, "abc"},
+  {"set maximum above length", "", EditCase::kSet, "ab", 0, 10, true, "ab"},
+  {"append", "abc", EditCase::kAppend, "def", 0, 0, true, "abcdef"},
+  {"append cut", "abc", EditCase::kAppend, "defgh", 0, 2, true, "abcde"},
+  {"append nothing", "abc", EditCase::kAppend, "", 0, 0, false, "abc"},
+  {"insert at start", "world", EditCase::kInsert, "hello ", 0, 0, true, "hello world"},
+  {"insert in middle", "ad", EditCase::kInsert, "bc", 1, 0, true, "abcd"},
+  {"insert at end", "ab", EditCase::kInsert, "cd", 2, 0, true, "abcd"},
+  {"insert cut", "ad", EditCase::kInsert, "bcxyz", 1, 2, true, "abcd"},
+  {"insert past end leaves string", "abc", EditCase::kInsert, "x", 4, 0, false, "abc"},
+  {"insert far past end leaves string", "abc", EditCase::kInsert, "x", 1000, 0, false, "abc"},
+  {"insert negative leaves string", "abc", EditCase::kInsert, "x", -1, 0, false, "abc"},
+  {"insert into empty at 0", "", EditCase::kInsert, "x", 0, 0, true, "x"},
+};
+
+TEST(BASE_String, Edits)
+{
+  for (const EditCase& c : kEditCases)
+  {
+    BASE_String s(c.start);
+    bool ok = false;
+    switch (c.op)
+    {
+      case EditCase::kSet: ok = s.Set(c.text, c.maxLength); break;
+      case EditCase::kAppend: ok = s.Append(c.text, c.maxLength); break;
+      case EditCase::kInsert: ok = s.Insert(c.text, c.position, c.maxLength); break;
+    }
+    EXPECT_EQ(ok, c.ok) << c.name;
+    EXPECT_STREQ(s.Get(), c.expected) << c.name;
+    EXPECT_EQ(s.GetLength(), static_cast<int>(strlen(c.expected))) << c.name;
+  }
+}
+
+TEST(BASE_String, SetFromOwnSecondHalf)
+{
+  BASE_String s("0123456789");
+  ASSERT_TRUE(s.Set(s.Get() + 5));
+  EXPECT_STREQ(s.Get(), "56789");
+}
+
+// Sources inside the string's own text must survive the block moving.
+TEST(BASE_String, OwnTextSurvivesGrowth)
+{
+  std::string reference(300, ' ');
+  for (size_t i = 0; i < reference.size(); ++i) reference[i] = static_cast<char>('a' + i % 26);
+  BASE_String s(reference.c_str());
+
+  ASSERT_TRUE(s.Append(s.Get()));
+  reference += reference;
+  EXPECT_EQ(std::string(s.Get()), reference);
+
+  ASSERT_TRUE(s.Insert(s.Get() + 100, 50, 400));
+  reference.insert(50, reference.substr(100, 400));
+  EXPECT_EQ(std::string(s.Get()), reference);
+}
+
+struct SelfInsertCase
+{
+  const char* name;
+  int sourceOffset;
+  int position;
+  int maxLength;
+};
+
+// The source may lie before, after or across the insertion point.
+const SelfInsertCase kSelfInsertCases[] = {
+  {"source before position", 0, 6, 3},
+  {"source after position", 6, 2, 3},
+  {"source across position", 2, 4, 5},
+  {"whole text at start", 0, 0, 0},
+  {"whole text at end", 0, 10, 0},
+  {"tail at its own start", 4, 4, 0},
+};
+
+TEST(BASE_String, InsertOwnText)
+{
+  for (const SelfInsertCase& c : kSelfInsertCases)
+  {
+    const std::string start = "0123456789";
+    BASE_String s(start.c_str());
+    std::string piece = start.substr(static_cast<size_t>(c.sourceOffset));
+    if (c.maxLength > 0) piece = piece.substr(0, static_cast<size_t>(c.maxLength));
+    std::string expected = start;
+    expected.insert(static_cast<size_t>(c.position), piece);
+    ASSERT_TRUE(s.Insert(s.Get() + c.sourceOffset, c.position, c.maxLength)) << c.name;
+    EXPECT_EQ(std::string(s.Get()), expected) << c.name;
+  }
+}
+
+TEST(BASE_String, SetFormatted)
+{
+  BASE_String s;
+  ASSERT_TRUE(s.SetFormatted(5, "%s", "abcdefgh"));
+  EXPECT_STREQ(s.Get(), "abcde");
+  ASSERT_TRUE(s.SetFormatted(100, "%d-%s", 42, "x"));
+  EXPECT_STREQ(s.Get(), "42-x");
+  ASSERT_TRUE(s.SetFormatted(0, "%s", "abc"));
+  EXPECT_STREQ(s.Get(), "");
+
+  std::string longText(2000, 'q');
+  ASSERT_TRUE(s.SetFormatted(1500, "<%s>", longText.c_str()));
+  EXPECT_EQ(std::string(s.Get()), "<" + longText.substr(0, 1499));
+}
+
+TEST(BASE_String, SetFormattedFromOwnText)
+{
+  BASE_String s("abc");
+  ASSERT_TRUE(s.SetFormatted(1000, "%s%s%s", s.Get(), s.Get(), s.Get()));
+  EXPECT_STREQ(s.Get(), "abcabcabc");
+  std::string big(600, 'z');
+  s.Set(big.c_str());
+  ASSERT_TRUE(s.SetFormatted(2000, "[%s]", s.Get()));
+  EXPECT_EQ(std::string(s.Get()), "[" + big + "]");
+}
+
+TEST(BASE_String, CutKeepsCapacity)
+{
+  BASE_String s("hello world");
+  s.SetLength(5);
+  EXPECT_STREQ(s.Get(), "hello");
+  s.SetLength(50);
+  EXPECT_STREQ(s.Get(), "hello");
+  s.SetLength(-3);
+  EXPECT_STREQ(s.Get(), "");
+}
+
+TEST(BASE_String, CopiesAreIndependent)
+{
+  BASE_String a("one");
+  BASE_String b(a);
+  a.Set("two");
+  EXPECT_STREQ(b.Get(), "one");
+  b = a;
+  EXPECT_STREQ(b.Get(), "two");
+  BASE_String c(std::move(a));
+  EXPECT_STREQ(c.Get(), "two");
+}
+}  // namespace
