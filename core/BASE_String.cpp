@@ -53,7 +53,9 @@ bool BASE_String::Set(const char* text, int maxLength)
 
 bool BASE_String::Append(const char* text, int maxLength)
 {
-  return __doSet(GetLength(), text, TextLength(text, maxLength), 0);
+  const int n = TextLength(text, maxLength);
+  if (n == 0) return true;  // nothing to add is not a failure
+  return __doSet(GetLength(), text, n, 0);
 }
 
 bool BASE_String::Insert(const char* text, int position, int maxLength)
@@ -62,7 +64,9 @@ bool BASE_String::Insert(const char* text, int position, int maxLength)
   // A position past the end would make the kept tail negative and write
   // outside the text.
   if (position < 0 || position > length) return false;
-  return __doSet(position, text, TextLength(text, maxLength), length - position);
+  const int n = TextLength(text, maxLength);
+  if (n == 0) return true;
+  return __doSet(position, text, n, length - position);
 }
 
 void BASE_String::SetLength(int length)
