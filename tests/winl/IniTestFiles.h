@@ -1,0 +1,44 @@
+// Helpers shared by the settings-store tests: what a folder holds and how a
+// file looks on disk.
+#pragma once
+
+#include "winl/ini/WINL_Ini.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+// The names in folder, sorted, without "." and "..".
+inline std::vector<std::string> FolderEntries(const std::string& folder)
+{
+  std::vector<std::string> names;
+  if (DIR* d = opendir(folder.c_str()))
+  {
+    while (dirent* e = readdir(d))
+    {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+inline struct stat StatOf(const std::string& path)
+{
+  struct stat st{};
+  stat(path.c_str(), &st);
+  return st;
+}
+
+// Reads key from section of path through the store, "<none>" when absent.
+inline std::string IniRead(const char* section, const char* key, const std::string& path)
+{
+  char buf[256];
+  GetPrivateProfileString(section, key, "<none>", buf, sizeof(buf), path.c_str());
+  return buf;
+}

@@ -1,0 +1,279 @@
+#include "winl/ini/WINL_IniStore.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+struct Store
+{
+  BASE_Mutex mutex;
+  WINL_IniFile slots[WINL_IniFile::kSlots];
+  uint64_t lookups = 0;     // the access-stamp counter
+  uint64_t tempNames = 0;   // makes each temporary name of this process unique
+  WINL_IniFileOps ops{::write, ::fsync, ::close, ::rename};
+};
+
+Store& TheStore()
+{
+  static Store store;
+  return store;
+}
+
+// The slots exist from before main to process exit, so no profile call,
+// whichever thread makes it first, pays for building them.
+[[maybe_unused]] const bool kStoreBuilt = (TheStore(), true);
+
+WINL_IniFileStamp StampOf(const struct stat& st)
+{
+  WINL_IniFileStamp s;
+  s.exists = true;
+  s.device = st.st_dev;
+  s.inode = st.st_ino;
+  s.size = st.st_size;
+  s.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return s;
+}
+
+// False when the file's state cannot be known (anything but "missing").
+bool StatPath(const char* path, WINL_IniFileStamp* out)
+{
+  struct stat st;
+  if (stat(path, &st) == 0)
+  {
+    *out = StampOf(st);
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  *out = WINL_IniFileStamp();
+  return true;
+}
+
+void Load(WINL_IniFile* file, const char* path)
+{
+  file->sections.DeleteAll();
+  file->stampValid = false;
+  file->writable = false;
+
+  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0)
+  {
+    // Only a missing file is an empty one. Any other failure (permission, a
+    // folder in the way, an I/O error) means there may be settings there that
+    // this process cannot see, and rewriting the file would destroy them.
+    if (errno == ENOENT)
+    {
+      file->stamp = WINL_IniFileStamp();
+      file->stampValid = true;
+      file->writable = true;
+    }
+    return;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+  {
+    close(fd);
+    return;
+  }
+  while (flock(fd, LOCK_SH) != 0 && errno == EINTR)
+  {
+  }
+
+  WINL_IniParser parser(file->sections);
+  bool readError = false;
+  char piece[16384];
+  for (;;)
+  {
+    const ssize_t n = read(fd, piece, sizeof(piece));
+    if (n < 0)
+    {
+      if (errno == EINTR) continue;
+      readError = true;
+      break;
+    }
+    if (n == 0 || !parser.Feed(piece, static_cast<size_t>(n))) break;
+  }
+  const WINL_IniParseResult result = parser.Finish();
+  const bool stamped = fstat(fd, &st) == 0;
+  flock(fd, LOCK_UN);
+  close(fd);
+
+  if (readError || result == WINL_IniParseResult::kFailed)
+  {
+    file->sections.DeleteAll();
+    return;  // neither stamped nor writable: the next lookup tries again
+  }
+  if (stamped)
+  {
+    file->stamp = StampOf(st);
+    file->stampValid = true;
+  }
+  // A file cut short reads as empty but is never overwritten: its tail may
+  // hold what the user wants to keep.
+  file->writable = result == WINL_IniParseResult::kComplete;
+  if (!file->writable) file->sections.DeleteAll();
+}
+
+// Writes all of text to fd through the test seam; false on any failure.
+bool WriteAll(const WINL_IniFileOps& ops, int fd, const char* text, size_t n)
+{
+  while (n > 0)
+  {
+    const ssize_t w = ops.write(fd, text, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    text += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// Makes a rename durable; a failure here cannot be undone, so it is ignored.
+void SyncFolder(const char* path)
+{
+  const char* slash = strrchr(path, '/');
+  BASE_String folder;
+  if (!slash)
+    folder.Set(".");
+  else if (slash == path)
+    folder.Set("/");
+  else
+    folder.Set(path, static_cast<int>(slash - path));
+  const int fd = open(folder.Get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+}  // namespace
+
+BASE_Mutex& WINL_IniStoreMutex()
+{
+  return TheStore().mutex;
+}
+
+WINL_IniFile* GetINIFileData(const char* path)
+{
+  if (!path || !*path) return nullptr;
+  Store& store = TheStore();
+
+  // Paths compare exactly: on this system "Settings.ini" and "settings.ini"
+  // are two files.
+  WINL_IniFile* file = nullptr;
+  for (WINL_IniFile& slot : store.slots)
+  {
+    if (slot.fileName.GetLength() == 0 || strcmp(slot.fileName.Get(), path) == 0)
+    {
+      file = &slot;
+      break;
+    }
+  }
+  if (!file)
+  {
+    file = &store.slots[0];
+    for (WINL_IniFile& slot : store.slots)
+      if (slot.accessStamp < file->accessStamp) file = &slot;
+  }
+  file->accessStamp = ++store.lookups;
+
+  const bool held = strcmp(file->fileName.Get(), path) == 0;
+  if (held && file->stampValid)
+  {
+    WINL_IniFileStamp now;
+    if (StatPath(path, &now) && now == file->stamp) return file;
+  }
+  if (!held && !file->fileName.Set(path))
+  {
+    // Out of memory: leave the slot free rather than holding a wrong name.
+    file->sections.DeleteAll();
+    file->fileName.Set(nullptr);
+    file->stampValid = false;
+    file->writable = false;
+    return nullptr;
+  }
+  Load(file, path);
+  return file;
+}
+
+void WINL_IniForget(WINL_IniFile* file)
+{
+  if (!file) return;
+  file->sections.DeleteAll();
+  file->stampValid = false;
+}
+
+bool WriteBackIniFile(WINL_IniFile* file)
+{
+  if (!file || !file->writable || file->fileName.GetLength() == 0) return false;
+  Store& store = TheStore();
+  const WINL_IniFileOps& ops = store.ops;
+  const char* path = file->fileName.Get();
+
+  BASE_String text;
+  if (!WINL_IniFormat(file->sections, text))
+  {
+    WINL_IniForget(file);
+    return false;
+  }
+
+  // A hidden file beside the target, so the rename stays within one file
+  // system, with a name no other writer (thread or process) can share.
+  const char* slash = strrchr(path, '/');
+  const int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
+  BASE_String temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+  {
+    char suffix[64];
+    snprintf(suffix, sizeof(suffix), ".new.%ld.%llu", static_cast<long>(getpid()),
+             static_cast<unsigned long long>(++store.tempNames));
+    const bool named = (folderLength > 0 ? temp.Set(path, folderLength) : temp.Set(nullptr)) &&
+                       temp.Append(".") && temp.Append(path + folderLength) &&
+                       temp.Append(suffix);
+    if (!named) break;
+    fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0)
+  {
+    WINL_IniForget(file);
+    return false;
+  }
+
+  // Keep the permissions the user gave the file.
+  struct stat old;
+  if (stat(path, &old) == 0) fchmod(fd, old.st_mode & 07777);
+
+  struct stat written;
+  bool ok = WriteAll(ops, fd, text.Get(), static_cast<size_t>(text.GetLength())) &&
+            ops.fsync(fd) == 0 && fstat(fd, &written) == 0;
+  // The descriptor is gone after close whatever close reports, so it is
+  // closed exactly once.
+  const int closed = ops.close(fd);
+  ok = ok && closed == 0 && ops.rename(temp.Get(), path) == 0;
+  if (!ok)
+  {
+    unlink(temp.Get());
+    WINL_IniForget(file);
+    return false;
+  }
+  SyncFolder(path);
+
+  // The renamed file is the inode just written, so its stamp is known without
+  // another look, and a writer that replaced it meanwhile is noticed later.
+  file->stamp = StampOf(written);
+  file->stampValid = true;
+  return true;
+}
+
+void WINL_IniSetFileOpsForTest(const WINL_IniFileOps* ops)
+{
+  Store& store = TheStore();
+  BASE_MutexLock lock(store.mutex);
+  store.ops = ops ? *ops : WINL_IniFileOps{::write, ::fsync, ::close, ::rename};
+}
