@@ -15,45 +15,34 @@ static inline uint32_t Feistel(const Blowfish_Context* ctx, uint32_t x)
          ctx->S[3][x & 0xFF];
 }
 
-void Blowfish_Encrypt(const Blowfish_Context* ctx, uint32_t* left, uint32_t* right)
+// The 16 Feistel rounds; deciphering is the same network with the subkeys
+// taken in reverse order (subkey i becomes subkey 17 - i).
+template <bool kReverse>
+static void Rounds(const Blowfish_Context* ctx, uint32_t* left, uint32_t* right)
 {
+  auto key = [ctx](int i) { return ctx->P[kReverse ? 17 - i : i]; };
   uint32_t l = *left, r = *right;
   for (int i = 0; i < 16; ++i)
   {
-    l ^= ctx->P[i];
+    l ^= key(i);
     r ^= Feistel(ctx, l);
     uint32_t t = l;
     l = r;
     r = t;
   }
   // Undo the last swap, then whiten with the last two subkeys.
-  uint32_t t = l;
-  l = r;
-  r = t;
-  r ^= ctx->P[16];
-  l ^= ctx->P[17];
-  *left = l;
-  *right = r;
+  *left = r ^ key(17);
+  *right = l ^ key(16);
+}
+
+void Blowfish_Encrypt(const Blowfish_Context* ctx, uint32_t* left, uint32_t* right)
+{
+  Rounds<false>(ctx, left, right);
 }
 
 void Blowfish_Decrypt(const Blowfish_Context* ctx, uint32_t* left, uint32_t* right)
 {
-  uint32_t l = *left, r = *right;
-  for (int i = 17; i > 1; --i)
-  {
-    l ^= ctx->P[i];
-    r ^= Feistel(ctx, l);
-    uint32_t t = l;
-    l = r;
-    r = t;
-  }
-  uint32_t t = l;
-  l = r;
-  r = t;
-  r ^= ctx->P[1];
-  l ^= ctx->P[0];
-  *left = l;
-  *right = r;
+  Rounds<true>(ctx, left, right);
 }
 
 void Blowfish_Init(Blowfish_Context* ctx, const unsigned char* key, int keyLength)
