@@ -41,8 +41,10 @@ stop_servers() {
 trap stop_servers EXIT
 
 export JACK_DEFAULT_SERVER=zephra$$ JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1
-jackd --no-realtime --silent --name "$JACK_DEFAULT_SERVER" -d dummy --rate 48000 --period 128 --wait 2667 \
-  >"$logs/jackd.log" 2>&1 &
+# Long cycles and a generous client time-out: a machine busy with sanitized
+# builds makes clients miss short cycles, and JACK then drops their MIDI.
+jackd --no-realtime --silent --timeout 10000 --name "$JACK_DEFAULT_SERVER" \
+  -d dummy --rate 48000 --period 1024 --wait 21333 >"$logs/jackd.log" 2>&1 &
 JACKD_PID=$!
 timeout 10 bash -c 'until jack_lsp >/dev/null 2>&1; do sleep 0.05; done' \
   || { echo "JACK server did not start"; cat "$logs/jackd.log"; exit 1; }

@@ -249,7 +249,7 @@ TEST_F(IUnitStandaloneJack, SendsFromTwoThreadsArriveWhole)
   constexpr int kPerThread = 300;
   // JACK drops what does not fit into one cycle, so the senders keep at most
   // about kInFlight messages on the way.
-  constexpr size_t kInFlight = 64;
+  constexpr size_t kInFlight = 24;
   std::atomic<size_t> sent{0};
   auto sender = [&](int midiChannel) {
     for (int i = 0; i < kPerThread; ++i)
