@@ -1,25 +1,89 @@
 #include "winl/WINL_MemDC.h"
 
+#include "winl/WINL_GDIPrivate.h"
+
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
-
-struct HDC__
-{
-  // The block is 63 bytes longer than the pixels so that they can start on the
-  // next 64-byte boundary, which the row loops of the raster library rely on.
-  std::unique_ptr<unsigned char[]> block;
-  void* frame = nullptr;
-  int width = 0;
-  int height = 0;
-  int textColor = 0;  // 0xRRGGBB
-};
+#include <unordered_set>
 
 namespace
 {
 constexpr size_t kAlign = 64;
+constexpr int kMaxPooledContexts = 100;
+
+struct ContextPool
+{
+  HDC__* free = nullptr;
+  int count = 0;
+  // Every record that exists, live or pooled.
+  std::unordered_set<const HDC__*> known;
+};
+
+ContextPool& Pool()
+{
+  static ContextPool* pool = new ContextPool;  // lives for the process
+  return *pool;
+}
+
+// A cleared record: from the pool when one waits there.
+HDC__* NewRecord()
+{
+  ContextPool& pool = Pool();
+  if (HDC__* ctx = pool.free)
+  {
+    pool.free = ctx->next;
+    --pool.count;
+    ctx->next = nullptr;
+    ctx->pooled = false;
+    return ctx;
+  }
+  HDC__* ctx = new (std::nothrow) HDC__;
+  if (ctx) pool.known.insert(ctx);
+  return ctx;
+}
+
+void ReleaseRecord(HDC__* ctx)
+{
+  ContextPool& pool = Pool();
+  *ctx = HDC__{};
+  if (pool.count < kMaxPooledContexts)
+  {
+    ctx->pooled = true;
+    ctx->next = pool.free;
+    pool.free = ctx;
+    ++pool.count;
+    return;
+  }
+  pool.known.erase(ctx);
+  delete ctx;
+}
+}  // namespace
+
+BASE_Mutex& WINL_GDILock()
+{
+  static BASE_Mutex* lock = new BASE_Mutex;  // used until the process ends
+  return *lock;
+}
+
+HDC__* WINL_LiveContext(HDC ctx)
+{
+  if (!ctx) return nullptr;
+  ContextPool& pool = Pool();
+  if (pool.known.find(ctx) == pool.known.end() || ctx->pooled) return nullptr;
+  return ctx;
+}
+
+void WINL_ForgetSelected(HGDIOBJ__* obj)
+{
+  for (const HDC__* known : Pool().known)
+  {
+    HDC__* ctx = const_cast<HDC__*>(known);
+    if (ctx->pen == obj) ctx->pen = nullptr;
+    if (ctx->brush == obj) ctx->brush = nullptr;
+    if (ctx->font == obj) ctx->font = nullptr;
+  }
 }
 
 HDC WINL_CreateMemContext(HDC /*templ*/, int width, int height)
@@ -30,26 +94,99 @@ HDC WINL_CreateMemContext(HDC /*templ*/, int width, int height)
   const uint64_t bytes = static_cast<uint64_t>(width) * 4u * static_cast<uint64_t>(height);
   if (bytes > static_cast<uint64_t>(INT_MAX)) return nullptr;
 
-  std::unique_ptr<HDC__> ctx(new (std::nothrow) HDC__);
-  if (!ctx) return nullptr;
-  const size_t blockSize = static_cast<size_t>(bytes) + kAlign - 1;
-  ctx->block.reset(new (std::nothrow) unsigned char[blockSize]());
-  if (!ctx->block) return nullptr;
-
-  const uintptr_t start = reinterpret_cast<uintptr_t>(ctx->block.get());
+  // The block is 63 bytes longer than the pixels so that they can start on the
+  // next 64-byte boundary, which the row loops of the raster library rely on.
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[static_cast<size_t>(bytes) + kAlign - 1]());
+  if (!block) return nullptr;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(block.get());
   const uintptr_t aligned = (start + kAlign - 1) & ~static_cast<uintptr_t>(kAlign - 1);
-  ctx->frame = ctx->block.get() + (aligned - start);
-  ctx->width = width;
-  ctx->height = height;
-  return ctx.release();
+  void* frame = block.get() + (aligned - start);
+  std::unique_ptr<PLAT_Canvas> canvas = PLAT_Canvas::CreateForPixels(frame, width, height, width * 4);
+  if (!canvas) return nullptr;
+
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* ctx = NewRecord();
+  if (!ctx) return nullptr;
+  ctx->block = std::move(block);
+  ctx->frame = frame;
+  ctx->ownCanvas = std::move(canvas);
+  ctx->canvas = ctx->ownCanvas.get();
+  ctx->textColor = 0;
+  return ctx;
+}
+
+HDC WINL_CreatePaintContext(PLAT_Canvas* canvas)
+{
+  if (!canvas) return nullptr;
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* ctx = NewRecord();
+  if (ctx) ctx->canvas = canvas;
+  return ctx;
 }
 
 void* WINL_GetCtxFrameBuffer(HDC ctx)
 {
-  return ctx ? ctx->frame : nullptr;
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  return live ? live->frame : nullptr;
 }
 
 void WINL_DeleteGfxContext(HDC ctx)
 {
-  delete ctx;
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  if (!live) return;
+  // A canvas the view owns goes back with the state it had.
+  if (!live->ownCanvas)
+    for (; live->clipDepth > 0; --live->clipDepth) live->canvas->RestoreState();
+  ReleaseRecord(live);
+}
+
+PLAT_Canvas* WINL_GetCtxGC(HDC ctx)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  return live ? live->canvas : nullptr;
+}
+
+void WINL_PushClipRegion(HDC ctx)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  if (HDC__* live = WINL_LiveContext(ctx))
+  {
+    live->canvas->SaveState();
+    ++live->clipDepth;
+  }
+}
+
+void WINL_SetClipRegion(HDC ctx, const RECT* rect)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  if (!live || !rect) return;
+  live->canvas->ClipToRect(rect->left, rect->top, static_cast<double>(rect->right) - rect->left,
+                           static_cast<double>(rect->bottom) - rect->top);
+}
+
+void WINL_PopClipRegion(HDC ctx)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  // Pops beyond the pushes would undo state that is not the context's.
+  if (!live || live->clipDepth == 0) return;
+  live->canvas->RestoreState();
+  --live->clipDepth;
+}
+
+BOOL WINL_IsRetinaDC(HDC ctx)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  return live && live->canvas->GetDeviceScale() > 1.9 ? TRUE : FALSE;
+}
+
+int WINL_GetPooledContextCount()
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  return Pool().count;
 }

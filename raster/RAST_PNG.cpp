@@ -1,0 +1,253 @@
+#include "raster/RAST_PNG.h"
+
+#include "platform/PLAT_Resources.h"
+#include "raster/RAST_BitmapView.h"
+
+#include <png.h>
+#include <strings.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace
+{
+// ---- row table ----
+
+void* DefaultRowTableAlloc(size_t bytes) { return std::malloc(bytes); }
+
+RAST_PNGRowTableAlloc gRowTableAlloc = &DefaultRowTableAlloc;
+
+// ---- decoding ----
+// libpng reports errors by longjmp to the setjmp in Decode. So that nothing
+// is skipped or lost by that jump, the frames it crosses (ReadImage and the
+// libpng calls below it) hold no object with a destructor, and what the
+// clean-up needs lives in Decode's frame as volatile state.
+
+struct LoadState
+{
+  RAST_IBitmap* created;  // a bitmap this load made, deleted unless returned
+  png_bytep* rows;        // the row table, freed in every case
+  RAST_IBitmap* result;
+};
+
+struct MemoryCursor
+{
+  const unsigned char* next;
+  int left;
+};
+
+// Reads the header, sets the transformations that turn every PNG into bytes
+// A, R, G, B, then the rows straight into the bitmap. Null when the image is
+// refused; libpng errors do not return here.
+RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, volatile LoadState* state)
+{
+  png_read_info(png, info);
+  png_uint_32 width = 0, height = 0;
+  int depth = 0, colorType = 0, interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
+  // libpng has already refused sides beyond the user limits; the product is
+  // checked here in 64 bits, where it cannot wrap.
+  if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(RAST_PNG_MAX_PIXELS))
+    png_error(png, "image has too many pixels");
+
+  int local = colorType;
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS) != 0)
+  {
+    png_set_tRNS_to_alpha(png);
+    local |= PNG_COLOR_MASK_ALPHA;
+  }
+  if (depth == 16) png_set_strip_16(png);
+  if (depth < 8) png_set_packing(png);
+  if ((local | PNG_COLOR_MASK_ALPHA) == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  // RGBA becomes ARGB and RGB becomes ARGB with alpha 255: the RAST_pixel
+  // byte order, so no pass over the pixels is needed afterwards.
+  if ((local & PNG_COLOR_MASK_ALPHA) != 0)
+    png_set_swap_alpha(png);
+  else
+    png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
+  // Interlaced images are read whole: libpng runs the passes into the rows.
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  // Every row is written straight into the bitmap, so it must be exactly one
+  // bitmap row long.
+  if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * sizeof(RAST_pixel))
+    png_error(png, "unexpected row layout");
+
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  RAST_IBitmap* target = bmp;
+  if (target)
+  {
+    target->resize(w, h);
+  }
+  else
+  {
+    target = new (std::nothrow) RAST_MemBitmap(w, h, 4);
+    state->created = target;
+    if (!target) return nullptr;
+  }
+  // A bitmap that could not take the size (or whose storage is missing or
+  // narrower than a row) is not written at all.
+  RAST_BitmapView view;
+  if (!view.Open(target) || view.width != w || view.height != h) return nullptr;
+
+  png_bytep* rows = static_cast<png_bytep*>(gRowTableAlloc(sizeof(png_bytep) * height));
+  state->rows = rows;
+  if (!rows) return nullptr;
+  for (int y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(view.Row(y));
+  png_read_image(png, rows);
+  // The rest of the stream up to IEND: a file cut short after its image data
+  // is as broken as one cut inside it.
+  png_read_end(png, nullptr);
+  return target;
+}
+
+RAST_IBitmap* Decode(png_structp png, png_infop info, RAST_IBitmap* bmp)
+{
+  volatile LoadState state{nullptr, nullptr, nullptr};
+  if (setjmp(png_jmpbuf(png)) == 0) state.result = ReadImage(png, info, bmp, &state);
+  std::free(state.rows);
+  if (!state.result) delete state.created;
+  return state.result;
+}
+
+using IoSetup = void (*)(png_structp png, void* io);
+
+// Creates the libpng structures, points them at the source and decodes; the
+// structures are destroyed on every path.
+RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp)
+{
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (!png) return nullptr;
+  png_infop info = png_create_info_struct(png);
+  if (!info)
+  {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return nullptr;
+  }
+  png_set_user_limits(png, RAST_PNG_MAX_DIMENSION, RAST_PNG_MAX_DIMENSION);
+  setup(png, io);
+  RAST_IBitmap* result = Decode(png, info, bmp);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return result;
+}
+
+void SetupFile(png_structp png, void* io) { png_init_io(png, static_cast<FILE*>(io)); }
+
+void SetupMemory(png_structp png, void* io) { png_set_read_fn(png, io, &RAST_PNGMemoryReadCallback); }
+
+// ---- resources folder ----
+
+constexpr size_t kMaxResourceName = 400;
+
+// The resources folder ending in "/": $ZEPHRA_RESOURCES_DIR (so tests can
+// point at a folder of their own), else the application's.
+std::string ResourcesFolder()
+{
+  const char* over = std::getenv("ZEPHRA_RESOURCES_DIR");
+  if (over && *over) return std::string(over) + "/";
+  return PLAT_GetResourcesDir();
+}
+
+// True when the text from the name's last '.', '/' or '\' on is ".png" in any
+// case; a name without any of them is compared whole.
+bool HasPngExtension(const char* name)
+{
+  const char* p = name + std::strlen(name);
+  while (p > name)
+  {
+    --p;
+    if (*p == '.' || *p == '/' || *p == '\\') break;
+  }
+  return strcasecmp(p, ".png") == 0;
+}
+
+RAST_ImageLoaderRec gPNGLoaderRec{nullptr, nullptr, nullptr};
+
+struct Registrar
+{
+  Registrar() { RAST_PNGImageLoader_Register(); }
+} gRegistrar;
+}  // namespace
+
+// ---- loaders ----
+
+RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp)
+{
+  if (!filename) return nullptr;
+  FILE* file = std::fopen(filename, "rb");
+  if (!file) return nullptr;
+  RAST_IBitmap* result = Load(&SetupFile, file, bmp);
+  std::fclose(file);
+  return result;
+}
+
+RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bmp)
+{
+  if (!data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
+  MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
+  return Load(&SetupMemory, &cursor, bmp);
+}
+
+RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp)
+{
+  if (!name || std::strlen(name) > kMaxResourceName) return nullptr;
+  const std::string folder = ResourcesFolder();
+  if (folder.empty()) return nullptr;
+  return RAST_LoadPNG((folder + name).c_str(), bmp);
+}
+
+RAST_IBitmap* RAST_LoadPNGFromResource(int, RAST_IBitmap*)
+{
+  return nullptr;
+}
+
+// ---- image-loader record ----
+
+RAST_IBitmap* RAST_PNGImageLoader_Load(const char* filename, bool checkFileName, RAST_IBitmap* bmp)
+{
+  if (!filename) return nullptr;
+  if (checkFileName && !HasPngExtension(filename)) return nullptr;
+  return RAST_LoadPNG(filename, bmp);
+}
+
+const char* RAST_PNGImageLoader_GetExtList()
+{
+  // The literal's own terminator closes the list with the second NUL.
+  return "PNG files (*.PNG)\0*.PNG\0";
+}
+
+void RAST_PNGImageLoader_Register()
+{
+  if (gPNGLoaderRec.load) return;
+  gPNGLoaderRec.load = &RAST_PNGImageLoader_Load;
+  gPNGLoaderRec.get_extlist = &RAST_PNGImageLoader_GetExtList;
+  gPNGLoaderRec.next = RAST_ImageLoader_list;
+  RAST_ImageLoader_list = &gPNGLoaderRec;
+}
+
+// ---- libpng read callback ----
+
+void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n)
+{
+  MemoryCursor* cursor = static_cast<MemoryCursor*>(png_get_io_ptr(png));
+  std::memset(out, 0, n);
+  const size_t left = cursor->left > 0 ? static_cast<size_t>(cursor->left) : 0;
+  const size_t take = n < left ? n : left;
+  std::memcpy(out, cursor->next, take);
+  cursor->next += take;
+  cursor->left -= static_cast<int>(take);
+  if (take < n) png_error(png, "PNG data ends early");
+}
+
+// ---- test seam ----
+
+void RAST_PNGSetRowTableAllocForTest(RAST_PNGRowTableAlloc alloc)
+{
+  gRowTableAlloc = alloc ? alloc : &DefaultRowTableAlloc;
+}

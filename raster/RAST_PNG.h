@@ -1,0 +1,72 @@
+// PNG images into 32-bit bitmaps. Every colour type, bit depth, transparency
+// chunk and interlacing is brought to RAST_pixel bytes A, R, G, B (8 bits per
+// channel, not premultiplied); images without transparency get alpha 255.
+//
+// Ownership: given a bitmap, a loader resizes and fills it and returns that
+// same pointer, and the caller keeps it in every case, also on failure (it may
+// then be resized and partly filled). Given null, a loader creates a
+// RAST_MemBitmap and hands it to the caller with the result. A null result
+// means the file could not be read or decoded; nothing is left allocated.
+//
+// Input is untrusted: a truncated, corrupt or oversized image gives null. GUI
+// thread only (libpng's error recovery is per call, but the bitmaps are not).
+#pragma once
+
+#include "raster/RAST_Bitmap.h"
+#include "raster/RAST_ImageLoader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct png_struct_def;
+
+// ---- limits ----
+// Images wider or taller than this are refused by the decoder itself.
+constexpr int RAST_PNG_MAX_DIMENSION = 1 << 18;
+// Images with more pixels than this are refused (128 MiB of pixels); checked
+// in 64 bits, so no claimed size can wrap to a small allocation.
+constexpr int64_t RAST_PNG_MAX_PIXELS = int64_t{1} << 25;
+
+// ---- loaders ----
+
+// Reads the PNG file at the path.
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp);
+
+// Reads a PNG held in memory (len bytes at data); null without decoding when
+// len is below 8 or the bytes do not start with the PNG signature.
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bmp);
+
+// Reads the file name (at most 400 characters; longer names give null without
+// touching the file system) from the application's resources folder
+// (PLAT_GetResourcesDir), or from $ZEPHRA_RESOURCES_DIR when that is set, which
+// lets tests supply a folder of their own.
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp);
+
+// Linux executables carry no embedded resources: always null.
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromResource(int resid, RAST_IBitmap* bmp);
+
+// ---- image-loader record ----
+
+// RAST_LoadPNG, or null without opening anything when checkFileName is set and
+// the name does not end in ".png" (any case) after its last '.', '/' or '\'.
+[[nodiscard]] RAST_IBitmap* RAST_PNGImageLoader_Load(const char* filename, bool checkFileName,
+                                                     RAST_IBitmap* bmp);
+
+// "PNG files (*.PNG)", NUL, "*.PNG", NUL, NUL.
+const char* RAST_PNGImageLoader_GetExtList();
+
+// Puts the PNG loader's record at the head of RAST_ImageLoader_list; runs once
+// during static initialisation (a second call changes nothing).
+void RAST_PNGImageLoader_Register();
+
+// ---- libpng read callback of the memory loader ----
+// Copies the next n bytes into out; a request past the end of the data is a
+// libpng error (truncated image), with out zero-filled.
+void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n);
+
+// ---- test seam ----
+// The row table of a load (one pointer per image row) comes from this
+// function and is released with std::free. Tests install one that fails to
+// see a failed allocation handled; null restores std::malloc.
+using RAST_PNGRowTableAlloc = void* (*)(size_t bytes);
+void RAST_PNGSetRowTableAllocForTest(RAST_PNGRowTableAlloc alloc);
