@@ -1,0 +1,250 @@
+// Integer lines, the line clipper and rectangle outlines: exact pixels, the
+// weight and mode selection, symmetry of the two directions, write counts.
+#include "raster/RAST_Line.h"
+
+#include "RAST_TestBitmap.h"
+#include "RAST_TestSeed.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <utility>
+
+namespace
+{
+constexpr RAST_pixel kWhite = 0xFFFFFFFFu;
+
+using PixelMap = std::map<std::pair<int, int>, RAST_pixel>;
+
+// Every cell that is no longer background.
+PixelMap Changed(GuardedBitmap& bm, RAST_pixel background)
+{
+  PixelMap out;
+  for (int y = 0; y < bm.getHeight(); ++y)
+    for (int x = 0; x < bm.getWidth(); ++x)
+      if (bm.At(x, y) != background) out[{x, y}] = bm.At(x, y);
+  return out;
+}
+
+TEST(RAST_ClipLineToBitmap, ClipsToTheBitmap)
+{
+  struct Case
+  {
+    const char* name;
+    int w, h, x1, y1, x2, y2;
+    bool visible;
+    int cx1, cy1, cx2, cy2;
+  } kCases[] = {
+      {"crossing horizontally", 8, 8, -10, 5, 10, 5, true, 0, 5, 7, 5},
+      {"leaving right and bottom", 10, 10, 0, 0, 20, 10, true, 0, 0, 9, 4},
+      {"leaving the bottom", 10, 10, 8, 0, 12, 40, true, 8, 0, 9, 9},
+      {"inside", 10, 10, 2, 3, 7, 1, true, 2, 3, 7, 1},
+      {"left of the bitmap", 10, 10, -5, 0, -1, 9, false, -5, 0, -1, 9},
+      {"width 0", 0, 10, 0, 0, 0, 5, false, 0, 0, 0, 5},
+      {"from the int minimum", 10, 10, INT_MIN, 5, 5, 5, true, 0, 5, 5, 5},
+      {"across the int range", 10, 10, INT_MIN, 5, INT_MAX, 5, true, 0, 5, 9, 5},
+  };
+  for (const Case& c : kCases)
+  {
+    int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
+    EXPECT_EQ(RAST_ClipLineToBitmap(&x1, &y1, &x2, &y2, c.w, c.h), c.visible) << c.name;
+    EXPECT_EQ((std::vector<int>{x1, y1, x2, y2}), (std::vector<int>{c.cx1, c.cy1, c.cx2, c.cy2})) << c.name;
+  }
+}
+
+// Ends anywhere in the int range: a visible result lies inside, and the
+// arithmetic cannot overflow (the sanitizer would stop the test).
+TEST(RAST_ClipLineToBitmap, ExtremeEndsStayInside)
+{
+  std::mt19937 rng(12345);
+  const int kEdge[] = {INT_MIN, INT_MIN + 1, -1, 0, 1, 9, 10, INT_MAX - 1, INT_MAX};
+  auto coord = [&]() { return rng() % 3 ? kEdge[rng() % 9] : static_cast<int>(rng()); };
+  for (int i = 0; i < 20000; ++i)
+  {
+    int x1 = coord(), y1 = coord(), x2 = coord(), y2 = coord();
+    if (RAST_ClipLineToBitmap(&x1, &y1, &x2, &y2, 10, 10))
+    {
+      for (int v : {x1, y1, x2, y2}) ASSERT_TRUE(v >= 0 && v < 10) << i;
+    }
+    int a = coord(), b = coord(), c = coord(), d = coord();
+    if (RAST_ClipLine(&a, &b, &c, &d, INT_MIN, -5, INT_MAX, INT_MAX))
+    {
+      for (int v : {b, d}) ASSERT_GE(v, -5) << i;
+    }
+  }
+}
+
+TEST(RAST_ClipLine, KeepsTheRectangle)
+{
+  int x1 = 0, y1 = 15, x2 = 30, y2 = 15;
+  EXPECT_TRUE(RAST_ClipLine(&x1, &y1, &x2, &y2, 10, 10, 20, 20));
+  EXPECT_EQ((std::vector<int>{x1, y1, x2, y2}), (std::vector<int>{10, 15, 19, 15}));
+  int a = 15, b = 0, c = 15, d = 40;
+  EXPECT_TRUE(RAST_ClipLine(&a, &b, &c, &d, 10, 10, 20, 20));
+  EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{15, 10, 15, 19}));
+}
+
+TEST(RAST_Line, WeightAndModeSelection)
+{
+  struct Case
+  {
+    const char* name;
+    RAST_pixel background, color;
+    float alpha;
+    int mode;
+    RAST_pixel expected;
+  } kCases[] = {
+      {"whole-pixel half mix at exactly 0.5", 0x01010101u, kWhite, 0.5f, 0, 0x7F7F7F7Fu},
+      {"byte average at weight 128", 0x01010101u, kWhite, 0.502f, 0, 0x80808080u},
+      {"store at 1.001", 0x01010101u, 0x12345678u, 1.001f, 0, 0x12345678u},
+      {"quarter mix at exactly 0.25", 0, kWhite, 0.25f, 0, 0x3F3F3F3Fu},
+      {"three-quarter mix at exactly 0.75", 0, kWhite, 0.75f, 0, 0xBEBEBEBEu},
+      {"source-alpha bit ignored", 0x01010101u, 0x12345678u, 1.0f, 0x10000, 0x12345678u},
+      {"mode 6 draws nothing", 0x01010101u, kWhite, 1.0f, 6, 0x01010101u},
+      {"alpha 0 draws nothing", 0x01010101u, kWhite, 0.0f, 1, 0x01010101u},
+      {"copy at -1 draws nothing", 0x40404040u, kWhite, -1.0f, 0, 0x40404040u},
+      {"add at -1 subtracts", 0x40404040u, 0x10203040u, -1.0f, 1, 0x30201000u},
+      {"NaN alpha draws nothing", 0x40404040u, kWhite, std::nanf(""), 1, 0x40404040u},
+  };
+  for (const Case& c : kCases)
+    for (bool aa : {false, true})
+      for (int dir = 0; dir < 2; ++dir)
+      {
+        GuardedBitmap bm(8, 8);
+        FillAll(bm, c.background);
+        if (dir == 0)
+          RAST_Line(&bm, 1, 3, 6, 3, c.color, c.alpha, c.mode, aa);
+        else
+          RAST_Line(&bm, 2, 6, 2, 0, c.color, c.alpha, c.mode, aa);
+        EXPECT_EQ(bm.At(dir == 0 ? 4 : 2, dir == 0 ? 3 : 4), c.expected) << c.name << (aa ? " aa" : "");
+        EXPECT_EQ(Changed(bm, c.background).size(), c.expected == c.background ? 0u : dir == 0 ? 6u : 7u) << c.name;
+      }
+}
+
+TEST(RAST_Line, SinglePointIsOnePixel)
+{
+  GuardedBitmap bm(5, 5);
+  FillAll(bm, 0);
+  RAST_Line(&bm, 2, 3, 2, 3, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(Changed(bm, 0), (PixelMap{{{2, 3}, kWhite}}));
+}
+
+TEST(RAST_Line, AntiAliasedDiagonal)
+{
+  const PixelMap expected = {{{0, 0}, 0xBEBEBEBEu}, {{1, 1}, 0xBEBEBEBEu}, {{2, 2}, 0xBEBEBEBEu},
+                             {{1, 0}, 0x3F3F3F3Fu}, {{0, 1}, 0x3F3F3F3Fu}, {{2, 1}, 0x3F3F3F3Fu},
+                             {{1, 2}, 0x3F3F3F3Fu}};
+  for (bool reversed : {false, true})
+  {
+    GuardedBitmap bm(5, 5);
+    FillAll(bm, 0);
+    if (reversed)
+      RAST_Line(&bm, 2, 2, 0, 0, kWhite, 1.0f, 0, true);
+    else
+      RAST_Line(&bm, 0, 0, 2, 2, kWhite, 1.0f, 0, true);
+    EXPECT_EQ(Changed(bm, 0), expected) << (reversed ? "reversed" : "forward");
+  }
+}
+
+// Copy of white onto black at weight v leaves every byte at v, so the bytes
+// show the weights: the ends at full weight, each inner pair adding to 255.
+TEST(RAST_Line, AntiAliasedSlopeSplitsEachStep)
+{
+  GuardedBitmap bm(20, 12);
+  FillAll(bm, 0);
+  RAST_Line(&bm, 1, 2, 17, 9, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(bm.At(1, 2), kWhite);
+  EXPECT_EQ(bm.At(17, 9), kWhite);
+  for (int x = 2; x < 17; ++x)
+  {
+    int sum = 0, touched = 0;
+    for (int y = 0; y < 12; ++y)
+      if (bm.At(x, y))
+      {
+        sum += static_cast<int>(bm.At(x, y) & 255);
+        ++touched;
+      }
+    EXPECT_EQ(sum, 255) << "column " << x;
+    EXPECT_LE(touched, 2) << "column " << x;
+  }
+}
+
+TEST(RAST_Line, BothDirectionsDrawTheSame)
+{
+  const uint32_t seed = RAST_TestSeed();
+  std::printf("RAST_Line direction seed %u\n", seed);
+  std::mt19937 rng(seed);
+  for (int i = 0; i < 3000; ++i)
+  {
+    const int x1 = rng() % 24, y1 = rng() % 16, x2 = rng() % 24, y2 = rng() % 16;
+    const bool aa = rng() % 2;
+    const int mode = rng() % 6;
+    const float alpha = (static_cast<int>(rng() % 11) - 3) / 4.0f;
+    GuardedBitmap a(24, 16), b(24, 16);
+    RAST_Line(&a, x1, y1, x2, y2, 0x80C04020u, alpha, mode, aa);
+    RAST_Line(&b, x2, y2, x1, y1, 0x80C04020u, alpha, mode, aa);
+    ASSERT_EQ(a.Cells(), b.Cells()) << "seed " << seed << " (" << x1 << "," << y1 << ")-(" << x2 << "," << y2
+                                    << ") aa " << aa << " mode " << mode << " alpha " << alpha;
+  }
+}
+
+TEST(RAST_Line, FlippedBitmapKeepsTheTopDownPicture)
+{
+  GuardedBitmap plain(12, 9), flipped(12, 9, 3, 64, true);
+  for (GuardedBitmap* bm : {&plain, &flipped})
+  {
+    RAST_Line(bm, 1, 1, 10, 6, kWhite, 0.6f, 0, true);
+    RAST_Line(bm, 0, 8, 5, 3, 0x11223344u, 1.0f, 1, false);
+  }
+  EXPECT_EQ(plain.Cells(), flipped.Cells());
+}
+
+TEST(RAST_DrawRect, CornersTwiceEdgesOnce)
+{
+  GuardedBitmap bm(10, 11);
+  FillAll(bm, 0);
+  RAST_DrawRect(&bm, 2, 3, 4, 5, 0x01010101u, 1.0f, RAST_BLIT_MODE_ADD);
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 10; ++x)
+    {
+      const bool onColumn = (x == 2 || x == 6) && y >= 3 && y <= 8, onRow = (y == 3 || y == 8) && x >= 2 && x <= 6;
+      const RAST_pixel expected = onColumn && onRow ? 0x02020202u : onColumn || onRow ? 0x01010101u : 0;
+      EXPECT_EQ(bm.At(x, y), expected) << x << "," << y;
+    }
+  EXPECT_TRUE(bm.SentinelsIntact());
+}
+
+TEST(RAST_BorderedRect, FillsInsideThenOutlines)
+{
+  struct Case
+  {
+    const char* name;
+    int w, h, insideCells;
+  } kCases[] = {{"3 by 2", 3, 2, 2}, {"width 1", 1, 4, 0}, {"height 1", 4, 1, 0}};
+  for (const Case& c : kCases)
+  {
+    GuardedBitmap bm(8, 8);
+    FillAll(bm, 0);
+    RAST_BorderedRect(&bm, 1, 1, c.w, c.h, 0x22222222u, 0x11111111u, 1.0f, 0);
+    const PixelMap changed = Changed(bm, 0);
+    int inside = 0;
+    for (const auto& [at, v] : changed) inside += v == 0x22222222u;
+    EXPECT_EQ(inside, c.insideCells) << c.name;
+    EXPECT_EQ(changed.size(), static_cast<size_t>((c.w + 1) * (c.h + 1))) << c.name;
+  }
+}
+
+// Sizes near the int range cannot wrap the far edges around.
+TEST(RAST_DrawRect, HugeSizesKeepTheVisibleEdges)
+{
+  GuardedBitmap bm(6, 6);
+  FillAll(bm, 0);
+  RAST_DrawRect(&bm, 1, 2, INT_MAX, INT_MAX, kWhite, 1.0f, 0);
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(bm.At(x, 2), x >= 1 ? kWhite : 0) << x;
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(bm.At(1, y), y >= 2 ? kWhite : 0) << y;
+  EXPECT_EQ(Changed(bm, 0).size(), 8u);
+}
+}  // namespace

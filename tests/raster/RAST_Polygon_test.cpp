@@ -1,0 +1,257 @@
+// Trapezoid, triangle and convex-polygon fills: row spans, the weight rules,
+// rows written once, clipping against cropping, and the cubic evaluator.
+#include "raster/RAST_Polygon.h"
+
+#include "raster/RAST_Bezier.h"
+#include "RAST_TestBitmap.h"
+#include "RAST_TestSeed.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <utility>
+#include <vector>
+
+namespace
+{
+constexpr RAST_pixel kWhite = 0xFFFFFFFFu;
+
+// Per row the first and last changed column, or {-1, -1}; asserts that each
+// row's changed cells are one run.
+std::vector<std::pair<int, int>> RowSpans(GuardedBitmap& bm, RAST_pixel background)
+{
+  std::vector<std::pair<int, int>> out;
+  for (int y = 0; y < bm.getHeight(); ++y)
+  {
+    int first = -1, last = -1, count = 0;
+    for (int x = 0; x < bm.getWidth(); ++x)
+      if (bm.At(x, y) != background)
+      {
+        if (first < 0) first = x;
+        last = x;
+        ++count;
+      }
+    EXPECT_EQ(count, first < 0 ? 0 : last - first + 1) << "row " << y << " is not one run";
+    out.emplace_back(first, last);
+  }
+  return out;
+}
+
+std::vector<std::pair<int, int>> Spans(int rows, std::initializer_list<std::pair<int, std::pair<int, int>>> set)
+{
+  std::vector<std::pair<int, int>> out(rows, {-1, -1});
+  for (const auto& [row, span] : set) out[row] = span;
+  return out;
+}
+
+TEST(RAST_FillTrapezoid, RowSpans)
+{
+  {
+    // One row from the smaller to the larger x of the top pair.
+    GuardedBitmap bm(12, 8);
+    FillAll(bm, 0);
+    RAST_FillTrapezoid(&bm, 7, 2, 4, 100, -50, 4, kWhite, 1.0f, 0);
+    EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{4, {2, 7}}}));
+  }
+  {
+    // 65536 / 3 three times stays below one column.
+    GuardedBitmap bm(12, 8);
+    FillAll(bm, 0);
+    RAST_FillTrapezoid(&bm, 0, 5, 0, 1, 5, 3, kWhite, 1.0f, 0);
+    EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{0, {0, 5}}, {1, {0, 5}}, {2, {0, 5}}, {3, {0, 5}}}));
+  }
+  {
+    // From 10 to 0 over ten rows: exactly one column per row.
+    GuardedBitmap bm(20, 12);
+    FillAll(bm, 0);
+    RAST_FillTrapezoid(&bm, 10, 15, 0, 0, 15, 10, kWhite, 1.0f, 0);
+    const std::vector<std::pair<int, int>> spans = RowSpans(bm, 0);
+    for (int k = 0; k <= 10; ++k) EXPECT_EQ(spans[k], std::make_pair(10 - k, 15)) << "row " << k;
+  }
+}
+
+TEST(RAST_FillTriangle, RowSpans)
+{
+  GuardedBitmap bm(14, 14);
+  FillAll(bm, 0);
+  RAST_FillTriangle(&bm, 0, 0, 10, 0, 0, 10, kWhite, 1.0f, 0);
+  const std::vector<std::pair<int, int>> spans = RowSpans(bm, 0);
+  for (int k = 0; k < 14; ++k) EXPECT_EQ(spans[k], k <= 10 ? std::make_pair(0, 10 - k) : std::make_pair(-1, -1)) << k;
+}
+
+TEST(RAST_FillConvexPolygon, PointsInOneRow)
+{
+  {
+    GuardedBitmap bm(12, 8);
+    FillAll(bm, 0);
+    const int xs[] = {3, 9, 1, 6}, ys[] = {5, 5, 5, 5};
+    RAST_FillConvexPolygon(&bm, xs, ys, 4, kWhite, 1.0f, 0);
+    EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{5, {1, 9}}}));
+  }
+  {
+    // Wholly left of the bitmap: nothing, not column 0.
+    GuardedBitmap bm(12, 8);
+    const std::vector<RAST_pixel> before = bm.Cells();
+    const int xs[] = {-9, -3, -5}, ys[] = {5, 5, 5};
+    RAST_FillConvexPolygon(&bm, xs, ys, 3, kWhite, 1.0f, 0);
+    EXPECT_EQ(bm.Cells(), before);
+  }
+}
+
+// 600 points go to a heap block, 512 to the fixed one; points along the edges
+// of a square fill the square (the farthest of collinear points wins).
+TEST(RAST_FillConvexPolygon, ManyPoints)
+{
+  GuardedBitmap square(40, 40);
+  const int cx[] = {5, 34, 34, 5}, cy[] = {3, 3, 30, 30};
+  RAST_FillConvexPolygon(&square, cx, cy, 4, 0x80402010u, 0.6f, 1);
+  std::mt19937 rng(7);
+  for (const int n : {512, 600})
+  {
+    std::vector<int> xs, ys;
+    for (int i = 0; i < n; ++i)
+    {
+      const int side = i % 4, t = static_cast<int>(rng() % 28);
+      xs.push_back(side == 0 ? 5 + t : side == 1 ? 34 : side == 2 ? 5 + t : 5);
+      ys.push_back(side == 0 ? 3 : side == 1 ? 3 + t % 28 : side == 2 ? 30 : 3 + t % 28);
+    }
+    for (int i = 0; i < 4; ++i)
+    {
+      xs[100 + i] = cx[i];
+      ys[100 + i] = cy[i];
+    }
+    GuardedBitmap bm(40, 40);
+    RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), n, 0x80402010u, 0.6f, 1);
+    EXPECT_EQ(bm.Cells(), square.Cells()) << n << " points";
+  }
+}
+
+TEST(RAST_FillConvexPolygon, WeightRules)
+{
+  struct Case
+  {
+    const char* name;
+    float alpha;
+    int mode;
+    RAST_pixel expected;  // white over black
+  } kCases[] = {
+      {"three-quarter mix at 0.75", 0.75f, 0, 0xBEBEBEBEu},
+      {"copy at weight 179", 0.7f, 0, 0xB3B3B3B3u},
+      {"half mix", 0.5f, 0x10000, 0x7F7F7F7Fu},
+      {"quarter mix, source-alpha bit ignored", 0.25f, 0x10000, 0x3F3F3F3Fu},
+      {"store", 1.0f, 0x10000, kWhite},
+      {"copy at a negative weight", -0.5f, 0, 0},
+      {"add at a negative weight", -0.5f, 1, 0},
+      {"mode 6", 1.0f, 6, 0},
+  };
+  for (const Case& c : kCases)
+  {
+    GuardedBitmap bm(10, 10);
+    FillAll(bm, 0);
+    RAST_FillTriangle(&bm, 1, 1, 8, 1, 1, 8, kWhite, c.alpha, c.mode);
+    EXPECT_EQ(bm.At(2, 2), c.expected) << c.name;
+  }
+}
+
+// The points of a random convex polygon: corners on an ellipse, in any order.
+std::pair<std::vector<int>, std::vector<int>> RandomConvex(std::mt19937& rng, int cx, int cy, int rx, int ry)
+{
+  std::vector<double> angles(3 + rng() % 9);
+  for (double& a : angles) a = std::uniform_real_distribution<double>(0, 6.283185307179586)(rng);
+  std::vector<int> xs, ys;
+  for (double a : angles)
+  {
+    xs.push_back(cx + static_cast<int>(std::lround(rx * std::cos(a))));
+    ys.push_back(cy + static_cast<int>(std::lround(ry * std::sin(a))));
+  }
+  return {xs, ys};
+}
+
+TEST(RAST_FillConvexPolygon, EveryRowOnce)
+{
+  const uint32_t seed = RAST_TestSeed();
+  std::printf("RAST_FillConvexPolygon write-count seed %u\n", seed);
+  std::mt19937 rng(seed);
+  for (int round = 0; round < 500; ++round)
+  {
+    GuardedBitmap bm(48, 48);
+    FillAll(bm, 0);
+    auto [xs, ys] = RandomConvex(rng, 24, 24, 1 + rng() % 30, 1 + rng() % 30);
+    RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), static_cast<int>(xs.size()), 0x01010101u, 1.0f, 1);
+    for (RAST_pixel p : bm.Cells()) ASSERT_TRUE(p == 0 || p == 0x01010101u) << "seed " << seed << " round " << round;
+    RowSpans(bm, 0);
+  }
+}
+
+TEST(RAST_FillConvexPolygon, ClippedEqualsCropped)
+{
+  const uint32_t seed = RAST_TestSeed();
+  std::printf("RAST_FillConvexPolygon clip seed %u\n", seed);
+  std::mt19937 rng(seed);
+  for (int round = 0; round < 600; ++round)
+  {
+    GuardedBitmap large(160, 160);
+    const int sw = 1 + rng() % 30, sh = 1 + rng() % 30, ox = 30 + rng() % 100, oy = 30 + rng() % 100;
+    GuardedBitmap small(sw, sh, 2, 16);
+    for (int y = 0; y < sh; ++y)
+      for (int x = 0; x < sw; ++x) small.At(x, y) = large.At(ox + x, oy + y);
+    auto [xs, ys] = RandomConvex(rng, 50 + rng() % 60, 50 + rng() % 60, 1 + rng() % 45, 1 + rng() % 45);
+    std::vector<int> sx(xs), sy(ys);
+    for (int& v : sx) v -= ox;
+    for (int& v : sy) v -= oy;
+    const int mode = rng() % 6;
+    const float alpha = (static_cast<int>(rng() % 9) - 1) / 4.0f;
+    const bool trapezoid = rng() % 4 == 0;
+    if (trapezoid)
+    {
+      RAST_FillTrapezoid(&large, xs[0], xs[1], ys[0], xs[2], xs.back(), ys[2], 0x80C04020u, alpha, mode);
+      RAST_FillTrapezoid(&small, sx[0], sx[1], sy[0], sx[2], sx.back(), sy[2], 0x80C04020u, alpha, mode);
+    }
+    else
+    {
+      RAST_FillConvexPolygon(&large, xs.data(), ys.data(), static_cast<int>(xs.size()), 0x80C04020u, alpha, mode);
+      RAST_FillConvexPolygon(&small, sx.data(), sy.data(), static_cast<int>(sx.size()), 0x80C04020u, alpha, mode);
+    }
+    for (int y = 0; y < sh; ++y)
+      for (int x = 0; x < sw; ++x)
+        ASSERT_EQ(small.At(x, y), large.At(ox + x, oy + y))
+            << "seed " << seed << " round " << round << (trapezoid ? " trapezoid" : " polygon") << " at " << x
+            << "," << y << " first points " << sx[0] << "," << sy[0] << " " << sx[1] << "," << sy[1] << " " << sx[2]
+            << "," << sy[2] << " in " << sw << "x" << sh;
+    ASSERT_TRUE(small.SentinelsIntact());
+  }
+}
+
+TEST(RAST_FillConvexPolygon, FlippedBitmapKeepsTheTopDownPicture)
+{
+  GuardedBitmap plain(12, 10), flipped(12, 10, 3, 64, true);
+  for (GuardedBitmap* bm : {&plain, &flipped})
+  {
+    const int xs[] = {2, 9, 9, 2}, ys[] = {1, 1, 4, 4};
+    RAST_FillConvexPolygon(bm, xs, ys, 4, kWhite, 0.6f, 0);
+    RAST_FillTrapezoid(bm, 0, 3, 6, 0, 3, 8, 0x11223344u, 1.0f, 1);
+  }
+  EXPECT_EQ(plain.Cells(), flipped.Cells());
+}
+
+TEST(RAST_CBezier_GetY, Ends)
+{
+  float next = -1.0f, slope = -1.0f;
+  double lo = -1.0, hi = -1.0;
+  EXPECT_EQ(RAST_CBezier_GetY(&next, &slope, &lo, &hi, 2, 4, 6, 8, 10, 30, 20, 40, 1.0f), 10.0f);
+  EXPECT_EQ(next, 2.0f);
+  EXPECT_EQ(slope, 0.0f);
+  EXPECT_EQ(lo, -1.0);  // not written beside the curve
+  EXPECT_EQ(RAST_CBezier_GetY(&next, &slope, nullptr, nullptr, 2, 4, 6, 8, 10, 30, 20, 40, 8.0f), 40.0f);
+  EXPECT_EQ(slope, 0.0f);
+  // Controls on the thirds of a straight line: x and y are linear in t, so
+  // every chord lies on the line.
+  EXPECT_NEAR(RAST_CBezier_GetY(&next, &slope, &lo, &hi, 0, 3, 6, 9, 0, 6, 12, 18, 4.0f), 8.0f, 1e-5);
+  EXPECT_NEAR(slope, 2.0f, 1e-5);
+  EXPECT_LT(lo, hi);
+  EXPECT_NEAR(hi - lo, 1.0 / 256, 1e-12);
+}
+}  // namespace
