@@ -1,0 +1,390 @@
+// IGraphics: construction, the control list, access by parameter and by
+// index, and the frame cycle. Input routing and prompts are in
+// IGraphicsInput.cpp.
+#include "graphics/IGraphics.h"
+
+#include "core/IParam.h"
+#include "core/IUnitBase.h"
+#include "graphics/controls/IControl.h"
+#include "graphics/controls/IPanelControl.h"
+#include "raster/RAST_Bitmap.h"
+
+namespace
+{
+// The intersection rule of strict drawing: a control touching the right or
+// bottom edge of the repainted area counts as meeting it.
+bool Meets(const IRECT& a, const IRECT& b)
+{
+  return b.L <= a.R && a.L < b.R && b.T <= a.B && a.T < b.B;
+}
+}  // namespace
+
+IGraphics::IGraphics(IUnitBase* plug, int width, int height, int fps)
+  : mPlug(plug), mWidth(width), mHeight(height), mFPS(fps > 0 ? fps : kDefaultFPS)
+{
+}
+
+IGraphics::~IGraphics()
+{
+  mKeyCatcher.reset();
+  mControls.Empty(true);
+  mDrawBitmap.reset();
+  mTmpBitmap.reset();
+}
+
+void IGraphics::PrepDraw()
+{
+  mDrawBitmap = std::make_unique<RAST_SysBitmap>(mWidth, mHeight);
+  mTmpBitmap = std::make_unique<RAST_MemBitmap>(0, 0, 4);
+}
+
+RAST_IBitmap* IGraphics::GetDrawBitmap() const
+{
+  return mDrawBitmap.get();
+}
+
+void IGraphics::Resize(int w, int h)
+{
+  mWidth = w;
+  mHeight = h;
+  mDrawBitmap.reset();
+  mTmpBitmap.reset();
+  PrepDraw();
+  if (mPlug) mPlug->ResizeGraphics(w, h);
+}
+
+bool IGraphics::WindowIsOpen()
+{
+  return GetWindow() != nullptr;
+}
+
+const char* IGraphics::GetGUIAPI()
+{
+  return "";
+}
+
+// ---- control list ----
+
+void IGraphics::RewriteIndexes()
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i) mControls.Get(i)->SetIdx(i);
+}
+
+int IGraphics::MovableLimit() const
+{
+  const int handles = mPlug && mPlug->GetGUIResize() ? 3 : 0;
+  return mControls.GetSize() - handles;
+}
+
+int IGraphics::AttachControl(IControl* control)
+{
+  if (!control || !mControls.Add(control)) return -1;
+  RewriteIndexes();
+  return control->GetIdx();
+}
+
+void IGraphics::AttachPanelBackground(const IColor* color)
+{
+  IControl* panel = new IPanelControl(mPlug, IRECT(0, 0, mWidth, mHeight), color ? *color : IColor());
+  if (!mControls.Insert(panel, 0))
+  {
+    delete panel;
+    return;
+  }
+  RewriteIndexes();
+}
+
+void IGraphics::AttachKeyCatcher(IControl* control)
+{
+  mKeyCatcher.reset(control);
+}
+
+void IGraphics::AttachGUIResize(IGUIResizeLink* resizer)
+{
+  if (IControl* control = dynamic_cast<IControl*>(resizer)) AttachControl(control);
+}
+
+void IGraphics::MoveControl(int from, int to)
+{
+  const int limit = MovableLimit();
+  if (from <= 0 || to < 1 || from >= limit || to >= limit) return;
+  IControl* control = mControls.Get(from);
+  mControls.Delete(from);
+  mControls.Insert(control, to);
+  RewriteIndexes();
+}
+
+void IGraphics::SwapControls(int a, int b)
+{
+  const int limit = MovableLimit();
+  if (a <= 0 || b <= 0 || a >= limit || b >= limit) return;
+  IControl** list = mControls.GetList();
+  IControl* t = list[a];
+  list[a] = list[b];
+  list[b] = t;
+  RewriteIndexes();
+}
+
+void IGraphics::ReplaceControl(int index, IControl* control)
+{
+  if (!control || index <= 0 || index >= MovableLimit()) return;
+  mControls.GetList()[index] = control;
+  RewriteIndexes();
+}
+
+void IGraphics::RemoveControl(int index)
+{
+  if (!mControls.Delete(index)) return;
+  if (mMouseCapture >= mControls.GetSize()) mMouseCapture = -1;
+  if (mMouseOver >= mControls.GetSize()) mMouseOver = -1;
+  RewriteIndexes();
+}
+
+int IGraphics::GetControlIdx(IControl* control) const
+{
+  return mControls.Find(control);
+}
+
+void IGraphics::StoreLiveLayout(ILiveLayoutState* state)
+{
+  if (!state) return;
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+  {
+    IControl* c = mControls.Get(i);
+    const IRECT d = c->GetRECT();
+    const IRECT t = c->GetTargetRECT();
+    state->mDrawRects.Add(ILiveLayoutState::Rect{d.L, d.T, d.R, d.B});
+    state->mTargetRects.Add(ILiveLayoutState::Rect{t.L, t.T, t.R, t.B});
+    state->mHidden.Add(c->IsHidden());
+    state->mControls.Add(c);
+  }
+}
+
+// ---- by parameter index ----
+
+void IGraphics::HideControl(int paramIdx, bool hide)
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->Hide(hide);
+}
+
+void IGraphics::GrayOutControl(int paramIdx, bool grey)
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->GrayOut(grey);
+}
+
+void IGraphics::MoveControlByParam(int paramIdx, int x, int y)
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->SetPosition(x, y);
+}
+
+void IGraphics::SetControlValueByParam(int paramIdx, double normalized)
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->SetValueFromUserInput(normalized);
+}
+
+void IGraphics::ClampControl(int paramIdx, double lo, double hi, bool normalized)
+{
+  if (!normalized)
+  {
+    IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
+    if (!param) return;
+    lo = param->GetNormalized(lo);
+    hi = param->GetNormalized(hi);
+  }
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) mControls.Get(i)->SetClamp(lo, hi);
+}
+
+void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized)
+{
+  if (!normalized)
+  {
+    IParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;
+    if (!param) return;
+    value = param->GetNormalized(value);
+  }
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+  {
+    IControl* c = mControls.Get(i);
+    if (c->ParamIdx() == paramIdx) c->SetValueFromPlug(value);
+    if (c->NAuxParams() > 0)
+    {
+      const int aux = c->AuxParamIdx(paramIdx);
+      if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
+    }
+  }
+}
+
+bool IGraphics::IsControlHidden(int paramIdx)
+{
+  bool hidden = false;
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+    if (mControls.Get(i)->ParamIdx() == paramIdx) hidden = mControls.Get(i)->IsHidden();
+  return hidden;
+}
+
+// ---- by list index ----
+
+void IGraphics::HideControlByIdx(int index, bool hide)
+{
+  if (IControl* c = mControls.Get(index)) c->Hide(hide);
+}
+
+void IGraphics::GrayOutControlByIdx(int index, bool grey)
+{
+  if (IControl* c = mControls.Get(index)) c->GrayOut(grey);
+}
+
+void IGraphics::MoveControlByIdx(int index, int x, int y)
+{
+  if (IControl* c = mControls.Get(index)) c->SetPosition(x, y);
+}
+
+void IGraphics::SetControlFromPlug(int index, double normalized)
+{
+  if (IControl* c = mControls.Get(index)) c->SetValueFromPlug(normalized);
+}
+
+// ---- whole list ----
+
+void IGraphics::SetAllControlsDirty()
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i) mControls.Get(i)->SetDirty(false);
+}
+
+void IGraphics::SetStrictDrawing(bool strict)
+{
+  mStrict = strict;
+  SetAllControlsDirty();
+}
+
+void IGraphics::SetTooltipsFromParamNames()
+{
+  if (!mPlug) return;
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+  {
+    IControl* c = mControls.Get(i);
+    IParam* param = c->ParamIdx() >= 0 ? mPlug->GetParam(c->ParamIdx()) : nullptr;
+    if (param) c->SetTooltip(param->GetNameForHost());
+  }
+}
+
+void IGraphics::OnGUIIdle()
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i) mControls.Get(i)->OnGUIIdle();
+}
+
+// ---- frame cycle ----
+
+bool IGraphics::IsDirty(IRECT* out)
+{
+  bool dirty = false;
+  const int n = mControls.GetSize();
+  IControl* const* list = mControls.GetList();
+  for (int i = 0; i < n; ++i)
+  {
+    IControl* c = list[i];
+    if (c->GetAnimation()->IsAnimating()) c->SetDirty(true);
+    if (!c->IsDirty()) continue;
+    dirty = true;
+    // The place a moved or hidden control left needs repainting as well.
+    const IRECT area = c->GetRECT().Union(c->GetStaleRECT());
+    if (out->IsZero())
+      *out = area;
+    else
+      *out = out->Union(area);
+  }
+  if (dirty)
+  {
+    mIdleTicks = 0;
+    return true;
+  }
+  if (mIdleTicks == 0)
+  {
+    mIdleTicks = 1;
+    return false;
+  }
+  mIdleTicks = 0;
+  if (mPlug) mPlug->OnIdle();
+  return false;
+}
+
+bool IGraphics::Draw(IRECT* invalidated)
+{
+  if (!invalidated) return false;
+  const int n = mControls.GetSize();
+  if (n == 0) return true;
+  const IRECT window(0, 0, mWidth, mHeight);
+  const IRECT area = *invalidated;
+
+  if (mStrict)
+  {
+    mDrawRECT = area;
+    for (int i = 0; i < n; ++i)
+    {
+      IControl* c = mControls.Get(i);
+      // Drawing and cleaning under the control's lock: a change made by
+      // another thread lands either before (and is painted) or after (and
+      // leaves the control dirty for the next frame).
+      BASE_MutexLock lock(c->ChangeLock());
+      const IRECT rect = c->GetRECT();
+      if (!c->IsHidden() && !area.Empty() && !rect.Empty() && Meets(area, rect)) c->Draw(this);
+      // Only a control whose whole on-screen area was repainted is clean;
+      // one that became dirty outside this area keeps its flag.
+      if (area.ContainsRect(rect.Intersect(window)) &&
+          area.ContainsRect(c->GetStaleRECT().Intersect(window)))
+        c->SetClean();
+    }
+  }
+  else
+  {
+    IControl* background = mControls.Get(0);
+    if (background->IsDirty())
+    {
+      mDrawRECT = background->GetRECT();
+      for (int i = 0; i < n; ++i)
+      {
+        IControl* c = mControls.Get(i);
+        if (i > 0 && c->IsHidden()) continue;
+        BASE_MutexLock lock(c->ChangeLock());
+        c->Draw(this);
+        c->SetClean();
+      }
+    }
+    else
+    {
+      for (int j = 1; j < n; ++j)
+      {
+        IControl* dirty = mControls.Get(j);
+        if (!dirty->IsDirty()) continue;
+        mDrawRECT = dirty->GetRECT();
+        for (int i = 0; i < n; ++i)
+        {
+          IControl* c = mControls.Get(i);
+          if (c->IsHidden()) continue;
+          BASE_MutexLock lock(c->ChangeLock());
+          const IRECT rect = c->GetRECT();
+          if (i == j || (!rect.Empty() && !mDrawRECT.Empty() && Meets(rect, mDrawRECT))) c->Draw(this);
+        }
+        dirty->SetClean();
+      }
+    }
+  }
+  return DrawScreen(invalidated);
+}

@@ -1,0 +1,249 @@
+// IGraphics: the platform-neutral GUI surface. It owns the ordered control
+// list (index 0 is the background; higher indexes draw later and are hit
+// first), the off-screen draw bitmap and a scratch bitmap; each frame it
+// collects the dirty controls (IsDirty), repaints those that meet the area
+// the platform invalidated (Draw) and hands the bitmap to the platform. It
+// routes mouse and keyboard input to the controls, asks the user for values
+// (popup menus of display texts, text entry) and is the one place where the
+// plug-in and the editor reach controls by parameter index.
+//
+// The platform class (a window-system view, or the headless surface of the
+// tests) supplies the pure virtual slots: showing the bitmap, menus, text
+// entry, message boxes, file prompts, URLs, paths, resources and text.
+//
+// Threads: list changes, input, IsDirty and Draw run on the GUI thread. The
+// by-parameter operations and the controls' setters may also run on the MIDI
+// and timer threads; they work under each control's change lock, with which
+// Draw paints and cleans a control (see IControl). Coordinates are GUI pixels,
+// top-down, right and bottom exclusive.
+#pragma once
+
+#include "core/BASE_Mutex.h"
+#include "core/BASE_PtrList.h"
+#include "core/BASE_String.h"
+#include "core/IGraphicsLink.h"
+#include "graphics/IGraphicsTypes.h"
+
+#include <memory>
+
+class IControl;
+class IParam;
+class IPopupMenu;
+class IUnitBase;
+class RAST_IBitmap;
+class RAST_MemBitmap;
+class RAST_SysBitmap;
+
+class IGraphics : public IGraphicsLink
+{
+public:
+  static constexpr int kDefaultFPS = 120;
+
+  // fps <= 0 becomes 120.
+  IGraphics(IUnitBase* plug, int width, int height, int fps = 0);
+  IGraphics(const IGraphics&) = delete;
+  IGraphics& operator=(const IGraphics&) = delete;
+
+  // ---- virtual slots, in their fixed order ----
+  // Shows the draw bitmap; rect is the area just repainted.
+  virtual bool DrawScreen(IRECT* rect) = 0;
+  // Platform text slot: the size text takes in style, written into rect from
+  // its top-left corner.
+  virtual bool MeasureIText(IText* style, const char* text, IRECT* rect) = 0;
+  // Closes an open text entry without applying its text.
+  virtual void ForceEndUserEdit() = 0;
+  // New GUI size: bitmaps are made anew, then the plug-in is told.
+  virtual void Resize(int w, int h);
+  virtual bool WindowIsOpen();
+  virtual const char* GetGUIAPI();
+  // Blocks the calling thread (any thread) until answered: 1 default
+  // button, 7 alternate, 2 other, 0 anything else.
+  virtual int ShowMessageBox(const char* text, const char* caption, int type) = 0;
+  // The menu (or submenu) holding the chosen item, with its chosen index
+  // set; null when nothing was chosen. Implementations release the capture.
+  virtual IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) = 0;
+  // The platform's half of a text entry; use OpenTextEntry, which keeps one
+  // entry open at a time. The platform reports the end through
+  // TextEntryEnded or TextEntryCancelled.
+  virtual void CreateTextEntry(IControl* control, IText* style, IRECT* rect, const char* text,
+                               IParam* param) = 0;
+  virtual void HostPath(BASE_String* path) = 0;
+  virtual void PluginPath(BASE_String* path) = 0;
+  virtual void DesktopPath(BASE_String* path) = 0;
+  virtual void DocumentsPath(BASE_String* path) = 0;
+  virtual void AppSupportPath(BASE_String* path, bool system) = 0;
+  virtual void SandboxSafeAppSupportPath(BASE_String* path) = 0;
+  // action 1 saves, anything else opens; extensions are separated by single
+  // spaces. On success file is the path and dir its folder with a "/".
+  virtual void PromptForFile(BASE_String* file, int action, BASE_String* dir,
+                             const char* extensions) = 0;
+  virtual bool PromptForColor(IColor* color, const char* prompt) = 0;
+  virtual bool OpenURL(const char* url) = 0;
+  virtual void* OpenWindow(void* parent) = 0;
+  virtual void* OpenCarbonWindow(void*, void*) { return nullptr; }
+  virtual void AttachSubWindow(void*) {}
+  virtual void RemoveSubWindow() {}
+  virtual void CloseWindow() = 0;
+  virtual void* GetWindow() = 0;
+  virtual bool GetTextFromClipboard(BASE_String* text) = 0;
+  // Deletes the key catcher, the controls (last first) and the bitmaps.
+  ~IGraphics() override;
+  virtual void HideMouseCursor() {}
+  virtual void ShowMouseCursor() {}
+  virtual void UpdateTooltips() = 0;
+  // Platform resource slot: a new bitmap of the named PNG resource (the
+  // caller owns it), or null.
+  virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // Platform text slot: draws text in style into rect of the draw bitmap.
+  virtual bool DrawIText(IText* style, const char* text, IRECT* rect) = 0;
+  // Ends an open text entry and applies its text (TextEntryEnded).
+  virtual void CommitUserEdit() = 0;
+
+  // ---- IGraphicsLink ----
+  int Width() const override { return mWidth; }
+  int Height() const override { return mHeight; }
+  void PrepDraw() override;
+  // Value reaches every control bound to the parameter and every aux
+  // binding of it; normalised through the parameter first unless normalized.
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
+  // The manager must be a control; the surface then owns it.
+  void AttachGUIResize(IGUIResizeLink* resizer) override;
+  void StoreLiveLayout(ILiveLayoutState* state) override;
+
+  // ---- control list (GUI thread) ----
+  // Appends control and takes ownership; its index, or -1 when the list
+  // could not grow (the control is then not owned).
+  int AttachControl(IControl* control);
+  void AttachPanelBackground(const IColor* color);
+  // Owned; receives the keys no control takes.
+  void AttachKeyCatcher(IControl* control);
+  void MoveControl(int from, int to);
+  void SwapControls(int a, int b);
+  // The replaced control is not deleted: its owner keeps it.
+  void ReplaceControl(int index, IControl* control);
+  // Not deleted either.
+  void RemoveControl(int index);
+  int GetControlIdx(IControl* control) const;
+  IControl* GetControl(int index) const { return mControls.Get(index); }
+  int NControls() const { return mControls.GetSize(); }
+
+  // ---- by parameter index (any thread) ----
+  void HideControl(int paramIdx, bool hide);
+  void GrayOutControl(int paramIdx, bool grey);
+  void MoveControlByParam(int paramIdx, int x, int y);
+  void SetControlValueByParam(int paramIdx, double normalized);
+  void ClampControl(int paramIdx, double lo, double hi, bool normalized);
+  // Hidden flag of the last control bound to it; false when none.
+  bool IsControlHidden(int paramIdx);
+
+  // ---- by list index ----
+  void HideControlByIdx(int index, bool hide);
+  void GrayOutControlByIdx(int index, bool grey);
+  void MoveControlByIdx(int index, int x, int y);
+  void SetControlFromPlug(int index, double normalized);
+
+  // ---- whole list ----
+  void SetAllControlsDirty();
+  void SetStrictDrawing(bool strict);
+  void SetTooltipsFromParamNames();
+  void OnGUIIdle();
+
+  // ---- frame cycle (GUI thread) ----
+  // out must be all zero on entry; it becomes the union of the dirty
+  // controls' rectangles (and of the places they left). Calls the plug-in's
+  // idle hook on every second frame in a row with nothing dirty.
+  bool IsDirty(IRECT* out);
+  // Repaints the controls meeting invalidated and shows the bitmap. A
+  // control is cleaned only when all it covers (and covered) lies inside
+  // invalidated; otherwise it stays dirty for the next frame.
+  bool Draw(IRECT* invalidated);
+
+  // ---- input (GUI thread; IGraphicsInput.cpp) ----
+  void OnMouseDown(int x, int y, IMouseMod* mod);
+  void OnMouseUp(int x, int y, IMouseMod* mod);
+  void OnMouseDrag(int x, int y, IMouseMod* mod);
+  // True when the click was taken as a press and captured.
+  bool OnMouseDblClick(int x, int y, IMouseMod* mod);
+  void OnMouseWheel(int x, int y, IMouseMod* mod, int d);
+  bool OnMouseOver(int x, int y, IMouseMod* mod);
+  void OnMouseOut();
+  bool OnKeyDown(int x, int y, int key);
+  int GetControlIdxAt(int x, int y, bool mouseOver = false);
+  void ReleaseMouseCapture();
+  int GetLiveEditControlIdx(int x, int y);
+  int GetParamIdxForPos(int x, int y);
+  int TakeLastClickedParam();
+
+  // ---- prompts and text entry ----
+  void PromptUserInput(IControl* control, IParam* param, IRECT* textRect);
+  void SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text);
+  // Opens a text entry over rect; an entry already open is ended first and
+  // its text applied.
+  void OpenTextEntry(IControl* control, IText* style, IRECT* rect, const char* text,
+                     IParam* param);
+  bool IsTextEntryOpen() const { return mEdControl != nullptr; }
+  IControl* GetTextEntryControl() const { return mEdControl; }
+  IParam* GetTextEntryParam() const { return mEdParam; }
+  // For the platform: the entry ended with text (applied) or was dropped.
+  void TextEntryEnded(const char* text);
+  void TextEntryCancelled();
+  // The tooltip of the control under the mouse, "" when none.
+  void GetMouseOverTooltip(BASE_String* out);
+
+  // ---- state ----
+  RAST_IBitmap* GetDrawBitmap() const;
+  RAST_MemBitmap* GetTmpBitmap() const { return mTmpBitmap.get(); }
+  const IRECT& GetDrawRECT() const { return mDrawRECT; }
+  IUnitBase* GetPlug() const { return mPlug; }
+  int FPS() const { return mFPS; }
+  bool GetStrictDrawing() const { return mStrict; }
+  void HandleMouseOver(bool on) { mHandleMouseOver = on; }
+  void EnableTooltips(bool on) { mTooltips = on; }
+  bool TooltipsEnabled() const { return mTooltips; }
+  int GetMouseCapture() const { return mMouseCapture; }
+  int GetMouseOver() const { return mMouseOver; }
+  unsigned GetBitmapDivisor() const { return mBitmapDivisor; }
+  void SetBitmapDivisor(unsigned divisor) { mBitmapDivisor = divisor; }
+  double GetScale() const { return mScale; }
+
+protected:
+  // Index limit of the list operations: the resize manager's three controls
+  // stay at the end.
+  int MovableLimit() const;
+  void RewriteIndexes();
+  int HitSearch(int x, int y, bool mouseOver);
+
+  BASE_Mutex mMutex;
+  BASE_PtrList<IControl> mControls;
+  IUnitBase* mPlug;  // not owned
+  IRECT mDrawRECT;
+  bool mCursorHidden = false;
+  int mHiddenX = -1, mHiddenY = -1;
+  std::unique_ptr<RAST_SysBitmap> mDrawBitmap;
+  std::unique_ptr<RAST_MemBitmap> mTmpBitmap;
+  int mWidth, mHeight;
+  int mFPS;
+  int mIdleTicks = 0;
+  int mMouseCapture = -1;
+  int mMouseOver = -1;
+  int mMouseX = 0, mMouseY = 0;
+  int mLastClickedParam = -1;
+  bool mHandleMouseOver = false;
+  bool mStrict = true;
+  bool mTooltips = false;
+  bool mShowControlBounds = false;
+  std::unique_ptr<IControl> mKeyCatcher;
+  unsigned mBitmapDivisor = 1;
+  double mScale = 1.0;
+  // Layout editor state: hit mode, live-edit flag, last modifiers, last key
+  // code, pinned control and whether a drag was seen.
+  int mLiveEditHitMode = 0;
+  bool mLiveEdit = false;
+  IMouseMod mLiveEditMod;
+  int mLastKey = -1;
+  int mLiveEditPinned = -1;
+  bool mLiveEditDragged = false;
+  // The control and parameter of the open text entry.
+  IControl* mEdControl = nullptr;
+  IParam* mEdParam = nullptr;
+};

@@ -1,0 +1,320 @@
+// IGraphics: mouse and keyboard routing, the capture, the user prompts for
+// parameter values and the text-entry bookkeeping. GUI thread only.
+#include "graphics/IGraphics.h"
+
+#include "core/IParam.h"
+#include "core/IUnitBase.h"
+#include "graphics/IPopupMenu.h"
+#include "graphics/controls/IControl.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+// The leading decimal number of text ([+-]digits[.digits]); 0 when there is
+// none. Exponents, hex and "inf"/"nan" are not numbers a user types here.
+double LeadingNumber(const char* text)
+{
+  if (!text) return 0.0;
+  while (*text == ' ' || *text == '\t') ++text;
+  double sign = 1.0;
+  if (*text == '+' || *text == '-') sign = *text++ == '-' ? -1.0 : 1.0;
+  double value = 0.0;
+  bool any = false;
+  for (; *text >= '0' && *text <= '9'; ++text, any = true) value = value * 10.0 + (*text - '0');
+  if (*text == '.')
+  {
+    double scale = 0.1;
+    for (++text; *text >= '0' && *text <= '9'; ++text, scale *= 0.1, any = true)
+      value += (*text - '0') * scale;
+  }
+  if (!any || !std::isfinite(value)) return 0.0;
+  return sign * value;
+}
+
+bool HasDisplayTexts(const IParam* param)
+{
+  return param->GetNDisplayTexts() > 0;
+}
+}  // namespace
+
+// ---- hit search ----
+
+int IGraphics::HitSearch(int x, int y, bool mouseOver)
+{
+  for (int i = mControls.GetSize() - 1; i >= 0; --i)
+  {
+    IControl* c = mControls.Get(i);
+    if (c->IsHidden()) continue;
+    if (c->IsGrayed() && !(mouseOver && c->GetMOWhenGrayed())) continue;
+    if (c->IsHit(x, y)) return i;
+  }
+  return -1;
+}
+
+int IGraphics::GetControlIdxAt(int x, int y, bool mouseOver)
+{
+  if (mMouseCapture >= 0) return mMouseCapture;
+  return HitSearch(x, y, mouseOver);
+}
+
+void IGraphics::ReleaseMouseCapture()
+{
+  mMouseCapture = mMouseX = mMouseY = -1;
+}
+
+int IGraphics::GetLiveEditControlIdx(int x, int y)
+{
+  if (mLiveEditPinned >= 0) return mLiveEditPinned;
+  const int last = (mPlug && mPlug->GetGUIResize() ? mControls.GetSize() - 4
+                                                   : mControls.GetSize() - 1);
+  for (int i = last; i >= 0; --i)
+  {
+    IControl* c = mControls.Get(i);
+    const IRECT d = c->GetRECT();
+    const IRECT t = c->GetTargetRECT();
+    bool hit = false;
+    switch (mLiveEditHitMode)
+    {
+      case 0: hit = d.Contains(x, y) && d == t; break;
+      case 1: hit = d.Contains(x, y); break;
+      case 2: hit = t.Contains(x, y); break;
+      default: return -1;
+    }
+    if (hit) return i;
+  }
+  return -1;
+}
+
+int IGraphics::GetParamIdxForPos(int x, int y)
+{
+  const int index = GetControlIdxAt(x, y);
+  mLastClickedParam = index > 0 ? mControls.Get(index)->ParamIdx() : -1;
+  return mLastClickedParam;
+}
+
+int IGraphics::TakeLastClickedParam()
+{
+  const int param = mLastClickedParam;
+  mLastClickedParam = -1;
+  return param;
+}
+
+// ---- mouse ----
+
+void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
+{
+  // A click anywhere in the surface ends an open text entry, keeping what
+  // was typed, as leaving the field does.
+  if (IsTextEntryOpen()) CommitUserEdit();
+  const int pinned = GetLiveEditControlIdx(x, y);
+  if (pinned >= 0) mLiveEditPinned = pinned;
+  if (mod) mLiveEditMod = *mod;
+  ReleaseMouseCapture();
+  const int index = HitSearch(x, y, false);
+  if (index < 0) return;
+  mMouseCapture = index;
+  mMouseX = x;
+  mMouseY = y;
+  IControl* c = mControls.Get(index);
+  if (c->ParamIdx() >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(c->ParamIdx());
+  if (!mLiveEdit) c->OnMouseDown(x, y, mod);
+}
+
+void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
+{
+  mLiveEditPinned = -1;
+  if (mod)
+  {
+    mLiveEditMod = *mod;
+    mLiveEditMod.C = false;
+  }
+  const int index = GetControlIdxAt(x, y);
+  ReleaseMouseCapture();
+  if (index < 0) return;
+  IControl* c = mControls.Get(index);
+  if (!mLiveEdit) c->OnMouseUp(x, y, mod);
+  if (c->ParamIdx() >= 0 && mPlug) mPlug->EndInformHostOfParamChange(c->ParamIdx());
+}
+
+void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
+{
+  if (mod)
+  {
+    mLiveEditMod.S = mod->S;
+    mLiveEditMod.A = mod->A;
+  }
+  mLiveEditDragged = true;
+  IControl* c = mControls.Get(mMouseCapture);
+  if (!c) return;
+  const int dX = x - mMouseX;
+  const int dY = y - mMouseY;
+  if (dX == 0 && dY == 0) return;
+  mMouseX = x;
+  mMouseY = y;
+  if (!mLiveEdit) c->OnMouseDrag(x, y, dX, dY, mod);
+}
+
+bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
+{
+  if (IsTextEntryOpen()) CommitUserEdit();
+  ReleaseMouseCapture();
+  const int index = HitSearch(x, y, false);
+  if (index < 0) return false;
+  IControl* c = mControls.Get(index);
+  if (!c->GetDblAsSingleClick())
+  {
+    c->OnMouseDblClick(x, y, mod);
+    return false;
+  }
+  mMouseCapture = index;
+  mMouseX = x;
+  mMouseY = y;
+  c->OnMouseDown(x, y, mod);
+  return true;
+}
+
+void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
+{
+  const int index = GetControlIdxAt(x, y);
+  if (IControl* c = mControls.Get(index)) c->OnMouseWheel(x, y, mod, d);
+}
+
+bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
+{
+  if (mod) mLiveEditMod.S = mod->S;
+  if (!mHandleMouseOver) return false;
+  const int index = GetControlIdxAt(x, y, true);
+  IControl* c = mControls.Get(index);
+  if (!c) return true;
+  mMouseX = x;
+  mMouseY = y;
+  c->OnMouseOver(x, y, mod);
+  if (mMouseOver != index)
+    if (IControl* previous = mControls.Get(mMouseOver)) previous->OnMouseOut();
+  mMouseOver = index;
+  return true;
+}
+
+void IGraphics::OnMouseOut()
+{
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i) mControls.Get(i)->OnMouseOut();
+  mMouseOver = -1;
+}
+
+bool IGraphics::OnKeyDown(int x, int y, int key)
+{
+  if (mLiveEdit && key == 19) SetAllControlsDirty();
+  mLastKey = key;
+  if (mMouseCapture >= 0)
+  {
+    if (mMouseCapture == 0) return mKeyCatcher ? mKeyCatcher->OnKeyDown(x, y, key) : false;
+    return mControls.Get(mMouseCapture)->OnKeyDown(x, y, key);
+  }
+  const int index = HitSearch(x, y, false);
+  if (index > 0) return mControls.Get(index)->OnKeyDown(x, y, key);
+  return mKeyCatcher ? mKeyCatcher->OnKeyDown(x, y, key) : false;
+}
+
+// ---- prompts ----
+
+void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRect)
+{
+  if (!control || !param || !textRect) return;
+  const int type = param->Type();
+  const int nTexts = param->GetNDisplayTexts();
+  // A list of words is chosen from a menu; a bool without words is typed.
+  const bool listed = (type == IParam::kTypeEnum || type == IParam::kTypeBool) && nTexts > 0;
+  if (listed && nTexts != 1)
+  {
+    char current[IParam::kTextSize];
+    param->GetDisplayForHost(false, current, sizeof(current), true, param->Value());
+    IPopupMenu menu;
+    for (int i = 0; i < nTexts; ++i)
+    {
+      const char* text = param->GetDisplayTextAtIdx(i);
+      menu.AddItemText(text, -1, strcmp(text, current) == 0 ? 4 : 0);
+    }
+    IPopupMenu* chosen = CreateIPopupMenu(&menu, textRect);
+    if (chosen != &menu) return;
+    int value = 0;
+    const int index = menu.GetChosenItemIdx();
+    if (index < 0 || index >= nTexts) return;
+    // The item stands for its display text's own value, which need not be
+    // its position in the list.
+    param->GetDisplayTextAtIdx(index, &value);
+    control->SetValueFromUserInput(param->GetNormalized(static_cast<double>(value)));
+    return;
+  }
+
+  double value = param->Value();
+  if (param->GetNegateDisplay()) value = -value;
+  char text[64];
+  if (param->GetPrecision() == 0)
+    snprintf(text, sizeof(text), "%d", TruncateToInt(value));
+  else
+    snprintf(text, sizeof(text), "%.*f", param->GetPrecision(), value);
+  OpenTextEntry(control, control->GetText(), textRect, text, param);
+}
+
+void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text)
+{
+  if (!param || !control) return;
+  const int type = param->Type();
+  double value;
+  if ((type == IParam::kTypeBool || type == IParam::kTypeEnum) && HasDisplayTexts(param))
+  {
+    int mapped = 0;
+    if (!param->MapDisplayText(text ? text : "", &mapped)) mapped = 0;
+    value = mapped;
+  }
+  else
+  {
+    value = LeadingNumber(text);
+    if (param->GetNegateDisplay()) value = -value;
+  }
+  control->SetValueFromUserInput(param->GetNormalized(value));
+}
+
+// ---- text entry ----
+
+void IGraphics::OpenTextEntry(IControl* control, IText* style, IRECT* rect, const char* text,
+                              IParam* param)
+{
+  if (!control) return;
+  // One entry at a time: the one open now ends as if the user had left it.
+  if (IsTextEntryOpen()) CommitUserEdit();
+  // A platform that could not close it drops it without applying.
+  if (IsTextEntryOpen()) TextEntryCancelled();
+  mEdControl = control;
+  mEdParam = param;
+  CreateTextEntry(control, style, rect, text, param);
+}
+
+void IGraphics::TextEntryEnded(const char* text)
+{
+  IControl* control = mEdControl;
+  IParam* param = mEdParam;
+  mEdControl = nullptr;
+  mEdParam = nullptr;
+  if (!control) return;
+  if (param)
+    SetFromStringAfterPrompt(control, param, text);
+  else
+    control->TextFromTextEntry(text ? text : "");
+}
+
+void IGraphics::TextEntryCancelled()
+{
+  mEdControl = nullptr;
+  mEdParam = nullptr;
+}
+
+void IGraphics::GetMouseOverTooltip(BASE_String* out)
+{
+  out->Set("");
+  if (IControl* c = mControls.Get(mMouseOver)) c->CopyTooltip(out);
+}

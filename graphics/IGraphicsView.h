@@ -1,0 +1,74 @@
+// What every window-system view of the surface shares: the translation of
+// view events (bottom-up view coordinates, modifier keys, key codes) into
+// the surface's terms, the rectangle conversions between the two, the
+// frame step its timer runs, and the text-entry input rule. Plain
+// functions, no state; the headless surface uses them as a real view would.
+#pragma once
+
+#include "graphics/IGraphicsTypes.h"
+
+class IGraphics;
+
+// A rectangle in view coordinates: origin at the bottom left, y upwards.
+struct IViewRect
+{
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+// A view point to GUI pixels of a view height pixels high:
+// x = trunc(vx) - 2, y = height - 3 - trunc(vy).
+void ViewPointToGUI(double vx, double vy, int height, int* x, int* y);
+
+// Which button an event comes from.
+enum EViewButton
+{
+  kViewLeft,
+  kViewRight,
+  kViewWheel,
+};
+
+// The left flag for left-button and wheel events; the right flag for right
+// button events, and for left and wheel events while command is held.
+IMouseMod ViewModifiers(EViewButton button, bool command, bool shift, bool control, bool option);
+
+// Key code of a view key event whose text is exactly one character:
+// arrows (view codes 126 up, 125 down, 123 left, 124 right) give 1..4,
+// space 0, digits 5..14, letters of either case 15..40; -1 otherwise.
+int ViewKeyCode(int viewKeyCode, const char* characters);
+
+// x = L, y = height - 1 - B, w = R - L + 1, h = B - T + 1.
+IViewRect GUIRectToView(const IRECT& rect, int height);
+// L = trunc(x), R = trunc(w) + L, T = height - (trunc(h) + trunc(y)),
+// B = height - trunc(y).
+IRECT ViewRectToGUI(double x, double y, double w, double h, int height);
+
+// ---- view event dispatch: view coordinates in, surface calls out ----
+// The GUI point of each event is written to *x, *y (the view keeps it for
+// key events, which carry no position).
+// A click count of 2 or more is a double click.
+void ViewMouseDown(IGraphics* graphics, double vx, double vy, int clickCount, IMouseMod* mod,
+                   int* x, int* y);
+// Drags are not delivered while a text entry is open over the surface.
+void ViewMouseDrag(IGraphics* graphics, double vx, double vy, IMouseMod* mod, int* x, int* y);
+// Scrolling drops an open text entry, then turns the wheel by the
+// truncated vertical delta.
+void ViewScrollWheel(IGraphics* graphics, double vx, double vy, double deltaY, IMouseMod* mod,
+                     int* x, int* y);
+// False when the key maps to no code or nothing took it: the view then
+// passes the event on.
+bool ViewKeyDown(IGraphics* graphics, int x, int y, int viewKeyCode, const char* characters);
+
+// One tick of a view's frame timer followed by the repaint the windowing
+// system asks for: the dirty query, the area the view invalidates (through
+// the view conversion, so one pixel wider and taller), then Draw. False
+// with nothing dirty. The repainted area goes to *repainted when given.
+bool RunViewFrame(IGraphics* graphics, IRECT* repainted = nullptr);
+
+// The input rule of a text entry: a partial text is refused when a
+// character is not in allowed (null allows all), when maxLength is not 0
+// and the text is longer, or when maxValue is not 0 and the text's integer
+// value exceeds it.
+bool TextEntryAccepts(const char* text, const char* allowed, int maxLength, int maxValue);
+// The characters a text entry for a parameter of this type allows; null
+// for a parameter of no type.
+const char* TextEntryCharacters(int paramType);

@@ -1,0 +1,57 @@
+// IUnitAnimation: named, frame-counted transitions of a value between an
+// "off" and an "on" value along one of 41 easing curves. Every control
+// carries one; the surface redraws a control every frame while it runs.
+// GUI thread only. IsAnimating never allocates (it runs once per control per
+// frame).
+#pragma once
+
+#include <string>
+#include <vector>
+
+class IUnitAnimation
+{
+public:
+  static constexpr int kNumEasings = 41;
+
+  IUnitAnimation() = default;
+  ~IUnitAnimation() = default;
+
+  // One frame of the named animation toward on (or off); returns its value.
+  // The first call for a name creates it at its off state with these frame
+  // counts and easings.
+  double Animate(const char* name, bool on, int framesToOn, int framesToOff, int easingToOn,
+                 int easingToOff, double offValue, double onValue);
+  // start + (end - start) * f(t) for easing 0..40; other indexes give 0.
+  double Ease(int easing, double start, double end, double t);
+  // The easing's name; "" out of range.
+  static const char* EasingName(int easing);
+
+  void SetBezierCustom(double x1, double y1, double x2, double y2);
+  // The next Ease reshapes t with t*t*(3-2t) once.
+  void SetSmoothStep(bool on) { mSmoothStep = on; }
+
+  bool IsAnimating() const;
+  // Index of the named animation, or -1.
+  int FindAnimation(const char* name) const;
+
+private:
+  struct Entry
+  {
+    std::string mName;
+    bool mRunning = false;
+    bool mOn = false;
+    int mFrame = 0;
+    int mFramesOn = 0;
+    int mFramesOff = 0;
+    int mEasingOn = 0;
+    int mEasingOff = 0;
+    double mStart = 0.0;
+    double mLast = 0.0;
+  };
+
+  double Bezier(double x1, double y1, double x2, double y2, double t) const;
+
+  std::vector<Entry> mEntries;
+  double mBezier[4] = {0.0, 0.0, 1.0, 1.0};
+  bool mSmoothStep = false;
+};

@@ -1,0 +1,196 @@
+// The surface's frame cycle, list operations and by-parameter access.
+#include "support/GuiTestKit.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const RAST_pixel kGrey = RAST_RGBA(128, 128, 128, 255);
+
+RAST_pixel ScreenAt(GuiFixture& f, int x, int y)
+{
+  return RAST_GetPixel(f.gui->GetScreen(), x, y);
+}
+}  // namespace
+
+TEST(IGraphicsDraw, IdleHookRunsOnEverySecondQuietFrame)
+{
+  GuiFixture f;
+  TestControl* c = f.Add(IRECT(10, 10, 20, 20));
+  f.Open();
+  f.Settle();
+  f.unit.mIdles = 0;
+  // Quiet frames 1..5 (the settle ended on one quiet frame, which counts).
+  std::vector<int> idleAfter;
+  for (int frame = 0; frame < 5; ++frame)
+  {
+    f.gui->RunFrame();
+    idleAfter.push_back(f.unit.mIdles);
+  }
+  EXPECT_EQ(idleAfter, (std::vector<int>{1, 1, 2, 2, 3}));
+  // A dirty frame restarts the count: the idle hook needs two quiet frames.
+  c->SetDirty(false);
+  f.gui->RunFrame();
+  f.gui->RunFrame();
+  EXPECT_EQ(f.unit.mIdles, 3);
+  f.gui->RunFrame();
+  EXPECT_EQ(f.unit.mIdles, 4);
+}
+
+TEST(IGraphicsDraw, DirtyRectangleIsTheUnionOfDirtyControls)
+{
+  struct Case
+  {
+    const char* name;
+    IRECT a, b;
+    IRECT expected;
+  } kCases[] = {
+    {"two rects", IRECT(10, 10, 20, 20), IRECT(30, 5, 40, 15), IRECT(10, 5, 40, 20)},
+    {"zero first is replaced", IRECT(0, 0, 0, 0), IRECT(30, 5, 40, 15), IRECT(30, 5, 40, 15)},
+    {"nested", IRECT(0, 0, 50, 50), IRECT(10, 10, 20, 20), IRECT(0, 0, 50, 50)},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f;
+    TestControl* a = f.Add(c.a);
+    TestControl* b = f.Add(c.b);
+    f.Open();
+    f.Settle();
+    a->SetDirty(false);
+    b->SetDirty(false);
+    IRECT out;
+    EXPECT_TRUE(f.gui->IsDirty(&out));
+    EXPECT_EQ(out, c.expected);
+  }
+}
+
+TEST(IGraphicsDraw, StrictDrawingDrawsWhatMeetsTheArea)
+{
+  struct Case
+  {
+    const char* name;
+    IRECT rect;
+    bool hidden;
+    bool drawn;
+    bool cleaned;
+  } kCases[] = {
+    {"touching right edge", IRECT(100, 0, 120, 20), false, true, false},
+    {"touching bottom edge", IRECT(0, 100, 20, 120), false, true, false},
+    {"one pixel right", IRECT(101, 0, 120, 20), false, false, false},
+    {"inside", IRECT(10, 10, 20, 20), false, true, true},
+    {"hidden inside", IRECT(10, 10, 20, 20), true, false, true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f(200, 200);
+    TestControl* t = f.Add(c.rect);
+    f.Open();
+    t->Hide(c.hidden);
+    f.Settle();
+    t->SetDirty(false);
+    t->mDraws = 0;
+    IRECT area(0, 0, 100, 100);
+    f.gui->Draw(&area);
+    EXPECT_EQ(t->mDraws > 0, c.drawn);
+    EXPECT_EQ(!t->IsDirty(), c.cleaned);
+  }
+}
+
+TEST(IGraphicsDraw, ControlChangedBetweenQueryAndRepaintIsDrawnNextFrame)
+{
+  GuiFixture f;
+  TestControl* a = f.Add(IRECT(10, 10, 20, 20));
+  TestControl* b = f.Add(IRECT(100, 10, 120, 30));
+  f.Open();
+  f.Settle();
+  a->SetValueFromUserInput(0.5);
+  IRECT dirty;
+  ASSERT_TRUE(f.gui->IsDirty(&dirty));
+  // b changes after the query, as another thread would.
+  b->SetLabel("late");
+  f.gui->Draw(&dirty);
+  EXPECT_TRUE(b->IsDirty());
+  f.Settle();
+  EXPECT_EQ(ScreenAt(f, 110, 20), b->Colour());
+  EXPECT_EQ(ScreenAt(f, 15, 15), a->Colour());
+}
+
+TEST(IGraphicsDraw, MovedOrHiddenControlLeavesNoGhost)
+{
+  GuiFixture f;
+  TestControl* a = f.Add(IRECT(10, 10, 30, 30), 3);
+  f.Add(IRECT(150, 50, 170, 70), 4);
+  f.Open();
+  f.Settle();
+  ASSERT_EQ(ScreenAt(f, 15, 15), a->Colour());
+  f.gui->MoveControlByParam(3, 100, 60);
+  f.gui->HideControl(4, true);
+  f.Settle();
+  EXPECT_EQ(ScreenAt(f, 15, 15), kGrey);
+  EXPECT_EQ(ScreenAt(f, 105, 65), a->Colour());
+  EXPECT_EQ(ScreenAt(f, 160, 60), kGrey);
+  EXPECT_EQ(a->GetTargetRECT(), IRECT(100, 60, 120, 80));
+}
+
+TEST(IGraphicsDraw, ListOperationsKeepTheBackgroundAndIndexes)
+{
+  GuiFixture f;
+  TestControl* c[4];
+  for (int i = 0; i < 4; ++i) c[i] = f.Add(IRECT(i * 10, 0, i * 10 + 5, 5));
+  IControl* background = f.gui->GetControl(0);
+  f.gui->MoveControl(0, 3);
+  f.gui->SwapControls(0, 2);
+  f.gui->ReplaceControl(0, c[0]);
+  EXPECT_EQ(f.gui->GetControl(0), background);
+  f.gui->MoveControl(1, 4);
+  f.gui->SwapControls(1, 2);
+  // Order now: bg, c1, c0... after the move: bg c1 c2 c3 c0; swap 1,2: bg c2 c1 c3 c0.
+  IControl* expected[] = {background, c[2], c[1], c[3], c[0]};
+  for (int i = 0; i < 5; ++i)
+  {
+    EXPECT_EQ(f.gui->GetControl(i), expected[i]) << i;
+    EXPECT_EQ(f.gui->GetControl(i)->GetIdx(), i);
+  }
+  // The replaced control is not deleted: it is handed back to us.
+  TestControl* spare = new TestControl(&f.unit, IRECT());
+  f.gui->ReplaceControl(2, spare);
+  EXPECT_EQ(f.gui->GetControlIdx(c[1]), -1);
+  EXPECT_EQ(spare->GetIdx(), 2);
+  delete c[1];
+}
+
+TEST(IGraphicsDraw, ByParameterOperationsReachEveryBoundControl)
+{
+  GuiFixture f;
+  f.unit.GetParam(7)->InitInt("seven", 0, 0, 10);
+  TestControl* c[3];
+  for (int i = 0; i < 3; ++i) c[i] = f.Add(IRECT(i * 20, 0, i * 20 + 10, 10), 7);
+  TestControl* aux = f.Add(IRECT(100, 0, 110, 10), 2);
+  aux->AddAuxParam(7);
+  f.Open();
+  f.gui->HideControl(7, true);
+  c[2]->Hide(false);
+  EXPECT_TRUE(c[0]->IsHidden() && c[1]->IsHidden());
+  EXPECT_FALSE(f.gui->IsControlHidden(7));
+  EXPECT_FALSE(f.gui->IsControlHidden(9));
+  f.gui->SetParameterFromPlug(7, 5.0, false);
+  for (TestControl* t : c) EXPECT_DOUBLE_EQ(t->GetValue(), 0.5);
+  EXPECT_DOUBLE_EQ(aux->GetAuxParam(0)->mValue, 0.5);
+  // The user-input road pushes the value to the plug-in base.
+  f.gui->SetControlValueByParam(7, 0.8);
+  EXPECT_DOUBLE_EQ(f.unit.GetParam(7)->Value(), 8.0);
+  f.gui->GrayOutControl(7, true);
+  EXPECT_FLOAT_EQ(c[1]->GetBlend().mWeight, 0.25f);
+}
+
+TEST(IGraphicsDraw, ResizeRemakesTheBitmapsAndTellsThePlugin)
+{
+  GuiFixture f;
+  f.Open();
+  f.gui->Resize(300, 150);
+  EXPECT_EQ(f.gui->GetDrawBitmap()->getWidth(), 300);
+  EXPECT_EQ(f.gui->GetDrawBitmap()->getHeight(), 150);
+  EXPECT_EQ(f.gui->Width(), 300);
+}

@@ -1,0 +1,214 @@
+// Popup menus, the control base, animation easing, the view translation and
+// the headless platform's answers.
+#include "support/GuiTestKit.h"
+#include "graphics/IGraphicsView.h"
+#include "graphics/IPopupMenu.h"
+#include "graphics/controls/IUnitAnimation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+TEST(IPopupMenu, ItemsFlagsPrefixAndSubmenuChoice)
+{
+  IPopupMenu menu;
+  for (int i = 0; i < 12; ++i) menu.AddItemText(("item" + std::to_string(i)).c_str());
+  menu.SetPrefix(2);
+  menu.SetPrefix(7);  // ignored
+  BASE_String text;
+  menu.GetDisplayText(0, &text);
+  EXPECT_STREQ(text.Get(), "01: item0");
+  menu.GetDisplayText(11, &text);
+  EXPECT_STREQ(text.Get(), "12: item11");
+  EXPECT_STREQ(menu.GetItemText(12), "");
+  EXPECT_FALSE(menu.SetItemChecked(12, true));
+  menu.CheckItemAlone(1);
+  menu.CheckItemAlone(50);  // out of range clears every mark
+  for (int i = 0; i < 12; ++i) EXPECT_FALSE(menu.IsItemChecked(i)) << i;
+  menu.SetItemState(3, 1, true);
+  menu.SetItemState(3, 9, true);  // no such flag
+  EXPECT_EQ(menu.GetItem(3)->GetFlags(), IPopupMenu::IPopupMenuItem::kDisabled);
+
+  // A separator keeps the indexes of both lists equal; the submenu's record
+  // gets the choice, the main menu's stays -1.
+  GuiFixture f;
+  f.Open();
+  IPopupMenu main, sub;
+  sub.AddItemText("a");
+  sub.AddItemText("b");
+  main.AddItemText("x");
+  main.AddItemText("y");
+  main.AddSeparator();
+  main.AddItemSubmenu("more", 3, &sub);
+  f.gui->QueueMenuChoice({3, 1});
+  f.gui->QueueMenuChoice({2});
+  EXPECT_EQ(f.gui->CreateIPopupMenu(&main, nullptr), &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+  EXPECT_EQ(main.GetChosenItemIdx(), -1);
+  EXPECT_EQ(f.gui->CreateIPopupMenu(&main, nullptr), nullptr);  // separator: no action
+  EXPECT_EQ(f.gui->mMenus[0].flags[2], IPopupMenu::IPopupMenuItem::kSeparator);
+}
+
+TEST(IControl, ValuesClampsDefaultsAndHits)
+{
+  GuiUnit unit;
+  unit.GetParam(2)->InitInt("p", 0, 0, 10);
+  TestControl c(&unit, IRECT(100, 50, 151, 80), 2);
+  // No default yet: a double click does nothing.
+  IMouseMod m;
+  c.IControl::OnMouseDblClick(0, 0, &m);
+  EXPECT_TRUE(unit.mChanges.empty());
+  c.SetValueFromPlug(0.3);
+  EXPECT_DOUBLE_EQ(c.GetDefaultValue(), 0.3);
+  c.SetClean();
+  c.SetValueFromPlug(0.3);  // equal: stays clean
+  EXPECT_FALSE(c.IsDirty());
+
+  struct Case
+  {
+    const char* name;
+    double in, out;
+  } kCases[] = {{"above", 1.2, 1.0}, {"below", -0.5, 0.0}, {"inside", 0.6, 0.6}};
+  for (const Case& k : kCases)
+  {
+    SCOPED_TRACE(k.name);
+    c.SetValueFromUserInput(k.in);
+    EXPECT_DOUBLE_EQ(c.GetValue(), k.out);
+    EXPECT_DOUBLE_EQ(unit.GetParam(2)->Value(), std::floor(k.out * 10 + 0.5));
+  }
+  const size_t changes = unit.mChanges.size();
+  c.SetValueFromUserInput(0.6);  // equal: the plug-in hears nothing
+  EXPECT_EQ(unit.mChanges.size(), changes);
+  c.IControl::OnMouseDblClick(0, 0, &m);
+  EXPECT_DOUBLE_EQ(unit.GetParam(2)->Value(), 3.0);
+
+  EXPECT_TRUE(c.IsHit(100, 50));
+  EXPECT_FALSE(c.IsHit(151, 60));
+  EXPECT_FALSE(c.IsHit(120, 80));
+  TestControl unbound(&unit, IRECT(), -1);
+  unbound.SetValueFromUserInput(2.0);
+  EXPECT_DOUBLE_EQ(unbound.GetValue(), 1.0);
+  EXPECT_FALSE(unbound.IsHit(0, 0));
+}
+
+TEST(IUnitAnimation, EasingsAndFrames)
+{
+  IUnitAnimation a;
+  for (int e = 0; e < IUnitAnimation::kNumEasings; ++e)
+  {
+    SCOPED_TRACE(IUnitAnimation::EasingName(e));
+    EXPECT_NEAR(a.Ease(e, 2.0, 4.0, 0.0), 2.0, 0.01);
+    EXPECT_NEAR(a.Ease(e, 2.0, 4.0, 1.0), 4.0, 0.01);
+  }
+  EXPECT_EQ(a.Ease(41, 2.0, 4.0, 0.5), 0.0);
+  EXPECT_DOUBLE_EQ(a.Ease(1, 0.0, 1.0, 0.5), 0.25);
+  EXPECT_NEAR(a.Ease(29, 0.0, 1.0, 0.25), 121.0 / 16.0 / 16.0, 1e-12);
+  a.SetSmoothStep(true);
+  EXPECT_DOUBLE_EQ(a.Ease(0, 0.0, 1.0, 0.25), 0.15625);
+  EXPECT_DOUBLE_EQ(a.Ease(0, 0.0, 1.0, 0.25), 0.25);  // once only
+
+  EXPECT_FALSE(a.IsAnimating());
+  double v = 0.0;
+  for (int call = 1; call <= 10; ++call)
+  {
+    v = a.Animate("glow", true, 10, 5, 0, 0, 0.0, 1.0);
+    EXPECT_TRUE(a.IsAnimating()) << call;
+  }
+  EXPECT_DOUBLE_EQ(v, 1.0);
+  EXPECT_DOUBLE_EQ(a.Animate("glow", true, 10, 5, 0, 0, 0.0, 1.0), 1.0);
+  EXPECT_FALSE(a.IsAnimating());
+  EXPECT_EQ(a.FindAnimation("glow"), 0);
+  EXPECT_EQ(a.FindAnimation("other"), -1);
+}
+
+TEST(IGraphicsView, TranslationOfPointsRectsKeysAndModifiers)
+{
+  int x = 0, y = 0;
+  ViewPointToGUI(10.7, 20.2, 800, &x, &y);
+  EXPECT_EQ(x, 8);
+  EXPECT_EQ(y, 777);
+  const IViewRect v = GUIRectToView(IRECT(10, 20, 30, 40), 800);
+  EXPECT_EQ((std::vector<int>{v.x, v.y, v.w, v.h}), (std::vector<int>{10, 759, 21, 21}));
+  EXPECT_EQ(ViewRectToGUI(v.x, v.y, v.w, v.h, 800), IRECT(10, 20, 31, 41));
+
+  struct Key
+  {
+    int code;
+    const char* chars;
+    int expected;
+  } kKeys[] = {{126, "x", 1}, {125, "x", 2}, {123, "x", 3}, {124, "x", 4}, {49, " ", 0},
+               {0, "0", 5},   {0, "9", 14},  {0, "A", 15},  {0, "z", 40},  {0, "ab", -1},
+               {0, "#", -1}};
+  for (const Key& k : kKeys) EXPECT_EQ(ViewKeyCode(k.code, k.chars), k.expected) << k.chars;
+
+  const IMouseMod cmdLeft = ViewModifiers(kViewLeft, true, true, false, false);
+  EXPECT_TRUE(cmdLeft.L && cmdLeft.R && cmdLeft.S);
+  const IMouseMod right = ViewModifiers(kViewRight, false, false, true, true);
+  EXPECT_TRUE(!right.L && right.R && right.C && right.A);
+
+  // Dispatch: a double click, a drag held back by an open entry, a scroll
+  // that drops the entry, and keys that no control takes.
+  GuiFixture f(200, 100);
+  f.unit.GetParam(1)->InitInt("n", 0, 0, 100);
+  TestControl* c = f.Add(IRECT(10, 10, 50, 50), 1);
+  c->SetPromptDisabled(false);
+  f.Open();
+  IMouseMod left(true, false), rightMod(false, true);
+  ViewMouseDown(f.gui, 22.5, 70.0, 2, &left, &x, &y);
+  EXPECT_EQ(c->Events(), "dbl 20,27");
+  f.gui->QueueTypedText("55");
+  ViewMouseDown(f.gui, 22.5, 70.0, 1, &rightMod, &x, &y);
+  ViewMouseDrag(f.gui, 22.5, 60.0, &left, &x, &y);
+  ViewScrollWheel(f.gui, 22.5, 60.0, 2.7, &left, &x, &y);
+  EXPECT_FALSE(f.gui->IsTextEntryOpen());
+  EXPECT_DOUBLE_EQ(f.unit.GetParam(1)->Value(), 20.0);  // the wheel, not the dropped "55"
+  EXPECT_EQ(c->Events(), "dbl 20,27|down 20,27|wheel 20,37");
+  f.gui->OnMouseUp(20, 37, &rightMod);
+  EXPECT_TRUE(ViewKeyDown(f.gui, 20, 20, 0, "a"));
+  EXPECT_FALSE(ViewKeyDown(f.gui, 20, 20, 0, "#"));
+  EXPECT_FALSE(ViewKeyDown(f.gui, 150, 80, 0, "a"));  // background, no key catcher
+
+  EXPECT_FALSE(TextEntryAccepts("12345678", "0123456789", 7, 0));
+  EXPECT_FALSE(TextEntryAccepts("99999999999999999999", nullptr, 0, 100));
+  EXPECT_TRUE(TextEntryAccepts("-1.5", "0123456789.-+", 7, 0));
+}
+
+TEST(IGraphicsHeadless, PlatformSlotsAnswerFromTheQueue)
+{
+  GuiFixture f;
+  // Before the window opens there is no panel to show.
+  BASE_String file("old.pr3"), dir;
+  f.gui->PromptForFile(&file, 1, &dir, "pr3");
+  EXPECT_STREQ(file.Get(), "");
+  f.Open();
+
+  f.gui->QueueFilePath("/home/u/progs/bass.pr3");
+  f.gui->PromptForFile(&file, 0, &dir, "pr3 prg");
+  EXPECT_STREQ(file.Get(), "/home/u/progs/bass.pr3");
+  EXPECT_STREQ(dir.Get(), "/home/u/progs/");
+  EXPECT_EQ(f.gui->mFilePrompts[0].dir, "~/Desktop");
+  f.gui->PromptForFile(&file, 0, &dir, "pr3");  // cancelled
+  EXPECT_STREQ(file.Get(), "");
+
+  f.gui->QueueMessageBoxResult(7);
+  EXPECT_EQ(f.gui->ShowMessageBox("Communication error has occurred!", "Error", 4), 7);
+  EXPECT_EQ(f.gui->MessageBoxes()[0].caption, "Error");
+
+  f.gui->QueueOpenURLResult(false);
+  EXPECT_FALSE(f.gui->OpenURL("https://example.org"));
+  EXPECT_TRUE(f.gui->OpenURL("/tmp/guide.pdf"));
+
+  RAST_MemBitmap knob(4, 2, 4);
+  RAST_Clear(&knob, RAST_RGBA(1, 2, 3, 255));
+  f.gui->AddResource("knob", &knob);
+  std::unique_ptr<RAST_IBitmap> loaded(f.gui->OSLoadBitmap(0, "knob.PNG"));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(RAST_GetPixel(loaded.get(), 3, 1), RAST_RGBA(1, 2, 3, 255));
+  EXPECT_EQ(f.gui->OSLoadBitmap(0, "knob.jpg"), nullptr);
+  EXPECT_EQ(f.gui->OSLoadBitmap(0, "missing.png"), nullptr);
+
+  f.gui->EnableTooltips(true);
+  f.Add(IRECT(1, 1, 5, 5))->Hide(true);
+  f.gui->UpdateTooltips();
+  EXPECT_EQ(f.gui->mTooltipRects.size(), 1u);  // the background only
+}
