@@ -84,6 +84,5 @@ private:
 
   int mPrefix = 0;
   int mChosenItemIdx = -1;
-  bool mFlag = false;
   BASE_PtrList<IPopupMenuItem> mItems;
 };
