@@ -12,6 +12,8 @@
 // Each case reports megapixels per second of the pixels it produces; a table
 // of both libraries and their ratio follows the run. pixman and cairo work on
 // premultiplied pixels, the raster library on straight A, R, G, B bytes.
+#include "bench/BenchPixels.h"
+#include "bench/BenchReport.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_DeltaBlit.h"
 #include "raster/RAST_PNG.h"
@@ -23,21 +25,18 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace
 {
-// ---- content ----
+using bench::Channels;
+using bench::PaintPremultiplied;
+using bench::PaintRaster;
+using bench::PixmanImage;
 
-struct Channels
-{
-  int r, g, b, a;
-};
+// ---- content ----
 
 // Knob frames of 114 x 100 in a row: a soft-edged disc with a pointer that
 // turns from frame to frame, transparent around it.
@@ -57,48 +56,9 @@ Channels BackgroundPixel(int x, int y) { return {(x / 3) & 255, 96, (y / 2) & 25
 
 Channels SpritePixel(int x, int y) { return StripPixel(x % 114 + 114 * 3, y % 100); }
 
-template <class Fn>
-void PaintRaster(RAST_IBitmap& bm, Fn pixel)
-{
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x)
-    {
-      const Channels c = pixel(x, y);
-      bm.getBits()[static_cast<size_t>(y) * bm.getRowSpan() + x] = RAST_RGBA(c.r, c.g, c.b, c.a);
-    }
-}
+constexpr const char* kRate = "MP/s";
 
-// Premultiplied a8r8g8b8, as pixman and cairo keep pixels.
-template <class Fn>
-void PaintPremultiplied(uint32_t* bits, int stride, int w, int h, Fn pixel)
-{
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-    {
-      const Channels c = pixel(x, y);
-      bits[static_cast<size_t>(y) * stride + x] = static_cast<uint32_t>(c.a) << 24 |
-                                                   static_cast<uint32_t>(c.r * c.a / 255) << 16 |
-                                                   static_cast<uint32_t>(c.g * c.a / 255) << 8 |
-                                                   static_cast<uint32_t>(c.b * c.a / 255);
-    }
-}
-
-struct PixmanImage
-{
-  pixman_image_t* image;
-  explicit PixmanImage(pixman_image_t* i) : image(i) {}
-  ~PixmanImage() { pixman_image_unref(image); }
-  PixmanImage(const PixmanImage&) = delete;
-  PixmanImage& operator=(const PixmanImage&) = delete;
-  uint32_t* Bits() const { return pixman_image_get_data(image); }
-  int Stride() const { return pixman_image_get_stride(image) / 4; }
-};
-
-void CountPixels(benchmark::State& state, double megapixels)
-{
-  state.counters["MP/s"] =
-      benchmark::Counter(megapixels * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-}
+void CountPixels(benchmark::State& state, double megapixels) { bench::SetRate(state, kRate, megapixels); }
 
 // ---- PNG decoding ----
 
@@ -192,7 +152,7 @@ void PixmanDownscale(benchmark::State& state)
 {
   PixmanImage src(pixman_image_create_bits(PIXMAN_a8r8g8b8, kBackW, kBackH, nullptr, 0));
   PixmanImage dest(pixman_image_create_bits(PIXMAN_a8r8g8b8, kSmallW, kSmallH, nullptr, 0));
-  PaintPremultiplied(src.Bits(), src.Stride(), kBackW, kBackH, &BackgroundPixel);
+  src.Paint(&BackgroundPixel);
   pixman_transform_t scale;
   pixman_transform_init_scale(&scale, pixman_double_to_fixed(static_cast<double>(kBackW) / kSmallW),
                               pixman_double_to_fixed(static_cast<double>(kBackH) / kSmallH));
@@ -231,8 +191,8 @@ void PixmanRotated(benchmark::State& state)
 {
   PixmanImage back(pixman_image_create_bits(PIXMAN_a8r8g8b8, 512, 512, nullptr, 0));
   PixmanImage sprite(pixman_image_create_bits(PIXMAN_a8r8g8b8, kSprite, kSprite, nullptr, 0));
-  PaintPremultiplied(back.Bits(), back.Stride(), 512, 512, &BackgroundPixel);
-  PaintPremultiplied(sprite.Bits(), sprite.Stride(), kSprite, kSprite, &SpritePixel);
+  back.Paint(&BackgroundPixel);
+  sprite.Paint(&SpritePixel);
   // Destination point p maps to the sprite at R(-angle) (p - centre) + centre.
   const double c = std::cos(kAngle), s = std::sin(kAngle), centre = kSpriteAt + kSprite / 2.0, half = kSprite / 2.0;
   pixman_transform_t turn = {{{pixman_double_to_fixed(c), pixman_double_to_fixed(s),
@@ -250,66 +210,13 @@ void PixmanRotated(benchmark::State& state)
   }
   CountPixels(state, kSpriteMegapixels);
 }
-
-// ---- report ----
-
-// Prints the console report, then each case's rates side by side.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-    {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      const auto it = run.counters.find("MP/s");
-      if (it == run.counters.end()) continue;
-      const std::string name = run.run_name.function_name;
-      const size_t slash = name.rfind('/');
-      mRates[name.substr(0, slash)][name.substr(slash + 1)] = it->second.value;
-    }
-  }
-
-  void Finalize() override
-  {
-    ConsoleReporter::Finalize();
-    std::printf("\n%-20s %12s %-8s %12s %8s\n", "case", "raster MP/s", "other", "other MP/s", "ratio");
-    for (const auto& [name, rates] : mRates)
-    {
-      const auto r = rates.find("raster");
-      if (r == rates.end()) continue;
-      for (const auto& [library, rate] : rates)
-        if (library != "raster")
-          std::printf("%-20s %12.1f %-8s %12.1f %8.2f\n", name.c_str(), r->second, library.c_str(), rate,
-                      r->second / rate);
-    }
-    std::printf("ratio = raster / other; above 1 the raster library is faster.\n");
-  }
-
-private:
-  std::map<std::string, std::map<std::string, double>> mRates;
-};
-
-void Register(const char* name, void (*raster)(benchmark::State&), const char* other,
-              void (*theirs)(benchmark::State&))
-{
-  benchmark::RegisterBenchmark((std::string(name) + "/raster").c_str(), raster)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark((std::string(name) + "/" + other).c_str(), theirs)->Unit(benchmark::kMillisecond);
-}
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  Register("png_decode_strip", &RasterDecode, "cairo", &CairoDecode);
-  Register("bilinear_downscale", &RasterDownscale, "pixman", &PixmanDownscale);
-  Register("rotated_sprite", &RasterRotated, "pixman", &PixmanRotated);
-
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  bench::RatioBench bench({kRate, "raster", "the raster library", "case", 1});
+  bench.Add("png_decode_strip", &RasterDecode, "cairo", &CairoDecode);
+  bench.Add("bilinear_downscale", &RasterDownscale, "pixman", &PixmanDownscale);
+  bench.Add("rotated_sprite", &RasterRotated, "pixman", &PixmanRotated);
+  return bench.Run(argc, argv);
 }

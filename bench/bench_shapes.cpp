@@ -10,6 +10,7 @@
 // two-pixel coverage split and its curves as chains of such lines. What is
 // compared is the cost of drawing the same shapes into a buffer of the same
 // size, which is what the GUI pays.
+#include "bench/BenchReport.h"
 #include "raster/RAST_Bezier.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Circle.h"
@@ -21,10 +22,7 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace
@@ -126,60 +124,61 @@ const std::vector<Curve> kCurves = MakeCurves(100);
 
 constexpr RAST_pixel kColor = RAST_RGBA(230, 180, 60, 255);
 
-void CountShapes(benchmark::State& state, size_t perIteration)
+constexpr const char* kRate = "shapes/s";
+
+// Draws the whole batch each iteration, draw(shape) for every shape and
+// done() after the batch, and reports the shapes per second.
+template <class Shape, class Draw, class Done>
+void DrawBatches(benchmark::State& state, const std::vector<Shape>& shapes, Draw draw, Done done)
 {
-  state.counters["shapes/s"] = benchmark::Counter(static_cast<double>(perIteration * state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  for (auto _ : state)
+  {
+    for (const Shape& shape : shapes) draw(shape);
+    done();
+  }
+  bench::SetRate(state, kRate, static_cast<double>(shapes.size()));
 }
 
 // ---- the raster library ----
 
+// A batch drawn into the back buffer by draw(bitmap, shape).
+template <class Shape, class Draw>
+void RasterBatches(benchmark::State& state, const std::vector<Shape>& shapes, Draw draw)
+{
+  RAST_SysBitmap back(kWidth, kHeight);
+  DrawBatches(
+      state, shapes, [&](const Shape& shape) { draw(&back, shape); }, [] { benchmark::ClobberMemory(); });
+}
+
 template <bool AntiAliased>
 void RasterLines(benchmark::State& state)
 {
-  RAST_SysBitmap back(kWidth, kHeight);
-  for (auto _ : state)
-  {
-    for (const Line& l : kLines) RAST_Line(&back, l.x1, l.y1, l.x2, l.y2, kColor, 1.0f, 0, AntiAliased);
-    benchmark::ClobberMemory();
-  }
-  CountShapes(state, kLines.size());
+  RasterBatches(state, kLines, [](RAST_IBitmap* back, const Line& l) {
+    RAST_Line(back, l.x1, l.y1, l.x2, l.y2, kColor, 1.0f, 0, AntiAliased);
+  });
 }
 
 void RasterDiscs(benchmark::State& state)
 {
-  RAST_SysBitmap back(kWidth, kHeight);
-  for (auto _ : state)
-  {
-    for (const Disc& d : kDiscs) RAST_FillCircle(&back, d.cx, d.cy, d.r, kColor, 1.0f, 0, true);
-    benchmark::ClobberMemory();
-  }
-  CountShapes(state, kDiscs.size());
+  RasterBatches(state, kDiscs, [](RAST_IBitmap* back, const Disc& d) {
+    RAST_FillCircle(back, d.cx, d.cy, d.r, kColor, 1.0f, 0, true);
+  });
 }
 
 void RasterPolygons(benchmark::State& state)
 {
-  RAST_SysBitmap back(kWidth, kHeight);
-  for (auto _ : state)
-  {
-    for (const Polygon& p : kPolygons) RAST_FillConvexPolygon(&back, p.x.data(), p.y.data(), 6, kColor, 1.0f, 0);
-    benchmark::ClobberMemory();
-  }
-  CountShapes(state, kPolygons.size());
+  RasterBatches(state, kPolygons, [](RAST_IBitmap* back, const Polygon& p) {
+    RAST_FillConvexPolygon(back, p.x.data(), p.y.data(), 6, kColor, 1.0f, 0);
+  });
 }
 
 void RasterCurves(benchmark::State& state)
 {
-  RAST_SysBitmap back(kWidth, kHeight);
-  for (auto _ : state)
-  {
-    // Tolerance 0 (one segment per pixel of control polygon), as the GUI's
-    // equaliser draws its response.
-    for (const Curve& c : kCurves)
-      RAST_DrawQBezier(&back, c.x0, c.y0, c.xc, c.yc, c.x1, c.y1, kColor, 1.0f, 0, true, 0.0f);
-    benchmark::ClobberMemory();
-  }
-  CountShapes(state, kCurves.size());
+  // Tolerance 0 (one segment per pixel of control polygon), as the GUI's
+  // equaliser draws its response.
+  RasterBatches(state, kCurves, [](RAST_IBitmap* back, const Curve& c) {
+    RAST_DrawQBezier(back, c.x0, c.y0, c.xc, c.yc, c.x1, c.y1, kColor, 1.0f, 0, true, 0.0f);
+  });
 }
 
 // ---- cairo ----
@@ -189,11 +188,12 @@ struct CairoTarget
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
   cairo_t* cr = cairo_create(surface);
 
-  CairoTarget()
+  explicit CairoTarget(cairo_antialias_t antialias = CAIRO_ANTIALIAS_DEFAULT)
   {
     cairo_set_source_rgba(cr, 230 / 255.0, 180 / 255.0, 60 / 255.0, 1.0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_line_width(cr, 1.0);
+    cairo_set_antialias(cr, antialias);
   }
   ~CairoTarget()
   {
@@ -211,135 +211,67 @@ struct CairoTarget
   }
 };
 
+// A batch drawn onto a cairo image with the antialiasing given, by
+// draw(cr, shape).
+template <class Shape, class Draw>
+void CairoBatches(benchmark::State& state, const std::vector<Shape>& shapes, cairo_antialias_t antialias, Draw draw)
+{
+  CairoTarget t(antialias);
+  DrawBatches(
+      state, shapes, [&](const Shape& shape) { draw(t.cr, shape); }, [&] { t.Done(); });
+}
+
 template <bool AntiAliased>
 void CairoLines(benchmark::State& state)
 {
-  CairoTarget t;
-  cairo_set_antialias(t.cr, AntiAliased ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  for (auto _ : state)
-  {
-    // One stroke per line, through pixel centres, as the GUI draws them one
-    // call at a time.
-    for (const Line& l : kLines)
-    {
-      cairo_move_to(t.cr, l.x1 + 0.5, l.y1 + 0.5);
-      cairo_line_to(t.cr, l.x2 + 0.5, l.y2 + 0.5);
-      cairo_stroke(t.cr);
-    }
-    t.Done();
-  }
-  CountShapes(state, kLines.size());
+  // One stroke per line, through pixel centres, as the GUI draws them one
+  // call at a time.
+  CairoBatches(state, kLines, AntiAliased ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE,
+               [](cairo_t* cr, const Line& l) {
+                 cairo_move_to(cr, l.x1 + 0.5, l.y1 + 0.5);
+                 cairo_line_to(cr, l.x2 + 0.5, l.y2 + 0.5);
+                 cairo_stroke(cr);
+               });
 }
 
 void CairoDiscs(benchmark::State& state)
 {
-  CairoTarget t;
-  for (auto _ : state)
-  {
-    for (const Disc& d : kDiscs)
-    {
-      cairo_arc(t.cr, d.cx + 0.5, d.cy + 0.5, d.r, 0, kTwoPi);
-      cairo_fill(t.cr);
-    }
-    t.Done();
-  }
-  CountShapes(state, kDiscs.size());
+  CairoBatches(state, kDiscs, CAIRO_ANTIALIAS_DEFAULT, [](cairo_t* cr, const Disc& d) {
+    cairo_arc(cr, d.cx + 0.5, d.cy + 0.5, d.r, 0, kTwoPi);
+    cairo_fill(cr);
+  });
 }
 
 void CairoPolygons(benchmark::State& state)
 {
-  CairoTarget t;
-  cairo_set_antialias(t.cr, CAIRO_ANTIALIAS_NONE);
-  for (auto _ : state)
-  {
-    for (const Polygon& p : kPolygons)
-    {
-      cairo_move_to(t.cr, p.x[0], p.y[0]);
-      for (int k = 1; k < 6; ++k) cairo_line_to(t.cr, p.x[k], p.y[k]);
-      cairo_close_path(t.cr);
-      cairo_fill(t.cr);
-    }
-    t.Done();
-  }
-  CountShapes(state, kPolygons.size());
+  CairoBatches(state, kPolygons, CAIRO_ANTIALIAS_NONE, [](cairo_t* cr, const Polygon& p) {
+    cairo_move_to(cr, p.x[0], p.y[0]);
+    for (int k = 1; k < 6; ++k) cairo_line_to(cr, p.x[k], p.y[k]);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+  });
 }
 
 void CairoCurves(benchmark::State& state)
 {
-  CairoTarget t;
-  for (auto _ : state)
-  {
-    for (const Curve& c : kCurves)
-    {
-      // The quadratic as the cubic with controls two thirds of the way to
-      // its control point.
-      cairo_move_to(t.cr, c.x0, c.y0);
-      cairo_curve_to(t.cr, c.x0 + 2.0 / 3 * (c.xc - c.x0), c.y0 + 2.0 / 3 * (c.yc - c.y0),
-                     c.x1 + 2.0 / 3 * (c.xc - c.x1), c.y1 + 2.0 / 3 * (c.yc - c.y1), c.x1, c.y1);
-      cairo_stroke(t.cr);
-    }
-    t.Done();
-  }
-  CountShapes(state, kCurves.size());
-}
-
-// ---- report ----
-
-// Prints the console report, then each case's rates side by side.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs)
-    {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      const auto it = run.counters.find("shapes/s");
-      if (it == run.counters.end()) continue;
-      const std::string name = run.run_name.function_name;
-      const size_t slash = name.rfind('/');
-      mRates[name.substr(0, slash)][name.substr(slash + 1)] = it->second.value;
-    }
-  }
-
-  void Finalize() override
-  {
-    ConsoleReporter::Finalize();
-    std::printf("\n%-22s %16s %16s %8s\n", "case (2280 x 1600)", "raster shapes/s", "cairo shapes/s", "ratio");
-    for (const auto& [name, rates] : mRates)
-    {
-      const auto r = rates.find("raster"), c = rates.find("cairo");
-      if (r == rates.end() || c == rates.end()) continue;
-      std::printf("%-22s %16.0f %16.0f %8.2f\n", name.c_str(), r->second, c->second, r->second / c->second);
-    }
-    std::printf("ratio = raster / cairo; above 1 the raster library is faster.\n");
-  }
-
-private:
-  std::map<std::string, std::map<std::string, double>> mRates;
-};
-
-void Register(const char* name, void (*raster)(benchmark::State&), void (*cairo)(benchmark::State&))
-{
-  benchmark::RegisterBenchmark((std::string(name) + "/raster").c_str(), raster)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark((std::string(name) + "/cairo").c_str(), cairo)->Unit(benchmark::kMillisecond);
+  // The quadratic as the cubic with controls two thirds of the way to its
+  // control point.
+  CairoBatches(state, kCurves, CAIRO_ANTIALIAS_DEFAULT, [](cairo_t* cr, const Curve& c) {
+    cairo_move_to(cr, c.x0, c.y0);
+    cairo_curve_to(cr, c.x0 + 2.0 / 3 * (c.xc - c.x0), c.y0 + 2.0 / 3 * (c.yc - c.y0), c.x1 + 2.0 / 3 * (c.xc - c.x1),
+                   c.y1 + 2.0 / 3 * (c.yc - c.y1), c.x1, c.y1);
+    cairo_stroke(cr);
+  });
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  Register("line_aliased", &RasterLines<false>, &CairoLines<false>);
-  Register("line_antialiased", &RasterLines<true>, &CairoLines<true>);
-  Register("disc_antialiased", &RasterDiscs, &CairoDiscs);
-  Register("polygon_aliased", &RasterPolygons, &CairoPolygons);
-  Register("bezier_antialiased", &RasterCurves, &CairoCurves);
-
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  bench::RatioBench bench({kRate, "raster", "the raster library", "case (2280 x 1600)", 0});
+  bench.Add("line_aliased", &RasterLines<false>, "cairo", &CairoLines<false>);
+  bench.Add("line_antialiased", &RasterLines<true>, "cairo", &CairoLines<true>);
+  bench.Add("disc_antialiased", &RasterDiscs, "cairo", &CairoDiscs);
+  bench.Add("polygon_aliased", &RasterPolygons, "cairo", &CairoPolygons);
+  bench.Add("bezier_antialiased", &RasterCurves, "cairo", &CairoCurves);
+  return bench.Run(argc, argv);
 }

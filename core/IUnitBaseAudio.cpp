@@ -12,6 +12,20 @@ void ZeroFill(BASE_TypedBuf<double>& samples)
   if (samples.Get())
     memset(samples.Get(), 0, sizeof(double) * static_cast<size_t>(samples.GetSize()));
 }
+
+// Hands the double results of the connected output channels to their float
+// destinations, store(destination, result) writing or adding each sample.
+template <class OutChannels, class Store>
+void DeliverFloatOutputs(OutChannels& channels, int frames, Store store)
+{
+  for (int i = 0; i < channels.GetSize(); ++i)
+  {
+    auto* channel = channels.Get(i);
+    const double* result = channel->mScratchBuf.Get();
+    if (!channel->mConnected || !channel->mFDest || !result) continue;
+    for (int s = 0; s < frames; ++s) store(channel->mFDest[s], static_cast<float>(result[s]));
+  }
+}
 }  // namespace
 
 void IUnitBase::CreateChannels(int nIn, int nOut)
@@ -264,26 +278,14 @@ void IUnitBase::ProcessBuffers(float /*sampleType*/, int frames)
 {
   frames = LimitFrames(frames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), frames);
-  for (int i = 0; i < NOutChannels(); ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    const double* result = channel->mScratchBuf.Get();
-    if (!channel->mConnected || !channel->mFDest || !result) continue;
-    for (int s = 0; s < frames; ++s) channel->mFDest[s] = static_cast<float>(result[s]);
-  }
+  DeliverFloatOutputs(mOutChannels, frames, [](float& out, float result) { out = result; });
 }
 
 void IUnitBase::ProcessBuffersAccumulating(float /*sampleType*/, int frames)
 {
   frames = LimitFrames(frames);
   ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), frames);
-  for (int i = 0; i < NOutChannels(); ++i)
-  {
-    OutChannel* channel = mOutChannels.Get(i);
-    const double* result = channel->mScratchBuf.Get();
-    if (!channel->mConnected || !channel->mFDest || !result) continue;
-    for (int s = 0; s < frames; ++s) channel->mFDest[s] += static_cast<float>(result[s]);
-  }
+  DeliverFloatOutputs(mOutChannels, frames, [](float& out, float result) { out += result; });
 }
 
 void IUnitBase::ZeroScratchBuffers()

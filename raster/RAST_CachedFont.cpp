@@ -14,6 +14,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <utility>
 #include <vector>
 
 // ---- sections ----
@@ -274,33 +275,13 @@ void RAST_CachedFont::SetFromHFont(HFONT font, int flags)
     for (int code = 0; code < 128; ++code) RenderGlyph(code);
 }
 
-RAST_pixel RAST_CachedFont::SetTextColor(RAST_pixel color)
-{
-  const RAST_pixel previous = mTextColor;
-  mTextColor = color;
-  return previous;
-}
+RAST_pixel RAST_CachedFont::SetTextColor(RAST_pixel color) { return std::exchange(mTextColor, color); }
 
-RAST_pixel RAST_CachedFont::SetBkColor(RAST_pixel color)
-{
-  const RAST_pixel previous = mBkColor;
-  mBkColor = color;
-  return previous;
-}
+RAST_pixel RAST_CachedFont::SetBkColor(RAST_pixel color) { return std::exchange(mBkColor, color); }
 
-RAST_pixel RAST_CachedFont::SetEffectColor(RAST_pixel color)
-{
-  const RAST_pixel previous = mEffectColor;
-  mEffectColor = color;
-  return previous;
-}
+RAST_pixel RAST_CachedFont::SetEffectColor(RAST_pixel color) { return std::exchange(mEffectColor, color); }
 
-int RAST_CachedFont::SetBkMode(int mode)
-{
-  const int previous = mBkMode;
-  mBkMode = mode;
-  return previous;
-}
+int RAST_CachedFont::SetBkMode(int mode) { return std::exchange(mBkMode, mode); }
 
 void RAST_CachedFont::SetCombineMode(int mode, float alpha)
 {

@@ -42,6 +42,58 @@ private:
   const char* mAt;
   int mLeft;
 };
+
+// Walks the characters of a text with the pen that lays them out: carriage
+// returns are skipped, and a line feed moves the pen to the start of the next
+// line (the next column for vertical text) or, on a single line, reads as a
+// space. The caller advances the pen past each glyph.
+class PenWalker
+{
+public:
+  PenWalker(const char* s, int count, int64_t startX, int64_t startY, bool vertical, bool singleLine,
+            int lineHeight)
+    : x(startX), y(startY), mChars(s, count), mStartX(startX), mStartY(startY), mVertical(vertical),
+      mSingleLine(singleLine), mLineHeight(lineHeight)
+  {
+  }
+
+  // The next code to draw at the pen; false at the end.
+  bool Next(uint16_t* code)
+  {
+    while (mChars.Next(code))
+    {
+      if (*code == 13) continue;
+      if (*code == 10)
+      {
+        if (!mSingleLine)
+        {
+          if (mVertical)
+          {
+            x += mLineHeight;
+            y = mStartY;
+          }
+          else
+          {
+            x = mStartX;
+            y += mLineHeight;
+          }
+          continue;
+        }
+        *code = 32;
+      }
+      return true;
+    }
+    return false;
+  }
+
+  int64_t x, y;  // the pen
+
+private:
+  CharWalker mChars;
+  int64_t mStartX, mStartY;
+  bool mVertical, mSingleLine;
+  int mLineHeight;
+};
 }  // namespace
 
 // ---- decoder ----
@@ -267,43 +319,24 @@ int RAST_CachedFont::MeasureGlyphs(const char* str, int strcnt, RECT* rect, int 
     return 0;
   }
   const bool vertical = (mFlags & RAST_FONT_FLAG_VERTICAL) != 0;
-  int64_t x = 0, y = 0, W = 0, H = 0;
-  CharWalker walk(str, strcnt);
+  int64_t W = 0, H = 0;
+  PenWalker pen(str, strcnt, 0, 0, vertical, (dtFlags & DT_SINGLELINE) != 0, mLineHeight);
   uint16_t code;
-  while (walk.Next(&code))
+  while (pen.Next(&code))
   {
-    if (code == 13) continue;
-    if (code == 10)
-    {
-      if (!(dtFlags & DT_SINGLELINE))
-      {
-        if (vertical)
-        {
-          x += mLineHeight;
-          y = 0;
-        }
-        else
-        {
-          x = 0;
-          y += mLineHeight;
-        }
-        continue;
-      }
-      code = 32;
-    }
     const charEnt* e = GlyphFor(code);
     if (!e) continue;
     if (!vertical)
     {
-      H = std::max<int64_t>(H, y + e->height);
-      W = std::max<int64_t>({W, x + e->advance, x + e->width});
-      x += e->advance;
+      H = std::max<int64_t>(H, pen.y + e->height);
+      W = std::max<int64_t>({W, pen.x + e->advance, pen.x + e->width});
+      pen.x += e->advance;
     }
     else
     {
-      W = std::max<int64_t>(W, x + e->width);
-      H = std::max<int64_t>({H, y + e->advance, y + e->height});
-      y += e->advance;
+      W = std::max<int64_t>(W, pen.x + e->width);
+      H = std::max<int64_t>({H, pen.y + e->advance, pen.y + e->height});
+      pen.y += e->advance;
     }
   }
   rect->right = ClampToInt(static_cast<int64_t>(rect->left) + W);
@@ -354,45 +387,26 @@ int RAST_CachedFont::DrawGlyphs(RAST_IBitmap* bm, const char* str, int strcnt, R
 
   const int64_t startX = x, startY = y;
   int64_t drawnBottom = startY, drawnRight = startX;
-  CharWalker walk(str, strcnt);
+  PenWalker pen(str, strcnt, startX, startY, vertical, (dtFlags & DT_SINGLELINE) != 0, mLineHeight);
   uint16_t code;
-  while (walk.Next(&code))
+  while (pen.Next(&code))
   {
-    if (code == 13) continue;
-    if (code == 10)
-    {
-      if (!(dtFlags & DT_SINGLELINE))
-      {
-        if (vertical)
-        {
-          x += mLineHeight;
-          y = startY;
-        }
-        else
-        {
-          x = startX;
-          y += mLineHeight;
-        }
-        continue;
-      }
-      code = 32;
-    }
     const charEnt* e = GlyphFor(code);
     if (!e || e->base - 1 >= mStore.GetSize()) continue;
-    const int64_t gy = bottomUp ? y - e->height : y;
+    const int64_t gy = bottomUp ? pen.y - e->height : pen.y;
     // A pen beyond the int range is beyond every bitmap too.
-    const bool reachable = x >= INT_MIN && x <= INT_MAX && gy >= INT_MIN && gy <= INT_MAX;
-    const bool drawn = reachable && DrawGlyph(bm, code, static_cast<int>(x), static_cast<int>(gy), clip);
+    const bool reachable = pen.x >= INT_MIN && pen.x <= INT_MAX && gy >= INT_MIN && gy <= INT_MAX;
+    const bool drawn = reachable && DrawGlyph(bm, code, static_cast<int>(pen.x), static_cast<int>(gy), clip);
     if (!vertical)
     {
-      x += e->advance;
-      if (drawn) drawnBottom = std::max<int64_t>(drawnBottom, y + e->height);
+      pen.x += e->advance;
+      if (drawn) drawnBottom = std::max<int64_t>(drawnBottom, pen.y + e->height);
     }
     else
     {
       // Bottom-up text runs upward from the pen.
-      y += bottomUp ? -e->advance : e->advance;
-      if (drawn) drawnRight = std::max<int64_t>(drawnRight, x + e->width);
+      pen.y += bottomUp ? -e->advance : e->advance;
+      if (drawn) drawnRight = std::max<int64_t>(drawnRight, pen.x + e->width);
     }
   }
   return ClampToInt(vertical ? drawnRight - startX : drawnBottom - startY);

@@ -151,18 +151,8 @@ bool PrepareDelta(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int
 {
   if (!PrepareSource(dest, src, dstw, dsth, srcx, srcy, srcw, srch, cliptosourcerect, setup)) return false;
   int64_t x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0)
-  {
-    x += w;
-    w = -w;
-    srcx += srcw;
-  }
-  if (h < 0)
-  {
-    y += h;
-    h = -h;
-    srcy += srch;
-  }
+  RAST_UnmirrorSpan(&x, &w, &srcx, &srcw);
+  RAST_UnmirrorSpan(&y, &h, &srcy, &srch);
   return PrepareWalk(dest, x, y, w, h, srcx, srcy, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy, mode, setup);
 }
 
@@ -228,20 +218,8 @@ void RAST_RotatedBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty,
   // Mirroring turns the source rectangle round as well, so the scale below
   // comes out negative in that direction.
   int64_t x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0)
-  {
-    x += w;
-    w = -w;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (h < 0)
-  {
-    y += h;
-    h = -h;
-    srcy += srch;
-    srch = -srch;
-  }
+  RAST_UnmirrorSpan(&x, &w, &srcx, &srcw);
+  RAST_UnmirrorSpan(&y, &h, &srcy, &srch);
   const double c = std::cos(static_cast<double>(angle)), sn = std::sin(static_cast<double>(angle));
   const float xs = srcw / static_cast<float>(w), ys = srch / static_cast<float>(h);
   const double dsdx = xs * c, dtdx = -ys * sn, dsdy = xs * sn, dtdy = ys * c;

@@ -210,20 +210,8 @@ void RAST_ScaledBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, 
   if (!dv.Open(dest) || !sv.Open(src)) return;
 
   int64_t x = dstx, y = dsty, w = dstw, h = dsth;
-  if (w < 0)
-  {
-    x += w;
-    w = -w;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (h < 0)
-  {
-    y += h;
-    h = -h;
-    srcy += srch;
-    srch = -srch;
-  }
+  RAST_UnmirrorSpan(&x, &w, &srcx, &srcw);
+  RAST_UnmirrorSpan(&y, &h, &srcy, &srch);
   const float xstep = srcw / static_cast<float>(w), ystep = srch / static_cast<float>(h);
 
   // The limits come from the whole request, so clipping the destination never

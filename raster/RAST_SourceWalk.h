@@ -153,6 +153,18 @@ struct RAST_SampleBilinear
 
 // ---- the walk ----
 
+// Turns a mirrored span of the destination (negative size) round: it starts at
+// its other end with a positive size, and the source span is turned with it,
+// so that the walk over it comes out mirrored. Called once for x, once for y.
+inline void RAST_UnmirrorSpan(int64_t* pos, int64_t* size, float* srcpos, float* srcsize)
+{
+  if (*size >= 0) return;
+  *pos += *size;
+  *size = -*size;
+  *srcpos += *srcsize;
+  *srcsize = -*srcsize;
+}
+
 struct RAST_Walk
 {
   int64_t s = 0, t = 0;            // position of the rectangle's top-left pixel

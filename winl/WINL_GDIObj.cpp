@@ -11,7 +11,6 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <unordered_set>
 
 // ---- sections ----
 // record pool · stock objects · pens and brushes · fonts · selection ·
@@ -25,18 +24,9 @@ constexpr uintptr_t kFirstRealHandle = 5;
 
 // ---- record pool ----
 
-struct ObjectPool
-{
-  HGDIOBJ__* free = nullptr;
-  int count = 0;
-  std::unordered_set<const HGDIOBJ__*> known;
-};
+using ObjectPool = WINL_RecordPool<HGDIOBJ__, kMaxPooledObjects>;
 
-ObjectPool& Pool()
-{
-  static ObjectPool* pool = new ObjectPool;  // lives for the process
-  return *pool;
-}
+ObjectPool& Pool() { return ObjectPool::Get(); }
 
 // ---- stock objects ----
 
@@ -57,20 +47,8 @@ bool IsStock(const HGDIOBJ__* obj) { return obj == &gNullPen || obj == &gNullBru
 HGDIOBJ__* WINL_NewObject(int type)
 {
   BASE_MutexLock lock(WINL_GDILock());
-  ObjectPool& pool = Pool();
-  HGDIOBJ__* obj = pool.free;
-  if (obj)
-  {
-    pool.free = obj->next;
-    --pool.count;
-    *obj = HGDIOBJ__{};
-  }
-  else
-  {
-    obj = new (std::nothrow) HGDIOBJ__;
-    if (!obj) return nullptr;
-    pool.known.insert(obj);
-  }
+  HGDIOBJ__* obj = Pool().Take();
+  if (!obj) return nullptr;
   obj->type = type;
   return obj;
 }
@@ -79,19 +57,8 @@ namespace
 {
 void ReleaseObject(HGDIOBJ__* obj)
 {
-  ObjectPool& pool = Pool();
   WINL_ForgetSelected(obj);
-  *obj = HGDIOBJ__{};
-  if (pool.count < kMaxPooledObjects)
-  {
-    obj->pooled = true;
-    obj->next = pool.free;
-    pool.free = obj;
-    ++pool.count;
-    return;
-  }
-  pool.known.erase(obj);
-  delete obj;
+  Pool().Give(obj);
 }
 
 float ClampAlpha(float alpha)
@@ -166,8 +133,7 @@ HGDIOBJ__* WINL_LiveObject(HGDIOBJ obj, int type)
 {
   if (reinterpret_cast<uintptr_t>(obj) < kFirstRealHandle) return nullptr;
   if (IsStock(obj)) return type == 0 || obj->type == type ? obj : nullptr;
-  ObjectPool& pool = Pool();
-  if (pool.known.find(obj) == pool.known.end() || obj->pooled) return nullptr;
+  if (!Pool().IsLive(obj)) return nullptr;
   return type == 0 || obj->type == type ? obj : nullptr;
 }
 

@@ -11,6 +11,8 @@
 #include "winl/WINL_MemDC.h"
 
 #include <memory>
+#include <new>
+#include <unordered_set>
 
 struct HGDIOBJ__
 {
@@ -45,6 +47,60 @@ struct HDC__
   int clipDepth = 0;
   bool pooled = false;
   HDC__* next = nullptr;
+};
+
+// Records of one kind (contexts or objects): cleared ones kept for reuse, at
+// most MaxPooled of them, and the register of every record that exists, live
+// or pooled, by which a handle is told to be live. Record has the members
+// `pooled` and `next`. Used under WINL_GDILock().
+template <class Record, int MaxPooled>
+struct WINL_RecordPool
+{
+  Record* free = nullptr;
+  int count = 0;
+  std::unordered_set<const Record*> known;
+
+  // The one pool of this kind, which lives for the process.
+  static WINL_RecordPool& Get()
+  {
+    static WINL_RecordPool* pool = new WINL_RecordPool;
+    return *pool;
+  }
+
+  // A cleared record: from the pool when one waits there; null when memory
+  // runs out.
+  Record* Take()
+  {
+    if (Record* r = free)
+    {
+      free = r->next;
+      --count;
+      *r = Record{};
+      return r;
+    }
+    Record* r = new (std::nothrow) Record;
+    if (r) known.insert(r);
+    return r;
+  }
+
+  // Clears the record and keeps it, or frees it when the pool is full.
+  void Give(Record* r)
+  {
+    *r = Record{};
+    if (count < MaxPooled)
+    {
+      r->pooled = true;
+      r->next = free;
+      free = r;
+      ++count;
+      return;
+    }
+    known.erase(r);
+    delete r;
+  }
+
+  // Whether r is a record that exists and is not pooled.
+  bool IsLive(const Record* r) const { return known.find(r) != known.end() && !r->pooled; }
 };
 
 // The recursive lock of both record pools and the register; every function of

@@ -6,59 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <unordered_set>
 
 namespace
 {
 constexpr size_t kAlign = 64;
 constexpr int kMaxPooledContexts = 100;
 
-struct ContextPool
-{
-  HDC__* free = nullptr;
-  int count = 0;
-  // Every record that exists, live or pooled.
-  std::unordered_set<const HDC__*> known;
-};
+using ContextPool = WINL_RecordPool<HDC__, kMaxPooledContexts>;
 
-ContextPool& Pool()
-{
-  static ContextPool* pool = new ContextPool;  // lives for the process
-  return *pool;
-}
-
-// A cleared record: from the pool when one waits there.
-HDC__* NewRecord()
-{
-  ContextPool& pool = Pool();
-  if (HDC__* ctx = pool.free)
-  {
-    pool.free = ctx->next;
-    --pool.count;
-    ctx->next = nullptr;
-    ctx->pooled = false;
-    return ctx;
-  }
-  HDC__* ctx = new (std::nothrow) HDC__;
-  if (ctx) pool.known.insert(ctx);
-  return ctx;
-}
-
-void ReleaseRecord(HDC__* ctx)
-{
-  ContextPool& pool = Pool();
-  *ctx = HDC__{};
-  if (pool.count < kMaxPooledContexts)
-  {
-    ctx->pooled = true;
-    ctx->next = pool.free;
-    pool.free = ctx;
-    ++pool.count;
-    return;
-  }
-  pool.known.erase(ctx);
-  delete ctx;
-}
+ContextPool& Pool() { return ContextPool::Get(); }
 }  // namespace
 
 BASE_Mutex& WINL_GDILock()
@@ -70,9 +26,7 @@ BASE_Mutex& WINL_GDILock()
 HDC__* WINL_LiveContext(HDC ctx)
 {
   if (!ctx) return nullptr;
-  ContextPool& pool = Pool();
-  if (pool.known.find(ctx) == pool.known.end() || ctx->pooled) return nullptr;
-  return ctx;
+  return Pool().IsLive(ctx) ? ctx : nullptr;
 }
 
 void WINL_ForgetSelected(HGDIOBJ__* obj)
@@ -105,7 +59,7 @@ HDC WINL_CreateMemContext(HDC /*templ*/, int width, int height)
   if (!canvas) return nullptr;
 
   BASE_MutexLock lock(WINL_GDILock());
-  HDC__* ctx = NewRecord();
+  HDC__* ctx = Pool().Take();
   if (!ctx) return nullptr;
   ctx->block = std::move(block);
   ctx->frame = frame;
@@ -119,7 +73,7 @@ HDC WINL_CreatePaintContext(PLAT_Canvas* canvas)
 {
   if (!canvas) return nullptr;
   BASE_MutexLock lock(WINL_GDILock());
-  HDC__* ctx = NewRecord();
+  HDC__* ctx = Pool().Take();
   if (ctx) ctx->canvas = canvas;
   return ctx;
 }
@@ -139,7 +93,7 @@ void WINL_DeleteGfxContext(HDC ctx)
   // A canvas the view owns goes back with the state it had.
   if (!live->ownCanvas)
     for (; live->clipDepth > 0; --live->clipDepth) live->canvas->RestoreState();
-  ReleaseRecord(live);
+  Pool().Give(live);
 }
 
 PLAT_Canvas* WINL_GetCtxGC(HDC ctx)
