@@ -1,0 +1,175 @@
+// The editor object's set-up: the 342 parameters in their fixed order, the
+// settings it reads, the program state at start, the one-second timer. The
+// constructor itself, which also builds the GUI, is the editor panels'.
+#include "synth/ZephraEditor.h"
+
+#include "core/BASE_Mutex.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+std::string ZephraEditor::DefaultSettingsFolder()
+{
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "") + "/Library/Application Support/ZephraEditor";
+}
+
+void ZephraEditor::SetPanels(std::unique_ptr<ZephraPanelLink> panels)
+{
+  mPanels = panels ? std::move(panels) : std::make_unique<ZephraPanelLink>();
+}
+
+int ZephraEditor::ParamInt(int paramIndex) const
+{
+  const IParam* param = GetParam(paramIndex);
+  return param ? TruncateToInt(param->Value()) : 0;
+}
+
+void ZephraEditor::SetAllLastValues(int value)
+{
+  mLastSentValue.fill(value);
+}
+
+// ---- settings ----
+
+void ZephraEditor::ReadKbdMidiChannel()
+{
+  char text[129] = {};
+  GetPrivateProfileString("midi", "kbdmidioutch", "0", text, sizeof text, mSettingsPath.c_str());
+  mKbdMidiChannel = 0;
+  if (!text[0]) return;
+  char* end = nullptr;
+  errno = 0;
+  const long channel = std::strtol(text, &end, 10);
+  if (errno == 0 && end != text && *end == '\0' && channel >= 0 && channel <= 15)
+    mKbdMidiChannel = static_cast<int>(channel);
+}
+
+// ---- parameters ----
+
+void ZephraEditor::DefineProgramParam(int programIndex)
+{
+  const ProgramParamDef& def = kProgramValues[programIndex].param;
+  if (!def.defined) return;
+  GetParam(def.number)->InitInt(def.name, def.defaultValue, def.min, def.max);
+}
+
+void ZephraEditor::DefineParameters()
+{
+  // Program values in index order, each second half right after its partner
+  // and the new cutoff right after the vintage one, as the synth lists them.
+  for (int p = 0; p < kFirstSecondHalf; ++p)
+  {
+    DefineProgramParam(p);
+    for (const SecondHalfPair& pair : kSecondHalfPairs)
+      if (pair.partner == p) DefineProgramParam(pair.secondHalf);
+  }
+  DefineInterfaceParams();
+}
+
+void ZephraEditor::DefineInterfaceParams()
+{
+  bool flexiModesRepeated = false;
+  for (const InterfaceParamDef& def : kInterfaceParams)
+  {
+    IParam* param = GetParam(def.number);
+    if (def.kind == InterfaceParamKind::List && !flexiModesRepeated)
+    {
+      // The FLEXI MODE switches are defined once more before the lists; the
+      // repeat is harmless and keeps the definition order the synth's.
+      for (int slot = 0; slot < kFlexiSlotCount; ++slot) DefineProgramParam(171 + 2 * slot);
+      flexiModesRepeated = true;
+    }
+    switch (def.kind)
+    {
+      case InterfaceParamKind::Int:
+        param->InitInt(def.name, static_cast<int>(def.defaultValue), static_cast<int>(def.min),
+                       static_cast<int>(def.max), def.label);
+        break;
+      case InterfaceParamKind::Double:
+        param->InitDouble(def.name, def.defaultValue, def.min, def.max, def.step, def.label);
+        break;
+      case InterfaceParamKind::List:
+        if (def.listTexts) param->InitInt("", 0, 0, def.listLength - 1);
+        param->InitEnum(def.name, 0, def.listLength, def.label);
+        if (def.listTextFormat)
+          for (int position = 0; position < def.listLength; ++position)
+          {
+            char text[IParam::kTextSize];
+            std::snprintf(text, sizeof text, def.listTextFormat, position + 1);
+            (void)param->SetDisplayText(position, text);
+          }
+        break;
+    }
+  }
+  // The FLEXI list texts go in position by position across the four lists.
+  for (int position = 0; position < kFlexiSourceCount; ++position)
+    for (int slot = 0; slot < kFlexiSlotCount; ++slot)
+      (void)GetParam(247 + 2 * slot)->SetDisplayText(position, kFlexiSourceText[position]);
+  for (int position = 0; position < kFlexiRangeListCount; ++position)
+    for (int slot = 0; slot < kFlexiSlotCount; ++slot)
+      (void)GetParam(248 + 2 * slot)->SetDisplayText(position, kFlexiRangeText[position]);
+}
+
+// ---- program state ----
+
+void ZephraEditor::InitProgramState()
+{
+  BASE_MutexLock lock(GetMutex());
+  mUndoSnapshots.clear();
+  mUndoPos = 0;
+  mUndoGroup = -1;
+  mFlexiTarget.fill(-1);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  SetAllLastValues(kNoLastValue);
+  mLastNrpnIndex = kNrpnNoneSent;
+
+  // Reopening [program] lastfile arrives with the program-file reader; until
+  // then every start is a fresh default program.
+  InitProgram();
+
+  // The store starts from the program now in the editor, so that undo at
+  // the first step recalls a valid program rather than an all-zero one.
+  ResetUndoHistory();
+  StartTimer();
+}
+
+void ZephraEditor::StartTimer()
+{
+  if (!mRunTimer || mTimer) return;
+  auto* timer = new CTimer;
+  if (timer->Start(this, kTimerIntervalMs, 0, 1, &mTimerThread) != 0)
+  {
+    delete timer;
+    return;
+  }
+  mTimer = timer;
+}
+
+void ZephraEditor::OnTimer(CTimer* /*timer*/)
+{
+  OnTimerTick();
+}
+
+void ZephraEditor::OnTimerTick()
+{
+  BASE_MutexLock lock(GetMutex());
+  if (mIdleTickParity++ > 0)
+  {
+    mIdleTickParity = 0;
+    mLastNrpnIndex = kNrpnNoneSent;
+  }
+}
+
+// ---- audio ----
+
+void ZephraEditor::ProcessDoubleReplacing(double** /*inputs*/, double** outputs, int frames)
+{
+  if (!outputs || frames <= 0) return;
+  for (int channel = 0; channel < 2; ++channel)
+    if (outputs[channel]) std::memset(outputs[channel], 0, sizeof(double) * frames);
+}

@@ -1,0 +1,39 @@
+// ZephraPanelLink: what the sound model asks of the editor's panels. The
+// panels are built above this library, on the GUI framework, so the model
+// reaches them through this interface only; the panel code implements it
+// and hands it to the editor when it builds the GUI.
+//
+// This base class is the state before any panel exists: every operation
+// does nothing and reports nothing held, so the model runs unchanged with no
+// GUI at all (captions simply have nowhere to go).
+//
+// Threads: called with the plug-in mutex held, on whichever thread changed
+// the parameter (GUI, MIDI input or timer).
+#pragma once
+
+class ZephraPanelLink
+{
+public:
+  virtual ~ZephraPanelLink() = default;
+
+  // Writes text into the value caption of a program index (0..183); values
+  // without a caption control ignore it.
+  virtual void SetValueCaption(int /*programIndex*/, const char* /*text*/) {}
+  // The program-name display: the name, a marked name or a status text.
+  virtual void SetNameDisplay(const char* /*text*/) {}
+  // Hides or shows every control bound to the parameter.
+  virtual void HideParamControl(int /*paramIndex*/, bool /*hide*/) {}
+  // A FLEXI slot (0..3) with or without a target: its caption reads "CLEAR"
+  // or "LEARN" and its indicator is shown or hidden.
+  virtual void SetFlexiSlotTargeted(int /*slot*/, bool /*targeted*/) {}
+  // Moves the slot's two range controls onto the target's caption position.
+  virtual void PlaceFlexiRangeControls(int /*slot*/, int /*programIndex*/) {}
+  // Puts the effect panels, equaliser views and synced ranges in line with
+  // the program just applied. afterRecall selects the undo-recall rules
+  // (which also hide the program-location chooser).
+  virtual void ShowEffectPanelsForProgram(bool /*afterRecall*/) {}
+  // The file the save selector proposes next.
+  virtual void SetLastSelectedProgramFile(const char* /*path*/) {}
+  // True while the user holds the "MIDI Sync" knob with the mouse.
+  virtual bool IsMidiSyncKnobHeld() const { return false; }
+};

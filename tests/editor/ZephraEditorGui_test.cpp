@@ -1,0 +1,65 @@
+// The road from a mouse drag on a control bound to a program value to the
+// bytes at the MIDI output, on the headless surface.
+#include "ZephraTestEditor.h"
+
+#include "graphics/IGraphicsHeadless.h"
+#include "graphics/controls/IControl.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A knob over a 72-step value: one pixel upwards is one step.
+class StepKnob : public IControl
+{
+public:
+  StepKnob(IUnitBase* plug, IRECT rect, int param) : IControl(plug, rect, param) {}
+  void OnMouseDrag(int, int, int, int dY, IMouseMod*) override
+  {
+    {
+      BASE_MutexLock lock(ChangeLock());
+      mValue -= dY / 72.0;
+    }
+    SetDirty(true);
+  }
+  bool Draw(IGraphics*) override { return true; }
+};
+
+}  // namespace
+
+TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
+{
+  TempDir dir;
+  WireTap tap;
+  IGraphicsHeadless* gui = nullptr;
+  ZephraEditorSetup setup = tap.Setup(dir.Path(), false);
+  setup.buildGui = [&gui](ZephraEditor& editor) {
+    gui = new IGraphicsHeadless(&editor, 1140, 800);
+    gui->AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), 3));  // VCO1 coarse
+    editor.AttachGraphics(gui);
+  };
+  ZephraEditor editor(tap.Info(), setup);
+  ASSERT_EQ(tap.Take().size(), 336u * 3);
+
+  IMouseMod left(true, false);
+  gui->OnMouseDown(40, 100, &left);
+  gui->OnMouseDrag(40, 99, &left);
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}));
+  gui->OnMouseDrag(40, 97, &left);
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1B}));
+  gui->OnMouseUp(40, 97, &left);
+  EXPECT_EQ(editor.ParamInt(3), 3);
+  EXPECT_EQ(editor.UndoCount(), 2);  // the whole drag is one step
+
+  // Undo puts the knob back and the synth with it.
+  {
+    BASE_MutexLock lock(editor.GetMutex());
+    editor.Undo();
+  }
+  EXPECT_EQ(editor.ParamInt(3), 0);
+  EXPECT_EQ(tap.Take().size(), 336u * 3);
+  gui->RunFrame();
+}

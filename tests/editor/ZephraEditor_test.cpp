@@ -1,0 +1,245 @@
+#include "ZephraTestEditor.h"
+
+#include "support/TempDir.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct EditorTest : ::testing::Test
+{
+  TempDir dir;
+  WireTap tap;
+  std::unique_ptr<ZephraEditor> editor;
+
+  void Make() { editor = std::make_unique<ZephraEditor>(tap.Info(), tap.Setup(dir.Path())); }
+  void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
+  RecordingPanels& Panels() { return static_cast<RecordingPanels&>(editor->Panels()); }
+};
+
+// Every message here is a three-byte control change.
+size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
+
+}  // namespace
+
+// ---- construction ----
+
+TEST_F(EditorTest, StartSendsTheDefaultProgramOnce)
+{
+  Make();
+  const Bytes wire = tap.Take();
+  ASSERT_EQ(ControllerCount(wire), 336u);
+  const Bytes head = {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x18,
+                      0xB0, 0x62, 0x01, 0xB0, 0x06, 0x3F};
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), wire.begin()));
+  for (size_t i = 0; i < wire.size(); i += 3) EXPECT_LT(wire[i + 2], 0x80) << "message " << i / 3;
+  EXPECT_STREQ(editor->ProgramName(), "INIT");
+  EXPECT_EQ(editor->UndoCount(), 1);
+}
+
+TEST_F(EditorTest, KeyboardChannelSetting)
+{
+  struct Case { const char* text; int channel; } kCases[] = {{"15", 15}, {"16", 0}, {"-1", 0}, {"7x", 0}};
+  for (const Case& c : kCases)
+  {
+    ASSERT_TRUE(WritePrivateProfileString("midi", "kbdmidioutch", c.text, dir.File("settings.ini").c_str()));
+    Make();
+    EXPECT_EQ(editor->KbdMidiChannel(), c.channel) << c.text;
+    EXPECT_EQ(editor->ParamInt(341), c.channel) << c.text;
+  }
+}
+
+TEST_F(EditorTest, ParameterDefinitions)
+{
+  Make();
+  ASSERT_EQ(editor->NParams(), kParamCount);
+  for (int p = 0; p < kProgramSize; ++p)
+  {
+    const ProgramParamDef& def = kProgramValues[p].param;
+    if (!def.defined) continue;
+    const IParam* param = editor->GetParam(def.number);
+    EXPECT_EQ(std::string(param->GetNameForHost()), std::string(def.name).substr(0, 31)) << p;
+    EXPECT_EQ(param->GetMin(), def.min) << def.name;
+    EXPECT_EQ(param->GetMax(), def.max) << def.name;
+  }
+  EXPECT_STREQ(editor->GetParam(247)->GetDisplayText(80), " ");
+  EXPECT_STREQ(editor->GetParam(254)->GetDisplayText(74), "Midi CC 87");
+  EXPECT_EQ(editor->GetParam(248)->GetMax(), 74);
+  EXPECT_STREQ(editor->GetParam(301)->GetDisplayText(0), "01");
+  EXPECT_STREQ(editor->GetParam(341)->GetDisplayText(15), "CH:16");
+}
+
+// ---- single-value sends ----
+
+TEST_F(EditorTest, KnobDragSendsTheAddressOnce)
+{
+  Make();
+  tap.Take();
+  Set(3, 5);
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
+  Set(3, 6);
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1E}));
+  Set(3, 6);
+  EXPECT_TRUE(tap.Take().empty());
+  EXPECT_EQ(editor->LastNrpnIndex(), 0);
+  Set(4, 1);  // same bank, next number
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
+  Set(131, 1);  // "Effects Chain Order": the other bank
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
+
+  Set(3, 7);  // back to the first bank: 99 and 98 again
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
+  editor->OnTimerTick();
+  Set(3, 8);  // one tick: the address still stands
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x20}));
+  editor->OnTimerTick();
+  editor->OnTimerTick();
+  tap.outChannel = 3;
+  Set(3, 9);
+  EXPECT_EQ(tap.Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
+}
+
+TEST_F(EditorTest, CompositesAndSharedAddresses)
+{
+  Make();
+  tap.Take();
+  Set(182, 1);  // OD Blend INSTRUMENT while the overdrive is off
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
+  Set(183, 1);
+  Set(147, 1);  // overdrive on: both blends
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
+  Set(173, 1);  // portamento mode folds into trig/gate mode
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
+  Set(186, 100);  // new cutoff goes out under the vintage cutoff's number
+  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
+  Set(128, 1);  // a spare index has no address of its own
+  EXPECT_TRUE(tap.Take().empty());
+}
+
+// The synth reads a data byte of 0x80 or more as a status byte.
+TEST_F(EditorTest, OutOfRangeRecordNeverLeavesAsStatusByte)
+{
+  Make();
+  for (int32_t fill : {-64, 127, -1000, 1000})
+  {
+    ZephraEditor::ProgramValues values;
+    values.fill(fill);
+    editor->ApplyProgram(values);
+    tap.Take();
+    editor->SendProgramToSynth();
+    const Bytes wire = tap.Take();
+    ASSERT_EQ(ControllerCount(wire), 336u);
+    for (size_t i = 0; i < wire.size(); i += 3) ASSERT_LT(wire[i + 2], 0x80) << fill << " at " << i / 3;
+  }
+}
+
+// ---- undo ----
+
+TEST_F(EditorTest, UndoRedoSteps)
+{
+  Make();
+  for (int v = 1; v <= 10; ++v) Set(3, v);  // one drag
+  for (int v = 1; v <= 5; ++v) Set(4, v);   // another
+  EXPECT_EQ(editor->UndoCount(), 3);
+  tap.Take();
+
+  editor->Undo();
+  EXPECT_EQ(editor->Program()[0], 10);
+  EXPECT_EQ(editor->Program()[1], 0);
+  EXPECT_EQ(editor->ParamInt(4), 0);
+  EXPECT_EQ(ControllerCount(tap.Take()), 336u);
+  editor->Undo();
+  EXPECT_EQ(editor->ParamInt(3), 0);
+  editor->Redo();
+  EXPECT_EQ(editor->ParamInt(3), 10);
+  EXPECT_EQ(ControllerCount(tap.Take()), 2 * 336u);
+
+  Set(5, 9);  // a new edit drops the redo tail
+  EXPECT_EQ(editor->UndoCount(), 3);
+  tap.Take();
+  editor->Redo();
+  EXPECT_TRUE(tap.Take().empty());
+  EXPECT_EQ(editor->ParamInt(5), 9);
+
+  // "Effects Chain Order" and "VCO1 coarse" share LSB 0 across the banks,
+  // so they make one step.
+  Set(131, 1);
+  Set(3, 2);
+  EXPECT_EQ(editor->UndoCount(), 4);
+}
+
+// The store starts with the program in the editor, so the first undo
+// re-sends that program, not an all-zero one below the synth's minima.
+TEST_F(EditorTest, FirstUndoRecallsTheStartProgram)
+{
+  Make();
+  const Bytes start = tap.Take();
+  editor->Undo();
+  EXPECT_EQ(tap.Take(), start);
+  EXPECT_EQ(editor->ParamInt(86), 7);  // "VCF Q" minimum 7
+  EXPECT_EQ(editor->UndoPosition(), 0);
+}
+
+// ---- program record ----
+
+TEST_F(EditorTest, FlexiTargets)
+{
+  Make();
+  struct Case { const char* name; int bits; int destination; int target; } kCases[] = {
+    {"overdrive", 1, 16, 144},
+    {"new cutoff", 0, 76, 183},
+    {"beyond the program", 1, 100, -1},
+    {"last beyond", 1, 127, -1},
+  };
+  for (const Case& c : kCases)
+  {
+    ZephraEditor::ProgramValues values = editor->Program();
+    values[95] = 98;  // FLEXI1 SOURCE: VCF Env.
+    values[96] = c.bits;
+    values[97] = c.destination;
+    editor->ApplyProgram(values);
+    EXPECT_EQ(editor->FlexiTarget(0), c.target) << c.name;
+  }
+}
+
+TEST_F(EditorTest, CaptureFoldsSecondHalves)
+{
+  Make();
+  Set(92, 1);   // trig/gate mode
+  Set(173, 1);  // portamento mode
+  Set(182, 1);
+  Set(183, 1);  // blends on, overdrive off
+  editor->CaptureProgram();
+  EXPECT_EQ(editor->Program()[89], 3);
+  EXPECT_EQ(editor->Program()[144], 0);
+  EXPECT_EQ(editor->Program()[76], 122);  // new filter: the new cutoff
+}
+
+// ---- the handler ----
+
+TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
+{
+  Make();
+  Panels().names.clear();
+  Set(94, 20);   // LFO frequency
+  Set(126, 1);   // Delay Vintage/Long: long
+  Set(138, 64);  // Delay1
+  Set(85, 3);    // VCF type
+  EXPECT_EQ(Panels().names, (std::vector<std::string>{"*INIT*"}));
+  EXPECT_EQ(Panels().captions[91], "1.48Hz");
+  EXPECT_EQ(Panels().captions[135], "302ms");
+  EXPECT_EQ(Panels().captions[82], "NTC");
+  editor->SetOpenFlexiList(0);
+  editor->SelectFlexiListEntry(18);  // the second "PB Wheel"
+  EXPECT_EQ(editor->ParamInt(98), 103);
+  EXPECT_EQ(editor->ParamInt(247), 18);
+  Set(341, 4);
+  EXPECT_EQ(editor->KbdMidiChannel(), 4);
+  EXPECT_EQ(editor->LastNrpnIndex(), 341);
+}

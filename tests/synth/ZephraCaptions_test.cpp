@@ -1,0 +1,56 @@
+#include "synth/ZephraCaptions.h"
+#include "synth/ZephraNrpn.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string Caption(int p, int v, int delayLong = 0, int midiSync = 0)
+{
+  char text[32];
+  FormatValueCaption(p, v, CaptionContext{delayLong, midiSync}, text, sizeof text);
+  return text;
+}
+
+}  // namespace
+
+TEST(ZephraCaptions, Table)
+{
+  struct Case { const char* name; int p, v, delayLong, midiSync; const char* text; } kCases[] = {
+    {"plain number", 0, -24, 0, 0, "-24"},
+    {"LFO 20", 91, 20, 0, 0, "1.48Hz"},
+    {"LFO 127", 91, 127, 0, 0, "28.02Hz"},
+    {"chorus LFO", 132, 127, 0, 0, "8.60Hz"},
+    {"delay1 long 64", 135, 64, 1, 0, "302ms"},
+    {"delay1 long 127", 135, 127, 1, 0, "600ms"},
+    {"delay1 synced", 135, 9, 1, 2, "1/2"},
+    {"delay1 synced beyond list", 135, 12, 1, 2, "12"},
+    {"delay2 sync 2 stays ms", 139, 127, 1, 2, "600ms"},
+    {"delay2 sync 3", 139, 0, 1, 3, "1/16D"},
+    {"delay sync needs long range", 135, 64, 0, 3, "70ms"},
+    {"PWM LFO synced", 42, 7, 0, 1, "1/4T"},
+    {"transposition high", 49, 3, 0, 0, "24"},
+    {"VCF type OFF", 82, 4, 0, 0, "OFF"},
+    {"mode out of list", 67, 5, 0, 0, ""},
+    {"portamento mode", 170, 1, 0, 0, "legato"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(Caption(c.p, c.v, c.delayLong, c.midiSync), c.text) << c.name;
+}
+
+// Every value of every index, and values beyond its range, give a data byte.
+TEST(ZephraNrpn, WireByteAlwaysBelowStatusRange)
+{
+  for (int p = 0; p < kProgramSize; ++p)
+  {
+    const int min = kProgramMin[p], max = kProgramMax[p];
+    for (int v = min; v <= max; ++v)
+    {
+      ASSERT_LT(NrpnDataByte(p, v), 0x80) << kProgramValues[p].param.name << " value " << v;
+      ASSERT_EQ(NrpnDataByte(p, v), v + WireOffset(p)) << kProgramValues[p].param.name << " value " << v;
+    }
+    for (int v : {min - 1, min - 500, max + 1, max + 500})
+      EXPECT_EQ(NrpnDataByte(p, v), NrpnDataByte(p, v < min ? min : max)) << p << " value " << v;
+  }
+}
