@@ -9,7 +9,8 @@
 //
 // The methods live in several sources: ZephraEditor.cpp (construction,
 // parameters, timer), ZephraNrpn.cpp (the senders), ZephraUndo.cpp (program
-// record, apply, undo), ZephraCaptions.cpp (captions, FLEXI lists, capture);
+// record, apply, undo), ZephraCaptions.cpp (captions, FLEXI lists, capture),
+// ZephraEditorFiles.cpp (program files and the folder table);
 // the parameter-change handler is the editor panels' (editor/).
 #pragma once
 
@@ -26,6 +27,7 @@
 #include <vector>
 
 class ZephraEditor;
+enum class ProgramFileError; // synth/ProgramFile.h
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup
@@ -121,6 +123,33 @@ public:
   // Fills mProgram from the parameters, second halves folded.
   void CaptureProgram();
 
+  // ---- program files and the folder table (ZephraEditorFiles.cpp); each locks ----
+  // Writes the current parameters as a ".pr3" file, replacing it. False when
+  // the file could not be opened or not all of it reached the disk.
+  [[nodiscard]] bool WriteSoundAsProgramFile(const char* path);
+  // Reads a ".pr3" or ".prg" file, limits its values to their ranges and
+  // applies it (program name, location display, save proposal, parameters).
+  // On any failure program, name and controls stay as they were; a file of
+  // the wrong size shows "Corrupted filesize!" in the name display.
+  ProgramFileError LoadProgramFile(const char* path);
+  // Program name = the file name without folder and extension, at most 32
+  // characters; names shorter than 4 characters change nothing.
+  void SetProgramNameFromFile(const char* name);
+  // Fills the folder table from the folder of path and finds path's file.
+  void ScanProgramFolder(const char* path);
+  // The previous/next buttons: loads the neighbouring file of the table
+  // (wrapping) and sends it. False when there is nothing to step to or the
+  // file does not load.
+  bool StepProgramFile(bool forward);
+  // Converts one older ".prg" file, or all of a folder's (path ending in
+  // "/"), to ".pr3" files beside them.
+  void ConvertPrgToPr3(const char* path);
+  void ConvertPrgFolder(const char* folder);
+  const std::string& ProgramFolder() const { return mProgramFolder; }
+  const std::vector<std::string>& FolderFiles() const { return mFolderFiles; }
+  int FolderFileCount() const { return mFolderFileCount; }
+  int FolderFileIndex() const { return mFolderFileIndex; }
+
   // ---- state read by the panels and tests ----
   const ProgramValues& Program() const { return mProgram; }
   const char* ProgramName() const { return mProgramName; }
@@ -165,6 +194,12 @@ private:
   ProgramValues mProgram{};
   char mProgramName[kProgramNameLength + 1] = {};
   std::string mProgramFolder;  // ends in "/" when set
+  // The folder's program files sorted by lower-case name (at most 1024),
+  // the highest index (0 with one file or none) and the current file.
+  std::vector<std::string> mFolderFiles;
+  int mFolderFileCount = 0;
+  int mFolderFileIndex = 0;
+  bool mFolderScanned = false;
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};
   int mKbdMidiChannel = 0;
 

@@ -1,0 +1,95 @@
+#include "synth/ProgramFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A marker file with the given value lines, each ended by LF.
+std::string MarkerFile(const std::vector<std::string>& valueLines)
+{
+  std::string text = " 243 \r\n";
+  for (const std::string& l : valueLines) text += l + "\n";
+  return text;
+}
+
+std::string WithCutoff(int chooser, int cutoff)
+{
+  ProgramValues v = kDefaultProgram;
+  v[kIndexVcfChooser] = chooser;
+  v[kIndexCutoff] = cutoff;
+  return FormatPr3Text(v);
+}
+
+}  // namespace
+
+TEST(ProgramFile, DefaultProgramTextIsExact)
+{
+  const std::string text = FormatPr3Text(kDefaultProgram);
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; at < text.size(); at = end + 1)
+    lines.push_back(text.substr(at, (end = text.find('\n', at)) - at + 1));
+  ASSERT_EQ(lines.size(), 171u);
+  const struct { size_t line; const char* text; } kLines[] = {
+    {0, " 243 \r\n"},
+    {1, " 0    ; field:  0  poti:  0   ser.no.:  1 \r\n"},
+    {9, " 42   ; field:  0  poti:  8   ser.no.:  9 \r\n"},
+    {77, " 122  ; field:  7  poti:  6   ser.no.:  77 \r\n"},
+    {125, " 0    ; field:  9  poti:  7   ser.no.:  125 \r\n"},
+    {126, " 0    ; dummy\r\n"}, {127, " 0    ; dummy\r\n"}, {128, " 0    ; dummy\r\n"},
+    {129, " 0    ; field:  15 poti:  0   ser.no.:  126 \r\n"},
+    {163, " 10   ; field:  18 poti:  5   ser.no.:  160 \r\n"},
+    {170, " 0    ; field:  18 poti:  12  ser.no.:  167 \r\n"},
+  };
+  for (const auto& l : kLines) EXPECT_EQ(lines[l.line], l.text) << "line " << l.line;
+  std::string negative;
+  AppendPr3ValueLine(negative, -24, 0, 1);
+  EXPECT_EQ(negative, "-24   ; field:  0  poti:  0   ser.no.:  1 \r\n");
+}
+
+TEST(ProgramFile, ParsingRulesAndRanges)
+{
+  struct Case
+  {
+    const char* name;
+    std::string text;
+    ProgramFileError error;
+    std::vector<std::pair<int, int>> expect; // index, value
+  };
+  const Case kCases[] = {
+    // Missing values are 0, then limited: index 6 starts at 1, 83 at 7.
+    {"marker only", " 243 \r\n", ProgramFileError::kNone, {{0, 0}, {6, 1}, {83, 7}, {183, 36}}},
+    {"short line without CR drops its last digit", MarkerFile({"12"}), ProgramFileError::kNone, {{0, 1}}},
+    {"short line with CR", MarkerFile({"12\r"}), ProgramFileError::kNone, {{0, 12}}},
+    {"no number keeps the previous", MarkerFile({" 5\r", "x\r", "", " 7\r"}), ProgramFileError::kNone,
+     {{0, 5}, {1, 5}, {2, 7}}},
+    {"extremes limited to the index range", MarkerFile({"-64  \r", "127  \r"}),
+     ProgramFileError::kNone, {{0, -24}, {1, 63}}},
+    {"vintage cutoff above 80", WithCutoff(0, 100), ProgramFileError::kNone, {{76, 80}}},
+    {"new cutoff below 36", WithCutoff(1, 10), ProgramFileError::kNone, {{76, 36}}},
+    {"value 200 refuses the file", MarkerFile({" 200 \r"}), ProgramFileError::kBadValue, {}},
+    {"only line ends", "\n\n\n", ProgramFileError::kBadSize, {}},
+    {"8192 bytes", WithCutoff(1, 50).append(8192 - 7626, '\n'), ProgramFileError::kNone, {{76, 50}}},
+    {"8193 bytes", WithCutoff(1, 50).append(8193 - 7626, '\n'), ProgramFileError::kBadSize, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    ProgramFileContent content;
+    content.values.fill(99);
+    ASSERT_EQ(ParseProgramText(c.text.data(), c.text.size(), content), c.error);
+    if (c.error != ProgramFileError::kNone) { EXPECT_EQ(content.values[0], 99) << "left as it was"; }
+    for (const auto& [p, v] : c.expect) EXPECT_EQ(content.values[p], v) << "index " << p;
+  }
+
+  std::vector<uint8_t> dump(kDumpSize, 0);
+  dump[kDumpValueOffset + 0] = 24;  // coarse -24..48: byte 24 is 0
+  dump[kDumpValueOffset + 1] = 127; // fine -63..63: limited to 63
+  ProgramValues fromDump{};
+  ASSERT_TRUE(ProgramValuesFromDump(dump.data(), dump.size(), fromDump));
+  EXPECT_EQ(fromDump[0], 0);
+  EXPECT_EQ(fromDump[1], 63);
+  EXPECT_FALSE(ProgramValuesFromDump(dump.data(), 200, fromDump));
+}

@@ -1,0 +1,68 @@
+#include "synth/ProgramFolder.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+
+TEST(ProgramFolder, ListingIsNumericAndTableIsLowerCase)
+{
+  TempDir dir;
+  for (const char* name : {"10_A.pr3", "2_B.pr3", "Notes.pr3.txt", "readme.txt", "a.PRG"})
+    WriteWholeFile(dir.File(name), " 243 \r\n");
+  mkdir(dir.File("Sounds").c_str(), 0755);
+
+  std::string shown;
+  for (const FolderEntry& e : ListProgramFolder(dir.Path().c_str()))
+    shown += e.isProgram ? e.name + " " : "[" + e.name + "] ";
+  EXPECT_EQ(shown, "[..] [Sounds] 2_B.pr3 10_A.pr3 Notes.pr3.txt a.PRG ");
+
+  ProgramFolderScan scan;
+  ASSERT_TRUE(ScanProgramFolderFiles(dir.File("Notes.pr3.txt").c_str(), scan));
+  EXPECT_EQ(scan.folder, dir.Path() + "/");
+  EXPECT_EQ(scan.files, (std::vector<std::string>{"10_A.pr3", "2_B.pr3", "a.PRG", "Notes.pr3.txt"}));
+  EXPECT_EQ(scan.fileIndex, 3);
+  EXPECT_FALSE(ScanProgramFolderFiles("no-slash.pr3", scan));
+  EXPECT_FALSE(ScanProgramFolderFiles((std::string(300, 'x') + "/a.pr3").c_str(), scan));
+  EXPECT_EQ(scan.files.size(), 4u) << "a refused scan leaves the table";
+}
+
+TEST(ProgramFolder, Stepping)
+{
+  const struct { int index, last; bool forward; int expected; } kCases[] = {
+    {0, 3, false, 3}, {3, 3, true, 0}, {1, 3, true, 2}, {0, 0, true, 0}, {7, 3, true, 0},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(StepFolderIndex(c.index, c.last, c.forward), c.expected)
+        << c.index << "/" << c.last << (c.forward ? " next" : " previous");
+}
+
+TEST(ProgramFolder, NamesCannotLeaveTheirFolder)
+{
+  const struct { const char* dumpName; int location; const char* expected; } kCases[] = {
+    {"                                ", 3, "03.pr3"},
+    {"42 Lead", 7, "42 Lead.pr3"},
+    {"Lead", 42, "42Lead.pr3"},
+    {"../../etc/x", 5, "05.._.._etc_x.pr3"},
+    {"12/../../x", 5, "12_.._.._x.pr3"},
+  };
+  for (const auto& c : kCases)
+  {
+    uint8_t name[32] = {};
+    memcpy(name, c.dumpName, strlen(c.dumpName));
+    std::string file;
+    ASSERT_TRUE(ReceivedProgramFileName(name, c.location, file)) << c.dumpName;
+    EXPECT_EQ(file, c.expected) << c.dumpName;
+  }
+  std::string safe = "kept";
+  for (const std::string& bad : {std::string(), std::string("."), std::string(".."),
+                                 std::string(300, 'a'), std::string("\0x", 2)})
+    EXPECT_FALSE(MakeSafeFileName(bad, safe)) << bad.size();
+  EXPECT_EQ(safe, "kept");
+  ASSERT_TRUE(MakeSafeFileName("a/b", safe));
+  EXPECT_EQ(safe, "a_b");
+}
