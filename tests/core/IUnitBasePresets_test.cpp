@@ -78,11 +78,17 @@ UnitState StateOf(IUnitBase& unit)
   return state;
 }
 
-// Three double parameters 0..10 (step 0.5) and three presets with known values.
+// Three double parameters 0..10 (step 0.5).
+void Init3(TestUnit& unit)
+{
+  for (int i = 0; i < 3; ++i) unit.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+}
+
+// Init3 and three presets with known values.
 void SetUp3(TestUnit& unit)
 {
   const char* names[3] = {"Alpha", "Beta", "Gamma"};
-  for (int i = 0; i < 3; ++i) unit.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+  Init3(unit);
   for (int p = 0; p < unit.NPresets(); ++p)
     ASSERT_TRUE(unit.MakePreset(names[p % 3], 1.0 + p, 2.0 + p, 3.0 + p));
   ASSERT_TRUE(unit.RestorePreset(1));
@@ -136,7 +142,7 @@ TEST(IUnitBasePresets, ChunkHeader)
 TEST(IUnitBasePresets, MakeRestoreModifyAndPrune)
 {
   TestUnit unit(3, 4);
-  for (int i = 0; i < 3; ++i) unit.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+  Init3(unit);
   ASSERT_TRUE(unit.MakePreset("One", 1, 2.5, true));
   ASSERT_TRUE(unit.MakePresetFromNamedParams("Two", 1, 2, 9.0));  // only parameter 2
   EXPECT_FALSE(unit.MakePresetFromNamedParams("Bad", 2, 0, 1.0, 7, 1.0));  // no parameter 7
@@ -185,7 +191,7 @@ TEST(IUnitBasePresets, BankChunkRoundTrip)
   EXPECT_EQ(ChunkString(bank).substr(0, first.size()), first);
 
   TestUnit target(3, 3);
-  for (int i = 0; i < 3; ++i) target.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+  Init3(target);
   EXPECT_EQ(target.UnserializePresets(&bank, 0), bank.Size());
   EXPECT_STREQ(target.GetPresetName(2), "Gamma");
   ASSERT_TRUE(target.RestorePreset(2));
@@ -206,7 +212,7 @@ TEST(IUnitBasePresets, BlobLinesRoundTrip)
   EXPECT_EQ(base64.size(), 32u);
 
   TestUnit target(3, 2);
-  for (int i = 0; i < 3; ++i) target.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+  Init3(target);
   EXPECT_FALSE(target.MakePresetFromBlob("bad", "AAA*", 3));
   EXPECT_FALSE(target.MakePresetFromBlob("short", base64.c_str(), 25));
   ASSERT_TRUE(target.MakePresetFromBlob("Copy", base64.c_str(), 24));
@@ -353,7 +359,7 @@ TEST(IUnitBaseFx, BankFilesRoundTrip)
     EXPECT_EQ(ReadWholeFile(path), bytes);
 
     TestUnit target(3, 3, chunks);
-    for (int i = 0; i < 3; ++i) target.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+    Init3(target);
     ASSERT_TRUE(target.LoadBankFromFXB(path.c_str()));
     EXPECT_EQ(target.GetCurrentPresetIdx(), 1);
     // Program records carry single-precision normalised values.
@@ -543,7 +549,7 @@ TEST(IUnitBaseFx, ShortStateInsideAFileIsRolledBack)
 TEST(IUnitBaseFx, ValuesOutsideZeroToOneAreLimited)
 {
   TestUnit reader(3, 1);
-  for (int i = 0; i < 3; ++i) reader.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+  Init3(reader);
   const std::string fxp = "CcnK" + BE32(0) + "FxCk" + BE32(1) + BE32(0x5A706564) + BE32(30600) +
                           BE32(3) + Name28("x") + FloatBE(-4.0f) + FloatBE(7.0f) +
                           BE32(0x7FC00000);  // not a number
@@ -571,7 +577,7 @@ TEST(IUnitBaseFx, CorpusFilesLoad)
   for (const auto& c : cases)
   {
     TestUnit unit(3, 3, c.chunks);
-    for (int i = 0; i < 3; ++i) unit.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 0.5);
+    Init3(unit);
     const std::string path = std::string(ZEPHRA_TEST_INPUTS) + "/fxp_reader/" + c.file;
     ASSERT_TRUE(c.bank ? unit.LoadBankFromFXB(path.c_str()) : unit.LoadProgramFromFXP(path.c_str()))
       << c.file;

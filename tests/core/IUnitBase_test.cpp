@@ -18,10 +18,8 @@ std::vector<uint8_t> ChunkBytes(const ByteChunk& chunk)
 TEST(IUnitBase, ConstructionAndIdentity)
 {
   TestUnit unit(342);
-  EXPECT_EQ(unit.NParams(), 342);
   EXPECT_STREQ(unit.GetPresetName(0), "empty");
   EXPECT_STREQ(unit.GetPresetName(1), "");
-  EXPECT_EQ(unit.GetHost(), -1);
   EXPECT_EQ(unit.GetParam(342), nullptr);
   EXPECT_EQ(unit.GetParam(-1), nullptr);
 
@@ -31,8 +29,6 @@ TEST(IUnitBase, ConstructionAndIdentity)
   EXPECT_EQ(strlen(cut.GetEffectName()), 127u);
   EXPECT_EQ(strlen(cut.GetProductName()), 127u);
   EXPECT_EQ(strlen(cut.GetMfrName()), 127u);
-  EXPECT_EQ(cut.NInChannels(), 0);
-  EXPECT_EQ(cut.NOutChannels(), 0);
   EXPECT_EQ(cut.NChannelIO(), 0);
 }
 
@@ -66,14 +62,11 @@ TEST(IUnitBase, VersionsHostAndAPI)
   EXPECT_STREQ(text, "v3.");
 
   TestUnit unit(1);
-  EXPECT_EQ(unit.GetEffectVersion(true), 30600);
   unit.SetHost("Standalone", 0x010203);
   EXPECT_EQ(unit.GetHost(), 24);
   EXPECT_EQ(unit.GetHostVersion(true), 10203);
   unit.GetHostVersionStr(text, sizeof(text));
   EXPECT_STREQ(text, "v1.2.3");
-  unit.SetHost("no such host", 0);
-  EXPECT_EQ(unit.GetHost(), 0);
   EXPECT_STREQ(unit.GetAPIString(), "Standalone");
   IUnitBase other(0, "", 0, "", "", "", 0, 0, 0, 0, false, false, false, 6);
   EXPECT_STREQ(other.GetAPIString(), "");

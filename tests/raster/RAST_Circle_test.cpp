@@ -221,23 +221,6 @@ TEST(RAST_FillCircle, HugeRadiusDrawsOnlyTheVisibleRows)
   EXPECT_EQ(far.Cells(), before);
 }
 
-TEST(RAST_FillCircle, FlippedBitmapKeepsTheTopDownPicture)
-{
-  for (bool aa : {false, true})
-  {
-    GuardedBitmap plain(20, 16), flipped(20, 16, 3, 64, true);
-    // Whole-pixel centre rows: the centre's rounding is then the same both
-    // ways up.
-    for (GuardedBitmap* bm : {&plain, &flipped})
-    {
-      RAST_FillCircle(bm, 7.5f, 5.0f, 6.3f, kWhite, 0.7f, 0, aa);
-      RAST_Circle(bm, 12.3f, 9.0f, 5.2f, 0x11223344u, 1.0f, 1, aa);
-      RAST_Circle(bm, 14.0f, 4.0f, 3.0f, 0x55667788u, 1.0f, 0, aa);
-    }
-    EXPECT_EQ(plain.Cells(), flipped.Cells()) << (aa ? "aa" : "plain");
-  }
-}
-
 TEST(RAST_Circle, NonFiniteArgumentsDrawNothing)
 {
   const float kBad[] = {std::nanf(""), INFINITY, -INFINITY};

@@ -19,12 +19,6 @@ namespace
 constexpr int kBilinear = RAST_BLIT_FILTER_BILINEAR;
 constexpr RAST_pixel kBack = 0x05060708u;
 
-void Fill(GuardedBitmap& bm, RAST_pixel value)
-{
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x) bm.At(x, y) = value;
-}
-
 void Randomise(RAST_IBitmap& bm, std::mt19937& rng)
 {
   for (int y = 0; y < bm.getHeight(); ++y)
@@ -45,7 +39,7 @@ TEST(RAST_RotatedBlit, AngleZeroCopiesTheSource)
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
   GuardedBitmap dest(8, 6);
-  Fill(dest, kBack);
+  FillAll(dest, kBack);
   RAST_RotatedBlit(&dest, &src, 0, 0, 8, 6, 0.0f, 0.0f, 8.0f, 6.0f, 0.0f, false, 1.0f, 0, 0.0f, 0.0f);
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(dest.At(x, y), PixelAt(src, x, y)) << x << ", " << y;
@@ -59,7 +53,7 @@ TEST(RAST_RotatedBlit, SamplesOutsideTheSourceLeaveTheDestination)
   for (int mode : {0, kBilinear})
   {
     GuardedBitmap dest(10, 10);
-    Fill(dest, kBack);
+    FillAll(dest, kBack);
     RAST_RotatedBlit(&dest, &src, 0, 0, 10, 10, 0.0f, 0.0f, 10.0f, 10.0f, static_cast<float>(M_PI / 4), false, 1.0f,
                      mode, 0.0f, 0.0f);
     for (auto [x, y] : {std::pair{0, 0}, {9, 0}, {0, 9}, {9, 9}}) EXPECT_EQ(dest.At(x, y), kBack) << x << ", " << y;
@@ -120,7 +114,7 @@ TEST(RAST_DeltaBlit, ClipToSourceRectangle)
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
   GuardedBitmap dest(6, 6);
-  Fill(dest, kBack);
+  FillAll(dest, kBack);
   Straight(&dest, &src, 0, 0, 6, 6, 5.0f, 5.0f, 1.0f, 0, true, 3.0f, 3.0f);
   EXPECT_EQ(dest.At(0, 0), PixelAt(src, 5, 5));
   EXPECT_EQ(dest.At(2, 2), PixelAt(src, 7, 7));
@@ -135,7 +129,7 @@ TEST(RAST_DeltaBlitAlpha, ConstantAlphaFallsBackAndMovingAlphaUsesTheTable)
   RAST_MemBitmap src(5, 1, 1);
   FillAll(src, RAST_RGBA(40, 40, 40, 0));
   GuardedBitmap dest(5, 1);
-  Fill(dest, RAST_RGBA(10, 10, 10, 10));
+  FillAll(dest, RAST_RGBA(10, 10, 10, 10));
   RAST_DeltaBlitAlpha(&dest, &src, 0, 0, 5, 1, 0.0f, 0.0f, 5.0f, 1.0f, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0, false, 1.0f,
                       0x10001, 0.00001, 0.0, 0.0);
   for (int x = 0; x < 5; ++x) EXPECT_EQ(dest.At(x, 0), RAST_RGBA(10, 10, 10, 10)) << "source alpha counts";
@@ -172,8 +166,8 @@ TEST(RAST_DeltaBlit, ClippedDrawingShowsTheSamePixels)
     const bool withAlpha = rng() % 2;
     const int cx = static_cast<int>(rng() % 30), cy = static_cast<int>(rng() % 30);
     GuardedBitmap whole(100, 100, 3, 64, rng() % 2), part(20, 20, 2, 16, rng() % 2);
-    Fill(whole, kBack);
-    Fill(part, kBack);
+    FillAll(whole, kBack);
+    FillAll(part, kBack);
     auto draw = [&](RAST_IBitmap* dest, int x, int y) {
       if (withAlpha)
         RAST_DeltaBlitAlpha(dest, &src, x, y, w, h, sx, sy, 4.0f, 4.0f, dsdx, dtdx, dsdy, dtdy, dsdxdy, dtdxdy, false,
@@ -291,7 +285,7 @@ TEST(RAST_TransformBlit, CellsOfNoWidthAreSkipped)
     for (int x = 0; x < 8; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
   const double points[] = {0, 0, 2, 0, 4, 0, 6, 0, 0, 6, 2, 6, 4, 6, 6, 6};
   GuardedBitmap dest(3, 2);
-  Fill(dest, kBack);
+  FillAll(dest, kBack);
   RAST_TransformBlit2(&dest, &src, 0, 0, 1, 2, points, 4, 2, 1.0f, 0);
   EXPECT_EQ(dest.At(0, 0), PixelAt(src, 2, 0));
   EXPECT_EQ(dest.At(0, 1), PixelAt(src, 2, 3)) << "half way down the cell";
@@ -312,15 +306,15 @@ TEST(RAST_TransformBlit, WarpedMeshClippedAtTheTopLeftShowsTheSamePixels)
   for (int mode : {0, kBilinear})
   {
     GuardedBitmap whole(40, 40), part(20, 20);
-    Fill(whole, kBack);
-    Fill(part, kBack);
+    FillAll(whole, kBack);
+    FillAll(part, kBack);
     RAST_TransformBlit2(&whole, &src, 10, 10, 24, 24, points, 3, 3, 1.0f, mode);
     RAST_TransformBlit2(&part, &src, -5, -7, 24, 24, points, 3, 3, 1.0f, mode);
     for (int y = 0; y < 20; ++y)
       for (int x = 0; x < 20; ++x) ASSERT_EQ(part.At(x, y), whole.At(15 + x, 17 + y)) << mode << " at " << x << ", " << y;
 
-    Fill(whole, kBack);
-    Fill(part, kBack);
+    FillAll(whole, kBack);
+    FillAll(part, kBack);
     RAST_TransformBlit2Alpha(&whole, &src, 10, 10, 24, 24, alphaPoints, 3, 3, mode | RAST_BLIT_MODE_ADD);
     RAST_TransformBlit2Alpha(&part, &src, -5, -7, 24, 24, alphaPoints, 3, 3, mode | RAST_BLIT_MODE_ADD);
     for (int y = 0; y < 20; ++y)

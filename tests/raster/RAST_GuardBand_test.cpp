@@ -9,13 +9,13 @@
 #include "raster/RAST_Glyph.h"
 #include "raster/RAST_Rect.h"
 #include "RAST_TestBitmap.h"
+#include "RAST_TestSeed.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <random>
@@ -23,12 +23,6 @@
 
 namespace
 {
-uint32_t Seed()
-{
-  if (const char* env = std::getenv("RAST_TEST_SEED")) return static_cast<uint32_t>(std::strtoul(env, nullptr, 0));
-  return std::random_device{}();
-}
-
 class Args
 {
 public:
@@ -84,7 +78,7 @@ private:
 
 TEST(RAST_GuardBand, RandomAndExtremeArgumentsStayInside)
 {
-  const uint32_t seed = Seed();
+  const uint32_t seed = RAST_TestSeed();
   std::printf("RAST_GuardBand seed %u (RAST_TEST_SEED repeats it)\n", seed);
   SCOPED_TRACE(testing::Message() << "seed " << seed);
   Args args(seed);
@@ -165,7 +159,7 @@ TEST(RAST_GuardBand, RandomAndExtremeArgumentsStayInside)
 // to the source pixel the plain geometry maps onto it.
 TEST(RAST_GuardBand, BlitMatchesTheCroppedReference)
 {
-  const uint32_t seed = Seed();
+  const uint32_t seed = RAST_TestSeed();
   std::printf("RAST_GuardBand seed %u (RAST_TEST_SEED repeats it)\n", seed);
   SCOPED_TRACE(testing::Message() << "seed " << seed);
   Args args(seed ^ 0x9E3779B9u);

@@ -191,17 +191,6 @@ TEST(RAST_Line, BothDirectionsDrawTheSame)
   }
 }
 
-TEST(RAST_Line, FlippedBitmapKeepsTheTopDownPicture)
-{
-  GuardedBitmap plain(12, 9), flipped(12, 9, 3, 64, true);
-  for (GuardedBitmap* bm : {&plain, &flipped})
-  {
-    RAST_Line(bm, 1, 1, 10, 6, kWhite, 0.6f, 0, true);
-    RAST_Line(bm, 0, 8, 5, 3, 0x11223344u, 1.0f, 1, false);
-  }
-  EXPECT_EQ(plain.Cells(), flipped.Cells());
-}
-
 TEST(RAST_DrawRect, CornersTwiceEdgesOnce)
 {
   GuardedBitmap bm(10, 11);

@@ -24,12 +24,6 @@ void Ramp(RAST_IBitmap& bm)
     for (int x = 0; x < bm.getWidth(); ++x) PixelAt(bm, x, y) = RAST_RGBA(x * 10, y * 10, 200, 255);
 }
 
-void Fill(GuardedBitmap& bm, RAST_pixel value)
-{
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x) bm.At(x, y) = value;
-}
-
 constexpr RAST_pixel kBack = 0x01020304u;
 
 // One channel of the 2 x 2 bilinear mix, from the formula.
@@ -167,8 +161,8 @@ TEST(RAST_ScaledBlit, MirroredIsTheExactMirrorImage)
   for (int mode : {0, kBilinear})
   {
     GuardedBitmap plain(24, 12), mirrored(24, 12);
-    Fill(plain, kBack);
-    Fill(mirrored, kBack);
+    FillAll(plain, kBack);
+    FillAll(mirrored, kBack);
     RAST_ScaledBlit(&plain, &src, 2, 0, 20, 12, 0.0f, 0.0f, 10.0f, 6.0f, 1.0f, mode);
     RAST_ScaledBlit(&mirrored, &src, 22, 12, -20, -12, 0.0f, 0.0f, 10.0f, 6.0f, 1.0f, mode);
     for (int y = 0; y < 12; ++y)
@@ -190,7 +184,7 @@ TEST(RAST_ScaledBlit, OverrunningRequestKeepsTheLastSourceColumn)
   RAST_MemBitmap src(10, 10, 4);
   Ramp(src);
   GuardedBitmap dest(24, 24);
-  Fill(dest, kBack);
+  FillAll(dest, kBack);
   RAST_ScaledBlit(&dest, &src, 0, 0, 22, 22, 0.0f, 0.0f, 11.0f, 11.0f, 1.0f, 0);
   for (int x : {18, 19}) EXPECT_EQ(dest.At(x, 0), PixelAt(src, 9, 0)) << x;
   for (int x : {20, 21}) EXPECT_EQ(dest.At(x, 0), kBack) << x;
@@ -235,8 +229,8 @@ TEST(RAST_ScaledBlit, ClippedDrawingShowsTheSamePixels)
     // corner lies at (50 + cx, 50 + cy) of the large one.
     const int cx = static_cast<int>(rng() % 30), cy = static_cast<int>(rng() % 30);
     GuardedBitmap whole(100, 100, 3, 64, rng() % 2), part(20, 20, 2, 16, rng() % 2);
-    Fill(whole, kBack);
-    Fill(part, kBack);
+    FillAll(whole, kBack);
+    FillAll(part, kBack);
     const int x0 = mirrorx ? 50 + dstw : 50, y0 = mirrory ? 50 + dsth : 50;
     const int w = mirrorx ? -dstw : dstw, h = mirrory ? -dsth : dsth;
     RAST_ScaledBlit(&whole, &src, x0, y0, w, h, srcx, srcy, srcw, srch, alpha, mode);
