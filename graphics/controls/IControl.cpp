@@ -71,9 +71,11 @@ void IControl::SetDirty(bool pushToPlug)
   double value;
   {
     BASE_MutexLock lock(mChangeLock);
+    // A NaN value fails every comparison; it takes the high clamp, as
+    // min(high, value) gives, so that no NaN reaches drawing or the plug-in.
     if (mClampLo > mValue)
       mValue = mClampLo;
-    else if (mValue > mClampHi)
+    else if (!(mValue <= mClampHi))
       mValue = mClampHi;
     value = mValue;
     mDirty = true;

@@ -212,3 +212,14 @@ TEST(IGraphicsHeadless, PlatformSlotsAnswerFromTheQueue)
   f.gui->UpdateTooltips();
   EXPECT_EQ(f.gui->mTooltipRects.size(), 1u);  // the background only
 }
+
+TEST(IControl, NaNValueIsClampedOnSetDirty)
+{
+  GuiUnit unit;
+  TestControl c(&unit, IRECT(0, 0, 10, 10), -1);
+  c.SetValueFromPlug(0.5);
+  c.SetValueFromPlug(std::nan(""));
+  EXPECT_DOUBLE_EQ(c.GetValue(), 1.0);
+  c.SetValueFromUserInput(std::nan(""));
+  EXPECT_DOUBLE_EQ(c.GetValue(), 1.0);
+}
