@@ -47,12 +47,14 @@ public:
     const int n = GetSize();
     if (index < 0) index = 0;
     if (index > n) index = n;
+    // item may be one of our own elements, which growing can move or free.
+    const T copy = item;
     Resize(n + 1, false);
     if (GetSize() != n + 1) return nullptr;
     T* items = Get();
     memmove(static_cast<void*>(items + index + 1), items + index,
             sizeof(T) * static_cast<size_t>(n - index));
-    memcpy(static_cast<void*>(items + index), &item, sizeof(T));
+    memcpy(static_cast<void*>(items + index), &copy, sizeof(T));
     return items + index;
   }
 

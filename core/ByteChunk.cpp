@@ -3,6 +3,7 @@
 #include "core/BASE_String.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 int ByteChunk::PutBytes(const void* data, int size)
@@ -10,8 +11,14 @@ int ByteChunk::PutBytes(const void* data, int size)
   const int n = Size();
   if (size <= 0) return n;
   if (!data || size > INT_MAX - n) return -1;
+  // The bytes may be our own (PutChunk(this)); growing can move the block,
+  // so keep where they lie rather than where they were.
+  const uintptr_t base = reinterpret_cast<uintptr_t>(mBytes.Get());
+  const uintptr_t source = reinterpret_cast<uintptr_t>(data);
+  const bool own = base && source >= base && source < base + static_cast<uintptr_t>(n);
   mBytes.Resize(n + size, false);
   if (Size() != n + size) return -1;
+  if (own) data = mBytes.Get() + (source - base);
   memcpy(mBytes.Get() + n, data, static_cast<size_t>(size));
   return n + size;
 }

@@ -24,11 +24,16 @@ BOOL WINL_PtInRect(const RECT* rect, POINT pt)
 BOOL WinIntersectRect(RECT* out, const RECT* a, const RECT* b)
 {
   if (!out) return FALSE;
-  *out = RECT{0, 0, 0, 0};
-  if (!a || !b || IsEmpty(*a) || IsEmpty(*b)) return FALSE;
-  const RECT r{std::max(a->left, b->left), std::max(a->top, b->top),
-               std::min(a->right, b->right), std::min(a->bottom, b->bottom)};
-  if (IsEmpty(r)) return FALSE;
+  // out may be a or b, so both are read before out is written.
+  const bool meets = a && b && !IsEmpty(*a) && !IsEmpty(*b);
+  const RECT r = meets ? RECT{std::max(a->left, b->left), std::max(a->top, b->top),
+                              std::min(a->right, b->right), std::min(a->bottom, b->bottom)}
+                       : RECT{0, 0, 0, 0};
+  if (!meets || IsEmpty(r))
+  {
+    *out = RECT{0, 0, 0, 0};
+    return FALSE;
+  }
   *out = r;
   return TRUE;
 }

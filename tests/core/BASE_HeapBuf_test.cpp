@@ -182,3 +182,25 @@ TEST(BASE_PtrList, EmptyDeletesItemsAndSkipsNulls)
   EXPECT_EQ(list.GetSize(), 0);
 }
 }  // namespace
+
+namespace
+{
+// Adding a copy of one of the array's own elements must survive the block
+// moving while the array grows.
+TEST(BASE_TypedBuf, AddsItsOwnElementWhileGrowing)
+{
+  BASE_TypedBuf<Record> buf;
+  Record r{7, "seven"};
+  ASSERT_NE(buf.Add(r), nullptr);
+  while (buf.GetHeap().GetSize() + static_cast<int>(sizeof(Record)) <= buf.GetHeap().GetAllocated())
+    ASSERT_NE(buf.Add(r), nullptr);
+  const int n = buf.GetSize();
+  buf.Get()[0].value = 42;
+  ASSERT_NE(buf.Add(buf.Get()[0]), nullptr);
+  ASSERT_NE(buf.Insert(buf.Get()[0], 0), nullptr);
+  ASSERT_EQ(buf.GetSize(), n + 2);
+  EXPECT_EQ(buf.Get()[n + 1].value, 42);
+  EXPECT_STREQ(buf.Get()[n + 1].text, "seven");
+  EXPECT_EQ(buf.Get()[0].value, 42);
+}
+}  // namespace

@@ -369,3 +369,22 @@ TEST(IUnitBase, PassThroughDelaysByTheLatency)
 }
 
 }  // namespace
+
+namespace
+{
+// A chunk appended to itself, or given bytes of its own, copies what it held
+// before growing, even when growing moves its block.
+TEST(ByteChunk, AppendsItsOwnBytes)
+{
+  ByteChunk chunk;
+  std::vector<uint8_t> bytes(5000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+  ASSERT_EQ(chunk.PutBytes(bytes.data(), 5000), 5000);
+  ASSERT_EQ(chunk.PutChunk(&chunk), 10000);
+  ASSERT_EQ(chunk.PutBytes(chunk.GetBytes() + 1, 9000), 19000);
+  std::vector<uint8_t> expected = bytes;
+  expected.insert(expected.end(), bytes.begin(), bytes.end());
+  expected.insert(expected.end(), expected.begin() + 1, expected.begin() + 9001);
+  EXPECT_EQ(ChunkBytes(chunk), expected);
+}
+}  // namespace

@@ -64,3 +64,18 @@ TEST(WinlRect, OffsetWrapsInsteadOfOverflowing)
   EXPECT_FALSE(WinOffsetRect(nullptr, 1, 1));
 }
 }  // namespace
+
+namespace
+{
+// The result may be stored over either input.
+TEST(WinlRect, IntersectIntoAnInput)
+{
+  RECT a{0, 0, 10, 10};
+  const RECT b{5, 5, 20, 20};
+  EXPECT_EQ(WinIntersectRect(&a, &a, &b), TRUE);
+  EXPECT_EQ(Edges(a), std::make_tuple(5, 5, 10, 10));
+  RECT c{8, 8, 30, 30};
+  EXPECT_EQ(WinIntersectRect(&c, &b, &c), TRUE);
+  EXPECT_EQ(Edges(c), std::make_tuple(8, 8, 20, 20));
+}
+}  // namespace
