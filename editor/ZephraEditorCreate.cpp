@@ -24,11 +24,6 @@ ZephraEditor::ZephraEditor(const IUnitInstanceInfo& info, const ZephraEditorSetu
 
 ZephraEditor::~ZephraEditor()
 {
-  // No timer turn may run on a half-destroyed editor.
-  if (mTimer)
-  {
-    mTimer->Stop();
-    (void)CTimer::Join(mTimerThread);
-    mTimer = nullptr;
-  }
+  // Stops the timer before anything is freed, then saves the settings.
+  DestroyEditor();
 }

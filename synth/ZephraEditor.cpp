@@ -128,9 +128,7 @@ void ZephraEditor::InitProgramState()
   SetAllLastValues(kNoLastValue);
   mLastNrpnIndex = kNrpnNoneSent;
 
-  // Reopening [program] lastfile arrives with the program-file reader; until
-  // then every start is a fresh default program.
-  InitProgram();
+  StartWithLastProgram();
 
   // The store starts from the program now in the editor, so that undo at
   // the first step recalls a valid program rather than an all-zero one.
@@ -163,6 +161,7 @@ void ZephraEditor::OnTimerTick()
     mIdleTickParity = 0;
     mLastNrpnIndex = kNrpnNoneSent;
   }
+  WatchReplies();
 }
 
 // ---- audio ----

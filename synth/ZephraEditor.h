@@ -10,7 +10,9 @@
 // The methods live in several sources: ZephraEditor.cpp (construction,
 // parameters, timer), ZephraNrpn.cpp (the senders), ZephraUndo.cpp (program
 // record, apply, undo), ZephraCaptions.cpp (captions, FLEXI lists, capture),
-// ZephraEditorFiles.cpp (program files and the folder table);
+// ZephraEditorFiles.cpp (program files and the folder table), ZephraSysEx.cpp
+// (program transfer with the synth), ZephraFirmware.cpp (firmware update),
+// ZephraLifecycle.cpp (reply watchdog, idle work, start and end);
 // the parameter-change handler is the editor panels' (editor/).
 #pragma once
 
@@ -150,6 +152,69 @@ public:
   int FolderFileCount() const { return mFolderFileCount; }
   int FolderFileIndex() const { return mFolderFileIndex; }
 
+  // ---- the synth link: SysEx transfer (ZephraSysEx.cpp) ----
+  // Every SysEx message the editor hands to the MIDI output, in order.
+  using SysExTap = std::function<void(const uint8_t* bytes, size_t size)>;
+  // Sets the tap (null removes it); call before any thread sends.
+  void SetSysExTap(SysExTap tap) { mSysExTap = std::move(tap); }
+  // MIDI input thread: replies and dumps from the synth. Locks.
+  void ProcessSysEx(ISysEx* sysEx) override;
+  // Sends the 9-byte request for location 1..99 and starts the reply wait.
+  void RequestProgramDump(int location);
+  // A single fetch: the idle hook requests location, the dump is offered
+  // for saving. Locks.
+  void RequestSingleProgram(int location);
+  // A single write of a program file into the location its name starts
+  // with; the synth's acknowledgement then loads and sends the file. Locks.
+  void WriteProgramFileToSynth(const char* path);
+  // Read a program file and send it as a 213-byte write; false when
+  // nothing was sent. Lock.
+  bool SendProgramFileToSynth(const char* path);
+  bool SendProgramFileToLocation(const char* path, int location);
+  // Save all from the synth into the program folder (toCache: into an
+  // emptied cache folder for the program manager). Locks.
+  void StartSaveAllFromSynth(bool toCache);
+  // Writes the received dump as the location's ".pr3" file in the save-all
+  // target; false, with the error flag raised, when it could not be saved.
+  bool SaveDumpToBankFile(int location);
+  // Writes the received dump as a ".pr3" file at path. Locks.
+  [[nodiscard]] bool SaveReceivedDumpToFile(const char* path);
+  // GUI thread: proposes a file name for the received dump and opens the
+  // save selector on it; the chosen file is written.
+  void SaveReceivedProgram(int location);
+
+  // ---- the synth link: firmware update (ZephraFirmware.cpp) ----
+  // Checks the file and sends the update request. Locks.
+  void StartFirmwareUpdate(const char* path);
+  // Builds and sends the data message for path. Locks.
+  void SendFirmwareData(const char* path);
+
+  // ---- watchdog, idle work and lifecycle (ZephraLifecycle.cpp) ----
+  // GUI thread, when nothing needs redrawing: the work other threads flagged.
+  void OnIdle() override;
+  // "lastprogram.pr3" beside the settings file: loaded and sent at start,
+  // written at the end.
+  void LoadLastProgram();
+  void SaveLastProgram();
+  void SetCachePath();
+  const std::string& CachePath() const { return mCachePath; }
+  // Creates path if missing, then removes it with everything in it; false
+  // (and a log line) on failure.
+  bool RemoveFolder(const std::string& path);
+  void RemoveCacheFolder();
+  // Stops and joins the timer, removes the cache, saves the settings and
+  // the current sound. Runs once; the destructor calls it.
+  void DestroyEditor();
+  void SetManagerMode(bool on) { mManagerMode = on; }
+
+  // ---- synth-link state read by tests (under the mutex) ----
+  bool AwaitingDump() const { return mAwaitDump; }
+  bool AwaitingWrite() const { return mAwaitWrite; }
+  int ReplyTicks() const { return mReplyTicks; }
+  int TransferLocation() const { return mTransferLocation; }
+  bool SavingAllFromSynth() const { return mSaveAllFromSynth; }
+  bool FirmwareUpdateRunning() const { return mFirmwareUpdate; }
+
   // ---- state read by the panels and tests ----
   const ProgramValues& Program() const { return mProgram; }
   const char* ProgramName() const { return mProgramName; }
@@ -213,6 +278,52 @@ private:
   int mSectionCount = 0;
   bool mFlexiLearnMode = false;
   int mFlexiOpenList = -1;
+
+  // ---- the synth link ----
+  static constexpr int kDumpBytes = 213;
+  // A location whose dumps keep failing their checksum is asked again this
+  // often before the transfer is given up as a communication error.
+  static constexpr int kMaxChecksumRetries = 3;
+  void SendLinkSysEx(const std::vector<uint8_t>& message);
+  // The last program at start: [program] "lastfile" and "lastprogram.pr3",
+  // or the default program on a first start or when it does not load.
+  void StartWithLastProgram();
+  // The timer turn's reply watchdog and the reports flagged by other threads.
+  void WatchReplies();
+  // Shows a message box and (when statusText) the status text.
+  void ReportToUser(const char* text, const char* caption, const char* statusText);
+  // A dump arrived while saving all: store it and ask for the next one.
+  void ContinueSaveAll(int location);
+  void OnBadChecksum();
+  void OnSaveFailed();
+  void ProcessReply(uint8_t code);
+  void ProcessFirmwareReply(uint8_t code);
+  bool mDestroyed = false;
+  SysExTap mSysExTap;
+  std::array<uint8_t, kDumpBytes> mSysExIn{};  // the last dump as received
+  std::vector<uint8_t> mSysExOut;              // the last request sent
+  std::vector<uint8_t> mFirmwareMsg;
+  bool mAwaitDump = false;
+  bool mAwaitWrite = false;
+  bool mAwaitBankWrite = false;
+  int mReplyTicks = 0;
+  int mTransferLocation = 1;
+  bool mRequestPending = false;
+  bool mDumpReceived = false;
+  bool mBankWritePending = false;
+  bool mSaveAllFromSynth = false;
+  bool mSaveToCache = false;
+  std::string mSaveAllFolder;
+  int mChecksumRetries = 0;
+  bool mFinishedFlag = false;
+  bool mCommErrorFlag = false;
+  bool mNameNumberErrorFlag = false;
+  bool mSaveFailedFlag = false;
+  bool mFirmwareUpdate = false;
+  std::string mFirmwareFile;  // last chosen in the firmware selector
+  std::string mWriteFile;     // last chosen in the program-write selector
+  std::string mCachePath;     // ".../cache/"
+  bool mManagerMode = false;
 
   // ---- undo ----
   ProgramValues mUndoRecord{};

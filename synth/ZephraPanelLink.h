@@ -11,6 +11,8 @@
 // the parameter (GUI, MIDI input or timer).
 #pragma once
 
+#include <string>
+
 class ZephraPanelLink
 {
 public:
@@ -36,4 +38,13 @@ public:
   virtual void SetLastSelectedProgramFile(const char* /*path*/) {}
   // True while the user holds the "MIDI Sync" knob with the mouse.
   virtual bool IsMidiSyncKnobHeld() const { return false; }
+  // A blocking message box (type as the GUI's message boxes take it);
+  // returns the button pressed, 0 with no GUI. Any thread.
+  virtual int ShowMessageBox(const char* /*text*/, const char* /*caption*/, int /*type*/)
+  {
+    return 0;
+  }
+  // The save selector opened on proposedPath; the chosen path, or "" when
+  // cancelled or there is no GUI. GUI thread.
+  virtual std::string PromptForSaveFile(const char* /*proposedPath*/) { return std::string(); }
 };

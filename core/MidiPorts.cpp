@@ -1,0 +1,307 @@
+#include "core/MidiPorts.h"
+
+#include "core/IUnitBase.h"
+
+#include <cstdio>
+#include <cstring>
+
+void MidiPortSettings::SetName(char (&field)[kNameSize], const char* name)
+{
+  std::snprintf(field, kNameSize, "%s", name ? name : "");
+}
+
+bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b)
+{
+  return std::strcmp(a.mInDev, b.mInDev) == 0 && std::strcmp(a.mInBDev, b.mInBDev) == 0 &&
+         std::strcmp(a.mOutDev, b.mOutDev) == 0 && a.mInChan == b.mInChan &&
+         a.mInBChan == b.mInBChan && a.mOutChan == b.mOutChan;
+}
+
+IMidiMsg MakeShortMidiMsg(const unsigned char* bytes, size_t size)
+{
+  return IMidiMsg(0, size > 0 ? bytes[0] : 0, size > 1 ? bytes[1] : 0, size > 2 ? bytes[2] : 0);
+}
+
+MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
+
+MidiPorts::~MidiPorts()
+{
+  CloseAll();
+}
+
+// ---- settings ----
+
+void MidiPorts::ReadSettings()
+{
+  if (!mStore.read) return;
+  MidiPortSettings::SetName(mState.mInDev, mStore.read("indev", "no input").c_str());
+  MidiPortSettings::SetName(mState.mInBDev, mStore.read("inBdev", "no input").c_str());
+  MidiPortSettings::SetName(mState.mOutDev, mStore.read("outdev", "no output").c_str());
+}
+
+void MidiPorts::UpdateINI()
+{
+  if (!mStore.write) return;
+  (void)mStore.write("indev", mState.mInDev);
+  (void)mStore.write("inBdev", mState.mInBDev);
+  (void)mStore.write("outdev", mState.mOutDev);
+}
+
+// ---- the MIDI objects ----
+
+bool MidiPorts::InitialiseMidi(RtMidi::Api api)
+{
+  CloseAll();
+  mMidiIn.reset();
+  mKeyboardMidiIn.reset();
+  mMidiOut.reset();
+  RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
+  try
+  {
+    mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+    // No ALSA sequencer on this machine: the JACK server is the MIDI system.
+    if (api != RtMidi::UNSPECIFIED) return false;
+    chosen = RtMidi::UNIX_JACK;
+  }
+  mApi = chosen;
+  try
+  {
+    if (!mMidiIn) mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+    mKeyboardMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+    mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
+    mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
+    mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
+    mMidiIn->ignoreTypes(false, false, true);
+    mKeyboardMidiIn->ignoreTypes(false, false, true);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+    return false;
+  }
+  return true;
+}
+
+std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
+{
+  try
+  {
+    return midi.getPortName(i);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+    return std::string();
+  }
+}
+
+void MidiPorts::ProbeMidiIO()
+{
+  if (!mMidiIn || !mMidiOut) return;
+  mInputNames = {"off", "virtual input"};
+  mOutputNames = {"off", "virtual output"};
+  const unsigned inputs = mMidiIn->getPortCount();
+  for (unsigned i = 0; i < inputs; ++i) mInputNames.push_back(PortName(*mMidiIn, i));
+  const unsigned outputs = mMidiOut->getPortCount();
+  for (unsigned i = 0; i < outputs; ++i) mOutputNames.push_back(PortName(*mMidiOut, i));
+}
+
+// ---- choosing ports ----
+
+namespace
+{
+int ChoiceNumber(const char* name, const char* virtualName, RtMidi* midi)
+{
+  if (!name) return -1;
+  if (std::strcmp(name, "off") == 0) return 0;
+  if (std::strcmp(name, virtualName) == 0) return 1;
+  if (!midi) return -1;
+  try
+  {
+    const unsigned count = midi->getPortCount();
+    for (unsigned i = 0; i < count; ++i)
+      if (midi->getPortName(i) == name) return 2 + static_cast<int>(i);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+  }
+  return -1;
+}
+}  // namespace
+
+int MidiPorts::GetMIDIInPortNumber(const char* name) const
+{
+  return ChoiceNumber(name, "virtual input", mMidiIn.get());
+}
+
+int MidiPorts::GetMIDIInBPortNumber(const char* name) const
+{
+  return ChoiceNumber(name, "virtual input", mKeyboardMidiIn.get());
+}
+
+int MidiPorts::GetMIDIOutPortNumber(const char* name) const
+{
+  return ChoiceNumber(name, "virtual output", mMidiOut.get());
+}
+
+bool MidiPorts::ChooseMidiInput(const char* name)
+{
+  return Choose(Which::kSynthIn, name);
+}
+
+bool MidiPorts::ChooseMidiInputB(const char* name)
+{
+  return Choose(Which::kKeyboardIn, name);
+}
+
+bool MidiPorts::ChooseMidiOutput(const char* name)
+{
+  return Choose(Which::kOut, name);
+}
+
+bool MidiPorts::Choose(Which which, const char* name)
+{
+  RtMidi* midi = nullptr;
+  char* field = nullptr;
+  int n = -1;
+  switch (which)
+  {
+    case Which::kSynthIn:
+      midi = mMidiIn.get();
+      field = mState.mInDev;
+      n = GetMIDIInPortNumber(name);
+      break;
+    case Which::kKeyboardIn:
+      midi = mKeyboardMidiIn.get();
+      field = mState.mInBDev;
+      n = GetMIDIInBPortNumber(name);
+      break;
+    case Which::kOut:
+      midi = mMidiOut.get();
+      field = mState.mOutDev;
+      n = GetMIDIOutPortNumber(name);
+      break;
+  }
+  if (n < 0)
+  {
+    // The stored port is gone (or never was): fall back to "off" and say so
+    // in the settings, so the next start does not look for it again.
+    std::snprintf(field, MidiPortSettings::kNameSize, "%s", "off");
+    UpdateINI();
+    n = 0;
+  }
+  if (!midi) return false;
+  const bool output = which == Which::kOut;
+  try
+  {
+    midi->closePort();
+    if (n == 1)
+      midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
+    else if (n >= 2)
+      midi->openPort(static_cast<unsigned>(n - 2), output ? "RtMidi Output" : "RtMidi Input");
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+    return false;
+  }
+  return true;
+}
+
+void MidiPorts::CloseAll()
+{
+  // Delivery stops first, so that whatever the library still hands over
+  // after this point never reaches a plug-in that may be about to go.
+  {
+    std::lock_guard<std::mutex> lock(mDeliveryLock);
+    mPlug.store(nullptr);
+  }
+  for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
+  {
+    if (!in) continue;
+    try
+    {
+      in->cancelCallback();
+      in->closePort();
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+    }
+  }
+  if (mMidiOut)
+  {
+    try
+    {
+      mMidiOut->closePort();
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+    }
+  }
+}
+
+// ---- the callbacks ----
+
+void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
+{
+  if (size == 0) return;
+  std::lock_guard<std::mutex> lock(mDeliveryLock);
+  IUnitBase* plug = mPlug.load();
+  if (!plug) return;
+  if (size > 3)
+  {
+    ISysEx sysEx(0, bytes, static_cast<int>(size));
+    plug->ProcessSysEx(&sysEx);
+    return;
+  }
+  IMidiMsg msg = MakeShortMidiMsg(bytes, size);
+  if (mState.mInChan != 0 && msg.Channel() + 1 != mState.mInChan) return;
+  plug->ProcessMidiMsg(&msg);
+}
+
+void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
+{
+  // SysEx from a keyboard means nothing to the synth link.
+  if (size == 0 || size > 3) return;
+  std::lock_guard<std::mutex> lock(mDeliveryLock);
+  IUnitBase* plug = mPlug.load();
+  if (!plug) return;
+  IMidiMsg msg = MakeShortMidiMsg(bytes, size);
+  // Clock passes whatever the channel filter says: it has no channel.
+  if (bytes[0] != 0xF8 && mState.mInBChan != 0 && msg.Channel() + 1 != mState.mInBChan) return;
+  plug->ProcessKeyboardMidiMsg(&msg);
+}
+
+void MidiPorts::MIDICallback(double /*timeStamp*/, std::vector<unsigned char>* bytes,
+                             void* user) noexcept
+{
+  if (!bytes || !user) return;
+  try
+  {
+    static_cast<MidiPorts*>(user)->DeliverFromSynth(bytes->data(), bytes->size());
+  }
+  catch (...)
+  {
+    // Nothing may unwind into the library's thread.
+  }
+}
+
+void MidiPorts::MIDICallbackB(double /*timeStamp*/, std::vector<unsigned char>* bytes,
+                              void* user) noexcept
+{
+  if (!bytes || !user) return;
+  try
+  {
+    static_cast<MidiPorts*>(user)->DeliverFromKeyboard(bytes->data(), bytes->size());
+  }
+  catch (...)
+  {
+  }
+}

@@ -1,0 +1,156 @@
+// MidiPorts: the shell's three MIDI ports over RtMidi -- the synth input
+// (replies and program dumps), the keyboard input (an optional controller
+// keyboard) and the output to the synth -- with the port lists, the
+// matching of stored port names, the virtual ports, and the two input
+// callbacks that hand incoming messages to the plug-in.
+//
+// The MIDI objects are made for ALSA; where the machine has no ALSA
+// sequencer the library throws, and they are made for JACK instead.
+//
+// Threads: everything but the callbacks runs on the main thread. The
+// callbacks run on the library's input threads and take no lock; the
+// synth input's SysEx hook locks the plug-in mutex itself. Before the
+// plug-in is deleted, call CloseAll (callbacks cancelled, ports closed).
+#pragma once
+
+#include "core/IMidiMsg.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class IUnitBase;
+
+// The MIDI part of the shell's settings record: device names (at most 99
+// characters kept) and channels (0 = all, 1..16 = only that one).
+struct MidiPortSettings
+{
+  static constexpr int kNameSize = 100;
+  char mInDev[kNameSize] = "off";
+  char mInBDev[kNameSize] = "off";
+  char mOutDev[kNameSize] = "off";
+  uint16_t mInChan = 0;
+  uint16_t mInBChan = 0;
+  uint16_t mOutChan = 0;
+
+  // Copies name, cut to 99 characters, into one of the name fields.
+  static void SetName(char (&field)[kNameSize], const char* name);
+};
+
+// True when the three names (exact comparison) and the three channels agree.
+bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b);
+
+// Where the names live: the shell hands functions over "settings.ini".
+struct MidiSettingsStore
+{
+  // The value of [midi] key, or fallback when there is none.
+  std::function<std::string(const char* key, const char* fallback)> read;
+  // Writes [midi] key = value; false when it could not be saved.
+  std::function<bool(const char* key, const char* value)> write;
+};
+
+class MidiPorts
+{
+public:
+  static constexpr const char* kVirtualInputName = "To ZephraEditor";
+  static constexpr const char* kVirtualOutputName = "From ZephraEditor";
+  static constexpr const char* kInputClientName = "RtMidi Input Client";
+  static constexpr const char* kOutputClientName = "RtMidi Output Client";
+  static constexpr unsigned kInputQueueLimit = 100;
+
+  explicit MidiPorts(MidiSettingsStore store);
+  // Cancels the callbacks and closes the ports before the objects go.
+  ~MidiPorts();
+  MidiPorts(const MidiPorts&) = delete;
+  MidiPorts& operator=(const MidiPorts&) = delete;
+
+  // Reads [midi] "indev", "inBdev" and "outdev" into the settings record.
+  void ReadSettings();
+  // Writes the three names from the settings record.
+  void UpdateINI();
+
+  // Creates the synth input, the keyboard input and the output, in that
+  // order, for ALSA or (when the library finds no ALSA sequencer) for JACK;
+  // api other than UNSPECIFIED forces one. An object the library refuses
+  // stays null and the result is false; the ones made before it stay.
+  // On success both inputs get their callbacks and pass SysEx and timing
+  // but not active sensing.
+  bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
+  // Fills the two name lists once: "off", the virtual port, then the
+  // ports of the synth input and of the output in port order.
+  void ProbeMidiIO();
+
+  // Choice numbers: 0 "off", 1 the virtual port, 2 + i port i whose name
+  // equals name exactly, -1 when nothing matches.
+  int GetMIDIInPortNumber(const char* name) const;
+  int GetMIDIInBPortNumber(const char* name) const;
+  int GetMIDIOutPortNumber(const char* name) const;
+
+  // Opens the port chosen by name in place of the current one. A name that
+  // matches nothing becomes "off" and the three names are written again.
+  // False when the object is missing or the library refused the port.
+  bool ChooseMidiInput(const char* name);
+  bool ChooseMidiInputB(const char* name);
+  bool ChooseMidiOutput(const char* name);
+
+  // The plug-in that the callbacks feed; null stops the delivery.
+  void SetPlug(IUnitBase* plug)
+  {
+    std::lock_guard<std::mutex> lock(mDeliveryLock);
+    mPlug.store(plug);
+  }
+  // Cancels both callbacks and closes the three ports; the objects stay.
+  // After it returns no callback runs into the plug-in.
+  void CloseAll();
+
+  MidiPortSettings& State() { return mState; }
+  const std::vector<std::string>& InputNames() const { return mInputNames; }
+  const std::vector<std::string>& OutputNames() const { return mOutputNames; }
+  RtMidiIn* MidiIn() const { return mMidiIn.get(); }
+  RtMidiIn* KeyboardMidiIn() const { return mKeyboardMidiIn.get(); }
+  RtMidiOut* MidiOut() const { return mMidiOut.get(); }
+  RtMidi::Api Api() const { return mApi; }
+
+  // The callbacks, on the library's threads. Never throw.
+  static void MIDICallback(double timeStamp, std::vector<unsigned char>* bytes,
+                           void* user) noexcept;
+  static void MIDICallbackB(double timeStamp, std::vector<unsigned char>* bytes,
+                            void* user) noexcept;
+  // What the callbacks do with one message, without the library.
+  void DeliverFromSynth(const unsigned char* bytes, size_t size);
+  void DeliverFromKeyboard(const unsigned char* bytes, size_t size);
+
+private:
+  enum class Which
+  {
+    kSynthIn,
+    kKeyboardIn,
+    kOut
+  };
+  // Shared by the three Choose functions.
+  bool Choose(Which which, const char* name);
+  // Port i's name or "" when the library fails.
+  static std::string PortName(RtMidi& midi, unsigned i);
+
+  MidiSettingsStore mStore;
+  MidiPortSettings mState;
+  RtMidi::Api mApi = RtMidi::UNSPECIFIED;
+  std::unique_ptr<RtMidiIn> mMidiIn;
+  std::unique_ptr<RtMidiIn> mKeyboardMidiIn;
+  std::unique_ptr<RtMidiOut> mMidiOut;
+  std::vector<std::string> mInputNames;
+  std::vector<std::string> mOutputNames;
+  std::atomic<IUnitBase*> mPlug{nullptr};
+  // Held by each delivery and by CloseAll, so that CloseAll returns only
+  // when no delivery into the plug-in is running.
+  std::mutex mDeliveryLock;
+};
+
+// Builds the short message a callback hands on: the bytes (missing ones 0).
+IMidiMsg MakeShortMidiMsg(const unsigned char* bytes, size_t size);

@@ -1,0 +1,111 @@
+// The firmware update: the request, the synth's erase/ready/result replies
+// and the data message with the whole image packed into seven-bit digits.
+#include "synth/ZephraEditor.h"
+
+#include "core/BASE_FileRead.h"
+#include "core/BASE_Mutex.h"
+#include "synth/ZephraLinkMessages.h"
+
+namespace
+{
+enum class FirmwareFile
+{
+  kCannotOpen,
+  kInvalid,
+  kGood
+};
+
+// An image the synth could take: 1 to 80000 bytes, read whole.
+FirmwareFile ReadFirmwareFile(const char* path, std::vector<uint8_t>& image)
+{
+  if (!path) return FirmwareFile::kCannotOpen;
+  BASE_FileRead file(path);
+  if (!file.IsOpen()) return FirmwareFile::kCannotOpen;
+  const int64_t size = file.GetSize();
+  // An empty file holds no firmware either, and would go out as a valid
+  // looking message of one zero digit.
+  if (size <= 0 || size > kFirmwareMaxBytes) return FirmwareFile::kInvalid;
+  image.resize(static_cast<size_t>(size));
+  int done = 0;
+  while (done < size)
+  {
+    const int n = file.Read(image.data() + done, static_cast<int>(size) - done);
+    if (n <= 0) break;
+    done += n;
+  }
+  return done == size ? FirmwareFile::kGood : FirmwareFile::kCannotOpen;
+}
+}  // namespace
+
+void ZephraEditor::StartFirmwareUpdate(const char* path)
+{
+  BASE_MutexLock lock(GetMutex());
+  std::vector<uint8_t> image;
+  switch (ReadFirmwareFile(path, image))
+  {
+    case FirmwareFile::kCannotOpen:
+      return;
+    case FirmwareFile::kInvalid:
+      mFirmwareUpdate = false;
+      ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
+      return;
+    case FirmwareFile::kGood:
+      break;
+  }
+  mFirmwareFile = path;
+  Panels().SetNameDisplay("Connecting to Zephra...");
+  mFirmwareUpdate = true;
+  SendLinkSysEx(FirmwareRequestMessage());
+  // A synth that never answers is reported by the reply watchdog.
+  mReplyTicks = 0;
+  mAwaitDump = true;
+}
+
+void ZephraEditor::SendFirmwareData(const char* path)
+{
+  BASE_MutexLock lock(GetMutex());
+  mFirmwareMsg.clear();
+  std::vector<uint8_t> image;
+  switch (ReadFirmwareFile(path, image))
+  {
+    case FirmwareFile::kCannotOpen:
+      return;
+    case FirmwareFile::kInvalid:
+      mFirmwareUpdate = false;
+      ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
+      return;
+    case FirmwareFile::kGood:
+      break;
+  }
+  mFirmwareMsg = FirmwareDataMessage(image.data(), image.size());
+  SendLinkSysEx(mFirmwareMsg);
+}
+
+void ZephraEditor::ProcessFirmwareReply(uint8_t code)
+{
+  switch (code)
+  {
+    case kReplyErasing:
+      // Erasing takes as long as it takes: no time limit from here on.
+      mAwaitDump = false;
+      Panels().SetNameDisplay("Erasing FLASH memory...");
+      break;
+    case kReplyReady:
+      Panels().SetNameDisplay("Loading Update...");
+      SendFirmwareData(mFirmwareFile.c_str());
+      break;
+    case kReplyUpdateOk:
+      Panels().SetNameDisplay("Update successful!");
+      mFirmwareUpdate = false;
+      break;
+    case kReplyUpdateFailed:
+      Panels().SetNameDisplay("Error in update!");
+      if (!mBulkLoad) RedrawParamControls();
+      SendFirmwareData(mFirmwareFile.c_str());
+      mFirmwareUpdate = false;
+      mCommErrorFlag = true;
+      break;
+    default:
+      break;
+  }
+}

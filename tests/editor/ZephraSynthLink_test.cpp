@@ -1,0 +1,244 @@
+// The synth link without a synth: requests, dumps, writes, save-all, the
+// firmware handshake, the watchdog driven tick by tick, start and end.
+#include "ZephraLinkTestPanels.h"
+
+#include "core/MidiPorts.h"
+#include "support/TempDir.h"
+#include "synth/ZephraLinkMessages.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+Bytes Dump(int location, const std::string& name)
+{
+  Bytes m = ProgramWriteMessage(kDefaultProgram, name, location);
+  m[5] = kCmdProgramDump;
+  return m;
+}
+Bytes Reply(uint8_t messageClass, uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A, messageClass, code, 0xF7}; }
+std::string ReadAll(const std::string& path)
+{
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// An editor whose program folder holds "01_Init.pr3".
+struct Fixture
+{
+  TempDir dir;
+  LinkEditor t{dir.Path()};
+  ZephraEditor& e = *t.editor;
+  std::string folder = dir.Path() + "/programs/";
+  explicit Fixture(bool withFolder = true)
+  {
+    if (!withFolder) return;
+    fs::create_directories(folder);
+    WriteAll(folder + "01_Init.pr3", FormatPr3Text(kDefaultProgram));
+    e.ScanProgramFolder((folder + "01_Init.pr3").c_str());
+  }
+  std::string Box() { return t.gui->MessageBoxes().empty() ? "" : t.gui->MessageBoxes().back().text; }
+  std::string Status() { return t.panels->Status().empty() ? "" : t.panels->Status().back(); }
+};
+}  // namespace
+
+TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
+{
+  Fixture f;
+  f.e.RequestSingleProgram(5);
+  f.e.OnIdle();
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
+  f.t.gui->QueueFilePath((f.folder + "chosen.pr3").c_str());
+  f.t.Receive(Dump(5, "Warm Pad"));
+  f.e.OnIdle();
+  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
+  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Warm Pad.pr3");
+  EXPECT_EQ(ReadAll(f.folder + "chosen.pr3"), FormatPr3Text(kDefaultProgram));
+}
+
+TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
+{
+  Fixture f;
+  f.e.RequestProgramDump(5);
+  f.t.Receive(Dump(4, "Late"));  // a late answer does not end the wait
+  f.e.OnTimerTick();
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "");
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Zephra not present or a communication\nerror has occurred!");
+  EXPECT_EQ(f.Status(), "Communication error!");
+  f.e.RequestProgramDump(5);  // two waits count twice per tick
+  f.e.WriteProgramFileToSynth((f.folder + "02_missing.pr3").c_str());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.e.ReplyTicks(), 2);
+}
+
+TEST(ZephraSynthLink, BadChecksumIsAskedAgainThenGivenUp)
+{
+  Fixture f;
+  f.e.RequestSingleProgram(8);
+  Bytes bad = Dump(8, "Bad");
+  bad[211] ^= 1;
+  for (int attempt = 0; attempt < 4; ++attempt, f.t.Receive(bad))
+  {
+    f.e.OnIdle();
+    EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramRequestMessage(8)});
+  }
+  f.e.OnIdle();
+  f.e.OnTimerTick();
+  EXPECT_TRUE(f.t.TakeSent().empty());
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+}
+
+TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
+{
+  Fixture f;
+  f.e.StartSaveAllFromSynth(false);
+  for (int location = 1; location <= 99; ++location)
+  {
+    f.e.OnIdle();
+    ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramRequestMessage(location)});
+    if (location == 50) f.t.Receive(Dump(3, "Late"));  // neither counts nor skips one
+    f.t.Receive(Dump(location, location == 12 ? "12_BASS_Deep" : location == 7 ? "Warm Pad" : ""));
+  }
+  f.e.OnIdle();
+  f.e.OnTimerTick();
+  EXPECT_TRUE(f.t.TakeSent().empty());
+  EXPECT_EQ(f.e.TransferLocation(), 1);
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+  for (const char* name : {"07Warm Pad.pr3", "12_BASS_Deep.pr3", "99.pr3"}) EXPECT_TRUE(fs::exists(f.folder + name));
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder), fs::directory_iterator()), 100);
+}
+
+TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
+{
+  for (int variant = 0; variant < 3; ++variant)  // no folder, folder gone, name taken by a folder
+  {
+    Fixture f(variant != 0);
+    if (variant == 1) fs::remove_all(f.folder);
+    if (variant == 2) fs::create_directories(f.folder + "01A.pr3");
+    f.e.StartSaveAllFromSynth(false);
+    f.e.OnIdle();
+    f.t.Receive(Dump(1, "A"));
+    f.e.OnTimerTick();
+    EXPECT_FALSE(f.e.SavingAllFromSynth());
+    EXPECT_EQ(f.Box(), "The program could not be saved!") << variant;
+    EXPECT_EQ(f.Status(), "Saving failed!") << variant;
+  }
+}
+
+TEST(ZephraSynthLink, SavedShortDumpLoads)
+{
+  Fixture f;
+  f.t.Receive(Dump(3, "Earlier"));  // leaves a name and values in the record
+  Bytes shortDump = Dump(4, "");
+  shortDump.resize(115);
+  const int sum = SysExSum(shortDump.data(), 8, 111);
+  shortDump[112] = sum >> 7 & 0x7F;
+  shortDump[113] = sum & 0x7F;
+  shortDump[114] = 0xF7;
+  f.t.Receive(shortDump);
+  ProgramFileContent content;
+  ASSERT_EQ(ReadProgramFile((f.folder + "04.pr3").c_str(), content), ProgramFileError::kNone);
+  EXPECT_EQ(content.values[110], kDefaultProgram[110]);
+}
+
+TEST(ZephraSynthLink, WriteSendsTheFileAndFollowsTheReply)
+{
+  Fixture f;
+  WriteAll(f.folder + "Lead.pr3", FormatPr3Text(kDefaultProgram));
+  WriteAll(f.folder + "05_Big.pr3", std::string(8193, ' '));
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramWriteMessage(kDefaultProgram, "01_Init", 1)});
+  f.t.Receive(Reply(0x03, 0x21));
+  f.e.OnTimerTick();
+  EXPECT_STREQ(f.e.ProgramName(), "01_Init");
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+  f.t.Receive(Reply(0x03, 0x22));
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+  f.e.WriteProgramFileToSynth((f.folder + "Lead.pr3").c_str());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Program Name does not\ndetermine Program Number!");
+  EXPECT_FALSE(f.e.SendProgramFileToSynth((f.folder + "05_Big.pr3").c_str()));
+  EXPECT_EQ(f.Status(), "Corrupted filesize!");
+  EXPECT_EQ(f.t.TakeSent().size(), 1u);
+}
+
+TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
+{
+  Fixture f;
+  WriteAll(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+  WriteAll(f.dir.File("big.bin"), std::string(80001, 'x'));
+  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+  for (uint8_t code : {0x11, 0x12, 0x14}) f.t.Receive(Reply(0x02, code));
+  const Bytes data = FirmwareDataMessage(reinterpret_cast<const uint8_t*>(std::string(7, '\xFF').data()), 7);
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{FirmwareRequestMessage(), data}));
+  EXPECT_EQ(f.t.panels->Status(), (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
+                                         "Loading Update...", "Update successful!"}));
+  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+  f.t.Receive(Reply(0x02, 0x15));  // failed: the data once more, and the error
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{FirmwareRequestMessage(), data}));
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+  f.e.StartFirmwareUpdate(f.dir.File("big.bin").c_str());
+  EXPECT_EQ(f.Box(), "This is not a valid firmware file!");
+  EXPECT_EQ(f.Status(), "Not a valid firmware file!");
+  EXPECT_TRUE(f.t.TakeSent().empty());
+}
+
+TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/programs/", ini = dir.File("settings.ini");
+  fs::create_directories(folder);
+  ProgramValues values = kDefaultProgram;
+  values[3] = 5;
+  WriteAll(folder + "03_Keys.pr3", FormatPr3Text(values));
+  WriteAll(dir.File("lastprogram.pr3"), FormatPr3Text(values));
+  WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
+  {
+    LinkEditor t(dir.Path());
+    EXPECT_EQ(t.editor->ParamInt(3 + 3), 5);
+    fs::create_directories(dir.Path() + "/cache/selected");
+    fs::remove(dir.File("lastprogram.pr3"));
+  }
+  EXPECT_FALSE(fs::exists(dir.Path() + "/cache"));
+  EXPECT_EQ(ReadAll(dir.File("lastprogram.pr3")), FormatPr3Text(values));
+  EXPECT_NE(ReadAll(ini).find("lastfile=" + folder + "03_Keys.pr3"), std::string::npos);
+  EXPECT_NE(ReadAll(ini).find("kbdmidioutch=0"), std::string::npos);
+  TempDir fresh;  // no current file: only [gui] manager
+  LinkEditor(fresh.Path()).editor->SetManagerMode(true);
+  EXPECT_EQ(ReadAll(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
+}
+
+// No ALSA sequencer and no JACK server: the editor starts and works.
+TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
+{
+  const std::string saved = getenv("JACK_DEFAULT_SERVER") ? getenv("JACK_DEFAULT_SERVER") : "";
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  setenv("JACK_DEFAULT_SERVER", "zephra-no-such-server", 1);
+  {
+    TempDir dir;
+    MidiPorts ports{MidiSettingsStore{}};
+    (void)ports.InitialiseMidi();
+    (void)ports.ChooseMidiOutput("virtual output");
+    LinkEditor t(dir.Path(), false, ports.MidiOut());
+    ports.SetPlug(t.editor.get());
+    t.editor->RequestProgramDump(5);
+    EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
+    ports.CloseAll();  // the shell's order: ports first, then the editor
+  }
+  saved.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+}
