@@ -22,7 +22,11 @@ IUnitStandalone::~IUnitStandalone() = default;
 
 bool IUnitStandalone::Send(const uint8_t* bytes, size_t size)
 {
-  std::lock_guard<std::mutex> lock(mSendMutex);
+  return mOut.Send(bytes, size);
+}
+
+bool IUnitStandalone::WriteToLibrary(const uint8_t* bytes, size_t size)
+{
   // This may run on an RtMidi input thread, inside its callback: the
   // library's errors must end here.
   try

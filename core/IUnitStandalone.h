@@ -5,12 +5,14 @@
 //
 // Threads: SendMidiMsg and SendSysEx are called from the GUI thread, the
 // MIDI input threads and the editor's timer thread, some with the plug-in
-// mutex held and some without; they serialise on a lock of their own, so
-// the output object never sees two sends at once. They never throw.
+// mutex held and some without; they go through one PacedMidiOut, so the
+// output object never sees two sends at once and the wire keeps the order
+// of the calls. They never throw or stall on a large message.
 #pragma once
 
 #include "core/BASE_String.h"
 #include "core/IUnitBase.h"
+#include "core/PacedMidiOut.h"
 
 #include <cstdint>
 #include <mutex>
@@ -64,8 +66,10 @@ public:
   // sent, when the plug-in does no MIDI, there is no output object, the
   // status byte cannot stand alone or the MIDI library reports an error.
   bool SendMidiMsg(const IMidiMsg* msg) override;
-  // Sends the whole message as it is. False when there is no output object,
-  // no data or the MIDI library reports an error.
+  // Sends the whole message as it is; one longer than a few kilobytes goes
+  // out in paced pieces on a thread of its own, later messages behind it.
+  // False when there is no output object, no data or the MIDI library
+  // reports an error.
   bool SendSysEx(const ISysEx* sysEx) override;
   // Fits the main window to the graphics: the graphics width, the graphics
   // height plus the title bar, the top-left corner kept. Then OnWindowResize.
@@ -93,13 +97,18 @@ public:
   RtMidiOut* GetMidiOut() const { return mMidiOut; }
 
 private:
-  // Sends bytes under mSendMutex; false when the MIDI library failed.
+  // Sends bytes through the order-keeping gate; false when the MIDI library
+  // refused a message that went straight out.
   bool Send(const uint8_t* bytes, size_t size);
+  // Hands bytes to the MIDI library; the gate calls it one send at a time.
+  bool WriteToLibrary(const uint8_t* bytes, size_t size);
 
   RtMidiOut* mMidiOut;
   uint16_t* mMidiOutChan;
   IStandaloneWindow* mMainWindow = nullptr;
-  std::mutex mSendMutex;
+  // After mMidiOut: it is built after it and gone (its last pieces sent)
+  // before it.
+  PacedMidiOut mOut{[this](const uint8_t* bytes, size_t size) { return WriteToLibrary(bytes, size); }};
 };
 
 // Creates the plug-in object for the shell: the editor, whose source defines

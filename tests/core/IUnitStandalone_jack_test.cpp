@@ -306,3 +306,25 @@ TEST_F(IUnitStandaloneJack, SendsFromTwoThreadsArriveWhole)
   EXPECT_TRUE(mLink->mErrors.Errors().empty());
 }
 }  // namespace
+
+// A firmware-sized SysEx is far beyond what JACK carries in one cycle; it
+// must arrive whole, and a controller sent right after it must follow it.
+TEST_F(IUnitStandaloneJack, FirmwareSizedSysExArrivesWholeBeforeWhatFollows)
+{
+  uint16_t channel = 0;
+  std::unique_ptr<IUnitStandalone> unit = MakeUnit(Info(&channel));
+  Message firmware(91441);
+  for (size_t i = 0; i < firmware.size(); ++i) firmware[i] = static_cast<uint8_t>((i * 31) % 128);
+  firmware.front() = 0xF0;
+  firmware.back() = 0xF7;
+  const ISysEx sysEx(0, firmware.data(), static_cast<int>(firmware.size()));
+  EXPECT_TRUE(unit->SendSysEx(&sysEx));
+  IMidiMsg cc;
+  cc.MakeControlChangeMsg(7, 0.5, 0);
+  EXPECT_TRUE(unit->SendMidiMsg(&cc));
+
+  const std::vector<Message> received = mLink->mReceiver.WaitFor(2);
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_TRUE(received[0] == firmware) << "the SysEx arrived with " << received[0].size() << " bytes";
+  EXPECT_EQ(received[1], Message({0xB0, 0x07, 0x3F}));
+}

@@ -200,7 +200,7 @@ TEST_F(ZephraSynthLinkJack, BadChecksumIsAskedAgain)
 
 TEST_F(ZephraSynthLinkJack, FirmwareHandshake)
 {
-  std::string image(700, '\0');
+  std::string image(80000, '\0');
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
   std::ofstream(mDir.File("fw.bin"), std::ios::binary) << image;
   E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
@@ -209,5 +209,5 @@ TEST_F(ZephraSynthLinkJack, FirmwareHandshake)
   EXPECT_EQ(std::vector<std::string>(status.end() - 4, status.end()),
             (std::vector<std::string>{"Connecting to Zephra...", "Erasing FLASH memory...", "Loading Update...",
                                       "Update successful!"}));
-  EXPECT_EQ(mSim.Ask("firmware").substr(0, 4), "700 ");
+  EXPECT_EQ(mSim.Ask("firmware").substr(0, 6), "80000 ");
 }

@@ -1,0 +1,113 @@
+#include "core/PacedMidiOut.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Wire
+{
+  std::mutex mutex;
+  std::vector<Bytes> writes;
+  std::thread::id lastWriter;
+  bool refuse = false;
+
+  PacedMidiOut::Writer Writer()
+  {
+    return [this](const uint8_t* bytes, size_t size) {
+      std::lock_guard<std::mutex> lock(mutex);
+      writes.emplace_back(bytes, bytes + size);
+      lastWriter = std::this_thread::get_id();
+      return !refuse;
+    };
+  }
+};
+
+Bytes SysEx(size_t size)
+{
+  Bytes m(size);
+  for (size_t i = 0; i < size; ++i) m[i] = static_cast<uint8_t>(i % 127);
+  m.front() = 0xF0;
+  m.back() = 0xF7;
+  return m;
+}
+
+}  // namespace
+
+TEST(PacedMidiOut, SmallMessagesGoStraightOutOnTheCallersThread)
+{
+  Wire wire;
+  PacedMidiOut out(wire.Writer());
+  const Bytes cc = {0xB0, 0x06, 0x1D};
+  const Bytes full = SysEx(PacedMidiOut::kPieceBytes);
+  EXPECT_TRUE(out.Send(cc.data(), cc.size()));
+  EXPECT_TRUE(out.Send(full.data(), full.size()));
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, (std::vector<Bytes>{cc, full}));
+  EXPECT_EQ(wire.lastWriter, std::this_thread::get_id());
+}
+
+// A firmware-sized message leaves in pieces no larger than the library can
+// carry, and whatever is sent meanwhile queues behind it, never inside it.
+TEST(PacedMidiOut, LargeMessageGoesInPiecesAndKeepsTheOrder)
+{
+  Wire wire;
+  PacedMidiOut out(wire.Writer());
+  const Bytes firmware = SysEx(91441);
+  const Bytes cc = {0xB0, 0x06, 0x1E};
+  const Bytes request = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7};
+  EXPECT_TRUE(out.Send(firmware.data(), firmware.size()));
+  EXPECT_TRUE(out.Send(cc.data(), cc.size()));
+  EXPECT_TRUE(out.Send(request.data(), request.size()));
+  out.Flush();
+  EXPECT_EQ(out.Failures(), 0);
+
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  ASSERT_EQ(wire.writes.size(), (firmware.size() + PacedMidiOut::kPieceBytes - 1) / PacedMidiOut::kPieceBytes + 2);
+  Bytes joined;
+  for (size_t i = 0; i + 2 < wire.writes.size(); ++i)
+  {
+    EXPECT_LE(wire.writes[i].size(), PacedMidiOut::kPieceBytes);
+    joined.insert(joined.end(), wire.writes[i].begin(), wire.writes[i].end());
+  }
+  EXPECT_EQ(joined, firmware);
+  EXPECT_EQ(wire.writes[wire.writes.size() - 2], cc);
+  EXPECT_EQ(wire.writes.back(), request);
+  EXPECT_NE(wire.lastWriter, std::this_thread::get_id());
+}
+
+TEST(PacedMidiOut, RefusedPiecesAreCountedAndTheRestStillGoes)
+{
+  Wire wire;
+  wire.refuse = true;
+  const Bytes big = SysEx(3 * PacedMidiOut::kPieceBytes);
+  {
+    PacedMidiOut out(wire.Writer());
+    const Bytes cc = {0xB0, 0x07, 0x3F};
+    EXPECT_FALSE(out.Send(cc.data(), cc.size()));  // straight out, refused
+    EXPECT_TRUE(out.Send(big.data(), big.size()));
+    out.Flush();
+    EXPECT_EQ(out.Failures(), 3);
+  }
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes.size(), 4u);
+}
+
+TEST(PacedMidiOut, DestructionSendsWhatIsLeft)
+{
+  Wire wire;
+  const Bytes big = SysEx(5 * PacedMidiOut::kPieceBytes + 1);
+  {
+    PacedMidiOut out(wire.Writer());
+    EXPECT_TRUE(out.Send(big.data(), big.size()));
+  }
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  Bytes joined;
+  for (const Bytes& w : wire.writes) joined.insert(joined.end(), w.begin(), w.end());
+  EXPECT_EQ(joined, big);
+}
