@@ -298,6 +298,10 @@ private:
   void OnSaveFailed();
   void ProcessReply(uint8_t code);
   void ProcessFirmwareReply(uint8_t code);
+  // Reads and checks a firmware file for the update; an invalid one is
+  // reported and ends the update. False when there is nothing to send.
+  bool LoadFirmwareImage(const char* path, std::vector<uint8_t>& image);
+
   bool mDestroyed = false;
   SysExTap mSysExTap;
   std::array<uint8_t, kDumpBytes> mSysExIn{};  // the last dump as received

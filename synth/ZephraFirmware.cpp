@@ -37,21 +37,27 @@ FirmwareFile ReadFirmwareFile(const char* path, std::vector<uint8_t>& image)
 }
 }  // namespace
 
+bool ZephraEditor::LoadFirmwareImage(const char* path, std::vector<uint8_t>& image)
+{
+  switch (ReadFirmwareFile(path, image))
+  {
+    case FirmwareFile::kCannotOpen:
+      return false;
+    case FirmwareFile::kInvalid:
+      mFirmwareUpdate = false;
+      ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
+      return false;
+    case FirmwareFile::kGood:
+      break;
+  }
+  return true;
+}
+
 void ZephraEditor::StartFirmwareUpdate(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   std::vector<uint8_t> image;
-  switch (ReadFirmwareFile(path, image))
-  {
-    case FirmwareFile::kCannotOpen:
-      return;
-    case FirmwareFile::kInvalid:
-      mFirmwareUpdate = false;
-      ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
-      return;
-    case FirmwareFile::kGood:
-      break;
-  }
+  if (!LoadFirmwareImage(path, image)) return;
   mFirmwareFile = path;
   Panels().SetNameDisplay("Connecting to Zephra...");
   mFirmwareUpdate = true;
@@ -66,17 +72,7 @@ void ZephraEditor::SendFirmwareData(const char* path)
   BASE_MutexLock lock(GetMutex());
   mFirmwareMsg.clear();
   std::vector<uint8_t> image;
-  switch (ReadFirmwareFile(path, image))
-  {
-    case FirmwareFile::kCannotOpen:
-      return;
-    case FirmwareFile::kInvalid:
-      mFirmwareUpdate = false;
-      ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
-      return;
-    case FirmwareFile::kGood:
-      break;
-  }
+  if (!LoadFirmwareImage(path, image)) return;
   mFirmwareMsg = FirmwareDataMessage(image.data(), image.size());
   SendLinkSysEx(mFirmwareMsg);
 }
