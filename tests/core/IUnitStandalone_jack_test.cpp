@@ -164,13 +164,36 @@ JackLink* OpenJackLink()
   return link;
 }
 
+// One link for every test of the process, closed when they are done: a
+// client left open when the process ends stalls the server's cycles until
+// its time-out passes, which the next JACK test would wait out.
+JackLink* gLink = nullptr;
+
+class CloseJackLink : public ::testing::Environment
+{
+public:
+  void TearDown() override
+  {
+    if (!gLink) return;
+    if (gLink->mIn)
+    {
+      gLink->mIn->cancelCallback();
+      delete gLink->mIn;
+    }
+    delete gLink->mOut;
+    delete gLink;
+    gLink = nullptr;
+  }
+};
+const auto* const kCloseJackLink = ::testing::AddGlobalTestEnvironment(new CloseJackLink);
+
 class IUnitStandaloneJack : public ::testing::Test
 {
 protected:
   void SetUp() override
   {
-    static JackLink* const sLink = OpenJackLink();
-    mLink = sLink;
+    if (!gLink) gLink = OpenJackLink();
+    mLink = gLink;
     if (mLink->mNoServer && !getenv("CI")) GTEST_SKIP() << mLink->mFailure;
     ASSERT_TRUE(mLink->mFailure.empty()) << mLink->mFailure;
     mLink->mReceiver.Clear();

@@ -55,8 +55,9 @@ struct NotifyingPlug : IUnitBase
   int arrivals = 0, warmUpLocation = 0;
 };
 
-// The shell's ports, made once and never deleted: closing a JACK client
-// ends threads the JACK library started, which the race detector cannot follow.
+// The shell's ports, made once for every test of the process and closed when
+// they are done: a client left open when the process ends stalls the
+// server's cycles until its time-out passes, which the next test would wait out.
 struct Shell
 {
   MidiPorts ports{MidiSettingsStore{}};
@@ -64,6 +65,19 @@ struct Shell
   bool ok = ports.InitialiseMidi() && ports.ChooseMidiOutput("virtual output") &&
             ports.ChooseMidiInput("virtual input");
 };
+
+Shell* gShell = nullptr;
+
+class CloseShell : public ::testing::Environment
+{
+public:
+  void TearDown() override
+  {
+    delete gShell;
+    gShell = nullptr;
+  }
+};
+const auto* const kCloseShell = ::testing::AddGlobalTestEnvironment(new CloseShell);
 
 class ZephraSynthLinkJack : public ::testing::Test
 {
@@ -77,8 +91,8 @@ protected:
       probe = SynthSimProcess::ProbeJackServer(ZEPHRA_SYNTH_SIM);
     if (probe == SynthSimProcess::kNoServer && !std::getenv("CI")) GTEST_SKIP() << "no JACK server answers";
     ASSERT_EQ(probe, SynthSimProcess::kServerAnswers);
-    static Shell* const sShell = new Shell;
-    mShell = sShell;
+    if (!gShell) gShell = new Shell;
+    mShell = gShell;
     ASSERT_TRUE(mShell->ok);
     mShell->ports.SetPlug(&mShell->plug);
     ASSERT_TRUE(mSim.Start(ZEPHRA_SYNTH_SIM, {"--to", "To ZephraEditor", "--from", "From ZephraEditor"})) << mSim.Error();
