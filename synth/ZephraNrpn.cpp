@@ -80,4 +80,7 @@ void ZephraEditor::SendProgramToSynth()
   };
   sendBank(5, 0, kFirstSpareLow);                  // indices 0..124
   sendBank(6, 128, kFileValueCount - 128);         // indices 128..169
+  // The synth's address is now the last one of the record, whatever the
+  // handler noted during a bulk load: the next single value restates its own.
+  mLastNrpnIndex = kNrpnNoneSent;
 }

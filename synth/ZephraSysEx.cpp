@@ -126,56 +126,58 @@ void ZephraEditor::ProcessSysEx(ISysEx* sysEx)
   else if (mAwaitDump && mSysExOut.size() == static_cast<size_t>(kRequestSize))
     awaited = mSysExOut[7];
   if (dump && awaited != 0 && message[5] == kCmdProgramDump && message[7] != awaited) return;
-  if (size == static_cast<size_t>(kDumpBytes))
+  if (dump)
   {
-    mAwaitDump = false;
-    std::copy(message, message + kDumpBytes, mSysExIn.begin());
+    // Only a whole, correct program dump may replace the record: a damaged
+    // one, or another message of a dump's length, must not overwrite a good
+    // dump that is still waiting to be saved.
     if (message[5] != kCmdProgramDump) return;
+    mAwaitDump = false;
     if (!DumpChecksumGood(message, size))
     {
       OnBadChecksum();
       return;
     }
     mChecksumRetries = 0;
-    if (mSaveAllFromSynth)
+    const bool full = size == static_cast<size_t>(kDumpBytes);
+    if (full)
     {
-      ContinueSaveAll(message[7]);
-      return;
+      std::copy(message, message + kDumpBytes, mSysExIn.begin());
     }
-    mTransferLocation = message[7];
-    mDumpReceived = true;
-  }
-  else if (size == static_cast<size_t>(kShortDumpSize))
-  {
-    mAwaitDump = false;
-    // A short dump carries indices 0..103 only. The rest of the record
-    // takes the default program and a blank name rather than the bytes that
-    // follow its data (checksum, F7) or those of an earlier dump: the saved
-    // file then holds a program the synth and the editor can load.
-    const int dataEnd = kDumpValueOffset + 104;
-    std::copy(message, message + dataEnd, mSysExIn.begin());
-    for (int p = 104; p < kFileValueCount; ++p)
-    {
-      const bool spare = p >= kFirstSpareLow && p <= kLastSpareLow;
-      mSysExIn[kDumpValueOffset + p] =
-        static_cast<uint8_t>(((spare ? 0 : kDefaultProgram[p]) + WireOffset(p)) & 0x7F);
-    }
-    std::fill(mSysExIn.begin() + kDumpNameOffset, mSysExIn.begin() + kDumpNameOffset + 32, 0);
-    const int sum = SysExSum(mSysExIn.data(), kDumpValueOffset, kDumpNameOffset + 31);
-    mSysExIn[210] = static_cast<uint8_t>((sum >> 7) & 0x7F);
-    mSysExIn[211] = static_cast<uint8_t>(sum & 0x7F);
-    mSysExIn[212] = 0xF7;
-    if (message[5] != kCmdProgramDump) return;
-    if (!DumpChecksumGood(message, size))
-    {
-      OnBadChecksum();
-      return;
-    }
-    mChecksumRetries = 0;
-    if (mSaveAllFromSynth)
-      ContinueSaveAll(message[7]);
     else
+    {
+      // A short dump carries indices 0..103 only. The rest of the record
+      // takes the default program and a blank name rather than the bytes
+      // that follow its data (checksum, F7) or those of an earlier dump: the
+      // saved file then holds a program the synth and the editor can load.
+      const int dataEnd = kDumpValueOffset + 104;
+      std::copy(message, message + dataEnd, mSysExIn.begin());
+      for (int p = 104; p < kFileValueCount; ++p)
+      {
+        const bool spare = p >= kFirstSpareLow && p <= kLastSpareLow;
+        mSysExIn[kDumpValueOffset + p] =
+          static_cast<uint8_t>(((spare ? 0 : kDefaultProgram[p]) + WireOffset(p)) & 0x7F);
+      }
+      std::fill(mSysExIn.begin() + kDumpNameOffset, mSysExIn.begin() + kDumpNameOffset + 32, 0);
+      const int sum = SysExSum(mSysExIn.data(), kDumpValueOffset, kDumpNameOffset + 31);
+      mSysExIn[210] = static_cast<uint8_t>((sum >> 7) & 0x7F);
+      mSysExIn[211] = static_cast<uint8_t>(sum & 0x7F);
+      mSysExIn[212] = 0xF7;
+    }
+    if (mSaveAllFromSynth)
+    {
+      ContinueSaveAll(message[7]);
+      return;
+    }
+    if (full)
+    {
+      mTransferLocation = message[7];
+      mDumpReceived = true;
+    }
+    else
+    {
       (void)SaveDumpToBankFile(message[7]);
+    }
   }
   else if (size == static_cast<size_t>(kReplySize))
   {
@@ -314,18 +316,25 @@ void ZephraEditor::SaveReceivedProgram(int location)
 {
   std::string fileName;
   std::string folder;
+  // The dump is copied now: while the dialog is open the MIDI thread may
+  // receive another one, and the file must hold the program it is named for.
+  std::array<uint8_t, kDumpBytes> dump{};
   {
     BASE_MutexLock lock(GetMutex());
     if (!ReceivedProgramFileName(mSysExIn.data() + kDumpNameOffset, location, fileName)) return;
     folder = mProgramFolder;
+    dump = mSysExIn;
   }
   const std::string proposed = folder + fileName;
   Panels().SetLastSelectedProgramFile(proposed.c_str());
   // The dialog runs without the mutex: the MIDI and timer threads go on.
   const std::string chosen = Panels().PromptForSaveFile(proposed.c_str());
   if (chosen.empty()) return;
+  ProgramValues values{};
+  const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&
+                     WriteProgramText(chosen.c_str(), FormatPr3Text(values));
   BASE_MutexLock lock(GetMutex());
-  if (!SaveReceivedDumpToFile(chosen.c_str()))
+  if (!saved)
   {
     mSaveFailedFlag = true;
     return;

@@ -243,3 +243,24 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
   EXPECT_EQ(editor->KbdMidiChannel(), 4);
   EXPECT_EQ(editor->LastNrpnIndex(), 341);
 }
+
+// An undo recalls the program through the handler, which notes the values it
+// sets as the last address, and then re-sends the whole record, which leaves
+// the synth on the record's last address. The next edit of such a value must
+// restate its own address, or its data would land on that last value.
+TEST_F(EditorTest, EditAfterUndoRestatesTheAddress)
+{
+  Make();
+  Set(3, 5);
+  editor->Undo();
+  tap.Take();
+  const int param = 42 + kParamOffset;
+  const int value = editor->ParamInt(param) == kProgramMin[42] ? kProgramMin[42] + 1 : kProgramMin[42];
+  Set(param, value);
+  const Bytes wire = tap.Take();
+  ASSERT_EQ(wire.size(), 9u);
+  EXPECT_EQ(wire[1], 0x63);
+  EXPECT_EQ(wire[2], kNrpnMsb[42]);
+  EXPECT_EQ(wire[4], 0x62);
+  EXPECT_EQ(wire[5], kNrpnLsb[42]);
+}

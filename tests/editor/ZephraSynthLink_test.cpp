@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -241,4 +242,54 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
     ports.CloseAll();  // the shell's order: ports first, then the editor
   }
   saved.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+}
+
+// A damaged dump, arriving before the GUI has offered a good one for saving,
+// must not replace it.
+TEST(ZephraSynthLink, BadDumpDoesNotReplaceTheReceivedOne)
+{
+  Fixture f;
+  ProgramValues good = kDefaultProgram;
+  good[3] = 9;
+  Bytes first = ProgramWriteMessage(good, "Keep", 5);
+  first[5] = kCmdProgramDump;
+  f.t.Receive(first);
+  Bytes bad = Dump(6, "Damaged");
+  bad[211] ^= 1;
+  f.t.Receive(bad);
+  f.t.gui->QueueFilePath((f.folder + "kept.pr3").c_str());
+  f.e.OnIdle();
+  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
+  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Keep.pr3");
+  EXPECT_EQ(ReadAll(f.folder + "kept.pr3"), FormatPr3Text(good));
+}
+
+// The save dialog runs without the mutex; a dump that the MIDI thread takes
+// meanwhile must not become the content of the file named for the first.
+TEST(ZephraSynthLink, DumpDuringSaveDialogDoesNotChangeTheSavedOne)
+{
+  struct Panels : HeadlessLinkPanels
+  {
+    using HeadlessLinkPanels::HeadlessLinkPanels;
+    std::function<void()> duringPrompt;
+    std::string PromptForSaveFile(const char* proposedPath) override
+    {
+      if (duringPrompt) duringPrompt();
+      return HeadlessLinkPanels::PromptForSaveFile(proposedPath);
+    }
+  };
+  Fixture f;
+  auto panels = std::make_unique<Panels>(f.t.gui);
+  Panels* hook = panels.get();
+  f.e.SetPanels(std::move(panels));
+  f.t.panels = nullptr;
+  ProgramValues other = kDefaultProgram;
+  other[3] = 9;
+  Bytes late = ProgramWriteMessage(other, "Other", 6);
+  late[5] = kCmdProgramDump;
+  hook->duringPrompt = [&f, &late] { f.t.Receive(late); };
+  f.t.Receive(Dump(5, "First"));
+  f.t.gui->QueueFilePath((f.folder + "first.pr3").c_str());
+  f.e.OnIdle();
+  EXPECT_EQ(ReadAll(f.folder + "first.pr3"), FormatPr3Text(kDefaultProgram));
 }
