@@ -1,5 +1,7 @@
 #include "core/IUnitStandalone.h"
 
+#include "support/StubGraphicsLink.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -108,17 +110,6 @@ public:
   int mMoves = 0;
 };
 
-class FixedGraphics : public IGraphicsLink
-{
-public:
-  int Width() const override { return 1140; }
-  int Height() const override { return 800; }
-  void PrepDraw() override {}
-  void SetParameterFromPlug(int, double, bool) override {}
-  void AttachGUIResize(IGUIResizeLink*) override {}
-  void StoreLiveLayout(ILiveLayoutState*) override {}
-};
-
 TEST(IUnitStandalone, ResizeGraphicsFitsTheWindowAndKeepsItsTopLeft)
 {
   TestStandalone unit(NoOutput());
@@ -128,7 +119,7 @@ TEST(IUnitStandalone, ResizeGraphicsFitsTheWindowAndKeepsItsTopLeft)
   EXPECT_EQ(window.mMoves, 0);
   EXPECT_EQ(unit.mResizes, 0);
 
-  unit.AttachGraphics(new FixedGraphics());
+  unit.AttachGraphics(new StubGraphicsLink());
   unit.ResizeGraphics(1140, 800);
   ASSERT_EQ(window.mMoves, 1);
   EXPECT_EQ(window.mRect.left, 100);

@@ -4,7 +4,7 @@
 // as the wire bytes the wrapper would send under the output channel.
 #pragma once
 
-#include "core/IGraphicsLink.h"
+#include "support/StubGraphicsLink.h"
 #include "synth/ZephraEditor.h"
 
 #include <cstdint>
@@ -13,18 +13,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-// The graphics object's operations the plug-in base calls; nothing drawn.
-class StubGraphics : public IGraphicsLink
-{
-public:
-  int Width() const override { return 1140; }
-  int Height() const override { return 800; }
-  void PrepDraw() override {}
-  void SetParameterFromPlug(int, double, bool) override {}
-  void AttachGUIResize(IGUIResizeLink*) override {}
-  void StoreLiveLayout(ILiveLayoutState*) override {}
-};
 
 struct RecordingPanels : ZephraPanelLink
 {
@@ -60,7 +48,7 @@ struct WireTap
     };
     if (withGui)
       setup.buildGui = [](ZephraEditor& editor) {
-        editor.AttachGraphics(new StubGraphics);
+        editor.AttachGraphics(new StubGraphicsLink);
         editor.SetPanels(std::make_unique<RecordingPanels>());
       };
     return setup;
