@@ -66,7 +66,7 @@ WINL_Wnd* WINL_Live(HWND hwnd)
 {
   if (!hwnd) return nullptr;
   WINL_Wnd* w = WINL_Find(hwnd);
-  return w && w->state.load() == kWndAlive ? w : nullptr;
+  return w && w->state.load() != kWndDead ? w : nullptr;
 }
 
 WINL_Wnd* WINL_NewRecord()
@@ -143,7 +143,8 @@ int WINL_GetWindowRecordCount()
 BOOL IsWindow(HWND hwnd)
 {
   if (!WINL_OnMainThread()) return WINL_CanPostMessage(hwnd) ? TRUE : FALSE;
-  return WINL_Live(hwnd) ? TRUE : FALSE;
+  WINL_Wnd* w = WINL_Find(hwnd);
+  return w && w->state.load() == kWndAlive ? TRUE : FALSE;
 }
 
 // ---- creation ----
@@ -290,7 +291,7 @@ BOOL DestroyWindow(HWND hwnd)
     return FALSE;
   }
   WINL_Wnd* w = WINL_Live(hwnd);
-  if (!w) return FALSE;
+  if (!w || w->state.load() != kWndAlive) return FALSE;
   WINL_DispatchGuard guard(w);
   // The keyboard focus must not stay in a view that goes.
   if (!w->frame && w->parent)

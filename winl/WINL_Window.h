@@ -30,6 +30,9 @@
 
 struct HWND__;
 typedef HWND__* HWND;
+class PLAT_Canvas;
+class PLAT_GtkView;
+class PLAT_GtkWindow;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 
@@ -328,3 +331,9 @@ bool WINL_StartToolkit();
 // ---- for tests ----
 // Records that exist, live or dead and waiting to be freed.
 int WINL_GetWindowRecordCount();
+// Paints the rectangle (client pixels) of the window on canvas, as the
+// toolkit's drawing call does.
+void WINL_PaintWindow(HWND hwnd, PLAT_Canvas* canvas, const RECT* rect);
+// The widgets that mirror a window; null without the toolkit.
+PLAT_GtkView* WINL_GetNativeView(HWND hwnd);
+PLAT_GtkWindow* WINL_GetNativeWindow(HWND hwnd);

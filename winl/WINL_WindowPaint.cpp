@@ -146,3 +146,22 @@ BOOL WINL_IsRetinaHWND(HWND hwnd)
   WINL_Wnd* w = WINL_Live(hwnd);
   return w && w->native && w->native->GetScaleFactor() > 1.9 ? TRUE : FALSE;
 }
+
+void WINL_PaintWindow(HWND hwnd, PLAT_Canvas* canvas, const RECT* rect)
+{
+  if (!rect) return;
+  WINL_PaintView(WINL_Live(hwnd), canvas, rect->left, rect->top, static_cast<double>(rect->right) - rect->left,
+                 static_cast<double>(rect->bottom) - rect->top);
+}
+
+PLAT_GtkView* WINL_GetNativeView(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  return w ? w->native.get() : nullptr;
+}
+
+PLAT_GtkWindow* WINL_GetNativeWindow(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_ContentOf(WINL_Live(hwnd));
+  return w ? w->frame->native.get() : nullptr;
+}

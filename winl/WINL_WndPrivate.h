@@ -109,7 +109,8 @@ struct WINL_Wnd
 HWND WINL_Handle(const WINL_Wnd* w);
 // The record of a handle in any state; null when there is none (main thread).
 WINL_Wnd* WINL_Find(HWND hwnd);
-// The record when it is alive; else null (main thread).
+// The record unless its window is destroyed (a window inside its WM_DESTROY
+// still answers its functions); else null (main thread).
 WINL_Wnd* WINL_Live(HWND hwnd);
 inline WINL_Wnd* WINL_Live(uint64_t id) { return WINL_Live(reinterpret_cast<HWND>(static_cast<uintptr_t>(id))); }
 // A new live record with a fresh id (main thread).
