@@ -215,10 +215,18 @@ public:
 };
 }  // namespace
 
-bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& in)
+bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
 {
   if (w->state.load() != kWndAlive) return false;
   WINL_DispatchGuard guard(w);
+  // The records know exactly where each view is; place the event on the
+  // screen from them, so that a redirected event lands in its new view
+  // by the same arithmetic.
+  PLAT_Input in = input;
+  int ox, oy;
+  WINL_ViewScreenOrigin(w, &ox, &oy);
+  in.rootX = ox + in.x;
+  in.rootY = oy + in.y;
   gLastEventPos = {WINL_ScreenXUp(static_cast<int>(std::floor(in.rootX))),
                    WINL_ScreenYUp(static_cast<int>(std::floor(in.rootY)))};
   switch (in.kind)

@@ -224,7 +224,7 @@ void Retire(WINL_Wnd* w)
   w->parent = 0;
   if (WINL_Frame* f = w->frame.get())
   {
-    if (WINL_KeyWindow() == w) WINL_ResignKey(w);
+    WINL_ResignKey(w);
     if (WINL_Wnd* owner = f->owner ? WINL_Live(f->owner) : nullptr)
     {
       auto& list = owner->frame->owned;

@@ -182,7 +182,8 @@ void WINL_SetTopFrame(WINL_Wnd* content, int x, int y, int w, int h);
 void WINL_Teardown(WINL_Wnd* w);
 
 // Window activation: the window became or stopped being the one with the
-// keyboard; sends WM_ACTIVATE and tracks the application's activation.
+// keyboard (resigning a window that is not active does nothing); sends
+// WM_ACTIVATE and tracks the application's activation.
 void WINL_BecomeKey(WINL_Wnd* content);
 void WINL_ResignKey(WINL_Wnd* content);
 // The content view of the active window, or null.

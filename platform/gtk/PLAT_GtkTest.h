@@ -9,8 +9,9 @@
 class PLAT_GtkView;
 class PLAT_GtkWindow;
 
-// Before PLAT_GtkInit: the X11 backend, the default theme, and every toolkit
-// warning fatal, so that a test fails on the first one.
+// Before PLAT_GtkInit: the X11 backend with core input events (which the
+// test input below needs), the default theme, and every toolkit warning
+// fatal, so that a test fails on the first one.
 void PLAT_GtkTestPrepare();
 
 // Presses (or releases) button 1..3 at (x, y) of the view, which must be on
@@ -27,7 +28,11 @@ void PLAT_GtkTestRequestClose(PLAT_GtkWindow* window);
 // Sends what waits for the display and handles what came back.
 void PLAT_GtkTestSettle();
 
-// Top-level windows of the toolkit that exist, shown or not.
+// Whether the view is on the screen, so that input can reach it.
+bool PLAT_GtkTestIsViewable(PLAT_GtkView* view);
+
+// Top-level windows made for the layer that exist, shown or not (the
+// toolkit's own tooltip windows aside).
 int PLAT_GtkTestToplevelCount();
 
 // The window's frame as the display has it, top-down screen pixels.
