@@ -9,7 +9,7 @@
 // Sizes are in bytes and include the terminating NUL.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // Copies the value of key in section into out (blanks around it and one pair
 // of enclosing quotes removed), or defaultValue when there is none, cut to
