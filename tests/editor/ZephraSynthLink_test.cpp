@@ -293,3 +293,37 @@ TEST(ZephraSynthLink, DumpDuringSaveDialogDoesNotChangeTheSavedOne)
   f.e.OnIdle();
   EXPECT_EQ(ReadAll(f.folder + "first.pr3"), FormatPr3Text(kDefaultProgram));
 }
+
+// The end (and a save-all into the cache) empties the cache; a link there,
+// whether the "cache" itself or something inside it, goes as a link and the
+// user's folder it points to keeps every file.
+TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
+{
+  const struct { const char* name; const char* link; bool saveAll; } kCases[] = {
+    {"cache is a link", "cache", false},
+    {"cache is a link, save-all", "cache", true},
+    {"selected is a link", "cache/selected", false},
+    {"link inside the cache", "cache/user", false},
+    {"link inside selected", "cache/selected/user", false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir dir, user;
+    fs::create_directories(user.File("sub"));
+    WriteAll(user.File("a.pr3"), "a");
+    WriteAll(user.File("sub/b.pr3"), "b");
+    fs::create_directories(fs::path(dir.File(c.link)).parent_path());
+    fs::create_directory_symlink(user.Path(), dir.File(c.link));
+    {
+      LinkEditor t(dir.Path());
+      if (c.saveAll) t.editor->StartSaveAllFromSynth(true);
+      // Only paths strictly inside the settings folder.
+      const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
+      for (const std::string& path : outside) EXPECT_FALSE(t.editor->RemoveFolder(path)) << path;
+    }
+    EXPECT_EQ(ReadAll(user.File("a.pr3")), "a");
+    EXPECT_EQ(ReadAll(user.File("sub/b.pr3")), "b");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+  }
+}
