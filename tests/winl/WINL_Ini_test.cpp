@@ -29,7 +29,7 @@ TEST(WinlIni, WritesSortedSectionsAndKeys)
   ASSERT_TRUE(WritePrivateProfileString("gui", "guiscale", "1.25", path.c_str()));
   EXPECT_EQ(ReadWholeFile(path),
             "[gui]\nguiscale=1.25\n\n[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 TEST(WinlIni, IdenticalValueLeavesTheFileAlone)
@@ -48,7 +48,7 @@ TEST(WinlIni, IdenticalValueLeavesTheFileAlone)
   ASSERT_TRUE(WritePrivateProfileString("program", "lastfile", "/a/c.pr3", path.c_str()));
   EXPECT_NE(StatOf(path).st_ino, before.st_ino);
   EXPECT_EQ(ReadWholeFile(path), "[program]\nlastfile=/a/c.pr3\n\n");
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 TEST(WinlIni, DeletesKeysAndSections)
@@ -385,7 +385,7 @@ TEST(WinlIni, RefusesToOverwriteAFileItCouldNotRead)
   EXPECT_FALSE(WritePrivateProfileString("midi", nullptr, nullptr, big.c_str()));
   EXPECT_EQ(ReadWholeFile(big), bytes);
   EXPECT_EQ(FolderEntries(dir.Path()),
-            (std::vector<std::string>{"big.ini", "plain", "settings.ini"}));
+            (std::vector<std::string>{".big.ini.lock", ".settings.ini.lock", "big.ini", "plain", "settings.ini"}));
 }
 
 TEST(WinlIni, KeepsTheFilesPermissions)

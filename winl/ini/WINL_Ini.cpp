@@ -168,6 +168,8 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
   if (value && !SafeValue(value)) return FALSE;
 
   BASE_MutexLock lock(WINL_IniStoreMutex());
+  const WINL_IniWriteLock fileLock(path);
+  if (!fileLock.Held()) return FALSE;
   WINL_IniFile* file = GetINIFileData(path);
   if (!file || !file->writable) return FALSE;
 
@@ -347,6 +349,8 @@ BOOL WritePrivateProfileSection(const char* section, const char* entries, const 
   }
 
   BASE_MutexLock lock(WINL_IniStoreMutex());
+  const WINL_IniWriteLock fileLock(path);
+  if (!fileLock.Held()) return FALSE;
   WINL_IniFile* file = GetINIFileData(path);
   if (!file || !file->writable) return FALSE;
 

@@ -134,6 +134,15 @@ bool WriteAll(const WINL_IniFileOps& ops, int fd, const char* text, size_t n)
   return true;
 }
 
+// A hidden name beside path: the folder part, ".", the file name, suffix.
+bool HiddenSibling(const char* path, const char* suffix, BASE_String& out)
+{
+  const char* slash = strrchr(path, '/');
+  const int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
+  return (folderLength > 0 ? out.Set(path, folderLength) : out.Set(nullptr)) &&
+         out.Append(".") && out.Append(path + folderLength) && out.Append(suffix);
+}
+
 // Makes a rename durable; a failure here cannot be undone, so it is ignored.
 void SyncFolder(const char* path)
 {
@@ -223,8 +232,6 @@ bool WriteBackIniFile(WINL_IniFile* file)
 
   // A hidden file beside the target, so the rename stays within one file
   // system, with a name no other writer (thread or process) can share.
-  const char* slash = strrchr(path, '/');
-  const int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
   BASE_String temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
@@ -232,10 +239,7 @@ bool WriteBackIniFile(WINL_IniFile* file)
     char suffix[64];
     snprintf(suffix, sizeof(suffix), ".new.%ld.%llu", static_cast<long>(getpid()),
              static_cast<unsigned long long>(++store.tempNames));
-    const bool named = (folderLength > 0 ? temp.Set(path, folderLength) : temp.Set(nullptr)) &&
-                       temp.Append(".") && temp.Append(path + folderLength) &&
-                       temp.Append(suffix);
-    if (!named) break;
+    if (!HiddenSibling(path, suffix, temp)) break;
     fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -269,6 +273,31 @@ bool WriteBackIniFile(WINL_IniFile* file)
   file->stamp = StampOf(written);
   file->stampValid = true;
   return true;
+}
+
+WINL_IniWriteLock::WINL_IniWriteLock(const char* path)
+{
+  BASE_String lockPath;
+  if (!path || !*path || !HiddenSibling(path, ".lock", lockPath)) return;
+  // Read-only is enough to lock, and lets a lock file another user created be
+  // shared; a link planted at the lock's name is not followed.
+  mFd = open(lockPath.Get(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0644);
+  if (mFd < 0) return;
+  int locked;
+  while ((locked = flock(mFd, LOCK_EX)) != 0 && errno == EINTR)
+  {
+  }
+  if (locked != 0)
+  {
+    close(mFd);
+    mFd = -1;
+  }
+}
+
+WINL_IniWriteLock::~WINL_IniWriteLock()
+{
+  // Closing the only descriptor of the lock file releases the lock.
+  if (mFd >= 0) close(mFd);
 }
 
 void WINL_IniSetFileOpsForTest(const WINL_IniFileOps* ops)
