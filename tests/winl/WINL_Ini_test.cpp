@@ -397,4 +397,51 @@ TEST(WinlIni, KeepsTheFilesPermissions)
   ASSERT_TRUE(WritePrivateProfileString("a", "k", "2", path.c_str()));
   EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
 }
+TEST(WinlIni, RefusesALineTheReaderWouldSplit)
+{
+  // The reader keeps a line of up to 33,554,432 bytes whole; a longer value
+  // would come back cut, its tail read as a line of its own.
+  struct Case
+  {
+    const char* name;
+    size_t section, key, value;  // lengths
+    bool stored;
+  } const kCases[] = {
+      {"entry one byte short", 1, 1, 33554429, true},
+      {"entry at the limit", 1, 1, 33554430, true},
+      {"entry one byte over", 1, 1, 33554431, false},
+      {"key one byte over", 1, 33554431, 1, false},
+      {"header at the limit", 33554430, 1, 1, true},
+      {"header one byte over", 33554431, 1, 1, false},
+  };
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  // Another name for the same file has a slot of its own, so it is read from disk.
+  const std::string again = dir.File("./settings.ini");
+  for (const Case& c : kCases)
+  {
+    const std::string section(c.section, 's'), key(c.key, 'k'), value(c.value, 'v');
+    WriteWholeFile(path, "[a]\nk=1\n\n");
+    EXPECT_EQ(WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), path.c_str()),
+              c.stored ? TRUE : FALSE)
+        << c.name;
+    if (!c.stored)
+    {
+      // Not EXPECT_EQ: a failure would print 32 MiB.
+      EXPECT_TRUE(ReadWholeFile(path) == "[a]\nk=1\n\n") << c.name;
+      continue;
+    }
+    EXPECT_TRUE(ReadWholeFile(path) ==
+                "[a]\nk=1\n\n[" + section + "]\n" + key + "=" + value + "\n\n")
+        << c.name;
+    std::string back(c.value + 2, '#');
+    EXPECT_EQ(GetPrivateProfileString(section.c_str(), key.c_str(), "", &back[0],
+                                      static_cast<DWORD>(back.size()), again.c_str()),
+              c.value)
+        << c.name;
+  }
+  const std::string over = "k=" + std::string(33554431, 'v') + '\0';
+  EXPECT_FALSE(WritePrivateProfileSection("s", over.c_str(), path.c_str()));
+  EXPECT_TRUE(ReadWholeFile(path) == "[a]\nk=1\n\n");
+}
 }  // namespace
