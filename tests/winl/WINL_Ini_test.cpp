@@ -444,4 +444,40 @@ TEST(WinlIni, RefusesALineTheReaderWouldSplit)
   EXPECT_FALSE(WritePrivateProfileSection("s", over.c_str(), path.c_str()));
   EXPECT_TRUE(ReadWholeFile(path) == "[a]\nk=1\n\n");
 }
+TEST(WinlIni, WritesThroughALinkIntoItsTarget)
+{
+  struct Case
+  {
+    const char* name;
+    bool absolute;       // the link holds the target's full path
+    const char* before;  // the target's text; null: no target yet
+    const char* after;
+  } const kCases[] = {
+      {"relative link", false, "[gui]\nguiscale=1\n\n", "[gui]\nguiscale=1\n\n[midi]\nindev=off\n\n"},
+      {"absolute link", true, "[gui]\nguiscale=1\n\n", "[gui]\nguiscale=1\n\n[midi]\nindev=off\n\n"},
+      {"link to a missing file", false, nullptr, "[midi]\nindev=off\n\n"},
+  };
+  for (const Case& c : kCases)
+  {
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.File("real").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(dir.File("cfg").c_str(), 0755), 0);
+    const std::string target = dir.File("real/settings.ini");
+    const std::string link = dir.File("cfg/settings.ini");
+    const std::string linkText = c.absolute ? target : "../real/settings.ini";
+    if (c.before) WriteWholeFile(target, c.before);
+    ASSERT_EQ(symlink(linkText.c_str(), link.c_str()), 0);
+
+    ASSERT_TRUE(WritePrivateProfileString("midi", "indev", "off", link.c_str())) << c.name;
+    char held[256] = {};
+    EXPECT_EQ(readlink(link.c_str(), held, sizeof(held) - 1), static_cast<ssize_t>(linkText.size()))
+        << c.name;
+    EXPECT_EQ(held, linkText) << c.name;
+    EXPECT_EQ(ReadWholeFile(target), c.after) << c.name;
+    EXPECT_EQ(FolderEntries(dir.File("cfg")), std::vector<std::string>{"settings.ini"}) << c.name;
+    EXPECT_EQ(FolderEntries(dir.File("real")),
+              (std::vector<std::string>{".settings.ini.lock", "settings.ini"}))
+        << c.name;
+  }
+}
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -143,6 +144,33 @@ bool HiddenSibling(const char* path, const char* suffix, BASE_String& out)
          out.Append(".") && out.Append(path + folderLength) && out.Append(suffix);
 }
 
+// The file a write must replace: path with each link in its last part
+// followed (a relative link from the link's own folder), so that a linked
+// settings file stays a link and the file it points to gets the new text. A
+// link to a missing file leads to that file, which the write then creates.
+// False for a loop of links or when memory runs out.
+bool FollowLinks(const char* path, BASE_String& out)
+{
+  if (!out.Set(path)) return false;
+  for (int hops = 0; hops < 40; ++hops)
+  {
+    struct stat st;
+    if (lstat(out.Get(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char link[PATH_MAX];
+    const ssize_t n = readlink(out.Get(), link, sizeof(link) - 1);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof(link) - 1)) return false;
+    link[n] = 0;
+    const char* slash = strrchr(out.Get(), '/');
+    BASE_String next;
+    const bool joined = link[0] == '/' || !slash
+                            ? next.Set(link)
+                            : next.Set(out.Get(), static_cast<int>(slash - out.Get()) + 1) &&
+                                  next.Append(link);
+    if (!joined || !out.Set(next.Get())) return false;
+  }
+  return false;
+}
+
 // Makes a rename durable; a failure here cannot be undone, so it is ignored.
 void SyncFolder(const char* path)
 {
@@ -221,14 +249,14 @@ bool WriteBackIniFile(WINL_IniFile* file)
   if (!file || !file->writable || file->fileName.GetLength() == 0) return false;
   Store& store = TheStore();
   const WINL_IniFileOps& ops = store.ops;
-  const char* path = file->fileName.Get();
-
+  BASE_String target;
   BASE_String text;
-  if (!WINL_IniFormat(file->sections, text))
+  if (!FollowLinks(file->fileName.Get(), target) || !WINL_IniFormat(file->sections, text))
   {
     WINL_IniForget(file);
     return false;
   }
+  const char* path = target.Get();
 
   // A hidden file beside the target, so the rename stays within one file
   // system, with a name no other writer (thread or process) can share.
@@ -277,8 +305,12 @@ bool WriteBackIniFile(WINL_IniFile* file)
 
 WINL_IniWriteLock::WINL_IniWriteLock(const char* path)
 {
-  BASE_String lockPath;
-  if (!path || !*path || !HiddenSibling(path, ".lock", lockPath)) return;
+  // Beside the file the write will replace, so that every name leading to
+  // it shares one lock.
+  BASE_String target, lockPath;
+  if (!path || !*path || !FollowLinks(path, target) ||
+      !HiddenSibling(target.Get(), ".lock", lockPath))
+    return;
   // Read-only is enough to lock, and lets a lock file another user created be
   // shared; a link planted at the lock's name is not followed.
   mFd = open(lockPath.Get(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0644);

@@ -2,7 +2,8 @@
 // its sections and what the file looked like on disk when it was last read or
 // written. GetINIFileData finds, loads or reloads a file; WriteBackIniFile
 // rewrites a whole file from its slot through a temporary file in the same
-// folder and a rename, so a reader (or a crash) never sees half a file.
+// folder and a rename, so a reader (or a crash) never sees half a file. A
+// path that is a symbolic link stays one: the file it leads to is rewritten.
 //
 // Every call here expects the store's mutex (WINL_IniStoreMutex) to be held
 // for the whole profile call; the slot a call returns stays valid only while
