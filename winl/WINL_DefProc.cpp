@@ -3,7 +3,7 @@
 
 #include "winl/WINL_Window.h"
 
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_WndPrivate.h"
 
 namespace

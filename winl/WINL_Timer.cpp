@@ -5,7 +5,7 @@
 
 #include "core/BASE_Mutex.h"
 #include "winl/WINL_QueuePrivate.h"
-#include "winl/WINL_Runtime.h"
+#include "winl/draw/WINL_Runtime.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>

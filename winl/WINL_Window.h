@@ -23,8 +23,8 @@
 // return 0 and log, and IsWindow and PostMessage (WINL_Queue.h) are safe.
 #pragma once
 
-#include "winl/WINL_MemDC.h"
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_MemDC.h"
+#include "winl/draw/WINL_Types.h"
 
 #include <cstdint>
 

@@ -6,7 +6,7 @@
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 

@@ -3,7 +3,7 @@
 // screen the layer assumes without one, the capture, walks, painting and
 // dialogs.
 #include "winl/WINL_Dialog.h"
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 
