@@ -57,7 +57,7 @@ WINL_Wnd* FocusCandidate(WINL_Wnd* w)
 // its window exists.
 void InitView(WINL_Wnd* w, const WINL_DialogResourceIndex* res, DLGPROC proc, LPARAM param)
 {
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   HWND hwnd = WINL_Handle(w);
   w->wndproc = WinlDialogDefaultWindowProc;
   if (res)
@@ -182,7 +182,7 @@ int WINL_DialogBox(WINL_DialogResourceIndex* list, const char* resid, HWND paren
   WINL_Wnd* owner = WINL_ContentOf(WINL_Live(parent));
   WINL_Wnd* w = NewTopLevel(style, true, res->title, owner);
   HWND hwnd = WINL_Handle(w);
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   // The dialog sits in the middle of its owner, or of the work area.
   PLAT_Rect ref;
   if (owner)
@@ -238,7 +238,7 @@ void WINL_EndModalRuns(WINL_Wnd* content, bool all)
 
 void WINL_CloseRequest(WINL_Wnd* content)
 {
-  WINL_DispatchGuard guard(content);
+  WINL_DispatchGuard guard(*content);
   if (WINL_Dispatch(content, WM_CLOSE, 0, 0) == 0 && content->state.load() == kWndAlive)
     WINL_Dispatch(content, WM_COMMAND, IDCANCEL, 0);
 }

@@ -63,7 +63,7 @@ LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
     WINL_Wnd* holder = WINL_Live(capture);
     if (holder && WINL_ContentOf(holder) == WINL_ContentOf(w)) return SendMouseMessage(holder, msg, in);
   }
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   int ox, oy;
   WINL_ViewScreenOrigin(w, &ox, &oy);
   const int x = static_cast<int>(std::floor(in.rootX - ox));
@@ -160,7 +160,7 @@ void Motion(WINL_Wnd* w, const PLAT_Input& in)
 void Wheel(WINL_Wnd* w, const PLAT_Input& in)
 {
   if (!w->enabled) return;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   if (in.wheelY != 0) SendMouseMessage(w, WM_MOUSEWHEEL, in);
   if (in.wheelX != 0 && w->state.load() == kWndAlive) SendMouseMessage(w, WM_MOUSEHWHEEL, in);
 }
@@ -218,7 +218,7 @@ public:
 bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
 {
   if (w->state.load() != kWndAlive) return false;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   // The records know exactly where each view is; place the event on the
   // screen from them, so that a redirected event lands in its new view
   // by the same arithmetic.

@@ -170,7 +170,7 @@ HWND WINL_CreateView(HWND parent, WNDPROC proc, LPARAM param)
 LRESULT WINL_CallProc(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (!w || w->state.load() != kWndAlive || !w->wndproc) return -1;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   return w->wndproc(WINL_Handle(w), msg, wParam, lParam);
 }
 
@@ -187,7 +187,7 @@ LRESULT WINL_Dispatch(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
   if (state == kWndAlive && msg == WM_DESTROY) return Teardown(w, wParam, lParam);
   if (state == kWndDestroying && (msg == WM_DESTROY || msg == WM_CAPTURECHANGED)) return 0;
   if (!w->wndproc) return 0;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   return w->wndproc(WINL_Handle(w), msg, wParam, lParam);
 }
 
@@ -247,7 +247,7 @@ void Retire(WINL_Wnd* w)
 
 LRESULT Teardown(WINL_Wnd* w, WPARAM wParam, LPARAM lParam)
 {
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   w->state = kWndDestroying;
   HWND h = WINL_Handle(w);
   if (GetCapture() == h) ReleaseCapture();
@@ -292,7 +292,7 @@ BOOL DestroyWindow(HWND hwnd)
   }
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || w->state.load() != kWndAlive) return FALSE;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   // The keyboard focus must not stay in a view that goes.
   if (!w->frame && w->parent)
   {
@@ -447,7 +447,7 @@ int EnumPropsEx(HWND hwnd, PROPENUMPROCEX fn, LPARAM lParam)
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || !fn) return 0;
   if (w->props.empty()) return -1;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   // The callback may remove any property, the current one included: walk
   // the names as they were and look each up again.
   const std::vector<WINL_Prop> names = w->props;

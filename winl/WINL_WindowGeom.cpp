@@ -220,7 +220,7 @@ void ApplyTopFrame(WINL_Wnd* content, int x, int y, int w, int h, bool tellDispl
     gLastFrameRequest = NowMs();
     f->native->SetFrame({x, y, w, h});
   }
-  WINL_DispatchGuard guard(content);
+  WINL_DispatchGuard guard(*content);
   if (w != f->lastW || h != f->lastH)
   {
     f->lastW = w;
@@ -313,7 +313,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 {
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w) return FALSE;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   const bool keepPos = flags & SWP_NOMOVE;
   const bool keepSize = flags & SWP_NOSIZE;
   x = Clamp(x, -kMaxPos, kMaxPos);
@@ -410,7 +410,7 @@ BOOL ShowWindow(HWND hwnd, int code)
 {
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w) return FALSE;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   const bool wasVisible = IsWindowVisible(hwnd);
   if (code == SW_SHOWNORMAL || code == SW_SHOW)
     SetHidden(w, false);

@@ -13,7 +13,7 @@ void WINL_PaintView(WINL_Wnd* w, PLAT_Canvas* canvas, double x, double y, double
   if (!w || w->state.load() != kWndAlive || !canvas) return;
   HDC hdc = WINL_CreatePaintContext(canvas);
   if (!hdc) return;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   HWND hwnd = WINL_Handle(w);
   w->paintHdc = hdc;
   w->paintX = x;

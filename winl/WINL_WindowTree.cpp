@@ -148,7 +148,7 @@ BOOL EnumChildren(WINL_Wnd* w, WNDENUMPROC fn, LPARAM lParam)
   {
     WINL_Wnd* c = WINL_Live(id);
     if (!c) continue;
-    WINL_DispatchGuard guard(c);
+    WINL_DispatchGuard guard(*c);
     if (!fn(WINL_Handle(c), lParam)) return FALSE;
     if (c->state.load() == kWndAlive && !EnumChildren(c, fn, lParam)) return FALSE;
   }
@@ -166,7 +166,7 @@ BOOL EnumChildWindows(HWND hwnd, WNDENUMPROC fn, LPARAM lParam)
 {
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || !fn) return TRUE;
-  WINL_DispatchGuard guard(w);
+  WINL_DispatchGuard guard(*w);
   return EnumChildren(w, fn, lParam);
 }
 
@@ -243,7 +243,7 @@ void WINL_BecomeKey(WINL_Wnd* content)
   WINL_Wnd* previous = gLastResigned ? WINL_Live(gLastResigned) : nullptr;
   gKeyWindow = content->id;
   WINL_BringToFront(content->id);
-  WINL_DispatchGuard guard(content);
+  WINL_DispatchGuard guard(*content);
   WINL_Dispatch(content, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(WINL_Handle(previous)));
   WINL_Dispatch(content, WM_MOUSEACTIVATE, 0, 0);
   WINL_AppActivated(true);

@@ -133,19 +133,13 @@ bool WINL_OnMainThread();
 class WINL_DispatchGuard
 {
 public:
-  explicit WINL_DispatchGuard(WINL_Wnd* w) : mWnd(w)
-  {
-    if (mWnd) ++mWnd->dispatching;
-  }
-  ~WINL_DispatchGuard()
-  {
-    if (mWnd) --mWnd->dispatching;
-  }
+  explicit WINL_DispatchGuard(WINL_Wnd& w) : mWnd(w) { ++mWnd.dispatching; }
+  ~WINL_DispatchGuard() { --mWnd.dispatching; }
   WINL_DispatchGuard(const WINL_DispatchGuard&) = delete;
   WINL_DispatchGuard& operator=(const WINL_DispatchGuard&) = delete;
 
 private:
-  WINL_Wnd* mWnd;
+  WINL_Wnd& mWnd;
 };
 
 // ---- shared between the layer's files ----
