@@ -24,6 +24,14 @@ bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press
                                   press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE) != FALSE;
 }
 
+bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press)
+{
+  GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  return gdk_test_simulate_key(window, -1, -1, gdk_unicode_to_keyval(static_cast<guint32>(c)),
+                               static_cast<GdkModifierType>(0), press ? GDK_KEY_PRESS : GDK_KEY_RELEASE) != FALSE;
+}
+
 std::vector<uint32_t> PLAT_GtkTestSnapshot(PLAT_GtkView* view, int* width, int* height)
 {
   GtkWidget* widget = view->GetImpl()->widget;

@@ -18,6 +18,10 @@ void PLAT_GtkTestPrepare();
 // screen. False when the toolkit could not send it.
 bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press);
 
+// Presses (or releases) the key of the character c (a-z, 0-9) in the
+// view's window, which gives it to the widget with the keyboard focus.
+bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press);
+
 // Paints the view and its children into a picture of its size: pixels
 // 0xRRGGBB, rows top first. Empty for a view that is not on screen.
 std::vector<uint32_t> PLAT_GtkTestSnapshot(PLAT_GtkView* view, int* width, int* height);

@@ -119,6 +119,69 @@ TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
   }
 }
 
+LRESULT KeyLogger(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  // Keys other than A go back to the toolkit.
+  if (m == WM_KEYDOWN || m == WM_KEYUP) return w == 'A' ? 0 : WINL_KEY_NOT_HANDLED;
+  return 0;
+}
+
+TEST_F(WinlGtk, KeysReachTheViewWithTheFocus)
+{
+  HWND w = ShownWindow(KeyLogger, 200, 100);
+  SetFocus(w);
+  ASSERT_TRUE(RunUntil([w] { return GetFocus() == w; }));
+  PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', true);
+  PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', false);
+  ASSERT_TRUE(RunUntil([w] { return MessagesTo(w, {WM_KEYUP}).size() == 1; }));
+  EXPECT_EQ(MessagesTo(w, {WM_KEYDOWN, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP)
+    {
+      EXPECT_EQ(m.wParam, static_cast<WPARAM>('A'));
+      EXPECT_EQ(m.lParam, 1);
+    }
+  }
+}
+
+// ---- drawing on a window ----
+
+LRESULT Painter(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_PAINT)
+  {
+    // Inside the paint, GetDC hands out the paint context.
+    HDC dc = GetDC(h);
+    EXPECT_EQ(dc, reinterpret_cast<HDC>(w));
+    EXPECT_EQ(ReleaseDC(h, dc), 1);
+  }
+  return 0;
+}
+
+TEST_F(WinlGtk, UpdateWindowPaintsAtOnceAndGetDCDrawsOutsideThePaint)
+{
+  HWND w = ShownWindow(Painter, 200, 100);
+  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_PAINT}).empty(); }));
+  MessageLog().clear();
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  EXPECT_EQ(MessagesTo(w, {WM_PAINT}).size(), 1u);
+
+  HDC dc = GetDC(w);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDC(w), nullptr);  // one at a time
+  HBRUSH brush = CreateSolidBrush(0x00FF00);
+  const RECT r{0, 0, 10, 10};
+  WINL_FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(ReleaseDC(w, dc), 0);
+  EXPECT_FALSE(WINL_IsRetinaHWND(w));
+}
+
 // ---- frames ----
 
 WINL_DialogResourceIndex gPrefs{reinterpret_cast<const char*>(40002), "Preferences", 12, nullptr, 320, 160, nullptr};
