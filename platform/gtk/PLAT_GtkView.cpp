@@ -112,6 +112,8 @@ void ViewPreferredHeight(GtkWidget* widget, gint* minimum, gint* natural)
 gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
 {
   ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+  // A window procedure may destroy its window while it paints.
+  g_object_ref(widget);
   PLAT_GtkSink* sink = PLAT_GtkGetSink();
   GdkRectangle clip;
   if (sink && gtk_cairo_should_draw_window(cr, gtk_widget_get_window(widget)) &&
@@ -132,7 +134,11 @@ gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
     cairo_restore(cr);
   }
   // The container draws the children over what the view painted.
-  return GTK_WIDGET_CLASS(zephra_winl_view_parent_class)->draw(widget, cr);
+  const gboolean done = gtk_widget_in_destruction(widget)
+                            ? TRUE
+                            : GTK_WIDGET_CLASS(zephra_winl_view_parent_class)->draw(widget, cr);
+  g_object_unref(widget);
+  return done;
 }
 
 void ViewAdd(GtkContainer* container, GtkWidget* child)
