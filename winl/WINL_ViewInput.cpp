@@ -102,6 +102,24 @@ void ActivateWindowOf(WINL_Wnd* w)
   if (content && content != WINL_KeyWindow()) SetFocus(WINL_Handle(content));
 }
 
+// A left press on an enabled view: a window that was not active asks the
+// view and its parent whether the click activates it, and the view takes
+// the keyboard focus of its window.
+void FocusOnClick(WINL_Wnd* w)
+{
+  WINL_Wnd* content = WINL_ContentOf(w);
+  if (!content || !w->enabled) return;
+  if (content != WINL_KeyWindow())
+  {
+    WINL_Dispatch(w, WM_MOUSEACTIVATE, 0, 0);
+    if (WINL_Wnd* parent = w->parent ? WINL_Live(w->parent) : nullptr) WINL_Dispatch(parent, WM_MOUSEACTIVATE, 0, 0);
+  }
+  if (w->state.load() != kWndAlive || content->frame->firstResponder == w->id) return;
+  WINL_Dispatch(w, WM_MOUSEACTIVATE, 0, 0);
+  content->frame->firstResponder = w->id;
+  if (w->native) w->native->GrabFocus();
+}
+
 void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
 {
   const int count = gClicks.Press(in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
@@ -109,6 +127,8 @@ void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
   if (in.button == 1)
   {
     if (!w->enabled) return;
+    FocusOnClick(w);
+    if (w->state.load() != kWndAlive) return;
     w->fakeRightMouse = false;
     if ((in.mods & PLAT_MOD_CONTROL) && gRightClickEmulation)
     {

@@ -86,6 +86,9 @@ void Click(HWND w, int x, int y)
 TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
 {
   HWND w = ShownWindow(LoggingProc, 200, 100);
+  HWND child = WINL_CreateView(w, LoggingProc, 0);
+  SetWindowPos(child, nullptr, 100, 0, 100, 100, SWP_NOZORDER);
+  ShowWindow(child, SW_SHOW);
   Click(w, 10, 20);
   ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 2; }));
   std::vector<LoggedMessage> got = ButtonMessages(w);
@@ -93,6 +96,13 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   EXPECT_EQ(got[0].lParam, 0x0014000A);
   EXPECT_EQ(got[1].msg, WM_LBUTTONUP);
   EXPECT_EQ(got[1].lParam, 0x0014000A);
+  // A click gives the clicked view the keyboard focus.
+  EXPECT_EQ(GetFocus(), w);
+  ASSERT_TRUE(RunUntil([child] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(child)); }));
+  Click(child, 5, 6);
+  ASSERT_TRUE(RunUntil([child] { return ButtonMessages(child).size() == 2; }));
+  EXPECT_EQ(ButtonMessages(child)[0].lParam, 0x00060005);
+  EXPECT_EQ(GetFocus(), child);
 
   // Far enough from the first click to start a new count.
   MessageLog().clear();
