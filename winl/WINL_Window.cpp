@@ -193,7 +193,7 @@ LRESULT WINL_Dispatch(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
 
 LRESULT WINL_Send(uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  WINL_Wnd* w = WINL_Find(reinterpret_cast<HWND>(static_cast<uintptr_t>(id)));
+  WINL_Wnd* w = WINL_Find(id);
   return w ? WINL_Dispatch(w, msg, wParam, lParam) : 0;
 }
 
@@ -216,7 +216,7 @@ namespace
 // itself stays, dead, until the next queue tick.
 void Retire(WINL_Wnd* w)
 {
-  if (WINL_Wnd* parent = w->parent ? WINL_Find(reinterpret_cast<HWND>(static_cast<uintptr_t>(w->parent))) : nullptr)
+  if (WINL_Wnd* parent = WINL_Find(w->parent))
   {
     auto& kids = parent->children;
     kids.erase(std::remove(kids.begin(), kids.end(), w->id), kids.end());

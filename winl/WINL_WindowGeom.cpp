@@ -107,7 +107,7 @@ BOOL WINL_GetViewPort(RECT* out, const RECT*, bool workArea)
 
 WINL_Wnd* WINL_ContentOf(WINL_Wnd* w)
 {
-  while (w && !w->frame) w = w->parent ? WINL_Find(reinterpret_cast<HWND>(static_cast<uintptr_t>(w->parent))) : nullptr;
+  while (w && !w->frame) w = WINL_Find(w->parent);
   return w;
 }
 
@@ -124,7 +124,7 @@ void WINL_ViewScreenOrigin(WINL_Wnd* w, int* x, int* y)
     }
     ox += v->x;
     oy += v->y;
-    v = v->parent ? WINL_Find(reinterpret_cast<HWND>(static_cast<uintptr_t>(v->parent))) : nullptr;
+    v = WINL_Find(v->parent);
   }
   *x = static_cast<int>(std::clamp<int64_t>(ox, INT_MIN / 2, INT_MAX / 2));
   *y = static_cast<int>(std::clamp<int64_t>(oy, INT_MIN / 2, INT_MAX / 2));

@@ -109,6 +109,10 @@ struct WINL_Wnd
 HWND WINL_Handle(const WINL_Wnd* w);
 // The record of a handle in any state; null when there is none (main thread).
 WINL_Wnd* WINL_Find(HWND hwnd);
+inline WINL_Wnd* WINL_Find(uint64_t id)
+{
+  return id ? WINL_Find(reinterpret_cast<HWND>(static_cast<uintptr_t>(id))) : nullptr;
+}
 // The record unless its window is destroyed (a window inside its WM_DESTROY
 // still answers its functions); else null (main thread).
 WINL_Wnd* WINL_Live(HWND hwnd);
