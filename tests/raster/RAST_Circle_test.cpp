@@ -165,43 +165,6 @@ TEST(RAST_FillCircle, EveryInsidePixelOnce)
     }
 }
 
-// Centres on half pixels keep the rounding of the centre the same after a
-// whole-pixel shift, so the small bitmap must show the large one's window.
-TEST(RAST_FillCircle, ClippedEqualsCropped)
-{
-  const uint32_t seed = RAST_TestSeed();
-  std::printf("RAST_FillCircle clip seed %u\n", seed);
-  std::mt19937 rng(seed);
-  for (int round = 0; round < 400; ++round)
-  {
-    GuardedBitmap large(200, 200);
-    const int sw = 1 + rng() % 30, sh = 1 + rng() % 30, ox = 40 + rng() % 120, oy = 40 + rng() % 120;
-    GuardedBitmap small(sw, sh, 2, 16);
-    for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw; ++x) small.At(x, y) = large.At(ox + x, oy + y);
-    const float cx = 60 + rng() % 80 + 0.5f, cy = 60 + rng() % 80 + 0.5f;
-    const float r = std::uniform_real_distribution<float>(0.0f, 50.0f)(rng);
-    const bool aa = rng() % 2, filled = rng() % 2;
-    const int mode = rng() % 6;
-    const float alpha = (static_cast<int>(rng() % 9) - 1) / 4.0f;
-    auto draw = [&](RAST_IBitmap* bm, float dx, float dy) {
-      if (filled)
-        RAST_FillCircle(bm, cx - dx, cy - dy, r, 0x80C04020u, alpha, mode, aa);
-      else
-        RAST_Circle(bm, cx - dx, cy - dy, r, 0x80C04020u, alpha, mode, aa);
-    };
-    draw(&large, 0, 0);
-    draw(&small, static_cast<float>(ox), static_cast<float>(oy));
-    for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw; ++x)
-        ASSERT_EQ(small.At(x, y), large.At(ox + x, oy + y))
-            << "seed " << seed << " round " << round << " at " << x << "," << y << " centre " << cx << "," << cy
-            << " r " << r << (aa ? " aa" : "") << (filled ? " filled" : "") << " mode " << mode << " alpha "
-            << alpha << " window " << ox << "," << oy << " " << sw << "x" << sh;
-    ASSERT_TRUE(small.SentinelsIntact());
-  }
-}
-
 TEST(RAST_FillCircle, HugeRadiusDrawsOnlyTheVisibleRows)
 {
   GuardedBitmap bm(100, 60);

@@ -184,45 +184,6 @@ TEST(RAST_FillConvexPolygon, EveryRowOnce)
   }
 }
 
-TEST(RAST_FillConvexPolygon, ClippedEqualsCropped)
-{
-  const uint32_t seed = RAST_TestSeed();
-  std::printf("RAST_FillConvexPolygon clip seed %u\n", seed);
-  std::mt19937 rng(seed);
-  for (int round = 0; round < 600; ++round)
-  {
-    GuardedBitmap large(160, 160);
-    const int sw = 1 + rng() % 30, sh = 1 + rng() % 30, ox = 30 + rng() % 100, oy = 30 + rng() % 100;
-    GuardedBitmap small(sw, sh, 2, 16);
-    for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw; ++x) small.At(x, y) = large.At(ox + x, oy + y);
-    auto [xs, ys] = RandomConvex(rng, 50 + rng() % 60, 50 + rng() % 60, 1 + rng() % 45, 1 + rng() % 45);
-    std::vector<int> sx(xs), sy(ys);
-    for (int& v : sx) v -= ox;
-    for (int& v : sy) v -= oy;
-    const int mode = rng() % 6;
-    const float alpha = (static_cast<int>(rng() % 9) - 1) / 4.0f;
-    const bool trapezoid = rng() % 4 == 0;
-    if (trapezoid)
-    {
-      RAST_FillTrapezoid(&large, xs[0], xs[1], ys[0], xs[2], xs.back(), ys[2], 0x80C04020u, alpha, mode);
-      RAST_FillTrapezoid(&small, sx[0], sx[1], sy[0], sx[2], sx.back(), sy[2], 0x80C04020u, alpha, mode);
-    }
-    else
-    {
-      RAST_FillConvexPolygon(&large, xs.data(), ys.data(), static_cast<int>(xs.size()), 0x80C04020u, alpha, mode);
-      RAST_FillConvexPolygon(&small, sx.data(), sy.data(), static_cast<int>(sx.size()), 0x80C04020u, alpha, mode);
-    }
-    for (int y = 0; y < sh; ++y)
-      for (int x = 0; x < sw; ++x)
-        ASSERT_EQ(small.At(x, y), large.At(ox + x, oy + y))
-            << "seed " << seed << " round " << round << (trapezoid ? " trapezoid" : " polygon") << " at " << x
-            << "," << y << " first points " << sx[0] << "," << sy[0] << " " << sx[1] << "," << sy[1] << " " << sx[2]
-            << "," << sy[2] << " in " << sw << "x" << sh;
-    ASSERT_TRUE(small.SentinelsIntact());
-  }
-}
-
 TEST(RAST_CBezier_GetY, Ends)
 {
   float next = -1.0f, slope = -1.0f;
