@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -38,149 +39,95 @@ std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
 
 struct Case
 {
-  const char* name;
-  int colorType;
-  int bitDepth;
+  int colorType, bitDepth;
   bool trns;
 };
 
-// A sample of depth bits brought to 8 bits the way the loader must: low depths
-// scaled up, 16 bits cut to their high byte.
-int To8(int v, int depth)
-{
-  if (depth == 16) return v >> 8;
-  if (depth == 8) return v;
-  return v * 255 / ((1 << depth) - 1);
-}
+constexpr int kGray = PNG_COLOR_TYPE_GRAY, kGrayAlpha = PNG_COLOR_TYPE_GRAY_ALPHA, kRGB = PNG_COLOR_TYPE_RGB,
+              kRGBA = PNG_COLOR_TYPE_RGB_ALPHA, kPalette = PNG_COLOR_TYPE_PALETTE;
+const Case kCases[] = {
+    {kGray, 1, false},      {kGray, 2, false},      {kGray, 4, false},    {kGray, 8, false},    {kGray, 16, false},
+    {kGray, 1, true},       {kGray, 4, true},       {kGray, 8, true},     {kGray, 16, true},    {kGrayAlpha, 8, false},
+    {kGrayAlpha, 16, false}, {kRGB, 8, false},      {kRGB, 16, false},    {kRGB, 8, true},      {kRGB, 16, true},
+    {kRGBA, 8, false},      {kRGBA, 16, false},     {kPalette, 1, false}, {kPalette, 2, false}, {kPalette, 4, false},
+    {kPalette, 8, false},   {kPalette, 1, true},    {kPalette, 4, true},  {kPalette, 8, true},
+};
 
-void PutSample(std::vector<uint8_t>& row, int index, int v, int depth)
+// Sample index of a row at depth bits: 16 bits most significant byte first,
+// lower depths packed from the high bits of each byte.
+void PutSample(uint8_t* row, int index, int v, int depth)
 {
   if (depth == 16)
   {
     row[2 * index] = static_cast<uint8_t>(v >> 8);
     row[2 * index + 1] = static_cast<uint8_t>(v);
+    return;
   }
-  else if (depth == 8)
-  {
-    row[index] = static_cast<uint8_t>(v);
-  }
-  else
-  {
-    const int perByte = 8 / depth, shift = 8 - depth * (index % perByte + 1);
-    row[index / perByte] |= static_cast<uint8_t>(v << shift);
-  }
+  const int perByte = 8 / depth;
+  row[index / perByte] |= static_cast<uint8_t>(v << (8 - depth * (index % perByte + 1)));
 }
 
-// Random samples for the case, the encoded PNG's source and the expected
-// pixels, row by row.
+// Random samples in a 7 x 5 image (odd sizes leave some interlace passes
+// short), and the pixels the loader must make of them: low depths scaled up
+// to 8 bits, 16 bits cut to their high byte, the tRNS colour given alpha 0.
 TestPngImage MakeImage(const Case& c, bool interlaced, std::mt19937& rng, std::vector<RAST_pixel>* expected)
 {
   TestPngImage image;
-  image.width = 7;  // odd sizes leave some interlace passes short
+  image.width = 7;
   image.height = 5;
   image.colorType = c.colorType;
   image.bitDepth = c.bitDepth;
   image.interlaced = interlaced;
-  const int channels = image.Channels();
-  const int maxSample = (1 << c.bitDepth) - 1;
-  auto sample = [&] { return static_cast<int>(rng() % (static_cast<unsigned>(maxSample) + 1)); };
-
-  if (c.colorType == PNG_COLOR_TYPE_PALETTE)
+  const int channels = image.Channels(), depth = c.bitDepth, top = (1 << depth) - 1;
+  auto to8 = [&](int v) { return depth == 16 ? v >> 8 : v * 255 / top; };
+  const bool palette = c.colorType == kPalette;
+  if (palette)
   {
-    for (int i = 0; i <= maxSample; ++i)
-      for (int k = 0; k < 3; ++k) image.palette.push_back(static_cast<uint8_t>(rng()));
-    if (c.trns)
-      for (int i = 0; i < (maxSample + 2) / 2; ++i) image.trnsAlpha.push_back(static_cast<uint8_t>(rng()));
+    for (int i = 0; i < 3 * (top + 1); ++i) image.palette.push_back(static_cast<uint8_t>(rng()));
+    for (int i = 0; c.trns && i < (top + 2) / 2; ++i) image.trnsAlpha.push_back(static_cast<uint8_t>(rng()));
   }
-
-  std::vector<std::vector<int>> samples(static_cast<size_t>(image.width * image.height));
-  for (auto& s : samples)
-    for (int k = 0; k < channels; ++k) s.push_back(sample());
-  if (c.trns && c.colorType != PNG_COLOR_TYPE_PALETTE)
+  std::vector<int> s(static_cast<size_t>(image.width * image.height * channels));
+  for (int& v : s) v = static_cast<int>(rng() % (top + 1u));
+  if (c.trns && !palette)
   {
-    // The first pixel's colour is the transparent one; others may match too.
+    // The first pixel's colour is the transparent one; the fourth repeats it.
+    std::copy(s.begin(), s.begin() + channels, s.begin() + 3 * channels);
     image.hasTrnsColor = true;
-    image.trnsGray = image.trnsRed = static_cast<uint16_t>(samples[0][0]);
-    if (channels == 3)
-    {
-      image.trnsGreen = static_cast<uint16_t>(samples[0][1]);
-      image.trnsBlue = static_cast<uint16_t>(samples[0][2]);
-      samples[3] = samples[0];
-    }
+    image.trnsGray = image.trnsRed = static_cast<uint16_t>(s[0]);
+    if (channels == 3) image.trnsGreen = static_cast<uint16_t>(s[1]), image.trnsBlue = static_cast<uint16_t>(s[2]);
   }
-
   image.rows.assign(image.RowBytes() * image.height, 0);
-  for (int y = 0; y < image.height; ++y)
+  for (int i = 0; i < image.width * image.height; ++i)
   {
-    std::vector<uint8_t> row(image.RowBytes(), 0);
-    for (int x = 0; x < image.width; ++x)
+    const int* p = &s[static_cast<size_t>(i * channels)];
+    uint8_t* row = &image.rows[(i / image.width) * image.RowBytes()];
+    for (int k = 0; k < channels; ++k) PutSample(row, (i % image.width) * channels + k, p[k], depth);
+    int r, g, b, a = 255;
+    if (palette)
     {
-      const std::vector<int>& s = samples[static_cast<size_t>(y * image.width + x)];
-      for (int k = 0; k < channels; ++k) PutSample(row, x * channels + k, s[k], c.bitDepth);
-      int r = 0, g = 0, b = 0, a = 255;
-      switch (c.colorType)
-      {
-        case PNG_COLOR_TYPE_GRAY:
-          r = g = b = To8(s[0], c.bitDepth);
-          if (c.trns && s[0] == image.trnsGray) a = 0;
-          break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-          r = g = b = To8(s[0], c.bitDepth);
-          a = To8(s[1], c.bitDepth);
-          break;
-        case PNG_COLOR_TYPE_RGB:
-          r = To8(s[0], c.bitDepth), g = To8(s[1], c.bitDepth), b = To8(s[2], c.bitDepth);
-          if (c.trns && s[0] == image.trnsRed && s[1] == image.trnsGreen && s[2] == image.trnsBlue) a = 0;
-          break;
-        case PNG_COLOR_TYPE_RGB_ALPHA:
-          r = To8(s[0], c.bitDepth), g = To8(s[1], c.bitDepth), b = To8(s[2], c.bitDepth);
-          a = To8(s[3], c.bitDepth);
-          break;
-        case PNG_COLOR_TYPE_PALETTE:
-          r = image.palette[3 * s[0]], g = image.palette[3 * s[0] + 1], b = image.palette[3 * s[0] + 2];
-          if (static_cast<size_t>(s[0]) < image.trnsAlpha.size()) a = image.trnsAlpha[s[0]];
-          break;
-      }
-      expected->push_back(RAST_RGBA(r, g, b, a));
+      r = image.palette[3 * p[0]], g = image.palette[3 * p[0] + 1], b = image.palette[3 * p[0] + 2];
+      if (static_cast<size_t>(p[0]) < image.trnsAlpha.size()) a = image.trnsAlpha[p[0]];
     }
-    std::copy(row.begin(), row.end(), image.rows.begin() + static_cast<ptrdiff_t>(y * image.RowBytes()));
+    else
+    {
+      const bool rgb = channels >= 3;
+      r = to8(p[0]), g = to8(p[rgb ? 1 : 0]), b = to8(p[rgb ? 2 : 0]);
+      if (channels % 2 == 0)
+        a = to8(p[channels - 1]);
+      else if (c.trns && std::equal(p, p + channels, s.begin()))
+        a = 0;
+    }
+    expected->push_back(RAST_RGBA(r, g, b, a));
   }
   return image;
 }
-
-const Case kCases[] = {
-    {"gray 1-bit", PNG_COLOR_TYPE_GRAY, 1, false},
-    {"gray 2-bit", PNG_COLOR_TYPE_GRAY, 2, false},
-    {"gray 4-bit", PNG_COLOR_TYPE_GRAY, 4, false},
-    {"gray 8-bit", PNG_COLOR_TYPE_GRAY, 8, false},
-    {"gray 16-bit", PNG_COLOR_TYPE_GRAY, 16, false},
-    {"gray 1-bit tRNS", PNG_COLOR_TYPE_GRAY, 1, true},
-    {"gray 4-bit tRNS", PNG_COLOR_TYPE_GRAY, 4, true},
-    {"gray 8-bit tRNS", PNG_COLOR_TYPE_GRAY, 8, true},
-    {"gray 16-bit tRNS", PNG_COLOR_TYPE_GRAY, 16, true},
-    {"gray+alpha 8-bit", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
-    {"gray+alpha 16-bit", PNG_COLOR_TYPE_GRAY_ALPHA, 16, false},
-    {"RGB 8-bit", PNG_COLOR_TYPE_RGB, 8, false},
-    {"RGB 16-bit", PNG_COLOR_TYPE_RGB, 16, false},
-    {"RGB 8-bit tRNS", PNG_COLOR_TYPE_RGB, 8, true},
-    {"RGB 16-bit tRNS", PNG_COLOR_TYPE_RGB, 16, true},
-    {"RGBA 8-bit", PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
-    {"RGBA 16-bit", PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
-    {"palette 1-bit", PNG_COLOR_TYPE_PALETTE, 1, false},
-    {"palette 2-bit", PNG_COLOR_TYPE_PALETTE, 2, false},
-    {"palette 4-bit", PNG_COLOR_TYPE_PALETTE, 4, false},
-    {"palette 8-bit", PNG_COLOR_TYPE_PALETTE, 8, false},
-    {"palette 1-bit tRNS", PNG_COLOR_TYPE_PALETTE, 1, true},
-    {"palette 4-bit tRNS", PNG_COLOR_TYPE_PALETTE, 4, true},
-    {"palette 8-bit tRNS", PNG_COLOR_TYPE_PALETTE, 8, true},
-};
 
 // A small interlaced RGBA image, and the pixels it holds.
 std::string SmallPng(std::vector<RAST_pixel>* pixels = nullptr)
 {
   std::mt19937 rng(7);
   std::vector<RAST_pixel> expected;
-  const std::string bytes = EncodeTestPng(MakeImage({"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, true, rng, &expected));
+  const std::string bytes = EncodeTestPng(MakeImage({kRGBA, 8, false}, true, rng, &expected));
   if (pixels) *pixels = expected;
   return bytes;
 }
@@ -270,12 +217,14 @@ TEST(RAST_PNG, EveryColourTypeDepthTransparencyAndInterlacing)
       std::vector<RAST_pixel> expected;
       const TestPngImage image = MakeImage(c, interlaced, rng, &expected);
       const std::string bytes = EncodeTestPng(image);
-      ASSERT_FALSE(bytes.empty()) << c.name;
+      SCOPED_TRACE(testing::Message() << "colour type " << c.colorType << ", " << c.bitDepth << " bits"
+                                      << (c.trns ? ", tRNS" : "") << (interlaced ? ", interlaced" : ""));
+      ASSERT_FALSE(bytes.empty());
       BitmapPtr bm = FromMemory(bytes);
-      ASSERT_TRUE(bm) << c.name << (interlaced ? " interlaced" : "");
-      EXPECT_EQ(bm->getWidth(), 7) << c.name;
-      EXPECT_EQ(bm->getHeight(), 5) << c.name;
-      EXPECT_EQ(Pixels(*bm), expected) << c.name << (interlaced ? " interlaced" : "");
+      ASSERT_TRUE(bm);
+      EXPECT_EQ(bm->getWidth(), 7);
+      EXPECT_EQ(bm->getHeight(), 5);
+      EXPECT_EQ(Pixels(*bm), expected);
     }
 }
 
