@@ -122,28 +122,6 @@ TEST(RAST_Circle, WeightsOfTheWalks)
     EXPECT_EQ(bm.At(15, 4), 0u);
     EXPECT_EQ(bm.At(26, 15), 0u);
   }
-  struct Case
-  {
-    const char* name;
-    RAST_pixel background, color;
-    float alpha;
-    int mode;
-    RAST_pixel pole;
-  } kCases[] = {
-      {"copy at 1.0 stores", 0x01010101u, 0x12345678u, 1.0f, 0, 0x12345678u},
-      {"copy at 0.5 averages bytes", 0x01010101u, 0x01010101u, 0.5f, 0, 0x01010101u},
-      {"copy at -1 draws nothing", 0x40404040u, kWhite, -1.0f, 0, 0x40404040u},
-      {"add at -1 darkens", 0x40404040u, 0x10101010u, -1.0f, 1, 0x30303030u},
-      {"source-alpha bit ignored", 0x01010101u, 0x12345678u, 1.0f, 0x10000, 0x12345678u},
-      {"mode 6 draws nothing", 0x01010101u, kWhite, 1.0f, 6, 0x01010101u},
-  };
-  for (const Case& c : kCases)
-  {
-    GuardedBitmap bm(20, 20);
-    FillAll(bm, c.background);
-    RAST_Circle(&bm, 10.0f, 10.0f, 6.0f, c.color, c.alpha, c.mode, false);
-    EXPECT_EQ(bm.At(10, 4), c.pole) << c.name;
-  }
 }
 
 TEST(RAST_FillCircle, EveryInsidePixelOnce)

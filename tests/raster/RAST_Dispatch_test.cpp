@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <vector>
 
 namespace
 {
@@ -89,21 +91,29 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
                           static_cast<int>(c.alpha * 256), c.mode);
       EXPECT_EQ(p, c.combine) << "integer weight";
     }
-    GuardedBitmap bm(1, 1, 1, 4), src(1, 1, 1, 4);
-    src.At(0, 0) = c.src;
-    bm.At(0, 0) = kD;
-    RAST_Blit(&bm, &src, 0, 0, nullptr, c.alpha, c.mode);
-    EXPECT_EQ(bm.At(0, 0), c.blit) << "blit";
-    bm.At(0, 0) = kD;
-    RAST_FillRect(&bm, 0, 0, 1, 1, c.src, c.alpha, c.mode);
-    EXPECT_EQ(bm.At(0, 0), c.fill) << "fill";
-    bm.At(0, 0) = kD;
-    RAST_PutPixel(&bm, 0, 0, c.src, c.alpha, c.mode);
-    EXPECT_EQ(bm.At(0, 0), c.put) << "put";
-    bm.At(0, 0) = kD;
-    const uint8_t coverage = 255;
-    RAST_DrawGlyph(&bm, 0, 0, c.src, &coverage, 1, 1, c.alpha, c.mode);
-    EXPECT_EQ(bm.At(0, 0), c.glyph) << "glyph";
+    // Rows of 9, so that whole-row kernels and their tails both run.
+    GuardedBitmap bm(9, 2), src(9, 2);
+    FillAll(src, c.src);
+    const uint8_t coverage[18] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    const struct
+    {
+      const char* what;
+      RAST_pixel expected;
+      std::function<void()> draw;
+    } kOps[] = {
+        {"blit", c.blit, [&] { RAST_Blit(&bm, &src, 0, 0, nullptr, c.alpha, c.mode); }},
+        {"fill", c.fill, [&] { RAST_FillRect(&bm, 0, 0, 9, 2, c.src, c.alpha, c.mode); }},
+        {"put", c.put, [&] { RAST_PutPixel(&bm, 4, 1, c.src, c.alpha, c.mode); }},
+        {"glyph", c.glyph, [&] { RAST_DrawGlyph(&bm, 0, 0, c.src, coverage, 9, 2, c.alpha, c.mode); }},
+    };
+    for (const auto& op : kOps)
+    {
+      FillAll(bm, kD);
+      op.draw();
+      std::vector<RAST_pixel> expected(18, op.what[0] == 'p' ? kD : op.expected);
+      expected[13] = op.expected;
+      EXPECT_EQ(bm.Cells(), expected) << op.what;
+    }
     EXPECT_TRUE(bm.SentinelsIntact());
   }
 }
@@ -123,11 +133,12 @@ TEST(RAST_Dispatch, GradientAppliesTheClampingRule)
   };
   for (int mode = 0; mode < 6; ++mode)
     for (int i = 0; i < 5; ++i)
-    {
-      GuardedBitmap bm(1, 1, 1, 4);
-      bm.At(0, 0) = kD;
-      RAST_GradRect(&bm, 0, 0, 1, 1, 0.5f, 0.25f, 1.0f, kAlphas[i], 0, 0, 0, 0, 0, 0, 0, 0, mode);
-      EXPECT_EQ(bm.At(0, 0), kExpected[mode][i]) << "mode " << mode << " alpha " << kAlphas[i];
-    }
+      for (int sourceAlpha : {0, kSA})  // the bit is ignored
+      {
+        GuardedBitmap bm(9, 2);
+        FillAll(bm, kD);
+        RAST_GradRect(&bm, 0, 0, 9, 2, 0.5f, 0.25f, 1.0f, kAlphas[i], 0, 0, 0, 0, 0, 0, 0, 0, mode | sourceAlpha);
+        EXPECT_EQ(bm.Cells(), std::vector<RAST_pixel>(18, kExpected[mode][i])) << "mode " << mode << " alpha " << kAlphas[i];
+      }
 }
 }  // namespace

@@ -129,31 +129,6 @@ TEST(RAST_FillConvexPolygon, ManyPoints)
   }
 }
 
-TEST(RAST_FillConvexPolygon, WeightRules)
-{
-  struct Case
-  {
-    const char* name;
-    float alpha;
-    int mode;
-    RAST_pixel expected;  // white over black
-  } kCases[] = {
-      {"three-quarter mix at 0.75", 0.75f, 0, 0xBEBEBEBEu},
-      {"copy at weight 179", 0.7f, 0, 0xB3B3B3B3u},
-      {"half mix", 0.5f, 0x10000, 0x7F7F7F7Fu},
-      {"quarter mix, source-alpha bit ignored", 0.25f, 0x10000, 0x3F3F3F3Fu},
-      {"store", 1.0f, 0x10000, kWhite},
-      {"add at a negative weight", -0.5f, 1, 0},
-  };
-  for (const Case& c : kCases)
-  {
-    GuardedBitmap bm(10, 10);
-    FillAll(bm, 0);
-    RAST_FillTriangle(&bm, 1, 1, 8, 1, 1, 8, kWhite, c.alpha, c.mode);
-    EXPECT_EQ(bm.At(2, 2), c.expected) << c.name;
-  }
-}
-
 // The points of a random convex polygon: corners on an ellipse, in any order.
 std::pair<std::vector<int>, std::vector<int>> RandomConvex(std::mt19937& rng, int cx, int cy, int rx, int ry)
 {
