@@ -8,11 +8,14 @@
 #include "raster/RAST_BitmapOps.h"
 #include "raster/RAST_Blit.h"
 #include "raster/RAST_Circle.h"
+#include "raster/RAST_DeltaBlit.h"
 #include "raster/RAST_FLine.h"
 #include "raster/RAST_Glyph.h"
 #include "raster/RAST_Line.h"
 #include "raster/RAST_Polygon.h"
 #include "raster/RAST_Rect.h"
+#include "raster/RAST_ScaledBlit.h"
+#include "raster/RAST_TransformBlit.h"
 #include "RAST_TestBitmap.h"
 #include "RAST_TestSeed.h"
 
@@ -82,6 +85,14 @@ public:
     const float kSpecial[] = {std::nanf(""), kInf, 1e30f, -1e30f, 1e6f, -3e4f, 0.0f, -1.0f, 1e-30f};
     return Pick(5) ? Real(-2.0f, 8.0f) : OneOf(kSpecial);
   }
+  // A source position, size or step of the resampling blits: near the bitmap
+  // or at the edges of 16.16 fixed point.
+  float Fixed()
+  {
+    const float kSpecial[] = {-1e30f, -40000.0f, -32767.5f, -32767.0f, -0.5f, 0.0f, 0.001f, 32767.0f, 40000.0f,
+                              1e30f, std::nanf(""), kInf};
+    return Pick(3) ? Real(-5.0f, 30.0f) : OneOf(kSpecial);
+  }
   // Any mode byte, with or without the filter, source-alpha and other bits.
   int Mode()
   {
@@ -113,7 +124,7 @@ TEST(RAST_GuardBand, RandomAndExtremeArgumentsStayInside)
   const uint32_t seed = PrintedSeed("RAST_GuardBand");
   SCOPED_TRACE(testing::Message() << "seed " << seed);
   Args a(seed);
-  for (int round = 0; round < 400; ++round)
+  for (int round = 0; round < 600; ++round)
   {
     const int w = 1 + a.Pick(40), h = 1 + a.Pick(24), s = std::max(w, h);
     GuardedBitmap dest(w, h, a.Pick(6), 40, a.Pick(2));
@@ -128,7 +139,7 @@ TEST(RAST_GuardBand, RandomAndExtremeArgumentsStayInside)
       const RAST_pixel c = a.Bits();
       const float alpha = a.Alpha();
       const int mode = a.Mode();
-      const int op = a.Pick(30);
+      const int op = a.Pick(35);
       switch (op)
       {
         case 0:
@@ -229,6 +240,37 @@ TEST(RAST_GuardBand, RandomAndExtremeArgumentsStayInside)
                                        mode);
           break;
         case 28: RAST_DrawRect(&dest, a.Coord(w), a.Coord(h), a.Coord(w), a.Coord(h), c, alpha, mode); break;
+        case 29:
+          RAST_ScaledBlit(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), a.Fixed(), a.Fixed(), a.Fixed(),
+                          a.Fixed(), alpha, mode);
+          break;
+        case 30:
+          RAST_DeltaBlit(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), a.Fixed(), a.Fixed(), a.Fixed(),
+                         a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Pick(2), alpha,
+                         mode);
+          break;
+        case 31:
+          RAST_DeltaBlitAlpha(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), a.Fixed(), a.Fixed(), a.Fixed(),
+                              a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Fixed(), a.Pick(2),
+                              alpha, mode, a.Fixed(), a.Fixed(), a.Fixed());
+          break;
+        case 32:
+          RAST_RotatedBlit(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), a.Fixed(), a.Fixed(), a.Fixed(),
+                           a.Fixed(), a.Angle(), a.Pick(2), alpha, mode, a.Fixed(), a.Fixed());
+          break;
+        case 33:
+        {
+          // A 3 x 3 mesh of floats or of (x, y, alpha) doubles.
+          float points[18];
+          double points3[27];
+          for (float& p : points) p = a.Fixed();
+          for (double& p : points3) p = a.Fixed();
+          if (a.Pick(2))
+            RAST_TransformBlit(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), points, 3, 3, alpha, mode);
+          else
+            RAST_TransformBlit2Alpha(&dest, &src, a.Coord(w), a.Coord(h), a.Size(w), a.Size(h), points3, 3, 3, mode);
+          break;
+        }
         default:
           RAST_BorderedRect(&dest, a.Coord(w), a.Coord(h), a.Coord(w), a.Coord(h), c, a.Bits(), alpha, mode);
           break;
