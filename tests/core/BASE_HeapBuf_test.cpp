@@ -10,19 +10,9 @@
 
 namespace
 {
-struct Step
-{
-  int size;
-  bool shrink;
-  int allocated;
-};
+struct Step { int size; bool shrink; int allocated; };
 
-struct CapacityCase
-{
-  const char* name;
-  int granularity;
-  std::vector<Step> steps;
-};
+struct CapacityCase { const char* name; int granularity; std::vector<Step> steps; };
 
 const CapacityCase kCapacityCases[] = {
   {"g128 first growth", 128, {{10, true, 138}}},
@@ -104,11 +94,7 @@ TEST(BASE_HeapBuf, CopyIsIndependent)
   EXPECT_EQ(b.GetGranularity(), 128);
 }
 
-struct Record
-{
-  int value;
-  char text[32];
-};
+struct Record { int value; char text[32]; };
 
 TEST(BASE_TypedBuf, CountsElementsAndDeletes)
 {

@@ -90,13 +90,7 @@ TEST(BASE_String, OwnTextSurvivesGrowth)
   EXPECT_EQ(std::string(s.Get()), reference);
 }
 
-struct SelfInsertCase
-{
-  const char* name;
-  int sourceOffset;
-  int position;
-  int maxLength;
-};
+struct SelfInsertCase { const char* name; int sourceOffset; int position; int maxLength; };
 
 // The source may lie before, after or across the insertion point.
 const SelfInsertCase kSelfInsertCases[] = {

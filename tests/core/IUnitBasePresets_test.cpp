@@ -92,12 +92,7 @@ void SetUp3(TestUnit& unit)
 // the normalised values; the state chunk ("tffp", version 1.0.0) holds
 // little-endian doubles, a bank's preset records a little-endian name length,
 // the name, the initialised flag and the values.
-struct FxFile
-{
-  const char* name;
-  bool chunks, bank;
-  const char* bytes;
-};
+struct FxFile { const char* name; bool chunks, bank; const char* bytes; };
 
 const FxFile kFiles[] = {
     {"program of values", false, false,
@@ -335,11 +330,7 @@ TEST(IUnitBaseFx, ProgramFileOfAllParameters)
 // The name field holds 27 characters and a NUL.
 TEST(IUnitBaseFx, ProgramNameIsCutToItsField)
 {
-  const struct
-  {
-    size_t length;
-    const char* field;
-  } cases[] = {
+  const struct { size_t length; const char* field; } cases[] = {
       {0, "z28"},
       {26, "'nnnnnnnnnnnnnnnnnnnnnnnnnn z2"},
       {27, "'nnnnnnnnnnnnnnnnnnnnnnnnnnn z1"},
@@ -426,12 +417,7 @@ TEST(IUnitBaseFx, CorruptedFilesAreRefused)
       {"second preset name beyond the data", 3, betaLength, "F4010000"},
       {"initialised flag 2", 3, alphaFlag, "02"},
   };
-  struct Bad
-  {
-    std::string name;
-    bool chunks, bank;
-    std::string bytes;
-  };
+  struct Bad { std::string name; bool chunks, bank; std::string bytes; };
   std::vector<Bad> bad;
   for (const auto& p : kPokes)
   {
@@ -473,12 +459,7 @@ TEST(IUnitBaseFx, ValuesOutsideZeroToOneAreLimited)
 // plug-in they were made for.
 TEST(IUnitBaseFx, CorpusFilesLoad)
 {
-  const struct
-  {
-    const char* file;
-    bool chunks;
-    bool bank;
-  } cases[] = {{"program_values.fxp", false, false},
+  const struct { const char* file; bool chunks; bool bank; } cases[] = {{"program_values.fxp", false, false},
                {"program_chunk.fxp", true, false},
                {"bank_programs.fxb", false, true},
                {"bank_chunk.fxb", true, true}};

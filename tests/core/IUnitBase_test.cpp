@@ -235,11 +235,7 @@ TEST(IUnitBase, MidiPassThroughSlots)
 
 // ---- the GUI link ----
 
-struct GraphicsLog
-{
-  std::vector<std::string> calls;
-  bool destroyed = false;
-};
+struct GraphicsLog { std::vector<std::string> calls; bool destroyed = false; };
 
 class FakeGraphics : public IGraphicsLink
 {

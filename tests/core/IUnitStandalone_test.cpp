@@ -57,13 +57,7 @@ TEST(IUnitStandalone, NothingIsSentWithoutAnOutputObject)
 
 TEST(IUnitStandalone, WireBytes)
 {
-  struct Case
-  {
-    const char* name;
-    IMidiMsg msg;
-    int outChannel;
-    std::vector<uint8_t> expected;
-  };
+  struct Case { const char* name; IMidiMsg msg; int outChannel; std::vector<uint8_t> expected; };
   IMidiMsg cc7, pitch;
   cc7.MakeControlChangeMsg(7, 0.5, 2);
   pitch.MakePitchWheelMsg(0.5);

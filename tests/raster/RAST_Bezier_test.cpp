@@ -18,10 +18,7 @@ namespace
 {
 constexpr RAST_pixel kColor = 0xFF3060C0u;
 
-struct Pt
-{
-  float x, y;
-};
+struct Pt { float x, y; };
 
 // The quadratic curve drawn as n segments from s to e over [t0, t1].
 void QuadraticChain(RAST_IBitmap* bm, Pt p0, Pt p1, Pt p2, Pt s, Pt e, double t0, double t1, int n)

@@ -17,11 +17,7 @@ TEST(RAST_DrawGlyph, ClipsTheMapToTheBitmap)
   // black at weight v leaves v in every byte.
   uint8_t map[16];
   for (int i = 0; i < 16; ++i) map[i] = static_cast<uint8_t>(16 * i + 15);
-  struct Case
-  {
-    const char* name;
-    int x, y;
-  } kCases[] = {
+  struct Case { const char* name; int x, y; } kCases[] = {
       {"top-left quarter", -2, -2}, {"inside", 1, 1},          {"right edge", 4, 2},     {"bottom edge", 2, 3},
       {"bottom-right corner", 5, 4}, {"just outside left", -4, 0}, {"just outside right", 6, 0},
       {"far away", INT_MIN, INT_MAX}, {"far right", INT_MAX, 0}, {"far up", 0, INT_MIN + 2},
@@ -50,13 +46,7 @@ TEST(RAST_DrawGlyph, WeighsCoverageByAlpha)
 {
   const uint8_t map[9] = {255, 128, 0, 99, 99, 99, 1, 77, 200};  // the middle row is skipped by the span
   constexpr RAST_pixel kD = 0x6B81A3C5u;
-  struct Case
-  {
-    const char* name;
-    float alpha;
-    int mode;
-    RAST_pixel expected[6];
-  } kCases[] = {
+  struct Case { const char* name; float alpha; int mode; RAST_pixel expected[6]; } kCases[] = {
       {"copy, full coverage is weight 255", 1.0f, 0,
        {0x20C0A0F0u, 0x45A1A1DBu, kD, 0x6A82A2C6u, 0x5494A2D2u, 0x30B3A0E7u}},
       {"copy half alpha", 0.5f, 0, {0x45A1A1DBu, 0x5891A2D0u, kD, kD, 0x5F8BA2CCu, 0x4D9AA1D6u}},
@@ -183,12 +173,7 @@ TEST(RAST_BitmapCmp, ComparesSizesThenPixels)
 
 TEST(RAST_BitmapCmpEx, BoxHoldsEveryDifference)
 {
-  struct Case
-  {
-    const char* name;
-    std::vector<std::pair<int, int>> differences;
-    int box[4];
-  } kCases[] = {
+  struct Case { const char* name; std::vector<std::pair<int, int>> differences; int box[4]; } kCases[] = {
       {"none", {}, {0, 0, 0, 0}},
       {"one pixel", {{4, 2}}, {4, 2, 1, 1}},
       {"two corners", {{3, 1}, {1, 4}}, {1, 1, 3, 4}},

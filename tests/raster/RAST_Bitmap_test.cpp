@@ -14,11 +14,7 @@ bool Aligned64(const void* p) { return reinterpret_cast<uintptr_t>(p) % 64 == 0;
 
 TEST(RAST_MemBitmap, LineAlignmentPadsRows)
 {
-  struct Case
-  {
-    const char* name;
-    int linealign, width, span;
-  } kCases[] = {
+  struct Case { const char* name; int linealign, width, span; } kCases[] = {
       {"none", 0, 10, 10},  {"one", 1, 10, 10},   {"two", 2, 9, 10},      {"four", 4, 10, 12},
       {"six is two", 6, 9, 10}, {"eight", 8, 9, 16}, {"sixteen", 16, 17, 32}, {"64 caps at 16", 64, 17, 32},
       {"negative", -4, 10, 10},
@@ -66,11 +62,7 @@ TEST(RAST_MemBitmap, GrowsWithSlackAndKeepsFittingBlocks)
 // that reports the large size.
 TEST(RAST_MemBitmap, SizesThatDoNotFitLeaveItEmpty)
 {
-  struct Case
-  {
-    const char* name;
-    int w, h;
-  } kCases[] = {
+  struct Case { const char* name; int w, h; } kCases[] = {
       {"negative width", -5, 10},
       {"negative height", 10, -1},
       {"wraps to a small count", 65536, 16385},  // 65536 * 16385 * 4 = 2^32 + 2^18
@@ -124,11 +116,7 @@ TEST(RAST_SysBitmap, KeepsItsContextWhileTheSizeFits)
 
 TEST(RAST_SysBitmap, SizesThatDoNotFitLeaveItEmpty)
 {
-  struct Case
-  {
-    const char* name;
-    int w, h;
-  } kCases[] = {
+  struct Case { const char* name; int w, h; } kCases[] = {
       {"negative width keeps nothing", -8, 2},
       {"negative height", 8, -2},
       {"wraps to a small count", 65536, 16385},

@@ -103,12 +103,7 @@ TEST(RAST_Blit, ChannelCopyMovesOneByte)
 // Within one bitmap a plain copy behaves as if the source were read first.
 TEST(RAST_Blit, OverlappingCopyWithinOneBitmap)
 {
-  struct Case
-  {
-    const char* name;
-    int dx, dy;
-    bool flipped;
-  } kCases[] = {
+  struct Case { const char* name; int dx, dy; bool flipped; } kCases[] = {
       {"right", 1, 0, false},   {"left", -1, 0, false},      {"down", 0, 1, false},
       {"up", 0, -2, false},     {"down right", 3, 2, false}, {"up left", -2, -1, false},
       {"flipped down", 0, 1, true}, {"flipped up", 1, -1, true},

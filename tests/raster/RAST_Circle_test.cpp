@@ -32,12 +32,7 @@ std::vector<int> CoverageBytes(GuardedBitmap& bm)
 
 TEST(RAST_Circle, SmallRadiiStampTheirMasks)
 {
-  struct Case
-  {
-    float r;
-    bool aa;
-    std::vector<std::string> rows;
-  } kCases[] = {
+  struct Case { float r; bool aa; std::vector<std::string> rows; } kCases[] = {
     {1.5f, true, {"79 255 255 79", "255 15 15 255", "255 15 15 255", "79 255 255 79"}},
     {1.5f, false, {"0 255 255 0", "255 0 0 255", "255 0 0 255", "0 255 255 0"}},
     {2.0f, true, {"15 191 255 191 15", "191 209 79 209 191", "255 79 0 79 255", "191 209 79 209 191", "15 191 255 191 15"}},
@@ -224,13 +219,7 @@ TEST(RAST_Arc, Quarters)
 
 TEST(RAST_RoundRect, CornerRadiusLimits)
 {
-  struct Case
-  {
-    const char* name;
-    float w, h;
-    int radius;
-    bool plainOutline;
-  } kCases[] = {
+  struct Case { const char* name; float w, h; int radius; bool plainOutline; } kCases[] = {
       {"radius 1", 20.0f, 20.0f, 1, true},
       {"radius 0", 20.0f, 20.0f, 0, true},
       {"width below 4", 3.0f, 20.0f, 5, true},

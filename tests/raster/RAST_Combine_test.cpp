@@ -25,12 +25,7 @@ TEST(RAST_Pixel, BytesInMemoryAreAlphaRedGreenBlue)
 
 TEST(RAST_Pixel, WholePixelMixesTruncateEachChannel)
 {
-  struct Case
-  {
-    const char* name;
-    RAST_pixel (*mix)(RAST_pixel, RAST_pixel);
-    RAST_pixel p, c, expected;
-  } kCases[] = {
+  struct Case { const char* name; RAST_pixel (*mix)(RAST_pixel, RAST_pixel); RAST_pixel p, c, expected; } kCases[] = {
       {"half of white onto black", &RAST_HalfMix, 0x00000000u, 0xFFFFFFFFu, 0x7F7F7F7Fu},
       {"half of black onto white", &RAST_HalfMix, 0xFFFFFFFFu, 0x00000000u, 0x7F7F7F7Fu},
       {"half per channel", &RAST_HalfMix, 0x10FF0301u, 0x30010503u, 0x207F0301u},
@@ -101,13 +96,7 @@ TEST(RAST_CombineRules, ChosenPoints)
 
 TEST(RAST_CombineRules, CopySourceAlphaFull)
 {
-  struct Case
-  {
-    const char* name;
-    RAST_pixel dest;
-    int r, g, b, a;
-    RAST_pixel expected;
-  } kCases[] = {
+  struct Case { const char* name; RAST_pixel dest; int r, g, b, a; RAST_pixel expected; } kCases[] = {
       {"clear", 0x0A32C864u, 1, 2, 3, 0, 0x0A32C864u},
       {"opaque", 0x0A32C864u, 1, 2, 3, 255, 0x030201FFu},
       {"partial", 0x0A32C864u, 100, 200, 250, 100, 0x696EA0C8u},
@@ -125,11 +114,7 @@ TEST(RAST_CombineRules, CopySourceAlphaFull)
 // they count as 256.
 TEST(RAST_CombineRules, WeightsAboveFullCountAsFull)
 {
-  struct Case
-  {
-    const char* name;
-    RAST_CombineFunc rule;
-  } kCases[] = {
+  struct Case { const char* name; RAST_CombineFunc rule; } kCases[] = {
       {"copy", &RAST_CombinePixelsCopy},         {"add", &RAST_CombinePixelsAdd},
       {"dodge", &RAST_CombinePixelsColorDodge},  {"multiply", &RAST_CombinePixelsMultiply},
       {"overlay", &RAST_CombinePixelsOverlay},   {"hsv", &RAST_CombinePixelsHSVAdjust},

@@ -143,12 +143,7 @@ TEST(RAST_DeltaBlit, ValuesBeyondFixedPointAreRefused)
   RAST_MemBitmap src(8, 8, 4);
   FillAll(src, 0xFFFFFFFFu);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  struct Case
-  {
-    const char* name;
-    float sx;
-    double dsdx, dsdxdy;
-  } kCases[] = {
+  struct Case { const char* name; float sx; double dsdx, dsdxdy; } kCases[] = {
       {"start beyond 16.16", 40000.0f, 1.0, 0.0},
       {"step beyond 16.16", 0.0f, 40000.0, 0.0},
       {"row change beyond 16.16", 0.0f, 1.0, -1e6},

@@ -31,13 +31,7 @@ const float kNaN = std::nanf("");
 // blit knows the source-alpha rules and the channel copy (mode 0xff).
 TEST(RAST_Dispatch, EachOperationAppliesItsRule)
 {
-  struct Case
-  {
-    const char* name;
-    int mode;
-    float alpha;
-    RAST_pixel src, combine, blit, fill, put, glyph;
-  } kCases[] = {
+  struct Case { const char* name; int mode; float alpha; RAST_pixel src, combine, blit, fill, put, glyph; } kCases[] = {
       {"copy full", 0, 1.0f, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
       {"copy above full", 0, 3.0f, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
       {"copy 0.5", 0, 0.5f, kS, 0x50A17FABu, 0x4FA07EAAu, 0x4FA07EAAu, 0x4FA07EAAu, 0x50A17FABu},
@@ -95,12 +89,7 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
     GuardedBitmap bm(9, 2), src(9, 2);
     FillAll(src, c.src);
     const uint8_t coverage[18] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
-    const struct
-    {
-      const char* what;
-      RAST_pixel expected;
-      std::function<void()> draw;
-    } kOps[] = {
+    const struct { const char* what; RAST_pixel expected; std::function<void()> draw; } kOps[] = {
         {"blit", c.blit, [&] { RAST_Blit(&bm, &src, 0, 0, nullptr, c.alpha, c.mode); }},
         {"fill", c.fill, [&] { RAST_FillRect(&bm, 0, 0, 9, 2, c.src, c.alpha, c.mode); }},
         {"put", c.put, [&] { RAST_PutPixel(&bm, 4, 1, c.src, c.alpha, c.mode); }},

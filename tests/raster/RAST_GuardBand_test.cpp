@@ -322,12 +322,7 @@ TEST(RAST_GuardBand, NothingToDrawLeavesTheBitmapIdentical)
     kPlain,
     kShape
   };
-  struct Case
-  {
-    const char* name;
-    Kind kind;
-    Draw draw;
-  } kCases[] = {
+  struct Case { const char* name; Kind kind; Draw draw; } kCases[] = {
       {"blit", kBlit, [](RAST_IBitmap* d, RAST_IBitmap* s, float a, int m) { RAST_Blit(d, s, 1, 1, nullptr, a, m); }},
       {"blit rect", kBlit, [](RAST_IBitmap* d, RAST_IBitmap* s, float a, int m) { RAST_Blit(d, s, 0, 0, 1, 1, 5, 5, a, m); }},
       {"fill", kPlain, [&](RAST_IBitmap* d, RAST_IBitmap*, float a, int m) { RAST_FillRect(d, 0, 0, 9, 9, c, a, m); }},
@@ -359,13 +354,7 @@ TEST(RAST_GuardBand, NothingToDrawLeavesTheBitmapIdentical)
       {"bordered rectangle", kShape,
        [](RAST_IBitmap* d, RAST_IBitmap*, float a, int m) { RAST_BorderedRect(d, 1, 1, 5, 4, 0x11u, 0x22u, a, m); }},
   };
-  struct Call
-  {
-    const char* what;
-    bool nullDest, nullSrc, shapesOnly;
-    float alpha;
-    int mode;
-  } kCalls[] = {
+  struct Call { const char* what; bool nullDest, nullSrc, shapesOnly; float alpha; int mode; } kCalls[] = {
       {"null destination", true, false, false, 1.0f, 0},  {"null source", false, true, false, 1.0f, 0},
       {"alpha 0", false, false, false, 0.0f, 1},          {"weight rounds to 0", false, false, false, 0.003f, 1},
       {"mode 6", false, false, false, 1.0f, 6},           {"mode 6 with other bits", false, false, false, 0.7f, 0x10106},
@@ -390,11 +379,7 @@ TEST(RAST_GuardBand, NothingToDrawLeavesTheBitmapIdentical)
 TEST(RAST_GuardBand, FlippedBitmapKeepsTheTopDownPicture)
 {
   const int xs[] = {2, 9, 9, 2}, ys[] = {1, 1, 4, 4};
-  struct Case
-  {
-    const char* name;
-    std::function<void(RAST_IBitmap*, bool)> draw;
-  } kCases[] = {
+  struct Case { const char* name; std::function<void(RAST_IBitmap*, bool)> draw; } kCases[] = {
       {"line", [](RAST_IBitmap* d, bool aa) { RAST_Line(d, 1, 1, 10, 6, 0xFFFFFFFFu, 0.6f, 0, aa); }},
       {"line by mode 1", [](RAST_IBitmap* d, bool aa) { RAST_Line(d, 0, 8, 5, 3, 0x11223344u, 1.0f, 1, aa); }},
       {"polygon", [&](RAST_IBitmap* d, bool) { RAST_FillConvexPolygon(d, xs, ys, 4, 0xFFFFFFFFu, 0.6f, 0); }},

@@ -34,13 +34,7 @@ PixelMap Changed(GuardedBitmap& bm, RAST_pixel background)
 
 TEST(RAST_ClipLineToBitmap, ClipsToTheBitmap)
 {
-  struct Case
-  {
-    const char* name;
-    int w, h, x1, y1, x2, y2;
-    bool visible;
-    int cx1, cy1, cx2, cy2;
-  } kCases[] = {
+  struct Case { const char* name; int w, h, x1, y1, x2, y2; bool visible; int cx1, cy1, cx2, cy2; } kCases[] = {
       {"crossing horizontally", 8, 8, -10, 5, 10, 5, true, 0, 5, 7, 5},
       {"leaving right and bottom", 10, 10, 0, 0, 20, 10, true, 0, 0, 9, 4},
       {"leaving the bottom", 10, 10, 8, 0, 12, 40, true, 8, 0, 9, 9},

@@ -37,11 +37,7 @@ std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
 
 // ---- test images with the pixels the loader must produce ----
 
-struct Case
-{
-  int colorType, bitDepth;
-  bool trns;
-};
+struct Case { int colorType, bitDepth; bool trns; };
 
 constexpr int kGray = PNG_COLOR_TYPE_GRAY, kGrayAlpha = PNG_COLOR_TYPE_GRAY_ALPHA, kRGB = PNG_COLOR_TYPE_RGB,
               kRGBA = PNG_COLOR_TYPE_RGB_ALPHA, kPalette = PNG_COLOR_TYPE_PALETTE;
@@ -183,11 +179,7 @@ public:
 };
 
 // Where the bytes come from, and what the load is given to fill.
-struct Source
-{
-  const char* name;
-  bool file;
-};
+struct Source { const char* name; bool file; };
 const Source kSources[] = {{"memory", false}, {"file", true}};
 
 enum Target
@@ -332,12 +324,7 @@ TEST(RAST_PNG, CorruptDataLoadsAsNull)
 // refused before the bitmap is touched, in 64 bits, so no size wraps.
 TEST(RAST_PNG, SizeLimits)
 {
-  struct Size
-  {
-    const char* name;
-    uint32_t w, h;
-    bool sized;
-  } kSizes[] = {
+  struct Size { const char* name; uint32_t w, h; bool sized; } kSizes[] = {
       {"width 2^18 - 1", 262143, 1, true},
       {"width 2^18", 262144, 1, true},
       {"width 2^18 + 1", 262145, 1, false},
@@ -377,11 +364,7 @@ TEST(RAST_PNG, LoaderRecordChecksTheExtension)
   TempDir dir;
   const std::string bytes = SmallPng();
   ASSERT_EQ(mkdir(dir.File("dir.png").c_str(), 0700), 0);
-  struct Name
-  {
-    const char* name;
-    bool accepted;
-  } kNames[] = {
+  struct Name { const char* name; bool accepted; } kNames[] = {
       {"a.PNG", true}, {".png", true}, {"b.Png", true}, {"a.png.bak", false},
       {"png", false},  {"dir.png/file", false}, {"x.jpg", false},
   };
@@ -416,11 +399,7 @@ TEST(RAST_PNG, NamedResourceComesFromTheResourcesFolder)
   const char* old = std::getenv("ZEPHRA_RESOURCES_DIR");
   const std::string saved = old ? old : "";
   setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1);
-  struct Name
-  {
-    std::string name;
-    bool loads;
-  } kNames[] = {
+  struct Name { std::string name; bool loads; } kNames[] = {
       {"knob.png", true},
       {folder + "/" + std::string(194, 'k') + ".png", true},  // 399 characters
       {folder + "/" + std::string(195, 'k') + ".png", true},  // 400

@@ -37,13 +37,7 @@ TEST(RAST_ScaledBlit, SameSizeRequestsArePlainBlits)
   RAST_MemBitmap src(10, 10, 4);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) PixelAt(src, x, y) = RAST_RGBA(x % 2 * 250, y * 10, 200, 255);
-  struct Case
-  {
-    const char* name;
-    float srcx, srcw;
-    int mode;
-    bool plain;
-  } kCases[] = {
+  struct Case { const char* name; float srcx, srcw; int mode; bool plain; } kCases[] = {
       {"10.0004 wide without filtering", 0.0f, 10.0004f, 0, true},
       {"bilinear 0.02 off a whole pixel", 0.02f, 10.0f, kBilinear, true},
       {"bilinear 0.05 off a whole pixel", 0.05f, 10.0f, kBilinear, false},
@@ -215,12 +209,7 @@ TEST(RAST_ScaledBlit, EveryModeUsesItsRule)
   RAST_MemBitmap src(2, 1, 1);
   PixelAt(src, 0, 0) = 0x35C15B91u;
   PixelAt(src, 1, 0) = 0x35C15B00u;
-  struct Case
-  {
-    int mode;
-    float alpha;
-    RAST_pixel left, right;
-  } kCases[] = {
+  struct Case { int mode; float alpha; RAST_pixel left, right; } kCases[] = {
       {0, 1.0f, 0x35C15B91u, 0x35C15B00u},       {0, 0.5f, 0x4FA07EAAu, 0x4FA07E62u},  // whole-pixel half mix
       {0, 0.6f, 0x4AA877A5u, 0x4AA8774Fu},       {1, 0.6f, 0x8AF4D9FFu, 0x8AF4D9C5u},
       {2, 0.6f, 0x79EACEFFu, 0x79EACEC5u},       {3, 0.6f, 0x386E6491u, 0x386E644Fu},
@@ -260,12 +249,7 @@ TEST(RAST_ScaledBlit, CoordinatesBeyondFixedPointAreRefused)
   RAST_MemBitmap src(8, 8, 4);
   Ramp(src);
   const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-  struct Case
-  {
-    const char* name;
-    int dstx, dsty, dstw, dsth;
-    float srcx, srcy, srcw, srch;
-  } kCases[] = {
+  struct Case { const char* name; int dstx, dsty, dstw, dsth; float srcx, srcy, srcw, srch; } kCases[] = {
       {"source x beyond 16.16", 0, 0, 8, 8, 40000.0f, 0.0f, 4.0f, 4.0f},
       {"step beyond 16.16", 0, 0, 2, 2, 0.0f, 0.0f, 1e9f, 4.0f},
       {"negative start beyond 16.16", 0, 0, 8, 8, -1e7f, 0.0f, 4.0f, 4.0f},
