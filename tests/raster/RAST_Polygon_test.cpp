@@ -101,31 +101,27 @@ TEST(RAST_FillConvexPolygon, PointsInOneRow)
   }
 }
 
-// 600 points go to a heap block, 512 to the fixed one; points along the edges
-// of a square fill the square (the farthest of collinear points wins).
+// Up to 512 points are sorted on the stack, more in a heap block; points
+// along the edges of a square, its corners among them, fill the square (the
+// farthest of collinear points wins).
 TEST(RAST_FillConvexPolygon, ManyPoints)
 {
-  GuardedBitmap square(40, 40);
-  const int cx[] = {5, 34, 34, 5}, cy[] = {3, 3, 30, 30};
-  RAST_FillConvexPolygon(&square, cx, cy, 4, 0x80402010u, 0.6f, 1);
   std::mt19937 rng(7);
-  for (const int n : {512, 600})
+  for (const int n : {511, 512, 513, 600})
   {
-    std::vector<int> xs, ys;
-    for (int i = 0; i < n; ++i)
+    std::vector<int> xs = {5, 34, 34, 5}, ys = {3, 3, 30, 30};
+    for (int i = 4; i < n; ++i)
     {
       const int side = i % 4, t = static_cast<int>(rng() % 28);
-      xs.push_back(side == 0 ? 5 + t : side == 1 ? 34 : side == 2 ? 5 + t : 5);
-      ys.push_back(side == 0 ? 3 : side == 1 ? 3 + t % 28 : side == 2 ? 30 : 3 + t % 28);
-    }
-    for (int i = 0; i < 4; ++i)
-    {
-      xs[100 + i] = cx[i];
-      ys[100 + i] = cy[i];
+      xs.push_back(side == 0 || side == 2 ? 5 + t : side == 1 ? 34 : 5);
+      ys.push_back(side == 0 ? 3 : side == 2 ? 30 : 3 + t);
     }
     GuardedBitmap bm(40, 40);
-    RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), n, 0x80402010u, 0.6f, 1);
-    EXPECT_EQ(bm.Cells(), square.Cells()) << n << " points";
+    FillAll(bm, 0);
+    RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), n, kWhite, 1.0f, 0);
+    std::vector<std::pair<int, int>> square(40, {-1, -1});
+    for (int y = 3; y <= 30; ++y) square[y] = {5, 34};
+    EXPECT_EQ(RowSpans(bm, 0), square) << n;
   }
 }
 
