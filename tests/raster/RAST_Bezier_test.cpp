@@ -179,8 +179,7 @@ TEST(RAST_FillCBezier, PiecesDoNotOverlap)
 {
   for (const bool byColumn : {false, true})
   {
-    GuardedBitmap bm(40, 40);
-    FillAll(bm, 0);
+    GuardedBitmap bm(40, 40, GuardedBitmap::Filled{0});
     if (byColumn)
       RAST_FillCBezierX(&bm, 35, -5, 2, 10, 2, 25, 30, 45, 38, 0x01010101u, 1.0f, 1, 1.0f);
     else

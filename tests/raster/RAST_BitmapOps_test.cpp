@@ -25,8 +25,7 @@ TEST(RAST_DrawGlyph, ClipsTheMapToTheBitmap)
   for (bool flipped : {false, true})
     for (const Case& c : kCases)
     {
-      GuardedBitmap bm(6, 5, 2, 32, flipped);
-      FillAll(bm, 0);
+      GuardedBitmap bm(6, 5, GuardedBitmap::Filled{0}, 2, 32, flipped);
       RAST_DrawGlyph(&bm, c.x, c.y, 0xFFFFFFFFu, map, 4, 4, 1.0f, RAST_BLIT_MODE_COPY);
       for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 6; ++x)
@@ -57,8 +56,7 @@ TEST(RAST_DrawGlyph, WeighsCoverageByAlpha)
   };
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(3, 2);
-    FillAll(bm, kD);
+    GuardedBitmap bm(3, 2, GuardedBitmap::Filled{kD});
     RAST_DrawGlyphEx(&bm, 0, 0, 0x20C0A0F0u, map, 3, 6, 2, c.alpha, c.mode);
     EXPECT_EQ(bm.Cells(), std::vector<RAST_pixel>(c.expected, c.expected + 6)) << c.name;
   }

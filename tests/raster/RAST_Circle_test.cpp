@@ -48,8 +48,7 @@ TEST(RAST_Circle, SmallRadiiStampTheirMasks)
   };
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(12, 12);
-    FillAll(bm, 0);
+    GuardedBitmap bm(12, 12, GuardedBitmap::Filled{0});
     RAST_Circle(&bm, 6.0f, 6.2f, c.r, kWhite, 1.0f, 0, c.aa);
     // Stamped at ((int)(cx - r), (int)(cy - r)).
     const int x0 = static_cast<int>(6.0f - c.r), y0 = static_cast<int>(6.2f - c.r);
@@ -81,8 +80,7 @@ TEST(RAST_Circle, OnlyTheListedRadiiUseMasks)
     EXPECT_EQ(circle.Cells() == arcs.Cells(), r != 2.0f) << "radius " << r;
   }
   // A disc of a mask radius is walked and filled: its centre is covered.
-  GuardedBitmap disc(12, 12);
-  FillAll(disc, 0);
+  GuardedBitmap disc(12, 12, GuardedBitmap::Filled{0});
   RAST_FillCircle(&disc, 6.0f, 6.0f, 2.0f, kWhite, 1.0f, 0, true);
   EXPECT_EQ(disc.At(6, 6), kWhite);
 }
@@ -91,8 +89,7 @@ TEST(RAST_Circle, WeightsOfTheWalks)
 {
   {
     // Below radius 0.5 the four poles are the centre: written four times.
-    GuardedBitmap bm(5, 5);
-    FillAll(bm, 0);
+    GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
     RAST_Circle(&bm, 2.0f, 2.0f, 0.3f, 0x01010101u, 1.0f, RAST_BLIT_MODE_ADD, false);
     EXPECT_EQ(bm.At(2, 2), 0x04040404u);
     bm.At(2, 2) = 0;
@@ -100,8 +97,7 @@ TEST(RAST_Circle, WeightsOfTheWalks)
   }
   {
     // Radius 1: the four neighbours of the centre only.
-    GuardedBitmap bm(5, 5);
-    FillAll(bm, 0);
+    GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
     RAST_Circle(&bm, 2.0f, 2.0f, 1.0f, kWhite, 1.0f, 0, false);
     std::vector<RAST_pixel> expected(25, 0);
     for (int i : {7, 11, 13, 17}) expected[i] = kWhite;
@@ -109,8 +105,7 @@ TEST(RAST_Circle, WeightsOfTheWalks)
   }
   {
     // Anti-aliased radius 10.0: outer poles at weight 0, inner poles full.
-    GuardedBitmap bm(30, 30);
-    FillAll(bm, 0);
+    GuardedBitmap bm(30, 30, GuardedBitmap::Filled{0});
     RAST_Circle(&bm, 15.0f, 15.0f, 10.0f, kWhite, 1.0f, 0, true);
     EXPECT_EQ(bm.At(15, 5), kWhite);
     EXPECT_EQ(bm.At(25, 15), kWhite);
@@ -124,8 +119,7 @@ TEST(RAST_FillCircle, EveryInsidePixelOnce)
   for (bool aa : {false, true})
     for (float r = 0.0f; r < 14.0f; r += 0.37f)
     {
-      GuardedBitmap bm(40, 40);
-      FillAll(bm, 0);
+      GuardedBitmap bm(40, 40, GuardedBitmap::Filled{0});
       RAST_FillCircle(&bm, 19.3f, 20.0f, r, 0x01010101u, 1.0f, RAST_BLIT_MODE_ADD, aa);
       for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
@@ -140,8 +134,7 @@ TEST(RAST_FillCircle, EveryInsidePixelOnce)
 
 TEST(RAST_FillCircle, HugeRadiusDrawsOnlyTheVisibleRows)
 {
-  GuardedBitmap bm(100, 60);
-  FillAll(bm, 0);
+  GuardedBitmap bm(100, 60, GuardedBitmap::Filled{0});
   // The rim crosses the bitmap at row 30; walking every row of this circle
   // would take a hundred million steps.
   RAST_FillCircle(&bm, 50.5f, 30.0f - 1.0e8f, 1.0e8f, kWhite, 1.0f, 0, true);
@@ -194,8 +187,7 @@ TEST(RAST_Arc, Quarters)
   for (bool aa : {false, true})
     for (const Case& c : kCases)
     {
-      GuardedBitmap bm(30, 30);
-      FillAll(bm, 0);
+      GuardedBitmap bm(30, 30, GuardedBitmap::Filled{0});
       RAST_Arc(&bm, 15.0f, 15.0f, 9.0f, c.from, c.to, kWhite, 1.0f, 0, aa);
       int drawn = 0;
       for (int y = 0; y < 30; ++y)
@@ -209,8 +201,7 @@ TEST(RAST_Arc, Quarters)
       EXPECT_GT(drawn, c.xSide ? 10 : 40) << c.name;
       if (!c.xSide)
       {
-        GuardedBitmap circle(30, 30);
-        FillAll(circle, 0);
+        GuardedBitmap circle(30, 30, GuardedBitmap::Filled{0});
         RAST_Circle(&circle, 15.0f, 15.0f, 9.0f, kWhite, 1.0f, 0, aa);
         EXPECT_EQ(bm.Cells(), circle.Cells()) << c.name;
       }

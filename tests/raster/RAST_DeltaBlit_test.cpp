@@ -28,8 +28,7 @@ TEST(RAST_RotatedBlit, AngleZeroCopiesTheSource)
   RAST_MemBitmap src(8, 6, 4);
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
-  GuardedBitmap dest(8, 6);
-  FillAll(dest, kBack);
+  GuardedBitmap dest(8, 6, GuardedBitmap::Filled{kBack});
   RAST_RotatedBlit(&dest, &src, 0, 0, 8, 6, 0.0f, 0.0f, 8.0f, 6.0f, 0.0f, false, 1.0f, 0, 0.0f, 0.0f);
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(dest.At(x, y), PixelAt(src, x, y)) << x << ", " << y;
@@ -42,8 +41,7 @@ TEST(RAST_RotatedBlit, SamplesOutsideTheSourceLeaveTheDestination)
   FillAll(src, RAST_RGBA(10, 20, 30, 255));
   for (int mode : {0, kBilinear})
   {
-    GuardedBitmap dest(10, 10);
-    FillAll(dest, kBack);
+    GuardedBitmap dest(10, 10, GuardedBitmap::Filled{kBack});
     RAST_RotatedBlit(&dest, &src, 0, 0, 10, 10, 0.0f, 0.0f, 10.0f, 10.0f, static_cast<float>(M_PI / 4), false, 1.0f,
                      mode, 0.0f, 0.0f);
     for (auto [x, y] : {std::pair{0, 0}, {9, 0}, {0, 9}, {9, 9}}) EXPECT_EQ(dest.At(x, y), kBack) << x << ", " << y;
@@ -110,8 +108,7 @@ TEST(RAST_DeltaBlit, ClipToSourceRectangle)
   RAST_MemBitmap src(10, 10, 4);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
-  GuardedBitmap dest(6, 6);
-  FillAll(dest, kBack);
+  GuardedBitmap dest(6, 6, GuardedBitmap::Filled{kBack});
   Straight(&dest, &src, 0, 0, 6, 6, 5.0f, 5.0f, 1.0f, 0, true, 3.0f, 3.0f);
   EXPECT_EQ(dest.At(0, 0), PixelAt(src, 5, 5));
   EXPECT_EQ(dest.At(2, 2), PixelAt(src, 7, 7));
@@ -125,8 +122,7 @@ TEST(RAST_DeltaBlitAlpha, ConstantAlphaFallsBackAndMovingAlphaUsesTheTable)
   // does not.
   RAST_MemBitmap src(5, 1, 1);
   FillAll(src, RAST_RGBA(40, 40, 40, 0));
-  GuardedBitmap dest(5, 1);
-  FillAll(dest, RAST_RGBA(10, 10, 10, 10));
+  GuardedBitmap dest(5, 1, GuardedBitmap::Filled{RAST_RGBA(10, 10, 10, 10)});
   RAST_DeltaBlitAlpha(&dest, &src, 0, 0, 5, 1, 0.0f, 0.0f, 5.0f, 1.0f, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0, false, 1.0f,
                       0x10001, 0.00001, 0.0, 0.0);
   for (int x = 0; x < 5; ++x) EXPECT_EQ(dest.At(x, 0), RAST_RGBA(10, 10, 10, 10)) << "source alpha counts";
@@ -190,8 +186,7 @@ TEST(RAST_TransformBlit, CellsOfNoWidthAreSkipped)
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) PixelAt(src, x, y) = GuardedBitmap::Pattern(x, y);
   const double points[] = {0, 0, 2, 0, 4, 0, 6, 0, 0, 6, 2, 6, 4, 6, 6, 6};
-  GuardedBitmap dest(3, 2);
-  FillAll(dest, kBack);
+  GuardedBitmap dest(3, 2, GuardedBitmap::Filled{kBack});
   RAST_TransformBlit2(&dest, &src, 0, 0, 1, 2, points, 4, 2, 1.0f, 0);
   EXPECT_EQ(dest.At(0, 0), PixelAt(src, 2, 0));
   EXPECT_EQ(dest.At(0, 1), PixelAt(src, 2, 3)) << "half way down the cell";

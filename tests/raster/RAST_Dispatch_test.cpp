@@ -124,8 +124,7 @@ TEST(RAST_Dispatch, GradientAppliesTheClampingRule)
     for (int i = 0; i < 5; ++i)
       for (int sourceAlpha : {0, kSA})  // the bit is ignored
       {
-        GuardedBitmap bm(9, 2);
-        FillAll(bm, kD);
+        GuardedBitmap bm(9, 2, GuardedBitmap::Filled{kD});
         RAST_GradRect(&bm, 0, 0, 9, 2, 0.5f, 0.25f, 1.0f, kAlphas[i], 0, 0, 0, 0, 0, 0, 0, 0, mode | sourceAlpha);
         EXPECT_EQ(bm.Cells(), std::vector<RAST_pixel>(18, kExpected[mode][i])) << "mode " << mode << " alpha " << kAlphas[i];
       }

@@ -144,8 +144,7 @@ TEST(RAST_ShapeWeight, LinesCirclesAndPolygons)
   for (const Shape& shape : kShapes)
     for (const Rule& r : kRules)
     {
-      GuardedBitmap bm(20, 20);
-      FillAll(bm, r.background);
+      GuardedBitmap bm(20, 20, GuardedBitmap::Filled{r.background});
       shape.draw(&bm, r.color, r.alpha, r.mode);
       const RAST_pixel expected = shape.family == kLine ? r.line : shape.family == kCircle ? r.circle : r.polygon;
       EXPECT_EQ(bm.At(shape.x, shape.y), expected) << shape.name << ": " << r.name;
@@ -158,8 +157,7 @@ TEST(RAST_ShapeWeight, LinesCirclesAndPolygons)
 
 TEST(RAST_Line, SinglePointIsOnePixel)
 {
-  GuardedBitmap bm(5, 5);
-  FillAll(bm, 0);
+  GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
   RAST_Line(&bm, 2, 3, 2, 3, kWhite, 1.0f, 0, true);
   EXPECT_EQ(Changed(bm, 0), (PixelMap{{{2, 3}, kWhite}}));
 }
@@ -171,8 +169,7 @@ TEST(RAST_Line, AntiAliasedDiagonal)
                              {{1, 2}, 0x3F3F3F3Fu}};
   for (bool reversed : {false, true})
   {
-    GuardedBitmap bm(5, 5);
-    FillAll(bm, 0);
+    GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
     if (reversed)
       RAST_Line(&bm, 2, 2, 0, 0, kWhite, 1.0f, 0, true);
     else
@@ -185,8 +182,7 @@ TEST(RAST_Line, AntiAliasedDiagonal)
 // show the weights: the ends at full weight, each inner pair adding to 255.
 TEST(RAST_Line, AntiAliasedSlopeSplitsEachStep)
 {
-  GuardedBitmap bm(20, 12);
-  FillAll(bm, 0);
+  GuardedBitmap bm(20, 12, GuardedBitmap::Filled{0});
   RAST_Line(&bm, 1, 2, 17, 9, kWhite, 1.0f, 0, true);
   EXPECT_EQ(bm.At(1, 2), kWhite);
   EXPECT_EQ(bm.At(17, 9), kWhite);
@@ -225,8 +221,7 @@ TEST(RAST_Line, BothDirectionsDrawTheSame)
 
 TEST(RAST_DrawRect, CornersTwiceEdgesOnce)
 {
-  GuardedBitmap bm(10, 11);
-  FillAll(bm, 0);
+  GuardedBitmap bm(10, 11, GuardedBitmap::Filled{0});
   RAST_DrawRect(&bm, 2, 3, 4, 5, 0x01010101u, 1.0f, RAST_BLIT_MODE_ADD);
   for (int y = 0; y < 11; ++y)
     for (int x = 0; x < 10; ++x)
@@ -247,8 +242,7 @@ TEST(RAST_BorderedRect, FillsInsideThenOutlines)
   } kCases[] = {{"3 by 2", 3, 2, 2}, {"width 1", 1, 4, 0}, {"height 1", 4, 1, 0}};
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(8, 8);
-    FillAll(bm, 0);
+    GuardedBitmap bm(8, 8, GuardedBitmap::Filled{0});
     RAST_BorderedRect(&bm, 1, 1, c.w, c.h, 0x22222222u, 0x11111111u, 1.0f, 0);
     const PixelMap changed = Changed(bm, 0);
     int inside = 0;
@@ -261,8 +255,7 @@ TEST(RAST_BorderedRect, FillsInsideThenOutlines)
 // Sizes near the int range cannot wrap the far edges around.
 TEST(RAST_DrawRect, HugeSizesKeepTheVisibleEdges)
 {
-  GuardedBitmap bm(6, 6);
-  FillAll(bm, 0);
+  GuardedBitmap bm(6, 6, GuardedBitmap::Filled{0});
   RAST_DrawRect(&bm, 1, 2, INT_MAX, INT_MAX, kWhite, 1.0f, 0);
   for (int x = 0; x < 6; ++x) EXPECT_EQ(bm.At(x, 2), x >= 1 ? kWhite : 0) << x;
   for (int y = 0; y < 6; ++y) EXPECT_EQ(bm.At(1, y), y >= 2 ? kWhite : 0) << y;

@@ -220,34 +220,6 @@ TEST(RAST_PNG, EveryColourTypeDepthTransparencyAndInterlacing)
     }
 }
 
-TEST(RAST_PNG, DocumentedPixelValues)
-{
-  // 1-bit gray: black and white, opaque.
-  TestPngImage gray;
-  gray.width = 2;
-  gray.height = 1;
-  gray.colorType = PNG_COLOR_TYPE_GRAY;
-  gray.bitDepth = 1;
-  gray.rows = {0x40};  // 0, 1
-  BitmapPtr bm = FromMemory(EncodeTestPng(gray));
-  ASSERT_TRUE(bm);
-  EXPECT_EQ(Pixels(*bm), (std::vector<RAST_pixel>{0x000000FFu, 0xFFFFFFFFu}));
-
-  // 16-bit RGBA: the high bytes, alpha first in memory.
-  TestPngImage rgba;
-  rgba.width = 1;
-  rgba.height = 1;
-  rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-  rgba.bitDepth = 16;
-  rgba.rows = {0x12, 0xff, 0x34, 0x00, 0x56, 0x80, 0x78, 0x01};
-  bm = FromMemory(EncodeTestPng(rgba));
-  ASSERT_TRUE(bm);
-  const RAST_pixel p = ReadPixel(*bm, 0, 0);
-  uint8_t bytes[4];
-  std::memcpy(bytes, &p, 4);
-  EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 4), (std::vector<uint8_t>{0x78, 0x12, 0x34, 0x56}));
-}
-
 // From a file or from memory, into a new bitmap or the caller's: the caller's
 // bitmap comes back filled, top row first whatever its storage order, or the
 // load is refused without a write when the bitmap cannot take the size.

@@ -51,22 +51,19 @@ TEST(RAST_FillTrapezoid, RowSpans)
 {
   {
     // One row from the smaller to the larger x of the top pair.
-    GuardedBitmap bm(12, 8);
-    FillAll(bm, 0);
+    GuardedBitmap bm(12, 8, GuardedBitmap::Filled{0});
     RAST_FillTrapezoid(&bm, 7, 2, 4, 100, -50, 4, kWhite, 1.0f, 0);
     EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{4, {2, 7}}}));
   }
   {
     // 65536 / 3 three times stays below one column.
-    GuardedBitmap bm(12, 8);
-    FillAll(bm, 0);
+    GuardedBitmap bm(12, 8, GuardedBitmap::Filled{0});
     RAST_FillTrapezoid(&bm, 0, 5, 0, 1, 5, 3, kWhite, 1.0f, 0);
     EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{0, {0, 5}}, {1, {0, 5}}, {2, {0, 5}}, {3, {0, 5}}}));
   }
   {
     // From 10 to 0 over ten rows: exactly one column per row.
-    GuardedBitmap bm(20, 12);
-    FillAll(bm, 0);
+    GuardedBitmap bm(20, 12, GuardedBitmap::Filled{0});
     RAST_FillTrapezoid(&bm, 10, 15, 0, 0, 15, 10, kWhite, 1.0f, 0);
     const std::vector<std::pair<int, int>> spans = RowSpans(bm, 0);
     for (int k = 0; k <= 10; ++k) EXPECT_EQ(spans[k], std::make_pair(10 - k, 15)) << "row " << k;
@@ -75,8 +72,7 @@ TEST(RAST_FillTrapezoid, RowSpans)
 
 TEST(RAST_FillTriangle, RowSpans)
 {
-  GuardedBitmap bm(14, 14);
-  FillAll(bm, 0);
+  GuardedBitmap bm(14, 14, GuardedBitmap::Filled{0});
   RAST_FillTriangle(&bm, 0, 0, 10, 0, 0, 10, kWhite, 1.0f, 0);
   const std::vector<std::pair<int, int>> spans = RowSpans(bm, 0);
   for (int k = 0; k < 14; ++k) EXPECT_EQ(spans[k], k <= 10 ? std::make_pair(0, 10 - k) : std::make_pair(-1, -1)) << k;
@@ -85,8 +81,7 @@ TEST(RAST_FillTriangle, RowSpans)
 TEST(RAST_FillConvexPolygon, PointsInOneRow)
 {
   {
-    GuardedBitmap bm(12, 8);
-    FillAll(bm, 0);
+    GuardedBitmap bm(12, 8, GuardedBitmap::Filled{0});
     const int xs[] = {3, 9, 1, 6}, ys[] = {5, 5, 5, 5};
     RAST_FillConvexPolygon(&bm, xs, ys, 4, kWhite, 1.0f, 0);
     EXPECT_EQ(RowSpans(bm, 0), Spans(8, {{5, {1, 9}}}));
@@ -116,8 +111,7 @@ TEST(RAST_FillConvexPolygon, ManyPoints)
       xs.push_back(side == 0 || side == 2 ? 5 + t : side == 1 ? 34 : 5);
       ys.push_back(side == 0 ? 3 : side == 2 ? 30 : 3 + t);
     }
-    GuardedBitmap bm(40, 40);
-    FillAll(bm, 0);
+    GuardedBitmap bm(40, 40, GuardedBitmap::Filled{0});
     RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), n, kWhite, 1.0f, 0);
     std::vector<std::pair<int, int>> square(40, {-1, -1});
     for (int y = 3; y <= 30; ++y) square[y] = {5, 34};
@@ -146,8 +140,7 @@ TEST(RAST_FillConvexPolygon, EveryRowOnce)
   std::mt19937 rng(seed);
   for (int round = 0; round < 500; ++round)
   {
-    GuardedBitmap bm(48, 48);
-    FillAll(bm, 0);
+    GuardedBitmap bm(48, 48, GuardedBitmap::Filled{0});
     auto [xs, ys] = RandomConvex(rng, 24, 24, 1 + rng() % 30, 1 + rng() % 30);
     RAST_FillConvexPolygon(&bm, xs.data(), ys.data(), static_cast<int>(xs.size()), 0x01010101u, 1.0f, 1);
     for (RAST_pixel p : bm.Cells()) ASSERT_TRUE(p == 0 || p == 0x01010101u) << "seed " << seed << " round " << round;

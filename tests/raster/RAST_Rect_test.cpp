@@ -103,8 +103,7 @@ TEST(RAST_MultiplyAddRect, ScalesAndOffsetsEachChannel)
   };
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(3, 2);
-    FillAll(bm, RAST_RGBA(200, 100, 10, 60));
+    GuardedBitmap bm(3, 2, GuardedBitmap::Filled{RAST_RGBA(200, 100, 10, 60)});
     RAST_MultiplyAddRect(&bm, -1, 0, 3, 5, c.rsc, c.gsc, c.bsc, c.asc, c.radd, c.gadd, c.badd, c.aadd);
     EXPECT_EQ(bm.At(1, 1), c.expected) << c.name;
     EXPECT_EQ(bm.At(2, 1), RAST_RGBA(200, 100, 10, 60)) << c.name;

@@ -129,8 +129,7 @@ TEST(RAST_ScaledBlit, OverrunningRequestKeepsTheLastSourceColumn)
   // and 21 fall beyond the source and stay.
   RAST_MemBitmap src(10, 10, 4);
   Ramp(src);
-  GuardedBitmap dest(24, 24);
-  FillAll(dest, kBack);
+  GuardedBitmap dest(24, 24, GuardedBitmap::Filled{kBack});
   RAST_ScaledBlit(&dest, &src, 0, 0, 22, 22, 0.0f, 0.0f, 11.0f, 11.0f, 1.0f, 0);
   for (int x : {18, 19}) EXPECT_EQ(dest.At(x, 0), PixelAt(src, 9, 0)) << x;
   for (int x : {20, 21}) EXPECT_EQ(dest.At(x, 0), kBack) << x;
@@ -177,8 +176,7 @@ TEST(RAST_ScaledBlit, EveryModeUsesItsRule)
   };
   for (const Case& c : kCases)
   {
-    GuardedBitmap dest(4, 2);
-    FillAll(dest, kD);
+    GuardedBitmap dest(4, 2, GuardedBitmap::Filled{kD});
     RAST_ScaledBlit(&dest, &src, 0, 0, 4, 2, 0.0f, 0.0f, 2.0f, 1.0f, c.alpha, c.mode);
     const std::vector<RAST_pixel> expected = {c.left, c.left, c.right, c.right, c.left, c.left, c.right, c.right};
     EXPECT_EQ(dest.Cells(), expected) << "mode " << c.mode << " alpha " << c.alpha;

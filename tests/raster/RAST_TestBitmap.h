@@ -17,13 +17,24 @@ public:
   static constexpr RAST_pixel kSentinel = 0xA5C3E1F7u;
 
   // guard pixels of sentinel before and after the storage; each stored row has
-  // extraSpan sentinel pixels after its width.
+  // extraSpan sentinel pixels after its width. The cells hold Pattern, or the
+  // value of a Filled.
+  struct Filled
+  {
+    RAST_pixel value;
+  };
   GuardedBitmap(int w, int h, int extraSpan = 3, int guard = 64, bool flipped = false)
       : mWidth(w), mHeight(h), mSpan(w + extraSpan), mGuard(guard), mFlipped(flipped),
         mStore(static_cast<size_t>(guard) * 2 + static_cast<size_t>(w + extraSpan) * h, kSentinel)
   {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) At(x, y) = Pattern(x, y);
+  }
+  GuardedBitmap(int w, int h, Filled fill, int extraSpan = 3, int guard = 64, bool flipped = false)
+      : GuardedBitmap(w, h, extraSpan, guard, flipped)
+  {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) At(x, y) = fill.value;
   }
 
   // A fixed pixel value per cell, different in every byte position.
