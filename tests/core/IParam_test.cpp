@@ -59,16 +59,20 @@ TEST(IParam, DoublePrecisionFollowsStep)
   }
 }
 
+// Names, labels, groups and display texts keep at most 31 characters.
 TEST(IParam, LongTextsAreCutToTheField)
 {
-  const std::string longText(100, 'n');
-  IParam p;
-  p.InitInt(longText.c_str(), 0, 0, 10, longText.c_str(), longText.c_str());
-  EXPECT_EQ(strlen(p.GetNameForHost()), 31u);
-  EXPECT_EQ(strlen(p.GetLabelForHost()), 31u);
-  EXPECT_EQ(strlen(p.GetParamGroupForHost()), 31u);
-  ASSERT_TRUE(p.SetDisplayText(3, longText.c_str()));
-  EXPECT_EQ(std::string(p.GetDisplayText(3)), std::string(31, 'n'));
+  for (size_t length : {30, 31, 32})
+  {
+    const std::string text(length, 'n'), kept(length < 31 ? length : 31, 'n');
+    IParam p;
+    p.InitInt(text.c_str(), 0, 0, 10, text.c_str(), text.c_str());
+    EXPECT_EQ(p.GetNameForHost(), kept);
+    EXPECT_EQ(p.GetLabelForHost(), kept);
+    EXPECT_EQ(p.GetParamGroupForHost(), kept);
+    ASSERT_TRUE(p.SetDisplayText(3, text.c_str()));
+    EXPECT_EQ(p.GetDisplayText(3), kept);
+  }
   IParam nulls;
   nulls.InitInt(nullptr, 0, 0, 1, nullptr, nullptr);
   EXPECT_STREQ(nulls.GetNameForHost(), "");
