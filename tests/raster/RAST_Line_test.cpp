@@ -162,22 +162,6 @@ TEST(RAST_Line, SinglePointIsOnePixel)
   EXPECT_EQ(Changed(bm, 0), (PixelMap{{{2, 3}, kWhite}}));
 }
 
-TEST(RAST_Line, AntiAliasedDiagonal)
-{
-  const PixelMap expected = {{{0, 0}, 0xBEBEBEBEu}, {{1, 1}, 0xBEBEBEBEu}, {{2, 2}, 0xBEBEBEBEu},
-                             {{1, 0}, 0x3F3F3F3Fu}, {{0, 1}, 0x3F3F3F3Fu}, {{2, 1}, 0x3F3F3F3Fu},
-                             {{1, 2}, 0x3F3F3F3Fu}};
-  for (bool reversed : {false, true})
-  {
-    GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
-    if (reversed)
-      RAST_Line(&bm, 2, 2, 0, 0, kWhite, 1.0f, 0, true);
-    else
-      RAST_Line(&bm, 0, 0, 2, 2, kWhite, 1.0f, 0, true);
-    EXPECT_EQ(Changed(bm, 0), expected) << (reversed ? "reversed" : "forward");
-  }
-}
-
 // Copy of white onto black at weight v leaves every byte at v, so the bytes
 // show the weights: the ends at full weight, each inner pair adding to 255.
 TEST(RAST_Line, AntiAliasedSlopeSplitsEachStep)
