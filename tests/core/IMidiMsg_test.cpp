@@ -27,7 +27,8 @@ TEST(IMidiMsg, PitchWheelBuilder)
     {"below the range", -3.0, 0, {0xE0, 0x00, 0x00}},
     {"not a number", NAN, 0, {0xE0, 0x00, 0x00}},
     {"channel 16", 0.0, 15, {0xEF, 0x00, 0x40}},
-    {"channel wraps at 16", 0.0, 17, {0xE1, 0x00, 0x40}},
+    {"channel wraps at 16", 0.0, 16, {0xE0, 0x00, 0x40}},
+    {"channel 17 is channel 2", 0.0, 17, {0xE1, 0x00, 0x40}},
   };
   for (const auto& c : cases)
   {
@@ -46,7 +47,9 @@ TEST(IMidiMsg, ControlChangeBuilderKeepsDataBytesBelow128)
     {"above one is limited", 7, 1.5, 0, {0xB0, 0x07, 0x7F}},
     {"below zero is limited", 7, -0.2, 0, {0xB0, 0x07, 0x00}},
     {"not a number", 7, NAN, 0, {0xB0, 0x07, 0x00}},
-    {"controller above 127", 300, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller 127", 127, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller 128 is limited", 128, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller far above 127", 300, 0.0, 0, {0xB0, 0x7F, 0x00}},
   };
   for (const auto& c : cases)
   {
