@@ -331,13 +331,18 @@ TEST_F(CachedFontFake, ChoosesBetweenNativeAndGlyphDrawing)
   font->DrawText(&glyphs, "b", -1, &wide, 0);
   EXPECT_GT(font->findChar('b')->base, 0);
 
-  // Sizes of 256 and more are always drawn natively.
-  auto big = MakeFont(0, 300);
-  EXPECT_EQ(big->GetLineHeight(), 301);
-  RECT m = {0, 0, 0, 0};
-  EXPECT_EQ(big->DrawText(nullptr, "a", -1, &m, DT_CALCRECT), 302);
-  EXPECT_EQ(m.right, 150 + 1);  // 300 / 2 + 97 % 3
-  EXPECT_EQ(big->findChar('a')->base, 0);
+  // Fonts whose lines are 256 pixels high or more are always drawn natively:
+  // measuring renders no glyph. Ascent 200 + descent + 1 sets the height.
+  for (int descent : {54, 55, 56})
+  {
+    fake.engine.metricsOverride = PLAT_FontMetrics{200, static_cast<double>(descent), 0};
+    auto tall = MakeFont(0);
+    EXPECT_EQ(tall->GetLineHeight(), 201 + descent);
+    RECT m = {0, 0, 0, 0};
+    tall->DrawText(nullptr, "a", -1, &m, DT_CALCRECT);
+    EXPECT_EQ(tall->findChar('a')->base > 0, 201 + descent < 256) << "line height " << 201 + descent;
+  }
+  fake.engine.metricsOverride = PLAT_FontMetrics{-1, 0, 0};
 }
 
 TEST_F(CachedFontFake, TheSharedBitmapsGoWithTheLastFont)
