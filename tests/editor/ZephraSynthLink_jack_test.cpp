@@ -7,14 +7,14 @@
 #include "core/MidiPorts.h"
 #include "support/SynthSimProcess.h"
 #include "support/TempDir.h"
-#include "synth/ZephraLinkMessages.h"
+#include "synth/ProgramFile.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace
@@ -28,7 +28,7 @@ struct NotifyingPlug : IUnitBase
   {
     std::unique_lock<std::mutex> hold(lock);
     ZephraEditor* target = editor;
-    if (!target && sysEx->mSize == kDumpSize) warmUpLocation = sysEx->mData[7];
+    if (!target && sysEx->mSize == 213) warmUpLocation = sysEx->mData[7];
     hold.unlock();
     if (target) target->ProcessSysEx(sysEx);
     hold.lock();
@@ -95,7 +95,7 @@ protected:
     mShell = gShell;
     ASSERT_TRUE(mShell->ok);
     mShell->ports.SetPlug(&mShell->plug);
-    ASSERT_TRUE(mSim.Start(ZEPHRA_SYNTH_SIM, {"--to", "To ZephraEditor", "--from", "From ZephraEditor"})) << mSim.Error();
+    ASSERT_TRUE(mSim.Start(ZEPHRA_SYNTH_SIM)) << mSim.Error();
     // New connections may lose their first cycles: ask until answered.
     {
       std::lock_guard<std::mutex> hold(mShell->plug.lock);
@@ -104,7 +104,7 @@ protected:
     int attempt = 1;
     for (; attempt <= 10; ++attempt)
     {
-      const Bytes request = ProgramRequestMessage(attempt);
+      const std::vector<uint8_t> request = RequestMessage(attempt);
       mShell->ports.MidiOut()->sendMessage(request.data(), request.size());
       const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
       auto answered = [&] {
@@ -117,7 +117,7 @@ protected:
     ASSERT_LE(attempt, 10) << "the JACK link carries nothing";
     ASSERT_EQ(mSim.Ask("reset"), "ok");
     std::filesystem::create_directories(mFolder);
-    std::ofstream(mFolder + "01_Init.pr3") << FormatPr3Text(kDefaultProgram);
+    WriteWholeFile(mFolder + "01_Init.pr3", MarkerText(kDefaultValues));
     mLink = std::make_unique<LinkEditor>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
     mLink->editor->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
     std::lock_guard<std::mutex> hold(mShell->plug.lock);
@@ -141,6 +141,26 @@ protected:
     return mShell->plug.WaitUntil(done, [this] { mLink->editor->OnIdle(); });
   }
   ZephraEditor& E() { return *mLink->editor; }
+  bool Waiting(bool (ZephraEditor::*wait)() const)
+  {
+    BASE_MutexLock hold(E().GetMutex());
+    return (E().*wait)();
+  }
+  // The first 170 values of a program line of the sim, and its name.
+  static std::pair<std::vector<int>, std::string> SimProgram(const std::string& line)
+  {
+    std::istringstream in(line.substr(0, line.find(':')));
+    std::vector<int> values;
+    for (int v = 0; values.size() < 170 && in >> v;) values.push_back(v);
+    return {values, line.substr(line.find(':') + 1)};
+  }
+  // After a transfer that went well, later ticks of the watchdog report nothing.
+  void ExpectQuietClock()
+  {
+    const size_t boxes = mLink->gui->MessageBoxes().size();
+    for (int tick = 0; tick < 4; ++tick) E().OnTimerTick();
+    EXPECT_EQ(mLink->gui->MessageBoxes().size(), boxes);
+  }
 
   Shell* mShell = nullptr;
   SynthSimProcess mSim;
@@ -150,6 +170,8 @@ protected:
 };
 }  // namespace
 
+using Bytes = std::vector<uint8_t>;
+
 TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
 {
   mLink->TakeSent();
@@ -158,70 +180,140 @@ TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
   ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
   EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
   EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
-  ProgramFileContent content;
-  EXPECT_EQ(ReadProgramFile((mFolder + "05INIT.pr3").c_str(), content), ProgramFileError::kNone);
+  EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "05INIT.pr3")), Pr3Numbers(kDefaultValues));
+  ExpectQuietClock();
 }
 
-TEST_F(ZephraSynthLinkJack, WrittenFileLandsInSlotOne)
+// A file written into a location is stored there whole, the editor follows
+// it, and asked for again it comes back as the same file.
+TEST_F(ZephraSynthLinkJack, WrittenProgramIsStoredAndComesBack)
 {
-  mLink->TakeSent();
-  E().WriteProgramFileToSynth((mFolder + "01_Init.pr3").c_str());
-  EXPECT_EQ(mLink->TakeSent(), std::vector<Bytes>{ProgramWriteMessage(kDefaultProgram, "01_Init", 1)});
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] {
+  WriteWholeFile(mFolder + "07_Sample.pr3", MarkerText(kSampleValues));
+  E().WriteProgramFileToSynth((mFolder + "07_Sample.pr3").c_str());
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !Waiting(&ZephraEditor::AwaitingWrite); }));
+  const auto stored = SimProgram(mSim.Ask("program 7"));
+  EXPECT_EQ(stored.first, std::vector<int>(kSampleValues.begin(), kSampleValues.end()));
+  EXPECT_EQ(stored.second, "07_Sample");
+  EXPECT_EQ(E().ParamInt(3), -13);
+
+  mLink->gui->QueueFilePath((mFolder + "back.pr3").c_str());
+  E().RequestSingleProgram(7);
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "07_Sample.pr3");
+  EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "back.pr3")), Pr3Numbers(kSampleValues));
+  ExpectQuietClock();
+}
+
+// The whole-program send and single edits land in the synth's edit buffer.
+TEST_F(ZephraSynthLinkJack, ProgramAndEditsReachTheEditBuffer)
+{
+  const std::vector<int> sample(kSampleValues.begin(), kSampleValues.end());
+  {
     BASE_MutexLock hold(E().GetMutex());
-    return !E().AwaitingWrite();
-  }));
-  std::istringstream line(mSim.Ask("program 1"));
-  ProgramValues expected = kDefaultProgram;
-  LimitProgramToRanges(expected);
-  for (int p = 0, value = 0; p < kFileValueCount && line >> value; ++p)
-    EXPECT_TRUE(value == expected[p] || (p >= kFirstSpareLow && p <= kLastSpareLow)) << p;
-  EXPECT_NE(line.str().find(":01_Init"), std::string::npos) << line.str();
+    ZephraEditor::ProgramValues values{};
+    std::copy(kSampleValues.begin(), kSampleValues.end(), values.begin());
+    E().ApplyProgram(values);
+    E().SendProgramToSynth();
+  }
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return SimProgram(mSim.Ask("edit")).first == sample; }));
+  E().SetParameterFromGUI2(3, 48);    // VCO1 coarse: index 0
+  E().SetParameterFromGUI2(182, 1);   // OD Blend INSTRUMENT: index 144 takes 1 + 2 x 1
+  E().SetParameterFromGUI2(186, 36);  // new cutoff: index 76
+  std::vector<int> edited = sample;
+  edited[0] = 48;
+  edited[144] = 3;
+  edited[76] = 36;
+  EXPECT_TRUE(mShell->plug.WaitUntil([&] { return SimProgram(mSim.Ask("edit")).first == edited; }))
+    << mSim.Ask("edit");
 }
 
 TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
 {
   mLink->TakeSent();
   E().StartSaveAllFromSynth(false);
-  ASSERT_TRUE(IdleUntil([&] {
-    BASE_MutexLock hold(E().GetMutex());
-    return !E().SavingAllFromSynth();
-  }));
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraEditor::SavingAllFromSynth); }));
   const auto sent = mLink->TakeSent();
   ASSERT_EQ(sent.size(), 99u);
-  for (int location = 1; location <= 99; ++location) EXPECT_EQ(sent[location - 1], ProgramRequestMessage(location));
+  for (int location = 1; location <= 99; ++location) EXPECT_EQ(sent[location - 1], RequestMessage(location));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()), 100);
+  ExpectQuietClock();
 }
 
-TEST_F(ZephraSynthLinkJack, SilentSynthIsReported)
+// The synth's faults, one at a time, as the user meets them.
+TEST_F(ZephraSynthLinkJack, SynthFaults)
 {
-  ASSERT_EQ(mSim.Ask("silent on"), "ok");
-  E().RequestProgramDump(5);
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !mLink->gui->MessageBoxes().empty(); }));
-  EXPECT_EQ(mLink->gui->MessageBoxes()[0].text, "Zephra not present or a communication\nerror has occurred!");
+  WriteWholeFile(mDir.File("fw.bin"), std::string(7, '\xFF'));
+  const struct
+  {
+    const char* mode;
+    std::function<void()> act;
+    const char* box;  // the message the user gets, "" for none
+  } kCases[] = {
+    {"silent on", [&] { E().RequestProgramDump(5); },
+     "Zephra not present or a communication\nerror has occurred!"},
+    {"corrupt 1",  // asked again, then saved
+     [&] {
+       mLink->TakeSent();
+       mLink->gui->QueueFilePath((mFolder + "09INIT.pr3").c_str());
+       E().RequestSingleProgram(9);
+       ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+       EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{RequestMessage(9), RequestMessage(9)}));
+       EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "09INIT.pr3")), Pr3Numbers(kDefaultValues));
+     },
+     ""},
+    {"short 1",  // saved at once, the values it lacks from the default program
+     [&] {
+       E().RequestSingleProgram(4);
+       ASSERT_TRUE(IdleUntil([&] { return std::filesystem::exists(mFolder + "04.pr3"); }));
+       EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "04.pr3")), Pr3Numbers(kDefaultValues));
+     },
+     ""},
+    {"fail-write 1", [&] { E().WriteProgramFileToSynth((mFolder + "01_Init.pr3").c_str()); },
+     "Communication error has occurred!"},
+    {"fail-firmware 1", [&] { E().StartFirmwareUpdate(mDir.File("fw.bin").c_str()); },
+     "Communication error has occurred!"},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.mode);
+    ASSERT_EQ(mSim.Ask("reset"), "ok");
+    ASSERT_EQ(mSim.Ask(c.mode), "ok");
+    const size_t boxes = mLink->gui->MessageBoxes().size();
+    c.act();
+    if (*c.box == 0)
+    {
+      ExpectQuietClock();
+      continue;
+    }
+    ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->gui->MessageBoxes().size() > boxes; }));
+    EXPECT_EQ(mLink->gui->MessageBoxes().back().text, c.box);
+  }
+  // The failed update sent its data once more, and that one was taken.
+  EXPECT_EQ(mSim.Ask("firmware"), "7 ffffffffffffff");
 }
 
-TEST_F(ZephraSynthLinkJack, BadChecksumIsAskedAgain)
+// Images at both ends of the allowed sizes, and tails of every length the
+// packing knows, arrive in the synth byte for byte.
+TEST_F(ZephraSynthLinkJack, FirmwareArrivesWhole)
 {
-  ASSERT_EQ(mSim.Ask("corrupt 1"), "ok");
-  mLink->TakeSent();
-  mLink->gui->QueueFilePath((mFolder + "09INIT.pr3").c_str());
-  E().RequestSingleProgram(9);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
-  EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{ProgramRequestMessage(9), ProgramRequestMessage(9)}));
-  EXPECT_TRUE(std::filesystem::exists(mFolder + "09INIT.pr3"));
-}
-
-TEST_F(ZephraSynthLinkJack, FirmwareHandshake)
-{
-  std::string image(80000, '\0');
-  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
-  std::ofstream(mDir.File("fw.bin"), std::ios::binary) << image;
-  E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Status().back() == "Update successful!"; }));
-  const auto status = mLink->panels->Status();
-  EXPECT_EQ(std::vector<std::string>(status.end() - 4, status.end()),
-            (std::vector<std::string>{"Connecting to Zephra...", "Erasing FLASH memory...", "Loading Update...",
-                                      "Update successful!"}));
-  EXPECT_EQ(mSim.Ask("firmware").substr(0, 6), "80000 ");
+  for (size_t size : {1, 6, 7, 8, 13, 80000})
+  {
+    SCOPED_TRACE(size);
+    std::string image(size, '\0'), hex;
+    for (size_t i = 0; i < size; ++i)
+    {
+      image[i] = static_cast<char>(0xFF - i * 7);
+      hex += {"0123456789abcdef"[(0xFF - i * 7) >> 4 & 15], "0123456789abcdef"[(0xFF - i * 7) & 15]};
+    }
+    WriteWholeFile(mDir.File("fw.bin"), image);
+    E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
+    ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Status().back() == "Update successful!"; }));
+    const auto status = mLink->panels->Status();
+    EXPECT_EQ(std::vector<std::string>(status.end() - 4, status.end()),
+              (std::vector<std::string>{"Connecting to Zephra...", "Erasing FLASH memory...", "Loading Update...",
+                                        "Update successful!"}));
+    EXPECT_TRUE(mSim.Ask("firmware") == std::to_string(size) + " " + hex) << "the synth holds other bytes";
+    ExpectQuietClock();
+    mLink->panels->SetNameDisplay("next");
+  }
 }

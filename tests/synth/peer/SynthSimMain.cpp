@@ -1,262 +1,256 @@
-// zephra_synth_sim: a stand-in Zephra Prime for tests of the editor's MIDI
-// link. It connects to the editor's ports over JACK, answers the editor the
-// way the synth does, and takes text commands on standard input (one answer
-// line on standard output for each; see SynthSimCommands.h), so that a test
-// can switch on faults and read back what the synth received. It prints
-// "ready" once its ports are connected (with --virtual: once its own ports
-// are open) and ends on "quit" or end of input.
+// zephra_synth_sim: a stand-in Zephra Prime for the editor's end-to-end
+// tests. It connects over JACK to the editor's ports "To ZephraEditor" and
+// "From ZephraEditor", answers the editor the way the synth does, and takes
+// text commands on standard input, one answer line each on standard output,
+// so that a test can switch on faults and read back what the synth holds.
+// It prints "ready" once its ports are connected and ends on "quit" (answer
+// "bye") or at the end of its input.
 //
-// Two commands belong here because they block or end the program:
-//   wait N [MS]   waits until N messages in all have been received and
-//                 handled (answers sent), at most MS milliseconds (default
-//                 10000); answers "ok COUNT" or "timeout COUNT"
-//   quit          answers "bye" and ends
+//   silent on|off     ok    handle input but answer nothing
+//   corrupt N         ok    the next N dumps carry a wrong checksum
+//   short N           ok    the next N dumps are 115-byte short dumps
+//   fail-write L      ok    writes to location L are answered "failed"
+//   fail-firmware N   ok    the next N good firmware images: "failed"
+//   edit, program L         the edit buffer or location L: the 184 values,
+//                           " :" and the name
+//   firmware                SIZE HEX, the image of the last good update
+//   reset             ok    back to power-on
 //
-// Exit status: 0 after quit or end of input, 2 for bad options, 3 when no
-// JACK server answers, 4 when the ports cannot be opened.
-#include "SynthSimCommands.h"
+// With --probe it only tells by its exit status whether a JACK server
+// answers. Exit status: 0 after quit or end of input, 2 for bad arguments,
+// 3 when no JACK server answers, 4 when the ports cannot be opened.
 #include "SynthSimModel.h"
-#include "SynthSimPorts.h"
 
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
-#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <iostream>
+#include <memory>
 #include <mutex>
-#include <string>
+#include <sstream>
 #include <thread>
-#include <vector>
 
 namespace
 {
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
-constexpr int kExitNoServer = 3;
-constexpr int kExitPorts = 4;
-constexpr long kDefaultWaitMs = 10000;
+constexpr int kExitUsage = 2, kExitNoServer = 3, kExitPorts = 4;
+// Well below RtMidi's JACK ring buffer (16 KB) and JACK's per-cycle MIDI
+// buffer; a pause of a little more than one cycle of the test servers.
+constexpr size_t kPaceBytes = 4096;
+constexpr auto kPacePause = std::chrono::milliseconds(3);
+constexpr auto kConnectTimeout = std::chrono::seconds(10);
 
-const char* const kUsage =
-  "usage: zephra_synth_sim [options]\n"
-  "  --to PART            send to the port whose name contains PART (\"To ZephraEditor\")\n"
-  "  --from PART          listen to the port whose name contains PART (\"From ZephraEditor\")\n"
-  "  --virtual            open own ports \"CLIENT Input:MIDI In\", \"CLIENT Output:MIDI Out\"\n"
-  "  --client NAME        JACK client name stem (\"Zephra Prime\")\n"
-  "  --connect-timeout MS how long to wait for the ports to appear (10000)\n"
-  "  --silent             handle input but send nothing\n"
-  "  --corrupt N          the next N dumps carry a wrong checksum\n"
-  "  --short N            the next N dumps are 115-byte short dumps\n"
-  "  --fail-write L       answer writes to location L \"failed\" (repeatable)\n"
-  "  --fail-firmware N    answer the next N firmware data messages \"failed\"\n"
-  "  --probe              only tell by the exit status whether a JACK server answers\n";
-
-struct Options
+// The MIDI library's JACK back end is left half made without a server and
+// crashes on the first port, so ask first.
+bool JackServerAnswers()
 {
-  SimPortOptions ports;
-  std::vector<std::string> startCommands;  // the fault options, as commands
-  bool probe = false;
-};
-
-// Reads the options; false (after saying why on stderr) when they are wrong.
-bool ParseOptions(int argc, char** argv, Options* options)
-{
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    const bool hasValue = i + 1 < argc;
-    auto value = [&]() { return std::string(argv[++i]); };
-    long number = 0;
-    if (option == "--virtual") {
-      options->ports.openVirtual = true;
-    } else if (option == "--silent") {
-      options->startCommands.push_back("silent on");
-    } else if (option == "--probe") {
-      options->probe = true;
-    } else if (option == "--help") {
-      std::fputs(kUsage, stdout);
-      std::exit(kExitOk);
-    } else if (!hasValue) {
-      std::fprintf(stderr, "zephra_synth_sim: %s needs a value\n%s", option.c_str(), kUsage);
-      return false;
-    } else if (option == "--to") {
-      options->ports.sendTo = value();
-    } else if (option == "--from") {
-      options->ports.listenTo = value();
-    } else if (option == "--client") {
-      options->ports.clientName = value();
-    } else if (option == "--connect-timeout") {
-      if (!ParseSimNumber(value(), &number) || number < 0 || number > 3600000) {
-        std::fprintf(stderr, "zephra_synth_sim: bad --connect-timeout\n");
-        return false;
-      }
-      options->ports.connectTimeoutMs = static_cast<int>(number);
-    } else if (option == "--corrupt" || option == "--short" || option == "--fail-write" ||
-               option == "--fail-firmware") {
-      options->startCommands.push_back(option.substr(2) + " " + value());
-    } else {
-      std::fprintf(stderr, "zephra_synth_sim: unknown option %s\n%s", option.c_str(), kUsage);
-      return false;
-    }
-  }
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("zephra_synth_sim probe", JackNoStartServer, &status);
+  if (client == nullptr) return false;
+  jack_client_close(client);
   return true;
 }
 
-void Answer(const std::string& line)
+template <class Midi>
+int FindPort(Midi& midi, const char* part)
 {
-  std::cout << line << '\n' << std::flush;
+  for (unsigned i = 0; i < midi.getPortCount(); ++i)
+    if (midi.getPortName(i).find(part) != std::string::npos) return static_cast<int>(i);
+  return -1;
 }
 
-// The synth proper: incoming messages queue up on the MIDI thread and are
-// handled in order on a worker of our own, so that the JACK thread never
-// waits for a command that holds the model.
+std::string FormatProgram(const SimProgram& program)
+{
+  std::string text;
+  for (int32_t v : program.values) text += std::to_string(v) + " ";
+  return text + ":" + program.name;
+}
+
+// The synth proper: messages queue up on the MIDI thread and are handled in
+// order on a worker of our own, so that the JACK thread never waits for a
+// command that holds the model.
 class SynthSim
 {
 public:
-  explicit SynthSim(const Options& options) : mOptions(options) {}
-
   ~SynthSim() { Stop(); }
 
-  // Applies the fault options; false with the reason in *error.
-  bool Configure(std::string* error)
+  bool Open(std::string& error)
   {
-    std::lock_guard<std::mutex> lock(mModelMutex);
-    for (const std::string& command : mOptions.startCommands) {
-      const std::string answer = RunSimCommand(mModel, command);
-      if (answer != "ok") {
-        *error = "--" + command + ": " + answer;
-        return false;
+    mWorker = std::thread([this] { Work(); });
+    try
+    {
+      std::lock_guard<std::mutex> hold(mModelLock);  // the worker sends only once the output exists
+      mIn = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "Zephra Prime Input");
+      mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Prime Output");
+      mIn->ignoreTypes(false, false, true);  // SysEx and clock matter, active sensing not
+      mAccepting.store(true, std::memory_order_release);
+      mIn->setCallback(&SynthSim::OnInput, this);
+      const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
+      int in = -1, out = -1;
+      while ((in = FindPort(*mIn, "From ZephraEditor")) < 0 || (out = FindPort(*mOut, "To ZephraEditor")) < 0)
+      {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
+          error = "the editor's ports did not appear";
+          return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
+      mIn->openPort(static_cast<unsigned>(in), "MIDI In");
+      mOut->openPort(static_cast<unsigned>(out), "MIDI Out");
+      // From here on errors are reported, not thrown on the library's threads.
+      const RtMidiErrorCallback log = [](RtMidiError::Type, const std::string& text, void*) {
+        std::cerr << "zephra_synth_sim: MIDI: " << text << '\n';
+      };
+      mIn->setErrorCallback(log, nullptr);
+      mOut->setErrorCallback(log, nullptr);
+    }
+    catch (const RtMidiError& e)
+    {
+      error = e.getMessage();
+      return false;
     }
     return true;
   }
 
-  bool Start(std::string* error)
+  // One command line's answer.
+  std::string Run(const std::string& line)
   {
-    mWorker = std::thread([this] { Work(); });
-    return mPorts.Open(mOptions.ports, [this](const SimBytes& message) { Enqueue(message); }, error);
-  }
-
-  // Handles command lines until "quit" or the end of input.
-  void Serve()
-  {
-    std::string line;
-    while (std::getline(std::cin, line)) {
-      const std::vector<std::string> words = SplitSimWords(line);
-      if (words.size() == 1 && words[0] == "quit") {
-        Answer("bye");
-        return;
-      }
-      if (!words.empty() && words[0] == "wait") {
-        Answer(Wait(words));
-        continue;
-      }
-      std::lock_guard<std::mutex> lock(mModelMutex);
-      Answer(RunSimCommand(mModel, line));
+    std::istringstream words(line);
+    std::string name, word;
+    words >> name >> word;
+    long n = -1;
+    std::istringstream(word) >> n;
+    const bool location = n >= 1 && n <= SynthSimModel::kLocations;
+    std::lock_guard<std::mutex> hold(mModelLock);
+    SynthSimModel& m = mModel;
+    if (name == "edit") return FormatProgram(m.edit);
+    if (name == "program" && location) return FormatProgram(m.programs[n - 1]);
+    if (name == "firmware")
+    {
+      std::string text = std::to_string(m.firmware.size()) + " ";
+      for (uint8_t b : m.firmware) text += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+      return text;
     }
+    if (name == "reset")
+      m = SynthSimModel{};
+    else if (name == "silent" && (word == "on" || word == "off"))
+      m.silent = word == "on";
+    else if (name == "corrupt" && n >= 0)
+      m.corruptDumps = static_cast<int>(n);
+    else if (name == "short" && n >= 0)
+      m.shortDumps = static_cast<int>(n);
+    else if (name == "fail-firmware" && n >= 0)
+      m.failFirmware = static_cast<int>(n);
+    else if (name == "fail-write" && location)
+      m.failingLocations.insert(static_cast<int>(n));
+    else
+      return "error unknown command: " + line;
+    return "ok";
   }
 
   void Stop()
   {
     {
-      std::lock_guard<std::mutex> lock(mInboxMutex);
+      std::lock_guard<std::mutex> hold(mInboxLock);
       mStopping = true;
     }
     mInboxReady.notify_all();
     if (mWorker.joinable()) mWorker.join();
-    mPorts.Close();
+    mAccepting.store(false, std::memory_order_release);
+    if (mIn) mIn->cancelCallback();
+    mIn.reset();
+    mOut.reset();
   }
 
 private:
-  void Enqueue(const SimBytes& message)
+  static void OnInput(double, std::vector<unsigned char>* bytes, void* self)
   {
+    auto* sim = static_cast<SynthSim*>(self);
+    // The library hands the callback to its thread without a fence that a
+    // race detector can see; this flag is that fence.
+    if (bytes == nullptr || bytes->empty() || !sim->mAccepting.load(std::memory_order_acquire)) return;
     {
-      std::lock_guard<std::mutex> lock(mInboxMutex);
-      mInbox.push_back(message);
+      std::lock_guard<std::mutex> hold(sim->mInboxLock);
+      sim->mInbox.emplace_back(bytes->begin(), bytes->end());
     }
-    mInboxReady.notify_one();
+    sim->mInboxReady.notify_one();
   }
 
   void Work()
   {
-    std::vector<SimBytes> answers;
-    for (;;) {
+    for (;;)
+    {
       SimBytes message;
       {
-        std::unique_lock<std::mutex> lock(mInboxMutex);
-        mInboxReady.wait(lock, [this] { return mStopping || !mInbox.empty(); });
+        std::unique_lock<std::mutex> hold(mInboxLock);
+        mInboxReady.wait(hold, [this] { return mStopping || !mInbox.empty(); });
         if (mInbox.empty()) return;
         message = std::move(mInbox.front());
         mInbox.pop_front();
       }
-      {
-        std::lock_guard<std::mutex> lock(mModelMutex);
-        answers.clear();
-        mModel.Receive(message, &answers);
-        // Sent before the count is visible, so that a test that waited for
-        // the count knows the answer is on its way.
-        for (const SimBytes& answer : answers) mPorts.Send(answer);
-      }
-      mHandled.notify_all();
+      std::lock_guard<std::mutex> hold(mModelLock);
+      std::vector<SimBytes> answers;
+      mModel.Receive(message, answers);
+      // A large answer goes out in paced pieces, since JACK drops what
+      // exceeds its per-cycle buffer; the receiver joins them again.
+      for (const SimBytes& answer : answers)
+        for (size_t at = 0; mOut && at < answer.size(); at += kPaceBytes)
+        {
+          if (at > 0) std::this_thread::sleep_for(kPacePause);
+          mOut->sendMessage(answer.data() + at, std::min(kPaceBytes, answer.size() - at));
+        }
     }
   }
 
-  std::string Wait(const std::vector<std::string>& words)
-  {
-    long target = 0, timeoutMs = kDefaultWaitMs;
-    if (words.size() < 2 || words.size() > 3 || !ParseSimNumber(words[1], &target) ||
-        (words.size() == 3 && (!ParseSimNumber(words[2], &timeoutMs) || timeoutMs < 0)))
-      return "error usage: wait N [MS]";
-    std::unique_lock<std::mutex> lock(mModelMutex);
-    const bool reached = mHandled.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-      return mModel.Counts().received >= target;
-    });
-    return (reached ? "ok " : "timeout ") + std::to_string(mModel.Counts().received);
-  }
-
-  const Options mOptions;
-  SynthSimPorts mPorts;
-
-  std::mutex mModelMutex;
-  std::condition_variable mHandled;
+  std::mutex mModelLock;
   SynthSimModel mModel;
-
-  std::mutex mInboxMutex;
+  std::unique_ptr<RtMidiOut> mOut;
+  std::mutex mInboxLock;
   std::condition_variable mInboxReady;
   std::deque<SimBytes> mInbox;
   bool mStopping = false;
   std::thread mWorker;
+  std::atomic<bool> mAccepting{false};
+  std::unique_ptr<RtMidiIn> mIn;  // last: its thread may call back as soon as it exists
 };
-} // namespace
+
+void Answer(const std::string& line) { std::cout << line << '\n' << std::flush; }
+}  // namespace
 
 int main(int argc, char** argv)
 {
-  // A test that dies leaves us writing into a closed pipe; end of input
-  // then ends us instead of the signal.
+  // A test that dies leaves us writing into a closed pipe; the end of our
+  // input then ends us instead of the signal.
   std::signal(SIGPIPE, SIG_IGN);
+  const bool probe = argc == 2 && std::strcmp(argv[1], "--probe") == 0;
+  if (argc > 1 && !probe) return kExitUsage;
+  if (!JackServerAnswers()) return kExitNoServer;
+  if (probe) return 0;
 
-  Options options;
-  if (!ParseOptions(argc, argv, &options)) {
-    Answer("error bad options");
-    return kExitUsage;
-  }
-  if (options.probe) return SimJackServerAnswers() ? kExitOk : kExitNoServer;
-
-  SynthSim sim(options);
+  SynthSim sim;
   std::string error;
-  if (!sim.Configure(&error)) {
-    Answer("error " + error);
-    return kExitUsage;
-  }
-  if (!SimJackServerAnswers()) {
-    Answer("error no JACK server answers");
-    return kExitNoServer;
-  }
-  if (!sim.Start(&error)) {
+  if (!sim.Open(error))
+  {
     Answer("error " + error);
     return kExitPorts;
   }
   Answer("ready");
-  sim.Serve();
+  for (std::string line; std::getline(std::cin, line);)
+  {
+    if (line == "quit")
+    {
+      Answer("bye");
+      break;
+    }
+    Answer(sim.Run(line));
+  }
   sim.Stop();
-  return kExitOk;
+  return 0;
 }

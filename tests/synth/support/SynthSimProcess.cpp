@@ -42,13 +42,20 @@ int ExitStatus(int status)
   return -1;
 }
 
-// posix_spawn wants a mutable argv.
-std::vector<char*> ArgumentVector(std::vector<std::string>& words)
+// Spawns program with its standard input and output on the given pipe ends
+// (or the test's own when -1); the pid, or -1.
+pid_t Spawn(const std::string& program, const char* option, int input, int output)
 {
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(&word[0]);
-  argv.push_back(nullptr);
-  return argv;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (input >= 0) posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+  if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+  std::string name = program, flag = option ? option : "";
+  char* argv[] = {&name[0], option ? &flag[0] : nullptr, nullptr};
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
 }
 } // namespace
 
@@ -59,17 +66,14 @@ SynthSimProcess::~SynthSimProcess()
 
 int SynthSimProcess::ProbeJackServer(const std::string& program)
 {
-  std::vector<std::string> words = {program, "--probe"};
-  std::vector<char*> argv = ArgumentVector(words);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const pid_t pid = Spawn(program, "--probe", -1, -1);
+  if (pid < 0) return -1;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
   return ExitStatus(status);
 }
 
-bool SynthSimProcess::Start(const std::string& program, const std::vector<std::string>& args,
-                            int timeoutMs)
+bool SynthSimProcess::Start(const std::string& program)
 {
   if (Running()) {
     mError = "already running";
@@ -78,7 +82,6 @@ bool SynthSimProcess::Start(const std::string& program, const std::vector<std::s
   IgnoreBrokenPipes();
   mError.clear();
   mPending.clear();
-
   int toChild[2], fromChild[2];
   if (pipe2(toChild, O_CLOEXEC) != 0) {
     mError = std::string("pipe: ") + std::strerror(errno);
@@ -90,73 +93,78 @@ bool SynthSimProcess::Start(const std::string& program, const std::vector<std::s
     close(toChild[1]);
     return false;
   }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
-
-  std::vector<std::string> words = {program};
-  words.insert(words.end(), args.begin(), args.end());
-  std::vector<char*> argv = ArgumentVector(words);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  mPid = Spawn(program, nullptr, toChild[0], fromChild[1]);
   close(toChild[0]);
   close(fromChild[1]);
-  if (spawned != 0) {
-    mError = "cannot start " + program + ": " + std::strerror(spawned);
-    close(toChild[1]);
-    close(fromChild[0]);
-    return false;
-  }
-  mPid = pid;
   mToChild = toChild[1];
   mFromChild = fromChild[0];
-
-  std::string line;
-  if (!ReadLine(&line, timeoutMs)) {
-    const std::string why = mError;
-    const int status = Stop(false);
-    mError = why + " before ready (exit status " + std::to_string(status) + ")";
+  if (mPid < 0) {
+    mError = "cannot start " + program;
+    close(mToChild);
+    close(mFromChild);
+    mToChild = mFromChild = -1;
     return false;
   }
-  if (line != "ready") {
-    Stop(false);
-    mError = "sim said \"" + line + "\" instead of ready";
+  std::string line;
+  if (!ReadLine(line) || line != "ready") {
+    const std::string why = mError.empty() ? "sim said \"" + line + "\"" : mError;
+    const int status = Stop();
+    mError = why + " before ready (exit status " + std::to_string(status) + ")";
     return false;
   }
   return true;
 }
 
-std::string SynthSimProcess::Ask(const std::string& command, int timeoutMs)
+std::string SynthSimProcess::Ask(const std::string& command)
 {
-  if (!Running()) {
-    mError = "not running";
-    return {};
-  }
   std::string line;
-  if (!WriteAll(command + "\n") || !ReadLine(&line, timeoutMs)) {
+  if (!Running() || !WriteAll(command + "\n") || !ReadLine(line)) {
     mError = "no answer to \"" + command + "\": " + mError;
     return {};
   }
   return line;
 }
 
-int SynthSimProcess::Stop(bool sendQuit, int timeoutMs)
+int SynthSimProcess::Stop()
 {
   if (!Running()) return -1;
-  if (sendQuit) (void)WriteAll("quit\n");
-  CloseInput();
-  return Reap(timeoutMs);
+  (void)WriteAll("quit\n");
+  close(mToChild);
+  mToChild = -1;
+  // The end of the sim's output comes with the end of the process; anything
+  // it still says ("bye") is of no interest now.
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kTimeoutMs);
+  bool ended = false;
+  while (!ended) {
+    pollfd watch{mFromChild, POLLIN, 0};
+    const int ready = poll(&watch, 1, MillisecondsLeft(deadline));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    char buffer[4096];
+    const ssize_t got = read(mFromChild, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    ended = got <= 0;
+  }
+  if (!ended) {
+    mError = "sim did not end in time; killed";
+    kill(mPid, SIGKILL);
+  }
+  int status = 0;
+  while (waitpid(mPid, &status, 0) < 0 && errno == EINTR) {}
+  close(mFromChild);
+  mFromChild = -1;
+  mPid = -1;
+  mPending.clear();
+  return ExitStatus(status);
 }
 
-bool SynthSimProcess::ReadLine(std::string* line, int timeoutMs)
+bool SynthSimProcess::ReadLine(std::string& line)
 {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kTimeoutMs);
   for (;;) {
     const size_t newline = mPending.find('\n');
     if (newline != std::string::npos) {
-      *line = mPending.substr(0, newline);
+      line = mPending.substr(0, newline);
       mPending.erase(0, newline + 1);
       return true;
     }
@@ -191,39 +199,4 @@ bool SynthSimProcess::WriteAll(const std::string& text)
     done += static_cast<size_t>(wrote);
   }
   return true;
-}
-
-void SynthSimProcess::CloseInput()
-{
-  if (mToChild >= 0) close(mToChild);
-  mToChild = -1;
-}
-
-int SynthSimProcess::Reap(int timeoutMs)
-{
-  // The end of the sim's output comes with the end of the process; anything
-  // it still says ("bye") is of no interest now.
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  bool ended = false;
-  while (!ended) {
-    pollfd watch{mFromChild, POLLIN, 0};
-    const int ready = poll(&watch, 1, MillisecondsLeft(deadline));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) break;
-    char buffer[4096];
-    const ssize_t got = read(mFromChild, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    ended = got <= 0;
-  }
-  if (!ended) {
-    mError = "sim did not end in time; killed";
-    kill(mPid, SIGKILL);
-  }
-  int status = 0;
-  while (waitpid(mPid, &status, 0) < 0 && errno == EINTR) {}
-  close(mFromChild);
-  mFromChild = -1;
-  mPid = -1;
-  mPending.clear();
-  return ExitStatus(status);
 }

@@ -1,7 +1,7 @@
 // Runs the simulated synth (zephra_synth_sim) as a child process for a test:
-// starts it with its options, waits for its "ready", sends it command lines
-// and reads their one-line answers, and stops it again. Every wait has a
-// deadline, so a sim that hangs fails the test instead of blocking it.
+// starts it, waits for its "ready", sends it command lines and reads their
+// one-line answers, and stops it again. Every wait has a deadline, so a sim
+// that hangs fails the test instead of blocking it.
 //
 // Not thread-safe: one test thread talks to one process.
 #pragma once
@@ -9,12 +9,11 @@
 #include <sys/types.h>
 
 #include <string>
-#include <vector>
 
 class SynthSimProcess
 {
 public:
-  static constexpr int kDefaultTimeoutMs = 20000;
+  static constexpr int kTimeoutMs = 20000;
 
   SynthSimProcess() = default;
   // Stops a process that is still running.
@@ -30,33 +29,29 @@ public:
   static constexpr int kNoServer = 3;
   static int ProbeJackServer(const std::string& program);
 
-  // Starts `program` with `args` and waits for its "ready" line. False when
-  // it cannot be started, exits, says something else or stays silent; then
-  // Error() says why and the process is gone. The sim's standard error stays
-  // the test's. From the first start on, the test process ignores SIGPIPE,
-  // so that writing to a sim that died fails instead of killing the test.
-  [[nodiscard]] bool Start(const std::string& program, const std::vector<std::string>& args,
-                           int timeoutMs = kDefaultTimeoutMs);
+  // Starts `program` and waits for its "ready" line. False when it cannot be
+  // started, exits, says something else or stays silent; then Error() says
+  // why and the process is gone. The sim's standard error stays the test's.
+  // From the first start on, the test process ignores SIGPIPE, so that
+  // writing to a sim that died fails instead of killing the test.
+  [[nodiscard]] bool Start(const std::string& program);
 
   // Sends one command line and returns its answer line, or an empty text
   // (and Error()) when no answer comes.
-  std::string Ask(const std::string& command, int timeoutMs = kDefaultTimeoutMs);
+  std::string Ask(const std::string& command);
 
-  // Sends "quit" (or only closes the sim's input when sendQuit is false),
-  // waits for the process to end and returns its exit status: the exit code,
-  // or 128 + the signal. Kills it when it does not end in time. -1 when no
-  // process was running.
-  int Stop(bool sendQuit = true, int timeoutMs = kDefaultTimeoutMs);
+  // Sends "quit", closes the sim's input, waits for the process to end and
+  // returns its exit status: the exit code, or 128 + the signal. Kills it
+  // when it does not end in time. -1 when no process was running.
+  int Stop();
 
   bool Running() const { return mPid > 0; }
   const std::string& Error() const { return mError; }
 
 private:
   // Reads up to the next newline; false at the deadline or end of output.
-  bool ReadLine(std::string* line, int timeoutMs);
+  bool ReadLine(std::string& line);
   bool WriteAll(const std::string& text);
-  int Reap(int timeoutMs);
-  void CloseInput();
 
   pid_t mPid = -1;
   int mToChild = -1;
