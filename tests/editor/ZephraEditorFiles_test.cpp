@@ -16,11 +16,18 @@ struct EditorFilesTest : ::testing::Test
 {
   TempDir dir;
   TempDir files;
-  WireTap tap;
-  std::unique_ptr<ZephraEditor> editor;
+  TestEditor t{dir.Path()};
+  ZephraEditor* editor = t.editor.get();
 
-  void SetUp() override { editor = std::make_unique<ZephraEditor>(tap.Info(), tap.Setup(dir.Path())); }
-  RecordingPanels& Panels() { return static_cast<RecordingPanels&>(editor->Panels()); }
+  // The status texts shown since the last call.
+  std::vector<std::string> NewStatus()
+  {
+    const std::vector<std::string> all = t.panels->Status();
+    std::vector<std::string> added(all.begin() + static_cast<long>(mSeen), all.end());
+    mSeen = all.size();
+    return added;
+  }
+  size_t mSeen = 0;
   std::string Saved(const std::string& name)
   {
     EXPECT_TRUE(editor->WriteSoundAsProgramFile(files.File(name).c_str()));
@@ -91,11 +98,11 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
   const ProgramValues before = editor->Program();
   for (const auto& c : kCases)
   {
-    Panels().names.clear();
+    NewStatus();
     EXPECT_EQ(editor->LoadProgramFile(files.File(c.name).c_str()), c.error) << c.name;
     EXPECT_EQ(editor->Program(), before) << c.name;
     EXPECT_STREQ(editor->ProgramName(), "range") << c.name;
-    EXPECT_EQ(Panels().names, c.message ? std::vector<std::string>{"Corrupted filesize!"}
+    EXPECT_EQ(NewStatus(), c.message ? std::vector<std::string>{"Corrupted filesize!"}
                                         : std::vector<std::string>{}) << c.name;
   }
   ASSERT_EQ(editor->LoadProgramFile(files.File("8192.pr3").c_str()), ProgramFileError::kNone);
@@ -130,12 +137,12 @@ TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
   EXPECT_EQ(editor->FolderFileIndex(), 0);
   EXPECT_STREQ(editor->ProgramName(), "10_A");
 
-  tap.Take();
+  t.TakeWire();
   ASSERT_TRUE(editor->StepProgramFile(false));  // wraps to the last file
   EXPECT_EQ(editor->FolderFileIndex(), 1);
   EXPECT_STREQ(editor->ProgramName(), "2_B");
   EXPECT_EQ(editor->Program()[0], 12);
-  EXPECT_EQ(tap.Take().size(), 336u * 3) << "the loaded program is sent";
+  EXPECT_EQ(t.TakeWire().size(), 336u * 3) << "the loaded program is sent";
   ASSERT_TRUE(editor->StepProgramFile(true));
   EXPECT_EQ(editor->FolderFileIndex(), 0);
 
@@ -162,10 +169,10 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
   editor->ScanProgramFolder((folder + name('a', 255)).c_str());
   ASSERT_EQ(editor->FolderFileCount(), 3);
 
-  Panels().names.clear();
+  NewStatus();
   ASSERT_TRUE(editor->StepProgramFile(true));
   EXPECT_EQ(editor->FolderFileIndex(), 3);
-  EXPECT_EQ(Panels().names, (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
+  EXPECT_EQ(NewStatus(), (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
   ASSERT_TRUE(editor->StepProgramFile(false));
   EXPECT_EQ(editor->FolderFileIndex(), 0);
   EXPECT_EQ(editor->Program()[0], 3);

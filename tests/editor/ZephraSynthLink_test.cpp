@@ -1,6 +1,6 @@
 // The synth link without a synth: requests, dumps, writes, save-all, the
 // firmware handshake, the watchdog driven tick by tick, start and end.
-#include "ZephraLinkTestPanels.h"
+#include "ZephraTestEditor.h"
 
 #include "core/MidiPorts.h"
 #include "support/TempDir.h"
@@ -16,7 +16,6 @@
 namespace
 {
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 using Names = std::vector<std::string>;
 
 Bytes Dump(int location, const std::string& name, const TestWire& wire = kDefaultWire)
@@ -42,7 +41,7 @@ Bytes Reply(uint8_t messageClass, uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A
 struct Fixture
 {
   TempDir dir;
-  LinkEditor t{dir.Path()};
+  TestEditor t{dir.Path()};
   ZephraEditor& e = *t.editor;
   std::string folder = dir.Path() + "/programs/";
   explicit Fixture(bool withFolder = true)
@@ -320,7 +319,7 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   WriteWholeFile(dir.File("lastprogram.pr3"), MarkerText(kSampleValues));
   WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
   {
-    LinkEditor t(dir.Path());
+    TestEditor t(dir.Path());
     EXPECT_EQ(t.editor->ParamInt(3), -13);
     fs::create_directories(dir.Path() + "/cache/selected");
     fs::remove(dir.File("lastprogram.pr3"));
@@ -330,7 +329,7 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   EXPECT_EQ(ReadWholeFile(ini), "[gui]\nmanager=false\n\n[midi]\nkbdmidioutch=0\n\n[program]\nlastfile=" + folder +
                                   "03_Keys.pr3\n\n");
   TempDir fresh;  // no current file: only [gui] manager
-  LinkEditor(fresh.Path()).editor->SetManagerMode(true);
+  TestEditor(fresh.Path()).editor->SetManagerMode(true);
   EXPECT_EQ(ReadWholeFile(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
 }
 
@@ -356,7 +355,7 @@ TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
     fs::create_directories(fs::path(dir.File(c.link)).parent_path());
     fs::create_directory_symlink(user.Path(), dir.File(c.link));
     {
-      LinkEditor t(dir.Path());
+      TestEditor t(dir.Path());
       if (c.saveAll) t.editor->StartSaveAllFromSynth(true);
       // Only paths strictly inside the settings folder.
       const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
@@ -379,7 +378,7 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
     MidiPorts ports{MidiSettingsStore{}};
     (void)ports.InitialiseMidi();
     (void)ports.ChooseMidiOutput("virtual output");
-    LinkEditor t(dir.Path(), false, ports.MidiOut());
+    TestEditor t(dir.Path(), false, ports.MidiOut());
     ports.SetPlug(t.editor.get());
     t.editor->RequestProgramDump(5);
     EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
@@ -393,14 +392,14 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
 // that the MIDI thread takes while the save dialog runs without the mutex.
 TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
 {
-  struct Panels : HeadlessLinkPanels
+  struct Panels : TestPanels
   {
-    using HeadlessLinkPanels::HeadlessLinkPanels;
+    using TestPanels::TestPanels;
     std::function<void()> duringPrompt;
     std::string PromptForSaveFile(const char* proposedPath) override
     {
       if (duringPrompt) duringPrompt();
-      return HeadlessLinkPanels::PromptForSaveFile(proposedPath);
+      return TestPanels::PromptForSaveFile(proposedPath);
     }
   };
   Fixture f;
