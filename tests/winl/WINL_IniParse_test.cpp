@@ -11,13 +11,9 @@ namespace
 TEST(WinlIniParse, LimitsOfWhatItReads)
 {
   const std::string name(262150, 'n');
-  struct Case
-  {
-    const char* name;
-    std::string in;
-    WINL_IniParseResult result;
-    std::string out;  // the sections written back
-  } const kCases[] = {
+  // out: the sections written back.
+  struct Case { const char* name; std::string in; WINL_IniParseResult result; std::string out; }
+  const kCases[] = {
       {"preamble one byte short", std::string(262142, 'x') + "\n[s]\nk=1\n",
        WINL_IniParseResult::kComplete, "[s]\nk=1\n\n"},
       {"preamble at the limit", std::string(262143, 'x') + "\n[s]\nk=1\n",

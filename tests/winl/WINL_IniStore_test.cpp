@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,7 @@ const std::vector<std::string> kSettingsAndLock{".settings.ini.lock", "settings.
 int ChildStatus(pid_t pid)
 {
   int status = 0;
-  if (pid <= 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(WinlIniStore, SeesOutsideEdits)
@@ -103,13 +103,12 @@ TEST(WinlIniStore, TheThirtyThirdFileEvictsTheLeastRecentlyUsed)
 
 TEST(WinlIniStore, NeverWritesWhereItCouldNotRead)
 {
+  // made: created first, a folder or a file holding bytes, which must survive.
   struct Case
   {
-    const char* name;
-    const char* path;
-    const char* made;   // created first: a folder, or a file holding bytes
+    const char *name, *path, *made;
     bool folder;
-    std::string bytes;  // must survive unchanged
+    std::string bytes;
     std::vector<std::string> entries;
   } const kCases[] = {
       {"a folder in the way", "settings.ini", "settings.ini", true, "", kSettingsAndLock},
@@ -159,18 +158,6 @@ TEST(WinlIniStore, UnreadableFileIsNotRewritten)
   EXPECT_EQ(FolderEntries(dir.Path()), kSettingsAndLock);
 }
 
-// ---- injected failures ----
-
-// Writes half, then reports a full disk: the partial file must not survive.
-ssize_t ShortThenFailWrite(int fd, const void* data, size_t n)
-{
-  static bool half = false;
-  half = !half;
-  if (half && n > 1) return write(fd, data, n / 2);
-  errno = ENOSPC;
-  return -1;
-}
-
 TEST(WinlIniStore, InjectedFailuresKeepTheOldFile)
 {
   const char kOld[] = "[gui]\nguiscale=1\n\n[midi]\nindev=Port A\noutdev=Port B\n\n";
@@ -178,7 +165,14 @@ TEST(WinlIniStore, InjectedFailuresKeepTheOldFile)
       {"write fails",
        {[](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; }, ::fsync, ::close,
         ::rename}},
-      {"short write, then failure", {ShortThenFailWrite, ::fsync, ::close, ::rename}},
+      // Half is written, then the disk is full: the partial file must not survive.
+      {"short write, then failure",
+       {[](int fd, const void* data, size_t n) -> ssize_t {
+          static bool half = false;
+          half = !half;
+          return half && n > 1 ? write(fd, data, n / 2) : (errno = ENOSPC, -1);
+        },
+        ::fsync, ::close, ::rename}},
       {"write makes no progress",
        {[](int, const void*, size_t) -> ssize_t { return 0; }, ::fsync, ::close, ::rename}},
       {"fsync fails", {::write, [](int) { return errno = EIO, -1; }, ::close, ::rename}},
@@ -216,23 +210,19 @@ TEST(WinlIniStore, InjectedFailuresKeepTheOldFile)
   }
 }
 
-// ---- other processes and other names ----
-
 TEST(WinlIniStore, TwoProcessesKeepEachOthersKeys)
 {
   TempDir dir;
   const std::string path = dir.File("settings.ini");
-  pid_t writers[2];
   fflush(nullptr);
-  for (char prefix : {'a', 'b'})
+  pid_t writers[2];
+  for (int w = 0; w < 2; ++w)
   {
-    writers[prefix - 'a'] = fork();
-    if (writers[prefix - 'a'] != 0) continue;
-    for (int i = 0; i < 150; ++i)
-    {
-      const std::string key = prefix + std::to_string(100 + i);
-      if (!WritePrivateProfileString("midi", key.c_str(), "1", path.c_str())) _exit(1);
-    }
+    if ((writers[w] = fork()) != 0) continue;
+    for (int i = 100; i < 250; ++i)
+      if (!WritePrivateProfileString("midi", ("ab"[w] + std::to_string(i)).c_str(), "1",
+                                     path.c_str()))
+        _exit(1);
     _exit(0);
   }
   ASSERT_EQ(ChildStatus(writers[0]), 0);
@@ -264,9 +254,7 @@ TEST(WinlIniStore, WritesThroughALinkIntoItsTarget)
     ASSERT_EQ(symlink(linkText.c_str(), link.c_str()), 0);
 
     ASSERT_TRUE(WritePrivateProfileString("midi", "indev", "off", link.c_str())) << c.name;
-    char held[256] = {};
-    EXPECT_GT(readlink(link.c_str(), held, sizeof(held) - 1), 0) << c.name;
-    EXPECT_EQ(held, linkText) << c.name;
+    EXPECT_EQ(std::filesystem::read_symlink(link), linkText) << c.name;
     EXPECT_EQ(ReadWholeFile(target), c.after) << c.name;
     EXPECT_EQ(FolderEntries(dir.File("cfg")), std::vector<std::string>{"settings.ini"}) << c.name;
     EXPECT_EQ(FolderEntries(dir.File("real")), kSettingsAndLock) << c.name;

@@ -18,12 +18,8 @@ TEST(WinlIni, EachWriteLeavesTheExpectedText)
 {
   // text: the file after the step, put in place as a new inode; null: the
   // file is not touched at all (same bytes, inode and modification time).
-  struct Step
-  {
-    const char *section, *key, *value;
-    BOOL result;
-    const char* text;
-  } const kSteps[] = {
+  struct Step { const char *section, *key, *value; BOOL result; const char* text; }
+  const kSteps[] = {
       {"midi", "indev", "off", TRUE, "[midi]\nindev=off\n\n"},
       {"midi", "inBdev", "off", TRUE, "[midi]\ninBdev=off\nindev=off\n\n"},
       {"gui", "scale", "1.25", TRUE, "[gui]\nscale=1.25\n\n[midi]\ninBdev=off\nindev=off\n\n"},
@@ -147,13 +143,10 @@ TEST(WinlIni, ReadsWithinTheBuffer)
   TempDir dir;
   const std::string path = dir.File("s.ini");
   WriteWholeFile(path, "[cd]\nk=abcdef\nb=1\n[ab]\n");
-  struct Case
-  {
-    const char *name, *section, *key;  // null section: list sections; null key: list keys
-    DWORD size;
-    std::string want;  // the bytes written; the next one stays '#'
-    DWORD result;
-  } const kCases[] = {
+  // A null section lists the sections, a null key the keys; want: the bytes
+  // written, after which the buffer stays '#'.
+  struct Case { const char *name, *section, *key; DWORD size; std::string want; DWORD result; }
+  const kCases[] = {
       {"value, one short", "cd", "k", 6, std::string("abcde\0", 6), 5},
       {"value, exact fit", "cd", "k", 7, std::string("abcdef\0", 7), 6},
       {"value, one spare", "cd", "k", 8, std::string("abcdef\0", 7), 6},
@@ -232,7 +225,8 @@ TEST(WinlIni, SectionsAsEntryLists)
   EXPECT_EQ(ReadWholeFile(path), "[sec]\na= 'one' \nb=2\n\n");
 
   // "a=one\0b=2\0" and the closing NUL fit exactly in 11 bytes.
-  struct Case { const char* section; DWORD size; std::string want; DWORD result; } const kCases[] = {
+  struct Case { const char* section; DWORD size; std::string want; DWORD result; }
+  const kCases[] = {
       {"SEC", 12, std::string("a=one\0b=2\0\0", 11), 10},
       {"sec", 11, std::string("a=one\0b=2\0\0", 11), 10},
       {"sec", 10, std::string("a=one\0b=\0\0", 10), 8},

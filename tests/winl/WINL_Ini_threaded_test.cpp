@@ -20,17 +20,17 @@ TEST(WinlIniThreaded, ConcurrentWritersKeepEveryKey)
   const std::string shared = dir.File("settings.ini");
   std::atomic<int> failures{0};
   // Writes value and reads it back.
-  auto store = [&](const std::string& path, const char* section, const std::string& key,
+  auto store = [&](const std::string& path, const char* section, const char* key,
                    const std::string& value) {
-    if (!WritePrivateProfileString(section, key.c_str(), value.c_str(), path.c_str()) ||
-        IniRead(section, key.c_str(), path) != value)
-      ++failures;
+    const bool stored = WritePrivateProfileString(section, key, value.c_str(), path.c_str());
+    failures += !stored || IniRead(section, key, path) != value;
   };
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([&, t] {
       const std::string key = "key" + std::to_string(t);
-      for (int i = 0; i < 60; ++i) store(shared, "midi", key, key + ":" + std::to_string(i));
+      for (int i = 0; i < 60; ++i)
+        store(shared, "midi", key.c_str(), key + ":" + std::to_string(i));
     });
   // Meanwhile more files than the cache has slots, so slots are evicted
   // while the writers use theirs.
