@@ -1,6 +1,7 @@
 #include "ZephraTestEditor.h"
 
 #include "support/TempDir.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <gtest/gtest.h>
@@ -10,21 +11,38 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 struct EditorTest : ::testing::Test
 {
   TempDir dir;
-  WireTap tap;
-  std::unique_ptr<ZephraEditor> editor;
+  std::unique_ptr<TestEditor> t;
+  ZephraEditor* editor = nullptr;
 
-  void Make() { editor = std::make_unique<ZephraEditor>(tap.Info(), tap.Setup(dir.Path())); }
+  void Make()
+  {
+    t.reset();
+    t = std::make_unique<TestEditor>(dir.Path());
+    editor = t->editor.get();
+  }
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  RecordingPanels& Panels() { return static_cast<RecordingPanels&>(editor->Panels()); }
+  Bytes Take() { return t->TakeWire(); }
 };
 
 // Every message here is a three-byte control change.
 size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
+
+// The whole-program send: indices 0..124 under MSB 5, then 128..169 under
+// MSB 6, each as LSB and data; the spare 125..127 have no address.
+Bytes WholeProgramSend(const TestWire& wire)
+{
+  Bytes m = {0xB0, 0x63, 0x05};
+  for (int i = 0; i < 167; ++i)
+  {
+    if (i == 125) m.insert(m.end(), {0xB0, 0x63, 0x06});
+    const int index = i < 125 ? i : i + 3;
+    m.insert(m.end(), {0xB0, 0x62, static_cast<uint8_t>(index < 125 ? index : index - 128), 0xB0, 0x06, wire[index]});
+  }
+  return m;
+}
 
 }  // namespace
 
@@ -33,19 +51,14 @@ size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
 TEST_F(EditorTest, StartSendsTheDefaultProgramOnce)
 {
   Make();
-  const Bytes wire = tap.Take();
-  ASSERT_EQ(ControllerCount(wire), 336u);
-  const Bytes head = {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x18,
-                      0xB0, 0x62, 0x01, 0xB0, 0x06, 0x3F};
-  EXPECT_TRUE(std::equal(head.begin(), head.end(), wire.begin()));
-  for (size_t i = 0; i < wire.size(); i += 3) EXPECT_LT(wire[i + 2], 0x80) << "message " << i / 3;
+  EXPECT_EQ(Take(), WholeProgramSend(kDefaultWire));
   EXPECT_STREQ(editor->ProgramName(), "INIT");
   EXPECT_EQ(editor->UndoCount(), 1);
 }
 
 TEST_F(EditorTest, KeyboardChannelSetting)
 {
-  struct Case { const char* text; int channel; } kCases[] = {{"15", 15}, {"16", 0}, {"-1", 0}, {"7x", 0}};
+  struct Case { const char* text; int channel; } kCases[] = {{"0", 0}, {"15", 15}, {"16", 0}, {"-1", 0}, {"7x", 0}};
   for (const Case& c : kCases)
   {
     ASSERT_TRUE(WritePrivateProfileString("midi", "kbdmidioutch", c.text, dir.File("settings.ini").c_str()));
@@ -58,15 +71,22 @@ TEST_F(EditorTest, KeyboardChannelSetting)
 TEST_F(EditorTest, ParameterDefinitions)
 {
   Make();
-  ASSERT_EQ(editor->NParams(), kParamCount);
-  for (int p = 0; p < kProgramSize; ++p)
+  ASSERT_EQ(editor->NParams(), 342);
+  const struct { int param; const char* name; int min, max; } kParams[] = {
+    {3, "VCO1 coarse", -24, 48},
+    {81, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
+    {92, "trig/gate mode", 0, 1},
+    {172, "Treble Boost", -15, 15},
+    {173, "portamento mode", 0, 1},
+    {181, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
+    {186, "VCF Cutoff Frequency (new)", 36, 122},
+  };
+  for (const auto& c : kParams)
   {
-    const ProgramParamDef& def = kProgramValues[p].param;
-    if (!def.defined) continue;
-    const IParam* param = editor->GetParam(def.number);
-    EXPECT_EQ(std::string(param->GetNameForHost()), std::string(def.name).substr(0, 31)) << p;
-    EXPECT_EQ(param->GetMin(), def.min) << def.name;
-    EXPECT_EQ(param->GetMax(), def.max) << def.name;
+    const IParam* param = editor->GetParam(c.param);
+    EXPECT_STREQ(param->GetNameForHost(), c.name) << c.param;
+    EXPECT_EQ(param->GetMin(), c.min) << c.name;
+    EXPECT_EQ(param->GetMax(), c.max) << c.name;
   }
   EXPECT_STREQ(editor->GetParam(247)->GetDisplayText(80), " ");
   EXPECT_STREQ(editor->GetParam(254)->GetDisplayText(74), "Midi CC 87");
@@ -80,46 +100,46 @@ TEST_F(EditorTest, ParameterDefinitions)
 TEST_F(EditorTest, KnobDragSendsTheAddressOnce)
 {
   Make();
-  tap.Take();
+  Take();
   Set(3, 5);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
   Set(3, 6);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1E}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x1E}));
   Set(3, 6);
-  EXPECT_TRUE(tap.Take().empty());
+  EXPECT_TRUE(Take().empty());
   EXPECT_EQ(editor->LastNrpnIndex(), 0);
   Set(4, 1);  // same bank, next number
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
   Set(131, 1);  // "Effects Chain Order": the other bank
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
 
   Set(3, 7);  // back to the first bank: 99 and 98 again
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
   editor->OnTimerTick();
   Set(3, 8);  // one tick: the address still stands
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x20}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x20}));
   editor->OnTimerTick();
   editor->OnTimerTick();
-  tap.outChannel = 3;
+  t->outChannel = 3;
   Set(3, 9);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
+  EXPECT_EQ(Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
 }
 
 TEST_F(EditorTest, CompositesAndSharedAddresses)
 {
   Make();
-  tap.Take();
+  Take();
   Set(182, 1);  // OD Blend INSTRUMENT while the overdrive is off
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
   Set(183, 1);
   Set(147, 1);  // overdrive on: both blends
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
   Set(173, 1);  // portamento mode folds into trig/gate mode
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
   Set(186, 100);  // new cutoff goes out under the vintage cutoff's number
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
   Set(128, 1);  // a spare index has no address of its own
-  EXPECT_TRUE(tap.Take().empty());
+  EXPECT_TRUE(Take().empty());
 }
 
 // The synth reads a data byte of 0x80 or more as a status byte.
@@ -131,9 +151,9 @@ TEST_F(EditorTest, OutOfRangeRecordNeverLeavesAsStatusByte)
     ZephraEditor::ProgramValues values;
     values.fill(fill);
     editor->ApplyProgram(values);
-    tap.Take();
+    Take();
     editor->SendProgramToSynth();
-    const Bytes wire = tap.Take();
+    const Bytes wire = Take();
     ASSERT_EQ(ControllerCount(wire), 336u);
     for (size_t i = 0; i < wire.size(); i += 3) ASSERT_LT(wire[i + 2], 0x80) << fill << " at " << i / 3;
   }
@@ -147,24 +167,24 @@ TEST_F(EditorTest, UndoRedoSteps)
   for (int v = 1; v <= 10; ++v) Set(3, v);  // one drag
   for (int v = 1; v <= 5; ++v) Set(4, v);   // another
   EXPECT_EQ(editor->UndoCount(), 3);
-  tap.Take();
+  Take();
 
   editor->Undo();
   EXPECT_EQ(editor->Program()[0], 10);
   EXPECT_EQ(editor->Program()[1], 0);
   EXPECT_EQ(editor->ParamInt(4), 0);
-  EXPECT_EQ(ControllerCount(tap.Take()), 336u);
+  EXPECT_EQ(ControllerCount(Take()), 336u);
   editor->Undo();
   EXPECT_EQ(editor->ParamInt(3), 0);
   editor->Redo();
   EXPECT_EQ(editor->ParamInt(3), 10);
-  EXPECT_EQ(ControllerCount(tap.Take()), 2 * 336u);
+  EXPECT_EQ(ControllerCount(Take()), 2 * 336u);
 
   Set(5, 9);  // a new edit drops the redo tail
   EXPECT_EQ(editor->UndoCount(), 3);
-  tap.Take();
+  Take();
   editor->Redo();
-  EXPECT_TRUE(tap.Take().empty());
+  EXPECT_TRUE(Take().empty());
   EXPECT_EQ(editor->ParamInt(5), 9);
 
   // "Effects Chain Order" and "VCO1 coarse" share LSB 0 across the banks,
@@ -179,9 +199,9 @@ TEST_F(EditorTest, UndoRedoSteps)
 TEST_F(EditorTest, FirstUndoRecallsTheStartProgram)
 {
   Make();
-  const Bytes start = tap.Take();
+  const Bytes start = Take();
   editor->Undo();
-  EXPECT_EQ(tap.Take(), start);
+  EXPECT_EQ(Take(), start);
   EXPECT_EQ(editor->ParamInt(86), 7);  // "VCF Q" minimum 7
   EXPECT_EQ(editor->UndoPosition(), 0);
 }
@@ -226,15 +246,16 @@ TEST_F(EditorTest, CaptureFoldsSecondHalves)
 TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 {
   Make();
-  Panels().names.clear();
+  const size_t shown = t->panels->Status().size();
   Set(94, 20);   // LFO frequency
   Set(126, 1);   // Delay Vintage/Long: long
   Set(138, 64);  // Delay1
   Set(85, 3);    // VCF type
-  EXPECT_EQ(Panels().names, (std::vector<std::string>{"*INIT*"}));
-  EXPECT_EQ(Panels().captions[91], "1.48Hz");
-  EXPECT_EQ(Panels().captions[135], "302ms");
-  EXPECT_EQ(Panels().captions[82], "NTC");
+  EXPECT_EQ(t->panels->Status().size(), shown + 1);
+  EXPECT_EQ(t->panels->Status().back(), "*INIT*");
+  EXPECT_EQ(t->panels->captions[91], "1.48Hz");
+  EXPECT_EQ(t->panels->captions[135], "302ms");
+  EXPECT_EQ(t->panels->captions[82], "NTC");
   editor->SetOpenFlexiList(0);
   editor->SelectFlexiListEntry(18);  // the second "PB Wheel"
   EXPECT_EQ(editor->ParamInt(98), 103);
@@ -253,14 +274,7 @@ TEST_F(EditorTest, EditAfterUndoRestatesTheAddress)
   Make();
   Set(3, 5);
   editor->Undo();
-  tap.Take();
-  const int param = 42 + kParamOffset;
-  const int value = editor->ParamInt(param) == kProgramMin[42] ? kProgramMin[42] + 1 : kProgramMin[42];
-  Set(param, value);
-  const Bytes wire = tap.Take();
-  ASSERT_EQ(wire.size(), 9u);
-  EXPECT_EQ(wire[1], 0x63);
-  EXPECT_EQ(wire[2], kNrpnMsb[42]);
-  EXPECT_EQ(wire[4], 0x62);
-  EXPECT_EQ(wire[5], kNrpnLsb[42]);
+  Take();
+  Set(45, 9);  // "VCO4 PWM LFO frq", index 42
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
 }

@@ -1,5 +1,7 @@
 #include "synth/ProgramFile.h"
 
+#include "tests/synth/support/ZephraTestPrograms.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,6 +46,7 @@ TEST(ProgramFile, DefaultProgramTextIsExact)
     {170, " 0    ; field:  18 poti:  12  ser.no.:  167 \r\n"},
   };
   for (const auto& l : kLines) EXPECT_EQ(lines[l.line], l.text) << "line " << l.line;
+  EXPECT_EQ(LineNumbers(text), Pr3Numbers(kDefaultValues));
   std::string negative;
   AppendPr3ValueLine(negative, -24, 0, 1);
   EXPECT_EQ(negative, "-24   ; field:  0  poti:  0   ser.no.:  1 \r\n");
@@ -71,6 +74,7 @@ TEST(ProgramFile, ParsingRulesAndRanges)
     {"new cutoff below 36", WithCutoff(1, 10), ProgramFileError::kNone, {{76, 36}}},
     {"value 200 refuses the file", MarkerFile({" 200 \r"}), ProgramFileError::kBadValue, {}},
     {"only line ends", "\n\n\n", ProgramFileError::kBadSize, {}},
+    {"8191 bytes", WithCutoff(1, 50).append(8191 - 7626, '\n'), ProgramFileError::kNone, {{76, 50}}},
     {"8192 bytes", WithCutoff(1, 50).append(8192 - 7626, '\n'), ProgramFileError::kNone, {{76, 50}}},
     {"8193 bytes", WithCutoff(1, 50).append(8193 - 7626, '\n'), ProgramFileError::kBadSize, {}},
   };
@@ -91,5 +95,12 @@ TEST(ProgramFile, ParsingRulesAndRanges)
   ASSERT_TRUE(ProgramValuesFromDump(dump.data(), dump.size(), fromDump));
   EXPECT_EQ(fromDump[0], 0);
   EXPECT_EQ(fromDump[1], 63);
-  EXPECT_FALSE(ProgramValuesFromDump(dump.data(), 200, fromDump));
+  EXPECT_TRUE(ProgramValuesFromDump(dump.data(), 210, fromDump));  // up to the name's end
+  EXPECT_FALSE(ProgramValuesFromDump(dump.data(), 209, fromDump));
+
+  // Lines a file lacks keep the values asked for: here the default program's.
+  ProgramFileContent content;
+  ASSERT_EQ(ParseProgramText(" 243 \r\n5\r\n", 10, content, kDefaultProgram), ProgramFileError::kNone);
+  const std::pair<int, int> kKept[] = {{0, 5}, {11, 32}, {75, 1}, {76, 122}, {83, 7}, {183, 122}};
+  for (const auto& [p, v] : kKept) EXPECT_EQ(content.values[p], v) << "index " << p;
 }
