@@ -223,6 +223,11 @@ public:
     if (WINL_Wnd* w = WINL_Live(id)) WINL_FrameReported(w, frame);
   }
 
+  void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) override
+  {
+    if (WINL_Wnd* w = WINL_Live(id)) WINL_ControlInput(w, event, value);
+  }
+
   void OnWindowFocus(uint64_t id, bool in) override
   {
     WINL_Wnd* w = WINL_Live(id);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class PLAT_Canvas;
+enum class PLAT_ControlEvent;
 
 // ---- start ----
 
@@ -89,6 +90,8 @@ public:
   virtual void OnWindowConfigure(uint64_t id, const PLAT_Rect& frame) = 0;
   // The window got or lost the keyboard focus.
   virtual void OnWindowFocus(uint64_t id, bool in) = 0;
+  // The user worked a native control (PLAT_GtkControl.h).
+  virtual void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) = 0;
 };
 
 // The sink for all events; null drops them. Not owned.

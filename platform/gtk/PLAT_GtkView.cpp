@@ -338,10 +338,15 @@ PLAT_GtkView::Impl::~Impl()
 {
   if (!widget) return;
   if (directDraw) gdk_window_end_draw_frame(gtk_widget_get_window(gtk_widget_get_toplevel(widget)), directDraw);
+  // A control going away is no change of the user's.
+  if (control) ++control->blocked;
   // Child views belong to other objects: take them out first, so that
   // destroying this widget does not destroy theirs.
-  ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
-  while (!view->children->empty()) gtk_container_remove(GTK_CONTAINER(widget), view->children->back().widget);
+  if (ZEPHRA_IS_WINL_VIEW(widget))
+  {
+    ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+    while (!view->children->empty()) gtk_container_remove(GTK_CONTAINER(widget), view->children->back().widget);
+  }
   if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
   gtk_widget_destroy(widget);
   g_object_unref(widget);
@@ -349,6 +354,11 @@ PLAT_GtkView::Impl::~Impl()
 
 PLAT_GtkView::PLAT_GtkView(std::unique_ptr<Impl> impl) : mImpl(std::move(impl)) {}
 PLAT_GtkView::~PLAT_GtkView() = default;
+
+std::unique_ptr<PLAT_GtkView> PLAT_GtkView::FromImpl(std::unique_ptr<Impl> impl)
+{
+  return std::unique_ptr<PLAT_GtkView>(new PLAT_GtkView(std::move(impl)));
+}
 
 std::unique_ptr<PLAT_GtkView> PLAT_GtkView::Create(uint64_t id)
 {
@@ -374,9 +384,12 @@ void PLAT_GtkView::SetParent(PLAT_GtkView* parent, const PLAT_Rect& frame)
 void PLAT_GtkView::SetFrame(const PLAT_Rect& frame)
 {
   GtkWidget* widget = mImpl->widget;
-  ZephraWinlView* self = ZEPHRA_WINL_VIEW(widget);
-  self->wantWidth = frame.w;
-  self->wantHeight = frame.h;
+  if (ZEPHRA_IS_WINL_VIEW(widget))
+  {
+    ZephraWinlView* self = ZEPHRA_WINL_VIEW(widget);
+    self->wantWidth = frame.w;
+    self->wantHeight = frame.h;
+  }
   GtkWidget* parent = gtk_widget_get_parent(widget);
   if (parent && ZEPHRA_IS_WINL_VIEW(parent))
   {
@@ -393,6 +406,7 @@ void PLAT_GtkView::SetSensitive(bool sensitive) { gtk_widget_set_sensitive(mImpl
 
 void PLAT_GtkView::StackChildren(PLAT_GtkView* const* children, int count)
 {
+  if (!ZEPHRA_IS_WINL_VIEW(mImpl->widget)) return;
   ZephraWinlView* self = ZEPHRA_WINL_VIEW(mImpl->widget);
   std::vector<ViewChild> ordered;
   for (int i = 0; i < count; ++i)
@@ -427,9 +441,15 @@ void PLAT_GtkView::PaintNow()
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void PLAT_GtkView::GrabFocus() { gtk_widget_grab_focus(mImpl->widget); }
+void PLAT_GtkView::GrabFocus()
+{
+  gtk_widget_grab_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+}
 
-bool PLAT_GtkView::HasFocus() const { return gtk_widget_has_focus(mImpl->widget); }
+bool PLAT_GtkView::HasFocus() const
+{
+  return gtk_widget_has_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+}
 
 int PLAT_GtkView::GetScaleFactor() const { return gtk_widget_get_scale_factor(mImpl->widget); }
 
