@@ -94,3 +94,20 @@ void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int
   *w = gdk_window_get_width(gw);
   *h = gdk_window_get_height(gw);
 }
+
+bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GtkWidget* base = relativeTo->GetImpl()->widget;
+  if (!gtk_widget_get_realized(widget) || !gtk_widget_get_realized(base)) return false;
+  if (!gtk_widget_translate_coordinates(widget, base, 0, 0, x, y)) return false;
+  *w = gtk_widget_get_allocated_width(widget);
+  *h = gtk_widget_get_allocated_height(widget);
+  return true;
+}
+
+void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index)
+{
+  PLAT_ControlImpl* c = list->GetImpl()->control.get();
+  if (c && GTK_IS_COMBO_BOX(c->inner)) gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), index);
+}

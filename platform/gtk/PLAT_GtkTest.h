@@ -41,3 +41,11 @@ int PLAT_GtkTestToplevelCount();
 
 // The window's frame as the display has it, top-down screen pixels.
 void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h);
+
+// The frame the toolkit allocated to a view or control, relative to the
+// view `relativeTo` (pixels, y down). False when either is not realized.
+bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h);
+
+// What the user does with a drop-down list: picks the item directly on the
+// widget, as a click in its menu would.
+void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
