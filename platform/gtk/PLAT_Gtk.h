@@ -47,6 +47,7 @@ int PLAT_GtkDoubleClickDistance();
 constexpr unsigned PLAT_MOD_SHIFT = 1;
 constexpr unsigned PLAT_MOD_CONTROL = 2;
 constexpr unsigned PLAT_MOD_ALT = 4;
+constexpr unsigned PLAT_MOD_SUPER = 8;
 
 struct PLAT_Input
 {
@@ -69,7 +70,13 @@ struct PLAT_Input
   double wheelY = 0;    // ... and away from the user
   unsigned mods = 0;    // PLAT_MOD_ bits
   uint32_t time = 0;    // the event's time stamp, milliseconds
-  int virtualKey = 0;   // keys: the layer's key code; 0 for keys it does not name
+  // Keys: the layer's code for keys that type no character (function keys,
+  // arrows, the keypad, Backspace), else 0; the character the key gives
+  // with Shift applied (0 for none; Shift+Tab gives 25, back-tab); and the
+  // hardware key code.
+  int virtualKey = 0;
+  unsigned keyChar = 0;
+  int keyCode = 0;
 };
 
 // What the window layer does with events. The ids are those given when the

@@ -8,6 +8,9 @@
 
 #include <cstdint>
 
+// What the window layer is told of a key event.
+PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e);
+
 // The sink set with PLAT_GtkSetSink, or null.
 PLAT_GtkSink* PLAT_GtkGetSink();
 

@@ -3,6 +3,8 @@
 // what a view paints, and the window manager's close request. Main thread.
 #pragma once
 
+#include "platform/gtk/PLAT_Gtk.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -49,3 +51,8 @@ bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x
 // What the user does with a drop-down list: picks the item directly on the
 // widget, as a click in its menu would.
 void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
+
+// A key event as the display would deliver it for the key value with the
+// modifiers (PLAT_MOD_ bits) held, turned into what the layer receives. The
+// key value is that of the unshifted key (GDK's numbers, 'a' for Shift+A).
+PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods);
