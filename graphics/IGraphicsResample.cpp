@@ -18,6 +18,7 @@
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Rect.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -100,21 +101,33 @@ void BoxAverage(int srcSpan, int dstSpan, const RAST_pixel* src, RAST_pixel* dst
   }
 }
 
-// One source point of the general formula.
-struct Sample
+// The general formula is separable: every tap weighs a source pixel by an
+// x part times a y part, so the kx (or ky) taps of a destination column
+// (or row) fold into kx + 1 weights of consecutive source columns (rows):
+//   sum = sum over m of wy[m] * sum over d of wx[d] * p(x0 + d, y0 + m)
+// Rows are filtered across once each and then mixed down.
+struct Taps
 {
-  int base;     // integer part
-  double frac;  // fraction
+  int base;                    // first source column (row)
+  std::vector<double> weight;  // of base, base + 1, ... base + k
 };
 
-std::vector<Sample> Samples(double ratio, int count)
+std::vector<Taps> TapsOf(double ratio, int k, int count)
 {
-  std::vector<Sample> out(static_cast<size_t>(count));
+  std::vector<Taps> out(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i)
   {
     const double f = ratio * i;
-    out[static_cast<size_t>(i)].base = static_cast<int>(f);
-    out[static_cast<size_t>(i)].frac = f - static_cast<int>(f);
+    const int base = static_cast<int>(f);
+    const double frac = f - base;
+    Taps& t = out[static_cast<size_t>(i)];
+    t.base = base;
+    t.weight.assign(static_cast<size_t>(k + 1), 0.0);
+    for (int d = 0; d < k; ++d)
+    {
+      t.weight[static_cast<size_t>(d)] += 1.0 - frac;
+      t.weight[static_cast<size_t>(d + 1)] += frac;
+    }
   }
   return out;
 }
@@ -141,40 +154,62 @@ void IGraphics::ResampleBitmapData(int srcSpan, int srcBound, int dstSpan, int d
   }
 
   const double norm = kx * ky != 0 ? 1.0 / (kx * ky) : 1.0;
-  const std::vector<Sample> cols = Samples(sx, dstW);
-  const std::vector<Sample> rows = Samples(sy, dstH);
-  auto at = [&](int x, int y) -> RAST_pixel {
-    if (x < 0 || y < 0 || x >= srcBound || y >= srcH) return 0;
-    return src[static_cast<ptrdiff_t>(y) * srcSpan + x];
+  const std::vector<Taps> cols = TapsOf(sx, kx, dstW);
+  const std::vector<Taps> rows = TapsOf(sy, ky, dstH);
+  // Source rows filtered across, four channels a column, in a ring of
+  // ky + 1 rows: the rows one destination row needs never share a slot.
+  const int ring = ky + 1;
+  std::vector<double> across(static_cast<size_t>(ring) * dstW * 4);
+  std::vector<int> held(static_cast<size_t>(ring), -1);
+  auto rowAcross = [&](int y) -> const double* {
+    double* out = &across[static_cast<size_t>(y % ring) * dstW * 4];
+    if (held[static_cast<size_t>(y % ring)] == y) return out;
+    held[static_cast<size_t>(y % ring)] = y;
+    const RAST_pixel* line = src + static_cast<ptrdiff_t>(y) * srcSpan;
+    for (int i = 0; i < dstW; ++i)
+    {
+      const Taps& t = cols[static_cast<size_t>(i)];
+      double c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+      const int n = static_cast<int>(t.weight.size());
+      for (int d = 0; d < n; ++d)
+      {
+        const int x = t.base + d;
+        if (x >= srcBound) break;
+        const RAST_pixel p = line[x];
+        const double w = t.weight[static_cast<size_t>(d)];
+        c0 += (p & 255u) * w;
+        c1 += (p >> 8 & 255u) * w;
+        c2 += (p >> 16 & 255u) * w;
+        c3 += (p >> 24) * w;
+      }
+      double* o = out + 4 * i;
+      o[0] = c0;
+      o[1] = c1;
+      o[2] = c2;
+      o[3] = c3;
+    }
+    return out;
   };
+  std::vector<double> acc(static_cast<size_t>(dstW) * 4);
   for (int j = 0; j < dstH; ++j)
   {
-    const Sample& row = rows[static_cast<size_t>(j)];
+    const Taps& t = rows[static_cast<size_t>(j)];
+    std::fill(acc.begin(), acc.end(), 0.0);
+    const int n = static_cast<int>(t.weight.size());
+    for (int m = 0; m < n; ++m)
+    {
+      const int y = t.base + m;
+      const double w = t.weight[static_cast<size_t>(m)];
+      if (y >= srcH || w == 0.0) continue;
+      const double* line = rowAcross(y);
+      for (int i = 0; i < 4 * dstW; ++i) acc[static_cast<size_t>(i)] += line[i] * w;
+    }
     RAST_pixel* out = dst + static_cast<ptrdiff_t>(j) * dstSpan;
     for (int i = 0; i < dstW; ++i)
     {
-      const Sample& col = cols[static_cast<size_t>(i)];
-      const double w00 = (1.0 - col.frac) * (1.0 - row.frac), w10 = col.frac * (1.0 - row.frac);
-      const double w01 = (1.0 - col.frac) * row.frac, w11 = col.frac * row.frac;
-      double sum[4] = {0.0, 0.0, 0.0, 0.0};
-      for (int dy = 0; dy < ky; ++dy)
-      {
-        const int y0 = row.base + dy;
-        for (int dx = 0; dx < kx; ++dx)
-        {
-          const int x0 = col.base + dx;
-          const RAST_pixel p00 = at(x0, y0), p10 = at(x0 + 1, y0);
-          const RAST_pixel p01 = at(x0, y0 + 1), p11 = at(x0 + 1, y0 + 1);
-          for (int ch = 0; ch < 4; ++ch)
-          {
-            const int s = 8 * ch;
-            sum[ch] += (p00 >> s & 255u) * w00 + (p10 >> s & 255u) * w10 + (p01 >> s & 255u) * w01 +
-                       (p11 >> s & 255u) * w11;
-          }
-        }
-      }
       RAST_pixel p = 0;
-      for (int ch = 0; ch < 4; ++ch) p |= static_cast<RAST_pixel>(static_cast<int>(sum[ch] * norm) & 255) << (8 * ch);
+      for (int ch = 0; ch < 4; ++ch)
+        p |= static_cast<RAST_pixel>(static_cast<int>(acc[static_cast<size_t>(4 * i + ch)] * norm) & 255) << (8 * ch);
       out[i] = p;
     }
   }

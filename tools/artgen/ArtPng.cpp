@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <unordered_set>
 #include <vector>
 
 namespace
@@ -25,7 +26,7 @@ bool PaletteOf(RAST_IBitmap* bm, std::vector<RAST_pixel>* out)
 {
   const int w = bm->getWidth(), h = bm->getHeight(), span = bm->getRowSpan();
   const RAST_pixel* bits = bm->getBits();
-  std::vector<RAST_pixel> seen;
+  std::unordered_set<RAST_pixel> distinct;
   RAST_pixel last = 0;
   bool any = false;
   for (int y = 0; y < h; ++y)
@@ -36,10 +37,9 @@ bool PaletteOf(RAST_IBitmap* bm, std::vector<RAST_pixel>* out)
       if (any && p == last) continue;
       any = true;
       last = p;
-      if (std::find(seen.begin(), seen.end(), p) != seen.end()) continue;
-      if (seen.size() == 256) return false;
-      seen.push_back(p);
+      if (distinct.insert(p).second && distinct.size() > 256) return false;
     }
+  std::vector<RAST_pixel> seen(distinct.begin(), distinct.end());
   std::sort(seen.begin(), seen.end(), [](RAST_pixel a, RAST_pixel b) {
     const bool oa = RAST_GETA(a) == 255, ob = RAST_GETA(b) == 255;
     return oa != ob ? ob : a < b;
@@ -102,7 +102,7 @@ Encoded Encode(RAST_IBitmap* bm)
 
 // libpng reports errors by longjmp: nothing with a destructor lives in the
 // frames between here and the setjmp.
-bool WriteRows(FILE* file, int w, int h, Encoded* e, png_bytep* rows)
+bool WriteRows(FILE* file, int w, int h, Encoded* e, png_bytep* rows, int level)
 {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
@@ -116,7 +116,7 @@ bool WriteRows(FILE* file, int w, int h, Encoded* e, png_bytep* rows)
   if (setjmp(png_jmpbuf(png)) == 0)
   {
     png_init_io(png, file);
-    png_set_compression_level(png, 6);
+    png_set_compression_level(png, level);
     png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
                  e->palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -136,7 +136,7 @@ bool WriteRows(FILE* file, int w, int h, Encoded* e, png_bytep* rows)
 }
 }  // namespace
 
-bool ArtWritePng(const std::string& path, RAST_IBitmap* bm, std::string* error)
+bool ArtWritePng(const std::string& path, RAST_IBitmap* bm, std::string* error, int level)
 {
   if (!bm || !bm->getBits() || bm->getWidth() < 1 || bm->getHeight() < 1)
   {
@@ -153,7 +153,7 @@ bool ArtWritePng(const std::string& path, RAST_IBitmap* bm, std::string* error)
     *error = "cannot create the file";
     return false;
   }
-  const bool written = WriteRows(file, w, h, &e, rows.data());
+  const bool written = WriteRows(file, w, h, &e, rows.data(), level);
   const bool closed = std::fclose(file) == 0;
   if (!written || !closed) *error = "libpng could not write it";
   return written && closed;

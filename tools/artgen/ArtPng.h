@@ -8,6 +8,7 @@
 
 #include <string>
 
-// Writes bm (RAST_pixel bytes A, R, G, B) to path; false with the reason in
-// *error when the file cannot be written.
-[[nodiscard]] bool ArtWritePng(const std::string& path, RAST_IBitmap* bm, std::string* error);
+// Writes bm (RAST_pixel bytes A, R, G, B) to path at zlib level (1 fast
+// .. 9 small); false with the reason in *error when the file cannot be
+// written.
+[[nodiscard]] bool ArtWritePng(const std::string& path, RAST_IBitmap* bm, std::string* error, int level = 6);
