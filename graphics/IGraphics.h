@@ -207,7 +207,9 @@ public:
   IBitmap* LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHoriz = false);
   // Resamples every record handed out from its PNG to scale times its
   // stored size; a strip of N >= 2 frames gets N more pixels along its
-  // frames. GUI thread, while nothing loads bitmaps.
+  // frames. The first rescale of an id uses the decode its load kept;
+  // later ones read the file again. GUI thread, while nothing loads
+  // bitmaps.
   void RescaleBitmaps(double scale);
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).

@@ -35,6 +35,10 @@ struct CachedBitmap
   // of the id must still report the artwork's size, not the placeholder's.
   bool placeholder;
   int logicalW, logicalH;
+  // The decoded file, kept from the load to the first rescale: every start
+  // loads and then rescales, and decoding is most of the work, so each
+  // file is decoded once there. Later rescales read the file again.
+  std::unique_ptr<RAST_IBitmap> source;
 };
 
 struct ScaledEntry
@@ -120,12 +124,12 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
     auto placeholder = std::make_unique<RAST_MemBitmap>(1, 1, 4);
     RAST_Clear(placeholder.get(), 0);
     RAST_IBitmap* pixels = placeholder.get();
-    c.bitmaps.push_back(CachedBitmap{id, std::move(placeholder), true, w, h});
+    c.bitmaps.push_back(CachedBitmap{id, std::move(placeholder), true, w, h, std::move(loaded)});
     return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
   }
   RAST_IBitmap* pixels = loaded.get();
   const int w = pixels->getWidth(), h = pixels->getHeight();
-  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h});
+  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr});
   return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
 }
 
@@ -154,7 +158,15 @@ void IGraphics::RescaleBitmaps(double scale)
       record->H = same->second.H;
       continue;
     }
-    std::unique_ptr<RAST_IBitmap> png(OSLoadBitmap(entry.id, entry.name.c_str()));
+    // The decode kept from the load serves once; records of the id in
+    // another frame layout, and later rescales, read the file again.
+    std::unique_ptr<RAST_IBitmap> png;
+    {
+      BASE_MutexLock lock(c.bitmapLock);
+      for (CachedBitmap& cached : c.bitmaps)
+        if (cached.pixels.get() == record->mData && cached.source) png = std::move(cached.source);
+    }
+    if (!png) png.reset(OSLoadBitmap(entry.id, entry.name.c_str()));
     if (!HasPixels(png.get()))
     {
       syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", entry.name.c_str());
@@ -185,7 +197,7 @@ void IGraphics::RetainBitmap(IBitmap* bitmap)
   Caches& c = TheCaches();
   BASE_MutexLock lock(c.bitmapLock);
   c.bitmaps.push_back(CachedBitmap{-1, std::unique_ptr<RAST_IBitmap>(bitmap->mData), false,
-                                   bitmap->W, bitmap->H});
+                                   bitmap->W, bitmap->H, nullptr});
 }
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)

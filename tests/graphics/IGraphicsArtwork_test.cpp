@@ -57,16 +57,20 @@ TEST_F(Caches, StripKeepsItsSizeAndFramesThroughRescales)
   EXPECT_EQ(std::make_pair(b->W, b->H), std::make_pair(200, 600));
   EXPECT_EQ(gui.mLoadedResources.size(), 1u);
 
+  // The first rescale uses the decode of the load; later ones read the
+  // file again.
   struct Case
   {
     double scale;
     int w, h;
     int frame2Row;
-  } kCases[] = {{1.0, 200, 603, 201}, {1.5, 300, 903, 301}, {0.5, 100, 303, 101}};
+    size_t loads;
+  } kCases[] = {{1.0, 200, 603, 201, 1}, {1.5, 300, 903, 301, 2}, {0.5, 100, 303, 101, 3}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.scale);
     gui.RescaleBitmaps(c.scale);
+    EXPECT_EQ(gui.mLoadedResources.size(), c.loads);
     EXPECT_EQ(std::make_pair(a->W, a->H), std::make_pair(c.w, c.h));
     EXPECT_EQ(std::make_pair(b->W, b->H), std::make_pair(c.w, c.h));
     EXPECT_EQ(a->mData, b->mData);
