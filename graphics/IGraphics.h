@@ -236,7 +236,8 @@ public:
   RAST_IFont* CacheFont(IText* style);
   // Test seam: empties the bitmap, scaled-bitmap and font caches, so each
   // test starts as a fresh process does. Records handed out before are
-  // gone.
+  // gone, and so are the fonts styles cached: the surfaces and styles that
+  // used them must go first.
   static void ClearCachesForTest();
 
   // ---- drawing into the draw bitmap (IGraphicsDrawing.cpp) ----

@@ -330,6 +330,7 @@ bool IGraphics::DrawIText(IText* style, const char* text, IRECT* r, bool measure
   if (style->mColor.A < 255) flags |= RAST_DT_USE_TEXT_ALPHA;
   if (!measure)
   {
+    if (!GetDrawBitmap()) return true;
     RECT box{r->L, r->T, r->R, r->B};
     font->DrawText(GetDrawBitmap(), text, -1, &box, flags);
     return true;

@@ -9,10 +9,12 @@
 // with ax, ay the fractions of fx and fy, the same for every tap. A source
 // pixel at or beyond the width bound or the source height reads as 0.
 //
-// When both ratios are whole numbers every fraction is 0 and the formula is
-// an exact box average of kx by ky pixels; that case, which every start at
-// scale 1.0 hits, has a loop of its own that sums the four channels of a
-// pixel at once and gives the same bytes.
+// Each tap's weight is an x part times a y part, so the general case runs
+// as two passes: source rows filtered across, then mixed down. When both
+// ratios are whole numbers every fraction is 0 and the formula is an exact
+// box average of kx by ky pixels; that case, which every start at scale
+// 1.0 hits, has a loop of its own that sums the four channels of a pixel
+// at once and gives the same bytes.
 #include "graphics/IGraphics.h"
 
 #include "raster/RAST_Bitmap.h"

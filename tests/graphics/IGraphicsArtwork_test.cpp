@@ -260,6 +260,15 @@ TEST_F(Caches, TextMeasuresFromItsAlignment)
     gui.MeasureIText(&style, "Level", &r);
     EXPECT_EQ(r, c.expected);
   }
+  // The headless surface draws what it records.
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  IRECT box(10, 5, 100, 30);
+  gui.DrawIText(&style, "Level", &box);
+  ASSERT_EQ(gui.mDrawnTexts.size(), 1u);
+  int inked = 0;
+  for (int y = 5; y < 30; ++y)
+    for (int x = 10; x < 100; ++x) inked += RAST_GetPixel(gui.GetDrawBitmap(), x, y) != kSentinel;
+  EXPECT_GT(inked, 0);
   // The colour is not part of a font's key.
   IText red = style;
   red.mColor = IColor(255, 255, 0, 0);
