@@ -426,7 +426,7 @@ void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* 
   Section(c, t, 12, 96, 290, 688, "");
   c->Text(24, 104, "PROGRAMS", t.title);
   Display(c, t, 22, 116, 254, 662);
-  for (int i = 1; i < 47; i += 2) c->Fill(23, 118 + 14 * i, 252, 14, t.displayDim);
+  for (int i = 1; i < 47; i += 2) c->Fill(23, 118 + 14 * i, 252, 14, t.box);
   c->Fill(278, 116, 12, 660, t.groove);
   // The bank: 99 locations of a 10 x 10 grid; location 0 is never shown.
   Section(c, t, 304, 96, 828, 698, "");
