@@ -1,14 +1,18 @@
 // Test pictures for the image benchmarks, painted from a function of the
 // pixel position into the raster library's bitmaps (straight A, R, G, B) and
-// into the premultiplied a8r8g8b8 pixels that pixman and cairo keep.
+// into the premultiplied a8r8g8b8 pixels that pixman and cairo keep; and the
+// comparison of the two kinds of output.
 #pragma once
 
+#include "bench/BenchReport.h"
 #include "raster/RAST_Bitmap.h"
 
 #include <pixman.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 namespace bench
 {
@@ -62,4 +66,37 @@ struct PixmanImage
     PaintPremultiplied(Bits(), Stride(), pixman_image_get_width(image), pixman_image_get_height(image), pixel);
   }
 };
+// Our straight pixels (bytes A, R, G, B; stride in pixels) against the other
+// library's premultiplied a8r8g8b8 ones, w x h of each, the other's colour
+// unpremultiplied with rounding. The differences are of the colour channels
+// where both alphas are non-zero (a clear pixel has no colour); *alphaMax,
+// when given, receives the largest difference of the alpha bytes.
+inline Quality CompareWithPremultiplied(const RAST_pixel* ours, size_t oursStride, const uint32_t* theirs,
+                                        size_t theirsStride, int w, int h, int* alphaMax = nullptr)
+{
+  Quality q;
+  double sum = 0, count = 0;
+  int alpha = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+    {
+      const RAST_pixel p = ours[y * oursStride + x];
+      const uint32_t t = theirs[y * theirsStride + x];
+      const int ta = static_cast<int>(t >> 24);
+      alpha = std::max(alpha, std::abs(RAST_GETA(p) - ta));
+      if (ta == 0 || RAST_GETA(p) == 0) continue;
+      const int mine[3] = {RAST_GETR(p), RAST_GETG(p), RAST_GETB(p)};
+      for (int c = 0; c < 3; ++c)
+      {
+        const uint32_t premultiplied = (t >> (16 - 8 * c)) & 255;
+        const int diff = std::abs(mine[c] - static_cast<int>((premultiplied * 255 + ta / 2) / ta));
+        q.maxDiff = std::max<double>(q.maxDiff, diff);
+        sum += diff;
+        count += 1;
+      }
+    }
+  q.meanDiff = count > 0 ? sum / count : 0;
+  if (alphaMax) *alphaMax = alpha;
+  return q;
+}
 }  // namespace bench

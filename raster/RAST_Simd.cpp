@@ -5,6 +5,8 @@
 
 #include <emmintrin.h>
 
+#include <cwchar>
+
 namespace
 {
 // ---- SSE2 lanes: four pixels ----
@@ -146,17 +148,18 @@ RAST_SimdLevel RAST_SetSimdLevel(RAST_SimdLevel level)
   return CurrentLevel();
 }
 
+// Long rows go to the C library's fill of 32-bit units, which picks the
+// widest stores the processor has, as memset does.
 void RAST_RowFill(RAST_pixel* d, int n, RAST_pixel c)
 {
+  static_assert(sizeof(wchar_t) == sizeof(RAST_pixel), "wmemset fills 32-bit units");
+  if (n >= 32)
+  {
+    std::wmemset(reinterpret_cast<wchar_t*>(d), static_cast<wchar_t>(c), static_cast<size_t>(n));
+    return;
+  }
   const __m128i v = Splat(c);
   int i = 0;
-  for (; i + 16 <= n; i += 16)
-  {
-    V128::Store(d + i, v);
-    V128::Store(d + i + 4, v);
-    V128::Store(d + i + 8, v);
-    V128::Store(d + i + 12, v);
-  }
   for (; i + 4 <= n; i += 4) V128::Store(d + i, v);
   for (; i < n; ++i) d[i] = c;
 }
@@ -263,5 +266,7 @@ RAST_BlitRowFn RAST_VectorBlitRow(RAST_Rule rule, int w)
 {
   const RAST_SimdKernels::RowTable* rows = Rows();
   if (!rows || w < 1 || w > RAST_WEIGHT_MAX) return nullptr;
+  if (w == RAST_WEIGHT_MAX && rule == RAST_Rule::Add) return rows->addFull;
+  if (w == RAST_WEIGHT_MAX && rule == RAST_Rule::AddSourceAlpha) return rows->addSourceAlphaFull;
   return rows->blit[static_cast<int>(rule)];
 }

@@ -426,6 +426,28 @@ struct RuleCopySourceAlphaFull
   }
 };
 
+// Add at full weight: d = min(d + s, 255) on every byte. By source alpha a
+// group of opaque pixels (w2 = 256) takes the same sum.
+struct RuleAddFull
+{
+  template <class V>
+  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I)
+  {
+    return V::AddSatU8(d, s);
+  }
+};
+
+struct RuleAddSourceAlphaFull
+{
+  template <class V>
+  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
+  {
+    const typename V::I alphaMask = V::Set32(255);
+    if (V::AllSet(V::CmpEq32(V::And(s, alphaMask), alphaMask))) return V::AddSatU8(d, s);
+    return RuleSourceAlpha<RuleAdd, true>::Blit<V>(d, s, w16);
+  }
+};
+
 template <class T>
 struct SkipsClear
 {
@@ -438,6 +460,11 @@ struct SkipsClear<RuleSourceAlpha<Rule, Skip>>
 };
 template <>
 struct SkipsClear<RuleCopySourceAlphaFull>
+{
+  static constexpr bool value = true;
+};
+template <>
+struct SkipsClear<RuleAddSourceAlphaFull>
 {
   static constexpr bool value = true;
 };
@@ -490,11 +517,13 @@ namespace RAST_SimdKernels
 {
 // ---- the kernels of one lane set ----
 
-// Blit rows by RAST_Rule (null for None and Clobber), fill rows by combine
-// mode.
+// Blit rows by RAST_Rule (null for None and Clobber), the rows of rules that
+// have a shorter form at full weight, and fill rows by combine mode.
 struct RowTable
 {
   RAST_BlitRowFn blit[RAST_RULE_COUNT];
+  RAST_BlitRowFn addFull;
+  RAST_BlitRowFn addSourceAlphaFull;
   RAST_FillRowFn fill[RAST_BLIT_MODE_COUNT];
 };
 
@@ -519,6 +548,8 @@ constexpr RowTable MakeRowTable()
           &BlitRow<V, RuleSourceAlpha<RuleOverlay, false>>,          // OverlaySourceAlpha
           &BlitRow<V, RuleSourceAlpha<RuleHSVAdjust, false>>,        // HSVAdjustSourceAlpha
       },
+      &BlitRow<V, RuleAddFull>,
+      &BlitRow<V, RuleAddSourceAlphaFull>,
       {
           &FillRow<V, RuleCopy>,        // RAST_BLIT_MODE_COPY
           &FillRow<V, RuleAdd>,         // RAST_BLIT_MODE_ADD

@@ -159,7 +159,8 @@ TEST(RAST_Simd, FillsMatchOnEveryBytePair)
     }
 }
 
-// The whole-pixel mixes of copy mode, which run vectorised at every level.
+// The whole-pixel fill and mixes of copy mode, which run vectorised at every
+// level.
 TEST(RAST_Simd, WholePixelRowsMatchTheirMixes)
 {
   std::mt19937 rng(12345);
@@ -174,11 +175,11 @@ TEST(RAST_Simd, WholePixelRowsMatchTheirMixes)
       ASSERT_EQ(fast, slow) << "half mix width " << n;
       for (RAST_pixel c : kColors)
       {
+        RAST_RowFill(fast.data() + off, n, c);
         RAST_RowQuarterMixColor(fast.data() + off, n, c);
         RAST_RowHalfMixColor(fast.data() + off, n, c);
         RAST_RowThreeQuarterMixColor(fast.data() + off, n, c);
-        for (int i = 0; i < n; ++i)
-          slow[off + i] = RAST_ThreeQuarterMix(RAST_HalfMix(RAST_QuarterMix(slow[off + i], c), c), c);
+        for (int i = 0; i < n; ++i) slow[off + i] = RAST_ThreeQuarterMix(RAST_HalfMix(RAST_QuarterMix(c, c), c), c);
         ASSERT_EQ(fast, slow) << "colour mixes width " << n;
       }
     }
