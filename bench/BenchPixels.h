@@ -66,13 +66,23 @@ struct PixmanImage
     PaintPremultiplied(Bits(), Stride(), pixman_image_get_width(image), pixman_image_get_height(image), pixel);
   }
 };
+// Where two outputs are compared: the other library's colour made straight
+// (unpremultiplied with rounding), or ours premultiplied with rounding (for
+// decoders, where straight colour under a small alpha is noise).
+enum class CompareIn
+{
+  Straight,
+  Premultiplied,
+};
+
 // Our straight pixels (bytes A, R, G, B; stride in pixels) against the other
-// library's premultiplied a8r8g8b8 ones, w x h of each, the other's colour
-// unpremultiplied with rounding. The differences are of the colour channels
-// where both alphas are non-zero (a clear pixel has no colour); *alphaMax,
-// when given, receives the largest difference of the alpha bytes.
+// library's premultiplied a8r8g8b8 ones, w x h of each. The differences are of
+// the colour channels where both alphas are non-zero (a clear pixel has no
+// colour); *alphaMax, when given, receives the largest difference of the
+// alpha bytes.
 inline Quality CompareWithPremultiplied(const RAST_pixel* ours, size_t oursStride, const uint32_t* theirs,
-                                        size_t theirsStride, int w, int h, int* alphaMax = nullptr)
+                                        size_t theirsStride, int w, int h, int* alphaMax = nullptr,
+                                        CompareIn space = CompareIn::Straight)
 {
   Quality q;
   double sum = 0, count = 0;
@@ -88,8 +98,10 @@ inline Quality CompareWithPremultiplied(const RAST_pixel* ours, size_t oursStrid
       const int mine[3] = {RAST_GETR(p), RAST_GETG(p), RAST_GETB(p)};
       for (int c = 0; c < 3; ++c)
       {
-        const uint32_t premultiplied = (t >> (16 - 8 * c)) & 255;
-        const int diff = std::abs(mine[c] - static_cast<int>((premultiplied * 255 + ta / 2) / ta));
+        const int premultiplied = static_cast<int>((t >> (16 - 8 * c)) & 255);
+        const int diff = space == CompareIn::Straight
+                             ? std::abs(mine[c] - (premultiplied * 255 + ta / 2) / ta)
+                             : std::abs((mine[c] * RAST_GETA(p) + 127) / 255 - premultiplied);
         q.maxDiff = std::max<double>(q.maxDiff, diff);
         sum += diff;
         count += 1;

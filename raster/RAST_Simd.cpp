@@ -20,6 +20,17 @@ struct V128
   static I Load(const void* p) { return _mm_loadu_si128(static_cast<const I*>(p)); }
   static void Store(void* p, I v) { _mm_storeu_si128(static_cast<I*>(p), v); }
   static I Repeat(const void* p) { return Load(p); }
+  // One 16-byte lane: the addresses for a second lane serve wider sets.
+  static void StoreHalves(void* lane0, void*, I v) { Store(lane0, v); }
+  static I Load64Halves(const void* lane0, const void*) { return _mm_loadl_epi64(static_cast<const I*>(lane0)); }
+  static I LoadFractions(const uint16_t* p) { return _mm_loadl_epi64(reinterpret_cast<const I*>(p)); }
+  template <int K>
+  static I Spread32(I a) { return _mm_shuffle_epi32(a, K * 0x55); }
+  static I Load64Pairs(const void* a, const void* b, const void*, const void*)
+  {
+    const __m128d lo = _mm_castsi128_pd(_mm_loadl_epi64(static_cast<const I*>(a)));
+    return _mm_castpd_si128(_mm_loadh_pd(lo, static_cast<const double*>(b)));
+  }
   static F RepeatF(const float* p) { return _mm_loadu_ps(p); }
   static I Zero() { return _mm_setzero_si128(); }
   static I Set16(int v) { return _mm_set1_epi16(static_cast<short>(v)); }
@@ -66,7 +77,8 @@ struct V128
   static I PackS16(I lo, I hi) { return _mm_packs_epi32(lo, hi); }
   static I InterleaveLo16(I a, I b) { return _mm_unpacklo_epi16(a, b); }
   static I InterleaveHi16(I a, I b) { return _mm_unpackhi_epi16(a, b); }
-  static I ShuffleLanes16(I a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0), 0); }
+  // Per pixel, every 16-bit lane set to the pixel's first (alpha) lane.
+  static I AlphaLanes16(I a) { return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0), 0); }
 
   static F ToF(I a) { return _mm_cvtepi32_ps(a); }
   static I TruncF(F a) { return _mm_cvttps_epi32(a); }
@@ -260,6 +272,20 @@ RAST_FillRowFn RAST_VectorFillRow(int op, int r, int g, int b, int w, RAST_FillS
       break;
   }
   return rows->fill[op];
+}
+
+const RAST_BilinearKernels& RAST_VectorBilinear()
+{
+  static constexpr RAST_BilinearKernels kNone{};
+  const RAST_SimdKernels::RowTable* rows = Rows();
+  return rows ? rows->bilinear : kNone;
+}
+
+const RAST_BoxKernels& RAST_VectorBox()
+{
+  static constexpr RAST_BoxKernels kNone{};
+  const RAST_SimdKernels::RowTable* rows = Rows();
+  return rows ? rows->box : kNone;
 }
 
 RAST_BlitRowFn RAST_VectorBlitRow(RAST_Rule rule, int w)

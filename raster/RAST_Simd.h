@@ -85,42 +85,33 @@ RAST_FillRowFn RAST_VectorFillRow(int op, int r, int g, int b, int w, RAST_FillS
 RAST_BlitRowFn RAST_VectorBlitRow(RAST_Rule rule, int w);
 
 // ---- scaled sampling ----
-// A row of a scaled picture: out[i] samples the source at column positions
-// xs[i] (16.16, integer part within the columns given to the column pass).
+// A row of a scaled picture: out[i] samples the source at a column that runs
+// monotonically (either way) with i, for i in 0..n - 1.
 
-// A bilinear row is built in two passes. The column pass reads source
-// columns first..last of two rows (row1 is row0 when the sample row is the
-// source's last) and stores, per column, the pixel and its change to the row
-// below as interleaved 16-bit pairs (a record of 16 bytes, column c at
-// records + (c - first) * 16 bytes); column last + 1 repeats column last when
-// dup is set, so a sample in the last column mixes only vertically.
-// The row pass then gives, per channel, with p00 the pixel at (x0, row0),
-// p01 its right neighbour, p10 and p11 the pixels below them, fx = xs & 0xffff,
-// fy the row fraction and w11 = (fx * fy) >> 16:
+// The bilinear sampler on a row whose samples all have a right neighbour in
+// the source (column x0[i] + 1 is readable): out[i] mixes the pixels at
+// columns x0[i] and x0[i] + 1 of row0 and row1 (row1 is row0 when the sample
+// row is the source's last, so nothing mixes vertically) with fx = fx[i] and
+// the row's fy, each channel as the scalar sampler does, w11 = (fx * fy) >> 16:
 //   (p00 * (0x10000 - fx - fy + w11) + p01 * (fx - w11) + p10 * (fy - w11)
 //    + p11 * w11) >> 16,
-// exactly the scalar bilinear sampler, computed as
-//   (0x10000 * p00 + fy * dv0 + fx * (p01 - p00) + w11 * (dv1 - dv0)) >> 16
-// with dv the change to the row below.
+// computed exactly from 16-bit products.
 struct RAST_BilinearKernels
 {
-  void (*columns)(const RAST_pixel* row0, const RAST_pixel* row1, int first, int last, bool dup,
-                  int16_t* records);
-  void (*row)(const int16_t* records, int first, const int32_t* xs, int n, int fy, RAST_pixel* out);
+  void (*row)(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0, const uint16_t* fx, int n, int fy,
+              RAST_pixel* out);
 };
 
-// The box average: the column pass sums each source column first..last over
-// the rows row0..row0 + rows - 1 into 16-bit channel sums (8 bytes a column);
-// the row pass adds the sums of taps columns around each sample, x0 - taps / 2
-// to x0 + taps / 2, and divides by count (columns inside times rows) through a
-// reciprocal: floor(sum / count) exactly. The row pass reads sums for the
-// columns x0 - taps / 2 .. x0 + taps / 2, which the caller keeps zero outside
-// the source.
+// The box average in two passes. The column pass sums each source column
+// first..last over rows rows from row0, step pixels apart, into four 16-bit
+// channel sums (column c at sums + (c - first) * 4). The row pass adds, for
+// each sample, the sums of taps adjacent columns from sums + at[i] and gives
+// floor(sum / count) per channel through a reciprocal: each sample's taps all
+// lie inside the source, so count (taps times rows) is the same for all.
 struct RAST_BoxKernels
 {
   void (*columns)(const RAST_pixel* row0, ptrdiff_t step, int rows, int first, int last, uint16_t* sums);
-  void (*row)(const uint16_t* sums, int first, const int32_t* xs, const uint8_t* counts, int n, int taps,
-              int rows, RAST_pixel* out);
+  void (*row)(const uint16_t* sums, const int32_t* at, int n, int taps, int count, RAST_pixel* out);
 };
 
 // The kernels of the current level; null members at the scalar level.

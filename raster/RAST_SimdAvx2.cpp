@@ -19,6 +19,27 @@ struct V256
   {
     return _mm256_broadcastsi128_si256(_mm_loadu_si128(static_cast<const __m128i*>(p)));
   }
+  static void StoreHalves(void* lane0, void* lane1, I v)
+  {
+    _mm256_storeu2_m128i(static_cast<__m128i*>(lane1), static_cast<__m128i*>(lane0), v);
+  }
+  static I Load64Halves(const void* lane0, const void* lane1)
+  {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64(static_cast<const __m128i*>(lane0))),
+                                   _mm_loadl_epi64(static_cast<const __m128i*>(lane1)), 1);
+  }
+  // Fractions 0..3 in the first lane's low half, 4..7 in the second's.
+  static I LoadFractions(const uint16_t* p) { return Load64Halves(p, p + 4); }
+  template <int K>
+  static I Spread32(I a) { return _mm256_shuffle_epi32(a, K * 0x55); }
+  static I Load64Pairs(const void* a, const void* b, const void* c, const void* d)
+  {
+    auto pair = [](const void* x, const void* y) {
+      const __m128d lo = _mm_castsi128_pd(_mm_loadl_epi64(static_cast<const __m128i*>(x)));
+      return _mm_castpd_si128(_mm_loadh_pd(lo, static_cast<const double*>(y)));
+    };
+    return _mm256_set_m128i(pair(c, d), pair(a, b));
+  }
   static F RepeatF(const float* p) { return _mm256_broadcast_ps(reinterpret_cast<const __m128*>(p)); }
   static I Zero() { return _mm256_setzero_si256(); }
   static I Set16(int v) { return _mm256_set1_epi16(static_cast<short>(v)); }
@@ -65,7 +86,8 @@ struct V256
   static I PackS16(I lo, I hi) { return _mm256_packs_epi32(lo, hi); }
   static I InterleaveLo16(I a, I b) { return _mm256_unpacklo_epi16(a, b); }
   static I InterleaveHi16(I a, I b) { return _mm256_unpackhi_epi16(a, b); }
-  static I ShuffleLanes16(I a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0), 0); }
+  // Per pixel, every 16-bit lane set to the pixel's first (alpha) lane.
+  static I AlphaLanes16(I a) { return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0), 0); }
 
   static F ToF(I a) { return _mm256_cvtepi32_ps(a); }
   static I TruncF(F a) { return _mm256_cvttps_epi32(a); }

@@ -21,6 +21,7 @@
 //   ---- HSV adjust ----
 //   ---- rows ----            blit and fill loops with their tails
 //   ---- scaled sampling ---- the bilinear and box passes
+//   ---- the kernels of one lane set ----
 #pragma once
 
 #include "raster/RAST_Pixel.h"
@@ -33,13 +34,6 @@
 namespace RAST_SimdKernels
 {
 // ---- helpers ----
-
-// Per pixel, each channel's 16-bit lane set to the pixel's alpha lane.
-template <class V>
-typename V::I AlphaLanes16(typename V::I x16)
-{
-  return V::ShuffleLanes16(x16);
-}
 
 // w2 = ((a + 1) * w) / 256 on 16-bit lanes, for a within 0..255 and w within
 // 0..256. (a + 1) * w reaches 65536, one past a lane, so it is formed as
@@ -372,8 +366,8 @@ struct RuleSourceAlpha
     }
     else
     {
-      const I wLo = SourceWeight16<V>(AlphaLanes16<V>(V::Lo8(a)), w16);
-      const I wHi = SourceWeight16<V>(AlphaLanes16<V>(V::Hi8(a)), w16);
+      const I wLo = SourceWeight16<V>(V::AlphaLanes16(V::Lo8(a)), w16);
+      const I wHi = SourceWeight16<V>(V::AlphaLanes16(V::Hi8(a)), w16);
       out = V::PackU8(Half<V>(V::Lo8(d), V::Lo8(s), wLo), Half<V>(V::Hi8(d), V::Hi8(s), wHi));
     }
     if constexpr (SkipClear) out = KeepWhere<V>(V::CmpEq32(a, V::Zero()), d, out);
@@ -515,6 +509,165 @@ void FillRow(RAST_pixel* d, int n, const RAST_FillSource& f)
 
 namespace RAST_SimdKernels
 {
+// ---- scaled sampling ----
+// Vectors here carry whole pixels in 16-byte lanes: a vector holds pixel or
+// column k in its first lane and k + 4 in its second (when V has two), the
+// order in which widening a row of pixels leaves them.
+
+// A 16-bit pair (lo, hi) as one 32-bit lane.
+template <class V>
+constexpr int32_t Pair16(int lo, int hi)
+{
+  return static_cast<int32_t>((static_cast<uint32_t>(lo) & 0xffffu) | static_cast<uint32_t>(hi) << 16);
+}
+
+// Runs block(i) for each whole group of kPixels items from i, then
+// tail(i, count) once for the count items left, if any.
+template <class V, class Block, class Tail>
+void InGroups(int count, Block block, Tail tail)
+{
+  int i = 0;
+  for (; i + V::kPixels <= count; i += V::kPixels) block(i);
+  if (i < count) tail(i, count - i);
+}
+
+// The bilinear sampler on a row: per channel
+//   S = 0x10000 * p00 + fy * dv0 + fx * X + w11 * Y,
+// X = p01 - p00, Y = dv1 - dv0, dv the change to the row below, computed from
+// the records (p, dv) of the two columns as 16-bit pairs with signed weights
+// offset by 32768 (fy' = fy - 32768 and so on):
+//   S = fy' * dv0 + fx' * X + w11' * Y + (p00 + p01 + dv1) << 15.
+// One pixel per 16-byte lane; a group's weights are made together.
+template <class V>
+typename V::I BilinearPixel(typename V::I a, typename V::I b, typename V::I weights, typename V::I wfy)
+{
+  using I = typename V::I;
+  const I p = V::Lo8(a), dv = V::Sub16(V::Lo8(b), p);
+  const I rec0 = V::InterleaveLo16(p, dv), rec1 = V::InterleaveHi16(p, dv);
+  const I diff = V::Sub16(rec1, rec0);
+  const I sum = V::Add32(V::Madd16(rec0, V::Set32(Pair16<V>(1, 0))), V::Madd16(rec1, V::Set16(1)));
+  const I s = V::Add32(V::Add32(V::Madd16(rec0, wfy), V::Madd16(diff, weights)), V::Shl32(sum, 15));
+  return V::ShrA32(s, 16);
+}
+
+template <class V>
+void BilinearBlock(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0, const uint16_t* fx, int fy,
+                   RAST_pixel* out)
+{
+  using I = typename V::I;
+  // (fx', w11') pairs of the group, w11 = (fx * fy) >> 16.
+  const I f = V::LoadFractions(fx);
+  const I pairs = V::InterleaveLo16(V::Sub16(f, V::Set16(32768)),
+                                    V::Sub16(V::MulHiU16(f, V::Set16(fy)), V::Set16(32768)));
+  const I wfy = V::Set32(Pair16<V>(0, fy - 32768));
+  const int up = V::kPixels > 4 ? 4 : 0;
+  I px[4];
+  px[0] = BilinearPixel<V>(V::Load64Halves(row0 + x0[0], row0 + x0[up]), V::Load64Halves(row1 + x0[0], row1 + x0[up]),
+                           V::template Spread32<0>(pairs), wfy);
+  px[1] = BilinearPixel<V>(V::Load64Halves(row0 + x0[1], row0 + x0[1 + up]),
+                           V::Load64Halves(row1 + x0[1], row1 + x0[1 + up]), V::template Spread32<1>(pairs), wfy);
+  px[2] = BilinearPixel<V>(V::Load64Halves(row0 + x0[2], row0 + x0[2 + up]),
+                           V::Load64Halves(row1 + x0[2], row1 + x0[2 + up]), V::template Spread32<2>(pairs), wfy);
+  px[3] = BilinearPixel<V>(V::Load64Halves(row0 + x0[3], row0 + x0[3 + up]),
+                           V::Load64Halves(row1 + x0[3], row1 + x0[3 + up]), V::template Spread32<3>(pairs), wfy);
+  V::Store(out, V::PackU8(V::PackS16(px[0], px[1]), V::PackS16(px[2], px[3])));
+}
+
+template <class V>
+void BilinearRow(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0, const uint16_t* fx, int n, int fy,
+                 RAST_pixel* out)
+{
+  InGroups<V>(
+      n, [&](int i) { BilinearBlock<V>(row0, row1, x0 + i, fx + i, fy, out + i); },
+      [&](int i, int count) {
+        int32_t x[V::kPixels];
+        uint16_t f[V::kPixels];
+        RAST_pixel px[V::kPixels];
+        for (int k = 0; k < V::kPixels; ++k)
+        {
+          x[k] = x0[i + (k < count ? k : count - 1)];
+          f[k] = fx[i + (k < count ? k : count - 1)];
+        }
+        BilinearBlock<V>(row0, row1, x, f, fy, px);
+        std::memcpy(out + i, px, count * sizeof(RAST_pixel));
+      });
+}
+
+// Column pass of the box average: 16-bit channel sums of rows pixels.
+template <class V>
+void BoxColumnBlock(const RAST_pixel* p, ptrdiff_t step, int rows, uint16_t* dst)
+{
+  using I = typename V::I;
+  I lo = V::Zero(), hi = V::Zero();
+  for (int r = 0; r < rows; ++r, p += step)
+  {
+    const I px = V::Load(p);
+    lo = V::Add16(lo, V::Lo8(px));
+    hi = V::Add16(hi, V::Hi8(px));
+  }
+  V::StoreHalves(dst, dst + 16, lo);
+  V::StoreHalves(dst + 8, dst + 24, hi);
+}
+
+template <class V>
+void BoxColumns(const RAST_pixel* row0, ptrdiff_t step, int rows, int first, int last, uint16_t* sums)
+{
+  InGroups<V>(
+      last - first + 1, [&](int i) { BoxColumnBlock<V>(row0 + first + i, step, rows, sums + i * 4); },
+      [&](int i, int count) {
+        RAST_pixel px[5 * V::kPixels] = {};
+        uint16_t cols[V::kPixels * 4];
+        for (int r = 0; r < rows; ++r) std::memcpy(px + r * V::kPixels, row0 + r * step + first + i, count * 4);
+        BoxColumnBlock<V>(px, V::kPixels, rows, cols);
+        std::memcpy(sums + i * 4, cols, count * 4 * sizeof(uint16_t));
+      });
+}
+
+// floor(x / n) = q or q + 1 for q = (x * floor(65536 / n)) >> 16 and any x
+// below 65536; one comparison of the remainder settles it. n = 1 uses 65535.
+struct BoxReciprocals
+{
+  uint16_t m[26];
+  constexpr BoxReciprocals() : m()
+  {
+    for (int n = 1; n < 26; ++n) m[n] = static_cast<uint16_t>(n == 1 ? 65535 : 65536 / n);
+  }
+};
+inline constexpr BoxReciprocals kBoxReciprocals{};
+
+template <class V>
+typename V::I DivideBy(typename V::I x, int n)
+{
+  const typename V::I count = V::Set16(n);
+  const typename V::I q = V::MulHiU16(x, V::Set16(kBoxReciprocals.m[n]));
+  const typename V::I rest = V::Sub16(x, V::MulLo16(q, count));
+  return V::Sub16(q, V::CmpGt16(rest, V::Set16(n - 1)));
+}
+
+template <class V>
+void BoxRow(const uint16_t* sums, const int32_t* at, int n, int taps, int count, RAST_pixel* out)
+{
+  auto sumOf = [&](int i, int k) {
+    const int a = 2 * k + i, b = V::kPixels > 4 ? a + 4 : a;
+    typename V::I sum = V::Zero();
+    for (int t = 0; t < taps; ++t)
+      sum = V::Add16(sum, V::Load64Pairs(sums + at[a] + t * 4, sums + at[a + 1] + t * 4, sums + at[b] + t * 4,
+                                         sums + at[b + 1] + t * 4));
+    return DivideBy<V>(sum, count);
+  };
+  InGroups<V>(
+      n, [&](int i) { V::Store(out + i, V::PackU8(sumOf(i, 0), sumOf(i, 1))); },
+      [&](int i, int rest) {
+        for (int k = i; k < i + rest; ++k)
+        {
+          int sum[4] = {};
+          for (int t = 0; t < taps; ++t)
+            for (int c = 0; c < 4; ++c) sum[c] += sums[at[k] + t * 4 + c];
+          out[k] = RAST_RGBA(sum[1] / count, sum[2] / count, sum[3] / count, sum[0] / count);
+        }
+      });
+}
+
 // ---- the kernels of one lane set ----
 
 // Blit rows by RAST_Rule (null for None and Clobber), the rows of rules that
@@ -525,6 +678,8 @@ struct RowTable
   RAST_BlitRowFn addFull;
   RAST_BlitRowFn addSourceAlphaFull;
   RAST_FillRowFn fill[RAST_BLIT_MODE_COUNT];
+  RAST_BilinearKernels bilinear;
+  RAST_BoxKernels box;
 };
 
 template <class V>
@@ -558,6 +713,8 @@ constexpr RowTable MakeRowTable()
           &FillRow<V, RuleOverlay>,     // RAST_BLIT_MODE_OVERLAY
           &FillRow<V, RuleHSVAdjust>,   // RAST_BLIT_MODE_HSVADJ
       },
+      {&BilinearRow<V>},
+      {&BoxColumns<V>, &BoxRow<V>},
   };
 }
 static_assert(static_cast<int>(RAST_Rule::HSVAdjustSourceAlpha) == RAST_RULE_COUNT - 1,
