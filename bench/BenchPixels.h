@@ -111,4 +111,36 @@ inline Quality CompareWithPremultiplied(const RAST_pixel* ours, size_t oursStrid
   if (alphaMax) *alphaMax = alpha;
   return q;
 }
+// Two opaque drawings over one background compared where either library drew
+// (a pixel that is not the background in one of them), so that the untouched
+// area does not dilute the mean: ours(x, y) gives our RAST_pixel, theirs(x, y)
+// the other's 0xAARRGGBB. *differing, when given, receives the share of those
+// pixels whose colour differs at all.
+template <class Ours, class Theirs>
+Quality CompareDrawn(int w, int h, Ours ours, Theirs theirs, RAST_pixel ourBackground, uint32_t theirBackground,
+                     double* differing = nullptr)
+{
+  Quality q;
+  double sum = 0, drawn = 0, unequal = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+    {
+      const RAST_pixel p = ours(x, y);
+      const uint32_t t = theirs(x, y);
+      if (p == ourBackground && t == theirBackground) continue;
+      const int diffs[3] = {std::abs(RAST_GETR(p) - static_cast<int>((t >> 16) & 255)),
+                            std::abs(RAST_GETG(p) - static_cast<int>((t >> 8) & 255)),
+                            std::abs(RAST_GETB(p) - static_cast<int>(t & 255))};
+      drawn += 1;
+      unequal += diffs[0] || diffs[1] || diffs[2];
+      for (int d : diffs)
+      {
+        q.maxDiff = std::max<double>(q.maxDiff, d);
+        sum += d;
+      }
+    }
+  q.meanDiff = drawn > 0 ? sum / (3 * drawn) : 0;
+  if (differing) *differing = drawn > 0 ? unequal / drawn : 0;
+  return q;
+}
 }  // namespace bench
