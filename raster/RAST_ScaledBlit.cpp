@@ -256,7 +256,7 @@ bool ScaleByRows(const RAST_WalkTarget& target, const RAST_Walk& walk, const Sca
         const RAST_pixel* row0 = box.At(0, y0);
         const RAST_pixel* row1 = y0 + 1 < box.maxy ? box.At(0, y0 + 1) : row0;
         for (int i = 0; i < inner0; ++i) out[i] = edgeSampler.Fetch(xs[i], y);
-        bilinear.row(row0, row1, &x0[inner0], &fx[inner0], inner1 - inner0, fy, out + inner0);
+        bilinear.row(row0, row1, x0.data() + inner0, fx.data() + inner0, inner1 - inner0, fy, out + inner0);
         for (int i = inner1; i < n; ++i) out[i] = edgeSampler.Fetch(xs[i], y);
         break;
       }
@@ -270,7 +270,7 @@ bool ScaleByRows(const RAST_WalkTarget& target, const RAST_Walk& walk, const Sca
         }
         for (int i = 0; i < boxInner0; ++i) out[i] = edgeKernel.Fetch(xs[i], y);
         boxKernels.columns(box.At(0, top), box.step, source.kernelSize, sumFirst, sumLast, sums.data());
-        boxKernels.row(sums.data(), &at[boxInner0], boxInner1 - boxInner0, source.kernelSize,
+        boxKernels.row(sums.data(), at.data() + boxInner0, boxInner1 - boxInner0, source.kernelSize,
                        source.kernelSize * source.kernelSize, out + boxInner0);
         for (int i = boxInner1; i < n; ++i) out[i] = edgeKernel.Fetch(xs[i], y);
         break;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -388,5 +389,52 @@ TEST(RAST_ScaledBlit, RowPassesMatchTheScalarWalk)
         ASSERT_TRUE(rows.SentinelsIntact()) << "round " << round;
       }
     }
+  }
+}
+
+// The box divides each channel's sum by the number of taps through a
+// reciprocal; every sum a 3 x 3 or 5 x 5 box can reach must divide exactly.
+// Shrinking by the kernel's size from half a kernel in centres the boxes on
+// a tiling of the source, each tile filled so that its channels sum to chosen
+// values.
+TEST(RAST_ScaledBlit, BoxAverageIsExactForEverySum)
+{
+  constexpr int kAcross = 64;
+  for (int size : {3, 5})
+  {
+    const int count = size * size, most = 255 * count, half = size / 2;
+    const int down = (most + kAcross) / kAcross;
+    RAST_MemBitmap src(kAcross * size + 2 * half, down * size + 2 * half, 4);
+    FillAll(src, 0);
+    auto sums = [&](int box) {
+      const int s = box > most ? most : box;
+      return std::array<int, 4>{s, most - s, s * 7 % (most + 1), (s * 13 + 5) % (most + 1)};  // A, R, G, B
+    };
+    for (int by = 0; by < down; ++by)
+      for (int bx = 0; bx < kAcross; ++bx)
+      {
+        const std::array<int, 4> sum = sums(by * kAcross + bx);
+        for (int k = 0; k < count; ++k)
+        {
+          int c[4];
+          for (int ch = 0; ch < 4; ++ch) c[ch] = sum[ch] / count + (k < sum[ch] % count ? 1 : 0);
+          PixelAt(src, bx * size + k % size, by * size + k / size) = RAST_RGBA(c[1], c[2], c[3], c[0]);
+        }
+      }
+    for (RAST_SimdLevel level : {RAST_SimdLevel::Scalar, RAST_SupportedSimdLevel()})
+    {
+      RAST_SetSimdLevel(level);
+      RAST_MemBitmap dest(kAcross, down, 4);
+      RAST_ScaledBlit(&dest, &src, 0, 0, kAcross, down, static_cast<float>(half), static_cast<float>(half),
+                      static_cast<float>(kAcross * size), static_cast<float>(down * size), 1.0f, kBilinear);
+      for (int by = 0; by < down; ++by)
+        for (int bx = 0; bx < kAcross; ++bx)
+        {
+          const std::array<int, 4> sum = sums(by * kAcross + bx);
+          ASSERT_EQ(PixelAt(dest, bx, by), RAST_RGBA(sum[1] / count, sum[2] / count, sum[3] / count, sum[0] / count))
+              << size << " x " << size << " box " << bx << ", " << by << " level " << static_cast<int>(level);
+        }
+    }
+    RAST_SetSimdLevel(RAST_SupportedSimdLevel());
   }
 }

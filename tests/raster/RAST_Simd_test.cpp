@@ -21,8 +21,9 @@ namespace
 // Weights 1..256 where the vector arithmetic changes: the ends, the powers of
 // two and their neighbours (whole-pixel copies take 64, 128 and 192).
 constexpr int kEdgeWeights[] = {1, 2, 63, 65, 100, 127, 129, 191, 193, 254, 255, 256};
-// A weight below 1, which the scalar rules handle alone.
-constexpr int kNegativeWeight = -40;
+// Weights the dispatchers turn away from the vector kernels: none drawn, a
+// negative one (scalar rules alone) and one past full, held to 256.
+constexpr int kOutsideWeights[] = {0, -40, 257};
 
 constexpr int kModes[] = {0, 1, 2, 3, 4, 5};
 
@@ -87,7 +88,7 @@ TEST(RAST_Simd, RowsMatchTheScalarRulesAtEveryWidthAndOffset)
   const std::vector<RAST_pixel> source = RandomPixels(kSpan * 2, rng);
   std::memcpy(src.getBits(), source.data(), source.size() * sizeof(RAST_pixel));
   std::vector<int> weights(std::begin(kEdgeWeights), std::end(kEdgeWeights));
-  weights.push_back(kNegativeWeight);
+  weights.insert(weights.end(), std::begin(kOutsideWeights), std::end(kOutsideWeights));
   for (RAST_SimdLevel level : VectorLevels())
     for (int mode : kModes)
       for (int w : weights)
