@@ -213,21 +213,6 @@ void RAST_RowThreeQuarterMixColor(RAST_pixel* d, int n, RAST_pixel c)
       [c](RAST_pixel p) { return RAST_ThreeQuarterMix(p, c); });
 }
 
-void RAST_RowCopySourceAlphaFull(RAST_pixel* d, const RAST_pixel* s, int n)
-{
-  if (const RAST_SimdKernels::RowTable* rows = Rows())
-  {
-    rows->blit[static_cast<int>(RAST_Rule::CopySourceAlphaFull)](d, s, n, RAST_WEIGHT_MAX);
-    return;
-  }
-  for (int i = 0; i < n; ++i)
-  {
-    const RAST_pixel p = s[i];
-    RAST_BlendCopySourceAlphaFull::Apply(d + i, RAST_GETR(p), RAST_GETG(p), RAST_GETB(p), RAST_GETA(p),
-                                         RAST_WEIGHT_MAX);
-  }
-}
-
 RAST_FillRowFn RAST_VectorFillRow(int op, int r, int g, int b, int w, RAST_FillSource* f)
 {
   const RAST_SimdKernels::RowTable* rows = Rows();

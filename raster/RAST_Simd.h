@@ -50,15 +50,12 @@ void RAST_RowQuarterMixColor(RAST_pixel* d, int n, RAST_pixel c);
 void RAST_RowHalfMixColor(RAST_pixel* d, int n, RAST_pixel c);
 void RAST_RowThreeQuarterMixColor(RAST_pixel* d, int n, RAST_pixel c);
 
-// RAST_BlendCopySourceAlphaFull of s[i] onto d[i]: a source drawn over the
-// destination by its own alpha at full weight.
-void RAST_RowCopySourceAlphaFull(RAST_pixel* d, const RAST_pixel* s, int n);
-
 // ---- the combine rules on whole rows ----
 
 // A fill's per-channel constants, worked out once per call from the colour
 // and the weight. Channels are in byte order (alpha, red, green, blue); what
-// the fields hold depends on the rule (RAST_Simd.cpp says which).
+// the fields hold depends on the rule (each rule's Fill in RAST_SimdKernels.h
+// says which).
 struct alignas(16) RAST_FillSource
 {
   int16_t lanes16[2][8];  // per channel, for two pixels
@@ -75,8 +72,8 @@ using RAST_BlitRowFn = void (*)(RAST_pixel* d, const RAST_pixel* s, int n, int w
 
 // The kernel that fills with combine mode op (0..5) of the colour (r, g, b
 // within 0..255) at weight w, as FillRows<functor> does with the weight as the
-// source alpha; *source receives its constants. Null at the scalar level and
-// for weights outside 1..256.
+// source alpha; *source receives its constants. Null at the scalar level, for
+// weights outside 1..256, and for copy at 256 (a plain fill there).
 RAST_FillRowFn RAST_VectorFillRow(int op, int r, int g, int b, int w, RAST_FillSource* source);
 
 // The kernel of a source-bitmap rule at weight w, as the functor loop does it
