@@ -271,7 +271,7 @@ struct RuleMultiply
 
 struct RuleColorDodge
 {
-  // Four pixels' worth of 32-bit lanes from two 16-bit halves.
+  // Two pixels on 16-bit lanes, divided on 32-bit ones.
   template <class V>
   static typename V::I Half(typename V::I d16, typename V::I den16)
   {
