@@ -4,28 +4,15 @@
 //
 // Handler index r: p - 3 for the program values (p 3..186, r 0..183), p
 // itself for the interface parameters (187..341).
+#include "editor/ZephraEditor.h"
+
 #include "core/BASE_Mutex.h"
-#include "synth/ZephraEditor.h"
 
 #include <cstdio>
 
 namespace {
 
 constexpr int kFirstInterfaceParam = 187;
-
-// Switch values that FLEXI range learn cannot take; touching one while
-// learn is armed is swallowed whole.
-bool IsFlexiSwitchValue(int r)
-{
-  switch (r)
-  {
-    case 48: case 49: case 67: case 75: case 81: case 82: case 84: case 86:
-    case 89: case 90: case 123: case 124: case 131: case 144: case 157:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // Values that show their plain number before any case refines it.
 bool HasNumberCaption(int r)
@@ -48,7 +35,7 @@ void ZephraEditor::MarkProgramEdited()
   mNameMarked = true;
   char marked[kProgramNameLength + 3];
   std::snprintf(marked, sizeof marked, "*%s*", mProgramName);
-  mPanels->SetNameDisplay(marked);
+  Panels().SetNameDisplay(marked);
 }
 
 void ZephraEditor::OnParamChange(int paramIndex)
@@ -59,9 +46,7 @@ void ZephraEditor::OnParamChange(int paramIndex)
   if (r < 0 || p >= kParamCount) return;
   const int v = ParamInt(p);
 
-  if (mFlexiLearnMode && IsFlexiSwitchValue(r)) return;
-
-  if (r == kIndexMidiSync && !mBulkLoad && !mPanels->IsMidiSyncKnobHeld())
+  if (r == kIndexMidiSync && !mBulkLoad && !Panels().IsMidiSyncKnobHeld())
     mLastSentValue[r] = kNoLastValue;
 
   if (v == mLastSentValue[r]) return;
@@ -71,16 +56,15 @@ void ZephraEditor::OnParamChange(int paramIndex)
     if (r < kProgramSize && !mBulkLoad)
     {
       SendParamNRPN(r, v);
-      mUndoRecord[r] = v;
+      mUndo.Record()[r] = v;
       MarkProgramEdited();
     }
     if (HasNumberCaption(r))
     {
       char text[16];
       std::snprintf(text, sizeof text, "%d", v);
-      mPanels->SetValueCaption(r, text);
+      Panels().SetValueCaption(r, text);
     }
-    if (r >= 278 && r <= 289) mSectionCount += GetParam(p)->Value() > 0.5 ? 1 : -1;
   }
 
   switch (r)
@@ -92,22 +76,22 @@ void ZephraEditor::OnParamChange(int paramIndex)
       break;
     case 69:
       // The noise decay has no "off" of its own; the caption beside it says so.
-      mPanels->SetValueCaption(70, "off");
+      Panels().SetValueCaption(70, "off");
       break;
     case 75:
-      mPanels->SetValueCaption(r, v == 0 ? "vintage" : v == 1 ? "new" : "");
+      Panels().SetValueCaption(r, v == 0 ? "vintage" : v == 1 ? "new" : "");
       break;
     case 77:
-      if (v == 0) mPanels->SetValueCaption(r, "off");
+      if (v == 0) Panels().SetValueCaption(r, "off");
       break;
     case 124:
     {
       static const char* const kSyncWords[] = {"off", "LFO4", "delay1", "delay1+2"};
-      mPanels->SetValueCaption(r, v >= 0 && v <= 3 ? kSyncWords[v] : "");
+      Panels().SetValueCaption(r, v >= 0 && v <= 3 ? kSyncWords[v] : "");
       break;
     }
     case 179: case 180: case 181: case 182:
-      mPanels->SetValueCaption(r, v == 0 ? "off" : v == 1 ? "on" : "");
+      Panels().SetValueCaption(r, v == 0 ? "off" : v == 1 ? "on" : "");
       break;
     case 341:
       mKbdMidiChannel = v;

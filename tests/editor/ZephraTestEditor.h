@@ -5,7 +5,7 @@
 #pragma once
 
 #include "support/StubGraphicsLink.h"
-#include "synth/ZephraEditor.h"
+#include "editor/ZephraEditor.h"
 
 #include <cstdint>
 #include <map>

@@ -2,7 +2,7 @@
 // record to the parameters, snapshots built from the parameters, and their
 // recall. The caller holds the plug-in mutex throughout.
 #include "core/BASE_Mutex.h"
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,7 +35,7 @@ int SecondHalfOf(int partner)
 
 // ---- applying a record ----
 
-void ZephraEditor::ClearFlexiTargets()
+void ZephraModel::ClearFlexiTargets()
 {
   for (int slot = 0; slot < kFlexiSlotCount; ++slot)
   {
@@ -47,7 +47,7 @@ void ZephraEditor::ClearFlexiTargets()
   }
 }
 
-void ZephraEditor::ApplyProgramValues(bool afterRecall)
+void ZephraModel::ApplyProgramValues(bool afterRecall)
 {
   const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
   for (int p = 0; p <= 75; ++p) set(Param(p), mProgram[p]);
@@ -72,7 +72,7 @@ void ZephraEditor::ApplyProgramValues(bool afterRecall)
   }
 }
 
-void ZephraEditor::ApplyFlexiSlot(int slot, bool afterRecall)
+void ZephraModel::ApplyFlexiSlot(int slot, bool afterRecall)
 {
   const int base = kFlexiFirstIndex + kFlexiSlotSize * slot;
   const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
@@ -124,7 +124,7 @@ void ZephraEditor::ApplyFlexiSlot(int slot, bool afterRecall)
   mPanels->SetFlexiSlotTargeted(slot, true);
 }
 
-void ZephraEditor::ApplyProgram(const ProgramValues& values)
+void ZephraModel::ApplyProgram(const ProgramValues& values)
 {
   BASE_MutexLock lock(GetMutex());
   mProgram = values;
@@ -145,7 +145,7 @@ void ZephraEditor::ApplyProgram(const ProgramValues& values)
 
 // ---- the default program ----
 
-void ZephraEditor::InitProgram()
+void ZephraModel::InitProgram()
 {
   std::memset(mProgramName, 0, sizeof mProgramName);
   std::strcpy(mProgramName, "INIT");
@@ -172,9 +172,9 @@ void ZephraEditor::InitProgram()
 
 // ---- snapshots ----
 
-void ZephraEditor::ParamsToUndoRecord()
+void ZephraModel::ParamsToUndoRecord()
 {
-  ProgramValues& r = mUndoRecord;
+  ProgramValues& r = mUndo.Record();
   const auto param = [this](int p) { return ParamInt(Param(p)); };
   for (int p = 0; p <= 88; ++p) r[p] = param(p);
   r[kIndexCutoff] = ParamInt(kParamVcfChooser) > 0 ? ParamInt(kParamNewCutoff)
@@ -203,61 +203,27 @@ void ZephraEditor::ParamsToUndoRecord()
   for (int p = 158; p <= 169; ++p) r[p] = param(p);
 }
 
-void ZephraEditor::ResetUndoHistory()
-{
-  mUndoRecord = mProgram;
-  mUndoSnapshots.assign(1, mUndoRecord);
-  mUndoPos = 0;
-  mUndoGroup = -1;
-}
-
-void ZephraEditor::PushUndoSnapshot()
-{
-  if (mUndoPos < UndoCount() - 1) mUndoSnapshots.resize(mUndoPos + 1);
-  mUndoSnapshots.push_back(mUndoRecord);
-  mUndoPos = UndoCount() - 1;
-}
-
-void ZephraEditor::StoreUndoSnapshot()
-{
-  if (mUndoPos < UndoCount() - 1) mUndoSnapshots.resize(mUndoPos + 1);
-  if (mUndoSnapshots.empty())
-    mUndoSnapshots.push_back(mUndoRecord);
-  else
-    mUndoSnapshots[mUndoPos] = mUndoRecord;
-}
-
-void ZephraEditor::RecordUndoStep(int groupKey)
+void ZephraModel::RecordUndoStep(int groupKey)
 {
   ParamsToUndoRecord();
-  if (groupKey != mUndoGroup)
-  {
-    PushUndoSnapshot();
-    mUndoGroup = groupKey;
-  }
-  else
-  {
-    StoreUndoSnapshot();
-  }
+  mUndo.Step(groupKey);
 }
 
-void ZephraEditor::Undo()
+void ZephraModel::Undo()
 {
-  mUndoPos = std::max(0, mUndoPos - 1);
+  mUndo.Back();
   RecallUndoSnapshot();
 }
 
-void ZephraEditor::Redo()
+void ZephraModel::Redo()
 {
-  if (mUndoPos >= UndoCount() - 1) return;
-  ++mUndoPos;
-  RecallUndoSnapshot();
+  if (mUndo.Forward()) RecallUndoSnapshot();
 }
 
-void ZephraEditor::RecallUndoSnapshot()
+void ZephraModel::RecallUndoSnapshot()
 {
-  if (!GetGUI() || mUndoPos < 0 || mUndoPos >= UndoCount()) return;
-  mProgram = mUndoSnapshots[mUndoPos];
+  if (!GetGUI() || mUndo.Count() == 0) return;
+  mProgram = mUndo.Current();
   ClearFlexiTargets();
   mLastNrpnIndex = kNrpnNoneSent;
   mBulkLoad = true;

@@ -1,9 +1,9 @@
 // The editor's captions, the FLEXI list choices and the capture of the
 // parameters into the program record.
 #include "synth/ZephraCaptions.h"
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
-void ZephraEditor::UpdateValueDisplay(int programIndex, int value)
+void ZephraModel::UpdateValueDisplay(int programIndex, int value)
 {
   if (programIndex < 0 || programIndex >= kProgramSize) return;
   CaptionContext context;
@@ -14,7 +14,7 @@ void ZephraEditor::UpdateValueDisplay(int programIndex, int value)
   mPanels->SetValueCaption(programIndex, text);
 }
 
-void ZephraEditor::SelectFlexiListEntry(int position)
+void ZephraModel::SelectFlexiListEntry(int position)
 {
   if (mFlexiOpenList < 0 || mFlexiOpenList >= kFlexiOpenListCount) return;
   const FlexiListChoice& choice = kFlexiListChoices[mFlexiOpenList];
@@ -26,7 +26,7 @@ void ZephraEditor::SelectFlexiListEntry(int position)
   // Closing the list overlay belongs to the FLEXI list view of the panels.
 }
 
-void ZephraEditor::CaptureProgram()
+void ZephraModel::CaptureProgram()
 {
   for (int p = 0; p < kProgramSize; ++p) mProgram[p] = ParamInt(p + kParamOffset);
   for (const SecondHalfPair& pair : kSecondHalfPairs)
