@@ -9,7 +9,7 @@ ZephraEditor::ZephraEditor(const IUnitInstanceInfo& info, const ZephraEditorSetu
   // panels are built here by default, only a supplied builder makes a GUI.
   if (setup.buildGui) setup.buildGui(*this);
   InitProgramState();
-  SetParameterFromGUI2(341, mKbdMidiChannel);
+  SetParameterFromGUI2(kParamMidiChannel, mKbdMidiChannel);
 }
 
 ZephraEditor::~ZephraEditor()

@@ -99,7 +99,7 @@ void ZephraModel::DefineInterfaceParams()
     {
       // The FLEXI MODE switches are defined once more before the lists; the
       // repeat is harmless and keeps the definition order the synth's.
-      for (int slot = 0; slot < kFlexiSlotCount; ++slot) DefineProgramParam(171 + 2 * slot);
+      for (int slot = 0; slot < kFlexiSlotCount; ++slot) DefineProgramParam(ProgramIndex(kParamFlexi1Mode) + 2 * slot);
       flexiModesRepeated = true;
     }
     switch (def.kind)
@@ -127,10 +127,10 @@ void ZephraModel::DefineInterfaceParams()
   // The FLEXI list texts go in position by position across the four lists.
   for (int position = 0; position < kFlexiSourceCount; ++position)
     for (int slot = 0; slot < kFlexiSlotCount; ++slot)
-      (void)GetParam(247 + 2 * slot)->SetDisplayText(position, kFlexiSourceText[position]);
+      (void)GetParam(kParamFlexi1Sources + 2 * slot)->SetDisplayText(position, kFlexiSourceText[position]);
   for (int position = 0; position < kFlexiRangeListCount; ++position)
     for (int slot = 0; slot < kFlexiSlotCount; ++slot)
-      (void)GetParam(248 + 2 * slot)->SetDisplayText(position, kFlexiRangeText[position]);
+      (void)GetParam(kParamFlexi1Ranges + 2 * slot)->SetDisplayText(position, kFlexiRangeText[position]);
 }
 
 // ---- program state ----

@@ -265,6 +265,8 @@ private:
   // Hides the range controls and clears every FLEXI slot's target.
   void ClearFlexiTargets();
   void SetAllLastValues(int value);
+  // The current record's value of a program value's parameter.
+  int32_t& Value(EParam param) { return mProgram[ProgramIndex(param)]; }
 
   std::unique_ptr<ZephraPanelLink> mPanels;
   std::string mSettingsPath;  // ".../settings.ini"

@@ -7,8 +7,8 @@ void ZephraModel::UpdateValueDisplay(int programIndex, int value)
 {
   if (programIndex < 0 || programIndex >= kProgramSize) return;
   CaptionContext context;
-  context.delayLong = ParamInt(kIndexDelayLong + kParamOffset);
-  context.midiSync = ParamInt(kIndexMidiSync + kParamOffset);
+  context.delayLong = ParamInt(kParamDelayVintageLong);
+  context.midiSync = ParamInt(kParamMidiSync);
   char text[32];
   FormatValueCaption(programIndex, value, context, text, sizeof text);
   mPanels->SetValueCaption(programIndex, text);
@@ -28,14 +28,17 @@ void ZephraModel::SelectFlexiListEntry(int position)
 
 void ZephraModel::CaptureProgram()
 {
-  for (int p = 0; p < kProgramSize; ++p) mProgram[p] = ParamInt(p + kParamOffset);
+  for (int p = 0; p < kProgramSize; ++p) mProgram[p] = ParamInt(ParamOfIndex(p));
   for (const SecondHalfPair& pair : kSecondHalfPairs)
     if (pair.kind == FoldKind::TwoState)
-      mProgram[pair.partner] =
-        ParamInt(pair.partner + kParamOffset) + 2 * ParamInt(pair.secondHalf + kParamOffset);
-  mProgram[kIndexCutoff] = ParamInt(kIndexVcfChooser + kParamOffset) < 1
-                             ? ParamInt(kIndexCutoff + kParamOffset)
-                             : ParamInt(kIndexNewCutoff + kParamOffset);
-  if (mProgram[144] > 0) mProgram[144] = ParamInt(179 + kParamOffset) + 2 * ParamInt(180 + kParamOffset);
-  if (mProgram[157] > 0) mProgram[157] = ParamInt(181 + kParamOffset) + 2 * ParamInt(182 + kParamOffset);
+      mProgram[pair.partner] = ParamInt(ParamOfIndex(pair.partner)) + 2 * ParamInt(ParamOfIndex(pair.secondHalf));
+  mProgram[ProgramIndex(kParamVcfCutoffVintage)] = ParamInt(kParamVcfVintageNew) < 1
+                                                     ? ParamInt(kParamVcfCutoffVintage)
+                                                     : ParamInt(kParamVcfCutoffNew);
+  const auto foldEffect = [this](EParam effect, EParam blendInstrument, EParam blendVcf) {
+    int& folded = mProgram[ProgramIndex(effect)];
+    if (folded > 0) folded = ParamInt(blendInstrument) + 2 * ParamInt(blendVcf);
+  };
+  foldEffect(kParamOverdriveOnOff, kParamOdBlendInstrument, kParamOdBlendVcf);
+  foldEffect(kParamEqualizerOnOff, kParamEqBlendInstrument, kParamEqBlendVcf);
 }

@@ -17,7 +17,7 @@
 
 namespace
 {
-constexpr int kParamLocationDisplay = 211;   // seven-segment location, 0..100
+// The location display's value when the program has no folder table.
 constexpr int kLocationDisplayNoFolder = 100;
 
 // The save selector proposes a ".pr3" name even for an older file, since
@@ -64,7 +64,7 @@ ProgramFileError ZephraModel::LoadProgramFile(const char* path)
     mPanels->SetNameDisplay(mProgramName);
     const int location = mFolderFileCount < 1 ? kLocationDisplayNoFolder
                                               : LocationFromFileName(fileName.c_str());
-    GetParam(kParamLocationDisplay)->SetPlain(location);
+    GetParam(kParamSevenSegmentDisplay)->SetPlain(location);
   }
   ApplyProgram(content.values);
   return ProgramFileError::kNone;

@@ -25,7 +25,7 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
   // A composite goes out as one byte built from both halves, read from the
   // parameters, in the partner's range.
   int rangeIndex = p;
-  const auto param = [this](int index) { return ParamInt(index + kParamOffset); };
+  const auto param = [this](int index) { return ParamInt(ParamOfIndex(index)); };
   for (const SecondHalfPair& pair : kSecondHalfPairs)
   {
     if (pair.secondHalf != p && pair.partner != p) continue;
@@ -36,9 +36,8 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
     }
     else if (pair.kind != FoldKind::Cutoff)
     {
-      const bool effect144 = pair.partner == 144;
-      const int blendInstrument = effect144 ? 179 : 181;
-      value = param(pair.partner) > 0 ? param(blendInstrument) + 2 * param(blendInstrument + 1) : 0;
+      const EffectBlends& effect = kEffectBlends[pair.partner == ProgramIndex(kParamOverdriveOnOff) ? 0 : 1];
+      value = ParamInt(effect.onOff) > 0 ? ParamInt(effect.blendInstrument) + 2 * ParamInt(effect.blendVcf) : 0;
       rangeIndex = pair.partner;
     }
     break;
@@ -65,21 +64,24 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
 
 void ZephraModel::SendProgramToSynth()
 {
-  // Index 76 carries the new filter's cutoff while index 75 selects it.
-  const bool newFilter = mProgram[kIndexVcfChooser] >= 1;
+  // The vintage cutoff's index carries the new filter's cutoff while
+  // "VCF vintage/new" selects it.
+  const bool newFilter = Value(kParamVcfVintageNew) >= 1;
   const auto sendBank = [this, newFilter](int msb, int first, int count) {
     SendController(kNrpnMsbController, msb);
     for (int lsb = 0; lsb < count; ++lsb)
     {
       const int p = first + lsb;
-      const int rangeIndex = (p == kIndexCutoff && newFilter) ? kIndexNewCutoff : p;
+      const int rangeIndex = (p == ProgramIndex(kParamVcfCutoffVintage) && newFilter) ? ProgramIndex(kParamVcfCutoffNew) : p;
       SendController(kNrpnLsbController, lsb);
       SendController(kDataEntryController, NrpnDataByte(p, mProgram[p], kProgramMin[rangeIndex],
                                                         kProgramMax[rangeIndex]));
     }
   };
-  sendBank(5, 0, kFirstSpareLow);                  // indices 0..124
-  sendBank(6, 128, kFileValueCount - 128);         // indices 128..169
+  // The banks of MSB 5 and 6; the spare indices between them are not sent.
+  const int secondBank = ProgramIndex(kParamEffectsChainOrder);
+  sendBank(kNrpnMsb[0], 0, kFirstSpareLow);
+  sendBank(kNrpnMsb[secondBank], secondBank, kFileValueCount - secondBank);
   // The synth's address is now the last one of the record, whatever the
   // handler noted during a bulk load: the next single value restates its own.
   mLastNrpnIndex = kNrpnNoneSent;

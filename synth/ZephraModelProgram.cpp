@@ -9,20 +9,6 @@
 
 namespace {
 
-// Parameter of program index p.
-constexpr int Param(int programIndex)
-{
-  return programIndex + kParamOffset;
-}
-
-constexpr int kParamVcfChooser = Param(kIndexVcfChooser);  // 78
-constexpr int kParamVintageCutoff = Param(kIndexCutoff);   // 79
-constexpr int kParamNewCutoff = Param(kIndexNewCutoff);    // 186
-constexpr int kParamShowFxOverdrive = 267;
-constexpr int kParamShowFxEqualizer = 268;
-constexpr int kParamShowFxChorus = 269;
-constexpr int kParamShowFxDelay = 305;
-
 // The second half folded into bit 1 of a two-state partner.
 int SecondHalfOf(int partner)
 {
@@ -39,9 +25,9 @@ void ZephraModel::ClearFlexiTargets()
 {
   for (int slot = 0; slot < kFlexiSlotCount; ++slot)
   {
-    mPanels->HideParamControl(kFlexiRangeParam + 2 * slot, true);
-    mPanels->HideParamControl(kFlexiRangeParam + 2 * slot + 1, true);
-    if (mFlexiTarget[slot] >= 0) mPanels->HideParamControl(Param(mFlexiTarget[slot]), false);
+    mPanels->HideParamControl(kParamFlexi1RangeA + 2 * slot, true);
+    mPanels->HideParamControl(kParamFlexi1RangeB + 2 * slot, true);
+    if (mFlexiTarget[slot] >= 0) mPanels->HideParamControl(ParamOfIndex(mFlexiTarget[slot]), false);
     mFlexiTarget[slot] = -1;
     mPanels->SetFlexiSlotTargeted(slot, false);
   }
@@ -50,25 +36,27 @@ void ZephraModel::ClearFlexiTargets()
 void ZephraModel::ApplyProgramValues(bool afterRecall)
 {
   const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
-  for (int p = 0; p <= 75; ++p) set(Param(p), mProgram[p]);
-  set(mProgram[kIndexVcfChooser] != 0 ? kParamNewCutoff : kParamVintageCutoff, mProgram[kIndexCutoff]);
-  for (int p = 77; p <= 88; ++p) set(Param(p), mProgram[p]);
-  set(Param(89), mProgram[89] & 1);
-  set(Param(170), (mProgram[89] >> 1) & 1);
-  for (int p = 90; p <= 94; ++p) set(Param(p), mProgram[p]);
+  const auto setRun = [this, &set](EParam first, EParam last) {
+    for (int n = first; n <= last; ++n) set(n, mProgram[n - kParamOffset]);
+  };
+  setRun(kParamVco1Coarse, kParamVcfVintageNew);
+  set(Value(kParamVcfVintageNew) != 0 ? kParamVcfCutoffNew : kParamVcfCutoffVintage,
+      Value(kParamVcfCutoffVintage));
+  setRun(kParamVcf2Cutoff, kParamVcoTranspose);
+  set(kParamTrigGateMode, Value(kParamTrigGateMode) & 1);
+  set(kParamPortamentoMode, (Value(kParamTrigGateMode) >> 1) & 1);
+  setRun(kParamKeyPriority, kParamLfoVcoDepth);
   for (int slot = 0; slot < kFlexiSlotCount; ++slot) ApplyFlexiSlot(slot, afterRecall);
-  set(Param(123), mProgram[123]);
-  set(Param(124), mProgram[124]);
-  for (int p = 128; p <= 143; ++p) set(Param(p), mProgram[p]);
+  setRun(kParamDelayVintageLong, kParamMidiSync);
+  setRun(kParamEffectsChainOrder, kParamFeedbackDamping);
   // Effect switches: on when any blend bit is set; the bits are the blends.
-  for (int effect : {144, 157})
+  for (const EffectBlends& effect : kEffectBlends)
   {
-    const int blendInstrument = effect == 144 ? 179 : 181;
-    set(Param(effect), mProgram[effect] >= 1 ? 1 : 0);
-    set(Param(blendInstrument), mProgram[effect] & 1);
-    set(Param(blendInstrument + 1), (mProgram[effect] >> 1) & 1);
-    const int last = effect == 144 ? 146 : 169;
-    for (int p = effect + 1; p <= last; ++p) set(Param(p), mProgram[p]);
+    const int folded = Value(effect.onOff);
+    set(effect.onOff, folded >= 1 ? 1 : 0);
+    set(effect.blendInstrument, folded & 1);
+    set(effect.blendVcf, (folded >> 1) & 1);
+    setRun(static_cast<EParam>(effect.onOff + 1), effect.last);
   }
 }
 
@@ -80,47 +68,48 @@ void ZephraModel::ApplyFlexiSlot(int slot, bool afterRecall)
   {
     const int p = base + field;
     const int second = SecondHalfOf(p);
-    set(Param(p), second >= 0 ? (mProgram[p] & 1) : mProgram[p]);
-    if (second >= 0) set(Param(second), (mProgram[p] >> 1) & 1);
+    set(ParamOfIndex(p), second >= 0 ? (mProgram[p] & 1) : mProgram[p]);
+    if (second >= 0) set(ParamOfIndex(second), (mProgram[p] >> 1) & 1);
   }
   const int sourcePosition = FlexiSourcePosition(mProgram[base + kFlexiSource]);
-  if (sourcePosition >= 0) set(247 + 2 * slot, sourcePosition);
+  if (sourcePosition >= 0) set(kParamFlexi1Sources + 2 * slot, sourcePosition);
   const int rangePosition = FlexiRangePosition(mProgram[base + kFlexiRangeControl]);
-  if (rangePosition >= 0) set(248 + 2 * slot, rangePosition);
+  if (rangePosition >= 0) set(kParamFlexi1Ranges + 2 * slot, rangePosition);
   if (mProgram[base + kFlexiSource] <= 0) return;
 
-  int target = (ParamInt(Param(base + kFlexiBits)) & 1) * 128 +
-               ParamInt(Param(base + kFlexiDestination));
+  int target = (ParamInt(ParamOfIndex(base + kFlexiBits)) & 1) * 128 +
+               ParamInt(ParamOfIndex(base + kFlexiDestination));
   // BITS and DESTINATION can name 184..255, past every per-index table; the
   // synth has no such value, so the slot simply has no target.
   if (target >= kProgramSize) return;
-  if (target == kIndexCutoff && mProgram[kIndexVcfChooser] == 1)
+  if (target == ProgramIndex(kParamVcfCutoffVintage) && Value(kParamVcfVintageNew) == 1)
   {
-    target = kIndexNewCutoff;
-    mPanels->HideParamControl(kParamVintageCutoff, true);
+    target = ProgramIndex(kParamVcfCutoffNew);
+    mPanels->HideParamControl(kParamVcfCutoffVintage, true);
   }
   mFlexiTarget[slot] = target;
   // Second halves have no knob of their own to stand in for.
-  if (target > 170 && target != kIndexNewCutoff) return;
+  if (target > ProgramIndex(kParamPortamentoMode) && target != ProgramIndex(kParamVcfCutoffNew)) return;
 
   const int32_t min = kProgramMin[target];
   const int32_t max = kProgramMax[target];
-  const int rangeA = kFlexiRangeParam + 2 * slot;
+  const int rangeA = kParamFlexi1RangeA + 2 * slot;
+  const int rangeB = kParamFlexi1RangeB + 2 * slot;
   GetParam(rangeA)->InitInt(kFlexiRangeRetargetName, min, min, max);
-  GetParam(rangeA + 1)->InitInt(kFlexiRangeRetargetName, min, min, max);
+  GetParam(rangeB)->InitInt(kFlexiRangeRetargetName, min, min, max);
   mPanels->PlaceFlexiRangeControls(slot, target);
   mPanels->HideParamControl(rangeA, false);
-  mPanels->HideParamControl(rangeA + 1, false);
-  mPanels->HideParamControl(Param(target), true);
+  mPanels->HideParamControl(rangeB, false);
+  mPanels->HideParamControl(ParamOfIndex(target), true);
 
-  // In the record the new cutoff lives at index 76.
-  const int valueIndex = target == kIndexNewCutoff ? kIndexCutoff : target;
+  // In the record the new cutoff lives at the vintage cutoff's index.
+  const int valueIndex = target == ProgramIndex(kParamVcfCutoffNew) ? ProgramIndex(kParamVcfCutoffVintage) : target;
   const int32_t value = std::clamp(mProgram[valueIndex], min, max);
   if (afterRecall) mProgram[valueIndex] = value;
   set(rangeA, value);
   const int range = mProgram[base + kFlexiRange];
-  const int other = ParamInt(Param(base + kFlexiRangePolarity)) != 0 ? value - range : value + range;
-  set(rangeA + 1, std::clamp<int32_t>(other, min, max));
+  const int other = ParamInt(ParamOfIndex(base + kFlexiRangePolarity)) != 0 ? value - range : value + range;
+  set(rangeB, std::clamp<int32_t>(other, min, max));
   mPanels->SetFlexiSlotTargeted(slot, true);
 }
 
@@ -175,12 +164,15 @@ void ZephraModel::InitProgram()
 void ZephraModel::ParamsToUndoRecord()
 {
   ProgramValues& r = mUndo.Record();
-  const auto param = [this](int p) { return ParamInt(Param(p)); };
-  for (int p = 0; p <= 88; ++p) r[p] = param(p);
-  r[kIndexCutoff] = ParamInt(kParamVcfChooser) > 0 ? ParamInt(kParamNewCutoff)
-                                                    : ParamInt(kParamVintageCutoff);
-  r[89] = param(89) + 2 * param(170);
-  for (int p = 90; p <= 94; ++p) r[p] = param(p);
+  const auto param = [this](int p) { return ParamInt(ParamOfIndex(p)); };
+  const auto copyRun = [&r, &param](EParam first, EParam last) {
+    for (int p = ProgramIndex(first); p <= ProgramIndex(last); ++p) r[p] = param(p);
+  };
+  copyRun(kParamVco1Coarse, kParamVcoTranspose);
+  r[ProgramIndex(kParamVcfCutoffVintage)] = ParamInt(kParamVcfVintageNew) > 0 ? ParamInt(kParamVcfCutoffNew)
+                                                                             : ParamInt(kParamVcfCutoffVintage);
+  r[ProgramIndex(kParamTrigGateMode)] = ParamInt(kParamTrigGateMode) + 2 * ParamInt(kParamPortamentoMode);
+  copyRun(kParamKeyPriority, kParamLfoVcoDepth);
   for (int slot = 0; slot < kFlexiSlotCount; ++slot)
   {
     const int base = kFlexiFirstIndex + kFlexiSlotSize * slot;
@@ -191,16 +183,17 @@ void ZephraModel::ParamsToUndoRecord()
       r[p] = mFlexiTarget[slot] < 0 ? 0 : param(p) + (second >= 0 ? 2 * param(second) : 0);
     }
   }
-  r[123] = param(123);
-  r[124] = param(124);
+  copyRun(kParamDelayVintageLong, kParamMidiSync);
   for (int p = kFirstSpareLow; p <= kLastSpareLow; ++p) r[p] = 0;
-  for (int p = 128; p <= 143; ++p) r[p] = param(p);
-  r[144] = param(144) > 0 ? param(179) + 2 * param(180) : 0;
-  r[145] = param(145);
-  r[146] = param(146);
+  copyRun(kParamEffectsChainOrder, kParamFeedbackDamping);
   for (int p = kFirstSpareHigh; p <= kLastSpareHigh; ++p) r[p] = 0;
-  r[157] = param(157) > 0 ? param(181) + 2 * param(182) : 0;
-  for (int p = 158; p <= 169; ++p) r[p] = param(p);
+  // An effect that is off keeps no blends.
+  for (const EffectBlends& effect : kEffectBlends)
+  {
+    r[ProgramIndex(effect.onOff)] =
+      ParamInt(effect.onOff) > 0 ? ParamInt(effect.blendInstrument) + 2 * ParamInt(effect.blendVcf) : 0;
+    copyRun(static_cast<EParam>(effect.onOff + 1), effect.last);
+  }
 }
 
 void ZephraModel::RecordUndoStep(int groupKey)
@@ -235,14 +228,14 @@ void ZephraModel::RecallUndoSnapshot()
                                 ParamInt(kParamShowFxEqualizer) != 1;
   if (chorusDelayShown)
   {
-    const bool longDelay = mProgram[kIndexDelayLong] != 0;
+    const bool longDelay = Value(kParamDelayVintageLong) != 0;
     SetParameterFromGUI2(kParamShowFxChorus, longDelay ? 0 : 1);
     SetParameterFromGUI2(kParamShowFxDelay, longDelay ? 1 : 0);
   }
   mPanels->ShowEffectPanelsForProgram(true);
   // The synced ranges may have changed with the panels: set these again.
-  mLastSentValue[42] = kNoLastValue;
-  for (int p : {42, 135, 139}) SetParameterFromGUI2(Param(p), mProgram[p]);
+  mLastSentValue[ProgramIndex(kParamVco4PwmLfoFrq)] = kNoLastValue;
+  for (EParam synced : {kParamVco4PwmLfoFrq, kParamDelay1, kParamDelay2}) SetParameterFromGUI2(synced, Value(synced));
 
   mBulkLoad = false;
   RedrawParamControls();

@@ -18,8 +18,8 @@ std::string MarkerFile(const std::vector<std::string>& valueLines)
 std::string WithCutoff(int chooser, int cutoff)
 {
   ProgramValues v = kDefaultProgram;
-  v[kIndexVcfChooser] = chooser;
-  v[kIndexCutoff] = cutoff;
+  v[ProgramIndex(kParamVcfVintageNew)] = chooser;
+  v[ProgramIndex(kParamVcfCutoffVintage)] = cutoff;
   return FormatPr3Text(v);
 }
 

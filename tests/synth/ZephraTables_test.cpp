@@ -173,17 +173,17 @@ TEST(ZephraProgramTable, DefaultAndInitProgramsLieInRange)
     EXPECT_GE(kInitSound[p], kProgramMin[p]);
     EXPECT_LE(kInitSound[p], kProgramMax[p]);
     // Index 76 carries the new cutoff in record encoding; 183 is unused there.
-    if (p == kIndexCutoff || p == kIndexNewCutoff) continue;
+    if (p == ProgramIndex(kParamVcfCutoffVintage) || p == ProgramIndex(kParamVcfCutoffNew)) continue;
     EXPECT_GE(kDefaultProgram[p], kProgramMin[p]);
     EXPECT_LE(kDefaultProgram[p], kProgramMax[p]);
   }
-  EXPECT_EQ(kDefaultProgram[kIndexVcfChooser], 1);
-  EXPECT_EQ(kDefaultProgram[kIndexCutoff], 122);
-  EXPECT_GE(kDefaultProgram[kIndexCutoff], kProgramMin[kIndexNewCutoff]);
-  EXPECT_LE(kDefaultProgram[kIndexCutoff], kProgramMax[kIndexNewCutoff]);
-  EXPECT_EQ(kInitSound[kIndexVcfChooser], 1);
-  EXPECT_EQ(kInitSound[kIndexCutoff], 0);
-  EXPECT_EQ(kInitSound[kIndexNewCutoff], 36);
+  EXPECT_EQ(kDefaultProgram[ProgramIndex(kParamVcfVintageNew)], 1);
+  EXPECT_EQ(kDefaultProgram[ProgramIndex(kParamVcfCutoffVintage)], 122);
+  EXPECT_GE(kDefaultProgram[ProgramIndex(kParamVcfCutoffVintage)], kProgramMin[ProgramIndex(kParamVcfCutoffNew)]);
+  EXPECT_LE(kDefaultProgram[ProgramIndex(kParamVcfCutoffVintage)], kProgramMax[ProgramIndex(kParamVcfCutoffNew)]);
+  EXPECT_EQ(kInitSound[ProgramIndex(kParamVcfVintageNew)], 1);
+  EXPECT_EQ(kInitSound[ProgramIndex(kParamVcfCutoffVintage)], 0);
+  EXPECT_EQ(kInitSound[ProgramIndex(kParamVcfCutoffNew)], 36);
 }
 
 TEST(ZephraProgramTable, NamesAndLayoutFitTheirFields)
