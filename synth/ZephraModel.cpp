@@ -5,6 +5,7 @@
 #include "core/BASE_Mutex.h"
 #include "winl/ini/WINL_Ini.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +46,11 @@ int ZephraModel::ParamInt(int paramIndex) const
 {
   const IParam* param = GetParam(paramIndex);
   return param ? TruncateToInt(param->Value()) : 0;
+}
+
+int ZephraModel::ProgramParamValue(int programIndex) const
+{
+  return std::clamp(ParamInt(ParamOfIndex(programIndex)), kProgramMin[programIndex], kProgramMax[programIndex]);
 }
 
 void ZephraModel::SetAllLastValues(int value)

@@ -234,6 +234,11 @@ public:
   int LastNrpnIndex() const { return mLastNrpnIndex; }
   // The integer part of parameter paramIndex.
   int ParamInt(int paramIndex) const;
+  // The integer part of the parameter of a program value, limited to the
+  // value's synth range. A parameter set from a normalised value is limited
+  // at the top only, and the folding arithmetic must not see what lies
+  // below (as low as INT_MIN).
+  int ProgramParamValue(int programIndex) const;
 
 protected:
   // ---- the parameter-change path, shared with the handler ----

@@ -28,17 +28,12 @@ void ZephraModel::SelectFlexiListEntry(int position)
 
 void ZephraModel::CaptureProgram()
 {
-  for (int p = 0; p < kProgramSize; ++p) mProgram[p] = ParamInt(ParamOfIndex(p));
+  for (int p = 0; p < kProgramSize; ++p) mProgram[p] = ProgramParamValue(p);
   for (const SecondHalfPair& pair : kSecondHalfPairs)
     if (pair.kind == FoldKind::TwoState)
-      mProgram[pair.partner] = ParamInt(ParamOfIndex(pair.partner)) + 2 * ParamInt(ParamOfIndex(pair.secondHalf));
-  mProgram[ProgramIndex(kParamVcfCutoffVintage)] = ParamInt(kParamVcfVintageNew) < 1
-                                                     ? ParamInt(kParamVcfCutoffVintage)
-                                                     : ParamInt(kParamVcfCutoffNew);
-  const auto foldEffect = [this](EParam effect, EParam blendInstrument, EParam blendVcf) {
-    int& folded = mProgram[ProgramIndex(effect)];
-    if (folded > 0) folded = ParamInt(blendInstrument) + 2 * ParamInt(blendVcf);
-  };
-  foldEffect(kParamOverdriveOnOff, kParamOdBlendInstrument, kParamOdBlendVcf);
-  foldEffect(kParamEqualizerOnOff, kParamEqBlendInstrument, kParamEqBlendVcf);
+      mProgram[pair.partner] = ProgramParamValue(pair.partner) + 2 * ProgramParamValue(pair.secondHalf);
+  Value(kParamVcfCutoffVintage) = Value(kParamVcfVintageNew) < 1 ? Value(kParamVcfCutoffVintage)
+                                                                : Value(kParamVcfCutoffNew);
+  for (const EffectBlends& effect : kEffectBlends)
+    if (Value(effect.onOff) > 0) Value(effect.onOff) = Value(effect.blendInstrument) + 2 * Value(effect.blendVcf);
 }

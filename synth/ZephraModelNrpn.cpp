@@ -25,7 +25,7 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
   // A composite goes out as one byte built from both halves, read from the
   // parameters, in the partner's range.
   int rangeIndex = p;
-  const auto param = [this](int index) { return ParamInt(ParamOfIndex(index)); };
+  const auto param = [this](int index) { return ProgramParamValue(index); };
   for (const SecondHalfPair& pair : kSecondHalfPairs)
   {
     if (pair.secondHalf != p && pair.partner != p) continue;
@@ -37,7 +37,9 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
     else if (pair.kind != FoldKind::Cutoff)
     {
       const EffectBlends& effect = kEffectBlends[pair.partner == ProgramIndex(kParamOverdriveOnOff) ? 0 : 1];
-      value = ParamInt(effect.onOff) > 0 ? ParamInt(effect.blendInstrument) + 2 * ParamInt(effect.blendVcf) : 0;
+      value = param(ProgramIndex(effect.onOff)) > 0
+                ? param(ProgramIndex(effect.blendInstrument)) + 2 * param(ProgramIndex(effect.blendVcf))
+                : 0;
       rangeIndex = pair.partner;
     }
     break;

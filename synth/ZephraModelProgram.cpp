@@ -164,14 +164,15 @@ void ZephraModel::InitProgram()
 void ZephraModel::ParamsToUndoRecord()
 {
   ProgramValues& r = mUndo.Record();
-  const auto param = [this](int p) { return ParamInt(ParamOfIndex(p)); };
+  const auto param = [this](int p) { return ProgramParamValue(p); };
+  const auto named = [this](EParam n) { return ProgramParamValue(ProgramIndex(n)); };
   const auto copyRun = [&r, &param](EParam first, EParam last) {
     for (int p = ProgramIndex(first); p <= ProgramIndex(last); ++p) r[p] = param(p);
   };
   copyRun(kParamVco1Coarse, kParamVcoTranspose);
-  r[ProgramIndex(kParamVcfCutoffVintage)] = ParamInt(kParamVcfVintageNew) > 0 ? ParamInt(kParamVcfCutoffNew)
-                                                                             : ParamInt(kParamVcfCutoffVintage);
-  r[ProgramIndex(kParamTrigGateMode)] = ParamInt(kParamTrigGateMode) + 2 * ParamInt(kParamPortamentoMode);
+  r[ProgramIndex(kParamVcfCutoffVintage)] = named(kParamVcfVintageNew) > 0 ? named(kParamVcfCutoffNew)
+                                                                           : named(kParamVcfCutoffVintage);
+  r[ProgramIndex(kParamTrigGateMode)] = named(kParamTrigGateMode) + 2 * named(kParamPortamentoMode);
   copyRun(kParamKeyPriority, kParamLfoVcoDepth);
   for (int slot = 0; slot < kFlexiSlotCount; ++slot)
   {
@@ -191,7 +192,7 @@ void ZephraModel::ParamsToUndoRecord()
   for (const EffectBlends& effect : kEffectBlends)
   {
     r[ProgramIndex(effect.onOff)] =
-      ParamInt(effect.onOff) > 0 ? ParamInt(effect.blendInstrument) + 2 * ParamInt(effect.blendVcf) : 0;
+      named(effect.onOff) > 0 ? named(effect.blendInstrument) + 2 * named(effect.blendVcf) : 0;
     copyRun(static_cast<EParam>(effect.onOff + 1), effect.last);
   }
 }
