@@ -1,12 +1,12 @@
-// The synth link end to end: the editor on the shell's MIDI ports over a
+// The synth link end to end: the model on the shell's MIDI ports over a
 // JACK server with its timer thread running, the simulated synth as a
-// process of its own, and what the user would see recorded by the headless
-// surface. Under the race detector this is the three-thread test.
-#include "ZephraLinkTestPanels.h"
-
+// process of its own, and what the user would see recorded by the panels.
+// Under the race detector this is the three-thread test.
+#include "core/BASE_Mutex.h"
 #include "core/MidiPorts.h"
 #include "support/SynthSimProcess.h"
 #include "support/TempDir.h"
+#include "support/ZephraTestModel.h"
 #include "synth/ZephraLinkMessages.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ struct NotifyingPlug : IUnitBase
   void ProcessSysEx(ISysEx* sysEx) override
   {
     std::unique_lock<std::mutex> hold(lock);
-    ZephraEditor* target = editor;
+    ZephraModel* target = editor;
     if (!target && sysEx->mSize == kDumpSize) warmUpLocation = sysEx->mData[7];
     hold.unlock();
     if (target) target->ProcessSysEx(sysEx);
@@ -51,7 +51,7 @@ struct NotifyingPlug : IUnitBase
   }
   std::mutex lock;
   std::condition_variable arrived;
-  ZephraEditor* editor = nullptr;
+  ZephraModel* editor = nullptr;
   int arrivals = 0, warmUpLocation = 0;
 };
 
@@ -118,10 +118,10 @@ protected:
     ASSERT_EQ(mSim.Ask("reset"), "ok");
     std::filesystem::create_directories(mFolder);
     std::ofstream(mFolder + "01_Init.pr3") << FormatPr3Text(kDefaultProgram);
-    mLink = std::make_unique<LinkEditor>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
-    mLink->editor->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
+    mLink = std::make_unique<TestModel>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
+    mLink->model->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
     std::lock_guard<std::mutex> hold(mShell->plug.lock);
-    mShell->plug.editor = mLink->editor.get();
+    mShell->plug.editor = mLink->model.get();
   }
 
   void TearDown() override
@@ -138,26 +138,26 @@ protected:
 
   bool IdleUntil(const std::function<bool()>& done)
   {
-    return mShell->plug.WaitUntil(done, [this] { mLink->editor->OnIdle(); });
+    return mShell->plug.WaitUntil(done, [this] { mLink->model->OnIdle(); });
   }
-  ZephraEditor& E() { return *mLink->editor; }
+  ZephraModel& E() { return *mLink->model; }
 
   Shell* mShell = nullptr;
   SynthSimProcess mSim;
   TempDir mDir;
   std::string mFolder = mDir.Path() + "/programs/";
-  std::unique_ptr<LinkEditor> mLink;
+  std::unique_ptr<TestModel> mLink;
 };
 }  // namespace
 
 TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
 {
   mLink->TakeSent();
-  mLink->gui->QueueFilePath((mFolder + "05INIT.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
   E().RequestSingleProgram(5);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
   EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
-  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
   ProgramFileContent content;
   EXPECT_EQ(ReadProgramFile((mFolder + "05INIT.pr3").c_str(), content), ProgramFileError::kNone);
 }
@@ -197,17 +197,17 @@ TEST_F(ZephraSynthLinkJack, SilentSynthIsReported)
 {
   ASSERT_EQ(mSim.Ask("silent on"), "ok");
   E().RequestProgramDump(5);
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !mLink->gui->MessageBoxes().empty(); }));
-  EXPECT_EQ(mLink->gui->MessageBoxes()[0].text, "Zephra not present or a communication\nerror has occurred!");
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !mLink->panels->Boxes().empty(); }));
+  EXPECT_EQ(mLink->panels->Boxes()[0], "Zephra not present or a communication\nerror has occurred!");
 }
 
 TEST_F(ZephraSynthLinkJack, BadChecksumIsAskedAgain)
 {
   ASSERT_EQ(mSim.Ask("corrupt 1"), "ok");
   mLink->TakeSent();
-  mLink->gui->QueueFilePath((mFolder + "09INIT.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "09INIT.pr3");
   E().RequestSingleProgram(9);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
   EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{ProgramRequestMessage(9), ProgramRequestMessage(9)}));
   EXPECT_TRUE(std::filesystem::exists(mFolder + "09INIT.pr3"));
 }
@@ -218,8 +218,8 @@ TEST_F(ZephraSynthLinkJack, FirmwareHandshake)
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
   std::ofstream(mDir.File("fw.bin"), std::ios::binary) << image;
   E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Status().back() == "Update successful!"; }));
-  const auto status = mLink->panels->Status();
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Names().back() == "Update successful!"; }));
+  const auto status = mLink->panels->Names();
   EXPECT_EQ(std::vector<std::string>(status.end() - 4, status.end()),
             (std::vector<std::string>{"Connecting to Zephra...", "Erasing FLASH memory...", "Loading Update...",
                                       "Update successful!"}));

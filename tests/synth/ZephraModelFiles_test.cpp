@@ -1,6 +1,5 @@
-#include "ZephraTestEditor.h"
-
 #include "support/TempDir.h"
+#include "support/ZephraTestModel.h"
 #include "synth/ProgramFile.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +15,11 @@ struct EditorFilesTest : ::testing::Test
 {
   TempDir dir;
   TempDir files;
-  WireTap tap;
-  std::unique_ptr<ZephraEditor> editor;
+  TestModel t{dir.Path()};
+  ModelTap& tap = t.tap;
+  ZephraModel* editor = t.model.get();
 
-  void SetUp() override { editor = std::make_unique<ZephraEditor>(tap.Info(), tap.Setup(dir.Path())); }
-  RecordingPanels& Panels() { return static_cast<RecordingPanels&>(editor->Panels()); }
+  RecordingPanels& Panels() { return *t.panels; }
   std::string Saved(const std::string& name)
   {
     EXPECT_TRUE(editor->WriteSoundAsProgramFile(files.File(name).c_str()));

@@ -1,9 +1,8 @@
 // The synth link without a synth: requests, dumps, writes, save-all, the
 // firmware handshake, the watchdog driven tick by tick, start and end.
-#include "ZephraLinkTestPanels.h"
-
 #include "core/MidiPorts.h"
 #include "support/TempDir.h"
+#include "support/ZephraTestModel.h"
 #include "synth/ZephraLinkMessages.h"
 #include "winl/ini/WINL_Ini.h"
 
@@ -34,12 +33,12 @@ std::string ReadAll(const std::string& path)
 }
 void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-// An editor whose program folder holds "01_Init.pr3".
+// A model whose program folder holds "01_Init.pr3".
 struct Fixture
 {
   TempDir dir;
-  LinkEditor t{dir.Path()};
-  ZephraEditor& e = *t.editor;
+  TestModel t{dir.Path()};
+  ZephraModel& e = *t.model;
   std::string folder = dir.Path() + "/programs/";
   explicit Fixture(bool withFolder = true)
   {
@@ -48,8 +47,8 @@ struct Fixture
     WriteAll(folder + "01_Init.pr3", FormatPr3Text(kDefaultProgram));
     e.ScanProgramFolder((folder + "01_Init.pr3").c_str());
   }
-  std::string Box() { return t.gui->MessageBoxes().empty() ? "" : t.gui->MessageBoxes().back().text; }
-  std::string Status() { return t.panels->Status().empty() ? "" : t.panels->Status().back(); }
+  std::string Box() { return t.panels->boxes.empty() ? "" : t.panels->boxes.back(); }
+  std::string Status() { return t.panels->names.empty() ? "" : t.panels->names.back(); }
 };
 }  // namespace
 
@@ -59,11 +58,11 @@ TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
   f.e.RequestSingleProgram(5);
   f.e.OnIdle();
   EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
-  f.t.gui->QueueFilePath((f.folder + "chosen.pr3").c_str());
+  f.t.panels->QueueSavePath((f.folder + "chosen.pr3").c_str());
   f.t.Receive(Dump(5, "Warm Pad"));
   f.e.OnIdle();
-  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
-  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Warm Pad.pr3");
+  ASSERT_EQ(f.t.panels->prompts.size(), 1u);
+  EXPECT_EQ(f.t.panels->prompts[0], f.folder + "05Warm Pad.pr3");
   EXPECT_EQ(ReadAll(f.folder + "chosen.pr3"), FormatPr3Text(kDefaultProgram));
 }
 
@@ -186,7 +185,7 @@ TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
   for (uint8_t code : {0x11, 0x12, 0x14}) f.t.Receive(Reply(0x02, code));
   const Bytes data = FirmwareDataMessage(reinterpret_cast<const uint8_t*>(std::string(7, '\xFF').data()), 7);
   EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{FirmwareRequestMessage(), data}));
-  EXPECT_EQ(f.t.panels->Status(), (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
+  EXPECT_EQ(f.t.panels->names, (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
                                          "Loading Update...", "Update successful!"}));
   f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
   f.t.Receive(Reply(0x02, 0x15));  // failed: the data once more, and the error
@@ -210,8 +209,8 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   WriteAll(dir.File("lastprogram.pr3"), FormatPr3Text(values));
   WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
   {
-    LinkEditor t(dir.Path());
-    EXPECT_EQ(t.editor->ParamInt(3 + 3), 5);
+    TestModel t(dir.Path());
+    EXPECT_EQ(t.model->ParamInt(3 + 3), 5);
     fs::create_directories(dir.Path() + "/cache/selected");
     fs::remove(dir.File("lastprogram.pr3"));
   }
@@ -220,7 +219,7 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   EXPECT_NE(ReadAll(ini).find("lastfile=" + folder + "03_Keys.pr3"), std::string::npos);
   EXPECT_NE(ReadAll(ini).find("kbdmidioutch=0"), std::string::npos);
   TempDir fresh;  // no current file: only [gui] manager
-  LinkEditor(fresh.Path()).editor->SetManagerMode(true);
+  TestModel(fresh.Path()).model->SetManagerMode(true);
   EXPECT_EQ(ReadAll(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
 }
 
@@ -235,9 +234,9 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
     MidiPorts ports{MidiSettingsStore{}};
     (void)ports.InitialiseMidi();
     (void)ports.ChooseMidiOutput("virtual output");
-    LinkEditor t(dir.Path(), false, ports.MidiOut());
-    ports.SetPlug(t.editor.get());
-    t.editor->RequestProgramDump(5);
+    TestModel t(dir.Path(), false, ports.MidiOut());
+    ports.SetPlug(t.model.get());
+    t.model->RequestProgramDump(5);
     EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
     ports.CloseAll();  // the shell's order: ports first, then the editor
   }
@@ -257,10 +256,10 @@ TEST(ZephraSynthLink, BadDumpDoesNotReplaceTheReceivedOne)
   Bytes bad = Dump(6, "Damaged");
   bad[211] ^= 1;
   f.t.Receive(bad);
-  f.t.gui->QueueFilePath((f.folder + "kept.pr3").c_str());
+  f.t.panels->QueueSavePath((f.folder + "kept.pr3").c_str());
   f.e.OnIdle();
-  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
-  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Keep.pr3");
+  ASSERT_EQ(f.t.panels->prompts.size(), 1u);
+  EXPECT_EQ(f.t.panels->prompts[0], f.folder + "05Keep.pr3");
   EXPECT_EQ(ReadAll(f.folder + "kept.pr3"), FormatPr3Text(good));
 }
 
@@ -268,28 +267,27 @@ TEST(ZephraSynthLink, BadDumpDoesNotReplaceTheReceivedOne)
 // meanwhile must not become the content of the file named for the first.
 TEST(ZephraSynthLink, DumpDuringSaveDialogDoesNotChangeTheSavedOne)
 {
-  struct Panels : HeadlessLinkPanels
+  struct Panels : RecordingPanels
   {
-    using HeadlessLinkPanels::HeadlessLinkPanels;
     std::function<void()> duringPrompt;
     std::string PromptForSaveFile(const char* proposedPath) override
     {
       if (duringPrompt) duringPrompt();
-      return HeadlessLinkPanels::PromptForSaveFile(proposedPath);
+      return RecordingPanels::PromptForSaveFile(proposedPath);
     }
   };
   Fixture f;
-  auto panels = std::make_unique<Panels>(f.t.gui);
+  auto panels = std::make_unique<Panels>();
   Panels* hook = panels.get();
   f.e.SetPanels(std::move(panels));
-  f.t.panels = nullptr;
+  f.t.panels = hook;
   ProgramValues other = kDefaultProgram;
   other[3] = 9;
   Bytes late = ProgramWriteMessage(other, "Other", 6);
   late[5] = kCmdProgramDump;
   hook->duringPrompt = [&f, &late] { f.t.Receive(late); };
   f.t.Receive(Dump(5, "First"));
-  f.t.gui->QueueFilePath((f.folder + "first.pr3").c_str());
+  f.t.panels->QueueSavePath((f.folder + "first.pr3").c_str());
   f.e.OnIdle();
   EXPECT_EQ(ReadAll(f.folder + "first.pr3"), FormatPr3Text(kDefaultProgram));
 }
