@@ -10,12 +10,10 @@
 #include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
 #include "synth/ZephraLinkMessages.h"
-#include "synth/ZephraNrpn.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstring>
+#include <string>
 
 namespace
 {
