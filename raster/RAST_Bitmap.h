@@ -4,7 +4,7 @@
 #pragma once
 
 #include "raster/RAST_Pixel.h"
-#include "winl/WINL_MemDC.h"
+#include "winl/draw/WINL_MemDC.h"
 
 #include <cstddef>
 #include <cstdint>

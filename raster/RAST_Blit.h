@@ -7,7 +7,7 @@
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // Draws the rectangle srcrect of src (right and bottom exclusive; null means
 // the whole source) onto dest with its top-left corner at (dstx, dsty). Mode

@@ -14,7 +14,7 @@
 #include "core/BASE_HeapBuf.h"
 #include "core/BASE_TypedBuf.h"
 #include "raster/RAST_Bitmap.h"
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 #include "raster/RAST_Glyph.h"
 #include "raster/RAST_Line.h"
 #include "raster/RAST_ShapeRules.h"
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 #include <algorithm>
 #include <cmath>

@@ -230,7 +230,8 @@ private:
 bool InFileRange(int v) { return v >= kFileValueMin && v <= kFileValueMax; }
 } // namespace
 
-ProgramFileError ParseProgramText(const char* text, size_t size, ProgramFileContent& content)
+ProgramFileError ParseProgramText(const char* text, size_t size, ProgramFileContent& content,
+                                  const ProgramValues& missing)
 {
   if (text == nullptr || size == 0 || size > static_cast<size_t>(kProgramFileMaxBytes))
     return ProgramFileError::kBadSize;
@@ -242,6 +243,7 @@ ProgramFileError ParseProgramText(const char* text, size_t size, ProgramFileCont
   ProgramFileContent result;
   if (first == kPr3Marker)
   {
+    result.values = missing;
     int number = 0;
     for (int p = 0; p < kProgramSize && lines.Next(number, number); ++p)
     {

@@ -106,9 +106,12 @@ struct ProgramFileContent
 
 // Parses a whole file already in memory (either layout). On kNone, content
 // holds the program limited to its ranges, index 183 copying index 76; on
-// any error content is left as it was.
+// any error content is left as it was. The indices a short marker-layout
+// file has no line for keep missing's values: zeros for a file loaded into
+// the editor, the default program for one written into the synth.
 [[nodiscard]] ProgramFileError ParseProgramText(const char* text, size_t size,
-                                                ProgramFileContent& content);
+                                                ProgramFileContent& content,
+                                                const ProgramValues& missing = {});
 
 // Reads a program file's bytes, refusing what is not a regular file of 1 to
 // kProgramFileMaxBytes bytes.

@@ -207,8 +207,9 @@ public:
   void SaveLastProgram();
   void SetCachePath();
   const std::string& CachePath() const { return mCachePath; }
-  // Creates path if missing, then removes it with everything in it; false
-  // (and a log line) on failure.
+  // Removes path, a folder strictly inside the settings folder, with
+  // everything in it, following no link (a linked path loses the link
+  // only); a missing one is gone already. False (and a log line) on failure.
   bool RemoveFolder(const std::string& path);
   void RemoveCacheFolder();
   // Stops and joins the timer, removes the cache, saves the settings and

@@ -19,6 +19,7 @@ namespace
 {
 // The location display's value when the program has no folder table.
 constexpr int kLocationDisplayNoFolder = 100;
+constexpr const char* kPathTooLongText = "Path too long!";
 
 // The save selector proposes a ".pr3" name even for an older file, since
 // that is what saving it will write.
@@ -104,16 +105,25 @@ bool ZephraModel::StepProgramFile(bool forward)
 {
   BASE_MutexLock lock(GetMutex());
   if (!mFolderScanned || mFolderFileCount < 1) return false;
-  const int index = StepFolderIndex(mFolderFileIndex, mFolderFileCount, forward);
-  if (index >= static_cast<int>(mFolderFiles.size())) return false;
   // The current file's path lives in a fixed field elsewhere; a longer one
-  // would name another file.
-  const std::string path = mProgramFolder + mFolderFiles[index];
-  if (path.size() >= static_cast<size_t>(kFolderPathSize)) return false;
-  mFolderFileIndex = index;
-  if (LoadProgramFile(path.c_str()) != ProgramFileError::kNone) return false;
-  SendProgramToSynth();
-  return true;
+  // would name another file. Such a file is stepped past, or it would hold
+  // the index and hide every file behind it; one turn round the table at most.
+  for (int tries = 0; tries <= mFolderFileCount; ++tries)
+  {
+    const int index = StepFolderIndex(mFolderFileIndex, mFolderFileCount, forward);
+    if (index >= static_cast<int>(mFolderFiles.size())) return false;
+    mFolderFileIndex = index;
+    const std::string path = mProgramFolder + mFolderFiles[index];
+    if (path.size() >= static_cast<size_t>(kFolderPathSize))
+    {
+      mPanels->SetNameDisplay(kPathTooLongText);
+      continue;
+    }
+    if (LoadProgramFile(path.c_str()) != ProgramFileError::kNone) return false;
+    SendProgramToSynth();
+    return true;
+  }
+  return false;
 }
 
 void ZephraModel::ConvertPrgToPr3(const char* path)

@@ -8,12 +8,16 @@
 #include "synth/ZephraLinkMessages.h"
 #include "winl/ini/WINL_Ini.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <syslog.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <vector>
 
 namespace
 {
@@ -30,6 +34,50 @@ std::string FolderOf(const std::string& path)
 {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The names of path below folder, or false when path is not strictly inside
+// it ("." and ".." would lead out, an empty rest is the folder itself).
+bool PartsBelow(const std::string& folder, const std::string& path, std::vector<std::string>& parts)
+{
+  if (path.compare(0, folder.size() + 1, folder + "/") != 0) return false;
+  parts.clear();
+  for (size_t at = folder.size() + 1; at < path.size();)
+  {
+    size_t end = path.find('/', at);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(at, end - at);
+    if (name == "." || name == "..") return false;
+    if (!name.empty()) parts.push_back(name);
+    at = end + 1;
+  }
+  return !parts.empty();
+}
+
+// Removes everything in the open folder fd and closes it. Entries go by
+// name: a link is unlinked, never followed, and a sub-folder is opened with
+// O_NOFOLLOW, so a link put in its place meanwhile is refused, not entered.
+bool EmptyFolderAt(int fd)
+{
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr)
+  {
+    close(fd);
+    return false;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir))
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
+  bool emptied = true;
+  for (const std::string& name : names)
+  {
+    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0 || errno == ENOENT) continue;
+    const int sub = openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    emptied = sub >= 0 && EmptyFolderAt(sub) && unlinkat(dirfd(dir), name.c_str(), AT_REMOVEDIR) == 0 &&
+              emptied;
+  }
+  closedir(dir);
+  return emptied;
 }
 }  // namespace
 
@@ -120,18 +168,47 @@ void ZephraModel::SetCachePath()
 
 bool ZephraModel::RemoveFolder(const std::string& path)
 {
-  // Only folders of our own below the settings folder are ever removed.
-  if (path.empty() || path == "/") return false;
-  ::mkdir(path.c_str(), 0755);
-  std::error_code error;
-  std::filesystem::remove_all(path, error);
-  if (error)
+  // Only folders of our own strictly inside the settings folder are ever
+  // removed, and nothing is reached through a link: a "cache" that links
+  // to a folder of the user's loses the link, never the folder's files.
+  std::vector<std::string> parts;
+  if (!PartsBelow(FolderOf(mSettingsPath), path, parts))
   {
-    syslog(LOG_ERR, "ZephraEditor: could not remove %s: %s", path.c_str(),
-           error.message().c_str());
+    syslog(LOG_ERR, "ZephraEditor: refused to remove %s", path.c_str());
     return false;
   }
-  return true;
+  int fd = open(FolderOf(mSettingsPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  bool missing = fd < 0 && errno == ENOENT;
+  for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i)
+  {
+    const int next = openat(fd, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    missing = next < 0 && errno == ENOENT;
+    close(fd);
+    fd = next;
+  }
+  // A missing folder on the way leaves nothing below it to remove.
+  bool removed = missing;
+  if (fd >= 0)
+  {
+    const char* leaf = parts.back().c_str();
+    struct stat info;
+    if (fstatat(fd, leaf, &info, AT_SYMLINK_NOFOLLOW) != 0)
+    {
+      removed = errno == ENOENT;
+    }
+    else if (!S_ISDIR(info.st_mode))
+    {
+      removed = unlinkat(fd, leaf, 0) == 0;
+    }
+    else
+    {
+      const int folder = openat(fd, leaf, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      removed = folder >= 0 && EmptyFolderAt(folder) && unlinkat(fd, leaf, AT_REMOVEDIR) == 0;
+    }
+    close(fd);
+  }
+  if (!removed) syslog(LOG_ERR, "ZephraEditor: could not remove %s: %s", path.c_str(), strerror(errno));
+  return removed;
 }
 
 void ZephraModel::RemoveCacheFolder()

@@ -92,9 +92,11 @@ bool ZephraModel::SendProgramFileToLocation(const char* path, int location)
     }
   }
   if (location < kFirstLocation || location > kLastLocation) return false;
+  // Lines the file lacks take the default program's values, so that a short
+  // file does not store a silent program.
   ProgramFileContent content;
-  content.values = kDefaultProgram;
-  if (ParseProgramText(bytes.data(), bytes.size(), content) != ProgramFileError::kNone) return false;
+  if (ParseProgramText(bytes.data(), bytes.size(), content, kDefaultProgram) != ProgramFileError::kNone)
+    return false;
   SendLinkSysEx(ProgramWriteMessage(content.values, ProgramNameFromPath(path), location));
   return true;
 }

@@ -1,6 +1,6 @@
 #include "raster/RAST_Bitmap.h"
 
-#include "winl/WINL_MemDC.h"
+#include "winl/draw/WINL_MemDC.h"
 
 #include <gtest/gtest.h>
 

@@ -104,3 +104,29 @@ TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
   EXPECT_EQ(editor->FolderFileCount(), 0);
   EXPECT_FALSE(editor->StepProgramFile(true)) << "one file: nothing to step to";
 }
+
+// A file whose folder and name fill the 256-byte path field (NUL included)
+// or more cannot be loaded: previous/next step past it to the next one.
+TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
+{
+  const std::string folder = files.Path() + "/";
+  auto name = [&folder](char first, size_t pathLength) {
+    return first + std::string(pathLength - folder.size() - 5, 'x') + ".pr3";
+  };
+  ProgramValues fits = kDefaultProgram;
+  fits[0] = 3;
+  WriteWholeFile(folder + name('a', 255), FormatPr3Text(fits));
+  WriteWholeFile(folder + name('b', 256), FormatPr3Text(kDefaultProgram));
+  WriteWholeFile(folder + name('c', 257), FormatPr3Text(kDefaultProgram));
+  WriteWholeFile(folder + "d.pr3", FormatPr3Text(kDefaultProgram));
+  editor->ScanProgramFolder((folder + name('a', 255)).c_str());
+  ASSERT_EQ(editor->FolderFileCount(), 3);
+
+  Panels().names.clear();
+  ASSERT_TRUE(editor->StepProgramFile(true));
+  EXPECT_EQ(editor->FolderFileIndex(), 3);
+  EXPECT_EQ(Panels().names, (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
+  ASSERT_TRUE(editor->StepProgramFile(false));
+  EXPECT_EQ(editor->FolderFileIndex(), 0);
+  EXPECT_EQ(editor->Program()[0], 3);
+}

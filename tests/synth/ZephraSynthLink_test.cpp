@@ -291,3 +291,68 @@ TEST(ZephraSynthLink, DumpDuringSaveDialogDoesNotChangeTheSavedOne)
   f.e.OnIdle();
   EXPECT_EQ(ReadAll(f.folder + "first.pr3"), FormatPr3Text(kDefaultProgram));
 }
+
+// The end (and a save-all into the cache) empties the cache; a link there,
+// whether the "cache" itself or something inside it, goes as a link and the
+// user's folder it points to keeps every file.
+TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
+{
+  const struct { const char* name; const char* link; bool saveAll; } kCases[] = {
+    {"cache is a link", "cache", false},
+    {"cache is a link, save-all", "cache", true},
+    {"selected is a link", "cache/selected", false},
+    {"link inside the cache", "cache/user", false},
+    {"link inside selected", "cache/selected/user", false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir dir, user;
+    fs::create_directories(user.File("sub"));
+    WriteAll(user.File("a.pr3"), "a");
+    WriteAll(user.File("sub/b.pr3"), "b");
+    fs::create_directories(fs::path(dir.File(c.link)).parent_path());
+    fs::create_directory_symlink(user.Path(), dir.File(c.link));
+    {
+      LinkEditor t(dir.Path());
+      if (c.saveAll) t.editor->StartSaveAllFromSynth(true);
+      // Only paths strictly inside the settings folder.
+      const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
+      for (const std::string& path : outside) EXPECT_FALSE(t.editor->RemoveFolder(path)) << path;
+    }
+    EXPECT_EQ(ReadAll(user.File("a.pr3")), "a");
+    EXPECT_EQ(ReadAll(user.File("sub/b.pr3")), "b");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+  }
+}
+
+// A ".pr3" file with one value line: written into the synth, the lines it
+// lacks go as the default program's values (instrument and VCF volume, VCA
+// sustain, ... not 0); loaded into the editor, they are 0 limited to each
+// index's range.
+TEST(ZephraSynthLink, ShortFileIsWrittenWithTheDefaultProgram)
+{
+  const Bytes kWire = {
+    0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x20, 0x03, 0x05,  // write into location 5; values by index:
+    0x1D, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x2A, 0x00, 0x00, 0x20, 0x18, 0x3F, 0x3F, 0x00, 0x3F,  // 0..16
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x18, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x00, 0x00,  // 17..33
+    0x00, 0x00, 0x18, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x02, 0x00,  // 34..50
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x40, 0x40, 0x01, 0x01, 0x7F, 0x01, 0x01, 0x01, 0x00, 0x01, 0x01,  // 51..67
+    0x01, 0x01, 0x00, 0x00, 0x00, 0x40, 0x00, 0x01, 0x7A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0x01,  // 68..84
+    0x00, 0x00, 0x02, 0x18, 0x00, 0x03, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,  // 85..101
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00,  // 102..118
+    0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00,  // 119..135
+    0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 136..152
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x0A, 0x14, 0x00, 0x0A, 0x14, 0x00, 0x00, 0x0F,  // 153..169
+    'S', 'h', 'o', 'r', 't', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x11, 0x75, 0xF7,
+  };
+  Fixture f;
+  WriteAll(f.folder + "Short.pr3", " 243 \r\n5\r\n");
+  EXPECT_TRUE(f.e.SendProgramFileToLocation((f.folder + "Short.pr3").c_str(), 5));
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{kWire});
+
+  ASSERT_EQ(f.e.LoadProgramFile((f.folder + "Short.pr3").c_str()), ProgramFileError::kNone);
+  const struct { int index, value; } kLoaded[] = {{0, 5}, {11, 0}, {76, 0}, {83, 7}, {87, 0}, {183, 36}};
+  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[c.index], c.value) << "index " << c.index;
+}

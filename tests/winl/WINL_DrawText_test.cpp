@@ -1,6 +1,6 @@
 // Measuring and drawing text into memory contexts: exact pixels with the fake
 // engine, one smoke test with the shipped fonts.
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "platform/FakeTextEngine.h"
 

@@ -1,5 +1,5 @@
 // Memory contexts, their pool, drawing objects, selection and painting.
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "platform/FakeTextEngine.h"
 #include "platform/PLAT_Image.h"

@@ -106,7 +106,7 @@ TEST(WinlIniWriteFailure, InjectedFailuresKeepTheOldFile)
     }
     EXPECT_EQ(ReadWholeFile(path), kOldFile) << c.name;
     EXPECT_EQ(StatOf(path).st_ino, inode) << c.name;
-    EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"}) << c.name;
+    EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"})) << c.name;
 
     // The cache tells what the disk holds, not the value that was not saved...
     EXPECT_EQ(IniRead("midi", "indev", path), "Port A") << c.name;
@@ -157,7 +157,7 @@ TEST(WinlIniWriteFailure, FileSizeLimitKeepsTheOldFile)
   });
   ASSERT_EQ(status, 0);
   EXPECT_EQ(ReadWholeFile(path), "[gui]\nguiscale=1\n\n[midi]\nindev=small\noutdev=Port B\n\n");
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 TEST(WinlIniWriteFailure, UnreadableFileIsNotRewritten)
@@ -183,7 +183,7 @@ TEST(WinlIniWriteFailure, UnreadableFileIsNotRewritten)
   ASSERT_EQ(status, 0);
   ASSERT_EQ(chmod(path.c_str(), 0644), 0);
   EXPECT_EQ(ReadWholeFile(path), kOldFile);
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 // "[midi]\n", then optional "indev=" and "outdev=" lines whose values are
@@ -237,6 +237,40 @@ TEST(WinlIniWriteFailure, TwoProcessesWritingAtOnceNeverCorruptTheFile)
   const std::string text = ReadWholeFile(path);
   EXPECT_TRUE(IsWholeMidiSection(text, value)) << text.substr(0, 200);
   EXPECT_TRUE(text.find("=" + value + "149\n") != std::string::npos);
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
+}
+TEST(WinlIniWriteFailure, TwoProcessesKeepEachOthersKeys)
+{
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  auto writer = [&](char prefix) {
+    for (int i = 0; i < 150; ++i)
+    {
+      char key[8];
+      snprintf(key, sizeof(key), "%c%03d", prefix, i);
+      if (!WritePrivateProfileString("midi", key, "1", path.c_str())) return 1;
+    }
+    return 0;
+  };
+  fflush(nullptr);
+  const pid_t a = fork();
+  if (a == 0) _exit(writer('a'));
+  const pid_t b = fork();
+  if (b == 0) _exit(writer('b'));
+  int sa = -1, sb = -1;
+  waitpid(a, &sa, 0);
+  waitpid(b, &sb, 0);
+  ASSERT_TRUE(WIFEXITED(sa) && WEXITSTATUS(sa) == 0);
+  ASSERT_TRUE(WIFEXITED(sb) && WEXITSTATUS(sb) == 0);
+
+  std::string want = "[midi]\n";
+  for (const char* prefix : {"a", "b"})
+    for (int i = 0; i < 150; ++i)
+    {
+      char line[16];
+      snprintf(line, sizeof(line), "%s%03d=1\n", prefix, i);
+      want += line;
+    }
+  EXPECT_EQ(ReadWholeFile(path), want + "\n");
 }
 }  // namespace

@@ -29,7 +29,7 @@ TEST(WinlIni, WritesSortedSectionsAndKeys)
   ASSERT_TRUE(WritePrivateProfileString("gui", "guiscale", "1.25", path.c_str()));
   EXPECT_EQ(ReadWholeFile(path),
             "[gui]\nguiscale=1.25\n\n[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 TEST(WinlIni, IdenticalValueLeavesTheFileAlone)
@@ -48,7 +48,7 @@ TEST(WinlIni, IdenticalValueLeavesTheFileAlone)
   ASSERT_TRUE(WritePrivateProfileString("program", "lastfile", "/a/c.pr3", path.c_str()));
   EXPECT_NE(StatOf(path).st_ino, before.st_ino);
   EXPECT_EQ(ReadWholeFile(path), "[program]\nlastfile=/a/c.pr3\n\n");
-  EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(FolderEntries(dir.Path()), (std::vector<std::string>{".settings.ini.lock", "settings.ini"}));
 }
 
 TEST(WinlIni, DeletesKeysAndSections)
@@ -385,7 +385,7 @@ TEST(WinlIni, RefusesToOverwriteAFileItCouldNotRead)
   EXPECT_FALSE(WritePrivateProfileString("midi", nullptr, nullptr, big.c_str()));
   EXPECT_EQ(ReadWholeFile(big), bytes);
   EXPECT_EQ(FolderEntries(dir.Path()),
-            (std::vector<std::string>{"big.ini", "plain", "settings.ini"}));
+            (std::vector<std::string>{".big.ini.lock", ".settings.ini.lock", "big.ini", "plain", "settings.ini"}));
 }
 
 TEST(WinlIni, KeepsTheFilesPermissions)
@@ -396,5 +396,88 @@ TEST(WinlIni, KeepsTheFilesPermissions)
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
   ASSERT_TRUE(WritePrivateProfileString("a", "k", "2", path.c_str()));
   EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
+}
+TEST(WinlIni, RefusesALineTheReaderWouldSplit)
+{
+  // The reader keeps a line of up to 33,554,432 bytes whole; a longer value
+  // would come back cut, its tail read as a line of its own.
+  struct Case
+  {
+    const char* name;
+    size_t section, key, value;  // lengths
+    bool stored;
+  } const kCases[] = {
+      {"entry one byte short", 1, 1, 33554429, true},
+      {"entry at the limit", 1, 1, 33554430, true},
+      {"entry one byte over", 1, 1, 33554431, false},
+      {"key one byte over", 1, 33554431, 1, false},
+      {"header at the limit", 33554430, 1, 1, true},
+      {"header one byte over", 33554431, 1, 1, false},
+  };
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  // Another name for the same file has a slot of its own, so it is read from disk.
+  const std::string again = dir.File("./settings.ini");
+  for (const Case& c : kCases)
+  {
+    const std::string section(c.section, 's'), key(c.key, 'k'), value(c.value, 'v');
+    WriteWholeFile(path, "[a]\nk=1\n\n");
+    EXPECT_EQ(WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), path.c_str()),
+              c.stored ? TRUE : FALSE)
+        << c.name;
+    if (!c.stored)
+    {
+      // Not EXPECT_EQ: a failure would print 32 MiB.
+      EXPECT_TRUE(ReadWholeFile(path) == "[a]\nk=1\n\n") << c.name;
+      continue;
+    }
+    EXPECT_TRUE(ReadWholeFile(path) ==
+                "[a]\nk=1\n\n[" + section + "]\n" + key + "=" + value + "\n\n")
+        << c.name;
+    std::string back(c.value + 2, '#');
+    EXPECT_EQ(GetPrivateProfileString(section.c_str(), key.c_str(), "", &back[0],
+                                      static_cast<DWORD>(back.size()), again.c_str()),
+              c.value)
+        << c.name;
+  }
+  const std::string over = "k=" + std::string(33554431, 'v') + '\0';
+  EXPECT_FALSE(WritePrivateProfileSection("s", over.c_str(), path.c_str()));
+  EXPECT_TRUE(ReadWholeFile(path) == "[a]\nk=1\n\n");
+}
+TEST(WinlIni, WritesThroughALinkIntoItsTarget)
+{
+  struct Case
+  {
+    const char* name;
+    bool absolute;       // the link holds the target's full path
+    const char* before;  // the target's text; null: no target yet
+    const char* after;
+  } const kCases[] = {
+      {"relative link", false, "[gui]\nguiscale=1\n\n", "[gui]\nguiscale=1\n\n[midi]\nindev=off\n\n"},
+      {"absolute link", true, "[gui]\nguiscale=1\n\n", "[gui]\nguiscale=1\n\n[midi]\nindev=off\n\n"},
+      {"link to a missing file", false, nullptr, "[midi]\nindev=off\n\n"},
+  };
+  for (const Case& c : kCases)
+  {
+    TempDir dir;
+    ASSERT_EQ(mkdir(dir.File("real").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(dir.File("cfg").c_str(), 0755), 0);
+    const std::string target = dir.File("real/settings.ini");
+    const std::string link = dir.File("cfg/settings.ini");
+    const std::string linkText = c.absolute ? target : "../real/settings.ini";
+    if (c.before) WriteWholeFile(target, c.before);
+    ASSERT_EQ(symlink(linkText.c_str(), link.c_str()), 0);
+
+    ASSERT_TRUE(WritePrivateProfileString("midi", "indev", "off", link.c_str())) << c.name;
+    char held[256] = {};
+    EXPECT_EQ(readlink(link.c_str(), held, sizeof(held) - 1), static_cast<ssize_t>(linkText.size()))
+        << c.name;
+    EXPECT_EQ(held, linkText) << c.name;
+    EXPECT_EQ(ReadWholeFile(target), c.after) << c.name;
+    EXPECT_EQ(FolderEntries(dir.File("cfg")), std::vector<std::string>{"settings.ini"}) << c.name;
+    EXPECT_EQ(FolderEntries(dir.File("real")),
+              (std::vector<std::string>{".settings.ini.lock", "settings.ini"}))
+        << c.name;
+  }
 }
 }  // namespace

@@ -1,4 +1,4 @@
-#include "winl/WINL_Runtime.h"
+#include "winl/draw/WINL_Runtime.h"
 
 #include "support/TempDir.h"
 

@@ -19,9 +19,16 @@ bool HasLineBreak(const char* text, size_t n)
   return memchr(text, '\n', n) || memchr(text, '\r', n);
 }
 
+// The reader cuts a line longer than this and reads the rest as a line of
+// its own, which could plant a key; such a line is never written.
+bool FitsALine(size_t length)
+{
+  return length <= static_cast<size_t>(WINL_IniParser::kMaxLine);
+}
+
 bool SafeSection(const char* section)
 {
-  return *section && !strpbrk(section, "]\r\n");
+  return *section && !strpbrk(section, "]\r\n") && FitsALine(strlen(section) + 2);
 }
 
 // A key must also read back as itself: leading blanks are trimmed on reading
@@ -165,9 +172,12 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 {
   if (!section || !path || !*path || !SafeSection(section)) return FALSE;
   if (key && !SafeKey(key, strlen(key))) return FALSE;
-  if (value && !SafeValue(value)) return FALSE;
+  if (value && (!SafeValue(value) || (key && !FitsALine(strlen(key) + 1 + strlen(value)))))
+    return FALSE;
 
   BASE_MutexLock lock(WINL_IniStoreMutex());
+  const WINL_IniWriteLock fileLock(path);
+  if (!fileLock.Held()) return FALSE;
   WINL_IniFile* file = GetINIFileData(path);
   if (!file || !file->writable) return FALSE;
 
@@ -343,10 +353,13 @@ BOOL WritePrivateProfileSection(const char* section, const char* entries, const 
     const size_t length = strlen(p);
     const char* eq = static_cast<const char*>(memchr(p, '=', length < 8191 ? length : 8191));
     if (!eq || eq == p) continue;
-    if (!SafeKey(p, static_cast<size_t>(eq - p)) || !SafeValue(eq + 1)) return FALSE;
+    if (!SafeKey(p, static_cast<size_t>(eq - p)) || !SafeValue(eq + 1) || !FitsALine(length))
+      return FALSE;
   }
 
   BASE_MutexLock lock(WINL_IniStoreMutex());
+  const WINL_IniWriteLock fileLock(path);
+  if (!fileLock.Held()) return FALSE;
   WINL_IniFile* file = GetINIFileData(path);
   if (!file || !file->writable) return FALSE;
 

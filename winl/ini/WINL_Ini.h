@@ -9,7 +9,7 @@
 // Sizes are in bytes and include the terminating NUL.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // Copies the value of key in section into out (blanks around it and one pair
 // of enclosing quotes removed), or defaultValue when there is none, cut to
@@ -22,9 +22,10 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
 // Sets key in section to value and rewrites the file; an identical value
 // writes nothing. A null value deletes the key, a null key the whole section.
 // Returns 1 on success; 0 when the text is refused (a line break anywhere,
-// ']' in the section, '=' in the key, a key beginning with a blank or '['),
-// when the file exists but could not be read, or when it could not be saved:
-// then the file on disk is untouched.
+// ']' in the section, '=' in the key, a key beginning with a blank or '[', a
+// header or "key=value" line longer than the 33,554,432 bytes the reader
+// keeps whole), when the file exists but could not be read, or when it could
+// not be saved: then the file on disk is untouched.
 BOOL WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* path);
 

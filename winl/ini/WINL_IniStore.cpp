@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -134,6 +135,42 @@ bool WriteAll(const WINL_IniFileOps& ops, int fd, const char* text, size_t n)
   return true;
 }
 
+// A hidden name beside path: the folder part, ".", the file name, suffix.
+bool HiddenSibling(const char* path, const char* suffix, BASE_String& out)
+{
+  const char* slash = strrchr(path, '/');
+  const int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
+  return (folderLength > 0 ? out.Set(path, folderLength) : out.Set(nullptr)) &&
+         out.Append(".") && out.Append(path + folderLength) && out.Append(suffix);
+}
+
+// The file a write must replace: path with each link in its last part
+// followed (a relative link from the link's own folder), so that a linked
+// settings file stays a link and the file it points to gets the new text. A
+// link to a missing file leads to that file, which the write then creates.
+// False for a loop of links or when memory runs out.
+bool FollowLinks(const char* path, BASE_String& out)
+{
+  if (!out.Set(path)) return false;
+  for (int hops = 0; hops < 40; ++hops)
+  {
+    struct stat st;
+    if (lstat(out.Get(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    char link[PATH_MAX];
+    const ssize_t n = readlink(out.Get(), link, sizeof(link) - 1);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof(link) - 1)) return false;
+    link[n] = 0;
+    const char* slash = strrchr(out.Get(), '/');
+    BASE_String next;
+    const bool joined = link[0] == '/' || !slash
+                            ? next.Set(link)
+                            : next.Set(out.Get(), static_cast<int>(slash - out.Get()) + 1) &&
+                                  next.Append(link);
+    if (!joined || !out.Set(next.Get())) return false;
+  }
+  return false;
+}
+
 // Makes a rename durable; a failure here cannot be undone, so it is ignored.
 void SyncFolder(const char* path)
 {
@@ -212,19 +249,17 @@ bool WriteBackIniFile(WINL_IniFile* file)
   if (!file || !file->writable || file->fileName.GetLength() == 0) return false;
   Store& store = TheStore();
   const WINL_IniFileOps& ops = store.ops;
-  const char* path = file->fileName.Get();
-
+  BASE_String target;
   BASE_String text;
-  if (!WINL_IniFormat(file->sections, text))
+  if (!FollowLinks(file->fileName.Get(), target) || !WINL_IniFormat(file->sections, text))
   {
     WINL_IniForget(file);
     return false;
   }
+  const char* path = target.Get();
 
   // A hidden file beside the target, so the rename stays within one file
   // system, with a name no other writer (thread or process) can share.
-  const char* slash = strrchr(path, '/');
-  const int folderLength = slash ? static_cast<int>(slash - path) + 1 : 0;
   BASE_String temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
@@ -232,10 +267,7 @@ bool WriteBackIniFile(WINL_IniFile* file)
     char suffix[64];
     snprintf(suffix, sizeof(suffix), ".new.%ld.%llu", static_cast<long>(getpid()),
              static_cast<unsigned long long>(++store.tempNames));
-    const bool named = (folderLength > 0 ? temp.Set(path, folderLength) : temp.Set(nullptr)) &&
-                       temp.Append(".") && temp.Append(path + folderLength) &&
-                       temp.Append(suffix);
-    if (!named) break;
+    if (!HiddenSibling(path, suffix, temp)) break;
     fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -269,6 +301,35 @@ bool WriteBackIniFile(WINL_IniFile* file)
   file->stamp = StampOf(written);
   file->stampValid = true;
   return true;
+}
+
+WINL_IniWriteLock::WINL_IniWriteLock(const char* path)
+{
+  // Beside the file the write will replace, so that every name leading to
+  // it shares one lock.
+  BASE_String target, lockPath;
+  if (!path || !*path || !FollowLinks(path, target) ||
+      !HiddenSibling(target.Get(), ".lock", lockPath))
+    return;
+  // Read-only is enough to lock, and lets a lock file another user created be
+  // shared; a link planted at the lock's name is not followed.
+  mFd = open(lockPath.Get(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0644);
+  if (mFd < 0) return;
+  int locked;
+  while ((locked = flock(mFd, LOCK_EX)) != 0 && errno == EINTR)
+  {
+  }
+  if (locked != 0)
+  {
+    close(mFd);
+    mFd = -1;
+  }
+}
+
+WINL_IniWriteLock::~WINL_IniWriteLock()
+{
+  // Closing the only descriptor of the lock file releases the lock.
+  if (mFd >= 0) close(mFd);
 }
 
 void WINL_IniSetFileOpsForTest(const WINL_IniFileOps* ops)

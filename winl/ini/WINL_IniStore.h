@@ -2,7 +2,8 @@
 // its sections and what the file looked like on disk when it was last read or
 // written. GetINIFileData finds, loads or reloads a file; WriteBackIniFile
 // rewrites a whole file from its slot through a temporary file in the same
-// folder and a rename, so a reader (or a crash) never sees half a file.
+// folder and a rename, so a reader (or a crash) never sees half a file. A
+// path that is a symbolic link stays one: the file it leads to is rewritten.
 //
 // Every call here expects the store's mutex (WINL_IniStoreMutex) to be held
 // for the whole profile call; the slot a call returns stays valid only while
@@ -62,6 +63,29 @@ WINL_IniFile* GetINIFileData(const char* path);
 // stays as it was, no temporary file remains, and the slot is emptied and
 // marked for reloading, so the cache never claims a value the disk lacks.
 [[nodiscard]] bool WriteBackIniFile(WINL_IniFile* file);
+
+// Keeps other processes from writing a settings file between this process's
+// re-read of it and the rename of its new text, so that neither loses the
+// other's keys. The lock is an exclusive advisory lock on a hidden file
+// beside the settings file (".settings.ini.lock"): the settings file itself
+// cannot carry it, since every write replaces it with a new inode. The lock
+// file stays, as a lock file removed while another process waits on it
+// would let a third one in. Take it with the store's mutex held and before
+// GetINIFileData, so the slot is checked against the disk under the lock.
+class WINL_IniWriteLock
+{
+public:
+  explicit WINL_IniWriteLock(const char* path);
+  ~WINL_IniWriteLock();
+  WINL_IniWriteLock(const WINL_IniWriteLock&) = delete;
+  WINL_IniWriteLock& operator=(const WINL_IniWriteLock&) = delete;
+
+  // False when the lock file could not be opened: then nothing may be written.
+  bool Held() const { return mFd >= 0; }
+
+private:
+  int mFd = -1;
+};
 
 // Empties the slot and marks it for reloading, after its sections were
 // changed but could not be saved.

@@ -3,7 +3,7 @@
 // file's times. All of them are safe to call from any thread.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // Milliseconds from a steady clock, as 32 bits: it wraps after about 49.7 days,
 // so compare ticks by unsigned difference (now - then).

@@ -12,8 +12,8 @@
 // and guarded.
 #pragma once
 
-#include "winl/WINL_MemDC.h"
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_MemDC.h"
+#include "winl/draw/WINL_Types.h"
 
 #include <cstdint>
 

@@ -10,7 +10,7 @@
 // and guarded.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 class PLAT_Canvas;
 struct HDC__;

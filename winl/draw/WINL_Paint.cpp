@@ -1,10 +1,10 @@
 // Painting with pens and brushes, bitmaps and icons, copies between contexts
 // and image lists.
 
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "platform/PLAT_Resources.h"
-#include "winl/WINL_GDIPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 
 #include <cstring>
 #include <new>

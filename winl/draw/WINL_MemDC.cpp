@@ -1,6 +1,6 @@
-#include "winl/WINL_MemDC.h"
+#include "winl/draw/WINL_MemDC.h"
 
-#include "winl/WINL_GDIPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 
 #include <climits>
 #include <cstddef>

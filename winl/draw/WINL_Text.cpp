@@ -1,8 +1,8 @@
 // Measuring and drawing text, font metrics and face names.
 
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
-#include "winl/WINL_GDIPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 
 #include <algorithm>
 #include <climits>

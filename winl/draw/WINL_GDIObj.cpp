@@ -1,10 +1,10 @@
 // Pens, brushes, fonts and bitmaps: their records and pool, selection into
 // contexts, the context colours, the system colours and the font-name cache.
 
-#include "winl/WINL_GDI.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "core/BASE_StringKeyedArray.h"
-#include "winl/WINL_GDIPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 
 #include <cmath>
 #include <cstdlib>

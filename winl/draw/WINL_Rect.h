@@ -2,7 +2,7 @@
 // right <= left or bottom <= top. Null pointers give FALSE and touch nothing.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // TRUE when left <= x < right and min(top, bottom) <= y < max(top, bottom), so
 // rectangles of either vertical orientation (screen y up or client y down) work.

@@ -7,8 +7,8 @@
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_Image.h"
 #include "platform/PLAT_Text.h"
-#include "winl/WINL_GDI.h"
-#include "winl/WINL_MemDC.h"
+#include "winl/draw/WINL_GDI.h"
+#include "winl/draw/WINL_MemDC.h"
 
 #include <memory>
 #include <new>

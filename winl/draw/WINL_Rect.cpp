@@ -1,4 +1,4 @@
-#include "winl/WINL_Rect.h"
+#include "winl/draw/WINL_Rect.h"
 
 #include <algorithm>
 

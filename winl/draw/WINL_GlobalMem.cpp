@@ -1,4 +1,4 @@
-#include "winl/WINL_GlobalMem.h"
+#include "winl/draw/WINL_GlobalMem.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -4,7 +4,7 @@
 // owner frees it with GlobalFree. Thread-safe as far as malloc is.
 #pragma once
 
-#include "winl/WINL_Types.h"
+#include "winl/draw/WINL_Types.h"
 
 // A zero-filled block of size bytes (a negative size counts as 0). The flags
 // are accepted for compatibility and change nothing. Null when the size does
