@@ -314,11 +314,11 @@ TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
     fs::create_directories(fs::path(dir.File(c.link)).parent_path());
     fs::create_directory_symlink(user.Path(), dir.File(c.link));
     {
-      LinkEditor t(dir.Path());
-      if (c.saveAll) t.editor->StartSaveAllFromSynth(true);
+      TestModel t(dir.Path());
+      if (c.saveAll) t.model->StartSaveAllFromSynth(true);
       // Only paths strictly inside the settings folder.
       const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
-      for (const std::string& path : outside) EXPECT_FALSE(t.editor->RemoveFolder(path)) << path;
+      for (const std::string& path : outside) EXPECT_FALSE(t.model->RemoveFolder(path)) << path;
     }
     EXPECT_EQ(ReadAll(user.File("a.pr3")), "a");
     EXPECT_EQ(ReadAll(user.File("sub/b.pr3")), "b");
