@@ -51,16 +51,24 @@ const std::array<int8_t, kFileValueCount> kPr3Poti = MakePr3Column<int8_t>(true)
 
 // ---- ranges ----
 
+namespace
+{
+// The index whose range index p's value has: the vintage cutoff's index
+// carries the new cutoff while the new filter is chosen.
+int RangeIndex(int p, int32_t vintageNew)
+{
+  return p == ProgramIndex(kParamVcfCutoffVintage) && vintageNew != 0 ? ProgramIndex(kParamVcfCutoffNew) : p;
+}
+} // namespace
+
 int32_t ProgramValueMin(int p, int32_t vintageNew)
 {
-  if (p == ProgramIndex(kParamVcfCutoffVintage) && vintageNew != 0) return kProgramMin[ProgramIndex(kParamVcfCutoffNew)];
-  return kProgramMin[p];
+  return kProgramMin[RangeIndex(p, vintageNew)];
 }
 
 int32_t ProgramValueMax(int p, int32_t vintageNew)
 {
-  if (p == ProgramIndex(kParamVcfCutoffVintage) && vintageNew != 0) return kProgramMax[ProgramIndex(kParamVcfCutoffNew)];
-  return kProgramMax[p];
+  return kProgramMax[RangeIndex(p, vintageNew)];
 }
 
 void LimitProgramToRanges(ProgramValues& values)

@@ -74,7 +74,8 @@ void ZephraModel::SendProgramToSynth()
     for (int lsb = 0; lsb < count; ++lsb)
     {
       const int p = first + lsb;
-      const int rangeIndex = (p == ProgramIndex(kParamVcfCutoffVintage) && newFilter) ? ProgramIndex(kParamVcfCutoffNew) : p;
+      const bool newCutoff = p == ProgramIndex(kParamVcfCutoffVintage) && newFilter;
+      const int rangeIndex = newCutoff ? ProgramIndex(kParamVcfCutoffNew) : p;
       SendController(kNrpnLsbController, lsb);
       SendController(kDataEntryController, NrpnDataByte(p, mProgram[p], kProgramMin[rangeIndex],
                                                         kProgramMax[rangeIndex]));

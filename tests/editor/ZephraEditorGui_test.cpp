@@ -38,7 +38,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
   ZephraEditorSetup setup = tap.Setup(dir.Path(), false);
   setup.buildGui = [&gui](ZephraEditor& editor) {
     gui = new IGraphicsHeadless(&editor, 1140, 800);
-    gui->AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), 3));  // VCO1 coarse
+    gui->AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), kParamVco1Coarse));
     editor.AttachGraphics(gui);
   };
   ZephraEditor editor(tap.Info(), setup);
@@ -51,7 +51,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
   gui->OnMouseDrag(40, 97, &left);
   EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1B}));
   gui->OnMouseUp(40, 97, &left);
-  EXPECT_EQ(editor.ParamInt(3), 3);
+  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 3);
   EXPECT_EQ(editor.UndoCount(), 2);  // the whole drag is one step
 
   // Undo puts the knob back and the synth with it.
@@ -59,7 +59,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
     BASE_MutexLock lock(editor.GetMutex());
     editor.Undo();
   }
-  EXPECT_EQ(editor.ParamInt(3), 0);
+  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 0);
   EXPECT_EQ(tap.Take().size(), 336u * 3);
   gui->RunFrame();
 }

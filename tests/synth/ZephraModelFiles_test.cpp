@@ -53,8 +53,8 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
 {
   WriteWholeFile(files.File("range.pr3"), " 243 \r\n100  \r\n"); // coarse tuning is -24..48
   ASSERT_EQ(editor->LoadProgramFile(files.File("range.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_EQ(editor->Program()[0], 48);
-  EXPECT_EQ(editor->ParamInt(3), 48);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 48);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 48);
 
   WriteWholeFile(files.File("empty.pr3"), "");
   WriteWholeFile(files.File("big.pr3"), std::string(8193, '\n'));
@@ -82,7 +82,7 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
 TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
 {
   ProgramValues b = kDefaultProgram;
-  b[0] = 12;
+  b[ProgramIndex(kParamVco1Coarse)] = 12;
   WriteWholeFile(files.File("10_A.pr3"), FormatPr3Text(kDefaultProgram));
   WriteWholeFile(files.File("2_B.pr3"), FormatPr3Text(b));
   editor->ScanProgramFolder(files.File("10_A.pr3").c_str());
@@ -94,7 +94,7 @@ TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
   ASSERT_TRUE(editor->StepProgramFile(false));  // wraps to the last file
   EXPECT_EQ(editor->FolderFileIndex(), 1);
   EXPECT_STREQ(editor->ProgramName(), "2_B");
-  EXPECT_EQ(editor->Program()[0], 12);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 12);
   EXPECT_EQ(tap.Take().size(), 336u * 3) << "the loaded program is sent";
   ASSERT_TRUE(editor->StepProgramFile(true));
   EXPECT_EQ(editor->FolderFileIndex(), 0);
@@ -114,7 +114,7 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
     return first + std::string(pathLength - folder.size() - 5, 'x') + ".pr3";
   };
   ProgramValues fits = kDefaultProgram;
-  fits[0] = 3;
+  fits[ProgramIndex(kParamVco1Coarse)] = 3;
   WriteWholeFile(folder + name('a', 255), FormatPr3Text(fits));
   WriteWholeFile(folder + name('b', 256), FormatPr3Text(kDefaultProgram));
   WriteWholeFile(folder + name('c', 257), FormatPr3Text(kDefaultProgram));
@@ -128,5 +128,5 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
   EXPECT_EQ(Panels().names, (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
   ASSERT_TRUE(editor->StepProgramFile(false));
   EXPECT_EQ(editor->FolderFileIndex(), 0);
-  EXPECT_EQ(editor->Program()[0], 3);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 3);
 }

@@ -57,11 +57,11 @@ TEST_F(ModelTest, ParameterDefinitions)
     EXPECT_EQ(param->GetMin(), def.min) << def.name;
     EXPECT_EQ(param->GetMax(), def.max) << def.name;
   }
-  EXPECT_STREQ(editor->GetParam(247)->GetDisplayText(80), " ");
-  EXPECT_STREQ(editor->GetParam(254)->GetDisplayText(74), "Midi CC 87");
-  EXPECT_EQ(editor->GetParam(248)->GetMax(), 74);
-  EXPECT_STREQ(editor->GetParam(301)->GetDisplayText(0), "01");
-  EXPECT_STREQ(editor->GetParam(341)->GetDisplayText(15), "CH:16");
+  EXPECT_STREQ(editor->GetParam(kParamFlexi1Sources)->GetDisplayText(80), " ");
+  EXPECT_STREQ(editor->GetParam(kParamFlexi4Ranges)->GetDisplayText(74), "Midi CC 87");
+  EXPECT_EQ(editor->GetParam(kParamFlexi1Ranges)->GetMax(), 74);
+  EXPECT_STREQ(editor->GetParam(kParamProgramNumber)->GetDisplayText(0), "01");
+  EXPECT_STREQ(editor->GetParam(kParamMidiChannel)->GetDisplayText(15), "CH:16");
 }
 
 // The synth reads a data byte of 0x80 or more as a status byte.
@@ -89,7 +89,7 @@ TEST_F(ModelTest, FirstUndoRecallsTheStartProgram)
   const Bytes start = t->tap.Take();
   editor->Undo();
   EXPECT_EQ(t->tap.Take(), start);
-  EXPECT_EQ(editor->ParamInt(86), 7);  // "VCF Q" minimum 7
+  EXPECT_EQ(editor->ParamInt(kParamVcfQ), 7);  // its minimum
   EXPECT_EQ(editor->UndoPosition(), 0);
 }
 
@@ -105,9 +105,9 @@ TEST_F(ModelTest, FlexiTargets)
   for (const Case& c : kCases)
   {
     ZephraModel::ProgramValues values = editor->Program();
-    values[95] = 98;  // FLEXI1 SOURCE: VCF Env.
-    values[96] = c.bits;
-    values[97] = c.destination;
+    values[ProgramIndex(kParamFlexi1Source)] = 98;  // VCF Env.
+    values[ProgramIndex(kParamFlexi1Bits)] = c.bits;
+    values[ProgramIndex(kParamFlexi1Destination)] = c.destination;
     editor->ApplyProgram(values);
     EXPECT_EQ(editor->FlexiTarget(0), c.target) << c.name;
   }
@@ -116,12 +116,13 @@ TEST_F(ModelTest, FlexiTargets)
 TEST_F(ModelTest, CaptureFoldsSecondHalves)
 {
   Make();
-  Set(92, 1);   // trig/gate mode
-  Set(173, 1);  // portamento mode
-  Set(182, 1);
-  Set(183, 1);  // blends on, overdrive off
+  Set(kParamTrigGateMode, 1);
+  Set(kParamPortamentoMode, 1);
+  Set(kParamOdBlendInstrument, 1);
+  Set(kParamOdBlendVcf, 1);  // blends on, overdrive off
   editor->CaptureProgram();
-  EXPECT_EQ(editor->Program()[89], 3);
-  EXPECT_EQ(editor->Program()[144], 0);
-  EXPECT_EQ(editor->Program()[76], 122);  // new filter: the new cutoff
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamTrigGateMode)], 3);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamOverdriveOnOff)], 0);
+  // New filter: the new cutoff under the vintage cutoff's index.
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVcfCutoffVintage)], 122);
 }
