@@ -42,18 +42,25 @@ endfunction()
 #   *_threaded_test.cpp  FOLDER_threaded_tests, also run under ThreadSanitizer
 #   *_jack_test.cpp      FOLDER_jack_tests, threaded too, run alone since they
 #                        share the JACK server and its timing
+#   *_display_test.cpp   FOLDER_display_tests, which open windows on the
+#                        virtual display; kept apart because a process that
+#                        has opened the display sees its screen from then on
 # Sources under support/ are linked into each.
 function(zephra_tests folder)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB threaded CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_threaded_test.cpp)
   file(GLOB jack CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_jack_test.cpp)
+  file(GLOB display CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_display_test.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
   set(plain ${all})
-  foreach(f ${threaded} ${jack})
+  foreach(f ${threaded} ${jack} ${display})
     list(REMOVE_ITEM plain ${f})
   endforeach()
   if(plain AND NOT ZEPHRA_ONLY_THREADED)
     zephra_test_executable(${folder}_tests "" "" ${plain} ${support} LIBS ${ARGN})
+  endif()
+  if(display AND NOT ZEPHRA_ONLY_THREADED)
+    zephra_test_executable(${folder}_display_tests "" "" ${display} ${support} LIBS ${ARGN})
   endif()
   if(threaded)
     zephra_test_executable(${folder}_threaded_tests "threaded" "" ${threaded} ${support} LIBS ${ARGN})

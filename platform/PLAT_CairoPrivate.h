@@ -5,6 +5,7 @@
 
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_Image.h"
+#include "platform/PLAT_Owned.h"
 
 #include <cairo.h>
 
@@ -13,15 +14,14 @@
 
 struct PLAT_Image::Impl
 {
-  cairo_surface_t* surface = nullptr;  // CAIRO_FORMAT_ARGB32, owned
-
-  ~Impl();
+  PLAT_Owned<cairo_surface_t> surface;  // CAIRO_FORMAT_ARGB32
 };
 
 // Builds the objects whose constructors are private.
 struct PLAT_ImageFactory
 {
-  static std::unique_ptr<PLAT_Image> Wrap(cairo_surface_t* surface);
+  // Null when cairo could not make the surface.
+  static std::unique_ptr<PLAT_Image> Wrap(PLAT_Owned<cairo_surface_t> surface);
 };
 
 struct PLAT_CanvasFactory
@@ -72,17 +72,31 @@ struct PLAT_Canvas::Impl
 
   // Surface and Context: the context drawn through; saves counted so that an
   // unmatched restore never reaches cairo.
-  cairo_surface_t* surface = nullptr;  // Surface only, owned
-  cairo_t* cr = nullptr;               // owned reference
+  PLAT_Owned<cairo_surface_t> surface;  // Surface only
+  PLAT_Owned<cairo_t> cr;
   int saveDepth = 0;
 
   ~Impl();
 };
 
-// Opens drawing over the device pixels of box: returns a context in the
-// canvas's coordinates, clipped to the canvas's clip, or null when none of box
-// is visible. Every non-null result is closed with PLAT_EndDraw, which for a
-// pixel block writes the box back in the block's byte order.
-cairo_t* PLAT_BeginDraw(PLAT_Canvas::Impl* canvas, PLAT_Box box);
-void PLAT_EndDraw(PLAT_Canvas::Impl* canvas, cairo_t* cr);
+// Drawing over the device pixels of box, for the scope's life: Get() is a
+// context in the canvas's coordinates, clipped to the canvas's clip, or null
+// when none of box is visible. For a pixel block the box is copied into
+// cairo's byte order when the scope opens and written back when it ends; for
+// a cairo context the state is saved and restored.
+class PLAT_DrawScope
+{
+public:
+  PLAT_DrawScope(PLAT_Canvas::Impl* canvas, PLAT_Box box);
+  ~PLAT_DrawScope();
+  PLAT_DrawScope(const PLAT_DrawScope&) = delete;
+  PLAT_DrawScope& operator=(const PLAT_DrawScope&) = delete;
+
+  cairo_t* Get() const { return mCr; }
+
+private:
+  PLAT_Canvas::Impl* mCanvas;
+  PLAT_Owned<cairo_t> mScratch;  // pixel blocks: the context over the copy
+  cairo_t* mCr = nullptr;
+};
 

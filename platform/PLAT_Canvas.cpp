@@ -160,24 +160,10 @@ PLAT_Box PLAT_BoxAround(double x0, double y0, double x1, double y1)
 
 // ---- canvas objects ----
 
-PLAT_Image::Impl::~Impl()
-{
-  if (surface) cairo_surface_destroy(surface);
-}
-
 PLAT_Canvas::Impl::~Impl()
 {
-  if (cr)
-  {
-    // A context handed in goes back to its owner as it came.
-    while (saveDepth > 0)
-    {
-      cairo_restore(cr);
-      --saveDepth;
-    }
-    cairo_destroy(cr);
-  }
-  if (surface) cairo_surface_destroy(surface);
+  // A context handed in goes back to its owner as it came.
+  for (; cr && saveDepth > 0; --saveDepth) cairo_restore(cr.get());
 }
 
 std::unique_ptr<PLAT_Canvas> PLAT_CanvasFactory::Make(std::unique_ptr<PLAT_Canvas::Impl> impl)
@@ -207,20 +193,14 @@ std::unique_ptr<PLAT_Canvas> PLAT_Canvas::CreateForPixels(void* pixels, int widt
 std::unique_ptr<PLAT_Canvas> PLAT_Canvas::CreateImage(int width, int height)
 {
   if (width < 1 || height < 1) return nullptr;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-  {
-    cairo_surface_destroy(surface);
-    return nullptr;
-  }
-  cairo_t* cr = cairo_create(surface);
   auto impl = std::make_unique<Impl>();
   impl->kind = Impl::Kind::Surface;
-  impl->surface = surface;
-  impl->cr = cr;
+  impl->surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+  if (cairo_surface_status(impl->surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  impl->cr.reset(cairo_create(impl->surface.get()));
+  if (cairo_status(impl->cr.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   impl->width = width;
   impl->height = height;
-  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) return nullptr;
   return PLAT_CanvasFactory::Make(std::move(impl));
 }
 
@@ -229,7 +209,7 @@ std::unique_ptr<PLAT_Canvas> PLAT_CanvasWrapCairo(cairo_t* cr, int width, int he
   if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) return nullptr;
   auto impl = std::make_unique<PLAT_Canvas::Impl>();
   impl->kind = PLAT_Canvas::Impl::Kind::Context;
-  impl->cr = cairo_reference(cr);
+  impl->cr.reset(cairo_reference(cr));
   impl->width = std::max(width, 0);
   impl->height = std::max(height, 0);
   return PLAT_CanvasFactory::Make(std::move(impl));
@@ -242,9 +222,9 @@ double PLAT_Canvas::GetDeviceScale() const
 {
   if (mImpl->kind == Impl::Kind::Pixels) return 1.0;
   double dx = 1, dy = 0;
-  cairo_user_to_device_distance(mImpl->cr, &dx, &dy);
+  cairo_user_to_device_distance(mImpl->cr.get(), &dx, &dy);
   double sx = 1, sy = 1;
-  cairo_surface_get_device_scale(cairo_get_target(mImpl->cr), &sx, &sy);
+  cairo_surface_get_device_scale(cairo_get_target(mImpl->cr.get()), &sx, &sy);
   return std::hypot(dx, dy) * sx;
 }
 
@@ -257,7 +237,7 @@ void PLAT_Canvas::SaveState()
     mImpl->savedClips.push_back(mImpl->clip);
     return;
   }
-  cairo_save(mImpl->cr);
+  cairo_save(mImpl->cr.get());
   ++mImpl->saveDepth;
 }
 
@@ -272,7 +252,7 @@ void PLAT_Canvas::RestoreState()
   }
   // cairo puts a context into a lasting error state on an unmatched restore.
   if (mImpl->saveDepth == 0) return;
-  cairo_restore(mImpl->cr);
+  cairo_restore(mImpl->cr.get());
   --mImpl->saveDepth;
 }
 
@@ -290,8 +270,8 @@ void PLAT_Canvas::ClipToRect(double x, double y, double w, double h)
     c.y1 = std::min(c.y1, y + h);
     return;
   }
-  cairo_rectangle(mImpl->cr, x, y, w, h);
-  cairo_clip(mImpl->cr);
+  cairo_rectangle(mImpl->cr.get(), x, y, w, h);
+  cairo_clip(mImpl->cr.get());
 }
 
 int PLAT_Canvas::GetSaveDepth() const
@@ -301,12 +281,13 @@ int PLAT_Canvas::GetSaveDepth() const
 
 // ---- drawing window ----
 
-cairo_t* PLAT_BeginDraw(PLAT_Canvas::Impl* c, PLAT_Box box)
+PLAT_DrawScope::PLAT_DrawScope(PLAT_Canvas::Impl* c, PLAT_Box box) : mCanvas(c)
 {
   if (c->kind != PLAT_Canvas::Impl::Kind::Pixels)
   {
-    cairo_save(c->cr);
-    return c->cr;
+    cairo_save(c->cr.get());
+    mCr = c->cr.get();
+    return;
   }
 
   // Only the pixels the operation can reach are converted: the box cut to the
@@ -316,7 +297,7 @@ cairo_t* PLAT_BeginDraw(PLAT_Canvas::Impl* c, PLAT_Box box)
   box.y0 = std::max({box.y0, clip.y0, 0});
   box.x1 = std::min({box.x1, clip.x1, c->width});
   box.y1 = std::min({box.y1, clip.y1, c->height});
-  if (box.IsEmpty() || c->clip.x1 <= c->clip.x0 || c->clip.y1 <= c->clip.y0) return nullptr;
+  if (box.IsEmpty() || c->clip.x1 <= c->clip.x0 || c->clip.y1 <= c->clip.y0) return;
 
   const int w = box.x1 - box.x0, h = box.y1 - box.y0;
   const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
@@ -329,31 +310,30 @@ cairo_t* PLAT_BeginDraw(PLAT_Canvas::Impl* c, PLAT_Box box)
     out += w;
   }
 
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(c->scratch.data()),
-                                                                 CAIRO_FORMAT_RGB24, w, h, w * 4);
-  cairo_t* cr = cairo_create(surface);
-  cairo_surface_destroy(surface);  // the context holds it
-  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS)
-  {
-    cairo_destroy(cr);
-    return nullptr;
-  }
+  // The context takes its own reference to the surface.
+  PLAT_Owned<cairo_surface_t> surface(cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(c->scratch.data()), CAIRO_FORMAT_RGB24, w, h, w * 4));
+  PLAT_Owned<cairo_t> cr(cairo_create(surface.get()));
+  if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return;
   c->scratchBox = box;
-  cairo_translate(cr, -box.x0, -box.y0);
-  cairo_rectangle(cr, c->clip.x0, c->clip.y0, c->clip.x1 - c->clip.x0, c->clip.y1 - c->clip.y0);
-  cairo_clip(cr);
-  return cr;
+  cairo_translate(cr.get(), -box.x0, -box.y0);
+  cairo_rectangle(cr.get(), c->clip.x0, c->clip.y0, c->clip.x1 - c->clip.x0, c->clip.y1 - c->clip.y0);
+  cairo_clip(cr.get());
+  mScratch = std::move(cr);
+  mCr = mScratch.get();
 }
 
-void PLAT_EndDraw(PLAT_Canvas::Impl* c, cairo_t* cr)
+PLAT_DrawScope::~PLAT_DrawScope()
 {
+  if (!mCr) return;
+  PLAT_Canvas::Impl* c = mCanvas;
   if (c->kind != PLAT_Canvas::Impl::Kind::Pixels)
   {
-    cairo_restore(cr);
+    cairo_restore(mCr);
     return;
   }
-  cairo_surface_flush(cairo_get_target(cr));
-  cairo_destroy(cr);
+  cairo_surface_flush(cairo_get_target(mCr));
+  mScratch.reset();
 
   const PLAT_Box& box = c->scratchBox;
   const int w = box.x1 - box.x0;
@@ -376,27 +356,27 @@ void PLAT_Canvas::FillRect(double x, double y, double w, double h, PLAT_Color co
   const double x0 = std::round(std::min(x, x + w)), x1 = std::round(std::max(x, x + w));
   const double y0 = std::round(std::min(y, y + h)), y1 = std::round(std::max(y, y + h));
   if (x1 <= x0 || y1 <= y0) return;
-  cairo_t* cr = PLAT_BeginDraw(mImpl.get(), PLAT_BoxAround(x0, y0, x1, y1));
+  PLAT_DrawScope draw(mImpl.get(), PLAT_BoxAround(x0, y0, x1, y1));
+  cairo_t* cr = draw.Get();
   if (!cr) return;
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
   cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
   SetSource(cr, color);
   cairo_fill(cr);
-  PLAT_EndDraw(mImpl.get(), cr);
 }
 
 void PLAT_Canvas::FillPath(const PLAT_Path& path, PLAT_Color color, PLAT_Antialias aa)
 {
   double x0, y0, x1, y1;
   if (!path.GetBounds(&x0, &y0, &x1, &y1)) return;
-  cairo_t* cr = PLAT_BeginDraw(mImpl.get(), PLAT_BoxAround(x0 - 1, y0 - 1, x1 + 1, y1 + 1));
+  PLAT_DrawScope draw(mImpl.get(), PLAT_BoxAround(x0 - 1, y0 - 1, x1 + 1, y1 + 1));
+  cairo_t* cr = draw.Get();
   if (!cr) return;
   cairo_set_antialias(cr, CairoAntialias(aa));
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
   AddToCairo(cr, path);
   SetSource(cr, color);
   cairo_fill(cr);
-  PLAT_EndDraw(mImpl.get(), cr);
 }
 
 void PLAT_Canvas::StrokePath(const PLAT_Path& path, double width, PLAT_Color color, PLAT_Antialias aa)
@@ -405,7 +385,8 @@ void PLAT_Canvas::StrokePath(const PLAT_Path& path, double width, PLAT_Color col
   if (!path.GetBounds(&x0, &y0, &x1, &y1) || !Finite(width) || width <= 0) return;
   // Mitred corners reach up to the miter limit (10) times half the width.
   const double pad = width * 5 + 2;
-  cairo_t* cr = PLAT_BeginDraw(mImpl.get(), PLAT_BoxAround(x0 - pad, y0 - pad, x1 + pad, y1 + pad));
+  PLAT_DrawScope draw(mImpl.get(), PLAT_BoxAround(x0 - pad, y0 - pad, x1 + pad, y1 + pad));
+  cairo_t* cr = draw.Get();
   if (!cr) return;
   cairo_set_antialias(cr, CairoAntialias(aa));
   cairo_set_line_width(cr, width);
@@ -414,7 +395,6 @@ void PLAT_Canvas::StrokePath(const PLAT_Path& path, double width, PLAT_Color col
   AddToCairo(cr, path);
   SetSource(cr, color);
   cairo_stroke(cr);
-  PLAT_EndDraw(mImpl.get(), cr);
 }
 
 void PLAT_Canvas::DrawImage(const PLAT_Image& image, double sx, double sy, double sw, double sh, double dx,
@@ -424,19 +404,19 @@ void PLAT_Canvas::DrawImage(const PLAT_Image& image, double sx, double sy, doubl
   for (double v : all)
     if (!Finite(v)) return;
   if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
-  cairo_t* cr = PLAT_BeginDraw(mImpl.get(), PLAT_BoxAround(dx, dy, dx + dw, dy + dh));
+  PLAT_DrawScope draw(mImpl.get(), PLAT_BoxAround(dx, dy, dx + dw, dy + dh));
+  cairo_t* cr = draw.Get();
   if (!cr) return;
   cairo_rectangle(cr, dx, dy, dw, dh);
   cairo_clip(cr);
   cairo_translate(cr, dx, dy);
   cairo_scale(cr, dw / sw, dh / sh);
-  cairo_set_source_surface(cr, image.GetImpl()->surface, -sx, -sy);
+  cairo_set_source_surface(cr, image.GetImpl()->surface.get(), -sx, -sy);
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
   // The image's edge pixels reach to the rectangle's edges instead of fading
   // into what lies beyond the image.
   cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
   cairo_paint(cr);
-  PLAT_EndDraw(mImpl.get(), cr);
 }
 
 // ---- reading ----
@@ -450,7 +430,7 @@ std::unique_ptr<PLAT_Image> PLAT_Canvas::CopyImage(int x, int y, int w, int h) c
   if (x1 <= x0 || y1 <= y0) return nullptr;
   std::unique_ptr<PLAT_Image> image = PLAT_Image::Create(static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
   if (!image) return nullptr;
-  cairo_surface_t* dest = image->GetImpl()->surface;
+  cairo_surface_t* dest = image->GetImpl()->surface.get();
 
   if (c.kind == Impl::Kind::Pixels)
   {
@@ -467,12 +447,10 @@ std::unique_ptr<PLAT_Image> PLAT_Canvas::CopyImage(int x, int y, int w, int h) c
     return image;
   }
 
-  cairo_surface_t* src = cairo_get_target(c.cr);
-  cairo_t* cr = cairo_create(dest);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, src, static_cast<double>(-x0), static_cast<double>(-y0));
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  PLAT_Owned<cairo_t> cr(cairo_create(dest));
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr.get(), cairo_get_target(c.cr.get()), static_cast<double>(-x0), static_cast<double>(-y0));
+  cairo_paint(cr.get());
   return image;
 }
 

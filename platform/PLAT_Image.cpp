@@ -8,15 +8,11 @@ namespace
 constexpr int kMaxSide = 32767;
 }
 
-std::unique_ptr<PLAT_Image> PLAT_ImageFactory::Wrap(cairo_surface_t* surface)
+std::unique_ptr<PLAT_Image> PLAT_ImageFactory::Wrap(PLAT_Owned<cairo_surface_t> surface)
 {
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-  {
-    cairo_surface_destroy(surface);
-    return nullptr;
-  }
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   auto impl = std::make_unique<PLAT_Image::Impl>();
-  impl->surface = surface;
+  impl->surface = std::move(surface);
   return std::unique_ptr<PLAT_Image>(new PLAT_Image(std::move(impl)));
 }
 
@@ -27,7 +23,8 @@ PLAT_Image::~PLAT_Image() = default;
 std::unique_ptr<PLAT_Image> PLAT_Image::Create(int width, int height)
 {
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return nullptr;
-  return PLAT_ImageFactory::Wrap(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+  PLAT_Owned<cairo_surface_t> surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+  return PLAT_ImageFactory::Wrap(std::move(surface));
 }
 
 std::unique_ptr<PLAT_Image> PLAT_Image::CreateFromARGB(const uint8_t* data, int width, int height)
@@ -35,7 +32,7 @@ std::unique_ptr<PLAT_Image> PLAT_Image::CreateFromARGB(const uint8_t* data, int 
   if (!data) return nullptr;
   std::unique_ptr<PLAT_Image> image = Create(width, height);
   if (!image) return nullptr;
-  cairo_surface_t* s = image->mImpl->surface;
+  cairo_surface_t* s = image->mImpl->surface.get();
   cairo_surface_flush(s);
   unsigned char* out = cairo_image_surface_get_data(s);
   const int stride = cairo_image_surface_get_stride(s);
@@ -58,33 +55,25 @@ std::unique_ptr<PLAT_Image> PLAT_Image::CreateFromARGB(const uint8_t* data, int 
 std::unique_ptr<PLAT_Image> PLAT_Image::LoadPNG(const char* path)
 {
   if (!path || !*path) return nullptr;
-  cairo_surface_t* loaded = cairo_image_surface_create_from_png(path);
-  if (cairo_surface_status(loaded) != CAIRO_STATUS_SUCCESS)
-  {
-    cairo_surface_destroy(loaded);
-    return nullptr;
-  }
+  PLAT_Owned<cairo_surface_t> loaded(cairo_image_surface_create_from_png(path));
+  if (cairo_surface_status(loaded.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
   // Images are kept in one format whatever the file held.
   std::unique_ptr<PLAT_Image> image =
-      Create(cairo_image_surface_get_width(loaded), cairo_image_surface_get_height(loaded));
-  if (image)
-  {
-    cairo_t* cr = cairo_create(image->mImpl->surface);
-    cairo_set_source_surface(cr, loaded, 0, 0);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-  }
-  cairo_surface_destroy(loaded);
+      Create(cairo_image_surface_get_width(loaded.get()), cairo_image_surface_get_height(loaded.get()));
+  if (!image) return nullptr;
+  PLAT_Owned<cairo_t> cr(cairo_create(image->mImpl->surface.get()));
+  cairo_set_source_surface(cr.get(), loaded.get(), 0, 0);
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr.get());
   return image;
 }
 
-int PLAT_Image::GetWidth() const { return cairo_image_surface_get_width(mImpl->surface); }
-int PLAT_Image::GetHeight() const { return cairo_image_surface_get_height(mImpl->surface); }
+int PLAT_Image::GetWidth() const { return cairo_image_surface_get_width(mImpl->surface.get()); }
+int PLAT_Image::GetHeight() const { return cairo_image_surface_get_height(mImpl->surface.get()); }
 
 uint32_t PLAT_Image::GetPixel(int x, int y) const
 {
-  cairo_surface_t* s = mImpl->surface;
+  cairo_surface_t* s = mImpl->surface.get();
   if (x < 0 || y < 0 || x >= GetWidth() || y >= GetHeight()) return 0;
   cairo_surface_flush(s);
   const unsigned char* data = cairo_image_surface_get_data(s);

@@ -1,7 +1,12 @@
-// The application's resources folder: "resources" beside the executable, else
-// "share/zephraeditor/resources" under the install prefix (the executable's
-// parent folder), else the source tree's "resources" for programs run from the
-// build tree. Safe to call from any thread.
+// The application's resources folder, the one place every user of resources
+// (images, the font configuration, anything added later) finds its files:
+// $ZEPHRA_RESOURCES_DIR when that is set and not empty (read on every call,
+// so a test can point it at a folder of its own), else "resources" beside the
+// executable, else "share/zephraeditor/resources" under the install prefix
+// (the executable's parent folder), else the source tree's "resources" for
+// programs run from the build tree. Plain C++ without any drawing library, so
+// the raster library may call it. Safe to call from any thread that does not
+// change the environment at the same time.
 #pragma once
 
 #include <string>

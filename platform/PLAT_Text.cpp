@@ -1,6 +1,7 @@
 #include "platform/PLAT_Text.h"
 
 #include "platform/PLAT_CairoPrivate.h"
+#include "platform/PLAT_Owned.h"
 #include "platform/PLAT_Resources.h"
 
 #include <fontconfig/fontconfig.h>
@@ -28,14 +29,11 @@ bool LoadConfiguration()
 {
   const std::string path = PLAT_GetResourcePath("fonts/fonts.conf");
   if (path.empty()) return false;
-  FcConfig* config = FcConfigCreate();
+  PLAT_Owned<FcConfig> config(FcConfigCreate());
   if (!config) return false;
-  bool ok = FcConfigParseAndLoad(config, reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) &&
-            FcConfigBuildFonts(config);
   // Setting it current takes a reference of its own.
-  if (ok) ok = FcConfigSetCurrent(config);
-  FcConfigDestroy(config);
-  return ok;
+  return FcConfigParseAndLoad(config.get(), reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) &&
+         FcConfigBuildFonts(config.get()) && FcConfigSetCurrent(config.get());
 }
 
 // ---- shared layout objects ----
@@ -54,13 +52,13 @@ PangoContext* MakeContext(PangoFontMap* map, cairo_antialias_t aa, PangoLanguage
   // Unhinted outlines and fractional advances, as the program's layout
   // expects, whatever the machine's settings say; grey-scale smoothing only,
   // since the pixels may end up on any display or in any byte order.
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(options, aa);
-  cairo_font_options_set_subpixel_order(options, CAIRO_SUBPIXEL_ORDER_DEFAULT);
-  pango_cairo_context_set_font_options(ctx, options);
-  cairo_font_options_destroy(options);
+  PLAT_Owned<cairo_font_options_t> options(cairo_font_options_create());
+  cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(options.get(), aa);
+  cairo_font_options_set_subpixel_order(options.get(), CAIRO_SUBPIXEL_ORDER_DEFAULT);
+  // The context keeps a copy.
+  pango_cairo_context_set_font_options(ctx, options.get());
   pango_context_set_round_glyph_positions(ctx, FALSE);
   pango_context_set_language(ctx, language);
   pango_context_set_base_dir(ctx, PANGO_DIRECTION_LTR);
@@ -103,7 +101,7 @@ bool MatchFace(const PangoFontDescription* desc, Face* out)
 {
   const char* families = pango_font_description_get_family(desc);
   if (!families || !*families) return false;
-  FcPattern* pattern = FcPatternCreate();
+  PLAT_Owned<FcPattern> pattern(FcPatternCreate());
   if (!pattern) return false;
   std::string list = families;
   size_t start = 0;
@@ -114,45 +112,41 @@ bool MatchFace(const PangoFontDescription* desc, Face* out)
     std::string name = list.substr(start, comma - start);
     name.erase(0, name.find_first_not_of(' '));
     name.erase(name.find_last_not_of(' ') + 1);
-    if (!name.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
+    if (!name.empty()) FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     start = comma + 1;
   }
-  FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(pango_font_description_get_weight(desc)));
+  FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(pango_font_description_get_weight(desc)));
   const PangoStyle style = pango_font_description_get_style(desc);
-  FcPatternAddInteger(pattern, FC_SLANT,
+  FcPatternAddInteger(pattern.get(), FC_SLANT,
                       style == PANGO_STYLE_ITALIC    ? FC_SLANT_ITALIC
                       : style == PANGO_STYLE_OBLIQUE ? FC_SLANT_OBLIQUE
                                                      : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
+  const PLAT_Owned<FcPattern> match(FcFontMatch(nullptr, pattern.get(), &result));
   if (!match) return false;
 
+  // Strings read from a pattern belong to it.
   FcChar8* family = nullptr;
-  bool ok = FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch && family;
-  if (ok)
-  {
-    out->family = reinterpret_cast<const char*>(family);
-    int weight = FC_WEIGHT_REGULAR;
-    double weightD = 0;
-    if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) != FcResultMatch &&
-        FcPatternGetDouble(match, FC_WEIGHT, 0, &weightD) == FcResultMatch)
-      weight = static_cast<int>(weightD);
-    out->weight = static_cast<PangoWeight>(FcWeightToOpenType(weight));
-    int slant = FC_SLANT_ROMAN;
-    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    out->style = slant == FC_SLANT_ITALIC ? PANGO_STYLE_ITALIC
-                 : slant == FC_SLANT_OBLIQUE ? PANGO_STYLE_OBLIQUE
-                                             : PANGO_STYLE_NORMAL;
-    FcChar8* full = nullptr;
-    out->fullName = FcPatternGetString(match, FC_FULLNAME, 0, &full) == FcResultMatch && full
-                        ? reinterpret_cast<const char*>(full)
-                        : out->family;
-  }
-  FcPatternDestroy(match);
-  return ok;
+  if (FcPatternGetString(match.get(), FC_FAMILY, 0, &family) != FcResultMatch || !family) return false;
+  out->family = reinterpret_cast<const char*>(family);
+  int weight = FC_WEIGHT_REGULAR;
+  double weightD = 0;
+  if (FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &weight) != FcResultMatch &&
+      FcPatternGetDouble(match.get(), FC_WEIGHT, 0, &weightD) == FcResultMatch)
+    weight = static_cast<int>(weightD);
+  out->weight = static_cast<PangoWeight>(FcWeightToOpenType(weight));
+  int slant = FC_SLANT_ROMAN;
+  FcPatternGetInteger(match.get(), FC_SLANT, 0, &slant);
+  out->style = slant == FC_SLANT_ITALIC    ? PANGO_STYLE_ITALIC
+               : slant == FC_SLANT_OBLIQUE ? PANGO_STYLE_OBLIQUE
+                                           : PANGO_STYLE_NORMAL;
+  FcChar8* full = nullptr;
+  out->fullName = FcPatternGetString(match.get(), FC_FULLNAME, 0, &full) == FcResultMatch && full
+                      ? reinterpret_cast<const char*>(full)
+                      : out->family;
+  return true;
 }
 
 // ---- layout ----
@@ -168,11 +162,12 @@ public:
     PangoRectangle logical;
   };
 
-  explicit LineLayout(PangoLayout* layout) : mLayout(layout) {}
+  explicit LineLayout(PLAT_GObject<PangoLayout> layout) : mLayout(std::move(layout)) {}
   ~LineLayout() override
   {
+    // The layout's last reference reaches into the shared font machinery.
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
-    g_object_unref(mLayout);
+    mLayout.reset();
   }
 
   int GetLineCount() const override { return static_cast<int>(mLines.size()); }
@@ -195,18 +190,18 @@ public:
     const PLAT_Box box = PLAT_BoxAround(x + left / PANGO_SCALE - 2, baseline + top / PANGO_SCALE - 2,
                                         x + right / PANGO_SCALE + 2, baseline + bottom / PANGO_SCALE + 2);
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
-    cairo_t* cr = PLAT_BeginDraw(canvas->GetImpl(), box);
+    PLAT_DrawScope draw(canvas->GetImpl(), box);
+    cairo_t* cr = draw.Get();
     if (!cr) return;
     cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
     cairo_move_to(cr, x, baseline);
     pango_cairo_show_layout_line(cr, l.line);
-    PLAT_EndDraw(canvas->GetImpl(), cr);
   }
 
   std::vector<Line> mLines;
 
 private:
-  PangoLayout* mLayout;
+  PLAT_GObject<PangoLayout> mLayout;
 };
 
 // ---- font ----
@@ -214,11 +209,10 @@ private:
 class LayoutFont : public PLAT_Font
 {
 public:
-  LayoutFont(PangoFontDescription* desc, double size, const PLAT_FontMetrics& metrics, std::string name)
-      : mDesc(desc), mSize(size), mMetrics(metrics), mName(std::move(name))
+  LayoutFont(PLAT_Owned<PangoFontDescription> desc, double size, const PLAT_FontMetrics& metrics, std::string name)
+      : mDesc(std::move(desc)), mSize(size), mMetrics(metrics), mName(std::move(name))
   {
   }
-  ~LayoutFont() override { pango_font_description_free(mDesc); }
 
   PLAT_FontMetrics GetMetrics() const override { return mMetrics; }
   std::string GetDisplayName() const override { return mName; }
@@ -230,12 +224,13 @@ public:
     const int n = static_cast<int>(std::min<size_t>(len, 1u << 30));
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
     Shared& shared = GetShared();
-    PangoLayout* layout = pango_layout_new(aa == PLAT_Antialias::Off ? shared.sharp : shared.smooth);
-    if (!layout) return nullptr;
-    pango_layout_set_font_description(layout, mDesc);
+    PLAT_GObject<PangoLayout> owned(pango_layout_new(aa == PLAT_Antialias::Off ? shared.sharp : shared.smooth));
+    if (!owned) return nullptr;
+    PangoLayout* layout = owned.get();
+    pango_layout_set_font_description(layout, mDesc.get());
     pango_layout_set_width(layout, -1);
     pango_layout_set_text(layout, n ? utf8 : "", n);
-    auto result = std::make_unique<LineLayout>(layout);
+    auto result = std::make_unique<LineLayout>(std::move(owned));
     const int count = pango_layout_get_line_count(layout);
     for (int i = 0; i < count; ++i)
     {
@@ -261,7 +256,7 @@ public:
   }
 
 private:
-  PangoFontDescription* mDesc;
+  PLAT_Owned<PangoFontDescription> mDesc;
   double mSize;
   PLAT_FontMetrics mMetrics;
   std::string mName;
@@ -277,19 +272,15 @@ public:
     if (!requested || !*requested || !resolved) return false;
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
     GetShared();
-    PangoFontDescription* desc = pango_font_description_from_string(requested);
+    const PLAT_Owned<PangoFontDescription> desc(pango_font_description_from_string(requested));
     Face face;
-    const bool ok = MatchFace(desc, &face);
-    pango_font_description_free(desc);
-    if (!ok) return false;
-    PangoFontDescription* out = pango_font_description_new();
-    pango_font_description_set_family(out, face.family.c_str());
-    pango_font_description_set_weight(out, face.weight);
-    pango_font_description_set_style(out, face.style);
-    char* text = pango_font_description_to_string(out);
-    *resolved = text ? text : "";
-    g_free(text);
-    pango_font_description_free(out);
+    if (!MatchFace(desc.get(), &face)) return false;
+    PLAT_Owned<PangoFontDescription> out(pango_font_description_new());
+    pango_font_description_set_family(out.get(), face.family.c_str());
+    pango_font_description_set_weight(out.get(), face.weight);
+    pango_font_description_set_style(out.get(), face.style);
+    const PLAT_Owned<char> text(pango_font_description_to_string(out.get()));
+    *resolved = text ? text.get() : "";
     return !resolved->empty();
   }
 
@@ -298,31 +289,21 @@ public:
     if (!face || !*face || !std::isfinite(size) || size <= 0) return nullptr;
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
     Shared& shared = GetShared();
-    PangoFontDescription* desc = pango_font_description_from_string(face);
-    const char* family = pango_font_description_get_family(desc);
+    PLAT_Owned<PangoFontDescription> desc(pango_font_description_from_string(face));
+    const char* family = pango_font_description_get_family(desc.get());
     Face matched;
-    if (!family || !*family || !MatchFace(desc, &matched))
-    {
-      pango_font_description_free(desc);
-      return nullptr;
-    }
+    if (!family || !*family || !MatchFace(desc.get(), &matched)) return nullptr;
     // Sizes in the face string are not the caller's.
-    pango_font_description_set_absolute_size(desc, size * PANGO_SCALE);
-    PangoFont* loaded = pango_font_map_load_font(shared.map, shared.smooth, desc);
-    if (!loaded)
-    {
-      pango_font_description_free(desc);
-      return nullptr;
-    }
-    PangoFontMetrics* m = pango_font_get_metrics(loaded, shared.language);
+    pango_font_description_set_absolute_size(desc.get(), size * PANGO_SCALE);
+    const PLAT_GObject<PangoFont> loaded(pango_font_map_load_font(shared.map, shared.smooth, desc.get()));
+    if (!loaded) return nullptr;
+    const PLAT_Owned<PangoFontMetrics> m(pango_font_get_metrics(loaded.get(), shared.language));
     PLAT_FontMetrics metrics;
-    metrics.ascent = FromPango(pango_font_metrics_get_ascent(m));
-    metrics.descent = FromPango(pango_font_metrics_get_descent(m));
-    const double height = FromPango(pango_font_metrics_get_height(m));
+    metrics.ascent = FromPango(pango_font_metrics_get_ascent(m.get()));
+    metrics.descent = FromPango(pango_font_metrics_get_descent(m.get()));
+    const double height = FromPango(pango_font_metrics_get_height(m.get()));
     metrics.leading = std::max(0.0, height - metrics.ascent - metrics.descent);
-    pango_font_metrics_unref(m);
-    g_object_unref(loaded);
-    return std::make_unique<LayoutFont>(desc, size, metrics, matched.fullName);
+    return std::make_unique<LayoutFont>(std::move(desc), size, metrics, matched.fullName);
   }
 
   std::unique_ptr<PLAT_Font> CreateLabelFont(double size) override { return CreateFont(PLAT_LABEL_FACE, size); }

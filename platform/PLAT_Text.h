@@ -2,8 +2,8 @@
 // metrics, laying out a text in lines and drawing a line onto a canvas.
 //
 // The real engine rests on the platform's text layout with fontconfig; it
-// loads the application's font configuration (resources/fonts/fonts.conf) on
-// first use, so that every machine resolves the face names the program asks
+// loads the application's font configuration ("fonts/fonts.conf" in the
+// resources folder, PLAT_GetResourcesDir) on first use, so that every machine resolves the face names the program asks
 // for ("Monaco", the label face) to the same shipped fonts and measures text
 // the same. Sizes are in pixels (one point is one pixel at scale 1).
 //

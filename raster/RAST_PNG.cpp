@@ -145,15 +145,6 @@ void SetupMemory(png_structp png, void* io) { png_set_read_fn(png, io, &RAST_PNG
 
 constexpr size_t kMaxResourceName = 400;
 
-// The resources folder ending in "/": $ZEPHRA_RESOURCES_DIR (so tests can
-// point at a folder of their own), else the application's.
-std::string ResourcesFolder()
-{
-  const char* over = std::getenv("ZEPHRA_RESOURCES_DIR");
-  if (over && *over) return std::string(over) + "/";
-  return PLAT_GetResourcesDir();
-}
-
 // True when the text from the name's last '.', '/' or '\' on is ".png" in any
 // case; a name without any of them is compared whole.
 bool HasPngExtension(const char* name)
@@ -197,7 +188,7 @@ RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bm
 RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp)
 {
   if (!name || std::strlen(name) > kMaxResourceName) return nullptr;
-  const std::string folder = ResourcesFolder();
+  const std::string folder = PLAT_GetResourcesDir();
   if (folder.empty()) return nullptr;
   return RAST_LoadPNG((folder + name).c_str(), bmp);
 }

@@ -38,8 +38,7 @@ constexpr int64_t RAST_PNG_MAX_PIXELS = int64_t{1} << 25;
 
 // Reads the file name (at most 400 characters; longer names give null without
 // touching the file system) from the application's resources folder
-// (PLAT_GetResourcesDir), or from $ZEPHRA_RESOURCES_DIR when that is set, which
-// lets tests supply a folder of their own.
+// (PLAT_GetResourcesDir, which honours $ZEPHRA_RESOURCES_DIR).
 [[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp);
 
 // Linux executables carry no embedded resources: always null.

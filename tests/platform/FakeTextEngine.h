@@ -11,7 +11,6 @@
 
 #include "platform/PLAT_Text.h"
 
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,14 +22,10 @@ public:
   int resolveCalls = 0;
   std::vector<std::string> createdFaces;
   std::string lastText;
-  int layouts = 0;
 
   static int Advance(double size, unsigned code) { return static_cast<int>(size / 2) + static_cast<int>(code % 3); }
 
-  static int Intensity(unsigned code)
-  {
-    return code == '1' ? 130 : code == '2' ? 131 : code == '3' ? 127 : code == ' ' ? 0 : 255;
-  }
+  static int Intensity(unsigned c) { return c == '1' ? 130 : c == '2' ? 131 : c == '3' ? 127 : c == ' ' ? 0 : 255; }
 
   class Layout : public PLAT_TextLayout
   {
@@ -70,30 +65,23 @@ public:
   {
   public:
     Font(FakeTextEngine* engine, std::string name, double size, PLAT_FontMetrics metrics)
-        : mEngine(engine), mName(std::move(name)), mSize(size), mMetrics(metrics)
-    {
-    }
+        : mEngine(engine), mName(std::move(name)), mSize(size), mMetrics(metrics) {}
     PLAT_FontMetrics GetMetrics() const override { return mMetrics; }
     std::string GetDisplayName() const override { return mName; }
     double GetSize() const override { return mSize; }
     std::unique_ptr<PLAT_TextLayout> Layout(const char* utf8, size_t len, PLAT_Antialias) const override
     {
       mEngine->lastText.assign(utf8, len);
-      ++mEngine->layouts;
       auto layout = std::make_unique<FakeTextEngine::Layout>();
       layout->size = mSize;
       layout->lines.emplace_back();
       for (size_t i = 0; i < len;)
       {
+        // Valid UTF-8: a lead byte of n bytes keeps its low 7 - n bits.
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        unsigned code = c;
-        size_t n = 1;
-        if (c >= 0xF0)
-          code = (c & 7u) << 18 | (utf8[i + 1] & 63u) << 12 | (utf8[i + 2] & 63u) << 6 | (utf8[i + 3] & 63u), n = 4;
-        else if (c >= 0xE0)
-          code = (c & 15u) << 12 | (utf8[i + 1] & 63u) << 6 | (utf8[i + 2] & 63u), n = 3;
-        else if (c >= 0xC0)
-          code = (c & 31u) << 6 | (utf8[i + 1] & 63u), n = 2;
+        const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        unsigned code = n == 1 ? c : c & (0x7Fu >> n);
+        for (size_t k = 1; k < n; ++k) code = code << 6 | (utf8[i + k] & 63u);
         i += n;
         if (code == '\n')
           layout->lines.emplace_back();

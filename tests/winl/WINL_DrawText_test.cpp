@@ -1,315 +1,179 @@
 // Measuring and drawing text into memory contexts: exact pixels with the fake
-// engine, one smoke test with the shipped fonts.
+// engine, one check with the shipped fonts.
 #include "winl/draw/WINL_GDI.h"
 
+#include "WINL_TestMemDC.h"
 #include "platform/FakeTextEngine.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace
 {
-struct MemDC
-{
-  HDC dc;
-  int w, h;
-  MemDC(int width, int height) : dc(WINL_CreateMemContext(nullptr, width, height)), w(width), h(height) {}
-  ~MemDC() { WINL_DeleteGfxContext(dc); }
-  uint8_t* Bytes(int x, int y) const
-  {
-    return static_cast<uint8_t*>(WINL_GetCtxFrameBuffer(dc)) + (static_cast<size_t>(y) * w + x) * 4;
-  }
-  // Every pixel's first byte set to a marker the drawing must keep.
-  void Mark(uint8_t marker)
-  {
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) Bytes(x, y)[0] = marker;
-  }
-  bool Inked(int x, int y) const { return Bytes(x, y)[1] || Bytes(x, y)[2] || Bytes(x, y)[3]; }
-};
+// The fake font of 10 pixels: ascent 8, descent 2, so a line measures
+// floor(8 + 2 + 1.5) = 11 and a text its lines plus 1. Advances: 'a' 6,
+// 'b' 7, '&' 7, ' ' 7, 'x' 5.
+HFONT FakeMonaco() { return CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco"); }
 
-// With the fake engine, a font of 10 pixels: ascent 8, descent 2; advances
-// 'a' 6, 'b' 7, '&' 7, ' ' 7, 'x' 5.
-class DrawTextFake : public testing::Test
-{
-protected:
-  void SetUp() override
-  {
-    font = CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco");
-    SelectObject(m.dc, font);
-  }
-  void TearDown() override { DeleteObject(font); }
-
-  int Measure(const char* text, int flags = 0, RECT* out = nullptr)
-  {
-    RECT r = {3, 4, 3, 4};
-    const int h = WINL_DrawText(m.dc, text, -1, &r, flags | DT_CALCRECT);
-    if (out) *out = r;
-    return h;
-  }
-
-  ScopedFakeText fake;
-  MemDC m{32, 16};
-  HFONT font = nullptr;
-};
-
-TEST_F(DrawTextFake, RedTextLandsInTheRedByte)
-{
-  m.Mark(0x77);
-  SetTextColor(m.dc, 0xFF0000);
-  RECT r = {0, 0, 32, 16};
-  EXPECT_EQ(WINL_DrawText(m.dc, "ab", -1, &r, 0), 12);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 32; ++x)
-    {
-      const uint8_t* p = m.Bytes(x, y);
-      const bool ink = x < 13 && y < 8;  // "ab": 6 + 7 wide, 8 high above the baseline
-      SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-      EXPECT_EQ(p[0], 0x77);
-      EXPECT_EQ(p[1], ink ? 0xFF : 0x00);
-      EXPECT_EQ(p[2], 0x00);
-      EXPECT_EQ(p[3], 0x00);
-    }
-}
-
-TEST_F(DrawTextFake, MeasuresWithTheLineHeightFormula)
-{
-  RECT r;
-  // floor(8 + 2 + 0 + 1.5) + 1.
-  EXPECT_EQ(Measure("ab", 0, &r), 12);
-  EXPECT_EQ(r.left, 3);
-  EXPECT_EQ(r.right, 3 + 13);
-  EXPECT_EQ(r.bottom, 4 + 12);
-  // Two lines: 11 each, plus 1; as wide as the wider.
-  EXPECT_EQ(Measure("a\nbb", 0, &r), 23);
-  EXPECT_EQ(r.right - r.left, 14);
-  // A carriage return and line feed with DT_SINGLELINE: one space, one line.
-  EXPECT_EQ(Measure("a\r\nb", DT_SINGLELINE, &r), 12);
-  EXPECT_EQ(fake.engine.lastText, "a b");
-  EXPECT_EQ(Measure(""), 0);
-  EXPECT_EQ(Measure("\r"), 0);
-
-  fake.engine.metricsOverride = PLAT_FontMetrics{10.0, 3.0, 0.2};
-  HFONT odd = CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco");
-  SelectObject(m.dc, odd);
-  EXPECT_EQ(Measure("x"), 15);  // floor(13.2 + 1.5) + 1
-  SelectObject(m.dc, font);
-  DeleteObject(odd);
-}
-
-TEST_F(DrawTextFake, AmpersandsArePrefixesUnlessDisabled)
-{
-  struct Case
-  {
-    const char* text;
-    int flags;
-    const char* laidOut;
-  } const kCases[] = {
-      {"a&&b", 0, "a&b"},       {"a&b", 0, "ab"},         {"a&b", DT_NOPREFIX, "a&b"},
-      {"a&", 0, "a"},           {"&&&", 0, "&"},          {"a&&b", DT_NOPREFIX, "a&&b"},
-  };
-  for (const Case& c : kCases)
-  {
-    Measure(c.text, c.flags);
-    EXPECT_EQ(fake.engine.lastText, c.laidOut) << c.text;
-  }
-  RECT doubled, literal, prefixed, plain;
-  Measure("a&&b", 0, &doubled);
-  Measure("a&b", DT_NOPREFIX, &literal);
-  Measure("a&b", 0, &prefixed);
-  Measure("ab", 0, &plain);
-  EXPECT_EQ(doubled.right, literal.right);
-  EXPECT_EQ(prefixed.right, plain.right);
-  EXPECT_NE(literal.right, plain.right);
-}
-
-TEST_F(DrawTextFake, ClippedTextLeavesNoInkOutsideItsRectangle)
-{
-  SetTextColor(m.dc, 0xFFFFFF);
-  RECT r = {5, 3, 12, 7};
-  WINL_DrawText(m.dc, "abababab", -1, &r, 0);
-  bool any = false;
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 32; ++x)
-    {
-      const bool inside = x >= 5 && x < 12 && y >= 3 && y < 7;
-      if (m.Inked(x, y))
-      {
-        EXPECT_TRUE(inside) << x << "," << y;
-      }
-      any = any || m.Inked(x, y);
-    }
-  EXPECT_TRUE(any);
-}
-
-TEST_F(DrawTextFake, NoClipStillStopsAtTheBuffer)
-{
-  m.Mark(0x33);
-  SetTextColor(m.dc, 0x00FF00);
-  // Starts left of and above the buffer and runs far past its right edge.
-  RECT r = {-20, -5, 0, 0};
-  std::string longText(300, 'a');
-  EXPECT_EQ(WINL_DrawText(m.dc, longText.c_str(), -1, &r, DT_NOCLIP), 12);
-  EXPECT_EQ(m.Bytes(0, 0)[2], 0xFF);
-  EXPECT_EQ(m.Bytes(31, 2)[2], 0xFF);
-  EXPECT_EQ(m.Bytes(31, 3)[2], 0x00);  // ink stops at the baseline, 8 - 5 rows down
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 32; ++x) ASSERT_EQ(m.Bytes(x, y)[0], 0x33);
-}
-
-TEST_F(DrawTextFake, AlignsInTheRectangle)
-{
-  struct Case
-  {
-    const char* name;
-    int flags;
-    int x, y;  // where the ink of "a" (6 x 8) starts
-  } const kCases[] = {
-      {"left top", 0, 2, 1},
-      {"right", DT_RIGHT, 30 - 6, 1},
-      {"centre", DT_CENTER, 2 + 28 / 2 - 6 / 2, 1},
-      {"right wins over centre", DT_RIGHT | DT_CENTER, 30 - 6, 1},
-      {"bottom", DT_BOTTOM, 2, 15 - 12},
-      {"vertical centre", DT_VCENTER, 2, 1 + 14 / 2 - 12 / 2},
-  };
-  for (const Case& c : kCases)
-  {
-    MemDC d(32, 16);
-    SelectObject(d.dc, font);
-    SetTextColor(d.dc, 0xFFFFFF);
-    RECT r = {2, 1, 30, 15};
-    WINL_DrawText(d.dc, "a", -1, &r, c.flags);
-    int minX = 99, minY = 99;
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 32; ++x)
-        if (d.Inked(x, y))
-        {
-          minX = std::min(minX, x);
-          minY = std::min(minY, y);
-        }
-    EXPECT_EQ(minX, c.x) << c.name;
-    EXPECT_EQ(minY, c.y) << c.name;
-  }
-}
-
-TEST_F(DrawTextFake, OpaqueModeFillsTheTextBox)
-{
-  SetBkMode(m.dc, OPAQUE);
-  SetBkColor(m.dc, 0x0000FF);
-  SetTextColor(m.dc, 0xFF0000);
-  RECT r = {1, 1, 31, 15};
-  WINL_DrawText(m.dc, "a", -1, &r, 0);
-  EXPECT_EQ(m.Bytes(1, 1)[1], 0xFF);   // text
-  EXPECT_EQ(m.Bytes(6, 10)[3], 0xFF);  // box below the ink (12 high, 6 wide)
-  EXPECT_EQ(m.Bytes(6, 12)[3], 0xFF);
-  EXPECT_EQ(m.Bytes(7, 1)[3], 0x00);   // right of the box
-  EXPECT_EQ(m.Bytes(1, 13)[3], 0x00);  // below the box
-}
-
-TEST_F(DrawTextFake, BadTextNeverBreaksIt)
+TEST(WINL_DrawText, MeasuresWhatItLaysOut)
 {
   struct Case
   {
     const char* name;
     std::string text;
-    int len;
-    std::string laidOut;
+    int len;  // -1: up to the terminator; else an exact-size copy without one
+    int flags;
+    std::string laidOut;  // "-": nothing laid out
+    int height, width;
   } const kCases[] = {
-      {"stray bytes read as Latin-1", "a\xff\x80z", -1, "a\xc3\xbf\xc2\x80z"},
-      {"overlong form", "\xc0\xaf", -1, "\xc3\x80\xc2\xaf"},
-      {"surrogate", "\xed\xa0\x80", -1, "\xc3\xad\xc2\xa0\xc2\x80"},
-      {"character cut by the count is left out", "ab\xc3\xa9", 3, "ab"},
-      {"count stops at a NUL", std::string("ab\0cd", 5), 5, "ab"},
-      {"well-formed kept", "\xe2\x82\xac\xf0\x9f\x8e\xb9", -1, "\xe2\x82\xac\xf0\x9f\x8e\xb9"},
+      {"one line", "ab", -1, 0, "ab", 12, 13},
+      {"two lines, as wide as the wider", "a\nbb", -1, 0, "a\nbb", 23, 14},
+      {"CR LF on one line is a space", "a\r\nb", -1, DT_SINGLELINE, "a b", 12, 20},
+      {"empty", "", -1, 0, "-", 0, 0},
+      {"carriage returns only", "\r", -1, 0, "-", 0, 0},
+      {"&& is one &", "a&&b", -1, 0, "a&b", 12, 20},
+      {"& marks the next", "a&b", -1, 0, "ab", 12, 13},
+      {"a trailing & goes", "a&", -1, 0, "a", 12, 6},
+      {"&&&", "&&&", -1, 0, "&", 12, 7},
+      {"no prefix: & kept", "a&b", -1, DT_NOPREFIX, "a&b", 12, 20},
+      {"no prefix: && kept", "a&&b", -1, DT_NOPREFIX, "a&&b", 12, 27},
+      {"stray bytes read as Latin-1", "a\xff\x80z", -1, 0, "a\xc3\xbf\xc2\x80z", 12, 25},
+      {"overlong form", "\xc0\xaf", -1, 0, "\xc3\x80\xc2\xaf", 12, 11},
+      {"surrogate", "\xed\xa0\x80", -1, 0, "\xc3\xad\xc2\xa0\xc2\x80", 12, 18},
+      {"well-formed kept", "\xe2\x82\xac\xf0\x9f\x8e\xb9", -1, 0, "\xe2\x82\xac\xf0\x9f\x8e\xb9", 12, 10},
+      {"a character the count cuts is left out", "ab\xc3\xa9", 3, 0, "ab", 12, 13},
+      {"unterminated, cut inside a character", "a\xe2\x82", 3, 0, "a", 12, 6},
+      {"the count stops at a NUL", std::string("ab\0cd", 5), 5, 0, "ab", 12, 13},
+      {"4095 bytes", std::string(4095, 'x'), -1, 0, std::string(4095, 'x'), 12, 20475},
+      {"the 4096th byte goes", std::string(4096, 'x'), -1, 0, std::string(4095, 'x'), 12, 20475},
+      {"the 4095-byte cut falls in a character", std::string(4094, 'x') + "\xc3\xa9yyy", -1, 0,
+       std::string(4094, 'x'), 12, 20470},
   };
+  ScopedFakeText fake;
+  MemDC m(4, 4);
+  HFONT font = FakeMonaco();
+  SelectObject(m.dc, font);
   for (const Case& c : kCases)
   {
-    RECT r = {0, 0, 32, 16};
-    EXPECT_GT(WINL_DrawText(m.dc, c.text.data(), c.len, &r, 0), 0) << c.name;
+    const size_t size = c.text.size() + (c.len < 0 ? 1 : 0);
+    std::unique_ptr<char[]> exact(new char[size]);
+    std::memcpy(exact.get(), c.text.c_str(), size);
+    fake.engine.lastText = "-";
+    RECT r = {3, 4, 3, 4};
+    EXPECT_EQ(WINL_DrawText(m.dc, exact.get(), c.len, &r, DT_CALCRECT | c.flags), c.height) << c.name;
     EXPECT_EQ(fake.engine.lastText, c.laidOut) << c.name;
+    EXPECT_EQ(r.right - r.left, c.width) << c.name;
+    EXPECT_EQ(r.bottom - r.top, c.height) << c.name;
+    EXPECT_EQ(r.left, 3) << c.name;
   }
 
-  // The 4095-byte cut falls inside a two-byte character: the whole
-  // character goes.
-  std::string longText(4094, 'x');
-  longText += "\xc3\xa9yyy";
+  // Leading counts: floor(10 + 3 + 0.2 + 1.5) + 1.
+  fake.engine.metricsOverride = PLAT_FontMetrics{10.0, 3.0, 0.2};
+  HFONT tall = FakeMonaco();
+  SelectObject(m.dc, tall);
   RECT r = {0, 0, 0, 0};
-  WINL_DrawText(m.dc, longText.c_str(), -1, &r, DT_CALCRECT);
-  EXPECT_EQ(fake.engine.lastText, std::string(4094, 'x'));
-
-  // A text without a terminator, read only as far as its count.
-  std::unique_ptr<char[]> exact(new char[3]{'a', '\xe2', '\x82'});
-  EXPECT_EQ(WINL_DrawText(m.dc, exact.get(), 3, &r, DT_CALCRECT), 12);
-  EXPECT_EQ(fake.engine.lastText, "a");
+  EXPECT_EQ(WINL_DrawText(m.dc, "x", -1, &r, DT_CALCRECT), 15);
 
   EXPECT_EQ(WINL_DrawText(m.dc, nullptr, -1, &r, 0), 0);
   EXPECT_EQ(WINL_DrawText(m.dc, "a", -1, nullptr, 0), 0);
   EXPECT_EQ(WINL_DrawText(nullptr, "a", -1, &r, 0), 0);
+  DeleteObject(tall);
+  DeleteObject(font);
 }
 
-TEST_F(DrawTextFake, AContextWithoutAFontUsesTheLabelFace)
+// Red text on a blue background box in a 32 x 16 context whose unused bytes
+// hold 0x77: every pixel is red ink, blue box or untouched.
+TEST(WINL_DrawText, DrawsExactlyWhereAlignedAndClipped)
 {
+  struct Case
+  {
+    const char* name;
+    std::string text;
+    RECT rect;
+    int flags;
+    int bkMode;
+    RECT ink;  // the glyphs' blocks: each as wide as its advance, 8 high
+    RECT box;  // OPAQUE: the text's measured box
+  } const kCases[] = {
+      {"left top", "ab", {0, 0, 32, 16}, 0, TRANSPARENT, {0, 0, 13, 8}, {}},
+      {"clipped to the rectangle", "abababab", {5, 3, 12, 7}, 0, TRANSPARENT, {5, 3, 12, 7}, {}},
+      {"unclipped still stops at the context", std::string(300, 'a'), {-20, -5, 0, 0}, DT_NOCLIP, TRANSPARENT,
+       {0, 0, 32, 3}, {}},
+      {"right", "a", {2, 1, 30, 15}, DT_RIGHT, TRANSPARENT, {24, 1, 30, 9}, {}},
+      {"centre", "a", {2, 1, 30, 15}, DT_CENTER, TRANSPARENT, {13, 1, 19, 9}, {}},
+      {"right wins over centre", "a", {2, 1, 30, 15}, DT_RIGHT | DT_CENTER, TRANSPARENT, {24, 1, 30, 9}, {}},
+      {"bottom", "a", {2, 1, 30, 15}, DT_BOTTOM, TRANSPARENT, {2, 3, 8, 11}, {}},
+      {"vertical centre", "a", {2, 1, 30, 15}, DT_VCENTER, TRANSPARENT, {2, 2, 8, 10}, {}},
+      {"opaque box under the text", "a", {1, 1, 31, 15}, 0, OPAQUE, {1, 1, 7, 9}, {1, 1, 7, 13}},
+  };
+  ScopedFakeText fake;
+  HFONT font = FakeMonaco();
+  for (const Case& c : kCases)
+  {
+    MemDC m(32, 16);
+    m.Mark(0x77);
+    SelectObject(m.dc, font);
+    SetTextColor(m.dc, 0xFF0000);
+    SetBkColor(m.dc, 0x0000FF);
+    SetBkMode(m.dc, c.bkMode);
+    RECT r = c.rect;
+    EXPECT_EQ(WINL_DrawText(m.dc, c.text.c_str(), -1, &r, c.flags), 12) << c.name;
+    EXPECT_EQ(m.FirstMismatch([&](int x, int y) {
+      return Inside(c.ink, x, y) ? 0x77FF0000u : Inside(c.box, x, y) ? 0x770000FFu : 0x77000000u;
+    }),
+              "")
+        << c.name;
+  }
+  DeleteObject(font);
+
+  // Without a font the label face draws.
   MemDC bare(32, 16);
   SetTextColor(bare.dc, 0xFFFFFF);
   RECT r = {0, 0, 32, 16};
   EXPECT_EQ(WINL_DrawText(bare.dc, "a", -1, &r, 0), 12);
-  EXPECT_TRUE(bare.Inked(0, 0));
-  char face[32];
-  GetTextFace(bare.dc, sizeof(face), face);
-  EXPECT_STREQ(face, "Fake Label");
+  EXPECT_EQ(bare.FirstMismatch([](int x, int y) { return x < 6 && y < 8 ? 0x00FFFFFFu : 0u; }), "");
 }
 
 // ---- the shipped fonts ----
 
-TEST(DrawTextReal, RedCaptionInA32By16Context)
+TEST(WINL_DrawText, RedCaptionWithTheShippedMonospacedFace)
 {
   WINL_ClearFontNameCache();
   MemDC m(32, 16);
   m.Mark(0x5A);
-  HFONT font = CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco");
-  ASSERT_NE(font, nullptr);
+  HFONT font = FakeMonaco();  // the real engine gives DejaVu Sans Mono
   SelectObject(m.dc, font);
-  char face[64];
-  GetTextFace(m.dc, sizeof(face), face);
-  EXPECT_STREQ(face, "DejaVu Sans Mono");
-
-  // The line height formula with the font's own metrics.
-  const PLAT_FontMetrics fm = PLAT_GetTextEngine()->CreateFont("DejaVu Sans Mono", 10)->GetMetrics();
+  // floor(9.28 + 2.36 + 1.5) + 1 high; two cells of 6.02 wide.
   RECT r = {0, 0, 0, 0};
-  const int expected = static_cast<int>(std::floor(fm.ascent + fm.descent + fm.leading + 1.5)) + 1;
-  EXPECT_EQ(WINL_DrawText(m.dc, "Hi", -1, &r, DT_CALCRECT), expected);
-  EXPECT_EQ(r.bottom, expected);
-  EXPECT_EQ(r.right, 12);  // two cells of 6.02
+  EXPECT_EQ(WINL_DrawText(m.dc, "Hi", -1, &r, DT_CALCRECT), 14);
+  EXPECT_EQ(r.bottom, 14);
+  EXPECT_EQ(r.right, 12);
 
-  RECT a, b;
-  a = b = RECT{0, 0, 0, 0};
-  WINL_DrawText(m.dc, "a&&b", -1, &a, DT_CALCRECT);
-  WINL_DrawText(m.dc, "a&b", -1, &b, DT_CALCRECT | DT_NOPREFIX);
-  EXPECT_EQ(a.right, b.right);
-
+  // Unclipped, so that ink in the wrong place shows: red only, smoothed, two
+  // H's from x = 2 on the baseline at 2 + 9.28.
   SetTextColor(m.dc, 0xFF0000);
   RECT box = {2, 2, 30, 14};
-  WINL_DrawText(m.dc, "HH", -1, &box, 0);
+  WINL_DrawText(m.dc, "HH", -1, &box, DT_NOCLIP);
+  RECT ink = {32, 16, -1, -1};
   int strong = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 32; ++x)
     {
-      const uint8_t* p = m.Bytes(x, y);
-      SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-      ASSERT_EQ(p[0], 0x5A);
-      ASSERT_EQ(p[2], 0);  // red text on black: green and blue stay 0
-      ASSERT_EQ(p[3], 0);
-      if (p[1] > 150) ++strong;
-      if (p[1])
-      {
-        EXPECT_TRUE(x >= 2 && x < 30 && y >= 2 && y < 14);
-      }
+      const uint32_t p = m.At(x, y);
+      ASSERT_EQ(p & 0xFF00FFFFu, 0x5A000000u) << x << "," << y;
+      if (p == 0x5A000000u) continue;
+      ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y), std::max<LONG>(ink.right, x + 1),
+             std::max<LONG>(ink.bottom, y + 1)};
+      strong += (p >> 16 & 0xFF) > 150;
     }
-  EXPECT_GE(strong, 16);  // the stems of two H's, smoothed but strong
+  // The cap height of 7.3 above the baseline; the outer stems' smoothed edges.
+  EXPECT_EQ(std::make_tuple(ink.left, ink.top, ink.right, ink.bottom), std::make_tuple(2, 3, 14, 11));
+  EXPECT_GE(strong, 16);
   DeleteObject(font);
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // Memory contexts, their pool, drawing objects, selection and painting.
 #include "winl/draw/WINL_GDI.h"
 
+#include "WINL_TestMemDC.h"
 #include "platform/FakeTextEngine.h"
 #include "platform/PLAT_Image.h"
 
@@ -9,44 +10,28 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace
 {
 HGDIOBJ Kind(int type) { return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(type)); }
 
-// The four bytes of pixel (x, y) of a memory context width pixels wide.
-const uint8_t* Pixel(HDC dc, int width, int x, int y)
+std::vector<LONG> Fields(const TEXTMETRIC& m)
 {
-  return static_cast<const uint8_t*>(WINL_GetCtxFrameBuffer(dc)) + (static_cast<size_t>(y) * width + x) * 4;
+  return {m.tmHeight, m.tmAscent, m.tmDescent, m.tmInternalLeading, m.tmExternalLeading, m.tmAveCharWidth};
 }
 
-// Bytes (unused, red, green, blue) as one number for readable comparisons.
-uint32_t Bytes(const uint8_t* p) { return uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
-
-struct MemDC
+TEST(WINL_MemDC, StartsZeroedAndAlignedAndIgnoresDeletedHandles)
 {
-  HDC dc;
-  int w, h;
-  MemDC(int width, int height) : dc(WINL_CreateMemContext(nullptr, width, height)), w(width), h(height) {}
-  ~MemDC() { WINL_DeleteGfxContext(dc); }
-  uint32_t At(int x, int y) const { return Bytes(Pixel(dc, w, x, y)); }
-};
-
-TEST(WINL_MemDC, StartsZeroedAlignedAndBlack)
-{
-  MemDC m(7, 3);
-  ASSERT_NE(m.dc, nullptr);
-  void* frame = WINL_GetCtxFrameBuffer(m.dc);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(frame) % 64, 0u);
-  for (int i = 0; i < 7 * 3 * 4; ++i) ASSERT_EQ(static_cast<uint8_t*>(frame)[i], 0) << i;
-  EXPECT_EQ(GetTextColor(m.dc), 0);
-  EXPECT_NE(WINL_GetCtxGC(m.dc), nullptr);
-  EXPECT_EQ(GetTextColor(nullptr), -1);
-}
-
-TEST(WINL_MemDC, DeletedContextsAreIgnoredAndThe101stIsFreed)
-{
+  {
+    MemDC m(7, 3);
+    ASSERT_NE(m.dc, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(WINL_GetCtxFrameBuffer(m.dc)) % 64, 0u);
+    EXPECT_EQ(m.FirstMismatch([](int, int) { return 0u; }), "");
+    EXPECT_EQ(GetTextColor(m.dc), 0);
+    EXPECT_EQ(GetTextColor(nullptr), -1);
+  }
   std::vector<HDC> dcs;
   for (int i = 0; i < 150; ++i) dcs.push_back(WINL_CreateMemContext(nullptr, 2, 2));
   for (HDC dc : dcs) WINL_DeleteGfxContext(dc);
@@ -66,7 +51,7 @@ TEST(WINL_MemDC, DeletedContextsAreIgnoredAndThe101stIsFreed)
   EXPECT_EQ(GetTextColor(again.dc), 0);
 }
 
-TEST(WINL_GDI, SelectObjectSwapsSlotsByKind)
+TEST(WINL_GDI, SelectObjectSwapsSlotsByKindAndDeletingEmptiesThem)
 {
   MemDC m(4, 4);
   HPEN pen = CreatePen(0, 1, 0xFF0000);
@@ -95,12 +80,9 @@ TEST(WINL_GDI, SelectObjectSwapsSlotsByKind)
   EXPECT_EQ(SelectObject(nullptr, pen), nullptr);
   EXPECT_EQ(GetStockObject(3), nullptr);
   for (HGDIOBJ obj : {pen, brush, brush2, bitmap}) EXPECT_TRUE(DeleteObject(obj));
-}
 
-TEST(WINL_GDI, ReferencesPoolingAndDeletedObjects)
-{
-  MemDC m(2, 2);
-  HBRUSH brush = CreateSolidBrush(0x112233);
+  // References, pooling and deleted objects.
+  brush = CreateSolidBrush(0x112233);
   EXPECT_EQ(WINL_CloneGDIObject(brush), brush);
   EXPECT_TRUE(DeleteObject(brush));  // drops the clone's reference
   SelectObject(m.dc, brush);
@@ -123,15 +105,18 @@ TEST(WINL_GDI, FontSizesNamesAndFallbacks)
 {
   ScopedFakeText fake;
   WINL_ClearFontNameCache();
+  // The fake font's ascent and descent are 0.8 and 0.2 of its size, each
+  // truncated in the metrics.
   struct Case
   {
     const char* name;
     int height, width;
-    double size;
+    LONG ascentPlusDescent;
   } const kCases[] = {
-      {"negative height", -12, 0, 12},  {"height 1", 1, 0, 10},        {"height 2", 2, 0, 2},
-      {"height 8192", 8192, 0, 8192},   {"height 8193", 8193, 0, 10},  {"width when no height", 0, 14, 14},
-      {"INT_MIN", INT_MIN, 0, 10},      {"zero", 0, 0, 10},
+      {"negative height: 12", -12, 0, 9 + 2},    {"height 1: 10", 1, 0, 8 + 2},
+      {"height 2", 2, 0, 1 + 0},                 {"height 8192", 8192, 0, 6553 + 1638},
+      {"height 8193: 10", 8193, 0, 8 + 2},       {"width when no height", 0, 14, 11 + 2},
+      {"INT_MIN: 10", INT_MIN, 0, 8 + 2},        {"zero: 10", 0, 0, 8 + 2},
   };
   MemDC m(2, 2);
   for (const Case& c : kCases)
@@ -141,9 +126,7 @@ TEST(WINL_GDI, FontSizesNamesAndFallbacks)
     SelectObject(m.dc, font);
     TEXTMETRIC tm;
     EXPECT_TRUE(GetTextMetrics(m.dc, &tm)) << c.name;
-    // The fake font's ascent and descent are 0.8 and 0.2 of its size.
-    EXPECT_EQ(tm.tmAscent + tm.tmDescent, static_cast<LONG>(0.8 * c.size) + static_cast<LONG>(0.2 * c.size))
-        << c.name;
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, c.ascentPlusDescent) << c.name;
     DeleteObject(font);
   }
 
@@ -190,79 +173,55 @@ TEST(WINL_GDI, TextMetricsFollowTheFontOrTheDefaults)
 {
   ScopedFakeText fake;
   TEXTMETRIC tm;
+  // Height, ascent, descent, internal and external leading, average width.
   EXPECT_FALSE(GetTextMetrics(nullptr, &tm));
-  EXPECT_EQ(tm.tmHeight, 16);
-  EXPECT_EQ(tm.tmAscent, 12);
-  EXPECT_EQ(tm.tmDescent, 4);
-  EXPECT_EQ(tm.tmInternalLeading, 3);
-  EXPECT_EQ(tm.tmAveCharWidth, 10);
+  EXPECT_EQ(Fields(tm), (std::vector<LONG>{16, 12, 4, 3, 0, 10}));
 
   MemDC m(2, 2);
   // No font selected: the label face of 10 pixels (ascent 8, descent 2).
   EXPECT_TRUE(GetTextMetrics(m.dc, &tm));
-  EXPECT_EQ(tm.tmHeight, 11);
-  EXPECT_EQ(tm.tmAveCharWidth, 6);
+  EXPECT_EQ(Fields(tm), (std::vector<LONG>{11, 8, 2, 0, 0, 6}));
 
   fake.engine.metricsOverride = PLAT_FontMetrics{9.9, 3.7, 1.2};
   HFONT font = CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0, "Monaco");
   SelectObject(m.dc, font);
   EXPECT_TRUE(GetTextMetrics(m.dc, &tm));
-  EXPECT_EQ(tm.tmAscent, 9);
-  EXPECT_EQ(tm.tmDescent, 3);
-  EXPECT_EQ(tm.tmInternalLeading, 1);
-  EXPECT_EQ(tm.tmHeight, 14);
-  EXPECT_EQ(tm.tmAveCharWidth, 8);
+  EXPECT_EQ(Fields(tm), (std::vector<LONG>{14, 9, 3, 1, 0, 8}));
   DeleteObject(font);
-}
-
-TEST(WINL_GDI, SystemColours)
-{
-  const int kExpected[] = {0x606060, 0xe0e0e0, 0xc0c0c0, 0x000000, 0xc0c0c0,
-                           0x202020, 0x303030, 0xc0c0c0, 0xfff0c8, 0x000000};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(GetSysColor(i), kExpected[i]) << i;
-  EXPECT_EQ(GetSysColor(-1), 0);
-  EXPECT_EQ(GetSysColor(10), 0);
 }
 
 TEST(WINL_GDI, PaintingWritesRedGreenBlueAndKeepsTheFirstByte)
 {
   MemDC m(10, 10);
-  uint8_t* frame = static_cast<uint8_t*>(WINL_GetCtxFrameBuffer(m.dc));
-  for (int i = 0; i < 100; ++i) frame[i * 4] = 0xA5;  // what the raster library keeps there
-
+  m.Mark(0xA5);  // what the raster library keeps there
   HBRUSH blue = CreateSolidBrush(0x0000FF);
   RECT r = {1, 2, 4, 3};
   WINL_FillRect(m.dc, &r, blue);
-  EXPECT_EQ(m.At(1, 2), 0xA50000FFu);
-  EXPECT_EQ(m.At(3, 2), 0xA50000FFu);
-  EXPECT_EQ(m.At(4, 2), 0xA5000000u);
-  EXPECT_EQ(m.At(1, 3), 0xA5000000u);
   WINL_FillRect(m.dc, &r, GetStockObject(WINL_STOCK_NULL_BRUSH));  // draws nothing
-
   EXPECT_EQ(SetPixel(m.dc, 9, 9, 0x123456), 0x123456);
-  EXPECT_EQ(m.At(9, 9), 0xA5123456u);
   EXPECT_EQ(SetPixel(m.dc, 10, 9, 0x123456), -1);
 
-  // A filled rectangle without a pen, then a one-pixel pen line.
+  // A filled rectangle without a pen, then a one-pixel pen line along y = 8,
+  // which covers half of rows 7 and 8.
   SelectObject(m.dc, CreateSolidBrush(0xFF0000));
   EXPECT_TRUE(Rectangle(m.dc, 5, 5, 8, 8));
-  EXPECT_EQ(m.At(5, 5), 0xA5FF0000u);
-  EXPECT_EQ(m.At(7, 7), 0xA5FF0000u);
-  EXPECT_EQ(m.At(8, 8), 0xA5000000u);
   DeleteObject(SelectObject(m.dc, Kind(WINL_OBJ_BRUSH)));
-
   HPEN pen = CreatePen(0, 0, 0x00FF00);
   SelectObject(m.dc, pen);
   POINT old;
-  MoveToEx(m.dc, 0, 0, nullptr);
+  MoveToEx(m.dc, 3, 1, nullptr);
   EXPECT_TRUE(MoveToEx(m.dc, 0, 8, &old));
-  EXPECT_EQ(old.x, 0);
-  EXPECT_EQ(old.y, 0);
+  EXPECT_EQ(std::make_pair(old.x, old.y), std::make_pair(3, 1));
   EXPECT_TRUE(LineTo(m.dc, 4, 8));
-  // The line runs along y = 8, covering half of rows 7 and 8.
-  EXPECT_EQ(m.At(2, 8) & 0xFFFF00FFu, 0xA5000000u);
-  EXPECT_GT(m.At(2, 8) & 0xFF00u, 0u);
   EXPECT_FALSE(LineTo(nullptr, 1, 1));
+  EXPECT_EQ(m.FirstMismatch([](int x, int y) {
+    if (Inside(RECT{1, 2, 4, 3}, x, y)) return 0xA50000FFu;
+    if (x == 9 && y == 9) return 0xA5123456u;
+    if (Inside(RECT{5, 5, 8, 8}, x, y)) return 0xA5FF0000u;
+    if (Inside(RECT{0, 7, 4, 9}, x, y)) return 0xA5008000u;
+    return 0xA5000000u;
+  }),
+            "");
   DeleteObject(pen);
   DeleteObject(blue);
 }
@@ -275,8 +234,7 @@ TEST(WINL_GDI, BitmapsIconsImageListsAndCopies)
   EXPECT_EQ(CreateBitmap(2, 2, 1, 24, argb), nullptr);
   BITMAP info{};
   EXPECT_EQ(GetObject(bitmap, sizeof(info), &info), static_cast<int>(sizeof(info)));
-  EXPECT_EQ(info.bmWidth, 2);
-  EXPECT_EQ(info.bmHeight, 2);
+  EXPECT_EQ(std::make_pair(info.bmWidth, info.bmHeight), std::make_pair(2, 2));
   EXPECT_EQ(GetObject(bitmap, 4, &info), 0);
 
   ICONINFO ii{};
@@ -291,7 +249,7 @@ TEST(WINL_GDI, BitmapsIconsImageListsAndCopies)
   HIMAGELIST list = ImageList_CreateEx(16, 16, 0, 4, 4);
   EXPECT_EQ(ImageList_ReplaceIcon(list, -1, icon), 0);
   EXPECT_EQ(ImageList_ReplaceIcon(list, -1, icon), 1);
-  EXPECT_EQ(ImageList_ReplaceIcon(list, 5, icon), -1);
+  EXPECT_EQ(ImageList_ReplaceIcon(list, 2, icon), -1);  // one past the last
   EXPECT_EQ(ImageList_ReplaceIcon(list, 0, icon), 0);
   EXPECT_TRUE(DeleteObject(icon));
   EXPECT_EQ(ImageList_GetImageCount(list), 2);
@@ -321,20 +279,24 @@ TEST(WINL_GDI, BitmapsIconsImageListsAndCopies)
 
 TEST(WINL_GDI, ClipRegionsNestAndUnmatchedPopsAreIgnored)
 {
-  MemDC m(6, 6);
-  HBRUSH white = CreateSolidBrush(0xFFFFFF);
-  RECT all = {0, 0, 6, 6}, part = {2, 2, 4, 4};
+  MemDC m(8, 8);
+  HBRUSH blue = CreateSolidBrush(0x0000FF), green = CreateSolidBrush(0x00FF00);
+  RECT all = {0, 0, 8, 8}, outer = {2, 2, 5, 5}, inner = {3, 0, 10, 10};
   WINL_PopClipRegion(m.dc);  // nothing pushed
   WINL_PushClipRegion(m.dc);
-  WINL_SetClipRegion(m.dc, &part);
-  WINL_FillRect(m.dc, &all, white);
+  WINL_SetClipRegion(m.dc, &outer);
+  WINL_PushClipRegion(m.dc);
+  WINL_SetClipRegion(m.dc, &inner);  // narrows the outer clip
+  WINL_FillRect(m.dc, &all, blue);
+  WINL_PopClipRegion(m.dc);
+  WINL_FillRect(m.dc, &all, green);  // the outer clip again covers the blue
   WINL_PopClipRegion(m.dc);
   WINL_PopClipRegion(m.dc);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_EQ(m.At(x, y), (x >= 2 && x < 4 && y >= 2 && y < 4) ? 0x00FFFFFFu : 0u) << x << "," << y;
+  EXPECT_EQ(WINL_GetCtxGC(m.dc)->GetSaveDepth(), 0);
+  EXPECT_EQ(m.FirstMismatch([&](int x, int y) { return Inside(outer, x, y) ? 0x0000FF00u : 0u; }), "");
   EXPECT_FALSE(WINL_IsRetinaDC(m.dc));
-  DeleteObject(white);
+  DeleteObject(blue);
+  DeleteObject(green);
 }
 
 TEST(WINL_GDI, PaintContextsLeaveTheirCanvasToTheOwner)

@@ -1,0 +1,99 @@
+#include "platform/gtk/PLAT_Gtk.h"
+
+#include "platform/PLAT_Resources.h"
+#include "platform/gtk/PLAT_GtkPrivate.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+namespace
+{
+enum class State
+{
+  Untried,
+  Up,
+  Failed,
+};
+State gState = State::Untried;
+PLAT_GtkSink* gSink = nullptr;
+
+// The theme's buttons and drop-down lists want far more height and width
+// than the dialogs' fixed frames give them; the shipped sheet makes them
+// compact.
+void LoadStyleSheet()
+{
+  const std::string path = PLAT_GetResourcePath("gtk/winl.css");
+  if (path.empty()) return;
+  GtkCssProvider* provider = gtk_css_provider_new();
+  GError* error = nullptr;
+  if (gtk_css_provider_load_from_path(provider, path.c_str(), &error))
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  else
+  {
+    std::fprintf(stderr, "ZephraEditor: style sheet %s: %s\n", path.c_str(), error->message);
+    g_error_free(error);
+  }
+  g_object_unref(provider);
+}
+
+GdkMonitor* PrimaryMonitor()
+{
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display) return nullptr;
+  // A display without a monitor marked primary (a virtual one, say) still
+  // has a first monitor.
+  GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+  return monitor ? monitor : gdk_display_get_monitor(display, 0);
+}
+
+int IntSetting(const char* name, int fallback)
+{
+  if (gState != State::Up) return fallback;
+  gint value = fallback;
+  g_object_get(gtk_settings_get_default(), name, &value, nullptr);
+  return value;
+}
+}  // namespace
+
+bool PLAT_GtkInit()
+{
+  if (gState != State::Untried) return gState == State::Up;
+  if (!gtk_init_check(nullptr, nullptr))
+  {
+    gState = State::Failed;
+    return false;
+  }
+  g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
+  LoadStyleSheet();
+  gState = State::Up;
+  return true;
+}
+
+bool PLAT_GtkIsUp() { return gState == State::Up; }
+
+bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea)
+{
+  GdkMonitor* monitor = gState == State::Up ? PrimaryMonitor() : nullptr;
+  if (!monitor) return false;
+  GdkRectangle r;
+  if (frame)
+  {
+    gdk_monitor_get_geometry(monitor, &r);
+    *frame = {r.x, r.y, r.width, r.height};
+  }
+  if (workArea)
+  {
+    gdk_monitor_get_workarea(monitor, &r);
+    *workArea = {r.x, r.y, r.width, r.height};
+  }
+  return true;
+}
+
+int PLAT_GtkDoubleClickTime() { return IntSetting("gtk-double-click-time", 400); }
+int PLAT_GtkDoubleClickDistance() { return IntSetting("gtk-double-click-distance", 5); }
+
+void PLAT_GtkSetSink(PLAT_GtkSink* sink) { gSink = sink; }
+
+PLAT_GtkSink* PLAT_GtkGetSink() { return gSink; }

@@ -1,0 +1,109 @@
+#include "platform/gtk/PLAT_GtkLoop.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+
+#include <cstdio>
+
+namespace
+{
+struct SourceCall
+{
+  PLAT_LoopCallback fn;
+  void* data;
+};
+
+// GLib calls back through C; nothing may throw across it, and a callback that
+// failed is dropped rather than called again.
+gboolean Trampoline(gpointer p)
+{
+  const SourceCall* call = static_cast<const SourceCall*>(p);
+  try
+  {
+    return call->fn(call->data) ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: a loop callback failed\n");
+    return G_SOURCE_REMOVE;
+  }
+}
+
+void FreeCall(gpointer p) { delete static_cast<SourceCall*>(p); }
+
+unsigned Attach(GSource* source, PLAT_LoopCallback fn, void* data)
+{
+  g_source_set_callback(source, Trampoline, new SourceCall{fn, data}, FreeCall);
+  const unsigned id = g_source_attach(source, nullptr);
+  g_source_unref(source);
+  return id;
+}
+
+GMainLoop* gMainLoop = nullptr;
+}  // namespace
+
+unsigned PLAT_LoopAddTimeout(unsigned ms, PLAT_LoopCallback fn, void* data)
+{
+  return Attach(g_timeout_source_new(ms == 0 ? 1 : ms), fn, data);
+}
+
+unsigned PLAT_LoopAddIdle(PLAT_LoopCallback fn, void* data) { return Attach(g_idle_source_new(), fn, data); }
+
+void PLAT_LoopRemove(unsigned id)
+{
+  if (id == 0) return;
+  // g_source_remove warns about ids that are gone; look the source up first.
+  if (GSource* source = g_main_context_find_source_by_id(nullptr, id)) g_source_destroy(source);
+}
+
+unsigned PLAT_LoopWatchSignal(int signum, PLAT_LoopCallback fn, void* data)
+{
+  return Attach(g_unix_signal_source_new(signum), fn, data);
+}
+
+bool PLAT_LoopRunMain()
+{
+  if (gMainLoop) return false;
+  gMainLoop = g_main_loop_new(nullptr, FALSE);
+  g_main_loop_run(gMainLoop);
+  g_main_loop_unref(gMainLoop);
+  gMainLoop = nullptr;
+  return true;
+}
+
+void PLAT_LoopQuitMain()
+{
+  if (gMainLoop) g_main_loop_quit(gMainLoop);
+}
+
+bool PLAT_LoopIterate(bool mayBlock) { return g_main_context_iteration(nullptr, mayBlock) != FALSE; }
+
+void PLAT_LoopWakeUp() { g_main_context_wakeup(nullptr); }
+
+// ---- nested loops ----
+
+struct PLAT_NestedLoop::Impl
+{
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  bool quitEarly = false;
+  ~Impl() { g_main_loop_unref(loop); }
+};
+
+PLAT_NestedLoop::PLAT_NestedLoop() : mImpl(std::make_unique<Impl>()) {}
+PLAT_NestedLoop::~PLAT_NestedLoop() = default;
+
+void PLAT_NestedLoop::Run()
+{
+  if (mImpl->quitEarly) return;
+  g_main_loop_run(mImpl->loop);
+}
+
+void PLAT_NestedLoop::Quit()
+{
+  // A quit before the run starts would be lost by GLib, which resets its flag
+  // when the run begins.
+  if (!g_main_loop_is_running(mImpl->loop)) mImpl->quitEarly = true;
+  g_main_loop_quit(mImpl->loop);
+}
+
+bool PLAT_NestedLoop::IsRunning() const { return g_main_loop_is_running(mImpl->loop) != FALSE; }

@@ -1,0 +1,96 @@
+#include "platform/gtk/PLAT_GtkTest.h"
+
+#include "platform/gtk/PLAT_GtkPrivate.h"
+
+#include <gdk/gdkx.h>
+
+#include <cstdlib>
+
+void PLAT_GtkTestPrepare()
+{
+  setenv("GDK_BACKEND", "x11", 1);
+  setenv("GTK_THEME", "Adwaita", 1);
+  // The toolkit's test input arrives as core pointer events, which it reads
+  // only when told to use them instead of the input extension's.
+  setenv("GDK_CORE_DEVICE_EVENTS", "1", 1);
+  g_log_set_always_fatal(static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING));
+}
+
+bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press)
+{
+  GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  return gdk_test_simulate_button(window, x, y, static_cast<guint>(button), static_cast<GdkModifierType>(0),
+                                  press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE) != FALSE;
+}
+
+bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press)
+{
+  GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  return gdk_test_simulate_key(window, -1, -1, gdk_unicode_to_keyval(static_cast<guint32>(c)),
+                               static_cast<GdkModifierType>(0), press ? GDK_KEY_PRESS : GDK_KEY_RELEASE) != FALSE;
+}
+
+std::vector<uint32_t> PLAT_GtkTestSnapshot(PLAT_GtkView* view, int* width, int* height)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  *width = *height = 0;
+  if (!gtk_widget_is_drawable(widget)) return {};
+  const int w = gtk_widget_get_allocated_width(widget);
+  const int h = gtk_widget_get_allocated_height(widget);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  cairo_t* cr = cairo_create(surface);
+  gtk_widget_draw(widget, cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      pixels[static_cast<size_t>(y) * w + x] =
+          reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride)[x] & 0xFFFFFFu;
+  cairo_surface_destroy(surface);
+  *width = w;
+  *height = h;
+  return pixels;
+}
+
+void PLAT_GtkTestRequestClose(PLAT_GtkWindow* window) { gtk_window_close(GTK_WINDOW(window->GetImpl()->window)); }
+
+void PLAT_GtkTestSettle()
+{
+  gdk_display_sync(gdk_display_get_default());
+  while (g_main_context_iteration(nullptr, FALSE))
+  {
+  }
+}
+
+bool PLAT_GtkTestIsViewable(PLAT_GtkView* view)
+{
+  GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);
+  return window && gdk_window_is_viewable(window);
+}
+
+int PLAT_GtkTestToplevelCount()
+{
+  GList* list = gtk_window_list_toplevels();
+  int n = 0;
+  // The toolkit keeps windows of its own, for tooltips, once the pointer
+  // has moved; they are not the layer's.
+  for (GList* i = list; i; i = i->next) n += G_OBJECT_TYPE(i->data) == GTK_TYPE_WINDOW;
+  g_list_free(list);
+  return n;
+}
+
+void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h)
+{
+  GtkWidget* widget = window->GetImpl()->window;
+  *x = *y = *w = *h = 0;
+  GdkWindow* gw = gtk_widget_get_window(widget);
+  if (!gw) return;
+  gdk_window_get_origin(gw, x, y);
+  *w = gdk_window_get_width(gw);
+  *h = gdk_window_get_height(gw);
+}

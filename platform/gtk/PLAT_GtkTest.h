@@ -1,0 +1,43 @@
+// For tests of the window layer on a (virtual) display: the environment the
+// tests pin, input made through the toolkit's own test calls, pictures of
+// what a view paints, and the window manager's close request. Main thread.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class PLAT_GtkView;
+class PLAT_GtkWindow;
+
+// Before PLAT_GtkInit: the X11 backend with core input events (which the
+// test input below needs), the default theme, and every toolkit warning
+// fatal, so that a test fails on the first one.
+void PLAT_GtkTestPrepare();
+
+// Presses (or releases) button 1..3 at (x, y) of the view, which must be on
+// screen. False when the toolkit could not send it.
+bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press);
+
+// Presses (or releases) the key of the character c (a-z, 0-9) in the
+// view's window, which gives it to the widget with the keyboard focus.
+bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press);
+
+// Paints the view and its children into a picture of its size: pixels
+// 0xRRGGBB, rows top first. Empty for a view that is not on screen.
+std::vector<uint32_t> PLAT_GtkTestSnapshot(PLAT_GtkView* view, int* width, int* height);
+
+// What the window manager's close button does.
+void PLAT_GtkTestRequestClose(PLAT_GtkWindow* window);
+
+// Sends what waits for the display and handles what came back.
+void PLAT_GtkTestSettle();
+
+// Whether the view is on the screen, so that input can reach it.
+bool PLAT_GtkTestIsViewable(PLAT_GtkView* view);
+
+// Top-level windows made for the layer that exist, shown or not (the
+// toolkit's own tooltip windows aside).
+int PLAT_GtkTestToplevelCount();
+
+// The window's frame as the display has it, top-down screen pixels.
+void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h);

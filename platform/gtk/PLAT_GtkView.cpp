@@ -1,0 +1,599 @@
+// The view container: a GtkContainer with its own GdkWindow that allocates
+// every child exactly the rectangle the window layer gave it, whatever size
+// the child would like, and hands its drawing and input to the sink.
+
+#include "platform/gtk/PLAT_GtkView.h"
+
+#include "platform/PLAT_CanvasCairo.h"
+#include "platform/gtk/PLAT_GtkPrivate.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+// ---- sections ----
+// the container type · events · the view object · the window object
+
+namespace
+{
+struct ViewChild
+{
+  GtkWidget* widget;
+  GdkRectangle rect;
+};
+}  // namespace
+
+struct ZephraWinlView
+{
+  GtkContainer parent;
+  uint64_t id;
+  std::vector<ViewChild>* children;  // back first; made in init, freed in finalize
+  int wantWidth;                     // the size asked of a top-level window
+  int wantHeight;
+};
+
+struct ZephraWinlViewClass
+{
+  GtkContainerClass parentClass;
+};
+
+G_DEFINE_TYPE(ZephraWinlView, zephra_winl_view, GTK_TYPE_CONTAINER)
+
+#define ZEPHRA_WINL_VIEW(obj) (G_TYPE_CHECK_INSTANCE_CAST((obj), zephra_winl_view_get_type(), ZephraWinlView))
+#define ZEPHRA_IS_WINL_VIEW(obj) (G_TYPE_CHECK_INSTANCE_TYPE((obj), zephra_winl_view_get_type()))
+
+namespace
+{
+constexpr int kEventMask = GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                           GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
+                           GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK;
+
+ViewChild* FindChild(ZephraWinlView* view, GtkWidget* widget)
+{
+  for (ViewChild& c : *view->children)
+    if (c.widget == widget) return &c;
+  return nullptr;
+}
+
+// A drawing window must be at least one pixel on each side.
+int AtLeastOne(int v) { return v < 1 ? 1 : v; }
+
+// ---- the container type ----
+
+void ViewRealize(GtkWidget* widget)
+{
+  GtkAllocation a;
+  gtk_widget_get_allocation(widget, &a);
+  gtk_widget_set_realized(widget, TRUE);
+  GdkWindowAttr attrs{};
+  attrs.window_type = GDK_WINDOW_CHILD;
+  attrs.x = a.x;
+  attrs.y = a.y;
+  attrs.width = AtLeastOne(a.width);
+  attrs.height = AtLeastOne(a.height);
+  attrs.wclass = GDK_INPUT_OUTPUT;
+  attrs.visual = gtk_widget_get_visual(widget);
+  attrs.event_mask = gtk_widget_get_events(widget) | kEventMask;
+  GdkWindow* window =
+      gdk_window_new(gtk_widget_get_parent_window(widget), &attrs, GDK_WA_X | GDK_WA_Y | GDK_WA_VISUAL);
+  gtk_widget_register_window(widget, window);
+  gtk_widget_set_window(widget, window);
+}
+
+void ViewSizeAllocate(GtkWidget* widget, GtkAllocation* a)
+{
+  gtk_widget_set_allocation(widget, a);
+  if (gtk_widget_get_realized(widget))
+    gdk_window_move_resize(gtk_widget_get_window(widget), a->x, a->y, AtLeastOne(a->width),
+                           AtLeastOne(a->height));
+  ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+  for (const ViewChild& c : *view->children)
+  {
+    if (!gtk_widget_get_visible(c.widget)) continue;
+    // The toolkit insists on being asked for a size before allocating one.
+    gtk_widget_get_preferred_size(c.widget, nullptr, nullptr);
+    GtkAllocation ca = c.rect;
+    gtk_widget_size_allocate(c.widget, &ca);
+  }
+}
+
+void ViewPreferredWidth(GtkWidget* widget, gint* minimum, gint* natural)
+{
+  *minimum = 1;
+  *natural = AtLeastOne(ZEPHRA_WINL_VIEW(widget)->wantWidth);
+}
+
+void ViewPreferredHeight(GtkWidget* widget, gint* minimum, gint* natural)
+{
+  *minimum = 1;
+  *natural = AtLeastOne(ZEPHRA_WINL_VIEW(widget)->wantHeight);
+}
+
+gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
+{
+  ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+  // A window procedure may destroy its window while it paints.
+  g_object_ref(widget);
+  PLAT_GtkSink* sink = PLAT_GtkGetSink();
+  GdkRectangle clip;
+  if (sink && gtk_cairo_should_draw_window(cr, gtk_widget_get_window(widget)) &&
+      gdk_cairo_get_clip_rectangle(cr, &clip))
+  {
+    const int w = gtk_widget_get_allocated_width(widget);
+    const int h = gtk_widget_get_allocated_height(widget);
+    cairo_save(cr);
+    try
+    {
+      if (auto canvas = PLAT_CanvasWrapCairo(cr, w, h))
+        sink->OnViewDraw(view->id, canvas.get(), clip.x, clip.y, clip.width, clip.height);
+    }
+    catch (...)
+    {
+      std::fprintf(stderr, "ZephraEditor: painting a view failed\n");
+    }
+    cairo_restore(cr);
+  }
+  // The container draws the children over what the view painted.
+  const gboolean done = gtk_widget_in_destruction(widget)
+                            ? TRUE
+                            : GTK_WIDGET_CLASS(zephra_winl_view_parent_class)->draw(widget, cr);
+  g_object_unref(widget);
+  return done;
+}
+
+void ViewAdd(GtkContainer* container, GtkWidget* child)
+{
+  ZephraWinlView* view = ZEPHRA_WINL_VIEW(container);
+  view->children->push_back({child, {0, 0, 0, 0}});
+  gtk_widget_set_parent(child, GTK_WIDGET(container));
+}
+
+void ViewRemove(GtkContainer* container, GtkWidget* child)
+{
+  ZephraWinlView* view = ZEPHRA_WINL_VIEW(container);
+  auto& list = *view->children;
+  auto it = std::find_if(list.begin(), list.end(), [child](const ViewChild& c) { return c.widget == child; });
+  if (it == list.end()) return;
+  const bool wasVisible = gtk_widget_get_visible(child);
+  list.erase(it);
+  gtk_widget_unparent(child);
+  if (wasVisible) gtk_widget_queue_draw(GTK_WIDGET(container));
+}
+
+void ViewForall(GtkContainer* container, gboolean, GtkCallback callback, gpointer data)
+{
+  // The callback may remove children (destruction does): walk a copy.
+  const std::vector<ViewChild> copy = *ZEPHRA_WINL_VIEW(container)->children;
+  for (const ViewChild& c : copy) callback(c.widget, data);
+}
+
+// ---- events ----
+
+unsigned ModsOf(guint state)
+{
+  unsigned mods = 0;
+  if (state & GDK_SHIFT_MASK) mods |= PLAT_MOD_SHIFT;
+  if (state & GDK_CONTROL_MASK) mods |= PLAT_MOD_CONTROL;
+  if (state & GDK_MOD1_MASK) mods |= PLAT_MOD_ALT;
+  return mods;
+}
+
+// The layer's key codes for the keys it names; the rest give 0.
+int VirtualKeyOf(guint keyval)
+{
+  if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return static_cast<int>('A' + (keyval - GDK_KEY_a));
+  if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return static_cast<int>('A' + (keyval - GDK_KEY_A));
+  if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return static_cast<int>('0' + (keyval - GDK_KEY_0));
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F16) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
+  switch (keyval)
+  {
+    case GDK_KEY_BackSpace: return 8;
+    case GDK_KEY_Tab: return 9;
+    case GDK_KEY_Return: return 13;
+    case GDK_KEY_KP_Enter: return 0x800D;
+    case GDK_KEY_Shift_L:
+    case GDK_KEY_Shift_R: return 16;
+    case GDK_KEY_Control_L:
+    case GDK_KEY_Control_R: return 17;
+    case GDK_KEY_Alt_L:
+    case GDK_KEY_Alt_R: return 18;
+    case GDK_KEY_Escape: return 27;
+    case GDK_KEY_space: return 32;
+    case GDK_KEY_Page_Up: return 33;
+    case GDK_KEY_Page_Down: return 34;
+    case GDK_KEY_End: return 35;
+    case GDK_KEY_Home: return 36;
+    case GDK_KEY_Left: return 37;
+    case GDK_KEY_Up: return 38;
+    case GDK_KEY_Right: return 39;
+    case GDK_KEY_Down: return 40;
+    case GDK_KEY_Insert: return 45;
+    case GDK_KEY_Delete: return 46;
+    default: return 0;
+  }
+}
+
+bool Deliver(GtkWidget* widget, const PLAT_Input& input)
+{
+  PLAT_GtkSink* sink = PLAT_GtkGetSink();
+  if (!sink) return false;
+  try
+  {
+    return sink->OnViewInput(ZEPHRA_WINL_VIEW(widget)->id, input);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: an input event failed\n");
+    return true;
+  }
+}
+
+gboolean ViewButton(GtkWidget* widget, GdkEventButton* e)
+{
+  // The toolkit adds its own double and triple presses after the second and
+  // third real ones; the layer counts clicks itself and drops them.
+  if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
+  PLAT_Input in;
+  in.kind = e->type == GDK_BUTTON_PRESS ? PLAT_Input::Kind::ButtonDown : PLAT_Input::Kind::ButtonUp;
+  in.button = static_cast<int>(e->button);
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = ModsOf(e->state);
+  in.time = e->time;
+  Deliver(widget, in);
+  return TRUE;
+}
+
+gboolean ViewMotion(GtkWidget* widget, GdkEventMotion* e)
+{
+  PLAT_Input in;
+  in.kind = PLAT_Input::Kind::Motion;
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = ModsOf(e->state);
+  in.time = e->time;
+  Deliver(widget, in);
+  return TRUE;
+}
+
+gboolean ViewScroll(GtkWidget* widget, GdkEventScroll* e)
+{
+  PLAT_Input in;
+  in.kind = PLAT_Input::Kind::Scroll;
+  switch (e->direction)
+  {
+    case GDK_SCROLL_UP: in.wheelY = 1; break;
+    case GDK_SCROLL_DOWN: in.wheelY = -1; break;
+    case GDK_SCROLL_LEFT: in.wheelX = 1; break;
+    case GDK_SCROLL_RIGHT: in.wheelX = -1; break;
+    case GDK_SCROLL_SMOOTH:
+      in.wheelX = -e->delta_x;
+      in.wheelY = -e->delta_y;
+      break;
+  }
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = ModsOf(e->state);
+  in.time = e->time;
+  Deliver(widget, in);
+  return TRUE;
+}
+
+gboolean ViewKey(GtkWidget* widget, GdkEventKey* e)
+{
+  PLAT_Input in;
+  in.kind = e->type == GDK_KEY_PRESS ? PLAT_Input::Kind::KeyDown : PLAT_Input::Kind::KeyUp;
+  in.mods = ModsOf(e->state);
+  in.time = e->time;
+  in.virtualKey = VirtualKeyOf(e->keyval);
+  if (Deliver(widget, in)) return TRUE;
+  GtkWidgetClass* parent = GTK_WIDGET_CLASS(zephra_winl_view_parent_class);
+  return e->type == GDK_KEY_PRESS ? parent->key_press_event(widget, e) : parent->key_release_event(widget, e);
+}
+
+void ViewFinalize(GObject* object)
+{
+  delete ZEPHRA_WINL_VIEW(object)->children;
+  G_OBJECT_CLASS(zephra_winl_view_parent_class)->finalize(object);
+}
+}  // namespace
+
+static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
+{
+  G_OBJECT_CLASS(klass)->finalize = ViewFinalize;
+  GtkWidgetClass* w = GTK_WIDGET_CLASS(klass);
+  w->realize = ViewRealize;
+  w->size_allocate = ViewSizeAllocate;
+  w->get_preferred_width = ViewPreferredWidth;
+  w->get_preferred_height = ViewPreferredHeight;
+  w->draw = ViewDraw;
+  w->button_press_event = ViewButton;
+  w->button_release_event = ViewButton;
+  w->motion_notify_event = ViewMotion;
+  w->scroll_event = ViewScroll;
+  w->key_press_event = ViewKey;
+  w->key_release_event = ViewKey;
+  GtkContainerClass* c = GTK_CONTAINER_CLASS(klass);
+  c->add = ViewAdd;
+  c->remove = ViewRemove;
+  c->forall = ViewForall;
+}
+
+static void zephra_winl_view_init(ZephraWinlView* view)
+{
+  view->children = new std::vector<ViewChild>;
+  gtk_widget_set_has_window(GTK_WIDGET(view), TRUE);
+  gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
+}
+
+// ---- the view object ----
+
+PLAT_GtkView::Impl::~Impl()
+{
+  if (!widget) return;
+  if (directDraw) gdk_window_end_draw_frame(gtk_widget_get_window(gtk_widget_get_toplevel(widget)), directDraw);
+  // Child views belong to other objects: take them out first, so that
+  // destroying this widget does not destroy theirs.
+  ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+  while (!view->children->empty()) gtk_container_remove(GTK_CONTAINER(widget), view->children->back().widget);
+  if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
+  gtk_widget_destroy(widget);
+  g_object_unref(widget);
+}
+
+PLAT_GtkView::PLAT_GtkView(std::unique_ptr<Impl> impl) : mImpl(std::move(impl)) {}
+PLAT_GtkView::~PLAT_GtkView() = default;
+
+std::unique_ptr<PLAT_GtkView> PLAT_GtkView::Create(uint64_t id)
+{
+  if (!PLAT_GtkIsUp()) return nullptr;
+  auto impl = std::make_unique<Impl>();
+  GtkWidget* widget = GTK_WIDGET(g_object_new(zephra_winl_view_get_type(), nullptr));
+  g_object_ref_sink(widget);
+  ZEPHRA_WINL_VIEW(widget)->id = id;
+  impl->widget = widget;
+  return std::unique_ptr<PLAT_GtkView>(new PLAT_GtkView(std::move(impl)));
+}
+
+void PLAT_GtkView::SetParent(PLAT_GtkView* parent, const PLAT_Rect& frame)
+{
+  GtkWidget* widget = mImpl->widget;
+  if (GtkWidget* old = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(old), widget);
+  if (!parent) return;
+  ZephraWinlView* p = ZEPHRA_WINL_VIEW(parent->mImpl->widget);
+  p->children->push_back({widget, {frame.x, frame.y, frame.w, frame.h}});
+  gtk_widget_set_parent(widget, GTK_WIDGET(p));
+}
+
+void PLAT_GtkView::SetFrame(const PLAT_Rect& frame)
+{
+  GtkWidget* widget = mImpl->widget;
+  ZephraWinlView* self = ZEPHRA_WINL_VIEW(widget);
+  self->wantWidth = frame.w;
+  self->wantHeight = frame.h;
+  GtkWidget* parent = gtk_widget_get_parent(widget);
+  if (parent && ZEPHRA_IS_WINL_VIEW(parent))
+  {
+    if (ViewChild* c = FindChild(ZEPHRA_WINL_VIEW(parent), widget)) c->rect = {frame.x, frame.y, frame.w, frame.h};
+    gtk_widget_queue_allocate(parent);
+  }
+  else
+    gtk_widget_queue_resize(widget);
+}
+
+void PLAT_GtkView::SetVisible(bool visible) { gtk_widget_set_visible(mImpl->widget, visible); }
+
+void PLAT_GtkView::SetSensitive(bool sensitive) { gtk_widget_set_sensitive(mImpl->widget, sensitive); }
+
+void PLAT_GtkView::StackChildren(PLAT_GtkView* const* children, int count)
+{
+  ZephraWinlView* self = ZEPHRA_WINL_VIEW(mImpl->widget);
+  std::vector<ViewChild> ordered;
+  for (int i = 0; i < count; ++i)
+    if (ViewChild* c = FindChild(self, children[i]->mImpl->widget)) ordered.push_back(*c);
+  // Children the caller did not name stay behind the named ones.
+  for (const ViewChild& c : *self->children)
+    if (std::none_of(ordered.begin(), ordered.end(), [&c](const ViewChild& o) { return o.widget == c.widget; }))
+      ordered.insert(ordered.begin(), c);
+  *self->children = ordered;
+  for (const ViewChild& c : ordered)
+    if (gtk_widget_get_realized(c.widget) && gtk_widget_get_has_window(c.widget))
+      gdk_window_raise(gtk_widget_get_window(c.widget));
+  gtk_widget_queue_draw(mImpl->widget);
+}
+
+void PLAT_GtkView::Invalidate(const PLAT_Rect* rect)
+{
+  if (rect)
+    gtk_widget_queue_draw_area(mImpl->widget, rect->x, rect->y, rect->w, rect->h);
+  else
+    gtk_widget_queue_draw(mImpl->widget);
+}
+
+void PLAT_GtkView::PaintNow()
+{
+  GtkWidget* widget = mImpl->widget;
+  if (!gtk_widget_is_drawable(widget)) return;
+  // The toolkit paints on its frame clock; waiting for the next frame is not
+  // "now", and only this older call paints at once.
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gdk_window_process_updates(gtk_widget_get_window(widget), TRUE);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
+void PLAT_GtkView::GrabFocus() { gtk_widget_grab_focus(mImpl->widget); }
+
+bool PLAT_GtkView::HasFocus() const { return gtk_widget_has_focus(mImpl->widget); }
+
+int PLAT_GtkView::GetScaleFactor() const { return gtk_widget_get_scale_factor(mImpl->widget); }
+
+PLAT_Canvas* PLAT_GtkView::BeginDirectDraw()
+{
+  GtkWidget* widget = mImpl->widget;
+  if (mImpl->directDraw || !gtk_widget_is_drawable(widget)) return nullptr;
+  // Only the top-level drawing window is native, and only a native one can
+  // be drawn on outside the paint cycle: draw there, over this view's area.
+  GtkWidget* top = gtk_widget_get_toplevel(widget);
+  int x = 0, y = 0;
+  if (!gtk_widget_translate_coordinates(widget, top, 0, 0, &x, &y)) return nullptr;
+  const cairo_rectangle_int_t area{x, y, gtk_widget_get_allocated_width(widget),
+                                   gtk_widget_get_allocated_height(widget)};
+  cairo_region_t* region = cairo_region_create_rectangle(&area);
+  GdkWindow* window = gtk_widget_get_window(top);
+  mImpl->directDraw = gdk_window_begin_draw_frame(window, region);
+  cairo_region_destroy(region);
+  if (!mImpl->directDraw) return nullptr;
+  cairo_t* cr = gdk_drawing_context_get_cairo_context(mImpl->directDraw);
+  cairo_translate(cr, x, y);
+  cairo_rectangle(cr, 0, 0, area.width, area.height);
+  cairo_clip(cr);
+  mImpl->directCanvas = PLAT_CanvasWrapCairo(cr, area.width, area.height);
+  if (!mImpl->directCanvas) EndDirectDraw();
+  return mImpl->directCanvas.get();
+}
+
+void PLAT_GtkView::EndDirectDraw()
+{
+  if (!mImpl->directDraw) return;
+  mImpl->directCanvas.reset();
+  gdk_window_end_draw_frame(gtk_widget_get_window(gtk_widget_get_toplevel(mImpl->widget)), mImpl->directDraw);
+  mImpl->directDraw = nullptr;
+}
+
+// ---- the window object ----
+
+namespace
+{
+PLAT_GtkSink* WindowSink() { return PLAT_GtkGetSink(); }
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+  const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
+  try
+  {
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowCloseRequest(impl->id);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: closing a window failed\n");
+  }
+  return TRUE;  // the layer closes windows itself, or keeps them
+}
+
+gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, gpointer data)
+{
+  const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
+  try
+  {
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, {e->x, e->y, e->width, e->height});
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: moving a window failed\n");
+  }
+  return FALSE;
+}
+
+gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data)
+{
+  const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
+  try
+  {
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowFocus(impl->id, e->in != 0);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: activating a window failed\n");
+  }
+  return FALSE;
+}
+}  // namespace
+
+PLAT_GtkWindow::Impl::~Impl()
+{
+  if (!window) return;
+  g_signal_handlers_disconnect_by_data(window, this);
+  if (content && gtk_widget_get_parent(content) == window) gtk_container_remove(GTK_CONTAINER(window), content);
+  gtk_widget_destroy(window);
+  g_object_unref(window);
+}
+
+PLAT_GtkWindow::PLAT_GtkWindow(std::unique_ptr<Impl> impl) : mImpl(std::move(impl)) {}
+PLAT_GtkWindow::~PLAT_GtkWindow() = default;
+
+std::unique_ptr<PLAT_GtkWindow> PLAT_GtkWindow::Create(uint64_t id, PLAT_GtkView* content, unsigned style,
+                                                       bool dialog)
+{
+  if (!PLAT_GtkIsUp() || !content) return nullptr;
+  auto impl = std::make_unique<Impl>();
+  impl->id = id;
+  GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  g_object_ref(window);
+  impl->window = window;
+  GtkWindow* w = GTK_WINDOW(window);
+  gtk_window_set_decorated(w, (style & PLAT_WINDOW_TITLED) != 0);
+  gtk_window_set_deletable(w, (style & PLAT_WINDOW_CLOSABLE) != 0);
+  gtk_window_set_resizable(w, (style & PLAT_WINDOW_RESIZABLE) != 0);
+  if (dialog)
+  {
+    gtk_window_set_modal(w, TRUE);
+    gtk_window_set_type_hint(w, GDK_WINDOW_TYPE_HINT_DIALOG);
+  }
+  impl->content = content->GetImpl()->widget;
+  gtk_container_add(GTK_CONTAINER(window), impl->content);
+  g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), impl.get());
+  g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), impl.get());
+  g_signal_connect(window, "focus-in-event", G_CALLBACK(OnFocus), impl.get());
+  g_signal_connect(window, "focus-out-event", G_CALLBACK(OnFocus), impl.get());
+  return std::unique_ptr<PLAT_GtkWindow>(new PLAT_GtkWindow(std::move(impl)));
+}
+
+void PLAT_GtkWindow::SetTitle(const char* title) { gtk_window_set_title(GTK_WINDOW(mImpl->window), title); }
+
+void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
+{
+  GtkWindow* w = GTK_WINDOW(mImpl->window);
+  if (mImpl->content)
+  {
+    ZephraWinlView* view = ZEPHRA_WINL_VIEW(mImpl->content);
+    view->wantWidth = frame.w;
+    view->wantHeight = frame.h;
+    gtk_widget_queue_resize(mImpl->content);
+  }
+  gtk_window_move(w, frame.x, frame.y);
+  gtk_window_resize(w, AtLeastOne(frame.w), AtLeastOne(frame.h));
+}
+
+void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)
+{
+  gtk_window_set_transient_for(GTK_WINDOW(mImpl->window), owner ? GTK_WINDOW(owner->mImpl->window) : nullptr);
+}
+
+void PLAT_GtkWindow::Show(bool activate)
+{
+  if (mImpl->content) gtk_widget_show(mImpl->content);
+  if (activate)
+    gtk_window_present(GTK_WINDOW(mImpl->window));
+  else
+    gtk_widget_show(mImpl->window);
+}
+
+void PLAT_GtkWindow::Hide() { gtk_widget_hide(mImpl->window); }
+
+void PLAT_GtkWindow::Iconify() { gtk_window_iconify(GTK_WINDOW(mImpl->window)); }
+
+bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(mImpl->window)); }
+
+void PLAT_GtkWindow::ReleaseContent()
+{
+  if (!mImpl->content) return;
+  if (gtk_widget_get_parent(mImpl->content) == mImpl->window)
+    gtk_container_remove(GTK_CONTAINER(mImpl->window), mImpl->content);
+  mImpl->content = nullptr;
+}

@@ -1,0 +1,390 @@
+// Windows on a (virtual) display: clicks made through the toolkit's test
+// input, frames on the screen, pixels of painted dialogs, the close button,
+// modal runs, and an application on the runner stopped by a signal. The
+// display is 2400 x 1800 without a window manager.
+#include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkTest.h"
+#include "winl/WINL_App.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/draw/WINL_GDI.h"
+#include "winl/WINL_Queue.h"
+#include "winl/WINL_Window.h"
+
+#include "WinlMessageLog.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+class WinlGtk : public ::testing::Test
+{
+protected:
+  static void SetUpTestSuite()
+  {
+    PLAT_GtkTestPrepare();
+    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
+    WINL_Internal_PostMessage_Init();
+  }
+  void SetUp() override { MessageLog().clear(); }
+  void TearDown() override
+  {
+    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
+    WINL_MessageQueue_Flush();
+    PLAT_GtkTestSettle();
+    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+  }
+};
+
+// Runs the main loop until done() holds; false after five seconds.
+template <class Done>
+bool RunUntil(Done done)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done())
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+HWND ShownWindow(WNDPROC proc, int width, int height)
+{
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, proc, 0);
+  SetWindowPos(w, nullptr, 300, 600, width, height, SWP_NOZORDER);
+  ShowWindow(w, SW_SHOW);
+  EXPECT_TRUE(RunUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+  return w;
+}
+
+std::vector<LoggedMessage> ButtonMessages(HWND w)
+{
+  std::vector<LoggedMessage> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == w && m.msg >= WM_LBUTTONDOWN && m.msg <= WM_MBUTTONDBLCLK) out.push_back(m);
+  return out;
+}
+
+void Click(HWND w, int x, int y)
+{
+  PLAT_GtkTestButton(WINL_GetNativeView(w), x, y, 1, true);
+  PLAT_GtkTestButton(WINL_GetNativeView(w), x, y, 1, false);
+}
+
+// ---- input ----
+
+TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  HWND child = WINL_CreateView(w, LoggingProc, 0);
+  SetWindowPos(child, nullptr, 100, 0, 100, 100, SWP_NOZORDER);
+  ShowWindow(child, SW_SHOW);
+  Click(w, 10, 20);
+  ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 2; }));
+  std::vector<LoggedMessage> got = ButtonMessages(w);
+  EXPECT_EQ(got[0].msg, WM_LBUTTONDOWN);
+  EXPECT_EQ(got[0].lParam, 0x0014000A);
+  EXPECT_EQ(got[1].msg, WM_LBUTTONUP);
+  EXPECT_EQ(got[1].lParam, 0x0014000A);
+  // A click gives the clicked view the keyboard focus.
+  EXPECT_EQ(GetFocus(), w);
+  ASSERT_TRUE(RunUntil([child] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(child)); }));
+  Click(child, 5, 6);
+  ASSERT_TRUE(RunUntil([child] { return ButtonMessages(child).size() == 2; }));
+  EXPECT_EQ(ButtonMessages(child)[0].lParam, 0x00060005);
+  EXPECT_EQ(GetFocus(), child);
+
+  // Far enough from the first click to start a new count.
+  MessageLog().clear();
+  Click(w, 60, 50);
+  Click(w, 60, 50);
+  ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 4; }));
+  std::vector<UINT> kinds;
+  for (const LoggedMessage& m : ButtonMessages(w)) kinds.push_back(m.msg);
+  EXPECT_EQ(kinds, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
+  EXPECT_EQ(ButtonMessages(w)[2].lParam, 0x0032003C);
+}
+
+TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_ACTIVATEAPP}).empty(); }));
+  EXPECT_EQ(MessagesTo(w, {WM_ACTIVATE, WM_ACTIVATEAPP}), (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATEAPP}));
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_ACTIVATE || m.msg == WM_ACTIVATEAPP)
+    {
+      EXPECT_EQ(m.wParam, 1u);
+    }
+  }
+}
+
+LRESULT KeyLogger(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  // Keys other than A go back to the toolkit.
+  if (m == WM_KEYDOWN || m == WM_KEYUP) return w == 'A' ? 0 : WINL_KEY_NOT_HANDLED;
+  return 0;
+}
+
+TEST_F(WinlGtk, KeysReachTheViewWithTheFocus)
+{
+  HWND w = ShownWindow(KeyLogger, 200, 100);
+  SetFocus(w);
+  ASSERT_TRUE(RunUntil([w] { return GetFocus() == w; }));
+  PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', true);
+  PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', false);
+  ASSERT_TRUE(RunUntil([w] { return MessagesTo(w, {WM_KEYUP}).size() == 1; }));
+  EXPECT_EQ(MessagesTo(w, {WM_KEYDOWN, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP)
+    {
+      EXPECT_EQ(m.wParam, static_cast<WPARAM>('A'));
+      EXPECT_EQ(m.lParam, 1);
+    }
+  }
+}
+
+// ---- drawing on a window ----
+
+LRESULT Painter(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_PAINT)
+  {
+    // Inside the paint, GetDC hands out the paint context.
+    HDC dc = GetDC(h);
+    EXPECT_EQ(dc, reinterpret_cast<HDC>(w));
+    EXPECT_EQ(ReleaseDC(h, dc), 1);
+  }
+  return 0;
+}
+
+TEST_F(WinlGtk, UpdateWindowPaintsAtOnceAndGetDCDrawsOutsideThePaint)
+{
+  HWND w = ShownWindow(Painter, 200, 100);
+  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_PAINT}).empty(); }));
+  MessageLog().clear();
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  EXPECT_EQ(MessagesTo(w, {WM_PAINT}).size(), 1u);
+
+  HDC dc = GetDC(w);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetDC(w), nullptr);  // one at a time
+  HBRUSH brush = CreateSolidBrush(0x00FF00);
+  const RECT r{0, 0, 10, 10};
+  WINL_FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  EXPECT_EQ(ReleaseDC(w, dc), 1);
+  EXPECT_EQ(ReleaseDC(w, dc), 0);
+  EXPECT_FALSE(WINL_IsRetinaHWND(w));
+}
+
+// ---- frames ----
+
+WINL_DialogResourceIndex gPrefs{reinterpret_cast<const char*>(40002), "Preferences", 12, nullptr, 320, 160, nullptr};
+
+TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
+{
+  HWND d = WINL_CreateDialog(&gPrefs, gPrefs.resid, nullptr, LoggingProc, 0);
+  ShowWindow(d, SW_SHOW);
+  ASSERT_TRUE(RunUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+  RECT r;
+  GetWindowRect(d, &r);
+  // 50 right of and 100 below the work area's top-left corner.
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{50, 1540, 370, 1700}));
+  GetClientRect(d, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 320, 160}));
+  int x, y, w, h;
+  ASSERT_TRUE(RunUntil([&] {
+    PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(d), &x, &y, &w, &h);
+    return x == 50 && y == 100 && w == 320 && h == 160;
+  })) << x << "," << y << " " << w << "x" << h;
+
+  MessageLog().clear();
+  SetWindowPos(d, nullptr, 200, 300, 400, 250, SWP_NOZORDER);
+  GetWindowRect(d, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{200, 300, 600, 550}));
+  ASSERT_TRUE(RunUntil([&] {
+    PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(d), &x, &y, &w, &h);
+    return x == 200 && y == 1250 && w == 400 && h == 250;
+  })) << x << "," << y << " " << w << "x" << h;
+  // The display's report of the new frame sends nothing more.
+  EXPECT_EQ(MessagesTo(d, {WM_SIZE, WM_MOVE}), (std::vector<UINT>{WM_SIZE, WM_MOVE}));
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_MOVE)
+    {
+      EXPECT_EQ(m.lParam, WINL_PackPoint(200, 300));
+    }
+  }
+}
+
+// ---- painting ----
+
+HBRUSH gBrush = nullptr;
+
+LRESULT ColouringDialog(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  return m == WM_CTLCOLORDLG ? reinterpret_cast<LRESULT>(gBrush) : 0;
+}
+
+WINL_DialogResourceIndex gOpaque{reinterpret_cast<const char*>(60), "Paint", 12 | 16, nullptr, 40, 30, nullptr};
+
+TEST_F(WinlGtk, PaintedDialogShowsGreyOrItsBrushOnScreen)
+{
+  struct Case
+  {
+    const char* name;
+    int brushColour;  // -1: none
+    uint32_t pixel;
+  } kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
+  for (const Case& c : kCases)
+  {
+    gBrush = c.brushColour < 0 ? nullptr : CreateSolidBrush(c.brushColour);
+    HWND d = WINL_CreateDialog(&gOpaque, gOpaque.resid, nullptr, ColouringDialog, 0);
+    ShowWindow(d, SW_SHOW);
+    ASSERT_TRUE(RunUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+    MessageLog().clear();
+    int w = 0, h = 0;
+    const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
+    ASSERT_EQ(w, 40) << c.name;
+    ASSERT_EQ(h, 30) << c.name;
+    EXPECT_EQ(pixels[0], c.pixel) << c.name;
+    EXPECT_EQ(pixels[29 * 40 + 39], c.pixel) << c.name;
+    EXPECT_EQ(MessagesTo(d, {WM_NCCALCSIZE, WM_NCPAINT, WM_CTLCOLORDLG, WM_PAINT}),
+              (std::vector<UINT>{WM_NCCALCSIZE, WM_NCPAINT, WM_CTLCOLORDLG, WM_PAINT}))
+        << c.name;
+    DestroyWindow(d);
+    if (gBrush) DeleteObject(gBrush);
+  }
+}
+
+// ---- closing ----
+
+TEST_F(WinlGtk, CloseButtonSendsCloseThenCancelAndTheWindowStays)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  MessageLog().clear();
+  PLAT_GtkTestRequestClose(WINL_GetNativeWindow(w));
+  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_COMMAND}).empty(); }));
+  EXPECT_EQ(MessagesTo(w, {WM_CLOSE, WM_COMMAND}), (std::vector<UINT>{WM_CLOSE, WM_COMMAND}));
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_COMMAND)
+    {
+      EXPECT_EQ(m.wParam, static_cast<WPARAM>(IDCANCEL));
+    }
+  }
+  EXPECT_TRUE(IsWindow(w));
+  EXPECT_TRUE(IsWindowVisible(w));
+}
+
+// ---- modal runs ----
+
+std::thread gWorker;
+bool gGotPost = false;
+bool gGotTimer = false;
+HWND gOwner = nullptr;
+
+LRESULT WaitingDialog(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_INITDIALOG)
+  {
+    gWorker = std::thread([h] { PostMessage(h, WM_USER + 7, 0, 0); });
+    SetTimer(h, 4, 20, nullptr);
+    return 1;
+  }
+  gGotPost |= m == WM_USER + 7;
+  gGotTimer |= m == WM_TIMER;
+  if (gGotPost && gGotTimer) EndDialog(h, 11);
+  return 0;
+}
+
+TEST_F(WinlGtk, ModalDialogDeliversPostsFromOtherThreadsAndTimers)
+{
+  gGotPost = gGotTimer = false;
+  EXPECT_EQ(WINL_DialogBox(&gPrefs, gPrefs.resid, nullptr, WaitingDialog, 0), 11);
+  gWorker.join();
+  PLAT_GtkTestSettle();
+  EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+}
+
+LRESULT EndsAtOnce(HWND h, UINT m, WPARAM, LPARAM)
+{
+  if (m == WM_INITDIALOG) EndDialog(h, 7);
+  return m == WM_INITDIALOG ? 1 : 0;
+}
+
+TEST_F(WinlGtk, DialogEndedDuringInitDialogLeavesNoWindow)
+{
+  EXPECT_EQ(WINL_DialogBox(&gPrefs, gPrefs.resid, nullptr, EndsAtOnce, 0), 7);
+  PLAT_GtkTestSettle();
+  EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+}
+
+LRESULT DestroysItsOwner(HWND h, UINT m, WPARAM, LPARAM)
+{
+  if (m == WM_INITDIALOG) SetTimer(h, 1, 10, nullptr);
+  if (m == WM_TIMER) DestroyWindow(gOwner);
+  return m == WM_INITDIALOG ? 1 : 0;
+}
+
+TEST_F(WinlGtk, ModalRunEndsWithZeroWhenItsOwnerGoes)
+{
+  gOwner = ShownWindow(LoggingProc, 300, 200);
+  EXPECT_EQ(WINL_DialogBox(&gPrefs, gPrefs.resid, gOwner, DestroysItsOwner, 0), 0);
+  EXPECT_FALSE(IsWindow(gOwner));
+}
+
+// ---- the runner ----
+
+TEST(WinlRunner, TerminationSignalRunsTheLastCodesAndExitsCleanly)
+{
+  PLAT_GtkTestPrepare();
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0)
+  {
+    dup2(out[1], 1);
+    close(out[0]);
+    close(out[1]);
+    execl(WINL_RUNNER_APP, WINL_RUNNER_APP, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string text;
+  char buffer[256];
+  // Code 2 comes from the running main loop: the signal watch is in place.
+  while (text.find("2\n") == std::string::npos)
+  {
+    const ssize_t n = read(out[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  kill(pid, SIGTERM);
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+  close(out[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_EQ(text, "1\n2\n4\n3\ndestroyed\n");
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+}  // namespace

@@ -1,0 +1,37 @@
+// A log of the messages that window procedures of the tests receive.
+#pragma once
+
+#include "winl/WINL_Window.h"
+
+#include <vector>
+
+struct LoggedMessage
+{
+  HWND hwnd;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+inline std::vector<LoggedMessage>& MessageLog()
+{
+  static std::vector<LoggedMessage> log;
+  return log;
+}
+
+// The numbers of the messages hwnd received that are among wanted, in order.
+inline std::vector<UINT> MessagesTo(HWND hwnd, const std::vector<UINT>& wanted)
+{
+  std::vector<UINT> out;
+  for (const LoggedMessage& m : MessageLog())
+    for (UINT w : wanted)
+      if (m.hwnd == hwnd && m.msg == w) out.push_back(m.msg);
+  return out;
+}
+
+// Logs every message and leaves it to the default procedure.
+inline LRESULT LoggingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  MessageLog().push_back({hwnd, msg, wParam, lParam});
+  return DefWindowProc(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,13 @@
+// Internal to the window layer: how the timers hand their requests from
+// other threads to the posted-message queue.
+#pragma once
+
+#include "winl/WINL_Queue.h"
+
+// The interval of a request that stops a timer.
+constexpr UINT kKillRequest = 0xFFFFFFFFu;
+
+// Queues SetTimer (or, with kKillRequest, KillTimer) for the next tick; a
+// waiting request for the same window and id is replaced. Dropped without a
+// window or before the queue has started. Takes the queue's lock.
+void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC proc);

@@ -1,0 +1,274 @@
+// Events from the toolkit: the sink that receives them, mouse buttons,
+// moves and the wheel as window messages, keys, and the window events of
+// top-level windows.
+
+#include "winl/WINL_Window.h"
+
+#include "winl/WINL_Queue.h"
+#include "winl/WINL_WndPrivate.h"
+
+#include <cmath>
+#include <cstdlib>
+
+// ---- sections ----
+// click counting · one mouse message · buttons, moves, wheel, keys · the sink
+
+namespace
+{
+// ---- click counting ----
+
+// The toolkit reports the second press of a double click as a press of its
+// own followed by a double-press event; procedures want DOWN, UP, DBLCLK,
+// UP. Presses of the same button close enough in time and place count up.
+struct ClickCounter
+{
+  int button = 0;
+  uint32_t time = 0;
+  double x = 0;
+  double y = 0;
+  int count = 0;
+
+  int Press(int b, uint32_t t, double px, double py, int maxMs, int maxDistance)
+  {
+    const bool again = count > 0 && b == button && t - time <= static_cast<uint32_t>(maxMs) &&
+                       std::fabs(px - x) <= maxDistance && std::fabs(py - y) <= maxDistance;
+    count = again ? count + 1 : 1;
+    button = b;
+    time = t;
+    x = px;
+    y = py;
+    return count;
+  }
+};
+
+ClickCounter gClicks;
+POINT gLastEventPos{0, 0};   // y-up screen coordinates
+bool gRightClickEmulation = false;
+
+constexpr LRESULT kNoView = -1;
+
+// ---- one mouse message ----
+
+// Sends one mouse message for the event to w (or to the view holding the
+// capture): the hit test first, then the message in client or, outside the
+// client area, in non-client form.
+LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
+{
+  if (!w) return 0;
+  if (w->state.load() != kWndAlive || !w->wndproc) return kNoView;
+  HWND hwnd = WINL_Handle(w);
+  HWND capture = GetCapture();
+  if (capture && capture != hwnd)
+  {
+    WINL_Wnd* holder = WINL_Live(capture);
+    if (holder && WINL_ContentOf(holder) == WINL_ContentOf(w)) return SendMouseMessage(holder, msg, in);
+  }
+  WINL_DispatchGuard guard(*w);
+  int ox, oy;
+  WINL_ViewScreenOrigin(w, &ox, &oy);
+  const int x = static_cast<int>(std::floor(in.rootX - ox));
+  const int y = static_cast<int>(std::floor(in.rootY - oy));
+  const bool wheel = msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL;
+  const LPARAM screenPos = WINL_PackPoint(gLastEventPos.x, gLastEventPos.y);
+  LRESULT hit = HTCLIENT;
+  if (!wheel && !capture)
+  {
+    hit = WINL_CallProc(w, WM_NCHITTEST, 0, screenPos);
+    if (w->state.load() != kWndAlive) return kNoView;
+  }
+  if (hit != HTCLIENT && msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK)
+    return WINL_CallProc(w, msg - WM_MOUSEMOVE + WM_NCMOUSEMOVE, static_cast<WPARAM>(hit), screenPos);
+  LRESULT result;
+  if (wheel)
+  {
+    const double delta = msg == WM_MOUSEWHEEL ? in.wheelY : in.wheelX;
+    const int steps = static_cast<int>(static_cast<float>(delta) * 60.0);
+    const WPARAM wParam = static_cast<WPARAM>(static_cast<int64_t>(steps) * 65536);
+    result = WINL_CallProc(w, msg, wParam, screenPos);
+  }
+  else
+    result = WINL_CallProc(w, msg, 0, WINL_PackPoint(x, y));
+  const bool endsAnAction = msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
+  if (endsAnAction && !GetCapture() && w->state.load() == kWndAlive && w->wndproc)
+    WINL_CallProc(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), static_cast<LPARAM>(msg) << 16 | hit);
+  return result;
+}
+
+// ---- buttons, moves, wheel, keys ----
+
+void ActivateWindowOf(WINL_Wnd* w)
+{
+  WINL_Wnd* content = WINL_ContentOf(w);
+  if (content && content != WINL_KeyWindow()) SetFocus(WINL_Handle(content));
+}
+
+// A left press on an enabled view: a window that was not active asks the
+// view and its parent whether the click activates it, and the view takes
+// the keyboard focus of its window.
+void FocusOnClick(WINL_Wnd* w)
+{
+  WINL_Wnd* content = WINL_ContentOf(w);
+  if (!content || !w->enabled) return;
+  if (content != WINL_KeyWindow())
+  {
+    WINL_Dispatch(w, WM_MOUSEACTIVATE, 0, 0);
+    if (WINL_Wnd* parent = w->parent ? WINL_Live(w->parent) : nullptr) WINL_Dispatch(parent, WM_MOUSEACTIVATE, 0, 0);
+  }
+  if (w->state.load() != kWndAlive || content->frame->firstResponder == w->id) return;
+  WINL_Dispatch(w, WM_MOUSEACTIVATE, 0, 0);
+  content->frame->firstResponder = w->id;
+  if (w->native) w->native->GrabFocus();
+}
+
+void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
+{
+  const int count = gClicks.Press(in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
+                                  PLAT_GtkDoubleClickDistance());
+  if (in.button == 1)
+  {
+    if (!w->enabled) return;
+    FocusOnClick(w);
+    if (w->state.load() != kWndAlive) return;
+    w->fakeRightMouse = false;
+    if ((in.mods & PLAT_MOD_CONTROL) && gRightClickEmulation)
+    {
+      ActivateWindowOf(w);
+      SendMouseMessage(w, count > 1 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, in);
+      w->fakeRightMouse = count == 1;
+      return;
+    }
+    SendMouseMessage(w, count > 1 ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, in);
+  }
+  else if (in.button == 3)
+  {
+    w->fakeRightMouse = false;
+    ActivateWindowOf(w);
+    SendMouseMessage(w, count > 1 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, in);
+  }
+  else if (in.button == 2)
+  {
+    ActivateWindowOf(w);
+    SendMouseMessage(w, count > 1 ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN, in);
+  }
+}
+
+void ButtonUp(WINL_Wnd* w, const PLAT_Input& in)
+{
+  if (!w->enabled) return;
+  if (in.button == 1)
+  {
+    const bool fake = w->fakeRightMouse;
+    w->fakeRightMouse = false;
+    SendMouseMessage(w, fake ? WM_RBUTTONUP : WM_LBUTTONUP, in);
+  }
+  else if (in.button == 3)
+  {
+    w->fakeRightMouse = false;
+    SendMouseMessage(w, WM_RBUTTONUP, in);
+  }
+  else if (in.button == 2)
+    SendMouseMessage(w, WM_MBUTTONUP, in);
+}
+
+void Motion(WINL_Wnd* w, const PLAT_Input& in)
+{
+  // While a view holds the capture, moves anywhere in the application go to it.
+  if (WINL_Wnd* holder = WINL_Live(GetCapture())) w = holder;
+  if (w->enabled) SendMouseMessage(w, WM_MOUSEMOVE, in);
+}
+
+void Wheel(WINL_Wnd* w, const PLAT_Input& in)
+{
+  if (!w->enabled) return;
+  WINL_DispatchGuard guard(*w);
+  if (in.wheelY != 0) SendMouseMessage(w, WM_MOUSEWHEEL, in);
+  if (in.wheelX != 0 && w->state.load() == kWndAlive) SendMouseMessage(w, WM_MOUSEHWHEEL, in);
+}
+
+bool Key(WINL_Wnd* w, const PLAT_Input& in)
+{
+  // Flags: 1 a key code rather than a character, 4 Shift, 8 Control, 16 Alt.
+  LPARAM flags = 1;
+  if (in.mods & PLAT_MOD_SHIFT) flags |= 4;
+  if (in.mods & PLAT_MOD_CONTROL) flags |= 8;
+  if (in.mods & PLAT_MOD_ALT) flags |= 16;
+  const UINT msg = in.kind == PLAT_Input::Kind::KeyDown ? WM_KEYDOWN : WM_KEYUP;
+  const LRESULT r = WINL_CallProc(w, msg, static_cast<WPARAM>(in.virtualKey), flags);
+  return r != WINL_KEY_NOT_HANDLED && r != kNoView;
+}
+
+// ---- the sink ----
+
+class ToolkitSink : public PLAT_GtkSink
+{
+public:
+  void OnViewDraw(uint64_t id, PLAT_Canvas* canvas, int x, int y, int w, int h) override
+  {
+    WINL_PaintView(WINL_Live(id), canvas, x, y, w, h);
+  }
+
+  bool OnViewInput(uint64_t id, const PLAT_Input& input) override
+  {
+    WINL_Wnd* w = WINL_Live(id);
+    return w ? WINL_ViewInput(w, input) : false;
+  }
+
+  void OnWindowCloseRequest(uint64_t id) override
+  {
+    if (WINL_Wnd* w = WINL_Live(id)) WINL_CloseRequest(w);
+  }
+
+  void OnWindowConfigure(uint64_t id, const PLAT_Rect& frame) override
+  {
+    if (WINL_Wnd* w = WINL_Live(id)) WINL_FrameReported(w, frame);
+  }
+
+  void OnWindowFocus(uint64_t id, bool in) override
+  {
+    WINL_Wnd* w = WINL_Live(id);
+    if (!w || !w->frame) return;
+    if (in)
+      WINL_BecomeKey(w);
+    else
+      WINL_ResignKey(w);
+  }
+};
+}  // namespace
+
+bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
+{
+  if (w->state.load() != kWndAlive) return false;
+  WINL_DispatchGuard guard(*w);
+  // The records know exactly where each view is; place the event on the
+  // screen from them, so that a redirected event lands in its new view
+  // by the same arithmetic.
+  PLAT_Input in = input;
+  int ox, oy;
+  WINL_ViewScreenOrigin(w, &ox, &oy);
+  in.rootX = ox + in.x;
+  in.rootY = oy + in.y;
+  gLastEventPos = {WINL_ScreenXUp(static_cast<int>(std::floor(in.rootX))),
+                   WINL_ScreenYUp(static_cast<int>(std::floor(in.rootY)))};
+  switch (in.kind)
+  {
+    case PLAT_Input::Kind::ButtonDown: ButtonDown(w, in); return true;
+    case PLAT_Input::Kind::ButtonUp: ButtonUp(w, in); return true;
+    case PLAT_Input::Kind::Motion: Motion(w, in); return true;
+    case PLAT_Input::Kind::Scroll: Wheel(w, in); return true;
+    case PLAT_Input::Kind::KeyDown:
+    case PLAT_Input::Kind::KeyUp: return Key(w, in);
+  }
+  return false;
+}
+
+POINT WINL_LastEventPos() { return gLastEventPos; }
+
+void WINL_EnableRightClickEmulate(bool on) { gRightClickEmulation = on; }
+
+bool WINL_StartToolkit()
+{
+  static ToolkitSink* sink = new ToolkitSink;
+  if (!PLAT_GtkInit()) return false;
+  PLAT_GtkSetSink(sink);
+  return true;
+}
