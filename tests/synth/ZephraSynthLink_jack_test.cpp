@@ -218,7 +218,8 @@ TEST_F(ZephraSynthLinkJack, FirmwareHandshake)
   for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7);
   std::ofstream(mDir.File("fw.bin"), std::ios::binary) << image;
   E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Names().back() == "Update successful!"; }));
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Names().back() == "Update successful!"; }))
+    << ::testing::PrintToString(mLink->panels->Names()) << ::testing::PrintToString(mLink->panels->Boxes());
   const auto status = mLink->panels->Names();
   EXPECT_EQ(std::vector<std::string>(status.end() - 4, status.end()),
             (std::vector<std::string>{"Connecting to Zephra...", "Erasing FLASH memory...", "Loading Update...",
