@@ -6,10 +6,7 @@
 
 namespace {
 
-struct Vector
-{
-  uint64_t key, plain, cipher;
-};
+struct Vector { uint64_t key, plain, cipher; };
 
 // Published Blowfish vectors: 8-byte keys, big-endian halves.
 const Vector kVectors[] = {

@@ -25,14 +25,7 @@ std::string Pattern(size_t n)
   return bytes;
 }
 
-struct ReaderMode
-{
-  const char* name;
-  int bufferSize;
-  int bufferCount;
-  int mappingMinimum;
-  int mappingMaximum;
-};
+struct ReaderMode { const char* name; int bufferSize; int bufferCount; int mappingMinimum; int mappingMaximum; };
 
 const ReaderMode kReaderModes[] = {
   {"buffered 32768", 8192, 4, 0, 0},
@@ -42,13 +35,7 @@ const ReaderMode kReaderModes[] = {
   {"mapped", 8192, 4, 0, 1 << 20},
 };
 
-struct ReadCase
-{
-  const char* name;
-  size_t fileSize;
-  std::vector<int> reads;
-  std::vector<int> expected;
-};
+struct ReadCase { const char* name; size_t fileSize; std::vector<int> reads; std::vector<int> expected; };
 
 const ReadCase kReadCases[] = {
   {"short file", 5, {10, 10}, {5, 0}},

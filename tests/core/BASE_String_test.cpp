@@ -90,13 +90,7 @@ TEST(BASE_String, OwnTextSurvivesGrowth)
   EXPECT_EQ(std::string(s.Get()), reference);
 }
 
-struct SelfInsertCase
-{
-  const char* name;
-  int sourceOffset;
-  int position;
-  int maxLength;
-};
+struct SelfInsertCase { const char* name; int sourceOffset; int position; int maxLength; };
 
 // The source may lie before, after or across the insertion point.
 const SelfInsertCase kSelfInsertCases[] = {
@@ -133,9 +127,18 @@ TEST(BASE_String, SetFormatted)
   ASSERT_TRUE(s.SetFormatted(0, "%s", "abc"));
   EXPECT_STREQ(s.Get(), "");
 
-  std::string longText(2000, 'q');
-  ASSERT_TRUE(s.SetFormatted(1500, "<%s>", longText.c_str()));
-  EXPECT_EQ(std::string(s.Get()), "<" + longText.substr(0, 1499));
+  // Output up to 511 characters is formatted on the stack, longer output in a
+  // heap block; either is cut at maxLength.
+  const struct { int maxLength; size_t output, kept; } kCases[] = {
+      {1000, 511, 511}, {1000, 512, 512}, {1000, 513, 513}, {511, 600, 511},
+      {512, 600, 512},  {513, 600, 513},  {1500, 2000, 1500},
+  };
+  for (const auto& c : kCases)
+  {
+    const std::string text(c.output, 'q');
+    ASSERT_TRUE(s.SetFormatted(c.maxLength, "%s", text.c_str())) << c.output << " cut to " << c.maxLength;
+    EXPECT_EQ(std::string(s.Get()), text.substr(0, c.kept)) << c.output << " cut to " << c.maxLength;
+  }
 }
 
 TEST(BASE_String, SetFormattedFromOwnText)

@@ -7,10 +7,7 @@
 
 namespace
 {
-struct Bytes
-{
-  int status, data1, data2;
-};
+struct Bytes { int status, data1, data2; };
 
 void ExpectBytes(const IMidiMsg& msg, Bytes expected, const char* name)
 {
@@ -21,13 +18,7 @@ void ExpectBytes(const IMidiMsg& msg, Bytes expected, const char* name)
 
 TEST(IMidiMsg, PitchWheelBuilder)
 {
-  const struct
-  {
-    const char* name;
-    double value;
-    int channel;
-    Bytes expected;
-  } cases[] = {
+  const struct { const char* name; double value; int channel; Bytes expected; } cases[] = {
     {"centre", 0.0, 0, {0xE0, 0x00, 0x40}},
     {"half up", 0.5, 0, {0xE0, 0x00, 0x60}},
     {"top", 1.0, 0, {0xE0, 0x7F, 0x7F}},
@@ -36,7 +27,8 @@ TEST(IMidiMsg, PitchWheelBuilder)
     {"below the range", -3.0, 0, {0xE0, 0x00, 0x00}},
     {"not a number", NAN, 0, {0xE0, 0x00, 0x00}},
     {"channel 16", 0.0, 15, {0xEF, 0x00, 0x40}},
-    {"channel wraps at 16", 0.0, 17, {0xE1, 0x00, 0x40}},
+    {"channel wraps at 16", 0.0, 16, {0xE0, 0x00, 0x40}},
+    {"channel 17 is channel 2", 0.0, 17, {0xE1, 0x00, 0x40}},
   };
   for (const auto& c : cases)
   {
@@ -49,20 +41,15 @@ TEST(IMidiMsg, PitchWheelBuilder)
 
 TEST(IMidiMsg, ControlChangeBuilderKeepsDataBytesBelow128)
 {
-  const struct
-  {
-    const char* name;
-    int controller;
-    double value;
-    int channel;
-    Bytes expected;
-  } cases[] = {
+  const struct { const char* name; int controller; double value; int channel; Bytes expected; } cases[] = {
     {"volume half on channel 2", 7, 0.5, 2, {0xB2, 0x07, 0x3F}},
     {"full", 7, 1.0, 0, {0xB0, 0x07, 0x7F}},
     {"above one is limited", 7, 1.5, 0, {0xB0, 0x07, 0x7F}},
     {"below zero is limited", 7, -0.2, 0, {0xB0, 0x07, 0x00}},
     {"not a number", 7, NAN, 0, {0xB0, 0x07, 0x00}},
-    {"controller above 127", 300, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller 127", 127, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller 128 is limited", 128, 0.0, 0, {0xB0, 0x7F, 0x00}},
+    {"controller far above 127", 300, 0.0, 0, {0xB0, 0x7F, 0x00}},
   };
   for (const auto& c : cases)
   {
@@ -132,13 +119,7 @@ TEST(ISysEx, DumpIsBoundedByTheRoom)
 {
   const uint8_t data[] = {0xF0, 0x00, 0x3E, 0x5A, 0xF7};
 
-  const struct
-  {
-    const char* name;
-    int room;
-    int size;
-    const char* expected;
-  } cases[] = {
+  const struct { const char* name; int room; int size; const char* expected; } cases[] = {
     {"three of five fit in 10", 10, 5, "F0 00 3E"},
     {"exactly three fit in 9", 9, 5, "F0 00 3E"},
     {"all five", 64, 5, "F0 00 3E 5A F7"},

@@ -12,9 +12,6 @@ TEST(IParam, InitRangesAndTexts)
 {
   IParam b;
   b.InitBool("Sync", true, "unit", "grp");
-  EXPECT_EQ(b.Type(), IParam::kTypeBool);
-  EXPECT_EQ(b.Value(), 1.0);
-  EXPECT_EQ(b.GetDefault(), 1.0);
   ASSERT_EQ(b.GetNDisplayTexts(), 2);
   int v = -1;
   EXPECT_STREQ(b.GetDisplayTextAtIdx(0, &v), "off");
@@ -39,9 +36,8 @@ TEST(IParam, InitRangesAndTexts)
 
   IParam d;
   d.InitDouble("Amt", 0.25, 0.0, 0.5, 1.0, "", "", 0.0);
-  EXPECT_EQ(d.GetMax(), 1.0);
+  EXPECT_EQ(d.GetMax(), 1.0);  // one step above the minimum
   EXPECT_EQ(d.GetShape(), 1.0);
-  EXPECT_EQ(d.Value(), 0.25);
 }
 
 TEST(IParam, DoublePrecisionFollowsStep)
@@ -59,16 +55,20 @@ TEST(IParam, DoublePrecisionFollowsStep)
   }
 }
 
+// Names, labels, groups and display texts keep at most 31 characters.
 TEST(IParam, LongTextsAreCutToTheField)
 {
-  const std::string longText(100, 'n');
-  IParam p;
-  p.InitInt(longText.c_str(), 0, 0, 10, longText.c_str(), longText.c_str());
-  EXPECT_EQ(strlen(p.GetNameForHost()), 31u);
-  EXPECT_EQ(strlen(p.GetLabelForHost()), 31u);
-  EXPECT_EQ(strlen(p.GetParamGroupForHost()), 31u);
-  ASSERT_TRUE(p.SetDisplayText(3, longText.c_str()));
-  EXPECT_EQ(std::string(p.GetDisplayText(3)), std::string(31, 'n'));
+  for (size_t length : {30, 31, 32})
+  {
+    const std::string text(length, 'n'), kept(length < 31 ? length : 31, 'n');
+    IParam p;
+    p.InitInt(text.c_str(), 0, 0, 10, text.c_str(), text.c_str());
+    EXPECT_EQ(p.GetNameForHost(), kept);
+    EXPECT_EQ(p.GetLabelForHost(), kept);
+    EXPECT_EQ(p.GetParamGroupForHost(), kept);
+    ASSERT_TRUE(p.SetDisplayText(3, text.c_str()));
+    EXPECT_EQ(p.GetDisplayText(3), kept);
+  }
   IParam nulls;
   nulls.InitInt(nullptr, 0, 0, 1, nullptr, nullptr);
   EXPECT_STREQ(nulls.GetNameForHost(), "");

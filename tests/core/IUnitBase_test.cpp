@@ -23,13 +23,17 @@ TEST(IUnitBase, ConstructionAndIdentity)
   EXPECT_EQ(unit.GetParam(342), nullptr);
   EXPECT_EQ(unit.GetParam(-1), nullptr);
 
-  const std::string longName(300, 'q');
-  IUnitBase cut(0, nullptr, 0, longName.c_str(), longName.c_str(), longName.c_str(), 0, 0, 0, 0,
-                false, false, false, 0);
-  EXPECT_EQ(strlen(cut.GetEffectName()), 127u);
-  EXPECT_EQ(strlen(cut.GetProductName()), 127u);
-  EXPECT_EQ(strlen(cut.GetMfrName()), 127u);
-  EXPECT_EQ(cut.NChannelIO(), 0);
+  // Names keep at most 127 characters.
+  for (size_t length : {126, 127, 128})
+  {
+    const std::string name(length, 'q');
+    IUnitBase cut(0, nullptr, 0, name.c_str(), name.c_str(), name.c_str(), 0, 0, 0, 0, false, false, false, 0);
+    const size_t kept = length < 127 ? length : 127;
+    EXPECT_EQ(strlen(cut.GetEffectName()), kept);
+    EXPECT_EQ(strlen(cut.GetProductName()), kept);
+    EXPECT_EQ(strlen(cut.GetMfrName()), kept);
+    EXPECT_EQ(cut.NChannelIO(), 0);
+  }
 }
 
 TEST(IUnitBase, ChannelIO)
@@ -235,11 +239,7 @@ TEST(IUnitBase, MidiPassThroughSlots)
 
 // ---- the GUI link ----
 
-struct GraphicsLog
-{
-  std::vector<std::string> calls;
-  bool destroyed = false;
-};
+struct GraphicsLog { std::vector<std::string> calls; bool destroyed = false; };
 
 class FakeGraphics : public IGraphicsLink
 {

@@ -11,11 +11,7 @@
 
 namespace
 {
-struct HostCase
-{
-  const char* name;
-  int expected;
-};
+struct HostCase { const char* name; int expected; };
 
 const HostCase kHostCases[] = {
   {"Standalone", kHostStandalone},
@@ -90,13 +86,7 @@ tm MakeTm(int yday, int hour, int minute)
   return t;
 }
 
-struct OffsetCase
-{
-  const char* name;
-  tm local;
-  tm utc;
-  int expected;
-};
+struct OffsetCase { const char* name; tm local; tm utc; int expected; };
 
 TEST(Log, UtcOffsetMinutes)
 {
@@ -138,13 +128,7 @@ private:
   std::string mOld;
 };
 
-struct StampCase
-{
-  const char* name;
-  const char* zone;
-  time_t when;
-  const char* expected;
-};
+struct StampCase { const char* name; const char* zone; time_t when; const char* expected; };
 
 // 2021-01-01 04:30 UTC and 2020-12-31 20:00 UTC (2020 is a leap year).
 const StampCase kStampCases[] = {
@@ -171,12 +155,7 @@ TEST(Log, TimestampAtYearBoundary)
 
 TEST(Log, CompileTimestamps)
 {
-  const struct
-  {
-    const char* date;
-    const char* time;
-    const char* expected;
-  } cases[] = {
+  const struct { const char* date; const char* time; const char* expected; } cases[] = {
     {"Jun 16 2021", "10:20:30", "[Jun16 10:20]"},
     {"Jun  6 2021", "10:20:30", "[Jun 6 10:20]"},
     {"Jun", "10", "[Jun 10]"},

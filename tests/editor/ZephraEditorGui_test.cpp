@@ -10,8 +10,6 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // A knob over a 72-step value: one pixel upwards is one step.
 class StepKnob : public IControl
 {
@@ -33,25 +31,20 @@ public:
 TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
 {
   TempDir dir;
-  WireTap tap;
-  IGraphicsHeadless* gui = nullptr;
-  ZephraEditorSetup setup = tap.Setup(dir.Path(), false);
-  setup.buildGui = [&gui](ZephraEditor& editor) {
-    gui = new IGraphicsHeadless(&editor, 1140, 800);
-    gui->AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), kParamVco1Coarse));
-    editor.AttachGraphics(gui);
-  };
-  ZephraEditor editor(tap.Info(), setup);
-  ASSERT_EQ(tap.Take().size(), 336u * 3);
+  TestEditor t(dir.Path(), false, nullptr, [](IGraphicsHeadless& gui, ZephraEditor& editor) {
+    gui.AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), 3));  // VCO1 coarse
+  });
+  ZephraEditor& editor = *t.editor;
+  ASSERT_EQ(t.TakeWire().size(), 336u * 3);
 
   IMouseMod left(true, false);
-  gui->OnMouseDown(40, 100, &left);
-  gui->OnMouseDrag(40, 99, &left);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}));
-  gui->OnMouseDrag(40, 97, &left);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1B}));
-  gui->OnMouseUp(40, 97, &left);
-  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 3);
+  t.gui->OnMouseDown(40, 100, &left);
+  t.gui->OnMouseDrag(40, 99, &left);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}));
+  t.gui->OnMouseDrag(40, 97, &left);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x06, 0x1B}));
+  t.gui->OnMouseUp(40, 97, &left);
+  EXPECT_EQ(editor.ParamInt(3), 3);
   EXPECT_EQ(editor.UndoCount(), 2);  // the whole drag is one step
 
   // Undo puts the knob back and the synth with it.
@@ -59,7 +52,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
     BASE_MutexLock lock(editor.GetMutex());
     editor.Undo();
   }
-  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 0);
-  EXPECT_EQ(tap.Take().size(), 336u * 3);
-  gui->RunFrame();
+  EXPECT_EQ(editor.ParamInt(3), 0);
+  EXPECT_EQ(t.TakeWire().size(), 336u * 3);
+  t.gui->RunFrame();
 }

@@ -10,17 +10,20 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 struct EditorTest : ::testing::Test
 {
   TempDir dir;
-  WireTap tap;
-  std::unique_ptr<ZephraEditor> editor;
+  std::unique_ptr<TestEditor> t;
+  ZephraEditor* editor = nullptr;
 
-  void Make() { editor = std::make_unique<ZephraEditor>(tap.Info(), tap.Setup(dir.Path())); }
+  void Make()
+  {
+    t.reset();
+    t = std::make_unique<TestEditor>(dir.Path());
+    editor = t->editor.get();
+  }
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  RecordingPanels& Panels() { return static_cast<RecordingPanels&>(editor->Panels()); }
+  Bytes Take() { return t->TakeWire(); }
 };
 
 // Every message here is a three-byte control change.
@@ -32,13 +35,13 @@ size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
 
 TEST_F(EditorTest, KeyboardChannelSetting)
 {
-  struct Case { const char* text; int channel; } kCases[] = {{"15", 15}, {"16", 0}, {"-1", 0}, {"7x", 0}};
+  struct Case { const char* text; int channel; } kCases[] = {{"0", 0}, {"15", 15}, {"16", 0}, {"-1", 0}, {"7x", 0}};
   for (const Case& c : kCases)
   {
     ASSERT_TRUE(WritePrivateProfileString("midi", "kbdmidioutch", c.text, dir.File("settings.ini").c_str()));
     Make();
     EXPECT_EQ(editor->KbdMidiChannel(), c.channel) << c.text;
-    EXPECT_EQ(editor->ParamInt(kParamMidiChannel), c.channel) << c.text;
+    EXPECT_EQ(editor->ParamInt(341), c.channel) << c.text;
   }
 }
 
@@ -47,46 +50,46 @@ TEST_F(EditorTest, KeyboardChannelSetting)
 TEST_F(EditorTest, KnobDragSendsTheAddressOnce)
 {
   Make();
-  tap.Take();
-  Set(kParamVco1Coarse, 5);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
-  Set(kParamVco1Coarse, 6);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x1E}));
-  Set(kParamVco1Coarse, 6);
-  EXPECT_TRUE(tap.Take().empty());
-  EXPECT_EQ(editor->LastNrpnIndex(), ProgramIndex(kParamVco1Coarse));
-  Set(kParamVco1Fine, 1);  // same bank, next number
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
-  Set(kParamEffectsChainOrder, 1);  // the other bank
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
+  Take();
+  Set(3, 5);
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
+  Set(3, 6);
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x1E}));
+  Set(3, 6);
+  EXPECT_TRUE(Take().empty());
+  EXPECT_EQ(editor->LastNrpnIndex(), 0);
+  Set(4, 1);  // same bank, next number
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
+  Set(131, 1);  // "Effects Chain Order": the other bank
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
 
-  Set(kParamVco1Coarse, 7);  // back to the first bank: 99 and 98 again
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
+  Set(3, 7);  // back to the first bank: 99 and 98 again
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
   editor->OnTimerTick();
-  Set(kParamVco1Coarse, 8);  // one tick: the address still stands
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x20}));
+  Set(3, 8);  // one tick: the address still stands
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x20}));
   editor->OnTimerTick();
   editor->OnTimerTick();
-  tap.outChannel = 3;
-  Set(kParamVco1Coarse, 9);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
+  t->outChannel = 3;
+  Set(3, 9);
+  EXPECT_EQ(Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
 }
 
 TEST_F(EditorTest, CompositesAndSharedAddresses)
 {
   Make();
-  tap.Take();
-  Set(kParamOdBlendInstrument, 1);  // while the overdrive is off
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
-  Set(kParamOdBlendVcf, 1);
-  Set(kParamOverdriveOnOff, 1);  // overdrive on: both blends
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
-  Set(kParamPortamentoMode, 1);  // folds into trig/gate mode
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
-  Set(kParamVcfCutoffNew, 100);  // goes out under the vintage cutoff's number
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
-  Set(kParamSpare128, 1);  // a spare index has no address of its own
-  EXPECT_TRUE(tap.Take().empty());
+  Take();
+  Set(182, 1);  // OD Blend INSTRUMENT while the overdrive is off
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
+  Set(183, 1);
+  Set(147, 1);  // overdrive on: both blends
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
+  Set(173, 1);  // portamento mode folds into trig/gate mode
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
+  Set(186, 100);  // new cutoff goes out under the vintage cutoff's number
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
+  Set(128, 1);  // a spare index has no address of its own
+  EXPECT_TRUE(Take().empty());
 }
 
 // ---- undo ----
@@ -94,33 +97,33 @@ TEST_F(EditorTest, CompositesAndSharedAddresses)
 TEST_F(EditorTest, UndoRedoSteps)
 {
   Make();
-  for (int v = 1; v <= 10; ++v) Set(kParamVco1Coarse, v);  // one drag
-  for (int v = 1; v <= 5; ++v) Set(kParamVco1Fine, v);     // another
+  for (int v = 1; v <= 10; ++v) Set(3, v);  // one drag
+  for (int v = 1; v <= 5; ++v) Set(4, v);   // another
   EXPECT_EQ(editor->UndoCount(), 3);
-  tap.Take();
+  Take();
 
   editor->Undo();
-  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 10);
-  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Fine)], 0);
-  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), 0);
-  EXPECT_EQ(ControllerCount(tap.Take()), 336u);
+  EXPECT_EQ(editor->Program()[0], 10);
+  EXPECT_EQ(editor->Program()[1], 0);
+  EXPECT_EQ(editor->ParamInt(4), 0);
+  EXPECT_EQ(ControllerCount(Take()), 336u);
   editor->Undo();
-  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 0);
+  EXPECT_EQ(editor->ParamInt(3), 0);
   editor->Redo();
-  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 10);
-  EXPECT_EQ(ControllerCount(tap.Take()), 2 * 336u);
+  EXPECT_EQ(editor->ParamInt(3), 10);
+  EXPECT_EQ(ControllerCount(Take()), 2 * 336u);
 
-  Set(kParamVco1Beat, 9);  // a new edit drops the redo tail
+  Set(5, 9);  // a new edit drops the redo tail
   EXPECT_EQ(editor->UndoCount(), 3);
-  tap.Take();
+  Take();
   editor->Redo();
-  EXPECT_TRUE(tap.Take().empty());
-  EXPECT_EQ(editor->ParamInt(kParamVco1Beat), 9);
+  EXPECT_TRUE(Take().empty());
+  EXPECT_EQ(editor->ParamInt(5), 9);
 
   // "Effects Chain Order" and "VCO1 coarse" share LSB 0 across the banks,
   // so they make one step.
-  Set(kParamEffectsChainOrder, 1);
-  Set(kParamVco1Coarse, 2);
+  Set(131, 1);
+  Set(3, 2);
   EXPECT_EQ(editor->UndoCount(), 4);
 }
 
@@ -129,22 +132,23 @@ TEST_F(EditorTest, UndoRedoSteps)
 TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 {
   Make();
-  Panels().names.clear();
-  Set(kParamLfoFrequency, 20);
-  Set(kParamDelayVintageLong, 1);  // long
-  Set(kParamDelay1, 64);
-  Set(kParamVcfType, 3);
-  EXPECT_EQ(Panels().names, (std::vector<std::string>{"*INIT*"}));
-  EXPECT_EQ(Panels().captions[ProgramIndex(kParamLfoFrequency)], "1.48Hz");
-  EXPECT_EQ(Panels().captions[ProgramIndex(kParamDelay1)], "302ms");
-  EXPECT_EQ(Panels().captions[ProgramIndex(kParamVcfType)], "NTC");
+  const size_t shown = t->panels->Status().size();
+  Set(94, 20);   // LFO frequency
+  Set(126, 1);   // Delay Vintage/Long: long
+  Set(138, 64);  // Delay1
+  Set(85, 3);    // VCF type
+  EXPECT_EQ(t->panels->Status().size(), shown + 1);
+  EXPECT_EQ(t->panels->Status().back(), "*INIT*");
+  EXPECT_EQ(t->panels->captions[91], "1.48Hz");
+  EXPECT_EQ(t->panels->captions[135], "302ms");
+  EXPECT_EQ(t->panels->captions[82], "NTC");
   editor->SetOpenFlexiList(0);
   editor->SelectFlexiListEntry(18);  // the second "PB Wheel"
-  EXPECT_EQ(editor->ParamInt(kParamFlexi1Source), 103);
-  EXPECT_EQ(editor->ParamInt(kParamFlexi1Sources), 18);
-  Set(kParamMidiChannel, 4);
+  EXPECT_EQ(editor->ParamInt(98), 103);
+  EXPECT_EQ(editor->ParamInt(247), 18);
+  Set(341, 4);
   EXPECT_EQ(editor->KbdMidiChannel(), 4);
-  EXPECT_EQ(editor->LastNrpnIndex(), kParamMidiChannel);
+  EXPECT_EQ(editor->LastNrpnIndex(), 341);
 }
 
 // An undo recalls the program through the handler, which notes the values it
@@ -154,10 +158,9 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 TEST_F(EditorTest, EditAfterUndoRestatesTheAddress)
 {
   Make();
-  Set(kParamVco1Coarse, 5);
+  Set(3, 5);
   editor->Undo();
-  tap.Take();
-  ASSERT_EQ(editor->ParamInt(kParamVco4PwmLfoFrq), 1);
-  Set(kParamVco4PwmLfoFrq, 2);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x02}));
+  Take();
+  Set(45, 9);  // "VCO4 PWM LFO frq", index 42
+  EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
 }

@@ -1,25 +1,115 @@
-// An editor for tests: the model's test stand-ins (settings in a temporary
-// folder, no timer thread, recording panels, the MIDI output captured as
-// wire bytes), with the minimal graphics object and the panels installed by
-// the constructor's GUI step, so the editor behaves as with a GUI.
+// An editor for tests: settings in a folder, the timer thread only when
+// asked (tests call OnTimerTick themselves), a headless surface that records
+// message boxes and save dialogs and answers from its queues, panels that
+// record captions and status texts, and the MIDI output captured: controller
+// messages as the wire bytes the wrapper sends under the output channel
+// (also those of the construction, which no override sees), SysEx whole.
+// The records take a lock, since the timer and MIDI threads write them too.
 #pragma once
 
+#include "core/BASE_String.h"
+#include "graphics/IGraphicsHeadless.h"
 #include "editor/ZephraEditor.h"
-#include "support/ZephraTestModel.h"
 
+#include <functional>
+#include <map>
 #include <memory>
-#include <string>
+#include <mutex>
+#include <utility>
 
-struct WireTap : ModelTap
+using Bytes = std::vector<uint8_t>;
+
+struct TestPanels : ZephraPanelLink
 {
-  ZephraEditorSetup Setup(const std::string& folder, bool withGui = true)
+  explicit TestPanels(IGraphicsHeadless* surface) : gui(surface) {}
+  void SetValueCaption(int programIndex, const char* text) override
   {
-    ZephraEditorSetup setup = ModelSetup<ZephraEditorSetup>(folder);
-    if (withGui)
-      setup.buildGui = [](ZephraEditor& editor) {
-        editor.AttachGraphics(new StubGraphicsLink);
-        editor.SetPanels(std::make_unique<RecordingPanels>());
-      };
-    return setup;
+    std::lock_guard<std::mutex> hold(lock);
+    captions[programIndex] = text;
   }
+  void SetNameDisplay(const char* text) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    status.push_back(text);
+  }
+  int ShowMessageBox(const char* text, const char* caption, int type) override
+  {
+    return gui->ShowMessageBox(text, caption, type);
+  }
+  std::string PromptForSaveFile(const char* proposedPath) override
+  {
+    BASE_String file(proposedPath), dir("");
+    gui->PromptForFile(&file, 1, &dir, "pr3");
+    return file.Get();
+  }
+  std::vector<std::string> Status()
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    return status;
+  }
+  IGraphicsHeadless* gui;
+  std::mutex lock;
+  std::map<int, std::string> captions;
+  std::vector<std::string> status;
+};
+
+struct TestEditor
+{
+  uint16_t outChannel = 0;
+  IGraphicsHeadless* gui = nullptr;
+  TestPanels* panels = nullptr;
+  std::unique_ptr<ZephraEditor> editor;
+
+  // addControls, when given, puts controls of the test's own on the surface
+  // before the editor is built on it.
+  explicit TestEditor(const std::string& folder, bool runTimer = false, RtMidiOut* midiOut = nullptr,
+                      std::function<void(IGraphicsHeadless&, ZephraEditor&)> addControls = {})
+  {
+    ZephraEditorSetup setup;
+    setup.settingsFolder = folder;
+    setup.runTimer = runTimer;
+    setup.buildGui = [this, addControls](ZephraEditor& e) {
+      gui = new IGraphicsHeadless(&e, 1140, 800);
+      if (addControls) addControls(*gui, e);
+      gui->OpenWindow(nullptr);
+      e.AttachGraphics(gui);
+      e.SetPanels(std::make_unique<TestPanels>(gui));
+      panels = static_cast<TestPanels*>(&e.Panels());
+    };
+    setup.sendTap = [this](const IMidiMsg& msg) {
+      uint8_t bytes[3];
+      const int n = IUnitStandalone::MakeWireBytes(msg, outChannel, bytes);
+      std::lock_guard<std::mutex> hold(mLock);
+      mWire.insert(mWire.end(), bytes, bytes + n);
+    };
+    IUnitInstanceInfo info;
+    info.mMidiOut = midiOut;
+    info.mMidiOutChan = &outChannel;
+    editor = std::make_unique<ZephraEditor>(info, setup);
+    editor->SetSysExTap([this](const uint8_t* bytes, size_t size) {
+      std::lock_guard<std::mutex> hold(mLock);
+      mSent.emplace_back(bytes, bytes + size);
+    });
+  }
+  // The controller bytes and the SysEx messages sent since the last take.
+  Bytes TakeWire()
+  {
+    std::lock_guard<std::mutex> hold(mLock);
+    return std::exchange(mWire, {});
+  }
+  std::vector<Bytes> TakeSent()
+  {
+    std::lock_guard<std::mutex> hold(mLock);
+    return std::exchange(mSent, {});
+  }
+  void Receive(const Bytes& message)
+  {
+    ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));
+    editor->ProcessSysEx(&sysEx);
+  }
+
+private:
+  std::mutex mLock;
+  Bytes mWire;
+  std::vector<Bytes> mSent;
 };

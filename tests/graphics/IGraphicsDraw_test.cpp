@@ -39,12 +39,7 @@ TEST(IGraphicsDraw, IdleHookRunsOnEverySecondQuietFrame)
 
 TEST(IGraphicsDraw, DirtyRectangleIsTheUnionOfDirtyControls)
 {
-  struct Case
-  {
-    const char* name;
-    IRECT a, b;
-    IRECT expected;
-  } kCases[] = {
+  struct Case { const char* name; IRECT a, b; IRECT expected; } kCases[] = {
     {"two rects", IRECT(10, 10, 20, 20), IRECT(30, 5, 40, 15), IRECT(10, 5, 40, 20)},
     {"zero first is replaced", IRECT(0, 0, 0, 0), IRECT(30, 5, 40, 15), IRECT(30, 5, 40, 15)},
     {"nested", IRECT(0, 0, 50, 50), IRECT(10, 10, 20, 20), IRECT(0, 0, 50, 50)},
@@ -67,14 +62,7 @@ TEST(IGraphicsDraw, DirtyRectangleIsTheUnionOfDirtyControls)
 
 TEST(IGraphicsDraw, StrictDrawingDrawsWhatMeetsTheArea)
 {
-  struct Case
-  {
-    const char* name;
-    IRECT rect;
-    bool hidden;
-    bool drawn;
-    bool cleaned;
-  } kCases[] = {
+  struct Case { const char* name; IRECT rect; bool hidden; bool drawn; bool cleaned; } kCases[] = {
     {"touching right edge", IRECT(100, 0, 120, 20), false, true, false},
     {"touching bottom edge", IRECT(0, 100, 20, 120), false, true, false},
     {"one pixel right", IRECT(101, 0, 120, 20), false, false, false},

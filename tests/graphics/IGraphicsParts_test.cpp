@@ -173,46 +173,6 @@ TEST(IGraphicsView, TranslationOfPointsRectsKeysAndModifiers)
   EXPECT_TRUE(TextEntryAccepts("-1.5", "0123456789.-+", 7, 0));
 }
 
-TEST(IGraphicsHeadless, PlatformSlotsAnswerFromTheQueue)
-{
-  GuiFixture f;
-  // Before the window opens there is no panel to show.
-  BASE_String file("old.pr3"), dir;
-  f.gui->PromptForFile(&file, 1, &dir, "pr3");
-  EXPECT_STREQ(file.Get(), "");
-  f.Open();
-
-  f.gui->QueueFilePath("/home/u/progs/bass.pr3");
-  f.gui->PromptForFile(&file, 0, &dir, "pr3 prg");
-  EXPECT_STREQ(file.Get(), "/home/u/progs/bass.pr3");
-  EXPECT_STREQ(dir.Get(), "/home/u/progs/");
-  EXPECT_EQ(f.gui->mFilePrompts[0].dir, "~/Desktop");
-  f.gui->PromptForFile(&file, 0, &dir, "pr3");  // cancelled
-  EXPECT_STREQ(file.Get(), "");
-
-  f.gui->QueueMessageBoxResult(7);
-  EXPECT_EQ(f.gui->ShowMessageBox("Communication error has occurred!", "Error", 4), 7);
-  EXPECT_EQ(f.gui->MessageBoxes()[0].caption, "Error");
-
-  f.gui->QueueOpenURLResult(false);
-  EXPECT_FALSE(f.gui->OpenURL("https://example.org"));
-  EXPECT_TRUE(f.gui->OpenURL("/tmp/guide.pdf"));
-
-  RAST_MemBitmap knob(4, 2, 4);
-  RAST_Clear(&knob, RAST_RGBA(1, 2, 3, 255));
-  f.gui->AddResource("knob", &knob);
-  std::unique_ptr<RAST_IBitmap> loaded(f.gui->OSLoadBitmap(0, "knob.PNG"));
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(RAST_GetPixel(loaded.get(), 3, 1), RAST_RGBA(1, 2, 3, 255));
-  EXPECT_EQ(f.gui->OSLoadBitmap(0, "knob.jpg"), nullptr);
-  EXPECT_EQ(f.gui->OSLoadBitmap(0, "missing.png"), nullptr);
-
-  f.gui->EnableTooltips(true);
-  f.Add(IRECT(1, 1, 5, 5))->Hide(true);
-  f.gui->UpdateTooltips();
-  EXPECT_EQ(f.gui->mTooltipRects.size(), 1u);  // the background only
-}
-
 TEST(IControl, NaNValueIsClampedOnSetDirty)
 {
   GuiUnit unit;

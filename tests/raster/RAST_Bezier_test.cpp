@@ -18,10 +18,7 @@ namespace
 {
 constexpr RAST_pixel kColor = 0xFF3060C0u;
 
-struct Pt
-{
-  float x, y;
-};
+struct Pt { float x, y; };
 
 // The quadratic curve drawn as n segments from s to e over [t0, t1].
 void QuadraticChain(RAST_IBitmap* bm, Pt p0, Pt p1, Pt p2, Pt s, Pt e, double t0, double t1, int n)
@@ -127,16 +124,25 @@ TEST(RAST_DrawCBezier, LastSegmentSpansTwoSteps)
   }
 }
 
-// A tiny tolerance or a huge control polygon costs at most
-// RAST_MAX_CURVE_SEGMENTS segments; the call returns and stays inside.
-TEST(RAST_DrawCBezier, SegmentCountIsCapped)
+// A curve down column 0 whose legs have exact lengths is cut into
+// (int)(length / tol) segments, at most RAST_MAX_CURVE_SEGMENTS (16384).
+TEST(RAST_CBezierPrep, SegmentCountStopsAt16384)
 {
-  GuardedBitmap bm(30, 30);
+  GuardedBitmap bm(4, 4);
+  const struct { const char* name; float y2, y3; int segments; } kCases[] = {
+      {"legs 192 + 63.984375: 16383 segments of 1/64", 255.984375f, 255.984375f, 16383},
+      {"legs 192 + 64: 16384", 256.0f, 256.0f, 16384},
+      {"legs 192 + 63.984375 + 0.03125: 16385, held at 16384", 255.984375f, 256.015625f, 16384},
+  };
+  for (const auto& c : kCases)
+  {
+    RAST_CBezierPrepared p;
+    EXPECT_EQ(RAST_CBezierPrep(&bm, true, 0, 0, 0, 192, 0, c.y2, 0, c.y3, 1.0f / 64, &p), c.segments) << c.name;
+  }
+  // A tiny tolerance or a huge control polygon costs at most the cap; every
+  // operation returns and stays inside.
   RAST_CBezierPrepared p;
-  EXPECT_EQ(RAST_CBezierPrep(&bm, true, 0, 0, 10, 30, 20, -30, 29, 15, 1e-30f, &p), RAST_MAX_CURVE_SEGMENTS);
-  EXPECT_EQ(RAST_CBezierPrep(&bm, true, -1e30f, 0, 10, 3e30f, 20, -3e30f, 1e30f, 15, 1.0f, &p) <=
-                RAST_MAX_CURVE_SEGMENTS,
-            true);
+  EXPECT_EQ(RAST_CBezierPrep(&bm, true, -1e30f, 0, 10, 3e30f, 20, -3e30f, 1e30f, 15, 1.0f, &p), 1);
   RAST_DrawCBezier(&bm, 0, 0, 10, 30, 20, -30, 29, 15, kColor, 1.0f, 0, true, 1e-30f);
   RAST_DrawQBezier(&bm, 0, 0, 10, 60, 29, 15, kColor, 1.0f, 0, false, 1e-30f);
   RAST_FillCBezier(&bm, -1e30f, 0, 10, 3e30f, 20, -3e30f, 1e30f, 15, 20, kColor, 0.5f, 1, 1e-30f);
@@ -173,8 +179,7 @@ TEST(RAST_FillCBezier, PiecesDoNotOverlap)
 {
   for (const bool byColumn : {false, true})
   {
-    GuardedBitmap bm(40, 40);
-    FillAll(bm, 0);
+    GuardedBitmap bm(40, 40, GuardedBitmap::Filled{0});
     if (byColumn)
       RAST_FillCBezierX(&bm, 35, -5, 2, 10, 2, 25, 30, 45, 38, 0x01010101u, 1.0f, 1, 1.0f);
     else

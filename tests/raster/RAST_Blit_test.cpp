@@ -1,7 +1,6 @@
 #include "raster/RAST_Blit.h"
 
 #include "raster/RAST_BitmapOps.h"
-#include "raster/RAST_Combine.h"
 #include "RAST_TestBitmap.h"
 
 #include <gtest/gtest.h>
@@ -104,12 +103,7 @@ TEST(RAST_Blit, ChannelCopyMovesOneByte)
 // Within one bitmap a plain copy behaves as if the source were read first.
 TEST(RAST_Blit, OverlappingCopyWithinOneBitmap)
 {
-  struct Case
-  {
-    const char* name;
-    int dx, dy;
-    bool flipped;
-  } kCases[] = {
+  struct Case { const char* name; int dx, dy; bool flipped; } kCases[] = {
       {"right", 1, 0, false},   {"left", -1, 0, false},      {"down", 0, 1, false},
       {"up", 0, -2, false},     {"down right", 3, 2, false}, {"up left", -2, -1, false},
       {"flipped down", 0, 1, true}, {"flipped up", 1, -1, true},
@@ -152,33 +146,6 @@ TEST(RAST_GradRect, StepsEachChannelAcrossTheRectangle)
       ASSERT_EQ(bm.At(x, y), expected) << x << "," << y;
     }
   EXPECT_TRUE(bm.SentinelsIntact());
-}
-
-TEST(RAST_GradRect, UsesTheRuleOfTheMode)
-{
-  struct Case
-  {
-    const char* name;
-    float ir, ia;
-    int mode;
-    RAST_pixel expected;  // onto 0x80808080
-  } kCases[] = {
-      {"red alone has weight 0", 1.0f, 0.0f, 0, 0x80808080u},
-      {"opaque red", 1.0f, 1.0f, 0, RAST_RGBA(255, 0, 0, 255)},
-      {"half red", 1.0f, 0.5f, 0, RAST_RGBA(192, 64, 64, 128)},
-      {"add red, alpha adds the weight", 1.0f, 0.5f, 1, RAST_RGBA(255, 128, 128, 192)},
-      {"multiply", 0.5f, 1.0f, 3, RAST_RGBA(63, 0, 0, 128)},
-      {"hsv alpha at full weight stays 255", 0.5f, 1.0f, 5, RAST_RGBA(0, 0, 0, 255)},
-      {"mode 6 draws nothing", 1.0f, 1.0f, 6, 0x80808080u},
-      {"source alpha bit ignored", 1.0f, 1.0f, RAST_BLIT_USE_ALPHA, RAST_RGBA(255, 0, 0, 255)},
-  };
-  for (const Case& c : kCases)
-  {
-    GuardedBitmap bm(3, 2);
-    FillAll(bm, 0x80808080u);
-    RAST_GradRect(&bm, 0, 0, 3, 2, c.ir, 0, 0, c.ia, 0, 0, 0, 0, 0, 0, 0, 0, c.mode);
-    EXPECT_EQ(bm.At(2, 1), c.expected) << c.name << std::hex << " got 0x" << bm.At(2, 1);
-  }
 }
 
 // Values far beyond full intensity saturate instead of wrapping the 16.16

@@ -99,12 +99,7 @@ TEST_F(CachedFontFake, RendersGlyphsOnceFromTheirUtf8Form)
   for (int y = 0; y < 12; ++y)
     for (int x = 0; x < 6; ++x) ASSERT_EQ(map[y * 6 + x], y < 8 ? 255 : 0) << x << "," << y;
 
-  struct Step
-  {
-    int code;
-    const char* utf8;
-    int records;
-  } const kSteps[] = {
+  struct Step { int code; const char* utf8; int records; } const kSteps[] = {
       {300, "\xc4\xac", 1},  {200, "\xc3\x88", 2},         {0x4E2D, "\xe4\xb8\xad", 3},
       {150, "\xc2\x96", 4},  {200, "\xc3\x88", 4},         {0x4E2D, "\xe4\xb8\xad", 4},
   };
@@ -153,12 +148,7 @@ TEST_F(CachedFontFake, EffectsReshapeTheCoverage)
   EXPECT_EQ(inverted[9 * 6], 255);
 
   // '.' inks one pixel, at (1, 6) of its 6 x 12 map.
-  struct Case
-  {
-    const char* name;
-    int flags;
-    std::vector<std::pair<int, int>> edge;
-  } const kCases[] = {
+  struct Case { const char* name; int flags; std::vector<std::pair<int, int>> edge; } const kCases[] = {
       {"shadow", RAST_FONT_FLAG_FX_SHADOW, {{2, 6}, {1, 7}, {2, 7}}},
       {"shadow wins over outline", RAST_FONT_FLAG_FX_SHADOW | RAST_FONT_FLAG_FX_OUTLINE, {{2, 6}, {1, 7}, {2, 7}}},
       {"outline", RAST_FONT_FLAG_FX_OUTLINE, {{1, 5}, {0, 6}, {2, 6}, {1, 7}}},
@@ -235,11 +225,7 @@ TEST_F(CachedFontFake, DrawsGlyphsWithTheirWeightsAndClips)
 TEST_F(CachedFontFake, MeasuringMatchesWhatDrawingInks)
 {
   auto font = MakeFont(RAST_FONT_FLAG_FORCE_NATIVE);
-  struct Case
-  {
-    const char* text;
-    int count, flags, width, height;
-  } const kCases[] = {
+  struct Case { const char* text; int count, flags, width, height; } const kCases[] = {
       {"abab", -1, 0, 26, 12},
       {"ABCDE", 3, 0, 18, 12},
       {"ABCDE", -1, 0, 30, 12},
@@ -273,14 +259,7 @@ TEST_F(CachedFontFake, MeasuringMatchesWhatDrawingInks)
 
 TEST_F(CachedFontFake, DecodesUtf8WithinTheCount)
 {
-  struct Case
-  {
-    const char* name;
-    const char* s;
-    int avail;
-    int length;
-    uint16_t code;
-  } const kCases[] = {
+  struct Case { const char* name; const char* s; int avail; int length; uint16_t code; } const kCases[] = {
       {"ascii", "A", -1, 1, 'A'},
       {"two bytes", "\xc3\xa9", -1, 2, 0xE9},
       {"three bytes", "\xe4\xb8\xad", -1, 3, 0x4E2D},
@@ -352,13 +331,18 @@ TEST_F(CachedFontFake, ChoosesBetweenNativeAndGlyphDrawing)
   font->DrawText(&glyphs, "b", -1, &wide, 0);
   EXPECT_GT(font->findChar('b')->base, 0);
 
-  // Sizes of 256 and more are always drawn natively.
-  auto big = MakeFont(0, 300);
-  EXPECT_EQ(big->GetLineHeight(), 301);
-  RECT m = {0, 0, 0, 0};
-  EXPECT_EQ(big->DrawText(nullptr, "a", -1, &m, DT_CALCRECT), 302);
-  EXPECT_EQ(m.right, 150 + 1);  // 300 / 2 + 97 % 3
-  EXPECT_EQ(big->findChar('a')->base, 0);
+  // Fonts whose lines are 256 pixels high or more are always drawn natively:
+  // measuring renders no glyph. Ascent 200 + descent + 1 sets the height.
+  for (int descent : {54, 55, 56})
+  {
+    fake.engine.metricsOverride = PLAT_FontMetrics{200, static_cast<double>(descent), 0};
+    auto tall = MakeFont(0);
+    EXPECT_EQ(tall->GetLineHeight(), 201 + descent);
+    RECT m = {0, 0, 0, 0};
+    tall->DrawText(nullptr, "a", -1, &m, DT_CALCRECT);
+    EXPECT_EQ(tall->findChar('a')->base > 0, 201 + descent < 256) << "line height " << 201 + descent;
+  }
+  fake.engine.metricsOverride = PLAT_FontMetrics{-1, 0, 0};
 }
 
 TEST_F(CachedFontFake, TheSharedBitmapsGoWithTheLastFont)

@@ -2,12 +2,15 @@
 // weight and mode selection, symmetry of the two directions, write counts.
 #include "raster/RAST_Line.h"
 
+#include "raster/RAST_Circle.h"
+#include "raster/RAST_Polygon.h"
 #include "RAST_TestBitmap.h"
 #include "RAST_TestSeed.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -31,13 +34,7 @@ PixelMap Changed(GuardedBitmap& bm, RAST_pixel background)
 
 TEST(RAST_ClipLineToBitmap, ClipsToTheBitmap)
 {
-  struct Case
-  {
-    const char* name;
-    int w, h, x1, y1, x2, y2;
-    bool visible;
-    int cx1, cy1, cx2, cy2;
-  } kCases[] = {
+  struct Case { const char* name; int w, h, x1, y1, x2, y2; bool visible; int cx1, cy1, cx2, cy2; } kCases[] = {
       {"crossing horizontally", 8, 8, -10, 5, 10, 5, true, 0, 5, 7, 5},
       {"leaving right and bottom", 10, 10, 0, 0, 20, 10, true, 0, 0, 9, 4},
       {"leaving the bottom", 10, 10, 8, 0, 12, 40, true, 8, 0, 9, 9},
@@ -87,74 +84,89 @@ TEST(RAST_ClipLine, KeepsTheRectangle)
   EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{15, 10, 15, 19}));
 }
 
-TEST(RAST_Line, WeightAndModeSelection)
+// Lines, circles and polygons turn alpha and mode into a weight and a rule the
+// same way, (int)(alpha * 256) up to 256, reading only the mode byte, drawing
+// nothing for a copy below weight 1 or a non-finite alpha; they differ in the
+// copy's whole-pixel forms. Lines mix whole pixels at alpha exactly 0.25, 0.5
+// and 0.75 and take the byte average (d + s) >> 1 at weight 128 otherwise;
+// circles without anti-aliasing take the byte average at weight 128 and the
+// copy rule elsewhere; polygons mix whole pixels at weights 64, 128 and 192.
+TEST(RAST_ShapeWeight, LinesCirclesAndPolygons)
 {
-  struct Case
+  struct Rule
   {
     const char* name;
     RAST_pixel background, color;
     float alpha;
     int mode;
-    RAST_pixel expected;
-  } kCases[] = {
-      {"whole-pixel half mix at exactly 0.5", 0x01010101u, kWhite, 0.5f, 0, 0x7F7F7F7Fu},
-      {"byte average at weight 128", 0x01010101u, kWhite, 0.502f, 0, 0x80808080u},
-      {"store at 1.001", 0x01010101u, 0x12345678u, 1.001f, 0, 0x12345678u},
-      {"quarter mix at exactly 0.25", 0, kWhite, 0.25f, 0, 0x3F3F3F3Fu},
-      {"three-quarter mix at exactly 0.75", 0, kWhite, 0.75f, 0, 0xBEBEBEBEu},
-      {"source-alpha bit ignored", 0x01010101u, 0x12345678u, 1.0f, 0x10000, 0x12345678u},
-      {"mode 6 draws nothing", 0x01010101u, kWhite, 1.0f, 6, 0x01010101u},
-      {"alpha 0 draws nothing", 0x01010101u, kWhite, 0.0f, 1, 0x01010101u},
-      {"copy at -1 draws nothing", 0x40404040u, kWhite, -1.0f, 0, 0x40404040u},
-      {"add at -1 subtracts", 0x40404040u, 0x10203040u, -1.0f, 1, 0x30201000u},
-      {"NaN alpha draws nothing", 0x40404040u, kWhite, std::nanf(""), 1, 0x40404040u},
+    RAST_pixel line, circle, polygon;
+  } kRules[] = {
+      {"alpha exactly 0.5", 0x01010101u, kWhite, 0.5f, 0, 0x7F7F7F7Fu, 0x80808080u, 0x7F7F7F7Fu},
+      {"weight 128", 0x01010101u, kWhite, 0.502f, 0, 0x80808080u, 0x80808080u, 0x7F7F7F7Fu},
+      {"weight 179", 0, kWhite, 0.7f, 0, 0xB3B3B3B3u, 0xB3B3B3B3u, 0xB3B3B3B3u},
+      {"store at 1.001", 0x01010101u, 0x12345678u, 1.001f, 0, 0x12345678u, 0x12345678u, 0x12345678u},
+      {"alpha exactly 0.25", 0, kWhite, 0.25f, 0, 0x3F3F3F3Fu, 0x40404040u, 0x3F3F3F3Fu},
+      {"alpha exactly 0.75", 0, kWhite, 0.75f, 0, 0xBEBEBEBEu, 0xC0C0C0C0u, 0xBEBEBEBEu},
+      {"source-alpha bit ignored", 0x01010101u, 0x12345678u, 1.0f, 0x10000, 0x12345678u, 0x12345678u, 0x12345678u},
+      {"0.5, source-alpha bit ignored", 0, kWhite, 0.5f, 0x10000, 0x7F7F7F7Fu, 0x7F7F7F7Fu, 0x7F7F7F7Fu},
+      {"mode 6 draws nothing", 0x01010101u, kWhite, 1.0f, 6, 0x01010101u, 0x01010101u, 0x01010101u},
+      {"alpha 0 draws nothing", 0x01010101u, kWhite, 0.0f, 1, 0x01010101u, 0x01010101u, 0x01010101u},
+      {"copy at -1 draws nothing", 0x40404040u, kWhite, -1.0f, 0, 0x40404040u, 0x40404040u, 0x40404040u},
+      {"add at -1 subtracts", 0x40404040u, 0x10203040u, -1.0f, 1, 0x30201000u, 0x30201000u, 0x30201000u},
+      {"NaN alpha draws nothing", 0x40404040u, kWhite, std::nanf(""), 1, 0x40404040u, 0x40404040u, 0x40404040u},
   };
-  for (const Case& c : kCases)
-    for (bool aa : {false, true})
-      for (int dir = 0; dir < 2; ++dir)
+  enum Family
+  {
+    kLine,
+    kCircle,
+    kPolygon
+  };
+  struct Shape
+  {
+    const char* name;
+    void (*draw)(RAST_IBitmap* bm, RAST_pixel color, float alpha, int mode);
+    int x, y;  // a pixel the shape covers fully
+    Family family;
+  } kShapes[] = {
+      {"line", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_Line(bm, 1, 3, 6, 3, c, a, m, false); }, 4, 3,
+       kLine},
+      {"anti-aliased line", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_Line(bm, 1, 3, 6, 3, c, a, m, true); },
+       4, 3, kLine},
+      {"upward line", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_Line(bm, 2, 6, 2, 0, c, a, m, true); }, 2,
+       4, kLine},
+      {"circle", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_Circle(bm, 10.0f, 10.0f, 6.0f, c, a, m, false); },
+       10, 4, kCircle},
+      {"disc", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_FillCircle(bm, 10.0f, 10.0f, 5.0f, c, a, m, false); },
+       10, 10, kCircle},
+      {"triangle", [](RAST_IBitmap* bm, RAST_pixel c, float a, int m) { RAST_FillTriangle(bm, 1, 1, 8, 1, 1, 8, c, a, m); },
+       2, 2, kPolygon},
+  };
+  for (const Shape& shape : kShapes)
+    for (const Rule& r : kRules)
+    {
+      GuardedBitmap bm(20, 20, GuardedBitmap::Filled{r.background});
+      shape.draw(&bm, r.color, r.alpha, r.mode);
+      const RAST_pixel expected = shape.family == kLine ? r.line : shape.family == kCircle ? r.circle : r.polygon;
+      EXPECT_EQ(bm.At(shape.x, shape.y), expected) << shape.name << ": " << r.name;
+      if (expected == r.background)
       {
-        GuardedBitmap bm(8, 8);
-        FillAll(bm, c.background);
-        if (dir == 0)
-          RAST_Line(&bm, 1, 3, 6, 3, c.color, c.alpha, c.mode, aa);
-        else
-          RAST_Line(&bm, 2, 6, 2, 0, c.color, c.alpha, c.mode, aa);
-        EXPECT_EQ(bm.At(dir == 0 ? 4 : 2, dir == 0 ? 3 : 4), c.expected) << c.name << (aa ? " aa" : "");
-        EXPECT_EQ(Changed(bm, c.background).size(), c.expected == c.background ? 0u : dir == 0 ? 6u : 7u) << c.name;
+        EXPECT_TRUE(Changed(bm, r.background).empty()) << shape.name << ": " << r.name;
       }
+    }
 }
 
 TEST(RAST_Line, SinglePointIsOnePixel)
 {
-  GuardedBitmap bm(5, 5);
-  FillAll(bm, 0);
+  GuardedBitmap bm(5, 5, GuardedBitmap::Filled{0});
   RAST_Line(&bm, 2, 3, 2, 3, kWhite, 1.0f, 0, true);
   EXPECT_EQ(Changed(bm, 0), (PixelMap{{{2, 3}, kWhite}}));
-}
-
-TEST(RAST_Line, AntiAliasedDiagonal)
-{
-  const PixelMap expected = {{{0, 0}, 0xBEBEBEBEu}, {{1, 1}, 0xBEBEBEBEu}, {{2, 2}, 0xBEBEBEBEu},
-                             {{1, 0}, 0x3F3F3F3Fu}, {{0, 1}, 0x3F3F3F3Fu}, {{2, 1}, 0x3F3F3F3Fu},
-                             {{1, 2}, 0x3F3F3F3Fu}};
-  for (bool reversed : {false, true})
-  {
-    GuardedBitmap bm(5, 5);
-    FillAll(bm, 0);
-    if (reversed)
-      RAST_Line(&bm, 2, 2, 0, 0, kWhite, 1.0f, 0, true);
-    else
-      RAST_Line(&bm, 0, 0, 2, 2, kWhite, 1.0f, 0, true);
-    EXPECT_EQ(Changed(bm, 0), expected) << (reversed ? "reversed" : "forward");
-  }
 }
 
 // Copy of white onto black at weight v leaves every byte at v, so the bytes
 // show the weights: the ends at full weight, each inner pair adding to 255.
 TEST(RAST_Line, AntiAliasedSlopeSplitsEachStep)
 {
-  GuardedBitmap bm(20, 12);
-  FillAll(bm, 0);
+  GuardedBitmap bm(20, 12, GuardedBitmap::Filled{0});
   RAST_Line(&bm, 1, 2, 17, 9, kWhite, 1.0f, 0, true);
   EXPECT_EQ(bm.At(1, 2), kWhite);
   EXPECT_EQ(bm.At(17, 9), kWhite);
@@ -193,8 +205,7 @@ TEST(RAST_Line, BothDirectionsDrawTheSame)
 
 TEST(RAST_DrawRect, CornersTwiceEdgesOnce)
 {
-  GuardedBitmap bm(10, 11);
-  FillAll(bm, 0);
+  GuardedBitmap bm(10, 11, GuardedBitmap::Filled{0});
   RAST_DrawRect(&bm, 2, 3, 4, 5, 0x01010101u, 1.0f, RAST_BLIT_MODE_ADD);
   for (int y = 0; y < 11; ++y)
     for (int x = 0; x < 10; ++x)
@@ -215,8 +226,7 @@ TEST(RAST_BorderedRect, FillsInsideThenOutlines)
   } kCases[] = {{"3 by 2", 3, 2, 2}, {"width 1", 1, 4, 0}, {"height 1", 4, 1, 0}};
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(8, 8);
-    FillAll(bm, 0);
+    GuardedBitmap bm(8, 8, GuardedBitmap::Filled{0});
     RAST_BorderedRect(&bm, 1, 1, c.w, c.h, 0x22222222u, 0x11111111u, 1.0f, 0);
     const PixelMap changed = Changed(bm, 0);
     int inside = 0;
@@ -229,8 +239,7 @@ TEST(RAST_BorderedRect, FillsInsideThenOutlines)
 // Sizes near the int range cannot wrap the far edges around.
 TEST(RAST_DrawRect, HugeSizesKeepTheVisibleEdges)
 {
-  GuardedBitmap bm(6, 6);
-  FillAll(bm, 0);
+  GuardedBitmap bm(6, 6, GuardedBitmap::Filled{0});
   RAST_DrawRect(&bm, 1, 2, INT_MAX, INT_MAX, kWhite, 1.0f, 0);
   for (int x = 0; x < 6; ++x) EXPECT_EQ(bm.At(x, 2), x >= 1 ? kWhite : 0) << x;
   for (int y = 0; y < 6; ++y) EXPECT_EQ(bm.At(1, y), y >= 2 ? kWhite : 0) << y;

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -35,151 +37,95 @@ std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
 
 // ---- test images with the pixels the loader must produce ----
 
-struct Case
-{
-  const char* name;
-  int colorType;
-  int bitDepth;
-  bool trns;
+struct Case { int colorType, bitDepth; bool trns; };
+
+constexpr int kGray = PNG_COLOR_TYPE_GRAY, kGrayAlpha = PNG_COLOR_TYPE_GRAY_ALPHA, kRGB = PNG_COLOR_TYPE_RGB,
+              kRGBA = PNG_COLOR_TYPE_RGB_ALPHA, kPalette = PNG_COLOR_TYPE_PALETTE;
+const Case kCases[] = {
+    {kGray, 1, false},      {kGray, 2, false},      {kGray, 4, false},    {kGray, 8, false},    {kGray, 16, false},
+    {kGray, 1, true},       {kGray, 4, true},       {kGray, 8, true},     {kGray, 16, true},    {kGrayAlpha, 8, false},
+    {kGrayAlpha, 16, false}, {kRGB, 8, false},      {kRGB, 16, false},    {kRGB, 8, true},      {kRGB, 16, true},
+    {kRGBA, 8, false},      {kRGBA, 16, false},     {kPalette, 1, false}, {kPalette, 2, false}, {kPalette, 4, false},
+    {kPalette, 8, false},   {kPalette, 1, true},    {kPalette, 4, true},  {kPalette, 8, true},
 };
 
-// A sample of depth bits brought to 8 bits the way the loader must: low depths
-// scaled up, 16 bits cut to their high byte.
-int To8(int v, int depth)
-{
-  if (depth == 16) return v >> 8;
-  if (depth == 8) return v;
-  return v * 255 / ((1 << depth) - 1);
-}
-
-void PutSample(std::vector<uint8_t>& row, int index, int v, int depth)
+// Sample index of a row at depth bits: 16 bits most significant byte first,
+// lower depths packed from the high bits of each byte.
+void PutSample(uint8_t* row, int index, int v, int depth)
 {
   if (depth == 16)
   {
     row[2 * index] = static_cast<uint8_t>(v >> 8);
     row[2 * index + 1] = static_cast<uint8_t>(v);
+    return;
   }
-  else if (depth == 8)
-  {
-    row[index] = static_cast<uint8_t>(v);
-  }
-  else
-  {
-    const int perByte = 8 / depth, shift = 8 - depth * (index % perByte + 1);
-    row[index / perByte] |= static_cast<uint8_t>(v << shift);
-  }
+  const int perByte = 8 / depth;
+  row[index / perByte] |= static_cast<uint8_t>(v << (8 - depth * (index % perByte + 1)));
 }
 
-// Random samples for the case, the encoded PNG's source and the expected
-// pixels, row by row.
+// Random samples in a 7 x 5 image (odd sizes leave some interlace passes
+// short), and the pixels the loader must make of them: low depths scaled up
+// to 8 bits, 16 bits cut to their high byte, the tRNS colour given alpha 0.
 TestPngImage MakeImage(const Case& c, bool interlaced, std::mt19937& rng, std::vector<RAST_pixel>* expected)
 {
   TestPngImage image;
-  image.width = 7;  // odd sizes leave some interlace passes short
+  image.width = 7;
   image.height = 5;
   image.colorType = c.colorType;
   image.bitDepth = c.bitDepth;
   image.interlaced = interlaced;
-  const int channels = image.Channels();
-  const int maxSample = (1 << c.bitDepth) - 1;
-  auto sample = [&] { return static_cast<int>(rng() % (static_cast<unsigned>(maxSample) + 1)); };
-
-  if (c.colorType == PNG_COLOR_TYPE_PALETTE)
+  const int channels = image.Channels(), depth = c.bitDepth, top = (1 << depth) - 1;
+  auto to8 = [&](int v) { return depth == 16 ? v >> 8 : v * 255 / top; };
+  const bool palette = c.colorType == kPalette;
+  if (palette)
   {
-    for (int i = 0; i <= maxSample; ++i)
-      for (int k = 0; k < 3; ++k) image.palette.push_back(static_cast<uint8_t>(rng()));
-    if (c.trns)
-      for (int i = 0; i < (maxSample + 2) / 2; ++i) image.trnsAlpha.push_back(static_cast<uint8_t>(rng()));
+    for (int i = 0; i < 3 * (top + 1); ++i) image.palette.push_back(static_cast<uint8_t>(rng()));
+    for (int i = 0; c.trns && i < (top + 2) / 2; ++i) image.trnsAlpha.push_back(static_cast<uint8_t>(rng()));
   }
-
-  std::vector<std::vector<int>> samples(static_cast<size_t>(image.width * image.height));
-  for (auto& s : samples)
-    for (int k = 0; k < channels; ++k) s.push_back(sample());
-  if (c.trns && c.colorType != PNG_COLOR_TYPE_PALETTE)
+  std::vector<int> s(static_cast<size_t>(image.width * image.height * channels));
+  for (int& v : s) v = static_cast<int>(rng() % (top + 1u));
+  if (c.trns && !palette)
   {
-    // The first pixel's colour is the transparent one; others may match too.
+    // The first pixel's colour is the transparent one; the fourth repeats it.
+    std::copy(s.begin(), s.begin() + channels, s.begin() + 3 * channels);
     image.hasTrnsColor = true;
-    image.trnsGray = image.trnsRed = static_cast<uint16_t>(samples[0][0]);
-    if (channels == 3)
-    {
-      image.trnsGreen = static_cast<uint16_t>(samples[0][1]);
-      image.trnsBlue = static_cast<uint16_t>(samples[0][2]);
-      samples[3] = samples[0];
-    }
+    image.trnsGray = image.trnsRed = static_cast<uint16_t>(s[0]);
+    if (channels == 3) image.trnsGreen = static_cast<uint16_t>(s[1]), image.trnsBlue = static_cast<uint16_t>(s[2]);
   }
-
   image.rows.assign(image.RowBytes() * image.height, 0);
-  for (int y = 0; y < image.height; ++y)
+  for (int i = 0; i < image.width * image.height; ++i)
   {
-    std::vector<uint8_t> row(image.RowBytes(), 0);
-    for (int x = 0; x < image.width; ++x)
+    const int* p = &s[static_cast<size_t>(i * channels)];
+    uint8_t* row = &image.rows[(i / image.width) * image.RowBytes()];
+    for (int k = 0; k < channels; ++k) PutSample(row, (i % image.width) * channels + k, p[k], depth);
+    int r, g, b, a = 255;
+    if (palette)
     {
-      const std::vector<int>& s = samples[static_cast<size_t>(y * image.width + x)];
-      for (int k = 0; k < channels; ++k) PutSample(row, x * channels + k, s[k], c.bitDepth);
-      int r = 0, g = 0, b = 0, a = 255;
-      switch (c.colorType)
-      {
-        case PNG_COLOR_TYPE_GRAY:
-          r = g = b = To8(s[0], c.bitDepth);
-          if (c.trns && s[0] == image.trnsGray) a = 0;
-          break;
-        case PNG_COLOR_TYPE_GRAY_ALPHA:
-          r = g = b = To8(s[0], c.bitDepth);
-          a = To8(s[1], c.bitDepth);
-          break;
-        case PNG_COLOR_TYPE_RGB:
-          r = To8(s[0], c.bitDepth), g = To8(s[1], c.bitDepth), b = To8(s[2], c.bitDepth);
-          if (c.trns && s[0] == image.trnsRed && s[1] == image.trnsGreen && s[2] == image.trnsBlue) a = 0;
-          break;
-        case PNG_COLOR_TYPE_RGB_ALPHA:
-          r = To8(s[0], c.bitDepth), g = To8(s[1], c.bitDepth), b = To8(s[2], c.bitDepth);
-          a = To8(s[3], c.bitDepth);
-          break;
-        case PNG_COLOR_TYPE_PALETTE:
-          r = image.palette[3 * s[0]], g = image.palette[3 * s[0] + 1], b = image.palette[3 * s[0] + 2];
-          if (static_cast<size_t>(s[0]) < image.trnsAlpha.size()) a = image.trnsAlpha[s[0]];
-          break;
-      }
-      expected->push_back(RAST_RGBA(r, g, b, a));
+      r = image.palette[3 * p[0]], g = image.palette[3 * p[0] + 1], b = image.palette[3 * p[0] + 2];
+      if (static_cast<size_t>(p[0]) < image.trnsAlpha.size()) a = image.trnsAlpha[p[0]];
     }
-    std::copy(row.begin(), row.end(), image.rows.begin() + static_cast<ptrdiff_t>(y * image.RowBytes()));
+    else
+    {
+      const bool rgb = channels >= 3;
+      r = to8(p[0]), g = to8(p[rgb ? 1 : 0]), b = to8(p[rgb ? 2 : 0]);
+      if (channels % 2 == 0)
+        a = to8(p[channels - 1]);
+      else if (c.trns && std::equal(p, p + channels, s.begin()))
+        a = 0;
+    }
+    expected->push_back(RAST_RGBA(r, g, b, a));
   }
   return image;
 }
 
-const Case kCases[] = {
-    {"gray 1-bit", PNG_COLOR_TYPE_GRAY, 1, false},
-    {"gray 2-bit", PNG_COLOR_TYPE_GRAY, 2, false},
-    {"gray 4-bit", PNG_COLOR_TYPE_GRAY, 4, false},
-    {"gray 8-bit", PNG_COLOR_TYPE_GRAY, 8, false},
-    {"gray 16-bit", PNG_COLOR_TYPE_GRAY, 16, false},
-    {"gray 1-bit tRNS", PNG_COLOR_TYPE_GRAY, 1, true},
-    {"gray 4-bit tRNS", PNG_COLOR_TYPE_GRAY, 4, true},
-    {"gray 8-bit tRNS", PNG_COLOR_TYPE_GRAY, 8, true},
-    {"gray 16-bit tRNS", PNG_COLOR_TYPE_GRAY, 16, true},
-    {"gray+alpha 8-bit", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
-    {"gray+alpha 16-bit", PNG_COLOR_TYPE_GRAY_ALPHA, 16, false},
-    {"RGB 8-bit", PNG_COLOR_TYPE_RGB, 8, false},
-    {"RGB 16-bit", PNG_COLOR_TYPE_RGB, 16, false},
-    {"RGB 8-bit tRNS", PNG_COLOR_TYPE_RGB, 8, true},
-    {"RGB 16-bit tRNS", PNG_COLOR_TYPE_RGB, 16, true},
-    {"RGBA 8-bit", PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
-    {"RGBA 16-bit", PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
-    {"palette 1-bit", PNG_COLOR_TYPE_PALETTE, 1, false},
-    {"palette 2-bit", PNG_COLOR_TYPE_PALETTE, 2, false},
-    {"palette 4-bit", PNG_COLOR_TYPE_PALETTE, 4, false},
-    {"palette 8-bit", PNG_COLOR_TYPE_PALETTE, 8, false},
-    {"palette 1-bit tRNS", PNG_COLOR_TYPE_PALETTE, 1, true},
-    {"palette 4-bit tRNS", PNG_COLOR_TYPE_PALETTE, 4, true},
-    {"palette 8-bit tRNS", PNG_COLOR_TYPE_PALETTE, 8, true},
-};
-
-// A small interlaced RGBA image, for the failure tests.
-std::string SmallPng()
+// A small interlaced RGBA image, and the pixels it holds.
+std::string SmallPng(std::vector<RAST_pixel>* pixels = nullptr)
 {
   std::mt19937 rng(7);
   std::vector<RAST_pixel> expected;
-  return EncodeTestPng(MakeImage({"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, false}, true, rng, &expected));
+  const std::string bytes = EncodeTestPng(MakeImage({kRGBA, 8, false}, true, rng, &expected));
+  if (pixels) *pixels = expected;
+  return bytes;
 }
 
 // ---- crafted headers ----
@@ -196,7 +142,8 @@ void AppendChunk(std::string& out, const char* type, const std::string& data)
 }
 
 // A well-formed PNG whose header claims width x height RGBA pixels, with a
-// little image data that cannot fill them.
+// little image data that cannot fill them: a load gets as far as sizing the
+// bitmap, then fails.
 std::string ClaimedSizePng(uint32_t width, uint32_t height)
 {
   std::string out("\x89PNG\r\n\x1a\n", 8);
@@ -216,6 +163,39 @@ std::string ClaimedSizePng(uint32_t width, uint32_t height)
 }
 
 void* FailingAlloc(size_t) { return nullptr; }
+
+// A bitmap that records the sizes asked of it and keeps none (0 x 0): a load
+// into it fails after the size check, without allocating the pixels.
+class SizeProbe : public GuardedBitmap
+{
+public:
+  SizeProbe() : GuardedBitmap(0, 0) {}
+  bool resize(int w, int h) override
+  {
+    asked.emplace_back(w, h);
+    return false;
+  }
+  std::vector<std::pair<int, int>> asked;
+};
+
+// Where the bytes come from, and what the load is given to fill.
+struct Source { const char* name; bool file; };
+const Source kSources[] = {{"memory", false}, {"file", true}};
+
+enum Target
+{
+  kNew,      // null: the loader makes a bitmap
+  kMine,     // a 3 x 3 memory bitmap, resized
+  kFlipped,  // stored bottom-up, already 7 x 5 (its resize changes nothing)
+  kFixed,    // 4 x 4 and cannot be resized: refused, untouched
+};
+
+RAST_IBitmap* Load(const Source& source, const std::string& bytes, RAST_IBitmap* target, const TempDir& dir)
+{
+  if (!source.file) return RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), target);
+  WriteWholeFile(dir.File("image.png"), bytes);
+  return RAST_LoadPNG(dir.File("image.png").c_str(), target);
+}
 }  // namespace
 
 TEST(RAST_PNG, EveryColourTypeDepthTransparencyAndInterlacing)
@@ -229,167 +209,111 @@ TEST(RAST_PNG, EveryColourTypeDepthTransparencyAndInterlacing)
       std::vector<RAST_pixel> expected;
       const TestPngImage image = MakeImage(c, interlaced, rng, &expected);
       const std::string bytes = EncodeTestPng(image);
-      ASSERT_FALSE(bytes.empty()) << c.name;
+      SCOPED_TRACE(testing::Message() << "colour type " << c.colorType << ", " << c.bitDepth << " bits"
+                                      << (c.trns ? ", tRNS" : "") << (interlaced ? ", interlaced" : ""));
+      ASSERT_FALSE(bytes.empty());
       BitmapPtr bm = FromMemory(bytes);
-      ASSERT_TRUE(bm) << c.name << (interlaced ? " interlaced" : "");
-      EXPECT_EQ(bm->getWidth(), 7) << c.name;
-      EXPECT_EQ(bm->getHeight(), 5) << c.name;
-      EXPECT_EQ(Pixels(*bm), expected) << c.name << (interlaced ? " interlaced" : "");
+      ASSERT_TRUE(bm);
+      EXPECT_EQ(bm->getWidth(), 7);
+      EXPECT_EQ(bm->getHeight(), 5);
+      EXPECT_EQ(Pixels(*bm), expected);
     }
 }
 
-TEST(RAST_PNG, DocumentedPixelValues)
-{
-  // 1-bit gray: black and white, opaque.
-  TestPngImage gray;
-  gray.width = 2;
-  gray.height = 1;
-  gray.colorType = PNG_COLOR_TYPE_GRAY;
-  gray.bitDepth = 1;
-  gray.rows = {0x40};  // 0, 1
-  BitmapPtr bm = FromMemory(EncodeTestPng(gray));
-  ASSERT_TRUE(bm);
-  EXPECT_EQ(ReadPixel(*bm, 0, 0), 0x000000FFu);
-  EXPECT_EQ(ReadPixel(*bm, 1, 0), 0xFFFFFFFFu);
-
-  // 16-bit RGBA: high bytes, alpha first in memory.
-  TestPngImage rgba;
-  rgba.width = 1;
-  rgba.height = 1;
-  rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
-  rgba.bitDepth = 16;
-  rgba.rows = {0x12, 0xff, 0x34, 0x00, 0x56, 0x80, 0x78, 0x01};
-  bm = FromMemory(EncodeTestPng(rgba));
-  ASSERT_TRUE(bm);
-  const RAST_pixel p = ReadPixel(*bm, 0, 0);
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&p);
-  EXPECT_EQ(bytes[0], 0x78);
-  EXPECT_EQ(bytes[1], 0x12);
-  EXPECT_EQ(bytes[2], 0x34);
-  EXPECT_EQ(bytes[3], 0x56);
-}
-
-TEST(RAST_PNG, FileAndMemoryGiveTheSamePixels)
+// From a file or from memory, into a new bitmap or the caller's: the caller's
+// bitmap comes back filled, top row first whatever its storage order, or the
+// load is refused without a write when the bitmap cannot take the size.
+TEST(RAST_PNG, EverySourceIntoEveryTarget)
 {
   TempDir dir;
-  const std::string bytes = SmallPng();
-  WriteWholeFile(dir.File("small.png"), bytes);
-  BitmapPtr fromFile(RAST_LoadPNG(dir.File("small.png").c_str(), nullptr));
-  BitmapPtr fromMemory = FromMemory(bytes);
-  ASSERT_TRUE(fromFile);
-  ASSERT_TRUE(fromMemory);
-  EXPECT_EQ(Pixels(*fromFile), Pixels(*fromMemory));
+  std::vector<RAST_pixel> pixels;
+  const std::string bytes = SmallPng(&pixels);
+  for (const Source& source : kSources)
+    for (Target target : {kNew, kMine, kFlipped, kFixed})
+    {
+      SCOPED_TRACE(testing::Message() << source.name << " into target " << target);
+      RAST_MemBitmap mine(3, 3, 4);
+      GuardedBitmap flipped(7, 5, 3, 64, true), fixed(4, 4);
+      const std::vector<RAST_pixel> fixedBefore = fixed.Cells();
+      RAST_IBitmap* const targets[] = {nullptr, &mine, &flipped, &fixed};
+      RAST_IBitmap* const given = targets[target];
+      RAST_IBitmap* const result = Load(source, bytes, given, dir);
+      BitmapPtr made(target == kNew ? result : nullptr);
+      if (target == kFixed)
+      {
+        EXPECT_EQ(result, nullptr);
+        EXPECT_EQ(fixed.Cells(), fixedBefore);
+        EXPECT_TRUE(fixed.SentinelsIntact());
+        continue;
+      }
+      ASSERT_NE(result, nullptr);
+      if (given)
+      {
+        EXPECT_EQ(result, given);
+      }
+      EXPECT_EQ(result->getWidth(), 7);
+      EXPECT_EQ(result->getHeight(), 5);
+      EXPECT_EQ(Pixels(*result), pixels);
+      EXPECT_TRUE(flipped.SentinelsIntact());
+    }
   EXPECT_EQ(RAST_LoadPNG(dir.File("missing.png").c_str(), nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNG(dir.Path().c_str(), nullptr), nullptr) << "a folder";
   EXPECT_EQ(RAST_LoadPNG(nullptr, nullptr), nullptr);
-}
-
-TEST(RAST_PNG, CallersBitmapIsResizedFilledAndReturned)
-{
-  const std::string bytes = SmallPng();
-  BitmapPtr reference = FromMemory(bytes);
-  ASSERT_TRUE(reference);
-  RAST_MemBitmap mine(3, 3, 4);
-  RAST_IBitmap* result = RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), &mine);
-  EXPECT_EQ(result, &mine);
-  EXPECT_EQ(mine.getWidth(), 7);
-  EXPECT_EQ(mine.getHeight(), 5);
-  EXPECT_EQ(Pixels(mine), Pixels(*reference));
-}
-
-TEST(RAST_PNG, FlippedBitmapIsFilledTopRowFirstFromFileAndMemory)
-{
-  // Read from memory the rows used to land bottom-up in a flipped bitmap.
-  const std::string bytes = SmallPng();
-  BitmapPtr reference = FromMemory(bytes);
-  ASSERT_TRUE(reference);
-  TempDir dir;
-  WriteWholeFile(dir.File("small.png"), bytes);
-  for (bool fromFile : {false, true})
-  {
-    GuardedBitmap flipped(7, 5, 3, 64, true);
-    RAST_IBitmap* result = fromFile ? RAST_LoadPNG(dir.File("small.png").c_str(), &flipped)
-                                    : RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), &flipped);
-    EXPECT_EQ(result, &flipped) << fromFile;
-    EXPECT_EQ(flipped.Cells(), Pixels(*reference)) << fromFile;
-    EXPECT_TRUE(flipped.SentinelsIntact()) << fromFile;
-  }
-}
-
-TEST(RAST_PNG, BitmapThatCannotTakeTheSizeIsNotWritten)
-{
-  const std::string bytes = SmallPng();
-  GuardedBitmap fixed(4, 4);  // its resize changes nothing
-  const std::vector<RAST_pixel> before = fixed.Cells();
-  EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), &fixed), nullptr);
-  EXPECT_EQ(fixed.Cells(), before);
-  EXPECT_TRUE(fixed.SentinelsIntact());
-}
-
-TEST(RAST_PNG, MemoryNeedsTheSignature)
-{
-  const std::string bytes = SmallPng();
   EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), 7, nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromMemory("ABCDEFGH", 8, nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), -1, nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromMemory(nullptr, 100, nullptr), nullptr);
 }
 
-TEST(RAST_PNG, TruncatedAtEveryOffsetLoadsAsNull)
+// Cut at every length, or with a byte changed anywhere after the signature
+// (which breaks a checksum), a file loads as null; LeakSanitizer checks at exit
+// that no failed load left anything behind.
+TEST(RAST_PNG, TruncatedOrCorruptLoadsAsNull)
 {
-  // LeakSanitizer checks at exit that no failed load left anything behind.
-  const std::string bytes = SmallPng();
-  for (size_t len = 0; len < bytes.size(); ++len)
-  {
-    EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(len), nullptr), nullptr) << "length " << len;
-    RAST_MemBitmap mine(2, 2, 4);
-    EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(len), &mine), nullptr) << "length " << len;
-  }
   TempDir dir;
-  for (size_t len : {size_t{8}, size_t{33}, bytes.size() / 2, bytes.size() - 1})
-  {
-    WriteWholeFile(dir.File("cut.png"), bytes.substr(0, len));
-    EXPECT_EQ(RAST_LoadPNG(dir.File("cut.png").c_str(), nullptr), nullptr) << "file length " << len;
-  }
-}
-
-TEST(RAST_PNG, CorruptDataLoadsAsNull)
-{
   const std::string bytes = SmallPng();
-  // Every single-byte change after the signature breaks a checksum.
+  for (const Source& source : kSources)
+    for (size_t len = 0; len < bytes.size(); ++len)
+    {
+      const std::string cut = bytes.substr(0, len);
+      EXPECT_EQ(Load(source, cut, nullptr, dir), nullptr) << source.name << " cut to " << len;
+      RAST_MemBitmap mine(2, 2, 4);
+      EXPECT_EQ(Load(source, cut, &mine, dir), nullptr) << source.name << " cut to " << len;
+    }
   for (size_t at = 8; at < bytes.size(); at += 3)
   {
     std::string bad = bytes;
     bad[at] = static_cast<char>(bad[at] ^ 0x5a);
-    BitmapPtr bm = FromMemory(bad);
-    EXPECT_FALSE(bm) << "byte " << at;
+    EXPECT_FALSE(FromMemory(bad)) << "byte " << at;
   }
 }
 
-TEST(RAST_PNG, OversizedHeadersAreRefused)
+// Sides up to 2^18 and up to 2^25 pixels reach the bitmap; one more is
+// refused before the bitmap is touched, in 64 bits, so no size wraps.
+TEST(RAST_PNG, SizeLimits)
 {
-  struct Size
-  {
-    const char* name;
-    uint32_t w, h;
-  } kSizes[] = {
-      {"65536 x 16385: 4 bytes a pixel wraps 32 bits to 256 KiB", 65536, 16385},
-      {"one row above the pixel cap", 8192, 4097},
-      {"wider than the side limit", 300000, 1},
-      {"taller than the side limit", 1, 300000},
-      {"largest width a PNG may claim", 0x7fffffff, 0x7fffffff},
+  struct Size { const char* name; uint32_t w, h; bool sized; } kSizes[] = {
+      {"width 2^18 - 1", 262143, 1, true},
+      {"width 2^18", 262144, 1, true},
+      {"width 2^18 + 1", 262145, 1, false},
+      {"height 2^18", 1, 262144, true},
+      {"height 2^18 + 1", 1, 262145, false},
+      {"2^25 - 1 pixels", 18631, 1801, true},
+      {"2^25 pixels", 8192, 4096, true},
+      {"2^25 + 1 pixels", 8283, 4051, false},
+      {"65536 x 16385: 4 bytes a pixel wraps 32 bits to 256 KiB", 65536, 16385, false},
+      {"largest size a PNG may claim", 0x7fffffff, 0x7fffffff, false},
   };
   for (const Size& s : kSizes)
   {
     const std::string bytes = ClaimedSizePng(s.w, s.h);
-    EXPECT_FALSE(FromMemory(bytes)) << s.name;
-    RAST_MemBitmap mine(2, 2, 4);
-    EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), &mine), nullptr) << s.name;
-    EXPECT_EQ(mine.getWidth(), 2) << s.name << ": refused before the bitmap is touched";
+    SizeProbe probe;
+    EXPECT_EQ(RAST_LoadPNGFromMemory(bytes.data(), static_cast<int>(bytes.size()), &probe), nullptr) << s.name;
+    std::vector<std::pair<int, int>> expected;
+    if (s.sized) expected.emplace_back(static_cast<int>(s.w), static_cast<int>(s.h));
+    EXPECT_EQ(probe.asked, expected) << s.name;
+    EXPECT_TRUE(probe.SentinelsIntact()) << s.name;
   }
-  // The crafted file itself is sound: at a small size it gets as far as the
-  // missing image data.
-  EXPECT_FALSE(FromMemory(ClaimedSizePng(64, 64)));
 }
 
 TEST(RAST_PNG, FailedRowTableAllocationIsALoadFailure)
@@ -408,18 +332,14 @@ TEST(RAST_PNG, LoaderRecordChecksTheExtension)
   TempDir dir;
   const std::string bytes = SmallPng();
   ASSERT_EQ(mkdir(dir.File("dir.png").c_str(), 0700), 0);
-  struct Name
-  {
-    const char* name;
-    bool accepted;
-  } kNames[] = {
+  struct Name { const char* name; bool accepted; } kNames[] = {
       {"a.PNG", true}, {".png", true}, {"b.Png", true}, {"a.png.bak", false},
       {"png", false},  {"dir.png/file", false}, {"x.jpg", false},
   };
-  for (const Name& n : kNames) WriteWholeFile(dir.File(n.name), bytes);
   for (const Name& n : kNames)
   {
     const std::string path = dir.File(n.name);
+    WriteWholeFile(path, bytes);
     BitmapPtr checked(RAST_PNGImageLoader_Load(path.c_str(), true, nullptr));
     EXPECT_EQ(static_cast<bool>(checked), n.accepted) << n.name;
     BitmapPtr unchecked(RAST_PNGImageLoader_Load(path.c_str(), false, nullptr));
@@ -427,39 +347,39 @@ TEST(RAST_PNG, LoaderRecordChecksTheExtension)
   }
   EXPECT_EQ(RAST_PNGImageLoader_Load("", true, nullptr), nullptr);
   EXPECT_EQ(RAST_PNGImageLoader_Load("", false, nullptr), nullptr);
-}
 
-TEST(RAST_PNG, LoaderRecordIsRegisteredOnce)
-{
   const char kList[] = "PNG files (*.PNG)\0*.PNG\0";
   EXPECT_EQ(std::memcmp(RAST_PNGImageLoader_GetExtList(), kList, sizeof(kList)), 0);
   RAST_PNGImageLoader_Register();
   int found = 0;
   for (RAST_ImageLoaderRec* rec = RAST_ImageLoader_list; rec; rec = rec->next)
-    if (rec->load == &RAST_PNGImageLoader_Load)
-    {
-      ++found;
-      EXPECT_EQ(rec->get_extlist, &RAST_PNGImageLoader_GetExtList);
-    }
-  EXPECT_EQ(found, 1);
+    found += rec->load == &RAST_PNGImageLoader_Load && rec->get_extlist == &RAST_PNGImageLoader_GetExtList;
+  EXPECT_EQ(found, 1) << "registered once";
 }
 
+// Names of up to 400 characters are looked up in the resources folder; a
+// longer one is refused whatever the folder holds.
 TEST(RAST_PNG, NamedResourceComesFromTheResourcesFolder)
 {
   TempDir dir;
-  WriteWholeFile(dir.File("knob.png"), SmallPng());
+  const std::string folder(200, 'd');
+  ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0700), 0);
   const char* old = std::getenv("ZEPHRA_RESOURCES_DIR");
   const std::string saved = old ? old : "";
   setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1);
-  BitmapPtr bm(RAST_LoadPNGFromNamedResource("knob.png", nullptr));
-  EXPECT_TRUE(bm);
+  struct Name { std::string name; bool loads; } kNames[] = {
+      {"knob.png", true},
+      {folder + "/" + std::string(194, 'k') + ".png", true},  // 399 characters
+      {folder + "/" + std::string(195, 'k') + ".png", true},  // 400
+      {folder + "/" + std::string(196, 'k') + ".png", false},  // 401
+  };
+  for (const Name& n : kNames)
+  {
+    WriteWholeFile(dir.File(n.name), SmallPng());
+    BitmapPtr bm(RAST_LoadPNGFromNamedResource(n.name.c_str(), nullptr));
+    EXPECT_EQ(static_cast<bool>(bm), n.loads) << n.name.size() << " characters";
+  }
   EXPECT_EQ(RAST_LoadPNGFromNamedResource("none.png", nullptr), nullptr);
-  // 401 characters are refused whatever the folder holds.
-  const std::string longName(397, 'k');
-  WriteWholeFile(dir.File(longName + ".png"), SmallPng());
-  BitmapPtr atLimit(RAST_LoadPNGFromNamedResource((std::string(396, 'k') + ".png").c_str(), nullptr));
-  EXPECT_FALSE(atLimit) << "no such file";
-  EXPECT_EQ(RAST_LoadPNGFromNamedResource((longName + ".png").c_str(), nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromNamedResource(nullptr, nullptr), nullptr);
   if (old)
     setenv("ZEPHRA_RESOURCES_DIR", saved.c_str(), 1);

@@ -1,6 +1,5 @@
 #include "raster/RAST_Rect.h"
 
-#include "raster/RAST_Combine.h"
 #include "RAST_TestBitmap.h"
 
 #include <gtest/gtest.h>
@@ -44,60 +43,6 @@ TEST(RAST_FillRect, ClipsTheRectangle)
         }
       EXPECT_TRUE(bm.SentinelsIntact()) << c.name;
     }
-}
-
-TEST(RAST_FillRect, CombinesByMode)
-{
-  auto rule = [](RAST_CombineFunc f, RAST_pixel d, RAST_pixel c, int a, int w) {
-    f(&d, RAST_GETR(c), RAST_GETG(c), RAST_GETB(c), a, w);
-    return d;
-  };
-  const RAST_pixel d = 0x6080A0C0u;
-  struct Case
-  {
-    const char* name;
-    RAST_pixel dest, color;
-    float alpha;
-    int mode;
-    RAST_pixel expected;
-  } kCases[] = {
-      {"half of black onto white", 0xFFFFFFFFu, 0, 0.5f, 0, 0x7F7F7F7Fu},
-      {"quarter of black onto white", 0xFFFFFFFFu, 0, 0.25f, 0, 0xBEBEBEBEu},
-      {"three quarters of black onto white", 0xFFFFFFFFu, 0, 0.75f, 0, 0x3F3F3F3Fu},
-      {"full", d, kColor, 1.0f, 0, kColor},
-      {"above full counts as full", d, kColor, 1.5f, 0, kColor},
-      // The destination alpha moves toward the weight 76, not toward 0x90.
-      {"copy 0.3", d, kColor, 0.3f, 0, rule(&RAST_CombinePixelsCopy, d, kColor, 76, 76)},
-      {"copy -1 draws nothing", d, kColor, -1.0f, 0, d},
-      {"add -1 subtracts", d, kColor, -1.0f, 1, rule(&RAST_CombinePixelsAdd, d, kColor, -256, -256)},
-      // The weight becomes the alpha byte; 256 would wrap to 0.
-      {"hsv at full weight keeps alpha 255", d, kColor, 1.0f, 5, rule(&RAST_CombinePixelsHSVAdjust, d, kColor, 255, 256)},
-      {"colour alpha 0 with source alpha draws nothing", d, kColor & 0xFFFFFF00u, 1.0f, RAST_BLIT_USE_ALPHA, d},
-      {"colour alpha 255 with source alpha", d, kColor | 0xFFu, 0.3f, RAST_BLIT_USE_ALPHA,
-       rule(&RAST_CombinePixelsCopy, d, kColor, 76, 76)},
-      {"colour alpha 128 halves the weight to the half mix", 0xFFFFFFFFu, 0x00000080u, 1.0f, RAST_BLIT_USE_ALPHA,
-       RAST_HalfMix(0xFFFFFFFFu, 0x00000080u)},
-      {"filter bits ignored", d, kColor, 0.6f, 1 | RAST_BLIT_FILTER_BILINEAR, rule(&RAST_CombinePixelsAdd, d, kColor, 153, 153)},
-  };
-  for (const Case& c : kCases)
-  {
-    GuardedBitmap bm(3, 2);
-    FillAll(bm, c.dest);
-    RAST_FillRect(&bm, 0, 0, 3, 2, c.color, c.alpha, c.mode);
-    for (RAST_pixel p : bm.Cells()) ASSERT_EQ(p, c.expected) << c.name << std::hex << " got 0x" << p;
-  }
-}
-
-// Unlike the fill, a single pixel combines the colour's own alpha byte.
-TEST(RAST_PutPixel, CopyMovesAlphaTowardTheColours)
-{
-  GuardedBitmap bm(4, 3);
-  bm.At(2, 1) = 0x6080A0C0u;
-  RAST_PutPixel(&bm, 2, 1, kColor, 0.3f, RAST_BLIT_MODE_COPY);
-  RAST_pixel expected = 0x6080A0C0u;
-  RAST_CombinePixelsCopy(&expected, RAST_GETR(kColor), RAST_GETG(kColor), RAST_GETB(kColor), 0x90, 76);
-  EXPECT_EQ(bm.At(2, 1), expected);
-  EXPECT_EQ(RAST_GETA(expected), 0x90 + ((0xC0 - 0x90) * (256 - 76)) / 256);  // 177
 }
 
 TEST(RAST_PixelAccess, OutsideTheBitmapReadsZeroAndWritesNothing)
@@ -158,8 +103,7 @@ TEST(RAST_MultiplyAddRect, ScalesAndOffsetsEachChannel)
   };
   for (const Case& c : kCases)
   {
-    GuardedBitmap bm(3, 2);
-    FillAll(bm, RAST_RGBA(200, 100, 10, 60));
+    GuardedBitmap bm(3, 2, GuardedBitmap::Filled{RAST_RGBA(200, 100, 10, 60)});
     RAST_MultiplyAddRect(&bm, -1, 0, 3, 5, c.rsc, c.gsc, c.bsc, c.asc, c.radd, c.gadd, c.badd, c.aadd);
     EXPECT_EQ(bm.At(1, 1), c.expected) << c.name;
     EXPECT_EQ(bm.At(2, 1), RAST_RGBA(200, 100, 10, 60)) << c.name;

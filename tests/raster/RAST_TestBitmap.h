@@ -5,7 +5,7 @@
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
-#include "raster/RAST_Combine.h"
+#include "raster/RAST_Blit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,13 +17,24 @@ public:
   static constexpr RAST_pixel kSentinel = 0xA5C3E1F7u;
 
   // guard pixels of sentinel before and after the storage; each stored row has
-  // extraSpan sentinel pixels after its width.
+  // extraSpan sentinel pixels after its width. The cells hold Pattern, or the
+  // value of a Filled.
+  struct Filled
+  {
+    RAST_pixel value;
+  };
   GuardedBitmap(int w, int h, int extraSpan = 3, int guard = 64, bool flipped = false)
       : mWidth(w), mHeight(h), mSpan(w + extraSpan), mGuard(guard), mFlipped(flipped),
         mStore(static_cast<size_t>(guard) * 2 + static_cast<size_t>(w + extraSpan) * h, kSentinel)
   {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) At(x, y) = Pattern(x, y);
+  }
+  GuardedBitmap(int w, int h, Filled fill, int extraSpan = 3, int guard = 64, bool flipped = false)
+      : GuardedBitmap(w, h, extraSpan, guard, flipped)
+  {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) At(x, y) = fill.value;
   }
 
   // A fixed pixel value per cell, different in every byte position.
@@ -96,18 +107,15 @@ inline RAST_pixel ReadPixel(RAST_IBitmap& bm, int x, int y)
   return bm.getBits()[static_cast<ptrdiff_t>(row) * bm.getRowSpan() + x];
 }
 
-// What RAST_Blit does to one pixel, from the rules alone.
-inline RAST_pixel ReferenceBlitPixel(RAST_pixel d, RAST_pixel s, float alpha, int mode)
+// What RAST_Blit does to one pixel: a blit of 1 x 1 bitmaps, whose bytes the
+// dispatch test holds to literal values.
+inline RAST_pixel BlitOnePixel(RAST_pixel d, RAST_pixel s, float alpha, int mode)
 {
-  if (alpha == 0.0f) return d;
-  if ((mode & 0xf0) == 0xf0)
-  {
-    const int dshift = ((mode >> 2) & 3) * 8, sshift = (mode & 3) * 8;
-    return (d & ~(0xffu << dshift)) | (((s >> sshift) & 0xffu) << dshift);
-  }
-  if ((mode & 0x100ff) == 0 && alpha == 1.0f) return s;
-  if ((mode & 0x100ff) == 0 && alpha == 0.5f) return RAST_HalfMix(d, s);
-  return RAST_CombinePixels(d, s, mode, alpha);
+  RAST_MemBitmap dest(1, 1, 1), src(1, 1, 1);
+  PixelAt(dest, 0, 0) = d;
+  PixelAt(src, 0, 0) = s;
+  RAST_Blit(&dest, &src, 0, 0, nullptr, alpha, mode);
+  return PixelAt(dest, 0, 0);
 }
 
 // dest's cells after a blit of src's rectangle [l, r) x [t, b) to (dx, dy),
@@ -124,7 +132,7 @@ inline std::vector<RAST_pixel> ReferenceBlit(GuardedBitmap& dest, RAST_IBitmap& 
       const int64_t x = dx + (sx - l), y = dy + (sy - t);
       if (x < 0 || y < 0 || x >= dw || y >= dh) continue;
       RAST_pixel& p = out[static_cast<size_t>(y * dw + x)];
-      p = ReferenceBlitPixel(p, ReadPixel(src, static_cast<int>(sx), static_cast<int>(sy)), alpha, mode);
+      p = BlitOnePixel(p, ReadPixel(src, static_cast<int>(sx), static_cast<int>(sy)), alpha, mode);
     }
   return out;
 }

@@ -1,15 +1,16 @@
-// The synth model as the editor holds it, for tests: settings in a given
-// folder, no timer thread unless asked, a do-nothing graphics object (so the
-// model behaves as with a GUI), panels that record what the user would see
-// and answer the save selector from a queue, and the MIDI output captured:
-// controllers as the wire bytes the wrapper sends under the output channel,
-// SysEx message by message.
+// The synth model as the editor brings it up, for the tests of the model:
+// settings in a folder, the timer thread only when asked (tests call
+// OnTimerTick themselves), a do-nothing graphics object (so the model acts
+// as with a GUI), panels that record captions, status texts, message boxes
+// and save dialogs and answer the dialogs from a queue, and the MIDI output
+// captured: controller messages as the wire bytes the wrapper sends under
+// the output channel, SysEx whole. The records take a lock, since the timer
+// and MIDI threads write them too.
 #pragma once
 
 #include "support/StubGraphicsLink.h"
 #include "synth/ZephraModel.h"
 
-#include <cstdint>
 #include <deque>
 #include <map>
 #include <memory>
@@ -18,9 +19,8 @@
 #include <utility>
 #include <vector>
 
-// The timer and MIDI threads write status texts and message boxes too, so
-// what several threads write is recorded under a lock; single-threaded tests
-// may read the fields directly.
+using Bytes = std::vector<uint8_t>;
+
 struct RecordingPanels : ZephraPanelLink
 {
   void SetValueCaption(int programIndex, const char* text) override
@@ -31,7 +31,7 @@ struct RecordingPanels : ZephraPanelLink
   void SetNameDisplay(const char* text) override
   {
     std::lock_guard<std::mutex> hold(lock);
-    names.push_back(text);
+    status.push_back(text);
   }
   int ShowMessageBox(const char* text, const char* /*caption*/, int /*type*/) override
   {
@@ -54,13 +54,13 @@ struct RecordingPanels : ZephraPanelLink
     std::lock_guard<std::mutex> hold(lock);
     answers.push_back(path);
   }
-  std::vector<std::string> Names() { return Copy(names); }
+  std::vector<std::string> Status() { return Copy(status); }
   std::vector<std::string> Boxes() { return Copy(boxes); }
   std::vector<std::string> Prompts() { return Copy(prompts); }
 
   std::mutex lock;
   std::map<int, std::string> captions;
-  std::vector<std::string> names, boxes, prompts;
+  std::vector<std::string> status, boxes, prompts;
   std::deque<std::string> answers;
 
 private:
@@ -71,67 +71,57 @@ private:
   }
 };
 
-// Owns the output-channel setting and the captured bytes, which must
-// outlive the model's construction.
-struct ModelTap
-{
-  uint16_t outChannel = 0;
-  std::vector<uint8_t> bytes;
-
-  std::vector<uint8_t> Take() { return std::exchange(bytes, {}); }
-  IUnitInstanceInfo Info(RtMidiOut* midiOut = nullptr)
-  {
-    IUnitInstanceInfo info;
-    info.mMidiOutChan = &outChannel;
-    info.mMidiOut = midiOut;
-    return info;
-  }
-  template <class Setup = ZephraModelSetup>
-  Setup ModelSetup(const std::string& folder, bool runTimer = false)
-  {
-    Setup setup;
-    setup.settingsFolder = folder;
-    setup.runTimer = runTimer;
-    setup.sendTap = [this](const IMidiMsg& msg) {
-      uint8_t wire[3];
-      const int n = IUnitStandalone::MakeWireBytes(msg, outChannel, wire);
-      bytes.insert(bytes.end(), wire, wire + n);
-    };
-    return setup;
-  }
-};
-
-// A started model: constructed, given its GUI stand-ins, and brought up as
-// the editor's constructor does (last program loaded and sent).
 struct TestModel
 {
-  ModelTap tap;
+  uint16_t outChannel = 0;
   RecordingPanels* panels = nullptr;
-  std::mutex sentLock;
-  std::vector<std::vector<uint8_t>> sent;
   std::unique_ptr<ZephraModel> model;
 
   explicit TestModel(const std::string& folder, bool runTimer = false, RtMidiOut* midiOut = nullptr)
-    : model(std::make_unique<ZephraModel>(tap.Info(midiOut), tap.ModelSetup(folder, runTimer)))
   {
+    ZephraModelSetup setup;
+    setup.settingsFolder = folder;
+    setup.runTimer = runTimer;
+    setup.sendTap = [this](const IMidiMsg& msg) {
+      uint8_t bytes[3];
+      const int n = IUnitStandalone::MakeWireBytes(msg, outChannel, bytes);
+      std::lock_guard<std::mutex> hold(mLock);
+      mWire.insert(mWire.end(), bytes, bytes + n);
+    };
+    IUnitInstanceInfo info;
+    info.mMidiOut = midiOut;
+    info.mMidiOutChan = &outChannel;
+    model = std::make_unique<ZephraModel>(info, setup);
     model->AttachGraphics(new StubGraphicsLink);
     auto owned = std::make_unique<RecordingPanels>();
     panels = owned.get();
     model->SetPanels(std::move(owned));
     model->SetSysExTap([this](const uint8_t* bytes, size_t size) {
-      std::lock_guard<std::mutex> hold(sentLock);
-      sent.emplace_back(bytes, bytes + size);
+      std::lock_guard<std::mutex> hold(mLock);
+      mSent.emplace_back(bytes, bytes + size);
     });
+    // What the editor's constructor does once its GUI stands.
     model->InitProgramState();
   }
-  std::vector<std::vector<uint8_t>> TakeSent()
+  // The controller bytes and the SysEx messages sent since the last take.
+  Bytes TakeWire()
   {
-    std::lock_guard<std::mutex> hold(sentLock);
-    return std::exchange(sent, {});
+    std::lock_guard<std::mutex> hold(mLock);
+    return std::exchange(mWire, {});
   }
-  void Receive(const std::vector<uint8_t>& message)
+  std::vector<Bytes> TakeSent()
+  {
+    std::lock_guard<std::mutex> hold(mLock);
+    return std::exchange(mSent, {});
+  }
+  void Receive(const Bytes& message)
   {
     ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));
     model->ProcessSysEx(&sysEx);
   }
+
+private:
+  std::mutex mLock;
+  Bytes mWire;
+  std::vector<Bytes> mSent;
 };

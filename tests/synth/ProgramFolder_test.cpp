@@ -27,12 +27,27 @@ TEST(ProgramFolder, ListingIsNumericAndTableIsLowerCase)
   EXPECT_EQ(scan.files, (std::vector<std::string>{"10_A.pr3", "2_B.pr3", "a.PRG", "Notes.pr3.txt"}));
   EXPECT_EQ(scan.fileIndex, 3);
   EXPECT_FALSE(ScanProgramFolderFiles("no-slash.pr3", scan));
-  EXPECT_FALSE(ScanProgramFolderFiles((std::string(300, 'x') + "/a.pr3").c_str(), scan));
-  EXPECT_EQ(scan.files.size(), 4u) << "a refused scan leaves the table";
+  // The folder with its "/" must fit the 256-byte field with its NUL.
+  EXPECT_TRUE(ScanProgramFolderFiles((std::string(254, 'x') + "/a.pr3").c_str(), scan));
+  EXPECT_FALSE(ScanProgramFolderFiles((std::string(255, 'x') + "/a.pr3").c_str(), scan));
+  EXPECT_EQ(scan.folder, std::string(254, 'x') + "/") << "a refused scan leaves the table";
+
+  // The table holds 1024 files, the first ones listed.
+  for (int n = 0; n < 1020; ++n) WriteWholeFile(dir.File("n" + std::to_string(n) + ".pr3"), "");
+  for (int files = 1024; files <= 1025; ++files)
+  {
+    if (files == 1025) WriteWholeFile(dir.File("z.pr3"), "");
+    ASSERT_TRUE(ScanProgramFolderFiles(dir.File("x").c_str(), scan));
+    EXPECT_EQ(scan.files.size(), 1024u) << files;
+  }
 }
 
-TEST(ProgramFolder, Stepping)
+TEST(ProgramFolder, SteppingAndLocations)
 {
+  const struct { const char* name; int location; } kNames[] = {
+    {"00_A", 0}, {"01_A", 1}, {"1_A", 1}, {"99_A", 99}, {"-1_A", 0}, {"100", 10}, {"A1", 0},
+  };
+  for (const auto& c : kNames) EXPECT_EQ(LocationFromFileName(c.name), c.location) << c.name;
   const struct { int index, last; bool forward; int expected; } kCases[] = {
     {0, 3, false, 3}, {3, 3, true, 0}, {1, 3, true, 2}, {0, 0, true, 0}, {7, 3, true, 0},
   };
@@ -60,9 +75,10 @@ TEST(ProgramFolder, NamesCannotLeaveTheirFolder)
   }
   std::string safe = "kept";
   for (const std::string& bad : {std::string(), std::string("."), std::string(".."),
-                                 std::string(300, 'a'), std::string("\0x", 2)})
+                                 std::string(256, 'a'), std::string("\0x", 2)})
     EXPECT_FALSE(MakeSafeFileName(bad, safe)) << bad.size();
   EXPECT_EQ(safe, "kept");
+  ASSERT_TRUE(MakeSafeFileName(std::string(255, 'a'), safe));
   ASSERT_TRUE(MakeSafeFileName("a/b", safe));
   EXPECT_EQ(safe, "a_b");
 }

@@ -1,21 +1,26 @@
 // The SysEx messages to and from the synth, byte by byte.
 #include "synth/ZephraLinkMessages.h"
 
+#include "tests/synth/support/ZephraTestPrograms.h"
+
 #include <gtest/gtest.h>
 
 TEST(ZephraLinkMessages, ProgramWriteLayoutAndChecksum)
 {
   EXPECT_EQ(ProgramRequestMessage(5), (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}));
-  const Bytes m = ProgramWriteMessage(kDefaultProgram, std::string(40, 'N') + "\xC3", 7);
-  ASSERT_EQ(m.size(), 213u);
-  EXPECT_EQ(Bytes(m.begin(), m.begin() + 8), (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x20, 0x03, 7}));
-  EXPECT_EQ(Bytes(m.begin() + 178, m.begin() + 210), Bytes(32, 'N'));  // cut at 32
-  EXPECT_EQ(ProgramWriteMessage(kDefaultProgram, "A\xC3", 1)[179], '_');  // 7-bit only
-  int sum = 0;
-  for (int i = 8; i <= 209; ++i) sum += m[i];
-  EXPECT_EQ(Bytes(m.begin() + 210, m.end()), (Bytes{uint8_t(sum >> 7 & 0x7F), uint8_t(sum & 0x7F), 0xF7}));
+  const Bytes m = ProgramWriteMessage(kDefaultProgram, "Init", 7);
+  EXPECT_EQ(m, ProgramMessage(0x20, 7, kDefaultWire, "Init"));
   EXPECT_TRUE(DumpChecksumGood(m.data(), m.size()));
-  EXPECT_EQ(ProgramNameFromPath("/a/b.c/05_GTR_Lead.pr3"), "05_GTR_Lead");
+  for (size_t size : {212, 214, 114, 116}) EXPECT_FALSE(DumpChecksumGood(m.data(), size)) << size;
+  // Names of 31, 32 and 33 characters: padded with NUL, whole, cut at 32.
+  for (size_t length : {31, 32, 33})
+  {
+    const std::string sent(std::min<size_t>(length, 32), 'N');
+    EXPECT_EQ(ProgramWriteMessage(kDefaultProgram, std::string(length, 'N'), 7),
+              ProgramMessage(0x20, 7, kDefaultWire, sent)) << length;
+    EXPECT_EQ(ProgramNameFromPath("/a.b/" + std::string(length, 'N') + ".pr3"), sent);
+  }
+  EXPECT_EQ(ProgramWriteMessage(kDefaultProgram, "A\xC3", 1)[179], '_');  // 7-bit only
 }
 
 TEST(ZephraLinkMessages, Firmware)
@@ -34,5 +39,6 @@ TEST(ZephraLinkMessages, Firmware)
   EXPECT_EQ(Bytes(mt.begin() + 9, mt.begin() + 20),
             (Bytes{0x00, 0x40, 0x40, 0x30, 0x20, 0x14, 0x0C, 0x07, 0x02, 0x4A, 0x5A}));
   const std::vector<uint8_t> big(80000, 0x55);
-  EXPECT_EQ(FirmwareDataMessage(big.data(), big.size()).size(), 91441u);
+  EXPECT_EQ(FirmwareDataMessage(big.data(), 79999).size(), 91440u);
+  EXPECT_EQ(FirmwareDataMessage(big.data(), 80000).size(), 91441u);
 }

@@ -2,66 +2,82 @@
 // parameters, the program record and undo recall.
 #include "support/TempDir.h"
 #include "support/ZephraTestModel.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 struct ModelTest : ::testing::Test
 {
   TempDir dir;
   std::unique_ptr<TestModel> t;
-  ZephraModel* editor = nullptr;
+  ZephraModel* model = nullptr;
 
   void Make()
   {
+    t.reset();
     t = std::make_unique<TestModel>(dir.Path());
-    editor = t->model.get();
+    model = t->model.get();
   }
-  void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
+  void Set(int param, double value) { model->SetParameterFromGUI2(param, value); }
+  Bytes Take() { return t->TakeWire(); }
 };
 
 // Every message here is a three-byte control change.
 size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
+
+// The whole-program send: indices 0..124 under MSB 5, then 128..169 under
+// MSB 6, each as LSB and data; the spare 125..127 have no address.
+Bytes WholeProgramSend(const TestWire& wire)
+{
+  Bytes m = {0xB0, 0x63, 0x05};
+  for (int i = 0; i < 167; ++i)
+  {
+    if (i == 125) m.insert(m.end(), {0xB0, 0x63, 0x06});
+    const int index = i < 125 ? i : i + 3;
+    m.insert(m.end(), {0xB0, 0x62, static_cast<uint8_t>(index < 125 ? index : index - 128), 0xB0, 0x06, wire[index]});
+  }
+  return m;
+}
 
 }  // namespace
 
 TEST_F(ModelTest, StartSendsTheDefaultProgramOnce)
 {
   Make();
-  const Bytes wire = t->tap.Take();
-  ASSERT_EQ(ControllerCount(wire), 336u);
-  const Bytes head = {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x18,
-                      0xB0, 0x62, 0x01, 0xB0, 0x06, 0x3F};
-  EXPECT_TRUE(std::equal(head.begin(), head.end(), wire.begin()));
-  for (size_t i = 0; i < wire.size(); i += 3) EXPECT_LT(wire[i + 2], 0x80) << "message " << i / 3;
-  EXPECT_STREQ(editor->ProgramName(), "INIT");
-  EXPECT_EQ(editor->UndoCount(), 1);
+  EXPECT_EQ(Take(), WholeProgramSend(kDefaultWire));
+  EXPECT_STREQ(model->ProgramName(), "INIT");
+  EXPECT_EQ(model->UndoCount(), 1);
 }
 
 TEST_F(ModelTest, ParameterDefinitions)
 {
   Make();
-  ASSERT_EQ(editor->NParams(), kParamCount);
-  for (int p = 0; p < kProgramSize; ++p)
+  ASSERT_EQ(model->NParams(), 342);
+  const struct { int param; const char* name; int min, max; } kParams[] = {
+    {3, "VCO1 coarse", -24, 48},
+    {81, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
+    {92, "trig/gate mode", 0, 1},
+    {172, "Treble Boost", -15, 15},
+    {173, "portamento mode", 0, 1},
+    {181, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
+    {186, "VCF Cutoff Frequency (new)", 36, 122},
+  };
+  for (const auto& c : kParams)
   {
-    const ProgramParamDef& def = kProgramValues[p].param;
-    if (!def.defined) continue;
-    const IParam* param = editor->GetParam(def.number);
-    EXPECT_EQ(std::string(param->GetNameForHost()), std::string(def.name).substr(0, 31)) << p;
-    EXPECT_EQ(param->GetMin(), def.min) << def.name;
-    EXPECT_EQ(param->GetMax(), def.max) << def.name;
+    const IParam* param = model->GetParam(c.param);
+    EXPECT_STREQ(param->GetNameForHost(), c.name) << c.param;
+    EXPECT_EQ(param->GetMin(), c.min) << c.name;
+    EXPECT_EQ(param->GetMax(), c.max) << c.name;
   }
-  EXPECT_STREQ(editor->GetParam(kParamFlexi1Sources)->GetDisplayText(80), " ");
-  EXPECT_STREQ(editor->GetParam(kParamFlexi4Ranges)->GetDisplayText(74), "Midi CC 87");
-  EXPECT_EQ(editor->GetParam(kParamFlexi1Ranges)->GetMax(), 74);
-  EXPECT_STREQ(editor->GetParam(kParamProgramNumber)->GetDisplayText(0), "01");
-  EXPECT_STREQ(editor->GetParam(kParamMidiChannel)->GetDisplayText(15), "CH:16");
+  EXPECT_STREQ(model->GetParam(247)->GetDisplayText(80), " ");
+  EXPECT_STREQ(model->GetParam(254)->GetDisplayText(74), "Midi CC 87");
+  EXPECT_EQ(model->GetParam(248)->GetMax(), 74);
+  EXPECT_STREQ(model->GetParam(301)->GetDisplayText(0), "01");
+  EXPECT_STREQ(model->GetParam(341)->GetDisplayText(15), "CH:16");
 }
 
 // The synth reads a data byte of 0x80 or more as a status byte.
@@ -72,10 +88,10 @@ TEST_F(ModelTest, OutOfRangeRecordNeverLeavesAsStatusByte)
   {
     ZephraModel::ProgramValues values;
     values.fill(fill);
-    editor->ApplyProgram(values);
-    t->tap.Take();
-    editor->SendProgramToSynth();
-    const Bytes wire = t->tap.Take();
+    model->ApplyProgram(values);
+    Take();
+    model->SendProgramToSynth();
+    const Bytes wire = Take();
     ASSERT_EQ(ControllerCount(wire), 336u);
     for (size_t i = 0; i < wire.size(); i += 3) ASSERT_LT(wire[i + 2], 0x80) << fill << " at " << i / 3;
   }
@@ -86,11 +102,11 @@ TEST_F(ModelTest, OutOfRangeRecordNeverLeavesAsStatusByte)
 TEST_F(ModelTest, FirstUndoRecallsTheStartProgram)
 {
   Make();
-  const Bytes start = t->tap.Take();
-  editor->Undo();
-  EXPECT_EQ(t->tap.Take(), start);
-  EXPECT_EQ(editor->ParamInt(kParamVcfQ), 7);  // its minimum
-  EXPECT_EQ(editor->UndoPosition(), 0);
+  const Bytes start = Take();
+  model->Undo();
+  EXPECT_EQ(Take(), start);
+  EXPECT_EQ(model->ParamInt(86), 7);  // "VCF Q" minimum 7
+  EXPECT_EQ(model->UndoPosition(), 0);
 }
 
 TEST_F(ModelTest, FlexiTargets)
@@ -104,25 +120,24 @@ TEST_F(ModelTest, FlexiTargets)
   };
   for (const Case& c : kCases)
   {
-    ZephraModel::ProgramValues values = editor->Program();
-    values[ProgramIndex(kParamFlexi1Source)] = 98;  // VCF Env.
-    values[ProgramIndex(kParamFlexi1Bits)] = c.bits;
-    values[ProgramIndex(kParamFlexi1Destination)] = c.destination;
-    editor->ApplyProgram(values);
-    EXPECT_EQ(editor->FlexiTarget(0), c.target) << c.name;
+    ZephraModel::ProgramValues values = model->Program();
+    values[95] = 98;  // FLEXI1 SOURCE: VCF Env.
+    values[96] = c.bits;
+    values[97] = c.destination;
+    model->ApplyProgram(values);
+    EXPECT_EQ(model->FlexiTarget(0), c.target) << c.name;
   }
 }
 
 TEST_F(ModelTest, CaptureFoldsSecondHalves)
 {
   Make();
-  Set(kParamTrigGateMode, 1);
-  Set(kParamPortamentoMode, 1);
-  Set(kParamOdBlendInstrument, 1);
-  Set(kParamOdBlendVcf, 1);  // blends on, overdrive off
-  editor->CaptureProgram();
-  EXPECT_EQ(editor->Program()[ProgramIndex(kParamTrigGateMode)], 3);
-  EXPECT_EQ(editor->Program()[ProgramIndex(kParamOverdriveOnOff)], 0);
-  // New filter: the new cutoff under the vintage cutoff's index.
-  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVcfCutoffVintage)], 122);
+  Set(92, 1);   // trig/gate mode
+  Set(173, 1);  // portamento mode
+  Set(182, 1);
+  Set(183, 1);  // blends on, overdrive off
+  model->CaptureProgram();
+  EXPECT_EQ(model->Program()[89], 3);
+  EXPECT_EQ(model->Program()[144], 0);
+  EXPECT_EQ(model->Program()[76], 122);  // new filter: the new cutoff
 }

@@ -1,39 +1,43 @@
 // The synth link without a synth: requests, dumps, writes, save-all, the
 // firmware handshake, the watchdog driven tick by tick, start and end.
+#include "support/ZephraTestModel.h"
+
 #include "core/MidiPorts.h"
 #include "support/TempDir.h"
-#include "support/ZephraTestModel.h"
-#include "synth/ZephraLinkMessages.h"
+#include "synth/ProgramFile.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <sstream>
 
 namespace
 {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-Bytes Dump(int location, const std::string& name)
+Bytes Dump(int location, const std::string& name, const TestWire& wire = kDefaultWire)
 {
-  Bytes m = ProgramWriteMessage(kDefaultProgram, name, location);
-  m[5] = kCmdProgramDump;
+  return ProgramMessage(0x41, location, wire, name);
+}
+// The first 104 values of wire as a 115-byte short dump.
+Bytes ShortDump(int location, const TestWire& wire)
+{
+  Bytes m = Dump(location, "", wire);
+  m.resize(112);
+  int sum = 0;
+  for (size_t i = 8; i < 112; ++i) sum += m[i];
+  m.insert(m.end(), {static_cast<uint8_t>(sum >> 7 & 0x7F), static_cast<uint8_t>(sum & 0x7F), 0xF7});
   return m;
 }
+// A message one byte shorter or longer.
+Bytes Shorter(Bytes m) { m.pop_back(); return m; }
+Bytes Longer(Bytes m) { m.push_back(0xF7); return m; }
 Bytes Reply(uint8_t messageClass, uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A, messageClass, code, 0xF7}; }
-std::string ReadAll(const std::string& path)
-{
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-// A model whose program folder holds "01_Init.pr3".
+// An editor whose program folder holds "01_Init.pr3".
 struct Fixture
 {
   TempDir dir;
@@ -44,26 +48,42 @@ struct Fixture
   {
     if (!withFolder) return;
     fs::create_directories(folder);
-    WriteAll(folder + "01_Init.pr3", FormatPr3Text(kDefaultProgram));
+    WriteWholeFile(folder + "01_Init.pr3", MarkerText(kDefaultValues));
     e.ScanProgramFolder((folder + "01_Init.pr3").c_str());
   }
-  std::string Box() { return t.panels->boxes.empty() ? "" : t.panels->boxes.back(); }
-  std::string Status() { return t.panels->names.empty() ? "" : t.panels->names.back(); }
+  std::string Box() { return t.panels->Boxes().empty() ? "" : t.panels->Boxes().back(); }
+  std::string Status() { return t.panels->Status().empty() ? "" : t.panels->Status().back(); }
+  // After a transfer that went well, the watchdog's later ticks must find
+  // nothing owed and report nothing.
+  void ExpectQuietClock()
+  {
+    const size_t boxes = t.panels->Boxes().size();
+    for (int tick = 0; tick < 4; ++tick) e.OnTimerTick();
+    EXPECT_EQ(t.panels->Boxes().size(), boxes) << Box();
+  }
 };
 }  // namespace
 
 TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
 {
   Fixture f;
+  for (int location : {0, 1, 99, 100})
+  {
+    f.e.RequestSingleProgram(location);
+    f.e.OnIdle();
+  }
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7},
+                                                {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x63, 0xF7}}));
   f.e.RequestSingleProgram(5);
   f.e.OnIdle();
-  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
-  f.t.panels->QueueSavePath((f.folder + "chosen.pr3").c_str());
-  f.t.Receive(Dump(5, "Warm Pad"));
+  f.t.panels->QueueSavePath(f.folder + "chosen.pr3");
+  f.t.Receive(Dump(5, "Warm Pad", kSampleWire));
   f.e.OnIdle();
-  ASSERT_EQ(f.t.panels->prompts.size(), 1u);
-  EXPECT_EQ(f.t.panels->prompts[0], f.folder + "05Warm Pad.pr3");
-  EXPECT_EQ(ReadAll(f.folder + "chosen.pr3"), FormatPr3Text(kDefaultProgram));
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Warm Pad.pr3");
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "chosen.pr3")), Pr3Numbers(kSampleValues));
+  EXPECT_EQ(f.Status(), "chosen");
+  f.ExpectQuietClock();
 }
 
 TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
@@ -83,6 +103,36 @@ TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
   EXPECT_EQ(f.e.ReplyTicks(), 2);
 }
 
+// Only messages of a dump's exact length are dumps: a 213-byte one waits for
+// the save dialog, a 115-byte one is saved at once with the default
+// program's values beyond index 103 and no name.
+TEST(ZephraSynthLink, DumpLengths)
+{
+  TestValues shortValues = kDefaultValues;
+  std::copy(kSampleValues.begin(), kSampleValues.begin() + 104, shortValues.begin());
+  const struct { const char* name; Bytes message; bool taken; } kCases[] = {
+    {"212", Shorter(Dump(4, "A")), false},          {"213", Dump(4, "A"), true},
+    {"214", Longer(Dump(4, "A")), false},           {"114", Shorter(ShortDump(4, kSampleWire)), false},
+    {"115", ShortDump(4, kSampleWire), true},       {"116", Longer(ShortDump(4, kSampleWire)), false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    f.t.Receive(Dump(3, "Earlier", kSampleWire));  // leaves a name and values in the record
+    f.e.RequestProgramDump(4);
+    f.t.Receive(c.message);
+    {
+      BASE_MutexLock hold(f.e.GetMutex());
+      EXPECT_EQ(f.e.AwaitingDump(), !c.taken);
+    }
+    EXPECT_EQ(fs::exists(f.folder + "04.pr3"), c.message.size() == 115);
+    if (c.message.size() != 115) continue;
+    EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "04.pr3")), Pr3Numbers(shortValues));
+    f.ExpectQuietClock();
+  }
+}
+
 TEST(ZephraSynthLink, BadChecksumIsAskedAgainThenGivenUp)
 {
   Fixture f;
@@ -92,7 +142,7 @@ TEST(ZephraSynthLink, BadChecksumIsAskedAgainThenGivenUp)
   for (int attempt = 0; attempt < 4; ++attempt, f.t.Receive(bad))
   {
     f.e.OnIdle();
-    EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramRequestMessage(8)});
+    EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x08, 0xF7}}));
   }
   f.e.OnIdle();
   f.e.OnTimerTick();
@@ -107,7 +157,7 @@ TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
   for (int location = 1; location <= 99; ++location)
   {
     f.e.OnIdle();
-    ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramRequestMessage(location)});
+    ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
     if (location == 50) f.t.Receive(Dump(3, "Late"));  // neither counts nor skips one
     f.t.Receive(Dump(location, location == 12 ? "12_BASS_Deep" : location == 7 ? "Warm Pad" : ""));
   }
@@ -118,6 +168,8 @@ TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
   EXPECT_EQ(f.Status(), "Finished successfully!");
   for (const char* name : {"07Warm Pad.pr3", "12_BASS_Deep.pr3", "99.pr3"}) EXPECT_TRUE(fs::exists(f.folder + name));
   EXPECT_EQ(std::distance(fs::directory_iterator(f.folder), fs::directory_iterator()), 100);
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "99.pr3")), Pr3Numbers(kDefaultValues));
+  f.ExpectQuietClock();
 }
 
 TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
@@ -137,33 +189,17 @@ TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
   }
 }
 
-TEST(ZephraSynthLink, SavedShortDumpLoads)
-{
-  Fixture f;
-  f.t.Receive(Dump(3, "Earlier"));  // leaves a name and values in the record
-  Bytes shortDump = Dump(4, "");
-  shortDump.resize(115);
-  const int sum = SysExSum(shortDump.data(), 8, 111);
-  shortDump[112] = sum >> 7 & 0x7F;
-  shortDump[113] = sum & 0x7F;
-  shortDump[114] = 0xF7;
-  f.t.Receive(shortDump);
-  ProgramFileContent content;
-  ASSERT_EQ(ReadProgramFile((f.folder + "04.pr3").c_str(), content), ProgramFileError::kNone);
-  EXPECT_EQ(content.values[ProgramIndex(kParamFlexi3Bits)], 0) << "a value past the short dump's end";
-}
-
 TEST(ZephraSynthLink, WriteSendsTheFileAndFollowsTheReply)
 {
   Fixture f;
-  WriteAll(f.folder + "Lead.pr3", FormatPr3Text(kDefaultProgram));
-  WriteAll(f.folder + "05_Big.pr3", std::string(8193, ' '));
+  WriteWholeFile(f.folder + "Lead.pr3", MarkerText(kDefaultValues));
   f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
-  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramWriteMessage(kDefaultProgram, "01_Init", 1)});
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
   f.t.Receive(Reply(0x03, 0x21));
   f.e.OnTimerTick();
   EXPECT_STREQ(f.e.ProgramName(), "01_Init");
   EXPECT_EQ(f.Status(), "Finished successfully!");
+  f.ExpectQuietClock();
   f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
   f.t.Receive(Reply(0x03, 0x22));
   f.e.OnTimerTick();
@@ -171,158 +207,34 @@ TEST(ZephraSynthLink, WriteSendsTheFileAndFollowsTheReply)
   f.e.WriteProgramFileToSynth((f.folder + "Lead.pr3").c_str());
   f.e.OnTimerTick();
   EXPECT_EQ(f.Box(), "Program Name does not\ndetermine Program Number!");
-  EXPECT_FALSE(f.e.SendProgramFileToSynth((f.folder + "05_Big.pr3").c_str()));
-  EXPECT_EQ(f.Status(), "Corrupted filesize!");
   EXPECT_EQ(f.t.TakeSent().size(), 1u);
 }
 
-TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
+// The synth's program buffer takes files of up to 8191 bytes; locations
+// are 1..99, 0 meaning the one the file name starts with.
+TEST(ZephraSynthLink, WriteLimits)
 {
-  Fixture f;
-  WriteAll(f.dir.File("fw.bin"), std::string(7, '\xFF'));
-  WriteAll(f.dir.File("big.bin"), std::string(80001, 'x'));
-  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
-  for (uint8_t code : {0x11, 0x12, 0x14}) f.t.Receive(Reply(0x02, code));
-  const Bytes data = FirmwareDataMessage(reinterpret_cast<const uint8_t*>(std::string(7, '\xFF').data()), 7);
-  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{FirmwareRequestMessage(), data}));
-  EXPECT_EQ(f.t.panels->names, (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
-                                         "Loading Update...", "Update successful!"}));
-  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
-  f.t.Receive(Reply(0x02, 0x15));  // failed: the data once more, and the error
-  f.e.OnTimerTick();
-  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{FirmwareRequestMessage(), data}));
-  EXPECT_EQ(f.Box(), "Communication error has occurred!");
-  f.e.StartFirmwareUpdate(f.dir.File("big.bin").c_str());
-  EXPECT_EQ(f.Box(), "This is not a valid firmware file!");
-  EXPECT_EQ(f.Status(), "Not a valid firmware file!");
-  EXPECT_TRUE(f.t.TakeSent().empty());
-}
-
-TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
-{
-  TempDir dir;
-  const std::string folder = dir.Path() + "/programs/", ini = dir.File("settings.ini");
-  fs::create_directories(folder);
-  ProgramValues values = kDefaultProgram;
-  values[ProgramIndex(kParamVco1SawEnvDecay)] = 5;
-  WriteAll(folder + "03_Keys.pr3", FormatPr3Text(values));
-  WriteAll(dir.File("lastprogram.pr3"), FormatPr3Text(values));
-  WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
-  {
-    TestModel t(dir.Path());
-    EXPECT_EQ(t.model->ParamInt(kParamVco1SawEnvDecay), 5);
-    fs::create_directories(dir.Path() + "/cache/selected");
-    fs::remove(dir.File("lastprogram.pr3"));
-  }
-  EXPECT_FALSE(fs::exists(dir.Path() + "/cache"));
-  EXPECT_EQ(ReadAll(dir.File("lastprogram.pr3")), FormatPr3Text(values));
-  EXPECT_NE(ReadAll(ini).find("lastfile=" + folder + "03_Keys.pr3"), std::string::npos);
-  EXPECT_NE(ReadAll(ini).find("kbdmidioutch=0"), std::string::npos);
-  TempDir fresh;  // no current file: only [gui] manager
-  TestModel(fresh.Path()).model->SetManagerMode(true);
-  EXPECT_EQ(ReadAll(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
-}
-
-// No ALSA sequencer and no JACK server: the editor starts and works.
-TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
-{
-  const std::string saved = getenv("JACK_DEFAULT_SERVER") ? getenv("JACK_DEFAULT_SERVER") : "";
-  setenv("JACK_NO_START_SERVER", "1", 1);
-  setenv("JACK_DEFAULT_SERVER", "zephra-no-such-server", 1);
-  {
-    TempDir dir;
-    MidiPorts ports{MidiSettingsStore{}};
-    (void)ports.InitialiseMidi();
-    (void)ports.ChooseMidiOutput("virtual output");
-    TestModel t(dir.Path(), false, ports.MidiOut());
-    ports.SetPlug(t.model.get());
-    t.model->RequestProgramDump(5);
-    EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
-    ports.CloseAll();  // the shell's order: ports first, then the editor
-  }
-  saved.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
-}
-
-// A damaged dump, arriving before the GUI has offered a good one for saving,
-// must not replace it.
-TEST(ZephraSynthLink, BadDumpDoesNotReplaceTheReceivedOne)
-{
-  Fixture f;
-  ProgramValues good = kDefaultProgram;
-  good[ProgramIndex(kParamVco1SawEnvDecay)] = 9;
-  Bytes first = ProgramWriteMessage(good, "Keep", 5);
-  first[5] = kCmdProgramDump;
-  f.t.Receive(first);
-  Bytes bad = Dump(6, "Damaged");
-  bad[211] ^= 1;
-  f.t.Receive(bad);
-  f.t.panels->QueueSavePath((f.folder + "kept.pr3").c_str());
-  f.e.OnIdle();
-  ASSERT_EQ(f.t.panels->prompts.size(), 1u);
-  EXPECT_EQ(f.t.panels->prompts[0], f.folder + "05Keep.pr3");
-  EXPECT_EQ(ReadAll(f.folder + "kept.pr3"), FormatPr3Text(good));
-}
-
-// The save dialog runs without the mutex; a dump that the MIDI thread takes
-// meanwhile must not become the content of the file named for the first.
-TEST(ZephraSynthLink, DumpDuringSaveDialogDoesNotChangeTheSavedOne)
-{
-  struct Panels : RecordingPanels
-  {
-    std::function<void()> duringPrompt;
-    std::string PromptForSaveFile(const char* proposedPath) override
-    {
-      if (duringPrompt) duringPrompt();
-      return RecordingPanels::PromptForSaveFile(proposedPath);
-    }
-  };
-  Fixture f;
-  auto panels = std::make_unique<Panels>();
-  Panels* hook = panels.get();
-  f.e.SetPanels(std::move(panels));
-  f.t.panels = hook;
-  ProgramValues other = kDefaultProgram;
-  other[ProgramIndex(kParamVco1SawEnvDecay)] = 9;
-  Bytes late = ProgramWriteMessage(other, "Other", 6);
-  late[5] = kCmdProgramDump;
-  hook->duringPrompt = [&f, &late] { f.t.Receive(late); };
-  f.t.Receive(Dump(5, "First"));
-  f.t.panels->QueueSavePath((f.folder + "first.pr3").c_str());
-  f.e.OnIdle();
-  EXPECT_EQ(ReadAll(f.folder + "first.pr3"), FormatPr3Text(kDefaultProgram));
-}
-
-// The end (and a save-all into the cache) empties the cache; a link there,
-// whether the "cache" itself or something inside it, goes as a link and the
-// user's folder it points to keeps every file.
-TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
-{
-  const struct { const char* name; const char* link; bool saveAll; } kCases[] = {
-    {"cache is a link", "cache", false},
-    {"cache is a link, save-all", "cache", true},
-    {"selected is a link", "cache/selected", false},
-    {"link inside the cache", "cache/user", false},
-    {"link inside selected", "cache/selected/user", false},
+  const struct { const char* name; size_t size; int location; int sentTo; const char* status; } kCases[] = {
+    {"8191 bytes", 8191, 7, 7, "INIT"},
+    {"8192 bytes", 8192, 7, 0, "INIT"},
+    {"8193 bytes", 8193, 7, 0, "Corrupted filesize!"},
+    {"location from the name", 0, 0, 42, "INIT"},
+    {"location 1", 0, 1, 1, "INIT"},
+    {"location 99", 0, 99, 99, "INIT"},
+    {"location 100", 0, 100, 0, "INIT"},
   };
   for (const auto& c : kCases)
   {
     SCOPED_TRACE(c.name);
-    TempDir dir, user;
-    fs::create_directories(user.File("sub"));
-    WriteAll(user.File("a.pr3"), "a");
-    WriteAll(user.File("sub/b.pr3"), "b");
-    fs::create_directories(fs::path(dir.File(c.link)).parent_path());
-    fs::create_directory_symlink(user.Path(), dir.File(c.link));
-    {
-      TestModel t(dir.Path());
-      if (c.saveAll) t.model->StartSaveAllFromSynth(true);
-      // Only paths strictly inside the settings folder.
-      const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
-      for (const std::string& path : outside) EXPECT_FALSE(t.model->RemoveFolder(path)) << path;
-    }
-    EXPECT_EQ(ReadAll(user.File("a.pr3")), "a");
-    EXPECT_EQ(ReadAll(user.File("sub/b.pr3")), "b");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+    Fixture f(false);
+    const std::string path = f.dir.File("42_File.pr3");
+    std::string text = MarkerText(kDefaultValues);
+    if (c.size > 0) text.resize(c.size, '\n');
+    WriteWholeFile(path, text);
+    EXPECT_EQ(f.e.SendProgramFileToLocation(path.c_str(), c.location), c.sentTo != 0);
+    const Bytes write = ProgramMessage(0x20, c.sentTo, kDefaultWire, "42_File");
+    EXPECT_EQ(f.t.TakeSent(), c.sentTo == 0 ? std::vector<Bytes>{} : std::vector<Bytes>{write});
+    EXPECT_EQ(f.Status(), c.status);
   }
 }
 
@@ -348,14 +260,159 @@ TEST(ZephraSynthLink, ShortFileIsWrittenWithTheDefaultProgram)
     0x11, 0x75, 0xF7,
   };
   Fixture f;
-  WriteAll(f.folder + "Short.pr3", " 243 \r\n5\r\n");
+  WriteWholeFile(f.folder + "Short.pr3", " 243 \r\n5\r\n");
   EXPECT_TRUE(f.e.SendProgramFileToLocation((f.folder + "Short.pr3").c_str(), 5));
   EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{kWire});
 
   ASSERT_EQ(f.e.LoadProgramFile((f.folder + "Short.pr3").c_str()), ProgramFileError::kNone);
-  const struct { EParam param; int value; } kLoaded[] = {
-    {kParamVco1Coarse, 5}, {kParamVco1Volume, 0}, {kParamVcfCutoffVintage, 0},
-    {kParamVcfQ, 7},       {kParamPitchBendRange, 0}, {kParamVcfCutoffNew, 36},
+  const struct { int index, value; } kLoaded[] = {{0, 5}, {11, 0}, {76, 0}, {83, 7}, {87, 0}, {183, 36}};
+  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[c.index], c.value) << "index " << c.index;
+}
+
+// Images of 1 to 80000 bytes are sent; a failed update sends the data once
+// more and reports the error.
+TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
+{
+  const struct { size_t size; size_t messageSize; } kCases[] = {{0, 0}, {1, 14}, {80000, 91441}, {80001, 0}};
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.size);
+    Fixture f;
+    WriteWholeFile(f.dir.File("fw.bin"), std::string(c.size, '\xAB'));
+    f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+    for (uint8_t code : {0x11, 0x12, 0x14}) f.t.Receive(Reply(0x02, code));
+    const auto sent = f.t.TakeSent();
+    if (c.messageSize == 0)
+    {
+      EXPECT_TRUE(sent.empty());
+      EXPECT_EQ(f.Box(), "This is not a valid firmware file!");
+      EXPECT_EQ(f.Status(), "Not a valid firmware file!");
+      continue;
+    }
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}));
+    EXPECT_EQ(sent[1].size(), c.messageSize);
+    EXPECT_EQ(f.t.panels->Status(), (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
+                                           "Loading Update...", "Update successful!"}));
+    f.ExpectQuietClock();
+  }
+  Fixture f;
+  WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+  f.t.Receive(Reply(0x02, 0x12));
+  f.t.Receive(Reply(0x02, 0x15));
+  f.e.OnTimerTick();
+  // Seven 0xFF bytes: 9 digits, eight 0x7F and one 0, summing to 1016.
+  const Bytes data = {0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x13, 0x00, 0x00, 0x09, 0x7F, 0x7F,
+                      0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x00, 0x07, 0x78, 0xF7};
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}, data, data}));
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+  EXPECT_EQ(f.Status(), "Communication error!");
+}
+
+TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/programs/", ini = dir.File("settings.ini");
+  fs::create_directories(folder);
+  WriteWholeFile(folder + "03_Keys.pr3", MarkerText(kDefaultValues));
+  WriteWholeFile(dir.File("lastprogram.pr3"), MarkerText(kSampleValues));
+  WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
+  {
+    TestModel t(dir.Path());
+    EXPECT_EQ(t.model->ParamInt(3), -13);
+    fs::create_directories(dir.Path() + "/cache/selected");
+    fs::remove(dir.File("lastprogram.pr3"));
+  }
+  EXPECT_FALSE(fs::exists(dir.Path() + "/cache"));
+  EXPECT_EQ(LineNumbers(ReadWholeFile(dir.File("lastprogram.pr3"))), Pr3Numbers(kSampleValues));
+  EXPECT_EQ(ReadWholeFile(ini), "[gui]\nmanager=false\n\n[midi]\nkbdmidioutch=0\n\n[program]\nlastfile=" + folder +
+                                  "03_Keys.pr3\n\n");
+  TempDir fresh;  // no current file: only [gui] manager
+  TestModel(fresh.Path()).model->SetManagerMode(true);
+  EXPECT_EQ(ReadWholeFile(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
+}
+
+// The end (and a save-all into the cache) empties the cache; a link there,
+// whether the "cache" itself or something inside it, goes as a link and the
+// user's folder it points to keeps every file.
+TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
+{
+  const struct { const char* name; const char* link; bool saveAll; } kCases[] = {
+    {"cache is a link", "cache", false},
+    {"cache is a link, save-all", "cache", true},
+    {"selected is a link", "cache/selected", false},
+    {"link inside the cache", "cache/user", false},
+    {"link inside selected", "cache/selected/user", false},
   };
-  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[ProgramIndex(c.param)], c.value) << "parameter " << c.param;
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir dir, user;
+    fs::create_directories(user.File("sub"));
+    WriteWholeFile(user.File("a.pr3"), "a");
+    WriteWholeFile(user.File("sub/b.pr3"), "b");
+    fs::create_directories(fs::path(dir.File(c.link)).parent_path());
+    fs::create_directory_symlink(user.Path(), dir.File(c.link));
+    {
+      TestModel t(dir.Path());
+      if (c.saveAll) t.model->StartSaveAllFromSynth(true);
+      // Only paths strictly inside the settings folder.
+      const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
+      for (const std::string& path : outside) EXPECT_FALSE(t.model->RemoveFolder(path)) << path;
+    }
+    EXPECT_EQ(ReadWholeFile(user.File("a.pr3")), "a");
+    EXPECT_EQ(ReadWholeFile(user.File("sub/b.pr3")), "b");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+  }
+}
+
+// No ALSA sequencer and no JACK server: the editor starts and works.
+TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
+{
+  const std::string saved = getenv("JACK_DEFAULT_SERVER") ? getenv("JACK_DEFAULT_SERVER") : "";
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  setenv("JACK_DEFAULT_SERVER", "zephra-no-such-server", 1);
+  {
+    TempDir dir;
+    MidiPorts ports{MidiSettingsStore{}};
+    (void)ports.InitialiseMidi();
+    (void)ports.ChooseMidiOutput("virtual output");
+    TestModel t(dir.Path(), false, ports.MidiOut());
+    ports.SetPlug(t.model.get());
+    t.model->RequestProgramDump(5);
+    EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
+    ports.CloseAll();  // the shell's order: ports first, then the editor
+  }
+  saved.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+}
+
+// A dump the editor has not offered for saving yet must stay what is saved:
+// a damaged dump arriving meanwhile does not replace it, nor does a good one
+// that the MIDI thread takes while the save dialog runs without the mutex.
+TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
+{
+  struct Panels : RecordingPanels
+  {
+    std::function<void()> duringPrompt;
+    std::string PromptForSaveFile(const char* proposedPath) override
+    {
+      if (duringPrompt) duringPrompt();
+      return RecordingPanels::PromptForSaveFile(proposedPath);
+    }
+  };
+  Fixture f;
+  auto panels = std::make_unique<Panels>();
+  panels->duringPrompt = [&f] { f.t.Receive(Dump(5, "Other")); };
+  f.t.panels = panels.get();
+  f.e.SetPanels(std::move(panels));
+  f.t.Receive(Dump(5, "Keep", kSampleWire));
+  Bytes bad = Dump(6, "Damaged");
+  bad[211] ^= 1;
+  f.t.Receive(bad);
+  f.t.panels->QueueSavePath(f.folder + "kept.pr3");
+  f.e.OnIdle();
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Keep.pr3");
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "kept.pr3")), Pr3Numbers(kSampleValues));
 }

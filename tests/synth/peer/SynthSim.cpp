@@ -1,0 +1,133 @@
+#include "SynthSim.h"
+
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+
+namespace
+{
+// Well below RtMidi's JACK ring buffer (16 KB) and JACK's per-cycle MIDI
+// buffer; a pause of a little more than one cycle of the test servers.
+constexpr size_t kPaceBytes = 4096;
+constexpr auto kPacePause = std::chrono::milliseconds(3);
+constexpr auto kConnectTimeout = std::chrono::seconds(10);
+
+template <class Midi>
+int FindPort(Midi& midi, const char* part)
+{
+  for (unsigned i = 0; i < midi.getPortCount(); ++i)
+    if (midi.getPortName(i).find(part) != std::string::npos) return static_cast<int>(i);
+  return -1;
+}
+}  // namespace
+
+SynthSim::SynthSim() = default;
+
+SynthSim::~SynthSim()
+{
+  {
+    std::lock_guard<std::mutex> hold(mInboxLock);
+    mStopping = true;
+  }
+  mInboxReady.notify_all();
+  if (mWorker.joinable()) mWorker.join();
+  mAccepting.store(false, std::memory_order_release);
+  if (mIn) mIn->cancelCallback();
+  mIn.reset();
+  mOut.reset();
+}
+
+bool SynthSim::JackServerAnswers()
+{
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("zephra synth sim probe", JackNoStartServer, &status);
+  if (client == nullptr) return false;
+  jack_client_close(client);
+  return true;
+}
+
+bool SynthSim::Open(std::string& error)
+{
+  if (!JackServerAnswers())
+  {
+    error = "no JACK server answers";
+    return false;
+  }
+  mWorker = std::thread([this] { Work(); });
+  try
+  {
+    std::lock_guard<std::mutex> hold(mModelLock);
+    mIn = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "Zephra Prime Input");
+    mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Prime Output");
+    mIn->ignoreTypes(false, false, true);  // SysEx and clock matter, active sensing not
+    mAccepting.store(true, std::memory_order_release);
+    mIn->setCallback(&SynthSim::OnInput, this);
+    const auto deadline = std::chrono::steady_clock::now() + kConnectTimeout;
+    int in = -1, out = -1;
+    while ((in = FindPort(*mIn, "From ZephraEditor")) < 0 || (out = FindPort(*mOut, "To ZephraEditor")) < 0)
+    {
+      if (std::chrono::steady_clock::now() > deadline)
+      {
+        error = "the editor's ports did not appear";
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    mIn->openPort(static_cast<unsigned>(in), "MIDI In");
+    mOut->openPort(static_cast<unsigned>(out), "MIDI Out");
+    // From here on errors are reported, not thrown on the library's threads.
+    const RtMidiErrorCallback log = [](RtMidiError::Type, const std::string& text, void*) {
+      std::cerr << "synth sim: MIDI: " << text << '\n';
+    };
+    mIn->setErrorCallback(log, nullptr);
+    mOut->setErrorCallback(log, nullptr);
+  }
+  catch (const RtMidiError& e)
+  {
+    error = e.getMessage();
+    return false;
+  }
+  return true;
+}
+
+void SynthSim::OnInput(double, std::vector<unsigned char>* bytes, void* self)
+{
+  auto* sim = static_cast<SynthSim*>(self);
+  // The library hands the callback to its thread without a fence that a
+  // race detector can see; this flag is that fence.
+  if (bytes == nullptr || bytes->empty() || !sim->mAccepting.load(std::memory_order_acquire)) return;
+  {
+    std::lock_guard<std::mutex> hold(sim->mInboxLock);
+    sim->mInbox.emplace_back(bytes->begin(), bytes->end());
+  }
+  sim->mInboxReady.notify_one();
+}
+
+void SynthSim::Work()
+{
+  for (;;)
+  {
+    SimBytes message;
+    {
+      std::unique_lock<std::mutex> hold(mInboxLock);
+      mInboxReady.wait(hold, [this] { return mStopping || !mInbox.empty(); });
+      if (mStopping) return;
+      message = std::move(mInbox.front());
+      mInbox.pop_front();
+    }
+    std::lock_guard<std::mutex> hold(mModelLock);
+    std::vector<SimBytes> answers;
+    mModel.Receive(message, answers);
+    // A large answer goes out in paced pieces, since JACK drops what exceeds
+    // its per-cycle buffer; the receiver joins them again.
+    for (const SimBytes& answer : answers)
+      for (size_t at = 0; mOut && at < answer.size(); at += kPaceBytes)
+      {
+        if (at > 0) std::this_thread::sleep_for(kPacePause);
+        mOut->sendMessage(answer.data() + at, std::min(kPaceBytes, answer.size() - at));
+      }
+  }
+}

@@ -1,0 +1,60 @@
+// The simulated Zephra Prime, the editor's peer in its end-to-end tests: two
+// JACK clients of its own, connected to the editor's ports "To ZephraEditor"
+// and "From ZephraEditor", answering the editor as the synth does
+// (SynthSimModel). Messages queue up on the MIDI thread and are handled in
+// order on a worker thread of the sim's, so that the JACK thread never
+// waits; the test reaches the model through With, under the worker's lock.
+#pragma once
+
+#include "SynthSimModel.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class RtMidiIn;
+class RtMidiOut;
+
+class SynthSim
+{
+public:
+  SynthSim();
+  // Stops the worker and closes both clients.
+  ~SynthSim();
+  SynthSim(const SynthSim&) = delete;
+  SynthSim& operator=(const SynthSim&) = delete;
+
+  // True when a JACK server answers; the MIDI library's JACK back end must
+  // not be started without one.
+  static bool JackServerAnswers();
+  // Opens both clients and connects them once the editor's ports appear;
+  // false, with the reason in error, when that fails.
+  [[nodiscard]] bool Open(std::string& error);
+
+  // Runs f on the model under its lock and returns what f returns.
+  template <class F>
+  auto With(F f)
+  {
+    std::lock_guard<std::mutex> hold(mModelLock);
+    return f(mModel);
+  }
+
+private:
+  static void OnInput(double stamp, std::vector<unsigned char>* bytes, void* self);
+  void Work();
+
+  std::mutex mModelLock;  // also orders the worker's sends after the output exists
+  SynthSimModel mModel;
+  std::unique_ptr<RtMidiOut> mOut;
+  std::mutex mInboxLock;
+  std::condition_variable mInboxReady;
+  std::deque<SimBytes> mInbox;
+  bool mStopping = false;
+  std::thread mWorker;
+  std::atomic<bool> mAccepting{false};
+  std::unique_ptr<RtMidiIn> mIn;  // last: its thread may call back as soon as it exists
+};
