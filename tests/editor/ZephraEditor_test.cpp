@@ -41,7 +41,7 @@ TEST_F(EditorTest, KeyboardChannelSetting)
     ASSERT_TRUE(WritePrivateProfileString("midi", "kbdmidioutch", c.text, dir.File("settings.ini").c_str()));
     Make();
     EXPECT_EQ(editor->KbdMidiChannel(), c.channel) << c.text;
-    EXPECT_EQ(editor->ParamInt(341), c.channel) << c.text;
+    EXPECT_EQ(editor->ParamInt(kParamMidiChannel), c.channel) << c.text;
   }
 }
 
@@ -51,27 +51,27 @@ TEST_F(EditorTest, KnobDragSendsTheAddressOnce)
 {
   Make();
   Take();
-  Set(3, 5);
+  Set(kParamVco1Coarse, 5);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
-  Set(3, 6);
+  Set(kParamVco1Coarse, 6);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x1E}));
-  Set(3, 6);
+  Set(kParamVco1Coarse, 6);
   EXPECT_TRUE(Take().empty());
-  EXPECT_EQ(editor->LastNrpnIndex(), 0);
-  Set(4, 1);  // same bank, next number
+  EXPECT_EQ(editor->LastNrpnIndex(), ProgramIndex(kParamVco1Coarse));
+  Set(kParamVco1Fine, 1);  // same bank, next number
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
-  Set(131, 1);  // "Effects Chain Order": the other bank
+  Set(kParamEffectsChainOrder, 1);  // the other bank
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
 
-  Set(3, 7);  // back to the first bank: 99 and 98 again
+  Set(kParamVco1Coarse, 7);  // back to the first bank: 99 and 98 again
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
   editor->OnTimerTick();
-  Set(3, 8);  // one tick: the address still stands
+  Set(kParamVco1Coarse, 8);  // one tick: the address still stands
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x20}));
   editor->OnTimerTick();
   editor->OnTimerTick();
   t->outChannel = 3;
-  Set(3, 9);
+  Set(kParamVco1Coarse, 9);
   EXPECT_EQ(Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
 }
 
@@ -79,16 +79,16 @@ TEST_F(EditorTest, CompositesAndSharedAddresses)
 {
   Make();
   Take();
-  Set(182, 1);  // OD Blend INSTRUMENT while the overdrive is off
+  Set(kParamOdBlendInstrument, 1);  // while the overdrive is off
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
-  Set(183, 1);
-  Set(147, 1);  // overdrive on: both blends
+  Set(kParamOdBlendVcf, 1);
+  Set(kParamOverdriveOnOff, 1);  // overdrive on: both blends
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
-  Set(173, 1);  // portamento mode folds into trig/gate mode
+  Set(kParamPortamentoMode, 1);  // folds into trig/gate mode
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
-  Set(186, 100);  // new cutoff goes out under the vintage cutoff's number
+  Set(kParamVcfCutoffNew, 100);  // goes out under the vintage cutoff's number
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
-  Set(128, 1);  // a spare index has no address of its own
+  Set(kParamSpare128, 1);  // a spare index has no address of its own
   EXPECT_TRUE(Take().empty());
 }
 
@@ -97,33 +97,33 @@ TEST_F(EditorTest, CompositesAndSharedAddresses)
 TEST_F(EditorTest, UndoRedoSteps)
 {
   Make();
-  for (int v = 1; v <= 10; ++v) Set(3, v);  // one drag
-  for (int v = 1; v <= 5; ++v) Set(4, v);   // another
+  for (int v = 1; v <= 10; ++v) Set(kParamVco1Coarse, v);  // one drag
+  for (int v = 1; v <= 5; ++v) Set(kParamVco1Fine, v);   // another
   EXPECT_EQ(editor->UndoCount(), 3);
   Take();
 
   editor->Undo();
-  EXPECT_EQ(editor->Program()[0], 10);
-  EXPECT_EQ(editor->Program()[1], 0);
-  EXPECT_EQ(editor->ParamInt(4), 0);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 10);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Fine)], 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), 0);
   EXPECT_EQ(ControllerCount(Take()), 336u);
   editor->Undo();
-  EXPECT_EQ(editor->ParamInt(3), 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 0);
   editor->Redo();
-  EXPECT_EQ(editor->ParamInt(3), 10);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 10);
   EXPECT_EQ(ControllerCount(Take()), 2 * 336u);
 
-  Set(5, 9);  // a new edit drops the redo tail
+  Set(kParamVco1Beat, 9);  // a new edit drops the redo tail
   EXPECT_EQ(editor->UndoCount(), 3);
   Take();
   editor->Redo();
   EXPECT_TRUE(Take().empty());
-  EXPECT_EQ(editor->ParamInt(5), 9);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Beat), 9);
 
   // "Effects Chain Order" and "VCO1 coarse" share LSB 0 across the banks,
   // so they make one step.
-  Set(131, 1);
-  Set(3, 2);
+  Set(kParamEffectsChainOrder, 1);
+  Set(kParamVco1Coarse, 2);
   EXPECT_EQ(editor->UndoCount(), 4);
 }
 
@@ -133,22 +133,22 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 {
   Make();
   const size_t shown = t->panels->Status().size();
-  Set(94, 20);   // LFO frequency
-  Set(126, 1);   // Delay Vintage/Long: long
-  Set(138, 64);  // Delay1
-  Set(85, 3);    // VCF type
+  Set(kParamLfoFrequency, 20);
+  Set(kParamDelayVintageLong, 1);  // long
+  Set(kParamDelay1, 64);
+  Set(kParamVcfType, 3);
   EXPECT_EQ(t->panels->Status().size(), shown + 1);
   EXPECT_EQ(t->panels->Status().back(), "*INIT*");
-  EXPECT_EQ(t->panels->captions[91], "1.48Hz");
-  EXPECT_EQ(t->panels->captions[135], "302ms");
-  EXPECT_EQ(t->panels->captions[82], "NTC");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamLfoFrequency)], "1.48Hz");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamDelay1)], "302ms");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamVcfType)], "NTC");
   editor->SetOpenFlexiList(0);
   editor->SelectFlexiListEntry(18);  // the second "PB Wheel"
-  EXPECT_EQ(editor->ParamInt(98), 103);
-  EXPECT_EQ(editor->ParamInt(247), 18);
-  Set(341, 4);
+  EXPECT_EQ(editor->ParamInt(kParamFlexi1Source), 103);
+  EXPECT_EQ(editor->ParamInt(kParamFlexi1Sources), 18);
+  Set(kParamMidiChannel, 4);
   EXPECT_EQ(editor->KbdMidiChannel(), 4);
-  EXPECT_EQ(editor->LastNrpnIndex(), 341);
+  EXPECT_EQ(editor->LastNrpnIndex(), kParamMidiChannel);
 }
 
 // An undo recalls the program through the handler, which notes the values it
@@ -158,9 +158,9 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 TEST_F(EditorTest, EditAfterUndoRestatesTheAddress)
 {
   Make();
-  Set(3, 5);
+  Set(kParamVco1Coarse, 5);
   editor->Undo();
   Take();
-  Set(45, 9);  // "VCO4 PWM LFO frq", index 42
+  Set(kParamVco4PwmLfoFrq, 9);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
 }

@@ -80,8 +80,8 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
 {
   WriteWholeFile(files.File("range.pr3"), " 243 \r\n100  \r\n"); // coarse tuning is -24..48
   ASSERT_EQ(model->LoadProgramFile(files.File("range.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_EQ(model->Program()[0], 48);
-  EXPECT_EQ(model->ParamInt(3), 48);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 48);
+  EXPECT_EQ(model->ParamInt(kParamVco1Coarse), 48);
 
   WriteWholeFile(files.File("empty.pr3"), "");
   WriteWholeFile(files.File("8192.pr3"), " 243 \r\n 7\r\n" + std::string(8192 - 11, '\n'));
@@ -106,7 +106,7 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
                                         : std::vector<std::string>{}) << c.name;
   }
   ASSERT_EQ(model->LoadProgramFile(files.File("8192.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_EQ(model->Program()[0], 7);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 7);
 }
 
 // The program name is the file name without folder and extension, cut to 32.
@@ -129,7 +129,7 @@ TEST_F(EditorFilesTest, ProgramNameFromTheFileName)
 TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
 {
   TestValues b = kDefaultValues;
-  b[0] = 12;
+  b[ProgramIndex(kParamVco1Coarse)] = 12;
   WriteWholeFile(files.File("10_A.pr3"), MarkerText(kDefaultValues));
   WriteWholeFile(files.File("2_B.pr3"), MarkerText(b));
   model->ScanProgramFolder(files.File("10_A.pr3").c_str());
@@ -141,7 +141,7 @@ TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
   ASSERT_TRUE(model->StepProgramFile(false));  // wraps to the last file
   EXPECT_EQ(model->FolderFileIndex(), 1);
   EXPECT_STREQ(model->ProgramName(), "2_B");
-  EXPECT_EQ(model->Program()[0], 12);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 12);
   EXPECT_EQ(t.TakeWire().size(), 336u * 3) << "the loaded program is sent";
   ASSERT_TRUE(model->StepProgramFile(true));
   EXPECT_EQ(model->FolderFileIndex(), 0);
@@ -161,7 +161,7 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
     return first + std::string(pathLength - folder.size() - 5, 'x') + ".pr3";
   };
   TestValues fits = kDefaultValues;
-  fits[0] = 3;
+  fits[ProgramIndex(kParamVco1Coarse)] = 3;
   WriteWholeFile(folder + name('a', 255), MarkerText(fits));
   WriteWholeFile(folder + name('b', 256), MarkerText(kDefaultValues));
   WriteWholeFile(folder + name('c', 257), MarkerText(kDefaultValues));
@@ -175,5 +175,5 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
   EXPECT_EQ(NewStatus(), (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
   ASSERT_TRUE(model->StepProgramFile(false));
   EXPECT_EQ(model->FolderFileIndex(), 0);
-  EXPECT_EQ(model->Program()[0], 3);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 3);
 }

@@ -57,14 +57,14 @@ TEST_F(ModelTest, ParameterDefinitions)
 {
   Make();
   ASSERT_EQ(model->NParams(), 342);
-  const struct { int param; const char* name; int min, max; } kParams[] = {
-    {3, "VCO1 coarse", -24, 48},
-    {81, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
-    {92, "trig/gate mode", 0, 1},
-    {172, "Treble Boost", -15, 15},
-    {173, "portamento mode", 0, 1},
-    {181, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
-    {186, "VCF Cutoff Frequency (new)", 36, 122},
+  const struct { EParam param; const char* name; int min, max; } kParams[] = {
+    {kParamVco1Coarse, "VCO1 coarse", -24, 48},
+    {kParamVcfModEnvFollower, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
+    {kParamTrigGateMode, "trig/gate mode", 0, 1},
+    {kParamTrebleBoost, "Treble Boost", -15, 15},
+    {kParamPortamentoMode, "portamento mode", 0, 1},
+    {kParamFlexi4RangeControlPolarity, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
+    {kParamVcfCutoffNew, "VCF Cutoff Frequency (new)", 36, 122},
   };
   for (const auto& c : kParams)
   {
@@ -73,11 +73,11 @@ TEST_F(ModelTest, ParameterDefinitions)
     EXPECT_EQ(param->GetMin(), c.min) << c.name;
     EXPECT_EQ(param->GetMax(), c.max) << c.name;
   }
-  EXPECT_STREQ(model->GetParam(247)->GetDisplayText(80), " ");
-  EXPECT_STREQ(model->GetParam(254)->GetDisplayText(74), "Midi CC 87");
-  EXPECT_EQ(model->GetParam(248)->GetMax(), 74);
-  EXPECT_STREQ(model->GetParam(301)->GetDisplayText(0), "01");
-  EXPECT_STREQ(model->GetParam(341)->GetDisplayText(15), "CH:16");
+  EXPECT_STREQ(model->GetParam(kParamFlexi1Sources)->GetDisplayText(80), " ");
+  EXPECT_STREQ(model->GetParam(kParamFlexi4Ranges)->GetDisplayText(74), "Midi CC 87");
+  EXPECT_EQ(model->GetParam(kParamFlexi1Ranges)->GetMax(), 74);
+  EXPECT_STREQ(model->GetParam(kParamProgramNumber)->GetDisplayText(0), "01");
+  EXPECT_STREQ(model->GetParam(kParamMidiChannel)->GetDisplayText(15), "CH:16");
 }
 
 // The synth reads a data byte of 0x80 or more as a status byte.
@@ -105,7 +105,7 @@ TEST_F(ModelTest, FirstUndoRecallsTheStartProgram)
   const Bytes start = Take();
   model->Undo();
   EXPECT_EQ(Take(), start);
-  EXPECT_EQ(model->ParamInt(86), 7);  // "VCF Q" minimum 7
+  EXPECT_EQ(model->ParamInt(kParamVcfQ), 7);  // its minimum
   EXPECT_EQ(model->UndoPosition(), 0);
 }
 
@@ -121,9 +121,9 @@ TEST_F(ModelTest, FlexiTargets)
   for (const Case& c : kCases)
   {
     ZephraModel::ProgramValues values = model->Program();
-    values[95] = 98;  // FLEXI1 SOURCE: VCF Env.
-    values[96] = c.bits;
-    values[97] = c.destination;
+    values[ProgramIndex(kParamFlexi1Source)] = 98;  // VCF Env.
+    values[ProgramIndex(kParamFlexi1Bits)] = c.bits;
+    values[ProgramIndex(kParamFlexi1Destination)] = c.destination;
     model->ApplyProgram(values);
     EXPECT_EQ(model->FlexiTarget(0), c.target) << c.name;
   }
@@ -132,12 +132,12 @@ TEST_F(ModelTest, FlexiTargets)
 TEST_F(ModelTest, CaptureFoldsSecondHalves)
 {
   Make();
-  Set(92, 1);   // trig/gate mode
-  Set(173, 1);  // portamento mode
-  Set(182, 1);
-  Set(183, 1);  // blends on, overdrive off
+  Set(kParamTrigGateMode, 1);
+  Set(kParamPortamentoMode, 1);
+  Set(kParamOdBlendInstrument, 1);
+  Set(kParamOdBlendVcf, 1);  // blends on, overdrive off
   model->CaptureProgram();
-  EXPECT_EQ(model->Program()[89], 3);
-  EXPECT_EQ(model->Program()[144], 0);
-  EXPECT_EQ(model->Program()[76], 122);  // new filter: the new cutoff
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamTrigGateMode)], 3);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamOverdriveOnOff)], 0);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVcfCutoffVintage)], 122);  // new filter: the new cutoff
 }

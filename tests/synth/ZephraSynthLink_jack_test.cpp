@@ -184,7 +184,7 @@ TEST_F(ZephraSynthLinkJack, WrittenProgramIsStoredAndComesBack)
   EXPECT_EQ(SimValues([](SynthSimModel& m) -> SimProgram& { return m.programs[6]; }),
             std::vector<int>(kSampleValues.begin(), kSampleValues.end()));
   EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[6].name; }), "07_Sample");
-  EXPECT_EQ(E().ParamInt(3), -13);
+  EXPECT_EQ(E().ParamInt(kParamVco1Coarse), -13);
 
   mLink->panels->QueueSavePath(mFolder + "back.pr3");
   E().RequestSingleProgram(7);

@@ -265,8 +265,11 @@ TEST(ZephraSynthLink, ShortFileIsWrittenWithTheDefaultProgram)
   EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{kWire});
 
   ASSERT_EQ(f.e.LoadProgramFile((f.folder + "Short.pr3").c_str()), ProgramFileError::kNone);
-  const struct { int index, value; } kLoaded[] = {{0, 5}, {11, 0}, {76, 0}, {83, 7}, {87, 0}, {183, 36}};
-  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[c.index], c.value) << "index " << c.index;
+  const struct { EParam param; int value; } kLoaded[] = {
+    {kParamVco1Coarse, 5}, {kParamVco1Volume, 0}, {kParamVcfCutoffVintage, 0},
+    {kParamVcfQ, 7},       {kParamPitchBendRange, 0}, {kParamVcfCutoffNew, 36},
+  };
+  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[ProgramIndex(c.param)], c.value) << "parameter " << c.param;
 }
 
 // Images of 1 to 80000 bytes are sent; a failed update sends the data once
@@ -320,7 +323,7 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
   {
     TestModel t(dir.Path());
-    EXPECT_EQ(t.model->ParamInt(3), -13);
+    EXPECT_EQ(t.model->ParamInt(kParamVco1Coarse), -13);
     fs::create_directories(dir.Path() + "/cache/selected");
     fs::remove(dir.File("lastprogram.pr3"));
   }
