@@ -64,7 +64,7 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   // The sim stays quiet on the wire; its answer is handed to the synth
   // input's callback by the test while the box is up.
   mSim.With([](SynthSimModel& m) { m.silent = true; });
-  mLink->gui->QueueFilePath((mFolder + "05INIT.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
   E().RequestSingleProgram(5);
   std::vector<SimBytes> answers;
   mSim.With([&](SynthSimModel& m) {
@@ -88,8 +88,8 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   handedOver = true;
   box.join();
   EXPECT_TRUE(returnedWhileUp);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
-  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
   EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
 }
 }  // namespace
