@@ -17,6 +17,10 @@ void ZephraEditor::SendParamNRPN(int programIndex, int value)
 {
   if (programIndex < 0 || programIndex >= kProgramSize) return;
   BASE_MutexLock lock(GetMutex());
+  // Keyboard pass-through runs on another thread: a controller of its own
+  // between our 99/98 address and the 6 value would be written into the
+  // parameter just addressed.
+  auto run = HoldMidiRun();
   const int p = programIndex;
   // Spare indices have no single-value address; the synth would take
   // NRPN 0/0 as a real parameter.
@@ -67,6 +71,7 @@ void ZephraEditor::SendProgramToSynth()
 {
   // Index 76 carries the new filter's cutoff while index 75 selects it.
   const bool newFilter = mProgram[kIndexVcfChooser] >= 1;
+  auto run = HoldMidiRun();  // every address stays with its value on the wire
   const auto sendBank = [this, newFilter](int msb, int first, int count) {
     SendController(kNrpnMsbController, msb);
     for (int lsb = 0; lsb < count; ++lsb)
