@@ -246,6 +246,14 @@ void IControl::SetTargetRECT(IRECT rect)
   mTargetRECT = rect;
 }
 
+void IControl::SetBounds(IRECT draw, IRECT target)
+{
+  BASE_MutexLock lock(mChangeLock);
+  if (draw != mRECT) MarkStale(mRECT);
+  mRECT = draw;
+  mTargetRECT = target;
+}
+
 IRECT IControl::GetStaleRECT()
 {
   BASE_MutexLock lock(mChangeLock);

@@ -98,6 +98,9 @@ public:
   IRECT GetRECT();
   IRECT GetTargetRECT();
   void SetTargetRECT(IRECT rect);
+  // Both rectangles at once (the resize manager's re-layout); the old place
+  // is repainted too.
+  void SetBounds(IRECT draw, IRECT target);
   // Old rectangles not yet repainted since the last clean (empty: none).
   IRECT GetStaleRECT();
   int ParamIdx() const { return mParamIdx; }
