@@ -28,6 +28,7 @@ public:
   void SetTextFromPlug(const char* text);
   // Takes effect at the next drawing; does not mark the control dirty.
   void SetTextColor(IColor color);
+  using IControl::GetText;  // the style
   void GetText(BASE_String* out);
   // Replaces the text without marking the control dirty.
   void SetText(const char* text);
