@@ -2,6 +2,7 @@
 //
 // ---- process-wide state ----
 // ---- construction and configuration ----
+// ---- settings ----
 // ---- attachment ----
 // ---- placing controls ----
 // ---- applying a scale or size ----
