@@ -34,15 +34,17 @@ const ArtTheme kClassic = {
   true,
 };
 
-ArtTheme Solid()
+// The classic look on a plain panel: no stars, other panel and box colours.
+ArtTheme PlainClassic(RAST_pixel panel, RAST_pixel box)
 {
   ArtTheme t = kClassic;
-  t.panel = ArtRGB(44, 46, 52);
-  t.box = ArtRGB(58, 61, 68);
+  t.panel = panel;
+  t.box = box;
   t.stars = false;
   return t;
 }
-const ArtTheme kSolid = Solid();
+const ArtTheme kSolid = PlainClassic(ArtRGB(44, 46, 52), ArtRGB(58, 61, 68));
+const ArtTheme kManager = PlainClassic(ArtRGB(26, 30, 44), ArtRGB(38, 44, 64));
 
 const ArtTheme kLcd = {
   ArtRGB(150, 166, 140), ArtRGB(170, 186, 160), ArtRGB(62, 74, 56),    ArtRGB(22, 34, 22),    ArtRGB(30, 42, 30),
@@ -53,16 +55,6 @@ const ArtTheme kLcd = {
   ArtRGB(104, 118, 98),  ArtRGB(22, 44, 22),
   false,
 };
-
-ArtTheme Manager()
-{
-  ArtTheme t = kClassic;
-  t.panel = ArtRGB(26, 30, 44);
-  t.box = ArtRGB(38, 44, 64);
-  t.stars = false;
-  return t;
-}
-const ArtTheme kManager = Manager();
 
 bool StartsWith(const char* s, const char* prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
 }  // namespace
