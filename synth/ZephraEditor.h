@@ -18,6 +18,10 @@
 
 #include "core/CTimer.h"
 #include "core/IUnitStandalone.h"
+#include "synth/BankList.h"
+#include "synth/BankWrite.h"
+#include "synth/ProgramDatabase.h"
+#include "synth/ZephraManagerLink.h"
 #include "synth/ZephraPanelLink.h"
 #include "synth/ZephraTables.h"
 
@@ -208,6 +212,25 @@ public:
   void DestroyEditor();
   void SetManagerMode(bool on) { mManagerMode = on; }
 
+  // ---- the program library (ZephraBank.cpp) ----
+  // Takes the program-manager panel's link (null: no panel).
+  void SetManagerLink(std::unique_ptr<ZephraManagerLink> link);
+  ZephraManagerLink& Manager() { return *mManager; }
+  BankList& Bank() { return mBankList; }
+  // Checks the folder of path and starts writing its programs into the
+  // synth, each on the acknowledgement of the one before. Refused while
+  // another transfer waits. Locks.
+  void WriteAllProgramsToSynth(const char* path);
+  bool BankWriteRunning() const { return mAwaitBankWrite; }
+  // Fills the bank list from folder (ending in "/") and its rows.
+  void LoadBankListFromFolder(const std::string& folder);
+  // Lists folder in the browser rows. GUI thread.
+  void ListDirectory(const std::string& folder);
+  const std::vector<DatabaseListRecord>& BrowserList() const { return mBrowserList; }
+  // The client for settings.ini [dbase] "server" (no server: every request
+  // fails and the actions say so).
+  ProgramDatabase Database() const;
+
   // ---- synth-link state read by tests (under the mutex) ----
   bool AwaitingDump() const { return mAwaitDump; }
   bool AwaitingWrite() const { return mAwaitWrite; }
@@ -298,6 +321,11 @@ private:
   void OnBadChecksum();
   void OnSaveFailed();
   void ProcessReply(uint8_t code);
+  // One write reply during a bank write: send the next program or end.
+  void ContinueBankWrite(uint8_t code);
+  // Sends one bank-write step; a file that sends nothing ends the write.
+  void SendBankWriteStep(const BankWriteStep& step);
+  void RefreshBankRow(int location);
   void ProcessFirmwareReply(uint8_t code);
   // Reads and checks a firmware file for the update; an invalid one is
   // reported and ends the update. False when there is nothing to send.
@@ -329,6 +357,14 @@ private:
   std::string mWriteFile;     // last chosen in the program-write selector
   std::string mCachePath;     // ".../cache/"
   bool mManagerMode = false;
+
+  // ---- the program library ----
+  std::unique_ptr<ZephraManagerLink> mManager = std::make_unique<ZephraManagerLink>();
+  BankList mBankList;
+  BankWrite mBankWrite;  // its own file table, apart from mFolderFiles
+  bool mFillGaps = false;
+  std::string mBrowserFolder;
+  std::vector<DatabaseListRecord> mBrowserList;
 
   // ---- undo ----
   ProgramValues mUndoRecord{};

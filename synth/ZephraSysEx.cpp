@@ -250,10 +250,7 @@ void ZephraEditor::ProcessReply(uint8_t code)
   }
   else if (mAwaitBankWrite)
   {
-    if (code != kReplyWriteOk && code != kReplyWriteFailed) return;
-    mAwaitBankWrite = false;
-    mReplyTicks = 0;
-    if (code == kReplyWriteFailed) mCommErrorFlag = true;
+    ContinueBankWrite(code);
   }
 }
 
@@ -302,6 +299,11 @@ bool ZephraEditor::SaveDumpToBankFile(int location)
   }
   SetProgramNameFromFile(fileName.c_str());
   Panels().SetNameDisplay(mProgramName);
+  // A dump saved for the program manager is its bank entry from now on.
+  BankFileName parsed;
+  if (mSaveToCache && ParseBankFileName(fileName.c_str(), parsed) && parsed.location == location &&
+      mBankList.SetProgram(location, folder + fileName, parsed.category, parsed.name))
+    RefreshBankRow(location);
   return true;
 }
 
