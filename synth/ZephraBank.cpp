@@ -1,11 +1,12 @@
 // The editor's program library: the bank list's rows, writing a folder into
 // the synth one program per acknowledgement, the browser's folder listing
 // and the program-database client's settings.
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/BankFolder.h"
 #include "synth/ProgramFolder.h"
+#include "synth/ZephraParams.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <cstdio>
@@ -17,25 +18,24 @@ constexpr int kOkType = 0;
 constexpr int kOkCancelType = 1;
 constexpr int kAnswerOk = 1;
 constexpr int kBrowserRows = 47;
-constexpr int kParamLocationDisplay = 211;  // seven-segment location
 constexpr const char* kNoProgramsText = "This directory does not contain any Zephra Programs!";
 constexpr const char* kGapsText =
   "There are gaps in the list.\nPress OK to fill them with the Default or Cancel to skip!";
 }  // namespace
 
-void ZephraEditor::SetManagerLink(std::unique_ptr<ZephraManagerLink> link)
+void ZephraModel::SetManagerLink(std::unique_ptr<ZephraManagerLink> link)
 {
   mManager = link ? std::move(link) : std::make_unique<ZephraManagerLink>();
 }
 
-void ZephraEditor::RefreshBankRow(int location)
+void ZephraModel::RefreshBankRow(int location)
 {
   const BankEntry& e = mBankList[location];
   Manager().SetRowCell(location, e.empty ? 0.0 : e.category / 6.0);
   Manager().SetRowText(location, e.display);
 }
 
-void ZephraEditor::LoadBankListFromFolder(const std::string& folder)
+void ZephraModel::LoadBankListFromFolder(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
   (void)::LoadBankListFromFolder(mBankList, folder);
@@ -46,13 +46,12 @@ void ZephraEditor::LoadBankListFromFolder(const std::string& folder)
   }
 }
 
-void ZephraEditor::WriteAllProgramsToSynth(const char* path)
+void ZephraModel::WriteAllProgramsToSynth(const char* path)
 {
   if (!path || !strchr(path, '/')) return;
   BASE_MutexLock lock(GetMutex());
   // One transfer at a time: its replies would be taken for ours.
-  if (mAwaitBankWrite || mAwaitWrite || mAwaitDump || mSaveAllFromSynth || mRequestPending || mFirmwareUpdate)
-    return;
+  if (mTransfer.Busy()) return;
   std::string folder = path;
   folder.erase(folder.rfind('/') + 1);
   char text[96];
@@ -72,16 +71,15 @@ void ZephraEditor::WriteAllProgramsToSynth(const char* path)
   if (mBankWrite.FirstGap() != 0)
     mFillGaps = !mManagerMode && Panels().ShowMessageBox(kGapsText, "Warning", kOkCancelType) == kAnswerOk;
   Panels().SetNameDisplay("Writing Progs to Zephra...");
-  mAwaitBankWrite = true;
-  mReplyTicks = 0;
+  mTransfer.AwaitBankWrite();
   SendBankWriteStep(mBankWrite.Begin(mFillGaps));
 }
 
-void ZephraEditor::SendBankWriteStep(const BankWriteStep& step)
+void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
 {
   if (step.kind != BankWriteStep::kSend) return;
-  mReplyTicks = 0;
-  GetParam(kParamLocationDisplay)->SetPlain(step.location);
+  mTransfer.AwaitBankWrite();
+  GetParam(kParamSevenSegmentDisplay)->SetPlain(step.location);
   if (mManagerMode)
   {
     // Show where the program goes: the selection, and the target lit.
@@ -97,15 +95,14 @@ void ZephraEditor::SendBankWriteStep(const BankWriteStep& step)
   // Nothing went out, so no reply will come: end now and name the file
   // rather than wait for the time-out's "not present".
   mBankWrite.Stop();
-  mAwaitBankWrite = false;
-  mNameNumberErrorFlag = false;
+  mTransfer.EndBankWriteWait();
   char text[320];
   snprintf(text, sizeof text, "The program file could not be sent:\n%s",
            step.path.substr(step.path.rfind('/') + 1).c_str());
   Panels().ShowMessageBox(text, "Error", kOkType);
 }
 
-void ZephraEditor::ContinueBankWrite(uint8_t code)
+void ZephraModel::ContinueBankWrite(uint8_t code)
 {
   const BankWriteStep step = mBankWrite.OnReply(code);
   switch (step.kind)
@@ -113,9 +110,8 @@ void ZephraEditor::ContinueBankWrite(uint8_t code)
     case BankWriteStep::kIgnored:
       return;
     case BankWriteStep::kFailed:
-      mAwaitBankWrite = false;
-      mReplyTicks = 0;
-      mCommErrorFlag = true;
+      mTransfer.EndBankWriteWait();
+      mTransfer.Flag(ZephraTransfer::kReportCommError);
       return;
     case BankWriteStep::kSend:
       SendBankWriteStep(step);
@@ -123,8 +119,7 @@ void ZephraEditor::ContinueBankWrite(uint8_t code)
     case BankWriteStep::kFinished:
       break;
   }
-  mAwaitBankWrite = false;
-  mReplyTicks = 0;
+  mTransfer.EndBankWriteWait();
   if (mManagerMode)
   {
     for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
@@ -132,10 +127,10 @@ void ZephraEditor::ContinueBankWrite(uint8_t code)
     Panels().SetLastSelectedProgramFile((mBankWrite.Folder() + mBankWrite.Files().front()).c_str());
   }
   // The timer turn reports it: no dialog from the MIDI thread.
-  mFinishedFlag = true;
+  mTransfer.Flag(ZephraTransfer::kReportFinished);
 }
 
-void ZephraEditor::ListDirectory(const std::string& folder)
+void ZephraModel::ListDirectory(const std::string& folder)
 {
   mBrowserList.clear();
   for (int r = 0; r < kBrowserRows; ++r) Manager().SetBrowserRow(r, "", false);
@@ -158,7 +153,7 @@ void ZephraEditor::ListDirectory(const std::string& folder)
   Manager().SetBrowserScroll(DatabaseScrollRange(mBrowserList.size()));
 }
 
-ProgramDatabase ZephraEditor::Database() const
+ProgramDatabase ZephraModel::Database() const
 {
   char server[256] = {};
   GetPrivateProfileString("dbase", "server", "", server, sizeof server, mSettingsPath.c_str());
