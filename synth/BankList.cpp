@@ -348,3 +348,12 @@ std::vector<int> BankList::ExchangeProgramEntries(int destination)
   }
   return rows;
 }
+
+int BankDropLocation(double x, double y)
+{
+  if (x < 309 || y < 109) return 0;
+  // Past the last column or row the mouse still means the last one.
+  const int column = std::min(static_cast<int>(std::min((x - 308) / 812, 1.0) * 10), 9);
+  const int row = std::min(static_cast<int>(std::min((y - 108) / 680, 1.0) * 10), 9);
+  return column + 10 * row;
+}

@@ -75,6 +75,12 @@ std::string BankDisplayName(const std::string& name);
 [[nodiscard]] bool MakeBankFileName(int location, int32_t category, const std::string& name,
                                     std::string& fileName);
 
+// The bank location under a drop at (x, y) in base units: the rows' area
+// starts at (309, 109), 10 columns over 812 units and 10 rows over 680,
+// column and row each held to 0..9. 0 outside the area or on location 0,
+// which no row shows.
+int BankDropLocation(double x, double y);
+
 // The first n UTF-8 characters of text (a character is never split).
 std::string Utf8Prefix(const std::string& text, size_t characters);
 

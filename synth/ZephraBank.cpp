@@ -135,8 +135,11 @@ void ZephraModel::ListDirectory(const std::string& folder)
   mBrowserList.clear();
   for (int r = 0; r < kBrowserRows; ++r) Manager().SetBrowserRow(r, "", false);
   if (folder.size() >= static_cast<size_t>(kFolderPathSize)) return;
+  // Kept without its trailing "/" (but "/" itself) for ".." to cut.
   mBrowserFolder = folder;
-  for (const FolderEntry& entry : ListProgramFolder(folder.c_str()))
+  while (mBrowserFolder.size() > 1 && mBrowserFolder.back() == '/') mBrowserFolder.pop_back();
+  mBrowserAnchor = -1;
+  for (const FolderEntry& entry : ListProgramFolder(mBrowserFolder.c_str()))
   {
     DatabaseListRecord record;
     if (entry.name.size() >= sizeof record.name) continue;

@@ -10,10 +10,35 @@
 
 #include <string>
 
+// The last mouse event a list control took, as its handler reads it.
+struct ListMouseEvent
+{
+  enum Kind
+  {
+    kDown,
+    kUp,
+    kDrag,
+    kDoubleClick,
+  } kind = kDown;
+  enum Modifier
+  {
+    kNone,
+    kShift,
+    kCommand,
+  } modifier = kNone;
+  double x = 0, y = 0;  // in base units: the window 1140 wide
+};
+
 class ZephraManagerLink
 {
 public:
   virtual ~ZephraManagerLink() = default;
+
+  // ---- the list controls' last mouse events ----
+  virtual ListMouseEvent BankMouse() { return {}; }
+  virtual ListMouseEvent BrowserMouse() { return {}; }
+  // The first browser record shown in row 0.
+  virtual int BrowserScrollPosition() { return 0; }
 
   // ---- bank rows, location 1..99 ----
   virtual void SetRowChecked(int /*location*/, bool /*checked*/) {}
@@ -28,6 +53,10 @@ public:
   // The scroll range past the first 47 records; the control shows only
   // when it is above 0.
   virtual void SetBrowserScroll(int /*range*/) {}
+  // A selected row's text is red, the others light grey.
+  virtual void SetBrowserRowSelected(int /*row*/, bool /*selected*/) {}
+  // The load control (greyed out while a selection is being made).
+  virtual void SetLoadEnabled(bool /*enabled*/) {}
 
   // The system's folder chooser (folders only, new ones allowed, confirm
   // button "Select Directory"): the chosen folder followed by "/", or ""

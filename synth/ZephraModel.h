@@ -239,6 +239,15 @@ public:
   // The client for settings.ini [dbase] "server" (no server: every request
   // fails and the actions say so).
   ProgramDatabase Database() const;
+  // The program manager's mouse handlers (ZephraBankMouse.cpp), GUI thread:
+  // the bank list with the clicked row control's value (its location), the
+  // browser with the clicked row 0..46.
+  void RemoveOrOverwritePrograms(double rowValue);
+  void OnProgramBrowserClick(int row);
+  // Lists the database's categories in the browser; with no server set it
+  // says so. GUI thread.
+  void FetchDatabaseCategories();
+  const std::string& BrowserFolder() const { return mBrowserFolder; }
 
   // ---- synth-link state read by tests (under the mutex) ----
   bool AwaitingDump() const { return mTransfer.AwaitingDump(); }
@@ -333,6 +342,21 @@ private:
   // Sends one bank-write step; a file that sends nothing ends the write.
   void SendBankWriteStep(const BankWriteStep& step);
   void RefreshBankRow(int location);
+  // Every row checkbox from the selection, location lit as well (0: none).
+  void ShowBankChecks(int lit);
+  void ShowBrowserRows();
+  // Runs the toggled row-edit operations on a mouse-up at location.
+  void RunBankOperations(int location);
+  // The database with a server, or the message that none is set.
+  bool DatabaseOrSay(ProgramDatabase& database);
+  // An "https://" entry's file in the cache: path becomes the cached file.
+  bool FetchIfRemote(std::string& path);
+  void LoadAndSendProgram(const std::string& path);
+  // The browser click under the mutex; true when a database row is to be
+  // opened (link, opensCategory), which the caller does without it.
+  bool BrowserClick(int row, std::string& link, bool& opensCategory);
+  // Lists what a database row opens. Without the mutex.
+  void ShowDatabaseRecord(const std::string& link, bool opensCategory);
   void ProcessFirmwareReply(uint8_t code);
   // Reads and checks a firmware file for the update; an invalid one is
   // reported and ends the update. False when there is nothing to send.
@@ -351,4 +375,6 @@ private:
   bool mFillGaps = false;
   std::string mBrowserFolder;
   std::vector<DatabaseListRecord> mBrowserList;
+  std::string mDatabaseCategory;  // the category whose programs are listed
+  int mBrowserAnchor = -1;  // record a shift-click selects from, -1 none
 };
