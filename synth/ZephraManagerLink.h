@@ -59,7 +59,8 @@ public:
   virtual void SetLoadEnabled(bool /*enabled*/) {}
 
   // The system's folder chooser (folders only, new ones allowed, confirm
-  // button "Select Directory"): the chosen folder followed by "/", or ""
-  // when cancelled or when the path would not fit 255 bytes.
-  virtual std::string ChooseDirectory() { return std::string(); }
+  // button "Select Directory"), opened in startFolder: the chosen folder
+  // followed by "/", or "" when cancelled or when that would not fit 255
+  // bytes.
+  virtual std::string ChooseDirectory(const std::string& /*startFolder*/) { return std::string(); }
 };

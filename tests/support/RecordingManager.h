@@ -18,7 +18,7 @@ struct RecordingManager : ZephraManagerLink
   void SetBrowserRow(int row, const char* text, bool shown) override { rows[row] = shown ? text : ""; }
   void SetBrowserRowSelected(int row, bool selected) override { red[row] = selected; }
   void SetLoadEnabled(bool enabled) override { loadEnabled = enabled; }
-  std::string ChooseDirectory() override { return chosenFolder; }
+  std::string ChooseDirectory(const std::string& /*startFolder*/) override { return chosenFolder; }
 
   // The locations whose checkbox shows, in rising order.
   std::string Checked() const
