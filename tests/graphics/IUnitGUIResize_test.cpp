@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <sys/stat.h>
 
 namespace
@@ -29,7 +31,9 @@ public:
 // 2.0, the handle scaling the GUI.
 struct ResizeFixture
 {
-  explicit ResizeFixture(const char* stored = nullptr)
+  // With artwork: a 3-frame strip and a plain picture, both stored at twice
+  // their size, loaded before the GUI is attached.
+  explicit ResizeFixture(const char* stored = nullptr, bool withArtwork = false)
   {
     IGraphics::ClearCachesForTest();
     IUnitGUIResize::ResetProcessStateForTest();
@@ -44,6 +48,15 @@ struct ResizeFixture
     }
     gui = new IGraphicsHeadless(&unit, 1140, 800);
     gui->SetPath("appsupport", folder.c_str());
+    if (withArtwork)
+    {
+      RAST_MemBitmap strip(400, 1200, 4), plain(60, 40, 4);
+      gui->SetBitmapDivisor(2);
+      gui->AddResource("strip", &strip);
+      gui->AddResource("plain", &plain);
+      stripBitmap = gui->LoadIBitmap(7, "strip.png", 3);
+      plainBitmap = gui->LoadIBitmap(8, "plain.png");
+    }
     IColor grey(255, 128, 128, 128);
     gui->AttachPanelBackground(&grey);
     manager = new IUnitGUIResize(&unit, gui, 16, 16);
@@ -68,6 +81,8 @@ struct ResizeFixture
   LayoutUnit unit;
   IGraphicsHeadless* gui;   // owned by the unit
   IUnitGUIResize* manager;  // owned by the surface
+  IBitmap* stripBitmap = nullptr;  // owned by the caches
+  IBitmap* plainBitmap = nullptr;
 };
 }  // namespace
 
@@ -188,4 +203,22 @@ TEST(GUIResize, HandleStaysInsideItsRectangle)
   EXPECT_TRUE(window.SentinelsIntact());
   // The corner pixel is the last stroke's, at full weight.
   EXPECT_EQ(window.At(59, 49), 0xFFFFFFFFu);
+}
+
+// The artwork keeps its size while the corner drag runs and is resampled to
+// the new scale when the button is released.
+TEST(GUIResize, ReleaseResamplesTheArtwork)
+{
+  ResizeFixture f(nullptr, true);
+  using Sizes = std::array<int, 4>;  // strip W, H, picture W, H
+  auto sizes = [&f] { return Sizes{f.stripBitmap->W, f.stripBitmap->H, f.plainBitmap->W, f.plainBitmap->H}; };
+  EXPECT_EQ(sizes(), (Sizes{200, 603, 30, 20}));
+  IMouseMod m(true, false);
+  f.gui->OnMouseDown(1130, 790, &m);
+  f.gui->OnMouseDrag(1455, 1455, &m);
+  EXPECT_EQ(sizes(), (Sizes{200, 603, 30, 20}));
+  f.gui->OnMouseUp(1455, 1455, &m);
+  EXPECT_EQ(sizes(), (Sizes{300, 903, 45, 30}));
+  while (f.gui->RunFrame()) {}
+  EXPECT_EQ(sizes(), (Sizes{300, 903, 45, 30}));
 }
