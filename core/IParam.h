@@ -52,6 +52,8 @@ public:
   // Ignores a shape of 0.
   void SetShape(double shape);
   void SetNegateDisplay(bool negate) { mNegateDisplay = negate; }
+  // A parameter the host must not automate (the GUI's own size state).
+  void SetCanAutomate(bool canAutomate) { mCanAutomate = canAutomate; }
 
   // ---- value ----
   // From a normalised value: curve, then step rounding (all but double),

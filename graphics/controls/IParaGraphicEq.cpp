@@ -20,6 +20,21 @@ constexpr int kPickDistance = 10;
 // Two mouse-ups closer than this are a double click, ms.
 constexpr uint32_t kDoubleClickMs = 400;
 
+IParaGraphicEq::TickSource gTickSource = nullptr;
+
+uint32_t Now()
+{
+  return gTickSource ? gTickSource() : GetTickCount();
+}
+}  // namespace
+
+void IParaGraphicEq::SetTickSourceForTest(TickSource source)
+{
+  gTickSource = source;
+}
+
+namespace
+{
 double Log2(double x)
 {
   return std::log10(x) / 0.30103;
@@ -239,7 +254,7 @@ void IParaGraphicEq::OnMouseUp(int, int, IMouseMod*)
 {
   {
     BASE_MutexLock lock(mChangeLock);
-    const uint32_t now = GetTickCount();
+    const uint32_t now = Now();
     if (mHadMouseUp && now - mLastUpTime < kDoubleClickMs)
     {
       for (int b = 0; b < mNumBands; ++b)

@@ -78,6 +78,8 @@ public:
 
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
+  // Two mouse-ups less than 400 ms apart (by the window layer's tick) set
+  // the held band's value once more.
   void OnMouseUp(int x, int y, IMouseMod* mod) override;
   bool Draw(IGraphics* graphics) override;
 
@@ -90,6 +92,11 @@ public:
   const char* FreqLabel(int i) const { return mFreqLabels[i].mText; }
   int NumGainLabels() const { return mNumGainLabels; }
   const char* GainLabel(int i) const { return mGainLabels[i].mText; }
+
+  // Test seam: the millisecond tick the double-click rule reads; null
+  // restores the window layer's.
+  using TickSource = uint32_t (*)();
+  static void SetTickSourceForTest(TickSource source);
 
 private:
   struct Label

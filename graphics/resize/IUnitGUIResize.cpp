@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -113,11 +114,13 @@ IUnitGUIResize::IUnitGUIResize(IUnitBase* plug, IGraphics* graphics, int handleS
 
   auto* view = new IParam();
   view->InitInt("", -1, -1, 1000000, "", "");
+  view->SetCanAutomate(false);
   mParams.Add(view);
   for (int i = 0; i < 2; ++i)
   {
     auto* size = new IParam();
     size->InitDouble("", -1.0, -1.0, 1000000.0, 1.0, "", "", 1.0);
+    size->SetCanAutomate(false);
     mParams.Add(size);
   }
 }
@@ -222,6 +225,18 @@ void IUnitGUIResize::WriteDoubleToSettings(const char* key, double value)
   WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
 }
 
+void IUnitGUIResize::WriteUIntToSettings(const char* key, unsigned value)
+{
+  char text[32];
+  snprintf(text, sizeof(text), "%u", value);
+  WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
+}
+
+int IUnitGUIResize::GetIntFromSettings(const char* key)
+{
+  return GetPrivateProfileInt(kSection, key, -1, mSettingsPath.Get());
+}
+
 double IUnitGUIResize::ReadStoredScale()
 {
   const double stored = GetDoubleFromSettings(kScaleKey);
@@ -315,13 +330,78 @@ IRECT IUnitGUIResize::ScaleDRECT(const DRECT& r, double sx, double sy)
                static_cast<int>((r.R + 0.4999) * sx), static_cast<int>((r.B + 0.4999) * sy));
 }
 
+const IUnitGUIResize::ViewLayout* IUnitGUIResize::LayoutOf(int view) const
+{
+  if (view < 0 || view >= static_cast<int>(mLayouts.size())) return nullptr;
+  return &mLayouts[static_cast<size_t>(view)];
+}
+
 int IUnitGUIResize::GetControlIndexInView(int view, IControl* control) const
 {
-  if (view < 0 || view >= static_cast<int>(mLayouts.size())) return -1;
-  const ViewLayout& layout = mLayouts[static_cast<size_t>(view)];
-  for (size_t i = 0; i < layout.mControls.size(); ++i)
-    if (layout.mControls[i] == control) return static_cast<int>(i);
+  const ViewLayout* layout = LayoutOf(view);
+  if (!layout) return -1;
+  for (size_t i = 0; i < layout->mControls.size(); ++i)
+    if (layout->mControls[i] == control) return static_cast<int>(i);
   return -1;
+}
+
+DRECT IUnitGUIResize::GetViewDrawRECT(int view, IControl* control) const
+{
+  const int entry = GetControlIndexInView(view, control);
+  return entry < 0 ? DRECT() : LayoutOf(view)->mDrawRects[static_cast<size_t>(entry)];
+}
+
+DRECT IUnitGUIResize::GetViewTargetRECT(int view, IControl* control) const
+{
+  const int entry = GetControlIndexInView(view, control);
+  return entry < 0 ? DRECT() : LayoutOf(view)->mTargetRects[static_cast<size_t>(entry)];
+}
+
+int IUnitGUIResize::GetViewHiddenFlag(int view, IControl* control) const
+{
+  const int entry = GetControlIndexInView(view, control);
+  return entry < 0 ? 0 : LayoutOf(view)->mHidden[static_cast<size_t>(entry)];
+}
+
+void IUnitGUIResize::SetViewControlRECTs(int view, IControl* control, int hidden, const DRECT& draw,
+                                         const DRECT& target)
+{
+  const int entry = GetControlIndexInView(view, control);
+  if (entry < 0) return;
+  ViewLayout& layout = mLayouts[static_cast<size_t>(view)];
+  layout.mDrawRects[static_cast<size_t>(entry)] = draw;
+  layout.mTargetRects[static_cast<size_t>(entry)] = target;
+  layout.mHidden[static_cast<size_t>(entry)] = hidden;
+}
+
+void IUnitGUIResize::LiveEditSetLayout(int view, int slot, int controlIndex, IRECT draw, IRECT target,
+                                       bool hidden)
+{
+  if (!LayoutOf(view)) return;
+  ViewLayout& layout = mLayouts[static_cast<size_t>(view)];
+  const int n = static_cast<int>(layout.mControls.size());
+  if (slot < 0 || slot >= n || controlIndex < 0 || controlIndex >= n) return;
+  const size_t i = static_cast<size_t>(slot);
+  layout.mLayers[i] = layout.mControls[static_cast<size_t>(controlIndex)];
+  layout.mDrawRects[i] = ToDRECT(draw);
+  layout.mTargetRects[i] = ToDRECT(target);
+  layout.mHidden[i] = hidden ? 1 : 0;
+}
+
+void IUnitGUIResize::RemoveControlFromViews(IControl* control)
+{
+  for (size_t v = 0; v < mLayouts.size(); ++v)
+  {
+    const int entry = GetControlIndexInView(static_cast<int>(v), control);
+    if (entry < 0) continue;
+    ViewLayout& layout = mLayouts[v];
+    const auto at = static_cast<std::ptrdiff_t>(entry);
+    layout.mControls.erase(layout.mControls.begin() + at);
+    layout.mLayers.erase(layout.mLayers.begin() + at);
+    layout.mDrawRects.erase(layout.mDrawRects.begin() + at);
+    layout.mTargetRects.erase(layout.mTargetRects.begin() + at);
+    layout.mHidden.erase(layout.mHidden.begin() + at);
+  }
 }
 
 void IUnitGUIResize::MoveControl(int index, int which, double x, double y)
@@ -391,6 +471,40 @@ void IUnitGUIResize::HideControl(int index)
 void IUnitGUIResize::ShowControl(int index)
 {
   if (IControl* c = mGraphics ? mGraphics->GetControl(index) : nullptr) c->Hide(false);
+}
+
+void IUnitGUIResize::SetOneSideHandlesHidden(int which, bool hidden)
+{
+  const int n = mGraphics ? mGraphics->NControls() : 0;
+  if (!mOneSideResizing || n < 3) return;
+  if (which == 0 || which == 2) mGraphics->GetControl(n - 2)->Hide(hidden);
+  if (which == 1 || which == 2) mGraphics->GetControl(n - 3)->Hide(hidden);
+}
+
+void IUnitGUIResize::ShowOneSideHandle(int which)
+{
+  SetOneSideHandlesHidden(which, false);
+}
+
+void IUnitGUIResize::HideOneSideHandle(int which)
+{
+  SetOneSideHandlesHidden(which, true);
+}
+
+void IUnitGUIResize::UsingBitmaps()
+{
+  if (!Process().mBitmapsResampledOnce && mGraphics)
+  {
+    mGraphics->RescaleBitmaps(mScale);
+    Process().mBitmapsResampledOnce = true;
+  }
+  mAttachPending = true;
+}
+
+void IUnitGUIResize::RescaleControls()
+{
+  AfterGUIResizeAll();
+  if (mGraphics) mGraphics->SetAllControlsDirty();
 }
 
 void IUnitGUIResize::RearrangeLayers()

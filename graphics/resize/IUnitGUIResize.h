@@ -119,13 +119,40 @@ public:
   void SetControlBottom(int index, int which, double y);
   void HideControl(int index);
   void ShowControl(int index);
+  // Only while one-side resizing is on: which 0 the width handle, 1 the
+  // height handle, 2 both, other values neither.
+  void ShowOneSideHandle(int which);
+  void HideOneSideHandle(int which);
+  // Resamples the artwork once per process, then lets the next GUI open
+  // know it was just done.
+  void UsingBitmaps();
+  // Every control learns the scale and is redrawn.
+  void RescaleControls();
   void RearrangeLayers();
   void ResizeControlRects();
+
+  // ---- the stored layout of each view ----
+  // -1 when the view or the control is unknown.
   int GetControlIndexInView(int view, IControl* control) const;
+  // An all-zero rectangle, or not hidden, when the view or the control is
+  // unknown.
+  DRECT GetViewDrawRECT(int view, IControl* control) const;
+  DRECT GetViewTargetRECT(int view, IControl* control) const;
+  int GetViewHiddenFlag(int view, IControl* control) const;
+  void SetViewControlRECTs(int view, IControl* control, int hidden, const DRECT& draw, const DRECT& target);
+  // Position slot of the view shows the control at controlIndex of that
+  // view's list, with these rectangles (unscaled) and hidden flag. Unknown
+  // views, slots or indexes are ignored.
+  void LiveEditSetLayout(int view, int slot, int controlIndex, IRECT draw, IRECT target, bool hidden);
+  // Forgets the control's position in every view.
+  void RemoveControlFromViews(IControl* control);
 
   // ---- settings, section "gui" of the settings file ----
   double GetDoubleFromSettings(const char* key);
   void WriteDoubleToSettings(const char* key, double value);
+  void WriteUIntToSettings(const char* key, unsigned value);
+  // -1 when the key is missing.
+  int GetIntFromSettings(const char* key);
 
   // ---- the corner handle ----
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
@@ -169,6 +196,9 @@ private:
   void UpdateWindowSize();
   void CopyLayout(const ViewLayout& from, ViewLayout* to) const;
   ViewLayout& CurrentLayout() { return mLayouts[static_cast<size_t>(mCurrentView)]; }
+  // The stored layout of view, or null.
+  const ViewLayout* LayoutOf(int view) const;
+  void SetOneSideHandlesHidden(int which, bool hidden);
   void ResizeBackground();
   void ResizeFirstControl();
   void AfterGUIResizeAll();

@@ -121,6 +121,59 @@ TEST(IUnitAnimation, EasingsAndFrames)
   EXPECT_EQ(a.FindAnimation("other"), -1);
 }
 
+// The preview plots the easing from the bottom-left to the top-right corner
+// of its rectangle, one sample per column, and labels the axes and the
+// curve.
+TEST(IUnitAnimation, EasingPreviewPlotsTheCurveAndItsLabels)
+{
+  struct Case
+  {
+    int easing;
+    const char* name;
+    // Column 40 of the 41 x 41 preview at (20, 10): t = 0.5.
+    int onRow, offRow;
+  } kCases[] = {
+    {0, "LinearInterpolation", 30, 40},  // value 0.5: row 50 - 20
+    {1, "QuadraticEaseIn", 40, 30},      // value 0.25: row 50 - 10
+    {33, "ezierEaseOut", -1, -1},
+  };
+  const IColor black(255, 0, 0, 0), white(255, 255, 255, 255), green(255, 0, 255, 0);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f(120, 80);
+    f.Open();
+    f.Settle();
+    IRECT all(0, 0, 120, 80);
+    f.gui->FillIRect(&black, &all, nullptr);
+    f.gui->mDrawnTexts.clear();
+    IUnitAnimation a;
+    a.DrawEasingPreview(f.gui, IRECT(20, 10, 61, 51), c.easing, white, green);
+    EXPECT_EQ(f.gui->mDrawnTexts, (std::vector<std::string>{"XY0", "Y1", "X1", c.name}));
+    // The anti-aliased curve lights its pixels at least half way; both ends
+    // of every curve are on it, nothing right of or below the rectangle.
+    auto lit = [&f](int x, int y) { return f.gui->GetPoint(x, y).R > 127; };
+    EXPECT_TRUE(lit(20, 50));
+    EXPECT_TRUE(lit(60, 10));
+    EXPECT_EQ(f.gui->GetPoint(61, 10), black);
+    EXPECT_EQ(f.gui->GetPoint(60, 51), black);
+    if (c.onRow >= 0)
+    {
+      EXPECT_TRUE(lit(40, c.onRow));
+      EXPECT_EQ(f.gui->GetPoint(40, c.offRow), black);
+    }
+    // The labels' text, green, in the top band.
+    int labelled = 0;
+    for (int y = 10; y < 22; ++y)
+      for (int x = 20; x < 61; ++x)
+      {
+        const IColor p = f.gui->GetPoint(x, y);
+        labelled += p.G > 0 && p.R == 0;
+      }
+    EXPECT_GT(labelled, 0);
+  }
+}
+
 TEST(IGraphicsView, TranslationOfPointsRectsKeysAndModifiers)
 {
   int x = 0, y = 0;

@@ -184,3 +184,47 @@ TEST(ParaGraphicEq, ShelvesAnywhereStayInsideTheirBuffers)
     EXPECT_EQ(corner, IColor(255, 128, 128, 128));
   }
 }
+
+namespace
+{
+uint32_t gTick = 0;
+uint32_t TestTick()
+{
+  return gTick;
+}
+}  // namespace
+
+// A second mouse-up less than 400 ms after the first sets the held band's
+// value again, even after the plug-in moved it; the tick may wrap between.
+TEST(ParaGraphicEq, DoubleClickWithin400msSetsTheBandAgain)
+{
+  struct Case
+  {
+    uint32_t first, second;
+    double value;
+  } kCases[] = {
+    {1000, 1399, 1.0 / 3.0}, {1000, 1400, 0.0}, {1000, 1401, 0.0},
+    {1000, 1000, 1.0 / 3.0}, {0xFFFFFF00u, 0x8Fu, 1.0 / 3.0}, {0xFFFFFF00u, 0x90u, 0.0},
+  };
+  IParaGraphicEq::SetTickSourceForTest(TestTick);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.first << " " << c.second);
+    EqFixture f;
+    f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
+    auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
+    f.gui->AttachControl(eq);
+    eq->SetBands(MakeBand(1, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
+    f.Open();
+    IMouseMod m(true, false);
+    gTick = c.first;
+    eq->OnMouseDown(20 + 281, 10 + 57, &m);
+    eq->OnMouseUp(20 + 281, 10 + 57, &m);
+    eq->OnMouseDown(20 + 281, 10 + 57, &m);
+    eq->SetValueFromPlug(0.0);
+    gTick = c.second;
+    eq->OnMouseUp(20 + 281, 10 + 57, &m);
+    EXPECT_DOUBLE_EQ(eq->GetValue(), c.value);
+  }
+  IParaGraphicEq::SetTickSourceForTest(nullptr);
+}

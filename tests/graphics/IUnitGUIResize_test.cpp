@@ -3,11 +3,14 @@
 // that stores the scale, and the handle drawn inside its rectangle.
 #include "support/GuiTestKit.h"
 
+#include "core/IParam.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "raster/RAST_TestBitmap.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include <sys/stat.h>
 
@@ -29,7 +32,9 @@ public:
 // 2.0, the handle scaling the GUI.
 struct ResizeFixture
 {
-  explicit ResizeFixture(const char* stored = nullptr)
+  // With artwork: a 3-frame strip and a plain picture, both stored at twice
+  // their size, loaded before the GUI is attached.
+  explicit ResizeFixture(const char* stored = nullptr, bool withArtwork = false)
   {
     IGraphics::ClearCachesForTest();
     IUnitGUIResize::ResetProcessStateForTest();
@@ -44,6 +49,15 @@ struct ResizeFixture
     }
     gui = new IGraphicsHeadless(&unit, 1140, 800);
     gui->SetPath("appsupport", folder.c_str());
+    if (withArtwork)
+    {
+      RAST_MemBitmap strip(400, 1200, 4), plain(60, 40, 4);
+      gui->SetBitmapDivisor(2);
+      gui->AddResource("strip", &strip);
+      gui->AddResource("plain", &plain);
+      stripBitmap = gui->LoadIBitmap(7, "strip.png", 3);
+      plainBitmap = gui->LoadIBitmap(8, "plain.png");
+    }
     IColor grey(255, 128, 128, 128);
     gui->AttachPanelBackground(&grey);
     manager = new IUnitGUIResize(&unit, gui, 16, 16);
@@ -68,6 +82,8 @@ struct ResizeFixture
   LayoutUnit unit;
   IGraphicsHeadless* gui;   // owned by the unit
   IUnitGUIResize* manager;  // owned by the surface
+  IBitmap* stripBitmap = nullptr;  // owned by the caches
+  IBitmap* plainBitmap = nullptr;
 };
 }  // namespace
 
@@ -188,4 +204,79 @@ TEST(GUIResize, HandleStaysInsideItsRectangle)
   EXPECT_TRUE(window.SentinelsIntact());
   // The corner pixel is the last stroke's, at full weight.
   EXPECT_EQ(window.At(59, 49), 0xFFFFFFFFu);
+}
+
+// The artwork keeps its size while the corner drag runs and is resampled to
+// the new scale when the button is released.
+TEST(GUIResize, ReleaseResamplesTheArtwork)
+{
+  ResizeFixture f(nullptr, true);
+  using Sizes = std::array<int, 4>;  // strip W, H, picture W, H
+  auto sizes = [&f] { return Sizes{f.stripBitmap->W, f.stripBitmap->H, f.plainBitmap->W, f.plainBitmap->H}; };
+  EXPECT_EQ(sizes(), (Sizes{200, 603, 30, 20}));
+  IMouseMod m(true, false);
+  f.gui->OnMouseDown(1130, 790, &m);
+  f.gui->OnMouseDrag(1455, 1455, &m);
+  EXPECT_EQ(sizes(), (Sizes{200, 603, 30, 20}));
+  f.gui->OnMouseUp(1455, 1455, &m);
+  EXPECT_EQ(sizes(), (Sizes{300, 903, 45, 30}));
+  while (f.gui->RunFrame()) {}
+  EXPECT_EQ(sizes(), (Sizes{300, 903, 45, 30}));
+}
+
+namespace
+{
+std::string Text(const DRECT& r)
+{
+  char t[96];
+  snprintf(t, sizeof(t), "%g %g %g %g", r.L, r.T, r.R, r.B);
+  return t;
+}
+}  // namespace
+
+// The stored layout read and edited by control and by slot, with unknown
+// views and slots left alone; integer settings beside the scale.
+TEST(GUIResize, StoredLayoutEditsAndIntegerSettings)
+{
+  ResizeFixture f;
+  IControl* background = f.gui->GetControl(0);
+  const int n = f.gui->NControls();
+  EXPECT_EQ(Text(f.manager->GetViewDrawRECT(0, f.manager)), "1124 784 1140 800");
+  EXPECT_EQ(Text(f.manager->GetViewDrawRECT(1, f.manager)), "0 0 0 0");
+  EXPECT_EQ(f.manager->GetControlIndexInView(0, nullptr), -1);
+
+  f.manager->SetViewControlRECTs(0, f.manager, 1, DRECT{10, 20, 30, 40}, DRECT{11, 21, 31, 41});
+  EXPECT_EQ(Text(f.manager->GetViewTargetRECT(0, f.manager)), "11 21 31 41");
+  EXPECT_EQ(f.manager->GetViewHiddenFlag(0, f.manager), 1);
+
+  struct Case
+  {
+    int view, slot, controlIndex;
+    const char* backgroundDraw;
+  } kCases[] = {
+    {0, 0, n - 1, "1 2 3 4"},  {1, 0, 0, "1 2 3 4"},     {0, -1, 0, "1 2 3 4"},
+    {0, n, 0, "1 2 3 4"},      {0, 0, n, "1 2 3 4"},     {0, 0, -1, "1 2 3 4"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.view << " " << c.slot << " " << c.controlIndex);
+    f.manager->LiveEditSetLayout(c.view, c.slot, c.controlIndex, IRECT(1, 2, 3, 4), IRECT(5, 6, 7, 8), true);
+    EXPECT_EQ(Text(f.manager->GetViewDrawRECT(0, background)), c.backgroundDraw);
+    f.manager->LiveEditSetLayout(0, 0, 0, IRECT(1, 2, 3, 4), IRECT(5, 6, 7, 8), true);
+  }
+  EXPECT_EQ(f.manager->GetViewHiddenFlag(0, background), 1);
+  f.manager->LiveEditSetLayout(0, n - 1, n - 1, IRECT(0, 0, 9, 9), IRECT(0, 0, 9, 9), false);
+  EXPECT_EQ(Text(f.manager->GetViewDrawRECT(0, f.manager)), "0 0 9 9");
+
+  f.manager->RemoveControlFromViews(background);
+  EXPECT_EQ(f.manager->GetControlIndexInView(0, background), -1);
+  EXPECT_EQ(f.manager->GetControlIndexInView(0, f.manager), n - 2);
+  EXPECT_EQ(Text(f.manager->GetViewDrawRECT(0, f.manager)), "0 0 9 9");
+
+  f.manager->WriteUIntToSettings("count", 4000000000u);
+  EXPECT_EQ(ReadWholeFile(f.settings), "[gui]\ncount=4000000000\nguiscale=1.000000000000000\n\n");
+  EXPECT_EQ(f.manager->GetIntFromSettings("missing"), -1);
+  f.manager->WriteUIntToSettings("count", 7u);
+  EXPECT_EQ(f.manager->GetIntFromSettings("count"), 7);
+  for (int i = 0; i < 3; ++i) EXPECT_FALSE(f.manager->GetParam(i)->GetCanAutomate()) << i;
 }
