@@ -7,7 +7,8 @@
 // MIDI input threads and the editor's timer thread, some with the plug-in
 // mutex held and some without; they go through one PacedMidiOut, so the
 // output object never sees two sends at once and the wire keeps the order
-// of the calls. They never throw or stall on a large message.
+// of the calls. They never throw or stall on a large message, and hand
+// nothing to the library while the output port is closed.
 #pragma once
 
 #include "core/BASE_String.h"
@@ -95,6 +96,12 @@ public:
   // The main window for ResizeGraphics (not owned; null detaches it).
   void SetMainWindow(IStandaloneWindow* window) { mMainWindow = window; }
   RtMidiOut* GetMidiOut() const { return mMidiOut; }
+  // The gate every message goes through: the shell closes it before the
+  // output port closes and opens it once a port is open (MidiPorts).
+  PacedMidiOut& MidiOutput() { return mOut; }
+  // Keeps the caller's messages together on the wire until the lock goes:
+  // keyboard pass-through on another thread waits for the end of the run.
+  std::unique_lock<std::recursive_mutex> HoldMidiRun() { return mOut.HoldRun(); }
 
 private:
   // Sends bytes through the order-keeping gate; false when the MIDI library

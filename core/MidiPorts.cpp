@@ -1,7 +1,10 @@
 #include "core/MidiPorts.h"
 
+#include "core/BASE_Mutex.h"
 #include "core/IUnitBase.h"
+#include "core/PacedMidiOut.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -27,6 +30,29 @@ MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
 MidiPorts::~MidiPorts()
 {
   CloseAll();
+  mStopDelivery = true;
+  mSynthQueue.Wake();
+  if (mDeliveryThread.joinable()) mDeliveryThread.join();
+}
+
+void MidiPorts::SetPlug(IUnitBase* plug)
+{
+  {
+    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
+    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    mPlug.store(plug);
+  }
+  if (plug && !mDeliveryThread.joinable()) mDeliveryThread = std::thread(&MidiPorts::DeliveryLoop, this);
+}
+
+void MidiPorts::SetOutputGate(PacedMidiOut* gate)
+{
+  mOutputGate = gate;
+  if (!gate) return;
+  if (mOutputOpen)
+    gate->Open();
+  else
+    gate->Close();
 }
 
 // ---- settings ----
@@ -197,6 +223,13 @@ bool MidiPorts::Choose(Which which, const char* name)
   }
   if (!midi) return false;
   const bool output = which == Which::kOut;
+  if (output)
+  {
+    // The library's JACK output waits without end for ring space that a
+    // closed port never frees: stop handing it anything first.
+    if (mOutputGate) mOutputGate->Close();
+    mOutputOpen = false;
+  }
   try
   {
     midi->closePort();
@@ -210,15 +243,25 @@ bool MidiPorts::Choose(Which which, const char* name)
     error.printMessage();
     return false;
   }
+  if (output && n >= 1)
+  {
+    mOutputOpen = true;
+    if (mOutputGate) mOutputGate->Open();
+  }
   return true;
 }
 
 void MidiPorts::CloseAll()
 {
-  // Delivery stops first, so that whatever the library still hands over
+  // Output first: a paced message still going out is cancelled, so that
+  // shut-down never waits for it and nothing goes to the closing port.
+  if (mOutputGate) mOutputGate->Close();
+  mOutputOpen = false;
+  // Delivery stops next, so that whatever the library still hands over
   // after this point never reaches a plug-in that may be about to go.
   {
-    std::lock_guard<std::mutex> lock(mDeliveryLock);
+    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
+    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
     mPlug.store(nullptr);
   }
   for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
@@ -247,29 +290,88 @@ void MidiPorts::CloseAll()
   }
 }
 
-// ---- the callbacks ----
+// ---- the callbacks and the delivery ----
+
+namespace
+{
+// The inputs are told to drop active sensing; one found inside a glued
+// message is dropped the same way.
+bool IsActiveSensing(const uint8_t* bytes, size_t size)
+{
+  return size == 1 && bytes[0] == 0xFE;
+}
+}  // namespace
 
 void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
 {
-  if (size == 0) return;
-  std::lock_guard<std::mutex> lock(mDeliveryLock);
-  IUnitBase* plug = mPlug.load();
-  if (!plug) return;
+  mSynthCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
+    if (IsActiveSensing(message, length)) return;
+    if (mSynthQueue.Push(message, length)) mSynthQueued.fetch_add(1, std::memory_order_release);
+  });
+}
+
+void MidiPorts::DeliveryLoop()
+{
+  while (!mStopDelivery)
+  {
+    mSynthQueue.Wait(kDeliveryPollMs);
+    mSynthQueue.Drain([this](const uint8_t* bytes, size_t size) {
+      {
+        std::lock_guard<std::mutex> lock(mSynthDeliveryLock);
+        IUnitBase* plug = mPlug.load();
+        if (plug)
+        {
+          try
+          {
+            DeliverSynthMessage(*plug, bytes, size);
+          }
+          catch (...)
+          {
+            // A fault in one message must not end the delivery of the rest.
+          }
+        }
+      }
+      mSynthDelivered.fetch_add(1, std::memory_order_release);
+    });
+  }
+}
+
+void MidiPorts::DeliverSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size)
+{
+  BASE_MutexLock lock(plug.GetMutex());
   if (size > 3)
   {
     ISysEx sysEx(0, bytes, static_cast<int>(size));
-    plug->ProcessSysEx(&sysEx);
+    plug.ProcessSysEx(&sysEx);
     return;
   }
   IMidiMsg msg = MakeShortMidiMsg(bytes, size);
   if (mState.mInChan != 0 && msg.Channel() + 1 != mState.mInChan) return;
-  plug->ProcessMidiMsg(&msg);
+  plug.ProcessMidiMsg(&msg);
+}
+
+bool MidiPorts::WaitUntilDelivered(int timeoutMs)
+{
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (mSynthDelivered.load(std::memory_order_acquire) != mSynthQueued.load(std::memory_order_acquire))
+  {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }
 
 void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
 {
+  mKeyboardCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
+    DeliverKeyboardMessage(message, length);
+  });
+}
+
+void MidiPorts::DeliverKeyboardMessage(const uint8_t* bytes, size_t size)
+{
   // SysEx from a keyboard means nothing to the synth link.
-  if (size == 0 || size > 3) return;
+  if (size == 0 || size > 3 || IsActiveSensing(bytes, size)) return;
   std::lock_guard<std::mutex> lock(mDeliveryLock);
   IUnitBase* plug = mPlug.load();
   if (!plug) return;

@@ -8,12 +8,24 @@
 // sequencer the library throws, and they are made for JACK instead.
 //
 // Threads: everything but the callbacks runs on the main thread. The
-// callbacks run on the library's input threads and take no lock; the
-// synth input's SysEx hook locks the plug-in mutex itself. Before the
-// plug-in is deleted, call CloseAll (callbacks cancelled, ports closed).
+// callbacks run on the library's input threads (on JACK, inside the
+// server's cycle) and never wait for the plug-in:
+//   - the synth input's callback cleans what arrives into whole messages
+//     (MidiInputCleaner) and copies them into a bounded queue
+//     (MidiInputQueue); a delivery thread of the ports' own works through
+//     the queue and hands each message to the plug-in under its mutex. A
+//     reply that comes while the timer holds the mutex (a message box is
+//     open) waits in the queue instead of being lost;
+//   - the keyboard input's callback cleans what arrives and hands it to the
+//     plug-in's keyboard hook at once, for pass-through without delay.
+// The output gate (SetOutputGate) is closed before the output port closes,
+// so nothing is handed to a closed port. Before the plug-in is deleted,
+// call CloseAll (queued output cancelled, delivery stopped, ports closed).
 #pragma once
 
 #include "core/IMidiMsg.h"
+#include "core/MidiInputCleaner.h"
+#include "core/MidiInputQueue.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -23,9 +35,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class IUnitBase;
+class PacedMidiOut;
 
 // The MIDI part of the shell's settings record: device names (at most 99
 // characters kept) and channels (0 = all, 1..16 = only that one).
@@ -63,6 +77,9 @@ public:
   static constexpr const char* kInputClientName = "RtMidi Input Client";
   static constexpr const char* kOutputClientName = "RtMidi Output Client";
   static constexpr unsigned kInputQueueLimit = 100;
+  // How long the delivery thread sleeps at most between two looks at the
+  // queue when no wake comes.
+  static constexpr int kDeliveryPollMs = 100;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -99,15 +116,21 @@ public:
   bool ChooseMidiInputB(const char* name);
   bool ChooseMidiOutput(const char* name);
 
-  // The plug-in that the callbacks feed; null stops the delivery.
-  void SetPlug(IUnitBase* plug)
-  {
-    std::lock_guard<std::mutex> lock(mDeliveryLock);
-    mPlug.store(plug);
-  }
-  // Cancels both callbacks and closes the three ports; the objects stay.
-  // After it returns no callback runs into the plug-in.
+  // The plug-in that the callbacks feed; null stops the delivery. Starts
+  // the delivery thread the first time.
+  void SetPlug(IUnitBase* plug);
+  // The plug-in's output gate (IUnitStandalone::MidiOutput), closed while
+  // no output port is open; null detaches it. Takes the gate to the
+  // output's present state.
+  void SetOutputGate(PacedMidiOut* gate);
+  // Closes the output gate (what is queued is dropped), stops delivery,
+  // cancels both callbacks and closes the three ports; the objects stay.
+  // After it returns no callback or delivery runs into the plug-in.
   void CloseAll();
+  // True while an output port (virtual or real) is open.
+  bool OutputOpen() const { return mOutputOpen; }
+  // Synth messages dropped because the queue was full.
+  size_t SynthInputOverflows() const { return mSynthQueue.Overflows(); }
 
   MidiPortSettings& State() { return mState; }
   const std::vector<std::string>& InputNames() const { return mInputNames; }
@@ -122,9 +145,12 @@ public:
                            void* user) noexcept;
   static void MIDICallbackB(double timeStamp, std::vector<unsigned char>* bytes,
                             void* user) noexcept;
-  // What the callbacks do with one message, without the library.
+  // What the callbacks do with what the library hands over, without the
+  // library. The synth's messages reach the plug-in on the delivery thread;
+  // WaitUntilDelivered waits (at most timeoutMs) until the queue is empty.
   void DeliverFromSynth(const unsigned char* bytes, size_t size);
   void DeliverFromKeyboard(const unsigned char* bytes, size_t size);
+  bool WaitUntilDelivered(int timeoutMs);
 
 private:
   enum class Which
@@ -137,6 +163,11 @@ private:
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
   static std::string PortName(RtMidi& midi, unsigned i);
+  // The delivery thread: waits for queued synth messages and hands them on.
+  void DeliveryLoop();
+  // One whole synth message to the plug-in, under its mutex.
+  void DeliverSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size);
+  void DeliverKeyboardMessage(const uint8_t* bytes, size_t size);
 
   MidiSettingsStore mStore;
   MidiPortSettings mState;
@@ -147,9 +178,21 @@ private:
   std::vector<std::string> mInputNames;
   std::vector<std::string> mOutputNames;
   std::atomic<IUnitBase*> mPlug{nullptr};
-  // Held by each delivery and by CloseAll, so that CloseAll returns only
-  // when no delivery into the plug-in is running.
+  // Held by each keyboard delivery and by CloseAll, so that CloseAll
+  // returns only when no keyboard delivery into the plug-in is running.
   std::mutex mDeliveryLock;
+  // The same for the delivery thread's hand-over of synth messages.
+  std::mutex mSynthDeliveryLock;
+  PacedMidiOut* mOutputGate = nullptr;
+  bool mOutputOpen = false;
+
+  MidiInputCleaner mSynthCleaner;     // the synth input's thread only
+  MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
+  MidiInputQueue mSynthQueue;
+  std::atomic<size_t> mSynthQueued{0};     // pushed by the callback
+  std::atomic<size_t> mSynthDelivered{0};  // taken by the delivery thread
+  std::atomic<bool> mStopDelivery{false};
+  std::thread mDeliveryThread;
 };
 
 // Builds the short message a callback hands on: the bytes (missing ones 0).

@@ -19,7 +19,9 @@ PacedMidiOut::~PacedMidiOut()
 
 bool PacedMidiOut::Send(const uint8_t* bytes, size_t size)
 {
+  std::lock_guard<std::recursive_mutex> run(mRunMutex);
   std::unique_lock<std::mutex> lock(mMutex);
+  if (!mOpen) return false;
   if (mQueue.empty() && size <= kPieceBytes)
     return mWrite(bytes, size);  // under the lock, so no piece can slip in between
 
@@ -74,6 +76,31 @@ void PacedMidiOut::Worker()
     std::this_thread::sleep_for(std::chrono::milliseconds(kPieceGapMs));
     lock.lock();
   }
+}
+
+void PacedMidiOut::Open()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mOpen = true;
+}
+
+void PacedMidiOut::Close()
+{
+  {
+    // The worker writes with mMutex held, so once it is ours no write is
+    // under way, and none starts before Open.
+    std::lock_guard<std::mutex> lock(mMutex);
+    mOpen = false;
+    mQueue.clear();
+    mSentOfFront = 0;
+  }
+  mChanged.notify_all();
+}
+
+bool PacedMidiOut::IsOpen() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mOpen;
 }
 
 void PacedMidiOut::Flush()

@@ -10,7 +10,16 @@
 // wait in line behind it, so the wire order is the order of the calls and
 // nothing can land inside a SysEx. Otherwise a message goes straight out.
 //
-// Thread-safe: any thread may call Send. The destructor sends what is left.
+// The gate also stands for the output port: while it is closed nothing is
+// handed to the MIDI library, whose JACK output waits without end for ring
+// space that a closed port never frees. Closing cancels what is queued, so a
+// paced message stops between two pieces.
+//
+// A run (HoldRun) keeps several messages together on the wire: an NRPN
+// address and its value must not be split by a message from another thread.
+//
+// Thread-safe: any thread may call Send. The destructor sends what is left
+// while the gate is open.
 #pragma once
 
 #include <condition_variable>
@@ -20,6 +29,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class PacedMidiOut
@@ -37,10 +47,24 @@ public:
   PacedMidiOut(const PacedMidiOut&) = delete;
   PacedMidiOut& operator=(const PacedMidiOut&) = delete;
 
-  // Sends or queues the message. False when it went straight out and the
-  // library refused it; a queued message counts as sent (a later failure of
-  // one of its pieces is counted by Failures()).
+  // Sends or queues the message. False when the gate is closed (nothing
+  // sent) or when it went straight out and the library refused it; a queued
+  // message counts as sent (a later failure of one of its pieces is counted
+  // by Failures()).
   bool Send(const uint8_t* bytes, size_t size);
+
+  // Opens the gate once the output port is open.
+  void Open();
+  // Call before the output port closes: drops every queued message (a paced
+  // one stops after the piece on the wire; the receiver is left with an
+  // unfinished SysEx, which ends at the next status byte it sees), waits
+  // for a write in progress and sends nothing until Open.
+  void Close();
+  bool IsOpen() const;
+
+  // While the returned lock is held, Send from any other thread waits, so
+  // the holder's messages reach the wire one after the other. Recursive.
+  std::unique_lock<std::recursive_mutex> HoldRun() { return std::unique_lock<std::recursive_mutex>(mRunMutex); }
 
   // Blocks until every queued message is on the wire.
   void Flush();
@@ -51,11 +75,13 @@ private:
   void Worker();
 
   Writer mWrite;
+  std::recursive_mutex mRunMutex;  // taken before mMutex
   mutable std::mutex mMutex;
   std::condition_variable mChanged;
   std::deque<std::vector<uint8_t>> mQueue;  // front is going out, from mSentOfFront on
   size_t mSentOfFront = 0;
   int mFailures = 0;
   bool mStop = false;
+  bool mOpen = true;
   std::thread mThread;  // started with the first paced message
 };

@@ -24,6 +24,8 @@
 #include "core/IGraphicsLink.h"
 #include "graphics/IGraphicsTypes.h"
 
+#include "raster/RAST_Pixel.h"
+
 #include <memory>
 
 class IControl;
@@ -31,6 +33,7 @@ class IParam;
 class IPopupMenu;
 class IUnitBase;
 class RAST_IBitmap;
+class RAST_IFont;
 class RAST_MemBitmap;
 class RAST_SysBitmap;
 
@@ -47,8 +50,8 @@ public:
   // ---- virtual slots, in their fixed order ----
   // Shows the draw bitmap; rect is the area just repainted.
   virtual bool DrawScreen(IRECT* rect) = 0;
-  // Platform text slot: the size text takes in style, written into rect from
-  // its top-left corner.
+  // Platform text slot: the size text takes in style, written into rect as
+  // DrawIText with measure does.
   virtual bool MeasureIText(IText* style, const char* text, IRECT* rect) = 0;
   // Closes an open text entry without applying its text.
   virtual void ForceEndUserEdit() = 0;
@@ -115,6 +118,9 @@ public:
   // could not grow (the control is then not owned).
   int AttachControl(IControl* control);
   void AttachPanelBackground(const IColor* color);
+  // The one-frame image of the resource as an unbound bitmap control over
+  // (0, 0, its size), copied without blending, inserted at index 0.
+  void AttachBackground(int id, const char* name);
   // Owned; receives the keys no control takes.
   void AttachKeyCatcher(IControl* control);
   void MoveControl(int from, int to);
@@ -189,6 +195,105 @@ public:
   void TextEntryCancelled();
   // The tooltip of the control under the mouse, "" when none.
   void GetMouseOverTooltip(BASE_String* out);
+
+  // ---- artwork: process-wide caches (IGraphicsBitmaps.cpp) ----
+  // The record of the PNG resource name, N frames, kept under id: the
+  // first load of an id decodes the file, later loads share its pixels.
+  // With a bitmap divisor of 2 or more the artwork is stored at that many
+  // times its size: the record gets the PNG's size divided by the divisor
+  // and a 1 x 1 placeholder until RescaleBitmaps fills it. A file that
+  // cannot be loaded is logged and gives a 0 x 0 record that draws
+  // nothing. Never null; the record lives as long as the caches.
+  IBitmap* LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHoriz = false);
+  // Resamples every record handed out from its PNG to scale times its
+  // stored size; a strip of N >= 2 frames gets N more pixels along its
+  // frames. The first rescale of an id uses the decode its load kept;
+  // later ones read the file again. GUI thread, while nothing loads
+  // bitmaps.
+  void RescaleBitmaps(double scale);
+  // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
+  // resampled frame by frame into a cleared dst (see ResampleBitmapData).
+  static void ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz);
+  // The box-filtered bilinear resampler. Spans and width bounds are in
+  // pixels; a source pixel at column srcBound or beyond, or at row srcH or
+  // beyond, reads as 0. Destination pixel (i, j) averages kx by ky bilinear
+  // taps one source pixel apart from (i * srcW / dstW, j * srcH / dstH),
+  // kx and ky the ratios rounded up (1 when enlarging); each channel
+  // truncated.
+  static void ResampleBitmapData(int srcSpan, int srcBound, int dstSpan, int dstBound,
+                                 const RAST_pixel* src, RAST_pixel* dst, int srcW, int srcH,
+                                 int dstW, int dstH);
+  // Puts the record's pixels in the cache under id -1 / takes them out
+  // and deletes them.
+  void RetainBitmap(IBitmap* bitmap);
+  void ReleaseBitmap(IBitmap* bitmap);
+  // New pixels kept in the cache under id -1: in scaled to destW x destH,
+  // or the rectangle r of it; the record has the input's frames.
+  IBitmap ScaleBitmap(IBitmap* in, int destW, int destH);
+  IBitmap CropBitmap(IBitmap* in, const IRECT* r);
+  // The font of the style, shared by every style with the same size,
+  // orientation, style and face; null when none can be made.
+  RAST_IFont* CacheFont(IText* style);
+  // Test seam: empties the bitmap, scaled-bitmap and font caches, so each
+  // test starts as a fresh process does. Records handed out before are
+  // gone, and so are the fonts styles cached: the surfaces and styles that
+  // used them must go first.
+  static void ClearCachesForTest();
+
+  // ---- drawing into the draw bitmap (IGraphicsDrawing.cpp) ----
+  // Colours are IColor; a null blend copies with the source's alpha at
+  // weight 1.0. Bitmaps paint only inside the area being repainted.
+  bool DrawBitmap(IBitmap* bitmap, const IRECT* dest, int srcX, int srcY, const IChannelBlend* blend);
+  // frame counts from 1.
+  bool DrawIBitmap(IBitmap* bitmap, const IRECT* dest, int frame, const IChannelBlend* blend);
+  // Turned by angle (radians) about its centre at (cx, cy), the centre
+  // moved down by yOffsetZeroDeg.
+  bool DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle, int yOffsetZeroDeg,
+                         const IChannelBlend* blend);
+  // base with its alpha cleared, mask added over it turned by angle
+  // (degrees), top over that turned alike; the result at (x, y).
+  bool DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int x, int y, double angle,
+                       const IChannelBlend* blend);
+  bool DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend);
+  // Stores the pixel as it is; nothing outside the draw bitmap.
+  bool ForcePixel(const IColor* color, int x, int y);
+  // The draw bitmap's pixel; all zero outside it.
+  IColor GetPoint(int x, int y);
+  RAST_pixel* GetBits();
+  bool DrawLine(const IColor* color, float x1, float y1, float x2, float y2,
+                const IChannelBlend* blend, bool antiAlias);
+  // Angles in radians, 0 up, clockwise.
+  bool DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
+               const IChannelBlend* blend, bool antiAlias);
+  bool DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend,
+                  bool antiAlias);
+  bool RoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend, int corner,
+                 bool antiAlias);
+  bool FillRoundRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend, int corner,
+                     bool antiAlias);
+  bool FillIRect(const IColor* color, const IRECT* rect, const IChannelBlend* blend);
+  bool FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend,
+                  bool antiAlias);
+  bool FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3,
+                    const IChannelBlend* blend);
+  bool FillIConvexPolygon(const IColor* color, const int* x, const int* y, int n,
+                          const IChannelBlend* blend);
+  // One-pixel outline along the edges, copied at full weight.
+  bool DrawRect(const IColor* color, const IRECT* rect);
+  // A line across rect at the fraction (clamped to 0..1) of its width or
+  // height.
+  bool DrawVerticalLine(const IColor* color, const IRECT* rect, float x);
+  bool DrawHorizontalLine(const IColor* color, const IRECT* rect, float y);
+  bool DrawVerticalLineAt(const IColor* color, int xi, int yLo, int yHi);
+  bool DrawHorizontalLineAt(const IColor* color, int yi, int xLo, int xHi);
+  bool DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin, float rMax,
+                      const IChannelBlend* blend, bool antiAlias);
+  bool DrawBitmapScaled(IBitmap* bitmap, const IRECT* dest, const IRECT* src);
+  // Draws text in style into r of the draw bitmap, or with measure sets r
+  // to the size the text takes: centred on r's middle, ending at r.R when
+  // far-aligned, from r.L when near-aligned; r.B = r.T + its height. False
+  // when the style's font cannot be made.
+  bool DrawIText(IText* style, const char* text, IRECT* r, bool measure);
 
   // ---- state ----
   RAST_IBitmap* GetDrawBitmap() const;

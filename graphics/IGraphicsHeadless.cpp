@@ -5,6 +5,7 @@
 #include "graphics/controls/IControl.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Blit.h"
+#include "raster/RAST_PNG.h"
 
 #include <cctype>
 #include <cstring>
@@ -69,17 +70,13 @@ bool IGraphicsHeadless::DrawScreen(IRECT* rect)
 
 bool IGraphicsHeadless::MeasureIText(IText* style, const char* text, IRECT* rect)
 {
-  if (!text || !rect) return false;
-  // A fixed advance stands in for font metrics: 6 pixels a character.
-  rect->R = rect->L + 6 * static_cast<int>(strlen(text));
-  rect->B = rect->T + (style ? style->mSize : 10);
-  return true;
+  return IGraphics::DrawIText(style, text, rect, true);
 }
 
-bool IGraphicsHeadless::DrawIText(IText*, const char* text, IRECT*)
+bool IGraphicsHeadless::DrawIText(IText* style, const char* text, IRECT* rect)
 {
   mDrawnTexts.emplace_back(text ? text : "");
-  return true;
+  return IGraphics::DrawIText(style, text, rect, false);
 }
 
 // ---- menus ----
@@ -283,7 +280,9 @@ RAST_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
   for (char& c : ext) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
   if (ext != ".png") return nullptr;
   auto found = mResources.find(std::string(name, n - 4));
-  if (found == mResources.end()) return nullptr;
+  // Resources the test did not supply come from the resources folder, as
+  // a real view's do.
+  if (found == mResources.end()) return RAST_LoadPNGFromNamedResource(name, nullptr);
   auto* copy = new RAST_MemBitmap(0, 0, 4);
   RAST_Copy(copy, found->second.get());
   return copy;

@@ -1,7 +1,9 @@
 // IGraphicsHeadless: the surface without a window system. Every platform
 // slot is answered from a queue that the caller fills beforehand (menu
 // choices, typed texts, message-box buttons, file paths, URL results,
-// clipboard texts, PNG resources) and recorded for the caller to read.
+// clipboard texts, PNG resources) and recorded for the caller to read;
+// texts are drawn as well as recorded, and PNG resources the caller did
+// not supply come from the resources folder.
 // DrawScreen copies the repainted area into a simulated screen bitmap, as
 // a real view shows only what it invalidated. RunFrame does what a view's
 // frame timer and repaint do. Used by the tests and the benchmarks.
@@ -65,8 +67,8 @@ public:
   void QueueFilePath(const char* path) { mFileAnswers.emplace_back(path); }
   void QueueOpenURLResult(bool ok) { mURLAnswers.push_back(ok); }
   void QueueClipboardText(const char* text) { mClipboardAnswers.emplace_back(text); }
-  // Served by OSLoadBitmap under name + ".png" (any case); the surface
-  // keeps a copy.
+  // Served by OSLoadBitmap under name + ".png" (any case) before the
+  // resources folder is looked at; the surface keeps a copy.
   void AddResource(const char* nameWithoutExtension, RAST_IBitmap* bitmap);
   void SetPath(const char* which, const char* path) { mPaths[which] = path; }
 
@@ -96,6 +98,7 @@ public:
   std::vector<ShownMessageBox> MessageBoxes();
 
   // ---- platform slots ----
+  using IGraphics::DrawIText;
   bool DrawScreen(IRECT* rect) override;
   bool MeasureIText(IText* style, const char* text, IRECT* rect) override;
   void ForceEndUserEdit() override;

@@ -1,6 +1,7 @@
 // Small value types shared by the GUI surface and its controls: rectangles
 // in GUI pixels (top-down, right and bottom exclusive), colours, text
-// styles, mouse modifiers and the blend a control is drawn with.
+// styles, mouse modifiers, the blend a control is drawn with and the
+// bitmap record the surface's cache hands out.
 #pragma once
 
 #include <cstring>
@@ -51,7 +52,30 @@ struct IColor
   bool operator==(const IColor& o) const { return A == o.A && R == o.R && G == o.G && B == o.B; }
 };
 
+class RAST_IBitmap;
 class RAST_IFont;
+
+// Artwork as a control sees it: the pixels (shared with the surface's
+// bitmap cache, never owned here), the strip's full size W x H in pixels
+// and its N frames, stacked from the top unless mFramesAreHoriz. Frame k
+// (1-based) starts at the nearest integer to (k - 1) * H / N (or W / N).
+// Records are made by IGraphics::LoadIBitmap and live as long as the cache.
+struct IBitmap
+{
+  RAST_IBitmap* mData = nullptr;
+  int W = 0, H = 0;
+  int N = 1;
+  bool mFramesAreHoriz = false;
+
+  IBitmap() = default;
+  IBitmap(RAST_IBitmap* data, int w, int h, int n = 1, bool framesAreHoriz = false)
+    : mData(data), W(w), H(h), N(n), mFramesAreHoriz(framesAreHoriz)
+  {
+  }
+  // The size of one frame.
+  int FrameW() const { return mFramesAreHoriz && N > 1 ? W / N : W; }
+  int FrameH() const { return !mFramesAreHoriz && N > 1 ? H / N : H; }
+};
 
 // Text style. The two entry colours are the background and text colour of
 // the text-entry field opened over a control.

@@ -43,7 +43,11 @@ trap stop_servers EXIT
 export JACK_DEFAULT_SERVER=zephra$$ JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1
 # Long cycles and a generous client time-out: a machine busy with sanitized
 # builds makes clients miss short cycles, and JACK then drops their MIDI.
-jackd --no-realtime --silent --timeout 10000 --name "$JACK_DEFAULT_SERVER" \
+# In sync mode the server waits for every client to finish its cycle: on two
+# cores a test's receiving client, slowed by the race detector, otherwise
+# misses cycles and loses the pieces of a large SysEx sent in them (the
+# message then arrives short and split).
+jackd --sync --no-realtime --silent --timeout 10000 --name "$JACK_DEFAULT_SERVER" \
   -d dummy --rate 48000 --period 1024 --wait 21333 >"$logs/jackd.log" 2>&1 &
 JACKD_PID=$!
 timeout 10 bash -c 'until jack_lsp >/dev/null 2>&1; do sleep 0.05; done' \

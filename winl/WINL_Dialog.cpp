@@ -65,7 +65,12 @@ void InitView(WINL_Wnd* w, const WINL_DialogResourceIndex* res, DLGPROC proc, LP
     w->opaque = (res->flags & WINL_DLG_OPAQUE) != 0;
     w->flipped = (res->flags & WINL_DLG_FLIPPED) != 0;
     w->acceptsFiles = (res->flags & WINL_DLG_ACCEPT_FILES) != 0;
-    if (res->create) res->create(hwnd, res->flags);
+    if (res->create)
+    {
+      WINL_PushLayoutState();
+      res->create(hwnd, res->flags);
+      WINL_PopLayoutState();
+    }
     w->dlgproc = proc;
   }
   else

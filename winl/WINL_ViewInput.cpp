@@ -4,6 +4,7 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_Keys.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -44,6 +45,7 @@ struct ClickCounter
 ClickCounter gClicks;
 POINT gLastEventPos{0, 0};   // y-up screen coordinates
 bool gRightClickEmulation = false;
+unsigned gButtonsHeld = 0;   // 1 left, 2 right, 4 middle
 
 constexpr LRESULT kNoView = -1;
 
@@ -187,13 +189,11 @@ void Wheel(WINL_Wnd* w, const PLAT_Input& in)
 
 bool Key(WINL_Wnd* w, const PLAT_Input& in)
 {
-  // Flags: 1 a key code rather than a character, 4 Shift, 8 Control, 16 Alt.
-  LPARAM flags = 1;
-  if (in.mods & PLAT_MOD_SHIFT) flags |= 4;
-  if (in.mods & PLAT_MOD_CONTROL) flags |= 8;
-  if (in.mods & PLAT_MOD_ALT) flags |= 16;
+  WINL_NoteKeyEvent(in);
+  int flags = 0;
+  const int key = WINL_MacKeyToWindowsKey(&in, &flags);
   const UINT msg = in.kind == PLAT_Input::Kind::KeyDown ? WM_KEYDOWN : WM_KEYUP;
-  const LRESULT r = WINL_CallProc(w, msg, static_cast<WPARAM>(in.virtualKey), flags);
+  const LRESULT r = WINL_CallProc(w, msg, static_cast<WPARAM>(key), flags);
   return r != WINL_KEY_NOT_HANDLED && r != kNoView;
 }
 
@@ -223,6 +223,11 @@ public:
     if (WINL_Wnd* w = WINL_Live(id)) WINL_FrameReported(w, frame);
   }
 
+  void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) override
+  {
+    if (WINL_Wnd* w = WINL_Live(id)) WINL_ControlInput(w, event, value);
+  }
+
   void OnWindowFocus(uint64_t id, bool in) override
   {
     WINL_Wnd* w = WINL_Live(id);
@@ -249,6 +254,10 @@ bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
   in.rootY = oy + in.y;
   gLastEventPos = {WINL_ScreenXUp(static_cast<int>(std::floor(in.rootX))),
                    WINL_ScreenYUp(static_cast<int>(std::floor(in.rootY)))};
+  const unsigned bit = in.button == 1 ? 1 : in.button == 3 ? 2 : in.button == 2 ? 4 : 0;
+  if (in.kind == PLAT_Input::Kind::ButtonDown) gButtonsHeld |= bit;
+  if (in.kind == PLAT_Input::Kind::ButtonUp) gButtonsHeld &= ~bit;
+  WINL_NoteInputState(gButtonsHeld, in.mods);
   switch (in.kind)
   {
     case PLAT_Input::Kind::ButtonDown: ButtonDown(w, in); return true;
@@ -264,6 +273,8 @@ bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
 POINT WINL_LastEventPos() { return gLastEventPos; }
 
 void WINL_EnableRightClickEmulate(bool on) { gRightClickEmulation = on; }
+
+bool WINL_IsRightClickEmulateEnabled() { return gRightClickEmulation; }
 
 bool WINL_StartToolkit()
 {

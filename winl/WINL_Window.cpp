@@ -313,10 +313,12 @@ LONG_PTR GetWindowLong(HWND hwnd, int index)
   switch (index)
   {
     case GWLP_USERDATA: return w->userData;
-    case GWL_EXSTYLE: return w->acceptsFiles ? WS_EX_ACCEPTFILES : 0;
+    case GWL_EXSTYLE:
+      if (w->control) return w->control->exStyle;
+      return w->acceptsFiles ? WS_EX_ACCEPTFILES : 0;
     case GWL_STYLE:
     {
-      LONG_PTR style = 0;
+      LONG_PTR style = w->control ? WINL_ControlStyle(w) : 0;
       if (!w->frame && w->parent) style |= WS_CHILD;
       if (w->frame && (w->frame->style & PLAT_WINDOW_TITLED))
       {
@@ -340,8 +342,17 @@ LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value)
   switch (index)
   {
     case GWLP_USERDATA: w->userData = value; break;
-    case GWL_EXSTYLE: w->acceptsFiles = (value & WS_EX_ACCEPTFILES) != 0; break;
-    case GWL_STYLE: return 0;  // views keep no style of their own
+    case GWL_EXSTYLE:
+      w->acceptsFiles = (value & WS_EX_ACCEPTFILES) != 0;
+      if (w->control) w->control->exStyle = value;
+      break;
+    case GWL_STYLE:
+      // Views keep no style of their own; combo boxes keep theirs.
+      if (!w->control || (w->control->kind != PLAT_ControlKind::DropList &&
+                          w->control->kind != PLAT_ControlKind::ComboEdit))
+        return 0;
+      w->control->style = value;
+      break;
     case GWL_ID: w->tag = value; break;
     case DWLP_DLGPROC: w->dlgproc = reinterpret_cast<DLGPROC>(value); break;
     case GWLP_WNDPROC: w->wndproc = reinterpret_cast<WNDPROC>(value); break;
@@ -356,6 +367,11 @@ BOOL SetWindowText(HWND hwnd, const char* text)
 {
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w) return FALSE;
+  if (w->control)
+  {
+    WINL_ControlSetText(w, text);
+    return TRUE;
+  }
   if (!text) text = "";
   const size_t len = strlen(text);
   w->title.assign(text, CutAtCharacter(text, len, kMaxTitle));
@@ -369,7 +385,7 @@ int GetWindowText(HWND hwnd, char* buffer, int size)
   buffer[0] = 0;
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w) return 0;
-  WINL_CFStringToCString(w->title, buffer, size);
+  WINL_CFStringToCString(w->control ? WINL_ControlText(w) : w->title, buffer, size);
   return static_cast<int>(strlen(buffer));
 }
 

@@ -323,6 +323,7 @@ BOOL WINL_IsRetinaHWND(HWND hwnd);
 
 // With emulation on, a left click with Control held counts as a right click.
 void WINL_EnableRightClickEmulate(bool on);
+bool WINL_IsRightClickEmulateEnabled();
 
 // Opens the display and from then on mirrors windows with widgets. False
 // when there is no display; the layer then goes on without widgets.

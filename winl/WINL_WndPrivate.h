@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkControl.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_Dialog.h"
@@ -45,6 +46,7 @@ struct WINL_Frame
   uint64_t owner = 0;             // the owner's content view
   std::vector<uint64_t> owned;    // newest first
   uint64_t firstResponder = 0;    // the view with the keyboard focus inside
+  uint64_t defaultButton = 0;     // the button that Return presses
   // Modal dialogs: the value given to EndDialog and the run waiting for it.
   int result = 0;
   bool hasResult = false;
@@ -60,6 +62,28 @@ struct WINL_Prop
   uintptr_t atom = 0;  // non-zero for an atom name
   std::string name;
   HANDLE data = nullptr;
+};
+
+// What a native control keeps beside the window record; the widget shows it.
+struct WINL_Control
+{
+  PLAT_ControlKind kind = PLAT_ControlKind::PushButton;
+  LONG_PTR style = 0;
+  LONG_PTR exStyle = 0;
+  std::string text;                 // not cut, unlike window titles
+  int check = 0;                    // 0 off, 1 on, 2 mixed
+  int radioFlags = 0;               // 1 automatic radio button, 2 first of a group
+  bool ownerDraw = false;
+  void* image = nullptr;            // BM_SETIMAGE's bitmap
+  std::vector<std::string> items;   // lists and tabs
+  std::vector<LONG_PTR> itemData;
+  int curSel = -1;
+  double minimum = 0;               // sliders and progress bars
+  double maximum = 100;
+  double value = 0;
+  uint64_t notify = 0;              // tabs: the window told of page changes
+  int selStart = 0;                 // text fields without a widget: the selection
+  int selEnd = 0;
 };
 
 struct WINL_Wnd
@@ -101,6 +125,7 @@ struct WINL_Wnd
   int paintSaves = 0;              // GetDC saves of the paint context
   HDC directHdc = nullptr;         // a GetDC context outside the paint
   std::unique_ptr<WINL_Frame> frame;  // content views only
+  std::unique_ptr<WINL_Control> control;  // native controls only
   std::unique_ptr<PLAT_GtkView> native;
 };
 
@@ -204,6 +229,22 @@ POINT WINL_LastEventPos();
 // Called when the application gains (active) or loses every window's
 // keyboard focus; the runner tells the application.
 void WINL_AppActivated(bool active);
+
+// The window procedure of native controls: the control messages.
+LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The user worked the control.
+void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value);
+// A control's text changed: the record and the widget.
+void WINL_ControlSetText(WINL_Wnd* w, const char* text);
+// The style a control answers to GWL_STYLE, WS_CHILD aside.
+LONG_PTR WINL_ControlStyle(WINL_Wnd* w);
+// The control's text, read back from a field the user may have edited.
+const std::string& WINL_ControlText(WINL_Wnd* w);
+
+// Keeps the makers' layout state across a dialog created while another is
+// being built.
+void WINL_PushLayoutState();
+void WINL_PopLayoutState();
 
 // Sends, through the message entry, to the record when it is alive.
 LRESULT WINL_Send(uint64_t id, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class PLAT_Canvas;
+enum class PLAT_ControlEvent;
 
 // ---- start ----
 
@@ -46,6 +47,7 @@ int PLAT_GtkDoubleClickDistance();
 constexpr unsigned PLAT_MOD_SHIFT = 1;
 constexpr unsigned PLAT_MOD_CONTROL = 2;
 constexpr unsigned PLAT_MOD_ALT = 4;
+constexpr unsigned PLAT_MOD_SUPER = 8;
 
 struct PLAT_Input
 {
@@ -68,7 +70,13 @@ struct PLAT_Input
   double wheelY = 0;    // ... and away from the user
   unsigned mods = 0;    // PLAT_MOD_ bits
   uint32_t time = 0;    // the event's time stamp, milliseconds
-  int virtualKey = 0;   // keys: the layer's key code; 0 for keys it does not name
+  // Keys: the layer's code for keys that type no character (function keys,
+  // arrows, the keypad, Backspace), else 0; the character the key gives
+  // with Shift applied (0 for none; Shift+Tab gives 25, back-tab); and the
+  // hardware key code.
+  int virtualKey = 0;
+  unsigned keyChar = 0;
+  int keyCode = 0;
 };
 
 // What the window layer does with events. The ids are those given when the
@@ -89,6 +97,8 @@ public:
   virtual void OnWindowConfigure(uint64_t id, const PLAT_Rect& frame) = 0;
   // The window got or lost the keyboard focus.
   virtual void OnWindowFocus(uint64_t id, bool in) = 0;
+  // The user worked a native control (PLAT_GtkControl.h).
+  virtual void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) = 0;
 };
 
 // The sink for all events; null drops them. Not owned.

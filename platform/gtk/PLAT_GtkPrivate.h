@@ -8,12 +8,30 @@
 
 #include <cstdint>
 
+// What the window layer is told of a key event.
+PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e);
+
 // The sink set with PLAT_GtkSetSink, or null.
 PLAT_GtkSink* PLAT_GtkGetSink();
 
+// What a native control adds to its view object.
+struct PLAT_ControlImpl
+{
+  uint64_t id = 0;
+  int kind = 0;                   // a PLAT_ControlKind
+  GtkWidget* inner = nullptr;     // the widget that does the work (the outer one for most kinds)
+  GtkWidget* sentinel = nullptr;  // radio buttons: the hidden member that is on when the button is off
+  int blocked = 0;                // the layer's own changes under way: report nothing
+  double minimum = 0;             // progress bars
+  double maximum = 100;
+
+  ~PLAT_ControlImpl();
+};
+
 struct PLAT_GtkView::Impl
 {
-  GtkWidget* widget = nullptr;  // a ZephraWinlView; we hold a reference
+  GtkWidget* widget = nullptr;  // a ZephraWinlView, or a control's outer widget; we hold a reference
+  std::unique_ptr<PLAT_ControlImpl> control;  // native controls only
   GdkDrawingContext* directDraw = nullptr;
   std::unique_ptr<PLAT_Canvas> directCanvas;
 

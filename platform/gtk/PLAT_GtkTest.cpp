@@ -94,3 +94,47 @@ void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int
   *w = gdk_window_get_width(gw);
   *h = gdk_window_get_height(gw);
 }
+
+bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GtkWidget* base = relativeTo->GetImpl()->widget;
+  if (!gtk_widget_get_realized(widget) || !gtk_widget_get_realized(base)) return false;
+  if (!gtk_widget_translate_coordinates(widget, base, 0, 0, x, y)) return false;
+  *w = gtk_widget_get_allocated_width(widget);
+  *h = gtk_widget_get_allocated_height(widget);
+  return true;
+}
+
+void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index)
+{
+  PLAT_ControlImpl* c = list->GetImpl()->control.get();
+  if (c && GTK_IS_COMBO_BOX(c->inner)) gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), index);
+}
+
+PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
+{
+  GdkDisplay* display = gdk_display_get_default();
+  GdkKeymap* keymap = gdk_keymap_get_for_display(display);
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  guint16 code = 0;
+  if (gdk_keymap_get_entries_for_keyval(keymap, keyval, &keys, &count) && count > 0)
+    code = static_cast<guint16>(keys[0].keycode);
+  g_free(keys);
+  guint state = 0;
+  if (mods & PLAT_MOD_SHIFT) state |= GDK_SHIFT_MASK;
+  if (mods & PLAT_MOD_CONTROL) state |= GDK_CONTROL_MASK;
+  if (mods & PLAT_MOD_ALT) state |= GDK_MOD1_MASK;
+  if (mods & PLAT_MOD_SUPER) state |= GDK_SUPER_MASK;
+  guint translated = keyval;
+  gdk_keymap_translate_keyboard_state(keymap, code, static_cast<GdkModifierType>(state), 0, &translated, nullptr,
+                                      nullptr, nullptr);
+  GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+  event->key.keyval = translated;
+  event->key.state = state;
+  event->key.hardware_keycode = code;
+  const PLAT_Input in = PLAT_GtkKeyInput(&event->key);
+  gdk_event_free(event);
+  return in;
+}

@@ -3,6 +3,8 @@
 // what a view paints, and the window manager's close request. Main thread.
 #pragma once
 
+#include "platform/gtk/PLAT_Gtk.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -41,3 +43,16 @@ int PLAT_GtkTestToplevelCount();
 
 // The window's frame as the display has it, top-down screen pixels.
 void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h);
+
+// The frame the toolkit allocated to a view or control, relative to the
+// view `relativeTo` (pixels, y down). False when either is not realized.
+bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h);
+
+// What the user does with a drop-down list: picks the item directly on the
+// widget, as a click in its menu would.
+void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
+
+// A key event as the display would deliver it for the key value with the
+// modifiers (PLAT_MOD_ bits) held, turned into what the layer receives. The
+// key value is that of the unshifted key (GDK's numbers, 'a' for Shift+A).
+PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods);

@@ -175,40 +175,51 @@ unsigned ModsOf(guint state)
   if (state & GDK_SHIFT_MASK) mods |= PLAT_MOD_SHIFT;
   if (state & GDK_CONTROL_MASK) mods |= PLAT_MOD_CONTROL;
   if (state & GDK_MOD1_MASK) mods |= PLAT_MOD_ALT;
+  if (state & (GDK_SUPER_MASK | GDK_MOD4_MASK)) mods |= PLAT_MOD_SUPER;
   return mods;
 }
 
-// The layer's key codes for the keys it names; the rest give 0.
+// The layer's codes of the keys that type no character; the rest give 0
+// and are known by their character.
 int VirtualKeyOf(guint keyval)
 {
-  if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return static_cast<int>('A' + (keyval - GDK_KEY_a));
-  if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return static_cast<int>('A' + (keyval - GDK_KEY_A));
-  if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return static_cast<int>('0' + (keyval - GDK_KEY_0));
   if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F16) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
+  if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9) return static_cast<int>(96 + (keyval - GDK_KEY_KP_0));
   switch (keyval)
   {
+    // The keypad gives its digits whether Num Lock is on or not.
+    case GDK_KEY_KP_Insert: return 96;
+    case GDK_KEY_KP_End: return 97;
+    case GDK_KEY_KP_Down: return 98;
+    case GDK_KEY_KP_Page_Down: return 99;
+    case GDK_KEY_KP_Left: return 100;
+    case GDK_KEY_KP_Begin: return 101;
+    case GDK_KEY_KP_Right: return 102;
+    case GDK_KEY_KP_Home: return 103;
+    case GDK_KEY_KP_Up: return 104;
+    case GDK_KEY_KP_Page_Up: return 105;
+    case GDK_KEY_KP_Delete: return 110;
     case GDK_KEY_BackSpace: return 8;
-    case GDK_KEY_Tab: return 9;
-    case GDK_KEY_Return: return 13;
-    case GDK_KEY_KP_Enter: return 0x800D;
-    case GDK_KEY_Shift_L:
-    case GDK_KEY_Shift_R: return 16;
-    case GDK_KEY_Control_L:
-    case GDK_KEY_Control_R: return 17;
-    case GDK_KEY_Alt_L:
-    case GDK_KEY_Alt_R: return 18;
-    case GDK_KEY_Escape: return 27;
-    case GDK_KEY_space: return 32;
-    case GDK_KEY_Page_Up: return 33;
-    case GDK_KEY_Page_Down: return 34;
-    case GDK_KEY_End: return 35;
+    case GDK_KEY_KP_Decimal: return 110;
+    case GDK_KEY_KP_Multiply: return 106;
+    case GDK_KEY_KP_Add: return 107;
+    case GDK_KEY_Clear:
+    case GDK_KEY_Num_Lock: return 144;
+    case GDK_KEY_KP_Divide: return 111;
+    case GDK_KEY_KP_Enter: return 0x800D;  // Return with the keypad bit
+    case GDK_KEY_KP_Subtract: return 109;
+    case GDK_KEY_KP_Equal: return 108;
+    case GDK_KEY_Help:
+    case GDK_KEY_Insert: return 45;
     case GDK_KEY_Home: return 36;
+    case GDK_KEY_Page_Up: return 33;
+    case GDK_KEY_Delete: return 46;
+    case GDK_KEY_End: return 35;
+    case GDK_KEY_Page_Down: return 34;
     case GDK_KEY_Left: return 37;
     case GDK_KEY_Up: return 38;
     case GDK_KEY_Right: return 39;
     case GDK_KEY_Down: return 40;
-    case GDK_KEY_Insert: return 45;
-    case GDK_KEY_Delete: return 46;
     default: return 0;
   }
 }
@@ -287,12 +298,7 @@ gboolean ViewScroll(GtkWidget* widget, GdkEventScroll* e)
 
 gboolean ViewKey(GtkWidget* widget, GdkEventKey* e)
 {
-  PLAT_Input in;
-  in.kind = e->type == GDK_KEY_PRESS ? PLAT_Input::Kind::KeyDown : PLAT_Input::Kind::KeyUp;
-  in.mods = ModsOf(e->state);
-  in.time = e->time;
-  in.virtualKey = VirtualKeyOf(e->keyval);
-  if (Deliver(widget, in)) return TRUE;
+  if (Deliver(widget, PLAT_GtkKeyInput(e))) return TRUE;
   GtkWidgetClass* parent = GTK_WIDGET_CLASS(zephra_winl_view_parent_class);
   return e->type == GDK_KEY_PRESS ? parent->key_press_event(widget, e) : parent->key_release_event(widget, e);
 }
@@ -334,14 +340,32 @@ static void zephra_winl_view_init(ZephraWinlView* view)
 
 // ---- the view object ----
 
+PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e)
+{
+  PLAT_Input in;
+  in.kind = e->type == GDK_KEY_PRESS ? PLAT_Input::Kind::KeyDown : PLAT_Input::Kind::KeyUp;
+  in.mods = ModsOf(e->state);
+  in.time = e->time;
+  in.keyCode = e->hardware_keycode;
+  in.virtualKey = VirtualKeyOf(e->keyval);
+  // Shift+Tab arrives as its own key value; it is the back-tab character.
+  in.keyChar = e->keyval == GDK_KEY_ISO_Left_Tab ? 25 : gdk_keyval_to_unicode(e->keyval);
+  return in;
+}
+
 PLAT_GtkView::Impl::~Impl()
 {
   if (!widget) return;
   if (directDraw) gdk_window_end_draw_frame(gtk_widget_get_window(gtk_widget_get_toplevel(widget)), directDraw);
+  // A control going away is no change of the user's.
+  if (control) ++control->blocked;
   // Child views belong to other objects: take them out first, so that
   // destroying this widget does not destroy theirs.
-  ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
-  while (!view->children->empty()) gtk_container_remove(GTK_CONTAINER(widget), view->children->back().widget);
+  if (ZEPHRA_IS_WINL_VIEW(widget))
+  {
+    ZephraWinlView* view = ZEPHRA_WINL_VIEW(widget);
+    while (!view->children->empty()) gtk_container_remove(GTK_CONTAINER(widget), view->children->back().widget);
+  }
   if (GtkWidget* parent = gtk_widget_get_parent(widget)) gtk_container_remove(GTK_CONTAINER(parent), widget);
   gtk_widget_destroy(widget);
   g_object_unref(widget);
@@ -349,6 +373,11 @@ PLAT_GtkView::Impl::~Impl()
 
 PLAT_GtkView::PLAT_GtkView(std::unique_ptr<Impl> impl) : mImpl(std::move(impl)) {}
 PLAT_GtkView::~PLAT_GtkView() = default;
+
+std::unique_ptr<PLAT_GtkView> PLAT_GtkView::FromImpl(std::unique_ptr<Impl> impl)
+{
+  return std::unique_ptr<PLAT_GtkView>(new PLAT_GtkView(std::move(impl)));
+}
 
 std::unique_ptr<PLAT_GtkView> PLAT_GtkView::Create(uint64_t id)
 {
@@ -374,9 +403,12 @@ void PLAT_GtkView::SetParent(PLAT_GtkView* parent, const PLAT_Rect& frame)
 void PLAT_GtkView::SetFrame(const PLAT_Rect& frame)
 {
   GtkWidget* widget = mImpl->widget;
-  ZephraWinlView* self = ZEPHRA_WINL_VIEW(widget);
-  self->wantWidth = frame.w;
-  self->wantHeight = frame.h;
+  if (ZEPHRA_IS_WINL_VIEW(widget))
+  {
+    ZephraWinlView* self = ZEPHRA_WINL_VIEW(widget);
+    self->wantWidth = frame.w;
+    self->wantHeight = frame.h;
+  }
   GtkWidget* parent = gtk_widget_get_parent(widget);
   if (parent && ZEPHRA_IS_WINL_VIEW(parent))
   {
@@ -393,6 +425,7 @@ void PLAT_GtkView::SetSensitive(bool sensitive) { gtk_widget_set_sensitive(mImpl
 
 void PLAT_GtkView::StackChildren(PLAT_GtkView* const* children, int count)
 {
+  if (!ZEPHRA_IS_WINL_VIEW(mImpl->widget)) return;
   ZephraWinlView* self = ZEPHRA_WINL_VIEW(mImpl->widget);
   std::vector<ViewChild> ordered;
   for (int i = 0; i < count; ++i)
@@ -427,9 +460,15 @@ void PLAT_GtkView::PaintNow()
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void PLAT_GtkView::GrabFocus() { gtk_widget_grab_focus(mImpl->widget); }
+void PLAT_GtkView::GrabFocus()
+{
+  gtk_widget_grab_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+}
 
-bool PLAT_GtkView::HasFocus() const { return gtk_widget_has_focus(mImpl->widget); }
+bool PLAT_GtkView::HasFocus() const
+{
+  return gtk_widget_has_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+}
 
 int PLAT_GtkView::GetScaleFactor() const { return gtk_widget_get_scale_factor(mImpl->widget); }
 

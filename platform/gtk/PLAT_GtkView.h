@@ -51,6 +51,8 @@ public:
   void EndDirectDraw();
 
   Impl* GetImpl() const { return mImpl.get(); }
+  // For the toolkit layer's own files, which make views of other widgets.
+  static std::unique_ptr<PLAT_GtkView> FromImpl(std::unique_ptr<Impl> impl);
 
 private:
   explicit PLAT_GtkView(std::unique_ptr<Impl> impl);

@@ -32,10 +32,12 @@ TEST(MidiPorts, CallbacksRouteAndFilter)
               noteCh1 = {0x90, 60, 9}, noteCh3 = {0x92, 60, 9};
   for (const Bytes* b : {&sysex, &pc}) ports.DeliverFromSynth(b->data(), b->size());
   for (const Bytes* b : {&sysex, &clock, &noteCh1, &noteCh3}) ports.DeliverFromKeyboard(b->data(), b->size());
+  ASSERT_TRUE(ports.WaitUntilDelivered(10000));
   EXPECT_EQ(plug.synth, (std::vector<Bytes>{sysex, {0xC0, 5, 0}}));
   EXPECT_EQ(plug.keys, (std::vector<Bytes>{{0xF8, 0, 0}, noteCh3}));
   ports.CloseAll();  // nothing reaches the plug-in afterwards
   ports.DeliverFromSynth(pc.data(), pc.size());
+  ASSERT_TRUE(ports.WaitUntilDelivered(10000));
   EXPECT_EQ(plug.synth.size(), 2u);
 }
 

@@ -1,13 +1,13 @@
-// Helpers shared by the settings-store tests: what a folder holds and how a
-// file looks on disk.
+// Helpers shared by the settings-store tests: what a folder holds, how a file
+// looks on disk, and a value as the store reads it.
 #pragma once
 
 #include "winl/ini/WINL_Ini.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,15 +15,9 @@
 inline std::vector<std::string> FolderEntries(const std::string& folder)
 {
   std::vector<std::string> names;
-  if (DIR* d = opendir(folder.c_str()))
-  {
-    while (dirent* e = readdir(d))
-    {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(d);
-  }
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, missing))
+    names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }

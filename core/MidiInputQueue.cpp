@@ -1,0 +1,65 @@
+#include "core/MidiInputQueue.h"
+
+#include <cerrno>
+#include <ctime>
+
+MidiInputQueue::MidiInputQueue()
+{
+  for (std::vector<uint8_t>& slot : mSlots) slot.reserve(kSlotReserve);
+  sem_init(&mReady, 0, 0);
+}
+
+MidiInputQueue::~MidiInputQueue()
+{
+  sem_destroy(&mReady);
+}
+
+bool MidiInputQueue::Push(const uint8_t* bytes, size_t size)
+{
+  const size_t tail = mTail.load(std::memory_order_relaxed);
+  if (tail - mHead.load(std::memory_order_acquire) >= kCapacity)
+  {
+    mOverflows.fetch_add(1, std::memory_order_relaxed);
+    return false;
+  }
+  std::vector<uint8_t>& slot = mSlots[tail % kCapacity];
+  try
+  {
+    slot.assign(bytes, bytes + size);
+  }
+  catch (...)  // no memory for a message past the slot's reserve
+  {
+    mOverflows.fetch_add(1, std::memory_order_relaxed);
+    return false;
+  }
+  mTail.store(tail + 1, std::memory_order_release);
+  // sem_post neither blocks nor allocates: safe inside the server's cycle.
+  sem_post(&mReady);
+  return true;
+}
+
+void MidiInputQueue::Wait(int timeoutMs)
+{
+  timespec until{};
+  clock_gettime(CLOCK_REALTIME, &until);
+  until.tv_sec += timeoutMs / 1000;
+  until.tv_nsec += static_cast<long>(timeoutMs % 1000) * 1000000L;
+  if (until.tv_nsec >= 1000000000L)
+  {
+    ++until.tv_sec;
+    until.tv_nsec -= 1000000000L;
+  }
+  while (sem_timedwait(&mReady, &until) != 0 && errno == EINTR)
+  {
+  }
+  // One wake may stand for several messages: take the extra counts back
+  // so that the next Wait does not return at once for nothing.
+  while (sem_trywait(&mReady) == 0)
+  {
+  }
+}
+
+void MidiInputQueue::Wake()
+{
+  sem_post(&mReady);
+}

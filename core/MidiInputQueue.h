@@ -1,0 +1,73 @@
+// MidiInputQueue: the bounded hand-over between a MIDI input callback and
+// the thread that works through what arrived.
+//
+// On JACK the input callback runs inside the MIDI server's cycle. Waiting
+// there (for the plug-in mutex, say, which the timer holds while a message
+// box is open) makes the client miss cycles, and the server drops the
+// events of missed cycles. So the callback only copies: Push never blocks
+// and never waits for the consumer; when kCapacity messages are waiting,
+// the new one is dropped and counted.
+//
+// One producer thread (the input callback) and one consumer thread.
+#pragma once
+
+#include <semaphore.h>
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class MidiInputQueue
+{
+public:
+  static constexpr size_t kCapacity = 1024;
+  // Bytes each slot holds without allocating: a program dump and more.
+  static constexpr size_t kSlotReserve = 256;
+
+  MidiInputQueue();
+  ~MidiInputQueue();
+  MidiInputQueue(const MidiInputQueue&) = delete;
+  MidiInputQueue& operator=(const MidiInputQueue&) = delete;
+
+  // Producer: copies the message in and wakes the consumer. False (and the
+  // overflow count up) when the queue is full.
+  bool Push(const uint8_t* bytes, size_t size);
+
+  // Consumer: calls take(const uint8_t* bytes, size_t size) for every
+  // waiting message in arrival order; returns how many. The slot is freed
+  // only after take returns, so the bytes stay valid during the call.
+  template <class Take>
+  size_t Drain(Take&& take);
+
+  // Consumer: waits until a message may be waiting, or until Wake, at most
+  // timeoutMs.
+  void Wait(int timeoutMs);
+  // Any thread: ends a Wait (used to stop the consumer).
+  void Wake();
+
+  size_t Overflows() const { return mOverflows.load(std::memory_order_relaxed); }
+
+private:
+  std::array<std::vector<uint8_t>, kCapacity> mSlots;
+  std::atomic<size_t> mHead{0};  // next slot to take; written by the consumer
+  std::atomic<size_t> mTail{0};  // next slot to fill; written by the producer
+  std::atomic<size_t> mOverflows{0};
+  sem_t mReady;
+};
+
+template <class Take>
+size_t MidiInputQueue::Drain(Take&& take)
+{
+  size_t taken = 0;
+  size_t head = mHead.load(std::memory_order_relaxed);
+  while (head != mTail.load(std::memory_order_acquire))
+  {
+    const std::vector<uint8_t>& slot = mSlots[head % kCapacity];
+    take(slot.data(), slot.size());
+    mHead.store(++head, std::memory_order_release);
+    ++taken;
+  }
+  return taken;
+}

@@ -1,0 +1,314 @@
+// IGraphics: the process-wide bitmap and font caches, loading artwork,
+// resampling it to the GUI scale and the background control.
+//
+// Three lists live for the whole process, each behind its own recursive
+// mutex: the bitmap cache (pixels by resource id, owned), the scaled list
+// (every IBitmap record handed out, with the id and name it came from, so
+// RescaleBitmaps can make each anew) and the font cache. Records handed
+// out stay valid until the process ends (or a test clears the caches).
+#include "graphics/IGraphics.h"
+
+#include "core/BASE_Mutex.h"
+#include "graphics/controls/IBitmapControl.h"
+#include "raster/RAST_Bitmap.h"
+#include "raster/RAST_Blit.h"
+#include "raster/RAST_CachedFont.h"
+#include "raster/RAST_Rect.h"
+#include "raster/RAST_ScaledBlit.h"
+
+#include <syslog.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace
+{
+struct CachedBitmap
+{
+  int id;
+  std::unique_ptr<RAST_IBitmap> pixels;
+  // Until the first rescale an id holds a 1 x 1 placeholder; a second load
+  // of the id must still report the artwork's size, not the placeholder's.
+  bool placeholder;
+  int logicalW, logicalH;
+  // The decoded file, kept from the load to the first rescale: every start
+  // loads and then rescales, and decoding is most of the work, so each
+  // file is decoded once there. Later rescales read the file again.
+  std::unique_ptr<RAST_IBitmap> source;
+};
+
+struct ScaledEntry
+{
+  int id;
+  std::string name;
+  std::unique_ptr<IBitmap> bitmap;
+};
+
+struct CachedFont
+{
+  int size, orientation, style;
+  char face[36];
+  std::unique_ptr<RAST_IFont> font;
+};
+
+struct Caches
+{
+  BASE_Mutex bitmapLock;
+  std::vector<CachedBitmap> bitmaps;
+  BASE_Mutex scaledLock;
+  std::vector<ScaledEntry> scaled;
+  BASE_Mutex fontLock;
+  std::vector<CachedFont> fonts;
+};
+
+Caches& TheCaches()
+{
+  static Caches caches;
+  return caches;
+}
+
+CachedBitmap* FindBitmap(Caches& c, int id)
+{
+  for (CachedBitmap& entry : c.bitmaps)
+    if (entry.id == id) return &entry;
+  return nullptr;
+}
+
+IBitmap* AddRecord(Caches& c, int id, const char* name, const IBitmap& record)
+{
+  auto owned = std::make_unique<IBitmap>(record);
+  IBitmap* out = owned.get();
+  BASE_MutexLock lock(c.scaledLock);
+  c.scaled.push_back(ScaledEntry{id, name ? name : "", std::move(owned)});
+  return out;
+}
+
+bool HasPixels(RAST_IBitmap* bitmap)
+{
+  return bitmap && bitmap->getBits() && bitmap->getWidth() > 0 && bitmap->getHeight() > 0;
+}
+}  // namespace
+
+// ---- loading ----
+
+IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool framesAreHoriz)
+{
+  Caches& c = TheCaches();
+  const int n = nStates < 1 ? 1 : nStates;
+  BASE_MutexLock lock(c.bitmapLock);
+  if (CachedBitmap* hit = FindBitmap(c, id))
+  {
+    RAST_IBitmap* pixels = hit->pixels.get();
+    const int w = hit->placeholder ? hit->logicalW : pixels->getWidth();
+    const int h = hit->placeholder ? hit->logicalH : pixels->getHeight();
+    return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+  }
+
+  std::unique_ptr<RAST_IBitmap> loaded(OSLoadBitmap(id, name));
+  if (!HasPixels(loaded.get()))
+  {
+    // A missing or broken file must not take the editor down: its controls
+    // get a record of no size, which draws nothing, and the rescale passes
+    // it by.
+    syslog(LOG_ERR, "ZephraEditor: could not load the image %s", name ? name : "(null)");
+    return AddRecord(c, id, name, IBitmap(nullptr, 0, 0, n, framesAreHoriz));
+  }
+  if (mBitmapDivisor >= 2)
+  {
+    const int w = loaded->getWidth() / static_cast<int>(mBitmapDivisor);
+    const int h = loaded->getHeight() / static_cast<int>(mBitmapDivisor);
+    auto placeholder = std::make_unique<RAST_MemBitmap>(1, 1, 4);
+    RAST_Clear(placeholder.get(), 0);
+    RAST_IBitmap* pixels = placeholder.get();
+    c.bitmaps.push_back(CachedBitmap{id, std::move(placeholder), true, w, h, std::move(loaded)});
+    return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+  }
+  RAST_IBitmap* pixels = loaded.get();
+  const int w = pixels->getWidth(), h = pixels->getHeight();
+  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr});
+  return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+}
+
+void IGraphics::RescaleBitmaps(double scale)
+{
+  Caches& c = TheCaches();
+  const int divisor = mBitmapDivisor >= 2 ? static_cast<int>(mBitmapDivisor) : 1;
+  // Records of one id share their pixels: the first of each id and frame
+  // layout resamples, the rest only take the new size.
+  std::map<std::tuple<RAST_IBitmap*, int, bool>, IBitmap> done;
+  size_t count;
+  {
+    BASE_MutexLock lock(c.scaledLock);
+    count = c.scaled.size();
+  }
+  for (size_t i = 0; i < count; ++i)
+  {
+    ScaledEntry& entry = c.scaled[i];
+    IBitmap* record = entry.bitmap.get();
+    if (!record->mData) continue;
+    const auto key = std::make_tuple(record->mData, record->N, record->mFramesAreHoriz);
+    auto same = done.find(key);
+    if (same != done.end())
+    {
+      record->W = same->second.W;
+      record->H = same->second.H;
+      continue;
+    }
+    // The decode kept from the load serves once; records of the id in
+    // another frame layout, and later rescales, read the file again.
+    std::unique_ptr<RAST_IBitmap> png;
+    {
+      BASE_MutexLock lock(c.bitmapLock);
+      for (CachedBitmap& cached : c.bitmaps)
+        if (cached.pixels.get() == record->mData && cached.source) png = std::move(cached.source);
+    }
+    if (!png) png.reset(OSLoadBitmap(entry.id, entry.name.c_str()));
+    if (!HasPixels(png.get()))
+    {
+      syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", entry.name.c_str());
+      continue;
+    }
+    int w = static_cast<int>((png->getWidth() / divisor) * scale);
+    int h = static_cast<int>((png->getHeight() / divisor) * scale);
+    if (record->N >= 2) (record->mFramesAreHoriz ? w : h) += record->N;
+    // The shared pixels take the new size and are resampled in place, so
+    // every record of the id sees them at once.
+    record->mData->resize(w, h);
+    ResampleBitmap(png.get(), record->mData, record->N, record->mFramesAreHoriz);
+    record->W = record->mData->getWidth();
+    record->H = record->mData->getHeight();
+    done[key] = *record;
+    BASE_MutexLock lock(c.bitmapLock);
+    for (CachedBitmap& cached : c.bitmaps)
+      if (cached.pixels.get() == record->mData) cached.placeholder = false;
+  }
+  mScale = scale;
+}
+
+// ---- pixels kept by hand ----
+
+void IGraphics::RetainBitmap(IBitmap* bitmap)
+{
+  if (!bitmap || !bitmap->mData) return;
+  Caches& c = TheCaches();
+  BASE_MutexLock lock(c.bitmapLock);
+  c.bitmaps.push_back(CachedBitmap{-1, std::unique_ptr<RAST_IBitmap>(bitmap->mData), false,
+                                   bitmap->W, bitmap->H, nullptr});
+}
+
+void IGraphics::ReleaseBitmap(IBitmap* bitmap)
+{
+  if (!bitmap || !bitmap->mData) return;
+  Caches& c = TheCaches();
+  BASE_MutexLock lock(c.bitmapLock);
+  for (size_t i = 0; i < c.bitmaps.size(); ++i)
+  {
+    if (c.bitmaps[i].pixels.get() != bitmap->mData) continue;
+    c.bitmaps.erase(c.bitmaps.begin() + static_cast<long>(i));
+    bitmap->mData = nullptr;
+    return;
+  }
+}
+
+IBitmap IGraphics::ScaleBitmap(IBitmap* in, int destW, int destH)
+{
+  if (!in || !in->mData) return IBitmap();
+  auto out = std::make_unique<RAST_MemBitmap>(destW, destH, 4);
+  RAST_Clear(out.get(), 0);
+  RAST_ScaledBlit(out.get(), in->mData, 0, 0, destW, destH, 0.0f, 0.0f, static_cast<float>(in->W),
+                  static_cast<float>(in->H), 1.0f, RAST_BLIT_FILTER_BILINEAR);
+  IBitmap record(out.release(), destW, destH, in->N, in->mFramesAreHoriz);
+  RetainBitmap(&record);
+  return record;
+}
+
+IBitmap IGraphics::CropBitmap(IBitmap* in, const IRECT* r)
+{
+  if (!in || !in->mData || !r) return IBitmap();
+  const int w = r->W(), h = r->H();
+  auto out = std::make_unique<RAST_MemBitmap>(w, h, 4);
+  RAST_Clear(out.get(), 0);
+  RAST_Blit(out.get(), in->mData, 0, 0, r->L, r->T, w, h, 1.0f, RAST_BLIT_MODE_COPY);
+  IBitmap record(out.release(), w, h, in->N, in->mFramesAreHoriz);
+  RetainBitmap(&record);
+  return record;
+}
+
+// ---- fonts ----
+
+RAST_IFont* IGraphics::CacheFont(IText* style)
+{
+  if (!style) return nullptr;
+  Caches& c = TheCaches();
+  BASE_MutexLock lock(c.fontLock);
+  for (CachedFont& entry : c.fonts)
+  {
+    if (entry.size == style->mSize && entry.orientation == style->mOrientation &&
+        entry.style == style->mStyle && strcmp(entry.face, style->mFont) == 0)
+    {
+      style->mCached = entry.font.get();
+      return entry.font.get();
+    }
+  }
+
+  static constexpr int kQuality[] = {0, 3, 4, 4};
+  const int quality = style->mQuality >= 0 && style->mQuality <= 3 ? kQuality[style->mQuality] : 3;
+  auto font = std::make_unique<RAST_CachedFont>();
+  int h = style->mSize < 2 ? 2 : style->mSize;
+  // The platform's line height can differ from the size asked for; one
+  // corrected try brings the line height close to it.
+  for (int attempt = 0; attempt < 2; ++attempt)
+  {
+    HFONT platformFont = CreateFont(h, 0, style->mOrientation * 10, style->mOrientation * 10,
+                                    style->mStyle == 1 ? 700 : 400, style->mStyle == 2, 0, 0, 0, 0, 0,
+                                    static_cast<DWORD>(quality), 0, style->mFont);
+    if (!platformFont) return nullptr;
+    font->SetFromHFont(platformFont, RAST_FONT_FLAG_OWNS_HFONT | RAST_FONT_FLAG_FORCE_NATIVE);
+    const int lineHeight = font->GetLineHeight();
+    if (attempt == 1 || lineHeight == h || lineHeight <= 0) break;
+    const int square = h < 3 ? 4 : h * h;
+    h = static_cast<int>(static_cast<double>(square) / lineHeight + 0.5);
+    if (h < 2) h = 2;
+  }
+  CachedFont entry{style->mSize, style->mOrientation, style->mStyle, {}, std::move(font)};
+  snprintf(entry.face, sizeof(entry.face), "%s", style->mFont);
+  RAST_IFont* out = entry.font.get();
+  c.fonts.push_back(std::move(entry));
+  style->mCached = out;
+  return out;
+}
+
+// ---- test seam ----
+
+void IGraphics::ClearCachesForTest()
+{
+  Caches& c = TheCaches();
+  {
+    BASE_MutexLock lock(c.scaledLock);
+    c.scaled.clear();
+  }
+  {
+    BASE_MutexLock lock(c.bitmapLock);
+    c.bitmaps.clear();
+  }
+  BASE_MutexLock lock(c.fontLock);
+  c.fonts.clear();
+}
+
+// ---- background ----
+
+void IGraphics::AttachBackground(int id, const char* name)
+{
+  IBitmap* bitmap = LoadIBitmap(id, name, 1);
+  IControl* background = new IBitmapControl(mPlug, 0, 0, -1, bitmap, IChannelBlend(1, 1.0f));
+  if (!mControls.Insert(background, 0))
+  {
+    delete background;
+    return;
+  }
+  RewriteIndexes();
+}

@@ -1,0 +1,256 @@
+// IGraphics: the resampler that brings artwork stored at twice its size to
+// the GUI scale. One formula: destination pixel (i, j) looks at the source
+// point (fx, fy) = (i * srcW / dstW, j * srcH / dstH) and averages kx by ky
+// bilinear taps spaced one source pixel apart, kx = ceil(srcW / dstW) and
+// ky = ceil(srcH / dstH) (1 when enlarging):
+//   c = trunc(sum over taps of
+//         p00 (1-ax)(1-ay) + p10 ax (1-ay) + p01 (1-ax) ay + p11 ax ay
+//       * 1 / (kx ky))
+// with ax, ay the fractions of fx and fy, the same for every tap. A source
+// pixel at or beyond the width bound or the source height reads as 0.
+//
+// Each tap's weight is an x part times a y part, so the general case runs
+// as two passes: source rows filtered across, then mixed down. When both
+// ratios are whole numbers every fraction is 0 and the formula is an exact
+// box average of kx by ky pixels; that case, which every start at scale
+// 1.0 hits, has a loop of its own that sums the four channels of a pixel
+// at once and gives the same bytes.
+#include "graphics/IGraphics.h"
+
+#include "raster/RAST_Bitmap.h"
+#include "raster/RAST_Rect.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace
+{
+// The four channels of a pixel spread into 16-bit lanes, so that up to 257
+// pixels add up without one channel carrying into the next.
+inline uint64_t Spread(RAST_pixel p)
+{
+  const uint64_t v = p;
+  return (v & 0xffu) | (v & 0xff00u) << 8 | (v & 0xff0000u) << 16 | (v & 0xff000000u) << 24;
+}
+
+inline RAST_pixel Pack(uint64_t lanes)
+{
+  return static_cast<RAST_pixel>((lanes & 0xffu) | (lanes >> 8 & 0xff00u) | (lanes >> 16 & 0xff0000u) |
+                                 (lanes >> 24 & 0xff000000u));
+}
+
+int Log2IfPowerOfTwo(int n)
+{
+  int shift = 0;
+  while ((1 << shift) < n) ++shift;
+  return (1 << shift) == n ? shift : -1;
+}
+
+// Whole-number ratios: box averages of kx by ky pixels, which always lie
+// inside the source.
+void BoxAverage(int srcSpan, int dstSpan, const RAST_pixel* src, RAST_pixel* dst, int dstW, int dstH,
+                int kx, int ky)
+{
+  const int taps = kx * ky;
+  const int shift = Log2IfPowerOfTwo(taps);
+  const double norm = 1.0 / taps;
+  for (int j = 0; j < dstH; ++j)
+  {
+    const RAST_pixel* top = src + static_cast<ptrdiff_t>(j) * ky * srcSpan;
+    RAST_pixel* out = dst + static_cast<ptrdiff_t>(j) * dstSpan;
+    if (kx == 2 && ky == 2)
+    {
+      const RAST_pixel* below = top + srcSpan;
+      for (int i = 0; i < dstW; ++i)
+      {
+        const uint64_t sum =
+            Spread(top[2 * i]) + Spread(top[2 * i + 1]) + Spread(below[2 * i]) + Spread(below[2 * i + 1]);
+        out[i] = Pack((sum >> 2) & 0x00ff00ff00ff00ffull);
+      }
+      continue;
+    }
+    for (int i = 0; i < dstW; ++i)
+    {
+      uint64_t sum = 0;
+      uint32_t wide[4] = {0, 0, 0, 0};
+      const bool lanes = taps <= 257;
+      for (int dy = 0; dy < ky; ++dy)
+      {
+        const RAST_pixel* row = top + static_cast<ptrdiff_t>(dy) * srcSpan + static_cast<ptrdiff_t>(i) * kx;
+        for (int dx = 0; dx < kx; ++dx)
+        {
+          if (lanes)
+          {
+            sum += Spread(row[dx]);
+          }
+          else
+          {
+            wide[0] += RAST_GETA(row[dx]);
+            wide[1] += RAST_GETR(row[dx]);
+            wide[2] += RAST_GETG(row[dx]);
+            wide[3] += RAST_GETB(row[dx]);
+          }
+        }
+      }
+      if (lanes)
+        for (int ch = 0; ch < 4; ++ch) wide[ch] = static_cast<uint32_t>(sum >> (16 * ch) & 0xffffu);
+      int c[4];
+      for (int ch = 0; ch < 4; ++ch)
+        c[ch] = shift >= 0 ? static_cast<int>(wide[ch] >> shift) : static_cast<int>(wide[ch] * norm);
+      out[i] = RAST_RGBA(c[1], c[2], c[3], c[0]);
+    }
+  }
+}
+
+// The general formula is separable: every tap weighs a source pixel by an
+// x part times a y part, so the kx (or ky) taps of a destination column
+// (or row) fold into kx + 1 weights of consecutive source columns (rows):
+//   sum = sum over m of wy[m] * sum over d of wx[d] * p(x0 + d, y0 + m)
+// Rows are filtered across once each and then mixed down.
+struct Taps
+{
+  int base;                    // first source column (row)
+  std::vector<double> weight;  // of base, base + 1, ... base + k
+};
+
+std::vector<Taps> TapsOf(double ratio, int k, int count)
+{
+  std::vector<Taps> out(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i)
+  {
+    const double f = ratio * i;
+    const int base = static_cast<int>(f);
+    const double frac = f - base;
+    Taps& t = out[static_cast<size_t>(i)];
+    t.base = base;
+    t.weight.assign(static_cast<size_t>(k + 1), 0.0);
+    for (int d = 0; d < k; ++d)
+    {
+      t.weight[static_cast<size_t>(d)] += 1.0 - frac;
+      t.weight[static_cast<size_t>(d + 1)] += frac;
+    }
+  }
+  return out;
+}
+}  // namespace
+
+void IGraphics::ResampleBitmapData(int srcSpan, int srcBound, int dstSpan, int dstBound,
+                                   const RAST_pixel* src, RAST_pixel* dst, int srcW, int srcH, int dstW,
+                                   int dstH)
+{
+  if (!src || !dst || srcW < 1 || srcH < 1 || dstW < 1 || dstH < 1) return;
+  if (dstW > dstBound) dstW = dstBound;
+  if (dstW < 1) return;
+  const double sx = static_cast<double>(srcW) / dstW;
+  const double sy = static_cast<double>(srcH) / dstH;
+  int kx = static_cast<int>(sx + 0.99999999999);
+  int ky = static_cast<int>(sy + 0.99999999999);
+  if (kx < 0) kx = 0;
+  if (ky < 0) ky = 0;
+
+  if (srcW % dstW == 0 && srcH % dstH == 0 && srcW <= srcBound)
+  {
+    BoxAverage(srcSpan, dstSpan, src, dst, dstW, dstH, kx, ky);
+    return;
+  }
+
+  const double norm = kx * ky != 0 ? 1.0 / (kx * ky) : 1.0;
+  const std::vector<Taps> cols = TapsOf(sx, kx, dstW);
+  const std::vector<Taps> rows = TapsOf(sy, ky, dstH);
+  // Source rows filtered across, four channels a column, in a ring of
+  // ky + 1 rows: the rows one destination row needs never share a slot.
+  const int ring = ky + 1;
+  std::vector<double> across(static_cast<size_t>(ring) * dstW * 4);
+  std::vector<int> held(static_cast<size_t>(ring), -1);
+  auto rowAcross = [&](int y) -> const double* {
+    double* out = &across[static_cast<size_t>(y % ring) * dstW * 4];
+    if (held[static_cast<size_t>(y % ring)] == y) return out;
+    held[static_cast<size_t>(y % ring)] = y;
+    const RAST_pixel* line = src + static_cast<ptrdiff_t>(y) * srcSpan;
+    for (int i = 0; i < dstW; ++i)
+    {
+      const Taps& t = cols[static_cast<size_t>(i)];
+      double c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+      const int n = static_cast<int>(t.weight.size());
+      for (int d = 0; d < n; ++d)
+      {
+        const int x = t.base + d;
+        if (x >= srcBound) break;
+        const RAST_pixel p = line[x];
+        const double w = t.weight[static_cast<size_t>(d)];
+        c0 += (p & 255u) * w;
+        c1 += (p >> 8 & 255u) * w;
+        c2 += (p >> 16 & 255u) * w;
+        c3 += (p >> 24) * w;
+      }
+      double* o = out + 4 * i;
+      o[0] = c0;
+      o[1] = c1;
+      o[2] = c2;
+      o[3] = c3;
+    }
+    return out;
+  };
+  std::vector<double> acc(static_cast<size_t>(dstW) * 4);
+  for (int j = 0; j < dstH; ++j)
+  {
+    const Taps& t = rows[static_cast<size_t>(j)];
+    std::fill(acc.begin(), acc.end(), 0.0);
+    const int n = static_cast<int>(t.weight.size());
+    for (int m = 0; m < n; ++m)
+    {
+      const int y = t.base + m;
+      const double w = t.weight[static_cast<size_t>(m)];
+      if (y >= srcH || w == 0.0) continue;
+      const double* line = rowAcross(y);
+      for (int i = 0; i < 4 * dstW; ++i) acc[static_cast<size_t>(i)] += line[i] * w;
+    }
+    RAST_pixel* out = dst + static_cast<ptrdiff_t>(j) * dstSpan;
+    for (int i = 0; i < dstW; ++i)
+    {
+      RAST_pixel p = 0;
+      for (int ch = 0; ch < 4; ++ch)
+        p |= static_cast<RAST_pixel>(static_cast<int>(acc[static_cast<size_t>(4 * i + ch)] * norm) & 255) << (8 * ch);
+      out[i] = p;
+    }
+  }
+}
+
+void IGraphics::ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz)
+{
+  if (!src || !dst || !src->getBits() || !dst->getBits()) return;
+  const int srcW = src->getWidth(), srcH = src->getHeight();
+  const int dstW = dst->getWidth(), dstH = dst->getHeight();
+  const int srcSpan = src->getRowSpan(), dstSpan = dst->getRowSpan();
+  const RAST_pixel* s = src->getBits();
+  RAST_pixel* d = dst->getBits();
+  if (nStates < 2)
+  {
+    ResampleBitmapData(srcSpan, srcW, dstSpan, dstW, s, d, srcW, srcH, dstW, dstH);
+    return;
+  }
+  // Each frame on its own, so no frame bleeds into the next; the extra
+  // pixel between destination frames stays clear.
+  RAST_Clear(dst, 0);
+  const int n = nStates;
+  for (int i = 0; i < n; ++i)
+  {
+    if (framesAreHoriz)
+    {
+      const int sx = static_cast<int>(static_cast<double>(srcW) * i / n + 0.5);
+      const int dx = static_cast<int>(static_cast<double>(dstW) * i / n + 0.5);
+      // The width bound is the rest of the source: a frame's last column
+      // may blend with the next frame's first.
+      ResampleBitmapData(srcSpan, srcW - sx, dstSpan, dstW - dx, s + sx, d + dx, srcW / n, srcH,
+                         (dstW - n) / n, dstH);
+    }
+    else
+    {
+      const int sy = static_cast<int>(static_cast<double>(srcH) * i / n + 0.5);
+      const int dy = static_cast<int>(static_cast<double>(dstH) * i / n + 0.5);
+      ResampleBitmapData(srcSpan, srcW, dstSpan, dstW, s + static_cast<ptrdiff_t>(sy) * srcSpan,
+                         d + static_cast<ptrdiff_t>(dy) * dstSpan, srcW, srcH / n, dstW, (dstH - n) / n);
+    }
+  }
+}

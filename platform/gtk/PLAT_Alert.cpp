@@ -1,0 +1,100 @@
+#include "platform/gtk/PLAT_Alert.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+std::atomic<int> gHelperPid{0};
+
+// The helper lies beside the executable once installed; programs run from
+// the build tree use the one built there.
+std::string HelperPath()
+{
+  char self[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0)
+  {
+    std::string path(self, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/') + 1) + "zephra-alert";
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+#ifdef ZEPHRA_ALERT_HELPER
+  if (access(ZEPHRA_ALERT_HELPER, X_OK) == 0) return ZEPHRA_ALERT_HELPER;
+#endif
+  return std::string();
+}
+}  // namespace
+
+int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count)
+{
+  const std::string helper = HelperPath();
+  if (helper.empty() || count < 1 || !buttons)
+  {
+    std::fprintf(stderr, "ZephraEditor: no alert helper to show \"%s\"\n", text ? text : "");
+    return PLAT_ALERT_FAILED;
+  }
+  // An argument list, never a shell: the texts are passed exactly as given.
+  std::vector<std::string> args{helper, title ? title : "", text ? text : ""};
+  for (int i = 0; i < count; ++i) args.push_back(buttons[i] ? buttons[i] : "");
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return PLAT_ALERT_FAILED;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  pid_t pid = 0;
+  const int err = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (err != 0)
+  {
+    close(fds[0]);
+    std::fprintf(stderr, "ZephraEditor: the alert helper did not start (%d)\n", err);
+    return PLAT_ALERT_FAILED;
+  }
+  gHelperPid = pid;
+  std::string answer;
+  char buffer[32];
+  for (;;)
+  {
+    const ssize_t got = read(fds[0], buffer, sizeof buffer);
+    if (got > 0 && answer.size() < 64)
+      answer.append(buffer, static_cast<size_t>(got));
+    else if (got == 0 || (got < 0 && errno != EINTR))
+      break;
+  }
+  close(fds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR)
+  {
+  }
+  gHelperPid = 0;
+  char* end = nullptr;
+  const long index = std::strtol(answer.c_str(), &end, 10);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || end == answer.c_str() || index < PLAT_ALERT_CANCELLED ||
+      index >= count)
+  {
+    std::fprintf(stderr, "ZephraEditor: the alert helper gave no answer\n");
+    return PLAT_ALERT_FAILED;
+  }
+  return static_cast<int>(index);
+}
+
+int PLAT_AlertHelperPid() { return gHelperPid.load(); }

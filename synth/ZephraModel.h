@@ -1,0 +1,318 @@
+// ZephraModel: the editor's model of the synth, without any GUI. It is the
+// plug-in object of the standalone application up to its panels: the 342
+// parameters (program index p is parameter p + 3), the program record in
+// record encoding, the undo store, the NRPN road by which every edit reaches
+// the synth, the program files, the transfers with the synth and the
+// editor's start and end. The editor object (editor/ZephraEditor.h) derives
+// from it and adds the GUI build and the parameter-change handler; the model
+// reaches the panels only through ZephraPanelLink.
+//
+// Threads: everything here runs with the plug-in mutex held (the GUI thread,
+// the MIDI input threads, the one-second timer thread); the operations that
+// say "locks" take the recursive mutex themselves.
+//
+// The methods live in these sources:
+//   ZephraModel.cpp           construction, parameters, timer, audio
+//   ZephraModelNrpn.cpp       the NRPN senders
+//   ZephraModelProgram.cpp    program record, apply, undo and redo
+//   ZephraModelCaptions.cpp   captions, FLEXI list choices, capture
+//   ZephraModelFiles.cpp      program files and the folder table
+//   ZephraModelSysEx.cpp      program transfer with the synth
+//   ZephraModelFirmware.cpp   firmware update
+//   ZephraModelLifecycle.cpp  reply watchdog, idle work, start and end
+// with the undo store in ZephraUndoStore and the transfer state in
+// ZephraTransfer.
+#pragma once
+
+#include "core/CTimer.h"
+#include "core/IUnitStandalone.h"
+#include "synth/ZephraPanelLink.h"
+#include "synth/ZephraTables.h"
+#include "synth/ZephraTransfer.h"
+#include "synth/ZephraUndoStore.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class ProgramFileError; // synth/ProgramFile.h
+
+// How the model is set up beyond the shell's instance info.
+struct ZephraModelSetup
+{
+  // Folder of "settings.ini", without a trailing "/". Empty: the user's
+  // application-support folder, "$HOME/Library/Application Support/ZephraEditor".
+  std::string settingsFolder;
+  // Runs the one-second timer thread. Tests turn it off and call
+  // OnTimerTick themselves.
+  bool runTimer = true;
+  // Sees every controller message the model hands to the MIDI output, in
+  // order, including those sent while the editor is being constructed,
+  // which no subclass override can see. Tests watch the wire with it.
+  std::function<void(const IMidiMsg&)> sendTap;
+};
+
+class ZephraModel : public IUnitStandalone, public CTimerCallbackInterface
+{
+public:
+  // The one undo snapshot: 184 values in record encoding.
+  using ProgramValues = ZephraUndoStore::ProgramValues;
+
+  static constexpr int kBundleVersion = 0x30600;
+  static constexpr int kUniqueID = 0x5A706564;  // 'Zped'
+  static constexpr int kMfrID = 0x42726941;     // 'BriA'
+  static constexpr int kTimerIntervalMs = 1000;
+  // No parameter ever takes this value, so the first change of each passes.
+  static constexpr int kNoLastValue = 128;
+
+  // The base, the member start values, the keyboard channel setting and the
+  // parameters. The program state comes with InitProgramState, which the
+  // editor calls once its GUI stands.
+  explicit ZephraModel(const IUnitInstanceInfo& info, const ZephraModelSetup& setup = {});
+  // Ends the editor (DestroyEditor) unless a subclass has done so.
+  ~ZephraModel() override;
+
+  // ---- plug-in slots ----
+  // The editor produces no audio: silence on both outputs.
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int frames) override;
+  // Short messages from the synth carry nothing the editor needs.
+  void ProcessMidiMsg(IMidiMsg* /*msg*/) override {}
+  // Timer thread: one OnTimerTick.
+  void OnTimer(CTimer* timer) override;
+
+  // ---- the panels ----
+  // Takes the panels' link (null restores the do-nothing link).
+  void SetPanels(std::unique_ptr<ZephraPanelLink> panels);
+  ZephraPanelLink& Panels() { return *mPanels; }
+  const std::string& SettingsPath() const { return mSettingsPath; }
+
+  // ---- start and timer ----
+  // Empties the undo store, seeds the random generator, loads the last
+  // program (or the default one) and sends it, and starts the timer.
+  void InitProgramState();
+  // One timer turn under the mutex: every second tick without a handled
+  // change forgets the last NRPN address, so the next send restates it.
+  void OnTimerTick();
+
+  // ---- NRPN (ZephraModelNrpn.cpp) ----
+  // Locks. Sends one program value (0..183) as controllers 99/98 (only when
+  // the address changes) and 6, then records an undo step unless suspended.
+  void SendParamNRPN(int programIndex, int value);
+  // Sends the whole program record: 336 controllers in a fixed order.
+  void SendProgramToSynth();
+
+  // ---- program record and undo (ZephraModelProgram.cpp); the caller holds the mutex ----
+  // Makes values (record encoding) the current program: parameters, FLEXI
+  // targets and panels, with the undo store reset to it. Sends nothing;
+  // the loader sends the program when it wants the synth to follow.
+  void ApplyProgram(const ProgramValues& values);
+  // Makes the default program current, sends it and pushes an undo step.
+  void InitProgram();
+  // Fills the undo store's working record from the parameters.
+  void ParamsToUndoRecord();
+  void ResetUndoHistory() { mUndo.Reset(mProgram); }
+  void PushUndoSnapshot() { mUndo.Push(); }
+  void StoreUndoSnapshot() { mUndo.Store(); }
+  // Opens a new step when groupKey differs from the last one, else
+  // overwrites the current step.
+  void RecordUndoStep(int groupKey);
+  void RecallUndoSnapshot();
+  void Undo();
+  void Redo();
+
+  // ---- captions and capture (ZephraModelCaptions.cpp) ----
+  // Writes the caption of a program value in the synth's units.
+  void UpdateValueDisplay(int programIndex, int value);
+  // The FLEXI list on view: 0..3 the sources of slots 1..4, 4..7 their
+  // range controls, -1 none. Set by the list view of the panels.
+  void SetOpenFlexiList(int list) { mFlexiOpenList = list; }
+  // Applies position in the open FLEXI list.
+  void SelectFlexiListEntry(int position);
+  // Fills mProgram from the parameters, second halves folded.
+  void CaptureProgram();
+
+  // ---- program files and the folder table (ZephraModelFiles.cpp); each locks ----
+  // Writes the current parameters as a ".pr3" file, replacing it. False when
+  // the file could not be opened or not all of it reached the disk.
+  [[nodiscard]] bool WriteSoundAsProgramFile(const char* path);
+  // Reads a ".pr3" or ".prg" file, limits its values to their ranges and
+  // applies it (program name, location display, save proposal, parameters).
+  // On any failure program, name and controls stay as they were; a file of
+  // the wrong size shows "Corrupted filesize!" in the name display.
+  ProgramFileError LoadProgramFile(const char* path);
+  // Program name = the file name without folder and extension, at most 32
+  // characters; names shorter than 4 characters change nothing.
+  void SetProgramNameFromFile(const char* name);
+  // Fills the folder table from the folder of path and finds path's file.
+  void ScanProgramFolder(const char* path);
+  // The previous/next buttons: loads the neighbouring file of the table
+  // (wrapping) and sends it. False when there is nothing to step to or the
+  // file does not load.
+  bool StepProgramFile(bool forward);
+  // Converts one older ".prg" file, or all of a folder's (path ending in
+  // "/"), to ".pr3" files beside them.
+  void ConvertPrgToPr3(const char* path);
+  void ConvertPrgFolder(const char* folder);
+  const std::string& ProgramFolder() const { return mProgramFolder; }
+  const std::vector<std::string>& FolderFiles() const { return mFolderFiles; }
+  int FolderFileCount() const { return mFolderFileCount; }
+  int FolderFileIndex() const { return mFolderFileIndex; }
+
+  // ---- the synth link: SysEx transfer (ZephraModelSysEx.cpp) ----
+  // Every SysEx message the model hands to the MIDI output, in order.
+  using SysExTap = std::function<void(const uint8_t* bytes, size_t size)>;
+  // Sets the tap (null removes it); call before any thread sends.
+  void SetSysExTap(SysExTap tap) { mSysExTap = std::move(tap); }
+  // MIDI input thread: replies and dumps from the synth. Locks.
+  void ProcessSysEx(ISysEx* sysEx) override;
+  // Sends the 9-byte request for location 1..99 and starts the reply wait.
+  void RequestProgramDump(int location);
+  // A single fetch: the idle hook requests location, the dump is offered
+  // for saving. Locks.
+  void RequestSingleProgram(int location);
+  // A single write of a program file into the location its name starts
+  // with; the synth's acknowledgement then loads and sends the file. Locks.
+  void WriteProgramFileToSynth(const char* path);
+  // Read a program file and send it as a 213-byte write; false when
+  // nothing was sent. Lock.
+  bool SendProgramFileToSynth(const char* path);
+  bool SendProgramFileToLocation(const char* path, int location);
+  // Save all from the synth into the program folder (toCache: into an
+  // emptied cache folder for the program manager). Locks.
+  void StartSaveAllFromSynth(bool toCache);
+  // Writes the received dump as the location's ".pr3" file in the save-all
+  // target; false, with the error flag raised, when it could not be saved.
+  bool SaveDumpToBankFile(int location);
+  // Writes the received dump as a ".pr3" file at path. Locks.
+  [[nodiscard]] bool SaveReceivedDumpToFile(const char* path);
+  // GUI thread: proposes a file name for the received dump and opens the
+  // save selector on it; the chosen file is written.
+  void SaveReceivedProgram(int location);
+
+  // ---- the synth link: firmware update (ZephraModelFirmware.cpp) ----
+  // Checks the file and sends the update request. Locks.
+  void StartFirmwareUpdate(const char* path);
+  // Builds and sends the data message for path. Locks.
+  void SendFirmwareData(const char* path);
+
+  // ---- watchdog, idle work and lifecycle (ZephraModelLifecycle.cpp) ----
+  // GUI thread, when nothing needs redrawing: the work other threads flagged.
+  void OnIdle() override;
+  // "lastprogram.pr3" beside the settings file: loaded and sent at start,
+  // written at the end.
+  void LoadLastProgram();
+  void SaveLastProgram();
+  void SetCachePath();
+  const std::string& CachePath() const { return mCachePath; }
+  // Removes path, a folder strictly inside the settings folder, with
+  // everything in it, following no link (a linked path loses the link
+  // only); a missing one is gone already. False (and a log line) on failure.
+  bool RemoveFolder(const std::string& path);
+  void RemoveCacheFolder();
+  // Stops and joins the timer, removes the cache, saves the settings and
+  // the current sound. Runs once; the destructor calls it.
+  void DestroyEditor();
+  void SetManagerMode(bool on) { mManagerMode = on; }
+
+  // ---- synth-link state read by tests (under the mutex) ----
+  bool AwaitingDump() const { return mTransfer.AwaitingDump(); }
+  bool AwaitingWrite() const { return mTransfer.AwaitingWrite(); }
+  int ReplyTicks() const { return mTransfer.ReplyTicks(); }
+  int TransferLocation() const { return mTransfer.Location(); }
+  bool SavingAllFromSynth() const { return mTransfer.SavingAll(); }
+  bool FirmwareUpdateRunning() const { return mTransfer.FirmwareRunning(); }
+
+  // ---- state read by the panels and tests ----
+  const ProgramValues& Program() const { return mProgram; }
+  const char* ProgramName() const { return mProgramName; }
+  int UndoPosition() const { return mUndo.Position(); }
+  int UndoCount() const { return mUndo.Count(); }
+  int FlexiTarget(int slot) const { return mFlexiTarget[slot]; }
+  int KbdMidiChannel() const { return mKbdMidiChannel; }
+  int LastNrpnIndex() const { return mLastNrpnIndex; }
+  // The integer part of parameter paramIndex.
+  int ParamInt(int paramIndex) const;
+  // The integer part of the parameter of a program value, limited to the
+  // value's synth range. A parameter set from a normalised value is limited
+  // at the top only, and the folding arithmetic must not see what lies
+  // below (as low as INT_MIN).
+  int ProgramParamValue(int programIndex) const;
+
+protected:
+  // ---- the parameter-change path, shared with the handler ----
+  bool mBulkLoad = false;
+  bool mUndoSuspended = false;
+  bool mNameMarked = false;  // the name shows as edited since the last load
+  int mLastNrpnIndex = kNrpnNoneSent;
+  std::array<int32_t, kParamCount> mLastSentValue{};
+  int mIdleTickParity = 0;  // cleared by every handled change
+  int mKbdMidiChannel = 0;
+  char mProgramName[kProgramNameLength + 1] = {};
+  ZephraUndoStore mUndo;
+
+private:
+  static std::string DefaultSettingsFolder();
+  void DefineParameters();
+  void DefineProgramParam(int programIndex);
+  void DefineInterfaceParams();
+  void ReadKbdMidiChannel();
+  void StartTimer();
+
+  // Sends controller number with a data byte on channel 1; the wrapper
+  // puts on the configured output channel.
+  void SendController(int controller, int dataByte);
+  // Puts mProgram into the parameters (bulk mode held by the caller).
+  // afterRecall: the snapshot rules (write the clamped FLEXI value back).
+  void ApplyProgramValues(bool afterRecall);
+  void ApplyFlexiSlot(int slot, bool afterRecall);
+  // Hides the range controls and clears every FLEXI slot's target.
+  void ClearFlexiTargets();
+  void SetAllLastValues(int value);
+  // The current record's value of a program value's parameter.
+  int32_t& Value(EParam param) { return mProgram[ProgramIndex(param)]; }
+
+  std::unique_ptr<ZephraPanelLink> mPanels;
+  std::string mSettingsPath;  // ".../settings.ini"
+  bool mRunTimer;
+  std::function<void(const IMidiMsg&)> mSendTap;
+  CTimer* mTimer = nullptr;   // owns itself once started
+  pthread_t mTimerThread{};
+
+  // ---- the program ----
+  ProgramValues mProgram{};
+  std::string mProgramFolder;  // ends in "/" when set
+  // The folder's program files sorted by lower-case name (at most 1024),
+  // the highest index (0 with one file or none) and the current file.
+  std::vector<std::string> mFolderFiles;
+  int mFolderFileCount = 0;
+  int mFolderFileIndex = 0;
+  bool mFolderScanned = false;
+  std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};
+  int mFlexiOpenList = -1;
+
+  // ---- the synth link ----
+  void SendLinkSysEx(const std::vector<uint8_t>& message);
+  // The last program at start: [program] "lastfile" and "lastprogram.pr3",
+  // or the default program on a first start or when it does not load.
+  void StartWithLastProgram();
+  // The timer turn's reply watchdog and the reports flagged by other threads.
+  void WatchReplies();
+  // Shows a message box and (when statusText) the status text.
+  void ReportToUser(const char* text, const char* caption, const char* statusText);
+  // A dump arrived while saving all: store it and ask for the next one.
+  void ContinueSaveAll(int location);
+  void ProcessReply(uint8_t code);
+  void ProcessFirmwareReply(uint8_t code);
+  // Reads and checks a firmware file for the update; an invalid one is
+  // reported and ends the update. False when there is nothing to send.
+  bool LoadFirmwareImage(const char* path, std::vector<uint8_t>& image);
+
+  bool mDestroyed = false;
+  SysExTap mSysExTap;
+  ZephraTransfer mTransfer;
+  std::string mCachePath;     // ".../cache/"
+  bool mManagerMode = false;
+};

@@ -1,0 +1,250 @@
+// The editor's housekeeping around the synth link: the timer turn's reply
+// watchdog and flag reports, the idle hook's deferred work, the start with
+// the last program and the end that saves it.
+#include "synth/ZephraModel.h"
+
+#include "core/BASE_Mutex.h"
+#include "synth/ProgramFile.h"
+#include "synth/ZephraLinkMessages.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace
+{
+constexpr const char* kNotPresentText = "Zephra not present or a communication\nerror has occurred!";
+constexpr const char* kCommErrorText = "Communication error has occurred!";
+constexpr const char* kCommErrorStatus = "Communication error!";
+constexpr const char* kFinishedText = "Finished successfully!";
+constexpr const char* kNameNumberText = "Program Name does not\ndetermine Program Number!";
+constexpr const char* kSaveFailedText = "The program could not be saved!";
+constexpr const char* kSaveFailedStatus = "Saving failed!";
+constexpr int kOkType = 0;
+
+std::string FolderOf(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The names of path below folder, or false when path is not strictly inside
+// it ("." and ".." would lead out, an empty rest is the folder itself).
+bool PartsBelow(const std::string& folder, const std::string& path, std::vector<std::string>& parts)
+{
+  if (path.compare(0, folder.size() + 1, folder + "/") != 0) return false;
+  parts.clear();
+  for (size_t at = folder.size() + 1; at < path.size();)
+  {
+    size_t end = path.find('/', at);
+    if (end == std::string::npos) end = path.size();
+    const std::string name = path.substr(at, end - at);
+    if (name == "." || name == "..") return false;
+    if (!name.empty()) parts.push_back(name);
+    at = end + 1;
+  }
+  return !parts.empty();
+}
+
+// Removes everything in the open folder fd and closes it. Entries go by
+// name: a link is unlinked, never followed, and a sub-folder is opened with
+// O_NOFOLLOW, so a link put in its place meanwhile is refused, not entered.
+bool EmptyFolderAt(int fd)
+{
+  DIR* dir = fdopendir(fd);
+  if (dir == nullptr)
+  {
+    close(fd);
+    return false;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir))
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
+  bool emptied = true;
+  for (const std::string& name : names)
+  {
+    if (unlinkat(dirfd(dir), name.c_str(), 0) == 0 || errno == ENOENT) continue;
+    const int sub = openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    emptied = sub >= 0 && EmptyFolderAt(sub) && unlinkat(dirfd(dir), name.c_str(), AT_REMOVEDIR) == 0 &&
+              emptied;
+  }
+  closedir(dir);
+  return emptied;
+}
+}  // namespace
+
+void ZephraModel::ReportToUser(const char* text, const char* caption, const char* statusText)
+{
+  Panels().ShowMessageBox(text, caption, kOkType);
+  if (statusText) Panels().SetNameDisplay(statusText);
+}
+
+// ---- the timer turn ----
+
+void ZephraModel::WatchReplies()
+{
+  const ZephraTransfer::Expired expired = mTransfer.Tick();
+  if (expired.dump) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
+  if (expired.write) ReportToUser(kNotPresentText, "Error", nullptr);
+  const unsigned reports = mTransfer.TakeReports();
+  if (reports & ZephraTransfer::kReportFinished)
+  {
+    if (mManagerMode)
+      Panels().ShowMessageBox(kFinishedText, "Done", kOkType);
+    else
+      Panels().SetNameDisplay(kFinishedText);
+  }
+  if (reports & ZephraTransfer::kReportCommError) ReportToUser(kCommErrorText, "Error", kCommErrorStatus);
+  if (reports & ZephraTransfer::kReportNameNumberError) ReportToUser(kNameNumberText, "Error", nullptr);
+  if (reports & ZephraTransfer::kReportSaveFailed) ReportToUser(kSaveFailedText, "Error", kSaveFailedStatus);
+}
+
+// ---- the idle hook ----
+
+void ZephraModel::OnIdle()
+{
+  bool dumpReceived = false;
+  int location = 1;
+  {
+    BASE_MutexLock lock(GetMutex());
+    dumpReceived = mTransfer.TakeDumpReceived();
+    location = mTransfer.Location();
+    if (mTransfer.TakeRequest()) RequestProgramDump(location);
+  }
+  // The save dialog runs without the mutex.
+  if (dumpReceived) SaveReceivedProgram(location);
+}
+
+// ---- start and end ----
+
+void ZephraModel::StartWithLastProgram()
+{
+  char lastFile[257] = {};
+  GetPrivateProfileString("program", "lastfile", "", lastFile, sizeof lastFile,
+                          mSettingsPath.c_str());
+  if (std::string(lastFile).size() < 5)
+  {
+    InitProgram();
+    return;
+  }
+  ScanProgramFolder(lastFile);
+  LoadLastProgram();
+  Panels().SetLastSelectedProgramFile(lastFile);
+}
+
+void ZephraModel::LoadLastProgram()
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::string path = FolderOf(mSettingsPath) + "/lastprogram.pr3";
+  // Without a readable last program the synth gets the default one rather
+  // than a record that was never loaded.
+  if (LoadProgramFile(path.c_str()) != ProgramFileError::kNone)
+  {
+    InitProgram();
+    return;
+  }
+  SendProgramToSynth();
+}
+
+void ZephraModel::SaveLastProgram()
+{
+  const std::string path = FolderOf(mSettingsPath) + "/lastprogram.pr3";
+  if (!WriteSoundAsProgramFile(path.c_str()))
+    syslog(LOG_ERR, "ZephraEditor: could not write %s", path.c_str());
+}
+
+void ZephraModel::SetCachePath()
+{
+  mCachePath = FolderOf(mSettingsPath) + "/cache/";
+}
+
+bool ZephraModel::RemoveFolder(const std::string& path)
+{
+  // Only folders of our own strictly inside the settings folder are ever
+  // removed, and nothing is reached through a link: a "cache" that links
+  // to a folder of the user's loses the link, never the folder's files.
+  std::vector<std::string> parts;
+  if (!PartsBelow(FolderOf(mSettingsPath), path, parts))
+  {
+    syslog(LOG_ERR, "ZephraEditor: refused to remove %s", path.c_str());
+    return false;
+  }
+  int fd = open(FolderOf(mSettingsPath).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  bool missing = fd < 0 && errno == ENOENT;
+  for (size_t i = 0; fd >= 0 && i + 1 < parts.size(); ++i)
+  {
+    const int next = openat(fd, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    missing = next < 0 && errno == ENOENT;
+    close(fd);
+    fd = next;
+  }
+  // A missing folder on the way leaves nothing below it to remove.
+  bool removed = missing;
+  if (fd >= 0)
+  {
+    const char* leaf = parts.back().c_str();
+    struct stat info;
+    if (fstatat(fd, leaf, &info, AT_SYMLINK_NOFOLLOW) != 0)
+    {
+      removed = errno == ENOENT;
+    }
+    else if (!S_ISDIR(info.st_mode))
+    {
+      removed = unlinkat(fd, leaf, 0) == 0;
+    }
+    else
+    {
+      const int folder = openat(fd, leaf, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      removed = folder >= 0 && EmptyFolderAt(folder) && unlinkat(fd, leaf, AT_REMOVEDIR) == 0;
+    }
+    close(fd);
+  }
+  if (!removed) syslog(LOG_ERR, "ZephraEditor: could not remove %s: %s", path.c_str(), strerror(errno));
+  return removed;
+}
+
+void ZephraModel::RemoveCacheFolder()
+{
+  if (mCachePath.empty()) SetCachePath();
+  (void)RemoveFolder(mCachePath);
+}
+
+void ZephraModel::DestroyEditor()
+{
+  if (mDestroyed) return;
+  mDestroyed = true;
+  // No timer turn may run on a half-destroyed editor.
+  if (mTimer)
+  {
+    mTimer->Stop();
+    (void)CTimer::Join(mTimerThread);
+    mTimer = nullptr;
+  }
+  if (mCachePath.empty()) SetCachePath();
+  (void)RemoveFolder(mCachePath + "selected/");
+  RemoveCacheFolder();
+
+  BASE_MutexLock lock(GetMutex());
+  const char* ini = mSettingsPath.c_str();
+  (void)WritePrivateProfileString("gui", "manager", mManagerMode ? "true" : "false", ini);
+  const bool haveFile = mFolderFileIndex >= 0 &&
+                        mFolderFileIndex < static_cast<int>(mFolderFiles.size()) &&
+                        !mFolderFiles[mFolderFileIndex].empty();
+  if (!haveFile) return;
+  const std::string& fileName = mFolderFiles[mFolderFileIndex];
+  SetProgramNameFromFile(fileName.c_str());
+  Panels().SetNameDisplay(mProgramName);
+  (void)WritePrivateProfileString("program", "lastfile", (mProgramFolder + fileName).c_str(), ini);
+  char channel[16];
+  std::snprintf(channel, sizeof channel, "%d", mKbdMidiChannel);
+  (void)WritePrivateProfileString("midi", "kbdmidioutch", channel, ini);
+  SaveLastProgram();
+}

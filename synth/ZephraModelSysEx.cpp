@@ -1,0 +1,244 @@
+// Whole programs between the editor and the synth: the request, the dump
+// and its checksum, the program write and its acknowledgement, save-all,
+// and saving a received dump as a ".pr3" file.
+//
+// Everything that touches the transfer state holds the plug-in mutex; the
+// work that opens a dialog is handed to the idle hook through flags.
+#include "synth/ZephraModel.h"
+
+#include "core/BASE_Mutex.h"
+#include "synth/ProgramFile.h"
+#include "synth/ProgramFolder.h"
+#include "synth/ZephraLinkMessages.h"
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace
+{
+std::string BaseName(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+// ---- sending ----
+
+void ZephraModel::SendLinkSysEx(const std::vector<uint8_t>& message)
+{
+  if (mSysExTap) mSysExTap(message.data(), message.size());
+  const ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));
+  SendSysEx(&sysEx);
+}
+
+void ZephraModel::RequestProgramDump(int location)
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::vector<uint8_t> request = ProgramRequestMessage(location);
+  SendLinkSysEx(request);
+  mTransfer.AwaitDump(request[7]);
+}
+
+void ZephraModel::RequestSingleProgram(int location)
+{
+  if (location < kFirstLocation || location > kLastLocation) return;
+  BASE_MutexLock lock(GetMutex());
+  mTransfer.StartSingleFetch(location);
+  Panels().SetNameDisplay("Connecting to Zephra...");
+}
+
+void ZephraModel::WriteProgramFileToSynth(const char* path)
+{
+  if (!path) return;
+  BASE_MutexLock lock(GetMutex());
+  mTransfer.AwaitWrite(path);
+  // A file that sends nothing leaves the wait on, so the watchdog reports
+  // it; only a name without a location ends the wait with its own message.
+  (void)SendProgramFileToSynth(path);
+}
+
+bool ZephraModel::SendProgramFileToSynth(const char* path)
+{
+  return SendProgramFileToLocation(path, 0);
+}
+
+bool ZephraModel::SendProgramFileToLocation(const char* path, int location)
+{
+  if (!path) return false;
+  BASE_MutexLock lock(GetMutex());
+  std::string bytes;
+  switch (ReadProgramFileBytes(path, bytes))
+  {
+    case ProgramFileError::kNone:
+      break;
+    case ProgramFileError::kBadSize:
+      Panels().SetNameDisplay(kCorruptedFilesizeText);
+      return false;
+    default:
+      return false;
+  }
+  // The synth's program buffer ends one byte short of the reader's limit.
+  if (bytes.size() >= static_cast<size_t>(kProgramFileMaxBytes)) return false;
+  if (location == 0)
+  {
+    location = LocationFromFileName(BaseName(path).c_str());
+    if (location == 0)
+    {
+      mTransfer.EndWriteWait();
+      mTransfer.Flag(ZephraTransfer::kReportNameNumberError);
+      return false;
+    }
+  }
+  if (location < kFirstLocation || location > kLastLocation) return false;
+  // Lines the file lacks take the default program's values, so that a short
+  // file does not store a silent program.
+  ProgramFileContent content;
+  if (ParseProgramText(bytes.data(), bytes.size(), content, kDefaultProgram) != ProgramFileError::kNone)
+    return false;
+  SendLinkSysEx(ProgramWriteMessage(content.values, ProgramNameFromPath(path), location));
+  return true;
+}
+
+// ---- receiving ----
+
+void ZephraModel::ProcessSysEx(ISysEx* sysEx)
+{
+  if (!sysEx || !sysEx->mData || sysEx->mSize <= 0) return;
+  const uint8_t* message = sysEx->mData;
+  const size_t size = static_cast<size_t>(sysEx->mSize);
+  BASE_MutexLock lock(GetMutex());
+  const bool dump = size == static_cast<size_t>(ZephraTransfer::kDumpBytes) ||
+                    size == static_cast<size_t>(kShortDumpSize);
+  // While a dump is owed, one for another location than the one asked for
+  // is a late answer to an earlier request: taking it would end the wait
+  // for the real one, and during save-all skip a location.
+  const int awaited = mTransfer.AwaitedLocation();
+  if (dump && awaited != 0 && message[5] == kCmdProgramDump && message[7] != awaited) return;
+  if (dump)
+  {
+    // Only a whole, correct program dump may replace the record: a damaged
+    // one, or another message of a dump's length, must not overwrite a good
+    // dump that is still waiting to be saved.
+    if (message[5] != kCmdProgramDump) return;
+    mTransfer.EndDumpWait();
+    if (!DumpChecksumGood(message, size))
+    {
+      mTransfer.OnBadChecksum();
+      return;
+    }
+    mTransfer.StoreDump(message, size);
+    if (mTransfer.SavingAll())
+    {
+      ContinueSaveAll(message[7]);
+      return;
+    }
+    if (size == static_cast<size_t>(ZephraTransfer::kDumpBytes))
+      mTransfer.NoteDumpReceived(message[7]);
+    else
+      (void)SaveDumpToBankFile(message[7]);
+  }
+  else if (size == static_cast<size_t>(kReplySize))
+  {
+    ProcessReply(message[5]);
+  }
+}
+
+void ZephraModel::ContinueSaveAll(int location)
+{
+  if (SaveDumpToBankFile(location)) mTransfer.NextSaveAllLocation();
+}
+
+void ZephraModel::ProcessReply(uint8_t code)
+{
+  if (mTransfer.FirmwareRunning() && code >= kReplyErasing && code <= kReplyUpdateFailed)
+  {
+    ProcessFirmwareReply(code);
+  }
+  else if (mTransfer.AwaitingWrite())
+  {
+    if (code != kReplyWriteOk && code != kReplyWriteFailed) return;
+    mTransfer.EndWriteWait();
+    if (code == kReplyWriteFailed)
+    {
+      mTransfer.Flag(ZephraTransfer::kReportCommError);
+      return;
+    }
+    // The synth now holds the file: the editor follows it.
+    if (LoadProgramFile(mTransfer.WriteFile().c_str()) == ProgramFileError::kNone) SendProgramToSynth();
+    mTransfer.Flag(ZephraTransfer::kReportFinished);
+  }
+}
+
+// ---- save all ----
+
+void ZephraModel::StartSaveAllFromSynth(bool toCache)
+{
+  BASE_MutexLock lock(GetMutex());
+  if (toCache)
+  {
+    SetCachePath();
+    (void)RemoveFolder(mCachePath);
+    ::mkdir(mCachePath.c_str(), 0755);
+  }
+  (void)mTransfer.StartSaveAll(toCache ? mCachePath : mProgramFolder, toCache);
+}
+
+bool ZephraModel::SaveDumpToBankFile(int location)
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::string& folder = mTransfer.SavingToCache() ? mTransfer.SaveAllFolder() : mProgramFolder;
+  std::string fileName;
+  if (folder.empty() ||
+      !ReceivedProgramFileName(mTransfer.LastDump().data() + kDumpNameOffset, location, fileName) ||
+      !SaveReceivedDumpToFile((folder + fileName).c_str()))
+  {
+    mTransfer.OnSaveFailed();
+    return false;
+  }
+  SetProgramNameFromFile(fileName.c_str());
+  Panels().SetNameDisplay(mProgramName);
+  return true;
+}
+
+bool ZephraModel::SaveReceivedDumpToFile(const char* path)
+{
+  if (!path || !*path) return false;
+  BASE_MutexLock lock(GetMutex());
+  ProgramValues values{};
+  const ZephraTransfer::Dump& dump = mTransfer.LastDump();
+  if (!ProgramValuesFromDump(dump.data(), dump.size(), values)) return false;
+  return WriteProgramText(path, FormatPr3Text(values));
+}
+
+void ZephraModel::SaveReceivedProgram(int location)
+{
+  std::string fileName;
+  std::string folder;
+  // The dump is copied now: while the dialog is open the MIDI thread may
+  // receive another one, and the file must hold the program it is named for.
+  ZephraTransfer::Dump dump{};
+  {
+    BASE_MutexLock lock(GetMutex());
+    dump = mTransfer.LastDump();
+    if (!ReceivedProgramFileName(dump.data() + kDumpNameOffset, location, fileName)) return;
+    folder = mProgramFolder;
+  }
+  const std::string proposed = folder + fileName;
+  Panels().SetLastSelectedProgramFile(proposed.c_str());
+  // The dialog runs without the mutex: the MIDI and timer threads go on.
+  const std::string chosen = Panels().PromptForSaveFile(proposed.c_str());
+  if (chosen.empty()) return;
+  ProgramValues values{};
+  const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&
+                     WriteProgramText(chosen.c_str(), FormatPr3Text(values));
+  BASE_MutexLock lock(GetMutex());
+  if (!saved)
+  {
+    mTransfer.Flag(ZephraTransfer::kReportSaveFailed);
+    return;
+  }
+  SetProgramNameFromFile(BaseName(chosen).c_str());
+  Panels().SetNameDisplay(mProgramName);
+}

@@ -1,0 +1,295 @@
+// The surface's bitmap and font caches, the GUI-scale resampler, bitmap
+// blits within the repaint area and the background control.
+#include "support/GuiTestKit.h"
+
+#include "raster/RAST_Blit.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr RAST_pixel kSentinel = RAST_RGBA(1, 2, 3, 4);
+
+// A surface whose repaint area a test sets by hand.
+class Surface : public IGraphicsHeadless
+{
+public:
+  Surface(IUnitBase* plug, int w, int h) : IGraphicsHeadless(plug, w, h) { PrepDraw(); }
+  void SetRepaint(const IRECT& r) { mDrawRECT = r; }
+};
+
+struct Caches : ::testing::Test
+{
+  Caches() { IGraphics::ClearCachesForTest(); }
+  ~Caches() override { IGraphics::ClearCachesForTest(); }
+};
+
+// A vertical strip whose frame k (1-based) is filled with red 10 * k.
+std::unique_ptr<RAST_MemBitmap> Strip(int w, int h, int frames)
+{
+  auto strip = std::make_unique<RAST_MemBitmap>(w, h, 4);
+  for (int k = 0; k < frames; ++k)
+    RAST_FillRect(strip.get(), 0, k * h / frames, w, h / frames, RAST_RGBA(10 * (k + 1), 0, 0, 255), 1.0f, 0);
+  return strip;
+}
+
+std::unique_ptr<RAST_MemBitmap> Grid(int w, int h, const std::vector<RAST_pixel>& pixels)
+{
+  auto grid = std::make_unique<RAST_MemBitmap>(w, h, 1);
+  for (int i = 0; i < w * h; ++i) grid->getBits()[(i / w) * grid->getRowSpan() + i % w] = pixels[i];
+  return grid;
+}
+
+RAST_pixel Red(int r, int a = 255) { return RAST_RGBA(r, 0, 0, a); }
+}  // namespace
+
+TEST_F(Caches, StripKeepsItsSizeAndFramesThroughRescales)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 10, 10);
+  gui.SetBitmapDivisor(2);
+  gui.AddResource("strip", Strip(400, 1200, 3).get());
+  IBitmap* a = gui.LoadIBitmap(7, "strip.png", 3);
+  IBitmap* b = gui.LoadIBitmap(7, "strip.png", 3);
+  // The second load of an id before any rescale still reports the
+  // artwork's size, not its placeholder's.
+  EXPECT_EQ(std::make_pair(a->W, a->H), std::make_pair(200, 600));
+  EXPECT_EQ(std::make_pair(b->W, b->H), std::make_pair(200, 600));
+  EXPECT_EQ(gui.mLoadedResources.size(), 1u);
+
+  // The first rescale uses the decode of the load; later ones read the
+  // file again.
+  struct Case
+  {
+    double scale;
+    int w, h;
+    int frame2Row;
+    size_t loads;
+  } kCases[] = {{1.0, 200, 603, 201, 1}, {1.5, 300, 903, 301, 2}, {0.5, 100, 303, 101, 3}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.scale);
+    gui.RescaleBitmaps(c.scale);
+    EXPECT_EQ(gui.mLoadedResources.size(), c.loads);
+    EXPECT_EQ(std::make_pair(a->W, a->H), std::make_pair(c.w, c.h));
+    EXPECT_EQ(std::make_pair(b->W, b->H), std::make_pair(c.w, c.h));
+    EXPECT_EQ(a->mData, b->mData);
+    // Frame 2 starts right after one clear row.
+    EXPECT_EQ(RAST_GetPixel(a->mData, 0, 0), Red(10));
+    EXPECT_EQ(RAST_GetPixel(a->mData, 0, c.frame2Row - 1), 0u);
+    EXPECT_EQ(RAST_GetPixel(a->mData, 0, c.frame2Row), Red(20));
+  }
+  // A load after the rescale gets the resampled size.
+  IBitmap* later = gui.LoadIBitmap(7, "strip.png", 3);
+  EXPECT_EQ(std::make_pair(later->W, later->H), std::make_pair(100, 303));
+}
+
+TEST_F(Caches, MissingFileGivesAnEmptyRecordThatDrawsNothing)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 20, 20);
+  gui.SetBitmapDivisor(2);
+  IBitmap* missing = gui.LoadIBitmap(9, "img/orig/none-2x.png");
+  ASSERT_NE(missing, nullptr);
+  EXPECT_EQ(std::make_pair(missing->W, missing->H), std::make_pair(0, 0));
+  gui.RescaleBitmaps(1.0);
+  EXPECT_EQ(std::make_pair(missing->W, missing->H), std::make_pair(0, 0));
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  gui.SetRepaint(IRECT(0, 0, 20, 20));
+  const IRECT dest(0, 0, 20, 20);
+  EXPECT_TRUE(gui.DrawIBitmap(missing, &dest, 1, nullptr));
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 0, 0), kSentinel);
+}
+
+TEST_F(Caches, SeamStartsTheCachesAfresh)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 10, 10);
+  gui.AddResource("one", Strip(4, 4, 1).get());
+  gui.LoadIBitmap(1, "one.png");
+  IGraphics::ClearCachesForTest();
+  gui.LoadIBitmap(1, "one.png");
+  EXPECT_EQ(gui.mLoadedResources.size(), 2u);
+}
+
+TEST(ResampleBitmapData, HandWorkedShrinkAndEnlarge)
+{
+  struct Case
+  {
+    const char* name;
+    int sw, sh, dw, dh;
+    std::vector<RAST_pixel> src, expected;
+  } kCases[] = {
+    {"4x4 to 2x2 averages 2x2 taps", 4, 4, 2, 2,
+     {Red(0), Red(10), Red(20), Red(30), Red(40), Red(50), Red(60), Red(70), Red(80), Red(90), Red(100),
+      Red(110), Red(120), Red(130), Red(140), Red(150)},
+     {Red(25), Red(45), Red(105), Red(125)}},
+    // Enlarging interpolates; the column and row past the source read 0.
+    {"2x2 to 4x4 interpolates", 2, 2, 4, 4,
+     {Red(100), Red(200), Red(60), Red(20)},
+     {Red(100), Red(150), Red(200), Red(100, 127),  //
+      Red(80), Red(95), Red(110), Red(55, 127),     //
+      Red(60), Red(40), Red(20), Red(10, 127),      //
+      Red(30, 127), Red(20, 127), Red(10, 127), Red(5, 63)}},
+    {"3x1 to 2x1 averages shifted taps", 3, 1, 2, 1,
+     {Red(30), Red(90), Red(150)},
+     {Red(60), Red(97, 191)}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    auto src = Grid(c.sw, c.sh, c.src);
+    RAST_MemBitmap dst(c.dw, c.dh, 1);
+    IGraphics::ResampleBitmap(src.get(), &dst, 1, false);
+    std::vector<RAST_pixel> got;
+    for (int y = 0; y < c.dh; ++y)
+      for (int x = 0; x < c.dw; ++x) got.push_back(RAST_GetPixel(&dst, x, y));
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+TEST_F(Caches, BlitsStayInsideTheRepaintArea)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 40, 40);
+  gui.AddResource("solid", Strip(40, 40, 1).get());
+  IBitmap* solid = gui.LoadIBitmap(3, "solid.png");
+  struct Case
+  {
+    const char* name;
+    IRECT repaint, dest;
+    int x, y;
+    bool painted;
+  } kCases[] = {
+    {"inside", IRECT(10, 10, 20, 20), IRECT(0, 0, 40, 40), 10, 10, true},
+    {"last pixel inside", IRECT(10, 10, 20, 20), IRECT(0, 0, 40, 40), 19, 19, true},
+    {"left of the area", IRECT(10, 10, 20, 20), IRECT(0, 0, 40, 40), 9, 10, false},
+    {"right of the area", IRECT(10, 10, 20, 20), IRECT(0, 0, 40, 40), 20, 10, false},
+    {"below the area", IRECT(10, 10, 20, 20), IRECT(0, 0, 40, 40), 10, 20, false},
+    {"dest apart from the area", IRECT(10, 10, 20, 20), IRECT(25, 25, 40, 40), 30, 30, false},
+    {"empty area", IRECT(), IRECT(0, 0, 40, 40), 0, 0, false},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+    gui.SetRepaint(c.repaint);
+    gui.DrawBitmap(solid, &c.dest, 0, 0, nullptr);
+    EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), c.x, c.y), c.painted ? Red(10) : kSentinel);
+  }
+}
+
+TEST_F(Caches, BlendMethodsPickTheCombineRule)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 4, 1);
+  auto src = Grid(4, 1, {Red(200, 0), Red(200, 128), Red(200, 255), RAST_RGBA(0, 100, 0, 255)});
+  gui.AddResource("src", src.get());
+  IBitmap* bitmap = gui.LoadIBitmap(4, "src.png");
+  gui.SetRepaint(IRECT(0, 0, 4, 1));
+  const IRECT dest(0, 0, 4, 1);
+  struct Case
+  {
+    const char* name;
+    bool withBlend;
+    IChannelBlend blend;
+    std::vector<RAST_pixel> expected;
+  } kCases[] = {
+    // Transparent pixels leave the panel; half-transparent ones mix.
+    {"no blend weighs by alpha", false, IChannelBlend(),
+     {RAST_RGBA(0, 0, 100, 255), RAST_RGBA(101, 0, 49, 255), RAST_RGBA(200, 0, 0, 255), RAST_RGBA(0, 100, 0, 255)}},
+    {"method 1 copies alpha too", true, IChannelBlend(1),
+     {Red(200, 0), Red(200, 128), Red(200, 255), RAST_RGBA(0, 100, 0, 255)}},
+    {"method 2 adds", true, IChannelBlend(2),
+     {RAST_RGBA(0, 0, 100, 255), RAST_RGBA(100, 0, 100, 255), RAST_RGBA(200, 0, 100, 255),
+      RAST_RGBA(0, 100, 100, 255)}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    RAST_Clear(gui.GetDrawBitmap(), RAST_RGBA(0, 0, 100, 255));
+    gui.DrawBitmap(bitmap, &dest, 0, 0, c.withBlend ? &c.blend : nullptr);
+    std::vector<RAST_pixel> got;
+    for (int x = 0; x < 4; ++x) got.push_back(RAST_GetPixel(gui.GetDrawBitmap(), x, 0));
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+TEST_F(Caches, ForcePixelWritesOnlyInsideTheBitmap)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 40, 3);
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  const IColor green(255, 0, 255, 0);
+  struct Case
+  {
+    int x, y;
+  } kCases[] = {{40, 0}, {-1, 1}, {0, 3}, {0, -1}};
+  for (const Case& c : kCases) gui.ForcePixel(&green, c.x, c.y);
+  for (int y = 0; y < 3; ++y)
+    for (int x : {0, 39}) EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), x, y), kSentinel) << x << "," << y;
+  gui.ForcePixel(&green, 39, 2);
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 39, 2), RAST_RGBA(0, 255, 0, 255));
+}
+
+TEST_F(Caches, TextMeasuresFromItsAlignment)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 200, 50);
+  IText style;
+  IRECT from0(0, 5, 0, 30);
+  style.mAlign = 0;
+  ASSERT_TRUE(gui.MeasureIText(&style, "Level", &from0));
+  const int w = from0.R, h = from0.B - 5;
+  ASSERT_GT(w, 0);
+  struct Case
+  {
+    const char* name;
+    int align;
+    IRECT expected;
+  } kCases[] = {
+    {"near runs from L", 0, IRECT(10, 5, 10 + w, 5 + h)},
+    {"far ends at R", 2, IRECT(100 - w, 5, 100, 5 + h)},
+    {"centre", 1, IRECT(55 - w / 2, 5, 55 - w / 2 + w, 5 + h)},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    style.mAlign = c.align;
+    IRECT r(10, 5, 100, 30);
+    gui.MeasureIText(&style, "Level", &r);
+    EXPECT_EQ(r, c.expected);
+  }
+  // The headless surface draws what it records.
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  IRECT box(10, 5, 100, 30);
+  gui.DrawIText(&style, "Level", &box);
+  ASSERT_EQ(gui.mDrawnTexts.size(), 1u);
+  int inked = 0;
+  for (int y = 5; y < 30; ++y)
+    for (int x = 10; x < 100; ++x) inked += RAST_GetPixel(gui.GetDrawBitmap(), x, y) != kSentinel;
+  EXPECT_GT(inked, 0);
+  // The colour is not part of a font's key.
+  IText red = style;
+  red.mColor = IColor(255, 255, 0, 0);
+  red.mCached = nullptr;
+  EXPECT_EQ(gui.CacheFont(&red), gui.CacheFont(&style));
+}
+
+TEST_F(Caches, BackgroundCopiesItsImageAtIndexZero)
+{
+  GuiUnit unit;
+  auto* gui = new IGraphicsHeadless(&unit, 8, 8);
+  gui->AddResource("bg", Grid(2, 2, {Red(200, 0), Red(10), Red(20), Red(30)}).get());
+  auto* c = new TestControl(&unit, IRECT(4, 4, 8, 8));
+  gui->AttachControl(c);
+  gui->AttachBackground(5, "bg.png");
+  EXPECT_EQ(gui->GetControlIdx(c), 1);
+  EXPECT_EQ(gui->GetControl(0)->GetRECT(), IRECT(0, 0, 2, 2));
+  unit.AttachGraphics(gui);
+  gui->OpenWindow(nullptr);
+  gui->RunFrame();
+  // Copied whole, alpha included.
+  EXPECT_EQ(RAST_GetPixel(gui->GetScreen(), 0, 0), Red(200, 0));
+  EXPECT_EQ(RAST_GetPixel(gui->GetScreen(), 1, 1), Red(30));
+}

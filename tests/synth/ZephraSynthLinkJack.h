@@ -1,0 +1,163 @@
+// The fixture of the synth link tests over JACK: the model on the shell's
+// MIDI ports with its timer thread running, the simulated synth on JACK
+// clients of its own, and what the user would see recorded by the panels. One shell serves every test file of the program.
+#pragma once
+
+#include "support/ZephraTestModel.h"
+
+#include "core/MidiPorts.h"
+#include "support/TempDir.h"
+#include "synth/ProgramFile.h"
+#include "tests/synth/peer/SynthSim.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+
+// Between the ports and the editor, so that the test can wait for what
+// arrives; before an editor is attached it only notes dump locations.
+struct NotifyingPlug : IUnitBase
+{
+  NotifyingPlug() : IUnitBase(1, "0-1 0-2", 1, "n", "", "n", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
+  void ProcessSysEx(ISysEx* sysEx) override
+  {
+    std::unique_lock<std::mutex> hold(lock);
+    ZephraModel* target = model;
+    if (!target && sysEx->mSize == 213) warmUpLocation = sysEx->mData[7];
+    hold.unlock();
+    if (target) target->ProcessSysEx(sysEx);
+    hold.lock();
+    ++arrivals;
+    arrived.notify_all();
+  }
+  // Runs step until done holds; false after the time given.
+  bool WaitUntil(const std::function<bool()>& done, const std::function<void()>& step = {}, int seconds = 60)
+  {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done())
+    {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      if (step) step();
+      std::unique_lock<std::mutex> hold(lock);
+      const int before = arrivals;
+      arrived.wait_for(hold, std::chrono::milliseconds(20), [&] { return arrivals != before; });
+    }
+    return true;
+  }
+  std::mutex lock;
+  std::condition_variable arrived;
+  ZephraModel* model = nullptr;
+  int arrivals = 0, warmUpLocation = 0;
+};
+
+// The shell's ports, made once for every test of the process and closed when
+// they are done: a client left open when the process ends stalls the
+// server's cycles until its time-out passes, which the next test would wait out.
+struct Shell
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  NotifyingPlug plug;
+  bool ok = ports.InitialiseMidi() && ports.ChooseMidiOutput("virtual output") &&
+            ports.ChooseMidiInput("virtual input");
+};
+
+inline Shell* gShell = nullptr;
+
+class CloseShell : public ::testing::Environment
+{
+public:
+  void TearDown() override
+  {
+    delete gShell;
+    gShell = nullptr;
+  }
+};
+inline const auto* const kCloseShell = ::testing::AddGlobalTestEnvironment(new CloseShell);
+
+class ZephraSynthLinkJack : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    if (!SynthSim::JackServerAnswers() && !std::getenv("CI")) GTEST_SKIP() << "no JACK server answers";
+    if (!gShell) gShell = new Shell;
+    mShell = gShell;
+    ASSERT_TRUE(mShell->ok);
+    mShell->ports.SetPlug(&mShell->plug);
+    std::string error;
+    ASSERT_TRUE(mSim.Open(error)) << error;
+    // New connections may lose their first cycles: ask until answered.
+    {
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);
+      mShell->plug.warmUpLocation = 0;
+    }
+    int attempt = 1;
+    for (; attempt <= 10; ++attempt)
+    {
+      const std::vector<uint8_t> request = RequestMessage(attempt);
+      mShell->ports.MidiOut()->sendMessage(request.data(), request.size());
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+      auto answered = [&] {
+        std::lock_guard<std::mutex> hold(mShell->plug.lock);
+        return mShell->plug.warmUpLocation == attempt;
+      };
+      (void)mShell->plug.WaitUntil([&] { return answered() || std::chrono::steady_clock::now() > until; });
+      if (answered()) break;
+    }
+    ASSERT_LE(attempt, 10) << "the JACK link carries nothing";
+    mSim.With([](SynthSimModel& m) { m = SynthSimModel{}; });
+    std::filesystem::create_directories(mFolder);
+    WriteWholeFile(mFolder + "01_Init.pr3", MarkerText(kDefaultValues));
+    mLink = std::make_unique<TestModel>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
+    mLink->model->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
+    mShell->ports.SetOutputGate(&mLink->model->MidiOutput());
+    std::lock_guard<std::mutex> hold(mShell->plug.lock);
+    mShell->plug.model = mLink->model.get();
+  }
+
+  void TearDown() override
+  {
+    if (!mShell) return;
+    {
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);  // input first, then the editor
+      mShell->plug.model = nullptr;
+    }
+    mShell->ports.SetOutputGate(nullptr);
+    mLink.reset();
+  }
+
+  bool IdleUntil(const std::function<bool()>& done)
+  {
+    return mShell->plug.WaitUntil(done, [this] { mLink->model->OnIdle(); });
+  }
+  ZephraModel& E() { return *mLink->model; }
+  bool Waiting(bool (ZephraModel::*wait)() const)
+  {
+    BASE_MutexLock hold(E().GetMutex());
+    return (E().*wait)();
+  }
+  // What the sim holds in its first 170 values: those that travel.
+  std::vector<int> SimValues(const std::function<const SimProgram&(SynthSimModel&)>& which)
+  {
+    return mSim.With([&](SynthSimModel& m) {
+      const SimProgram& p = which(m);
+      return std::vector<int>(p.values.begin(), p.values.begin() + 170);
+    });
+  }
+  // After a transfer that went well, later ticks of the watchdog report nothing.
+  void ExpectQuietClock()
+  {
+    const size_t boxes = mLink->panels->Boxes().size();
+    for (int tick = 0; tick < 4; ++tick) E().OnTimerTick();
+    EXPECT_EQ(mLink->panels->Boxes().size(), boxes);
+  }
+
+  Shell* mShell = nullptr;
+  SynthSim mSim;
+  TempDir mDir;
+  std::string mFolder = mDir.Path() + "/programs/";
+  std::unique_ptr<TestModel> mLink;
+};

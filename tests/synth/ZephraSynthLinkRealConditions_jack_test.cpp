@@ -1,0 +1,95 @@
+// The synth link as a musician meets it: the output set to "off", quitting
+// while a firmware image is still going out, and a reply that comes while a
+// message box holds the editor.
+#include "ZephraSynthLinkJack.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+TEST_F(ZephraSynthLinkJack, OutputOffSendsNothingAndNeverWaits)
+{
+  ASSERT_TRUE(mShell->ports.ChooseMidiOutput("off"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the start-up program lands first
+  mSim.With([](SynthSimModel& m) { m.edit.values.fill(1); });
+  // 100 programs are far more than the library's ring holds: with the port
+  // closed a send into it would never return.
+  for (int i = 0; i < 100; ++i)
+  {
+    BASE_MutexLock hold(E().GetMutex());
+    E().SendProgramToSynth();
+  }
+  for (int i = 0; i < 2000; ++i)
+  {
+    IMidiMsg note(0, 0x90, static_cast<uint8_t>(i % 128), 100);
+    E().ProcessKeyboardMidiMsg(&note);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(SimValues([](SynthSimModel& m) -> const SimProgram& { return m.edit; }), std::vector<int>(170, 1));
+  ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
+}
+
+TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareIsPacedEnds)
+{
+  SimBytes image(80000);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13);
+  WriteWholeFile(mDir.File("fw.bin"), std::string(image.begin(), image.end()));
+  E().StartFirmwareUpdate(mDir.File("fw.bin").c_str());
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Status().back() == "Loading Update..."; }));
+
+  // The shell's order at quit: ports first, then the editor.
+  const auto start = Clock::now();
+  mShell->ports.CloseAll();
+  mShell->ports.SetOutputGate(nullptr);
+  mLink.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(std::filesystem::exists(mDir.File("settings.ini")));
+  EXPECT_TRUE(std::filesystem::exists(mDir.File("lastprogram.pr3")));
+  EXPECT_TRUE(mSim.With([](SynthSimModel& m) { return m.firmware.empty(); }));
+
+  ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(mShell->ports.ChooseMidiInput("virtual input"));
+  mShell->ports.MidiIn()->setCallback(&MidiPorts::MIDICallback, &mShell->ports);
+  mShell->ports.SetPlug(&mShell->plug);
+}
+
+// The timer holds the plug-in mutex while its message box is open. The
+// synth's reply must neither wait for it in the input callback nor be lost.
+TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
+{
+  // The sim stays quiet on the wire; its answer is handed to the synth
+  // input's callback by the test while the box is up.
+  mSim.With([](SynthSimModel& m) { m.silent = true; });
+  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
+  E().RequestSingleProgram(5);
+  std::vector<SimBytes> answers;
+  mSim.With([&](SynthSimModel& m) {
+    SynthSimModel speaking = m;
+    speaking.silent = false;
+    speaking.Receive(RequestMessage(5), answers);
+  });
+  ASSERT_EQ(answers.size(), 1u);
+
+  std::atomic<bool> boxUp{false}, handedOver{false}, returnedWhileUp{false};
+  std::thread box([&] {
+    BASE_MutexLock hold(E().GetMutex());
+    boxUp = true;
+    const auto until = Clock::now() + std::chrono::seconds(10);
+    while (!handedOver && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    returnedWhileUp = handedOver.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the box stays up a while longer
+  });
+  while (!boxUp) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  mShell->ports.DeliverFromSynth(answers[0].data(), answers[0].size());
+  handedOver = true;
+  box.join();
+  EXPECT_TRUE(returnedWhileUp);
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
+  EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
+}
+}  // namespace

@@ -1,0 +1,421 @@
+// The synth link without a synth: requests, dumps, writes, save-all, the
+// firmware handshake, the watchdog driven tick by tick, start and end.
+#include "support/ZephraTestModel.h"
+
+#include "core/MidiPorts.h"
+#include "support/TempDir.h"
+#include "synth/ProgramFile.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace
+{
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+Bytes Dump(int location, const std::string& name, const TestWire& wire = kDefaultWire)
+{
+  return ProgramMessage(0x41, location, wire, name);
+}
+// The first 104 values of wire as a 115-byte short dump.
+Bytes ShortDump(int location, const TestWire& wire)
+{
+  Bytes m = Dump(location, "", wire);
+  m.resize(112);
+  int sum = 0;
+  for (size_t i = 8; i < 112; ++i) sum += m[i];
+  m.insert(m.end(), {static_cast<uint8_t>(sum >> 7 & 0x7F), static_cast<uint8_t>(sum & 0x7F), 0xF7});
+  return m;
+}
+// A message one byte shorter or longer.
+Bytes Shorter(Bytes m) { m.pop_back(); return m; }
+Bytes Longer(Bytes m) { m.push_back(0xF7); return m; }
+Bytes Reply(uint8_t messageClass, uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A, messageClass, code, 0xF7}; }
+
+// An editor whose program folder holds "01_Init.pr3".
+struct Fixture
+{
+  TempDir dir;
+  TestModel t{dir.Path()};
+  ZephraModel& e = *t.model;
+  std::string folder = dir.Path() + "/programs/";
+  explicit Fixture(bool withFolder = true)
+  {
+    if (!withFolder) return;
+    fs::create_directories(folder);
+    WriteWholeFile(folder + "01_Init.pr3", MarkerText(kDefaultValues));
+    e.ScanProgramFolder((folder + "01_Init.pr3").c_str());
+  }
+  std::string Box() { return t.panels->Boxes().empty() ? "" : t.panels->Boxes().back(); }
+  std::string Status() { return t.panels->Status().empty() ? "" : t.panels->Status().back(); }
+  // After a transfer that went well, the watchdog's later ticks must find
+  // nothing owed and report nothing.
+  void ExpectQuietClock()
+  {
+    const size_t boxes = t.panels->Boxes().size();
+    for (int tick = 0; tick < 4; ++tick) e.OnTimerTick();
+    EXPECT_EQ(t.panels->Boxes().size(), boxes) << Box();
+  }
+};
+}  // namespace
+
+TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
+{
+  Fixture f;
+  for (int location : {0, 1, 99, 100})
+  {
+    f.e.RequestSingleProgram(location);
+    f.e.OnIdle();
+  }
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7},
+                                                {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x63, 0xF7}}));
+  f.e.RequestSingleProgram(5);
+  f.e.OnIdle();
+  f.t.panels->QueueSavePath(f.folder + "chosen.pr3");
+  f.t.Receive(Dump(5, "Warm Pad", kSampleWire));
+  f.e.OnIdle();
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Warm Pad.pr3");
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "chosen.pr3")), Pr3Numbers(kSampleValues));
+  EXPECT_EQ(f.Status(), "chosen");
+  f.ExpectQuietClock();
+}
+
+TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
+{
+  Fixture f;
+  f.e.RequestProgramDump(5);
+  f.t.Receive(Dump(4, "Late"));  // a late answer does not end the wait
+  f.e.OnTimerTick();
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "");
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Zephra not present or a communication\nerror has occurred!");
+  EXPECT_EQ(f.Status(), "Communication error!");
+  f.e.RequestProgramDump(5);  // two waits count twice per tick
+  f.e.WriteProgramFileToSynth((f.folder + "02_missing.pr3").c_str());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.e.ReplyTicks(), 2);
+}
+
+// Only messages of a dump's exact length are dumps: a 213-byte one waits for
+// the save dialog, a 115-byte one is saved at once with the default
+// program's values beyond index 103 and no name.
+TEST(ZephraSynthLink, DumpLengths)
+{
+  TestValues shortValues = kDefaultValues;
+  std::copy(kSampleValues.begin(), kSampleValues.begin() + 104, shortValues.begin());
+  const struct { const char* name; Bytes message; bool taken; } kCases[] = {
+    {"212", Shorter(Dump(4, "A")), false},          {"213", Dump(4, "A"), true},
+    {"214", Longer(Dump(4, "A")), false},           {"114", Shorter(ShortDump(4, kSampleWire)), false},
+    {"115", ShortDump(4, kSampleWire), true},       {"116", Longer(ShortDump(4, kSampleWire)), false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    f.t.Receive(Dump(3, "Earlier", kSampleWire));  // leaves a name and values in the record
+    f.e.RequestProgramDump(4);
+    f.t.Receive(c.message);
+    {
+      BASE_MutexLock hold(f.e.GetMutex());
+      EXPECT_EQ(f.e.AwaitingDump(), !c.taken);
+    }
+    EXPECT_EQ(fs::exists(f.folder + "04.pr3"), c.message.size() == 115);
+    if (c.message.size() != 115) continue;
+    EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "04.pr3")), Pr3Numbers(shortValues));
+    f.ExpectQuietClock();
+  }
+}
+
+TEST(ZephraSynthLink, BadChecksumIsAskedAgainThenGivenUp)
+{
+  Fixture f;
+  f.e.RequestSingleProgram(8);
+  Bytes bad = Dump(8, "Bad");
+  bad[211] ^= 1;
+  for (int attempt = 0; attempt < 4; ++attempt, f.t.Receive(bad))
+  {
+    f.e.OnIdle();
+    EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x08, 0xF7}}));
+  }
+  f.e.OnIdle();
+  f.e.OnTimerTick();
+  EXPECT_TRUE(f.t.TakeSent().empty());
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+}
+
+TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
+{
+  Fixture f;
+  f.e.StartSaveAllFromSynth(false);
+  for (int location = 1; location <= 99; ++location)
+  {
+    f.e.OnIdle();
+    ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
+    if (location == 50) f.t.Receive(Dump(3, "Late"));  // neither counts nor skips one
+    f.t.Receive(Dump(location, location == 12 ? "12_BASS_Deep" : location == 7 ? "Warm Pad" : ""));
+  }
+  f.e.OnIdle();
+  f.e.OnTimerTick();
+  EXPECT_TRUE(f.t.TakeSent().empty());
+  EXPECT_EQ(f.e.TransferLocation(), 1);
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+  for (const char* name : {"07Warm Pad.pr3", "12_BASS_Deep.pr3", "99.pr3"}) EXPECT_TRUE(fs::exists(f.folder + name));
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder), fs::directory_iterator()), 100);
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "99.pr3")), Pr3Numbers(kDefaultValues));
+  f.ExpectQuietClock();
+}
+
+TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
+{
+  for (int variant = 0; variant < 3; ++variant)  // no folder, folder gone, name taken by a folder
+  {
+    Fixture f(variant != 0);
+    if (variant == 1) fs::remove_all(f.folder);
+    if (variant == 2) fs::create_directories(f.folder + "01A.pr3");
+    f.e.StartSaveAllFromSynth(false);
+    f.e.OnIdle();
+    f.t.Receive(Dump(1, "A"));
+    f.e.OnTimerTick();
+    EXPECT_FALSE(f.e.SavingAllFromSynth());
+    EXPECT_EQ(f.Box(), "The program could not be saved!") << variant;
+    EXPECT_EQ(f.Status(), "Saving failed!") << variant;
+  }
+}
+
+TEST(ZephraSynthLink, WriteSendsTheFileAndFollowsTheReply)
+{
+  Fixture f;
+  WriteWholeFile(f.folder + "Lead.pr3", MarkerText(kDefaultValues));
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+  f.t.Receive(Reply(0x03, 0x21));
+  f.e.OnTimerTick();
+  EXPECT_STREQ(f.e.ProgramName(), "01_Init");
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+  f.ExpectQuietClock();
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+  f.t.Receive(Reply(0x03, 0x22));
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+  f.e.WriteProgramFileToSynth((f.folder + "Lead.pr3").c_str());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "Program Name does not\ndetermine Program Number!");
+  EXPECT_EQ(f.t.TakeSent().size(), 1u);
+}
+
+// The synth's program buffer takes files of up to 8191 bytes; locations
+// are 1..99, 0 meaning the one the file name starts with.
+TEST(ZephraSynthLink, WriteLimits)
+{
+  const struct { const char* name; size_t size; int location; int sentTo; const char* status; } kCases[] = {
+    {"8191 bytes", 8191, 7, 7, "INIT"},
+    {"8192 bytes", 8192, 7, 0, "INIT"},
+    {"8193 bytes", 8193, 7, 0, "Corrupted filesize!"},
+    {"location from the name", 0, 0, 42, "INIT"},
+    {"location 1", 0, 1, 1, "INIT"},
+    {"location 99", 0, 99, 99, "INIT"},
+    {"location 100", 0, 100, 0, "INIT"},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f(false);
+    const std::string path = f.dir.File("42_File.pr3");
+    std::string text = MarkerText(kDefaultValues);
+    if (c.size > 0) text.resize(c.size, '\n');
+    WriteWholeFile(path, text);
+    EXPECT_EQ(f.e.SendProgramFileToLocation(path.c_str(), c.location), c.sentTo != 0);
+    const Bytes write = ProgramMessage(0x20, c.sentTo, kDefaultWire, "42_File");
+    EXPECT_EQ(f.t.TakeSent(), c.sentTo == 0 ? std::vector<Bytes>{} : std::vector<Bytes>{write});
+    EXPECT_EQ(f.Status(), c.status);
+  }
+}
+
+// A ".pr3" file with one value line: written into the synth, the lines it
+// lacks go as the default program's values (instrument and VCF volume, VCA
+// sustain, ... not 0); loaded into the editor, they are 0 limited to each
+// index's range.
+TEST(ZephraSynthLink, ShortFileIsWrittenWithTheDefaultProgram)
+{
+  const Bytes kWire = {
+    0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x20, 0x03, 0x05,  // write into location 5; values by index:
+    0x1D, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x2A, 0x00, 0x00, 0x20, 0x18, 0x3F, 0x3F, 0x00, 0x3F,  // 0..16
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x18, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x00, 0x00,  // 17..33
+    0x00, 0x00, 0x18, 0x3F, 0x3F, 0x00, 0x3F, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x02, 0x00,  // 34..50
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x40, 0x40, 0x01, 0x01, 0x7F, 0x01, 0x01, 0x01, 0x00, 0x01, 0x01,  // 51..67
+    0x01, 0x01, 0x00, 0x00, 0x00, 0x40, 0x00, 0x01, 0x7A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x07, 0x01,  // 68..84
+    0x00, 0x00, 0x02, 0x18, 0x00, 0x03, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B,  // 85..101
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00,  // 102..118
+    0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00,  // 119..135
+    0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 136..152
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x0A, 0x14, 0x00, 0x0A, 0x14, 0x00, 0x00, 0x0F,  // 153..169
+    'S', 'h', 'o', 'r', 't', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0x11, 0x75, 0xF7,
+  };
+  Fixture f;
+  WriteWholeFile(f.folder + "Short.pr3", " 243 \r\n5\r\n");
+  EXPECT_TRUE(f.e.SendProgramFileToLocation((f.folder + "Short.pr3").c_str(), 5));
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{kWire});
+
+  ASSERT_EQ(f.e.LoadProgramFile((f.folder + "Short.pr3").c_str()), ProgramFileError::kNone);
+  const struct { EParam param; int value; } kLoaded[] = {
+    {kParamVco1Coarse, 5}, {kParamVco1Volume, 0}, {kParamVcfCutoffVintage, 0},
+    {kParamVcfQ, 7},       {kParamPitchBendRange, 0}, {kParamVcfCutoffNew, 36},
+  };
+  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[ProgramIndex(c.param)], c.value) << "parameter " << c.param;
+}
+
+// Images of 1 to 80000 bytes are sent; a failed update sends the data once
+// more and reports the error.
+TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
+{
+  const struct { size_t size; size_t messageSize; } kCases[] = {{0, 0}, {1, 14}, {80000, 91441}, {80001, 0}};
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.size);
+    Fixture f;
+    WriteWholeFile(f.dir.File("fw.bin"), std::string(c.size, '\xAB'));
+    f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+    for (uint8_t code : {0x11, 0x12, 0x14}) f.t.Receive(Reply(0x02, code));
+    const auto sent = f.t.TakeSent();
+    if (c.messageSize == 0)
+    {
+      EXPECT_TRUE(sent.empty());
+      EXPECT_EQ(f.Box(), "This is not a valid firmware file!");
+      EXPECT_EQ(f.Status(), "Not a valid firmware file!");
+      continue;
+    }
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}));
+    EXPECT_EQ(sent[1].size(), c.messageSize);
+    EXPECT_EQ(f.t.panels->Status(), (Names{"INIT", "01_Init", "Connecting to Zephra...", "Erasing FLASH memory...",
+                                           "Loading Update...", "Update successful!"}));
+    f.ExpectQuietClock();
+  }
+  Fixture f;
+  WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+  f.t.Receive(Reply(0x02, 0x12));
+  f.t.Receive(Reply(0x02, 0x15));
+  f.e.OnTimerTick();
+  // Seven 0xFF bytes: 9 digits, eight 0x7F and one 0, summing to 1016.
+  const Bytes data = {0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x13, 0x00, 0x00, 0x09, 0x7F, 0x7F,
+                      0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x7F, 0x00, 0x07, 0x78, 0xF7};
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}, data, data}));
+  EXPECT_EQ(f.Box(), "Communication error has occurred!");
+  EXPECT_EQ(f.Status(), "Communication error!");
+}
+
+TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/programs/", ini = dir.File("settings.ini");
+  fs::create_directories(folder);
+  WriteWholeFile(folder + "03_Keys.pr3", MarkerText(kDefaultValues));
+  WriteWholeFile(dir.File("lastprogram.pr3"), MarkerText(kSampleValues));
+  WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
+  {
+    TestModel t(dir.Path());
+    EXPECT_EQ(t.model->ParamInt(kParamVco1Coarse), -13);
+    fs::create_directories(dir.Path() + "/cache/selected");
+    fs::remove(dir.File("lastprogram.pr3"));
+  }
+  EXPECT_FALSE(fs::exists(dir.Path() + "/cache"));
+  EXPECT_EQ(LineNumbers(ReadWholeFile(dir.File("lastprogram.pr3"))), Pr3Numbers(kSampleValues));
+  EXPECT_EQ(ReadWholeFile(ini), "[gui]\nmanager=false\n\n[midi]\nkbdmidioutch=0\n\n[program]\nlastfile=" + folder +
+                                  "03_Keys.pr3\n\n");
+  TempDir fresh;  // no current file: only [gui] manager
+  TestModel(fresh.Path()).model->SetManagerMode(true);
+  EXPECT_EQ(ReadWholeFile(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
+}
+
+// The end (and a save-all into the cache) empties the cache; a link there,
+// whether the "cache" itself or something inside it, goes as a link and the
+// user's folder it points to keeps every file.
+TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
+{
+  const struct { const char* name; const char* link; bool saveAll; } kCases[] = {
+    {"cache is a link", "cache", false},
+    {"cache is a link, save-all", "cache", true},
+    {"selected is a link", "cache/selected", false},
+    {"link inside the cache", "cache/user", false},
+    {"link inside selected", "cache/selected/user", false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir dir, user;
+    fs::create_directories(user.File("sub"));
+    WriteWholeFile(user.File("a.pr3"), "a");
+    WriteWholeFile(user.File("sub/b.pr3"), "b");
+    fs::create_directories(fs::path(dir.File(c.link)).parent_path());
+    fs::create_directory_symlink(user.Path(), dir.File(c.link));
+    {
+      TestModel t(dir.Path());
+      if (c.saveAll) t.model->StartSaveAllFromSynth(true);
+      // Only paths strictly inside the settings folder.
+      const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
+      for (const std::string& path : outside) EXPECT_FALSE(t.model->RemoveFolder(path)) << path;
+    }
+    EXPECT_EQ(ReadWholeFile(user.File("a.pr3")), "a");
+    EXPECT_EQ(ReadWholeFile(user.File("sub/b.pr3")), "b");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+  }
+}
+
+// No ALSA sequencer and no JACK server: the editor starts and works.
+TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
+{
+  const std::string saved = getenv("JACK_DEFAULT_SERVER") ? getenv("JACK_DEFAULT_SERVER") : "";
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  setenv("JACK_DEFAULT_SERVER", "zephra-no-such-server", 1);
+  {
+    TempDir dir;
+    MidiPorts ports{MidiSettingsStore{}};
+    (void)ports.InitialiseMidi();
+    (void)ports.ChooseMidiOutput("virtual output");
+    TestModel t(dir.Path(), false, ports.MidiOut());
+    ports.SetPlug(t.model.get());
+    t.model->RequestProgramDump(5);
+    EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
+    ports.CloseAll();  // the shell's order: ports first, then the editor
+  }
+  saved.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
+}
+
+// A dump the editor has not offered for saving yet must stay what is saved:
+// a damaged dump arriving meanwhile does not replace it, nor does a good one
+// that the MIDI thread takes while the save dialog runs without the mutex.
+TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
+{
+  struct Panels : RecordingPanels
+  {
+    std::function<void()> duringPrompt;
+    std::string PromptForSaveFile(const char* proposedPath) override
+    {
+      if (duringPrompt) duringPrompt();
+      return RecordingPanels::PromptForSaveFile(proposedPath);
+    }
+  };
+  Fixture f;
+  auto panels = std::make_unique<Panels>();
+  panels->duringPrompt = [&f] { f.t.Receive(Dump(5, "Other")); };
+  f.t.panels = panels.get();
+  f.e.SetPanels(std::move(panels));
+  f.t.Receive(Dump(5, "Keep", kSampleWire));
+  Bytes bad = Dump(6, "Damaged");
+  bad[211] ^= 1;
+  f.t.Receive(bad);
+  f.t.panels->QueueSavePath(f.folder + "kept.pr3");
+  f.e.OnIdle();
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Keep.pr3");
+  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "kept.pr3")), Pr3Numbers(kSampleValues));
+}

@@ -1,0 +1,332 @@
+// Native controls without a display: frames from dialog units, the combo
+// box's items and its bounded reads, text selections, dialog-item numbers,
+// check states and sliders. The records hold all of it; no widget is made.
+#include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/WINL_Queue.h"
+
+#include "PreferencesDialog.h"
+#include "WinlMessageLog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+class WinlControls : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    WINL_Internal_PostMessage_Init();
+    MessageLog().clear();
+    dialog = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
+    ASSERT_NE(dialog, nullptr);
+  }
+  void TearDown() override
+  {
+    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
+    WINL_MessageQueue_Flush();
+  }
+  static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
+  {
+    MessageLog().push_back({h, m, w, l});
+    return 0;
+  }
+  HWND Combo() { return GetDlgItem(dialog, 40018); }
+  LRESULT Send(UINT msg, WPARAM w, const char* text)
+  {
+    return SendMessage(Combo(), msg, w, reinterpret_cast<LPARAM>(text));
+  }
+  HWND dialog = nullptr;
+};
+
+RECT Frame(HWND h)
+{
+  RECT r{};
+  GetWindowRect(h, &r);
+  POINT p{r.left, r.top};
+  ScreenToClient(GetParent(h), &p);
+  return {p.x, p.y, p.x + (r.right - r.left), p.y + (r.top - r.bottom)};
+}
+
+// ---- layout ----
+
+TEST_F(WinlControls, PreferencesControlsTakeTheirFramesInOrder)
+{
+  struct Case
+  {
+    const char* text;
+    RECT frame;  // left, top, width, height
+  } const kCases[] = {
+      {"MIDI Settings", {5, 4, 300, 123}},       {"Zephra Input Device", {20, 25, 100, 20}},
+      {"Keyboard Input Device", {180, 25, 120, 20}}, {"", {20, 43, 150, 18}},
+      {"", {180, 43, 120, 18}},                  {"Output Device", {20, 70, 100, 20}},
+      {"", {20, 88, 150, 18}},                   {"OK", {192, 133, 50, 20}},
+      {"Apply", {132, 133, 50, 20}},             {"Cancel", {252, 133, 50, 20}},
+  };
+  HWND child = GetWindow(dialog, GW_CHILD);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.text);
+    ASSERT_NE(child, nullptr);
+    const RECT r = Frame(child);
+    EXPECT_EQ(r.left, c.frame.left);
+    EXPECT_EQ(r.top, c.frame.top);
+    EXPECT_EQ(r.right - r.left, c.frame.right);
+    EXPECT_EQ(r.bottom - r.top, c.frame.bottom);
+    char text[64];
+    GetWindowText(child, text, sizeof text);
+    EXPECT_STREQ(text, c.text);
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(child, nullptr);
+  EXPECT_EQ(WINL_GetDefaultButtonID(dialog, true), 1);
+  EnableWindow(GetDlgItem(dialog, 1), FALSE);
+  EXPECT_EQ(WINL_GetDefaultButtonID(dialog, true), 0);
+  EXPECT_EQ(WINL_GetDefaultButtonID(dialog, false), 1);
+}
+
+TEST_F(WinlControls, MakersPlaceTextsAndFramesByTheLayoutRules)
+{
+  WINL_MakeSetCurParms(2.0f, 1.5f, 1, 0, dialog, false, false);
+  struct Case
+  {
+    const char* name;
+    const char* text;
+    int x, y, w, h;
+    RECT want;  // left, top, width, height
+    const char* shown;
+  } const kCases[] = {
+      {"scaled and translated", "&Open", 10, 10, 20, 10, {22, 15, 40, 15}, "Open"},
+      {"two ampersands show one", "A&&B", 0, 0, 1, 1, {2, 0, 2, 2}, "A&B"},
+      {"negative size is taken as it is", "x", -7, -9, -30, -12, {7, 9, 30, 12}, "x"},
+      {"huge units are clamped", "y", 2000000000, 0, 2000000000, 1, {1000000, 0, 1000000, 2}, "y"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    HWND label = WINL_MakeLabel(-1, c.text, -1, c.x, c.y, c.w, c.h, 0);
+    const RECT r = Frame(label);
+    EXPECT_EQ(r.left, c.want.left);
+    EXPECT_EQ(r.top, c.want.top);
+    EXPECT_EQ(r.right - r.left, c.want.right);
+    EXPECT_EQ(r.bottom - r.top, c.want.bottom);
+    char text[16];
+    GetWindowText(label, text, sizeof text);
+    EXPECT_STREQ(text, c.shown);
+  }
+  EXPECT_EQ(WINL_MakeControl("z", 5, "NoSuchClass", 0, 0, 0, 10, 10, 0), nullptr);
+  const WINL_DlgResourceEntry unnamed{"text", 6, "", 0, 0, 0, 10, 10, 0};
+  const int before = WINL_GetWindowRecordCount();
+  WINL_GenerateDialogFromList(&unnamed, 1);
+  EXPECT_EQ(WINL_GetWindowRecordCount(), before);
+}
+
+// A dialog made while another is being built must not leave the outer
+// one's remaining controls in the inner dialog.
+HWND gInner = nullptr;
+void CreateOuter(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, hwnd, false, false);
+  WINL_MakeButton(0, "first", 11, 0, 0, 10, 10, 0);
+  gInner = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, nullptr, 0);
+  WINL_MakeButton(0, "second", 12, 0, 0, 10, 10, 0);
+}
+
+TEST_F(WinlControls, NestedCreationKeepsTheOuterLayout)
+{
+  WINL_DialogResourceIndex outer{reinterpret_cast<const char*>(uintptr_t{7}), "outer", 12, CreateOuter, 50, 50,
+                                 nullptr};
+  HWND o = WINL_CreateDialog(&outer, outer.resid, nullptr, nullptr, 0);
+  EXPECT_NE(GetDlgItem(o, 12), nullptr);
+  EXPECT_EQ(GetDlgItem(gInner, 12), nullptr);
+}
+
+// ---- combo boxes ----
+
+TEST_F(WinlControls, ComboAddsFindsAndSelectsWithoutTellingTheDialog)
+{
+  EXPECT_EQ(Send(CB_ADDSTRING, 0, "off"), 0);
+  EXPECT_EQ(Send(CB_ADDSTRING, 0, "virtual input"), 1);
+  EXPECT_EQ(Send(CB_ADDSTRING, 0, "A"), 2);
+  struct Case
+  {
+    UINT msg;
+    int start;
+    const char* text;
+    LRESULT want;
+  } const kCases[] = {
+      {CB_FINDSTRINGEXACT, -1, "VIRTUAL INPUT", 1}, {CB_FINDSTRINGEXACT, 0, "off", -1},
+      {CB_FINDSTRINGEXACT, 1, "a", 2},              {CB_FINDSTRINGEXACT, 2, "a", -1},
+      {CB_FINDSTRING, -1, "VIR", 1},                {CB_FINDSTRING, -1, nullptr, -1},
+      {CB_FINDSTRINGEXACT, -1, "virtual", -1},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(Send(c.msg, static_cast<WPARAM>(c.start), c.text), c.want) << c.text;
+  EXPECT_EQ(Send(CB_GETCURSEL, 0, nullptr), -1);
+  Send(CB_SETCURSEL, 1, nullptr);
+  EXPECT_EQ(Send(CB_GETCURSEL, 0, nullptr), 1);
+  Send(CB_SETCURSEL, 3, nullptr);
+  EXPECT_EQ(Send(CB_GETCURSEL, 0, nullptr), -1);
+  EXPECT_TRUE(MessagesTo(dialog, {WM_COMMAND}).empty());
+  Send(CB_RESETCONTENT, 0, nullptr);
+  EXPECT_EQ(Send(CB_GETCOUNT, 0, nullptr), 0);
+}
+
+TEST_F(WinlControls, MissingComboAnswersMinusOne)
+{
+  EXPECT_EQ(WINL_CB_InsertString(dialog, 555, 0, "x"), -1);
+  EXPECT_EQ(WINL_CB_FindString(dialog, 555, -1, "x", true), -1);
+  EXPECT_EQ(WINL_CB_GetCurSel(dialog, 555), -1);
+}
+
+TEST_F(WinlControls, SortedComboPlacesItemsInOrder)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
+  HWND sorted = WINL_MakeCombo(77, 0, 0, 50, 0, CBS_DROPDOWNLIST | CBS_SORT);
+  for (const char* t : {"a", "c", "b"}) SendMessage(sorted, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  char text[4];
+  for (int i = 0; i < 3; ++i)
+  {
+    WINL_CB_GetItemText(dialog, 77, i, text, sizeof text);
+    EXPECT_EQ(text[0], "abc"[i]);
+  }
+}
+
+TEST_F(WinlControls, ItemTextReadsStayInsideTheBuffer)
+{
+  const std::string longName(300, 'p');
+  Send(CB_ADDSTRING, 0, longName.c_str());
+  // A port-name field of 100 bytes, with nothing after it for the sanitizer
+  // to forgive.
+  auto field = std::make_unique<char[]>(100);
+  EXPECT_EQ(WINL_CB_GetItemText(dialog, 40018, 0, field.get(), 100), 1);
+  EXPECT_EQ(std::strlen(field.get()), 99u);
+
+  const LRESULT len = Send(CB_GETLBTEXTLEN, 0, nullptr);
+  EXPECT_EQ(len, 364);
+  auto exact = std::make_unique<char[]>(301);
+  EXPECT_EQ(SendMessage(Combo(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(exact.get())), 1);
+  EXPECT_EQ(exact.get()[299], 'p');
+  EXPECT_EQ(exact.get()[300], 0);
+
+  char untouched = 'u';
+  EXPECT_EQ(WINL_CB_GetItemText(dialog, 40018, 0, &untouched, 0), -1);
+  EXPECT_EQ(untouched, 'u');
+  EXPECT_EQ(WINL_CB_GetItemText(dialog, 40018, 1, field.get(), 100), -1);
+  EXPECT_EQ(field.get()[0], 0);
+}
+
+// ---- text fields and dialog items ----
+
+TEST_F(WinlControls, SelectionEndsAreClampedAndOrdered)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
+  HWND edit = WINL_MakeEditField(300, 0, 0, 80, 18, 0);
+  SetDlgItemText(dialog, 300, "hello");  // five characters
+  struct Case
+  {
+    int start, end, wantStart, wantEnd;
+  } const kCases[] = {
+      {1, 3, 1, 3}, {-1, 4, 0, 0}, {2, -1, 2, 5}, {4, 6, 4, 5}, {4, 5, 4, 5},
+      {4, 4, 4, 4}, {6, 9, 5, 5},  {4, 1, 1, 4}, {-5, 2, 0, 2},
+  };
+  for (const Case& c : kCases)
+  {
+    SendMessage(edit, EM_SETSEL, static_cast<WPARAM>(c.start), c.end);
+    int start = -9, end = -9;
+    SendMessage(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, c.wantStart) << c.start << "," << c.end;
+    EXPECT_EQ(end, c.wantEnd) << c.start << "," << c.end;
+  }
+  EXPECT_EQ(MessagesTo(dialog, {WM_COMMAND}).size(), 1u);  // EN_CHANGE from SetDlgItemText
+}
+
+TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
+  WINL_MakeEditField(301, 0, 0, 80, 18, 0);
+  struct Case
+  {
+    const char* text;
+    BOOL isSigned;
+    UINT want;
+    BOOL ok;
+  } const kCases[] = {
+      {"  42", TRUE, 42, TRUE},           {"\t-7", TRUE, static_cast<UINT>(-7), TRUE},
+      {"-7", FALSE, 0, FALSE},            {"2147483647", TRUE, 2147483647u, TRUE},
+      {"2147483648", TRUE, 0, FALSE},     {"-2147483648", TRUE, 0x80000000u, TRUE},
+      {"-2147483649", TRUE, 0, FALSE},    {"4294967295", FALSE, 4294967295u, TRUE},
+      {"4294967296", FALSE, 0, FALSE},    {"12abc", TRUE, 0, FALSE},
+      {"", TRUE, 0, FALSE},               {"0", FALSE, 0, TRUE},
+      {"99999999999999999999", TRUE, 0, FALSE},
+  };
+  for (const Case& c : kCases)
+  {
+    SetDlgItemText(dialog, 301, c.text);
+    BOOL ok = 2;
+    EXPECT_EQ(GetDlgItemInt(dialog, 301, &ok, c.isSigned), c.want) << c.text;
+    EXPECT_EQ(ok, c.ok) << c.text;
+  }
+  SetDlgItemInt(dialog, 301, static_cast<UINT>(-12), TRUE);
+  char text[8] = "xxxxxxx";
+  EXPECT_FALSE(GetDlgItemText(dialog, 301, text, 0));
+  EXPECT_EQ(text[0], 'x');
+  EXPECT_TRUE(GetDlgItemText(dialog, 301, text, 3));
+  EXPECT_STREQ(text, "-1");
+  EXPECT_FALSE(GetDlgItemText(dialog, 999, text, sizeof text));
+  EXPECT_STREQ(text, "");
+}
+
+TEST_F(WinlControls, ButtonCheckStates)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
+  HWND box = WINL_MakeCheckBox("check", 400, 0, 0, 50, 15, 0);
+  struct Case
+  {
+    WPARAM set;
+    LRESULT want;
+  } const kCases[] = {{1, 1}, {0, 0}, {3, 2}, {2, 2}, {5, 1}};
+  for (const Case& c : kCases)
+  {
+    SendMessage(box, BM_SETCHECK, c.set, 0);
+    EXPECT_EQ(SendMessage(box, BM_GETCHECK, 0, 0), c.want) << c.set;
+  }
+  CheckDlgButton(dialog, 400, 0);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 400), 0u);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, 40018), 0u);
+  EXPECT_EQ(GetWindowLong(box, GWL_STYLE), WS_CHILD | BS_AUTOCHECKBOX);
+}
+
+TEST_F(WinlControls, SliderRangeAndPosition)
+{
+  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
+  HWND slider = WINL_MakeControl("", 500, "msctls_trackbar32", 0, 0, 0, 100, 20, 0);
+  EXPECT_EQ(SendMessage(slider, TBM_SETRANGE, 1, 100 << 16), 1);
+  struct Case
+  {
+    int pos;
+    LRESULT want;
+  } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {99, 99}, {100, 100}, {101, 100}};
+  for (const Case& c : kCases)
+  {
+    SendMessage(slider, TBM_SETPOS, 1, c.pos);
+    EXPECT_EQ(SendMessage(slider, TBM_GETPOS, 0, 0), c.want) << c.pos;
+  }
+}
+
+TEST_F(WinlControls, MakersBeforeAnySetUpCreateNothing)
+{
+  // A fresh process has no layout; the closest here is a parent that is gone.
+  HWND view = WINL_CreateView(nullptr, nullptr, 0);
+  WINL_MakeSetCurParms(1, 1, 0, 0, view, false, false);
+  DestroyWindow(view);
+  WINL_MessageQueue_Flush();
+  EXPECT_EQ(WINL_MakeButton(0, "b", 1, 0, 0, 10, 10, 0), nullptr);
+  EXPECT_EQ(WINL_MakeCombo(2, 0, 0, 10, 0, 3), nullptr);
+}
+}  // namespace

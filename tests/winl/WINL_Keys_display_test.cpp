@@ -1,0 +1,64 @@
+// Keys as the display delivers them, through the layer's key mapping. Key
+// values are the display's own numbers (X key symbols).
+#include "platform/gtk/PLAT_GtkTest.h"
+#include "winl/WINL_Keys.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class WinlKeysGtk : public ::testing::Test
+{
+protected:
+  static void SetUpTestSuite()
+  {
+    PLAT_GtkTestPrepare();
+    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
+  }
+};
+
+TEST_F(WinlKeysGtk, KeyEventsGiveVirtualKeysAndFlags)
+{
+  struct Case
+  {
+    const char* name;
+    unsigned keyval;
+    unsigned mods;
+    int key;
+    int flags;
+  } const kCases[] = {
+      {"keypad Enter", 0xFF8D, 0, 0x800D, 1},
+      {"Return", 0xFF0D, 0, 13, 1},
+      {"Shift+Tab", 0xFF09, PLAT_MOD_SHIFT, 9, 1 | 4},
+      {"Shift+a", 'a', PLAT_MOD_SHIFT, 'A', 1 | 4},
+      {"a", 'a', 0, 'A', 1},
+      {"F5", 0xFFC2, 0, 116, 1},
+      {"F1", 0xFFBE, 0, 112, 1},
+      {"Backspace", 0xFF08, 0, 8, 1},
+      {"keypad 0", 0xFFB0, 0, 96, 1},
+      {"keypad 9", 0xFFB9, 0, 105, 1},
+      {"Left", 0xFF51, 0, 37, 1},
+      {"Down", 0xFF54, 0, 40, 1},
+      {"Ctrl+s is Command", 's', PLAT_MOD_CONTROL, 'S', 1 | 8},
+      {"Alt+Escape is Option", 0xFF1B, PLAT_MOD_ALT, 27, 1 | 16},
+      {"comma is a character", ',', 0, ',', 0},
+      {"Shift+slash types ? without Shift", '/', PLAT_MOD_SHIFT, '?', 0},
+  };
+  for (const Case& c : kCases)
+  {
+    const PLAT_Input in = PLAT_GtkTestKeyInput(c.keyval, c.mods);
+    int flags = -1;
+    EXPECT_EQ(WINL_MacKeyToWindowsKey(&in, &flags), c.key) << c.name;
+    EXPECT_EQ(flags, c.flags) << c.name;
+  }
+}
+
+TEST_F(WinlKeysGtk, ShiftedDigitsFollowTheUsLayout)
+{
+  struct Case
+  {
+    int key, flags, want;
+  } const kCases[] = {{'0', 5, ')'}, {'1', 5, '!'}, {'9', 5, '('}, {'1', 1, 0}, {'A', 5, 0}, {'/', 5, 0}};
+  for (const Case& c : kCases) EXPECT_EQ(WINL_KeyToASCII(c.key, c.flags, nullptr), c.want) << c.key;
+}
+}  // namespace

@@ -1,0 +1,69 @@
+// The real alert helper on the display, raised from a worker thread that
+// holds a lock the main thread waits on: answered with keys through the
+// display's test input, and killed.
+#include "platform/gtk/PLAT_Alert.h"
+#include "winl/WINL_MessageBox.h"
+
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace
+{
+int FromWorkerHoldingLock(const char* caption, const std::function<void()>& answer)
+{
+  std::mutex pluginLock;
+  int result = -1;
+  std::thread worker([&] {
+    std::lock_guard<std::mutex> held(pluginLock);
+    result = MessageBox(nullptr, "Communication error has occurred!", caption, MB_YESNO);
+  });
+  std::thread user(answer);
+  // The main thread blocks as drawing would, on the worker's lock.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  {
+    std::lock_guard<std::mutex> wait(pluginLock);
+  }
+  worker.join();
+  user.join();
+  return result;
+}
+
+bool WaitForHelper()
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (PLAT_AlertHelperPid() == 0)
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void PressWhenShown(const char* caption, const char* key)
+{
+  ASSERT_TRUE(WaitForHelper());
+  const std::string cmd = std::string("xdotool search --sync --onlyvisible --name '") + caption +
+                          "' >/dev/null && sleep 0.3 && xdotool key " + key;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+TEST(WinlMessageBoxGtk, HelperAnswersReturnEscapeAndDeath)
+{
+  EXPECT_EQ(FromWorkerHoldingLock("ZephraReturn", [] { PressWhenShown("ZephraReturn", "Return"); }), IDYES);
+  EXPECT_EQ(FromWorkerHoldingLock("ZephraEscape", [] { PressWhenShown("ZephraEscape", "Escape"); }), IDNO);
+  EXPECT_EQ(FromWorkerHoldingLock("ZephraKilled",
+                                  [] {
+                                    ASSERT_TRUE(WaitForHelper());
+                                    kill(PLAT_AlertHelperPid(), SIGKILL);
+                                  }),
+            0);
+}
+}  // namespace

@@ -1,0 +1,490 @@
+// Painters of the large images: the window backgrounds (section boxes and a
+// label at every control anchor of the layout tables), the overlays that
+// open over them (clear outside their plate), the panels and the program
+// manager's background; the looks and the dispatch.
+//
+// Index:
+//   ---- looks ----
+//   ---- labels at the control anchors ----
+//   ---- backgrounds ----
+//   ---- overlays ----
+//   ---- panels ----
+//   ---- dispatch ----
+#include "tools/artgen/ArtPaint.h"
+
+#include "synth/ZephraTables.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+// ---- looks ----
+
+namespace
+{
+const ArtTheme kClassic = {
+  ArtRGB(20, 24, 38),    ArtRGB(32, 38, 58),    ArtRGB(88, 104, 140),  ArtRGB(236, 196, 110), ArtRGB(196, 202, 214),
+  ArtRGB(66, 72, 88),    ArtRGB(122, 130, 148), ArtRGB(24, 27, 34),    ArtRGB(232, 232, 236),
+  ArtRGB(255, 148, 40),  ArtRGB(120, 72, 30),
+  ArtRGB(10, 12, 18),    ArtRGB(224, 224, 230), ArtRGB(250, 250, 252), ArtRGB(40, 40, 46),
+  ArtRGB(12, 14, 12),    ArtRGB(255, 64, 40),   ArtRGB(52, 20, 16),
+  ArtRGB(86, 22, 18),    ArtRGB(255, 70, 40),
+  true,
+};
+
+ArtTheme Solid()
+{
+  ArtTheme t = kClassic;
+  t.panel = ArtRGB(44, 46, 52);
+  t.box = ArtRGB(58, 61, 68);
+  t.stars = false;
+  return t;
+}
+const ArtTheme kSolid = Solid();
+
+const ArtTheme kLcd = {
+  ArtRGB(150, 166, 140), ArtRGB(170, 186, 160), ArtRGB(62, 74, 56),    ArtRGB(22, 34, 22),    ArtRGB(30, 42, 30),
+  ArtRGB(124, 138, 118), ArtRGB(204, 214, 196), ArtRGB(62, 72, 58),    ArtRGB(16, 22, 16),
+  ArtRGB(28, 64, 30),    ArtRGB(96, 120, 90),
+  ArtRGB(70, 84, 66),    ArtRGB(40, 52, 40),    ArtRGB(90, 106, 86),   ArtRGB(180, 196, 172),
+  ArtRGB(118, 138, 100), ArtRGB(20, 32, 20),    ArtRGB(106, 126, 92),
+  ArtRGB(104, 118, 98),  ArtRGB(22, 44, 22),
+  false,
+};
+
+ArtTheme Manager()
+{
+  ArtTheme t = kClassic;
+  t.panel = ArtRGB(26, 30, 44);
+  t.box = ArtRGB(38, 44, 64);
+  t.stars = false;
+  return t;
+}
+const ArtTheme kManager = Manager();
+
+bool StartsWith(const char* s, const char* prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
+}  // namespace
+
+const ArtTheme& ArtThemeFor(const ArtRow& row)
+{
+  if (StartsWith(row.path, "img/lcd/")) return kLcd;
+  if (StartsWith(row.path, "img/manager/")) return kManager;
+  if (row.kind == ArtKind::kBackground && strcmp(row.label, "solid") == 0) return kSolid;
+  return kClassic;
+}
+
+// ---- labels at the control anchors ----
+
+namespace
+{
+enum class Place
+{
+  kNone,
+  kBelowCaption,  // two lines under the value caption of a slider
+  kLeftOfSwitch,  // two lines ending left of a push button
+  kBelowSwitch,
+  kLeftOfSlider,  // one line ending left of a short slider
+  kRightVertical, // down the right side of a FLEXI curve
+};
+
+// Program values whose control sits in the effect strip: their labels are
+// on the effect plates.
+bool InEffectStrip(int r) { return (r >= 129 && r <= 146) || (r >= 157 && r <= 169) || (r >= 179 && r <= 182); }
+
+Place PlaceOf(int r)
+{
+  const int p = r + kParamOffset;
+  if (kEditorLayoutX[r] == 0 && kEditorLayoutY[r] == 0) return Place::kNone;
+  // The FLEXI mode and chain-order switches carry their own words, and the
+  // new cutoff shares the vintage cutoff's place.
+  if (p == 174 || p == 176 || p == 178 || p == 180 || p == 131 || p == 186) return Place::kNone;
+  if (p == 104 || p == 111 || p == 118 || p == 125) return Place::kRightVertical;
+  if (p == 78 || p == 87 || p == 89 || p == 92) return Place::kLeftOfSwitch;
+  if (p == 173) return Place::kBelowSwitch;
+  if (p == 127 || p == 93) return Place::kLeftOfSlider;
+  return Place::kBelowCaption;
+}
+
+// The synth's name wrapped into at most `lines` lines of `width` characters.
+std::vector<std::string> Wrap(const char* name, size_t width, size_t lines)
+{
+  std::vector<std::string> out;
+  std::string line, word;
+  auto flush = [&]() {
+    if (!line.empty()) out.push_back(line);
+    line.clear();
+  };
+  const std::string text = std::string(name) + " ";
+  for (char ch : text)
+  {
+    if (ch != ' ')
+    {
+      word += ch;
+      continue;
+    }
+    if (word.empty()) continue;
+    if (word.size() > width) word.resize(width);
+    if (!line.empty() && line.size() + 1 + word.size() > width) flush();
+    line += (line.empty() ? "" : " ") + word;
+    word.clear();
+  }
+  flush();
+  if (out.size() > lines) out.resize(lines);
+  return out;
+}
+
+void AnchorLabel(ArtCanvas* c, const ArtTheme& t, int r)
+{
+  const int x = kEditorLayoutX[r], y = kEditorLayoutY[r];
+  const char* name = kProgramValues[r].param.name;
+  switch (PlaceOf(r))
+  {
+    case Place::kNone:
+      return;
+    case Place::kBelowCaption:
+    {
+      const std::vector<std::string> lines = Wrap(name, 9, 2);
+      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 16, y + 50 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 1);
+      return;
+    }
+    case Place::kLeftOfSwitch:
+    {
+      const std::vector<std::string> lines = Wrap(name, 9, 2);
+      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 3, y - 1 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 2);
+      return;
+    }
+    case Place::kBelowSwitch:
+    {
+      const std::vector<std::string> lines = Wrap(name, 9, 2);
+      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 20, y + 15 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 1);
+      return;
+    }
+    case Place::kLeftOfSlider:
+    {
+      const std::vector<std::string> lines = Wrap(name, 12, 1);
+      if (!lines.empty()) c->Text(x - 2, y - 4, lines[0].c_str(), t.label, 1, 2);
+      return;
+    }
+    case Place::kRightVertical:
+    {
+      static const char kCurve[] = "CURVE";
+      for (int i = 0; kCurve[i]; ++i)
+      {
+        const char one[2] = {kCurve[i], 0};
+        c->Text(x + 62, y + 1 + 6 * i, one, t.label);
+      }
+      return;
+    }
+  }
+}
+
+// A section box with its title running down its left edge.
+void Section(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h, const char* title)
+{
+  c->Fill(x, y, w, h, t.box);
+  c->Frame(x, y, w, h, t.boxLine);
+  for (int i = 0; title[i]; ++i)
+  {
+    const char one[2] = {title[i], 0};
+    c->Text(x + 3, y + 4 + 6 * i, one, t.title);
+  }
+}
+
+// A dark display window, for texts and numbers other controls draw.
+void Display(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h)
+{
+  c->Fill(x, y, w, h, t.display);
+  c->Frame(x, y, w, h, t.boxLine);
+}
+
+// A fixed-seed scatter of faint stars: the "space" look.
+void Stars(ArtCanvas* c, const ArtTheme& t)
+{
+  uint32_t seed = 0x5a455048u;
+  for (int i = 0; i < 900; ++i)
+  {
+    seed = seed * 1664525u + 1013904223u;
+    const int x = static_cast<int>((seed >> 8) % static_cast<uint32_t>(2 * c->W()));
+    seed = seed * 1664525u + 1013904223u;
+    const int y = static_cast<int>((seed >> 8) % static_cast<uint32_t>(2 * c->H()));
+    const int glow = 70 + 16 * static_cast<int>((seed >> 4) % 8u);
+    c->Fill2x(x, y, 1 + (i % 7 == 0), 1 + (i % 7 == 0),
+              ArtRGB(RAST_GETR(t.panel) + glow / 2, RAST_GETG(t.panel) + glow / 2, RAST_GETB(t.panel) + glow));
+  }
+}
+}  // namespace
+
+// ---- backgrounds ----
+
+void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
+{
+  c->Fill(0, 0, c->W(), c->H(), t.panel);
+  if (t.stars) Stars(c, t);
+
+  // Program: file buttons, name, location number, stepping.
+  Section(c, t, 24, 2, 446, 72, "");
+  c->Fill(2, 2, 18, 18, t.accent);  // the about corner
+  c->Text(11, 6, "Z", t.panel, 2, 1);
+  Display(c, t, 56, 28, 214, 20);
+  Display(c, t, 142, 46, 52, 27);
+  // FLEXI slots: source and range-control lists, curve, learn.
+  for (int n = 0; n < 4; ++n)
+  {
+    const int x0 = 474 + 168 * n;
+    c->Fill(x0, 2, 164, 84, t.box);
+    c->Frame(x0, 2, 164, 84, t.boxLine);
+    const std::string title = "FLEXI " + std::to_string(n + 1);
+    c->Text(x0 + 160, 4, title.c_str(), t.title, 1, 2);
+    c->Text(x0 + 78, 4, "SOURCE", t.label, 1, 2);
+    c->Text(x0 + 78, 29, "RANGE", t.label, 1, 2);
+    Display(c, t, x0 + 3, 10, 72, 18);
+    Display(c, t, x0 + 3, 34, 72, 18);
+  }
+  // The synth values, a row of twelve per VCO and the blocks on the right.
+  static const char* kVco[] = {"VCO 1", "VCO 2", "VCO 3", "VCO 4"};
+  static const int kRowY[] = {88, 245, 402, 559};
+  for (int k = 0; k < 4; ++k) Section(c, t, 8, kRowY[k] - 14, 494, 80, kVco[k]);
+  Section(c, t, 512, 88, 622, 134, "VCF");
+  Section(c, t, 512, 226, 622, 94, "ENV LFO");
+  Section(c, t, 512, 380, 622, 158, "VOICE");
+  Section(c, t, 512, 542, 622, 174, "EFFECTS");
+  c->Text(24, 650, "ZEPHRA PRIME", t.title, 4);
+  c->Text(24, 676, "SOUND EDITOR AND LIBRARIAN", t.label, 2);
+
+  // Bottom: save mode, copy, channel; keyboard; random, reset, sections.
+  Section(c, t, 8, 722, 304, 74, "");
+  Section(c, t, 816, 722, 318, 74, "");
+  c->Frame(313, 725, 496, 66, t.boxLine);
+  for (int i = 0; i < 4; ++i)
+  {
+    const std::string n = std::to_string(i + 1);
+    c->Text(80, 731 + 13 * i + 3, n.c_str(), t.label);
+    c->Text(184, 731 + 13 * i + 3, n.c_str(), t.label);
+  }
+  c->Text(92, 752, "FROM", t.label);
+  c->Text(196, 752, "TO", t.label);
+  Display(c, t, 281, 729, 42, 42);
+  c->Text(302, 775, "MIDI CH", t.label, 1, 1);
+  static const char* kSections[12] = {"VCO1",     "VCO2",   "VCO3",   "VCO4",   "FILTER", "ENVLFO",
+                                      "HARMDIST", "EFFECT", "FLEXI1", "FLEXI2", "FLEXI3", "FLEXI4"};
+  static const int kColumnX[3] = {874, 922, 1002};
+  for (int i = 0; i < 12; ++i) c->Text(kColumnX[i / 4] + 14, 731 + 13 * (i % 4) + 3, kSections[i], t.label);
+
+  for (int r = 0; r < kProgramSize; ++r)
+    if (!InEffectStrip(r)) AnchorLabel(c, t, r);
+}
+
+// ---- overlays ----
+
+ArtPlate ArtPlateOf(const ArtRow& row)
+{
+  switch (row.kind)
+  {
+    case ArtKind::kSavePlate:
+      // Around the save-mode button it marks; the image stands 15 px left
+      // of the window.
+      return strcmp(row.label, "VCO") == 0 ? ArtPlate{29, 726, 52, 32} : ArtPlate{29, 756, 52, 32};
+    case ArtKind::kEffectPlate:
+    case ArtKind::kEqGraphPlate:
+      return ArtPlate{508, 540, 626, 178};
+    case ArtKind::kListPlate:
+      return ArtPlate{8, 124, 1124, 570};
+    case ArtKind::kChooserPlate:
+      return ArtPlate{476, 316, 180, 150};
+    case ArtKind::kTabHighlight:
+      return ArtPlate{0, row.h - 3, row.w, 3};
+    default:
+      return ArtPlate{0, 0, 0, 0};
+  }
+}
+
+void ArtPaintSavePlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  const ArtPlate p = ArtPlateOf(row);
+  c->Fill(p.x, p.y, p.w, p.h, t.accentDim);
+  c->Frame(p.x, p.y, p.w, p.h, t.accent, 2);
+}
+
+void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  const ArtPlate p = ArtPlateOf(row);
+  Section(c, t, p.x, p.y, p.w, p.h, row.label);
+  const bool graph = row.kind == ArtKind::kEqGraphPlate;
+  const std::string which = row.label;
+  for (int r = 0; r < kProgramSize; ++r)
+  {
+    if (!InEffectStrip(r)) continue;
+    const bool mod = r >= 129 && r <= 143;
+    const bool drive = (r >= 144 && r <= 146) || r == 179 || r == 180;
+    const bool eq = (r >= 157 && r <= 169) || r == 181 || r == 182;
+    bool mine = (which == "CHORUS / DELAY" && mod) || (which == "OVERDRIVE" && drive) || (which == "EQUALIZER" && eq);
+    // The graph covers the band knobs' places: only the switch and the
+    // blends keep their labels.
+    if (graph) mine = r == 157 || r == 181 || r == 182;
+    if (mine) AnchorLabel(c, t, r);
+  }
+  if (which == "EQUALIZER")
+  {
+    // The two view areas: knobs or graph.
+    c->Bevel(1010, 565, 27, 19, t.face, t.faceLight, t.faceDark, !graph);
+    c->Text(1023, 572, "PAR", graph ? t.faceText : t.accent, 1, 1);
+    c->Bevel(1041, 565, 27, 19, t.face, t.faceLight, t.faceDark, graph);
+    c->Text(1054, 572, "GRF", graph ? t.accent : t.faceText, 1, 1);
+  }
+  if (!graph) return;
+  Display(c, t, 640, 593, 460, 115);
+  // Octave lines from 20 Hz and a line every 6 dB.
+  for (int f = 40; f < 12000; f *= 2)
+  {
+    const double u = (std::log2(f) - std::log2(20.0)) / (std::log2(12000.0) - std::log2(20.0));
+    c->Fill(640 + static_cast<int>(u * 460), 594, 1, 113, t.displayDim);
+  }
+  for (int db = -18; db <= 18; db += 6)
+    c->Fill(641, 593 + 57 - db * 57 / 24, 458, 1, db == 0 ? t.displayLit : t.displayDim);
+}
+
+void ArtPaintListPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  const ArtPlate p = ArtPlateOf(row);
+  c->Fill(p.x, p.y, p.w, p.h, t.box);
+  c->Frame(p.x, p.y, p.w, p.h, t.boxLine, 2);
+  c->Text(24, 134, row.label, t.title, 2);
+  c->Text(p.x + p.w - 12, 138, "CLICK ABOVE THE LIST TO CLOSE IT", t.label, 1, 2);
+  // Each page holds 20 rows of 25 px. A click picks the row's position,
+  // except that the last rows of a page pick its last valid one: 17 of
+  // each 20 for the sources, 14 for the range controls. Those rows stay
+  // blank, so every text shown is the one its row picks.
+  const bool sources = strcmp(row.label, "FLEXI SOURCE") == 0;
+  const int lastRow = sources ? 17 : 14;
+  const int count = sources ? kFlexiSourceCount : kFlexiRangeListCount;
+  for (int page = 0; page < 4; ++page)
+  {
+    const int x = 23 + 272 * page;
+    Display(c, t, x, 180, 272, 500);
+    for (int i = 0; i < 20; ++i)
+    {
+      const int position = 20 * page + i;
+      if (i > 0) c->Fill(x + 1, 180 + 25 * i, 270, 1, t.displayDim);
+      if (i > lastRow || position >= count) continue;
+      const char* text = sources ? kFlexiSourceText[position] : kFlexiRangeText[position];
+      c->Text(x + 8, 180 + 25 * i + 8, text, t.displayLit, 2);
+    }
+  }
+}
+
+void ArtPaintChooserPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  const ArtPlate p = ArtPlateOf(row);
+  c->Fill(p.x, p.y, p.w, p.h, t.box);
+  c->Frame(p.x, p.y, p.w, p.h, t.accent, 2);
+  c->Text(p.x + p.w / 2, p.y + 7, row.label, t.title, 1, 1);
+  c->Text(p.x + p.w / 2, p.y + 21, "PROGRAM NUMBER", t.label, 1, 1);
+  Display(c, t, 546, 346, 44, 44);
+  c->Bevel(524, 404, 76, 40, t.face, t.faceLight, t.faceDark, false);
+  c->Text(562, 416, "OK", t.faceText, 3, 1);
+}
+
+// ---- panels ----
+
+void ArtPaintPanel(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  c->Fill(0, 0, row.w, row.h, t.box);
+  c->Frame(0, 0, row.w, row.h, t.accent, 2);
+  const std::string title = row.label;
+  if (title == "ABOUT")
+  {
+    c->Text(row.w / 2, 30, "ZEPHRAEDITOR", t.title, 4, 1);
+    static const char* kLines[] = {"EDITOR AND LIBRARIAN FOR THE", "ZEPHRA PRIME SYNTHESIZER", "",
+                                   "VERSION 1.0.0", "", "PANELS, PROGRAM FILES, BANKS,", "FIRMWARE UPDATE, MIDI LEARN"};
+    int y = 80;
+    for (const char* line : kLines)
+    {
+      c->Text(row.w / 2, y, line, t.label, 2, 1);
+      y += 18;
+    }
+    c->Text(row.w / 2, row.h - 22, "CLICK TO CLOSE", t.accent, 2, 1);
+    return;
+  }
+  c->Text(8, 6, row.label, t.title);
+  if (title == "DATABASE LOGIN")
+  {
+    c->Text(62, 26, "USER", t.label, 1, 2);
+    c->Text(62, 50, "PASSWORD", t.label, 1, 2);
+    c->Fill(68, 21, 190, 16, ArtRGB(250, 250, 250));
+    c->Fill(68, 45, 190, 16, ArtRGB(250, 250, 250));
+    c->Text(222, 77, "REMEMBER", t.label, 1, 2);
+  }
+}
+
+void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
+{
+  c->Fill(0, 0, c->W(), c->H(), t.panel);
+  c->Text(1132, 8, row.label, t.title, 2, 2);
+  // Browser: 47 rows of 14 px with the scroll track beside them.
+  Section(c, t, 12, 96, 290, 688, "");
+  c->Text(24, 104, "PROGRAMS", t.title);
+  Display(c, t, 22, 116, 254, 662);
+  for (int i = 1; i < 47; i += 2) c->Fill(23, 118 + 14 * i, 252, 14, t.box);
+  c->Fill(278, 116, 12, 660, t.groove);
+  // The bank: 99 locations of a 10 x 10 grid; location 0 is never shown.
+  Section(c, t, 304, 96, 828, 698, "");
+  c->Text(316, 100, "BANK", t.title);
+  for (int i = 1; i < 100; ++i)
+  {
+    const int col = i % 10, r = i / 10;
+    c->Frame(308 + 82 * col, static_cast<int>(108 + 68.5 * r), 80, 66, t.boxLine);
+  }
+  // Check boxes: row-edit modes, confirmation and categories.
+  static const struct
+  {
+    int x, y;
+    const char* text;
+  } kBoxes[] = {{668, 31, "MODE 2"}, {668, 44, "MODE 4"}, {668, 57, "MODE 3"}, {668, 70, "MODE 1"},
+                {668, 83, "NAME/CAT"}, {736, 83, "CONFIRM"}, {826, 31, "BASS"}, {826, 44, "GTR"},
+                {826, 57, "MIDI"}, {826, 70, "FX"},     {826, 83, "EWI"}};
+  for (const auto& b : kBoxes) c->Text(b.x + 15, b.y + 3, b.text, t.label);
+  c->Text(876, 42, "NAME", t.label, 1, 2);
+  c->Fill(880, 37, 220, 16, ArtRGB(250, 250, 250));
+}
+
+// ---- dispatch ----
+
+bool ArtPaint(const ArtRow& row, ArtCanvas* c)
+{
+  const ArtTheme& t = ArtThemeFor(row);
+  using Strip = void (*)(const ArtRow&, const ArtTheme&, ArtCanvas*, int, int);
+  Strip strip = nullptr;
+  switch (row.kind)
+  {
+    case ArtKind::kBackground: ArtPaintBackground(row, t, c); return true;
+    case ArtKind::kSavePlate: ArtPaintSavePlate(row, t, c); return true;
+    case ArtKind::kEffectPlate:
+    case ArtKind::kEqGraphPlate: ArtPaintEffectPlate(row, t, c); return true;
+    case ArtKind::kListPlate: ArtPaintListPlate(row, t, c); return true;
+    case ArtKind::kChooserPlate: ArtPaintChooserPlate(row, t, c); return true;
+    case ArtKind::kPanel: ArtPaintPanel(row, t, c); return true;
+    case ArtKind::kManagerBackground: ArtPaintManagerBackground(row, t, c); return true;
+    case ArtKind::kSlider:
+    case ArtKind::kRangeSlider:
+    case ArtKind::kShortSlider: strip = &ArtPaintSlider; break;
+    case ArtKind::kCurves: strip = &ArtPaintCurves; break;
+    case ArtKind::kButton: strip = &ArtPaintButton; break;
+    case ArtKind::kSwitch: strip = &ArtPaintSwitch; break;
+    case ArtKind::kTabLamp: strip = &ArtPaintTabLamp; break;
+    case ArtKind::kTabHighlight: strip = &ArtPaintTabHighlight; break;
+    case ArtKind::kLamp: strip = &ArtPaintLamp; break;
+    case ArtKind::kCheckbox: strip = &ArtPaintCheckbox; break;
+    case ArtKind::kSevenSegment: strip = &ArtPaintSevenSegment; break;
+    case ArtKind::kFileIcon: strip = &ArtPaintFileIcon; break;
+    case ArtKind::kKeys: strip = &ArtPaintKeys; break;
+    case ArtKind::kKeyboardOctave: strip = &ArtPaintKeyboardOctave; break;
+    case ArtKind::kTile: strip = &ArtPaintTile; break;
+    case ArtKind::kTileHighlight: strip = &ArtPaintTileHighlight; break;
+    case ArtKind::kScrollHandle: strip = &ArtPaintScrollHandle; break;
+  }
+  if (!strip) return false;
+  for (int k = 0; k < row.frames; ++k) strip(row, t, c, k, k * row.h);
+  return true;
+}
