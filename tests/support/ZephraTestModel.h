@@ -49,6 +49,7 @@ struct RecordingPanels : ZephraPanelLink
     answers.pop_front();
     return answer;
   }
+  bool IsFlexiCopyMode() const override { return flexiCopyMode; }
   void QueueSavePath(const std::string& path)
   {
     std::lock_guard<std::mutex> hold(lock);
@@ -62,6 +63,7 @@ struct RecordingPanels : ZephraPanelLink
   std::map<int, std::string> captions;
   std::vector<std::string> status, boxes, prompts;
   std::deque<std::string> answers;
+  bool flexiCopyMode = false;
 
 private:
   std::vector<std::string> Copy(const std::vector<std::string>& list)
