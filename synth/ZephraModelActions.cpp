@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kCopyChoices = 4;
-constexpr unsigned kAllSlots = 0xF;
 
 }  // namespace
 
