@@ -74,6 +74,8 @@ void ZephraEditor::OnParamChange(int paramIndex)
       SendParamNRPN(r, v);
       mUndo.Record()[r] = v;
       MarkProgramEdited();
+      // While learn is armed the value the user touches is the one learnt.
+      if (r < ZephraLearn::kItemCount) ChooseLearnItem(r, v);
     }
     if (HasNumberCaption(p))
     {
@@ -116,11 +118,29 @@ void ZephraEditor::OnParamChange(int paramIndex)
     case kParamMidiChannel:
       mKbdMidiChannel = v;
       break;
+    case kParamCcLearn:
+      SetLearnArmed(GetParam(p)->Value() > 0.5);
+      break;
+    // The editing buttons act on release, the INIT button on press.
+    case kParamCopy:
+      if (v == 0) Panels().IsFlexiCopyMode() ? CopyFlexiSlot() : CopyVcoSettings();
+      break;
+    case kParamInit:
+      if (v != 0) InitProgram();
+      break;
+    case kParamRandom:
+      if (v == 0) RandomizeSound();
+      break;
+    case kParamReset:
+      if (v == 0) ResetSections();
+      break;
     default:
       break;
   }
 
-  mLastNrpnIndex = r;
+  // Only a program value moves the synth's NRPN address; an interface
+  // parameter (a button, a lamp) leaves it where the last send put it.
+  if (r < kProgramSize) mLastNrpnIndex = r;
   mLastSentValue[r] = AlwaysPasses(p) ? kNoLastValue : v;
   mIdleTickParity = 0;
 }

@@ -146,6 +146,18 @@ void ZephraModel::InitProgramState()
   BASE_MutexLock lock(GetMutex());
   mUndo.Clear();
   mFlexiTarget.fill(-1);
+  mPanels->SetEqGraphShown(true);
+  // The effect lamps start on the chorus panel, whatever the parameters
+  // held before the program is applied.
+  if (IGraphicsLink* gui = GetGUI())
+  {
+    gui->SetParameterFromPlug(kParamShowFxChorus, 1, false);
+    for (EParam lamp : {kParamShowFxDelay, kParamShowFxOverdrive, kParamShowFxEqualizer})
+      gui->SetParameterFromPlug(lamp, 0, false);
+  }
+  mLearn.Clear();
+  // A learn table lost on every restart is not what a user expects.
+  (void)LoadMidiLearn();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   SetAllLastValues(kNoLastValue);
   mLastNrpnIndex = kNrpnNoneSent;

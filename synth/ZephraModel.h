@@ -20,6 +20,8 @@
 //   ZephraModelSysEx.cpp      program transfer with the synth
 //   ZephraModelFirmware.cpp   firmware update
 //   ZephraModelLifecycle.cpp  reply watchdog, idle work, start and end
+//   ZephraModelKeyboard.cpp   controller keyboard, MIDI learn, notes
+//   ZephraModelActions.cpp    copy, random and reset of sound sections
 // with the undo store in ZephraUndoStore and the transfer state in
 // ZephraTransfer.
 #pragma once
@@ -31,6 +33,7 @@
 #include "synth/ProgramDatabase.h"
 #include "synth/ZephraManagerLink.h"
 #include "synth/ZephraPanelLink.h"
+#include "synth/ZephraLearn.h"
 #include "synth/ZephraTables.h"
 #include "synth/ZephraTransfer.h"
 #include "synth/ZephraUndoStore.h"
@@ -273,6 +276,46 @@ public:
   // below (as low as INT_MIN).
   int ProgramParamValue(int programIndex) const;
 
+  // ---- controller keyboard, MIDI learn and notes (ZephraModelKeyboard.cpp) ----
+  // Keyboard input thread (or whichever thread drains its queue): clock on
+  // as a one-byte SysEx; notes tracked and passed on; controllers learnt,
+  // or moving their learnt values, or passed on. Locks.
+  void ProcessKeyboardMidiMsg(IMidiMsg* msg) override;
+  // The learn button (parameter "CC Learn"). Locks.
+  void SetLearnArmed(bool armed);
+  // While armed: the user changed program value programIndex (0..121) to
+  // value from the GUI. Locks.
+  void ChooseLearnItem(int programIndex, int value);
+  bool IsLearnArmed();
+  // The controller learnt for a program value, -1 for none. Locks.
+  int LearntController(int programIndex);
+  // "midilearn.ini" beside the settings file. Loading keeps the bindings a
+  // missing file does not mention; false (and a log line) on a read or
+  // write failure, the file then left as it was. Lock.
+  [[nodiscard]] bool LoadMidiLearn();
+  [[nodiscard]] bool SaveMidiLearn();
+  // The notes the keyboard holds, for the on-screen keyboard. Lock.
+  int GetHeldNoteCount();
+  bool IsNoteHeld(int note);
+  // The on-screen keyboard's note on (velocity from its setting) or off on
+  // the keyboard channel; a negative note sends nothing.
+  void SendNote(int note, bool on);
+
+  // ---- sound-editing actions (ZephraModelActions.cpp); the caller holds the mutex ----
+  // The copy button: the highest ticked source onto every ticked target.
+  void CopyVcoSettings();
+  void CopyFlexiSlot();
+  // The random button: the ticked sections from a random program; nothing
+  // while no section box is ticked.
+  void RandomizeSound();
+  void MakeRandomSound();
+  // The reset button: the ticked sections (all of the program when all 12
+  // are ticked) from the INIT sound; nothing while none is ticked.
+  void ResetSections();
+  void LoadInitSound();
+  void ResetAllSections();
+  void ResetSelectedSections();
+
 protected:
   // ---- the parameter-change path, shared with the handler ----
   bool mBulkLoad = false;
@@ -298,10 +341,38 @@ private:
   void SendController(int controller, int dataByte);
   // Puts mProgram into the parameters (bulk mode held by the caller).
   // afterRecall: the snapshot rules (write the clamped FLEXI value back).
-  void ApplyProgramValues(bool afterRecall);
-  void ApplyFlexiSlot(int slot, bool afterRecall);
+  // targetSlots: bit s set gives slot s the target its values name;
+  // effects: the effect values and switches are set too.
+  static constexpr unsigned kAllFlexiSlots = 0xF;
+  void ApplyProgramValues(bool afterRecall, unsigned targetSlots = kAllFlexiSlots, bool effects = true);
+  // The slot's parameters from mProgram; DESTINATION only withDestination.
+  void ApplyFlexiValues(int slot, bool withDestination);
+  // Gives the slot the target its BITS and DESTINATION parameters name,
+  // when it has a source, with its range controls.
+  void SetUpFlexiTarget(int slot, bool afterRecall);
   // Hides the range controls and clears every FLEXI slot's target.
   void ClearFlexiTargets();
+  void ClearFlexiTarget(int slot);
+
+  // ---- keyboard and learn ----
+  // Hands a short message to the output, through the send tap.
+  void PassToSynth(const IMidiMsg& msg);
+  // A control change from the keyboard; false when it is to be passed on.
+  bool ApplyLearntController(int controller, int value);
+  // Learn met its item and controller: button released, table saved.
+  void FinishLearn();
+  std::string MidiLearnPath() const;
+
+  // ---- actions ----
+  bool IsTicked(int param) const;
+  // The highest ticked copy source 0..3, -1 for none.
+  int CopySource() const;
+  // Counted at each press: a running count could drift from the boxes.
+  int TickedSectionCount() const;
+  // Sends nothing; redraws, sends the program and pushes the undo step.
+  void FinishSectionAction();
+  // Pushes the action's undo step and ends its group.
+  void EndActionStep();
   void SetAllLastValues(int value);
   // The current record's value of a program value's parameter.
   int32_t& Value(EParam param) { return mProgram[ProgramIndex(param)]; }
@@ -324,6 +395,11 @@ private:
   bool mFolderScanned = false;
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};
   int mFlexiOpenList = -1;
+  ProgramValues mRandomProgram{};
+  ProgramValues mResetProgram{};
+  // Learn state and held notes: written on the keyboard thread, read on
+  // the GUI thread, always under the plug-in mutex.
+  ZephraLearn mLearn;
 
   // ---- the synth link ----
   void SendLinkSysEx(const std::vector<uint8_t>& message);

@@ -21,19 +21,21 @@ int SecondHalfOf(int partner)
 
 // ---- applying a record ----
 
-void ZephraModel::ClearFlexiTargets()
+void ZephraModel::ClearFlexiTarget(int slot)
 {
-  for (int slot = 0; slot < kFlexiSlotCount; ++slot)
-  {
-    mPanels->HideParamControl(kParamFlexi1RangeA + 2 * slot, true);
-    mPanels->HideParamControl(kParamFlexi1RangeB + 2 * slot, true);
-    if (mFlexiTarget[slot] >= 0) mPanels->HideParamControl(ParamOfIndex(mFlexiTarget[slot]), false);
-    mFlexiTarget[slot] = -1;
-    mPanels->SetFlexiSlotTargeted(slot, false);
-  }
+  mPanels->HideParamControl(kParamFlexi1RangeA + 2 * slot, true);
+  mPanels->HideParamControl(kParamFlexi1RangeB + 2 * slot, true);
+  if (mFlexiTarget[slot] >= 0) mPanels->HideParamControl(ParamOfIndex(mFlexiTarget[slot]), false);
+  mFlexiTarget[slot] = -1;
+  mPanels->SetFlexiSlotTargeted(slot, false);
 }
 
-void ZephraModel::ApplyProgramValues(bool afterRecall)
+void ZephraModel::ClearFlexiTargets()
+{
+  for (int slot = 0; slot < kFlexiSlotCount; ++slot) ClearFlexiTarget(slot);
+}
+
+void ZephraModel::ApplyProgramValues(bool afterRecall, unsigned targetSlots, bool effects)
 {
   const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
   const auto setRun = [this, &set](EParam first, EParam last) {
@@ -46,8 +48,13 @@ void ZephraModel::ApplyProgramValues(bool afterRecall)
   set(kParamTrigGateMode, Value(kParamTrigGateMode) & 1);
   set(kParamPortamentoMode, (Value(kParamTrigGateMode) >> 1) & 1);
   setRun(kParamKeyPriority, kParamLfoVcoDepth);
-  for (int slot = 0; slot < kFlexiSlotCount; ++slot) ApplyFlexiSlot(slot, afterRecall);
+  for (int slot = 0; slot < kFlexiSlotCount; ++slot)
+  {
+    ApplyFlexiValues(slot, true);
+    if (targetSlots & (1u << slot)) SetUpFlexiTarget(slot, afterRecall);
+  }
   setRun(kParamDelayVintageLong, kParamMidiSync);
+  if (!effects) return;
   setRun(kParamEffectsChainOrder, kParamFeedbackDamping);
   // Effect switches: on when any blend bit is set; the bits are the blends.
   for (const EffectBlends& effect : kEffectBlends)
@@ -60,13 +67,14 @@ void ZephraModel::ApplyProgramValues(bool afterRecall)
   }
 }
 
-void ZephraModel::ApplyFlexiSlot(int slot, bool afterRecall)
+void ZephraModel::ApplyFlexiValues(int slot, bool withDestination)
 {
   const int base = kFlexiFirstIndex + kFlexiSlotSize * slot;
   const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
   for (int field = 0; field < kFlexiSlotSize; ++field)
   {
     const int p = base + field;
+    if (field == kFlexiDestination && !withDestination) continue;
     const int second = SecondHalfOf(p);
     set(ParamOfIndex(p), second >= 0 ? (mProgram[p] & 1) : mProgram[p]);
     if (second >= 0) set(ParamOfIndex(second), (mProgram[p] >> 1) & 1);
@@ -75,6 +83,12 @@ void ZephraModel::ApplyFlexiSlot(int slot, bool afterRecall)
   if (sourcePosition >= 0) set(kParamFlexi1Sources + 2 * slot, sourcePosition);
   const int rangePosition = FlexiRangePosition(mProgram[base + kFlexiRangeControl]);
   if (rangePosition >= 0) set(kParamFlexi1Ranges + 2 * slot, rangePosition);
+}
+
+void ZephraModel::SetUpFlexiTarget(int slot, bool afterRecall)
+{
+  const int base = kFlexiFirstIndex + kFlexiSlotSize * slot;
+  const auto set = [this](int param, int value) { SetParameterFromGUI2(param, value); };
   if (mProgram[base + kFlexiSource] <= 0) return;
 
   int target = (ParamInt(ParamOfIndex(base + kFlexiBits)) & 1) * 128 +
@@ -157,6 +171,9 @@ void ZephraModel::InitProgram()
   SendProgramToSynth();
   ParamsToUndoRecord();
   PushUndoSnapshot();
+  // The next knob change opens a step of its own instead of overwriting
+  // the default program's.
+  mUndo.EndGroup();
 }
 
 // ---- snapshots ----

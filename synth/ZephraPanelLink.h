@@ -47,4 +47,18 @@ public:
   // The save selector opened on proposedPath; the chosen path, or "" when
   // cancelled or there is no GUI. GUI thread.
   virtual std::string PromptForSaveFile(const char* /*proposedPath*/) { return std::string(); }
+
+  // ---- editing actions and the keyboard ----
+  // The copy panel's mode: true copies FLEXI slots, false VCOs.
+  virtual bool IsFlexiCopyMode() const { return false; }
+  // The equaliser shown as the paragraphic graph rather than knobs.
+  virtual bool IsEqGraphView() const { return false; }
+  // Redraws the EQ graph from the equaliser values of the program record.
+  virtual void UpdateEqGraphFromProgram() {}
+  // Marks the paragraphic EQ display as shown (set once at start).
+  virtual void SetEqGraphShown(bool /*shown*/) {}
+  // The held notes changed: the on-screen keyboard redraws them.
+  virtual void HeldNotesChanged() {}
+  // The on-screen keyboard's velocity setting, 0..1.
+  virtual double KeyboardVelocity() const { return 0.0; }
 };

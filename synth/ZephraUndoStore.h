@@ -35,6 +35,9 @@ public:
   void Store();
   // Push when groupKey differs from the key of the last Step, else Store.
   void Step(int groupKey);
+  // The next Step opens a step of its own, whatever its key; an action
+  // that pushed a step of its own ends with it.
+  void EndGroup() { mUndoGroup = -1; }
   // Moves to the previous step, staying on the first.
   void Back();
   // Moves to the next step; false on the last one.

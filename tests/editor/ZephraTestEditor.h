@@ -42,6 +42,7 @@ struct TestPanels : ZephraPanelLink
     gui->PromptForFile(&file, 1, &dir, "pr3");
     return file.Get();
   }
+  bool IsFlexiCopyMode() const override { return flexiCopyMode; }
   std::vector<std::string> Status()
   {
     std::lock_guard<std::mutex> hold(lock);
@@ -51,6 +52,7 @@ struct TestPanels : ZephraPanelLink
   std::mutex lock;
   std::map<int, std::string> captions;
   std::vector<std::string> status;
+  bool flexiCopyMode = false;
 };
 
 struct TestEditor

@@ -33,6 +33,16 @@ struct NotifyingPlug : IUnitBase
     ++arrivals;
     arrived.notify_all();
   }
+  void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
+  {
+    std::unique_lock<std::mutex> hold(lock);
+    ZephraModel* target = model;
+    hold.unlock();
+    if (target) target->ProcessKeyboardMidiMsg(msg);
+    hold.lock();
+    ++arrivals;
+    arrived.notify_all();
+  }
   // Runs step until done holds; false after the time given.
   bool WaitUntil(const std::function<bool()>& done, const std::function<void()>& step = {}, int seconds = 60)
   {

@@ -93,6 +93,45 @@ bool SynthSim::Open(std::string& error)
   return true;
 }
 
+bool SynthSim::OpenAsKeyboard(std::string& error)
+{
+  if (!JackServerAnswers())
+  {
+    error = "no JACK server answers";
+    return false;
+  }
+  try
+  {
+    std::lock_guard<std::mutex> hold(mModelLock);
+    mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Sim Keyboard Client");
+    mOut->openVirtualPort(kKeyboardPortName);
+    mOut->setErrorCallback(
+      [](RtMidiError::Type, const std::string& text, void*) { std::cerr << "keyboard sim: MIDI: " << text << '\n'; },
+      nullptr);
+  }
+  catch (const RtMidiError& e)
+  {
+    error = e.getMessage();
+    return false;
+  }
+  return true;
+}
+
+bool SynthSim::SendRaw(const SimBytes& bytes)
+{
+  std::lock_guard<std::mutex> hold(mModelLock);
+  if (!mOut || bytes.empty()) return false;
+  mOut->sendMessage(bytes.data(), bytes.size());
+  return true;
+}
+
+std::vector<SimBytes> SynthSim::LastReceived(size_t n)
+{
+  std::lock_guard<std::mutex> hold(mInboxLock);
+  n = std::min(n, mReceived.size());
+  return std::vector<SimBytes>(mReceived.end() - static_cast<std::ptrdiff_t>(n), mReceived.end());
+}
+
 void SynthSim::OnInput(double, std::vector<unsigned char>* bytes, void* self)
 {
   auto* sim = static_cast<SynthSim*>(self);
@@ -102,6 +141,8 @@ void SynthSim::OnInput(double, std::vector<unsigned char>* bytes, void* self)
   {
     std::lock_guard<std::mutex> hold(sim->mInboxLock);
     sim->mInbox.emplace_back(bytes->begin(), bytes->end());
+    sim->mReceived.emplace_back(bytes->begin(), bytes->end());
+    if (sim->mReceived.size() > kReceivedKept) sim->mReceived.pop_front();
   }
   sim->mInboxReady.notify_one();
 }

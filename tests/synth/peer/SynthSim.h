@@ -1,7 +1,9 @@
 // The simulated Zephra Prime, the editor's peer in its end-to-end tests: two
 // JACK clients of its own, connected to the editor's ports "To ZephraEditor"
 // and "From ZephraEditor", answering the editor as the synth does
-// (SynthSimModel). Messages queue up on the MIDI thread and are handled in
+// (SynthSimModel). A second instance can play a controller keyboard instead:
+// it only sends, from a port of its own that the test connects to the
+// editor's keyboard input. Messages queue up on the MIDI thread and are handled in
 // order on a worker thread of the sim's, so that the JACK thread never
 // waits; the test reaches the model through With, under the worker's lock.
 #pragma once
@@ -34,6 +36,17 @@ public:
   // Opens both clients and connects them once the editor's ports appear;
   // false, with the reason in error, when that fails.
   [[nodiscard]] bool Open(std::string& error);
+  // The keyboard: an output port kKeyboardPortName and no input; the test
+  // connects the editor's keyboard input object to it.
+  [[nodiscard]] bool OpenAsKeyboard(std::string& error);
+  static constexpr const char* kKeyboardPortName = "Zephra Sim Keyboard";
+
+  // Sends bytes as they are from the sim's output; false when it is not
+  // open or the MIDI library refuses them.
+  bool SendRaw(const SimBytes& bytes);
+  // The last n messages (at most kReceivedKept) the input took, oldest first.
+  static constexpr size_t kReceivedKept = 64;
+  std::vector<SimBytes> LastReceived(size_t n);
 
   // Runs f on the model under its lock and returns what f returns.
   template <class F>
@@ -53,6 +66,7 @@ private:
   std::mutex mInboxLock;
   std::condition_variable mInboxReady;
   std::deque<SimBytes> mInbox;
+  std::deque<SimBytes> mReceived;  // under mInboxLock
   bool mStopping = false;
   std::thread mWorker;
   std::atomic<bool> mAccepting{false};

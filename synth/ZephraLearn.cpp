@@ -1,0 +1,205 @@
+#include "synth/ZephraLearn.h"
+
+#include "synth/ZephraTables.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Reads a decimal number (optional "-") from text at *at; false when there
+// are no digits or it has more than nine of them.
+bool ReadNumber(const std::string& text, size_t* at, int* number)
+{
+  size_t i = *at;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (negative) ++i;
+  const size_t first = i;
+  long value = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - first < 9)
+    value = value * 10 + (text[i++] - '0');
+  if (i == first || (i < text.size() && text[i] >= '0' && text[i] <= '9')) return false;
+  *number = static_cast<int>(negative ? -value : value);
+  *at = i;
+  return true;
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+  size_t done = 0;
+  while (done < text.size())
+  {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void ZephraLearn::Clear()
+{
+  mController.fill(-1);
+  mBound.fill(0);
+  mNothingLearnt = true;
+  mArmed = false;
+  mLastController = -1;
+  mChosenItem = -1;
+}
+
+// ---- the learn gesture ----
+
+void ZephraLearn::SetArmed(bool armed)
+{
+  mArmed = armed;
+  if (armed)
+  {
+    mLastController = -1;
+    mChosenItem = -1;
+  }
+}
+
+bool ZephraLearn::ChooseItem(int item, int value)
+{
+  if (!mArmed || item < 0 || item >= kItemCount) return false;
+  mChosenItem = item;
+  mBound[item] = value;
+  if (mLastController < 0) return false;
+  (void)Bind(item, mLastController, value);
+  mArmed = false;
+  return true;
+}
+
+bool ZephraLearn::ReceiveController(int controller)
+{
+  if (!mArmed || controller < 0 || controller >= kControllerCount) return false;
+  mLastController = controller;
+  if (mChosenItem < 0) return false;
+  (void)Bind(mChosenItem, controller, mBound[mChosenItem]);
+  mArmed = false;
+  return true;
+}
+
+// ---- the table ----
+
+int ZephraLearn::Controller(int item) const
+{
+  return item >= 0 && item < kItemCount ? mController[item] : -1;
+}
+
+int ZephraLearn::Bound(int item) const
+{
+  return item >= 0 && item < kItemCount ? mBound[item] : 0;
+}
+
+bool ZephraLearn::Bind(int item, int controller, int bound)
+{
+  if (item < 0 || item >= kItemCount || controller < 0 || controller >= kControllerCount) return false;
+  mController[item] = static_cast<int16_t>(controller);
+  mBound[item] = std::clamp<int32_t>(bound, kProgramMin[item], kProgramMax[item]);
+  mNothingLearnt = false;
+  return true;
+}
+
+int ZephraLearn::LearntValue(int item, int value) const
+{
+  if (item < 0 || item >= kItemCount) return 0;
+  const int min = kProgramMin[item];
+  return static_cast<int>(std::floor(min + (mBound[item] - min) * value / 127.0));
+}
+
+// ---- "midilearn.ini" ----
+
+std::string ZephraLearn::FormatText() const
+{
+  std::string text;
+  for (int item = 0; item < kItemCount; ++item)
+  {
+    if (mController[item] < 0) continue;
+    char line[48];
+    std::snprintf(line, sizeof line, "%d=%d:%d\n", item, mController[item], mBound[item]);
+    text += line;
+  }
+  return text;
+}
+
+int ZephraLearn::ParseText(const std::string& text)
+{
+  int bound = 0;
+  for (size_t start = 0; start < text.size();)
+  {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    // A file edited on another system may end its lines with "\r\n".
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t at = 0;
+    int item = 0, controller = 0, value = 0;
+    const bool wellFormed = ReadNumber(line, &at, &item) && at < line.size() && line[at++] == '=' &&
+                            ReadNumber(line, &at, &controller) && at < line.size() && line[at++] == ':' &&
+                            ReadNumber(line, &at, &value) && at == line.size();
+    if (wellFormed && Bind(item, controller, value)) ++bound;
+  }
+  return bound;
+}
+
+ZephraLearn::FileResult ZephraLearn::LoadFile(const std::string& path)
+{
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? FileResult::kMissing : FileResult::kReadFailed;
+  std::string text;
+  char buffer[4096];
+  FileResult result = FileResult::kLoaded;
+  for (;;)
+  {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) result = FileResult::kReadFailed;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+    if (text.size() > kMaxFileBytes)
+    {
+      result = FileResult::kTooLarge;
+      break;
+    }
+  }
+  close(fd);
+  if (result == FileResult::kLoaded) (void)ParseText(text);
+  return result;
+}
+
+ZephraLearn::FileResult ZephraLearn::SaveFile(const std::string& path) const
+{
+  // Beside the target, so that the rename stays within one file system.
+  const std::string temp = path + ".new";
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return FileResult::kWriteFailed;
+  bool ok = WriteAll(fd, FormatText()) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok ? FileResult::kSaved : FileResult::kWriteFailed;
+}
+
+// ---- held notes ----
+
+void ZephraLearn::SetNoteHeld(int note, bool held)
+{
+  if (note < 0 || note >= kNoteCount || (mHeld[note] != 0) == held) return;
+  mHeld[note] = held ? 1 : 0;
+  mHeldCount += held ? 1 : -1;
+}
+
+bool ZephraLearn::IsNoteHeld(int note) const
+{
+  return note >= 0 && note < kNoteCount && mHeld[note] != 0;
+}

@@ -1,0 +1,172 @@
+// The controller keyboard: its messages passed on to the synth, the notes
+// it holds for the on-screen keyboard, MIDI learn of its controllers, and
+// the learn table's file "midilearn.ini".
+#include "synth/ZephraModel.h"
+
+#include "core/BASE_Mutex.h"
+
+#include <syslog.h>
+
+namespace {
+
+constexpr uint8_t kTimingClock = 0xF8;
+constexpr uint8_t kFirstSystemStatus = 0xF0;
+
+// A keyboard message whose data bytes are not all below 0x80 is not a
+// message at all; it would index past the note and controller tables.
+bool HasValidDataBytes(const IMidiMsg& msg)
+{
+  const int length = IMidiMsg::WireLength(msg.mStatus);
+  return (length < 2 || msg.mData1 < 0x80) && (length < 3 || msg.mData2 < 0x80);
+}
+
+}  // namespace
+
+void ZephraModel::PassToSynth(const IMidiMsg& msg)
+{
+  if (mSendTap) mSendTap(msg);
+  (void)SendMidiMsg(&msg);
+}
+
+void ZephraModel::ProcessKeyboardMidiMsg(IMidiMsg* msg)
+{
+  if (!msg) return;
+  if (msg->mStatus == kTimingClock)
+  {
+    // The synth follows the keyboard's clock; the output sends a lone F8
+    // only as a system-exclusive record.
+    SendLinkSysEx({kTimingClock});
+    return;
+  }
+  if (msg->mStatus < 0x80 || msg->mStatus >= kFirstSystemStatus || !HasValidDataBytes(*msg)) return;
+
+  switch (msg->StatusMsg())
+  {
+    case IMidiMsg::kNoteOn:
+    case IMidiMsg::kNoteOff:
+    {
+      const bool on = msg->StatusMsg() == IMidiMsg::kNoteOn && msg->Velocity() > 0;
+      {
+        BASE_MutexLock lock(GetMutex());
+        mLearn.SetNoteHeld(msg->NoteNumber(), on);
+      }
+      PassToSynth(*msg);
+      break;
+    }
+    case IMidiMsg::kControlChange:
+      if (!ApplyLearntController(msg->mData1, msg->mData2)) PassToSynth(*msg);
+      break;
+    default:
+      PassToSynth(*msg);
+      break;
+  }
+  BASE_MutexLock lock(GetMutex());
+  Panels().HeldNotesChanged();
+}
+
+bool ZephraModel::ApplyLearntController(int controller, int value)
+{
+  BASE_MutexLock lock(GetMutex());
+  if (mLearn.Armed())
+  {
+    if (mLearn.ReceiveController(controller)) FinishLearn();
+    return true;
+  }
+  bool matched = false;
+  for (int item = 0; item < ZephraLearn::kItemCount; ++item)
+  {
+    if (mLearn.Controller(item) != controller) continue;
+    matched = true;
+    // The learnable values hold no equaliser band, so the EQ graph never
+    // needs redrawing here.
+    SetParameterFromGUI2(ParamOfIndex(item), mLearn.LearntValue(item, value));
+  }
+  if (matched && !mBulkLoad) RedrawParamControls();
+  return matched;
+}
+
+// ---- the learn gesture ----
+
+void ZephraModel::SetLearnArmed(bool armed)
+{
+  BASE_MutexLock lock(GetMutex());
+  mLearn.SetArmed(armed);
+}
+
+void ZephraModel::ChooseLearnItem(int programIndex, int value)
+{
+  BASE_MutexLock lock(GetMutex());
+  if (mLearn.Armed() && mLearn.ChooseItem(programIndex, value)) FinishLearn();
+}
+
+void ZephraModel::FinishLearn()
+{
+  SetParameterFromGUI2(kParamCcLearn, 0);
+  if (!mBulkLoad) RedrawParamControls();
+  (void)SaveMidiLearn();
+}
+
+bool ZephraModel::IsLearnArmed()
+{
+  BASE_MutexLock lock(GetMutex());
+  return mLearn.Armed();
+}
+
+int ZephraModel::LearntController(int programIndex)
+{
+  BASE_MutexLock lock(GetMutex());
+  return mLearn.Controller(programIndex);
+}
+
+// ---- "midilearn.ini" ----
+
+std::string ZephraModel::MidiLearnPath() const
+{
+  const size_t slash = mSettingsPath.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : mSettingsPath.substr(0, slash)) + "/midilearn.ini";
+}
+
+bool ZephraModel::LoadMidiLearn()
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::string path = MidiLearnPath();
+  const ZephraLearn::FileResult result = mLearn.LoadFile(path);
+  if (result == ZephraLearn::FileResult::kLoaded || result == ZephraLearn::FileResult::kMissing) return true;
+  syslog(LOG_ERR, "ZephraEditor: could not read %s", path.c_str());
+  return false;
+}
+
+bool ZephraModel::SaveMidiLearn()
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::string path = MidiLearnPath();
+  if (mLearn.SaveFile(path) == ZephraLearn::FileResult::kSaved) return true;
+  syslog(LOG_ERR, "ZephraEditor: could not write %s", path.c_str());
+  return false;
+}
+
+// ---- notes ----
+
+int ZephraModel::GetHeldNoteCount()
+{
+  BASE_MutexLock lock(GetMutex());
+  return mLearn.HeldNoteCount();
+}
+
+bool ZephraModel::IsNoteHeld(int note)
+{
+  BASE_MutexLock lock(GetMutex());
+  return mLearn.IsNoteHeld(note);
+}
+
+void ZephraModel::SendNote(int note, bool on)
+{
+  if (note < 0 || note > 127) return;
+  IMidiMsg msg;
+  const int channel = mKbdMidiChannel;
+  if (on)
+    msg.MakeNoteOnMsg(note, 1 + static_cast<int>(Panels().KeyboardVelocity() * 126 + 0.5), 0, channel);
+  else
+    msg.MakeNoteOffMsg(note, 0, channel);
+  PassToSynth(msg);
+}

@@ -1,0 +1,92 @@
+#include "synth/ZephraLearn.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(ZephraLearn, LearntValueSpansMinimumToBound)
+{
+  struct Case { const char* name; int item, bound, value, expected; } cases[] = {
+    {"coarse at 0", 0, 10, 0, -24},     {"coarse at 64", 0, 10, 64, -7},
+    {"coarse at 127", 0, 10, 127, 10},  {"coarse at 126", 0, 10, 126, 9},
+    {"cutoff at 1", 76, 80, 1, 0},      {"cutoff at 127", 76, 80, 127, 80},
+    {"bound past max", 76, 200, 127, 80},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    ZephraLearn learn;
+    ASSERT_TRUE(learn.Bind(c.item, 7, c.bound));
+    EXPECT_EQ(learn.LearntValue(c.item, c.value), c.expected);
+  }
+}
+
+TEST(ZephraLearn, ParseTakesOnlyWellFormedLines)
+{
+  struct Case { const char* name; const char* text; int item, controller, bound; } cases[] = {
+    {"example", "76=74:80\n", 76, 74, 80},
+    {"last item", "121=0:1", 121, 0, 1},
+    {"controller 127", "5=127:3\n", 5, 127, 3},
+    {"controller 128", "5=128:3\n", 5, -1, 0},
+    {"negative bound", "0=1:-20\n", 0, 1, -20},
+    {"bound under min", "0=1:-25\n", 0, 1, -24},
+    {"bound over max", "0=1:49\n", 0, 1, 48},
+    {"carriage return", "7=7:3\r\n", 7, 7, 3},
+    {"trailing text", "7=7:3z\n", 7, -1, 0},
+    {"no colon", "7=7\n", 7, -1, 0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    ZephraLearn learn;
+    (void)learn.ParseText(c.text);
+    EXPECT_EQ(learn.Controller(c.item), c.controller);
+    EXPECT_EQ(learn.Bound(c.item), c.bound);
+  }
+  ZephraLearn learn;
+  EXPECT_EQ(learn.ParseText("130=20:5\nabc\n5=200:3\n7=7:3\n"), 1);
+  EXPECT_EQ(learn.FormatText(), "7=7:3\n");
+}
+
+TEST(ZephraLearn, FileSizeCap)
+{
+  TempDir dir;
+  const std::string path = dir.File("midilearn.ini");
+  ZephraLearn missing;
+  EXPECT_EQ(missing.LoadFile(path), ZephraLearn::FileResult::kMissing);
+  // The size cap, at the cap and one past.
+  struct Case { size_t size; ZephraLearn::FileResult result; int controller; } cases[] = {
+    {16383, ZephraLearn::FileResult::kLoaded, 7},
+    {16384, ZephraLearn::FileResult::kLoaded, 7},
+    {16385, ZephraLearn::FileResult::kTooLarge, -1},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.size);
+    std::string text = "7=7:3\n";
+    text.resize(c.size, '\n');
+    WriteWholeFile(path, text);
+    ZephraLearn capped;
+    EXPECT_EQ(capped.LoadFile(path), c.result);
+    EXPECT_EQ(capped.Controller(7), c.controller);
+  }
+}
+
+// The count is the number of held flags, whatever the keyboard sends.
+TEST(ZephraLearn, HeldNoteCountFollowsFlags)
+{
+  struct Step { int note; bool held; int count; } steps[] = {
+    {60, true, 1}, {60, true, 1}, {61, false, 1}, {127, true, 2},
+    {128, true, 2}, {-1, true, 2}, {60, false, 1}, {60, false, 1}, {127, false, 0},
+  };
+  ZephraLearn learn;
+  for (const Step& s : steps)
+  {
+    SCOPED_TRACE(s.note);
+    learn.SetNoteHeld(s.note, s.held);
+    EXPECT_EQ(learn.HeldNoteCount(), s.count);
+  }
+  EXPECT_FALSE(learn.IsNoteHeld(60));
+}
