@@ -1,11 +1,13 @@
 // Native controls on the (virtual) display: the Preferences dialog's
-// widgets get exactly their frames, also after long items, and only the
-// user's picks in a drop-down list reach the dialog.
+// widgets get exactly their frames, also after long items; only the user's
+// picks and typing reach the dialog; labels that ask for clicks report them;
+// the dialog procedure colours text and paints owner-drawn buttons.
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Queue.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
 #include "WinlMessageLog.h"
@@ -54,6 +56,71 @@ protected:
     return d;
   }
 };
+
+// Lets the toolkit apply style changes and paint what waits.
+void Spin()
+{
+  for (int i = 0; i < 20; ++i)
+  {
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// A small dialog of its own: labels (one asking for clicks), a check box, an
+// editable combo and an owner-drawn button, on a 200 x 100 view.
+void CreateSampler(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeLabel(-1, "MMMMMM", 10, 10, 10, 80, 20, 0);
+  WINL_MakeLabel(-1, "MMMMMM", 11, 100, 10, 80, 20, SS_NOTIFY);
+  WINL_MakeCheckBox("MMMM", 12, 10, 40, 80, 20, 0);
+  WINL_MakeCombo(13, 100, 40, 80, 100, 0);
+  WINL_MakeControl("", 14, "Button", BS_OWNERDRAW, 10, 70, 50, 20, 0);
+}
+
+WINL_DialogResourceIndex gSampler{reinterpret_cast<const char*>(uintptr_t{61}), "Sampler", 12, CreateSampler,
+                                  200, 100, nullptr};
+
+int gStaticColour = -1;  // what the procedure sets for WM_CTLCOLORSTATIC; -1 nothing
+DRAWITEMSTRUCT gLastItem{};  // what the last WM_DRAWITEM carried
+
+LRESULT SamplerProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_CTLCOLORSTATIC && gStaticColour >= 0) SetTextColor(reinterpret_cast<HDC>(w), gStaticColour);
+  if (m == WM_DRAWITEM)
+  {
+    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+    gLastItem = *item;
+    HBRUSH green = CreateSolidBrush(0x00FF00);
+    WINL_FillRect(item->hDC, &item->rcItem, green);
+    DeleteObject(green);
+    return 1;
+  }
+  return 0;
+}
+
+HWND ShownSampler()
+{
+  HWND d = WINL_CreateDialog(&gSampler, gSampler.resid, nullptr, SamplerProc, 0);
+  ShowWindow(d, SW_SHOW);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(d)) && std::chrono::steady_clock::now() < end) Spin();
+  Spin();
+  return d;
+}
+
+// Pixels of the colour in the rectangle of the dialog's picture.
+int CountPixels(HWND d, const RECT& r, uint32_t colour)
+{
+  int w = 0, h = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
+  int n = 0;
+  for (int y = r.top; y < r.bottom && y < h; ++y)
+    for (int x = r.left; x < r.right && x < w; ++x) n += pixels[static_cast<size_t>(y) * w + x] == colour;
+  return n;
+}
 
 void ExpectFrames(HWND dialog)
 {
@@ -113,5 +180,133 @@ TEST_F(WinlControlsGtk, OnlyTheUsersPickSendsSelChange)
       EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(combo));
     }
   EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 2);
+}
+
+TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
+{
+  struct Case
+  {
+    const char* name;
+    int atCreation;   // -1: the procedure sets no colour
+    int atUpdate;
+    bool redAfterCreation;
+    bool redAfterUpdate;
+  } const kCases[] = {
+      {"set, then none: the theme's colour comes back", 0xFF0000, -1, true, false},
+      {"none, then set", -1, 0xFF0000, false, true},
+  };
+  const RECT kFirst{10, 10, 90, 30}, kSecond{100, 10, 180, 30};
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    gStaticColour = c.atCreation;
+    HWND d = ShownSampler();
+    HWND first = GetDlgItem(d, 10);
+    // One question per kind of control, about the first of its kind.
+    ASSERT_EQ(MessagesTo(d, {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}),
+              (std::vector<UINT>{WM_CTLCOLORSTATIC, WM_CTLCOLORBTN})) << c.name;
+    for (const LoggedMessage& m : MessageLog())
+    {
+      const HWND expected = m.msg == WM_CTLCOLORSTATIC ? first : GetDlgItem(d, 12);
+      if (m.msg == WM_CTLCOLORSTATIC || m.msg == WM_CTLCOLORBTN)
+      {
+        EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(expected)) << c.name;
+      }
+    }
+    EXPECT_EQ(CountPixels(d, kFirst, 0xFF0000) > 0, c.redAfterCreation) << c.name;
+    EXPECT_EQ(CountPixels(d, kSecond, 0xFF0000) > 0, c.redAfterCreation) << c.name;
+
+    gStaticColour = c.atUpdate;
+    SendMessage(d, WM_DISPLAYCHANGE, 0, 0);
+    Spin();
+    EXPECT_EQ(CountPixels(d, kFirst, 0xFF0000) > 0, c.redAfterUpdate) << c.name;
+    EXPECT_EQ(CountPixels(d, kSecond, 0xFF0000) > 0, c.redAfterUpdate) << c.name;
+    DestroyWindow(d);
+  }
+  gStaticColour = -1;
+}
+
+TEST_F(WinlControlsGtk, OnlyALabelAskingForClicksReportsThem)
+{
+  HWND d = ShownSampler();
+  MessageLog().clear();
+  PLAT_GtkView* view = WINL_GetNativeView(d);
+  // The plain label, then the one made with SS_NOTIFY.
+  for (int x : {20, 110})
+  {
+    PLAT_GtkTestButton(view, x, 15, 1, true);
+    PLAT_GtkTestButton(view, x, 15, 1, false);
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (MessagesTo(d, {WM_COMMAND}).empty() && std::chrono::steady_clock::now() < end) Spin();
+  Spin();
+  ASSERT_EQ(MessagesTo(d, {WM_COMMAND}).size(), 1u);
+  for (const LoggedMessage& m : MessageLog())
+    if (m.msg == WM_COMMAND)
+    {
+      EXPECT_EQ(m.wParam, (STN_CLICKED << 16 | 11u));
+      EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(GetDlgItem(d, 11)));
+    }
+}
+
+TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
+{
+  gLastItem = {};
+  HWND d = ShownSampler();
+  HWND button = GetDlgItem(d, 14);
+  int w = 0, h = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
+  ASSERT_EQ(w, 200);
+  ASSERT_EQ(h, 100);
+  struct Case
+  {
+    int x, y;
+    uint32_t pixel;
+  } const kCases[] = {
+      {9, 70, 0xECECEC}, {10, 70, 0x00FF00}, {59, 89, 0x00FF00}, {60, 89, 0xECECEC}, {59, 90, 0xECECEC},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(pixels[static_cast<size_t>(c.y) * w + c.x], c.pixel) << c.x << "," << c.y;
+
+  EXPECT_EQ(gLastItem.CtlType, 4u);
+  EXPECT_EQ(gLastItem.CtlID, 14u);
+  EXPECT_EQ(gLastItem.hwndItem, button);
+  EXPECT_EQ(gLastItem.rcItem.left, 0);
+  EXPECT_EQ(gLastItem.rcItem.top, 0);
+  EXPECT_EQ(gLastItem.rcItem.right, 50);
+  EXPECT_EQ(gLastItem.rcItem.bottom, 20);
+  EXPECT_EQ(MessagesTo(d, {WM_DRAWITEM}).empty(), false);
+}
+
+TEST_F(WinlControlsGtk, TypingInAnEditableComboSendsEditChange)
+{
+  HWND d = ShownSampler();
+  HWND combo = GetDlgItem(d, 13);
+  SetDlgItemText(d, 13, "");
+  SetFocus(combo);
+  Spin();
+  MessageLog().clear();
+  for (char c : {'a', 'b'})
+  {
+    PLAT_GtkTestKey(WINL_GetNativeView(d), c, true);
+    PLAT_GtkTestKey(WINL_GetNativeView(d), c, false);
+  }
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (MessagesTo(d, {WM_COMMAND}).size() < 2 && std::chrono::steady_clock::now() < end) Spin();
+  ASSERT_EQ(MessagesTo(d, {WM_COMMAND}).size(), 2u);
+  for (const LoggedMessage& m : MessageLog())
+  {
+    if (m.msg == WM_COMMAND)
+    {
+      EXPECT_EQ(m.wParam, (CBN_EDITCHANGE << 16 | 13u));
+    }
+  }
+  char text[8] = {};
+  GetDlgItemText(d, 13, text, sizeof text);
+  EXPECT_STREQ(text, "ab");
+  // The program's own change is not the user's.
+  MessageLog().clear();
+  SetDlgItemText(d, 13, "xyz");
+  Spin();
+  EXPECT_TRUE(MessagesTo(d, {WM_COMMAND}).empty());
 }
 }  // namespace
