@@ -195,6 +195,28 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* list, const char* resid, HWND p
   return hwnd;
 }
 
+HWND WINL_CreateAccessory(const char* resid, DLGPROC proc, LPARAM param)
+{
+  if (!WINL_OnMainThread()) return nullptr;
+  const WINL_DialogResourceIndex* res = FindResource(WINL_curmodule_dialogresource_head, resid);
+  if (!res) return nullptr;
+  WINL_Wnd* w = WINL_NewRecord();
+  w->createFlags = 15;
+  w->w = res->width;
+  w->h = res->height;
+  w->native = PLAT_GtkView::Create(w->id);
+  // Shown by the chooser that holds it.
+  w->hidden = false;
+  if (w->native)
+  {
+    w->native->SetFrame({0, 0, w->w, w->h});
+    w->native->SetVisible(true);
+  }
+  HWND hwnd = WINL_Handle(w);
+  InitView(w, res, proc, param);
+  return hwnd;
+}
+
 int WINL_DialogBox(WINL_DialogResourceIndex* list, const char* resid, HWND parent, DLGPROC proc, LPARAM param)
 {
   if (!WINL_OnMainThread()) return -1;

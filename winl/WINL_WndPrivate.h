@@ -251,6 +251,10 @@ LONG_PTR WINL_ControlStyle(WINL_Wnd* w);
 // The control's text, read back from a field the user may have edited.
 const std::string& WINL_ControlText(WINL_Wnd* w);
 
+// The view of an application dialog resource (null when there is none) with
+// no parent, for a file chooser to show below its own widgets.
+HWND WINL_CreateAccessory(const char* resid, DLGPROC proc, LPARAM param);
+
 // Keeps the makers' layout state across a dialog created while another is
 // being built.
 void WINL_PushLayoutState();
