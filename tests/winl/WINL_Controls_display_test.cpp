@@ -57,18 +57,22 @@ protected:
   }
 };
 
-// Lets the toolkit apply style changes and paint what waits.
-void Spin()
+// Runs the loop until done() holds (five seconds at most), then a little
+// more so that style changes are applied and what waits is painted.
+template <class Done>
+void SpinUntil(Done done)
 {
-  for (int i = 0; i < 20; ++i)
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (int after = 0; after < 20;)
   {
     PLAT_GtkTestSettle();
     if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (done() || std::chrono::steady_clock::now() > end) ++after;
   }
 }
 
-// A small dialog of its own: labels (one asking for clicks), a check box, an
-// editable combo and an owner-drawn button, on a 200 x 100 view.
+// A small dialog of its own, 200 x 100: two labels (the second asking for
+// clicks), a check box, an editable combo and an owner-drawn button.
 void CreateSampler(HWND hwnd, int)
 {
   WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
@@ -82,44 +86,47 @@ void CreateSampler(HWND hwnd, int)
 WINL_DialogResourceIndex gSampler{reinterpret_cast<const char*>(uintptr_t{61}), "Sampler", 12, CreateSampler,
                                   200, 100, nullptr};
 
-int gStaticColour = -1;  // what the procedure sets for WM_CTLCOLORSTATIC; -1 nothing
+int gStaticColour = -1;      // what the procedure sets for WM_CTLCOLORSTATIC; -1 nothing
 DRAWITEMSTRUCT gLastItem{};  // what the last WM_DRAWITEM carried
 
 LRESULT SamplerProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
   MessageLog().push_back({h, m, w, l});
   if (m == WM_CTLCOLORSTATIC && gStaticColour >= 0) SetTextColor(reinterpret_cast<HDC>(w), gStaticColour);
-  if (m == WM_DRAWITEM)
-  {
-    const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
-    gLastItem = *item;
-    HBRUSH green = CreateSolidBrush(0x00FF00);
-    WINL_FillRect(item->hDC, &item->rcItem, green);
-    DeleteObject(green);
-    return 1;
-  }
-  return 0;
+  if (m != WM_DRAWITEM) return 0;
+  gLastItem = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+  HBRUSH green = CreateSolidBrush(0x00FF00);
+  WINL_FillRect(gLastItem.hDC, &gLastItem.rcItem, green);
+  DeleteObject(green);
+  return 1;
 }
 
 HWND ShownSampler()
 {
   HWND d = WINL_CreateDialog(&gSampler, gSampler.resid, nullptr, SamplerProc, 0);
   ShowWindow(d, SW_SHOW);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(d)) && std::chrono::steady_clock::now() < end) Spin();
-  Spin();
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); });
   return d;
 }
 
-// Pixels of the colour in the rectangle of the dialog's picture.
-int CountPixels(HWND d, const RECT& r, uint32_t colour)
+// The wParam and lParam of every WM_COMMAND to d, in order.
+std::vector<std::pair<WPARAM, LPARAM>> Commands(HWND d)
+{
+  std::vector<std::pair<WPARAM, LPARAM>> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == d && m.msg == WM_COMMAND) out.push_back({m.wParam, m.lParam});
+  return out;
+}
+
+// Whether the rectangle of the dialog's picture holds a pixel of the colour.
+bool HasPixel(HWND d, const RECT& r, uint32_t colour)
 {
   int w = 0, h = 0;
   const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
-  int n = 0;
   for (int y = r.top; y < r.bottom && y < h; ++y)
-    for (int x = r.left; x < r.right && x < w; ++x) n += pixels[static_cast<size_t>(y) * w + x] == colour;
-  return n;
+    for (int x = r.left; x < r.right && x < w; ++x)
+      if (pixels[static_cast<size_t>(y) * w + x] == colour) return true;
+  return false;
 }
 
 void ExpectFrames(HWND dialog)
@@ -187,7 +194,7 @@ TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
   struct Case
   {
     const char* name;
-    int atCreation;   // -1: the procedure sets no colour
+    int atCreation;  // -1: the procedure sets no colour
     int atUpdate;
     bool redAfterCreation;
     bool redAfterUpdate;
@@ -195,32 +202,26 @@ TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
       {"set, then none: the theme's colour comes back", 0xFF0000, -1, true, false},
       {"none, then set", -1, 0xFF0000, false, true},
   };
-  const RECT kFirst{10, 10, 90, 30}, kSecond{100, 10, 180, 30};
+  const RECT kLabels[] = {{10, 10, 90, 30}, {100, 10, 180, 30}};
   for (const Case& c : kCases)
   {
     MessageLog().clear();
     gStaticColour = c.atCreation;
     HWND d = ShownSampler();
-    HWND first = GetDlgItem(d, 10);
     // One question per kind of control, about the first of its kind.
-    ASSERT_EQ(MessagesTo(d, {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}),
-              (std::vector<UINT>{WM_CTLCOLORSTATIC, WM_CTLCOLORBTN})) << c.name;
+    std::vector<std::pair<UINT, LPARAM>> asked;
     for (const LoggedMessage& m : MessageLog())
-    {
-      const HWND expected = m.msg == WM_CTLCOLORSTATIC ? first : GetDlgItem(d, 12);
-      if (m.msg == WM_CTLCOLORSTATIC || m.msg == WM_CTLCOLORBTN)
-      {
-        EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(expected)) << c.name;
-      }
-    }
-    EXPECT_EQ(CountPixels(d, kFirst, 0xFF0000) > 0, c.redAfterCreation) << c.name;
-    EXPECT_EQ(CountPixels(d, kSecond, 0xFF0000) > 0, c.redAfterCreation) << c.name;
+      if (m.msg == WM_CTLCOLORSTATIC || m.msg == WM_CTLCOLORBTN) asked.push_back({m.msg, m.lParam});
+    EXPECT_EQ(asked, (std::vector<std::pair<UINT, LPARAM>>{
+                         {WM_CTLCOLORSTATIC, reinterpret_cast<LPARAM>(GetDlgItem(d, 10))},
+                         {WM_CTLCOLORBTN, reinterpret_cast<LPARAM>(GetDlgItem(d, 12))}}))
+        << c.name;
+    for (const RECT& r : kLabels) EXPECT_EQ(HasPixel(d, r, 0xFF0000), c.redAfterCreation) << c.name;
 
     gStaticColour = c.atUpdate;
     SendMessage(d, WM_DISPLAYCHANGE, 0, 0);
-    Spin();
-    EXPECT_EQ(CountPixels(d, kFirst, 0xFF0000) > 0, c.redAfterUpdate) << c.name;
-    EXPECT_EQ(CountPixels(d, kSecond, 0xFF0000) > 0, c.redAfterUpdate) << c.name;
+    SpinUntil([] { return true; });
+    for (const RECT& r : kLabels) EXPECT_EQ(HasPixel(d, r, 0xFF0000), c.redAfterUpdate) << c.name;
     DestroyWindow(d);
   }
   gStaticColour = -1;
@@ -230,30 +231,21 @@ TEST_F(WinlControlsGtk, OnlyALabelAskingForClicksReportsThem)
 {
   HWND d = ShownSampler();
   MessageLog().clear();
-  PLAT_GtkView* view = WINL_GetNativeView(d);
   // The plain label, then the one made with SS_NOTIFY.
   for (int x : {20, 110})
   {
-    PLAT_GtkTestButton(view, x, 15, 1, true);
-    PLAT_GtkTestButton(view, x, 15, 1, false);
+    PLAT_GtkTestButton(WINL_GetNativeView(d), x, 15, 1, true);
+    PLAT_GtkTestButton(WINL_GetNativeView(d), x, 15, 1, false);
   }
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (MessagesTo(d, {WM_COMMAND}).empty() && std::chrono::steady_clock::now() < end) Spin();
-  Spin();
-  ASSERT_EQ(MessagesTo(d, {WM_COMMAND}).size(), 1u);
-  for (const LoggedMessage& m : MessageLog())
-    if (m.msg == WM_COMMAND)
-    {
-      EXPECT_EQ(m.wParam, (STN_CLICKED << 16 | 11u));
-      EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(GetDlgItem(d, 11)));
-    }
+  SpinUntil([d] { return !Commands(d).empty(); });
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {STN_CLICKED << 16 | 11u, reinterpret_cast<LPARAM>(GetDlgItem(d, 11))}}));
 }
 
 TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
 {
   gLastItem = {};
   HWND d = ShownSampler();
-  HWND button = GetDlgItem(d, 14);
   int w = 0, h = 0;
   const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
   ASSERT_EQ(w, 200);
@@ -266,47 +258,34 @@ TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
       {9, 70, 0xECECEC}, {10, 70, 0x00FF00}, {59, 89, 0x00FF00}, {60, 89, 0xECECEC}, {59, 90, 0xECECEC},
   };
   for (const Case& c : kCases) EXPECT_EQ(pixels[static_cast<size_t>(c.y) * w + c.x], c.pixel) << c.x << "," << c.y;
-
-  EXPECT_EQ(gLastItem.CtlType, 4u);
-  EXPECT_EQ(gLastItem.CtlID, 14u);
-  EXPECT_EQ(gLastItem.hwndItem, button);
-  EXPECT_EQ(gLastItem.rcItem.left, 0);
-  EXPECT_EQ(gLastItem.rcItem.top, 0);
-  EXPECT_EQ(gLastItem.rcItem.right, 50);
-  EXPECT_EQ(gLastItem.rcItem.bottom, 20);
-  EXPECT_EQ(MessagesTo(d, {WM_DRAWITEM}).empty(), false);
+  const DRAWITEMSTRUCT& i = gLastItem;
+  EXPECT_EQ((std::vector<LONG_PTR>{i.CtlType, i.CtlID, i.rcItem.left, i.rcItem.top, i.rcItem.right, i.rcItem.bottom}),
+            (std::vector<LONG_PTR>{4, 14, 0, 0, 50, 20}));
+  EXPECT_EQ(i.hwndItem, GetDlgItem(d, 14));
 }
 
 TEST_F(WinlControlsGtk, TypingInAnEditableComboSendsEditChange)
 {
   HWND d = ShownSampler();
   HWND combo = GetDlgItem(d, 13);
-  SetDlgItemText(d, 13, "");
   SetFocus(combo);
-  Spin();
+  SpinUntil([] { return true; });
   MessageLog().clear();
   for (char c : {'a', 'b'})
   {
     PLAT_GtkTestKey(WINL_GetNativeView(d), c, true);
     PLAT_GtkTestKey(WINL_GetNativeView(d), c, false);
   }
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (MessagesTo(d, {WM_COMMAND}).size() < 2 && std::chrono::steady_clock::now() < end) Spin();
-  ASSERT_EQ(MessagesTo(d, {WM_COMMAND}).size(), 2u);
-  for (const LoggedMessage& m : MessageLog())
-  {
-    if (m.msg == WM_COMMAND)
-    {
-      EXPECT_EQ(m.wParam, (CBN_EDITCHANGE << 16 | 13u));
-    }
-  }
+  SpinUntil([d] { return Commands(d).size() >= 2; });
+  const std::pair<WPARAM, LPARAM> change{CBN_EDITCHANGE << 16 | 13u, reinterpret_cast<LPARAM>(combo)};
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{change, change}));
   char text[8] = {};
   GetDlgItemText(d, 13, text, sizeof text);
   EXPECT_STREQ(text, "ab");
   // The program's own change is not the user's.
   MessageLog().clear();
   SetDlgItemText(d, 13, "xyz");
-  Spin();
-  EXPECT_TRUE(MessagesTo(d, {WM_COMMAND}).empty());
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(Commands(d).empty());
 }
 }  // namespace
