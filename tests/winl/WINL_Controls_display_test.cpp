@@ -109,12 +109,14 @@ HWND ShownSampler()
   return d;
 }
 
-// The wParam and lParam of every WM_COMMAND to d, in order.
+// The wParam and lParam of every WM_COMMAND to d, in order. A field's
+// EN_SETFOCUS comes whenever the display gives the window the keyboard, so
+// it is left out.
 std::vector<std::pair<WPARAM, LPARAM>> Commands(HWND d)
 {
   std::vector<std::pair<WPARAM, LPARAM>> out;
   for (const LoggedMessage& m : MessageLog())
-    if (m.hwnd == d && m.msg == WM_COMMAND) out.push_back({m.wParam, m.lParam});
+    if (m.hwnd == d && m.msg == WM_COMMAND && (m.wParam >> 16) != EN_SETFOCUS) out.push_back({m.wParam, m.lParam});
   return out;
 }
 
