@@ -97,7 +97,8 @@ LONG_PTR WINL_RestyleTopLevel(WINL_Wnd* content, LONG_PTR style)
   f->native = PLAT_GtkWindow::Create(content->id, content->native.get(), wanted, f->dialogBox);
   if (!f->native) return old;
   f->native->SetTitle(content->title.c_str());
-  f->native->SetFrame({f->x, f->y, f->w, f->h});
+  // The new window's first reports are of this frame, not the user's moves.
+  WINL_SetTopFrame(content, f->x, f->y, f->w, f->h);
   if (WINL_Wnd* owner = WINL_Live(f->owner))
     if (owner->frame && owner->frame->native) f->native->SetOwner(owner->frame->native.get());
   for (uint64_t id : f->owned)

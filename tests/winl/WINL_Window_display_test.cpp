@@ -373,6 +373,8 @@ TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
 {
   HWND w = ShownWindow(LoggingProc, 200, 100);
   SetWindowText(w, "Restyled");
+  RECT before;
+  GetWindowRect(w, &before);
   struct Case
   {
     const char* name;
@@ -396,6 +398,12 @@ TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
       PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(w), &x, &y, &width, &height);
       return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)) && width == 200 && height == 100;
     })) << c.name;
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{before.left, before.top, before.right, before.bottom}))
+        << c.name;
+    EXPECT_TRUE(MessagesTo(w, {WM_SIZE, WM_MOVE}).empty()) << c.name;
     char title[16] = {};
     GetWindowText(w, title, sizeof title);
     EXPECT_STREQ(title, "Restyled") << c.name;
