@@ -44,7 +44,10 @@ endfunction()
 #                        share the JACK server and its timing
 #   *_display_test.cpp   FOLDER_display_tests, which open windows on the
 #                        virtual display; kept apart because a process that
-#                        has opened the display sees its screen from then on
+#                        has opened the display sees its screen from then on,
+#                        and run one at a time, since the keyboard focus is
+#                        the display's and a window shown by one test takes
+#                        it from another
 # Sources under support/ are linked into each.
 function(zephra_tests folder)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -60,7 +63,7 @@ function(zephra_tests folder)
     zephra_test_executable(${folder}_tests "" "" ${plain} ${support} LIBS ${ARGN})
   endif()
   if(display AND NOT ZEPHRA_ONLY_THREADED)
-    zephra_test_executable(${folder}_display_tests "" "" ${display} ${support} LIBS ${ARGN})
+    zephra_test_executable(${folder}_display_tests "" "display" ${display} ${support} LIBS ${ARGN})
   endif()
   if(threaded)
     zephra_test_executable(${folder}_threaded_tests "threaded" "" ${threaded} ${support} LIBS ${ARGN})
@@ -79,9 +82,12 @@ function(zephra_test_executable exe labels lock)
     list(APPEND props LABELS ${labels})
   endif()
   if(lock)
+    list(APPEND props RESOURCE_LOCK ${lock})
+  endif()
+  if(lock STREQUAL "jack")
     # JACK drops MIDI when its clients miss cycles, which a machine busy with
     # sanitized tests makes them do, so these run with nothing beside them.
-    list(APPEND props RESOURCE_LOCK ${lock} RUN_SERIAL TRUE)
+    list(APPEND props RUN_SERIAL TRUE)
   endif()
   gtest_discover_tests(${exe}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}

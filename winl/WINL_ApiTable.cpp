@@ -7,6 +7,7 @@
 #include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
+#include "winl/WINL_FileDialog.h"
 #include "winl/WINL_Hosting.h"
 #include "winl/WINL_Kernel.h"
 #include "winl/WINL_Keys.h"

@@ -622,6 +622,24 @@ void AutoRadio(WINL_Wnd* w)
 }
 }  // namespace
 
+void WINL_ControlDrawItem(WINL_Wnd* w, PLAT_Canvas* canvas)
+{
+  WINL_Control* c = w->control.get();
+  WINL_Wnd* parent = WINL_Live(w->parent);
+  if (!c || !c->ownerDraw || !parent) return;
+  HDC hdc = WINL_CreatePaintContext(canvas);
+  if (!hdc) return;
+  WINL_DispatchGuard guard(*w);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(w->tag);
+  item.hwndItem = WINL_Handle(w);
+  item.hDC = hdc;
+  item.rcItem = {0, 0, w->w, w->h};
+  WINL_Dispatch(parent, WM_DRAWITEM, static_cast<WPARAM>(w->tag), reinterpret_cast<LPARAM>(&item));
+  WINL_DeleteGfxContext(hdc);
+}
+
 void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
 {
   WINL_Control* c = w->control.get();

@@ -48,6 +48,7 @@ constexpr UINT EM_SCROLL = 0xF0B5;
 
 // ---- notifications (the high half of WM_COMMAND's wParam) ----
 constexpr UINT BN_CLICKED = 0;
+constexpr UINT STN_CLICKED = 0;       // a label made with SS_NOTIFY was clicked
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT EN_SETFOCUS = 0x100;
@@ -59,6 +60,27 @@ struct NMHDR
   HWND hwndFrom;
   UINT_PTR idFrom;
   int code;
+};
+
+// ---- owner-drawn buttons ----
+// A button made with BS_OWNERDRAW shows nothing of its own: each time it
+// must be painted, its parent gets WM_DRAWITEM with wParam = the button's
+// identifier and lParam = a DRAWITEMSTRUCT whose context draws on the
+// button, (0, 0) its top-left corner. The context is gone after the call.
+constexpr UINT WM_DRAWITEM = 0x2B;
+constexpr UINT ODT_BUTTON = 4;
+
+struct DRAWITEMSTRUCT
+{
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
 };
 
 // ---- styles the makers read ----

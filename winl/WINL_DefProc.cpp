@@ -4,6 +4,7 @@
 #include "winl/WINL_Window.h"
 
 #include "winl/draw/WINL_GDI.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_WndPrivate.h"
 
 namespace
@@ -99,6 +100,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
       const std::vector<uint64_t> kids = w->children;
       for (uint64_t id : kids) WINL_Send(id, msg, wParam, lParam);
+      if (kids.empty() || !WINL_Live(hwnd)) return 0;
+      // The system's colours may have changed: the dialog procedure colours
+      // its controls' text afresh.
+      WINL_DoDialogColorUpdates(hwnd, w->dlgproc, true);
       return 0;
     }
     default: return 0;

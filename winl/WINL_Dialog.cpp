@@ -4,6 +4,8 @@
 #include "winl/WINL_Dialog.h"
 
 #include "winl/WINL_App.h"
+#include "winl/WINL_Controls.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -94,6 +96,22 @@ void InitView(WINL_Wnd* w, const WINL_DialogResourceIndex* res, DLGPROC proc, LP
   }
   else if (content == w && candidate && (f->firstResponder == 0 || f->firstResponder == w->id))
     MakeFirstResponder(content, candidate);
+  WINL_DoDialogColorUpdates(hwnd, w->dlgproc, false);
+}
+
+// Which control colour message a control's text colour comes from; 0 for
+// controls whose text the procedure does not colour.
+UINT ColorMessageOf(const WINL_Control* c)
+{
+  switch (c->kind)
+  {
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton: return WM_CTLCOLORBTN;
+    case PLAT_ControlKind::Label:
+    case PLAT_ControlKind::GroupBox: return WM_CTLCOLORSTATIC;
+    case PLAT_ControlKind::Edit: return (c->style & ES_READONLY) ? WM_CTLCOLORSTATIC : 0;
+    default: return 0;
+  }
 }
 
 // A new content view with its top-level window, not shown yet.
@@ -177,6 +195,28 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* list, const char* resid, HWND p
   return hwnd;
 }
 
+HWND WINL_CreateAccessory(const char* resid, DLGPROC proc, LPARAM param)
+{
+  if (!WINL_OnMainThread()) return nullptr;
+  const WINL_DialogResourceIndex* res = FindResource(WINL_curmodule_dialogresource_head, resid);
+  if (!res) return nullptr;
+  WINL_Wnd* w = WINL_NewRecord();
+  w->createFlags = 15;
+  w->w = res->width;
+  w->h = res->height;
+  w->native = PLAT_GtkView::Create(w->id);
+  // Shown by the chooser that holds it.
+  w->hidden = false;
+  if (w->native)
+  {
+    w->native->SetFrame({0, 0, w->w, w->h});
+    w->native->SetVisible(true);
+  }
+  HWND hwnd = WINL_Handle(w);
+  InitView(w, res, proc, param);
+  return hwnd;
+}
+
 int WINL_DialogBox(WINL_DialogResourceIndex* list, const char* resid, HWND parent, DLGPROC proc, LPARAM param)
 {
   if (!WINL_OnMainThread()) return -1;
@@ -229,6 +269,41 @@ BOOL EndDialog(HWND hwnd, int result)
   // value and ends the dialog itself.
   if (f->modalRun) DestroyWindow(WINL_Handle(content));
   return TRUE;
+}
+
+void WINL_DoDialogColorUpdates(HWND view, DLGPROC proc, bool update)
+{
+  WINL_Wnd* w = WINL_Live(view);
+  if (!w || !proc) return;
+  WINL_DispatchGuard guard(*w);
+  struct Answer
+  {
+    UINT msg;
+    bool asked;
+    int color;  // -1: the procedure set none
+  } answers[] = {{WM_CTLCOLORBTN, false, -1}, {WM_CTLCOLORSTATIC, false, -1}};
+  // The procedure may add or remove controls while it answers.
+  const std::vector<uint64_t> kids = w->children;
+  for (uint64_t id : kids)
+  {
+    WINL_Wnd* c = WINL_Live(id);
+    const UINT msg = c && c->control ? ColorMessageOf(c->control.get()) : 0;
+    if (!msg) continue;
+    Answer& a = answers[msg == WM_CTLCOLORBTN ? 0 : 1];
+    if (!a.asked)
+    {
+      a.asked = true;
+      HDC hdc = WINL_CreateMemContext(nullptr, 1, 1);
+      proc(view, msg, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(WINL_Handle(c)));
+      a.color = WINL_TextColorIfSet(hdc);
+      WINL_DeleteGfxContext(hdc);
+      if (w->state.load() != kWndAlive) return;
+      if (!(c = WINL_Live(id))) continue;
+    }
+    if (a.color < 0 && !update) continue;
+    c->control->textColor = a.color;
+    if (c->native) PLAT_ControlSetTextColor(c->native.get(), a.color);
+  }
 }
 
 void WINL_EndModalRuns(WINL_Wnd* content, bool all)

@@ -63,3 +63,13 @@ int WINL_DialogBox(WINL_DialogResourceIndex* list, const char* resid, HWND paren
 // Stores the value and, when the dialog's modal run is going, destroys the
 // dialog and ends the run. Anything but a modal dialog is ignored.
 BOOL EndDialog(HWND hwnd, int result);
+
+// Lets the dialog procedure colour the text of the view's child controls:
+// check boxes and radio buttons ask with WM_CTLCOLORBTN, labels, read-only
+// fields and group boxes with WM_CTLCOLORSTATIC, each message sent once, to
+// the first control of its kind, with a fresh memory context as wParam and
+// that control as lParam. A text colour the procedure set on the context
+// goes to every control of the kind; without one, an update puts back the
+// theme's colour and a first colouring leaves the controls alone. Runs after
+// WM_INITDIALOG (not an update) and for WM_DISPLAYCHANGE (an update).
+void WINL_DoDialogColorUpdates(HWND view, DLGPROC proc, bool update);

@@ -19,6 +19,15 @@ struct Seam
   std::vector<WINL_ShownChooser> shown;
 };
 
+struct Template
+{
+  bool set = false;
+  int resid = 0;
+  DLGPROC proc = nullptr;
+  LPARAM param = 0;
+};
+Template gTemplate;
+
 Seam& TheSeam()
 {
   static Seam* seam = new Seam;
@@ -45,13 +54,8 @@ void SetPatterns(const char* filterList, PLAT_ChooserRequest* r)
   for (const std::string& ext : WINL_FilterExtensions(filterList)) r->patterns.push_back(WINL_CaseBlindPattern(ext));
 }
 
-std::vector<std::string> Choose(const PLAT_ChooserRequest& r)
+std::vector<std::string> ChooseWith(const PLAT_ChooserRequest& r)
 {
-  if (!WINL_OnMainThread())
-  {
-    std::fprintf(stderr, "ZephraEditor: a file chooser was asked for outside the main thread\n");
-    return {};
-  }
   Seam& s = TheSeam();
   if (!s.on) return PLAT_ChooserRun(r);
   s.shown.push_back({static_cast<WINL_ShownChooser::Kind>(r.kind), r.title, r.folder, r.file, r.patterns,
@@ -64,6 +68,26 @@ std::vector<std::string> Choose(const PLAT_ChooserRequest& r)
   std::vector<std::string> answer = std::move(s.answers.front());
   s.answers.pop_front();
   return answer;
+}
+
+std::vector<std::string> Choose(PLAT_ChooserRequest r)
+{
+  if (!WINL_OnMainThread())
+  {
+    std::fprintf(stderr, "ZephraEditor: a file chooser was asked for outside the main thread\n");
+    return {};
+  }
+  const Template t = gTemplate;
+  gTemplate = Template{};
+  HWND accessory = nullptr;
+  if (t.set)
+  {
+    accessory = WINL_CreateAccessory(reinterpret_cast<const char*>(static_cast<uintptr_t>(t.resid)), t.proc, t.param);
+    r.accessory = WINL_GetNativeView(accessory);
+  }
+  std::vector<std::string> chosen = ChooseWith(r);
+  if (accessory) DestroyWindow(accessory);
+  return chosen;
 }
 
 bool OnePath(const std::vector<std::string>& chosen, char* buffer, int size)
@@ -80,6 +104,8 @@ bool OnePath(const std::vector<std::string>& chosen, char* buffer, int size)
   return true;
 }
 }  // namespace
+
+void BrowseFile_SetTemplate(int resid, DLGPROC proc, LPARAM param) { gTemplate = {true, resid, proc, param}; }
 
 std::vector<std::string> WINL_FilterExtensions(const char* filterList)
 {

@@ -27,6 +27,12 @@ bool BrowseForDirectory(const char* title, const char* initialFolder, char* buff
 char* BrowseForFiles(const char* title, const char* initialFolder, const char* initialFile, bool allowSeveral,
                      const char* filterList);
 
+// The next chooser (only that one) shows the application's dialog resource
+// resid below its own widgets, made with proc and param as WINL_CreateDialog
+// would; the dialog is destroyed (WM_DESTROY) when the chooser closes. An
+// identifier without a resource shows nothing more.
+void BrowseFile_SetTemplate(int resid, DLGPROC proc, LPARAM param);
+
 // The allowed extensions of a filter list, in order, and the pattern that
 // matches one in any letter case ("pr3" gives "*.[pP][rR]3").
 std::vector<std::string> WINL_FilterExtensions(const char* filterList);

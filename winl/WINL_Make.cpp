@@ -151,17 +151,18 @@ HWND MakeLabelWith(unsigned align, bool wrap, const char* text, int id, int x, i
                    LONG_PTR style)
 {
   const Frame f = MakeCoords(x, y, w, h, true, false);
-  WINL_Wnd* c = NewControl(PLAT_ControlKind::Label, align | (wrap ? PLAT_CTL_WRAP : 0), id, style, f,
-                           ControlText(text));
+  const unsigned options = align | (wrap ? PLAT_CTL_WRAP : 0) | ((style & SS_NOTIFY) ? PLAT_CTL_NOTIFY : 0);
+  WINL_Wnd* c = NewControl(PLAT_ControlKind::Label, options, id, style, f, ControlText(text));
   if (c && gLayout.sizeToFit && text && std::strlen(text) >= 2) SizeToFit(c);
   NoteGrowth(c);
   return WINL_Handle(c);
 }
 
-HWND MakeButtonKind(PLAT_ControlKind kind, const char* text, int id, int x, int y, int w, int h, LONG_PTR style)
+HWND MakeButtonKind(PLAT_ControlKind kind, const char* text, int id, int x, int y, int w, int h, LONG_PTR style,
+                    unsigned options = 0)
 {
   const Frame f = MakeCoords(x, y, w, h, true, false);
-  WINL_Wnd* c = NewControl(kind, 0, id, style, f, ControlText(text));
+  WINL_Wnd* c = NewControl(kind, options, id, style, f, ControlText(text));
   if (c && gLayout.sizeToFit) SizeToFit(c);
   NoteGrowth(c);
   return WINL_Handle(c);
@@ -312,7 +313,7 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     PLAT_ControlKind kind = PLAT_ControlKind::PushButton;
     if (type == BS_AUTOCHECKBOX || type == BS_3STATE) kind = PLAT_ControlKind::CheckBox;
     if (type == BS_AUTORADIOBUTTON) kind = PLAT_ControlKind::RadioButton;
-    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style);
+    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style, type == BS_OWNERDRAW ? PLAT_CTL_OWNERDRAW : 0);
     if (WINL_Wnd* c = WINL_Live(b))
     {
       if (type == BS_AUTORADIOBUTTON) c->control->radioFlags = 1 | ((style & WS_GROUP) ? 2 : 0);

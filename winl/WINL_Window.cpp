@@ -347,6 +347,7 @@ LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value)
       if (w->control) w->control->exStyle = value;
       break;
     case GWL_STYLE:
+      if (w->frame) return WINL_RestyleTopLevel(w, value);
       // Views keep no style of their own; combo boxes keep theirs.
       if (!w->control || (w->control->kind != PLAT_ControlKind::DropList &&
                           w->control->kind != PLAT_ControlKind::ComboEdit))

@@ -211,7 +211,10 @@ BOOL IsWindow(HWND hwnd);
 // ---- window longs, texts and properties ----
 
 LONG_PTR GetWindowLong(HWND hwnd, int index);
-// Returns the previous value. Setting the style changes nothing here.
+// Returns the previous value. The style is kept by combo boxes and by a
+// window's content view, whose window takes the new caption state
+// (titled and resizable, titled, or bare); 0 and no change for other views, or when a
+// window's caption state stays.
 LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value);
 // The window text (a content view's is its window's title); at most 1023
 // bytes are kept, cut at a character boundary.
@@ -297,8 +300,9 @@ BOOL GetWindowContentViewRect(HWND hwnd, RECT* rect);
 void WINL_SetWindowRepre(HWND hwnd, const char* fileName, bool edited);
 
 // A modal session driven by its caller: Start shows the window and takes
-// the keyboard, each Run handles what is waiting (without blocking) and
-// answers 1 while the window lives, End closes the session.
+// the keyboard, and until End the application's other windows get no input;
+// each Run handles what is waiting (without blocking) and answers 1 while
+// the window lives, End closes the session.
 struct WINL_ModalSession;
 WINL_ModalSession* WINL_ModalWindowStart(HWND hwnd);
 int WINL_ModalWindowRun(WINL_ModalSession* session);

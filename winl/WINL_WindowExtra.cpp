@@ -1,6 +1,6 @@
 // Window functions offered to callers of the layer's API beyond what the
-// editor uses: scrolling children, the content frame, the represented file
-// and caller-driven modal sessions.
+// editor uses: scrolling children, the content frame, the represented file,
+// caller-driven modal sessions and a top-level window's new caption style.
 
 #include "winl/WINL_Window.h"
 
@@ -51,6 +51,8 @@ WINL_ModalSession* WINL_ModalWindowStart(HWND hwnd)
   WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
   if (!content || !WINL_OnMainThread()) return nullptr;
   ShowWindow(WINL_Handle(content), SW_SHOW);
+  // The caller runs the session; meanwhile only this window takes input.
+  if (content->frame->native) content->frame->native->SetModal(true);
   return new WINL_ModalSession{content->id};
 }
 
@@ -65,6 +67,44 @@ int WINL_ModalWindowRun(WINL_ModalSession* session)
 void WINL_ModalWindowEnd(WINL_ModalSession* session)
 {
   // What was posted for the window while the caller was busy still arrives.
-  if (session && WINL_Live(session->content)) PLAT_LoopIterate(false);
+  if (session)
+    if (WINL_Wnd* content = WINL_Live(session->content))
+    {
+      if (content->frame->native) content->frame->native->SetModal(false);
+      PLAT_LoopIterate(false);
+    }
   delete session;
+}
+
+LONG_PTR WINL_RestyleTopLevel(WINL_Wnd* content, LONG_PTR style)
+{
+  WINL_Frame* f = content->frame.get();
+  unsigned wanted = 0;
+  if (style & WS_THICKFRAME)
+    wanted = PLAT_WINDOW_TITLED | PLAT_WINDOW_CLOSABLE | PLAT_WINDOW_MINIATURIZABLE | PLAT_WINDOW_RESIZABLE;
+  else if ((style & WS_CAPTION) == WS_CAPTION)
+    wanted = PLAT_WINDOW_TITLED;
+  const unsigned compared = PLAT_WINDOW_TITLED | PLAT_WINDOW_RESIZABLE;
+  if ((wanted & compared) == (f->style & compared)) return 0;
+  const LONG_PTR old = GetWindowLong(WINL_Handle(content), GWL_STYLE);
+  f->style = wanted;
+  if (!f->native || !content->native) return old;
+  // The toolkit fixes decorations when it maps a window: the content moves
+  // into a new window that takes over the old one's place and relations.
+  const bool active = f->native->IsActive();
+  f->native->ReleaseContent();
+  std::unique_ptr<PLAT_GtkWindow> oldWindow = std::move(f->native);
+  f->native = PLAT_GtkWindow::Create(content->id, content->native.get(), wanted, f->dialogBox);
+  if (!f->native) return old;
+  f->native->SetTitle(content->title.c_str());
+  // The new window's first reports are of this frame, not the user's moves.
+  WINL_SetTopFrame(content, f->x, f->y, f->w, f->h);
+  if (WINL_Wnd* owner = WINL_Live(f->owner))
+    if (owner->frame && owner->frame->native) f->native->SetOwner(owner->frame->native.get());
+  for (uint64_t id : f->owned)
+    if (WINL_Wnd* o = WINL_Live(id))
+      if (o->frame && o->frame->native) o->frame->native->SetOwner(f->native.get());
+  oldWindow.reset();
+  if (f->visible) f->native->Show(active);
+  return old;
 }

@@ -11,6 +11,11 @@
 void WINL_PaintView(WINL_Wnd* w, PLAT_Canvas* canvas, double x, double y, double width, double height)
 {
   if (!w || w->state.load() != kWndAlive || !canvas) return;
+  if (w->control)
+  {
+    WINL_ControlDrawItem(w, canvas);
+    return;
+  }
   HDC hdc = WINL_CreatePaintContext(canvas);
   if (!hdc) return;
   WINL_DispatchGuard guard(*w);

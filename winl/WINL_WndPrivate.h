@@ -76,6 +76,7 @@ struct WINL_Control
   int check = 0;                    // 0 off, 1 on, 2 mixed
   int radioFlags = 0;               // 1 automatic radio button, 2 first of a group
   bool ownerDraw = false;
+  int textColor = -1;               // 0xRRGGBB a dialog procedure gave the text; -1 the theme's
   void* image = nullptr;            // BM_SETIMAGE's bitmap
   std::vector<std::string> items;   // lists and tabs
   std::vector<LONG_PTR> itemData;
@@ -217,6 +218,11 @@ WINL_Wnd* WINL_KeyWindow();
 void WINL_CloseRequest(WINL_Wnd* content);
 // The display reported the window's frame.
 void WINL_FrameReported(WINL_Wnd* content, const PLAT_Rect& frame);
+// A content view's window gets the caption state of a new GWL_STYLE: titled
+// and resizable (WS_THICKFRAME), titled only (WS_CAPTION) or bare; the window
+// is made anew when that state changes. The previous style, or 0 when the
+// state stays.
+LONG_PTR WINL_RestyleTopLevel(WINL_Wnd* content, LONG_PTR style);
 // Ends the window's modal run, if one runs, and every run when all is set.
 void WINL_EndModalRuns(WINL_Wnd* content, bool all);
 
@@ -238,6 +244,8 @@ LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value);
 // A control's text changed: the record and the widget.
 void WINL_ControlSetText(WINL_Wnd* w, const char* text);
+// An owner-drawn button must be painted on canvas: WM_DRAWITEM to its parent.
+void WINL_ControlDrawItem(WINL_Wnd* w, PLAT_Canvas* canvas);
 // The style a control answers to GWL_STYLE, WS_CHILD aside.
 LONG_PTR WINL_ControlStyle(WINL_Wnd* w);
 // The control's text, read back from a field the user may have edited.
@@ -246,6 +254,10 @@ const std::string& WINL_ControlText(WINL_Wnd* w);
 // A key the view's procedure left: Escape or Ctrl+W cancels the view's
 // dialog, Return presses its enabled default button. True when it did.
 bool WINL_DialogKeyHook(WINL_Wnd* w, int key, int flags);
+
+// The view of an application dialog resource (null when there is none) with
+// no parent, for a file chooser to show below its own widgets.
+HWND WINL_CreateAccessory(const char* resid, DLGPROC proc, LPARAM param);
 
 // Keeps the makers' layout state across a dialog created while another is
 // being built.

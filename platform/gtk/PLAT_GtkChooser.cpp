@@ -2,6 +2,7 @@
 
 #include "platform/gtk/PLAT_Gtk.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkPrivate.h"
 #include "platform/gtk/PLAT_GtkView.h"
 
 #include <gtk/gtk.h>
@@ -179,6 +180,13 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
     gtk_file_chooser_set_filter(chooser, filter);
   }
 
+  GtkWidget* accessory = request.accessory ? request.accessory->GetImpl()->widget : nullptr;
+  if (accessory)
+  {
+    gtk_file_chooser_set_extra_widget(chooser, accessory);
+    gtk_widget_show(accessory);
+  }
+
   Run run;
   run.save = request.kind == PLAT_ChooserKind::Save;
   run.folder = request.folder;
@@ -208,6 +216,8 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
     }
     g_slist_free(files);
   }
+  // The accessory's view outlives the chooser; its owner destroys it.
+  if (accessory) gtk_file_chooser_set_extra_widget(chooser, nullptr);
   gtk_widget_destroy(dialog);
   g_object_unref(dialog);
   return chosen;

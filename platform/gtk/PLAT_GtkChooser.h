@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class PLAT_GtkView;
+
 enum class PLAT_ChooserKind
 {
   Save,    // one new or existing file; asks before replacing one
@@ -20,6 +22,8 @@ struct PLAT_ChooserRequest
   std::string file;                   // the name offered (Save) or selected (Open)
   std::vector<std::string> patterns;  // shell patterns; empty allows every file
   bool multiple = false;
+  // Shown below the chooser's own widgets while it runs; stays the caller's.
+  PLAT_GtkView* accessory = nullptr;
 };
 
 // The chosen paths; empty when the user cancelled or no chooser can be

@@ -6,6 +6,7 @@
 #include "platform/gtk/PLAT_GtkControl.h"
 
 #include "platform/PLAT_Canvas.h"
+#include "platform/PLAT_CanvasCairo.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <cmath>
@@ -90,6 +91,72 @@ void OnSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data)
   Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::PageChanged, static_cast<int>(page));
 }
 
+// A label that asks for clicks: a release of the first button over it.
+gboolean OnLabelRelease(GtkWidget* box, GdkEventButton* e, gpointer data)
+{
+  if (e->button != 1 || e->x < 0 || e->y < 0 || e->x >= gtk_widget_get_allocated_width(box) ||
+      e->y >= gtk_widget_get_allocated_height(box))
+    return FALSE;
+  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::Clicked, 0);
+  return TRUE;
+}
+
+// An owner-drawn button's face is whatever its window's procedure paints.
+gboolean OnOwnerDraw(GtkWidget* button, cairo_t* cr, gpointer data)
+{
+  auto* c = static_cast<PLAT_ControlImpl*>(data);
+  PLAT_GtkSink* sink = PLAT_GtkGetSink();
+  if (!sink) return TRUE;
+  const int w = gtk_widget_get_allocated_width(button);
+  const int h = gtk_widget_get_allocated_height(button);
+  g_object_ref(button);
+  cairo_save(cr);
+  try
+  {
+    if (auto canvas = PLAT_CanvasWrapCairo(cr, w, h)) sink->OnViewDraw(c->id, canvas.get(), 0, 0, w, h);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: painting an owner-drawn button failed\n");
+  }
+  cairo_restore(cr);
+  g_object_unref(button);
+  return TRUE;
+}
+
+// The widgets that show a control's text: the label inside a button or a
+// frame, or the label or field itself.
+GtkWidget* TextWidgetOf(PLAT_ControlImpl* c)
+{
+  switch (static_cast<PLAT_ControlKind>(c->kind))
+  {
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    {
+      GtkWidget* child = gtk_bin_get_child(GTK_BIN(c->inner));
+      return child && GTK_IS_LABEL(child) ? child : nullptr;
+    }
+    case PLAT_ControlKind::GroupBox: return gtk_frame_get_label_widget(GTK_FRAME(c->inner));
+    case PLAT_ControlKind::Label:
+    case PLAT_ControlKind::Edit: return c->inner;
+    default: return nullptr;
+  }
+}
+
+// The toolkit may replace a button's or frame's label when its text
+// changes, so the colour is put on whichever label shows now.
+void ApplyTextColor(PLAT_ControlImpl* c)
+{
+  if (!c->textColor) return;
+  if (GtkWidget* t = TextWidgetOf(c))
+  {
+    GtkStyleContext* style = gtk_widget_get_style_context(t);
+    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(c->textColor));
+    gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(c->textColor), GTK_STYLE_PROVIDER_PRIORITY_USER);
+  }
+}
+
 // ---- making ----
 
 // A long item must not make the list ask for more width than its frame.
@@ -116,6 +183,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
     {
       GtkWidget* b = gtk_button_new_with_label("");
       g_signal_connect(b, "clicked", G_CALLBACK(OnClicked), c);
+      if (options & PLAT_CTL_OWNERDRAW) g_signal_connect(b, "draw", G_CALLBACK(OnOwnerDraw), c);
       return b;
     }
     case PLAT_ControlKind::CheckBox:
@@ -143,7 +211,15 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_label_set_yalign(GTK_LABEL(l), 0.5f);
       gtk_label_set_line_wrap(GTK_LABEL(l), (options & PLAT_CTL_WRAP) != 0);
       if (!(options & PLAT_CTL_WRAP)) gtk_label_set_ellipsize(GTK_LABEL(l), PANGO_ELLIPSIZE_END);
-      return l;
+      if (!(options & PLAT_CTL_NOTIFY)) return l;
+      // A label has no window of its own to catch clicks in.
+      GtkWidget* box = gtk_event_box_new();
+      gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
+      gtk_container_add(GTK_CONTAINER(box), l);
+      gtk_widget_show(l);
+      g_signal_connect(box, "button-release-event", G_CALLBACK(OnLabelRelease), c);
+      c->inner = l;
+      return box;
     }
     case PLAT_ControlKind::Edit:
     {
@@ -228,6 +304,7 @@ bool IsList(const PLAT_ControlImpl* c)
 
 PLAT_ControlImpl::~PLAT_ControlImpl()
 {
+  if (textColor) g_object_unref(textColor);
   if (sentinel)
   {
     gtk_widget_destroy(sentinel);
@@ -283,6 +360,26 @@ void PLAT_ControlSetText(PLAT_GtkView* control, const char* text)
       break;
     default: break;
   }
+  ApplyTextColor(c);
+}
+
+void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c) return;
+  GtkWidget* t = TextWidgetOf(c);
+  if (c->textColor)
+  {
+    if (t) gtk_style_context_remove_provider(gtk_widget_get_style_context(t), GTK_STYLE_PROVIDER(c->textColor));
+    g_object_unref(c->textColor);
+    c->textColor = nullptr;
+  }
+  if (rgb < 0) return;
+  char css[40];
+  std::snprintf(css, sizeof css, "* { color: #%06x; }", rgb & 0xFFFFFF);
+  c->textColor = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(c->textColor, css, -1, nullptr);
+  ApplyTextColor(c);
 }
 
 std::string PLAT_ControlGetText(PLAT_GtkView* control)

@@ -39,6 +39,8 @@ constexpr unsigned PLAT_CTL_ALIGN_CENTER = 4;
 constexpr unsigned PLAT_CTL_ALIGN_RIGHT = 8;
 constexpr unsigned PLAT_CTL_WRAP = 16;        // labels: wrap over several lines
 constexpr unsigned PLAT_CTL_HSCROLL = 32;     // text views: a horizontal scroll bar
+constexpr unsigned PLAT_CTL_NOTIFY = 64;      // labels: a click is reported as Clicked
+constexpr unsigned PLAT_CTL_OWNERDRAW = 128;  // push buttons: the sink's OnViewDraw paints the face
 
 // Null before PLAT_GtkInit.
 std::unique_ptr<PLAT_GtkView> PLAT_ControlCreate(uint64_t id, PLAT_ControlKind kind, unsigned options);
@@ -62,6 +64,8 @@ std::string PLAT_ControlGetText(PLAT_GtkView* control);
 void PLAT_ControlSetCheck(PLAT_GtkView* control, int state);
 // The size the control would like for its content; false when it has none.
 bool PLAT_ControlNaturalSize(PLAT_GtkView* control, int* width, int* height);
+// The colour of the control's text, 0xRRGGBB, or -1 for the theme's.
+void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb);
 // Makes the button the one that Return presses in its window.
 void PLAT_ControlMakeDefault(PLAT_GtkView* control);
 

@@ -24,6 +24,7 @@ struct PLAT_ControlImpl
   int blocked = 0;                // the layer's own changes under way: report nothing
   double minimum = 0;             // progress bars
   double maximum = 100;
+  GtkCssProvider* textColor = nullptr;  // the colour the layer set on the text, or null
 
   ~PLAT_ControlImpl();
 };

@@ -87,6 +87,8 @@ public:
   void Show(bool activate);
   void Hide();
   void Iconify();
+  // While modal and shown, the application's other windows get no input.
+  void SetModal(bool modal);
   bool IsActive() const;
   // Takes the content view out of the window before the window goes.
   void ReleaseContent();

@@ -1,11 +1,13 @@
 // Native controls on the (virtual) display: the Preferences dialog's
-// widgets get exactly their frames, also after long items, and only the
-// user's picks in a drop-down list reach the dialog.
+// widgets get exactly their frames, also after long items; only the user's
+// picks and typing reach the dialog; labels that ask for clicks report them;
+// the dialog procedure colours text and paints owner-drawn buttons.
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Queue.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
 #include "WinlMessageLog.h"
@@ -54,6 +56,80 @@ protected:
     return d;
   }
 };
+
+// Runs the loop until done() holds (five seconds at most), then a little
+// more so that style changes are applied and what waits is painted.
+template <class Done>
+void SpinUntil(Done done)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (int after = 0; after < 20;)
+  {
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (done() || std::chrono::steady_clock::now() > end) ++after;
+  }
+}
+
+// A small dialog of its own, 200 x 100: two labels (the second asking for
+// clicks), a check box, an editable combo and an owner-drawn button.
+void CreateSampler(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeLabel(-1, "MMMMMM", 10, 10, 10, 80, 20, 0);
+  WINL_MakeLabel(-1, "MMMMMM", 11, 100, 10, 80, 20, SS_NOTIFY);
+  WINL_MakeCheckBox("MMMM", 12, 10, 40, 80, 20, 0);
+  WINL_MakeCombo(13, 100, 40, 80, 100, 0);
+  WINL_MakeControl("", 14, "Button", BS_OWNERDRAW, 10, 70, 50, 20, 0);
+}
+
+WINL_DialogResourceIndex gSampler{reinterpret_cast<const char*>(uintptr_t{61}), "Sampler", 12, CreateSampler,
+                                  200, 100, nullptr};
+
+int gStaticColour = -1;      // what the procedure sets for WM_CTLCOLORSTATIC; -1 nothing
+DRAWITEMSTRUCT gLastItem{};  // what the last WM_DRAWITEM carried
+
+LRESULT SamplerProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_CTLCOLORSTATIC && gStaticColour >= 0) SetTextColor(reinterpret_cast<HDC>(w), gStaticColour);
+  if (m != WM_DRAWITEM) return 0;
+  gLastItem = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+  HBRUSH green = CreateSolidBrush(0x00FF00);
+  WINL_FillRect(gLastItem.hDC, &gLastItem.rcItem, green);
+  DeleteObject(green);
+  return 1;
+}
+
+HWND ShownSampler()
+{
+  HWND d = WINL_CreateDialog(&gSampler, gSampler.resid, nullptr, SamplerProc, 0);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); });
+  return d;
+}
+
+// The wParam and lParam of every WM_COMMAND to d, in order. A field's
+// EN_SETFOCUS comes whenever the display gives the window the keyboard, so
+// it is left out.
+std::vector<std::pair<WPARAM, LPARAM>> Commands(HWND d)
+{
+  std::vector<std::pair<WPARAM, LPARAM>> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == d && m.msg == WM_COMMAND && (m.wParam >> 16) != EN_SETFOCUS) out.push_back({m.wParam, m.lParam});
+  return out;
+}
+
+// Whether the rectangle of the dialog's picture holds a pixel of the colour.
+bool HasPixel(HWND d, const RECT& r, uint32_t colour)
+{
+  int w = 0, h = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
+  for (int y = r.top; y < r.bottom && y < h; ++y)
+    for (int x = r.left; x < r.right && x < w; ++x)
+      if (pixels[static_cast<size_t>(y) * w + x] == colour) return true;
+  return false;
+}
 
 void ExpectFrames(HWND dialog)
 {
@@ -113,5 +189,105 @@ TEST_F(WinlControlsGtk, OnlyTheUsersPickSendsSelChange)
       EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(combo));
     }
   EXPECT_EQ(SendMessage(combo, CB_GETCURSEL, 0, 0), 2);
+}
+
+TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
+{
+  struct Case
+  {
+    const char* name;
+    int atCreation;  // -1: the procedure sets no colour
+    int atUpdate;
+    bool redAfterCreation;
+    bool redAfterUpdate;
+  } const kCases[] = {
+      {"set, then none: the theme's colour comes back", 0xFF0000, -1, true, false},
+      {"none, then set", -1, 0xFF0000, false, true},
+  };
+  const RECT kLabels[] = {{10, 10, 90, 30}, {100, 10, 180, 30}};
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    gStaticColour = c.atCreation;
+    HWND d = ShownSampler();
+    // One question per kind of control, about the first of its kind.
+    std::vector<std::pair<UINT, LPARAM>> asked;
+    for (const LoggedMessage& m : MessageLog())
+      if (m.msg == WM_CTLCOLORSTATIC || m.msg == WM_CTLCOLORBTN) asked.push_back({m.msg, m.lParam});
+    EXPECT_EQ(asked, (std::vector<std::pair<UINT, LPARAM>>{
+                         {WM_CTLCOLORSTATIC, reinterpret_cast<LPARAM>(GetDlgItem(d, 10))},
+                         {WM_CTLCOLORBTN, reinterpret_cast<LPARAM>(GetDlgItem(d, 12))}}))
+        << c.name;
+    for (const RECT& r : kLabels) EXPECT_EQ(HasPixel(d, r, 0xFF0000), c.redAfterCreation) << c.name;
+
+    gStaticColour = c.atUpdate;
+    SendMessage(d, WM_DISPLAYCHANGE, 0, 0);
+    SpinUntil([] { return true; });
+    for (const RECT& r : kLabels) EXPECT_EQ(HasPixel(d, r, 0xFF0000), c.redAfterUpdate) << c.name;
+    DestroyWindow(d);
+  }
+  gStaticColour = -1;
+}
+
+TEST_F(WinlControlsGtk, OnlyALabelAskingForClicksReportsThem)
+{
+  HWND d = ShownSampler();
+  MessageLog().clear();
+  // The plain label, then the one made with SS_NOTIFY.
+  for (int x : {20, 110})
+  {
+    PLAT_GtkTestButton(WINL_GetNativeView(d), x, 15, 1, true);
+    PLAT_GtkTestButton(WINL_GetNativeView(d), x, 15, 1, false);
+  }
+  SpinUntil([d] { return !Commands(d).empty(); });
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {STN_CLICKED << 16 | 11u, reinterpret_cast<LPARAM>(GetDlgItem(d, 11))}}));
+}
+
+TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
+{
+  gLastItem = {};
+  HWND d = ShownSampler();
+  int w = 0, h = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
+  ASSERT_EQ(w, 200);
+  ASSERT_EQ(h, 100);
+  struct Case
+  {
+    int x, y;
+    uint32_t pixel;
+  } const kCases[] = {
+      {9, 70, 0xECECEC}, {10, 70, 0x00FF00}, {59, 89, 0x00FF00}, {60, 89, 0xECECEC}, {59, 90, 0xECECEC},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(pixels[static_cast<size_t>(c.y) * w + c.x], c.pixel) << c.x << "," << c.y;
+  const DRAWITEMSTRUCT& i = gLastItem;
+  EXPECT_EQ((std::vector<LONG_PTR>{i.CtlType, i.CtlID, i.rcItem.left, i.rcItem.top, i.rcItem.right, i.rcItem.bottom}),
+            (std::vector<LONG_PTR>{4, 14, 0, 0, 50, 20}));
+  EXPECT_EQ(i.hwndItem, GetDlgItem(d, 14));
+}
+
+TEST_F(WinlControlsGtk, TypingInAnEditableComboSendsEditChange)
+{
+  HWND d = ShownSampler();
+  HWND combo = GetDlgItem(d, 13);
+  SetFocus(combo);
+  SpinUntil([] { return true; });
+  MessageLog().clear();
+  for (char c : {'a', 'b'})
+  {
+    PLAT_GtkTestKey(WINL_GetNativeView(d), c, true);
+    PLAT_GtkTestKey(WINL_GetNativeView(d), c, false);
+  }
+  SpinUntil([d] { return Commands(d).size() >= 2; });
+  const std::pair<WPARAM, LPARAM> change{CBN_EDITCHANGE << 16 | 13u, reinterpret_cast<LPARAM>(combo)};
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{change, change}));
+  char text[8] = {};
+  GetDlgItemText(d, 13, text, sizeof text);
+  EXPECT_STREQ(text, "ab");
+  // The program's own change is not the user's.
+  MessageLog().clear();
+  SetDlgItemText(d, 13, "xyz");
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(Commands(d).empty());
 }
 }  // namespace

@@ -1,9 +1,11 @@
 // The real save chooser on the display: choosing an existing file asks
-// before replacing it, and a "no" leaves the chooser open for another name.
+// before replacing it, a "no" leaves the chooser open for another name, and
+// the template dialog shows inside it.
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "support/TempDir.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_FileDialog.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +21,16 @@ struct Script
   std::string question;
   int step = 0;
   int ticks = 0;
+  bool accessoryShown = false;
 };
+
+HWND gAccessory = nullptr;
+
+LRESULT AccessoryProc(HWND h, UINT m, WPARAM, LPARAM)
+{
+  if (m == WM_INITDIALOG) gAccessory = h;
+  return 0;
+}
 
 // Answers the replace question with "no".
 bool AnswerQuestion(void* data)
@@ -44,6 +55,7 @@ bool Drive(void* data)
   if (!chooser) return true;
   if (s->step == 0)
   {
+    s->accessoryShown = IsWindow(gAccessory) && PLAT_GtkTestIsViewable(WINL_GetNativeView(gAccessory));
     s->step = 1;
     PLAT_LoopAddTimeout(20, AnswerQuestion, s);
     PLAT_ChooserTestAccept(chooser, s->existing.c_str());
@@ -65,6 +77,11 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   Script s;
   s.existing = dir.File("lead.pr3");
   s.fresh = dir.File("pad.pr3");
+  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
+                                   40, nullptr};
+  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
+  WINL_curmodule_dialogresource_head = &options;
+  BrowseFile_SetTemplate(40050, AccessoryProc, 0);
   PLAT_LoopAddTimeout(20, Drive, &s);
   char buffer[256];
   const bool chosen = BrowseForSaveFile("Save program", dir.Path().c_str(), "lead.pr3",
@@ -75,5 +92,8 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   EXPECT_EQ(std::string(buffer), s.fresh);
   EXPECT_EQ(ReadWholeFile(s.existing), "program");
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
+  EXPECT_TRUE(s.accessoryShown);
+  EXPECT_FALSE(IsWindow(gAccessory));
+  WINL_curmodule_dialogresource_head = saved;
 }
 }  // namespace

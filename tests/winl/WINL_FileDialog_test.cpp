@@ -1,5 +1,7 @@
 // File choosers through the test seam: what is shown, the filter list's
-// patterns, and chosen paths against the caller's buffer.
+// patterns, chosen paths against the caller's buffer, and the dialog shown
+// with the next chooser.
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_FileDialog.h"
 
 #include <gtest/gtest.h>
@@ -117,5 +119,41 @@ TEST_F(WinlFileDialog, EmptyQueueFailsLoudly)
   char buffer[8];
   BrowseForDirectory("first", nullptr, buffer, 8);
   EXPECT_DEATH(BrowseForDirectory("second", nullptr, buffer, 8), "no answer queued");
+}
+
+std::vector<std::pair<UINT, LPARAM>> gAccessoryLog;
+
+LRESULT AccessoryProc(HWND, UINT m, WPARAM, LPARAM l)
+{
+  if (m == WM_INITDIALOG || m == WM_DESTROY) gAccessoryLog.push_back({m, l});
+  return 0;
+}
+
+TEST_F(WinlFileDialog, TemplateDialogGoesWithTheNextChooserOnly)
+{
+  WINL_DialogResourceIndex accessory{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr,
+                                     200, 40, nullptr};
+  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
+  WINL_curmodule_dialogresource_head = &accessory;
+  struct Case
+  {
+    const char* name;
+    int resid;  // 0: no template set
+    std::vector<std::pair<UINT, LPARAM>> log;
+  } const kCases[] = {
+      {"made before, destroyed after", 40050, {{WM_INITDIALOG, 77}, {WM_DESTROY, 0}}},
+      {"the template was used up", 0, {}},
+      {"unknown resource", 40051, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    gAccessoryLog.clear();
+    if (c.resid) BrowseFile_SetTemplate(c.resid, AccessoryProc, 77);
+    WINL_ChooserTestQueue({"/data"});
+    char buffer[16];
+    EXPECT_TRUE(BrowseForDirectory("Folder", nullptr, buffer, 16)) << c.name;
+    EXPECT_EQ(gAccessoryLog, c.log) << c.name;
+  }
+  WINL_curmodule_dialogresource_head = saved;
 }
 }  // namespace

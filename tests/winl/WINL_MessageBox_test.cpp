@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace
@@ -69,5 +71,15 @@ TEST_F(WinlMessageBox, EmptyQueueFailsLoudly)
   WINL_MessageBoxTestQueue(0);
   MessageBox(nullptr, "first", "c", 0);
   EXPECT_DEATH(MessageBox(nullptr, "second", "c", 0), "no answer queued");
+}
+
+TEST_F(WinlMessageBox, RealHelperWithoutADisplayAnswersNothing)
+{
+  const char* display = std::getenv("DISPLAY");
+  const std::string saved = display ? display : "";
+  unsetenv("DISPLAY");
+  // The helper cannot open a display: neither OK nor Yes may come back.
+  for (UINT type : {0u, 4u}) EXPECT_EQ(MessageBox(nullptr, "text", "ZephraEditor", type), 0) << type;
+  if (display) setenv("DISPLAY", saved.c_str(), 1);
 }
 }  // namespace

@@ -351,6 +351,68 @@ TEST_F(WinlGtk, ModalRunEndsWithZeroWhenItsOwnerGoes)
   EXPECT_FALSE(IsWindow(gOwner));
 }
 
+TEST_F(WinlGtk, ModalSessionKeepsInputFromOtherWindowsUntilItEnds)
+{
+  HWND a = ShownWindow(LoggingProc, 200, 100);
+  HWND b = ShownWindow(LoggingProc, 200, 100);
+  SetWindowPos(b, nullptr, 700, 600, 200, 100, SWP_NOZORDER);
+  WINL_ModalSession* session = WINL_ModalWindowStart(b);
+  ASSERT_NE(session, nullptr);
+  // B's click comes after A's: once B has it, A's was handled too.
+  Click(a, 10, 20);
+  Click(b, 10, 20);
+  ASSERT_TRUE(RunUntil([&] { return WINL_ModalWindowRun(session) == 1 && ButtonMessages(b).size() == 2; }));
+  EXPECT_TRUE(ButtonMessages(a).empty());
+  WINL_ModalWindowEnd(session);
+
+  Click(a, 10, 20);
+  ASSERT_TRUE(RunUntil([a] { return ButtonMessages(a).size() == 2; }));
+}
+
+TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  SetWindowText(w, "Restyled");
+  RECT before;
+  GetWindowRect(w, &before);
+  struct Case
+  {
+    const char* name;
+    LONG_PTR style;
+    LONG_PTR answer;  // the previous style, 0 when nothing changes
+    LONG_PTR after;
+  } const kCases[] = {
+      {"same caption state", WS_CAPTION, 0, WS_CAPTION},
+      {"resizable", WS_CAPTION | WS_THICKFRAME, WS_CAPTION, WS_CAPTION | WS_THICKFRAME},
+      {"resizable again", WS_THICKFRAME, 0, WS_CAPTION | WS_THICKFRAME},
+      {"bare", 0, WS_CAPTION | WS_THICKFRAME, 0},
+  };
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    EXPECT_EQ(SetWindowLong(w, GWL_STYLE, c.style), c.answer) << c.name;
+    EXPECT_EQ(GetWindowLong(w, GWL_STYLE), c.after) << c.name;
+    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 1) << c.name;
+    int x, y, width, height;
+    ASSERT_TRUE(RunUntil([&] {
+      PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(w), &x, &y, &width, &height);
+      return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)) && width == 200 && height == 100;
+    })) << c.name;
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{before.left, before.top, before.right, before.bottom}))
+        << c.name;
+    EXPECT_TRUE(MessagesTo(w, {WM_SIZE, WM_MOVE}).empty()) << c.name;
+    char title[16] = {};
+    GetWindowText(w, title, sizeof title);
+    EXPECT_STREQ(title, "Restyled") << c.name;
+    // The view went along into the new window: clicks still reach it.
+    Click(w, 10, 20);
+    ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 2; })) << c.name;
+  }
+}
+
 // ---- the runner ----
 
 TEST(WinlRunner, TerminationSignalRunsTheLastCodesAndExitsCleanly)

@@ -297,7 +297,18 @@ int WINL_GetPooledObjectCount()
 void SetTextColor(HDC ctx, int color)
 {
   BASE_MutexLock lock(WINL_GDILock());
-  if (HDC__* live = WINL_LiveContext(ctx)) live->textColor = color & 0xFFFFFF;
+  if (HDC__* live = WINL_LiveContext(ctx))
+  {
+    live->textColor = color & 0xFFFFFF;
+    live->textColorSet = true;
+  }
+}
+
+int WINL_TextColorIfSet(HDC ctx)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  HDC__* live = WINL_LiveContext(ctx);
+  return live && live->textColorSet ? live->textColor : -1;
 }
 
 int GetTextColor(HDC ctx)

@@ -38,6 +38,7 @@ struct HDC__
   HGDIOBJ__* brush = nullptr;
   HGDIOBJ__* font = nullptr;
   int textColor = 0;
+  bool textColorSet = false;                   // SetTextColor was called on it
   int bkColor = 0xFFFFFF;
   int bkMode = TRANSPARENT;
   float curX = 0;
@@ -127,3 +128,8 @@ PLAT_Antialias WINL_FontAntialias(const HGDIOBJ__* font);
 
 // 0xRRGGBB and an alpha as a platform colour.
 PLAT_Color WINL_ToPlatColor(int color, float alpha);
+
+// The text colour set on ctx with SetTextColor, or -1 when none was set (or
+// ctx is not a live context): how a dialog procedure's answer to a control
+// colour message is read.
+int WINL_TextColorIfSet(HDC ctx);
