@@ -76,7 +76,8 @@ public:
 private:
   IRECT mTextEntryRECT;
   IColor mBackground{0, 0, 0, 0};
-  bool mFlag;
+  // Stored as the caller gave it; nothing in the field reads it.
+  [[maybe_unused]] bool mFlag;
   bool mSecure;
 };
 

@@ -249,7 +249,8 @@ public:
 
 private:
   IUnitGUIResize* Manager() const;
-  IGraphics* mGraphics;  // not owned
+  // Kept as given; the handle reaches the surface through the manager.
+  [[maybe_unused]] IGraphics* mGraphics;  // not owned
 };
 
 // The bottom edge: a drag changes the window height.
@@ -266,5 +267,6 @@ public:
 
 private:
   IUnitGUIResize* Manager() const;
-  IGraphics* mGraphics;  // not owned
+  // Kept as given; the handle reaches the surface through the manager.
+  [[maybe_unused]] IGraphics* mGraphics;  // not owned
 };
