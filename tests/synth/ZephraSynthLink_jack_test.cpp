@@ -3,6 +3,9 @@
 // clients of its own, and what the user would see recorded by the panels. Under the race detector this is the three-thread test.
 #include "ZephraSynthLinkJack.h"
 
+#include "core/BASE_Mutex.h"
+#include "synth/BankFolder.h"
+
 TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
 {
   mLink->TakeSent();
@@ -67,6 +70,38 @@ TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
   ASSERT_EQ(sent.size(), 99u);
   for (int location = 1; location <= 99; ++location) EXPECT_EQ(sent[location - 1], RequestMessage(location));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()), 100);
+  ExpectQuietClock();
+}
+
+// A program fetched into the cache for the manager becomes its location's
+// entry under the name the synth gives it; saving the bank back renames the
+// file to its numbered, category-tagged name with the same bytes.
+TEST_F(ZephraSynthLinkJack, CachedProgramIsSavedBackUnderItsBankName)
+{
+  mSim.With([](SynthSimModel& m) {
+    std::copy(kSampleValues.begin(), kSampleValues.end(), m.programs[6].values.begin());
+    m.programs[6].name = "7_BASS_Bass";
+  });
+  E().StartSaveAllFromSynth(true);
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
+  const std::string cache = E().CachePath();
+  const std::string received = ReadWholeFile(cache + "7_BASS_Bass.pr3");
+  EXPECT_EQ(LineNumbers(received), Pr3Numbers(kSampleValues));
+  {
+    BASE_MutexLock hold(E().GetMutex());
+    const BankEntry& seven = E().Bank()[7];
+    EXPECT_EQ(std::string(seven.path), cache + "7_BASS_Bass.pr3");
+    EXPECT_EQ(seven.category, 2);
+    EXPECT_STREQ(seven.name, "Bass");
+    EXPECT_EQ(SaveBankListToFolder(E().Bank(), cache, cache, nullptr), 0);
+    EXPECT_EQ(std::string(seven.path), cache + "07_BASS_Bass.pr3");
+  }
+  EXPECT_EQ(ReadWholeFile(cache + "07_BASS_Bass.pr3"), received);
+  EXPECT_FALSE(std::filesystem::exists(cache + "7_BASS_Bass.pr3"));
+  // The other 98 ("01INIT.pr3" ...) were renamed the same way: one file each.
+  EXPECT_TRUE(std::filesystem::exists(cache + "01_INIT.pr3"));
+  EXPECT_FALSE(std::filesystem::exists(cache + "01INIT.pr3"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache), std::filesystem::directory_iterator()), 99);
   ExpectQuietClock();
 }
 

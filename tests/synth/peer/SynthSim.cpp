@@ -15,6 +15,12 @@ constexpr size_t kPaceBytes = 4096;
 constexpr auto kPacePause = std::chrono::milliseconds(3);
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 
+std::chrono::steady_clock::duration WireTime(size_t bytes, int bytesPerSecond)
+{
+  return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+    std::chrono::duration<double>(static_cast<double>(bytes) / bytesPerSecond));
+}
+
 template <class Midi>
 int FindPort(Midi& midi, const char* part)
 {
@@ -159,16 +165,27 @@ void SynthSim::Work()
       message = std::move(mInbox.front());
       mInbox.pop_front();
     }
+    const int rate = mBytesPerSecond.load(std::memory_order_relaxed);
+    if (rate > 0)
+    {
+      // Back-to-back messages queue on the cable: each starts when the one
+      // before has crossed, or when it was sent, whichever is later.
+      mInputWireFree = std::max(mInputWireFree, std::chrono::steady_clock::now()) + WireTime(message.size(), rate);
+      std::this_thread::sleep_until(mInputWireFree);
+    }
     std::lock_guard<std::mutex> hold(mModelLock);
     std::vector<SimBytes> answers;
     mModel.Receive(message, answers);
     // A large answer goes out in paced pieces, since JACK drops what exceeds
     // its per-cycle buffer; the receiver joins them again.
     for (const SimBytes& answer : answers)
+    {
+      if (rate > 0) std::this_thread::sleep_for(WireTime(answer.size(), rate));
       for (size_t at = 0; mOut && at < answer.size(); at += kPaceBytes)
       {
         if (at > 0) std::this_thread::sleep_for(kPacePause);
         mOut->sendMessage(answer.data() + at, std::min(kPaceBytes, answer.size() - at));
       }
+    }
   }
 }

@@ -11,6 +11,7 @@
 #include "SynthSimModel.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -48,6 +49,12 @@ public:
   static constexpr size_t kReceivedKept = 64;
   std::vector<SimBytes> LastReceived(size_t n);
 
+  // Takes its input and sends its answers at bytesPerSecond, as a synth on
+  // a MIDI cable does (3,125 bytes/s): a message is handled only when its
+  // last byte would have arrived, and each answer leaves after its own wire
+  // time. 0 (the default): at once.
+  void PaceLikeMidi(int bytesPerSecond) { mBytesPerSecond.store(bytesPerSecond, std::memory_order_relaxed); }
+
   // Runs f on the model under its lock and returns what f returns.
   template <class F>
   auto With(F f)
@@ -70,5 +77,7 @@ private:
   bool mStopping = false;
   std::thread mWorker;
   std::atomic<bool> mAccepting{false};
+  std::atomic<int> mBytesPerSecond{0};
+  std::chrono::steady_clock::time_point mInputWireFree;  // worker only
   std::unique_ptr<RtMidiIn> mIn;  // last: its thread may call back as soon as it exists
 };
