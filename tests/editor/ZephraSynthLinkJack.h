@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -31,6 +32,22 @@ struct NotifyingPlug : IUnitBase
     hold.unlock();
     if (target) target->ProcessSysEx(sysEx);
     hold.lock();
+    heard.push_back("SysEx " + std::to_string(sysEx->mSize));
+    ++arrivals;
+    arrived.notify_all();
+  }
+  void ProcessMidiMsg(IMidiMsg* msg) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    const uint8_t bytes[3] = {msg->mStatus, msg->mData1, msg->mData2};
+    std::string text;
+    for (int i = 0; i < msg->WireLength(); ++i)
+    {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+      text += (i ? " " : "") + std::string(hex);
+    }
+    heard.push_back(text);
     ++arrivals;
     arrived.notify_all();
   }
@@ -52,6 +69,9 @@ struct NotifyingPlug : IUnitBase
   std::condition_variable arrived;
   ZephraEditor* editor = nullptr;
   int arrivals = 0, warmUpLocation = 0;
+  // Every message handed over, short ones in hex ("90 3C 64"), SysEx by
+  // size ("SysEx 213").
+  std::vector<std::string> heard;
 };
 
 // The shell's ports, made once for every test of the process and closed when

@@ -93,3 +93,66 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
 }
 }  // namespace
+
+namespace
+{
+// A dump with a real-time byte between its bytes, or after a SysEx that
+// never ended, is still the whole dump; what came with it is handed over as
+// messages of its own, and the program is saved.
+TEST_F(ZephraSynthLinkJack, DumpAmidOtherTrafficArrivesWhole)
+{
+  const struct
+  {
+    const char* name;
+    std::vector<SimBytes> before;
+    SimBytes inside;
+    std::vector<std::string> heard;
+  } kCases[] = {
+    {"clock inside", {}, {0xF8}, {"F8", "SysEx 213"}},
+    {"active sensing inside", {}, {0xFE}, {"SysEx 213"}},
+    {"unterminated SysEx, a note", {{0xF0, 0x43, 0x10, 0x4C, 0x00}, {0x90, 0x3C, 0x64}}, {}, {"90 3C 64", "SysEx 213"}},
+    {"second start", {{0xF0, 0x43, 0x10, 0x4C, 0x00}}, {}, {"SysEx 213"}},
+    {"all at once", {{0xF0, 0x7E}, {0xB1, 0x07, 0x50}, {0xF0, 0x01}}, {0xF8}, {"B1 07 50", "F8", "SysEx 213"}},
+  };
+  int location = 10;
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    mSim.With([&c](SynthSimModel& m) {
+      m.noiseBefore = c.before;
+      m.noiseInside = c.inside;
+    });
+    {
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);
+      mShell->plug.heard.clear();
+    }
+    mLink->gui->mFilePrompts.clear();
+    const std::string file = mFolder + std::to_string(location) + "INIT.pr3";
+    mLink->gui->QueueFilePath(file.c_str());
+    E().RequestSingleProgram(location++);
+    ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // anything that would follow
+    {
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);
+      EXPECT_EQ(mShell->plug.heard, c.heard);
+    }
+    EXPECT_EQ(LineNumbers(ReadWholeFile(file)), Pr3Numbers(kDefaultValues));
+    ExpectQuietClock();
+  }
+}
+
+TEST_F(ZephraSynthLinkJack, SaveAllFromAnActiveSensingSynthCompletes)
+{
+  mSim.With([](SynthSimModel& m) {
+    m.noiseBefore = {{0xFE}};
+    m.noiseInside = {0xFE};
+  });
+  mLink->TakeSent();
+  E().StartSaveAllFromSynth(false);
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraEditor::SavingAllFromSynth); }));
+  EXPECT_EQ(mLink->TakeSent().size(), 99u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()), 100);
+  EXPECT_EQ(mLink->gui->MessageBoxes().size(), 0u);
+  ExpectQuietClock();
+}
+}  // namespace
