@@ -36,6 +36,13 @@ struct NotifyingPlug : IUnitBase
     ++arrivals;
     arrived.notify_all();
   }
+  // Pass-through goes out by the editor's output; held under the lock so
+  // that the editor cannot go while it sends.
+  void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (editor) editor->ProcessKeyboardMidiMsg(msg);
+  }
   void ProcessMidiMsg(IMidiMsg* msg) override
   {
     std::lock_guard<std::mutex> hold(lock);

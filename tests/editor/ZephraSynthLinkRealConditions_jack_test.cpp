@@ -156,3 +156,91 @@ TEST_F(ZephraSynthLinkJack, SaveAllFromAnActiveSensingSynthCompletes)
   ExpectQuietClock();
 }
 }  // namespace
+
+namespace
+{
+// A keyboard on the pass-through input, played on a client of its own.
+class FloodingKeyboard
+{
+public:
+  explicit FloodingKeyboard(MidiPorts& ports) : mPorts(ports)
+  {
+    mOut.openVirtualPort("Flooding Keyboard");
+    RtMidiIn& in = *ports.KeyboardMidiIn();
+    for (unsigned i = 0; i < in.getPortCount(); ++i)
+      if (in.getPortName(i).find("Flooding Keyboard") != std::string::npos) in.openPort(i, "Keyboard In");
+  }
+  ~FloodingKeyboard()
+  {
+    Stop();
+    mPorts.KeyboardMidiIn()->closePort();
+  }
+  // Modulation wheel moves on channel 2, one every 200 microseconds.
+  void Start()
+  {
+    mThread = std::thread([this] {
+      for (uint8_t value = 0; !mStop; value = (value + 1) & 0x7F)
+      {
+        const uint8_t wheel[3] = {0xB1, 0x01, value};
+        mOut.sendMessage(wheel, 3);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+    });
+  }
+  void Stop()
+  {
+    mStop = true;
+    if (mThread.joinable()) mThread.join();
+  }
+
+private:
+  MidiPorts& mPorts;
+  RtMidiOut mOut{RtMidi::UNIX_JACK, "Keyboard"};
+  std::atomic<bool> mStop{false};
+  std::thread mThread;
+};
+
+// Each single-value send is a 99/98/6 run; keyboard controllers passed
+// through at the same time go between runs, never inside one.
+TEST_F(ZephraSynthLinkJack, KeyboardNeverBreaksAnNrpnRun)
+{
+  FloodingKeyboard keyboard(mShell->ports);
+  mSim.With([](SynthSimModel& m) { m.keepHeard = true; });
+  keyboard.Start();
+  const auto heardCount = [&] { return mSim.With([](SynthSimModel& m) { return m.heard.size(); }); };
+  // In batches that JACK carries within a cycle or two.
+  for (int run = 0; run < 3000; ++run)
+  {
+    E().SendParamNRPN(run % 2 ? 0 : 128, run % 2);
+    if (run % 50 == 49) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return heardCount() >= 9000; }, {}, 30));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  keyboard.Stop();
+  const std::vector<SimBytes> heard = mSim.With([](SynthSimModel& m) { return m.heard; });
+
+  int runs = 0, broken = 0, wheel = 0, step = 0;
+  const uint8_t kRun[3] = {99, 98, 6};
+  for (const SimBytes& m : heard)
+  {
+    if (m.size() != 3 || (m[0] & 0xF0) != 0xB0) continue;
+    if (m[1] == 1)
+    {
+      ++wheel;
+      broken += step != 0;
+      continue;
+    }
+    if (m[1] != kRun[step])
+    {
+      ++broken;
+      step = m[1] == 99 ? 1 : 0;
+      continue;
+    }
+    step = (step + 1) % 3;
+    runs += step == 0;
+  }
+  EXPECT_EQ(runs, 3000);
+  EXPECT_EQ(broken, 0);
+  EXPECT_GT(wheel, 1000) << "the keyboard hardly played";
+}
+}  // namespace

@@ -57,6 +57,7 @@ bool UnpackFirmware(const uint8_t* digits, size_t count, SimBytes& image)
 
 void SynthSimModel::Receive(const SimBytes& message, std::vector<SimBytes>& answers)
 {
+  if (keepHeard) heard.push_back(message);
   std::vector<SimBytes> replies;
   if (!message.empty() && message[0] == 0xF0)
   {

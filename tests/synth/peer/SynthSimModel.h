@@ -48,6 +48,9 @@ struct SynthSimModel
   static constexpr size_t kNoiseAt = 100;
   std::vector<SimBytes> noiseBefore;
   SimBytes noiseInside;
+  // While set, every message received is kept in heard, in arrival order.
+  bool keepHeard = false;
+  std::vector<SimBytes> heard;
 
   // ---- state, as power-on leaves it ----
   std::array<SimProgram, kLocations> programs;  // location L at L - 1
