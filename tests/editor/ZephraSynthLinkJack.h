@@ -180,7 +180,7 @@ protected:
   {
     const size_t boxes = mLink->gui->MessageBoxes().size();
     for (int tick = 0; tick < 4; ++tick) E().OnTimerTick();
-    EXPECT_EQ(mLink->gui->MessageBoxes().size(), boxes);
+    EXPECT_EQ(mLink->gui->MessageBoxes().size(), boxes) << (mLink->gui->MessageBoxes().empty() ? "" : mLink->gui->MessageBoxes().back().text);
   }
 
   Shell* mShell = nullptr;

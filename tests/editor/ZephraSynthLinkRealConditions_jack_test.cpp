@@ -65,7 +65,10 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   // input's callback by the test while the box is up.
   mSim.With([](SynthSimModel& m) { m.silent = true; });
   mLink->gui->QueueFilePath((mFolder + "05INIT.pr3").c_str());
+  mLink->TakeSent();
   E().RequestSingleProgram(5);
+  E().OnIdle();  // the request goes out before its answer can come
+  ASSERT_EQ(mLink->TakeSent(), (std::vector<Bytes>{RequestMessage(5)}));
   std::vector<SimBytes> answers;
   mSim.With([&](SynthSimModel& m) {
     SynthSimModel speaking = m;
@@ -91,6 +94,7 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
   EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
   EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
+  ExpectQuietClock();
 }
 }  // namespace
 
