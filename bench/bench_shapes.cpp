@@ -5,17 +5,22 @@
 // (the same for both libraries) in copy mode at full alpha; each case reports
 // shapes per second, and a table of both libraries and their ratio follows.
 //
-// The two are not the same rasterisers: cairo computes exact area coverage
-// with 1-pixel-wide strokes, the raster library walks its lines with a
-// two-pixel coverage split and its curves as chains of such lines. What is
-// compared is the cost of drawing the same shapes into a buffer of the same
-// size, which is what the GUI pays.
+// The two are not the same rasterisers and do not give the same quality:
+// cairo computes exact area coverage with 1-pixel-wide strokes, the raster
+// library walks its lines with a two-pixel coverage split, its curves as
+// chains of such lines, and its discs and polygons by its own edge rules.
+// What is compared is the cost of drawing the same shapes into a buffer of
+// the same size, which is what the GUI pays; before timing, each raster case
+// draws its batch once beside cairo's and records how far the pixels either
+// library drew lie apart, and how many differ at all.
+#include "bench/BenchPixels.h"
 #include "bench/BenchReport.h"
 #include "raster/RAST_Bezier.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_Line.h"
 #include "raster/RAST_Polygon.h"
+#include "raster/RAST_Rect.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -23,6 +28,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace
@@ -126,69 +132,27 @@ constexpr RAST_pixel kColor = RAST_RGBA(230, 180, 60, 255);
 
 constexpr const char* kRate = "shapes/s";
 
-// Draws the whole batch each iteration, draw(shape) for every shape and
-// done() after the batch, and reports the shapes per second.
-template <class Shape, class Draw, class Done>
-void DrawBatches(benchmark::State& state, const std::vector<Shape>& shapes, Draw draw, Done done)
+// ---- the two libraries ----
+// A case draws a batch of one kind of shape: raster(bitmap, shape) with the
+// raster library, cairo(cr, shape) with cairo at its antialiasing.
+
+template <class Shape>
+struct ShapeCase
 {
-  for (auto _ : state)
-  {
-    for (const Shape& shape : shapes) draw(shape);
-    done();
-  }
-  bench::SetRate(state, kRate, static_cast<double>(shapes.size()));
-}
-
-// ---- the raster library ----
-
-// A batch drawn into the back buffer by draw(bitmap, shape).
-template <class Shape, class Draw>
-void RasterBatches(benchmark::State& state, const std::vector<Shape>& shapes, Draw draw)
-{
-  RAST_SysBitmap back(kWidth, kHeight);
-  DrawBatches(
-      state, shapes, [&](const Shape& shape) { draw(&back, shape); }, [] { benchmark::ClobberMemory(); });
-}
-
-template <bool AntiAliased>
-void RasterLines(benchmark::State& state)
-{
-  RasterBatches(state, kLines, [](RAST_IBitmap* back, const Line& l) {
-    RAST_Line(back, l.x1, l.y1, l.x2, l.y2, kColor, 1.0f, 0, AntiAliased);
-  });
-}
-
-void RasterDiscs(benchmark::State& state)
-{
-  RasterBatches(state, kDiscs, [](RAST_IBitmap* back, const Disc& d) {
-    RAST_FillCircle(back, d.cx, d.cy, d.r, kColor, 1.0f, 0, true);
-  });
-}
-
-void RasterPolygons(benchmark::State& state)
-{
-  RasterBatches(state, kPolygons, [](RAST_IBitmap* back, const Polygon& p) {
-    RAST_FillConvexPolygon(back, p.x.data(), p.y.data(), 6, kColor, 1.0f, 0);
-  });
-}
-
-void RasterCurves(benchmark::State& state)
-{
-  // Tolerance 0 (one segment per pixel of control polygon), as the GUI's
-  // equaliser draws its response.
-  RasterBatches(state, kCurves, [](RAST_IBitmap* back, const Curve& c) {
-    RAST_DrawQBezier(back, c.x0, c.y0, c.xc, c.yc, c.x1, c.y1, kColor, 1.0f, 0, true, 0.0f);
-  });
-}
-
-// ---- cairo ----
+  const char* name;
+  const std::vector<Shape>* shapes;
+  void (*raster)(RAST_IBitmap* back, const Shape& shape);
+  void (*cairo)(cairo_t* cr, const Shape& shape);
+  cairo_antialias_t antialias;
+  const char* note;  // how the two rasterisers differ
+};
 
 struct CairoTarget
 {
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
   cairo_t* cr = cairo_create(surface);
 
-  explicit CairoTarget(cairo_antialias_t antialias = CAIRO_ANTIALIAS_DEFAULT)
+  explicit CairoTarget(cairo_antialias_t antialias)
   {
     cairo_set_source_rgba(cr, 230 / 255.0, 180 / 255.0, 60 / 255.0, 1.0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -209,69 +173,148 @@ struct CairoTarget
     benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
     benchmark::ClobberMemory();
   }
+  uint32_t Pixel(int x, int y) const
+  {
+    const unsigned char* row = cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+    return reinterpret_cast<const uint32_t*>(row)[x];
+  }
 };
 
-// A batch drawn onto a cairo image with the antialiasing given, by
-// draw(cr, shape).
-template <class Shape, class Draw>
-void CairoBatches(benchmark::State& state, const std::vector<Shape>& shapes, cairo_antialias_t antialias, Draw draw)
+// One batch of each library over opaque black, compared where either drew.
+template <class Shape>
+std::string CheckShapes(const ShapeCase<Shape>& c, bench::Quality* quality)
 {
-  CairoTarget t(antialias);
-  DrawBatches(
-      state, shapes, [&](const Shape& shape) { draw(t.cr, shape); }, [&] { t.Done(); });
+  RAST_SysBitmap back(kWidth, kHeight);
+  const RAST_pixel black = RAST_RGBA(0, 0, 0, 255);
+  RAST_Clear(&back, black);
+  for (const Shape& shape : *c.shapes) c.raster(&back, shape);
+  CairoTarget t(c.antialias);
+  cairo_save(t.cr);
+  cairo_set_source_rgba(t.cr, 0, 0, 0, 1);
+  cairo_paint(t.cr);
+  cairo_restore(t.cr);
+  for (const Shape& shape : *c.shapes) c.cairo(t.cr, shape);
+  cairo_surface_flush(t.surface);
+  double differing = 0;
+  *quality = bench::CompareDrawn(
+      kWidth, kHeight, [&](int x, int y) { return back.getBits()[static_cast<size_t>(y) * back.getRowSpan() + x]; },
+      [&](int x, int y) { return t.Pixel(x, y); }, black, 0xFF000000u, &differing);
+  quality->against = "cairo";
+  quality->note = std::string(c.note) + "; " + std::to_string(static_cast<int>(differing * 100 + 0.5)) +
+                  " % of drawn pixels differ";
+  return "";
 }
+
+template <class Shape>
+void RasterBatches(benchmark::State& state, const ShapeCase<Shape>& c)
+{
+  if (!bench::CheckOnce(state, c.name, [&c](bench::Quality* q) { return CheckShapes(c, q); })) return;
+  RAST_SysBitmap back(kWidth, kHeight);
+  for (auto _ : state)
+  {
+    for (const Shape& shape : *c.shapes) c.raster(&back, shape);
+    benchmark::ClobberMemory();
+  }
+  bench::SetRate(state, kRate, static_cast<double>(c.shapes->size()));
+}
+
+template <class Shape>
+void CairoBatches(benchmark::State& state, const ShapeCase<Shape>& c)
+{
+  CairoTarget t(c.antialias);
+  for (auto _ : state)
+  {
+    for (const Shape& shape : *c.shapes) c.cairo(t.cr, shape);
+    t.Done();
+  }
+  bench::SetRate(state, kRate, static_cast<double>(c.shapes->size()));
+}
+
+// ---- the shapes of each library ----
 
 template <bool AntiAliased>
-void CairoLines(benchmark::State& state)
+void RasterLine(RAST_IBitmap* back, const Line& l)
 {
-  // One stroke per line, through pixel centres, as the GUI draws them one
-  // call at a time.
-  CairoBatches(state, kLines, AntiAliased ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE,
-               [](cairo_t* cr, const Line& l) {
-                 cairo_move_to(cr, l.x1 + 0.5, l.y1 + 0.5);
-                 cairo_line_to(cr, l.x2 + 0.5, l.y2 + 0.5);
-                 cairo_stroke(cr);
-               });
+  RAST_Line(back, l.x1, l.y1, l.x2, l.y2, kColor, 1.0f, 0, AntiAliased);
 }
 
-void CairoDiscs(benchmark::State& state)
+void RasterDisc(RAST_IBitmap* back, const Disc& d) { RAST_FillCircle(back, d.cx, d.cy, d.r, kColor, 1.0f, 0, true); }
+
+void RasterPolygon(RAST_IBitmap* back, const Polygon& p)
 {
-  CairoBatches(state, kDiscs, CAIRO_ANTIALIAS_DEFAULT, [](cairo_t* cr, const Disc& d) {
-    cairo_arc(cr, d.cx + 0.5, d.cy + 0.5, d.r, 0, kTwoPi);
-    cairo_fill(cr);
-  });
+  RAST_FillConvexPolygon(back, p.x.data(), p.y.data(), 6, kColor, 1.0f, 0);
 }
 
-void CairoPolygons(benchmark::State& state)
+// Tolerance 0 (one segment per pixel of control polygon), as the GUI's
+// equaliser draws its response.
+void RasterCurve(RAST_IBitmap* back, const Curve& c)
 {
-  CairoBatches(state, kPolygons, CAIRO_ANTIALIAS_NONE, [](cairo_t* cr, const Polygon& p) {
-    cairo_move_to(cr, p.x[0], p.y[0]);
-    for (int k = 1; k < 6; ++k) cairo_line_to(cr, p.x[k], p.y[k]);
-    cairo_close_path(cr);
-    cairo_fill(cr);
-  });
+  RAST_DrawQBezier(back, c.x0, c.y0, c.xc, c.yc, c.x1, c.y1, kColor, 1.0f, 0, true, 0.0f);
 }
 
-void CairoCurves(benchmark::State& state)
+// One stroke per line, through pixel centres, as the GUI draws them one call
+// at a time.
+void CairoLine(cairo_t* cr, const Line& l)
 {
-  // The quadratic as the cubic with controls two thirds of the way to its
-  // control point.
-  CairoBatches(state, kCurves, CAIRO_ANTIALIAS_DEFAULT, [](cairo_t* cr, const Curve& c) {
-    cairo_move_to(cr, c.x0, c.y0);
-    cairo_curve_to(cr, c.x0 + 2.0 / 3 * (c.xc - c.x0), c.y0 + 2.0 / 3 * (c.yc - c.y0), c.x1 + 2.0 / 3 * (c.xc - c.x1),
-                   c.y1 + 2.0 / 3 * (c.yc - c.y1), c.x1, c.y1);
-    cairo_stroke(cr);
-  });
+  cairo_move_to(cr, l.x1 + 0.5, l.y1 + 0.5);
+  cairo_line_to(cr, l.x2 + 0.5, l.y2 + 0.5);
+  cairo_stroke(cr);
+}
+
+void CairoDisc(cairo_t* cr, const Disc& d)
+{
+  cairo_arc(cr, d.cx + 0.5, d.cy + 0.5, d.r, 0, kTwoPi);
+  cairo_fill(cr);
+}
+
+void CairoPolygon(cairo_t* cr, const Polygon& p)
+{
+  cairo_move_to(cr, p.x[0], p.y[0]);
+  for (int k = 1; k < 6; ++k) cairo_line_to(cr, p.x[k], p.y[k]);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+}
+
+// The quadratic as the cubic with controls two thirds of the way to its
+// control point, through pixel centres as the lines.
+void CairoCurve(cairo_t* cr, const Curve& c)
+{
+  cairo_save(cr);
+  cairo_translate(cr, 0.5, 0.5);
+  cairo_move_to(cr, c.x0, c.y0);
+  cairo_curve_to(cr, c.x0 + 2.0 / 3 * (c.xc - c.x0), c.y0 + 2.0 / 3 * (c.yc - c.y0), c.x1 + 2.0 / 3 * (c.xc - c.x1),
+                 c.y1 + 2.0 / 3 * (c.yc - c.y1), c.x1, c.y1);
+  cairo_restore(cr);
+  cairo_stroke(cr);
+}
+
+const ShapeCase<Line> kLineAliasedCase{"line_aliased", &kLines, &RasterLine<false>, &CairoLine, CAIRO_ANTIALIAS_NONE,
+                                   "other pixel choice at half-way steps"};
+const ShapeCase<Line> kLineSmoothCase{"line_antialiased", &kLines, &RasterLine<true>, &CairoLine,
+                                  CAIRO_ANTIALIAS_DEFAULT, "two-pixel coverage split, not exact area"};
+const ShapeCase<Disc> kDiscsCase{"disc_antialiased", &kDiscs, &RasterDisc, &CairoDisc, CAIRO_ANTIALIAS_DEFAULT,
+                             "own edge coverage, not exact area"};
+const ShapeCase<Polygon> kPolygonsCase{"polygon_aliased", &kPolygons, &RasterPolygon, &CairoPolygon,
+                                       CAIRO_ANTIALIAS_NONE, "own edge rule"};
+const ShapeCase<Curve> kCurvesCase{"bezier_antialiased", &kCurves, &RasterCurve, &CairoCurve,
+                                   CAIRO_ANTIALIAS_DEFAULT, "chains of coverage-split lines, not exact area"};
+
+template <class Shape>
+void Add(bench::RatioBench& bench, const ShapeCase<Shape>& c)
+{
+  bench.Add(
+      c.name, [&c](benchmark::State& state) { RasterBatches(state, c); }, "cairo",
+      [&c](benchmark::State& state) { CairoBatches(state, c); });
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
   bench::RatioBench bench({kRate, "raster", "the raster library", "case (2280 x 1600)", 0});
-  bench.Add("line_aliased", &RasterLines<false>, "cairo", &CairoLines<false>);
-  bench.Add("line_antialiased", &RasterLines<true>, "cairo", &CairoLines<true>);
-  bench.Add("disc_antialiased", &RasterDiscs, "cairo", &CairoDiscs);
-  bench.Add("polygon_aliased", &RasterPolygons, "cairo", &CairoPolygons);
-  bench.Add("bezier_antialiased", &RasterCurves, "cairo", &CairoCurves);
+  Add(bench, kLineAliasedCase);
+  Add(bench, kLineSmoothCase);
+  Add(bench, kDiscsCase);
+  Add(bench, kPolygonsCase);
+  Add(bench, kCurvesCase);
   return bench.Run(argc, argv);
 }

@@ -7,6 +7,11 @@
 //   - cairo with the text layout drawing the same strings onto a cairo image
 //     in its own pixel format, laying them out every frame and, as a best
 //     case, from layouts made once.
+// Before timing, each cached-font path draws a frame over black beside the
+// text layout's and records how far the pixels either drew lie apart (the
+// glyph path places cached coverage at whole pixels and blends it itself).
+#include "bench/BenchPixels.h"
+#include "bench/BenchReport.h"
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_Text.h"
 #include "raster/RAST_Bitmap.h"
@@ -45,7 +50,8 @@ const std::vector<Caption>& Captions()
       char text[32];
       snprintf(text, sizeof(text), "%s %d", kNames[i % 12], (i * 37) % 128 - 64);
       const int col = i % (kWidth / kCellW), row = i / (kWidth / kCellW);
-      out.push_back({text, RECT{col * kCellW, row * (kCellH + 20), col * kCellW + kCellW, row * (kCellH + 20) + kCellH}});
+      const int top = row * (kCellH + 20);
+      out.push_back({text, RECT{col * kCellW, top, col * kCellW + kCellW, top + kCellH}});
     }
     return out;
   }();
@@ -70,8 +76,49 @@ void DrawFrame(RAST_CachedFont& font, RAST_IBitmap& bm)
   }
 }
 
+// The caption's left end when centred in its cell, as the other paths do.
+double CentredX(const Caption& c, double width)
+{
+  return c.rect.left + (c.rect.right - c.rect.left - width) / 2;
+}
+
+constexpr PLAT_Color kTextColor{220 / 255.0, 220 / 255.0, 220 / 255.0, 1};
+
+// A frame of the cached font with flags against the text layout's, both over
+// opaque black.
+std::string CheckFrame(int flags, const char* note, bench::Quality* quality)
+{
+  RAST_SysBitmap back(kWidth, kHeight);
+  const RAST_pixel black = RAST_RGBA(0, 0, 0, 255);
+  RAST_Clear(&back, black);
+  auto font = MakeFont(flags);
+  DrawFrame(*font, back);
+  std::unique_ptr<PLAT_Canvas> canvas = PLAT_Canvas::CreateImage(kWidth, kHeight);
+  std::unique_ptr<PLAT_Font> layoutFont = PLAT_GetTextEngine()->CreateFont("DejaVu Sans Mono", 10);
+  if (!canvas || !layoutFont) return "the text layout is not available";
+  canvas->FillRect(0, 0, kWidth, kHeight, PLAT_Color{0, 0, 0, 1});
+  for (const Caption& c : Captions())
+  {
+    std::unique_ptr<PLAT_TextLayout> layout = layoutFont->Layout(c.text.data(), c.text.size(), PLAT_Antialias::Default);
+    const PLAT_LineMetrics m = layout->GetLine(0);
+    layout->DrawLine(canvas.get(), 0, CentredX(c, m.width), c.rect.top + m.ascent, kTextColor);
+  }
+  double differing = 0;
+  *quality = bench::CompareDrawn(
+      kWidth, kHeight, [&](int x, int y) { return back.getBits()[static_cast<size_t>(y) * back.getRowSpan() + x]; },
+      [&](int x, int y) { return canvas->GetPixel(x, y); }, black, 0xFF000000u, &differing);
+  quality->against = "cairo";
+  quality->note = std::string(note) + "; " + std::to_string(static_cast<int>(differing * 100 + 0.5)) +
+                  " % of drawn pixels differ";
+  return "";
+}
+
 void BM_CachedFontGlyphsWarm(benchmark::State& state)
 {
+  if (!bench::CheckOnce(state, "glyphs", [](bench::Quality* q) {
+        return CheckFrame(0, "cached coverage at whole pixels", q);
+      }))
+    return;
   RAST_SysBitmap back(kWidth, kHeight);
   auto font = MakeFont(0);
   DrawFrame(*font, back);  // fills the glyph cache
@@ -86,6 +133,10 @@ BENCHMARK(BM_CachedFontGlyphsWarm)->Unit(benchmark::kMicrosecond);
 
 void BM_CachedFontNative(benchmark::State& state)
 {
+  if (!bench::CheckOnce(state, "native", [](bench::Quality* q) {
+        return CheckFrame(RAST_FONT_FLAG_FORCE_NATIVE, "laid out by the window layer", q);
+      }))
+    return;
   RAST_SysBitmap back(kWidth, kHeight);
   auto font = MakeFont(RAST_FONT_FLAG_FORCE_NATIVE);
   DrawFrame(*font, back);
@@ -98,17 +149,11 @@ void BM_CachedFontNative(benchmark::State& state)
 }
 BENCHMARK(BM_CachedFontNative)->Unit(benchmark::kMicrosecond);
 
-// The caption's left end when centred in its cell, as the other paths do.
-double CentredX(const Caption& c, double width)
-{
-  return c.rect.left + (c.rect.right - c.rect.left - width) / 2;
-}
-
 void BM_CairoLayoutEveryFrame(benchmark::State& state)
 {
   std::unique_ptr<PLAT_Canvas> canvas = PLAT_Canvas::CreateImage(kWidth, kHeight);
   std::unique_ptr<PLAT_Font> font = PLAT_GetTextEngine()->CreateFont("DejaVu Sans Mono", 10);
-  const PLAT_Color color{220 / 255.0, 220 / 255.0, 220 / 255.0, 1};
+  const PLAT_Color color = kTextColor;
   for (auto _ : state)
   {
     for (const Caption& c : Captions())
@@ -127,7 +172,7 @@ void BM_CairoLayoutsMadeOnce(benchmark::State& state)
 {
   std::unique_ptr<PLAT_Canvas> canvas = PLAT_Canvas::CreateImage(kWidth, kHeight);
   std::unique_ptr<PLAT_Font> font = PLAT_GetTextEngine()->CreateFont("DejaVu Sans Mono", 10);
-  const PLAT_Color color{220 / 255.0, 220 / 255.0, 220 / 255.0, 1};
+  const PLAT_Color color = kTextColor;
   std::vector<std::unique_ptr<PLAT_TextLayout>> layouts;
   for (const Caption& c : Captions())
     layouts.push_back(font->Layout(c.text.data(), c.text.size(), PLAT_Antialias::Default));

@@ -2,42 +2,45 @@
 // of the editor, from a control, an editor action or a MIDI thread, turns
 // into synth messages, captions and panel changes.
 //
-// Handler index r: p - 3 for the program values (p 3..186, r 0..183), p
-// itself for the interface parameters (187..341).
+// Handler index r: the program index p - 3 for the program values, p itself
+// for the interface parameters. The last-value filter is kept per r.
+#include "editor/ZephraEditor.h"
+
 #include "core/BASE_Mutex.h"
-#include "synth/ZephraEditor.h"
 
 #include <cstdio>
 
 namespace {
 
-constexpr int kFirstInterfaceParam = 187;
-
-// Switch values that FLEXI range learn cannot take; touching one while
-// learn is armed is swallowed whole.
-bool IsFlexiSwitchValue(int r)
+constexpr int HandlerIndex(int param)
 {
-  switch (r)
-  {
-    case 48: case 49: case 67: case 75: case 81: case 82: case 84: case 86:
-    case 89: case 90: case 123: case 124: case 131: case 144: case 157:
-      return true;
-    default:
-      return false;
-  }
+  return param <= kParamVcfCutoffNew ? param - kParamOffset : param;
+}
+
+bool Within(int param, EParam first, EParam last)
+{
+  return param >= first && param <= last;
 }
 
 // Values that show their plain number before any case refines it.
-bool HasNumberCaption(int r)
+bool HasNumberCaption(int param)
 {
-  return (r >= 0 && r <= 94) || (r >= 129 && r <= 169) || (r >= 179 && r <= 183);
+  return Within(param, kParamVco1Coarse, kParamLfoVcoDepth) ||
+         Within(param, kParamModBlendInstrument, kParamTrebleBoost) ||
+         Within(param, kParamOdBlendInstrument, kParamVcfCutoffNew);
 }
 
 // The last value of these always reads "unknown", so every press and
 // release of them is handled.
-bool AlwaysPasses(int r)
+bool AlwaysPasses(int param)
 {
-  return (r >= 239 && r <= 246) || (r >= 255 && r <= 258) || r == 290;
+  return Within(param, kParamFlexi1Learn, kParamFlexi4Clear) ||
+         Within(param, kParamShowFlexi1Sources, kParamShowFlexi4Sources) || param == kParamPgEq;
+}
+
+const char* OffOn(int v)
+{
+  return v == 0 ? "off" : v == 1 ? "on" : "";
 }
 
 }  // namespace
@@ -48,20 +51,18 @@ void ZephraEditor::MarkProgramEdited()
   mNameMarked = true;
   char marked[kProgramNameLength + 3];
   std::snprintf(marked, sizeof marked, "*%s*", mProgramName);
-  mPanels->SetNameDisplay(marked);
+  Panels().SetNameDisplay(marked);
 }
 
 void ZephraEditor::OnParamChange(int paramIndex)
 {
   BASE_MutexLock lock(GetMutex());
   const int p = paramIndex;
-  const int r = p < kFirstInterfaceParam ? p - kParamOffset : p;
-  if (r < 0 || p >= kParamCount) return;
+  const int r = HandlerIndex(p);
+  if (p < kParamVco1Coarse || p >= kParamCount) return;
   const int v = ParamInt(p);
 
-  if (mFlexiLearnMode && IsFlexiSwitchValue(r)) return;
-
-  if (r == kIndexMidiSync && !mBulkLoad && !mPanels->IsMidiSyncKnobHeld())
+  if (p == kParamMidiSync && !mBulkLoad && !Panels().IsMidiSyncKnobHeld())
     mLastSentValue[r] = kNoLastValue;
 
   if (v == mLastSentValue[r]) return;
@@ -71,45 +72,48 @@ void ZephraEditor::OnParamChange(int paramIndex)
     if (r < kProgramSize && !mBulkLoad)
     {
       SendParamNRPN(r, v);
-      mUndoRecord[r] = v;
+      mUndo.Record()[r] = v;
       MarkProgramEdited();
     }
-    if (HasNumberCaption(r))
+    if (HasNumberCaption(p))
     {
       char text[16];
       std::snprintf(text, sizeof text, "%d", v);
-      mPanels->SetValueCaption(r, text);
+      Panels().SetValueCaption(r, text);
     }
-    if (r >= 278 && r <= 289) mSectionCount += GetParam(p)->Value() > 0.5 ? 1 : -1;
   }
 
-  switch (r)
+  switch (p)
   {
     // Captions in the synth's units, which replace the plain number.
-    case 42: case 48: case 49: case 67: case 81: case 82: case 84: case 86:
-    case 89: case 90: case 91: case 132: case 133: case 135: case 139: case 170:
+    case kParamVco4PwmLfoFrq: case kParamVoice2Transposition: case kParamVoice3Transposition:
+    case kParamEnvelopeMode: case kParamVcfModPitchFollow: case kParamVcfType: case kParamVcfSlope:
+    case kParamPortamentoSlope: case kParamTrigGateMode: case kParamKeyPriority:
+    case kParamLfoFrequency: case kParamLfoAFrq: case kParamLfoBFrq: case kParamDelay1:
+    case kParamDelay2: case kParamPortamentoMode:
       UpdateValueDisplay(r, v);
       break;
-    case 69:
+    case kParamNoiseDecayTime:
       // The noise decay has no "off" of its own; the caption beside it says so.
-      mPanels->SetValueCaption(70, "off");
+      Panels().SetValueCaption(ProgramIndex(kParamMixInstrumentVolume), "off");
       break;
-    case 75:
-      mPanels->SetValueCaption(r, v == 0 ? "vintage" : v == 1 ? "new" : "");
+    case kParamVcfVintageNew:
+      Panels().SetValueCaption(r, v == 0 ? "vintage" : v == 1 ? "new" : "");
       break;
-    case 77:
-      if (v == 0) mPanels->SetValueCaption(r, "off");
+    case kParamVcf2Cutoff:
+      if (v == 0) Panels().SetValueCaption(r, "off");
       break;
-    case 124:
+    case kParamMidiSync:
     {
       static const char* const kSyncWords[] = {"off", "LFO4", "delay1", "delay1+2"};
-      mPanels->SetValueCaption(r, v >= 0 && v <= 3 ? kSyncWords[v] : "");
+      Panels().SetValueCaption(r, v >= 0 && v <= 3 ? kSyncWords[v] : "");
       break;
     }
-    case 179: case 180: case 181: case 182:
-      mPanels->SetValueCaption(r, v == 0 ? "off" : v == 1 ? "on" : "");
+    case kParamOdBlendInstrument: case kParamOdBlendVcf: case kParamEqBlendInstrument:
+    case kParamEqBlendVcf:
+      Panels().SetValueCaption(r, OffOn(v));
       break;
-    case 341:
+    case kParamMidiChannel:
       mKbdMidiChannel = v;
       break;
     default:
@@ -117,6 +121,6 @@ void ZephraEditor::OnParamChange(int paramIndex)
   }
 
   mLastNrpnIndex = r;
-  mLastSentValue[r] = AlwaysPasses(r) ? kNoLastValue : v;
+  mLastSentValue[r] = AlwaysPasses(p) ? kNoLastValue : v;
   mIdleTickParity = 0;
 }

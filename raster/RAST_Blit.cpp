@@ -14,34 +14,20 @@ namespace
 // Pointers address the first pixel of the clipped rectangle; steps are in
 // pixels and negative for a flipped bitmap.
 
-// One row of a rule: the scalar loop is the reference; a specialisation may
-// replace it with a kernel that gives the same bytes.
-template <class Blend>
-struct BlitRow
-{
-  static void Run(RAST_pixel* d, const RAST_pixel* s, int n, int w)
-  {
-    for (int i = 0; i < n; ++i)
-    {
-      const RAST_pixel p = s[i];
-      Blend::Apply(d + i, RAST_GETR(p), RAST_GETG(p), RAST_GETB(p), RAST_GETA(p), w);
-    }
-  }
-};
-
-template <>
-struct BlitRow<RAST_BlendCopySourceAlphaFull>
-{
-  static void Run(RAST_pixel* d, const RAST_pixel* s, int n, int) { RAST_RowCopySourceAlphaFull(d, s, n); }
-};
-
 using BlitRowsFn = void (*)(RAST_pixel* d, const RAST_pixel* s, int w, int h, ptrdiff_t sstep,
                             ptrdiff_t dstep, int weight);
 
+// The scalar loop of a rule: the reference that the vector kernels of
+// RAST_Simd.h stand in for.
 template <class Blend>
 void BlitRows(RAST_pixel* d, const RAST_pixel* s, int w, int h, ptrdiff_t sstep, ptrdiff_t dstep, int weight)
 {
-  for (int y = 0; y < h; ++y, d += dstep, s += sstep) BlitRow<Blend>::Run(d, s, w, weight);
+  for (int y = 0; y < h; ++y, d += dstep, s += sstep)
+    for (int i = 0; i < w; ++i)
+    {
+      const RAST_pixel p = s[i];
+      Blend::Apply(d + i, RAST_GETR(p), RAST_GETG(p), RAST_GETB(p), RAST_GETA(p), weight);
+    }
 }
 
 // Whole rows as memory blocks. Within one bitmap the rows may overlap: memmove
@@ -183,6 +169,11 @@ void BlitArea(RAST_IBitmap* dest, RAST_IBitmap* src, int64_t dstx, int64_t dsty,
   const int weight = RAST_WeightFromAlpha(alpha);
   const RAST_Rule rule = RAST_SelectRule(mode, weight);
   if (rule == RAST_Rule::None) return;
+  if (const RAST_BlitRowFn row = RAST_VectorBlitRow(rule, weight))
+  {
+    for (int y = 0; y < h; ++y, d += dstep, s += sstep) row(d, s, w, weight);
+    return;
+  }
   kBlitRows[static_cast<int>(rule)](d, s, w, h, sstep, dstep, weight);
 }
 }  // namespace

@@ -132,7 +132,14 @@ void RAST_FillRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel co
       return;
     }
   }
-  kFillRows[op](p, box.w, box.h, view.span, RAST_GETR(color), RAST_GETG(color), RAST_GETB(color), weight);
+  const int r = RAST_GETR(color), g = RAST_GETG(color), b = RAST_GETB(color);
+  RAST_FillSource source;
+  if (const RAST_FillRowFn row = RAST_VectorFillRow(op, r, g, b, weight, &source))
+  {
+    for (int i = 0; i < box.h; ++i, p += view.span) row(p, box.w, source);
+    return;
+  }
+  kFillRows[op](p, box.w, box.h, view.span, r, g, b, weight);
 }
 
 void RAST_ClearRect(RAST_IBitmap* dest, int x, int y, int w, int h, RAST_pixel mask, RAST_pixel orbits)

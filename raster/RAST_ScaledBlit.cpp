@@ -1,10 +1,13 @@
 #include "raster/RAST_ScaledBlit.h"
 
 #include "raster/RAST_Blit.h"
+#include "raster/RAST_Simd.h"
 #include "raster/RAST_SourceWalk.h"
 
 #include <cmath>
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -156,6 +159,131 @@ constexpr ScaledRowsFn kKernelRows[] = {
 };
 static_assert(std::size(kKernelRows) == RAST_RULE_COUNT, "every rule needs its box-kernel instance");
 
+// ---- whole rows ----
+// Above the scalar level a scale samples each destination row at once with
+// the vector passes of RAST_Simd.h (the source's columns first, then the row)
+// and combines the row with the rule's row kernel. The bytes are those of
+// the walk above: the same positions, samplers and rules.
+
+enum class Sampling
+{
+  Nearest,
+  Bilinear,
+  Box,
+};
+
+// How the sampled row meets the destination.
+struct RowCombine
+{
+  bool halfMix = false;  // the plain copy at weight 128
+  RAST_Rule rule = RAST_Rule::None;
+  int weight = 0;
+};
+
+// False when this level or the rule's weight has no row kernels, so the walk
+// must draw instead; true when drawn (or nothing to draw).
+bool ScaleByRows(const RAST_WalkTarget& target, const RAST_Walk& walk, const ScaledSource& source,
+                 Sampling sampling, const RowCombine& combine)
+{
+  const RAST_BilinearKernels& bilinear = RAST_VectorBilinear();
+  const RAST_BoxKernels& boxKernels = RAST_VectorBox();
+  if (!bilinear.row || !boxKernels.row) return false;
+  RAST_BlitRowFn blend = nullptr;
+  if (!combine.halfMix && combine.rule != RAST_Rule::Clobber)
+  {
+    blend = RAST_VectorBlitRow(combine.rule, combine.weight);
+    if (!blend) return false;
+  }
+
+  // A plain scale walks x with the column alone and y with the row alone, so
+  // the columns inside the source are the same on every row.
+  const RAST_SampleBox& box = source.box;
+  int64_t k0 = target.col0, k1 = target.col1, j0 = target.row0, j1 = target.row1;
+  if (!RAST_NarrowSpan(walk.s, walk.dsdx, 0, int64_t{box.maxx} << 16, &k0, &k1) ||
+      !RAST_NarrowSpan(walk.t, walk.dtdy, 0, int64_t{box.maxy} << 16, &j0, &j1))
+    return true;
+  const int n = static_cast<int>(k1 - k0);
+  std::vector<int32_t> xs(n);
+  for (int i = 0; i < n; ++i) xs[i] = static_cast<int32_t>(walk.s + (k0 + i) * walk.dsdx);
+  const int first = (xs[0] < xs[n - 1] ? xs[0] : xs[n - 1]) >> 16;
+  const int last = (xs[0] < xs[n - 1] ? xs[n - 1] : xs[0]) >> 16;
+
+  // Bilinear: the samples in the source's last column mix only vertically
+  // and go through the scalar sampler; they lie at one end of the row, and
+  // the rest, [inner0, inner1), get the column tables.
+  int inner0 = 0, inner1 = n;
+  while (inner0 < inner1 && (xs[inner0] >> 16) == box.maxx - 1) ++inner0;
+  while (inner1 > inner0 && (xs[inner1 - 1] >> 16) == box.maxx - 1) --inner1;
+  std::vector<int32_t> x0(sampling == Sampling::Bilinear ? n : 0);
+  std::vector<uint16_t> fx(x0.size());
+  for (size_t i = 0; i < x0.size(); ++i)
+  {
+    x0[i] = xs[i] >> 16;
+    fx[i] = static_cast<uint16_t>(xs[i] & 0xffff);
+  }
+  const RAST_SampleBilinear edgeSampler{box};
+
+  // Box: the columns within half a kernel of first..last that lie in the
+  // source; samples whose kernel reaches past the source's sides, at the
+  // row's ends, go through the scalar sampler, as do rows whose kernel
+  // reaches past its top or bottom.
+  const int half = source.kernelSize / 2;
+  const int sumFirst = first - half < 0 ? 0 : first - half;
+  const int sumLast = last + half >= box.maxx ? box.maxx - 1 : last + half;
+  int boxInner0 = 0, boxInner1 = n;
+  auto boxInside = [&](int i) { return (xs[i] >> 16) - half >= 0 && (xs[i] >> 16) + half < box.maxx; };
+  while (boxInner0 < boxInner1 && !boxInside(boxInner0)) ++boxInner0;
+  while (boxInner1 > boxInner0 && !boxInside(boxInner1 - 1)) --boxInner1;
+  std::vector<uint16_t> sums(sampling == Sampling::Box ? static_cast<size_t>(sumLast - sumFirst + 1) * 4 : 0);
+  std::vector<int32_t> at(sums.empty() ? 0 : n);
+  for (size_t i = 0; i < at.size(); ++i) at[i] = ((xs[i] >> 16) - half - sumFirst) * 4;
+  const SampleKernel edgeKernel{box, source.kernelSize, source.kernel};
+  std::vector<RAST_pixel> sampled(blend || combine.halfMix ? n : 0);
+
+  for (int64_t j = j0; j < j1; ++j)
+  {
+    const int64_t y = walk.t + j * walk.dtdy;
+    const int y0 = static_cast<int>(y >> 16), fy = static_cast<int>(y & 0xffff);
+    RAST_pixel* d = target.dest.Row(static_cast<int>(target.y + j)) + (target.x + k0);
+    RAST_pixel* out = sampled.empty() ? d : sampled.data();
+    switch (sampling)
+    {
+      case Sampling::Nearest:
+        for (int i = 0; i < n; ++i) out[i] = *box.At(xs[i] >> 16, y0);
+        break;
+      case Sampling::Bilinear:
+      {
+        const RAST_pixel* row0 = box.At(0, y0);
+        const RAST_pixel* row1 = y0 + 1 < box.maxy ? box.At(0, y0 + 1) : row0;
+        for (int i = 0; i < inner0; ++i) out[i] = edgeSampler.Fetch(xs[i], y);
+        bilinear.row(row0, row1, x0.data() + inner0, fx.data() + inner0, inner1 - inner0, fy, out + inner0);
+        for (int i = inner1; i < n; ++i) out[i] = edgeSampler.Fetch(xs[i], y);
+        break;
+      }
+      case Sampling::Box:
+      {
+        const int top = y0 - half, bottom = y0 + half;
+        if (top < 0 || bottom >= box.maxy)
+        {
+          for (int i = 0; i < n; ++i) out[i] = edgeKernel.Fetch(xs[i], y);
+          break;
+        }
+        for (int i = 0; i < boxInner0; ++i) out[i] = edgeKernel.Fetch(xs[i], y);
+        boxKernels.columns(box.At(0, top), box.step, source.kernelSize, sumFirst, sumLast, sums.data());
+        boxKernels.row(sums.data(), at.data() + boxInner0, boxInner1 - boxInner0, source.kernelSize,
+                       source.kernelSize * source.kernelSize, out + boxInner0);
+        for (int i = boxInner1; i < n; ++i) out[i] = edgeKernel.Fetch(xs[i], y);
+        break;
+      }
+    }
+    if (combine.halfMix)
+      RAST_RowHalfMix(d, out, n);
+    else if (blend)
+      blend(d, out, n, combine.weight);
+  }
+  return true;
+}
+
 // ---- geometry ----
 
 // The source limit of one axis: the rectangle's far edge rounded up,
@@ -239,22 +367,26 @@ void RAST_ScaledBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, 
   const bool plainCopy = (mode & (RAST_BLIT_USE_ALPHA | RAST_BLIT_FILTER_MASK | RAST_BLIT_MODE_MASK)) == 0;
   if (plainCopy && weight == 128)
   {
-    RAST_ScaledBlit_Impl_HalfMix(target, walk, source, weight);
+    if (!ScaleByRows(target, walk, source, Sampling::Nearest, RowCombine{true, RAST_Rule::Copy, weight}))
+      RAST_ScaledBlit_Impl_HalfMix(target, walk, source, weight);
     return;
   }
   const RAST_Rule rule = RAST_SelectRule(mode, weight);
   if (rule == RAST_Rule::None) return;
+  const RowCombine combine{false, rule, weight};
 
   // Shrinking a lot: a bilinear sample would skip most source pixels, so a
   // box average of them is taken instead.
   if (bilinear && xstep >= 1.7f && ystep >= 1.7f)
   {
     int kernel[25];
-    source.kernelSize = (walk.dsdx > walk.dtdy ? walk.dsdx : walk.dtdy) > 0x30000 ? 5 : 3;
     for (int& k : kernel) k = 0x10000;
+    source.kernelSize = (walk.dsdx > walk.dtdy ? walk.dsdx : walk.dtdy) > 0x30000 ? 5 : 3;
     source.kernel = kernel;
+    if (ScaleByRows(target, walk, source, Sampling::Box, combine)) return;
     kKernelRows[static_cast<int>(rule)](target, walk, source, weight);
     return;
   }
+  if (ScaleByRows(target, walk, source, bilinear ? Sampling::Bilinear : Sampling::Nearest, combine)) return;
   kScaledRows[static_cast<int>(rule)](target, walk, source, weight);
 }

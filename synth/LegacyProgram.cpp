@@ -37,8 +37,8 @@ ProgramValues MapLegacyProgram(const int* legacy, int count)
   copy(68, 74, 62);
   // The older file marks the new filter with -1 in the vintage cutoff's place
   // and puts the new cutoff on the next line.
-  N[kIndexVcfChooser] = L[69] == -1 ? 1 : 0;
-  N[kIndexCutoff] = L[69] == -1 ? L[70] : L[69];
+  N[ProgramIndex(kParamVcfVintageNew)] = L[69] == -1 ? 1 : 0;
+  N[ProgramIndex(kParamVcfCutoffVintage)] = L[69] == -1 ? L[70] : L[69];
   N[77] = L[71];
   N[78] = L[72];
   N[79] = 0;

@@ -51,16 +51,24 @@ const std::array<int8_t, kFileValueCount> kPr3Poti = MakePr3Column<int8_t>(true)
 
 // ---- ranges ----
 
+namespace
+{
+// The index whose range index p's value has: the vintage cutoff's index
+// carries the new cutoff while the new filter is chosen.
+int RangeIndex(int p, int32_t vintageNew)
+{
+  return p == ProgramIndex(kParamVcfCutoffVintage) && vintageNew != 0 ? ProgramIndex(kParamVcfCutoffNew) : p;
+}
+} // namespace
+
 int32_t ProgramValueMin(int p, int32_t vintageNew)
 {
-  if (p == kIndexCutoff && vintageNew != 0) return kProgramMin[kIndexNewCutoff];
-  return kProgramMin[p];
+  return kProgramMin[RangeIndex(p, vintageNew)];
 }
 
 int32_t ProgramValueMax(int p, int32_t vintageNew)
 {
-  if (p == kIndexCutoff && vintageNew != 0) return kProgramMax[kIndexNewCutoff];
-  return kProgramMax[p];
+  return kProgramMax[RangeIndex(p, vintageNew)];
 }
 
 void LimitProgramToRanges(ProgramValues& values)
@@ -68,7 +76,7 @@ void LimitProgramToRanges(ProgramValues& values)
   // Index 75 comes first in the loop, so 76 is limited by the final choice.
   for (int p = 0; p < kProgramSize; ++p)
   {
-    const int32_t choice = values[kIndexVcfChooser];
+    const int32_t choice = values[ProgramIndex(kParamVcfVintageNew)];
     values[p] = std::clamp(values[p], ProgramValueMin(p, choice), ProgramValueMax(p, choice));
   }
 }
@@ -119,31 +127,36 @@ ProgramValues FileRecordFromParameters(const double* paramValues,
 {
   auto param = [paramValues](int n) { return Truncate(paramValues[n]); };
   ProgramValues v{};
-  for (int p = 0; p <= 88; ++p) v[p] = param(p + kParamOffset);
-  v[kIndexCutoff] = paramValues[78] < 1 ? param(79) : param(186);
-  v[89] = param(92) + 2 * param(173);
-  for (int p = 90; p <= 94; ++p) v[p] = param(p + kParamOffset);
+  const auto copyRun = [&v, &param](EParam first, EParam last) {
+    for (int n = first; n <= last; ++n) v[n - kParamOffset] = param(n);
+  };
+  copyRun(kParamVco1Coarse, kParamVcoTranspose);
+  v[ProgramIndex(kParamVcfCutoffVintage)] =
+    paramValues[kParamVcfVintageNew] < 1 ? param(kParamVcfCutoffVintage) : param(kParamVcfCutoffNew);
+  v[ProgramIndex(kParamTrigGateMode)] = param(kParamTrigGateMode) + 2 * param(kParamPortamentoMode);
+  copyRun(kParamKeyPriority, kParamLfoVcoDepth);
   for (int s = 0; s < kFlexiSlotCount; ++s)
   {
     // A slot without a target is stored empty, whatever its controls show.
     if (flexiTarget[s] == -1) continue;
     const int b = kFlexiFirstIndex + kFlexiSlotSize * s;
-    const int q = 98 + kFlexiSlotSize * s;
-    v[b + kFlexiSource] = param(q);
-    v[b + kFlexiBits] = param(q + 1) + 2 * param(174 + 2 * s);
-    v[b + kFlexiDestination] = param(q + 2);
-    v[b + kFlexiRangePolarity] = param(q + 3) + 2 * param(175 + 2 * s);
-    v[b + kFlexiRange] = param(q + 4);
-    v[b + kFlexiRangeControl] = param(q + 5);
-    v[b + kFlexiCurve] = param(q + 6);
+    const int q = kParamFlexi1Source + kFlexiSlotSize * s;
+    v[b + kFlexiSource] = param(q + kFlexiSource);
+    v[b + kFlexiBits] = param(q + kFlexiBits) + 2 * param(kParamFlexi1Mode + 2 * s);
+    v[b + kFlexiDestination] = param(q + kFlexiDestination);
+    v[b + kFlexiRangePolarity] =
+      param(q + kFlexiRangePolarity) + 2 * param(kParamFlexi1RangeControlPolarity + 2 * s);
+    v[b + kFlexiRange] = param(q + kFlexiRange);
+    v[b + kFlexiRangeControl] = param(q + kFlexiRangeControl);
+    v[b + kFlexiCurve] = param(q + kFlexiCurve);
   }
-  v[kIndexDelayLong] = param(126);
-  v[kIndexMidiSync] = param(127);
-  for (int p = 128; p <= 146; ++p) v[p] = param(p + kParamOffset);
+  copyRun(kParamDelayVintageLong, kParamMidiSync);
+  copyRun(kParamEffectsChainOrder, kParamOverdriveLevel);
   // An effect that is off is stored as 0, its blends dropped.
-  v[144] = param(147) > 0 ? param(182) + 2 * param(183) : 0;
-  v[157] = param(160) > 0 ? param(184) + 2 * param(185) : 0;
-  for (int p = 158; p <= 169; ++p) v[p] = param(p + kParamOffset);
+  for (const EffectBlends& effect : kEffectBlends)
+    v[ProgramIndex(effect.onOff)] =
+      param(effect.onOff) > 0 ? param(effect.blendInstrument) + 2 * param(effect.blendVcf) : 0;
+  copyRun(kParamBassFrq, kParamTrebleBoost);
   LimitProgramToRanges(v);
   return v;
 }
@@ -245,7 +258,7 @@ ProgramFileError ParseProgramText(const char* text, size_t size, ProgramFileCont
       if (!InFileRange(number)) return ProgramFileError::kBadValue;
       result.values[p] = number;
     }
-    result.values[kIndexNewCutoff] = result.values[kIndexCutoff];
+    result.values[ProgramIndex(kParamVcfCutoffNew)] = result.values[ProgramIndex(kParamVcfCutoffVintage)];
   }
   else
   {

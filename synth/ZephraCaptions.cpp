@@ -46,21 +46,21 @@ void FormatValueCaption(int programIndex, int value, const CaptionContext& conte
   }
   switch (p)
   {
-    case 42:
+    case ProgramIndex(kParamVco4PwmLfoFrq):
       if (context.midiSync == 1) return FormatDivision(kPwmLfoDivisionText, value, text, size);
       break;
-    case 91:
+    case ProgramIndex(kParamLfoFrequency):
       std::snprintf(text, size, kCaptionHertzFormat, (value + 12.0) * (value + 12.0) * 0.00145);
       return;
-    case 132:
-    case 133:
+    case ProgramIndex(kParamLfoAFrq):
+    case ProgramIndex(kParamLfoBFrq):
       std::snprintf(text, size, kCaptionHertzFormat, value / 127.0 * 8.6);
       return;
-    case 135:
+    case ProgramIndex(kParamDelay1):
       return FormatDelay(value,
                          context.delayLong >= 1 && (context.midiSync == 2 || context.midiSync == 3),
                          context.delayLong, text, size);
-    case 139:
+    case ProgramIndex(kParamDelay2):
       return FormatDelay(value, context.delayLong >= 1 && context.midiSync == 3, context.delayLong,
                          text, size);
     default:

@@ -236,25 +236,25 @@ static_assert(AllSet(kFlexiSourceText) && AllSet(kFlexiRangeText), "FLEXI list r
 static_assert(AllSet(kPwmLfoDivisionText) && AllSet(kDelayDivisionText), "tempo division rows");
 
 template <std::size_t N>
-constexpr ValueWordCaption Words(int32_t programIndex, int32_t firstValue,
+constexpr ValueWordCaption Words(EParam param, int32_t firstValue,
                                  const std::array<const char*, N>& texts)
 {
-  return {programIndex, firstValue, texts.data(), static_cast<int32_t>(N)};
+  return {ProgramIndex(param), firstValue, texts.data(), static_cast<int32_t>(N)};
 }
 
 }  // namespace
 
 constexpr std::array<ValueWordCaption, kValueWordCaptionCount> kValueWordCaptions = {{
-  Words(48, -2, kTranspositionText),    // voice2 transposition
-  Words(49, -2, kTranspositionText),    // voice3 transposition
-  Words(67, 0, kEnvelopeModeText),      // Envelope Mode
-  Words(81, 0, kPitchFollowText),       // VCF modulation pitch follow
-  Words(82, 0, kVcfTypeText),           // VCF type
-  Words(84, 0, kVcfSlopeText),          // VCF slope
-  Words(86, 0, kPortamentoSlopeText),   // portamento slope
-  Words(89, 0, kTrigModeText),          // trig/gate mode
-  Words(90, 0, kKeyPriorityText),       // key priority
-  Words(170, 0, kPortamentoModeText),   // portamento mode
+  Words(kParamVoice2Transposition, -2, kTranspositionText),
+  Words(kParamVoice3Transposition, -2, kTranspositionText),
+  Words(kParamEnvelopeMode, 0, kEnvelopeModeText),
+  Words(kParamVcfModPitchFollow, 0, kPitchFollowText),
+  Words(kParamVcfType, 0, kVcfTypeText),
+  Words(kParamVcfSlope, 0, kVcfSlopeText),
+  Words(kParamPortamentoSlope, 0, kPortamentoSlopeText),
+  Words(kParamTrigGateMode, 0, kTrigModeText),
+  Words(kParamKeyPriority, 0, kKeyPriorityText),
+  Words(kParamPortamentoMode, 0, kPortamentoModeText),
 }};
 
 static_assert(kValueWordCaptions[kValueWordCaptionCount - 1].texts != nullptr, "word caption rows");

@@ -208,21 +208,30 @@ int FlexiRangePosition(int32_t code)
 
 // ---- second halves ----
 
+namespace {
+
+constexpr SecondHalfPair Pair(EParam secondHalf, EParam partner, FoldKind kind)
+{
+  return {ProgramIndex(secondHalf), ProgramIndex(partner), kind};
+}
+
+}  // namespace
+
 constexpr std::array<SecondHalfPair, kSecondHalfCount> kSecondHalfPairs = {{
-  {170, 89, FoldKind::TwoState},                // portamento mode -> trig/gate mode
-  {171, 96, FoldKind::TwoState},                // FLEXI1 MODE -> FLEXI1 BITS
-  {172, 98, FoldKind::TwoState},                // FLEXI1 RANGE CONTROL POLARITY -> FLEXI1 RANGE POLARITY
-  {173, 103, FoldKind::TwoState},               // FLEXI2 MODE -> FLEXI2 BITS
-  {174, 105, FoldKind::TwoState},               // FLEXI2 RANGE CONTROL POLARITY -> FLEXI2 RANGE POLARITY
-  {175, 110, FoldKind::TwoState},               // FLEXI3 MODE -> FLEXI3 BITS
-  {176, 112, FoldKind::TwoState},               // FLEXI3 RANGE CONTROL POLARITY -> FLEXI3 RANGE POLARITY
-  {177, 117, FoldKind::TwoState},               // FLEXI4 MODE -> FLEXI4 BITS
-  {178, 119, FoldKind::TwoState},               // FLEXI4 RANGE CONTROL POLARITY -> FLEXI4 RANGE POLARITY
-  {179, 144, FoldKind::EffectBlendInstrument},  // OD Blend INSTRUMENT -> Overdrive ON/OFF
-  {180, 144, FoldKind::EffectBlendVcf},         // OD Blend VCF -> Overdrive ON/OFF
-  {181, 157, FoldKind::EffectBlendInstrument},  // EQ Blend INSTRUMENT -> Equalizer ON/OFF
-  {182, 157, FoldKind::EffectBlendVcf},         // EQ Blend VCF -> Equalizer ON/OFF
-  {183, 76, FoldKind::Cutoff},                  // VCF Cutoff Frequency (new) -> VCF Cutoff Frequency (vintage)
+  Pair(kParamPortamentoMode, kParamTrigGateMode, FoldKind::TwoState),
+  Pair(kParamFlexi1Mode, kParamFlexi1Bits, FoldKind::TwoState),
+  Pair(kParamFlexi1RangeControlPolarity, kParamFlexi1RangePolarity, FoldKind::TwoState),
+  Pair(kParamFlexi2Mode, kParamFlexi2Bits, FoldKind::TwoState),
+  Pair(kParamFlexi2RangeControlPolarity, kParamFlexi2RangePolarity, FoldKind::TwoState),
+  Pair(kParamFlexi3Mode, kParamFlexi3Bits, FoldKind::TwoState),
+  Pair(kParamFlexi3RangeControlPolarity, kParamFlexi3RangePolarity, FoldKind::TwoState),
+  Pair(kParamFlexi4Mode, kParamFlexi4Bits, FoldKind::TwoState),
+  Pair(kParamFlexi4RangeControlPolarity, kParamFlexi4RangePolarity, FoldKind::TwoState),
+  Pair(kParamOdBlendInstrument, kParamOverdriveOnOff, FoldKind::EffectBlendInstrument),
+  Pair(kParamOdBlendVcf, kParamOverdriveOnOff, FoldKind::EffectBlendVcf),
+  Pair(kParamEqBlendInstrument, kParamEqualizerOnOff, FoldKind::EffectBlendInstrument),
+  Pair(kParamEqBlendVcf, kParamEqualizerOnOff, FoldKind::EffectBlendVcf),
+  Pair(kParamVcfCutoffNew, kParamVcfCutoffVintage, FoldKind::Cutoff),
 }};
 
 namespace {
@@ -240,14 +249,14 @@ static_assert(SecondHalvesInOrder(), "second halves 170..183 in order");
 // ---- FLEXI list choices ----
 
 constexpr std::array<FlexiListChoice, kFlexiOpenListCount> kFlexiListChoices = {{
-  {247, 98, true},    // FLEXI1 SOURCE
-  {249, 105, true},   // FLEXI2 SOURCE
-  {251, 112, true},   // FLEXI3 SOURCE
-  {253, 119, true},   // FLEXI4 SOURCE
-  {248, 103, false},  // FLEXI1 RANGE CONTROL
-  {250, 110, false},  // FLEXI2 RANGE CONTROL
-  {252, 117, false},  // FLEXI3 RANGE CONTROL
-  {254, 124, false},  // FLEXI4 RANGE CONTROL
+  {kParamFlexi1Sources, kParamFlexi1Source, true},
+  {kParamFlexi2Sources, kParamFlexi2Source, true},
+  {kParamFlexi3Sources, kParamFlexi3Source, true},
+  {kParamFlexi4Sources, kParamFlexi4Source, true},
+  {kParamFlexi1Ranges, kParamFlexi1RangeControl, false},
+  {kParamFlexi2Ranges, kParamFlexi2RangeControl, false},
+  {kParamFlexi3Ranges, kParamFlexi3RangeControl, false},
+  {kParamFlexi4Ranges, kParamFlexi4RangeControl, false},
 }};
 
 // ---- interface parameters ----
@@ -280,65 +289,65 @@ constexpr double kListPageStep = 0.001;
 
 constexpr std::array<InterfaceParamDef, kInterfaceParamCount> kInterfaceParams = {{
   // Range controls of the FLEXI slots, two per slot.
-  IntParam(231, "FLEXI1 Range A", 0, 127),
-  IntParam(232, "FLEXI1 Range B", 0, 127),
-  IntParam(233, "FLEXI2 Range A", 0, 127),
-  IntParam(234, "FLEXI2 Range B", 0, 127),
-  IntParam(235, "FLEXI3 Range A", 0, 127),
-  IntParam(236, "FLEXI3 Range B", 0, 127),
-  IntParam(237, "FLEXI4 Range A", 0, 127),
-  IntParam(238, "FLEXI4 Range B", 0, 127),
-  // Section check boxes 1..8 of the random and reset actions; 286..289
-  // (FLEXI1..FLEXI4) keep the new-parameter definition.
-  DoubleParam(278, "VCO1", 0, 1),
-  DoubleParam(279, "VCO2", 0, 1),
-  DoubleParam(280, "VCO3", 0, 1),
-  DoubleParam(281, "VCO4", 0, 1),
-  DoubleParam(282, "Filter", 0, 1),
-  DoubleParam(283, "EnvLFO", 0, 1),
-  DoubleParam(284, "HarmDist", 0, 1),
-  DoubleParam(285, "Effect", 0, 1),
+  IntParam(kParamFlexi1RangeA, "FLEXI1 Range A", 0, 127),
+  IntParam(kParamFlexi1RangeB, "FLEXI1 Range B", 0, 127),
+  IntParam(kParamFlexi2RangeA, "FLEXI2 Range A", 0, 127),
+  IntParam(kParamFlexi2RangeB, "FLEXI2 Range B", 0, 127),
+  IntParam(kParamFlexi3RangeA, "FLEXI3 Range A", 0, 127),
+  IntParam(kParamFlexi3RangeB, "FLEXI3 Range B", 0, 127),
+  IntParam(kParamFlexi4RangeA, "FLEXI4 Range A", 0, 127),
+  IntParam(kParamFlexi4RangeB, "FLEXI4 Range B", 0, 127),
+  // Section check boxes 1..8 of the random and reset actions; the four
+  // FLEXI boxes keep the new-parameter definition.
+  DoubleParam(kParamSectionVco1, "VCO1", 0, 1),
+  DoubleParam(kParamSectionVco2, "VCO2", 0, 1),
+  DoubleParam(kParamSectionVco3, "VCO3", 0, 1),
+  DoubleParam(kParamSectionVco4, "VCO4", 0, 1),
+  DoubleParam(kParamSectionFilter, "Filter", 0, 1),
+  DoubleParam(kParamSectionEnvLfo, "EnvLFO", 0, 1),
+  DoubleParam(kParamSectionHarmDist, "HarmDist", 0, 1),
+  DoubleParam(kParamSectionEffect, "Effect", 0, 1),
   // Band handle of the paragraphic EQ graph.
-  IntParam(290, "PGEq", 0, 3),
+  IntParam(kParamPgEq, "PGEq", 0, 3),
   // Number display; the program transfer shows the location received in it.
-  IntParam(211, "7 segment display", 0, 100),
+  IntParam(kParamSevenSegmentDisplay, "7 segment display", 0, 100),
   // EQ view switches.
-  DoubleParam(291, "4 Band Parametric Equalizer", 0, 1),
-  DoubleParam(292, "4 Band Paragraphic Equalizer", 0, 1),
+  DoubleParam(kParamParametricEqView, "4 Band Parametric Equalizer", 0, 1),
+  DoubleParam(kParamParagraphicEqView, "4 Band Paragraphic Equalizer", 0, 1),
   // Which effect panel is shown.
-  DoubleParam(267, "Show Fx Overdrive", 0, 1),
-  DoubleParam(268, "Show Fx Equalizer", 0, 1),
-  DoubleParam(269, "Show Fx Chorus", 0, 1),
-  DoubleParam(305, "Show Fx Delay", 0, 1),
+  DoubleParam(kParamShowFxOverdrive, "Show Fx Overdrive", 0, 1),
+  DoubleParam(kParamShowFxEqualizer, "Show Fx Equalizer", 0, 1),
+  DoubleParam(kParamShowFxChorus, "Show Fx Chorus", 0, 1),
+  DoubleParam(kParamShowFxDelay, "Show Fx Delay", 0, 1),
   // Position of each slot's SOURCE in kFlexiSourceCode.
-  ListParam(247, "Flexi1 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
-  ListParam(249, "Flexi2 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
-  ListParam(251, "Flexi3 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
-  ListParam(253, "Flexi4 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
+  ListParam(kParamFlexi1Sources, "Flexi1 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
+  ListParam(kParamFlexi2Sources, "Flexi2 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
+  ListParam(kParamFlexi3Sources, "Flexi3 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
+  ListParam(kParamFlexi4Sources, "Flexi4 Sources", kFlexiSourceCount, kFlexiSourceText.data(), nullptr),
   // Position of each slot's RANGE CONTROL in kFlexiRangeCode.
-  ListParam(248, "Flexi1 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
-  ListParam(250, "Flexi2 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
-  ListParam(252, "Flexi3 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
-  ListParam(254, "Flexi4 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
+  ListParam(kParamFlexi1Ranges, "Flexi1 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
+  ListParam(kParamFlexi2Ranges, "Flexi2 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
+  ListParam(kParamFlexi3Ranges, "Flexi3 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
+  ListParam(kParamFlexi4Ranges, "Flexi4 Ranges", kFlexiRangeListCount, kFlexiRangeText.data(), nullptr),
   // Buttons that open a slot's source or range list.
-  DoubleParam(255, "Show Flexi1 Sources", 0, 1, 0, kListPageStep),
-  DoubleParam(256, "Show Flexi2 Sources", 0, 1, 0, kListPageStep),
-  DoubleParam(257, "Show Flexi3 Sources", 0, 1, 0, kListPageStep),
-  DoubleParam(258, "Show Flexi4 Sources", 0, 1, 0, kListPageStep),
-  DoubleParam(259, "Show Flexi1 Ranges", 0, 1, 0, kListPageStep),
-  DoubleParam(260, "Show Flexi2 Ranges", 0, 1, 0, kListPageStep),
-  DoubleParam(261, "Show Flexi3 Ranges", 0, 1, 0, kListPageStep),
-  DoubleParam(262, "Show Flexi4 Ranges", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi1Sources, "Show Flexi1 Sources", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi2Sources, "Show Flexi2 Sources", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi3Sources, "Show Flexi3 Sources", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi4Sources, "Show Flexi4 Sources", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi1Ranges, "Show Flexi1 Ranges", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi2Ranges, "Show Flexi2 Ranges", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi3Ranges, "Show Flexi3 Ranges", 0, 1, 0, kListPageStep),
+  DoubleParam(kParamShowFlexi4Ranges, "Show Flexi4 Ranges", 0, 1, 0, kListPageStep),
   // The four pages of the open list, 20 positions each.
-  DoubleParam(263, "", 0, 20, 0, kListPageStep),
-  DoubleParam(264, "", 20, 40, 20, kListPageStep),
-  DoubleParam(265, "", 40, 60, 40, kListPageStep),
-  DoubleParam(266, "", 60, 80, 60, kListPageStep),
-  DoubleParam(300, "Close List View", 0, 1),
+  DoubleParam(kParamListPage1, "", 0, 20, 0, kListPageStep),
+  DoubleParam(kParamListPage2, "", 20, 40, 20, kListPageStep),
+  DoubleParam(kParamListPage3, "", 40, 60, 40, kListPageStep),
+  DoubleParam(kParamListPage4, "", 60, 80, 60, kListPageStep),
+  DoubleParam(kParamCloseListView, "Close List View", 0, 1),
   // Program-number chooser, 01..99.
-  ListParam(301, "ICaptionControl", 99, nullptr, kProgramNumberFormat, "label"),
+  ListParam(kParamProgramNumber, "ICaptionControl", 99, nullptr, kProgramNumberFormat, "label"),
   // Channel of the on-screen keyboard's notes, CH:1..CH:16.
-  ListParam(341, "MIDI Channel", 16, nullptr, kMidiChannelFormat),
+  ListParam(kParamMidiChannel, "MIDI Channel", 16, nullptr, kMidiChannelFormat),
 }};
 
-static_assert(kInterfaceParams[kInterfaceParamCount - 1].number == 341, "interface rows");
+static_assert(kInterfaceParams[kInterfaceParamCount - 1].number == kParamMidiChannel, "interface rows");

@@ -19,15 +19,14 @@
 //   ---- caption texts ----
 #pragma once
 
+#include "synth/ZephraParams.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 // ---- sizes and fixed indices ----
 
-constexpr int kProgramSize = 184;      // program indices 0..183
-constexpr int kParamOffset = 3;        // program index p is parameter p + 3
-constexpr int kParamCount = 342;       // all parameters of the plug-in
 constexpr int kProgramNameLength = 32; // characters of a program name
 
 // The NRPN tables run past the program: entry 184 stands for "no index sent
@@ -35,18 +34,11 @@ constexpr int kProgramNameLength = 32; // characters of a program name
 constexpr int kNrpnTableSize = 188;
 constexpr int kNrpnNoneSent = 184;
 
-// Indices with a meaning of their own elsewhere.
-constexpr int kIndexVcfChooser = 75;   // "VCF vintage/new": 0 vintage, 1 new filter
-constexpr int kIndexCutoff = 76;       // cutoff of the chosen filter (record encoding)
-constexpr int kIndexDelayLong = 123;   // "Delay Vintage/Long"
-constexpr int kIndexMidiSync = 124;    // "MIDI Sync"
-constexpr int kIndexNewCutoff = 183;   // "VCF Cutoff Frequency (new)" as a parameter
-
 // Spare indices: no parameter definition and no single-value NRPN address.
 // 125..127 have range 0..0 and are never sent; 147..156 have range 0..127
 // and travel only in whole-program sends and dumps.
-constexpr int kFirstSpareLow = 125, kLastSpareLow = 127;
-constexpr int kFirstSpareHigh = 147, kLastSpareHigh = 156;
+constexpr int kFirstSpareLow = ProgramIndex(kParamSpare128), kLastSpareLow = ProgramIndex(kParamSpare130);
+constexpr int kFirstSpareHigh = ProgramIndex(kParamSpare150), kLastSpareHigh = ProgramIndex(kParamSpare159);
 
 // The first 170 indices are the value lines of a program file; 170..183 are
 // second halves that live folded into a partner index.
@@ -136,7 +128,7 @@ struct SecondHalfPair
   FoldKind kind;
 };
 
-constexpr int kFirstSecondHalf = 170;
+constexpr int kFirstSecondHalf = ProgramIndex(kParamPortamentoMode);
 constexpr int kSecondHalfCount = 14;
 
 // Indices 170..183 in order. The constructor defines each second half's
@@ -144,13 +136,27 @@ constexpr int kSecondHalfCount = 14;
 // the vintage one (79).
 extern const std::array<SecondHalfPair, kSecondHalfCount> kSecondHalfPairs;
 
+// The two effects whose switch carries both blends folded: the switch, its
+// blends, and the last of the effect's own values after the switch.
+struct EffectBlends
+{
+  EParam onOff;
+  EParam blendInstrument;
+  EParam blendVcf;
+  EParam last;
+};
+constexpr EffectBlends kEffectBlends[] = {
+  {kParamOverdriveOnOff, kParamOdBlendInstrument, kParamOdBlendVcf, kParamOverdriveLevel},
+  {kParamEqualizerOnOff, kParamEqBlendInstrument, kParamEqBlendVcf, kParamTrebleBoost},
+};
+
 // ---- FLEXI slots and source codes ----
 
 // Four modulation slots of seven consecutive indices from 95 + 7 * slot.
 // A slot's target is (BITS & 1) * 128 + DESTINATION; a SOURCE of 0 means none.
 constexpr int kFlexiSlotCount = 4;
 constexpr int kFlexiSlotSize = 7;
-constexpr int kFlexiFirstIndex = 95;
+constexpr int kFlexiFirstIndex = ProgramIndex(kParamFlexi1Source);
 enum FlexiField
 {
   kFlexiSource = 0,
@@ -230,10 +236,9 @@ struct InterfaceParamDef
 constexpr int kInterfaceParamCount = 47;
 extern const std::array<InterfaceParamDef, kInterfaceParamCount> kInterfaceParams;
 
-// First parameter of the two range controls of each FLEXI slot (231 + 2 * slot
-// and the one after), and the name they get when re-initialised to the range
-// of the slot's target.
-constexpr int kFlexiRangeParam = 231;
+// The two range controls of FLEXI slot s are kParamFlexi1RangeA + 2 * s and
+// the one after; re-initialised to the range of the slot's target they get
+// this name.
 constexpr const char* kFlexiRangeRetargetName = "Flexi Range";
 
 // ---- caption texts ----

@@ -3,6 +3,7 @@
 
 #include "winl/WINL_App.h"
 
+#include "winl/WINL_Cursor.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -76,6 +77,8 @@ int WINL_RunApplication(WINL_AppMainProc appMain)
   PLAT_LoopAddIdle(Launched, nullptr);
   PLAT_LoopRunMain();
   CallApp(WINL_APP_WILL_TERMINATE, 0, 0);
+  // The pointer belongs to the whole desktop: never leave it hidden.
+  WINL_RestoreCursor();
   WINL_MessageQueue_Flush();
   gAppMain = nullptr;
   return 0;

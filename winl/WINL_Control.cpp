@@ -652,6 +652,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
     case PLAT_ControlEvent::TextChanged:
       if (w->native) c->text = PLAT_ControlGetText(Native(w));
       if (IsTextField(c)) Notify(w, EN_CHANGE);
+      if (c->kind == PLAT_ControlKind::ComboEdit) Notify(w, CBN_EDITCHANGE);
       break;
     case PLAT_ControlEvent::FocusIn:
       if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;

@@ -49,6 +49,7 @@ constexpr UINT EM_SCROLL = 0xF0B5;
 // ---- notifications (the high half of WM_COMMAND's wParam) ----
 constexpr UINT BN_CLICKED = 0;
 constexpr UINT CBN_SELCHANGE = 1;
+constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT EN_SETFOCUS = 0x100;
 constexpr UINT EN_CHANGE = 0x300;
 constexpr int TCN_SELCHANGE = -551;

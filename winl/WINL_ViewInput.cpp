@@ -4,6 +4,7 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_Cursor.h"
 #include "winl/WINL_Keys.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
@@ -91,8 +92,14 @@ LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
   else
     result = WINL_CallProc(w, msg, 0, WINL_PackPoint(x, y));
   const bool endsAnAction = msg == WM_MOUSEMOVE || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
-  if (endsAnAction && !GetCapture() && w->state.load() == kWndAlive && w->wndproc)
-    WINL_CallProc(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), static_cast<LPARAM>(msg) << 16 | hit);
+  // A view that does not choose its cursor gets the arrow.
+  if (endsAnAction && !GetCapture())
+  {
+    const bool chosen = w->state.load() == kWndAlive && w->wndproc &&
+                        WINL_CallProc(w, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                                      static_cast<LPARAM>(msg) << 16 | hit) != 0;
+    if (!chosen) WINL_SetArrowUnlessCurrent();
+  }
   return result;
 }
 
@@ -176,7 +183,10 @@ void Motion(WINL_Wnd* w, const PLAT_Input& in)
 {
   // While a view holds the capture, moves anywhere in the application go to it.
   if (WINL_Wnd* holder = WINL_Live(GetCapture())) w = holder;
-  if (w->enabled) SendMouseMessage(w, WM_MOUSEMOVE, in);
+  if (!w->enabled) return;
+  // A drag keeps the cursor its view chose.
+  if (gButtonsHeld) WINL_ReapplyLastSetCursor();
+  SendMouseMessage(w, WM_MOUSEMOVE, in);
 }
 
 void Wheel(WINL_Wnd* w, const PLAT_Input& in)
@@ -252,6 +262,11 @@ bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
   WINL_ViewScreenOrigin(w, &ox, &oy);
   in.rootX = ox + in.x;
   in.rootY = oy + in.y;
+  if (in.kind == PLAT_Input::Kind::Motion && WINL_HiddenCursorMove(&in.rootX, &in.rootY))
+  {
+    in.x = in.rootX - ox;
+    in.y = in.rootY - oy;
+  }
   gLastEventPos = {WINL_ScreenXUp(static_cast<int>(std::floor(in.rootX))),
                    WINL_ScreenYUp(static_cast<int>(std::floor(in.rootY)))};
   const unsigned bit = in.button == 1 ? 1 : in.button == 3 ? 2 : in.button == 2 ? 4 : 0;

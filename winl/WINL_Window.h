@@ -288,6 +288,22 @@ BOOL EnumChildWindows(HWND hwnd, WNDENUMPROC fn, LPARAM lParam);
 // the top-level windows.
 HWND FindWindowEx(HWND parent, HWND after, const char* className, const char* title);
 
+// Moves every child of the window by (dx, dy) and marks it for painting.
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
+// The content view's frame on the screen, in the window rectangle's form.
+BOOL GetWindowContentViewRect(HWND hwnd, RECT* rect);
+// The file the window shows and whether it has unsaved changes; ignored
+// when the content view has the property "WINL_DisableWindowRepre".
+void WINL_SetWindowRepre(HWND hwnd, const char* fileName, bool edited);
+
+// A modal session driven by its caller: Start shows the window and takes
+// the keyboard, each Run handles what is waiting (without blocking) and
+// answers 1 while the window lives, End closes the session.
+struct WINL_ModalSession;
+WINL_ModalSession* WINL_ModalWindowStart(HWND hwnd);
+int WINL_ModalWindowRun(WINL_ModalSession* session);
+void WINL_ModalWindowEnd(WINL_ModalSession* session);
+
 // The deepest visible view under the screen point, in the frontmost window
 // whose frame holds it; null when none does.
 HWND WindowFromPoint(POINT point);

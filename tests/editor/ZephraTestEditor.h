@@ -9,7 +9,7 @@
 
 #include "core/BASE_String.h"
 #include "graphics/IGraphicsHeadless.h"
-#include "synth/ZephraEditor.h"
+#include "editor/ZephraEditor.h"
 
 #include <functional>
 #include <map>

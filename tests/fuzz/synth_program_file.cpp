@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   for (int p = 0; p < kProgramSize; ++p)
   {
     const int32_t v = content.values[p];
-    const int32_t choice = content.values[kIndexVcfChooser];
+    const int32_t choice = content.values[ProgramIndex(kParamVcfVintageNew)];
     if (v < ProgramValueMin(p, choice) || v > ProgramValueMax(p, choice)) abort();
   }
   CheckRoundTrip(FormatPr3Text(content.values), content.values);

@@ -38,23 +38,29 @@ TEST(LegacyProgram, Mapping)
   {
     const char* name;
     std::string text;
-    std::vector<std::pair<int, int>> expect;
+    std::vector<std::pair<EParam, int>> expect;
   };
   const Case kCases[] = {
-    {"-1 selects the new filter", LegacyFile({{69, -1}, {70, 100}}), {{75, 1}, {76, 100}}},
-    {"vintage cutoff", LegacyFile({{69, 50}, {70, 100}}), {{75, 0}, {76, 50}}},
-    {"fixed values", LegacyFile({{58, 9}, {81, 4}, {85, 64}}), {{58, 127}, {59, 9}, {87, 4}, {91, 71}}},
-    {"LFO -44 limited to 1", LegacyFile({{85, -64}}), {{91, 1}}},
-    {"overdrive", LegacyFile({{89, 2}, {90, 1}, {92, 70}, {93, -3}}), {{144, 1}, {145, 70}, {146, -3}}},
-    {"equaliser", LegacyFile({{89, 3}, {91, 1}, {92, 11}, {103, 5}}), {{157, 2}, {158, 11}, {169, 5}}},
-    {"chorus", LegacyFile({{89, 1}, {90, 1}, {92, 8}}), {{129, 1}, {131, 1}, {132, 8}}},
+    {"-1 selects the new filter", LegacyFile({{69, -1}, {70, 100}}),
+     {{kParamVcfVintageNew, 1}, {kParamVcfCutoffVintage, 100}}},
+    {"vintage cutoff", LegacyFile({{69, 50}, {70, 100}}),
+     {{kParamVcfVintageNew, 0}, {kParamVcfCutoffVintage, 50}}},
+    {"fixed values", LegacyFile({{58, 9}, {81, 4}, {85, 64}}),
+     {{kParamVcfVolumeLog, 127}, {kParamVcaAttackTime, 9}, {kParamPitchBendRange, 4}, {kParamLfoFrequency, 71}}},
+    {"LFO -44 limited to 1", LegacyFile({{85, -64}}), {{kParamLfoFrequency, 1}}},
+    {"overdrive", LegacyFile({{89, 2}, {90, 1}, {92, 70}, {93, -3}}),
+     {{kParamOverdriveOnOff, 1}, {kParamDrive, 70}, {kParamOverdriveLevel, -3}}},
+    {"equaliser", LegacyFile({{89, 3}, {91, 1}, {92, 11}, {103, 5}}),
+     {{kParamEqualizerOnOff, 2}, {kParamBassFrq, 11}, {kParamTrebleBoost, 5}}},
+    {"chorus", LegacyFile({{89, 1}, {90, 1}, {92, 8}}),
+     {{kParamModBlendInstrument, 1}, {kParamModOnOff, 1}, {kParamLfoAFrq, 8}}},
   };
   for (const Case& c : kCases)
   {
     ProgramFileContent content;
     ASSERT_EQ(ParseProgramText(c.text.data(), c.text.size(), content), ProgramFileError::kNone) << c.name;
     EXPECT_TRUE(content.legacy) << c.name;
-    for (const auto& [p, v] : c.expect) EXPECT_EQ(content.values[p], v) << c.name << " index " << p;
+    for (const auto& [param, v] : c.expect) EXPECT_EQ(content.values[ProgramIndex(param)], v) << c.name << " " << param;
   }
 }
 

@@ -20,8 +20,8 @@ std::string MarkerFile(const std::vector<std::string>& valueLines)
 std::string WithCutoff(int chooser, int cutoff)
 {
   ProgramValues v = kDefaultProgram;
-  v[kIndexVcfChooser] = chooser;
-  v[kIndexCutoff] = cutoff;
+  v[ProgramIndex(kParamVcfVintageNew)] = chooser;
+  v[ProgramIndex(kParamVcfCutoffVintage)] = cutoff;
   return FormatPr3Text(v);
 }
 
@@ -59,23 +59,27 @@ TEST(ProgramFile, ParsingRulesAndRanges)
     const char* name;
     std::string text;
     ProgramFileError error;
-    std::vector<std::pair<int, int>> expect; // index, value
+    std::vector<std::pair<EParam, int>> expect;
   };
   const Case kCases[] = {
-    // Missing values are 0, then limited: index 6 starts at 1, 83 at 7.
-    {"marker only", " 243 \r\n", ProgramFileError::kNone, {{0, 0}, {6, 1}, {83, 7}, {183, 36}}},
-    {"short line without CR drops its last digit", MarkerFile({"12"}), ProgramFileError::kNone, {{0, 1}}},
-    {"short line with CR", MarkerFile({"12\r"}), ProgramFileError::kNone, {{0, 12}}},
+    // Missing values are 0, then limited to each range.
+    {"marker only", " 243 \r\n", ProgramFileError::kNone,
+     {{kParamVco1Coarse, 0}, {kParamVco1PwmLfoFrq, 1}, {kParamVcfQ, 7}, {kParamVcfCutoffNew, 36}}},
+    {"short line without CR drops its last digit", MarkerFile({"12"}), ProgramFileError::kNone,
+     {{kParamVco1Coarse, 1}}},
+    {"short line with CR", MarkerFile({"12\r"}), ProgramFileError::kNone, {{kParamVco1Coarse, 12}}},
     {"no number keeps the previous", MarkerFile({" 5\r", "x\r", "", " 7\r"}), ProgramFileError::kNone,
-     {{0, 5}, {1, 5}, {2, 7}}},
+     {{kParamVco1Coarse, 5}, {kParamVco1Fine, 5}, {kParamVco1Beat, 7}}},
     {"extremes limited to the index range", MarkerFile({"-64  \r", "127  \r"}),
-     ProgramFileError::kNone, {{0, -24}, {1, 63}}},
-    {"vintage cutoff above 80", WithCutoff(0, 100), ProgramFileError::kNone, {{76, 80}}},
-    {"new cutoff below 36", WithCutoff(1, 10), ProgramFileError::kNone, {{76, 36}}},
+     ProgramFileError::kNone, {{kParamVco1Coarse, -24}, {kParamVco1Fine, 63}}},
+    {"vintage cutoff above 80", WithCutoff(0, 100), ProgramFileError::kNone, {{kParamVcfCutoffVintage, 80}}},
+    {"new cutoff below 36", WithCutoff(1, 10), ProgramFileError::kNone, {{kParamVcfCutoffVintage, 36}}},
     {"value 200 refuses the file", MarkerFile({" 200 \r"}), ProgramFileError::kBadValue, {}},
     {"only line ends", "\n\n\n", ProgramFileError::kBadSize, {}},
-    {"8191 bytes", WithCutoff(1, 50).append(8191 - 7626, '\n'), ProgramFileError::kNone, {{76, 50}}},
-    {"8192 bytes", WithCutoff(1, 50).append(8192 - 7626, '\n'), ProgramFileError::kNone, {{76, 50}}},
+    {"8191 bytes", WithCutoff(1, 50).append(8191 - 7626, '\n'), ProgramFileError::kNone,
+     {{kParamVcfCutoffVintage, 50}}},
+    {"8192 bytes", WithCutoff(1, 50).append(8192 - 7626, '\n'), ProgramFileError::kNone,
+     {{kParamVcfCutoffVintage, 50}}},
     {"8193 bytes", WithCutoff(1, 50).append(8193 - 7626, '\n'), ProgramFileError::kBadSize, {}},
   };
   for (const Case& c : kCases)
@@ -85,7 +89,7 @@ TEST(ProgramFile, ParsingRulesAndRanges)
     content.values.fill(99);
     ASSERT_EQ(ParseProgramText(c.text.data(), c.text.size(), content), c.error);
     if (c.error != ProgramFileError::kNone) { EXPECT_EQ(content.values[0], 99) << "left as it was"; }
-    for (const auto& [p, v] : c.expect) EXPECT_EQ(content.values[p], v) << "index " << p;
+    for (const auto& [param, v] : c.expect) EXPECT_EQ(content.values[ProgramIndex(param)], v) << "parameter " << param;
   }
 
   std::vector<uint8_t> dump(kDumpSize, 0);
@@ -93,14 +97,16 @@ TEST(ProgramFile, ParsingRulesAndRanges)
   dump[kDumpValueOffset + 1] = 127; // fine -63..63: limited to 63
   ProgramValues fromDump{};
   ASSERT_TRUE(ProgramValuesFromDump(dump.data(), dump.size(), fromDump));
-  EXPECT_EQ(fromDump[0], 0);
-  EXPECT_EQ(fromDump[1], 63);
+  EXPECT_EQ(fromDump[ProgramIndex(kParamVco1Coarse)], 0);
+  EXPECT_EQ(fromDump[ProgramIndex(kParamVco1Fine)], 63);
   EXPECT_TRUE(ProgramValuesFromDump(dump.data(), 210, fromDump));  // up to the name's end
   EXPECT_FALSE(ProgramValuesFromDump(dump.data(), 209, fromDump));
 
   // Lines a file lacks keep the values asked for: here the default program's.
   ProgramFileContent content;
   ASSERT_EQ(ParseProgramText(" 243 \r\n5\r\n", 10, content, kDefaultProgram), ProgramFileError::kNone);
-  const std::pair<int, int> kKept[] = {{0, 5}, {11, 32}, {75, 1}, {76, 122}, {83, 7}, {183, 122}};
-  for (const auto& [p, v] : kKept) EXPECT_EQ(content.values[p], v) << "index " << p;
+  const std::pair<EParam, int> kKept[] = {{kParamVco1Coarse, 5},       {kParamVco1Volume, 32},
+                                          {kParamVcfVintageNew, 1},     {kParamVcfCutoffVintage, 122},
+                                          {kParamVcfQ, 7},              {kParamVcfCutoffNew, 122}};
+  for (const auto& [param, v] : kKept) EXPECT_EQ(content.values[ProgramIndex(param)], v) << "parameter " << param;
 }

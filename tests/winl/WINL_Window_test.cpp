@@ -243,6 +243,23 @@ TEST(WinlText, CopiesCutAtCharacterBoundaries)
 
 // ---- placement and coordinates ----
 
+TEST_F(WinlWindow, ScrollingMovesChildrenAndTheContentFrameIsYUp)
+{
+  HWND top = TopLevel(LoggingProc);
+  SetWindowPos(top, nullptr, 100, 200, 300, 150, SWP_NOZORDER);
+  RECT r;
+  ASSERT_TRUE(GetWindowContentViewRect(top, &r));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 200, 400, 350}));
+  HWND child = WINL_CreateView(top, LoggingProc, 0);
+  SetWindowPos(child, nullptr, 10, 20, 30, 40, SWP_NOZORDER);
+  ASSERT_TRUE(ScrollWindow(top, -4, 7, nullptr, nullptr));
+  GetWindowRect(child, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{106, 323, 136, 283}));
+  DestroyWindow(top);
+  EXPECT_FALSE(ScrollWindow(top, 1, 1, nullptr, nullptr));
+  EXPECT_FALSE(GetWindowContentViewRect(top, &r));
+}
+
 TEST_F(WinlWindow, RectanglesAreYUpOnTheScreen)
 {
   HWND top = TopLevel(LoggingProc);

@@ -1,6 +1,6 @@
 // The synth link without a synth: requests, dumps, writes, save-all, the
 // firmware handshake, the watchdog driven tick by tick, start and end.
-#include "ZephraTestEditor.h"
+#include "support/ZephraTestModel.h"
 
 #include "core/MidiPorts.h"
 #include "support/TempDir.h"
@@ -41,8 +41,8 @@ Bytes Reply(uint8_t messageClass, uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A
 struct Fixture
 {
   TempDir dir;
-  TestEditor t{dir.Path()};
-  ZephraEditor& e = *t.editor;
+  TestModel t{dir.Path()};
+  ZephraModel& e = *t.model;
   std::string folder = dir.Path() + "/programs/";
   explicit Fixture(bool withFolder = true)
   {
@@ -51,15 +51,15 @@ struct Fixture
     WriteWholeFile(folder + "01_Init.pr3", MarkerText(kDefaultValues));
     e.ScanProgramFolder((folder + "01_Init.pr3").c_str());
   }
-  std::string Box() { return t.gui->MessageBoxes().empty() ? "" : t.gui->MessageBoxes().back().text; }
+  std::string Box() { return t.panels->Boxes().empty() ? "" : t.panels->Boxes().back(); }
   std::string Status() { return t.panels->Status().empty() ? "" : t.panels->Status().back(); }
   // After a transfer that went well, the watchdog's later ticks must find
   // nothing owed and report nothing.
   void ExpectQuietClock()
   {
-    const size_t boxes = t.gui->MessageBoxes().size();
+    const size_t boxes = t.panels->Boxes().size();
     for (int tick = 0; tick < 4; ++tick) e.OnTimerTick();
-    EXPECT_EQ(t.gui->MessageBoxes().size(), boxes) << Box();
+    EXPECT_EQ(t.panels->Boxes().size(), boxes) << Box();
   }
 };
 }  // namespace
@@ -76,11 +76,11 @@ TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
                                                 {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x63, 0xF7}}));
   f.e.RequestSingleProgram(5);
   f.e.OnIdle();
-  f.t.gui->QueueFilePath((f.folder + "chosen.pr3").c_str());
+  f.t.panels->QueueSavePath(f.folder + "chosen.pr3");
   f.t.Receive(Dump(5, "Warm Pad", kSampleWire));
   f.e.OnIdle();
-  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
-  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Warm Pad.pr3");
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Warm Pad.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "chosen.pr3")), Pr3Numbers(kSampleValues));
   EXPECT_EQ(f.Status(), "chosen");
   f.ExpectQuietClock();
@@ -265,8 +265,11 @@ TEST(ZephraSynthLink, ShortFileIsWrittenWithTheDefaultProgram)
   EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{kWire});
 
   ASSERT_EQ(f.e.LoadProgramFile((f.folder + "Short.pr3").c_str()), ProgramFileError::kNone);
-  const struct { int index, value; } kLoaded[] = {{0, 5}, {11, 0}, {76, 0}, {83, 7}, {87, 0}, {183, 36}};
-  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[c.index], c.value) << "index " << c.index;
+  const struct { EParam param; int value; } kLoaded[] = {
+    {kParamVco1Coarse, 5}, {kParamVco1Volume, 0}, {kParamVcfCutoffVintage, 0},
+    {kParamVcfQ, 7},       {kParamPitchBendRange, 0}, {kParamVcfCutoffNew, 36},
+  };
+  for (const auto& c : kLoaded) EXPECT_EQ(f.e.Program()[ProgramIndex(c.param)], c.value) << "parameter " << c.param;
 }
 
 // Images of 1 to 80000 bytes are sent; a failed update sends the data once
@@ -319,8 +322,8 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   WriteWholeFile(dir.File("lastprogram.pr3"), MarkerText(kSampleValues));
   WritePrivateProfileString("program", "lastfile", (folder + "03_Keys.pr3").c_str(), ini.c_str());
   {
-    TestEditor t(dir.Path());
-    EXPECT_EQ(t.editor->ParamInt(3), -13);
+    TestModel t(dir.Path());
+    EXPECT_EQ(t.model->ParamInt(kParamVco1Coarse), -13);
     fs::create_directories(dir.Path() + "/cache/selected");
     fs::remove(dir.File("lastprogram.pr3"));
   }
@@ -329,7 +332,7 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   EXPECT_EQ(ReadWholeFile(ini), "[gui]\nmanager=false\n\n[midi]\nkbdmidioutch=0\n\n[program]\nlastfile=" + folder +
                                   "03_Keys.pr3\n\n");
   TempDir fresh;  // no current file: only [gui] manager
-  TestEditor(fresh.Path()).editor->SetManagerMode(true);
+  TestModel(fresh.Path()).model->SetManagerMode(true);
   EXPECT_EQ(ReadWholeFile(fresh.File("settings.ini")), "[gui]\nmanager=true\n\n");
 }
 
@@ -355,11 +358,11 @@ TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
     fs::create_directories(fs::path(dir.File(c.link)).parent_path());
     fs::create_directory_symlink(user.Path(), dir.File(c.link));
     {
-      TestEditor t(dir.Path());
-      if (c.saveAll) t.editor->StartSaveAllFromSynth(true);
+      TestModel t(dir.Path());
+      if (c.saveAll) t.model->StartSaveAllFromSynth(true);
       // Only paths strictly inside the settings folder.
       const std::string outside[] = {user.Path() + "/sub/", dir.File("cache/.."), dir.Path() + "/"};
-      for (const std::string& path : outside) EXPECT_FALSE(t.editor->RemoveFolder(path)) << path;
+      for (const std::string& path : outside) EXPECT_FALSE(t.model->RemoveFolder(path)) << path;
     }
     EXPECT_EQ(ReadWholeFile(user.File("a.pr3")), "a");
     EXPECT_EQ(ReadWholeFile(user.File("sub/b.pr3")), "b");
@@ -378,9 +381,9 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
     MidiPorts ports{MidiSettingsStore{}};
     (void)ports.InitialiseMidi();
     (void)ports.ChooseMidiOutput("virtual output");
-    TestEditor t(dir.Path(), false, ports.MidiOut());
-    ports.SetPlug(t.editor.get());
-    t.editor->RequestProgramDump(5);
+    TestModel t(dir.Path(), false, ports.MidiOut());
+    ports.SetPlug(t.model.get());
+    t.model->RequestProgramDump(5);
     EXPECT_TRUE(!ports.MidiOut() || !ports.MidiOut()->isPortOpen());
     ports.CloseAll();  // the shell's order: ports first, then the editor
   }
@@ -392,28 +395,27 @@ TEST(ZephraSynthLink, EditorWithoutAnyMidiSystem)
 // that the MIDI thread takes while the save dialog runs without the mutex.
 TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
 {
-  struct Panels : TestPanels
+  struct Panels : RecordingPanels
   {
-    using TestPanels::TestPanels;
     std::function<void()> duringPrompt;
     std::string PromptForSaveFile(const char* proposedPath) override
     {
       if (duringPrompt) duringPrompt();
-      return TestPanels::PromptForSaveFile(proposedPath);
+      return RecordingPanels::PromptForSaveFile(proposedPath);
     }
   };
   Fixture f;
-  auto panels = std::make_unique<Panels>(f.t.gui);
+  auto panels = std::make_unique<Panels>();
   panels->duringPrompt = [&f] { f.t.Receive(Dump(5, "Other")); };
+  f.t.panels = panels.get();
   f.e.SetPanels(std::move(panels));
-  f.t.panels = nullptr;
   f.t.Receive(Dump(5, "Keep", kSampleWire));
   Bytes bad = Dump(6, "Damaged");
   bad[211] ^= 1;
   f.t.Receive(bad);
-  f.t.gui->QueueFilePath((f.folder + "kept.pr3").c_str());
+  f.t.panels->QueueSavePath(f.folder + "kept.pr3");
   f.e.OnIdle();
-  ASSERT_EQ(f.t.gui->mFilePrompts.size(), 1u);
-  EXPECT_EQ(f.t.gui->mFilePrompts[0].file, f.folder + "05Keep.pr3");
+  ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
+  EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Keep.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "kept.pr3")), Pr3Numbers(kSampleValues));
 }

@@ -1,10 +1,9 @@
-// The fixture of the synth link tests over JACK: the editor on the shell's
+// The fixture of the synth link tests over JACK: the model on the shell's
 // MIDI ports with its timer thread running, the simulated synth on JACK
-// clients of its own, and what the user would see recorded by the headless
-// surface. One shell serves every test file of the program.
+// clients of its own, and what the user would see recorded by the panels. One shell serves every test file of the program.
 #pragma once
 
-#include "ZephraTestEditor.h"
+#include "support/ZephraTestModel.h"
 
 #include "core/MidiPorts.h"
 #include "support/TempDir.h"
@@ -19,15 +18,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-// Between the ports and the editor, so that the test can wait for what
-// arrives; before an editor is attached it only notes dump locations.
+// Between the ports and the model, so that the test can wait for what
+// arrives; before a model is attached it only notes dump locations.
 struct NotifyingPlug : IUnitBase
 {
   NotifyingPlug() : IUnitBase(1, "0-1 0-2", 1, "n", "", "n", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
   void ProcessSysEx(ISysEx* sysEx) override
   {
     std::unique_lock<std::mutex> hold(lock);
-    ZephraEditor* target = editor;
+    ZephraModel* target = model;
     if (!target && sysEx->mSize == 213) warmUpLocation = sysEx->mData[7];
     hold.unlock();
     if (target) target->ProcessSysEx(sysEx);
@@ -36,12 +35,12 @@ struct NotifyingPlug : IUnitBase
     ++arrivals;
     arrived.notify_all();
   }
-  // Pass-through goes out by the editor's output; held under the lock so
-  // that the editor cannot go while it sends.
+  // Pass-through goes out by the model's output; held under the lock so
+  // that the model cannot go while it sends.
   void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
   {
     std::lock_guard<std::mutex> hold(lock);
-    if (editor) editor->ProcessKeyboardMidiMsg(msg);
+    if (model) model->ProcessKeyboardMidiMsg(msg);
   }
   void ProcessMidiMsg(IMidiMsg* msg) override
   {
@@ -74,7 +73,7 @@ struct NotifyingPlug : IUnitBase
   }
   std::mutex lock;
   std::condition_variable arrived;
-  ZephraEditor* editor = nullptr;
+  ZephraModel* model = nullptr;
   int arrivals = 0, warmUpLocation = 0;
   // Every message handed over, short ones in hex ("90 3C 64"), SysEx by
   // size ("SysEx 213").
@@ -139,11 +138,11 @@ protected:
     mSim.With([](SynthSimModel& m) { m = SynthSimModel{}; });
     std::filesystem::create_directories(mFolder);
     WriteWholeFile(mFolder + "01_Init.pr3", MarkerText(kDefaultValues));
-    mLink = std::make_unique<TestEditor>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
-    mLink->editor->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
-    mShell->ports.SetOutputGate(&mLink->editor->MidiOutput());
+    mLink = std::make_unique<TestModel>(mDir.Path(), /*runTimer=*/true, mShell->ports.MidiOut());
+    mLink->model->ScanProgramFolder((mFolder + "01_Init.pr3").c_str());
+    mShell->ports.SetOutputGate(&mLink->model->MidiOutput());
     std::lock_guard<std::mutex> hold(mShell->plug.lock);
-    mShell->plug.editor = mLink->editor.get();
+    mShell->plug.model = mLink->model.get();
   }
 
   void TearDown() override
@@ -151,7 +150,7 @@ protected:
     if (!mShell) return;
     {
       std::lock_guard<std::mutex> hold(mShell->plug.lock);  // input first, then the editor
-      mShell->plug.editor = nullptr;
+      mShell->plug.model = nullptr;
     }
     mShell->ports.SetOutputGate(nullptr);
     mLink.reset();
@@ -159,10 +158,10 @@ protected:
 
   bool IdleUntil(const std::function<bool()>& done)
   {
-    return mShell->plug.WaitUntil(done, [this] { mLink->editor->OnIdle(); });
+    return mShell->plug.WaitUntil(done, [this] { mLink->model->OnIdle(); });
   }
-  ZephraEditor& E() { return *mLink->editor; }
-  bool Waiting(bool (ZephraEditor::*wait)() const)
+  ZephraModel& E() { return *mLink->model; }
+  bool Waiting(bool (ZephraModel::*wait)() const)
   {
     BASE_MutexLock hold(E().GetMutex());
     return (E().*wait)();
@@ -178,14 +177,15 @@ protected:
   // After a transfer that went well, later ticks of the watchdog report nothing.
   void ExpectQuietClock()
   {
-    const size_t boxes = mLink->gui->MessageBoxes().size();
+    const size_t boxes = mLink->panels->Boxes().size();
     for (int tick = 0; tick < 4; ++tick) E().OnTimerTick();
-    EXPECT_EQ(mLink->gui->MessageBoxes().size(), boxes) << (mLink->gui->MessageBoxes().empty() ? "" : mLink->gui->MessageBoxes().back().text);
+    const auto shown = mLink->panels->Boxes();
+    EXPECT_EQ(shown.size(), boxes) << (shown.empty() ? "" : shown.back());
   }
 
   Shell* mShell = nullptr;
   SynthSim mSim;
   TempDir mDir;
   std::string mFolder = mDir.Path() + "/programs/";
-  std::unique_ptr<TestEditor> mLink;
+  std::unique_ptr<TestModel> mLink;
 };

@@ -4,18 +4,16 @@
 //
 // Everything that touches the transfer state holds the plug-in mutex; the
 // work that opens a dialog is handed to the idle hook through flags.
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
 #include "synth/ZephraLinkMessages.h"
-#include "synth/ZephraNrpn.h"
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cstring>
+#include <string>
 
 namespace
 {
@@ -28,51 +26,45 @@ std::string BaseName(const std::string& path)
 
 // ---- sending ----
 
-void ZephraEditor::SendLinkSysEx(const std::vector<uint8_t>& message)
+void ZephraModel::SendLinkSysEx(const std::vector<uint8_t>& message)
 {
   if (mSysExTap) mSysExTap(message.data(), message.size());
   const ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));
   SendSysEx(&sysEx);
 }
 
-void ZephraEditor::RequestProgramDump(int location)
+void ZephraModel::RequestProgramDump(int location)
 {
   BASE_MutexLock lock(GetMutex());
-  mSysExOut = ProgramRequestMessage(location);
-  SendLinkSysEx(mSysExOut);
-  mReplyTicks = 0;
-  mAwaitDump = true;
+  const std::vector<uint8_t> request = ProgramRequestMessage(location);
+  SendLinkSysEx(request);
+  mTransfer.AwaitDump(request[7]);
 }
 
-void ZephraEditor::RequestSingleProgram(int location)
+void ZephraModel::RequestSingleProgram(int location)
 {
   if (location < kFirstLocation || location > kLastLocation) return;
   BASE_MutexLock lock(GetMutex());
-  mSaveAllFromSynth = false;
-  mTransferLocation = location;
-  mChecksumRetries = 0;
-  mRequestPending = true;
+  mTransfer.StartSingleFetch(location);
   Panels().SetNameDisplay("Connecting to Zephra...");
 }
 
-void ZephraEditor::WriteProgramFileToSynth(const char* path)
+void ZephraModel::WriteProgramFileToSynth(const char* path)
 {
   if (!path) return;
   BASE_MutexLock lock(GetMutex());
-  mWriteFile = path;
-  mReplyTicks = 0;
-  mAwaitWrite = true;
+  mTransfer.AwaitWrite(path);
   // A file that sends nothing leaves the wait on, so the watchdog reports
   // it; only a name without a location ends the wait with its own message.
   (void)SendProgramFileToSynth(path);
 }
 
-bool ZephraEditor::SendProgramFileToSynth(const char* path)
+bool ZephraModel::SendProgramFileToSynth(const char* path)
 {
   return SendProgramFileToLocation(path, 0);
 }
 
-bool ZephraEditor::SendProgramFileToLocation(const char* path, int location)
+bool ZephraModel::SendProgramFileToLocation(const char* path, int location)
 {
   if (!path) return false;
   BASE_MutexLock lock(GetMutex());
@@ -94,9 +86,8 @@ bool ZephraEditor::SendProgramFileToLocation(const char* path, int location)
     location = LocationFromFileName(BaseName(path).c_str());
     if (location == 0)
     {
-      mAwaitWrite = false;
-      mReplyTicks = 0;
-      mNameNumberErrorFlag = true;
+      mTransfer.EndWriteWait();
+      mTransfer.Flag(ZephraTransfer::kReportNameNumberError);
       return false;
     }
   }
@@ -112,21 +103,18 @@ bool ZephraEditor::SendProgramFileToLocation(const char* path, int location)
 
 // ---- receiving ----
 
-void ZephraEditor::ProcessSysEx(ISysEx* sysEx)
+void ZephraModel::ProcessSysEx(ISysEx* sysEx)
 {
   if (!sysEx || !sysEx->mData || sysEx->mSize <= 0) return;
   const uint8_t* message = sysEx->mData;
   const size_t size = static_cast<size_t>(sysEx->mSize);
   BASE_MutexLock lock(GetMutex());
-  const bool dump = size == static_cast<size_t>(kDumpBytes) || size == static_cast<size_t>(kShortDumpSize);
+  const bool dump = size == static_cast<size_t>(ZephraTransfer::kDumpBytes) ||
+                    size == static_cast<size_t>(kShortDumpSize);
   // While a dump is owed, one for another location than the one asked for
   // is a late answer to an earlier request: taking it would end the wait
   // for the real one, and during save-all skip a location.
-  int awaited = 0;
-  if (mSaveAllFromSynth)
-    awaited = mTransferLocation;
-  else if (mAwaitDump && mSysExOut.size() == static_cast<size_t>(kRequestSize))
-    awaited = mSysExOut[7];
+  const int awaited = mTransfer.AwaitedLocation();
   if (dump && awaited != 0 && message[5] == kCmdProgramDump && message[7] != awaited) return;
   if (dump)
   {
@@ -134,52 +122,22 @@ void ZephraEditor::ProcessSysEx(ISysEx* sysEx)
     // one, or another message of a dump's length, must not overwrite a good
     // dump that is still waiting to be saved.
     if (message[5] != kCmdProgramDump) return;
-    mAwaitDump = false;
+    mTransfer.EndDumpWait();
     if (!DumpChecksumGood(message, size))
     {
-      OnBadChecksum();
+      mTransfer.OnBadChecksum();
       return;
     }
-    mChecksumRetries = 0;
-    const bool full = size == static_cast<size_t>(kDumpBytes);
-    if (full)
-    {
-      std::copy(message, message + kDumpBytes, mSysExIn.begin());
-    }
-    else
-    {
-      // A short dump carries indices 0..103 only. The rest of the record
-      // takes the default program and a blank name rather than the bytes
-      // that follow its data (checksum, F7) or those of an earlier dump: the
-      // saved file then holds a program the synth and the editor can load.
-      const int dataEnd = kDumpValueOffset + 104;
-      std::copy(message, message + dataEnd, mSysExIn.begin());
-      for (int p = 104; p < kFileValueCount; ++p)
-      {
-        const bool spare = p >= kFirstSpareLow && p <= kLastSpareLow;
-        mSysExIn[kDumpValueOffset + p] =
-          static_cast<uint8_t>(((spare ? 0 : kDefaultProgram[p]) + WireOffset(p)) & 0x7F);
-      }
-      std::fill(mSysExIn.begin() + kDumpNameOffset, mSysExIn.begin() + kDumpNameOffset + 32, 0);
-      const int sum = SysExSum(mSysExIn.data(), kDumpValueOffset, kDumpNameOffset + 31);
-      mSysExIn[210] = static_cast<uint8_t>((sum >> 7) & 0x7F);
-      mSysExIn[211] = static_cast<uint8_t>(sum & 0x7F);
-      mSysExIn[212] = 0xF7;
-    }
-    if (mSaveAllFromSynth)
+    mTransfer.StoreDump(message, size);
+    if (mTransfer.SavingAll())
     {
       ContinueSaveAll(message[7]);
       return;
     }
-    if (full)
-    {
-      mTransferLocation = message[7];
-      mDumpReceived = true;
-    }
+    if (size == static_cast<size_t>(ZephraTransfer::kDumpBytes))
+      mTransfer.NoteDumpReceived(message[7]);
     else
-    {
       (void)SaveDumpToBankFile(message[7]);
-    }
   }
   else if (size == static_cast<size_t>(kReplySize))
   {
@@ -187,79 +145,35 @@ void ZephraEditor::ProcessSysEx(ISysEx* sysEx)
   }
 }
 
-void ZephraEditor::OnBadChecksum()
+void ZephraModel::ContinueSaveAll(int location)
 {
-  // A damaged dump is asked for again, but a location that never arrives
-  // whole must not keep the link busy for ever.
-  if (++mChecksumRetries <= kMaxChecksumRetries)
-  {
-    mRequestPending = true;
-    return;
-  }
-  mChecksumRetries = 0;
-  mRequestPending = false;
-  mSaveAllFromSynth = false;
-  mSaveToCache = false;
-  mTransferLocation = 1;
-  mCommErrorFlag = true;
+  if (SaveDumpToBankFile(location)) mTransfer.NextSaveAllLocation();
 }
 
-void ZephraEditor::OnSaveFailed()
+void ZephraModel::ProcessReply(uint8_t code)
 {
-  mSaveAllFromSynth = false;
-  mSaveToCache = false;
-  mRequestPending = false;
-  mTransferLocation = 1;
-  mSaveFailedFlag = true;
-}
-
-void ZephraEditor::ContinueSaveAll(int location)
-{
-  if (!SaveDumpToBankFile(location)) return;
-  if (++mTransferLocation > kLastLocation)
-  {
-    mSaveAllFromSynth = false;
-    mReplyTicks = 0;
-    mFinishedFlag = true;
-    mTransferLocation = 1;
-    mSaveToCache = false;
-    return;
-  }
-  mRequestPending = true;
-}
-
-void ZephraEditor::ProcessReply(uint8_t code)
-{
-  if (mFirmwareUpdate && code >= kReplyErasing && code <= kReplyUpdateFailed)
+  if (mTransfer.FirmwareRunning() && code >= kReplyErasing && code <= kReplyUpdateFailed)
   {
     ProcessFirmwareReply(code);
   }
-  else if (mAwaitWrite)
+  else if (mTransfer.AwaitingWrite())
   {
     if (code != kReplyWriteOk && code != kReplyWriteFailed) return;
-    mAwaitWrite = false;
-    mReplyTicks = 0;
+    mTransfer.EndWriteWait();
     if (code == kReplyWriteFailed)
     {
-      mCommErrorFlag = true;
+      mTransfer.Flag(ZephraTransfer::kReportCommError);
       return;
     }
     // The synth now holds the file: the editor follows it.
-    if (LoadProgramFile(mWriteFile.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
-    mFinishedFlag = true;
-  }
-  else if (mAwaitBankWrite)
-  {
-    if (code != kReplyWriteOk && code != kReplyWriteFailed) return;
-    mAwaitBankWrite = false;
-    mReplyTicks = 0;
-    if (code == kReplyWriteFailed) mCommErrorFlag = true;
+    if (LoadProgramFile(mTransfer.WriteFile().c_str()) == ProgramFileError::kNone) SendProgramToSynth();
+    mTransfer.Flag(ZephraTransfer::kReportFinished);
   }
 }
 
 // ---- save all ----
 
-void ZephraEditor::StartSaveAllFromSynth(bool toCache)
+void ZephraModel::StartSaveAllFromSynth(bool toCache)
 {
   BASE_MutexLock lock(GetMutex());
   if (toCache)
@@ -267,37 +181,20 @@ void ZephraEditor::StartSaveAllFromSynth(bool toCache)
     SetCachePath();
     (void)RemoveFolder(mCachePath);
     ::mkdir(mCachePath.c_str(), 0755);
-    mSaveAllFolder = mCachePath;
-    mSaveToCache = true;
   }
-  else
-  {
-    mSaveAllFolder = mProgramFolder;
-    mSaveToCache = false;
-  }
-  if (mSaveAllFolder.empty())
-  {
-    // No folder to save into: say so now instead of fetching 99 programs
-    // that cannot be kept.
-    mSaveFailedFlag = true;
-    return;
-  }
-  mSaveAllFromSynth = true;
-  mTransferLocation = 1;
-  mChecksumRetries = 0;
-  mRequestPending = true;
+  (void)mTransfer.StartSaveAll(toCache ? mCachePath : mProgramFolder, toCache);
 }
 
-bool ZephraEditor::SaveDumpToBankFile(int location)
+bool ZephraModel::SaveDumpToBankFile(int location)
 {
   BASE_MutexLock lock(GetMutex());
-  const std::string& folder = mSaveToCache ? mSaveAllFolder : mProgramFolder;
+  const std::string& folder = mTransfer.SavingToCache() ? mTransfer.SaveAllFolder() : mProgramFolder;
   std::string fileName;
   if (folder.empty() ||
-      !ReceivedProgramFileName(mSysExIn.data() + kDumpNameOffset, location, fileName) ||
+      !ReceivedProgramFileName(mTransfer.LastDump().data() + kDumpNameOffset, location, fileName) ||
       !SaveReceivedDumpToFile((folder + fileName).c_str()))
   {
-    OnSaveFailed();
+    mTransfer.OnSaveFailed();
     return false;
   }
   SetProgramNameFromFile(fileName.c_str());
@@ -305,27 +202,28 @@ bool ZephraEditor::SaveDumpToBankFile(int location)
   return true;
 }
 
-bool ZephraEditor::SaveReceivedDumpToFile(const char* path)
+bool ZephraModel::SaveReceivedDumpToFile(const char* path)
 {
   if (!path || !*path) return false;
   BASE_MutexLock lock(GetMutex());
   ProgramValues values{};
-  if (!ProgramValuesFromDump(mSysExIn.data(), mSysExIn.size(), values)) return false;
+  const ZephraTransfer::Dump& dump = mTransfer.LastDump();
+  if (!ProgramValuesFromDump(dump.data(), dump.size(), values)) return false;
   return WriteProgramText(path, FormatPr3Text(values));
 }
 
-void ZephraEditor::SaveReceivedProgram(int location)
+void ZephraModel::SaveReceivedProgram(int location)
 {
   std::string fileName;
   std::string folder;
   // The dump is copied now: while the dialog is open the MIDI thread may
   // receive another one, and the file must hold the program it is named for.
-  std::array<uint8_t, kDumpBytes> dump{};
+  ZephraTransfer::Dump dump{};
   {
     BASE_MutexLock lock(GetMutex());
-    if (!ReceivedProgramFileName(mSysExIn.data() + kDumpNameOffset, location, fileName)) return;
+    dump = mTransfer.LastDump();
+    if (!ReceivedProgramFileName(dump.data() + kDumpNameOffset, location, fileName)) return;
     folder = mProgramFolder;
-    dump = mSysExIn;
   }
   const std::string proposed = folder + fileName;
   Panels().SetLastSelectedProgramFile(proposed.c_str());
@@ -338,7 +236,7 @@ void ZephraEditor::SaveReceivedProgram(int location)
   BASE_MutexLock lock(GetMutex());
   if (!saved)
   {
-    mSaveFailedFlag = true;
+    mTransfer.Flag(ZephraTransfer::kReportSaveFailed);
     return;
   }
   SetProgramNameFromFile(BaseName(chosen).c_str());

@@ -1,6 +1,6 @@
 // The firmware update: the request, the synth's erase/ready/result replies
 // and the data message with the whole image packed into seven-bit digits.
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_FileRead.h"
 #include "core/BASE_Mutex.h"
@@ -37,14 +37,14 @@ FirmwareFile ReadFirmwareFile(const char* path, std::vector<uint8_t>& image)
 }
 }  // namespace
 
-bool ZephraEditor::LoadFirmwareImage(const char* path, std::vector<uint8_t>& image)
+bool ZephraModel::LoadFirmwareImage(const char* path, std::vector<uint8_t>& image)
 {
   switch (ReadFirmwareFile(path, image))
   {
     case FirmwareFile::kCannotOpen:
       return false;
     case FirmwareFile::kInvalid:
-      mFirmwareUpdate = false;
+      mTransfer.EndFirmware();
       ReportToUser("This is not a valid firmware file!", "Error", "Not a valid firmware file!");
       return false;
     case FirmwareFile::kGood:
@@ -53,53 +53,49 @@ bool ZephraEditor::LoadFirmwareImage(const char* path, std::vector<uint8_t>& ima
   return true;
 }
 
-void ZephraEditor::StartFirmwareUpdate(const char* path)
+void ZephraModel::StartFirmwareUpdate(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   std::vector<uint8_t> image;
   if (!LoadFirmwareImage(path, image)) return;
-  mFirmwareFile = path;
   Panels().SetNameDisplay("Connecting to Zephra...");
-  mFirmwareUpdate = true;
+  mTransfer.StartFirmware(path);
   SendLinkSysEx(FirmwareRequestMessage());
   // A synth that never answers is reported by the reply watchdog.
-  mReplyTicks = 0;
-  mAwaitDump = true;
+  mTransfer.AwaitFirmwareReply();
 }
 
-void ZephraEditor::SendFirmwareData(const char* path)
+void ZephraModel::SendFirmwareData(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
-  mFirmwareMsg.clear();
   std::vector<uint8_t> image;
   if (!LoadFirmwareImage(path, image)) return;
-  mFirmwareMsg = FirmwareDataMessage(image.data(), image.size());
-  SendLinkSysEx(mFirmwareMsg);
+  SendLinkSysEx(FirmwareDataMessage(image.data(), image.size()));
 }
 
-void ZephraEditor::ProcessFirmwareReply(uint8_t code)
+void ZephraModel::ProcessFirmwareReply(uint8_t code)
 {
   switch (code)
   {
     case kReplyErasing:
       // Erasing takes as long as it takes: no time limit from here on.
-      mAwaitDump = false;
+      mTransfer.EndDumpWait();
       Panels().SetNameDisplay("Erasing FLASH memory...");
       break;
     case kReplyReady:
       Panels().SetNameDisplay("Loading Update...");
-      SendFirmwareData(mFirmwareFile.c_str());
+      SendFirmwareData(mTransfer.FirmwareFile().c_str());
       break;
     case kReplyUpdateOk:
       Panels().SetNameDisplay("Update successful!");
-      mFirmwareUpdate = false;
+      mTransfer.EndFirmware();
       break;
     case kReplyUpdateFailed:
       Panels().SetNameDisplay("Error in update!");
       if (!mBulkLoad) RedrawParamControls();
-      SendFirmwareData(mFirmwareFile.c_str());
-      mFirmwareUpdate = false;
-      mCommErrorFlag = true;
+      SendFirmwareData(mTransfer.FirmwareFile().c_str());
+      mTransfer.EndFirmware();
+      mTransfer.Flag(ZephraTransfer::kReportCommError);
       break;
     default:
       break;

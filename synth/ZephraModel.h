@@ -1,25 +1,35 @@
-// ZephraEditor: the plug-in object of the standalone application and the
-// editor's model of one synth program. It holds the 342 parameters (program
-// index p is parameter p + 3), the program record in record encoding, the
-// undo store, and the NRPN road by which every edit reaches the synth.
+// ZephraModel: the editor's model of the synth, without any GUI. It is the
+// plug-in object of the standalone application up to its panels: the 342
+// parameters (program index p is parameter p + 3), the program record in
+// record encoding, the undo store, the NRPN road by which every edit reaches
+// the synth, the program files, the transfers with the synth and the
+// editor's start and end. The editor object (editor/ZephraEditor.h) derives
+// from it and adds the GUI build and the parameter-change handler; the model
+// reaches the panels only through ZephraPanelLink.
 //
 // Threads: everything here runs with the plug-in mutex held (the GUI thread,
 // the MIDI input threads, the one-second timer thread); the operations that
 // say "locks" take the recursive mutex themselves.
 //
-// The methods live in several sources: ZephraEditor.cpp (construction,
-// parameters, timer), ZephraNrpn.cpp (the senders), ZephraUndo.cpp (program
-// record, apply, undo), ZephraCaptions.cpp (captions, FLEXI lists, capture),
-// ZephraEditorFiles.cpp (program files and the folder table), ZephraSysEx.cpp
-// (program transfer with the synth), ZephraFirmware.cpp (firmware update),
-// ZephraLifecycle.cpp (reply watchdog, idle work, start and end);
-// the parameter-change handler is the editor panels' (editor/).
+// The methods live in these sources:
+//   ZephraModel.cpp           construction, parameters, timer, audio
+//   ZephraModelNrpn.cpp       the NRPN senders
+//   ZephraModelProgram.cpp    program record, apply, undo and redo
+//   ZephraModelCaptions.cpp   captions, FLEXI list choices, capture
+//   ZephraModelFiles.cpp      program files and the folder table
+//   ZephraModelSysEx.cpp      program transfer with the synth
+//   ZephraModelFirmware.cpp   firmware update
+//   ZephraModelLifecycle.cpp  reply watchdog, idle work, start and end
+// with the undo store in ZephraUndoStore and the transfer state in
+// ZephraTransfer.
 #pragma once
 
 #include "core/CTimer.h"
 #include "core/IUnitStandalone.h"
 #include "synth/ZephraPanelLink.h"
 #include "synth/ZephraTables.h"
+#include "synth/ZephraTransfer.h"
+#include "synth/ZephraUndoStore.h"
 
 #include <array>
 #include <cstdint>
@@ -28,11 +38,10 @@
 #include <string>
 #include <vector>
 
-class ZephraEditor;
 enum class ProgramFileError; // synth/ProgramFile.h
 
-// How the editor is set up beyond the shell's instance info.
-struct ZephraEditorSetup
+// How the model is set up beyond the shell's instance info.
+struct ZephraModelSetup
 {
   // Folder of "settings.ini", without a trailing "/". Empty: the user's
   // application-support folder, "$HOME/Library/Application Support/ZephraEditor".
@@ -40,21 +49,17 @@ struct ZephraEditorSetup
   // Runs the one-second timer thread. Tests turn it off and call
   // OnTimerTick themselves.
   bool runTimer = true;
-  // Builds the graphics object, the resize manager and the panels (the
-  // constructor's GUI steps); it attaches the graphics with AttachGraphics
-  // and the panels with SetPanels. Without it the editor has no GUI.
-  std::function<void(ZephraEditor&)> buildGui;
-  // Sees every controller message the editor hands to the MIDI output, in
+  // Sees every controller message the model hands to the MIDI output, in
   // order, including those sent while the editor is being constructed,
   // which no subclass override can see. Tests watch the wire with it.
   std::function<void(const IMidiMsg&)> sendTap;
 };
 
-class ZephraEditor : public IUnitStandalone, public CTimerCallbackInterface
+class ZephraModel : public IUnitStandalone, public CTimerCallbackInterface
 {
 public:
   // The one undo snapshot: 184 values in record encoding.
-  using ProgramValues = std::array<int32_t, kProgramSize>;
+  using ProgramValues = ZephraUndoStore::ProgramValues;
 
   static constexpr int kBundleVersion = 0x30600;
   static constexpr int kUniqueID = 0x5A706564;  // 'Zped'
@@ -63,14 +68,14 @@ public:
   // No parameter ever takes this value, so the first change of each passes.
   static constexpr int kNoLastValue = 128;
 
-  // Defined with the panels (editor/), since it builds the GUI; with it
-  // the editor's virtual table, so whoever links the editor links the panels.
-  explicit ZephraEditor(const IUnitInstanceInfo& info, const ZephraEditorSetup& setup = {});
-  ~ZephraEditor() override;
+  // The base, the member start values, the keyboard channel setting and the
+  // parameters. The program state comes with InitProgramState, which the
+  // editor calls once its GUI stands.
+  explicit ZephraModel(const IUnitInstanceInfo& info, const ZephraModelSetup& setup = {});
+  // Ends the editor (DestroyEditor) unless a subclass has done so.
+  ~ZephraModel() override;
 
   // ---- plug-in slots ----
-  // The parameter-change handler (editor/ZephraParamChange.cpp).
-  void OnParamChange(int paramIndex) override;
   // The editor produces no audio: silence on both outputs.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int frames) override;
   // Short messages from the synth carry nothing the editor needs.
@@ -78,35 +83,39 @@ public:
   // Timer thread: one OnTimerTick.
   void OnTimer(CTimer* timer) override;
 
-  // ---- construction helpers for the GUI side ----
+  // ---- the panels ----
   // Takes the panels' link (null restores the do-nothing link).
   void SetPanels(std::unique_ptr<ZephraPanelLink> panels);
   ZephraPanelLink& Panels() { return *mPanels; }
   const std::string& SettingsPath() const { return mSettingsPath; }
 
-  // ---- timer ----
+  // ---- start and timer ----
+  // Empties the undo store, seeds the random generator, loads the last
+  // program (or the default one) and sends it, and starts the timer.
+  void InitProgramState();
   // One timer turn under the mutex: every second tick without a handled
   // change forgets the last NRPN address, so the next send restates it.
   void OnTimerTick();
 
-  // ---- NRPN (ZephraNrpn.cpp) ----
+  // ---- NRPN (ZephraModelNrpn.cpp) ----
   // Locks. Sends one program value (0..183) as controllers 99/98 (only when
   // the address changes) and 6, then records an undo step unless suspended.
   void SendParamNRPN(int programIndex, int value);
   // Sends the whole program record: 336 controllers in a fixed order.
   void SendProgramToSynth();
 
-  // ---- program record and undo (ZephraUndo.cpp); the caller holds the mutex ----
+  // ---- program record and undo (ZephraModelProgram.cpp); the caller holds the mutex ----
   // Makes values (record encoding) the current program: parameters, FLEXI
   // targets and panels, with the undo store reset to it. Sends nothing;
   // the loader sends the program when it wants the synth to follow.
   void ApplyProgram(const ProgramValues& values);
   // Makes the default program current, sends it and pushes an undo step.
   void InitProgram();
+  // Fills the undo store's working record from the parameters.
   void ParamsToUndoRecord();
-  void ResetUndoHistory();
-  void PushUndoSnapshot();
-  void StoreUndoSnapshot();
+  void ResetUndoHistory() { mUndo.Reset(mProgram); }
+  void PushUndoSnapshot() { mUndo.Push(); }
+  void StoreUndoSnapshot() { mUndo.Store(); }
   // Opens a new step when groupKey differs from the last one, else
   // overwrites the current step.
   void RecordUndoStep(int groupKey);
@@ -114,7 +123,7 @@ public:
   void Undo();
   void Redo();
 
-  // ---- captions and capture (ZephraCaptions.cpp) ----
+  // ---- captions and capture (ZephraModelCaptions.cpp) ----
   // Writes the caption of a program value in the synth's units.
   void UpdateValueDisplay(int programIndex, int value);
   // The FLEXI list on view: 0..3 the sources of slots 1..4, 4..7 their
@@ -125,7 +134,7 @@ public:
   // Fills mProgram from the parameters, second halves folded.
   void CaptureProgram();
 
-  // ---- program files and the folder table (ZephraEditorFiles.cpp); each locks ----
+  // ---- program files and the folder table (ZephraModelFiles.cpp); each locks ----
   // Writes the current parameters as a ".pr3" file, replacing it. False when
   // the file could not be opened or not all of it reached the disk.
   [[nodiscard]] bool WriteSoundAsProgramFile(const char* path);
@@ -152,8 +161,8 @@ public:
   int FolderFileCount() const { return mFolderFileCount; }
   int FolderFileIndex() const { return mFolderFileIndex; }
 
-  // ---- the synth link: SysEx transfer (ZephraSysEx.cpp) ----
-  // Every SysEx message the editor hands to the MIDI output, in order.
+  // ---- the synth link: SysEx transfer (ZephraModelSysEx.cpp) ----
+  // Every SysEx message the model hands to the MIDI output, in order.
   using SysExTap = std::function<void(const uint8_t* bytes, size_t size)>;
   // Sets the tap (null removes it); call before any thread sends.
   void SetSysExTap(SysExTap tap) { mSysExTap = std::move(tap); }
@@ -183,13 +192,13 @@ public:
   // save selector on it; the chosen file is written.
   void SaveReceivedProgram(int location);
 
-  // ---- the synth link: firmware update (ZephraFirmware.cpp) ----
+  // ---- the synth link: firmware update (ZephraModelFirmware.cpp) ----
   // Checks the file and sends the update request. Locks.
   void StartFirmwareUpdate(const char* path);
   // Builds and sends the data message for path. Locks.
   void SendFirmwareData(const char* path);
 
-  // ---- watchdog, idle work and lifecycle (ZephraLifecycle.cpp) ----
+  // ---- watchdog, idle work and lifecycle (ZephraModelLifecycle.cpp) ----
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
@@ -209,23 +218,40 @@ public:
   void SetManagerMode(bool on) { mManagerMode = on; }
 
   // ---- synth-link state read by tests (under the mutex) ----
-  bool AwaitingDump() const { return mAwaitDump; }
-  bool AwaitingWrite() const { return mAwaitWrite; }
-  int ReplyTicks() const { return mReplyTicks; }
-  int TransferLocation() const { return mTransferLocation; }
-  bool SavingAllFromSynth() const { return mSaveAllFromSynth; }
-  bool FirmwareUpdateRunning() const { return mFirmwareUpdate; }
+  bool AwaitingDump() const { return mTransfer.AwaitingDump(); }
+  bool AwaitingWrite() const { return mTransfer.AwaitingWrite(); }
+  int ReplyTicks() const { return mTransfer.ReplyTicks(); }
+  int TransferLocation() const { return mTransfer.Location(); }
+  bool SavingAllFromSynth() const { return mTransfer.SavingAll(); }
+  bool FirmwareUpdateRunning() const { return mTransfer.FirmwareRunning(); }
 
   // ---- state read by the panels and tests ----
   const ProgramValues& Program() const { return mProgram; }
   const char* ProgramName() const { return mProgramName; }
-  int UndoPosition() const { return mUndoPos; }
-  int UndoCount() const { return static_cast<int>(mUndoSnapshots.size()); }
+  int UndoPosition() const { return mUndo.Position(); }
+  int UndoCount() const { return mUndo.Count(); }
   int FlexiTarget(int slot) const { return mFlexiTarget[slot]; }
   int KbdMidiChannel() const { return mKbdMidiChannel; }
   int LastNrpnIndex() const { return mLastNrpnIndex; }
   // The integer part of parameter paramIndex.
   int ParamInt(int paramIndex) const;
+  // The integer part of the parameter of a program value, limited to the
+  // value's synth range. A parameter set from a normalised value is limited
+  // at the top only, and the folding arithmetic must not see what lies
+  // below (as low as INT_MIN).
+  int ProgramParamValue(int programIndex) const;
+
+protected:
+  // ---- the parameter-change path, shared with the handler ----
+  bool mBulkLoad = false;
+  bool mUndoSuspended = false;
+  bool mNameMarked = false;  // the name shows as edited since the last load
+  int mLastNrpnIndex = kNrpnNoneSent;
+  std::array<int32_t, kParamCount> mLastSentValue{};
+  int mIdleTickParity = 0;  // cleared by every handled change
+  int mKbdMidiChannel = 0;
+  char mProgramName[kProgramNameLength + 1] = {};
+  ZephraUndoStore mUndo;
 
 private:
   static std::string DefaultSettingsFolder();
@@ -233,7 +259,6 @@ private:
   void DefineProgramParam(int programIndex);
   void DefineInterfaceParams();
   void ReadKbdMidiChannel();
-  void InitProgramState();
   void StartTimer();
 
   // Sends controller number with a data byte on channel 1; the wrapper
@@ -246,8 +271,8 @@ private:
   // Hides the range controls and clears every FLEXI slot's target.
   void ClearFlexiTargets();
   void SetAllLastValues(int value);
-  // Shows the program name between two asterisks once after each load.
-  void MarkProgramEdited();
+  // The current record's value of a program value's parameter.
+  int32_t& Value(EParam param) { return mProgram[ProgramIndex(param)]; }
 
   std::unique_ptr<ZephraPanelLink> mPanels;
   std::string mSettingsPath;  // ".../settings.ini"
@@ -258,7 +283,6 @@ private:
 
   // ---- the program ----
   ProgramValues mProgram{};
-  char mProgramName[kProgramNameLength + 1] = {};
   std::string mProgramFolder;  // ends in "/" when set
   // The folder's program files sorted by lower-case name (at most 1024),
   // the highest index (0 with one file or none) and the current file.
@@ -267,24 +291,9 @@ private:
   int mFolderFileIndex = 0;
   bool mFolderScanned = false;
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};
-  int mKbdMidiChannel = 0;
-
-  // ---- the parameter-change path ----
-  bool mBulkLoad = false;
-  bool mUndoSuspended = false;
-  bool mNameMarked = false;
-  int mLastNrpnIndex = kNrpnNoneSent;
-  std::array<int32_t, kParamCount> mLastSentValue{};
-  int mIdleTickParity = 0;  // cleared by every handled change
-  int mSectionCount = 0;
-  bool mFlexiLearnMode = false;
   int mFlexiOpenList = -1;
 
   // ---- the synth link ----
-  static constexpr int kDumpBytes = 213;
-  // A location whose dumps keep failing their checksum is asked again this
-  // often before the transfer is given up as a communication error.
-  static constexpr int kMaxChecksumRetries = 3;
   void SendLinkSysEx(const std::vector<uint8_t>& message);
   // The last program at start: [program] "lastfile" and "lastprogram.pr3",
   // or the default program on a first start or when it does not load.
@@ -295,8 +304,6 @@ private:
   void ReportToUser(const char* text, const char* caption, const char* statusText);
   // A dump arrived while saving all: store it and ask for the next one.
   void ContinueSaveAll(int location);
-  void OnBadChecksum();
-  void OnSaveFailed();
   void ProcessReply(uint8_t code);
   void ProcessFirmwareReply(uint8_t code);
   // Reads and checks a firmware file for the update; an invalid one is
@@ -305,34 +312,7 @@ private:
 
   bool mDestroyed = false;
   SysExTap mSysExTap;
-  std::array<uint8_t, kDumpBytes> mSysExIn{};  // the last dump as received
-  std::vector<uint8_t> mSysExOut;              // the last request sent
-  std::vector<uint8_t> mFirmwareMsg;
-  bool mAwaitDump = false;
-  bool mAwaitWrite = false;
-  bool mAwaitBankWrite = false;
-  int mReplyTicks = 0;
-  int mTransferLocation = 1;
-  bool mRequestPending = false;
-  bool mDumpReceived = false;
-  bool mBankWritePending = false;
-  bool mSaveAllFromSynth = false;
-  bool mSaveToCache = false;
-  std::string mSaveAllFolder;
-  int mChecksumRetries = 0;
-  bool mFinishedFlag = false;
-  bool mCommErrorFlag = false;
-  bool mNameNumberErrorFlag = false;
-  bool mSaveFailedFlag = false;
-  bool mFirmwareUpdate = false;
-  std::string mFirmwareFile;  // last chosen in the firmware selector
-  std::string mWriteFile;     // last chosen in the program-write selector
+  ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
   bool mManagerMode = false;
-
-  // ---- undo ----
-  ProgramValues mUndoRecord{};
-  std::vector<ProgramValues> mUndoSnapshots;
-  int mUndoPos = 0;
-  int mUndoGroup = -1;
 };

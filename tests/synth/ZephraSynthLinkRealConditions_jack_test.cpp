@@ -54,6 +54,7 @@ TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareIsPacedEnds)
   ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
   ASSERT_TRUE(mShell->ports.ChooseMidiInput("virtual input"));
   mShell->ports.MidiIn()->setCallback(&MidiPorts::MIDICallback, &mShell->ports);
+  mShell->ports.KeyboardMidiIn()->setCallback(&MidiPorts::MIDICallbackB, &mShell->ports);
   mShell->ports.SetPlug(&mShell->plug);
 }
 
@@ -64,7 +65,7 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   // The sim stays quiet on the wire; its answer is handed to the synth
   // input's callback by the test while the box is up.
   mSim.With([](SynthSimModel& m) { m.silent = true; });
-  mLink->gui->QueueFilePath((mFolder + "05INIT.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
   mLink->TakeSent();
   E().RequestSingleProgram(5);
   E().OnIdle();  // the request goes out before its answer can come
@@ -91,8 +92,8 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   handedOver = true;
   box.join();
   EXPECT_TRUE(returnedWhileUp);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
-  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
   EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
   ExpectQuietClock();
 }
@@ -130,11 +131,11 @@ TEST_F(ZephraSynthLinkJack, DumpAmidOtherTrafficArrivesWhole)
       std::lock_guard<std::mutex> hold(mShell->plug.lock);
       mShell->plug.heard.clear();
     }
-    mLink->gui->mFilePrompts.clear();
+    const size_t prompts = mLink->panels->Prompts().size();
     const std::string file = mFolder + std::to_string(location) + "INIT.pr3";
-    mLink->gui->QueueFilePath(file.c_str());
+    mLink->panels->QueueSavePath(file);
     E().RequestSingleProgram(location++);
-    ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+    ASSERT_TRUE(IdleUntil([&] { return mLink->panels->Prompts().size() > prompts; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // anything that would follow
     {
       std::lock_guard<std::mutex> hold(mShell->plug.lock);
@@ -153,10 +154,10 @@ TEST_F(ZephraSynthLinkJack, SaveAllFromAnActiveSensingSynthCompletes)
   });
   mLink->TakeSent();
   E().StartSaveAllFromSynth(false);
-  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraEditor::SavingAllFromSynth); }));
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
   EXPECT_EQ(mLink->TakeSent().size(), 99u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()), 100);
-  EXPECT_EQ(mLink->gui->MessageBoxes().size(), 0u);
+  EXPECT_EQ(mLink->panels->Boxes().size(), 0u);
   ExpectQuietClock();
 }
 }  // namespace

@@ -1,17 +1,16 @@
-// The synth link end to end: the editor on the shell's MIDI ports over a
+// The synth link end to end: the model on the shell's MIDI ports over a
 // JACK server with its timer thread running, the simulated synth on JACK
-// clients of its own, and what the user would see recorded by the headless
-// surface. Under the race detector this is the three-thread test.
+// clients of its own, and what the user would see recorded by the panels. Under the race detector this is the three-thread test.
 #include "ZephraSynthLinkJack.h"
 
 TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
 {
   mLink->TakeSent();
-  mLink->gui->QueueFilePath((mFolder + "05INIT.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
   E().RequestSingleProgram(5);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
   EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
-  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "05INIT.pr3");
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "05INIT.pr3")), Pr3Numbers(kDefaultValues));
   ExpectQuietClock();
 }
@@ -22,16 +21,16 @@ TEST_F(ZephraSynthLinkJack, WrittenProgramIsStoredAndComesBack)
 {
   WriteWholeFile(mFolder + "07_Sample.pr3", MarkerText(kSampleValues));
   E().WriteProgramFileToSynth((mFolder + "07_Sample.pr3").c_str());
-  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !Waiting(&ZephraEditor::AwaitingWrite); }));
+  ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !Waiting(&ZephraModel::AwaitingWrite); }));
   EXPECT_EQ(SimValues([](SynthSimModel& m) -> SimProgram& { return m.programs[6]; }),
             std::vector<int>(kSampleValues.begin(), kSampleValues.end()));
   EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[6].name; }), "07_Sample");
-  EXPECT_EQ(E().ParamInt(3), -13);
+  EXPECT_EQ(E().ParamInt(kParamVco1Coarse), -13);
 
-  mLink->gui->QueueFilePath((mFolder + "back.pr3").c_str());
+  mLink->panels->QueueSavePath(mFolder + "back.pr3");
   E().RequestSingleProgram(7);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
-  EXPECT_EQ(mLink->gui->mFilePrompts[0].file, mFolder + "07_Sample.pr3");
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "07_Sample.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "back.pr3")), Pr3Numbers(kSampleValues));
   ExpectQuietClock();
 }
@@ -49,7 +48,7 @@ TEST_F(ZephraSynthLinkJack, ProgramReachesTheEditBuffer)
   {
     {
       BASE_MutexLock hold(E().GetMutex());
-      ZephraEditor::ProgramValues values{};
+      ZephraModel::ProgramValues values{};
       std::copy(kSampleValues.begin(), kSampleValues.end(), values.begin());
       E().ApplyProgram(values);
       E().SendProgramToSynth();
@@ -63,7 +62,7 @@ TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
 {
   mLink->TakeSent();
   E().StartSaveAllFromSynth(false);
-  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraEditor::SavingAllFromSynth); }));
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
   const auto sent = mLink->TakeSent();
   ASSERT_EQ(sent.size(), 99u);
   for (int location = 1; location <= 99; ++location) EXPECT_EQ(sent[location - 1], RequestMessage(location));
@@ -87,9 +86,9 @@ TEST_F(ZephraSynthLinkJack, SynthFaults)
     {"corrupt", [](SynthSimModel& m) { m.corruptDumps = 1; },  // asked again, then saved
      [&] {
        mLink->TakeSent();
-       mLink->gui->QueueFilePath((mFolder + "09INIT.pr3").c_str());
+       mLink->panels->QueueSavePath(mFolder + "09INIT.pr3");
        E().RequestSingleProgram(9);
-       ASSERT_TRUE(IdleUntil([&] { return !mLink->gui->mFilePrompts.empty(); }));
+       ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
        EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{RequestMessage(9), RequestMessage(9)}));
        EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "09INIT.pr3")), Pr3Numbers(kDefaultValues));
      },
@@ -113,15 +112,15 @@ TEST_F(ZephraSynthLinkJack, SynthFaults)
       m = SynthSimModel{};
       c.mode(m);
     });
-    const size_t boxes = mLink->gui->MessageBoxes().size();
+    const size_t boxes = mLink->panels->Boxes().size();
     c.act();
     if (*c.box == 0)
     {
       ExpectQuietClock();
       continue;
     }
-    ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->gui->MessageBoxes().size() > boxes; }));
-    EXPECT_EQ(mLink->gui->MessageBoxes().back().text, c.box);
+    ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Boxes().size() > boxes; }));
+    EXPECT_EQ(mLink->panels->Boxes().back(), c.box);
   }
   // The failed update sent its data once more, and that one was taken.
   EXPECT_TRUE(mShell->plug.WaitUntil(

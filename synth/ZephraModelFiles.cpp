@@ -3,7 +3,7 @@
 // through, and the conversion of older files. The file formats themselves
 // are in ProgramFile, LegacyProgram and ProgramFolder; this file ties them to
 // the editor's parameters, name display and folder members.
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/LegacyProgram.h"
@@ -17,7 +17,7 @@
 
 namespace
 {
-constexpr int kParamLocationDisplay = 211;   // seven-segment location, 0..100
+// The location display's value when the program has no folder table.
 constexpr int kLocationDisplayNoFolder = 100;
 constexpr const char* kPathTooLongText = "Path too long!";
 
@@ -34,7 +34,7 @@ std::string OfferedSaveName(const std::string& path)
 }
 } // namespace
 
-bool ZephraEditor::WriteSoundAsProgramFile(const char* path)
+bool ZephraModel::WriteSoundAsProgramFile(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   std::vector<double> values(kParamCount, 0.0);
@@ -43,7 +43,7 @@ bool ZephraEditor::WriteSoundAsProgramFile(const char* path)
   return WriteProgramText(path, FormatPr3Text(record));
 }
 
-ProgramFileError ZephraEditor::LoadProgramFile(const char* path)
+ProgramFileError ZephraModel::LoadProgramFile(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   if (path == nullptr || strlen(path) < 4) return ProgramFileError::kCannotOpen;
@@ -65,13 +65,13 @@ ProgramFileError ZephraEditor::LoadProgramFile(const char* path)
     mPanels->SetNameDisplay(mProgramName);
     const int location = mFolderFileCount < 1 ? kLocationDisplayNoFolder
                                               : LocationFromFileName(fileName.c_str());
-    GetParam(kParamLocationDisplay)->SetPlain(location);
+    GetParam(kParamSevenSegmentDisplay)->SetPlain(location);
   }
   ApplyProgram(content.values);
   return ProgramFileError::kNone;
 }
 
-void ZephraEditor::SetProgramNameFromFile(const char* name)
+void ZephraModel::SetProgramNameFromFile(const char* name)
 {
   BASE_MutexLock lock(GetMutex());
   if (name == nullptr || strlen(name) < 4) return;
@@ -84,7 +84,7 @@ void ZephraEditor::SetProgramNameFromFile(const char* name)
   memcpy(mProgramName, text.c_str(), text.size() + 1);
 }
 
-void ZephraEditor::ScanProgramFolder(const char* path)
+void ZephraModel::ScanProgramFolder(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   ProgramFolderScan scan;
@@ -101,7 +101,7 @@ void ZephraEditor::ScanProgramFolder(const char* path)
   }
 }
 
-bool ZephraEditor::StepProgramFile(bool forward)
+bool ZephraModel::StepProgramFile(bool forward)
 {
   BASE_MutexLock lock(GetMutex());
   if (!mFolderScanned || mFolderFileCount < 1) return false;
@@ -126,14 +126,14 @@ bool ZephraEditor::StepProgramFile(bool forward)
   return false;
 }
 
-void ZephraEditor::ConvertPrgToPr3(const char* path)
+void ZephraModel::ConvertPrgToPr3(const char* path)
 {
   BASE_MutexLock lock(GetMutex());
   if (ConvertPrgToPr3File(path) == ProgramFileError::kBadSize)
     mPanels->SetNameDisplay(kCorruptedFilesizeText);
 }
 
-void ZephraEditor::ConvertPrgFolder(const char* folder)
+void ZephraModel::ConvertPrgFolder(const char* folder)
 {
   BASE_MutexLock lock(GetMutex());
   int oversized = 0;

@@ -1,7 +1,7 @@
 // The editor's housekeeping around the synth link: the timer turn's reply
 // watchdog and flag reports, the idle hook's deferred work, the start with
 // the last program and the end that saves it.
-#include "synth/ZephraEditor.h"
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/ProgramFile.h"
@@ -81,7 +81,7 @@ bool EmptyFolderAt(int fd)
 }
 }  // namespace
 
-void ZephraEditor::ReportToUser(const char* text, const char* caption, const char* statusText)
+void ZephraModel::ReportToUser(const char* text, const char* caption, const char* statusText)
 {
   Panels().ShowMessageBox(text, caption, kOkType);
   if (statusText) Panels().SetNameDisplay(statusText);
@@ -89,77 +89,35 @@ void ZephraEditor::ReportToUser(const char* text, const char* caption, const cha
 
 // ---- the timer turn ----
 
-void ZephraEditor::WatchReplies()
+void ZephraModel::WatchReplies()
 {
-  // Each wait counts the shared ticks; a reply owed for a third tick is
-  // given up. Two waits at once advance the count twice per tick.
-  if (mAwaitDump && mReplyTicks++ >= 2)
+  const ZephraTransfer::Expired expired = mTransfer.Tick();
+  if (expired.dump) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
+  if (expired.write) ReportToUser(kNotPresentText, "Error", nullptr);
+  const unsigned reports = mTransfer.TakeReports();
+  if (reports & ZephraTransfer::kReportFinished)
   {
-    mReplyTicks = 0;
-    mAwaitDump = false;
-    mFirmwareUpdate = false;
-    // A run that lost its synth ends here, so that no later dump resumes it.
-    mSaveAllFromSynth = false;
-    mRequestPending = false;
-    ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
-    mSaveToCache = false;
-  }
-  if (mAwaitBankWrite && mReplyTicks++ >= 2)
-  {
-    mReplyTicks = 0;
-    mAwaitBankWrite = false;
-    ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
-    mSaveToCache = false;
-  }
-  if (mAwaitWrite && mReplyTicks++ >= 2)
-  {
-    mReplyTicks = 0;
-    mAwaitWrite = false;
-    ReportToUser(kNotPresentText, "Error", nullptr);
-    mSaveToCache = false;
-  }
-  if (mFinishedFlag)
-  {
-    mFinishedFlag = false;
     if (mManagerMode)
       Panels().ShowMessageBox(kFinishedText, "Done", kOkType);
     else
       Panels().SetNameDisplay(kFinishedText);
   }
-  if (mCommErrorFlag)
-  {
-    mCommErrorFlag = false;
-    ReportToUser(kCommErrorText, "Error", kCommErrorStatus);
-    mSaveToCache = false;
-  }
-  if (mNameNumberErrorFlag)
-  {
-    mNameNumberErrorFlag = false;
-    ReportToUser(kNameNumberText, "Error", nullptr);
-  }
-  if (mSaveFailedFlag)
-  {
-    mSaveFailedFlag = false;
-    ReportToUser(kSaveFailedText, "Error", kSaveFailedStatus);
-  }
+  if (reports & ZephraTransfer::kReportCommError) ReportToUser(kCommErrorText, "Error", kCommErrorStatus);
+  if (reports & ZephraTransfer::kReportNameNumberError) ReportToUser(kNameNumberText, "Error", nullptr);
+  if (reports & ZephraTransfer::kReportSaveFailed) ReportToUser(kSaveFailedText, "Error", kSaveFailedStatus);
 }
 
 // ---- the idle hook ----
 
-void ZephraEditor::OnIdle()
+void ZephraModel::OnIdle()
 {
   bool dumpReceived = false;
   int location = 1;
   {
     BASE_MutexLock lock(GetMutex());
-    dumpReceived = mDumpReceived;
-    mDumpReceived = false;
-    location = mTransferLocation;
-    if (mRequestPending)
-    {
-      mRequestPending = false;
-      RequestProgramDump(mTransferLocation);
-    }
+    dumpReceived = mTransfer.TakeDumpReceived();
+    location = mTransfer.Location();
+    if (mTransfer.TakeRequest()) RequestProgramDump(location);
   }
   // The save dialog runs without the mutex.
   if (dumpReceived) SaveReceivedProgram(location);
@@ -167,7 +125,7 @@ void ZephraEditor::OnIdle()
 
 // ---- start and end ----
 
-void ZephraEditor::StartWithLastProgram()
+void ZephraModel::StartWithLastProgram()
 {
   char lastFile[257] = {};
   GetPrivateProfileString("program", "lastfile", "", lastFile, sizeof lastFile,
@@ -182,7 +140,7 @@ void ZephraEditor::StartWithLastProgram()
   Panels().SetLastSelectedProgramFile(lastFile);
 }
 
-void ZephraEditor::LoadLastProgram()
+void ZephraModel::LoadLastProgram()
 {
   BASE_MutexLock lock(GetMutex());
   const std::string path = FolderOf(mSettingsPath) + "/lastprogram.pr3";
@@ -196,19 +154,19 @@ void ZephraEditor::LoadLastProgram()
   SendProgramToSynth();
 }
 
-void ZephraEditor::SaveLastProgram()
+void ZephraModel::SaveLastProgram()
 {
   const std::string path = FolderOf(mSettingsPath) + "/lastprogram.pr3";
   if (!WriteSoundAsProgramFile(path.c_str()))
     syslog(LOG_ERR, "ZephraEditor: could not write %s", path.c_str());
 }
 
-void ZephraEditor::SetCachePath()
+void ZephraModel::SetCachePath()
 {
   mCachePath = FolderOf(mSettingsPath) + "/cache/";
 }
 
-bool ZephraEditor::RemoveFolder(const std::string& path)
+bool ZephraModel::RemoveFolder(const std::string& path)
 {
   // Only folders of our own strictly inside the settings folder are ever
   // removed, and nothing is reached through a link: a "cache" that links
@@ -253,13 +211,13 @@ bool ZephraEditor::RemoveFolder(const std::string& path)
   return removed;
 }
 
-void ZephraEditor::RemoveCacheFolder()
+void ZephraModel::RemoveCacheFolder()
 {
   if (mCachePath.empty()) SetCachePath();
   (void)RemoveFolder(mCachePath);
 }
 
-void ZephraEditor::DestroyEditor()
+void ZephraModel::DestroyEditor()
 {
   if (mDestroyed) return;
   mDestroyed = true;

@@ -1,4 +1,4 @@
-#include "ZephraTestEditor.h"
+#include "support/ZephraTestModel.h"
 
 #include "support/TempDir.h"
 #include "synth/ProgramFile.h"
@@ -16,8 +16,8 @@ struct EditorFilesTest : ::testing::Test
 {
   TempDir dir;
   TempDir files;
-  TestEditor t{dir.Path()};
-  ZephraEditor* editor = t.editor.get();
+  TestModel t{dir.Path()};
+  ZephraModel* model = t.model.get();
 
   // The status texts shown since the last call.
   std::vector<std::string> NewStatus()
@@ -30,7 +30,7 @@ struct EditorFilesTest : ::testing::Test
   size_t mSeen = 0;
   std::string Saved(const std::string& name)
   {
-    EXPECT_TRUE(editor->WriteSoundAsProgramFile(files.File(name).c_str()));
+    EXPECT_TRUE(model->WriteSoundAsProgramFile(files.File(name).c_str()));
     return ReadWholeFile(files.File(name));
   }
 };
@@ -42,12 +42,12 @@ struct EditorFilesTest : ::testing::Test
 // so a field lost the same way in both directions shows.
 TEST_F(EditorFilesTest, SampleFileLoadsAndSavesFieldByField)
 {
-  editor->InitProgram();
+  model->InitProgram();
   EXPECT_EQ(LineNumbers(Saved("init.pr3")), Pr3Numbers(kDefaultValues));
 
   WriteWholeFile(files.File("sample.pr3"), MarkerText(kSampleValues));
-  ASSERT_EQ(editor->LoadProgramFile(files.File("sample.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_STREQ(editor->ProgramName(), "sample");
+  ASSERT_EQ(model->LoadProgramFile(files.File("sample.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_STREQ(model->ProgramName(), "sample");
   const struct { const char* name; int param, value; } kParams[] = {
     {"VCO1 coarse", 3, -13},          {"new cutoff", 186, 100},
     {"trig/gate mode", 92, 1},        {"portamento mode", 173, 1},
@@ -62,9 +62,9 @@ TEST_F(EditorFilesTest, SampleFileLoadsAndSavesFieldByField)
     {"Level", 149, -1},               {"Equalizer ON/OFF", 160, 1},     {"EQ Blend INSTRUMENT", 184, 1},
     {"EQ Blend VCF", 185, 1},         {"Treble Boost", 172, -13},
   };
-  for (const auto& c : kParams) EXPECT_EQ(editor->ParamInt(c.param), c.value) << c.name;
+  for (const auto& c : kParams) EXPECT_EQ(model->ParamInt(c.param), c.value) << c.name;
   const int kTargets[] = {144, 183, -1, 169};
-  for (int s = 0; s < 4; ++s) EXPECT_EQ(editor->FlexiTarget(s), kTargets[s]) << "FLEXI" << s + 1;
+  for (int s = 0; s < 4; ++s) EXPECT_EQ(model->FlexiTarget(s), kTargets[s]) << "FLEXI" << s + 1;
 
   const std::string saved = Saved("saved.pr3");
   EXPECT_EQ(LineNumbers(saved), Pr3Numbers(kSampleValues));
@@ -79,9 +79,9 @@ TEST_F(EditorFilesTest, SampleFileLoadsAndSavesFieldByField)
 TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
 {
   WriteWholeFile(files.File("range.pr3"), " 243 \r\n100  \r\n"); // coarse tuning is -24..48
-  ASSERT_EQ(editor->LoadProgramFile(files.File("range.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_EQ(editor->Program()[0], 48);
-  EXPECT_EQ(editor->ParamInt(3), 48);
+  ASSERT_EQ(model->LoadProgramFile(files.File("range.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 48);
+  EXPECT_EQ(model->ParamInt(kParamVco1Coarse), 48);
 
   WriteWholeFile(files.File("empty.pr3"), "");
   WriteWholeFile(files.File("8192.pr3"), " 243 \r\n 7\r\n" + std::string(8192 - 11, '\n'));
@@ -95,18 +95,18 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
     {"8193.pr3", ProgramFileError::kBadSize, true},
     {"value.pr3", ProgramFileError::kBadValue, false},
   };
-  const ProgramValues before = editor->Program();
+  const ProgramValues before = model->Program();
   for (const auto& c : kCases)
   {
     NewStatus();
-    EXPECT_EQ(editor->LoadProgramFile(files.File(c.name).c_str()), c.error) << c.name;
-    EXPECT_EQ(editor->Program(), before) << c.name;
-    EXPECT_STREQ(editor->ProgramName(), "range") << c.name;
+    EXPECT_EQ(model->LoadProgramFile(files.File(c.name).c_str()), c.error) << c.name;
+    EXPECT_EQ(model->Program(), before) << c.name;
+    EXPECT_STREQ(model->ProgramName(), "range") << c.name;
     EXPECT_EQ(NewStatus(), c.message ? std::vector<std::string>{"Corrupted filesize!"}
                                         : std::vector<std::string>{}) << c.name;
   }
-  ASSERT_EQ(editor->LoadProgramFile(files.File("8192.pr3").c_str()), ProgramFileError::kNone);
-  EXPECT_EQ(editor->Program()[0], 7);
+  ASSERT_EQ(model->LoadProgramFile(files.File("8192.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 7);
 }
 
 // The program name is the file name without folder and extension, cut to 32.
@@ -121,35 +121,35 @@ TEST_F(EditorFilesTest, ProgramNameFromTheFileName)
   };
   for (const auto& c : kCases)
   {
-    editor->SetProgramNameFromFile(c.file.c_str());
-    EXPECT_EQ(editor->ProgramName(), c.name) << c.file;
+    model->SetProgramNameFromFile(c.file.c_str());
+    EXPECT_EQ(model->ProgramName(), c.name) << c.file;
   }
 }
 
 TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)
 {
   TestValues b = kDefaultValues;
-  b[0] = 12;
+  b[ProgramIndex(kParamVco1Coarse)] = 12;
   WriteWholeFile(files.File("10_A.pr3"), MarkerText(kDefaultValues));
   WriteWholeFile(files.File("2_B.pr3"), MarkerText(b));
-  editor->ScanProgramFolder(files.File("10_A.pr3").c_str());
-  EXPECT_EQ(editor->FolderFiles(), (std::vector<std::string>{"10_A.pr3", "2_B.pr3"}));
-  EXPECT_EQ(editor->FolderFileIndex(), 0);
-  EXPECT_STREQ(editor->ProgramName(), "10_A");
+  model->ScanProgramFolder(files.File("10_A.pr3").c_str());
+  EXPECT_EQ(model->FolderFiles(), (std::vector<std::string>{"10_A.pr3", "2_B.pr3"}));
+  EXPECT_EQ(model->FolderFileIndex(), 0);
+  EXPECT_STREQ(model->ProgramName(), "10_A");
 
   t.TakeWire();
-  ASSERT_TRUE(editor->StepProgramFile(false));  // wraps to the last file
-  EXPECT_EQ(editor->FolderFileIndex(), 1);
-  EXPECT_STREQ(editor->ProgramName(), "2_B");
-  EXPECT_EQ(editor->Program()[0], 12);
+  ASSERT_TRUE(model->StepProgramFile(false));  // wraps to the last file
+  EXPECT_EQ(model->FolderFileIndex(), 1);
+  EXPECT_STREQ(model->ProgramName(), "2_B");
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 12);
   EXPECT_EQ(t.TakeWire().size(), 336u * 3) << "the loaded program is sent";
-  ASSERT_TRUE(editor->StepProgramFile(true));
-  EXPECT_EQ(editor->FolderFileIndex(), 0);
+  ASSERT_TRUE(model->StepProgramFile(true));
+  EXPECT_EQ(model->FolderFileIndex(), 0);
 
   remove(files.File("10_A.pr3").c_str());
-  editor->ScanProgramFolder(files.File("2_B.pr3").c_str());
-  EXPECT_EQ(editor->FolderFileCount(), 0);
-  EXPECT_FALSE(editor->StepProgramFile(true)) << "one file: nothing to step to";
+  model->ScanProgramFolder(files.File("2_B.pr3").c_str());
+  EXPECT_EQ(model->FolderFileCount(), 0);
+  EXPECT_FALSE(model->StepProgramFile(true)) << "one file: nothing to step to";
 }
 
 // A file whose folder and name fill the 256-byte path field (NUL included)
@@ -161,19 +161,19 @@ TEST_F(EditorFilesTest, StepPastPathsTooLongForTheField)
     return first + std::string(pathLength - folder.size() - 5, 'x') + ".pr3";
   };
   TestValues fits = kDefaultValues;
-  fits[0] = 3;
+  fits[ProgramIndex(kParamVco1Coarse)] = 3;
   WriteWholeFile(folder + name('a', 255), MarkerText(fits));
   WriteWholeFile(folder + name('b', 256), MarkerText(kDefaultValues));
   WriteWholeFile(folder + name('c', 257), MarkerText(kDefaultValues));
   WriteWholeFile(folder + "d.pr3", MarkerText(kDefaultValues));
-  editor->ScanProgramFolder((folder + name('a', 255)).c_str());
-  ASSERT_EQ(editor->FolderFileCount(), 3);
+  model->ScanProgramFolder((folder + name('a', 255)).c_str());
+  ASSERT_EQ(model->FolderFileCount(), 3);
 
   NewStatus();
-  ASSERT_TRUE(editor->StepProgramFile(true));
-  EXPECT_EQ(editor->FolderFileIndex(), 3);
+  ASSERT_TRUE(model->StepProgramFile(true));
+  EXPECT_EQ(model->FolderFileIndex(), 3);
   EXPECT_EQ(NewStatus(), (std::vector<std::string>{"Path too long!", "Path too long!", "d"}));
-  ASSERT_TRUE(editor->StepProgramFile(false));
-  EXPECT_EQ(editor->FolderFileIndex(), 0);
-  EXPECT_EQ(editor->Program()[0], 3);
+  ASSERT_TRUE(model->StepProgramFile(false));
+  EXPECT_EQ(model->FolderFileIndex(), 0);
+  EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 3);
 }

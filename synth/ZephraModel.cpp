@@ -1,42 +1,66 @@
-// The editor object's set-up: the 342 parameters in their fixed order, the
-// settings it reads, the program state at start, the one-second timer. The
-// constructor itself, which also builds the GUI, is the editor panels'.
-#include "synth/ZephraEditor.h"
+// The model's set-up: the 342 parameters in their fixed order, the settings
+// it reads, the program state at start, the one-second timer.
+#include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
 #include "winl/ini/WINL_Ini.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-std::string ZephraEditor::DefaultSettingsFolder()
+ZephraModel::ZephraModel(const IUnitInstanceInfo& info, const ZephraModelSetup& setup)
+  : IUnitStandalone(info, kParamCount, "0-1 0-2", 1, "ZephraEditor", "", "brindleaudio",
+                    kBundleVersion, kUniqueID, kMfrID, 0, true, false, false),
+    mPanels(std::make_unique<ZephraPanelLink>()),
+    mSettingsPath((setup.settingsFolder.empty() ? DefaultSettingsFolder() : setup.settingsFolder) +
+                  "/settings.ini"),
+    mRunTimer(setup.runTimer),
+    mSendTap(setup.sendTap)
+{
+  SetAllLastValues(kNoLastValue);
+  ReadKbdMidiChannel();
+  DefineParameters();
+}
+
+ZephraModel::~ZephraModel()
+{
+  DestroyEditor();
+}
+
+std::string ZephraModel::DefaultSettingsFolder()
 {
   const char* home = std::getenv("HOME");
   return std::string(home ? home : "") + "/Library/Application Support/ZephraEditor";
 }
 
-void ZephraEditor::SetPanels(std::unique_ptr<ZephraPanelLink> panels)
+void ZephraModel::SetPanels(std::unique_ptr<ZephraPanelLink> panels)
 {
   mPanels = panels ? std::move(panels) : std::make_unique<ZephraPanelLink>();
 }
 
-int ZephraEditor::ParamInt(int paramIndex) const
+int ZephraModel::ParamInt(int paramIndex) const
 {
   const IParam* param = GetParam(paramIndex);
   return param ? TruncateToInt(param->Value()) : 0;
 }
 
-void ZephraEditor::SetAllLastValues(int value)
+int ZephraModel::ProgramParamValue(int programIndex) const
+{
+  return std::clamp(ParamInt(ParamOfIndex(programIndex)), kProgramMin[programIndex], kProgramMax[programIndex]);
+}
+
+void ZephraModel::SetAllLastValues(int value)
 {
   mLastSentValue.fill(value);
 }
 
 // ---- settings ----
 
-void ZephraEditor::ReadKbdMidiChannel()
+void ZephraModel::ReadKbdMidiChannel()
 {
   char text[129] = {};
   GetPrivateProfileString("midi", "kbdmidioutch", "0", text, sizeof text, mSettingsPath.c_str());
@@ -51,14 +75,14 @@ void ZephraEditor::ReadKbdMidiChannel()
 
 // ---- parameters ----
 
-void ZephraEditor::DefineProgramParam(int programIndex)
+void ZephraModel::DefineProgramParam(int programIndex)
 {
   const ProgramParamDef& def = kProgramValues[programIndex].param;
   if (!def.defined) return;
   GetParam(def.number)->InitInt(def.name, def.defaultValue, def.min, def.max);
 }
 
-void ZephraEditor::DefineParameters()
+void ZephraModel::DefineParameters()
 {
   // Program values in index order, each second half right after its partner
   // and the new cutoff right after the vintage one, as the synth lists them.
@@ -71,7 +95,7 @@ void ZephraEditor::DefineParameters()
   DefineInterfaceParams();
 }
 
-void ZephraEditor::DefineInterfaceParams()
+void ZephraModel::DefineInterfaceParams()
 {
   bool flexiModesRepeated = false;
   for (const InterfaceParamDef& def : kInterfaceParams)
@@ -81,7 +105,7 @@ void ZephraEditor::DefineInterfaceParams()
     {
       // The FLEXI MODE switches are defined once more before the lists; the
       // repeat is harmless and keeps the definition order the synth's.
-      for (int slot = 0; slot < kFlexiSlotCount; ++slot) DefineProgramParam(171 + 2 * slot);
+      for (int slot = 0; slot < kFlexiSlotCount; ++slot) DefineProgramParam(ProgramIndex(kParamFlexi1Mode) + 2 * slot);
       flexiModesRepeated = true;
     }
     switch (def.kind)
@@ -109,20 +133,18 @@ void ZephraEditor::DefineInterfaceParams()
   // The FLEXI list texts go in position by position across the four lists.
   for (int position = 0; position < kFlexiSourceCount; ++position)
     for (int slot = 0; slot < kFlexiSlotCount; ++slot)
-      (void)GetParam(247 + 2 * slot)->SetDisplayText(position, kFlexiSourceText[position]);
+      (void)GetParam(kParamFlexi1Sources + 2 * slot)->SetDisplayText(position, kFlexiSourceText[position]);
   for (int position = 0; position < kFlexiRangeListCount; ++position)
     for (int slot = 0; slot < kFlexiSlotCount; ++slot)
-      (void)GetParam(248 + 2 * slot)->SetDisplayText(position, kFlexiRangeText[position]);
+      (void)GetParam(kParamFlexi1Ranges + 2 * slot)->SetDisplayText(position, kFlexiRangeText[position]);
 }
 
 // ---- program state ----
 
-void ZephraEditor::InitProgramState()
+void ZephraModel::InitProgramState()
 {
   BASE_MutexLock lock(GetMutex());
-  mUndoSnapshots.clear();
-  mUndoPos = 0;
-  mUndoGroup = -1;
+  mUndo.Clear();
   mFlexiTarget.fill(-1);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   SetAllLastValues(kNoLastValue);
@@ -136,7 +158,7 @@ void ZephraEditor::InitProgramState()
   StartTimer();
 }
 
-void ZephraEditor::StartTimer()
+void ZephraModel::StartTimer()
 {
   if (!mRunTimer || mTimer) return;
   auto* timer = new CTimer;
@@ -148,12 +170,12 @@ void ZephraEditor::StartTimer()
   mTimer = timer;
 }
 
-void ZephraEditor::OnTimer(CTimer* /*timer*/)
+void ZephraModel::OnTimer(CTimer* /*timer*/)
 {
   OnTimerTick();
 }
 
-void ZephraEditor::OnTimerTick()
+void ZephraModel::OnTimerTick()
 {
   BASE_MutexLock lock(GetMutex());
   if (mIdleTickParity++ > 0)
@@ -166,7 +188,7 @@ void ZephraEditor::OnTimerTick()
 
 // ---- audio ----
 
-void ZephraEditor::ProcessDoubleReplacing(double** /*inputs*/, double** outputs, int frames)
+void ZephraModel::ProcessDoubleReplacing(double** /*inputs*/, double** outputs, int frames)
 {
   if (!outputs || frames <= 0) return;
   for (int channel = 0; channel < 2; ++channel)

@@ -1,0 +1,129 @@
+// ZephraTransfer: where the program and firmware transfers with the synth
+// stand. It keeps the reply waits and their watchdog count, the location
+// being fetched, a save-all run, the checksum retries, the firmware update,
+// the last dump received, and the reports that the MIDI threads raise for
+// the timer turn to show. It sends nothing and shows nothing: the model
+// reads it and acts.
+//
+// Threads: used under the plug-in mutex only.
+#pragma once
+
+#include "synth/ZephraTables.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class ZephraTransfer
+{
+public:
+  static constexpr int kDumpBytes = 213;
+  // A location whose dumps keep failing their checksum is asked again this
+  // often before the transfer is given up as a communication error.
+  static constexpr int kMaxChecksumRetries = 3;
+  using Dump = std::array<uint8_t, kDumpBytes>;
+
+  // Messages for the timer turn, shown in this order.
+  enum Report : unsigned
+  {
+    kReportFinished = 1,         // "Finished successfully!"
+    kReportCommError = 2,        // "Communication error has occurred!"
+    kReportNameNumberError = 4,  // the file name gives no location
+    kReportSaveFailed = 8,       // "The program could not be saved!"
+  };
+
+  // ---- reply waits ----
+  // A dump request for requestedLocation went out (its location byte);
+  // a dump for another location is then a late answer to an earlier one.
+  void AwaitDump(int requestedLocation);
+  // The firmware request went out: its first reply is awaited like a dump.
+  void AwaitFirmwareReply();
+  // A program write of the file at path went out (or was attempted).
+  void AwaitWrite(const std::string& path);
+  void EndDumpWait() { mAwaitDump = false; }
+  void EndWriteWait();
+  // Which waits ran out in one timer turn. Each running wait counts the
+  // shared ticks, and one owed for a third tick is given up: ended here,
+  // with the runs that depended on it.
+  struct Expired
+  {
+    bool dump = false;
+    bool write = false;
+  };
+  Expired Tick();
+
+  // ---- fetching programs ----
+  // A single fetch of location: ends a save-all run and asks the idle hook
+  // to request it.
+  void StartSingleFetch(int location);
+  // Save-all into folder (toCache: the emptied cache folder). With no
+  // folder it only reports the failure and returns false.
+  bool StartSaveAll(const std::string& folder, bool toCache);
+  // The current location's dump is saved: on to the next, or the run ends
+  // as finished after the last location.
+  void NextSaveAllLocation();
+  // A dump failed its checksum: asked for again, until the retries run out
+  // and the run ends with a communication error.
+  void OnBadChecksum();
+  // A received program could not be saved: the run ends.
+  void OnSaveFailed();
+  // The idle hook's turn: true (once) when a request is owed for Location().
+  bool TakeRequest();
+  // The location a dump must carry now, or 0 when any is welcome.
+  int AwaitedLocation() const;
+
+  // ---- received dumps ----
+  // Keeps a dump that passed its checksum (213 or 115 bytes). A short dump
+  // carries indices 0..103 only; the rest of the kept dump takes the
+  // default program and a blank name, with its checksum made good.
+  void StoreDump(const uint8_t* message, size_t size);
+  const Dump& LastDump() const { return mSysExIn; }
+  // A whole dump from location arrived outside save-all, for the GUI to
+  // offer for saving; taken once by the idle hook.
+  void NoteDumpReceived(int location);
+  bool TakeDumpReceived();
+
+  // ---- firmware ----
+  void StartFirmware(const std::string& path);
+  void EndFirmware() { mFirmwareUpdate = false; }
+
+  // ---- reports ----
+  void Flag(Report report) { mReports |= report; }
+  // The raised reports, cleared. A communication error also ends saving
+  // into the cache.
+  unsigned TakeReports();
+
+  // ---- state ----
+  bool AwaitingDump() const { return mAwaitDump; }
+  bool AwaitingWrite() const { return mAwaitWrite; }
+  int ReplyTicks() const { return mReplyTicks; }
+  int Location() const { return mTransferLocation; }
+  bool SavingAll() const { return mSaveAllFromSynth; }
+  bool SavingToCache() const { return mSaveToCache; }
+  const std::string& SaveAllFolder() const { return mSaveAllFolder; }
+  bool FirmwareRunning() const { return mFirmwareUpdate; }
+  const std::string& FirmwareFile() const { return mFirmwareFile; }
+  const std::string& WriteFile() const { return mWriteFile; }
+
+private:
+  // Ends a fetch or save-all run: no request owed, location 1.
+  void EndRun();
+
+  bool mAwaitDump = false;
+  bool mAwaitWrite = false;
+  int mReplyTicks = 0;
+  int mRequestedLocation = 0;  // location byte of the last request, 0 none
+  int mTransferLocation = 1;
+  bool mRequestPending = false;
+  bool mDumpReceived = false;
+  bool mSaveAllFromSynth = false;
+  bool mSaveToCache = false;
+  std::string mSaveAllFolder;
+  int mChecksumRetries = 0;
+  unsigned mReports = 0;
+  bool mFirmwareUpdate = false;
+  std::string mFirmwareFile;  // last chosen in the firmware selector
+  std::string mWriteFile;     // last chosen in the program-write selector
+  Dump mSysExIn{};            // the last good dump, as kept
+};

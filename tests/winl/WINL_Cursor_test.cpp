@@ -1,0 +1,201 @@
+// Cursors without a display: the show counter, the built-in bitmaps, the
+// cursor set last, and cursor files decoded from memory.
+#include "support/TempDir.h"
+#include "winl/WINL_Cursor.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace
+{
+TEST(WinlCursor, HidesAtMinusOneAndShowsAtZeroAtTheKeptPlace)
+{
+  struct Step
+  {
+    bool show;
+    int count;
+    bool visible;
+  } const kSteps[] = {{false, -1, false}, {false, -2, false}, {true, -1, false}, {true, 0, true}};
+  bool first = true;
+  for (const Step& s : kSteps)
+  {
+    EXPECT_EQ(WINL_ShowCursor(s.show), s.count);
+    EXPECT_EQ(WINL_IsCursorVisible(), s.visible) << s.count;
+    if (first)
+    {
+      // While hidden, positions move only the kept one.
+      EXPECT_TRUE(WINL_SetCursorPos(300, -20));
+      POINT p{};
+      GetCursorPos(&p);
+      EXPECT_EQ(p.x, 300);
+      EXPECT_EQ(p.y, -20);
+      EXPECT_EQ(GetMessagePos(), 0xFFEC012Cu);
+      first = false;
+    }
+  }
+}
+
+TEST(WinlCursor, ShowingFirstThenHidingKeepsTheCursor)
+{
+  EXPECT_EQ(WINL_ShowCursor(true), 1);
+  EXPECT_EQ(WINL_ShowCursor(false), 0);
+  EXPECT_TRUE(WINL_IsCursorVisible());
+  WINL_ShowCursor(false);
+  EXPECT_FALSE(WINL_IsCursorVisible());
+  WINL_RestoreCursor();
+  EXPECT_TRUE(WINL_IsCursorVisible());
+  EXPECT_EQ(WINL_ShowCursor(false), -1);
+  WINL_RestoreCursor();
+}
+
+TEST(WinlCursor, BuiltInDiagonalsAreMirrorsAndStayUnchanged)
+{
+  struct Case
+  {
+    int id;
+    int x;
+    int y;
+    uint32_t argb;
+  } const kCases[] = {
+      {IDC_SIZENWSE, 0, 0, 0xFF000000}, {IDC_SIZENWSE, 6, 0, 0xFF000000}, {IDC_SIZENWSE, 7, 0, 0},
+      {IDC_SIZENWSE, 1, 1, 0xFFFFFFFF}, {IDC_SIZENWSE, 15, 15, 0xFF000000}, {IDC_SIZENWSE, 8, 15, 0},
+      {IDC_SIZENESW, 15, 0, 0xFF000000}, {IDC_SIZENESW, 9, 0, 0xFF000000}, {IDC_SIZENESW, 8, 0, 0},
+      {IDC_SIZENESW, 14, 1, 0xFFFFFFFF}, {IDC_SIZENESW, 0, 15, 0xFF000000}, {IDC_SIZENESW, 7, 15, 0},
+      {IDC_SIZEALL, 8, 1, 0xFF000000},  {IDC_SIZEALL, 8, 8, 0xFFFFFFFF}, {IDC_SIZEALL, 0, 8, 0},
+  };
+  // The mirror is made first, so a mirrored stored bitmap would show below.
+  for (int round = 0; round < 2; ++round)
+    for (const Case& c : kCases)
+    {
+      WINL_CursorImage img;
+      ASSERT_TRUE(WINL_GetCursorImage(WINL_LoadCursor(c.id), &img));
+      EXPECT_EQ(img.argb[c.y * 16 + c.x], c.argb) << c.id << " " << c.x << "," << c.y;
+      EXPECT_EQ(img.hotX, 8);
+      EXPECT_EQ(img.hotY, 8);
+    }
+  EXPECT_EQ(WINL_LoadCursor(IDC_SIZENESW), WINL_LoadCursor(IDC_SIZENESW));
+}
+
+TEST(WinlCursor, StandardIdsAndTheCursorSetLast)
+{
+  EXPECT_EQ(WINL_LoadCursor(IDC_NO), nullptr);
+  EXPECT_EQ(WINL_LoadCursor(12345), nullptr);
+  for (int id : {IDC_ARROW, IDC_IBEAM, IDC_UPARROW, IDC_SIZEWE, IDC_SIZENS, IDC_HAND})
+    EXPECT_NE(WINL_LoadCursor(id), nullptr) << id;
+  HCURSOR diagonal = WINL_LoadCursor(IDC_SIZENWSE);
+  WINL_SetCursor(diagonal);
+  EXPECT_EQ(WINL_GetCursor(), diagonal);
+  EXPECT_EQ(WINL_GetLastSetCursor(), diagonal);
+  WINL_SetArrowUnlessCurrent();
+  EXPECT_EQ(WINL_GetCursor(), WINL_LoadCursor(IDC_ARROW));
+  WINL_ReapplyLastSetCursor();
+  EXPECT_EQ(WINL_GetCursor(), diagonal);
+  int notACursor = 0;
+  WINL_SetCursor(reinterpret_cast<HCURSOR>(&notACursor));
+  EXPECT_EQ(WINL_GetCursor(), WINL_LoadCursor(IDC_ARROW));
+  EXPECT_EQ(WINL_GetLastSetCursor(), nullptr);
+}
+
+// A 2 x 2 cursor of one bit per pixel, hot spot (1, 0): top row black,
+// white; bottom row white, clear.
+std::vector<uint8_t> TinyCursor()
+{
+  return {
+      0, 0, 2, 0, 1, 0,                                          // a cursor file with one image
+      2, 2, 2, 0, 1, 0, 0, 0, 64, 0, 0, 0, 22, 0, 0, 0,          // 2 x 2, hot (1, 0), 64 bytes at 22
+      40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 1, 0,           // header: 2 wide, 2 x 2 high, 1 bit
+      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+      2, 0, 0, 0, 0, 0, 0, 0,                                    // two colours
+      0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0,                           // black, white
+      0x80, 0, 0, 0, 0x40, 0, 0, 0,                              // colours, bottom row first
+      0x40, 0, 0, 0, 0x00, 0, 0, 0,                              // mask: bottom right clear
+  };
+}
+
+TEST(WinlCursor, CursorFileDecodesFromMemory)
+{
+  WINL_CursorImage img;
+  std::vector<uint8_t> file = TinyCursor();
+  ASSERT_TRUE(WINL_DecodeCursorFile(file.data(), file.size(), &img));
+  EXPECT_EQ(img.width, 2);
+  EXPECT_EQ(img.height, 2);
+  EXPECT_EQ(img.hotX, 1);
+  EXPECT_EQ(img.hotY, 0);
+  EXPECT_EQ(img.argb, (std::vector<uint32_t>{0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF, 0}));
+}
+
+TEST(WinlCursor, MalformedCursorFilesAreRefused)
+{
+  struct Case
+  {
+    const char* name;
+    size_t at;      // byte to change (past the end: none)
+    uint8_t value;
+    size_t size;    // bytes handed over
+    bool ok;
+  } const kCases[] = {
+      {"one byte short", 99, 0, 85, false},
+      {"whole", 99, 0, 86, true},
+      {"a byte more", 99, 0, 87, true},
+      {"an icon, not a cursor", 2, 1, 86, false},
+      {"no images", 4, 0, 86, false},
+      {"hot spot x on the last column", 10, 1, 86, true},
+      {"hot spot x past the image", 10, 2, 86, false},
+      {"hot spot y past the image", 12, 2, 86, false},
+      {"length past the end", 14, 65, 86, false},
+      {"length wrapping around", 17, 0xFF, 86, false},
+      {"offset past the end", 21, 0x10, 86, false},
+      {"zero width", 26, 0, 86, false},
+      {"odd height", 30, 3, 86, false},
+      {"two bits per pixel", 36, 2, 86, false},
+      {"compressed", 38, 1, 86, false},
+      {"a colour index past the palette", 54, 1, 86, false},
+      {"header size past the image", 22, 0xFF, 86, false},
+  };
+  for (const Case& c : kCases)
+  {
+    std::vector<uint8_t> file = TinyCursor();
+    file.push_back(0);
+    if (c.at < file.size()) file[c.at] = c.value;
+    WINL_CursorImage img;
+    img.width = -7;
+    EXPECT_EQ(WINL_DecodeCursorFile(file.data(), c.size, &img), c.ok) << c.name;
+    if (!c.ok)
+    {
+      EXPECT_EQ(img.width, -7) << c.name;
+    }
+  }
+}
+
+TEST(WinlCursor, LoadingACursorFileWritesNoFile)
+{
+  TempDir files, temp;
+  const std::vector<uint8_t> bytes = TinyCursor();
+  WriteWholeFile(files.File("grab.cur"), std::string(bytes.begin(), bytes.end()));
+  WriteWholeFile(files.File("bad.cur"), std::string(bytes.begin(), bytes.begin() + 40));
+  const char* before = std::getenv("TMPDIR");
+  const std::string saved = before ? before : "";
+  setenv("TMPDIR", temp.Path().c_str(), 1);
+  HCURSOR c = WINL_LoadCursorFromFile(files.File("grab.cur").c_str());
+  HCURSOR bad = WINL_LoadCursorFromFile(files.File("bad.cur").c_str());
+  if (before)
+    setenv("TMPDIR", saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  WINL_CursorImage img;
+  ASSERT_TRUE(WINL_GetCursorImage(c, &img));
+  EXPECT_EQ(img.argb[1], 0xFFFFFFFFu);
+  EXPECT_EQ(bad, nullptr);
+  DIR* dir = opendir(temp.Path().c_str());
+  ASSERT_NE(dir, nullptr);
+  int entries = 0;
+  while (readdir(dir)) ++entries;
+  closedir(dir);
+  EXPECT_EQ(entries, 2);  // "." and ".."
+}
+}  // namespace

@@ -1,0 +1,26 @@
+// Hosting extras that this system has no counterpart for. The entry points
+// exist for code loaded into the process and answer as a failed call does:
+// no foreign window or plug-in view can be hosted, no promised-file drag
+// started, no GL context made, and there is no App Nap or window
+// collection behaviour to change.
+#pragma once
+
+#include "winl/WINL_Window.h"
+
+// Null: no foreign window is hosted; *windowRef is cleared.
+HWND WINL_CreateCarbonWindowView(HWND parent, void** windowRef, const RECT* rect, bool composited);
+void* WINL_GetCarbonHostWindowRef(HWND host);
+// Null: plug-in views of other programs cannot be shown.
+HWND WINL_LoadAudioUnitCocoaView(HWND parent, void* unit, const char* bundle, const char* factory, RECT* rect);
+// Nothing starts; any pending file is dropped.
+typedef void (*WINL_DragWriteFn)(const char* destination);
+void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, WINL_DragWriteFn write);
+void WINL_FinishDragDrop();
+void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
+// False: there are no GL contexts on views.
+bool WINL_SetViewGL(HWND view, bool enable);
+bool WINL_GetViewGL(HWND view);
+bool WINL_SetGLContextToView(HWND view);
+// Nothing to change.
+void WINL_DisableAppNap(int delta);
+void WINL_SetWindowCollectionBehavior(HWND hwnd);

@@ -1,0 +1,127 @@
+// Kernel objects of the window layer: events, socket events, threads and
+// launched processes behind HANDLEs, waits on them, loadable modules, GUIDs
+// and the shell's "open this" service.
+//
+// Every kernel handle is checked against the set of live objects before it
+// is used, so a closed or made-up handle is refused (FALSE, WAIT_FAILED)
+// instead of being read. Objects are counted: CloseHandle drops one
+// reference and the last one frees the object. All of this is thread-safe.
+#pragma once
+
+#include "winl/WINL_Window.h"
+
+#include <cstddef>
+
+// ---- waits ----
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+// Type tags at the start of every kernel object.
+constexpr uint32_t WINL_KOBJ_THREAD = 0x1000002;
+constexpr uint32_t WINL_KOBJ_EVENT = 0x1000003;
+constexpr uint32_t WINL_KOBJ_SOCKET_EVENT = 0x1000006;
+constexpr uint32_t WINL_KOBJ_PROCESS = 0x1000007;
+
+// ---- events ----
+
+// An event on a mutex and a condition: a manual-reset event stays signalled
+// and releases every waiter; an auto-reset one releases one waiter and
+// clears itself. The attributes are ignored.
+HANDLE CreateEvent(void* attributes, BOOL manualReset, BOOL initiallySignalled);
+// An event over a connected local socket pair, signalled while a byte waits
+// on its read side, so it can be waited on together with other descriptors.
+// Auto reset unless manualReset. Null when the pair cannot be made.
+HANDLE CreateEventAsSocket(void* attributes, BOOL manualReset, BOOL initiallySignalled);
+// TRUE for events and socket events, FALSE for anything else.
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+
+// 0 when the object is signalled (a thread or process: finished), 258 when ms
+// milliseconds pass first (INFINITE waits for ever), WAIT_FAILED for a handle
+// that is not a live kernel object. A successful wait clears an auto-reset
+// event.
+DWORD WaitForSingleObject(HANDLE handle, DWORD ms);
+// Waits until one of the socket events is signalled: 0 + its index in the
+// array (an auto-reset one is cleared), 258 after ms, WAIT_FAILED when an
+// entry is not a socket event. Any descriptor number works.
+DWORD WaitForAnySocketObject(int count, const HANDLE* handles, DWORD ms);
+
+// Drops one reference; the last frees the object (a thread is joined, or
+// detached when it is still running its own end). FALSE for a handle that
+// is not a live kernel object.
+BOOL CloseHandle(HANDLE handle);
+
+// ---- threads ----
+
+typedef DWORD (*LPTHREAD_START_ROUTINE)(void* parameter);
+
+// Runs proc(parameter) on a new thread. The handle holds one reference for
+// the caller; the thread keeps the object alive until it ends. *threadId (when
+// given) receives the thread's id as GetCurrentThreadId gives it there. The
+// attributes, stack size and flags are ignored. Null when no thread starts.
+HANDLE CreateThread(void* attributes, size_t stackSize, LPTHREAD_START_ROUTINE proc, void* parameter, DWORD flags,
+                    DWORD* threadId);
+DWORD GetCurrentThreadId();
+// Sets the scheduling priority to priority + 31, limited to what the
+// thread's policy allows. FALSE for a finished thread or another handle.
+BOOL SetThreadPriority(HANDLE thread, int priority);
+// The value proc returned; FALSE while the thread runs.
+BOOL GetExitCodeThread(HANDLE thread, DWORD* code);
+
+// ---- processes ----
+
+// Starts the program at path with argv[0] = path and the count arguments
+// after it, without a shell. Null when it cannot start. Waiting on the handle
+// waits for the program to end; every child is reaped, closed or not.
+HANDLE WINL_CreateProcess(const char* path, int count, const char* const* arguments);
+
+// ---- modules ----
+
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef void (*FARPROC)();
+
+// The optional entries of a module, called with reason 1 when it is loaded
+// and 0 when it is freed; a zero answer at load refuses the module.
+typedef BOOL (*WINL_ModuleEntry)(HMODULE module, DWORD reason, void* reserved);
+
+// Loads the shared library at path, resolving every symbol now; its symbols
+// are global when asked for. The same library loaded again is the same module
+// with one more reference, and its entries are not called again. Null for a
+// null, empty or unloadable path, a folder, or a module that refuses.
+HMODULE LoadLibraryGlobals(const char* path, bool globalSymbols);
+HMODULE LoadLibrary(const char* path);
+// Null for an unknown module or name.
+FARPROC GetProcAddress(HMODULE module, const char* name);
+// Drops one reference; the last calls the entries with reason 0 and unloads
+// the library. FALSE for a handle that is not a loaded module.
+BOOL FreeLibrary(HMODULE module);
+// The path of the running program (null module) or of a loaded module, cut
+// to size - 1 bytes and terminated; its length, 0 for an unknown module.
+DWORD GetModuleFileName(HMODULE module, char* buffer, DWORD size);
+
+// ---- small services ----
+
+// 16 random bytes shaped as a version-4 GUID.
+struct GUID
+{
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+};
+void WINL_GenerateGUID(GUID* guid);
+
+// Opens a web address, a document or a folder with the desktop's opener
+// ("xdg-open"), passing the target as one argument, never through a shell:
+// "http://" and "https://" addresses and plain files as they are;
+// "explorer.exe" with parameters "/select,\"path\"" opens the folder holding
+// the path, other parameters are opened themselves; "notepad" and
+// "notepad.exe" open the parameters. The verb, folder and show code are
+// ignored. 33 when the opener started, 2 when there was nothing to open or it
+// could not start.
+INT_PTR ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters, const char* folder,
+                     int show);

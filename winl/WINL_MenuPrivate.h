@@ -1,0 +1,49 @@
+// Internal to the window layer: the menu records and what the menu model and
+// its toolkit half tell each other.
+#pragma once
+
+#include "winl/WINL_Menu.h"
+
+#include <string>
+#include <vector>
+
+struct WINL_Wnd;
+
+struct WINL_MenuItem
+{
+  std::string title;
+  UINT id = 0;
+  bool enabled = true;
+  bool checked = false;
+  bool separator = false;
+  bool bitmap = false;
+  uint64_t submenu = 0;   // the menu this item opens, owned by the item's menu
+  ULONG_PTR data = 0;
+  int accelKey = 0;       // a virtual key of the layer, 0 for none
+  unsigned accelMods = 0; // PLAT_MOD_ bits
+};
+
+struct WINL_MenuRec
+{
+  uint64_t id = 0;
+  std::string title;
+  std::vector<WINL_MenuItem> items;
+  uint64_t owner = 0;        // the menu whose item holds this one
+  uint64_t destination = 0;  // the window that gets WM_COMMAND
+  bool noNotify = false;     // a popup shown without WM_INITMENUPOPUP
+};
+
+WINL_MenuRec* WINL_FindMenu(uint64_t id);
+WINL_MenuRec* WINL_FindMenu(HMENU menu);
+HMENU WINL_MenuHandle(uint64_t id);
+
+// From the model to the toolkit half.
+void WINL_MenuNativeChanged(uint64_t topMenu);
+void WINL_MenuNativeDestroyed(uint64_t menu);
+void WINL_MenuNativeSetBar(WINL_Wnd* w, uint64_t menu);
+uint64_t WINL_MenuNativeBarOf(WINL_Wnd* w);
+// Shows the popup and runs until it closes; the chosen command or 0.
+int WINL_MenuNativePopup(uint64_t menu, WINL_Wnd* over, int x, int y);
+
+// From the toolkit half: a menu is about to show.
+void WINL_MenuOpened(uint64_t menu);
