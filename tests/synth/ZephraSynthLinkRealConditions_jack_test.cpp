@@ -249,3 +249,35 @@ TEST_F(ZephraSynthLinkJack, KeyboardNeverBreaksAnNrpnRun)
   EXPECT_GT(wheel, 1000) << "the keyboard hardly played";
 }
 }  // namespace
+
+namespace
+{
+// A single fetch asked for while save-all waits for location 1 is refused
+// and says so; the run goes on with its own locations and no save dialog
+// opens for a program nobody asked for.
+TEST_F(ZephraSynthLinkJack, SingleFetchDuringSaveAllIsRefused)
+{
+  mLink->TakeSent();
+  E().StartSaveAllFromSynth(false);
+  E().OnIdle();  // location 1 is asked for
+  E().RequestSingleProgram(50);
+  EXPECT_EQ(mLink->panels->Status().back(), "Busy saving all programs!");
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
+  const auto sent = mLink->TakeSent();
+  ASSERT_EQ(sent.size(), 99u);
+  EXPECT_EQ(sent[0], (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7}));
+  EXPECT_EQ(sent[1], (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x02, 0xF7}));
+  EXPECT_EQ(sent[98], (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x63, 0xF7}));
+  EXPECT_TRUE(mLink->panels->Prompts().empty());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(mFolder), std::filesystem::directory_iterator()), 100);
+  ExpectQuietClock();
+
+  // Once the run is over the same fetch is served.
+  mLink->panels->QueueSavePath(mFolder + "50INIT.pr3");
+  E().RequestSingleProgram(50);
+  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
+  EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x32, 0xF7}}));
+  EXPECT_EQ(mLink->panels->Prompts(), (std::vector<std::string>{mFolder + "50INIT.pr3"}));
+  ExpectQuietClock();
+}
+}  // namespace
