@@ -1,6 +1,8 @@
 // The synth link as a musician meets it: the output set to "off", quitting
-// while a firmware image is still going out, and a reply that comes while a
-// message box holds the editor.
+// while a firmware image is still going out, a reply that comes while a
+// message box holds the editor, dumps amid clock, active sensing and stray
+// messages, a keyboard playing through during NRPN runs, and a fetch asked
+// for while save-all runs.
 #include "ZephraSynthLinkJack.h"
 
 #include <atomic>
@@ -97,10 +99,7 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   EXPECT_EQ(mShell->ports.SynthInputOverflows(), 0u);
   ExpectQuietClock();
 }
-}  // namespace
 
-namespace
-{
 // A dump with a real-time byte between its bytes, or after a SysEx that
 // never ended, is still the whole dump; what came with it is handed over as
 // messages of its own, and the program is saved.
@@ -160,10 +159,7 @@ TEST_F(ZephraSynthLinkJack, SaveAllFromAnActiveSensingSynthCompletes)
   EXPECT_EQ(mLink->panels->Boxes().size(), 0u);
   ExpectQuietClock();
 }
-}  // namespace
 
-namespace
-{
 // A keyboard on the pass-through input, played on a client of its own.
 class FloodingKeyboard
 {
@@ -248,10 +244,7 @@ TEST_F(ZephraSynthLinkJack, KeyboardNeverBreaksAnNrpnRun)
   EXPECT_EQ(broken, 0);
   EXPECT_GT(wheel, 1000) << "the keyboard hardly played";
 }
-}  // namespace
 
-namespace
-{
 // A single fetch asked for while save-all waits for location 1 is refused
 // and says so; the run goes on with its own locations and no save dialog
 // opens for a program nobody asked for.
