@@ -7,6 +7,7 @@
 #include "core/IUnitBase.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/IPanelControl.h"
+#include "graphics/resize/IUnitGUIResize.h"
 #include "raster/RAST_Bitmap.h"
 
 namespace
@@ -102,7 +103,12 @@ void IGraphics::AttachKeyCatcher(IControl* control)
 
 void IGraphics::AttachGUIResize(IGUIResizeLink* resizer)
 {
-  if (IControl* control = dynamic_cast<IControl*>(resizer)) AttachControl(control);
+  // The manager attaches its edge handles first, so the list ends with the
+  // height handle, the width handle and the manager.
+  if (auto* manager = dynamic_cast<IUnitGUIResize*>(resizer))
+    AttachControl(manager->AttachGUIResize());
+  else if (IControl* control = dynamic_cast<IControl*>(resizer))
+    AttachControl(control);
 }
 
 void IGraphics::MoveControl(int from, int to)
@@ -328,9 +334,17 @@ bool IGraphics::IsDirty(IRECT* out)
 bool IGraphics::Draw(IRECT* invalidated)
 {
   if (!invalidated) return false;
+  IRECT window(0, 0, mWidth, mHeight);
+  // While the corner handle is dragged the artwork is not resampled yet:
+  // the window shows only the manager's plain fill until the release.
+  auto* manager = mPlug ? dynamic_cast<IUnitGUIResize*>(mPlug->GetGUIResize()) : nullptr;
+  if (manager && manager->IsDragging())
+  {
+    manager->DrawBackgroundFill(this, &window);
+    return DrawScreen(&window);
+  }
   const int n = mControls.GetSize();
   if (n == 0) return true;
-  const IRECT window(0, 0, mWidth, mHeight);
   const IRECT area = *invalidated;
 
   if (mStrict)

@@ -310,6 +310,8 @@ public:
   unsigned GetBitmapDivisor() const { return mBitmapDivisor; }
   void SetBitmapDivisor(unsigned divisor) { mBitmapDivisor = divisor; }
   double GetScale() const { return mScale; }
+  // The resize manager keeps it equal to its GUI scale.
+  void SetScale(double scale) { mScale = scale; }
 
 protected:
   // Index limit of the list operations: the resize manager's three controls

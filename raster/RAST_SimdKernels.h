@@ -216,14 +216,27 @@ typename V::I HsvAdjustBySource(typename V::I d, typename V::I s, typename V::I 
 // The rule as a whole-block operation: Blit(d, s, w16) with w16 the weight on
 // every 16-bit lane, and Fill(d, source) from the fill's constants.
 // SourceAlpha forms weight each pixel by w2 = ((a + 1) * w) / 256.
+//
+// A per-channel rule states itself once, as Half(d16, s16, w16) on two pixels
+// widened to 16-bit lanes; its Blit and its source-alpha form both run that.
 
-struct RuleCopy
+template <class Rule>
+struct ByHalves
 {
   template <class V>
   static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
   {
-    const typename V::I k = V::Sub16(V::Set16(256), w16);
-    return V::PackU8(CopyMix16<V>(V::Lo8(d), V::Lo8(s), k), CopyMix16<V>(V::Hi8(d), V::Hi8(s), k));
+    return V::PackU8(Rule::template Half<V>(V::Lo8(d), V::Lo8(s), w16),
+                     Rule::template Half<V>(V::Hi8(d), V::Hi8(s), w16));
+  }
+};
+
+struct RuleCopy : ByHalves<RuleCopy>
+{
+  template <class V>
+  static typename V::I Half(typename V::I d16, typename V::I s16, typename V::I w16)
+  {
+    return CopyMix16<V>(d16, s16, V::Sub16(V::Set16(256), w16));
   }
   // lanes16[0]: the colour with the weight as its alpha; lanes16[1]: 256 - w.
   template <class V>
@@ -234,13 +247,12 @@ struct RuleCopy
   }
 };
 
-struct RuleAdd
+struct RuleAdd : ByHalves<RuleAdd>
 {
   template <class V>
-  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
+  static typename V::I Half(typename V::I d16, typename V::I s16, typename V::I w16)
   {
-    return V::PackU8(V::Add16(V::Lo8(d), AddTerm16<V>(V::Lo8(s), w16)),
-                     V::Add16(V::Hi8(d), AddTerm16<V>(V::Hi8(s), w16)));
+    return V::Add16(d16, AddTerm16<V>(s16, w16));
   }
   // bytes: each channel's term (s * w) / 256, held to 255.
   template <class V>
@@ -250,13 +262,13 @@ struct RuleAdd
   }
 };
 
-struct RuleMultiply
+// Half needs w16 above 0 (see MultiplyFactor16).
+struct RuleMultiply : ByHalves<RuleMultiply>
 {
   template <class V>
-  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
+  static typename V::I Half(typename V::I d16, typename V::I s16, typename V::I w16)
   {
-    return V::PackU8(V::MulHiU16(V::Lo8(d), MultiplyFactor16<V>(V::Lo8(s), w16)),
-                     V::MulHiU16(V::Hi8(d), MultiplyFactor16<V>(V::Hi8(s), w16)));
+    return V::MulHiU16(d16, MultiplyFactor16<V>(s16, w16));
   }
   // lanes16[0]: the factor modulo 65536; lanes16[1]: all ones where it is 65536.
   template <class V>
@@ -269,20 +281,15 @@ struct RuleMultiply
   }
 };
 
-struct RuleColorDodge
+struct RuleColorDodge : ByHalves<RuleColorDodge>
 {
-  // Two pixels on 16-bit lanes, divided on 32-bit ones.
+  // Divided on 32-bit lanes.
   template <class V>
-  static typename V::I Half(typename V::I d16, typename V::I den16)
+  static typename V::I Half(typename V::I d16, typename V::I s16, typename V::I w16)
   {
+    const typename V::I den16 = DodgeDivisor16<V>(s16, w16);
     return V::PackS16(Dodge32<V>(V::Lo16(d16), V::ToF(V::Lo16(den16))),
                       Dodge32<V>(V::Hi16(d16), V::ToF(V::Hi16(den16))));
-  }
-  template <class V>
-  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
-  {
-    return V::PackU8(Half<V>(V::Lo8(d), DodgeDivisor16<V>(V::Lo8(s), w16)),
-                     Half<V>(V::Hi8(d), DodgeDivisor16<V>(V::Hi8(s), w16)));
   }
   // lanesF: each channel's divisor, at least 1.
   template <class V>
@@ -296,7 +303,7 @@ struct RuleColorDodge
   }
 };
 
-struct RuleOverlay
+struct RuleOverlay : ByHalves<RuleOverlay>
 {
   // A = w * (128 - s) and s2 = 32768 - A, from 32-bit lanes of s and w.
   template <class V>
@@ -310,11 +317,6 @@ struct RuleOverlay
   {
     return V::PackS16(Quarter<V>(V::Lo16(d16), V::Lo16(s16), V::Lo16(w16)),
                       Quarter<V>(V::Hi16(d16), V::Hi16(s16), V::Hi16(w16)));
-  }
-  template <class V>
-  static typename V::I Blit(typename V::I d, typename V::I s, typename V::I w16)
-  {
-    return V::PackU8(Half<V>(V::Lo8(d), V::Lo8(s), w16), Half<V>(V::Hi8(d), V::Hi8(s), w16));
   }
   // lanesF: A / 256 per channel; lanes32: s2 per channel.
   template <class V>
@@ -378,17 +380,14 @@ struct RuleSourceAlpha
   template <class V>
   static typename V::I Half(typename V::I d16, typename V::I s16, typename V::I w2)
   {
-    if constexpr (std::is_same_v<Rule, RuleAdd>) return V::Add16(d16, AddTerm16<V>(s16, w2));
-    if constexpr (std::is_same_v<Rule, RuleColorDodge>)
-      return RuleColorDodge::Half<V>(d16, DodgeDivisor16<V>(s16, w2));
-    if constexpr (std::is_same_v<Rule, RuleOverlay>) return RuleOverlay::Half<V>(d16, s16, w2);
-    // Multiply keeps d where w2 is 0 (factor 65536).
-    if constexpr (std::is_same_v<Rule, RuleMultiply>)
-      return KeepWhere<V>(V::CmpEq16(w2, V::Zero()), d16, V::MulHiU16(d16, MultiplyFactor16<V>(s16, w2)));
     // Copy: colour channels mix toward s at w2; alpha becomes min(d + w2, 255).
     if constexpr (std::is_same_v<Rule, RuleCopy>)
-      return KeepWhere<V>(V::Repeat(kAlphaLane16), V::Add16(d16, w2),
-                          CopyMix16<V>(d16, s16, V::Sub16(V::Set16(256), w2)));
+      return KeepWhere<V>(V::Repeat(kAlphaLane16), V::Add16(d16, w2), RuleCopy::Half<V>(d16, s16, w2));
+    // Multiply keeps d where w2 is 0 (factor 65536).
+    else if constexpr (std::is_same_v<Rule, RuleMultiply>)
+      return KeepWhere<V>(V::CmpEq16(w2, V::Zero()), d16, RuleMultiply::Half<V>(d16, s16, w2));
+    else
+      return Rule::template Half<V>(d16, s16, w2);
   }
 
   static constexpr int16_t kAlphaLane16[8] = {-1, 0, 0, 0, -1, 0, 0, 0};

@@ -26,6 +26,10 @@
 
 #include "core/CTimer.h"
 #include "core/IUnitStandalone.h"
+#include "synth/BankList.h"
+#include "synth/BankWrite.h"
+#include "synth/ProgramDatabase.h"
+#include "synth/ZephraManagerLink.h"
 #include "synth/ZephraPanelLink.h"
 #include "synth/ZephraTables.h"
 #include "synth/ZephraTransfer.h"
@@ -217,6 +221,34 @@ public:
   void DestroyEditor();
   void SetManagerMode(bool on) { mManagerMode = on; }
 
+  // ---- the program library (ZephraBank.cpp) ----
+  // Takes the program-manager panel's link (null: no panel).
+  void SetManagerLink(std::unique_ptr<ZephraManagerLink> link);
+  ZephraManagerLink& Manager() { return *mManager; }
+  BankList& Bank() { return mBankList; }
+  // Checks the folder of path and starts writing its programs into the
+  // synth, each on the acknowledgement of the one before. Refused while
+  // another transfer waits. Locks.
+  void WriteAllProgramsToSynth(const char* path);
+  bool BankWriteRunning() const { return mTransfer.AwaitingBankWrite(); }
+  // Fills the bank list from folder (ending in "/") and its rows.
+  void LoadBankListFromFolder(const std::string& folder);
+  // Lists folder in the browser rows. GUI thread.
+  void ListDirectory(const std::string& folder);
+  const std::vector<DatabaseListRecord>& BrowserList() const { return mBrowserList; }
+  // The client for settings.ini [dbase] "server" (no server: every request
+  // fails and the actions say so).
+  ProgramDatabase Database() const;
+  // The program manager's mouse handlers (ZephraBankMouse.cpp), GUI thread:
+  // the bank list with the clicked row control's value (its location), the
+  // browser with the clicked row 0..46.
+  void RemoveOrOverwritePrograms(double rowValue);
+  void OnProgramBrowserClick(int row);
+  // Lists the database's categories in the browser; with no server set it
+  // says so. GUI thread.
+  void FetchDatabaseCategories();
+  const std::string& BrowserFolder() const { return mBrowserFolder; }
+
   // ---- synth-link state read by tests (under the mutex) ----
   bool AwaitingDump() const { return mTransfer.AwaitingDump(); }
   bool AwaitingWrite() const { return mTransfer.AwaitingWrite(); }
@@ -305,6 +337,26 @@ private:
   // A dump arrived while saving all: store it and ask for the next one.
   void ContinueSaveAll(int location);
   void ProcessReply(uint8_t code);
+  // One write reply during a bank write: send the next program or end.
+  void ContinueBankWrite(uint8_t code);
+  // Sends one bank-write step; a file that sends nothing ends the write.
+  void SendBankWriteStep(const BankWriteStep& step);
+  void RefreshBankRow(int location);
+  // Every row checkbox from the selection, location lit as well (0: none).
+  void ShowBankChecks(int lit);
+  void ShowBrowserRows();
+  // Runs the toggled row-edit operations on a mouse-up at location.
+  void RunBankOperations(int location);
+  // The database with a server, or the message that none is set.
+  bool DatabaseOrSay(ProgramDatabase& database);
+  // An "https://" entry's file in the cache: path becomes the cached file.
+  bool FetchIfRemote(std::string& path);
+  void LoadAndSendProgram(const std::string& path);
+  // The browser click under the mutex; true when a database row is to be
+  // opened (link, opensCategory), which the caller does without it.
+  bool BrowserClick(int row, std::string& link, bool& opensCategory);
+  // Lists what a database row opens. Without the mutex.
+  void ShowDatabaseRecord(const std::string& link, bool opensCategory);
   void ProcessFirmwareReply(uint8_t code);
   // Reads and checks a firmware file for the update; an invalid one is
   // reported and ends the update. False when there is nothing to send.
@@ -315,4 +367,14 @@ private:
   ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
   bool mManagerMode = false;
+
+  // ---- the program library ----
+  std::unique_ptr<ZephraManagerLink> mManager = std::make_unique<ZephraManagerLink>();
+  BankList mBankList;
+  BankWrite mBankWrite;  // its own file table, apart from mFolderFiles
+  bool mFillGaps = false;
+  std::string mBrowserFolder;
+  std::vector<DatabaseListRecord> mBrowserList;
+  std::string mDatabaseCategory;  // the category whose programs are listed
+  int mBrowserAnchor = -1;  // record a shift-click selects from, -1 none
 };

@@ -92,7 +92,7 @@ void ZephraModel::ReportToUser(const char* text, const char* caption, const char
 void ZephraModel::WatchReplies()
 {
   const ZephraTransfer::Expired expired = mTransfer.Tick();
-  if (expired.dump) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
+  if (expired.dump || expired.bankWrite) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
   if (expired.write) ReportToUser(kNotPresentText, "Error", nullptr);
   const unsigned reports = mTransfer.TakeReports();
   if (reports & ZephraTransfer::kReportFinished)

@@ -173,6 +173,10 @@ void ZephraModel::ProcessReply(uint8_t code)
     if (LoadProgramFile(mTransfer.WriteFile().c_str()) == ProgramFileError::kNone) SendProgramToSynth();
     mTransfer.Flag(ZephraTransfer::kReportFinished);
   }
+  else if (mTransfer.AwaitingBankWrite())
+  {
+    ContinueBankWrite(code);
+  }
 }
 
 // ---- save all ----
@@ -203,6 +207,11 @@ bool ZephraModel::SaveDumpToBankFile(int location)
   }
   SetProgramNameFromFile(fileName.c_str());
   Panels().SetNameDisplay(mProgramName);
+  // A dump saved for the program manager is its bank entry from now on.
+  BankFileName parsed;
+  if (mTransfer.SavingToCache() && ParseBankFileName(fileName.c_str(), parsed) && parsed.location == location &&
+      mBankList.SetProgram(location, folder + fileName, parsed.category, parsed.name))
+    RefreshBankRow(location);
   return true;
 }
 

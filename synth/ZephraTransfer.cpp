@@ -35,6 +35,23 @@ void ZephraTransfer::EndWriteWait()
   mReplyTicks = 0;
 }
 
+void ZephraTransfer::AwaitBankWrite()
+{
+  mReplyTicks = 0;
+  mAwaitBankWrite = true;
+}
+
+void ZephraTransfer::EndBankWriteWait()
+{
+  mAwaitBankWrite = false;
+  mReplyTicks = 0;
+}
+
+bool ZephraTransfer::Busy() const
+{
+  return mAwaitBankWrite || mAwaitWrite || mAwaitDump || mSaveAllFromSynth || mRequestPending || mFirmwareUpdate;
+}
+
 ZephraTransfer::Expired ZephraTransfer::Tick()
 {
   // Two waits at once advance the shared count twice per tick.
@@ -49,6 +66,13 @@ ZephraTransfer::Expired ZephraTransfer::Tick()
     mRequestPending = false;
     mSaveToCache = false;
     expired.dump = true;
+  }
+  if (mAwaitBankWrite && mReplyTicks++ >= 2)
+  {
+    mReplyTicks = 0;
+    mAwaitBankWrite = false;
+    mSaveToCache = false;
+    expired.bankWrite = true;
   }
   if (mAwaitWrite && mReplyTicks++ >= 2)
   {

@@ -43,12 +43,19 @@ public:
   void AwaitWrite(const std::string& path);
   void EndDumpWait() { mAwaitDump = false; }
   void EndWriteWait();
+  // One program of a bank write went out; its acknowledgement is awaited.
+  void AwaitBankWrite();
+  void EndBankWriteWait();
+  // Any transfer waits for the synth or is owed a request: another one
+  // started now would take its replies.
+  bool Busy() const;
   // Which waits ran out in one timer turn. Each running wait counts the
   // shared ticks, and one owed for a third tick is given up: ended here,
   // with the runs that depended on it.
   struct Expired
   {
     bool dump = false;
+    bool bankWrite = false;
     bool write = false;
   };
   Expired Tick();
@@ -101,6 +108,7 @@ public:
   // ---- state ----
   bool AwaitingDump() const { return mAwaitDump; }
   bool AwaitingWrite() const { return mAwaitWrite; }
+  bool AwaitingBankWrite() const { return mAwaitBankWrite; }
   int ReplyTicks() const { return mReplyTicks; }
   int Location() const { return mTransferLocation; }
   bool SavingAll() const { return mSaveAllFromSynth; }
@@ -116,6 +124,7 @@ private:
 
   bool mAwaitDump = false;
   bool mAwaitWrite = false;
+  bool mAwaitBankWrite = false;
   int mReplyTicks = 0;
   int mRequestedLocation = 0;  // location byte of the last request, 0 none
   int mTransferLocation = 1;

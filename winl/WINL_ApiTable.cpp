@@ -10,6 +10,7 @@
 #include "winl/WINL_Hosting.h"
 #include "winl/WINL_Kernel.h"
 #include "winl/WINL_Keys.h"
+#include "winl/WINL_ListView.h"
 #include "winl/WINL_Menu.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Queue.h"

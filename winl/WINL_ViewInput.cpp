@@ -204,7 +204,8 @@ bool Key(WINL_Wnd* w, const PLAT_Input& in)
   const int key = WINL_MacKeyToWindowsKey(&in, &flags);
   const UINT msg = in.kind == PLAT_Input::Kind::KeyDown ? WM_KEYDOWN : WM_KEYUP;
   const LRESULT r = WINL_CallProc(w, msg, static_cast<WPARAM>(key), flags);
-  return r != WINL_KEY_NOT_HANDLED && r != kNoView;
+  if (r != WINL_KEY_NOT_HANDLED && r != kNoView) return true;
+  return msg == WM_KEYDOWN && WINL_Live(w->id) && WINL_DialogKeyHook(w, key, flags);
 }
 
 // ---- the sink ----

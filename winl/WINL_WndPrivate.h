@@ -243,6 +243,10 @@ LONG_PTR WINL_ControlStyle(WINL_Wnd* w);
 // The control's text, read back from a field the user may have edited.
 const std::string& WINL_ControlText(WINL_Wnd* w);
 
+// A key the view's procedure left: Escape or Ctrl+W cancels the view's
+// dialog, Return presses its enabled default button. True when it did.
+bool WINL_DialogKeyHook(WINL_Wnd* w, int key, int flags);
+
 // Keeps the makers' layout state across a dialog created while another is
 // being built.
 void WINL_PushLayoutState();

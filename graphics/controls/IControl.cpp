@@ -3,6 +3,7 @@
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
 #include "graphics/IGraphics.h"
+#include "graphics/controls/ITextControl.h"
 
 IControl::IControl(IUnitBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
   : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blend)
@@ -80,7 +81,27 @@ void IControl::SetDirty(bool pushToPlug)
     value = mValue;
     mDirty = true;
   }
-  if (pushToPlug && mPlug && mParamIdx >= 0) mPlug->SetParameterFromGUI(mParamIdx, value);
+  if (!pushToPlug || !mPlug || mParamIdx < 0) return;
+  mPlug->SetParameterFromGUI(mParamIdx, value);
+  UpdateDisplayControls();
+}
+
+void IControl::UpdateDisplayControls()
+{
+  IParam* param = mPlug->GetParam(mParamIdx);
+  if (!param) return;
+  if (auto* display = dynamic_cast<ITextControl*>(mValDisplayControl))
+  {
+    // "text label": the space stays even when the label is empty.
+    // At most 32 characters of each.
+    char text[IParam::kTextSize + 1];
+    param->GetDisplayForHost(false, text, sizeof(text), true, param->Value());
+    BASE_String shown(text);
+    shown.Append(" ");
+    shown.Append(param->GetLabelForHost(), IParam::kTextSize);
+    display->SetTextFromPlug(shown.Get());
+  }
+  if (auto* name = dynamic_cast<ITextControl*>(mNameDisplayControl)) name->SetTextFromPlug(param->GetNameForHost());
 }
 
 void IControl::SetClean()
@@ -223,6 +244,14 @@ void IControl::SetTargetRECT(IRECT rect)
 {
   BASE_MutexLock lock(mChangeLock);
   mTargetRECT = rect;
+}
+
+void IControl::SetBounds(IRECT draw, IRECT target)
+{
+  BASE_MutexLock lock(mChangeLock);
+  if (draw != mRECT) MarkStale(mRECT);
+  mRECT = draw;
+  mTargetRECT = target;
 }
 
 IRECT IControl::GetStaleRECT()

@@ -98,6 +98,9 @@ public:
   IRECT GetRECT();
   IRECT GetTargetRECT();
   void SetTargetRECT(IRECT rect);
+  // Both rectangles at once (the resize manager's re-layout); the old place
+  // is repainted too.
+  void SetBounds(IRECT draw, IRECT target);
   // Old rectangles not yet repainted since the last clean (empty: none).
   IRECT GetStaleRECT();
   int ParamIdx() const { return mParamIdx; }
@@ -119,6 +122,8 @@ public:
   void CopyTooltip(BASE_String* out);
   IUnitAnimation* GetAnimation() { return &mAnimation; }
   IUnitBase* GetPlug() const { return mPlug; }
+  // Text controls (ITextControl) that SetDirty(true) keeps showing the bound
+  // parameter's "value label" and its name; not owned.
   void SetValueDisplayControl(IControl* control) { mValDisplayControl = control; }
   void SetNameDisplayControl(IControl* control) { mNameDisplayControl = control; }
   // The surface keeps it equal to the control's position in its list.
@@ -127,6 +132,9 @@ public:
   BASE_Mutex& ChangeLock() { return mChangeLock; }
 
 protected:
+  // Shows the bound parameter's value and name on the display controls;
+  // called without the change lock, after the plug-in took the value.
+  void UpdateDisplayControls();
   // Callers hold the change lock.
   void MarkStale(const IRECT& rect) { mStaleRECT = mStaleRECT.Union(rect); }
 

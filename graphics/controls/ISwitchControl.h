@@ -102,6 +102,7 @@ private:
   IRECT mRECTAsBuilt;
   IBitmap* mBitmap;  // not owned
   int mDirection;
-  bool mReverse;
+  // Kept as the caller gave it; the buttons are always laid out in order.
+  [[maybe_unused]] bool mReverse;
   int mNButtons;
 };

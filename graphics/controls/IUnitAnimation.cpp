@@ -1,5 +1,7 @@
 #include "graphics/controls/IUnitAnimation.h"
 
+#include "graphics/IGraphics.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -220,4 +222,42 @@ double IUnitAnimation::Ease(int easing, double start, double end, double t)
       return 0.0;
   }
   return start + (end - start) * f;
+}
+
+// ---- preview ----
+
+void IUnitAnimation::DrawEasingPreview(IGraphics* graphics, const IRECT& rect, int easing,
+                                       const IColor& curveColor, const IColor& textColor)
+{
+  if (!graphics || rect.Empty()) return;
+  const bool smoothStep = mSmoothStep;
+  const int w = rect.W(), h = rect.H();
+  float lastX = 0.0f, lastY = 0.0f;
+  for (int i = 0; i < w; ++i)
+  {
+    mSmoothStep = false;
+    const double t = w > 1 ? static_cast<double>(i) / (w - 1) : 0.0;
+    const float x = static_cast<float>(rect.L + i);
+    const float y = static_cast<float>(rect.B - 1 - Ease(easing, 0.0, 1.0, t) * (h - 1));
+    if (i > 0) graphics->DrawLine(&curveColor, lastX, lastY, x, y, nullptr, true);
+    lastX = x;
+    lastY = y;
+  }
+  mSmoothStep = smoothStep;
+
+  IText style;
+  style.mSize = 10;
+  style.mColor = textColor;
+  style.mAlign = 0;
+  IRECT bottomLeft(rect.L, rect.B - 12, rect.L + 30, rect.B);
+  graphics->DrawIText(&style, "XY0", &bottomLeft);
+  IRECT topLeft(rect.L, rect.T, rect.L + 30, rect.T + 12);
+  graphics->DrawIText(&style, "Y1", &topLeft);
+  style.mAlign = 2;
+  IRECT bottomRight(rect.R - 30, rect.B - 12, rect.R, rect.B);
+  graphics->DrawIText(&style, "X1", &bottomRight);
+  style.mAlign = 1;
+  IRECT top(rect.L, rect.T, rect.R, rect.T + 12);
+  // The preview has always labelled easing 33 this way.
+  graphics->DrawIText(&style, easing == 33 ? "ezierEaseOut" : EasingName(easing), &top);
 }

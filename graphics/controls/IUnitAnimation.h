@@ -5,8 +5,12 @@
 // frame).
 #pragma once
 
+#include "graphics/IGraphicsTypes.h"
+
 #include <string>
 #include <vector>
+
+class IGraphics;
 
 class IUnitAnimation
 {
@@ -31,6 +35,14 @@ public:
   void SetSmoothStep(bool on) { mSmoothStep = on; }
 
   bool IsAnimating() const;
+
+  // Plots easing across rect: the curve from its bottom-left (t = 0, value
+  // 0) to its top-right (t = 1, value 1), one sample per column, in
+  // curveColor; the axis labels "XY0" (bottom left), "X1" (bottom right)
+  // and "Y1" (top left) and the easing's name (top centre) in textColor.
+  // Leaves a pending smoothstep for the next Ease.
+  void DrawEasingPreview(IGraphics* graphics, const IRECT& rect, int easing, const IColor& curveColor,
+                         const IColor& textColor);
   // Index of the named animation, or -1.
   int FindAnimation(const char* name) const;
 

@@ -41,8 +41,15 @@ struct PLAT_GtkView::Impl
 struct PLAT_GtkWindow::Impl
 {
   GtkWidget* window = nullptr;  // a GtkWindow; we hold a reference
+  GtkWidget* box = nullptr;     // the window's only child: the menu bar (if any) above the content
   GtkWidget* content = nullptr; // the content view's widget while it is inside
+  GtkWidget* menuBar = nullptr; // PLAT_GtkMenu.cpp's, owned by the box
   uint64_t id = 0;
 
   ~Impl();
 };
+
+// The height the window's menu bar takes above the content; 0 without one.
+// The layer's frames are those of the content and the bar: the window grows
+// by the bar's height, so the content keeps the size the layer gave it.
+int PLAT_GtkMenuBarHeight(const PLAT_GtkWindow::Impl* window);

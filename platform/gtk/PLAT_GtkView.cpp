@@ -530,7 +530,8 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, gpointer data)
   const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
   try
   {
-    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, {e->x, e->y, e->width, e->height});
+    const int bar = PLAT_GtkMenuBarHeight(impl);
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, {e->x, e->y, e->width, e->height - bar});
   }
   catch (...)
   {
@@ -558,7 +559,7 @@ PLAT_GtkWindow::Impl::~Impl()
 {
   if (!window) return;
   g_signal_handlers_disconnect_by_data(window, this);
-  if (content && gtk_widget_get_parent(content) == window) gtk_container_remove(GTK_CONTAINER(window), content);
+  if (content && gtk_widget_get_parent(content) == box) gtk_container_remove(GTK_CONTAINER(box), content);
   gtk_widget_destroy(window);
   g_object_unref(window);
 }
@@ -585,7 +586,10 @@ std::unique_ptr<PLAT_GtkWindow> PLAT_GtkWindow::Create(uint64_t id, PLAT_GtkView
     gtk_window_set_type_hint(w, GDK_WINDOW_TYPE_HINT_DIALOG);
   }
   impl->content = content->GetImpl()->widget;
-  gtk_container_add(GTK_CONTAINER(window), impl->content);
+  impl->box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_widget_show(impl->box);
+  gtk_container_add(GTK_CONTAINER(window), impl->box);
+  gtk_box_pack_end(GTK_BOX(impl->box), impl->content, TRUE, TRUE, 0);
   g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), impl.get());
   g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), impl.get());
   g_signal_connect(window, "focus-in-event", G_CALLBACK(OnFocus), impl.get());
@@ -606,7 +610,7 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
     gtk_widget_queue_resize(mImpl->content);
   }
   gtk_window_move(w, frame.x, frame.y);
-  gtk_window_resize(w, AtLeastOne(frame.w), AtLeastOne(frame.h));
+  gtk_window_resize(w, AtLeastOne(frame.w), AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get())));
 }
 
 void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)
@@ -632,7 +636,7 @@ bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(m
 void PLAT_GtkWindow::ReleaseContent()
 {
   if (!mImpl->content) return;
-  if (gtk_widget_get_parent(mImpl->content) == mImpl->window)
-    gtk_container_remove(GTK_CONTAINER(mImpl->window), mImpl->content);
+  if (gtk_widget_get_parent(mImpl->content) == mImpl->box)
+    gtk_container_remove(GTK_CONTAINER(mImpl->box), mImpl->content);
   mImpl->content = nullptr;
 }

@@ -37,7 +37,10 @@ struct RecordingPanels : ZephraPanelLink
   {
     std::lock_guard<std::mutex> hold(lock);
     boxes.push_back(text);
-    return 0;
+    if (boxAnswers.empty()) return 0;
+    const int answer = boxAnswers.front();
+    boxAnswers.pop_front();
+    return answer;
   }
   // The next queued answer, or "" (cancelled) when none is queued.
   std::string PromptForSaveFile(const char* proposedPath) override
@@ -54,6 +57,12 @@ struct RecordingPanels : ZephraPanelLink
     std::lock_guard<std::mutex> hold(lock);
     answers.push_back(path);
   }
+  // The button the next message box answers with (none queued: 0).
+  void QueueBoxAnswer(int answer)
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    boxAnswers.push_back(answer);
+  }
   std::vector<std::string> Status() { return Copy(status); }
   std::vector<std::string> Boxes() { return Copy(boxes); }
   std::vector<std::string> Prompts() { return Copy(prompts); }
@@ -62,6 +71,7 @@ struct RecordingPanels : ZephraPanelLink
   std::map<int, std::string> captions;
   std::vector<std::string> status, boxes, prompts;
   std::deque<std::string> answers;
+  std::deque<int> boxAnswers;
 
 private:
   std::vector<std::string> Copy(const std::vector<std::string>& list)

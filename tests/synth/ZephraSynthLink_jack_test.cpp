@@ -149,3 +149,62 @@ TEST_F(ZephraSynthLinkJack, FirmwareArrivesWhole)
     mLink->panels->SetNameDisplay("next");
   }
 }
+
+// A folder written into the synth: one write per acknowledgement, in the
+// order of the locations, and the report only on the timer's next turn.
+TEST_F(ZephraSynthLinkJack, BankWriteGoesOutOnEachAcknowledgement)
+{
+  struct Case
+  {
+    const char* name;
+    std::vector<const char*> files;
+    int answer;         // the gap question's button (1 = OK)
+    int failing;        // a location the synth refuses, 0 none
+    size_t writes;      // program writes sent
+    const char* box;    // the message shown, "" for the finished report
+  };
+  const Case kCases[] = {
+    {"gaps skipped", {"01_A.pr3", "02_B.pr3", "04_D.pr3"}, 0, 0, 3, ""},
+    {"gaps filled", {"01_A.pr3", "02_B.pr3", "04_D.pr3"}, 1, 0, 99, ""},
+    {"two for one", {"05_A.pr3", "05_B.pr3"}, 0, 0, 0, "Multiple files assigned to location: 5\nPlease resolve it!"},
+    {"second fails", {"01_A.pr3", "02_B.pr3", "04_D.pr3"}, 0, 2, 2, "Communication error has occurred!"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir bank;
+    for (const char* f : c.files) WriteWholeFile(bank.File(f), MarkerText(kDefaultValues));
+    mSim.With([&c](SynthSimModel& m) {
+      m = SynthSimModel{};
+      if (c.failing) m.failingLocations.insert(c.failing);
+    });
+    mLink->TakeSent();
+    mLink->panels->QueueBoxAnswer(c.answer);
+    const size_t boxes = mLink->panels->Boxes().size();
+    E().WriteAllProgramsToSynth((bank.Path() + "/").c_str());
+    ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !Waiting(&ZephraModel::BankWriteRunning); }, {}, 120));
+    std::vector<Bytes> writes;
+    for (const Bytes& m : mLink->TakeSent())
+      if (m.size() == 213) writes.push_back(m);
+    EXPECT_EQ(writes.size(), c.writes);
+    if (c.writes == 3)
+    {
+      const uint8_t locations[] = {1, 2, 4};
+      for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Bytes(writes[i].begin(), writes[i].begin() + 8),
+                  (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x20, 0x03, locations[i]}));
+      EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[3].name; }), "04_D");
+    }
+    E().OnTimerTick();
+    if (*c.box)
+    {
+      ASSERT_GT(mLink->panels->Boxes().size(), boxes);
+      EXPECT_EQ(mLink->panels->Boxes().back(), c.box);
+    }
+    else
+    {
+      EXPECT_EQ(mLink->panels->Status().back(), "Finished successfully!");
+    }
+    ExpectQuietClock();
+  }
+}

@@ -7,6 +7,8 @@
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
 
+#include <memory>
+
 bool ArtIsLarge(const ArtRow& row)
 {
   return row.w >= 400 || row.h >= 400;
@@ -49,9 +51,8 @@ std::vector<ArtGalleryItem> ArtAttachFlow(IGraphics* gui, IUnitBase* plug, const
   const int gap = 8;
   int x = gap, y = gap, lineH = 0, param = firstParam;
   auto place = [&](const ArtRow* row, IBitmap* bitmap, double value) {
-    IControl* probe = ArtControlFor(*row, plug, bitmap, 0, 0, -1, value, scale);
-    const IRECT size = probe->GetRECT();
-    delete probe;
+    // An unattached control of the same kind measures the place it needs.
+    const IRECT size = std::unique_ptr<IControl>(ArtControlFor(*row, plug, bitmap, 0, 0, -1, value, scale))->GetRECT();
     if (x + size.W() > gui->Width() && x > gap)
     {
       x = gap;

@@ -34,15 +34,17 @@ const ArtTheme kClassic = {
   true,
 };
 
-ArtTheme Solid()
+// The classic look on a plain panel: no stars, other panel and box colours.
+ArtTheme PlainClassic(RAST_pixel panel, RAST_pixel box)
 {
   ArtTheme t = kClassic;
-  t.panel = ArtRGB(44, 46, 52);
-  t.box = ArtRGB(58, 61, 68);
+  t.panel = panel;
+  t.box = box;
   t.stars = false;
   return t;
 }
-const ArtTheme kSolid = Solid();
+const ArtTheme kSolid = PlainClassic(ArtRGB(44, 46, 52), ArtRGB(58, 61, 68));
+const ArtTheme kManager = PlainClassic(ArtRGB(26, 30, 44), ArtRGB(38, 44, 64));
 
 const ArtTheme kLcd = {
   ArtRGB(150, 166, 140), ArtRGB(170, 186, 160), ArtRGB(62, 74, 56),    ArtRGB(22, 34, 22),    ArtRGB(30, 42, 30),
@@ -53,16 +55,6 @@ const ArtTheme kLcd = {
   ArtRGB(104, 118, 98),  ArtRGB(22, 44, 22),
   false,
 };
-
-ArtTheme Manager()
-{
-  ArtTheme t = kClassic;
-  t.panel = ArtRGB(26, 30, 44);
-  t.box = ArtRGB(38, 44, 64);
-  t.stars = false;
-  return t;
-}
-const ArtTheme kManager = Manager();
 
 bool StartsWith(const char* s, const char* prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
 }  // namespace
@@ -135,6 +127,26 @@ std::vector<std::string> Wrap(const char* name, size_t width, size_t lines)
   return out;
 }
 
+// The name wrapped as Wrap does, its lines 7 px apart from (x, y), aligned as
+// ArtCanvas::Text takes it.
+void WrappedText(ArtCanvas* c, int x, int y, const char* name, size_t width, size_t lines, RAST_pixel colour,
+                 int align)
+{
+  const std::vector<std::string> wrapped = Wrap(name, width, lines);
+  for (size_t i = 0; i < wrapped.size(); ++i)
+    c->Text(x, y + 7 * static_cast<int>(i), wrapped[i].c_str(), colour, 1, align);
+}
+
+// One character under the other, 6 px apart, from (x, y) down.
+void VerticalText(ArtCanvas* c, int x, int y, const char* text, RAST_pixel colour)
+{
+  for (int i = 0; text[i]; ++i)
+  {
+    const char one[2] = {text[i], 0};
+    c->Text(x, y + 6 * i, one, colour);
+  }
+}
+
 void AnchorLabel(ArtCanvas* c, const ArtTheme& t, int r)
 {
   const int x = kEditorLayoutX[r], y = kEditorLayoutY[r];
@@ -144,39 +156,15 @@ void AnchorLabel(ArtCanvas* c, const ArtTheme& t, int r)
     case Place::kNone:
       return;
     case Place::kBelowCaption:
-    {
-      const std::vector<std::string> lines = Wrap(name, 9, 2);
-      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 16, y + 50 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 1);
-      return;
-    }
+      return WrappedText(c, x + 16, y + 50, name, 9, 2, t.label, 1);
     case Place::kLeftOfSwitch:
-    {
-      const std::vector<std::string> lines = Wrap(name, 9, 2);
-      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 3, y - 1 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 2);
-      return;
-    }
+      return WrappedText(c, x + 3, y - 1, name, 9, 2, t.label, 2);
     case Place::kBelowSwitch:
-    {
-      const std::vector<std::string> lines = Wrap(name, 9, 2);
-      for (size_t i = 0; i < lines.size(); ++i) c->Text(x + 20, y + 15 + 7 * static_cast<int>(i), lines[i].c_str(), t.label, 1, 1);
-      return;
-    }
+      return WrappedText(c, x + 20, y + 15, name, 9, 2, t.label, 1);
     case Place::kLeftOfSlider:
-    {
-      const std::vector<std::string> lines = Wrap(name, 12, 1);
-      if (!lines.empty()) c->Text(x - 2, y - 4, lines[0].c_str(), t.label, 1, 2);
-      return;
-    }
+      return WrappedText(c, x - 2, y - 4, name, 12, 1, t.label, 2);
     case Place::kRightVertical:
-    {
-      static const char kCurve[] = "CURVE";
-      for (int i = 0; kCurve[i]; ++i)
-      {
-        const char one[2] = {kCurve[i], 0};
-        c->Text(x + 62, y + 1 + 6 * i, one, t.label);
-      }
-      return;
-    }
+      return VerticalText(c, x + 62, y + 1, "CURVE", t.label);
   }
 }
 
@@ -185,11 +173,7 @@ void Section(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h, const 
 {
   c->Fill(x, y, w, h, t.box);
   c->Frame(x, y, w, h, t.boxLine);
-  for (int i = 0; title[i]; ++i)
-  {
-    const char one[2] = {title[i], 0};
-    c->Text(x + 3, y + 4 + 6 * i, one, t.title);
-  }
+  VerticalText(c, x + 3, y + 4, title, t.title);
 }
 
 // A dark display window, for texts and numbers other controls draw.

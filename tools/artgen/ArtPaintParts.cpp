@@ -11,15 +11,6 @@
 
 namespace
 {
-// The part of a "off|on" label for frame.
-std::string LabelPart(const char* label, int frame)
-{
-  const std::string all = label ? label : "";
-  const size_t bar = all.find('|');
-  if (bar == std::string::npos) return all;
-  return frame == 0 ? all.substr(0, bar) : all.substr(bar + 1);
-}
-
 // The n-th of the "a|b|c" parts.
 std::string NthPart(const char* label, int n)
 {
@@ -31,6 +22,12 @@ std::string NthPart(const char* label, int n)
     all = all.substr(bar + 1);
   }
   return all.substr(0, all.find('|'));
+}
+
+// The part of a "off|on" label for frame; a label without a bar serves both.
+std::string LabelPart(const char* label, int frame)
+{
+  return label && strchr(label, '|') ? NthPart(label, frame) : std::string(label ? label : "");
 }
 
 // The largest font scale (up to 2) at which text fits in w x h.

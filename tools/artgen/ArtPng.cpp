@@ -6,6 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace
@@ -22,6 +23,12 @@ struct Encoded
 
 // The palette is sorted with the colours that are not opaque first, so the
 // transparency chunk is as short as it can be, then by value.
+bool PaletteOrder(RAST_pixel a, RAST_pixel b)
+{
+  const bool oa = RAST_GETA(a) == 255, ob = RAST_GETA(b) == 255;
+  return oa != ob ? ob : a < b;
+}
+
 bool PaletteOf(RAST_IBitmap* bm, std::vector<RAST_pixel>* out)
 {
   const int w = bm->getWidth(), h = bm->getHeight(), span = bm->getRowSpan();
@@ -40,11 +47,8 @@ bool PaletteOf(RAST_IBitmap* bm, std::vector<RAST_pixel>* out)
       if (distinct.insert(p).second && distinct.size() > 256) return false;
     }
   std::vector<RAST_pixel> seen(distinct.begin(), distinct.end());
-  std::sort(seen.begin(), seen.end(), [](RAST_pixel a, RAST_pixel b) {
-    const bool oa = RAST_GETA(a) == 255, ob = RAST_GETA(b) == 255;
-    return oa != ob ? ob : a < b;
-  });
-  *out = seen;
+  std::sort(seen.begin(), seen.end(), PaletteOrder);
+  *out = std::move(seen);
   return true;
 }
 
@@ -74,11 +78,7 @@ Encoded Encode(RAST_IBitmap* bm)
         if (p != last)
         {
           last = p;
-          index = static_cast<png_byte>(std::lower_bound(palette.begin(), palette.end(), p,
-                                                         [](RAST_pixel a, RAST_pixel b) {
-                                                           const bool oa = RAST_GETA(a) == 255, ob = RAST_GETA(b) == 255;
-                                                           return oa != ob ? ob : a < b;
-                                                         }) -
+          index = static_cast<png_byte>(std::lower_bound(palette.begin(), palette.end(), p, PaletteOrder) -
                                         palette.begin());
         }
         e.bytes[static_cast<size_t>(y) * w + x] = index;

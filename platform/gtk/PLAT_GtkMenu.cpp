@@ -1,0 +1,408 @@
+#include "platform/gtk/PLAT_GtkMenu.h"
+
+#include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkPrivate.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+PLAT_MenuHandler* gHandler = nullptr;
+
+// What an item widget carries: it reports to its window (0 in a popup).
+struct ItemInfo
+{
+  uint64_t window = 0;
+  uint64_t submenu = 0;
+  unsigned command = 0;
+  bool checked = false;
+};
+
+constexpr const char* kItemKey = "zephra-menu-item";
+constexpr const char* kAccelKey = "zephra-menu-accel";
+constexpr const char* kPendingKey = "zephra-menu-pending";
+
+ItemInfo* InfoOf(GtkWidget* item) { return static_cast<ItemInfo*>(g_object_get_data(G_OBJECT(item), kItemKey)); }
+
+// The run of the popup that shows now; popups nest when a handler pops up
+// another one.
+struct PopupRun
+{
+  PLAT_NestedLoop loop;
+  unsigned chosen = 0;
+};
+PopupRun* gPopup = nullptr;
+GtkWidget* gPopupMenu = nullptr;
+
+struct QueuedCommand
+{
+  uint64_t window;
+  unsigned command;
+};
+
+bool DeliverCommand(void* data)
+{
+  const QueuedCommand q = *static_cast<QueuedCommand*>(data);
+  delete static_cast<QueuedCommand*>(data);
+  if (gHandler) gHandler->OnMenuCommand(q.window, q.command);
+  return false;
+}
+
+void OnActivate(GtkMenuItem* item, gpointer)
+{
+  const ItemInfo* info = InfoOf(GTK_WIDGET(item));
+  if (!info) return;
+  // A check item has just toggled itself; the model decides what it shows.
+  // Setting it back emits "activate" again, which must not count.
+  if (GTK_IS_CHECK_MENU_ITEM(item))
+  {
+    g_signal_handlers_block_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), info->checked);
+    g_signal_handlers_unblock_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
+  }
+  if (!info->window)
+  {
+    if (gPopup) gPopup->chosen = info->command;
+    return;
+  }
+  PLAT_LoopAddIdle(DeliverCommand, new QueuedCommand{info->window, info->command});
+}
+
+void OnSubmenuShow(GtkWidget* menu, gpointer)
+{
+  const ItemInfo* info = InfoOf(gtk_menu_get_attach_widget(GTK_MENU(menu)));
+  if (!info || !gHandler) return;
+  try
+  {
+    gHandler->OnMenuShown(info->window, info->submenu);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: opening a menu failed\n");
+  }
+}
+
+// The display's key value of a key equivalent; 0 when there is none.
+guint KeyvalOf(int key)
+{
+  if (key >= 'A' && key <= 'Z') return GDK_KEY_a + static_cast<guint>(key - 'A');
+  if (key >= '0' && key <= '9') return GDK_KEY_0 + static_cast<guint>(key - '0');
+  if (key >= 112 && key <= 135) return GDK_KEY_F1 + static_cast<guint>(key - 112);
+  switch (key)
+  {
+    case 8: return GDK_KEY_BackSpace;
+    case 33: return GDK_KEY_Page_Up;
+    case 34: return GDK_KEY_Page_Down;
+    case 35: return GDK_KEY_End;
+    case 36: return GDK_KEY_Home;
+    case 37: return GDK_KEY_Left;
+    case 38: return GDK_KEY_Up;
+    case 39: return GDK_KEY_Right;
+    case 40: return GDK_KEY_Down;
+    case 45: return GDK_KEY_Insert;
+    case 46: return GDK_KEY_Delete;
+    default: break;
+  }
+  if (key > 0 && key < 128 && std::strchr("!\"',./?[\\]|-", key)) return gdk_unicode_to_keyval(static_cast<guint32>(key));
+  return 0;
+}
+
+GdkModifierType ModsOf(unsigned mods)
+{
+  unsigned m = 0;
+  if (mods & PLAT_MOD_SHIFT) m |= GDK_SHIFT_MASK;
+  if (mods & PLAT_MOD_CONTROL) m |= GDK_CONTROL_MASK;
+  if (mods & PLAT_MOD_ALT) m |= GDK_MOD1_MASK;
+  if (mods & PLAT_MOD_SUPER) m |= GDK_SUPER_MASK;
+  return static_cast<GdkModifierType>(m);
+}
+
+void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t window, GtkAccelGroup* accel)
+{
+  for (const PLAT_MenuEntry& e : entries)
+  {
+    GtkWidget* item;
+    if (e.separator)
+    {
+      gtk_menu_shell_append(GTK_MENU_SHELL(shell), gtk_separator_menu_item_new());
+      continue;
+    }
+    // Labels without mnemonics: an underscore in a program name is shown.
+    if (e.checked && !e.submenu)
+    {
+      item = gtk_check_menu_item_new_with_label(e.title.c_str());
+      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
+    }
+    else
+      item = gtk_menu_item_new_with_label(e.title.c_str());
+    g_object_set_data_full(G_OBJECT(item), kItemKey, new ItemInfo{window, e.submenu, e.command, e.checked},
+                           [](gpointer p) { delete static_cast<ItemInfo*>(p); });
+    gtk_widget_set_sensitive(item, e.enabled);
+    if (e.submenu)
+    {
+      GtkWidget* sub = gtk_menu_new();
+      if (accel) gtk_menu_set_accel_group(GTK_MENU(sub), accel);
+      Fill(sub, e.children, window, accel);
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), sub);
+      g_signal_connect(sub, "show", G_CALLBACK(OnSubmenuShow), nullptr);
+    }
+    else
+    {
+      g_signal_connect(item, "activate", G_CALLBACK(OnActivate), nullptr);
+      const guint keyval = KeyvalOf(e.accelKey);
+      if (accel && keyval) gtk_widget_add_accelerator(item, "activate", accel, keyval, ModsOf(e.accelMods), GTK_ACCEL_VISIBLE);
+    }
+    gtk_menu_shell_append(GTK_MENU_SHELL(shell), item);
+  }
+}
+
+// Whether the widgets of shell can show entries by changing texts and
+// states only: same kinds of item in the same places, same key equivalents.
+bool SameShape(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
+{
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  bool same = g_list_length(children) == entries.size();
+  size_t i = 0;
+  for (GList* l = children; same && l; l = l->next, ++i)
+  {
+    GtkWidget* item = GTK_WIDGET(l->data);
+    const PLAT_MenuEntry& e = entries[i];
+    const ItemInfo* info = InfoOf(item);
+    if (e.separator != GTK_IS_SEPARATOR_MENU_ITEM(item) || (!e.separator && !info))
+      same = false;
+    else if (e.separator)
+      continue;
+    else if (info->submenu != e.submenu || (e.checked && !e.submenu) != static_cast<bool>(GTK_IS_CHECK_MENU_ITEM(item)))
+      same = false;
+    else if (e.submenu)
+      same = SameShape(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
+    else
+    {
+      // A changed key equivalent needs a new accelerator: rebuild.
+      GList* closures = gtk_widget_list_accel_closures(item);
+      const bool had = closures != nullptr;
+      g_list_free(closures);
+      if (had != (KeyvalOf(e.accelKey) != 0)) same = false;
+    }
+  }
+  g_list_free(children);
+  return same;
+}
+
+void Update(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
+{
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  size_t i = 0;
+  for (GList* l = children; l; l = l->next, ++i)
+  {
+    GtkWidget* item = GTK_WIDGET(l->data);
+    const PLAT_MenuEntry& e = entries[i];
+    ItemInfo* info = InfoOf(item);
+    if (e.separator || !info) continue;
+    if (std::strcmp(gtk_menu_item_get_label(GTK_MENU_ITEM(item)), e.title.c_str()) != 0)
+      gtk_menu_item_set_label(GTK_MENU_ITEM(item), e.title.c_str());
+    gtk_widget_set_sensitive(item, e.enabled);
+    info->command = e.command;
+    info->checked = e.checked;
+    if (e.submenu) Update(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
+  }
+  g_list_free(children);
+}
+
+GtkAccelGroup* AccelOf(GtkWidget* window)
+{
+  auto* accel = static_cast<GtkAccelGroup*>(g_object_get_data(G_OBJECT(window), kAccelKey));
+  if (accel) return accel;
+  accel = gtk_accel_group_new();
+  gtk_window_add_accel_group(GTK_WINDOW(window), accel);
+  g_object_set_data_full(G_OBJECT(window), kAccelKey, accel, g_object_unref);
+  return accel;
+}
+
+void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries);
+
+// A bar with a menu open is not rebuilt under the user's pointer: the new
+// entries wait until the menus close.
+struct Pending
+{
+  PLAT_GtkWindow::Impl* window;
+  std::vector<PLAT_MenuEntry> entries;
+  GtkWidget* bar = nullptr;  // a reference while the rebuild waits for the loop
+};
+
+void OnBarDeactivate(GtkMenuShell* bar, gpointer)
+{
+  auto* pending = static_cast<Pending*>(g_object_steal_data(G_OBJECT(bar), kPendingKey));
+  if (!pending) return;
+  // Not from inside the signal: the bar about to be replaced is emitting it.
+  pending->bar = GTK_WIDGET(g_object_ref(bar));
+  PLAT_LoopAddIdle(
+      [](void* p) {
+        auto* q = static_cast<Pending*>(p);
+        // A bar still in its window means the window (and its object) lives
+        // and no other rebuild replaced it meanwhile.
+        if (gtk_widget_get_parent(q->bar)) Rebuild(q->window, &q->entries);
+        g_object_unref(q->bar);
+        delete q;
+        return false;
+      },
+      pending);
+}
+
+bool BarIsOpen(GtkWidget* bar)
+{
+  bool open = false;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(bar));
+  for (GList* l = children; l && !open; l = l->next)
+    if (GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(l->data))) open = gtk_widget_get_visible(sub);
+  g_list_free(children);
+  return open;
+}
+
+void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries)
+{
+  const int before = PLAT_GtkMenuBarHeight(w);
+  if (w->menuBar)
+  {
+    gtk_widget_destroy(w->menuBar);
+    w->menuBar = nullptr;
+  }
+  if (entries)
+  {
+    w->menuBar = gtk_menu_bar_new();
+    Fill(w->menuBar, *entries, w->id, AccelOf(w->window));
+    g_signal_connect(w->menuBar, "deactivate", G_CALLBACK(OnBarDeactivate), nullptr);
+    gtk_box_pack_start(GTK_BOX(w->box), w->menuBar, FALSE, FALSE, 0);
+    gtk_widget_show_all(w->menuBar);
+  }
+  const int after = PLAT_GtkMenuBarHeight(w);
+  if (after != before)
+  {
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(w->window), &width, &height);
+    gtk_window_resize(GTK_WINDOW(w->window), width, height - before + after < 1 ? 1 : height - before + after);
+  }
+}
+
+GtkWidget* FindItem(GtkWidget* shell, const std::string& title)
+{
+  GtkWidget* found = nullptr;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
+  for (GList* l = children; l && !found; l = l->next)
+    if (InfoOf(GTK_WIDGET(l->data)) && title == gtk_menu_item_get_label(GTK_MENU_ITEM(l->data)))
+      found = GTK_WIDGET(l->data);
+  g_list_free(children);
+  return found;
+}
+
+GtkWidget* FindPath(PLAT_GtkWindow* window, const std::vector<std::string>& path)
+{
+  GtkWidget* shell = window ? window->GetImpl()->menuBar : nullptr;
+  GtkWidget* item = nullptr;
+  for (const std::string& title : path)
+  {
+    if (!shell || !(item = FindItem(shell, title))) return nullptr;
+    shell = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+  }
+  return item;
+}
+}  // namespace
+
+int PLAT_GtkMenuBarHeight(const PLAT_GtkWindow::Impl* window)
+{
+  if (!window || !window->menuBar) return 0;
+  int natural = 0;
+  gtk_widget_get_preferred_height(window->menuBar, nullptr, &natural);
+  return natural;
+}
+
+void PLAT_GtkMenuSetHandler(PLAT_MenuHandler* handler) { gHandler = handler; }
+
+void PLAT_GtkWindowSetMenuBar(PLAT_GtkWindow* window, const std::vector<PLAT_MenuEntry>* entries)
+{
+  if (!window) return;
+  PLAT_GtkWindow::Impl* w = window->GetImpl();
+  if (entries && w->menuBar && SameShape(w->menuBar, *entries))
+  {
+    Update(w->menuBar, *entries);
+    return;
+  }
+  if (entries && w->menuBar && BarIsOpen(w->menuBar))
+  {
+    g_object_set_data_full(G_OBJECT(w->menuBar), kPendingKey, new Pending{w, *entries},
+                           [](gpointer p) { delete static_cast<Pending*>(p); });
+    return;
+  }
+  Rebuild(w, entries);
+}
+
+unsigned PLAT_GtkMenuPopup(const std::vector<PLAT_MenuEntry>& entries, PLAT_GtkWindow* over, int x, int y)
+{
+  if (!PLAT_GtkIsUp() || entries.empty()) return 0;
+  GtkWidget* menu = gtk_menu_new();
+  g_object_ref_sink(menu);
+  Fill(menu, entries, 0, nullptr);
+  gtk_widget_show_all(menu);
+
+  GdkWindow* anchor = over ? gtk_widget_get_window(over->GetImpl()->window) : nullptr;
+  if (!anchor) anchor = gdk_get_default_root_window();
+  int ox = 0, oy = 0;
+  gdk_window_get_origin(anchor, &ox, &oy);
+  const GdkRectangle rect{x - ox, y - oy, 1, 1};
+
+  PopupRun run;
+  PopupRun* outerRun = gPopup;
+  GtkWidget* outerMenu = gPopupMenu;
+  gPopup = &run;
+  gPopupMenu = menu;
+  const gulong done = g_signal_connect_swapped(menu, "deactivate", G_CALLBACK(+[](PopupRun* r) { r->loop.Quit(); }), &run);
+  // Without the event that opened it, the toolkit warns and may not grab
+  // the pointer: give it a press at the menu's place when none is current.
+  GdkEvent* trigger = gtk_get_current_event();
+  if (!trigger)
+  {
+    trigger = gdk_event_new(GDK_BUTTON_PRESS);
+    trigger->button.window = GDK_WINDOW(g_object_ref(anchor));
+    trigger->button.time = GDK_CURRENT_TIME;
+    trigger->button.button = 3;
+    trigger->button.x = rect.x;
+    trigger->button.y = rect.y;
+    trigger->button.x_root = x;
+    trigger->button.y_root = y;
+    GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(anchor));
+    if (GdkDevice* pointer = seat ? gdk_seat_get_pointer(seat) : nullptr) gdk_event_set_device(trigger, pointer);
+  }
+  gtk_menu_popup_at_rect(GTK_MENU(menu), anchor, &rect, GDK_GRAVITY_NORTH_WEST, GDK_GRAVITY_NORTH_WEST, trigger);
+  gdk_event_free(trigger);
+  if (gtk_widget_get_visible(menu)) run.loop.Run();
+  g_signal_handler_disconnect(menu, done);
+  gPopup = outerRun;
+  gPopupMenu = outerMenu;
+  gtk_widget_destroy(menu);
+  g_object_unref(menu);
+  return run.chosen;
+}
+
+bool PLAT_GtkTestActivateMenuItem(PLAT_GtkWindow* window, const std::vector<std::string>& path)
+{
+  GtkWidget* item = FindPath(window, path);
+  if (!item) return false;
+  gtk_menu_item_activate(GTK_MENU_ITEM(item));
+  return true;
+}
+
+bool PLAT_GtkTestMenuItemChecked(PLAT_GtkWindow* window, const std::vector<std::string>& path)
+{
+  GtkWidget* item = FindPath(window, path);
+  return item && GTK_IS_CHECK_MENU_ITEM(item) && gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item));
+}
+
+bool PLAT_GtkTestActivatePopupItem(const std::string& title)
+{
+  GtkWidget* item = gPopupMenu ? FindItem(gPopupMenu, title) : nullptr;
+  if (!item) return false;
+  // As a click does: the menu closes, then the item activates.
+  gtk_menu_shell_activate_item(GTK_MENU_SHELL(gPopupMenu), item, TRUE);
+  return true;
+}

@@ -1,0 +1,223 @@
+#include "synth/BankFolder.h"
+
+#include "core/BASE_DirScan.h"
+#include "synth/LegacyProgram.h"
+#include "synth/ProgramFile.h"
+#include "synth/ProgramFolder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+namespace
+{
+bool IsAddress(const char* path) { return strncmp(path, "https://", 8) == 0; }
+
+std::string FolderPart(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string NamePart(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsLegacyName(const std::string& path)
+{
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  const std::string ext = path.substr(dot);
+  return ext == ".prg" || ext == ".Prg" || ext == ".PRG";
+}
+
+// Regular files of folder (links and sub-folders left out), unsorted.
+std::vector<std::string> RegularFiles(const std::string& folder)
+{
+  std::vector<std::string> names;
+  BASE_DirScan scan;
+  for (int more = scan.First(folder.c_str()); more == 0; more = scan.Next())
+  {
+    const std::string name = scan.GetCurrentFileName();
+    struct stat info;
+    if (lstat((folder + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) names.push_back(name);
+  }
+  return names;
+}
+
+// Removes one regular file of folder, never following a link.
+void RemoveFileIn(const std::string& folder, const std::string& name)
+{
+  struct stat info;
+  const std::string path = folder + name;
+  if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) (void)unlink(path.c_str());
+}
+
+// Fetches an address entry; its path becomes the cached file only on success.
+bool ResolveAddress(BankEntry& e, const BankFetch& fetch)
+{
+  if (!IsAddress(e.path)) return true;
+  std::string cached;
+  if (!fetch || !fetch(e.path, cached) || cached.size() >= sizeof e.path) return false;
+  memcpy(e.path, cached.c_str(), cached.size() + 1);
+  return true;
+}
+
+void SetPath(BankEntry& e, const std::string& path)
+{
+  memset(e.path, 0, sizeof e.path);
+  memcpy(e.path, path.data(), std::min(path.size(), sizeof e.path - 1));
+}
+}  // namespace
+
+int LoadBankListFromFolder(BankList& list, const std::string& folder)
+{
+  list.Clear();
+  std::vector<std::string> names = RegularFiles(folder);
+  std::sort(names.begin(), names.end(), [](const std::string& l, const std::string& r) {
+    return ProgramNameCompare(l.c_str(), r.c_str()) < 0;
+  });
+  int count = 0;
+  for (const std::string& name : names)
+  {
+    BankFileName parsed;
+    if (!IsProgramFileName(name.c_str()) || !ParseBankFileName(name.c_str(), parsed)) continue;
+    const bool wasEmpty = list[parsed.location].empty != 0;
+    if (list.SetProgram(parsed.location, folder + name, parsed.category, parsed.name) && wasEmpty) ++count;
+  }
+  return count;
+}
+
+bool ExportFileText(const std::string& path, std::string& text)
+{
+  std::string bytes;
+  if (ReadProgramFileBytes(path.c_str(), bytes) != ProgramFileError::kNone) return false;
+  if (bytes.size() >= static_cast<size_t>(kProgramFileMaxBytes)) return false;
+  if (!IsLegacyName(path))
+  {
+    text = std::move(bytes);
+    return true;
+  }
+  ProgramFileContent content;
+  if (ParseProgramText(bytes.data(), bytes.size(), content) != ProgramFileError::kNone) return false;
+  text = content.legacy ? FormatConvertedPr3Text(content.values) : bytes;
+  return true;
+}
+
+bool WriteFileWhole(const std::string& path, const std::string& text)
+{
+  const std::string temp = FolderPart(path) + "." + NamePart(path) + ".part";
+  if (temp.size() >= static_cast<size_t>(kBankPathSize) + 8) return false;
+  FILE* f = fopen(temp.c_str(), "wb");
+  if (!f) return false;
+  const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
+  const bool closed = fclose(f) == 0;
+  if (!written || !closed || rename(temp.c_str(), path.c_str()) != 0)
+  {
+    (void)unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,
+                                        int single, bool selectedOnly, const BankFetch& fetch)
+{
+  BankExportResult result;
+  (void)mkdir(folder.c_str(), 0755);
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  {
+    if (single >= kBankFirstLocation && n != single) continue;
+    BankEntry& e = list[n];
+    if (e.empty || (selectedOnly && !e.selected)) continue;
+    std::string fileName;
+    std::string text;
+    if (!ResolveAddress(e, fetch) || !MakeBankFileName(n, e.category, e.name, fileName) ||
+        (folder + fileName).size() >= static_cast<size_t>(kBankPathSize))
+    {
+      ++result.failed;
+      continue;
+    }
+    const std::string target = folder + fileName;
+    if (target == e.path) continue;
+    if (!ExportFileText(e.path, text) || !WriteFileWhole(target, text))
+    {
+      ++result.failed;
+      continue;
+    }
+    ++result.written;
+    if (updatePaths) SetPath(e, target);
+  }
+  return result;
+}
+
+int SaveBankListToFolder(BankList& list, const std::string& folder, const std::string& cacheFolder,
+                         const BankFetch& fetch)
+{
+  int failed = 0;
+  // Read everything first: a new name may be the old name of another
+  // entry's file that has not been read yet.
+  struct Rename
+  {
+    int location;
+    std::string target;
+    std::string text;
+  };
+  std::vector<Rename> renames;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  {
+    BankEntry& e = list[n];
+    if (e.empty) continue;
+    std::string fileName;
+    if (!MakeBankFileName(n, e.category, e.name, fileName) ||
+        (folder + fileName).size() >= static_cast<size_t>(kBankPathSize))
+    {
+      ++failed;
+      continue;
+    }
+    if (!IsAddress(e.path) && NamePart(e.path) == fileName && FolderPart(e.path) == folder) continue;
+    std::string text;
+    if (!ResolveAddress(e, fetch) || !ExportFileText(e.path, text))
+    {
+      ++failed;
+      continue;
+    }
+    renames.push_back({n, folder + fileName, std::move(text)});
+  }
+
+  std::set<std::string> oldPaths;
+  for (Rename& r : renames)
+  {
+    if (!WriteFileWhole(r.target, r.text))
+    {
+      ++failed;
+      continue;
+    }
+    oldPaths.insert(list[r.location].path);
+    SetPath(list[r.location], r.target);
+  }
+
+  std::set<std::string> used;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    if (!list[n].empty) used.insert(list[n].path);
+  for (const std::string& old : oldPaths)
+    if (FolderPart(old) == folder && used.count(old) == 0) RemoveFileIn(folder, NamePart(old));
+
+  // Stray numbered programs are cleared out of our own cache only; a user's
+  // folder keeps every file the list does not name.
+  if (folder == cacheFolder && !cacheFolder.empty())
+  {
+    for (const std::string& name : RegularFiles(folder))
+    {
+      if (!IsProgramFileName(name.c_str()) || LocationFromFileName(name.c_str()) == 0) continue;
+      if (used.count(folder + name) == 0) RemoveFileIn(folder, name);
+    }
+  }
+  return failed;
+}

@@ -1,0 +1,359 @@
+#include "synth/BankList.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+// Byte offsets of the UTF-8 characters of text, plus its end: a character
+// starts at every byte that is not a continuation byte (10xxxxxx).
+std::vector<size_t> CharacterStarts(const std::string& text)
+{
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  starts.push_back(text.size());
+  return starts;
+}
+
+size_t CharacterCount(const std::string& text) { return CharacterStarts(text).size() - 1; }
+
+struct CategoryTag
+{
+  int32_t category;
+  const char* tag;
+};
+// Compared in this order over each tag's own length.
+constexpr CategoryTag kCategoryTags[] = {
+  {kCategoryBass, "_BASS_"}, {kCategoryGuitar, "_GTR_"}, {kCategoryMidi, "_MIDI_"},
+  {kCategoryFx, "_FX_"},     {kCategoryEwi, "_EWI_"},
+};
+
+const char* TagOf(int32_t category)
+{
+  for (const CategoryTag& t : kCategoryTags)
+    if (t.category == category) return t.tag;
+  return "_";
+}
+
+bool IsSeparator(const std::string& c) { return c == "_" || c == " "; }
+
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text)
+{
+  const size_t n = std::min(text.size(), N - 1);
+  memcpy(field, text.data(), n);
+  memset(field + n, 0, N - n);
+}
+
+void MakeEmpty(BankEntry& e)
+{
+  e.empty = 1;
+  e.category = kCategoryEmpty;
+  CopyField(e.path, "");
+  CopyField(e.name, "");
+  CopyField(e.display, "");
+}
+}  // namespace
+
+// ---- names ----
+
+std::string Utf8Prefix(const std::string& text, size_t characters)
+{
+  const std::vector<size_t> starts = CharacterStarts(text);
+  if (characters + 1 >= starts.size()) return text;
+  return text.substr(0, starts[characters]);
+}
+
+bool ParseBankFileName(const char* fileName, BankFileName& out)
+{
+  if (fileName == nullptr) return false;
+  const std::string file = fileName;
+  size_t digits = 0;
+  while (digits < file.size() && digits < 3 && file[digits] >= '0' && file[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 2) return false;
+  const int location = std::stoi(file.substr(0, digits));
+  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
+
+  int32_t category = kCategoryNone;
+  size_t nameStart = digits;
+  for (const CategoryTag& t : kCategoryTags)
+  {
+    if (file.compare(digits, strlen(t.tag), t.tag) == 0)
+    {
+      category = t.category;
+      nameStart = digits + strlen(t.tag);
+      break;
+    }
+  }
+  const size_t dot = file.rfind('.');
+  std::string name = file.substr(nameStart, dot == std::string::npos || dot < nameStart
+                                              ? std::string::npos : dot - nameStart);
+  if (!name.empty() && name[0] == '_') name.erase(0, 1);
+  if (CharacterCount(name) > static_cast<size_t>(kBankNameMaxChars) ||
+      name.size() >= static_cast<size_t>(kBankNameSize))
+    return false;
+  out.location = location;
+  out.category = category;
+  out.name = name;
+  return true;
+}
+
+std::string BankDisplayName(const std::string& name)
+{
+  // Work on whole characters so that a break never falls inside one.
+  const std::vector<size_t> starts = CharacterStarts(name);
+  std::vector<std::string> chars;
+  for (size_t i = 0; i + 1 < starts.size(); ++i)
+    chars.push_back(name.substr(starts[i], starts[i + 1] - starts[i]));
+  if (chars.size() < 13) return name;
+
+  bool broken = false;
+  for (size_t i = 4; i < chars.size(); ++i)
+  {
+    if (!IsSeparator(chars[i])) continue;
+    chars[i] = "\n";
+    broken = true;
+    // A long rest gets a second line, at the next separator 5 on.
+    if (chars.size() - i >= 12)
+    {
+      for (size_t j = i + 5; j < chars.size(); ++j)
+      {
+        if (IsSeparator(chars[j]))
+        {
+          chars[j] = "\n";
+          break;
+        }
+      }
+    }
+    break;
+  }
+  if (!broken)
+  {
+    chars.insert(chars.begin() + 12, "\n");
+    if (chars.size() >= 25) chars.insert(chars.begin() + 25, "\n");
+  }
+  std::string display;
+  for (size_t i = 0; i < chars.size() && i < static_cast<size_t>(kBankNameMaxChars); ++i)
+    display += chars[i];
+  return display;
+}
+
+bool MakeBankFileName(int location, int32_t category, const std::string& name, std::string& fileName)
+{
+  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
+  std::string safe = name.substr(0, name.find('\0'));
+  std::replace(safe.begin(), safe.end(), '/', '_');
+  if (safe.empty() || safe == "." || safe == "..") return false;
+  char prefix[16];
+  snprintf(prefix, sizeof prefix, "%02d%s", location, TagOf(category));
+  std::string result = prefix + safe + ".pr3";
+  if (result.size() >= static_cast<size_t>(kBankPathSize)) return false;
+  fileName = std::move(result);
+  return true;
+}
+
+// ---- the list ----
+
+void BankList::Clear()
+{
+  for (BankEntry& e : mEntries)
+  {
+    MakeEmpty(e);
+    e.selected = 0;
+  }
+}
+
+bool BankList::SetProgram(int location, const std::string& path, int32_t category, const std::string& name)
+{
+  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
+  if (path.empty() || path.size() >= static_cast<size_t>(kBankPathSize)) return false;
+  if (category < kCategoryNone || category > kCategoryEwi) return false;
+  BankEntry& e = mEntries[static_cast<size_t>(location)];
+  const BankEntry before = e;
+  if (!SetName(location, name))
+  {
+    e = before;
+    return false;
+  }
+  e.empty = 0;
+  e.category = category;
+  CopyField(e.path, path);
+  return true;
+}
+
+bool BankList::SetName(int location, const std::string& name)
+{
+  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
+  std::string safe = name.substr(0, name.find('\0'));
+  std::replace(safe.begin(), safe.end(), '/', '_');
+  if (CharacterCount(safe) > static_cast<size_t>(kBankNameMaxChars) ||
+      safe.size() >= static_cast<size_t>(kBankNameSize))
+    return false;
+  const std::string display = BankDisplayName(safe);
+  if (display.size() >= static_cast<size_t>(kBankNameSize)) return false;
+  BankEntry& e = mEntries[static_cast<size_t>(location)];
+  CopyField(e.name, safe);
+  CopyField(e.display, display);
+  return true;
+}
+
+void BankList::RemoveProgram(int location)
+{
+  if (location < kBankFirstLocation || location > kBankLastLocation) return;
+  BankEntry& e = mEntries[static_cast<size_t>(location)];
+  const int32_t category = e.category;
+  MakeEmpty(e);
+  e.category = category;
+}
+
+int BankList::FirstSelectedRow() const
+{
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    if (mEntries[static_cast<size_t>(n)].selected) return n;
+  return -1;
+}
+
+int BankList::FindLastSelectedLocation() const
+{
+  for (int n = kBankLastLocation; n >= kBankFirstLocation; --n)
+    if (mEntries[static_cast<size_t>(n)].selected) return n;
+  return -1;
+}
+
+int BankList::SelectedCount() const
+{
+  int count = 0;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    count += mEntries[static_cast<size_t>(n)].selected ? 1 : 0;
+  return count;
+}
+
+void BankList::ClearRowSelections()
+{
+  for (BankEntry& e : mEntries) e.selected = 0;
+}
+
+void BankList::SelectOnly(int location)
+{
+  ClearRowSelections();
+  if (location >= kBankFirstLocation && location <= kBankLastLocation)
+    mEntries[static_cast<size_t>(location)].selected = 1;
+}
+
+bool BankList::AnyProgram() const
+{
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    if (!mEntries[static_cast<size_t>(n)].empty) return true;
+  return false;
+}
+
+std::vector<int> BankList::RemoveSelectedPrograms()
+{
+  std::vector<int> rows;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  {
+    if (!mEntries[static_cast<size_t>(n)].selected) continue;
+    RemoveProgram(n);
+    rows.push_back(n);
+  }
+  return rows;
+}
+
+std::vector<int> BankList::MoveProgramEntries(int destination) { return MoveOrCopy(destination, true); }
+
+std::vector<int> BankList::CopyProgramEntries(int destination) { return MoveOrCopy(destination, false); }
+
+std::vector<int> BankList::MoveOrCopy(int destination, bool move)
+{
+  std::vector<int> rows;
+  const int first = FirstSelectedRow();
+  if (first < 0 || destination < kBankFirstLocation || destination > kBankLastLocation) return rows;
+
+  // staying[n]: the selected program at n does not go anywhere, so nothing
+  // may be written over it. Grows until no mover aims at a staying one.
+  std::array<bool, kBankSize> staying{};
+  std::vector<int> sources;
+  for (int s = first; s <= kBankLastLocation; ++s)
+  {
+    if (!mEntries[static_cast<size_t>(s)].selected) continue;
+    sources.push_back(s);
+    const int t = destination + (s - first);
+    if (t > kBankLastLocation || t == s) staying[static_cast<size_t>(s)] = true;
+  }
+  for (bool grew = true; grew;)
+  {
+    grew = false;
+    for (int s : sources)
+    {
+      const int t = destination + (s - first);
+      if (!staying[static_cast<size_t>(s)] && staying[static_cast<size_t>(t)])
+      {
+        staying[static_cast<size_t>(s)] = true;
+        grew = true;
+      }
+    }
+  }
+
+  const std::array<BankEntry, kBankSize> snapshot = mEntries;
+  for (int s : sources) mEntries[static_cast<size_t>(s)].selected = 0;
+  if (move)
+  {
+    for (int s : sources)
+    {
+      if (staying[static_cast<size_t>(s)]) continue;
+      MakeEmpty(mEntries[static_cast<size_t>(s)]);
+      rows.push_back(s);
+    }
+  }
+  for (int s : sources)
+  {
+    if (staying[static_cast<size_t>(s)]) continue;
+    const int t = destination + (s - first);
+    BankEntry& target = mEntries[static_cast<size_t>(t)];
+    const uint8_t selected = target.selected;
+    target = snapshot[static_cast<size_t>(s)];
+    target.selected = selected;
+    rows.push_back(t);
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+std::vector<int> BankList::ExchangeProgramEntries(int destination)
+{
+  std::vector<int> rows;
+  const int first = FirstSelectedRow();
+  if (first < 0 || first == destination || destination < kBankFirstLocation ||
+      destination > kBankLastLocation)
+    return rows;
+  for (int s = first; s <= kBankLastLocation; ++s)
+  {
+    BankEntry& source = mEntries[static_cast<size_t>(s)];
+    if (!source.selected) continue;
+    if (s == destination && s != first) break;
+    source.selected = 0;
+    const int t = destination + (s - first);
+    if (t > kBankLastLocation) continue;
+    // The selection belongs to the row, not to the program.
+    BankEntry& target = mEntries[static_cast<size_t>(t)];
+    const uint8_t targetSelected = target.selected;
+    std::swap(source, target);
+    source.selected = targetSelected;
+    target.selected = 0;
+    rows.push_back(s);
+    rows.push_back(t);
+  }
+  return rows;
+}
+
+int BankDropLocation(double x, double y)
+{
+  if (x < 309 || y < 109) return 0;
+  // Past the last column or row the mouse still means the last one.
+  const int column = std::min(static_cast<int>(std::min((x - 308) / 812, 1.0) * 10), 9);
+  const int row = std::min(static_cast<int>(std::min((y - 108) / 680, 1.0) * 10), 9);
+  return column + 10 * row;
+}

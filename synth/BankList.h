@@ -1,0 +1,136 @@
+// BankList: the program manager's 99 synth locations, each holding at most
+// one program -- a ".pr3"/".prg" file of a folder or an "https://" address of
+// the program database. The location is the index; entry 0 exists and is
+// never shown, selected or written.
+//
+// This holds the list and the operations that change it, without any panel:
+// the operations return the rows whose cells must be redrawn, and the editor
+// passes them on to the manager panel.
+//
+// Threads: none of its own; the editor calls it with the plug-in mutex held.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kBankSize = 100;
+constexpr int kBankFirstLocation = 1;
+constexpr int kBankLastLocation = 99;
+constexpr int kBankPathSize = 256;   // bytes with the terminating NUL
+constexpr int kBankNameSize = 64;
+constexpr int kBankNameMaxChars = 32; // characters a name or display may hold
+constexpr int kBankNameFieldChars = 30;
+
+// Category types; 0 only on an empty location.
+enum BankCategory : int32_t
+{
+  kCategoryEmpty = 0,
+  kCategoryNone = 1,
+  kCategoryBass = 2,
+  kCategoryGuitar = 3,
+  kCategoryMidi = 4,
+  kCategoryFx = 5,
+  kCategoryEwi = 6,
+};
+
+struct BankEntry
+{
+  uint8_t empty = 1;    // 1: no program at this location
+  uint8_t selected = 0; // 1: the row is selected
+  int32_t category = kCategoryEmpty;
+  char path[kBankPathSize] = {};  // folder + file name, or an "https://" address
+  char name[kBankNameSize] = {};  // at most 32 characters used
+  char display[kBankNameSize] = {}; // the name broken into lines for the row
+};
+
+// ---- names ----
+
+// What a program file's name says about its place in the bank.
+struct BankFileName
+{
+  int location = 0;
+  int32_t category = kCategoryNone;
+  std::string name;
+};
+
+// Reads "NN[_TAG_]name.ext": the leading decimal digits are the location
+// (1..99, so "150_X.pr3" has none); the tag "_BASS_", "_GTR_", "_MIDI_",
+// "_FX_" or "_EWI_" after them gives the category (none: 1); the rest up to
+// the last "." is the name, a leading "_" dropped. False when there is no
+// location or the name is longer than 32 characters (never cut).
+[[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
+
+// The text a row shows for a name: names of 13 characters or more are
+// broken into two or three lines at "_" or a blank from the fifth character
+// on, else after 12 and 25 characters; at most 32 characters. Counts and
+// cuts whole UTF-8 characters. Touches no file.
+std::string BankDisplayName(const std::string& name);
+
+// The export file name of a program: "%02d_%s.pr3" with the category's tag
+// ("07_BASS_Deep.pr3"); every "/" of the name becomes "_". False for a
+// location outside 1..99, or a name that is empty, "." or "..", or a result
+// that does not fit a path field.
+[[nodiscard]] bool MakeBankFileName(int location, int32_t category, const std::string& name,
+                                    std::string& fileName);
+
+// The bank location under a drop at (x, y) in base units: the rows' area
+// starts at (309, 109), 10 columns over 812 units and 10 rows over 680,
+// column and row each held to 0..9. 0 outside the area or on location 0,
+// which no row shows.
+int BankDropLocation(double x, double y);
+
+// The first n UTF-8 characters of text (a character is never split).
+std::string Utf8Prefix(const std::string& text, size_t characters);
+
+// ---- the list ----
+
+class BankList
+{
+public:
+  BankList() = default;
+
+  BankEntry& operator[](int location) { return mEntries[static_cast<size_t>(location)]; }
+  const BankEntry& operator[](int location) const { return mEntries[static_cast<size_t>(location)]; }
+
+  // Every entry empty and unselected (categories 0).
+  void Clear();
+  // Stores a program at location: false, with the entry unchanged, when the
+  // location is outside 1..99 or path or name do not fit.
+  [[nodiscard]] bool SetProgram(int location, const std::string& path, int32_t category,
+                                const std::string& name);
+  // Name and its display text; false (unchanged) for a name over 32
+  // characters. "/" never reaches a name: it becomes "_".
+  [[nodiscard]] bool SetName(int location, const std::string& name);
+  // Empties one location; its category and selection stay.
+  void RemoveProgram(int location);
+
+  // ---- selection ----
+  int FirstSelectedRow() const;          // lowest selected location, or -1
+  int FindLastSelectedLocation() const;  // highest, or -1
+  int SelectedCount() const;
+  void ClearRowSelections();
+  void SelectOnly(int location);
+  bool AnyProgram() const;
+
+  // ---- operations on the selection; each returns the rows to redraw ----
+  // Empties every selected location; the selection stays.
+  std::vector<int> RemoveSelectedPrograms();
+  // Moves or copies the selected programs so that the first lands on
+  // destination, keeping their spacing. Every moving program is read before
+  // any target is written, so a target that is itself a source gets its new
+  // program, never loses it. A program whose target is past 99 stays, and so
+  // does one whose target holds such a staying program. The selection is
+  // cleared.
+  std::vector<int> MoveProgramEntries(int destination);
+  std::vector<int> CopyProgramEntries(int destination);
+  // Exchanges the selected programs with those at destination and after it,
+  // one pair after another, stopping at the destination itself.
+  std::vector<int> ExchangeProgramEntries(int destination);
+
+private:
+  std::vector<int> MoveOrCopy(int destination, bool move);
+
+  std::array<BankEntry, kBankSize> mEntries{};
+};

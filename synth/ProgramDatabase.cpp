@@ -1,0 +1,289 @@
+#include "synth/ProgramDatabase.h"
+
+#include "platform/net/PLAT_Http.h"
+#include "synth/BankFolder.h"
+#include "synth/BankList.h"
+#include "synth/ProgramFolder.h"
+
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+#include <syslog.h>
+
+#include <algorithm>
+#include <cstring>
+
+using nlohmann::json;
+
+namespace
+{
+json ParseJson(const std::string& body)
+{
+  // No exceptions: a reply that is not JSON becomes a discarded value.
+  return json::parse(body, nullptr, false);
+}
+
+// The text of member key, or "" when it is missing or not a string.
+std::string Text(const json& object, const char* key)
+{
+  const auto it = object.find(key);
+  return it != object.end() && it->is_string() ? it->get_ref<const std::string&>() : std::string();
+}
+
+// A non-negative integer id as decimal text; "" for anything else, so that
+// no text from the server ever reaches a query string.
+std::string Id(const json& object)
+{
+  const auto it = object.find("id");
+  if (it == object.end()) return std::string();
+  if (it->is_number_unsigned()) return std::to_string(it->get<uint64_t>());
+  if (it->is_number_integer() && it->get<int64_t>() >= 0) return std::to_string(it->get<int64_t>());
+  return std::string();
+}
+
+// "title": {"rendered": html} as plain text.
+std::string RenderedTitle(const json& object)
+{
+  const auto it = object.find("title");
+  if (it == object.end() || !it->is_object()) return std::string();
+  return PLAT_HtmlToText(Text(*it, "rendered"));
+}
+
+// Runs f on each object element of an array reply; the element count.
+template <class F>
+int ForEachElement(const std::string& body, F f)
+{
+  const json reply = ParseJson(body);
+  if (!reply.is_array()) return -1;
+  for (const json& element : reply)
+    if (element.is_object()) f(element);
+  return static_cast<int>(reply.size());
+}
+
+bool IsDecimal(const std::string& text)
+{
+  return !text.empty() && text.size() < 20 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void LogStatus(const std::string& address, long status)
+{
+  syslog(LOG_WARNING, "Error getting %s, HTTP status code %i", address.c_str(), static_cast<int>(status));
+}
+}  // namespace
+
+bool MakeDatabaseRecord(DatabaseListRecord& record, uint8_t opensCategory, uint8_t program,
+                        const std::string& name, const std::string& link, bool cutName)
+{
+  std::string shown = name;
+  if (shown.size() >= sizeof record.name)
+  {
+    if (!cutName) return false;
+    // Back off to the start of a character.
+    size_t end = sizeof record.name - 1;
+    while (end > 0 && (static_cast<unsigned char>(shown[end]) & 0xC0) == 0x80) --end;
+    shown.resize(end);
+  }
+  if (link.size() >= sizeof record.link || link.find('\0') != std::string::npos) return false;
+  record = DatabaseListRecord{};
+  record.remote = 1;
+  record.opensCategory = opensCategory;
+  record.program = program;
+  memcpy(record.name, shown.c_str(), std::min(shown.size(), sizeof record.name - 1));
+  memcpy(record.link, link.data(), link.size());
+  return true;
+}
+
+void ParseCategoriesReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements)
+{
+  elements = ForEachElement(body, [&list](const json& e) {
+    const std::string id = Id(e);
+    DatabaseListRecord r;
+    if (Text(e, "taxonomy") == "cmdm_category" && !id.empty() &&
+        MakeDatabaseRecord(r, 1, 0, Text(e, "name"), id, true))
+      list.push_back(r);
+  });
+}
+
+void ParseProgramsReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements)
+{
+  elements = ForEachElement(body, [&list](const json& e) {
+    const std::string id = Id(e);
+    DatabaseListRecord r;
+    if (Text(e, "_package_type") == "file" && !id.empty() &&
+        MakeDatabaseRecord(r, 0, 0, RenderedTitle(e), id, true))
+      list.push_back(r);
+  });
+}
+
+void ParseMediaReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements)
+{
+  elements = ForEachElement(body, [&list](const json& e) {
+    const std::string link = Text(e, "source_url");
+    DatabaseListRecord r;
+    if (Text(e, "mime_type") == "application/octet-stream" && link.compare(0, 8, "https://") == 0 &&
+        MakeDatabaseRecord(r, 0, 1, RenderedTitle(e), link, true))
+      list.push_back(r);
+  });
+}
+
+bool LoginReplyMatches(const std::string& body, const std::string& user)
+{
+  const json reply = ParseJson(body);
+  if (!reply.is_object()) return false;
+  const auto it = reply.find("user_display_name");
+  return it != reply.end() && it->is_string() && it->get_ref<const std::string&>() == user;
+}
+
+std::string LoginRequestBody(const std::string& user, const std::string& password)
+{
+  json body = json::object();
+  body["username"] = user;
+  body["password"] = password;
+  // Text that is not UTF-8 is replaced rather than thrown over.
+  return body.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+bool DownloadFileName(const std::string& address, std::string& fileName)
+{
+  std::string path = address.substr(0, address.find_first_of("?#"));
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos || address.compare(0, 8, "https://") != 0 || slash < 8) return false;
+  return MakeSafeFileName(path.substr(slash + 1), fileName);
+}
+
+void SortDatabaseList(std::vector<DatabaseListRecord>& list)
+{
+  auto upper = [](const char* s) {
+    std::string u = s;
+    for (char& c : u)
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return u;
+  };
+  const auto rank = [](const DatabaseListRecord& r) { return strcmp(r.name, "..") == 0 ? 0 : 1; };
+  std::stable_sort(list.begin(), list.end(), [&](const DatabaseListRecord& l, const DatabaseListRecord& r) {
+    if (rank(l) != rank(r)) return rank(l) < rank(r);
+    return upper(l.name) < upper(r.name);
+  });
+}
+
+int DatabaseScrollRange(size_t records)
+{
+  return records > static_cast<size_t>(kDatabasePageSize) ? static_cast<int>(records) - kDatabasePageSize : 0;
+}
+
+// ---- the client ----
+
+std::string ProgramDatabase::BaseAddress() const
+{
+  return "https://" + mConfig.server + kDatabaseBasePath;
+}
+
+std::string ProgramDatabase::GetJson(const std::string& route)
+{
+  if (!HasServer()) return std::string();
+  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
+  const std::string address = BaseAddress() + route;
+  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
+  if (!reply.complete || reply.status != 200)
+  {
+    LogStatus(address, reply.status);
+    return std::string();
+  }
+  return reply.body;
+}
+
+bool ProgramDatabase::Login(const std::string& user, const std::string& password)
+{
+  if (!HasServer()) return false;
+  const std::string body = LoginRequestBody(user, password);
+  const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache",
+                                            "Content-Length: " + std::to_string(body.size())};
+  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
+  const std::string address = BaseAddress() + "jwt-auth/v1/token";
+  const PLAT_HttpReply reply = PLAT_HttpRequest(address, &body, headers, options);
+  if (!reply.complete || reply.status != 200)
+  {
+    LogStatus(address, reply.status);
+    return false;
+  }
+  // The reply carries a token: it is neither kept nor logged.
+  const bool ok = LoginReplyMatches(reply.body, user);
+  syslog(LOG_INFO, "Program database login %s", ok ? "accepted" : "refused");
+  return ok;
+}
+
+bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
+{
+  const std::string body = GetJson("wp/v2/cmdm_category");
+  int elements = 0;
+  ParseCategoriesReply(body, list, elements);
+  return elements >= 0;
+}
+
+void ProgramDatabase::FetchPrograms(const std::string& categoryId, std::vector<DatabaseListRecord>& list)
+{
+  if (!IsDecimal(categoryId)) return;
+  std::string previous;
+  for (int page = 1; page <= kDatabaseMaxPages; ++page)
+  {
+    const std::string body =
+      GetJson("wp/v2/cmdm_page?per_page=47&page=" + std::to_string(page) + "&cmdm_category=" + categoryId +
+              "&status=publish");
+    // A server that repeats a page would otherwise fill the list with copies.
+    if (page > 1 && body == previous) return;
+    int elements = 0;
+    ParseProgramsReply(body, list, elements);
+    if (elements != kDatabasePageSize) return;
+    previous = body;
+  }
+}
+
+void ProgramDatabase::ShowCategory(const std::string& categoryId, std::vector<DatabaseListRecord>& list)
+{
+  list.clear();
+  DatabaseListRecord up;
+  if (MakeDatabaseRecord(up, 0, 0, "..", "..", false)) list.push_back(up);
+  FetchPrograms(categoryId, list);
+}
+
+void ProgramDatabase::ShowProgramFiles(const std::string& programId, const std::string& categoryId,
+                                       std::vector<DatabaseListRecord>& list)
+{
+  list.clear();
+  DatabaseListRecord up;
+  if (MakeDatabaseRecord(up, 1, 0, "..", categoryId, false)) list.push_back(up);
+  if (IsDecimal(programId))
+  {
+    std::string previous;
+    for (int page = 1; page <= kDatabaseMaxPages; ++page)
+    {
+      const std::string body =
+        GetJson("wp/v2/media?parent=" + programId + "&per_page=47&page=" + std::to_string(page) + "&order=asc");
+      if (page > 1 && body == previous) break;
+      int elements = 0;
+      ParseMediaReply(body, list, elements);
+      if (elements != kDatabasePageSize) break;
+      previous = body;
+    }
+  }
+  SortDatabaseList(list);
+}
+
+bool ProgramDatabase::FetchProgramToCache(const std::string& address, std::string& cachedPath)
+{
+  std::string fileName;
+  if (!HasServer() || mConfig.cacheFolder.empty() || !DownloadFileName(address, fileName)) return false;
+  const std::string path = mConfig.cacheFolder + fileName;
+  if (path.size() >= static_cast<size_t>(kBankPathSize)) return false;
+  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseFileMaxBytes};
+  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
+  if (!reply.complete || reply.status != 200 || reply.body.empty())
+  {
+    LogStatus(address, reply.status);
+    return false;
+  }
+  (void)mkdir(mConfig.cacheFolder.c_str(), 0755);
+  if (!WriteFileWhole(path, reply.body)) return false;
+  cachedPath = path;
+  return true;
+}

@@ -1,0 +1,108 @@
+// ProgramDatabase: the client of the online program database, a JSON REST
+// interface under "https://<server>/zephradatabase2/wp-json/". It logs in,
+// lists categories, the programs of a category (in pages of 47) and the
+// downloadable files of a program, and downloads a file into the cache.
+//
+// The editor knows no server by itself: the host comes from settings.ini
+// ([dbase] "server"); with none every request fails at once.
+//
+// Replies are outside input: they are parsed without exceptions, read with
+// checked access, and a record is built straight from each JSON element, so
+// an odd title can never pair a name with another program's id. Records
+// whose texts do not fit their fields are skipped rather than cut (a cut
+// address is another address).
+//
+// Threads: requests block the calling thread (the GUI thread); no lock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr const char* kDatabaseBasePath = "/zephradatabase2/wp-json/";
+constexpr int kDatabasePageSize = 47;
+// A category has never more pages than this; a server that ignores "page"
+// would otherwise be asked for ever.
+constexpr int kDatabaseMaxPages = 50;
+constexpr size_t kDatabaseJsonMaxBytes = 4u << 20;
+constexpr size_t kDatabaseFileMaxBytes = 8191;
+constexpr const char* kNoDatabaseServerText = "No program-database server is set.";
+
+// One row of the program browser or of the database list.
+struct DatabaseListRecord
+{
+  uint8_t remote = 0;        // 0: an entry of a local folder
+  uint8_t opensCategory = 0; // a category, or the ".." of a file list
+  uint8_t program = 0;       // a program or downloadable file
+  uint8_t selected = 0;
+  char name[256] = {};
+  char link[256] = {};       // identifier, or the file's "https://" address
+};
+
+// Fills a record; false (record untouched) when name or link do not fit.
+// The name is cut at a UTF-8 character boundary instead when cutName.
+[[nodiscard]] bool MakeDatabaseRecord(DatabaseListRecord& record, uint8_t opensCategory, uint8_t program,
+                                      const std::string& name, const std::string& link, bool cutName);
+
+// ---- replies (no network; each appends what it finds) ----
+
+// Elements counts the reply array's elements (the paging rule: 47 means a
+// full page), -1 when the reply is not a JSON array.
+void ParseCategoriesReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
+void ParseProgramsReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
+void ParseMediaReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
+// True when the login reply names exactly this user.
+bool LoginReplyMatches(const std::string& body, const std::string& user);
+// The login request body, a pretty-printed JSON object.
+std::string LoginRequestBody(const std::string& user, const std::string& password);
+// The file name a download is stored under: the address's last path
+// component without query or fragment, made safe. False when none.
+[[nodiscard]] bool DownloadFileName(const std::string& address, std::string& fileName);
+// Sorts by name compared in ASCII upper case; equal names keep their order
+// and ".." stays first.
+void SortDatabaseList(std::vector<DatabaseListRecord>& list);
+
+// ---- the client ----
+
+struct ProgramDatabaseConfig
+{
+  std::string server;      // host (and ":port"); empty: no database
+  std::string caFile;      // certificate authorities; empty: the system's
+  std::string cacheFolder; // ends in "/"
+  long connectTimeoutMs = 10000;
+  long totalTimeoutMs = 30000;
+};
+
+class ProgramDatabase
+{
+public:
+  explicit ProgramDatabase(ProgramDatabaseConfig config) : mConfig(std::move(config)) {}
+
+  bool HasServer() const { return !mConfig.server.empty(); }
+  const ProgramDatabaseConfig& Config() const { return mConfig; }
+
+  [[nodiscard]] bool Login(const std::string& user, const std::string& password);
+  // Appends the categories; false when the request failed.
+  bool FetchCategories(std::vector<DatabaseListRecord>& list);
+  // Appends the programs of a category, page after full page.
+  void FetchPrograms(const std::string& categoryId, std::vector<DatabaseListRecord>& list);
+  // The list for a category: ".." then its programs.
+  void ShowCategory(const std::string& categoryId, std::vector<DatabaseListRecord>& list);
+  // The list for a program's files: ".." (back to categoryId) and the files, sorted.
+  void ShowProgramFiles(const std::string& programId, const std::string& categoryId,
+                        std::vector<DatabaseListRecord>& list);
+  // Downloads address into the cache folder through a temporary file;
+  // cachedPath is the file. A failure leaves any earlier file as it was.
+  [[nodiscard]] bool FetchProgramToCache(const std::string& address, std::string& cachedPath);
+  // The body of a GET of an address under the base path, "" on failure.
+  std::string GetJson(const std::string& route);
+
+private:
+  std::string BaseAddress() const;
+
+  ProgramDatabaseConfig mConfig;
+};
+
+// The scroll state of a list shown 47 rows at a time: the range is the
+// records beyond the first 47, the control shown only then.
+int DatabaseScrollRange(size_t records);

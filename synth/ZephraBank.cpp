@@ -1,0 +1,167 @@
+// The editor's program library: the bank list's rows, writing a folder into
+// the synth one program per acknowledgement, the browser's folder listing
+// and the program-database client's settings.
+#include "synth/ZephraModel.h"
+
+#include "core/BASE_Mutex.h"
+#include "synth/BankFolder.h"
+#include "synth/ProgramFolder.h"
+#include "synth/ZephraParams.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+constexpr int kOkType = 0;
+constexpr int kOkCancelType = 1;
+constexpr int kAnswerOk = 1;
+constexpr int kBrowserRows = 47;
+constexpr const char* kNoProgramsText = "This directory does not contain any Zephra Programs!";
+constexpr const char* kGapsText =
+  "There are gaps in the list.\nPress OK to fill them with the Default or Cancel to skip!";
+}  // namespace
+
+void ZephraModel::SetManagerLink(std::unique_ptr<ZephraManagerLink> link)
+{
+  mManager = link ? std::move(link) : std::make_unique<ZephraManagerLink>();
+}
+
+void ZephraModel::RefreshBankRow(int location)
+{
+  const BankEntry& e = mBankList[location];
+  Manager().SetRowCell(location, e.empty ? 0.0 : e.category / 6.0);
+  Manager().SetRowText(location, e.display);
+}
+
+void ZephraModel::LoadBankListFromFolder(const std::string& folder)
+{
+  BASE_MutexLock lock(GetMutex());
+  (void)::LoadBankListFromFolder(mBankList, folder);
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  {
+    RefreshBankRow(n);
+    Manager().SetRowChecked(n, false);
+  }
+}
+
+void ZephraModel::WriteAllProgramsToSynth(const char* path)
+{
+  if (!path || !strchr(path, '/')) return;
+  BASE_MutexLock lock(GetMutex());
+  // One transfer at a time: its replies would be taken for ours.
+  if (mTransfer.Busy()) return;
+  std::string folder = path;
+  folder.erase(folder.rfind('/') + 1);
+  char text[96];
+  switch (mBankWrite.Check(folder))
+  {
+    case BankWriteCheck::kNoPrograms:
+      Panels().ShowMessageBox(kNoProgramsText, "Error", kOkType);
+      return;
+    case BankWriteCheck::kMultipleFiles:
+      snprintf(text, sizeof text, "Multiple files assigned to location: %d\nPlease resolve it!",
+               mBankWrite.location());
+      Panels().ShowMessageBox(text, "Error", kOkType);
+      return;
+    case BankWriteCheck::kReady:
+      break;
+  }
+  if (mBankWrite.FirstGap() != 0)
+    mFillGaps = !mManagerMode && Panels().ShowMessageBox(kGapsText, "Warning", kOkCancelType) == kAnswerOk;
+  Panels().SetNameDisplay("Writing Progs to Zephra...");
+  mTransfer.AwaitBankWrite();
+  SendBankWriteStep(mBankWrite.Begin(mFillGaps));
+}
+
+void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
+{
+  if (step.kind != BankWriteStep::kSend) return;
+  mTransfer.AwaitBankWrite();
+  GetParam(kParamSevenSegmentDisplay)->SetPlain(step.location);
+  if (mManagerMode)
+  {
+    // Show where the program goes: the selection, and the target lit.
+    for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+      Manager().SetRowChecked(n, mBankList[n].selected != 0 || n == step.location);
+  }
+  else
+  {
+    SetProgramNameFromFile(step.path.substr(step.path.rfind('/') + 1).c_str());
+    Panels().SetNameDisplay(mProgramName);
+  }
+  if (SendProgramFileToLocation(step.path.c_str(), step.location)) return;
+  // Nothing went out, so no reply will come: end now and name the file
+  // rather than wait for the time-out's "not present".
+  mBankWrite.Stop();
+  mTransfer.EndBankWriteWait();
+  char text[320];
+  snprintf(text, sizeof text, "The program file could not be sent:\n%s",
+           step.path.substr(step.path.rfind('/') + 1).c_str());
+  Panels().ShowMessageBox(text, "Error", kOkType);
+}
+
+void ZephraModel::ContinueBankWrite(uint8_t code)
+{
+  const BankWriteStep step = mBankWrite.OnReply(code);
+  switch (step.kind)
+  {
+    case BankWriteStep::kIgnored:
+      return;
+    case BankWriteStep::kFailed:
+      mTransfer.EndBankWriteWait();
+      mTransfer.Flag(ZephraTransfer::kReportCommError);
+      return;
+    case BankWriteStep::kSend:
+      SendBankWriteStep(step);
+      return;
+    case BankWriteStep::kFinished:
+      break;
+  }
+  mTransfer.EndBankWriteWait();
+  if (mManagerMode)
+  {
+    for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+      Manager().SetRowChecked(n, mBankList[n].selected != 0);
+    Panels().SetLastSelectedProgramFile((mBankWrite.Folder() + mBankWrite.Files().front()).c_str());
+  }
+  // The timer turn reports it: no dialog from the MIDI thread.
+  mTransfer.Flag(ZephraTransfer::kReportFinished);
+}
+
+void ZephraModel::ListDirectory(const std::string& folder)
+{
+  mBrowserList.clear();
+  for (int r = 0; r < kBrowserRows; ++r) Manager().SetBrowserRow(r, "", false);
+  if (folder.size() >= static_cast<size_t>(kFolderPathSize)) return;
+  // Kept without its trailing "/" (but "/" itself) for ".." to cut.
+  mBrowserFolder = folder;
+  while (mBrowserFolder.size() > 1 && mBrowserFolder.back() == '/') mBrowserFolder.pop_back();
+  mBrowserAnchor = -1;
+  for (const FolderEntry& entry : ListProgramFolder(mBrowserFolder.c_str()))
+  {
+    DatabaseListRecord record;
+    if (entry.name.size() >= sizeof record.name) continue;
+    record.program = entry.isProgram ? 1 : 0;
+    memcpy(record.name, entry.name.c_str(), entry.name.size() + 1);
+    mBrowserList.push_back(record);
+  }
+  for (size_t r = 0; r < mBrowserList.size() && r < static_cast<size_t>(kBrowserRows); ++r)
+  {
+    const DatabaseListRecord& record = mBrowserList[r];
+    const std::string text = record.program ? record.name : "[" + std::string(record.name) + "]";
+    Manager().SetBrowserRow(static_cast<int>(r), text.c_str(), true);
+  }
+  Manager().SetBrowserScroll(DatabaseScrollRange(mBrowserList.size()));
+}
+
+ProgramDatabase ZephraModel::Database() const
+{
+  char server[256] = {};
+  GetPrivateProfileString("dbase", "server", "", server, sizeof server, mSettingsPath.c_str());
+  ProgramDatabaseConfig config;
+  config.server = server;
+  config.cacheFolder = mCachePath;
+  return ProgramDatabase(config);
+}

@@ -1,0 +1,186 @@
+// The equaliser display: its axis ranges and positions, the band caption,
+// picking handles, and shelves placed anywhere drawing only inside their
+// curve buffers.
+#include "support/GuiTestKit.h"
+
+#include "graphics/controls/IParaGraphicEq.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+IParaGraphicEq::Settings EditorSettings()
+{
+  IParaGraphicEq::Settings s;
+  snprintf(s.mFreqLabels, sizeof(s.mFreqLabels), "%s", "25, 50, 100, 200, 300, 500, 1000, 2000, 3000, 5000, 7000, 10000");
+  snprintf(s.mGainLabels, sizeof(s.mGainLabels), "%s", "-18, -12, -6, 0, 6, 12, 18");
+  return s;
+}
+
+IParaGraphicEq::Band MakeBand(int index, int type, float gain, float freq, float width)
+{
+  IParaGraphicEq::Band b;
+  b.mIndex = index;
+  b.mType = type;
+  b.mGain = gain;
+  b.mFreq = freq;
+  b.mWidth = width;
+  b.mMinFreq = 20.0f;
+  b.mMaxFreq = 12000.0f;
+  b.mMinGain = -24.0f;
+  b.mMaxGain = 24.0f;
+  b.mMinWidth = 0.1f;
+  b.mMaxWidth = 10.0f;
+  return b;
+}
+
+struct EqFixture : GuiFixture
+{
+  EqFixture() : GuiFixture(500, 140) { IGraphics::ClearCachesForTest(); }
+  ~EqFixture() { IGraphics::ClearCachesForTest(); }
+};
+}  // namespace
+
+TEST(ParaGraphicEq, RangesAndPositions)
+{
+  struct Case
+  {
+    const char* name;
+    float lo, hi;
+    float usedLo, usedHi;
+  } kCases[] = {
+    {"as given", 20.0f, 12000.0f, 20.0f, 12000.0f},
+    {"minimum too low", 5.0f, 12000.0f, 20.0f, 12000.0f},
+    {"minimum just below 10", 9.99f, 12000.0f, 20.0f, 12000.0f},
+    {"minimum 10", 10.0f, 12000.0f, 10.0f, 12000.0f},
+    {"maximum too high", 20.0f, 30000.0f, 20.0f, 22000.0f},
+    {"maximum 24000", 20.0f, 24000.0f, 20.0f, 24000.0f},
+    {"maximum 24001", 20.0f, 24001.0f, 20.0f, 22000.0f},
+    {"crossed", 500.0f, 100.0f, 20.0f, 100.0f},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IParaGraphicEq::Settings s = EditorSettings();
+    s.mMinFreq = c.lo;
+    s.mMaxFreq = c.hi;
+    IParaGraphicEq eq(nullptr, IRECT(0, 0, 460, 115), -1, s);
+    EXPECT_EQ(eq.GetMinFreq(), c.usedLo);
+    EXPECT_EQ(eq.GetMaxFreq(), c.usedHi);
+  }
+  IParaGraphicEq::Settings s = EditorSettings();
+  s.mMinFreq = 20.0f;
+  s.mMaxFreq = 22000.0f;
+  IParaGraphicEq eq(nullptr, IRECT(0, 0, 460, 115), -1, s);
+  EXPECT_NEAR(eq.FreqPosition(1000.0), 0.5587, 0.0005);
+  ASSERT_EQ(eq.NumFreqLabels(), 12);
+  EXPECT_STREQ(eq.FreqLabel(0), "25");
+  EXPECT_STREQ(eq.FreqLabel(6), "1k");
+  EXPECT_STREQ(eq.FreqLabel(11), "10k");
+  ASSERT_EQ(eq.NumGainLabels(), 7);
+  EXPECT_STREQ(eq.GainLabel(0), "-18");
+}
+
+TEST(ParaGraphicEq, BellCaptionShowsQ)
+{
+  EqFixture f;
+  f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
+  auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
+  f.gui->AttachControl(eq);
+  eq->SetBands(MakeBand(1, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
+  f.Open();
+  f.Settle();
+  // 1000 Hz sits at 0.6115 of 20..12000 Hz: column 281.3 of 460; 0 dB is
+  // the middle row, 57.5.
+  IMouseMod m(true, false);
+  f.gui->OnMouseDown(20 + 281, 10 + 57, &m);
+  IParaGraphicEq::Band band;
+  ASSERT_TRUE(eq->GetBand(&band));
+  EXPECT_EQ(band.mIndex, 1);
+  EXPECT_NEAR(eq->GetValue(), 1.0 / 3.0, 1e-12);
+  f.gui->mDrawnTexts.clear();
+  f.Settle();
+  bool shown = false;
+  for (const std::string& t : f.gui->mDrawnTexts) shown |= t.find("Q=1.41") != std::string::npos;
+  EXPECT_TRUE(shown);
+}
+
+TEST(ParaGraphicEq, ClicksAwayFromHandlesSelectNothing)
+{
+  struct Case
+  {
+    int dx, dy;
+    bool picked;
+  } kCases[] = {{0, 0, true},   {10, 0, true},   {11, 0, false}, {-9, 0, true},    {-10, 0, false},
+                {0, 10, true},  {0, 11, false},  {0, -9, true},  {0, -10, false},  {40, 40, false}};
+  for (const Case& c : kCases)
+  {
+    // The handle is at (281.3, 57.5) inside the display.
+    SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+    EqFixture f;
+    f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
+    auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
+    f.gui->AttachControl(eq);
+    eq->SetBands(MakeBand(0, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
+    f.Open();
+    f.unit.mChanges.clear();
+    IMouseMod m(true, false);
+    f.gui->OnMouseDown(20 + 281 + c.dx, 10 + 57 + c.dy, &m);
+    IParaGraphicEq::Band band;
+    EXPECT_EQ(eq->GetBand(&band), c.picked);
+    EXPECT_TRUE(f.unit.mChanges.empty());
+  }
+}
+
+TEST(ParaGraphicEq, OneBandAndBadIndexes)
+{
+  IParaGraphicEq::Settings s = EditorSettings();
+  s.mNumBands = 1;
+  IParaGraphicEq eq(nullptr, IRECT(0, 0, 460, 115), -1, s);
+  eq.SetBands(MakeBand(-1, IParaGraphicEq::kBell, 12.0f, 1000.0f, 1.0f));
+  eq.SetBands(MakeBand(1, IParaGraphicEq::kBell, 12.0f, 1000.0f, 1.0f));
+  eq.SetBands(MakeBand(0, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
+  IMouseMod m(true, false);
+  // Gain 0 at 1000 Hz of 20..12000: column 281.3, row 57.5.
+  eq.OnMouseDown(281, 57, &m);
+  IParaGraphicEq::Band band;
+  ASSERT_TRUE(eq.GetBand(&band));
+  EXPECT_EQ(band.mGain, 0.0f);
+  EXPECT_EQ(eq.GetValue(), 0.0);
+}
+
+// Shelves whose transitions start far left or right of the display, on
+// displays from 1 to past the curve limit, draw inside their buffers (the
+// address checker sees any write past them) and keep the curve finite.
+TEST(ParaGraphicEq, ShelvesAnywhereStayInsideTheirBuffers)
+{
+  struct Case
+  {
+    int width;
+    float freq, slope;
+  } kCases[] = {{10, 20.0f, 10.0f},   {10, 12000.0f, 10.0f}, {10, 20.0f, 0.0f},      {10, 12000.0f, 0.0f},
+                {1, 100.0f, 10.0f},   {17, 10.0f, 100.0f},   {460, 20.0f, 10.0f},    {460, 12000.0f, 10.0f},
+                {8191, 20.0f, 10.0f}, {8192, 12000.0f, 10.0f}, {8193, 12000.0f, 10.0f}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.width << " " << c.freq << " " << c.slope);
+    GuiFixture f(c.width + 10, 60);
+    auto* eq = new IParaGraphicEq(&f.unit, IRECT(5, 5, 5 + c.width, 55), -1, EditorSettings());
+    f.gui->AttachControl(eq);
+    IParaGraphicEq::Band low = MakeBand(0, IParaGraphicEq::kLowShelf, 12.0f, c.freq, c.slope);
+    low.mMinFreq = 10.0f;
+    low.mMaxFreq = 24000.0f;
+    IParaGraphicEq::Band high = low;
+    high.mIndex = 3;
+    high.mType = IParaGraphicEq::kHighShelf;
+    high.mGain = -12.0f;
+    eq->SetBands(low);
+    eq->SetBands(high);
+    f.Open();
+    f.Settle();
+    IColor corner = f.gui->GetPoint(0, 0);
+    EXPECT_EQ(corner, IColor(255, 128, 128, 128));
+  }
+}

@@ -1,0 +1,329 @@
+// Text controls and the invisible select controls on the headless surface:
+// dirty marking and pixels of texts, the file button, the spinner's wheel,
+// resizing, the value display of a knob, and the values and events the
+// select controls record.
+#include "support/GuiTestKit.h"
+
+#include "core/IParam.h"
+#include "graphics/controls/IInvisibleSelectControl.h"
+#include "graphics/controls/IKnobControl.h"
+#include "graphics/controls/ITextControl.h"
+#include "graphics/controls/IUserTextControl.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+struct TextFixture : GuiFixture
+{
+  TextFixture() : GuiFixture(200, 100) { IGraphics::ClearCachesForTest(); }
+  ~TextFixture() { IGraphics::ClearCachesForTest(); }
+};
+
+// Pixels of the screen inside r that differ from the grey background.
+int InkedPixels(IGraphicsHeadless* gui, IRECT r)
+{
+  int n = 0;
+  RAST_IBitmap* screen = gui->GetScreen();
+  for (int y = r.T; y < r.B; ++y)
+    for (int x = r.L; x < r.R; ++x)
+      if (screen->getBits()[y * screen->getRowSpan() + x] != RAST_RGBA(128, 128, 128, 255)) ++n;
+  return n;
+}
+}  // namespace
+
+TEST(TextControls, SameTextStaysCleanNewTextRepaints)
+{
+  TextFixture f;
+  IText style;
+  auto* text = new ITextControl(&f.unit, IRECT(10, 10, 110, 30), &style, "abc");
+  f.gui->AttachControl(text);
+  f.Open();
+  f.Settle();
+  const int before = InkedPixels(f.gui, IRECT(10, 10, 110, 30));
+  EXPECT_GT(before, 0);
+
+  text->SetTextFromPlug("abc");
+  EXPECT_FALSE(text->IsDirty());
+  text->SetTextFromPlug("");
+  EXPECT_TRUE(text->IsDirty());
+  f.Settle();
+  EXPECT_EQ(InkedPixels(f.gui, IRECT(10, 10, 110, 30)), 0);
+}
+
+TEST(TextControls, SecureFieldsShowAtMost99Stars)
+{
+  struct Case
+  {
+    int length;
+    size_t stars;
+  } kCases[] = {{0, 0}, {98, 98}, {99, 99}, {100, 99}, {120, 99}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.length);
+    TextFixture f;
+    IText style;
+    const std::string secret(static_cast<size_t>(c.length), 'x');
+    auto* field = new IEditableTextControl(&f.unit, IRECT(0, 0, 200, 20), 1, &style, secret.c_str(), false, true);
+    auto* user = new IUserTextControl(&f.unit, IRECT(0, 40, 200, 60), &style, secret.c_str());
+    user->SetSecure(true);
+    f.gui->AttachControl(field);
+    f.gui->AttachControl(user);
+    f.Open();
+    f.Settle();
+    const std::string expected(c.stars, '*');
+    int shown = 0;
+    for (const std::string& t : f.gui->mDrawnTexts) shown += t == expected ? 1 : 0;
+    EXPECT_EQ(shown, c.length == 0 ? 0 : 2);
+    // Masked text is never drawn turned: the style keeps orientation 0.
+    EXPECT_EQ(field->GetText()->mOrientation, 0);
+    EXPECT_EQ(field->GetText()->mPassword, 1);
+  }
+}
+
+TEST(TextControls, FileSelectorSplitsPathsTogglesAndCancels)
+{
+  TextFixture f;
+  auto* selector = new IFileSelectorControl(&f.unit, IRECT(0, 0, 20, 20), 2, nullptr, 0, "", "pr3");
+  f.gui->AttachControl(selector);
+  f.unit.GetParam(2)->InitDouble("file", 0.0, 0.0, 1.0, 0.001);
+  f.Open();
+  BASE_String folder, file;
+
+  selector->SetLastSelectedFileFromPlug("/a/b/c.pr3");
+  selector->GetFolder(&folder);
+  selector->GetLastSelectedFileForPlug(&file);
+  EXPECT_STREQ(folder.Get(), "/a/b/");
+  EXPECT_STREQ(file.Get(), "c.pr3");
+  selector->SetLastSelectedFileFromPlug("d.pr3");
+  selector->GetFolder(&folder);
+  selector->GetLastSelectedFileForPlug(&file);
+  EXPECT_STREQ(folder.Get(), "/a/b/");
+  EXPECT_STREQ(file.Get(), "d.pr3");
+
+  IMouseMod m(true, false);
+  const char* kChoices[] = {"/x/y.pr3", "/x/z.pr3", ""};
+  const double kValues[] = {1.0, 0.0, 1.0};
+  const char* kFiles[] = {"/x/y.pr3", "/x/z.pr3", ""};
+  for (int i = 0; i < 3; ++i)
+  {
+    SCOPED_TRACE(i);
+    f.gui->QueueFilePath(kChoices[i]);
+    f.gui->OnMouseDown(5, 5, &m);
+    f.gui->OnMouseUp(5, 5, &m);
+    EXPECT_DOUBLE_EQ(f.unit.GetParam(2)->Value(), kValues[i]);
+    selector->GetLastSelectedFileForPlug(&file);
+    EXPECT_STREQ(file.Get(), kFiles[i]);
+  }
+  // The choice makes one more repaint, then the button is idle.
+  f.Settle();
+  EXPECT_EQ(selector->GetState(), 0);
+  EXPECT_FALSE(f.gui->RunFrame());
+}
+
+TEST(TextControls, SpinnerWheelMovesOneEntryPerNotch)
+{
+  struct Case
+  {
+    const char* name;
+    int entries;  // 0: a double 0..1 with step 0
+    int notches;
+    bool shift;
+    double value;
+  } kCases[] = {
+    {"99 entries, one notch", 99, 1, false, 1.0 / 98.0},
+    {"99 entries, two notches", 99, 2, false, 2.0 / 98.0},
+    {"99 entries, back past the start", 99, -1, false, 0.0},
+    {"3 entries", 3, 1, false, 0.5},
+    {"no step", 0, 1, false, 0.01},
+    {"no step with shift", 0, 1, true, 0.001},
+    {"no step, far past the end", 0, 150, false, 1.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    IParam* p = f.unit.GetParam(3);
+    if (c.entries > 0)
+      p->InitInt("list", 1, 1, c.entries);
+    else
+      p->InitDouble("free", 0.0, 0.0, 1.0, 0.0);
+    IText style;
+    auto* spinner = new ISpinnerControl(&f.unit, IRECT(0, 0, 40, 20), 3, &style, nullptr, true, false);
+    f.gui->AttachControl(spinner);
+    f.Open();
+    IMouseMod m(false, false, c.shift);
+    f.gui->OnMouseWheel(10, 10, &m, c.notches);
+    EXPECT_NEAR(spinner->GetValue(), c.value, 1e-12);
+  }
+}
+
+TEST(TextControls, ResizeScalesTheConstructedSize)
+{
+  struct Case
+  {
+    double ratio;
+    int size;
+  } kCases[] = {{1.0, 10}, {1.5, 15}, {0.5, 5}, {1.09, 10}, {2.0, 20}};
+  IText style;
+  style.mSize = 10;
+  style.mOrientation = 3;
+  ITextControl text(nullptr, IRECT(0, 0, 10, 10), &style, "t");
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.ratio);
+    text.AfterGUIResize(c.ratio);
+    EXPECT_EQ(text.GetText()->mSize, c.size);
+    EXPECT_EQ(text.GetText()->mOrientation, 0);
+  }
+}
+
+TEST(TextControls, KnobShowsValueAndLabelOnItsDisplay)
+{
+  struct Case
+  {
+    const char* label;
+    const char* shown;
+  } kCases[] = {{"", "12 "}, {"dB", "12 dB"}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.shown);
+    TextFixture f;
+    f.unit.GetParam(4)->InitInt("Cutoff", 0, 0, 100, c.label);
+    IText style;
+    auto* value = new ITextControl(&f.unit, IRECT(100, 0, 200, 20), &style, "");
+    auto* name = new ITextControl(&f.unit, IRECT(100, 20, 200, 40), &style, "");
+    auto* knob = new IKnobLineControl(&f.unit, IRECT(0, 0, 50, 100), 4, IColor());
+    knob->SetValueDisplayControl(value);
+    knob->SetNameDisplayControl(name);
+    f.gui->AttachControl(value);
+    f.gui->AttachControl(name);
+    f.gui->AttachControl(knob);
+    f.Open();
+    f.Settle();
+    IMouseMod m(true, false);
+    f.gui->OnMouseWheel(10, 10, &m, 12);
+    BASE_String text;
+    value->GetText(&text);
+    EXPECT_STREQ(text.Get(), c.shown);
+    name->GetText(&text);
+    EXPECT_STREQ(text.Get(), "Cutoff");
+    EXPECT_TRUE(value->IsDirty());
+  }
+}
+
+// ---- select controls ----
+
+TEST(SelectControls, MatrixCellsStayInsideTheGrid)
+{
+  struct Case
+  {
+    const char* name;
+    int dx, dy;
+    int cell;
+    double value;
+  } kCases[] = {
+    {"top left", 0, 0, 0, 0.0},
+    {"middle of the top row", 405, 0, 4, 0.04},
+    {"last pixel", 811, 679, 99, 0.99},
+    {"right edge", 812, 0, 9, 0.09},
+    {"bottom edge", 0, 680, 90, 0.90},
+    {"bottom right corner", 812, 680, 99, 0.99},
+    {"far past the corner", 5000, 5000, 99, 0.99},
+    {"above and left", -5, -5, 0, 0.0},
+    {"far above and left", -900, -900, 0, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f(1000, 800);
+    f.unit.GetParam(5)->InitDouble("cell", 0.0, 0.0, 1.0, 0.0);
+    auto* matrix = new IInvisibleMatrixSelectControl(&f.unit, IRECT(50, 60, 862, 740), 5);
+    matrix->SetMatrixSize(10, 10);
+    f.gui->AttachControl(matrix);
+    f.Open();
+    IMouseMod m(true, false);
+    matrix->OnMouseUp(50 + c.dx, 60 + c.dy, &m);
+    EXPECT_EQ(matrix->GetLastCell(), c.cell);
+    EXPECT_NEAR(f.unit.GetParam(5)->Value(), c.value, 1e-12);
+  }
+}
+
+TEST(SelectControls, EveryMatrixCellRoundTrips)
+{
+  GuiFixture f(1000, 800);
+  f.unit.GetParam(5)->InitDouble("cell", 0.0, 0.0, 1.0, 0.0);
+  auto* matrix = new IInvisibleMatrixSelectControl(&f.unit, IRECT(50, 60, 862, 740), 5);
+  matrix->SetMatrixSize(10, 10);
+  f.gui->AttachControl(matrix);
+  f.Open();
+  IMouseMod m(true, false);
+  for (int cell = 0; cell < 100; ++cell)
+  {
+    const int x = 50 + (cell % 10) * 812 / 10 + 1, y = 60 + (cell / 10) * 680 / 10 + 1;
+    matrix->OnMouseDown(x, y, &m);
+    ASSERT_EQ(static_cast<int>(f.unit.GetParam(5)->Value() * 100.0 + 0.5), cell);
+  }
+}
+
+// A side of no size counts as the first column or row.
+TEST(SelectControls, FlatOrUnsizedMatrixStaysInTheGrid)
+{
+  struct Case
+  {
+    IRECT rect;
+    int columns, rows;
+    int cell;
+    double value;
+  } kCases[] = {{IRECT(10, 10, 10, 50), 10, 10, 50, 0.5},
+                {IRECT(10, 10, 50, 10), 10, 10, 5, 0.05},
+                {IRECT(10, 10, 50, 50), 0, 0, 0, 0.0}};
+  for (const Case& c : kCases)
+  {
+    IInvisibleMatrixSelectControl matrix(nullptr, c.rect, -1);
+    matrix.SetMatrixSize(c.columns, c.rows);
+    IMouseMod m(true, false);
+    matrix.OnMouseDown(30, 30, &m);
+    EXPECT_EQ(matrix.GetLastCell(), c.cell);
+    EXPECT_DOUBLE_EQ(matrix.GetValue(), c.value);
+  }
+}
+
+TEST(SelectControls, ModifiersWheelAndKeys)
+{
+  struct Case
+  {
+    const char* name;
+    IMouseMod mod;
+    int wheel;  // 0: a click
+    int modifier;
+    double value;
+  } kCases[] = {
+    {"plain click", IMouseMod(true, false), 0, 0, 0.25},
+    {"shift click", IMouseMod(true, false, true), 0, 1, 0.25},
+    {"control click", IMouseMod(true, false, false, true), 0, 2, 0.25},
+    {"shift-control click", IMouseMod(true, false, true, true), 0, 1, 0.25},
+    {"wheel up", IMouseMod(), 1, 0, 0.51},
+    {"wheel up with shift", IMouseMod(false, false, true), 1, 1, 0.501},
+    {"wheel down", IMouseMod(), -1, 0, 0.49},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IInvisibleSelectControl3 list(nullptr, IRECT(0, 100, 50, 200), -1, 0);
+    IMouseMod mod = c.mod;
+    if (c.wheel)
+      list.OnMouseWheel(10, 150, &mod, c.wheel);
+    else
+      list.OnMouseDown(10, 125, &mod);
+    int modifier = -1, event = -1;
+    list.GetMouseModifier(&modifier);
+    list.GetLastMouseEvent(&event);
+    EXPECT_EQ(modifier, c.modifier);
+    EXPECT_EQ(event, c.wheel ? 4 : 0);
+    EXPECT_NEAR(list.GetValue(), c.value, 1e-12);
+    EXPECT_FALSE(list.OnKeyDown(0, 0, 0));
+    list.GetMouseModifier(&modifier);
+    EXPECT_EQ(modifier, 3);
+  }
+}

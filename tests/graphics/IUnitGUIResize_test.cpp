@@ -1,0 +1,191 @@
+// The window-size and scale manager set up as the editor does: the stored
+// scale and its repair, the corner drag with its plain fill and the release
+// that stores the scale, and the handle drawn inside its rectangle.
+#include "support/GuiTestKit.h"
+
+#include "graphics/resize/IUnitGUIResize.h"
+#include "raster/RAST_TestBitmap.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace
+{
+class LayoutUnit : public GuiUnit
+{
+public:
+  LayoutUnit() : GuiUnit(4) {}
+  void SetGUILayout(int view, double w, double h) override
+  {
+    mLayouts.push_back(std::to_string(view) + " " + std::to_string(static_cast<int>(w)) + " " +
+                       std::to_string(static_cast<int>(h)));
+  }
+  std::vector<std::string> mLayouts;
+};
+
+// The editor's window: 1140 x 800, a 16-pixel corner handle, scales 0.5 to
+// 2.0, the handle scaling the GUI.
+struct ResizeFixture
+{
+  explicit ResizeFixture(const char* stored = nullptr)
+  {
+    IGraphics::ClearCachesForTest();
+    IUnitGUIResize::ResetProcessStateForTest();
+    folder = dir.Path() + "/Library/Application Support";
+    settings = folder + "/ZephraEditor/settings.ini";
+    if (stored)
+    {
+      mkdir((dir.Path() + "/Library").c_str(), 0755);
+      mkdir(folder.c_str(), 0755);
+      mkdir((folder + "/ZephraEditor").c_str(), 0755);
+      WriteWholeFile(settings, std::string("[gui]\nguiscale=") + stored + "\n\n");
+    }
+    gui = new IGraphicsHeadless(&unit, 1140, 800);
+    gui->SetPath("appsupport", folder.c_str());
+    IColor grey(255, 128, 128, 128);
+    gui->AttachPanelBackground(&grey);
+    manager = new IUnitGUIResize(&unit, gui, 16, 16);
+    manager->EnableGUIResizing();
+    manager->SelectViewMode(0);
+    manager->SetGUIScaleLimits(50.0, 200.0);
+    manager->SetWindowSizeLimits(0, 570.0, 400.0, 2280.0, 1600.0);
+    manager->UseHandleForGUIScaling(true);
+    unit.SetGUIResize(manager);
+    unit.AttachGraphics(gui);
+    gui->OpenWindow(nullptr);
+    unit.ResizeAtGUIOpen();
+  }
+  ~ResizeFixture()
+  {
+    unit.SetGUIResize(nullptr);
+    IUnitGUIResize::ResetProcessStateForTest();
+  }
+
+  TempDir dir;
+  std::string folder, settings;
+  LayoutUnit unit;
+  IGraphicsHeadless* gui;   // owned by the unit
+  IUnitGUIResize* manager;  // owned by the surface
+};
+}  // namespace
+
+TEST(GUIResize, FreshSettingsOpenAtScaleOne)
+{
+  ResizeFixture f;
+  EXPECT_EQ(ReadWholeFile(f.settings), "[gui]\nguiscale=1.000000000000000\n\n");
+  EXPECT_EQ(f.gui->Width(), 1140);
+  EXPECT_EQ(f.gui->Height(), 800);
+  ASSERT_FALSE(f.unit.mLayouts.empty());
+  EXPECT_EQ(f.unit.mLayouts.back(), "0 1140 800");
+  // The list ends with the height handle, the width handle and the manager,
+  // the corner handle in the bottom-right 16 pixels.
+  const int n = f.gui->NControls();
+  EXPECT_EQ(f.gui->GetControl(n - 1), f.manager);
+  EXPECT_TRUE(f.gui->GetControl(n - 2)->IsHidden());
+  EXPECT_TRUE(f.gui->GetControl(n - 3)->IsHidden());
+  EXPECT_EQ(f.manager->GetRECT(), IRECT(1124, 784, 1140, 800));
+}
+
+TEST(GUIResize, BadStoredScalesOpenSaneAndAreRewritten)
+{
+  struct Case
+  {
+    const char* stored;
+    const char* rewritten;
+    int width, height;
+  } kCases[] = {
+    {"0", "1.000000000000000", 1140, 800},
+    {"abc", "1.000000000000000", 1140, 800},
+    {"-3", "1.000000000000000", 1140, 800},
+    {"nan", "1.000000000000000", 1140, 800},
+    {"1e300", "2.000000000000000", 2280, 1600},
+    {"2.000000000000001", "2.000000000000000", 2280, 1600},
+    {"0.49", "0.500000000000000", 570, 400},
+    {"0.5", "0.5", 570, 400},
+    {"1.5", "1.5", 1710, 1200},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    ResizeFixture f(c.stored);
+    EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.rewritten + "\n\n");
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+  }
+}
+
+TEST(GUIResize, CornerDragScalesAndTheReleaseStores)
+{
+  struct Case
+  {
+    int x, y;
+    double scale;
+    const char* stored;
+    int width, height;
+    int backgroundHeight;  // (800 + 0.4999) * scale, which may round up
+  } kCases[] = {
+    {1455, 1455, 1.5, "1.500000000000000", 1710, 1200, 1200},
+    {970, 969, 969.5 / 970.0, "0.999484536082474", 1139, 799, 800},
+    {485, 484, 0.5, "0.500000000000000", 570, 400, 400},
+    {300, 300, 0.5, "0.500000000000000", 570, 400, 400},
+    {1940, 1941, 2.0, "2.000000000000000", 2280, 1600, 1600},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    ResizeFixture f;
+    while (f.gui->RunFrame()) {}
+    IMouseMod m(true, false);
+    f.gui->OnMouseDown(1130, 790, &m);
+    f.gui->OnMouseDrag(c.x, c.y, &m);
+    EXPECT_TRUE(f.manager->IsDragging());
+    EXPECT_NEAR(f.manager->GetGUIScaleRatio(), c.scale, 1e-12);
+    // While dragging, the whole surface shows the plain dark fill.
+    f.gui->RunFrame();
+    RAST_IBitmap* screen = f.gui->GetScreen();
+    ASSERT_EQ(screen->getWidth(), c.width);
+    const RAST_pixel* bits = screen->getBits();
+    const int span = screen->getRowSpan();
+    EXPECT_EQ(bits[0], RAST_RGBA(25, 25, 25, 255));
+    EXPECT_EQ(bits[(c.height - 1) * span + c.width - 1], RAST_RGBA(25, 25, 25, 255));
+
+    f.gui->OnMouseUp(c.x, c.y, &m);
+    EXPECT_FALSE(f.manager->IsDragging());
+    EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.stored + "\n\n");
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+    EXPECT_EQ(f.gui->GetControl(0)->GetRECT(), IRECT(0, 0, c.width, c.backgroundHeight));
+    EXPECT_EQ(f.unit.mLayouts.back(), "0 1140 800");
+  }
+}
+
+// The handle draws only inside its rectangle and the bitmap, at every size
+// and as the whole window during a drag.
+TEST(GUIResize, HandleStaysInsideItsRectangle)
+{
+  for (int size = 0; size <= 40; ++size)
+  {
+    SCOPED_TRACE(size);
+    GuardedBitmap bitmap(60, 50, GuardedBitmap::Filled{0});
+    IUnitGUIResize::DrawResizeHandleInto(&bitmap, IRECT(60 - size, 50 - size, 60, 50));
+    IUnitGUIResize::DrawResizeHandleInto(&bitmap, IRECT(5, 5, 5 + size, 5 + size));
+    EXPECT_TRUE(bitmap.SentinelsIntact());
+    int outside = 0;
+    for (int y = 0; y < 50; ++y)
+      for (int x = 0; x < 60; ++x)
+      {
+        const bool inCorner = x >= 60 - size && y >= 50 - size;
+        const bool inInner = x >= 5 && x < 5 + size && y >= 5 && y < 5 + size;
+        if (!inCorner && !inInner && bitmap.At(x, y) != 0) ++outside;
+      }
+    EXPECT_EQ(outside, 0);
+  }
+  GuardedBitmap window(60, 50, GuardedBitmap::Filled{0});
+  IUnitGUIResize::DrawResizeHandleInto(&window, IRECT(0, 0, 60, 50));
+  IUnitGUIResize::DrawResizeHandleInto(&window, IRECT(-20, -20, 80, 80));
+  EXPECT_TRUE(window.SentinelsIntact());
+  // The corner pixel is the last stroke's, at full weight.
+  EXPECT_EQ(window.At(59, 49), 0xFFFFFFFFu);
+}

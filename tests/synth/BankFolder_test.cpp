@@ -1,0 +1,158 @@
+#include "synth/BankFolder.h"
+#include "synth/BankWrite.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+bool Exists(const std::string& path)
+{
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// A ".pr3" text that is only the bytes a copy must keep; export and
+// save-back never parse a ".pr3" file.
+std::string Body(const char* tag) { return std::string(" 243 \r\n") + tag + "\r\n"; }
+}  // namespace
+
+TEST(BankFolder, LoadFillsLocationsFromNames)
+{
+  TempDir dir;
+  for (const char* name : {"01_BASS_Deep.pr3", "03_Lead.prg", "notes.txt", "150_X.pr3"})
+    WriteWholeFile(dir.File(name), Body(name));
+  mkdir(dir.File("04_Folder.pr3").c_str(), 0755);
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 2);
+  EXPECT_EQ(bank[1].empty, 0);
+  EXPECT_EQ(bank[1].category, 2);
+  EXPECT_STREQ(bank[1].name, "Deep");
+  EXPECT_EQ(std::string(bank[1].path), dir.File("01_BASS_Deep.pr3"));
+  EXPECT_EQ(bank[3].category, 1);
+  EXPECT_STREQ(bank[3].name, "Lead");
+  for (int n : {2, 4, 15, 50}) EXPECT_EQ(bank[n].empty, 1) << n;
+}
+
+TEST(BankFolder, SaveBackRenamesAndDeletesOnlyWhatIsOurs)
+{
+  TempDir cacheDir, userDir;
+  const std::string cache = cacheDir.Path() + "/";
+  const std::string user = userDir.Path() + "/";
+  WriteWholeFile(cache + "7_Bass.pr3", Body("seven"));
+  WriteWholeFile(cache + "20_Stray.pr3", Body("stray"));
+  WriteWholeFile(cache + "readme.txt", "keep");
+  WriteWholeFile(user + "my sound.pr3", Body("user"));
+  WriteWholeFile(cache + "02_Shared.pr3", Body("shared"));
+
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(7, cache + "7_Bass.pr3", 2, "Bass"));
+  ASSERT_TRUE(bank.SetProgram(8, user + "my sound.pr3", 1, "Mine"));
+  // Two entries on one file, as a copy leaves them.
+  ASSERT_TRUE(bank.SetProgram(2, cache + "02_Shared.pr3", 1, "Shared"));
+  ASSERT_TRUE(bank.SetProgram(5, cache + "02_Shared.pr3", 1, "Shared"));
+
+  EXPECT_EQ(SaveBankListToFolder(bank, cache, cache, nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(cache + "07_BASS_Bass.pr3"), Body("seven"));
+  EXPECT_FALSE(Exists(cache + "7_Bass.pr3"));
+  EXPECT_FALSE(Exists(cache + "20_Stray.pr3"));
+  EXPECT_EQ(ReadWholeFile(cache + "readme.txt"), "keep");
+  EXPECT_EQ(ReadWholeFile(user + "my sound.pr3"), Body("user"));
+  EXPECT_EQ(ReadWholeFile(cache + "08_Mine.pr3"), Body("user"));
+  EXPECT_EQ(ReadWholeFile(cache + "02_Shared.pr3"), Body("shared"));
+  EXPECT_EQ(ReadWholeFile(cache + "05_Shared.pr3"), Body("shared"));
+  EXPECT_EQ(std::string(bank[5].path), cache + "05_Shared.pr3");
+  EXPECT_EQ(std::string(bank[7].path), cache + "07_BASS_Bass.pr3");
+}
+
+TEST(BankFolder, SaveBackSwapsNamesWithoutLosingEither)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  WriteWholeFile(folder + "01_A.pr3", Body("a"));
+  WriteWholeFile(folder + "02_A.pr3", Body("b"));
+  BankList bank;
+  // Exchanged programs of one name: each new name is the other's old one.
+  ASSERT_TRUE(bank.SetProgram(1, folder + "02_A.pr3", 1, "A"));
+  ASSERT_TRUE(bank.SetProgram(2, folder + "01_A.pr3", 1, "A"));
+  EXPECT_EQ(SaveBankListToFolder(bank, folder, "", nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(folder + "01_A.pr3"), Body("b"));
+  EXPECT_EQ(ReadWholeFile(folder + "02_A.pr3"), Body("a"));
+}
+
+TEST(BankFolder, FailedFetchKeepsTheAddress)
+{
+  TempDir dir;
+  BankList bank;
+  const std::string link = "https://db.example/files/07_X.pr3";
+  ASSERT_TRUE(bank.SetProgram(7, link, 1, "X"));
+  const BankFetch failing = [](const std::string&, std::string&) { return false; };
+  EXPECT_EQ(SaveBankListToFolder(bank, dir.Path() + "/", dir.Path() + "/", failing), 1);
+  EXPECT_EQ(std::string(bank[7].path), link);
+}
+
+TEST(BankFolder, ExportConvertsInMemoryAndRefusesBadValues)
+{
+  TempDir src, out;
+  WriteWholeFile(src.File("03_Old.prg"), "5\r\n128\r\n");
+  WriteWholeFile(src.File("04_Ok.prg"), "5\r\n");
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(3, src.File("03_Old.prg"), 1, "Old"));
+  ASSERT_TRUE(bank.SetProgram(4, src.File("04_Ok.prg"), 1, "Ok"));
+  const BankExportResult result = ExportBankListToFolder(bank, out.Path() + "/", true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 1);
+  EXPECT_EQ(result.failed, 1);
+  EXPECT_FALSE(Exists(out.File("03_Old.pr3")));
+  EXPECT_EQ(ReadWholeFile(out.File("04_Ok.pr3")).substr(0, 7), " 243 \r\n");
+  EXPECT_EQ(std::string(bank[4].path), out.File("04_Ok.pr3"));
+  EXPECT_EQ(std::string(bank[3].path), src.File("03_Old.prg"));
+}
+
+TEST(BankWrite, StepsAndChecks)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  for (const char* name : {"01_A.pr3", "02_B.pr3", "04_D.pr3", "x.pr3"}) WriteWholeFile(folder + name, Body(name));
+
+  BankWrite write;
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  EXPECT_EQ(write.FirstGap(), 3);
+  BankWriteStep step = write.Begin(false);
+  std::vector<int> locations;
+  while (step.kind == BankWriteStep::kSend)
+  {
+    locations.push_back(step.location);
+    EXPECT_EQ(write.OnReply(0x20).kind, BankWriteStep::kIgnored);
+    step = write.OnReply(0x21);
+  }
+  EXPECT_EQ(locations, std::vector<int>({1, 2, 4}));
+  EXPECT_EQ(step.kind, BankWriteStep::kFinished);
+  EXPECT_EQ(write.OnReply(0x21).kind, BankWriteStep::kIgnored);
+
+  // Gap filling: every location, a gap taking the first file.
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  step = write.Begin(true);
+  int sends = 0;
+  std::string third;
+  for (; step.kind == BankWriteStep::kSend; step = write.OnReply(0x21))
+  {
+    if (++sends == 3) third = step.path;
+  }
+  EXPECT_EQ(sends, 99);
+  EXPECT_EQ(third, folder + "01_A.pr3");
+
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  write.Begin(false);
+  EXPECT_EQ(write.OnReply(0x22).kind, BankWriteStep::kFailed);
+  EXPECT_FALSE(write.Running());
+
+  WriteWholeFile(folder + "04_E.pr3", Body("e"));
+  EXPECT_EQ(write.Check(folder), BankWriteCheck::kMultipleFiles);
+  EXPECT_EQ(write.location(), 4);
+  TempDir empty;
+  WriteWholeFile(empty.File("notes.txt"), "x");
+  EXPECT_EQ(write.Check(empty.Path() + "/"), BankWriteCheck::kNoPrograms);
+}

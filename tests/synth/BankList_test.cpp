@@ -1,0 +1,172 @@
+#include "synth/BankList.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace
+{
+// A bank whose listed locations hold programs named "P<location>".
+BankList MakeBank(std::initializer_list<int> filled, std::initializer_list<int> selected)
+{
+  BankList bank;
+  for (int n : filled)
+  {
+    const std::string name = "P" + std::to_string(n);
+    EXPECT_TRUE(bank.SetProgram(n, "/f/" + name + ".pr3", 1, name));
+  }
+  for (int n : selected) bank[n].selected = 1;
+  return bank;
+}
+
+// Location -> program name of every non-empty location.
+std::map<int, std::string> Contents(const BankList& bank)
+{
+  std::map<int, std::string> out;
+  for (int n = 1; n <= 99; ++n)
+    if (!bank[n].empty) out[n] = bank[n].name;
+  return out;
+}
+}  // namespace
+
+TEST(BankList, MoveCopyExchangeKeepEveryProgram)
+{
+  enum Op { kMove, kCopy, kExchange };
+  struct Case
+  {
+    const char* name;
+    Op op;
+    std::initializer_list<int> filled;
+    std::initializer_list<int> selected;
+    int destination;
+    std::map<int, std::string> expected;
+  };
+  const Case kCases[] = {
+    {"move over own sources", kMove, {1, 2, 3, 4, 6}, {1, 2, 4}, 3, {{3, "P1"}, {4, "P2"}, {6, "P4"}}},
+    {"copy over own sources", kCopy, {1, 2, 3, 4, 6}, {1, 2, 4}, 3,
+     {{1, "P1"}, {2, "P2"}, {3, "P1"}, {4, "P2"}, {6, "P4"}}},
+    {"move gaps keep spacing", kMove, {2, 4, 10, 12}, {2, 4}, 10, {{10, "P2"}, {12, "P4"}}},
+    {"move up by one", kMove, {1, 2, 3}, {1, 2, 3}, 2, {{2, "P1"}, {3, "P2"}, {4, "P3"}}},
+    {"move onto itself", kMove, {5, 6}, {5, 6}, 5, {{5, "P5"}, {6, "P6"}}},
+    // 99 cannot go to 100, so it stays and 98 may not overwrite it.
+    {"past 99 stays whole", kMove, {98, 99}, {98, 99}, 99, {{98, "P98"}, {99, "P99"}}},
+    {"target 99 itself", kMove, {97}, {97}, 99, {{99, "P97"}}},
+    {"copy to 7", kCopy, {5}, {5}, 7, {{5, "P5"}, {7, "P5"}}},
+    {"exchange with 10", kExchange, {3, 4, 10, 11}, {3, 4}, 10,
+     {{3, "P10"}, {4, "P11"}, {10, "P3"}, {11, "P4"}}},
+    {"exchange with first", kExchange, {3, 4}, {3, 4}, 3, {{3, "P3"}, {4, "P4"}}},
+    {"exchange past 99", kExchange, {97, 98, 99, 1}, {97, 98}, 99, {{1, "P1"}, {97, "P99"}, {98, "P98"}, {99, "P97"}}},
+  };
+  for (const Case& c : kCases)
+  {
+    BankList bank = MakeBank(c.filled, c.selected);
+    if (c.op == kMove) bank.MoveProgramEntries(c.destination);
+    if (c.op == kCopy) bank.CopyProgramEntries(c.destination);
+    if (c.op == kExchange) bank.ExchangeProgramEntries(c.destination);
+    EXPECT_EQ(Contents(bank), c.expected) << c.name;
+    if (c.op != kExchange || c.destination != 3) { EXPECT_EQ(bank.FirstSelectedRow(), -1) << c.name; }
+  }
+}
+
+TEST(BankList, RemoveKeepsCategoryAndSelection)
+{
+  BankList bank = MakeBank({2, 3}, {3});
+  ASSERT_TRUE(bank.SetProgram(3, "/f/03_BASS_X.pr3", 2, "X"));
+  EXPECT_EQ(bank.RemoveSelectedPrograms(), std::vector<int>({3}));
+  EXPECT_EQ(bank[3].empty, 1);
+  EXPECT_EQ(bank[3].category, 2);
+  EXPECT_EQ(bank[3].selected, 1);
+  EXPECT_STREQ(bank[3].path, "");
+  EXPECT_EQ(Contents(bank), (std::map<int, std::string>{{2, "P2"}}));
+}
+
+TEST(BankList, FileNamesInAndOut)
+{
+  struct Case
+  {
+    const char* file;
+    bool ok;
+    int location;
+    int category;
+    const char* name;
+  };
+  const Case kCases[] = {
+    {"01_BASS_Deep.pr3", true, 1, 2, "Deep"},
+    {"03_Lead.prg", true, 3, 1, "Lead"},
+    {"7_Bass.pr3", true, 7, 1, "Bass"},
+    {"12_FX_Wash.pr3", true, 12, 5, "Wash"},
+    {"22_EWI_Air.pr3", true, 22, 6, "Air"},
+    {"99_GTR_Crunch.pr3", true, 99, 3, "Crunch"},
+    {"150_X.pr3", false, 0, 0, ""},
+    {"00_Zero.pr3", false, 0, 0, ""},
+    {"notes.txt", false, 0, 0, ""},
+    {"05_12345678901234567890123456789012.pr3", true, 5, 1, "12345678901234567890123456789012"},
+    {"05_123456789012345678901234567890123.pr3", false, 0, 0, ""},
+  };
+  for (const Case& c : kCases)
+  {
+    BankFileName out;
+    ASSERT_EQ(ParseBankFileName(c.file, out), c.ok) << c.file;
+    if (!c.ok) continue;
+    EXPECT_EQ(out.location, c.location) << c.file;
+    EXPECT_EQ(out.category, c.category) << c.file;
+    EXPECT_EQ(out.name, c.name) << c.file;
+  }
+
+  struct Out
+  {
+    int location;
+    int category;
+    const char* name;
+    const char* file; // nullptr: refused
+  };
+  const Out kOut[] = {
+    {7, 2, "Deep", "07_BASS_Deep.pr3"},
+    {12, 5, "AC/DC", "12_FX_AC_DC.pr3"},
+    {1, 1, "Lead", "01_Lead.pr3"},
+    {99, 6, "Air", "99_EWI_Air.pr3"},
+    {100, 1, "X", nullptr},
+    {0, 1, "X", nullptr},
+    {3, 1, "..", nullptr},
+    {3, 1, "", nullptr},
+  };
+  for (const Out& c : kOut)
+  {
+    std::string file;
+    ASSERT_EQ(MakeBankFileName(c.location, c.category, c.name, file), c.file != nullptr) << c.name;
+    if (c.file) { EXPECT_EQ(file, c.file) << c.name; }
+  }
+  // "03_" + name + ".pr3": 255 bytes fit a path field, 256 do not.
+  std::string file;
+  EXPECT_TRUE(MakeBankFileName(3, 1, std::string(248, 'a'), file));
+  EXPECT_EQ(file.size(), 255u);
+  EXPECT_FALSE(MakeBankFileName(3, 1, std::string(249, 'a'), file));
+}
+
+TEST(BankList, DisplayBreaksLines)
+{
+  struct Case
+  {
+    const char* name;
+    const char* display;
+  };
+  const Case kCases[] = {
+    {"Short name12", "Short name12"},
+    {"ABCD_EFGHIJKLMNOPQ", "ABCD\nEFGHIJKLMNOPQ"},
+    {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKL\nMNOPQRST"},
+    {"Warm Pad_with_long tail", "Warm\nPad_with\nlong tail"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZ123456", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZ1234"},
+    // Twelve two-byte characters, then more: the break is between characters.
+    {"\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4xy",
+     "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\nxy"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDisplayName(c.name), c.display) << c.name;
+
+  BankList bank;
+  EXPECT_TRUE(bank.SetName(4, std::string(32, 'x')));
+  EXPECT_FALSE(bank.SetName(4, std::string(33, 'y')));
+  EXPECT_EQ(std::string(bank[4].name), std::string(32, 'x'));
+  EXPECT_TRUE(bank.SetName(4, "AC/DC"));
+  EXPECT_STREQ(bank[4].name, "AC_DC");
+}

@@ -1,0 +1,99 @@
+// The dialog keys on the (virtual) display: real key events in a shown
+// dialog cancel it or press its default button, and only those keys do.
+#include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkTest.h"
+#include "platform/gtk/PLAT_GtkTestKeys.h"
+#include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/WINL_Queue.h"
+
+#include "PreferencesDialog.h"
+#include "WinlMessageLog.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+class WinlKeyHookGtk : public ::testing::Test
+{
+protected:
+  static void SetUpTestSuite()
+  {
+    PLAT_GtkTestPrepare();
+    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
+    WINL_Internal_PostMessage_Init();
+  }
+  void SetUp() override { MessageLog().clear(); }
+  void TearDown() override
+  {
+    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
+    WINL_MessageQueue_Flush();
+    PLAT_GtkTestSettle();
+    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+  }
+  static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
+  {
+    MessageLog().push_back({h, m, w, l});
+    return 0;
+  }
+};
+
+void Pump(int rounds)
+{
+  for (int i = 0; i < rounds; ++i)
+  {
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+std::vector<WPARAM> Commands(HWND w)
+{
+  std::vector<WPARAM> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == w && m.msg == WM_COMMAND) out.push_back(m.wParam);
+  return out;
+}
+
+TEST_F(WinlKeyHookGtk, EscapeCtrlWAndReturnReachTheDialog)
+{
+  struct Case
+  {
+    const char* name;
+    unsigned keyval;
+    unsigned mods;
+    bool okEnabled;
+    std::vector<WPARAM> commands;
+  } const kCases[] = {
+      {"Escape cancels", 0xFF1B, 0, true, {2}},
+      {"Ctrl+W cancels", 'w', PLAT_MOD_CONTROL, true, {2}},
+      {"Return presses OK", 0xFF0D, 0, true, {1}},
+      {"keypad Enter presses OK", 0xFF8D, 0, true, {1}},
+      {"Return with OK disabled", 0xFF0D, 0, false, {}},
+      {"Shift+Escape", 0xFF1B, PLAT_MOD_SHIFT, true, {}},
+      {"Alt+Return", 0xFF0D, PLAT_MOD_ALT, true, {}},
+      {"w alone", 'w', 0, true, {}},
+      {"Ctrl+Q", 'q', PLAT_MOD_CONTROL, true, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    HWND d = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
+    EnableWindow(GetDlgItem(d, 1), c.okEnabled);
+    ShowWindow(d, SW_SHOW);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(d)) && std::chrono::steady_clock::now() < end) Pump(1);
+    SetFocus(d);
+    Pump(20);
+    MessageLog().clear();
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), c.keyval, c.mods, true)) << c.name;
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), c.keyval, c.mods, false)) << c.name;
+    Pump(30);
+    EXPECT_EQ(Commands(d), c.commands) << c.name;
+    DestroyWindow(d);
+    Pump(5);
+  }
+}
+}  // namespace

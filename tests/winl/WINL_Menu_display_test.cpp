@@ -1,0 +1,158 @@
+// Menus on the (virtual) display: the bar the user sees in a window, its
+// items delivering WM_COMMAND from the loop, check marks that follow the
+// model, and popups run in a nested loop.
+#include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkMenu.h"
+#include "platform/gtk/PLAT_GtkTest.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/WINL_Menu.h"
+#include "winl/WINL_Queue.h"
+
+#include "WinlMessageLog.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+class WinlMenuGtk : public ::testing::Test
+{
+protected:
+  static void SetUpTestSuite()
+  {
+    PLAT_GtkTestPrepare();
+    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
+    WINL_Internal_PostMessage_Init();
+  }
+  void SetUp() override { MessageLog().clear(); }
+  void TearDown() override
+  {
+    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
+    WINL_MessageQueue_Flush();
+    PLAT_GtkTestSettle();
+    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+  }
+};
+
+void Pump(int rounds)
+{
+  for (int i = 0; i < rounds; ++i)
+  {
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+HWND ShownWindowWithBar(HMENU bar)
+{
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  SetWindowPos(w, nullptr, 300, 600, 400, 300, SWP_NOZORDER);
+  EXPECT_TRUE(SetMenu(w, bar));
+  ShowWindow(w, SW_SHOW);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(w)) && std::chrono::steady_clock::now() < end) Pump(1);
+  Pump(20);
+  return w;
+}
+
+std::vector<WPARAM> Commands(HWND w)
+{
+  std::vector<WPARAM> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == w && m.msg == WM_COMMAND) out.push_back(m.wParam);
+  return out;
+}
+
+TEST_F(WinlMenuGtk, SelectDirectoryDeliversOneCommandFromTheLoop)
+{
+  HWND w = ShownWindowWithBar(WINL_GetCurrentMenu());
+  ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "Select Directory"}));
+  // Not from inside the menu's signal.
+  EXPECT_TRUE(Commands(w).empty());
+  Pump(50);
+  EXPECT_EQ(Commands(w), std::vector<WPARAM>{40025});
+}
+
+TEST_F(WinlMenuGtk, TheBarLeavesTheContentItsSize)
+{
+  HWND w = ShownWindowWithBar(WINL_GetCurrentMenu());
+  RECT r{};
+  GetClientRect(w, &r);
+  EXPECT_EQ(r.right - r.left, 400);
+  EXPECT_EQ(r.bottom - r.top, 300);
+  int x, y, width, height;
+  ASSERT_TRUE(PLAT_GtkTestAllocation(WINL_GetNativeView(w), WINL_GetNativeView(w), &x, &y, &width, &height));
+  EXPECT_EQ(width, 400);
+  EXPECT_EQ(height, 300);
+}
+
+TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
+{
+  HMENU bar = WINL_GetCurrentMenu();
+  HMENU file = GetSubMenu(bar, 0);
+  HWND w = ShownWindowWithBar(bar);
+  const std::vector<std::string> load{"File", "Load Program from File to Editor"};
+  struct Case
+  {
+    const char* name;
+    UINT flags;
+    bool shown;
+  } const kCases[] = {{"checked stays checked", MF_CHECKED, true}, {"unchecked stays unchecked", 0, false}};
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    CheckMenuItem(file, 40026, c.flags);
+    Pump(5);
+    ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), load)) << c.name;
+    Pump(30);
+    EXPECT_EQ(PLAT_GtkTestMenuItemChecked(WINL_GetNativeWindow(w), load), c.shown) << c.name;
+    EXPECT_EQ(Commands(w), std::vector<WPARAM>{40026}) << c.name;
+  }
+}
+
+TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
+{
+  HMENU bar = WINL_GetCurrentMenu();
+  HMENU file = GetSubMenu(bar, 0);
+  HWND w = ShownWindowWithBar(bar);
+  // Only the text changes: the bar is updated, not rebuilt.
+  ASSERT_TRUE(SetMenuItemText(file, 40025, MF_BYCOMMAND, "01_Init"));
+  Pump(5);
+  ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "01_Init"}));
+  Pump(30);
+  EXPECT_EQ(Commands(w), std::vector<WPARAM>{40025});
+  SetMenuItemText(file, 40025, MF_BYCOMMAND, "Select Directory");
+}
+
+struct PopupPick
+{
+  const char* title;
+  bool picked = false;
+};
+
+TEST_F(WinlMenuGtk, PopupReturnsTheChosenCommandAndSendsNothing)
+{
+  HWND w = ShownWindowWithBar(nullptr);
+  HMENU popup = CreatePopupMenu();
+  AddMenuItem(popup, -1, "First", 7001);
+  AddMenuItem(popup, -1, "Second", 7002);
+  PopupPick pick{"Second"};
+  // The user's click, once the menu is up.
+  PLAT_LoopAddTimeout(
+      100,
+      [](void* p) {
+        auto* pk = static_cast<PopupPick*>(p);
+        pk->picked = PLAT_GtkTestActivatePopupItem(pk->title);
+        return false;
+      },
+      &pick);
+  MessageLog().clear();
+  EXPECT_EQ(TrackPopupMenu(popup, TPM_RETURNCMD, 350, 1000, 0, w, nullptr), 7002);
+  EXPECT_TRUE(pick.picked);
+  Pump(20);
+  EXPECT_TRUE(Commands(w).empty());
+  DestroyMenu(popup);
+}
+}  // namespace

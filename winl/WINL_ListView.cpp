@@ -1,0 +1,456 @@
+#include "winl/WINL_ListView.h"
+
+#include "winl/WINL_WndPrivate.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace
+{
+constexpr int kMaxColumns = 32;
+
+struct Row
+{
+  std::vector<std::string> texts;  // column 0 first; missing columns are empty
+  LPARAM param = 0;
+  int stateImage = 0;
+  bool selected = false;
+  bool mark = false;  // while sorting: the current row
+};
+
+struct ListView
+{
+  LONG_PTR style = 0;
+  bool listBox = false;
+  std::vector<Row> rows;
+  int ownerCount = 0;  // owner-data lists keep only this
+  int current = -1;    // the row the keyboard works on
+  std::vector<std::string> columns;
+  std::vector<int> order;  // column indexes, left first
+};
+
+std::map<uint64_t, std::unique_ptr<ListView>>& Views()
+{
+  static auto* views = new std::map<uint64_t, std::unique_ptr<ListView>>;
+  return *views;
+}
+
+// The record of a live list view; records of destroyed views go.
+ListView* Find(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  auto it = w ? Views().find(w->id) : Views().end();
+  if (it != Views().end()) return it->second.get();
+  if (!w && hwnd) Views().erase(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(hwnd)));
+  return nullptr;
+}
+
+bool OwnerData(const ListView* v) { return !v->listBox && (v->style & LVS_OWNERDATA); }
+int Count(const ListView* v) { return OwnerData(v) ? v->ownerCount : static_cast<int>(v->rows.size()); }
+bool InRows(const ListView* v, int row) { return row >= 0 && row < static_cast<int>(v->rows.size()); }
+
+void Copy(const std::string& text, char* buffer, int size)
+{
+  if (!buffer || size <= 0) return;
+  const size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = 0;
+}
+
+LRESULT Notify(HWND hwnd, int code, NMHDR* hdr)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (!w || !w->parent) return 0;
+  hdr->hwndFrom = hwnd;
+  hdr->idFrom = static_cast<UINT_PTR>(w->tag);
+  hdr->code = code;
+  return WINL_Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->tag), reinterpret_cast<LPARAM>(hdr));
+}
+
+void Select(ListView* v, int row, bool on)
+{
+  const bool single = v->listBox ? !(v->style & LBS_MULTIPLESEL) : (v->style & LVS_SINGLESEL) != 0;
+  if (on && single)
+    for (Row& r : v->rows) r.selected = false;
+  v->rows[static_cast<size_t>(row)].selected = on;
+  if (on) v->current = row;
+}
+
+// Where a text goes in a sorted list: a halving search over column 0; an
+// equal text stops the search at its row.
+int SortedPlace(const ListView* v, const char* text, bool descending)
+{
+  int lo = 0, hi = static_cast<int>(v->rows.size());
+  while (lo < hi)
+  {
+    const int mid = lo + (hi - lo) / 2;
+    const int c = std::strcmp(text, v->rows[static_cast<size_t>(mid)].texts[0].c_str());
+    if (c == 0) return mid;
+    if ((c > 0) != descending)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
+
+int Insert(ListView* v, int index, const char* text, bool sort)
+{
+  int pos = std::clamp(index, 0, static_cast<int>(v->rows.size()));
+  if (sort && !v->listBox && (v->style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)))
+    pos = SortedPlace(v, text, (v->style & LVS_SORTDESCENDING) != 0);
+  Row r;
+  r.texts.push_back(text ? text : "");
+  v->rows.insert(v->rows.begin() + pos, std::move(r));
+  if (v->current >= pos) ++v->current;
+  return pos;
+}
+
+void Erase(ListView* v, int row)
+{
+  v->rows.erase(v->rows.begin() + row);
+  if (v->current == row)
+    v->current = -1;
+  else if (v->current > row)
+    --v->current;
+}
+
+int SelectedCount(const ListView* v)
+{
+  return static_cast<int>(std::count_if(v->rows.begin(), v->rows.end(), [](const Row& r) { return r.selected; }));
+}
+
+void Destroyed(HWND hwnd) { Views().erase(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(hwnd))); }
+
+// The list-box messages over the rows, the item data in the row parameter.
+LRESULT ListBoxMessage(HWND hwnd, ListView* v, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  const int index = static_cast<int>(wParam);
+  const char* text = reinterpret_cast<const char*>(lParam);
+  switch (msg)
+  {
+    case LB_ADDSTRING: return Insert(v, static_cast<int>(v->rows.size()), text, false);
+    case LB_INSERTSTRING: return Insert(v, index < 0 ? static_cast<int>(v->rows.size()) : index, text, false);
+    case LB_DELETESTRING:
+      if (!InRows(v, index)) return LB_ERR;
+      Erase(v, index);
+      return static_cast<LRESULT>(v->rows.size());
+    case LB_RESETCONTENT:
+      v->rows.clear();
+      v->current = -1;
+      return 0;
+    case LB_SETCURSEL:
+      for (Row& r : v->rows) r.selected = false;
+      v->current = -1;
+      if (!InRows(v, index)) return LB_ERR;
+      Select(v, index, true);
+      return index;
+    case LB_GETCURSEL: return v->current >= 0 && v->rows[static_cast<size_t>(v->current)].selected ? v->current : LB_ERR;
+    case LB_SETSEL:
+    {
+      const int row = static_cast<int>(lParam);
+      if (row == -1)
+      {
+        for (int i = 0; i < static_cast<int>(v->rows.size()); ++i) Select(v, i, wParam != 0);
+        return 0;
+      }
+      if (!InRows(v, row)) return LB_ERR;
+      Select(v, row, wParam != 0);
+      return 0;
+    }
+    case LB_GETSEL: return InRows(v, index) ? v->rows[static_cast<size_t>(index)].selected : LB_ERR;
+    case LB_GETSELCOUNT: return SelectedCount(v);
+    case LB_GETCOUNT: return static_cast<LRESULT>(v->rows.size());
+    case LB_GETTEXTLEN: return InRows(v, index) ? static_cast<LRESULT>(v->rows[static_cast<size_t>(index)].texts[0].size()) : LB_ERR;
+    case LB_GETTEXT:
+    {
+      // The buffer holds at least LB_GETTEXTLEN's answer and a terminator.
+      if (!InRows(v, index) || !lParam) return LB_ERR;
+      const std::string& t = v->rows[static_cast<size_t>(index)].texts[0];
+      std::memcpy(reinterpret_cast<char*>(lParam), t.c_str(), t.size() + 1);
+      return static_cast<LRESULT>(t.size());
+    }
+    case LB_GETITEMDATA: return InRows(v, index) ? v->rows[static_cast<size_t>(index)].param : LB_ERR;
+    case LB_SETITEMDATA:
+      if (!InRows(v, index)) return LB_ERR;
+      v->rows[static_cast<size_t>(index)].param = lParam;
+      return 0;
+    default: return DefWindowProc(hwnd, msg, wParam, lParam);
+  }
+}
+
+LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_DESTROY)
+  {
+    Destroyed(hwnd);
+    return 0;
+  }
+  ListView* v = Find(hwnd);
+  if (v && v->listBox && msg >= LB_ADDSTRING && msg <= LB_SETITEMDATA) return ListBoxMessage(hwnd, v, msg, wParam, lParam);
+  return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+}  // namespace
+
+HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int w, int h, bool listBox)
+{
+  if (!WINL_Live(parent)) return nullptr;
+  HWND hwnd = WINL_CreateView(parent, ListViewProc, 0);
+  WINL_Wnd* rec = WINL_Live(hwnd);
+  if (!rec) return nullptr;
+  rec->tag = id;
+  rec->className = listBox ? "SysListView32_LB" : "SysListView32";
+  auto v = std::make_unique<ListView>();
+  v->style = style;
+  v->listBox = listBox;
+  if (listBox)
+  {
+    v->columns.emplace_back();
+    v->order.push_back(0);
+  }
+  Views()[rec->id] = std::move(v);
+  SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER);
+  if (!(style & WINL_STYLE_HIDDEN)) ShowWindow(hwnd, SW_SHOW);
+  return hwnd;
+}
+
+BOOL WINL_IsListView(HWND hwnd) { return Find(hwnd) != nullptr; }
+
+// ---- rows ----
+
+int ListView_InsertItem(HWND hwnd, const LVITEM* item)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !item || item->iSubItem != 0) return v && item ? -1 : 0;
+  if (OwnerData(v)) return -1;
+  const bool hasText = (item->mask & LVIF_TEXT) && item->pszText;
+  const int pos = Insert(v, item->iItem, hasText ? item->pszText : "", hasText);
+  Row& r = v->rows[static_cast<size_t>(pos)];
+  if (item->mask & LVIF_PARAM) r.param = item->lParam;
+  if ((item->mask & LVIF_STATE) && (item->stateMask & LVIS_STATEIMAGEMASK))
+    r.stateImage = static_cast<int>((item->state & LVIS_STATEIMAGEMASK) >> 16);
+  if ((item->mask & LVIF_STATE) && (item->state & item->stateMask & LVIS_SELECTED)) Select(v, pos, true);
+  return pos;
+}
+
+BOOL ListView_SetItemText(HWND hwnd, int row, int column, const char* text)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !InRows(v, row) || column < 0 || column >= kMaxColumns) return FALSE;
+  std::vector<std::string>& texts = v->rows[static_cast<size_t>(row)].texts;
+  if (static_cast<int>(texts.size()) <= column) texts.resize(static_cast<size_t>(column) + 1);
+  texts[static_cast<size_t>(column)] = text ? text : "";
+  return TRUE;
+}
+
+BOOL ListView_SetItem(HWND hwnd, const LVITEM* item)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !item || !InRows(v, item->iItem)) return FALSE;
+  if ((item->mask & LVIF_TEXT) && !ListView_SetItemText(hwnd, item->iItem, item->iSubItem, item->pszText)) return FALSE;
+  Row& r = v->rows[static_cast<size_t>(item->iItem)];
+  if (item->mask & LVIF_PARAM) r.param = item->lParam;
+  if (item->mask & LVIF_STATE)
+  {
+    if (item->stateMask & LVIS_STATEIMAGEMASK) r.stateImage = static_cast<int>((item->state & LVIS_STATEIMAGEMASK) >> 16);
+    if (item->stateMask & LVIS_SELECTED) Select(v, item->iItem, (item->state & LVIS_SELECTED) != 0);
+  }
+  return TRUE;
+}
+
+std::string WINL_ListViewCellText(HWND hwnd, int row, int column)
+{
+  ListView* v = Find(hwnd);
+  if (!v || row < 0 || row >= Count(v) || column < 0 || column >= kMaxColumns) return {};
+  if (!OwnerData(v))
+  {
+    const std::vector<std::string>& texts = v->rows[static_cast<size_t>(row)].texts;
+    return column < static_cast<int>(texts.size()) ? texts[static_cast<size_t>(column)] : std::string();
+  }
+  char buffer[kListViewDispInfoChars] = {};
+  NMLVDISPINFO info{};
+  info.item.mask = LVIF_TEXT;
+  info.item.iItem = row;
+  info.item.iSubItem = column;
+  info.item.pszText = buffer;
+  info.item.cchTextMax = kListViewDispInfoChars;
+  Notify(hwnd, LVN_GETDISPINFO, &info.hdr);
+  // A handler that fills the whole buffer leaves no terminator; the last
+  // byte is ours. It may also point the text elsewhere.
+  buffer[kListViewDispInfoChars - 1] = 0;
+  const char* text = info.item.pszText ? info.item.pszText : buffer;
+  return text == buffer ? std::string(buffer) : std::string(text, strnlen(text, kListViewDispInfoChars - 1));
+}
+
+void ListView_GetItemText(HWND hwnd, int row, int column, char* buffer, int size)
+{
+  if (!buffer || size <= 0) return;
+  Copy(WINL_ListViewCellText(hwnd, row, column), buffer, size);
+}
+
+BOOL ListView_GetItem(HWND hwnd, LVITEM* item)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !item || item->iItem < 0 || item->iItem >= Count(v)) return FALSE;
+  if (item->mask & LVIF_TEXT) ListView_GetItemText(hwnd, item->iItem, item->iSubItem, item->pszText, item->cchTextMax);
+  if (!InRows(v, item->iItem)) return TRUE;
+  const Row& r = v->rows[static_cast<size_t>(item->iItem)];
+  if (item->mask & LVIF_PARAM) item->lParam = r.param;
+  if (item->mask & LVIF_STATE) item->state = ListView_GetItemState(hwnd, item->iItem, item->stateMask);
+  return TRUE;
+}
+
+UINT ListView_GetItemState(HWND hwnd, int row, UINT mask)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !InRows(v, row)) return 0;
+  const Row& r = v->rows[static_cast<size_t>(row)];
+  UINT state = static_cast<UINT>(r.stateImage & 0xFF) << 16;
+  if (r.selected) state |= LVIS_SELECTED;
+  if (row == v->current) state |= LVIS_FOCUSED;
+  return state & mask;
+}
+
+BOOL ListView_SetItemState(HWND hwnd, int row, UINT state, UINT mask)
+{
+  ListView* v = Find(hwnd);
+  if (!v || (row != -1 && !InRows(v, row))) return FALSE;
+  const int first = row == -1 ? 0 : row;
+  // The parent hears of each change and may delete rows or the view: look
+  // both up again after every notification.
+  for (int i = first; (v = Find(hwnd)) != nullptr && InRows(v, i) && (row == -1 || i == row); ++i)
+  {
+    Row& r = v->rows[static_cast<size_t>(i)];
+    const UINT before = ListView_GetItemState(hwnd, i, ~0u);
+    if (mask & LVIS_STATEIMAGEMASK) r.stateImage = static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 16);
+    if (mask & LVIS_SELECTED) Select(v, i, (state & LVIS_SELECTED) != 0);
+    const UINT after = ListView_GetItemState(hwnd, i, ~0u);
+    if (after == before) continue;
+    NMLISTVIEW nm{};
+    nm.iItem = i;
+    nm.uNewState = after;
+    nm.uOldState = before;
+    nm.uChanged = LVIF_STATE;
+    nm.lParam = r.param;
+    Notify(hwnd, LVN_ITEMCHANGED, &nm.hdr);
+  }
+  return TRUE;
+}
+
+BOOL ListView_DeleteItem(HWND hwnd, int row)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !InRows(v, row)) return FALSE;
+  Erase(v, row);
+  return TRUE;
+}
+
+BOOL ListView_DeleteAllItems(HWND hwnd)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return FALSE;
+  v->rows.clear();
+  v->ownerCount = 0;
+  v->current = -1;
+  return TRUE;
+}
+
+int ListView_GetItemCount(HWND hwnd)
+{
+  ListView* v = Find(hwnd);
+  return v ? Count(v) : 0;
+}
+
+BOOL ListView_SetItemCount(HWND hwnd, int count)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return FALSE;
+  if (OwnerData(v)) v->ownerCount = std::max(count, 0);
+  return TRUE;
+}
+
+int ListView_GetNextItem(HWND hwnd, int start, UINT flags)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return -1;
+  if (flags == 2) return v->current;
+  if (flags != 1) return -1;
+  for (int i = start < 0 ? 0 : start + 1; i < static_cast<int>(v->rows.size()); ++i)
+    if (v->rows[static_cast<size_t>(i)].selected) return i;
+  return -1;
+}
+
+int ListView_GetSelectedCount(HWND hwnd)
+{
+  ListView* v = Find(hwnd);
+  return v ? SelectedCount(v) : 0;
+}
+
+BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARAM user)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !compare || v->listBox || OwnerData(v)) return FALSE;
+  for (size_t i = 0; i < v->rows.size(); ++i) v->rows[i].mark = static_cast<int>(i) == v->current;
+  // A merge that takes the left row unless the comparison says it is
+  // greater: equal rows keep their order, and their selection with them.
+  std::stable_sort(v->rows.begin(), v->rows.end(),
+                   [&](const Row& a, const Row& b) { return compare(b.param, a.param, user) > 0; });
+  for (size_t i = 0; i < v->rows.size(); ++i)
+    if (v->rows[i].mark) v->current = static_cast<int>(i);
+  return TRUE;
+}
+
+// ---- columns ----
+
+int ListView_InsertColumn(HWND hwnd, int index, const char* title, int)
+{
+  ListView* v = Find(hwnd);
+  if (!v || static_cast<int>(v->columns.size()) >= kMaxColumns) return -1;
+  const int pos = std::clamp(index, 0, static_cast<int>(v->columns.size()));
+  v->columns.insert(v->columns.begin() + pos, title ? title : "");
+  for (int& o : v->order)
+    if (o >= pos) ++o;
+  v->order.push_back(pos);
+  return pos;
+}
+
+BOOL ListView_DeleteColumn(HWND hwnd, int index)
+{
+  ListView* v = Find(hwnd);
+  if (!v || index < 0 || index >= static_cast<int>(v->columns.size())) return FALSE;
+  v->columns.erase(v->columns.begin() + index);
+  v->order.erase(std::find(v->order.begin(), v->order.end(), index));
+  for (int& o : v->order)
+    if (o > index) --o;
+  return TRUE;
+}
+
+BOOL ListView_SetColumnOrderArray(HWND hwnd, int count, const int* order)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !order || count != static_cast<int>(v->columns.size())) return FALSE;
+  std::vector<bool> seen(static_cast<size_t>(count), false);
+  for (int i = 0; i < count; ++i)
+  {
+    if (order[i] < 0 || order[i] >= count || seen[static_cast<size_t>(order[i])]) return FALSE;
+    seen[static_cast<size_t>(order[i])] = true;
+  }
+  v->order.assign(order, order + count);
+  return TRUE;
+}
+
+BOOL ListView_GetColumnOrderArray(HWND hwnd, int count, int* order)
+{
+  ListView* v = Find(hwnd);
+  if (!v || !order || count != static_cast<int>(v->columns.size())) return FALSE;
+  std::copy(v->order.begin(), v->order.end(), order);
+  return TRUE;
+}
+
+int Header_GetItemCount(HWND hwnd)
+{
+  ListView* v = Find(hwnd);
+  return v ? static_cast<int>(v->columns.size()) : 0;
+}

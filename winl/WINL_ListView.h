@@ -1,0 +1,145 @@
+// List views and list boxes of the window layer: rows of column texts with a
+// parameter, a state-image index and a selection, kept in the layer's record
+// of the view. An owner-data list keeps only its row count and asks its
+// parent for each cell's text (LVN_GETDISPINFO) when the cell shows.
+//
+// Every function takes the view's handle first and answers 0 (or -1 where
+// an index is answered) for a handle that is not a live list view. Changes
+// the program makes send nothing, except ListView_SetItemState, which tells
+// the parent LVN_ITEMCHANGED for each row it changes. Main thread only.
+#pragma once
+
+#include "winl/WINL_Controls.h"
+
+#include <string>
+
+// ---- styles ----
+constexpr LONG_PTR LVS_SINGLESEL = 4;
+constexpr LONG_PTR LVS_SORTASCENDING = 0x10;
+constexpr LONG_PTR LVS_SORTDESCENDING = 0x20;
+constexpr LONG_PTR LVS_OWNERDATA = 0x1000;
+constexpr LONG_PTR LBS_MULTIPLESEL = 8;
+
+// ---- items ----
+constexpr UINT LVIF_TEXT = 1;
+constexpr UINT LVIF_IMAGE = 2;
+constexpr UINT LVIF_PARAM = 4;
+constexpr UINT LVIF_STATE = 8;
+// State bits: the row is selected; the row is the current one; bits 16 to 23
+// hold the state-image index.
+constexpr UINT LVIS_SELECTED = 1;
+constexpr UINT LVIS_FOCUSED = 2;
+constexpr UINT LVIS_STATEIMAGEMASK = 0xFF0000;
+
+struct LVITEM
+{
+  UINT mask;
+  int iItem;
+  int iSubItem;
+  UINT state;
+  UINT stateMask;
+  char* pszText;
+  int cchTextMax;  // the text buffer's capacity in bytes
+  int iImage;
+  LPARAM lParam;
+};
+
+// ---- notifications (WM_NOTIFY to the parent) ----
+constexpr int NM_CLICK = -2;
+constexpr int NM_DBLCLK = -3;
+constexpr int LVN_ITEMCHANGED = -101;
+constexpr int LVN_COLUMNCLICK = -108;
+constexpr int LVN_GETDISPINFO = -150;
+constexpr UINT LBN_SELCHANGE = 1;
+
+struct NMLISTVIEW
+{
+  NMHDR hdr;
+  int iItem;
+  int iSubItem;
+  UINT uNewState;
+  UINT uOldState;
+  UINT uChanged;
+  POINT ptAction;
+  LPARAM lParam;
+};
+
+// The parent fills item.pszText (a buffer of item.cchTextMax bytes) with
+// the text of row item.iItem, column item.iSubItem.
+struct NMLVDISPINFO
+{
+  NMHDR hdr;
+  LVITEM item;
+};
+
+// The size of the text buffer an owner-data list hands its parent.
+constexpr int kListViewDispInfoChars = 1024;
+
+// ---- list-box messages ----
+constexpr UINT LB_ADDSTRING = 0x180;
+constexpr UINT LB_INSERTSTRING = 0x181;
+constexpr UINT LB_DELETESTRING = 0x182;
+constexpr UINT LB_RESETCONTENT = 0x184;
+constexpr UINT LB_SETSEL = 0x185;
+constexpr UINT LB_SETCURSEL = 0x186;
+constexpr UINT LB_GETSEL = 0x187;
+constexpr UINT LB_GETCURSEL = 0x188;
+constexpr UINT LB_GETTEXT = 0x189;
+constexpr UINT LB_GETTEXTLEN = 0x18A;
+constexpr UINT LB_GETCOUNT = 0x18B;
+constexpr UINT LB_GETSELCOUNT = 0x190;
+constexpr UINT LB_GETITEMDATA = 0x199;
+constexpr UINT LB_SETITEMDATA = 0x19A;
+constexpr LRESULT LB_ERR = -1;
+
+// ---- creating ----
+
+// A list view ("SysListView32"), or with listBox its list-box form
+// ("SysListView32_LB"), as a child of parent with the control id and the
+// frame in parent pixels. Null for a dead parent.
+HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int w, int h, bool listBox);
+BOOL WINL_IsListView(HWND hwnd);
+
+// ---- rows ----
+
+// The row's index: its item index limited to 0..count, or its sorted place
+// under LVS_SORTASCENDING / LVS_SORTDESCENDING (an equal text goes before).
+// -1 for an owner-data list view or a sub-item other than 0.
+int ListView_InsertItem(HWND hwnd, const LVITEM* item);
+BOOL ListView_SetItem(HWND hwnd, const LVITEM* item);
+// Column 0 to 31.
+BOOL ListView_SetItemText(HWND hwnd, int row, int column, const char* text);
+// Copies at most size - 1 bytes and a terminator; nothing for size <= 0.
+// An owner-data list asks its parent.
+void ListView_GetItemText(HWND hwnd, int row, int column, char* buffer, int size);
+BOOL ListView_GetItem(HWND hwnd, LVITEM* item);
+// Row -1 changes every row in turn, re-reading the count after each
+// notification (a handler may delete rows).
+BOOL ListView_SetItemState(HWND hwnd, int row, UINT state, UINT mask);
+UINT ListView_GetItemState(HWND hwnd, int row, UINT mask);
+BOOL ListView_DeleteItem(HWND hwnd, int row);
+BOOL ListView_DeleteAllItems(HWND hwnd);
+int ListView_GetItemCount(HWND hwnd);
+// An owner-data list's row count; a negative count is 0.
+BOOL ListView_SetItemCount(HWND hwnd, int count);
+// flags 1: the first selected row after start (from 0 for a negative
+// start); flags 2: the current row; -1 for none.
+int ListView_GetNextItem(HWND hwnd, int start, UINT flags);
+int ListView_GetSelectedCount(HWND hwnd);
+// A stable sort of the rows by compare(param1, param2, user) <= 0; selected
+// rows stay selected. Not for owner-data lists or list boxes.
+BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARAM user);
+
+// ---- columns ----
+int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width);
+BOOL ListView_DeleteColumn(HWND hwnd, int index);
+// order holds count column indexes, left first; count must be the column
+// count and order a permutation of 0..count-1, else FALSE and nothing
+// changes.
+BOOL ListView_SetColumnOrderArray(HWND hwnd, int count, const int* order);
+BOOL ListView_GetColumnOrderArray(HWND hwnd, int count, int* order);
+int Header_GetItemCount(HWND hwnd);
+
+// The text a cell shows, as the toolkit asks for it (an owner-data list
+// asks its parent with LVN_GETDISPINFO).
+std::string WINL_ListViewCellText(HWND hwnd, int row, int column);
