@@ -111,16 +111,14 @@ void ZephraModel::WatchReplies()
 
 void ZephraModel::OnIdle()
 {
-  bool dumpReceived = false;
-  int location = 1;
+  int received = 0;
   {
     BASE_MutexLock lock(GetMutex());
-    dumpReceived = mTransfer.TakeDumpReceived();
-    location = mTransfer.Location();
-    if (mTransfer.TakeRequest()) RequestProgramDump(location);
+    received = mTransfer.TakeDumpReceived();
+    if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
   }
   // The save dialog runs without the mutex.
-  if (dumpReceived) SaveReceivedProgram(location);
+  if (received != 0) SaveReceivedProgram(received);
 }
 
 // ---- start and end ----

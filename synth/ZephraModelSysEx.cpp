@@ -45,7 +45,11 @@ void ZephraModel::RequestSingleProgram(int location)
 {
   if (location < kFirstLocation || location > kLastLocation) return;
   BASE_MutexLock lock(GetMutex());
-  mTransfer.StartSingleFetch(location);
+  if (!mTransfer.StartSingleFetch(location))
+  {
+    Panels().SetNameDisplay("Busy saving all programs!");
+    return;
+  }
   Panels().SetNameDisplay("Connecting to Zephra...");
 }
 

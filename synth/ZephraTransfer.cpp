@@ -86,12 +86,13 @@ ZephraTransfer::Expired ZephraTransfer::Tick()
 
 // ---- fetching programs ----
 
-void ZephraTransfer::StartSingleFetch(int location)
+bool ZephraTransfer::StartSingleFetch(int location)
 {
-  mSaveAllFromSynth = false;
+  if (mSaveAllFromSynth) return false;
   mTransferLocation = location;
   mChecksumRetries = 0;
   mRequestPending = true;
+  return true;
 }
 
 bool ZephraTransfer::StartSaveAll(const std::string& folder, bool toCache)
@@ -195,17 +196,11 @@ void ZephraTransfer::StoreDump(const uint8_t* message, size_t size)
   mSysExIn[212] = 0xF7;
 }
 
-void ZephraTransfer::NoteDumpReceived(int location)
+int ZephraTransfer::TakeDumpReceived()
 {
-  mTransferLocation = location;
-  mDumpReceived = true;
-}
-
-bool ZephraTransfer::TakeDumpReceived()
-{
-  const bool received = mDumpReceived;
-  mDumpReceived = false;
-  return received;
+  const int location = mReceivedLocation;
+  mReceivedLocation = 0;
+  return location;
 }
 
 // ---- firmware and reports ----

@@ -61,9 +61,11 @@ public:
   Expired Tick();
 
   // ---- fetching programs ----
-  // A single fetch of location: ends a save-all run and asks the idle hook
-  // to request it.
-  void StartSingleFetch(int location);
+  // A single fetch of location: asks the idle hook to request it. Refused
+  // (false) while save-all runs: the run's requests and dumps follow its one
+  // location counter, and a fetch in between would make it ask for the
+  // wrong location and offer a dump nobody asked for.
+  bool StartSingleFetch(int location);
   // Save-all into folder (toCache: the emptied cache folder). With no
   // folder it only reports the failure and returns false.
   bool StartSaveAll(const std::string& folder, bool toCache);
@@ -87,9 +89,11 @@ public:
   void StoreDump(const uint8_t* message, size_t size);
   const Dump& LastDump() const { return mSysExIn; }
   // A whole dump from location arrived outside save-all, for the GUI to
-  // offer for saving; taken once by the idle hook.
-  void NoteDumpReceived(int location);
-  bool TakeDumpReceived();
+  // offer for saving; taken once by the idle hook. Its location is kept
+  // apart from the one to request, which a fetch still owed keeps.
+  void NoteDumpReceived(int location) { mReceivedLocation = location; }
+  // The location of the dump to offer, or 0 when none came.
+  int TakeDumpReceived();
 
   // ---- firmware ----
   void StartFirmware(const std::string& path);
@@ -125,7 +129,7 @@ private:
   int mRequestedLocation = 0;  // location byte of the last request, 0 none
   int mTransferLocation = 1;
   bool mRequestPending = false;
-  bool mDumpReceived = false;
+  int mReceivedLocation = 0;  // of a dump to offer for saving, 0 none
   bool mSaveAllFromSynth = false;
   bool mSaveToCache = false;
   std::string mSaveAllFolder;

@@ -14,11 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-// Between the ports and the editor, so that the test can wait for what
-// arrives; before an editor is attached it only notes dump locations.
+// Between the ports and the model, so that the test can wait for what
+// arrives; before a model is attached it only notes dump locations.
 struct NotifyingPlug : IUnitBase
 {
   NotifyingPlug() : IUnitBase(1, "0-1 0-2", 1, "n", "", "n", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
@@ -30,6 +31,29 @@ struct NotifyingPlug : IUnitBase
     hold.unlock();
     if (target) target->ProcessSysEx(sysEx);
     hold.lock();
+    heard.push_back("SysEx " + std::to_string(sysEx->mSize));
+    ++arrivals;
+    arrived.notify_all();
+  }
+  // Pass-through goes out by the model's output; held under the lock so
+  // that the model cannot go while it sends.
+  void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    if (model) model->ProcessKeyboardMidiMsg(msg);
+  }
+  void ProcessMidiMsg(IMidiMsg* msg) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    const uint8_t bytes[3] = {msg->mStatus, msg->mData1, msg->mData2};
+    std::string text;
+    for (int i = 0; i < msg->WireLength(); ++i)
+    {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+      text += (i ? " " : "") + std::string(hex);
+    }
+    heard.push_back(text);
     ++arrivals;
     arrived.notify_all();
   }
@@ -61,6 +85,9 @@ struct NotifyingPlug : IUnitBase
   std::condition_variable arrived;
   ZephraModel* model = nullptr;
   int arrivals = 0, warmUpLocation = 0;
+  // Every message handed over, short ones in hex ("90 3C 64"), SysEx by
+  // size ("SysEx 213").
+  std::vector<std::string> heard;
 };
 
 // The shell's ports, made once for every test of the process and closed when
@@ -162,7 +189,8 @@ protected:
   {
     const size_t boxes = mLink->panels->Boxes().size();
     for (int tick = 0; tick < 4; ++tick) E().OnTimerTick();
-    EXPECT_EQ(mLink->panels->Boxes().size(), boxes);
+    const auto shown = mLink->panels->Boxes();
+    EXPECT_EQ(shown.size(), boxes) << (shown.empty() ? "" : shown.back());
   }
 
   Shell* mShell = nullptr;

@@ -172,6 +172,18 @@ TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
   f.ExpectQuietClock();
 }
 
+// A dump sent from the synth's own panel while a fetch of 50 waits to go
+// out: the request is still for 50, and the dialog offers the dump that came.
+TEST(ZephraSynthLink, UnaskedDumpLeavesAnOwedFetchItsLocation)
+{
+  Fixture f;
+  f.e.RequestSingleProgram(50);
+  f.t.Receive(Dump(7, "Warm Pad"));
+  f.e.OnIdle();
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(50)});
+  EXPECT_EQ(f.t.panels->Prompts(), Names{f.folder + "07Warm Pad.pr3"});
+}
+
 TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
 {
   for (int variant = 0; variant < 3; ++variant)  // no folder, folder gone, name taken by a folder

@@ -57,6 +57,7 @@ bool UnpackFirmware(const uint8_t* digits, size_t count, SimBytes& image)
 
 void SynthSimModel::Receive(const SimBytes& message, std::vector<SimBytes>& answers)
 {
+  if (keepHeard) heard.push_back(message);
   std::vector<SimBytes> replies;
   if (!message.empty() && message[0] == 0xF0)
   {
@@ -98,7 +99,18 @@ void SynthSimModel::ReceiveSysEx(const SimBytes& message, std::vector<SimBytes>&
   {
     const int location = size == kRequestSize && message[6] == kBank ? message[7] : 0;
     // Silence must not use up the corrupt or short dumps a test asked for.
-    if (location >= 1 && location <= kLocations && !silent) answers.push_back(Dump(location));
+    if (location >= 1 && location <= kLocations && !silent)
+    {
+      SimBytes dump = Dump(location);
+      answers.insert(answers.end(), noiseBefore.begin(), noiseBefore.end());
+      if (!noiseInside.empty())
+      {
+        answers.emplace_back(dump.begin(), dump.begin() + kNoiseAt);
+        answers.push_back(noiseInside);
+        dump.erase(dump.begin(), dump.begin() + kNoiseAt);
+      }
+      answers.push_back(std::move(dump));
+    }
   }
   else if (message[4] == kClassProgram && command == 0x20)
   {

@@ -42,6 +42,15 @@ struct SynthSimModel
   int shortDumps = 0;    // the next n dumps are 115-byte short dumps
   int failFirmware = 0;  // the next n good firmware images are answered "failed"
   std::set<int> failingLocations;  // writes there are answered "failed"
+  // What a busy MIDI line mixes into every dump while set: the messages of
+  // noiseBefore go out just before the dump, noiseInside splits the dump
+  // after its first kNoiseAt bytes (each part a message of its own).
+  static constexpr size_t kNoiseAt = 100;
+  std::vector<SimBytes> noiseBefore;
+  SimBytes noiseInside;
+  // While set, every message received is kept in heard, in arrival order.
+  bool keepHeard = false;
+  std::vector<SimBytes> heard;
 
   // ---- state, as power-on leaves it ----
   std::array<SimProgram, kLocations> programs;  // location L at L - 1
