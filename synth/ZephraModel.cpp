@@ -200,6 +200,12 @@ void ZephraModel::OnTimerTick()
 
 // ---- audio ----
 
+void ZephraModel::Reset()
+{
+  BASE_MutexLock lock(GetMutex());
+  mMidiQueue.Resize(static_cast<size_t>(GetBlockSize()));
+}
+
 void ZephraModel::ProcessDoubleReplacing(double** /*inputs*/, double** outputs, int frames)
 {
   if (!outputs || frames <= 0) return;

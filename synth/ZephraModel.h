@@ -27,6 +27,7 @@
 #pragma once
 
 #include "core/CTimer.h"
+#include "core/MidiMsgQueue.h"
 #include "core/IUnitStandalone.h"
 #include "synth/BankList.h"
 #include "synth/BankWrite.h"
@@ -74,6 +75,7 @@ public:
   static constexpr int kTimerIntervalMs = 1000;
   // No parameter ever takes this value, so the first change of each passes.
   static constexpr int kNoLastValue = 128;
+  static constexpr size_t kMidiQueueStart = 1024;  // records
 
   // The base, the member start values, the keyboard channel setting and the
   // parameters. The program state comes with InitProgramState, which the
@@ -83,12 +85,17 @@ public:
   ~ZephraModel() override;
 
   // ---- plug-in slots ----
+  // Locks. Drops the taken records of the MIDI message queue and sizes it
+  // for one block.
+  void Reset() override;
   // The editor produces no audio: silence on both outputs.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int frames) override;
   // Short messages from the synth carry nothing the editor needs.
   void ProcessMidiMsg(IMidiMsg* /*msg*/) override {}
   // Timer thread: one OnTimerTick.
   void OnTimer(CTimer* timer) override;
+  // The plug-in's queue of MIDI message records; the caller holds the mutex.
+  MidiMsgQueue& MidiQueue() { return mMidiQueue; }
 
   // ---- the panels ----
   // Takes the panels' link (null restores the do-nothing link).
@@ -315,6 +322,9 @@ public:
   void LoadInitSound();
   void ResetAllSections();
   void ResetSelectedSections();
+  // The ticked boxes "VCO1" .. "Effect" from the default program, sent
+  // whole; no undo step. No control calls it.
+  void ResetSelectedSectionsToDefault();
 
 protected:
   // ---- the parameter-change path, shared with the handler ----
@@ -353,6 +363,8 @@ private:
   // Hides the range controls and clears every FLEXI slot's target.
   void ClearFlexiTargets();
   void ClearFlexiTarget(int slot);
+  // A reset takes the slot's target away (see ZephraModelActions.cpp).
+  void DropFlexiTargetForReset(int slot);
 
   // ---- keyboard and learn ----
   // Hands a short message to the output, through the send tap.
@@ -381,6 +393,7 @@ private:
   std::string mSettingsPath;  // ".../settings.ini"
   bool mRunTimer;
   std::function<void(const IMidiMsg&)> mSendTap;
+  MidiMsgQueue mMidiQueue{kMidiQueueStart};
   CTimer* mTimer = nullptr;   // owns itself once started
   pthread_t mTimerThread{};
 

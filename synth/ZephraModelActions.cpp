@@ -132,13 +132,29 @@ void ZephraModel::LoadInitSound()
   std::copy(kInitSound.begin(), kInitSound.end(), mResetProgram.begin());
 }
 
+// Only a slot whose range controls stand in for the target's own control
+// swaps them back; with the range controls hidden the target's control was
+// never swapped out, and showing it would put it over whatever the panel
+// shows there now.
+void ZephraModel::DropFlexiTargetForReset(int slot)
+{
+  if (!mPanels->IsParamControlHidden(kParamFlexi1RangeA + 2 * slot))
+  {
+    if (mFlexiTarget[slot] >= 0) mPanels->HideParamControl(ParamOfIndex(mFlexiTarget[slot]), false);
+    mPanels->HideParamControl(kParamFlexi1RangeA + 2 * slot, true);
+    mPanels->HideParamControl(kParamFlexi1RangeB + 2 * slot, true);
+  }
+  mFlexiTarget[slot] = -1;
+  mPanels->SetFlexiSlotTargeted(slot, false);
+}
+
 void ZephraModel::ResetAllSections()
 {
   if (!GetGUI()) return;
   mLastNrpnIndex = kNrpnNoneSent;
   mProgram = mResetProgram;
   mBulkLoad = true;
-  ClearFlexiTargets();
+  for (int slot = 0; slot < kFlexiSlotCount; ++slot) DropFlexiTargetForReset(slot);
   ApplyProgramValues(false, 0, true);
   FinishSectionAction();
 }
@@ -152,11 +168,28 @@ void ZephraModel::ResetSelectedSections()
   {
     if (!IsTicked(kFirstSectionParam + section)) continue;
     CopySection(section, mResetProgram, mProgram, false);
-    if (section >= kFirstFlexiSection) ClearFlexiTarget(section - kFirstFlexiSection);
+    if (section >= kFirstFlexiSection) DropFlexiTargetForReset(section - kFirstFlexiSection);
   }
   mBulkLoad = true;
   ApplyProgramValues(false, 0, IsTicked(kParamSectionEffect));
   FinishSectionAction();
+}
+
+void ZephraModel::ResetSelectedSectionsToDefault()
+{
+  if (!GetGUI()) return;
+  CaptureProgram();
+  mLastNrpnIndex = kNrpnNoneSent;
+  for (int section = 0; section < kFirstFlexiSection; ++section)
+    if (IsTicked(kFirstSectionParam + section)) CopySection(section, kDefaultProgram, mProgram, false);
+  mBulkLoad = true;
+  std::fill(mLastSentValue.begin(), mLastSentValue.begin() + kProgramSize, kNoLastValue);
+  ApplyProgramValues(false, 0, IsTicked(kParamSectionEffect));
+  Panels().UpdateEqGraphFromProgram();
+  mLastNrpnIndex = kNrpnNoneSent;
+  mBulkLoad = false;
+  RedrawParamControls();
+  SendProgramToSynth();
 }
 
 void ZephraModel::ResetSections()

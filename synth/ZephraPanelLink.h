@@ -25,6 +25,8 @@ public:
   virtual void SetNameDisplay(const char* /*text*/) {}
   // Hides or shows every control bound to the parameter.
   virtual void HideParamControl(int /*paramIndex*/, bool /*hide*/) {}
+  // Whether the controls bound to the parameter are hidden.
+  virtual bool IsParamControlHidden(int /*paramIndex*/) const { return false; }
   // A FLEXI slot (0..3) with or without a target: its caption reads "CLEAR"
   // or "LEARN" and its indicator is shown or hidden.
   virtual void SetFlexiSlotTargeted(int /*slot*/, bool /*targeted*/) {}

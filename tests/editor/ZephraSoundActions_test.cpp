@@ -160,3 +160,53 @@ TEST_F(SoundActionsTest, ResetToTheInitSound)
   EXPECT_EQ(editor->ParamInt(kParamVcfCutoffNew), 36);
   EXPECT_EQ(editor->UndoCount(), steps + 1);
 }
+
+// Slot 1 targets index 133. A reset swaps the range controls back for the
+// target's own control only where they stand in for it.
+TEST_F(SoundActionsTest, ResetGivesTheTargetItsControlBackOnlyFromShownRanges)
+{
+  const struct { const char* name; bool rangeHidden, targetHidden; } cases[] = {
+    {"range shown", false, false},
+    {"range hidden", true, true},
+  };
+  for (int section = 0; section < 12; ++section) Set(kParamSectionVco1 + section, 1);
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    ZephraModel::ProgramValues program = Program();
+    const int slot1[7] = {99, 1, 5, 0, 0, 0, 0};
+    for (int i = 0; i < 7; ++i) program[95 + i] = slot1[i];
+    {
+      BASE_MutexLock hold(editor->GetMutex());
+      editor->ApplyProgram(program);
+    }
+    ASSERT_EQ(editor->FlexiTarget(0), 133);
+    ASSERT_TRUE(panels.IsParamControlHidden(136));
+    if (c.rangeHidden) panels.HideParamControl(kParamFlexi1RangeA, true);
+    Press(kParamReset);
+    EXPECT_EQ(editor->FlexiTarget(0), -1);
+    EXPECT_EQ(panels.IsParamControlHidden(136), c.targetHidden);
+  }
+}
+
+// VCO1 saw and volume are 42 and 32 in the default program; a ticked
+// FLEXI box is not one of the boxes this reset reads.
+TEST_F(SoundActionsTest, ResetSelectedSectionsToDefault)
+{
+  Set(kParamVco1Saw, 5);
+  Set(kParamVco2Saw, 9);
+  Set(kParamSectionVco1, 1);
+  Set(kParamSectionFlexi1, 1);
+  Set(kParamFlexi1Source, 98);
+  const int steps = editor->UndoCount();
+  t.TakeWire();
+  {
+    BASE_MutexLock hold(editor->GetMutex());
+    editor->ResetSelectedSectionsToDefault();
+  }
+  const struct { int index, value; } cases[] = {{8, 42}, {11, 32}, {20, 9}, {95, 98}};
+  for (const auto& c : cases) EXPECT_EQ(Program()[c.index], c.value) << c.index;
+  EXPECT_EQ(editor->ParamInt(kParamVco1Saw), 42);
+  EXPECT_EQ(DataBytes(t.TakeWire()).size(), 167u) << "the whole program";
+  EXPECT_EQ(editor->UndoCount(), steps);
+}

@@ -43,15 +43,27 @@ struct TestPanels : ZephraPanelLink
     return file.Get();
   }
   bool IsFlexiCopyMode() const override { return flexiCopyMode; }
+  void HideParamControl(int param, bool hide) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    hidden[param] = hide;
+  }
+  bool IsParamControlHidden(int param) const override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    const auto it = hidden.find(param);
+    return it != hidden.end() && it->second;
+  }
   std::vector<std::string> Status()
   {
     std::lock_guard<std::mutex> hold(lock);
     return status;
   }
   IGraphicsHeadless* gui;
-  std::mutex lock;
+  mutable std::mutex lock;
   std::map<int, std::string> captions;
   std::vector<std::string> status;
+  std::map<int, bool> hidden;  // by parameter, as last hidden or shown
   bool flexiCopyMode = false;
 };
 

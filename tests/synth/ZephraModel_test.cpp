@@ -141,3 +141,34 @@ TEST_F(ModelTest, CaptureFoldsSecondHalves)
   EXPECT_EQ(model->Program()[ProgramIndex(kParamOverdriveOnOff)], 0);
   EXPECT_EQ(model->Program()[ProgramIndex(kParamVcfCutoffVintage)], 122);  // new filter: the new cutoff
 }
+
+// Reset drops the taken records, keeps the queued ones in order and sizes
+// the queue for one block in whole pages of 512 eight-byte records.
+TEST_F(ModelTest, ResetSizesTheMidiQueueInWholePages)
+{
+  Make();
+  EXPECT_EQ(model->MidiQueue().Capacity(), 1024u);
+  struct Case { const char* name; int block; size_t queued, capacity; } cases[] = {
+    {"block 511", 511, 2, 512},      {"block 512", 512, 2, 512},
+    {"block 513", 513, 2, 1024},     {"block 0", 0, 2, 512},
+    {"queued 512", 1, 512, 512},     {"queued 513", 1, 513, 1024},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    MidiMsgQueue& queue = model->MidiQueue();
+    // One record taken ahead of the ones that stay.
+    queue.Add(IMidiMsg(0, 0x90, 1, 1));
+    for (size_t i = 0; i < c.queued; ++i) queue.Add(IMidiMsg(0, 0xB0, static_cast<uint8_t>(i % 128), 2));
+    IMidiMsg msg;
+    ASSERT_TRUE(queue.Take(msg));
+    model->SetBlockSize(c.block);
+    model->Reset();
+    EXPECT_EQ(queue.Capacity(), c.capacity);
+    EXPECT_EQ(queue.Size(), c.queued);
+    ASSERT_TRUE(queue.Take(msg));
+    EXPECT_EQ(msg.mStatus, 0xB0);
+    EXPECT_EQ(msg.mData1, 0);
+    while (queue.Take(msg)) {}
+  }
+}

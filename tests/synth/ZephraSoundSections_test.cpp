@@ -2,21 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ZephraSoundSections, SectionEdgesLeaveSparesOut)
-{
-  struct Case { const char* name; int section, index; bool withComposites, expected; } cases[] = {
-    {"VCO1 last", 0, 11, false, true},      {"VCO1 past", 0, 12, false, false},
-    {"Filter 85", 4, 85, false, false},     {"Filter 88", 4, 88, false, true},
-    {"Effect 146", 7, 146, false, true},    {"Effect spare 147", 7, 147, false, false},
-    {"Effect spare 156", 7, 156, false, false}, {"Effect 157", 7, 157, false, true},
-    {"FLEXI4 122", 11, 122, false, true},   {"FLEXI4 123", 11, 123, false, false},
-    {"FLEXI1 mode", 8, 171, true, true},    {"FLEXI1 mode plain", 8, 171, false, false},
-    {"FLEXI4 polarity", 11, 178, true, true}, {"FLEXI4 179", 11, 179, true, false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(SectionHasIndex(c.section, c.index, c.withComposites), c.expected) << c.name;
-}
-
 namespace {
 int gDraws = 0;
 int CountingDraw()
