@@ -1,5 +1,6 @@
 #include "winl/WINL_ListView.h"
 
+#include "platform/gtk/PLAT_GtkList.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -9,7 +10,11 @@
 
 namespace
 {
-constexpr int kMaxColumns = 32;
+constexpr int kMaxColumns = PLAT_LIST_MAX_COLUMNS;
+constexpr LONG_PTR LVS_REPORT = 1;
+constexpr LONG_PTR LVS_NOCOLUMNHEADER = 0x4000;
+constexpr LONG_PTR LBS_EXTENDEDSEL = 0x800;
+constexpr UINT LBN_DBLCLK = 2;
 
 struct Row
 {
@@ -28,7 +33,8 @@ struct ListView
   int ownerCount = 0;  // owner-data lists keep only this
   int current = -1;    // the row the keyboard works on
   std::vector<std::string> columns;
-  std::vector<int> order;  // column indexes, left first
+  std::vector<int> widths;  // pixels, one per column; 0 hides it
+  std::vector<int> order;   // column indexes, left first
 };
 
 std::map<uint64_t, std::unique_ptr<ListView>>& Views()
@@ -69,9 +75,45 @@ LRESULT Notify(HWND hwnd, int code, NMHDR* hdr)
   return WINL_Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->tag), reinterpret_cast<LPARAM>(hdr));
 }
 
+bool Single(const ListView* v)
+{
+  return v->listBox ? !(v->style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) : (v->style & LVS_SINGLESEL) != 0;
+}
+
+HWND HandleOf(uint64_t id) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(id)); }
+
+std::vector<int> SelectedRows(const ListView* v)
+{
+  std::vector<int> rows;
+  for (size_t i = 0; i < v->rows.size(); ++i)
+    if (v->rows[i].selected) rows.push_back(static_cast<int>(i));
+  return rows;
+}
+
+// The table on screen shows what the record holds: after every change the
+// program makes, the count, the texts, the selection and, when asked, the
+// columns are given to it again.
+void Mirror(HWND hwnd, bool columns = false)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  ListView* v = Find(hwnd);
+  if (!w || !v || !w->native) return;
+  PLAT_GtkView* list = w->native.get();
+  if (columns)
+  {
+    const bool titles = !v->listBox && !(v->style & LVS_NOCOLUMNHEADER);
+    std::vector<PLAT_ListColumn> shown;
+    for (int c : v->order)
+      shown.push_back({c, titles ? v->columns[static_cast<size_t>(c)] : std::string(), v->widths[static_cast<size_t>(c)]});
+    PLAT_ListSetColumns(list, shown);
+  }
+  PLAT_ListReload(list);
+  PLAT_ListSetSelection(list, SelectedRows(v));
+}
+
 void Select(ListView* v, int row, bool on)
 {
-  const bool single = v->listBox ? !(v->style & LBS_MULTIPLESEL) : (v->style & LVS_SINGLESEL) != 0;
+  const bool single = Single(v);
   if (on && single)
     for (Row& r : v->rows) r.selected = false;
   v->rows[static_cast<size_t>(row)].selected = on;
@@ -181,6 +223,98 @@ LRESULT ListBoxMessage(HWND hwnd, ListView* v, UINT msg, WPARAM wParam, LPARAM l
   }
 }
 
+void ListBoxCommand(HWND hwnd, UINT code)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (w && w->parent)
+    WINL_Send(w->parent, WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(w->tag), code), reinterpret_cast<LPARAM>(hwnd));
+}
+
+// The user picked rows in the table: the record takes the table's
+// selection, then the parent hears of each row that changed (a list box:
+// once). A handler may delete rows or the view, so both are looked up again
+// after every notification.
+void TakeSelection(HWND hwnd, ListView* v, const std::vector<int>& picked)
+{
+  std::vector<bool> on(v->rows.size(), false);
+  for (int row : picked)
+    if (InRows(v, row)) on[static_cast<size_t>(row)] = true;
+  struct Change
+  {
+    int row;
+    UINT before;
+  };
+  std::vector<Change> changes;
+  for (size_t i = 0; i < v->rows.size(); ++i)
+    if (v->rows[i].selected != on[i]) changes.push_back({static_cast<int>(i), ListView_GetItemState(hwnd, static_cast<int>(i), ~0u)});
+  for (const Change& c : changes)
+  {
+    v->rows[static_cast<size_t>(c.row)].selected = on[static_cast<size_t>(c.row)];
+    if (on[static_cast<size_t>(c.row)]) v->current = c.row;
+  }
+  if (changes.empty()) return;
+  if (v->listBox)
+  {
+    ListBoxCommand(hwnd, LBN_SELCHANGE);
+    return;
+  }
+  for (const Change& c : changes)
+  {
+    if (!(v = Find(hwnd)) || !InRows(v, c.row)) return;
+    NMLISTVIEW nm{};
+    nm.iItem = c.row;
+    nm.uNewState = ListView_GetItemState(hwnd, c.row, ~0u);
+    nm.uOldState = c.before;
+    nm.uChanged = LVIF_STATE;
+    nm.lParam = v->rows[static_cast<size_t>(c.row)].param;
+    Notify(hwnd, LVN_ITEMCHANGED, &nm.hdr);
+  }
+}
+
+// What the table asks of the records and tells them of the user.
+class TableSource final : public PLAT_ListSource
+{
+public:
+  int ListRowCount(uint64_t id) override
+  {
+    ListView* v = Find(HandleOf(id));
+    return v ? Count(v) : 0;
+  }
+  std::string ListCellText(uint64_t id, int row, int column) override
+  {
+    return WINL_ListViewCellText(HandleOf(id), row, column);
+  }
+  void OnListEvent(uint64_t id, PLAT_ListEvent event, int row, int column) override
+  {
+    const HWND hwnd = HandleOf(id);
+    ListView* v = Find(hwnd);
+    WINL_Wnd* w = WINL_Live(hwnd);
+    if (!v || !w) return;
+    NMLISTVIEW nm{};
+    nm.iItem = row;
+    nm.iSubItem = column;
+    switch (event)
+    {
+      case PLAT_ListEvent::Click:
+        if (!v->listBox) Notify(hwnd, NM_CLICK, &nm.hdr);
+        break;
+      case PLAT_ListEvent::DoubleClick:
+        if (v->listBox)
+          ListBoxCommand(hwnd, LBN_DBLCLK);
+        else
+          Notify(hwnd, NM_DBLCLK, &nm.hdr);
+        break;
+      case PLAT_ListEvent::ColumnClick:
+        nm.iItem = -1;
+        if (!v->listBox) Notify(hwnd, LVN_COLUMNCLICK, &nm.hdr);
+        break;
+      case PLAT_ListEvent::SelectionChanged:
+        if (w->native) TakeSelection(hwnd, v, PLAT_ListGetSelection(w->native.get()));
+        break;
+    }
+  }
+};
+
 LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_DESTROY)
@@ -189,7 +323,12 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   }
   ListView* v = Find(hwnd);
-  if (v && v->listBox && msg >= LB_ADDSTRING && msg <= LB_SETITEMDATA) return ListBoxMessage(hwnd, v, msg, wParam, lParam);
+  if (v && v->listBox && msg >= LB_ADDSTRING && msg <= LB_SETITEMDATA)
+  {
+    const LRESULT r = ListBoxMessage(hwnd, v, msg, wParam, lParam);
+    if (msg <= LB_SETCURSEL) Mirror(hwnd);
+    return r;
+  }
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 }  // namespace
@@ -205,12 +344,30 @@ HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int 
   auto v = std::make_unique<ListView>();
   v->style = style;
   v->listBox = listBox;
-  if (listBox)
+  if (listBox || !(style & LVS_REPORT))
   {
+    // Outside the report style the rows show one untitled column.
     v->columns.emplace_back();
+    v->widths.push_back(std::max(w, 300));
     v->order.push_back(0);
   }
+  unsigned options = 0;
+  if (!listBox && (style & LVS_REPORT) && !(style & LVS_NOCOLUMNHEADER)) options |= PLAT_LIST_HEADER;
+  if (!listBox) options |= PLAT_LIST_HSCROLL;
+  if (!Single(v.get())) options |= PLAT_LIST_MULTIPLE;
   Views()[rec->id] = std::move(v);
+  // The table takes the place of the plain view the window was made with.
+  if (rec->native)
+    if (auto table = PLAT_ListCreate(rec->id, options))
+    {
+      static TableSource source;
+      PLAT_ListSetSource(&source);
+      WINL_Wnd* p = WINL_Live(parent);
+      WINL_LinkView(rec, nullptr);
+      rec->native = std::move(table);
+      WINL_LinkView(rec, p);
+    }
+  Mirror(hwnd, true);
   SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER);
   if (!(style & WINL_STYLE_HIDDEN)) ShowWindow(hwnd, SW_SHOW);
   return hwnd;
@@ -232,6 +389,7 @@ int ListView_InsertItem(HWND hwnd, const LVITEM* item)
   if ((item->mask & LVIF_STATE) && (item->stateMask & LVIS_STATEIMAGEMASK))
     r.stateImage = static_cast<int>((item->state & LVIS_STATEIMAGEMASK) >> 16);
   if ((item->mask & LVIF_STATE) && (item->state & item->stateMask & LVIS_SELECTED)) Select(v, pos, true);
+  Mirror(hwnd);
   return pos;
 }
 
@@ -242,6 +400,7 @@ BOOL ListView_SetItemText(HWND hwnd, int row, int column, const char* text)
   std::vector<std::string>& texts = v->rows[static_cast<size_t>(row)].texts;
   if (static_cast<int>(texts.size()) <= column) texts.resize(static_cast<size_t>(column) + 1);
   texts[static_cast<size_t>(column)] = text ? text : "";
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -257,6 +416,7 @@ BOOL ListView_SetItem(HWND hwnd, const LVITEM* item)
     if (item->stateMask & LVIS_STATEIMAGEMASK) r.stateImage = static_cast<int>((item->state & LVIS_STATEIMAGEMASK) >> 16);
     if (item->stateMask & LVIS_SELECTED) Select(v, item->iItem, (item->state & LVIS_SELECTED) != 0);
   }
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -336,6 +496,7 @@ BOOL ListView_SetItemState(HWND hwnd, int row, UINT state, UINT mask)
     nm.lParam = r.param;
     Notify(hwnd, LVN_ITEMCHANGED, &nm.hdr);
   }
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -344,6 +505,7 @@ BOOL ListView_DeleteItem(HWND hwnd, int row)
   ListView* v = Find(hwnd);
   if (!v || !InRows(v, row)) return FALSE;
   Erase(v, row);
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -354,6 +516,7 @@ BOOL ListView_DeleteAllItems(HWND hwnd)
   v->rows.clear();
   v->ownerCount = 0;
   v->current = -1;
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -368,6 +531,7 @@ BOOL ListView_SetItemCount(HWND hwnd, int count)
   ListView* v = Find(hwnd);
   if (!v) return FALSE;
   if (OwnerData(v)) v->ownerCount = std::max(count, 0);
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -399,20 +563,23 @@ BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARA
                    [&](const Row& a, const Row& b) { return compare(b.param, a.param, user) > 0; });
   for (size_t i = 0; i < v->rows.size(); ++i)
     if (v->rows[i].mark) v->current = static_cast<int>(i);
+  Mirror(hwnd);
   return TRUE;
 }
 
 // ---- columns ----
 
-int ListView_InsertColumn(HWND hwnd, int index, const char* title, int)
+int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width)
 {
   ListView* v = Find(hwnd);
   if (!v || static_cast<int>(v->columns.size()) >= kMaxColumns) return -1;
   const int pos = std::clamp(index, 0, static_cast<int>(v->columns.size()));
   v->columns.insert(v->columns.begin() + pos, title ? title : "");
+  v->widths.insert(v->widths.begin() + pos, std::max(width, 0));
   for (int& o : v->order)
     if (o >= pos) ++o;
   v->order.push_back(pos);
+  Mirror(hwnd, true);
   return pos;
 }
 
@@ -421,9 +588,11 @@ BOOL ListView_DeleteColumn(HWND hwnd, int index)
   ListView* v = Find(hwnd);
   if (!v || index < 0 || index >= static_cast<int>(v->columns.size())) return FALSE;
   v->columns.erase(v->columns.begin() + index);
+  v->widths.erase(v->widths.begin() + index);
   v->order.erase(std::find(v->order.begin(), v->order.end(), index));
   for (int& o : v->order)
     if (o > index) --o;
+  Mirror(hwnd, true);
   return TRUE;
 }
 
@@ -438,6 +607,7 @@ BOOL ListView_SetColumnOrderArray(HWND hwnd, int count, const int* order)
     seen[static_cast<size_t>(order[i])] = true;
   }
   v->order.assign(order, order + count);
+  Mirror(hwnd, true);
   return TRUE;
 }
 
@@ -453,4 +623,20 @@ int Header_GetItemCount(HWND hwnd)
 {
   ListView* v = Find(hwnd);
   return v ? static_cast<int>(v->columns.size()) : 0;
+}
+
+int ListView_GetColumnWidth(HWND hwnd, int column)
+{
+  ListView* v = Find(hwnd);
+  if (!v || column < 0 || column >= static_cast<int>(v->widths.size())) return 0;
+  return v->widths[static_cast<size_t>(column)];
+}
+
+BOOL ListView_SetColumnWidth(HWND hwnd, int column, int width)
+{
+  ListView* v = Find(hwnd);
+  if (!v || column < 0 || column >= static_cast<int>(v->widths.size())) return FALSE;
+  v->widths[static_cast<size_t>(column)] = std::max(width, 0);
+  Mirror(hwnd, true);
+  return TRUE;
 }

@@ -133,6 +133,9 @@ BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARA
 // ---- columns ----
 int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width);
 BOOL ListView_DeleteColumn(HWND hwnd, int index);
+// Pixels; a width of 0 hides the column, which then reports 0.
+int ListView_GetColumnWidth(HWND hwnd, int column);
+BOOL ListView_SetColumnWidth(HWND hwnd, int column, int width);
 // order holds count column indexes, left first; count must be the column
 // count and order a permutation of 0..count-1, else FALSE and nothing
 // changes.

@@ -3,6 +3,7 @@
 
 #include "winl/WINL_Controls.h"
 
+#include "winl/WINL_ListView.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -322,7 +323,12 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     }
     return b;
   }
-  // List and tree views are made by their own layer.
+  if (is("SysListView32") || is("SysListView32_LB"))
+  {
+    const Frame f = MakeCoords(x, y, w, h, true, false);
+    return WINL_CreateListView(WINL_Handle(WINL_Live(gLayout.parent)), id, style, f.x, f.y, f.w, f.h,
+                               is("SysListView32_LB"));
+  }
   return nullptr;
 }
 

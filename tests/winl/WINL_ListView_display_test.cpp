@@ -1,0 +1,234 @@
+// List views and list boxes on the (virtual) display: the table shows the
+// layer's rows in the layer's order, an owner-data list is asked only for
+// the rows on screen, and real clicks become the parent's notifications.
+#include "platform/gtk/PLAT_GtkList.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkTest.h"
+#include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/WINL_ListView.h"
+#include "winl/WINL_Queue.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+constexpr int kListId = 500;
+constexpr LONG_PTR kReport = 1;
+
+struct Heard
+{
+  UINT msg;
+  int code;     // WM_NOTIFY: the notification; WM_COMMAND: the high word
+  int item;
+  int subItem;
+  UINT newState;
+};
+
+std::vector<Heard> gHeard;
+std::vector<int> gAskedRows;
+
+INT_PTR ListParentProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_COMMAND && (wParam & 0xFFFF) == kListId)
+    gHeard.push_back({msg, static_cast<int>(wParam >> 16), -1, -1, 0});
+  if (msg != WM_NOTIFY) return 0;
+  auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+  if (hdr->code == LVN_GETDISPINFO)
+  {
+    auto* info = reinterpret_cast<NMLVDISPINFO*>(lParam);
+    gAskedRows.push_back(info->item.iItem);
+    std::snprintf(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), "row %d", info->item.iItem);
+    return 0;
+  }
+  auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
+  gHeard.push_back({msg, static_cast<int>(hdr->code), nm->iItem, nm->iSubItem, nm->uNewState});
+  return 0;
+}
+
+LONG_PTR gStyle = 0;
+const char* gClass = "SysListView32";
+
+void CreateListDialog(HWND hwnd, int)
+{
+  const WINL_DlgResourceEntry entries[] = {
+      {"", kListId, gClass, static_cast<int>(gStyle), 10, 10, 200, 160, 0},
+  };
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_GenerateDialogFromList(entries, 1);
+}
+
+void CreateListBoxDialog(HWND hwnd, int)
+{
+  const WINL_DlgResourceEntry entries[] = {
+      {"__WINL_LISTBOX", 0, "", kListId, 10, 10, 150, 120, 0},
+  };
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_GenerateDialogFromList(entries, 1);
+}
+
+class WinlListViewGtk : public ::testing::Test
+{
+public:
+  static void SetUpTestSuite()
+  {
+    PLAT_GtkTestPrepare();
+    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
+    WINL_Internal_PostMessage_Init();
+  }
+  void SetUp() override
+  {
+    gHeard.clear();
+    gAskedRows.clear();
+  }
+  void TearDown() override
+  {
+    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
+    WINL_MessageQueue_Flush();
+    PLAT_GtkTestSettle();
+    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
+  }
+  static void RunUntil(const std::function<bool()>& done)
+  {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < end)
+    {
+      PLAT_GtkTestSettle();
+      if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    PLAT_GtkTestSettle();
+  }
+  // The dialog on screen with its list; the list's handle.
+  HWND Shown(void (*create)(HWND, int))
+  {
+    static WINL_DialogResourceIndex res{};
+    res = {reinterpret_cast<const char*>(uintptr_t{40900}), "Lists", 12, create, 240, 200, nullptr};
+    HWND d = WINL_CreateDialog(&res, res.resid, nullptr, ListParentProc, 0);
+    ShowWindow(d, SW_SHOW);
+    HWND list = GetDlgItem(d, kListId);
+    RunUntil([&] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(list)); });
+    return list;
+  }
+};
+
+// The real pointer clicks the row: the display sends what a person's click
+// would.
+void ClickRow(HWND list, int row)
+{
+  int x = 0, y = 0;
+  WinlListViewGtk::RunUntil([&] { return PLAT_ListTestRowPoint(WINL_GetNativeView(list), row, &x, &y); });
+  ASSERT_TRUE(PLAT_ListTestRowPoint(WINL_GetNativeView(list), row, &x, &y));
+  const std::string cmd = "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+std::vector<std::string> ModelTexts(HWND list)
+{
+  std::vector<std::string> out;
+  PLAT_GtkView* table = WINL_GetNativeView(list);
+  for (int i = 0; i < PLAT_ListModelRowCount(table); ++i) out.push_back(PLAT_ListModelText(table, i, 0));
+  return out;
+}
+
+TEST_F(WinlListViewGtk, SortedInsertShowsTheLayersOrderAndARealClickNotifies)
+{
+  gStyle = kReport | LVS_SORTASCENDING;
+  gClass = "SysListView32";
+  HWND list = Shown(CreateListDialog);
+  ASSERT_TRUE(WINL_IsListView(list));
+  ASSERT_EQ(ListView_InsertColumn(list, 0, "Name", 120), 0);
+  for (const char* t : {"b", "a", "c"})
+  {
+    LVITEM item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>(t);
+    ListView_InsertItem(list, &item);
+  }
+  EXPECT_EQ(ModelTexts(list), (std::vector<std::string>{"a", "b", "c"}));
+  ASSERT_TRUE(ListView_DeleteItem(list, 0));
+  EXPECT_EQ(ModelTexts(list), (std::vector<std::string>{"b", "c"}));
+  EXPECT_TRUE(gHeard.empty()) << "the program's own changes notify nobody";
+
+  ClickRow(list, 1);
+  RunUntil([] { return gHeard.size() >= 2; });
+  ASSERT_EQ(gHeard.size(), 2u);
+  EXPECT_EQ(gHeard[0].code, NM_CLICK);
+  EXPECT_EQ(gHeard[0].item, 1);
+  EXPECT_EQ(gHeard[0].subItem, 0);
+  EXPECT_EQ(gHeard[1].code, LVN_ITEMCHANGED);
+  EXPECT_EQ(gHeard[1].item, 1);
+  EXPECT_EQ(gHeard[1].newState, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, 1), 1);
+  EXPECT_EQ(ListView_GetSelectedCount(list), 1);
+}
+
+TEST_F(WinlListViewGtk, OwnerDataListAsksOnlyForTheRowsOnScreen)
+{
+  gStyle = kReport | LVS_OWNERDATA;
+  gClass = "SysListView32";
+  HWND list = Shown(CreateListDialog);
+  ASSERT_EQ(ListView_InsertColumn(list, 0, "Row", 150), 0);
+  struct Case
+  {
+    int count;
+    int shown;
+  } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {4999, 4999}, {5000, 5000}};
+  for (const Case& c : kCases)
+  {
+    ListView_SetItemCount(list, c.count);
+    EXPECT_EQ(PLAT_ListModelRowCount(WINL_GetNativeView(list)), c.shown) << c.count;
+  }
+  gAskedRows.clear();
+  int first = -1, last = -1;
+  RunUntil([&] { return PLAT_ListVisibleRows(WINL_GetNativeView(list), &first, &last) && !gAskedRows.empty(); });
+  ASSERT_EQ(first, 0);
+  // 160 pixels under a header hold a handful of rows, far from 5,000.
+  ASSERT_GT(last, 2);
+  ASSERT_LT(last, 12);
+  // The toolkit measures one sample row for the table's width; every other
+  // row asked for is on screen.
+  int offScreen = 0;
+  for (int row : gAskedRows) offScreen += row > last + 1;
+  EXPECT_LE(offScreen, 1);
+  EXPECT_EQ(PLAT_ListModelText(WINL_GetNativeView(list), 4999, 0), "row 4999");
+}
+
+TEST_F(WinlListViewGtk, ListBoxFromAResourceAnswersAndARealClickChangesTheSelection)
+{
+  HWND list = Shown(CreateListBoxDialog);
+  ASSERT_TRUE(WINL_IsListView(list));
+  EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one")), 0);
+  EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two")), 1);
+  EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("three")), 2);
+  EXPECT_EQ(ModelTexts(list), (std::vector<std::string>{"one", "two", "three"}));
+  struct Case
+  {
+    int index;
+    LRESULT set, cur;
+  } const kCases[] = {{2, 2, 2}, {3, LB_ERR, LB_ERR}, {-1, LB_ERR, LB_ERR}, {1, 1, 1}};
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(list, LB_SETCURSEL, static_cast<WPARAM>(c.index), 0), c.set) << c.index;
+    EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), c.cur) << c.index;
+    EXPECT_EQ(PLAT_ListGetSelection(WINL_GetNativeView(list)),
+              c.cur == LB_ERR ? std::vector<int>{} : std::vector<int>{static_cast<int>(c.cur)})
+        << c.index;
+  }
+  EXPECT_TRUE(gHeard.empty()) << "the program's own changes notify nobody";
+
+  ClickRow(list, 0);
+  RunUntil([] { return !gHeard.empty(); });
+  ASSERT_EQ(gHeard.size(), 1u);
+  EXPECT_EQ(gHeard[0].msg, WM_COMMAND);
+  EXPECT_EQ(gHeard[0].code, static_cast<int>(LBN_SELCHANGE));
+  EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 0);
+}
+}  // namespace
