@@ -35,13 +35,6 @@ struct NotifyingPlug : IUnitBase
     ++arrivals;
     arrived.notify_all();
   }
-  // Pass-through goes out by the model's output; held under the lock so
-  // that the model cannot go while it sends.
-  void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    if (model) model->ProcessKeyboardMidiMsg(msg);
-  }
   void ProcessMidiMsg(IMidiMsg* msg) override
   {
     std::lock_guard<std::mutex> hold(lock);
@@ -57,6 +50,9 @@ struct NotifyingPlug : IUnitBase
     ++arrivals;
     arrived.notify_all();
   }
+  // Pass-through goes out by the model's output. The model takes the plug-in
+  // mutex, which the delivery thread holds while it takes this lock, so the
+  // model is called with this lock released.
   void ProcessKeyboardMidiMsg(IMidiMsg* msg) override
   {
     std::unique_lock<std::mutex> hold(lock);
