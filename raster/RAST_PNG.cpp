@@ -2,6 +2,7 @@
 
 #include "platform/PLAT_Resources.h"
 #include "raster/RAST_BitmapView.h"
+#include "raster/RAST_Pixel.h"
 
 #include <png.h>
 #include <strings.h>
@@ -40,6 +41,31 @@ struct MemoryCursor
   int left;
 };
 
+// The indices at the start of each row become A, R, G, B pixels in place,
+// each row from its end so no index is overwritten before it is read. An
+// entry the palette lacks is opaque black, as libpng's own expansion gives.
+void ExpandIndices(png_structp png, png_infop info, const RAST_BitmapView& view)
+{
+  RAST_pixel lookup[256];
+  for (RAST_pixel& entry : lookup) entry = RAST_RGBA(0, 0, 0, 255);
+  png_colorp palette = nullptr;
+  int colours = 0;
+  if (png_get_PLTE(png, info, &palette, &colours) == 0) colours = 0;
+  for (int i = 0; i < colours && i < 256; ++i)
+    lookup[i] = RAST_RGBA(palette[i].red, palette[i].green, palette[i].blue, 255);
+  png_bytep alpha = nullptr;
+  int alphas = 0;
+  if (png_get_tRNS(png, info, &alpha, &alphas, nullptr) == 0 || !alpha) alphas = 0;
+  for (int i = 0; i < alphas && i < 256; ++i)
+    lookup[i] = (lookup[i] & ~255u) | alpha[i];
+  for (int y = 0; y < view.height; ++y)
+  {
+    RAST_pixel* row = view.Row(y);
+    const unsigned char* index = reinterpret_cast<const unsigned char*>(row);
+    for (int x = view.width - 1; x >= 0; --x) row[x] = lookup[index[x]];
+  }
+}
+
 // Reads the header, sets the transformations that turn every PNG into bytes
 // A, R, G, B, then the rows straight into the bitmap. Null when the image is
 // refused; libpng errors do not return here.
@@ -54,10 +80,17 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(RAST_PNG_MAX_PIXELS))
     png_error(png, "image has too many pixels");
 
+  // 8-bit palette images (most of the artwork) are read as their indices and
+  // looked up afterwards: libpng then moves a quarter of the bytes and skips
+  // three per-pixel transformations, for the same pixels.
+  const bool indexed = colorType == PNG_COLOR_TYPE_PALETTE && depth == 8;
   int local = colorType;
-  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (indexed)
+    ;
+  else if (colorType == PNG_COLOR_TYPE_PALETTE)
+    png_set_palette_to_rgb(png);
   if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-  if (png_get_valid(png, info, PNG_INFO_tRNS) != 0)
+  if (!indexed && png_get_valid(png, info, PNG_INFO_tRNS) != 0)
   {
     png_set_tRNS_to_alpha(png);
     local |= PNG_COLOR_MASK_ALPHA;
@@ -67,7 +100,9 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   if ((local | PNG_COLOR_MASK_ALPHA) == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
   // RGBA becomes ARGB and RGB becomes ARGB with alpha 255: the RAST_pixel
   // byte order, so no pass over the pixels is needed afterwards.
-  if ((local & PNG_COLOR_MASK_ALPHA) != 0)
+  if (indexed)
+    ;
+  else if ((local & PNG_COLOR_MASK_ALPHA) != 0)
     png_set_swap_alpha(png);
   else
     png_set_filler(png, 0xff, PNG_FILLER_BEFORE);
@@ -76,7 +111,8 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   png_read_update_info(png, info);
   // Every row is written straight into the bitmap, so it must be exactly one
   // bitmap row long.
-  if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * sizeof(RAST_pixel))
+  const size_t bytesPerPixel = indexed ? 1 : sizeof(RAST_pixel);
+  if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * bytesPerPixel)
     png_error(png, "unexpected row layout");
 
   const int w = static_cast<int>(width), h = static_cast<int>(height);
@@ -101,6 +137,7 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   if (!rows) return nullptr;
   for (int y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(view.Row(y));
   png_read_image(png, rows);
+  if (indexed) ExpandIndices(png, info, view);
   // The rest of the stream up to IEND: a file cut short after its image data
   // is as broken as one cut inside it.
   png_read_end(png, nullptr);
