@@ -158,6 +158,8 @@ void ZephraModel::ReportBankFailures(int failed, const char* what)
 bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updatePaths, int single)
 {
   BASE_MutexLock lock(GetMutex());
+  // Downloads go into the cache, which is named only once it is needed.
+  if (mCachePath.empty()) SetCachePath();
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankExportResult result = ::ExportBankListToFolder(mBankList, folder, updatePaths, single, false,
