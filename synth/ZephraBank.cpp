@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace
 {
 constexpr int kOkType = 0;
@@ -19,6 +21,8 @@ constexpr int kOkCancelType = 1;
 constexpr int kAnswerOk = 1;
 constexpr int kBrowserRows = 47;
 constexpr const char* kNoProgramsText = "This directory does not contain any Zephra Programs!";
+constexpr const char* kExportFailedText = "%d Program(s) could not be exported!";
+constexpr const char* kSaveFailedText = "%d Program(s) could not be saved!";
 constexpr const char* kGapsText =
   "There are gaps in the list.\nPress OK to fill them with the Default or Cancel to skip!";
 }  // namespace
@@ -130,6 +134,76 @@ void ZephraModel::ContinueBankWrite(uint8_t code)
   mTransfer.Flag(ZephraTransfer::kReportFinished);
 }
 
+BankFetch ZephraModel::BankDownload(ProgramDatabase& database, bool& toldNoServer)
+{
+  return [this, &database, &toldNoServer](const std::string& address, std::string& cachedPath) {
+    if (!database.HasServer())
+    {
+      if (!toldNoServer) (void)DatabaseOrSay(database);
+      toldNoServer = true;
+      return false;
+    }
+    return database.FetchProgramToCache(address, cachedPath);
+  };
+}
+
+void ZephraModel::ReportBankFailures(int failed, const char* what)
+{
+  if (failed == 0) return;
+  char text[96];
+  snprintf(text, sizeof text, what, failed);
+  Panels().ShowMessageBox(text, "Error", kOkType);
+}
+
+bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updatePaths, int single)
+{
+  BASE_MutexLock lock(GetMutex());
+  // Downloads go into the cache, which is named only once it is needed.
+  if (mCachePath.empty()) SetCachePath();
+  ProgramDatabase database = Database();
+  bool toldNoServer = false;
+  const BankExportResult result = ::ExportBankListToFolder(mBankList, folder, updatePaths, single, false,
+                                                           BankDownload(database, toldNoServer));
+  // Paths may now name the cached or exported files.
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n) RefreshBankRow(n);
+  ReportBankFailures(result.failed, kExportFailedText);
+  return result.failed == 0;
+}
+
+bool ZephraModel::ExportBankList(const std::string& folder)
+{
+  BASE_MutexLock lock(GetMutex());
+  // Files left from an earlier export would be written to the synth too.
+  if (!RemoveFolder(folder))
+  {
+    char text[320];
+    snprintf(text, sizeof text, "The folder could not be emptied:\n%s", folder.c_str());
+    Panels().ShowMessageBox(text, "Error", kOkType);
+    return false;
+  }
+  if (mCachePath.empty()) SetCachePath();
+  (void)mkdir(mCachePath.c_str(), 0755);
+  ProgramDatabase database = Database();
+  bool toldNoServer = false;
+  const BankExportResult result =
+    ::ExportBankListToFolder(mBankList, folder, false, 0, true, BankDownload(database, toldNoServer));
+  ReportBankFailures(result.failed, kExportFailedText);
+  return result.failed == 0;
+}
+
+bool ZephraModel::SaveBankListToFolder(const std::string& folder)
+{
+  BASE_MutexLock lock(GetMutex());
+  if (mCachePath.empty()) SetCachePath();
+  ProgramDatabase database = Database();
+  bool toldNoServer = false;
+  const int failed =
+    ::SaveBankListToFolder(mBankList, folder, mCachePath, BankDownload(database, toldNoServer));
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n) RefreshBankRow(n);
+  ReportBankFailures(failed, kSaveFailedText);
+  return failed == 0;
+}
+
 void ZephraModel::ListDirectory(const std::string& folder)
 {
   mBrowserList.clear();
@@ -163,5 +237,6 @@ ProgramDatabase ZephraModel::Database() const
   ProgramDatabaseConfig config;
   config.server = server;
   config.cacheFolder = mCachePath;
+  config.caFile = mDatabaseCaFile;
   return ProgramDatabase(config);
 }

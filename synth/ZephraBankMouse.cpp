@@ -277,6 +277,7 @@ bool ZephraModel::DatabaseOrSay(ProgramDatabase& database)
 bool ZephraModel::FetchIfRemote(std::string& path)
 {
   if (path.compare(0, 8, "https://") != 0) return true;
+  if (mCachePath.empty()) SetCachePath();
   ProgramDatabase database = Database();
   if (!DatabaseOrSay(database)) return false;
   std::string cached;

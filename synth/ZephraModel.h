@@ -29,6 +29,7 @@
 #include "core/CTimer.h"
 #include "core/MidiMsgQueue.h"
 #include "core/IUnitStandalone.h"
+#include "synth/BankFolder.h"
 #include "synth/BankList.h"
 #include "synth/BankWrite.h"
 #include "synth/ProgramDatabase.h"
@@ -243,6 +244,22 @@ public:
   bool BankWriteRunning() const { return mTransfer.AwaitingBankWrite(); }
   // Fills the bank list from folder (ending in "/") and its rows.
   void LoadBankListFromFolder(const std::string& folder);
+  // Writes the non-empty entries (only location `single` when it is 1..99)
+  // into folder as canonically named ".pr3" files, downloading database
+  // entries into the cache first; with updatePaths the entries then point
+  // at the new files. Entries that could not be written are reported in a
+  // message box. False when any failed. Locks.
+  bool ExportBankListToFolder(const std::string& folder, bool updatePaths, int single);
+  // Empties folder (ours, inside the settings folder) and exports the
+  // selected entries into it, paths unchanged. Locks.
+  bool ExportBankList(const std::string& folder);
+  // Renames the entries' files to their canonical names inside folder and
+  // removes the numbered files of ours no entry uses; failures reported as
+  // above. Locks.
+  bool SaveBankListToFolder(const std::string& folder);
+  // Certificate authorities the database client trusts (empty: the
+  // system's); a test server's own certificate.
+  void SetDatabaseCaFile(const std::string& path) { mDatabaseCaFile = path; }
   // Lists folder in the browser rows. GUI thread.
   void ListDirectory(const std::string& folder);
   const std::vector<DatabaseListRecord>& BrowserList() const { return mBrowserList; }
@@ -438,6 +455,11 @@ private:
   void RunBankOperations(int location);
   // The database with a server, or the message that none is set.
   bool DatabaseOrSay(ProgramDatabase& database);
+  // The bank export's download: one database for the whole operation, and
+  // the missing-server message said once, however many entries need it.
+  BankFetch BankDownload(ProgramDatabase& database, bool& toldNoServer);
+  // Tells the user how many entries an export or save-back lost.
+  void ReportBankFailures(int failed, const char* what);
   // An "https://" entry's file in the cache: path becomes the cached file.
   bool FetchIfRemote(std::string& path);
   void LoadAndSendProgram(const std::string& path);
@@ -463,6 +485,7 @@ private:
   BankWrite mBankWrite;  // its own file table, apart from mFolderFiles
   bool mFillGaps = false;
   std::string mBrowserFolder;
+  std::string mDatabaseCaFile;
   std::vector<DatabaseListRecord> mBrowserList;
   std::string mDatabaseCategory;  // the category whose programs are listed
   int mBrowserAnchor = -1;  // record a shift-click selects from, -1 none

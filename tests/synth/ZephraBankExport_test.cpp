@@ -1,0 +1,152 @@
+// The model's bank export and save-back: the files they leave, the paths
+// the entries end with, database entries downloaded from the local server,
+// and every failure told to the user instead of passing for success.
+#include "support/TempDir.h"
+#include "support/ZephraTestModel.h"
+#include "synth/support/DatabaseServer.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace
+{
+const char* kNoServerText =
+  "No program-database server is set.\nName one as server= in the [dbase] section of settings.ini.";
+
+std::string Body(const char* tag) { return std::string(" 243 \r\n") + tag + "\r\n"; }
+
+// The names in folder, sorted, joined by ",".
+std::string Listing(const std::string& folder)
+{
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(folder.c_str()))
+  {
+    while (dirent* e = readdir(dir))
+      if (e->d_name[0] != '.') names.push_back(e->d_name);
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ",") + n;
+  return text;
+}
+
+class BankExport : public ::testing::Test
+{
+protected:
+  ZephraModel& M() { return *mTest.model; }
+  std::vector<std::string> Boxes() { return mTest.panels->Boxes(); }
+  std::string Cache() const { return mDir.Path() + "/cache/"; }
+
+  TempDir mDir;
+  TestModel mTest{mDir.Path()};
+};
+}  // namespace
+
+TEST_F(BankExport, ExportWritesCanonicalFilesAndReportsWhatFailed)
+{
+  TempDir src, out;
+  WriteWholeFile(src.File("7_Bass.pr3"), Body("bass"));
+  WriteWholeFile(src.File("any name.pr3"), Body("lead"));
+  ASSERT_TRUE(M().Bank().SetProgram(7, src.File("7_Bass.pr3"), 2, "Bass"));
+  ASSERT_TRUE(M().Bank().SetProgram(12, src.File("any name.pr3"), 5, "AC/DC"));
+  ASSERT_TRUE(M().Bank().SetProgram(30, src.File("gone.pr3"), 1, "Gone"));
+
+  EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  EXPECT_EQ(Listing(out.Path()), "07_BASS_Bass.pr3,12_FX_AC_DC.pr3");
+  EXPECT_EQ(ReadWholeFile(out.File("07_BASS_Bass.pr3")), Body("bass"));
+  EXPECT_EQ(ReadWholeFile(out.File("12_FX_AC_DC.pr3")), Body("lead"));
+  EXPECT_EQ(std::string(M().Bank()[7].path), out.File("07_BASS_Bass.pr3"));
+  EXPECT_EQ(std::string(M().Bank()[30].path), src.File("gone.pr3"));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "1 Program(s) could not be exported!");
+
+  // One location only, paths left alone; already there: nothing to do.
+  TempDir one;
+  EXPECT_TRUE(M().ExportBankListToFolder(one.Path() + "/", false, 12));
+  EXPECT_EQ(Listing(one.Path()), "12_FX_AC_DC.pr3");
+  EXPECT_EQ(std::string(M().Bank()[12].path), out.File("12_FX_AC_DC.pr3"));
+  EXPECT_TRUE(M().ExportBankListToFolder(out.Path() + "/", true, 7));
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(BankExport, SelectedExportEmptiesOnlyOurFolder)
+{
+  TempDir src;
+  WriteWholeFile(src.File("a.pr3"), Body("a"));
+  WriteWholeFile(src.File("b.pr3"), Body("b"));
+  ASSERT_TRUE(M().Bank().SetProgram(1, src.File("a.pr3"), 1, "A"));
+  ASSERT_TRUE(M().Bank().SetProgram(2, src.File("b.pr3"), 1, "B"));
+  M().Bank()[2].selected = 1;
+  const std::string selected = Cache() + "selected/";
+  mkdir(Cache().c_str(), 0755);
+  mkdir(selected.c_str(), 0755);
+  WriteWholeFile(selected + "05_Old.pr3", Body("old"));
+
+  EXPECT_TRUE(M().ExportBankList(selected));
+  EXPECT_EQ(Listing(selected), "02_B.pr3");
+  EXPECT_EQ(ReadWholeFile(selected + "02_B.pr3"), Body("b"));
+  EXPECT_EQ(std::string(M().Bank()[2].path), src.File("b.pr3"));
+  EXPECT_TRUE(Boxes().empty());
+
+  // A folder of the user's is never emptied.
+  WriteWholeFile(src.File("05_Keep.pr3"), Body("keep"));
+  EXPECT_FALSE(M().ExportBankList(src.Path() + "/"));
+  EXPECT_EQ(Listing(src.Path()), "05_Keep.pr3,a.pr3,b.pr3");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "The folder could not be emptied:\n" + src.Path() + "/");
+}
+
+TEST_F(BankExport, SaveBackRenamesInTheCacheAndReportsFailures)
+{
+  mkdir(Cache().c_str(), 0755);
+  WriteWholeFile(Cache() + "7_Bass.pr3", Body("seven"));
+  WriteWholeFile(Cache() + "20_Stray.pr3", Body("stray"));
+  ASSERT_TRUE(M().Bank().SetProgram(7, Cache() + "7_Bass.pr3", 2, "Bass"));
+  ASSERT_TRUE(M().Bank().SetProgram(9, Cache() + "9_Lost.pr3", 1, "Lost"));
+
+  EXPECT_FALSE(M().SaveBankListToFolder(Cache()));
+  EXPECT_EQ(Listing(Cache()), "07_BASS_Bass.pr3");
+  EXPECT_EQ(ReadWholeFile(Cache() + "07_BASS_Bass.pr3"), Body("seven"));
+  EXPECT_EQ(std::string(M().Bank()[7].path), Cache() + "07_BASS_Bass.pr3");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "1 Program(s) could not be saved!");
+}
+
+TEST_F(BankExport, DatabaseEntriesAreDownloadedFirst)
+{
+  ASSERT_TRUE(M().Bank().SetProgram(9, "https://db.example/f/09_X.pr3", 1, "X"));
+  ASSERT_TRUE(M().Bank().SetProgram(10, "https://db.example/f/10_Y.pr3", 1, "Y"));
+  TempDir out;
+  // Without a server: said once, and the export does not pass for success.
+  EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0], kNoServerText);
+  EXPECT_EQ(Boxes()[1], "2 Program(s) could not be exported!");
+  EXPECT_STREQ(M().Bank()[9].path, "https://db.example/f/09_X.pr3");
+  EXPECT_EQ(Listing(out.Path()), "");
+
+  DatabaseServer* server = DatabaseServer::Get();
+  if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
+  server->Control(R"({"files": {"09_FX_Zap.pr3": " 243 \r\nzap\r\n"}})");
+  ASSERT_TRUE(WritePrivateProfileString("dbase", "server", server->Host().c_str(),
+                                        (mDir.Path() + "/settings.ini").c_str()));
+  M().SetDatabaseCaFile(server->CaFile());
+  const std::string host = "https://" + server->Host();
+  ASSERT_TRUE(M().Bank().SetProgram(9, host + "/files/09_FX_Zap.pr3", 1, "Zap"));
+  ASSERT_TRUE(M().Bank().SetProgram(10, host + "/files/10_Missing.pr3", 1, "Missing"));
+
+  EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  EXPECT_EQ(Listing(out.Path()), "09_Zap.pr3");
+  EXPECT_EQ(ReadWholeFile(out.File("09_Zap.pr3")), " 243 \r\nzap\r\n");
+  EXPECT_EQ(ReadWholeFile(Cache() + "09_FX_Zap.pr3"), " 243 \r\nzap\r\n");
+  EXPECT_EQ(std::string(M().Bank()[9].path), out.File("09_Zap.pr3"));
+  EXPECT_EQ(std::string(M().Bank()[10].path), host + "/files/10_Missing.pr3");
+  ASSERT_EQ(Boxes().size(), 3u);
+  EXPECT_EQ(Boxes()[2], "1 Program(s) could not be exported!");
+}
