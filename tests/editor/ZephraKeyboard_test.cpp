@@ -17,19 +17,22 @@ struct KeyboardTest : ::testing::Test
   std::unique_ptr<TestEditor> t;
   ZephraEditor* editor = nullptr;
 
+  // Made by the test, after it has written the files the editor starts with.
   void Start()
   {
     t = std::make_unique<TestEditor>(dir.Path());
     editor = t->editor.get();
-    (void)t->TakeWire();
   }
-  void Play(Bytes bytes)
+  Bytes Play(Bytes bytes)
   {
+    (void)t->TakeWire();
     bytes.resize(3, 0);
     IMidiMsg msg(0, bytes[0], bytes[1], bytes[2]);
     editor->ProcessKeyboardMidiMsg(&msg);
+    return t->TakeWire();
   }
   void Set(EParam param, double value) { editor->SetParameterFromGUI2(param, value); }
+  std::string LearnFile() { return ReadWholeFile(dir.File("midilearn.ini")); }
 };
 
 }  // namespace
@@ -39,35 +42,27 @@ TEST_F(KeyboardTest, LearntControllerSetsTheValueOverItsRange)
   Start();
   Set(kParamCcLearn, 1);
   Set(kParamVco1Coarse, 10);
-  t->TakeWire();
-  Play({0xB0, 0x4A, 0x40});
-  EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
-  EXPECT_EQ(t->TakeWire(), Bytes{}) << "the learnt controller is not passed on";
-  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "0=74:10\n");
-
-  const struct { const char* name; Bytes in, wire; int value; } cases[] = {
+  const struct { const char* name; Bytes in, wire; int value; } steps[] = {
+    {"learning: not passed on", {0xB0, 0x4A, 0x40}, {}, 10},
     {"learnt at 0", {0xB0, 0x4A, 0x00}, {0xB0, 0x06, 0x00}, -24},
     {"learnt at 127", {0xB0, 0x4A, 0x7F}, {0xB0, 0x06, 0x22}, 10},
     {"unbound", {0xB3, 0x07, 0x64}, {0xB3, 0x07, 0x64}, 10},
     {"pitch bend", {0xE2, 0x00, 0x40}, {0xE2, 0x00, 0x40}, 10},
     {"data byte 0x80", {0xB0, 0x4A, 0x80}, {}, 10},
     {"system", {0xF2, 0x01, 0x01}, {}, 10},
+    {"clock: as SysEx", {0xF8}, {}, 10},
   };
-  for (const auto& c : cases)
+  for (const auto& s : steps)
   {
-    SCOPED_TRACE(c.name);
-    Play(c.in);
-    EXPECT_EQ(t->TakeWire(), c.wire);
-    EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), c.value);
+    SCOPED_TRACE(s.name);
+    EXPECT_EQ(Play(s.in), s.wire);
+    EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), s.value);
   }
-  t->outChannel = 2;
-  Play({0xB3, 0x07, 0x64});
-  EXPECT_EQ(t->TakeWire(), (Bytes{0xB1, 0x07, 0x64}));
-
-  Play({0xF8});
-  EXPECT_EQ(t->TakeWire(), Bytes{});
-  // The clock goes on as a one-byte system-exclusive record.
+  EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
+  EXPECT_EQ(LearnFile(), "0=74:10\n");
   EXPECT_EQ(t->TakeSent(), std::vector<Bytes>{{0xF8}});
+  t->outChannel = 2;
+  EXPECT_EQ(Play({0xB3, 0x07, 0x64}), (Bytes{0xB1, 0x07, 0x64}));
 }
 
 TEST_F(KeyboardTest, LearnFileSavedAfterEachChangeAndLoadedAtStart)
@@ -78,24 +73,24 @@ TEST_F(KeyboardTest, LearnFileSavedAfterEachChangeAndLoadedAtStart)
 
   // Controller first, then the value: the same binding as the other order.
   Set(kParamCcLearn, 1);
-  Play({0xB0, 0x4A, 0x10});
+  (void)Play({0xB0, 0x4A, 0x10});
   Set(kParamVcfCutoffVintage, 80);
   EXPECT_FALSE(editor->IsLearnArmed());
-  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 
   // A save that cannot be made leaves the file as it was.
   ASSERT_EQ(mkdir(dir.File("midilearn.ini.new").c_str(), 0755), 0);
   Set(kParamCcLearn, 1);
   Set(kParamVco1Fine, 5);
-  Play({0xB0, 0x10, 0x10});
+  (void)Play({0xB0, 0x10, 0x10});
   EXPECT_EQ(editor->LearntController(1), 16);
-  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 }
 
-TEST_F(KeyboardTest, NotesHeldAndPassedOn)
+TEST_F(KeyboardTest, NotesHeldPassedOnAndSent)
 {
   Start();
-  const struct { const char* name; Bytes in, wire; bool held60; int count; } cases[] = {
+  const struct { const char* name; Bytes in, wire; bool held60; int count; } steps[] = {
     {"note on", {0x90, 0x3C, 0x64}, {0x90, 0x3C, 0x64}, true, 1},
     {"repeated note on", {0x90, 0x3C, 0x64}, {0x90, 0x3C, 0x64}, true, 1},
     {"velocity 0", {0x90, 0x3C, 0x00}, {0x90, 0x3C, 0x00}, false, 0},
@@ -105,19 +100,14 @@ TEST_F(KeyboardTest, NotesHeldAndPassedOn)
     {"note 127", {0x9F, 0x7F, 0x01}, {0x9F, 0x7F, 0x01}, false, 1},
     {"off 127", {0x8F, 0x7F, 0x40}, {0x8F, 0x7F, 0x40}, false, 0},
   };
-  for (const auto& c : cases)
+  for (const auto& s : steps)
   {
-    SCOPED_TRACE(c.name);
-    Play(c.in);
-    EXPECT_EQ(t->TakeWire(), c.wire);
-    EXPECT_EQ(editor->IsNoteHeld(60), c.held60);
-    EXPECT_EQ(editor->GetHeldNoteCount(), c.count);
+    SCOPED_TRACE(s.name);
+    EXPECT_EQ(Play(s.in), s.wire);
+    EXPECT_EQ(editor->IsNoteHeld(60), s.held60);
+    EXPECT_EQ(editor->GetHeldNoteCount(), s.count);
   }
-}
-
-TEST_F(KeyboardTest, SendNoteOnTheKeyboardChannel)
-{
-  Start();
+  // The on-screen keyboard's notes go out on the synth's channel.
   Set(kParamMidiChannel, 3);
   t->TakeWire();
   editor->SendNote(60, true);

@@ -24,16 +24,11 @@ TEST(ZephraLearn, LearntValueSpansMinimumToBound)
 TEST(ZephraLearn, ParseTakesOnlyWellFormedLines)
 {
   struct Case { const char* name; const char* text; int item, controller, bound; } cases[] = {
-    {"example", "76=74:80\n", 76, 74, 80},
-    {"last item", "121=0:1", 121, 0, 1},
-    {"controller 127", "5=127:3\n", 5, 127, 3},
-    {"controller 128", "5=128:3\n", 5, -1, 0},
-    {"negative bound", "0=1:-20\n", 0, 1, -20},
-    {"bound under min", "0=1:-25\n", 0, 1, -24},
-    {"bound over max", "0=1:49\n", 0, 1, 48},
-    {"carriage return", "7=7:3\r\n", 7, 7, 3},
-    {"trailing text", "7=7:3z\n", 7, -1, 0},
-    {"no colon", "7=7\n", 7, -1, 0},
+    {"example", "76=74:80\n", 76, 74, 80},          {"last item", "121=0:1", 121, 0, 1},
+    {"controller 127", "5=127:3\n", 5, 127, 3},     {"controller 128", "5=128:3\n", 5, -1, 0},
+    {"negative bound", "0=1:-20\n", 0, 1, -20},     {"bound under min", "0=1:-25\n", 0, 1, -24},
+    {"bound over max", "0=1:49\n", 0, 1, 48},       {"carriage return", "7=7:3\r\n", 7, 7, 3},
+    {"trailing text", "7=7:3z\n", 7, -1, 0},        {"no colon", "7=7\n", 7, -1, 0},
   };
   for (const Case& c : cases)
   {
@@ -52,11 +47,9 @@ TEST(ZephraLearn, FileSizeCap)
   ZephraLearn missing;
   EXPECT_EQ(missing.LoadFile(path), ZephraLearn::FileResult::kMissing);
   // The size cap, at the cap and one past.
-  struct Case { size_t size; ZephraLearn::FileResult result; int controller; } cases[] = {
-    {16383, ZephraLearn::FileResult::kLoaded, 7},
-    {16384, ZephraLearn::FileResult::kLoaded, 7},
-    {16385, ZephraLearn::FileResult::kTooLarge, -1},
-  };
+  using R = ZephraLearn::FileResult;
+  struct Case { size_t size; R result; int controller; } cases[] = {
+    {16383, R::kLoaded, 7}, {16384, R::kLoaded, 7}, {16385, R::kTooLarge, -1}};
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.size);

@@ -147,16 +147,14 @@ TEST_F(ModelTest, CaptureFoldsSecondHalves)
 TEST_F(ModelTest, ResetSizesTheMidiQueueInWholePages)
 {
   Make();
-  EXPECT_EQ(model->MidiQueue().Capacity(), 1024u);
+  MidiMsgQueue& queue = model->MidiQueue();
+  EXPECT_EQ(queue.Capacity(), 1024u);
   struct Case { const char* name; int block; size_t queued, capacity; } cases[] = {
-    {"block 511", 511, 2, 512},      {"block 512", 512, 2, 512},
-    {"block 513", 513, 2, 1024},     {"block 0", 0, 2, 512},
-    {"queued 512", 1, 512, 512},     {"queued 513", 1, 513, 1024},
-  };
+    {"block 511", 511, 2, 512}, {"block 512", 512, 2, 512}, {"block 513", 513, 2, 1024},
+    {"block 0", 0, 2, 512},     {"queued 512", 1, 512, 512}, {"queued 513", 1, 513, 1024}};
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
-    MidiMsgQueue& queue = model->MidiQueue();
     // One record taken ahead of the ones that stay.
     queue.Add(IMidiMsg(0, 0x90, 1, 1));
     for (size_t i = 0; i < c.queued; ++i) queue.Add(IMidiMsg(0, 0xB0, static_cast<uint8_t>(i % 128), 2));
