@@ -15,6 +15,7 @@
 #include "winl/WINL_Menu.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Queue.h"
+#include "winl/WINL_TreeView.h"
 #include "winl/WINL_Window.h"
 #include "winl/draw/WINL_GDI.h"
 #include "winl/draw/WINL_GlobalMem.h"

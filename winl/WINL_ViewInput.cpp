@@ -4,6 +4,7 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Cursor.h"
 #include "winl/WINL_Keys.h"
 #include "winl/WINL_Queue.h"
@@ -237,6 +238,11 @@ public:
   void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) override
   {
     if (WINL_Wnd* w = WINL_Live(id)) WINL_ControlInput(w, event, value);
+  }
+
+  bool OnViewDrop(uint64_t id, const char* uriList, int x, int y) override
+  {
+    return WINL_DeliverDrop(reinterpret_cast<HWND>(static_cast<uintptr_t>(id)), WINL_PathsFromUriList(uriList), {x, y}) != FALSE;
   }
 
   void OnWindowFocus(uint64_t id, bool in) override

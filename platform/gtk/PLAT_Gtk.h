@@ -99,6 +99,9 @@ public:
   virtual void OnWindowFocus(uint64_t id, bool in) = 0;
   // The user worked a native control (PLAT_GtkControl.h).
   virtual void OnControlEvent(uint64_t id, PLAT_ControlEvent event, int value) = 0;
+  // Files were dropped on the view at (x, y), view pixels: uriList is the
+  // "text/uri-list" text as dragged. True when the view took them.
+  virtual bool OnViewDrop(uint64_t id, const char* uriList, int x, int y) = 0;
 };
 
 // The sink for all events; null drops them. Not owned.

@@ -5,6 +5,7 @@
 #include "platform/gtk/PLAT_GtkView.h"
 
 #include "platform/PLAT_CanvasCairo.h"
+#include "platform/gtk/PLAT_GtkDrop.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
@@ -387,7 +388,9 @@ std::unique_ptr<PLAT_GtkView> PLAT_GtkView::Create(uint64_t id)
   g_object_ref_sink(widget);
   ZEPHRA_WINL_VIEW(widget)->id = id;
   impl->widget = widget;
-  return std::unique_ptr<PLAT_GtkView>(new PLAT_GtkView(std::move(impl)));
+  std::unique_ptr<PLAT_GtkView> view(new PLAT_GtkView(std::move(impl)));
+  PLAT_GtkAcceptUriDrops(*view, id);
+  return view;
 }
 
 void PLAT_GtkView::SetParent(PLAT_GtkView* parent, const PLAT_Rect& frame)
