@@ -884,70 +884,39 @@ void IUnitGUIResize::SetBaseHeightFromDrag(int y)
   ResizeGraphics();
 }
 
-HorisontalResizing::HorisontalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect)
-  : IControl(plug, rect), mGraphics(graphics)
+IEdgeResizing::IEdgeResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect, bool width)
+  : IControl(plug, rect), mGraphics(graphics), mWidth(width)
 {
   if (graphics) graphics->HandleMouseOver(true);
 }
 
-IUnitGUIResize* HorisontalResizing::Manager() const
+IUnitGUIResize* IEdgeResizing::Manager() const
 {
   return mPlug ? dynamic_cast<IUnitGUIResize*>(mPlug->GetGUIResize()) : nullptr;
 }
 
-void HorisontalResizing::OnMouseDown(int, int, IMouseMod*)
+void IEdgeResizing::OnMouseDown(int, int, IMouseMod*)
 {
-  if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorSizeWE);
+  if (IUnitGUIResize* m = Manager()) m->SetCursor(mWidth ? kCursorSizeWE : kCursorSizeNS);
 }
 
-void HorisontalResizing::OnMouseOver(int, int, IMouseMod*)
+void IEdgeResizing::OnMouseOver(int, int, IMouseMod*)
 {
-  if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorSizeWE);
+  if (IUnitGUIResize* m = Manager()) m->SetCursor(mWidth ? kCursorSizeWE : kCursorSizeNS);
 }
 
-void HorisontalResizing::OnMouseOut()
+void IEdgeResizing::OnMouseOut()
 {
   if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorArrow);
 }
 
-void HorisontalResizing::OnMouseDrag(int x, int, int, int, IMouseMod*)
+void IEdgeResizing::OnMouseDrag(int x, int y, int, int, IMouseMod*)
 {
   IUnitGUIResize* m = Manager();
   if (!m) return;
-  m->SetCursor(kCursorSizeWE);
-  m->SetBaseWidthFromDrag(x);
-}
-
-VerticalResizing::VerticalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect)
-  : IControl(plug, rect), mGraphics(graphics)
-{
-  if (graphics) graphics->HandleMouseOver(true);
-}
-
-IUnitGUIResize* VerticalResizing::Manager() const
-{
-  return mPlug ? dynamic_cast<IUnitGUIResize*>(mPlug->GetGUIResize()) : nullptr;
-}
-
-void VerticalResizing::OnMouseDown(int, int, IMouseMod*)
-{
-  if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorSizeNS);
-}
-
-void VerticalResizing::OnMouseOver(int, int, IMouseMod*)
-{
-  if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorSizeNS);
-}
-
-void VerticalResizing::OnMouseOut()
-{
-  if (IUnitGUIResize* m = Manager()) m->SetCursor(kCursorArrow);
-}
-
-void VerticalResizing::OnMouseDrag(int, int y, int, int, IMouseMod*)
-{
-  IUnitGUIResize* m = Manager();
-  if (!m) return;
-  m->SetCursor(kCursorSizeNS);
-  m->SetBaseHeightFromDrag(y);
+  m->SetCursor(mWidth ? kCursorSizeWE : kCursorSizeNS);
+  if (mWidth)
+    m->SetBaseWidthFromDrag(x);
+  else
+    m->SetBaseHeightFromDrag(y);
 }

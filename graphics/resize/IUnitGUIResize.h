@@ -235,38 +235,38 @@ private:
   void* mCursorContext = nullptr;
 };
 
-// The right edge: a drag changes the window width.
-class HorisontalResizing : public IControl
+// An edge handle of the window: a drag along its axis resizes the window,
+// and the pointer shows the matching resize cursor while over it.
+class IEdgeResizing : public IControl
 {
 public:
-  HorisontalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect);
-
   void OnMouseDown(int x, int y, IMouseMod* mod) override;
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
   void OnMouseOver(int x, int y, IMouseMod* mod) override;
   void OnMouseOut() override;
   bool Draw(IGraphics*) override { return true; }
 
+protected:
+  // width: the handle changes the window width (x drags), else the height.
+  IEdgeResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect, bool width);
+
 private:
   IUnitGUIResize* Manager() const;
   // Kept as given; the handle reaches the surface through the manager.
   [[maybe_unused]] IGraphics* mGraphics;  // not owned
+  bool mWidth;
+};
+
+// The right edge: a drag changes the window width.
+class HorisontalResizing : public IEdgeResizing
+{
+public:
+  HorisontalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect) : IEdgeResizing(plug, graphics, rect, true) {}
 };
 
 // The bottom edge: a drag changes the window height.
-class VerticalResizing : public IControl
+class VerticalResizing : public IEdgeResizing
 {
 public:
-  VerticalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect);
-
-  void OnMouseDown(int x, int y, IMouseMod* mod) override;
-  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod* mod) override;
-  void OnMouseOver(int x, int y, IMouseMod* mod) override;
-  void OnMouseOut() override;
-  bool Draw(IGraphics*) override { return true; }
-
-private:
-  IUnitGUIResize* Manager() const;
-  // Kept as given; the handle reaches the surface through the manager.
-  [[maybe_unused]] IGraphics* mGraphics;  // not owned
+  VerticalResizing(IUnitBase* plug, IGraphics* graphics, IRECT rect) : IEdgeResizing(plug, graphics, rect, false) {}
 };

@@ -280,3 +280,37 @@ TEST(GUIResize, StoredLayoutEditsAndIntegerSettings)
   EXPECT_EQ(f.manager->GetIntFromSettings("count"), 7);
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(f.manager->GetParam(i)->GetCanAutomate()) << i;
 }
+
+// The edge handles: a drag along a handle's axis sets that side of the
+// window at the current scale, clamped to the window limits, and the
+// pointer shows the handle's resize cursor, the arrow once it leaves.
+TEST(GUIResize, EdgeHandlesResizeTheirOwnSide)
+{
+  struct Case
+  {
+    const char* name;
+    int handleFromEnd;  // 2: the width handle, 3: the height handle
+    int x, y;
+    int width, height, cursor;
+  } kCases[] = {
+    {"width", 2, 900, 10, 900, 800, 32644},
+    {"width below the limit", 2, 100, 10, 570, 800, 32644},
+    {"height", 3, 10, 600, 1140, 600, 32645},
+    {"height above the limit", 3, 10, 5000, 1140, 1600, 32645},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    ResizeFixture f;
+    std::vector<int> cursors;
+    f.manager->SetCursorSink([](int id, void* context) { static_cast<std::vector<int>*>(context)->push_back(id); },
+                             &cursors);
+    IControl* handle = f.gui->GetControl(f.gui->NControls() - c.handleFromEnd);
+    IMouseMod left(true, false);
+    handle->OnMouseDrag(c.x, c.y, 0, 0, &left);
+    handle->OnMouseOut();
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+    EXPECT_EQ(cursors, (std::vector<int>{c.cursor, 32512}));
+  }
+}
