@@ -10,6 +10,7 @@
 #include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
+#include "WinlGtkTest.h"
 #include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
@@ -20,23 +21,9 @@
 
 namespace
 {
-class WinlControlsGtk : public ::testing::Test
+class WinlControlsGtk : public WinlGtkTest
 {
 protected:
-  static void SetUpTestSuite()
-  {
-    PLAT_GtkTestPrepare();
-    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-    WINL_Internal_PostMessage_Init();
-  }
-  void SetUp() override { MessageLog().clear(); }
-  void TearDown() override
-  {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-    PLAT_GtkTestSettle();
-    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
-  }
   static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
   {
     MessageLog().push_back({h, m, w, l});

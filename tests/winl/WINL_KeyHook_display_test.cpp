@@ -8,6 +8,7 @@
 #include "winl/WINL_Queue.h"
 
 #include "PreferencesDialog.h"
+#include "WinlGtkTest.h"
 #include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
@@ -17,23 +18,9 @@
 
 namespace
 {
-class WinlKeyHookGtk : public ::testing::Test
+class WinlKeyHookGtk : public WinlGtkTest
 {
 protected:
-  static void SetUpTestSuite()
-  {
-    PLAT_GtkTestPrepare();
-    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-    WINL_Internal_PostMessage_Init();
-  }
-  void SetUp() override { MessageLog().clear(); }
-  void TearDown() override
-  {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-    PLAT_GtkTestSettle();
-    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
-  }
   static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
   {
     MessageLog().push_back({h, m, w, l});

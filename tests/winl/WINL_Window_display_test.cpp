@@ -10,6 +10,7 @@
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 
+#include "WinlGtkTest.h"
 #include "WinlMessageLog.h"
 
 #include <signal.h>
@@ -25,23 +26,8 @@
 
 namespace
 {
-class WinlGtk : public ::testing::Test
+class WinlGtk : public WinlGtkTest
 {
-protected:
-  static void SetUpTestSuite()
-  {
-    PLAT_GtkTestPrepare();
-    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-    WINL_Internal_PostMessage_Init();
-  }
-  void SetUp() override { MessageLog().clear(); }
-  void TearDown() override
-  {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-    PLAT_GtkTestSettle();
-    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
-  }
 };
 
 // Runs the main loop until done() holds; false after five seconds.
