@@ -425,25 +425,17 @@ void IUnitGUIResize::MoveControl(int index, int which, double x, double y)
 
 void IUnitGUIResize::SetControlRight(int index, int which, double x)
 {
-  IControl* c = mGraphics ? mGraphics->GetControl(index) : nullptr;
-  const int entry = GetControlIndexInView(mCurrentView, c);
-  if (!c || entry < 0) return;
-  ViewLayout& layout = CurrentLayout();
-  IRECT draw = c->GetRECT(), target = c->GetTargetRECT();
-  if (which == 0 || which == 1)
-  {
-    draw.R = static_cast<int>(mScale * x);
-    layout.mDrawRects[static_cast<size_t>(entry)].R = x;
-  }
-  if (which == 0 || which == 2)
-  {
-    target.R = static_cast<int>(mScale * x);
-    layout.mTargetRects[static_cast<size_t>(entry)].R = x;
-  }
-  c->SetBounds(draw, target);
+  SetControlEdge(index, which, x, &IRECT::R, &DRECT::R);
 }
 
 void IUnitGUIResize::SetControlBottom(int index, int which, double y)
+{
+  SetControlEdge(index, which, y, &IRECT::B, &DRECT::B);
+}
+
+// Moves one edge of a control's draw and/or target rectangle (which: 0 both,
+// 1 draw, 2 target) to v in base pixels, and keeps it in the stored layout.
+void IUnitGUIResize::SetControlEdge(int index, int which, double v, int IRECT::*edge, double DRECT::*stored)
 {
   IControl* c = mGraphics ? mGraphics->GetControl(index) : nullptr;
   const int entry = GetControlIndexInView(mCurrentView, c);
@@ -452,13 +444,13 @@ void IUnitGUIResize::SetControlBottom(int index, int which, double y)
   IRECT draw = c->GetRECT(), target = c->GetTargetRECT();
   if (which == 0 || which == 1)
   {
-    draw.B = static_cast<int>(mScale * y);
-    layout.mDrawRects[static_cast<size_t>(entry)].B = y;
+    draw.*edge = static_cast<int>(mScale * v);
+    layout.mDrawRects[static_cast<size_t>(entry)].*stored = v;
   }
   if (which == 0 || which == 2)
   {
-    target.B = static_cast<int>(mScale * y);
-    layout.mTargetRects[static_cast<size_t>(entry)].B = y;
+    target.*edge = static_cast<int>(mScale * v);
+    layout.mTargetRects[static_cast<size_t>(entry)].*stored = v;
   }
   c->SetBounds(draw, target);
 }

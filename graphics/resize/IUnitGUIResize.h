@@ -187,6 +187,7 @@ public:
   static void ResetProcessStateForTest();
 
 private:
+  void SetControlEdge(int index, int which, double v, int IRECT::*edge, double DRECT::*stored);
   double ClampScale(double s) const;
   double ClampW(double w) const;
   double ClampH(double h) const;

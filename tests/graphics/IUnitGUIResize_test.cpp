@@ -314,3 +314,20 @@ TEST(GUIResize, EdgeHandlesResizeTheirOwnSide)
     EXPECT_EQ(cursors, (std::vector<int>{c.cursor, 32512}));
   }
 }
+
+// Moving one edge of a control: which 1 the drawn rectangle, 2 the target,
+// 0 both, at the current scale and kept in the view's stored layout.
+TEST(GUIResize, ControlEdgesMoveInTheStoredLayout)
+{
+  ResizeFixture f;
+  IControl* background = f.gui->GetControl(0);
+  f.manager->SetControlRight(0, 1, 300.0);
+  f.manager->SetControlBottom(0, 2, 200.0);
+  EXPECT_EQ(background->GetRECT(), IRECT(0, 0, 300, 800));
+  EXPECT_EQ(background->GetTargetRECT(), IRECT(0, 0, 1140, 200));
+  EXPECT_EQ(Text(f.manager->GetViewDrawRECT(0, background)), "0 0 300 800");
+  EXPECT_EQ(Text(f.manager->GetViewTargetRECT(0, background)), "0 0 1140 200");
+  f.manager->SetControlRight(0, 0, 500.0);
+  EXPECT_EQ(background->GetRECT(), IRECT(0, 0, 500, 800));
+  EXPECT_EQ(background->GetTargetRECT(), IRECT(0, 0, 500, 200));
+}
