@@ -212,7 +212,8 @@ void IGraphics::OnMouseOut()
 
 bool IGraphics::OnKeyDown(int x, int y, int key)
 {
-  if (mLiveEdit && key == 19) SetAllControlsDirty();
+  // While editing, every key may change the overlay.
+  if (mLiveEdit && (key == 19 || LiveEditing())) SetAllControlsDirty();
   mLastKey = key;
   if (mMouseCapture >= 0)
   {
