@@ -283,7 +283,6 @@ void ILiveEdit::UpdateCursor()
 void ILiveEdit::HandleGroup()
 {
   if (!(mButtonDown && mPressMod.L && mPressMod.C)) return;
-  mGrouping = true;
   const IRECT area(std::min(mPressX, mX), std::min(mPressY, mY), std::max(mPressX, mX), std::max(mPressY, mY));
   RAST_IBitmap* bitmap = mGraphics->GetDrawBitmap();
   const RAST_pixel color = ToPixel(OverlayColor());
@@ -576,6 +575,9 @@ void ILiveEdit::DeleteSelected()
       manager->RearrangeLayers();
       manager->ResizeControlRects();
       c->Hide(true);
+      // The header leaves a deleted control out, so the manager is told
+      // itself that it stays hidden in this view.
+      manager->SetViewControlRECTs(view, c, 1, manager->GetViewDrawRECT(view, c), manager->GetViewTargetRECT(view, c));
       WriteHeader(false, view);
     };
     for (int v = 0; v < manager->GetViewModeSize(); ++v)
@@ -630,7 +632,6 @@ void ILiveEdit::ClearSelection()
 
 void ILiveEdit::EmptyGroup()
 {
-  mGrouping = false;
   mGroup.clear();
   mGroupBounds = IRECT(kNone, kNone, 0, 0);
 }

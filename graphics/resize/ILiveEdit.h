@@ -190,7 +190,6 @@ private:
   int mGuideX = kNone, mGuideY = kNone;
 
   // Group selection: members and their bounding rectangle.
-  bool mGrouping = false;
   std::vector<int> mGroup;
   IRECT mGroupBounds{kNone, kNone, 0, 0};
 
