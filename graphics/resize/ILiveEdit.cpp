@@ -710,9 +710,9 @@ void ILiveEdit::WriteHeader(bool keepPixels, int view)
 void ILiveEdit::DrawText(IText* style, const std::string& text, int x, int y)
 {
   IRECT r(x, y, x, y);
-  mGraphics->DrawIText(style, text.c_str(), &r, true);
+  mGraphics->MeasureIText(style, text.c_str(), &r);
   r = IRECT(x, y, x + r.W(), y + r.H());
-  mGraphics->DrawIText(style, text.c_str(), &r, false);
+  mGraphics->DrawIText(style, text.c_str(), &r);
 }
 
 void ILiveEdit::DrawDeletedNotice()
@@ -733,7 +733,7 @@ void ILiveEdit::DrawDeletedNotice()
   for (const std::string& piece : pieces)
   {
     IRECT size(0, 0, 0, 0);
-    mGraphics->DrawIText(&mNoticeStyle, piece.c_str(), &size, true);
+    mGraphics->MeasureIText(&mNoticeStyle, piece.c_str(), &size);
     if (x > 0 && x + size.W() > mGraphics->Width())
     {
       x = 0;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace
@@ -231,17 +233,18 @@ TEST(LiveEdit, DragMovesOrResizesByTheSnappedOffsetAndWritesUnscaled)
     bool alt;
     IRECT rect;
     const char* line;
+    const char* label;
   } kCases[] = {
     {"odd offset snaps down", 30, 50, 37, 55, false, IRECT(26, 44, 126, 94),
-     "LiveEditSetLayout(0, 1, 1, IRECT(13, 22, 63, 47), IRECT(13, 22, 63, 47), false);"},
+     "LiveEditSetLayout(0, 1, 1, IRECT(13, 22, 63, 47), IRECT(13, 22, 63, 47), false);", "N:1 IRECT(13,22,63,47)"},
     {"alt keeps the offset", 30, 50, 37, 55, true, IRECT(27, 45, 127, 95),
-     "LiveEditSetLayout(0, 1, 1, IRECT(13, 22, 63, 47), IRECT(13, 22, 63, 47), false);"},
+     "LiveEditSetLayout(0, 1, 1, IRECT(13, 22, 63, 47), IRECT(13, 22, 63, 47), false);", "N:1 IRECT(13,22,63,47)"},
     {"even offset", 30, 50, 40, 60, false, IRECT(30, 50, 130, 100),
-     "LiveEditSetLayout(0, 1, 1, IRECT(15, 25, 65, 50), IRECT(15, 25, 65, 50), false);"},
+     "LiveEditSetLayout(0, 1, 1, IRECT(15, 25, 65, 50), IRECT(15, 25, 65, 50), false);", "N:1 IRECT(15,25,65,50)"},
     {"corner zone resizes", 115, 85, 122, 88, false, IRECT(20, 40, 126, 92),
-     "LiveEditSetLayout(0, 1, 1, IRECT(10, 20, 63, 46), IRECT(10, 20, 63, 46), false);"},
+     "LiveEditSetLayout(0, 1, 1, IRECT(10, 20, 63, 46), IRECT(10, 20, 63, 46), false);", "N:1 IRECT(10,20,63,46)"},
     {"just outside the zone moves", 103, 85, 110, 88, false, IRECT(26, 42, 126, 92),
-     "LiveEditSetLayout(0, 1, 1, IRECT(13, 21, 63, 46), IRECT(13, 21, 63, 46), false);"},
+     "LiveEditSetLayout(0, 1, 1, IRECT(13, 21, 63, 46), IRECT(13, 21, 63, 46), false);", "N:1 IRECT(13,21,63,46)"},
   };
   for (const Case& k : kCases)
   {
@@ -254,6 +257,8 @@ TEST(LiveEdit, DragMovesOrResizesByTheSnappedOffsetAndWritesUnscaled)
     EXPECT_EQ(f.a->GetRECT(), k.rect);
     EXPECT_EQ(f.a->GetTargetRECT(), k.rect);
     EXPECT_NE(f.Header().find(k.line), std::string::npos);
+    // The selection's label shows unscaled units.
+    EXPECT_EQ(f.gui->mDrawnTexts.back(), k.label);
     EXPECT_EQ(f.edit->GetHistory()->NUndo(), 1);
   }
 }
@@ -363,6 +368,10 @@ TEST(LiveEdit, DeleteAsksFirstAndResetViewRestoresTheOrder)
     EXPECT_EQ(shown[0].type, 1);
     EXPECT_EQ(f.c->IsHidden(), k.deleted);
     EXPECT_EQ(f.edit->GetDeleted().size(), k.deleted ? 1u : 0u);
+    const std::vector<std::string> notice{" Delete this controls: ", "3 (TestControl), "};
+    EXPECT_EQ(std::search(f.gui->mDrawnTexts.begin(), f.gui->mDrawnTexts.end(), notice.begin(), notice.end()) !=
+                f.gui->mDrawnTexts.end(),
+              k.deleted);
     f.Menu(ILiveEdit::kMenuResetView);
     EXPECT_EQ(f.Order(), k.orderAfterReset);
     EXPECT_EQ(f.c->IsHidden(), k.deleted);
