@@ -601,10 +601,8 @@ void ILiveEdit::ResetView()
   const int n = snapshot->mControls.GetSize();
   std::vector<IControl*> wanted;
   for (int i = 0; i < n; ++i) wanted.push_back(static_cast<IControl*>(snapshot->mControls.Get()[i]));
-  if (!RestoreOrder(wanted))
-  {
-    // Controls came or went since the snapshot; their order is left alone.
-  }
+  // When controls came or went since the snapshot the order is left alone.
+  (void)RestoreOrder(wanted);
   const bool manager = Manager() != nullptr;
   const double s = Scale();
   auto scaled = [&](const ILiveLayoutState::Rect& r) {
