@@ -62,7 +62,9 @@ int IGraphics::GetControlIdxAt(int x, int y, bool mouseOver)
 
 void IGraphics::ReleaseMouseCapture()
 {
+  IControl* holder = mControls.Get(mMouseCapture);
   mMouseCapture = mMouseX = mMouseY = -1;
+  if (holder) holder->OnMouseCaptureLost();
 }
 
 int IGraphics::GetLiveEditControlIdx(int x, int y)
@@ -132,7 +134,8 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
     mLiveEditMod.C = false;
   }
   const int index = GetControlIdxAt(x, y);
-  ReleaseMouseCapture();
+  // The holder gets the release itself: the capture ends, it is not lost.
+  mMouseCapture = mMouseX = mMouseY = -1;
   if (index < 0) return;
   IControl* c = mControls.Get(index);
   if (!mLiveEdit) c->OnMouseUp(x, y, mod);
