@@ -39,6 +39,8 @@ public:
 
   // Five octaves of the key strip's width and one frame of it high, with
   // (x, y) the top-left corner; a double click plays as a single click.
+  // The GUI build passes LoadIBitmap(104, "img/orig/keys-2x.png", 12) and
+  // LoadIBitmap(105, "img/orig/bgkb-2x.png") and attaches the result.
   IKeyboardControl(ZephraModel* model, IBitmap* keys, IBitmap* octave, int x = kLeft, int y = kTop);
   // Ends the note that still sounds; the model must still stand.
   ~IKeyboardControl() override;

@@ -4,9 +4,9 @@
 // to. The surface (IGraphics) owns its controls once they are attached.
 //
 // The 24 virtual operations keep a fixed slot order, and the capture-loss
-// notice follows them; subclasses only override. SetDirty(true) is the one road from a control to the plug-in
-// base; values from the plug-in enter through SetValueFromPlug and never go
-// back.
+// notice follows them; subclasses only override. SetDirty(true) is the one
+// road from a control to the plug-in base; values from the plug-in enter
+// through SetValueFromPlug and never go back.
 //
 // Threads: the GUI thread draws and routes input; the MIDI input threads and
 // the editor's timer thread also hide, move, re-value and re-text controls.
