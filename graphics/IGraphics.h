@@ -176,6 +176,7 @@ public:
   void OnMouseOut();
   bool OnKeyDown(int x, int y, int key);
   int GetControlIdxAt(int x, int y, bool mouseOver = false);
+  // Ends the capture; the control that held it is told it lost it.
   void ReleaseMouseCapture();
   int GetLiveEditControlIdx(int x, int y);
   int GetParamIdxForPos(int x, int y);

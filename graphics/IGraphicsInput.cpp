@@ -63,7 +63,9 @@ int IGraphics::GetControlIdxAt(int x, int y, bool mouseOver)
 
 void IGraphics::ReleaseMouseCapture()
 {
+  IControl* holder = mControls.Get(mMouseCapture);
   mMouseCapture = mMouseX = mMouseY = -1;
+  if (holder) holder->OnMouseCaptureLost();
 }
 
 int IGraphics::GetLiveEditControlIdx(int x, int y)
@@ -135,7 +137,8 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
   }
   if (mLiveEdit && mLiveEditor) mLiveEditor->OnMouseUp(x, y);
   const int index = GetControlIdxAt(x, y);
-  ReleaseMouseCapture();
+  // The holder gets the release itself: the capture ends, it is not lost.
+  mMouseCapture = mMouseX = mMouseY = -1;
   if (index < 0) return;
   IControl* c = mControls.Get(index);
   if (!LiveEditing()) c->OnMouseUp(x, y, mod);
