@@ -97,6 +97,7 @@ bool MidiPorts::InitialiseMidi(RtMidi::Api api)
     mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
     mMidiIn->ignoreTypes(false, false, true);
     mKeyboardMidiIn->ignoreTypes(false, false, true);
+    mCallbacksSet = true;
   }
   catch (const RtMidiError& error)
   {
@@ -258,12 +259,15 @@ void MidiPorts::CloseAll()
     std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
     mPlug.store(nullptr);
   }
+  // The library complains about a callback cancelled twice.
+  const bool cancel = mCallbacksSet;
+  mCallbacksSet = false;
   for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
   {
     if (!in) continue;
     try
     {
-      in->cancelCallback();
+      if (cancel) in->cancelCallback();
       in->closePort();
     }
     catch (const RtMidiError& error)

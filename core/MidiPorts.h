@@ -184,6 +184,7 @@ private:
   std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
+  bool mCallbacksSet = false;  // both inputs have their callbacks
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
