@@ -57,12 +57,6 @@ const struct
        return home;
      },
      0, kFresh, 0700, 0700},
-    {"a file where a folder goes",
-     [](const std::string& t) {
-       WriteWholeFile(t + "/Library", "x");
-       return t;
-     },
-     1, "", -1, 0644},
     {"read-only home", [](const std::string&) { return std::string("/proc"); }, 1, "", -1, -1},
 };
 
@@ -96,7 +90,6 @@ const struct
     {"700 high, 22-pixel frame", "[gui]\nguiscale=1.0\n", 700, 22, true, 0.8475, "[gui]\nguiscale=0.847500000000000\n\n"},
     {"fits exactly", "[gui]\nguiscale=0.8475\n", 700, 22, false, 0.8475, "[gui]\nguiscale=0.8475\n"},
     {"no stored scale", "", 700, 22, false, -1.0, ""},
-    {"unreadable scale", "[gui]\nguiscale=big\n", 700, 22, false, -1.0, "[gui]\nguiscale=big\n"},
     {"no monitor", "[gui]\nguiscale=1.0\n", -1, 22, false, 1.0, "[gui]\nguiscale=1.0\n"},
     {"screen below the frame", "[gui]\nguiscale=1.0\n", 21, 22, false, 1.0, "[gui]\nguiscale=1.0\n"},
     {"screen as high as the frame", "[gui]\nguiscale=1.0\n", 22, 22, false, 1.0, "[gui]\nguiscale=1.0\n"},
