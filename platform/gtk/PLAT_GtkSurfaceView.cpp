@@ -431,4 +431,33 @@ void PLAT_GtkSurfaceView::TestTypeAndEnter(const char* text)
   g_signal_emit_by_name(entry, "activate");
 }
 
+bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)
+{
+  GtkWidget* area = mImpl->area;
+  if (!source || !gtk_widget_is_drawable(area)) return false;
+  // Only the top-level window is native, and only a native one can be drawn
+  // on outside the paint cycle: draw there, over the area.
+  GtkWidget* top = gtk_widget_get_toplevel(area);
+  int x = 0, y = 0;
+  if (!gtk_widget_translate_coordinates(area, top, 0, 0, &x, &y)) return false;
+  const cairo_rectangle_int_t rect{x, y, gtk_widget_get_allocated_width(area), gtk_widget_get_allocated_height(area)};
+  cairo_region_t* region = cairo_region_create_rectangle(&rect);
+  GdkWindow* window = gtk_widget_get_window(top);
+  GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
+  cairo_region_destroy(region);
+  if (!context) return false;
+  cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
+  cairo_translate(cr, x, y);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, source, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_rectangle(cr, 0, 0, rect.width, rect.height);
+  cairo_fill(cr);
+  gdk_window_end_draw_frame(window, context);
+  gdk_display_sync(gdk_window_get_display(window));
+  return true;
+}
+
+cairo_surface_t* PLAT_GtkSurfaceView::TestFrameSurface() const { return mImpl->frame.Surface(); }
+
 int PLAT_GtkSurfaceView::TestDrawingAreaCount() { return gDrawingAreas; }

@@ -140,6 +140,12 @@ public:
   bool TestTextField(std::string* text, PLAT_Rect* frame);
   // Types text into the open field, as keys would, and presses Return.
   void TestTypeAndEnter(const char* text);
+  // Paints source (the view's size) over the whole drawing area straight
+  // onto its window, as the paint cycle would, and waits until the display
+  // has it; false when the view is not on screen. For benchmarks.
+  bool TestPaintOnScreen(cairo_surface_t* source);
+  // The copy the view paints from; null before the first Present.
+  cairo_surface_t* TestFrameSurface() const;
   // Drawing areas that exist in the process.
   static int TestDrawingAreaCount();
 
