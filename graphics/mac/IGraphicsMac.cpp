@@ -106,9 +106,7 @@ void IGraphicsMac::Resize(int w, int h)
   IGraphics::Resize(w, h);
   if (!mView) return;
   mView->SetSize(w, h);
-  if (mParent)
-    if (PLAT_GtkView* host = WINL_GetNativeView(static_cast<HWND>(mParent)))
-      mView->Host()->SetParent(host, PLAT_Rect{0, 0, w, h});
+  mView->Host()->SetFrame(PLAT_Rect{0, 0, w, h});
   mView->Invalidate(PLAT_Rect{0, 0, w, h});
 }
 
