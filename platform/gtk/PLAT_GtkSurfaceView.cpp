@@ -417,9 +417,9 @@ bool PLAT_GtkSurfaceView::TestTextField(std::string* text, PLAT_Rect* frame)
   GtkWidget* entry = mImpl->entry;
   if (!entry) return false;
   *text = gtk_entry_get_text(GTK_ENTRY(entry));
-  GtkAllocation a;
-  gtk_widget_get_allocation(entry, &a);
-  *frame = {a.x, a.y, a.width, a.height};
+  int x = 0, y = 0;
+  if (!gtk_widget_translate_coordinates(entry, mImpl->area, 0, 0, &x, &y)) return false;
+  *frame = {x, y, gtk_widget_get_allocated_width(entry), gtk_widget_get_allocated_height(entry)};
   return true;
 }
 

@@ -5,6 +5,8 @@
 #include "graphics/mac/IGraphicsMac.h"
 #include "platform/gtk/PLAT_Alert.h"
 #include "platform/gtk/PLAT_GtkChooser.h"
+#include "graphics/IPopupMenu.h"
+#include "winl/WINL_Menu.h"
 #include "raster/RAST_Rect.h"
 #include "support/GuiTestKit.h"
 #include "support/MacSurfaceTest.h"
@@ -26,7 +28,10 @@ constexpr unsigned kKeyA = 0x61, kKeyB = 0x62, kKey9 = 0x39, kKeySpace = 0x20, k
 class ProbeControl : public TestControl
 {
 public:
-  ProbeControl(IUnitBase* plug, IRECT rect, RAST_pixel colour) : TestControl(plug, rect), mColour(colour) {}
+  ProbeControl(IUnitBase* plug, IRECT rect, RAST_pixel colour, int param = -1)
+    : TestControl(plug, rect, param), mColour(colour)
+  {
+  }
   bool Draw(IGraphics* graphics) override
   {
     mDrawAreas.push_back(graphics->GetDrawRECT());
@@ -200,6 +205,53 @@ TEST_F(MacSurface, ADirtyControlRepaintsItsRectangleAndOnePixelMore)
   ASSERT_TRUE(RunUntil([probe] { return !probe->mDrawAreas.empty(); }));
   const IRECT area = probe->mDrawAreas.front();
   EXPECT_EQ((std::vector<int>{area.L, area.T, area.W(), area.H()}), (std::vector<int>{10, 20, 21, 21}));
+}
+
+TEST_F(MacSurface, TypedTextPassesTheEntryRuleAndReachesTheParameter)
+{
+  unit.GetParam(3)->InitInt("n", 0, -100000000, 100000000);
+  ProbeControl* field = new ProbeControl(&unit, IRECT(10, 10, 80, 30), RAST_RGBA(0, 0, 255, 255), 3);
+  gui->AttachControl(field);
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  IRECT rect(10, 10, 80, 30);
+  gui->PromptUserInput(field, unit.GetParam(3), &rect);
+  RunFor(50);
+  std::string text;
+  PLAT_Rect frame;
+  ASSERT_TRUE(view->TestTextField(&text, &frame));
+  EXPECT_EQ(text, "0");
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{10, 10, 70, 20}));
+  // Letters are refused and seven characters is the control's limit.
+  view->TestTypeAndEnter("12a34-5678");
+  EXPECT_FALSE(view->IsTextFieldOpen());
+  EXPECT_FALSE(gui->IsTextEntryOpen());
+  EXPECT_EQ(unit.GetParam(3)->Value(), 1234.0);
+}
+
+TEST_F(MacSurface, AChoiceInASubmenuComesBackOnTheSubmenu)
+{
+  ASSERT_NE(Open(), nullptr);
+  IPopupMenu sub;
+  sub.AddItemText("x");
+  sub.AddItemText("y");
+  IPopupMenu menu;
+  menu.AddItemText("A & B");
+  menu.AddSeparator();
+  menu.AddItemText("off", -1, IPopupMenu::IPopupMenuItem::kDisabled);
+  menu.AppendItemSubmenu("more", &sub);
+  // Commands count the items that can be chosen, depth first: A 1, off 2,
+  // x 3, y 4.
+  WINL_TestQueuePopupAnswer(4);
+  IRECT rect(10, 10, 40, 20);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+  EXPECT_EQ(menu.GetChosenItemIdx(), -1);
+  WINL_TestQueuePopupAnswer(1);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), &menu);
+  EXPECT_EQ(menu.GetChosenItemIdx(), 0);
+  WINL_TestQueuePopupAnswer(0);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), nullptr);
 }
 
 TEST_F(MacSurface, MessageBoxFromAWorkerHoldingThePluginLock)
