@@ -109,7 +109,6 @@ TEST_F(MacSurface, ClickAtAViewPixelHitsTheControlAtThatPixel)
   } kCases[] = {
       {"on it", 37, 41, "down 37,41|up 37,41"},
       {"one right", 38, 41, ""},
-      {"one below", 37, 42, ""},
       {"one left", 36, 41, ""},
       {"one above", 37, 40, ""},
   };

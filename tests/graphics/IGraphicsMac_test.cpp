@@ -1,12 +1,8 @@
 // The desktop surface's services that need no window: message boxes (each
-// answered through the window layer's seam), URLs, and its folders.
+// answered through the window layer's seam) and URLs.
 #include "graphics/mac/IGraphicsMac.h"
-#include "support/TempDir.h"
 #include "winl/WINL_MessageBox.h"
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -59,32 +55,4 @@ TEST(IGraphicsMac, NoURLOpensNothing)
   EXPECT_FALSE(gui.OpenURL(""));
 }
 
-TEST(IGraphicsMac, FoldersOfTheUserAndTheProgram)
-{
-  TempDir home;
-  const char* saved = std::getenv("HOME");
-  const std::string savedHome = saved ? saved : "";
-  setenv("HOME", home.Path().c_str(), 1);
-  IGraphicsMac gui(nullptr, 100, 100);
-  BASE_String path;
-  gui.AppSupportPath(&path, false);
-  EXPECT_EQ(std::string(path.Get()), home.Path() + "/Library/Application Support");
-  struct stat st{};
-  ASSERT_EQ(stat(path.Get(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  gui.DesktopPath(&path);
-  EXPECT_EQ(std::string(path.Get()), home.Path() + "/Desktop");
-  setenv("HOME", savedHome.c_str(), 1);
-
-  gui.HostPath(&path);
-  const std::string host = path.Get();
-  EXPECT_EQ(host.substr(host.rfind('/')), "/graphics_tests");
-  gui.PluginPath(&path);
-  EXPECT_EQ(std::string(path.Get()), host.substr(0, host.rfind('/') + 1));
-
-  // Without a window no chooser shows and nothing is chosen.
-  BASE_String file("old.pr3"), dir("");
-  gui.PromptForFile(&file, 1, &dir, "pr3");
-  EXPECT_STREQ(file.Get(), "");
-}
 }  // namespace
