@@ -178,21 +178,34 @@ TEST_F(MacSurface, FramesGoOnUnderAModalFileChooser)
 {
   ProbeControl* probe = Probe(IRECT(0, 0, 10, 10));
   ASSERT_NE(Open(), nullptr);
-  const int before = probe->mDirtyQueries;
-  // The user cancels after half a second; the chooser's loop runs until then.
+  // A test timeout watches the chooser: it cancels it once the surface was
+  // asked 30 times while the chooser showed, or after five seconds.
+  struct Watch
+  {
+    ProbeControl* probe;
+    int shownAt = -1;
+    int ticks = 0;
+    int during = 0;
+  } watch{probe};
   const unsigned closer = PLAT_LoopAddTimeout(
-      500,
-      [](void*) {
-        if (PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent()) PLAT_ChooserTestCancel(chooser);
+      20,
+      [](void* data) {
+        auto* w = static_cast<Watch*>(data);
+        PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+        if (!chooser) return true;
+        if (w->shownAt < 0) w->shownAt = w->probe->mDirtyQueries;
+        w->during = w->probe->mDirtyQueries - w->shownAt;
+        if (w->during < 30 && ++w->ticks < 250) return true;
+        PLAT_ChooserTestCancel(chooser);
         return false;
       },
-      nullptr);
+      &watch);
   BASE_String file(""), dir("");
   gui->PromptForFile(&file, 0, &dir, "pr3");
   PLAT_LoopRemove(closer);
   EXPECT_STREQ(file.Get(), "");
   EXPECT_STREQ(dir.Get(), "~/Desktop");
-  EXPECT_GE(probe->mDirtyQueries - before, 30);
+  EXPECT_GE(watch.during, 30);
 }
 
 TEST_F(MacSurface, ADirtyControlRepaintsItsRectangleAndOnePixelMore)
