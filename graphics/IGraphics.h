@@ -212,7 +212,7 @@ public:
   // frames. The first rescale of an id uses the decode its load kept;
   // later ones read the file again. GUI thread, while nothing loads
   // bitmaps.
-  void RescaleBitmaps(double scale);
+  void RescaleBitmaps(double scale) override;
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).
   static void ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz);
