@@ -332,6 +332,11 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
   return nullptr;
 }
 
+HWND WINL_MakeListBox(int id, int x, int y, int w, int h, LONG_PTR style)
+{
+  return WINL_MakeControl("", id, "SysListView32_LB", style, x, y, w, h, 0);
+}
+
 // ---- the generated list ----
 
 void WINL_GenerateDialogFromList(const WINL_DlgResourceEntry* list, int count)
@@ -348,7 +353,7 @@ void WINL_GenerateDialogFromList(const WINL_DlgResourceEntry* list, int count)
     else if (kind == "__WINL_COMBO")
       WINL_MakeCombo(e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_LISTBOX")
-      WINL_MakeControl("", e.p1, "SysListView32_LB", e.p6, e.x, e.y, e.w, e.h, 0);
+      WINL_MakeListBox(e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_GROUP")
       WINL_MakeGroupBox(e.str2, e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_CHECKBOX")
