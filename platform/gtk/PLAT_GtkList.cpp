@@ -329,12 +329,15 @@ gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, gpointer data)
     s->fakeRight = true;
     return TRUE;
   }
-  s->pressed = e->type == GDK_BUTTON_PRESS;
-  s->dragged = false;
-  s->pressRow = row;
-  s->pressColumn = column;
-  s->pressX = e->x;
-  s->pressY = e->y;
+  if (e->type == GDK_BUTTON_PRESS)
+  {
+    s->pressed = true;
+    s->dragged = false;
+    s->pressRow = row;
+    s->pressColumn = column;
+    s->pressX = e->x;
+    s->pressY = e->y;
+  }
   Report(s, e->type == GDK_2BUTTON_PRESS ? PLAT_ListEvent::DoubleClick : PLAT_ListEvent::Click, row, column);
   return FALSE;
 }
@@ -734,4 +737,28 @@ bool PLAT_ListVisibleRows(PLAT_GtkView* list, int* first, int* last)
   gtk_tree_path_free(start);
   gtk_tree_path_free(end);
   return true;
+}
+
+bool PLAT_ListTestToPicture(PLAT_GtkView* list, int* x, int* y)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree)) return false;
+  // Rows added since the last frame are laid out before the picture.
+  GtkWidget* top = gtk_widget_get_toplevel(s->tree);
+  if (GTK_IS_CONTAINER(top)) gtk_container_check_resize(GTK_CONTAINER(top));
+  gint wx = 0, wy = 0;
+  gtk_tree_view_convert_tree_to_widget_coords(GTK_TREE_VIEW(s->tree), *x, *y, &wx, &wy);
+  return gtk_widget_translate_coordinates(s->tree, list->GetImpl()->widget, wx, wy, x, y);
+}
+
+void PLAT_ListTestMoveColumnFirst(PLAT_GtkView* list, int column)
+{
+  ListState* s = StateOf(list);
+  if (!s) return;
+  GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
+  GList* columns = gtk_tree_view_get_columns(tree);
+  for (GList* l = columns; l; l = l->next)
+    if (GPOINTER_TO_INT(g_object_get_data(G_OBJECT(l->data), kColumnKey)) == column)
+      gtk_tree_view_move_column_after(tree, GTK_TREE_VIEW_COLUMN(l->data), nullptr);
+  g_list_free(columns);
 }

@@ -131,3 +131,10 @@ std::string PLAT_ListModelText(PLAT_GtkView* list, int row, int column);
 bool PLAT_ListTestRowPoint(PLAT_GtkView* list, int row, int* x, int* y);
 // The rows the table shows whole or in part: first and last, -1 when none.
 bool PLAT_ListVisibleRows(PLAT_GtkView* list, int* first, int* last);
+// A point of the rows' own pixels in the pixels of PLAT_GtkTestSnapshot's
+// picture of the list, laid out first. False when the table is not on
+// screen.
+bool PLAT_ListTestToPicture(PLAT_GtkView* list, int* x, int* y);
+// What a user's header drag does: the column with the source index moves
+// to the left end.
+void PLAT_ListTestMoveColumnFirst(PLAT_GtkView* list, int column);
