@@ -137,7 +137,8 @@ HWND WINL_MakeCombo(int id, int x, int y, int w, int h, LONG_PTR style);
 HWND WINL_MakeListBox(int id, int x, int y, int w, int h, LONG_PTR style);
 // By class name, compared without case: "Button", "Edit", "static",
 // "msctls_progress32", "msctls_trackbar32" (or "WINLhfader"),
-// "SysTabControl32"; custom creators first.
+// "SysTabControl32", "SysListView32", "SysListView32_LB", "SysTreeView32";
+// custom creators first.
 HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR style, int x, int y, int w, int h,
                       LONG_PTR exStyle);
 

@@ -1,6 +1,7 @@
 #include "winl/WINL_ListView.h"
 
 #include "platform/gtk/PLAT_GtkList.h"
+#include "winl/WINL_TreeView.h"
 #include "winl/WINL_WndPrivate.h"
 #include "winl/draw/WINL_MemDC.h"
 
@@ -814,6 +815,7 @@ BOOL ListView_SetGridColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_L
 BOOL ListView_SetSelColors(HWND hwnd, int count, const int* colors)
 {
   ListView* v = Find(hwnd);
+  if (!v && WINL_IsTreeView(hwnd)) return WINL_TreeViewSetSelColors(hwnd, count, colors);
   if (!v || count < 0 || (count > 0 && !colors)) return FALSE;
   v->colors.selectedBackground = count > 0 ? colors[0] & 0xFFFFFF : -1;
   v->colors.selectedText = count > 1 ? colors[1] & 0xFFFFFF : -1;

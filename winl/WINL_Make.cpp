@@ -4,6 +4,7 @@
 #include "winl/WINL_Controls.h"
 
 #include "winl/WINL_ListView.h"
+#include "winl/WINL_TreeView.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -328,6 +329,11 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     const Frame f = MakeCoords(x, y, w, h, true, false);
     return WINL_CreateListView(WINL_Handle(WINL_Live(gLayout.parent)), id, style, f.x, f.y, f.w, f.h,
                                is("SysListView32_LB"));
+  }
+  if (is("SysTreeView32"))
+  {
+    const Frame f = MakeCoords(x, y, w, h, true, false);
+    return WINL_CreateTreeView(WINL_Handle(WINL_Live(gLayout.parent)), id, style, f.x, f.y, f.w, f.h);
   }
   return nullptr;
 }

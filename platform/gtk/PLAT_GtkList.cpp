@@ -536,16 +536,14 @@ std::vector<int> PLAT_ListGetColumnOrder(PLAT_GtkView* list)
   return order;
 }
 
-void PLAT_ListSetColors(PLAT_GtkView* list, const PLAT_ListColors& colors)
+void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const PLAT_ListColors& colors)
 {
-  ListState* s = StateOf(list);
-  if (!s) return;
-  GtkStyleContext* style = gtk_widget_get_style_context(s->tree);
-  if (s->colors)
+  GtkStyleContext* style = gtk_widget_get_style_context(widget);
+  if (*provider)
   {
-    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(s->colors));
-    g_object_unref(s->colors);
-    s->colors = nullptr;
+    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(*provider));
+    g_object_unref(*provider);
+    *provider = nullptr;
   }
   const auto rule = [](std::string& css, const char* property, int rgb) {
     if (rgb < 0) return;
@@ -561,9 +559,14 @@ void PLAT_ListSetColors(PLAT_GtkView* list, const PLAT_ListColors& colors)
   rule(selected, "color", colors.selectedText);
   if (plain.empty() && selected.empty()) return;
   const std::string css = "treeview.view {" + plain + " } treeview.view:selected {" + selected + " }";
-  s->colors = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(s->colors, css.c_str(), -1, nullptr);
-  gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(s->colors), GTK_STYLE_PROVIDER_PRIORITY_USER);
+  *provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(*provider, css.c_str(), -1, nullptr);
+  gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(*provider), GTK_STYLE_PROVIDER_PRIORITY_USER);
+}
+
+void PLAT_ListSetColors(PLAT_GtkView* list, const PLAT_ListColors& colors)
+{
+  if (ListState* s = StateOf(list)) PLAT_GtkApplyListColors(s->tree, &s->colors, colors);
 }
 
 void PLAT_ListSetGridAndReorder(PLAT_GtkView* list, bool grid, bool reorder)
