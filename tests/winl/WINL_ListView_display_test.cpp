@@ -279,6 +279,7 @@ HWND ShownReport(int rows)
 TEST_F(WinlListViewGtk, HitTestsRectanglesAndScrollingAgree)
 {
   HWND list = ShownReport(200);
+  EXPECT_EQ(WINL_GetListViewHeaderHeight(list), 17);  // the compact style sheet's header
   RECT r{};
   ASSERT_TRUE(ListView_GetSubItemRect(list, 7, 0, 0, &r));
   EXPECT_EQ(r.left, 0);
@@ -410,6 +411,7 @@ TEST_F(WinlListViewGtk, OwnerDrawnListBoxRowsArePaintedByTheParent)
   }
   SendMessage(box, LB_SETCURSEL, 1, 0);
   PLAT_GtkTestSettle();
+  EXPECT_EQ(WINL_GetListViewHeaderHeight(box), 0);
   const uint32_t kPixels[] = {0xFF0000, 0x00FF00, 0x808080};
   for (int i = 0; i < 3; ++i) EXPECT_EQ(CellPixel(box, i, 0, 20), kPixels[i]) << i;
 }
