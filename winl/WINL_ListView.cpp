@@ -1,3 +1,5 @@
+// The records of list views and list boxes, the list-box messages, and what
+// the table on screen asks of the records and tells them of the user.
 #include "winl/WINL_ListView.h"
 
 #include "platform/gtk/PLAT_GtkList.h"
@@ -9,6 +11,10 @@
 #include <cstring>
 #include <map>
 #include <memory>
+
+// ---- sections ----
+// records, the list-box messages and the table's source · creating · rows ·
+// columns (and header items) · images and colours · on screen
 
 namespace
 {
@@ -425,6 +431,8 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 }  // namespace
+
+// ---- creating ----
 
 HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int w, int h, bool listBox)
 {
