@@ -7,6 +7,8 @@
 
 #include <immintrin.h>
 
+#include <cstddef>
+
 namespace
 {
 // The four channels of a pixel as doubles, in byte order.
