@@ -61,15 +61,15 @@ TEST_F(Caches, StripKeepsItsSizeAndFramesThroughRescales)
   EXPECT_EQ(std::make_pair(b->W, b->H), std::make_pair(200, 600));
   EXPECT_EQ(gui.mLoadedResources.size(), 1u);
 
-  // The first rescale uses the decode of the load; later ones read the
-  // file again.
+  // The first rescale uses the decode of the load; later ones expand the
+  // colour indices kept from it.
   struct Case
   {
     double scale;
     int w, h;
     int frame2Row;
     size_t loads;
-  } kCases[] = {{1.0, 200, 603, 201, 1}, {1.5, 300, 903, 301, 2}, {0.5, 100, 303, 101, 3}};
+  } kCases[] = {{1.0, 200, 603, 201, 1}, {1.5, 300, 903, 301, 1}, {0.5, 100, 303, 101, 1}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.scale);
@@ -86,6 +86,44 @@ TEST_F(Caches, StripKeepsItsSizeAndFramesThroughRescales)
   // A load after the rescale gets the resampled size.
   IBitmap* later = gui.LoadIBitmap(7, "strip.png", 3);
   EXPECT_EQ(std::make_pair(later->W, later->H), std::make_pair(100, 303));
+}
+
+// An image of up to 256 colours is decoded once; one of more is read again
+// at every rescale. Each 2 x 2 block has its own colour, so the rescale at
+// 1.0 gives each colour back as one pixel.
+TEST_F(Caches, ImagesOfAtMost256ColoursAreDecodedOnce)
+{
+  struct Case
+  {
+    int colours;
+    size_t loads;  // after three rescales
+    RAST_pixel last;
+  } kCases[] = {
+    {255, 1, RAST_RGBA(254, 0, 7, 255)},
+    {256, 1, RAST_RGBA(255, 0, 7, 255)},
+    {257, 3, RAST_RGBA(0, 1, 7, 255)},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.colours);
+    IGraphics::ClearCachesForTest();
+    GuiUnit unit;
+    Surface gui(&unit, 10, 10);
+    gui.SetBitmapDivisor(2);
+    RAST_MemBitmap blocks(2, 2 * c.colours, 4);
+    for (int k = 0; k < c.colours; ++k)
+      RAST_FillRect(&blocks, 0, 2 * k, 2, 2, RAST_RGBA(k % 256, k / 256, 7, 255), 1.0f, 0);
+    gui.AddResource("blocks", &blocks);
+    IBitmap* image = gui.LoadIBitmap(5, "blocks.png");
+    for (int i = 0; i < 3; ++i)
+    {
+      gui.RescaleBitmaps(1.0);
+      ASSERT_EQ(std::make_pair(image->W, image->H), std::make_pair(1, c.colours));
+      EXPECT_EQ(RAST_GetPixel(image->mData, 0, 0), RAST_RGBA(0, 0, 7, 255));
+      EXPECT_EQ(RAST_GetPixel(image->mData, 0, c.colours - 1), c.last);
+    }
+    EXPECT_EQ(gui.mLoadedResources.size(), c.loads);
+  }
 }
 
 TEST_F(Caches, MissingFileGivesAnEmptyRecordThatDrawsNothing)
