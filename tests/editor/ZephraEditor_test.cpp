@@ -148,8 +148,6 @@ TEST_F(EditorTest, HandlerMarksNameAndWritesCaptions)
   EXPECT_EQ(editor->ParamInt(kParamFlexi1Sources), 18);
   Set(kParamMidiChannel, 4);
   EXPECT_EQ(editor->KbdMidiChannel(), 4);
-  // An interface parameter leaves the synth's address where the last send put it.
-  EXPECT_EQ(editor->LastNrpnIndex(), ProgramIndex(kParamFlexi1Source));
 }
 
 // An undo recalls the program through the handler, which notes the values it
