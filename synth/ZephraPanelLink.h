@@ -8,7 +8,8 @@
 // GUI at all (captions simply have nowhere to go).
 //
 // Threads: called with the plug-in mutex held, on whichever thread changed
-// the parameter (GUI, MIDI input or timer).
+// the parameter (GUI, MIDI input or timer); the dialogs alone are called
+// without it (through ZephraModel::AskUser and AskForSavePath).
 #pragma once
 
 #include <string>
