@@ -36,27 +36,27 @@ TEST(BASE_Mutex, RecursiveAndExclusive)
   mutex.Leave();
 }
 
-// A release inside three nested holds frees the mutex for another thread
-// and gives all three back; a thread that holds nothing releases nothing.
+// A release inside three nested holds frees the mutex for another thread,
+// which holds nothing to release itself, and gives all three back.
 TEST(BASE_Mutex, ReleaseKeepsTheDepth)
 {
   BASE_Mutex mutex;
   BASE_MutexLock a(mutex), b(mutex), c(mutex);
+  const auto otherTakes = [&mutex] {
+    bool taken = false;
+    std::thread other([&] {
+      BASE_MutexRelease none(mutex);
+      taken = BASE_MutexTryLock(mutex).Locked();
+    });
+    other.join();
+    return taken;
+  };
   {
     BASE_MutexRelease release(mutex);
     EXPECT_EQ(mutex.HeldDepth(), 0);
-    std::thread other([&] {
-      {
-        BASE_MutexRelease none(mutex);
-      }
-      BASE_MutexTryLock lock(mutex);
-      EXPECT_TRUE(lock.Locked());
-      EXPECT_EQ(mutex.HeldDepth(), 1);
-    });
-    other.join();
+    EXPECT_TRUE(otherTakes());
   }
   EXPECT_EQ(mutex.HeldDepth(), 3);
-  std::thread other([&] { EXPECT_FALSE(BASE_MutexTryLock(mutex).Locked()); });
-  other.join();
+  EXPECT_FALSE(otherTakes());
 }
 }  // namespace
