@@ -27,6 +27,7 @@ struct ZephraEditorSetup : ZephraModelSetup
   // Builds the graphics object, the resize manager and the panels (the
   // constructor's GUI steps); it attaches the graphics with AttachGraphics
   // and the panels with SetPanels. Without it the editor has no GUI.
+  // ZephraDesktopGui (ZephraEditorGraphics.h) gives the application's.
   std::function<void(ZephraEditor&)> buildGui;
 };
 
