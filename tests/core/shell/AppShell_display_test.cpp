@@ -14,13 +14,11 @@
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Queue.h"
-#include "winl/ini/WINL_Ini.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
