@@ -15,14 +15,13 @@ TEST(KeyboardControlThreaded, DrawsHeldNotesWhileTheKeyboardPlays)
   KeyboardEditor k;
   ZephraEditor& editor = *k.t->editor;
   IGraphicsHeadless& gui = *k.t->gui;
-
   constexpr int kPairs = 2000;
   std::atomic<bool> done{false};
   std::thread midi([&] {
     for (int i = 0; i < kPairs; ++i)
     {
-      IMidiMsg on(0, 0x90, static_cast<uint8_t>(24 + i % 60), 0x40);
-      IMidiMsg off(0, 0x80, static_cast<uint8_t>(24 + i % 60), 0x00);
+      const auto note = static_cast<uint8_t>(24 + i % 60);
+      IMidiMsg on(0, 0x90, note, 0x40), off(0, 0x80, note, 0x00);
       editor.ProcessKeyboardMidiMsg(&on);
       editor.ProcessKeyboardMidiMsg(&off);
     }
@@ -33,9 +32,9 @@ TEST(KeyboardControlThreaded, DrawsHeldNotesWhileTheKeyboardPlays)
   for (; !done; ++frames)
   {
     const int x = 319 + 98 * (frames % 5);
-    gui.OnMouseDown(x, 782, &left);
+    gui.OnMouseDown(x, 788, &left);
     (void)gui.RunFrame();
-    gui.OnMouseUp(x, 782, &left);
+    gui.OnMouseUp(x, 788, &left);
     (void)gui.RunFrame();
   }
   midi.join();
@@ -45,5 +44,5 @@ TEST(KeyboardControlThreaded, DrawsHeldNotesWhileTheKeyboardPlays)
   // Nothing is held any more: every C shows unlit.
   (void)gui.RunFrame();
   for (int octave = 0; octave < 5; ++octave)
-    EXPECT_EQ(RAST_GetPixel(gui.GetScreen(), 323 + 98 * octave, 780) & 0xFFFFFF00u, RAST_RGBA(238, 236, 228, 0));
+    EXPECT_EQ(RAST_GetPixel(gui.GetScreen(), 323 + 98 * octave, 788) & 0xFFFFFF00u, RAST_RGBA(238, 236, 228, 0));
 }

@@ -62,7 +62,7 @@ TEST(Artwork, TableNamesEachFileOnceWithItsSize)
     int w, h;
   } kSizes[] = {
     {"img/orig/background-2x.png", 2280, 1600}, {"img/orig/vslider-2x.png", 64, 11520},
-    {"img/orig/sevenseg-2x.png", 96, 4848},     {"img/orig/keys-2x.png", 196, 1440},
+    {"img/orig/sevenseg-2x.png", 96, 4848},     {"img/orig/keys-2x.png", 196, 1728},
     {"img/orig/checkbox-2x.png", 24, 48},       {"img/manager/pm-program-2x.png", 160, 924},
     {"img/lcd/fload-2x.png", 112, 68},          {"img/orig//flexisavebg-2x.png", 180, 1600},
   };
@@ -154,17 +154,17 @@ TEST(Artwork, KeysOfAnOctaveAddUpToTheWholeOctave)
 {
   auto keys = Load("img/orig/keys-2x.png");
   ASSERT_NE(keys, nullptr);
-  std::vector<int> lit(196 * 120, 0);
+  std::vector<int> lit(196 * 144, 0);
   for (int k = 0; k < 12; ++k)
-    for (int y = 0; y < 120; ++y)
-      for (int x = 0; x < 196; ++x) lit[y * 196 + x] += RAST_GETA(At(keys.get(), x, k * 120 + y)) != 0;
+    for (int y = 0; y < 144; ++y)
+      for (int x = 0; x < 196; ++x) lit[y * 196 + x] += RAST_GETA(At(keys.get(), x, k * 144 + y)) != 0;
   int once = 0;
   for (int n : lit) once += n == 1;
-  EXPECT_EQ(once, 196 * 120);
+  EXPECT_EQ(once, 196 * 144);
   // C# (frame 2) is the black key at 9..19 of the 98-pixel octave, 42 high.
-  EXPECT_NE(RAST_GETA(At(keys.get(), 2 * 9, 120 + 2 * 41)), 0);
-  EXPECT_EQ(RAST_GETA(At(keys.get(), 2 * 9, 120 + 2 * 42)), 0);
-  EXPECT_EQ(RAST_GETA(At(keys.get(), 2 * 9 - 1, 120)), 0);
+  EXPECT_NE(RAST_GETA(At(keys.get(), 2 * 9, 144 + 2 * 41)), 0);
+  EXPECT_EQ(RAST_GETA(At(keys.get(), 2 * 9, 144 + 2 * 42)), 0);
+  EXPECT_EQ(RAST_GETA(At(keys.get(), 2 * 9 - 1, 144)), 0);
 }
 
 TEST(Artwork, UserGuideIsAPdfWhoseXrefIsWhereItSays)

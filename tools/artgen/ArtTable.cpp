@@ -2,7 +2,8 @@
 // sliders stand 40 px apart with their caption 33 px below the anchor, so a
 // slider is 32 x 45 (the FLEXI range pair splits one into two of 16);
 // check boxes sit 13 px apart (12 x 12); the keyboard octave is 98 px wide
-// with 14 px white keys; buttons end before their right-hand neighbour.
+// with 14 px white keys and 72 high, so that the keys placed at y = 728 reach
+// the window's bottom; buttons end before their right-hand neighbour.
 // Plates drawn at (0, 0) reach just past the area they cover.
 #include "tools/artgen/ArtTable.h"
 
@@ -71,8 +72,8 @@ const ArtRow kArtTable[] = {
   {116, "img/orig/fwriteall-2x.png", 2, 60, 18, kButton, "WRITE ALL"},
   {157, "img/orig/savefromzephra-bg-2x.png", 1, 660, 470, ArtKind::kChooserPlate, "SAVE FROM ZEPHRA"},
   // Both skins: the on-screen keyboard and the about overlay.
-  {104, "img/orig/keys-2x.png", 12, 98, 60, ArtKind::kKeys, ""},
-  {105, "img/orig/bgkb-2x.png", 1, 98, 60, ArtKind::kKeyboardOctave, ""},
+  {104, "img/orig/keys-2x.png", 12, 98, 72, ArtKind::kKeys, ""},
+  {105, "img/orig/bgkb-2x.png", 1, 98, 72, ArtKind::kKeyboardOctave, ""},
   {103, "img/orig/about-2x.png", 1, 500, 300, ArtKind::kPanel, "ABOUT"},
 
   // ---- LCD skin: the classic ids plus 100 ----

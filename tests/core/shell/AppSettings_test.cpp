@@ -11,12 +11,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 
 namespace
 {
 const char kFolder[] = "/Library/Application Support/ZephraEditor/";
 const char kFresh[] = "[midi]\ninBdev=off\nindev=off\noutdev=off\n\n";
+const std::string kLongNames = "[midi]\ninBdev=off\nindev=Gone\noutdev=" + std::string(150, 'p') + "\n\n";
 
 int ModeOf(const std::string& path)
 {
@@ -24,40 +24,22 @@ int ModeOf(const std::string& path)
   return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
 }
 
-// Makes the folders (mode 0755) and, unless text is empty, the settings file.
-std::string WithSettings(const std::string& home, const std::string& text)
-{
-  std::filesystem::create_directories(home + kFolder);
-  for (const char* part : {"/Library", "/Library/Application Support", kFolder}) chmod((home + part).c_str(), 0755);
-  if (!text.empty()) WriteWholeFile(home + kFolder + "settings.ini", text);
-  return home;
-}
-
 const struct
 {
   const char* name;
-  std::function<std::string(const std::string& tmp)> home;  // prepares the home folder
+  size_t homeLength;     // 0: the temporary folder; 1: "/proc", not writable; else padded to it
+  const char* before;    // settings text in existing folders of mode 0755; null: none
   int result;
   std::string settings;  // afterwards
-  int folderMode, libraryMode;
+  int mode;              // of the folder and of "Library"
 } kStarts[] = {
-    {"fresh home: parents made, the user's own", [](const std::string& t) { return t; }, 0, kFresh, 0700, 0700},
-    {"folders exist and stay as they are", [](const std::string& t) { return WithSettings(t, ""); }, 0, kFresh, 0755, 0755},
-    {"no midi section: the read defaults written back",
-     [](const std::string& t) { return WithSettings(t, "[gui]\nguiscale=1.0\n"); }, 0,
-     "[gui]\nguiscale=1.0\n\n[midi]\ninBdev=no input\nindev=no input\noutdev=no output\n\n", 0755, 0755},
-    {"names kept whole",
-     [](const std::string& t) { return WithSettings(t, "[midi]\ninBdev=off\nindev=Gone\noutdev=" + std::string(150, 'p') + "\n\n"); },
-     0, "[midi]\ninBdev=off\nindev=Gone\noutdev=" + std::string(150, 'p') + "\n\n", 0755, 0755},
-    {"home of 300 characters",
-     [](const std::string& t) {
-       std::string home = t;  // folder names of at most 50 characters
-       while (home.size() < 300) home += "/" + std::string(std::min<size_t>(49, 300 - home.size() - 1), 'h');
-       std::filesystem::create_directories(home);
-       return home;
-     },
-     0, kFresh, 0700, 0700},
-    {"read-only home", [](const std::string&) { return std::string("/proc"); }, 1, "", -1, -1},
+    {"fresh home: parents made, the user's own", 0, nullptr, 0, kFresh, 0700},
+    {"home of 300 characters", 300, nullptr, 0, kFresh, 0700},
+    {"folders exist and stay as they are", 0, "", 0, kFresh, 0755},
+    {"no midi section: the read defaults written back", 0, "[gui]\nguiscale=1.0\n", 0,
+     "[gui]\nguiscale=1.0\n\n[midi]\ninBdev=no input\nindev=no input\noutdev=no output\n\n", 0755},
+    {"names kept whole", 0, kLongNames.c_str(), 0, kLongNames, 0755},
+    {"read-only home", 1, nullptr, 1, "", -1},
 };
 
 TEST(AppSettings, StartMakesOrReadsTheSettings)
@@ -66,13 +48,22 @@ TEST(AppSettings, StartMakesOrReadsTheSettings)
   {
     SCOPED_TRACE(c.name);
     TempDir tmp;
-    const std::string home = c.home(tmp.Path());
+    std::string home = c.homeLength == 1 ? "/proc" : tmp.Path();
+    while (home.size() < c.homeLength)  // folder names of at most 50 characters
+      home += "/" + std::string(std::min<size_t>(49, c.homeLength - home.size() - 1), 'h');
+    std::filesystem::create_directories(home);
+    if (c.before)
+    {
+      std::filesystem::create_directories(home + kFolder);
+      for (const char* part : {"/Library", "/Library/Application Support", kFolder}) chmod((home + part).c_str(), 0755);
+      if (*c.before) WriteWholeFile(home + kFolder + "settings.ini", c.before);
+    }
     setenv("HOME", home.c_str(), 1);
     EXPECT_EQ(WINLAppMain(1, 0, 0), c.result);
     EXPECT_EQ(AppINIPath(), home + kFolder + "settings.ini");
     EXPECT_EQ(ReadWholeFile(AppINIPath()), c.settings);
-    EXPECT_EQ(ModeOf(home + kFolder), c.folderMode);
-    EXPECT_EQ(ModeOf(home + "/Library"), c.libraryMode);
+    EXPECT_EQ(ModeOf(home + kFolder), c.mode);
+    EXPECT_EQ(ModeOf(home + "/Library"), c.mode);
     // The end may come before launching: nothing but the settings exists.
     EXPECT_EQ(WINLAppMain(3, 0, 0), 0);
   }
