@@ -5,8 +5,10 @@
 // through which every parameter change becomes synth messages, captions and
 // panel changes.
 //
-// The methods live in ZephraEditor.cpp (construction) and
-// ZephraParamChange.cpp (the handler).
+// The methods live in ZephraEditor.cpp (construction),
+// ZephraParamChange.cpp (the handler), ZephraSkinBuild.cpp (the GUI build)
+// and ZephraViewLayout.cpp (the view-layout hook); the panels themselves
+// are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"
@@ -14,6 +16,7 @@
 #include <functional>
 
 class ZephraEditor;
+class ZephraPanels;
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup : ZephraModelSetup
@@ -36,7 +39,27 @@ public:
   // The parameter-change handler (ZephraParamChange.cpp).
   void OnParamChange(int paramIndex) override;
 
+  // ---- the GUI build (ZephraSkinBuild.cpp) ----
+  // Builds every panel on the attached graphics object (an IGraphics) and
+  // hands the panels to the model; the look comes from settings.ini [gui]
+  // "background". With onlyBackground only a red panel background.
+  void CreateGUI(bool onlyBackground);
+  void CreateClassicSkin(bool space);
+  void CreateLcdSkin();
+  // 0 classic with the space background, 1 classic plain, 2 LCD.
+  int Skin() const { return mSkin; }
+  // The panels once CreateGUI has run, else null.
+  ZephraPanels* Face() const { return mFace; }
+
+  // ---- the view-layout hook (ZephraViewLayout.cpp) ----
+  // View mode 0 only: the panels as the current values demand, the FLEXI
+  // range pairs at the current GUI scale. width and height are not used.
+  void SetGUILayout(int viewMode, double width, double height) override;
+
 private:
   // Shows the program name between two asterisks once after each load.
   void MarkProgramEdited();
+
+  ZephraPanels* mFace = nullptr;  // owned by the model's panel link
+  int mSkin = 0;
 };
