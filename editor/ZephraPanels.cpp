@@ -21,12 +21,18 @@ namespace {
 
 constexpr int kSlots = kFlexiSlotCount;
 
-bool HasAnchor(int programIndex)
-{
-  return kEditorLayoutX[programIndex] != 0 || kEditorLayoutY[programIndex] != 0;
-}
-
 }  // namespace
+
+bool ZephraPanels::RangePairCanCover(int programIndex)
+{
+  if (programIndex < 0 || programIndex >= kProgramSize) return false;
+  const bool flexiValue = programIndex >= ProgramIndex(kParamFlexi1Source) &&
+                          programIndex <= ProgramIndex(kParamFlexi4RangeControl);
+  const bool compositeHalf = programIndex >= ProgramIndex(kParamPortamentoMode) &&
+                             programIndex < ProgramIndex(kParamVcfCutoffNew);
+  const bool placed = kEditorLayoutX[programIndex] != 0 || kEditorLayoutY[programIndex] != 0;
+  return !flexiValue && !compositeHalf && placed;
+}
 
 ZephraPanels::ZephraPanels(ZephraEditor& editor, IGraphics& gui) : mEditor(editor), mGui(gui) {}
 
@@ -80,8 +86,7 @@ void ZephraPanels::PlaceFlexiRangeControls(int slot, int programIndex)
 {
   // A value without a place of its own has no knob for the pair to stand
   // over; the pair stays parked.
-  if (slot < 0 || slot >= kSlots || programIndex < 0 || programIndex >= kProgramSize || !HasAnchor(programIndex))
-    return;
+  if (slot < 0 || slot >= kSlots || !RangePairCanCover(programIndex)) return;
   const double s = mGui.Width() / 1140.0;
   const int x = kEditorLayoutX[programIndex], y = kEditorLayoutY[programIndex];
   mGui.MoveControlByParam(kParamFlexi1RangeA + 2 * slot, static_cast<int>(x * s), static_cast<int>((y - 12) * s));

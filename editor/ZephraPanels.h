@@ -93,6 +93,11 @@ public:
   bool EqParametric() const { return mEqParametric; }
   void SetEqParametric(bool on) { mEqParametric = on; }
 
+  // A value learn can give a slot (not a FLEXI value, not a composite
+  // half 170..182) with a knob of its own at an anchor: only such a value
+  // has a range pair standing over it.
+  static bool RangePairCanCover(int programIndex);
+
   // ---- references ----
   int Skin() const { return mSkin; }
   IControl* Ref(SkinRef ref) const { return mRefs[static_cast<int>(ref)]; }

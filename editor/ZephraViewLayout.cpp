@@ -13,22 +13,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// A value the FLEXI pair can stand in for: learnable (not a FLEXI value,
-// not a composite half) and with a knob of its own to cover.
-bool PairCanCover(int programIndex)
-{
-  if (programIndex < 0 || programIndex >= kProgramSize) return false;
-  const bool flexiValue = programIndex >= ProgramIndex(kParamFlexi1Source) &&
-                          programIndex <= ProgramIndex(kParamFlexi4RangeControl);
-  const bool compositeHalf = programIndex > ProgramIndex(kParamPortamentoMode) &&
-                             programIndex < ProgramIndex(kParamVcfCutoffNew);
-  const bool placed = kEditorLayoutX[programIndex] != 0 || kEditorLayoutY[programIndex] != 0;
-  return !flexiValue && !compositeHalf && placed;
-}
-
-}  // namespace
 
 void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*/)
 {
@@ -61,8 +45,16 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
       if (IControl* lamp = face.LearnLamp(slot)) lamp->Hide(true);
       continue;
     }
-    if (!PairCanCover(t)) continue;
     const int rangeA = kParamFlexi1RangeA + 2 * slot, rangeB = kParamFlexi1RangeB + 2 * slot;
+    if (!ZephraPanels::RangePairCanCover(t))
+    {
+      // Nothing on the panel for the pair to stand in for: no pair, and
+      // the value keeps whatever control it has.
+      gui.HideControl(rangeA, true);
+      gui.HideControl(rangeB, true);
+      gui.HideControl(ParamOfIndex(t), false);
+      continue;
+    }
     if (ParamInt(kParamFlexi1Source + kFlexiSlotSize * slot) > 0)
     {
       const int x = kEditorLayoutX[t], y = kEditorLayoutY[t];
