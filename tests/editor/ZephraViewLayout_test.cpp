@@ -109,21 +109,22 @@ TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
   struct Case
   {
     int sync, delayLong;
+    bool pwmSyncedBefore;
     int pwmMax, delay1Max, delay2Max;
   } kCases[] = {
-    {0, 1, 127, 127, 127},
-    {1, 1, 12, 127, 127},
-    {2, 0, 127, 127, 127},
-    {2, 1, 127, 9, 127},
-    {3, 0, 127, 127, 127},
-    {3, 1, 127, 9, 9},
-    {4, 1, 12, 127, 127},  // the PWM rate is left as it was
+    {0, 1, true, 127, 127, 127},
+    {1, 1, false, 12, 127, 127},
+    {2, 0, true, 127, 127, 127},
+    {2, 1, true, 127, 9, 127},
+    {3, 0, true, 127, 127, 127},
+    {3, 1, true, 127, 9, 9},
+    {4, 1, true, 12, 127, 127},  // the PWM rate is left as it was
   };
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(testing::Message() << c.sync << "/" << c.delayLong);
     // Start from the other extreme so every row shows its own effect.
-    t.editor->Face()->SetPwmLfoRangeMode(c.pwmMax == 127);
+    t.editor->Face()->SetPwmLfoRangeMode(c.pwmSyncedBefore);
     t.editor->Face()->SetDelayRangeMode(c.delay1Max == 127 ? 2 : 0);
     ZephraModel::ProgramValues values = kDefaultProgram;
     values[ProgramIndex(kParamMidiSync)] = c.sync;
