@@ -229,7 +229,7 @@ void ZephraPanels::SetFrameCount(SkinRef ref, int frames)
 void ZephraPanels::SetRangeKnobs(int slot, int frames, int minValue, int maxValue, int defaultValue)
 {
   if (slot < 0) return;
-  char name[16];
+  char name[32];
   std::snprintf(name, sizeof name, "Flexi%d Range", slot + 1);
   for (int half = 0; half < 2; ++half)
   {
