@@ -46,6 +46,9 @@ public:
   virtual void AttachGUIResize(IGUIResizeLink* resizer) = 0;
   // Appends every control's layout to state.
   virtual void StoreLiveLayout(ILiveLayoutState* state) = 0;
+  // Resamples every scaled bitmap to scale times its stored size; the
+  // shell calls it when it lowers the stored GUI scale to fit the screen.
+  virtual void RescaleBitmaps(double /*scale*/) {}
 };
 
 class IGUIResizeLink

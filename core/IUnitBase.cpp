@@ -207,6 +207,13 @@ void IUnitBase::AttachGraphics(IGraphicsLink* graphics)
   StoreLiveLayout();
 }
 
+void IUnitBase::CloseGraphics()
+{
+  // The manager is one of the GUI's controls and goes with it.
+  mGUIResize = nullptr;
+  mGraphics.reset();
+}
+
 void IUnitBase::RedrawParamControls()
 {
   if (!mGraphics) return;

@@ -173,6 +173,9 @@ public:
 
   // ---- GUI ----
   IGraphicsLink* GetGUI() const { return mGraphics.get(); }
+  // Deletes the GUI now rather than in this destructor, so that a subclass
+  // can let its controls go while all of it still stands.
+  void CloseGraphics();
   // The window-size manager (not owned; the graphics object owns it).
   void SetGUIResize(IGUIResizeLink* resizer) { mGUIResize = resizer; }
   IGUIResizeLink* GetGUIResize() const { return mGUIResize; }

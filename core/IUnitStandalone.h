@@ -118,6 +118,8 @@ private:
   PacedMidiOut mOut{[this](const uint8_t* bytes, size_t size) { return WriteToLibrary(bytes, size); }};
 };
 
-// Creates the plug-in object for the shell: the editor, whose source defines
-// this, since only it knows the editor class. The caller owns the result.
+// Creates the plug-in object for the shell: the editor, with its files in
+// the shell's settings folder. The application shell defines this
+// (core/shell), since only it sits above the editor. The caller owns the
+// result.
 IUnitStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChannel);

@@ -5,18 +5,11 @@
 #include "core/PacedMidiOut.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstring>
-
-void MidiPortSettings::SetName(char (&field)[kNameSize], const char* name)
-{
-  std::snprintf(field, kNameSize, "%s", name ? name : "");
-}
 
 bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b)
 {
-  return std::strcmp(a.mInDev, b.mInDev) == 0 && std::strcmp(a.mInBDev, b.mInBDev) == 0 &&
-         std::strcmp(a.mOutDev, b.mOutDev) == 0 && a.mInChan == b.mInChan &&
+  return a.mInDev == b.mInDev && a.mInBDev == b.mInBDev && a.mOutDev == b.mOutDev && a.mInChan == b.mInChan &&
          a.mInBChan == b.mInBChan && a.mOutChan == b.mOutChan;
 }
 
@@ -60,17 +53,18 @@ void MidiPorts::SetOutputGate(PacedMidiOut* gate)
 void MidiPorts::ReadSettings()
 {
   if (!mStore.read) return;
-  MidiPortSettings::SetName(mState.mInDev, mStore.read("indev", "no input").c_str());
-  MidiPortSettings::SetName(mState.mInBDev, mStore.read("inBdev", "no input").c_str());
-  MidiPortSettings::SetName(mState.mOutDev, mStore.read("outdev", "no output").c_str());
+  mState.mInDev = mStore.read("indev", "no input");
+  mState.mInBDev = mStore.read("inBdev", "no input");
+  mState.mOutDev = mStore.read("outdev", "no output");
 }
 
-void MidiPorts::UpdateINI()
+bool MidiPorts::UpdateINI()
 {
-  if (!mStore.write) return;
-  (void)mStore.write("indev", mState.mInDev);
-  (void)mStore.write("inBdev", mState.mInBDev);
-  (void)mStore.write("outdev", mState.mOutDev);
+  if (!mStore.write) return true;
+  const bool in = mStore.write("indev", mState.mInDev.c_str());
+  const bool inB = mStore.write("inBdev", mState.mInBDev.c_str());
+  const bool out = mStore.write("outdev", mState.mOutDev.c_str());
+  return in && inB && out;
 }
 
 // ---- the MIDI objects ----
@@ -103,6 +97,7 @@ bool MidiPorts::InitialiseMidi(RtMidi::Api api)
     mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
     mMidiIn->ignoreTypes(false, false, true);
     mKeyboardMidiIn->ignoreTypes(false, false, true);
+    mCallbacksSet = true;
   }
   catch (const RtMidiError& error)
   {
@@ -193,23 +188,23 @@ bool MidiPorts::ChooseMidiOutput(const char* name)
 bool MidiPorts::Choose(Which which, const char* name)
 {
   RtMidi* midi = nullptr;
-  char* field = nullptr;
+  std::string* field = nullptr;
   int n = -1;
   switch (which)
   {
     case Which::kSynthIn:
       midi = mMidiIn.get();
-      field = mState.mInDev;
+      field = &mState.mInDev;
       n = GetMIDIInPortNumber(name);
       break;
     case Which::kKeyboardIn:
       midi = mKeyboardMidiIn.get();
-      field = mState.mInBDev;
+      field = &mState.mInBDev;
       n = GetMIDIInBPortNumber(name);
       break;
     case Which::kOut:
       midi = mMidiOut.get();
-      field = mState.mOutDev;
+      field = &mState.mOutDev;
       n = GetMIDIOutPortNumber(name);
       break;
   }
@@ -217,8 +212,8 @@ bool MidiPorts::Choose(Which which, const char* name)
   {
     // The stored port is gone (or never was): fall back to "off" and say so
     // in the settings, so the next start does not look for it again.
-    std::snprintf(field, MidiPortSettings::kNameSize, "%s", "off");
-    UpdateINI();
+    *field = "off";
+    (void)UpdateINI();
     n = 0;
   }
   if (!midi) return false;
@@ -264,12 +259,15 @@ void MidiPorts::CloseAll()
     std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
     mPlug.store(nullptr);
   }
+  // The library complains about a callback cancelled twice.
+  const bool cancel = mCallbacksSet;
+  mCallbacksSet = false;
   for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
   {
     if (!in) continue;
     try
     {
-      in->cancelCallback();
+      if (cancel) in->cancelCallback();
       in->closePort();
     }
     catch (const RtMidiError& error)

@@ -41,20 +41,18 @@
 class IUnitBase;
 class PacedMidiOut;
 
-// The MIDI part of the shell's settings record: device names (at most 99
-// characters kept) and channels (0 = all, 1..16 = only that one).
+// The MIDI part of the shell's settings record: device names and channels
+// (0 = all, 1..16 = only that one). Names are kept whole: a port name of
+// the sound server may be far longer than a fixed field, and a cut name
+// would match no port at the next start.
 struct MidiPortSettings
 {
-  static constexpr int kNameSize = 100;
-  char mInDev[kNameSize] = "off";
-  char mInBDev[kNameSize] = "off";
-  char mOutDev[kNameSize] = "off";
+  std::string mInDev = "off";
+  std::string mInBDev = "off";
+  std::string mOutDev = "off";
   uint16_t mInChan = 0;
   uint16_t mInBChan = 0;
   uint16_t mOutChan = 0;
-
-  // Copies name, cut to 99 characters, into one of the name fields.
-  static void SetName(char (&field)[kNameSize], const char* name);
 };
 
 // True when the three names (exact comparison) and the three channels agree.
@@ -89,8 +87,9 @@ public:
 
   // Reads [midi] "indev", "inBdev" and "outdev" into the settings record.
   void ReadSettings();
-  // Writes the three names from the settings record.
-  void UpdateINI();
+  // Writes the three names from the settings record; false when one of
+  // them could not be saved.
+  bool UpdateINI();
 
   // Creates the synth input, the keyboard input and the output, in that
   // order, for ALSA or (when the library finds no ALSA sequencer) for JACK;
@@ -185,6 +184,7 @@ private:
   std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
+  bool mCallbacksSet = false;  // both inputs have their callbacks
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

@@ -17,4 +17,7 @@ ZephraEditor::~ZephraEditor()
   // The timer thread calls into this object; it must stop while the whole
   // object still stands.
   DestroyEditor();
+  // A control going away may still send (the on-screen keyboard ends its
+  // note): the MIDI output and the model must outlive the GUI.
+  CloseGraphics();
 }

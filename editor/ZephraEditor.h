@@ -17,6 +17,7 @@
 
 class ZephraEditor;
 class ZephraPanels;
+class IGraphics;
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup : ZephraModelSetup
@@ -24,6 +25,7 @@ struct ZephraEditorSetup : ZephraModelSetup
   // Builds the graphics object, the resize manager and the panels (the
   // constructor's GUI steps); it attaches the graphics with AttachGraphics
   // and the panels with SetPanels. Without it the editor has no GUI.
+  // ZephraDesktopGui (ZephraEditorGraphics.h) gives the application's.
   std::function<void(ZephraEditor&)> buildGui;
 };
 
@@ -40,10 +42,12 @@ public:
   void OnParamChange(int paramIndex) override;
 
   // ---- the GUI build (ZephraSkinBuild.cpp) ----
-  // Builds every panel on the attached graphics object (an IGraphics) and
-  // hands the panels to the model; the look comes from settings.ini [gui]
-  // "background". With onlyBackground only a red panel background.
-  void CreateGUI(bool onlyBackground);
+  // Builds every panel on graphics (null: the attached graphics object),
+  // attaches the graphics and hands the panels to the model; the look comes
+  // from settings.ini [gui] "background". With onlyBackground only a red
+  // panel background. As the panels of ZephraSetUpGui:
+  // [](ZephraEditor& e, IGraphics& g) { e.CreateGUI(false, &g); }.
+  void CreateGUI(bool onlyBackground, IGraphics* graphics = nullptr);
   void CreateClassicSkin(bool space);
   void CreateLcdSkin();
   // 0 classic with the space background, 1 classic plain, 2 LCD.

@@ -3,6 +3,7 @@
 // ranges and the equaliser graph.
 #include "editor/ZephraPanels.h"
 
+#include "editor/IKeyboardControl.h"
 #include "editor/ZephraEditor.h"
 
 #include "core/IParam.h"
@@ -123,6 +124,17 @@ std::string ZephraPanels::PromptForSaveFile(const char* proposedPath)
   BASE_String file(proposedPath), dir("");
   mGui.PromptForFile(&file, 1, &dir, "pr3");
   return file.Get();
+}
+
+void ZephraPanels::HeldNotesChanged()
+{
+  // Marks the keyboard for repaint only: Draw reads the held notes itself.
+  if (mKeyboard) mKeyboard->SetDirty(false);
+}
+
+double ZephraPanels::KeyboardVelocity() const
+{
+  return mKeyboard ? mKeyboard->VelocityFraction() : 0.0;
 }
 
 // ---- effect panels ----

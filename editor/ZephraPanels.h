@@ -20,6 +20,7 @@ class IBitmapOverlayControl;
 class IControl;
 class IFileSelectorControl;
 class IGraphics;
+class IKeyboardControl;
 class IKnobMultiControl;
 class IParaGraphicEq;
 class ITextControl;
@@ -45,7 +46,9 @@ public:
   void BuildSkin(int skin);
   // Tool tips of every control by its parameter, then the file selectors'.
   void SetTooltips();
-  // The about overlay (an unbound overlay at (70, 0)); attached.
+  // The on-screen keyboard (IKeyboardControl, its own place and artwork)
+  // and the about overlay (an unbound overlay at (70, 0)); attached.
+  void AttachKeyboard();
   void AttachAbout();
 
   // ---- the model's link ----
@@ -64,6 +67,8 @@ public:
   bool IsEqGraphView() const override { return !mEqParametric; }
   void UpdateEqGraphFromProgram() override;
   void SetEqGraphShown(bool shown) override { mEqParametric = !shown; }
+  void HeldNotesChanged() override;
+  double KeyboardVelocity() const override;
 
   // ---- panel operations ----
   // Each hides (true) or shows (false) a panel with its values' controls
@@ -108,6 +113,7 @@ public:
   ITextControl* FlexiLearnText(int slot) const { return mFlexiLearn[slot]; }
   ITextControl* FlexiPlusText(int slot) const { return mFlexiPlus[slot]; }
   IBitmapOverlayControl* About() const { return mAbout; }
+  IKeyboardControl* Keyboard() const { return mKeyboard; }
   IParaGraphicEq* EqGraph() const;
   // The width of the red range slider, the step from Range A to Range B.
   int RangeSliderWidth() const { return mRangeWidth; }
@@ -138,4 +144,5 @@ private:
   std::array<IControl*, 4> mLamps{};
   std::array<IKnobMultiControl*, 8> mRangeSliders{};
   IBitmapOverlayControl* mAbout = nullptr;
+  IKeyboardControl* mKeyboard = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraPanels.h"
 
+#include "editor/IKeyboardControl.h"
 #include "core/IParam.h"
 #include "graphics/IGraphics.h"
 #include "graphics/controls/IKnobControl.h"
@@ -269,6 +270,14 @@ void ZephraPanels::Remember(const SkinRow& row, IControl* control)
   }
 }
 
+void ZephraPanels::AttachKeyboard()
+{
+  IBitmap* keys = Load(mGui, 104);
+  IBitmap* octave = Load(mGui, 105);
+  mKeyboard = new IKeyboardControl(&mEditor, keys, octave);
+  mGui.AttachControl(mKeyboard);
+}
+
 void ZephraPanels::AttachAbout()
 {
   IBitmap* about = Load(mGui, 103);
@@ -296,9 +305,9 @@ void ZephraPanels::SetTooltips()
 
 // ---- ZephraEditor: the build ----
 
-void ZephraEditor::CreateGUI(bool onlyBackground)
+void ZephraEditor::CreateGUI(bool onlyBackground, IGraphics* graphics)
 {
-  auto* gui = static_cast<IGraphics*>(GetGUI());
+  IGraphics* gui = graphics ? graphics : static_cast<IGraphics*>(GetGUI());
   if (!gui) return;
   const IColor grey(255, 127, 127, 127);
   const IColor red(255, 255, 0, 0);
@@ -323,7 +332,8 @@ void ZephraEditor::CreateGUI(bool onlyBackground)
   else
     CreateClassicSkin(true);
 
-  // The on-screen keyboard and the program-manager overlay join here.
+  mFace->AttachKeyboard();
+  // The program-manager overlay joins here.
   mFace->AttachAbout();
   AttachGraphics(gui);
   mFace->SetTooltips();

@@ -7,6 +7,7 @@
 #include "core/IUnitBase.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/IPanelControl.h"
+#include "graphics/resize/ILiveEdit.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "raster/RAST_Bitmap.h"
 
@@ -27,6 +28,7 @@ IGraphics::IGraphics(IUnitBase* plug, int width, int height, int fps)
 
 IGraphics::~IGraphics()
 {
+  mLiveEditor.reset();
   mKeyCatcher.reset();
   mControls.Empty(true);
   mDrawBitmap.reset();
@@ -52,6 +54,17 @@ void IGraphics::Resize(int w, int h)
   mTmpBitmap.reset();
   PrepDraw();
   if (mPlug) mPlug->ResizeGraphics(w, h);
+}
+
+void IGraphics::SetLiveEditForTest(bool on)
+{
+  if (on && !mLiveEditor) mLiveEditor = std::make_unique<ILiveEdit>(this);
+  mLiveEdit = on;
+}
+
+bool IGraphics::LiveEditing() const
+{
+  return mLiveEdit && mLiveEditor && mLiveEditor->Editing();
 }
 
 bool IGraphics::WindowIsOpen()
@@ -400,5 +413,6 @@ bool IGraphics::Draw(IRECT* invalidated)
       }
     }
   }
+  if (mLiveEdit && mLiveEditor) mLiveEditor->Run();
   return DrawScreen(invalidated);
 }

@@ -29,6 +29,7 @@
 #include <memory>
 
 class IControl;
+class ILiveEdit;
 class IParam;
 class IPopupMenu;
 class IUnitBase;
@@ -175,6 +176,7 @@ public:
   void OnMouseOut();
   bool OnKeyDown(int x, int y, int key);
   int GetControlIdxAt(int x, int y, bool mouseOver = false);
+  // Ends the capture; the control that held it is told it lost it.
   void ReleaseMouseCapture();
   int GetLiveEditControlIdx(int x, int y);
   int GetParamIdxForPos(int x, int y);
@@ -210,7 +212,7 @@ public:
   // frames. The first rescale of an id uses the decode its load kept;
   // later ones read the file again. GUI thread, while nothing loads
   // bitmaps.
-  void RescaleBitmaps(double scale);
+  void RescaleBitmaps(double scale) override;
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).
   static void ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz);
@@ -312,8 +314,15 @@ public:
   double GetScale() const { return mScale; }
   // The resize manager keeps it equal to its GUI scale.
   void SetScale(double scale) { mScale = scale; }
+  // Nothing in the program sets the live-edit flag; tests switch the live
+  // layout editor on here. Null until then.
+  void SetLiveEditForTest(bool on);
+  ILiveEdit* GetLiveEdit() const { return mLiveEditor.get(); }
 
 protected:
+  friend class ILiveEdit;
+  // True while the live layout editor takes the mouse from the controls.
+  bool LiveEditing() const;
   // Index limit of the list operations: the resize manager's three controls
   // stay at the end.
   int MovableLimit() const;
@@ -343,13 +352,17 @@ protected:
   unsigned mBitmapDivisor = 1;
   double mScale = 1.0;
   // Layout editor state: hit mode, live-edit flag, last modifiers, last key
-  // code, pinned control and whether a drag was seen.
+  // code, pinned control, whether a drag was seen, the grid size, the
+  // alignment distance and the editor itself.
   int mLiveEditHitMode = 0;
   bool mLiveEdit = false;
   IMouseMod mLiveEditMod;
   int mLastKey = -1;
   int mLiveEditPinned = -1;
   bool mLiveEditDragged = false;
+  int mLiveEditGridSize = 1;
+  int mLiveEditAlignDistance = 0;
+  std::unique_ptr<ILiveEdit> mLiveEditor;
   // The control and parameter of the open text entry.
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;

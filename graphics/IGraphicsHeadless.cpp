@@ -5,9 +5,7 @@
 #include "graphics/controls/IControl.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Blit.h"
-#include "raster/RAST_PNG.h"
 
-#include <cctype>
 #include <cstring>
 
 IGraphicsHeadless::IGraphicsHeadless(IUnitBase* plug, int width, int height, int fps)
@@ -274,15 +272,11 @@ RAST_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
   if (!name) return nullptr;
   mLoadedResources.emplace_back(name);
-  const size_t n = strlen(name);
-  if (n < 4) return nullptr;
-  std::string ext(name + n - 4);
-  for (char& c : ext) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  if (ext != ".png") return nullptr;
-  auto found = mResources.find(std::string(name, n - 4));
+  if (!IsPNGResourceName(name)) return nullptr;
+  auto found = mResources.find(std::string(name, strlen(name) - 4));
   // Resources the test did not supply come from the resources folder, as
   // a real view's do.
-  if (found == mResources.end()) return RAST_LoadPNGFromNamedResource(name, nullptr);
+  if (found == mResources.end()) return LoadPNGResource(name);
   auto* copy = new RAST_MemBitmap(0, 0, 4);
   RAST_Copy(copy, found->second.get());
   return copy;

@@ -6,6 +6,7 @@
 #include "core/IUnitBase.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/controls/IControl.h"
+#include "graphics/resize/ILiveEdit.h"
 
 #include <cmath>
 #include <cstdio>
@@ -62,7 +63,9 @@ int IGraphics::GetControlIdxAt(int x, int y, bool mouseOver)
 
 void IGraphics::ReleaseMouseCapture()
 {
+  IControl* holder = mControls.Get(mMouseCapture);
   mMouseCapture = mMouseX = mMouseY = -1;
+  if (holder) holder->OnMouseCaptureLost();
 }
 
 int IGraphics::GetLiveEditControlIdx(int x, int y)
@@ -112,6 +115,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   const int pinned = GetLiveEditControlIdx(x, y);
   if (pinned >= 0) mLiveEditPinned = pinned;
   if (mod) mLiveEditMod = *mod;
+  if (mLiveEdit && mLiveEditor) mLiveEditor->OnMouseDown(x, y, mod);
   ReleaseMouseCapture();
   const int index = HitSearch(x, y, false);
   if (index < 0) return;
@@ -120,7 +124,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
   mMouseY = y;
   IControl* c = mControls.Get(index);
   if (c->ParamIdx() >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(c->ParamIdx());
-  if (!mLiveEdit) c->OnMouseDown(x, y, mod);
+  if (!LiveEditing()) c->OnMouseDown(x, y, mod);
 }
 
 void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
@@ -131,11 +135,13 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
     mLiveEditMod = *mod;
     mLiveEditMod.C = false;
   }
+  if (mLiveEdit && mLiveEditor) mLiveEditor->OnMouseUp(x, y);
   const int index = GetControlIdxAt(x, y);
-  ReleaseMouseCapture();
+  // The holder gets the release itself: the capture ends, it is not lost.
+  mMouseCapture = mMouseX = mMouseY = -1;
   if (index < 0) return;
   IControl* c = mControls.Get(index);
-  if (!mLiveEdit) c->OnMouseUp(x, y, mod);
+  if (!LiveEditing()) c->OnMouseUp(x, y, mod);
   if (c->ParamIdx() >= 0 && mPlug) mPlug->EndInformHostOfParamChange(c->ParamIdx());
 }
 
@@ -147,6 +153,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
     mLiveEditMod.A = mod->A;
   }
   mLiveEditDragged = true;
+  if (mLiveEdit && mLiveEditor) mLiveEditor->OnMouseMove(x, y);
   IControl* c = mControls.Get(mMouseCapture);
   if (!c) return;
   const int dX = x - mMouseX;
@@ -154,7 +161,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
   if (dX == 0 && dY == 0) return;
   mMouseX = x;
   mMouseY = y;
-  if (!mLiveEdit) c->OnMouseDrag(x, y, dX, dY, mod);
+  if (!LiveEditing()) c->OnMouseDrag(x, y, dX, dY, mod);
 }
 
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
@@ -185,6 +192,7 @@ void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int d)
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
 {
   if (mod) mLiveEditMod.S = mod->S;
+  if (mLiveEdit && mLiveEditor) mLiveEditor->OnMouseMove(x, y);
   if (!mHandleMouseOver) return false;
   const int index = GetControlIdxAt(x, y, true);
   IControl* c = mControls.Get(index);
@@ -207,7 +215,8 @@ void IGraphics::OnMouseOut()
 
 bool IGraphics::OnKeyDown(int x, int y, int key)
 {
-  if (mLiveEdit && key == 19) SetAllControlsDirty();
+  // While editing, every key may change the overlay.
+  if (mLiveEdit && (key == 19 || LiveEditing())) SetAllControlsDirty();
   mLastKey = key;
   if (mMouseCapture >= 0)
   {

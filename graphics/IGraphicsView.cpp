@@ -2,7 +2,9 @@
 
 #include "core/IParam.h"
 #include "graphics/IGraphics.h"
+#include "raster/RAST_PNG.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -99,6 +101,20 @@ bool RunViewFrame(IGraphics* graphics, IRECT* repainted)
   graphics->Draw(&area);
   if (repainted) *repainted = area;
   return true;
+}
+
+bool IsPNGResourceName(const char* name)
+{
+  const size_t n = name ? strlen(name) : 0;
+  if (n < 4) return false;
+  const char* ext = name + n - 4;
+  return ext[0] == '.' && tolower(static_cast<unsigned char>(ext[1])) == 'p' &&
+         tolower(static_cast<unsigned char>(ext[2])) == 'n' && tolower(static_cast<unsigned char>(ext[3])) == 'g';
+}
+
+RAST_IBitmap* LoadPNGResource(const char* name)
+{
+  return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(name, nullptr) : nullptr;
 }
 
 bool TextEntryAccepts(const char* text, const char* allowed, int maxLength, int maxValue)

@@ -8,6 +8,7 @@
 #include "graphics/IGraphicsTypes.h"
 
 class IGraphics;
+class RAST_IBitmap;
 
 // A rectangle in view coordinates: origin at the bottom left, y upwards.
 struct IViewRect
@@ -63,6 +64,12 @@ bool ViewKeyDown(IGraphics* graphics, int x, int y, int viewKeyCode, const char*
 // the view conversion, so one pixel wider and taller), then Draw. False
 // with nothing dirty. The repainted area goes to *repainted when given.
 bool RunViewFrame(IGraphics* graphics, IRECT* repainted = nullptr);
+
+// The PNG resource name (its extension ".png" in any case) read from the
+// resources folder; null for another extension or a file that cannot be
+// read. The caller owns the bitmap.
+bool IsPNGResourceName(const char* name);
+RAST_IBitmap* LoadPNGResource(const char* name);
 
 // The input rule of a text entry: a partial text is refused when a
 // character is not in allowed (null allows all), when maxLength is not 0

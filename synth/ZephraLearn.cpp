@@ -194,12 +194,12 @@ ZephraLearn::FileResult ZephraLearn::SaveFile(const std::string& path) const
 
 void ZephraLearn::SetNoteHeld(int note, bool held)
 {
-  if (note < 0 || note >= kNoteCount || (mHeld[note] != 0) == held) return;
-  mHeld[note] = held ? 1 : 0;
-  mHeldCount += held ? 1 : -1;
+  if (note < 0 || note >= kNoteCount || (mHeld[note].load(std::memory_order_relaxed) != 0) == held) return;
+  mHeld[note].store(held ? 1 : 0, std::memory_order_relaxed);
+  mHeldCount.fetch_add(held ? 1 : -1, std::memory_order_relaxed);
 }
 
 bool ZephraLearn::IsNoteHeld(int note) const
 {
-  return note >= 0 && note < kNoteCount && mHeld[note] != 0;
+  return note >= 0 && note < kNoteCount && mHeld[note].load(std::memory_order_relaxed) != 0;
 }

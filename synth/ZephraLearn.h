@@ -14,10 +14,14 @@
 // learnt item in item order, "%d=%d:%d\n": item, controller, bound.
 //
 // Not thread-safe: the editor calls it with the plug-in mutex held, from the
-// GUI thread and the keyboard's MIDI input thread alike.
+// GUI thread and the keyboard's MIDI input thread alike. The one exception
+// is the held notes' reading, which any thread may do without the mutex:
+// the on-screen keyboard reads them while it draws, under its control's
+// change lock, and the MIDI thread takes that lock while it holds the mutex.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -87,9 +91,11 @@ public:
 
   // ---- held notes ----
   // Note 0..127; other numbers are ignored. The count is the number of held
-  // flags, so a stray note off or a repeated note on cannot skew it.
+  // flags, so a stray note off or a repeated note on cannot skew it. One
+  // writer at a time (under the mutex).
   void SetNoteHeld(int note, bool held);
-  int HeldNoteCount() const { return mHeldCount; }
+  // Any thread, without the mutex.
+  int HeldNoteCount() const { return mHeldCount.load(std::memory_order_relaxed); }
   bool IsNoteHeld(int note) const;
 
 private:
@@ -99,6 +105,6 @@ private:
   bool mArmed = false;
   int mLastController = -1;
   int mChosenItem = -1;
-  std::array<uint8_t, kNoteCount> mHeld{};
-  int mHeldCount = 0;
+  std::array<std::atomic<uint8_t>, kNoteCount> mHeld{};
+  std::atomic<int> mHeldCount{0};
 };

@@ -319,9 +319,10 @@ public:
   // write failure, the file then left as it was. Lock.
   [[nodiscard]] bool LoadMidiLearn();
   [[nodiscard]] bool SaveMidiLearn();
-  // The notes the keyboard holds, for the on-screen keyboard. Lock.
-  int GetHeldNoteCount();
-  bool IsNoteHeld(int note);
+  // The notes the keyboard holds, for the on-screen keyboard. Any thread,
+  // without the mutex.
+  int GetHeldNoteCount() const;
+  bool IsNoteHeld(int note) const;
   // The on-screen keyboard's note on (velocity from its setting) or off on
   // the keyboard channel; a negative note sends nothing.
   void SendNote(int note, bool on);
@@ -429,7 +430,8 @@ private:
   ProgramValues mRandomProgram{};
   ProgramValues mResetProgram{};
   // Learn state and held notes: written on the keyboard thread, read on
-  // the GUI thread, always under the plug-in mutex.
+  // the GUI thread, under the plug-in mutex (the held notes are read
+  // without it).
   ZephraLearn mLearn;
 
   // ---- the synth link ----

@@ -147,15 +147,16 @@ bool ZephraModel::SaveMidiLearn()
 
 // ---- notes ----
 
-int ZephraModel::GetHeldNoteCount()
+// No mutex: the on-screen keyboard asks while it draws under its change
+// lock, which the keyboard thread takes (through HeldNotesChanged) while it
+// holds the mutex; taking the mutex here would deadlock the two.
+int ZephraModel::GetHeldNoteCount() const
 {
-  BASE_MutexLock lock(GetMutex());
   return mLearn.HeldNoteCount();
 }
 
-bool ZephraModel::IsNoteHeld(int note)
+bool ZephraModel::IsNoteHeld(int note) const
 {
-  BASE_MutexLock lock(GetMutex());
   return mLearn.IsNoteHeld(note);
 }
 

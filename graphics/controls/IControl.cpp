@@ -39,6 +39,7 @@ void IControl::OnMouseOut() {}
 void IControl::AfterGUIResize(double) {}
 void IControl::TextFromTextEntry(const char*) {}
 void IControl::OnGUIIdle() {}
+void IControl::OnMouseCaptureLost() {}
 
 // ---- values ----
 

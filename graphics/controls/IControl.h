@@ -3,10 +3,10 @@
 // value in [0, 1], and optionally the index of the one parameter it is bound
 // to. The surface (IGraphics) owns its controls once they are attached.
 //
-// The 24 virtual operations keep a fixed slot order; subclasses only
-// override. SetDirty(true) is the one road from a control to the plug-in
-// base; values from the plug-in enter through SetValueFromPlug and never go
-// back.
+// The 24 virtual operations keep a fixed slot order, and the capture-loss
+// notice follows them; subclasses only override. SetDirty(true) is the one
+// road from a control to the plug-in base; values from the plug-in enter
+// through SetValueFromPlug and never go back.
 //
 // Threads: the GUI thread draws and routes input; the MIDI input threads and
 // the editor's timer thread also hide, move, re-value and re-text controls.
@@ -80,6 +80,10 @@ public:
   virtual bool IsDirty();
   virtual void OnGUIIdle();
   virtual void SetAuxParamValueFromPlug(int auxIndex, double value);
+  // The surface took the mouse capture from this control without a release
+  // (a press elsewhere before the release, a menu, the view losing the
+  // pointer). A control that acts while the button is held ends it here.
+  virtual void OnMouseCaptureLost();
 
   // ---- prompts ----
   // Asks the surface for a new value of the bound parameter (a popup of its

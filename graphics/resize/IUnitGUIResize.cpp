@@ -18,7 +18,9 @@
 #include "winl/ini/WINL_Ini.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -63,12 +65,21 @@ DRECT ToDRECT(const IRECT& r)
                static_cast<double>(r.B)};
 }
 
-// Makes path and every missing folder above it, mode 0755; failures are
-// left for the settings calls to meet (they then read defaults).
+// Makes path and every missing folder above it, mode 0755. A failure is
+// reported: the scale would otherwise be lost without a word at every run
+// (the settings calls then read defaults and write nothing).
 void MakeFolders(const std::string& path)
 {
   for (size_t i = 1; i <= path.size(); ++i)
-    if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+  {
+    if (i < path.size() && path[i] != '/') continue;
+    const std::string part = path.substr(0, i);
+    if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+    {
+      std::fprintf(stderr, "ZephraEditor: cannot make the settings folder %s: %s\n", part.c_str(), strerror(errno));
+      return;
+    }
+  }
 }
 }  // namespace
 

@@ -95,6 +95,11 @@ public:
   double GetGUIScaleRatio() const { return mScale; }
   int GetViewMode() const { return mCurrentView; }
   int GetViewModeSize() const { return static_cast<int>(mViewIds.size()); }
+  // The id SelectViewMode takes for the view at index; -1 when none.
+  int GetViewModeId(int index) const
+  {
+    return index >= 0 && index < GetViewModeSize() ? mViewIds[static_cast<size_t>(index)] : -1;
+  }
   bool IsDragging() const { return mDragging; }
   IParam* GetParam(int i) const { return mParams.Get(i); }
   int NumParams() const { return mParams.GetSize(); }

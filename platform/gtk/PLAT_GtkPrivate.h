@@ -8,8 +8,13 @@
 
 #include <cstdint>
 
-// What the window layer is told of a key event.
+// What the window layer is told of a key, button, motion or scroll event.
 PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e);
+PLAT_Input PLAT_GtkButtonInput(const GdkEventButton* e);
+PLAT_Input PLAT_GtkMotionInput(const GdkEventMotion* e);
+PLAT_Input PLAT_GtkScrollInput(const GdkEventScroll* e);
+// PLAT_MOD_ bits of an event's modifier state.
+unsigned PLAT_GtkModsOf(guint state);
 
 // The sink set with PLAT_GtkSetSink, or null.
 PLAT_GtkSink* PLAT_GtkGetSink();

@@ -170,16 +170,6 @@ void ViewForall(GtkContainer* container, gboolean, GtkCallback callback, gpointe
 
 // ---- events ----
 
-unsigned ModsOf(guint state)
-{
-  unsigned mods = 0;
-  if (state & GDK_SHIFT_MASK) mods |= PLAT_MOD_SHIFT;
-  if (state & GDK_CONTROL_MASK) mods |= PLAT_MOD_CONTROL;
-  if (state & GDK_MOD1_MASK) mods |= PLAT_MOD_ALT;
-  if (state & (GDK_SUPER_MASK | GDK_MOD4_MASK)) mods |= PLAT_MOD_SUPER;
-  return mods;
-}
-
 // The layer's codes of the keys that type no character; the rest give 0
 // and are known by their character.
 int VirtualKeyOf(guint keyval)
@@ -245,55 +235,19 @@ gboolean ViewButton(GtkWidget* widget, GdkEventButton* e)
   // The toolkit adds its own double and triple presses after the second and
   // third real ones; the layer counts clicks itself and drops them.
   if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
-  PLAT_Input in;
-  in.kind = e->type == GDK_BUTTON_PRESS ? PLAT_Input::Kind::ButtonDown : PLAT_Input::Kind::ButtonUp;
-  in.button = static_cast<int>(e->button);
-  in.x = e->x;
-  in.y = e->y;
-  in.rootX = e->x_root;
-  in.rootY = e->y_root;
-  in.mods = ModsOf(e->state);
-  in.time = e->time;
-  Deliver(widget, in);
+  Deliver(widget, PLAT_GtkButtonInput(e));
   return TRUE;
 }
 
 gboolean ViewMotion(GtkWidget* widget, GdkEventMotion* e)
 {
-  PLAT_Input in;
-  in.kind = PLAT_Input::Kind::Motion;
-  in.x = e->x;
-  in.y = e->y;
-  in.rootX = e->x_root;
-  in.rootY = e->y_root;
-  in.mods = ModsOf(e->state);
-  in.time = e->time;
-  Deliver(widget, in);
+  Deliver(widget, PLAT_GtkMotionInput(e));
   return TRUE;
 }
 
 gboolean ViewScroll(GtkWidget* widget, GdkEventScroll* e)
 {
-  PLAT_Input in;
-  in.kind = PLAT_Input::Kind::Scroll;
-  switch (e->direction)
-  {
-    case GDK_SCROLL_UP: in.wheelY = 1; break;
-    case GDK_SCROLL_DOWN: in.wheelY = -1; break;
-    case GDK_SCROLL_LEFT: in.wheelX = 1; break;
-    case GDK_SCROLL_RIGHT: in.wheelX = -1; break;
-    case GDK_SCROLL_SMOOTH:
-      in.wheelX = -e->delta_x;
-      in.wheelY = -e->delta_y;
-      break;
-  }
-  in.x = e->x;
-  in.y = e->y;
-  in.rootX = e->x_root;
-  in.rootY = e->y_root;
-  in.mods = ModsOf(e->state);
-  in.time = e->time;
-  Deliver(widget, in);
+  Deliver(widget, PLAT_GtkScrollInput(e));
   return TRUE;
 }
 
@@ -341,11 +295,72 @@ static void zephra_winl_view_init(ZephraWinlView* view)
 
 // ---- the view object ----
 
+unsigned PLAT_GtkModsOf(guint state)
+{
+  unsigned mods = 0;
+  if (state & GDK_SHIFT_MASK) mods |= PLAT_MOD_SHIFT;
+  if (state & GDK_CONTROL_MASK) mods |= PLAT_MOD_CONTROL;
+  if (state & GDK_MOD1_MASK) mods |= PLAT_MOD_ALT;
+  if (state & (GDK_SUPER_MASK | GDK_MOD4_MASK)) mods |= PLAT_MOD_SUPER;
+  return mods;
+}
+
+PLAT_Input PLAT_GtkButtonInput(const GdkEventButton* e)
+{
+  PLAT_Input in;
+  in.kind = e->type == GDK_BUTTON_RELEASE ? PLAT_Input::Kind::ButtonUp : PLAT_Input::Kind::ButtonDown;
+  in.button = static_cast<int>(e->button);
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = PLAT_GtkModsOf(e->state);
+  in.time = e->time;
+  return in;
+}
+
+PLAT_Input PLAT_GtkMotionInput(const GdkEventMotion* e)
+{
+  PLAT_Input in;
+  in.kind = PLAT_Input::Kind::Motion;
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = PLAT_GtkModsOf(e->state);
+  in.time = e->time;
+  return in;
+}
+
+PLAT_Input PLAT_GtkScrollInput(const GdkEventScroll* e)
+{
+  PLAT_Input in;
+  in.kind = PLAT_Input::Kind::Scroll;
+  switch (e->direction)
+  {
+    case GDK_SCROLL_UP: in.wheelY = 1; break;
+    case GDK_SCROLL_DOWN: in.wheelY = -1; break;
+    case GDK_SCROLL_LEFT: in.wheelX = 1; break;
+    case GDK_SCROLL_RIGHT: in.wheelX = -1; break;
+    case GDK_SCROLL_SMOOTH:
+      in.wheelX = -e->delta_x;
+      in.wheelY = -e->delta_y;
+      break;
+  }
+  in.x = e->x;
+  in.y = e->y;
+  in.rootX = e->x_root;
+  in.rootY = e->y_root;
+  in.mods = PLAT_GtkModsOf(e->state);
+  in.time = e->time;
+  return in;
+}
+
 PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e)
 {
   PLAT_Input in;
   in.kind = e->type == GDK_KEY_PRESS ? PLAT_Input::Kind::KeyDown : PLAT_Input::Kind::KeyUp;
-  in.mods = ModsOf(e->state);
+  in.mods = PLAT_GtkModsOf(e->state);
   in.time = e->time;
   in.keyCode = e->hardware_keycode;
   in.virtualKey = VirtualKeyOf(e->keyval);

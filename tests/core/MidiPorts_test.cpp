@@ -47,10 +47,10 @@ TEST(MidiPorts, UnknownStoredNameBecomesOff)
   MidiPorts ports{{[](const char*, const char* fallback) { return std::string(fallback); },
                    [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }}};
   ports.ReadSettings();
-  EXPECT_STREQ(ports.State().mOutDev, "no output");
+  EXPECT_EQ(ports.State().mOutDev, "no output");
   EXPECT_EQ(ports.GetMIDIOutPortNumber("virtual output"), 1);
   EXPECT_EQ(ports.GetMIDIInPortNumber("A"), -1);
-  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev));  // no MIDI objects
+  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));  // no MIDI objects
   EXPECT_EQ(ini, (std::map<std::string, std::string>{{"indev", "no input"}, {"inBdev", "no input"}, {"outdev", "off"}}));
 }
 

@@ -105,6 +105,8 @@ struct TestEditor
       mSent.emplace_back(bytes, bytes + size);
     });
   }
+  // The editor may still send while it goes: before the records do.
+  ~TestEditor() { editor.reset(); }
   // The controller bytes and the SysEx messages sent since the last take.
   Bytes TakeWire()
   {

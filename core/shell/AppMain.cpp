@@ -1,0 +1,13 @@
+// The program's entry: the window layer's runner drives the shell.
+#include "core/shell/AppShell.h"
+#include "winl/WINL_App.h"
+
+#include <cstdlib>
+
+int main()
+{
+  // The MIDI ports use a sound server only when one runs: the editor never
+  // starts one of its own.
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  return WINL_RunApplication(WINLAppMain);
+}

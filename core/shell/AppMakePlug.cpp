@@ -1,0 +1,21 @@
+// The editor object for the shell.
+#include "core/shell/AppShell.h"
+#include "editor/ZephraEditor.h"
+
+#include <mutex>
+
+IUnitStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChannel)
+{
+  static std::recursive_mutex creating;
+  std::lock_guard<std::recursive_mutex> hold(creating);
+  IUnitInstanceInfo info;
+  info.mBundleID.Set(kStandaloneBundleID);
+  info.mMidiOut = midiOut;
+  info.mMidiOutChan = midiOutChannel;
+  // The editor keeps its files in the shell's settings folder, whatever
+  // the length of the home folder's path.
+  ZephraEditorSetup setup;
+  const std::string& folder = AppSettingsFolder();
+  if (!folder.empty()) setup.settingsFolder = folder.substr(0, folder.size() - 1);
+  return new ZephraEditor(info, setup);
+}

@@ -1,0 +1,153 @@
+// The "Preferences" dialog: the three MIDI ports, each opened the moment
+// its list changes; OK keeps the choice (the main window writes it), Cancel
+// puts back the names and the ports of the dialog's start.
+#include "core/shell/AppShell.h"
+
+#include "core/MidiPorts.h"
+#include "core/shell/AppResources.h"
+#include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+// gTempState: the MIDI settings as the dialog found them.
+MidiPortSettings gTempState;
+
+// The selected item's whole text, however long: a port name cut to a
+// field's size would match no port at the next start.
+std::string SelectedText(HWND dialog, int id)
+{
+  HWND combo = GetDlgItem(dialog, id);
+  const LRESULT index = SendMessage(combo, CB_GETCURSEL, 0, 0);
+  if (index < 0) return std::string();
+  const LRESULT length = SendMessage(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return std::string();
+  std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+  SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.back() = '\0';
+  return std::string(text.data());
+}
+
+void Select(HWND dialog, int id, size_t index)
+{
+  SendMessage(GetDlgItem(dialog, id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// Fills one list and selects the stored name, matched exactly as the ports
+// match it. A name no longer listed becomes "off" and its port is closed,
+// so the shown choice and the open port agree.
+void FillList(HWND dialog, int id, const std::vector<std::string>& names, std::string& stored,
+              bool (MidiPorts::*choose)(const char*))
+{
+  HWND combo = GetDlgItem(dialog, id);
+  SendMessage(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& name : names) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  auto found = std::find(names.begin(), names.end(), stored);
+  if (found == names.end())
+  {
+    stored = "off";
+    (void)UpdateINI();
+    (void)(AppPorts()->*choose)("off");
+    found = names.begin();
+  }
+  Select(dialog, id, static_cast<size_t>(found - names.begin()));
+}
+
+void OnInputChosen(HWND dialog, int id)
+{
+  MidiPorts& ports = *AppPorts();
+  MidiPortSettings& midi = ports.State();
+  const bool synth = id == kIdcSynthInput;
+  std::string name = SelectedText(dialog, id);
+  // One device cannot feed both inputs: the one just changed falls back to
+  // "off", and says so.
+  if (name == (synth ? midi.mInBDev : midi.mInDev))
+  {
+    name = "off";
+    Select(dialog, id, 0);
+  }
+  (synth ? midi.mInDev : midi.mInBDev) = name;
+  (void)(synth ? ports.ChooseMidiInput(name.c_str()) : ports.ChooseMidiInputB(name.c_str()));
+  (synth ? midi.mInChan : midi.mInBChan) = 0;
+}
+
+void OnOutputChosen(HWND dialog)
+{
+  MidiPorts& ports = *AppPorts();
+  const std::string name = SelectedText(dialog, kIdcOutput);
+  ports.State().mOutDev = name;
+  (void)ports.ChooseMidiOutput(name.c_str());
+  ports.State().mOutChan = 0;
+}
+
+// Puts back the settings of the dialog's start and reopens every port
+// whose name changed, so the open ports are the named ones again.
+void RestoreSettings()
+{
+  MidiPorts* ports = AppPorts();
+  if (!ports || MIDISettingsInStateAreEqual(ports->State(), gTempState)) return;
+  const MidiPortSettings chosen = ports->State();
+  ports->State() = gTempState;
+  const MidiPortSettings restored = gTempState;
+  if (chosen.mInDev != restored.mInDev) (void)ports->ChooseMidiInput(restored.mInDev.c_str());
+  if (chosen.mInBDev != restored.mInBDev) (void)ports->ChooseMidiInputB(restored.mInBDev.c_str());
+  if (chosen.mOutDev != restored.mOutDev) (void)ports->ChooseMidiOutput(restored.mOutDev.c_str());
+}
+}  // namespace
+
+bool UpdateINI()
+{
+  MidiPorts* ports = AppPorts();
+  return ports && ports->UpdateINI();
+}
+
+bool PopulateMidiDialogs(HWND dialog)
+{
+  MidiPorts* ports = AppPorts();
+  if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
+  MidiPortSettings& midi = ports->State();
+  FillList(dialog, kIdcSynthInput, ports->InputNames(), midi.mInDev, &MidiPorts::ChooseMidiInput);
+  FillList(dialog, kIdcKeyboardInput, ports->InputNames(), midi.mInBDev, &MidiPorts::ChooseMidiInputB);
+  FillList(dialog, kIdcOutput, ports->OutputNames(), midi.mOutDev, &MidiPorts::ChooseMidiOutput);
+  return true;
+}
+
+bool PopulatePreferencesDialog(HWND dialog) { return PopulateMidiDialogs(dialog); }
+
+LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
+{
+  if (msg == WM_INITDIALOG)
+  {
+    // Devices come and go while the editor runs: list what is there now.
+    if (MidiPorts* ports = AppPorts())
+    {
+      ports->ProbeMidiIO();
+      (void)PopulateMidiDialogs(hwnd);
+      gTempState = ports->State();
+    }
+    return 1;
+  }
+  if (msg != WM_COMMAND) return 0;
+  const int id = static_cast<int>(wParam & 0xFFFF);
+  const bool selectionChanged = ((wParam >> 16) & 0xFFFF) == CBN_SELCHANGE;
+  switch (id)
+  {
+    case kIdcSynthInput:
+    case kIdcKeyboardInput:
+      if (selectionChanged && AppPorts()) OnInputChosen(hwnd, id);
+      break;
+    case kIdcOutput:
+      if (selectionChanged && AppPorts()) OnOutputChosen(hwnd);
+      break;
+    case IDOK: EndDialog(hwnd, IDOK); break;
+    case IDCANCEL:
+      EndDialog(hwnd, IDCANCEL);
+      RestoreSettings();
+      break;
+    default: break;
+  }
+  return 1;
+}

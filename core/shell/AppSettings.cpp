@@ -1,0 +1,65 @@
+// The settings folder and the fit of the GUI scale to the screen.
+#include "core/shell/AppShell.h"
+
+#include "winl/ini/WINL_Ini.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+
+std::string SettingsFolderOf(const char* home)
+{
+  return std::string(home ? home : "") + "/Library/Application Support/ZephraEditor/";
+}
+
+bool MakeSettingsFolder(const std::string& folder)
+{
+  // Part by part from the root: on a fresh system neither "Library" nor
+  // "Application Support" exists. New folders are the user's alone, since
+  // the folder keeps the database password; existing ones are not touched.
+  for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+  {
+    const std::string part = folder.substr(0, slash);
+    struct stat info;
+    if (stat(part.c_str(), &info) == 0)
+    {
+      if (!S_ISDIR(info.st_mode)) return false;
+      continue;
+    }
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    // The creation mask may have taken the owner's own bits.
+    if (chmod(part.c_str(), 0700) != 0) return false;
+  }
+  struct stat info;
+  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted)
+{
+  constexpr double kGuiHeight = 800.0;
+  // With no screen, or one no higher than the frame, any fit would give a
+  // scale of zero or less.
+  if (screenHeight < 0 || screenHeight <= frame) return false;
+  if (!(frame + scale * kGuiHeight > screenHeight)) return false;
+  *fitted = std::clamp((screenHeight - frame) / kGuiHeight, 0.5, 2.0);
+  return true;
+}
+
+bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale)
+{
+  // Numbers are read and written with a point whatever the user's locale,
+  // which the toolkit has made the program's.
+  char text[128];
+  const DWORD length = GetPrivateProfileString("gui", "guiscale", "-1.0", text, sizeof text, iniPath);
+  *scale = -1.0;
+  if (std::from_chars(text, text + length, *scale).ec != std::errc()) *scale = -1.0;
+  double fitted = 0.0;
+  if (!FitGuiScale(*scale, screenHeight, frame, &fitted)) return false;
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text - 1, fitted, std::chars_format::fixed, 15);
+  *end.ptr = '\0';
+  (void)WritePrivateProfileString("gui", "guiscale", text, iniPath);
+  *scale = fitted;
+  return true;
+}

@@ -1,0 +1,304 @@
+// The application's life: the codes of the window layer's runner, the main
+// window, the GUI attachment and the clean-up.
+#include "core/shell/AppShell.h"
+
+#include "core/IUnitStandalone.h"
+#include "core/MidiPorts.h"
+#include "core/shell/AppResources.h"
+#include "graphics/IGraphics.h"
+#include "platform/gtk/PLAT_Gtk.h"
+#include "winl/WINL_App.h"
+#include "winl/WINL_Dialog.h"
+#include "winl/WINL_Menu.h"
+#include "winl/WINL_MessageBox.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace
+{
+HWND gHWND = nullptr;
+std::unique_ptr<MidiPorts> gPorts;
+std::unique_ptr<IUnitStandalone> gPluginInstance;
+std::unique_ptr<AppState> gState;
+std::unique_ptr<AppState> gActiveState;
+std::string gSettingsFolder;
+std::string gINIPath;
+
+const char* ResourceId(uintptr_t id) { return reinterpret_cast<const char*>(id); }
+
+MidiSettingsStore IniStore()
+{
+  MidiSettingsStore store;
+  store.read = [](const char* key, const char* fallback) {
+    // Port names of the sound server run to a few hundred bytes.
+    std::vector<char> value(4096);
+    GetPrivateProfileString("midi", key, fallback, value.data(), static_cast<DWORD>(value.size()),
+                            gINIPath.c_str());
+    return std::string(value.data());
+  };
+  store.write = [](const char* key, const char* value) {
+    return WritePrivateProfileString("midi", key, value, gINIPath.c_str()) != 0;
+  };
+  return store;
+}
+
+bool IsFolder(const std::string& path)
+{
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// ---- code 1: the settings ----
+
+int SetUpSettings()
+{
+  AppResourcesStaticInit();
+  gState = std::make_unique<AppState>();
+  gActiveState = std::make_unique<AppState>();
+  gPorts = std::make_unique<MidiPorts>(IniStore());
+  gSettingsFolder = SettingsFolderOf(std::getenv("HOME"));
+  gINIPath = gSettingsFolder + "settings.ini";
+  if (!IsFolder(gSettingsFolder))
+  {
+    if (!MakeSettingsFolder(gSettingsFolder))
+    {
+      // The editor still runs, on the default settings.
+      syslog(LOG_ERR, "ZephraEditor: could not make the settings folder %s", gSettingsFolder.c_str());
+      return 1;
+    }
+    (void)UpdateINI();
+    return 0;
+  }
+  if (access(gINIPath.c_str(), F_OK) == 0)
+  {
+    gPorts->ReadSettings();
+    MidiPortSettings& midi = gPorts->State();
+    midi.mInChan = midi.mInBChan = midi.mOutChan = 0;
+  }
+  (void)UpdateINI();
+  return 0;
+}
+
+// ---- code 2: ports, editor, menu, main window, GUI ----
+
+// The menu bar is the application's main menu. The resource menu's File
+// submenu is put into a copy of it, trimmed and taken out again, so only
+// the main menu's own items remain.
+HMENU MakeMainWindowMenu()
+{
+  HMENU current = WINL_GetCurrentMenu();
+  if (!current) return nullptr;
+  HMENU menu = WINL_DuplicateMenu(current);
+  HMENU source = WINL_LoadMenu(WINL_curmodule_menuresource_head, ResourceId(kMenuMain));
+  for (int x = 0; x < GetMenuItemCount(source) - 1; ++x)
+  {
+    HMENU sub = GetSubMenu(source, x);
+    if (!sub) continue;
+    char title[1024] = {};
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_TYPE;
+    info.dwTypeData = title;
+    info.cch = sizeof title;
+    GetMenuItemInfo(source, x, TRUE, &info);
+    info.fMask = MIIM_TYPE | MIIM_SUBMENU;
+    info.fType = MFT_STRING;
+    info.hSubMenu = WINL_DuplicateMenu(sub);
+    InsertMenuItem(menu, x + 1, TRUE, &info);
+  }
+  if (HMENU inserted = GetSubMenu(menu, 1))
+  {
+    DeleteMenu(inserted, kCmdQuit, MF_BYCOMMAND);
+    DeleteMenu(inserted, kCmdPreferences, MF_BYCOMMAND);
+    for (int last = GetMenuItemCount(inserted) - 1; last >= 0 && GetMenuItemID(inserted, last) == 0; --last)
+      DeleteMenu(inserted, last, MF_BYPOSITION);
+    DeleteMenu(menu, 1, MF_BYPOSITION);
+  }
+  DestroyMenu(source);
+  return menu;
+}
+
+void Launch()
+{
+  if (!gPorts) return;
+  MidiPortSettings& midi = gPorts->State();
+  (void)gPorts->InitialiseMidi();
+  gPorts->ProbeMidiIO();
+  (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
+  // The editor's constructor sends the last program and starts its timer.
+  gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
+  if (gPluginInstance)
+  {
+    gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
+    gPorts->SetPlug(gPluginInstance.get());
+  }
+  // The inputs open only now that there is a plug-in to hand messages to.
+  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
+  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+
+  HMENU menu = MakeMainWindowMenu();
+  WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
+  if (menu && gHWND)
+  {
+    SetMenu(gHWND, menu);
+    WINL_SetDefaultModalWindowMenu(menu);
+  }
+  // The graphics replace the view opened at the window's creation, so
+  // exactly one remains.
+  if (!AttachGUI()) std::puts("couldn't attach gui");
+}
+
+int ScreenWorkAreaHeight()
+{
+  PLAT_Rect work;
+  return PLAT_GtkGetPrimaryMonitor(nullptr, &work) ? work.h : -1;
+}
+
+// ---- the main window ----
+
+bool EditorMenuCommand(int index)
+{
+  IUnitStandalone* plug = gPluginInstance.get();
+  if (!plug) return false;
+  BASE_MutexLock lock(plug->GetMutex());
+  return plug->OnStandaloneMenuCommand(index);
+}
+
+void RunPreferences(HWND hwnd)
+{
+  const int result = WINL_DialogBox(WINL_curmodule_dialogresource_head, ResourceId(kDlgPreferences), hwnd,
+                                    PreferencesDlgProc, 0);
+  if (result != IDOK || UpdateINI()) return;
+  syslog(LOG_ERR, "ZephraEditor: could not save the MIDI settings in %s", gINIPath.c_str());
+  MessageBox(hwnd, ("The MIDI settings could not be saved in " + gINIPath + ".").c_str(), "Error", MB_OK);
+}
+
+void OnMainCommand(HWND hwnd, int command)
+{
+  switch (command)
+  {
+    case kCmdAbout:
+      if (!EditorMenuCommand(0)) MessageBox(hwnd, "Brindle-Audio\nBuilt on Jun 16 2021", "ZephraEditor", MB_OK);
+      return;
+    case kCmdPreferences: RunPreferences(hwnd); return;
+    case kCmdQuit: DestroyWindow(hwnd); return;
+    default:
+    {
+      const int index = MenuCommandIndex(command);
+      if (index >= 0) (void)EditorMenuCommand(index);
+    }
+  }
+}
+}  // namespace
+
+ShellParts& AppShellParts()
+{
+  static ShellParts parts{MakePlug, ScreenWorkAreaHeight};
+  return parts;
+}
+
+HWND AppMainWindow() { return gHWND; }
+IUnitStandalone* AppPlugin() { return gPluginInstance.get(); }
+MidiPorts* AppPorts() { return gPorts.get(); }
+const std::string& AppSettingsFolder() { return gSettingsFolder; }
+const std::string& AppINIPath() { return gINIPath; }
+
+int WINLAppMain(int code, INT_PTR p1, INT_PTR)
+{
+  switch (code)
+  {
+    case WINL_APP_START: return SetUpSettings();
+    case WINL_APP_LAUNCHED: Launch(); return 0;
+    case WINL_APP_WILL_TERMINATE:
+      if (gHWND && IsWindow(gHWND)) DestroyWindow(gHWND);
+      Cleanup();
+      return 0;
+    case kAppMenuCommand:
+      if (gHWND && (p1 & 0xFFFF) != 0) SendMessage(gHWND, WM_COMMAND, static_cast<WPARAM>(p1 & 0xFFFF), 0);
+      return 0;
+    default: return 0;
+  }
+}
+
+LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
+{
+  switch (msg)
+  {
+    case WM_INITDIALOG:
+      gHWND = hwnd;
+      if (!AttachGUI()) std::puts("couldn't attach gui");
+      CenterWindow(hwnd);
+      ShowWindow(hwnd, SW_SHOW);
+      return 1;
+    case WM_COMMAND: OnMainCommand(hwnd, static_cast<int>(wParam & 0xFFFF)); return 0;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_DESTROY:
+      gHWND = nullptr;
+      WINL_PostQuitMessage(hwnd);
+      return 0;
+    default: return 0;
+  }
+}
+
+int MenuCommandIndex(int commandId)
+{
+  if (commandId >= 40025 && commandId <= 40032) return commandId - 40024;
+  if (commandId >= 40037 && commandId <= 40048) return commandId - 40025;
+  switch (commandId)
+  {
+    case kCmdAbout: return 0;
+    case 40033: return 11;
+    case 40034: return 10;
+    case 40049: return 25;
+    case 40050: return 24;
+    case 40051: return 26;
+    case 40052: return 27;
+    case 40053: return 33;
+    case 40054: return 32;
+    default: return -1;
+  }
+}
+
+bool AttachGUI()
+{
+  IUnitStandalone* plug = gPluginInstance.get();
+  IGraphics* graphics = plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+  if (!graphics || !gHWND || !graphics->OpenWindow(gHWND)) return false;
+  plug->OnGUIOpen();
+  RECT window{}, client{};
+  GetWindowRect(gHWND, &window);
+  GetClientRect(gHWND, &client);
+  const int frame = (window.bottom - window.top) - (client.bottom - client.top);
+  const int screenHeight = AppShellParts().screenHeight ? AppShellParts().screenHeight() : -1;
+  double scale = 0.0;
+  if (FitStoredGuiScale(gINIPath.c_str(), screenHeight, frame, &scale)) graphics->RescaleBitmaps(scale);
+  plug->ResizeAtGUIOpen();
+  return true;
+}
+
+void Cleanup()
+{
+  // No MIDI thread may enter the editor once it starts to go. The ports
+  // close without the plug-in mutex: closing waits for a callback that may
+  // itself be waiting for it.
+  if (gPorts)
+  {
+    gPorts->CloseAll();
+    gPorts->SetOutputGate(nullptr);
+  }
+  // The editor stops its timer thread and waits for it before anything
+  // else, then saves its settings and the last program.
+  gPluginInstance.reset();
+  gPorts.reset();
+  gState.reset();
+  gActiveState.reset();
+  gSettingsFolder.clear();
+  gINIPath.clear();
+}

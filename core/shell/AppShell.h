@@ -1,0 +1,126 @@
+// The application shell: it turns the editor object into a desktop
+// application. The window layer's runner calls WINLAppMain at each stage of
+// the application's life; the shell then reads and writes the MIDI settings,
+// opens the MIDI ports, creates the editor, makes the main window with its
+// menu bar and attaches the GUI to it, runs the "Preferences" dialog, and
+// takes everything down again in a safe order.
+//
+// The sources:
+//   AppShell.cpp        life codes, main window, GUI attachment, clean-up
+//   AppSettings.cpp     the settings folder and the scale fit
+//   AppResources.cpp    the dialog and menu resources
+//   AppPreferences.cpp  the "Preferences" dialog
+//   AppMakePlug.cpp     the editor object for the shell
+//   AppMain.cpp         the program's entry
+//
+// Threads: everything here runs on the main thread. Ports are never opened
+// or closed while the plug-in mutex is held: closing a port waits for its
+// input callback, and a callback may be waiting for that mutex.
+#pragma once
+
+#include "winl/WINL_Window.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class IUnitStandalone;
+class MidiPorts;
+class RtMidiOut;
+struct MidiPortSettings;
+
+// ---- life codes and window procedures ----
+
+// Code 0x99: a menu item was chosen; p1 holds its tag.
+constexpr int kAppMenuCommand = 0x99;
+// Codes: 1 set-up of the settings (1 when the settings folder cannot be
+// made, else 0); 2 ports, editor, menu, main window and GUI; 3 the main
+// window and Cleanup; 4 may the application end (0: at once); 0x99 a menu
+// tag to the main window as WM_COMMAND. Others do nothing and answer 0.
+int WINLAppMain(int code, INT_PTR p1, INT_PTR p2);
+// The main window's procedure (dialog 40001).
+LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The "Preferences" dialog's procedure (dialog 40002, modal).
+LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The editor's menu-command index for a main-window command id, -1 for an
+// id that is not passed to the editor.
+int MenuCommandIndex(int commandId);
+
+// Opens the plug-in's graphics in the main window, tells the plug-in, fits
+// the stored scale to the screen and restores the window size. False when
+// there is no graphics object or it opened no view.
+bool AttachGUI();
+
+// Takes the application down, whatever part of it was made: callbacks and
+// ports, then the editor (which stops its timer and saves its state), then
+// the MIDI objects and the settings records. Safe to call again.
+void Cleanup();
+
+// ---- MIDI settings and the "Preferences" dialog ----
+
+// Writes [midi] "indev", "inBdev" and "outdev" from the settings in use;
+// false when one could not be saved.
+bool UpdateINI();
+// Fills the three port lists of the dialog and selects the stored names; a
+// stored name not in its list becomes "off", written with UpdateINI. False
+// (lists left empty) without the synth input or the output object.
+bool PopulateMidiDialogs(HWND dialog);
+bool PopulatePreferencesDialog(HWND dialog);
+
+// ---- settings ----
+
+// The audio part of the settings record: carried, never used (no audio
+// device is opened). The MIDI part is the ports' record (MidiPortSettings).
+struct AppState
+{
+  static constexpr int kFieldSize = 100;
+  uint16_t mAudioDriver = 0;
+  char mAudioInputDevice[kFieldSize] = "Built-in Input";
+  char mAudioOutputDevice[kFieldSize] = "Built-in Output";
+  char mSampleRate[kFieldSize] = "44100";
+  char mIOVectorSize[kFieldSize] = "512";
+  char mSignalVectorSize[kFieldSize] = "32";
+  uint16_t mAudioInLeft = 1, mAudioInRight = 2;
+  uint16_t mAudioOutLeft = 1, mAudioOutRight = 2;
+};
+
+// "<home>/Library/Application Support/ZephraEditor/".
+std::string SettingsFolderOf(const char* home);
+// Makes the folder (ending in "/") and its missing parents, each new one
+// with mode 0700; folders that exist are left as they are. False when a
+// part cannot be made or is not a folder.
+[[nodiscard]] bool MakeSettingsFolder(const std::string& folder);
+
+// The scale fit of a window whose frame adds frame pixels to the GUI's 800:
+// when frame + scale x 800 exceeds the visible screen height, the scale
+// that fills the height, held to 0.5..2.0, goes to *fitted and the result
+// is true. A screen no higher than the frame, or none (screenHeight < 0),
+// fits nothing.
+bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
+// Reads [gui] "guiscale" (default "-1.0") from iniPath into *scale and,
+// when the fit changes it, writes the fitted scale with "%.15f", puts it in
+// *scale and returns true.
+bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale);
+
+// ---- what the shell makes, replaceable for tests ----
+
+struct ShellParts
+{
+  // Creates the plug-in object on the output and its channel setting.
+  std::function<IUnitStandalone*(RtMidiOut* midiOut, uint16_t* midiOutChannel)> makePlug;
+  // The visible height of the screen in pixels; -1 without one.
+  std::function<int()> screenHeight;
+};
+// The parts in use: MakePlug and the primary monitor's work area unless
+// replaced.
+ShellParts& AppShellParts();
+
+// ---- the shell's state, for the shell's sources and its tests ----
+
+HWND AppMainWindow();                   // gHWND
+IUnitStandalone* AppPlugin();           // gPluginInstance
+MidiPorts* AppPorts();                  // the MIDI objects and the MIDI settings in use
+const std::string& AppSettingsFolder(); // ends in "/"
+const std::string& AppINIPath();        // gINIPath: the folder and "settings.ini"

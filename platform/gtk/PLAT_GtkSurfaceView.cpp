@@ -1,0 +1,469 @@
+// The surface's view: an overlay holding a drawing area (and, while one is
+// open, a text entry), the frame timer, the opaque copy the area paints, and
+// the area's events.
+
+#include "platform/gtk/PLAT_GtkSurfaceView.h"
+
+#include "platform/PLAT_Canvas.h"
+#include "platform/gtk/PLAT_GtkPrivate.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// ---- sections ----
+// the screen frame · the view's state · signals · the view object · tests
+
+// ---- the screen frame ----
+
+PLAT_ScreenFrame::~PLAT_ScreenFrame()
+{
+  if (mSurface) cairo_surface_destroy(mSurface);
+}
+
+void PLAT_ScreenFrame::Update(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect)
+{
+  if (!pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+  PLAT_Rect r = rect;
+  if (!mSurface || cairo_image_surface_get_width(mSurface) != pixels.width ||
+      cairo_image_surface_get_height(mSurface) != pixels.height)
+  {
+    if (mSurface) cairo_surface_destroy(mSurface);
+    mSurface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixels.width, pixels.height);
+    r = {0, 0, pixels.width, pixels.height};
+  }
+  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+  const int x1 = std::min(r.x + r.w, pixels.width), y1 = std::min(r.y + r.h, pixels.height);
+  if (x1 <= x0 || y1 <= y0) return;
+  cairo_surface_flush(mSurface);
+  unsigned char* data = cairo_image_surface_get_data(mSurface);
+  const int stride = cairo_image_surface_get_stride(mSurface);
+  const int n = x1 - x0;
+  for (int y = y0; y < y1; ++y)
+  {
+    const uint32_t* __restrict src = pixels.bits + static_cast<size_t>(y) * pixels.span + x0;
+    uint32_t* __restrict dst = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride) + x0;
+    // Bytes A, R, G, B read as a little-endian word are 0xBBGGRRAA; RGB24
+    // wants 0x..RRGGBB and ignores the top byte. Shifts and masks, unlike a
+    // byte swap, vectorise with the baseline instruction set.
+    for (int x = 0; x < n; ++x)
+    {
+      const uint32_t v = src[x];
+      dst[x] = v >> 24 | (v >> 8 & 0xFF00u) | (v << 8 & 0xFF0000u);
+    }
+  }
+  cairo_surface_mark_dirty_rectangle(mSurface, x0, y0, x1 - x0, y1 - y0);
+}
+
+void PLAT_ScreenFrame::Paint(cairo_t* cr, const PLAT_Rect& rect) const
+{
+  if (!mSurface) return;
+  cairo_save(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, mSurface, 0, 0);
+  // On a display of two device pixels per view pixel each pixel becomes a
+  // 2 x 2 block; at one to one the filter changes nothing.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_rectangle(cr, rect.x, rect.y, rect.w, rect.h);
+  cairo_fill(cr);
+  cairo_restore(cr);
+}
+
+// ---- the view's state ----
+
+namespace
+{
+int gDrawingAreas = 0;
+
+void AreaFinalized(gpointer, GObject*) { --gDrawingAreas; }
+
+// Callbacks come from C: nothing may throw across them.
+template <class Fn>
+auto Guarded(const char* what, Fn fn, decltype(fn()) fallback) -> decltype(fn())
+{
+  try
+  {
+    return fn();
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: %s failed\n", what);
+    return fallback;
+  }
+}
+}  // namespace
+
+struct PLAT_GtkSurfaceView::Impl
+{
+  PLAT_SurfaceClient* client = nullptr;  // not owned
+  GtkWidget* overlay = nullptr;          // the host's widget
+  GtkWidget* area = nullptr;             // owned by the overlay
+  GtkWidget* entry = nullptr;            // owned by the overlay while open
+  GtkCssProvider* entryStyle = nullptr;  // owned
+  GdkRectangle entryFrame{0, 0, 0, 0};
+  unsigned timer = 0;
+  PLAT_ScreenFrame frame;
+
+  void EndEntry(bool tell);
+  ~Impl();
+};
+
+PLAT_GtkSurfaceView::Impl::~Impl()
+{
+  if (timer) g_source_remove(timer);
+  EndEntry(false);
+  if (area) g_signal_handlers_disconnect_by_data(area, this);
+  if (overlay) g_signal_handlers_disconnect_by_data(overlay, this);
+}
+
+void PLAT_GtkSurfaceView::Impl::EndEntry(bool tell)
+{
+  if (!entry) return;
+  GtkWidget* field = entry;
+  entry = nullptr;
+  const std::string text = gtk_entry_get_text(GTK_ENTRY(field));
+  g_signal_handlers_disconnect_by_data(field, this);
+  gtk_widget_destroy(field);
+  if (entryStyle) g_object_unref(entryStyle);
+  entryStyle = nullptr;
+  if (tell)
+  {
+    gtk_widget_grab_focus(area);
+    client->OnTextEntryEnd(text.c_str());
+  }
+}
+
+// ---- signals ----
+
+namespace
+{
+using Impl = PLAT_GtkSurfaceView::Impl;
+
+gboolean OnFrame(gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  PLAT_Rect area;
+  if (Guarded("a frame", [&] { return impl->client->OnSurfaceFrame(&area); }, false))
+    gtk_widget_queue_draw_area(impl->area, area.x, area.y, area.w, area.h);
+  return G_SOURCE_CONTINUE;
+}
+
+gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  GdkRectangle clip;
+  if (!gdk_cairo_get_clip_rectangle(cr, &clip)) return TRUE;
+  const PLAT_Rect area{clip.x, clip.y, clip.width, clip.height};
+  Guarded("painting the GUI", [&] { impl->client->OnSurfaceDraw(area); return 0; }, 0);
+  impl->frame.Paint(cr, area);
+  return TRUE;
+}
+
+gboolean Deliver(Impl* impl, const PLAT_Input& in)
+{
+  return Guarded("a GUI event", [&] { return impl->client->OnSurfaceInput(in); }, true) ? TRUE : FALSE;
+}
+
+gboolean OnButton(GtkWidget* widget, GdkEventButton* e, gpointer data)
+{
+  // Clicks are counted by the owner; the toolkit's double presses repeat them.
+  if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
+  if (e->type == GDK_BUTTON_PRESS) gtk_widget_grab_focus(widget);
+  Deliver(static_cast<Impl*>(data), PLAT_GtkButtonInput(e));
+  return TRUE;
+}
+
+gboolean OnMotion(GtkWidget*, GdkEventMotion* e, gpointer data)
+{
+  Deliver(static_cast<Impl*>(data), PLAT_GtkMotionInput(e));
+  return TRUE;
+}
+
+gboolean OnScroll(GtkWidget*, GdkEventScroll* e, gpointer data)
+{
+  Deliver(static_cast<Impl*>(data), PLAT_GtkScrollInput(e));
+  return TRUE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEventKey* e, gpointer data)
+{
+  // False lets the key travel on to the window layer's views and menus.
+  return Deliver(static_cast<Impl*>(data), PLAT_GtkKeyInput(e));
+}
+
+gboolean OnLeave(GtkWidget*, GdkEventCrossing* e, gpointer data)
+{
+  // Into a child window (the text field) is no leaving.
+  if (e->detail != GDK_NOTIFY_INFERIOR)
+  {
+    auto* impl = static_cast<Impl*>(data);
+    Guarded("leaving the GUI", [&] { impl->client->OnSurfaceLeave(); return 0; }, 0);
+  }
+  return FALSE;
+}
+
+gboolean OnTooltip(GtkWidget*, gint x, gint y, gboolean, GtkTooltip* tooltip, gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  const std::string text =
+      Guarded("a tooltip", [&] { return impl->client->OnSurfaceTooltip(x, y); }, std::string());
+  if (text.empty()) return FALSE;
+  gtk_tooltip_set_text(tooltip, text.c_str());
+  return TRUE;
+}
+
+gboolean OnChildPosition(GtkOverlay*, GtkWidget* child, GdkRectangle* allocation, gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  if (child != impl->entry) return FALSE;
+  // The field gets exactly the frame asked for, whatever size it would like.
+  gtk_widget_get_preferred_size(child, nullptr, nullptr);
+  *allocation = impl->entryFrame;
+  return TRUE;
+}
+
+void OnInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  std::string next = gtk_entry_get_text(GTK_ENTRY(editable));
+  const char* at = g_utf8_offset_to_pointer(next.c_str(), *position);
+  next.insert(static_cast<size_t>(at - next.c_str()), text, length < 0 ? strlen(text) : static_cast<size_t>(length));
+  if (!Guarded("a text check", [&] { return impl->client->OnTextEntryAccepts(next.c_str()); }, false))
+    g_signal_stop_emission_by_name(editable, "insert-text");
+}
+
+void OnEntryActivate(GtkEntry*, gpointer data)
+{
+  auto* impl = static_cast<Impl*>(data);
+  Guarded("ending a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+}
+
+gboolean OnEntryFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+  OnEntryActivate(nullptr, data);
+  return FALSE;
+}
+
+std::string CssColor(uint32_t argb)
+{
+  char text[64];
+  std::snprintf(text, sizeof text, "rgba(%u,%u,%u,%.3f)", (argb >> 16) & 255u, (argb >> 8) & 255u, argb & 255u,
+                ((argb >> 24) & 255u) / 255.0);
+  return text;
+}
+}  // namespace
+
+// ---- the view object ----
+
+std::unique_ptr<PLAT_GtkSurfaceView> PLAT_GtkSurfaceView::Create(PLAT_SurfaceClient* client, int width, int height,
+                                                                 int fps)
+{
+  if (!PLAT_GtkIsUp() || !client) return nullptr;
+  std::unique_ptr<PLAT_GtkSurfaceView> view(new PLAT_GtkSurfaceView);
+  view->mImpl = std::make_unique<Impl>();
+  Impl* impl = view->mImpl.get();
+  impl->client = client;
+
+  auto host = std::make_unique<PLAT_GtkView::Impl>();
+  host->widget = gtk_overlay_new();
+  g_object_ref_sink(host->widget);
+  impl->overlay = host->widget;
+  view->mHost = PLAT_GtkView::FromImpl(std::move(host));
+
+  impl->area = gtk_drawing_area_new();
+  ++gDrawingAreas;
+  g_object_weak_ref(G_OBJECT(impl->area), AreaFinalized, nullptr);
+  gtk_widget_set_size_request(impl->area, std::max(width, 1), std::max(height, 1));
+  gtk_widget_add_events(impl->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                                        GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK | GDK_LEAVE_NOTIFY_MASK);
+  gtk_widget_set_can_focus(impl->area, TRUE);
+  gtk_container_add(GTK_CONTAINER(impl->overlay), impl->area);
+  g_signal_connect(impl->area, "draw", G_CALLBACK(OnDraw), impl);
+  g_signal_connect(impl->area, "button-press-event", G_CALLBACK(OnButton), impl);
+  g_signal_connect(impl->area, "button-release-event", G_CALLBACK(OnButton), impl);
+  g_signal_connect(impl->area, "motion-notify-event", G_CALLBACK(OnMotion), impl);
+  g_signal_connect(impl->area, "scroll-event", G_CALLBACK(OnScroll), impl);
+  g_signal_connect(impl->area, "key-press-event", G_CALLBACK(OnKey), impl);
+  g_signal_connect(impl->area, "leave-notify-event", G_CALLBACK(OnLeave), impl);
+  g_signal_connect(impl->area, "query-tooltip", G_CALLBACK(OnTooltip), impl);
+  g_signal_connect(impl->overlay, "get-child-position", G_CALLBACK(OnChildPosition), impl);
+  gtk_widget_show_all(impl->overlay);
+
+  // GLib timeouts keep firing inside the nested loops of dialogs, menus and
+  // choosers, so the GUI stays live under them.
+  impl->timer = g_timeout_add(static_cast<guint>(1000 / std::max(fps, 1)), OnFrame, impl);
+  return view;
+}
+
+PLAT_GtkSurfaceView::~PLAT_GtkSurfaceView()
+{
+  // The widgets' handlers go before the widgets, the widgets before the state.
+  mImpl.reset();
+  mHost.reset();
+}
+
+void PLAT_GtkSurfaceView::SetSize(int width, int height)
+{
+  gtk_widget_set_size_request(mImpl->area, std::max(width, 1), std::max(height, 1));
+  gtk_widget_queue_draw(mImpl->area);
+}
+
+void PLAT_GtkSurfaceView::StopTimer()
+{
+  if (mImpl->timer) g_source_remove(mImpl->timer);
+  mImpl->timer = 0;
+}
+
+void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect)
+{
+  mImpl->frame.Update(pixels, rect);
+}
+
+void PLAT_GtkSurfaceView::Invalidate(const PLAT_Rect& rect)
+{
+  gtk_widget_queue_draw_area(mImpl->area, rect.x, rect.y, rect.w, rect.h);
+}
+
+void PLAT_GtkSurfaceView::GrabFocus() { gtk_widget_grab_focus(mImpl->area); }
+
+bool PLAT_GtkSurfaceView::ViewToScreen(int x, int y, int* screenX, int* screenY) const
+{
+  GdkWindow* window = gtk_widget_get_window(mImpl->area);
+  if (!window || !gtk_widget_get_realized(mImpl->area)) return false;
+  gdk_window_get_root_coords(window, x, y, screenX, screenY);
+  return true;
+}
+
+void PLAT_GtkSurfaceView::EnableTooltips(bool on) { gtk_widget_set_has_tooltip(mImpl->area, on); }
+
+void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text, const TextField& style)
+{
+  Impl* impl = mImpl.get();
+  impl->EndEntry(false);
+  GtkWidget* entry = gtk_entry_new();
+  impl->entryFrame = {frame.x, frame.y, std::max(frame.w, 1), std::max(frame.h, 1)};
+  gtk_entry_set_has_frame(GTK_ENTRY(entry), FALSE);
+  gtk_entry_set_visibility(GTK_ENTRY(entry), !style.password);
+  gtk_entry_set_alignment(GTK_ENTRY(entry), style.align == 1 ? 0.5f : style.align == 2 ? 1.0f : 0.0f);
+  gtk_entry_set_text(GTK_ENTRY(entry), text ? text : "");
+  const std::string css = "entry { font-family: \"" + style.font + "\"; font-size: " + std::to_string(style.size) +
+                          "px; color: " + CssColor(style.textColor) + "; background: " + CssColor(style.backColor) +
+                          "; border: none; box-shadow: none; outline: none; min-height: 0; padding: 0 1px; }";
+  impl->entryStyle = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(impl->entryStyle, css.c_str(), -1, nullptr);
+  gtk_style_context_add_provider(gtk_widget_get_style_context(entry), GTK_STYLE_PROVIDER(impl->entryStyle),
+                                 GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_signal_connect(entry, "insert-text", G_CALLBACK(OnInsertText), impl);
+  g_signal_connect(entry, "activate", G_CALLBACK(OnEntryActivate), impl);
+  g_signal_connect(entry, "focus-out-event", G_CALLBACK(OnEntryFocusOut), impl);
+  impl->entry = entry;
+  gtk_overlay_add_overlay(GTK_OVERLAY(impl->overlay), entry);
+  gtk_widget_show(entry);
+  gtk_widget_grab_focus(entry);
+  if (GtkWidget* top = gtk_widget_get_toplevel(entry); GTK_IS_WINDOW(top)) gtk_window_present(GTK_WINDOW(top));
+}
+
+void PLAT_GtkSurfaceView::CloseTextField() { mImpl->EndEntry(false); }
+
+bool PLAT_GtkSurfaceView::IsTextFieldOpen() const { return mImpl->entry != nullptr; }
+
+std::string PLAT_GtkSurfaceView::TextFieldText() const
+{
+  return mImpl->entry ? gtk_entry_get_text(GTK_ENTRY(mImpl->entry)) : "";
+}
+
+// ---- tests ----
+
+bool PLAT_GtkSurfaceView::TestButton(int x, int y, int button, bool press)
+{
+  GdkWindow* window = gtk_widget_get_window(mImpl->area);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  return gdk_test_simulate_button(window, x, y, static_cast<guint>(button), static_cast<GdkModifierType>(0),
+                                  press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE) != FALSE;
+}
+
+bool PLAT_GtkSurfaceView::TestKey(unsigned keyval)
+{
+  GdkWindow* window = gtk_widget_get_window(mImpl->area);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  const auto none = static_cast<GdkModifierType>(0);
+  return gdk_test_simulate_key(window, -1, -1, keyval, none, GDK_KEY_PRESS) &&
+         gdk_test_simulate_key(window, -1, -1, keyval, none, GDK_KEY_RELEASE);
+}
+
+std::vector<uint32_t> PLAT_GtkSurfaceView::TestScreenPixels(int x, int y, int w, int h)
+{
+  GdkWindow* window = gtk_widget_get_window(mImpl->area);
+  if (!window || !gdk_window_is_viewable(window)) return {};
+  GdkPixbuf* shot = gdk_pixbuf_get_from_window(window, x, y, w, h);
+  if (!shot) return {};
+  std::vector<uint32_t> pixels;
+  const int channels = gdk_pixbuf_get_n_channels(shot);
+  const int stride = gdk_pixbuf_get_rowstride(shot);
+  const guchar* data = gdk_pixbuf_read_pixels(shot);
+  for (int row = 0; row < h; ++row)
+    for (int col = 0; col < w; ++col)
+    {
+      const guchar* p = data + static_cast<size_t>(row) * stride + static_cast<size_t>(col) * channels;
+      pixels.push_back(static_cast<uint32_t>(p[0]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[2]);
+    }
+  g_object_unref(shot);
+  return pixels;
+}
+
+bool PLAT_GtkSurfaceView::TestTextField(std::string* text, PLAT_Rect* frame)
+{
+  GtkWidget* entry = mImpl->entry;
+  if (!entry) return false;
+  *text = gtk_entry_get_text(GTK_ENTRY(entry));
+  int x = 0, y = 0;
+  if (!gtk_widget_translate_coordinates(entry, mImpl->area, 0, 0, &x, &y)) return false;
+  *frame = {x, y, gtk_widget_get_allocated_width(entry), gtk_widget_get_allocated_height(entry)};
+  return true;
+}
+
+void PLAT_GtkSurfaceView::TestTypeAndEnter(const char* text)
+{
+  GtkWidget* entry = mImpl->entry;
+  if (!entry) return;
+  // What the user types replaces the selected initial text.
+  gtk_editable_delete_text(GTK_EDITABLE(entry), 0, -1);
+  for (const char* p = text; *p; ++p)
+  {
+    gint position = gtk_entry_get_text_length(GTK_ENTRY(entry));
+    gtk_editable_insert_text(GTK_EDITABLE(entry), p, 1, &position);
+  }
+  g_signal_emit_by_name(entry, "activate");
+}
+
+bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)
+{
+  GtkWidget* area = mImpl->area;
+  if (!source || !gtk_widget_is_drawable(area)) return false;
+  // Only the top-level window is native, and only a native one can be drawn
+  // on outside the paint cycle: draw there, over the area.
+  GtkWidget* top = gtk_widget_get_toplevel(area);
+  int x = 0, y = 0;
+  if (!gtk_widget_translate_coordinates(area, top, 0, 0, &x, &y)) return false;
+  const cairo_rectangle_int_t rect{x, y, gtk_widget_get_allocated_width(area), gtk_widget_get_allocated_height(area)};
+  cairo_region_t* region = cairo_region_create_rectangle(&rect);
+  GdkWindow* window = gtk_widget_get_window(top);
+  GdkDrawingContext* context = gdk_window_begin_draw_frame(window, region);
+  cairo_region_destroy(region);
+  if (!context) return false;
+  cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
+  cairo_translate(cr, x, y);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, source, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  cairo_rectangle(cr, 0, 0, rect.width, rect.height);
+  cairo_fill(cr);
+  gdk_window_end_draw_frame(window, context);
+  gdk_display_sync(gdk_window_get_display(window));
+  return true;
+}
+
+cairo_surface_t* PLAT_GtkSurfaceView::TestFrameSurface() const { return mImpl->frame.Surface(); }
+
+int PLAT_GtkSurfaceView::TestDrawingAreaCount() { return gDrawingAreas; }

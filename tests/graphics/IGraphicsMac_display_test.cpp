@@ -1,0 +1,294 @@
+// The desktop surface in a window on the virtual display: the pixels that
+// reach the screen, clicks and keys made through the display's test input,
+// the frame timer's life and the area it repaints, and a message box raised
+// by a worker that holds the plug-in's lock.
+#include "graphics/mac/IGraphicsMac.h"
+#include "platform/gtk/PLAT_Alert.h"
+#include "platform/gtk/PLAT_GtkChooser.h"
+#include "graphics/IPopupMenu.h"
+#include "winl/WINL_Menu.h"
+#include "raster/RAST_Rect.h"
+#include "support/GuiTestKit.h"
+#include "support/MacSurfaceTest.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace
+{
+// The display's key values of the keys pressed.
+constexpr unsigned kKeyA = 0x61, kKeyB = 0x62, kKey9 = 0x39, kKeySpace = 0x20, kKeyUp = 0xff52, kKeyF5 = 0xffc2;
+
+// Paints its rectangle in one colour and records the area being repainted;
+// counts the surface's dirty queries.
+class ProbeControl : public TestControl
+{
+public:
+  ProbeControl(IUnitBase* plug, IRECT rect, RAST_pixel colour, int param = -1)
+    : TestControl(plug, rect, param), mColour(colour)
+  {
+  }
+  bool Draw(IGraphics* graphics) override
+  {
+    mDrawAreas.push_back(graphics->GetDrawRECT());
+    RAST_FillRect(graphics->GetDrawBitmap(), mRECT.L, mRECT.T, mRECT.W(), mRECT.H(), mColour, 1.0f, 0);
+    return true;
+  }
+  bool IsDirty() override
+  {
+    ++mDirtyQueries;
+    return IControl::IsDirty();
+  }
+  RAST_pixel mColour;
+  std::vector<IRECT> mDrawAreas;
+  int mDirtyQueries = 0;
+};
+
+class MacSurface : public WinlGtkTest
+{
+protected:
+  MacSurface() : gui(new IGraphicsMac(&unit, 200, 100))
+  {
+    IColor grey(255, 128, 128, 128);
+    gui->AttachPanelBackground(&grey);
+  }
+  ~MacSurface() override
+  {
+    if (!attached) delete gui;
+  }
+  ProbeControl* Probe(IRECT rect, RAST_pixel colour = RAST_RGBA(0, 0, 255, 255))
+  {
+    auto* c = new ProbeControl(&unit, rect, colour);
+    gui->AttachControl(c);
+    return c;
+  }
+  // The window and the view; the plug-in owns the surface from here on.
+  PLAT_GtkSurfaceView* Open()
+  {
+    unit.AttachGraphics(gui);
+    attached = true;
+    window = ShownWindow(200, 100);
+    return OpenShown(gui, window);
+  }
+
+  GuiUnit unit;
+  IGraphicsMac* gui;
+  bool attached = false;
+  HWND window = nullptr;
+};
+
+TEST_F(MacSurface, PixelsReachTheScreenInTheirColours)
+{
+  // Bytes A 255, R 200, G 100, B 50 in memory.
+  Probe(IRECT(20, 30, 30, 40), RAST_RGBA(200, 100, 50, 255));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  const std::vector<uint32_t> square = view->TestScreenPixels(20, 30, 10, 10);
+  ASSERT_EQ(square.size(), 100u);
+  for (uint32_t p : square) ASSERT_EQ(p, 0xC86432u);
+  // The grey around it, and its last row and column are the square's.
+  EXPECT_EQ(view->TestScreenPixels(19, 30, 1, 1), std::vector<uint32_t>{0x808080u});
+  EXPECT_EQ(view->TestScreenPixels(30, 39, 1, 1), std::vector<uint32_t>{0x808080u});
+  EXPECT_EQ(view->TestScreenPixels(20, 40, 1, 1), std::vector<uint32_t>{0x808080u});
+}
+
+TEST_F(MacSurface, ClickAtAViewPixelHitsTheControlAtThatPixel)
+{
+  ProbeControl* dot = Probe(IRECT(37, 41, 38, 42));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  struct Case
+  {
+    const char* name;
+    int x, y;
+    const char* events;
+  } kCases[] = {
+      {"on it", 37, 41, "down 37,41|up 37,41"},
+      {"one right", 38, 41, ""},
+      {"one left", 36, 41, ""},
+      {"one above", 37, 40, ""},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    dot->mEvents.clear();
+    Click(view, c.x, c.y, c.x, c.y);
+    RunUntil([&] { return !c.events[0] || dot->Events() == c.events; });
+    RunFor(20);
+    EXPECT_EQ(dot->Events(), c.events);
+  }
+}
+
+TEST_F(MacSurface, KeysGiveTheSurfaceCodesAndUnmappedOnesPassOn)
+{
+  ProbeControl* all = Probe(IRECT(0, 0, 200, 100));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  struct Case
+  {
+    const char* name;
+    unsigned keyval;
+    bool takes;
+    const char* events;
+    bool passedOn;
+  } kCases[] = {
+      {"letter a", kKeyA, true, "key 15,0", false},
+      {"up arrow", kKeyUp, true, "key 1,0", false},
+      {"space", kKeySpace, true, "key 0,0", false},
+      {"digit 9", kKey9, true, "key 14,0", false},
+      {"F5 has no code", kKeyF5, true, "", true},
+      {"a key the control refuses", kKeyB, false, "key 16,0", true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    all->mEvents.clear();
+    all->mTakesKeys = c.takes;
+    MessageLog().clear();
+    ASSERT_TRUE(view->TestKey(c.keyval));
+    RunFor(50);
+    EXPECT_EQ(all->Events(), c.events);
+    EXPECT_EQ(MessagesTo(window, {WM_KEYDOWN}).size(), c.passedOn ? 1u : 0u);
+  }
+}
+
+TEST_F(MacSurface, OneViewAtATimeAndNoQueriesAfterClosing)
+{
+  ProbeControl* probe = Probe(IRECT(0, 0, 10, 10));
+  ASSERT_NE(Open(), nullptr);
+  EXPECT_EQ(PLAT_GtkSurfaceView::TestDrawingAreaCount(), 1);
+  ASSERT_NE(gui->OpenWindow(window), nullptr);
+  PLAT_GtkTestSettle();
+  EXPECT_EQ(PLAT_GtkSurfaceView::TestDrawingAreaCount(), 1);
+
+  gui->CloseWindow();
+  PLAT_GtkTestSettle();
+  EXPECT_EQ(PLAT_GtkSurfaceView::TestDrawingAreaCount(), 0);
+  const int queries = probe->mDirtyQueries;
+  probe->SetDirty(false);
+  RunFor(200);
+  EXPECT_EQ(probe->mDirtyQueries, queries);
+}
+
+TEST_F(MacSurface, FramesGoOnUnderAModalFileChooser)
+{
+  ProbeControl* probe = Probe(IRECT(0, 0, 10, 10));
+  ASSERT_NE(Open(), nullptr);
+  // A test timeout watches the chooser: it cancels it once the surface was
+  // asked 30 times while the chooser showed, or after five seconds.
+  struct Watch
+  {
+    ProbeControl* probe;
+    int shownAt = -1;
+    int ticks = 0;
+    int during = 0;
+  } watch{probe};
+  const unsigned closer = PLAT_LoopAddTimeout(
+      20,
+      [](void* data) {
+        auto* w = static_cast<Watch*>(data);
+        PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+        if (!chooser) return true;
+        if (w->shownAt < 0) w->shownAt = w->probe->mDirtyQueries;
+        w->during = w->probe->mDirtyQueries - w->shownAt;
+        if (w->during < 30 && ++w->ticks < 250) return true;
+        PLAT_ChooserTestCancel(chooser);
+        return false;
+      },
+      &watch);
+  BASE_String file(""), dir("");
+  gui->PromptForFile(&file, 0, &dir, "pr3");
+  PLAT_LoopRemove(closer);
+  EXPECT_STREQ(file.Get(), "");
+  EXPECT_STREQ(dir.Get(), "~/Desktop");
+  EXPECT_GE(watch.during, 30);
+}
+
+TEST_F(MacSurface, ADirtyControlRepaintsItsRectangleAndOnePixelMore)
+{
+  ProbeControl* probe = Probe(IRECT(10, 20, 30, 40));
+  ASSERT_NE(Open(), nullptr);
+  probe->mDrawAreas.clear();
+  probe->SetDirty(false);
+  ASSERT_TRUE(RunUntil([probe] { return !probe->mDrawAreas.empty(); }));
+  const IRECT area = probe->mDrawAreas.front();
+  EXPECT_EQ((std::vector<int>{area.L, area.T, area.W(), area.H()}), (std::vector<int>{10, 20, 21, 21}));
+}
+
+TEST_F(MacSurface, TypedTextPassesTheEntryRuleAndReachesTheParameter)
+{
+  unit.GetParam(3)->InitInt("n", 0, -100000000, 100000000);
+  ProbeControl* field = new ProbeControl(&unit, IRECT(10, 10, 80, 30), RAST_RGBA(0, 0, 255, 255), 3);
+  gui->AttachControl(field);
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  IRECT rect(10, 10, 80, 30);
+  gui->PromptUserInput(field, unit.GetParam(3), &rect);
+  RunFor(50);
+  std::string text;
+  PLAT_Rect frame;
+  ASSERT_TRUE(view->TestTextField(&text, &frame));
+  EXPECT_EQ(text, "0");
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{10, 10, 70, 20}));
+  // Letters are refused and seven characters is the control's limit.
+  view->TestTypeAndEnter("12a34-5678");
+  EXPECT_FALSE(view->IsTextFieldOpen());
+  EXPECT_FALSE(gui->IsTextEntryOpen());
+  EXPECT_EQ(unit.GetParam(3)->Value(), 1234.0);
+}
+
+TEST_F(MacSurface, AChoiceInASubmenuComesBackOnTheSubmenu)
+{
+  ASSERT_NE(Open(), nullptr);
+  IPopupMenu sub;
+  sub.AddItemText("x");
+  sub.AddItemText("y");
+  IPopupMenu menu;
+  menu.AddItemText("A & B");
+  menu.AddSeparator();
+  menu.AddItemText("off", -1, IPopupMenu::IPopupMenuItem::kDisabled);
+  menu.AppendItemSubmenu("more", &sub);
+  // Commands count the items that can be chosen, depth first: A 1, off 2,
+  // x 3, y 4.
+  WINL_TestQueuePopupAnswer(4);
+  IRECT rect(10, 10, 40, 20);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+  EXPECT_EQ(menu.GetChosenItemIdx(), -1);
+  WINL_TestQueuePopupAnswer(1);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), &menu);
+  EXPECT_EQ(menu.GetChosenItemIdx(), 0);
+  WINL_TestQueuePopupAnswer(0);
+  EXPECT_EQ(gui->CreateIPopupMenu(&menu, &rect), nullptr);
+}
+
+TEST_F(MacSurface, MessageBoxFromAWorkerHoldingThePluginLock)
+{
+  ASSERT_NE(Open(), nullptr);
+  int result = -1;
+  std::thread worker([&] {
+    BASE_MutexLock held(unit.GetMutex());
+    result = gui->ShowMessageBox("Communication error has occurred!", "ZephraSurfaceBox", 4);
+  });
+  std::thread user([] {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (PLAT_AlertHelperPid() == 0 && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(std::system("xdotool search --sync --onlyvisible --name ZephraSurfaceBox >/dev/null && sleep 0.3 && "
+                          "xdotool key Return"),
+              0);
+  });
+  // The main thread waits on the lock, as drawing would.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  {
+    BASE_MutexLock wait(unit.GetMutex());
+  }
+  worker.join();
+  user.join();
+  EXPECT_EQ(result, 1);
+}
+}  // namespace
