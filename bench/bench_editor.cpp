@@ -3,8 +3,10 @@
 // program applied, the view-layout hook, one frame). Budget lines follow
 // the run: 8 ms each.
 #include "editor/ZephraEditor.h"
+#include "editor/ZephraEditorGraphics.h"
 #include "editor/ZephraPanels.h"
 #include "graphics/IGraphicsHeadless.h"
+#include "graphics/resize/IUnitGUIResize.h"
 #include "synth/ZephraTables.h"
 
 #include <benchmark/benchmark.h>
@@ -31,12 +33,11 @@ struct Editor
     ZephraEditorSetup setup;
     setup.settingsFolder = mFolder;
     setup.runTimer = false;
+    IUnitGUIResize::ResetProcessStateForTest();
     setup.buildGui = [this](ZephraEditor& e) {
       gui = new IGraphicsHeadless(&e, 1140, 800);
-      gui->SetBitmapDivisor(2);
+      ZephraSetUpGui(e, gui, [](ZephraEditor& editor, IGraphics& g) { editor.CreateGUI(false, &g); });
       gui->OpenWindow(nullptr);
-      e.AttachGraphics(gui);
-      e.CreateGUI(false);
       gui->RescaleBitmaps(1.0);
     };
     editor = std::make_unique<ZephraEditor>(IUnitInstanceInfo(), setup);

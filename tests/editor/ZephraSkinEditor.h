@@ -4,10 +4,12 @@
 #pragma once
 
 #include "editor/ZephraEditor.h"
+#include "editor/ZephraEditorGraphics.h"
 #include "editor/ZephraPanels.h"
 
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
+#include "graphics/resize/IUnitGUIResize.h"
 #include "support/TempDir.h"
 #include "tools/artgen/ArtPng.h"
 
@@ -32,12 +34,12 @@ struct SkinEditor
     ZephraEditorSetup setup;
     setup.settingsFolder = dir.Path();
     setup.runTimer = false;
+    // The editor's own GUI steps, with the panels as the application has them.
+    IUnitGUIResize::ResetProcessStateForTest();
     setup.buildGui = [this, width, height](ZephraEditor& e) {
       gui = new IGraphicsHeadless(&e, width, height);
-      gui->SetBitmapDivisor(2);
+      ZephraSetUpGui(e, gui, [](ZephraEditor& editor, IGraphics& g) { editor.CreateGUI(false, &g); });
       gui->OpenWindow(nullptr);
-      e.AttachGraphics(gui);
-      e.CreateGUI(false);
       gui->RescaleBitmaps(width / 1140.0);
     };
     editor = std::make_unique<ZephraEditor>(IUnitInstanceInfo(), setup);
