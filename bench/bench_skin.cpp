@@ -1,10 +1,11 @@
 // The classic skin's artwork through the GUI framework, side by side in one
 // run: RescaleBitmaps of every image of the table at scale 1.0 (at every
 // start, after the GUI build loaded the images, and on a later change of
-// scale, when it reads the files again), the resampler against pixman scaling the same images to
-// half with a box filter, the generator making all images and the user
-// guide, a full repaint of every control of the table and a knob-drag
-// frame. A budget line for each follows the run.
+// scale, from the colour indices kept since the start), the resampler
+// against pixman scaling the same images to half with a box filter, the
+// generator making all images and the user guide, a full repaint of every
+// control of the table and a knob-drag frame. A budget line for each
+// follows the run.
 #include "bench/BenchReport.h"
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
@@ -137,7 +138,8 @@ void BM_RescaleClassicSkinAtStart(benchmark::State& state)
 }
 BENCHMARK(BM_RescaleClassicSkinAtStart)->Unit(benchmark::kMillisecond);
 
-// A later change of scale reads every file again.
+// A later change of scale expands the colour indices kept from the start
+// (and reads again the files of more than 256 colours).
 void BM_RescaleClassicSkinAgain(benchmark::State& state)
 {
   Skin skin(Skin::kRescaled);
@@ -303,8 +305,8 @@ void PrintBudgets()
     drag = MillisecondsPerRun(2000, [&](int i) { skin.DragFrame(i); });
   }
   IGraphics::ClearCachesForTest();
-  printf("\nbudgets: rescale of the classic skin at start %.1f ms (150; %.1f ms when it reads the files "
-         "again), full repaint %.2f ms (8), knob-drag frame %.3f ms (1)\n",
+  printf("\nbudgets: rescale of the classic skin at start %.1f ms (150; %.1f ms for a later one), full repaint "
+         "%.2f ms (8), knob-drag frame %.3f ms (1)\n",
          atStart, again, full, drag);
 }
 }  // namespace

@@ -5,10 +5,16 @@
 // through which every parameter change becomes synth messages, captions and
 // panel changes.
 //
-// The methods live in ZephraEditor.cpp (construction),
-// ZephraParamChange.cpp (the handler), ZephraSkinBuild.cpp (the GUI build)
-// and ZephraViewLayout.cpp (the view-layout hook); the panels themselves
-// are ZephraPanels.
+// The handler's frame and its table of cases live in ZephraParamChange.cpp;
+// each family of cases lives in its own source:
+//   ZephraSynthValueCases.cpp  captions and panel switching of synth values
+//   ZephraFlexiCases.cpp       FLEXI range learn and the FLEXI list view
+//   ZephraEffectCases.cpp      effect panels, tabs and the EQ views
+//   ZephraButtonCases.cpp      editor buttons and controller learn
+//   ZephraManagerCases.cpp     the program manager's actions
+// and the construction in ZephraEditor.cpp, the GUI build in
+// ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
+// panels themselves are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"
@@ -38,7 +44,10 @@ public:
   // Stops the timer before the handler goes, then saves the settings.
   ~ZephraEditor() override;
 
-  // The parameter-change handler (ZephraParamChange.cpp).
+  // The parameter-change handler: every change of a parameter, from a
+  // control, an editor action or a MIDI thread, ends here, with the plug-in
+  // mutex held by the caller (it is taken again, recursively). Cases that
+  // set other parameters re-enter it for each of them.
   void OnParamChange(int paramIndex) override;
 
   // ---- the GUI build (ZephraSkinBuild.cpp) ----
@@ -60,9 +69,84 @@ public:
   // range pairs at the current GUI scale. width and height are not used.
   void SetGUILayout(int viewMode, double width, double height) override;
 
+  // ---- FLEXI range learn ----
+  // Arms learn for slot 1..4 (0 disarms): the next learnable synth value the
+  // user moves becomes the slot's target. The slot's LEARN button arms it.
+  void SetFlexiLearnSlot(int slot);
+  bool FlexiLearnArmed() const { return mFlexiLearnMode; }
+
+  // How a case ends the handling of its change.
+  enum class CaseEnd
+  {
+    kTail,     // last value v (128 for the buttons whose every change counts), address, idle count
+    kRecord,   // the same, always with v as the last value
+    kPressed,  // last value 128, so the same value is handled again at once
+    kEarly,    // nothing recorded: the change counts as not handled
+  };
+  // A case of the handler: handler index r and the value v.
+  using CaseHandler = CaseEnd (ZephraEditor::*)(int r, int v);
+  struct CaseRange
+  {
+    int first, last;  // handler indices, inclusive
+    CaseHandler handler;
+  };
+
 private:
+  // ---- the frame (ZephraParamChange.cpp) ----
+  // The table of cases; an index in no row goes straight to the tail.
+  static const CaseRange kCases[];
+  static CaseHandler FindCase(int r);
   // Shows the program name between two asterisks once after each load.
   void MarkProgramEdited();
+  // A learnable synth value moved while learn is armed becomes the slot's
+  // target, and learn ends.
+  void TakeFlexiTarget(int r, int v);
+  void EndHandling(CaseEnd end, int r, int v);
+
+  // ---- captions and panel switching of synth values (ZephraSynthValueCases.cpp) ----
+  CaseEnd ShowUnitCaption(int r, int v);
+  CaseEnd OnEnvelopeMode(int r, int v);
+  CaseEnd OnVcfVintageNew(int r, int v);
+  CaseEnd OnMidiSync(int r, int v);
+  // Shows the knob and caption of one cutoff and hides the other's; a FLEXI
+  // slot on the hidden one moves to the shown one instead.
+  void ShowCutoff(bool newFilter);
+
+  // ---- FLEXI range learn and list view (ZephraFlexiCases.cpp) ----
+  // The target's range pair, placement and slot values once step 3 has
+  // given slot (0..3) the target r.
+  void ArrangeFlexiTarget(int slot, int r, int v);
+  CaseEnd OnFlexiPolarity(int r, int v);
+  CaseEnd OnFlexiRange(int r, int v);
+  CaseEnd OnFlexiLearnOrClear(int r, int v);
+  CaseEnd OnShowFlexiList(int r, int v);
+  CaseEnd OnFlexiListPage(int r, int v);
+  CaseEnd OnCloseFlexiList(int r, int v);
+
+  // ---- effect panels (ZephraEffectCases.cpp) ----
+  CaseEnd OnEffectsChainOrder(int r, int v);
+  CaseEnd OnEffectSwitch(int r, int v);
+  CaseEnd OnEqGraphDrag(int r, int v);
+  CaseEnd OnEqView(int r, int v);
+  CaseEnd OnEffectTab(int r, int v);
+
+  // ---- editor buttons and controller learn (ZephraButtonCases.cpp) ----
+  CaseEnd OnFileButton(int r, int v);
+  CaseEnd OnSoundButton(int r, int v);
+  CaseEnd OnCopySource(int r, int v);
+  CaseEnd OnCcLearnButton(int r, int v);
+  CaseEnd OnChooserOrCopyMode(int r, int v);
+  CaseEnd OnKeyboardChannel(int r, int v);
+  // Sets each of the parameters first..last to value through the handler.
+  void SetParamRange(int first, int last, double value);
+
+  // ---- the program manager (ZephraManagerCases.cpp) ----
+  // The manager's action for a parameter 307..340 while the manager is
+  // shown; true when it ends the handling.
+  bool RunManagerAction(int paramIndex);
+
+  bool mFlexiLearnMode = false;
+  int mFlexiLearnSlot = 0;  // 1..4, 0 none
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
   int mSkin = 0;

@@ -76,6 +76,11 @@ bool ZephraPanels::IsParamControlHidden(int paramIndex) const
   return mGui.IsControlHidden(paramIndex);
 }
 
+void ZephraPanels::GrayOutParamControl(int paramIndex, bool gray)
+{
+  mGui.GrayOutControl(paramIndex, gray);
+}
+
 void ZephraPanels::SetFlexiSlotTargeted(int slot, bool targeted)
 {
   if (slot < 0 || slot >= kSlots) return;

@@ -56,6 +56,8 @@ public:
   void SetNameDisplay(const char* text) override;
   void HideParamControl(int paramIndex, bool hide) override;
   bool IsParamControlHidden(int paramIndex) const override;
+  void GrayOutParamControl(int paramIndex, bool gray) override;
+  void HideValueCaption(int programIndex, bool hide) override { HideCaption(programIndex, hide); }
   void SetFlexiSlotTargeted(int slot, bool targeted) override;
   void PlaceFlexiRangeControls(int slot, int programIndex) override;
   void ShowEffectPanelsForProgram(bool afterRecall) override;
@@ -89,9 +91,9 @@ public:
   bool HideLearnedRangeControls(int programIndex, bool hide);
   // "VCO4 PWM LFO frq" 1..12 when synced, else 1..127, with its slider's
   // steps, and the first slot targeting it alike.
-  void SetPwmLfoRangeMode(bool synced);
+  void SetPwmLfoRangeMode(bool synced) override;
   // "Delay1" and "Delay2": mode 0 both 0..127, 1 Delay1 0..9, 2 both 0..9.
-  void SetDelayRangeMode(int mode);
+  void SetDelayRangeMode(int mode) override;
   // The four graph bands from parameters 161..172; shows the graph.
   void UpdateEqGraphFromParams();
   void SetFlexiCopyMode(bool flexi) { mFlexiCopyMode = flexi; }

@@ -17,8 +17,10 @@
 // at once and gives the same bytes.
 #include "graphics/IGraphics.h"
 
+#include "graphics/IGraphicsResampleRows.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Rect.h"
+#include "raster/RAST_Simd.h"
 
 #include <emmintrin.h>
 
@@ -112,15 +114,11 @@ void BoxAverage(int srcSpan, int dstSpan, const RAST_pixel* src, RAST_pixel* dst
 // Rows are filtered across once each and then mixed down.
 //
 // Both passes run two channels at a time in SSE2 doubles (the x86-64
-// baseline). Each lane does the scalar sums' very multiplies and adds in
-// the same order, so the bytes match the plain loops exactly; a tap that
-// would read past the width bound is left out, as a zero term would be.
-struct Taps
-{
-  int span;                    // weights per destination column (row): k + 1
-  std::vector<int> base;       // first source column (row) of each
-  std::vector<double> weight;  // of base, base + 1, ... base + k, span apiece
-};
+// baseline), or four at a time in AVX2 doubles where the processor has
+// them. Each lane does the scalar sums' very multiplies and adds in the
+// same order, so the bytes match the plain loops exactly; a tap that would
+// read past the width bound is left out, as a zero term would be.
+using ResampleRows::Taps;
 
 Taps TapsOf(double ratio, int k, int count)
 {
@@ -155,7 +153,7 @@ inline void Widen(RAST_pixel p, __m128d& lo, __m128d& hi)
 }
 
 // One source row filtered across: out[4 i + ch] for every destination column.
-void FilterAcross(const RAST_pixel* line, int srcBound, const Taps& cols, int dstW, double* out)
+void FilterAcrossSse2(const RAST_pixel* line, int srcBound, const Taps& cols, int dstW, double* out)
 {
   const int span = cols.span;
   for (int i = 0; i < dstW; ++i)
@@ -180,7 +178,7 @@ void FilterAcross(const RAST_pixel* line, int srcBound, const Taps& cols, int ds
 
 // One destination row: the filtered rows mixed down, scaled by norm,
 // truncated and packed.
-void MixDown(const double* const* lines, const double* weights, int count, double norm, int dstW,
+void MixDownSse2(const double* const* lines, const double* weights, int count, double norm, int dstW,
              RAST_pixel* out)
 {
   const __m128d scale = _mm_set1_pd(norm);
@@ -224,6 +222,9 @@ void IGraphics::ResampleBitmapData(int srcSpan, int srcBound, int dstSpan, int d
   }
 
   const double norm = kx * ky != 0 ? 1.0 / (kx * ky) : 1.0;
+  const bool wide = RAST_GetSimdLevel() == RAST_SimdLevel::AVX2;
+  const ResampleRows::FilterAcrossFn filterAcross = wide ? &ResampleRows::FilterAcrossAvx2 : &FilterAcrossSse2;
+  const ResampleRows::MixDownFn mixDown = wide ? &ResampleRows::MixDownAvx2 : &MixDownSse2;
   const Taps cols = TapsOf(sx, kx, dstW);
   const Taps rows = TapsOf(sy, ky, dstH);
   // Source rows filtered across, four channels a column, in a ring of
@@ -248,13 +249,13 @@ void IGraphics::ResampleBitmapData(int srcSpan, int srcBound, int dstSpan, int d
       if (held[static_cast<size_t>(y % ring)] != y)
       {
         held[static_cast<size_t>(y % ring)] = y;
-        FilterAcross(src + static_cast<ptrdiff_t>(y) * srcSpan, srcBound, cols, dstW, line);
+        filterAcross(src + static_cast<ptrdiff_t>(y) * srcSpan, srcBound, cols, dstW, line);
       }
       lines[static_cast<size_t>(count)] = line;
       weights[static_cast<size_t>(count)] = w[m];
       ++count;
     }
-    MixDown(lines.data(), weights.data(), count, norm, dstW, dst + static_cast<ptrdiff_t>(j) * dstSpan);
+    mixDown(lines.data(), weights.data(), count, norm, dstW, dst + static_cast<ptrdiff_t>(j) * dstSpan);
   }
 }
 

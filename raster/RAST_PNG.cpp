@@ -41,13 +41,11 @@ struct MemoryCursor
   int left;
 };
 
-// The indices at the start of each row become A, R, G, B pixels in place,
-// each row from its end so no index is overwritten before it is read. An
-// entry the palette lacks is opaque black, as libpng's own expansion gives.
-void ExpandIndices(png_structp png, png_infop info, const RAST_BitmapView& view)
+// The palette (with its tRNS alphas) as A, R, G, B pixels by index. An entry
+// the palette lacks is opaque black, as libpng's own expansion gives.
+void PaletteLookup(png_structp png, png_infop info, RAST_pixel* lookup)
 {
-  RAST_pixel lookup[256];
-  for (RAST_pixel& entry : lookup) entry = RAST_RGBA(0, 0, 0, 255);
+  for (int i = 0; i < 256; ++i) lookup[i] = RAST_RGBA(0, 0, 0, 255);
   png_colorp palette = nullptr;
   int colours = 0;
   if (png_get_PLTE(png, info, &palette, &colours) == 0) colours = 0;
@@ -58,12 +56,14 @@ void ExpandIndices(png_structp png, png_infop info, const RAST_BitmapView& view)
   if (png_get_tRNS(png, info, &alpha, &alphas, nullptr) == 0 || !alpha) alphas = 0;
   for (int i = 0; i < alphas && i < 256; ++i)
     lookup[i] = (lookup[i] & ~255u) | alpha[i];
-  for (int y = 0; y < view.height; ++y)
-  {
-    RAST_pixel* row = view.Row(y);
-    const unsigned char* index = reinterpret_cast<const unsigned char*>(row);
-    for (int x = view.width - 1; x >= 0; --x) row[x] = lookup[index[x]];
-  }
+}
+
+// The width indices at the start of row become pixels in place, from the
+// end so no index is overwritten before it is read.
+void ExpandIndices(const RAST_pixel* lookup, RAST_pixel* row, int width)
+{
+  const unsigned char* index = reinterpret_cast<const unsigned char*>(row);
+  for (int x = width - 1; x >= 0; --x) row[x] = lookup[index[x]];
 }
 
 // Reads the header, sets the transformations that turn every PNG into bytes
@@ -136,8 +136,30 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   state->rows = rows;
   if (!rows) return nullptr;
   for (int y = 0; y < h; ++y) rows[y] = reinterpret_cast<png_bytep>(view.Row(y));
-  png_read_image(png, rows);
-  if (indexed) ExpandIndices(png, info, view);
+  if (!indexed)
+  {
+    png_read_image(png, rows);
+  }
+  else
+  {
+    // Indices are expanded row by row as they arrive, while the row is still
+    // in the cache, except where the interlace passes revisit every row.
+    RAST_pixel lookup[256];
+    PaletteLookup(png, info, lookup);
+    if (interlace == PNG_INTERLACE_NONE)
+    {
+      for (int y = 0; y < h; ++y)
+      {
+        png_read_row(png, rows[y], nullptr);
+        ExpandIndices(lookup, view.Row(y), w);
+      }
+    }
+    else
+    {
+      png_read_image(png, rows);
+      for (int y = 0; y < h; ++y) ExpandIndices(lookup, view.Row(y), w);
+    }
+  }
   // The rest of the stream up to IEND: a file cut short after its image data
   // is as broken as one cut inside it.
   png_read_end(png, nullptr);

@@ -62,18 +62,23 @@ void ZephraModel::WriteAllProgramsToSynth(const char* path)
   switch (mBankWrite.Check(folder))
   {
     case BankWriteCheck::kNoPrograms:
-      Panels().ShowMessageBox(kNoProgramsText, "Error", kOkType);
+      AskUser(kNoProgramsText, "Error", kOkType);
       return;
     case BankWriteCheck::kMultipleFiles:
       snprintf(text, sizeof text, "Multiple files assigned to location: %d\nPlease resolve it!",
                mBankWrite.location());
-      Panels().ShowMessageBox(text, "Error", kOkType);
+      AskUser(text, "Error", kOkType);
       return;
     case BankWriteCheck::kReady:
       break;
   }
   if (mBankWrite.FirstGap() != 0)
-    mFillGaps = !mManagerMode && Panels().ShowMessageBox(kGapsText, "Warning", kOkCancelType) == kAnswerOk;
+  {
+    mFillGaps = !mManagerMode && AskUser(kGapsText, "Warning", kOkCancelType) == kAnswerOk;
+    // The question let go of the mutex: a transfer begun meanwhile keeps
+    // the synth, and its replies would be taken for ours.
+    if (mTransfer.Busy()) return;
+  }
   Panels().SetNameDisplay("Writing Progs to Zephra...");
   mTransfer.AwaitBankWrite();
   SendBankWriteStep(mBankWrite.Begin(mFillGaps));
@@ -103,7 +108,7 @@ void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
   char text[320];
   snprintf(text, sizeof text, "The program file could not be sent:\n%s",
            step.path.substr(step.path.rfind('/') + 1).c_str());
-  Panels().ShowMessageBox(text, "Error", kOkType);
+  AskUser(text, "Error", kOkType);
 }
 
 void ZephraModel::ContinueBankWrite(uint8_t code)
@@ -152,7 +157,7 @@ void ZephraModel::ReportBankFailures(int failed, const char* what)
   if (failed == 0) return;
   char text[96];
   snprintf(text, sizeof text, what, failed);
-  Panels().ShowMessageBox(text, "Error", kOkType);
+  AskUser(text, "Error", kOkType);
 }
 
 bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updatePaths, int single)
@@ -178,7 +183,7 @@ bool ZephraModel::ExportBankList(const std::string& folder)
   {
     char text[320];
     snprintf(text, sizeof text, "The folder could not be emptied:\n%s", folder.c_str());
-    Panels().ShowMessageBox(text, "Error", kOkType);
+    AskUser(text, "Error", kOkType);
     return false;
   }
   if (mCachePath.empty()) SetCachePath();

@@ -138,14 +138,14 @@ void ZephraModel::RunBankOperations(int location)
     for (int row : rows) RefreshBankRow(row);
   };
   if (GetParam(kParamManagerEditMode1)->Bool() && !(confirm && mBankList[location].empty) &&
-      (!confirm || Panels().ShowMessageBox(kRemoveQuestion, "Warning", kYesNoType) == kAnswerYes))
+      (!confirm || AskUser(kRemoveQuestion, "Warning", kYesNoType) == kAnswerYes))
   {
     redraw(mBankList.RemoveSelectedPrograms());
     mBankList.ClearRowSelections();
   }
   const bool moveOrCopy = GetParam(kParamManagerEditMode2)->Bool() || GetParam(kParamManagerEditMode3)->Bool();
   if (moveOrCopy && first > 0 && location != first &&
-      (!confirm || !overwrites || Panels().ShowMessageBox(kOverwriteQuestion, "Warning", kYesNoType) == kAnswerYes))
+      (!confirm || !overwrites || AskUser(kOverwriteQuestion, "Warning", kYesNoType) == kAnswerYes))
   {
     if (GetParam(kParamManagerEditMode2)->Bool())
       redraw(mBankList.MoveProgramEntries(location));
@@ -270,7 +270,7 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
 bool ZephraModel::DatabaseOrSay(ProgramDatabase& database)
 {
   if (database.HasServer()) return true;
-  Panels().ShowMessageBox(kNoServerText, "Error", kOkType);
+  AskUser(kNoServerText, "Error", kOkType);
   return false;
 }
 

@@ -49,6 +49,14 @@ void FormatValueCaption(int programIndex, int value, const CaptionContext& conte
     case ProgramIndex(kParamVco4PwmLfoFrq):
       if (context.midiSync == 1) return FormatDivision(kPwmLfoDivisionText, value, text, size);
       break;
+    case ProgramIndex(kParamVcf2Cutoff):
+      // The second filter is switched off by its lowest cutoff.
+      if (value == 0)
+      {
+        std::snprintf(text, size, "%s", kVcf2OffText);
+        return;
+      }
+      break;
     case ProgramIndex(kParamLfoFrequency):
       std::snprintf(text, size, kCaptionHertzFormat, (value + 12.0) * (value + 12.0) * 0.00145);
       return;

@@ -221,6 +221,12 @@ constexpr std::array<const char*, 2> kTrigModeText = {{"gate", "trigger"}};
 constexpr std::array<const char*, 4> kKeyPriorityText = {{"lower", "upper", "first", "last"}};
 // portamento mode (170).
 constexpr std::array<const char*, 2> kPortamentoModeText = {{"always", "legato"}};
+// VCF vintage/new (75).
+constexpr std::array<const char*, 2> kFilterKindText = {{"vintage", "new"}};
+// MIDI Sync (124): what follows the MIDI clock.
+constexpr std::array<const char*, 4> kMidiSyncText = {{"off", "LFO4", "delay1", "delay1+2"}};
+// The overdrive and equaliser blends (179..182).
+constexpr std::array<const char*, 2> kBlendText = {{"off", "on"}};
 
 namespace {
 
@@ -255,6 +261,12 @@ constexpr std::array<ValueWordCaption, kValueWordCaptionCount> kValueWordCaption
   Words(kParamTrigGateMode, 0, kTrigModeText),
   Words(kParamKeyPriority, 0, kKeyPriorityText),
   Words(kParamPortamentoMode, 0, kPortamentoModeText),
+  Words(kParamVcfVintageNew, 0, kFilterKindText),
+  Words(kParamMidiSync, 0, kMidiSyncText),
+  Words(kParamOdBlendInstrument, 0, kBlendText),
+  Words(kParamOdBlendVcf, 0, kBlendText),
+  Words(kParamEqBlendInstrument, 0, kBlendText),
+  Words(kParamEqBlendVcf, 0, kBlendText),
 }};
 
 static_assert(kValueWordCaptions[kValueWordCaptionCount - 1].texts != nullptr, "word caption rows");

@@ -42,6 +42,24 @@ void ZephraModel::SetPanels(std::unique_ptr<ZephraPanelLink> panels)
   mPanels = panels ? std::move(panels) : std::make_unique<ZephraPanelLink>();
 }
 
+int ZephraModel::AskUser(const char* text, const char* caption, int type)
+{
+  BASE_MutexRelease release(GetMutex());
+  return mPanels->ShowMessageBox(text, caption, type);
+}
+
+std::string ZephraModel::AskForSavePath(const char* proposedPath)
+{
+  BASE_MutexRelease release(GetMutex());
+  return mPanels->PromptForSaveFile(proposedPath);
+}
+
+std::string ZephraModel::AskForFolder(const std::string& startFolder)
+{
+  BASE_MutexRelease release(GetMutex());
+  return mManager->ChooseDirectory(startFolder);
+}
+
 int ZephraModel::ParamInt(int paramIndex) const
 {
   const IParam* param = GetParam(paramIndex);

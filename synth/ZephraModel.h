@@ -102,6 +102,15 @@ public:
   // Takes the panels' link (null restores the do-nothing link).
   void SetPanels(std::unique_ptr<ZephraPanelLink> panels);
   ZephraPanelLink& Panels() { return *mPanels; }
+  // ---- dialogs ----
+  // Each lets go of the mutex, however deep the caller holds it, while the
+  // dialog is open, so the MIDI and timer threads never wait on the user;
+  // the caller checks its state again afterwards. Any thread.
+  int AskUser(const char* text, const char* caption, int type);
+  // The save selector on proposedPath: the chosen path, "" when cancelled.
+  std::string AskForSavePath(const char* proposedPath);
+  // The folder panel: the chosen folder ending in "/", "" when cancelled.
+  std::string AskForFolder(const std::string& startFolder);
   const std::string& SettingsPath() const { return mSettingsPath; }
 
   // ---- start and timer ----
@@ -232,6 +241,7 @@ public:
   // the current sound. Runs once; the destructor calls it.
   void DestroyEditor();
   void SetManagerMode(bool on) { mManagerMode = on; }
+  bool ManagerMode() const { return mManagerMode; }
 
   // ---- the program library (ZephraBank.cpp) ----
   // Takes the program-manager panel's link (null: no panel).
@@ -356,6 +366,9 @@ protected:
   int mKbdMidiChannel = 0;
   char mProgramName[kProgramNameLength + 1] = {};
   ZephraUndoStore mUndo;
+  std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};  // program index, -1 none
+  // Counted at each press: a running count could drift from the boxes.
+  int TickedSectionCount() const;
 
 private:
   static std::string DefaultSettingsFolder();
@@ -398,8 +411,6 @@ private:
   bool IsTicked(int param) const;
   // The highest ticked copy source 0..3, -1 for none.
   int CopySource() const;
-  // Counted at each press: a running count could drift from the boxes.
-  int TickedSectionCount() const;
   // Sends nothing; redraws, sends the program and pushes the undo step.
   void FinishSectionAction();
   // Pushes the action's undo step and ends its group.
@@ -425,7 +436,6 @@ private:
   int mFolderFileCount = 0;
   int mFolderFileIndex = 0;
   bool mFolderScanned = false;
-  std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};
   int mFlexiOpenList = -1;
   ProgramValues mRandomProgram{};
   ProgramValues mResetProgram{};

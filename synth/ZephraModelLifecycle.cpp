@@ -83,7 +83,7 @@ bool EmptyFolderAt(int fd)
 
 void ZephraModel::ReportToUser(const char* text, const char* caption, const char* statusText)
 {
-  Panels().ShowMessageBox(text, caption, kOkType);
+  AskUser(text, caption, kOkType);
   if (statusText) Panels().SetNameDisplay(statusText);
 }
 
@@ -98,7 +98,7 @@ void ZephraModel::WatchReplies()
   if (reports & ZephraTransfer::kReportFinished)
   {
     if (mManagerMode)
-      Panels().ShowMessageBox(kFinishedText, "Done", kOkType);
+      AskUser(kFinishedText, "Done", kOkType);
     else
       Panels().SetNameDisplay(kFinishedText);
   }
@@ -113,7 +113,10 @@ void ZephraModel::OnIdle()
 {
   int received = 0;
   {
-    BASE_MutexLock lock(GetMutex());
+    // The GUI thread never waits here for a thread in the middle of a dump
+    // or a send: the flagged work keeps until a later idle pass.
+    BASE_MutexTryLock lock(GetMutex());
+    if (!lock.Locked()) return;
     received = mTransfer.TakeDumpReceived();
     if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
   }

@@ -241,7 +241,7 @@ void ZephraModel::SaveReceivedProgram(int location)
   const std::string proposed = folder + fileName;
   Panels().SetLastSelectedProgramFile(proposed.c_str());
   // The dialog runs without the mutex: the MIDI and timer threads go on.
-  const std::string chosen = Panels().PromptForSaveFile(proposed.c_str());
+  const std::string chosen = AskForSavePath(proposed.c_str());
   if (chosen.empty()) return;
   ProgramValues values{};
   const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&

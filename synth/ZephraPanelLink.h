@@ -8,7 +8,8 @@
 // GUI at all (captions simply have nowhere to go).
 //
 // Threads: called with the plug-in mutex held, on whichever thread changed
-// the parameter (GUI, MIDI input or timer).
+// the parameter (GUI, MIDI input or timer); the dialogs alone are called
+// without it (through ZephraModel::AskUser and AskForSavePath).
 #pragma once
 
 #include <string>
@@ -27,6 +28,17 @@ public:
   virtual void HideParamControl(int /*paramIndex*/, bool /*hide*/) {}
   // Whether the controls bound to the parameter are hidden.
   virtual bool IsParamControlHidden(int /*paramIndex*/) const { return false; }
+  // Dims (gray) or restores every control bound to the parameter; a dimmed
+  // control still takes the mouse.
+  virtual void GrayOutParamControl(int /*paramIndex*/, bool /*gray*/) {}
+  // Hides or shows the value caption of a program index (0..183).
+  virtual void HideValueCaption(int /*programIndex*/, bool /*hide*/) {}
+  // "MIDI Sync" re-ranges the values it turns into tempo divisions, with the
+  // knobs and any FLEXI range pair learnt on them: the PWM LFO of VCO4 as
+  // divisions (synced) or free; the delays free (0), "Delay1" synced (1) or
+  // both synced (2).
+  virtual void SetPwmLfoRangeMode(bool /*synced*/) {}
+  virtual void SetDelayRangeMode(int /*mode*/) {}
   // A FLEXI slot (0..3) with or without a target: its caption reads "CLEAR"
   // or "LEARN" and its indicator is shown or hidden.
   virtual void SetFlexiSlotTargeted(int /*slot*/, bool /*targeted*/) {}

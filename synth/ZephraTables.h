@@ -247,6 +247,7 @@ constexpr const char* kFlexiRangeRetargetName = "Flexi Range";
 constexpr const char* kCaptionNumberFormat = "%d";    // the plain value
 constexpr const char* kCaptionHertzFormat = "%.2fHz"; // LFO rates (91, 132, 133)
 constexpr const char* kCaptionMsFormat = "%dms";      // delay times (135, 139)
+constexpr const char* kVcf2OffText = "off";           // 2nd VCF cutoff (77) at 0
 // Display texts of the program-number chooser (301) and the keyboard channel
 // list (341), printed with position + 1.
 constexpr const char* kProgramNumberFormat = "%02d";
@@ -276,7 +277,7 @@ struct ValueWordCaption
   const char* const* texts;
   int32_t count;
 };
-constexpr int kValueWordCaptionCount = 10;
+constexpr int kValueWordCaptionCount = 16;
 extern const std::array<ValueWordCaption, kValueWordCaptionCount> kValueWordCaptions;
 
 extern const std::array<const char*, 6> kTranspositionText;   // 48, 49: values -2..3
@@ -288,3 +289,6 @@ extern const std::array<const char*, 2> kPortamentoSlopeText; // 86
 extern const std::array<const char*, 2> kTrigModeText;        // 89
 extern const std::array<const char*, 4> kKeyPriorityText;     // 90
 extern const std::array<const char*, 2> kPortamentoModeText;  // 170
+extern const std::array<const char*, 2> kFilterKindText;      // 75
+extern const std::array<const char*, 4> kMidiSyncText;        // 124
+extern const std::array<const char*, 2> kBlendText;           // 179..182

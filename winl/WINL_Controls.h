@@ -133,9 +133,12 @@ HWND WINL_MakeCheckBox(const char* text, int id, int x, int y, int w, int h, LON
 HWND WINL_MakeGroupBox(const char* title, int id, int x, int y, int w, int h, LONG_PTR style);
 // A drop-down list for style & 3 == 3, else an editable combo; h is unused.
 HWND WINL_MakeCombo(int id, int x, int y, int w, int h, LONG_PTR style);
+// A list box ("SysListView32_LB"); style 0x10 lets the parent paint its rows.
+HWND WINL_MakeListBox(int id, int x, int y, int w, int h, LONG_PTR style);
 // By class name, compared without case: "Button", "Edit", "static",
 // "msctls_progress32", "msctls_trackbar32" (or "WINLhfader"),
-// "SysTabControl32"; custom creators first.
+// "SysTabControl32", "SysListView32", "SysListView32_LB", "SysTreeView32";
+// custom creators first.
 HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR style, int x, int y, int w, int h,
                       LONG_PTR exStyle);
 

@@ -1,12 +1,20 @@
+// The records of list views and list boxes, the list-box messages, and what
+// the table on screen asks of the records and tells them of the user.
 #include "winl/WINL_ListView.h"
 
 #include "platform/gtk/PLAT_GtkList.h"
+#include "winl/WINL_TreeView.h"
 #include "winl/WINL_WndPrivate.h"
+#include "winl/draw/WINL_MemDC.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+
+// ---- sections ----
+// records, the list-box messages and the table's source · creating · rows ·
+// columns (and header items) · images and colours · on screen
 
 namespace
 {
@@ -25,6 +33,13 @@ struct Row
   bool mark = false;  // while sorting: the current row
 };
 
+struct Column
+{
+  std::string title;
+  int width = 0;   // pixels; 0 hides the column
+  int format = 0;  // alignment in the low bits, HDF_SORTUP / HDF_SORTDOWN
+};
+
 struct ListView
 {
   LONG_PTR style = 0;
@@ -32,9 +47,13 @@ struct ListView
   std::vector<Row> rows;
   int ownerCount = 0;  // owner-data lists keep only this
   int current = -1;    // the row the keyboard works on
-  std::vector<std::string> columns;
-  std::vector<int> widths;  // pixels, one per column; 0 hides it
+  std::vector<Column> columns;
   std::vector<int> order;   // column indexes, left first
+  DWORD extStyle = 0;
+  int fastClickMask = 0;
+  HIMAGELIST stateImages = nullptr;
+  int stateImagesType = -1;
+  PLAT_ListColors colors;
 };
 
 std::map<uint64_t, std::unique_ptr<ListView>>& Views()
@@ -102,13 +121,26 @@ void Mirror(HWND hwnd, bool columns = false)
   if (columns)
   {
     const bool titles = !v->listBox && !(v->style & LVS_NOCOLUMNHEADER);
+    const bool drawn = v->listBox && (v->style & LBS_OWNERDRAWFIXED);
     std::vector<PLAT_ListColumn> shown;
     for (int c : v->order)
-      shown.push_back({c, titles ? v->columns[static_cast<size_t>(c)] : std::string(), v->widths[static_cast<size_t>(c)]});
+    {
+      const Column& col = v->columns[static_cast<size_t>(c)];
+      const int sort = (col.format & HDF_SORTUP) ? 1 : (col.format & HDF_SORTDOWN) ? 2 : 0;
+      shown.push_back({c, titles ? col.title : std::string(), col.width, col.format & 3, sort, drawn});
+    }
+    PLAT_ListSetStateImageWidth(list, v->stateImages ? WINL_ImageListWidth(v->stateImages) : 0);
     PLAT_ListSetColumns(list, shown);
   }
   PLAT_ListReload(list);
   PLAT_ListSetSelection(list, SelectedRows(v));
+}
+
+// The table on screen, or null without a display.
+PLAT_GtkView* Table(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  return w && Find(hwnd) ? w->native.get() : nullptr;
 }
 
 void Select(ListView* v, int row, bool on)
@@ -157,6 +189,25 @@ void Erase(ListView* v, int row)
     v->current = -1;
   else if (v->current > row)
     --v->current;
+}
+
+// Whether order holds each of 0..columns-1 once.
+bool IsPermutation(const int* order, int count, int columns)
+{
+  if (count != columns) return false;
+  std::vector<bool> seen(static_cast<size_t>(count), false);
+  for (int i = 0; i < count; ++i)
+  {
+    if (order[i] < 0 || order[i] >= count || seen[static_cast<size_t>(order[i])]) return false;
+    seen[static_cast<size_t>(order[i])] = true;
+  }
+  return true;
+}
+
+Column* ColumnOf(ListView* v, int column)
+{
+  if (!v || column < 0 || column >= static_cast<int>(v->columns.size())) return nullptr;
+  return &v->columns[static_cast<size_t>(column)];
 }
 
 int SelectedCount(const ListView* v)
@@ -304,14 +355,62 @@ public:
         else
           Notify(hwnd, NM_DBLCLK, &nm.hdr);
         break;
+      case PLAT_ListEvent::RightClick:
+        if (!v->listBox) Notify(hwnd, NM_RCLICK, &nm.hdr);
+        break;
+      case PLAT_ListEvent::BeginDrag:
+        if (!v->listBox) Notify(hwnd, LVN_BEGINDRAG, &nm.hdr);
+        break;
       case PLAT_ListEvent::ColumnClick:
         nm.iItem = -1;
         if (!v->listBox) Notify(hwnd, LVN_COLUMNCLICK, &nm.hdr);
+        break;
+      case PLAT_ListEvent::ColumnsMoved:
+        if (w->native)
+        {
+          const std::vector<int> order = PLAT_ListGetColumnOrder(w->native.get());
+          if (IsPermutation(order.data(), static_cast<int>(order.size()), static_cast<int>(v->columns.size())))
+            v->order = order;
+        }
         break;
       case PLAT_ListEvent::SelectionChanged:
         if (w->native) TakeSelection(hwnd, v, PLAT_ListGetSelection(w->native.get()));
         break;
     }
+  }
+  void ListDrawCell(uint64_t id, int row, int column, PLAT_Canvas* canvas, int w, int h, bool selected) override
+  {
+    const HWND hwnd = HandleOf(id);
+    ListView* v = Find(hwnd);
+    WINL_Wnd* wnd = WINL_Live(hwnd);
+    if (!v || !wnd || !InRows(v, row)) return;
+    const Row& r = v->rows[static_cast<size_t>(row)];
+    if (column == PLAT_LIST_STATE_IMAGE)
+    {
+      HICON icon = r.stateImage > 0 ? WINL_ImageListIcon(v->stateImages, r.stateImage - 1) : nullptr;
+      if (!icon) return;
+      HDC hdc = WINL_CreatePaintContext(canvas);
+      const RECT rect{0, 0, w, h};
+      DrawImageInRect(hdc, icon, &rect);
+      WINL_DeleteGfxContext(hdc);
+      return;
+    }
+    WINL_Wnd* parent = WINL_Live(wnd->parent);
+    HDC hdc = parent ? WINL_CreatePaintContext(canvas) : nullptr;
+    if (!hdc) return;
+    WINL_DispatchGuard guard(*wnd);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.CtlID = static_cast<UINT>(wnd->tag);
+    item.itemID = static_cast<UINT>(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = selected ? ODS_SELECTED : 0;
+    item.hwndItem = hwnd;
+    item.hDC = hdc;
+    item.rcItem = {0, 0, w, h};
+    item.itemData = static_cast<ULONG_PTR>(r.param);
+    WINL_Send(wnd->parent, WM_DRAWITEM, static_cast<WPARAM>(wnd->tag), reinterpret_cast<LPARAM>(&item));
+    WINL_DeleteGfxContext(hdc);
   }
 };
 
@@ -333,6 +432,8 @@ LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 }  // namespace
 
+// ---- creating ----
+
 HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int w, int h, bool listBox)
 {
   if (!WINL_Live(parent)) return nullptr;
@@ -347,8 +448,7 @@ HWND WINL_CreateListView(HWND parent, int id, LONG_PTR style, int x, int y, int 
   if (listBox || !(style & LVS_REPORT))
   {
     // Outside the report style the rows show one untitled column.
-    v->columns.emplace_back();
-    v->widths.push_back(std::max(w, 300));
+    v->columns.push_back({std::string(), std::max(w, 300), 0});
     v->order.push_back(0);
   }
   unsigned options = 0;
@@ -574,8 +674,7 @@ int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width)
   ListView* v = Find(hwnd);
   if (!v || static_cast<int>(v->columns.size()) >= kMaxColumns) return -1;
   const int pos = std::clamp(index, 0, static_cast<int>(v->columns.size()));
-  v->columns.insert(v->columns.begin() + pos, title ? title : "");
-  v->widths.insert(v->widths.begin() + pos, std::max(width, 0));
+  v->columns.insert(v->columns.begin() + pos, Column{title ? title : "", std::max(width, 0), 0});
   for (int& o : v->order)
     if (o >= pos) ++o;
   v->order.push_back(pos);
@@ -588,7 +687,6 @@ BOOL ListView_DeleteColumn(HWND hwnd, int index)
   ListView* v = Find(hwnd);
   if (!v || index < 0 || index >= static_cast<int>(v->columns.size())) return FALSE;
   v->columns.erase(v->columns.begin() + index);
-  v->widths.erase(v->widths.begin() + index);
   v->order.erase(std::find(v->order.begin(), v->order.end(), index));
   for (int& o : v->order)
     if (o > index) --o;
@@ -599,13 +697,7 @@ BOOL ListView_DeleteColumn(HWND hwnd, int index)
 BOOL ListView_SetColumnOrderArray(HWND hwnd, int count, const int* order)
 {
   ListView* v = Find(hwnd);
-  if (!v || !order || count != static_cast<int>(v->columns.size())) return FALSE;
-  std::vector<bool> seen(static_cast<size_t>(count), false);
-  for (int i = 0; i < count; ++i)
-  {
-    if (order[i] < 0 || order[i] >= count || seen[static_cast<size_t>(order[i])]) return FALSE;
-    seen[static_cast<size_t>(order[i])] = true;
-  }
+  if (!v || !order || !IsPermutation(order, count, static_cast<int>(v->columns.size()))) return FALSE;
   v->order.assign(order, order + count);
   Mirror(hwnd, true);
   return TRUE;
@@ -627,16 +719,206 @@ int Header_GetItemCount(HWND hwnd)
 
 int ListView_GetColumnWidth(HWND hwnd, int column)
 {
-  ListView* v = Find(hwnd);
-  if (!v || column < 0 || column >= static_cast<int>(v->widths.size())) return 0;
-  return v->widths[static_cast<size_t>(column)];
+  const Column* c = ColumnOf(Find(hwnd), column);
+  return c ? c->width : 0;
 }
 
 BOOL ListView_SetColumnWidth(HWND hwnd, int column, int width)
 {
-  ListView* v = Find(hwnd);
-  if (!v || column < 0 || column >= static_cast<int>(v->widths.size())) return FALSE;
-  v->widths[static_cast<size_t>(column)] = std::max(width, 0);
+  Column* c = ColumnOf(Find(hwnd), column);
+  if (!c) return FALSE;
+  c->width = std::max(width, 0);
   Mirror(hwnd, true);
   return TRUE;
+}
+
+BOOL ListView_SetColumn(HWND hwnd, int column, const LVCOLUMN* col)
+{
+  Column* c = ColumnOf(Find(hwnd), column);
+  if (!c || !col) return FALSE;
+  if (col->mask & LVCF_FMT) c->format = (c->format & ~3) | (col->fmt & 3);
+  if (col->mask & LVCF_WIDTH) c->width = std::max(col->cx, 0);
+  if (col->mask & LVCF_TEXT) c->title = col->pszText ? col->pszText : "";
+  Mirror(hwnd, true);
+  return TRUE;
+}
+
+HWND ListView_GetHeader(HWND hwnd) { return Find(hwnd) ? hwnd : nullptr; }
+
+BOOL Header_GetItem(HWND hwnd, int index, HDITEM* item)
+{
+  const Column* c = ColumnOf(Find(hwnd), index);
+  if (!c || !item) return FALSE;
+  if (item->mask & HDI_WIDTH) item->cxy = c->width;
+  if (item->mask & HDI_TEXT) Copy(c->title, item->pszText, item->cchTextMax);
+  if (item->mask & HDI_FORMAT) item->fmt = c->format;
+  return TRUE;
+}
+
+BOOL Header_SetItem(HWND hwnd, int index, const HDITEM* item)
+{
+  Column* c = ColumnOf(Find(hwnd), index);
+  if (!c || !item) return FALSE;
+  if (item->mask & HDI_WIDTH) c->width = std::max(item->cxy, 0);
+  if (item->mask & HDI_TEXT) c->title = item->pszText ? item->pszText : "";
+  if (item->mask & HDI_FORMAT) c->format = item->fmt & (3 | HDF_SORTUP | HDF_SORTDOWN);
+  Mirror(hwnd, true);
+  return TRUE;
+}
+
+DWORD ListView_SetExtendedListViewStyleEx(HWND hwnd, DWORD mask, DWORD style)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return 0;
+  const DWORD before = v->extStyle;
+  v->extStyle = (v->extStyle & ~mask) | (style & mask);
+  if (PLAT_GtkView* list = Table(hwnd))
+    PLAT_ListSetGridAndReorder(list, (v->extStyle & LVS_EX_GRIDLINES) != 0, (v->extStyle & LVS_EX_HEADERDRAGDROP) != 0);
+  return before;
+}
+
+void WINL_SetListViewFastClickMask(HWND hwnd, int mask)
+{
+  if (ListView* v = Find(hwnd)) v->fastClickMask = mask;
+}
+
+int WINL_GetListViewHeaderHeight(HWND hwnd)
+{
+  PLAT_GtkView* list = Table(hwnd);
+  return list ? PLAT_ListHeaderHeight(list) : 0;
+}
+
+// ---- images and colours ----
+
+HIMAGELIST ListView_SetImageList(HWND hwnd, HIMAGELIST list, int type)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return nullptr;
+  HIMAGELIST before = v->stateImages;
+  v->stateImages = list;
+  v->stateImagesType = list ? type : -1;
+  Mirror(hwnd, true);
+  return before;
+}
+
+namespace
+{
+BOOL SetColor(HWND hwnd, int PLAT_ListColors::*field, int color)
+{
+  ListView* v = Find(hwnd);
+  if (!v) return FALSE;
+  v->colors.*field = color & 0xFFFFFF;
+  if (PLAT_GtkView* list = Table(hwnd)) PLAT_ListSetColors(list, v->colors);
+  return TRUE;
+}
+}  // namespace
+
+// The rows have no background of their own: the text's background is the
+// table's.
+BOOL ListView_SetBkColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::background, color); }
+BOOL ListView_SetTextBkColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::background, color); }
+BOOL ListView_SetTextColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::text, color); }
+BOOL ListView_SetGridColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::grid, color); }
+
+BOOL ListView_SetSelColors(HWND hwnd, int count, const int* colors)
+{
+  ListView* v = Find(hwnd);
+  if (!v && WINL_IsTreeView(hwnd)) return WINL_TreeViewSetSelColors(hwnd, count, colors);
+  if (!v || count < 0 || (count > 0 && !colors)) return FALSE;
+  v->colors.selectedBackground = count > 0 ? colors[0] & 0xFFFFFF : -1;
+  v->colors.selectedText = count > 1 ? colors[1] & 0xFFFFFF : -1;
+  if (PLAT_GtkView* list = Table(hwnd)) PLAT_ListSetColors(list, v->colors);
+  return TRUE;
+}
+
+// ---- on screen ----
+
+namespace
+{
+int HitTest(HWND hwnd, LVHITTESTINFO* info, bool subItem)
+{
+  PLAT_GtkView* list = Table(hwnd);
+  if (!info) return -1;
+  int row = -1, column = -1;
+  if (!list || !PLAT_ListCellAt(list, info->pt.x, info->pt.y, &row, &column)) row = column = -1;
+  info->iItem = row;
+  if (subItem) info->iSubItem = column;
+  info->flags = row >= 0 ? LVHT_ONITEM : LVHT_NOWHERE;
+  return row;
+}
+
+BOOL CellRect(HWND hwnd, int row, int column, RECT* rect)
+{
+  PLAT_GtkView* list = Table(hwnd);
+  PLAT_Rect r;
+  if (!rect || !list || !PLAT_ListCellRect(list, row, column, &r)) return FALSE;
+  *rect = {r.x, r.y, r.x + r.w, r.y + r.h};
+  return TRUE;
+}
+}  // namespace
+
+int ListView_HitTest(HWND hwnd, LVHITTESTINFO* info) { return HitTest(hwnd, info, false); }
+int ListView_SubItemHitTest(HWND hwnd, LVHITTESTINFO* info) { return HitTest(hwnd, info, true); }
+
+BOOL ListView_GetItemRect(HWND hwnd, int row, RECT* rect, int code)
+{
+  return CellRect(hwnd, row, code == LVIR_BOUNDS ? -1 : 0, rect);
+}
+
+BOOL ListView_GetSubItemRect(HWND hwnd, int row, int column, int, RECT* rect)
+{
+  return CellRect(hwnd, row, column, rect);
+}
+
+BOOL ListView_EnsureVisible(HWND hwnd, int row, BOOL)
+{
+  ListView* v = Find(hwnd);
+  PLAT_GtkView* list = Table(hwnd);
+  if (!v || !list || Count(v) == 0) return FALSE;
+  PLAT_ListScrollToRow(list, std::clamp(row, 0, Count(v) - 1));
+  return TRUE;
+}
+
+int ListView_GetTopIndex(HWND hwnd)
+{
+  PLAT_GtkView* list = Table(hwnd);
+  PLAT_Rect visible;
+  const int height = list ? PLAT_ListRowHeight(list) : 0;
+  if (height <= 0 || !PLAT_ListVisibleRect(list, &visible)) return 0;
+  return std::max(0, std::min(visible.y / height, ListView_GetItemCount(hwnd) - 1));
+}
+
+int ListView_GetCountPerPage(HWND hwnd)
+{
+  PLAT_GtkView* list = Table(hwnd);
+  PLAT_Rect visible;
+  const int height = list ? PLAT_ListRowHeight(list) : 0;
+  if (height <= 0 || !PLAT_ListVisibleRect(list, &visible)) return 0;
+  return visible.h / height;
+}
+
+BOOL ListView_Scroll(HWND hwnd, int dx, int dy)
+{
+  ListView* v = Find(hwnd);
+  PLAT_GtkView* list = Table(hwnd);
+  PLAT_Rect visible;
+  const int height = list ? PLAT_ListRowHeight(list) : 0;
+  if (!v || height <= 0 || !PLAT_ListVisibleRect(list, &visible)) return FALSE;
+  const Column* first = v->order.empty() ? nullptr : ColumnOf(v, v->order.front());
+  const int width = first && first->width > 0 ? first->width : 1;
+  PLAT_ListScrollTo(list, std::max(0, visible.x + dx / width * width), std::max(0, visible.y + dy / height * height));
+  return TRUE;
+}
+
+BOOL ListView_RedrawItems(HWND hwnd, int, int)
+{
+  if (!Find(hwnd)) return FALSE;
+  Mirror(hwnd);
+  return TRUE;
+}
+
+int ListView_GetSelectionMark(HWND hwnd)
+{
+  ListView* v = Find(hwnd);
+  return v ? v->current : -1;
 }

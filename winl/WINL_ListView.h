@@ -10,6 +10,7 @@
 #pragma once
 
 #include "winl/WINL_Controls.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include <string>
 
@@ -19,6 +20,17 @@ constexpr LONG_PTR LVS_SORTASCENDING = 0x10;
 constexpr LONG_PTR LVS_SORTDESCENDING = 0x20;
 constexpr LONG_PTR LVS_OWNERDATA = 0x1000;
 constexpr LONG_PTR LBS_MULTIPLESEL = 8;
+// A list box whose rows its parent paints: WM_DRAWITEM for each row shown,
+// CtlType ODT_LISTBOX, itemID the row, itemState ODS_SELECTED when
+// selected, itemData the row's data, the context's (0, 0) the row's corner.
+constexpr LONG_PTR LBS_OWNERDRAWFIXED = 0x10;
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODA_DRAWENTIRE = 1;
+constexpr UINT ODS_SELECTED = 1;
+
+// Extended styles (ListView_SetExtendedListViewStyleEx).
+constexpr DWORD LVS_EX_GRIDLINES = 1;
+constexpr DWORD LVS_EX_HEADERDRAGDROP = 0x10;
 
 // ---- items ----
 constexpr UINT LVIF_TEXT = 1;
@@ -47,8 +59,10 @@ struct LVITEM
 // ---- notifications (WM_NOTIFY to the parent) ----
 constexpr int NM_CLICK = -2;
 constexpr int NM_DBLCLK = -3;
+constexpr int NM_RCLICK = -5;  // right button up, or a left click with Control
 constexpr int LVN_ITEMCHANGED = -101;
 constexpr int LVN_COLUMNCLICK = -108;
+constexpr int LVN_BEGINDRAG = -109;  // the pointer left a pressed row: iItem
 constexpr int LVN_GETDISPINFO = -150;
 constexpr UINT LBN_SELCHANGE = 1;
 
@@ -74,6 +88,56 @@ struct NMLVDISPINFO
 
 // The size of the text buffer an owner-data list hands its parent.
 constexpr int kListViewDispInfoChars = 1024;
+
+// ---- columns and header items ----
+constexpr UINT LVCF_FMT = 1;
+constexpr UINT LVCF_WIDTH = 2;
+constexpr UINT LVCF_TEXT = 4;
+
+struct LVCOLUMN
+{
+  UINT mask;
+  int fmt;  // the title's alignment: 0 left, 1 right, 2 centre
+  int cx;
+  char* pszText;
+  int cchTextMax;
+  int iSubItem;
+  int iImage;
+  int iOrder;
+};
+
+constexpr UINT HDI_WIDTH = 1;
+constexpr UINT HDI_TEXT = 2;
+constexpr UINT HDI_FORMAT = 4;
+constexpr int HDF_SORTDOWN = 0x200;
+constexpr int HDF_SORTUP = 0x400;
+
+struct HDITEM
+{
+  UINT mask;
+  int cxy;
+  char* pszText;
+  HBITMAP hbm;
+  int cchTextMax;
+  int fmt;  // alignment as LVCOLUMN's, and HDF_SORTUP or HDF_SORTDOWN for the arrow
+  LPARAM lParam;
+  int iImage;
+  int iOrder;
+};
+
+// ---- hit tests and rectangles ----
+constexpr UINT LVHT_NOWHERE = 1;
+constexpr UINT LVHT_ONITEM = 0xE;
+constexpr int LVIR_BOUNDS = 0;
+constexpr int LVIR_LABEL = 2;
+
+struct LVHITTESTINFO
+{
+  POINT pt;
+  UINT flags;
+  int iItem;
+  int iSubItem;
+};
 
 // ---- list-box messages ----
 constexpr UINT LB_ADDSTRING = 0x180;
@@ -141,7 +205,57 @@ BOOL ListView_SetColumnWidth(HWND hwnd, int column, int width);
 // changes.
 BOOL ListView_SetColumnOrderArray(HWND hwnd, int count, const int* order);
 BOOL ListView_GetColumnOrderArray(HWND hwnd, int count, int* order);
+// The format, width and text that mask names.
+BOOL ListView_SetColumn(HWND hwnd, int column, const LVCOLUMN* col);
+// The view is its own header: Header_ calls take the list view.
+HWND ListView_GetHeader(HWND hwnd);
 int Header_GetItemCount(HWND hwnd);
+// The text is copied up to cchTextMax - 1 bytes and terminated.
+BOOL Header_GetItem(HWND hwnd, int index, HDITEM* item);
+BOOL Header_SetItem(HWND hwnd, int index, const HDITEM* item);
+// Bit LVS_EX_GRIDLINES draws grid lines, LVS_EX_HEADERDRAGDROP lets the user
+// drag headers to reorder the columns. The previous extended style.
+DWORD ListView_SetExtendedListViewStyleEx(HWND hwnd, DWORD mask, DWORD style);
+void WINL_SetListViewFastClickMask(HWND hwnd, int mask);
+// Pixels; 0 without a header or off screen.
+int WINL_GetListViewHeaderHeight(HWND hwnd);
+
+// ---- images and colours ----
+// The state image list: a row's state-image index n (1 and up) shows image
+// n - 1 before its column-0 text. The list stays the caller's and must
+// outlive its use. The previous list.
+HIMAGELIST ListView_SetImageList(HWND hwnd, HIMAGELIST list, int type);
+// Colours 0xRRGGBB.
+BOOL ListView_SetBkColor(HWND hwnd, int color);
+BOOL ListView_SetTextBkColor(HWND hwnd, int color);
+BOOL ListView_SetTextColor(HWND hwnd, int color);
+BOOL ListView_SetGridColor(HWND hwnd, int color);
+// Selected rows: colors[0] their background, colors[1] their text; a count
+// of 0 gives the theme's back. FALSE for a negative count.
+BOOL ListView_SetSelColors(HWND hwnd, int count, const int* colors);
+
+// ---- on screen ----
+// Points and rectangles are in the rows' own pixels: (0, 0) is row 0's
+// top-left corner whatever the scrolling, the header not counted. What needs
+// the table on screen answers -1, 0 or FALSE before it is.
+
+// The row at info->pt (-1 for none), also in info->iItem; info->iSubItem
+// gets the column (SubItemHitTest) and flags LVHT_ONITEM or LVHT_NOWHERE.
+int ListView_HitTest(HWND hwnd, LVHITTESTINFO* info);
+int ListView_SubItemHitTest(HWND hwnd, LVHITTESTINFO* info);
+// LVIR_BOUNDS: the whole row; other codes: its column-0 cell.
+BOOL ListView_GetItemRect(HWND hwnd, int row, RECT* rect, int code);
+BOOL ListView_GetSubItemRect(HWND hwnd, int row, int column, int code, RECT* rect);
+// Scrolls the least that shows the row (clamped to the rows).
+BOOL ListView_EnsureVisible(HWND hwnd, int row, BOOL partialOK);
+// The row at the top of the visible rows, and how many whole rows show.
+int ListView_GetTopIndex(HWND hwnd);
+int ListView_GetCountPerPage(HWND hwnd);
+// By dy pixels in whole rows and dx in whole widths of the first column.
+BOOL ListView_Scroll(HWND hwnd, int dx, int dy);
+BOOL ListView_RedrawItems(HWND hwnd, int first, int last);
+// The row the keyboard works on, -1 for none.
+int ListView_GetSelectionMark(HWND hwnd);
 
 // The text a cell shows, as the toolkit asks for it (an owner-data list
 // asks its parent with LVN_GETDISPINFO).

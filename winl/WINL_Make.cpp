@@ -4,6 +4,7 @@
 #include "winl/WINL_Controls.h"
 
 #include "winl/WINL_ListView.h"
+#include "winl/WINL_TreeView.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -329,7 +330,17 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     return WINL_CreateListView(WINL_Handle(WINL_Live(gLayout.parent)), id, style, f.x, f.y, f.w, f.h,
                                is("SysListView32_LB"));
   }
+  if (is("SysTreeView32"))
+  {
+    const Frame f = MakeCoords(x, y, w, h, true, false);
+    return WINL_CreateTreeView(WINL_Handle(WINL_Live(gLayout.parent)), id, style, f.x, f.y, f.w, f.h);
+  }
   return nullptr;
+}
+
+HWND WINL_MakeListBox(int id, int x, int y, int w, int h, LONG_PTR style)
+{
+  return WINL_MakeControl("", id, "SysListView32_LB", style, x, y, w, h, 0);
 }
 
 // ---- the generated list ----
@@ -348,7 +359,7 @@ void WINL_GenerateDialogFromList(const WINL_DlgResourceEntry* list, int count)
     else if (kind == "__WINL_COMBO")
       WINL_MakeCombo(e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_LISTBOX")
-      WINL_MakeControl("", e.p1, "SysListView32_LB", e.p6, e.x, e.y, e.w, e.h, 0);
+      WINL_MakeListBox(e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_GROUP")
       WINL_MakeGroupBox(e.str2, e.p1, e.x, e.y, e.w, e.h, e.p6);
     else if (kind == "__WINL_CHECKBOX")

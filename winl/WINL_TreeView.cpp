@@ -1,5 +1,8 @@
 #include "winl/WINL_TreeView.h"
 
+#include "platform/gtk/PLAT_GtkList.h"
+#include "platform/gtk/PLAT_GtkTree.h"
+#include "winl/WINL_ListView.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -29,6 +32,7 @@ struct Tree
   std::map<Key, Node> nodes;
   std::vector<Key> top;
   Key selected = 0;
+  PLAT_ListColors colors;
 };
 
 // Handles are counted up from 1 across all trees, so a handle never names
@@ -98,6 +102,117 @@ void Describe(const Tree* t, Key key, TVITEM* out)
   out->state = (t->selected == key ? TVIS_SELECTED : 0) | (it->second.expanded ? TVIS_EXPANDED : 0);
 }
 
+HWND WindowOf(uint64_t id) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(id)); }
+
+// The outline on screen shows the record: after every change the items are
+// read again, with the expanded ones opened, parents first.
+void Mirror(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  Tree* t = Find(hwnd);
+  if (!w || !t || !w->native) return;
+  std::vector<Key> expanded;
+  std::vector<Key> pending(t->top.rbegin(), t->top.rend());
+  while (!pending.empty())
+  {
+    const Key key = pending.back();
+    pending.pop_back();
+    auto it = t->nodes.find(key);
+    if (it == t->nodes.end() || !it->second.expanded) continue;
+    expanded.push_back(key);
+    pending.insert(pending.end(), it->second.children.rbegin(), it->second.children.rend());
+  }
+  PLAT_TreeReload(w->native.get(), std::vector<uint64_t>(expanded.begin(), expanded.end()), t->selected);
+}
+
+void SendNotify(HWND hwnd, NMHDR* hdr, int code)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (!w || !w->parent) return;
+  *hdr = {hwnd, static_cast<UINT_PTR>(w->tag), code};
+  WINL_Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->tag), reinterpret_cast<LPARAM>(hdr));
+}
+
+// Selects now (0: nothing) and tells the parent when that changes the
+// selection. The parent may delete the tree while it hears of it: nothing
+// of the record is used after.
+void ChangeSelection(HWND hwnd, Tree* t, Key now)
+{
+  const Key old = t->selected;
+  if (old == now) return;
+  NMTREEVIEW nm{};
+  Describe(t, old, &nm.itemOld);
+  t->selected = now;
+  Describe(t, now, &nm.itemNew);
+  SendNotify(hwnd, &nm.hdr, TVN_SELCHANGED);
+}
+
+// What the outline asks of the records and tells them of the user.
+class OutlineSource final : public PLAT_TreeSource
+{
+public:
+  int TreeChildCount(uint64_t tree, uint64_t item) override
+  {
+    const std::vector<Key>* kids = Children(tree, item);
+    return kids ? static_cast<int>(kids->size()) : 0;
+  }
+  uint64_t TreeChild(uint64_t tree, uint64_t item, int index) override
+  {
+    const std::vector<Key>* kids = Children(tree, item);
+    return kids && index >= 0 && index < static_cast<int>(kids->size()) ? (*kids)[static_cast<size_t>(index)] : 0;
+  }
+  bool TreePlace(uint64_t tree, uint64_t item, uint64_t* parent, int* index) override
+  {
+    Tree* t = Find(WindowOf(tree));
+    const Node* n = NodeOf(t, HandleOf(static_cast<Key>(item)));
+    if (!n) return false;
+    const std::vector<Key>& siblings = SiblingsOf(t, n->parent);
+    *parent = n->parent;
+    *index = static_cast<int>(std::find(siblings.begin(), siblings.end(), item) - siblings.begin());
+    return true;
+  }
+  bool TreeCanOpen(uint64_t tree, uint64_t item) override
+  {
+    const Node* n = NodeOf(Find(WindowOf(tree)), HandleOf(static_cast<Key>(item)));
+    return n && n->hasChildren;
+  }
+  std::string TreeText(uint64_t tree, uint64_t item) override
+  {
+    const Node* n = NodeOf(Find(WindowOf(tree)), HandleOf(static_cast<Key>(item)));
+    return n ? n->text : std::string();
+  }
+  void OnTreeEvent(uint64_t tree, PLAT_TreeEvent event, uint64_t item) override
+  {
+    const HWND hwnd = WindowOf(tree);
+    Tree* t = Find(hwnd);
+    if (!t) return;
+    Node* n = NodeOf(t, HandleOf(static_cast<Key>(item)));
+    NMHDR hdr{};
+    switch (event)
+    {
+      case PLAT_TreeEvent::Click: SendNotify(hwnd, &hdr, NM_CLICK); break;
+      case PLAT_TreeEvent::RightClick: SendNotify(hwnd, &hdr, NM_RCLICK); break;
+      case PLAT_TreeEvent::Selected:
+        if (n || !item) ChangeSelection(hwnd, t, static_cast<Key>(item));
+        break;
+      case PLAT_TreeEvent::Expanded:
+      case PLAT_TreeEvent::Collapsed:
+        if (n) n->expanded = event == PLAT_TreeEvent::Expanded;
+        break;
+    }
+  }
+
+private:
+  static const std::vector<Key>* Children(uint64_t tree, uint64_t item)
+  {
+    Tree* t = Find(WindowOf(tree));
+    if (!t) return nullptr;
+    if (!item) return &t->top;
+    const Node* n = NodeOf(t, HandleOf(static_cast<Key>(item)));
+    return n ? &n->children : nullptr;
+  }
+};
+
 LRESULT TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_DESTROY)
@@ -120,7 +235,19 @@ HWND WINL_CreateTreeView(HWND parent, int id, LONG_PTR style, int x, int y, int 
   auto t = std::make_unique<Tree>();
   t->style = style;
   Trees()[rec->id] = std::move(t);
+  // The outline takes the place of the plain view the window was made with.
+  if (rec->native)
+    if (auto outline = PLAT_TreeCreate(rec->id))
+    {
+      static OutlineSource source;
+      PLAT_TreeSetSource(&source);
+      WINL_Wnd* p = WINL_Live(parent);
+      WINL_LinkView(rec, nullptr);
+      rec->native = std::move(outline);
+      WINL_LinkView(rec, p);
+    }
   SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOZORDER);
+  if (!(style & WINL_STYLE_HIDDEN)) ShowWindow(hwnd, SW_SHOW);
   return hwnd;
 }
 
@@ -155,6 +282,7 @@ HTREEITEM TreeView_InsertItem(HWND hwnd, const TVINSERTSTRUCT* insert)
   if (item.mask & TVIF_CHILDREN) n.hasChildren = item.cChildren != 0;
   siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(at), key);
   t->nodes.emplace(key, std::move(n));
+  Mirror(hwnd);
   return HandleOf(key);
 }
 
@@ -168,6 +296,7 @@ BOOL TreeView_DeleteItem(HWND hwnd, HTREEITEM item)
   std::vector<Key>& siblings = SiblingsOf(t, n->parent);
   siblings.erase(std::find(siblings.begin(), siblings.end(), KeyOf(item)));
   Forget(t, KeyOf(item));
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -178,6 +307,7 @@ BOOL TreeView_DeleteAllItems(HWND hwnd)
   t->nodes.clear();
   t->top.clear();
   t->selected = 0;
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -206,6 +336,7 @@ BOOL TreeView_SetItem(HWND hwnd, const TVITEM* item)
   if (item->mask & TVIF_CHILDREN) n->hasChildren = item->cChildren != 0;
   if ((item->mask & TVIF_STATE) && (item->stateMask & TVIS_EXPANDED))
     n->expanded = (item->state & TVIS_EXPANDED) != 0;
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -243,21 +374,9 @@ BOOL TreeView_SelectItem(HWND hwnd, HTREEITEM item)
 {
   Tree* t = Find(hwnd);
   if (!t || (item && !NodeOf(t, item))) return FALSE;
-  const Key old = t->selected;
-  const Key now = KeyOf(item);
-  if (old == now) return TRUE;
-  NMTREEVIEW nm{};
-  Describe(t, old, &nm.itemOld);
-  t->selected = now;
-  Describe(t, now, &nm.itemNew);
-  // The parent may delete the tree while it hears of the change: nothing of
-  // the record is used after this.
-  WINL_Wnd* w = WINL_Live(hwnd);
-  if (w && w->parent)
-  {
-    nm.hdr = {hwnd, static_cast<UINT_PTR>(w->tag), TVN_SELCHANGED};
-    WINL_Send(w->parent, WM_NOTIFY, static_cast<WPARAM>(w->tag), reinterpret_cast<LPARAM>(&nm));
-  }
+  if (t->selected == KeyOf(item)) return TRUE;
+  ChangeSelection(hwnd, t, KeyOf(item));
+  Mirror(hwnd);
   return TRUE;
 }
 
@@ -266,5 +385,53 @@ BOOL TreeView_Expand(HWND hwnd, HTREEITEM item, UINT action)
   Node* n = NodeOf(Find(hwnd), item);
   if (!n) return FALSE;
   n->expanded = !((action & TVE_COLLAPSE) && n->expanded);
+  Mirror(hwnd);
+  return TRUE;
+}
+
+HTREEITEM TreeView_HitTest(HWND hwnd, TVHITTESTINFO* info)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  Tree* t = Find(hwnd);
+  if (!info) return nullptr;
+  const uint64_t item = t && w->native ? PLAT_TreeItemAt(w->native.get(), info->pt.x, info->pt.y) : 0;
+  info->hItem = NodeOf(t, HandleOf(static_cast<Key>(item))) ? HandleOf(static_cast<Key>(item)) : nullptr;
+  info->flags = info->hItem ? TVHT_ONITEM : TVHT_NOWHERE;
+  return info->hItem;
+}
+
+BOOL TreeView_SetIndent(HWND hwnd, int indent)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (!Find(hwnd)) return FALSE;
+  if (w->native) PLAT_TreeSetIndent(w->native.get(), indent);
+  return TRUE;
+}
+
+namespace
+{
+int SetColor(HWND hwnd, int PLAT_ListColors::*field, int color)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  Tree* t = Find(hwnd);
+  if (!t) return -1;
+  const int before = t->colors.*field;
+  t->colors.*field = color < 0 ? -1 : color & 0xFFFFFF;
+  if (w->native) PLAT_TreeSetColors(w->native.get(), t->colors);
+  return before;
+}
+}  // namespace
+
+int TreeView_SetBkColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::background, color); }
+int TreeView_SetTextColor(HWND hwnd, int color) { return SetColor(hwnd, &PLAT_ListColors::text, color); }
+
+BOOL WINL_TreeViewSetSelColors(HWND hwnd, int count, const int* colors)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  Tree* t = Find(hwnd);
+  if (!t || count < 0 || (count > 0 && !colors)) return FALSE;
+  t->colors.selectedBackground = count > 0 ? colors[0] & 0xFFFFFF : -1;
+  t->colors.selectedText = count > 1 ? colors[1] & 0xFFFFFF : -1;
+  if (w->native) PLAT_TreeSetColors(w->native.get(), t->colors);
   return TRUE;
 }

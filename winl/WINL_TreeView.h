@@ -32,6 +32,18 @@ constexpr UINT TVE_TOGGLE = 3;
 
 constexpr int TVN_SELCHANGED = -402;
 
+constexpr UINT TVHT_NOWHERE = 1;
+constexpr UINT TVHT_ONITEM = 0x46;
+
+// pt in the rows' own pixels: (0, 0) is the first row's top-left corner
+// whatever the scrolling.
+struct TVHITTESTINFO
+{
+  POINT pt;
+  UINT flags;
+  HTREEITEM hItem;
+};
+
 struct TVITEM
 {
   UINT mask;
@@ -53,8 +65,9 @@ struct TVINSERTSTRUCT
   TVITEM item;
 };
 
-// Sent to the parent (WM_NOTIFY) when TreeView_SelectItem changes the
-// selection.
+// Sent to the parent (WM_NOTIFY) when TreeView_SelectItem or the user
+// changes the selection. The user's clicks send NM_CLICK and NM_RCLICK
+// (a bare NMHDR); the user opening and closing items sends nothing.
 struct NMTREEVIEW
 {
   NMHDR hdr;
@@ -95,3 +108,14 @@ BOOL TreeView_SelectItem(HWND hwnd, HTREEITEM item);
 // An expanded item asked to collapse (TVE_COLLAPSE, TVE_TOGGLE) collapses;
 // otherwise the item ends expanded.
 BOOL TreeView_Expand(HWND hwnd, HTREEITEM item, UINT action);
+// The item of the row at info->pt, also in info->hItem; null for none or
+// without a display.
+HTREEITEM TreeView_HitTest(HWND hwnd, TVHITTESTINFO* info);
+// Pixels per level.
+BOOL TreeView_SetIndent(HWND hwnd, int indent);
+// Colours 0xRRGGBB; -1 gives the theme's back. The previous colour, -1 for
+// the theme's or a handle that is not a tree view.
+int TreeView_SetBkColor(HWND hwnd, int color);
+int TreeView_SetTextColor(HWND hwnd, int color);
+// ListView_SetSelColors on a tree view.
+BOOL WINL_TreeViewSetSelColors(HWND hwnd, int count, const int* colors);

@@ -259,6 +259,13 @@ double IUnitGUIResize::ReadStoredScale()
   return s;
 }
 
+bool IUnitGUIResize::StoreScale()
+{
+  if (IsEqual(GetDoubleFromSettings(kScaleKey), mScale, kScaleTolerance)) return true;
+  WriteDoubleToSettings(kScaleKey, mScale);
+  return false;
+}
+
 // ---- attachment ----
 
 void IUnitGUIResize::CopyLayout(const ViewLayout& from, ViewLayout* to) const
@@ -683,8 +690,11 @@ void IUnitGUIResize::ResizeAtGUIOpen()
 void IUnitGUIResize::ResizeGraphics()
 {
   if (!mGraphics) return;
-  const bool unchanged = IsEqual(GetDoubleFromSettings(kScaleKey), mScale, kScaleTolerance);
-  if (!unchanged) WriteDoubleToSettings(kScaleKey, mScale);
+  // A corner drag changes the scale on every pointer step, and each write
+  // of the settings file waits for the disk twice: at 120 steps a second
+  // the drag would lag the pointer. The release stores the scale instead.
+  const bool dragStep = mResizingEnabled && mFastBitmapResizing && mDragging;
+  const bool unchanged = dragStep || StoreScale();
   mGraphics->SetScale(mScale);
   UpdateWindowSize();
   const double values[3] = {static_cast<double>(mCurrentView), mBaseW, mBaseH};
@@ -786,6 +796,7 @@ void IUnitGUIResize::OnMouseUp(int, int, IMouseMod*)
     ResizeControlRects();
     AfterGUIResizeAll();
     mGraphics->SetAllControlsDirty();
+    if (mDragging) StoreScale();
     mDragging = false;
     Process().mScale = mScale;
     mGraphics->SetAllControlsDirty();

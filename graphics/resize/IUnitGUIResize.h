@@ -199,6 +199,9 @@ private:
   // The stored scale made sane: not a positive number gives 1.0, then
   // clamped into the limits; written back when it changed.
   double ReadStoredScale();
+  // Writes the scale as "guiscale" unless the stored value is within 1e-10
+  // of it; true when it was (nothing written).
+  bool StoreScale();
   void UpdateWindowSize();
   void CopyLayout(const ViewLayout& from, ViewLayout* to) const;
   ViewLayout& CurrentLayout() { return mLayouts[static_cast<size_t>(mCurrentView)]; }

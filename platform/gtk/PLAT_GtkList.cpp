@@ -8,6 +8,7 @@
 #include "platform/gtk/PLAT_GtkList.h"
 
 #include "platform/PLAT_Canvas.h"
+#include "platform/PLAT_CanvasCairo.h"
 #include "platform/gtk/PLAT_GtkControl.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
@@ -15,7 +16,8 @@
 #include <cstdio>
 
 // ---- sections ----
-// the model · the table's state and events · the view object · tests
+// the model · drawn cells · the table's state and events · the view object ·
+// geometry · tests
 
 namespace
 {
@@ -174,6 +176,86 @@ void SyncCount(ZephraListModel* m)
   }
 }
 
+// ---- drawn cells ----
+
+// A cell the source paints: owner-drawn list-box rows and state images. The
+// table's data function tells it the row before each paint.
+struct ZephraDrawCell
+{
+  GtkCellRenderer parent;
+  uint64_t id;
+  int column;  // the source's, or PLAT_LIST_STATE_IMAGE
+  int row;
+};
+
+struct ZephraDrawCellClass
+{
+  GtkCellRendererClass parentClass;
+};
+
+G_DEFINE_TYPE(ZephraDrawCell, zephra_draw_cell, GTK_TYPE_CELL_RENDERER)
+
+static void zephra_draw_cell_init(ZephraDrawCell* cell)
+{
+  cell->id = 0;
+  cell->column = 0;
+  cell->row = -1;
+}
+
+namespace
+{
+void DrawCellRender(GtkCellRenderer* renderer, cairo_t* cr, GtkWidget*, const GdkRectangle*, const GdkRectangle* area,
+                    GtkCellRendererState flags)
+{
+  auto* cell = reinterpret_cast<ZephraDrawCell*>(renderer);
+  if (!gSource || cell->row < 0 || area->width <= 0 || area->height <= 0) return;
+  cairo_save(cr);
+  cairo_translate(cr, area->x, area->y);
+  cairo_rectangle(cr, 0, 0, area->width, area->height);
+  cairo_clip(cr);
+  try
+  {
+    if (auto canvas = PLAT_CanvasWrapCairo(cr, area->width, area->height))
+      gSource->ListDrawCell(cell->id, cell->row, cell->column, canvas.get(), area->width, area->height,
+                            (flags & GTK_CELL_RENDERER_SELECTED) != 0);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: painting a list cell failed\n");
+  }
+  cairo_restore(cr);
+}
+}  // namespace
+
+static void zephra_draw_cell_class_init(ZephraDrawCellClass* klass)
+{
+  GTK_CELL_RENDERER_CLASS(klass)->render = DrawCellRender;
+}
+
+namespace
+{
+void DrawCellData(GtkTreeViewColumn*, GtkCellRenderer* renderer, GtkTreeModel*, GtkTreeIter* iter, gpointer)
+{
+  reinterpret_cast<ZephraDrawCell*>(renderer)->row = RowOf(iter);
+}
+
+// A drawn cell as tall as a row of text, so owner-drawn rows keep the
+// height the table's other rows have.
+GtkCellRenderer* NewDrawCell(GtkWidget* tree, uint64_t id, int column, int width)
+{
+  auto* cell = reinterpret_cast<ZephraDrawCell*>(g_object_new(zephra_draw_cell_get_type(), nullptr));
+  cell->id = id;
+  cell->column = column;
+  GtkCellRenderer* text = gtk_cell_renderer_text_new();
+  g_object_ref_sink(text);
+  gint minimum = 0, natural = 0;
+  gtk_cell_renderer_get_preferred_height(text, tree, &minimum, &natural);
+  g_object_unref(text);
+  gtk_cell_renderer_set_fixed_size(&cell->parent, width, natural);
+  return &cell->parent;
+}
+}  // namespace
+
 // ---- the table's state and events ----
 
 struct ListState
@@ -182,12 +264,26 @@ struct ListState
   GtkWidget* tree = nullptr;        // owned by the scrolled window
   ZephraListModel* model = nullptr; // we hold a reference
   int blocked = 0;                  // the layer's own changes under way
+  GtkCssProvider* colors = nullptr; // the layer's colours, or null
+  int stateImageWidth = 0;          // 0: no state images
+  // The left press under way, for the drag threshold; a press with Control
+  // stands for the right button and selects nothing.
+  bool pressed = false;
+  bool dragged = false;
+  bool fakeRight = false;
+  int pressRow = -1, pressColumn = -1;
+  double pressX = 0, pressY = 0;
 
-  ~ListState() { g_object_unref(model); }
+  ~ListState()
+  {
+    g_object_unref(model);
+    if (colors) g_object_unref(colors);
+  }
 };
 
 constexpr const char* kStateKey = "zephra-list";
 constexpr const char* kColumnKey = "zephra-column";
+constexpr const char* kReorderKey = "zephra-reorder";
 
 ListState* StateOf(PLAT_GtkView* list)
 {
@@ -228,8 +324,55 @@ gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, gpointer data)
   if (e->button != 1 || (e->type != GDK_BUTTON_PRESS && e->type != GDK_2BUTTON_PRESS)) return FALSE;
   int row, column;
   CellAt(s, e->x, e->y, &row, &column);
+  if (e->state & GDK_CONTROL_MASK)
+  {
+    s->fakeRight = true;
+    return TRUE;
+  }
+  if (e->type == GDK_BUTTON_PRESS)
+  {
+    s->pressed = true;
+    s->dragged = false;
+    s->pressRow = row;
+    s->pressColumn = column;
+    s->pressX = e->x;
+    s->pressY = e->y;
+  }
   Report(s, e->type == GDK_2BUTTON_PRESS ? PLAT_ListEvent::DoubleClick : PLAT_ListEvent::Click, row, column);
   return FALSE;
+}
+
+gboolean OnButtonRelease(GtkWidget*, GdkEventButton* e, gpointer data)
+{
+  auto* s = static_cast<ListState*>(data);
+  const bool right = e->button == 3 || (e->button == 1 && s->fakeRight);
+  if (e->button == 1)
+  {
+    s->pressed = false;
+    s->fakeRight = false;
+  }
+  if (!right) return FALSE;
+  int row, column;
+  CellAt(s, e->x, e->y, &row, &column);
+  Report(s, PLAT_ListEvent::RightClick, row, column);
+  return e->button == 1;
+}
+
+gboolean OnMotion(GtkWidget* tree, GdkEventMotion* e, gpointer data)
+{
+  auto* s = static_cast<ListState*>(data);
+  if (!s->pressed || s->dragged || s->pressRow < 0 || !(e->state & GDK_BUTTON1_MASK)) return FALSE;
+  if (!gtk_drag_check_threshold(tree, static_cast<gint>(s->pressX), static_cast<gint>(s->pressY),
+                                static_cast<gint>(e->x), static_cast<gint>(e->y)))
+    return FALSE;
+  s->dragged = true;
+  Report(s, PLAT_ListEvent::BeginDrag, s->pressRow, s->pressColumn);
+  return FALSE;
+}
+
+void OnColumnsChanged(GtkTreeView*, gpointer data)
+{
+  Report(static_cast<ListState*>(data), PLAT_ListEvent::ColumnsMoved, -1, -1);
 }
 
 void OnSelectionChanged(GtkTreeSelection*, gpointer data)
@@ -286,6 +429,9 @@ std::unique_ptr<PLAT_GtkView> PLAT_ListCreate(uint64_t id, unsigned options)
   gtk_tree_selection_set_mode(selection, (options & PLAT_LIST_MULTIPLE) ? GTK_SELECTION_MULTIPLE : GTK_SELECTION_SINGLE);
   g_signal_connect(selection, "changed", G_CALLBACK(OnSelectionChanged), s);
   g_signal_connect(s->tree, "button-press-event", G_CALLBACK(OnButtonPress), s);
+  g_signal_connect(s->tree, "button-release-event", G_CALLBACK(OnButtonRelease), s);
+  g_signal_connect(s->tree, "motion-notify-event", G_CALLBACK(OnMotion), s);
+  g_signal_connect(s->tree, "columns-changed", G_CALLBACK(OnColumnsChanged), s);
   gtk_container_add(GTK_CONTAINER(scroll), s->tree);
   gtk_widget_show(s->tree);
 
@@ -305,10 +451,32 @@ void PLAT_ListSetColumns(PLAT_GtkView* list, const std::vector<PLAT_ListColumn>&
   for (const PLAT_ListColumn& c : columns)
   {
     if (c.column < 0 || c.column >= PLAT_LIST_MAX_COLUMNS) continue;
-    GtkCellRenderer* cell = gtk_cell_renderer_text_new();
-    g_object_set(cell, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
     const std::string title = PLAT_ControlText(c.title.c_str());
-    GtkTreeViewColumn* col = gtk_tree_view_column_new_with_attributes(title.c_str(), cell, "text", c.column, nullptr);
+    GtkTreeViewColumn* col = gtk_tree_view_column_new();
+    gtk_tree_view_column_set_title(col, title.c_str());
+    if (c.column == 0 && s->stateImageWidth > 0)
+    {
+      GtkCellRenderer* image = NewDrawCell(s->tree, s->id, PLAT_LIST_STATE_IMAGE, s->stateImageWidth);
+      gtk_tree_view_column_pack_start(col, image, FALSE);
+      gtk_tree_view_column_set_cell_data_func(col, image, DrawCellData, nullptr, nullptr);
+    }
+    if (c.drawn)
+    {
+      GtkCellRenderer* cell = NewDrawCell(s->tree, s->id, c.column, -1);
+      gtk_tree_view_column_pack_start(col, cell, TRUE);
+      gtk_tree_view_column_set_cell_data_func(col, cell, DrawCellData, nullptr, nullptr);
+    }
+    else
+    {
+      GtkCellRenderer* cell = gtk_cell_renderer_text_new();
+      g_object_set(cell, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+      gtk_tree_view_column_pack_start(col, cell, TRUE);
+      gtk_tree_view_column_add_attribute(col, cell, "text", c.column);
+    }
+    gtk_tree_view_column_set_alignment(col, c.align == 1 ? 1.0f : c.align == 2 ? 0.5f : 0.0f);
+    gtk_tree_view_column_set_sort_indicator(col, c.sort != 0);
+    gtk_tree_view_column_set_sort_order(col, c.sort == 2 ? GTK_SORT_DESCENDING : GTK_SORT_ASCENDING);
+    gtk_tree_view_column_set_reorderable(col, g_object_get_data(G_OBJECT(s->tree), kReorderKey) != nullptr);
     g_object_set_data(G_OBJECT(col), kColumnKey, GINT_TO_POINTER(c.column));
     gtk_tree_view_column_set_sizing(col, GTK_TREE_VIEW_COLUMN_FIXED);
     gtk_tree_view_column_set_fixed_width(col, c.width > 0 ? c.width : 1);
@@ -355,6 +523,170 @@ std::vector<int> PLAT_ListGetSelection(PLAT_GtkView* list)
   g_list_free_full(paths, reinterpret_cast<GDestroyNotify>(gtk_tree_path_free));
   std::sort(rows.begin(), rows.end());
   return rows;
+}
+
+std::vector<int> PLAT_ListGetColumnOrder(PLAT_GtkView* list)
+{
+  std::vector<int> order;
+  ListState* s = StateOf(list);
+  if (!s) return order;
+  GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(s->tree));
+  for (GList* l = columns; l; l = l->next) order.push_back(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(l->data), kColumnKey)));
+  g_list_free(columns);
+  return order;
+}
+
+void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const PLAT_ListColors& colors)
+{
+  GtkStyleContext* style = gtk_widget_get_style_context(widget);
+  if (*provider)
+  {
+    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(*provider));
+    g_object_unref(*provider);
+    *provider = nullptr;
+  }
+  const auto rule = [](std::string& css, const char* property, int rgb) {
+    if (rgb < 0) return;
+    char line[48];
+    std::snprintf(line, sizeof line, " %s: #%06x;", property, rgb & 0xFFFFFF);
+    css += line;
+  };
+  std::string plain, selected;
+  rule(plain, "background-color", colors.background);
+  rule(plain, "color", colors.text);
+  rule(plain, "border-color", colors.grid);
+  rule(selected, "background-color", colors.selectedBackground);
+  rule(selected, "color", colors.selectedText);
+  if (plain.empty() && selected.empty()) return;
+  const std::string css = "treeview.view {" + plain + " } treeview.view:selected {" + selected + " }";
+  *provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(*provider, css.c_str(), -1, nullptr);
+  gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(*provider), GTK_STYLE_PROVIDER_PRIORITY_USER);
+}
+
+void PLAT_ListSetColors(PLAT_GtkView* list, const PLAT_ListColors& colors)
+{
+  if (ListState* s = StateOf(list)) PLAT_GtkApplyListColors(s->tree, &s->colors, colors);
+}
+
+void PLAT_ListSetGridAndReorder(PLAT_GtkView* list, bool grid, bool reorder)
+{
+  ListState* s = StateOf(list);
+  if (!s) return;
+  Blocked block(s);
+  GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
+  gtk_tree_view_set_grid_lines(tree, grid ? GTK_TREE_VIEW_GRID_LINES_BOTH : GTK_TREE_VIEW_GRID_LINES_NONE);
+  g_object_set_data(G_OBJECT(s->tree), kReorderKey, reorder ? GINT_TO_POINTER(1) : nullptr);
+  GList* columns = gtk_tree_view_get_columns(tree);
+  for (GList* l = columns; l; l = l->next) gtk_tree_view_column_set_reorderable(GTK_TREE_VIEW_COLUMN(l->data), reorder);
+  g_list_free(columns);
+}
+
+void PLAT_ListSetStateImageWidth(PLAT_GtkView* list, int width)
+{
+  if (ListState* s = StateOf(list)) s->stateImageWidth = std::max(width, 0);
+}
+
+int PLAT_ListHeaderHeight(PLAT_GtkView* list)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_tree_view_get_headers_visible(GTK_TREE_VIEW(s->tree)) || !gtk_widget_get_realized(s->tree)) return 0;
+  // The rows' window starts below the header.
+  gint x = 0, y = 0;
+  gtk_tree_view_convert_bin_window_to_widget_coords(GTK_TREE_VIEW(s->tree), 0, 0, &x, &y);
+  return y;
+}
+
+// ---- geometry ----
+
+bool PLAT_ListCellAt(PLAT_GtkView* list, int x, int y, int* row, int* column)
+{
+  *row = *column = -1;
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree)) return false;
+  gint bx = 0, by = 0;
+  gtk_tree_view_convert_tree_to_bin_window_coords(GTK_TREE_VIEW(s->tree), x, y, &bx, &by);
+  CellAt(s, bx, by, row, column);
+  if (*row < 0 && y >= 0 && x >= 0)
+  {
+    // Past the last column the row is still there; the column is not.
+    const int height = PLAT_ListRowHeight(list);
+    if (height > 0 && y / height < s->model->shown) *row = y / height;
+  }
+  return *row >= 0;
+}
+
+bool PLAT_ListCellRect(PLAT_GtkView* list, int row, int column, PLAT_Rect* rect)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree) || row < 0 || row >= s->model->shown) return false;
+  GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
+  GtkTreeViewColumn* col = nullptr;
+  if (column >= 0)
+  {
+    GList* columns = gtk_tree_view_get_columns(tree);
+    for (GList* l = columns; l && !col; l = l->next)
+      if (GPOINTER_TO_INT(g_object_get_data(G_OBJECT(l->data), kColumnKey)) == column) col = GTK_TREE_VIEW_COLUMN(l->data);
+    g_list_free(columns);
+    if (!col || !gtk_tree_view_column_get_visible(col)) return false;
+  }
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  GdkRectangle area;
+  gtk_tree_view_get_background_area(tree, path, col, &area);
+  gtk_tree_path_free(path);
+  if (!col)
+  {
+    // The whole row: every column's width.
+    area.x = 0;
+    area.width = 0;
+    GList* columns = gtk_tree_view_get_columns(tree);
+    for (GList* l = columns; l; l = l->next)
+      if (gtk_tree_view_column_get_visible(GTK_TREE_VIEW_COLUMN(l->data)))
+        area.width += gtk_tree_view_column_get_width(GTK_TREE_VIEW_COLUMN(l->data));
+    g_list_free(columns);
+    gint bx = 0, by = 0;
+    gtk_tree_view_convert_tree_to_bin_window_coords(tree, 0, 0, &bx, &by);
+    area.x = bx;
+  }
+  gint tx = 0, ty = 0;
+  gtk_tree_view_convert_bin_window_to_tree_coords(tree, area.x, area.y, &tx, &ty);
+  *rect = {tx, ty, area.width, area.height};
+  return area.height > 0;
+}
+
+bool PLAT_ListVisibleRect(PLAT_GtkView* list, PLAT_Rect* rect)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree)) return false;
+  GdkRectangle visible;
+  gtk_tree_view_get_visible_rect(GTK_TREE_VIEW(s->tree), &visible);
+  *rect = {visible.x, visible.y, visible.width, visible.height};
+  return true;
+}
+
+int PLAT_ListRowHeight(PLAT_GtkView* list)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree) || s->model->shown <= 0) return 0;
+  GtkTreePath* path = gtk_tree_path_new_from_indices(0, -1);
+  GdkRectangle area;
+  gtk_tree_view_get_background_area(GTK_TREE_VIEW(s->tree), path, nullptr, &area);
+  gtk_tree_path_free(path);
+  return std::max(area.height, 0);
+}
+
+void PLAT_ListScrollTo(PLAT_GtkView* list, int x, int y)
+{
+  if (ListState* s = StateOf(list)) gtk_tree_view_scroll_to_point(GTK_TREE_VIEW(s->tree), x, y);
+}
+
+void PLAT_ListScrollToRow(PLAT_GtkView* list, int row)
+{
+  ListState* s = StateOf(list);
+  if (!s || row < 0 || row >= s->model->shown) return;
+  GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+  gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(s->tree), path, nullptr, FALSE, 0, 0);
+  gtk_tree_path_free(path);
 }
 
 // ---- tests ----
@@ -408,4 +740,28 @@ bool PLAT_ListVisibleRows(PLAT_GtkView* list, int* first, int* last)
   gtk_tree_path_free(start);
   gtk_tree_path_free(end);
   return true;
+}
+
+bool PLAT_ListTestToPicture(PLAT_GtkView* list, int* x, int* y)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree)) return false;
+  // Rows added since the last frame are laid out before the picture.
+  GtkWidget* top = gtk_widget_get_toplevel(s->tree);
+  if (GTK_IS_CONTAINER(top)) gtk_container_check_resize(GTK_CONTAINER(top));
+  gint wx = 0, wy = 0;
+  gtk_tree_view_convert_tree_to_widget_coords(GTK_TREE_VIEW(s->tree), *x, *y, &wx, &wy);
+  return gtk_widget_translate_coordinates(s->tree, list->GetImpl()->widget, wx, wy, x, y);
+}
+
+void PLAT_ListTestMoveColumnFirst(PLAT_GtkView* list, int column)
+{
+  ListState* s = StateOf(list);
+  if (!s) return;
+  GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
+  GList* columns = gtk_tree_view_get_columns(tree);
+  for (GList* l = columns; l; l = l->next)
+    if (GPOINTER_TO_INT(g_object_get_data(G_OBJECT(l->data), kColumnKey)) == column)
+      gtk_tree_view_move_column_after(tree, GTK_TREE_VIEW_COLUMN(l->data), nullptr);
+  g_list_free(columns);
 }

@@ -55,6 +55,12 @@ struct PLAT_GtkWindow::Impl
   ~Impl();
 };
 
+struct PLAT_ListColors;
+// Gives a table or tree widget the colours through its own style provider,
+// which replaces the one in *provider (held; null when every colour is the
+// theme's).
+void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const PLAT_ListColors& colors);
+
 // The height the window's menu bar takes above the content; 0 without one.
 // The layer's frames are those of the content and the bar: the window grows
 // by the bar's height, so the content keeps the size the layer gave it.

@@ -35,4 +35,28 @@ TEST(BASE_Mutex, RecursiveAndExclusive)
   mutex.Leave();
   mutex.Leave();
 }
+
+// A release inside three nested holds frees the mutex for another thread,
+// which holds nothing to release itself, and gives all three back.
+TEST(BASE_Mutex, ReleaseKeepsTheDepth)
+{
+  BASE_Mutex mutex;
+  BASE_MutexLock a(mutex), b(mutex), c(mutex);
+  const auto otherTakes = [&mutex] {
+    bool taken = false;
+    std::thread other([&] {
+      BASE_MutexRelease none(mutex);
+      taken = BASE_MutexTryLock(mutex).Locked();
+    });
+    other.join();
+    return taken;
+  };
+  {
+    BASE_MutexRelease release(mutex);
+    EXPECT_EQ(mutex.HeldDepth(), 0);
+    EXPECT_TRUE(otherTakes());
+  }
+  EXPECT_EQ(mutex.HeldDepth(), 3);
+  EXPECT_FALSE(otherTakes());
+}
 }  // namespace

@@ -54,6 +54,19 @@ struct TestPanels : ZephraPanelLink
     const auto it = hidden.find(param);
     return it != hidden.end() && it->second;
   }
+  void GrayOutParamControl(int param, bool gray) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    grayed[param] = gray;
+  }
+  void HideValueCaption(int programIndex, bool hide) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    captionHidden[programIndex] = hide;
+  }
+  void SetPwmLfoRangeMode(bool synced) override { rangeModes += synced ? "L1 " : "L0 "; }
+  void SetDelayRangeMode(int mode) override { rangeModes += "D" + std::to_string(mode) + " "; }
+  bool IsMidiSyncKnobHeld() const override { return midiSyncHeld; }
   std::vector<std::string> Status()
   {
     std::lock_guard<std::mutex> hold(lock);
@@ -64,7 +77,11 @@ struct TestPanels : ZephraPanelLink
   std::map<int, std::string> captions;
   std::vector<std::string> status;
   std::map<int, bool> hidden;  // by parameter, as last hidden or shown
+  std::map<int, bool> grayed;  // by parameter, as last dimmed or restored
+  std::map<int, bool> captionHidden;  // by program index
+  std::string rangeModes;  // "L1 D0 ": the range-mode calls in order
   bool flexiCopyMode = false;
+  bool midiSyncHeld = false;
 };
 
 struct TestEditor

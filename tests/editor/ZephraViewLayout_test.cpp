@@ -119,7 +119,9 @@ TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
     {2, 1, true, 127, 9, 127},
     {3, 0, true, 127, 127, 127},
     {3, 1, true, 127, 9, 9},
-    {4, 1, true, 12, 127, 127},  // the PWM rate is left as it was
+    // Past 3: the knob stops at 3 (the handler frees the PWM rate), the
+    // hook, reading the record, frees the delays.
+    {4, 1, true, 127, 127, 127},
   };
   for (const Case& c : kCases)
   {

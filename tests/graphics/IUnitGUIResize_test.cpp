@@ -166,6 +166,8 @@ TEST(GUIResize, CornerDragScalesAndTheReleaseStores)
     const int span = screen->getRowSpan();
     EXPECT_EQ(bits[0], RAST_RGBA(25, 25, 25, 255));
     EXPECT_EQ(bits[(c.height - 1) * span + c.width - 1], RAST_RGBA(25, 25, 25, 255));
+    // The settings file is written once, at the release, not on every step.
+    EXPECT_EQ(ReadWholeFile(f.settings), "[gui]\nguiscale=1.000000000000000\n\n");
 
     f.gui->OnMouseUp(c.x, c.y, &m);
     EXPECT_FALSE(f.manager->IsDragging());

@@ -20,6 +20,7 @@ TEST(ZephraCaptions, Table)
 {
   struct Case { const char* name; int p, v, delayLong, midiSync; const char* text; } kCases[] = {
     {"plain number", 0, -24, 0, 0, "-24"},
+    {"LFO 1", 91, 1, 0, 0, "0.25Hz"},
     {"LFO 20", 91, 20, 0, 0, "1.48Hz"},
     {"LFO 127", 91, 127, 0, 0, "28.02Hz"},
     {"chorus LFO", 132, 127, 0, 0, "8.60Hz"},
@@ -32,9 +33,18 @@ TEST(ZephraCaptions, Table)
     {"delay sync needs long range", 135, 64, 0, 3, "70ms"},
     {"PWM LFO synced", 42, 7, 0, 1, "1/4T"},
     {"transposition high", 49, 3, 0, 0, "24"},
+    {"VCF type NTC", 82, 3, 0, 0, "NTC"},
     {"VCF type OFF", 82, 4, 0, 0, "OFF"},
+    {"delay1 vintage 127", 135, 127, 0, 0, "140ms"},
     {"mode out of list", 67, 5, 0, 0, ""},
     {"portamento mode", 170, 1, 0, 0, "legato"},
+    {"vintage filter", 75, 0, 0, 0, "vintage"},
+    {"MIDI Sync top", 124, 3, 0, 0, "delay1+2"},
+    {"MIDI Sync beyond", 124, 4, 0, 0, ""},
+    {"2nd VCF off", 77, 0, 0, 0, "off"},
+    {"2nd VCF 1", 77, 1, 0, 0, "1"},
+    {"blend off", 182, 0, 0, 0, "off"},
+    {"PWM LFO free", 42, 7, 0, 0, "7"},
   };
   for (const Case& c : kCases) EXPECT_EQ(Caption(c.p, c.v, c.delayLong, c.midiSync), c.text) << c.name;
 }

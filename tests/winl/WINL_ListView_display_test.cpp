@@ -8,6 +8,7 @@
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_ListView.h"
 #include "winl/WINL_Queue.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,15 @@ std::vector<int> gAskedRows;
 
 INT_PTR ListParentProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  if (msg == WM_DRAWITEM)
+  {
+    // Owner-drawn rows: green when selected, else the colour in the data.
+    auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    HBRUSH b = CreateSolidBrush((d->itemState & ODS_SELECTED) ? 0x00FF00 : static_cast<int>(d->itemData));
+    WINL_FillRect(d->hDC, &d->rcItem, b);
+    DeleteObject(b);
+    return 1;
+  }
   if (msg == WM_COMMAND && (wParam & 0xFFFF) == kListId)
     gHeard.push_back({msg, static_cast<int>(wParam >> 16), -1, -1, 0});
   if (msg != WM_NOTIFY) return 0;
@@ -69,7 +79,7 @@ void CreateListDialog(HWND hwnd, int)
 void CreateListBoxDialog(HWND hwnd, int)
 {
   const WINL_DlgResourceEntry entries[] = {
-      {"__WINL_LISTBOX", 0, "", kListId, 10, 10, 150, 120, 0},
+      {"__WINL_LISTBOX", 0, "", kListId, 10, 10, 150, 120, static_cast<int>(gStyle)},
   };
   WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
   WINL_GenerateDialogFromList(entries, 1);
@@ -107,7 +117,7 @@ public:
     PLAT_GtkTestSettle();
   }
   // The dialog on screen with its list; the list's handle.
-  HWND Shown(void (*create)(HWND, int))
+  static HWND Shown(void (*create)(HWND, int))
   {
     static WINL_DialogResourceIndex res{};
     res = {reinterpret_cast<const char*>(uintptr_t{40900}), "Lists", 12, create, 240, 200, nullptr};
@@ -203,6 +213,7 @@ TEST_F(WinlListViewGtk, OwnerDataListAsksOnlyForTheRowsOnScreen)
 
 TEST_F(WinlListViewGtk, ListBoxFromAResourceAnswersAndARealClickChangesTheSelection)
 {
+  gStyle = 0;
   HWND list = Shown(CreateListBoxDialog);
   ASSERT_TRUE(WINL_IsListView(list));
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one")), 0);
@@ -230,5 +241,178 @@ TEST_F(WinlListViewGtk, ListBoxFromAResourceAnswersAndARealClickChangesTheSelect
   EXPECT_EQ(gHeard[0].msg, WM_COMMAND);
   EXPECT_EQ(gHeard[0].code, static_cast<int>(LBN_SELCHANGE));
   EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 0);
+}
+
+// The picture's pixel at the middle of a row's cell in a column.
+uint32_t CellPixel(HWND list, int row, int column, int dx = -1)
+{
+  RECT r{};
+  if (!ListView_GetSubItemRect(list, row, column, 0, &r)) return 0xDEAD;
+  int x = dx < 0 ? (r.left + r.right) / 2 : r.left + dx, y = (r.top + r.bottom) / 2;
+  PLAT_GtkView* table = WINL_GetNativeView(list);
+  if (!PLAT_ListTestToPicture(table, &x, &y)) return 0xDEAD;
+  int w = 0, h = 0;
+  const std::vector<uint32_t> picture = PLAT_GtkTestSnapshot(table, &w, &h);
+  if (x < 0 || y < 0 || x >= w || y >= h) return 0xDEAD;
+  return picture[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+}
+
+HWND ShownReport(int rows)
+{
+  gStyle = kReport;
+  gClass = "SysListView32";
+  HWND list = WinlListViewGtk::Shown(CreateListDialog);
+  ListView_InsertColumn(list, 0, "Name", 80);
+  ListView_InsertColumn(list, 1, "Size", 60);
+  for (int i = 0; i < rows; ++i)
+  {
+    LVITEM item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = i;
+    item.pszText = const_cast<char*>("r");
+    ListView_InsertItem(list, &item);
+  }
+  WinlListViewGtk::RunUntil([&] { return ListView_GetCountPerPage(list) > 0; });
+  return list;
+}
+
+TEST_F(WinlListViewGtk, HitTestsRectanglesAndScrollingAgree)
+{
+  HWND list = ShownReport(200);
+  EXPECT_EQ(WINL_GetListViewHeaderHeight(list), 17);  // the compact style sheet's header
+  RECT r{};
+  ASSERT_TRUE(ListView_GetSubItemRect(list, 7, 0, 0, &r));
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.right, 80);
+  ASSERT_TRUE(ListView_GetSubItemRect(list, 7, 1, 0, &r));
+  EXPECT_EQ(r.left, 80);
+  LVHITTESTINFO hit{};
+  hit.pt = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  EXPECT_EQ(ListView_SubItemHitTest(list, &hit), 7);
+  EXPECT_EQ(hit.iSubItem, 1);
+  EXPECT_EQ(hit.flags, LVHT_ONITEM);
+  hit.pt = {10, r.bottom * 200};  // below the last row
+  EXPECT_EQ(ListView_HitTest(list, &hit), -1);
+  EXPECT_EQ(hit.flags, LVHT_NOWHERE);
+  EXPECT_FALSE(ListView_GetItemRect(list, 200, &r, LVIR_LABEL));
+
+  const int page = ListView_GetCountPerPage(list);
+  ASSERT_GT(page, 2);
+  struct Case
+  {
+    int ensure, visible;
+  } const kCases[] = {{150, 150}, {-1, 0}, {199, 199}, {200, 199}, {0, 0}};
+  for (const Case& c : kCases)
+  {
+    ASSERT_TRUE(ListView_EnsureVisible(list, c.ensure, FALSE));
+    // The top row may show in part: page whole rows follow it.
+    RunUntil([&] { return ListView_GetTopIndex(list) <= c.visible && c.visible <= ListView_GetTopIndex(list) + page; });
+    const int top = ListView_GetTopIndex(list);
+    EXPECT_LE(top, c.visible) << c.ensure;
+    EXPECT_LE(c.visible, top + page) << c.ensure;
+  }
+  const int rowHeight = static_cast<int>(r.bottom - r.top);
+  ASSERT_TRUE(ListView_Scroll(list, 0, 3 * rowHeight + rowHeight / 2));
+  RunUntil([&] { return ListView_GetTopIndex(list) == 3; });
+  EXPECT_EQ(ListView_GetTopIndex(list), 3);
+}
+
+TEST_F(WinlListViewGtk, RightClicksControlClicksAndDragsNotify)
+{
+  HWND list = ShownReport(5);
+  struct Case
+  {
+    const char* name;
+    const char* input;  // xdotool, after moving to row 2
+    std::vector<int> codes;
+  } const kCases[] = {
+      {"drag", "mousedown 1 mousemove_relative --sync 0 30 mouseup 1", {NM_CLICK, LVN_ITEMCHANGED, LVN_BEGINDRAG}},
+      {"right button: selects, as a left one would", "click 3", {LVN_ITEMCHANGED, NM_RCLICK}},
+      {"control and left button", "keydown ctrl click 1 keyup ctrl", {NM_RCLICK}},
+  };
+  for (const Case& c : kCases)
+  {
+    gHeard.clear();
+    int x = 0, y = 0;
+    ASSERT_TRUE(PLAT_ListTestRowPoint(WINL_GetNativeView(list), 2, &x, &y));
+    // Away first: a move to where the pointer already is waits for nothing.
+    const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                            std::to_string(y) + " " + c.input;
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    RunUntil([&] { return gHeard.size() >= c.codes.size(); });
+    std::vector<int> codes;
+    for (const Heard& h : gHeard) codes.push_back(h.code);
+    EXPECT_EQ(codes, c.codes) << c.name;
+    if (!gHeard.empty())
+    {
+      EXPECT_EQ(gHeard.back().item, 2) << c.name;
+    }
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  }
+}
+
+TEST_F(WinlListViewGtk, ADraggedHeaderReordersTheColumns)
+{
+  HWND list = ShownReport(1);
+  ListView_InsertColumn(list, 2, "Date", 40);
+  ListView_SetExtendedListViewStyleEx(list, LVS_EX_HEADERDRAGDROP, LVS_EX_HEADERDRAGDROP);
+  PLAT_ListTestMoveColumnFirst(WINL_GetNativeView(list), 2);
+  int order[3] = {};
+  ASSERT_TRUE(ListView_GetColumnOrderArray(list, 3, order));
+  EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{2, 0, 1}));
+  // The program's own order is not taken for the user's.
+  const int mine[3] = {1, 2, 0};
+  ASSERT_TRUE(ListView_SetColumnOrderArray(list, 3, mine));
+  ASSERT_TRUE(ListView_GetColumnOrderArray(list, 3, order));
+  EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 2, 0}));
+  EXPECT_TRUE(gHeard.empty());
+}
+
+TEST_F(WinlListViewGtk, ColoursStateImagesAndOwnerDrawnRows)
+{
+  HWND list = ShownReport(3);
+  ListView_SetBkColor(list, 0x102030);
+  const int selection[] = {0x405060, 0xFFFFFF};
+  ASSERT_TRUE(ListView_SetSelColors(list, 2, selection));
+  ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  const uint8_t red[] = {255, 255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0};
+  HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, red);
+  HIMAGELIST images = ImageList_CreateEx(16, 16, 0, 1, 1);
+  ASSERT_EQ(ImageList_ReplaceIcon(images, -1, bitmap), 0);
+  DeleteObject(bitmap);
+  EXPECT_EQ(ListView_SetImageList(list, images, 2), nullptr);
+  ListView_SetItemState(list, 2, 1 << 16, LVIS_STATEIMAGEMASK);
+  PLAT_GtkTestSettle();
+  struct Case
+  {
+    const char* name;
+    int row, column, dx;
+    uint32_t pixel;
+  } const kCases[] = {
+      {"selected row", 0, 1, -1, 0x405060}, {"plain row", 1, 1, -1, 0x102030},
+      {"state image", 2, 0, 8, 0xFF0000},   {"no state image", 1, 0, 8, 0x102030},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(CellPixel(list, c.row, c.column, c.dx), c.pixel) << c.name;
+  // A list destroyed while the view holds it is no longer drawn.
+  ASSERT_TRUE(ImageList_Destroy(images));
+  EXPECT_FALSE(ImageList_Destroy(images));
+  EXPECT_EQ(CellPixel(list, 2, 0, 8), 0x102030u);
+}
+
+TEST_F(WinlListViewGtk, OwnerDrawnListBoxRowsArePaintedByTheParent)
+{
+  gStyle = LBS_OWNERDRAWFIXED;
+  HWND box = Shown(CreateListBoxDialog);
+  const int colours[] = {0xFF0000, 0x0000FF, 0x808080};
+  for (int i = 0; i < 3; ++i)
+  {
+    SendMessage(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("row"));
+    SendMessage(box, LB_SETITEMDATA, static_cast<WPARAM>(i), colours[i]);
+  }
+  SendMessage(box, LB_SETCURSEL, 1, 0);
+  PLAT_GtkTestSettle();
+  EXPECT_EQ(WINL_GetListViewHeaderHeight(box), 0);
+  const uint32_t kPixels[] = {0xFF0000, 0x00FF00, 0x808080};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(CellPixel(box, i, 0, 20), kPixels[i]) << i;
 }
 }  // namespace

@@ -236,4 +236,63 @@ TEST_F(WinlListView, ListBoxMessages)
   EXPECT_EQ(SendMessage(box, LB_GETTEXTLEN, 2, 0), 5);
   EXPECT_EQ(SendMessage(box, LB_GETTEXTLEN, 3, 0), LB_ERR);
 }
+
+TEST_F(WinlListView, HeaderItemsAreTheColumns)
+{
+  HWND list = List(1);
+  for (int i = 0; i < 3; ++i) ListView_InsertColumn(list, i, "Title", 50);
+  ASSERT_EQ(ListView_GetHeader(list), list);
+  HDITEM set{};
+  set.mask = HDI_FORMAT | HDI_TEXT | HDI_WIDTH;
+  set.fmt = 2 | HDF_SORTDOWN | 0x4000;  // centred, arrow down; other bits are not kept
+  set.pszText = const_cast<char*>("Size");
+  set.cxy = -5;
+  struct Case
+  {
+    int index;
+    BOOL ok;
+  } const kCases[] = {{-1, FALSE}, {0, TRUE}, {2, TRUE}, {3, FALSE}};
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(Header_SetItem(list, c.index, &set), c.ok) << c.index;
+    char text[4] = "###";
+    HDITEM got{};
+    got.mask = HDI_FORMAT | HDI_TEXT | HDI_WIDTH;
+    got.pszText = text;
+    got.cchTextMax = 3;
+    EXPECT_EQ(Header_GetItem(list, c.index, &got), c.ok) << c.index;
+    if (!c.ok) continue;
+    EXPECT_EQ(got.fmt, 2 | HDF_SORTDOWN) << c.index;
+    EXPECT_STREQ(text, "Si") << c.index;
+    EXPECT_EQ(got.cxy, 0) << c.index;
+  }
+  LVCOLUMN col{};
+  col.mask = LVCF_FMT | LVCF_WIDTH;
+  col.fmt = 1;
+  col.cx = 70;
+  ASSERT_TRUE(ListView_SetColumn(list, 2, &col));
+  HDITEM got{};
+  got.mask = HDI_FORMAT | HDI_WIDTH;
+  ASSERT_TRUE(Header_GetItem(list, 2, &got));
+  EXPECT_EQ(got.fmt, 1 | HDF_SORTDOWN);  // the arrow stays
+  EXPECT_EQ(got.cxy, 70);
+}
+
+TEST_F(WinlListView, SelectionColourCounts)
+{
+  HWND list = List(0);
+  const int colours[] = {0x112233, 0x445566};
+  struct Case
+  {
+    int count;
+    const int* colours;
+    BOOL ok;
+  } const kCases[] = {{-1, colours, FALSE}, {0, nullptr, TRUE}, {1, nullptr, FALSE}, {1, colours, TRUE}, {2, colours, TRUE}};
+  for (const Case& c : kCases) EXPECT_EQ(ListView_SetSelColors(list, c.count, c.colours), c.ok) << c.count;
+  // Nothing of the table's geometry is known without a display.
+  LVHITTESTINFO hit{{1, 1}, 0, 5, 5};
+  EXPECT_EQ(ListView_SubItemHitTest(list, &hit), -1);
+  EXPECT_EQ(hit.iSubItem, -1);
+  EXPECT_EQ(hit.flags, LVHT_NOWHERE);
+}
 }  // namespace

@@ -1,6 +1,7 @@
 // Tree views in the layer: the order of inserted items, and items that are
 // deleted or belong to another tree, which every call must refuse without
 // touching them (run under the address checker).
+#include "winl/WINL_ListView.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_TreeView.h"
 #include "winl/WINL_Window.h"
@@ -152,5 +153,22 @@ TEST_F(WinlTreeView, ExpandAndSelectionState)
   EXPECT_EQ(TreeView_GetSelection(tv), a);
   EXPECT_TRUE(TreeView_SelectItem(tv, nullptr));
   EXPECT_EQ(TreeView_GetSelection(tv), nullptr);
+}
+
+TEST_F(WinlTreeView, ColoursAnswerThePreviousOne)
+{
+  struct Case
+  {
+    HWND* view;
+    int set, previous;
+  } const kCases[] = {{&tv, 0x102030, -1}, {&tv, -1, 0x102030}, {&tv, 0x1FFFFFF, -1}, {&parent, 5, -1}};
+  for (const Case& c : kCases) EXPECT_EQ(TreeView_SetBkColor(*c.view, c.set), c.previous) << c.set;
+  EXPECT_EQ(TreeView_SetTextColor(tv, 0), -1);
+  EXPECT_EQ(TreeView_SetTextColor(tv, 0), 0);
+  const int selection[] = {0x123456};
+  EXPECT_TRUE(ListView_SetSelColors(tv, 1, selection));
+  EXPECT_FALSE(ListView_SetSelColors(tv, -1, selection));
+  EXPECT_TRUE(TreeView_SetIndent(tv, 12));
+  EXPECT_FALSE(TreeView_SetIndent(parent, 12));
 }
 }  // namespace

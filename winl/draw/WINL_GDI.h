@@ -255,6 +255,10 @@ int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
 // Removes the image at index, or all of them for -1.
 BOOL ImageList_Remove(HIMAGELIST list, int index);
 BOOL ImageList_Destroy(HIMAGELIST list);
+// For views that show a list: its images' width, and the icon at index
+// (still the list's); 0 and null for a destroyed list or a bad index.
+int WINL_ImageListWidth(HIMAGELIST list);
+HICON WINL_ImageListIcon(HIMAGELIST list, int index);
 
 // ---- for tests ----
 // The number of images in a list; 0 for a null list.

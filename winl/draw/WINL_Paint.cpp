@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,17 @@ struct WINL_ImageList
   int cy = 0;
   std::vector<HICON> icons;  // each holds a reference
 };
+
+namespace
+{
+// The lists not yet destroyed, so a view that still holds a destroyed list
+// finds nothing instead of freed memory. Under the GDI lock.
+std::set<const WINL_ImageList*>& LiveImageLists()
+{
+  static auto* lists = new std::set<const WINL_ImageList*>;
+  return *lists;
+}
+}  // namespace
 
 // ---- fills ----
 
@@ -280,6 +292,10 @@ HIMAGELIST ImageList_CreateEx(int cx, int cy, UINT /*flags*/, int initial, int /
   if (!list) return nullptr;
   list->cx = cx;
   list->cy = cy;
+  {
+    BASE_MutexLock lock(WINL_GDILock());
+    LiveImageLists().insert(list);
+  }
   if (initial > 0 && initial < 4096) list->icons.reserve(static_cast<size_t>(initial));
   return list;
 }
@@ -326,6 +342,10 @@ BOOL ImageList_Remove(HIMAGELIST list, int index)
 BOOL ImageList_Destroy(HIMAGELIST list)
 {
   if (!list) return FALSE;
+  {
+    BASE_MutexLock lock(WINL_GDILock());
+    if (!LiveImageLists().erase(list)) return FALSE;
+  }
   ImageList_Remove(list, -1);
   delete list;
   return TRUE;
@@ -334,4 +354,17 @@ BOOL ImageList_Destroy(HIMAGELIST list)
 int ImageList_GetImageCount(HIMAGELIST list)
 {
   return list ? static_cast<int>(list->icons.size()) : 0;
+}
+
+int WINL_ImageListWidth(HIMAGELIST list)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  return LiveImageLists().count(list) ? list->cx : 0;
+}
+
+HICON WINL_ImageListIcon(HIMAGELIST list, int index)
+{
+  BASE_MutexLock lock(WINL_GDILock());
+  if (!LiveImageLists().count(list) || index < 0 || index >= static_cast<int>(list->icons.size())) return nullptr;
+  return list->icons[static_cast<size_t>(index)];
 }
