@@ -12,7 +12,9 @@
 //   ZephraEffectCases.cpp      effect panels, tabs and the EQ views
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
-// and the construction in ZephraEditor.cpp.
+// and the construction in ZephraEditor.cpp, the GUI build in
+// ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
+// panels themselves are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"
@@ -20,6 +22,8 @@
 #include <functional>
 
 class ZephraEditor;
+class ZephraPanels;
+class IGraphics;
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup : ZephraModelSetup
@@ -45,6 +49,25 @@ public:
   // mutex held by the caller (it is taken again, recursively). Cases that
   // set other parameters re-enter it for each of them.
   void OnParamChange(int paramIndex) override;
+
+  // ---- the GUI build (ZephraSkinBuild.cpp) ----
+  // Builds every panel on graphics (null: the attached graphics object),
+  // attaches the graphics and hands the panels to the model; the look comes
+  // from settings.ini [gui] "background". With onlyBackground only a red
+  // panel background. As the panels of ZephraSetUpGui:
+  // [](ZephraEditor& e, IGraphics& g) { e.CreateGUI(false, &g); }.
+  void CreateGUI(bool onlyBackground, IGraphics* graphics = nullptr);
+  void CreateClassicSkin(bool space);
+  void CreateLcdSkin();
+  // 0 classic with the space background, 1 classic plain, 2 LCD.
+  int Skin() const { return mSkin; }
+  // The panels once CreateGUI has run, else null.
+  ZephraPanels* Face() const { return mFace; }
+
+  // ---- the view-layout hook (ZephraViewLayout.cpp) ----
+  // View mode 0 only: the panels as the current values demand, the FLEXI
+  // range pairs at the current GUI scale. width and height are not used.
+  void SetGUILayout(int viewMode, double width, double height) override;
 
   // ---- FLEXI range learn ----
   // Arms learn for slot 1..4 (0 disarms): the next learnable synth value the
@@ -124,4 +147,7 @@ private:
 
   bool mFlexiLearnMode = false;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
+
+  ZephraPanels* mFace = nullptr;  // owned by the model's panel link
+  int mSkin = 0;
 };

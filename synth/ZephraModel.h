@@ -153,6 +153,7 @@ public:
   // The FLEXI list on view: 0..3 the sources of slots 1..4, 4..7 their
   // range controls, -1 none. Set by the list view of the panels.
   void SetOpenFlexiList(int list) { mFlexiOpenList = list; }
+  int OpenFlexiList() const { return mFlexiOpenList; }
   // Applies position in the open FLEXI list.
   void SelectFlexiListEntry(int position);
   // Fills mProgram from the parameters, second halves folded.

@@ -1,0 +1,270 @@
+// The editor's looks built on the headless surface from the generated
+// artwork: which look the settings choose, which parameters get controls
+// and tool tips, what the pixels show, and pictures of every panel of both
+// looks kept under the build folder (artefacts/) for review.
+#include "ZephraSkinEditor.h"
+
+#include "graphics/controls/ISwitchControl.h"
+#include "graphics/controls/ITextControl.h"
+#include "tools/artgen/ArtTable.h"
+
+namespace {
+
+bool Same(const IColor& a, const IColor& b)
+{
+  return a == b;
+}
+
+}  // namespace
+
+TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
+{
+  struct Case
+  {
+    const char* name;
+    const char* settings;
+    const char* fileAfter;  // settings.ini after the build
+    int skin;
+    bool spaceShown, solidShown;
+    IColor empty;  // at (250, 350), between the VCO2 and VCO3 boxes
+  } kCases[] = {
+    {"missing", "", "[gui]\nbackground=space\n", 0, true, false, {255, 20, 24, 38}},
+    {"space", "[gui]\nbackground=space\n", "[gui]\nbackground=space\n", 0, true, false, {255, 20, 24, 38}},
+    {"other case", "[gui]\nbackground=Space\n", "[gui]\nbackground=Space\n", 0, true, false, {255, 20, 24, 38}},
+    {"solid", "[gui]\nbackground=solid\n", "[gui]\nbackground=solid\n", 1, false, true, {255, 44, 46, 52}},
+    {"lcd", "[gui]\nbackground=lcd\n", "[gui]\nbackground=lcd\n", 2, true, false, {255, 150, 166, 140}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    SkinEditor t(c.settings);
+    EXPECT_EQ(t.editor->Skin(), c.skin);
+    EXPECT_EQ(ReadWholeFile(t.dir.File("settings.ini")).substr(0, std::string(c.fileAfter).size()), c.fileAfter);
+    IControl* space = t.editor->Face()->Ref(SkinRef::kMainBackground);
+    IControl* solid = t.editor->Face()->Ref(SkinRef::kSecondBackground);
+    EXPECT_EQ(!space->IsHidden(), c.spaceShown);
+    EXPECT_EQ(solid ? !solid->IsHidden() : false, c.solidShown);
+    const IColor empty = t.At(250, 350);
+    EXPECT_TRUE(Same(empty, c.empty)) << empty.R << " " << empty.G << " " << empty.B;
+  }
+}
+
+TEST(ZephraSkin, PixelsOfTheClassicLook)
+{
+  SkinEditor t("[gui]\nbackground=Space\n");
+  // The name display's red text lies inside its rectangle.
+  int red = 0, redOutside = 0;
+  for (int y = 20; y < 56; ++y)
+    for (int x = 40; x < 290; ++x)
+    {
+      const IColor c = t.At(x, y);
+      const bool isRed = c.R > 200 && c.G < 60 && c.B < 60;
+      const bool inside = x >= 58 && x < 268 && y >= 30 && y < 46;
+      (inside ? red : redOutside) += isRed;
+    }
+  EXPECT_GT(red, 20);
+  EXPECT_EQ(redOutside, 0);
+
+  // A white key (C) of the on-screen keyboard, under the black keys.
+  const IColor key = t.At(323, 780);
+  EXPECT_TRUE(Same(key, IColor(255, 238, 236, 228))) << key.R << " " << key.G << " " << key.B;
+
+  // "VCO1 coarse" at 0 and at 1 draws its handle on different rows.
+  const auto handleRows = [&t]() {
+    std::string rows;
+    IControl* slider = t.ControlOf(kParamVco1Coarse);
+    const IRECT r = slider->GetRECT();
+    for (int y = r.T; y < r.B; ++y) rows += t.At(r.L + r.W() / 2, y).R > 150 ? '#' : '.';
+    return rows;
+  };
+  t.editor->SetParameterFromGUI2(kParamVco1Coarse, 0);
+  t.editor->RedrawParamControls();
+  t.Draw();
+  const std::string low = handleRows();
+  t.editor->SetParameterFromGUI2(kParamVco1Coarse, 1);
+  t.editor->RedrawParamControls();
+  t.Draw();
+  EXPECT_NE(handleRows(), low) << low;
+}
+
+TEST(ZephraSkin, ParametersWithoutControlsAndTooltips)
+{
+  SkinEditor classic("[gui]\nbackground=space\n");
+  SkinEditor lcd("[gui]\nbackground=lcd\n");
+  struct Case
+  {
+    int param;
+    int classicControls, lcdControls;
+    const char* tooltip;  // of the first control, "" for none
+  } kCases[] = {
+    {kParamLfoVcoDepth, 1, 1, "LFO VCO depth"},
+    {kParamFlexi1Source, 0, 0, ""},
+    {kParamFlexi1RangeControl, 0, 0, ""},
+    {kParamFlexi1Curve, 1, 1, "FLEXI1 CURVE"},
+    {kParamFlexi2Source, 0, 0, ""},
+    {kParamFlexi4RangeControl, 0, 0, ""},
+    {kParamFlexi4Curve, 1, 1, ""},
+    {kParamDelayVintageLong, 0, 0, ""},
+    {kParamMidiSync, 1, 1, "MIDI Sync"},
+    {kParamSpare128, 0, 0, ""},
+    {kParamSpare130, 0, 0, ""},
+    {kParamEffectsChainOrder, 1, 1, "Effects Chain Order"},
+    {kParamFeedbackLevel, 1, 1, "Feedback level"},
+    {kParamFeedbackDamping, 0, 0, ""},
+    {kParamOverdriveLevel, 1, 1, "Level"},
+    {kParamSpare150, 0, 0, ""},
+    {kParamSpare159, 0, 0, ""},
+    {kParamEqualizerOnOff, 1, 1, "Equalizer ON/OFF"},
+    {kParamPortamentoMode, 1, 1, "portamento mode"},
+    {kParamFlexi1Mode, 1, 1, ""},
+    {kParamFlexi4RangeControlPolarity, 1, 1, ""},
+    {kParamOdBlendInstrument, 1, 1, "OD Blend INSTRUMENT"},
+    {kParamVcfCutoffNew, 1, 1, "VCF Cutoff Frequency (new)"},
+    {kParamLoadSelector, 2, 2, ""},  // the folder selector; the load selector has the tip
+    {kParamLoadButton, 1, 1, "Load program from file"},
+    {kParamSaveButton, 1, 1, "Save program to file"},
+    {kParamWriteOneButton, 1, 1, "Select and write program from file to Zephra"},
+    {kParamWriteAllButton, 1, 1, "Write all programs from files to Zephra. You have to connect two midicables!"},
+    {kParamFirmwareSelector, 1, 1, ""},
+    {kParamParagraphicEqView, 1, 1, "4 Band Paragraphic Equalizer"},
+    {kParamUnused293, 1, 0, ""},
+    {kParamMidiChannel, 1, 1, ""},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.param);
+    EXPECT_EQ(classic.ControlsOf(c.param), c.classicControls);
+    EXPECT_EQ(lcd.ControlsOf(c.param), c.lcdControls);
+    if (IControl* control = classic.ControlOf(c.param))
+    {
+      BASE_String tip;
+      control->CopyTooltip(&tip);
+      EXPECT_STREQ(tip.Get(), c.tooltip);
+    }
+  }
+}
+
+TEST(ZephraSkin, EveryLoadedImageExistsAtTheTablesSize)
+{
+  for (const char* settings : {"[gui]\nbackground=solid\n", "[gui]\nbackground=lcd\n"})
+  {
+    SkinEditor t(settings);
+    ASSERT_FALSE(t.gui->mLoadedResources.empty());
+    for (const std::string& path : t.gui->mLoadedResources)
+    {
+      SCOPED_TRACE(path);
+      struct stat st;
+      EXPECT_EQ(stat((std::string(ZEPHRA_BUILD_RESOURCES) + "/" + path).c_str(), &st), 0);
+      for (size_t i = 0; i < kArtTableSize; ++i)
+      {
+        const ArtRow& row = kArtTable[i];
+        if (path != row.path) continue;
+        // The PNG's header: width and height, big-endian, from byte 16.
+        const std::string png = ReadWholeFile(std::string(ZEPHRA_BUILD_RESOURCES) + "/" + path);
+        ASSERT_GE(png.size(), 24u);
+        const auto word = [&png](size_t at) {
+          return (static_cast<uint8_t>(png[at]) << 24) | (static_cast<uint8_t>(png[at + 1]) << 16) |
+                 (static_cast<uint8_t>(png[at + 2]) << 8) | static_cast<uint8_t>(png[at + 3]);
+        };
+        EXPECT_EQ(word(16), 2 * row.w);
+        EXPECT_EQ(word(20), 2 * row.h * row.frames);
+      }
+    }
+  }
+}
+
+TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
+{
+  SkinEditor classic("[gui]\nbackground=space\n");
+  SkinEditor lcd("[gui]\nbackground=lcd\n");
+  struct Case
+  {
+    int param;
+    IRECT classicRect, lcdRect;
+  } kCases[] = {
+    {kParamShowFxOverdrive, {523, 565, 618, 582}, {523, 562, 618, 584}},
+    {kParamTabDelay, {808, 565, 908, 585}, {808, 562, 908, 587}},
+    {kParamEffectsChainOrder, {906, 565, 966, 585}, {906, 562, 966, 582}},
+    // The view switches keep their classic place in both looks.
+    {kParamParametricEqView, {1010, 565, 1037, 584}, {1010, 565, 1037, 584}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.param);
+    EXPECT_EQ(classic.ControlOf(c.param)->GetRECT(), c.classicRect);
+    EXPECT_EQ(lcd.ControlOf(c.param)->GetRECT(), c.lcdRect);
+  }
+  // The tab row's lamps draw from y 562 in the LCD look only.
+  for (SkinEditor* t : {&lcd, &classic})
+  {
+    t->editor->SetParameterFromGUI2(kParamShowFxChorus, 1);
+    t->editor->RedrawParamControls();
+    t->Draw();
+  }
+  int lcdEdge = 0, classicEdge = 0;
+  for (int x = 713; x < 808; ++x)
+  {
+    lcdEdge += !Same(lcd.At(x, 562), lcd.At(x, 561));
+    classicEdge += !Same(classic.At(x, 565), classic.At(x, 564));
+  }
+  EXPECT_GT(lcdEdge, 40);
+  EXPECT_GT(classicEdge, 40);
+}
+
+TEST(ZephraSkin, CaptionsOfTheFlexiValuesAreNeverMade)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  ZephraPanels& face = *t.editor->Face();
+  struct Case
+  {
+    int programIndex;
+    bool hasCaption;
+  } kCases[] = {{94, true}, {95, false}, {120, false}, {121, false}, {124, true}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.programIndex);
+    EXPECT_EQ(face.Caption(c.programIndex) != nullptr, c.hasCaption);
+    face.SetValueCaption(c.programIndex, "written");  // harmless either way
+  }
+  t.Draw();
+  int drawn = 0;
+  for (const std::string& text : t.gui->mDrawnTexts) drawn += text == "written";
+  EXPECT_EQ(drawn, 2);
+}
+
+TEST(ZephraSkin, EveryPanelOfBothLooksAsPictures)
+{
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    ZephraPanels& face = *t.editor->Face();
+    struct Panel
+    {
+      const char* name;
+      void (*open)(ZephraPanels&, bool);
+    } kPanels[] = {
+      {"chorus-delay", [](ZephraPanels& f, bool o) { f.HideModFxPanel(!o); }},
+      {"overdrive", [](ZephraPanels& f, bool o) { f.HideOverdrivePanel(!o); }},
+      {"equalizer", [](ZephraPanels& f, bool o) { f.HideEqualizerPanel(!o); }},
+      {"eq-graph", [](ZephraPanels& f, bool o) { f.HideParagraphicEqPanel(!o); }},
+      {"flexi-sources", [](ZephraPanels& f, bool o) { f.HideFlexiSourceList(!o); }},
+      {"flexi-ranges", [](ZephraPanels& f, bool o) { f.HideFlexiRangeList(!o); }},
+      {"chooser",
+       [](ZephraPanels& f, bool o) {
+         f.Ref(SkinRef::kSaveFromSynthBackground)->Hide(!o);
+         f.Gui().HideControl(kParamProgramNumber, !o);
+         f.Gui().HideControl(kParamProgramNumberOk, !o);
+       }},
+      {"about", [](ZephraPanels& f, bool o) { f.About()->SetValueFromPlug(o ? 1.0 : 0.0); }},
+    };
+    t.Keep(std::string(look) + "-start");
+    face.HideModFxPanel(true);
+    for (const Panel& panel : kPanels)
+    {
+      panel.open(face, true);
+      t.Draw();
+      t.Keep(std::string(look) + "-" + panel.name);
+      panel.open(face, false);
+    }
+  }
+}

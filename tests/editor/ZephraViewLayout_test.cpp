@@ -1,0 +1,141 @@
+// The view-layout hook on the real panels: only view mode 0 acts, the FLEXI
+// range pairs stand over their targets at the GUI's scale (and only over
+// values that have a knob to stand in for), and "MIDI Sync" re-ranges the
+// synced values.
+#include "ZephraSkinEditor.h"
+
+#include "core/IParam.h"
+#include "synth/ZephraTables.h"
+
+#include <vector>
+
+namespace {
+
+// A program whose FLEXI1 has a source and targets programIndex.
+ZephraModel::ProgramValues FlexiProgram(int programIndex)
+{
+  ZephraModel::ProgramValues values = kDefaultProgram;
+  values[ProgramIndex(kParamFlexi1Source)] = 98;
+  values[ProgramIndex(kParamFlexi1Bits)] = programIndex >= 128 ? 1 : 0;
+  values[ProgramIndex(kParamFlexi1Destination)] = programIndex % 128;
+  values[ProgramIndex(kParamFlexi1Range)] = 0;
+  return values;
+}
+
+struct Snapshot
+{
+  std::vector<bool> hidden;
+  std::vector<IRECT> rects;
+  bool operator==(const Snapshot& o) const { return hidden == o.hidden && rects == o.rects; }
+};
+
+Snapshot Take(IGraphics& gui)
+{
+  Snapshot s;
+  for (int i = 0; i < gui.NControls(); ++i)
+  {
+    s.hidden.push_back(gui.GetControl(i)->IsHidden());
+    s.rects.push_back(gui.GetControl(i)->GetRECT());
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(ZephraViewLayout, OnlyViewModeZeroActs)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  ZephraPanels& face = *t.editor->Face();
+  face.HideOverdrivePanel(false);  // a state the values do not ask for
+  t.editor->SetParameterFromGUI2(kParamEffectsChainOrder, 1);
+  const Snapshot before = Take(*t.gui);
+  t.editor->SetGUILayout(1, 1140, 800);
+  EXPECT_TRUE(Take(*t.gui) == before);
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_FALSE(Take(*t.gui) == before);
+  EXPECT_TRUE(face.Ref(SkinRef::kDrivePanel)->IsHidden());
+  // Chain order 1: the equaliser's tab left of the overdrive's.
+  EXPECT_EQ(t.ControlOf(kParamTabEqualizer)->GetRECT(), IRECT(523, 565, 623, 585));
+  EXPECT_EQ(t.ControlOf(kParamTabOverdrive)->GetRECT(), IRECT(618, 565, 718, 585));
+}
+
+TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
+{
+  struct Case
+  {
+    const char* name;
+    int width;
+    int target;     // program index of FLEXI1's target
+    bool pair;      // the range pair shown
+    IRECT rangeA;   // where Range A stands when shown
+    int rangeBLeft;
+    bool targetHidden;  // the target's own control
+  } kCases[] = {
+    {"VCO2 coarse", 1140, 12, true, {25, 233, 41, 278}, 41, true},
+    {"VCO2 coarse at 1.5", 1710, 12, true, {37, 349, 53, 394}, 61, true},
+    {"LFO VCO depth", 1140, 94, true, {1080, 233, 1096, 278}, 1096, true},
+    {"FLEXI1 SOURCE", 1140, 95, false, {}, 0, false},
+    {"Delay Vintage/Long, no place", 1140, 123, false, {}, 0, false},
+    {"MIDI Sync", 1140, 124, true, {936, 438, 952, 483}, 952, true},
+    {"Delay1 on the open chorus panel", 1140, 135, true, {760, 547, 776, 592}, 776, true},
+    {"Treble Boost, panel closed", 1140, 169, false, {}, 0, true},
+    {"portamento mode", 1140, 170, false, {}, 0, false},
+    {"FLEXI3 MODE", 1140, 175, false, {}, 0, false},
+    {"FLEXI3 MODE at 1.5", 1710, 175, false, {}, 0, false},
+    {"EQ Blend VCF, panel closed", 1140, 182, false, {}, 0, true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    SkinEditor t("[gui]\nbackground=space\n", c.width, c.width * 800 / 1140);
+    t.editor->ApplyProgram(FlexiProgram(c.target));
+    t.editor->SetGUILayout(0, c.width, c.width * 800 / 1140);
+    IControl* rangeA = t.ControlOf(kParamFlexi1RangeA);
+    IControl* rangeB = t.ControlOf(kParamFlexi1RangeB);
+    EXPECT_EQ(!rangeA->IsHidden(), c.pair);
+    EXPECT_EQ(!rangeB->IsHidden(), c.pair);
+    if (c.pair)
+    {
+      EXPECT_EQ(rangeA->GetRECT(), c.rangeA);
+      EXPECT_EQ(rangeB->GetRECT().L, c.rangeBLeft);
+    }
+    IControl* own = t.ControlOf(ParamOfIndex(c.target));
+    EXPECT_EQ(own ? own->IsHidden() : false, c.targetHidden);
+  }
+}
+
+TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  struct Case
+  {
+    int sync, delayLong;
+    bool pwmSyncedBefore;
+    int pwmMax, delay1Max, delay2Max;
+  } kCases[] = {
+    {0, 1, true, 127, 127, 127},
+    {1, 1, false, 12, 127, 127},
+    {2, 0, true, 127, 127, 127},
+    {2, 1, true, 127, 9, 127},
+    {3, 0, true, 127, 127, 127},
+    {3, 1, true, 127, 9, 9},
+    // Past 3: the knob stops at 3 (the handler frees the PWM rate), the
+    // hook, reading the record, frees the delays.
+    {4, 1, true, 127, 127, 127},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.sync << "/" << c.delayLong);
+    // Start from the other extreme so every row shows its own effect.
+    t.editor->Face()->SetPwmLfoRangeMode(c.pwmSyncedBefore);
+    t.editor->Face()->SetDelayRangeMode(c.delay1Max == 127 ? 2 : 0);
+    ZephraModel::ProgramValues values = kDefaultProgram;
+    values[ProgramIndex(kParamMidiSync)] = c.sync;
+    values[ProgramIndex(kParamDelayVintageLong)] = c.delayLong;
+    t.editor->ApplyProgram(values);
+    t.editor->SetGUILayout(0, 1140, 800);
+    EXPECT_EQ(t.editor->GetParam(kParamVco4PwmLfoFrq)->GetMax(), c.pwmMax);
+    EXPECT_EQ(t.editor->GetParam(kParamDelay1)->GetMax(), c.delay1Max);
+    EXPECT_EQ(t.editor->GetParam(kParamDelay2)->GetMax(), c.delay2Max);
+  }
+}
