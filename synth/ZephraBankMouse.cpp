@@ -13,7 +13,8 @@ namespace
 {
 constexpr int kOkType = 0;
 constexpr int kYesNoType = 4;
-constexpr int kAnswerYes = 6;
+// The GUI's boxes answer 1 for their first button, Yes here.
+constexpr int kAnswerYes = 1;
 constexpr int kBrowserRows = 47;
 constexpr const char* kRemoveQuestion = "This operation will remove the selected Program(s).\nDo you wish to continue?";
 constexpr const char* kOverwriteQuestion =

@@ -84,7 +84,10 @@ TEST_F(BankMouse, MoveRunsOnMouseUpAndAsksBeforeOverwriting)
   EXPECT_EQ(mTest.panels->Boxes().back(),
             "This operation will overwrite the destination Program(s).\nDo you wish to continue?");
   EXPECT_STREQ(M().Bank()[4].name, "P4");
-  mTest.panels->QueueBoxAnswer(6);
+  mTest.panels->QueueBoxAnswer(7);  // No
+  ClickBank(4, ListMouseEvent::kUp);
+  EXPECT_STREQ(M().Bank()[4].name, "P4");
+  mTest.panels->QueueBoxAnswer(1);  // Yes
   ClickBank(4, ListMouseEvent::kUp);
   EXPECT_STREQ(M().Bank()[4].name, "P1");
   EXPECT_STREQ(M().Bank()[5].name, "P2");
