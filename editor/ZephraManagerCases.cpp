@@ -198,7 +198,7 @@ bool ZephraEditor::RunManagerAction(int p)
 int ZephraEditor::FirstVisibleRecord()
 {
   const int range = DatabaseScrollRange(BrowserRecords().size());
-  const int first = static_cast<int>(std::lround(range * (1.0 - GetParam(kParamManagerScroll)->Value())));
+  const int first = static_cast<int>(std::lround(range * (1.0 - GetParam(kParamManagerScroll)->GetNormalized())));
   return std::clamp(first, 0, range);
 }
 
