@@ -144,9 +144,37 @@ private:
   // The manager's action for a parameter 307..340 while the manager is
   // shown; true when it ends the handling.
   bool RunManagerAction(int paramIndex);
+  void OnBrowserSelection(int p);
+  void SendSelectionToBank();
+  // 312..317 on release; false when 314's question was answered No.
+  bool OnBankButton(int p);
+  void WriteBankToSynth();
+  void OnRowEditMode(int p, bool ticked);
+  void ApplyNameAndCategory();
+  void ScrollBrowser();
+  void OnDatabaseButton();
+  void LogIn();
+  void OnRemember(bool ticked);
+  // The rows from the first shown record on, red where selected.
+  void ShowBrowserSelection();
+  int FirstVisibleRecord();
+  void EmptyBrowser();
+  void ResetBank();
+  void ClearBankSelection();
+  void CloseSubPanels();
+  bool BankHoldsProgram();
+  // Asks with Yes and No; true on Yes.
+  bool Confirm(const char* text);
+  std::string UserFilePath() const;
 
   bool mFlexiLearnMode = false;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
+
+  // ---- the program manager's state ----
+  bool mLoggedIn = false;
+  bool mBankSaved = false;  // the bank as shown is in a folder
+  int mRowEditMode = 0;     // 1..5 by the ticked box, 0 none
+  std::string mBankFolder;  // where the bank was last loaded or saved
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
   int mSkin = 0;

@@ -58,6 +58,20 @@ public:
   // The load control (greyed out while a selection is being made).
   virtual void SetLoadEnabled(bool /*enabled*/) {}
 
+  // ---- the sub-panels and the text fields ----
+  // The folder-choice panel: its background, the database and local
+  // folder buttons.
+  virtual void ShowFolderPanel(bool /*shown*/) {}
+  // The login panel: its background, the user and password fields, the
+  // log-in button and the remember box.
+  virtual void ShowLoginPanel(bool /*shown*/) {}
+  virtual std::string UserField() { return std::string(); }
+  virtual void SetUserField(const char* /*text*/) {}
+  virtual std::string PasswordField() { return std::string(); }
+  virtual void SetPasswordField(const char* /*text*/) {}
+  // The rename field's text.
+  virtual std::string NameField() { return std::string(); }
+
   // The system's folder chooser (folders only, new ones allowed, confirm
   // button "Select Directory"), opened in startFolder: the chosen folder
   // followed by "/", or "" when cancelled or when that would not fit 255

@@ -369,6 +369,14 @@ protected:
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};  // program index, -1 none
   // Counted at each press: a running count could drift from the boxes.
   int TickedSectionCount() const;
+  // ---- the program manager's browser, for its buttons ----
+  std::vector<DatabaseListRecord>& BrowserRecords() { return mBrowserList; }
+  // Forgets the record a shift-click would select from.
+  void ForgetBrowserAnchor() { mBrowserAnchor = -1; }
+  // Any exchange with the synth that a bank operation would disturb.
+  bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
+  // The next timer turn reports "Finished successfully!".
+  void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
 
 private:
   static std::string DefaultSettingsFolder();

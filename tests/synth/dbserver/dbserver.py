@@ -15,6 +15,7 @@ the behaviour (JSON; keys below); GET /log returns every request so far.
   media        list of [title, url] for the media route
   files        {name: text} served under /files/
   user         the display name the login returns (default "Alice")
+  password     the password the login takes (default "pw")
 """
 import json
 import os
@@ -102,7 +103,7 @@ class Handler(BaseHTTPRequestHandler):
                 sent = json.loads(body)
             except ValueError:
                 return self.reply(400, "{}")
-            if sent.get("password") != "pw":
+            if sent.get("password") != state.get("password", "pw"):
                 return self.reply(403, '{"code": "denied"}')
             return self.reply(200, json.dumps({"token": "SECRET-TOKEN-123",
                                                "user_display_name": state["user"]}))

@@ -1,0 +1,77 @@
+// The remembered password file: 64 enciphered bytes under the program's key.
+#include "editor/ZephraUserFile.h"
+
+#include "core/BASE_Blowfish.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+void InitCipher(Blowfish_Context& ctx)
+{
+  Blowfish_Init(&ctx, reinterpret_cast<const unsigned char*>(kBlowfishProgramKey),
+                static_cast<int>(strlen(kBlowfishProgramKey)));
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size)
+{
+  while (size > 0)
+  {
+    const ssize_t n = write(fd, data, size);
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+}  // namespace
+
+bool WriteUserFile(const std::string& path, const std::string& password)
+{
+  // A longer password would lose its terminator, and a NUL would end it early.
+  if (password.size() > kUserPasswordMaxBytes || password.find('\0') != std::string::npos) return false;
+  unsigned char block[kUserFileBytes] = {};
+  memcpy(block, password.data(), password.size());
+  Blowfish_Context ctx;
+  InitCipher(ctx);
+  Blowfish_EncryptBlocks(&ctx, block, sizeof block);
+
+  // mkstemp creates the file for its owner alone, before a byte is in it.
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(&temp[0]);
+  if (fd < 0) return false;
+  const bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, block, sizeof block) && fsync(fd) == 0;
+  if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0)
+  {
+    unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ReadUserFile(const std::string& path, std::string& password)
+{
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) return false;
+  unsigned char block[kUserFileBytes] = {};
+  const size_t size = fread(block, 1, sizeof block, file);
+  fclose(file);
+  // Only whole blocks decipher; a stray tail byte is no part of a password.
+  const size_t whole = size - size % 8;
+  if (whole == 0) return false;
+  Blowfish_Context ctx;
+  InitCipher(ctx);
+  Blowfish_DecryptBlocks(&ctx, block, whole);
+  const void* end = memchr(block, 0, whole);
+  if (!end) return false;
+  size_t length = static_cast<size_t>(static_cast<const unsigned char*>(end) - block);
+  // The old filler's first byte, where the password ended on a word.
+  if (length > 0 && block[length - 1] == '\n' && (length - 1) % 4 == 0) --length;
+  password.assign(reinterpret_cast<const char*>(block), length);
+  return true;
+}
