@@ -7,6 +7,7 @@
 
 #include "graphics/IGraphics.h"
 #include "graphics/controls/IControl.h"
+#include "synth/ProgramFile.h"
 
 #include <syslog.h>
 
