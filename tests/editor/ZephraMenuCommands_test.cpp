@@ -7,25 +7,20 @@
 #include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/ini/WINL_Ini.h"
 
-#include <deque>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Answers the folder chooser from a queue; no answer cancels.
+// A folder chooser the user always cancels.
 struct FolderAnswers : ZephraManagerLink
 {
   std::string ChooseDirectory(const std::string&) override
   {
     ++asked;
-    if (answers.empty()) return std::string();
-    const std::string answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return std::string();
   }
-  std::deque<std::string> answers;
   int asked = 0;
 };
 
@@ -61,54 +56,42 @@ struct MenuTest
 
 }  // namespace
 
-TEST(ZephraMenuCommands, AboutShowsTheOverlayAndNoBox)
+// What each command asks and sends when every folder prompt is cancelled.
+TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
 {
-  MenuTest m;
-  IBitmapOverlayControl* about = m.t.editor->Face()->About();
-  EXPECT_TRUE(m.Run(0));
-  EXPECT_FALSE(about->IsHidden());
-  EXPECT_EQ(about->GetValue(), 1.0);
-  EXPECT_TRUE(m.t.gui->MessageBoxes().empty());
-}
-
-TEST(ZephraMenuCommands, IndexesOutsideTheMenusDoNothing)
-{
-  for (int index : {-1, 34, 35})
+  const Bytes kRequestOne = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7};
+  const struct Case
   {
-    MenuTest m;
-    const std::string settings = ReadWholeFile(m.t.dir.File("settings.ini"));
-    EXPECT_TRUE(m.Run(index)) << index;
-    EXPECT_TRUE(m.t.gui->MessageBoxes().empty());
-    EXPECT_EQ(m.folders->asked, 0);
-    EXPECT_TRUE(m.sent.empty());
-    EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), settings);
-  }
-}
-
-TEST(ZephraMenuCommands, CancelledFolderChangesNothing)
-{
-  for (int index : {1, 5})
+    const char* name;
+    int index;
+    int asked;
+    bool aboutShown;
+    std::vector<Bytes> sent;  // at the next idle pass
+  } kCases[] = {
+    {"About", 0, 0, true, {}},
+    {"below the menus", -1, 0, false, {}},
+    {"past the menus", 34, 0, false, {}},
+    {"Select Directory", 1, 1, false, {}},
+    {"write all", 5, 1, false, {}},
+    {"save all: into the folder as it was", 21, 1, false, {kRequestOne}},
+  };
+  for (const Case& c : kCases)
   {
+    SCOPED_TRACE(c.name);
     MenuTest m;
     const std::string folder = m.Folder({"01_A.pr3", "02_B.pr3"});
-    EXPECT_TRUE(m.Run(index));
-    EXPECT_EQ(m.folders->asked, 1);
-    EXPECT_EQ(m.t.editor->ProgramFolder(), folder) << index;
-    EXPECT_EQ(m.t.editor->FolderFiles(), (std::vector<std::string>{"01_A.pr3", "02_B.pr3"}));
+    const std::string settings = ReadWholeFile(m.t.dir.File("settings.ini"));
+    EXPECT_TRUE(m.Run(c.index));
     m.t.editor->OnIdle();
-    EXPECT_TRUE(m.sent.empty()) << index;
+    EXPECT_EQ(m.folders->asked, c.asked);
+    EXPECT_EQ(m.sent, c.sent);
+    EXPECT_EQ(m.t.editor->Face()->About()->GetValue(), c.aboutShown ? 1.0 : 0.0);
+    EXPECT_FALSE(m.t.editor->Face()->About()->IsHidden());
+    EXPECT_TRUE(m.t.gui->MessageBoxes().empty());
+    EXPECT_EQ(m.t.editor->ProgramFolder(), folder);
+    EXPECT_EQ(m.t.editor->FolderFiles().size(), 2u);
+    EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), settings);
   }
-}
-
-// Cancelled, save-all goes into the folder already chosen, from location 1.
-TEST(ZephraMenuCommands, CancelledSaveAllStillStarts)
-{
-  MenuTest m;
-  m.Folder({"01_A.pr3"});
-  EXPECT_TRUE(m.Run(21));
-  EXPECT_EQ(m.folders->asked, 1);
-  m.t.editor->OnIdle();
-  EXPECT_EQ(m.sent, (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7}}));
 }
 
 TEST(ZephraMenuCommands, LooksSwitchOrWarn)
@@ -202,43 +185,68 @@ TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
     m.Folder(c.files);
     EXPECT_TRUE(m.Run(c.index));
     EXPECT_EQ(m.t.editor->FolderFileIndex(), c.expected);
-    EXPECT_TRUE(m.Run(c.index));
-    EXPECT_GE(m.t.editor->FolderFileIndex(), 0);
-    EXPECT_LT(m.t.editor->FolderFileIndex(), static_cast<int>(c.files.size()));
   }
 }
 
-TEST(ZephraMenuCommands, GuiScaleAndViewSizes)
+// The sizes of the surface after the GUI-scale and view commands; then the
+// guide and the database page go to the desktop's opener, and a guide that
+// is not there never does.
+TEST(ZephraMenuCommands, SizesGuideAndDatabasePage)
 {
   const struct Case
   {
     int index;
     int width, height;
-  } kCases[] = {{18, 1482, 1040}, {15, 1140, 800}, {19, 2280, 1600}, {12, 798, 560}};
-  MenuTest m;
+  } kCases[] = {{18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
+  MenuTest m("[gui]\nbackground=space\n[dbase]\nserver=db.example:8443\n");
   for (const Case& c : kCases)
   {
     EXPECT_TRUE(m.Run(c.index));
     EXPECT_EQ(m.t.gui->Width(), c.width) << c.index;
     EXPECT_EQ(m.t.gui->Height(), c.height) << c.index;
   }
-}
-
-// The guide and the database page go to the desktop's opener; a guide that
-// is not there is never handed to it.
-TEST(ZephraMenuCommands, GuideAndDatabasePageOpen)
-{
-  MenuTest m("[gui]\nbackground=space\n[dbase]\nserver=db.example:8443\n");
   m.t.gui->QueueOpenURLResult(false);
-  EXPECT_TRUE(m.Run(8));
-  EXPECT_TRUE(m.Run(7));
-  ASSERT_EQ(m.t.gui->mOpenedURLs.size(), 2u);
-  EXPECT_EQ(m.t.gui->mOpenedURLs[0], "https://db.example:8443/zephradatabase");
-  EXPECT_EQ(m.t.gui->mOpenedURLs[1], std::string(ZEPHRA_BUILD_RESOURCES) + "/pdf/Zephra_userguide-v3.60.pdf");
-
+  m.Run(8);
+  m.Run(7);
   TempDir empty;
   setenv("ZEPHRA_RESOURCES_DIR", empty.Path().c_str(), 1);
-  EXPECT_TRUE(m.Run(7));
+  m.Run(7);
   setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
-  EXPECT_EQ(m.t.gui->mOpenedURLs.size(), 2u);
+  EXPECT_EQ(m.t.gui->mOpenedURLs, (std::vector<std::string>{"https://db.example:8443/zephradatabase",
+                                                            ZEPHRA_BUILD_RESOURCES "/pdf/Zephra_userguide-v3.60.pdf"}));
+}
+
+// The section boxes as drawn: select all ticks every one of the twelve,
+// clear all brings back the unticked picture exactly.
+TEST(ZephraButtonPixels, SelectAllTicksTwelveBoxes)
+{
+  const struct Box
+  {
+    int x, y;
+  } kBoxes[] = {{874, 731}, {874, 744}, {874, 757}, {874, 770}, {922, 731},  {922, 744},
+                {922, 757}, {922, 770}, {1002, 731}, {1002, 744}, {1002, 757}, {1002, 770}};
+  SkinEditor t("[gui]\nbackground=space\n");
+  auto picture = [&t](const Box& b) {
+    std::vector<uint32_t> pixels;
+    for (int y = b.y; y < b.y + 12; ++y)
+      for (int x = b.x; x < b.x + 12; ++x)
+      {
+        const IColor c = t.At(x, y);
+        pixels.push_back(uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | uint32_t(c.B));
+      }
+    return pixels;
+  };
+  std::vector<std::vector<uint32_t>> unticked;
+  for (const Box& b : kBoxes) unticked.push_back(picture(b));
+
+  t.editor->SetParameterFromGUI2(kParamSelectAll, 1);
+  t.editor->SetParameterFromGUI2(kParamSelectAll, 0);
+  t.Draw();
+  for (size_t i = 0; i < std::size(kBoxes); ++i)
+    EXPECT_NE(picture(kBoxes[i]), unticked[i]) << "box " << i + 1 << " is not ticked";
+
+  t.editor->SetParameterFromGUI2(kParamClearAll, 1);
+  t.editor->SetParameterFromGUI2(kParamClearAll, 0);
+  t.Draw();
+  for (size_t i = 0; i < std::size(kBoxes); ++i) EXPECT_EQ(picture(kBoxes[i]), unticked[i]) << "box " << i + 1;
 }
