@@ -12,7 +12,8 @@
 //   ZephraEffectCases.cpp      effect panels, tabs and the EQ views
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
-// and the construction in ZephraEditor.cpp, the GUI build in
+// the menu commands in ZephraMenuCommands.cpp, the construction in
+// ZephraEditor.cpp, the GUI build in
 // ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
 // panels themselves are ZephraPanels.
 #pragma once
