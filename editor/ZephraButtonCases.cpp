@@ -3,10 +3,27 @@
 // learn, the program-number chooser, the copy modes and the on-screen
 // keyboard's channel.
 #include "editor/ZephraEditor.h"
+#include "editor/ZephraPanels.h"
+
+#include "graphics/IGraphics.h"
+#include "graphics/controls/IControl.h"
+#include "synth/ProgramFile.h"
+
+#include <syslog.h>
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
 using CaseEnd = ZephraEditor::CaseEnd;
+
+// A path from a selector is usable from five characters on ("/a.pr3" at
+// the least); a cancelled choice leaves it empty.
+bool UsablePath(const std::string& path)
+{
+  return path.size() >= 5;
+}
 
 }  // namespace
 
@@ -15,12 +32,84 @@ void ZephraEditor::SetParamRange(int first, int last, double value)
   for (int param = first; param <= last; ++param) SetParameterFromGUI2(param, value);
 }
 
+int ZephraEditor::ChooserLocation(int value)
+{
+  // The chooser shows 01..99 for its values 0..98; a value of 99 set from
+  // elsewhere would ask for a location the synth does not have.
+  if (value < 0 || value > 99) return 0;
+  return std::min(value + 1, 99);
+}
+
+// The selectors act on any change (the chosen file), the buttons on press.
 CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
 {
-  // Stepping needs a second file to step to; without one the press counts
-  // as not handled.
-  const bool step = r == kParamPreviousProgram || r == kParamNextProgram;
-  if (step && GetParam(r)->Value() > 0.5 && FolderFileCount() == 0) return CaseEnd::kEarly;
+  const bool pressed = GetParam(r)->Value() > 0.5;
+  switch (r)
+  {
+    case kParamLoadSelector:
+    {
+      const std::string path = SelectedFile(SkinRef::kLoadSelector);
+      if (!UsablePath(path)) break;
+      ScanProgramFolder(path.c_str());
+      if (LoadProgramFile(path.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
+      break;
+    }
+    case kParamSaveSelector:
+    {
+      const std::string path = SelectedFile(SkinRef::kSaveSelector);
+      if (!UsablePath(path)) break;
+      if (!WriteSoundAsProgramFile(path.c_str()))
+      {
+        AskUser("The program could not be saved!", "Error", 0);
+        break;
+      }
+      ScanProgramFolder(path.c_str());
+      (void)LoadProgramFile(path.c_str());
+      break;
+    }
+    case kParamWriteSelector:
+    {
+      const std::string path = SelectedFile(SkinRef::kWriteSelector);
+      if (!UsablePath(path)) break;
+      WriteProgramFileToSynth(path.c_str());
+      ScanProgramFolder(path.c_str());
+      break;
+    }
+    case kParamFirmwareSelector:
+    {
+      const std::string path = SelectedFile(SkinRef::kFirmwareSelector);
+      if (UsablePath(path)) StartFirmwareUpdate(path.c_str());
+      break;
+    }
+    case kParamLoadButton:
+      if (pressed) ClickSelector(SkinRef::kLoadSelector);
+      break;
+    case kParamSaveButton:
+      if (pressed) ClickSelector(SkinRef::kSaveSelector);
+      break;
+    case kParamWriteOneButton:
+      if (pressed) ClickSelector(SkinRef::kWriteSelector);
+      break;
+    case kParamWriteAllButton:
+    {
+      if (!pressed) break;
+      const std::string folder = AskForFolder(ProgramFolder());
+      if (folder.empty()) break;
+      ScanProgramFolder(folder.c_str());
+      WriteAllProgramsToSynth(folder.c_str());
+      break;
+    }
+    case kParamPreviousProgram:
+    case kParamNextProgram:
+      if (!pressed) break;
+      // Stepping needs a second file to step to; without one the press
+      // counts as not handled.
+      if (FolderFileCount() == 0) return CaseEnd::kEarly;
+      (void)StepProgramFile(r == kParamNextProgram);
+      break;
+    default:
+      break;
+  }
   return CaseEnd::kTail;
 }
 
@@ -68,12 +157,43 @@ CaseEnd ZephraEditor::OnCopySource(int r, int /*v*/)
 
 CaseEnd ZephraEditor::OnCcLearnButton(int r, int /*v*/)
 {
-  if (r == kParamCcLearn) SetLearnArmed(GetParam(r)->Value() > 0.5);
+  const bool pressed = GetParam(r)->Value() > 0.5;
+  if (r == kParamCcLearn) SetLearnArmed(pressed);
+  if (r == kParamCcUnlearn) SetUnlearnArmed(pressed);
+  if (r == kParamCcClearAll && pressed) ClearLearntControllers();
   return CaseEnd::kTail;
 }
 
-CaseEnd ZephraEditor::OnChooserOrCopyMode(int /*r*/, int /*v*/)
+CaseEnd ZephraEditor::OnChooserOrCopyMode(int r, int /*v*/)
 {
+  const bool pressed = GetParam(r)->Value() > 0.5;
+  switch (r)
+  {
+    case kParamProgramNumberOk:
+    {
+      const int location = ChooserLocation(ParamInt(kParamProgramNumber));
+      HideCaptionList(true);
+      if (location == 0)
+      {
+        syslog(LOG_ERR, "ZephraEditor: no program location for chooser value %d", ParamInt(kParamProgramNumber));
+        break;
+      }
+      RequestSingleProgram(location);
+      break;
+    }
+    case kParamCopyModeVco:
+    case kParamCopyModeFlexi:
+    {
+      if (!pressed || !mFace) break;
+      const bool flexi = r == kParamCopyModeFlexi;
+      if (IControl* vco = mFace->Ref(SkinRef::kVcoSaveBackground)) vco->Hide(flexi);
+      if (IControl* slots = mFace->Ref(SkinRef::kFlexiSaveBackground)) slots->Hide(!flexi);
+      mFace->SetFlexiCopyMode(flexi);
+      break;
+    }
+    default:
+      break;
+  }
   return CaseEnd::kTail;
 }
 

@@ -12,18 +12,22 @@
 //   ZephraEffectCases.cpp      effect panels, tabs and the EQ views
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
-// and the construction in ZephraEditor.cpp, the GUI build in
+// the menu commands in ZephraMenuCommands.cpp, the construction in
+// ZephraEditor.cpp, the GUI build in
 // ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
 // panels themselves are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
 class ZephraEditor;
 class ZephraPanels;
 class IGraphics;
+enum class SkinRef : uint8_t;
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup : ZephraModelSetup
@@ -68,6 +72,15 @@ public:
   // View mode 0 only: the panels as the current values demand, the FLEXI
   // range pairs at the current GUI scale. width and height are not used.
   void SetGUILayout(int viewMode, double width, double height) override;
+
+  // ---- menu commands (ZephraMenuCommands.cpp) ----
+  // The shell's menu hook, index 0..33 as the shell maps the menus' command
+  // ids; any other index does nothing. Always true, so the shell never shows
+  // its own About box. GUI thread; locks.
+  bool OnStandaloneMenuCommand(int index) override;
+  // Hides or shows the program-number chooser: its background, the chooser
+  // and its OK button.
+  void HideCaptionList(bool hide);
 
   // ---- FLEXI range learn ----
   // Arms learn for slot 1..4 (0 disarms): the next learnable synth value the
@@ -139,6 +152,29 @@ private:
   CaseEnd OnKeyboardChannel(int r, int v);
   // Sets each of the parameters first..last to value through the handler.
   void SetParamRange(int first, int last, double value);
+  // The location 1..99 the chooser's value asks for, 0 for a value the
+  // chooser cannot hold.
+  static int ChooserLocation(int value);
+
+  // ---- menu commands (ZephraMenuCommands.cpp) ----
+  void RunMenuCommand(int index);
+  // Opens the file selector as a click would, the mutex let go meanwhile.
+  void ClickSelector(SkinRef ref);
+  // The file the selector holds, "" for none.
+  std::string SelectedFile(SkinRef ref) const;
+  // xdg-open on target; false, and a log line, when it did not start.
+  bool OpenWithDesktop(const std::string& target);
+  bool OpenUserGuide();
+  bool OpenDatabasePage();
+  void ResizeView(int width, int height);
+  void SetGuiScale(double scale);
+  // Writes the look (ZephraSkinNumber) as the setting; switches between
+  // the classic looks at once, warns that the LCD look needs a restart.
+  void ChooseLook(int skin);
+  void SaveAllFromSynth();
+  // A press and release of the button, through the handler.
+  void PressButton(int param);
+  void StepTenPrograms(bool forward);
 
   // ---- the program manager (ZephraManagerCases.cpp) ----
   // The manager's action for a parameter 307..340 while the manager is

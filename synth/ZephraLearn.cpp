@@ -109,6 +109,11 @@ bool ZephraLearn::Bind(int item, int controller, int bound)
   return true;
 }
 
+void ZephraLearn::Unbind(int item)
+{
+  if (item >= 0 && item < kItemCount) mController[item] = -1;
+}
+
 int ZephraLearn::LearntValue(int item, int value) const
 {
   if (item < 0 || item >= kItemCount) return 0;

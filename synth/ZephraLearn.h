@@ -73,6 +73,8 @@ public:
   // Binds item to controller with bound clamped into the item's range.
   // False, and nothing changed, when item or controller is out of range.
   bool Bind(int item, int controller, int bound);
+  // Item loses its controller; other numbers change nothing.
+  void Unbind(int item);
   // What controller value 0..127 sets item to:
   // floor(min + (bound - min) * value / 127.0).
   int LearntValue(int item, int value) const;

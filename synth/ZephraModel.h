@@ -185,6 +185,13 @@ public:
   const std::vector<std::string>& FolderFiles() const { return mFolderFiles; }
   int FolderFileCount() const { return mFolderFileCount; }
   int FolderFileIndex() const { return mFolderFileIndex; }
+  // Makes index, taken round the table (0 with no file), the current file,
+  // so that no later step or read can land past the last file.
+  void SetFolderFileIndex(int index)
+  {
+    const int files = mFolderFileCount + 1;
+    mFolderFileIndex = ((index % files) + files) % files;
+  }
 
   // ---- the synth link: SysEx transfer (ZephraModelSysEx.cpp) ----
   // Every SysEx message the model hands to the MIDI output, in order.
@@ -322,6 +329,11 @@ public:
   // value from the GUI. Locks.
   void ChooseLearnItem(int programIndex, int value);
   bool IsLearnArmed();
+  // The unlearn button (parameter "CC Unlearn"): while armed, the next
+  // program value the user changes loses its controller. Locks.
+  void SetUnlearnArmed(bool armed);
+  // The clear-all button: every binding goes, and the table is saved. Locks.
+  void ClearLearntControllers();
   // The controller learnt for a program value, -1 for none. Locks.
   int LearntController(int programIndex);
   // "midilearn.ini" beside the settings file. Loading keeps the bindings a
@@ -451,6 +463,7 @@ private:
   // the GUI thread, under the plug-in mutex (the held notes are read
   // without it).
   ZephraLearn mLearn;
+  bool mUnlearnArmed = false;
 
   // ---- the synth link ----
   void SendLinkSysEx(const std::vector<uint8_t>& message);

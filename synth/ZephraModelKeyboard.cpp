@@ -93,9 +93,30 @@ void ZephraModel::SetLearnArmed(bool armed)
   mLearn.SetArmed(armed);
 }
 
+void ZephraModel::SetUnlearnArmed(bool armed)
+{
+  BASE_MutexLock lock(GetMutex());
+  mUnlearnArmed = armed;
+}
+
+void ZephraModel::ClearLearntControllers()
+{
+  BASE_MutexLock lock(GetMutex());
+  mLearn.Clear();
+  (void)SaveMidiLearn();
+}
+
 void ZephraModel::ChooseLearnItem(int programIndex, int value)
 {
   BASE_MutexLock lock(GetMutex());
+  if (mUnlearnArmed && programIndex >= 0 && programIndex < ZephraLearn::kItemCount)
+  {
+    mUnlearnArmed = false;
+    mLearn.Unbind(programIndex);
+    SetParameterFromGUI2(kParamCcUnlearn, 0);
+    if (!mBulkLoad) RedrawParamControls();
+    (void)SaveMidiLearn();
+  }
   if (mLearn.Armed() && mLearn.ChooseItem(programIndex, value)) FinishLearn();
 }
 

@@ -1,0 +1,252 @@
+// The menu commands on the editor with its real panels: what each shows,
+// asks, writes and sends, and the commands that must change nothing.
+#include "ZephraSkinEditor.h"
+
+#include "graphics/controls/ISwitchControl.h"
+#include "synth/ZephraManagerLink.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A folder chooser the user always cancels.
+struct FolderAnswers : ZephraManagerLink
+{
+  std::string ChooseDirectory(const std::string&) override
+  {
+    ++asked;
+    return std::string();
+  }
+  int asked = 0;
+};
+
+struct MenuTest
+{
+  explicit MenuTest(const std::string& settings = "[gui]\nbackground=space\n") : t(settings)
+  {
+    auto owned = std::make_unique<FolderAnswers>();
+    folders = owned.get();
+    t.editor->SetManagerLink(std::move(owned));
+    t.editor->SetSysExTap([this](const uint8_t* bytes, size_t size) { sent.emplace_back(bytes, bytes + size); });
+  }
+  bool Run(int index) { return t.editor->OnStandaloneMenuCommand(index); }
+  std::string Setting()
+  {
+    char look[16] = {};
+    GetPrivateProfileString("gui", "background", "", look, sizeof look, t.dir.File("settings.ini").c_str());
+    return look;
+  }
+  // A folder of the named programs, the first one current.
+  std::string Folder(const std::vector<std::string>& names)
+  {
+    for (const std::string& name : names) WriteWholeFile(files.File(name), MarkerText(kDefaultValues));
+    t.editor->ScanProgramFolder(files.File(names[0]).c_str());
+    return files.Path() + "/";
+  }
+
+  SkinEditor t;
+  TempDir files;
+  FolderAnswers* folders = nullptr;  // owned by the editor
+  std::vector<Bytes> sent;
+};
+
+}  // namespace
+
+// What each command asks and sends when every folder prompt is cancelled.
+TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
+{
+  const Bytes kRequestOne = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7};
+  const struct Case
+  {
+    const char* name;
+    int index;
+    int asked;
+    bool aboutShown;
+    std::vector<Bytes> sent;  // at the next idle pass
+  } kCases[] = {
+    {"About", 0, 0, true, {}},
+    {"below the menus", -1, 0, false, {}},
+    {"past the menus", 34, 0, false, {}},
+    {"Select Directory", 1, 1, false, {}},
+    {"write all", 5, 1, false, {}},
+    {"save all: into the folder as it was", 21, 1, false, {kRequestOne}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    MenuTest m;
+    const std::string folder = m.Folder({"01_A.pr3", "02_B.pr3"});
+    const std::string settings = ReadWholeFile(m.t.dir.File("settings.ini"));
+    EXPECT_TRUE(m.Run(c.index));
+    m.t.editor->OnIdle();
+    EXPECT_EQ(m.folders->asked, c.asked);
+    EXPECT_EQ(m.sent, c.sent);
+    EXPECT_EQ(m.t.editor->Face()->About()->GetValue(), c.aboutShown ? 1.0 : 0.0);
+    EXPECT_FALSE(m.t.editor->Face()->About()->IsHidden());
+    EXPECT_TRUE(m.t.gui->MessageBoxes().empty());
+    EXPECT_EQ(m.t.editor->ProgramFolder(), folder);
+    EXPECT_EQ(m.t.editor->FolderFiles().size(), 2u);
+    EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), settings);
+  }
+}
+
+TEST(ZephraMenuCommands, LooksSwitchOrWarn)
+{
+  const struct Case
+  {
+    const char* name;
+    const char* start;
+    int index;
+    const char* setting;
+    int skin;
+    size_t boxes;
+    int spaceHidden;  // -1: as it was
+  } kCases[] = {
+    {"space again", "space", 22, "space", 0, 0, 0},
+    {"space to solid", "space", 23, "solid", 1, 0, 1},
+    {"solid to space", "solid", 22, "space", 0, 0, 0},
+    {"space to lcd", "space", 25, "lcd", 0, 1, 0},
+    {"lcd again", "lcd", 25, "lcd", 2, 0, -1},
+    {"lcd to space", "lcd", 22, "space", 2, 1, -1},
+    {"lcd to solid", "lcd", 23, "solid", 2, 1, -1},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    MenuTest m(std::string("[gui]\nbackground=") + c.start + "\n");
+    IControl* space = m.t.editor->Face()->Ref(SkinRef::kMainBackground);
+    const bool spaceWasHidden = space->IsHidden();
+    EXPECT_TRUE(m.Run(c.index));
+    EXPECT_EQ(m.Setting(), c.setting);
+    EXPECT_EQ(m.t.editor->Skin(), c.skin);
+    const auto boxes = m.t.gui->MessageBoxes();
+    ASSERT_EQ(boxes.size(), c.boxes);
+    if (c.boxes)
+    {
+      EXPECT_EQ(boxes[0].text, "You need to restart the application\nto apply the changes to the user interface!");
+      EXPECT_EQ(boxes[0].caption, "Warning");
+    }
+    EXPECT_EQ(space->IsHidden(), c.spaceHidden < 0 ? spaceWasHidden : c.spaceHidden == 1);
+  }
+}
+
+TEST(ZephraMenuCommands, UndoAndRedoStopAtTheEnds)
+{
+  MenuTest m;
+  ZephraEditor& e = *m.t.editor;
+  e.SetParameterFromGUI2(kParamVco1Coarse, 3);
+  e.SetParameterFromGUI2(kParamVco1Fine, 4);
+  ASSERT_EQ(e.UndoCount(), 3);
+  const struct Step
+  {
+    int index;
+    int position, coarse, fine;
+  } kSteps[] = {
+    {27, 2, 3, 4},  // redo at the last snapshot: nothing
+    {26, 1, 3, 0},
+    {26, 0, 0, 0},
+    {26, 0, 0, 0},  // undo at the first snapshot stays there
+    {27, 1, 3, 0},
+  };
+  for (const Step& s : kSteps)
+  {
+    m.Run(s.index);
+    EXPECT_EQ(e.UndoPosition(), s.position) << s.index;
+    EXPECT_EQ(e.ParamInt(kParamVco1Coarse), s.coarse) << s.index;
+    EXPECT_EQ(e.ParamInt(kParamVco1Fine), s.fine) << s.index;
+  }
+}
+
+// Ten files forward or back from the first, round a folder of one, two or
+// three files: the index always names a file of the folder.
+TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
+{
+  const struct Case
+  {
+    const char* name;
+    std::vector<std::string> files;
+    int index;
+    int expected;
+  } kCases[] = {
+    {"one file, forward", {"01_A.pr3"}, 30, 0},
+    {"one file, back", {"01_A.pr3"}, 31, 0},
+    {"two files, forward", {"01_A.pr3", "02_B.pr3"}, 30, 0},
+    {"three files, forward", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 30, 1},
+    {"three files, back", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 31, 2},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    MenuTest m;
+    m.Folder(c.files);
+    EXPECT_TRUE(m.Run(c.index));
+    EXPECT_EQ(m.t.editor->FolderFileIndex(), c.expected);
+  }
+}
+
+// The sizes of the surface after the GUI-scale and view commands; then the
+// guide and the database page go to the desktop's opener, and a guide that
+// is not there never does.
+TEST(ZephraMenuCommands, SizesGuideAndDatabasePage)
+{
+  const struct Case
+  {
+    int index;
+    int width, height;
+  } kCases[] = {{18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
+  MenuTest m("[gui]\nbackground=space\n[dbase]\nserver=db.example:8443\n");
+  for (const Case& c : kCases)
+  {
+    EXPECT_TRUE(m.Run(c.index));
+    EXPECT_EQ(m.t.gui->Width(), c.width) << c.index;
+    EXPECT_EQ(m.t.gui->Height(), c.height) << c.index;
+  }
+  m.t.gui->QueueOpenURLResult(false);
+  m.Run(8);
+  m.Run(7);
+  TempDir empty;
+  setenv("ZEPHRA_RESOURCES_DIR", empty.Path().c_str(), 1);
+  m.Run(7);
+  setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
+  EXPECT_EQ(m.t.gui->mOpenedURLs, (std::vector<std::string>{"https://db.example:8443/zephradatabase",
+                                                            ZEPHRA_BUILD_RESOURCES "/pdf/Zephra_userguide-v3.60.pdf"}));
+}
+
+// The section boxes as drawn: select all ticks every one of the twelve,
+// clear all brings back the unticked picture exactly.
+TEST(ZephraButtonPixels, SelectAllTicksTwelveBoxes)
+{
+  const struct Box
+  {
+    int x, y;
+  } kBoxes[] = {{874, 731}, {874, 744}, {874, 757}, {874, 770}, {922, 731},  {922, 744},
+                {922, 757}, {922, 770}, {1002, 731}, {1002, 744}, {1002, 757}, {1002, 770}};
+  SkinEditor t("[gui]\nbackground=space\n");
+  auto picture = [&t](const Box& b) {
+    std::vector<uint32_t> pixels;
+    for (int y = b.y; y < b.y + 12; ++y)
+      for (int x = b.x; x < b.x + 12; ++x)
+      {
+        const IColor c = t.At(x, y);
+        pixels.push_back(uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | uint32_t(c.B));
+      }
+    return pixels;
+  };
+  std::vector<std::vector<uint32_t>> unticked;
+  for (const Box& b : kBoxes) unticked.push_back(picture(b));
+
+  t.editor->SetParameterFromGUI2(kParamSelectAll, 1);
+  t.editor->SetParameterFromGUI2(kParamSelectAll, 0);
+  t.Draw();
+  for (size_t i = 0; i < std::size(kBoxes); ++i)
+    EXPECT_NE(picture(kBoxes[i]), unticked[i]) << "box " << i + 1 << " is not ticked";
+
+  t.editor->SetParameterFromGUI2(kParamClearAll, 1);
+  t.editor->SetParameterFromGUI2(kParamClearAll, 0);
+  t.Draw();
+  for (size_t i = 0; i < std::size(kBoxes); ++i) EXPECT_EQ(picture(kBoxes[i]), unticked[i]) << "box " << i + 1;
+}
