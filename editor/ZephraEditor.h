@@ -22,6 +22,7 @@
 #include <functional>
 
 class ZephraEditor;
+class ZephraManagerPanel;
 class ZephraPanels;
 class IGraphics;
 
@@ -63,6 +64,17 @@ public:
   int Skin() const { return mSkin; }
   // The panels once CreateGUI has run, else null.
   ZephraPanels* Face() const { return mFace; }
+
+  // ---- the program-manager overlay (ZephraManagerPanel.cpp) ----
+  // Builds the overlay on the panels' graphics and hands it to the model as
+  // its manager link; manager mode starts from settings.ini [gui] "manager".
+  void CreateManagerPanel();
+  // The overlay (true hides), its login panel and its folder-choice panel.
+  void HideManager(bool hide);
+  void HideLoginPanel(bool hide);
+  void HideFolderPanel(bool hide);
+  // The overlay once CreateManagerPanel has run, else null.
+  ZephraManagerPanel* ManagerPanel() const { return mManagerPanel; }
 
   // ---- the view-layout hook (ZephraViewLayout.cpp) ----
   // View mode 0 only: the panels as the current values demand, the FLEXI
@@ -149,5 +161,14 @@ private:
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
+  ZephraManagerPanel* mManagerPanel = nullptr;  // owned by the model's manager link
+
+  // The program manager's state, kept for its reactions.
+  char mCacheFolder[256] = "";  // the settings folder and "/cache/"
+  bool mTransferRunning = false;
+  bool mLoggedIn = false;
+  bool mBankSaved = false;
+  int mRowEditMode = 0;  // 0 none, 1..5 as the mode boxes chose
+  bool mConfirmRemoval = false;
   int mSkin = 0;
 };
