@@ -13,8 +13,9 @@
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
 // and the construction in ZephraEditor.cpp, the GUI build in
-// ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
-// panels themselves are ZephraPanels.
+// ZephraSkinBuild.cpp, the program-manager overlay in ZephraManagerPanel.cpp
+// and the view-layout hook in ZephraViewLayout.cpp; the panels themselves
+// are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"

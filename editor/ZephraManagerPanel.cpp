@@ -28,6 +28,7 @@ namespace {
 constexpr int kCheckbox = 324;
 constexpr int kTileImage = 313;
 constexpr int kHighlightImage = 314;
+constexpr int kColumnStep = 82;
 
 using K = ManagerKind;
 using R = ManagerRef;
@@ -69,7 +70,7 @@ const ManagerRow kManagerRows[] = {
   {K::kBrowserRows, -1, 0, 24, 118, 274, 132, R::kNone},
   {K::kBrowserSelect, kParamManagerBrowserList, 0, 24, 118, 274, 776, R::kNone},
   {K::kScrollFader, kParamManagerScroll, 318, 276, 116, 660, 0, R::kNone},
-  {K::kLocations, -1, 0, 0, 0, 0, 0, R::kNone},
+  {K::kLocations, -1, kTileImage, 308, 108, 0, 0, R::kNone},
   {K::kField, -1, 0, 880, 37, 1100, 53, R::kRenameField},
   {K::kMatrix, kParamManagerMatrix, 0, 308, 108, 1120, 788, R::kNone},
   {K::kContact, kParamManagerPlayNote, 317, 317, 112, 0, 0, R::kNone},
@@ -102,10 +103,11 @@ IText Style(const char* face, int size, IColor colour, int align)
   return style;
 }
 
-// Location i's top row in GUI pixels: 68.5 apart, cut to whole pixels.
-int RowY(int base, int i)
+// The top of location i's tile: the rows lie 68.5 apart, cut to whole
+// pixels, so they are 68 or 69 apart by turns.
+int TileY(int top, int i)
 {
-  return static_cast<int>(base + 68.5 * (i / 10));
+  return static_cast<int>(top + 68.5 * (i / 10));
 }
 
 ListMouseEvent MouseOf(int event, int modifier, int x, int y, double scale)
@@ -184,7 +186,7 @@ void ZephraManagerPanel::Build()
       case K::kScrollFader:
         control = new IFaderControl(plug, row.x, row.y, row.r, row.param, load(row.bitmap), 0);
         break;
-      case K::kLocations: MakeLocations(); continue;
+      case K::kLocations: MakeLocations(row, load(row.bitmap), load(kHighlightImage)); continue;
       case K::kMatrix:
         control = mMatrix = new IInvisibleMatrixSelectControl(plug, rect, row.param);
         mMatrix->SetMatrixSize(10, 10);
@@ -195,14 +197,12 @@ void ZephraManagerPanel::Build()
   }
 }
 
-void ZephraManagerPanel::MakeLocations()
+void ZephraManagerPanel::MakeLocations(const ManagerRow& row, IBitmap* tile, IBitmap* highlight)
 {
   IUnitBase* plug = &mEditor;
-  IBitmap* highlight = mGui.LoadIBitmap(kHighlightImage, ArtFind(kHighlightImage)->path, 2);
-  IBitmap* tile = mGui.LoadIBitmap(kTileImage, ArtFind(kTileImage)->path, 7);
   for (int i = 0; i < kManagerLocations; ++i)
   {
-    const int x = 308 + 82 * (i % 10), y = RowY(108, i);
+    const int x = row.x + kColumnStep * (i % 10), y = TileY(row.y, i);
     mHighlights[i] = new IBitmapControl(plug, x, y, -1, highlight);
     mGui.AttachControl(mHighlights[i]);
     mTiles[i] = new IBitmapControl(plug, x, y, -1, tile);
@@ -212,12 +212,14 @@ void ZephraManagerPanel::MakeLocations()
   mTiles[0]->Hide(true);
   const IText number = Style("Verdana", 22, kLight, 0);
   const IText name = Style("Monaco", 10, kLight, 1);
+  // The captions over all tiles, the number at the tile's top left, the
+  // name across its middle.
   for (int i = 0; i < kManagerLocations; ++i)
   {
-    const int c = i % 10;
-    mNumbers[i] = new ITextControl(plug, IRECT(316 + 82 * c, RowY(110, i), 356 + 82 * c, RowY(134, i)), &number);
+    const int x = row.x + kColumnStep * (i % 10), y = TileY(row.y, i);
+    mNumbers[i] = new ITextControl(plug, IRECT(x + 8, y + 2, x + 48, y + 26), &number);
     mGui.AttachControl(mNumbers[i]);
-    mNames[i] = new ITextControl(plug, IRECT(312 + 82 * c, RowY(131, i), 380 + 82 * c, RowY(171, i)), &name);
+    mNames[i] = new ITextControl(plug, IRECT(x + 4, y + 23, x + 72, y + 63), &name);
     mGui.AttachControl(mNames[i]);
   }
   mNumbers[0]->Hide(true);

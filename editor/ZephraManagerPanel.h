@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 
+struct IBitmap;
 class IControl;
 class IFaderControl;
 class IGraphics;
@@ -33,7 +34,7 @@ enum class ManagerKind : uint8_t
   kBrowserRows,    // the 47 row captions, row i 14 i lower
   kBrowserSelect,  // IInvisibleSelectControl3 over (x, y, r, b)
   kScrollFader,    // IFaderControl at (x, y), r long, vertical
-  kLocations,      // highlight and tile of the 100 locations, then their captions
+  kLocations,      // highlight and tile of the 100 locations from (x, y), then their captions
   kMatrix,         // IInvisibleMatrixSelectControl over (x, y, r, b)
 };
 
@@ -104,7 +105,7 @@ public:
   int ScrollRange() const { return mScrollRange; }
 
 private:
-  void MakeLocations();
+  void MakeLocations(const ManagerRow& row, IBitmap* tile, IBitmap* highlight);
   void CloseSubPanels();
   bool Valid(int location) const { return location > 0 && location < kManagerLocations; }
 
