@@ -4,7 +4,6 @@
 #include "ZephraSkinEditor.h"
 
 #include "editor/ZephraManagerPanel.h"
-#include "graphics/controls/IInvisibleSelectControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/IUserTextControl.h"
 
@@ -68,7 +67,6 @@ TEST(ZephraManagerPanel, SettingsChooseTheManagerAndTheRememberBox)
     EXPECT_EQ(t.editor->GetParam(kParamManagerRemember)->Value(), c.remember);
     // Neither sub-panel is open, whatever the settings.
     EXPECT_TRUE(manager->Ref(ManagerRef::kLoginBackground)->IsHidden());
-    EXPECT_TRUE(manager->Ref(ManagerRef::kPasswordField)->IsHidden());
     EXPECT_TRUE(t.ControlOf(kParamManagerRemember)->IsHidden());
     EXPECT_TRUE(t.ControlOf(kParamManagerLocalFolder)->IsHidden());
     EXPECT_EQ(t.editor->GetParam(kParamManagerConfirm)->Value(), 1.0);
@@ -180,9 +178,6 @@ TEST(ZephraManagerPanel, PasswordFieldDrawsStars)
   const std::string userStars = pixels(user);
   user->SetText("ab");
   EXPECT_NE(pixels(user), userStars);
-  // The text entry hides what is typed; the field is not drawn turned.
-  EXPECT_EQ(static_cast<IControl*>(password)->GetText()->mPassword, 1);
-  EXPECT_EQ(static_cast<IControl*>(password)->GetText()->mOrientation, 0);
 }
 
 TEST(ZephraManagerPanel, WholeManagerPicture)
