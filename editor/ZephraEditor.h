@@ -13,9 +13,9 @@
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
 // the menu commands in ZephraMenuCommands.cpp, the construction in
-// ZephraEditor.cpp, the GUI build in
-// ZephraSkinBuild.cpp and the view-layout hook in ZephraViewLayout.cpp; the
-// panels themselves are ZephraPanels.
+// ZephraEditor.cpp, the GUI build in ZephraSkinBuild.cpp, the
+// program-manager overlay in ZephraManagerPanel.cpp and the view-layout hook
+// in ZephraViewLayout.cpp; the panels themselves are ZephraPanels.
 #pragma once
 
 #include "synth/ZephraModel.h"
@@ -25,6 +25,7 @@
 #include <string>
 
 class ZephraEditor;
+class ZephraManagerPanel;
 class ZephraPanels;
 class IGraphics;
 enum class SkinRef : uint8_t;
@@ -67,6 +68,17 @@ public:
   int Skin() const { return mSkin; }
   // The panels once CreateGUI has run, else null.
   ZephraPanels* Face() const { return mFace; }
+
+  // ---- the program-manager overlay (ZephraManagerPanel.cpp) ----
+  // Builds the overlay on the panels' graphics and hands it to the model as
+  // its manager link; manager mode starts from settings.ini [gui] "manager".
+  void CreateManagerPanel();
+  // The overlay (true hides), its login panel and its folder-choice panel.
+  void HideManager(bool hide);
+  void HideLoginPanel(bool hide);
+  void HideFolderPanel(bool hide);
+  // The overlay once CreateManagerPanel has run, else null.
+  ZephraManagerPanel* ManagerPanel() const { return mManagerPanel; }
 
   // ---- the view-layout hook (ZephraViewLayout.cpp) ----
   // View mode 0 only: the panels as the current values demand, the FLEXI
@@ -213,5 +225,7 @@ private:
   std::string mBankFolder;  // where the bank was last loaded or saved
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
+  ZephraManagerPanel* mManagerPanel = nullptr;  // owned by the model's manager link
+
   int mSkin = 0;
 };

@@ -333,7 +333,8 @@ void ZephraEditor::CreateGUI(bool onlyBackground, IGraphics* graphics)
     CreateClassicSkin(true);
 
   mFace->AttachKeyboard();
-  // The program-manager overlay joins here.
+  CreateManagerPanel();
+  HideManager(!ManagerMode());
   mFace->AttachAbout();
   AttachGraphics(gui);
   mFace->SetTooltips();

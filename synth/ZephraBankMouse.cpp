@@ -45,8 +45,10 @@ void ZephraModel::ShowBankChecks(int lit)
 
 void ZephraModel::RemoveOrOverwritePrograms(double rowValue)
 {
-  const int location = std::min(static_cast<int>(rowValue + 0.001), kBankLastLocation);
-  if (location <= 0) return;
+  // Cell 0 has no tile and the matrix's range ends at cell 100: neither is
+  // a location.
+  const int location = static_cast<int>(rowValue + 0.001);
+  if (location <= 0 || location > kBankLastLocation) return;
   BASE_MutexLock lock(GetMutex());
   const ListMouseEvent mouse = Manager().BankMouse();
   const bool operating = GetParam(kParamManagerEditMode1)->Bool() || GetParam(kParamManagerEditMode2)->Bool() ||

@@ -69,6 +69,13 @@ TEST_F(BankMouse, ModifiersSelectRows)
   EXPECT_EQ(mManager->Checked(), "2");
   ClickBank(0.998, ListMouseEvent::kDown);
   EXPECT_EQ(mManager->Checked(), "2");
+  ClickBank(99, ListMouseEvent::kDown);
+  EXPECT_EQ(mManager->Checked(), "99");
+  ClickBank(100, ListMouseEvent::kDown);  // the matrix's top end is no location
+  EXPECT_EQ(mManager->Checked(), "99");
+  ClickBank(2, ListMouseEvent::kDown);
+  ClickBank(100, ListMouseEvent::kDown);
+  EXPECT_EQ(mManager->Checked(), "2");
 }
 
 TEST_F(BankMouse, MoveRunsOnMouseUpAndAsksBeforeOverwriting)
