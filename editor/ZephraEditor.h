@@ -24,6 +24,7 @@
 class ZephraEditor;
 class ZephraPanels;
 class IGraphics;
+enum class SkinRef : uint8_t;
 
 // How the editor is set up beyond the shell's instance info.
 struct ZephraEditorSetup : ZephraModelSetup
@@ -75,6 +76,14 @@ public:
   void SetFlexiLearnSlot(int slot);
   bool FlexiLearnArmed() const { return mFlexiLearnMode; }
 
+  // ---- timed work of the panels (ZephraFlexiCases.cpp) ----
+  // Timer thread, mutex held: the Range-B caption back to Range A on the
+  // second tick, an unfinished learn called off on the tenth.
+  void OnPanelTimerTick() override;
+  // GUI thread: the model's idle work, then the armed slot's lamp toggled
+  // every eighth pass.
+  void OnIdle() override;
+
   // How a case ends the handling of its change.
   enum class CaseEnd
   {
@@ -116,6 +125,14 @@ private:
   // The target's range pair, placement and slot values once step 3 has
   // given slot (0..3) the target r.
   void ArrangeFlexiTarget(int slot, int r, int v);
+  // Both knobs of slot's range pair: name "FlexiN Range", range, default
+  // and knob steps (0 for a free knob).
+  void SetFlexiRangePair(int slot, int frames, int minValue, int maxValue, int defaultValue);
+  void UncoverFlexiTarget(int slot);
+  void DisarmFlexiLearn();
+  void EmptyFlexiSlot(int slot);
+  void PressFlexiLearn(int slot);
+  void PressFlexiClear(int slot);
   CaseEnd OnFlexiPolarity(int r, int v);
   CaseEnd OnFlexiRange(int r, int v);
   CaseEnd OnFlexiLearnOrClear(int r, int v);
@@ -129,6 +146,13 @@ private:
   CaseEnd OnEqGraphDrag(int r, int v);
   CaseEnd OnEqView(int r, int v);
   CaseEnd OnEffectTab(int r, int v);
+  // Shows or hides one of the four effects' on-indicators.
+  void ShowEffectIndicator(SkinRef ref, bool show);
+  // The tab's lamp on, the three others off.
+  void LightEffectLamp(int tab);
+  // The chorus tab (false) or the delay tab (true), with the synth switched
+  // to that mode when it is in the other.
+  void ShowModulationTab(bool delay);
 
   // ---- editor buttons and controller learn (ZephraButtonCases.cpp) ----
   CaseEnd OnFileButton(int r, int v);
@@ -147,6 +171,11 @@ private:
 
   bool mFlexiLearnMode = false;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
+  bool mLearnTimeoutRunning = false;
+  int mLearnTimeoutTicks = 0;
+  int mLampBlinkPasses = 0;
+  int mPendingRangeSlot = 0;  // 1..4: the slot whose Range B the caption shows, 0 none
+  int mPendingRangeTicks = 0;
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
   int mSkin = 0;
