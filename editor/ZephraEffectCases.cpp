@@ -25,6 +25,13 @@ constexpr TabLamp kTabLamps[] = {
   {kParamTabDelay, kParamShowFxDelay},
 };
 
+// The two tab places over the effect area, in 1140-wide units.
+constexpr int kFirstTabX = 523, kSecondTabX = 618;
+constexpr int kTabY = 565, kTabYLcd = 562;
+
+// A graph drag's undo group: one per band, apart from every value's own.
+constexpr int kBandUndoGroup = 1000;
+
 // The equaliser's values, from its switch to the treble boost.
 constexpr int kEqFirstLearnable = ProgramIndex(kParamEqualizerOnOff);
 constexpr int kEqLastLearnable = ProgramIndex(kParamTrebleBoost);
@@ -63,8 +70,8 @@ CaseEnd ZephraEditor::OnEffectsChainOrder(int /*r*/, int v)
   if (!mFace) return CaseEnd::kTail;
   IGraphics* gui = &mFace->Gui();
   const double s = gui->Width() / 1140.0;
-  const int y = static_cast<int>(s * (mSkin == kSkinLcd ? 562 : 565));
-  const int left = static_cast<int>(523 * s), right = static_cast<int>(618 * s);
+  const int y = static_cast<int>(s * (mSkin == kSkinLcd ? kTabYLcd : kTabY));
+  const int left = static_cast<int>(kFirstTabX * s), right = static_cast<int>(kSecondTabX * s);
   const int overdriveX = v == 0 ? left : right;
   const int equaliserX = v == 0 ? right : left;
   gui->MoveControlByParam(kParamShowFxOverdrive, overdriveX, y);
@@ -126,7 +133,7 @@ CaseEnd ZephraEditor::OnEqGraphDrag(int /*r*/, int /*v*/)
   if (!mBulkLoad) RedrawParamControls();
 
   mUndoSuspended = false;
-  RecordUndoStep(band.mIndex + 1000);
+  RecordUndoStep(band.mIndex + kBandUndoGroup);
   return CaseEnd::kTail;
 }
 

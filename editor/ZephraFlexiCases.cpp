@@ -44,6 +44,14 @@ constexpr int kLearnTimeoutTicks = 10;
 constexpr int kLampBlinkPasses = 8;
 constexpr int kRangeBCaptionTicks = 2;
 
+// Rows of a list page; the last rows of a page (three of the sources, six
+// of the range controls) are the next page's tabs, not entries.
+constexpr int kPageRows = 20;
+constexpr int kSourceTabRows = 3;
+constexpr int kRangeTabRows = 6;
+// The open list: 0..3 the sources of slots 1..4, 4..7 their range controls.
+constexpr int kFirstRangeList = 4;
+
 // The range pair over a learnt target: tempo divisions where "MIDI Sync"
 // makes the target one, else the target's own range.
 struct PairRange
@@ -245,20 +253,18 @@ CaseEnd ZephraEditor::OnShowFlexiList(int r, int /*v*/)
     return CaseEnd::kRecord;
   }
   const int slot = r - kParamShowFlexi1Ranges;
-  SetOpenFlexiList(slot + 4);
+  SetOpenFlexiList(kFirstRangeList + slot);
   if (mFace) mFace->HideFlexiRangeList(false);
   Panels().HideParamControl(kParamFlexi1RangeControlPolarity + 2 * slot, false);
   return CaseEnd::kRecord;
 }
 
-// Each page holds 20 rows; the last rows of a page (three of the sources,
-// six of the range controls) are the next page's tabs, not entries. The
-// same row may be chosen again at once.
+// The same row may be chosen again at once.
 CaseEnd ZephraEditor::OnFlexiListPage(int r, int v)
 {
-  const int page = r - kParamListPage1 + 1;
-  int position = std::min(v, 20 * page - 3);
-  if (OpenFlexiList() >= 4 && v > 20 * page - 6) position = 20 * page - 6;
+  const int pageEnd = kPageRows * (r - kParamListPage1 + 1);
+  int position = std::min(v, pageEnd - kSourceTabRows);
+  if (OpenFlexiList() >= kFirstRangeList && v > pageEnd - kRangeTabRows) position = pageEnd - kRangeTabRows;
   SelectFlexiListEntry(position);
   return CaseEnd::kPressed;
 }

@@ -1,13 +1,11 @@
-// The editor with its real GUI build on a headless surface (any scale),
-// with the controller bytes it sends captured as wire bytes. The FLEXI and
-// effect panel tests use it where control positions and hidden states of
-// the real look matter.
+// The editor with its real GUI build on a headless surface of any scale,
+// its controller bytes captured as wire bytes: for tests where the places
+// and hidden states of the real look's controls matter.
 #pragma once
 
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "editor/ZephraPanels.h"
-
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/resize/IUnitGUIResize.h"
@@ -15,7 +13,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -37,43 +34,25 @@ struct FaceEditor
       gui->OpenWindow(nullptr);
       gui->RescaleBitmaps(width / 1140.0);
     };
+    // Every send here runs on the test's thread.
     setup.sendTap = [this](const IMidiMsg& msg) {
       uint8_t bytes[3];
-      const int n = IUnitStandalone::MakeWireBytes(msg, 0, bytes);
-      std::lock_guard<std::mutex> hold(mLock);
-      mWire.insert(mWire.end(), bytes, bytes + n);
+      wire.insert(wire.end(), bytes, bytes + IUnitStandalone::MakeWireBytes(msg, 0, bytes));
     };
     editor = std::make_unique<ZephraEditor>(IUnitInstanceInfo(), setup);
-    TakeWire();
+    wire.clear();
   }
-  ~FaceEditor()
-  {
-    editor.reset();
-    IGraphics::ClearCachesForTest();
-  }
-  Bytes TakeWire()
-  {
-    std::lock_guard<std::mutex> hold(mLock);
-    return std::exchange(mWire, {});
-  }
+  ~FaceEditor() { editor.reset(); }
+  Bytes TakeWire() { return std::exchange(wire, {}); }
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  // A button's press and release.
-  void Click(int param)
-  {
-    Set(param, 1);
-    Set(param, 0);
-  }
+  void Click(int param) { Set(param, 1), Set(param, 0); }
   int Int(int param) { return editor->ParamInt(param); }
   bool Hidden(int param) { return gui->IsControlHidden(param); }
-  // Top-left corner of the last control bound to param.
+  std::pair<int, int> Corner(IControl* c) { return {c->GetRECT().L, c->GetRECT().T}; }
   std::pair<int, int> Corner(int param)
   {
     for (int i = gui->NControls() - 1; i >= 0; --i)
-      if (gui->GetControl(i)->ParamIdx() == param)
-      {
-        const IRECT r = gui->GetControl(i)->GetRECT();
-        return {r.L, r.T};
-      }
+      if (gui->GetControl(i)->ParamIdx() == param) return Corner(gui->GetControl(i));
     return {-1, -1};
   }
   ZephraPanels& Face() { return *editor->Face(); }
@@ -81,8 +60,5 @@ struct FaceEditor
   TempDir dir;
   IGraphicsHeadless* gui = nullptr;  // owned by the editor
   std::unique_ptr<ZephraEditor> editor;
-
-private:
-  std::mutex mLock;
-  Bytes mWire;
+  Bytes wire;
 };
