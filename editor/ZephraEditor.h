@@ -100,6 +100,14 @@ public:
   void SetFlexiLearnSlot(int slot);
   bool FlexiLearnArmed() const { return mFlexiLearnMode; }
 
+  // ---- timed work of the panels (ZephraFlexiCases.cpp) ----
+  // Timer thread, mutex held: the Range-B caption back to Range A on the
+  // second tick, an unfinished learn called off on the tenth.
+  void OnPanelTimerTick() override;
+  // GUI thread: the model's idle work, then the armed slot's lamp toggled
+  // every eighth pass.
+  void OnIdle() override;
+
   // How a case ends the handling of its change.
   enum class CaseEnd
   {
@@ -141,6 +149,14 @@ private:
   // The target's range pair, placement and slot values once step 3 has
   // given slot (0..3) the target r.
   void ArrangeFlexiTarget(int slot, int r, int v);
+  // Both knobs of slot's range pair: name "FlexiN Range", range, default
+  // and knob steps (0 for a free knob).
+  void SetFlexiRangePair(int slot, int frames, int minValue, int maxValue, int defaultValue);
+  void UncoverFlexiTarget(int slot);
+  void DisarmFlexiLearn();
+  void EmptyFlexiSlot(int slot);
+  void PressFlexiLearn(int slot);
+  void PressFlexiClear(int slot);
   CaseEnd OnFlexiPolarity(int r, int v);
   CaseEnd OnFlexiRange(int r, int v);
   CaseEnd OnFlexiLearnOrClear(int r, int v);
@@ -154,6 +170,13 @@ private:
   CaseEnd OnEqGraphDrag(int r, int v);
   CaseEnd OnEqView(int r, int v);
   CaseEnd OnEffectTab(int r, int v);
+  // Shows or hides one of the four effects' on-indicators.
+  void ShowEffectIndicator(SkinRef ref, bool show);
+  // The tab's lamp on, the three others off.
+  void LightEffectLamp(int tab);
+  // The chorus tab (false) or the delay tab (true), with the synth switched
+  // to that mode when it is in the other.
+  void ShowModulationTab(bool delay);
 
   // ---- editor buttons and controller learn (ZephraButtonCases.cpp) ----
   CaseEnd OnFileButton(int r, int v);
@@ -217,6 +240,11 @@ private:
 
   bool mFlexiLearnMode = false;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
+  bool mLearnTimeoutRunning = false;
+  int mLearnTimeoutTicks = 0;
+  int mLampBlinkPasses = 0;
+  int mPendingRangeSlot = 0;  // 1..4: the slot whose Range B the caption shows, 0 none
+  int mPendingRangeTicks = 0;
 
   // ---- the program manager's state ----
   bool mLoggedIn = false;

@@ -7,7 +7,7 @@
 //
 // The order of the steps:
 //   the manager's action (manager shown, 307..340), which may end it
-//   FLEXI range learn, controller learn (never from a whole-program change)
+//   controller learn, FLEXI range learn (never from a whole-program change)
 //   the change filter: a value equal to the last one ends it unrecorded
 //   with a GUI: the NRPN send, the name mark, the plain-number caption
 //   the case of r from kCases, which says how the handling ends
@@ -198,12 +198,11 @@ void ZephraEditor::OnParamChange(int paramIndex)
 
   // A program load, an undo or a received dump sets many values at once;
   // none of them is the value the user means to learn.
-  if (mFlexiLearnMode && !mBulkLoad)
-  {
-    if (IsLearnSwitch(r)) return;
-    if (IsFlexiLearnable(r)) TakeFlexiTarget(r, v);
-  }
+  if (mFlexiLearnMode && !mBulkLoad && IsLearnSwitch(r)) return;
+  // Controller learn takes the moved value before FLEXI learn sets the
+  // slot's own values, which are the editor's doing, not the user's.
   if (!mBulkLoad && r < ZephraLearn::kItemCount) ChooseLearnItem(r, v);
+  if (mFlexiLearnMode && !mBulkLoad && IsFlexiLearnable(r)) TakeFlexiTarget(r, v);
   // A "MIDI Sync" change that is not a drag of its knob (the release of the
   // knob, a menu, a learnt controller) always commits.
   if (p == kParamMidiSync && !mBulkLoad && !Panels().IsMidiSyncKnobHeld())

@@ -214,6 +214,7 @@ void ZephraModel::OnTimerTick()
     mLastNrpnIndex = kNrpnNoneSent;
   }
   WatchReplies();
+  OnPanelTimerTick();
 }
 
 // ---- audio ----

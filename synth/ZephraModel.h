@@ -368,6 +368,10 @@ public:
   void ResetSelectedSectionsToDefault();
 
 protected:
+  // The last step of every timer turn, with the mutex held: the panels'
+  // own timed work.
+  virtual void OnPanelTimerTick() {}
+
   // ---- the parameter-change path, shared with the handler ----
   bool mBulkLoad = false;
   bool mUndoSuspended = false;
