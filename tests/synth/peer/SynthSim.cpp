@@ -48,11 +48,21 @@ SynthSim::~SynthSim()
 
 bool SynthSim::JackServerAnswers()
 {
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("zephra synth sim probe", JackNoStartServer, &status);
-  if (client == nullptr) return false;
-  jack_client_close(client);
-  return true;
+  // A server busy with other test processes' clients can refuse one open:
+  // ask again for a few seconds before calling it absent.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  for (;;)
+  {
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("zephra synth sim probe", JackNoStartServer, &status);
+    if (client != nullptr)
+    {
+      jack_client_close(client);
+      return true;
+    }
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 bool SynthSim::Open(std::string& error)
