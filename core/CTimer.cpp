@@ -2,6 +2,8 @@
 
 #include <sys/select.h>
 
+#include <chrono>
+
 int CTimer::Start(CTimerCallbackInterface* callback, int intervalMs, int64_t userValue, int repeat,
                   pthread_t* thread)
 {
@@ -21,6 +23,21 @@ int CTimer::Start(CTimerCallbackInterface* callback, int intervalMs, int64_t use
   if (thread) *thread = mThread;
   mState.store(kRunning);
   return 0;
+}
+
+void CTimer::Stop()
+{
+  // Stored and told under the lock: the thread takes the lock before it
+  // deletes this object, so the object outlives this call.
+  std::lock_guard<std::mutex> hold(mWakeLock);
+  mState.store(kStopped);
+  mWake.notify_all();
+}
+
+void CTimer::SleepUnlessStopped(int ms)
+{
+  std::unique_lock<std::mutex> hold(mWakeLock);
+  mWake.wait_for(hold, std::chrono::milliseconds(ms), [this] { return mState.load() == kStopped; });
 }
 
 void CTimer::StopAndJoin()
@@ -66,12 +83,16 @@ void CTimer::ThreadProc()
         mState.store(kStopped);
         break;
       }
-      if (mIntervalMs > 0) SleepMs(mIntervalMs);
+      if (mIntervalMs > 0) SleepUnlessStopped(mIntervalMs);
     }
     else
     {
-      SleepMs(kPausePollMs);
+      SleepUnlessStopped(kPausePollMs);
     }
+  }
+  {
+    // A Stop still inside its lock has not finished with this object.
+    std::lock_guard<std::mutex> hold(mWakeLock);
   }
   delete this;
 }

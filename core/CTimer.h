@@ -1,7 +1,8 @@
 // CTimer: calls a CTimerCallbackInterface periodically on a POSIX thread of
 // its own. Intervals are in milliseconds, measured from the end of one tick
-// to the start of the next. A state change (Stop, Pause, Resume) takes effect
-// at the thread's next turn, after the current sleep.
+// to the start of the next. Stop cuts the current sleep short, so that an
+// owner waiting for the thread (the application quitting) waits for no
+// interval; Pause and Resume take effect after the current sleep.
 //
 // Ownership: create with new. Once Start succeeds the timer owns itself: its
 // thread deletes it on seeing the stopped state (after Stop, or after the one
@@ -16,7 +17,9 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 class CTimer;
 
@@ -48,7 +51,7 @@ public:
   // thread-creation error, with the timer stopped and still the caller's.
   [[nodiscard]] int Start(CTimerCallbackInterface* callback, int intervalMs, int64_t userValue,
                           int repeat, pthread_t* thread = nullptr);
-  void Stop() { mState.store(kStopped); }
+  void Stop();
   void Pause() { mState.store(kPaused); }
   void Resume() { mState.store(kRunning); }
 
@@ -72,6 +75,8 @@ public:
 private:
   static void* ThreadEntry(void* timer);
   void ThreadProc();
+  // Sleeps ms milliseconds, or until Stop.
+  void SleepUnlessStopped(int ms);
 
   static constexpr int kPausePollMs = 50;
 
@@ -81,4 +86,6 @@ private:
   int mIntervalMs = 0;
   pthread_t mThread{};
   std::atomic<int> mState{kStopped};
+  std::mutex mWakeLock;
+  std::condition_variable mWake;
 };

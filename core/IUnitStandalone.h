@@ -19,6 +19,7 @@
 #include <mutex>
 
 class RtMidiOut;
+class IGraphics;
 
 // The bundle identifier by which the GUI finds its resources.
 constexpr char kStandaloneBundleID[] = "com.brindleaudio.standalone.ZephraEditor.macOS";
@@ -123,3 +124,7 @@ private:
 // (core/shell), since only it sits above the editor. The caller owns the
 // result.
 IUnitStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChannel);
+// A desktop graphics object for plug with the application's identifier.
+// The editor builds its own graphics in its constructor, so the shell
+// itself does not call this.
+IGraphics* MakeGraphics(IUnitBase* plug, int width, int height, int fps);

@@ -1,6 +1,8 @@
-// The editor object for the shell.
+// The editor object for the shell, with its GUI.
 #include "core/shell/AppShell.h"
 #include "editor/ZephraEditor.h"
+#include "editor/ZephraEditorGraphics.h"
+#include "graphics/mac/IGraphicsMac.h"
 
 #include <mutex>
 
@@ -17,5 +19,15 @@ IUnitStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChannel)
   ZephraEditorSetup setup;
   const std::string& folder = AppSettingsFolder();
   if (!folder.empty()) setup.settingsFolder = folder.substr(0, folder.size() - 1);
+  // The constructor builds the desktop surface and every panel; AttachGUI
+  // later opens that surface in the main window.
+  setup.buildGui = ZephraDesktopGui([](ZephraEditor& editor, IGraphics& graphics) { editor.CreateGUI(false, &graphics); });
   return new ZephraEditor(info, setup);
+}
+
+IGraphics* MakeGraphics(IUnitBase* plug, int width, int height, int fps)
+{
+  auto* graphics = new IGraphicsMac(plug, width, height, fps);
+  graphics->SetBundleID(kStandaloneBundleID);
+  return graphics;
 }

@@ -7,9 +7,14 @@
 
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
+#include "editor/ZephraEditor.h"
 #include "graphics/IGraphicsHeadless.h"
+#include "graphics/controls/IControl.h"
+#include "graphics/mac/IGraphicsMac.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "support/TempDir.h"
+#include "tests/synth/peer/SynthSim.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_MessageBox.h"
@@ -22,6 +27,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -251,6 +257,91 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
             "Error|The MIDI settings could not be saved in " + Ini() + ".");
 }
 
+// ---- the editor in its window, against the simulated synth ----
+
+// Runs the main loop until done() holds; false after a minute.
+bool PumpUntil(const std::function<bool()>& done)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done())
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) usleep(2000);
+  }
+  return true;
+}
+
+TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
+{
+  // The synth is on the system before the editor starts, as a device is.
+  SynthSim sim;
+  std::string error;
+  if (!sim.OpenOwnPorts(error)) GTEST_SKIP() << error;
+  sim.With([](SynthSimModel& m) { return m.keepHeard = true; });
+  setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
+  AppShellParts() = mSaved;
+  Start(("[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
+  auto* editor = dynamic_cast<ZephraEditor*>(AppPlugin());
+  ASSERT_NE(editor, nullptr);
+  const auto heard = [&sim] { return sim.With([](SynthSimModel& m) { return m.heard; }); };
+  const auto settle = [] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  };
+
+  // Start-up sends the default program whole, its 336 controllers between
+  // the set-up's own values (8 before, 4 after).
+  EXPECT_TRUE(PumpUntil([&] { return heard().size() >= 348; }));
+  settle();
+  const std::vector<SimBytes> start = heard();
+  ASSERT_EQ(start.size(), 348u);
+  const struct
+  {
+    size_t at;
+    SimBytes bytes;
+  } kProgramMarks[] = {
+      {7, {0xB0, 0x06, 0x00}},   {8, {0xB0, 0x63, 0x05}},   {9, {0xB0, 0x62, 0x00}},   {10, {0xB0, 0x06, 0x18}},
+      {259, {0xB0, 0x63, 0x06}}, {260, {0xB0, 0x62, 0x00}}, {342, {0xB0, 0x62, 0x29}}, {343, {0xB0, 0x06, 0x0F}},
+      {344, {0xB0, 0x63, 0x05}},
+  };
+  for (const auto& mark : kProgramMarks) EXPECT_EQ(start[mark.at], mark.bytes) << mark.at;
+  EXPECT_TRUE(sim.With([](SynthSimModel& m) {
+    return std::equal(m.edit.values.begin(), m.edit.values.begin() + 170, kDefaultProgram.begin());
+  }));
+
+  // A drag on VCO1 coarse in the window, three pixels up: the address bank
+  // is still the one last sent, so its address goes out without it.
+  auto* gui = dynamic_cast<IGraphicsMac*>(editor->GetGUI());
+  ASSERT_NE(gui, nullptr);
+  PLAT_GtkSurfaceView* view = gui->GetView();
+  ASSERT_NE(view, nullptr);
+  IRECT knob;
+  for (int i = 0; i < gui->NControls(); ++i)
+    if (gui->GetControl(i)->ParamIdx() == kParamVco1Coarse) knob = gui->GetControl(i)->GetRECT();
+  ASSERT_GT(knob.W(), 0);
+  sim.With([](SynthSimModel& m) {
+    m.heard.clear();
+    return 0;
+  });
+  const int x = (knob.L + knob.R) / 2, y = (knob.T + knob.B) / 2;
+  view->TestButton(x, y, 1, true);
+  view->TestButton(x, y - 3, 1, false);
+  EXPECT_TRUE(PumpUntil([&] { return heard().size() >= 2; }));
+  settle();
+  EXPECT_EQ(heard(), (std::vector<SimBytes>{{0xB0, 0x62, 0x00}, {0xB0, 0x06, 0x1D}}));
+
+  // Save All fetches every location into a file of its own.
+  const std::string folder = mHome.Path() + "/programs/";
+  std::filesystem::create_directories(folder);
+  editor->ScanProgramFolder((folder + "none").c_str());
+  editor->StartSaveAllFromSynth(false);
+  const auto files = [&] { return std::distance(std::filesystem::directory_iterator(folder), {}); };
+  EXPECT_TRUE(PumpUntil([&] { return files() >= 99; }));
+  settle();
+  EXPECT_EQ(files(), 99);
+}
+
 // ---- the program itself ----
 
 // Starts the program with the home folder, waits for its main window, ends
@@ -288,7 +379,7 @@ TEST(AppProgram, FreshHomeStartsAndQuits)
   TempDir home;
   EXPECT_EQ(RunProgram(home.Path(), 0), 0);
   EXPECT_EQ(ReadWholeFile(home.Path() + kFolder + "settings.ini"),
-            "[gui]\nmanager=false\n\n[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
+            "[gui]\nbackground=space\nguiscale=1.000000000000000\nmanager=false\n\n[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
 }
 
 TEST(AppProgram, TerminationSavesTheLastProgram)

@@ -109,6 +109,48 @@ bool SynthSim::Open(std::string& error)
   return true;
 }
 
+bool SynthSim::OpenOwnPorts(std::string& error)
+{
+  if (!JackServerAnswers())
+  {
+    error = "no JACK server answers";
+    return false;
+  }
+  mWorker = std::thread([this] { Work(); });
+  try
+  {
+    std::lock_guard<std::mutex> hold(mModelLock);
+    mIn = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "Zephra Prime Input");
+    mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Prime Output");
+    mIn->ignoreTypes(false, false, true);
+    mAccepting.store(true, std::memory_order_release);
+    mIn->setCallback(&SynthSim::OnInput, this);
+    mIn->openVirtualPort(kOwnInputName);
+    mOut->openVirtualPort(kOwnOutputName);
+  }
+  catch (const RtMidiError& e)
+  {
+    error = e.getMessage();
+    return false;
+  }
+  return true;
+}
+
+// The sound server's full names, as the editor's port lists show them.
+std::string SynthSim::InputName()
+{
+  std::lock_guard<std::mutex> hold(mModelLock);
+  const int at = mOut ? FindPort(*mOut, kOwnInputName) : -1;
+  return at < 0 ? "" : mOut->getPortName(static_cast<unsigned>(at));
+}
+
+std::string SynthSim::OutputName()
+{
+  std::lock_guard<std::mutex> hold(mModelLock);
+  const int at = mIn ? FindPort(*mIn, kOwnOutputName) : -1;
+  return at < 0 ? "" : mIn->getPortName(static_cast<unsigned>(at));
+}
+
 bool SynthSim::OpenAsKeyboard(std::string& error)
 {
   if (!JackServerAnswers())

@@ -41,6 +41,14 @@ public:
   // connects the editor's keyboard input object to it.
   [[nodiscard]] bool OpenAsKeyboard(std::string& error);
   static constexpr const char* kKeyboardPortName = "Zephra Sim Keyboard";
+  // The synth as a device already on the system before the editor starts:
+  // ports of its own, kOwnInputName and kOwnOutputName, that the editor
+  // opens by the names it stores (InputName and OutputName).
+  [[nodiscard]] bool OpenOwnPorts(std::string& error);
+  static constexpr const char* kOwnInputName = "Zephra Prime In";
+  static constexpr const char* kOwnOutputName = "Zephra Prime Out";
+  std::string InputName();
+  std::string OutputName();
 
   // Sends bytes as they are from the sim's output; false when it is not
   // open or the MIDI library refuses them.

@@ -1,0 +1,218 @@
+// The program as the user meets it, on a display: from the process's start
+// to its first frame on the screen (the artwork already built, the MIDI
+// ports probed on the way), its resident memory once it shows, and the time
+// from the request to end (SIGTERM, which ends it as Quit does) to its exit
+// with the last program and the settings saved. Each iteration starts the
+// program once; after the usual report each measure is set against its
+// budget.
+#include <benchmark/benchmark.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+constexpr double kFirstFrameBudgetMs = 300;
+constexpr double kMemoryBudgetMB = 150;
+constexpr double kQuitBudgetMs = 300;
+// The editor's panels show far more colours than an empty window or its
+// menu bar on a coarse grid of samples.
+constexpr int kSampleStep = 16;
+constexpr size_t kDrawnColours = 32;
+
+struct Life
+{
+  double firstFrameMs = 0, residentMB = 0, quitMs = 0;
+};
+std::vector<Life> gLives;
+
+double MsSince(Clock::time_point start)
+{
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+long WindowPid(Display* display, Window window)
+{
+  const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+  if (pidAtom == None) return -1;
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  long pid = -1;
+  if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+        Success &&
+      data && count == 1)
+    pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+  if (data) XFree(data);
+  return pid;
+}
+
+// Distinct colours on a coarse grid of the window's current pixels.
+size_t ColoursShown(Display* display, Window window)
+{
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) return 0;
+  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                            static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (!image) return 0;
+  std::set<unsigned long> colours;
+  for (int y = 0; y < attributes.height; y += kSampleStep)
+    for (int x = 0; x < attributes.width; x += kSampleStep) colours.insert(XGetPixel(image, x, y));
+  XDestroyImage(image);
+  return colours.size();
+}
+
+long ResidentKB(pid_t pid)
+{
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+
+// One life of the program in home; false, with the reason, when it did not
+// show or did not end as it should.
+bool LiveOnce(Display* display, const std::string& home, Life& life, std::string& error)
+{
+  const std::string saved = home + "/Library/Application Support/ZephraEditor/lastprogram.pr3";
+  std::remove(saved.c_str());
+  XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+  XSync(display, True);
+  const Clock::time_point start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0)
+  {
+    setenv("HOME", home.c_str(), 1);
+    execl(ZEPHRA_EDITOR_APP, ZEPHRA_EDITOR_APP, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  Window shown = None;
+  const Clock::time_point giveUp = start + std::chrono::seconds(60);
+  while (Clock::now() < giveUp && life.firstFrameMs == 0)
+  {
+    while (XPending(display))
+    {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == MapNotify && WindowPid(display, event.xmap.window) == pid) shown = event.xmap.window;
+    }
+    if (shown != None && ColoursShown(display, shown) >= kDrawnColours)
+      life.firstFrameMs = MsSince(start);
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+  if (life.firstFrameMs == 0)
+  {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    error = "the window never showed its panels";
+    return false;
+  }
+  // Whatever start-up left to settle (the last program sent, caches filled).
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  life.residentMB = static_cast<double>(ResidentKB(pid)) / 1024.0;
+  const Clock::time_point quit = Clock::now();
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  life.quitMs = MsSince(quit);
+  struct stat info;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || stat(saved.c_str(), &info) != 0)
+  {
+    error = "the program did not end cleanly with its last program saved";
+    return false;
+  }
+  return true;
+}
+
+void BM_ProgramLife(benchmark::State& state)
+{
+  Display* display = XOpenDisplay(nullptr);
+  if (!display)
+  {
+    state.SkipWithError("no display");
+    return;
+  }
+  XSetErrorHandler(IgnoreXErrors);
+  char folder[] = "/tmp/zephra-bench-home-XXXXXX";
+  const std::string home = mkdtemp(folder) ? folder : "/tmp";
+  // A last program to come back to, which the end saves again.
+  const std::string settings = home + "/Library/Application Support/ZephraEditor/";
+  std::system(("mkdir -p -m 700 '" + settings + "'").c_str());
+  std::ofstream(home + "/01_Init.pr3").flush();
+  std::ofstream(settings + "settings.ini") << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
+  for (auto _ : state)
+  {
+    Life life;
+    std::string error;
+    if (!LiveOnce(display, home, life, error))
+    {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    state.SetIterationTime(life.firstFrameMs / 1000.0);
+    gLives.push_back(life);
+  }
+  XCloseDisplay(display);
+  std::system(("rm -rf '" + home + "'").c_str());
+  if (gLives.empty()) return;
+  double memory = 0, quit = 0;
+  for (const Life& life : gLives)
+  {
+    memory = std::max(memory, life.residentMB);
+    quit = std::max(quit, life.quitMs);
+  }
+  state.counters["resident_MB"] = memory;
+  state.counters["quit_ms"] = quit;
+}
+BENCHMARK(BM_ProgramLife)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void Verdict(const char* what, double worst, double budget, const char* unit)
+{
+  std::printf("%-34s worst %7.1f %s   budget %5.0f %s   %s\n", what, worst, unit, budget, unit,
+              worst <= budget ? "within" : "OVER");
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (gLives.empty()) return 0;
+  double frame = 0, memory = 0, quit = 0;
+  for (const Life& life : gLives)
+  {
+    frame = std::max(frame, life.firstFrameMs);
+    memory = std::max(memory, life.residentMB);
+    quit = std::max(quit, life.quitMs);
+  }
+  std::printf("\n%zu starts of the program:\n", gLives.size());
+  Verdict("process start to first frame", frame, kFirstFrameBudgetMs, "ms");
+  Verdict("resident memory once shown", memory, kMemoryBudgetMB, "MB");
+  Verdict("end request to exit, state saved", quit, kQuitBudgetMs, "ms");
+  return 0;
+}
