@@ -66,7 +66,7 @@ TEST(ZephraSkin, PixelsOfTheClassicLook)
   EXPECT_EQ(redOutside, 0);
 
   // A white key (C) of the on-screen keyboard, under the black keys.
-  const IColor key = t.At(323, 780);
+  const IColor key = t.At(323, 788);
   EXPECT_TRUE(Same(key, IColor(255, 238, 236, 228))) << key.R << " " << key.G << " " << key.B;
 
   // "VCO1 coarse" at 0 and at 1 draws its handle on different rows.
