@@ -1,6 +1,7 @@
 // The editor built with its real GUI steps, shown in a window on the
 // virtual display: a drag made through the display's test input on a knob
 // reaches the synth as an NRPN controller sequence.
+#include "StepKnob.h"
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "graphics/controls/IControl.h"
@@ -18,22 +19,6 @@
 namespace
 {
 using Bytes = std::vector<uint8_t>;
-
-// A knob over a 72-step value: one pixel upwards is one step.
-class StepKnob : public IControl
-{
-public:
-  StepKnob(IUnitBase* plug, IRECT rect, int param) : IControl(plug, rect, param) {}
-  void OnMouseDrag(int, int, int, int dY, IMouseMod*) override
-  {
-    {
-      BASE_MutexLock lock(ChangeLock());
-      mValue -= dY / 72.0;
-    }
-    SetDirty(true);
-  }
-  bool Draw(IGraphics*) override { return true; }
-};
 
 class EditorOnScreen : public WinlGtkTest
 {

@@ -1,5 +1,6 @@
 // The road from a mouse drag on a control bound to a program value to the
 // bytes at the MIDI output, on the headless surface.
+#include "StepKnob.h"
 #include "ZephraTestEditor.h"
 
 #include "graphics/IGraphicsHeadless.h"
@@ -7,26 +8,6 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// A knob over a 72-step value: one pixel upwards is one step.
-class StepKnob : public IControl
-{
-public:
-  StepKnob(IUnitBase* plug, IRECT rect, int param) : IControl(plug, rect, param) {}
-  void OnMouseDrag(int, int, int, int dY, IMouseMod*) override
-  {
-    {
-      BASE_MutexLock lock(ChangeLock());
-      mValue -= dY / 72.0;
-    }
-    SetDirty(true);
-  }
-  bool Draw(IGraphics*) override { return true; }
-};
-
-}  // namespace
 
 TEST(ZephraEditorGui, DragReachesTheSynthAsNrpn)
 {
