@@ -17,11 +17,7 @@ struct ButtonsTest : ::testing::Test
   ZephraEditor* editor = t.editor.get();
 
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  void Press(int button)
-  {
-    Set(button, 1);
-    Set(button, 0);
-  }
+  void Press(int button) { Set(button, 1); Set(button, 0); }
   // A folder of the named programs, the current one the index-th.
   void Folder(const std::vector<std::string>& names, int current)
   {
@@ -36,16 +32,9 @@ TEST_F(ButtonsTest, PreviousAndNextGoRoundTheFolder)
 {
   const std::vector<std::string> kThree = {"01_A.pr3", "02_B.pr3", "03_C.pr3"};
   const std::vector<std::string> kOne = {"01_A.pr3"};
-  const struct Case
-  {
-    const char* name;
-    const std::vector<std::string>& files;
-    int current;
-    int button;
-    int index;
-    const char* program;
-    size_t wireBytes;  // the whole program: 336 controllers
-  } kCases[] = {
+  // wireBytes: the whole program, 336 controllers, or nothing.
+  const struct Case { const char* name; const std::vector<std::string>& files; int current, button, index;
+                      const char* program; size_t wireBytes; } kCases[] = {
     {"previous on the first", kThree, 0, kParamPreviousProgram, 2, "03_C", 1008},
     {"previous on the second", kThree, 1, kParamPreviousProgram, 0, "01_A", 1008},
     {"next on the second", kThree, 1, kParamNextProgram, 2, "03_C", 1008},
@@ -70,17 +59,12 @@ TEST_F(ButtonsTest, PreviousAndNextGoRoundTheFolder)
 // next idle pass, never for a 100th.
 TEST_F(ButtonsTest, ChooserAsksForTheLocationItShows)
 {
-  const struct Case
-  {
-    double value;
-    uint8_t location;
-  } kCases[] = {{0, 1}, {97, 98}, {98, 99}, {99, 99}, {100, 99}};
+  const struct Case { double value; uint8_t location; } kCases[] = {{0, 1}, {97, 98}, {98, 99}, {99, 99}, {100, 99}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.value);
     Set(kParamProgramNumber, c.value);
-    Set(kParamProgramNumberOk, 1);
-    Set(kParamProgramNumberOk, 0);
+    Press(kParamProgramNumberOk);
     t.TakeSent();
     editor->OnIdle();
     EXPECT_EQ(t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, c.location, 0xF7}}));
@@ -107,11 +91,7 @@ TEST_F(ButtonsTest, LearnInEitherOrderUnlearnAndClearAll)
   controller(0x15, 0x40);
   EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
   EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "0=22:3\n12=21:5\n");
-  const struct Case
-  {
-    uint8_t data;
-    int value;
-  } kSweep[] = {{0x00, -24}, {0x7E, 4}, {0x7F, 5}};
+  const struct Case { uint8_t data; int value; } kSweep[] = {{0x00, -24}, {0x7E, 4}, {0x7F, 5}};
   for (const Case& c : kSweep)
   {
     controller(0x15, c.data);

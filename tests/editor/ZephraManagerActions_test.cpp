@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
+
 #include <sys/stat.h>
 
 namespace
@@ -25,67 +27,58 @@ struct RecordingManager : ZephraManagerLink
   void SetUserField(const char* text) override { user = text; }
   std::string PasswordField() override { return password; }
   void SetPasswordField(const char* text) override { password = text; }
-  std::string ChooseDirectory(const std::string& /*startFolder*/) override
-  {
-    ++chooserCalls;
-    return std::string();
-  }
+  std::string ChooseDirectory(const std::string&) override { ++chooserCalls; return {}; }
   std::map<int, bool> rowSelected;
   bool loginShown = false;
   std::string user, password;
   int chooserCalls = 0;
 };
 
+RecordingManager* Attach(ZephraEditor& editor)
+{
+  auto link = std::make_unique<RecordingManager>();
+  RecordingManager* manager = link.get();
+  editor.SetManagerLink(std::move(link));
+  editor.SetManagerMode(true);
+  return manager;
+}
+
+// 64 file bytes: a head block, then one filler block seven times.
+std::string File64(Bytes head, const Bytes& filler)
+{
+  for (int i = 0; i < 7; ++i) head.insert(head.end(), filler.begin(), filler.end());
+  return std::string(head.begin(), head.end());
+}
 // The old file of "abcd": filled with 0A 00 00 00 words, so it deciphers
 // to "abcd\n".
-const uint8_t kOldAbcdFile[64] = {
-  0x10, 0x9b, 0x13, 0x57, 0x9d, 0x36, 0xd3, 0xac, 0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40,
-  0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40, 0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40,
-  0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40, 0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40,
-  0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40, 0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40,
-};
+const std::string kOldAbcdFile =
+  File64({0x10, 0x9b, 0x13, 0x57, 0x9d, 0x36, 0xd3, 0xac}, {0x85, 0xbc, 0x38, 0x83, 0xba, 0xf8, 0xd5, 0x40});
 // "abcd" as written now: a terminator and zero filler.
-const uint8_t kAbcdFile[64] = {
-  0x29, 0xa8, 0x1a, 0xb1, 0x26, 0x1f, 0x8b, 0x22, 0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79,
-  0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79, 0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79,
-  0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79, 0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79,
-  0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79, 0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79,
-};
-
-std::string Bytes64(const uint8_t* bytes)
-{
-  return std::string(reinterpret_cast<const char*>(bytes), 64);
-}
+const std::string kAbcdFile =
+  File64({0x29, 0xa8, 0x1a, 0xb1, 0x26, 0x1f, 0x8b, 0x22}, {0xed, 0xfe, 0x83, 0xd8, 0x9b, 0x03, 0x53, 0x79});
 
 struct ManagerActionsTest : ::testing::Test
 {
   TempDir dir;
-  TempDir programs;
   TestEditor t{dir.Path()};
   ZephraEditor* editor = t.editor.get();
-  RecordingManager* manager = nullptr;
+  RecordingManager* manager = Attach(*editor);
 
   void SetUp() override
   {
-    auto link = std::make_unique<RecordingManager>();
-    manager = link.get();
-    editor->SetManagerLink(std::move(link));
-    editor->SetManagerMode(true);
     // The ranges the manager panel gives its list, matrix and scroll bar.
     editor->GetParam(kParamManagerBrowserList)->InitDouble("", 0, 0, 47, 0.001);
     editor->GetParam(kParamManagerMatrix)->InitDouble("", 0, 0, 100, 0.001);
     editor->GetParam(kParamManagerScroll)->InitDouble("Scroll", 0, 0, 1, 0.001);
   }
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  void Press(int button)
-  {
-    Set(button, 1);
-    Set(button, 0);
-  }
+  void Press(int button) { Set(button, 1); Set(button, 0); }
+  std::list<TempDir> folders;  // each listing in a fresh one
   void Browse(const std::vector<std::string>& files)
   {
-    for (const std::string& f : files) WriteWholeFile(programs.File(f), "x");
-    editor->ListDirectory(programs.Path() + "/");
+    TempDir& folder = folders.emplace_back();
+    for (const std::string& f : files) WriteWholeFile(folder.File(f), "x");
+    editor->ListDirectory(folder.Path() + "/");
   }
   void Fill(int location, const char* name)
   {
@@ -97,16 +90,10 @@ struct ManagerActionsTest : ::testing::Test
 
 TEST_F(ManagerActionsTest, SendToBankFillsEmptyLocationsFromTheSelection)
 {
-  struct Case
-  {
-    const char* name;
-    std::vector<std::string> files;
-    int selected;                 // bank location selected first, 0 none
-    std::vector<int> filled;      // locations holding a program before
-    std::vector<int> landed;      // locations that get a program
-    int32_t category;             // of the first landed location
-    const char* programName;      // of the first landed location
-  } kCases[] = {
+  // selected: the bank location selected first (0 none); filled: locations
+  // holding a program before; category and name: of the first landed one.
+  struct Case { const char* name; std::vector<std::string> files; int selected; std::vector<int> filled, landed;
+                int32_t category; const char* programName; } kCases[] = {
     {"tag after number", {"07_BASS_Deep.pr3"}, 0, {}, {1}, kCategoryBass, "Deep"},
     {"leading underscore", {"_Lead.pr3"}, 0, {}, {1}, kCategoryNone, "Lead"},
     {"past filled", {"07_BASS_Deep.pr3"}, 5, {5, 6}, {7}, kCategoryBass, "Deep"},
@@ -116,9 +103,7 @@ TEST_F(ManagerActionsTest, SendToBankFillsEmptyLocationsFromTheSelection)
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.name);
-    TempDir folder;
-    for (const std::string& f : c.files) WriteWholeFile(folder.File(f), "x");
-    editor->ListDirectory(folder.Path() + "/");
+    Browse(c.files);
     editor->Bank().Clear();
     for (int n : c.filled) Fill(n, "Old");
     if (c.selected) editor->Bank()[c.selected].selected = 1;
@@ -141,17 +126,13 @@ TEST_F(ManagerActionsTest, SendToBankFillsEmptyLocationsFromTheSelection)
 TEST_F(ManagerActionsTest, SelectAllAtTheListsEndColoursOnlyRecordsThatExist)
 {
   // Records: ".." and the files; the scroll at its end (value 0).
-  struct Case
-  {
-    int files;
-    size_t rowsColoured;
-  } kCases[] = {{45, 46}, {46, 47}, {47, 47}};
+  struct Case { int files; size_t rowsColoured; } kCases[] = {{45, 46}, {46, 47}, {47, 47}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.files);
-    TempDir folder;
-    for (int i = 0; i < c.files; ++i) WriteWholeFile(folder.File("p" + std::to_string(100 + i) + ".pr3"), "x");
-    editor->ListDirectory(folder.Path() + "/");
+    std::vector<std::string> files;
+    for (int i = 0; i < c.files; ++i) files.push_back("p" + std::to_string(100 + i) + ".pr3");
+    Browse(files);
     Set(kParamManagerScroll, 0);
     manager->rowSelected.clear();
     Press(kParamManagerSelectAll);
@@ -176,9 +157,7 @@ TEST_F(ManagerActionsTest, BankButtonsOnAnEmptyBankAskNothing)
   Browse({"01_Lead.pr3"});
   Press(kParamManagerSelectAll);
   for (int button = kParamManagerSendToBank; button <= kParamManagerWriteBank; ++button) Press(button);
-  EXPECT_TRUE(t.gui->MessageBoxes().empty());
-  EXPECT_EQ(manager->chooserCalls, 1);
-  EXPECT_TRUE(editor->Bank()[1].empty);
+  EXPECT_TRUE(t.gui->MessageBoxes().empty() && manager->chooserCalls == 1 && editor->Bank()[1].empty);
   EXPECT_STREQ(editor->Bank()[3].name, "Kept");
 }
 
@@ -196,19 +175,14 @@ TEST_F(ManagerActionsTest, NewBankAnsweredNoKeepsTheBank)
 
 TEST_F(ManagerActionsTest, MatrixCellsOutsideTheLocationsDoNothing)
 {
-  struct Case
-  {
-    double cell;
-    int selectedLocation;  // 0: none
-  } kCases[] = {{0, 0}, {1, 1}, {99, 99}, {100, 0}};
+  struct Case { double cell; int selectedRow; } kCases[] = {{0, -1}, {1, 1}, {99, 99}, {100, -1}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.cell);
     editor->Bank().ClearRowSelections();
     Set(kParamManagerMatrix, c.cell);
-    EXPECT_EQ(editor->Bank().FirstSelectedRow(), c.selectedLocation ? c.selectedLocation : -1);
+    EXPECT_EQ(editor->Bank().FirstSelectedRow(), c.selectedRow);
     Set(kParamManagerMatrix, 50.5);  // a change, so the next cell is one too
-    editor->Bank().ClearRowSelections();
   }
 }
 
@@ -216,11 +190,8 @@ TEST(UserFile, RoundTripsPasswordsUpToTheLimit)
 {
   TempDir dir;
   const std::string path = dir.File("user.dat");
-  struct Case
-  {
-    size_t length;
-    bool stored;
-  } kCases[] = {{0, true}, {1, true}, {3, true}, {4, true}, {5, true}, {8, true}, {62, true}, {63, true}, {64, false}};
+  struct Case { size_t length; bool stored; } kCases[] = {
+    {0, true}, {1, true}, {3, true}, {4, true}, {5, true}, {8, true}, {62, true}, {63, true}, {64, false}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.length);
@@ -243,18 +214,11 @@ TEST(UserFile, FileBytes)
   TempDir dir;
   const std::string path = dir.File("user.dat");
   ASSERT_TRUE(WriteUserFile(path, "abcd"));
-  EXPECT_EQ(ReadWholeFile(path), Bytes64(kAbcdFile));
-
-  struct Case
-  {
-    const char* name;
-    std::string bytes;
-    bool read;
-    const char* password;
-  } kCases[] = {
-    {"old filler", Bytes64(kOldAbcdFile), true, "abcd"},
-    {"one block", Bytes64(kAbcdFile).substr(0, 8), true, "abcd"},
-    {"short of a block", Bytes64(kAbcdFile).substr(0, 7), false, "unchanged"},
+  EXPECT_EQ(ReadWholeFile(path), kAbcdFile);
+  struct Case { const char* name; std::string bytes; bool read; const char* password; } kCases[] = {
+    {"old filler", kOldAbcdFile, true, "abcd"},
+    {"one block", kAbcdFile.substr(0, 8), true, "abcd"},
+    {"short of a block", kAbcdFile.substr(0, 7), false, "unchanged"},
     {"empty", "", false, "unchanged"},
   };
   for (const Case& c : kCases)
@@ -276,25 +240,18 @@ TEST_F(ManagerActionsTest, RememberedOldPasswordLogsInAndAWrongOneSaysSo)
   WritePrivateProfileString("dbase", "server", server->Host().c_str(), settings.c_str());
   WritePrivateProfileString("dbase", "user", "Alice", settings.c_str());
   editor->SetDatabaseCaFile(server->CaFile());
-  WriteWholeFile(dir.File("user.dat"), Bytes64(kOldAbcdFile));
+  WriteWholeFile(dir.File("user.dat"), kOldAbcdFile);
 
   Set(kParamManagerRemember, 1);
   Press(kParamManagerDatabase);
-  EXPECT_TRUE(manager->loginShown);
-  EXPECT_EQ(manager->user, "Alice");
-  EXPECT_EQ(manager->password, "abcd");
+  EXPECT_TRUE(manager->loginShown && manager->user == "Alice" && manager->password == "abcd");
   Press(kParamManagerLogIn);
-  EXPECT_TRUE(t.gui->MessageBoxes().empty());
-  EXPECT_FALSE(manager->loginShown);
-  EXPECT_FALSE(editor->BrowserList().empty());
+  EXPECT_TRUE(t.gui->MessageBoxes().empty() && !manager->loginShown && !editor->BrowserList().empty());
   // The login rewrote the file without the line feed.
-  EXPECT_EQ(ReadWholeFile(dir.File("user.dat")), Bytes64(kAbcdFile));
+  EXPECT_EQ(ReadWholeFile(dir.File("user.dat")), kAbcdFile);
 
   TestEditor other{dir.Path()};
-  auto link = std::make_unique<RecordingManager>();
-  RecordingManager* otherManager = link.get();
-  other.editor->SetManagerLink(std::move(link));
-  other.editor->SetManagerMode(true);
+  RecordingManager* otherManager = Attach(*other.editor);
   other.editor->SetDatabaseCaFile(server->CaFile());
   otherManager->user = "Alice";
   otherManager->password = "wrong";

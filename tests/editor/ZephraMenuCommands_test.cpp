@@ -16,11 +16,7 @@ using Bytes = std::vector<uint8_t>;
 // A folder chooser the user always cancels.
 struct FolderAnswers : ZephraManagerLink
 {
-  std::string ChooseDirectory(const std::string&) override
-  {
-    ++asked;
-    return std::string();
-  }
+  std::string ChooseDirectory(const std::string&) override { ++asked; return {}; }
   int asked = 0;
 };
 
@@ -60,14 +56,8 @@ struct MenuTest
 TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
 {
   const Bytes kRequestOne = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x01, 0xF7};
-  const struct Case
-  {
-    const char* name;
-    int index;
-    int asked;
-    bool aboutShown;
-    std::vector<Bytes> sent;  // at the next idle pass
-  } kCases[] = {
+  // sent: at the next idle pass.
+  const struct Case { const char* name; int index, asked; bool aboutShown; std::vector<Bytes> sent; } kCases[] = {
     {"About", 0, 0, true, {}},
     {"below the menus", -1, 0, false, {}},
     {"past the menus", 34, 0, false, {}},
@@ -87,25 +77,17 @@ TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
     EXPECT_EQ(m.sent, c.sent);
     EXPECT_EQ(m.t.editor->Face()->About()->GetValue(), c.aboutShown ? 1.0 : 0.0);
     EXPECT_FALSE(m.t.editor->Face()->About()->IsHidden());
-    EXPECT_TRUE(m.t.gui->MessageBoxes().empty());
+    EXPECT_TRUE(m.t.gui->MessageBoxes().empty() && m.t.editor->FolderFiles().size() == 2u);
     EXPECT_EQ(m.t.editor->ProgramFolder(), folder);
-    EXPECT_EQ(m.t.editor->FolderFiles().size(), 2u);
     EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), settings);
   }
 }
 
 TEST(ZephraMenuCommands, LooksSwitchOrWarn)
 {
-  const struct Case
-  {
-    const char* name;
-    const char* start;
-    int index;
-    const char* setting;
-    int skin;
-    size_t boxes;
-    int spaceHidden;  // -1: as it was
-  } kCases[] = {
+  // spaceHidden -1: as it was.
+  const struct Case { const char* name; const char* start; int index; const char* setting; int skin; size_t boxes;
+                      int spaceHidden; } kCases[] = {
     {"space again", "space", 22, "space", 0, 0, 0},
     {"space to solid", "space", 23, "solid", 1, 0, 1},
     {"solid to space", "solid", 22, "space", 0, 0, 0},
@@ -141,11 +123,7 @@ TEST(ZephraMenuCommands, UndoAndRedoStopAtTheEnds)
   e.SetParameterFromGUI2(kParamVco1Coarse, 3);
   e.SetParameterFromGUI2(kParamVco1Fine, 4);
   ASSERT_EQ(e.UndoCount(), 3);
-  const struct Step
-  {
-    int index;
-    int position, coarse, fine;
-  } kSteps[] = {
+  const struct Step { int index, position, coarse, fine; } kSteps[] = {
     {27, 2, 3, 4},  // redo at the last snapshot: nothing
     {26, 1, 3, 0},
     {26, 0, 0, 0},
@@ -155,9 +133,8 @@ TEST(ZephraMenuCommands, UndoAndRedoStopAtTheEnds)
   for (const Step& s : kSteps)
   {
     m.Run(s.index);
-    EXPECT_EQ(e.UndoPosition(), s.position) << s.index;
-    EXPECT_EQ(e.ParamInt(kParamVco1Coarse), s.coarse) << s.index;
-    EXPECT_EQ(e.ParamInt(kParamVco1Fine), s.fine) << s.index;
+    EXPECT_EQ((std::vector<int>{e.UndoPosition(), e.ParamInt(kParamVco1Coarse), e.ParamInt(kParamVco1Fine)}),
+              (std::vector<int>{s.position, s.coarse, s.fine})) << s.index;
   }
 }
 
@@ -165,13 +142,7 @@ TEST(ZephraMenuCommands, UndoAndRedoStopAtTheEnds)
 // three files: the index always names a file of the folder.
 TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
 {
-  const struct Case
-  {
-    const char* name;
-    std::vector<std::string> files;
-    int index;
-    int expected;
-  } kCases[] = {
+  const struct Case { const char* name; std::vector<std::string> files; int index, expected; } kCases[] = {
     {"one file, forward", {"01_A.pr3"}, 30, 0},
     {"one file, back", {"01_A.pr3"}, 31, 0},
     {"two files, forward", {"01_A.pr3", "02_B.pr3"}, 30, 0},
@@ -193,17 +164,13 @@ TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
 // is not there never does.
 TEST(ZephraMenuCommands, SizesGuideAndDatabasePage)
 {
-  const struct Case
-  {
-    int index;
-    int width, height;
-  } kCases[] = {{18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
+  const struct Case { int index, width, height; } kCases[] = {
+    {18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
   MenuTest m("[gui]\nbackground=space\n[dbase]\nserver=db.example:8443\n");
   for (const Case& c : kCases)
   {
     EXPECT_TRUE(m.Run(c.index));
-    EXPECT_EQ(m.t.gui->Width(), c.width) << c.index;
-    EXPECT_EQ(m.t.gui->Height(), c.height) << c.index;
+    EXPECT_EQ(std::make_pair(m.t.gui->Width(), m.t.gui->Height()), std::make_pair(c.width, c.height)) << c.index;
   }
   m.t.gui->QueueOpenURLResult(false);
   m.Run(8);
@@ -220,33 +187,32 @@ TEST(ZephraMenuCommands, SizesGuideAndDatabasePage)
 // clear all brings back the unticked picture exactly.
 TEST(ZephraButtonPixels, SelectAllTicksTwelveBoxes)
 {
-  const struct Box
-  {
-    int x, y;
-  } kBoxes[] = {{874, 731}, {874, 744}, {874, 757}, {874, 770}, {922, 731},  {922, 744},
-                {922, 757}, {922, 770}, {1002, 731}, {1002, 744}, {1002, 757}, {1002, 770}};
+  // The boxes' corners: three columns of four rows.
+  const int kColumns[] = {874, 922, 1002}, kRows[] = {731, 744, 757, 770};
   SkinEditor t("[gui]\nbackground=space\n");
-  auto picture = [&t](const Box& b) {
-    std::vector<uint32_t> pixels;
-    for (int y = b.y; y < b.y + 12; ++y)
-      for (int x = b.x; x < b.x + 12; ++x)
+  auto pictures = [&t, &kColumns, &kRows] {
+    std::vector<std::vector<uint32_t>> boxes;
+    for (int bx : kColumns)
+      for (int by : kRows)
       {
-        const IColor c = t.At(x, y);
-        pixels.push_back(uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | uint32_t(c.B));
+        std::vector<uint32_t>& pixels = boxes.emplace_back();
+        for (int y = by; y < by + 12; ++y)
+          for (int x = bx; x < bx + 12; ++x)
+          {
+            const IColor c = t.At(x, y);
+            pixels.push_back(uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | uint32_t(c.B));
+          }
       }
-    return pixels;
+    return boxes;
   };
-  std::vector<std::vector<uint32_t>> unticked;
-  for (const Box& b : kBoxes) unticked.push_back(picture(b));
-
-  t.editor->SetParameterFromGUI2(kParamSelectAll, 1);
-  t.editor->SetParameterFromGUI2(kParamSelectAll, 0);
-  t.Draw();
-  for (size_t i = 0; i < std::size(kBoxes); ++i)
-    EXPECT_NE(picture(kBoxes[i]), unticked[i]) << "box " << i + 1 << " is not ticked";
-
-  t.editor->SetParameterFromGUI2(kParamClearAll, 1);
-  t.editor->SetParameterFromGUI2(kParamClearAll, 0);
-  t.Draw();
-  for (size_t i = 0; i < std::size(kBoxes); ++i) EXPECT_EQ(picture(kBoxes[i]), unticked[i]) << "box " << i + 1;
+  const std::vector<std::vector<uint32_t>> unticked = pictures();
+  for (int button : {kParamSelectAll, kParamClearAll})
+  {
+    t.editor->SetParameterFromGUI2(button, 1);
+    t.editor->SetParameterFromGUI2(button, 0);
+    t.Draw();
+    const std::vector<std::vector<uint32_t>> now = pictures();
+    for (size_t i = 0; i < now.size(); ++i)
+      EXPECT_EQ(now[i] == unticked[i], button == kParamClearAll) << "box " << i + 1 << " after " << button;
+  }
 }

@@ -92,9 +92,7 @@ TEST_F(HandlerTest, LearnTakesOnlyWhatTheUserMoves)
 {
   editor.SetFlexiLearnSlot(2);
   Set(kParamVcfType, 2);  // a switch: ignored altogether
-  EXPECT_TRUE(t.TakeWire().empty());
-  EXPECT_EQ(editor.LastNrpnIndex(), kParamMidiChannel);
-  EXPECT_NE(panels.captions[ProgramIndex(kParamVcfType)], "BPF");
+  EXPECT_TRUE(t.TakeWire().empty() && editor.LastNrpnIndex() == kParamMidiChannel && Caption(kParamVcfType) != "BPF");
   Set(kParamFlexi1Range, 9);  // a FLEXI value: sent, FLEXI learn goes on
   EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x63, 0xB0, 0x06, 0x09}));
   Set(kParamCcLearn, 1);
@@ -104,13 +102,10 @@ TEST_F(HandlerTest, LearnTakesOnlyWhatTheUserMoves)
   }
   IMidiMsg controller(0, 0xB0, 74, 64);
   editor.ProcessKeyboardMidiMsg(&controller);
-  EXPECT_TRUE(editor.FlexiLearnArmed());
-  EXPECT_EQ(editor.FlexiTarget(1), -1);
-  EXPECT_TRUE(editor.IsLearnArmed());
+  EXPECT_TRUE(editor.FlexiLearnArmed() && editor.FlexiTarget(1) == -1 && editor.IsLearnArmed());
   Set(kParamVco1Fine, 3);
-  EXPECT_FALSE(editor.FlexiLearnArmed());
+  EXPECT_TRUE(!editor.FlexiLearnArmed() && !editor.IsLearnArmed());
   EXPECT_EQ(editor.FlexiTarget(1), ProgramIndex(kParamVco1Fine));
-  EXPECT_FALSE(editor.IsLearnArmed());
   EXPECT_EQ(editor.LearntController(ProgramIndex(kParamVco1Fine)), 74);
   // While learn waits for a knob, a band drag is dropped.
   editor.SetFlexiLearnSlot(1);
@@ -147,9 +142,8 @@ TEST_F(HandlerTest, Captions)
 TEST_F(HandlerTest, EnvelopeModeDimsTheFourKnobs)
 {
   const EParam kKnobs[] = {kParamVcaDecayTime, kParamVcaSustainLevel, kParamVcfSustainLevel, kParamVcfReleaseTime};
-  struct Step { int mode; bool gray; const char* caption; } kSteps[] = {
-    {1, false, "restart"}, {0, true, "vintage"}, {2, false, "reset"},
-  };
+  struct Step { int mode; bool gray; const char* caption; } kSteps[] = {{1, false, "restart"}, {0, true, "vintage"},
+                                                                         {2, false, "reset"}};
   for (const Step& s : kSteps)
   {
     Set(kParamEnvelopeMode, s.mode);
@@ -169,10 +163,9 @@ TEST_F(HandlerTest, CutoffSwitchSwapsTheKnobs)
   Set(kParamVcfVintageNew, 1);
   // The new cutoff at its bottom, 36, at the address both cutoffs share.
   EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x06, 0x01, 0xB0, 0x62, 0x4C, 0xB0, 0x06, 0x24}));
-  EXPECT_TRUE(panels.hidden[kParamVcfCutoffVintage]);
-  EXPECT_FALSE(panels.hidden[kParamVcfCutoffNew]);
-  EXPECT_TRUE(panels.captionHidden[ProgramIndex(kParamVcfCutoffVintage)]);
-  EXPECT_FALSE(panels.captionHidden[ProgramIndex(kParamVcfCutoffNew)]);
+  EXPECT_TRUE(panels.hidden[kParamVcfCutoffVintage] && !panels.hidden[kParamVcfCutoffNew]);
+  EXPECT_TRUE(panels.captionHidden[ProgramIndex(kParamVcfCutoffVintage)] &&
+              !panels.captionHidden[ProgramIndex(kParamVcfCutoffNew)]);
   EXPECT_EQ(Caption(kParamVcfVintageNew), "new");
 
   // Two slots on the vintage cutoff: the switch moves the first one only,
@@ -189,9 +182,7 @@ TEST_F(HandlerTest, CutoffSwitchSwapsTheKnobs)
   EXPECT_EQ(editor.FlexiTarget(1), ProgramIndex(kParamVcfCutoffNew));
   EXPECT_EQ(editor.FlexiTarget(2), ProgramIndex(kParamVcfCutoffVintage));
   const IParam* rangeA = editor.GetParam(kParamFlexi2RangeA);
-  EXPECT_EQ(rangeA->Value(), 36);
-  EXPECT_EQ(rangeA->GetMax(), 122);
-  EXPECT_EQ(editor.ParamInt(kParamFlexi2Range), 0);
+  EXPECT_TRUE(rangeA->Value() == 36 && rangeA->GetMax() == 122 && editor.ParamInt(kParamFlexi2Range) == 0);
   EXPECT_TRUE(panels.hidden.empty());
 }
 
@@ -212,8 +203,7 @@ TEST_F(HandlerTest, MidiSyncCommitsOnRelease)
   const Bytes wire = t.TakeWire();
   ASSERT_EQ(wire.size(), (1 + 336) * 3u);
   EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 6), (Bytes{0xB0, 0x06, 0x02, 0xB0, 0x63, 0x05}));
-  EXPECT_EQ(editor.ParamInt(kParamDelay1), 0);
-  EXPECT_EQ(editor.ParamInt(kParamVco4PwmLfoFrq), 1);
+  EXPECT_TRUE(editor.ParamInt(kParamDelay1) == 0 && editor.ParamInt(kParamVco4PwmLfoFrq) == 1);
   EXPECT_EQ(Caption(kParamDelay1), "1/16D");
   Set(kParamMidiSync, 0);  // not held: commits at once
   EXPECT_EQ(t.TakeWire().size(), (1 + 336) * 3u);
