@@ -5,7 +5,6 @@
 #include "graphics/controls/ISwitchControl.h"
 #include "synth/ZephraManagerLink.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
-#include "winl/ini/WINL_Ini.h"
 
 #include <vector>
 
@@ -30,12 +29,6 @@ struct MenuTest
     t.editor->SetSysExTap([this](const uint8_t* bytes, size_t size) { sent.emplace_back(bytes, bytes + size); });
   }
   bool Run(int index) { return t.editor->OnStandaloneMenuCommand(index); }
-  std::string Setting()
-  {
-    char look[16] = {};
-    GetPrivateProfileString("gui", "background", "", look, sizeof look, t.dir.File("settings.ini").c_str());
-    return look;
-  }
   // A folder of the named programs, the first one current.
   std::string Folder(const std::vector<std::string>& names)
   {
@@ -85,16 +78,16 @@ TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
 
 TEST(ZephraMenuCommands, LooksSwitchOrWarn)
 {
-  // spaceHidden -1: as it was.
-  const struct Case { const char* name; const char* start; int index; const char* setting; int skin; size_t boxes;
+  // settings: the whole settings file after; spaceHidden -1: as it was.
+  const struct Case { const char* name; const char* start; int index; const char* settings; int skin; size_t boxes;
                       int spaceHidden; } kCases[] = {
-    {"space again", "space", 22, "space", 0, 0, 0},
-    {"space to solid", "space", 23, "solid", 1, 0, 1},
-    {"solid to space", "solid", 22, "space", 0, 0, 0},
-    {"space to lcd", "space", 25, "lcd", 0, 1, 0},
-    {"lcd again", "lcd", 25, "lcd", 2, 0, -1},
-    {"lcd to space", "lcd", 22, "space", 2, 1, -1},
-    {"lcd to solid", "lcd", 23, "solid", 2, 1, -1},
+    {"space again", "space", 22, "[gui]\nbackground=space\n", 0, 0, 0},
+    {"space to solid", "space", 23, "[gui]\nbackground=solid\n\n", 1, 0, 1},
+    {"solid to space", "solid", 22, "[gui]\nbackground=space\n\n", 0, 0, 0},
+    {"space to lcd", "space", 25, "[gui]\nbackground=lcd\n\n", 0, 1, 0},
+    {"lcd again", "lcd", 25, "[gui]\nbackground=lcd\n", 2, 0, -1},
+    {"lcd to space", "lcd", 22, "[gui]\nbackground=space\n\n", 2, 1, -1},
+    {"lcd to solid", "lcd", 23, "[gui]\nbackground=solid\n\n", 2, 1, -1},
   };
   for (const Case& c : kCases)
   {
@@ -103,7 +96,7 @@ TEST(ZephraMenuCommands, LooksSwitchOrWarn)
     IControl* space = m.t.editor->Face()->Ref(SkinRef::kMainBackground);
     const bool spaceWasHidden = space->IsHidden();
     EXPECT_TRUE(m.Run(c.index));
-    EXPECT_EQ(m.Setting(), c.setting);
+    EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), c.settings);
     EXPECT_EQ(m.t.editor->Skin(), c.skin);
     const auto boxes = m.t.gui->MessageBoxes();
     ASSERT_EQ(boxes.size(), c.boxes);
