@@ -111,9 +111,6 @@ TEST_F(HandlerTest, LearnTakesOnlyWhatTheUserMoves)
   editor.SetFlexiLearnSlot(1);
   Set(kParamPgEq, 2);
   EXPECT_EQ(editor.LastNrpnIndex(), ProgramIndex(kParamVco1Fine));
-  Set(kParamMid2Boost, 4);
-  Set(kParamParagraphicEqView, 1);  // an EQ value learnt: the graph stays away
-  EXPECT_EQ(editor.LastNrpnIndex(), ProgramIndex(kParamMid2Boost));
 }
 
 TEST_F(HandlerTest, Captions)
