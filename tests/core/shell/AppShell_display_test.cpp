@@ -11,10 +11,12 @@
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/mac/IGraphicsMac.h"
+#include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "support/TempDir.h"
 #include "tests/synth/peer/SynthSim.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_MessageBox.h"
@@ -178,9 +180,12 @@ protected:
     EXPECT_FALSE(gScript) << "the dialog never showed";
   }
 
+  ZephraEditor* StartEditor(SynthSim& sim);
+
   TempDir mHome;
   ShellParts mSaved;
   RecordingPlug* mPlug = nullptr;
+  std::string mSkip;
 };
 
 const struct
@@ -272,17 +277,29 @@ bool PumpUntil(const std::function<bool()>& done)
   return true;
 }
 
-TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
+// The real editor in the shell, its ports set in the settings to the
+// simulated synth's own; null (and the test skipped) without a JACK server.
+ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim)
 {
-  // The synth is on the system before the editor starts, as a device is.
-  SynthSim sim;
   std::string error;
-  if (!sim.OpenOwnPorts(error)) GTEST_SKIP() << error;
+  if (!sim.OpenOwnPorts(error))
+  {
+    mSkip = error;
+    return nullptr;
+  }
   sim.With([](SynthSimModel& m) { return m.keepHeard = true; });
   setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
   AppShellParts() = mSaved;
   Start(("[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
-  auto* editor = dynamic_cast<ZephraEditor*>(AppPlugin());
+  return dynamic_cast<ZephraEditor*>(AppPlugin());
+}
+
+TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
+{
+  // The synth is on the system before the editor starts, as a device is.
+  SynthSim sim;
+  auto* editor = StartEditor(sim);
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
   ASSERT_NE(editor, nullptr);
   const auto heard = [&sim] { return sim.With([](SynthSimModel& m) { return m.heard; }); };
   const auto settle = [] {
@@ -340,6 +357,61 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   EXPECT_TRUE(PumpUntil([&] { return files() >= 99; }));
   settle();
   EXPECT_EQ(files(), 99);
+}
+
+// What the test does on each timer tick while a chooser is open; true
+// cancels the chooser.
+std::function<bool()> gWhileChoosing;
+
+void RunWhileChoosing(HWND, UINT, UINT_PTR id, DWORD)
+{
+  PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+  if (!chooser || !gWhileChoosing()) return;
+  PLAT_ChooserTestCancel(chooser);
+  KillTimer(nullptr, id);
+  gWhileChoosing = nullptr;
+}
+
+TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
+{
+  SynthSim sim;
+  auto* editor = StartEditor(sim);
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
+  ASSERT_NE(editor, nullptr);
+  const std::string folder = mHome.Path() + "/programs/";
+  std::filesystem::create_directories(folder);
+  WriteWholeFile(folder + "01_A.pr3", MarkerText(kDefaultValues));
+  editor->ScanProgramFolder((folder + "01_A.pr3").c_str());
+  // The synth keeps quiet, so the only dump is the one sent below.
+  sim.With([](SynthSimModel& m) {
+    m.silent = true;
+    m.heard.clear();
+    return 0;
+  });
+  editor->StartSaveAllFromSynth(false);
+  const auto asked = [&sim] {
+    return sim.With([](SynthSimModel& m) {
+      return std::count(m.heard.begin(), m.heard.end(), SimBytes(RequestMessage(1))) > 0;
+    });
+  };
+  ASSERT_TRUE(PumpUntil(asked));
+
+  const std::string saved = folder + "01Warm Pad.pr3";
+  bool sent = false, savedWhileOpen = false;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  gWhileChoosing = [&] {
+    if (!sent) sent = sim.SendRaw(ProgramMessage(0x41, 1, kDefaultWire, "Warm Pad"));
+    savedWhileOpen = std::filesystem::exists(saved);
+    return savedWhileOpen || std::chrono::steady_clock::now() > until;
+  };
+  SetTimer(nullptr, 0, 20, RunWhileChoosing);
+  WINLAppMain(kAppMenuCommand, 40025, 0);  // "Select Directory", index 1
+  EXPECT_FALSE(gWhileChoosing) << "the chooser never showed";
+  gWhileChoosing = nullptr;
+  EXPECT_TRUE(savedWhileOpen) << "the dump waited for the chooser";
+  EXPECT_EQ(LineNumbers(ReadWholeFile(saved)), Pr3Numbers(kDefaultValues));
+  // Cancelled: the folder stays the one scanned.
+  EXPECT_EQ(editor->ProgramFolder(), folder);
 }
 
 // ---- the program itself ----
