@@ -180,7 +180,7 @@ protected:
     EXPECT_FALSE(gScript) << "the dialog never showed";
   }
 
-  ZephraEditor* StartEditor(SynthSim& sim);
+  ZephraEditor* StartEditor(SynthSim& sim, const std::string& moreSettings = "");
 
   TempDir mHome;
   ShellParts mSaved;
@@ -279,7 +279,7 @@ bool PumpUntil(const std::function<bool()>& done)
 
 // The real editor in the shell, its ports set in the settings to the
 // simulated synth's own; null (and the test skipped) without a JACK server.
-ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim)
+ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& moreSettings)
 {
   std::string error;
   if (!sim.OpenOwnPorts(error))
@@ -290,7 +290,7 @@ ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim)
   sim.With([](SynthSimModel& m) { return m.keepHeard = true; });
   setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
   AppShellParts() = mSaved;
-  Start(("[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
+  Start((moreSettings + "[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
   return dynamic_cast<ZephraEditor*>(AppPlugin());
 }
 
@@ -412,6 +412,72 @@ TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
   EXPECT_EQ(LineNumbers(ReadWholeFile(saved)), Pr3Numbers(kDefaultValues));
   // Cancelled: the folder stays the one scanned.
   EXPECT_EQ(editor->ProgramFolder(), folder);
+}
+
+TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
+{
+  SynthSim sim;
+  auto* editor = StartEditor(sim, "[gui]\nmanager=true\n");
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
+  ASSERT_NE(editor, nullptr);
+  const auto press = [editor](int button) {
+    editor->SetParameterFromGUI2(button, 1);
+    editor->SetParameterFromGUI2(button, 0);
+  };
+  const auto settle = [] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  };
+  settle();
+  const std::string folder = mHome.Path() + "/programs/";
+  std::filesystem::create_directories(folder);
+  WriteWholeFile(folder + "07_BASS_Deep.pr3", MarkerText(kDefaultValues));
+  WriteWholeFile(folder + "_Lead.pr3", MarkerText(kDefaultValues));
+  editor->ListDirectory(folder);
+  press(kParamManagerSelectAll);
+  press(kParamManagerSendToBank);
+
+  // "Yes" to overwriting the synth's programs, then the end is told.
+  WINL_MessageBoxTestQueue(0);
+  WINL_MessageBoxTestQueue(0);
+  press(kParamManagerWriteBank);
+  const auto names = [&sim] {
+    return sim.With([](SynthSimModel& m) {
+      return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
+    });
+  };
+  EXPECT_TRUE(PumpUntil([&] { return names()[1] != "INIT"; }));
+  settle();
+  // The synth keeps each program under its cache file's name.
+  EXPECT_EQ(names(), (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
+
+  // Read back into a bank emptied first: the names come from the synth.
+  WINL_MessageBoxTestQueue(0);
+  WINL_MessageBoxTestQueue(0);
+  press(kParamManagerDownloadAll);
+  EXPECT_TRUE(PumpUntil([&] { return !editor->Bank()[99].empty; }));
+  settle();
+  const auto boxes = WINL_MessageBoxTestTake();
+  WINL_MessageBoxTestEnd();
+  std::vector<std::string> texts;
+  for (const auto& box : boxes) texts.push_back(box.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?",
+                       "Finished successfully!",
+                       "This operation will remove the current Programs.\nDo you wish to continue?",
+                       "Finished successfully!",
+                   }));
+  const struct
+  {
+    int location;
+    const char* name;
+    int32_t category;
+  } kShown[] = {{1, "Deep", kCategoryBass}, {2, "Lead", kCategoryNone}, {3, "INIT", kCategoryNone}, {99, "INIT", kCategoryNone}};
+  for (const auto& row : kShown)
+  {
+    EXPECT_STREQ(editor->Bank()[row.location].name, row.name) << row.location;
+    EXPECT_EQ(editor->Bank()[row.location].category, row.category) << row.location;
+  }
 }
 
 // ---- the program itself ----
