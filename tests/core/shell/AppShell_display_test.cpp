@@ -11,10 +11,12 @@
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/mac/IGraphicsMac.h"
+#include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "support/TempDir.h"
 #include "tests/synth/peer/SynthSim.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_MessageBox.h"
@@ -178,9 +180,12 @@ protected:
     EXPECT_FALSE(gScript) << "the dialog never showed";
   }
 
+  ZephraEditor* StartEditor(SynthSim& sim, const std::string& moreSettings = "");
+
   TempDir mHome;
   ShellParts mSaved;
   RecordingPlug* mPlug = nullptr;
+  std::string mSkip;
 };
 
 const struct
@@ -272,17 +277,29 @@ bool PumpUntil(const std::function<bool()>& done)
   return true;
 }
 
+// The real editor in the shell, its ports set in the settings to the
+// simulated synth's own; null (and the test skipped) without a JACK server.
+ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& moreSettings)
+{
+  std::string error;
+  if (!sim.OpenOwnPorts(error))
+  {
+    mSkip = error;
+    return nullptr;
+  }
+  sim.With([](SynthSimModel& m) { return m.keepHeard = true; });
+  setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
+  AppShellParts() = mSaved;
+  Start((moreSettings + "[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
+  return dynamic_cast<ZephraEditor*>(AppPlugin());
+}
+
 TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
 {
   // The synth is on the system before the editor starts, as a device is.
   SynthSim sim;
-  std::string error;
-  if (!sim.OpenOwnPorts(error)) GTEST_SKIP() << error;
-  sim.With([](SynthSimModel& m) { return m.keepHeard = true; });
-  setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
-  AppShellParts() = mSaved;
-  Start(("[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
-  auto* editor = dynamic_cast<ZephraEditor*>(AppPlugin());
+  auto* editor = StartEditor(sim);
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
   ASSERT_NE(editor, nullptr);
   const auto heard = [&sim] { return sim.With([](SynthSimModel& m) { return m.heard; }); };
   const auto settle = [] {
@@ -340,6 +357,127 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   EXPECT_TRUE(PumpUntil([&] { return files() >= 99; }));
   settle();
   EXPECT_EQ(files(), 99);
+}
+
+// What the test does on each timer tick while a chooser is open; true
+// cancels the chooser.
+std::function<bool()> gWhileChoosing;
+
+void RunWhileChoosing(HWND, UINT, UINT_PTR id, DWORD)
+{
+  PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+  if (!chooser || !gWhileChoosing()) return;
+  PLAT_ChooserTestCancel(chooser);
+  KillTimer(nullptr, id);
+  gWhileChoosing = nullptr;
+}
+
+TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
+{
+  SynthSim sim;
+  auto* editor = StartEditor(sim);
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
+  ASSERT_NE(editor, nullptr);
+  const std::string folder = mHome.Path() + "/programs/";
+  std::filesystem::create_directories(folder);
+  WriteWholeFile(folder + "01_A.pr3", MarkerText(kDefaultValues));
+  editor->ScanProgramFolder((folder + "01_A.pr3").c_str());
+  // The synth keeps quiet, so the only dump is the one sent below.
+  sim.With([](SynthSimModel& m) {
+    m.silent = true;
+    m.heard.clear();
+    return 0;
+  });
+  editor->StartSaveAllFromSynth(false);
+  const auto asked = [&sim] {
+    return sim.With([](SynthSimModel& m) {
+      return std::count(m.heard.begin(), m.heard.end(), SimBytes(RequestMessage(1))) > 0;
+    });
+  };
+  ASSERT_TRUE(PumpUntil(asked));
+
+  const std::string saved = folder + "01Warm Pad.pr3";
+  bool sent = false, savedWhileOpen = false;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  gWhileChoosing = [&] {
+    if (!sent) sent = sim.SendRaw(ProgramMessage(0x41, 1, kDefaultWire, "Warm Pad"));
+    savedWhileOpen = std::filesystem::exists(saved);
+    return savedWhileOpen || std::chrono::steady_clock::now() > until;
+  };
+  SetTimer(nullptr, 0, 20, RunWhileChoosing);
+  WINLAppMain(kAppMenuCommand, 40025, 0);  // "Select Directory", index 1
+  EXPECT_FALSE(gWhileChoosing) << "the chooser never showed";
+  gWhileChoosing = nullptr;
+  EXPECT_TRUE(savedWhileOpen) << "the dump waited for the chooser";
+  EXPECT_EQ(LineNumbers(ReadWholeFile(saved)), Pr3Numbers(kDefaultValues));
+  // Cancelled: the folder stays the one scanned.
+  EXPECT_EQ(editor->ProgramFolder(), folder);
+}
+
+TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
+{
+  SynthSim sim;
+  auto* editor = StartEditor(sim, "[gui]\nmanager=true\n");
+  if (!mSkip.empty()) GTEST_SKIP() << mSkip;
+  ASSERT_NE(editor, nullptr);
+  const auto press = [editor](int button) {
+    editor->SetParameterFromGUI2(button, 1);
+    editor->SetParameterFromGUI2(button, 0);
+  };
+  const auto settle = [] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  };
+  settle();
+  const std::string folder = mHome.Path() + "/programs/";
+  std::filesystem::create_directories(folder);
+  WriteWholeFile(folder + "07_BASS_Deep.pr3", MarkerText(kDefaultValues));
+  WriteWholeFile(folder + "_Lead.pr3", MarkerText(kDefaultValues));
+  editor->ListDirectory(folder);
+  press(kParamManagerSelectAll);
+  press(kParamManagerSendToBank);
+
+  // "Yes" to overwriting the synth's programs, then the end is told.
+  WINL_MessageBoxTestQueue(0);
+  WINL_MessageBoxTestQueue(0);
+  press(kParamManagerWriteBank);
+  const auto names = [&sim] {
+    return sim.With([](SynthSimModel& m) {
+      return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
+    });
+  };
+  EXPECT_TRUE(PumpUntil([&] { return names()[1] != "INIT"; }));
+  settle();
+  // The synth keeps each program under its cache file's name.
+  EXPECT_EQ(names(), (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
+
+  // Read back into a bank emptied first: the names come from the synth.
+  WINL_MessageBoxTestQueue(0);
+  WINL_MessageBoxTestQueue(0);
+  press(kParamManagerDownloadAll);
+  EXPECT_TRUE(PumpUntil([&] { return !editor->Bank()[99].empty; }));
+  settle();
+  const auto boxes = WINL_MessageBoxTestTake();
+  WINL_MessageBoxTestEnd();
+  std::vector<std::string> texts;
+  for (const auto& box : boxes) texts.push_back(box.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?",
+                       "Finished successfully!",
+                       "This operation will remove the current Programs.\nDo you wish to continue?",
+                       "Finished successfully!",
+                   }));
+  const struct
+  {
+    int location;
+    const char* name;
+    int32_t category;
+  } kShown[] = {{1, "Deep", kCategoryBass}, {2, "Lead", kCategoryNone}, {3, "INIT", kCategoryNone}, {99, "INIT", kCategoryNone}};
+  for (const auto& row : kShown)
+  {
+    EXPECT_STREQ(editor->Bank()[row.location].name, row.name) << row.location;
+    EXPECT_EQ(editor->Bank()[row.location].category, row.category) << row.location;
+  }
 }
 
 // ---- the program itself ----
