@@ -24,6 +24,9 @@ void SetResizeCursor(int cursorId, void*)
 IUnitGUIResize* ZephraSetUpGui(ZephraEditor& editor, IGraphics* graphics, const ZephraPanelsBuilder& buildPanels)
 {
   auto* resizer = new IUnitGUIResize(&editor, graphics, kHandleSize, kHandleSize);
+  // The scale lives beside the editor's other settings, whatever surface
+  // draws it.
+  if (!editor.SettingsPath().empty()) resizer->UseSettingsFile(editor.SettingsPath());
   editor.SetGUIResize(resizer);
   resizer->EnableGUIResizing();
   resizer->SelectViewMode(0);

@@ -113,15 +113,13 @@ IUnitGUIResize::IUnitGUIResize(IUnitBase* plug, IGraphics* graphics, int handleS
   mHandleRect = IRECT(w - handleSize, h - handleSize, w, h);
   mRECT = mTargetRECT = mHandleRect;
 
+  // A surface that knows no application-support folder gets no settings
+  // file until one is named: "/" + the plug-in's name would be one folder
+  // shared by every process that runs such a surface.
   BASE_String folder;
   if (graphics) graphics->AppSupportPath(&folder, false);
-  std::string path = folder.Get();
-  path += "/";
-  path += plug ? plug->GetEffectName() : "";
-  MakeFolders(path);
-  path += "/settings.ini";
-  mSettingsPath.Set(path.c_str());
-  mScale = ReadStoredScale();
+  if (folder.Get()[0] != '\0')
+    UseSettingsFile(std::string(folder.Get()) + "/" + (plug ? plug->GetEffectName() : "") + "/settings.ini");
 
   auto* view = new IParam();
   view->InitInt("", -1, -1, 1000000, "", "");
@@ -222,10 +220,19 @@ double IUnitGUIResize::ClampH(double h) const
 
 // ---- settings ----
 
+void IUnitGUIResize::UseSettingsFile(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0) MakeFolders(path.substr(0, slash));
+  mSettingsPath.Set(path.c_str());
+  mScale = ReadStoredScale();
+}
+
 double IUnitGUIResize::GetDoubleFromSettings(const char* key)
 {
-  char value[128];
-  GetPrivateProfileString(kSection, key, "-1.0", value, sizeof(value), mSettingsPath.Get());
+  char value[128] = "-1.0";
+  if (mSettingsPath.Get()[0] != '\0')
+    GetPrivateProfileString(kSection, key, "-1.0", value, sizeof(value), mSettingsPath.Get());
   return atof(value);
 }
 
@@ -233,19 +240,19 @@ void IUnitGUIResize::WriteDoubleToSettings(const char* key, double value)
 {
   char text[400];
   snprintf(text, sizeof(text), "%.15f", value);
-  WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
+  if (mSettingsPath.Get()[0] != '\0') WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
 }
 
 void IUnitGUIResize::WriteUIntToSettings(const char* key, unsigned value)
 {
   char text[32];
   snprintf(text, sizeof(text), "%u", value);
-  WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
+  if (mSettingsPath.Get()[0] != '\0') WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
 }
 
 int IUnitGUIResize::GetIntFromSettings(const char* key)
 {
-  return GetPrivateProfileInt(kSection, key, -1, mSettingsPath.Get());
+  return mSettingsPath.Get()[0] != '\0' ? GetPrivateProfileInt(kSection, key, -1, mSettingsPath.Get()) : -1;
 }
 
 double IUnitGUIResize::ReadStoredScale()

@@ -24,6 +24,7 @@
 #include "core/IGraphicsLink.h"
 #include "graphics/controls/IControl.h"
 
+#include <string>
 #include <vector>
 
 class IGraphics;
@@ -108,6 +109,9 @@ public:
   double GetBaseWidth() const { return mBaseW; }
   double GetBaseHeight() const { return mBaseH; }
   const char* GetSettingsPath() const { return mSettingsPath.Get(); }
+  // Keeps the scale in this settings file (its folders made) and reads the
+  // scale stored there.
+  void UseSettingsFile(const std::string& path);
 
   // ---- changes ----
   // Clamped into the limits; the window size follows. Call ResizeGraphics

@@ -268,3 +268,16 @@ TEST(ZephraSkin, EveryPanelOfBothLooksAsPictures)
     }
   }
 }
+
+// The scale is the editor's own setting, also on a surface that knows no
+// application-support folder; no process shares it through a folder of its
+// own making.
+TEST(ZephraSkin, ScaleLivesInTheEditorsSettings)
+{
+  SkinEditor t("[gui]\nbackground=space\nguiscale=1.500000000000000\n");
+  auto* resizer = static_cast<IUnitGUIResize*>(t.editor->GetGUIResize());
+  EXPECT_EQ(std::string(resizer->GetSettingsPath()), t.dir.File("settings.ini"));
+  EXPECT_EQ(resizer->GetGUIScaleRatio(), 1.5);
+  struct stat info;
+  EXPECT_NE(stat("/ZephraEditor", &info), 0);
+}
