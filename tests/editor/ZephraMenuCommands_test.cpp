@@ -81,18 +81,18 @@ TEST(ZephraMenuCommands, LooksSwitchOrWarn)
   // settings: the whole settings file after; spaceHidden -1: as it was.
   const struct Case { const char* name; const char* start; int index; const char* settings; int skin; size_t boxes;
                       int spaceHidden; } kCases[] = {
-    {"space again", "space", 22, "[gui]\nbackground=space\n", 0, 0, 0},
-    {"space to solid", "space", 23, "[gui]\nbackground=solid\n\n", 1, 0, 1},
-    {"solid to space", "solid", 22, "[gui]\nbackground=space\n\n", 0, 0, 0},
-    {"space to lcd", "space", 25, "[gui]\nbackground=lcd\n\n", 0, 1, 0},
-    {"lcd again", "lcd", 25, "[gui]\nbackground=lcd\n", 2, 0, -1},
-    {"lcd to space", "lcd", 22, "[gui]\nbackground=space\n\n", 2, 1, -1},
-    {"lcd to solid", "lcd", 23, "[gui]\nbackground=solid\n\n", 2, 1, -1},
+    {"space again", "space", 22, "[gui]\nbackground=space\nguiscale=1.000000000000000\n", 0, 0, 0},
+    {"space to solid", "space", 23, "[gui]\nbackground=solid\nguiscale=1.000000000000000\n\n", 1, 0, 1},
+    {"solid to space", "solid", 22, "[gui]\nbackground=space\nguiscale=1.000000000000000\n\n", 0, 0, 0},
+    {"space to lcd", "space", 25, "[gui]\nbackground=lcd\nguiscale=1.000000000000000\n\n", 0, 1, 0},
+    {"lcd again", "lcd", 25, "[gui]\nbackground=lcd\nguiscale=1.000000000000000\n", 2, 0, -1},
+    {"lcd to space", "lcd", 22, "[gui]\nbackground=space\nguiscale=1.000000000000000\n\n", 2, 1, -1},
+    {"lcd to solid", "lcd", 23, "[gui]\nbackground=solid\nguiscale=1.000000000000000\n\n", 2, 1, -1},
   };
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.name);
-    MenuTest m(std::string("[gui]\nbackground=") + c.start + "\n");
+    MenuTest m(std::string("[gui]\nbackground=") + c.start + "\nguiscale=1.000000000000000\n");
     IControl* space = m.t.editor->Face()->Ref(SkinRef::kMainBackground);
     const bool spaceWasHidden = space->IsHidden();
     EXPECT_TRUE(m.Run(c.index));

@@ -456,8 +456,14 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerDownloadAll);
   EXPECT_TRUE(PumpUntil([&] { return !editor->Bank()[99].empty; }));
+  // The end of the read-back is told from the timer, a moment after the
+  // last location arrives.
+  auto boxes = WINL_MessageBoxTestTake();
+  EXPECT_TRUE(PumpUntil([&] {
+    for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
+    return boxes.size() >= 4;
+  }));
   settle();
-  const auto boxes = WINL_MessageBoxTestTake();
   WINL_MessageBoxTestEnd();
   std::vector<std::string> texts;
   for (const auto& box : boxes) texts.push_back(box.text);
