@@ -19,6 +19,7 @@
 class PLAT_GtkView;
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
+typedef struct _GdkWindow GdkWindow;
 
 // Pixels of a surface as the view reads them: four bytes each, alpha, red,
 // green, blue in memory; span is in pixels. Alpha is no coverage: the view
@@ -70,8 +71,12 @@ public:
   PLAT_ScreenFrame& operator=(const PLAT_ScreenFrame&) = delete;
 
   // Converts rect (clipped to the pixels) of pixels into the copy. A copy
-  // of another size is made anew at the pixels' size and converted whole.
-  void Update(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect);
+  // of another size is made anew at the pixels' size and converted whole,
+  // as is a plain copy once a window is given: the copy is then made like
+  // the window's images, which on a local display share their memory with
+  // the display server, so that painting it copies no pixels in this
+  // process.
+  void Update(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect, GdkWindow* window = nullptr);
   // Paints rect of the copy at the same place of cr, replacing what is
   // there; a device scale above 1 enlarges the pixels with the nearest
   // filter rather than blurring them. Nothing before the first Update.
@@ -80,6 +85,7 @@ public:
 
 private:
   cairo_surface_t* mSurface = nullptr;  // owned
+  bool mLikeWindow = false;              // made like a window's images
 };
 
 class PLAT_GtkSurfaceView
