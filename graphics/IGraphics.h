@@ -98,6 +98,11 @@ public:
   // Platform resource slot: a new bitmap of the named PNG resource (the
   // caller owns it), or null.
   virtual RAST_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // Platform resource slot: the size of the named PNG resource read from
+  // its header, when the platform reads artwork from the resources folder
+  // (so that LoadPNGResource, which any thread may call, decodes it later).
+  // False has LoadIBitmap decode at once through OSLoadBitmap.
+  virtual bool OSPeekBitmapSize(int /*id*/, const char* /*name*/, int* /*w*/, int* /*h*/) { return false; }
   // Platform text slot: draws text in style into rect of the draw bitmap.
   virtual bool DrawIText(IText* style, const char* text, IRECT* rect) = 0;
   // Ends an open text entry and applies its text (TextEntryEnded).
@@ -203,15 +208,19 @@ public:
   // first load of an id decodes the file, later loads share its pixels.
   // With a bitmap divisor of 2 or more the artwork is stored at that many
   // times its size: the record gets the PNG's size divided by the divisor
-  // and a 1 x 1 placeholder until RescaleBitmaps fills it. A file that
-  // cannot be loaded is logged and gives a 0 x 0 record that draws
-  // nothing. Never null; the record lives as long as the caches.
+  // and a 1 x 1 placeholder until RescaleBitmaps fills it, and a file the
+  // platform can size from its header (OSPeekBitmapSize) is decoded only
+  // then. A file that cannot be loaded is logged and gives a 0 x 0 record
+  // that draws nothing. Never null; the record lives as long as the caches.
   IBitmap* LoadIBitmap(int id, const char* name, int nStates = 1, bool framesAreHoriz = false);
   // Resamples every record handed out from its PNG to scale times its
   // stored size; a strip of N >= 2 frames gets N more pixels along its
-  // frames. The first rescale of an id uses the decode its load kept;
-  // later ones read the file again. GUI thread, while nothing loads
-  // bitmaps.
+  // frames. The first rescale of an id decodes its file (or uses the
+  // decode its load kept); later ones expand the colour indices kept from
+  // that decode, or read a file of more than 256 colours again. The ids
+  // are worked on side by side, one thread per processor; a file broken
+  // behind a whole header leaves 0 x 0 records. GUI thread, while nothing
+  // loads bitmaps.
   void RescaleBitmaps(double scale) override;
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).

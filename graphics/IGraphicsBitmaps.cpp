@@ -9,6 +9,7 @@
 #include "graphics/IGraphics.h"
 
 #include "core/BASE_Mutex.h"
+#include "graphics/IGraphicsView.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Blit.h"
@@ -17,13 +18,19 @@
 #include "raster/RAST_Rect.h"
 #include "raster/RAST_ScaledBlit.h"
 
+#include <malloc.h>
 #include <syslog.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace
@@ -33,13 +40,15 @@ struct CachedBitmap
   int id;
   std::unique_ptr<RAST_IBitmap> pixels;
   // Until the first rescale an id holds a 1 x 1 placeholder; a second load
-  // of the id must still report the artwork's size, not the placeholder's.
+  // of the id must still report the artwork's size, not its placeholder's.
   bool placeholder;
   int logicalW, logicalH;
-  // The decoded file, kept from the load to the first rescale: every start
-  // loads and then rescales, and decoding is most of the work, so each
-  // file is decoded once there.
+  // What the first rescale resamples: the decode of the load, or the file
+  // of the resources folder (empty when none) whose size alone the load
+  // read. Decoding is most of a start's work; deferred, the files are
+  // decoded side by side and never all held at once.
   std::unique_ptr<RAST_IBitmap> source;
+  std::string deferred;
   // The decoded file as colour indices after the first rescale, when it has
   // at most 256 colours (the artwork's palette images): later rescales
   // expand it instead of decoding the file again, which took half of a
@@ -98,6 +107,82 @@ bool HasPixels(RAST_IBitmap* bitmap)
 {
   return bitmap && bitmap->getBits() && bitmap->getWidth() > 0 && bitmap->getHeight() > 0;
 }
+
+// One id's pixels in a rescale: where they come from, the first record of
+// each frame layout (resampled in the order the records were handed out),
+// and what the work left.
+struct RescaleJob
+{
+  CachedBitmap* cached;
+  std::string name;  // for the log
+  std::unique_ptr<RAST_IBitmap> decoded;
+  std::string file;  // to decode on a worker
+  const RAST_IndexedImage* kept = nullptr;
+  std::vector<IBitmap*> layouts;
+  RAST_IndexedImage newKept;
+  bool failed = false;
+};
+
+// Decodes or expands the job's source and resamples it into the shared
+// pixels for each layout. Touches nothing but the job and its pixels.
+void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* expanded)
+{
+  // A palette file leaves its indices to keep as it is decoded.
+  if (!job.file.empty()) job.decoded.reset(LoadPNGResource(job.file.c_str(), &job.newKept));
+  RAST_IBitmap* png = job.decoded.get();
+  if (!png && job.kept && job.kept->ExpandInto(expanded)) png = expanded;
+  if (!HasPixels(png))
+  {
+    job.failed = true;
+    return;
+  }
+  for (IBitmap* record : job.layouts)
+  {
+    int w = static_cast<int>((png->getWidth() / divisor) * scale);
+    int h = static_cast<int>((png->getHeight() / divisor) * scale);
+    if (record->N >= 2) (record->mFramesAreHoriz ? w : h) += record->N;
+    // The shared pixels take the new size and are resampled in place, so
+    // every record of the id sees them at once.
+    record->mData->resize(w, h);
+    IGraphics::ResampleBitmap(png, record->mData, record->N, record->mFramesAreHoriz);
+    record->W = record->mData->getWidth();
+    record->H = record->mData->getHeight();
+  }
+  // An image of more than 256 colours is not kept: its file is read again
+  // next time.
+  if (job.decoded && job.newKept.Empty() && job.cached->kept.Empty())
+    static_cast<void>(job.newKept.Assign(job.decoded.get()));
+  job.decoded.reset();
+}
+
+// Runs every job, on up to one thread per processor (this one among them).
+void RunRescaleJobs(std::vector<RescaleJob>& jobs, double scale, int divisor)
+{
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    RAST_MemBitmap expanded(0, 0, 4);
+    for (size_t i = next++; i < jobs.size(); i = next++) RunRescaleJob(jobs[i], scale, divisor, &expanded);
+  };
+  const size_t wanted = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), jobs.size(), 8});
+  std::vector<std::thread> helpers;
+  for (size_t i = 1; i < wanted; ++i)
+  {
+    // Without another thread this one does the rest alone.
+    try
+    {
+      helpers.emplace_back(work);
+    }
+    catch (const std::system_error&)
+    {
+      break;
+    }
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  // The decodes were freed into the helpers' own heaps, which keep the
+  // pages otherwise: tens of megabytes for as long as the editor runs.
+  malloc_trim(0);
+}
 }  // namespace
 
 // ---- loading ----
@@ -115,6 +200,21 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
     return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
   }
 
+  const int divisor = static_cast<int>(mBitmapDivisor);
+  // Stored artwork waits for the rescale in a placeholder; a file of the
+  // resources folder is not even decoded before it.
+  auto placeholder = [&](int fullW, int fullH, std::unique_ptr<RAST_IBitmap> source, std::string deferred) {
+    auto dot = std::make_unique<RAST_MemBitmap>(1, 1, 4);
+    RAST_Clear(dot.get(), 0);
+    RAST_IBitmap* pixels = dot.get();
+    const int w = fullW / divisor, h = fullH / divisor;
+    c.bitmaps.push_back(CachedBitmap{id, std::move(dot), true, w, h, std::move(source), std::move(deferred), {}});
+    return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+  };
+  int fullW = 0, fullH = 0;
+  if (divisor >= 2 && name && OSPeekBitmapSize(id, name, &fullW, &fullH) && fullW > 0 && fullH > 0)
+    return placeholder(fullW, fullH, nullptr, name);
+
   std::unique_ptr<RAST_IBitmap> loaded(OSLoadBitmap(id, name));
   if (!HasPixels(loaded.get()))
   {
@@ -124,19 +224,15 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
     syslog(LOG_ERR, "ZephraEditor: could not load the image %s", name ? name : "(null)");
     return AddRecord(c, id, name, IBitmap(nullptr, 0, 0, n, framesAreHoriz));
   }
-  if (mBitmapDivisor >= 2)
+  if (divisor >= 2)
   {
-    const int w = loaded->getWidth() / static_cast<int>(mBitmapDivisor);
-    const int h = loaded->getHeight() / static_cast<int>(mBitmapDivisor);
-    auto placeholder = std::make_unique<RAST_MemBitmap>(1, 1, 4);
-    RAST_Clear(placeholder.get(), 0);
-    RAST_IBitmap* pixels = placeholder.get();
-    c.bitmaps.push_back(CachedBitmap{id, std::move(placeholder), true, w, h, std::move(loaded), {}});
-    return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+    fullW = loaded->getWidth();
+    fullH = loaded->getHeight();
+    return placeholder(fullW, fullH, std::move(loaded), "");
   }
   RAST_IBitmap* pixels = loaded.get();
   const int w = pixels->getWidth(), h = pixels->getHeight();
-  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr, {}});
+  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr, "", {}});
   return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
 }
 
@@ -144,70 +240,78 @@ void IGraphics::RescaleBitmaps(double scale)
 {
   Caches& c = TheCaches();
   const int divisor = mBitmapDivisor >= 2 ? static_cast<int>(mBitmapDivisor) : 1;
-  // Records of one id share their pixels: the first of each id and frame
-  // layout resamples, the rest only take the new size.
-  std::map<std::tuple<RAST_IBitmap*, int, bool>, IBitmap> done;
-  // Kept colour indices are expanded here, one image after another.
-  RAST_MemBitmap expanded(0, 0, 4);
-  size_t count;
+  BASE_MutexLock bitmapLock(c.bitmapLock);
+  BASE_MutexLock scaledLock(c.scaledLock);
+  // One job per id's pixels. Records of one id share their pixels: the
+  // first of each frame layout is resampled, the rest take its size.
+  std::vector<RescaleJob> jobs;
+  std::map<RAST_IBitmap*, size_t> jobOf;
+  std::map<std::tuple<RAST_IBitmap*, int, bool>, IBitmap*> firstOf;
+  std::vector<std::pair<IBitmap*, IBitmap*>> copies;  // record, first of its layout
+  for (ScaledEntry& entry : c.scaled)
   {
-    BASE_MutexLock lock(c.scaledLock);
-    count = c.scaled.size();
-  }
-  for (size_t i = 0; i < count; ++i)
-  {
-    ScaledEntry& entry = c.scaled[i];
     IBitmap* record = entry.bitmap.get();
     if (!record->mData) continue;
     const auto key = std::make_tuple(record->mData, record->N, record->mFramesAreHoriz);
-    auto same = done.find(key);
-    if (same != done.end())
+    if (auto first = firstOf.find(key); first != firstOf.end())
     {
-      record->W = same->second.W;
-      record->H = same->second.H;
+      copies.emplace_back(record, first->second);
       continue;
     }
+    firstOf[key] = record;
+    auto known = jobOf.find(record->mData);
+    if (known != jobOf.end())
+    {
+      jobs[known->second].layouts.push_back(record);
+      continue;
+    }
+    CachedBitmap* cached = nullptr;
+    for (CachedBitmap& candidate : c.bitmaps)
+      if (candidate.pixels.get() == record->mData) cached = &candidate;
+    if (!cached) continue;
+    RescaleJob job;
+    job.cached = cached;
+    job.name = entry.name;
+    job.layouts.push_back(record);
     // The decode kept from the load serves once, then the colour indices
-    // kept from it; without either the file is read again.
-    std::unique_ptr<RAST_IBitmap> decoded;
-    RAST_IBitmap* png = nullptr;
+    // kept from it; without either the file is read again, here, since
+    // the platform's loader is for this thread.
+    if (cached->source)
+      job.decoded = std::move(cached->source);
+    else if (!cached->deferred.empty())
+      job.file = std::move(cached->deferred);
+    else if (!cached->kept.Empty())
+      job.kept = &cached->kept;
+    else
+      job.decoded.reset(OSLoadBitmap(entry.id, entry.name.c_str()));
+    jobOf[record->mData] = jobs.size();
+    jobs.push_back(std::move(job));
+  }
+
+  RunRescaleJobs(jobs, scale, divisor);
+
+  for (RescaleJob& job : jobs)
+  {
+    CachedBitmap& cached = *job.cached;
+    if (job.failed)
     {
-      BASE_MutexLock lock(c.bitmapLock);
-      for (CachedBitmap& cached : c.bitmaps)
+      syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", job.name.c_str());
+      // A file that broke before its first rescale leaves only the
+      // placeholder: its records shrink to nothing, which draws nothing.
+      if (cached.placeholder)
       {
-        if (cached.pixels.get() != record->mData) continue;
-        if (cached.source)
-          decoded = std::move(cached.source);
-        else if (cached.kept.ExpandInto(&expanded))
-          png = &expanded;
+        cached.logicalW = cached.logicalH = 0;
+        for (IBitmap* record : job.layouts) record->W = record->H = 0;
       }
-    }
-    if (!png && !decoded) decoded.reset(OSLoadBitmap(entry.id, entry.name.c_str()));
-    if (!png) png = decoded.get();
-    if (!HasPixels(png))
-    {
-      syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", entry.name.c_str());
       continue;
     }
-    int w = static_cast<int>((png->getWidth() / divisor) * scale);
-    int h = static_cast<int>((png->getHeight() / divisor) * scale);
-    if (record->N >= 2) (record->mFramesAreHoriz ? w : h) += record->N;
-    // The shared pixels take the new size and are resampled in place, so
-    // every record of the id sees them at once.
-    record->mData->resize(w, h);
-    ResampleBitmap(png, record->mData, record->N, record->mFramesAreHoriz);
-    record->W = record->mData->getWidth();
-    record->H = record->mData->getHeight();
-    done[key] = *record;
-    BASE_MutexLock lock(c.bitmapLock);
-    for (CachedBitmap& cached : c.bitmaps)
-    {
-      if (cached.pixels.get() != record->mData) continue;
-      cached.placeholder = false;
-      // An image of more than 256 colours is not kept: its file is read
-      // again next time.
-      if (decoded && cached.kept.Empty()) static_cast<void>(cached.kept.Assign(decoded.get()));
-    }
+    cached.placeholder = false;
+    if (!job.newKept.Empty()) cached.kept = std::move(job.newKept);
+  }
+  for (const auto& [record, first] : copies)
+  {
+    record->W = first->W;
+    record->H = first->H;
   }
   mScale = scale;
 }
@@ -220,7 +324,7 @@ void IGraphics::RetainBitmap(IBitmap* bitmap)
   Caches& c = TheCaches();
   BASE_MutexLock lock(c.bitmapLock);
   c.bitmaps.push_back(CachedBitmap{-1, std::unique_ptr<RAST_IBitmap>(bitmap->mData), false,
-                                   bitmap->W, bitmap->H, nullptr, {}});
+                                   bitmap->W, bitmap->H, nullptr, "", {}});
 }
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)

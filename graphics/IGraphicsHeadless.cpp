@@ -268,6 +268,14 @@ void IGraphicsHeadless::UpdateTooltips()
   }
 }
 
+bool IGraphicsHeadless::OSPeekBitmapSize(int, const char* name, int* w, int* h)
+{
+  if (!name || !IsPNGResourceName(name) || mResources.count(std::string(name, strlen(name) - 4)) != 0) return false;
+  if (!PNGResourceSize(name, w, h)) return false;
+  mLoadedResources.emplace_back(name);
+  return true;
+}
+
 RAST_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
   if (!name) return nullptr;

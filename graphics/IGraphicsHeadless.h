@@ -126,6 +126,9 @@ public:
   bool GetTextFromClipboard(BASE_String* text) override;
   void UpdateTooltips() override;
   RAST_IBitmap* OSLoadBitmap(int id, const char* name) override;
+  // Files of the resources folder only (and counted as loads there): a
+  // resource the test supplied is decoded at once.
+  bool OSPeekBitmapSize(int id, const char* name, int* w, int* h) override;
   bool DrawIText(IText* style, const char* text, IRECT* rect) override;
   void CommitUserEdit() override;
 

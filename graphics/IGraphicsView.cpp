@@ -112,9 +112,14 @@ bool IsPNGResourceName(const char* name)
          tolower(static_cast<unsigned char>(ext[2])) == 'n' && tolower(static_cast<unsigned char>(ext[3])) == 'g';
 }
 
-RAST_IBitmap* LoadPNGResource(const char* name)
+RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices)
 {
-  return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(name, nullptr) : nullptr;
+  return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(name, nullptr, indices) : nullptr;
+}
+
+bool PNGResourceSize(const char* name, int* w, int* h)
+{
+  return IsPNGResourceName(name) && RAST_PNGSizeFromNamedResource(name, w, h);
 }
 
 bool TextEntryAccepts(const char* text, const char* allowed, int maxLength, int maxValue)

@@ -9,6 +9,7 @@
 
 class IGraphics;
 class RAST_IBitmap;
+class RAST_IndexedImage;
 
 // A rectangle in view coordinates: origin at the bottom left, y upwards.
 struct IViewRect
@@ -67,9 +68,12 @@ bool RunViewFrame(IGraphics* graphics, IRECT* repainted = nullptr);
 
 // The PNG resource name (its extension ".png" in any case) read from the
 // resources folder; null for another extension or a file that cannot be
-// read. The caller owns the bitmap.
+// read. The caller owns the bitmap. Given indices, a palette image's colour
+// indices are kept there too (see RAST_LoadPNG). Any thread.
 bool IsPNGResourceName(const char* name);
-RAST_IBitmap* LoadPNGResource(const char* name);
+RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices = nullptr);
+// The size such a file decodes to, from its header alone; false as above.
+bool PNGResourceSize(const char* name, int* w, int* h);
 
 // The input rule of a text entry: a partial text is refused when a
 // character is not in allowed (null allows all), when maxLength is not 0

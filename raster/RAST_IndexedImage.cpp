@@ -40,9 +40,7 @@ private:
 
 bool RAST_IndexedImage::Assign(RAST_IBitmap* src)
 {
-  mWidth = mHeight = 0;
-  mColours.clear();
-  mIndices.reset();
+  Clear();
   RAST_BitmapView view;
   if (!view.Open(src)) return false;
   std::vector<RAST_pixel> colours;
@@ -74,6 +72,25 @@ bool RAST_IndexedImage::Assign(RAST_IBitmap* src)
   mColours = std::move(colours);
   mIndices = std::move(indices);
   return true;
+}
+
+bool RAST_IndexedImage::Prepare(int w, int h, const RAST_pixel* colours, int count)
+{
+  Clear();
+  if (w <= 0 || h <= 0 || !colours || count < 1 || count > 256) return false;
+  mIndices.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h)]);
+  if (!mIndices) return false;
+  mWidth = w;
+  mHeight = h;
+  mColours.assign(colours, colours + count);
+  return true;
+}
+
+void RAST_IndexedImage::Clear()
+{
+  mWidth = mHeight = 0;
+  mColours.clear();
+  mIndices.reset();
 }
 
 bool RAST_IndexedImage::ExpandInto(RAST_IBitmap* dst) const

@@ -2,6 +2,7 @@
 
 #include "platform/PLAT_Resources.h"
 #include "raster/RAST_BitmapView.h"
+#include "raster/RAST_IndexedImage.h"
 #include "raster/RAST_Pixel.h"
 
 #include <png.h>
@@ -30,9 +31,10 @@ RAST_PNGRowTableAlloc gRowTableAlloc = &DefaultRowTableAlloc;
 
 struct LoadState
 {
-  RAST_IBitmap* created;  // a bitmap this load made, deleted unless returned
-  png_bytep* rows;        // the row table, freed in every case
+  RAST_IBitmap* created;        // a bitmap this load made, deleted unless returned
+  png_bytep* rows;              // the row table, freed in every case
   RAST_IBitmap* result;
+  RAST_IndexedImage* indices;   // the caller's, given a palette image's indices
 };
 
 struct MemoryCursor
@@ -146,18 +148,15 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
     // in the cache, except where the interlace passes revisit every row.
     RAST_pixel lookup[256];
     PaletteLookup(png, info, lookup);
-    if (interlace == PNG_INTERLACE_NONE)
+    RAST_IndexedImage* indices = state->indices;
+    if (indices && !indices->Prepare(w, h, lookup, 256)) indices = nullptr;
+    const bool interlaced = interlace != PNG_INTERLACE_NONE;
+    if (interlaced) png_read_image(png, rows);
+    for (int y = 0; y < h; ++y)
     {
-      for (int y = 0; y < h; ++y)
-      {
-        png_read_row(png, rows[y], nullptr);
-        ExpandIndices(lookup, view.Row(y), w);
-      }
-    }
-    else
-    {
-      png_read_image(png, rows);
-      for (int y = 0; y < h; ++y) ExpandIndices(lookup, view.Row(y), w);
+      if (!interlaced) png_read_row(png, rows[y], nullptr);
+      if (indices) std::memcpy(indices->Row(y), rows[y], static_cast<size_t>(w));
+      ExpandIndices(lookup, view.Row(y), w);
     }
   }
   // The rest of the stream up to IEND: a file cut short after its image data
@@ -166,12 +165,17 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   return target;
 }
 
-RAST_IBitmap* Decode(png_structp png, png_infop info, RAST_IBitmap* bmp)
+RAST_IBitmap* Decode(png_structp png, png_infop info, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
-  volatile LoadState state{nullptr, nullptr, nullptr};
+  if (indices) indices->Clear();
+  volatile LoadState state{nullptr, nullptr, nullptr, indices};
   if (setjmp(png_jmpbuf(png)) == 0) state.result = ReadImage(png, info, bmp, &state);
   std::free(state.rows);
-  if (!state.result) delete state.created;
+  if (!state.result)
+  {
+    delete state.created;
+    if (indices) indices->Clear();
+  }
   return state.result;
 }
 
@@ -179,7 +183,7 @@ using IoSetup = void (*)(png_structp png, void* io);
 
 // Creates the libpng structures, points them at the source and decodes; the
 // structures are destroyed on every path.
-RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp)
+RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp, RAST_IndexedImage* indices = nullptr)
 {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return nullptr;
@@ -191,9 +195,22 @@ RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp)
   }
   png_set_user_limits(png, RAST_PNG_MAX_DIMENSION, RAST_PNG_MAX_DIMENSION);
   setup(png, io);
-  RAST_IBitmap* result = Decode(png, info, bmp);
+  RAST_IBitmap* result = Decode(png, info, bmp, indices);
   png_destroy_read_struct(&png, &info, nullptr);
   return result;
+}
+
+// The header alone, through every chunk before the image data, with the
+// decoder's own limits. libpng errors jump back here.
+bool ReadSize(png_structp png, png_infop info, volatile int* w, volatile int* h)
+{
+  if (setjmp(png_jmpbuf(png)) != 0) return false;
+  png_read_info(png, info);
+  const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+  if (static_cast<uint64_t>(width) * height > static_cast<uint64_t>(RAST_PNG_MAX_PIXELS)) return false;
+  *w = static_cast<int>(width);
+  *h = static_cast<int>(height);
+  return true;
 }
 
 void SetupFile(png_structp png, void* io) { png_init_io(png, static_cast<FILE*>(io)); }
@@ -227,12 +244,13 @@ struct Registrar
 
 // ---- loaders ----
 
-RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp)
+RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
+  if (indices) indices->Clear();
   if (!filename) return nullptr;
   FILE* file = std::fopen(filename, "rb");
   if (!file) return nullptr;
-  RAST_IBitmap* result = Load(&SetupFile, file, bmp);
+  RAST_IBitmap* result = Load(&SetupFile, file, bmp, indices);
   std::fclose(file);
   return result;
 }
@@ -244,12 +262,43 @@ RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bm
   return Load(&SetupMemory, &cursor, bmp);
 }
 
-RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp)
+RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
+  if (indices) indices->Clear();
   if (!name || std::strlen(name) > kMaxResourceName) return nullptr;
   const std::string folder = PLAT_GetResourcesDir();
   if (folder.empty()) return nullptr;
-  return RAST_LoadPNG((folder + name).c_str(), bmp);
+  return RAST_LoadPNG((folder + name).c_str(), bmp, indices);
+}
+
+bool RAST_PNGSize(const char* filename, int* w, int* h)
+{
+  if (!filename || !w || !h) return false;
+  FILE* file = std::fopen(filename, "rb");
+  if (!file) return false;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  volatile int width = 0, height = 0;
+  bool read = false;
+  if (info)
+  {
+    png_set_user_limits(png, RAST_PNG_MAX_DIMENSION, RAST_PNG_MAX_DIMENSION);
+    png_init_io(png, file);
+    read = ReadSize(png, info, &width, &height);
+  }
+  png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+  std::fclose(file);
+  if (!read) return false;
+  *w = width;
+  *h = height;
+  return true;
+}
+
+bool RAST_PNGSizeFromNamedResource(const char* name, int* w, int* h)
+{
+  if (!name || std::strlen(name) > kMaxResourceName) return false;
+  const std::string folder = PLAT_GetResourcesDir();
+  return !folder.empty() && RAST_PNGSize((folder + name).c_str(), w, h);
 }
 
 RAST_IBitmap* RAST_LoadPNGFromResource(int, RAST_IBitmap*)

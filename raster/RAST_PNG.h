@@ -8,8 +8,9 @@
 // RAST_MemBitmap and hands it to the caller with the result. A null result
 // means the file could not be read or decoded; nothing is left allocated.
 //
-// Input is untrusted: a truncated, corrupt or oversized image gives null. GUI
-// thread only (libpng's error recovery is per call, but the bitmaps are not).
+// Input is untrusted: a truncated, corrupt or oversized image gives null.
+// Each call has libpng state of its own, so loads into bitmaps of their own
+// (or made by the loader) may run on several threads at once.
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
@@ -18,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class RAST_IndexedImage;
 struct png_struct_def;
 
 // ---- limits ----
@@ -29,8 +31,12 @@ constexpr int64_t RAST_PNG_MAX_PIXELS = int64_t{1} << 25;
 
 // ---- loaders ----
 
-// Reads the PNG file at the path.
-[[nodiscard]] RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp);
+// Reads the PNG file at the path. Given indices, an 8-bit palette image
+// also leaves its colour indices and palette there (the same pixels when
+// expanded, kept without a second pass); any other image, or a failed
+// load, leaves it empty.
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp,
+                                         RAST_IndexedImage* indices = nullptr);
 
 // Reads a PNG held in memory (len bytes at data); null without decoding when
 // len is below 8 or the bytes do not start with the PNG signature.
@@ -39,7 +45,15 @@ constexpr int64_t RAST_PNG_MAX_PIXELS = int64_t{1} << 25;
 // Reads the file name (at most 400 characters; longer names give null without
 // touching the file system) from the application's resources folder
 // (PLAT_GetResourcesDir, which honours $ZEPHRA_RESOURCES_DIR).
-[[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp);
+[[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp,
+                                                          RAST_IndexedImage* indices = nullptr);
+
+// The width and height the file at the path would decode to, read from its
+// header alone; false when the file is missing or its header is corrupt or
+// beyond the limits (the image data itself is not looked at). Any thread.
+[[nodiscard]] bool RAST_PNGSize(const char* filename, int* w, int* h);
+// The same for a file of the resources folder, named as below.
+[[nodiscard]] bool RAST_PNGSizeFromNamedResource(const char* name, int* w, int* h);
 
 // Linux executables carry no embedded resources: always null.
 [[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromResource(int resid, RAST_IBitmap* bmp);

@@ -536,3 +536,5 @@ RAST_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name)
 {
   return LoadPNGResource(name);
 }
+
+bool IGraphicsMac::OSPeekBitmapSize(int, const char* name, int* w, int* h) { return PNGResourceSize(name, w, h); }

@@ -75,6 +75,7 @@ public:
   void ShowMouseCursor() override;
   void UpdateTooltips() override;
   RAST_IBitmap* OSLoadBitmap(int id, const char* name) override;
+  bool OSPeekBitmapSize(int id, const char* name, int* w, int* h) override;
   bool DrawIText(IText* style, const char* text, IRECT* rect) override;
   void CommitUserEdit() override;
 

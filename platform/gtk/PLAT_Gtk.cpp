@@ -60,6 +60,11 @@ int IntSetting(const char* name, int fallback)
 bool PLAT_GtkInit()
 {
   if (gState != State::Untried) return gState == State::Up;
+  // Everything is drawn by the editor's own rasteriser; without this the
+  // toolkit loads the OpenGL driver while opening the display, to choose
+  // visuals, which costs tens of milliseconds and of megabytes. A setting
+  // of the user's own stands.
+  g_setenv("GDK_GL", "disable", FALSE);
   if (!gtk_init_check(nullptr, nullptr))
   {
     gState = State::Failed;
