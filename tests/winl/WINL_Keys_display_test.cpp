@@ -1,32 +1,18 @@
 // Keys as the display delivers them, through the layer's key mapping. Key
 // values are the display's own numbers (X key symbols).
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Keys.h"
+
+#include "WinlGtkTest.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-class WinlKeysGtk : public ::testing::Test
-{
-protected:
-  static void SetUpTestSuite()
-  {
-    PLAT_GtkTestPrepare();
-    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-  }
-};
+using WinlKeysGtk = WinlGtkTest;
 
 TEST_F(WinlKeysGtk, KeyEventsGiveVirtualKeysAndFlags)
 {
-  struct Case
-  {
-    const char* name;
-    unsigned keyval;
-    unsigned mods;
-    int key;
-    int flags;
-  } const kCases[] = {
+  struct Case { const char* name; unsigned keyval; unsigned mods; int key; int flags; } const kCases[] = {
       {"keypad Enter", 0xFF8D, 0, 0x800D, 1},
       {"Return", 0xFF0D, 0, 13, 1},
       {"Shift+Tab", 0xFF09, PLAT_MOD_SHIFT, 9, 1 | 4},

@@ -82,13 +82,7 @@ protected:
 
 TEST_F(WinlListView, SortedStylesPlaceRowsWhateverTheIndex)
 {
-  struct Case
-  {
-    const char* name;
-    LONG_PTR style;
-    int indexes[3];
-    const char* rows;
-  } const kCases[] = {
+  struct Case { const char* name; LONG_PTR style; int indexes[3]; const char* rows; } const kCases[] = {
       {"ascending, appended", LVS_SORTASCENDING, {0, 1, 2}, "abc"},
       {"ascending, at the top", LVS_SORTASCENDING, {0, 0, 0}, "abc"},
       {"ascending, wild indexes", LVS_SORTASCENDING, {-5, 99, 1}, "abc"},
@@ -140,13 +134,7 @@ TEST_F(WinlListView, ColumnOrderMustBeAPermutationOfEveryColumn)
   // The report style: other list views start with one untitled column.
   HWND list = List(1);
   for (int i = 0; i < 3; ++i) ListView_InsertColumn(list, i, "c", 50);
-  struct Case
-  {
-    const char* name;
-    int count;
-    int order[4];
-    BOOL ok;
-  } const kCases[] = {
+  struct Case { const char* name; int count; int order[4]; BOOL ok; } const kCases[] = {
       {"reversed", 3, {2, 1, 0}, TRUE},     {"one short", 2, {1, 0}, FALSE},
       {"one over", 4, {3, 2, 1, 0}, FALSE}, {"a repeat", 3, {0, 0, 1}, FALSE},
       {"past the end", 3, {0, 1, 3}, FALSE}, {"negative", 3, {-1, 0, 1}, FALSE},
@@ -189,10 +177,7 @@ TEST_F(WinlListView, OwnerDataAsksTheParentAndCountsNeverGoNegative)
 {
   HWND list = List(LVS_OWNERDATA);
   EXPECT_EQ(Add(list, 0, "refused"), -1);
-  struct Case
-  {
-    int set, count;
-  } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {5000, 5000}};
+  struct Case { int set, count; } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {5000, 5000}};
   for (const Case& c : kCases)
   {
     ListView_SetItemCount(list, c.set);
@@ -247,11 +232,7 @@ TEST_F(WinlListView, HeaderItemsAreTheColumns)
   set.fmt = 2 | HDF_SORTDOWN | 0x4000;  // centred, arrow down; other bits are not kept
   set.pszText = const_cast<char*>("Size");
   set.cxy = -5;
-  struct Case
-  {
-    int index;
-    BOOL ok;
-  } const kCases[] = {{-1, FALSE}, {0, TRUE}, {2, TRUE}, {3, FALSE}};
+  struct Case { int index; BOOL ok; } const kCases[] = {{-1, FALSE}, {0, TRUE}, {2, TRUE}, {3, FALSE}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(Header_SetItem(list, c.index, &set), c.ok) << c.index;

@@ -126,12 +126,7 @@ TEST_F(WinlTreeView, ItemOfAnotherTreeIsRefused)
 TEST_F(WinlTreeView, ExpandAndSelectionState)
 {
   HTREEITEM a = Insert(tv, TVI_ROOT, TVI_LAST, "a", 1);
-  struct Case
-  {
-    const char* name;
-    UINT action;
-    UINT expandedAfter;
-  } kCases[] = {
+  struct Case { const char* name; UINT action; UINT expandedAfter; } kCases[] = {
       {"expand", TVE_EXPAND, TVIS_EXPANDED},
       {"collapse expanded", TVE_COLLAPSE, 0},
       {"collapse collapsed expands", TVE_COLLAPSE, TVIS_EXPANDED},
