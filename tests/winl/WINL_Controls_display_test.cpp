@@ -160,14 +160,9 @@ TEST_F(WinlControlsGtk, OnlyTheUsersPickSendsSelChange)
 
 TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
 {
-  struct Case
-  {
-    const char* name;
-    int atCreation;  // -1: the procedure sets no colour
-    int atUpdate;
-    bool redAfterCreation;
-    bool redAfterUpdate;
-  } const kCases[] = {
+  // atCreation -1: the procedure sets no colour
+  struct Case { const char* name; int atCreation; int atUpdate; bool redAfterCreation; bool redAfterUpdate; }
+  const kCases[] = {
       {"set, then none: the theme's colour comes back", 0xFF0000, -1, true, false},
       {"none, then set", -1, 0xFF0000, false, true},
   };

@@ -116,7 +116,7 @@ TEST_F(WinlFileDialog, TemplateDialogGoesWithTheNextChooserOnly)
                                      200, 40, nullptr};
   WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
   WINL_curmodule_dialogresource_head = &accessory;
-  // resid: 0: no template set
+  // resid 0: no template set
   struct Case { const char* name; int resid; std::vector<std::pair<UINT, LPARAM>> log; } const kCases[] = {
       {"made before, destroyed after", 40050, {{WM_INITDIALOG, 77}, {WM_DESTROY, 0}}},
       {"the template was used up", 0, {}},

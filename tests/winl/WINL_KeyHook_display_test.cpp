@@ -17,14 +17,8 @@ using WinlKeyHookGtk = WinlGtkTest;
 
 TEST_F(WinlKeyHookGtk, EscapeCtrlWAndReturnReachTheDialog)
 {
-  struct Case
-  {
-    const char* name;
-    unsigned keyval;
-    unsigned mods;
-    bool okEnabled;
-    std::vector<WPARAM> commands;
-  } const kCases[] = {
+  struct Case { const char* name; unsigned keyval; unsigned mods; bool okEnabled; std::vector<WPARAM> commands; }
+  const kCases[] = {
       {"Escape cancels", 0xFF1B, 0, true, {2}},
       {"Ctrl+W cancels", 'w', PLAT_MOD_CONTROL, true, {2}},
       {"Return presses OK", 0xFF0D, 0, true, {1}},

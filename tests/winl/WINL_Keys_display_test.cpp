@@ -41,10 +41,8 @@ TEST_F(WinlKeysGtk, KeyEventsGiveVirtualKeysAndFlags)
 
 TEST_F(WinlKeysGtk, ShiftedDigitsFollowTheUsLayout)
 {
-  struct Case
-  {
-    int key, flags, want;
-  } const kCases[] = {{'0', 5, ')'}, {'1', 5, '!'}, {'9', 5, '('}, {'1', 1, 0}, {'A', 5, 0}, {'/', 5, 0}};
+  struct Case { int key, flags, want; }
+  const kCases[] = {{'0', 5, ')'}, {'1', 5, '!'}, {'9', 5, '('}, {'1', 1, 0}, {'A', 5, 0}, {'/', 5, 0}};
   for (const Case& c : kCases) EXPECT_EQ(WINL_KeyToASCII(c.key, c.flags, nullptr), c.want) << c.key;
 }
 }  // namespace

@@ -21,7 +21,7 @@ namespace
 constexpr int kListId = 500;
 constexpr LONG_PTR kReport = 1;
 
-// code: WM_NOTIFY: the notification; WM_COMMAND: the high word
+// code: for WM_NOTIFY the notification, for WM_COMMAND the high word
 struct Heard { UINT msg; int code; int item; int subItem; UINT newState; };
 
 std::vector<Heard> gHeard;
@@ -191,11 +191,8 @@ TEST_F(WinlListViewGtk, ListBoxFromAResourceAnswersAndARealClickChangesTheSelect
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two")), 1);
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("three")), 2);
   EXPECT_EQ(ModelTexts(list), (std::vector<std::string>{"one", "two", "three"}));
-  struct Case
-  {
-    int index;
-    LRESULT set, cur;
-  } const kCases[] = {{2, 2, 2}, {3, LB_ERR, LB_ERR}, {-1, LB_ERR, LB_ERR}, {1, 1, 1}};
+  struct Case { int index; LRESULT set, cur; }
+  const kCases[] = {{2, 2, 2}, {3, LB_ERR, LB_ERR}, {-1, LB_ERR, LB_ERR}, {1, 1, 1}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(SendMessage(list, LB_SETCURSEL, static_cast<WPARAM>(c.index), 0), c.set) << c.index;

@@ -155,11 +155,8 @@ TEST_F(WinlListView, TextReadsStayInsideTheBuffer)
 {
   HWND list = List(0);
   Add(list, 0, "abcd");
-  struct Case
-  {
-    int size;
-    const char* text;
-  } const kCases[] = {{1, ""}, {2, "a"}, {4, "abc"}, {5, "abcd"}, {6, "abcd"}};
+  struct Case { int size; const char* text; }
+  const kCases[] = {{1, ""}, {2, "a"}, {4, "abc"}, {5, "abcd"}, {6, "abcd"}};
   for (const Case& c : kCases)
   {
     std::vector<char> buffer(static_cast<size_t>(c.size) + 1, '#');
@@ -207,11 +204,8 @@ TEST_F(WinlListView, ListBoxMessages)
 {
   HWND box = WINL_CreateListView(parent, 8, 0, 0, 0, 100, 100, true);
   for (const char* t : {"one", "two", "three"}) SendMessage(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
-  struct Case
-  {
-    WPARAM set;
-    LRESULT setAnswer, cur;
-  } const kCases[] = {{0, 0, 0}, {2, 2, 2}, {3, LB_ERR, LB_ERR}, {static_cast<WPARAM>(-1), LB_ERR, LB_ERR}};
+  struct Case { WPARAM set; LRESULT setAnswer, cur; }
+  const kCases[] = {{0, 0, 0}, {2, 2, 2}, {3, LB_ERR, LB_ERR}, {static_cast<WPARAM>(-1), LB_ERR, LB_ERR}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(SendMessage(box, LB_SETCURSEL, c.set, 0), c.setAnswer) << c.set;
@@ -263,12 +257,8 @@ TEST_F(WinlListView, SelectionColourCounts)
 {
   HWND list = List(0);
   const int colours[] = {0x112233, 0x445566};
-  struct Case
-  {
-    int count;
-    const int* colours;
-    BOOL ok;
-  } const kCases[] = {{-1, colours, FALSE}, {0, nullptr, TRUE}, {1, nullptr, FALSE}, {1, colours, TRUE}, {2, colours, TRUE}};
+  struct Case { int count; const int* colours; BOOL ok; }
+  const kCases[] = {{-1, colours, FALSE}, {0, nullptr, TRUE}, {1, nullptr, FALSE}, {1, colours, TRUE}, {2, colours, TRUE}};
   for (const Case& c : kCases) EXPECT_EQ(ListView_SetSelColors(list, c.count, c.colours), c.ok) << c.count;
   // Nothing of the table's geometry is known without a display.
   LVHITTESTINFO hit{{1, 1}, 0, 5, 5};

@@ -54,12 +54,8 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
   HMENU file = GetSubMenu(bar, 0);
   HWND w = ShownWindowWithBar(bar);
   const std::vector<std::string> load{"File", "Load Program from File to Editor"};
-  struct Case
-  {
-    const char* name;
-    UINT flags;
-    bool shown;
-  } const kCases[] = {{"checked stays checked", MF_CHECKED, true}, {"unchecked stays unchecked", 0, false}};
+  struct Case { const char* name; UINT flags; bool shown; }
+  const kCases[] = {{"checked stays checked", MF_CHECKED, true}, {"unchecked stays unchecked", 0, false}};
   for (const Case& c : kCases)
   {
     MessageLog().clear();

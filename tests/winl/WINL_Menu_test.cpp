@@ -184,7 +184,7 @@ TEST_F(WinlMenu, AMenuIsNeverInsertedIntoItselfOrItsDescendants)
 
 TEST_F(WinlMenu, KeyEquivalents)
 {
-  // vk: 0: no equivalent; mods: 1 Shift, 2 Ctrl, 4 Alt
+  // vk 0: no equivalent; mods: 1 Shift, 2 Ctrl, 4 Alt
   struct Case { const char* name; int key; int modifiers; int vk; unsigned mods; } kCases[] = {
       {"Command Shift S", 'S', 8 | 4 | 1, 'S', 2 | 1},
       {"lower-case q is F2", 'q', 8 | 1, 113, 2},

@@ -43,7 +43,7 @@ TEST(WinlRuntime, TempPathAlwaysEndsInSlash)
 {
   const char* old = getenv("TMPDIR");
   const std::string saved = old ? old : "";
-  // tmpdir: null: unset
+  // tmpdir null: unset
   struct Case { const char* name; const char* tmpdir; DWORD size; const char* want; } const kCases[] = {
       {"unset", nullptr, 64, "/tmp/"},
       {"empty", "", 64, "/tmp/"},

@@ -107,12 +107,9 @@ TEST_F(WinlTreeViewGtk, HitTestsAndRealClicks)
     lastY = y;
     return same;
   });
-  struct Case
-  {
-    HTREEITEM item;
-    int dy;  // from the middle of c's row
-    UINT flags;
-  } const kCases[] = {{c, 0, TVHT_ONITEM}, {nullptr, 200, TVHT_NOWHERE}};
+  // dy: from the middle of c's row
+  struct Case { HTREEITEM item; int dy; UINT flags; }
+  const kCases[] = {{c, 0, TVHT_ONITEM}, {nullptr, 200, TVHT_NOWHERE}};
   for (const Case& k : kCases)
   {
     TVHITTESTINFO hit{{x, y + k.dy}, 0, nullptr};

@@ -213,12 +213,9 @@ WINL_DialogResourceIndex gOpaque{reinterpret_cast<const char*>(60), "Paint", 12 
 
 TEST_F(WinlGtk, PaintedDialogShowsGreyOrItsBrushOnScreen)
 {
-  struct Case
-  {
-    const char* name;
-    int brushColour;  // -1: none
-    uint32_t pixel;
-  } kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
+  // brushColour -1: none
+  struct Case { const char* name; int brushColour; uint32_t pixel; }
+  kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
   for (const Case& c : kCases)
   {
     gBrush = c.brushColour < 0 ? nullptr : CreateSolidBrush(c.brushColour);

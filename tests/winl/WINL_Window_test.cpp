@@ -290,7 +290,7 @@ TEST_F(WinlWindow, SetWindowPosSizesOfAChildView)
 
 TEST_F(WinlWindow, SetWindowPosOrdersSiblings)
 {
-  // moved: 0 a, 1 b, 2 c; after: -10 - n: sibling n; order: back first
+  // moved: 0 a, 1 b, 2 c; after -10 - n: sibling n; order: back first
   struct Case { const char* name; int moved; intptr_t after; UINT flags; const char* order; } kCases[] = {
       {"to the back", 2, 1, 3, "cab"},
       {"to the front", 0, 0, 3, "bca"},
