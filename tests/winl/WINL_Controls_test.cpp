@@ -26,6 +26,8 @@ protected:
     MessageLog().clear();
     dialog = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
     ASSERT_NE(dialog, nullptr);
+    // The controls a test makes go into the dialog.
+    WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   }
   void TearDown() override
   {
@@ -143,7 +145,6 @@ TEST_F(WinlControls, MissingComboAnswersMinusOne)
 
 TEST_F(WinlControls, SortedComboPlacesItemsInOrder)
 {
-  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   HWND sorted = WINL_MakeCombo(77, 0, 0, 50, 0, CBS_DROPDOWNLIST | CBS_SORT);
   for (const char* t : {"a", "c", "b"}) SendMessage(sorted, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
   char text[4];
@@ -182,7 +183,6 @@ TEST_F(WinlControls, ItemTextReadsStayInsideTheBuffer)
 
 TEST_F(WinlControls, SelectionEndsAreClampedAndOrdered)
 {
-  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   HWND edit = WINL_MakeEditField(300, 0, 0, 80, 18, 0);
   SetDlgItemText(dialog, 300, "hello");  // five characters
   struct Case { int start, end, wantStart, wantEnd; } const kCases[] = {
@@ -202,7 +202,6 @@ TEST_F(WinlControls, SelectionEndsAreClampedAndOrdered)
 
 TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
 {
-  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   WINL_MakeEditField(301, 0, 0, 80, 18, 0);
   struct Case { const char* text; BOOL isSigned; UINT want; BOOL ok; } const kCases[] = {
       {"  42", TRUE, 42, TRUE},           {"\t-7", TRUE, static_cast<UINT>(-7), TRUE},
@@ -232,7 +231,6 @@ TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
 
 TEST_F(WinlControls, ButtonCheckStates)
 {
-  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   HWND box = WINL_MakeCheckBox("check", 400, 0, 0, 50, 15, 0);
   struct Case { WPARAM set; LRESULT want; } const kCases[] = {{1, 1}, {0, 0}, {3, 2}, {2, 2}, {5, 1}};
   for (const Case& c : kCases)
@@ -248,7 +246,6 @@ TEST_F(WinlControls, ButtonCheckStates)
 
 TEST_F(WinlControls, SliderRangeAndPosition)
 {
-  WINL_MakeSetCurParms(1, 1, 0, 0, dialog, false, false);
   HWND slider = WINL_MakeControl("", 500, "msctls_trackbar32", 0, 0, 0, 100, 20, 0);
   EXPECT_EQ(SendMessage(slider, TBM_SETRANGE, 1, 100 << 16), 1);
   struct Case { int pos; LRESULT want; } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {99, 99}, {100, 100}, {101, 100}};
