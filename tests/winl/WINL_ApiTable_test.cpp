@@ -10,11 +10,7 @@ namespace
 {
 TEST(WinlApiTable, NamesAtTheEndsAndBetween)
 {
-  struct Case
-  {
-    const char* name;
-    void* fn;
-  } kCases[] = {
+  struct Case { const char* name; void* fn; } kCases[] = {
       {"AddMenuItem", reinterpret_cast<void*>(&AddMenuItem)},          // first
       {"lstrcpyn", reinterpret_cast<void*>(&lstrcpyn)},                // last
       {"TrackPopupMenu", reinterpret_cast<void*>(&TrackPopupMenu)},

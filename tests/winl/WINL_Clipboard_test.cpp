@@ -47,13 +47,8 @@ TEST(WinlDrop, UriListArrivesAsDropFiles)
 TEST(WinlDrop, QueryFileBoundsEveryBuffer)
 {
   HDROP d = WINL_MakeDropList({"/ab", "/cdef"}, {7, -3}, false);
-  struct Case
-  {
-    UINT index;
-    UINT size;
-    UINT result;
-    const char* text;  // null: nothing written
-  } kCases[] = {
+  // text null: nothing written
+  struct Case { UINT index; UINT size; UINT result; const char* text; } kCases[] = {
       {1, 0, 0, nullptr}, {1, 1, 0, ""}, {1, 5, 4, "/cde"}, {1, 6, 5, "/cdef"}, {1, 7, 5, "/cdef"},
       {0, 4, 3, "/ab"},   {2, 8, 0, nullptr},
   };

@@ -2,16 +2,12 @@
 // widgets get exactly their frames, also after long items; only the user's
 // picks and typing reach the dialog; labels that ask for clicks report them;
 // the dialog procedure colours text and paints owner-drawn buttons.
-#include "platform/gtk/PLAT_GtkLoop.h"
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
-#include "winl/WINL_Queue.h"
 #include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
 #include "WinlGtkTest.h"
-#include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -21,28 +17,16 @@
 
 namespace
 {
-class WinlControlsGtk : public WinlGtkTest
+using WinlControlsGtk = WinlGtkTest;
+
+HWND ShownPreferences()
 {
-protected:
-  static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
-  {
-    MessageLog().push_back({h, m, w, l});
-    return 0;
-  }
-  HWND ShownPreferences()
-  {
-    HWND d = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
-    ShowWindow(d, SW_SHOW);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 2))) && std::chrono::steady_clock::now() < end)
-    {
-      PLAT_GtkTestSettle();
-      if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    PLAT_GtkTestSettle();
-    return d;
-  }
-};
+  HWND d = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 2))); });
+  PLAT_GtkTestSettle();
+  return d;
+}
 
 // Runs the loop until done() holds (five seconds at most), then a little
 // more so that style changes are applied and what waits is painted.
@@ -120,10 +104,7 @@ bool HasPixel(HWND d, const RECT& r, uint32_t colour)
 
 void ExpectFrames(HWND dialog)
 {
-  struct Case
-  {
-    int x, y, w, h;
-  } const kCases[] = {
+  struct Case { int x, y, w, h; } const kCases[] = {
       {5, 4, 300, 123}, {20, 25, 100, 20}, {180, 25, 120, 20}, {20, 43, 150, 18}, {180, 43, 120, 18},
       {20, 70, 100, 20}, {20, 88, 150, 18}, {192, 133, 50, 20}, {132, 133, 50, 20}, {252, 133, 50, 20},
   };
@@ -151,8 +132,7 @@ TEST_F(WinlControlsGtk, PreferencesWidgetsHoldTheirFramesWithLongItems)
     WINL_CB_AddString(d, id, longItem.c_str());
     WINL_CB_SetCurSel(d, id, 0);
   }
-  PLAT_GtkTestSettle();
-  for (int i = 0; i < 20; ++i) PLAT_LoopIterate(false);
+  Pump(20);
   ExpectFrames(d);
 }
 
@@ -180,14 +160,9 @@ TEST_F(WinlControlsGtk, OnlyTheUsersPickSendsSelChange)
 
 TEST_F(WinlControlsGtk, DialogProcedureColoursLabelTextAtCreationAndOnUpdate)
 {
-  struct Case
-  {
-    const char* name;
-    int atCreation;  // -1: the procedure sets no colour
-    int atUpdate;
-    bool redAfterCreation;
-    bool redAfterUpdate;
-  } const kCases[] = {
+  // atCreation -1: the procedure sets no colour
+  struct Case { const char* name; int atCreation; int atUpdate; bool redAfterCreation; bool redAfterUpdate; }
+  const kCases[] = {
       {"set, then none: the theme's colour comes back", 0xFF0000, -1, true, false},
       {"none, then set", -1, 0xFF0000, false, true},
   };
@@ -239,11 +214,7 @@ TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
   const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
   ASSERT_EQ(w, 200);
   ASSERT_EQ(h, 100);
-  struct Case
-  {
-    int x, y;
-    uint32_t pixel;
-  } const kCases[] = {
+  struct Case { int x, y; uint32_t pixel; } const kCases[] = {
       {9, 70, 0xECECEC}, {10, 70, 0x00FF00}, {59, 89, 0x00FF00}, {60, 89, 0xECECEC}, {59, 90, 0xECECEC},
   };
   for (const Case& c : kCases) EXPECT_EQ(pixels[static_cast<size_t>(c.y) * w + c.x], c.pixel) << c.x << "," << c.y;

@@ -22,15 +22,9 @@ HFONT FakeMonaco() { return CreateFont(10, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 0, 0,
 
 TEST(WINL_DrawText, MeasuresWhatItLaysOut)
 {
-  struct Case
-  {
-    const char* name;
-    std::string text;
-    int len;  // -1: up to the terminator; else an exact-size copy without one
-    int flags;
-    std::string laidOut;  // "-": nothing laid out
-    int height, width;
-  } const kCases[] = {
+  // len -1: up to the terminator, else an exact-size copy without one; laidOut "-": nothing laid out
+  struct Case { const char* name; std::string text; int len; int flags; std::string laidOut; int height, width; }
+  const kCases[] = {
       {"one line", "ab", -1, 0, "ab", 12, 13},
       {"two lines, as wide as the wider", "a\nbb", -1, 0, "a\nbb", 23, 14},
       {"CR LF on one line is a space", "a\r\nb", -1, DT_SINGLELINE, "a b", 12, 20},
@@ -90,16 +84,9 @@ TEST(WINL_DrawText, MeasuresWhatItLaysOut)
 // hold 0x77: every pixel is red ink, blue box or untouched.
 TEST(WINL_DrawText, DrawsExactlyWhereAlignedAndClipped)
 {
-  struct Case
-  {
-    const char* name;
-    std::string text;
-    RECT rect;
-    int flags;
-    int bkMode;
-    RECT ink;  // the glyphs' blocks: each as wide as its advance, 8 high
-    RECT box;  // OPAQUE: the text's measured box
-  } const kCases[] = {
+  // ink: the glyphs' blocks, each as wide as its advance, 8 high; box: with OPAQUE, the text's measured box
+  struct Case { const char* name; std::string text; RECT rect; int flags; int bkMode; RECT ink; RECT box; }
+  const kCases[] = {
       {"left top", "ab", {0, 0, 32, 16}, 0, TRANSPARENT, {0, 0, 13, 8}, {}},
       {"clipped to the rectangle", "abababab", {5, 3, 12, 7}, 0, TRANSPARENT, {5, 3, 12, 7}, {}},
       {"unclipped still stops at the context", std::string(300, 'a'), {-20, -5, 0, 0}, DT_NOCLIP, TRANSPARENT,

@@ -58,12 +58,7 @@ TEST(WINL_GDI, SelectObjectSwapsSlotsByKindAndDeletingEmptiesThem)
   HBRUSH brush = CreateSolidBrush(0x00FF00);
   HBRUSH brush2 = CreateSolidBrush(0x0000FF);
   HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
-  struct Step
-  {
-    const char* name;
-    HGDIOBJ select;
-    HGDIOBJ expect;
-  } const kSteps[] = {
+  struct Step { const char* name; HGDIOBJ select; HGDIOBJ expect; } const kSteps[] = {
       {"first pen answers the empty kind", pen, Kind(WINL_OBJ_PEN)},
       {"the same pen again answers itself", pen, pen},
       {"first brush", brush, Kind(WINL_OBJ_BRUSH)},
@@ -107,12 +102,7 @@ TEST(WINL_GDI, FontSizesNamesAndFallbacks)
   WINL_ClearFontNameCache();
   // The fake font's ascent and descent are 0.8 and 0.2 of its size, each
   // truncated in the metrics.
-  struct Case
-  {
-    const char* name;
-    int height, width;
-    LONG ascentPlusDescent;
-  } const kCases[] = {
+  struct Case { const char* name; int height, width; LONG ascentPlusDescent; } const kCases[] = {
       {"negative height: 12", -12, 0, 9 + 2},    {"height 1: 10", 1, 0, 8 + 2},
       {"height 2", 2, 0, 1 + 0},                 {"height 8192", 8192, 0, 6553 + 1638},
       {"height 8193: 10", 8193, 0, 8 + 2},       {"width when no height", 0, 14, 11 + 2},

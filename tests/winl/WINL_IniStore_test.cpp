@@ -104,13 +104,8 @@ TEST(WinlIniStore, TheThirtyThirdFileEvictsTheLeastRecentlyUsed)
 TEST(WinlIniStore, NeverWritesWhereItCouldNotRead)
 {
   // made: created first, a folder or a file holding bytes, which must survive.
-  struct Case
-  {
-    const char *name, *path, *made;
-    bool folder;
-    std::string bytes;
-    std::vector<std::string> entries;
-  } const kCases[] = {
+  struct Case { const char *name, *path, *made; bool folder; std::string bytes; std::vector<std::string> entries; }
+  const kCases[] = {
       {"a folder in the way", "settings.ini", "settings.ini", true, "", kSettingsAndLock},
       {"a path through a plain file", "plain/settings.ini", "plain", false, "keep", {"plain"}},
       {"a missing folder", "absent/settings.ini", nullptr, false, "", {}},

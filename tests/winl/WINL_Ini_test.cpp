@@ -75,12 +75,8 @@ TEST(WinlIni, RefusesALineTheReaderWouldSplit)
   // The reader keeps a line of up to 33,554,432 bytes whole; a longer value
   // would come back cut, its tail read as a line of its own (see the reader's
   // own test for that limit).
-  struct Case
-  {
-    const char* name;
-    size_t section, key, value;  // lengths
-    bool stored;
-  } const kCases[] = {
+  // section, key, value: lengths
+  struct Case { const char* name; size_t section, key, value; bool stored; } const kCases[] = {
       {"entry one byte short", 1, 1, 33554429, true},
       {"entry at the limit", 1, 1, 33554430, true},
       {"entry one byte over", 1, 1, 33554431, false},

@@ -112,13 +112,7 @@ protected:
 
 TEST_F(WinlShell, TargetsReachTheOpenerAsOneUnchangedArgument)
 {
-  struct Case
-  {
-    const char* name;
-    const char* file;
-    const char* parameters;
-    const char* opened;
-  } kCases[] = {
+  struct Case { const char* name; const char* file; const char* parameters; const char* opened; } kCases[] = {
       {"url with blank and semicolon", "http://example.invalid/a b;c", nullptr, "http://example.invalid/a b;c\n"},
       {"url in capitals", "HTTP://X.invalid/$(id)", "", "HTTP://X.invalid/$(id)\n"},
       {"document", "/tmp/a 'b'.txt", nullptr, "/tmp/a 'b'.txt\n"},

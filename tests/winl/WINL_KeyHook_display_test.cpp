@@ -1,60 +1,24 @@
 // The dialog keys on the (virtual) display: real key events in a shown
 // dialog cancel it or press its default button, and only those keys do.
-#include "platform/gtk/PLAT_GtkLoop.h"
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "platform/gtk/PLAT_GtkTestKeys.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
-#include "winl/WINL_Queue.h"
 
 #include "PreferencesDialog.h"
 #include "WinlGtkTest.h"
-#include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
+#include <vector>
 
 namespace
 {
-class WinlKeyHookGtk : public WinlGtkTest
-{
-protected:
-  static LRESULT LoggingDlgProc(HWND h, UINT m, WPARAM w, LPARAM l)
-  {
-    MessageLog().push_back({h, m, w, l});
-    return 0;
-  }
-};
-
-void Pump(int rounds)
-{
-  for (int i = 0; i < rounds; ++i)
-  {
-    PLAT_GtkTestSettle();
-    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
-std::vector<WPARAM> Commands(HWND w)
-{
-  std::vector<WPARAM> out;
-  for (const LoggedMessage& m : MessageLog())
-    if (m.hwnd == w && m.msg == WM_COMMAND) out.push_back(m.wParam);
-  return out;
-}
+using WinlKeyHookGtk = WinlGtkTest;
 
 TEST_F(WinlKeyHookGtk, EscapeCtrlWAndReturnReachTheDialog)
 {
-  struct Case
-  {
-    const char* name;
-    unsigned keyval;
-    unsigned mods;
-    bool okEnabled;
-    std::vector<WPARAM> commands;
-  } const kCases[] = {
+  struct Case { const char* name; unsigned keyval; unsigned mods; bool okEnabled; std::vector<WPARAM> commands; }
+  const kCases[] = {
       {"Escape cancels", 0xFF1B, 0, true, {2}},
       {"Ctrl+W cancels", 'w', PLAT_MOD_CONTROL, true, {2}},
       {"Return presses OK", 0xFF0D, 0, true, {1}},
@@ -70,15 +34,14 @@ TEST_F(WinlKeyHookGtk, EscapeCtrlWAndReturnReachTheDialog)
     HWND d = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, LoggingDlgProc, 0);
     EnableWindow(GetDlgItem(d, 1), c.okEnabled);
     ShowWindow(d, SW_SHOW);
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(d)) && std::chrono::steady_clock::now() < end) Pump(1);
+    LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); });
     SetFocus(d);
     Pump(20);
     MessageLog().clear();
     ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), c.keyval, c.mods, true)) << c.name;
     ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), c.keyval, c.mods, false)) << c.name;
     Pump(30);
-    EXPECT_EQ(Commands(d), c.commands) << c.name;
+    EXPECT_EQ(CommandsTo(d), c.commands) << c.name;
     DestroyWindow(d);
     Pump(5);
   }

@@ -2,22 +2,18 @@
 // layer's rows in the layer's order, an owner-data list is asked only for
 // the rows on screen, and real clicks become the parent's notifications.
 #include "platform/gtk/PLAT_GtkList.h"
-#include "platform/gtk/PLAT_GtkLoop.h"
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_ListView.h"
-#include "winl/WINL_Queue.h"
 #include "winl/draw/WINL_GDI.h"
+
+#include "WinlGtkTest.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace
@@ -25,14 +21,8 @@ namespace
 constexpr int kListId = 500;
 constexpr LONG_PTR kReport = 1;
 
-struct Heard
-{
-  UINT msg;
-  int code;     // WM_NOTIFY: the notification; WM_COMMAND: the high word
-  int item;
-  int subItem;
-  UINT newState;
-};
+// code: for WM_NOTIFY the notification, for WM_COMMAND the high word
+struct Heard { UINT msg; int code; int item; int subItem; UINT newState; };
 
 std::vector<Heard> gHeard;
 std::vector<int> gAskedRows;
@@ -85,35 +75,20 @@ void CreateListBoxDialog(HWND hwnd, int)
   WINL_GenerateDialogFromList(entries, 1);
 }
 
-class WinlListViewGtk : public ::testing::Test
+class WinlListViewGtk : public WinlGtkTest
 {
 public:
-  static void SetUpTestSuite()
-  {
-    PLAT_GtkTestPrepare();
-    ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-    WINL_Internal_PostMessage_Init();
-  }
   void SetUp() override
   {
+    WinlGtkTest::SetUp();
     gHeard.clear();
     gAskedRows.clear();
   }
-  void TearDown() override
+  // Runs the loop until done() holds, then lets the display settle.
+  template <class Done>
+  static void RunUntil(Done done)
   {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-    PLAT_GtkTestSettle();
-    EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
-  }
-  static void RunUntil(const std::function<bool()>& done)
-  {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done() && std::chrono::steady_clock::now() < end)
-    {
-      PLAT_GtkTestSettle();
-      if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    LoopUntil(done);
     PLAT_GtkTestSettle();
   }
   // The dialog on screen with its list; the list's handle.
@@ -186,11 +161,7 @@ TEST_F(WinlListViewGtk, OwnerDataListAsksOnlyForTheRowsOnScreen)
   gClass = "SysListView32";
   HWND list = Shown(CreateListDialog);
   ASSERT_EQ(ListView_InsertColumn(list, 0, "Row", 150), 0);
-  struct Case
-  {
-    int count;
-    int shown;
-  } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {4999, 4999}, {5000, 5000}};
+  struct Case { int count; int shown; } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {4999, 4999}, {5000, 5000}};
   for (const Case& c : kCases)
   {
     ListView_SetItemCount(list, c.count);
@@ -220,11 +191,8 @@ TEST_F(WinlListViewGtk, ListBoxFromAResourceAnswersAndARealClickChangesTheSelect
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two")), 1);
   EXPECT_EQ(SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("three")), 2);
   EXPECT_EQ(ModelTexts(list), (std::vector<std::string>{"one", "two", "three"}));
-  struct Case
-  {
-    int index;
-    LRESULT set, cur;
-  } const kCases[] = {{2, 2, 2}, {3, LB_ERR, LB_ERR}, {-1, LB_ERR, LB_ERR}, {1, 1, 1}};
+  struct Case { int index; LRESULT set, cur; }
+  const kCases[] = {{2, 2, 2}, {3, LB_ERR, LB_ERR}, {-1, LB_ERR, LB_ERR}, {1, 1, 1}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(SendMessage(list, LB_SETCURSEL, static_cast<WPARAM>(c.index), 0), c.set) << c.index;
@@ -298,10 +266,7 @@ TEST_F(WinlListViewGtk, HitTestsRectanglesAndScrollingAgree)
 
   const int page = ListView_GetCountPerPage(list);
   ASSERT_GT(page, 2);
-  struct Case
-  {
-    int ensure, visible;
-  } const kCases[] = {{150, 150}, {-1, 0}, {199, 199}, {200, 199}, {0, 0}};
+  struct Case { int ensure, visible; } const kCases[] = {{150, 150}, {-1, 0}, {199, 199}, {200, 199}, {0, 0}};
   for (const Case& c : kCases)
   {
     ASSERT_TRUE(ListView_EnsureVisible(list, c.ensure, FALSE));
@@ -320,12 +285,8 @@ TEST_F(WinlListViewGtk, HitTestsRectanglesAndScrollingAgree)
 TEST_F(WinlListViewGtk, RightClicksControlClicksAndDragsNotify)
 {
   HWND list = ShownReport(5);
-  struct Case
-  {
-    const char* name;
-    const char* input;  // xdotool, after moving to row 2
-    std::vector<int> codes;
-  } const kCases[] = {
+  // input: xdotool, after moving to row 2
+  struct Case { const char* name; const char* input; std::vector<int> codes; } const kCases[] = {
       {"drag", "mousedown 1 mousemove_relative --sync 0 30 mouseup 1", {NM_CLICK, LVN_ITEMCHANGED, LVN_BEGINDRAG}},
       {"right button: selects, as a left one would", "click 3", {LVN_ITEMCHANGED, NM_RCLICK}},
       {"control and left button", "keydown ctrl click 1 keyup ctrl", {NM_RCLICK}},
@@ -383,12 +344,7 @@ TEST_F(WinlListViewGtk, ColoursStateImagesAndOwnerDrawnRows)
   EXPECT_EQ(ListView_SetImageList(list, images, 2), nullptr);
   ListView_SetItemState(list, 2, 1 << 16, LVIS_STATEIMAGEMASK);
   PLAT_GtkTestSettle();
-  struct Case
-  {
-    const char* name;
-    int row, column, dx;
-    uint32_t pixel;
-  } const kCases[] = {
+  struct Case { const char* name; int row, column, dx; uint32_t pixel; } const kCases[] = {
       {"selected row", 0, 1, -1, 0x405060}, {"plain row", 1, 1, -1, 0x102030},
       {"state image", 2, 0, 8, 0xFF0000},   {"no state image", 1, 0, 8, 0x102030},
   };

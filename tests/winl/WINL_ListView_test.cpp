@@ -82,13 +82,7 @@ protected:
 
 TEST_F(WinlListView, SortedStylesPlaceRowsWhateverTheIndex)
 {
-  struct Case
-  {
-    const char* name;
-    LONG_PTR style;
-    int indexes[3];
-    const char* rows;
-  } const kCases[] = {
+  struct Case { const char* name; LONG_PTR style; int indexes[3]; const char* rows; } const kCases[] = {
       {"ascending, appended", LVS_SORTASCENDING, {0, 1, 2}, "abc"},
       {"ascending, at the top", LVS_SORTASCENDING, {0, 0, 0}, "abc"},
       {"ascending, wild indexes", LVS_SORTASCENDING, {-5, 99, 1}, "abc"},
@@ -140,13 +134,7 @@ TEST_F(WinlListView, ColumnOrderMustBeAPermutationOfEveryColumn)
   // The report style: other list views start with one untitled column.
   HWND list = List(1);
   for (int i = 0; i < 3; ++i) ListView_InsertColumn(list, i, "c", 50);
-  struct Case
-  {
-    const char* name;
-    int count;
-    int order[4];
-    BOOL ok;
-  } const kCases[] = {
+  struct Case { const char* name; int count; int order[4]; BOOL ok; } const kCases[] = {
       {"reversed", 3, {2, 1, 0}, TRUE},     {"one short", 2, {1, 0}, FALSE},
       {"one over", 4, {3, 2, 1, 0}, FALSE}, {"a repeat", 3, {0, 0, 1}, FALSE},
       {"past the end", 3, {0, 1, 3}, FALSE}, {"negative", 3, {-1, 0, 1}, FALSE},
@@ -167,11 +155,8 @@ TEST_F(WinlListView, TextReadsStayInsideTheBuffer)
 {
   HWND list = List(0);
   Add(list, 0, "abcd");
-  struct Case
-  {
-    int size;
-    const char* text;
-  } const kCases[] = {{1, ""}, {2, "a"}, {4, "abc"}, {5, "abcd"}, {6, "abcd"}};
+  struct Case { int size; const char* text; }
+  const kCases[] = {{1, ""}, {2, "a"}, {4, "abc"}, {5, "abcd"}, {6, "abcd"}};
   for (const Case& c : kCases)
   {
     std::vector<char> buffer(static_cast<size_t>(c.size) + 1, '#');
@@ -189,10 +174,7 @@ TEST_F(WinlListView, OwnerDataAsksTheParentAndCountsNeverGoNegative)
 {
   HWND list = List(LVS_OWNERDATA);
   EXPECT_EQ(Add(list, 0, "refused"), -1);
-  struct Case
-  {
-    int set, count;
-  } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {5000, 5000}};
+  struct Case { int set, count; } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {5000, 5000}};
   for (const Case& c : kCases)
   {
     ListView_SetItemCount(list, c.set);
@@ -222,11 +204,8 @@ TEST_F(WinlListView, ListBoxMessages)
 {
   HWND box = WINL_CreateListView(parent, 8, 0, 0, 0, 100, 100, true);
   for (const char* t : {"one", "two", "three"}) SendMessage(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
-  struct Case
-  {
-    WPARAM set;
-    LRESULT setAnswer, cur;
-  } const kCases[] = {{0, 0, 0}, {2, 2, 2}, {3, LB_ERR, LB_ERR}, {static_cast<WPARAM>(-1), LB_ERR, LB_ERR}};
+  struct Case { WPARAM set; LRESULT setAnswer, cur; }
+  const kCases[] = {{0, 0, 0}, {2, 2, 2}, {3, LB_ERR, LB_ERR}, {static_cast<WPARAM>(-1), LB_ERR, LB_ERR}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(SendMessage(box, LB_SETCURSEL, c.set, 0), c.setAnswer) << c.set;
@@ -247,11 +226,7 @@ TEST_F(WinlListView, HeaderItemsAreTheColumns)
   set.fmt = 2 | HDF_SORTDOWN | 0x4000;  // centred, arrow down; other bits are not kept
   set.pszText = const_cast<char*>("Size");
   set.cxy = -5;
-  struct Case
-  {
-    int index;
-    BOOL ok;
-  } const kCases[] = {{-1, FALSE}, {0, TRUE}, {2, TRUE}, {3, FALSE}};
+  struct Case { int index; BOOL ok; } const kCases[] = {{-1, FALSE}, {0, TRUE}, {2, TRUE}, {3, FALSE}};
   for (const Case& c : kCases)
   {
     EXPECT_EQ(Header_SetItem(list, c.index, &set), c.ok) << c.index;
@@ -282,12 +257,8 @@ TEST_F(WinlListView, SelectionColourCounts)
 {
   HWND list = List(0);
   const int colours[] = {0x112233, 0x445566};
-  struct Case
-  {
-    int count;
-    const int* colours;
-    BOOL ok;
-  } const kCases[] = {{-1, colours, FALSE}, {0, nullptr, TRUE}, {1, nullptr, FALSE}, {1, colours, TRUE}, {2, colours, TRUE}};
+  struct Case { int count; const int* colours; BOOL ok; }
+  const kCases[] = {{-1, colours, FALSE}, {0, nullptr, TRUE}, {1, nullptr, FALSE}, {1, colours, TRUE}, {2, colours, TRUE}};
   for (const Case& c : kCases) EXPECT_EQ(ListView_SetSelColors(list, c.count, c.colours), c.ok) << c.count;
   // Nothing of the table's geometry is known without a display.
   LVHITTESTINFO hit{{1, 1}, 0, 5, 5};

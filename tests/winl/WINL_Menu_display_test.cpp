@@ -1,35 +1,18 @@
 // Menus on the (virtual) display: the bar the user sees in a window, its
 // items delivering WM_COMMAND from the loop, check marks that follow the
 // model, and popups run in a nested loop.
-#include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkMenu.h"
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
-#include "winl/WINL_Queue.h"
 
 #include "WinlGtkTest.h"
-#include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 
 namespace
 {
-class WinlMenuGtk : public WinlGtkTest
-{
-};
-
-void Pump(int rounds)
-{
-  for (int i = 0; i < rounds; ++i)
-  {
-    PLAT_GtkTestSettle();
-    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
+using WinlMenuGtk = WinlGtkTest;
 
 HWND ShownWindowWithBar(HMENU bar)
 {
@@ -37,18 +20,9 @@ HWND ShownWindowWithBar(HMENU bar)
   SetWindowPos(w, nullptr, 300, 600, 400, 300, SWP_NOZORDER);
   EXPECT_TRUE(SetMenu(w, bar));
   ShowWindow(w, SW_SHOW);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!PLAT_GtkTestIsViewable(WINL_GetNativeView(w)) && std::chrono::steady_clock::now() < end) Pump(1);
+  LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); });
   Pump(20);
   return w;
-}
-
-std::vector<WPARAM> Commands(HWND w)
-{
-  std::vector<WPARAM> out;
-  for (const LoggedMessage& m : MessageLog())
-    if (m.hwnd == w && m.msg == WM_COMMAND) out.push_back(m.wParam);
-  return out;
 }
 
 TEST_F(WinlMenuGtk, SelectDirectoryDeliversOneCommandFromTheLoop)
@@ -56,9 +30,9 @@ TEST_F(WinlMenuGtk, SelectDirectoryDeliversOneCommandFromTheLoop)
   HWND w = ShownWindowWithBar(WINL_GetCurrentMenu());
   ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "Select Directory"}));
   // Not from inside the menu's signal.
-  EXPECT_TRUE(Commands(w).empty());
+  EXPECT_TRUE(CommandsTo(w).empty());
   Pump(50);
-  EXPECT_EQ(Commands(w), std::vector<WPARAM>{40025});
+  EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40025});
 }
 
 TEST_F(WinlMenuGtk, TheBarLeavesTheContentItsSize)
@@ -80,12 +54,8 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
   HMENU file = GetSubMenu(bar, 0);
   HWND w = ShownWindowWithBar(bar);
   const std::vector<std::string> load{"File", "Load Program from File to Editor"};
-  struct Case
-  {
-    const char* name;
-    UINT flags;
-    bool shown;
-  } const kCases[] = {{"checked stays checked", MF_CHECKED, true}, {"unchecked stays unchecked", 0, false}};
+  struct Case { const char* name; UINT flags; bool shown; }
+  const kCases[] = {{"checked stays checked", MF_CHECKED, true}, {"unchecked stays unchecked", 0, false}};
   for (const Case& c : kCases)
   {
     MessageLog().clear();
@@ -94,7 +64,7 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
     ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), load)) << c.name;
     Pump(30);
     EXPECT_EQ(PLAT_GtkTestMenuItemChecked(WINL_GetNativeWindow(w), load), c.shown) << c.name;
-    EXPECT_EQ(Commands(w), std::vector<WPARAM>{40026}) << c.name;
+    EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40026}) << c.name;
   }
 }
 
@@ -108,15 +78,11 @@ TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
   Pump(5);
   ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "01_Init"}));
   Pump(30);
-  EXPECT_EQ(Commands(w), std::vector<WPARAM>{40025});
+  EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40025});
   SetMenuItemText(file, 40025, MF_BYCOMMAND, "Select Directory");
 }
 
-struct PopupPick
-{
-  const char* title;
-  bool picked = false;
-};
+struct PopupPick { const char* title; bool picked = false; };
 
 TEST_F(WinlMenuGtk, PopupReturnsTheChosenCommandAndSendsNothing)
 {
@@ -138,7 +104,7 @@ TEST_F(WinlMenuGtk, PopupReturnsTheChosenCommandAndSendsNothing)
   EXPECT_EQ(TrackPopupMenu(popup, TPM_RETURNCMD, 350, 1000, 0, w, nullptr), 7002);
   EXPECT_TRUE(pick.picked);
   Pump(20);
-  EXPECT_TRUE(Commands(w).empty());
+  EXPECT_TRUE(CommandsTo(w).empty());
   DestroyMenu(popup);
 }
 }  // namespace

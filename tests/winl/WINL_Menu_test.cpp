@@ -82,13 +82,7 @@ TEST_F(WinlMenu, ShellListBuildsFileAndHelp)
 // shows under the address sanitizer.
 TEST_F(WinlMenu, BadListsAreReadOnlyWithinTheirCount)
 {
-  struct Case
-  {
-    const char* name;
-    std::vector<WINL_MenuGen_Entry> list;
-    int consumed;
-    int topItems;
-  } kCases[] = {
+  struct Case { const char* name; std::vector<WINL_MenuGen_Entry> list; int consumed; int topItems; } kCases[] = {
       {"unclosed submenu", {{"/.BO^O:A", 0, 0}, {"x", 1, 0}}, 2, 1},
       {"opener alone", {{"/.BO^O:A", 0, 0}}, 1, 1},
       {"empty", {}, 0, 0},
@@ -127,11 +121,7 @@ TEST_F(WinlMenu, DeepNestingIsCappedAtSixteen)
 TEST_F(WinlMenu, GetMenuItemInfoCopiesAtMostCchMinusOne)
 {
   WINL_Menu_AddMenuItem(mMenu, "Fi&rmware\tCtrl+F", 5, 0);
-  struct Case
-  {
-    UINT cch;
-    const char* text;
-  } kCases[] = {{1, ""}, {8, "Firmwar"}, {9, "Firmware"}, {10, "Firmware"}};
+  struct Case { UINT cch; const char* text; } kCases[] = {{1, ""}, {8, "Firmwar"}, {9, "Firmware"}, {10, "Firmware"}};
   for (const Case& c : kCases)
   {
     char buffer[12];
@@ -150,11 +140,7 @@ TEST_F(WinlMenu, GetMenuItemInfoCopiesAtMostCchMinusOne)
 
 TEST_F(WinlMenu, TitlesAndStates)
 {
-  struct Case
-  {
-    const char* given;
-    const char* shown;
-  } kCases[] = {
+  struct Case { const char* given; const char* shown; } kCases[] = {
       {"&&Save", "&Save"}, {"01_Init", "01_Init"}, {"A\tB", "A"}, {"&", ""}, {nullptr, "(null)"},
   };
   for (const Case& c : kCases)
@@ -198,14 +184,8 @@ TEST_F(WinlMenu, AMenuIsNeverInsertedIntoItselfOrItsDescendants)
 
 TEST_F(WinlMenu, KeyEquivalents)
 {
-  struct Case
-  {
-    const char* name;
-    int key;
-    int modifiers;
-    int vk;          // 0: no equivalent
-    unsigned mods;   // 1 Shift, 2 Ctrl, 4 Alt
-  } kCases[] = {
+  // vk 0: no equivalent; mods: 1 Shift, 2 Ctrl, 4 Alt
+  struct Case { const char* name; int key; int modifiers; int vk; unsigned mods; } kCases[] = {
       {"Command Shift S", 'S', 8 | 4 | 1, 'S', 2 | 1},
       {"lower-case q is F2", 'q', 8 | 1, 113, 2},
       {"Option 5", '5', 16 | 1, '5', 4},
@@ -231,23 +211,6 @@ TEST_F(WinlMenu, KeyEquivalents)
       EXPECT_EQ(mods, c.mods);
     }
   }
-}
-
-TEST(WinlMenuApp, DefaultMainMenuCarriesEveryShellCommand)
-{
-  HMENU main = WINL_GetCurrentMenu();
-  ASSERT_EQ(GetMenuItemCount(main), 2);
-  const int kFile[] = {40025, 0, 40026, 40027, 40028, 40029, 40045, 40046, 0, 40030, 0, 40006, 0, 40007};
-  HMENU file = GetSubMenu(main, 0);
-  ASSERT_EQ(GetMenuItemCount(file), 14);
-  for (int i = 0; i < 14; ++i) EXPECT_EQ(GetMenuItemID(file, i), kFile[i]) << i;
-  const int kHelp[] = {40031, 40032, 40005};
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(GetMenuItemID(GetSubMenu(main, 1), i), kHelp[i]);
-  int vk = 0;
-  unsigned mods = 0;
-  EXPECT_TRUE(WINL_GetMenuItemAccel(main, 40007, MF_BYCOMMAND, &vk, &mods));
-  EXPECT_EQ(vk, 'Q');
-  EXPECT_EQ(mods, 2u);
 }
 
 TEST(WinlMenuPopup, ChosenCommandIsReturnedOrSent)

@@ -23,13 +23,7 @@ protected:
   }
   void TearDown() override { WINL_MessageQueue_Flush(); }
 
-  struct Received
-  {
-    HWND hwnd;
-    UINT msg;
-    WPARAM wParam;
-    LPARAM lParam;
-  };
+  struct Received { HWND hwnd; UINT msg; WPARAM wParam; LPARAM lParam; };
   static std::vector<Received> sReceived;
 
   static LRESULT Recorder(HWND h, UINT m, WPARAM w, LPARAM l)
@@ -93,12 +87,8 @@ HWND gOther = nullptr;
 
 TEST_F(WinlQueue, MessagesOfABatchForAWindowGoneOrClearedMeanwhileAreNotDelivered)
 {
-  struct Case
-  {
-    const char* name;
-    UINT firstMessage;  // what the first message's handler does
-    bool sameWindow;
-  } kCases[] = {
+  // firstMessage: what the first message's handler does
+  struct Case { const char* name; UINT firstMessage; bool sameWindow; } kCases[] = {
       {"first destroys the window", WM_USER + 1, true},
       {"first destroys the other window", WM_USER + 1, false},
       {"first clears the window's queue", WM_USER + 2, true},

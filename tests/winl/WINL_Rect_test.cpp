@@ -14,13 +14,7 @@ auto Edges(const RECT& r)
 
 TEST(WinlRect, PtInRectAcceptsBothVerticalOrientations)
 {
-  struct Case
-  {
-    const char* name;
-    RECT r;
-    POINT p;
-    BOOL inside;
-  } const kCases[] = {
+  struct Case { const char* name; RECT r; POINT p; BOOL inside; } const kCases[] = {
       {"top-left corner is inside", {10, 20, 30, 40}, {10, 20}, TRUE},
       {"right edge is outside", {10, 20, 30, 40}, {30, 25}, FALSE},
       {"bottom edge is outside", {10, 20, 30, 40}, {15, 40}, FALSE},
@@ -32,13 +26,7 @@ TEST(WinlRect, PtInRectAcceptsBothVerticalOrientations)
 
 TEST(WinlRect, IntersectAndUnion)
 {
-  struct Case
-  {
-    const char* name;
-    RECT a, b;
-    BOOL meets;
-    RECT overlap, both;
-  } const kCases[] = {
+  struct Case { const char* name; RECT a, b; BOOL meets; RECT overlap, both; } const kCases[] = {
       {"overlap", {0, 0, 10, 10}, {5, 3, 20, 8}, TRUE, {5, 3, 10, 8}, {0, 0, 20, 10}},
       {"touching edges", {0, 0, 10, 10}, {10, 0, 20, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 20, 10}},
       {"first empty", {5, 5, 5, 9}, {0, 0, 10, 10}, FALSE, {0, 0, 0, 0}, {0, 0, 10, 10}},
@@ -63,10 +51,7 @@ TEST(WinlRect, OffsetWrapsInsteadOfOverflowing)
   EXPECT_EQ(Edges(r), Edges(RECT{11, INT_MIN, 13, 5}));
   EXPECT_FALSE(WinOffsetRect(nullptr, 1, 1));
 }
-}  // namespace
 
-namespace
-{
 // The result may be stored over either input.
 TEST(WinlRect, IntersectIntoAnInput)
 {

@@ -1,7 +1,6 @@
 // Tree views on the (virtual) display: the outline shows the layer's items,
 // opened as the layer has them, after every change; hit tests find items;
 // real clicks become the parent's notifications and selection.
-#include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTree.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
@@ -10,11 +9,9 @@
 
 #include "WinlGtkTest.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace
@@ -33,16 +30,6 @@ void CreateTreeDialog(HWND hwnd, int)
   const WINL_DlgResourceEntry entries[] = {{"", kTreeId, "SysTreeView32", 0, 10, 10, 200, 160, 0}};
   WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
   WINL_GenerateDialogFromList(entries, 1);
-}
-
-void RunUntil(const std::function<bool()>& done)
-{
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done() && std::chrono::steady_clock::now() < end)
-  {
-    PLAT_GtkTestSettle();
-    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
 }
 
 HTREEITEM Add(HWND tv, HTREEITEM parent, const char* text, bool canOpen)
@@ -70,7 +57,7 @@ protected:
     HWND d = WINL_CreateDialog(&res, res.resid, nullptr, TreeParentProc, 0);
     ShowWindow(d, SW_SHOW);
     tv = GetDlgItem(d, kTreeId);
-    RunUntil([&] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(tv)); });
+    LoopUntil([&] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(tv)); });
     a = Add(tv, TVI_ROOT, "a", true);
     a1 = Add(tv, a, "a1", false);
     a2 = Add(tv, a, "a2", false);
@@ -85,12 +72,7 @@ protected:
 TEST_F(WinlTreeViewGtk, TheOutlineFollowsEveryChange)
 {
   ASSERT_TRUE(WINL_IsTreeView(tv));
-  struct Step
-  {
-    const char* name;
-    std::function<BOOL()> change;
-    std::vector<std::string> rows;
-  } const kSteps[] = {
+  struct Step { const char* name; std::function<BOOL()> change; std::vector<std::string> rows; } const kSteps[] = {
       {"closed", [] { return TRUE; }, {"a", "b", "c"}},
       {"a opened", [&] { return TreeView_Expand(tv, a, TVE_EXPAND); }, {"a", "  a1", "  a2", "b", "c"}},
       {"a2 deleted", [&] { return TreeView_DeleteItem(tv, a2); }, {"a", "  a1", "b", "c"}},
@@ -120,17 +102,14 @@ TEST_F(WinlTreeViewGtk, HitTestsAndRealClicks)
   int x = 0, y = 0;
   // Until the rows are measured and stay where they are.
   int lastY = -1;
-  RunUntil([&] {
+  LoopUntil([&] {
     const bool same = PLAT_TreeTestItemPoint(outline, Item(c), false, &x, &y) && y == lastY;
     lastY = y;
     return same;
   });
-  struct Case
-  {
-    HTREEITEM item;
-    int dy;  // from the middle of c's row
-    UINT flags;
-  } const kCases[] = {{c, 0, TVHT_ONITEM}, {nullptr, 200, TVHT_NOWHERE}};
+  // dy: from the middle of c's row
+  struct Case { HTREEITEM item; int dy; UINT flags; }
+  const kCases[] = {{c, 0, TVHT_ONITEM}, {nullptr, 200, TVHT_NOWHERE}};
   for (const Case& k : kCases)
   {
     TVHITTESTINFO hit{{x, y + k.dy}, 0, nullptr};
@@ -140,12 +119,12 @@ TEST_F(WinlTreeViewGtk, HitTestsAndRealClicks)
   ASSERT_TRUE(PLAT_TreeTestItemPoint(outline, Item(a2), true, &x, &y));
   const std::string at = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " + std::to_string(y);
   ASSERT_EQ(std::system((at + " click 1").c_str()), 0);
-  RunUntil([] { return gCodes.size() >= 2; });
+  LoopUntil([] { return gCodes.size() >= 2; });
   EXPECT_EQ(gCodes, (std::vector<int>{NM_CLICK, TVN_SELCHANGED}));
   EXPECT_EQ(TreeView_GetSelection(tv), a2);
   gCodes.clear();
   ASSERT_EQ(std::system((at + " click 3").c_str()), 0);
-  RunUntil([] { return !gCodes.empty() && gCodes.back() == NM_RCLICK; });
+  LoopUntil([] { return !gCodes.empty() && gCodes.back() == NM_RCLICK; });
   EXPECT_EQ(gCodes.back(), NM_RCLICK);
 }
 }  // namespace

@@ -1,7 +1,6 @@
 // Tree views in the layer: the order of inserted items, and items that are
 // deleted or belong to another tree, which every call must refuse without
 // touching them (run under the address checker).
-#include "winl/WINL_ListView.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_TreeView.h"
 #include "winl/WINL_Window.h"
@@ -76,27 +75,28 @@ TEST_F(WinlTreeView, InsertPlacesItemsAmongSiblings)
   EXPECT_EQ(TextOf(tv, kid, 3), "b1");
 }
 
-TEST_F(WinlTreeView, DeletedItemIsRefusedEverywhere)
+TEST_F(WinlTreeView, DeletedItemOrOneOfAnotherTreeIsRefusedEverywhere)
 {
   HTREEITEM top = Insert(tv, TVI_ROOT, TVI_LAST, "top", 1);
   HTREEITEM kid = Insert(tv, top, TVI_LAST, "kid", 2);
+  HTREEITEM theirs = Insert(other, TVI_ROOT, TVI_LAST, "theirs", 2);
   ASSERT_TRUE(TreeView_SelectItem(tv, kid));
   ASSERT_TRUE(TreeView_DeleteItem(tv, top));  // takes kid with it
 
-  for (HTREEITEM gone : {top, kid})
+  for (HTREEITEM refused : {top, kid, theirs})
   {
-    SCOPED_TRACE(gone == top ? "top" : "kid");
-    EXPECT_EQ(TextOf(tv, gone), "(refused)");
+    SCOPED_TRACE(refused == top ? "top" : refused == kid ? "kid" : "theirs");
+    EXPECT_EQ(TextOf(tv, refused), "(refused)");
     TVITEM set{};
     set.mask = TVIF_PARAM;
-    set.hItem = gone;
+    set.hItem = refused;
     EXPECT_FALSE(TreeView_SetItem(tv, &set));
-    EXPECT_FALSE(TreeView_DeleteItem(tv, gone));
-    EXPECT_FALSE(TreeView_Expand(tv, gone, TVE_EXPAND));
-    EXPECT_FALSE(TreeView_SelectItem(tv, gone));
-    EXPECT_EQ(TreeView_GetChild(tv, gone), nullptr);
-    EXPECT_EQ(TreeView_GetNextSibling(tv, gone), nullptr);
-    EXPECT_EQ(Insert(tv, gone, TVI_LAST, "x", 0), nullptr);
+    EXPECT_FALSE(TreeView_DeleteItem(tv, refused));
+    EXPECT_FALSE(TreeView_Expand(tv, refused, TVE_EXPAND));
+    EXPECT_FALSE(TreeView_SelectItem(tv, refused));
+    EXPECT_EQ(TreeView_GetChild(tv, refused), nullptr);
+    EXPECT_EQ(TreeView_GetNextSibling(tv, refused), nullptr);
+    EXPECT_EQ(Insert(tv, refused, TVI_LAST, "x", 0), nullptr);
   }
   EXPECT_EQ(TreeView_GetSelection(tv), nullptr);
   EXPECT_EQ(TreeView_GetRoot(tv), nullptr);
@@ -104,34 +104,17 @@ TEST_F(WinlTreeView, DeletedItemIsRefusedEverywhere)
   HTREEITEM fresh = Insert(tv, TVI_ROOT, TVI_LAST, "fresh", 3);
   EXPECT_NE(fresh, top);
   EXPECT_NE(fresh, kid);
-}
-
-TEST_F(WinlTreeView, ItemOfAnotherTreeIsRefused)
-{
-  HTREEITEM mine = Insert(tv, TVI_ROOT, TVI_LAST, "mine", 1);
-  HTREEITEM theirs = Insert(other, TVI_ROOT, TVI_LAST, "theirs", 2);
-  EXPECT_EQ(TextOf(tv, theirs), "(refused)");
-  EXPECT_FALSE(TreeView_DeleteItem(tv, theirs));
-  EXPECT_FALSE(TreeView_SelectItem(tv, theirs));
-  EXPECT_FALSE(TreeView_Expand(tv, theirs, TVE_EXPAND));
-  EXPECT_EQ(TreeView_GetNextSibling(tv, theirs), nullptr);
-  EXPECT_EQ(Insert(tv, theirs, TVI_LAST, "x", 0), nullptr);
   // Inserting after another tree's item puts the item first.
   HTREEITEM first = Insert(tv, TVI_ROOT, theirs, "first", 3);
   EXPECT_EQ(TreeView_GetRoot(tv), first);
-  EXPECT_EQ(TreeView_GetNextSibling(tv, first), mine);
+  EXPECT_EQ(TreeView_GetNextSibling(tv, first), fresh);
   EXPECT_EQ(TextOf(other, theirs), "theirs");
 }
 
 TEST_F(WinlTreeView, ExpandAndSelectionState)
 {
   HTREEITEM a = Insert(tv, TVI_ROOT, TVI_LAST, "a", 1);
-  struct Case
-  {
-    const char* name;
-    UINT action;
-    UINT expandedAfter;
-  } kCases[] = {
+  struct Case { const char* name; UINT action; UINT expandedAfter; } kCases[] = {
       {"expand", TVE_EXPAND, TVIS_EXPANDED},
       {"collapse expanded", TVE_COLLAPSE, 0},
       {"collapse collapsed expands", TVE_COLLAPSE, TVIS_EXPANDED},
@@ -153,22 +136,5 @@ TEST_F(WinlTreeView, ExpandAndSelectionState)
   EXPECT_EQ(TreeView_GetSelection(tv), a);
   EXPECT_TRUE(TreeView_SelectItem(tv, nullptr));
   EXPECT_EQ(TreeView_GetSelection(tv), nullptr);
-}
-
-TEST_F(WinlTreeView, ColoursAnswerThePreviousOne)
-{
-  struct Case
-  {
-    HWND* view;
-    int set, previous;
-  } const kCases[] = {{&tv, 0x102030, -1}, {&tv, -1, 0x102030}, {&tv, 0x1FFFFFF, -1}, {&parent, 5, -1}};
-  for (const Case& c : kCases) EXPECT_EQ(TreeView_SetBkColor(*c.view, c.set), c.previous) << c.set;
-  EXPECT_EQ(TreeView_SetTextColor(tv, 0), -1);
-  EXPECT_EQ(TreeView_SetTextColor(tv, 0), 0);
-  const int selection[] = {0x123456};
-  EXPECT_TRUE(ListView_SetSelColors(tv, 1, selection));
-  EXPECT_FALSE(ListView_SetSelColors(tv, -1, selection));
-  EXPECT_TRUE(TreeView_SetIndent(tv, 12));
-  EXPECT_FALSE(TreeView_SetIndent(parent, 12));
 }
 }  // namespace

@@ -2,8 +2,6 @@
 // input, frames on the screen, pixels of painted dialogs, the close button,
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
-#include "platform/gtk/PLAT_GtkLoop.h"
-#include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/draw/WINL_GDI.h"
@@ -19,37 +17,20 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace
 {
-class WinlGtk : public WinlGtkTest
-{
-};
-
-// Runs the main loop until done() holds; false after five seconds.
-template <class Done>
-bool RunUntil(Done done)
-{
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done())
-  {
-    if (std::chrono::steady_clock::now() > end) return false;
-    PLAT_GtkTestSettle();
-    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using WinlGtk = WinlGtkTest;
 
 HWND ShownWindow(WNDPROC proc, int width, int height)
 {
   HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, proc, 0);
   SetWindowPos(w, nullptr, 300, 600, width, height, SWP_NOZORDER);
   ShowWindow(w, SW_SHOW);
-  EXPECT_TRUE(RunUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+  EXPECT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
   return w;
 }
 
@@ -76,7 +57,7 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   SetWindowPos(child, nullptr, 100, 0, 100, 100, SWP_NOZORDER);
   ShowWindow(child, SW_SHOW);
   Click(w, 10, 20);
-  ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 2; }));
+  ASSERT_TRUE(LoopUntil([w] { return ButtonMessages(w).size() == 2; }));
   std::vector<LoggedMessage> got = ButtonMessages(w);
   EXPECT_EQ(got[0].msg, WM_LBUTTONDOWN);
   EXPECT_EQ(got[0].lParam, 0x0014000A);
@@ -84,9 +65,9 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   EXPECT_EQ(got[1].lParam, 0x0014000A);
   // A click gives the clicked view the keyboard focus.
   EXPECT_EQ(GetFocus(), w);
-  ASSERT_TRUE(RunUntil([child] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(child)); }));
+  ASSERT_TRUE(LoopUntil([child] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(child)); }));
   Click(child, 5, 6);
-  ASSERT_TRUE(RunUntil([child] { return ButtonMessages(child).size() == 2; }));
+  ASSERT_TRUE(LoopUntil([child] { return ButtonMessages(child).size() == 2; }));
   EXPECT_EQ(ButtonMessages(child)[0].lParam, 0x00060005);
   EXPECT_EQ(GetFocus(), child);
 
@@ -94,7 +75,7 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   MessageLog().clear();
   Click(w, 60, 50);
   Click(w, 60, 50);
-  ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 4; }));
+  ASSERT_TRUE(LoopUntil([w] { return ButtonMessages(w).size() == 4; }));
   std::vector<UINT> kinds;
   for (const LoggedMessage& m : ButtonMessages(w)) kinds.push_back(m.msg);
   EXPECT_EQ(kinds, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
@@ -104,7 +85,7 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
 TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
 {
   HWND w = ShownWindow(LoggingProc, 200, 100);
-  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_ACTIVATEAPP}).empty(); }));
+  ASSERT_TRUE(LoopUntil([w] { return !MessagesTo(w, {WM_ACTIVATEAPP}).empty(); }));
   EXPECT_EQ(MessagesTo(w, {WM_ACTIVATE, WM_ACTIVATEAPP}), (std::vector<UINT>{WM_ACTIVATE, WM_ACTIVATEAPP}));
   for (const LoggedMessage& m : MessageLog())
   {
@@ -127,10 +108,10 @@ TEST_F(WinlGtk, KeysReachTheViewWithTheFocus)
 {
   HWND w = ShownWindow(KeyLogger, 200, 100);
   SetFocus(w);
-  ASSERT_TRUE(RunUntil([w] { return GetFocus() == w; }));
+  ASSERT_TRUE(LoopUntil([w] { return GetFocus() == w; }));
   PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', true);
   PLAT_GtkTestKey(WINL_GetNativeView(w), 'a', false);
-  ASSERT_TRUE(RunUntil([w] { return MessagesTo(w, {WM_KEYUP}).size() == 1; }));
+  ASSERT_TRUE(LoopUntil([w] { return MessagesTo(w, {WM_KEYUP}).size() == 1; }));
   EXPECT_EQ(MessagesTo(w, {WM_KEYDOWN, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
   for (const LoggedMessage& m : MessageLog())
   {
@@ -160,7 +141,7 @@ LRESULT Painter(HWND h, UINT m, WPARAM w, LPARAM l)
 TEST_F(WinlGtk, UpdateWindowPaintsAtOnceAndGetDCDrawsOutsideThePaint)
 {
   HWND w = ShownWindow(Painter, 200, 100);
-  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_PAINT}).empty(); }));
+  ASSERT_TRUE(LoopUntil([w] { return !MessagesTo(w, {WM_PAINT}).empty(); }));
   MessageLog().clear();
   InvalidateRect(w, nullptr, FALSE);
   UpdateWindow(w);
@@ -186,7 +167,7 @@ TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
 {
   HWND d = WINL_CreateDialog(&gPrefs, gPrefs.resid, nullptr, LoggingProc, 0);
   ShowWindow(d, SW_SHOW);
-  ASSERT_TRUE(RunUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+  ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
   RECT r;
   GetWindowRect(d, &r);
   // 50 right of and 100 below the work area's top-left corner.
@@ -194,7 +175,7 @@ TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
   GetClientRect(d, &r);
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 320, 160}));
   int x, y, w, h;
-  ASSERT_TRUE(RunUntil([&] {
+  ASSERT_TRUE(LoopUntil([&] {
     PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(d), &x, &y, &w, &h);
     return x == 50 && y == 100 && w == 320 && h == 160;
   })) << x << "," << y << " " << w << "x" << h;
@@ -203,7 +184,7 @@ TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
   SetWindowPos(d, nullptr, 200, 300, 400, 250, SWP_NOZORDER);
   GetWindowRect(d, &r);
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{200, 300, 600, 550}));
-  ASSERT_TRUE(RunUntil([&] {
+  ASSERT_TRUE(LoopUntil([&] {
     PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(d), &x, &y, &w, &h);
     return x == 200 && y == 1250 && w == 400 && h == 250;
   })) << x << "," << y << " " << w << "x" << h;
@@ -232,18 +213,15 @@ WINL_DialogResourceIndex gOpaque{reinterpret_cast<const char*>(60), "Paint", 12 
 
 TEST_F(WinlGtk, PaintedDialogShowsGreyOrItsBrushOnScreen)
 {
-  struct Case
-  {
-    const char* name;
-    int brushColour;  // -1: none
-    uint32_t pixel;
-  } kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
+  // brushColour -1: none
+  struct Case { const char* name; int brushColour; uint32_t pixel; }
+  kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
   for (const Case& c : kCases)
   {
     gBrush = c.brushColour < 0 ? nullptr : CreateSolidBrush(c.brushColour);
     HWND d = WINL_CreateDialog(&gOpaque, gOpaque.resid, nullptr, ColouringDialog, 0);
     ShowWindow(d, SW_SHOW);
-    ASSERT_TRUE(RunUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+    ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
     MessageLog().clear();
     int w = 0, h = 0;
     const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(d), &w, &h);
@@ -266,7 +244,7 @@ TEST_F(WinlGtk, CloseButtonSendsCloseThenCancelAndTheWindowStays)
   HWND w = ShownWindow(LoggingProc, 200, 100);
   MessageLog().clear();
   PLAT_GtkTestRequestClose(WINL_GetNativeWindow(w));
-  ASSERT_TRUE(RunUntil([w] { return !MessagesTo(w, {WM_COMMAND}).empty(); }));
+  ASSERT_TRUE(LoopUntil([w] { return !MessagesTo(w, {WM_COMMAND}).empty(); }));
   EXPECT_EQ(MessagesTo(w, {WM_CLOSE, WM_COMMAND}), (std::vector<UINT>{WM_CLOSE, WM_COMMAND}));
   for (const LoggedMessage& m : MessageLog())
   {
@@ -347,12 +325,12 @@ TEST_F(WinlGtk, ModalSessionKeepsInputFromOtherWindowsUntilItEnds)
   // B's click comes after A's: once B has it, A's was handled too.
   Click(a, 10, 20);
   Click(b, 10, 20);
-  ASSERT_TRUE(RunUntil([&] { return WINL_ModalWindowRun(session) == 1 && ButtonMessages(b).size() == 2; }));
+  ASSERT_TRUE(LoopUntil([&] { return WINL_ModalWindowRun(session) == 1 && ButtonMessages(b).size() == 2; }));
   EXPECT_TRUE(ButtonMessages(a).empty());
   WINL_ModalWindowEnd(session);
 
   Click(a, 10, 20);
-  ASSERT_TRUE(RunUntil([a] { return ButtonMessages(a).size() == 2; }));
+  ASSERT_TRUE(LoopUntil([a] { return ButtonMessages(a).size() == 2; }));
 }
 
 TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
@@ -361,13 +339,8 @@ TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
   SetWindowText(w, "Restyled");
   RECT before;
   GetWindowRect(w, &before);
-  struct Case
-  {
-    const char* name;
-    LONG_PTR style;
-    LONG_PTR answer;  // the previous style, 0 when nothing changes
-    LONG_PTR after;
-  } const kCases[] = {
+  // answer: the previous style, 0 when nothing changes
+  struct Case { const char* name; LONG_PTR style; LONG_PTR answer; LONG_PTR after; } const kCases[] = {
       {"same caption state", WS_CAPTION, 0, WS_CAPTION},
       {"resizable", WS_CAPTION | WS_THICKFRAME, WS_CAPTION, WS_CAPTION | WS_THICKFRAME},
       {"resizable again", WS_THICKFRAME, 0, WS_CAPTION | WS_THICKFRAME},
@@ -380,7 +353,7 @@ TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
     EXPECT_EQ(GetWindowLong(w, GWL_STYLE), c.after) << c.name;
     EXPECT_EQ(PLAT_GtkTestToplevelCount(), 1) << c.name;
     int x, y, width, height;
-    ASSERT_TRUE(RunUntil([&] {
+    ASSERT_TRUE(LoopUntil([&] {
       PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(w), &x, &y, &width, &height);
       return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)) && width == 200 && height == 100;
     })) << c.name;
@@ -395,7 +368,7 @@ TEST_F(WinlGtk, NewCaptionStyleRemakesTheWindowInPlace)
     EXPECT_STREQ(title, "Restyled") << c.name;
     // The view went along into the new window: clicks still reach it.
     Click(w, 10, 20);
-    ASSERT_TRUE(RunUntil([w] { return ButtonMessages(w).size() == 2; })) << c.name;
+    ASSERT_TRUE(LoopUntil([w] { return ButtonMessages(w).size() == 2; })) << c.name;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 
+#include "WINL_TestMemDC.h"
 #include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
@@ -151,12 +152,7 @@ TEST_F(WinlWindow, PropertiesSurviveACallbackThatRemovesTheCurrentAndTheNextOne)
 
 TEST_F(WinlWindow, ExtraWordsAreByteOffsetsUpTo255)
 {
-  struct Case
-  {
-    const char* name;
-    int index;
-    LONG_PTR readBack;
-  } kCases[] = {
+  struct Case { const char* name; int index; LONG_PTR readBack; } kCases[] = {
       {"first word", 0, 11}, {"second word", 8, 11}, {"inside the last word", 254, 11},
       {"last offset", 255, 11}, {"one past", 256, 0}, {"negative", -1, 0},
   };
@@ -181,12 +177,7 @@ TEST_F(WinlWindow, ExtraWordsAreByteOffsetsUpTo255)
 
 TEST_F(WinlWindow, TitlesKeep1023BytesAndNeverHalfACharacter)
 {
-  struct Case
-  {
-    const char* name;
-    std::string text;
-    size_t kept;
-  } kCases[] = {
+  struct Case { const char* name; std::string text; size_t kept; } kCases[] = {
       {"1022 bytes", std::string(1022, 'x'), 1022},
       {"1023 bytes", std::string(1023, 'x'), 1023},
       {"1024 bytes", std::string(1024, 'x'), 1023},
@@ -207,13 +198,7 @@ TEST_F(WinlWindow, TitlesKeep1023BytesAndNeverHalfACharacter)
 
 TEST(WinlText, CopiesCutAtCharacterBoundaries)
 {
-  struct Case
-  {
-    const char* name;
-    const char* text;
-    int size;
-    const char* expected;
-  } kCases[] = {
+  struct Case { const char* name; const char* text; int size; const char* expected; } kCases[] = {
       {"ten into four", "0123456789", 4, "012"},
       {"fits with its terminator", "abc", 4, "abc"},
       {"one byte short", "abcd", 4, "abc"},
@@ -243,30 +228,15 @@ TEST(WinlText, CopiesCutAtCharacterBoundaries)
 
 // ---- placement and coordinates ----
 
-TEST_F(WinlWindow, ScrollingMovesChildrenAndTheContentFrameIsYUp)
-{
-  HWND top = TopLevel(LoggingProc);
-  SetWindowPos(top, nullptr, 100, 200, 300, 150, SWP_NOZORDER);
-  RECT r;
-  ASSERT_TRUE(GetWindowContentViewRect(top, &r));
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 200, 400, 350}));
-  HWND child = WINL_CreateView(top, LoggingProc, 0);
-  SetWindowPos(child, nullptr, 10, 20, 30, 40, SWP_NOZORDER);
-  ASSERT_TRUE(ScrollWindow(top, -4, 7, nullptr, nullptr));
-  GetWindowRect(child, &r);
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{106, 323, 136, 283}));
-  DestroyWindow(top);
-  EXPECT_FALSE(ScrollWindow(top, 1, 1, nullptr, nullptr));
-  EXPECT_FALSE(GetWindowContentViewRect(top, &r));
-}
-
-TEST_F(WinlWindow, RectanglesAreYUpOnTheScreen)
+TEST_F(WinlWindow, RectanglesAreYUpOnTheScreenAndScrollingMovesChildren)
 {
   HWND top = TopLevel(LoggingProc);
   // Without a display the screen is 1024 x 1024.
   ASSERT_TRUE(SetWindowPos(top, nullptr, 100, 200, 300, 150, SWP_NOZORDER));
   RECT r;
   GetWindowRect(top, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 200, 400, 350}));
+  ASSERT_TRUE(GetWindowContentViewRect(top, &r));
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 200, 400, 350}));
   GetClientRect(top, &r);
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 300, 150}));
@@ -281,17 +251,18 @@ TEST_F(WinlWindow, RectanglesAreYUpOnTheScreen)
   EXPECT_EQ((std::vector<LONG>{p.x, p.y}), (std::vector<LONG>{115, 324}));
   ScreenToClient(child, &p);
   EXPECT_EQ((std::vector<LONG>{p.x, p.y}), (std::vector<LONG>{5, 6}));
+  ASSERT_TRUE(ScrollWindow(top, -4, 7, nullptr, nullptr));
+  GetWindowRect(child, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{106, 323, 136, 283}));
+  DestroyWindow(top);
+  EXPECT_FALSE(ScrollWindow(top, 1, 1, nullptr, nullptr));
+  EXPECT_FALSE(GetWindowContentViewRect(top, &r));
 }
 
 TEST_F(WinlWindow, SetWindowPosSizesOfAChildView)
 {
-  struct Case
-  {
-    const char* name;
-    int x, y, cx, cy;
-    UINT flags;
-    std::vector<LONG> rect;  // window rectangle afterwards
-  } kCases[] = {
+  // rect: window rectangle afterwards
+  struct Case { const char* name; int x, y, cx, cy; UINT flags; std::vector<LONG> rect; } kCases[] = {
       {"move and size", 10, 20, 30, 40, SWP_NOZORDER, {110, 330, 140, 290}},
       {"flags 13 set the size only", 10, 20, 30, 40, 13, {100, 350, 130, 310}},
       {"flags 3 set nothing", 10, 20, 30, 40, 3, {100, 350, 400, 150}},
@@ -319,14 +290,8 @@ TEST_F(WinlWindow, SetWindowPosSizesOfAChildView)
 
 TEST_F(WinlWindow, SetWindowPosOrdersSiblings)
 {
-  struct Case
-  {
-    const char* name;
-    int moved;     // 0 a, 1 b, 2 c
-    intptr_t after;  // -10 - n: sibling n
-    UINT flags;
-    const char* order;  // back first
-  } kCases[] = {
+  // moved: 0 a, 1 b, 2 c; after -10 - n: sibling n; order: back first
+  struct Case { const char* name; int moved; intptr_t after; UINT flags; const char* order; } kCases[] = {
       {"to the back", 2, 1, 3, "cab"},
       {"to the front", 0, 0, 3, "bca"},
       {"already in front", 2, 0, 3, "abc"},
@@ -351,16 +316,6 @@ TEST_F(WinlWindow, SetWindowPosOrdersSiblings)
     EXPECT_EQ(order, c.order) << c.name;
     DestroyWindow(parent);
   }
-}
-
-TEST(WinlScreen, SystemMetricsWithoutADisplay)
-{
-  struct Case
-  {
-    int index;
-    int value;
-  } kCases[] = {{-1, 0}, {0, 1024}, {1, 1024}, {2, 16}, {3, 16}, {4, 0}, {19, 0}, {20, 16}, {21, 16}, {22, 0}};
-  for (const Case& c : kCases) EXPECT_EQ(GetSystemMetrics(c.index), c.value) << c.index;
 }
 
 // ---- capture and walks ----
@@ -430,68 +385,6 @@ TEST_F(WinlWindow, WalksSkipWindowsDestroyedOnTheWay)
 
 // ---- painting ----
 
-struct PixelTarget
-{
-  HDC dc;
-  int w, h;
-  PixelTarget(int width, int height) : dc(WINL_CreateMemContext(nullptr, width, height)), w(width), h(height) {}
-  ~PixelTarget() { WINL_DeleteGfxContext(dc); }
-  // 0xRRGGBB of the pixel.
-  uint32_t At(int x, int y) const
-  {
-    const uint8_t* p = static_cast<const uint8_t*>(WINL_GetCtxFrameBuffer(dc)) + (static_cast<size_t>(y) * w + x) * 4;
-    return uint32_t{p[1]} << 16 | p[2] << 8 | p[3];
-  }
-};
-
-HBRUSH gBrush = nullptr;
-
-LRESULT ColouringDialog(HWND h, UINT m, WPARAM w, LPARAM l)
-{
-  MessageLog().push_back({h, m, w, l});
-  return m == WM_CTLCOLORDLG ? reinterpret_cast<LRESULT>(gBrush) : 0;
-}
-
-WINL_DialogResourceIndex gPlain{reinterpret_cast<const char*>(50), "Plain", 12, nullptr, 40, 30, nullptr};
-
-TEST_F(WinlWindow, DialogPaintsGreyOrTheBrushItsProcedureAnswers)
-{
-  struct Case
-  {
-    const char* name;
-    int brushColour;  // -1: no brush
-    uint32_t pixel;
-  } kCases[] = {{"dialog grey", -1, 0xECECEC}, {"brush", 0x336699, 0x336699}};
-  for (const Case& c : kCases)
-  {
-    gBrush = c.brushColour < 0 ? nullptr : CreateSolidBrush(c.brushColour);
-    HWND d = WINL_CreateDialog(&gPlain, gPlain.resid, nullptr, ColouringDialog, 0);
-    MessageLog().clear();
-    PixelTarget target(50, 40);
-    const RECT all{0, 0, 40, 30};
-    WINL_PaintWindow(d, WINL_GetCtxGC(target.dc), &all);
-    EXPECT_EQ(target.At(0, 0), c.pixel) << c.name;
-    EXPECT_EQ(target.At(39, 29), c.pixel) << c.name;
-    EXPECT_EQ(target.At(40, 29), 0u) << c.name;
-    EXPECT_EQ(MessagesTo(d, {WM_NCCALCSIZE, WM_NCPAINT, WM_ERASEBKGND, WM_CTLCOLORDLG, WM_PAINT}),
-              (std::vector<UINT>{WM_NCCALCSIZE, WM_NCPAINT, WM_ERASEBKGND, WM_CTLCOLORDLG, WM_PAINT}))
-        << c.name;
-    for (const LoggedMessage& m : MessageLog())
-    {
-      if (m.msg == WM_NCPAINT)
-      {
-        EXPECT_EQ(m.wParam, 1u);
-      }
-      if (m.msg == WM_PAINT)
-      {
-        EXPECT_NE(m.wParam, 0u);
-      }
-    }
-    DestroyWindow(d);
-    if (gBrush) DeleteObject(gBrush);
-  }
-}
-
 // Keeps a 10-pixel border on the right and at the bottom and paints all
 // of the context red.
 LRESULT BorderedPainter(HWND h, UINT m, WPARAM w, LPARAM l)
@@ -520,7 +413,7 @@ TEST_F(WinlWindow, PaintOfABorderedWindowStaysInsideItsClientArea)
 {
   HWND v = WINL_CreateView(nullptr, BorderedPainter, 0);
   SetWindowPos(v, nullptr, 0, 0, 40, 30, SWP_NOZORDER);
-  PixelTarget target(60, 50);
+  MemDC target(60, 50);
   const RECT all{0, 0, 40, 30};
   WINL_PaintWindow(v, WINL_GetCtxGC(target.dc), &all);
   EXPECT_EQ(target.At(29, 19), 0xFF0000u);

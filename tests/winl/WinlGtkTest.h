@@ -1,8 +1,10 @@
 // The fixture of the tests that open windows on the (virtual) display: the
 // toolkit and the posted-message queue started once, the message log cleared
-// before each test, and every window gone after it.
+// before each test, and every window gone after it; and waits that run the
+// main loop.
 #pragma once
 
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
@@ -10,6 +12,9 @@
 #include "WinlMessageLog.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 class WinlGtkTest : public ::testing::Test
 {
@@ -29,3 +34,26 @@ protected:
     EXPECT_EQ(PLAT_GtkTestToplevelCount(), 0);
   }
 };
+
+// Runs the main loop for the given number of rounds.
+inline void Pump(int rounds)
+{
+  for (int i = 0; i < rounds; ++i)
+  {
+    PLAT_GtkTestSettle();
+    if (!PLAT_LoopIterate(false)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+// Runs the main loop until done() holds; false after five seconds.
+template <class Done>
+bool LoopUntil(Done done)
+{
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done())
+  {
+    if (std::chrono::steady_clock::now() > end) return false;
+    Pump(1);
+  }
+  return true;
+}

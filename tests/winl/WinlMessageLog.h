@@ -5,13 +5,7 @@
 
 #include <vector>
 
-struct LoggedMessage
-{
-  HWND hwnd;
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
+struct LoggedMessage { HWND hwnd; UINT msg; WPARAM wParam; LPARAM lParam; };
 
 inline std::vector<LoggedMessage>& MessageLog()
 {
@@ -34,4 +28,20 @@ inline LRESULT LoggingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   MessageLog().push_back({hwnd, msg, wParam, lParam});
   return DefWindowProc(hwnd, msg, wParam, lParam);
+}
+
+// A dialog procedure that logs every message and handles none.
+inline LRESULT LoggingDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  MessageLog().push_back({hwnd, msg, wParam, lParam});
+  return 0;
+}
+
+// The wParam of every WM_COMMAND hwnd received, in order.
+inline std::vector<WPARAM> CommandsTo(HWND hwnd)
+{
+  std::vector<WPARAM> out;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == hwnd && m.msg == WM_COMMAND) out.push_back(m.wParam);
+  return out;
 }
