@@ -20,14 +20,8 @@ void Number(RAST_IBitmap& bm)
 
 TEST(RAST_Blit, ClipsToBothBitmaps)
 {
-  struct Case
-  {
-    const char* name;
-    int dx, dy;
-    bool whole;  // no source rectangle
-    RECT rect;
-    int drawn;  // pixels that change
-  } kCases[] = {
+  // whole: no source rectangle; drawn: the pixels that change.
+  struct Case { const char* name; int dx, dy; bool whole; RECT rect; int drawn; } kCases[] = {
       {"rect left of the source shifts the drawing", 0, 0, false, {-5, 0, 10, 10}, 10 * 10},
       {"negative dstx skips source columns", -3, 0, true, {0, 0, 0, 0}, 7 * 10},
       {"negative dsty skips source rows", 0, -4, true, {0, 0, 0, 0}, 10 * 6},
