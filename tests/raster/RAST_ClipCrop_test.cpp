@@ -3,8 +3,7 @@
 // a window of the large one; the small bitmap must end as that window. The
 // bitmaps are stored either way up, for the shapes both the same way (a shape
 // mirrors its y coordinates into a flipped bitmap, where a half-pixel centre
-// rounds the other way). The seed is printed; set RAST_TEST_SEED to repeat a
-// run.
+// rounds the other way).
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_DeltaBlit.h"
 #include "raster/RAST_Polygon.h"
