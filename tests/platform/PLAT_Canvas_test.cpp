@@ -55,12 +55,7 @@ TEST(PLAT_Canvas, SmoothEllipsesAndSharpStrokes)
 TEST(PLAT_Canvas, RefusesBlocksItCannotAddress)
 {
   uint32_t pixels[4] = {};
-  struct Case
-  {
-    const char* name;
-    void* p;
-    int w, h, rowBytes;
-  } const kCases[] = {
+  struct Case { const char* name; void* p; int w, h, rowBytes; } const kCases[] = {
       {"null pixels", nullptr, 2, 2, 8},  {"no width", pixels, 0, 2, 8},
       {"rows too short", pixels, 2, 2, 4}, {"unaligned", reinterpret_cast<uint8_t*>(pixels) + 1, 1, 1, 4},
   };

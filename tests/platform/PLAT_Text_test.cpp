@@ -9,11 +9,7 @@ namespace
 {
 TEST(PLAT_Text, ResolvesTheProgramsFacesToTheShippedOnes)
 {
-  struct Case
-  {
-    const char* requested;
-    const char* resolved;
-  } const kCases[] = {
+  struct Case { const char* requested; const char* resolved; } const kCases[] = {
       {"Monaco", "DejaVu Sans Mono"},         {"Monaco Bold", "DejaVu Sans Mono Bold"},
       {"Monaco Bold Italic", "DejaVu Sans Mono Bold Oblique"},
       {PLAT_LABEL_FACE, "DejaVu Sans"},        {"Arial", "DejaVu Sans"},

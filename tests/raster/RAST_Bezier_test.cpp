@@ -96,13 +96,9 @@ TEST(RAST_Bezier_GetY, Cases)
 
 TEST(RAST_DrawCBezier, LastSegmentSpansTwoSteps)
 {
-  struct Case
-  {
-    const char* name;
-    float tol;
-    int segments;  // the prepared count
-    int lines;
-  } kCases[] = {{"count 5", 12.0f, 5, 4}, {"count 2", 25.0f, 2, 1}};
+  // segments: the prepared count.
+  struct Case { const char* name; float tol; int segments, lines; } kCases[] = {{"count 5", 12.0f, 5, 4},
+                                                                                 {"count 2", 25.0f, 2, 1}};
   for (const Case& c : kCases)
   {
     GuardedBitmap bm(40, 30);
@@ -152,12 +148,8 @@ TEST(RAST_CBezierPrep, SegmentCountStopsAt16384)
 
 TEST(RAST_FillCBezier_Segments, Pieces)
 {
-  struct Case
-  {
-    const char* name;
-    int x1, y1, x2, y2, yfill;
-    std::vector<int> xs, ys;  // the quadrilateral, or a column line as its two ends
-  } kCases[] = {
+  // xs, ys: the quadrilateral, or a column line as its two ends.
+  struct Case { const char* name; int x1, y1, x2, y2, yfill; std::vector<int> xs, ys; } kCases[] = {
       {"chord above the fill row", 3, 5, 7, 5, 10, {3, 3, 7, 7}, {5, 11, 5, 11}},
       {"chord below the fill row", 3, 15, 7, 15, 10, {3, 3, 7, 7}, {15, 10, 15, 10}},
       {"one column above", 3, 5, 3, 5, 10, {3, 3}, {5, 10}},

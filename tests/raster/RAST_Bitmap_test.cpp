@@ -59,8 +59,6 @@ TEST(RAST_MemBitmap, GrowsWithSlackAndKeepsFittingBlocks)
 }
 
 // A size whose byte count wraps 32-bit arithmetic must not give a small block
-// that reports the large size.
-// A size whose byte count wraps 32-bit arithmetic must not give a small block
 // that reports the large size; either kind of bitmap ends empty (a memory
 // bitmap's resize reports the change, a system bitmap's the empty result).
 TEST(RAST_Bitmap, SizesThatDoNotFitLeaveItEmpty)
@@ -118,13 +116,5 @@ TEST(RAST_SysBitmap, KeepsItsContextWhileTheSizeFits)
   EXPECT_EQ(bm.getDC(), nullptr);
   EXPECT_EQ(bm.getBits(), nullptr);
   EXPECT_EQ(bm.getWidth(), 0);
-}
-
-TEST(WINL_MemDC, RefusesSizesThatDoNotFit)
-{
-  EXPECT_EQ(WINL_CreateMemContext(nullptr, 0, 5), nullptr);
-  EXPECT_EQ(WINL_CreateMemContext(nullptr, 65536, 16385), nullptr);
-  EXPECT_EQ(WINL_GetCtxFrameBuffer(nullptr), nullptr);
-  WINL_DeleteGfxContext(nullptr);
 }
 }  // namespace

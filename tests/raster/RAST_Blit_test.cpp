@@ -20,14 +20,8 @@ void Number(RAST_IBitmap& bm)
 
 TEST(RAST_Blit, ClipsToBothBitmaps)
 {
-  struct Case
-  {
-    const char* name;
-    int dx, dy;
-    bool whole;  // no source rectangle
-    RECT rect;
-    int drawn;  // pixels that change
-  } kCases[] = {
+  // whole: no source rectangle; drawn: the pixels that change.
+  struct Case { const char* name; int dx, dy; bool whole; RECT rect; int drawn; } kCases[] = {
       {"rect left of the source shifts the drawing", 0, 0, false, {-5, 0, 10, 10}, 10 * 10},
       {"negative dstx skips source columns", -3, 0, true, {0, 0, 0, 0}, 7 * 10},
       {"negative dsty skips source rows", 0, -4, true, {0, 0, 0, 0}, 10 * 6},
@@ -43,31 +37,34 @@ TEST(RAST_Blit, ClipsToBothBitmaps)
       {"huge rect", 0, 0, false, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0},
       {"huge rect near the origin", INT_MAX, INT_MAX, false, {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 0},
   };
-  RAST_MemBitmap src(10, 10, 4);
-  Number(src);
-  for (const Case& c : kCases)
+  // Either bitmap may be stored bottom-up.
+  for (bool flipped : {false, true})
   {
-    GuardedBitmap dest(20, 12);
-    const std::vector<RAST_pixel> before = dest.Cells();
-    const RECT whole{0, 0, 10, 10};
-    const RECT& r = c.whole ? whole : c.rect;
-    const std::vector<RAST_pixel> expected =
-        ReferenceBlit(dest, src, c.dx, c.dy, r.left, r.top, r.right, r.bottom, 1.0f, RAST_BLIT_MODE_COPY);
-    RAST_Blit(&dest, &src, c.dx, c.dy, c.whole ? nullptr : &c.rect, 1.0f, RAST_BLIT_MODE_COPY);
-    const std::vector<RAST_pixel> after = dest.Cells();
-    EXPECT_EQ(after, expected) << c.name;
-    int changed = 0;
-    for (size_t i = 0; i < after.size(); ++i) changed += after[i] != before[i];
-    EXPECT_EQ(changed, c.drawn) << c.name;
-    EXPECT_TRUE(dest.SentinelsIntact()) << c.name;
+    GuardedBitmap src(10, 10, 2, 16, !flipped);
+    Number(src);
+    for (const Case& c : kCases)
+    {
+      GuardedBitmap dest(20, 12, 3, 64, flipped);
+      const std::vector<RAST_pixel> before = dest.Cells();
+      const RECT whole{0, 0, 10, 10};
+      const RECT& r = c.whole ? whole : c.rect;
+      const std::vector<RAST_pixel> expected = ReferenceBlit(dest, src, c.dx, c.dy, r.left, r.top, r.right, r.bottom);
+      RAST_Blit(&dest, &src, c.dx, c.dy, c.whole ? nullptr : &c.rect, 1.0f, RAST_BLIT_MODE_COPY);
+      const std::vector<RAST_pixel> after = dest.Cells();
+      EXPECT_EQ(after, expected) << c.name;
+      int changed = 0;
+      for (size_t i = 0; i < after.size(); ++i) changed += after[i] != before[i];
+      EXPECT_EQ(changed, c.drawn) << c.name;
+      EXPECT_TRUE(dest.SentinelsIntact()) << c.name;
+    }
+    // A rectangle starting left of the source: columns 5..14 get source columns 0..9.
+    GuardedBitmap dest(20, 12, 3, 64, flipped);
+    const RECT rect{-5, 0, 10, 10};
+    RAST_Blit(&dest, &src, 0, 0, &rect, 1.0f, RAST_BLIT_MODE_COPY);
+    EXPECT_EQ(dest.At(5, 0), src.At(0, 0));
+    EXPECT_EQ(dest.At(14, 9), src.At(9, 9));
+    EXPECT_EQ(dest.At(4, 0), GuardedBitmap::Pattern(4, 0));
   }
-  // A rectangle starting left of the source: columns 5..14 get source columns 0..9.
-  GuardedBitmap dest(20, 12);
-  const RECT rect{-5, 0, 10, 10};
-  RAST_Blit(&dest, &src, 0, 0, &rect, 1.0f, RAST_BLIT_MODE_COPY);
-  EXPECT_EQ(dest.At(5, 0), PixelAt(src, 0, 0));
-  EXPECT_EQ(dest.At(14, 9), PixelAt(src, 9, 9));
-  EXPECT_EQ(dest.At(4, 0), GuardedBitmap::Pattern(4, 0));
 }
 
 TEST(RAST_Blit, RectangleFormDoesNotWrap)

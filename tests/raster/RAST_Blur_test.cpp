@@ -77,13 +77,8 @@ TEST(RAST_Blur, MatchesTheRule)
   const unsigned seed = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 rng(seed);
-  struct Case
-  {
-    const char* name;
-    bool inPlace;
-    int destw, desth;  // of another bitmap
-    int dstx, dsty, srcx, srcy, w, h;
-  } kCases[] = {
+  // destw, desth: the size of another bitmap.
+  struct Case { const char* name; bool inPlace; int destw, desth, dstx, dsty, srcx, srcy, w, h; } kCases[] = {
       {"2 x 2 in place", true, 0, 0, 0, 0, 0, 0, 2, 2},
       {"1023 wide in place", true, 0, 0, 1, 1, 1, 1, 1023, 4},
       {"1024 wide in place", true, 0, 0, 1, 1, 1, 1, 1024, 4},

@@ -3,8 +3,7 @@
 // a window of the large one; the small bitmap must end as that window. The
 // bitmaps are stored either way up, for the shapes both the same way (a shape
 // mirrors its y coordinates into a flipped bitmap, where a half-pixel centre
-// rounds the other way). The seed is printed; set RAST_TEST_SEED to repeat a
-// run.
+// rounds the other way).
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_DeltaBlit.h"
 #include "raster/RAST_Polygon.h"
@@ -17,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <random>
@@ -44,18 +42,6 @@ std::shared_ptr<RAST_MemBitmap> RandomSource(std::mt19937& rng, int w, int h)
   return src;
 }
 
-// Corners on an ellipse, in any order.
-void RandomConvex(std::mt19937& rng, std::vector<int>* xs, std::vector<int>* ys)
-{
-  const int cx = 50 + Below(rng, 60), cy = 50 + Below(rng, 60), rx = 1 + Below(rng, 45), ry = 1 + Below(rng, 45);
-  for (int n = 3 + Below(rng, 9); n > 0; --n)
-  {
-    const double a = Real(rng, 0, 6.283185307179586);
-    xs->push_back(cx + static_cast<int>(std::lround(rx * std::cos(a))));
-    ys->push_back(cy + static_cast<int>(std::lround(ry * std::sin(a))));
-  }
-}
-
 Draw Circle(std::mt19937& rng)
 {
   // Centres on half pixels keep the centre's rounding after a whole-pixel shift.
@@ -75,7 +61,7 @@ Draw Circle(std::mt19937& rng)
 Draw Polygon(std::mt19937& rng)
 {
   std::vector<int> xs, ys;
-  RandomConvex(rng, &xs, &ys);
+  RandomConvex(rng, 50 + Below(rng, 60), 50 + Below(rng, 60), 1 + Below(rng, 45), 1 + Below(rng, 45), &xs, &ys);
   const int mode = Below(rng, 6);
   const float alpha = Alpha(rng);
   if (Below(rng, 4) == 0)
@@ -154,15 +140,9 @@ Draw MeshBlit(std::mt19937& rng)
 TEST(RAST_ClipCrop, SmallBitmapShowsTheLargeOnesWindow)
 {
   const uint32_t seed = RAST_TestSeed();
-  std::printf("RAST_ClipCrop seed %u (RAST_TEST_SEED repeats it)\n", seed);
   std::mt19937 rng(seed);
-  struct Case
-  {
-    const char* name;
-    Draw (*make)(std::mt19937& rng);
-    bool shape;
-    int reach;  // the window's offset is at most this
-  } kCases[] = {
+  // reach: the window's offset is at most this.
+  struct Case { const char* name; Draw (*make)(std::mt19937& rng); bool shape; int reach; } kCases[] = {
       {"circle or disc", &Circle, true, kLarge},       {"polygon or trapezoid", &Polygon, true, kLarge},
       {"delta blit", &DeltaBlit, false, kLarge},       {"scaled blit", &ScaledBlit, false, kLarge},
       {"mesh blit", &MeshBlit, false, 70},

@@ -4,23 +4,18 @@
 
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace
 {
 TEST(RAST_Pixel, BytesInMemoryAreAlphaRedGreenBlue)
 {
   const RAST_pixel p = RAST_RGBA(0x11, 0x22, 0x33, 0xFF);
+  const unsigned char kBytes[4] = {0xFF, 0x11, 0x22, 0x33};
   EXPECT_EQ(p, 0x332211FFu);
-  unsigned char bytes[4];
-  std::memcpy(bytes, &p, 4);
-  EXPECT_EQ(bytes[0], 0xFF);
-  EXPECT_EQ(bytes[1], 0x11);
-  EXPECT_EQ(bytes[2], 0x22);
-  EXPECT_EQ(bytes[3], 0x33);
-  EXPECT_EQ(RAST_GETA(p), 0xFF);
-  EXPECT_EQ(RAST_GETR(p), 0x11);
-  EXPECT_EQ(RAST_GETG(p), 0x22);
-  EXPECT_EQ(RAST_GETB(p), 0x33);
+  EXPECT_EQ(std::memcmp(&p, kBytes, 4), 0);
+  EXPECT_EQ((std::vector<int>{RAST_GETA(p), RAST_GETR(p), RAST_GETG(p), RAST_GETB(p)}),
+            (std::vector<int>{0xFF, 0x11, 0x22, 0x33}));
 }
 
 TEST(RAST_Pixel, WholePixelMixesTruncateEachChannel)

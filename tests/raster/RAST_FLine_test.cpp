@@ -47,12 +47,8 @@ TEST(RAST_FLine, AntiAliasedColumns)
 
 TEST(RAST_FLine, AntiAliasedCasesThatDrawNothing)
 {
-  struct Case
-  {
-    const char* name;
-    float x1, y1, x2, y2;
-    bool plainDraws;  // without aa the truncated ends make a point
-  } kCases[] = {
+  // plainDraws: without aa the truncated ends make a point.
+  struct Case { const char* name; float x1, y1, x2, y2; bool plainDraws; } kCases[] = {
       {"no whole column between the ends", 2.2f, 1.0f, 2.8f, 1.1f, true},
       {"equal ends", 4.0f, 4.0f, 4.0f, 4.0f, true},
       {"NaN", kNaN, 1.0f, 5.0f, 5.0f, false},
@@ -110,13 +106,8 @@ TEST(RAST_ClipFLineToBitmap, KeepsTheFootprintInside)
 
 TEST(RAST_DashedLine, Patterns)
 {
-  struct Case
-  {
-    const char* name;
-    int x1, y1, x2, y2, on, off;
-    float alpha;
-    std::vector<int> drawn;  // positions along the line
-  } kCases[] = {
+  // drawn: positions along the line.
+  struct Case { const char* name; int x1, y1, x2, y2, on, off; float alpha; std::vector<int> drawn; } kCases[] = {
       {"two on two off", 0, 3, 9, 3, 2, 2, 1.0f, {0, 1, 4, 5, 8}},
       {"given right to left", 9, 3, 0, 3, 2, 2, 1.0f, {0, 1, 4, 5, 8}},
       {"vertical one on one off", 4, 0, 4, 4, 1, 1, 1.0f, {0, 2}},

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -348,8 +347,6 @@ TEST(RAST_PNG, LoaderRecordChecksTheExtension)
   EXPECT_EQ(RAST_PNGImageLoader_Load("", true, nullptr), nullptr);
   EXPECT_EQ(RAST_PNGImageLoader_Load("", false, nullptr), nullptr);
 
-  const char kList[] = "PNG files (*.PNG)\0*.PNG\0";
-  EXPECT_EQ(std::memcmp(RAST_PNGImageLoader_GetExtList(), kList, sizeof(kList)), 0);
   RAST_PNGImageLoader_Register();
   int found = 0;
   for (RAST_ImageLoaderRec* rec = RAST_ImageLoader_list; rec; rec = rec->next)

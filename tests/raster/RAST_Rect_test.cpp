@@ -14,12 +14,8 @@ constexpr RAST_pixel kColor = 0x30C05A90u;  // alpha 0x90, red 0x5A, green 0xC0,
 
 TEST(RAST_FillRect, ClipsTheRectangle)
 {
-  struct Case
-  {
-    const char* name;
-    int x, y, w, h;
-    int x0, y0, x1, y1;  // the cells that change, [x0, x1) x [y0, y1)
-  } kCases[] = {
+  // The cells that change are [x0, x1) x [y0, y1).
+  struct Case { const char* name; int x, y, w, h, x0, y0, x1, y1; } kCases[] = {
       {"inside", 2, 1, 3, 2, 2, 1, 5, 3},
       {"left edge cut", -5, 0, 10, 1, 0, 0, 5, 1},
       {"at the width", 9, 0, 5, 5, 0, 0, 0, 0},
@@ -89,12 +85,8 @@ TEST(RAST_ClearRect, MasksAndSetsBits)
 
 TEST(RAST_MultiplyAddRect, ScalesAndOffsetsEachChannel)
 {
-  struct Case
-  {
-    const char* name;
-    float rsc, gsc, bsc, asc, radd, gadd, badd, aadd;
-    RAST_pixel expected;  // from red 200, green 100, blue 10, alpha 60
-  } kCases[] = {
+  // expected: made of red 200, green 100, blue 10, alpha 60.
+  struct Case { const char* name; float rsc, gsc, bsc, asc, radd, gadd, badd, aadd; RAST_pixel expected; } kCases[] = {
       {"identity", 1, 1, 1, 1, 0, 0, 0, 0, RAST_RGBA(200, 100, 10, 60)},
       {"double saturates", 2, 2, 2, 2, 0, 0, 0, 0, RAST_RGBA(255, 200, 20, 120)},
       {"addends in channel units", 1, 1, 1, 1, 10, -10, -20, 0.5f, RAST_RGBA(210, 90, 0, 60)},

@@ -234,10 +234,7 @@ TEST(RAST_ScaledBlit, RowPassesMatchTheScalarWalk)
   SCOPED_TRACE("seed " + std::to_string(seed) + " (RAST_TEST_SEED repeats it)");
   std::mt19937 rng(seed);
   auto uniform = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
-  struct Source
-  {
-    int w, h;
-  } kSources[] = {{37, 29}, {1, 1}, {1, 9}, {9, 1}, {2, 2}};
+  struct Source { int w, h; } kSources[] = {{37, 29}, {1, 1}, {1, 9}, {9, 1}, {2, 2}};
   std::vector<RAST_SimdLevel> levels{RAST_SimdLevel::SSE2};
   if (RAST_SupportedSimdLevel() == RAST_SimdLevel::AVX2) levels.push_back(RAST_SimdLevel::AVX2);
   const int kModes[] = {0, kBilinear, kBilinear | RAST_BLIT_USE_ALPHA, kBilinear | RAST_BLIT_MODE_OVERLAY,

@@ -107,22 +107,11 @@ inline RAST_pixel ReadPixel(RAST_IBitmap& bm, int x, int y)
   return bm.getBits()[static_cast<ptrdiff_t>(row) * bm.getRowSpan() + x];
 }
 
-// What RAST_Blit does to one pixel: a blit of 1 x 1 bitmaps, whose bytes the
-// dispatch test holds to literal values.
-inline RAST_pixel BlitOnePixel(RAST_pixel d, RAST_pixel s, float alpha, int mode)
-{
-  RAST_MemBitmap dest(1, 1, 1), src(1, 1, 1);
-  PixelAt(dest, 0, 0) = d;
-  PixelAt(src, 0, 0) = s;
-  RAST_Blit(&dest, &src, 0, 0, nullptr, alpha, mode);
-  return PixelAt(dest, 0, 0);
-}
-
-// dest's cells after a blit of src's rectangle [l, r) x [t, b) to (dx, dy),
+// dest's cells after a copy of src's rectangle [l, r) x [t, b) to (dx, dy),
 // worked out pixel by pixel from the plain geometry: every source pixel inside
 // the source lands at its offset from (l, t), if that lies inside dest.
 inline std::vector<RAST_pixel> ReferenceBlit(GuardedBitmap& dest, RAST_IBitmap& src, int64_t dx, int64_t dy,
-                                             int64_t l, int64_t t, int64_t r, int64_t b, float alpha, int mode)
+                                             int64_t l, int64_t t, int64_t r, int64_t b)
 {
   std::vector<RAST_pixel> out = dest.Cells();
   const int dw = dest.getWidth(), dh = dest.getHeight();
@@ -130,9 +119,8 @@ inline std::vector<RAST_pixel> ReferenceBlit(GuardedBitmap& dest, RAST_IBitmap& 
     for (int64_t sx = l < 0 ? 0 : l; sx < r && sx < src.getWidth(); ++sx)
     {
       const int64_t x = dx + (sx - l), y = dy + (sy - t);
-      if (x < 0 || y < 0 || x >= dw || y >= dh) continue;
-      RAST_pixel& p = out[static_cast<size_t>(y * dw + x)];
-      p = BlitOnePixel(p, ReadPixel(src, static_cast<int>(sx), static_cast<int>(sy)), alpha, mode);
+      if (x >= 0 && y >= 0 && x < dw && y < dh)
+        out[static_cast<size_t>(y * dw + x)] = ReadPixel(src, static_cast<int>(sx), static_cast<int>(sy));
     }
   return out;
 }

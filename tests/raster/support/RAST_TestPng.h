@@ -41,7 +41,7 @@ std::string EncodeBitmapPng(RAST_IBitmap& bitmap);
 
 // Compares the bitmap pixel by pixel with tests/golden/NAME.png, read by
 // libpng's simplified reader (not by the loader under test). On a mismatch or
-// a missing golden, NAME.actual.png and NAME.diff.png (differing pixels red,
-// equal ones dimmed) are written to golden-diff/ beside the test executable.
+// a missing golden, NAME.actual.png is written to golden-diff/ beside the test
+// executable.
 // With ZEPHRA_UPDATE_GOLDEN=1 the golden is written from the bitmap instead.
 ::testing::AssertionResult MatchesGoldenPng(RAST_IBitmap& actual, const std::string& name);
