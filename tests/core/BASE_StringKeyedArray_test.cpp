@@ -93,16 +93,6 @@ TEST(BASE_StringKeyedArray, ResortKeepsLastOfDuplicates)
   array.DeleteAll();
 }
 
-TEST(BASE_StringKeyedArray, UncopiedKeysStayTheCallersPointers)
-{
-  static const char kKey[] = "fixed";
-  BASE_StringKeyedArray<int> array(BASE_StringKeyedArray<int>::cmpstr, nullptr, nullptr, nullptr);
-  array.Insert(kKey, 5);
-  const char* key = nullptr;
-  array.Enumerate(0, &key);
-  EXPECT_EQ(key, kKey);
-}
-
 // Random inserts, lookups and deletes must agree with an ordered map.
 TEST(BASE_StringKeyedArray, AgreesWithReferenceMap)
 {

@@ -73,34 +73,6 @@ TEST(IMidiMsg, NoteBuilders)
   ExpectBytes(msg, {0, 0, 0}, "clear");
 }
 
-TEST(IMidiMsg, Readers)
-{
-  const IMidiMsg noteOn(0, 0x91, 64, 99);
-  EXPECT_EQ(noteOn.StatusMsg(), IMidiMsg::kNoteOn);
-  EXPECT_EQ(noteOn.Channel(), 1);
-  EXPECT_EQ(noteOn.NoteNumber(), 64);
-  EXPECT_EQ(noteOn.Velocity(), 99);
-  EXPECT_EQ(noteOn.ControlChangeIdx(), 64);
-  EXPECT_EQ(noteOn.Program(), -1);
-
-  const IMidiMsg cc(0, 0xB0, 7, 127);
-  EXPECT_EQ(cc.NoteNumber(), -1);
-  EXPECT_EQ(cc.Velocity(), -1);
-  EXPECT_DOUBLE_EQ(cc.ControlChange(7), 1.0);
-  EXPECT_EQ(cc.ControlChange(8), -1.0);
-
-  EXPECT_EQ(IMidiMsg(0, 0xA2, 10, 55).PolyAfterTouch(), 55);
-  EXPECT_EQ(IMidiMsg(0, 0xA2, 10, 55).NoteNumber(), 10);
-  EXPECT_EQ(IMidiMsg(0, 0xD0, 33, 0).ChannelAftertouch(), 33);
-  EXPECT_EQ(IMidiMsg(0, 0xC0, 12, 0).Program(), 12);
-  EXPECT_DOUBLE_EQ(IMidiMsg(0, 0xE0, 0, 64).PitchWheel(), 0.0);
-  EXPECT_DOUBLE_EQ(IMidiMsg(0, 0xE0, 127, 127).PitchWheel(), 8191.0 / 8192.0);
-  EXPECT_DOUBLE_EQ(IMidiMsg(0, 0xB0, 127, 127).PitchWheel(), 0.0);
-
-  EXPECT_EQ(IMidiMsg(0, 0x40, 0, 0).StatusMsg(), IMidiMsg::kNone);
-  EXPECT_EQ(IMidiMsg(0, 0xF8, 0, 0).StatusMsg(), IMidiMsg::kNone);
-}
-
 TEST(IMidiMsg, WireLength)
 {
   const struct

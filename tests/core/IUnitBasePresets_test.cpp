@@ -455,25 +455,4 @@ TEST(IUnitBaseFx, ValuesOutsideZeroToOneAreLimited)
   EXPECT_EQ(reader.Values(), std::vector<double>({0.0, 10.0, 0.0}));
 }
 
-// The fuzz corpus files, written independently of this code, load into the
-// plug-in they were made for.
-TEST(IUnitBaseFx, CorpusFilesLoad)
-{
-  const struct { const char* file; bool chunks; bool bank; } cases[] = {{"program_values.fxp", false, false},
-               {"program_chunk.fxp", true, false},
-               {"bank_programs.fxb", false, true},
-               {"bank_chunk.fxb", true, true}};
-  for (const auto& c : cases)
-  {
-    TestUnit unit(3, 3, c.chunks);
-    Init3(unit);
-    const std::string path = std::string(ZEPHRA_TEST_INPUTS) + "/fxp_reader/" + c.file;
-    ASSERT_TRUE(c.bank ? unit.LoadBankFromFXB(path.c_str()) : unit.LoadProgramFromFXP(path.c_str())) << c.file;
-    ExpectValuesNear(unit, {2.0, 3.0, 4.0});
-    if (c.bank)
-    {
-      EXPECT_STREQ(unit.GetPresetName(2), "Gamma") << c.file;
-    }
-  }
-}
 }  // namespace

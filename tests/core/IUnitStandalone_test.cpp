@@ -29,18 +29,6 @@ public:
   int mResizes = 0;
 };
 
-TEST(IUnitStandalone, StandaloneAnswersAndPlaysSilence)
-{
-  TestStandalone unit(NoOutput());
-  EXPECT_EQ(unit.GetHost(), 24);
-  EXPECT_EQ(unit.GetSamplesPerBeat(), 22050.0);
-
-  double out0[4] = {1, 1, 1, 1}, out1[4] = {1, 1, 1, 1};
-  double* outputs[2] = {out0, out1};
-  unit.LockMutexAndProcessDoubleReplacing(nullptr, outputs, 4);
-  EXPECT_EQ(std::vector<double>(out0, out0 + 4), std::vector<double>(4, 0.0));
-}
-
 TEST(IUnitStandalone, NothingIsSentWithoutAnOutputObject)
 {
   uint16_t channel = 0;

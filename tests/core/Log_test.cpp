@@ -171,13 +171,4 @@ TEST(Log, CompileTimestamps)
                "ZephraEditor 1.0 [Jun16 10:20]");
 }
 
-TEST(Log, BlankCharacters)
-{
-  for (int c = 0; c < 256; ++c)
-  {
-    const bool blank = c == 9 || c == 10 || c == 13 || c == 32;
-    EXPECT_EQ(IsBlankCharacter(static_cast<char>(c)), blank) << c;
-  }
-  Trace("IUnitBase", __LINE__, "%d:%f", 1, 2.0);
-}
 }  // namespace

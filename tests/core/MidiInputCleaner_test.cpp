@@ -54,11 +54,7 @@ TEST(MidiInputCleaner, SplitsWhatTheLibraryGlued)
 // thrown away whole, and the next message is not harmed.
 TEST(MidiInputCleaner, OverlongSysExIsDiscarded)
 {
-  struct Limit
-  {
-    size_t dataBytes;
-    size_t kept;
-  } kLimits[] = {{262141, 262143}, {262142, 262144}, {262143, 0}};
+  struct Limit { size_t dataBytes; size_t kept; } kLimits[] = {{262141, 262143}, {262142, 262144}, {262143, 0}};
   for (const Limit& l : kLimits)
   {
     Bytes sysEx(l.dataBytes + 2, 0x11);

@@ -13,10 +13,7 @@ namespace
 {
 TEST(MidiInputQueue, FullQueueDropsAndCounts)
 {
-  struct Case
-  {
-    size_t pushed, kept, overflows;
-  } kCases[] = {{1023, 1023, 0}, {1024, 1024, 0}, {1025, 1024, 1}};
+  struct Case { size_t pushed, kept, overflows; } kCases[] = {{1023, 1023, 0}, {1024, 1024, 0}, {1025, 1024, 1}};
   for (const Case& c : kCases)
   {
     MidiInputQueue queue;

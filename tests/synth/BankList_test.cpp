@@ -83,14 +83,7 @@ TEST(BankList, RemoveKeepsCategoryAndSelection)
 
 TEST(BankList, FileNamesInAndOut)
 {
-  struct Case
-  {
-    const char* file;
-    bool ok;
-    int location;
-    int category;
-    const char* name;
-  };
+  struct Case { const char* file; bool ok; int location; int category; const char* name; };
   const Case kCases[] = {
     {"01_BASS_Deep.pr3", true, 1, 2, "Deep"},
     {"03_Lead.prg", true, 3, 1, "Lead"},
@@ -146,11 +139,7 @@ TEST(BankList, FileNamesInAndOut)
 
 TEST(BankList, DisplayBreaksLines)
 {
-  struct Case
-  {
-    const char* name;
-    const char* display;
-  };
+  struct Case { const char* name; const char* display; };
   const Case kCases[] = {
     {"Short name12", "Short name12"},
     {"ABCD_EFGHIJKLMNOPQ", "ABCD\nEFGHIJKLMNOPQ"},

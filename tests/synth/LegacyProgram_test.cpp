@@ -34,12 +34,7 @@ TEST(LegacyProgram, Mapping)
   const struct { int in, out; } kRates[] = {{0, 13}, {64, 71}, {127, 127}, {-64, -44}};
   for (const auto& c : kRates) EXPECT_EQ(LegacyLfoRate(c.in), c.out) << c.in;
 
-  struct Case
-  {
-    const char* name;
-    std::string text;
-    std::vector<std::pair<EParam, int>> expect;
-  };
+  struct Case { const char* name; std::string text; std::vector<std::pair<EParam, int>> expect; };
   const Case kCases[] = {
     {"-1 selects the new filter", LegacyFile({{69, -1}, {70, 100}}),
      {{kParamVcfVintageNew, 1}, {kParamVcfCutoffVintage, 100}}},

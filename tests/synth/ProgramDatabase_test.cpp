@@ -148,12 +148,7 @@ TEST_F(ProgramDatabaseTest, DownloadsWholeOrNotAtAll)
   EXPECT_EQ(cached, Cache("07_BASS_Deep.pr3"));
   EXPECT_EQ(ReadWholeFile(cached), content);
 
-  struct Case
-  {
-    const char* name;
-    const char* control;
-    std::string address;
-  };
+  struct Case { const char* name; const char* control; std::string address; };
   const Case kCases[] = {
     {"404", "{}", host + "/files/07_BASS_Deep.pr3"},
     {"10 MB", R"({"body": "huge"})", host + "/files/07_BASS_Deep.pr3"},

@@ -112,8 +112,6 @@ TEST_F(BankExport, SaveBackRenamesInTheCacheAndReportsFailures)
 
   EXPECT_FALSE(M().SaveBankListToFolder(Cache()));
   EXPECT_EQ(Listing(Cache()), "07_BASS_Bass.pr3");
-  EXPECT_EQ(ReadWholeFile(Cache() + "07_BASS_Bass.pr3"), Body("seven"));
-  EXPECT_EQ(std::string(M().Bank()[7].path), Cache() + "07_BASS_Bass.pr3");
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0], "1 Program(s) could not be saved!");
 }

@@ -41,12 +41,7 @@ protected:
 
 TEST(BankDrop, LocationUnderTheMouse)
 {
-  const struct
-  {
-    const char* name;
-    double x, y;
-    int location;
-  } kCases[] = {
+  const struct { const char* name; double x, y; int location; } kCases[] = {
     {"left of the rows", 308.9, 500, 0},     {"first cell: location 0", 309, 109, 0},
     {"second column", 390, 109, 1},          {"second row", 309, 177, 10},
     {"above the rows", 500, 108.9, 0},       {"last column", 1119, 109, 9},

@@ -43,12 +43,7 @@ constexpr double kIntMin = -2147483648.0;
 
 // The two halves folded as low + 2 * high; onOff, when set, is the effect
 // switch that must be on for its blends to count.
-struct Composite
-{
-  const char* name;
-  EParam sent, low, high, onOff;
-  uint8_t msb, lsb;
-};
+struct Composite { const char* name; EParam sent, low, high, onOff; uint8_t msb, lsb; };
 constexpr Composite kComposites[] = {
   {"portamento mode", kParamPortamentoMode, kParamTrigGateMode, kParamPortamentoMode, kParamUnused0, 0x05, 0x59},
   {"trig/gate mode", kParamTrigGateMode, kParamTrigGateMode, kParamPortamentoMode, kParamUnused0, 0x05, 0x59},
@@ -72,12 +67,7 @@ constexpr Composite kComposites[] = {
   {"EQ Blend VCF", kParamEqBlendVcf, kParamEqBlendInstrument, kParamEqBlendVcf, kParamEqualizerOnOff, 0x06, 0x1D},
 };
 
-struct Extreme
-{
-  const char* name;
-  double low, high;
-  uint8_t data;
-};
+struct Extreme { const char* name; double low, high; uint8_t data; };
 constexpr Extreme kExtremes[] = {
   {"both far below", -1e300, -1e300, 0x00},
   {"both far above", 1e300, 1e300, 0x03},

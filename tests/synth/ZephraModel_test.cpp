@@ -53,33 +53,6 @@ TEST_F(ModelTest, StartSendsTheDefaultProgramOnce)
   EXPECT_EQ(model->UndoCount(), 1);
 }
 
-TEST_F(ModelTest, ParameterDefinitions)
-{
-  Make();
-  ASSERT_EQ(model->NParams(), 342);
-  const struct { EParam param; const char* name; int min, max; } kParams[] = {
-    {kParamVco1Coarse, "VCO1 coarse", -24, 48},
-    {kParamVcfModEnvFollower, "VCF modulation envelope followe", 0, 127},  // 32 characters, cut to 31
-    {kParamTrigGateMode, "trig/gate mode", 0, 1},
-    {kParamTrebleBoost, "Treble Boost", -15, 15},
-    {kParamPortamentoMode, "portamento mode", 0, 1},
-    {kParamFlexi4RangeControlPolarity, "FLEXI4 RANGE CONTROL POLARITY", 0, 1},
-    {kParamVcfCutoffNew, "VCF Cutoff Frequency (new)", 36, 122},
-  };
-  for (const auto& c : kParams)
-  {
-    const IParam* param = model->GetParam(c.param);
-    EXPECT_STREQ(param->GetNameForHost(), c.name) << c.param;
-    EXPECT_EQ(param->GetMin(), c.min) << c.name;
-    EXPECT_EQ(param->GetMax(), c.max) << c.name;
-  }
-  EXPECT_STREQ(model->GetParam(kParamFlexi1Sources)->GetDisplayText(80), " ");
-  EXPECT_STREQ(model->GetParam(kParamFlexi4Ranges)->GetDisplayText(74), "Midi CC 87");
-  EXPECT_EQ(model->GetParam(kParamFlexi1Ranges)->GetMax(), 74);
-  EXPECT_STREQ(model->GetParam(kParamProgramNumber)->GetDisplayText(0), "01");
-  EXPECT_STREQ(model->GetParam(kParamMidiChannel)->GetDisplayText(15), "CH:16");
-}
-
 // The synth reads a data byte of 0x80 or more as a status byte.
 TEST_F(ModelTest, OutOfRangeRecordNeverLeavesAsStatusByte)
 {

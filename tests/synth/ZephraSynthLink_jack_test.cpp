@@ -1,22 +1,9 @@
-// The synth link end to end: the model on the shell's MIDI ports over a
-// JACK server with its timer thread running, the simulated synth on JACK
-// clients of its own, and what the user would see recorded by the panels. Under the race detector this is the three-thread test.
+// The synth link end to end over JACK, as the fixture sets it up. Under the
+// race detector this is the three-thread test.
 #include "ZephraSynthLinkJack.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/BankFolder.h"
-
-TEST_F(ZephraSynthLinkJack, RequestedProgramIsSavedUnderItsName)
-{
-  mLink->TakeSent();
-  mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
-  E().RequestSingleProgram(5);
-  ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
-  EXPECT_EQ(mLink->TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0x03, 0x05, 0xF7}}));
-  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "05INIT.pr3");
-  EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "05INIT.pr3")), Pr3Numbers(kDefaultValues));
-  ExpectQuietClock();
-}
 
 // A file written into a location is stored there whole, the editor follows
 // it, and asked for again it comes back as the same file.
