@@ -22,6 +22,7 @@ MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
 
 MidiPorts::~MidiPorts()
 {
+  WaitForInputs();
   CloseAll();
   mStopDelivery = true;
   mSynthQueue.Wake();
@@ -71,40 +72,69 @@ bool MidiPorts::UpdateINI()
 
 bool MidiPorts::InitialiseMidi(RtMidi::Api api)
 {
+  StartMidi(api);
+  return FinishMidi();
+}
+
+void MidiPorts::StartMidi(RtMidi::Api api)
+{
   CloseAll();
   mMidiIn.reset();
   mKeyboardMidiIn.reset();
   mMidiOut.reset();
+  mInputsMade = false;
   RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
   try
   {
-    mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+    mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
   }
   catch (const RtMidiError& error)
   {
     error.printMessage();
     // No ALSA sequencer on this machine: the JACK server is the MIDI system.
-    if (api != RtMidi::UNSPECIFIED) return false;
+    if (api != RtMidi::UNSPECIFIED) return;
     chosen = RtMidi::UNIX_JACK;
   }
   mApi = chosen;
   try
   {
-    if (!mMidiIn) mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
-    mKeyboardMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
-    mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
-    mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
-    mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
-    mMidiIn->ignoreTypes(false, false, true);
-    mKeyboardMidiIn->ignoreTypes(false, false, true);
-    mCallbacksSet = true;
+    if (!mMidiOut) mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
   }
   catch (const RtMidiError& error)
   {
     error.printMessage();
-    return false;
+    return;
   }
-  return true;
+  // The sound server takes tens of milliseconds to admit each client: the
+  // inputs are made meanwhile, while the caller goes on with the output.
+  mInputMaker = std::thread([this, chosen] {
+    try
+    {
+      mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+      mKeyboardMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
+      mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
+      mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
+      mMidiIn->ignoreTypes(false, false, true);
+      mKeyboardMidiIn->ignoreTypes(false, false, true);
+      mCallbacksSet = true;
+      mInputsMade = true;
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+    }
+  });
+}
+
+bool MidiPorts::FinishMidi()
+{
+  WaitForInputs();
+  return mMidiOut && mInputsMade;
+}
+
+void MidiPorts::WaitForInputs()
+{
+  if (mInputMaker.joinable()) mInputMaker.join();
 }
 
 std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
@@ -122,6 +152,7 @@ std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
 
 void MidiPorts::ProbeMidiIO()
 {
+  WaitForInputs();
   if (!mMidiIn || !mMidiOut) return;
   mInputNames = {"off", "virtual input"};
   mOutputNames = {"off", "virtual output"};
@@ -187,6 +218,7 @@ bool MidiPorts::ChooseMidiOutput(const char* name)
 
 bool MidiPorts::Choose(Which which, const char* name)
 {
+  if (which != Which::kOut) WaitForInputs();
   RtMidi* midi = nullptr;
   std::string* field = nullptr;
   int n = -1;
@@ -248,6 +280,7 @@ bool MidiPorts::Choose(Which which, const char* name)
 
 void MidiPorts::CloseAll()
 {
+  WaitForInputs();
   // Output first: a paced message still going out is cancelled, so that
   // shut-down never waits for it and nothing goes to the closing port.
   if (mOutputGate) mOutputGate->Close();

@@ -91,13 +91,19 @@ public:
   // them could not be saved.
   bool UpdateINI();
 
-  // Creates the synth input, the keyboard input and the output, in that
-  // order, for ALSA or (when the library finds no ALSA sequencer) for JACK;
-  // api other than UNSPECIFIED forces one. An object the library refuses
-  // stays null and the result is false; the ones made before it stay.
-  // On success both inputs get their callbacks and pass SysEx and timing
-  // but not active sensing.
+  // Creates the output, then the synth input and the keyboard input, for
+  // ALSA or (when the library finds no ALSA sequencer) for JACK; api other
+  // than UNSPECIFIED forces one. An object the library refuses stays null
+  // and the result is false; the ones made before it stay. On success both
+  // inputs get their callbacks and pass SysEx and timing but not active
+  // sensing.
   bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
+  // InitialiseMidi in two halves: StartMidi makes the output and starts
+  // making the inputs on a thread of its own, FinishMidi waits for them and
+  // gives InitialiseMidi's result. In between only MidiOut,
+  // GetMIDIOutPortNumber and ChooseMidiOutput may be used.
+  void StartMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
+  bool FinishMidi();
   // Fills the two name lists once: "off", the virtual port, then the
   // ports of the synth input and of the output in port order.
   void ProbeMidiIO();
@@ -158,6 +164,8 @@ private:
     kKeyboardIn,
     kOut
   };
+  // Joins the thread StartMidi left making the inputs, if any.
+  void WaitForInputs();
   // Shared by the three Choose functions.
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
@@ -185,6 +193,8 @@ private:
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
+  bool mInputsMade = false;    // by the last StartMidi
+  std::thread mInputMaker;     // StartMidi's, until FinishMidi
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

@@ -129,11 +129,14 @@ void Launch()
 {
   if (!gPorts) return;
   MidiPortSettings& midi = gPorts->State();
-  (void)gPorts->InitialiseMidi();
-  gPorts->ProbeMidiIO();
+  // The sound server admits the two inputs while the editor builds its
+  // panels; the constructor needs only the output, through which it sends
+  // the last program (and starts its timer).
+  gPorts->StartMidi();
   (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
-  // The editor's constructor sends the last program and starts its timer.
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
+  (void)gPorts->FinishMidi();
+  gPorts->ProbeMidiIO();
   if (gPluginInstance)
   {
     gPorts->SetOutputGate(&gPluginInstance->MidiOutput());

@@ -93,7 +93,8 @@ struct Shell
 {
   MidiPorts ports{MidiSettingsStore{}};
   NotifyingPlug plug;
-  bool ok = ports.InitialiseMidi() && ports.ChooseMidiOutput("virtual output") &&
+  // In the shell's order: the output is chosen while the inputs are made.
+  bool ok = (ports.StartMidi(), ports.ChooseMidiOutput("virtual output")) && ports.FinishMidi() &&
             ports.ChooseMidiInput("virtual input");
 };
 
