@@ -19,6 +19,7 @@
 #include "raster/RAST_ScaledBlit.h"
 
 #include <malloc.h>
+#include <sched.h>
 #include <syslog.h>
 
 #include <algorithm>
@@ -155,6 +156,16 @@ void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* e
   job.decoded.reset();
 }
 
+// The processors this process may run on (a machine's count ignores a
+// narrower affinity, and more threads than processors only hold more
+// decodes at once).
+unsigned UsableProcessors()
+{
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
+  return std::thread::hardware_concurrency();
+}
+
 // Runs every job, on up to one thread per processor (this one among them).
 void RunRescaleJobs(std::vector<RescaleJob>& jobs, double scale, int divisor)
 {
@@ -163,7 +174,7 @@ void RunRescaleJobs(std::vector<RescaleJob>& jobs, double scale, int divisor)
     RAST_MemBitmap expanded(0, 0, 4);
     for (size_t i = next++; i < jobs.size(); i = next++) RunRescaleJob(jobs[i], scale, divisor, &expanded);
   };
-  const size_t wanted = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), jobs.size(), 8});
+  const size_t wanted = std::min<size_t>({std::max(1u, UsableProcessors()), jobs.size(), 8});
   std::vector<std::thread> helpers;
   for (size_t i = 1; i < wanted; ++i)
   {
