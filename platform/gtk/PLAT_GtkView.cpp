@@ -305,37 +305,37 @@ unsigned PLAT_GtkModsOf(guint state)
   return mods;
 }
 
-PLAT_Input PLAT_GtkButtonInput(const GdkEventButton* e)
+namespace
+{
+// What every pointer event carries alike.
+template <class Event>
+PLAT_Input PointerInput(PLAT_Input::Kind kind, const Event* e)
 {
   PLAT_Input in;
-  in.kind = e->type == GDK_BUTTON_RELEASE ? PLAT_Input::Kind::ButtonUp : PLAT_Input::Kind::ButtonDown;
-  in.button = static_cast<int>(e->button);
+  in.kind = kind;
   in.x = e->x;
   in.y = e->y;
   in.rootX = e->x_root;
   in.rootY = e->y_root;
   in.mods = PLAT_GtkModsOf(e->state);
   in.time = e->time;
+  return in;
+}
+}  // namespace
+
+PLAT_Input PLAT_GtkButtonInput(const GdkEventButton* e)
+{
+  PLAT_Input in = PointerInput(
+      e->type == GDK_BUTTON_RELEASE ? PLAT_Input::Kind::ButtonUp : PLAT_Input::Kind::ButtonDown, e);
+  in.button = static_cast<int>(e->button);
   return in;
 }
 
-PLAT_Input PLAT_GtkMotionInput(const GdkEventMotion* e)
-{
-  PLAT_Input in;
-  in.kind = PLAT_Input::Kind::Motion;
-  in.x = e->x;
-  in.y = e->y;
-  in.rootX = e->x_root;
-  in.rootY = e->y_root;
-  in.mods = PLAT_GtkModsOf(e->state);
-  in.time = e->time;
-  return in;
-}
+PLAT_Input PLAT_GtkMotionInput(const GdkEventMotion* e) { return PointerInput(PLAT_Input::Kind::Motion, e); }
 
 PLAT_Input PLAT_GtkScrollInput(const GdkEventScroll* e)
 {
-  PLAT_Input in;
-  in.kind = PLAT_Input::Kind::Scroll;
+  PLAT_Input in = PointerInput(PLAT_Input::Kind::Scroll, e);
   switch (e->direction)
   {
     case GDK_SCROLL_UP: in.wheelY = 1; break;
@@ -347,12 +347,6 @@ PLAT_Input PLAT_GtkScrollInput(const GdkEventScroll* e)
       in.wheelY = -e->delta_y;
       break;
   }
-  in.x = e->x;
-  in.y = e->y;
-  in.rootX = e->x_root;
-  in.rootY = e->y_root;
-  in.mods = PLAT_GtkModsOf(e->state);
-  in.time = e->time;
   return in;
 }
 
