@@ -603,22 +603,28 @@ void ILiveEdit::ResetView()
   for (int i = 0; i < n; ++i) wanted.push_back(static_cast<IControl*>(snapshot->mControls.Get()[i]));
   // When controls came or went since the snapshot the order is left alone.
   (void)RestoreOrder(wanted);
-  const bool manager = Manager() != nullptr;
   const double s = Scale();
-  auto scaled = [&](const ILiveLayoutState::Rect& r) {
-    if (!manager) return IRECT(r.left, r.top, r.right, r.bottom);
-    return IUnitGUIResize::ScaleDRECT(DRECT{double(r.left), double(r.top), double(r.right), double(r.bottom)}, s, s);
+  auto place = [&](bool atScale) {
+    auto rect = [&](const ILiveLayoutState::Rect& r) {
+      if (!atScale) return IRECT(r.left, r.top, r.right, r.bottom);
+      return IUnitGUIResize::ScaleDRECT(DRECT{double(r.left), double(r.top), double(r.right), double(r.bottom)}, s, s);
+    };
+    for (int i = 0; i < n && i <= LastEditable(); ++i)
+    {
+      if (std::find(mDeleted.begin(), mDeleted.end(), i) != mDeleted.end()) continue;
+      IControl* c = wanted[static_cast<size_t>(i)];
+      if (mGraphics->GetControlIdx(c) < 0) continue;
+      c->SetBounds(rect(snapshot->mDrawRects.Get()[i]), rect(snapshot->mTargetRects.Get()[i]));
+      c->Hide(snapshot->mHidden.Get()[i]);
+    }
   };
-  for (int i = 0; i < n && i <= LastEditable(); ++i)
-  {
-    if (std::find(mDeleted.begin(), mDeleted.end(), i) != mDeleted.end()) continue;
-    IControl* c = wanted[static_cast<size_t>(i)];
-    if (mGraphics->GetControlIdx(c) < 0) continue;
-    c->SetBounds(scaled(snapshot->mDrawRects.Get()[i]), scaled(snapshot->mTargetRects.Get()[i]));
-    c->Hide(snapshot->mHidden.Get()[i]);
-  }
   ClearSelection();
+  // The header gets the snapshot's own rectangles, written as they are;
+  // the controls then take them at the GUI scale. Written from the scaled
+  // ones they would be pixels (or, divided back, a unit) off.
+  place(false);
   WriteHeader(true, CurrentView());
+  if (Manager()) place(true);
 }
 
 void ILiveEdit::ClearSelection()

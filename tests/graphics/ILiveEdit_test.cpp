@@ -381,6 +381,33 @@ TEST(LiveEdit, DeleteAsksFirstAndResetViewRestoresTheOrder)
   }
 }
 
+// "Reset View to Default" at any scale writes the snapshot's own
+// rectangles; the controls take them at the scale.
+TEST(LiveEdit, ResetViewWritesTheSnapshotsRectangles)
+{
+  struct Case
+  {
+    const char* scale;
+    int x0, y0;  // a press inside a at that scale
+    IRECT rect;
+  } kCases[] = {{"0.5", 15, 15, IRECT(5, 10, 30, 22)}, {"1.5", 30, 40, IRECT(15, 30, 90, 68)},
+                {"2", 30, 50, IRECT(20, 40, 120, 90)}};
+  for (const Case& k : kCases)
+  {
+    SCOPED_TRACE(k.scale);
+    LiveFixture f(true, k.scale);
+    f.Open();
+    f.Key(ILiveEdit::kKeyEdit);
+    ASSERT_EQ(f.a->GetRECT(), k.rect);
+    f.Drag(k.x0, k.y0, k.x0 + 12, k.y0 + 10, false);
+    ASSERT_NE(f.a->GetRECT(), k.rect);
+    f.Menu(ILiveEdit::kMenuResetView);
+    EXPECT_EQ(f.a->GetRECT(), k.rect);
+    EXPECT_NE(f.Header().find("LiveEditSetLayout(0, 1, 1, IRECT(10, 20, 60, 45), IRECT(10, 20, 60, 45), false);"),
+              std::string::npos);
+  }
+}
+
 TEST(LiveEdit, HistoryKeepsTheNewest256States)
 {
   struct Case
