@@ -138,6 +138,8 @@ public:
   int GetControlIdx(IControl* control) const;
   IControl* GetControl(int index) const { return mControls.Get(index); }
   int NControls() const { return mControls.GetSize(); }
+  // The same, by the name the live editor's layout header uses.
+  int GetNControls() const { return NControls(); }
 
   // ---- by parameter index (any thread) ----
   void HideControl(int paramIdx, bool hide);

@@ -247,6 +247,13 @@ void IControl::SetTargetRECT(IRECT rect)
   mTargetRECT = rect;
 }
 
+void IControl::SetDrawRECT(IRECT rect)
+{
+  BASE_MutexLock lock(mChangeLock);
+  if (rect != mRECT) MarkStale(mRECT);
+  mRECT = rect;
+}
+
 void IControl::SetBounds(IRECT draw, IRECT target)
 {
   BASE_MutexLock lock(mChangeLock);

@@ -102,6 +102,9 @@ public:
   IRECT GetRECT();
   IRECT GetTargetRECT();
   void SetTargetRECT(IRECT rect);
+  // The drawing rectangle alone (as the live editor's layout header sets
+  // it); the old place is repainted too.
+  void SetDrawRECT(IRECT rect);
   // Both rectangles at once (the resize manager's re-layout); the old place
   // is repainted too.
   void SetBounds(IRECT draw, IRECT target);

@@ -408,6 +408,41 @@ TEST(LiveEdit, ResetViewWritesTheSnapshotsRectangles)
   }
 }
 
+namespace
+{
+// The lines a header without a manager holds for control 1, as code: the
+// written text must compile against the framework and do what it says.
+void ApplyWrittenLines(IGraphics* pGraphics, std::vector<IControl*>& originalPointers)
+{
+  for (int i = 0; i < pGraphics->GetNControls(); i++)
+    originalPointers.push_back(pGraphics->GetControl(i));
+  pGraphics->GetControl(1)->Hide(false);
+  pGraphics->GetControl(1)->SetDrawRECT(IRECT(10, 20, 60, 45));
+  pGraphics->GetControl(1)->SetTargetRECT(IRECT(10, 20, 60, 45));
+}
+}  // namespace
+
+TEST(LayoutHeader, WithoutAManagerTheLinesAreCodeOfTheFramework)
+{
+  LiveFixture f(false);
+  f.Open();
+  f.Key(ILiveEdit::kKeyEdit);
+  f.Menu(ILiveEdit::kMenuResetView);
+  const std::string header = f.Header();
+  for (const char* line : {"\t\tfor (int i = 0; i < pGraphics->GetNControls(); i++)\n"
+                           "\t\t\toriginalPointers.push_back(pGraphics->GetControl(i));\n",
+                           "\t\tpGraphics->GetControl(1)->Hide(false); \n"
+                           "\t\tpGraphics->GetControl(1)->SetDrawRECT(IRECT(10, 20, 60, 45)); \n"
+                           "\t\tpGraphics->GetControl(1)->SetTargetRECT(IRECT(10, 20, 60, 45)); \n"})
+    EXPECT_NE(header.find(line), std::string::npos) << line;
+  f.a->SetBounds(IRECT(0, 0, 5, 5), IRECT(0, 0, 5, 5));
+  std::vector<IControl*> pointers;
+  ApplyWrittenLines(f.gui, pointers);
+  EXPECT_EQ(pointers.size(), static_cast<size_t>(f.gui->NControls()));
+  EXPECT_EQ(f.a->GetRECT(), IRECT(10, 20, 60, 45));
+  EXPECT_EQ(f.a->GetTargetRECT(), IRECT(10, 20, 60, 45));
+}
+
 TEST(LiveEdit, HistoryKeepsTheNewest256States)
 {
   struct Case
