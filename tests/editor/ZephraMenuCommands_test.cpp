@@ -10,8 +10,6 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // A folder chooser the user always cancels.
 struct FolderAnswers : ZephraManagerLink
 {
