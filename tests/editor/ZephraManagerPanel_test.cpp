@@ -41,11 +41,9 @@ TEST(ZephraManagerPanel, SettingsChooseTheManagerAndTheRememberBox)
   // pixel: at (600, 400); remember: the value of the remember box.
   struct Case { const char* name, *settings; bool managerMode; const char* pixel; double remember; } const kCases[] = {
     {"missing", "[gui]\nbackground=space\n", false, "20263a", 0},
-    {"false", "[gui]\nbackground=space\nmanager=false\n", false, "20263a", 0},
     {"true", "[gui]\nbackground=space\nmanager=true\n", true, "343842", 0},
     {"other text", "[gui]\nbackground=space\nmanager=yes\n", false, "20263a", 0},
     {"memo", "[gui]\nbackground=space\nmanager=true\n[dbase]\nmemo=true\n", true, "343842", 1},
-    {"memo false", "[gui]\nbackground=space\nmanager=true\n[dbase]\nmemo=false\n", true, "343842", 0},
   };
   for (const Case& c : kCases)
   {
