@@ -16,6 +16,17 @@
 
 namespace
 {
+// HOME pointed at a folder for the test's length.
+struct HomeAt
+{
+  explicit HomeAt(const std::string& dir) : saved(std::getenv("HOME") ? std::getenv("HOME") : "")
+  {
+    setenv("HOME", dir.c_str(), 1);
+  }
+  ~HomeAt() { setenv("HOME", saved.c_str(), 1); }
+  std::string saved;
+};
+
 int ModeOf(const std::string& path)
 {
   struct stat st{};
@@ -27,9 +38,7 @@ TEST(ZephraEditorGraphics, RealStepsMakeTheDesktopSurfaceAndItsManager)
 {
   IUnitGUIResize::ResetProcessStateForTest();
   TempDir home;
-  const char* saved = std::getenv("HOME");
-  const std::string savedHome = saved ? saved : "";
-  setenv("HOME", home.Path().c_str(), 1);
+  HomeAt homeAt(home.Path());
   ZephraEditorSetup setup;
   setup.runTimer = false;
   setup.buildGui = ZephraDesktopGui([](ZephraEditor& editor, IGraphics& g) {
@@ -72,6 +81,5 @@ TEST(ZephraEditorGraphics, RealStepsMakeTheDesktopSurfaceAndItsManager)
   EXPECT_EQ(ModeOf(home.Path() + "/Library"), 0700);
   EXPECT_EQ(ModeOf(support), 0700);
   EXPECT_NE(ReadWholeFile(editor.SettingsPath()).find("guiscale=1.000000000000000\n"), std::string::npos);
-  setenv("HOME", savedHome.c_str(), 1);
   IUnitGUIResize::ResetProcessStateForTest();
 }
