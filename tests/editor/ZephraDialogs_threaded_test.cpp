@@ -1,8 +1,12 @@
 // A message box up on the timer thread must not hold up the MIDI threads,
-// and the idle hook must not wait for a thread that holds the mutex.
+// the idle hook must not wait for a thread that holds the mutex, and the
+// synth's dumps go on being saved while a menu command's folder prompt is
+// open: no prompt holds the plug-in mutex.
 #include "ZephraTestEditor.h"
 
 #include "support/TempDir.h"
+#include "synth/ZephraManagerLink.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +18,24 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A message box that stays up until the test lets it go.
-struct BlockingPanels : ZephraPanelLink
+// A message box or folder prompt that stays up until the test lets it go.
+struct Blocker
 {
-  int ShowMessageBox(const char*, const char*, int) override
+  void Block()
   {
     shown.set_value();
     dismissed.wait();
-    return 0;
   }
   std::promise<void> shown, dismiss;
   std::shared_future<void> dismissed = dismiss.get_future().share();
+};
+struct BlockingPanels : ZephraPanelLink, Blocker
+{
+  int ShowMessageBox(const char*, const char*, int) override { Block(); return 0; }
+};
+struct BlockingFolders : ZephraManagerLink, Blocker
+{
+  std::string ChooseDirectory(const std::string&) override { Block(); return {}; }
 };
 
 // Runs work on a thread of its own; true when it ended within 10 s, which
@@ -85,4 +96,31 @@ TEST(ZephraDialogs, IdleHookSkipsAHeldMutex)
   EXPECT_TRUE(t.TakeSent().empty());
   editor.OnIdle();  // the request keeps for the next pass
   EXPECT_EQ(t.TakeSent().size(), 1u);
+}
+
+TEST(ZephraMenuPrompts, DumpIsSavedWhileAFolderPromptIsOpen)
+{
+  for (int index : {1, 5, 21, 24})
+  {
+    SCOPED_TRACE(index);
+    TempDir dir, files;
+    TestEditor t(dir.Path());
+    ZephraEditor& editor = *t.editor;
+    WriteWholeFile(files.File("01_A.pr3"), MarkerText(kDefaultValues));
+    editor.ScanProgramFolder(files.File("01_A.pr3").c_str());
+    auto owned = std::make_unique<BlockingFolders>();
+    BlockingFolders& folders = *owned;
+    editor.SetManagerLink(std::move(owned));
+    editor.StartSaveAllFromSynth(false);
+    editor.OnIdle();  // asks for location 1
+
+    std::thread gui([&] { EXPECT_TRUE(editor.OnStandaloneMenuCommand(index)); });
+    folders.shown.get_future().wait();
+    auto delivered = std::async(std::launch::async, [&] {
+      t.Receive(ProgramMessage(0x41, 1, kDefaultWire, "Warm Pad"));
+    });
+    EXPECT_TRUE(EndsWhileBlocked(delivered, folders.dismiss)) << "the dump waited for the prompt";
+    gui.join();
+    EXPECT_EQ(LineNumbers(ReadWholeFile(files.File("01Warm Pad.pr3"))), Pr3Numbers(kDefaultValues));
+  }
 }

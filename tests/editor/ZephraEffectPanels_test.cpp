@@ -1,7 +1,7 @@
 // The effect panels on the real look: the equaliser graph and its knobs,
 // the delay tab, the graph view refused while an equaliser value is
 // learnt, the chain order's tab places.
-#include "ZephraFaceTestEditor.h"
+#include "ZephraSkinEditor.h"
 
 #include "core/IParam.h"
 #include "graphics/controls/IParaGraphicEq.h"
@@ -14,7 +14,7 @@ namespace {
 
 // Presses the graph where a band of hz at 0 dB has its handle; then drags
 // it to the graph's right (dragTo 1) or left (-1) edge and lets go.
-void PressAt(FaceEditor& f, double hz, int dragTo = 0)
+void PressAt(SkinEditor& f, double hz, int dragTo = 0)
 {
   IParaGraphicEq& graph = *f.Face().EqGraph();
   const IRECT r = graph.GetRECT();
@@ -28,7 +28,7 @@ void PressAt(FaceEditor& f, double hz, int dragTo = 0)
 
 // Bands flat at 50, 140, 140 and 7000 Hz, then param at value, then the
 // graph view.
-void ShowGraph(FaceEditor& f, int param = kParamBassFrq, int value = 0)
+void ShowGraph(SkinEditor& f, int param = kParamBassFrq, int value = 0)
 {
   for (int band = 0; band < 4; ++band) f.Set(kParamBassFrq + 3 * band, band == 3 ? 127 : 0);
   for (int band = 0; band < 4; ++band) f.Set(kParamBassBoost + 3 * band, 0);
@@ -49,7 +49,7 @@ TEST(EffectPanels, KnobsToGraphBands)
   };
   for (const Case& c : kCases)
   {
-    FaceEditor f;
+    SkinEditor f;
     ShowGraph(f, c.param, c.value);
     PressAt(f, c.hz);
     IParaGraphicEq::Band band;
@@ -64,7 +64,7 @@ TEST(EffectPanels, KnobsToGraphBands)
 // in a row, each drag sent.
 TEST(EffectPanels, GraphDragUndoSteps)
 {
-  FaceEditor f;
+  SkinEditor f;
   ShowGraph(f);
   f.TakeWire();
   const int steps = f.editor->UndoCount();
@@ -87,7 +87,7 @@ TEST(EffectPanels, TooNarrowBandTakesTheNarrowestQ)
   struct Case { float width; int q; } kCases[] = {{-0.5f, 100}, {0.1442f, 100}, {1.38848f, 10}};
   for (const Case& c : kCases)
   {
-    FaceEditor f;
+    SkinEditor f;
     ShowGraph(f);
     f.Face().EqGraph()->SetBands(
       {1, IParaGraphicEq::kBell, 0.0f, 1000.0f, c.width, 140.0f, 4800.0f, -20.0f, 20.0f, 0.1442f, 1.38848f});
@@ -101,7 +101,7 @@ TEST(EffectPanels, TooNarrowBandTakesTheNarrowestQ)
 // goes out once: 336 controllers.
 TEST(EffectPanels, DelayTabSendsOneWholeProgram)
 {
-  FaceEditor f;
+  SkinEditor f;
   f.Set(kParamMidiSync, 3);
   f.Click(kParamTabChorus);
   f.TakeWire();
@@ -118,7 +118,7 @@ TEST(EffectPanels, DelayTabSendsOneWholeProgram)
 
 TEST(EffectPanels, NoGraphWhileAnEqValueIsLearnt)
 {
-  FaceEditor f;
+  SkinEditor f;
   f.Set(kParamParametricEqView, 1);
   f.Click(kParamFlexi1Learn);
   f.Set(kParamMid2Boost, 4);
@@ -129,7 +129,7 @@ TEST(EffectPanels, NoGraphWhileAnEqValueIsLearnt)
 TEST(EffectPanels, ChainOrderPlacesTheTabs)
 {
   struct Case { int order, overdriveX, equaliserX; } kCases[] = {{1, 618, 523}, {0, 523, 618}};
-  FaceEditor f;
+  SkinEditor f;
   for (const Case& c : kCases)
   {
     f.Set(kParamEffectsChainOrder, c.order);

@@ -1,5 +1,5 @@
 // FLEXI range learn on the real look.
-#include "ZephraFaceTestEditor.h"
+#include "ZephraSkinEditor.h"
 
 #include "core/IParam.h"
 #include "graphics/controls/ITextControl.h"
@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kFx = ParamOfIndex(130);  // an effect value, range 0..127
 
-void Learn(FaceEditor& f, int learnButton, int target, int value)
+void Learn(SkinEditor& f, int learnButton, int target, int value)
 {
   f.Click(learnButton);
   f.Set(target, value);
@@ -28,7 +28,7 @@ TEST(FlexiLearn, RangePairByTarget)
   };
   for (const Case& c : kCases)
   {
-    FaceEditor f;
+    SkinEditor f;
     f.Set(kParamMidiSync, c.midiSync);
     Learn(f, kParamFlexi1Learn, c.target, 50);
     const IParam* a = f.editor->GetParam(kParamFlexi1RangeA);
@@ -43,7 +43,7 @@ TEST(FlexiLearn, RangePairByTarget)
 // to the right, at the GUI scale 1.5.
 TEST(FlexiLearn, PairPlacedAtScale)
 {
-  FaceEditor f(1710, 1200);
+  SkinEditor f("", 1710, 1200);
   f.Set(kParamMidiSync, 1);
   Learn(f, kParamFlexi1Learn, kParamVco4PwmLfoFrq, 3);
   EXPECT_EQ(f.Corner(kParamFlexi1RangeA), std::make_pair(397, 820));
@@ -54,7 +54,7 @@ TEST(FlexiLearn, PairPlacedAtScale)
 // 5/95, then the move itself at 5/76.
 TEST(FlexiLearn, NewCutoffOnTheWire)
 {
-  FaceEditor f;
+  SkinEditor f;
   f.Click(kParamFlexi1Learn);
   f.TakeWire();
   f.Set(kParamVcfCutoffNew, 64);
@@ -68,7 +68,7 @@ TEST(FlexiLearn, RangeAKeepsTheFarEndInRange)
   struct Case { int a, range, b; } kCases[] = {{106, 20, 126}, {107, 20, 127}, {108, 19, 127}, {120, 7, 127}};
   for (const Case& c : kCases)
   {
-    FaceEditor f;
+    SkinEditor f;
     Learn(f, kParamFlexi1Learn, kFx, 40);
     f.Set(kParamFlexi1Range, 20);
     f.Set(kParamFlexi1RangeA, c.a);
@@ -82,7 +82,7 @@ TEST(FlexiLearn, RangeAKeepsTheFarEndInRange)
 // range and lamp, and nothing is sent. LEARN on the armed slot empties it.
 TEST(FlexiLearn, LearnOnAnotherSlotOnlyDisarms)
 {
-  FaceEditor f;
+  SkinEditor f;
   Learn(f, kParamFlexi2Learn, kFx, 40);
   f.Set(kParamFlexi2Range, 5);
   f.Click(kParamFlexi1Learn);
@@ -103,7 +103,7 @@ TEST(FlexiLearn, LearnOnAnotherSlotOnlyDisarms)
 // learn blinks its lamp every eighth idle pass and ends on the tenth tick.
 TEST(FlexiLearn, TimedWork)
 {
-  FaceEditor f;
+  SkinEditor f;
   Learn(f, kParamFlexi1Learn, kFx, 40);
   f.Set(kParamFlexi1RangeB, 31);
   EXPECT_TRUE(f.Int(kParamFlexi1Range) == 9 && f.Int(kParamFlexi1RangePolarity) == 1);
@@ -140,7 +140,7 @@ TEST(FlexiLearn, ListPagesStopShortOfTheirEnd)
     {kParamShowFlexi1Ranges, kParamListPage4, 74, kParamFlexi1Ranges, 74},
     {kParamShowFlexi1Ranges, kParamListPage4, 75, kParamFlexi1Ranges, 74},
   };
-  FaceEditor f;
+  SkinEditor f;
   for (const Case& c : kCases)
   {
     f.Click(c.show);

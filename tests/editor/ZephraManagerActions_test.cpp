@@ -1,12 +1,14 @@
 // The program manager's buttons as the user presses them: what lands in the
-// bank, what the browser rows show, which questions are asked, and the
-// remembered login.
+// bank, what the browser rows show, which questions are asked, the
+// remembered login, and the folder chooser's answer.
 #include "ZephraTestEditor.h"
 
+#include "editor/ZephraManagerWindowLink.h"
 #include "editor/ZephraUserFile.h"
 #include "support/TempDir.h"
 #include "synth/ZephraParams.h"
 #include "synth/support/DatabaseServer.h"
+#include "winl/WINL_FileDialog.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <gtest/gtest.h>
@@ -270,4 +272,30 @@ TEST_F(ManagerActionsTest, RememberedOldPasswordLogsInAndAWrongOneSaysSo)
   GetPrivateProfileString("dbase", "user", "none", user, sizeof user, settings.c_str());
   EXPECT_STREQ(user, "");
   EXPECT_NE(access(dir.File("user.dat").c_str(), F_OK), 0);
+}
+
+// The chooser's answer with a "/" added, never a path cut to fit.
+TEST(ZephraManagerWindowLink, ChosenFolderGetsItsSlashWithin255Bytes)
+{
+  // answer: none when cancelled; expected "=": the answer and "/".
+  struct Case { const char* name; std::vector<std::string> answer; const char* expected; } const kCases[] = {
+    {"chosen", {"/home/user/banks"}, "/home/user/banks/"},
+    {"cancelled", {}, ""},
+    {"253 bytes", {"/" + std::string(252, 'f')}, "="},
+    {"254 bytes: 255 with the slash", {"/" + std::string(253, 'f')}, "="},
+    {"255 bytes", {"/" + std::string(254, 'f')}, ""},
+  };
+  ZephraManagerWindowLink link;
+  for (const Case& c : kCases)
+  {
+    WINL_ChooserTestQueue(c.answer);
+    const std::string chosen = link.ChooseDirectory("/start/here/");
+    EXPECT_EQ(chosen, std::string(c.expected) == "=" ? c.answer[0] + "/" : c.expected) << c.name;
+    const auto shown = WINL_ChooserTestTake();
+    ASSERT_EQ(shown.size(), 1u) << c.name;
+    EXPECT_EQ(shown[0].kind, WINL_ShownChooser::Folder);
+    EXPECT_EQ(shown[0].title, "Select Directory");
+    EXPECT_EQ(shown[0].folder, "/start/here/");
+  }
+  WINL_ChooserTestEnd();
 }

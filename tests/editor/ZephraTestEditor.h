@@ -1,10 +1,7 @@
-// An editor for tests: settings in a folder, the timer thread only when
-// asked (tests call OnTimerTick themselves), a headless surface that records
-// message boxes and save dialogs and answers from its queues, panels that
-// record captions and status texts, and the MIDI output captured: controller
-// messages as the wire bytes the wrapper sends under the output channel
-// (also those of the construction, which no override sees), SysEx whole.
-// The records take a lock, since the timer and MIDI threads write them too.
+// An editor for tests: settings in a folder, no timer thread unless asked, a
+// headless surface, panels that record what they are told, and the MIDI
+// output captured as wire bytes (construction's too) and whole SysEx. The
+// records take a lock: the timer and MIDI threads write them too.
 #pragma once
 
 #include "core/BASE_String.h"
@@ -18,23 +15,16 @@
 #include <utility>
 
 using Bytes = std::vector<uint8_t>;
+using Hold = std::lock_guard<std::mutex>;
 
 struct TestPanels : ZephraPanelLink
 {
   explicit TestPanels(IGraphicsHeadless* surface) : gui(surface) {}
-  void SetValueCaption(int programIndex, const char* text) override
+  void SetValueCaption(int index, const char* text) override { Hold hold(lock); captions[index] = text; }
+  void SetNameDisplay(const char* text) override { Hold hold(lock); status.push_back(text); }
+  int ShowMessageBox(const char* text, const char* title, int type) override
   {
-    std::lock_guard<std::mutex> hold(lock);
-    captions[programIndex] = text;
-  }
-  void SetNameDisplay(const char* text) override
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    status.push_back(text);
-  }
-  int ShowMessageBox(const char* text, const char* caption, int type) override
-  {
-    return gui->ShowMessageBox(text, caption, type);
+    return gui->ShowMessageBox(text, title, type);
   }
   std::string PromptForSaveFile(const char* proposedPath) override
   {
@@ -43,35 +33,18 @@ struct TestPanels : ZephraPanelLink
     return file.Get();
   }
   bool IsFlexiCopyMode() const override { return flexiCopyMode; }
-  void HideParamControl(int param, bool hide) override
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    hidden[param] = hide;
-  }
+  void HideParamControl(int param, bool hide) override { Hold hold(lock); hidden[param] = hide; }
   bool IsParamControlHidden(int param) const override
   {
-    std::lock_guard<std::mutex> hold(lock);
-    const auto it = hidden.find(param);
-    return it != hidden.end() && it->second;
+    Hold hold(lock);
+    return hidden.count(param) && hidden.at(param);
   }
-  void GrayOutParamControl(int param, bool gray) override
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    grayed[param] = gray;
-  }
-  void HideValueCaption(int programIndex, bool hide) override
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    captionHidden[programIndex] = hide;
-  }
+  void GrayOutParamControl(int param, bool gray) override { Hold hold(lock); grayed[param] = gray; }
+  void HideValueCaption(int index, bool hide) override { Hold hold(lock); captionHidden[index] = hide; }
   void SetPwmLfoRangeMode(bool synced) override { rangeModes += synced ? "L1 " : "L0 "; }
   void SetDelayRangeMode(int mode) override { rangeModes += "D" + std::to_string(mode) + " "; }
   bool IsMidiSyncKnobHeld() const override { return midiSyncHeld; }
-  std::vector<std::string> Status()
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    return status;
-  }
+  std::vector<std::string> Status() { Hold hold(lock); return status; }
   IGraphicsHeadless* gui;
   mutable std::mutex lock;
   std::map<int, std::string> captions;
@@ -91,8 +64,7 @@ struct TestEditor
   TestPanels* panels = nullptr;
   std::unique_ptr<ZephraEditor> editor;
 
-  // addControls, when given, puts controls of the test's own on the surface
-  // before the editor is built on it.
+  // addControls puts the test's own controls on the surface first.
   explicit TestEditor(const std::string& folder, bool runTimer = false, RtMidiOut* midiOut = nullptr,
                       std::function<void(IGraphicsHeadless&, ZephraEditor&)> addControls = {})
   {
@@ -110,31 +82,20 @@ struct TestEditor
     setup.sendTap = [this](const IMidiMsg& msg) {
       uint8_t bytes[3];
       const int n = IUnitStandalone::MakeWireBytes(msg, outChannel, bytes);
-      std::lock_guard<std::mutex> hold(mLock);
+      Hold hold(mLock);
       mWire.insert(mWire.end(), bytes, bytes + n);
     };
     IUnitInstanceInfo info;
     info.mMidiOut = midiOut;
     info.mMidiOutChan = &outChannel;
     editor = std::make_unique<ZephraEditor>(info, setup);
-    editor->SetSysExTap([this](const uint8_t* bytes, size_t size) {
-      std::lock_guard<std::mutex> hold(mLock);
-      mSent.emplace_back(bytes, bytes + size);
-    });
+    editor->SetSysExTap([this](const uint8_t* b, size_t size) { Hold hold(mLock); mSent.emplace_back(b, b + size); });
   }
   // The editor may still send while it goes: before the records do.
   ~TestEditor() { editor.reset(); }
   // The controller bytes and the SysEx messages sent since the last take.
-  Bytes TakeWire()
-  {
-    std::lock_guard<std::mutex> hold(mLock);
-    return std::exchange(mWire, {});
-  }
-  std::vector<Bytes> TakeSent()
-  {
-    std::lock_guard<std::mutex> hold(mLock);
-    return std::exchange(mSent, {});
-  }
+  Bytes TakeWire() { Hold hold(mLock); return std::exchange(mWire, {}); }
+  std::vector<Bytes> TakeSent() { Hold hold(mLock); return std::exchange(mSent, {}); }
   void Receive(const Bytes& message)
   {
     ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));

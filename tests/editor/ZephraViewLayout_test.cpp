@@ -61,16 +61,9 @@ TEST(ZephraViewLayout, OnlyViewModeZeroActs)
 
 TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
 {
-  struct Case
-  {
-    const char* name;
-    int width;
-    int target;     // program index of FLEXI1's target
-    bool pair;      // the range pair shown
-    IRECT rangeA;   // where Range A stands when shown
-    int rangeBLeft;
-    bool targetHidden;  // the target's own control
-  } kCases[] = {
+  // target: FLEXI1's, a program index; pair: the range pair shown, Range A at rangeA; targetHidden: its own control.
+  struct Case { const char* name; int width, target; bool pair; IRECT rangeA; int rangeBLeft; bool targetHidden; }
+  const kCases[] = {
     {"VCO2 coarse", 1140, 12, true, {25, 233, 41, 278}, 41, true},
     {"VCO2 coarse at 1.5", 1710, 12, true, {37, 349, 53, 394}, 61, true},
     {"LFO VCO depth", 1140, 94, true, {1080, 233, 1096, 278}, 1096, true},
@@ -107,12 +100,7 @@ TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
 TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
 {
   SkinEditor t("[gui]\nbackground=space\n");
-  struct Case
-  {
-    int sync, delayLong;
-    bool pwmSyncedBefore;
-    int pwmMax, delay1Max, delay2Max;
-  } kCases[] = {
+  struct Case { int sync, delayLong; bool pwmSyncedBefore; int pwmMax, delay1Max, delay2Max; } kCases[] = {
     {0, 1, true, 127, 127, 127},
     {1, 1, false, 12, 127, 127},
     {2, 0, true, 127, 127, 127},
