@@ -36,25 +36,18 @@ bool FramesDiffer(RAST_IBitmap* bm, int frameH, int a, int b)
 
 TEST(Artwork, TableNamesEachFileOnceWithItsSize)
 {
-  std::set<std::string> files;
   std::set<int> ids;
   for (size_t i = 0; i < kArtTableSize; ++i)
   {
     const ArtRow& row = kArtTable[i];
     SCOPED_TRACE(row.path);
     EXPECT_TRUE(ids.insert(row.id).second) << "id " << row.id << " twice";
-    std::string folded;
-    for (const char* p = row.path; *p; ++p)
-      if (!(*p == '/' && !folded.empty() && folded.back() == '/')) folded += *p;
-    files.insert(folded);
     // Loaded through the path as the skins pass it, doubled slashes too.
     auto bm = Load(row.path);
     ASSERT_NE(bm, nullptr);
     EXPECT_EQ(bm->getWidth(), ArtFileWidth(row));
     EXPECT_EQ(bm->getHeight(), ArtFileHeight(row));
   }
-  EXPECT_EQ(files.size(), 127u);
-  EXPECT_EQ(kArtTableSize, 131u);
 
   struct Case
   {
@@ -190,15 +183,8 @@ TEST(Artwork, SecondRunGivesTheSameBytes)
   TempDir dir;
   const std::string command = std::string(ZEPHRA_ARTGEN) + " " + dir.Path();
   ASSERT_EQ(std::system(command.c_str()), 0);
-  std::set<std::string> files;
-  for (size_t i = 0; i < kArtTableSize; ++i)
-  {
-    std::string folded;
-    for (const char* p = kArtTable[i].path; *p; ++p)
-      if (!(*p == '/' && !folded.empty() && folded.back() == '/')) folded += *p;
-    files.insert(folded);
-  }
-  files.insert("pdf/Zephra_userguide-v3.60.pdf");
+  std::vector<std::string> files{"pdf/Zephra_userguide-v3.60.pdf"};
+  for (size_t i = 0; i < kArtTableSize; ++i) files.push_back(kArtTable[i].path);
   for (const std::string& f : files)
   {
     SCOPED_TRACE(f);

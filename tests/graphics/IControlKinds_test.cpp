@@ -90,38 +90,38 @@ TEST_F(Controls, ContactIsMomentaryAndInvisibleSwitchToggles)
   EXPECT_EQ(toggled, (std::vector<double>{1.0, 0.0, 1.0}));
 }
 
+// A 5-frame strip, and a 17-frame knob shown in 5 steps: at 0.3 it shows
+// 0.25, frame int(0.25 * 16 + 0.5) + 1 = 5.
 TEST_F(Controls, StripShowsTheFrameOfItsValue)
 {
   struct Case
   {
+    bool stepped;
     double value;
     int red;  // 10 * frame
-  } kCases[] = {{0.0, 10}, {0.124, 10}, {0.125, 20}, {0.74, 40}, {0.875, 50}, {1.0, 50}};
+  } kCases[] = {{false, 0.0, 10}, {false, 0.124, 10}, {false, 0.125, 20}, {false, 0.74, 40},
+                {false, 0.875, 50}, {false, 1.0, 50}, {true, 0.3, 50}};
   for (const Case& c : kCases)
   {
-    SCOPED_TRACE(c.value);
+    SCOPED_TRACE(testing::Message() << c.stepped << " " << c.value);
     Fixture f;
-    auto* strip = new IBitmapControl(&f.unit, 20, 20, 1, Strip(f, 1, 10, 10, 5));
-    f.gui->AttachControl(strip);
-    EXPECT_EQ(strip->GetRECT(), IRECT(20, 20, 30, 30));
+    IControl* control;
+    if (c.stepped)
+    {
+      auto* knob = new IKnobMultiControl(&f.unit, 20, 20, 1, Strip(f, 2, 10, 10, 17));
+      knob->SetFrameCount(5);
+      control = knob;
+    }
+    else
+      control = new IBitmapControl(&f.unit, 20, 20, 1, Strip(f, 1, 10, 10, 5));
+    f.gui->AttachControl(control);
+    EXPECT_EQ(control->GetRECT(), IRECT(20, 20, 30, 30));
     f.unit.GetParam(1)->Set(c.value);
     f.Open();
     f.Settle();
     EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 25, 25), RAST_RGBA(c.red, 0, 0, 255));
+    EXPECT_EQ(f.unit.GetParam(1)->GetNormalized(), c.value);
   }
-}
-
-TEST_F(Controls, SteppedKnobShowsItsNearestStep)
-{
-  Fixture f;
-  auto* knob = new IKnobMultiControl(&f.unit, 20, 20, 1, Strip(f, 1, 10, 10, 17));
-  knob->SetFrameCount(5);
-  f.gui->AttachControl(knob);
-  f.unit.GetParam(1)->Set(0.3);  // shown as 0.25: frame int(0.25 * 16 + 0.5) + 1 = 5
-  f.Open();
-  f.Settle();
-  EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 25, 25), RAST_RGBA(50, 0, 0, 255));
-  EXPECT_EQ(f.unit.GetParam(1)->GetNormalized(), 0.3);
 }
 
 TEST_F(Controls, KnobDragAndWheel)

@@ -172,13 +172,3 @@ TEST(IGraphicsDraw, ByParameterOperationsReachEveryBoundControl)
   f.gui->GrayOutControl(7, true);
   EXPECT_FLOAT_EQ(c[1]->GetBlend().mWeight, 0.25f);
 }
-
-TEST(IGraphicsDraw, ResizeRemakesTheBitmapsAndTellsThePlugin)
-{
-  GuiFixture f;
-  f.Open();
-  f.gui->Resize(300, 150);
-  EXPECT_EQ(f.gui->GetDrawBitmap()->getWidth(), 300);
-  EXPECT_EQ(f.gui->GetDrawBitmap()->getHeight(), 150);
-  EXPECT_EQ(f.gui->Width(), 300);
-}

@@ -120,6 +120,15 @@ struct LiveFixture
     return names;
   }
   std::string Header() { return ReadWholeFile(edit->GetHeader()->Path()); }
+  ILayoutHeader::Source Source(double scale = 1.0)
+  {
+    ILayoutHeader::Source source;
+    source.snapshot = unit.GetLiveLayoutState();
+    source.graphics = gui;
+    source.manager = manager;
+    source.scale = scale;
+    return source;
+  }
 
   TempDir dir;
   GuiUnit unit;
@@ -500,11 +509,7 @@ TEST(LayoutHeader, EditingViewZeroKeepsViewOneAndRoundTrips)
     f.Open();
     ILayoutHeader header;
     header.SetFolder(f.dir.Path());
-    ILayoutHeader::Source source;
-    source.snapshot = f.unit.GetLiveLayoutState();
-    source.graphics = f.gui;
-    source.manager = f.manager;
-    source.scale = 2.0;
+    const ILayoutHeader::Source source = f.Source(2.0);
     EXPECT_EQ(header.Read(2), k.before != nullptr);
     ASSERT_TRUE(header.Write(source));
     EXPECT_EQ(f.Header(), k.after);
@@ -523,10 +528,7 @@ TEST(LayoutHeader, OnlyATruePermutationReachesTheManager)
   LiveFixture f(true);
   f.Open();
   f.a->SetBounds(IRECT(11, 21, 61, 46), IRECT(11, 21, 61, 46));
-  ILayoutHeader::Source source;
-  source.snapshot = f.unit.GetLiveLayoutState();
-  source.graphics = f.gui;
-  source.manager = f.manager;
+  const ILayoutHeader::Source source = f.Source();
   ILayoutHeader header;
   header.SetFolder(f.dir.Path());
   ASSERT_TRUE(header.Write(source));

@@ -40,6 +40,17 @@ struct EqFixture : GuiFixture
 {
   EqFixture() : GuiFixture(500, 140) { IGraphics::ClearCachesForTest(); }
   ~EqFixture() { IGraphics::ClearCachesForTest(); }
+  // The editor's display at (20, 10) on parameter 6 with one flat bell at
+  // 1000 Hz, whose handle is at (281.3, 57.5) inside the display.
+  IParaGraphicEq* OpenWithBell(int index)
+  {
+    unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
+    auto* eq = new IParaGraphicEq(&unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
+    gui->AttachControl(eq);
+    eq->SetBands(MakeBand(index, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
+    Open();
+    return eq;
+  }
 };
 }  // namespace
 
@@ -52,10 +63,8 @@ TEST(ParaGraphicEq, RangesAndPositions)
     float usedLo, usedHi;
   } kCases[] = {
     {"as given", 20.0f, 12000.0f, 20.0f, 12000.0f},
-    {"minimum too low", 5.0f, 12000.0f, 20.0f, 12000.0f},
     {"minimum just below 10", 9.99f, 12000.0f, 20.0f, 12000.0f},
     {"minimum 10", 10.0f, 12000.0f, 10.0f, 12000.0f},
-    {"maximum too high", 20.0f, 30000.0f, 20.0f, 22000.0f},
     {"maximum 24000", 20.0f, 24000.0f, 20.0f, 24000.0f},
     {"maximum 24001", 20.0f, 24001.0f, 20.0f, 22000.0f},
     {"crossed", 500.0f, 100.0f, 20.0f, 100.0f},
@@ -86,14 +95,8 @@ TEST(ParaGraphicEq, RangesAndPositions)
 TEST(ParaGraphicEq, BellCaptionShowsQ)
 {
   EqFixture f;
-  f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
-  auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
-  f.gui->AttachControl(eq);
-  eq->SetBands(MakeBand(1, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
-  f.Open();
+  IParaGraphicEq* eq = f.OpenWithBell(1);
   f.Settle();
-  // 1000 Hz sits at 0.6115 of 20..12000 Hz: column 281.3 of 460; 0 dB is
-  // the middle row, 57.5.
   IMouseMod m(true, false);
   f.gui->OnMouseDown(20 + 281, 10 + 57, &m);
   IParaGraphicEq::Band band;
@@ -117,14 +120,9 @@ TEST(ParaGraphicEq, ClicksAwayFromHandlesSelectNothing)
                 {0, 10, true},  {0, 11, false},  {0, -9, true},  {0, -10, false},  {40, 40, false}};
   for (const Case& c : kCases)
   {
-    // The handle is at (281.3, 57.5) inside the display.
     SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
     EqFixture f;
-    f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
-    auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
-    f.gui->AttachControl(eq);
-    eq->SetBands(MakeBand(0, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
-    f.Open();
+    IParaGraphicEq* eq = f.OpenWithBell(0);
     f.unit.mChanges.clear();
     IMouseMod m(true, false);
     f.gui->OnMouseDown(20 + 281 + c.dx, 10 + 57 + c.dy, &m);
@@ -211,11 +209,7 @@ TEST(ParaGraphicEq, DoubleClickWithin400msSetsTheBandAgain)
   {
     SCOPED_TRACE(testing::Message() << c.first << " " << c.second);
     EqFixture f;
-    f.unit.GetParam(6)->InitDouble("eq", 0.0, 0.0, 1.0, 0.0);
-    auto* eq = new IParaGraphicEq(&f.unit, IRECT(20, 10, 480, 125), 6, EditorSettings());
-    f.gui->AttachControl(eq);
-    eq->SetBands(MakeBand(1, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f));
-    f.Open();
+    IParaGraphicEq* eq = f.OpenWithBell(1);
     IMouseMod m(true, false);
     gTick = c.first;
     eq->OnMouseDown(20 + 281, 10 + 57, &m);
