@@ -14,9 +14,5 @@ void WINL_InitiateDragDrop(HWND, const RECT*, const char*, WINL_DragWriteFn) {}
 void WINL_FinishDragDrop() {}
 void WINL_InitiateDragDropOfFileList(HWND, const RECT*, const char* const*, int, void*) {}
 
-bool WINL_SetViewGL(HWND, bool) { return false; }
-bool WINL_GetViewGL(HWND) { return false; }
-bool WINL_SetGLContextToView(HWND) { return false; }
-
 void WINL_DisableAppNap(int) {}
 void WINL_SetWindowCollectionBehavior(HWND) {}

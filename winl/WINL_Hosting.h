@@ -17,9 +17,16 @@ typedef void (*WINL_DragWriteFn)(const char* destination);
 void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, WINL_DragWriteFn write);
 void WINL_FinishDragDrop();
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
-// False: there are no GL contexts on views.
+// ---- OpenGL views ----
+// A view with GL on has a context of its own once it is on screen; its
+// drawing goes into a buffer of the view's size that is shown over what the
+// view paints, and the context is current while WM_PAINT runs (GL calls
+// there draw the view). Plain views only; false for controls, dead handles
+// and without a display.
 bool WINL_SetViewGL(HWND view, bool enable);
 bool WINL_GetViewGL(HWND view);
+// Makes the view's context current (true); a null view clears the current
+// context; false for a view without GL or not on screen.
 bool WINL_SetGLContextToView(HWND view);
 // Nothing to change.
 void WINL_DisableAppNap(int delta);

@@ -6,6 +6,7 @@
 
 #include "platform/PLAT_CanvasCairo.h"
 #include "platform/gtk/PLAT_GtkDrop.h"
+#include "platform/gtk/PLAT_GtkGLPrivate.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
@@ -123,6 +124,8 @@ gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
     const int w = gtk_widget_get_allocated_width(widget);
     const int h = gtk_widget_get_allocated_height(widget);
     cairo_save(cr);
+    // A view with GL on paints with its context current.
+    const bool gl = PLAT_GtkGLBeginPaint(widget);
     try
     {
       if (auto canvas = PLAT_CanvasWrapCairo(cr, w, h))
@@ -133,6 +136,7 @@ gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
       std::fprintf(stderr, "ZephraEditor: painting a view failed\n");
     }
     cairo_restore(cr);
+    if (gl && !gtk_widget_in_destruction(widget)) PLAT_GtkGLEndPaint(widget, cr);
   }
   // The container draws the children over what the view painted.
   const gboolean done = gtk_widget_in_destruction(widget)

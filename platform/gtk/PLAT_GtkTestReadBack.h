@@ -1,0 +1,26 @@
+// For tests on a (virtual) display: what the user's screen and assistive
+// tools would read back from a view. Main thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PLAT_GtkView;
+
+// The pixel the screen shows at (x, y) of the view, 0xRRGGBB; false when
+// the view is not on screen or the point lies off the screen.
+bool PLAT_GtkTestScreenPixel(PLAT_GtkView* view, int x, int y, uint32_t* rgb);
+
+// One node of the accessibility tree below a view: its depth below the
+// view (the view's own node is 0), role name ("push button", "combo box",
+// ...) and name (empty for none).
+struct PLAT_AccessibleNode
+{
+  int depth = 0;
+  std::string role;
+  std::string name;
+};
+// The view's accessible and everything below it, depth first, as assistive
+// tools read it through the toolkit's accessibility interface.
+std::vector<PLAT_AccessibleNode> PLAT_GtkTestAccessibleTree(PLAT_GtkView* view);
