@@ -4,6 +4,7 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_Access.h"
 #include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Cursor.h"
 #include "winl/WINL_Keys.h"
@@ -303,5 +304,6 @@ bool WINL_StartToolkit()
   static ToolkitSink* sink = new ToolkitSink;
   if (!PLAT_GtkInit()) return false;
   PLAT_GtkSetSink(sink);
+  WINL_InstallAccessibility();
   return true;
 }

@@ -24,3 +24,16 @@ struct PLAT_AccessibleNode
 // The view's accessible and everything below it, depth first, as assistive
 // tools read it through the toolkit's accessibility interface.
 std::vector<PLAT_AccessibleNode> PLAT_GtkTestAccessibleTree(PLAT_GtkView* view);
+
+// An accessible element as a window procedure would supply one: named, of
+// the "panel" role, answering hit tests with hitAnswer (may be null, or the
+// element itself) and counting the focus changes it is told of. Free it
+// with PLAT_GtkTestFreeElement.
+void* PLAT_GtkTestNewElement(const char* name, void* hitAnswer);
+void PLAT_GtkTestFreeElement(void* element);
+// How often the element was told it got, and lost, the keyboard focus.
+int PLAT_GtkTestElementFocusIns(void* element);
+int PLAT_GtkTestElementFocusOuts(void* element);
+// The name of what the view's accessible answers to a hit test at (x, y)
+// of the view; "(none)" when it answers nothing.
+std::string PLAT_GtkTestAccessibleNameAt(PLAT_GtkView* view, int x, int y);
