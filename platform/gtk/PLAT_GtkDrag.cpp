@@ -131,7 +131,6 @@ GdkDragContext* Begin(PLAT_GtkView* view, int x, int y, GtkTargetEntry* targets,
     DragEnd(widget, nullptr, nullptr);
     return nullptr;
   }
-  gtk_drag_set_icon_default(context);
   if (gDrag) g_object_unref(gDrag);
   gDrag = GDK_DRAG_CONTEXT(g_object_ref(context));
   return context;
