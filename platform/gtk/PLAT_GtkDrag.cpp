@@ -1,15 +1,15 @@
 #include "platform/gtk/PLAT_GtkDrag.h"
 
+#include "platform/gtk/PLAT_GtkDragPrivate.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace
 {
 char kUriListTarget[] = "text/uri-list";
-char kDirectSaveTarget[] = "XdndDirectSave0";
+char kDirectSaveTarget[] = "XdndDirectSave0";  // writable, as the target entries want
 constexpr guint kUriListInfo = 1;
 constexpr guint kDirectSaveInfo = 2;
 constexpr char kPayloadKey[] = "zephra-drag-payload";
@@ -24,36 +24,12 @@ struct Payload
   bool promise = false;
 };
 
-GdkAtom DirectSaveAtom() { return gdk_atom_intern_static_string(kDirectSaveTarget); }
-
-// The text of the direct-save property on the window, or empty.
-std::string DirectSaveProperty(GdkWindow* window)
-{
-  GdkAtom type;
-  gint format = 0, length = 0;
-  guchar* data = nullptr;
-  std::string out;
-  if (gdk_property_get(window, DirectSaveAtom(), gdk_atom_intern_static_string("text/plain"), 0, 4096, FALSE,
-                       &type, &format, &length, &data) &&
-      data && format == 8 && length > 0)
-    out.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
-  g_free(data);
-  return out;
-}
-
-void SetDirectSaveProperty(GdkWindow* window, const std::string& text)
-{
-  gdk_property_change(window, DirectSaveAtom(), gdk_atom_intern_static_string("text/plain"), 8,
-                      GDK_PROP_MODE_REPLACE, reinterpret_cast<const guchar*>(text.data()),
-                      static_cast<gint>(text.size()));
-}
-
 // The receiver named a file URI on our window: write the promise into its
 // folder and tell the receiver where it went.
 char WritePromise(GdkDragContext* context)
 {
   GdkWindow* window = gdk_drag_context_get_source_window(context);
-  const std::string uri = window ? DirectSaveProperty(window) : std::string();
+  const std::string uri = window ? PLAT_GtkDirectSaveGet(window) : std::string();
   gchar* path = uri.empty() ? nullptr : g_filename_from_uri(uri.c_str(), nullptr, nullptr);
   if (!path || !gWriter)
   {
@@ -75,7 +51,7 @@ char WritePromise(GdkDragContext* context)
   if (written.empty()) return 'E';
   if (gchar* writtenUri = g_filename_to_uri(written.c_str(), nullptr, nullptr))
   {
-    SetDirectSaveProperty(window, writtenUri);
+    PLAT_GtkDirectSaveSet(window, writtenUri);
     g_free(writtenUri);
   }
   return 'S';
@@ -168,10 +144,31 @@ bool PLAT_GtkStartPromiseDrag(PLAT_GtkView* view, int x, int y, const char* file
   GdkDragContext* context = Begin(view, x, y, &target, 1, payload);
   if (!context) return false;
   // The name the receiver builds its URI from.
-  if (GdkWindow* window = gdk_drag_context_get_source_window(context)) SetDirectSaveProperty(window, fileName);
+  if (GdkWindow* window = gdk_drag_context_get_source_window(context)) PLAT_GtkDirectSaveSet(window, fileName);
   return true;
 }
 
 bool PLAT_GtkTestDragActive() { return gDrag != nullptr; }
 
 bool PLAT_GtkTestDragAccepted() { return gDrag && gdk_drag_context_get_selected_action(gDrag) != 0; }
+
+std::string PLAT_GtkDirectSaveGet(GdkWindow* window)
+{
+  GdkAtom type;
+  gint format = 0, length = 0;
+  guchar* data = nullptr;
+  std::string out;
+  if (gdk_property_get(window, gdk_atom_intern_static_string(PLAT_kDirectSave),
+                       gdk_atom_intern_static_string("text/plain"), 0, 4096, FALSE, &type, &format, &length, &data) &&
+      data && format == 8 && length > 0)
+    out.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+  g_free(data);
+  return out;
+}
+
+void PLAT_GtkDirectSaveSet(GdkWindow* window, const std::string& text)
+{
+  gdk_property_change(window, gdk_atom_intern_static_string(PLAT_kDirectSave),
+                      gdk_atom_intern_static_string("text/plain"), 8, GDK_PROP_MODE_REPLACE,
+                      reinterpret_cast<const guchar*>(text.data()), static_cast<gint>(text.size()));
+}

@@ -1,12 +1,12 @@
 #include "platform/gtk/PLAT_GtkDrop.h"
 
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkDragPrivate.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace
@@ -26,6 +26,7 @@ struct DropState
   int y = 0;
   double rootX = 0;          // where it entered
   double rootY = 0;
+  std::string folder;        // where a promise dropped was asked to go
 };
 
 uint64_t IdOf(gpointer user) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(user)); }
@@ -107,30 +108,20 @@ void Leave(GtkWidget* widget, GdkDragContext*, guint, gpointer user)
 // named folder goes on the source's window, then the source is asked.
 bool AskForPromise(GtkWidget* widget, GdkDragContext* context, uint64_t id, guint time)
 {
-  std::string folder;
+  std::string& folder = StateOf(widget)->folder;
   GdkWindow* source = gdk_drag_context_get_source_window(context);
   if (!source || !gHandler->promiseFolder || !gHandler->promiseFolder(id, &folder)) return false;
   if (folder.empty()) folder = "/tmp/";
-  GdkAtom type;
-  gint format = 0, length = 0;
-  guchar* data = nullptr;
-  const GdkAtom atom = gdk_atom_intern_static_string(kDirectSaveTarget);
-  std::string name;
-  if (gdk_property_get(source, atom, gdk_atom_intern_static_string("text/plain"), 0, 4096, FALSE, &type, &format,
-                       &length, &data) &&
-      data && format == 8 && length > 0)
-    name.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
-  g_free(data);
+  const std::string name = PLAT_GtkDirectSaveGet(source);
   // A name with a folder in it would write outside the folder named.
   if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return false;
   gchar* path = g_build_filename(folder.c_str(), name.c_str(), nullptr);
   gchar* uri = g_filename_to_uri(path, nullptr, nullptr);
   g_free(path);
   if (!uri) return false;
-  gdk_property_change(source, atom, gdk_atom_intern_static_string("text/plain"), 8, GDK_PROP_MODE_REPLACE,
-                      reinterpret_cast<const guchar*>(uri), static_cast<gint>(std::strlen(uri)));
+  PLAT_GtkDirectSaveSet(source, uri);
   g_free(uri);
-  gtk_drag_get_data(widget, context, atom, time);
+  gtk_drag_get_data(widget, context, gdk_atom_intern_static_string(PLAT_kDirectSave), time);
   return true;
 }
 
@@ -155,21 +146,21 @@ gboolean Drop(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint 
 }
 
 // The source's answer to a promise: "S" when it wrote the file, whose URI
-// it left on its window.
-std::string WrittenPromise(GdkDragContext* context, const std::string& answer)
+// it left on its window. As a one-file list; empty unless the file is in
+// the folder asked for (the source may not send the view elsewhere).
+std::string WrittenPromise(GdkDragContext* context, const std::string& answer, const std::string& folder)
 {
   GdkWindow* source = gdk_drag_context_get_source_window(context);
   if (answer != "S" || !source) return {};
-  GdkAtom type;
-  gint format = 0, length = 0;
-  guchar* data = nullptr;
-  std::string uri;
-  if (gdk_property_get(source, gdk_atom_intern_static_string(kDirectSaveTarget),
-                       gdk_atom_intern_static_string("text/plain"), 0, 4096, FALSE, &type, &format, &length, &data) &&
-      data && format == 8 && length > 0)
-    uri.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
-  g_free(data);
-  return uri.empty() ? uri : uri + "\r\n";
+  const std::string uri = PLAT_GtkDirectSaveGet(source);
+  gchar* path = uri.empty() ? nullptr : g_filename_from_uri(uri.c_str(), nullptr, nullptr);
+  gchar* dir = path ? g_path_get_dirname(path) : nullptr;
+  gchar* asked = g_canonicalize_filename(folder.c_str(), "/");
+  const bool inFolder = dir && g_strcmp0(dir, asked) == 0;
+  g_free(path);
+  g_free(dir);
+  g_free(asked);
+  return inFolder ? uri + "\r\n" : std::string();
 }
 
 void DataReceived(GtkWidget* widget, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
@@ -196,7 +187,7 @@ void DataReceived(GtkWidget* widget, GdkDragContext* context, gint, gint, GtkSel
         return;
       case DropState::Wait::DropPromise:
       {
-        const std::string written = WrittenPromise(context, text);
+        const std::string written = WrittenPromise(context, text, s->folder);
         gtk_drag_finish(context, !written.empty() && PLAT_GtkUriListDropped(id, written.c_str(), s->x, s->y), FALSE,
                         time);
         return;

@@ -28,7 +28,28 @@
 
 namespace
 {
-using WinlDragDrop = WinlGtkTest;
+int ShownTopLevels()
+{
+  int n = 0;
+  EnumWindows(
+      [](HWND, LPARAM count) -> BOOL {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+class WinlDragDrop : public WinlGtkTest
+{
+protected:
+  void TearDown() override
+  {
+    // A drag's image goes once its source hears that the drop is done.
+    EXPECT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive() && PLAT_GtkTestToplevelCount() == ShownTopLevels(); }));
+    WinlGtkTest::TearDown();
+  }
+};
 
 // ---- the source ----
 
@@ -58,9 +79,12 @@ int gEnters = 0, gUpdates = 0, gLeaves = 0;
 UINT gEnterFiles = 99;
 POINT gEnterPoint{};
 std::string gFolder;
+int gTargetPresses = 0;
+POINT gDropPoint{};
 
 LRESULT TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  if (msg == WM_LBUTTONDOWN) ++gTargetPresses;
   if (msg != WM_DROPFILES) return DefWindowProc(hwnd, msg, wParam, lParam);
   HDROP drop = reinterpret_cast<HDROP>(wParam);
   gDropped.clear();
@@ -70,6 +94,7 @@ LRESULT TargetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     DragQueryFile(drop, i, path, sizeof path);
     gDropped.push_back(path);
   }
+  DragQueryPoint(drop, &gDropPoint);
   ++gDrops;
   return 0;
 }
@@ -159,6 +184,23 @@ TEST_F(WinlDragDrop, PromisedFileIsWrittenIntoTheTargetsFolderAndASecondDropAsks
   EXPECT_LT(gEnterPoint.x, tx + 200);
   EXPECT_LE(gEnterPoint.y, screen.h - ty);        // y-up
   EXPECT_GT(gEnterPoint.y, screen.h - ty - 120);
+  EXPECT_GE(gDropPoint.x, 60);  // where the pointer let go, in the view
+  EXPECT_LE(gDropPoint.x, 66);
+  EXPECT_EQ(gDropPoint.y, 40);
+
+  // The promise stays after the drop until the next press in any view.
+  {
+    TempDir again;
+    EXPECT_EQ(WINL_WritePromisedFiles(again.Path().c_str()), std::vector<std::string>{"name.pr3"});
+  }
+  gTargetPresses = 0;
+  PLAT_GtkTestButton(WINL_GetNativeView(target), 5, 5, 1, true);
+  PLAT_GtkTestButton(WINL_GetNativeView(target), 5, 5, 1, false);
+  ASSERT_TRUE(LoopUntil([] { return gTargetPresses == 1; }));
+  {
+    TempDir late;
+    EXPECT_TRUE(WINL_WritePromisedFiles(late.Path().c_str()).empty());
+  }
 
   // The same name again: the "Copy" alert asks, and both files are kept.
   ASSERT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive(); }));
@@ -191,6 +233,33 @@ TEST_F(WinlDragDrop, PromiseIsRefusedWithoutTheFolderHook)
   EXPECT_EQ(gDrops, 0);
   // The refused drag's image slides back and goes.
   EXPECT_TRUE(LoopUntil([] { return PLAT_GtkTestToplevelCount() == 2; }));
+}
+
+TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
+{
+  gListPaths = {"/tmp/a.syx", "/tmp/b c.syx"};
+  WINL_SetDropHooks(&kHooks);
+  ResetTarget();
+  int sx, sy, tx, ty, ox, oy;
+  ShownView(SourceProc, 100, &sx, &sy);
+  HWND target = ShownView(TargetProc, 500, &tx, &ty);
+  HWND other = ShownView(TargetProc, 900, &ox, &oy);  // not a drop target
+  SetWindowLong(target, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+
+  EXPECT_FALSE(DragWithPointer(sx + 50, sy + 50, ox + 60, oy + 40));
+  ASSERT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive(); }));
+  EXPECT_EQ(gEnters, 0);
+  EXPECT_EQ(gDrops, 0);
+
+  ASSERT_TRUE(DragWithPointer(sx + 50, sy + 50, tx + 60, ty + 40));
+  ASSERT_TRUE(LoopUntil([] { return gDrops == 1; }));
+  EXPECT_EQ(gDropped, (std::vector<std::string>{"/tmp/a.syx", "/tmp/b c.syx"}));
+  EXPECT_EQ(gEnters, 1);
+  EXPECT_EQ(gEnterFiles, 2u);  // the enter hook sees the list the drop gives
+  EXPECT_GE(gLeaves, 1);
+  WINL_SetDropHooks(nullptr);
+  gListPaths.clear();
+  (void)other;
 }
 
 // ---- another process ----
@@ -271,8 +340,6 @@ TEST_F(WinlDragDrop, FileListReachesADropTargetInAnotherProcess)
     return app.text.find("Lead.pr3\n") != std::string::npos;
   })) << app.text;
   EXPECT_EQ(app.text, "dropped /tmp/Bank A.syx\ndropped /home/u/100% Lead.pr3\n");
-  // The source hears that the drop is done and takes the drag image away.
-  EXPECT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive() && PLAT_GtkTestToplevelCount() == 1; }));
   gListPaths.clear();
 }
 }  // namespace
