@@ -128,6 +128,31 @@ HWND ShownView(WNDPROC proc, int left, int* x, int* y)
   return view;
 }
 
+void ResetTarget()
+{
+  gDropped.clear();
+  gDrops = gEnters = gUpdates = gLeaves = 0;
+  gEnterFiles = 99;
+}
+
+// A source view and, right of it, a drop-target view, each filling a
+// window of its own; their top-left corners on the screen (top-down).
+struct SourceAndTarget
+{
+  int sx = 0, sy = 0, tx = 0, ty = 0;
+  HWND target = nullptr;
+};
+
+SourceAndTarget ShowSourceAndTarget()
+{
+  ResetTarget();
+  SourceAndTarget p;
+  ShownView(SourceProc, 100, &p.sx, &p.sy);
+  p.target = ShownView(TargetProc, 500, &p.tx, &p.ty);
+  SetWindowLong(p.target, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  return p;
+}
+
 bool Xdo(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null").c_str()) == 0; }
 
 // Presses at (fromX, fromY) on the screen, moves to (toX, toY) until the
@@ -149,13 +174,6 @@ bool DragWithPointer(int fromX, int fromY, int toX, int toY)
   return accepted;
 }
 
-void ResetTarget()
-{
-  gDropped.clear();
-  gDrops = gEnters = gUpdates = gLeaves = 0;
-  gEnterFiles = 99;
-}
-
 TEST_F(WinlDragDrop, PromisedFileIsWrittenIntoTheTargetsFolderAndASecondDropAsks)
 {
   TempDir source, folder;
@@ -163,11 +181,7 @@ TEST_F(WinlDragDrop, PromisedFileIsWrittenIntoTheTargetsFolderAndASecondDropAsks
   gListPaths.clear();
   gFolder = folder.Path();
   WINL_SetDropHooks(&kHooks);
-  ResetTarget();
-  int sx, sy, tx, ty;
-  ShownView(SourceProc, 100, &sx, &sy);
-  HWND target = ShownView(TargetProc, 500, &tx, &ty);
-  SetWindowLong(target, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  const auto [sx, sy, tx, ty, target] = ShowSourceAndTarget();
 
   ASSERT_TRUE(DragWithPointer(sx + 50, sy + 50, tx + 60, ty + 40));
   ASSERT_TRUE(LoopUntil([] { return gDrops == 1; }));
@@ -223,11 +237,7 @@ TEST_F(WinlDragDrop, PromiseIsRefusedWithoutTheFolderHook)
   gPromisePath = source.File("name.pr3");
   gListPaths.clear();
   WINL_SetDropHooks(nullptr);
-  ResetTarget();
-  int sx, sy, tx, ty;
-  ShownView(SourceProc, 100, &sx, &sy);
-  HWND target = ShownView(TargetProc, 500, &tx, &ty);
-  SetWindowLong(target, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  const auto [sx, sy, tx, ty, target] = ShowSourceAndTarget();
   EXPECT_FALSE(DragWithPointer(sx + 50, sy + 50, tx + 60, ty + 40));
   ASSERT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive(); }));
   EXPECT_EQ(gDrops, 0);
@@ -239,12 +249,9 @@ TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
 {
   gListPaths = {"/tmp/a.syx", "/tmp/b c.syx"};
   WINL_SetDropHooks(&kHooks);
-  ResetTarget();
-  int sx, sy, tx, ty, ox, oy;
-  ShownView(SourceProc, 100, &sx, &sy);
-  HWND target = ShownView(TargetProc, 500, &tx, &ty);
-  HWND other = ShownView(TargetProc, 900, &ox, &oy);  // not a drop target
-  SetWindowLong(target, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  const auto [sx, sy, tx, ty, target] = ShowSourceAndTarget();
+  int ox, oy;
+  ShownView(TargetProc, 900, &ox, &oy);  // not a drop target
 
   EXPECT_FALSE(DragWithPointer(sx + 50, sy + 50, ox + 60, oy + 40));
   ASSERT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive(); }));
@@ -259,7 +266,6 @@ TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
   EXPECT_GE(gLeaves, 1);
   WINL_SetDropHooks(nullptr);
   gListPaths.clear();
-  (void)other;
 }
 
 // ---- another process ----
