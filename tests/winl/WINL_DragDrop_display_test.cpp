@@ -277,7 +277,7 @@ struct DropTargetApp
   int out = -1;
   std::string text;
 
-  bool Start()
+  bool Start(const char* promiseFolder = nullptr)
   {
     int fds[2];
     if (pipe(fds) != 0) return false;
@@ -288,7 +288,7 @@ struct DropTargetApp
       dup2(fds[1], 1);
       close(fds[0]);
       close(fds[1]);
-      execl(WINL_RUNNER_APP, WINL_RUNNER_APP, "--drop-target", static_cast<char*>(nullptr));
+      execl(WINL_RUNNER_APP, WINL_RUNNER_APP, "--drop-target", promiseFolder, static_cast<char*>(nullptr));
       _exit(127);
     }
     close(fds[1]);
@@ -347,5 +347,25 @@ TEST_F(WinlDragDrop, FileListReachesADropTargetInAnotherProcess)
   })) << app.text;
   EXPECT_EQ(app.text, "dropped /tmp/Bank A.syx\ndropped /home/u/100% Lead.pr3\n");
   gListPaths.clear();
+}
+TEST_F(WinlDragDrop, PromiseIsWrittenWhereATargetInAnotherProcessSays)
+{
+  TempDir source, folder;
+  DropTargetApp app;
+  ASSERT_TRUE(app.Start(folder.Path().c_str()));
+  int ax, ay;
+  ASSERT_TRUE(FindWindowFrame("Drop Target", &ax, &ay));
+  gPromisePath = source.File("Pad 7.pr3");
+  gListPaths.clear();
+  int sx, sy;
+  ShownView(SourceProc, 100, &sx, &sy);
+  ASSERT_TRUE(DragWithPointer(sx + 50, sy + 50, ax + 100, ay + 80));
+  // This process writes the file when the other one asks.
+  ASSERT_TRUE(LoopUntil([&app] {
+    app.Read();
+    return app.text.find('\n') != std::string::npos;
+  })) << app.text;
+  EXPECT_EQ(app.text, "dropped " + folder.File("Pad 7.pr3") + "\n");
+  EXPECT_EQ(ReadWholeFile(folder.File("Pad 7.pr3")), "promised program");
 }
 }  // namespace

@@ -3,11 +3,13 @@
 // - without arguments it prints every life code it is called with
 //   (activation aside) and shows one window, so that a test can stop it
 //   with a signal and read what ran;
-// - with "--drop-target" it shows a window titled "Drop Target" whose view
-//   takes dropped files and prints "dropped <path>" for each.
+// - with "--drop-target [folder]" it shows a window titled "Drop Target"
+//   whose view takes dropped files and prints "dropped <path>" for each;
+//   with a folder, promised files dropped there are written into it.
 #include "winl/WINL_App.h"
 #include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Dialog.h"
+#include "winl/WINL_DragDrop.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,7 @@ namespace
 {
 HWND gMain = nullptr;
 bool gDropTarget = false;
+const char* gPromiseFolder = nullptr;
 
 LRESULT MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -50,6 +53,14 @@ void ShowDropTarget()
   HWND view = WINL_CreateView(gMain, DropProc, 0);
   SetWindowPos(view, nullptr, 0, 0, 300, 200, SWP_NOZORDER);
   SetWindowLong(view, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  if (gPromiseFolder)
+  {
+    WINL_DropHooks hooks;
+    hooks.promiseFolder = [](HWND, char* folder, int size) {
+      std::snprintf(folder, static_cast<size_t>(size), "%s", gPromiseFolder);
+    };
+    WINL_SetDropHooks(&hooks);
+  }
   ShowWindow(view, SW_SHOW);
   ShowWindow(gMain, SW_SHOW);
 }
@@ -81,5 +92,6 @@ int AppMain(int code, INT_PTR, INT_PTR)
 int main(int argc, char** argv)
 {
   gDropTarget = argc > 1 && std::strcmp(argv[1], "--drop-target") == 0;
+  if (gDropTarget && argc > 2) gPromiseFolder = argv[2];
   return WINL_RunApplication(AppMain);
 }
