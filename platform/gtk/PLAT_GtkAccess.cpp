@@ -41,21 +41,19 @@ AtkObject* StandIn(GtkWidget* widget)
 
 // ---- labels naming fields ----
 
+// A field or drop-down list that no label names yet. A drop-down list's
+// own name is only its current item, which says nothing of what it
+// chooses: the label beside it names it even then.
 bool Unnamed(AtkObject* child)
 {
   const AtkRole role = atk_object_get_role(child);
   if (role != ATK_ROLE_COMBO_BOX && role != ATK_ROLE_TEXT && role != ATK_ROLE_SPIN_BUTTON) return false;
-  const char* name = atk_object_get_name(child);
-  if (role == ATK_ROLE_COMBO_BOX)
-  {
-    // A drop-down list's own name is its current item; an empty one names nothing.
-    GtkWidget* w = gtk_accessible_get_widget(GTK_ACCESSIBLE(child));
-    if (w && GTK_IS_COMBO_BOX(w) && gtk_combo_box_get_active(GTK_COMBO_BOX(w)) >= 0) return false;
-  }
   AtkRelationSet* relations = atk_object_ref_relation_set(child);
   const bool labelled = relations && atk_relation_set_contains(relations, ATK_RELATION_LABELLED_BY);
   if (relations) g_object_unref(relations);
-  return !labelled && (!name || !*name);
+  if (labelled) return false;
+  const char* name = atk_object_get_name(child);
+  return role == ATK_ROLE_COMBO_BOX || !name || !*name;
 }
 
 // The label beside the field among the view's children: the nearest one

@@ -4,8 +4,9 @@
 // for the keyboard focus.
 #include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "winl/WINL_Access.h"
-#include "winl/WINL_Dialog.h"
 #include "platform/gtk/PLAT_GtkView.h"
+#include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_Window.h"
 
 #include "PreferencesDialog.h"
@@ -55,6 +56,9 @@ TEST_F(WinlAccess, PreferencesDialogNamesItsCombosAndButtons)
   HWND d = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, nullptr, 0);
   ShowWindow(d, SW_SHOW);
   ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 2))); }));
+  // A chosen item does not name a list: its label does.
+  WINL_CB_AddString(d, 40019, "Zephra Prime Out");
+  WINL_CB_SetCurSel(d, 40019, 0);
   // Each drop-down list is named by the label above it.
   EXPECT_EQ(Dump(PLAT_GtkTestAccessibleTree(WINL_GetNativeView(d))),
             "panel ''\n"
@@ -69,6 +73,7 @@ TEST_F(WinlAccess, PreferencesDialogNamesItsCombosAndButtons)
             "  label 'Output Device'\n"
             "  combo box 'Output Device'\n"
             "    menu ''\n"
+            "      menu item 'Zephra Prime Out'\n"
             "  push button 'OK'\n"
             "  push button 'Apply'\n"
             "  push button 'Cancel'\n");
