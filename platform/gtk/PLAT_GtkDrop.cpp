@@ -173,8 +173,8 @@ void DataReceived(GtkWidget* widget, GdkDragContext* context, gint, gint, GtkSel
   const gint length = gtk_selection_data_get_length(data);
   const guchar* bytes = gtk_selection_data_get_data(data);
   // The selection's bytes need not end in a terminator.
-  const std::string text = length > 0 && bytes ? std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length))
-                                               : std::string();
+  const std::string text =
+      length > 0 && bytes ? std::string(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length)) : "";
   try
   {
     switch (wait)

@@ -34,7 +34,8 @@ struct ViewGL
 
 void MakeCurrent(ViewGL* gl)
 {
-  if (glXGetCurrentContext() != gl->context) glXMakeContextCurrent(gl->display, gl->drawable, gl->drawable, gl->context);
+  if (glXGetCurrentContext() != gl->context)
+    glXMakeContextCurrent(gl->display, gl->drawable, gl->drawable, gl->context);
 }
 
 void FreeViewGL(gpointer data)

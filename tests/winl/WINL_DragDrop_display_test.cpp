@@ -108,7 +108,9 @@ const WINL_DropHooks kHooks = [] {
   };
   h.dragUpdate = [](HWND, POINT) { ++gUpdates; };
   h.dragLeave = [](HWND) { ++gLeaves; };
-  h.promiseFolder = [](HWND, char* folder, int size) { std::snprintf(folder, static_cast<size_t>(size), "%s", gFolder.c_str()); };
+  h.promiseFolder = [](HWND, char* folder, int size) {
+    std::snprintf(folder, static_cast<size_t>(size), "%s", gFolder.c_str());
+  };
   return h;
 }();
 

@@ -61,7 +61,8 @@ TEST_F(WinlViewGL, ViewClearsToTheColourItsPaintChose)
   EXPECT_TRUE(WINL_GetViewGL(view));
   gGLPaints = 0;
   InvalidateRect(view, nullptr, FALSE);
-  ASSERT_TRUE(LoopUntil([view] { return ScreenPixel(view, 50, 30) == 0x336699; })) << std::hex << ScreenPixel(view, 50, 30);
+  ASSERT_TRUE(LoopUntil([view] { return ScreenPixel(view, 50, 30) == 0x336699; }))
+      << std::hex << ScreenPixel(view, 50, 30);
   EXPECT_GT(gGLPaints, 0);
   // Every corner of the view is covered; the window around it is not.
   EXPECT_EQ(ScreenPixel(view, 0, 0), 0x336699u);
@@ -71,7 +72,8 @@ TEST_F(WinlViewGL, ViewClearsToTheColourItsPaintChose)
   // Each paint clears anew.
   gClear[0] = 1.0f, gClear[1] = 0.0f, gClear[2] = 0.0f;
   InvalidateRect(view, nullptr, FALSE);
-  ASSERT_TRUE(LoopUntil([view] { return ScreenPixel(view, 50, 30) == 0xFF0000; })) << std::hex << ScreenPixel(view, 50, 30);
+  ASSERT_TRUE(LoopUntil([view] { return ScreenPixel(view, 50, 30) == 0xFF0000; }))
+      << std::hex << ScreenPixel(view, 50, 30);
 
   // Off: the view paints without a context and shows no GL any more.
   EXPECT_TRUE(WINL_SetViewGL(view, false));
