@@ -245,6 +245,10 @@ TEST_F(WinlDragDrop, PromiseIsRefusedWithoutTheFolderHook)
   EXPECT_EQ(gDrops, 0);
   // The refused drag's image slides back and goes.
   EXPECT_TRUE(LoopUntil([] { return PLAT_GtkTestToplevelCount() == 2; }));
+  // The promise of a drag nobody took stays until the next press.
+  TempDir later;
+  EXPECT_EQ(WINL_WritePromisedFiles(later.Path().c_str()), std::vector<std::string>{"name.pr3"});
+  WINL_FinishDragDrop();
 }
 
 TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
