@@ -116,3 +116,13 @@ std::string PLAT_GtkTestAccessibleNameAt(PLAT_GtkView* view, int x, int y)
   g_object_unref(hit);
   return out;
 }
+
+void PLAT_GtkTestSendFocusChange(PLAT_GtkView* view, bool in)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+  event->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+  event->focus_change.in = in;
+  gtk_widget_send_focus_change(widget, event);
+  gdk_event_free(event);
+}

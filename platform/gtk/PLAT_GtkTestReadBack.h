@@ -1,5 +1,6 @@
 // For tests on a (virtual) display: what the user's screen and assistive
-// tools would read back from a view. Main thread.
+// tools would read back from a view, and the focus changes they hear of.
+// Main thread.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,9 @@ void PLAT_GtkTestFreeElement(void* element);
 // How often the element was told it got, and lost, the keyboard focus.
 int PLAT_GtkTestElementFocusIns(void* element);
 int PLAT_GtkTestElementFocusOuts(void* element);
+// Tells the view it got (in) or lost the keyboard focus, as the toolkit
+// does when its window has the focus; no window manager needs to agree.
+void PLAT_GtkTestSendFocusChange(PLAT_GtkView* view, bool in);
 // The name of what the view's accessible answers to a hit test at (x, y)
 // of the view; "(none)" when it answers nothing.
 std::string PLAT_GtkTestAccessibleNameAt(PLAT_GtkView* view, int x, int y);
