@@ -5,11 +5,12 @@ set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build pkg-config
   libpng-dev zlib1g-dev librtmidi-dev
-  libgtk-3-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  libgtk-3-dev libepoxy-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
   libcurl4-openssl-dev nlohmann-json3-dev libxml2-dev xdg-utils)
 test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   clang libclang-rt-14-dev
-  jackd2 libjack-jackd2-dev xvfb xauth x11-apps x11-utils xdotool imagemagick openssl python3 procps)
+  jackd2 libjack-jackd2-dev xvfb xauth x11-apps x11-utils xdotool imagemagick openssl python3 procps
+  libgl1-mesa-dri)
 
 case "${1:-build}" in
   build) wanted=("${build_pkgs[@]}") ;;

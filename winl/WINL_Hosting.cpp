@@ -10,13 +10,5 @@ void* WINL_GetCarbonHostWindowRef(HWND) { return nullptr; }
 
 HWND WINL_LoadAudioUnitCocoaView(HWND, void*, const char*, const char*, RECT*) { return nullptr; }
 
-void WINL_InitiateDragDrop(HWND, const RECT*, const char*, WINL_DragWriteFn) {}
-void WINL_FinishDragDrop() {}
-void WINL_InitiateDragDropOfFileList(HWND, const RECT*, const char* const*, int, void*) {}
-
-bool WINL_SetViewGL(HWND, bool) { return false; }
-bool WINL_GetViewGL(HWND) { return false; }
-bool WINL_SetGLContextToView(HWND) { return false; }
-
 void WINL_DisableAppNap(int) {}
 void WINL_SetWindowCollectionBehavior(HWND) {}

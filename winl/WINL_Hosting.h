@@ -1,8 +1,7 @@
-// Hosting extras that this system has no counterpart for. The entry points
-// exist for code loaded into the process and answer as a failed call does:
-// no foreign window or plug-in view can be hosted, no promised-file drag
-// started, no GL context made, and there is no App Nap or window
-// collection behaviour to change.
+// Hosting extras for code loaded into the process: drag sources, OpenGL
+// views, and the hosting of foreign windows and plug-in views, which this
+// system has no counterpart for: those entry points answer as a failed call
+// does, and there is no App Nap or window collection behaviour to change.
 #pragma once
 
 #include "winl/WINL_Window.h"
@@ -12,14 +11,30 @@ HWND WINL_CreateCarbonWindowView(HWND parent, void** windowRef, const RECT* rect
 void* WINL_GetCarbonHostWindowRef(HWND host);
 // Null: plug-in views of other programs cannot be shown.
 HWND WINL_LoadAudioUnitCocoaView(HWND parent, void* unit, const char* bundle, const char* factory, RECT* rect);
-// Nothing starts; any pending file is dropped.
+// ---- drag sources (WINL_DragDrop.h) ----
+// Called with the full path to write the promised file to.
 typedef void (*WINL_DragWriteFn)(const char* destination);
+// Drops any pending promise; for a plain view keeps a copy of the path and
+// the callback as the pending promise and, from the button press being
+// handled, drags a promise of a file of the path's name from the rectangle
+// (view pixels). Receivers get it through WINL_WritePromisedFiles.
 void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, WINL_DragWriteFn write);
+// Forgets the pending promise.
 void WINL_FinishDragDrop();
+// Drops any pending promise; for a plain view drags the files (absolute
+// paths) from the rectangle as a "text/uri-list". The icon is not used: the
+// drag shows the toolkit's file icon.
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
-// False: there are no GL contexts on views.
+// ---- OpenGL views ----
+// A view with GL on has a context of its own once it is on screen; its
+// drawing goes into a buffer of the view's size that is shown over what the
+// view paints, and the context is current while WM_PAINT runs (GL calls
+// there draw the view). Plain views only; false for controls, dead handles
+// and without a display.
 bool WINL_SetViewGL(HWND view, bool enable);
 bool WINL_GetViewGL(HWND view);
+// Makes the view's context current (true); a null view clears the current
+// context; false for a view without GL or not on screen.
 bool WINL_SetGLContextToView(HWND view);
 // Nothing to change.
 void WINL_DisableAppNap(int delta);

@@ -42,12 +42,13 @@ Seam& TheSeam()
 }
 
 // The seam's answer, or false when real alerts are wanted.
-bool SeamAnswer(const std::string& caption, const std::string& text, const Kind& kind, int* index)
+bool SeamAnswer(const std::string& caption, const std::string& text, const char* const* buttons, int count,
+                int* index)
 {
   Seam& s = TheSeam();
   std::lock_guard<std::mutex> lock(s.mutex);
   if (!s.on) return false;
-  s.shown.push_back({caption, text, std::vector<std::string>(kind.buttons, kind.buttons + kind.count)});
+  s.shown.push_back({caption, text, std::vector<std::string>(buttons, buttons + count)});
   if (s.answers.empty())
   {
     std::fprintf(stderr, "ZephraEditor: message box \"%s\" shown with no answer queued\n", text.c_str());
@@ -65,18 +66,26 @@ int MessageBox(HWND, const char* text, const char* caption, UINT type)
   for (const Kind& k : kKinds)
     if (k.type == type) kind = &k;
   if (!kind) return 0;
+  const int index = WINL_AlertWithButtons(caption, text, kind->buttons, kind->count);
+  if (index == -1) return kind->onEscape;
+  if (index < 0 || index >= kind->count) return 0;  // never taken for OK or Yes
+  return kind->results[index];
+}
+
+int WINL_AlertWithButtons(const char* caption, const char* text, const char* const* buttons, int count)
+{
   const std::string t = WINL_CStringToCFString(text);
   const std::string c = WINL_CStringToCFString(caption);
   int index;
-  if (!SeamAnswer(c, t, *kind, &index)) index = PLAT_AlertShow(c.c_str(), t.c_str(), kind->buttons, kind->count);
-  if (index == PLAT_ALERT_CANCELLED) return kind->onEscape;
-  if (index < 0 || index >= kind->count)
+  if (!SeamAnswer(c, t, buttons, count, &index)) index = PLAT_AlertShow(c.c_str(), t.c_str(), buttons, count);
+  if (index == PLAT_ALERT_CANCELLED) return -1;
+  if (index < 0 || index >= count)
   {
-    // Never taken for OK or Yes: the caller must not go on as if confirmed.
+    // The caller must not go on as if the user had chosen.
     std::fprintf(stderr, "ZephraEditor: message box \"%s\" could not be shown\n", t.c_str());
-    return 0;
+    return -2;
   }
-  return kind->results[index];
+  return index;
 }
 
 void WINL_MessageBoxTestQueue(int buttonIndex)

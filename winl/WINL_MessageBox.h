@@ -24,6 +24,11 @@ constexpr int IDNO = 7;
 // as does a box that could not be shown. hwnd is not used. Any thread.
 int MessageBox(HWND hwnd, const char* text, const char* caption, UINT type);
 
+// An alert with the buttons given in order, the first the default: the
+// index of the button pressed, -1 when dismissed (Escape, closed), -2 when
+// it could not be shown. Queued answers of the test seam apply. Any thread.
+int WINL_AlertWithButtons(const char* caption, const char* text, const char* const* buttons, int count);
+
 // ---- test seam ----
 struct WINL_ShownMessageBox
 {

@@ -4,8 +4,11 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_Access.h"
 #include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Cursor.h"
+#include "winl/WINL_DragDrop.h"
+#include "winl/WINL_Hosting.h"
 #include "winl/WINL_Keys.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
@@ -132,6 +135,8 @@ void FocusOnClick(WINL_Wnd* w)
 
 void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
 {
+  // A new press ends any promise a finished drag left behind.
+  WINL_FinishDragDrop();
   const int count = gClicks.Press(in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
                                   PLAT_GtkDoubleClickDistance());
   if (in.button == 1)
@@ -303,5 +308,7 @@ bool WINL_StartToolkit()
   static ToolkitSink* sink = new ToolkitSink;
   if (!PLAT_GtkInit()) return false;
   PLAT_GtkSetSink(sink);
+  WINL_InstallAccessibility();
+  WINL_InstallDragDrop();
   return true;
 }

@@ -77,9 +77,12 @@ int PLAT_GtkTestToplevelCount()
 {
   GList* list = gtk_window_list_toplevels();
   int n = 0;
-  // The toolkit keeps windows of its own, for tooltips, once the pointer
-  // has moved; they are not the layer's.
-  for (GList* i = list; i; i = i->next) n += G_OBJECT_TYPE(i->data) == GTK_TYPE_WINDOW;
+  // The toolkit keeps windows of its own, for tooltips once the pointer has
+  // moved and empty 1 x 1 popups off screen as go-betweens of drags; they
+  // are not the layer's.
+  for (GList* i = list; i; i = i->next)
+    n += G_OBJECT_TYPE(i->data) == GTK_TYPE_WINDOW &&
+         !(gtk_window_get_window_type(GTK_WINDOW(i->data)) == GTK_WINDOW_POPUP && !gtk_bin_get_child(GTK_BIN(i->data)));
   g_list_free(list);
   return n;
 }

@@ -38,7 +38,7 @@ void PLAT_GtkTestSettle();
 bool PLAT_GtkTestIsViewable(PLAT_GtkView* view);
 
 // Top-level windows made for the layer that exist, shown or not (the
-// toolkit's own tooltip windows aside).
+// toolkit's own tooltip windows and drag go-betweens aside).
 int PLAT_GtkTestToplevelCount();
 
 // The window's frame as the display has it, top-down screen pixels.

@@ -5,7 +5,9 @@
 #include "platform/gtk/PLAT_GtkView.h"
 
 #include "platform/PLAT_CanvasCairo.h"
+#include "platform/gtk/PLAT_GtkAccessPrivate.h"
 #include "platform/gtk/PLAT_GtkDrop.h"
+#include "platform/gtk/PLAT_GtkGLPrivate.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
@@ -123,6 +125,8 @@ gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
     const int w = gtk_widget_get_allocated_width(widget);
     const int h = gtk_widget_get_allocated_height(widget);
     cairo_save(cr);
+    // A view with GL on paints with its context current.
+    const bool gl = PLAT_GtkGLBeginPaint(widget);
     try
     {
       if (auto canvas = PLAT_CanvasWrapCairo(cr, w, h))
@@ -133,6 +137,7 @@ gboolean ViewDraw(GtkWidget* widget, cairo_t* cr)
       std::fprintf(stderr, "ZephraEditor: painting a view failed\n");
     }
     cairo_restore(cr);
+    if (gl && !gtk_widget_in_destruction(widget)) PLAT_GtkGLEndPaint(widget, cr);
   }
   // The container draws the children over what the view painted.
   const gboolean done = gtk_widget_in_destruction(widget)
@@ -258,6 +263,13 @@ gboolean ViewKey(GtkWidget* widget, GdkEventKey* e)
   return e->type == GDK_KEY_PRESS ? parent->key_press_event(widget, e) : parent->key_release_event(widget, e);
 }
 
+gboolean ViewFocus(GtkWidget* widget, GdkEventFocus* e)
+{
+  PLAT_GtkViewFocusChanged(widget, e->in != 0);
+  GtkWidgetClass* parent = GTK_WIDGET_CLASS(zephra_winl_view_parent_class);
+  return e->in ? parent->focus_in_event(widget, e) : parent->focus_out_event(widget, e);
+}
+
 void ViewFinalize(GObject* object)
 {
   delete ZEPHRA_WINL_VIEW(object)->children;
@@ -280,6 +292,9 @@ static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
   w->scroll_event = ViewScroll;
   w->key_press_event = ViewKey;
   w->key_release_event = ViewKey;
+  w->focus_in_event = ViewFocus;
+  w->focus_out_event = ViewFocus;
+  gtk_widget_class_set_accessible_type(w, PLAT_GtkViewAccessibleType());
   GtkContainerClass* c = GTK_CONTAINER_CLASS(klass);
   c->add = ViewAdd;
   c->remove = ViewRemove;
@@ -294,6 +309,10 @@ static void zephra_winl_view_init(ZephraWinlView* view)
 }
 
 // ---- the view object ----
+
+uint64_t PLAT_GtkViewIdOf(GtkWidget* widget) { return ZEPHRA_IS_WINL_VIEW(widget) ? ZEPHRA_WINL_VIEW(widget)->id : 0; }
+
+bool PLAT_GtkIsViewWidget(GtkWidget* widget) { return ZEPHRA_IS_WINL_VIEW(widget); }
 
 unsigned PLAT_GtkModsOf(guint state)
 {
