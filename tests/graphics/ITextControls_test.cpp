@@ -173,7 +173,8 @@ TEST(TextControls, ResizeScalesTheConstructedSize)
     SCOPED_TRACE(c.ratio);
     text.AfterGUIResize(c.ratio);
     EXPECT_EQ(text.GetText()->mSize, c.size);
-    EXPECT_EQ(text.GetText()->mOrientation, 0);
+    // The orientation is the style's, whatever the size.
+    EXPECT_EQ(text.GetText()->mOrientation, 3);
   }
 }
 
@@ -208,6 +209,85 @@ TEST(TextControls, KnobShowsValueAndLabelOnItsDisplay)
     name->GetText(&text);
     EXPECT_STREQ(text.Get(), "Cutoff");
     EXPECT_TRUE(value->IsDirty());
+  }
+}
+
+// A click on an editable field opens its entry over the entry rectangle; a
+// caption prompts on a left or right click and on a double click; neither
+// prompts without a parameter.
+TEST(TextControls, EditableAndCaptionFieldsPromptOnAClick)
+{
+  struct Case
+  {
+    const char* name;
+    bool caption;
+    int param;
+    bool left, right, dbl;
+    size_t entries;
+    IRECT rect;  // of the last entry
+  } kCases[] = {
+    {"editable, left", false, 3, true, false, false, 1, {10, 10, 110, 30}},
+    {"editable, right", false, 3, false, true, false, 1, {10, 10, 110, 30}},
+    {"editable, double", false, 3, true, false, true, 1, {10, 10, 110, 30}},
+    {"editable, unbound", false, -1, true, false, false, 0, {}},
+    {"caption, left", true, 3, true, false, false, 1, {40, 12, 80, 28}},
+    {"caption, right", true, 3, false, true, false, 1, {40, 12, 80, 28}},
+    {"caption, double", true, 3, true, false, true, 1, {40, 12, 80, 28}},
+    {"caption, no button", true, 3, false, false, false, 0, {}},
+    {"caption, unbound", true, -1, true, false, false, 0, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.unit.GetParam(3)->InitInt("level", 5, 0, 100);
+    IText style;
+    IControl* field = c.caption ? static_cast<IControl*>(new ICaptionControl(&f.unit, IRECT(10, 10, 110, 30), c.param, &style))
+                                : new IEditableTextControl(&f.unit, IRECT(10, 10, 110, 30), c.param, &style, "5");
+    f.gui->AttachControl(field);
+    f.Open();
+    f.Settle();
+    IMouseMod m(c.left, c.right);
+    if (c.dbl)
+      f.gui->OnMouseDblClick(50, 20, &m);
+    else
+      f.gui->OnMouseDown(50, 20, &m);
+    ASSERT_EQ(f.gui->mTextEntries.size(), c.entries);
+    if (c.entries > 0) {
+      EXPECT_EQ(f.gui->mTextEntries.back().rect, c.rect);
+    }
+  }
+}
+
+// The URL control hands its message with the address, and with the
+// fallback when the first one fails; without a URL nothing opens.
+TEST(TextControls, UrlControlPassesItsMessage)
+{
+  struct Case
+  {
+    const char* name;
+    const char* url;
+    const char* fallback;
+    bool firstOpens;
+    std::vector<std::string> opened, messages;
+  } kCases[] = {
+    {"opens", "https://a.example/", "https://b.example/", true, {"https://a.example/"}, {"Opening the page"}},
+    {"falls back", "https://a.example/", "https://b.example/", false,
+     {"https://a.example/", "https://b.example/"}, {"Opening the page", "Opening the page"}},
+    {"no fallback", "https://a.example/", "", false, {"https://a.example/"}, {"Opening the page"}},
+    {"no URL", "", "https://b.example/", true, {}, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.gui->AttachControl(new IURLControl(&f.unit, IRECT(0, 0, 50, 50), c.url, c.fallback, "Opening the page"));
+    f.Open();
+    f.gui->QueueOpenURLResult(c.firstOpens);
+    IMouseMod m(true, false);
+    f.gui->OnMouseDown(10, 10, &m);
+    EXPECT_EQ(f.gui->mOpenedURLs, c.opened);
+    EXPECT_EQ(f.gui->mURLMessages, c.messages);
   }
 }
 
