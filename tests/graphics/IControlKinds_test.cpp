@@ -5,6 +5,7 @@
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IFaderControl.h"
 #include "graphics/controls/IKnobControl.h"
+#include "graphics/controls/IPanelControl.h"
 #include "graphics/controls/ISwitchControl.h"
 
 #include <gtest/gtest.h>
@@ -232,4 +233,91 @@ TEST_F(Controls, OverlayTakesClicksOnlyInItsTargetWhileClosed)
   f.Settle();
   EXPECT_EQ(f.gui->GetControlIdxAt(100, 50), 1);
   EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 100, 50), RAST_RGBA(10, 0, 0, 255));
+}
+
+// A panel over the grey background weighs its colour by its alpha.
+TEST_F(Controls, PanelBlendsItsColourByItsAlpha)
+{
+  struct Case
+  {
+    int alpha;
+    int r, g, b;  // on the screen, from red over grey 128
+  } kCases[] = {{255, 255, 0, 0}, {128, 192, 64, 64}, {0, 128, 128, 128}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.alpha);
+    Fixture f;
+    f.gui->AttachControl(new IPanelControl(&f.unit, IRECT(10, 10, 50, 50), IColor(c.alpha, 255, 0, 0)));
+    f.Open();
+    f.Settle();
+    const RAST_pixel p = RAST_GetPixel(f.gui->GetScreen(), 20, 20);
+    EXPECT_NEAR(RAST_GETR(p), c.r, 1);
+    EXPECT_NEAR(RAST_GETG(p), c.g, 1);
+    EXPECT_NEAR(RAST_GETB(p), c.b, 1);
+    EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 60, 60), RAST_RGBA(128, 128, 128, 255));
+  }
+}
+
+// The pop-up switch asks for its value from a menu of the parameter's
+// words; the frames switch takes the frame of the slice clicked.
+TEST_F(Controls, PopUpSwitchAsksAndFramesSwitchPicksTheSlice)
+{
+  GuiFixture f;
+  f.unit.GetParam(2)->InitDouble("p", 0.0, 0.0, 1.0, 0.001);
+  IParam* words = f.unit.GetParam(1);
+  words->InitEnum("mode", 0, 3);
+  words->SetDisplayText(0, "off");
+  words->SetDisplayText(1, "slow");
+  words->SetDisplayText(2, "fast");
+  auto* popup = new ISwitchPopUpControl(&f.unit, 10, 10, 1, Strip(f, 1, 8, 8, 3));
+  auto* frames = new ISwitchFramesControl(&f.unit, 40, 10, 2, Strip(f, 2, 8, 8, 4));
+  f.gui->AttachControl(popup);
+  f.gui->AttachControl(frames);
+  f.Open();
+  f.Settle();
+  f.gui->QueueMenuChoice({2});
+  IMouseMod m = Left();
+  f.gui->OnMouseDown(12, 12, &m);
+  ASSERT_EQ(f.gui->mMenus.size(), 1u);
+  EXPECT_DOUBLE_EQ(words->GetNormalized(), 1.0);
+  f.Settle();
+  EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 12, 12), RAST_RGBA(30, 0, 0, 255));
+
+  // Slices of 2 pixels from the top: y 10..11 frame 1, .. 16..17 frame 4.
+  struct Case
+  {
+    int y;
+    double value;
+    int red;
+  } kCases[] = {{17, 1.0, 40}, {10, 0.0, 10}, {13, 1.0 / 3.0, 20}, {14, 2.0 / 3.0, 30}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.y);
+    f.gui->OnMouseDown(44, c.y, &m);
+    EXPECT_DOUBLE_EQ(frames->GetValue(), c.value);
+    f.Settle();
+    EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 44, 12), RAST_RGBA(c.red, 0, 0, 255));
+  }
+}
+
+// The held knob tells it is held from the press to the release; a drag up
+// by half its height at gearing 1 adds 0.5 and shows the frame of it.
+TEST_F(Controls, HeldKnobReportsTheMouseAndDrags)
+{
+  Fixture f;
+  auto* knob = new IKnobMultiControl2(&f.unit, 20, 20, 1, Strip(f, 1, 10, 50, 3));
+  f.gui->AttachControl(knob);
+  f.Open();
+  f.Settle();
+  IMouseMod m = Left();
+  EXPECT_FALSE(knob->IsMouseDown());
+  f.gui->OnMouseDown(25, 60, &m);
+  EXPECT_TRUE(knob->IsMouseDown());
+  f.gui->OnMouseDrag(25, 35, &m);
+  EXPECT_DOUBLE_EQ(f.unit.GetParam(1)->GetNormalized(), 0.5);
+  EXPECT_TRUE(knob->IsMouseDown());
+  f.gui->OnMouseUp(25, 35, &m);
+  EXPECT_FALSE(knob->IsMouseDown());
+  f.Settle();
+  EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 25, 40), RAST_RGBA(20, 0, 0, 255));
 }
