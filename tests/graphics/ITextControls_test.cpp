@@ -291,6 +291,109 @@ TEST(TextControls, UrlControlPassesItsMessage)
   }
 }
 
+// The bitmap font's cells: frame c - 31 of a strip of 4 x 6 cells, each
+// frame k red 2 k; cells sit by the style's alignment, the spacing, the
+// vertical centring and the lines the rectangle allows.
+TEST(TextControls, BitmapTextPlacesItsCells)
+{
+  struct Cell
+  {
+    int x, y;
+    int red;  // 0: grey, nothing drawn
+  };
+  struct Case
+  {
+    const char* name;
+    IRECT rect;
+    const char* text;
+    int align, spacing;
+    bool multiLine, vCentre;
+    std::vector<Cell> cells;
+  } const kCases[] = {
+    {"near", {10, 10, 50, 20}, "AB", 0, 0, false, false, {{10, 10, 68}, {14, 10, 70}, {18, 10, 0}}},
+    {"centred", {10, 10, 50, 20}, "AB", 1, 0, false, false, {{25, 10, 0}, {26, 10, 68}, {30, 10, 70}}},
+    {"far", {10, 10, 50, 20}, "AB", 2, 0, false, false, {{42, 10, 68}, {46, 10, 70}, {41, 10, 0}}},
+    {"spaced", {10, 10, 50, 20}, "AB", 0, 2, false, false, {{10, 10, 68}, {14, 10, 0}, {16, 10, 70}}},
+    {"centred down", {10, 10, 50, 20}, "AB", 0, 0, false, true, {{10, 10, 0}, {10, 12, 68}, {14, 12, 70}}},
+    {"one line, cut", {10, 10, 18, 20}, "ABC", 0, 0, false, false, {{10, 10, 68}, {14, 10, 70}, {18, 10, 0}, {10, 16, 0}}},
+    {"two lines", {10, 10, 18, 30}, "ABC", 0, 0, true, false, {{10, 10, 68}, {14, 10, 70}, {10, 16, 72}, {14, 16, 0}}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    RAST_MemBitmap strip(4, 6 * 95, 4);
+    for (int k = 1; k <= 95; ++k) RAST_FillRect(&strip, 0, 6 * (k - 1), 4, 6, RAST_RGBA(2 * k, 0, 0, 255), 1.0f, 0);
+    f.gui->AddResource("font", &strip);
+    IBitmap* font = f.gui->LoadIBitmap(9, "font.png", 95);
+    IText style;
+    style.mAlign = c.align;
+    f.gui->AttachControl(
+        new IBitmapTextControl(&f.unit, c.rect, font, c.text, &style, 4, 6, c.spacing, c.multiLine, c.vCentre));
+    f.Open();
+    f.Settle();
+    for (const Cell& cell : c.cells)
+      EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), cell.x, cell.y),
+                cell.red ? RAST_RGBA(cell.red, 0, 0, 255) : RAST_RGBA(128, 128, 128, 255))
+          << cell.x << "," << cell.y;
+  }
+}
+
+// The second text draws after the first in the same rectangle; setting it
+// marks the control only when it changes.
+TEST(TextControls, SecondTextDrawsAfterTheFirst)
+{
+  TextFixture f;
+  IText style;
+  auto* text = new ITextControl2(&f.unit, IRECT(10, 10, 110, 30), -1, &style, "one", &style, "two");
+  f.gui->AttachControl(text);
+  f.Open();
+  f.Settle();
+  EXPECT_EQ(f.gui->mDrawnTexts, (std::vector<std::string>{"one", "two"}));
+  text->SetText2FromPlug("two");
+  EXPECT_FALSE(text->IsDirty());
+  text->SetText2FromPlug("three");
+  EXPECT_TRUE(text->IsDirty());
+  f.gui->mDrawnTexts.clear();
+  f.Settle();
+  EXPECT_EQ(f.gui->mDrawnTexts, (std::vector<std::string>{"one", "three"}));
+}
+
+// Dragging a spinner over its height (or width) at gearing 10 moves a
+// tenth; the value stays within 0..1.
+TEST(TextControls, SpinnerDragFollowsItsDirectionAndGearing)
+{
+  struct Case
+  {
+    const char* name;
+    int direction;
+    int dX, dY;
+    double start, value;
+  } const kCases[] = {
+    {"up a height", 0, 0, -20, 0.5, 0.6},
+    {"down half a height", 0, 0, 10, 0.5, 0.45},
+    {"sideways, vertical", 0, 40, 0, 0.5, 0.5},
+    {"right a width", 1, 40, 0, 0.5, 0.6},
+    {"past the top", 0, 0, -200, 0.95, 1.0},
+    {"past the bottom", 0, 0, 200, 0.05, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.unit.GetParam(3)->InitDouble("free", 0.0, 0.0, 1.0, 0.0);
+    IText style;
+    auto* spinner = new ISpinnerControl(&f.unit, IRECT(0, 0, 40, 20), 3, &style, nullptr, true, false,
+                                        c.direction, 10.0);
+    f.gui->AttachControl(spinner);
+    f.Open();
+    spinner->SetValueFromPlug(c.start);
+    IMouseMod m(true, false);
+    spinner->OnMouseDrag(10, 10, c.dX, c.dY, &m);
+    EXPECT_NEAR(spinner->GetValue(), c.value, 1e-12);
+  }
+}
+
 // ---- select controls ----
 
 // A 10 x 10 grid over (50, 60, 862, 740); a side of no size counts as the
