@@ -34,6 +34,8 @@ struct Controls : ::testing::Test
 
 IMouseMod Left() { return IMouseMod(true, false); }
 
+constexpr double kPiHalf = 1.57079632679489661923;
+
 // A surface whose parameters are plain doubles 0..1, so the plug-in keeps
 // each control's value as it is.
 struct Fixture : GuiFixture
@@ -320,4 +322,65 @@ TEST_F(Controls, HeldKnobReportsTheMouseAndDrags)
   EXPECT_FALSE(knob->IsMouseDown());
   f.Settle();
   EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 25, 40), RAST_RGBA(20, 0, 0, 255));
+}
+
+namespace
+{
+// A 20 x 20 image of the fixture's surface, filled by paint.
+template <class Paint>
+IBitmap* Square(GuiFixture& f, int id, Paint paint)
+{
+  RAST_MemBitmap square(20, 20, 4);
+  RAST_Clear(&square, 0);
+  paint(&square);
+  const std::string name = "square" + std::to_string(id);
+  f.gui->AddResource(name.c_str(), &square);
+  return f.gui->LoadIBitmap(id, (name + ".png").c_str());
+}
+}  // namespace
+
+// Both turning knobs point by their value over a quarter turn each side of
+// up: the rotater turns its whole image (red top half), the mask knob turns
+// only the mask (its opaque top half) over the red base.
+TEST_F(Controls, TurningKnobsPointByTheirValue)
+{
+  const RAST_pixel red = RAST_RGBA(255, 0, 0, 255), blue = RAST_RGBA(0, 0, 255, 255), grey = RAST_RGBA(128, 128, 128, 255);
+  // Quadrant samples about each knob's centre, clear of the dividing lines:
+  // upper left, upper right, lower left, lower right.
+  struct Case
+  {
+    double value;
+    std::vector<RAST_pixel> rotater, mask;
+  } const kCases[] = {
+    {0.0, {red, blue, red, blue}, {red, grey, red, grey}},
+    {0.5, {red, red, blue, blue}, {red, red, grey, grey}},
+    {1.0, {blue, red, blue, red}, {grey, red, grey, red}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.value);
+    Fixture f;
+    auto halves = [&](RAST_MemBitmap* b) {
+      RAST_FillRect(b, 0, 0, 20, 10, red, 1.0f, 0);
+      RAST_FillRect(b, 0, 10, 20, 10, blue, 1.0f, 0);
+    };
+    auto knob = new IKnobRotaterControl(&f.unit, 10, 10, 1, Square(f, 1, halves), -kPiHalf, kPiHalf);
+    IBitmap* base = Square(f, 2, [&](RAST_MemBitmap* b) { RAST_FillRect(b, 0, 0, 20, 20, red, 1.0f, 0); });
+    IBitmap* mask = Square(f, 3, [](RAST_MemBitmap* b) { RAST_FillRect(b, 0, 0, 20, 10, RAST_RGBA(0, 0, 0, 255), 1.0f, 0); });
+    IBitmap* top = Square(f, 4, [](RAST_MemBitmap*) {});
+    auto maskKnob = new IKnobRotatingMaskControl(&f.unit, 50, 10, 2, base, mask, top, -90.0, 90.0);
+    f.gui->AttachControl(knob);
+    f.gui->AttachControl(maskKnob);
+    f.unit.GetParam(1)->Set(c.value);
+    f.unit.GetParam(2)->Set(c.value);
+    f.Open();
+    f.Settle();
+    RAST_IBitmap* screen = f.gui->GetScreen();
+    auto quadrants = [screen](int cx) {
+      return std::vector<RAST_pixel>{RAST_GetPixel(screen, cx - 6, 14), RAST_GetPixel(screen, cx + 6, 14),
+                                     RAST_GetPixel(screen, cx - 6, 26), RAST_GetPixel(screen, cx + 6, 26)};
+    };
+    EXPECT_EQ(quadrants(20), c.rotater);
+    EXPECT_EQ(quadrants(60), c.mask);
+  }
 }
