@@ -477,3 +477,127 @@ TEST(SelectControls, ModifiersWheelAndKeys)
     EXPECT_EQ(modifier, 3);
   }
 }
+
+// The plain list takes only the mouse-up, as the fraction down its current
+// rectangle; the second one takes down, up and drag along its direction
+// and records which.
+TEST(SelectControls, PlainAndSecondListsTakeTheirEvents)
+{
+  IMouseMod m(true, false);
+  IInvisibleSelectControl plain(nullptr, IRECT(0, 100, 50, 200), -1);
+  plain.OnMouseDown(10, 150, &m);
+  EXPECT_EQ(plain.GetValue(), 0.0);
+  struct Up
+  {
+    int y;
+    double value;
+  } const kUps[] = {{150, 0.5}, {100, 0.0}, {199, 0.99}, {260, 1.0}, {125, 0.25}};
+  for (const Up& u : kUps)
+  {
+    plain.OnMouseUp(10, u.y, &m);
+    EXPECT_NEAR(plain.GetValue(), u.value, 1e-12) << u.y;
+  }
+  // Moved down by 100, it measures from its new top.
+  plain.SetPosition(0, 200);
+  plain.OnMouseUp(10, 250, &m);
+  EXPECT_NEAR(plain.GetValue(), 0.5, 1e-12);
+
+  struct Case
+  {
+    const char* name;
+    int direction;
+    int event;  // 0 down, 1 up, 2 drag
+    int x, y;
+    double value;
+  } const kCases[] = {
+    {"vertical down", 0, 0, 40, 125, 0.25}, {"vertical up", 0, 1, 40, 175, 0.75},
+    {"vertical drag", 0, 2, 5, 150, 0.5},   {"horizontal down", 1, 0, 40, 125, 0.8},
+    {"horizontal drag", 1, 2, 5, 199, 0.1}, {"horizontal up, left of it", 1, 1, -20, 150, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IInvisibleSelectControl2 list(nullptr, IRECT(0, 100, 50, 200), -1, c.direction);
+    if (c.event == 0) list.OnMouseDown(c.x, c.y, &m);
+    if (c.event == 1) list.OnMouseUp(c.x, c.y, &m);
+    if (c.event == 2) list.OnMouseDrag(c.x, c.y, 0, 0, &m);
+    int event = -1;
+    list.GetLastMouseEvent(&event);
+    EXPECT_EQ(event, c.event);
+    EXPECT_NEAR(list.GetValue(), c.value, 1e-12);
+  }
+}
+
+// The third list records drags and double clicks with their position and
+// modifier; the up arrow and space only set the modifier field.
+TEST(SelectControls, ThirdListDragsDoubleClicksAndKeys)
+{
+  IInvisibleSelectControl3 list(nullptr, IRECT(0, 100, 50, 200), -1, 0);
+  IMouseMod shift(true, false, true), control(true, false, false, true);
+  list.OnMouseDrag(20, 180, 0, 5, &shift);
+  int event = -1, modifier = -1, x = -1, y = -1;
+  list.GetLastMouseEvent(&event);
+  list.GetMouseModifier(&modifier);
+  list.GetMousePosition(&x, &y);
+  EXPECT_EQ(std::vector<int>({event, modifier, x, y}), std::vector<int>({2, 1, 20, 180}));
+  EXPECT_NEAR(list.GetValue(), 0.8, 1e-12);
+  list.OnMouseDblClick(30, 110, &control);
+  list.GetLastMouseEvent(&event);
+  list.GetMouseModifier(&modifier);
+  list.GetMousePosition(&x, &y);
+  EXPECT_EQ(std::vector<int>({event, modifier, x, y}), std::vector<int>({3, 2, 30, 110}));
+  EXPECT_NEAR(list.GetValue(), 0.1, 1e-12);
+  struct Key
+  {
+    int code;
+    int modifier;
+  } const kKeys[] = {{1, 4}, {0, 3}, {7, 3}, {1, 4}};
+  for (const Key& k : kKeys)
+  {
+    EXPECT_FALSE(list.OnKeyDown(0, 0, k.code));
+    list.GetMouseModifier(&modifier);
+    EXPECT_EQ(modifier, k.modifier) << k.code;
+    EXPECT_NEAR(list.GetValue(), 0.1, 1e-12);
+  }
+}
+
+// The matrix's wheel records the turn's direction and the cell under the
+// pointer; its double click records the event and the cell's value.
+TEST(SelectControls, MatrixWheelAndDoubleClick)
+{
+  struct Case
+  {
+    const char* name;
+    int wheel;  // 0: a double click
+    IMouseMod mod;
+    int x, y;
+    int event, modifier;
+    bool up;
+    double value;
+  } const kCases[] = {
+    {"wheel up", 1, IMouseMod(), 455, 60, 4, 0, true, 0.04},
+    {"wheel down with shift", -2, IMouseMod(false, false, true), 861, 739, 4, 1, false, 0.99},
+    {"double click", 0, IMouseMod(true, false, false, true), 50, 128, 3, 2, false, 0.10},
+    {"double click, first cell", 0, IMouseMod(true, false), 50, 60, 3, 0, false, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IInvisibleMatrixSelectControl grid(nullptr, IRECT(50, 60, 862, 740), -1);
+    grid.SetMatrixSize(10, 10);
+    IMouseMod mod = c.mod;
+    if (c.wheel)
+      grid.OnMouseWheel(c.x, c.y, &mod, c.wheel);
+    else
+      grid.OnMouseDblClick(c.x, c.y, &mod);
+    int event = -1, modifier = -1;
+    grid.GetLastMouseEvent(&event);
+    grid.GetMouseModifier(&modifier);
+    EXPECT_EQ(event, c.event);
+    EXPECT_EQ(modifier, c.modifier);
+    if (c.wheel) {
+      EXPECT_EQ(grid.GetLastWheelUp(), c.up);
+    }
+    EXPECT_NEAR(grid.GetValue(), c.value, 1e-12);
+  }
+}
