@@ -156,9 +156,6 @@ private:
 // whose first column's captions are wide ("restart"), down the right edge.
 int TitleX(const ArtSection& s) { return s.x < 508 ? s.x + 3 : s.x + s.w - 7; }
 
-// Program values whose control sits in the effect strip: their labels are
-// on the effect plates.
-bool InEffectStrip(int r) { return (r >= 129 && r <= 146) || (r >= 157 && r <= 169) || (r >= 179 && r <= 182); }
 
 const ArtSection& SectionAt(int x, int y)
 {
@@ -217,6 +214,8 @@ void PlaceValues(Placer& p, std::vector<int> order)
 
 // ---- caption windows ----
 
+bool ArtInEffectStrip(int r) { return (r >= 129 && r <= 146) || (r >= 157 && r <= 169) || (r >= 179 && r <= 182); }
+
 ArtBox ArtLcdCaptionBox(int r)
 {
   const int x = kEditorLayoutX[r], y = kEditorLayoutY[r], p = r + kParamOffset;
@@ -266,7 +265,7 @@ std::vector<ArtLabel> ArtBackgroundLabels()
     p.Fixed(Words(kSections[i], kColumnX[i / 4] + 14, 734 + 13 * (i % 4), 0, ArtLabelTone::kLabel));
   std::vector<int> order;
   for (int r = 0; r < kProgramSize; ++r)
-    if (!InEffectStrip(r)) order.push_back(r);
+    if (!ArtInEffectStrip(r)) order.push_back(r);
   PlaceValues(p, order);
   return out;
 }
@@ -281,7 +280,7 @@ std::vector<ArtLabel> ArtEffectPlateLabels(const std::string& plate, bool graph)
   std::vector<int> order;
   for (int r = 0; r < kProgramSize; ++r)
   {
-    if (!InEffectStrip(r)) continue;
+    if (!ArtInEffectStrip(r)) continue;
     const bool mod = r >= 129 && r <= 143;
     const bool drive = (r >= 144 && r <= 146) || r == 179 || r == 180;
     const bool eq = (r >= 157 && r <= 169) || r == 181 || r == 182;

@@ -42,6 +42,10 @@ std::vector<ArtLabel> ArtBackgroundLabels();
 // the band sliders and keeps only the switch's and the blends' labels.
 std::vector<ArtLabel> ArtEffectPlateLabels(const std::string& plate, bool graph);
 
+// Program values whose control sits in the effect strip: their labels and
+// caption windows are on the effect plates, not the background.
+bool ArtInEffectStrip(int r);
+
 struct ArtBox
 {
   int x, y, w, h;  // base pixels; w 0 for none

@@ -1,11 +1,11 @@
-// Painters of the large images: the window backgrounds (section boxes and a
-// label at every control anchor of the layout tables), the overlays that
-// open over them (clear outside their plate), the panels and the program
-// manager's background; the looks and the dispatch.
+// Painters of the large images: the window backgrounds (section boxes and
+// the labels of ArtLabels), the overlays that open over them (clear outside
+// their plate), the panels and the program manager's background; the looks
+// and the dispatch.
 //
 // Index:
 //   ---- looks ----
-//   ---- labels at the control anchors ----
+//   ---- labels ----
 //   ---- backgrounds ----
 //   ---- overlays ----
 //   ---- panels ----
@@ -107,8 +107,7 @@ void CaptionWindows(ArtCanvas* c, const ArtTheme& t, bool (*which)(int))
   }
 }
 
-bool InEffectStrip(int r) { return (r >= 129 && r <= 146) || (r >= 157 && r <= 169) || (r >= 179 && r <= 182); }
-bool OutsideEffectStrip(int r) { return !InEffectStrip(r); }
+bool OutsideEffectStrip(int r) { return !ArtInEffectStrip(r); }
 
 // A fixed-seed scatter of faint stars: the "space" look. No star lies
 // within two pixels of a label, whose letters stay on a plain ground.
@@ -212,7 +211,7 @@ void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   const std::string which = row.label;
   const ArtSection& s = kArtEffectSection;
   c->Frame(s.x, s.y, s.w, s.h, t.boxLine);
-  CaptionWindows(c, t, &InEffectStrip);
+  CaptionWindows(c, t, &ArtInEffectStrip);
   PaintLabels(c, t, ArtEffectPlateLabels(which, graph));
   if (which == "EQUALIZER")
   {
