@@ -55,6 +55,8 @@ public:
     : t("[gui]\nbackground=" + look + "\n"), mScale(scale)
   {
     if (scale != 1.0) t.editor->OnStandaloneMenuCommand(19);  // View, 200 %
+    // The widest channel text, "CH:16", which ends at the keyboard.
+    t.ControlOf(kParamMidiChannel)->SetValueFromUserInput(1.0);
     t.Draw();
   }
 
@@ -269,6 +271,8 @@ TEST(ZephraLook, EveryWordClearAndReadableInEveryLook)
     for (double scale : {1.0, 2.0})
     {
       LookCheck check(look, scale);
+      const auto& drawn = check.t.gui->mDrawnTexts;
+      ASSERT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const std::string& s) { return s.rfind("CH:16", 0) == 0; }));
       for (int effect = 0; effect < 3; ++effect)
       {
         SCOPED_TRACE(std::string(look) + " at " + std::to_string(scale) + ", " + kPlates[effect]);
