@@ -1,7 +1,8 @@
 // The editor's classic look as the user meets it: the first full draw after
-// the GUI build, and the redraw after a whole program is loaded (the
-// program applied, the view-layout hook, one frame). Budget lines follow
-// the run: 8 ms each.
+// the GUI build, the redraw after a whole program is loaded (the program
+// applied, the view-layout hook, one frame), and a change of scale at run
+// time (View, 150 % and back to 100 %, each with its frame). Budget lines
+// follow the run: 8 ms for the draws, 60 ms for each change of scale.
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "editor/ZephraPanels.h"
@@ -94,6 +95,30 @@ void ProgramLoadRedraw(benchmark::State& state)
 }
 BENCHMARK(ProgramLoadRedraw)->Unit(benchmark::kMillisecond);
 
+// One change of scale as the View menu makes it (the scale manager's new
+// ratio applied, then the view-layout hook), and the frame that shows it.
+void ChangeScale(Editor& e, double scale)
+{
+  auto* resizer = static_cast<IUnitGUIResize*>(e.editor->GetGUIResize());
+  resizer->SetGUIScaleRatio(scale);
+  resizer->ResizeGraphics();
+  e.editor->SetGUILayout(0, e.gui->Width(), e.gui->Height());
+  e.Frame();
+}
+
+// After the first change, which resamples every image for the first
+// time, each change reuses the artwork decoded before.
+void ScaleChange(benchmark::State& state)
+{
+  Editor e;
+  e.Frame();
+  ChangeScale(e, 1.5);
+  ChangeScale(e, 1.0);
+  int turn = 0;
+  for (auto _ : state) ChangeScale(e, turn++ % 2 ? 1.0 : 1.5);
+}
+BENCHMARK(ScaleChange)->Unit(benchmark::kMillisecond);
+
 template <class Fn>
 double Milliseconds(Fn fn)
 {
@@ -111,9 +136,22 @@ void PrintBudgets()
     first += Milliseconds([&] { e.Frame(); }) / 5;
     load += Milliseconds([&] { e.LoadProgram(i + 1); }) / 5;
   }
+  double up = 0, down = 0;
+  {
+    Editor e;
+    e.Frame();
+    ChangeScale(e, 1.5);
+    ChangeScale(e, 1.0);
+    for (int i = 0; i < 5; ++i)
+    {
+      up += Milliseconds([&] { ChangeScale(e, 1.5); }) / 5;
+      down += Milliseconds([&] { ChangeScale(e, 1.0); }) / 5;
+    }
+  }
   IGraphics::ClearCachesForTest();
   printf("\nbudgets: first full draw of the classic look %.2f ms (8), whole-program load's redraw %.2f ms (8)\n",
          first, load);
+  printf("budgets: change of scale to 150 %% %.2f ms (60), back to 100 %% %.2f ms (60)\n", up, down);
 }
 
 }  // namespace

@@ -83,6 +83,13 @@ public:
                              const char* extensions) = 0;
   virtual bool PromptForColor(IColor* color, const char* prompt) = 0;
   virtual bool OpenURL(const char* url) = 0;
+  // OpenURL for a control that carries a text to show while the address
+  // opens ("" for none); a surface that shows no such text opens the URL.
+  virtual bool OpenURLWithMessage(const char* url, const char* message)
+  {
+    static_cast<void>(message);
+    return OpenURL(url);
+  }
   virtual void* OpenWindow(void* parent) = 0;
   virtual void* OpenCarbonWindow(void*, void*) { return nullptr; }
   virtual void AttachSubWindow(void*) {}
@@ -219,7 +226,8 @@ public:
   // stored size; a strip of N >= 2 frames gets N more pixels along its
   // frames. The first rescale of an id decodes its file (or uses the
   // decode its load kept); later ones expand the colour indices kept from
-  // that decode, or read a file of more than 256 colours again. The ids
+  // that decode, or read a file of more than 256 colours again; a change
+  // back to the scale before takes the pixels kept from it. The ids
   // are worked on side by side, one thread per processor; a file broken
   // behind a whole header leaves 0 x 0 records. GUI thread, while nothing
   // loads bitmaps.

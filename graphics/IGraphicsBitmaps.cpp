@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -56,6 +57,13 @@ struct CachedBitmap
   // rescale, for a quarter of the decoded size (some 30 MB for the classic
   // skin). Files of more colours are read again.
   RAST_IndexedImage kept;
+  // The scale the pixels are at (0 before the first rescale), and the
+  // pixels of the scale before it: a change back to that scale (150 % and
+  // back to 100 %) trades them in instead of expanding or decoding and
+  // resampling the artwork again. One scale back is kept, no more.
+  double scale = 0;
+  double previousScale = 0;
+  std::unique_ptr<RAST_MemBitmap> previous;
 };
 
 struct ScaledEntry
@@ -219,7 +227,7 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
     RAST_Clear(dot.get(), 0);
     RAST_IBitmap* pixels = dot.get();
     const int w = fullW / divisor, h = fullH / divisor;
-    c.bitmaps.push_back(CachedBitmap{id, std::move(dot), true, w, h, std::move(source), std::move(deferred), {}});
+    c.bitmaps.push_back(CachedBitmap{id, std::move(dot), true, w, h, std::move(source), std::move(deferred), {}, 0, 0, {}});
     return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
   };
   int fullW = 0, fullH = 0;
@@ -243,7 +251,7 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
   }
   RAST_IBitmap* pixels = loaded.get();
   const int w = pixels->getWidth(), h = pixels->getHeight();
-  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr, "", {}});
+  c.bitmaps.push_back(CachedBitmap{id, std::move(loaded), false, w, h, nullptr, "", {}, 0, 0, {}});
   return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
 }
 
@@ -259,6 +267,7 @@ void IGraphics::RescaleBitmaps(double scale)
   std::map<RAST_IBitmap*, size_t> jobOf;
   std::map<std::tuple<RAST_IBitmap*, int, bool>, IBitmap*> firstOf;
   std::vector<std::pair<IBitmap*, IBitmap*>> copies;  // record, first of its layout
+  std::vector<RAST_IBitmap*> traded;                   // pixels back from the scale before
   for (ScaledEntry& entry : c.scaled)
   {
     IBitmap* record = entry.bitmap.get();
@@ -273,13 +282,29 @@ void IGraphics::RescaleBitmaps(double scale)
     auto known = jobOf.find(record->mData);
     if (known != jobOf.end())
     {
-      jobs[known->second].layouts.push_back(record);
+      if (known->second != SIZE_MAX) jobs[known->second].layouts.push_back(record);
       continue;
     }
     CachedBitmap* cached = nullptr;
     for (CachedBitmap& candidate : c.bitmaps)
       if (candidate.pixels.get() == record->mData) cached = &candidate;
     if (!cached) continue;
+    auto* pixels = dynamic_cast<RAST_MemBitmap*>(cached->pixels.get());
+    if (pixels && cached->previous && cached->previousScale == scale && cached->scale != scale)
+    {
+      pixels->swapContents(*cached->previous);
+      std::swap(cached->scale, cached->previousScale);
+      traded.push_back(record->mData);
+      jobOf[record->mData] = SIZE_MAX;
+      continue;
+    }
+    if (pixels && cached->scale > 0 && cached->scale != scale)
+    {
+      if (!cached->previous) cached->previous = std::make_unique<RAST_MemBitmap>(0, 0, 4);
+      pixels->swapContents(*cached->previous);
+      cached->previousScale = cached->scale;
+    }
+    cached->scale = scale;
     RescaleJob job;
     job.cached = cached;
     job.name = entry.name;
@@ -319,6 +344,13 @@ void IGraphics::RescaleBitmaps(double scale)
     cached.placeholder = false;
     if (!job.newKept.Empty()) cached.kept = std::move(job.newKept);
   }
+  for (ScaledEntry& entry : c.scaled)
+  {
+    IBitmap* record = entry.bitmap.get();
+    if (std::find(traded.begin(), traded.end(), record->mData) == traded.end()) continue;
+    record->W = record->mData->getWidth();
+    record->H = record->mData->getHeight();
+  }
   for (const auto& [record, first] : copies)
   {
     record->W = first->W;
@@ -335,7 +367,7 @@ void IGraphics::RetainBitmap(IBitmap* bitmap)
   Caches& c = TheCaches();
   BASE_MutexLock lock(c.bitmapLock);
   c.bitmaps.push_back(CachedBitmap{-1, std::unique_ptr<RAST_IBitmap>(bitmap->mData), false,
-                                   bitmap->W, bitmap->H, nullptr, "", {}});
+                                   bitmap->W, bitmap->H, nullptr, "", {}, 0, 0, {}});
 }
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)

@@ -229,6 +229,12 @@ bool IGraphicsHeadless::OpenURL(const char* url)
   return ok;
 }
 
+bool IGraphicsHeadless::OpenURLWithMessage(const char* url, const char* message)
+{
+  mURLMessages.emplace_back(message ? message : "");
+  return OpenURL(url);
+}
+
 bool IGraphicsHeadless::GetTextFromClipboard(BASE_String* text)
 {
   std::string answer;

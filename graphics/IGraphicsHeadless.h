@@ -90,6 +90,7 @@ public:
   std::vector<ShownTextEntry> mTextEntries;
   std::vector<ShownFilePrompt> mFilePrompts;
   std::vector<std::string> mOpenedURLs;
+  std::vector<std::string> mURLMessages;  // the message of each URL opened with one
   std::vector<std::string> mLoadedResources;
   std::vector<std::string> mDrawnTexts;
   std::vector<IRECT> mScreenUpdates;
@@ -120,6 +121,7 @@ public:
                      const char* extensions) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
   bool OpenURL(const char* url) override;
+  bool OpenURLWithMessage(const char* url, const char* message) override;
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
   void* GetWindow() override { return mWindowOpen ? this : nullptr; }

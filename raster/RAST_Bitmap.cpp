@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <new>
+#include <utility>
 
 namespace
 {
@@ -58,6 +59,15 @@ void RAST_MemBitmap::Release()
   mAllocated = 0;
   mWidth = 0;
   mHeight = 0;
+}
+
+void RAST_MemBitmap::swapContents(RAST_MemBitmap& other)
+{
+  std::swap(mBuffer, other.mBuffer);
+  std::swap(mWidth, other.mWidth);
+  std::swap(mHeight, other.mHeight);
+  std::swap(mAllocated, other.mAllocated);
+  std::swap(mLineAlignMask, other.mLineAlignMask);
 }
 
 bool RAST_MemBitmap::resize(int w, int h)

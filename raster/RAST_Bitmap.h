@@ -63,6 +63,8 @@ public:
 
   // Usable bytes of the block (the block itself is 63 bytes longer).
   size_t getAllocated() const { return mAllocated; }
+  // Trades pixels, size and storage with other; nothing is copied.
+  void swapContents(RAST_MemBitmap& other);
 
 private:
   void Release();

@@ -1,7 +1,6 @@
 #include "graphics/controls/IPanelControl.h"
 
 #include "graphics/IGraphics.h"
-#include "raster/RAST_Rect.h"
 
 bool IPanelControl::Draw(IGraphics* graphics)
 {
@@ -9,7 +8,8 @@ bool IPanelControl::Draw(IGraphics* graphics)
   if (!bitmap) return false;
   const IRECT area = mRECT.Intersect(graphics->GetDrawRECT());
   if (area.Empty()) return true;
-  RAST_FillRect(bitmap, area.L, area.T, area.W(), area.H(),
-                RAST_RGBA(mColor.R, mColor.G, mColor.B, mColor.A), mBlend.mWeight, 0);
-  return true;
+  // Through the control's blend, which weighs the colour by its alpha: a
+  // half-transparent panel tints what lies under it instead of replacing
+  // it with a half-transparent pixel.
+  return graphics->FillIRect(&mColor, &area, &mBlend);
 }

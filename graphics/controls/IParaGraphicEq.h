@@ -93,6 +93,14 @@ public:
   int NumGainLabels() const { return mNumGainLabels; }
   const char* GainLabel(int i) const { return mGainLabels[i].mText; }
 
+  // Test seam: band's curve at column as last drawn, in pixels up from the
+  // middle; 0 outside the curve.
+  float CurveOffsetForTest(int band, int column) const
+  {
+    if (band < 0 || band >= kMaxBands || column < 0 || column >= static_cast<int>(mCurves[band].size())) return 0.0f;
+    return mCurves[band][static_cast<size_t>(column)];
+  }
+
   // Test seam: the millisecond tick the double-click rule reads; null
   // restores the window layer's.
   using TickSource = uint32_t (*)();

@@ -18,12 +18,11 @@ const IText& StyleOrDefault(const IText* style)
 }
 
 // The style at ratio times its constructed size, with its font to be
-// picked anew. A style is never drawn turned.
+// picked anew; face, colours, weight, alignment and orientation stay.
 void ResizeStyle(IText* style, const IText& base, double ratio)
 {
   IText sized = *style;
   sized.mSize = static_cast<int>(base.mSize * ratio);
-  sized.mOrientation = 0;
   sized.mCached = nullptr;
   *style = sized;
 }
@@ -142,6 +141,8 @@ IEditableTextControl::IEditableTextControl(IUnitBase* plug, IRECT rect, int para
   : ITextControl(plug, rect, paramIdx, style, text), mTextEntryRECT(rect), mFlag(flag), mSecure(secure)
 {
   SetDblAsSingleClick(true);
+  // A click is what opens the field's entry.
+  SetPromptDisabled(false);
   // The password flag hides the typing; the orientation stays 0, as it is
   // also the angle the font is drawn at.
   mText.mPassword = mBaseText.mPassword = secure ? 1 : 0;
@@ -169,6 +170,8 @@ bool IEditableTextControl::Draw(IGraphics* graphics)
 ICaptionControl::ICaptionControl(IUnitBase* plug, IRECT rect, int paramIdx, const IText* style, bool showLabel)
   : ITextControl(plug, rect, paramIdx, style, ""), mShowLabel(showLabel)
 {
+  // A click is what asks for the new value.
+  SetPromptDisabled(false);
 }
 
 void ICaptionControl::OnMouseDown(int, int, IMouseMod* mod)

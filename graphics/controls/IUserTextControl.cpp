@@ -111,7 +111,8 @@ void IURLControl::OnMouseDown(int, int, IMouseMod*)
 {
   IGraphics* graphics = GraphicsOf(mPlug);
   if (!graphics || !*mURL) return;
-  if (!graphics->OpenURL(mURL) && *mFallbackURL) graphics->OpenURL(mFallbackURL);
+  if (!graphics->OpenURLWithMessage(mURL, mMessage) && *mFallbackURL)
+    graphics->OpenURLWithMessage(mFallbackURL, mMessage);
 }
 
 // ---- IFileSelectorControl ----

@@ -38,7 +38,7 @@ std::vector<std::string> Numbered(int count)
 
 TEST(ZephraManagerPanel, SettingsChooseTheManagerAndTheRememberBox)
 {
-  // pixel: at (600, 400); remember: the value of the remember box.
+  // pixel: at (600, 396); remember: the value of the remember box.
   struct Case { const char* name, *settings; bool managerMode; const char* pixel; double remember; } const kCases[] = {
     {"missing", "[gui]\nbackground=space\n", false, "20263a", 0},
     {"true", "[gui]\nbackground=space\nmanager=true\n", true, "343842", 0},
@@ -55,7 +55,7 @@ TEST(ZephraManagerPanel, SettingsChooseTheManagerAndTheRememberBox)
     EXPECT_EQ(manager->Ref(ManagerRef::kBackground)->IsHidden(), !c.managerMode);
     EXPECT_EQ(t.ControlOf(kParamManagerSelectDisk)->IsHidden(), !c.managerMode);
     EXPECT_FALSE(t.editor->Face()->Ref(SkinRef::kMainBackground)->IsHidden());
-    EXPECT_EQ(Hex(t.At(600, 400)), c.pixel);
+    EXPECT_EQ(Hex(t.At(600, 396)), c.pixel);
     EXPECT_EQ(t.editor->GetParam(kParamManagerRemember)->Value(), c.remember);
     // Neither sub-panel is open, whatever the settings.
     EXPECT_TRUE(manager->Ref(ManagerRef::kLoginBackground)->IsHidden());

@@ -8,7 +8,7 @@
 
 TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
 {
-  // fileAfter: settings.ini after the build; empty: (250, 350), between the VCO2 and VCO3 boxes.
+  // fileAfter: settings.ini after the build; empty: (507, 350), between the VCO3 and VOICE boxes.
   struct Case { const char* name, *settings, *fileAfter; int skin; bool spaceShown, solidShown; IColor empty; }
   const kCases[] = {
     {"missing", "", "[gui]\nbackground=space\n", 0, true, false, {255, 20, 24, 38}},
@@ -27,7 +27,7 @@ TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
     IControl* solid = t.editor->Face()->Ref(SkinRef::kSecondBackground);
     EXPECT_EQ(!space->IsHidden(), c.spaceShown);
     EXPECT_EQ(solid ? !solid->IsHidden() : false, c.solidShown);
-    const IColor empty = t.At(250, 350);
+    const IColor empty = t.At(507, 350);
     EXPECT_TRUE(empty == c.empty) << empty.R << " " << empty.G << " " << empty.B;
   }
 }

@@ -5,6 +5,7 @@
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IFaderControl.h"
 #include "graphics/controls/IKnobControl.h"
+#include "graphics/controls/IPanelControl.h"
 #include "graphics/controls/ISwitchControl.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,8 @@ struct Controls : ::testing::Test
 };
 
 IMouseMod Left() { return IMouseMod(true, false); }
+
+constexpr double kPiHalf = 1.57079632679489661923;
 
 // A surface whose parameters are plain doubles 0..1, so the plug-in keeps
 // each control's value as it is.
@@ -232,4 +235,152 @@ TEST_F(Controls, OverlayTakesClicksOnlyInItsTargetWhileClosed)
   f.Settle();
   EXPECT_EQ(f.gui->GetControlIdxAt(100, 50), 1);
   EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 100, 50), RAST_RGBA(10, 0, 0, 255));
+}
+
+// A panel over the grey background weighs its colour by its alpha.
+TEST_F(Controls, PanelBlendsItsColourByItsAlpha)
+{
+  struct Case
+  {
+    int alpha;
+    int r, g, b;  // on the screen, from red over grey 128
+  } kCases[] = {{255, 255, 0, 0}, {128, 192, 64, 64}, {0, 128, 128, 128}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.alpha);
+    Fixture f;
+    f.gui->AttachControl(new IPanelControl(&f.unit, IRECT(10, 10, 50, 50), IColor(c.alpha, 255, 0, 0)));
+    f.Open();
+    f.Settle();
+    const RAST_pixel p = RAST_GetPixel(f.gui->GetScreen(), 20, 20);
+    EXPECT_NEAR(RAST_GETR(p), c.r, 1);
+    EXPECT_NEAR(RAST_GETG(p), c.g, 1);
+    EXPECT_NEAR(RAST_GETB(p), c.b, 1);
+    EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 60, 60), RAST_RGBA(128, 128, 128, 255));
+  }
+}
+
+// The pop-up switch asks for its value from a menu of the parameter's
+// words; the frames switch takes the frame of the slice clicked.
+TEST_F(Controls, PopUpSwitchAsksAndFramesSwitchPicksTheSlice)
+{
+  GuiFixture f;
+  f.unit.GetParam(2)->InitDouble("p", 0.0, 0.0, 1.0, 0.001);
+  IParam* words = f.unit.GetParam(1);
+  words->InitEnum("mode", 0, 3);
+  words->SetDisplayText(0, "off");
+  words->SetDisplayText(1, "slow");
+  words->SetDisplayText(2, "fast");
+  auto* popup = new ISwitchPopUpControl(&f.unit, 10, 10, 1, Strip(f, 1, 8, 8, 3));
+  auto* frames = new ISwitchFramesControl(&f.unit, 40, 10, 2, Strip(f, 2, 8, 8, 4));
+  f.gui->AttachControl(popup);
+  f.gui->AttachControl(frames);
+  f.Open();
+  f.Settle();
+  f.gui->QueueMenuChoice({2});
+  IMouseMod m = Left();
+  f.gui->OnMouseDown(12, 12, &m);
+  ASSERT_EQ(f.gui->mMenus.size(), 1u);
+  EXPECT_DOUBLE_EQ(words->GetNormalized(), 1.0);
+  f.Settle();
+  EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 12, 12), RAST_RGBA(30, 0, 0, 255));
+
+  // Slices of 2 pixels from the top: y 10..11 frame 1, .. 16..17 frame 4.
+  struct Case
+  {
+    int y;
+    double value;
+    int red;
+  } kCases[] = {{17, 1.0, 40}, {10, 0.0, 10}, {13, 1.0 / 3.0, 20}, {14, 2.0 / 3.0, 30}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.y);
+    f.gui->OnMouseDown(44, c.y, &m);
+    EXPECT_DOUBLE_EQ(frames->GetValue(), c.value);
+    f.Settle();
+    EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 44, 12), RAST_RGBA(c.red, 0, 0, 255));
+  }
+}
+
+// The held knob tells it is held from the press to the release; a drag up
+// by half its height at gearing 1 adds 0.5 and shows the frame of it.
+TEST_F(Controls, HeldKnobReportsTheMouseAndDrags)
+{
+  Fixture f;
+  auto* knob = new IKnobMultiControl2(&f.unit, 20, 20, 1, Strip(f, 1, 10, 50, 3));
+  f.gui->AttachControl(knob);
+  f.Open();
+  f.Settle();
+  IMouseMod m = Left();
+  EXPECT_FALSE(knob->IsMouseDown());
+  f.gui->OnMouseDown(25, 60, &m);
+  EXPECT_TRUE(knob->IsMouseDown());
+  f.gui->OnMouseDrag(25, 35, &m);
+  EXPECT_DOUBLE_EQ(f.unit.GetParam(1)->GetNormalized(), 0.5);
+  EXPECT_TRUE(knob->IsMouseDown());
+  f.gui->OnMouseUp(25, 35, &m);
+  EXPECT_FALSE(knob->IsMouseDown());
+  f.Settle();
+  EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), 25, 40), RAST_RGBA(20, 0, 0, 255));
+}
+
+namespace
+{
+// A 20 x 20 image of the fixture's surface, filled by paint.
+template <class Paint>
+IBitmap* Square(GuiFixture& f, int id, Paint paint)
+{
+  RAST_MemBitmap square(20, 20, 4);
+  RAST_Clear(&square, 0);
+  paint(&square);
+  const std::string name = "square" + std::to_string(id);
+  f.gui->AddResource(name.c_str(), &square);
+  return f.gui->LoadIBitmap(id, (name + ".png").c_str());
+}
+}  // namespace
+
+// Both turning knobs point by their value over a quarter turn each side of
+// up: the rotater turns its whole image (red top half), the mask knob turns
+// only the mask (its opaque top half) over the red base.
+TEST_F(Controls, TurningKnobsPointByTheirValue)
+{
+  const RAST_pixel red = RAST_RGBA(255, 0, 0, 255), blue = RAST_RGBA(0, 0, 255, 255), grey = RAST_RGBA(128, 128, 128, 255);
+  // Quadrant samples about each knob's centre, clear of the dividing lines:
+  // upper left, upper right, lower left, lower right.
+  struct Case
+  {
+    double value;
+    std::vector<RAST_pixel> rotater, mask;
+  } const kCases[] = {
+    {0.0, {red, blue, red, blue}, {red, grey, red, grey}},
+    {0.5, {red, red, blue, blue}, {red, red, grey, grey}},
+    {1.0, {blue, red, blue, red}, {grey, red, grey, red}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.value);
+    Fixture f;
+    auto halves = [&](RAST_MemBitmap* b) {
+      RAST_FillRect(b, 0, 0, 20, 10, red, 1.0f, 0);
+      RAST_FillRect(b, 0, 10, 20, 10, blue, 1.0f, 0);
+    };
+    auto knob = new IKnobRotaterControl(&f.unit, 10, 10, 1, Square(f, 1, halves), -kPiHalf, kPiHalf);
+    IBitmap* base = Square(f, 2, [&](RAST_MemBitmap* b) { RAST_FillRect(b, 0, 0, 20, 20, red, 1.0f, 0); });
+    IBitmap* mask = Square(f, 3, [](RAST_MemBitmap* b) { RAST_FillRect(b, 0, 0, 20, 10, RAST_RGBA(0, 0, 0, 255), 1.0f, 0); });
+    IBitmap* top = Square(f, 4, [](RAST_MemBitmap*) {});
+    auto maskKnob = new IKnobRotatingMaskControl(&f.unit, 50, 10, 2, base, mask, top, -90.0, 90.0);
+    f.gui->AttachControl(knob);
+    f.gui->AttachControl(maskKnob);
+    f.unit.GetParam(1)->Set(c.value);
+    f.unit.GetParam(2)->Set(c.value);
+    f.Open();
+    f.Settle();
+    RAST_IBitmap* screen = f.gui->GetScreen();
+    auto quadrants = [screen](int cx) {
+      return std::vector<RAST_pixel>{RAST_GetPixel(screen, cx - 6, 14), RAST_GetPixel(screen, cx + 6, 14),
+                                     RAST_GetPixel(screen, cx - 6, 26), RAST_GetPixel(screen, cx + 6, 26)};
+    };
+    EXPECT_EQ(quadrants(20), c.rotater);
+    EXPECT_EQ(quadrants(60), c.mask);
+  }
 }

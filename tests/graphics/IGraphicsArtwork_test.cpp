@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <map>
 #include <random>
 
 namespace
@@ -122,6 +123,48 @@ TEST_F(Caches, ImagesOfAtMost256ColoursAreDecodedOnce)
       EXPECT_EQ(RAST_GetPixel(image->mData, 0, c.colours - 1), c.last);
     }
     EXPECT_EQ(gui.mLoadedResources.size(), c.loads);
+  }
+}
+
+// A change back to the scale before takes the pixels kept from it: the
+// file of more than 256 colours, read again at every new scale, is not read
+// when the scale goes 150 % and back, and the pixels are those of the scale.
+TEST_F(Caches, ChangeBackToTheScaleBeforeReadsNothing)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 10, 10);
+  gui.SetBitmapDivisor(2);
+  RAST_MemBitmap blocks(4, 2 * 257, 4);
+  for (int k = 0; k < 257; ++k)
+    RAST_FillRect(&blocks, 0, 2 * k, 4, 2, RAST_RGBA(k % 256, k / 256, 7, 255), 1.0f, 0);
+  gui.AddResource("blocks", &blocks);
+  IBitmap* image = gui.LoadIBitmap(5, "blocks.png");
+  IBitmap* again = gui.LoadIBitmap(5, "blocks.png");
+  struct Case
+  {
+    double scale;
+    size_t loads;  // files read so far
+    int w, h;
+  } kCases[] = {
+    {1.0, 1, 2, 257}, {1.5, 2, 3, 385}, {1.0, 2, 2, 257}, {1.5, 2, 3, 385},
+    {1.0, 2, 2, 257}, {0.5, 3, 1, 128}, {1.0, 3, 2, 257}, {1.5, 4, 3, 385},
+  };
+  std::map<double, std::vector<RAST_pixel>> resampled;
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.scale);
+    gui.RescaleBitmaps(c.scale);
+    EXPECT_EQ(gui.mLoadedResources.size(), c.loads);
+    EXPECT_EQ(std::make_pair(image->W, image->H), std::make_pair(c.w, c.h));
+    EXPECT_EQ(std::make_pair(again->W, again->H), std::make_pair(c.w, c.h));
+    EXPECT_EQ(image->mData->getWidth(), c.w);
+    EXPECT_EQ(RAST_GetPixel(image->mData, 0, 0), RAST_RGBA(0, 0, 7, 255));
+    // The pixels traded back are those the scale's own resampling gave.
+    std::vector<RAST_pixel> pixels;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) pixels.push_back(RAST_GetPixel(image->mData, x, y));
+    if (!resampled.count(c.scale)) resampled[c.scale] = pixels;
+    EXPECT_EQ(pixels, resampled[c.scale]);
   }
 }
 

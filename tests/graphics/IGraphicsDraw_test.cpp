@@ -172,3 +172,101 @@ TEST(IGraphicsDraw, ByParameterOperationsReachEveryBoundControl)
   f.gui->GrayOutControl(7, true);
   EXPECT_FLOAT_EQ(c[1]->GetBlend().mWeight, 0.25f);
 }
+
+// Without strict drawing a dirty background repaints every shown control
+// over its own area; otherwise each dirty control repaints with what meets
+// it, and only the dirty one is cleaned. A hidden control is neither drawn
+// nor cleaned.
+TEST(IGraphicsDraw, NonStrictDrawingRepaintsAroundEachDirtyControl)
+{
+  struct Case
+  {
+    const char* name;
+    bool background, a, c;          // dirty before the repaint
+    std::vector<int> draws;         // of a, b, c, hidden
+    std::vector<bool> dirtyAfter;   // background, a, b, c, hidden
+  } const kCases[] = {
+    {"background dirty", true, false, false, {1, 1, 1, 0}, {false, false, false, false, true}},
+    {"a dirty: b meets it", false, true, false, {1, 1, 0, 0}, {false, false, false, false, false}},
+    {"c dirty alone", false, false, true, {0, 0, 1, 0}, {false, false, false, false, false}},
+    {"a and c dirty", false, true, true, {1, 1, 1, 0}, {false, false, false, false, false}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f(200, 200);
+    TestControl* a = f.Add(IRECT(10, 10, 30, 30));
+    TestControl* b = f.Add(IRECT(20, 20, 40, 40));
+    TestControl* far = f.Add(IRECT(60, 60, 80, 80));
+    TestControl* hidden = f.Add(IRECT(10, 10, 30, 30));
+    f.Open();
+    f.gui->SetStrictDrawing(false);
+    hidden->Hide(true);
+    // Everything is dirty after the switch; the frames clean it all.
+    f.Settle();
+    for (TestControl* t : {a, b, far, hidden}) t->mDraws = 0;
+    IRECT all(0, 0, 200, 200);
+    if (c.background) f.gui->GetControl(0)->SetDirty(false), hidden->SetDirty(false);
+    if (c.a) a->SetDirty(false);
+    if (c.c) far->SetDirty(false);
+    f.gui->Draw(&all);
+    EXPECT_EQ((std::vector<int>{a->mDraws, b->mDraws, far->mDraws, hidden->mDraws}), c.draws);
+    EXPECT_EQ((std::vector<bool>{f.gui->GetControl(0)->IsDirty(), a->IsDirty(), b->IsDirty(), far->IsDirty(),
+                                 hidden->IsDirty()}),
+              c.dirtyAfter);
+  }
+}
+
+// The parameter under a point is the captured control's, else the topmost
+// hit's; the background has none. The last one is taken once.
+TEST(IGraphicsDraw, ParameterUnderThePointIsKeptUntilTaken)
+{
+  GuiFixture f(200, 200);
+  f.Add(IRECT(10, 10, 50, 50), 3);
+  f.Add(IRECT(40, 40, 80, 80), 5);
+  f.Add(IRECT(100, 10, 120, 30));
+  f.Open();
+  struct Case
+  {
+    int x, y;
+    int param;
+  } const kCases[] = {{20, 20, 3}, {45, 45, 5}, {70, 70, 5}, {110, 20, -1}, {150, 150, -1}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    EXPECT_EQ(f.gui->GetParamIdxForPos(c.x, c.y), c.param);
+    EXPECT_EQ(f.gui->TakeLastClickedParam(), c.param);
+    EXPECT_EQ(f.gui->TakeLastClickedParam(), -1);
+  }
+  // Held by a press on the first control, the point over the second one
+  // still names the first.
+  IMouseMod m(true, false);
+  f.gui->OnMouseDown(20, 20, &m);
+  EXPECT_EQ(f.gui->GetParamIdxForPos(70, 70), 3);
+  f.gui->OnMouseUp(20, 20, &m);
+  EXPECT_EQ(f.gui->GetParamIdxForPos(70, 70), 5);
+}
+
+// Tool-tip areas: one per shown control whose target is not empty, made
+// again on each update while tool tips are on; none while they are off.
+TEST(IGraphicsDraw, TooltipAreasFollowShownControls)
+{
+  GuiFixture f(200, 100);
+  f.gui->EnableTooltips(true);
+  TestControl* a = f.Add(IRECT(10, 10, 20, 20));
+  f.Add(IRECT(30, 10, 30, 20));  // no width
+  TestControl* c = f.Add(IRECT(50, 10, 60, 20));
+  c->Hide(true);
+  f.Open();
+  EXPECT_EQ(f.gui->mTooltipRects, (std::vector<IRECT>{IRECT(0, 0, 200, 100), IRECT(10, 10, 20, 20)}));
+  c->Hide(false);
+  a->Hide(true);
+  f.gui->UpdateTooltips();
+  EXPECT_EQ(f.gui->mTooltipRects, (std::vector<IRECT>{IRECT(0, 0, 200, 100), IRECT(50, 10, 60, 20)}));
+  const int updates = f.gui->mTooltipUpdates;
+  f.gui->EnableTooltips(false);
+  a->Hide(false);
+  f.gui->UpdateTooltips();
+  EXPECT_EQ(f.gui->mTooltipUpdates, updates);
+  EXPECT_EQ(f.gui->mTooltipRects, (std::vector<IRECT>{IRECT(0, 0, 200, 100), IRECT(50, 10, 60, 20)}));
+}

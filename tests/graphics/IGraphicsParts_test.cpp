@@ -236,3 +236,91 @@ TEST(IControl, NaNValueIsClampedOnSetDirty)
   c.SetValueFromUserInput(std::nan(""));
   EXPECT_DOUBLE_EQ(c.GetValue(), 1.0);
 }
+
+// Every easing a quarter and three quarters of the way, from its formula
+// (the Bezier ones found to 0.001 along x, as the search stops there).
+TEST(IUnitAnimation, EveryEasingMidCurve)
+{
+  struct Case
+  {
+    int easing;
+    double quarter, threeQuarters;
+  } const kCases[] = {
+    {0, 0.250000, 0.750000},
+    {1, 0.062500, 0.562500},
+    {2, 0.437500, 0.937500},
+    {3, 0.125000, 0.875000},
+    {4, 0.015625, 0.421875},
+    {5, 0.578125, 0.984375},
+    {6, 0.062500, 0.937500},
+    {7, 0.003906, 0.316406},
+    {8, 0.683594, 0.996094},
+    {9, 0.031250, 0.968750},
+    {10, 0.000977, 0.237305},
+    {11, 0.762695, 0.999023},
+    {12, 0.015625, 0.984375},
+    {13, 0.076120, 0.617317},
+    {14, 0.382683, 0.923880},
+    {15, 0.146447, 0.853553},
+    {16, 0.031754, 0.338562},
+    {17, 0.661438, 0.968246},
+    {18, 0.066987, 0.933013},
+    {19, 0.005524, 0.176777},
+    {20, 0.823223, 0.994476},
+    {21, 0.015625, 0.984375},
+    {22, -0.005104, 0.067650},
+    {23, 0.932350, 1.005104},
+    {24, -0.011049, 1.011049},
+    {25, -0.161152, -0.108455},
+    {26, 1.108455, 1.161152},
+    {27, -0.187500, 1.187500},
+    {28, 0.041136, 0.527344},
+    {29, 0.472656, 0.958864},
+    {30, 0.140625, 0.859375},
+    {31, 0.408567, 0.960688},
+    {32, 0.093390, 0.621860},
+    {33, 0.378140, 0.906610},
+    {34, 0.128891, 0.871109},
+    {35, 0.236578, 0.959369},
+    {36, 0.408641, 0.974419},
+    {37, 0.052816, 0.804108},
+    {38, 0.577590, 0.964382},
+    {39, 0.098723, 0.630084},
+    {40, 0.250049, 0.749951},
+  };
+  static_assert(sizeof(kCases) / sizeof(kCases[0]) == IUnitAnimation::kNumEasings, "one row per easing");
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(IUnitAnimation::EasingName(c.easing));
+    IUnitAnimation a;
+    const double tolerance = c.easing >= 31 ? 2e-3 : 1e-6;
+    EXPECT_NEAR(a.Ease(c.easing, 0.0, 1.0, 0.25), c.quarter, tolerance);
+    EXPECT_NEAR(a.Ease(c.easing, 0.0, 1.0, 0.75), c.threeQuarters, tolerance);
+    // Between other ends the curve is stretched alike.
+    EXPECT_NEAR(a.Ease(c.easing, 10.0, 6.0, 0.25), 10.0 - 4.0 * c.quarter, 4 * tolerance);
+  }
+}
+
+// Reversed mid-run, an animation carries its frame over in proportion and
+// starts from the value it had reached; toward off from the start it stays
+// off and is not running.
+TEST(IUnitAnimation, ReversedMidRunAndTowardOff)
+{
+  IUnitAnimation a;
+  EXPECT_EQ(a.Animate("fade", false, 10, 5, 0, 0, 0.0, 1.0), 0.0);
+  EXPECT_FALSE(a.IsAnimating());
+  std::vector<double> values;
+  for (int i = 0; i < 4; ++i) values.push_back(a.Animate("fade", true, 10, 5, 0, 0, 0.0, 1.0));
+  // Frame 4 of 10 toward off becomes frame 2 of 5, from 0.4 down.
+  for (int i = 0; i < 3; ++i) values.push_back(a.Animate("fade", false, 10, 5, 0, 0, 0.0, 1.0));
+  const std::vector<double> expected = {0.1, 0.2, 0.3, 0.4, 0.08, 0.0, 0.0};
+  ASSERT_EQ(values.size(), expected.size());
+  for (size_t i = 0; i < values.size(); ++i) EXPECT_NEAR(values[i], expected[i], 1e-12) << i;
+  EXPECT_FALSE(a.IsAnimating());
+  // Back toward on from off, then reversed again after one frame.
+  EXPECT_NEAR(a.Animate("fade", true, 10, 5, 0, 0, 0.0, 1.0), 0.1, 1e-12);
+  EXPECT_TRUE(a.IsAnimating());
+  // Frame 1 of 10 becomes frame 0 of 5: off at once.
+  EXPECT_NEAR(a.Animate("fade", false, 10, 5, 0, 0, 0.0, 1.0), 0.0, 1e-12);
+  EXPECT_FALSE(a.IsAnimating());
+}

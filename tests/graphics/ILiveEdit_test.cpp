@@ -557,3 +557,175 @@ TEST(LayoutHeader, AnUnwritableFolderIsAReportedFailure)
   // The drag itself went through.
   EXPECT_EQ(f.a->GetRECT(), IRECT(15, 20, 65, 45));
 }
+
+namespace
+{
+// Pixels of the draw bitmap along a row (dy 0) or column from (x, y) for n
+// steps that are not the grey ground.
+int Marked(LiveFixture& f, int x, int y, int dx, int dy, int n)
+{
+  int marked = 0;
+  for (int i = 0; i < n; ++i)
+    marked += RAST_GetPixel(f.gui->GetDrawBitmap(), x + i * dx, y + i * dy) != RAST_RGBA(128, 128, 128, 255);
+  return marked;
+}
+}  // namespace
+
+// A Control-drag draws a dashed rectangle and groups every control wholly
+// inside it; "Deselect" empties the group.
+TEST(LiveEdit, ControlDragGroupsTheControlsInside)
+{
+  LiveFixture f(false);
+  f.Open();
+  f.Key(ILiveEdit::kKeyEdit);
+  IMouseMod control(true, false, false, true);
+  f.gui->OnMouseDown(5, 10, &control);
+  f.Frames();
+  f.gui->OnMouseDrag(155, 135, &control);
+  f.Frames();
+  EXPECT_EQ(f.edit->GetGroupBounds(), IRECT(10, 20, 150, 130));
+  // Two pixels on, two off along the top edge from the press.
+  EXPECT_EQ(Marked(f, 5, 10, 1, 0, 80), 40);
+  f.gui->OnMouseUp(155, 135, &control);
+  f.Frames();
+  EXPECT_EQ(f.edit->GetGroupBounds(), IRECT(10, 20, 150, 130));
+  f.Menu(ILiveEdit::kMenuDeselect);
+  EXPECT_EQ(f.edit->GetGroupBounds(), IRECT(ILiveEdit::kNone, ILiveEdit::kNone, 0, 0));
+}
+
+// With Shift held, a moved edge that meets another control's edge shows a
+// dashed guide across the surface; without Shift there is none.
+TEST(LiveEdit, ShiftDragShowsAlignmentGuides)
+{
+  struct Case
+  {
+    bool shift;
+    int x1, y1;  // where b, pressed at (110, 110), is dragged to
+    int guideX, guideY;
+  } const kCases[] = {
+    {true, 20, 110, 10, ILiveEdit::kNone},   // b's left edge on a's
+    {true, 120, 30, ILiveEdit::kNone, 20},   // b's top edge on a's
+    {true, 23, 110, ILiveEdit::kNone, ILiveEdit::kNone},
+    {false, 20, 110, ILiveEdit::kNone, ILiveEdit::kNone},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.shift << " " << c.x1 << "," << c.y1);
+    LiveFixture f(false);
+    f.Open();
+    f.Key(ILiveEdit::kKeyEdit);
+    IMouseMod m(true, false, c.shift);
+    f.gui->OnMouseDown(110, 110, &m);
+    f.Frames();
+    f.gui->OnMouseDrag(c.x1, c.y1, &m);
+    f.Frames();
+    EXPECT_EQ(f.edit->GetGuideX(), c.guideX);
+    EXPECT_EQ(f.edit->GetGuideY(), c.guideY);
+    // The guide runs across the whole surface, dashed.
+    const int guides = (c.guideX != ILiveEdit::kNone ? Marked(f, c.guideX, 200, 0, 1, 100) : 0) +
+                       (c.guideY != ILiveEdit::kNone ? Marked(f, 260, c.guideY, 1, 0, 100) : 0);
+    EXPECT_EQ(guides, c.guideX != ILiveEdit::kNone || c.guideY != ILiveEdit::kNone ? 50 : 0);
+    f.gui->OnMouseUp(c.x1, c.y1, &m);
+  }
+}
+
+// The grid (a tint over the whole surface at a step of 1) and the mouse
+// coordinates come and go with their menu items.
+TEST(LiveEdit, GridAndCoordinatesFollowTheirMenuItems)
+{
+  LiveFixture f(false);
+  f.Open();
+  f.Key(ILiveEdit::kKeyEdit);
+  auto ground = [&f] { return RAST_GetPixel(f.gui->GetDrawBitmap(), 300, 250); };
+  auto coordinates = [&f] {
+    return std::any_of(f.gui->mDrawnTexts.begin(), f.gui->mDrawnTexts.end(),
+                       [](const std::string& t) { return t.rfind("x: ", 0) == 0; });
+  };
+  const RAST_pixel grey = RAST_RGBA(128, 128, 128, 255);
+  EXPECT_EQ(ground(), grey);
+  f.Menu(ILiveEdit::kMenuGrid);
+  f.gui->SetAllControlsDirty();
+  f.Frames();
+  EXPECT_NE(ground(), grey);
+  f.Menu(ILiveEdit::kMenuGrid);
+  f.gui->SetAllControlsDirty();
+  f.Frames();
+  EXPECT_EQ(ground(), grey);
+  f.gui->mDrawnTexts.clear();
+  f.Menu(ILiveEdit::kMenuCoordinates);
+  f.gui->SetAllControlsDirty();
+  f.Frames();
+  EXPECT_TRUE(coordinates());
+  f.Menu(ILiveEdit::kMenuCoordinates);
+  f.gui->mDrawnTexts.clear();
+  f.gui->SetAllControlsDirty();
+  f.Frames();
+  EXPECT_FALSE(coordinates());
+}
+
+// The menu's reset, merge and show/hide items on a moved and resized
+// control, in the draw-rectangle mode where the two rectangles part.
+TEST(LiveEdit, ResetMergeAndShowHide)
+{
+  LiveFixture f(false);
+  f.Open();
+  f.Key(ILiveEdit::kKeyEdit);
+  f.Drag(20, 30, 50, 60, false);  // a moved by (30, 30)
+  EXPECT_EQ(f.a->GetRECT(), IRECT(40, 50, 90, 75));
+  f.Drag(85, 70, 95, 80, false);  // its corner zone: resized by (10, 10)
+  EXPECT_EQ(f.a->GetRECT(), IRECT(40, 50, 100, 85));
+  f.Menu(ILiveEdit::kMenuResetPosition);
+  EXPECT_EQ(f.a->GetRECT(), IRECT(10, 20, 70, 55));
+  EXPECT_EQ(f.a->GetTargetRECT(), IRECT(10, 20, 70, 55));
+  f.Menu(ILiveEdit::kMenuResetSize);
+  EXPECT_EQ(f.a->GetRECT(), IRECT(10, 20, 60, 45));
+
+  // Draw rectangle only: a move parts the two, "Merge" joins them again
+  // on the draw rectangle.
+  f.Key(ILiveEdit::kKeyDraw);
+  f.Drag(20, 30, 40, 40, false);
+  EXPECT_EQ(f.a->GetRECT(), IRECT(30, 30, 80, 55));
+  EXPECT_EQ(f.a->GetTargetRECT(), IRECT(10, 20, 60, 45));
+  f.Menu(ILiveEdit::kMenuMerge);
+  EXPECT_EQ(f.a->GetTargetRECT(), IRECT(30, 30, 80, 55));
+
+  f.Menu(ILiveEdit::kMenuShowHide);
+  EXPECT_TRUE(f.a->IsHidden());
+  f.gui->mDrawnTexts.clear();
+  f.gui->SetAllControlsDirty();
+  f.Frames();
+  EXPECT_EQ(f.gui->mDrawnTexts.back(), "N:1 IRECT(30,30,80,55) (HIDDEN)");
+  f.Menu(ILiveEdit::kMenuShowHide);
+  EXPECT_FALSE(f.a->IsHidden());
+}
+
+// 'B', 'D' and 'T' choose the edit mode and drop the selection; with Shift
+// they choose only what is shown, and the selection stays.
+TEST(LiveEdit, ModeKeysWithAndWithoutShift)
+{
+  struct Case
+  {
+    int key;
+    bool shift;
+    int displayMode, selected;
+  } const kCases[] = {
+    {ILiveEdit::kKeyDraw, false, 1, -1},  {ILiveEdit::kKeyTarget, false, 2, -1},
+    {ILiveEdit::kKeyBoth, false, 0, -1},  {ILiveEdit::kKeyDraw, true, 1, 1},
+    {ILiveEdit::kKeyTarget, true, 2, 1},  {ILiveEdit::kKeyBoth, true, 0, 1},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.key << " " << c.shift);
+    LiveFixture f(false);
+    f.Open();
+    f.Key(ILiveEdit::kKeyEdit);
+    f.Click(20, 30);
+    ASSERT_EQ(f.edit->GetSelected(), 1);
+    // The surface learns Shift from the pointer's last event.
+    IMouseMod shift(false, false, c.shift);
+    f.gui->OnMouseOver(20, 30, &shift);
+    f.Key(c.key);
+    EXPECT_EQ(f.edit->GetDisplayMode(), c.displayMode);
+    EXPECT_EQ(f.edit->GetSelected(), c.selected);
+  }
+}

@@ -222,3 +222,89 @@ TEST(ParaGraphicEq, DoubleClickWithin400msSetsTheBandAgain)
   }
   IParaGraphicEq::SetTickSourceForTest(nullptr);
 }
+
+// A drag on the held bell: the gain follows the scale of its half of the
+// display (above or below the middle) within the band's limits, the
+// frequency follows the log axis (column 281 is 995.7 Hz), and with the
+// right button the width steps by 0.1 within its own limits.
+TEST(ParaGraphicEq, DragsChangeGainFrequencyAndWidthWithinLimits)
+{
+  struct Case
+  {
+    const char* name;
+    bool right;
+    int x, y;          // where the drag ends, inside the display
+    float minGain, maxGain, maxWidth;
+    float gain, freq, width;
+  } const kCases[] = {
+    {"above the middle", false, 281, 23, -24, 24, 10, 14.4f, 995.7f, 1.0f},
+    {"below the middle", false, 281, 92, -24, 24, 10, -14.4f, 995.7f, 1.0f},
+    {"top edge", false, 281, 0, -24, 24, 10, 24.0f, 995.7f, 1.0f},
+    {"past the bottom", false, 281, 130, -24, 24, 10, -24.0f, 995.7f, 1.0f},
+    {"above the band's limit", false, 281, 23, -12, 12, 10, 12.0f, 995.7f, 1.0f},
+    {"below the band's limit", false, 281, 92, -12, 12, 10, -12.0f, 995.7f, 1.0f},
+    {"half way across", false, 230, 57, -24, 24, 10, 0.2f, 489.9f, 1.0f},
+    {"right button up", true, 281, 50, -24, 24, 10, 0.0f, 1000.0f, 1.1f},
+    {"right button down", true, 281, 64, -24, 24, 10, 0.0f, 1000.0f, 0.9f},
+    {"right button at the width limit", true, 290, 57, -24, 24, 1.05f, 0.0f, 1000.0f, 1.05f},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    EqFixture f;
+    IParaGraphicEq* eq = f.OpenWithBell(2);
+    IParaGraphicEq::Band band = MakeBand(2, IParaGraphicEq::kBell, 0.0f, 1000.0f, 1.0f);
+    band.mMinGain = c.minGain;
+    band.mMaxGain = c.maxGain;
+    band.mMaxWidth = c.maxWidth;
+    eq->SetBands(band);
+    f.Settle();
+    IMouseMod m(!c.right, c.right);
+    f.gui->OnMouseDown(20 + 281, 10 + 57, &m);
+    f.gui->OnMouseDrag(20 + c.x, 10 + c.y, &m);
+    IParaGraphicEq::Band out;
+    ASSERT_TRUE(eq->GetBand(&out));
+    EXPECT_NEAR(out.mGain, c.gain, 0.05);
+    EXPECT_NEAR(out.mFreq, c.freq, c.right ? 0.01 : 0.5);
+    EXPECT_NEAR(out.mWidth, c.width, 1e-5);
+    EXPECT_NEAR(eq->GetValue(), 2.0 / 3.0, 1e-12);
+    f.gui->OnMouseUp(20 + c.x, 10 + c.y, &m);
+  }
+}
+
+// The curves of a bell and both shelves of +12 dB at 1000 Hz on the
+// editor's 460 x 115 display: peak 12 x 115 / 48 = 28.75 px. The bell of one
+// octave spans 49 columns each side of column 281; the shelves of width 2
+// turn over the 92 columns from 235.
+TEST(ParaGraphicEq, BellAndShelfCurveValues)
+{
+  struct Point
+  {
+    int column;
+    float offset;
+  };
+  struct Case
+  {
+    const char* name;
+    int type;
+    float width;
+    std::vector<Point> points;
+  } const kCases[] = {
+    {"bell", IParaGraphicEq::kBell, 1.0f,
+     {{281, 28.75f}, {280, 28.75f}, {232, 0.0459f}, {231, 0.0f}, {282, 27.21f}, {329, 0.0f}, {330, -0.0425f}, {331, 0.0f}}},
+    {"high shelf", IParaGraphicEq::kHighShelf, 2.0f,
+     {{234, 0.0f}, {235, 0.0f}, {281, 14.375f}, {327, 28.75f}, {459, 28.75f}, {100, 0.0f}}},
+    {"low shelf", IParaGraphicEq::kLowShelf, 2.0f,
+     {{0, 28.75f}, {234, 28.75f}, {235, 28.75f}, {281, 14.375f}, {327, 0.0f}, {400, 0.0f}}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    EqFixture f;
+    IParaGraphicEq* eq = f.OpenWithBell(0);
+    eq->SetBands(MakeBand(0, c.type, 12.0f, 1000.0f, c.width));
+    eq->SetDirty(false);
+    f.Settle();
+    for (const Point& p : c.points) EXPECT_NEAR(eq->CurveOffsetForTest(0, p.column), p.offset, 0.01) << p.column;
+  }
+}

@@ -173,7 +173,8 @@ TEST(TextControls, ResizeScalesTheConstructedSize)
     SCOPED_TRACE(c.ratio);
     text.AfterGUIResize(c.ratio);
     EXPECT_EQ(text.GetText()->mSize, c.size);
-    EXPECT_EQ(text.GetText()->mOrientation, 0);
+    // The orientation is the style's, whatever the size.
+    EXPECT_EQ(text.GetText()->mOrientation, 3);
   }
 }
 
@@ -208,6 +209,188 @@ TEST(TextControls, KnobShowsValueAndLabelOnItsDisplay)
     name->GetText(&text);
     EXPECT_STREQ(text.Get(), "Cutoff");
     EXPECT_TRUE(value->IsDirty());
+  }
+}
+
+// A click on an editable field opens its entry over the entry rectangle; a
+// caption prompts on a left or right click and on a double click; neither
+// prompts without a parameter.
+TEST(TextControls, EditableAndCaptionFieldsPromptOnAClick)
+{
+  struct Case
+  {
+    const char* name;
+    bool caption;
+    int param;
+    bool left, right, dbl;
+    size_t entries;
+    IRECT rect;  // of the last entry
+  } kCases[] = {
+    {"editable, left", false, 3, true, false, false, 1, {10, 10, 110, 30}},
+    {"editable, right", false, 3, false, true, false, 1, {10, 10, 110, 30}},
+    {"editable, double", false, 3, true, false, true, 1, {10, 10, 110, 30}},
+    {"editable, unbound", false, -1, true, false, false, 0, {}},
+    {"caption, left", true, 3, true, false, false, 1, {40, 12, 80, 28}},
+    {"caption, right", true, 3, false, true, false, 1, {40, 12, 80, 28}},
+    {"caption, double", true, 3, true, false, true, 1, {40, 12, 80, 28}},
+    {"caption, no button", true, 3, false, false, false, 0, {}},
+    {"caption, unbound", true, -1, true, false, false, 0, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.unit.GetParam(3)->InitInt("level", 5, 0, 100);
+    IText style;
+    IControl* field = c.caption ? static_cast<IControl*>(new ICaptionControl(&f.unit, IRECT(10, 10, 110, 30), c.param, &style))
+                                : new IEditableTextControl(&f.unit, IRECT(10, 10, 110, 30), c.param, &style, "5");
+    f.gui->AttachControl(field);
+    f.Open();
+    f.Settle();
+    IMouseMod m(c.left, c.right);
+    if (c.dbl)
+      f.gui->OnMouseDblClick(50, 20, &m);
+    else
+      f.gui->OnMouseDown(50, 20, &m);
+    ASSERT_EQ(f.gui->mTextEntries.size(), c.entries);
+    if (c.entries > 0) {
+      EXPECT_EQ(f.gui->mTextEntries.back().rect, c.rect);
+    }
+  }
+}
+
+// The URL control hands its message with the address, and with the
+// fallback when the first one fails; without a URL nothing opens.
+TEST(TextControls, UrlControlPassesItsMessage)
+{
+  struct Case
+  {
+    const char* name;
+    const char* url;
+    const char* fallback;
+    bool firstOpens;
+    std::vector<std::string> opened, messages;
+  } kCases[] = {
+    {"opens", "https://a.example/", "https://b.example/", true, {"https://a.example/"}, {"Opening the page"}},
+    {"falls back", "https://a.example/", "https://b.example/", false,
+     {"https://a.example/", "https://b.example/"}, {"Opening the page", "Opening the page"}},
+    {"no fallback", "https://a.example/", "", false, {"https://a.example/"}, {"Opening the page"}},
+    {"no URL", "", "https://b.example/", true, {}, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.gui->AttachControl(new IURLControl(&f.unit, IRECT(0, 0, 50, 50), c.url, c.fallback, "Opening the page"));
+    f.Open();
+    f.gui->QueueOpenURLResult(c.firstOpens);
+    IMouseMod m(true, false);
+    f.gui->OnMouseDown(10, 10, &m);
+    EXPECT_EQ(f.gui->mOpenedURLs, c.opened);
+    EXPECT_EQ(f.gui->mURLMessages, c.messages);
+  }
+}
+
+// The bitmap font's cells: frame c - 31 of a strip of 4 x 6 cells, each
+// frame k red 2 k; cells sit by the style's alignment, the spacing, the
+// vertical centring and the lines the rectangle allows.
+TEST(TextControls, BitmapTextPlacesItsCells)
+{
+  struct Cell
+  {
+    int x, y;
+    int red;  // 0: grey, nothing drawn
+  };
+  struct Case
+  {
+    const char* name;
+    IRECT rect;
+    const char* text;
+    int align, spacing;
+    bool multiLine, vCentre;
+    std::vector<Cell> cells;
+  } const kCases[] = {
+    {"near", {10, 10, 50, 20}, "AB", 0, 0, false, false, {{10, 10, 68}, {14, 10, 70}, {18, 10, 0}}},
+    {"centred", {10, 10, 50, 20}, "AB", 1, 0, false, false, {{25, 10, 0}, {26, 10, 68}, {30, 10, 70}}},
+    {"far", {10, 10, 50, 20}, "AB", 2, 0, false, false, {{42, 10, 68}, {46, 10, 70}, {41, 10, 0}}},
+    {"spaced", {10, 10, 50, 20}, "AB", 0, 2, false, false, {{10, 10, 68}, {14, 10, 0}, {16, 10, 70}}},
+    {"centred down", {10, 10, 50, 20}, "AB", 0, 0, false, true, {{10, 10, 0}, {10, 12, 68}, {14, 12, 70}}},
+    {"one line, cut", {10, 10, 18, 20}, "ABC", 0, 0, false, false, {{10, 10, 68}, {14, 10, 70}, {18, 10, 0}, {10, 16, 0}}},
+    {"two lines", {10, 10, 18, 30}, "ABC", 0, 0, true, false, {{10, 10, 68}, {14, 10, 70}, {10, 16, 72}, {14, 16, 0}}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    RAST_MemBitmap strip(4, 6 * 95, 4);
+    for (int k = 1; k <= 95; ++k) RAST_FillRect(&strip, 0, 6 * (k - 1), 4, 6, RAST_RGBA(2 * k, 0, 0, 255), 1.0f, 0);
+    f.gui->AddResource("font", &strip);
+    IBitmap* font = f.gui->LoadIBitmap(9, "font.png", 95);
+    IText style;
+    style.mAlign = c.align;
+    f.gui->AttachControl(
+        new IBitmapTextControl(&f.unit, c.rect, font, c.text, &style, 4, 6, c.spacing, c.multiLine, c.vCentre));
+    f.Open();
+    f.Settle();
+    for (const Cell& cell : c.cells)
+      EXPECT_EQ(RAST_GetPixel(f.gui->GetScreen(), cell.x, cell.y),
+                cell.red ? RAST_RGBA(cell.red, 0, 0, 255) : RAST_RGBA(128, 128, 128, 255))
+          << cell.x << "," << cell.y;
+  }
+}
+
+// The second text draws after the first in the same rectangle; setting it
+// marks the control only when it changes.
+TEST(TextControls, SecondTextDrawsAfterTheFirst)
+{
+  TextFixture f;
+  IText style;
+  auto* text = new ITextControl2(&f.unit, IRECT(10, 10, 110, 30), -1, &style, "one", &style, "two");
+  f.gui->AttachControl(text);
+  f.Open();
+  f.Settle();
+  EXPECT_EQ(f.gui->mDrawnTexts, (std::vector<std::string>{"one", "two"}));
+  text->SetText2FromPlug("two");
+  EXPECT_FALSE(text->IsDirty());
+  text->SetText2FromPlug("three");
+  EXPECT_TRUE(text->IsDirty());
+  f.gui->mDrawnTexts.clear();
+  f.Settle();
+  EXPECT_EQ(f.gui->mDrawnTexts, (std::vector<std::string>{"one", "three"}));
+}
+
+// Dragging a spinner over its height (or width) at gearing 10 moves a
+// tenth; the value stays within 0..1.
+TEST(TextControls, SpinnerDragFollowsItsDirectionAndGearing)
+{
+  struct Case
+  {
+    const char* name;
+    int direction;
+    int dX, dY;
+    double start, value;
+  } const kCases[] = {
+    {"up a height", 0, 0, -20, 0.5, 0.6},
+    {"down half a height", 0, 0, 10, 0.5, 0.45},
+    {"sideways, vertical", 0, 40, 0, 0.5, 0.5},
+    {"right a width", 1, 40, 0, 0.5, 0.6},
+    {"past the top", 0, 0, -200, 0.95, 1.0},
+    {"past the bottom", 0, 0, 200, 0.05, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.unit.GetParam(3)->InitDouble("free", 0.0, 0.0, 1.0, 0.0);
+    IText style;
+    auto* spinner = new ISpinnerControl(&f.unit, IRECT(0, 0, 40, 20), 3, &style, nullptr, true, false,
+                                        c.direction, 10.0);
+    f.gui->AttachControl(spinner);
+    f.Open();
+    spinner->SetValueFromPlug(c.start);
+    IMouseMod m(true, false);
+    spinner->OnMouseDrag(10, 10, c.dX, c.dY, &m);
+    EXPECT_NEAR(spinner->GetValue(), c.value, 1e-12);
   }
 }
 
@@ -292,5 +475,129 @@ TEST(SelectControls, ModifiersWheelAndKeys)
     EXPECT_FALSE(list.OnKeyDown(0, 0, 0));
     list.GetMouseModifier(&modifier);
     EXPECT_EQ(modifier, 3);
+  }
+}
+
+// The plain list takes only the mouse-up, as the fraction down its current
+// rectangle; the second one takes down, up and drag along its direction
+// and records which.
+TEST(SelectControls, PlainAndSecondListsTakeTheirEvents)
+{
+  IMouseMod m(true, false);
+  IInvisibleSelectControl plain(nullptr, IRECT(0, 100, 50, 200), -1);
+  plain.OnMouseDown(10, 150, &m);
+  EXPECT_EQ(plain.GetValue(), 0.0);
+  struct Up
+  {
+    int y;
+    double value;
+  } const kUps[] = {{150, 0.5}, {100, 0.0}, {199, 0.99}, {260, 1.0}, {125, 0.25}};
+  for (const Up& u : kUps)
+  {
+    plain.OnMouseUp(10, u.y, &m);
+    EXPECT_NEAR(plain.GetValue(), u.value, 1e-12) << u.y;
+  }
+  // Moved down by 100, it measures from its new top.
+  plain.SetPosition(0, 200);
+  plain.OnMouseUp(10, 250, &m);
+  EXPECT_NEAR(plain.GetValue(), 0.5, 1e-12);
+
+  struct Case
+  {
+    const char* name;
+    int direction;
+    int event;  // 0 down, 1 up, 2 drag
+    int x, y;
+    double value;
+  } const kCases[] = {
+    {"vertical down", 0, 0, 40, 125, 0.25}, {"vertical up", 0, 1, 40, 175, 0.75},
+    {"vertical drag", 0, 2, 5, 150, 0.5},   {"horizontal down", 1, 0, 40, 125, 0.8},
+    {"horizontal drag", 1, 2, 5, 199, 0.1}, {"horizontal up, left of it", 1, 1, -20, 150, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IInvisibleSelectControl2 list(nullptr, IRECT(0, 100, 50, 200), -1, c.direction);
+    if (c.event == 0) list.OnMouseDown(c.x, c.y, &m);
+    if (c.event == 1) list.OnMouseUp(c.x, c.y, &m);
+    if (c.event == 2) list.OnMouseDrag(c.x, c.y, 0, 0, &m);
+    int event = -1;
+    list.GetLastMouseEvent(&event);
+    EXPECT_EQ(event, c.event);
+    EXPECT_NEAR(list.GetValue(), c.value, 1e-12);
+  }
+}
+
+// The third list records drags and double clicks with their position and
+// modifier; the up arrow and space only set the modifier field.
+TEST(SelectControls, ThirdListDragsDoubleClicksAndKeys)
+{
+  IInvisibleSelectControl3 list(nullptr, IRECT(0, 100, 50, 200), -1, 0);
+  IMouseMod shift(true, false, true), control(true, false, false, true);
+  list.OnMouseDrag(20, 180, 0, 5, &shift);
+  int event = -1, modifier = -1, x = -1, y = -1;
+  list.GetLastMouseEvent(&event);
+  list.GetMouseModifier(&modifier);
+  list.GetMousePosition(&x, &y);
+  EXPECT_EQ(std::vector<int>({event, modifier, x, y}), std::vector<int>({2, 1, 20, 180}));
+  EXPECT_NEAR(list.GetValue(), 0.8, 1e-12);
+  list.OnMouseDblClick(30, 110, &control);
+  list.GetLastMouseEvent(&event);
+  list.GetMouseModifier(&modifier);
+  list.GetMousePosition(&x, &y);
+  EXPECT_EQ(std::vector<int>({event, modifier, x, y}), std::vector<int>({3, 2, 30, 110}));
+  EXPECT_NEAR(list.GetValue(), 0.1, 1e-12);
+  struct Key
+  {
+    int code;
+    int modifier;
+  } const kKeys[] = {{1, 4}, {0, 3}, {7, 3}, {1, 4}};
+  for (const Key& k : kKeys)
+  {
+    EXPECT_FALSE(list.OnKeyDown(0, 0, k.code));
+    list.GetMouseModifier(&modifier);
+    EXPECT_EQ(modifier, k.modifier) << k.code;
+    EXPECT_NEAR(list.GetValue(), 0.1, 1e-12);
+  }
+}
+
+// The matrix's wheel records the turn's direction and the cell under the
+// pointer; its double click records the event and the cell's value.
+TEST(SelectControls, MatrixWheelAndDoubleClick)
+{
+  struct Case
+  {
+    const char* name;
+    int wheel;  // 0: a double click
+    IMouseMod mod;
+    int x, y;
+    int event, modifier;
+    bool up;
+    double value;
+  } const kCases[] = {
+    {"wheel up", 1, IMouseMod(), 455, 60, 4, 0, true, 0.04},
+    {"wheel down with shift", -2, IMouseMod(false, false, true), 861, 739, 4, 1, false, 0.99},
+    {"double click", 0, IMouseMod(true, false, false, true), 50, 128, 3, 2, false, 0.10},
+    {"double click, first cell", 0, IMouseMod(true, false), 50, 60, 3, 0, false, 0.0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    IInvisibleMatrixSelectControl grid(nullptr, IRECT(50, 60, 862, 740), -1);
+    grid.SetMatrixSize(10, 10);
+    IMouseMod mod = c.mod;
+    if (c.wheel)
+      grid.OnMouseWheel(c.x, c.y, &mod, c.wheel);
+    else
+      grid.OnMouseDblClick(c.x, c.y, &mod);
+    int event = -1, modifier = -1;
+    grid.GetLastMouseEvent(&event);
+    grid.GetMouseModifier(&modifier);
+    EXPECT_EQ(event, c.event);
+    EXPECT_EQ(modifier, c.modifier);
+    if (c.wheel) {
+      EXPECT_EQ(grid.GetLastWheelUp(), c.up);
+    }
+    EXPECT_NEAR(grid.GetValue(), c.value, 1e-12);
   }
 }

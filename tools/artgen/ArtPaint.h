@@ -17,6 +17,10 @@ struct ArtTheme
   RAST_pixel display, displayLit, displayDim;
   RAST_pixel lampOff, lampOn;
   bool stars;
+  bool captionWindows;     // a window of captionBack behind every value caption
+  RAST_pixel captionBack;
+  RAST_pixel channelFace;  // the MIDI channel's window, under black digits
+  int sliderLift;          // image pixels a slider's track ends higher, clear of the caption under it
 };
 
 // The look of a row: LCD for "img/lcd/" files, the program manager's for

@@ -1,16 +1,18 @@
-// Painters of the large images: the window backgrounds (section boxes and a
-// label at every control anchor of the layout tables), the overlays that
-// open over them (clear outside their plate), the panels and the program
-// manager's background; the looks and the dispatch.
+// Painters of the large images: the window backgrounds (section boxes and
+// the labels of ArtLabels), the overlays that open over them (clear outside
+// their plate), the panels and the program manager's background; the looks
+// and the dispatch.
 //
 // Index:
 //   ---- looks ----
-//   ---- labels at the control anchors ----
+//   ---- labels ----
 //   ---- backgrounds ----
 //   ---- overlays ----
 //   ---- panels ----
 //   ---- dispatch ----
 #include "tools/artgen/ArtPaint.h"
+
+#include "tools/artgen/ArtLabels.h"
 
 #include "synth/ZephraTables.h"
 
@@ -31,7 +33,7 @@ const ArtTheme kClassic = {
   ArtRGB(10, 12, 18),    ArtRGB(224, 224, 230), ArtRGB(250, 250, 252), ArtRGB(40, 40, 46),
   ArtRGB(12, 14, 12),    ArtRGB(255, 64, 40),   ArtRGB(52, 20, 16),
   ArtRGB(86, 22, 18),    ArtRGB(255, 70, 40),
-  true,
+  true,  false, ArtRGB(0, 0, 0), ArtRGB(214, 216, 206), 0,
 };
 
 // The classic look on a plain panel: no stars, other panel and box colours.
@@ -53,7 +55,8 @@ const ArtTheme kLcd = {
   ArtRGB(70, 84, 66),    ArtRGB(40, 52, 40),    ArtRGB(90, 106, 86),   ArtRGB(180, 196, 172),
   ArtRGB(118, 138, 100), ArtRGB(20, 32, 20),    ArtRGB(106, 126, 92),
   ArtRGB(104, 118, 98),  ArtRGB(22, 44, 22),
-  false,
+  // White value captions read on dark windows; the slider track ends above them.
+  false, true,  ArtRGB(34, 52, 34),  ArtRGB(214, 224, 204), 12,
 };
 
 bool StartsWith(const char* s, const char* prefix) { return strncmp(s, prefix, strlen(prefix)) == 0; }
@@ -67,113 +70,24 @@ const ArtTheme& ArtThemeFor(const ArtRow& row)
   return kClassic;
 }
 
-// ---- labels at the control anchors ----
+// ---- labels ----
 
 namespace
 {
-enum class Place
-{
-  kNone,
-  kBelowCaption,  // two lines under the value caption of a slider
-  kLeftOfSwitch,  // two lines ending left of a push button
-  kBelowSwitch,
-  kLeftOfSlider,  // one line ending left of a short slider
-  kRightVertical, // down the right side of a FLEXI curve
-};
+RAST_pixel ToneColour(const ArtTheme& t, ArtLabelTone tone) { return tone == ArtLabelTone::kTitle ? t.title : t.label; }
 
-// Program values whose control sits in the effect strip: their labels are
-// on the effect plates.
-bool InEffectStrip(int r) { return (r >= 129 && r <= 146) || (r >= 157 && r <= 169) || (r >= 179 && r <= 182); }
-
-Place PlaceOf(int r)
+void PaintLabels(ArtCanvas* c, const ArtTheme& t, const std::vector<ArtLabel>& labels)
 {
-  const int p = r + kParamOffset;
-  if (kEditorLayoutX[r] == 0 && kEditorLayoutY[r] == 0) return Place::kNone;
-  // The FLEXI mode and chain-order switches carry their own words, and the
-  // new cutoff shares the vintage cutoff's place.
-  if (p == 174 || p == 176 || p == 178 || p == 180 || p == 131 || p == 186) return Place::kNone;
-  if (p == 104 || p == 111 || p == 118 || p == 125) return Place::kRightVertical;
-  if (p == 78 || p == 87 || p == 89 || p == 92) return Place::kLeftOfSwitch;
-  if (p == 173) return Place::kBelowSwitch;
-  if (p == 127 || p == 93) return Place::kLeftOfSlider;
-  return Place::kBelowCaption;
+  for (const ArtLabel& label : labels)
+    for (const ArtLabelLine& line : label.lines)
+      c->Text(line.x, line.y, line.text.c_str(), ToneColour(t, label.tone), line.h / ArtCanvas::kGlyphH);
 }
 
-// The synth's name wrapped into at most `lines` lines of `width` characters.
-std::vector<std::string> Wrap(const char* name, size_t width, size_t lines)
+// A section box; its title is one of the labels.
+void Section(ArtCanvas* c, const ArtTheme& t, const ArtSection& s)
 {
-  std::vector<std::string> out;
-  std::string line, word;
-  auto flush = [&]() {
-    if (!line.empty()) out.push_back(line);
-    line.clear();
-  };
-  const std::string text = std::string(name) + " ";
-  for (char ch : text)
-  {
-    if (ch != ' ')
-    {
-      word += ch;
-      continue;
-    }
-    if (word.empty()) continue;
-    if (word.size() > width) word.resize(width);
-    if (!line.empty() && line.size() + 1 + word.size() > width) flush();
-    line += (line.empty() ? "" : " ") + word;
-    word.clear();
-  }
-  flush();
-  if (out.size() > lines) out.resize(lines);
-  return out;
-}
-
-// The name wrapped as Wrap does, its lines 7 px apart from (x, y), aligned as
-// ArtCanvas::Text takes it.
-void WrappedText(ArtCanvas* c, int x, int y, const char* name, size_t width, size_t lines, RAST_pixel colour,
-                 int align)
-{
-  const std::vector<std::string> wrapped = Wrap(name, width, lines);
-  for (size_t i = 0; i < wrapped.size(); ++i)
-    c->Text(x, y + 7 * static_cast<int>(i), wrapped[i].c_str(), colour, 1, align);
-}
-
-// One character under the other, 6 px apart, from (x, y) down.
-void VerticalText(ArtCanvas* c, int x, int y, const char* text, RAST_pixel colour)
-{
-  for (int i = 0; text[i]; ++i)
-  {
-    const char one[2] = {text[i], 0};
-    c->Text(x, y + 6 * i, one, colour);
-  }
-}
-
-void AnchorLabel(ArtCanvas* c, const ArtTheme& t, int r)
-{
-  const int x = kEditorLayoutX[r], y = kEditorLayoutY[r];
-  const char* name = kProgramValues[r].param.name;
-  switch (PlaceOf(r))
-  {
-    case Place::kNone:
-      return;
-    case Place::kBelowCaption:
-      return WrappedText(c, x + 16, y + 50, name, 9, 2, t.label, 1);
-    case Place::kLeftOfSwitch:
-      return WrappedText(c, x + 3, y - 1, name, 9, 2, t.label, 2);
-    case Place::kBelowSwitch:
-      return WrappedText(c, x + 20, y + 15, name, 9, 2, t.label, 1);
-    case Place::kLeftOfSlider:
-      return WrappedText(c, x - 2, y - 4, name, 12, 1, t.label, 2);
-    case Place::kRightVertical:
-      return VerticalText(c, x + 62, y + 1, "CURVE", t.label);
-  }
-}
-
-// A section box with its title running down its left edge.
-void Section(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h, const char* title)
-{
-  c->Fill(x, y, w, h, t.box);
-  c->Frame(x, y, w, h, t.boxLine);
-  VerticalText(c, x + 3, y + 4, title, t.title);
+  c->Fill(s.x, s.y, s.w, s.h, t.box);
+  c->Frame(s.x, s.y, s.w, s.h, t.boxLine);
 }
 
 // A dark display window, for texts and numbers other controls draw.
@@ -183,9 +97,29 @@ void Display(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h)
   c->Frame(x, y, w, h, t.boxLine);
 }
 
-// A fixed-seed scatter of faint stars: the "space" look.
-void Stars(ArtCanvas* c, const ArtTheme& t)
+void CaptionWindows(ArtCanvas* c, const ArtTheme& t, bool (*which)(int))
 {
+  if (!t.captionWindows) return;
+  for (int r = 0; r < kProgramSize; ++r)
+  {
+    const ArtBox b = ArtLcdCaptionBox(r);
+    if (b.w > 0 && which(r)) c->Fill(b.x, b.y, b.w, b.h, t.captionBack);
+  }
+}
+
+bool OutsideEffectStrip(int r) { return !ArtInEffectStrip(r); }
+
+// A fixed-seed scatter of faint stars: the "space" look. No star lies
+// within two pixels of a label, whose letters stay on a plain ground.
+void Stars(ArtCanvas* c, const ArtTheme& t, const std::vector<ArtLabel>& labels)
+{
+  auto nearLabel = [&labels](int x2, int y2) {
+    for (const ArtLabel& label : labels)
+      for (const ArtLabelLine& l : label.lines)
+        if (x2 >= 2 * (l.x - 2) && x2 < 2 * (l.x + l.w + 2) && y2 >= 2 * (l.y - 2) && y2 < 2 * (l.y + l.h + 2))
+          return true;
+    return false;
+  };
   uint32_t seed = 0x5a455048u;
   for (int i = 0; i < 900; ++i)
   {
@@ -194,6 +128,7 @@ void Stars(ArtCanvas* c, const ArtTheme& t)
     seed = seed * 1664525u + 1013904223u;
     const int y = static_cast<int>((seed >> 8) % static_cast<uint32_t>(2 * c->H()));
     const int glow = 70 + 16 * static_cast<int>((seed >> 4) % 8u);
+    if (nearLabel(x, y)) continue;
     c->Fill2x(x, y, 1 + (i % 7 == 0), 1 + (i % 7 == 0),
               ArtRGB(RAST_GETR(t.panel) + glow / 2, RAST_GETG(t.panel) + glow / 2, RAST_GETB(t.panel) + glow));
   }
@@ -204,11 +139,14 @@ void Stars(ArtCanvas* c, const ArtTheme& t)
 
 void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
 {
+  const std::vector<ArtLabel> labels = ArtBackgroundLabels();
   c->Fill(0, 0, c->W(), c->H(), t.panel);
-  if (t.stars) Stars(c, t);
+  if (t.stars) Stars(c, t, labels);
+  for (int i = 0; i < kArtSectionCount; ++i) Section(c, t, kArtSections[i]);
+  // The effect strip's box; the plate shown over it titles it.
+  Section(c, t, kArtEffectSection);
 
   // Program: file buttons, name, location number, stepping.
-  Section(c, t, 24, 2, 446, 72, "");
   c->Fill(2, 2, 18, 18, t.accent);  // the about corner
   c->Text(11, 6, "Z", t.panel, 2, 1);
   Display(c, t, 56, 28, 214, 20);
@@ -217,47 +155,20 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
   for (int n = 0; n < 4; ++n)
   {
     const int x0 = 474 + 168 * n;
-    c->Fill(x0, 2, 164, 84, t.box);
-    c->Frame(x0, 2, 164, 84, t.boxLine);
-    const std::string title = "FLEXI " + std::to_string(n + 1);
-    c->Text(x0 + 160, 4, title.c_str(), t.title, 1, 2);
-    c->Text(x0 + 78, 4, "SOURCE", t.label, 1, 2);
-    c->Text(x0 + 78, 29, "RANGE", t.label, 1, 2);
-    Display(c, t, x0 + 3, 10, 72, 18);
-    Display(c, t, x0 + 3, 34, 72, 18);
+    c->Fill(x0, 2, 162, 84, t.box);
+    c->Frame(x0, 2, 162, 84, t.boxLine);
+    // The list texts' windows, with a line of the box between them for
+    // the word "RANGE".
+    Display(c, t, x0 + 3, 11, 72, 16);
+    Display(c, t, x0 + 3, 35, 72, 16);
   }
-  // The synth values, a row of twelve per VCO and the blocks on the right.
-  static const char* kVco[] = {"VCO 1", "VCO 2", "VCO 3", "VCO 4"};
-  static const int kRowY[] = {88, 245, 402, 559};
-  for (int k = 0; k < 4; ++k) Section(c, t, 8, kRowY[k] - 14, 494, 80, kVco[k]);
-  Section(c, t, 512, 88, 622, 134, "VCF");
-  Section(c, t, 512, 226, 622, 94, "ENV LFO");
-  Section(c, t, 512, 380, 622, 158, "VOICE");
-  Section(c, t, 512, 542, 622, 174, "EFFECTS");
-  c->Text(24, 650, "ZEPHRA PRIME", t.title, 4);
-  c->Text(24, 676, "SOUND EDITOR AND LIBRARIAN", t.label, 2);
-
-  // Bottom: save mode, copy, channel; keyboard; random, reset, sections.
-  Section(c, t, 8, 722, 304, 74, "");
-  Section(c, t, 816, 722, 318, 74, "");
+  // Bottom: the keyboard's frame, and the MIDI channel's window, which
+  // ends where the keyboard begins; its number is black on this light face.
   c->Frame(313, 725, 496, 66, t.boxLine);
-  for (int i = 0; i < 4; ++i)
-  {
-    const std::string n = std::to_string(i + 1);
-    c->Text(80, 731 + 13 * i + 3, n.c_str(), t.label);
-    c->Text(184, 731 + 13 * i + 3, n.c_str(), t.label);
-  }
-  c->Text(92, 752, "FROM", t.label);
-  c->Text(196, 752, "TO", t.label);
-  Display(c, t, 281, 729, 42, 42);
-  c->Text(302, 775, "MIDI CH", t.label, 1, 1);
-  static const char* kSections[12] = {"VCO1",     "VCO2",   "VCO3",   "VCO4",   "FILTER", "ENVLFO",
-                                      "HARMDIST", "EFFECT", "FLEXI1", "FLEXI2", "FLEXI3", "FLEXI4"};
-  static const int kColumnX[3] = {874, 922, 1002};
-  for (int i = 0; i < 12; ++i) c->Text(kColumnX[i / 4] + 14, 731 + 13 * (i % 4) + 3, kSections[i], t.label);
-
-  for (int r = 0; r < kProgramSize; ++r)
-    if (!InEffectStrip(r)) AnchorLabel(c, t, r);
+  c->Fill(281, 729, 34, 42, t.channelFace);
+  c->Frame(281, 729, 34, 42, t.boxLine);
+  CaptionWindows(c, t, &OutsideEffectStrip);
+  PaintLabels(c, t, labels);
 }
 
 // ---- overlays ----
@@ -272,7 +183,7 @@ ArtPlate ArtPlateOf(const ArtRow& row)
       return strcmp(row.label, "VCO") == 0 ? ArtPlate{29, 726, 52, 32} : ArtPlate{29, 756, 52, 32};
     case ArtKind::kEffectPlate:
     case ArtKind::kEqGraphPlate:
-      return ArtPlate{508, 540, 626, 178};
+      return ArtPlate{kArtEffectSection.x, kArtEffectSection.y, kArtEffectSection.w, kArtEffectSection.h};
     case ArtKind::kListPlate:
       return ArtPlate{8, 124, 1124, 570};
     case ArtKind::kChooserPlate:
@@ -293,29 +204,22 @@ void ArtPaintSavePlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
 
 void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
 {
-  const ArtPlate p = ArtPlateOf(row);
-  Section(c, t, p.x, p.y, p.w, p.h, row.label);
+  // Only the frame, the words and the equaliser's parts: the box under it
+  // is the background's, so the plate takes the ground of either classic
+  // background.
   const bool graph = row.kind == ArtKind::kEqGraphPlate;
   const std::string which = row.label;
-  for (int r = 0; r < kProgramSize; ++r)
-  {
-    if (!InEffectStrip(r)) continue;
-    const bool mod = r >= 129 && r <= 143;
-    const bool drive = (r >= 144 && r <= 146) || r == 179 || r == 180;
-    const bool eq = (r >= 157 && r <= 169) || r == 181 || r == 182;
-    bool mine = (which == "CHORUS / DELAY" && mod) || (which == "OVERDRIVE" && drive) || (which == "EQUALIZER" && eq);
-    // The graph covers the band knobs' places: only the switch and the
-    // blends keep their labels.
-    if (graph) mine = r == 157 || r == 181 || r == 182;
-    if (mine) AnchorLabel(c, t, r);
-  }
+  const ArtSection& s = kArtEffectSection;
+  c->Frame(s.x, s.y, s.w, s.h, t.boxLine);
+  CaptionWindows(c, t, &ArtInEffectStrip);
+  PaintLabels(c, t, ArtEffectPlateLabels(which, graph));
   if (which == "EQUALIZER")
   {
-    // The two view areas: knobs or graph.
+    // The two view areas: knobs or graph; the chosen one in the title colour.
     c->Bevel(1010, 565, 27, 19, t.face, t.faceLight, t.faceDark, !graph);
-    c->Text(1023, 572, "PAR", graph ? t.faceText : t.accent, 1, 1);
+    c->Text(1023, 572, "PAR", graph ? t.faceText : t.title, 1, 1);
     c->Bevel(1041, 565, 27, 19, t.face, t.faceLight, t.faceDark, graph);
-    c->Text(1054, 572, "GRF", graph ? t.accent : t.faceText, 1, 1);
+    c->Text(1054, 572, "GRF", graph ? t.title : t.faceText, 1, 1);
   }
   if (!graph) return;
   Display(c, t, 640, 593, 460, 115);
@@ -407,13 +311,13 @@ void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* 
   c->Fill(0, 0, c->W(), c->H(), t.panel);
   c->Text(1132, 8, row.label, t.title, 2, 2);
   // Browser: 47 rows of 14 px with the scroll track beside them.
-  Section(c, t, 12, 96, 290, 688, "");
+  Section(c, t, {12, 96, 290, 688, ""});
   c->Text(24, 104, "PROGRAMS", t.title);
   Display(c, t, 22, 116, 254, 662);
   for (int i = 1; i < 47; i += 2) c->Fill(23, 118 + 14 * i, 252, 14, t.box);
   c->Fill(278, 116, 12, 660, t.groove);
   // The bank: 99 locations of a 10 x 10 grid; location 0 is never shown.
-  Section(c, t, 304, 96, 828, 698, "");
+  Section(c, t, {304, 96, 828, 698, ""});
   c->Text(316, 100, "BANK", t.title);
   for (int i = 1; i < 100; ++i)
   {

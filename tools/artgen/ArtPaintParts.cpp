@@ -52,7 +52,8 @@ void ArtPaintSlider(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, int fram
   // handle's edges cover their rows in part, so even 128 frames a fraction
   // of a pixel apart all differ.
   const int w2 = 2 * row.w, top0 = 2 * y0;
-  const int grooveTop = row.kind == ArtKind::kShortSlider ? 32 : 20, grooveBottom = 86;
+  const int lift = row.kind == ArtKind::kSlider ? t.sliderLift : 0;
+  const int grooveTop = (row.kind == ArtKind::kShortSlider ? 32 : 20) - lift, grooveBottom = 86 - lift;
   const int handleH = 14;
   const int grooveW = row.kind == ArtKind::kRangeSlider ? 4 : 6;
   const int handleW = w2 - (row.kind == ArtKind::kRangeSlider ? 8 : 16);

@@ -1,0 +1,305 @@
+// What a new user reads: every word of the generated artwork and every
+// value caption, in each look at scale 1.0 and 2.0, stands clear of the
+// others and of the controls, spells its whole name and has a contrast of
+// at least 4.5:1 against the pixels around it, measured on the rendered
+// window.
+#include "ZephraSkinEditor.h"
+
+#include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IKnobControl.h"
+#include "graphics/controls/ITextControl.h"
+#include "synth/ZephraTables.h"
+#include "tools/artgen/ArtLabels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace
+{
+struct Box
+{
+  int l, t, r, b;  // r and b exclusive
+  bool Empty() const { return r <= l || b <= t; }
+  bool Meets(const Box& o) const { return l < o.r && o.l < r && t < o.b && o.t < b; }
+};
+
+std::string Show(const Box& b)
+{
+  return "(" + std::to_string(b.l) + "," + std::to_string(b.t) + "," + std::to_string(b.r) + "," +
+         std::to_string(b.b) + ")";
+}
+
+// Relative luminance of an sRGB colour and the contrast ratio of two.
+double Luminance(const IColor& c)
+{
+  auto channel = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.R) + 0.7152 * channel(c.G) + 0.0722 * channel(c.B);
+}
+double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+// A word or caption as drawn: what it says and its ink box on the surface.
+struct Ink
+{
+  std::string what;
+  Box box;
+};
+
+class LookCheck
+{
+public:
+  LookCheck(const std::string& look, double scale)
+    : t("[gui]\nbackground=" + look + "\n"), mScale(scale)
+  {
+    if (scale != 1.0) t.editor->OnStandaloneMenuCommand(19);  // View, 200 %
+    // The widest channel text, "CH:16", which ends at the keyboard.
+    t.ControlOf(kParamMidiChannel)->SetValueFromUserInput(1.0);
+    t.Draw();
+  }
+
+  // Opens one effect panel (0 chorus/delay, 1 overdrive, 2 equaliser).
+  void OpenEffect(int which)
+  {
+    ZephraPanels& face = t.Face();
+    face.HideModFxPanel(which != 0);
+    face.HideOverdrivePanel(which != 1);
+    face.HideEqualizerPanel(which != 2);
+    t.Draw();
+  }
+
+  // The generator's words on the background and on the open effect plate.
+  std::vector<Ink> Labels(const std::string& plate) const
+  {
+    std::vector<ArtLabel> all = ArtBackgroundLabels();
+    for (ArtLabel& label : ArtEffectPlateLabels(plate, false)) all.push_back(std::move(label));
+    std::vector<Ink> out;
+    for (const ArtLabel& label : all)
+      for (const ArtLabelLine& line : label.lines)
+        out.push_back({label.text + " [" + line.text + "]", Scaled(line.x, line.y, line.w, line.h)});
+    return out;
+  }
+
+  // The value captions shown, and the MIDI channel's number, by their ink:
+  // the pixels that change when they are drawn. Captions whose rectangles
+  // overlap are drawn in different passes, so each pass's change inside a
+  // rectangle is that caption's alone.
+  std::vector<Ink> Captions()
+  {
+    std::set<IControl*> attached;
+    for (int i = 0; i < t.gui->NControls(); ++i) attached.insert(t.gui->GetControl(i));
+    std::vector<std::pair<IControl*, std::string>> shown;
+    for (int r = 0; r < kProgramSize; ++r)
+    {
+      ITextControl* c = t.Face().Caption(r);
+      if (c && attached.count(c) && !c->IsHidden()) shown.push_back({c, "caption " + std::to_string(r)});
+    }
+    shown.push_back({t.ControlOf(kParamMidiChannel), "MIDI channel"});
+    std::vector<std::vector<size_t>> passes;
+    for (size_t i = 0; i < shown.size(); ++i)
+    {
+      const IRECT& a = shown[i].first->GetRECT();
+      auto fits = [&](const std::vector<size_t>& pass) {
+        for (size_t j : pass)
+          if (!a.Intersect(shown[j].first->GetRECT()).Empty()) return false;
+        return true;
+      };
+      auto pass = std::find_if(passes.begin(), passes.end(), fits);
+      if (pass == passes.end()) passes.emplace_back(1, i);
+      else pass->push_back(i);
+    }
+    auto showOnly = [&](const std::vector<size_t>* pass) {
+      for (size_t i = 0; i < shown.size(); ++i)
+        shown[i].first->Hide(!pass || std::find(pass->begin(), pass->end(), i) == pass->end());
+      t.Draw();
+    };
+    showOnly(nullptr);
+    std::vector<std::vector<IColor>> bare;
+    for (const auto& s : shown) bare.push_back(Pixels(s.first->GetRECT()));
+    std::vector<Ink> out;
+    for (const std::vector<size_t>& pass : passes)
+    {
+      showOnly(&pass);
+      for (size_t i : pass)
+      {
+        const IRECT& r = shown[i].first->GetRECT();
+        const std::vector<IColor> now = Pixels(r);
+        Box ink{r.R, r.B, r.L, r.T};
+        for (int y = r.T, k = 0; y < r.B; ++y)
+          for (int x = r.L; x < r.R; ++x, ++k)
+            if (!(now[k] == bare[i][k]))
+              ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+        if (!ink.Empty()) out.push_back({shown[i].second, ink});
+      }
+    }
+    for (const auto& s : shown) s.first->Hide(false);
+    t.Draw();
+    return out;
+  }
+
+  // The painted part of every shown control drawn from artwork, over all
+  // its frames; the window-sized backgrounds and plates are the ground.
+  std::vector<Ink> Controls()
+  {
+    std::vector<Ink> out;
+    for (int i = 0; i < t.gui->NControls(); ++i)
+    {
+      IControl* c = t.gui->GetControl(i);
+      if (c->IsHidden()) continue;
+      IBitmap* bitmap = nullptr;
+      if (auto* b = dynamic_cast<IBitmapControl*>(c)) bitmap = b->GetBitmap();
+      if (auto* k = dynamic_cast<IKnobMultiControl*>(c)) bitmap = k->GetBitmap();
+      if (!bitmap || !bitmap->mData || bitmap->W >= 80 * 2 * mScale || bitmap->FrameH() >= 500 * mScale) continue;
+      const Box ink = Opaque(*bitmap);
+      if (ink.Empty()) continue;
+      const IRECT& r = c->GetRECT();
+      out.push_back({"control of " + std::to_string(c->ParamIdx()) + " at " + std::to_string(r.L) + "," +
+                         std::to_string(r.T),
+                     {r.L + ink.l, r.T + ink.t, r.L + ink.r, r.T + ink.b}});
+    }
+    return out;
+  }
+
+  // The least contrast between the text's own colour (the pixel inside
+  // its box farthest in luminance from the ring around it) and any pixel
+  // of that ring, one pixel outside the box.
+  double WorstContrast(const Box& b)
+  {
+    std::vector<double> ring;
+    for (int x = b.l - 1; x <= b.r; ++x) ring.push_back(Luminance(t.At(x, b.t - 1))), ring.push_back(Luminance(t.At(x, b.b)));
+    for (int y = b.t; y < b.b; ++y) ring.push_back(Luminance(t.At(b.l - 1, y))), ring.push_back(Luminance(t.At(b.r, y)));
+    double mean = 0;
+    for (double v : ring) mean += v / ring.size();
+    double text = mean;
+    for (int y = b.t; y < b.b; ++y)
+      for (int x = b.l; x < b.r; ++x)
+      {
+        const double v = Luminance(t.At(x, y));
+        if (std::fabs(v - mean) > std::fabs(text - mean)) text = v;
+      }
+    double worst = 100;
+    for (double v : ring) worst = std::min(worst, Contrast(text, v));
+    return worst;
+  }
+
+  SkinEditor t;
+
+private:
+  Box Scaled(int x, int y, int w, int h) const
+  {
+    const auto s = [this](int v) { return static_cast<int>(std::lround(v * mScale)); };
+    return {s(x), s(y), s(x + w), s(y + h)};
+  }
+
+  std::vector<IColor> Pixels(const IRECT& r)
+  {
+    std::vector<IColor> out;
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x) out.push_back(t.At(x, y));
+    return out;
+  }
+
+  static Box Opaque(IBitmap& bitmap)
+  {
+    RAST_IBitmap* data = bitmap.mData;
+    const int fw = bitmap.FrameW(), fh = bitmap.FrameH(), span = data->getRowSpan();
+    Box box{fw, fh, 0, 0};
+    const RAST_pixel* bits = data->getBits();
+    for (int y = 0; y < data->getHeight(); ++y)
+      for (int x = 0; x < data->getWidth(); ++x)
+        if (RAST_GETA(bits[y * span + x]) != 0)
+        {
+          const int fx = x % fw, fy = y % fh;
+          box = {std::min(box.l, fx), std::min(box.t, fy), std::max(box.r, fx + 1), std::max(box.b, fy + 1)};
+        }
+    return box;
+  }
+
+  double mScale;
+};
+
+const char* const kPlates[3] = {"CHORUS / DELAY", "OVERDRIVE", "EQUALIZER"};
+}  // namespace
+
+// The names the artwork used to cut to ten letters, or left out, as the
+// generator now sets them: whole words, a line each where they are long.
+TEST(ZephraLook, LabelsSpellTheWholeName)
+{
+  struct Case { int param; std::vector<std::string> lines; } const kCases[] = {
+    {kParamVcfModEnvFollower, {"VCF", "MODULATION", "ENVELOPE", "FOLLOWER"}},
+    {kParamVcfModAdGenerator, {"VCF", "MODULATION", "AD", "GENERATOR"}},
+    {kParamVcfModPitchFollow, {"VCF", "MODULATION", "PITCH", "FOLLOW"}},
+    {kParamInstrumentVolume, {"INSTRUMENT", "VOLUME"}},
+    {kParamDistortionVolume, {"DISTORTION", "VOLUME"}},
+    {kParamVoice1Volume, {"VOICE1(+1OCT)", "VOLUME"}},
+    {kParamPortamentoTime, {"PORTAMENTO", "TIME"}},
+    {kParamPortamentoSlope, {"PORTAMENTO", "SLOPE"}},
+    {kParamMidiSync, {"MIDI", "SYNC"}},
+    {kParamKeyPriority, {"KEY", "PRIORITY"}},
+  };
+  const std::vector<ArtLabel> labels = ArtBackgroundLabels();
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.param);
+    auto found = std::find_if(labels.begin(), labels.end(),
+                              [&c](const ArtLabel& l) { return l.programValue == c.param - kParamOffset; });
+    ASSERT_NE(found, labels.end());
+    std::vector<std::string> lines;
+    for (const ArtLabelLine& line : found->lines) lines.push_back(line.text);
+    EXPECT_EQ(lines, c.lines);
+  }
+  // Every value label, on the background and the plates, spells the
+  // synth's name of its value.
+  std::vector<ArtLabel> all = labels;
+  for (const char* plate : kPlates)
+    for (ArtLabel& label : ArtEffectPlateLabels(plate, false)) all.push_back(std::move(label));
+  for (const ArtLabel& label : all)
+  {
+    if (label.programValue < 0) continue;
+    std::string name = kProgramValues[label.programValue].param.name, joined;
+    for (char& ch : name) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
+    for (const ArtLabelLine& line : label.lines) joined += (joined.empty() ? "" : " ") + line.text;
+    EXPECT_EQ(joined, name);
+  }
+}
+
+TEST(ZephraLook, EveryWordClearAndReadableInEveryLook)
+{
+  for (const char* look : {"space", "solid", "lcd"})
+    for (double scale : {1.0, 2.0})
+    {
+      LookCheck check(look, scale);
+      const auto& drawn = check.t.gui->mDrawnTexts;
+      ASSERT_TRUE(std::any_of(drawn.begin(), drawn.end(), [](const std::string& s) { return s.rfind("CH:16", 0) == 0; }));
+      for (int effect = 0; effect < 3; ++effect)
+      {
+        SCOPED_TRACE(std::string(look) + " at " + std::to_string(scale) + ", " + kPlates[effect]);
+        check.OpenEffect(effect);
+        std::vector<Ink> words = check.Labels(kPlates[effect]);
+        const size_t labelCount = words.size();
+        for (Ink& caption : check.Captions()) words.push_back(caption);
+        const std::vector<Ink> controls = check.Controls();
+        ASSERT_GT(labelCount, 200u);
+        ASSERT_GT(words.size() - labelCount, 60u);
+        ASSERT_GT(controls.size(), 100u);
+        int faults = 0;
+        for (size_t i = 0; i < words.size() && faults < 20; ++i)
+        {
+          for (size_t j = i + 1; j < words.size(); ++j)
+            if (words[i].box.Meets(words[j].box))
+              ADD_FAILURE() << words[i].what << " " << Show(words[i].box) << " overlaps " << words[j].what << " "
+                            << Show(words[j].box), ++faults;
+          for (const Ink& control : controls)
+            if (words[i].box.Meets(control.box))
+              ADD_FAILURE() << words[i].what << " " << Show(words[i].box) << " overlaps " << control.what << " "
+                            << Show(control.box), ++faults;
+          const double contrast = check.WorstContrast(words[i].box);
+          if (contrast < 4.5)
+            ADD_FAILURE() << words[i].what << " " << Show(words[i].box) << " contrast " << contrast, ++faults;
+        }
+      }
+      if (scale == 1.0) check.t.Keep(std::string(look) + "-look");
+    }
+}
