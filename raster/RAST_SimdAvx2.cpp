@@ -28,6 +28,12 @@ struct V256
     return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64(static_cast<const __m128i*>(lane0))),
                                    _mm_loadl_epi64(static_cast<const __m128i*>(lane1)), 1);
   }
+  // Lo8(Load64Halves(lane0, lane1)) in one widening of both halves.
+  static I Widen64Halves(const void* lane0, const void* lane1)
+  {
+    const __m128d lo = _mm_castsi128_pd(_mm_loadl_epi64(static_cast<const __m128i*>(lane0)));
+    return _mm256_cvtepu8_epi16(_mm_castpd_si128(_mm_loadh_pd(lo, static_cast<const double*>(lane1))));
+  }
   // Fractions 0..3 in the first lane's low half, 4..7 in the second's.
   static I LoadFractions(const uint16_t* p) { return Load64Halves(p, p + 4); }
   template <int K>
