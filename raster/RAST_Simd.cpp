@@ -41,6 +41,9 @@ struct V128
   static I Set32(int v) { return _mm_set1_epi32(v); }
   static F SetF(float v) { return _mm_set1_ps(v); }
   static bool AllSet(I m) { return _mm_movemask_epi8(m) == 0xffff; }
+  // Whether every bit of mask is set in x, or none is.
+  static bool AllBitsIn(I x, I mask) { return AllSet(_mm_cmpeq_epi32(_mm_and_si128(x, mask), mask)); }
+  static bool NoBitsIn(I x, I mask) { return AllSet(_mm_cmpeq_epi32(_mm_and_si128(x, mask), _mm_setzero_si128())); }
 
   static I And(I a, I b) { return _mm_and_si128(a, b); }
   static I Or(I a, I b) { return _mm_or_si128(a, b); }

@@ -52,6 +52,9 @@ struct V256
   static I Set32(int v) { return _mm256_set1_epi32(v); }
   static F SetF(float v) { return _mm256_set1_ps(v); }
   static bool AllSet(I m) { return _mm256_movemask_epi8(m) == -1; }
+  // Whether every bit of mask is set in x, or none is.
+  static bool AllBitsIn(I x, I mask) { return _mm256_testc_si256(x, mask) != 0; }
+  static bool NoBitsIn(I x, I mask) { return _mm256_testz_si256(x, mask) != 0; }
 
   static I And(I a, I b) { return _mm256_and_si256(a, b); }
   static I Or(I a, I b) { return _mm256_or_si256(a, b); }

@@ -469,13 +469,21 @@ void BlitRow(RAST_pixel* d, const RAST_pixel* s, int n, int w)
 {
   using I = typename V::I;
   const I w16 = V::Set16(w);
+  const I alphaMask = V::Set32(255);
   int i = 0;
   for (; i + V::kPixels <= n; i += V::kPixels)
   {
     const I src = V::Load(s + i);
-    // A group of clear source pixels leaves the destination alone.
+    // A group of clear source pixels leaves the destination alone, and a
+    // copy of an opaque group replaces it unread.
     if constexpr (SkipsClear<Rule>::value)
-      if (V::AllSet(V::CmpEq32(V::And(src, V::Set32(255)), V::Zero()))) continue;
+      if (V::NoBitsIn(src, alphaMask)) continue;
+    if constexpr (std::is_same_v<Rule, RuleCopySourceAlphaFull>)
+      if (V::AllBitsIn(src, alphaMask))
+      {
+        V::Store(d + i, src);
+        continue;
+      }
     V::Store(d + i, Rule::template Blit<V>(V::Load(d + i), src, w16));
   }
   if (i < n)
