@@ -84,8 +84,8 @@ void RatioReporter::Finalize()
   const int rateW = static_cast<int>(std::max<size_t>({12, oursHead.size(), otherHead.size()})) + 2;
   const int d = mTable.decimals;
 
-  std::printf("\n%-*s %*s %-8s %*s %7s %8s %8s  %s\n", caseW, mTable.caseTitle.c_str(), rateW, oursHead.c_str(),
-              "other", rateW, otherHead.c_str(), "ratio", "max diff", "mean diff", "output");
+  std::printf("\n%-*s %*s %-8s %*s %7s %-13s %8s %8s  %s\n", caseW, mTable.caseTitle.c_str(), rateW,
+              oursHead.c_str(), "other", rateW, otherHead.c_str(), "ratio", "goal", "max diff", "mean diff", "output");
   for (const auto& [name, row] : mRows)
   {
     const auto ours = row.rates.find(mTable.ours);
@@ -93,8 +93,14 @@ void RatioReporter::Finalize()
     for (const auto& [library, rate] : row.rates)
     {
       if (library == mTable.ours) continue;
+      const double ratio = ours->second / rate;
       std::printf("%-*s %*.*f %-8s %*.*f %7.2f", caseW, name.c_str(), rateW, d, ours->second, library.c_str(), rateW,
-                  d, rate, ours->second / rate);
+                  d, rate, ratio);
+      const auto goal = mTable.goals.find(name + "/" + library);
+      if (goal != mTable.goals.end())
+        std::printf(" >= %4.2f %-4s", goal->second, ratio >= goal->second ? "met" : "miss");
+      else
+        std::printf(" %-13s", "");
       if (row.hasQuality && row.quality.against == library)
         std::printf(" %8.0f %9.2f  %s\n", row.quality.maxDiff, row.quality.meanDiff, row.quality.note.c_str());
       else

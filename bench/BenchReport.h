@@ -53,6 +53,9 @@ struct RatioTable
   std::string oursLong;   // our library in the closing line, e.g. "the raster library"
   std::string caseTitle;  // heading of the case column
   int decimals = 0;       // of the rates printed
+  // The least ratio aimed at, by "<case>/<other library>"; the table prints
+  // it and whether the run reached it beside the ratio.
+  std::map<std::string, double> goals;
 };
 
 // The console report, then the ratio table: a row per case and other library,

@@ -1,11 +1,12 @@
 // The desktop surface's view. Presenting a whole 1140 x 800 frame (the draw
-// bitmap's A, R, G, B pixels converted into the view's opaque copy, then
-// painted) against a plain cairo paint of a ready RGB24 image of the same
-// size, both onto a shown window, in the process's CPU time: aim 2 ms at
-// most, and at most 1.5 times the plain paint. And a knob drag on a shown
-// surface, from the surface's drag call until the frame timer's repaint has
-// presented the knob: aim 2 ms of the process's CPU time per frame. Run under a display; without one the
-// benchmarks report an error.
+// bitmap's A, R, G, B pixels handed to the view, then painted) against a
+// plain cairo paint of a ready RGB24 image of the same size, both onto a
+// shown window, in the process's CPU time: goal at most 1.2 times the plain
+// paint. And a knob drag on a shown surface, from the surface's drag call
+// until the frame timer's repaint has presented the knob, in wall time: goal
+// within one frame period of the GUI. Each goal is printed beside its
+// measure after the run. Run under a display; without one the benchmarks
+// report an error.
 #include <benchmark/benchmark.h>
 
 #include "graphics/controls/IControl.h"
@@ -20,6 +21,9 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -28,6 +32,15 @@ namespace
 {
 constexpr int kWidth = 1140;
 constexpr int kHeight = 800;
+constexpr double kPresentGoalRatio = 1.2;
+
+// What the summary after the run sets against the goals.
+struct Results
+{
+  double presentRatio = 0, presentMs = 0, plainMs = 0;
+  std::vector<double> dragMs;
+  double framePeriodMs = 0;
+} gResults;
 
 // A frame of varied colours, bytes A, R, G, B.
 std::vector<uint32_t> TestFrame()
@@ -149,8 +162,8 @@ void Present(benchmark::State& state)
   const double n = static_cast<double>(state.iterations());
   state.counters["plain ms"] = plain / n * 1e3;
   state.counters["ratio"] = plain > 0 ? ours / plain : 0;
-  state.counters["limit ms"] = 2;
-  state.counters["limit ratio"] = 1.5;
+  state.counters["goal ratio"] = kPresentGoalRatio;
+  gResults = {plain > 0 ? ours / plain : 0, ours / n * 1e3, plain / n * 1e3, gResults.dragMs, gResults.framePeriodMs};
 }
 
 // ---- the knob drag on the display ----
@@ -186,6 +199,9 @@ IControl* AddKnob(IGraphicsMac* gui)
   return knob;
 }
 
+// The pointer goes down on the knob and moves a pixel at a time through the
+// display, as a hand's drag does; each move is timed from the motion sent
+// until the knob's repaint has been presented in the view.
 void KnobDragToScreen(benchmark::State& state)
 {
   const Screen& screen = TheScreen(AddKnob);
@@ -194,21 +210,42 @@ void KnobDragToScreen(benchmark::State& state)
     state.SkipWithError("no display");
     return;
   }
-  IMouseMod left(true, false);
-  screen.gui->OnMouseDown(540, 340, &left);
+  PLAT_GtkView* host = screen.view->Host();
+  using Clock = std::chrono::steady_clock;
+  auto settleFor = [](int ms) {
+    const Clock::time_point until = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) PLAT_LoopIterate(false);
+  };
+  if (!PLAT_GtkTestMotion(host, 540, 340) || !PLAT_GtkTestButton(host, 540, 340, 1, true))
+  {
+    state.SkipWithError("the display took no pointer input");
+    return;
+  }
+  settleFor(50);
   int y = 340;
   for (auto _ : state)
   {
     const int before = gKnob->mDraws;
-    const double start = CpuSeconds();
+    const Clock::time_point start = Clock::now();
     y = y == 340 ? 339 : 340;
-    screen.gui->OnMouseDrag(540, y, &left);
-    while (gKnob->mDraws == before) PLAT_LoopIterate(true);
-    PLAT_GtkTestSettle();
-    state.SetIterationTime(CpuSeconds() - start);
+    PLAT_GtkTestMotion(host, 540, y);
+    const Clock::time_point giveUp = start + std::chrono::seconds(1);
+    while (gKnob->mDraws == before && Clock::now() < giveUp) PLAT_LoopIterate(true);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (gKnob->mDraws == before)
+    {
+      state.SkipWithError("the knob did not follow the pointer");
+      break;
+    }
+    state.SetIterationTime(seconds);
+    gResults.dragMs.push_back(seconds * 1e3);
+    // The next move comes a while later, as a hand's do, not at once.
+    settleFor(3);
   }
-  screen.gui->OnMouseUp(540, y, &left);
-  state.counters["limit ms"] = 2;
+  PLAT_GtkTestButton(host, 540, y, 1, false);
+  settleFor(20);
+  gResults.framePeriodMs = screen.view->DisplayFramePeriodMs();
+  state.counters["goal ms"] = gResults.framePeriodMs;
 }
 }  // namespace
 
@@ -218,12 +255,25 @@ int main(int argc, char** argv)
       ->Unit(benchmark::kMillisecond)
       ->UseManualTime()
       ->MinTime(2);
-  benchmark::RegisterBenchmark("knob drag to screen (CPU)", KnobDragToScreen)
+  benchmark::RegisterBenchmark("knob drag to screen (wall)", KnobDragToScreen)
       ->Unit(benchmark::kMillisecond)
       ->UseManualTime()
       ->Iterations(200);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (gResults.presentRatio > 0)
+    std::printf("\npresent a full frame  %.3f ms, plain paint %.3f ms (CPU): ratio %.2f   goal <= %.2f   %s\n",
+                gResults.presentMs, gResults.plainMs, gResults.presentRatio, kPresentGoalRatio,
+                gResults.presentRatio <= kPresentGoalRatio ? "met" : "OVER");
+  if (!gResults.dragMs.empty())
+  {
+    std::vector<double> ms = gResults.dragMs;
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2], worst9 = ms[ms.size() * 9 / 10];
+    std::printf("knob drag to screen   median %.2f ms, 90th percentile %.2f ms (wall)   goal <= %.2f ms (a display frame)"
+                "   %s\n",
+                median, worst9, gResults.framePeriodMs, median <= gResults.framePeriodMs ? "met" : "OVER");
+  }
   return 0;
 }

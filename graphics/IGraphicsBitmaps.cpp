@@ -9,6 +9,7 @@
 #include "graphics/IGraphics.h"
 
 #include "core/BASE_Mutex.h"
+#include "graphics/IGraphicsArtworkClock.h"
 #include "graphics/IGraphicsView.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "raster/RAST_Bitmap.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -255,8 +257,27 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
   return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
 }
 
+namespace
+{
+std::atomic<int64_t> gArtworkMicroseconds{0};
+
+// Adds the time from its making to its end to the artwork's total.
+struct ArtworkClock
+{
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  ~ArtworkClock()
+  {
+    const auto spent = std::chrono::steady_clock::now() - start;
+    gArtworkMicroseconds += std::chrono::duration_cast<std::chrono::microseconds>(spent).count();
+  }
+};
+}  // namespace
+
+double IGraphicsArtworkMs() { return static_cast<double>(gArtworkMicroseconds.load()) / 1000.0; }
+
 void IGraphics::RescaleBitmaps(double scale)
 {
+  const ArtworkClock clock;
   Caches& c = TheCaches();
   const int divisor = mBitmapDivisor >= 2 ? static_cast<int>(mBitmapDivisor) : 1;
   BASE_MutexLock bitmapLock(c.bitmapLock);

@@ -23,6 +23,10 @@ struct V128
   // One 16-byte lane: the addresses for a second lane serve wider sets.
   static void StoreHalves(void* lane0, void*, I v) { Store(lane0, v); }
   static I Load64Halves(const void* lane0, const void*) { return _mm_loadl_epi64(static_cast<const I*>(lane0)); }
+  static I Widen64Halves(const void* lane0, const void*)
+  {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(static_cast<const I*>(lane0)), _mm_setzero_si128());
+  }
   static I LoadFractions(const uint16_t* p) { return _mm_loadl_epi64(reinterpret_cast<const I*>(p)); }
   template <int K>
   static I Spread32(I a) { return _mm_shuffle_epi32(a, K * 0x55); }
@@ -37,6 +41,9 @@ struct V128
   static I Set32(int v) { return _mm_set1_epi32(v); }
   static F SetF(float v) { return _mm_set1_ps(v); }
   static bool AllSet(I m) { return _mm_movemask_epi8(m) == 0xffff; }
+  // Whether every bit of mask is set in x, or none is.
+  static bool AllBitsIn(I x, I mask) { return AllSet(_mm_cmpeq_epi32(_mm_and_si128(x, mask), mask)); }
+  static bool NoBitsIn(I x, I mask) { return AllSet(_mm_cmpeq_epi32(_mm_and_si128(x, mask), _mm_setzero_si128())); }
 
   static I And(I a, I b) { return _mm_and_si128(a, b); }
   static I Or(I a, I b) { return _mm_or_si128(a, b); }

@@ -28,6 +28,12 @@ struct V256
     return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64(static_cast<const __m128i*>(lane0))),
                                    _mm_loadl_epi64(static_cast<const __m128i*>(lane1)), 1);
   }
+  // Lo8(Load64Halves(lane0, lane1)) in one widening of both halves.
+  static I Widen64Halves(const void* lane0, const void* lane1)
+  {
+    const __m128d lo = _mm_castsi128_pd(_mm_loadl_epi64(static_cast<const __m128i*>(lane0)));
+    return _mm256_cvtepu8_epi16(_mm_castpd_si128(_mm_loadh_pd(lo, static_cast<const double*>(lane1))));
+  }
   // Fractions 0..3 in the first lane's low half, 4..7 in the second's.
   static I LoadFractions(const uint16_t* p) { return Load64Halves(p, p + 4); }
   template <int K>
@@ -46,6 +52,9 @@ struct V256
   static I Set32(int v) { return _mm256_set1_epi32(v); }
   static F SetF(float v) { return _mm256_set1_ps(v); }
   static bool AllSet(I m) { return _mm256_movemask_epi8(m) == -1; }
+  // Whether every bit of mask is set in x, or none is.
+  static bool AllBitsIn(I x, I mask) { return _mm256_testc_si256(x, mask) != 0; }
+  static bool NoBitsIn(I x, I mask) { return _mm256_testz_si256(x, mask) != 0; }
 
   static I And(I a, I b) { return _mm256_and_si256(a, b); }
   static I Or(I a, I b) { return _mm256_or_si256(a, b); }

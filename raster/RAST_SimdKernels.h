@@ -469,13 +469,21 @@ void BlitRow(RAST_pixel* d, const RAST_pixel* s, int n, int w)
 {
   using I = typename V::I;
   const I w16 = V::Set16(w);
+  const I alphaMask = V::Set32(255);
   int i = 0;
   for (; i + V::kPixels <= n; i += V::kPixels)
   {
     const I src = V::Load(s + i);
-    // A group of clear source pixels leaves the destination alone.
+    // A group of clear source pixels leaves the destination alone, and a
+    // copy of an opaque group replaces it unread.
     if constexpr (SkipsClear<Rule>::value)
-      if (V::AllSet(V::CmpEq32(V::And(src, V::Set32(255)), V::Zero()))) continue;
+      if (V::NoBitsIn(src, alphaMask)) continue;
+    if constexpr (std::is_same_v<Rule, RuleCopySourceAlphaFull>)
+      if (V::AllBitsIn(src, alphaMask))
+      {
+        V::Store(d + i, src);
+        continue;
+      }
     V::Store(d + i, Rule::template Blit<V>(V::Load(d + i), src, w16));
   }
   if (i < n)
@@ -536,12 +544,13 @@ void InGroups(int count, Block block, Tail tail)
 // the records (p, dv) of the two columns as 16-bit pairs with signed weights
 // offset by 32768 (fy' = fy - 32768 and so on):
 //   S = fy' * dv0 + fx' * X + w11' * Y + (p00 + p01 + dv1) << 15.
-// One pixel per 16-byte lane; a group's weights are made together.
+// One pixel per 16-byte lane; a group's weights are made together. p and
+// below hold the two columns' pixels of row0 and row1 widened to 16 bits.
 template <class V>
-typename V::I BilinearPixel(typename V::I a, typename V::I b, typename V::I weights, typename V::I wfy)
+typename V::I BilinearPixel(typename V::I p, typename V::I below, typename V::I weights, typename V::I wfy)
 {
   using I = typename V::I;
-  const I p = V::Lo8(a), dv = V::Sub16(V::Lo8(b), p);
+  const I dv = V::Sub16(below, p);
   const I rec0 = V::InterleaveLo16(p, dv), rec1 = V::InterleaveHi16(p, dv);
   const I diff = V::Sub16(rec1, rec0);
   const I sum = V::Add32(V::Madd16(rec0, V::Set32(Pair16<V>(1, 0))), V::Madd16(rec1, V::Set16(1)));
@@ -549,26 +558,42 @@ typename V::I BilinearPixel(typename V::I a, typename V::I b, typename V::I weig
   return V::ShrA32(s, 16);
 }
 
+// How far ahead of a group's first column, in pixels, its row fetches.
+constexpr int kBilinearPrefetch = 64;
+
+// The weights of a row that every group shares: fy for w11, and the pair
+// (0, fy') that the record (p00, dv0) is weighted by.
 template <class V>
-void BilinearBlock(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0, const uint16_t* fx, int fy,
-                   RAST_pixel* out)
+struct BilinearRowWeights
+{
+  typename V::I fy16, wfy, offset;
+  explicit BilinearRowWeights(int fy)
+      : fy16(V::Set16(fy)), wfy(V::Set32(Pair16<V>(0, fy - 32768))), offset(V::Set16(32768))
+  {
+  }
+};
+
+// Inlined into the row's loop, so that the row's weights stay in registers.
+template <class V>
+[[gnu::always_inline]] inline void BilinearBlock(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0,
+                                                 const uint16_t* fx, const BilinearRowWeights<V>& row,
+                                                 RAST_pixel* out)
 {
   using I = typename V::I;
   // (fx', w11') pairs of the group, w11 = (fx * fy) >> 16.
   const I f = V::LoadFractions(fx);
-  const I pairs = V::InterleaveLo16(V::Sub16(f, V::Set16(32768)),
-                                    V::Sub16(V::MulHiU16(f, V::Set16(fy)), V::Set16(32768)));
-  const I wfy = V::Set32(Pair16<V>(0, fy - 32768));
+  const I pairs = V::InterleaveLo16(V::Sub16(f, row.offset), V::Sub16(V::MulHiU16(f, row.fy16), row.offset));
+  const I wfy = row.wfy;
   const int up = V::kPixels > 4 ? 4 : 0;
   I px[4];
-  px[0] = BilinearPixel<V>(V::Load64Halves(row0 + x0[0], row0 + x0[up]), V::Load64Halves(row1 + x0[0], row1 + x0[up]),
-                           V::template Spread32<0>(pairs), wfy);
-  px[1] = BilinearPixel<V>(V::Load64Halves(row0 + x0[1], row0 + x0[1 + up]),
-                           V::Load64Halves(row1 + x0[1], row1 + x0[1 + up]), V::template Spread32<1>(pairs), wfy);
-  px[2] = BilinearPixel<V>(V::Load64Halves(row0 + x0[2], row0 + x0[2 + up]),
-                           V::Load64Halves(row1 + x0[2], row1 + x0[2 + up]), V::template Spread32<2>(pairs), wfy);
-  px[3] = BilinearPixel<V>(V::Load64Halves(row0 + x0[3], row0 + x0[3 + up]),
-                           V::Load64Halves(row1 + x0[3], row1 + x0[3 + up]), V::template Spread32<3>(pairs), wfy);
+  px[0] = BilinearPixel<V>(V::Widen64Halves(row0 + x0[0], row0 + x0[up]),
+                           V::Widen64Halves(row1 + x0[0], row1 + x0[up]), V::template Spread32<0>(pairs), wfy);
+  px[1] = BilinearPixel<V>(V::Widen64Halves(row0 + x0[1], row0 + x0[1 + up]),
+                           V::Widen64Halves(row1 + x0[1], row1 + x0[1 + up]), V::template Spread32<1>(pairs), wfy);
+  px[2] = BilinearPixel<V>(V::Widen64Halves(row0 + x0[2], row0 + x0[2 + up]),
+                           V::Widen64Halves(row1 + x0[2], row1 + x0[2 + up]), V::template Spread32<2>(pairs), wfy);
+  px[3] = BilinearPixel<V>(V::Widen64Halves(row0 + x0[3], row0 + x0[3 + up]),
+                           V::Widen64Halves(row1 + x0[3], row1 + x0[3 + up]), V::template Spread32<3>(pairs), wfy);
   V::Store(out, V::PackU8(V::PackS16(px[0], px[1]), V::PackS16(px[2], px[3])));
 }
 
@@ -576,8 +601,16 @@ template <class V>
 void BilinearRow(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* x0, const uint16_t* fx, int n, int fy,
                  RAST_pixel* out)
 {
+  const BilinearRowWeights<V> weights(fy);
   InGroups<V>(
-      n, [&](int i) { BilinearBlock<V>(row0, row1, x0 + i, fx + i, fy, out + i); },
+      n,
+      [&](int i) {
+        // The source rows are read once per row of samples: ask for their
+        // lines well before the samples reach them.
+        __builtin_prefetch(row0 + x0[i] + kBilinearPrefetch);
+        __builtin_prefetch(row1 + x0[i] + kBilinearPrefetch);
+        BilinearBlock<V>(row0, row1, x0 + i, fx + i, weights, out + i);
+      },
       [&](int i, int count) {
         int32_t x[V::kPixels];
         uint16_t f[V::kPixels];
@@ -587,7 +620,7 @@ void BilinearRow(const RAST_pixel* row0, const RAST_pixel* row1, const int32_t* 
           x[k] = x0[i + (k < count ? k : count - 1)];
           f[k] = fx[i + (k < count ? k : count - 1)];
         }
-        BilinearBlock<V>(row0, row1, x, f, fy, px);
+        BilinearBlock<V>(row0, row1, x, f, weights, px);
         std::memcpy(out + i, px, count * sizeof(RAST_pixel));
       });
 }

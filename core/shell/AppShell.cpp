@@ -5,6 +5,7 @@
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
 #include "core/shell/AppResources.h"
+#include "core/shell/AppStartMarks.h"
 #include "graphics/IGraphics.h"
 #include "platform/gtk/PLAT_Gtk.h"
 #include "winl/WINL_App.h"
@@ -59,6 +60,7 @@ bool IsFolder(const std::string& path)
 
 int SetUpSettings()
 {
+  AppMarkStart("toolkit");
   AppResourcesStaticInit();
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
@@ -132,9 +134,12 @@ void Launch()
   // The sound server admits the two inputs while the editor builds its
   // panels; the constructor needs only the output, through which it sends
   // the last program (and starts its timer).
+  AppMarkStart("launch");
   gPorts->StartMidi();
   (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
+  AppMarkStart("midi_output");
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
+  AppMarkStart("editor");
   (void)gPorts->FinishMidi();
   gPorts->ProbeMidiIO();
   if (gPluginInstance)
@@ -145,6 +150,7 @@ void Launch()
   // The inputs open only now that there is a plug-in to hand messages to.
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  AppMarkStart("midi_inputs");
 
   HMENU menu = MakeMainWindowMenu();
   WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
@@ -156,6 +162,8 @@ void Launch()
   // The graphics replace the view opened at the window's creation, so
   // exactly one remains.
   if (!AttachGUI()) std::puts("couldn't attach gui");
+  AppMarkStart("window");
+  AppWriteStartMarks();
 }
 
 int ScreenWorkAreaHeight()

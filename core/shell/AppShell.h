@@ -11,6 +11,7 @@
 //   AppResources.cpp    the dialog and menu resources
 //   AppPreferences.cpp  the "Preferences" dialog
 //   AppMakePlug.cpp     the editor object for the shell
+//   AppStartMarks.cpp   where the start's time goes, when asked
 //   AppMain.cpp         the program's entry
 //
 // Threads: everything here runs on the main thread. Ports are never opened

@@ -167,7 +167,12 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
 
 gboolean Deliver(Impl* impl, const PLAT_Input& in)
 {
-  return Guarded("a GUI event", [&] { return impl->client->OnSurfaceInput(in); }, true) ? TRUE : FALSE;
+  const bool taken = Guarded("a GUI event", [&] { return impl->client->OnSurfaceInput(in); }, true);
+  // What the input changed is asked for at once, as a tick would, so that
+  // it reaches the screen with the display's next frame rather than after
+  // the timer's next tick as well.
+  OnFrame(impl);
+  return taken ? TRUE : FALSE;
 }
 
 gboolean OnButton(GtkWidget* widget, GdkEventButton* e, gpointer data)
@@ -324,6 +329,15 @@ void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels, const PLAT_R
 {
   GtkWidget* area = mImpl->area;
   mImpl->frame.Update(pixels, rect, gtk_widget_get_realized(area) ? gtk_widget_get_window(area) : nullptr);
+}
+
+double PLAT_GtkSurfaceView::DisplayFramePeriodMs() const
+{
+  GdkFrameClock* clock = gtk_widget_get_frame_clock(mImpl->area);
+  if (!clock) return 0;
+  gint64 interval = 0, presentation = 0;
+  gdk_frame_clock_get_refresh_info(clock, g_get_monotonic_time(), &interval, &presentation);
+  return static_cast<double>(interval) / 1000.0;
 }
 
 void PLAT_GtkSurfaceView::Invalidate(const PLAT_Rect& rect)

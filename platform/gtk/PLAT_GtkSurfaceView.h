@@ -111,6 +111,10 @@ public:
   void Invalidate(const PLAT_Rect& rect);
   // The view takes the keyboard in its window.
   void GrabFocus();
+  // The display's frame period in milliseconds, at which the view's paints
+  // reach the screen (the toolkit's frame clock paces them); 0 when the view
+  // is not on screen.
+  double DisplayFramePeriodMs() const;
   // (x, y) of the view in top-down screen pixels; false when not on screen.
   bool ViewToScreen(int x, int y, int* screenX, int* screenY) const;
   void EnableTooltips(bool on);

@@ -24,6 +24,17 @@ bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press
                                   press ? GDK_BUTTON_PRESS : GDK_BUTTON_RELEASE) != FALSE;
 }
 
+bool PLAT_GtkTestMotion(PLAT_GtkView* view, int x, int y)
+{
+  GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  int originX = 0, originY = 0;
+  gdk_window_get_origin(window, &originX, &originY);
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+  gdk_device_warp(gdk_seat_get_pointer(seat), gdk_window_get_screen(window), originX + x, originY + y);
+  return true;
+}
+
 bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press)
 {
   GdkWindow* window = gtk_widget_get_window(view->GetImpl()->widget);

@@ -20,6 +20,11 @@ void PLAT_GtkTestPrepare();
 // screen. False when the toolkit could not send it.
 bool PLAT_GtkTestButton(PLAT_GtkView* view, int x, int y, int button, bool press);
 
+// Moves the pointer to (x, y) of the view, which must be on screen, as a
+// hand would: the display sends the motion (a drag while a simulated button
+// is down). False when the view is not on screen.
+bool PLAT_GtkTestMotion(PLAT_GtkView* view, int x, int y);
+
 // Presses (or releases) the key of the character c (a-z, 0-9) in the
 // view's window, which gives it to the widget with the keyboard focus.
 bool PLAT_GtkTestKey(PLAT_GtkView* view, char c, bool press);

@@ -219,6 +219,29 @@ TEST_F(MacSurface, ADirtyControlRepaintsItsRectangleAndOnePixelMore)
   EXPECT_EQ((std::vector<int>{area.L, area.T, area.W(), area.H()}), (std::vector<int>{10, 20, 21, 21}));
 }
 
+TEST_F(MacSurface, ADragRepaintsTheKnobWithoutWaitingForTheFrameTimer)
+{
+  ProbeControl* knob = Probe(IRECT(10, 20, 30, 40));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  // A click beside the knob first gives the view the keyboard, which repaints
+  // it whole; with the timer stopped then only the input itself can ask for
+  // the knob's frame.
+  Click(view, 100, 80, 100, 80);
+  RunFor(100);
+  view->StopTimer();
+  knob->mDrawAreas.clear();
+  knob->mEvents.clear();
+  Click(view, 15, 25, 15, 35);
+  ASSERT_TRUE(RunUntil([knob] { return knob->Events().find("drag") != std::string::npos; }));
+  // The knob's own repaint, whatever else the display asks to be painted.
+  EXPECT_TRUE(RunUntil([knob] {
+    for (const IRECT& area : knob->mDrawAreas)
+      if (std::vector<int>{area.L, area.T, area.W(), area.H()} == std::vector<int>{10, 20, 21, 21}) return true;
+    return false;
+  }));
+}
+
 TEST_F(MacSurface, TypedTextPassesTheEntryRuleAndReachesTheParameter)
 {
   unit.GetParam(3)->InitInt("n", 0, -100000000, 100000000);

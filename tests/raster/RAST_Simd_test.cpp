@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -108,6 +109,37 @@ TEST(RAST_Simd, RowsMatchTheScalarRulesAtEveryWidthAndOffset)
               }));
           }
       }
+}
+
+// Sprites: runs of clear, opaque and partial source pixels long enough (8
+// to 24) that whole groups of the widest kernels are clear or opaque, which
+// they skip or copy unread, meeting groups at every width and offset, by
+// source alpha in every mode at full and partial weights.
+TEST(RAST_Simd, SpriteRunsMatchTheScalarRulesAtEveryWidthAndOffset)
+{
+  constexpr int kWidest = 70, kSpan = kWidest + 8;
+  std::mt19937 rng(7);
+  RAST_MemBitmap dest(kSpan, 2, 1), src(kSpan, 2, 1);
+  const std::vector<RAST_pixel> start = RandomPixels(kSpan * 2, rng);
+  std::vector<RAST_pixel> source(kSpan * 2);
+  for (size_t i = 0, kind = 0; i < source.size(); ++kind)
+    for (size_t end = std::min(source.size(), i + 8 + rng() % 17); i < end; ++i)
+    {
+      const RAST_pixel p = static_cast<RAST_pixel>(rng()) & 0xFFFFFF00u;
+      source[i] = kind % 3 == 0 ? p : kind % 3 == 1 ? p | 0xFFu : p | (1 + rng() % 254);
+    }
+  std::memcpy(src.getBits(), source.data(), source.size() * sizeof(RAST_pixel));
+  for (RAST_SimdLevel level : VectorLevels())
+    for (int mode : kModes)
+      for (int w : {256, 255, 128, 1})
+        for (int width = 0; width <= kWidest; ++width)
+          for (int dx = 0; dx < 4; ++dx)
+          {
+            const int m = mode | RAST_BLIT_USE_ALPHA;
+            ASSERT_TRUE(ScalarBytes(level, dest, start, Name("sprite", m, w, width), [&](RAST_IBitmap* d) {
+              RAST_Blit(d, &src, dx, 0, (dx * 3 + width) % 8, 0, width, 2, static_cast<float>(w) / 256.0f, m);
+            }));
+          }
 }
 
 // Blits of a 256 x 256 source onto a 256 x 256 destination that meet every
