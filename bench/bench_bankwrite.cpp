@@ -71,7 +71,7 @@ int JackPeriod()
 
 std::string ProgramName(int location)
 {
-  char name[16];
+  char name[32];
   snprintf(name, sizeof name, "%02d_P%02d", location, location);
   return name;
 }

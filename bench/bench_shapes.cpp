@@ -310,7 +310,7 @@ void Add(bench::RatioBench& bench, const ShapeCase<Shape>& c)
 
 int main(int argc, char** argv)
 {
-  bench::RatioBench bench({kRate, "raster", "the raster library", "case (2280 x 1600)", 0});
+  bench::RatioBench bench({kRate, "raster", "the raster library", "case (2280 x 1600)", 0, {}});
   Add(bench, kLineAliasedCase);
   Add(bench, kLineSmoothCase);
   Add(bench, kDiscsCase);

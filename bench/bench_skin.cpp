@@ -313,7 +313,7 @@ void PrintBudgets()
 
 int main(int argc, char** argv)
 {
-  bench::RatioBench bench({"MP/s", "resample", "ResampleBitmapData", "classic images to half size", 0});
+  bench::RatioBench bench({"MP/s", "resample", "ResampleBitmapData", "classic images to half size", 0, {}});
   bench.Add("classic_skin", &ResampleImages, "pixman", &PixmanImages);
   const int result = bench.Run(argc, argv);
   if (result == 0) PrintBudgets();
