@@ -12,6 +12,7 @@
 #include "winl/WINL_Menu.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/ini/WINL_Ini.h"
+#include "winl/ini/WINL_IniStore.h"
 
 #include <sys/stat.h>
 #include <syslog.h>
@@ -65,6 +66,8 @@ int SetUpSettings()
   gPorts = std::make_unique<MidiPorts>(IniStore());
   gSettingsFolder = SettingsFolderOf(std::getenv("HOME"));
   gINIPath = gSettingsFolder + "settings.ini";
+  // A writer killed mid-write leaves its temporary file for ever otherwise.
+  (void)WINL_IniRemoveStaleTemporaries(gINIPath.c_str());
   if (!IsFolder(gSettingsFolder))
   {
     if (!MakeSettingsFolder(gSettingsFolder))
