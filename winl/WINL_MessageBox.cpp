@@ -3,6 +3,7 @@
 #include "platform/gtk/PLAT_Alert.h"
 #include "winl/WINL_Queue.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -59,12 +60,24 @@ bool SeamAnswer(const std::string& caption, const std::string& text, const Kind&
 }
 }  // namespace
 
+namespace
+{
+std::atomic<bool> gBoxesCancelled{false};
+}  // namespace
+
+void WINL_CancelMessageBoxes(bool cancel)
+{
+  gBoxesCancelled = cancel;
+  PLAT_AlertCancelAll(cancel);
+}
+
 int MessageBox(HWND, const char* text, const char* caption, UINT type)
 {
   const Kind* kind = nullptr;
   for (const Kind& k : kKinds)
     if (k.type == type) kind = &k;
   if (!kind) return 0;
+  if (gBoxesCancelled) return kind->onEscape;
   const std::string t = WINL_CStringToCFString(text);
   const std::string c = WINL_CStringToCFString(caption);
   int index;

@@ -24,6 +24,10 @@ constexpr int IDNO = 7;
 // as does a box that could not be shown. hwnd is not used. Any thread.
 int MessageBox(HWND hwnd, const char* text, const char* caption, UINT type);
 
+// The application ends: every box open now closes as if cancelled (Escape)
+// and later ones answer so at once, unseen. false shows boxes again.
+void WINL_CancelMessageBoxes(bool cancel = true);
+
 // ---- test seam ----
 struct WINL_ShownMessageBox
 {

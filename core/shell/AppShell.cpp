@@ -7,6 +7,7 @@
 #include "core/shell/AppResources.h"
 #include "graphics/IGraphics.h"
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
@@ -18,8 +19,10 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace
@@ -31,6 +34,11 @@ std::unique_ptr<AppState> gState;
 std::unique_ptr<AppState> gActiveState;
 std::string gSettingsFolder;
 std::string gINIPath;
+
+unsigned gServerCheck = 0;
+// Tells the user that the MIDI connection was lost, without holding the GUI.
+std::thread gLossNotice;
+std::atomic<bool> gLossShowing{false};
 
 const char* ResourceId(uintptr_t id) { return reinterpret_cast<const char*>(id); }
 
@@ -61,6 +69,7 @@ bool IsFolder(const std::string& path)
 int SetUpSettings()
 {
   AppResourcesStaticInit();
+  WINL_CancelMessageBoxes(false);
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
   gPorts = std::make_unique<MidiPorts>(IniStore());
@@ -128,6 +137,23 @@ HMENU MakeMainWindowMenu()
   return menu;
 }
 
+// The sound server's loss and return, looked for a few times a second.
+bool CheckMidiServer(void*)
+{
+  if (!gPorts) return false;
+  if (gPorts->CheckServer() != MidiPorts::ServerEvent::kLost) return true;
+  syslog(LOG_ERR, "ZephraEditor: the MIDI connection was lost");
+  // Said once per loss; a box still open from an earlier loss is enough.
+  if (gLossShowing) return true;
+  if (gLossNotice.joinable()) gLossNotice.join();
+  gLossShowing = true;
+  gLossNotice = std::thread([] {
+    MessageBox(nullptr, kMidiConnectionLostText, "ZephraEditor", MB_OK);
+    gLossShowing = false;
+  });
+  return true;
+}
+
 void Launch()
 {
   if (!gPorts) return;
@@ -148,6 +174,7 @@ void Launch()
   // The inputs open only now that there is a plug-in to hand messages to.
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
 
   HMENU menu = MakeMainWindowMenu();
   WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
@@ -291,6 +318,11 @@ bool AttachGUI()
 
 void Cleanup()
 {
+  PLAT_LoopRemove(gServerCheck);
+  gServerCheck = 0;
+  // A box still telling of a lost connection answers as closed.
+  WINL_CancelMessageBoxes();
+  if (gLossNotice.joinable()) gLossNotice.join();
   // No MIDI thread may enter the editor once it starts to go. The ports
   // close without the plug-in mutex: closing waits for a callback that may
   // itself be waiting for it.

@@ -264,3 +264,9 @@ void PLAT_ChooserTestAnswerQuestion(bool yes)
   if (GtkMessageDialog* q = Question())
     gtk_dialog_response(GTK_DIALOG(q), yes ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
 }
+
+void PLAT_ChooserCancelRunning()
+{
+  PLAT_ChooserTestAnswerQuestion(false);
+  PLAT_ChooserTestCancel(PLAT_ChooserTestCurrent());
+}
