@@ -38,8 +38,10 @@ void JackServerWatch::Close()
   if (!mClient) return;
   jack_client_t* client = Client(mClient);
   mClient = nullptr;
-  // A client the server dropped is only freed: there is no one to tell.
-  if (!mLost.load(std::memory_order_acquire)) jack_deactivate(client);
+  // A client the server dropped is left as it is: closing it reaches into
+  // what the server took away with it.
+  if (mLost.load(std::memory_order_acquire)) return;
+  jack_deactivate(client);
   jack_client_close(client);
 }
 

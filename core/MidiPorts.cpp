@@ -25,7 +25,6 @@ MidiPorts::~MidiPorts()
 {
   WaitForInputs();
   CloseAll();
-  if (mDisposer.joinable()) mDisposer.join();
   mStopDelivery = true;
   mSynthQueue.Wake();
   if (mDeliveryThread.joinable()) mDeliveryThread.join();
@@ -402,7 +401,6 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   // The server is back: new objects on it, and the chosen ports by name.
   IUnitBase* plug = mPlug.load();
   const MidiPortSettings chosen = mState;
-  if (mDisposer.joinable()) mDisposer.join();
   if (!InitialiseMidi(RtMidi::UNIX_JACK) || !mWatch.Alive()) return ServerEvent::kNone;
   mState = chosen;
   ProbeMidiIO();
@@ -423,28 +421,20 @@ void MidiPorts::DropDeadServer()
   mOutputOpen = false;
   for (bool& open : mPortOpen) open = false;
   mCallbacksSet = false;
-  // Closing a port of a dead server waits a second for an answer that never
-  // comes: the objects go on a thread of their own, not the GUI's.
-  std::shared_ptr<RtMidiIn> in(std::move(mMidiIn)), keyboard(std::move(mKeyboardMidiIn));
-  std::shared_ptr<RtMidiOut> out(std::move(mMidiOut));
+  // The library cannot let go of objects whose server has gone: closing
+  // their ports or deleting them reaches into the client the server dropped.
+  // They are kept, unused, for the rest of the run (a few hundred bytes per
+  // loss of the server).
+  struct Dead
+  {
+    std::vector<std::unique_ptr<RtMidiIn>> inputs;
+    std::vector<std::unique_ptr<RtMidiOut>> outputs;
+  };
+  static Dead* const dead = new Dead;
+  dead->inputs.push_back(std::move(mMidiIn));
+  dead->inputs.push_back(std::move(mKeyboardMidiIn));
+  dead->outputs.push_back(std::move(mMidiOut));
   if (mOutputGate) FitGateToOutput();  // the gate no longer points at the old output
-  if (mDisposer.joinable()) mDisposer.join();
-  mDisposer = std::thread([in, keyboard, out]() mutable {
-    for (RtMidiIn* input : {in.get(), keyboard.get()})
-    {
-      if (!input) continue;
-      try
-      {
-        input->cancelCallback();
-      }
-      catch (const RtMidiError&)
-      {
-      }
-    }
-    in.reset();
-    keyboard.reset();
-    out.reset();
-  });
 }
 
 void MidiPorts::CloseAll()

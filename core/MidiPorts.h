@@ -25,8 +25,7 @@
 // On JACK the ports keep a watch on the server (JackServerWatch): the gate
 // meters what it hands to the library by the server's cycles, and
 // CheckServer, called now and then on the main thread, notices the server
-// going (the gate closes and the dead objects are let go off the main
-// thread) and coming back (new objects, and the chosen ports reopened by
+// going (the gate closes and the dead objects are put aside) and coming back (new objects, and the chosen ports reopened by
 // name). A stored port name that matches no port now is kept, so the port
 // opens when it appears (CheckServer looks for it too).
 #pragma once
@@ -201,7 +200,7 @@ private:
   // The gate's writer and room for the present output object.
   void FitGateToOutput();
   // After the server went: the gate closed, the objects of the dead
-  // server handed to a thread that lets them go.
+  // server put aside.
   void DropDeadServer();
   // Opens a chosen real port that is not open but now exists.
   void OpenAppearedPorts();
@@ -235,7 +234,6 @@ private:
   bool mPortOpen[3] = {false, false, false};  // by Which
   JackServerWatch mWatch;
   bool mServerLost = false;
-  std::thread mDisposer;  // lets go of a dead server's objects
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mInputMaker;     // StartMidi's, until FinishMidi

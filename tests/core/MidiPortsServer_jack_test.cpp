@@ -1,0 +1,245 @@
+// The MIDI ports over a JACK server of the test's own, stopped and started
+// again under them: the output never waits for a dead server, the loss is
+// noticed, and on the server's return the chosen ports open again by name,
+// also when the device behind the name comes later than the server.
+#include "core/MidiPorts.h"
+#include "core/PacedMidiOut.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<uint8_t>;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+  const auto deadline = Clock::now() + limit;
+  while (!done())
+  {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// A JACK server of the test's own (dummy driver), started and stopped at will.
+class OwnServer
+{
+public:
+  explicit OwnServer(std::string name) : mName(std::move(name)) {}
+  ~OwnServer() { Stop(); }
+  const std::string& Name() const { return mName; }
+  bool Start()
+  {
+    mPid = fork();
+    if (mPid == 0)
+    {
+      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+      execlp("jackd", "jackd", "--no-realtime", "--silent", "--name", mName.c_str(), "-d", "dummy", "--rate",
+             "48000", "--period", "1024", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    return mPid > 0 && WaitFor([this] { return JackServerWatch::ServerAnswers("probe"); }, std::chrono::seconds(10));
+  }
+  void Stop()
+  {
+    if (mPid <= 0) return;
+    kill(mPid, SIGTERM);
+    int status = 0;
+    waitpid(mPid, &status, 0);
+    mPid = -1;
+  }
+
+private:
+  std::string mName;
+  pid_t mPid = -1;
+};
+
+// The synth's end: a client with one MIDI input that records what arrives.
+class Peer
+{
+public:
+  bool Open(const char* server)
+  {
+    jack_status_t status{};
+    mClient = jack_client_open("synth", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+                               server);
+    if (!mClient) return false;
+    mPort = jack_port_register(mClient, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(mClient, &Peer::Process, this);
+    return mPort && jack_activate(mClient) == 0;
+  }
+  ~Peer() { Close(); }
+  void Close()
+  {
+    if (mClient) jack_client_close(mClient);
+    mClient = nullptr;
+  }
+  // After its server has gone: a dropped client cannot be closed.
+  void Abandon() { mClient = nullptr; }
+  std::string PortName() const { return std::string(jack_get_client_name(mClient)) + ":in"; }
+  std::vector<Bytes> Take()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    std::vector<Bytes> out;
+    out.swap(mHeard);
+    return out;
+  }
+  size_t Count()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mHeard.size();
+  }
+
+private:
+  static int Process(jack_nframes_t frames, void* self)
+  {
+    auto* peer = static_cast<Peer*>(self);
+    void* buffer = jack_port_get_buffer(peer->mPort, frames);
+    const uint32_t count = jack_midi_get_event_count(buffer);
+    std::lock_guard<std::mutex> lock(peer->mMutex);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+      jack_midi_event_t event;
+      if (jack_midi_event_get(&event, buffer, i) == 0) peer->mHeard.emplace_back(event.buffer, event.buffer + event.size);
+    }
+    return 0;
+  }
+  jack_client_t* mClient = nullptr;
+  jack_port_t* mPort = nullptr;
+  std::mutex mMutex;
+  std::vector<Bytes> mHeard;
+};
+
+class MidiPortsServer : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    const char* shared = std::getenv("JACK_DEFAULT_SERVER");
+    if (shared) mSharedServer = shared;
+    setenv("JACK_DEFAULT_SERVER", mServer.Name().c_str(), 1);
+    if (!mServer.Start())
+    {
+      if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
+      GTEST_SKIP() << "no JACK server of the test's own could be started";
+    }
+  }
+  void TearDown() override
+  {
+    if (mSharedServer.empty())
+      unsetenv("JACK_DEFAULT_SERVER");
+    else
+      setenv("JACK_DEFAULT_SERVER", mSharedServer.c_str(), 1);
+  }
+  MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
+  {
+    MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
+    (void)WaitFor([&] { return (event = ports.CheckServer()) != MidiPorts::ServerEvent::kNone; }, limit);
+    return event;
+  }
+
+  std::string mSharedServer;
+  OwnServer mServer{"zephra_ports_" + std::to_string(getpid())};
+  std::map<std::string, std::string> mIni;
+  MidiSettingsStore mStore{[this](const char* key, const char* fallback) {
+                             auto found = mIni.find(key);
+                             return found == mIni.end() ? std::string(fallback) : found->second;
+                           },
+                           [this](const char* key, const char* value) { return !mIni[key].assign(value).empty(); }};
+};
+
+TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopensOnItsReturn)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  const std::string synth = peer.PortName();
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  // As the dialog does: the name is stored, then its port opened.
+  ports.State().mOutDev = synth;
+  ports.State().mInDev = "virtual input";
+  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  const Bytes knob = {0xB0, 0x06, 0x11};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
+  (void)peer.Take();
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);
+
+  mServer.Stop();
+  peer.Abandon();
+  const auto stopped = Clock::now();
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(1)), MidiPorts::ServerEvent::kLost);
+  EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(1));
+  EXPECT_TRUE(ports.ServerLost());
+  EXPECT_FALSE(gate.IsOpen());
+  // Far more than the library's ring holds: none of it may wait.
+  const auto sending = Clock::now();
+  for (int i = 0; i < 20000; ++i) EXPECT_FALSE(gate.Send(knob.data(), knob.size()));
+  EXPECT_LT(Clock::now() - sending, std::chrono::milliseconds(500));
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);  // said once
+  EXPECT_EQ(ports.State().mOutDev, synth);
+
+  // The server returns first, the synth's port a little later: the port
+  // opens when it appears under the chosen name.
+  ASSERT_TRUE(mServer.Start());
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(5)), MidiPorts::ServerEvent::kReturned);
+  EXPECT_FALSE(ports.ChosenPortsOpen());
+  EXPECT_EQ(ports.State().mOutDev, synth);
+  EXPECT_EQ(ports.State().mInDev, "virtual input");
+  Peer back;
+  ASSERT_TRUE(back.Open(mServer.Name().c_str()));
+  ASSERT_EQ(back.PortName(), synth);
+  ASSERT_TRUE(WaitFor([&] { return ports.CheckServer() == MidiPorts::ServerEvent::kNone && ports.ChosenPortsOpen(); },
+                      std::chrono::seconds(5)));
+  const Bytes next = {0xB0, 0x06, 0x22};
+  ASSERT_TRUE(gate.Send(next.data(), next.size()));
+  ASSERT_TRUE(WaitFor([&] { return back.Count() > 0; }, std::chrono::seconds(5)));
+  EXPECT_EQ(back.Take(), std::vector<Bytes>{next});
+  EXPECT_TRUE(mIni.empty()) << "nothing was chosen, so nothing is written";
+  ports.SetOutputGate(nullptr);
+}
+
+// Started while no server runs: the stored names stay, and the ports open
+// once the server is there.
+TEST_F(MidiPortsServer, StartWithoutServerKeepsTheNamesAndOpensThemLater)
+{
+  mServer.Stop();
+  mIni = {{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}};
+  MidiPorts ports(mStore);
+  ports.ReadSettings();
+  EXPECT_FALSE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));
+  EXPECT_FALSE(ports.ChooseMidiInput(ports.State().mInDev.c_str()));
+  EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);
+
+  ASSERT_TRUE(mServer.Start());
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  ASSERT_EQ(peer.PortName(), "synth:in");
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(5)), MidiPorts::ServerEvent::kReturned);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  EXPECT_TRUE(ports.OutputOpen());
+  EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+}
+}  // namespace
