@@ -68,14 +68,26 @@ bool Drive(void* data)
   return false;
 }
 
+// A folder holding a program the save chooser will be asked to replace.
+struct ExistingProgram
+{
+  TempDir dir;
+  Script s;
+  bool Prepare()
+  {
+    PLAT_GtkTestPrepare();
+    WriteWholeFile(dir.File("lead.pr3"), "program");
+    s.existing = dir.File("lead.pr3");
+    return WINL_StartToolkit();
+  }
+};
+
 TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
 {
-  PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-  TempDir dir;
-  WriteWholeFile(dir.File("lead.pr3"), "program");
-  Script s;
-  s.existing = dir.File("lead.pr3");
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  TempDir& dir = folder.dir;
+  Script& s = folder.s;
   s.fresh = dir.File("pad.pr3");
   WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
                                    40, nullptr};
@@ -122,12 +134,10 @@ bool AcceptThenEnd(void* data)
 
 TEST(WinlFileDialogGtk, EndingApplicationCancelsTheOpenChooser)
 {
-  PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-  TempDir dir;
-  WriteWholeFile(dir.File("lead.pr3"), "program");
-  Script s;
-  s.existing = dir.File("lead.pr3");
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  TempDir& dir = folder.dir;
+  Script& s = folder.s;
   PLAT_LoopAddTimeout(20, AcceptThenEnd, &s);
   char buffer[256] = "unchanged";
   const bool chosen = BrowseForSaveFile("Save program", dir.Path().c_str(), "lead.pr3", "Programs\0*.pr3\0", buffer,
