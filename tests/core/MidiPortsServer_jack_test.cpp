@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -242,5 +243,56 @@ TEST_F(MidiPortsServer, StartWithoutServerKeepsTheNamesAndOpensThemLater)
   EXPECT_TRUE(ports.ChosenPortsOpen());
   EXPECT_TRUE(ports.OutputOpen());
   EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+}
+}  // namespace
+
+namespace
+{
+// Far more than one cycle of the server carries, sent as fast as the
+// sender can: every message arrives whole, in order (the server's cycles meter
+// what the library is given, so neither its ring nor a cycle overflows).
+TEST(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
+{
+  const char* server = std::getenv("JACK_DEFAULT_SERVER");
+  if (!JackServerWatch::ServerAnswers("probe"))
+  {
+    if (std::getenv("CI")) FAIL() << "no JACK server answers";
+    GTEST_SKIP() << "no JACK server answers";
+  }
+  Peer peer;
+  ASSERT_TRUE(peer.Open(server ? server : "default"));
+  MidiPorts ports(MidiSettingsStore{});
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  const std::string synth = peer.PortName();
+  ports.State().mOutDev = synth;
+  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+  const Bytes probe = {0xBF, 0x7F, 0x7F};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(probe.data(), probe.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
+  ASSERT_TRUE(gate.Flush(5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the probes still under way land first
+  (void)peer.Take();
+
+  // 500 KB of SysEx: some thirty cycles' worth of the library's ring.
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 500; ++i)
+  {
+    Bytes sysEx(1000, static_cast<uint8_t>(i % 100));
+    sysEx.front() = 0xF0;
+    sysEx[1] = static_cast<uint8_t>(i >> 7);
+    sysEx[2] = static_cast<uint8_t>(i & 0x7F);
+    sysEx.back() = 0xF7;
+    sent.push_back(sysEx);
+    ASSERT_TRUE(gate.Send(sent.back().data(), sent.back().size())) << i;
+  }
+  EXPECT_TRUE(WaitFor([&] { return peer.Count() >= sent.size(); }, std::chrono::seconds(30)));
+  EXPECT_EQ(gate.Losses(), 0u);
+  std::vector<Bytes> heard = peer.Take();
+  heard.erase(std::remove(heard.begin(), heard.end(), probe), heard.end());
+  EXPECT_EQ(heard.size(), sent.size());
+  EXPECT_TRUE(heard == sent);
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
 }
 }  // namespace
