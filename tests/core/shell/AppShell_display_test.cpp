@@ -295,6 +295,31 @@ ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& mor
   return dynamic_cast<ZephraEditor*>(AppPlugin());
 }
 
+// The synth's port gone and back under the same name: OK in "Preferences"
+// opens the chosen port again although the choice did not change.
+TEST_F(AppShellDisplay, OkReopensAnUnchangedPortThatCameBack)
+{
+  Start("[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
+  auto peer = std::make_unique<Peer>("Zephra Sim Back");
+  if (!peer->client) GTEST_SKIP() << "no JACK server answers";
+  const std::string name = peer->name;
+  Preferences([&](HWND dialog) {
+    Choose(dialog, 40019, name);
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(peer->Connected());
+  peer.reset();
+  peer = std::make_unique<Peer>("Zephra Sim Back");
+  ASSERT_EQ(peer->name, name);
+  EXPECT_FALSE(peer->Connected());
+  Preferences([&](HWND dialog) {
+    EXPECT_EQ(ListOf(dialog, 40019).at(static_cast<size_t>(Selected(dialog, 40019))), name);
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(peer->Connected());
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=off\noutdev=" + name + "\n\n");
+}
+
 TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
 {
   // The synth is on the system before the editor starts, as a device is.
