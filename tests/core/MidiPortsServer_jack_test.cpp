@@ -4,14 +4,13 @@
 // also when the device behind the name comes later than the server.
 #include "core/MidiPorts.h"
 #include "core/PacedMidiOut.h"
+#include "support/OwnJackServer.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,39 +38,6 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
   }
   return true;
 }
-
-// A JACK server of the test's own (dummy driver), started and stopped at will.
-class OwnServer
-{
-public:
-  explicit OwnServer(std::string name) : mName(std::move(name)) {}
-  ~OwnServer() { Stop(); }
-  const std::string& Name() const { return mName; }
-  bool Start()
-  {
-    mPid = fork();
-    if (mPid == 0)
-    {
-      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-      execlp("jackd", "jackd", "--no-realtime", "--silent", "--name", mName.c_str(), "-d", "dummy", "--rate",
-             "48000", "--period", "1024", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    return mPid > 0 && WaitFor([this] { return JackServerWatch::ServerAnswers("probe"); }, std::chrono::seconds(10));
-  }
-  void Stop()
-  {
-    if (mPid <= 0) return;
-    kill(mPid, SIGTERM);
-    int status = 0;
-    waitpid(mPid, &status, 0);
-    mPid = -1;
-  }
-
-private:
-  std::string mName;
-  pid_t mPid = -1;
-};
 
 // The synth's end: a client with one MIDI input that records what arrives.
 class Peer
@@ -134,21 +100,11 @@ class MidiPortsServer : public ::testing::Test
 protected:
   void SetUp() override
   {
-    const char* shared = std::getenv("JACK_DEFAULT_SERVER");
-    if (shared) mSharedServer = shared;
-    setenv("JACK_DEFAULT_SERVER", mServer.Name().c_str(), 1);
     if (!mServer.Start())
     {
       if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
       GTEST_SKIP() << "no JACK server of the test's own could be started";
     }
-  }
-  void TearDown() override
-  {
-    if (mSharedServer.empty())
-      unsetenv("JACK_DEFAULT_SERVER");
-    else
-      setenv("JACK_DEFAULT_SERVER", mSharedServer.c_str(), 1);
   }
   MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
   {
@@ -157,8 +113,7 @@ protected:
     return event;
   }
 
-  std::string mSharedServer;
-  OwnServer mServer{"zephra_ports_" + std::to_string(getpid())};
+  OwnJackServer mServer{"zephra_ports"};
   std::map<std::string, std::string> mIni;
   MidiSettingsStore mStore{[this](const char* key, const char* fallback) {
                              auto found = mIni.find(key);

@@ -14,6 +14,7 @@
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
+#include "support/OwnJackServer.h"
 #include "support/TempDir.h"
 #include "tests/synth/peer/SynthSim.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
@@ -276,6 +277,51 @@ bool PumpUntil(const std::function<bool()>& done)
     if (!PLAT_LoopIterate(false)) usleep(2000);
   }
   return true;
+}
+
+// The sound server stops under the running shell: within a second the user
+// is told once, the output closes and the main loop keeps running; when the
+// server is back the chosen ports open again by themselves.
+TEST_F(AppShellDisplay, SoundServerLossIsToldOnceAndItsReturnReopensThePorts)
+{
+  OwnJackServer server("zephra_shell");
+  if (!server.Start())
+  {
+    if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
+    GTEST_SKIP() << "no JACK server of the test's own could be started";
+  }
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  ASSERT_TRUE(AppPorts()->OutputOpen());
+  ASSERT_TRUE(mPlug->MidiOutput().IsOpen());
+  WINL_MessageBoxTestQueue(0);
+
+  server.Stop();
+  const auto stopped = std::chrono::steady_clock::now();
+  std::vector<WINL_ShownMessageBox> boxes;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
+    return !boxes.empty();
+  }));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption + "|" + boxes[0].text,
+            "ZephraEditor|The MIDI connection was lost. The chosen ports open again when the sound server returns.");
+  EXPECT_FALSE(mPlug->MidiOutput().IsOpen());
+  const uint8_t knob[3] = {0xB0, 0x06, 0x10};
+  EXPECT_FALSE(mPlug->MidiOutput().Send(knob, 3));
+  // A second look later tells nothing new.
+  const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+  PumpUntil([&] { return std::chrono::steady_clock::now() > later; });
+  EXPECT_TRUE(WINL_MessageBoxTestTake().empty());
+  WINL_MessageBoxTestEnd();
+
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(PumpUntil([] { return AppPorts()->OutputOpen() && AppPorts()->ChosenPortsOpen(); }));
+  EXPECT_TRUE(mPlug->MidiOutput().IsOpen());
+  EXPECT_TRUE(mPlug->MidiOutput().Send(knob, 3));
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  // Down before the server goes with the test.
+  WINLAppMain(3, 0, 0);
 }
 
 // The real editor in the shell, its ports set in the settings to the
