@@ -29,6 +29,7 @@ bool IUnitStandalone::WriteToLibrary(const uint8_t* bytes, size_t size)
 {
   // This may run on an RtMidi input thread, inside its callback: the
   // library's errors must end here.
+  if (!mMidiOut) return false;
   try
   {
     mMidiOut->sendMessage(bytes, size);
@@ -56,7 +57,9 @@ int IUnitStandalone::MakeWireBytes(const IMidiMsg& msg, int outChannel, uint8_t 
 
 bool IUnitStandalone::SendMidiMsg(const IMidiMsg* msg)
 {
-  if (!DoesMIDI() || !msg || !mMidiOut) return false;
+  // The output object may come later (the sound server starts after the
+  // editor): the gate answers for it.
+  if (!DoesMIDI() || !msg) return false;
   uint8_t bytes[3];
   const int length = MakeWireBytes(*msg, mMidiOutChan ? *mMidiOutChan : 0, bytes);
   return length > 0 && Send(bytes, static_cast<size_t>(length));
@@ -64,7 +67,7 @@ bool IUnitStandalone::SendMidiMsg(const IMidiMsg* msg)
 
 bool IUnitStandalone::SendSysEx(const ISysEx* sysEx)
 {
-  if (!mMidiOut || !sysEx || !sysEx->mData || sysEx->mSize <= 0) return false;
+  if (!sysEx || !sysEx->mData || sysEx->mSize <= 0) return false;
   return Send(sysEx->mData, static_cast<size_t>(sysEx->mSize));
 }
 

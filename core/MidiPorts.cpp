@@ -4,6 +4,7 @@
 #include "core/IUnitBase.h"
 #include "core/PacedMidiOut.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -41,12 +42,54 @@ void MidiPorts::SetPlug(IUnitBase* plug)
 
 void MidiPorts::SetOutputGate(PacedMidiOut* gate)
 {
+  if (mOutputGate && mOutputGate != gate)
+  {
+    mOutputGate->SetRoom({});
+    mOutputGate->SetWriter(nullptr);
+  }
   mOutputGate = gate;
   if (!gate) return;
   if (mOutputOpen)
+  {
+    FitGateToOutput();
     gate->Open();
+  }
   else
+  {
     gate->Close();
+    FitGateToOutput();
+  }
+}
+
+void MidiPorts::FitGateToOutput()
+{
+  if (!mOutputGate) return;
+  RtMidiOut* out = mMidiOut.get();
+  mOutputGate->SetWriter([out](const uint8_t* bytes, size_t size) {
+    // This may run on an input thread, inside its callback: the library's
+    // errors end here.
+    try
+    {
+      if (!out) return false;
+      out->sendMessage(bytes, size);
+      return true;
+    }
+    catch (const std::exception&)
+    {
+      return false;
+    }
+  });
+  PacedMidiOut::Room room;
+  if (mWatch.Alive())
+  {
+    // The library's ring holds 16 KB; a cycle's buffer at least as much.
+    const size_t ring = 14 * 1024;
+    const size_t buffer = mWatch.MidiBufferBytes() / 2;
+    room.bytes = buffer > 0 ? std::min(ring, buffer) : ring;
+    JackServerWatch* watch = &mWatch;
+    room.cycles = [watch] { return watch->Cycles(); };
+  }
+  mOutputGate->SetRoom(std::move(room));
 }
 
 // ---- settings ----
@@ -83,6 +126,8 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   mKeyboardMidiIn.reset();
   mMidiOut.reset();
   mInputsMade = false;
+  mServerLost = false;
+  for (bool& open : mPortOpen) open = false;
   RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
   try
   {
@@ -105,6 +150,7 @@ void MidiPorts::StartMidi(RtMidi::Api api)
     error.printMessage();
     return;
   }
+  if (chosen == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
   // The sound server takes tens of milliseconds to admit each client: the
   // inputs are made meanwhile, while the caller goes on with the output.
   mInputMaker = std::thread([this, chosen] {
@@ -240,16 +286,28 @@ bool MidiPorts::Choose(Which which, const char* name)
       n = GetMIDIOutPortNumber(name);
       break;
   }
+  bool known = true;
   if (n < 0)
   {
-    // The stored port is gone (or never was): fall back to "off" and say so
-    // in the settings, so the next start does not look for it again.
-    *field = "off";
-    (void)UpdateINI();
+    // A name the settings never held (their read default) means "off". A
+    // port that is not there now (its device unplugged, the sound server
+    // not yet started) stays the choice: it opens when it appears.
+    const bool readDefault = *field == "no input" || *field == "no output";
+    if (readDefault)
+    {
+      *field = "off";
+      (void)UpdateINI();
+    }
+    else
+    {
+      *field = name ? name : "off";
+      known = false;
+    }
     n = 0;
   }
   if (!midi) return false;
   const bool output = which == Which::kOut;
+  mPortOpen[static_cast<int>(which)] = false;
   if (output)
   {
     // The library's JACK output waits without end for ring space that a
@@ -273,16 +331,120 @@ bool MidiPorts::Choose(Which which, const char* name)
   if (output && n >= 1)
   {
     mOutputOpen = true;
+    FitGateToOutput();
     if (mOutputGate) mOutputGate->Open();
   }
-  return true;
+  mPortOpen[static_cast<int>(which)] = known;
+  return known;
+}
+
+void MidiPorts::ReopenChosen()
+{
+  (void)ChooseMidiOutput(std::string(mState.mOutDev).c_str());
+  (void)ChooseMidiInput(std::string(mState.mInDev).c_str());
+  (void)ChooseMidiInputB(std::string(mState.mInBDev).c_str());
+}
+
+bool MidiPorts::ChosenPortsOpen() const
+{
+  return mPortOpen[0] && mPortOpen[1] && mPortOpen[2];
+}
+
+bool MidiPorts::OpenByName(Which which)
+{
+  switch (which)
+  {
+    case Which::kSynthIn: return ChooseMidiInput(std::string(mState.mInDev).c_str());
+    case Which::kKeyboardIn: return ChooseMidiInputB(std::string(mState.mInBDev).c_str());
+    case Which::kOut: return ChooseMidiOutput(std::string(mState.mOutDev).c_str());
+  }
+  return false;
+}
+
+void MidiPorts::OpenAppearedPorts()
+{
+  const struct
+  {
+    Which which;
+    const std::string& name;
+    int (MidiPorts::*number)(const char*) const;
+  } ports[] = {{Which::kOut, mState.mOutDev, &MidiPorts::GetMIDIOutPortNumber},
+               {Which::kSynthIn, mState.mInDev, &MidiPorts::GetMIDIInPortNumber},
+               {Which::kKeyboardIn, mState.mInBDev, &MidiPorts::GetMIDIInBPortNumber}};
+  for (const auto& port : ports)
+  {
+    if (mPortOpen[static_cast<int>(port.which)]) continue;
+    if ((this->*port.number)(port.name.c_str()) >= 2) (void)OpenByName(port.which);
+  }
+}
+
+MidiPorts::ServerEvent MidiPorts::CheckServer()
+{
+  if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
+  if (!mServerLost)
+  {
+    if (mWatch.Alive())
+    {
+      if (mCallbacksSet) OpenAppearedPorts();
+      return ServerEvent::kNone;
+    }
+    if (mWatch.Lost())
+    {
+      DropDeadServer();
+      return ServerEvent::kLost;
+    }
+    // There was no server at start: wait for one as for a lost one.
+    mServerLost = true;
+    return ServerEvent::kNone;
+  }
+  if (!JackServerWatch::ServerAnswers(kOutputClientName)) return ServerEvent::kNone;
+  // The server is back: new objects on it, and the chosen ports by name.
+  IUnitBase* plug = mPlug.load();
+  const MidiPortSettings chosen = mState;
+  if (!InitialiseMidi(RtMidi::UNIX_JACK) || !mWatch.Alive()) return ServerEvent::kNone;
+  mState = chosen;
+  ProbeMidiIO();
+  FitGateToOutput();
+  (void)ChooseMidiOutput(std::string(chosen.mOutDev).c_str());
+  if (plug) SetPlug(plug);
+  (void)ChooseMidiInput(std::string(chosen.mInDev).c_str());
+  (void)ChooseMidiInputB(std::string(chosen.mInBDev).c_str());
+  mState = chosen;
+  return ServerEvent::kReturned;
+}
+
+void MidiPorts::DropDeadServer()
+{
+  mServerLost = true;
+  // Nothing more goes to the dead output; what was queued is lost.
+  if (mOutputGate) mOutputGate->Close();
+  mOutputOpen = false;
+  for (bool& open : mPortOpen) open = false;
+  mCallbacksSet = false;
+  // The library cannot let go of objects whose server has gone: closing
+  // their ports or deleting them reaches into the client the server dropped.
+  // They are kept, unused, for the rest of the run (a few hundred bytes per
+  // loss of the server).
+  struct Dead
+  {
+    std::vector<std::unique_ptr<RtMidiIn>> inputs;
+    std::vector<std::unique_ptr<RtMidiOut>> outputs;
+  };
+  static Dead* const dead = new Dead;
+  dead->inputs.push_back(std::move(mMidiIn));
+  dead->inputs.push_back(std::move(mKeyboardMidiIn));
+  dead->outputs.push_back(std::move(mMidiOut));
+  if (mOutputGate) FitGateToOutput();  // the gate no longer points at the old output
 }
 
 void MidiPorts::CloseAll()
 {
   WaitForInputs();
-  // Output first: a paced message still going out is cancelled, so that
-  // shut-down never waits for it and nothing goes to the closing port.
+  // What the output still holds goes out first: a firmware image cut short
+  // after the synth has erased its flash leaves it without one. Bounded,
+  // and only while the output moves (a dead server is not waited for).
+  if (mOutputGate && mOutputOpen && !mServerLost && !mWatch.Lost()) (void)mOutputGate->Flush(kQuitFlushMs);
+  // Then the output: nothing more goes to the closing port.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;
   // Delivery stops next, so that whatever the library still hands over

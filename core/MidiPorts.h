@@ -21,9 +21,17 @@
 // The output gate (SetOutputGate) is closed before the output port closes,
 // so nothing is handed to a closed port. Before the plug-in is deleted,
 // call CloseAll (queued output cancelled, delivery stopped, ports closed).
+//
+// On JACK the ports keep a watch on the server (JackServerWatch): the gate
+// meters what it hands to the library by the server's cycles, and
+// CheckServer, called now and then on the main thread, notices the server
+// going (the gate closes and the dead objects are put aside) and coming back (new objects, and the chosen ports reopened by
+// name). A stored port name that matches no port now is kept, so the port
+// opens when it appears (CheckServer looks for it too).
 #pragma once
 
 #include "core/IMidiMsg.h"
+#include "core/JackServerWatch.h"
 #include "core/MidiInputCleaner.h"
 #include "core/MidiInputQueue.h"
 
@@ -78,6 +86,9 @@ public:
   // How long the delivery thread sleeps at most between two looks at the
   // queue when no wake comes.
   static constexpr int kDeliveryPollMs = 100;
+  // How long CloseAll lets queued output (a firmware image takes about half
+  // a second) finish before the ports close.
+  static constexpr int kQuitFlushMs = 1500;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -115,11 +126,30 @@ public:
   int GetMIDIOutPortNumber(const char* name) const;
 
   // Opens the port chosen by name in place of the current one. A name that
-  // matches nothing becomes "off" and the three names are written again.
-  // False when the object is missing or the library refused the port.
+  // matches no port now closes the port but stays the stored choice, so it
+  // opens once the port appears. False when the object is missing, the name
+  // matches nothing or the library refused the port.
   bool ChooseMidiInput(const char* name);
   bool ChooseMidiInputB(const char* name);
   bool ChooseMidiOutput(const char* name);
+  // Opens the three stored choices again, even those already open (the
+  // device behind a name may have gone and come back).
+  void ReopenChosen();
+
+  // What CheckServer found.
+  enum class ServerEvent
+  {
+    kNone,
+    kLost,      // the server went away: the output is closed
+    kReturned,  // it is back: the chosen ports are open again
+  };
+  // On JACK: notices the server's loss and return, and opens chosen ports
+  // that have appeared since. Main thread; cheap enough for a few times a
+  // second. kNone on other systems.
+  ServerEvent CheckServer();
+  bool ServerLost() const { return mServerLost; }
+  // True when the chosen port of each kind is open ("off" counts as open).
+  bool ChosenPortsOpen() const;
 
   // The plug-in that the callbacks feed; null stops the delivery. Starts
   // the delivery thread the first time.
@@ -128,7 +158,8 @@ public:
   // no output port is open; null detaches it. Takes the gate to the
   // output's present state.
   void SetOutputGate(PacedMidiOut* gate);
-  // Closes the output gate (what is queued is dropped), stops delivery,
+  // Lets queued output finish (at most kQuitFlushMs), closes the output gate
+  // (what is still queued is dropped), stops delivery,
   // cancels both callbacks and closes the three ports; the objects stay.
   // After it returns no callback or delivery runs into the plug-in.
   void CloseAll();
@@ -166,6 +197,14 @@ private:
   };
   // Joins the thread StartMidi left making the inputs, if any.
   void WaitForInputs();
+  // The gate's writer and room for the present output object.
+  void FitGateToOutput();
+  // After the server went: the gate closed, the objects of the dead
+  // server put aside.
+  void DropDeadServer();
+  // Opens a chosen real port that is not open but now exists.
+  void OpenAppearedPorts();
+  bool OpenByName(Which which);
   // Shared by the three Choose functions.
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
@@ -192,6 +231,9 @@ private:
   std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
+  bool mPortOpen[3] = {false, false, false};  // by Which
+  JackServerWatch mWatch;
+  bool mServerLost = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mInputMaker;     // StartMidi's, until FinishMidi

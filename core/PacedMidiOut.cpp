@@ -1,11 +1,15 @@
 #include "core/PacedMidiOut.h"
 
+#include <syslog.h>
+
 #include <algorithm>
 #include <chrono>
 #include <new>
 #include <system_error>
 
-PacedMidiOut::PacedMidiOut(Writer write) : mWrite(std::move(write)) {}
+using Clock = std::chrono::steady_clock;
+
+PacedMidiOut::PacedMidiOut(Writer write) : mOwnWriter(write), mWrite(std::move(write)) {}
 
 PacedMidiOut::~PacedMidiOut()
 {
@@ -17,35 +21,82 @@ PacedMidiOut::~PacedMidiOut()
   if (mThread.joinable()) mThread.join();
 }
 
+void PacedMidiOut::CountLoss(size_t messages, const char* why)
+{
+  if (messages == 0) return;
+  mLosses += messages;
+  syslog(LOG_WARNING, "ZephraEditor: %zu MIDI message(s) not sent (%s); %zu in all", messages, why, mLosses);
+}
+
+bool PacedMidiOut::TakeRoom(size_t size)
+{
+  if (!mRoom.cycles) return true;
+  const uint64_t now = mRoom.cycles();
+  size_t booked = 0;
+  for (int i = 0; i < kRoomCycles; ++i)
+  {
+    // Bookings of counts that every later cycle has carried away are free again.
+    if (mBookedCycle[i] + kRoomCycles <= now) mBooked[i] = 0;
+    booked += mBooked[i];
+  }
+  const size_t cost = size + kMessageOverhead;
+  // A message larger than the whole room still goes, alone.
+  if (booked > 0 && booked + cost > mRoom.bytes) return false;
+  const int slot = static_cast<int>(now % kRoomCycles);
+  if (mBookedCycle[slot] != now)
+  {
+    mBookedCycle[slot] = now;
+    mBooked[slot] = 0;
+  }
+  mBooked[slot] += cost;
+  return true;
+}
+
+bool PacedMidiOut::StartWorker()
+{
+  if (mThread.joinable()) return true;
+  try
+  {
+    mThread = std::thread(&PacedMidiOut::Worker, this);
+    return true;
+  }
+  catch (const std::system_error&)
+  {
+    return false;
+  }
+}
+
 bool PacedMidiOut::Send(const uint8_t* bytes, size_t size)
 {
   std::lock_guard<std::recursive_mutex> run(mRunMutex);
   std::unique_lock<std::mutex> lock(mMutex);
   if (!mOpen) return false;
-  if (mQueue.empty() && size <= kPieceBytes)
-    return mWrite(bytes, size);  // under the lock, so no piece can slip in between
+  // Under the lock, so no piece can slip in between.
+  if (mQueue.empty() && size <= kPieceBytes && TakeRoom(size)) return mWrite && mWrite(bytes, size);
 
+  if (mQueuedBytes + size > kQueueLimitBytes)
+  {
+    CountLoss(1, "the output is not taking any more");
+    return false;
+  }
   try
   {
     mQueue.emplace_back(bytes, bytes + size);
   }
   catch (const std::bad_alloc&)
   {
+    CountLoss(1, "out of memory");
     return false;
   }
+  mQueuedBytes += size;
   // Only a queue that was empty can lack its worker, so the message just
   // queued is the only one to take back if no thread can be had.
-  if (!mThread.joinable())
+  if (!StartWorker())
   {
-    try
-    {
-      mThread = std::thread(&PacedMidiOut::Worker, this);
-    }
-    catch (const std::system_error&)
-    {
-      mQueue.pop_back();
-      return false;
-    }
+    mQueue.pop_back();
+    mQueuedBytes -= size;
+    CountLoss(1, "no thread to send it");
+    return false;
   }
   mChanged.notify_all();
   return true;
@@ -54,6 +105,7 @@ bool PacedMidiOut::Send(const uint8_t* bytes, size_t size)
 void PacedMidiOut::Worker()
 {
   std::unique_lock<std::mutex> lock(mMutex);
+  auto lastProgress = Clock::now();
   for (;;)
   {
     mChanged.wait(lock, [this] { return mStop || !mQueue.empty(); });
@@ -61,16 +113,35 @@ void PacedMidiOut::Worker()
 
     std::vector<uint8_t>& front = mQueue.front();
     const size_t piece = std::min(kPieceBytes, front.size() - mSentOfFront);
-    if (!mWrite(front.data() + mSentOfFront, piece)) ++mFailures;
+    if (!TakeRoom(piece))
+    {
+      // The output has not carried away what it was given: look again soon.
+      // Once stopping, an output that never moves is given up.
+      if (mStop && Clock::now() - lastProgress > std::chrono::milliseconds(kGiveUpMs))
+      {
+        CountLoss(mQueue.size(), "the output stopped moving");
+        mQueue.clear();
+        mQueuedBytes = 0;
+        mSentOfFront = 0;
+        mChanged.notify_all();
+        return;
+      }
+      mChanged.wait_for(lock, std::chrono::milliseconds(kRoomPollMs));
+      continue;
+    }
+    lastProgress = Clock::now();
+    if (!mWrite || !mWrite(front.data() + mSentOfFront, piece)) ++mFailures;
     mSentOfFront += piece;
     if (mSentOfFront >= front.size())
     {
+      mQueuedBytes -= front.size();
       mQueue.pop_front();
       mSentOfFront = 0;
       mChanged.notify_all();
       // Small messages that waited behind a large one need no gap.
-      if (mQueue.empty() || mQueue.front().size() <= kPieceBytes) continue;
+      if (mRoom.cycles || mQueue.empty() || mQueue.front().size() <= kPieceBytes) continue;
     }
+    if (mRoom.cycles) continue;  // the room paces the pieces
     // Let the audio server carry the piece away before the next one.
     lock.unlock();
     std::this_thread::sleep_for(std::chrono::milliseconds(kPieceGapMs));
@@ -92,6 +163,7 @@ void PacedMidiOut::Close()
     std::lock_guard<std::mutex> lock(mMutex);
     mOpen = false;
     mQueue.clear();
+    mQueuedBytes = 0;
     mSentOfFront = 0;
   }
   mChanged.notify_all();
@@ -103,14 +175,39 @@ bool PacedMidiOut::IsOpen() const
   return mOpen;
 }
 
-void PacedMidiOut::Flush()
+void PacedMidiOut::SetWriter(Writer write)
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mWrite = write ? std::move(write) : mOwnWriter;
+}
+
+void PacedMidiOut::SetRoom(Room room)
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mRoom = std::move(room);
+  for (int i = 0; i < kRoomCycles; ++i) mBooked[i] = 0;
+}
+
+bool PacedMidiOut::Flush(int timeoutMs)
 {
   std::unique_lock<std::mutex> lock(mMutex);
-  mChanged.wait(lock, [this] { return mQueue.empty(); });
+  return mChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return mQueue.empty(); });
+}
+
+bool PacedMidiOut::Busy() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return !mQueue.empty();
 }
 
 int PacedMidiOut::Failures() const
 {
   std::lock_guard<std::mutex> lock(mMutex);
   return mFailures;
+}
+
+size_t PacedMidiOut::Losses() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mLosses;
 }

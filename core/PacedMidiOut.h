@@ -1,25 +1,37 @@
 // PacedMidiOut: the order-keeping gate in front of a MIDI output that cannot
-// take a large message at once. JACK carries a limited amount of MIDI per
-// cycle and drops the rest without an error, and its MIDI library holds at
-// most about 16 KB in flight, so a message longer than kPieceBytes (a
-// firmware image is about 91 KB) is cut into pieces sent kPieceGapMs apart.
+// take everything at once. Every message the editor sends goes through it.
 //
-// The pieces go out on a worker thread of the gate's own, so a caller on a
-// MIDI input callback (which must never stall its audio-server cycle)
-// returns at once. While a paced message is still going out, later messages
-// wait in line behind it, so the wire order is the order of the calls and
-// nothing can land inside a SysEx. Otherwise a message goes straight out.
+// Over JACK the MIDI library puts what it is given into a ring of about
+// 16 KB that the server's next cycle empties into that cycle's MIDI buffer;
+// what the buffer cannot hold is dropped without an error, and a send into
+// a full ring waits without end for a cycle that a stopped server never
+// runs. With a room set (SetRoom: the server's cycle count and how many
+// bytes may be handed over within kRoomCycles counts) the gate hands the
+// library only what the room allows and keeps the rest in a queue, which a
+// worker thread of the gate's own sends as the cycles run. So the library
+// never drops a message for want of space, and no sender ever waits for
+// the server: a caller on a MIDI input callback (inside the server's cycle)
+// or on the GUI thread returns at once, whether the server runs, stalls or
+// is gone. Without a room (no metering possible) a message goes straight
+// out, and one longer than kPieceBytes is cut into pieces kPieceGapMs apart.
+//
+// While something waits in the queue, later messages wait behind it, so the
+// wire order is the order of the calls and nothing lands inside a SysEx.
+// The queue is bounded (kQueueLimitBytes); a message that finds it full is
+// dropped. Nothing is dropped silently: every message that does not reach
+// the library (queue full, or still queued when the gate is destroyed or
+// gives up) is counted in Losses() and logged.
 //
 // The gate also stands for the output port: while it is closed nothing is
-// handed to the MIDI library, whose JACK output waits without end for ring
-// space that a closed port never frees. Closing cancels what is queued, so a
-// paced message stops between two pieces.
+// handed to the library and Send answers false. Closing drops what is queued
+// (a paced message stops between two pieces).
 //
 // A run (HoldRun) keeps several messages together on the wire: an NRPN
 // address and its value must not be split by a message from another thread.
 //
-// Thread-safe: any thread may call Send. The destructor sends what is left
-// while the gate is open.
+// Thread-safe: any thread may call Send. The destructor still sends what is
+// queued while the gate is open, giving up (and counting the rest as lost)
+// when the output makes no progress for kGiveUpMs.
 #pragma once
 
 #include <condition_variable>
@@ -37,10 +49,28 @@ class PacedMidiOut
 public:
   static constexpr size_t kPieceBytes = 4096;
   static constexpr int kPieceGapMs = 6;
+  // What a message costs the room beyond its bytes: the ring's length field
+  // and the cycle buffer's event header, rounded up.
+  static constexpr size_t kMessageOverhead = 16;
+  // A message written while the cycle count reads c leaves in cycle c, c + 1
+  // or c + 2 at the latest (the watch's cycle may run before or after the
+  // library's), so the room holds what was written within that many counts.
+  static constexpr int kRoomCycles = 3;
+  static constexpr size_t kQueueLimitBytes = 4u << 20;
+  static constexpr int kGiveUpMs = 1000;
+  // How often the worker looks for room while the cycles have not moved.
+  static constexpr int kRoomPollMs = 1;
 
   // write puts bytes on the wire and says whether the MIDI library took them;
   // it is only ever called by one thread at a time.
   using Writer = std::function<bool(const uint8_t* bytes, size_t size)>;
+  // The output's room: cycles() counts the server's cycles, bytes is what
+  // may be handed over (with kMessageOverhead each) within kRoomCycles counts.
+  struct Room
+  {
+    std::function<uint64_t()> cycles;
+    size_t bytes = 0;
+  };
 
   explicit PacedMidiOut(Writer write);
   ~PacedMidiOut();
@@ -48,9 +78,9 @@ public:
   PacedMidiOut& operator=(const PacedMidiOut&) = delete;
 
   // Sends or queues the message. False when the gate is closed (nothing
-  // sent) or when it went straight out and the library refused it; a queued
-  // message counts as sent (a later failure of one of its pieces is counted
-  // by Failures()).
+  // sent), when the message was dropped (counted in Losses) or when it went
+  // straight out and the library refused it; a queued message counts as
+  // sent (a later failure of one of its pieces is counted by Failures()).
   bool Send(const uint8_t* bytes, size_t size);
 
   // Opens the gate once the output port is open.
@@ -62,26 +92,49 @@ public:
   void Close();
   bool IsOpen() const;
 
+  // The output object behind the gate changed: writes go to write from now
+  // on (null: back to the writer given at construction). Call while closed.
+  void SetWriter(Writer write);
+  // Meters what is handed on by room (an empty cycles function: no metering).
+  void SetRoom(Room room);
+
   // While the returned lock is held, Send from any other thread waits, so
   // the holder's messages reach the wire one after the other. Recursive.
   std::unique_lock<std::recursive_mutex> HoldRun() { return std::unique_lock<std::recursive_mutex>(mRunMutex); }
 
-  // Blocks until every queued message is on the wire.
-  void Flush();
+  // Waits until every queued message is on the wire, at most timeoutMs;
+  // false when something is still queued then.
+  bool Flush(int timeoutMs = kGiveUpMs * 60);
+  // True while messages wait in the queue.
+  bool Busy() const;
   // Pieces the library refused while going out paced.
   int Failures() const;
+  // Messages that never reached the library (see above).
+  size_t Losses() const;
 
 private:
   void Worker();
+  // True when cost bytes fit the room now; then they are booked. With the
+  // lock held.
+  bool TakeRoom(size_t size);
+  void CountLoss(size_t messages, const char* why);
+  bool StartWorker();
 
+  Writer mOwnWriter;
   Writer mWrite;
+  Room mRoom;
+  // What was handed over while the cycle count read mBookedCycle[i].
+  uint64_t mBookedCycle[kRoomCycles] = {};
+  size_t mBooked[kRoomCycles] = {};
   std::recursive_mutex mRunMutex;  // taken before mMutex
   mutable std::mutex mMutex;
   std::condition_variable mChanged;
   std::deque<std::vector<uint8_t>> mQueue;  // front is going out, from mSentOfFront on
+  size_t mQueuedBytes = 0;
   size_t mSentOfFront = 0;
   int mFailures = 0;
+  size_t mLosses = 0;
   bool mStop = false;
   bool mOpen = true;
-  std::thread mThread;  // started with the first paced message
+  std::thread mThread;  // started with the first queued message
 };

@@ -41,6 +41,7 @@
 #include "synth/ZephraUndoStore.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -336,6 +337,11 @@ public:
   void ClearLearntControllers();
   // The controller learnt for a program value, -1 for none. Locks.
   int LearntController(int programIndex);
+  // Consecutive changes of one learnt controller closer than this are one
+  // undo step.
+  static constexpr std::chrono::milliseconds kLearntMoveGap{500};
+  // The clock that times a learnt controller's move; tests set their own.
+  void SetClock(std::function<std::chrono::steady_clock::time_point()> clock) { mClock = std::move(clock); }
   // "midilearn.ini" beside the settings file. Loading keeps the bindings a
   // missing file does not mention; false (and a log line) on a read or
   // write failure, the file then left as it was. Lock.
@@ -380,8 +386,16 @@ protected:
   std::array<int32_t, kParamCount> mLastSentValue{};
   int mIdleTickParity = 0;  // cleared by every handled change
   int mKbdMidiChannel = 0;
+  // A learnt controller's move: its changes that follow each other within
+  // kLearntMoveGap make one undo step, as a knob drag does, however many
+  // values the controller moves. While it applies them, mUndoGroupOverride
+  // holds the move's group key in place of each value's own.
+  int mLearntMoveController = -1;
+  std::chrono::steady_clock::time_point mLearntMoveAt{};
+  int mUndoGroupOverride = -1;
   char mProgramName[kProgramNameLength + 1] = {};
   ZephraUndoStore mUndo;
+  std::function<std::chrono::steady_clock::time_point()> mClock = [] { return std::chrono::steady_clock::now(); };
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};  // program index, -1 none
   // Counted at each press: a running count could drift from the boxes.
   int TickedSectionCount() const;
@@ -427,6 +441,8 @@ private:
   void PassToSynth(const IMidiMsg& msg);
   // A control change from the keyboard; false when it is to be passed on.
   bool ApplyLearntController(int controller, int value);
+  // Starts or continues the undo step of a learnt controller's move.
+  void BeginLearntMoveStep(int controller);
   // Learn met its item and controller: button released, table saved.
   void FinishLearn();
   std::string MidiLearnPath() const;

@@ -4,6 +4,7 @@
 #include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
+#include "synth/ZephraNrpn.h"
 
 #include <syslog.h>
 
@@ -24,6 +25,19 @@ bool HasValidDataBytes(const IMidiMsg& msg)
 
 void ZephraModel::PassToSynth(const IMidiMsg& msg)
 {
+  // A keyboard's own NRPN or RPN select moves the synth's address away from
+  // the one this editor last sent: the next single value must restate it.
+  // Under the mutex, so no value goes out between the select and the forgetting.
+  const bool selectsAddress = msg.StatusMsg() == IMidiMsg::kControlChange &&
+                              msg.mData1 >= kNrpnLsbController && msg.mData1 <= kRpnMsbController;
+  if (selectsAddress)
+  {
+    BASE_MutexLock lock(GetMutex());
+    mLastNrpnIndex = kNrpnNoneSent;
+    if (mSendTap) mSendTap(msg);
+    (void)SendMidiMsg(&msg);
+    return;
+  }
   if (mSendTap) mSendTap(msg);
   (void)SendMidiMsg(&msg);
 }
@@ -76,13 +90,26 @@ bool ZephraModel::ApplyLearntController(int controller, int value)
   for (int item = 0; item < ZephraLearn::kItemCount; ++item)
   {
     if (mLearn.Controller(item) != controller) continue;
+    if (!matched) BeginLearntMoveStep(controller);
     matched = true;
     // The learnable values hold no equaliser band, so the EQ graph never
     // needs redrawing here.
     SetParameterFromGUI2(ParamOfIndex(item), mLearn.LearntValue(item, value));
   }
+  mUndoGroupOverride = -1;
   if (matched && !mBulkLoad) RedrawParamControls();
   return matched;
+}
+
+void ZephraModel::BeginLearntMoveStep(int controller)
+{
+  // A key no single value uses: the values a controller moves share one step.
+  constexpr int kLearntMoveKeyBase = 1000;
+  const auto now = mClock();
+  if (controller != mLearntMoveController || now - mLearntMoveAt >= kLearntMoveGap) mUndo.EndGroup();
+  mLearntMoveController = controller;
+  mLearntMoveAt = now;
+  mUndoGroupOverride = kLearntMoveKeyBase + controller;
 }
 
 // ---- the learn gesture ----

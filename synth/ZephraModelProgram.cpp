@@ -217,7 +217,7 @@ void ZephraModel::ParamsToUndoRecord()
 void ZephraModel::RecordUndoStep(int groupKey)
 {
   ParamsToUndoRecord();
-  mUndo.Step(groupKey);
+  mUndo.Step(mUndoGroupOverride >= 0 ? mUndoGroupOverride : groupKey);
 }
 
 void ZephraModel::Undo()

@@ -10,6 +10,8 @@
 constexpr int kNrpnMsbController = 99;
 constexpr int kNrpnLsbController = 98;
 constexpr int kDataEntryController = 6;
+// The registered-parameter select (100 LSB, 101 MSB) ends an NRPN address too.
+constexpr int kRpnMsbController = 101;
 constexpr int kControlChangeStatus = 0xB0;  // channel 1; the wrapper sets the real one
 
 // -kProgramMin[p] when that is negative, else 0.

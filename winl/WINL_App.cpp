@@ -3,6 +3,8 @@
 
 #include "winl/WINL_App.h"
 
+#include "platform/gtk/PLAT_GtkChooser.h"
+
 #include "winl/WINL_Cursor.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
@@ -88,6 +90,8 @@ void WINL_PostQuitMessage(HWND)
 {
   gQuitting = true;
   WINL_EndModalRuns(nullptr, true);
+  // A file chooser runs a loop of its own: the quit waits for it otherwise.
+  PLAT_ChooserCancelRunning();
   if (!gTerminateAsked)
   {
     gTerminateAsked = true;

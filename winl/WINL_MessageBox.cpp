@@ -3,6 +3,7 @@
 #include "platform/gtk/PLAT_Alert.h"
 #include "winl/WINL_Queue.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -60,12 +61,24 @@ bool SeamAnswer(const std::string& caption, const std::string& text, const char*
 }
 }  // namespace
 
+namespace
+{
+std::atomic<bool> gBoxesCancelled{false};
+}  // namespace
+
+void WINL_CancelMessageBoxes(bool cancel)
+{
+  gBoxesCancelled = cancel;
+  PLAT_AlertCancelAll(cancel);
+}
+
 int MessageBox(HWND, const char* text, const char* caption, UINT type)
 {
   const Kind* kind = nullptr;
   for (const Kind& k : kKinds)
     if (k.type == type) kind = &k;
   if (!kind) return 0;
+  if (gBoxesCancelled) return kind->onEscape;
   const int index = WINL_AlertWithButtons(caption, text, kind->buttons, kind->count);
   if (index == -1) return kind->onEscape;
   if (index < 0 || index >= kind->count) return 0;  // never taken for OK or Yes
@@ -74,6 +87,8 @@ int MessageBox(HWND, const char* text, const char* caption, UINT type)
 
 int WINL_AlertWithButtons(const char* caption, const char* text, const char* const* buttons, int count)
 {
+  // Once the application ends, no new box shows: each answers as dismissed.
+  if (gBoxesCancelled) return -1;
   const std::string t = WINL_CStringToCFString(text);
   const std::string c = WINL_CStringToCFString(caption);
   int index;

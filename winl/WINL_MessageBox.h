@@ -29,6 +29,10 @@ int MessageBox(HWND hwnd, const char* text, const char* caption, UINT type);
 // it could not be shown. Queued answers of the test seam apply. Any thread.
 int WINL_AlertWithButtons(const char* caption, const char* text, const char* const* buttons, int count);
 
+// The application ends: every box open now closes as if cancelled (Escape)
+// and later ones answer so at once, unseen. false shows boxes again.
+void WINL_CancelMessageBoxes(bool cancel = true);
+
 // ---- test seam ----
 struct WINL_ShownMessageBox
 {

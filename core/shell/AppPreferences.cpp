@@ -37,22 +37,15 @@ void Select(HWND dialog, int id, size_t index)
 }
 
 // Fills one list and selects the stored name, matched exactly as the ports
-// match it. A name no longer listed becomes "off" and its port is closed,
-// so the shown choice and the open port agree.
-void FillList(HWND dialog, int id, const std::vector<std::string>& names, std::string& stored,
-              bool (MidiPorts::*choose)(const char*))
+// match it. A name not listed now (its device or the sound server away)
+// shows as "off" but stays the stored choice until the user picks another.
+void FillList(HWND dialog, int id, const std::vector<std::string>& names, const std::string& stored)
 {
   HWND combo = GetDlgItem(dialog, id);
   SendMessage(combo, CB_RESETCONTENT, 0, 0);
   for (const std::string& name : names) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   auto found = std::find(names.begin(), names.end(), stored);
-  if (found == names.end())
-  {
-    stored = "off";
-    (void)UpdateINI();
-    (void)(AppPorts()->*choose)("off");
-    found = names.begin();
-  }
+  if (found == names.end()) found = names.begin();
   Select(dialog, id, static_cast<size_t>(found - names.begin()));
 }
 
@@ -109,9 +102,9 @@ bool PopulateMidiDialogs(HWND dialog)
   MidiPorts* ports = AppPorts();
   if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
-  FillList(dialog, kIdcSynthInput, ports->InputNames(), midi.mInDev, &MidiPorts::ChooseMidiInput);
-  FillList(dialog, kIdcKeyboardInput, ports->InputNames(), midi.mInBDev, &MidiPorts::ChooseMidiInputB);
-  FillList(dialog, kIdcOutput, ports->OutputNames(), midi.mOutDev, &MidiPorts::ChooseMidiOutput);
+  FillList(dialog, kIdcSynthInput, ports->InputNames(), midi.mInDev);
+  FillList(dialog, kIdcKeyboardInput, ports->InputNames(), midi.mInBDev);
+  FillList(dialog, kIdcOutput, ports->OutputNames(), midi.mOutDev);
   return true;
 }
 
@@ -142,7 +135,11 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
     case kIdcOutput:
       if (selectionChanged && AppPorts()) OnOutputChosen(hwnd);
       break;
-    case IDOK: EndDialog(hwnd, IDOK); break;
+    case IDOK:
+      // The device behind an unchanged choice may have gone and come back.
+      if (MidiPorts* ports = AppPorts()) ports->ReopenChosen();
+      EndDialog(hwnd, IDOK);
+      break;
     case IDCANCEL:
       EndDialog(hwnd, IDCANCEL);
       RestoreSettings();

@@ -8,18 +8,22 @@
 #include "core/shell/AppStartMarks.h"
 #include "graphics/IGraphics.h"
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/ini/WINL_Ini.h"
+#include "winl/ini/WINL_IniStore.h"
 
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace
@@ -31,6 +35,11 @@ std::unique_ptr<AppState> gState;
 std::unique_ptr<AppState> gActiveState;
 std::string gSettingsFolder;
 std::string gINIPath;
+
+unsigned gServerCheck = 0;
+// Tells the user that the MIDI connection was lost, without holding the GUI.
+std::thread gLossNotice;
+std::atomic<bool> gLossShowing{false};
 
 const char* ResourceId(uintptr_t id) { return reinterpret_cast<const char*>(id); }
 
@@ -62,11 +71,14 @@ int SetUpSettings()
 {
   AppMarkStart("toolkit");
   AppResourcesStaticInit();
+  WINL_CancelMessageBoxes(false);
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
   gPorts = std::make_unique<MidiPorts>(IniStore());
   gSettingsFolder = SettingsFolderOf(std::getenv("HOME"));
   gINIPath = gSettingsFolder + "settings.ini";
+  // A writer killed mid-write leaves its temporary file for ever otherwise.
+  (void)WINL_IniRemoveStaleTemporaries(gINIPath.c_str());
   if (!IsFolder(gSettingsFolder))
   {
     if (!MakeSettingsFolder(gSettingsFolder))
@@ -127,6 +139,23 @@ HMENU MakeMainWindowMenu()
   return menu;
 }
 
+// The sound server's loss and return, looked for a few times a second.
+bool CheckMidiServer(void*)
+{
+  if (!gPorts) return false;
+  if (gPorts->CheckServer() != MidiPorts::ServerEvent::kLost) return true;
+  syslog(LOG_ERR, "ZephraEditor: the MIDI connection was lost");
+  // Said once per loss; a box still open from an earlier loss is enough.
+  if (gLossShowing) return true;
+  if (gLossNotice.joinable()) gLossNotice.join();
+  gLossShowing = true;
+  gLossNotice = std::thread([] {
+    MessageBox(nullptr, kMidiConnectionLostText, "ZephraEditor", MB_OK);
+    gLossShowing = false;
+  });
+  return true;
+}
+
 void Launch()
 {
   if (!gPorts) return;
@@ -151,6 +180,7 @@ void Launch()
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
   AppMarkStart("midi_inputs");
+  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
 
   HMENU menu = MakeMainWindowMenu();
   WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
@@ -296,6 +326,11 @@ bool AttachGUI()
 
 void Cleanup()
 {
+  PLAT_LoopRemove(gServerCheck);
+  gServerCheck = 0;
+  // A box still telling of a lost connection answers as closed.
+  WINL_CancelMessageBoxes();
+  if (gLossNotice.joinable()) gLossNotice.join();
   // No MIDI thread may enter the editor once it starts to go. The ports
   // close without the plug-in mutex: closing waits for a callback that may
   // itself be waiting for it.

@@ -61,11 +61,17 @@ void Cleanup();
 
 // ---- MIDI settings and the "Preferences" dialog ----
 
+// How often the shell looks whether the sound server went or came back.
+constexpr unsigned kServerCheckMs = 250;
+// Shown once when the sound server goes away while the editor runs.
+constexpr char kMidiConnectionLostText[] =
+  "The MIDI connection was lost. The chosen ports open again when the sound server returns.";
+
 // Writes [midi] "indev", "inBdev" and "outdev" from the settings in use;
 // false when one could not be saved.
 bool UpdateINI();
 // Fills the three port lists of the dialog and selects the stored names; a
-// stored name not in its list becomes "off", written with UpdateINI. False
+// stored name not in its list shows as "off" and stays stored. False
 // (lists left empty) without the synth input or the output object.
 bool PopulateMidiDialogs(HWND dialog);
 bool PopulatePreferencesDialog(HWND dialog);

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,9 @@ extern char** environ;
 namespace
 {
 std::atomic<int> gHelperPid{0};
+std::mutex gHelpersLock;
+std::set<pid_t> gHelpers;  // every helper showing an alert now
+bool gCancelled = false;   // under gHelpersLock
 
 // The helper lies beside the executable once installed; programs run from
 // the build tree use the one built there.
@@ -54,6 +59,10 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
 
+  // Held from the spawn until the helper is listed, so that a cancel in
+  // between cannot miss it.
+  std::unique_lock<std::mutex> listing(gHelpersLock);
+  if (gCancelled) return PLAT_ALERT_CANCELLED;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return PLAT_ALERT_FAILED;
   posix_spawn_file_actions_t actions;
@@ -70,6 +79,8 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
     return PLAT_ALERT_FAILED;
   }
   gHelperPid = pid;
+  gHelpers.insert(pid);
+  listing.unlock();
   std::string answer;
   char buffer[32];
   for (;;)
@@ -86,6 +97,10 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   {
   }
   gHelperPid = 0;
+  listing.lock();
+  gHelpers.erase(pid);
+  if (gCancelled) return PLAT_ALERT_CANCELLED;
+  listing.unlock();
   char* end = nullptr;
   const long index = std::strtol(answer.c_str(), &end, 10);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || end == answer.c_str() || index < PLAT_ALERT_CANCELLED ||
@@ -98,3 +113,12 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
 }
 
 int PLAT_AlertHelperPid() { return gHelperPid.load(); }
+
+void PLAT_AlertCancelAll(bool cancel)
+{
+  std::lock_guard<std::mutex> listing(gHelpersLock);
+  gCancelled = cancel;
+  if (!cancel) return;
+  // The helper's end closes its pipe, which ends the wait of its caller.
+  for (pid_t pid : gHelpers) kill(pid, SIGTERM);
+}

@@ -16,3 +16,8 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
 
 // For tests: the process id of the helper showing an alert, 0 for none.
 int PLAT_AlertHelperPid();
+
+// With cancel, the application ends: every alert shown now closes and
+// answers PLAT_ALERT_CANCELLED, and so does every later one, without
+// showing. Without, alerts show again (a new start of the application).
+void PLAT_AlertCancelAll(bool cancel = true);

@@ -34,6 +34,9 @@ struct Run
   std::string folder;
 };
 
+// The chooser running now, for PLAT_ChooserCancelRunning.
+Run* gCurrentRun = nullptr;
+
 struct Asked
 {
   PLAT_NestedLoop loop;
@@ -193,8 +196,10 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
   g_signal_connect(dialog, "current-folder-changed", G_CALLBACK(OnFolderChanged), &run);
   const gulong handler = g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), &run);
   gRunning.dialog = dialog;
+  gCurrentRun = &run;
   gtk_window_present(GTK_WINDOW(dialog));
   run.loop.Run();
+  gCurrentRun = nullptr;
   gRunning.dialog = nullptr;
   g_signal_handler_disconnect(dialog, handler);
 
@@ -263,4 +268,14 @@ void PLAT_ChooserTestAnswerQuestion(bool yes)
 {
   if (GtkMessageDialog* q = Question())
     gtk_dialog_response(GTK_DIALOG(q), yes ? GTK_RESPONSE_ACCEPT : GTK_RESPONSE_CANCEL);
+}
+
+void PLAT_ChooserCancelRunning()
+{
+  PLAT_ChooserTestAnswerQuestion(false);
+  // Straight to the run: a response emitted from inside the chooser's own
+  // response (its replace question) would not reach it.
+  if (!gCurrentRun) return;
+  gCurrentRun->response = GTK_RESPONSE_CANCEL;
+  gCurrentRun->loop.Quit();
 }

@@ -30,6 +30,10 @@ struct PLAT_ChooserRequest
 // shown (no display).
 std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request);
 
+// The application ends: the chooser running now (and its replace question)
+// closes as cancelled, so that its nested loop returns.
+void PLAT_ChooserCancelRunning();
+
 // ---- for tests of the real chooser ----
 // The chooser running now, or null.
 struct PLAT_ChooserTest;

@@ -116,3 +116,98 @@ TEST_F(KeyboardTest, NotesHeldPassedOnAndSent)
   editor->SendNote(-1, true);
   EXPECT_EQ(t->TakeWire(), (Bytes{0x93, 0x3C, 0x01, 0x83, 0x3C, 0x00}));
 }
+
+// A keyboard's own parameter select (98..101) passed on moves the synth's
+// address: the editor's next value restates its whole address, while other
+// controllers leave the remembered address in force.
+TEST_F(KeyboardTest, PassedParameterSelectMakesTheNextValueRestateItsAddress)
+{
+  Start();
+  Set(kParamVco1Coarse, 2);
+  const struct { int controller; Bytes next; } cases[] = {
+    {97, {0xB0, 0x06, 0x19}},
+    {98, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}},
+    {99, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}},
+    {100, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}},
+    {101, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x19}},
+    {102, {0xB0, 0x06, 0x19}},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.controller);
+    Set(kParamVco1Coarse, 0);
+    (void)t->TakeWire();
+    const uint8_t cc = static_cast<uint8_t>(c.controller);
+    EXPECT_EQ(Play({0xB0, cc, 0x07}), (Bytes{0xB0, cc, 0x07}));
+    Set(kParamVco1Coarse, 1);
+    EXPECT_EQ(t->TakeWire(), c.next);
+  }
+}
+
+// A controller learnt for two values, moved message after message: one undo
+// step while the messages follow within half a second, whatever their
+// number, and that one undo brings back both values from before the move.
+TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
+{
+  Start();
+  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  editor->SetClock([&now] { return now; });
+  for (EParam param : {kParamVco1Coarse, kParamVco1Fine})
+  {
+    Set(kParamCcLearn, 1);
+    (void)Play({0xB0, 0x4A, 0x40});
+    Set(param, 3);
+  }
+  ASSERT_EQ(LearnFile(), "0=74:3\n1=74:3\n");
+  Set(kParamVco1Coarse, 5);
+  Set(kParamVco1Fine, -7);
+  const int steps = editor->UndoCount();
+
+  for (int i = 0; i < 3000; ++i)
+  {
+    now += std::chrono::milliseconds(1);
+    (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
+  }
+  EXPECT_EQ(editor->UndoCount(), steps + 1);
+  editor->Undo();
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 5);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -7);
+}
+
+// Where one move ends: a pause of half a second or more, another
+// controller, or a change of another kind in between.
+TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
+{
+  Start();
+  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  editor->SetClock([&now] { return now; });
+  for (auto [param, cc] : {std::pair{kParamVco1Coarse, uint8_t{0x4A}}, std::pair{kParamVco1Fine, uint8_t{0x4B}}})
+  {
+    Set(kParamCcLearn, 1);
+    (void)Play({0xB0, cc, 0x40});
+    Set(param, 3);
+  }
+  const struct { const char* name; int gapMs; Bytes message; int newSteps; } cases[] = {
+    {"gap 1 ms", 1, {0xB0, 0x4A, 0x70}, 0},
+    {"gap 499 ms", 499, {0xB0, 0x4A, 0x10}, 0},
+    {"gap 500 ms", 500, {0xB0, 0x4A, 0x70}, 1},
+    {"gap 501 ms", 501, {0xB0, 0x4A, 0x10}, 1},
+    {"another controller", 1, {0xB0, 0x4B, 0x70}, 1},
+    {"back to the first", 1, {0xB0, 0x4A, 0x70}, 1},
+  };
+  (void)Play({0xB0, 0x4A, 0x10});
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const int before = editor->UndoCount();
+    now += std::chrono::milliseconds(c.gapMs);
+    (void)Play(c.message);
+    EXPECT_EQ(editor->UndoCount(), before + c.newSteps);
+  }
+  // A knob turned between two messages of one move splits it.
+  const int before = editor->UndoCount();
+  Set(kParamVco2Coarse, 4);
+  now += std::chrono::milliseconds(1);
+  (void)Play({0xB0, 0x4A, 0x10});
+  EXPECT_EQ(editor->UndoCount(), before + 2);
+}

@@ -68,14 +68,26 @@ bool Drive(void* data)
   return false;
 }
 
+// A folder holding a program the save chooser will be asked to replace.
+struct ExistingProgram
+{
+  TempDir dir;
+  Script s;
+  bool Prepare()
+  {
+    PLAT_GtkTestPrepare();
+    WriteWholeFile(dir.File("lead.pr3"), "program");
+    s.existing = dir.File("lead.pr3");
+    return WINL_StartToolkit();
+  }
+};
+
 TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
 {
-  PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
-  TempDir dir;
-  WriteWholeFile(dir.File("lead.pr3"), "program");
-  Script s;
-  s.existing = dir.File("lead.pr3");
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  TempDir& dir = folder.dir;
+  Script& s = folder.s;
   s.fresh = dir.File("pad.pr3");
   WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
                                    40, nullptr};
@@ -95,5 +107,46 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   EXPECT_TRUE(s.accessoryShown);
   EXPECT_FALSE(IsWindow(gAccessory));
   WINL_curmodule_dialogresource_head = saved;
+}
+
+// The application ending while a chooser is open (and has asked whether to
+// replace a file): both close as cancelled and the chooser's loop returns.
+// The question runs inside the accepting source, so another source ends it.
+bool EndWhenAsked(void* data)
+{
+  auto* s = static_cast<Script*>(data);
+  s->question = PLAT_ChooserTestQuestion();
+  if (s->question.empty()) return ++s->ticks < 500;
+  PLAT_ChooserCancelRunning();
+  return false;
+}
+
+bool AcceptThenEnd(void* data)
+{
+  auto* s = static_cast<Script*>(data);
+  PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+  if (!chooser) return ++s->ticks < 500;
+  s->step = 1;
+  PLAT_LoopAddTimeout(20, EndWhenAsked, s);
+  PLAT_ChooserTestAccept(chooser, s->existing.c_str());
+  return false;
+}
+
+TEST(WinlFileDialogGtk, EndingApplicationCancelsTheOpenChooser)
+{
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  TempDir& dir = folder.dir;
+  Script& s = folder.s;
+  PLAT_LoopAddTimeout(20, AcceptThenEnd, &s);
+  char buffer[256] = "unchanged";
+  const bool chosen = BrowseForSaveFile("Save program", dir.Path().c_str(), "lead.pr3", "Programs\0*.pr3\0", buffer,
+                                        sizeof buffer);
+  EXPECT_NE(s.question.find("already exists"), std::string::npos) << s.question;
+  EXPECT_LT(s.ticks, 500);
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(ReadWholeFile(s.existing), "program");
+  EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
+  EXPECT_TRUE(PLAT_ChooserTestQuestion().empty());
 }
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -254,5 +255,40 @@ TEST(WinlIniStore, WritesThroughALinkIntoItsTarget)
     EXPECT_EQ(FolderEntries(dir.File("cfg")), std::vector<std::string>{"settings.ini"}) << c.name;
     EXPECT_EQ(FolderEntries(dir.File("real")), kSettingsAndLock) << c.name;
   }
+}
+// A writer killed mid-write leaves its temporary behind; the next start
+// removes those of dead processes and nothing else.
+TEST(WinlIniStore, StaleTemporariesOfDeadWritersAreRemoved)
+{
+  TempDir dir;
+  const pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(ChildStatus(dead), 0);
+  const std::string d = std::to_string(dead), alive = std::to_string(getppid()), self = std::to_string(getpid());
+  WriteWholeFile(dir.File("settings.ini"), "[midi]\n");
+  const std::vector<std::string> kept{".settings.ini.new." + alive + ".3",
+                                      ".settings.ini.new." + self + ".1",
+                                      ".settings.ini.new." + d + ".",
+                                      ".settings.ini.new." + d + ".2x",
+                                      ".settings.ini.new.x" + d + ".2",
+                                      ".other.ini.new." + d + ".1",
+                                      "settings.ini.new." + d + ".1",
+                                      ".settings.ini.lock",
+                                      "settings.ini"};
+  for (const std::string& name : kept) WriteWholeFile(dir.File(name), "x");
+  WriteWholeFile(dir.File(".settings.ini.new." + d + ".1"), "[midi]\nindev=");
+  WriteWholeFile(dir.File(".settings.ini.new." + d + ".17"), "");
+  ASSERT_EQ(mkdir(dir.File(".settings.ini.new." + d + ".4").c_str(), 0755), 0);
+
+  EXPECT_EQ(WINL_IniRemoveStaleTemporaries(dir.File("settings.ini").c_str()), 2);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = kept;
+  expected.push_back(".settings.ini.new." + d + ".4");  // a folder is not a temporary file
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_EQ(WINL_IniRemoveStaleTemporaries(dir.File("settings.ini").c_str()), 0);
+  EXPECT_EQ(WINL_IniRemoveStaleTemporaries(dir.File("missing/settings.ini").c_str()), 0);
 }
 }  // namespace

@@ -66,4 +66,23 @@ TEST(WinlMessageBoxGtk, HelperAnswersReturnEscapeAndDeath)
                                   }),
             0);
 }
+
+// The application ends while a worker's box is open: the box closes as
+// cancelled (No for a yes/no box) and later boxes answer so unseen, until
+// boxes are allowed again.
+TEST(WinlMessageBoxGtk, EndingApplicationCancelsOpenAndLaterBoxes)
+{
+  EXPECT_EQ(FromWorkerHoldingLock("ZephraEnding",
+                                  [] {
+                                    ASSERT_TRUE(WaitForHelper());
+                                    WINL_CancelMessageBoxes();
+                                  }),
+            IDNO);
+  EXPECT_EQ(PLAT_AlertHelperPid(), 0);
+  const struct { UINT type; int answer; } later[] = {{MB_OK, IDOK}, {MB_OKCANCEL, IDCANCEL}, {MB_YESNO, IDNO},
+                                                     {MB_YESNOCANCEL, IDCANCEL}, {MB_RETRYCANCEL, IDCANCEL}};
+  for (const auto& l : later) EXPECT_EQ(MessageBox(nullptr, "later", "ZephraLater", l.type), l.answer) << l.type;
+  WINL_CancelMessageBoxes(false);
+  EXPECT_EQ(FromWorkerHoldingLock("ZephraAgain", [] { PressWhenShown("ZephraAgain", "Return"); }), IDYES);
+}
 }  // namespace

@@ -1,14 +1,19 @@
 #include "winl/ini/WINL_IniStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cctype>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -301,6 +306,51 @@ bool WriteBackIniFile(WINL_IniFile* file)
   file->stamp = StampOf(written);
   file->stampValid = true;
   return true;
+}
+
+namespace
+{
+// The writer's process id in a temporary's name "<prefix>PID.N", or 0 when
+// the name is not one of them.
+long TemporaryWriter(const char* name, const std::string& prefix)
+{
+  if (strncmp(name, prefix.c_str(), prefix.size()) != 0) return 0;
+  const char* p = name + prefix.size();
+  char* end = nullptr;
+  errno = 0;
+  const long pid = strtol(p, &end, 10);
+  if (errno != 0 || end == p || *end != '.' || pid <= 0 || !isdigit(static_cast<unsigned char>(p[0]))) return 0;
+  const char* n = end + 1;
+  if (!*n) return 0;
+  for (; *n; ++n)
+    if (!isdigit(static_cast<unsigned char>(*n))) return 0;
+  return pid;
+}
+}  // namespace
+
+int WINL_IniRemoveStaleTemporaries(const char* path)
+{
+  BASE_String target;
+  if (!path || !*path || !FollowLinks(path, target)) return 0;
+  const std::string file = target.Get();
+  const size_t slash = file.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+  const std::string prefix = "." + file.substr(slash == std::string::npos ? 0 : slash + 1) + ".new.";
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = readdir(dir))
+  {
+    const long pid = TemporaryWriter(entry->d_name, prefix);
+    // A process that still runs may be writing it right now.
+    if (pid <= 0 || pid == static_cast<long>(getpid())) continue;
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    const std::string stale = (folder == "." ? std::string() : folder) + entry->d_name;
+    struct stat st;
+    if (lstat(stale.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(stale.c_str()) == 0) ++removed;
+  }
+  closedir(dir);
+  return removed;
 }
 
 WINL_IniWriteLock::WINL_IniWriteLock(const char* path)

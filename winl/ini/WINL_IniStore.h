@@ -87,6 +87,11 @@ private:
   int mFd = -1;
 };
 
+// Removes the temporary files that writers of path killed mid-write left
+// beside it (".settings.ini.new.PID.N"), those of processes that no longer
+// run; a running writer's are left alone. Returns how many went.
+int WINL_IniRemoveStaleTemporaries(const char* path);
+
 // Empties the slot and marks it for reloading, after its sections were
 // changed but could not be saved.
 void WINL_IniForget(WINL_IniFile* file);

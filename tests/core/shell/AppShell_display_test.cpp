@@ -14,6 +14,7 @@
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
+#include "support/OwnJackServer.h"
 #include "support/TempDir.h"
 #include "tests/synth/peer/SynthSim.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
@@ -225,7 +226,8 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
 {
   Start("[midi]\ninBdev=off\nindev=Gone\noutdev=off\n\n");
   const std::string before = ReadWholeFile(Ini());
-  EXPECT_EQ(before, "[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
+  // A port not there now keeps its stored name: it opens once it appears.
+  EXPECT_EQ(before, "[midi]\ninBdev=off\nindev=Gone\noutdev=off\n\n");
   // Longer than any fixed name field; it appears after start-up, so the
   // dialog must look for ports again.
   Peer peer("Zephra Sim " + std::string(150, 'L'));
@@ -243,7 +245,7 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
     EXPECT_EQ(Selected(dialog, 40035), 0);
     SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
   });
-  EXPECT_EQ(AppPorts()->State().mOutDev + "|" + AppPorts()->State().mInDev, "off|off");
+  EXPECT_EQ(AppPorts()->State().mOutDev + "|" + AppPorts()->State().mInDev, "off|Gone");
   EXPECT_FALSE(peer.Connected());
   EXPECT_EQ(ReadWholeFile(Ini()), before);
 
@@ -277,6 +279,51 @@ bool PumpUntil(const std::function<bool()>& done)
   return true;
 }
 
+// The sound server stops under the running shell: within a second the user
+// is told once, the output closes and the main loop keeps running; when the
+// server is back the chosen ports open again by themselves.
+TEST_F(AppShellDisplay, SoundServerLossIsToldOnceAndItsReturnReopensThePorts)
+{
+  OwnJackServer server("zephra_shell");
+  if (!server.Start())
+  {
+    if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
+    GTEST_SKIP() << "no JACK server of the test's own could be started";
+  }
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  ASSERT_TRUE(AppPorts()->OutputOpen());
+  ASSERT_TRUE(mPlug->MidiOutput().IsOpen());
+  WINL_MessageBoxTestQueue(0);
+
+  server.Stop();
+  const auto stopped = std::chrono::steady_clock::now();
+  std::vector<WINL_ShownMessageBox> boxes;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
+    return !boxes.empty();
+  }));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption + "|" + boxes[0].text,
+            "ZephraEditor|The MIDI connection was lost. The chosen ports open again when the sound server returns.");
+  EXPECT_FALSE(mPlug->MidiOutput().IsOpen());
+  const uint8_t knob[3] = {0xB0, 0x06, 0x10};
+  EXPECT_FALSE(mPlug->MidiOutput().Send(knob, 3));
+  // A second look later tells nothing new.
+  const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+  PumpUntil([&] { return std::chrono::steady_clock::now() > later; });
+  EXPECT_TRUE(WINL_MessageBoxTestTake().empty());
+  WINL_MessageBoxTestEnd();
+
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(PumpUntil([] { return AppPorts()->OutputOpen() && AppPorts()->ChosenPortsOpen(); }));
+  EXPECT_TRUE(mPlug->MidiOutput().IsOpen());
+  EXPECT_TRUE(mPlug->MidiOutput().Send(knob, 3));
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  // Down before the server goes with the test.
+  WINLAppMain(3, 0, 0);
+}
+
 // The real editor in the shell, its ports set in the settings to the
 // simulated synth's own; null (and the test skipped) without a JACK server.
 ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& moreSettings)
@@ -292,6 +339,31 @@ ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& mor
   AppShellParts() = mSaved;
   Start((moreSettings + "[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
   return dynamic_cast<ZephraEditor*>(AppPlugin());
+}
+
+// The synth's port gone and back under the same name: OK in "Preferences"
+// opens the chosen port again although the choice did not change.
+TEST_F(AppShellDisplay, OkReopensAnUnchangedPortThatCameBack)
+{
+  Start("[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
+  auto peer = std::make_unique<Peer>("Zephra Sim Back");
+  if (!peer->client) GTEST_SKIP() << "no JACK server answers";
+  const std::string name = peer->name;
+  Preferences([&](HWND dialog) {
+    Choose(dialog, 40019, name);
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(peer->Connected());
+  peer.reset();
+  peer = std::make_unique<Peer>("Zephra Sim Back");
+  ASSERT_EQ(peer->name, name);
+  EXPECT_FALSE(peer->Connected());
+  Preferences([&](HWND dialog) {
+    EXPECT_EQ(ListOf(dialog, 40019).at(static_cast<size_t>(Selected(dialog, 40019))), name);
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(peer->Connected());
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=off\noutdev=" + name + "\n\n");
 }
 
 TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)

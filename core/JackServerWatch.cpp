@@ -1,0 +1,65 @@
+#include "core/JackServerWatch.h"
+
+#include <jack/jack.h>
+
+namespace
+{
+jack_client_t* Client(void* client) { return static_cast<jack_client_t*>(client); }
+
+jack_client_t* Connect(const char* clientName)
+{
+  jack_status_t status{};
+  return jack_client_open(clientName, JackNoStartServer, &status);
+}
+}  // namespace
+
+JackServerWatch::~JackServerWatch() { Close(); }
+
+bool JackServerWatch::Open(const char* clientName)
+{
+  Close();
+  mLost = false;
+  jack_client_t* client = Connect(clientName);
+  if (!client) return false;
+  jack_set_process_callback(client, &JackServerWatch::OnProcess, this);
+  jack_on_shutdown(client, &JackServerWatch::OnShutdown, this);
+  if (jack_activate(client) != 0)
+  {
+    jack_client_close(client);
+    return false;
+  }
+  mMidiBufferBytes = jack_port_type_get_buffer_size(client, JACK_DEFAULT_MIDI_TYPE);
+  mClient = client;
+  return true;
+}
+
+void JackServerWatch::Close()
+{
+  if (!mClient) return;
+  jack_client_t* client = Client(mClient);
+  mClient = nullptr;
+  // A client the server dropped is left as it is: closing it reaches into
+  // what the server took away with it.
+  if (mLost.load(std::memory_order_acquire)) return;
+  jack_deactivate(client);
+  jack_client_close(client);
+}
+
+bool JackServerWatch::ServerAnswers(const char* clientName)
+{
+  jack_client_t* client = Connect(clientName);
+  if (!client) return false;
+  jack_client_close(client);
+  return true;
+}
+
+int JackServerWatch::OnProcess(uint32_t, void* self)
+{
+  static_cast<JackServerWatch*>(self)->mCycles.fetch_add(1, std::memory_order_acq_rel);
+  return 0;
+}
+
+void JackServerWatch::OnShutdown(void* self)
+{
+  static_cast<JackServerWatch*>(self)->mLost.store(true, std::memory_order_release);
+}

@@ -1,0 +1,51 @@
+// JackServerWatch: a port-less client of the JACK server that the MIDI
+// ports keep beside their own, for two things the MIDI library does not
+// tell: whether the server is still there, and how many of its cycles have
+// run. The library's JACK output hands each cycle what was put into its
+// ring since the cycle before and silently drops what the cycle's MIDI
+// buffer cannot hold, and its send waits without end for ring space that
+// only a running cycle frees; the output gate (PacedMidiOut) therefore
+// meters what it hands on by this cycle count.
+//
+// Threads: Open and the destructor on one thread (the main thread); Cycles
+// and Lost from any thread. The server's threads only bump atomics.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class JackServerWatch
+{
+public:
+  JackServerWatch() = default;
+  ~JackServerWatch();
+  JackServerWatch(const JackServerWatch&) = delete;
+  JackServerWatch& operator=(const JackServerWatch&) = delete;
+
+  // Connects to the server (never starts one) as clientName; false when no
+  // server answers.
+  bool Open(const char* clientName);
+  // True from Open until the server goes away (it stopped, or dropped the
+  // client) or the watch is closed.
+  bool Alive() const { return mClient != nullptr && !mLost.load(std::memory_order_acquire); }
+  bool Lost() const { return mLost.load(std::memory_order_acquire); }
+  // Cycles run since Open; it stops growing while the server is stalled or gone.
+  uint64_t Cycles() const { return mCycles.load(std::memory_order_acquire); }
+  // The bytes one cycle's MIDI buffer holds, 0 before Open.
+  size_t MidiBufferBytes() const { return mMidiBufferBytes; }
+
+  // True when a server answers now (a client is made and closed again).
+  static bool ServerAnswers(const char* clientName);
+
+private:
+  void Close();
+  static int OnProcess(uint32_t frames, void* self);
+  static void OnShutdown(void* self);
+
+  void* mClient = nullptr;  // jack_client_t
+  std::atomic<uint64_t> mCycles{0};
+  std::atomic<bool> mLost{false};
+  size_t mMidiBufferBytes = 0;
+};

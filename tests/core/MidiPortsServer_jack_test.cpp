@@ -1,0 +1,253 @@
+// The MIDI ports over a JACK server of the test's own, stopped and started
+// again under them: the output never waits for a dead server, the loss is
+// noticed, and on the server's return the chosen ports open again by name,
+// also when the device behind the name comes later than the server.
+#include "core/MidiPorts.h"
+#include "core/PacedMidiOut.h"
+#include "support/OwnJackServer.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+using Bytes = std::vector<uint8_t>;
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+  const auto deadline = Clock::now() + limit;
+  while (!done())
+  {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// The synth's end: a client with one MIDI input that records what arrives.
+class Peer
+{
+public:
+  bool Open(const char* server)
+  {
+    jack_status_t status{};
+    mClient = jack_client_open("synth", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+                               server);
+    if (!mClient) return false;
+    mPort = jack_port_register(mClient, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(mClient, &Peer::Process, this);
+    return mPort && jack_activate(mClient) == 0;
+  }
+  ~Peer() { Close(); }
+  void Close()
+  {
+    if (mClient) jack_client_close(mClient);
+    mClient = nullptr;
+  }
+  // After its server has gone: a dropped client cannot be closed.
+  void Abandon() { mClient = nullptr; }
+  std::string PortName() const { return std::string(jack_get_client_name(mClient)) + ":in"; }
+  std::vector<Bytes> Take()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    std::vector<Bytes> out;
+    out.swap(mHeard);
+    return out;
+  }
+  size_t Count()
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mHeard.size();
+  }
+
+private:
+  static int Process(jack_nframes_t frames, void* self)
+  {
+    auto* peer = static_cast<Peer*>(self);
+    void* buffer = jack_port_get_buffer(peer->mPort, frames);
+    const uint32_t count = jack_midi_get_event_count(buffer);
+    std::lock_guard<std::mutex> lock(peer->mMutex);
+    for (uint32_t i = 0; i < count; ++i)
+    {
+      jack_midi_event_t event;
+      if (jack_midi_event_get(&event, buffer, i) == 0) peer->mHeard.emplace_back(event.buffer, event.buffer + event.size);
+    }
+    return 0;
+  }
+  jack_client_t* mClient = nullptr;
+  jack_port_t* mPort = nullptr;
+  std::mutex mMutex;
+  std::vector<Bytes> mHeard;
+};
+
+class MidiPortsServer : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    if (!mServer.Start())
+    {
+      if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
+      GTEST_SKIP() << "no JACK server of the test's own could be started";
+    }
+  }
+  MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
+  {
+    MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
+    (void)WaitFor([&] { return (event = ports.CheckServer()) != MidiPorts::ServerEvent::kNone; }, limit);
+    return event;
+  }
+
+  OwnJackServer mServer{"zephra_ports"};
+  std::map<std::string, std::string> mIni;
+  MidiSettingsStore mStore{[this](const char* key, const char* fallback) {
+                             auto found = mIni.find(key);
+                             return found == mIni.end() ? std::string(fallback) : found->second;
+                           },
+                           [this](const char* key, const char* value) { return !mIni[key].assign(value).empty(); }};
+};
+
+TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopensOnItsReturn)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  const std::string synth = peer.PortName();
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  // As the dialog does: the name is stored, then its port opened.
+  ports.State().mOutDev = synth;
+  ports.State().mInDev = "virtual input";
+  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  const Bytes knob = {0xB0, 0x06, 0x11};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
+  (void)peer.Take();
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);
+
+  mServer.Stop();
+  peer.Abandon();
+  const auto stopped = Clock::now();
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(1)), MidiPorts::ServerEvent::kLost);
+  EXPECT_LT(Clock::now() - stopped, std::chrono::seconds(1));
+  EXPECT_TRUE(ports.ServerLost());
+  EXPECT_FALSE(gate.IsOpen());
+  // Far more than the library's ring holds: none of it may wait.
+  const auto sending = Clock::now();
+  for (int i = 0; i < 20000; ++i) EXPECT_FALSE(gate.Send(knob.data(), knob.size()));
+  EXPECT_LT(Clock::now() - sending, std::chrono::milliseconds(500));
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);  // said once
+  EXPECT_EQ(ports.State().mOutDev, synth);
+
+  // The server returns first, the synth's port a little later: the port
+  // opens when it appears under the chosen name.
+  ASSERT_TRUE(mServer.Start());
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(5)), MidiPorts::ServerEvent::kReturned);
+  EXPECT_FALSE(ports.ChosenPortsOpen());
+  EXPECT_EQ(ports.State().mOutDev, synth);
+  EXPECT_EQ(ports.State().mInDev, "virtual input");
+  Peer back;
+  ASSERT_TRUE(back.Open(mServer.Name().c_str()));
+  ASSERT_EQ(back.PortName(), synth);
+  ASSERT_TRUE(WaitFor([&] { return ports.CheckServer() == MidiPorts::ServerEvent::kNone && ports.ChosenPortsOpen(); },
+                      std::chrono::seconds(5)));
+  const Bytes next = {0xB0, 0x06, 0x22};
+  ASSERT_TRUE(gate.Send(next.data(), next.size()));
+  ASSERT_TRUE(WaitFor([&] { return back.Count() > 0; }, std::chrono::seconds(5)));
+  EXPECT_EQ(back.Take(), std::vector<Bytes>{next});
+  EXPECT_TRUE(mIni.empty()) << "nothing was chosen, so nothing is written";
+  ports.SetOutputGate(nullptr);
+}
+
+// Started while no server runs: the stored names stay, and the ports open
+// once the server is there.
+TEST_F(MidiPortsServer, StartWithoutServerKeepsTheNamesAndOpensThemLater)
+{
+  mServer.Stop();
+  mIni = {{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}};
+  MidiPorts ports(mStore);
+  ports.ReadSettings();
+  // The library makes its objects without a server; their ports cannot open.
+  (void)ports.InitialiseMidi(RtMidi::UNIX_JACK);
+  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));
+  EXPECT_FALSE(ports.ChooseMidiInput(ports.State().mInDev.c_str()));
+  EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+  EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);
+
+  ASSERT_TRUE(mServer.Start());
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  ASSERT_EQ(peer.PortName(), "synth:in");
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(5)), MidiPorts::ServerEvent::kReturned);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  EXPECT_TRUE(ports.OutputOpen());
+  EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+}
+}  // namespace
+
+namespace
+{
+// Far more than one cycle of the server carries, sent as fast as the
+// sender can: every message arrives whole, in order (the server's cycles meter
+// what the library is given, so neither its ring nor a cycle overflows).
+TEST(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
+{
+  const char* server = std::getenv("JACK_DEFAULT_SERVER");
+  if (!JackServerWatch::ServerAnswers("probe"))
+  {
+    if (std::getenv("CI")) FAIL() << "no JACK server answers";
+    GTEST_SKIP() << "no JACK server answers";
+  }
+  Peer peer;
+  ASSERT_TRUE(peer.Open(server ? server : "default"));
+  MidiPorts ports(MidiSettingsStore{});
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  const std::string synth = peer.PortName();
+  ports.State().mOutDev = synth;
+  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+  const Bytes probe = {0xBF, 0x7F, 0x7F};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(probe.data(), probe.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
+  ASSERT_TRUE(gate.Flush(5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the probes still under way land first
+  (void)peer.Take();
+
+  // 500 KB of SysEx: some thirty cycles' worth of the library's ring.
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 500; ++i)
+  {
+    Bytes sysEx(1000, static_cast<uint8_t>(i % 100));
+    sysEx.front() = 0xF0;
+    sysEx[1] = static_cast<uint8_t>(i >> 7);
+    sysEx[2] = static_cast<uint8_t>(i & 0x7F);
+    sysEx.back() = 0xF7;
+    sent.push_back(sysEx);
+    ASSERT_TRUE(gate.Send(sent.back().data(), sent.back().size())) << i;
+  }
+  EXPECT_TRUE(WaitFor([&] { return peer.Count() >= sent.size(); }, std::chrono::seconds(30)));
+  EXPECT_EQ(gate.Losses(), 0u);
+  std::vector<Bytes> heard = peer.Take();
+  heard.erase(std::remove(heard.begin(), heard.end(), probe), heard.end());
+  EXPECT_EQ(heard.size(), sent.size());
+  EXPECT_TRUE(heard == sent);
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+}  // namespace

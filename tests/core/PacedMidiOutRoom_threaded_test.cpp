@@ -1,0 +1,128 @@
+// The gate metered by the sound server's cycles: what one window of cycles
+// may carry goes out, the rest waits in line in order, and a server that
+// stops cycling never holds a sender: what cannot be kept is counted.
+#include "core/PacedMidiOut.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace
+{
+using Bytes = std::vector<uint8_t>;
+
+struct MeteredWire
+{
+  std::mutex mutex;
+  std::vector<Bytes> writes;
+  std::atomic<uint64_t> cycles{0};
+
+  std::unique_ptr<PacedMidiOut> Gate(size_t roomBytes)
+  {
+    auto gate = std::make_unique<PacedMidiOut>([this](const uint8_t* bytes, size_t size) {
+      std::lock_guard<std::mutex> lock(mutex);
+      writes.emplace_back(bytes, bytes + size);
+      return true;
+    });
+    gate->SetRoom({[this] { return cycles.load(); }, roomBytes});
+    return gate;
+  }
+  size_t Count()
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    return writes.size();
+  }
+  bool WaitForCount(size_t n)
+  {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (Count() < n)
+    {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
+};
+
+Bytes Knob(int i) { return {0xB0, static_cast<uint8_t>(i), static_cast<uint8_t>(i)}; }
+
+}  // namespace
+
+// A 3-byte message costs 19 bytes of room: room 95 takes five at once.
+TEST(PacedMidiOutRoom, OneWindowTakesWhatFitsAndNoMore)
+{
+  const struct { size_t room; size_t atOnce; } cases[] = {{94, 4}, {95, 5}, {96, 5}, {113, 5}, {114, 6}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.room);
+    MeteredWire wire;
+    auto gate = wire.Gate(c.room);
+    for (int i = 0; i < 10; ++i) EXPECT_TRUE(gate->Send(Knob(i).data(), 3));
+    EXPECT_EQ(wire.Count(), c.atOnce);
+    EXPECT_TRUE(gate->Busy());
+    gate->Close();
+  }
+}
+
+// The room frees only when the cycles that may still carry a message have
+// run: three counts after it was handed over. The wire keeps the order.
+TEST(PacedMidiOutRoom, RoomFreesAsTheCyclesRunAndTheOrderHolds)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 20; ++i)
+  {
+    sent.push_back(Knob(i));
+    ASSERT_TRUE(gate->Send(sent.back().data(), 3));
+  }
+  ASSERT_EQ(wire.Count(), 5u);
+  wire.cycles = 2;
+  EXPECT_FALSE(gate->Flush(30));
+  EXPECT_EQ(wire.Count(), 5u);
+  const struct { uint64_t cycle; size_t written; } steps[] = {{3, 10}, {5, 10}, {6, 15}, {9, 20}};
+  for (const auto& s : steps)
+  {
+    SCOPED_TRACE(s.cycle);
+    wire.cycles = s.cycle;
+    if (s.written == wire.Count())
+      EXPECT_FALSE(gate->Flush(30));
+    else
+      ASSERT_TRUE(wire.WaitForCount(s.written));
+    EXPECT_EQ(wire.Count(), s.written);
+  }
+  EXPECT_TRUE(gate->Flush(1000));
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, sent);
+}
+
+// Whatever a stalled output does, Send returns at once; the queue holds
+// kQueueLimitBytes and the next message is counted as lost, not waited for.
+TEST(PacedMidiOutRoom, StalledOutputNeverHoldsASenderAndCountsTheLoss)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(PacedMidiOut::kPieceBytes);
+  Bytes piece(PacedMidiOut::kPieceBytes, 0x11);
+  piece.front() = 0xF0;
+  piece.back() = 0xF7;
+  const size_t fit = PacedMidiOut::kQueueLimitBytes / piece.size();
+  ASSERT_EQ(fit, 1024u);
+  // The first goes out alone (larger than nothing), the next 1024 fill the queue.
+  for (size_t i = 0; i < fit + 1; ++i) ASSERT_TRUE(gate->Send(piece.data(), piece.size())) << i;
+  EXPECT_EQ(gate->Losses(), 0u);
+  EXPECT_FALSE(gate->Send(piece.data(), piece.size()));
+  EXPECT_FALSE(gate->Send(Knob(1).data(), 3));
+  EXPECT_EQ(gate->Losses(), 2u);
+  EXPECT_EQ(wire.Count(), 1u);
+
+  // Going away with the output still stalled: given up, not waited for.
+  auto gone = std::async(std::launch::async, [&] { gate.reset(); });
+  EXPECT_EQ(gone.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(wire.Count(), 1u);
+}
