@@ -9,6 +9,7 @@
 //   AppShell.cpp        life codes, main window, GUI attachment, clean-up
 //   AppSettings.cpp     the settings folder and the scale fit
 //   AppResources.cpp    the dialog and menu resources
+//   AppCommands.cpp     the command table: the menu bar and the editor's indexes
 //   AppPreferences.cpp  the "Preferences" dialog
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppMain.cpp         the program's entry
@@ -43,10 +44,6 @@ int WINLAppMain(int code, INT_PTR p1, INT_PTR p2);
 LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The "Preferences" dialog's procedure (dialog 40002, modal).
 LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// The editor's menu-command index for a main-window command id, -1 for an
-// id that is not passed to the editor.
-int MenuCommandIndex(int commandId);
 
 // Opens the plug-in's graphics in the main window, tells the plug-in, fits
 // the stored scale to the screen and restores the window size. False when
@@ -112,7 +109,11 @@ struct ShellParts
   std::function<IUnitStandalone*(RtMidiOut* midiOut, uint16_t* midiOutChannel)> makePlug;
   // The visible height of the screen in pixels; -1 without one.
   std::function<int()> screenHeight;
+  // Whether the plug-in shows its program manager (for the menu's check).
+  std::function<bool(IUnitStandalone* plug)> managerOn;
 };
+// The editor's manager mode; false for any other plug-in.
+bool PlugManagerOn(IUnitStandalone* plug);
 // The parts in use: MakePlug and the primary monitor's work area unless
 // replaced.
 ShellParts& AppShellParts();
