@@ -389,17 +389,22 @@ void ZephraEditor::CreateManagerPanel()
   SetParameterFromGUI(kParamManagerConfirm, 1.0);
 }
 
+ZephraManagerPanel* ZephraEditor::ManagerPanel()
+{
+  return mManagerPanel && &Manager() == mManagerPanel ? mManagerPanel : nullptr;
+}
+
 void ZephraEditor::HideManager(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->Hide(hide, mRowEditMode != 0, BrowserList().size());
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->Hide(hide, mRowEditMode != 0, BrowserList().size());
 }
 
 void ZephraEditor::HideLoginPanel(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->HideLoginPanel(hide);
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->HideLoginPanel(hide);
 }
 
 void ZephraEditor::HideFolderPanel(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->HideFolderPanel(hide);
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->HideFolderPanel(hide);
 }

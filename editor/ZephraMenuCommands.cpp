@@ -235,11 +235,8 @@ void ZephraEditor::RunMenuCommand(int index)
     case 29: PressButton(kParamPreviousProgram); return;
     case 30: StepTenPrograms(true); return;
     case 31: StepTenPrograms(false); return;
-    case 32:
-      if (!ManagerMode() || BankWriteRunning() || SavingAllFromSynth()) return;
-      SetManagerMode(false);
-      return;
-    case 33: SetManagerMode(true); return;
+    case 32: PutManagerAway(); return;
+    case 33: ShowManager(); return;
     default: return;
   }
 }

@@ -192,6 +192,13 @@ public:
     const int files = mFolderFileCount + 1;
     mFolderFileIndex = ((index % files) + files) % files;
   }
+  // The table holds name only, as after a file outside any folder.
+  void SetOnlyFolderFile(const std::string& name)
+  {
+    mFolderFiles.assign(1, name);
+    mFolderFileCount = 0;
+    mFolderFileIndex = 0;
+  }
 
   // ---- the synth link: SysEx transfer (ZephraModelSysEx.cpp) ----
   // Every SysEx message the model hands to the MIDI output, in order.
