@@ -19,6 +19,7 @@
 // in ZephraViewLayout.cpp; the panels themselves are ZephraPanels.
 #pragma once
 
+#include "editor/ZephraDesktopOpen.h"
 #include "synth/ZephraModel.h"
 
 #include <cstdint>
@@ -93,6 +94,10 @@ public:
   // ids; any other index does nothing. Always true, so the shell never shows
   // its own About box. GUI thread; locks.
   bool OnStandaloneMenuCommand(int index) override;
+  // The program that opens the user guide and the database's page
+  // ("xdg-open"); openers still watched for failure.
+  void SetDesktopOpener(std::string program) { mOpener.SetProgram(std::move(program)); }
+  size_t DesktopOpenersRunning() const { return mOpener.Running(); }
   // Hides or shows the program-number chooser: its background, the chooser
   // and its OK button.
   void HideCaptionList(bool hide);
@@ -200,8 +205,10 @@ private:
   void ClickSelector(SkinRef ref);
   // The file the selector holds, "" for none.
   std::string SelectedFile(SkinRef ref) const;
-  // xdg-open on target; false, and a log line, when it did not start.
+  // The desktop opener on target; false, with a message box, when it did
+  // not start. An opener that fails later is reported by the idle pass.
   bool OpenWithDesktop(const std::string& target);
+  void ReportFailedOpens();
   bool OpenUserGuide();
   bool OpenDatabasePage();
   void ResizeView(int width, int height);
@@ -274,4 +281,5 @@ private:
   ZephraManagerPanel* mManagerPanel = nullptr;  // owned by the model's manager link
 
   int mSkin = 0;
+  DesktopOpener mOpener;
 };

@@ -398,6 +398,8 @@ protected:
   void ForgetBrowserAnchor() { mBrowserAnchor = -1; }
   // Any exchange with the synth that a bank operation would disturb.
   bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
+  // The database with a server, or the message that none is set.
+  bool DatabaseOrSay(ProgramDatabase& database);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
 
@@ -498,8 +500,6 @@ private:
   void ShowBrowserRows();
   // Runs the toggled row-edit operations on a mouse-up at location.
   void RunBankOperations(int location);
-  // The database with a server, or the message that none is set.
-  bool DatabaseOrSay(ProgramDatabase& database);
   // The bank export's download: one database for the whole operation, and
   // the missing-server message said once, however many entries need it.
   BankFetch BankDownload(ProgramDatabase& database, bool& toldNoServer);
