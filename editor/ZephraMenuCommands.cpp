@@ -17,6 +17,7 @@
 //   26, 27 undo, redo; 28..31 next, previous, ten forward, ten back
 //   32, 33 the manager off, on
 #include "editor/ZephraEditor.h"
+#include "core/SettingsNames.h"
 #include "editor/ZephraPanels.h"
 
 #include "core/BASE_Mutex.h"
@@ -141,7 +142,7 @@ void ZephraEditor::SetGuiScale(double scale)
 
 void ZephraEditor::ChooseLook(int skin)
 {
-  WritePrivateProfileString("gui", "background", kSkinSetting[skin], SettingsPath().c_str());
+  WritePrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, kSkinSetting[skin], SettingsPath().c_str());
   if (skin == mSkin) return;
   // The LCD look is built differently, not merely painted over: it comes
   // and goes only with a new start.

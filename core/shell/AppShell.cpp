@@ -1,6 +1,7 @@
 // The application's life: the codes of the window layer's runner, the main
 // window, the GUI attachment and the clean-up.
 #include "core/shell/AppShell.h"
+#include "core/SettingsNames.h"
 
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
@@ -40,12 +41,12 @@ MidiSettingsStore IniStore()
   store.read = [](const char* key, const char* fallback) {
     // Port names of the sound server run to a few hundred bytes.
     std::vector<char> value(4096);
-    GetPrivateProfileString("midi", key, fallback, value.data(), static_cast<DWORD>(value.size()),
+    GetPrivateProfileString(Setting::kOutput.section, key, fallback, value.data(), static_cast<DWORD>(value.size()),
                             gINIPath.c_str());
     return std::string(value.data());
   };
   store.write = [](const char* key, const char* value) {
-    return WritePrivateProfileString("midi", key, value, gINIPath.c_str()) != 0;
+    return WritePrivateProfileString(Setting::kOutput.section, key, value, gINIPath.c_str()) != 0;
   };
   return store;
 }
@@ -64,8 +65,8 @@ int SetUpSettings()
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
   gPorts = std::make_unique<MidiPorts>(IniStore());
-  gSettingsFolder = SettingsFolderOf(std::getenv("HOME"));
-  gINIPath = gSettingsFolder + "settings.ini";
+  gSettingsFolder = UserSettingsFolder();
+  gINIPath = gSettingsFolder + kSettingsFileName;
   if (!IsFolder(gSettingsFolder))
   {
     if (!MakeSettingsFolder(gSettingsFolder))

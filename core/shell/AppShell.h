@@ -20,6 +20,7 @@
 #pragma once
 
 #include "winl/WINL_Window.h"
+#include "core/SettingsNames.h"
 
 #include <cstdint>
 #include <functional>
@@ -83,8 +84,6 @@ struct AppState
   uint16_t mAudioOutLeft = 1, mAudioOutRight = 2;
 };
 
-// "<home>/Library/Application Support/ZephraEditor/".
-std::string SettingsFolderOf(const char* home);
 // Makes the folder (ending in "/") and its missing parents, each new one
 // with mode 0700; folders that exist are left as they are. False when a
 // part cannot be made or is not a folder.
