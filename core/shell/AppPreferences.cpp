@@ -9,10 +9,13 @@
 #include "winl/WINL_Dialog.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace
 {
+constexpr const char* kNoMidiSystemText = "no MIDI system found";
+
 // gTempState: the MIDI settings as the dialog found them.
 MidiPortSettings gTempState;
 
@@ -29,6 +32,40 @@ std::string SelectedText(HWND dialog, int id)
   SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.back() = '\0';
   return std::string(text.data());
+}
+
+// The editor's own ports carry its client names: offered as an input, its
+// own output would feed back into it, a MIDI loop (and its own input as an
+// output the same).
+bool IsOwnPort(const std::string& name)
+{
+  for (const char* client : {MidiPorts::kInputClientName, MidiPorts::kOutputClientName})
+    if (name.compare(0, std::strlen(client), client) == 0 && name.size() > std::strlen(client) &&
+        name[std::strlen(client)] == ':')
+      return true;
+  return false;
+}
+
+std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
+{
+  std::vector<std::string> choices;
+  for (const std::string& name : names)
+    if (!IsOwnPort(name)) choices.push_back(name);
+  return choices;
+}
+
+// Without a MIDI system there is no port to offer: each list says so and
+// cannot be opened.
+void ShowNoMidiSystem(HWND dialog)
+{
+  for (int id : {kIdcSynthInput, kIdcKeyboardInput, kIdcOutput})
+  {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessage(combo, CB_RESETCONTENT, 0, 0);
+    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kNoMidiSystemText));
+    SendMessage(combo, CB_SETCURSEL, 0, 0);
+    EnableWindow(combo, FALSE);
+  }
 }
 
 void Select(HWND dialog, int id, size_t index)
@@ -109,9 +146,10 @@ bool PopulateMidiDialogs(HWND dialog)
   MidiPorts* ports = AppPorts();
   if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
-  FillList(dialog, kIdcSynthInput, ports->InputNames(), midi.mInDev, &MidiPorts::ChooseMidiInput);
-  FillList(dialog, kIdcKeyboardInput, ports->InputNames(), midi.mInBDev, &MidiPorts::ChooseMidiInputB);
-  FillList(dialog, kIdcOutput, ports->OutputNames(), midi.mOutDev, &MidiPorts::ChooseMidiOutput);
+  const std::vector<std::string> inputs = OthersPorts(ports->InputNames());
+  FillList(dialog, kIdcSynthInput, inputs, midi.mInDev, &MidiPorts::ChooseMidiInput);
+  FillList(dialog, kIdcKeyboardInput, inputs, midi.mInBDev, &MidiPorts::ChooseMidiInputB);
+  FillList(dialog, kIdcOutput, OthersPorts(ports->OutputNames()), midi.mOutDev, &MidiPorts::ChooseMidiOutput);
   return true;
 }
 
@@ -122,12 +160,10 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
   if (msg == WM_INITDIALOG)
   {
     // Devices come and go while the editor runs: list what is there now.
-    if (MidiPorts* ports = AppPorts())
-    {
-      ports->ProbeMidiIO();
-      (void)PopulateMidiDialogs(hwnd);
-      gTempState = ports->State();
-    }
+    MidiPorts* ports = AppPorts();
+    if (ports) ports->ProbeMidiIO();
+    if (!MidiSystemPresent() || !PopulateMidiDialogs(hwnd)) ShowNoMidiSystem(hwnd);
+    if (ports) gTempState = ports->State();
     return 1;
   }
   if (msg != WM_COMMAND) return 0;

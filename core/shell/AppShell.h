@@ -11,6 +11,7 @@
 //   AppResources.cpp    the dialog and menu resources
 //   AppCommands.cpp     the command table: the menu bar and the editor's indexes
 //   AppPreferences.cpp  the "Preferences" dialog
+//   AppMidiSystem.cpp   whether a MIDI system answers
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppMain.cpp         the program's entry
 //
@@ -66,6 +67,8 @@ bool UpdateINI();
 // (lists left empty) without the synth input or the output object.
 bool PopulateMidiDialogs(HWND dialog);
 bool PopulatePreferencesDialog(HWND dialog);
+// True when an ALSA sequencer or a JACK server is there for the ports.
+bool MidiSystemPresent();
 
 // ---- settings ----
 

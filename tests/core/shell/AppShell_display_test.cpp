@@ -67,10 +67,11 @@ public:
 // without a JACK server.
 struct Peer
 {
-  explicit Peer(const std::string& portName) : client(jack_client_open("Zephra Sim", JackNoStartServer, nullptr))
+  explicit Peer(const std::string& portName, unsigned long flags = JackPortIsInput)
+    : client(jack_client_open("Zephra Sim", JackNoStartServer, nullptr))
   {
     if (!client) return;
-    port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
     jack_activate(client);
     name = jack_port_name(port);
   }
@@ -261,6 +262,44 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
   std::filesystem::create_directory(Ini());
   EXPECT_EQ(OnlyBox([this] { Preferences([](HWND dialog) { SendMessage(dialog, WM_COMMAND, IDOK, 0); }); }),
             "Error|The MIDI settings could not be saved in " + Ini() + ".");
+}
+
+// The editor's own ports (its virtual ones here) are offered in no list:
+// choosing one would feed the editor its own messages.
+TEST_F(AppShellDisplay, PreferencesOfferNoneOfTheEditorsOwnPorts)
+{
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  Peer keyboard("Keys", JackPortIsOutput);
+  if (!keyboard.client) GTEST_SKIP() << "no JACK server answers";
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      const std::vector<std::string> list = ListOf(dialog, id);
+      for (const std::string& name : list) EXPECT_EQ(name.rfind("RtMidi ", 0), std::string::npos) << id << " " << name;
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id)));
+    }
+    const std::vector<std::string> keyboards = ListOf(dialog, 40035);
+    EXPECT_NE(std::find(keyboards.begin(), keyboards.end(), keyboard.name), keyboards.end());
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// With no MIDI system at all the lists say so and cannot be opened.
+TEST_F(AppShellDisplay, PreferencesSayThereIsNoMidiSystem)
+{
+  const std::string server = std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";
+  setenv("JACK_DEFAULT_SERVER", "zephra_no_such_server", 1);
+  Start();
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      EXPECT_EQ(ListOf(dialog, id), std::vector<std::string>{"no MIDI system found"}) << id;
+      EXPECT_EQ(Selected(dialog, id), 0) << id;
+      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+    }
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
 }
 
 // ---- the editor in its window, against the simulated synth ----
