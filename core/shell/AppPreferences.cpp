@@ -9,6 +9,7 @@
 #include "winl/WINL_Dialog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -66,6 +67,56 @@ void ShowNoMidiSystem(HWND dialog)
     SendMessage(combo, CB_SETCURSEL, 0, 0);
     EnableWindow(combo, FALSE);
   }
+}
+
+// The dialog's frames were laid out for a smaller font than a desktop
+// theme's: when a label or a button needs more width for its text, every
+// control and the dialog widen by the same factor, so all of each text
+// shows and the arrangement stays as it was.
+struct ChildFrame
+{
+  HWND hwnd;
+  RECT rect;  // in the dialog's client coordinates
+};
+
+BOOL CollectChild(HWND child, LPARAM data)
+{
+  auto* children = reinterpret_cast<std::vector<ChildFrame>*>(data);
+  RECT r{};
+  GetWindowRect(child, &r);
+  POINT topLeft{r.left, r.top}, bottomRight{r.right, r.bottom};
+  HWND dialog = GetParent(child);
+  ScreenToClient(dialog, &topLeft);
+  ScreenToClient(dialog, &bottomRight);
+  children->push_back({child, {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}});
+  return TRUE;
+}
+
+void FitDialogToText(HWND dialog)
+{
+  std::vector<ChildFrame> children;
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+  double factor = 1.0;
+  for (const ChildFrame& c : children)
+  {
+    if (!WINL_IsStaticText(c.hwnd) && !WINL_IsButton(c.hwnd)) continue;
+    RECT wanted{0, 0, 0, 0};
+    WINL_GetDesiredControlSize(c.hwnd, &wanted);
+    const int width = c.rect.right - c.rect.left;
+    if (width > 0 && wanted.right > width) factor = std::max(factor, static_cast<double>(wanted.right) / width);
+  }
+  if (factor <= 1.0) return;
+  const auto scaled = [factor](long v) { return static_cast<int>(std::ceil(v * factor)); };
+  for (const ChildFrame& c : children)
+    SetWindowPos(c.hwnd, nullptr, scaled(c.rect.left), c.rect.top, scaled(c.rect.right) - scaled(c.rect.left),
+                 c.rect.bottom - c.rect.top, SWP_NOZORDER);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  RECT window{};
+  GetWindowRect(dialog, &window);
+  const int frameW = (window.right - window.left) - (client.right - client.left);
+  const int frameH = (window.bottom - window.top) - (client.bottom - client.top);
+  SetWindowPos(dialog, nullptr, 0, 0, scaled(client.right) + frameW, client.bottom + frameH, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void Select(HWND dialog, int id, size_t index)
@@ -160,6 +211,7 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
   if (msg == WM_INITDIALOG)
   {
     // Devices come and go while the editor runs: list what is there now.
+    FitDialogToText(hwnd);
     MidiPorts* ports = AppPorts();
     if (ports) ports->ProbeMidiIO();
     if (!MidiSystemPresent() || !PopulateMidiDialogs(hwnd)) ShowNoMidiSystem(hwnd);

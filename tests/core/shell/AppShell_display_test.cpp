@@ -284,6 +284,84 @@ TEST_F(AppShellDisplay, PreferencesOfferNoneOfTheEditorsOwnPorts)
   });
 }
 
+// The box of the text's ink in a control as the dialog draws it: pixels
+// darker than the theme's light faces and frames, over the control's left
+// part (a list's arrow is dark too) and clear of its rounded corners.
+struct Ink
+{
+  int left = -1, top = -1, right = -1, bottom = -1;  // inclusive, in the control; -1: none
+  int width = 0, height = 0;                          // the control's
+};
+
+Ink InkOf(HWND dialog, HWND control, double part)
+{
+  Ink ink;
+  int dialogW = 0, dialogH = 0, x0 = 0, y0 = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(dialog), &dialogW, &dialogH);
+  if (!PLAT_GtkTestAllocation(WINL_GetNativeView(control), WINL_GetNativeView(dialog), &x0, &y0, &ink.width,
+                              &ink.height))
+    return ink;
+  constexpr int kCorner = 4;
+  for (int y = 0; y < ink.height && y0 + y < dialogH; ++y)
+    for (int x = kCorner; x < static_cast<int>(ink.width * part) - kCorner && x0 + x < dialogW; ++x)
+    {
+      const uint32_t p = pixels[static_cast<size_t>(y0 + y) * dialogW + x0 + x];
+      const int luminance = ((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255);
+      if (luminance >= 10 * 110) continue;
+      if (ink.left < 0 || x < ink.left) ink.left = x;
+      if (x > ink.right) ink.right = x;
+      if (ink.top < 0) ink.top = y;
+      ink.bottom = y;
+    }
+  return ink;
+}
+
+BOOL CollectTexts(HWND child, LPARAM data)
+{
+  if (WINL_IsStaticText(child) || WINL_IsButton(child)) reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+  return TRUE;
+}
+
+// Every text of the dialog shows whole at the theme's font: the selected
+// entry of each list lies inside its box with room above and below, and
+// each label and button shows as wide a text as it asks for.
+TEST_F(AppShellDisplay, PreferencesShowEveryTextWhole)
+{
+  Start();
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      const Ink ink = InkOf(dialog, GetDlgItem(dialog, id), 0.6);
+      SCOPED_TRACE(id);
+      ASSERT_GE(ink.top, 0) << "no text drawn";
+      EXPECT_GT(ink.top, 1);
+      EXPECT_LT(ink.bottom, ink.height - 2);
+      // "off" from the top of its f to its base line.
+      EXPECT_GE(ink.bottom - ink.top + 1, 8);
+    }
+    std::vector<HWND> texts;
+    EnumChildWindows(dialog, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_EQ(texts.size(), 6u);  // three labels, three buttons
+    for (HWND text : texts)
+    {
+      char caption[64] = {};
+      GetWindowText(text, caption, sizeof caption);
+      SCOPED_TRACE(caption);
+      RECT wanted{};
+      WINL_GetDesiredControlSize(text, &wanted);
+      RECT frame{};
+      GetWindowRect(text, &frame);
+      EXPECT_GE(frame.right - frame.left, wanted.right);
+      const Ink ink = InkOf(dialog, text, 1.0);
+      ASSERT_GE(ink.top, 0) << "no text drawn";
+      // Not cut at the right or below: the text ends inside the control.
+      EXPECT_LT(ink.right, ink.width - 4);
+      EXPECT_LT(ink.bottom, ink.height - 1);
+    }
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
 // With no MIDI system at all the lists say so and cannot be opened.
 TEST_F(AppShellDisplay, PreferencesSayThereIsNoMidiSystem)
 {
