@@ -253,6 +253,29 @@ bool AttachGUI()
   return true;
 }
 
+void ResetMidi()
+{
+  if (!gPorts) return;
+  MidiPortSettings& midi = gPorts->State();
+  // The old editor goes first, with no port or callback left to reach it.
+  gPorts->CloseAll();
+  gPorts->SetOutputGate(nullptr);
+  gPorts->SetPlug(nullptr);
+  gPluginInstance.reset();
+  (void)gPorts->InitialiseMidi();
+  gPorts->ProbeMidiIO();
+  (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
+  gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
+  if (gPluginInstance)
+  {
+    gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
+    gPorts->SetPlug(gPluginInstance.get());
+  }
+  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
+  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  if (gHWND && !AttachGUI()) std::puts("couldn't attach gui");
+}
+
 void Cleanup()
 {
   // No MIDI thread may enter the editor once it starts to go. The ports

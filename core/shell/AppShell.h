@@ -12,6 +12,7 @@
 //   AppCommands.cpp     the command table: the menu bar and the editor's indexes
 //   AppPreferences.cpp  the "Preferences" dialog
 //   AppMidiSystem.cpp   whether a MIDI system answers
+//   AppAudioLists.cpp   the audio device and sample-rate lists
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppMain.cpp         the program's entry
 //
@@ -27,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IUnitStandalone;
 class MidiPorts;
@@ -51,6 +53,12 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // the stored scale to the screen and restores the window size. False when
 // there is no graphics object or it opened no view.
 bool AttachGUI();
+
+// Makes the MIDI objects and the editor again: the ports close and the
+// editor goes, then the objects, the lists, the output, a new editor (in
+// the main window when there is one) and the two inputs, by the stored
+// names. No caller.
+void ResetMidi();
 
 // Takes the application down, whatever part of it was made: callbacks and
 // ports, then the editor (which stops its timer and saves its state), then
@@ -102,6 +110,27 @@ bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
 // when the fit changes it, writes the fitted scale with "%.15f", puts it in
 // *scale and returns true.
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale);
+
+// ---- the audio lists (no caller: no audio device is opened) ----
+
+// An audio device as the audio system reports it.
+struct AudioDeviceInfo
+{
+  std::string name;
+  int inputs = 0, outputs = 0;   // channels
+  std::vector<int> sampleRates;  // in the device's order
+};
+// The audio system's devices: none, since the program opens no audio device.
+std::vector<AudioDeviceInfo> AudioDevices();
+// Fills combo 40013 with the rates ("%i") that the record's input and output
+// devices share, in the input's order, and selects the record's rate (none
+// when it is not among them); the number of rates listed.
+int PopulateSampleRateList(HWND dialog, const AppState& state, const std::vector<AudioDeviceInfo>& devices);
+// Fill combo with the devices that have inputs (outputs) and select the
+// record's device.
+void PopulateAudioInputList(HWND dialog, int combo, const AppState& state, const std::vector<AudioDeviceInfo>& devices);
+void PopulateAudioOutputList(HWND dialog, int combo, const AppState& state,
+                             const std::vector<AudioDeviceInfo>& devices);
 
 // ---- what the shell makes, replaceable for tests ----
 

@@ -5,6 +5,8 @@
 // ctest runs each test in a process of its own; a later one here skips.
 #include "core/shell/AppShell.h"
 
+#include "core/shell/AppResources.h"
+
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
 #include "editor/ZephraEditor.h"
@@ -19,6 +21,7 @@
 #include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Queue.h"
 
@@ -264,6 +267,27 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
             "Error|The MIDI settings could not be saved in " + Ini() + ".");
 }
 
+TEST_F(AppShellDisplay, ResetMidiMakesThePortsAndTheEditorAgain)
+{
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  int made = 0;
+  RtMidiOut* given = nullptr;
+  const auto make = AppShellParts().makePlug;
+  AppShellParts().makePlug = [&](RtMidiOut* out, uint16_t* channel) {
+    ++made;
+    given = out;
+    return make(out, channel);
+  };
+  ResetMidi();
+  EXPECT_EQ(made, 1);
+  ASSERT_NE(AppPlugin(), nullptr);
+  EXPECT_EQ(AppPlugin(), static_cast<IUnitStandalone*>(mPlug));
+  EXPECT_EQ(mPlug->guiOpens, 1);  // the new editor in the main window
+  EXPECT_EQ(AppPorts()->State().mInDev + "|" + AppPorts()->State().mOutDev, "virtual input|virtual output");
+  EXPECT_TRUE(AppPorts()->OutputOpen());
+  EXPECT_EQ(given, AppPorts()->MidiOut());
+}
+
 // The editor's own ports (its virtual ones here) are offered in no list:
 // choosing one would feed the editor its own messages.
 TEST_F(AppShellDisplay, PreferencesOfferNoneOfTheEditorsOwnPorts)
@@ -360,6 +384,62 @@ TEST_F(AppShellDisplay, PreferencesShowEveryTextWhole)
     }
     SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
   });
+}
+
+// The audio lists over a table of devices: the rates the chosen input and
+// output share, in the input's order, with the stored rate selected.
+TEST_F(AppShellDisplay, AudioListsOfferWhatTheChosenDevicesShare)
+{
+  Start();
+  const std::vector<AudioDeviceInfo> kDevices = {
+      {"Mic", 2, 0, {44100, 48000, 96000}},
+      {"Both", 2, 2, {48000, 88200, 96000}},
+      {"Speakers", 0, 2, {96000, 48000}},
+  };
+  const struct Case
+  {
+    const char* in;
+    const char* out;
+    const char* rate;
+    std::vector<std::string> rates;
+    int selected;
+  } kCases[] = {
+      {"Mic", "Speakers", "96000", {"48000", "96000"}, 1},
+      {"Both", "Both", "88200", {"48000", "88200", "96000"}, 1},
+      {"Mic", "Speakers", "44100", {"48000", "96000"}, -1},
+      {"Speakers", "Both", "48000", {}, -1},  // no inputs on "Speakers"
+      {"Built-in Input", "Built-in Output", "44100", {}, -1},
+  };
+  HWND dialog = WINL_CreateDialog(WINL_curmodule_dialogresource_head, reinterpret_cast<const char*>(kDlgPreferences),
+                                  nullptr, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, 0);
+  ASSERT_NE(dialog, nullptr);
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, dialog, false, false);
+  ASSERT_NE(WINL_MakeCombo(kIdcSampleRate, 0, 0, 100, 100, 3), nullptr);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(std::string(c.in) + " " + c.out + " " + c.rate);
+    AppState state;
+    std::snprintf(state.mAudioInputDevice, sizeof state.mAudioInputDevice, "%s", c.in);
+    std::snprintf(state.mAudioOutputDevice, sizeof state.mAudioOutputDevice, "%s", c.out);
+    std::snprintf(state.mSampleRate, sizeof state.mSampleRate, "%s", c.rate);
+    EXPECT_EQ(PopulateSampleRateList(dialog, state, kDevices), static_cast<int>(c.rates.size()));
+    EXPECT_EQ(ListOf(dialog, kIdcSampleRate), c.rates);
+    EXPECT_EQ(Selected(dialog, kIdcSampleRate), c.selected);
+  }
+  AppState state;
+  std::snprintf(state.mAudioInputDevice, sizeof state.mAudioInputDevice, "Both");
+  std::snprintf(state.mAudioOutputDevice, sizeof state.mAudioOutputDevice, "Speakers");
+  PopulateAudioInputList(dialog, kIdcSynthInput, state, kDevices);
+  PopulateAudioOutputList(dialog, kIdcOutput, state, kDevices);
+  EXPECT_EQ(ListOf(dialog, kIdcSynthInput), (std::vector<std::string>{"Mic", "Both"}));
+  EXPECT_EQ(Selected(dialog, kIdcSynthInput), 1);
+  EXPECT_EQ(ListOf(dialog, kIdcOutput), (std::vector<std::string>{"Both", "Speakers"}));
+  EXPECT_EQ(Selected(dialog, kIdcOutput), 1);
+  // Without an audio device the lists are empty.
+  PopulateAudioInputList(dialog, kIdcSynthInput, AppState(), AudioDevices());
+  EXPECT_EQ(PopulateSampleRateList(dialog, AppState(), AudioDevices()), 0);
+  EXPECT_TRUE(ListOf(dialog, kIdcSynthInput).empty() && ListOf(dialog, kIdcSampleRate).empty());
+  DestroyWindow(dialog);
 }
 
 // With no MIDI system at all the lists say so and cannot be opened.
