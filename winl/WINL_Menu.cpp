@@ -1,6 +1,7 @@
 #include "winl/WINL_Menu.h"
 
 #include "winl/WINL_App.h"
+#include "winl/WINL_Keys.h"
 #include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -508,11 +509,11 @@ int GetMenuItemID(HMENU menu, int position)
 
 namespace
 {
-constexpr int kVirtKey = 1;
-constexpr int kShift = 4;
-constexpr int kCommand = 8;
-constexpr int kOption = 16;
-constexpr int kControl = 32;
+constexpr int kVirtKey = WINL_KEYF_VIRTKEY;
+constexpr int kShift = WINL_KEYF_SHIFT;
+constexpr int kCommand = WINL_KEYF_COMMAND;
+constexpr int kOption = WINL_KEYF_OPTION;
+constexpr int kControl = WINL_KEYF_CONTROL;
 
 // The layer's virtual key of each navigation key that may be an equivalent.
 bool IsNavigationKey(int key)

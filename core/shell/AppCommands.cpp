@@ -2,6 +2,7 @@
 #include "core/shell/AppCommands.h"
 
 #include "core/shell/AppResources.h"
+#include "winl/WINL_Keys.h"
 #include "winl/WINL_Menu.h"
 
 #include <string>
@@ -9,15 +10,13 @@
 
 namespace
 {
-// SetMenuItemModifier's bits.
-constexpr int kVirtKey = 1;
-constexpr int kShift = 4;
-constexpr int kCommand = 8;
+// The layer's virtual keys of Page Up and Page Down.
 constexpr int kPageUp = 33;
 constexpr int kPageDown = 34;
 
-constexpr int kCtrl = kVirtKey | kCommand;
-constexpr int kCtrlShift = kVirtKey | kCommand | kShift;
+// Command is the Ctrl key here.
+constexpr int kCtrl = WINL_KEYF_VIRTKEY | WINL_KEYF_COMMAND;
+constexpr int kCtrlShift = kCtrl | WINL_KEYF_SHIFT;
 
 // In menu order. The program keys leave Ctrl with the arrows to the text
 // fields of the surface.
