@@ -186,6 +186,36 @@ TEST(MenuCommands, PreferencesPicture)
   // The dialog grew from its 320 units to show its labels whole.
   EXPECT_GT(dialog.w, 320);
   EXPECT_TRUE(editor.SavePicture("e2e-preferences", dialog));
+  // Each list's selected text lies inside its box, with room above and
+  // below: its frame (x, y, w of the dialog's units, widened with the
+  // dialog; 18 pixels high), the text's dark pixels over its left half.
+  const double widen = dialog.w / 320.0;
+  const struct
+  {
+    int x, y, w;
+  } kLists[] = {{20, 43, 150}, {180, 43, 120}, {20, 88, 150}};
+  for (const auto& list : kLists)
+  {
+    SCOPED_TRACE(list.x * 1000 + list.y);
+    const RunningEditor::Rect box{dialog.x + static_cast<int>(list.x * widen) + 4, dialog.y + list.y,
+                                  static_cast<int>(list.w * widen / 2), 18};
+    const std::vector<uint32_t> pixels = editor.Grab(box);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < box.h; ++y)
+      for (int x = 0; x < box.w; ++x)
+      {
+        const uint32_t p = pixels[static_cast<size_t>(y * box.w + x)];
+        if (((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255) >= 1100) continue;
+        if (top < 0) top = y;
+        bottom = y;
+      }
+    ASSERT_GE(top, 0) << "no text";
+    // Clear of the frame's rows, and as tall as a line of text (a text
+    // pushed below the box shows only its tops).
+    EXPECT_GT(top, 1);
+    EXPECT_LT(bottom, box.h - 1);
+    EXPECT_GE(bottom - top + 1, 10);
+  }
   editor.Key("Escape");
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
