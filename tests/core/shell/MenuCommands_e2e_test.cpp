@@ -54,7 +54,7 @@ RunningEditor::Rect GuiPart(RunningEditor& editor, int gx, int gy, int w, int h)
   return {x, y, w, h};
 }
 
-TEST(MenuCommands, UndoInTheEditMenuTakesAFaderDragBack)
+TEST(MenuCommands, UndoByMenuAndByCtrlZTakesAFaderDragBack)
 {
   RunningEditor editor;
   START_OR_SKIP(editor);
@@ -72,6 +72,14 @@ TEST(MenuCommands, UndoInTheEditMenuTakesAFaderDragBack)
     << SynthValue(editor, kVolume) << " instead of " << before;
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
   editor.SavePicture("e2e-undo", editor.MainRect());
+
+  // The same with the item's key, Ctrl+Z.
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10));
+  editor.Key("ctrl+z");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, 10))
+    << SynthValue(editor, kVolume) << " instead of " << before;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
