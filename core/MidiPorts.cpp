@@ -1,4 +1,5 @@
 #include "core/MidiPorts.h"
+#include "core/SettingsNames.h"
 
 #include "core/BASE_Mutex.h"
 #include "core/IUnitBase.h"
@@ -97,17 +98,17 @@ void MidiPorts::FitGateToOutput()
 void MidiPorts::ReadSettings()
 {
   if (!mStore.read) return;
-  mState.mInDev = mStore.read("indev", "no input");
-  mState.mInBDev = mStore.read("inBdev", "no input");
-  mState.mOutDev = mStore.read("outdev", "no output");
+  mState.mInDev = mStore.read(Setting::kSynthInput.key, "no input");
+  mState.mInBDev = mStore.read(Setting::kKeyboardInput.key, "no input");
+  mState.mOutDev = mStore.read(Setting::kOutput.key, "no output");
 }
 
 bool MidiPorts::UpdateINI()
 {
   if (!mStore.write) return true;
-  const bool in = mStore.write("indev", mState.mInDev.c_str());
-  const bool inB = mStore.write("inBdev", mState.mInBDev.c_str());
-  const bool out = mStore.write("outdev", mState.mOutDev.c_str());
+  const bool in = mStore.write(Setting::kSynthInput.key, mState.mInDev.c_str());
+  const bool inB = mStore.write(Setting::kKeyboardInput.key, mState.mInBDev.c_str());
+  const bool out = mStore.write(Setting::kOutput.key, mState.mOutDev.c_str());
   return in && inB && out;
 }
 

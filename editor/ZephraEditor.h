@@ -12,12 +12,14 @@
 //   ZephraEffectCases.cpp      effect panels, tabs and the EQ views
 //   ZephraButtonCases.cpp      editor buttons and controller learn
 //   ZephraManagerCases.cpp     the program manager's actions
+//   ZephraManagerMode.cpp      the manager shown and put away by the menu
 // the menu commands in ZephraMenuCommands.cpp, the construction in
 // ZephraEditor.cpp, the GUI build in ZephraSkinBuild.cpp, the
 // program-manager overlay in ZephraManagerPanel.cpp and the view-layout hook
 // in ZephraViewLayout.cpp; the panels themselves are ZephraPanels.
 #pragma once
 
+#include "editor/ZephraDesktopOpen.h"
 #include "synth/ZephraModel.h"
 
 #include <cstdint>
@@ -77,8 +79,10 @@ public:
   void HideManager(bool hide);
   void HideLoginPanel(bool hide);
   void HideFolderPanel(bool hide);
-  // The overlay once CreateManagerPanel has run, else null.
-  ZephraManagerPanel* ManagerPanel() const { return mManagerPanel; }
+  // The overlay once CreateManagerPanel has run and while it is still the
+  // model's manager link (a test may put another link in its place), else
+  // null.
+  ZephraManagerPanel* ManagerPanel();
 
   // ---- the view-layout hook (ZephraViewLayout.cpp) ----
   // View mode 0 only: the panels as the current values demand, the FLEXI
@@ -90,6 +94,10 @@ public:
   // ids; any other index does nothing. Always true, so the shell never shows
   // its own About box. GUI thread; locks.
   bool OnStandaloneMenuCommand(int index) override;
+  // The program that opens the user guide and the database's page
+  // ("xdg-open"); openers still watched for failure.
+  void SetDesktopOpener(std::string program) { mOpener.SetProgram(std::move(program)); }
+  size_t DesktopOpenersRunning() const { return mOpener.Running(); }
   // Hides or shows the program-number chooser: its background, the chooser
   // and its OK button.
   void HideCaptionList(bool hide);
@@ -197,8 +205,10 @@ private:
   void ClickSelector(SkinRef ref);
   // The file the selector holds, "" for none.
   std::string SelectedFile(SkinRef ref) const;
-  // xdg-open on target; false, and a log line, when it did not start.
+  // The desktop opener on target; false, with a message box, when it did
+  // not start. An opener that fails later is reported by the idle pass.
   bool OpenWithDesktop(const std::string& target);
+  void ReportFailedOpens();
   bool OpenUserGuide();
   bool OpenDatabasePage();
   void ResizeView(int width, int height);
@@ -210,6 +220,18 @@ private:
   // A press and release of the button, through the handler.
   void PressButton(int param);
   void StepTenPrograms(bool forward);
+
+  // ---- the manager shown and put away (ZephraManagerMode.cpp) ----
+  // Command 33: the overlay, the program folder listed with the current
+  // file selected (and remembered), no bank location selected.
+  void ShowManager();
+  // Command 32 (not during a transfer): the panels, with the selected bank
+  // location's program (exported into the cache first), the first stored
+  // one, or the remembered file loaded and sent.
+  void PutManagerAway();
+  // The load, save and write selectors all hold path.
+  void SetSelectorsTo(const std::string& path);
+  void LoadAndSend(const std::string& path);
 
   // ---- the program manager (ZephraManagerCases.cpp) ----
   // The manager's action for a parameter 307..340 while the manager is
@@ -251,9 +273,13 @@ private:
   bool mBankSaved = false;  // the bank as shown is in a folder
   int mRowEditMode = 0;     // 1..5 by the ticked box, 0 none
   std::string mBankFolder;  // where the bank was last loaded or saved
+  // The program folder and its current file when the manager opened.
+  std::string mRememberedFolder;
+  std::string mRememberedFile;
 
   ZephraPanels* mFace = nullptr;  // owned by the model's panel link
   ZephraManagerPanel* mManagerPanel = nullptr;  // owned by the model's manager link
 
   int mSkin = 0;
+  DesktopOpener mOpener;
 };

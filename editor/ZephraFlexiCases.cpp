@@ -305,6 +305,7 @@ void ZephraEditor::OnPanelTimerTick()
 void ZephraEditor::OnIdle()
 {
   ZephraModel::OnIdle();
+  ReportFailedOpens();
   // The lamp is a control: it changes under the mutex, and an idle pass that
   // finds it taken simply blinks later.
   BASE_MutexTryLock lock(GetMutex());

@@ -5,6 +5,7 @@
 // let go of the plug-in mutex while the user answers; the database is asked
 // without it too, since it answers slowly.
 #include "editor/ZephraEditor.h"
+#include "core/SettingsNames.h"
 
 #include "core/BASE_Mutex.h"
 #include "core/IMidiMsg.h"
@@ -382,10 +383,9 @@ bool ZephraEditor::OnBankButton(int p)
       char text[400];
       snprintf(text, sizeof text, kUploadFolderText, mBankFolder.c_str());
       AskUser(text, "Warning", kOkType);
-      char server[256] = {};
-      GetPrivateProfileString("dbase", "server", "", server, sizeof server, SettingsPath().c_str());
-      if (server[0] && GetGUI())
-        (void)static_cast<IGraphics*>(GetGUI())->OpenURL((std::string("https://") + server + kUploadPage).c_str());
+      const ProgramDatabase database = Database();
+      if (database.HasServer() && GetGUI())
+        (void)static_cast<IGraphics*>(GetGUI())->OpenURL(("https://" + database.Server() + kUploadPage).c_str());
       return true;
     }
     case kParamManagerWriteBank:
@@ -486,7 +486,7 @@ void ZephraEditor::OnDatabaseButton()
   Manager().ShowLoginPanel(true);
   if (!GetParam(kParamManagerRemember)->Bool()) return;
   char user[257] = {};
-  GetPrivateProfileString("dbase", "user", "", user, sizeof user, SettingsPath().c_str());
+  GetPrivateProfileString(Setting::kDatabaseUser.section, Setting::kDatabaseUser.key, "", user, sizeof user, SettingsPath().c_str());
   if (user[0]) Manager().SetUserField(user);
   std::string password;
   if (ReadUserFile(UserFilePath(), password)) Manager().SetPasswordField(password.c_str());
@@ -509,7 +509,7 @@ void ZephraEditor::LogIn()
   }
   if (GetParam(kParamManagerRemember)->Bool())
   {
-    WritePrivateProfileString("dbase", "user", user.c_str(), SettingsPath().c_str());
+    WritePrivateProfileString(Setting::kDatabaseUser.section, Setting::kDatabaseUser.key, user.c_str(), SettingsPath().c_str());
     // A password the file cannot hold is not remembered, nor is an older one.
     if (!WriteUserFile(UserFilePath(), password)) unlink(UserFilePath().c_str());
   }
@@ -521,9 +521,9 @@ void ZephraEditor::LogIn()
 
 void ZephraEditor::OnRemember(bool ticked)
 {
-  WritePrivateProfileString("dbase", "memo", ticked ? "true" : "false", SettingsPath().c_str());
+  WritePrivateProfileString(Setting::kDatabaseMemo.section, Setting::kDatabaseMemo.key, ticked ? "true" : "false", SettingsPath().c_str());
   if (ticked) return;
-  WritePrivateProfileString("dbase", "user", "", SettingsPath().c_str());
+  WritePrivateProfileString(Setting::kDatabaseUser.section, Setting::kDatabaseUser.key, "", SettingsPath().c_str());
   unlink(UserFilePath().c_str());
   Manager().SetUserField("");
   Manager().SetPasswordField("");

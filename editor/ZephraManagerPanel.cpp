@@ -2,6 +2,7 @@
 // order is the drawing order, so the sub-panels lie over the buttons they
 // cover and each tile over its highlight), walked once by Build.
 #include "editor/ZephraManagerPanel.h"
+#include "core/SettingsNames.h"
 
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraPanels.h"
@@ -238,7 +239,7 @@ void ZephraManagerPanel::CloseSubPanels()
   HideFolderPanel(true);
   HideLoginPanel(true);
   char memo[16] = "";
-  GetPrivateProfileString("dbase", "memo", "", memo, sizeof memo, mEditor.SettingsPath().c_str());
+  GetPrivateProfileString(Setting::kDatabaseMemo.section, Setting::kDatabaseMemo.key, "", memo, sizeof memo, mEditor.SettingsPath().c_str());
   if (std::strcmp(memo, "true") == 0)
     mEditor.SetParameterFromGUI(kParamManagerRemember, 1.0);
   else if (std::strcmp(memo, "false") == 0)
@@ -374,7 +375,7 @@ void ZephraEditor::CreateManagerPanel()
   const std::string& settings = SettingsPath();
 
   char manager[16] = "";
-  GetPrivateProfileString("gui", "manager", "", manager, sizeof manager, settings.c_str());
+  GetPrivateProfileString(Setting::kManager.section, Setting::kManager.key, "", manager, sizeof manager, settings.c_str());
   if (manager[0] == '\0' || std::strcmp(manager, "false") == 0)
     SetManagerMode(false);
   else if (std::strcmp(manager, "true") == 0)
@@ -389,17 +390,22 @@ void ZephraEditor::CreateManagerPanel()
   SetParameterFromGUI(kParamManagerConfirm, 1.0);
 }
 
+ZephraManagerPanel* ZephraEditor::ManagerPanel()
+{
+  return mManagerPanel && &Manager() == mManagerPanel ? mManagerPanel : nullptr;
+}
+
 void ZephraEditor::HideManager(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->Hide(hide, mRowEditMode != 0, BrowserList().size());
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->Hide(hide, mRowEditMode != 0, BrowserList().size());
 }
 
 void ZephraEditor::HideLoginPanel(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->HideLoginPanel(hide);
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->HideLoginPanel(hide);
 }
 
 void ZephraEditor::HideFolderPanel(bool hide)
 {
-  if (mManagerPanel) mManagerPanel->HideFolderPanel(hide);
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->HideFolderPanel(hide);
 }

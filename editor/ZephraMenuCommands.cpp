@@ -17,6 +17,7 @@
 //   26, 27 undo, redo; 28..31 next, previous, ten forward, ten back
 //   32, 33 the manager off, on
 #include "editor/ZephraEditor.h"
+#include "core/SettingsNames.h"
 #include "editor/ZephraPanels.h"
 
 #include "core/BASE_Mutex.h"
@@ -27,6 +28,7 @@
 #include "graphics/controls/IUserTextControl.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "platform/PLAT_Resources.h"
+#include "synth/ProgramDatabase.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <syslog.h>
@@ -37,6 +39,7 @@ namespace {
 
 constexpr int kLastMenuIndex = 33;
 constexpr int kWarningType = 0;
+constexpr int kOkType = 0;
 constexpr const char* kUserGuide = "pdf/Zephra_userguide-v3.60.pdf";
 constexpr const char* kDatabasePage = "/zephradatabase";
 constexpr const char* kRestartText =
@@ -86,13 +89,19 @@ std::string ZephraEditor::SelectedFile(SkinRef ref) const
 
 bool ZephraEditor::OpenWithDesktop(const std::string& target)
 {
-  IGraphics* gui = dynamic_cast<IGraphics*>(GetGUI());
-  if (!gui || target.empty() || !gui->OpenURL(target.c_str()))
+  if (mOpener.Start(target)) return true;
+  syslog(LOG_ERR, "ZephraEditor: could not start the desktop opener for \"%s\"", target.c_str());
+  AskUser(("The desktop's opener (xdg-open) could not be started for\n" + target).c_str(), "Error", kOkType);
+  return false;
+}
+
+void ZephraEditor::ReportFailedOpens()
+{
+  for (const std::string& target : mOpener.TakeFailures())
   {
-    syslog(LOG_ERR, "ZephraEditor: could not open \"%s\"", target.c_str());
-    return false;
+    syslog(LOG_ERR, "ZephraEditor: nothing could open \"%s\"", target.c_str());
+    AskUser(("No program on this computer could open\n" + target).c_str(), "Error", kOkType);
   }
-  return true;
 }
 
 bool ZephraEditor::OpenUserGuide()
@@ -101,6 +110,7 @@ bool ZephraEditor::OpenUserGuide()
   if (guide.empty())
   {
     syslog(LOG_ERR, "ZephraEditor: the user guide %s is missing", kUserGuide);
+    AskUser((std::string("The user guide ") + kUserGuide + " is missing.").c_str(), "Error", kOkType);
     return false;
   }
   return OpenWithDesktop(guide);
@@ -108,14 +118,9 @@ bool ZephraEditor::OpenUserGuide()
 
 bool ZephraEditor::OpenDatabasePage()
 {
-  char server[256] = {};
-  GetPrivateProfileString("dbase", "server", "", server, sizeof server, SettingsPath().c_str());
-  if (!*server)
-  {
-    syslog(LOG_ERR, "ZephraEditor: no program-database server is set");
-    return false;
-  }
-  return OpenWithDesktop(std::string("https://") + server + kDatabasePage);
+  ProgramDatabase database = Database();
+  if (!DatabaseOrSay(database)) return false;
+  return OpenWithDesktop("https://" + database.Server() + kDatabasePage);
 }
 
 void ZephraEditor::ResizeView(int width, int height)
@@ -137,7 +142,7 @@ void ZephraEditor::SetGuiScale(double scale)
 
 void ZephraEditor::ChooseLook(int skin)
 {
-  WritePrivateProfileString("gui", "background", kSkinSetting[skin], SettingsPath().c_str());
+  WritePrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, kSkinSetting[skin], SettingsPath().c_str());
   if (skin == mSkin) return;
   // The LCD look is built differently, not merely painted over: it comes
   // and goes only with a new start.
@@ -235,11 +240,8 @@ void ZephraEditor::RunMenuCommand(int index)
     case 29: PressButton(kParamPreviousProgram); return;
     case 30: StepTenPrograms(true); return;
     case 31: StepTenPrograms(false); return;
-    case 32:
-      if (!ManagerMode() || BankWriteRunning() || SavingAllFromSynth()) return;
-      SetManagerMode(false);
-      return;
-    case 33: SetManagerMode(true); return;
+    case 32: PutManagerAway(); return;
+    case 33: ShowManager(); return;
     default: return;
   }
 }

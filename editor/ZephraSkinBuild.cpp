@@ -3,6 +3,7 @@
 // with its changes applied before the walk. Then come the about overlay,
 // the parameter values, the tool tips and the panels that start hidden.
 #include "editor/ZephraEditor.h"
+#include "core/SettingsNames.h"
 #include "editor/ZephraPanels.h"
 
 #include "editor/IKeyboardControl.h"
@@ -319,10 +320,10 @@ void ZephraEditor::CreateGUI(bool onlyBackground, IGraphics* graphics)
   SetPanels(std::move(panels));
 
   char background[16] = "";
-  GetPrivateProfileString("gui", "background", "", background, sizeof background, SettingsPath().c_str());
+  GetPrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, "", background, sizeof background, SettingsPath().c_str());
   if (background[0] == '\0')
   {
-    WritePrivateProfileString("gui", "background", "space", SettingsPath().c_str());
+    WritePrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, "space", SettingsPath().c_str());
     CreateClassicSkin(true);
   }
   else if (std::strcmp(background, "solid") == 0)

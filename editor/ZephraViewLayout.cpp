@@ -169,4 +169,5 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
 
   // 14. Controls show the values; the manager overlay per manager mode.
   RedrawParamControls();
+  HideManager(!ManagerMode());
 }

@@ -72,6 +72,14 @@ step "Threaded tests under ThreadSanitizer"
 (cd build/tsan && ctest -L 'threaded|jack' -j "$jobs" --output-on-failure --no-tests=ignore --no-label-summary) || status=1
 step "All tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 (cd build/asan && ctest -j "$jobs" --output-on-failure --no-label-summary) || status=1
+# ctest gives each test a process of its own; a test that passes only alone
+# (state left by an earlier test: focus, grabs, caches) shows when its whole
+# binary runs in one process, in a shuffled order (the seed is printed).
+step "Display test binaries, each whole in one process"
+for bin in $(find build/asan/tests -type f -executable -name '*_display_tests' | sort); do
+  echo "== $bin"
+  "$bin" --gtest_shuffle --gtest_random_seed=0 --gtest_brief=1 || { echo "FAILED whole: $bin"; status=1; }
+done
 
 stop_servers
 exit $status

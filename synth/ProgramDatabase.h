@@ -79,6 +79,7 @@ public:
   explicit ProgramDatabase(ProgramDatabaseConfig config) : mConfig(std::move(config)) {}
 
   bool HasServer() const { return !mConfig.server.empty(); }
+  const std::string& Server() const { return mConfig.server; }
   const ProgramDatabaseConfig& Config() const { return mConfig; }
 
   [[nodiscard]] bool Login(const std::string& user, const std::string& password);

@@ -2,6 +2,7 @@
 // the synth one program per acknowledgement, the browser's folder listing
 // and the program-database client's settings.
 #include "synth/ZephraModel.h"
+#include "core/SettingsNames.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/BankFolder.h"
@@ -238,7 +239,7 @@ void ZephraModel::ListDirectory(const std::string& folder)
 ProgramDatabase ZephraModel::Database() const
 {
   char server[256] = {};
-  GetPrivateProfileString("dbase", "server", "", server, sizeof server, mSettingsPath.c_str());
+  GetPrivateProfileString(Setting::kDatabaseServer.section, Setting::kDatabaseServer.key, "", server, sizeof server, mSettingsPath.c_str());
   ProgramDatabaseConfig config;
   config.server = server;
   config.cacheFolder = mCachePath;

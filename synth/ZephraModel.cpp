@@ -1,6 +1,7 @@
 // The model's set-up: the 342 parameters in their fixed order, the settings
 // it reads, the program state at start, the one-second timer.
 #include "synth/ZephraModel.h"
+#include "core/SettingsNames.h"
 
 #include "core/BASE_Mutex.h"
 #include "winl/ini/WINL_Ini.h"
@@ -33,8 +34,8 @@ ZephraModel::~ZephraModel()
 
 std::string ZephraModel::DefaultSettingsFolder()
 {
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "") + "/Library/Application Support/ZephraEditor";
+  const std::string folder = UserSettingsFolder();
+  return folder.substr(0, folder.size() - 1);
 }
 
 void ZephraModel::SetPanels(std::unique_ptr<ZephraPanelLink> panels)
@@ -81,7 +82,7 @@ void ZephraModel::SetAllLastValues(int value)
 void ZephraModel::ReadKbdMidiChannel()
 {
   char text[129] = {};
-  GetPrivateProfileString("midi", "kbdmidioutch", "0", text, sizeof text, mSettingsPath.c_str());
+  GetPrivateProfileString(Setting::kKeyboardChannel.section, Setting::kKeyboardChannel.key, "0", text, sizeof text, mSettingsPath.c_str());
   mKbdMidiChannel = 0;
   if (!text[0]) return;
   char* end = nullptr;

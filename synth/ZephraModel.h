@@ -193,6 +193,13 @@ public:
     const int files = mFolderFileCount + 1;
     mFolderFileIndex = ((index % files) + files) % files;
   }
+  // The table holds name only, as after a file outside any folder.
+  void SetOnlyFolderFile(const std::string& name)
+  {
+    mFolderFiles.assign(1, name);
+    mFolderFileCount = 0;
+    mFolderFileIndex = 0;
+  }
 
   // ---- the synth link: SysEx transfer (ZephraModelSysEx.cpp) ----
   // Every SysEx message the model hands to the MIDI output, in order.
@@ -405,6 +412,8 @@ protected:
   void ForgetBrowserAnchor() { mBrowserAnchor = -1; }
   // Any exchange with the synth that a bank operation would disturb.
   bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
+  // The database with a server, or the message that none is set.
+  bool DatabaseOrSay(ProgramDatabase& database);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
 
@@ -507,8 +516,6 @@ private:
   void ShowBrowserRows();
   // Runs the toggled row-edit operations on a mouse-up at location.
   void RunBankOperations(int location);
-  // The database with a server, or the message that none is set.
-  bool DatabaseOrSay(ProgramDatabase& database);
   // The bank export's download: one database for the whole operation, and
   // the missing-server message said once, however many entries need it.
   BankFetch BankDownload(ProgramDatabase& database, bool& toldNoServer);

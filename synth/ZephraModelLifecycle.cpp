@@ -2,6 +2,7 @@
 // watchdog and flag reports, the idle hook's deferred work, the start with
 // the last program and the end that saves it.
 #include "synth/ZephraModel.h"
+#include "core/SettingsNames.h"
 
 #include "core/BASE_Mutex.h"
 #include "synth/ProgramFile.h"
@@ -129,7 +130,7 @@ void ZephraModel::OnIdle()
 void ZephraModel::StartWithLastProgram()
 {
   char lastFile[257] = {};
-  GetPrivateProfileString("program", "lastfile", "", lastFile, sizeof lastFile,
+  GetPrivateProfileString(Setting::kLastFile.section, Setting::kLastFile.key, "", lastFile, sizeof lastFile,
                           mSettingsPath.c_str());
   if (std::string(lastFile).size() < 5)
   {
@@ -235,7 +236,7 @@ void ZephraModel::DestroyEditor()
 
   BASE_MutexLock lock(GetMutex());
   const char* ini = mSettingsPath.c_str();
-  (void)WritePrivateProfileString("gui", "manager", mManagerMode ? "true" : "false", ini);
+  (void)WritePrivateProfileString(Setting::kManager.section, Setting::kManager.key, mManagerMode ? "true" : "false", ini);
   const bool haveFile = mFolderFileIndex >= 0 &&
                         mFolderFileIndex < static_cast<int>(mFolderFiles.size()) &&
                         !mFolderFiles[mFolderFileIndex].empty();
@@ -243,9 +244,9 @@ void ZephraModel::DestroyEditor()
   const std::string& fileName = mFolderFiles[mFolderFileIndex];
   SetProgramNameFromFile(fileName.c_str());
   Panels().SetNameDisplay(mProgramName);
-  (void)WritePrivateProfileString("program", "lastfile", (mProgramFolder + fileName).c_str(), ini);
+  (void)WritePrivateProfileString(Setting::kLastFile.section, Setting::kLastFile.key, (mProgramFolder + fileName).c_str(), ini);
   char channel[16];
   std::snprintf(channel, sizeof channel, "%d", mKbdMidiChannel);
-  (void)WritePrivateProfileString("midi", "kbdmidioutch", channel, ini);
+  (void)WritePrivateProfileString(Setting::kKeyboardChannel.section, Setting::kKeyboardChannel.key, channel, ini);
   SaveLastProgram();
 }

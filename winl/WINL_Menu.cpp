@@ -1,6 +1,7 @@
 #include "winl/WINL_Menu.h"
 
 #include "winl/WINL_App.h"
+#include "winl/WINL_Keys.h"
 #include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -508,11 +509,11 @@ int GetMenuItemID(HMENU menu, int position)
 
 namespace
 {
-constexpr int kVirtKey = 1;
-constexpr int kShift = 4;
-constexpr int kCommand = 8;
-constexpr int kOption = 16;
-constexpr int kControl = 32;
+constexpr int kVirtKey = WINL_KEYF_VIRTKEY;
+constexpr int kShift = WINL_KEYF_SHIFT;
+constexpr int kCommand = WINL_KEYF_COMMAND;
+constexpr int kOption = WINL_KEYF_OPTION;
+constexpr int kControl = WINL_KEYF_CONTROL;
 
 // The layer's virtual key of each navigation key that may be an equivalent.
 bool IsNavigationKey(int key)
@@ -587,38 +588,8 @@ uint64_t gCurrentMenu = 0;
 uint64_t gModalMenu = 0;
 uint64_t gWindowMenu = 0;
 
-// Every command the application's shell answers, so that its menu code finds
-// each tag it looks for in the main menu.
-HMENU MakeDefaultMainMenu()
-{
-  static const WINL_MenuGen_Entry kList[] = {
-      {"/.BO^O:&File", 0, 0},
-      {"Select Directory", 40025, 0},
-      {nullptr, 0xFFFF, 0},
-      {"Load Program from File to Editor", 40026, 0},
-      {"Save Program from Editor to File", 40027, 0},
-      {"Write Program from File to Zephra", 40028, 0},
-      {"Write all Programs from Files to Zephra", 40029, 0},
-      {"Save Program from Zephra to File", 40045, 0},
-      {"Save All Programs from Zephra to Files", 40046, 0},
-      {nullptr, 0xFFFF, 0},
-      {"Firmware update", 40030, 0},
-      {nullptr, 0xFFFF, 0},
-      {"Preferences\xE2\x80\xA6", 40006, 0},
-      {nullptr, 0xFFFF, 0},
-      {"Quit", 40007, 0},
-      {"EN%%%^:", 0, 0},
-      {"/.BO^O:&Help", 0, 0},
-      {"User Guide", 40031, 0},
-      {"Program Database", 40032, 0},
-      {"About", 40005, 0},
-      {"EN%%%^:", 0, 0},
-  };
-  HMENU menu = CreatePopupMenu();
-  WINL_GenerateMenuFromList(menu, kList, static_cast<int>(sizeof kList / sizeof kList[0]));
-  SetMenuItemModifier(menu, 40007, MF_BYCOMMAND, 'Q', kVirtKey | kCommand);
-  return menu;
-}
+// Empty until the application sets its own: the layer knows no commands.
+HMENU MakeDefaultMainMenu() { return CreatePopupMenu(); }
 }  // namespace
 
 void WINL_SetMenuDestination(HMENU menu, HWND target)

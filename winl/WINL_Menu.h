@@ -145,10 +145,8 @@ HMENU GetMenu(HWND hwnd);
 // Does nothing: the bar follows the model by itself.
 BOOL DrawMenuBar(HWND hwnd);
 
-// The application's main menu. Until one is set, a default one that holds
-// every command the application's shell handles: File (40025; 40026-40029,
-// 40045, 40046; 40030; Preferences 40006; Quit 40007 with Ctrl+Q) and Help
-// (40031, 40032, About 40005).
+// The application's main menu; an empty one until the application sets its
+// own.
 HMENU WINL_GetCurrentMenu();
 void WINL_SetCurrentMenu(HMENU menu);
 void WINL_SetDefaultModalWindowMenu(HMENU menu);

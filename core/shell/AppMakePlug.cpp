@@ -1,5 +1,6 @@
 // The editor object for the shell, with its GUI.
 #include "core/shell/AppShell.h"
+#include "core/BASE_Mutex.h"
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "graphics/mac/IGraphicsMac.h"
@@ -30,4 +31,12 @@ IGraphics* MakeGraphics(IUnitBase* plug, int width, int height, int fps)
   auto* graphics = new IGraphicsMac(plug, width, height, fps);
   graphics->SetBundleID(kStandaloneBundleID);
   return graphics;
+}
+
+bool PlugManagerOn(IUnitStandalone* plug)
+{
+  auto* editor = dynamic_cast<ZephraEditor*>(plug);
+  if (!editor) return false;
+  BASE_MutexLock lock(editor->GetMutex());
+  return editor->ManagerMode();
 }

@@ -9,10 +9,14 @@
 #include "winl/WINL_Dialog.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace
 {
+constexpr const char* kNoMidiSystemText = "no MIDI system found";
+
 // gTempState: the MIDI settings as the dialog found them.
 MidiPortSettings gTempState;
 
@@ -29,6 +33,90 @@ std::string SelectedText(HWND dialog, int id)
   SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.back() = '\0';
   return std::string(text.data());
+}
+
+// The editor's own ports carry its client names: offered as an input, its
+// own output would feed back into it, a MIDI loop (and its own input as an
+// output the same).
+bool IsOwnPort(const std::string& name)
+{
+  for (const char* client : {MidiPorts::kInputClientName, MidiPorts::kOutputClientName})
+    if (name.compare(0, std::strlen(client), client) == 0 && name.size() > std::strlen(client) &&
+        name[std::strlen(client)] == ':')
+      return true;
+  return false;
+}
+
+std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
+{
+  std::vector<std::string> choices;
+  for (const std::string& name : names)
+    if (!IsOwnPort(name)) choices.push_back(name);
+  return choices;
+}
+
+// Without a MIDI system there is no port to offer: each list says so and
+// cannot be opened.
+void ShowNoMidiSystem(HWND dialog)
+{
+  for (int id : {kIdcSynthInput, kIdcKeyboardInput, kIdcOutput})
+  {
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessage(combo, CB_RESETCONTENT, 0, 0);
+    SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kNoMidiSystemText));
+    SendMessage(combo, CB_SETCURSEL, 0, 0);
+    EnableWindow(combo, FALSE);
+  }
+}
+
+// The dialog's frames were laid out for a smaller font than a desktop
+// theme's: when a label or a button needs more width for its text, every
+// control and the dialog widen by the same factor, so all of each text
+// shows and the arrangement stays as it was.
+struct ChildFrame
+{
+  HWND hwnd;
+  RECT rect;  // in the dialog's client coordinates
+};
+
+BOOL CollectChild(HWND child, LPARAM data)
+{
+  auto* children = reinterpret_cast<std::vector<ChildFrame>*>(data);
+  RECT r{};
+  GetWindowRect(child, &r);
+  POINT topLeft{r.left, r.top}, bottomRight{r.right, r.bottom};
+  HWND dialog = GetParent(child);
+  ScreenToClient(dialog, &topLeft);
+  ScreenToClient(dialog, &bottomRight);
+  children->push_back({child, {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}});
+  return TRUE;
+}
+
+void FitDialogToText(HWND dialog)
+{
+  std::vector<ChildFrame> children;
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&children));
+  double factor = 1.0;
+  for (const ChildFrame& c : children)
+  {
+    if (!WINL_IsStaticText(c.hwnd) && !WINL_IsButton(c.hwnd)) continue;
+    RECT wanted{0, 0, 0, 0};
+    WINL_GetDesiredControlSize(c.hwnd, &wanted);
+    const int width = c.rect.right - c.rect.left;
+    if (width > 0 && wanted.right > width) factor = std::max(factor, static_cast<double>(wanted.right) / width);
+  }
+  if (factor <= 1.0) return;
+  const auto scaled = [factor](long v) { return static_cast<int>(std::ceil(v * factor)); };
+  for (const ChildFrame& c : children)
+    SetWindowPos(c.hwnd, nullptr, scaled(c.rect.left), c.rect.top, scaled(c.rect.right) - scaled(c.rect.left),
+                 c.rect.bottom - c.rect.top, SWP_NOZORDER);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  RECT window{};
+  GetWindowRect(dialog, &window);
+  const int frameW = (window.right - window.left) - (client.right - client.left);
+  const int frameH = (window.bottom - window.top) - (client.bottom - client.top);
+  SetWindowPos(dialog, nullptr, 0, 0, scaled(client.right) + frameW, client.bottom + frameH, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void Select(HWND dialog, int id, size_t index)
@@ -102,9 +190,10 @@ bool PopulateMidiDialogs(HWND dialog)
   MidiPorts* ports = AppPorts();
   if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
-  FillList(dialog, kIdcSynthInput, ports->InputNames(), midi.mInDev);
-  FillList(dialog, kIdcKeyboardInput, ports->InputNames(), midi.mInBDev);
-  FillList(dialog, kIdcOutput, ports->OutputNames(), midi.mOutDev);
+  const std::vector<std::string> inputs = OthersPorts(ports->InputNames());
+  FillList(dialog, kIdcSynthInput, inputs, midi.mInDev);
+  FillList(dialog, kIdcKeyboardInput, inputs, midi.mInBDev);
+  FillList(dialog, kIdcOutput, OthersPorts(ports->OutputNames()), midi.mOutDev);
   return true;
 }
 
@@ -115,12 +204,11 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
   if (msg == WM_INITDIALOG)
   {
     // Devices come and go while the editor runs: list what is there now.
-    if (MidiPorts* ports = AppPorts())
-    {
-      ports->ProbeMidiIO();
-      (void)PopulateMidiDialogs(hwnd);
-      gTempState = ports->State();
-    }
+    FitDialogToText(hwnd);
+    MidiPorts* ports = AppPorts();
+    if (ports) ports->ProbeMidiIO();
+    if (!MidiSystemPresent() || !PopulateMidiDialogs(hwnd)) ShowNoMidiSystem(hwnd);
+    if (ports) gTempState = ports->State();
     return 1;
   }
   if (msg != WM_COMMAND) return 0;

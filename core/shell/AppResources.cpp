@@ -1,7 +1,9 @@
 // The shell's resources: the main window (dialog 40001), the "Preferences"
-// dialog (40002) and the menu (40004), linked into the window layer's
-// resource lists before the program's own code runs.
+// dialog (40002) and the menu (40004, built from the command table), linked
+// into the window layer's resource lists before the program's own code runs.
 #include "core/shell/AppResources.h"
+
+#include "core/shell/AppCommands.h"
 
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
@@ -42,32 +44,9 @@ void PreferencesDialogResourceCreate(HWND view, int flags)
   WINL_GenerateDialogFromList(kPreferencesControls, sizeof kPreferencesControls / sizeof kPreferencesControls[0]);
 }
 
-const WINL_MenuGen_Entry kMainMenu[] = {
-    {"/.BO^O:&File", 0, 0},
-    {"Select Directory", 40025, 0},
-    {nullptr, 0xFFFF, 0},
-    {"Load Program from File to Editor", 40026, 0},
-    {"Save Program from Editor to File", 40027, 0},
-    {"Write Program from File to Zephra", 40028, 0},
-    {"Write all Programs from Files to Zephra", 40029, 0},
-    {"Save Program from Zephra to File", 40045, 0},
-    {"Save All Programs from Zephra to Files", 40046, 0},
-    {nullptr, 0xFFFF, 0},
-    {"Firmware update", 40030, 0},
-    {nullptr, 0xFFFF, 0},
-    {"&Quit", kCmdQuit, 0},
-    {"EN%%%^:", 0, 0},
-    {"/.BO^O:&Help", 0, 0},
-    {"&User Guide", 40031, 0},
-    {"&Program Database", 40032, 0},
-    {"&About", kCmdAbout, 0},
-    {"EN%%%^:", 0, 0},
-};
-static_assert(sizeof kMainMenu / sizeof kMainMenu[0] == 19);
-
 void MainMenuResourceCreate(HMENU menu)
 {
-  WINL_GenerateMenuFromList(menu, kMainMenu, sizeof kMainMenu / sizeof kMainMenu[0]);
+  BuildMainMenu(menu);
 }
 
 WINL_DialogResourceIndex gMainDialog{ResourceId(kDlgMain), "ZephraEditor", 12, MainDialogResourceCreate,

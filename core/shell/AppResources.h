@@ -17,6 +17,8 @@ constexpr int kIdcSynthInput = 40018;
 constexpr int kIdcOutput = 40019;
 constexpr int kIdcApply = 40024;
 constexpr int kIdcKeyboardInput = 40035;
+// The sample-rate list of an audio settings dialog.
+constexpr int kIdcSampleRate = 40013;
 
 // Links the dialogs 40001 and 40002 and the menu 40004, in that order, at
 // the head of the window layer's resource lists. Runs during static

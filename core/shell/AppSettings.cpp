@@ -1,5 +1,6 @@
 // The settings folder and the fit of the GUI scale to the screen.
 #include "core/shell/AppShell.h"
+#include "core/SettingsNames.h"
 
 #include "winl/ini/WINL_Ini.h"
 
@@ -8,11 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-
-std::string SettingsFolderOf(const char* home)
-{
-  return std::string(home ? home : "") + "/Library/Application Support/ZephraEditor/";
-}
 
 bool MakeSettingsFolder(const std::string& folder)
 {
@@ -52,14 +48,14 @@ bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double*
   // Numbers are read and written with a point whatever the user's locale,
   // which the toolkit has made the program's.
   char text[128];
-  const DWORD length = GetPrivateProfileString("gui", "guiscale", "-1.0", text, sizeof text, iniPath);
+  const DWORD length = GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "-1.0", text, sizeof text, iniPath);
   *scale = -1.0;
   if (std::from_chars(text, text + length, *scale).ec != std::errc()) *scale = -1.0;
   double fitted = 0.0;
   if (!FitGuiScale(*scale, screenHeight, frame, &fitted)) return false;
   const std::to_chars_result end = std::to_chars(text, text + sizeof text - 1, fitted, std::chars_format::fixed, 15);
   *end.ptr = '\0';
-  (void)WritePrivateProfileString("gui", "guiscale", text, iniPath);
+  (void)WritePrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, text, iniPath);
   *scale = fitted;
   return true;
 }

@@ -1,9 +1,11 @@
 // The application's life: the codes of the window layer's runner, the main
 // window, the GUI attachment and the clean-up.
 #include "core/shell/AppShell.h"
+#include "core/SettingsNames.h"
 
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
+#include "core/shell/AppCommands.h"
 #include "core/shell/AppResources.h"
 #include "core/shell/AppStartMarks.h"
 #include "graphics/IGraphics.h"
@@ -49,12 +51,12 @@ MidiSettingsStore IniStore()
   store.read = [](const char* key, const char* fallback) {
     // Port names of the sound server run to a few hundred bytes.
     std::vector<char> value(4096);
-    GetPrivateProfileString("midi", key, fallback, value.data(), static_cast<DWORD>(value.size()),
+    GetPrivateProfileString(Setting::kOutput.section, key, fallback, value.data(), static_cast<DWORD>(value.size()),
                             gINIPath.c_str());
     return std::string(value.data());
   };
   store.write = [](const char* key, const char* value) {
-    return WritePrivateProfileString("midi", key, value, gINIPath.c_str()) != 0;
+    return WritePrivateProfileString(Setting::kOutput.section, key, value, gINIPath.c_str()) != 0;
   };
   return store;
 }
@@ -75,8 +77,8 @@ int SetUpSettings()
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
   gPorts = std::make_unique<MidiPorts>(IniStore());
-  gSettingsFolder = SettingsFolderOf(std::getenv("HOME"));
-  gINIPath = gSettingsFolder + "settings.ini";
+  gSettingsFolder = UserSettingsFolder();
+  gINIPath = gSettingsFolder + kSettingsFileName;
   // A writer killed mid-write leaves its temporary file for ever otherwise.
   (void)WINL_IniRemoveStaleTemporaries(gINIPath.c_str());
   if (!IsFolder(gSettingsFolder))
@@ -102,40 +104,12 @@ int SetUpSettings()
 
 // ---- code 2: ports, editor, menu, main window, GUI ----
 
-// The menu bar is the application's main menu. The resource menu's File
-// submenu is put into a copy of it, trimmed and taken out again, so only
-// the main menu's own items remain.
+// The menu bar, built from the command table, is the application's main
+// menu as well.
 HMENU MakeMainWindowMenu()
 {
-  HMENU current = WINL_GetCurrentMenu();
-  if (!current) return nullptr;
-  HMENU menu = WINL_DuplicateMenu(current);
-  HMENU source = WINL_LoadMenu(WINL_curmodule_menuresource_head, ResourceId(kMenuMain));
-  for (int x = 0; x < GetMenuItemCount(source) - 1; ++x)
-  {
-    HMENU sub = GetSubMenu(source, x);
-    if (!sub) continue;
-    char title[1024] = {};
-    MENUITEMINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_TYPE;
-    info.dwTypeData = title;
-    info.cch = sizeof title;
-    GetMenuItemInfo(source, x, TRUE, &info);
-    info.fMask = MIIM_TYPE | MIIM_SUBMENU;
-    info.fType = MFT_STRING;
-    info.hSubMenu = WINL_DuplicateMenu(sub);
-    InsertMenuItem(menu, x + 1, TRUE, &info);
-  }
-  if (HMENU inserted = GetSubMenu(menu, 1))
-  {
-    DeleteMenu(inserted, kCmdQuit, MF_BYCOMMAND);
-    DeleteMenu(inserted, kCmdPreferences, MF_BYCOMMAND);
-    for (int last = GetMenuItemCount(inserted) - 1; last >= 0 && GetMenuItemID(inserted, last) == 0; --last)
-      DeleteMenu(inserted, last, MF_BYPOSITION);
-    DeleteMenu(menu, 1, MF_BYPOSITION);
-  }
-  DestroyMenu(source);
+  HMENU menu = WINL_LoadMenu(WINL_curmodule_menuresource_head, ResourceId(kMenuMain));
+  if (menu) WINL_SetCurrentMenu(menu);
   return menu;
 }
 
@@ -154,6 +128,15 @@ bool CheckMidiServer(void*)
     gLossShowing = false;
   });
   return true;
+}
+
+// The program-manager item follows the manager, which its own panel can
+// close too.
+void ShowCommandState()
+{
+  HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
+  if (bar && gPluginInstance && AppShellParts().managerOn)
+    ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
 }
 
 void Launch()
@@ -188,6 +171,7 @@ void Launch()
   {
     SetMenu(gHWND, menu);
     WINL_SetDefaultModalWindowMenu(menu);
+    ShowCommandState();
   }
   // The graphics replace the view opened at the window's creation, so
   // exactly one remains.
@@ -234,6 +218,7 @@ void OnMainCommand(HWND hwnd, int command)
     {
       const int index = MenuCommandIndex(command);
       if (index >= 0) (void)EditorMenuCommand(index);
+      ShowCommandState();
     }
   }
 }
@@ -241,7 +226,7 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, ScreenWorkAreaHeight};
+  static ShellParts parts{MakePlug, ScreenWorkAreaHeight, PlugManagerOn};
   return parts;
 }
 
@@ -278,6 +263,7 @@ LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
       CenterWindow(hwnd);
       ShowWindow(hwnd, SW_SHOW);
       return 1;
+    case WM_INITMENUPOPUP: ShowCommandState(); return 0;
     case WM_COMMAND: OnMainCommand(hwnd, static_cast<int>(wParam & 0xFFFF)); return 0;
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_DESTROY:
@@ -285,25 +271,6 @@ LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
       WINL_PostQuitMessage(hwnd);
       return 0;
     default: return 0;
-  }
-}
-
-int MenuCommandIndex(int commandId)
-{
-  if (commandId >= 40025 && commandId <= 40032) return commandId - 40024;
-  if (commandId >= 40037 && commandId <= 40048) return commandId - 40025;
-  switch (commandId)
-  {
-    case kCmdAbout: return 0;
-    case 40033: return 11;
-    case 40034: return 10;
-    case 40049: return 25;
-    case 40050: return 24;
-    case 40051: return 26;
-    case 40052: return 27;
-    case 40053: return 33;
-    case 40054: return 32;
-    default: return -1;
   }
 }
 
@@ -322,6 +289,29 @@ bool AttachGUI()
   if (FitStoredGuiScale(gINIPath.c_str(), screenHeight, frame, &scale)) graphics->RescaleBitmaps(scale);
   plug->ResizeAtGUIOpen();
   return true;
+}
+
+void ResetMidi()
+{
+  if (!gPorts) return;
+  MidiPortSettings& midi = gPorts->State();
+  // The old editor goes first, with no port or callback left to reach it.
+  gPorts->CloseAll();
+  gPorts->SetOutputGate(nullptr);
+  gPorts->SetPlug(nullptr);
+  gPluginInstance.reset();
+  (void)gPorts->InitialiseMidi();
+  gPorts->ProbeMidiIO();
+  (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
+  gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
+  if (gPluginInstance)
+  {
+    gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
+    gPorts->SetPlug(gPluginInstance.get());
+  }
+  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
+  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  if (gHWND && !AttachGUI()) std::puts("couldn't attach gui");
 }
 
 void Cleanup()

@@ -9,7 +9,10 @@
 //   AppShell.cpp        life codes, main window, GUI attachment, clean-up
 //   AppSettings.cpp     the settings folder and the scale fit
 //   AppResources.cpp    the dialog and menu resources
+//   AppCommands.cpp     the command table: the menu bar and the editor's indexes
 //   AppPreferences.cpp  the "Preferences" dialog
+//   AppMidiSystem.cpp   whether a MIDI system answers
+//   AppAudioLists.cpp   the audio device and sample-rate lists
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppStartMarks.cpp   where the start's time goes, when asked
 //   AppMain.cpp         the program's entry
@@ -20,11 +23,13 @@
 #pragma once
 
 #include "winl/WINL_Window.h"
+#include "core/SettingsNames.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class IUnitStandalone;
 class MidiPorts;
@@ -45,14 +50,16 @@ LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The "Preferences" dialog's procedure (dialog 40002, modal).
 LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The editor's menu-command index for a main-window command id, -1 for an
-// id that is not passed to the editor.
-int MenuCommandIndex(int commandId);
-
 // Opens the plug-in's graphics in the main window, tells the plug-in, fits
 // the stored scale to the screen and restores the window size. False when
 // there is no graphics object or it opened no view.
 bool AttachGUI();
+
+// Makes the MIDI objects and the editor again: the ports close and the
+// editor goes, then the objects, the lists, the output, a new editor (in
+// the main window when there is one) and the two inputs, by the stored
+// names. No caller.
+void ResetMidi();
 
 // Takes the application down, whatever part of it was made: callbacks and
 // ports, then the editor (which stops its timer and saves its state), then
@@ -75,6 +82,8 @@ bool UpdateINI();
 // (lists left empty) without the synth input or the output object.
 bool PopulateMidiDialogs(HWND dialog);
 bool PopulatePreferencesDialog(HWND dialog);
+// True when an ALSA sequencer or a JACK server is there for the ports.
+bool MidiSystemPresent();
 
 // ---- settings ----
 
@@ -93,8 +102,6 @@ struct AppState
   uint16_t mAudioOutLeft = 1, mAudioOutRight = 2;
 };
 
-// "<home>/Library/Application Support/ZephraEditor/".
-std::string SettingsFolderOf(const char* home);
 // Makes the folder (ending in "/") and its missing parents, each new one
 // with mode 0700; folders that exist are left as they are. False when a
 // part cannot be made or is not a folder.
@@ -111,6 +118,27 @@ bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
 // *scale and returns true.
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale);
 
+// ---- the audio lists (no caller: no audio device is opened) ----
+
+// An audio device as the audio system reports it.
+struct AudioDeviceInfo
+{
+  std::string name;
+  int inputs = 0, outputs = 0;   // channels
+  std::vector<int> sampleRates;  // in the device's order
+};
+// The audio system's devices: none, since the program opens no audio device.
+std::vector<AudioDeviceInfo> AudioDevices();
+// Fills combo 40013 with the rates ("%i") that the record's input and output
+// devices share, in the input's order, and selects the record's rate (none
+// when it is not among them); the number of rates listed.
+int PopulateSampleRateList(HWND dialog, const AppState& state, const std::vector<AudioDeviceInfo>& devices);
+// Fill combo with the devices that have inputs (outputs) and select the
+// record's device.
+void PopulateAudioInputList(HWND dialog, int combo, const AppState& state, const std::vector<AudioDeviceInfo>& devices);
+void PopulateAudioOutputList(HWND dialog, int combo, const AppState& state,
+                             const std::vector<AudioDeviceInfo>& devices);
+
 // ---- what the shell makes, replaceable for tests ----
 
 struct ShellParts
@@ -119,7 +147,11 @@ struct ShellParts
   std::function<IUnitStandalone*(RtMidiOut* midiOut, uint16_t* midiOutChannel)> makePlug;
   // The visible height of the screen in pixels; -1 without one.
   std::function<int()> screenHeight;
+  // Whether the plug-in shows its program manager (for the menu's check).
+  std::function<bool(IUnitStandalone* plug)> managerOn;
 };
+// The editor's manager mode; false for any other plug-in.
+bool PlugManagerOn(IUnitStandalone* plug);
 // The parts in use: MakePlug and the primary monitor's work area unless
 // replaced.
 ShellParts& AppShellParts();

@@ -10,6 +10,7 @@
 // ---- drawing ----
 // ---- the edge handles ----
 #include "graphics/resize/IUnitGUIResize.h"
+#include "core/SettingsNames.h"
 
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
@@ -48,8 +49,8 @@ ProcessState& Process()
   return state;
 }
 
-constexpr const char* kSection = "gui";
-constexpr const char* kScaleKey = "guiscale";
+constexpr const char* kSection = Setting::kGuiScale.section;
+constexpr const char* kScaleKey = Setting::kGuiScale.key;
 // Scales closer than this are the same scale.
 constexpr double kScaleTolerance = 1e-10;
 const IColor kFillColor(255, 25, 25, 25);

@@ -159,6 +159,27 @@ void ApplyTextColor(PLAT_ControlImpl* c)
 
 // ---- making ----
 
+constexpr int kOneLineChars = 1000;
+
+// The dialogs give a drop-down list the height of one line of text: the
+// theme's padding, made for taller buttons, would push the text out of it.
+const char kCompactComboCss[] =
+    "combobox.winl-compact button.combo { padding-top: 0; padding-bottom: 0; min-height: 0; }";
+
+void MakeComboCompact(GtkWidget* combo)
+{
+  static const bool installed = [] {
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, kCompactComboCss, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(css);
+    return true;
+  }();
+  (void)installed;
+  gtk_style_context_add_class(gtk_widget_get_style_context(combo), "winl-compact");
+}
+
 // A long item must not make the list ask for more width than its frame.
 void EllipsizeCells(GtkWidget* combo)
 {
@@ -210,6 +231,9 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_label_set_xalign(GTK_LABEL(l), AlignmentOf(options));
       gtk_label_set_yalign(GTK_LABEL(l), 0.5f);
       gtk_label_set_line_wrap(GTK_LABEL(l), (options & PLAT_CTL_WRAP) != 0);
+      // Asked for its size, a wrapping label answers with its text on one
+      // line, so that a label sized to fit shows all of it.
+      if (options & PLAT_CTL_WRAP) gtk_label_set_max_width_chars(GTK_LABEL(l), kOneLineChars);
       if (!(options & PLAT_CTL_WRAP)) gtk_label_set_ellipsize(GTK_LABEL(l), PANGO_ELLIPSIZE_END);
       if (!(options & PLAT_CTL_NOTIFY)) return l;
       // A label has no window of its own to catch clicks in.
@@ -261,6 +285,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       const bool edit = kind == PLAT_ControlKind::ComboEdit;
       GtkWidget* combo = edit ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
       EllipsizeCells(combo);
+      MakeComboCompact(combo);
       g_signal_connect(combo, "changed", G_CALLBACK(OnComboChanged), c);
       if (edit)
       {

@@ -107,6 +107,7 @@ struct PLAT_GtkSurfaceView::Impl
   GtkWidget* entry = nullptr;            // owned by the overlay while open
   GtkCssProvider* entryStyle = nullptr;  // owned
   GdkRectangle entryFrame{0, 0, 0, 0};
+  std::string entryOpenedWith;  // Escape ends the entry with it
   unsigned timer = 0;
   PLAT_ScreenFrame frame;
 
@@ -179,7 +180,14 @@ gboolean OnButton(GtkWidget* widget, GdkEventButton* e, gpointer data)
 {
   // Clicks are counted by the owner; the toolkit's double presses repeat them.
   if (e->type != GDK_BUTTON_PRESS && e->type != GDK_BUTTON_RELEASE) return TRUE;
-  if (e->type == GDK_BUTTON_PRESS) gtk_widget_grab_focus(widget);
+  if (e->type == GDK_BUTTON_PRESS)
+  {
+    // A click beside an open entry ends it, even while the window is not
+    // the active one and the focus change below tells the entry nothing.
+    auto* impl = static_cast<Impl*>(data);
+    if (impl->entry) Guarded("ending a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+    gtk_widget_grab_focus(widget);
+  }
   Deliver(static_cast<Impl*>(data), PLAT_GtkButtonInput(e));
   return TRUE;
 }
@@ -249,10 +257,31 @@ void OnEntryActivate(GtkEntry*, gpointer data)
   Guarded("ending a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
 }
 
-gboolean OnEntryFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+// Focus that leaves the whole window (another window, an earlier event's
+// focus arriving late) leaves the entry open: only Enter, Escape or a click
+// beside it, which moves the focus within the window, ends it.
+gboolean OnEntryFocusOut(GtkWidget* entry, GdkEvent*, gpointer data)
 {
+  GtkWidget* top = gtk_widget_get_toplevel(entry);
+  if (GTK_IS_WINDOW(top) && gtk_window_get_focus(GTK_WINDOW(top)) == entry) return FALSE;
   OnEntryActivate(nullptr, data);
   return FALSE;
+}
+
+gboolean OnEntryKey(GtkWidget*, GdkEventKey* e, gpointer data)
+{
+  if (e->keyval != GDK_KEY_Escape) return FALSE;
+  auto* impl = static_cast<Impl*>(data);
+  // The owner hears the text the entry opened with, so nothing changes.
+  if (GtkWidget* entry = impl->entry)
+  {
+    // The text it opened with passes, whatever the typing rule says.
+    g_signal_handlers_block_by_func(entry, reinterpret_cast<gpointer>(OnInsertText), impl);
+    gtk_entry_set_text(GTK_ENTRY(entry), impl->entryOpenedWith.c_str());
+    g_signal_handlers_unblock_by_func(entry, reinterpret_cast<gpointer>(OnInsertText), impl);
+  }
+  Guarded("cancelling a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+  return TRUE;
 }
 
 std::string CssColor(uint32_t argb)
@@ -367,6 +396,7 @@ void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text
   gtk_entry_set_visibility(GTK_ENTRY(entry), !style.password);
   gtk_entry_set_alignment(GTK_ENTRY(entry), style.align == 1 ? 0.5f : style.align == 2 ? 1.0f : 0.0f);
   gtk_entry_set_text(GTK_ENTRY(entry), text ? text : "");
+  impl->entryOpenedWith = text ? text : "";
   const std::string css = "entry { font-family: \"" + style.font + "\"; font-size: " + std::to_string(style.size) +
                           "px; color: " + CssColor(style.textColor) + "; background: " + CssColor(style.backColor) +
                           "; border: none; box-shadow: none; outline: none; min-height: 0; padding: 0 1px; }";
@@ -377,6 +407,7 @@ void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text
   g_signal_connect(entry, "insert-text", G_CALLBACK(OnInsertText), impl);
   g_signal_connect(entry, "activate", G_CALLBACK(OnEntryActivate), impl);
   g_signal_connect(entry, "focus-out-event", G_CALLBACK(OnEntryFocusOut), impl);
+  g_signal_connect(entry, "key-press-event", G_CALLBACK(OnEntryKey), impl);
   impl->entry = entry;
   gtk_overlay_add_overlay(GTK_OVERLAY(impl->overlay), entry);
   gtk_widget_show(entry);
@@ -445,6 +476,12 @@ bool PLAT_GtkSurfaceView::TestTextField(std::string* text, PLAT_Rect* frame)
 
 void PLAT_GtkSurfaceView::TestTypeAndEnter(const char* text)
 {
+  TestType(text);
+  if (mImpl->entry) g_signal_emit_by_name(mImpl->entry, "activate");
+}
+
+void PLAT_GtkSurfaceView::TestType(const char* text)
+{
   GtkWidget* entry = mImpl->entry;
   if (!entry) return;
   // What the user types replaces the selected initial text.
@@ -454,7 +491,6 @@ void PLAT_GtkSurfaceView::TestTypeAndEnter(const char* text)
     gint position = gtk_entry_get_text_length(GTK_ENTRY(entry));
     gtk_editable_insert_text(GTK_EDITABLE(entry), p, 1, &position);
   }
-  g_signal_emit_by_name(entry, "activate");
 }
 
 bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)

@@ -148,7 +148,9 @@ public:
   std::vector<uint32_t> TestScreenPixels(int x, int y, int w, int h);
   // The text field's text and frame in the view; false with none open.
   bool TestTextField(std::string* text, PLAT_Rect* frame);
-  // Types text into the open field, as keys would, and presses Return.
+  // Types text into the open field (replacing its text), as keys would;
+  // the second also presses Return.
+  void TestType(const char* text);
   void TestTypeAndEnter(const char* text);
   // Paints source (the view's size) over the whole drawing area straight
   // onto its window, as the paint cycle would, and waits until the display

@@ -6,6 +6,9 @@
 #include "synth/ZephraManagerLink.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -152,25 +155,68 @@ TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
 // The sizes of the surface after the GUI-scale and view commands; then the
 // guide and the database page go to the desktop's opener, and a guide that
 // is not there never does.
-TEST(ZephraMenuCommands, SizesGuideAndDatabasePage)
+TEST(ZephraMenuCommands, SizesResizeTheGraphics)
 {
   const struct Case { int index, width, height; } kCases[] = {
     {18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
-  MenuTest m("[gui]\nbackground=space\n[dbase]\nserver=db.example:8443\n");
+  MenuTest m;
   for (const Case& c : kCases)
   {
     EXPECT_TRUE(m.Run(c.index));
     EXPECT_EQ(std::make_pair(m.t.gui->Width(), m.t.gui->Height()), std::make_pair(c.width, c.height)) << c.index;
   }
-  m.t.gui->QueueOpenURLResult(false);
-  m.Run(8);
-  m.Run(7);
-  TempDir empty;
-  setenv("ZEPHRA_RESOURCES_DIR", empty.Path().c_str(), 1);
-  m.Run(7);
-  setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
-  EXPECT_EQ(m.t.gui->mOpenedURLs, (std::vector<std::string>{"https://db.example:8443/zephradatabase",
-                                                            ZEPHRA_BUILD_RESOURCES "/pdf/Zephra_userguide-v3.60.pdf"}));
+}
+
+// Help's user guide and database page: what the desktop opener is given,
+// and the message the user sees for each way it can fail.
+TEST(ZephraMenuCommands, GuideAndDatabasePageSayWhyTheyDoNotOpen)
+{
+  const std::string guide = ZEPHRA_BUILD_RESOURCES "/pdf/Zephra_userguide-v3.60.pdf";
+  const std::string page = "https://db.example:8443/zephradatabase";
+  const struct Case
+  {
+    const char* name;
+    const char* server;  // [dbase] server
+    int index;
+    const char* opener;  // "ok", "fails", "missing"
+    bool guideThere;
+    std::string opened;  // what the opener was given
+    std::string box;     // caption|text, "" for none
+  } kCases[] = {
+      {"page opens", "db.example:8443", 8, "ok", true, page + "\n", ""},
+      {"guide opens", "", 7, "ok", true, guide + "\n", ""},
+      {"no server set", "", 8, "ok", true, "",
+       "Error|No program-database server is set.\nName one as server= in the [dbase] section of settings.ini."},
+      {"no program opens the guide", "", 7, "fails", true, guide + "\n",
+       "Error|No program on this computer could open\n" + guide},
+      {"no opener at all", "db.example:8443", 8, "missing", true, "",
+       "Error|The desktop's opener (xdg-open) could not be started for\n" + page},
+      {"guide missing", "", 7, "ok", false, "", "Error|The user guide pdf/Zephra_userguide-v3.60.pdf is missing."},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    MenuTest m(std::string("[gui]\nbackground=space\n[dbase]\nserver=") + c.server + "\n");
+    const std::string log = m.files.File("opened.txt");
+    const std::string opener = m.files.File("opener.sh");
+    WriteWholeFile(opener, "#!/bin/sh\necho \"$1\" >> '" + log + "'\nexit " +
+                               (std::string(c.opener) == "fails" ? "3" : "0") + "\n");
+    chmod(opener.c_str(), 0755);
+    m.t.editor->SetDesktopOpener(std::string(c.opener) == "missing" ? m.files.File("none/xdg-open") : opener);
+    TempDir empty;
+    if (!c.guideThere) setenv("ZEPHRA_RESOURCES_DIR", empty.Path().c_str(), 1);
+    EXPECT_TRUE(m.Run(c.index));
+    setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (m.t.editor->DesktopOpenersRunning() > 0 && std::chrono::steady_clock::now() < end) m.t.editor->OnIdle();
+    m.t.editor->OnIdle();
+    EXPECT_EQ(m.t.editor->DesktopOpenersRunning(), 0u);
+    EXPECT_EQ(ReadWholeFile(log), c.opened);
+    const auto boxes = m.t.gui->MessageBoxes();
+    std::string shown;
+    for (const auto& box : boxes) shown += box.caption + "|" + box.text;
+    EXPECT_EQ(shown, c.box);
+  }
 }
 
 // The section boxes as drawn: select all ticks every one of the twelve,

@@ -12,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -65,6 +66,32 @@ TEST(Artwork, TableNamesEachFileOnceWithItsSize)
     auto bm = Load(c.path);
     ASSERT_NE(bm, nullptr);
     EXPECT_EQ(std::make_pair(bm->getWidth(), bm->getHeight()), std::make_pair(c.w, c.h));
+  }
+}
+
+// The location display's last frame, shown when no location applies (a
+// file outside a folder), reads "--": never "100".
+TEST(Artwork, TheLocationDisplaysLastFrameReadsTwoDashes)
+{
+  constexpr int kFrameH = 48;
+  // Digit d of frame k, at the file's scale: 24 pixels wide from 8 + 28 d.
+  const auto block = [](RAST_IBitmap* bm, int frame, int d) {
+    std::vector<RAST_pixel> pixels;
+    for (int y = 0; y < kFrameH; ++y)
+      for (int x = 8 + 28 * d; x < 32 + 28 * d; ++x) pixels.push_back(At(bm, x, frame * kFrameH + y));
+    return pixels;
+  };
+  for (const char* path : {"img/orig/sevenseg-2x.png", "img/lcd/sevenseg-2x.png"})
+  {
+    SCOPED_TRACE(path);
+    auto bm = Load(path);
+    ASSERT_NE(bm, nullptr);
+    const auto dark = block(bm.get(), 1, 0);  // no hundreds below 100
+    EXPECT_EQ(block(bm.get(), 100, 0), dark);
+    EXPECT_EQ(block(bm.get(), 100, 1), block(bm.get(), 100, 2));
+    EXPECT_NE(block(bm.get(), 100, 2), dark);
+    EXPECT_NE(block(bm.get(), 100, 2), block(bm.get(), 0, 2));   // not "0"
+    EXPECT_NE(block(bm.get(), 100, 2), block(bm.get(), 88, 2));  // not "8"
   }
 }
 

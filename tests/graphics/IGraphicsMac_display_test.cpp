@@ -264,6 +264,50 @@ TEST_F(MacSurface, TypedTextPassesTheEntryRuleAndReachesTheParameter)
   EXPECT_EQ(unit.GetParam(3)->Value(), 1234.0);
 }
 
+// The focus may leave the surface's window while an entry is open (another
+// window shown, an earlier event's focus arriving late): the entry stays
+// open until Enter, Escape or a click beside it.
+TEST_F(MacSurface, AnEntryOutlivesTheWindowsFocusAndEndsOnlyByTheUser)
+{
+  constexpr unsigned kEscape = 0xff1b;
+  unit.GetParam(3)->InitInt("n", 0, -100000000, 100000000);
+  ProbeControl* field = new ProbeControl(&unit, IRECT(10, 10, 80, 30), RAST_RGBA(0, 0, 255, 255), 3);
+  gui->AttachControl(field);
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  const struct
+  {
+    const char* end;
+    double value;  // the parameter afterwards
+  } kEnds[] = {{"enter", 42.0}, {"escape", 7.0}, {"click beside", 42.0}};
+  for (const auto& c : kEnds)
+  {
+    SCOPED_TRACE(c.end);
+    unit.GetParam(3)->SetPlain(7);
+    field->SetValueFromPlug(unit.GetParam(3)->GetNormalized());
+    // A window that had the keyboard goes while the entry opens.
+    HWND other = ShownWindow(120, 60);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(view->TestKey('a'));
+    IRECT rect(10, 10, 80, 30);
+    gui->PromptUserInput(field, unit.GetParam(3), &rect);
+    ASSERT_TRUE(view->IsTextFieldOpen());
+    DestroyWindow(other);
+    RunFor(150);
+    EXPECT_TRUE(view->IsTextFieldOpen());
+    view->TestType("42");
+    if (std::string(c.end) == "enter")
+      view->TestTypeAndEnter("42");
+    else if (std::string(c.end) == "escape")
+      EXPECT_TRUE(view->TestKey(kEscape));
+    else
+      EXPECT_TRUE(view->TestButton(150, 80, 1, true) && view->TestButton(150, 80, 1, false));
+    EXPECT_TRUE(RunUntil([&] { return !view->IsTextFieldOpen(); }));
+    EXPECT_FALSE(gui->IsTextEntryOpen());
+    EXPECT_EQ(unit.GetParam(3)->Value(), c.value);
+  }
+}
+
 TEST_F(MacSurface, AChoiceInASubmenuComesBackOnTheSubmenu)
 {
   ASSERT_NE(Open(), nullptr);

@@ -14,6 +14,24 @@ namespace
 {
 using WinlMenuGtk = WinlGtkTest;
 
+// A bar as an application builds one from its resource list.
+HMENU TestBar()
+{
+  static const WINL_MenuGen_Entry kList[] = {
+      {"/.BO^O:&File", 0, 0},
+      {"Select Directory", 40025, 0},
+      {nullptr, 0xFFFF, 0},
+      {"Load Program from File to Editor", 40026, 0},
+      {"EN%%%^:", 0, 0},
+      {"/.BO^O:&Help", 0, 0},
+      {"About", 40005, 0},
+      {"EN%%%^:", 0, 0},
+  };
+  HMENU menu = CreatePopupMenu();
+  WINL_GenerateMenuFromList(menu, kList, static_cast<int>(sizeof kList / sizeof kList[0]));
+  return menu;
+}
+
 HWND ShownWindowWithBar(HMENU bar)
 {
   HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
@@ -27,7 +45,7 @@ HWND ShownWindowWithBar(HMENU bar)
 
 TEST_F(WinlMenuGtk, SelectDirectoryDeliversOneCommandFromTheLoop)
 {
-  HWND w = ShownWindowWithBar(WINL_GetCurrentMenu());
+  HWND w = ShownWindowWithBar(TestBar());
   ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "Select Directory"}));
   // Not from inside the menu's signal.
   EXPECT_TRUE(CommandsTo(w).empty());
@@ -37,7 +55,7 @@ TEST_F(WinlMenuGtk, SelectDirectoryDeliversOneCommandFromTheLoop)
 
 TEST_F(WinlMenuGtk, TheBarLeavesTheContentItsSize)
 {
-  HWND w = ShownWindowWithBar(WINL_GetCurrentMenu());
+  HWND w = ShownWindowWithBar(TestBar());
   RECT r{};
   GetClientRect(w, &r);
   EXPECT_EQ(r.right - r.left, 400);
@@ -50,7 +68,7 @@ TEST_F(WinlMenuGtk, TheBarLeavesTheContentItsSize)
 
 TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
 {
-  HMENU bar = WINL_GetCurrentMenu();
+  HMENU bar = TestBar();
   HMENU file = GetSubMenu(bar, 0);
   HWND w = ShownWindowWithBar(bar);
   const std::vector<std::string> load{"File", "Load Program from File to Editor"};
@@ -70,7 +88,7 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
 
 TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
 {
-  HMENU bar = WINL_GetCurrentMenu();
+  HMENU bar = TestBar();
   HMENU file = GetSubMenu(bar, 0);
   HWND w = ShownWindowWithBar(bar);
   // Only the text changes: the bar is updated, not rebuilt.

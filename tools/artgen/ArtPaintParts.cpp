@@ -193,13 +193,17 @@ void ArtPaintSevenSegment(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, in
   c->Fill(0, y0, row.w, row.h, t.display);
   const int digitW = 24, digitH = 36, thick = 4, top = 2 * y0 + 6;
   const int value = frame;
+  // The last frame stands for no location at all: "--".
+  constexpr int kNoLocation = 100;
+  constexpr unsigned kDash = 0x40;
   for (int d = 0; d < 3; ++d)
   {
     const int left = 8 + d * 28;
     const int place = d == 0 ? 100 : (d == 1 ? 10 : 1);
     // Leading zeros stay dark; 0 itself shows.
     const bool shown = value >= place || place == 1;
-    const unsigned segments = shown ? kDigits[(value / place) % 10] : 0;
+    unsigned segments = shown ? kDigits[(value / place) % 10] : 0;
+    if (value == kNoLocation) segments = d == 0 ? 0 : kDash;
     const int half = digitH / 2;
     struct Seg
     {

@@ -5,6 +5,8 @@
 // ctest runs each test in a process of its own; a later one here skips.
 #include "core/shell/AppShell.h"
 
+#include "core/shell/AppResources.h"
+
 #include "core/IUnitStandalone.h"
 #include "core/MidiPorts.h"
 #include "editor/ZephraEditor.h"
@@ -20,6 +22,7 @@
 #include "tests/synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Queue.h"
 
@@ -68,10 +71,11 @@ public:
 // without a JACK server.
 struct Peer
 {
-  explicit Peer(const std::string& portName) : client(jack_client_open("Zephra Sim", JackNoStartServer, nullptr))
+  explicit Peer(const std::string& portName, unsigned long flags = JackPortIsInput)
+    : client(jack_client_open("Zephra Sim", JackNoStartServer, nullptr))
   {
     if (!client) return;
-    port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
     jack_activate(client);
     name = jack_port_name(port);
   }
@@ -198,7 +202,8 @@ const struct
     {40031, {7}},  {40032, {8}},  {40033, {11}}, {40034, {10}}, {40035, {}},   {40036, {}},   {40037, {12}},
     {40038, {13}}, {40039, {14}}, {40040, {15}}, {40041, {16}}, {40042, {17}}, {40043, {18}}, {40044, {19}},
     {40045, {20}}, {40046, {21}}, {40047, {22}}, {40048, {23}}, {40049, {25}}, {40050, {24}}, {40051, {26}},
-    {40052, {27}}, {40053, {33}}, {40054, {32}}, {40055, {}},   {40024, {}},   {0x10000 | 40025, {1}}, {0x10000, {}},
+    {40052, {27}}, {40053, {33}}, {40054, {32}}, {40055, {28}}, {40056, {29}}, {40057, {30}}, {40058, {31}},
+    {40059, {}},   {40024, {}},   {0x10000 | 40025, {1}}, {0x10000, {}},
 };
 
 TEST_F(AppShellDisplay, MainWindowGraphicsMenuAndCommands)
@@ -262,6 +267,199 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
   std::filesystem::create_directory(Ini());
   EXPECT_EQ(OnlyBox([this] { Preferences([](HWND dialog) { SendMessage(dialog, WM_COMMAND, IDOK, 0); }); }),
             "Error|The MIDI settings could not be saved in " + Ini() + ".");
+}
+
+TEST_F(AppShellDisplay, ResetMidiMakesThePortsAndTheEditorAgain)
+{
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  int made = 0;
+  RtMidiOut* given = nullptr;
+  const auto make = AppShellParts().makePlug;
+  AppShellParts().makePlug = [&](RtMidiOut* out, uint16_t* channel) {
+    ++made;
+    given = out;
+    return make(out, channel);
+  };
+  ResetMidi();
+  EXPECT_EQ(made, 1);
+  ASSERT_NE(AppPlugin(), nullptr);
+  EXPECT_EQ(AppPlugin(), static_cast<IUnitStandalone*>(mPlug));
+  EXPECT_EQ(mPlug->guiOpens, 1);  // the new editor in the main window
+  EXPECT_EQ(AppPorts()->State().mInDev + "|" + AppPorts()->State().mOutDev, "virtual input|virtual output");
+  EXPECT_TRUE(AppPorts()->OutputOpen());
+  EXPECT_EQ(given, AppPorts()->MidiOut());
+}
+
+// The editor's own ports (its virtual ones here) are offered in no list:
+// choosing one would feed the editor its own messages.
+TEST_F(AppShellDisplay, PreferencesOfferNoneOfTheEditorsOwnPorts)
+{
+  Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
+  Peer keyboard("Keys", JackPortIsOutput);
+  if (!keyboard.client) GTEST_SKIP() << "no JACK server answers";
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      const std::vector<std::string> list = ListOf(dialog, id);
+      for (const std::string& name : list) EXPECT_EQ(name.rfind("RtMidi ", 0), std::string::npos) << id << " " << name;
+      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id)));
+    }
+    const std::vector<std::string> keyboards = ListOf(dialog, 40035);
+    EXPECT_NE(std::find(keyboards.begin(), keyboards.end(), keyboard.name), keyboards.end());
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// The box of the text's ink in a control as the dialog draws it: pixels
+// darker than the theme's light faces and frames, over the control's left
+// part (a list's arrow is dark too) and clear of its rounded corners.
+struct Ink
+{
+  int left = -1, top = -1, right = -1, bottom = -1;  // inclusive, in the control; -1: none
+  int width = 0, height = 0;                          // the control's
+};
+
+Ink InkOf(HWND dialog, HWND control, double part)
+{
+  Ink ink;
+  int dialogW = 0, dialogH = 0, x0 = 0, y0 = 0;
+  const std::vector<uint32_t> pixels = PLAT_GtkTestSnapshot(WINL_GetNativeView(dialog), &dialogW, &dialogH);
+  if (!PLAT_GtkTestAllocation(WINL_GetNativeView(control), WINL_GetNativeView(dialog), &x0, &y0, &ink.width,
+                              &ink.height))
+    return ink;
+  constexpr int kCorner = 4;
+  for (int y = 0; y < ink.height && y0 + y < dialogH; ++y)
+    for (int x = kCorner; x < static_cast<int>(ink.width * part) - kCorner && x0 + x < dialogW; ++x)
+    {
+      const uint32_t p = pixels[static_cast<size_t>(y0 + y) * dialogW + x0 + x];
+      const int luminance = ((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255);
+      if (luminance >= 10 * 110) continue;
+      if (ink.left < 0 || x < ink.left) ink.left = x;
+      if (x > ink.right) ink.right = x;
+      if (ink.top < 0) ink.top = y;
+      ink.bottom = y;
+    }
+  return ink;
+}
+
+BOOL CollectTexts(HWND child, LPARAM data)
+{
+  if (WINL_IsStaticText(child) || WINL_IsButton(child)) reinterpret_cast<std::vector<HWND>*>(data)->push_back(child);
+  return TRUE;
+}
+
+// Every text of the dialog shows whole at the theme's font: the selected
+// entry of each list lies inside its box with room above and below, and
+// each label and button shows as wide a text as it asks for.
+TEST_F(AppShellDisplay, PreferencesShowEveryTextWhole)
+{
+  Start();
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      const Ink ink = InkOf(dialog, GetDlgItem(dialog, id), 0.6);
+      SCOPED_TRACE(id);
+      ASSERT_GE(ink.top, 0) << "no text drawn";
+      EXPECT_GT(ink.top, 1);
+      EXPECT_LT(ink.bottom, ink.height - 2);
+      // "off" from the top of its f to its base line.
+      EXPECT_GE(ink.bottom - ink.top + 1, 8);
+    }
+    std::vector<HWND> texts;
+    EnumChildWindows(dialog, CollectTexts, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_EQ(texts.size(), 6u);  // three labels, three buttons
+    for (HWND text : texts)
+    {
+      char caption[64] = {};
+      GetWindowText(text, caption, sizeof caption);
+      SCOPED_TRACE(caption);
+      RECT wanted{};
+      WINL_GetDesiredControlSize(text, &wanted);
+      RECT frame{};
+      GetWindowRect(text, &frame);
+      EXPECT_GE(frame.right - frame.left, wanted.right);
+      const Ink ink = InkOf(dialog, text, 1.0);
+      ASSERT_GE(ink.top, 0) << "no text drawn";
+      // Not cut at the right or below: the text ends inside the control.
+      EXPECT_LT(ink.right, ink.width - 4);
+      EXPECT_LT(ink.bottom, ink.height - 1);
+    }
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// The audio lists over a table of devices: the rates the chosen input and
+// output share, in the input's order, with the stored rate selected.
+TEST_F(AppShellDisplay, AudioListsOfferWhatTheChosenDevicesShare)
+{
+  Start();
+  const std::vector<AudioDeviceInfo> kDevices = {
+      {"Mic", 2, 0, {44100, 48000, 96000}},
+      {"Both", 2, 2, {48000, 88200, 96000}},
+      {"Speakers", 0, 2, {96000, 48000}},
+  };
+  const struct Case
+  {
+    const char* in;
+    const char* out;
+    const char* rate;
+    std::vector<std::string> rates;
+    int selected;
+  } kCases[] = {
+      {"Mic", "Speakers", "96000", {"48000", "96000"}, 1},
+      {"Both", "Both", "88200", {"48000", "88200", "96000"}, 1},
+      {"Mic", "Speakers", "44100", {"48000", "96000"}, -1},
+      {"Speakers", "Both", "48000", {}, -1},  // no inputs on "Speakers"
+      {"Built-in Input", "Built-in Output", "44100", {}, -1},
+  };
+  HWND dialog = WINL_CreateDialog(WINL_curmodule_dialogresource_head, reinterpret_cast<const char*>(kDlgPreferences),
+                                  nullptr, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, 0);
+  ASSERT_NE(dialog, nullptr);
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, dialog, false, false);
+  ASSERT_NE(WINL_MakeCombo(kIdcSampleRate, 0, 0, 100, 100, 3), nullptr);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(std::string(c.in) + " " + c.out + " " + c.rate);
+    AppState state;
+    std::snprintf(state.mAudioInputDevice, sizeof state.mAudioInputDevice, "%s", c.in);
+    std::snprintf(state.mAudioOutputDevice, sizeof state.mAudioOutputDevice, "%s", c.out);
+    std::snprintf(state.mSampleRate, sizeof state.mSampleRate, "%s", c.rate);
+    EXPECT_EQ(PopulateSampleRateList(dialog, state, kDevices), static_cast<int>(c.rates.size()));
+    EXPECT_EQ(ListOf(dialog, kIdcSampleRate), c.rates);
+    EXPECT_EQ(Selected(dialog, kIdcSampleRate), c.selected);
+  }
+  AppState state;
+  std::snprintf(state.mAudioInputDevice, sizeof state.mAudioInputDevice, "Both");
+  std::snprintf(state.mAudioOutputDevice, sizeof state.mAudioOutputDevice, "Speakers");
+  PopulateAudioInputList(dialog, kIdcSynthInput, state, kDevices);
+  PopulateAudioOutputList(dialog, kIdcOutput, state, kDevices);
+  EXPECT_EQ(ListOf(dialog, kIdcSynthInput), (std::vector<std::string>{"Mic", "Both"}));
+  EXPECT_EQ(Selected(dialog, kIdcSynthInput), 1);
+  EXPECT_EQ(ListOf(dialog, kIdcOutput), (std::vector<std::string>{"Both", "Speakers"}));
+  EXPECT_EQ(Selected(dialog, kIdcOutput), 1);
+  // Without an audio device the lists are empty.
+  PopulateAudioInputList(dialog, kIdcSynthInput, AppState(), AudioDevices());
+  EXPECT_EQ(PopulateSampleRateList(dialog, AppState(), AudioDevices()), 0);
+  EXPECT_TRUE(ListOf(dialog, kIdcSynthInput).empty() && ListOf(dialog, kIdcSampleRate).empty());
+  DestroyWindow(dialog);
+}
+
+// With no MIDI system at all the lists say so and cannot be opened.
+TEST_F(AppShellDisplay, PreferencesSayThereIsNoMidiSystem)
+{
+  const std::string server = std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";
+  setenv("JACK_DEFAULT_SERVER", "zephra_no_such_server", 1);
+  Start();
+  Preferences([&](HWND dialog) {
+    for (int id : {40018, 40035, 40019})
+    {
+      EXPECT_EQ(ListOf(dialog, id), std::vector<std::string>{"no MIDI system found"}) << id;
+      EXPECT_EQ(Selected(dialog, id), 0) << id;
+      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+    }
+    SendMessage(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
 }
 
 // ---- the editor in its window, against the simulated synth ----

@@ -1,0 +1,48 @@
+// The main window's commands: one table from which the menu bar is built and
+// through which a chosen command id becomes the editor's command index.
+// Commands the shell answers itself (Preferences, Quit) carry index -1.
+#pragma once
+
+#include <cstddef>
+
+struct HMENU__;
+typedef HMENU__* HMENU;
+
+enum class AppMenu
+{
+  kNone,  // reachable by its id only (the view modes, the manager's "off")
+  kFile,
+  kEdit,
+  kView,
+  kProgram,
+  kHelp,
+};
+
+struct AppCommand
+{
+  AppMenu menu;
+  int id;             // the WM_COMMAND id; 0 with a null label: a separator
+  const char* label;  // null: a separator
+  int key;            // key equivalent ('Z', or a navigation key); 0 none
+  int modifiers;      // SetMenuItemModifier's bits
+  int index;          // the editor's command index; -1: the shell's own
+};
+
+// The program-manager item shows the manager's state as a check mark: it
+// carries the "on" command while the manager is off and the "off" command,
+// checked, while it is on.
+constexpr int kCmdManagerOn = 40053;
+constexpr int kCmdManagerOff = 40054;
+
+const AppCommand* AppCommandTable(size_t* count);
+
+// The editor's index for a command id (only its low 16 bits count), -1 for
+// an id that is not passed to the editor.
+int MenuCommandIndex(int commandId);
+
+// Fills menu with the menus "&File", "&Edit", "&View", "&Program" and
+// "&Help" from the table, with their key equivalents.
+void BuildMainMenu(HMENU menu);
+
+// Shows managerOn on the program-manager item of bar (see above).
+void ShowManagerCheck(HMENU bar, bool managerOn);

@@ -1,0 +1,230 @@
+// The menu bar's commands in the running program, chosen with the pointer:
+// undo after a fader drag, the sizes and looks of the View menu, the
+// program manager shown and put away, and the Help items that cannot open
+// what they name, each telling the user so.
+#include "support/RunningEditor.h"
+
+#include "tests/synth/support/ZephraTestPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+// The menus and their items as the pointer counts them (no separators).
+constexpr int kFile = 0, kEdit = 1, kView = 2, kHelp = 4;
+constexpr int kUndo = 0;
+constexpr int kSize200 = 7, kLookLcd = 10, kProgramManager = 11;
+constexpr int kUserGuide = 0, kProgramDatabase = 1;
+constexpr int kPreferences = 9;
+// "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
+// GUI when the value is 0.
+constexpr int kVolume = 35;
+constexpr int kProgramControllers = 336;
+
+#define START_OR_SKIP(editor)                                                  \
+  do                                                                           \
+  {                                                                            \
+    std::string error;                                                         \
+    if (!(editor).Start(error))                                                \
+    {                                                                          \
+      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;        \
+      FAIL() << error;                                                         \
+    }                                                                          \
+  } while (0)
+
+// Start-up has sent the last program whole.
+void WaitForStartProgram(RunningEditor& editor)
+{
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 30));
+}
+
+int SynthValue(RunningEditor& editor, int index)
+{
+  return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
+}
+
+RunningEditor::Rect GuiPart(RunningEditor& editor, int gx, int gy, int w, int h)
+{
+  const auto [x, y] = editor.GuiPoint(gx, gy);
+  return {x, y, w, h};
+}
+
+TEST(MenuCommands, UndoByMenuAndByCtrlZTakesAFaderDragBack)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  const int before = SynthValue(editor, kVolume);
+  const RunningEditor::Rect fader = GuiPart(editor, 440, 380, 70, 120);
+  const std::vector<uint32_t> shown = editor.Grab(fader);
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10))
+    << "the drag changed nothing";
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) != shown; }, 5));
+
+  ASSERT_TRUE(editor.ChooseMenu(kEdit, kUndo));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, 10))
+    << SynthValue(editor, kVolume) << " instead of " << before;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
+  editor.SavePicture("e2e-undo", editor.MainRect());
+
+  // The same with the item's key, Ctrl+Z.
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10));
+  editor.Key("ctrl+z");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, 10))
+    << SynthValue(editor, kVolume) << " instead of " << before;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, ViewLcdLookAndSize)
+{
+  RunningEditorSetup setup;
+  setup.settings = "[gui]\nguiscale=1.0\nbackground=space\n";
+  RunningEditor editor(setup);
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  const std::vector<uint32_t> before = editor.Grab(editor.GuiRect());
+  ASSERT_TRUE(editor.ChooseMenu(kView, kLookLcd));
+  RunningEditor::Alert alert;
+  ASSERT_TRUE(editor.WaitForAlert(alert));
+  EXPECT_EQ(alert.title, "Warning");
+  EXPECT_EQ(alert.text, "You need to restart the application\nto apply the changes to the user interface!");
+  EXPECT_NE(editor.SettingsText().find("background=lcd"), std::string::npos) << editor.SettingsText();
+  EXPECT_TRUE(editor.Answer(alert, 0));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty() && editor.OtherWindows().empty(); }, 10));
+
+  // The menu bar answers again once the box's modal run has ended.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kSize200); }, 20));
+  // The scale is stored at once; the GUI is then drawn at twice its size
+  // (its bitmaps made anew, which takes a while), and the menu is gone.
+  EXPECT_TRUE(RunningEditor::WaitUntil(
+      [&] { return editor.SettingsText().find("guiscale=2.000000000000000") != std::string::npos; }, 60))
+    << editor.SettingsText();
+  const RunningEditor::Rect window = editor.MainRect();
+  const RunningEditor::Rect menuArea{window.x + 80, window.y + 30, 220, 290};
+  const std::vector<uint32_t> withMenu = editor.Grab(menuArea);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(menuArea) != withMenu; }, 60));
+  EXPECT_NE(editor.Grab(editor.GuiRect()), before);
+  editor.SavePicture("e2e-view-200", editor.MainRect());
+
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, ProgramManagerShownAndPutAwaySendsTheCurrentProgram)
+{
+  // The last program is the middle one of a folder of three.
+  TempDir programs;
+  for (const char* name : {"01_A.pr3", "02_B.pr3", "03_C.pr3"})
+    WriteWholeFile(programs.File(name), MarkerText(kDefaultValues));
+  RunningEditorSetup setup;
+  setup.settings = "[gui]\nguiscale=1.0\nbackground=space\nmanager=false\n[program]\nlastfile=" +
+                   programs.File("02_B.pr3") + "\n";
+  RunningEditor editor(setup);
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  const std::vector<uint32_t> panels = editor.Grab(editor.GuiRect());
+
+  ASSERT_TRUE(editor.ChooseMenu(kView, kProgramManager));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != panels; }, 10))
+    << "no overlay";
+  editor.SavePicture("e2e-manager-on", editor.MainRect());
+  const std::vector<uint32_t> overlay = editor.Grab(editor.GuiRect());
+
+  editor.ClearHeard();
+  ASSERT_TRUE(editor.ChooseMenu(kView, kProgramManager));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramControllers; }, 20))
+    << editor.Heard().size();
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != overlay; }, 10));
+  editor.SavePicture("e2e-manager-off", editor.MainRect());
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  EXPECT_NE(editor.SettingsText().find("manager=false"), std::string::npos) << editor.SettingsText();
+}
+
+TEST(MenuCommands, HelpItemsThatCannotOpenSaySo)
+{
+  // An opener that finds no program for anything, as on a desktop without
+  // a PDF viewer.
+  TempDir bin;
+  WriteWholeFile(bin.File("xdg-open"), "#!/bin/sh\nexit 3\n");
+  chmod(bin.File("xdg-open").c_str(), 0755);
+  RunningEditorSetup setup;
+  setup.env.push_back({"PATH", bin.Path() + ":" + std::string(std::getenv("PATH") ? std::getenv("PATH") : "")});
+  RunningEditor editor(setup);
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+
+  const struct Case
+  {
+    int item;
+    std::string text;  // the start of the message
+  } kCases[] = {
+      {kProgramDatabase, "No program-database server is set.\nName one as server= in the [dbase] section"},
+      {kUserGuide, "No program on this computer could open\n"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.item);
+    ASSERT_TRUE(editor.ChooseMenu(kHelp, c.item));
+    RunningEditor::Alert alert;
+    ASSERT_TRUE(editor.WaitForAlert(alert));
+    EXPECT_EQ(alert.title, "Error");
+    EXPECT_EQ(alert.text.substr(0, c.text.size()), c.text);
+    EXPECT_TRUE(editor.Answer(alert, 0));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, 5));
+  }
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, PreferencesPicture)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  ASSERT_TRUE(editor.ChooseMenu(kFile, kPreferences));
+  std::vector<unsigned long> windows;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, 10));
+  const RunningEditor::Rect dialog = editor.WindowRect(windows.back());
+  // The dialog grew from its 320 units to show its labels whole.
+  EXPECT_GT(dialog.w, 320);
+  EXPECT_TRUE(editor.SavePicture("e2e-preferences", dialog));
+  // Each list's selected text lies inside its box, with room above and
+  // below: its frame (x, y, w of the dialog's units, widened with the
+  // dialog; 18 pixels high), the text's dark pixels over its left half.
+  const double widen = dialog.w / 320.0;
+  const struct
+  {
+    int x, y, w;
+  } kLists[] = {{20, 43, 150}, {180, 43, 120}, {20, 88, 150}};
+  for (const auto& list : kLists)
+  {
+    SCOPED_TRACE(list.x * 1000 + list.y);
+    const RunningEditor::Rect box{dialog.x + static_cast<int>(list.x * widen) + 4, dialog.y + list.y,
+                                  static_cast<int>(list.w * widen / 2), 18};
+    const std::vector<uint32_t> pixels = editor.Grab(box);
+    int top = -1, bottom = -1;
+    for (int y = 0; y < box.h; ++y)
+      for (int x = 0; x < box.w; ++x)
+      {
+        const uint32_t p = pixels[static_cast<size_t>(y * box.w + x)];
+        if (((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255) >= 1100) continue;
+        if (top < 0) top = y;
+        bottom = y;
+      }
+    ASSERT_GE(top, 0) << "no text";
+    // Clear of the frame's rows, and as tall as a line of text (a text
+    // pushed below the box shows only its tops).
+    EXPECT_GT(top, 1);
+    EXPECT_LT(bottom, box.h - 1);
+    EXPECT_GE(bottom - top + 1, 10);
+  }
+  editor.Key("Escape");
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+}  // namespace
