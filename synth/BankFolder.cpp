@@ -1,6 +1,7 @@
 #include "synth/BankFolder.h"
 
 #include "core/BASE_DirScan.h"
+#include "core/BASE_FileWhole.h"
 #include "synth/LegacyProgram.h"
 #include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
@@ -112,18 +113,7 @@ bool ExportFileText(const std::string& path, std::string& text)
 
 bool WriteFileWhole(const std::string& path, const std::string& text)
 {
-  const std::string temp = FolderPart(path) + "." + NamePart(path) + ".part";
-  if (temp.size() >= static_cast<size_t>(kBankPathSize) + 8) return false;
-  FILE* f = fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
-  const bool closed = fclose(f) == 0;
-  if (!written || !closed || rename(temp.c_str(), path.c_str()) != 0)
-  {
-    (void)unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return path.size() < static_cast<size_t>(kBankPathSize) && BASE_ReplaceFile(path, text);
 }
 
 BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,

@@ -1,7 +1,7 @@
 #include "synth/ProgramFile.h"
 
 #include "core/BASE_FileRead.h"
-#include "core/BASE_FileWrite.h"
+#include "core/BASE_FileWhole.h"
 #include "synth/LegacyProgram.h"
 
 #include <sys/stat.h>
@@ -181,11 +181,9 @@ bool ProgramValuesFromDump(const uint8_t* dump, size_t size, ProgramValues& valu
 bool WriteProgramText(const char* path, const std::string& text)
 {
   if (path == nullptr || *path == 0) return false;
-  BASE_FileWrite file(path);
-  if (!file.IsOpen()) return false;
-  const int n = static_cast<int>(text.size());
-  const bool written = file.Write(text.data(), n) == n;
-  return file.Close() && written;
+  // Never truncate in place: a save that fails half way (a full disk) would
+  // leave a fragment the reader accepts, and the earlier program is gone.
+  return BASE_ReplaceFile(path, text);
 }
 
 // ---- reading ----

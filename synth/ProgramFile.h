@@ -76,8 +76,9 @@ constexpr int kDumpNameOffset = 178; // 32 name characters
 // name's end.
 [[nodiscard]] bool ProgramValuesFromDump(const uint8_t* dump, size_t size, ProgramValues& values);
 
-// Writes text to path, replacing the file. False when the file could not be
-// opened or not every byte reached it.
+// Writes text to path, replacing the file whole (BASE_ReplaceFile). False,
+// with the earlier file byte for byte as it was, when not every byte could
+// be written.
 [[nodiscard]] bool WriteProgramText(const char* path, const std::string& text);
 
 // ---- reading ----
