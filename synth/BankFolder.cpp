@@ -60,13 +60,19 @@ void RemoveFileIn(const std::string& folder, const std::string& name)
   if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) (void)unlink(path.c_str());
 }
 
-// Fetches an address entry; its path becomes the cached file only on success.
-bool ResolveAddress(BankEntry& e, const BankFetch& fetch)
+// The local file an entry's program is read from: its own path, or for an
+// address the file it was downloaded to. The entry itself is left alone;
+// whether it then points at a copy is the caller's choice.
+bool ResolveAddress(const BankEntry& e, const BankFetch& fetch, std::string& source)
 {
-  if (!IsAddress(e.path)) return true;
+  if (!IsAddress(e.path))
+  {
+    source = e.path;
+    return true;
+  }
   std::string cached;
   if (!fetch || !fetch(e.path, cached) || cached.size() >= sizeof e.path) return false;
-  memcpy(e.path, cached.c_str(), cached.size() + 1);
+  source = cached;
   return true;
 }
 
@@ -126,9 +132,8 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
     if (single >= kBankFirstLocation && n != single) continue;
     BankEntry& e = list[n];
     if (e.empty || (selectedOnly && !e.selected)) continue;
-    std::string fileName;
-    std::string text;
-    if (!ResolveAddress(e, fetch) || !MakeBankFileName(n, e.category, e.name, fileName) ||
+    std::string fileName, source, text;
+    if (!MakeBankFileName(n, e.category, e.name, fileName) ||
         (folder + fileName).size() >= static_cast<size_t>(kBankPathSize))
     {
       ++result.failed;
@@ -136,7 +141,12 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
     }
     const std::string target = folder + fileName;
     if (target == e.path) continue;
-    if (!ExportFileText(e.path, text) || !WriteFileWhole(target, text))
+    if (!ResolveAddress(e, fetch, source))
+    {
+      ++result.failed;
+      continue;
+    }
+    if (!ExportFileText(source, text) || !WriteFileWhole(target, text))
     {
       ++result.failed;
       continue;
@@ -172,8 +182,8 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
       continue;
     }
     if (!IsAddress(e.path) && NamePart(e.path) == fileName && FolderPart(e.path) == folder) continue;
-    std::string text;
-    if (!ResolveAddress(e, fetch) || !ExportFileText(e.path, text))
+    std::string source, text;
+    if (!ResolveAddress(e, fetch, source) || !ExportFileText(source, text))
     {
       ++failed;
       continue;

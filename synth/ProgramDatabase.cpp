@@ -3,6 +3,7 @@
 #include "platform/net/PLAT_Http.h"
 #include "synth/BankFolder.h"
 #include "synth/BankList.h"
+#include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include <syslog.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 using nlohmann::json;
@@ -196,9 +198,12 @@ bool ProgramDatabase::Login(const std::string& user, const std::string& password
 {
   if (!HasServer()) return false;
   const std::string body = LoginRequestBody(user, password);
-  const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache",
-                                            "Content-Length: " + std::to_string(body.size())};
+  // The transfer sets Content-Length from the body: one set by hand would
+  // outlive a change of method and leave the server waiting for a body.
+  const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache"};
   PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
+  // The password goes to the database's own address and nowhere else.
+  options.followRedirects = false;
   const std::string address = BaseAddress() + "jwt-auth/v1/token";
   const PLAT_HttpReply reply = PLAT_HttpRequest(address, &body, headers, options);
   if (!reply.complete || reply.status != 200)
@@ -269,20 +274,36 @@ void ProgramDatabase::ShowProgramFiles(const std::string& programId, const std::
   SortDatabaseList(list);
 }
 
+std::string DownloadFolder(const std::string& cacheFolder, const std::string& address)
+{
+  // FNV-1a over the whole address: two files of one name in different
+  // folders of the server get folders of their own.
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : address) hash = (hash ^ c) * 0x100000001b3ull;
+  char hex[17];
+  snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return cacheFolder + kDownloadSubfolder + hex + "/";
+}
+
 bool ProgramDatabase::FetchProgramToCache(const std::string& address, std::string& cachedPath)
 {
   std::string fileName;
   if (!HasServer() || mConfig.cacheFolder.empty() || !DownloadFileName(address, fileName)) return false;
-  const std::string path = mConfig.cacheFolder + fileName;
+  const std::string folder = DownloadFolder(mConfig.cacheFolder, address);
+  const std::string path = folder + fileName;
   if (path.size() >= static_cast<size_t>(kBankPathSize)) return false;
   PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseFileMaxBytes};
   const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
-  if (!reply.complete || reply.status != 200 || reply.body.empty())
+  // A status of 200 does not make a program: a busy server answers with an
+  // error page, which would read as a program of zeros and go to the synth.
+  if (!reply.complete || reply.status != 200 || !IsProgramFileText(reply.body))
   {
     LogStatus(address, reply.status);
     return false;
   }
   (void)mkdir(mConfig.cacheFolder.c_str(), 0755);
+  (void)mkdir((mConfig.cacheFolder + kDownloadSubfolder).c_str(), 0755);
+  (void)mkdir(folder.c_str(), 0755);
   if (!WriteFileWhole(path, reply.body)) return false;
   cachedPath = path;
   return true;

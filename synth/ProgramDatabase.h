@@ -91,8 +91,10 @@ public:
   // The list for a program's files: ".." (back to categoryId) and the files, sorted.
   void ShowProgramFiles(const std::string& programId, const std::string& categoryId,
                         std::vector<DatabaseListRecord>& list);
-  // Downloads address into the cache folder through a temporary file;
-  // cachedPath is the file. A failure leaves any earlier file as it was.
+  // Downloads address into its own folder of the cache (DownloadFolder)
+  // through a temporary file; cachedPath is the file. A reply that is not a
+  // program file is refused like a failed request; a failure leaves any
+  // earlier file as it was.
   [[nodiscard]] bool FetchProgramToCache(const std::string& address, std::string& cachedPath);
   // The body of a GET of an address under the base path, "" on failure.
   std::string GetJson(const std::string& route);
@@ -102,6 +104,13 @@ private:
 
   ProgramDatabaseConfig mConfig;
 };
+
+// Downloads live below this folder of the cache, where the bank's own
+// numbered files (which start with a digit) never land.
+constexpr const char* kDownloadSubfolder = "db/";
+// The folder of the cache one address is downloaded into: one per address,
+// so that files of one name from different places never share a file.
+std::string DownloadFolder(const std::string& cacheFolder, const std::string& address);
 
 // The scroll state of a list shown 47 rows at a time: the range is the
 // records beyond the first 47, the control shown only then.

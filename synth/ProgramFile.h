@@ -118,5 +118,12 @@ struct ProgramFileContent
 // kProgramFileMaxBytes bytes.
 [[nodiscard]] ProgramFileError ReadProgramFileBytes(const char* path, std::string& bytes);
 
+// True when bytes that came from outside (a download) are a program file and
+// not, say, an error page served as a success: 1 to kProgramFileMaxBytes
+// bytes; every line that is not blank starts with a number within
+// kFileValueMin..kFileValueMax (the marker aside); and either the first line
+// is the marker or there are at least kLegacyValueCount value lines.
+[[nodiscard]] bool IsProgramFileText(const std::string& bytes);
+
 // ReadProgramFileBytes then ParseProgramText.
 [[nodiscard]] ProgramFileError ReadProgramFile(const char* path, ProgramFileContent& content);

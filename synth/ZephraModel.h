@@ -244,6 +244,9 @@ public:
   // only); a missing one is gone already. False (and a log line) on failure.
   bool RemoveFolder(const std::string& path);
   void RemoveCacheFolder();
+  void HoldCacheLock();
+  // True when no other running editor shares this settings folder's cache.
+  bool AloneWithTheCache();
   // Stops and joins the timer, removes the cache, saves the settings and
   // the current sound. Runs once; the destructor calls it.
   void DestroyEditor();
@@ -515,6 +518,10 @@ private:
   SysExTap mSysExTap;
   ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
+  // A shared lock on ".cache.lock" beside the settings, held while this
+  // editor runs: the cache is removed at the end only by the last editor
+  // of the settings folder, never under another one still using it.
+  int mCacheLock = -1;
   bool mManagerMode = false;
 
   // ---- the program library ----

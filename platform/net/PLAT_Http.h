@@ -20,6 +20,9 @@ struct PLAT_HttpOptions
   long connectTimeoutMs = 10000;
   long totalTimeoutMs = 30000;
   size_t maxReplyBytes = 4u << 20;
+  // Off for a request that carries credentials: a redirect would hand them
+  // to whatever origin it names, and a 302 would turn the POST into a GET.
+  bool followRedirects = true;
 };
 
 struct PLAT_HttpReply
@@ -30,6 +33,7 @@ struct PLAT_HttpReply
 };
 
 // GET (postBody null) or POST of url with the given "Name: value" headers.
+// A POST's Content-Length is set here from the body; none may be given.
 PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postBody,
                                 const std::vector<std::string>& headers, const PLAT_HttpOptions& options);
 
