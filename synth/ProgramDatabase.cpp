@@ -180,18 +180,42 @@ std::string ProgramDatabase::BaseAddress() const
   return "https://" + mConfig.server + kDatabaseBasePath;
 }
 
-std::string ProgramDatabase::GetJson(const std::string& route)
+ProgramDatabase::Deadline ProgramDatabase::StartDeadline() const
+{
+  if (mFixedDeadline) return *mFixedDeadline;
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(mConfig.totalTimeoutMs);
+}
+
+PLAT_HttpReply ProgramDatabase::Request(const std::string& address, const std::string* postBody,
+                                        const std::vector<std::string>& headers, size_t maxBytes,
+                                        Deadline deadline, bool followRedirects)
+{
+  const long left = static_cast<long>(
+    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+  // The time is up, or the caller gave up: no request at all.
+  if (left <= 0 || (mConfig.cancel && mConfig.cancel->load())) return PLAT_HttpReply{};
+  PLAT_HttpOptions options{mConfig.caFile, std::min(mConfig.connectTimeoutMs, left), left, maxBytes};
+  options.followRedirects = followRedirects;
+  options.cancel = mConfig.cancel;
+  return PLAT_HttpRequest(address, postBody, headers, options);
+}
+
+std::string ProgramDatabase::GetJson(const std::string& route, Deadline deadline)
 {
   if (!HasServer()) return std::string();
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
   const std::string address = BaseAddress() + route;
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
+  const PLAT_HttpReply reply = Request(address, nullptr, {}, kDatabaseJsonMaxBytes, deadline, true);
   if (!reply.complete || reply.status != 200)
   {
     LogStatus(address, reply.status);
     return std::string();
   }
   return reply.body;
+}
+
+std::string ProgramDatabase::GetJson(const std::string& route)
+{
+  return GetJson(route, StartDeadline());
 }
 
 bool ProgramDatabase::Login(const std::string& user, const std::string& password)
@@ -201,11 +225,9 @@ bool ProgramDatabase::Login(const std::string& user, const std::string& password
   // The transfer sets Content-Length from the body: one set by hand would
   // outlive a change of method and leave the server waiting for a body.
   const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache"};
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
-  // The password goes to the database's own address and nowhere else.
-  options.followRedirects = false;
   const std::string address = BaseAddress() + "jwt-auth/v1/token";
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, &body, headers, options);
+  // The password goes to the database's own address and nowhere else.
+  const PLAT_HttpReply reply = Request(address, &body, headers, kDatabaseJsonMaxBytes, StartDeadline(), false);
   if (!reply.complete || reply.status != 200)
   {
     LogStatus(address, reply.status);
@@ -219,7 +241,7 @@ bool ProgramDatabase::Login(const std::string& user, const std::string& password
 
 bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
 {
-  const std::string body = GetJson("wp/v2/cmdm_category");
+  const std::string body = GetJson("wp/v2/cmdm_category", StartDeadline());
   int elements = 0;
   ParseCategoriesReply(body, list, elements);
   return elements >= 0;
@@ -228,12 +250,16 @@ bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
 void ProgramDatabase::FetchPrograms(const std::string& categoryId, std::vector<DatabaseListRecord>& list)
 {
   if (!IsDecimal(categoryId)) return;
+  // One deadline for the whole category, not one per page: a slow server
+  // must not multiply the wait by the number of pages.
+  const Deadline deadline = StartDeadline();
   std::string previous;
   for (int page = 1; page <= kDatabaseMaxPages; ++page)
   {
     const std::string body =
       GetJson("wp/v2/cmdm_page?per_page=47&page=" + std::to_string(page) + "&cmdm_category=" + categoryId +
-              "&status=publish");
+                "&status=publish",
+              deadline);
     // A server that repeats a page would otherwise fill the list with copies.
     if (page > 1 && body == previous) return;
     int elements = 0;
@@ -259,11 +285,12 @@ void ProgramDatabase::ShowProgramFiles(const std::string& programId, const std::
   if (MakeDatabaseRecord(up, 1, 0, "..", categoryId, false)) list.push_back(up);
   if (IsDecimal(programId))
   {
+    const Deadline deadline = StartDeadline();
     std::string previous;
     for (int page = 1; page <= kDatabaseMaxPages; ++page)
     {
-      const std::string body =
-        GetJson("wp/v2/media?parent=" + programId + "&per_page=47&page=" + std::to_string(page) + "&order=asc");
+      const std::string body = GetJson(
+        "wp/v2/media?parent=" + programId + "&per_page=47&page=" + std::to_string(page) + "&order=asc", deadline);
       if (page > 1 && body == previous) break;
       int elements = 0;
       ParseMediaReply(body, list, elements);
@@ -292,8 +319,7 @@ bool ProgramDatabase::FetchProgramToCache(const std::string& address, std::strin
   const std::string folder = DownloadFolder(mConfig.cacheFolder, address);
   const std::string path = folder + fileName;
   if (path.size() >= static_cast<size_t>(kBankPathSize)) return false;
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseFileMaxBytes};
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
+  const PLAT_HttpReply reply = Request(address, nullptr, {}, kDatabaseFileMaxBytes, StartDeadline(), true);
   // A status of 200 does not make a program: a busy server answers with an
   // error page, which would read as a program of zeros and go to the synth.
   if (!reply.complete || reply.status != 200 || !IsProgramFileText(reply.body))

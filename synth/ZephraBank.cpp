@@ -139,19 +139,6 @@ void ZephraModel::ContinueBankWrite(uint8_t code)
   mTransfer.Flag(ZephraTransfer::kReportFinished);
 }
 
-BankFetch ZephraModel::BankDownload(ProgramDatabase& database, bool& toldNoServer)
-{
-  return [this, &database, &toldNoServer](const std::string& address, std::string& cachedPath) {
-    if (!database.HasServer())
-    {
-      if (!toldNoServer) (void)DatabaseOrSay(database);
-      toldNoServer = true;
-      return false;
-    }
-    return database.FetchProgramToCache(address, cachedPath);
-  };
-}
-
 void ZephraModel::ReportBankFailures(int failed, const char* what)
 {
   if (failed == 0) return;
@@ -165,6 +152,7 @@ bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updateP
   BASE_MutexLock lock(GetMutex());
   // Downloads go into the cache, which is named only once it is needed.
   if (mCachePath.empty()) SetCachePath();
+  FetchBankAddressesUnlocked(false, single);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankExportResult result = ::ExportBankListToFolder(mBankList, folder, updatePaths, single, false,
@@ -188,6 +176,7 @@ bool ZephraModel::ExportBankList(const std::string& folder)
   }
   if (mCachePath.empty()) SetCachePath();
   (void)mkdir(mCachePath.c_str(), 0755);
+  FetchBankAddressesUnlocked(true, 0);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankExportResult result =
@@ -200,6 +189,7 @@ bool ZephraModel::SaveBankListToFolder(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
   if (mCachePath.empty()) SetCachePath();
+  FetchBankAddressesUnlocked(false, 0);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const int failed =

@@ -112,6 +112,8 @@ void ZephraModel::WatchReplies()
 
 void ZephraModel::OnIdle()
 {
+  // What the network brought is applied here, on the GUI thread.
+  if (DatabaseBusy()) ApplyDatabaseResults();
   int received = 0;
   {
     // The GUI thread never waits here for a thread in the middle of a dump
@@ -242,6 +244,8 @@ void ZephraModel::DestroyEditor()
 {
   if (mDestroyed) return;
   mDestroyed = true;
+  // A download still waiting on the network is given up, not waited out.
+  StopDatabaseWork();
   // No timer turn may run on a half-destroyed editor.
   if (mTimer)
   {

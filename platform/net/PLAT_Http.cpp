@@ -37,6 +37,13 @@ size_t Collect(char* data, size_t size, size_t count, void* user) noexcept
   return n;
 }
 
+// Called by the transfer library while it waits; non-zero aborts.
+int WatchCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept
+{
+  const std::atomic<bool>* cancel = static_cast<const std::atomic<bool>*>(user);
+  return cancel->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
 void GlobalInit()
 {
   static std::once_flag once;
@@ -49,6 +56,7 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
 {
   PLAT_HttpReply reply;
   if (url.compare(0, 8, "https://") != 0) return reply;
+  if (options.cancel && options.cancel->load()) return reply;
   GlobalInit();
   CURL* curl = curl_easy_init();
   if (!curl) return reply;
@@ -73,6 +81,12 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   if (options.maxReplyBytes <= static_cast<size_t>(LONG_MAX))
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxReplyBytes));
   if (list) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+  if (options.cancel)
+  {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(options.cancel));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
   if (postBody)
   {
     curl_easy_setopt(curl, CURLOPT_POST, 1L);

@@ -10,6 +10,7 @@
 // Threads: any; each call uses its own transfer handle.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct PLAT_HttpOptions
   // Off for a request that carries credentials: a redirect would hand them
   // to whatever origin it names, and a 302 would turn the POST into a GET.
   bool followRedirects = true;
+  // When it turns true the request gives up at once (within a fraction of
+  // a second), as after a time-out.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct PLAT_HttpReply
