@@ -44,6 +44,23 @@ int WatchCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noex
   return cancel->load(std::memory_order_relaxed) ? 1 : 0;
 }
 
+// One transfer handle per thread, kept between requests so that the pages
+// of a category reuse one connection instead of a TLS handshake each.
+CURL* ThreadHandle()
+{
+  struct Owned
+  {
+    CURL* handle = nullptr;
+    ~Owned()
+    {
+      if (handle) curl_easy_cleanup(handle);
+    }
+  };
+  thread_local Owned owned;
+  if (!owned.handle) owned.handle = curl_easy_init();
+  return owned.handle;
+}
+
 void GlobalInit()
 {
   static std::once_flag once;
@@ -58,7 +75,7 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   if (url.compare(0, 8, "https://") != 0) return reply;
   if (options.cancel && options.cancel->load()) return reply;
   GlobalInit();
-  CURL* curl = curl_easy_init();
+  CURL* curl = ThreadHandle();
   if (!curl) return reply;
   std::string body;
   Sink sink{&body, options.maxReplyBytes};
@@ -97,7 +114,9 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_slist_free_all(list);
-  curl_easy_cleanup(curl);
+  // Reset, not cleaned up: the handle keeps its open connections and TLS
+  // sessions for the thread's next request to the same server.
+  curl_easy_reset(curl);
 
   reply.status = status;
   if (result == CURLE_OK && !sink.overflow)

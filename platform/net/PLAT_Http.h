@@ -7,7 +7,8 @@
 // stalled or hostile server can neither hang the caller for ever nor fill
 // its memory.
 //
-// Threads: any; each call uses its own transfer handle.
+// Threads: any; each thread keeps one transfer handle, and with it its open
+// connections, from one request to the next.
 #pragma once
 
 #include <atomic>

@@ -45,6 +45,9 @@ def reset():
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body leave in separate writes: without this each reply
+    # would wait out the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def log_message(self, *args):
         pass
