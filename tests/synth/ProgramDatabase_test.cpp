@@ -313,3 +313,51 @@ TEST(ProgramDatabaseReplies, RecordsComeStraightFromEachElement)
   EXPECT_TRUE(MakeDatabaseRecord(r, 0, 1, "n", "https://" + std::string(247, 'l'), true));  // 255 bytes
   EXPECT_FALSE(MakeDatabaseRecord(r, 0, 1, "n", "https://" + std::string(248, 'l'), true));
 }
+
+// The repeated-page guard holds on the file list as on the program list: a
+// server that answers every page of media alike is asked twice, not fifty
+// times, and lists each file once.
+TEST_F(ProgramDatabaseTest, FileListEndsOnARepeatedPage)
+{
+  const std::string host = "https://" + server->Host();
+  std::string media = "[";
+  for (int i = 0; i < 47; ++i)
+    media += std::string(i ? "," : "") + R"([")" + "F" + std::to_string(i) + R"(", ")" + host + "/files/f" +
+             std::to_string(i) + R"(.pr3"])";
+  server->Control(R"({"media": )" + media + "]}");
+  ProgramDatabase db = Client();
+  std::vector<DatabaseListRecord> list;
+  db.ShowProgramFiles("1000", "3", list);
+  EXPECT_EQ(list.size(), 48u);
+  EXPECT_EQ(Paths().size(), 2u);
+}
+
+// A server that stops after its headers, or sends its reply a byte at a
+// time, holds a download no longer than the deadline; nothing is cached.
+TEST_F(ProgramDatabaseTest, StallingAndDrippingServersEndAtTheDeadline)
+{
+  const std::string host = "https://" + server->Host();
+  const std::string address = host + "/files/07_BASS_Deep.pr3";
+  const char* kModes[] = {R"("stall": 5)", R"("drip": 0.05)"};
+  for (const char* mode : kModes)
+  {
+    SCOPED_TRACE(mode);
+    // A whole program of 37 bytes, which would be cached if it came in time.
+    std::string program = " 243 \\r\\n";
+    for (int i = 0; i < 10; ++i) program += "0\\r\\n";
+    server->Control(std::string("{") + mode + R"(, "files": {"07_BASS_Deep.pr3": ")" + program + R"("}})");
+    TempDir cache;
+    ProgramDatabaseConfig config;
+    config.server = server->Host();
+    config.caFile = server->CaFile();
+    config.cacheFolder = cache.Path() + "/";
+    config.totalTimeoutMs = 1000;
+    ProgramDatabase db(config);
+    std::string path = "unchanged";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db.FetchProgramToCache(address, path));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_FALSE(std::filesystem::exists(DownloadFolder(config.cacheFolder, address)));
+  }
+}

@@ -1,6 +1,7 @@
 // The model's bank export and save-back: the files they leave, the paths
 // the entries end with, database entries downloaded from the local server,
 // and every failure told to the user instead of passing for success.
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 #include "support/ZephraTestModel.h"
 #include "synth/support/DatabaseServer.h"
@@ -204,4 +205,34 @@ TEST(BankCache, TheLastEditorToEndRemovesTheCache)
   a.reset();
   struct stat info;
   EXPECT_NE(lstat(cache.c_str(), &info), 0);
+}
+
+// A folder in the target named like the program being written stays a
+// folder, with its files, and the entry is reported as not exported.
+TEST_F(BankExport, AFolderNamedLikeTheProgramIsNotReplaced)
+{
+  TempDir src, out;
+  WriteWholeFile(src.File("a.pr3"), Body("a"));
+  ASSERT_TRUE(M().Bank().SetProgram(7, src.File("a.pr3"), 2, "Bass"));
+  ASSERT_EQ(mkdir(out.File("07_BASS_Bass.pr3").c_str(), 0755), 0);
+  WriteWholeFile(out.File("07_BASS_Bass.pr3/keep.pr3"), Body("keep"));
+  EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  EXPECT_EQ(ReadWholeFile(out.File("07_BASS_Bass.pr3/keep.pr3")), Body("keep"));
+  EXPECT_EQ(std::string(M().Bank()[7].path), src.File("a.pr3"));
+  EXPECT_EQ(Listing(out.Path()), "07_BASS_Bass.pr3");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "1 Program(s) could not be exported!");
+}
+
+// The editor's own saves (the Save button and "lastprogram.pr3" at the
+// end share this writer) keep the earlier file on a full disk and say so.
+TEST_F(BankExport, ASaveOnAFullDiskKeepsTheEarlierProgram)
+{
+  const std::string path = mDir.File("lastprogram.pr3");
+  const std::string earlier = Body("earlier");
+  WriteWholeFile(path, earlier);
+  EXPECT_FALSE(RunWithFileSizeLimit(4096, [&] { return M().WriteSoundAsProgramFile(path.c_str()); }));
+  EXPECT_EQ(ReadWholeFile(path), earlier);
+  EXPECT_TRUE(RunWithFileSizeLimit(16384, [&] { return M().WriteSoundAsProgramFile(path.c_str()); }));
+  EXPECT_NE(ReadWholeFile(path), earlier);
 }
