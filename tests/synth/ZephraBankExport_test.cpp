@@ -186,6 +186,19 @@ TEST_F(BankExport, ExportIntoTheCacheKeepsEachLocationsOwnProgram)
   for (const auto& w : kWant) EXPECT_EQ(ReadWholeFile(Cache() + w[0]), w[1]) << w[0];
   EXPECT_EQ(ReadWholeFile(src.File("03_Lead.pr3")), Body("3"));
   EXPECT_TRUE(Boxes().empty());
+
+  // The write-all then sends each location its own program: the location
+  // byte and the first value's wire byte (value + 24) of every write.
+  M().ScanProgramFolder(Cache().c_str());
+  M().WriteAllProgramsToSynth(Cache().c_str());
+  std::vector<std::pair<int, int>> sent;
+  for (int reply = 0; reply < 8; ++reply)
+  {
+    for (const Bytes& m : mTest.TakeSent())
+      if (m.size() == 213 && m[5] == 0x20) sent.emplace_back(m[7], m[8]);
+    mTest.Receive({0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7});
+  }
+  EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{3, 27}, {5, 29}, {6, 30}, {7, 31}}));
 }
 
 // Two editors under one settings folder: the one that ends first leaves the
