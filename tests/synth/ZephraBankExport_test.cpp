@@ -211,10 +211,15 @@ TEST(BankCache, TheLastEditorToEndRemovesTheCache)
   const std::string cache = a->model->CachePath();
   ASSERT_EQ(mkdir(cache.c_str(), 0755), 0);
   WriteWholeFile(cache + "09_X.pr3", Body("x"));
+  ASSERT_TRUE(a->model->Bank().SetProgram(9, cache + "09_X.pr3", 1, "X"));
   {
     TestModel b(home.Path());
   }
   EXPECT_EQ(ReadWholeFile(cache + "09_X.pr3"), Body("x"));
+  // A's write from its cache still finds every file.
+  TempDir out;
+  EXPECT_TRUE(a->model->ExportBankListToFolder(out.Path() + "/", false, 0));
+  EXPECT_EQ(ReadWholeFile(out.File("09_X.pr3")), Body("x"));
   a.reset();
   struct stat info;
   EXPECT_NE(lstat(cache.c_str(), &info), 0);
