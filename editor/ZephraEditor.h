@@ -17,6 +17,8 @@
 // ZephraEditor.cpp, the GUI build in ZephraSkinBuild.cpp, the
 // program-manager overlay in ZephraManagerPanel.cpp and the view-layout hook
 // in ZephraViewLayout.cpp; the panels themselves are ZephraPanels.
+//
+// Threads: the lock rule of the model (synth/ZephraModel.h) holds here too.
 #pragma once
 
 #include "editor/ZephraDesktopOpen.h"
@@ -241,12 +243,17 @@ private:
   void SendSelectionToBank();
   // 312..317 on release; false when 314's question was answered No.
   bool OnBankButton(int p);
+  // Asks whether only the selection goes, then exports and writes the bank
+  // once its database entries are downloaded.
   void WriteBankToSynth();
+  void WriteBankToSynth(bool selectedOnly);
   void OnRowEditMode(int p, bool ticked);
   void ApplyNameAndCategory();
   void ScrollBrowser();
   void OnDatabaseButton();
   void LogIn();
+  // The login's answer, on the GUI thread under the mutex.
+  void FinishLogIn(bool accepted, const std::string& user, const std::string& password);
   void OnRemember(bool ticked);
   // The rows from the first shown record on, red where selected.
   void ShowBrowserSelection();

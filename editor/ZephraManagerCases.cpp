@@ -3,7 +3,8 @@
 //
 // Questions and folder choosers go through AskUser and AskForFolder, which
 // let go of the plug-in mutex while the user answers; the database is asked
-// without it too, since it answers slowly.
+// by database jobs, off this thread, whose answers come back through the
+// idle hook (the lock rule of synth/ZephraModel.h).
 #include "editor/ZephraEditor.h"
 #include "core/SettingsNames.h"
 
@@ -148,7 +149,8 @@ bool ZephraEditor::RunManagerAction(int p)
     case kParamManagerBrowserList:
     {
       const int row = static_cast<int>(value + 0.001);
-      // The click may open a database list, which answers slowly.
+      // The click may open a folder or a message box; the handler takes the
+      // mutex itself, and a database list comes as a job.
       BASE_MutexRelease release(GetMutex());
       OnProgramBrowserClick(row);
       break;
@@ -362,30 +364,41 @@ bool ZephraEditor::OnBankButton(int p)
       if (!holds) return true;
       const std::string folder = AskForFolder(ProgramFolder());
       if (folder.empty()) return true;
-      (void)ExportBankListToFolder(folder, false, 0);
-      mBankSaved = true;
-      mBankFolder = folder;
-      FlagFinished();
+      // Database entries are downloaded first, off this thread.
+      AfterBankDownloads(false, [this, folder] {
+        (void)ExportBankListToFolder(folder, false, 0);
+        mBankSaved = true;
+        mBankFolder = folder;
+        FlagFinished();
+      });
       return true;
     }
     case kParamManagerUpload:
     {
       if (!holds) return true;
-      if (!mBankSaved)
+      const auto showUploadPage = [this] {
+        char text[400];
+        snprintf(text, sizeof text, kUploadFolderText, mBankFolder.c_str());
+        AskUser(text, "Warning", kOkType);
+        const ProgramDatabase database = Database();
+        if (database.HasServer() && GetGUI())
+          (void)static_cast<IGraphics*>(GetGUI())->OpenURL(("https://" + database.Server() + kUploadPage).c_str());
+      };
+      if (mBankSaved)
       {
-        if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
-        const std::string folder = AskForFolder(ProgramFolder());
-        if (folder.empty()) return true;
-        mBankFolder = folder;
+        showUploadPage();
+        return true;
+      }
+      if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
+      const std::string folder = AskForFolder(ProgramFolder());
+      if (folder.empty()) return true;
+      mBankFolder = folder;
+      // Database entries are downloaded first, off this thread.
+      AfterBankDownloads(false, [this, showUploadPage] {
         (void)ExportBankListToFolder(mBankFolder, false, 0);
         mBankSaved = true;
-      }
-      char text[400];
-      snprintf(text, sizeof text, kUploadFolderText, mBankFolder.c_str());
-      AskUser(text, "Warning", kOkType);
-      const ProgramDatabase database = Database();
-      if (database.HasServer() && GetGUI())
-        (void)static_cast<IGraphics*>(GetGUI())->OpenURL(("https://" + database.Server() + kUploadPage).c_str());
+        showUploadPage();
+      });
       return true;
     }
     case kParamManagerWriteBank:
@@ -400,7 +413,14 @@ void ZephraEditor::WriteBankToSynth()
 {
   if (CachePath().empty()) SetCachePath();
   (void)mkdir(CachePath().c_str(), 0755);
-  if (Bank().FirstSelectedRow() >= kBankFirstLocation && Confirm(kSelectedOnlyText))
+  const bool selectedOnly = Bank().FirstSelectedRow() >= kBankFirstLocation && Confirm(kSelectedOnlyText);
+  // Database entries are downloaded first, off this thread.
+  AfterBankDownloads(selectedOnly, [this, selectedOnly] { WriteBankToSynth(selectedOnly); });
+}
+
+void ZephraEditor::WriteBankToSynth(bool selectedOnly)
+{
+  if (selectedOnly)
   {
     const std::string selected = CachePath() + "selected/";
     if (!ExportBankList(selected)) return;
@@ -497,10 +517,18 @@ void ZephraEditor::LogIn()
   const std::string user = FieldText(Manager().UserField(), kLoginFieldChars);
   const std::string password = FieldText(Manager().PasswordField(), kLoginFieldChars);
   ProgramDatabase database = Database();
-  {
-    BASE_MutexRelease release(GetMutex());
-    mLoggedIn = database.Login(user, password);
-  }
+  // The login waits on the network as a database job; the rest follows on
+  // this thread once the answer is in.
+  PostDatabaseJob([this, database, user, password](const std::atomic<bool>& cancelled) mutable {
+    database.SetCancel(&cancelled);
+    const bool accepted = database.Login(user, password);
+    return DatabaseJobs::Apply([this, accepted, user, password] { FinishLogIn(accepted, user, password); });
+  });
+}
+
+void ZephraEditor::FinishLogIn(bool accepted, const std::string& user, const std::string& password)
+{
+  mLoggedIn = accepted;
   if (!mLoggedIn)
   {
     AskUser(kLoginErrorText, "Login Error", kOkType);

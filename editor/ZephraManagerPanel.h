@@ -93,6 +93,9 @@ public:
   void SetBrowserScroll(int range) override;
   void SetBrowserRowSelected(int row, bool selected) override;
   void SetLoadEnabled(bool enabled) override;
+  // Without these the "DISK" button and the database button showed nothing.
+  void ShowFolderPanel(bool shown) override { HideFolderPanel(!shown); }
+  void ShowLoginPanel(bool shown) override { HideLoginPanel(!shown); }
 
   // ---- references ----
   IControl* Ref(ManagerRef ref) const { return mRefs[static_cast<int>(ref)]; }

@@ -2,7 +2,9 @@
 #include "editor/ZephraUserFile.h"
 
 #include "core/BASE_Blowfish.h"
+#include "core/BASE_FileWhole.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +14,9 @@
 
 namespace
 {
+// Far above the 64 bytes written; anything larger is not ours.
+constexpr size_t kUserFileReadLimit = 4096;
+
 void InitCipher(Blowfish_Context& ctx)
 {
   Blowfish_Init(&ctx, reinterpret_cast<const unsigned char*>(kBlowfishProgramKey),
@@ -56,11 +61,13 @@ bool WriteUserFile(const std::string& path, const std::string& password)
 
 bool ReadUserFile(const std::string& path, std::string& password)
 {
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return false;
+  // Read on the GUI thread: a FIFO or a device under the name must not
+  // block it, nor a huge file fill memory. Only the first block counts.
+  std::string bytes;
+  if (BASE_ReadRegularFile(path, kUserFileReadLimit, bytes) != BASE_ReadResult::kRead) return false;
   unsigned char block[kUserFileBytes] = {};
-  const size_t size = fread(block, 1, sizeof block, file);
-  fclose(file);
+  const size_t size = std::min(bytes.size(), sizeof block);
+  memcpy(block, bytes.data(), size);
   // Only whole blocks decipher; a stray tail byte is no part of a password.
   const size_t whole = size - size % 8;
   if (whole == 0) return false;

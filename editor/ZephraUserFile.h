@@ -23,5 +23,6 @@ constexpr size_t kUserPasswordMaxBytes = kUserFileBytes - 1;
 [[nodiscard]] bool WriteUserFile(const std::string& path, const std::string& password);
 
 // The password stored at path. False, password untouched, for a missing or
-// empty file, or one whose first 64 bytes hold no terminator.
+// empty file, one whose first 64 bytes hold no terminator, or anything
+// but a regular file of at most 4096 bytes (a FIFO would block the caller).
 [[nodiscard]] bool ReadUserFile(const std::string& path, std::string& password);

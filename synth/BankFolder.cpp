@@ -1,6 +1,7 @@
 #include "synth/BankFolder.h"
 
 #include "core/BASE_DirScan.h"
+#include "core/BASE_FileWhole.h"
 #include "synth/LegacyProgram.h"
 #include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
@@ -59,13 +60,19 @@ void RemoveFileIn(const std::string& folder, const std::string& name)
   if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) (void)unlink(path.c_str());
 }
 
-// Fetches an address entry; its path becomes the cached file only on success.
-bool ResolveAddress(BankEntry& e, const BankFetch& fetch)
+// The local file an entry's program is read from: its own path, or for an
+// address the file it was downloaded to. The entry itself is left alone;
+// whether it then points at a copy is the caller's choice.
+bool ResolveAddress(const BankEntry& e, const BankFetch& fetch, std::string& source)
 {
-  if (!IsAddress(e.path)) return true;
+  if (!IsAddress(e.path))
+  {
+    source = e.path;
+    return true;
+  }
   std::string cached;
   if (!fetch || !fetch(e.path, cached) || cached.size() >= sizeof e.path) return false;
-  memcpy(e.path, cached.c_str(), cached.size() + 1);
+  source = cached;
   return true;
 }
 
@@ -112,18 +119,7 @@ bool ExportFileText(const std::string& path, std::string& text)
 
 bool WriteFileWhole(const std::string& path, const std::string& text)
 {
-  const std::string temp = FolderPart(path) + "." + NamePart(path) + ".part";
-  if (temp.size() >= static_cast<size_t>(kBankPathSize) + 8) return false;
-  FILE* f = fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
-  const bool closed = fclose(f) == 0;
-  if (!written || !closed || rename(temp.c_str(), path.c_str()) != 0)
-  {
-    (void)unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  return path.size() < static_cast<size_t>(kBankPathSize) && BASE_ReplaceFile(path, text);
 }
 
 BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,
@@ -136,9 +132,8 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
     if (single >= kBankFirstLocation && n != single) continue;
     BankEntry& e = list[n];
     if (e.empty || (selectedOnly && !e.selected)) continue;
-    std::string fileName;
-    std::string text;
-    if (!ResolveAddress(e, fetch) || !MakeBankFileName(n, e.category, e.name, fileName) ||
+    std::string fileName, source, text;
+    if (!MakeBankFileName(n, e.category, e.name, fileName) ||
         (folder + fileName).size() >= static_cast<size_t>(kBankPathSize))
     {
       ++result.failed;
@@ -146,7 +141,12 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
     }
     const std::string target = folder + fileName;
     if (target == e.path) continue;
-    if (!ExportFileText(e.path, text) || !WriteFileWhole(target, text))
+    if (!ResolveAddress(e, fetch, source))
+    {
+      ++result.failed;
+      continue;
+    }
+    if (!ExportFileText(source, text) || !WriteFileWhole(target, text))
     {
       ++result.failed;
       continue;
@@ -182,8 +182,8 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
       continue;
     }
     if (!IsAddress(e.path) && NamePart(e.path) == fileName && FolderPart(e.path) == folder) continue;
-    std::string text;
-    if (!ResolveAddress(e, fetch) || !ExportFileText(e.path, text))
+    std::string source, text;
+    if (!ResolveAddress(e, fetch, source) || !ExportFileText(source, text))
     {
       ++failed;
       continue;

@@ -41,8 +41,8 @@ struct BankExportResult
 
 // Writes every non-empty entry (only location `single` when it is 1..99;
 // only selected ones when selectedOnly) as folder + canonical file name.
-// An "https://" entry is fetched first; its path changes only when the
-// fetch succeeds. With updatePaths, entries then point at the new files.
+// An "https://" entry is fetched first and exported from the download;
+// entries change only with updatePaths, and then point at the new files.
 BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,
                                         int single, bool selectedOnly, const BankFetch& fetch);
 

@@ -3,6 +3,7 @@
 #include "platform/net/PLAT_Http.h"
 #include "synth/BankFolder.h"
 #include "synth/BankList.h"
+#include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,7 @@
 #include <syslog.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 using nlohmann::json;
@@ -178,12 +180,31 @@ std::string ProgramDatabase::BaseAddress() const
   return "https://" + mConfig.server + kDatabaseBasePath;
 }
 
-std::string ProgramDatabase::GetJson(const std::string& route)
+ProgramDatabase::Deadline ProgramDatabase::StartDeadline() const
+{
+  if (mFixedDeadline) return *mFixedDeadline;
+  return std::chrono::steady_clock::now() + std::chrono::milliseconds(mConfig.totalTimeoutMs);
+}
+
+PLAT_HttpReply ProgramDatabase::Request(const std::string& address, const std::string* postBody,
+                                        const std::vector<std::string>& headers, size_t maxBytes,
+                                        Deadline deadline, bool followRedirects)
+{
+  const long left = static_cast<long>(
+    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+  // The time is up, or the caller gave up: no request at all.
+  if (left <= 0 || (mConfig.cancel && mConfig.cancel->load())) return PLAT_HttpReply{};
+  PLAT_HttpOptions options{mConfig.caFile, std::min(mConfig.connectTimeoutMs, left), left, maxBytes};
+  options.followRedirects = followRedirects;
+  options.cancel = mConfig.cancel;
+  return PLAT_HttpRequest(address, postBody, headers, options);
+}
+
+std::string ProgramDatabase::GetJson(const std::string& route, Deadline deadline)
 {
   if (!HasServer()) return std::string();
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
   const std::string address = BaseAddress() + route;
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
+  const PLAT_HttpReply reply = Request(address, nullptr, {}, kDatabaseJsonMaxBytes, deadline, true);
   if (!reply.complete || reply.status != 200)
   {
     LogStatus(address, reply.status);
@@ -192,15 +213,21 @@ std::string ProgramDatabase::GetJson(const std::string& route)
   return reply.body;
 }
 
+std::string ProgramDatabase::GetJson(const std::string& route)
+{
+  return GetJson(route, StartDeadline());
+}
+
 bool ProgramDatabase::Login(const std::string& user, const std::string& password)
 {
   if (!HasServer()) return false;
   const std::string body = LoginRequestBody(user, password);
-  const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache",
-                                            "Content-Length: " + std::to_string(body.size())};
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseJsonMaxBytes};
+  // The transfer sets Content-Length from the body: one set by hand would
+  // outlive a change of method and leave the server waiting for a body.
+  const std::vector<std::string> headers = {"Content-Type: application/json", "cache-control: no-cache"};
   const std::string address = BaseAddress() + "jwt-auth/v1/token";
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, &body, headers, options);
+  // The password goes to the database's own address and nowhere else.
+  const PLAT_HttpReply reply = Request(address, &body, headers, kDatabaseJsonMaxBytes, StartDeadline(), false);
   if (!reply.complete || reply.status != 200)
   {
     LogStatus(address, reply.status);
@@ -214,7 +241,7 @@ bool ProgramDatabase::Login(const std::string& user, const std::string& password
 
 bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
 {
-  const std::string body = GetJson("wp/v2/cmdm_category");
+  const std::string body = GetJson("wp/v2/cmdm_category", StartDeadline());
   int elements = 0;
   ParseCategoriesReply(body, list, elements);
   return elements >= 0;
@@ -223,12 +250,16 @@ bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
 void ProgramDatabase::FetchPrograms(const std::string& categoryId, std::vector<DatabaseListRecord>& list)
 {
   if (!IsDecimal(categoryId)) return;
+  // One deadline for the whole category, not one per page: a slow server
+  // must not multiply the wait by the number of pages.
+  const Deadline deadline = StartDeadline();
   std::string previous;
   for (int page = 1; page <= kDatabaseMaxPages; ++page)
   {
     const std::string body =
       GetJson("wp/v2/cmdm_page?per_page=47&page=" + std::to_string(page) + "&cmdm_category=" + categoryId +
-              "&status=publish");
+                "&status=publish",
+              deadline);
     // A server that repeats a page would otherwise fill the list with copies.
     if (page > 1 && body == previous) return;
     int elements = 0;
@@ -254,11 +285,12 @@ void ProgramDatabase::ShowProgramFiles(const std::string& programId, const std::
   if (MakeDatabaseRecord(up, 1, 0, "..", categoryId, false)) list.push_back(up);
   if (IsDecimal(programId))
   {
+    const Deadline deadline = StartDeadline();
     std::string previous;
     for (int page = 1; page <= kDatabaseMaxPages; ++page)
     {
-      const std::string body =
-        GetJson("wp/v2/media?parent=" + programId + "&per_page=47&page=" + std::to_string(page) + "&order=asc");
+      const std::string body = GetJson(
+        "wp/v2/media?parent=" + programId + "&per_page=47&page=" + std::to_string(page) + "&order=asc", deadline);
       if (page > 1 && body == previous) break;
       int elements = 0;
       ParseMediaReply(body, list, elements);
@@ -269,20 +301,35 @@ void ProgramDatabase::ShowProgramFiles(const std::string& programId, const std::
   SortDatabaseList(list);
 }
 
+std::string DownloadFolder(const std::string& cacheFolder, const std::string& address)
+{
+  // FNV-1a over the whole address: two files of one name in different
+  // folders of the server get folders of their own.
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : address) hash = (hash ^ c) * 0x100000001b3ull;
+  char hex[17];
+  snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return cacheFolder + kDownloadSubfolder + hex + "/";
+}
+
 bool ProgramDatabase::FetchProgramToCache(const std::string& address, std::string& cachedPath)
 {
   std::string fileName;
   if (!HasServer() || mConfig.cacheFolder.empty() || !DownloadFileName(address, fileName)) return false;
-  const std::string path = mConfig.cacheFolder + fileName;
+  const std::string folder = DownloadFolder(mConfig.cacheFolder, address);
+  const std::string path = folder + fileName;
   if (path.size() >= static_cast<size_t>(kBankPathSize)) return false;
-  PLAT_HttpOptions options{mConfig.caFile, mConfig.connectTimeoutMs, mConfig.totalTimeoutMs, kDatabaseFileMaxBytes};
-  const PLAT_HttpReply reply = PLAT_HttpRequest(address, nullptr, {}, options);
-  if (!reply.complete || reply.status != 200 || reply.body.empty())
+  const PLAT_HttpReply reply = Request(address, nullptr, {}, kDatabaseFileMaxBytes, StartDeadline(), true);
+  // A status of 200 does not make a program: a busy server answers with an
+  // error page, which would read as a program of zeros and go to the synth.
+  if (!reply.complete || reply.status != 200 || !IsProgramFileText(reply.body))
   {
     LogStatus(address, reply.status);
     return false;
   }
   (void)mkdir(mConfig.cacheFolder.c_str(), 0755);
+  (void)mkdir((mConfig.cacheFolder + kDownloadSubfolder).c_str(), 0755);
+  (void)mkdir(folder.c_str(), 0755);
   if (!WriteFileWhole(path, reply.body)) return false;
   cachedPath = path;
   return true;

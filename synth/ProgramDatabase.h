@@ -12,10 +12,21 @@
 // whose texts do not fit their fields are skipped rather than cut (a cut
 // address is another address).
 //
-// Threads: requests block the calling thread (the GUI thread); no lock.
+// Deadlines: each operation (a login, a category with all its pages, a
+// program's files, a download) ends within totalTimeoutMs in all, or by the
+// deadline set for a batch; the cancel flag ends it at once.
+//
+// Threads: requests block the calling thread, which must not be the GUI
+// thread nor hold the plug-in mutex: the editor runs them as DatabaseJobs.
+// An object is used by one thread at a time.
 #pragma once
 
+#include "platform/net/PLAT_Http.h"
+
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,7 +81,11 @@ struct ProgramDatabaseConfig
   std::string caFile;      // certificate authorities; empty: the system's
   std::string cacheFolder; // ends in "/"
   long connectTimeoutMs = 10000;
+  // The longest any one operation (a login, a category with all its pages,
+  // a program's files, a download) may take in all.
   long totalTimeoutMs = 30000;
+  // When it turns true, the requests under way and those to come give up.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 class ProgramDatabase
@@ -92,17 +107,37 @@ public:
   // The list for a program's files: ".." (back to categoryId) and the files, sorted.
   void ShowProgramFiles(const std::string& programId, const std::string& categoryId,
                         std::vector<DatabaseListRecord>& list);
-  // Downloads address into the cache folder through a temporary file;
-  // cachedPath is the file. A failure leaves any earlier file as it was.
+  // Downloads address into its own folder of the cache (DownloadFolder)
+  // through a temporary file; cachedPath is the file. A reply that is not a
+  // program file is refused like a failed request; a failure leaves any
+  // earlier file as it was.
   [[nodiscard]] bool FetchProgramToCache(const std::string& address, std::string& cachedPath);
   // The body of a GET of an address under the base path, "" on failure.
   std::string GetJson(const std::string& route);
+  // From now on, every operation ends by this time instead of its own
+  // totalTimeoutMs: one deadline for a batch of downloads.
+  using Deadline = std::chrono::steady_clock::time_point;
+  void SetDeadline(Deadline deadline) { mFixedDeadline = deadline; }
+  void SetCancel(const std::atomic<bool>* cancel) { mConfig.cancel = cancel; }
 
 private:
   std::string BaseAddress() const;
+  Deadline StartDeadline() const;
+  std::string GetJson(const std::string& route, Deadline deadline);
+  PLAT_HttpReply Request(const std::string& address, const std::string* postBody,
+                         const std::vector<std::string>& headers, size_t maxBytes, Deadline deadline,
+                         bool followRedirects);
 
   ProgramDatabaseConfig mConfig;
+  std::optional<Deadline> mFixedDeadline;
 };
+
+// Downloads live below this folder of the cache, where the bank's own
+// numbered files (which start with a digit) never land.
+constexpr const char* kDownloadSubfolder = "db/";
+// The folder of the cache one address is downloaded into: one per address,
+// so that files of one name from different places never share a file.
+std::string DownloadFolder(const std::string& cacheFolder, const std::string& address);
 
 // The scroll state of a list shown 47 rows at a time: the range is the
 // records beyond the first 47, the control shown only then.

@@ -1,13 +1,14 @@
 #include "synth/ProgramFile.h"
 
 #include "core/BASE_FileRead.h"
-#include "core/BASE_FileWrite.h"
+#include "core/BASE_FileWhole.h"
 #include "synth/LegacyProgram.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 // ---- layout tables ----
@@ -181,11 +182,9 @@ bool ProgramValuesFromDump(const uint8_t* dump, size_t size, ProgramValues& valu
 bool WriteProgramText(const char* path, const std::string& text)
 {
   if (path == nullptr || *path == 0) return false;
-  BASE_FileWrite file(path);
-  if (!file.IsOpen()) return false;
-  const int n = static_cast<int>(text.size());
-  const bool written = file.Write(text.data(), n) == n;
-  return file.Close() && written;
+  // Never truncate in place: a save that fails half way (a full disk) would
+  // leave a fragment the reader accepts, and the earlier program is gone.
+  return BASE_ReplaceFile(path, text);
 }
 
 // ---- reading ----
@@ -278,6 +277,36 @@ ProgramFileError ParseProgramText(const char* text, size_t size, ProgramFileCont
   LimitProgramToRanges(result.values);
   content = result;
   return ProgramFileError::kNone;
+}
+
+bool IsProgramFileText(const std::string& bytes)
+{
+  if (bytes.empty() || bytes.size() > static_cast<size_t>(kProgramFileMaxBytes)) return false;
+  int lines = 0;
+  bool marker = false;
+  size_t at = 0;
+  while (at < bytes.size())
+  {
+    size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(at, end - at);
+    at = end + 1;
+    size_t i = line.find_first_not_of(" \t\r");
+    if (i == std::string::npos) continue;  // blank
+    // Stricter than the reader, which lets a line without a number repeat
+    // the one before: here the number must be there.
+    const size_t sign = line[i] == '-' || line[i] == '+' ? 1 : 0;
+    if (i + sign >= line.size() || line[i + sign] < '0' || line[i + sign] > '9') return false;
+    const long number = strtol(line.c_str() + i, nullptr, 10);
+    if (lines == 0 && number == kPr3Marker)
+      marker = true;
+    else if (number < kFileValueMin || number > kFileValueMax)
+      return false;
+    ++lines;
+  }
+  if (!marker && lines < kLegacyValueCount) return false;
+  ProgramFileContent content;
+  return ParseProgramText(bytes.data(), bytes.size(), content) == ProgramFileError::kNone;
 }
 
 ProgramFileError ReadProgramFileBytes(const char* path, std::string& bytes)

@@ -76,8 +76,9 @@ constexpr int kDumpNameOffset = 178; // 32 name characters
 // name's end.
 [[nodiscard]] bool ProgramValuesFromDump(const uint8_t* dump, size_t size, ProgramValues& values);
 
-// Writes text to path, replacing the file. False when the file could not be
-// opened or not every byte reached it.
+// Writes text to path, replacing the file whole (BASE_ReplaceFile). False,
+// with the earlier file byte for byte as it was, when not every byte could
+// be written.
 [[nodiscard]] bool WriteProgramText(const char* path, const std::string& text);
 
 // ---- reading ----
@@ -116,6 +117,13 @@ struct ProgramFileContent
 // Reads a program file's bytes, refusing what is not a regular file of 1 to
 // kProgramFileMaxBytes bytes.
 [[nodiscard]] ProgramFileError ReadProgramFileBytes(const char* path, std::string& bytes);
+
+// True when bytes that came from outside (a download) are a program file and
+// not, say, an error page served as a success: 1 to kProgramFileMaxBytes
+// bytes; every line that is not blank starts with a number within
+// kFileValueMin..kFileValueMax (the marker aside); and either the first line
+// is the marker or there are at least kLegacyValueCount value lines.
+[[nodiscard]] bool IsProgramFileText(const std::string& bytes);
 
 // ReadProgramFileBytes then ParseProgramText.
 [[nodiscard]] ProgramFileError ReadProgramFile(const char* path, ProgramFileContent& content);

@@ -140,19 +140,6 @@ void ZephraModel::ContinueBankWrite(uint8_t code)
   mTransfer.Flag(ZephraTransfer::kReportFinished);
 }
 
-BankFetch ZephraModel::BankDownload(ProgramDatabase& database, bool& toldNoServer)
-{
-  return [this, &database, &toldNoServer](const std::string& address, std::string& cachedPath) {
-    if (!database.HasServer())
-    {
-      if (!toldNoServer) (void)DatabaseOrSay(database);
-      toldNoServer = true;
-      return false;
-    }
-    return database.FetchProgramToCache(address, cachedPath);
-  };
-}
-
 void ZephraModel::ReportBankFailures(int failed, const char* what)
 {
   if (failed == 0) return;
@@ -166,6 +153,7 @@ bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updateP
   BASE_MutexLock lock(GetMutex());
   // Downloads go into the cache, which is named only once it is needed.
   if (mCachePath.empty()) SetCachePath();
+  FetchBankAddressesUnlocked(false, single);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankExportResult result = ::ExportBankListToFolder(mBankList, folder, updatePaths, single, false,
@@ -189,6 +177,7 @@ bool ZephraModel::ExportBankList(const std::string& folder)
   }
   if (mCachePath.empty()) SetCachePath();
   (void)mkdir(mCachePath.c_str(), 0755);
+  FetchBankAddressesUnlocked(true, 0);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankExportResult result =
@@ -201,6 +190,7 @@ bool ZephraModel::SaveBankListToFolder(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
   if (mCachePath.empty()) SetCachePath();
+  FetchBankAddressesUnlocked(false, 0);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const int failed =

@@ -94,11 +94,13 @@ void ZephraModel::RemoveOrOverwritePrograms(double rowValue)
     Manager().SetLoadEnabled(true);
     if (entry.empty) return;
     mLastNrpnIndex = kNrpnNoneSent;
-    std::string path = entry.path;
-    if (!FetchIfRemote(path)) return;
-    if (path != entry.path) (void)mBankList.SetProgram(location, path, entry.category, entry.name);
-    LoadAndSendProgram(path);
     GetParam(kParamManagerUnselectAll)->SetPlain(0);
+    const std::string path = entry.path;
+    // A database entry loads once its download is in, off this thread.
+    if (path.compare(0, 8, "https://") == 0)
+      LoadRemoteProgram(path, location);
+    else
+      LoadAndSendProgram(path);
     return;
   }
   const int first = mBankList.FirstSelectedRow();
@@ -187,7 +189,7 @@ void ZephraModel::OnProgramBrowserClick(int row)
     BASE_MutexLock lock(GetMutex());
     if (!BrowserClick(row, link, opensCategory)) return;
   }
-  // The database answers slowly: it is asked without the mutex.
+  // The list comes as a database job; this thread goes on at once.
   ShowDatabaseRecord(link, opensCategory);
 }
 
@@ -263,8 +265,11 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
   mBankList.ClearRowSelections();
   ShowBankChecks(0);
   mLastNrpnIndex = kNrpnNoneSent;
-  std::string path = record.remote ? std::string(record.link) : InFolder(mBrowserFolder, record.name);
-  if (FetchIfRemote(path)) LoadAndSendProgram(path);
+  const std::string path = record.remote ? std::string(record.link) : InFolder(mBrowserFolder, record.name);
+  if (path.compare(0, 8, "https://") == 0)
+    LoadRemoteProgram(path, 0);
+  else
+    LoadAndSendProgram(path);
   return false;
 }
 
@@ -277,18 +282,6 @@ bool ZephraModel::DatabaseOrSay(ProgramDatabase& database)
   return false;
 }
 
-bool ZephraModel::FetchIfRemote(std::string& path)
-{
-  if (path.compare(0, 8, "https://") != 0) return true;
-  if (mCachePath.empty()) SetCachePath();
-  ProgramDatabase database = Database();
-  if (!DatabaseOrSay(database)) return false;
-  std::string cached;
-  if (!database.FetchProgramToCache(path, cached)) return false;
-  path = cached;
-  return true;
-}
-
 void ZephraModel::LoadAndSendProgram(const std::string& path)
 {
   if (LoadProgramFile(path.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
@@ -297,29 +290,4 @@ void ZephraModel::LoadAndSendProgram(const std::string& path)
 void ZephraModel::FetchDatabaseCategories()
 {
   ShowDatabaseRecord("..", false);
-}
-
-void ZephraModel::ShowDatabaseRecord(const std::string& link, bool opensCategory)
-{
-  ProgramDatabase database = Database();
-  if (!DatabaseOrSay(database)) return;
-  // A category lists its programs, a program its files, ".." of a program
-  // list the categories.
-  std::vector<DatabaseListRecord> list;
-  if (opensCategory)
-    database.ShowCategory(link, list);
-  else if (link == "..")
-    (void)database.FetchCategories(list);
-  else
-    database.ShowProgramFiles(link, mDatabaseCategory, list);
-  BASE_MutexLock lock(GetMutex());
-  if (opensCategory) mDatabaseCategory = link;
-  mBrowserList = std::move(list);
-  mBrowserAnchor = -1;
-  for (int r = 0; r < kBrowserRows; ++r)
-  {
-    const bool shown = static_cast<size_t>(r) < mBrowserList.size();
-    Manager().SetBrowserRow(r, shown ? mBrowserList[static_cast<size_t>(r)].name : "", shown);
-  }
-  Manager().SetBrowserScroll(DatabaseScrollRange(mBrowserList.size()));
 }

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <unistd.h>
+
 ZephraModel::ZephraModel(const IUnitInstanceInfo& info, const ZephraModelSetup& setup)
   : IUnitStandalone(info, kParamCount, "0-1 0-2", 1, "ZephraEditor", "", "brindleaudio",
                     kBundleVersion, kUniqueID, kMfrID, 0, true, false, false),
@@ -25,11 +27,13 @@ ZephraModel::ZephraModel(const IUnitInstanceInfo& info, const ZephraModelSetup& 
   SetAllLastValues(kNoLastValue);
   ReadKbdMidiChannel();
   DefineParameters();
+  HoldCacheLock();
 }
 
 ZephraModel::~ZephraModel()
 {
   DestroyEditor();
+  if (mCacheLock >= 0) close(mCacheLock);
 }
 
 std::string ZephraModel::DefaultSettingsFolder()

@@ -7,9 +7,19 @@
 // from it and adds the GUI build and the parameter-change handler; the model
 // reaches the panels only through ZephraPanelLink.
 //
-// Threads: everything here runs with the plug-in mutex held (the GUI thread,
-// the MIDI input threads, the one-second timer thread); the operations that
-// say "locks" take the recursive mutex themselves.
+// Threads and the one lock rule. The plug-in mutex (recursive) guards all
+// of the model's state and is shared by the GUI thread, the MIDI delivery
+// threads and the one-second timer thread; everything here runs with it
+// held, and the operations that say "locks" take it themselves. Nothing
+// slow happens under it: gather what is needed under the lock, let go of it
+// (BASE_MutexRelease), do the slow part -- a message box, a file dialog --
+// then take it back and apply, checking again what may have changed
+// meanwhile (a transfer begun, a row given another program). The network is
+// slower still and never runs on the GUI thread: database requests run as
+// DatabaseJobs on their own thread, holding no lock, and their results are
+// applied on the GUI thread from the idle hook, under the mutex. The MIDI
+// input callbacks never take the mutex; they queue what arrives for the
+// delivery thread.
 //
 // The methods live in these sources:
 //   ZephraModel.cpp           construction, parameters, timer, audio
@@ -20,6 +30,7 @@
 //   ZephraModelSysEx.cpp      program transfer with the synth
 //   ZephraModelFirmware.cpp   firmware update
 //   ZephraModelLifecycle.cpp  reply watchdog, idle work, start and end
+//   ZephraModelDatabase.cpp   the database's network work as jobs
 //   ZephraModelKeyboard.cpp   controller keyboard, MIDI learn, notes
 //   ZephraModelActions.cpp    copy, random and reset of sound sections
 // with the undo store in ZephraUndoStore and the transfer state in
@@ -32,6 +43,7 @@
 #include "synth/BankFolder.h"
 #include "synth/BankList.h"
 #include "synth/BankWrite.h"
+#include "synth/DatabaseJobs.h"
 #include "synth/ProgramDatabase.h"
 #include "synth/ZephraManagerLink.h"
 #include "synth/ZephraPanelLink.h"
@@ -44,6 +56,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -252,6 +265,9 @@ public:
   // only); a missing one is gone already. False (and a log line) on failure.
   bool RemoveFolder(const std::string& path);
   void RemoveCacheFolder();
+  void HoldCacheLock();
+  // True when no other running editor shares this settings folder's cache.
+  bool AloneWithTheCache();
   // Stops and joins the timer, removes the cache, saves the settings and
   // the current sound. Runs once; the destructor calls it.
   void DestroyEditor();
@@ -300,6 +316,23 @@ public:
   // Lists the database's categories in the browser; with no server set it
   // says so. GUI thread.
   void FetchDatabaseCategories();
+
+  // ---- the database's network work (ZephraModelDatabase.cpp) ----
+  // Runs what finished database jobs brought (the idle hook does). Locks.
+  void ApplyDatabaseResults();
+  // Waits for the database jobs and applies what they brought, as the idle
+  // hook would once the network answered; false after timeoutMs. GUI
+  // thread, without the mutex.
+  bool FinishDatabaseWork(int timeoutMs = 60000);
+  bool DatabaseBusy();
+  // Runs work as a database job (see DatabaseJobs).
+  void PostDatabaseJob(DatabaseJobs::Work work) { mDatabaseJobs.Post(std::move(work)); }
+  // Ends the database work under way (the editor is closing).
+  void StopDatabaseWork();
+  // Downloads the bank's "https://" entries (all, or the selected ones) as
+  // a job, then runs then on the GUI thread under the mutex; at once when
+  // there is nothing to download. Without the mutex.
+  void AfterBankDownloads(bool selectedOnly, std::function<void()> then);
   const std::string& BrowserFolder() const { return mBrowserFolder; }
 
   // ---- synth-link state read by tests (under the mutex) ----
@@ -516,18 +549,31 @@ private:
   void ShowBrowserRows();
   // Runs the toggled row-edit operations on a mouse-up at location.
   void RunBankOperations(int location);
-  // The bank export's download: one database for the whole operation, and
-  // the missing-server message said once, however many entries need it.
+  // The bank export's download: the files fetched beforehand (no network
+  // here), and the missing-server message said once, however many entries
+  // need it.
   BankFetch BankDownload(ProgramDatabase& database, bool& toldNoServer);
+  // The bank's "https://" entries (selected ones, or location single when
+  // 1..99) with no file downloaded yet. Under the mutex.
+  std::vector<std::string> BankAddressesToFetch(bool selectedOnly, int single);
+  // Downloads addresses, all within one deadline: address -> cached file.
+  // Without the mutex.
+  std::map<std::string, std::string> DownloadAll(ProgramDatabase& database, const std::vector<std::string>& addresses);
+  // Called holding the mutex: lets go of it while the addresses to fetch
+  // are downloaded, then takes it back and notes the files.
+  void FetchBankAddressesUnlocked(bool selectedOnly, int single);
   // Tells the user how many entries an export or save-back lost.
   void ReportBankFailures(int failed, const char* what);
-  // An "https://" entry's file in the cache: path becomes the cached file.
-  bool FetchIfRemote(std::string& path);
   void LoadAndSendProgram(const std::string& path);
+  // Downloads a database program as a job, then loads and sends it; from
+  // bank row location (1..99), which then points at the download if it
+  // still holds that address, or from the browser (0).
+  void LoadRemoteProgram(const std::string& address, int location);
   // The browser click under the mutex; true when a database row is to be
   // opened (link, opensCategory), which the caller does without it.
   bool BrowserClick(int row, std::string& link, bool& opensCategory);
-  // Lists what a database row opens. Without the mutex.
+  // Lists what a database row opens, as a job replacing any list still on
+  // its way. Without the mutex.
   void ShowDatabaseRecord(const std::string& link, bool opensCategory);
   void ProcessFirmwareReply(uint8_t code);
   // Reads and checks a firmware file for the update; an invalid one is
@@ -538,6 +584,10 @@ private:
   SysExTap mSysExTap;
   ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
+  // A shared lock on ".cache.lock" beside the settings, held while this
+  // editor runs: the cache is removed at the end only by the last editor
+  // of the settings folder, never under another one still using it.
+  int mCacheLock = -1;
   bool mManagerMode = false;
 
   // ---- the program library ----
@@ -550,4 +600,8 @@ private:
   std::vector<DatabaseListRecord> mBrowserList;
   std::string mDatabaseCategory;  // the category whose programs are listed
   int mBrowserAnchor = -1;  // record a shift-click selects from, -1 none
+  // Database downloads of this run: address -> file in the cache.
+  std::map<std::string, std::string> mDownloaded;
+  bool mBankDownloadsDone = false;  // while an AfterBankDownloads step runs
+  DatabaseJobs mDatabaseJobs;
 };

@@ -11,6 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <syslog.h>
 #include <unistd.h>
@@ -112,6 +113,8 @@ void ZephraModel::WatchReplies()
 
 void ZephraModel::OnIdle()
 {
+  // What the network brought is applied here, on the GUI thread.
+  if (DatabaseBusy()) ApplyDatabaseResults();
   int received = 0;
   {
     // The GUI thread never waits here for a thread in the middle of a dump
@@ -219,10 +222,31 @@ void ZephraModel::RemoveCacheFolder()
   (void)RemoveFolder(mCachePath);
 }
 
+void ZephraModel::HoldCacheLock()
+{
+  const std::string path = FolderOf(mSettingsPath) + "/.cache.lock";
+  mCacheLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (mCacheLock >= 0 && flock(mCacheLock, LOCK_SH | LOCK_NB) != 0)
+  {
+    close(mCacheLock);
+    mCacheLock = -1;
+  }
+}
+
+bool ZephraModel::AloneWithTheCache()
+{
+  // Without a lock of our own (no settings folder yet) no other editor
+  // could have shared one either. Taking it exclusively fails while any
+  // other editor holds its shared lock.
+  return mCacheLock < 0 || flock(mCacheLock, LOCK_EX | LOCK_NB) == 0;
+}
+
 void ZephraModel::DestroyEditor()
 {
   if (mDestroyed) return;
   mDestroyed = true;
+  // A download still waiting on the network is given up, not waited out.
+  StopDatabaseWork();
   // No timer turn may run on a half-destroyed editor.
   if (mTimer)
   {
@@ -230,9 +254,14 @@ void ZephraModel::DestroyEditor()
     (void)CTimer::Join(mTimerThread);
     mTimer = nullptr;
   }
-  if (mCachePath.empty()) SetCachePath();
-  (void)RemoveFolder(mCachePath + "selected/");
-  RemoveCacheFolder();
+  // Another editor of the same settings folder may still be reading the
+  // cache: its downloads and exported bank stay.
+  if (AloneWithTheCache())
+  {
+    if (mCachePath.empty()) SetCachePath();
+    (void)RemoveFolder(mCachePath + "selected/");
+    RemoveCacheFolder();
+  }
 
   BASE_MutexLock lock(GetMutex());
   const char* ini = mSettingsPath.c_str();

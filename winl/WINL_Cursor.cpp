@@ -204,6 +204,19 @@ bool DecodeBitmap(const uint8_t* d, size_t n, WINL_CursorImage* out)
   return true;
 }
 
+// The PNG's first chunk must be its 13-byte image header, whose width and
+// height (big-endian, after the signature, length and type) fit a cursor.
+bool PngHeaderFits(const uint8_t* png, size_t n)
+{
+  if (n < 8 + 8 + 13) return false;
+  const auto be32 = [](const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | p[2] << 8 | p[3];
+  };
+  if (be32(png + 8) != 13 || std::memcmp(png + 12, "IHDR", 4) != 0) return false;
+  const uint32_t width = be32(png + 16), height = be32(png + 20);
+  return width >= 1 && height >= 1 && width <= kMaxCursorSide && height <= kMaxCursorSide;
+}
+
 bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes)
 {
   constexpr long kMaxFile = 4 << 20;
@@ -263,6 +276,9 @@ bool WINL_DecodeCursorFile(const uint8_t* data, size_t size, WINL_CursorImage* o
   WINL_CursorImage img;
   if (std::memcmp(image, kPngSignature, 8) == 0)
   {
+    // The size is checked in the image header before anything is decoded:
+    // a small file can announce a picture of gigabytes.
+    if (!PngHeaderFits(image, length)) return false;
     if (!PLAT_DecodePNG(image, length, &img.argb, &img.width, &img.height) || img.width > kMaxCursorSide ||
         img.height > kMaxCursorSide)
       return false;

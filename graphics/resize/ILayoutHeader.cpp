@@ -1,6 +1,7 @@
 // ILayoutHeader: building, writing and reading "LiveEditLayout.h".
 #include "graphics/resize/ILayoutHeader.h"
 
+#include "core/BASE_FileWhole.h"
 #include "core/IGraphicsLink.h"
 #include "graphics/IGraphics.h"
 #include "graphics/controls/IControl.h"
@@ -13,7 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <cxxabi.h>
-#include <fstream>
 #include <memory>
 #include <typeinfo>
 
@@ -21,6 +21,9 @@
 
 namespace
 {
+// A header of every view mode is some tens of kilobytes.
+constexpr size_t kLayoutHeaderMaxBytes = 4u << 20;
+
 // Every line of the opening block ends in a blank before the line feed.
 constexpr const char* kHead =
   "// LiveEditLayout.h: the GUI layout as the live layout editor left it. \n"
@@ -262,18 +265,10 @@ bool ILayoutHeader::Write(const Source& source)
   mLastError.clear();
   const std::string text = Build(source);
   const std::string path = Path();
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file)
+  // Written beside and renamed: a failed write keeps the earlier layout.
+  if (!BASE_ReplaceFile(path, text))
   {
     mLastError = "cannot write the layout header " + path + ": " + strerror(errno);
-    LogError(mLastError);
-    return false;
-  }
-  const bool written = fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = fclose(file) == 0;
-  if (!written || !closed)
-  {
-    mLastError = "writing the layout header " + path + " failed";
     LogError(mLastError);
     return false;
   }
@@ -285,14 +280,12 @@ bool ILayoutHeader::Write(const Source& source)
 bool ILayoutHeader::Read(int nViews)
 {
   EnsureViews(nViews);
-  std::ifstream in(Path(), std::ios::binary);
-  if (!in) return false;
-  std::string all, line;
-  while (std::getline(in, line))
-  {
-    all += line;
-    all += '\n';
-  }
+  // Only a regular file of a header's size: a link to a device or a FIFO
+  // would otherwise be read without end or block the caller.
+  std::string all;
+  if (BASE_ReadRegularFile(Path(), kLayoutHeaderMaxBytes, all) != BASE_ReadResult::kRead) return false;
+  // Lines keep their line feed; the last one gains one when it had none.
+  if (!all.empty() && all.back() != '\n') all += '\n';
   const std::string anyView = "\t\t// View Mode: (";
   const std::string anyEnd = "\t\t// End (";
   for (int v = 0; v < nViews; ++v)

@@ -55,12 +55,13 @@ public:
 
   // Reads the sections of nViews view modes from the file; a view whose
   // section is missing or broken gets an empty text. False when the file
-  // cannot be read.
+  // cannot be read or is not a regular file of at most 4 MB.
   [[nodiscard]] bool Read(int nViews);
   // Rebuilds the edited view's section (with a manager, and applies it to
   // the manager when the order is a true permutation), then writes the
-  // whole file. False, with the reason logged and kept in LastError, when
-  // the file could not be written.
+  // whole file through a temporary beside it. False, with the reason
+  // logged and kept in LastError and the earlier file as it was, when the
+  // file could not be written.
   [[nodiscard]] bool Write(const Source& source);
   // The file text Write would write, with the edited view's section rebuilt.
   std::string Build(const Source& source);

@@ -37,6 +37,30 @@ size_t Collect(char* data, size_t size, size_t count, void* user) noexcept
   return n;
 }
 
+// Called by the transfer library while it waits; non-zero aborts.
+int WatchCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept
+{
+  const std::atomic<bool>* cancel = static_cast<const std::atomic<bool>*>(user);
+  return cancel->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+// One transfer handle per thread, kept between requests so that the pages
+// of a category reuse one connection instead of a TLS handshake each.
+CURL* ThreadHandle()
+{
+  struct Owned
+  {
+    CURL* handle = nullptr;
+    ~Owned()
+    {
+      if (handle) curl_easy_cleanup(handle);
+    }
+  };
+  thread_local Owned owned;
+  if (!owned.handle) owned.handle = curl_easy_init();
+  return owned.handle;
+}
+
 void GlobalInit()
 {
   static std::once_flag once;
@@ -49,8 +73,9 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
 {
   PLAT_HttpReply reply;
   if (url.compare(0, 8, "https://") != 0) return reply;
+  if (options.cancel && options.cancel->load()) return reply;
   GlobalInit();
-  CURL* curl = curl_easy_init();
+  CURL* curl = ThreadHandle();
   if (!curl) return reply;
   std::string body;
   Sink sink{&body, options.maxReplyBytes};
@@ -60,7 +85,7 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
   curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, options.followRedirects ? 1L : 0L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -73,6 +98,12 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   if (options.maxReplyBytes <= static_cast<size_t>(LONG_MAX))
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxReplyBytes));
   if (list) curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+  if (options.cancel)
+  {
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, WatchCancel);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(options.cancel));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  }
   if (postBody)
   {
     curl_easy_setopt(curl, CURLOPT_POST, 1L);
@@ -83,7 +114,9 @@ PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postB
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_slist_free_all(list);
-  curl_easy_cleanup(curl);
+  // Reset, not cleaned up: the handle keeps its open connections and TLS
+  // sessions for the thread's next request to the same server.
+  curl_easy_reset(curl);
 
   reply.status = status;
   if (result == CURLE_OK && !sink.overflow)

@@ -7,9 +7,11 @@
 // stalled or hostile server can neither hang the caller for ever nor fill
 // its memory.
 //
-// Threads: any; each call uses its own transfer handle.
+// Threads: any; each thread keeps one transfer handle, and with it its open
+// connections, from one request to the next.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -20,6 +22,12 @@ struct PLAT_HttpOptions
   long connectTimeoutMs = 10000;
   long totalTimeoutMs = 30000;
   size_t maxReplyBytes = 4u << 20;
+  // Off for a request that carries credentials: a redirect would hand them
+  // to whatever origin it names, and a 302 would turn the POST into a GET.
+  bool followRedirects = true;
+  // When it turns true the request gives up at once (within a fraction of
+  // a second), as after a time-out.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 struct PLAT_HttpReply
@@ -30,6 +38,7 @@ struct PLAT_HttpReply
 };
 
 // GET (postBody null) or POST of url with the given "Name: value" headers.
+// A POST's Content-Length is set here from the body; none may be given.
 PLAT_HttpReply PLAT_HttpRequest(const std::string& url, const std::string* postBody,
                                 const std::vector<std::string>& headers, const PLAT_HttpOptions& options);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace
@@ -146,6 +147,60 @@ TEST(BASE_String, SetFormattedFromOwnText)
   s.Set(big.c_str());
   ASSERT_TRUE(s.SetFormatted(2000, "[%s]", s.Get()));
   EXPECT_EQ(std::string(s.Get()), "[" + big + "]");
+}
+
+// A copy owns its own text: changing either side leaves the other alone,
+// whatever the length (empty, inside one block, past it).
+TEST(BASE_String, CopiesAndAssignmentsOwnTheirText)
+{
+  for (const size_t length : {size_t{0}, size_t{1}, size_t{127}, size_t{128}, size_t{300}})
+  {
+    SCOPED_TRACE(length);
+    const std::string text(length, 'c');
+    const BASE_String original(text.c_str());
+    BASE_String copy(original);
+    EXPECT_EQ(std::string(copy.Get()), text);
+    ASSERT_TRUE(copy.Append("+"));
+    EXPECT_EQ(std::string(original.Get()), text);
+
+    BASE_String assigned("something else entirely");
+    assigned = original;
+    EXPECT_EQ(std::string(assigned.Get()), text);
+    EXPECT_EQ(assigned.GetLength(), static_cast<int>(length));
+    ASSERT_TRUE(assigned.Set("x"));
+    EXPECT_EQ(std::string(original.Get()), text);
+
+    BASE_String self(text.c_str());
+    BASE_String& alias = self;
+    self = alias;  // assigning a string to itself keeps its text
+    EXPECT_EQ(std::string(self.Get()), text);
+    EXPECT_NE(self.Get(), nullptr);
+  }
+}
+
+// A negative length reads as "no maximum" for the writes, as "nothing left"
+// for SetLength, and is refused by SetFormatted, which then changes nothing.
+TEST(BASE_String, NegativeLengths)
+{
+  BASE_String s;
+  ASSERT_TRUE(s.Set("abcdef", -1));
+  EXPECT_STREQ(s.Get(), "abcdef");
+  ASSERT_TRUE(s.Append("gh", -5));
+  EXPECT_STREQ(s.Get(), "abcdefgh");
+  ASSERT_TRUE(s.Insert("_", 1, -2));
+  EXPECT_STREQ(s.Get(), "a_bcdefgh");
+  EXPECT_FALSE(s.SetFormatted(-1, "%s", "zz"));
+  EXPECT_STREQ(s.Get(), "a_bcdefgh");
+  const struct { int length; const char* kept; } kCuts[] = {
+    {-100, ""}, {-1, ""}, {0, ""}, {1, "a"}, {8, "a_bcdefg"}, {9, "a_bcdefgh"}, {10, "a_bcdefgh"},
+  };
+  for (const auto& c : kCuts)
+  {
+    BASE_String cut("a_bcdefgh");
+    cut.SetLength(c.length);
+    EXPECT_STREQ(cut.Get(), c.kept) << c.length;
+    EXPECT_EQ(cut.GetLength(), static_cast<int>(strlen(c.kept))) << c.length;
+  }
 }
 
 }  // namespace

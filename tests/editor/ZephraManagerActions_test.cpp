@@ -248,6 +248,7 @@ TEST_F(ManagerActionsTest, RememberedOldPasswordLogsInAndAWrongOneSaysSo)
   Press(kParamManagerDatabase);
   EXPECT_TRUE(manager->loginShown && manager->user == "Alice" && manager->password == "abcd");
   Press(kParamManagerLogIn);
+  ASSERT_TRUE(editor->FinishDatabaseWork());
   EXPECT_TRUE(t.gui->MessageBoxes().empty() && !manager->loginShown && !editor->BrowserList().empty());
   // The login rewrote the file without the line feed.
   EXPECT_EQ(ReadWholeFile(dir.File("user.dat")), kAbcdFile);
@@ -259,6 +260,7 @@ TEST_F(ManagerActionsTest, RememberedOldPasswordLogsInAndAWrongOneSaysSo)
   otherManager->password = "wrong";
   other.editor->SetParameterFromGUI2(kParamManagerLogIn, 1);
   other.editor->SetParameterFromGUI2(kParamManagerLogIn, 0);
+  ASSERT_TRUE(other.editor->FinishDatabaseWork());
   const auto boxes = other.gui->MessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text,

@@ -1,7 +1,8 @@
 // Program files come from disk and from other people: any bytes must parse
 // without harm. Feeds the ".pr3" reader and the older ".prg" reader behind it,
 // then checks that whatever was accepted lies in range and survives writing
-// and reading again, in both the current and the converter's layout.
+// and reading again, in both the current and the converter's layout. The
+// download check may only accept what the reader accepts.
 #include "synth/LegacyProgram.h"
 #include "synth/ProgramFile.h"
 
@@ -24,7 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   ProgramFileContent content;
   const ProgramFileError error =
       ParseProgramText(reinterpret_cast<const char*>(data), size, content);
-  if (error != ProgramFileError::kNone) return 0;
+  const bool download = IsProgramFileText(std::string(reinterpret_cast<const char*>(data), size));
+  if (error != ProgramFileError::kNone)
+  {
+    if (download) abort();
+    return 0;
+  }
   for (int p = 0; p < kProgramSize; ++p)
   {
     const int32_t v = content.values[p];

@@ -6,6 +6,7 @@
 #include "graphics/resize/ILayoutHeader.h"
 #include "graphics/resize/ILiveEdit.h"
 #include "graphics/resize/IUnitGUIResize.h"
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -556,6 +557,46 @@ TEST(LayoutHeader, AnUnwritableFolderIsAReportedFailure)
             "cannot write the layout header " + f.dir.Path() + "/missing/LiveEditLayout.h: No such file or directory");
   // The drag itself went through.
   EXPECT_EQ(f.a->GetRECT(), IRECT(15, 20, 65, 45));
+}
+
+// The header is written beside and renamed: a disk that fills keeps the
+// earlier header byte for byte, and the failure is reported.
+TEST(LayoutHeader, AFullDiskKeepsTheEarlierHeader)
+{
+  LiveFixture f(true);
+  f.Open();
+  const std::string earlier = std::string(kOpening) + kView0 + kView1Empty + kClosing;
+  WriteWholeFile(f.dir.File("LiveEditLayout.h"), earlier);
+  f.a->SetBounds(IRECT(12, 21, 62, 46), IRECT(12, 21, 62, 46));
+  const ILayoutHeader::Source source = f.Source();
+  ILayoutHeader header;
+  header.SetFolder(f.dir.Path());
+  ASSERT_TRUE(header.Read(1));
+  const bool written = RunWithFileSizeLimit(static_cast<long>(earlier.size() / 2), [&] {
+    return !header.Write(source) && header.LastError().find("cannot write the layout header") == 0;
+  });
+  EXPECT_TRUE(written);
+  EXPECT_EQ(f.Header(), earlier);
+}
+
+// Only a regular file of a header's size is read: a FIFO would block the
+// GUI thread and a link to /dev/zero would be read without end.
+TEST(LayoutHeader, ReadsOnlyARegularFile)
+{
+  for (const char* kind : {"fifo", "zero"})
+  {
+    SCOPED_TRACE(kind);
+    TempDir dir;
+    const std::string path = dir.File("LiveEditLayout.h");
+    if (std::string(kind) == "fifo")
+      MakeFifo(path);
+    else
+      MakeDevZeroLink(path);
+    ILayoutHeader header;
+    header.SetFolder(dir.Path());
+    EXPECT_FALSE(header.Read(2));
+    EXPECT_EQ(header.ViewText(0), "");
+  }
 }
 
 namespace

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <filesystem>
 
 namespace
 {
@@ -138,14 +139,22 @@ TEST_F(ProgramDatabaseTest, CategoriesAndFiles)
 
 TEST_F(ProgramDatabaseTest, DownloadsWholeOrNotAtAll)
 {
-  const std::string content = std::string(" 243 \r\n") + std::string(8000, 'x') + "\r\n";  // 8,009 bytes
-  server->Control(R"({"files": {"07_BASS_Deep.pr3": ")" + std::string(" 243 \\r\\n") +
-                  std::string(8000, 'x') + R"(\r\n"}})");
+  // 8,008 bytes: the marker and 1,143 lines of "0    \r\n".
+  std::string content = " 243 \r\n", escaped = " 243 \\r\\n";
+  for (int i = 0; i < 1143; ++i)
+  {
+    content += "0    \r\n";
+    escaped += "0    \\r\\n";
+  }
+  ASSERT_EQ(content.size(), 8008u);
+  server->Control(R"({"files": {"07_BASS_Deep.pr3": ")" + escaped + R"("}})");
   const std::string host = "https://" + server->Host();
   ProgramDatabase db = Client();
   std::string cached;
   ASSERT_TRUE(db.FetchProgramToCache(host + "/files/07_BASS_Deep.pr3?ver=2#top", cached));
-  EXPECT_EQ(cached, Cache("07_BASS_Deep.pr3"));
+  const std::string kept = DownloadFolder(mCache->Path() + "/", host + "/files/07_BASS_Deep.pr3?ver=2#top") +
+                           "07_BASS_Deep.pr3";
+  EXPECT_EQ(cached, kept);
   EXPECT_EQ(ReadWholeFile(cached), content);
 
   struct Case { const char* name; const char* control; std::string address; };
@@ -162,14 +171,107 @@ TEST_F(ProgramDatabaseTest, DownloadsWholeOrNotAtAll)
     std::string path = "unchanged";
     EXPECT_FALSE(db.FetchProgramToCache(c.address, path)) << c.name;
     EXPECT_EQ(path, "unchanged") << c.name;
-    EXPECT_EQ(ReadWholeFile(Cache("07_BASS_Deep.pr3")), content) << c.name;
+    EXPECT_EQ(ReadWholeFile(kept), content) << c.name;
   }
 
   server->Control(R"({"delay": 3})");
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(Client(1000).FetchProgramToCache(host + "/files/07_BASS_Deep.pr3", cached));
+  EXPECT_FALSE(Client(1000).FetchProgramToCache(host + "/files/07_BASS_Deep.pr3?ver=2#top", cached));
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-  EXPECT_EQ(ReadWholeFile(Cache("07_BASS_Deep.pr3")), content);
+  EXPECT_EQ(ReadWholeFile(kept), content);
+}
+
+// Each address gets a file of its own: two programs of one name from two
+// folders of the server, or the same address with another query, never
+// share one, and none lands where the bank's numbered files go.
+TEST_F(ProgramDatabaseTest, EachAddressHasItsOwnCacheFile)
+{
+  server->Control(R"({"files": {"a/Pad.pr3": " 243 \r\n1\r\n", "b/Pad.pr3": " 243 \r\n2\r\n",
+                                 "03_Lead.pr3": " 243 \r\n3\r\n"}})");
+  const std::string host = "https://" + server->Host();
+  ProgramDatabase db = Client();
+  std::string a, b, lead;
+  ASSERT_TRUE(db.FetchProgramToCache(host + "/files/a/Pad.pr3", a));
+  ASSERT_TRUE(db.FetchProgramToCache(host + "/files/b/Pad.pr3", b));
+  ASSERT_TRUE(db.FetchProgramToCache(host + "/files/03_Lead.pr3", lead));
+  EXPECT_NE(a, b);
+  EXPECT_EQ(ReadWholeFile(a), " 243 \r\n1\r\n");
+  EXPECT_EQ(ReadWholeFile(b), " 243 \r\n2\r\n");
+  EXPECT_EQ(lead.compare(0, mCache->Path().size() + 4, mCache->Path() + "/db/"), 0) << lead;
+  EXPECT_EQ(lead.substr(lead.size() - 12), "/03_Lead.pr3");
+  EXPECT_FALSE(std::filesystem::exists(Cache("03_Lead.pr3")));
+  EXPECT_FALSE(std::filesystem::exists(Cache("Pad.pr3")));
+}
+
+// A reply of status 200 is a program only when its text is one: anything
+// else is refused like a failed request, and nothing reaches the cache.
+TEST_F(ProgramDatabaseTest, OnlyProgramFilesAreCached)
+{
+  std::string legacy120, legacy121;
+  for (int i = 0; i < 121; ++i) (i < 120 ? legacy120 : legacy121) += "0\r\n";
+  legacy121 = legacy120 + legacy121;
+  const auto quoted = [](std::string text) {
+    std::string out;
+    for (char c : text) out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+  };
+  struct Case { const char* name; std::string control; bool cached; } const kCases[] = {
+    {"HTML error page", R"({"body": "html"})", false},
+    {"empty", R"({"files": {"07_BASS_Deep.pr3": ""}})", false},
+    {"a word among the values", R"({"files": {"07_BASS_Deep.pr3": " 243 \r\n5\r\nzap\r\n"}})", false},
+    {"a value out of range", R"({"files": {"07_BASS_Deep.pr3": " 243 \r\n128\r\n"}})", false},
+    {"lowest and highest", R"({"files": {"07_BASS_Deep.pr3": " 243 \r\n-64\r\n127\r\n"}})", true},
+    {"a dummy line", R"({"files": {"07_BASS_Deep.pr3": " 243 \r\n 0    ; dummy\r\n"}})", true},
+    {"no marker, 120 lines", R"({"files": {"07_BASS_Deep.pr3": ")" + quoted(legacy120) + R"("}})", false},
+    {"no marker, 121 lines", R"({"files": {"07_BASS_Deep.pr3": ")" + quoted(legacy121) + R"("}})", true},
+  };
+  const std::string host = "https://" + server->Host();
+  for (const Case& c : kCases)
+  {
+    TempDir cache;
+    ProgramDatabaseConfig config;
+    config.server = server->Host();
+    config.caFile = server->CaFile();
+    config.cacheFolder = cache.Path() + "/";
+    ProgramDatabase db(config);
+    server->Control(c.control);
+    std::string path = "unchanged";
+    EXPECT_EQ(db.FetchProgramToCache(host + "/files/07_BASS_Deep.pr3", path), c.cached) << c.name;
+    if (!c.cached)
+    {
+      EXPECT_EQ(path, "unchanged") << c.name;
+      EXPECT_FALSE(std::filesystem::exists(DownloadFolder(config.cacheFolder, host + "/files/07_BASS_Deep.pr3")))
+        << c.name;
+    }
+  }
+}
+
+// The login carries the password: a redirect to another origin is not
+// followed (a 307 would post it there again, a 302 would turn it into a
+// GET still announcing a body), and the length is the body's own.
+TEST_F(ProgramDatabaseTest, LoginFollowsNoRedirect)
+{
+  const std::string port = server->Host().substr(server->Host().rfind(':'));
+  const std::string elsewhere = "https://localhost" + port + "/zephradatabase2/wp-json/jwt-auth/v1/token";
+  for (int code : {302, 307})
+  {
+    SCOPED_TRACE(code);
+    server->Control(R"({"redirect": [)" + std::to_string(code) + R"(, ")" + elsewhere + R"("]})");
+    ProgramDatabase db = Client(5000);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db.Login("Alice", "pw"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const nlohmann::json log = nlohmann::json::parse(server->Log(), nullptr, false);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0]["headers"]["host"], server->Host());
+    EXPECT_EQ(log[0]["headers"]["content-length"], "45");
+  }
+  // The other origin answers for itself: it is a working server.
+  server->Control("{}");
+  ProgramDatabaseConfig config;
+  config.server = "localhost" + port;
+  config.caFile = server->CaFile();
+  EXPECT_TRUE(ProgramDatabase(config).Login("Alice", "pw"));
 }
 
 TEST(ProgramDatabaseReplies, RecordsComeStraightFromEachElement)
@@ -210,4 +312,52 @@ TEST(ProgramDatabaseReplies, RecordsComeStraightFromEachElement)
   EXPECT_EQ(std::string(r.name), std::string(254, 'a'));
   EXPECT_TRUE(MakeDatabaseRecord(r, 0, 1, "n", "https://" + std::string(247, 'l'), true));  // 255 bytes
   EXPECT_FALSE(MakeDatabaseRecord(r, 0, 1, "n", "https://" + std::string(248, 'l'), true));
+}
+
+// The repeated-page guard holds on the file list as on the program list: a
+// server that answers every page of media alike is asked twice, not fifty
+// times, and lists each file once.
+TEST_F(ProgramDatabaseTest, FileListEndsOnARepeatedPage)
+{
+  const std::string host = "https://" + server->Host();
+  std::string media = "[";
+  for (int i = 0; i < 47; ++i)
+    media += std::string(i ? "," : "") + R"([")" + "F" + std::to_string(i) + R"(", ")" + host + "/files/f" +
+             std::to_string(i) + R"(.pr3"])";
+  server->Control(R"({"media": )" + media + "]}");
+  ProgramDatabase db = Client();
+  std::vector<DatabaseListRecord> list;
+  db.ShowProgramFiles("1000", "3", list);
+  EXPECT_EQ(list.size(), 48u);
+  EXPECT_EQ(Paths().size(), 2u);
+}
+
+// A server that stops after its headers, or sends its reply a byte at a
+// time, holds a download no longer than the deadline; nothing is cached.
+TEST_F(ProgramDatabaseTest, StallingAndDrippingServersEndAtTheDeadline)
+{
+  const std::string host = "https://" + server->Host();
+  const std::string address = host + "/files/07_BASS_Deep.pr3";
+  const char* kModes[] = {R"("stall": 5)", R"("drip": 0.05)"};
+  for (const char* mode : kModes)
+  {
+    SCOPED_TRACE(mode);
+    // A whole program of 37 bytes, which would be cached if it came in time.
+    std::string program = " 243 \\r\\n";
+    for (int i = 0; i < 10; ++i) program += "0\\r\\n";
+    server->Control(std::string("{") + mode + R"(, "files": {"07_BASS_Deep.pr3": ")" + program + R"("}})");
+    TempDir cache;
+    ProgramDatabaseConfig config;
+    config.server = server->Host();
+    config.caFile = server->CaFile();
+    config.cacheFolder = cache.Path() + "/";
+    config.totalTimeoutMs = 1000;
+    ProgramDatabase db(config);
+    std::string path = "unchanged";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db.FetchProgramToCache(address, path));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_FALSE(std::filesystem::exists(DownloadFolder(config.cacheFolder, address)));
+  }
 }

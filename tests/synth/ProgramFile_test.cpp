@@ -1,5 +1,7 @@
 #include "synth/ProgramFile.h"
 
+#include "support/FileFaults.h"
+#include "support/TempDir.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
@@ -109,4 +111,29 @@ TEST(ProgramFile, ParsingRulesAndRanges)
                                           {kParamVcfVintageNew, 1},     {kParamVcfCutoffVintage, 122},
                                           {kParamVcfQ, 7},              {kParamVcfCutoffNew, 122}};
   for (const auto& [param, v] : kKept) EXPECT_EQ(content.values[ProgramIndex(param)], v) << "parameter " << param;
+}
+
+// A save that meets a full disk keeps the earlier program byte for byte
+// (a cut file would still read as a program, half of it zeros) and says so.
+TEST(ProgramFile, AFailedSaveKeepsTheEarlierFile)
+{
+  const std::string earlier = FormatPr3Text(kDefaultProgram);
+  ProgramValues changed = kDefaultProgram;
+  changed[ProgramIndex(kParamVco1Coarse)] = 5;
+  const std::string text = FormatPr3Text(changed);
+  ASSERT_EQ(text.size(), earlier.size());
+  struct Case { const char* name; long limit; bool ok; } const kCases[] = {
+    {"a block of it", 4096, false},
+    {"all but one byte", static_cast<long>(text.size()) - 1, false},
+    {"exactly", static_cast<long>(text.size()), true},
+    {"a byte to spare", static_cast<long>(text.size()) + 1, true},
+  };
+  for (const Case& c : kCases)
+  {
+    TempDir dir;
+    const std::string path = dir.File("03_Lead.pr3");
+    WriteWholeFile(path, earlier);
+    EXPECT_EQ(RunWithFileSizeLimit(c.limit, [&] { return WriteProgramText(path.c_str(), text); }), c.ok) << c.name;
+    EXPECT_EQ(ReadWholeFile(path), c.ok ? text : earlier) << c.name;
+  }
 }

@@ -1,6 +1,7 @@
 // The model's bank export and save-back: the files they leave, the paths
 // the entries end with, database entries downloaded from the local server,
 // and every failure told to the user instead of passing for success.
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 #include "support/ZephraTestModel.h"
 #include "synth/support/DatabaseServer.h"
@@ -131,7 +132,7 @@ TEST_F(BankExport, DatabaseEntriesAreDownloadedFirst)
 
   DatabaseServer* server = DatabaseServer::Get();
   if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
-  server->Control(R"({"files": {"09_FX_Zap.pr3": " 243 \r\nzap\r\n"}})");
+  server->Control(R"({"files": {"09_FX_Zap.pr3": " 243 \r\n9\r\n"}})");
   ASSERT_TRUE(WritePrivateProfileString("dbase", "server", server->Host().c_str(),
                                         (mDir.Path() + "/settings.ini").c_str()));
   M().SetDatabaseCaFile(server->CaFile());
@@ -141,10 +142,115 @@ TEST_F(BankExport, DatabaseEntriesAreDownloadedFirst)
 
   EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
   EXPECT_EQ(Listing(out.Path()), "09_Zap.pr3");
-  EXPECT_EQ(ReadWholeFile(out.File("09_Zap.pr3")), " 243 \r\nzap\r\n");
-  EXPECT_EQ(ReadWholeFile(Cache() + "09_FX_Zap.pr3"), " 243 \r\nzap\r\n");
+  EXPECT_EQ(ReadWholeFile(out.File("09_Zap.pr3")), " 243 \r\n9\r\n");
+  EXPECT_EQ(ReadWholeFile(DownloadFolder(Cache(), host + "/files/09_FX_Zap.pr3") + "09_FX_Zap.pr3"),
+            " 243 \r\n9\r\n");
   EXPECT_EQ(std::string(M().Bank()[9].path), out.File("09_Zap.pr3"));
   EXPECT_EQ(std::string(M().Bank()[10].path), host + "/files/10_Missing.pr3");
   ASSERT_EQ(Boxes().size(), 3u);
   EXPECT_EQ(Boxes()[2], "1 Program(s) could not be exported!");
+}
+
+// The write-all's export into the cache: location 3's own "03_Lead.pr3" and
+// a database file of the same name at location 5 each keep their program,
+// and so do two database files named alike in different folders.
+TEST_F(BankExport, ExportIntoTheCacheKeepsEachLocationsOwnProgram)
+{
+  DatabaseServer* server = DatabaseServer::Get();
+  if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
+  server->Control(R"({"files": {"03_Lead.pr3": " 243 \r\n5\r\n", "x/Pad.pr3": " 243 \r\n6\r\n",
+                                 "y/Pad.pr3": " 243 \r\n7\r\n"}})");
+  ASSERT_TRUE(WritePrivateProfileString("dbase", "server", server->Host().c_str(),
+                                        (mDir.Path() + "/settings.ini").c_str()));
+  M().SetDatabaseCaFile(server->CaFile());
+  const std::string host = "https://" + server->Host();
+  TempDir src;
+  WriteWholeFile(src.File("03_Lead.pr3"), Body("3"));
+  ASSERT_TRUE(M().Bank().SetProgram(3, src.File("03_Lead.pr3"), 1, "Lead"));
+  ASSERT_TRUE(M().Bank().SetProgram(5, host + "/files/03_Lead.pr3", 1, "Lead"));
+  ASSERT_TRUE(M().Bank().SetProgram(6, host + "/files/x/Pad.pr3", 1, "Pad"));
+  ASSERT_TRUE(M().Bank().SetProgram(7, host + "/files/y/Pad.pr3", 1, "Pad"));
+  M().SetCachePath();
+
+  // Not asked to update paths: the entries keep their addresses.
+  TempDir out;
+  EXPECT_TRUE(M().ExportBankListToFolder(out.Path() + "/", false, 0));
+  EXPECT_EQ(std::string(M().Bank()[5].path), host + "/files/03_Lead.pr3");
+  EXPECT_EQ(std::string(M().Bank()[3].path), src.File("03_Lead.pr3"));
+
+  EXPECT_TRUE(M().ExportBankListToFolder(Cache(), true, 0));
+  EXPECT_TRUE(M().SaveBankListToFolder(Cache()));
+  EXPECT_EQ(Listing(Cache()), "03_Lead.pr3,05_Lead.pr3,06_Pad.pr3,07_Pad.pr3,db");
+  const char* kWant[][2] = {{"03_Lead.pr3", " 243 \r\n3\r\n"}, {"05_Lead.pr3", " 243 \r\n5\r\n"},
+                            {"06_Pad.pr3", " 243 \r\n6\r\n"}, {"07_Pad.pr3", " 243 \r\n7\r\n"}};
+  for (const auto& w : kWant) EXPECT_EQ(ReadWholeFile(Cache() + w[0]), w[1]) << w[0];
+  EXPECT_EQ(ReadWholeFile(src.File("03_Lead.pr3")), Body("3"));
+  EXPECT_TRUE(Boxes().empty());
+
+  // The write-all then sends each location its own program: the location
+  // byte and the first value's wire byte (value + 24) of every write.
+  M().ScanProgramFolder(Cache().c_str());
+  M().WriteAllProgramsToSynth(Cache().c_str());
+  std::vector<std::pair<int, int>> sent;
+  for (int reply = 0; reply < 8; ++reply)
+  {
+    for (const Bytes& m : mTest.TakeSent())
+      if (m.size() == 213 && m[5] == 0x20) sent.emplace_back(m[7], m[8]);
+    mTest.Receive({0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7});
+  }
+  EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{3, 27}, {5, 29}, {6, 30}, {7, 31}}));
+}
+
+// Two editors under one settings folder: the one that ends first leaves the
+// other's cache; the last one to end removes it.
+TEST(BankCache, TheLastEditorToEndRemovesTheCache)
+{
+  TempDir home;
+  auto a = std::make_unique<TestModel>(home.Path());
+  a->model->SetCachePath();
+  const std::string cache = a->model->CachePath();
+  ASSERT_EQ(mkdir(cache.c_str(), 0755), 0);
+  WriteWholeFile(cache + "09_X.pr3", Body("x"));
+  ASSERT_TRUE(a->model->Bank().SetProgram(9, cache + "09_X.pr3", 1, "X"));
+  {
+    TestModel b(home.Path());
+  }
+  EXPECT_EQ(ReadWholeFile(cache + "09_X.pr3"), Body("x"));
+  // A's write from its cache still finds every file.
+  TempDir out;
+  EXPECT_TRUE(a->model->ExportBankListToFolder(out.Path() + "/", false, 0));
+  EXPECT_EQ(ReadWholeFile(out.File("09_X.pr3")), Body("x"));
+  a.reset();
+  struct stat info;
+  EXPECT_NE(lstat(cache.c_str(), &info), 0);
+}
+
+// A folder in the target named like the program being written stays a
+// folder, with its files, and the entry is reported as not exported.
+TEST_F(BankExport, AFolderNamedLikeTheProgramIsNotReplaced)
+{
+  TempDir src, out;
+  WriteWholeFile(src.File("a.pr3"), Body("a"));
+  ASSERT_TRUE(M().Bank().SetProgram(7, src.File("a.pr3"), 2, "Bass"));
+  ASSERT_EQ(mkdir(out.File("07_BASS_Bass.pr3").c_str(), 0755), 0);
+  WriteWholeFile(out.File("07_BASS_Bass.pr3/keep.pr3"), Body("keep"));
+  EXPECT_FALSE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  EXPECT_EQ(ReadWholeFile(out.File("07_BASS_Bass.pr3/keep.pr3")), Body("keep"));
+  EXPECT_EQ(std::string(M().Bank()[7].path), src.File("a.pr3"));
+  EXPECT_EQ(Listing(out.Path()), "07_BASS_Bass.pr3");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "1 Program(s) could not be exported!");
+}
+
+// The editor's own saves (the Save button and "lastprogram.pr3" at the
+// end share this writer) keep the earlier file on a full disk and say so.
+TEST_F(BankExport, ASaveOnAFullDiskKeepsTheEarlierProgram)
+{
+  const std::string path = mDir.File("lastprogram.pr3");
+  const std::string earlier = Body("earlier");
+  WriteWholeFile(path, earlier);
+  EXPECT_FALSE(RunWithFileSizeLimit(4096, [&] { return M().WriteSoundAsProgramFile(path.c_str()); }));
+  EXPECT_EQ(ReadWholeFile(path), earlier);
+  EXPECT_TRUE(RunWithFileSizeLimit(16384, [&] { return M().WriteSoundAsProgramFile(path.c_str()); }));
+  EXPECT_NE(ReadWholeFile(path), earlier);
 }

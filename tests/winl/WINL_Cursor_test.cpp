@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -148,6 +149,109 @@ TEST(WinlCursor, MalformedCursorFilesAreRefused)
       EXPECT_EQ(img.width, -7) << c.name;
     }
   }
+}
+
+// ---- PNG cursors ----
+
+uint32_t Crc(const uint8_t* p, size_t n, uint32_t crc = 0xFFFFFFFFu)
+{
+  for (size_t i = 0; i < n; ++i)
+  {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+  }
+  return crc;
+}
+
+void PutBE32(std::vector<uint8_t>& out, uint32_t v)
+{
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data)
+{
+  PutBE32(out, static_cast<uint32_t>(data.size()));
+  std::vector<uint8_t> typed(type, type + 4);
+  typed.insert(typed.end(), data.begin(), data.end());
+  out.insert(out.end(), typed.begin(), typed.end());
+  PutBE32(out, ~Crc(typed.data(), typed.size()));
+}
+
+// A grey PNG that announces width x height and carries `rows` rows of
+// black pixels in stored (uncompressed) deflate blocks.
+std::vector<uint8_t> GreyPng(uint32_t width, uint32_t height, uint32_t rows)
+{
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  PutBE32(header, width);
+  PutBE32(header, height);
+  header.insert(header.end(), {8, 0, 0, 0, 0});  // 8-bit grey, no interlace
+  Chunk(png, "IHDR", header);
+  const std::vector<uint8_t> raw(static_cast<size_t>(width + 1) * rows, 0);
+  std::vector<uint8_t> z = {0x78, 0x01};
+  size_t at = 0;
+  do
+  {
+    const size_t n = std::min<size_t>(raw.size() - at, 65535);
+    z.push_back(at + n == raw.size() ? 1 : 0);
+    z.insert(z.end(), {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(~n),
+                       static_cast<uint8_t>(~n >> 8)});
+    z.insert(z.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(at + n));
+    at += n;
+  } while (at < raw.size());
+  uint32_t a = 1, b = 0;  // the zlib stream's Adler-32
+  for (uint8_t byte : raw)
+  {
+    a = (a + byte) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBE32(z, b << 16 | a);
+  Chunk(png, "IDAT", z);
+  Chunk(png, "IEND", {});
+  return png;
+}
+
+// A cursor file holding one PNG image, hot spot (0, 0).
+std::vector<uint8_t> PngCursor(const std::vector<uint8_t>& png)
+{
+  std::vector<uint8_t> file = {0, 0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const uint32_t size = static_cast<uint32_t>(png.size());
+  for (int shift = 0; shift < 32; shift += 8) file.push_back(static_cast<uint8_t>(size >> shift));
+  file.insert(file.end(), {22, 0, 0, 0});
+  file.insert(file.end(), png.begin(), png.end());
+  return file;
+}
+
+// The side is read from the PNG's header before anything is decoded: a
+// small file announcing a huge picture is refused without decoding it.
+TEST(WinlCursor, PngCursorSideIsCheckedInItsHeader)
+{
+  struct Case { const char* name; uint32_t width, height, rows; bool ok; } const kCases[] = {
+    {"1 x 1", 1, 1, 1, true},
+    {"255 x 255", 255, 255, 255, true},
+    {"256 x 256", 256, 256, 256, true},
+    {"257 wide", 257, 1, 1, false},
+    {"257 high", 1, 257, 257, false},
+    {"16384 x 16384, one row sent", 16384, 16384, 1, false},
+    {"zero wide", 0, 1, 1, false},
+  };
+  for (const Case& c : kCases)
+  {
+    const std::vector<uint8_t> file = PngCursor(GreyPng(c.width, c.height, c.rows));
+    WINL_CursorImage img;
+    EXPECT_EQ(WINL_DecodeCursorFile(file.data(), file.size(), &img), c.ok) << c.name;
+    if (c.ok)
+    {
+      EXPECT_EQ(img.width, static_cast<int>(c.width)) << c.name;
+      EXPECT_EQ(img.argb.back(), 0xFF000000u) << c.name;
+    }
+  }
+  // A first chunk other than the image header: nothing to check, refused.
+  std::vector<uint8_t> png = GreyPng(1, 1, 1);
+  png[12] = 'X';
+  const std::vector<uint8_t> file = PngCursor(png);
+  WINL_CursorImage img;
+  EXPECT_FALSE(WINL_DecodeCursorFile(file.data(), file.size(), &img));
 }
 
 TEST(WinlCursor, LoadingACursorFileWritesNoFile)

@@ -7,6 +7,11 @@ the behaviour (JSON; keys below); GET /log returns every request so far.
 
   status       force this HTTP status on every database request
   delay        seconds to wait before answering
+  stall        seconds to wait after the headers, before the body
+  drip         seconds between the body's bytes, sent one at a time
+  page_delay   seconds to wait before answering the program route
+  redirect     [status, location]: answer requests to any other origin so
+  body         "html": a 200 "Service Unavailable" page for every request
   ignore_page  the program route answers page 1 whatever page is asked
   endless      the program route answers a new full page every time
   body         "huge" (10 MB), "nonjson", "object": replace the JSON reply
@@ -40,18 +45,32 @@ def reset():
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body leave in separate writes: without this each reply
+    # would wait out the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def log_message(self, *args):
         pass
 
-    def reply(self, status, body, ctype="application/json"):
+    def reply(self, status, body, ctype="application/json", location=None):
         data = body if isinstance(body, bytes) else body.encode()
         try:
             self.send_response(status)
             self.send_header("Content-Type", ctype)
             self.send_header("Content-Length", str(len(data)))
+            if location:
+                self.send_header("Location", location)
             self.end_headers()
-            self.wfile.write(data)
+            self.wfile.flush()
+            if state.get("stall"):
+                time.sleep(state["stall"])
+            if state.get("drip"):
+                for i in range(len(data)):
+                    self.wfile.write(data[i:i + 1])
+                    self.wfile.flush()
+                    time.sleep(state["drip"])
+            else:
+                self.wfile.write(data)
         except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             pass
 
@@ -84,7 +103,15 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(state["delay"])
         if state.get("status"):
             return self.reply(state["status"], "{}")
+        if state.get("redirect"):
+            # Only requests to this origin move: the other origin answers.
+            code, where = state["redirect"]
+            if urlsplit(where).netloc != self.headers.get("Host"):
+                return self.reply(code, "", "text/plain", location=where)
         forced = state.get("body")
+        if forced == "html":
+            return self.reply(200, "<html><head><title>503 Service Unavailable</title></head>"
+                              "<body><h1>Service Unavailable</h1></body></html>\n", "text/html")
         if forced == "huge":
             return self.reply(200, b"[" + b" " * (10 << 20) + b"]")
         if forced == "nonjson":
@@ -113,6 +140,8 @@ class Handler(BaseHTTPRequestHandler):
                 {"id": 4, "name": "Lead", "taxonomy": "cmdm_category"},
                 {"id": 5, "name": "Tag", "taxonomy": "post_tag"}]))
         if route == "wp/v2/cmdm_page":
+            if state.get("page_delay"):
+                time.sleep(state["page_delay"])
             page = int(query.get("page", "1"))
             if state.get("ignore_page"):
                 page = 1
@@ -138,7 +167,7 @@ def main():
     folder = sys.argv[1]
     cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
                     "-keyout", key, "-out", cert], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     reset()
