@@ -109,6 +109,27 @@ std::string ControlText(const char* text)
 
 // ---- placing a control ----
 
+// The class a control is found by (FindWindowEx), as its maker names it.
+const char* ClassOf(PLAT_ControlKind kind)
+{
+  switch (kind)
+  {
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    case PLAT_ControlKind::GroupBox: return "Button";
+    case PLAT_ControlKind::Label: return "Static";
+    case PLAT_ControlKind::Edit:
+    case PLAT_ControlKind::TextView: return "Edit";
+    case PLAT_ControlKind::DropList:
+    case PLAT_ControlKind::ComboEdit: return "ComboBox";
+    case PLAT_ControlKind::Slider: return "msctls_trackbar32";
+    case PLAT_ControlKind::Progress: return "msctls_progress32";
+    case PLAT_ControlKind::Tabs: return "SysTabControl32";
+  }
+  return "";
+}
+
 WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR style, const Frame& f,
                      const std::string& text)
 {
@@ -118,6 +139,7 @@ WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR s
   w->control = std::make_unique<WINL_Control>();
   w->control->kind = kind;
   w->control->style = style;
+  w->className = ClassOf(kind);
   w->tag = id;
   w->x = f.x;
   w->y = f.y;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <strings.h>
 
 // ---- sections ----
 // linking · parents · enumeration · focus and activation · capture
@@ -155,10 +156,18 @@ BOOL EnumChildren(WINL_Wnd* w, WNDENUMPROC fn, LPARAM lParam)
   return TRUE;
 }
 
+// Class names compare without regard to case; "Static" also finds the one-
+// line text fields, which are labels and edit fields alike. A control's
+// title is its text.
 bool TitleMatches(const WINL_Wnd* w, const char* className, const char* title)
 {
-  if (className && w->className != className) return false;
-  return !title || w->title == title;
+  if (className && strcasecmp(w->className.c_str(), className) != 0)
+  {
+    const bool textField =
+        w->control && (w->control->kind == PLAT_ControlKind::Label || w->control->kind == PLAT_ControlKind::Edit);
+    if (!textField || strcasecmp(className, "Static") != 0) return false;
+  }
+  return !title || (w->control ? w->control->text : w->title) == title;
 }
 }  // namespace
 

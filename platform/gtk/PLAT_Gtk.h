@@ -70,12 +70,16 @@ struct PLAT_Input
   double wheelY = 0;    // ... and away from the user
   unsigned mods = 0;    // PLAT_MOD_ bits
   uint32_t time = 0;    // the event's time stamp, milliseconds
-  // Keys: the layer's code for keys that type no character (function keys,
-  // arrows, the keypad, Backspace), else 0; the character the key gives
-  // with Shift applied (0 for none; Shift+Tab gives 25, back-tab); and the
+  // Keys: the layer's code for keys that type no character (function keys
+  // F1-F24, arrows, the keypad, Backspace), else 0; the character typed,
+  // modifiers applied (0 for none; Shift+Tab gives 25, back-tab); the
+  // character of the same key without modifiers; for a dead key of the
+  // keyboard layout the accent it types before a space, else 0; and the
   // hardware key code.
   int virtualKey = 0;
   unsigned keyChar = 0;
+  unsigned plainChar = 0;
+  unsigned deadChar = 0;
   int keyCode = 0;
 };
 

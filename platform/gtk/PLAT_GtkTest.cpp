@@ -127,9 +127,11 @@ PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
   if (mods & PLAT_MOD_CONTROL) state |= GDK_CONTROL_MASK;
   if (mods & PLAT_MOD_ALT) state |= GDK_MOD1_MASK;
   if (mods & PLAT_MOD_SUPER) state |= GDK_SUPER_MASK;
+  // A key value the layout lacks (F17, a dead key) is delivered as it is.
   guint translated = keyval;
-  gdk_keymap_translate_keyboard_state(keymap, code, static_cast<GdkModifierType>(state), 0, &translated, nullptr,
-                                      nullptr, nullptr);
+  if (code == 0 || !gdk_keymap_translate_keyboard_state(keymap, code, static_cast<GdkModifierType>(state), 0,
+                                                        &translated, nullptr, nullptr, nullptr))
+    translated = keyval;
   GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
   event->key.keyval = translated;
   event->key.state = state;

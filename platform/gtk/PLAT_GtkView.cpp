@@ -174,7 +174,7 @@ void ViewForall(GtkContainer* container, gboolean, GtkCallback callback, gpointe
 // and are known by their character.
 int VirtualKeyOf(guint keyval)
 {
-  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F16) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
   if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9) return static_cast<int>(96 + (keyval - GDK_KEY_KP_0));
   switch (keyval)
   {
@@ -213,6 +213,23 @@ int VirtualKeyOf(guint keyval)
     case GDK_KEY_Down: return 40;
     default: return 0;
   }
+}
+
+// A dead key types nothing itself; followed by a space it types its accent
+// as a character of its own, which is what a key handler can be given.
+unsigned DeadKeyAccent(guint keyval)
+{
+  struct Accent { guint keyval; unsigned character; };
+  static const Accent kAccents[] = {
+      {GDK_KEY_dead_grave, 0x60},       {GDK_KEY_dead_acute, 0xB4},     {GDK_KEY_dead_circumflex, 0x5E},
+      {GDK_KEY_dead_tilde, 0x7E},       {GDK_KEY_dead_macron, 0xAF},    {GDK_KEY_dead_breve, 0x2D8},
+      {GDK_KEY_dead_abovedot, 0x2D9},   {GDK_KEY_dead_diaeresis, 0xA8}, {GDK_KEY_dead_abovering, 0x2DA},
+      {GDK_KEY_dead_doubleacute, 0x2DD}, {GDK_KEY_dead_caron, 0x2C7},   {GDK_KEY_dead_cedilla, 0xB8},
+      {GDK_KEY_dead_ogonek, 0x2DB},
+  };
+  for (const Accent& a : kAccents)
+    if (a.keyval == keyval) return a.character;
+  return 0;
 }
 
 bool Deliver(GtkWidget* widget, const PLAT_Input& input)
@@ -360,6 +377,15 @@ PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e)
   in.virtualKey = VirtualKeyOf(e->keyval);
   // Shift+Tab arrives as its own key value; it is the back-tab character.
   in.keyChar = e->keyval == GDK_KEY_ISO_Left_Tab ? 25 : gdk_keyval_to_unicode(e->keyval);
+  // The same key on the same layout group with no modifier held.
+  guint plain = 0;
+  if (gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_display_get_default()), e->hardware_keycode,
+                                          static_cast<GdkModifierType>(0), e->group, &plain, nullptr, nullptr,
+                                          nullptr))
+    in.plainChar = gdk_keyval_to_unicode(plain);
+  else
+    in.plainChar = in.keyChar;  // a key the layout does not know: as typed
+  in.deadChar = DeadKeyAccent(e->keyval);
   return in;
 }
 

@@ -103,6 +103,38 @@ void CreateOuter(HWND hwnd, int)
   WINL_MakeButton(0, "second", 12, 0, 0, 10, 10, 0);
 }
 
+TEST_F(WinlControls, FindWindowExFindsControlsByClassAndCaption)
+{
+  // The dialog's children in creation order: group, two labels, two
+  // combos, a label, a combo, then OK, Apply and Cancel.
+  HWND ok = GetDlgItem(dialog, 1);
+  HWND cancel = GetDlgItem(dialog, 2);
+  HWND group = FindWindowEx(dialog, nullptr, "Button", "MIDI Settings");
+  ASSERT_NE(group, nullptr);
+  HWND label1 = FindWindowEx(dialog, nullptr, "Static", nullptr);
+  ASSERT_NE(label1, nullptr);
+  HWND label2 = FindWindowEx(dialog, label1, "Static", nullptr);
+  HWND label3 = FindWindowEx(dialog, nullptr, "static", "Output Device");
+  struct Case { const char* name; HWND after; const char* cls; const char* title; HWND want; } const kCases[] = {
+      {"OK by class and caption", nullptr, "Button", "OK", ok},
+      {"OK by caption alone", nullptr, nullptr, "OK", ok},
+      {"class without regard to case", nullptr, "BUTTON", "Cancel", cancel},
+      {"the first button is the group box", nullptr, "Button", nullptr, group},
+      {"after the group box", group, "Button", nullptr, ok},
+      {"after Cancel, none", cancel, "Button", nullptr, nullptr},
+      {"a label by caption", nullptr, "Static", "Keyboard Input Device", label2},
+      {"the third label after the second", label2, "Static", nullptr, label3},
+      {"the first combo", nullptr, "ComboBox", nullptr, GetDlgItem(dialog, 40018)},
+      {"a caption of another class", nullptr, "Static", "OK", nullptr},
+      {"a caption differing in case", nullptr, "Button", "ok", nullptr},
+      {"an unknown class", nullptr, "Edit", nullptr, nullptr},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(FindWindowEx(dialog, c.after, c.cls, c.title), c.want) << c.name;
+  EXPECT_NE(label2, nullptr);
+  EXPECT_NE(label3, nullptr);
+  EXPECT_NE(label3, label2);
+}
+
 TEST_F(WinlControls, NestedCreationKeepsTheOuterLayout)
 {
   WINL_DialogResourceIndex outer{reinterpret_cast<const char*>(uintptr_t{7}), "outer", 12, CreateOuter, 50, 50,
