@@ -676,6 +676,14 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
       if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
       Notify(w, EN_SETFOCUS);
       break;
+    case PLAT_ControlEvent::FocusOut:
+      // A text view's changes count as made when it is left.
+      if (c->kind == PLAT_ControlKind::TextView) Notify(w, EN_CHANGE);
+      Notify(w, EN_KILLFOCUS);
+      break;
+    case PLAT_ControlEvent::DropDown:
+      Notify(w, CBN_DROPDOWN);
+      break;
     case PLAT_ControlEvent::ValueChanged:
       c->value = value;
       if (WINL_Wnd* parent = WINL_Live(w->parent))

@@ -133,6 +133,39 @@ struct MINMAXINFO
   POINT ptMaxTrackSize;
 };
 
+// WM_GESTURE's lParam. Each gesture step comes as two messages: flags
+// GF_BEGIN with wParam 0 and the starting argument, then GF_END with wParam
+// and the argument both the step's end (0 for a pan). Zoom: 1024 is the
+// scale so far, the end 1024 plus the change times 1024, within 512..2048.
+// Rotate: 32767 is no turn, each 60 degrees to the left adds 32767 (at most
+// 65535). Pan (a swipe): the end's location lies one view width or height
+// away in the swipe's direction, y up.
+constexpr DWORD GF_BEGIN = 1;
+constexpr DWORD GF_END = 4;
+constexpr DWORD GID_ZOOM = 3;
+constexpr DWORD GID_PAN = 4;
+constexpr DWORD GID_ROTATE = 5;
+struct POINTS
+{
+  int16_t x;
+  int16_t y;
+};
+struct GESTUREINFO
+{
+  UINT cbSize;           // 56
+  DWORD dwFlags;
+  DWORD dwID;
+  HWND hwndTarget;
+  POINTS ptsLocation;    // screen, y up
+  DWORD dwInstanceID;
+  DWORD dwSequenceID;
+  uint64_t ullArguments;
+  UINT cbExtraArgs;
+};
+// Copies the record a WM_GESTURE's lParam points to; false when either is
+// null.
+bool WINL_GetGestureInfo(LPARAM lParam, GESTUREINFO* info);
+
 // ---- window longs ----
 constexpr int GWLP_USERDATA = -21;
 constexpr int GWL_EXSTYLE = -20;

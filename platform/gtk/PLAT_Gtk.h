@@ -59,6 +59,9 @@ struct PLAT_Input
     Scroll,
     KeyDown,
     KeyUp,
+    Magnify,     // gestures of a touchpad or touch screen: see gesture, swipeX/Y
+    Rotate,
+    Swipe,
   };
   Kind kind = Kind::Motion;
   int button = 0;       // 1 left, 2 middle, 3 right
@@ -68,6 +71,9 @@ struct PLAT_Input
   double rootY = 0;
   double wheelX = 0;    // scroll steps: positive to the left ...
   double wheelY = 0;    // ... and away from the user
+  double gesture = 0;   // Magnify: the change of scale (0.25 a quarter larger); Rotate: degrees, counterclockwise
+  int swipeX = 0;       // Swipe: -1, 0 or 1, rightwards ...
+  int swipeY = 0;       // ... and downwards positive
   unsigned mods = 0;    // PLAT_MOD_ bits
   uint32_t time = 0;    // the event's time stamp, milliseconds
   // Keys: the layer's code for keys that type no character (function keys

@@ -80,6 +80,20 @@ gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data)
   return FALSE;
 }
 
+gboolean OnFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::FocusOut, 0);
+  return FALSE;
+}
+
+// The list opens on the pointer or a key alike; closing it says nothing.
+void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
+{
+  gboolean shown = FALSE;
+  g_object_get(combo, "popup-shown", &shown, nullptr);
+  if (shown) Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::DropDown, 0);
+}
+
 void OnValueChanged(GtkRange* range, gpointer data)
 {
   Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::ValueChanged,
@@ -231,6 +245,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_entry_set_activates_default(GTK_ENTRY(e), TRUE);
       g_signal_connect(e, "changed", G_CALLBACK(OnTextChanged), c);
       g_signal_connect(e, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+      g_signal_connect(e, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       return e;
     }
     case PLAT_ControlKind::TextView:
@@ -246,6 +261,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_widget_show(text);
       g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text)), "changed", G_CALLBACK(OnTextChanged), c);
       g_signal_connect(text, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+      g_signal_connect(text, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       c->inner = text;
       return scroll;
     }
@@ -262,11 +278,13 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       GtkWidget* combo = edit ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
       EllipsizeCells(combo);
       g_signal_connect(combo, "changed", G_CALLBACK(OnComboChanged), c);
+      g_signal_connect(combo, "notify::popup-shown", G_CALLBACK(OnPopupShown), c);
       if (edit)
       {
         GtkWidget* entry = gtk_bin_get_child(GTK_BIN(combo));
         gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
         g_signal_connect(entry, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+        g_signal_connect(entry, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       }
       return combo;
     }

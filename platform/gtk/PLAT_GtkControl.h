@@ -52,6 +52,8 @@ enum class PLAT_ControlEvent
   Selected,     // a list's new item index
   TextChanged,
   FocusIn,
+  FocusOut,     // a text field or editable combo the user leaves
+  DropDown,     // a combo's list is about to show
   ValueChanged, // a slider's new value, rounded
   PageChanged,  // the tab index
 };

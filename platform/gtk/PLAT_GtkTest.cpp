@@ -140,3 +140,51 @@ PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
   gdk_event_free(event);
   return in;
 }
+
+bool PLAT_GtkTestPinch(PLAT_GtkView* view, int x, int y, double scale, double degreesClockwise)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(window)));
+  int rootX = 0, rootY = 0;
+  gdk_window_get_origin(window, &rootX, &rootY);
+  struct Step { GdkTouchpadGesturePhase phase; double scale; double radians; } const steps[] = {
+      {GDK_TOUCHPAD_GESTURE_PHASE_BEGIN, 1, 0},
+      {GDK_TOUCHPAD_GESTURE_PHASE_UPDATE, scale, degreesClockwise * G_PI / 180},
+      {GDK_TOUCHPAD_GESTURE_PHASE_END, scale, 0},
+  };
+  for (const Step& s : steps)
+  {
+    GdkEvent* e = gdk_event_new(GDK_TOUCHPAD_PINCH);
+    e->touchpad_pinch.window = GDK_WINDOW(g_object_ref(window));
+    e->touchpad_pinch.send_event = TRUE;
+    e->touchpad_pinch.phase = static_cast<gint8>(s.phase);
+    e->touchpad_pinch.n_fingers = 2;
+    e->touchpad_pinch.time = GDK_CURRENT_TIME;
+    e->touchpad_pinch.x = x;
+    e->touchpad_pinch.y = y;
+    e->touchpad_pinch.x_root = rootX + x;
+    e->touchpad_pinch.y_root = rootY + y;
+    e->touchpad_pinch.scale = s.scale;
+    e->touchpad_pinch.angle_delta = s.radians;
+    gdk_event_set_device(e, pointer);
+    gtk_main_do_event(e);
+    gdk_event_free(e);
+  }
+  return true;
+}
+
+bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int* screenY)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GtkWidget* top = gtk_widget_get_toplevel(widget);
+  GdkWindow* window = gtk_widget_get_window(top);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  int wx = 0, wy = 0;
+  if (!gtk_widget_translate_coordinates(widget, top, x, y, &wx, &wy)) return false;
+  gdk_window_get_origin(window, screenX, screenY);
+  *screenX += wx;
+  *screenY += wy;
+  return true;
+}

@@ -56,3 +56,13 @@ void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
 // modifiers (PLAT_MOD_ bits) held, turned into what the layer receives. The
 // key value is that of the unshifted key (GDK's numbers, 'a' for Shift+A).
 PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods);
+
+// A two-finger pinch on a touchpad over (x, y) of the view, as the display
+// reports one: its start, one update to the scale (1 none, 2 twice as
+// large) and the turn (degrees, clockwise positive, as the display counts),
+// and its end. False when the view is not on screen.
+bool PLAT_GtkTestPinch(PLAT_GtkView* view, int x, int y, double scale, double degreesClockwise);
+
+// The screen point (top-down pixels) of the point (x, y) of a view or
+// control, for input made with the real pointer. False when not on screen.
+bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int* screenY);

@@ -9,6 +9,7 @@
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -47,7 +48,8 @@ namespace
 {
 constexpr int kEventMask = GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                            GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
-                           GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK;
+                           GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_TOUCH_MASK |
+                           GDK_TOUCHPAD_GESTURE_MASK;
 
 ViewChild* FindChild(ZephraWinlView* view, GtkWidget* widget)
 {
@@ -282,6 +284,96 @@ void ViewFinalize(GObject* object)
 }
 }  // namespace
 
+namespace
+{
+// ---- gestures ----
+// A pinch, a turn or a swipe of two or more fingers, on a touchpad or a
+// touch screen, reaches the view as a step of change each time the toolkit
+// reports one: what changed since the last report.
+
+struct GestureState
+{
+  double scale = 1;  // the zoom's scale at the last report, since it began
+  double angle = 0;  // the turn's angle at the last report, radians clockwise
+};
+
+GestureState* StateOfGestures(GtkWidget* view)
+{
+  return static_cast<GestureState*>(g_object_get_data(G_OBJECT(view), "zephra-gestures"));
+}
+
+void DeliverGesture(GtkWidget* view, GtkGesture* gesture, PLAT_Input::Kind kind, double amount, int sx, int sy)
+{
+  PLAT_Input in;
+  in.kind = kind;
+  in.gesture = amount;
+  in.swipeX = sx;
+  in.swipeY = sy;
+  gtk_gesture_get_bounding_box_center(gesture, &in.x, &in.y);
+  if (const GdkEvent* e = gtk_gesture_get_last_event(gesture, gtk_gesture_get_last_updated_sequence(gesture)))
+  {
+    GdkModifierType state{};
+    if (gdk_event_get_state(e, &state)) in.mods = PLAT_GtkModsOf(state);
+    in.time = gdk_event_get_time(e);
+  }
+  Deliver(view, in);
+}
+
+void OnZoomBegin(GtkGesture*, GdkEventSequence*, gpointer view) { StateOfGestures(GTK_WIDGET(view))->scale = 1; }
+
+void OnScaleChanged(GtkGestureZoom* zoom, gdouble scale, gpointer view)
+{
+  GestureState* s = StateOfGestures(GTK_WIDGET(view));
+  const double change = scale - s->scale;
+  s->scale = scale;
+  if (change != 0) DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(zoom), PLAT_Input::Kind::Magnify, change, 0, 0);
+}
+
+void OnRotateBegin(GtkGesture*, GdkEventSequence*, gpointer view) { StateOfGestures(GTK_WIDGET(view))->angle = 0; }
+
+void OnAngleChanged(GtkGestureRotate* rotate, gdouble, gdouble delta, gpointer view)
+{
+  GestureState* s = StateOfGestures(GTK_WIDGET(view));
+  // The toolkit gives the angle within a full turn: a small turn to the
+  // left comes as nearly a whole one to the right.
+  const double change = std::remainder(delta - s->angle, 2 * G_PI);
+  s->angle = delta;
+  // The toolkit turns clockwise on the screen; a turn to the left is positive.
+  if (change != 0)
+    DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(rotate), PLAT_Input::Kind::Rotate, -change * 180 / G_PI, 0, 0);
+}
+
+void OnSwipe(GtkGestureSwipe* swipe, gdouble vx, gdouble vy, gpointer view)
+{
+  const auto sign = [](double v) { return v > 0 ? 1 : v < 0 ? -1 : 0; };
+  DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(swipe), PLAT_Input::Kind::Swipe, 0, sign(vx), sign(vy));
+}
+
+void AttachGestures(GtkWidget* view)
+{
+  g_object_set_data_full(G_OBJECT(view), "zephra-gestures", new GestureState,
+                         [](gpointer p) { delete static_cast<GestureState*>(p); });
+  GtkGesture* zoom = gtk_gesture_zoom_new(view);
+  g_signal_connect(zoom, "begin", G_CALLBACK(OnZoomBegin), view);
+  g_signal_connect(zoom, "scale-changed", G_CALLBACK(OnScaleChanged), view);
+  GtkGesture* rotate = gtk_gesture_rotate_new(view);
+  g_signal_connect(rotate, "begin", G_CALLBACK(OnRotateBegin), view);
+  g_signal_connect(rotate, "angle-changed", G_CALLBACK(OnAngleChanged), view);
+  // Swipes of the fingers only: a drag of the mouse is the procedure's.
+  GtkGesture* swipe = gtk_gesture_swipe_new(view);
+  gtk_gesture_single_set_touch_only(GTK_GESTURE_SINGLE(swipe), TRUE);
+  g_signal_connect(swipe, "swipe", G_CALLBACK(OnSwipe), view);
+  // A pinch that both zooms and turns gives both.
+  gtk_gesture_group(zoom, rotate);
+  for (GtkGesture* g : {zoom, rotate, swipe})
+  {
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(g), GTK_PHASE_BUBBLE);
+    g_object_set_data_full(G_OBJECT(view), g == zoom ? "zephra-zoom" : g == rotate ? "zephra-rotate" : "zephra-swipe",
+                           g, g_object_unref);
+  }
+}
+}  // namespace
+
 static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
 {
   G_OBJECT_CLASS(klass)->finalize = ViewFinalize;
@@ -308,6 +400,7 @@ static void zephra_winl_view_init(ZephraWinlView* view)
   view->children = new std::vector<ViewChild>;
   gtk_widget_set_has_window(GTK_WIDGET(view), TRUE);
   gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
+  AttachGestures(GTK_WIDGET(view));
 }
 
 // ---- the view object ----

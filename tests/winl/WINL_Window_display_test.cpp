@@ -82,6 +82,68 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   EXPECT_EQ(ButtonMessages(w)[2].lParam, 0x0032003C);
 }
 
+std::vector<GESTUREINFO> gGestures;
+std::vector<WPARAM> gGestureWParams;
+
+LRESULT GestureLogger(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  if (m == WM_GESTURE)
+  {
+    GESTUREINFO info{};
+    EXPECT_TRUE(WINL_GetGestureInfo(l, &info));
+    gGestures.push_back(info);
+    gGestureWParams.push_back(w);
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST_F(WinlGtk, APinchOnTheTouchpadZoomsAndTurns)
+{
+  gGestures.clear();
+  gGestureWParams.clear();
+  HWND w = ShownWindow(GestureLogger, 200, 100);
+  // scale and turn: each gives a begin and an end message
+  struct Case { const char* name; double scale; double clockwise; std::vector<DWORD> ids; std::vector<uint64_t> args; }
+  const kCases[] = {
+      {"a quarter larger", 1.25, 0, {GID_ZOOM, GID_ZOOM}, {1024, 1280}},
+      {"half as large: the step is bounded", 0.25, 0, {GID_ZOOM, GID_ZOOM}, {1024, 512}},
+      {"thirty degrees to the left", 1, -30, {GID_ROTATE, GID_ROTATE}, {0, 32767 + 16383}},
+      {"both, the turn first", 1.5, 6, {GID_ROTATE, GID_ROTATE, GID_ZOOM, GID_ZOOM}, {0, 32767 - 3276, 1024, 1536}},
+      {"two turns to the right, bounded at no turn", 1, 150, {GID_ROTATE, GID_ROTATE}, {0, 0}},
+  };
+  for (const Case& c : kCases)
+  {
+    gGestures.clear();
+    gGestureWParams.clear();
+    ASSERT_TRUE(PLAT_GtkTestPinch(WINL_GetNativeView(w), 50, 40, c.scale, c.clockwise));
+    ASSERT_TRUE(LoopUntil([&] { return gGestures.size() >= c.ids.size(); })) << c.name;
+    Pump(2);
+    std::vector<DWORD> ids;
+    std::vector<uint64_t> args;
+    for (const GESTUREINFO& g : gGestures)
+    {
+      ids.push_back(g.dwID);
+      args.push_back(g.ullArguments);
+      EXPECT_EQ(g.cbSize, 56u);
+      EXPECT_EQ(g.hwndTarget, w);
+      EXPECT_EQ(g.ptsLocation.x, 350) << c.name;
+      EXPECT_EQ(g.ptsLocation.y, 660) << c.name;
+    }
+    EXPECT_EQ(ids, c.ids) << c.name;
+    EXPECT_EQ(args, c.args) << c.name;
+    for (size_t i = 0; i < gGestures.size(); ++i)
+    {
+      const bool begin = i % 2 == 0;
+      EXPECT_EQ(gGestures[i].dwFlags, begin ? GF_BEGIN : GF_END) << c.name << i;
+      EXPECT_EQ(gGestureWParams[i], begin ? 0u : gGestures[i].ullArguments) << c.name << i;
+    }
+  }
+  GESTUREINFO info{};
+  EXPECT_FALSE(WINL_GetGestureInfo(0, &info));
+  EXPECT_FALSE(WINL_GetGestureInfo(reinterpret_cast<LPARAM>(&info), nullptr));
+}
+
 TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
 {
   HWND w = ShownWindow(LoggingProc, 200, 100);
