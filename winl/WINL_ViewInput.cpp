@@ -23,20 +23,24 @@ namespace
 
 // The toolkit reports the second press of a double click as a press of its
 // own followed by a double-press event; procedures want DOWN, UP, DBLCLK,
-// UP. Presses of the same button close enough in time and place count up.
+// UP. Presses of the same button on the same view close enough in time and
+// place count up; a press on another view (a window that took the place of
+// the one clicked before, say) starts a new count.
 struct ClickCounter
 {
+  uint64_t view = 0;
   int button = 0;
   uint32_t time = 0;
   double x = 0;
   double y = 0;
   int count = 0;
 
-  int Press(int b, uint32_t t, double px, double py, int maxMs, int maxDistance)
+  int Press(uint64_t v, int b, uint32_t t, double px, double py, int maxMs, int maxDistance)
   {
-    const bool again = count > 0 && b == button && t - time <= static_cast<uint32_t>(maxMs) &&
+    const bool again = count > 0 && v == view && b == button && t - time <= static_cast<uint32_t>(maxMs) &&
                        std::fabs(px - x) <= maxDistance && std::fabs(py - y) <= maxDistance;
     count = again ? count + 1 : 1;
+    view = v;
     button = b;
     time = t;
     x = px;
@@ -133,7 +137,7 @@ void FocusOnClick(WINL_Wnd* w)
 
 void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
 {
-  const int count = gClicks.Press(in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
+  const int count = gClicks.Press(w->id, in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
                                   PLAT_GtkDoubleClickDistance());
   if (in.button == 1)
   {

@@ -374,6 +374,30 @@ void AttachGestures(GtkWidget* view)
 }
 }  // namespace
 
+// Tab moves the keyboard focus. The toolkit gives a container that takes
+// the focus itself no turn for its children: here the view's controls take
+// it in their order (backwards last first), and the view itself only when
+// focus enters it and none of them can.
+static gboolean ViewFocus(GtkWidget* widget, GtkDirectionType direction)
+{
+  std::vector<GtkWidget*> kids;
+  for (const ViewChild& c : *ZEPHRA_WINL_VIEW(widget)->children) kids.push_back(c.widget);
+  if (direction == GTK_DIR_TAB_BACKWARD || direction == GTK_DIR_UP || direction == GTK_DIR_LEFT)
+    std::reverse(kids.begin(), kids.end());
+  GtkWidget* current = gtk_container_get_focus_child(GTK_CONTAINER(widget));
+  auto next = kids.begin();
+  if (current && (next = std::find(kids.begin(), kids.end(), current)) != kids.end())
+  {
+    if (gtk_widget_child_focus(current, direction)) return TRUE;
+    ++next;
+  }
+  for (; next != kids.end(); ++next)
+    if (gtk_widget_child_focus(*next, direction)) return TRUE;
+  if (current || gtk_widget_has_focus(widget)) return FALSE;
+  gtk_widget_grab_focus(widget);
+  return TRUE;
+}
+
 static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
 {
   G_OBJECT_CLASS(klass)->finalize = ViewFinalize;
@@ -389,6 +413,7 @@ static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
   w->scroll_event = ViewScroll;
   w->key_press_event = ViewKey;
   w->key_release_event = ViewKey;
+  w->focus = ViewFocus;
   GtkContainerClass* c = GTK_CONTAINER_CLASS(klass);
   c->add = ViewAdd;
   c->remove = ViewRemove;

@@ -5,6 +5,7 @@
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/draw/WINL_GDI.h"
+#include "platform/gtk/PLAT_GtkTestKeys.h"
 
 #include "PreferencesDialog.h"
 #include "WinlGtkTest.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -247,5 +249,76 @@ TEST_F(WinlControlsGtk, TypingInAnEditableComboSendsEditChange)
   SetDlgItemText(d, 13, "xyz");
   SpinUntil([] { return true; });
   EXPECT_TRUE(Commands(d).empty());
+}
+
+TEST_F(WinlControlsGtk, AComboOpenedWithThePointerSendsDropDown)
+{
+  HWND d = ShownPreferences();
+  HWND combo = GetDlgItem(d, 40019);
+  for (const char* t : {"off", "virtual output"}) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  MessageLog().clear();
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(combo), 20, 9, &x, &y));
+  const std::string click = "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+  ASSERT_EQ(std::system(click.c_str()), 0);
+  SpinUntil([d] { return !Commands(d).empty(); });
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {CBN_DROPDOWN << 16 | 40019u, reinterpret_cast<LPARAM>(combo)}}));
+  // Closing the list without a pick says nothing more.
+  ASSERT_EQ(std::system("xdotool key Escape"), 0);
+  SpinUntil([] { return false; });
+  EXPECT_EQ(Commands(d).size(), 1u);
+  // The program's own selection opens nothing.
+  MessageLog().clear();
+  SendMessage(combo, CB_SETCURSEL, 1, 0);
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(Commands(d).empty());
+}
+
+// Three one-line fields, 200 x 100.
+void CreateFields(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(20, 10, 10, 80, 20, 0);
+  WINL_MakeEditField(21, 100, 10, 80, 20, 0);
+  WINL_MakeEditField(22, 10, 40, 170, 20, 0);
+}
+
+WINL_DialogResourceIndex gFields{reinterpret_cast<const char*>(uintptr_t{62}), "Fields", 12, CreateFields, 200, 100,
+                                 nullptr};
+
+TEST_F(WinlControlsGtk, TabOutOfAFieldSendsKillFocus)
+{
+  HWND d = WINL_CreateDialog(&gFields, gFields.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 22))); });
+  // field left, what WM_COMMANDs its parent hears, and the field Tab goes to
+  struct Case { int from; std::vector<UINT> codes; int to; } const kCases[] = {
+      {20, {EN_KILLFOCUS}, 21},
+      {21, {EN_KILLFOCUS}, 22},
+  };
+  for (const Case& c : kCases)
+  {
+    SetFocus(GetDlgItem(d, c.from));
+    SpinUntil([] { return true; });
+    MessageLog().clear();
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+    SpinUntil([&] { return !Commands(d).empty(); });
+    std::vector<std::pair<WPARAM, LPARAM>> want;
+    for (UINT code : c.codes)
+      want.push_back({code << 16 | static_cast<unsigned>(c.from), reinterpret_cast<LPARAM>(GetDlgItem(d, c.from))});
+    EXPECT_EQ(Commands(d), want) << c.from;
+    SpinUntil([&] { return GetFocus() == GetDlgItem(d, c.to); });
+    EXPECT_EQ(GetFocus(), GetDlgItem(d, c.to)) << c.from;
+  }
+  // Tab from the last control goes round to the first.
+  MessageLog().clear();
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+  SpinUntil([&] { return GetFocus() == GetDlgItem(d, 20); });
+  EXPECT_EQ(GetFocus(), GetDlgItem(d, 20));
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {EN_KILLFOCUS << 16 | 22u, reinterpret_cast<LPARAM>(GetDlgItem(d, 22))}}));
 }
 }  // namespace
