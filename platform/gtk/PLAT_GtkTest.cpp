@@ -188,3 +188,26 @@ bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int
   *screenY += wy;
   return true;
 }
+
+bool PLAT_GtkTestWindowSizeHints(PLAT_GtkWindow* window, int* minW, int* minH, int* maxW, int* maxH)
+{
+  GdkWindow* w = gtk_widget_get_window(window->GetImpl()->window);
+  if (!w) return false;
+  XSizeHints hints{};
+  long supplied = 0;
+  if (!XGetWMNormalHints(GDK_WINDOW_XDISPLAY(w), GDK_WINDOW_XID(w), &hints, &supplied)) return false;
+  if (!(hints.flags & PMinSize) || !(hints.flags & PMaxSize)) return false;
+  *minW = hints.min_width;
+  *minH = hints.min_height;
+  *maxW = hints.max_width;
+  *maxH = hints.max_height;
+  return true;
+}
+
+void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height)
+{
+  GdkWindow* w = gtk_widget_get_window(window->GetImpl()->window);
+  if (!w) return;
+  XResizeWindow(GDK_WINDOW_XDISPLAY(w), GDK_WINDOW_XID(w), static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFlush(GDK_WINDOW_XDISPLAY(w));
+}

@@ -66,3 +66,11 @@ bool PLAT_GtkTestPinch(PLAT_GtkView* view, int x, int y, double scale, double de
 // The screen point (top-down pixels) of the point (x, y) of a view or
 // control, for input made with the real pointer. False when not on screen.
 bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int* screenY);
+
+// The size limits the window gives the window manager (its normal hints:
+// the whole window, menu bar included). False when it gives none.
+bool PLAT_GtkTestWindowSizeHints(PLAT_GtkWindow* window, int* minW, int* minH, int* maxW, int* maxH);
+
+// Sizes the window from outside the program, as a window manager does for
+// the user; the display, not the program, changes it.
+void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height);

@@ -766,7 +766,27 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
     gtk_widget_queue_resize(mImpl->content);
   }
   gtk_window_move(w, frame.x, frame.y);
-  gtk_window_resize(w, AtLeastOne(frame.w), AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get())));
+  const int width = AtLeastOne(frame.w);
+  const int height = AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get()));
+  gtk_window_resize(w, width, height);
+  // The toolkit asks the display again only for a size it did not ask for
+  // last; a window sized from outside since then is sized back here.
+  GdkWindow* gw = gtk_widget_get_window(mImpl->window);
+  if (gw && gdk_window_is_visible(gw) &&
+      (gdk_window_get_width(gw) != width || gdk_window_get_height(gw) != height))
+    gdk_window_resize(gw, width, height);
+}
+
+void PLAT_GtkWindow::SetSizeLimits(int minW, int minH, int maxW, int maxH)
+{
+  const int bar = PLAT_GtkMenuBarHeight(mImpl.get());
+  GdkGeometry g{};
+  g.min_width = AtLeastOne(minW);
+  g.min_height = AtLeastOne(minH) + bar;
+  g.max_width = std::max(g.min_width, maxW);
+  g.max_height = std::max(g.min_height, maxH + bar);
+  gtk_window_set_geometry_hints(GTK_WINDOW(mImpl->window), nullptr, &g,
+                                static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
 }
 
 void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)

@@ -81,6 +81,9 @@ public:
   void SetTitle(const char* title);
   // Top-down screen pixels of the whole window.
   void SetFrame(const PLAT_Rect& frame);
+  // The smallest and largest frame the user may size the window to, told
+  // to the window manager; pixels of the frame without the menu bar.
+  void SetSizeLimits(int minW, int minH, int maxW, int maxH);
   // Shown above owner, or free for null.
   void SetOwner(PLAT_GtkWindow* owner);
   // Shows the window; with activate it also takes the keyboard focus.

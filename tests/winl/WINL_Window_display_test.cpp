@@ -144,6 +144,58 @@ TEST_F(WinlGtk, APinchOnTheTouchpadZoomsAndTurns)
   EXPECT_FALSE(WINL_GetGestureInfo(reinterpret_cast<LPARAM>(&info), nullptr));
 }
 
+// Limits a window of at least 300 x 200 and at most 600 x 400 asks for.
+LRESULT LimitedProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  if (m == WM_GETMINMAXINFO)
+  {
+    auto* info = reinterpret_cast<MINMAXINFO*>(l);
+    info->ptMinTrackSize = {300, 200};
+    info->ptMaxTrackSize = {600, 400};
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST_F(WinlGtk, SizeLimitsBoundTheUsersSizing)
+{
+  // A window the user may size.
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE + 1), nullptr, LimitedProc, 0);
+  SetWindowPos(w, nullptr, 300, 600, 400, 300, SWP_NOZORDER);
+  ShowWindow(w, SW_SHOW);
+  ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+  PLAT_GtkWindow* window = WINL_GetNativeWindow(w);
+  int minW = 0, minH = 0, maxW = 0, maxH = 0;
+  ASSERT_TRUE(PLAT_GtkTestWindowSizeHints(window, &minW, &minH, &maxW, &maxH));
+  EXPECT_EQ((std::vector<int>{minW, minH, maxW, maxH}), (std::vector<int>{300, 200, 600, 400}));
+  // asked for from outside, then the frame the window keeps
+  // (Sizes within the limits first: a size brought back is the layer's
+  // own request, and the display's reports of other sizes that come while
+  // it is on its way are taken as stale.)
+  struct Case { int w, h, gotW, gotH; } const kCases[] = {
+      {450, 250, 450, 250}, {600, 400, 600, 400}, {300, 200, 300, 200},
+      {1000, 1000, 600, 400}, {299, 199, 300, 200}, {601, 401, 600, 400},
+  };
+  for (const Case& c : kCases)
+  {
+    PLAT_GtkTestResizeFromOutside(window, c.w, c.h);
+    RECT r{};
+    int x = 0, y = 0, fw = 0, fh = 0;
+    LoopUntil([&] {
+      GetWindowRect(w, &r);
+      PLAT_GtkTestWindowFrame(window, &x, &y, &fw, &fh);
+      return r.right - r.left == c.gotW && r.bottom - r.top == c.gotH && fw == c.gotW && fh == c.gotH;
+    });
+    Pump(5);
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.right - r.left, c.gotW) << c.w;
+    EXPECT_EQ(r.bottom - r.top, c.gotH) << c.h;
+    PLAT_GtkTestWindowFrame(window, &x, &y, &fw, &fh);
+    EXPECT_EQ(fw, c.gotW) << c.w;
+    EXPECT_EQ(fh, c.gotH) << c.h;
+  }
+}
+
 TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
 {
   HWND w = ShownWindow(LoggingProc, 200, 100);
