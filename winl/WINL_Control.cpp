@@ -552,16 +552,15 @@ UINT GetDlgItemInt(HWND hwnd, int id, BOOL* ok, BOOL isSigned)
   if (!GetDlgItemText(hwnd, id, text, sizeof text)) return 0;
   const char* p = text;
   while (*p == ' ' || *p == '\t') ++p;
-  if (!isSigned && *p == '-') return 0;
+  // The leading number, what follows it ignored; one beyond an int counts
+  // as no number rather than wrapping.
   errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(p, &end, 10);
-  if (end == p || errno == ERANGE) return 0;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end) return 0;
-  if (isSigned ? (v < INT_MIN || v > INT_MAX) : (v < 0 || v > static_cast<long long>(UINT_MAX))) return 0;
+  const long long v = std::strtoll(p, nullptr, 10);
+  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return 0;
+  const bool valid = (isSigned || v >= 0) && (*p == '0' || v != 0);
+  if (!valid) return 0;
   if (ok) *ok = TRUE;
-  return static_cast<UINT>(v);
+  return static_cast<UINT>(static_cast<int>(v));
 }
 
 BOOL CheckDlgButton(HWND hwnd, int id, UINT state)

@@ -92,11 +92,18 @@ int GetSystemMetrics(int index)
   }
 }
 
-BOOL WINL_GetViewPort(RECT* out, const RECT*, bool workArea)
+BOOL WINL_GetViewPort(RECT* out, const RECT* source, bool workArea)
 {
   if (!out) return FALSE;
   PLAT_Rect frame, work;
   WINL_Monitor(&frame, &work);
+  // The monitor holding the middle of the source (y-up like a frame).
+  if (source)
+  {
+    const int x = WINL_ScreenXDown((source->left + source->right) / 2);
+    const int y = WINL_ScreenYDown((source->top + source->bottom) / 2);
+    PLAT_GtkGetMonitorAt(x, y, &frame, &work);
+  }
   const PLAT_Rect& r = workArea ? work : frame;
   // y-up: the lower edge in top, the upper in bottom, like a window's frame.
   *out = {WINL_ScreenXUp(r.x), WINL_ScreenYUp(r.y + r.h), WINL_ScreenXUp(r.x + r.w), WINL_ScreenYUp(r.y)};

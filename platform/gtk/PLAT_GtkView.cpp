@@ -807,6 +807,8 @@ void PLAT_GtkWindow::Hide() { gtk_widget_hide(mImpl->window); }
 
 void PLAT_GtkWindow::Iconify() { gtk_window_iconify(GTK_WINDOW(mImpl->window)); }
 
+void PLAT_GtkWindow::SetKeepAbove(bool above) { gtk_window_set_keep_above(GTK_WINDOW(mImpl->window), above); }
+
 void PLAT_GtkWindow::SetModal(bool modal) { gtk_window_set_modal(GTK_WINDOW(mImpl->window), modal); }
 
 bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(mImpl->window)); }

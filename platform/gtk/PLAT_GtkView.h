@@ -90,6 +90,8 @@ public:
   void Show(bool activate);
   void Hide();
   void Iconify();
+  // Kept above ordinary windows (a floating level) or not.
+  void SetKeepAbove(bool above);
   // While modal and shown, the application's other windows get no input.
   void SetModal(bool modal);
   bool IsActive() const;

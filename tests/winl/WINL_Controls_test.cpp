@@ -239,9 +239,11 @@ TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
       {"  42", TRUE, 42, TRUE},           {"\t-7", TRUE, static_cast<UINT>(-7), TRUE},
       {"-7", FALSE, 0, FALSE},            {"2147483647", TRUE, 2147483647u, TRUE},
       {"2147483648", TRUE, 0, FALSE},     {"-2147483648", TRUE, 0x80000000u, TRUE},
-      {"-2147483649", TRUE, 0, FALSE},    {"4294967295", FALSE, 4294967295u, TRUE},
-      {"4294967296", FALSE, 0, FALSE},    {"12abc", TRUE, 0, FALSE},
+      {"-2147483649", TRUE, 0, FALSE},    {"2147483647", FALSE, 2147483647u, TRUE},
+      {"2147483648", FALSE, 0, FALSE},    {"12abc", TRUE, 12, TRUE},
       {"", TRUE, 0, FALSE},               {"0", FALSE, 0, TRUE},
+      {"0abc", TRUE, 0, TRUE},            {"abc", TRUE, 0, FALSE},
+      {"-0", TRUE, 0, FALSE},             {" 0", FALSE, 0, TRUE},
       {"99999999999999999999", TRUE, 0, FALSE},
   };
   for (const Case& c : kCases)
