@@ -637,8 +637,23 @@ BOOL SetMenu(HWND hwnd, HMENU menu)
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || WINL_IsQuitting()) return FALSE;
   if (menu && !WINL_FindMenu(menu)) return FALSE;
+  const uint64_t before = WINL_MenuNativeBarOf(w);
   WINL_MenuNativeSetBar(w, menu ? IdOf(menu) : 0);
+  // A new menu of the active window is shown at once: its window fills it
+  // in first.
+  WINL_Wnd* content = WINL_ContentOf(w);
+  if (menu && before != IdOf(menu) && content && content == WINL_KeyWindow())
+    WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
   return TRUE;
+}
+
+void WINL_ReleaseWindowMenu(WINL_Wnd* content)
+{
+  const uint64_t menu = WINL_MenuNativeBarOf(content);
+  if (!menu) return;
+  if (gCurrentMenu == menu && !WINL_IsQuitting()) gCurrentMenu = 0;
+  WINL_MenuNativeSetBar(content, 0);
+  DestroyMenu(HandleOf(menu));
 }
 
 HMENU GetMenu(HWND hwnd)

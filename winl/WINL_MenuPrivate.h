@@ -45,5 +45,9 @@ uint64_t WINL_MenuNativeBarOf(WINL_Wnd* w);
 // Shows the popup and runs until it closes; the chosen command or 0.
 int WINL_MenuNativePopup(uint64_t menu, WINL_Wnd* over, int x, int y);
 
+// A content view's WM_DESTROY: its window's menu is taken off and freed,
+// and stops being the application's menu unless the application is quitting.
+void WINL_ReleaseWindowMenu(WINL_Wnd* content);
+
 // From the toolkit half: a menu is about to show.
 void WINL_MenuOpened(uint64_t menu);
