@@ -3,6 +3,7 @@
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
 #include "winl/WINL_App.h"
+#include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_Queue.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -193,6 +195,154 @@ TEST_F(WinlGtk, SizeLimitsBoundTheUsersSizing)
     PLAT_GtkTestWindowFrame(window, &x, &y, &fw, &fh);
     EXPECT_EQ(fw, c.gotW) << c.w;
     EXPECT_EQ(fh, c.gotH) << c.h;
+  }
+}
+
+// Answers the hit test: the top 10 rows are the caption (2), the rest the
+// client area; logs everything.
+LRESULT CaptionedProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_NCHITTEST)
+  {
+    POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    ScreenToClient(h, &p);
+    return p.y < 10 ? 2 : HTCLIENT;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+// The mouse messages (and the context menu) a window received, with the
+// WM_SETCURSOR that follow: message, wParam, lParam.
+std::vector<std::vector<LONG_PTR>> PointerMessages(HWND w)
+{
+  std::vector<std::vector<LONG_PTR>> out;
+  for (const LoggedMessage& m : MessageLog())
+  {
+    const bool pointer = (m.msg >= WM_LBUTTONDOWN && m.msg <= WM_MBUTTONDBLCLK) || m.msg == WM_MOUSEWHEEL ||
+                         (m.msg >= WM_NCMOUSEMOVE + 1 && m.msg <= WM_NCMOUSEMOVE + 9) || m.msg == WM_CONTEXTMENU ||
+                         m.msg == WM_SETCURSOR;
+    if (m.hwnd == w && pointer)
+      out.push_back({static_cast<LONG_PTR>(m.msg), static_cast<LONG_PTR>(m.wParam), static_cast<LONG_PTR>(m.lParam)});
+  }
+  return out;
+}
+
+TEST_F(WinlGtk, RealPointerButtonsWheelHitTestAndCapture)
+{
+  HWND w = ShownWindow(CaptionedProc, 200, 100);
+  int sx = 0, sy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 50, 40, &sx, &sy));
+  // The point in the layer's screen coordinates (y up), packed.
+  POINT screen{50, 40};
+  ClientToScreen(w, &screen);
+  const LONG_PTR at = WINL_PackPoint(screen.x, screen.y);
+  const LONG_PTR client = WINL_PackPoint(50, 40);
+  const LONG_PTR hw = reinterpret_cast<LONG_PTR>(w);
+  const LONG_PTR up = static_cast<LONG_PTR>(WM_LBUTTONUP) << 16 | 1;
+  const LONG_PTR rup = static_cast<LONG_PTR>(WM_RBUTTONUP) << 16 | 1;
+  const LONG_PTR mup = static_cast<LONG_PTR>(WM_MBUTTONUP) << 16 | 1;
+  // name, emulation, xdotool input at the point, messages
+  struct Case { const char* name; bool emulate; const char* input; std::vector<std::vector<LONG_PTR>> want; };
+  const Case kCases[] = {
+      {"wheel away", false, "click 4", {{WM_MOUSEWHEEL, 60 << 16, at}}},
+      {"wheel towards", false, "click 5", {{WM_MOUSEWHEEL, static_cast<LONG_PTR>(static_cast<WPARAM>(-60 * 65536)), at}}},
+      {"right button", false, "click 3",
+       {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
+      {"middle button", false, "click 2", {{WM_MBUTTONDOWN, 0, client}, {WM_MBUTTONUP, 0, client}, {WM_SETCURSOR, hw, mup}}},
+      {"Control and left, emulating", true, "keydown ctrl click 1 keyup ctrl",
+       {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
+      {"Control and left, not emulating", false, "keydown ctrl click 1 keyup ctrl",
+       {{WM_LBUTTONDOWN, 0, client}, {WM_LBUTTONUP, 0, client}, {WM_SETCURSOR, hw, up}}},
+  };
+  for (const Case& c : kCases)
+  {
+    WINL_EnableRightClickEmulate(c.emulate);
+    // Away first, and long enough after the last click for a new count.
+    Pump(1);
+    const std::string cmd = "xdotool mousemove --sync 1 1 sleep 0.5 mousemove --sync " + std::to_string(sx) + " " +
+                            std::to_string(sy) + " " + c.input;
+    MessageLog().clear();
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << c.name;
+    LoopUntil([&] { return PointerMessages(w).size() >= c.want.size(); });
+    Pump(3);
+    std::vector<std::vector<LONG_PTR>> got;
+    for (const auto& m : PointerMessages(w))
+      if (m[0] != WM_SETCURSOR || m[2] >> 16 != WM_MOUSEMOVE) got.push_back(m);
+    EXPECT_EQ(got, c.want) << c.name;
+  }
+  WINL_EnableRightClickEmulate(false);
+
+  // In the caption the presses come in their non-client forms with the
+  // hit code and the screen point.
+  int cx = 0, cy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 50, 5, &cx, &cy));
+  POINT capt{50, 5};
+  ClientToScreen(w, &capt);
+  MessageLog().clear();
+  const std::string caption = "xdotool mousemove --sync " + std::to_string(cx) + " " + std::to_string(cy) + " click 1";
+  ASSERT_EQ(std::system(caption.c_str()), 0);
+  LoopUntil([&] { return MessagesTo(w, {WM_NCMOUSEMOVE + 2}).size() == 1; });
+  std::vector<std::vector<LONG_PTR>> nc;
+  for (const auto& m : PointerMessages(w))
+    if (m[0] == WM_NCMOUSEMOVE + 1 || m[0] == WM_NCMOUSEMOVE + 2) nc.push_back(m);
+  const LONG_PTR capAt = WINL_PackPoint(capt.x, capt.y);
+  EXPECT_EQ(nc, (std::vector<std::vector<LONG_PTR>>{{WM_NCMOUSEMOVE + 1, 2, capAt}, {WM_NCMOUSEMOVE + 2, 2, capAt}}));
+
+  // While a child holds the capture, a click anywhere in the window is its,
+  // in its own coordinates, without a hit test.
+  HWND child = WINL_CreateView(w, CaptionedProc, 0);
+  SetWindowPos(child, nullptr, 150, 0, 50, 50, SWP_NOZORDER);
+  ShowWindow(child, SW_SHOW);
+  SetCapture(child);
+  MessageLog().clear();
+  const std::string click = "xdotool mousemove --sync " + std::to_string(sx) + " " + std::to_string(sy) + " click 1";
+  ASSERT_EQ(std::system(click.c_str()), 0);
+  LoopUntil([&] { return MessagesTo(child, {WM_LBUTTONUP}).size() == 1; });
+  EXPECT_TRUE(MessagesTo(w, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCHITTEST}).empty());
+  EXPECT_EQ(MessagesTo(child, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCHITTEST}),
+            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == child && m.msg == WM_LBUTTONDOWN)
+    {
+      EXPECT_EQ(m.lParam, WINL_PackPoint(50 - 150, 40));
+    }
+  ReleaseCapture();
+}
+
+// A dialog procedure asking for the focus on the dialog itself.
+LRESULT FocusOnDialog(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  return m == WM_INITDIALOG ? 0xBEEF : 0;
+}
+
+void CreateOneField(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(30, 10, 10, 80, 20, 0);
+}
+
+TEST_F(WinlGtk, BeefFromInitDialogPutsTheFocusOnTheDialog)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{63}), "Focus", 12, CreateOneField, 200,
+                                      100, nullptr};
+  struct Case { WNDPROC proc; bool onDialog; } const kCases[] = {{FocusOnDialog, true}, {LoggingDlgProc, false}};
+  for (const Case& c : kCases)
+  {
+    HWND d = WINL_CreateDialog(&res, res.resid, nullptr, c.proc, 0);
+    ShowWindow(d, SW_SHOW);
+    ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+    Pump(3);
+    if (c.onDialog)
+    {
+      EXPECT_EQ(GetFocus(), d);
+    }
+    else
+    {
+      EXPECT_NE(GetFocus(), d);
+    }
+    DestroyWindow(d);
   }
 }
 
