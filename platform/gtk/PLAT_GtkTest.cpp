@@ -109,7 +109,10 @@ bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x
 void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index)
 {
   PLAT_ControlImpl* c = list->GetImpl()->control.get();
-  if (c && GTK_IS_COMBO_BOX(c->inner)) gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), index);
+  GtkWidget* widget = c ? (c->inner ? c->inner : list->GetImpl()->widget) : nullptr;
+  if (widget && GTK_IS_COMBO_BOX(widget)) gtk_combo_box_set_active(GTK_COMBO_BOX(widget), index);
+  if (widget && GTK_IS_NOTEBOOK(widget)) gtk_notebook_set_current_page(GTK_NOTEBOOK(widget), index);
+  if (widget && GTK_IS_RANGE(widget)) gtk_range_set_value(GTK_RANGE(widget), index);
 }
 
 PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)

@@ -48,8 +48,9 @@ void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int
 // view `relativeTo` (pixels, y down). False when either is not realized.
 bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h);
 
-// What the user does with a drop-down list: picks the item directly on the
-// widget, as a click in its menu would.
+// What the user does with a drop-down list, tabs or a slider: picks the
+// item, the tab or the value directly on the widget, as a click or a drag
+// would.
 void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
 
 // A key event as the display would deliver it for the key value with the

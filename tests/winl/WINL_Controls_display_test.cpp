@@ -321,4 +321,73 @@ TEST_F(WinlControlsGtk, TabOutOfAFieldSendsKillFocus)
   EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
                              {EN_KILLFOCUS << 16 | 22u, reinterpret_cast<LPARAM>(GetDlgItem(d, 22))}}));
 }
+
+// Tabs and a slider, 300 x 150; the procedure keeps every WM_NOTIFY's
+// header, which lives only during the message.
+std::vector<NMHDR> gNotes;
+
+LRESULT RangesProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_NOTIFY) gNotes.push_back(*reinterpret_cast<const NMHDR*>(l));
+  return 0;
+}
+
+void CreateRanges(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("", 40, "SysTabControl32", 0, 10, 10, 280, 60, 0);
+  WINL_MakeControl("", 41, "msctls_trackbar32", 0, 10, 100, 200, 30, 0);
+}
+
+WINL_DialogResourceIndex gRanges{reinterpret_cast<const char*>(uintptr_t{64}), "Ranges", 12, CreateRanges, 300, 150,
+                                 nullptr};
+
+TEST_F(WinlControlsGtk, TheUsersTabAndSliderChangesNotifyTheProgramsDoNot)
+{
+  gNotes.clear();
+  HWND d = WINL_CreateDialog(&gRanges, gRanges.resid, nullptr, RangesProc, 0);
+  HWND tabs = GetDlgItem(d, 40);
+  HWND slider = GetDlgItem(d, 41);
+  TCITEM item{};
+  item.mask = TCIF_TEXT;
+  for (const char* t : {"Osc", "Filter", "Amp"})
+  {
+    item.pszText = t;
+    TabCtrl_InsertItem(tabs, 9, &item);
+  }
+  WINL_TB_SetRange(d, 41, 0, 100);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 41))); });
+  // The program's own changes.
+  TabCtrl_SetCurSel(tabs, 1);
+  WINL_TB_SetPos(d, 41, 30);
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(gNotes.empty());
+  EXPECT_TRUE(MessagesTo(d, {WM_HSCROLL}).empty());
+  // The user's.
+  MessageLog().clear();
+  PLAT_GtkTestPickItem(WINL_GetNativeView(tabs), 2);
+  SpinUntil([] { return !gNotes.empty(); });
+  ASSERT_EQ(gNotes.size(), 1u);
+  EXPECT_EQ(gNotes[0].hwndFrom, tabs);
+  EXPECT_EQ(gNotes[0].idFrom, 40u);
+  EXPECT_EQ(static_cast<int>(gNotes[0].code), -551);
+  for (const LoggedMessage& m : MessageLog())
+    if (m.msg == WM_NOTIFY)
+    {
+      EXPECT_EQ(m.wParam, 40u);
+    }
+  EXPECT_EQ(TabCtrl_GetCurSel(tabs), 2);
+  PLAT_GtkTestPickItem(WINL_GetNativeView(slider), 70);
+  SpinUntil([d] { return !MessagesTo(d, {WM_HSCROLL}).empty(); });
+  ASSERT_EQ(MessagesTo(d, {WM_HSCROLL}).size(), 1u);
+  for (const LoggedMessage& m : MessageLog())
+    if (m.msg == WM_HSCROLL)
+    {
+      EXPECT_EQ(m.wParam, 0u);
+      EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(slider));
+    }
+  EXPECT_EQ(WINL_TB_GetPos(d, 41), 70);
+}
 }  // namespace

@@ -4,6 +4,7 @@
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Queue.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
 #include "WinlMessageLog.h"
@@ -288,6 +289,93 @@ TEST_F(WinlControls, SliderRangeAndPosition)
     SendMessage(slider, TBM_SETPOS, 1, c.pos);
     EXPECT_EQ(SendMessage(slider, TBM_GETPOS, 0, 0), c.want) << c.pos;
   }
+}
+
+TEST_F(WinlControls, TrackbarFunctionsWorkTheSliderByIdentifier)
+{
+  WINL_MakeControl("", 501, "msctls_trackbar32", 0, 0, 0, 100, 20, 0);
+  WINL_TB_SetRange(dialog, 501, 10, 20);
+  // position asked for, position read back
+  struct Case { int pos, want; } const kCases[] = {{9, 10}, {10, 10}, {15, 15}, {20, 20}, {21, 20}};
+  for (const Case& c : kCases)
+  {
+    WINL_TB_SetPos(dialog, 501, c.pos);
+    EXPECT_EQ(WINL_TB_GetPos(dialog, 501), c.want) << c.pos;
+  }
+  WINL_TB_SetTic(dialog, 501, 12);  // no marks on this slider: nothing changes
+  EXPECT_EQ(WINL_TB_GetPos(dialog, 501), 20);
+  EXPECT_EQ(WINL_TB_GetPos(dialog, 999), 0);
+}
+
+TEST_F(WinlControls, TabsInsertSelectDeleteAndAdjust)
+{
+  HWND tabs = WINL_MakeControl("", 502, "SysTabControl32", 0, 0, 0, 200, 100, 0);
+  HWND notTabs = GetDlgItem(dialog, 1);
+  TCITEM item{};
+  item.mask = TCIF_TEXT;
+  // index asked for and text; the index the tab got
+  struct Case { int index; const char* text; int got; } const kCases[] = {
+      {0, "Alpha", 0}, {5, "Gamma", 1}, {-3, "Zero", 0}, {1, "Beta", 1},
+  };
+  for (const Case& c : kCases)
+  {
+    item.pszText = c.text;
+    EXPECT_EQ(TabCtrl_InsertItem(tabs, c.index, &item), c.got) << c.text;
+  }
+  EXPECT_EQ(TabCtrl_GetItemCount(tabs), 4);
+  TCITEM untitled{};
+  EXPECT_EQ(TabCtrl_InsertItem(tabs, 0, &untitled), -1);
+  untitled.mask = TCIF_TEXT;
+  EXPECT_EQ(TabCtrl_InsertItem(tabs, 0, &untitled), -1);
+  EXPECT_EQ(TabCtrl_InsertItem(notTabs, 0, &item), -1);
+  // The first tab was selected when it came, and the selection stayed on
+  // it as tabs were inserted before it: "Alpha" is now at 2. SetCurSel
+  // answers the old selection, also when the new one is refused.
+  struct Sel { int index; int previous; int after; } const kSel[] = {{1, 2, 1}, {3, 1, 3}, {4, 3, 3}, {-1, 3, 3}, {0, 3, 0}};
+  for (const Sel& c : kSel)
+  {
+    EXPECT_EQ(TabCtrl_SetCurSel(tabs, c.index), c.previous) << c.index;
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), c.after) << c.index;
+  }
+  EXPECT_EQ(TabCtrl_SetCurSel(notTabs, 0), -1);
+  EXPECT_EQ(TabCtrl_GetCurSel(notTabs), 0);
+  struct Del { int index; BOOL ok; int count; } const kDel[] = {{4, FALSE, 4}, {-1, FALSE, 4}, {3, TRUE, 3}, {0, TRUE, 2}};
+  for (const Del& c : kDel)
+  {
+    EXPECT_EQ(TabCtrl_DeleteItem(tabs, c.index), c.ok) << c.index;
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), c.count) << c.index;
+  }
+  EXPECT_EQ(TabCtrl_GetItemCount(notTabs), 0);
+  // The display area of a window rectangle and back.
+  RECT r{100, 100, 300, 200};
+  ASSERT_TRUE(TabCtrl_AdjustRect(tabs, FALSE, &r));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{107, 126, 293, 197}));
+  ASSERT_TRUE(TabCtrl_AdjustRect(tabs, TRUE, &r));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 100, 300, 200}));
+  EXPECT_FALSE(TabCtrl_AdjustRect(notTabs, TRUE, &r));
+  // The program's own changes tell the dialog nothing.
+  EXPECT_TRUE(MessagesTo(dialog, {WM_NOTIFY}).empty());
+}
+
+TEST_F(WinlControls, ButtonImagesAreSwappedAndReturned)
+{
+  HWND button = GetDlgItem(dialog, 1);
+  HBITMAP a = CreateBitmap(4, 4, 1, 32, nullptr);
+  HBITMAP b = CreateBitmap(4, 4, 1, 32, nullptr);
+  // wParam, image given; the previous image answered
+  struct Case { WPARAM kind; HBITMAP image; LRESULT previous; LRESULT now; } const kCases[] = {
+      {0, a, 0, reinterpret_cast<LRESULT>(a)},
+      {1, b, reinterpret_cast<LRESULT>(a), reinterpret_cast<LRESULT>(b)},
+      {2, a, 0, reinterpret_cast<LRESULT>(b)},
+      {0, nullptr, reinterpret_cast<LRESULT>(b), 0},
+  };
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(button, BM_SETIMAGE, c.kind, reinterpret_cast<LPARAM>(c.image)), c.previous) << c.kind;
+    EXPECT_EQ(SendMessage(button, BM_GETIMAGE, 0, 0), c.now) << c.kind;
+  }
+  DeleteObject(a);
+  DeleteObject(b);
 }
 
 TEST_F(WinlControls, MakersBeforeAnySetUpCreateNothing)
