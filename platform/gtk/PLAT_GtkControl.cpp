@@ -323,6 +323,7 @@ bool IsList(const PLAT_ControlImpl* c)
 PLAT_ControlImpl::~PLAT_ControlImpl()
 {
   if (textColor) g_object_unref(textColor);
+  if (font) g_object_unref(font);
   if (sentinel)
   {
     gtk_widget_destroy(sentinel);
@@ -398,6 +399,25 @@ void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb)
   c->textColor = gtk_css_provider_new();
   gtk_css_provider_load_from_data(c->textColor, css, -1, nullptr);
   ApplyTextColor(c);
+}
+
+void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || pixels <= 0) return;
+  // The size is inherited: set on the control, it reaches its label, entry
+  // or list cells.
+  GtkStyleContext* style = gtk_widget_get_style_context(control->GetImpl()->widget);
+  if (c->font)
+  {
+    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(c->font));
+    g_object_unref(c->font);
+  }
+  char css[48];
+  std::snprintf(css, sizeof css, "* { font-size: %dpx; }", pixels);
+  c->font = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(c->font, css, -1, nullptr);
+  gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(c->font), GTK_STYLE_PROVIDER_PRIORITY_USER);
 }
 
 std::string PLAT_ControlGetText(PLAT_GtkView* control)

@@ -68,6 +68,8 @@ void PLAT_ControlSetCheck(PLAT_GtkView* control, int state);
 bool PLAT_ControlNaturalSize(PLAT_GtkView* control, int* width, int* height);
 // The colour of the control's text, 0xRRGGBB, or -1 for the theme's.
 void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb);
+// The size of the control's text, in pixels (a point of the dialog units).
+void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels);
 // Makes the button the one that Return presses in its window.
 void PLAT_ControlMakeDefault(PLAT_GtkView* control);
 

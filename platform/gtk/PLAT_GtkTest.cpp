@@ -214,3 +214,11 @@ void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height
   XResizeWindow(GDK_WINDOW_XDISPLAY(w), GDK_WINDOW_XID(w), static_cast<unsigned>(width), static_cast<unsigned>(height));
   XFlush(GDK_WINDOW_XDISPLAY(w));
 }
+
+double PLAT_GtkTestFontSize(PLAT_GtkView* view)
+{
+  GtkStyleContext* style = gtk_widget_get_style_context(view->GetImpl()->widget);
+  double size = 0;
+  gtk_style_context_get(style, gtk_style_context_get_state(style), "font-size", &size, nullptr);
+  return size;
+}

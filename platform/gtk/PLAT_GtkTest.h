@@ -75,3 +75,6 @@ bool PLAT_GtkTestWindowSizeHints(PLAT_GtkWindow* window, int* minW, int* minH, i
 // Sizes the window from outside the program, as a window manager does for
 // the user; the display, not the program, changes it.
 void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height);
+
+// The size in pixels of the text a control or view shows.
+double PLAT_GtkTestFontSize(PLAT_GtkView* view);

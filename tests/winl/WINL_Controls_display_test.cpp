@@ -390,4 +390,40 @@ TEST_F(WinlControlsGtk, TheUsersTabAndSliderChangesNotifyTheProgramsDoNot)
     }
   EXPECT_EQ(WINL_TB_GetPos(d, 41), 70);
 }
+
+// A label, a button and a combo made at the x scale of gScale.
+float gScale = 1.0f;
+
+void CreateScaled(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(gScale, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeLabel(-1, "Label", 50, 5, 5, 50, 15, 0);
+  WINL_MakeButton(0, "Push", 51, 5, 25, 50, 15, 0);
+  WINL_MakeCombo(52, 5, 45, 50, 60, 3);
+}
+
+TEST_F(WinlControlsGtk, ControlFontsFollowTheXScale)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{65}), "Scaled", 12, CreateScaled, 220,
+                                      120, nullptr};
+  // x scale; then the label's, the button's and the combo's text size in
+  // pixels (from 1.81 on the controls' own, 11 in the test theme). The
+  // scale comes as a 32-bit float: 1.81f lies just below 1.81.
+  struct Case { float scale; double label, button, combo; } const kCases[] = {
+      {0.5f, 8, 8, 10},    {0.99f, 8, 8, 10},    {1.0f, 10, 10, 10}, {1.8f, 10, 10, 10},
+      {1.81f, 10, 10, 10}, {1.82f, 11, 11, 10}, {2.0f, 11, 11, 10},
+  };
+  for (const Case& c : kCases)
+  {
+    gScale = c.scale;
+    HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+    ShowWindow(d, SW_SHOW);
+    SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 52))); });
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 50))), c.label) << c.scale;
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 51))), c.button) << c.scale;
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 52))), c.combo) << c.scale;
+    DestroyWindow(d);
+  }
+  gScale = 1.0f;
+}
 }  // namespace
