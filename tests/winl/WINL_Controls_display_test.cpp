@@ -426,4 +426,48 @@ TEST_F(WinlControlsGtk, ControlFontsFollowTheXScale)
   }
   gScale = 1.0f;
 }
+
+// A row that lets a growing label push its neighbour: a label sized to its
+// long text, a button close after it on the same row, a button far to the
+// right of it, and a button on the next row.
+void CreateRow(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, true, true);
+  WINL_MakeLabel(-1, "A label whose text is long", 70, 10, 10, 40, 20, 0);
+  WINL_MakeButton(0, "Near", 71, 60, 10, 40, 20, 0);
+  WINL_MakeLabel(-1, "Another long label text", 72, 10, 40, 40, 20, 0);
+  WINL_MakeButton(0, "Far", 73, 90, 40, 40, 20, 0);
+  WINL_MakeButton(0, "Below", 74, 60, 70, 40, 20, 0);
+}
+
+int LeftOf(HWND dialog, int id)
+{
+  int x = 0, y = 0, w = 0, h = 0;
+  PLAT_GtkTestAllocation(WINL_GetNativeView(GetDlgItem(dialog, id)), WINL_GetNativeView(dialog), &x, &y, &w, &h);
+  return x;
+}
+
+int RightOf(HWND dialog, int id)
+{
+  int x = 0, y = 0, w = 0, h = 0;
+  PLAT_GtkTestAllocation(WINL_GetNativeView(GetDlgItem(dialog, id)), WINL_GetNativeView(dialog), &x, &y, &w, &h);
+  return x + w;
+}
+
+TEST_F(WinlControlsGtk, AutoRowMovesTheNextControlByTheLabelsGrowth)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{66}), "Row", 12, CreateRow, 400, 120,
+                                      nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 74))); });
+  // The labels grew to their texts, well past the 40 units asked for.
+  const int growth = RightOf(d, 70) - 50;
+  ASSERT_GT(growth, 20);
+  // Within 32 of the label's asked-for right edge and on its row: moved by
+  // the growth. 40 away: not moved. On the next row: not moved.
+  EXPECT_EQ(LeftOf(d, 71), 60 + growth);
+  EXPECT_EQ(LeftOf(d, 73), 90);
+  EXPECT_EQ(LeftOf(d, 74), 60);
+}
 }  // namespace

@@ -378,6 +378,68 @@ TEST_F(WinlControls, ButtonImagesAreSwappedAndReturned)
   DeleteObject(b);
 }
 
+// Creators that record their calls; the first makes views for "Fader"
+// only, the second for any class.
+struct CreatorCall { int creator; std::string className; int id, x, y, w, h; };
+std::vector<CreatorCall> gCreatorCalls;
+
+HWND FaderCreator(HWND parent, const char*, int id, const char* className, LONG_PTR, int x, int y, int w, int h)
+{
+  gCreatorCalls.push_back({1, className, id, x, y, w, h});
+  if (std::string(className) != "Fader") return nullptr;
+  HWND v = WINL_CreateView(parent, LoggingProc, 0);
+  SetWindowLong(v, GWL_ID, id);
+  return v;
+}
+
+HWND AnyCreator(HWND parent, const char*, int id, const char* className, LONG_PTR, int x, int y, int w, int h)
+{
+  gCreatorCalls.push_back({2, className, id, x, y, w, h});
+  return WINL_CreateView(parent, LoggingProc, 0);
+}
+
+TEST_F(WinlControls, CustomCreatorsAreTriedInOrderAndCounted)
+{
+  gCreatorCalls.clear();
+  WINL_MakeSetCurParms(2.0f, 1.0f, 5, 0, dialog, false, false);
+  WINL_RegisterCustomControlCreator(FaderCreator);
+  WINL_RegisterCustomControlCreator(AnyCreator);
+  WINL_RegisterCustomControlCreator(FaderCreator);  // a second hold on the first
+  HWND fader = WINL_MakeControl("", 601, "Fader", 0, 10, 20, 30, 40, 0x10);
+  ASSERT_NE(fader, nullptr);
+  EXPECT_EQ(GetWindowLong(fader, GWL_EXSTYLE), 0x10);  // the extended style is applied
+  HWND other = WINL_MakeControl("", 602, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_NE(other, nullptr);
+  // The frame is already transformed: x (10 + 5) * 2, width 30 * 2.
+  struct Want { int creator; const char* className; int id, x, y, w, h; } const kWant[] = {
+      {1, "Fader", 601, 30, 20, 60, 40}, {1, "Knob", 602, 10, 0, 20, 10}, {2, "Knob", 602, 10, 0, 20, 10}};
+  ASSERT_EQ(gCreatorCalls.size(), 3u);
+  for (size_t i = 0; i < 3; ++i)
+  {
+    const CreatorCall& got = gCreatorCalls[i];
+    const Want& want = kWant[i];
+    EXPECT_EQ((std::vector<int>{got.creator, got.id, got.x, got.y, got.w, got.h}),
+              (std::vector<int>{want.creator, want.id, want.x, want.y, want.w, want.h})) << i;
+    EXPECT_EQ(got.className, want.className) << i;
+  }
+  // One release leaves the first creator in place; the second removes it.
+  WINL_UnregisterCustomControlCreator(FaderCreator);
+  gCreatorCalls.clear();
+  WINL_MakeControl("", 603, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_EQ(gCreatorCalls.size(), 2u);
+  EXPECT_EQ(gCreatorCalls[0].creator, 1);
+  WINL_UnregisterCustomControlCreator(FaderCreator);
+  gCreatorCalls.clear();
+  WINL_MakeControl("", 604, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_EQ(gCreatorCalls.size(), 1u);
+  EXPECT_EQ(gCreatorCalls[0].creator, 2);
+  WINL_UnregisterCustomControlCreator(AnyCreator);
+  // Without creators an unknown class makes nothing.
+  gCreatorCalls.clear();
+  EXPECT_EQ(WINL_MakeControl("", 605, "Knob", 0, 0, 0, 10, 10, 0), nullptr);
+  EXPECT_TRUE(gCreatorCalls.empty());
+}
+
 TEST_F(WinlControls, MakersBeforeAnySetUpCreateNothing)
 {
   // A fresh process has no layout; the closest here is a parent that is gone.
