@@ -10,6 +10,7 @@
 #include "winl/draw/WINL_Runtime.h"
 
 #include "WinlMessageLog.h"
+#include "WinlRecordsTest.h"
 
 #include <gtest/gtest.h>
 
@@ -19,36 +20,13 @@
 
 namespace
 {
-class WinlWindowApi : public ::testing::Test
-{
-protected:
-  void SetUp() override
-  {
-    WINL_Internal_PostMessage_Init();
-    MessageLog().clear();
-  }
-  void TearDown() override
-  {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-  }
-  static HWND TopLevel(WNDPROC proc)
-  {
-    return WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, proc, 0);
-  }
-  static HWND Child(HWND parent, int x, int y, int w, int h)
-  {
-    HWND c = WINL_CreateView(parent, LoggingProc, 0);
-    SetWindowPos(c, nullptr, x, y, w, h, SWP_NOZORDER);
-    return c;
-  }
-};
+using WinlWindowApi = WinlRecordsTest;
 
-int CountTopLevels()
+HWND Child(HWND parent, int x, int y, int w, int h)
 {
-  int n = 0;
-  EnumWindows([](HWND, LPARAM p) { return ++*reinterpret_cast<int*>(p), TRUE; }, reinterpret_cast<LPARAM>(&n));
-  return n;
+  HWND c = WINL_CreateView(parent, LoggingProc, 0);
+  SetWindowPos(c, nullptr, x, y, w, h, SWP_NOZORDER);
+  return c;
 }
 
 TEST_F(WinlWindowApi, AChildViewTakesAWindowOfItsOwn)
