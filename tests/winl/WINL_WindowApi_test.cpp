@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -167,6 +168,33 @@ TEST_F(WinlWindowApi, ScreenMetricsWithoutADisplay)
   ASSERT_TRUE(WINL_GetViewPort(&r, &point, true));
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 1024, 1024}));
   EXPECT_FALSE(WINL_GetViewPort(nullptr, &point, true));
+}
+
+std::vector<HWND> gTicked;
+
+void CountTick(HWND hwnd, UINT, UINT_PTR, DWORD) { gTicked.push_back(hwnd); }
+
+int TicksOf(HWND hwnd) { return static_cast<int>(std::count(gTicked.begin(), gTicked.end(), hwnd)); }
+
+TEST_F(WinlWindowApi, AWaitForOneWindowFiresOnlyItsProcedureTimers)
+{
+  HWND a = TopLevel(LoggingProc);
+  HWND b = TopLevel(LoggingProc);
+  gTicked.clear();
+  ASSERT_NE(SetTimer(a, 1, 5, CountTick), 0u);
+  ASSERT_NE(SetTimer(b, 1, 5, CountTick), 0u);
+  ASSERT_NE(SetTimer(b, 2, 5, nullptr), 0u);  // WM_TIMER: not restricted
+  WINL_RunLoopWaitForWindow(100, a);
+  EXPECT_GT(TicksOf(a), 3);
+  EXPECT_EQ(TicksOf(b), 0);
+  EXPECT_GT(MessagesTo(b, {WM_TIMER}).size(), 3u);
+  // Afterwards, and in a plain wait, every timer fires again.
+  gTicked.clear();
+  WINL_RunLoopWait(100);
+  EXPECT_GT(TicksOf(a), 3);
+  EXPECT_GT(TicksOf(b), 3);
+  KillTimer(a, 1);
+  KillTimer(b, static_cast<UINT_PTR>(-1));
 }
 
 TEST(WinlRuntimeAnswers, NoOpsAndFixedValues)
