@@ -215,6 +215,20 @@ int SortedPosition(const std::vector<std::string>& items, const std::string& tex
 {
   return static_cast<int>(std::lower_bound(items.begin(), items.end(), text) - items.begin());
 }
+// A text view's text takes the face and size of a font object.
+void SetFont(WINL_Wnd* w, HGDIOBJ font)
+{
+  std::string face;
+  double size = 0;
+  {
+    BASE_MutexLock lock(WINL_GDILock());
+    const HGDIOBJ__* f = WINL_LiveObject(font, WINL_OBJ_FONT);
+    if (!f || !f->font) return;
+    face = f->font->GetDisplayName();
+    size = f->font->GetSize();
+  }
+  PLAT_ControlSetFont(Native(w), face.c_str(), size);
+}
 }  // namespace
 
 LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -229,6 +243,12 @@ LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   if (c->kind == PLAT_ControlKind::Progress && msg >= PBM_SETRANGE && msg <= PBM_DELTAPOS)
     return ProgressMessage(w, msg, wParam, lParam);
   if (IsTextField(c) && (msg == EM_GETSEL || msg == EM_SETSEL)) return TextMessage(w, msg, wParam, lParam);
+  if (c->kind == PLAT_ControlKind::TextView && (msg == WM_SETFONT || msg == EM_SCROLL))
+  {
+    if (w->native && msg == EM_SCROLL && (wParam == 6 || wParam == 7)) PLAT_ControlScrollTextTo(Native(w), wParam == 7);
+    if (w->native && msg == WM_SETFONT) SetFont(w, reinterpret_cast<HGDIOBJ>(wParam));
+    return 0;
+  }
   switch (msg)
   {
     case WM_SETFONT:

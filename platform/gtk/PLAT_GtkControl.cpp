@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace
 {
@@ -401,23 +402,55 @@ void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb)
   ApplyTextColor(c);
 }
 
-void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels)
+namespace
 {
-  PLAT_ControlImpl* c = ControlOf(control);
-  if (!c || pixels <= 0) return;
-  // The size is inherited: set on the control, it reaches its label, entry
-  // or list cells.
+// Font properties are inherited: set on the control, they reach its label,
+// entry, text view or list cells.
+void SetFontCss(PLAT_GtkView* control, PLAT_ControlImpl* c, const std::string& css)
+{
   GtkStyleContext* style = gtk_widget_get_style_context(control->GetImpl()->widget);
   if (c->font)
   {
     gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(c->font));
     g_object_unref(c->font);
   }
-  char css[48];
-  std::snprintf(css, sizeof css, "* { font-size: %dpx; }", pixels);
   c->font = gtk_css_provider_new();
-  gtk_css_provider_load_from_data(c->font, css, -1, nullptr);
+  gtk_css_provider_load_from_data(c->font, css.c_str(), -1, nullptr);
   gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(c->font), GTK_STYLE_PROVIDER_PRIORITY_USER);
+}
+}  // namespace
+
+void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || pixels <= 0) return;
+  SetFontCss(control, c, "* { font-size: " + std::to_string(pixels) + "px; }");
+}
+
+void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || !face || pixels <= 0) return;
+  PangoFontDescription* d = pango_font_description_from_string(face);
+  const char* family = pango_font_description_get_family(d);
+  std::string css = "* { font-family: \"";
+  for (const char* p = family ? family : ""; *p; ++p)
+    if (*p != '"' && *p != '\\') css += *p;
+  char rest[96];
+  std::snprintf(rest, sizeof rest, "\"; font-size: %.2fpx; font-weight: %d; font-style: %s; }", pixels,
+                static_cast<int>(pango_font_description_get_weight(d)),
+                pango_font_description_get_style(d) == PANGO_STYLE_NORMAL ? "normal" : "italic");
+  pango_font_description_free(d);
+  SetFontCss(control, c, css + rest);
+}
+
+void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || KindOf(c) != PLAT_ControlKind::TextView) return;
+  GtkAdjustment* a = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(c->inner));
+  gtk_adjustment_set_value(a, end ? gtk_adjustment_get_upper(a) - gtk_adjustment_get_page_size(a)
+                                  : gtk_adjustment_get_lower(a));
 }
 
 std::string PLAT_ControlGetText(PLAT_GtkView* control)

@@ -70,6 +70,11 @@ bool PLAT_ControlNaturalSize(PLAT_GtkView* control, int* width, int* height);
 void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb);
 // The size of the control's text, in pixels (a point of the dialog units).
 void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels);
+// The face of the control's text: family and style words ("DejaVu Sans
+// Bold") at the size in pixels.
+void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels);
+// Text views: shows the end of the text, or its start.
+void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end);
 // Makes the button the one that Return presses in its window.
 void PLAT_ControlMakeDefault(PLAT_GtkView* control);
 

@@ -222,3 +222,27 @@ double PLAT_GtkTestFontSize(PLAT_GtkView* view)
   gtk_style_context_get(style, gtk_style_context_get_state(style), "font-size", &size, nullptr);
   return size;
 }
+
+bool PLAT_GtkTestTextScroll(PLAT_GtkView* control, double* value, double* largest)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  if (!c || !c->inner || !GTK_IS_TEXT_VIEW(c->inner)) return false;
+  GtkAdjustment* a = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(c->inner));
+  *value = gtk_adjustment_get_value(a);
+  *largest = gtk_adjustment_get_upper(a) - gtk_adjustment_get_page_size(a);
+  return true;
+}
+
+bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weight)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  GtkWidget* widget = c && c->inner ? c->inner : control->GetImpl()->widget;
+  GtkStyleContext* style = gtk_widget_get_style_context(widget);
+  PangoFontDescription* d = nullptr;
+  gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &d, nullptr);
+  if (!d) return false;
+  *family = pango_font_description_get_family(d) ? pango_font_description_get_family(d) : "";
+  *weight = static_cast<int>(pango_font_description_get_weight(d));
+  pango_font_description_free(d);
+  return true;
+}

@@ -6,6 +6,7 @@
 #include "platform/gtk/PLAT_Gtk.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class PLAT_GtkView;
@@ -78,3 +79,9 @@ void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height
 
 // The size in pixels of the text a control or view shows.
 double PLAT_GtkTestFontSize(PLAT_GtkView* view);
+
+// A text view's scroll position and its largest, in pixels; false for
+// another control.
+bool PLAT_GtkTestTextScroll(PLAT_GtkView* control, double* value, double* largest);
+// The family and weight (400 normal, 700 bold) of a control's text.
+bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weight);

@@ -470,4 +470,48 @@ TEST_F(WinlControlsGtk, AutoRowMovesTheNextControlByTheLabelsGrowth)
   EXPECT_EQ(LeftOf(d, 73), 90);
   EXPECT_EQ(LeftOf(d, 74), 60);
 }
+
+// A text view of several lines, 200 x 100.
+void CreateNotes(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(80, 10, 10, 180, 60, WS_VSCROLL);
+}
+
+TEST_F(WinlControlsGtk, ATextViewTakesAFontAndScrollsToItsEnds)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{67}), "Notes", 12, CreateNotes, 200,
+                                      100, nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  HWND notes = GetDlgItem(d, 80);
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "line " + std::to_string(i) + "\n";
+  SetDlgItemText(d, 80, text.c_str());
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([notes] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(notes)); });
+  double value = -1, largest = -1;
+  // wParam of EM_SCROLL, then where the view stands: 7 the end, 6 the
+  // start, anything else where it was
+  struct Case { WPARAM code; bool atEnd; } const kCases[] = {{7, true}, {1, true}, {6, false}, {8, false}, {7, true}};
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(notes, EM_SCROLL, c.code, 0), 0);
+    SpinUntil([] { return true; });
+    ASSERT_TRUE(PLAT_GtkTestTextScroll(WINL_GetNativeView(notes), &value, &largest));
+    ASSERT_GT(largest, 100);
+    EXPECT_EQ(value, c.atEnd ? largest : 0) << c.code;
+  }
+  HFONT bold = CreateFont(20, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  EXPECT_EQ(SendMessage(notes, WM_SETFONT, reinterpret_cast<WPARAM>(bold), 1), 0);
+  std::string family;
+  int weight = 0;
+  ASSERT_TRUE(PLAT_GtkTestFontFace(WINL_GetNativeView(notes), &family, &weight));
+  EXPECT_EQ(family, "DejaVu Sans");
+  EXPECT_EQ(weight, 700);
+  EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(notes)), 20);
+  // Not a font: nothing changes.
+  EXPECT_EQ(SendMessage(notes, WM_SETFONT, 1234, 1), 0);
+  EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(notes)), 20);
+  DeleteObject(bold);
+}
 }  // namespace
