@@ -2,6 +2,7 @@
 
 #include "winl/WINL_App.h"
 #include "winl/WINL_MenuPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -319,7 +320,13 @@ BOOL InsertMenuItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* 
   if ((info->fMask & MIIM_SUBMENU) && info->hSubMenu && !CanAttach(m, sub)) return FALSE;
   WINL_MenuItem it;
   if (info->fType == MFT_BITMAP)
+  {
     it.bitmap = true;
+    // The item shows the bitmap's picture as it is now.
+    BASE_MutexLock lock(WINL_GDILock());
+    if (const HGDIOBJ__* b = WINL_LiveObject(reinterpret_cast<HGDIOBJ>(info->dwTypeData), WINL_OBJ_BITMAP))
+      it.image = b->image;
+  }
   else if (info->fType != MFT_STRING)
     it.separator = true;
   else

@@ -4,9 +4,11 @@
 
 #include "winl/WINL_Menu.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class PLAT_Image;
 struct WINL_Wnd;
 
 struct WINL_MenuItem
@@ -17,6 +19,7 @@ struct WINL_MenuItem
   bool checked = false;
   bool separator = false;
   bool bitmap = false;
+  std::shared_ptr<PLAT_Image> image;  // a bitmap item's picture
   uint64_t submenu = 0;   // the menu this item opens, owned by the item's menu
   ULONG_PTR data = 0;
   int accelKey = 0;       // a virtual key of the layer, 0 for none
