@@ -402,6 +402,11 @@ HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
 // TRUE when the window's pixels are more than 1.9 device pixels wide.
 BOOL WINL_IsRetinaHWND(HWND hwnd);
+// Marks the focus with a grey, half-transparent overlay over the rectangle
+// (client coordinates of the view) that the mouse passes through, kept
+// above the view's window. *state keeps the overlay: a new rectangle
+// replaces the previous mark, a null one removes it (state then null).
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** state);
 
 // ---- the toolkit ----
 

@@ -74,6 +74,22 @@ void WINL_HideApp()
       if (content->frame->visible && content->frame->native) content->frame->native->Iconify();
 }
 
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** state)
+{
+  if (!state) return;
+  PLAT_GtkOverlayClose(static_cast<PLAT_GtkOverlay*>(*state));
+  *state = nullptr;
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (!rect || !w) return;
+  POINT topLeft{rect->left, rect->top};
+  ClientToScreen(hwnd, &topLeft);
+  WINL_Wnd* content = WINL_ContentOf(w);
+  PLAT_GtkWindow* owner = content && content->frame ? content->frame->native.get() : nullptr;
+  const PLAT_Rect frame{WINL_ScreenXDown(topLeft.x), WINL_ScreenYDown(topLeft.y), rect->right - rect->left,
+                        rect->bottom - rect->top};
+  *state = PLAT_GtkOverlayShow(owner, frame);
+}
+
 namespace
 {
 WINL_Frame* FrameOf(HWND hwnd)

@@ -820,3 +820,68 @@ void PLAT_GtkWindow::ReleaseContent()
     gtk_container_remove(GTK_CONTAINER(mImpl->box), mImpl->content);
   mImpl->content = nullptr;
 }
+
+// ---- focus marks ----
+
+struct PLAT_GtkOverlay
+{
+  GtkWidget* window = nullptr;
+};
+
+namespace
+{
+gboolean PaintGrey(GtkWidget*, cairo_t* cr, gpointer)
+{
+  cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+  cairo_paint(cr);
+  return TRUE;
+}
+
+// The mouse goes through to what lies below.
+void PassPointer(GtkWidget* widget, gpointer)
+{
+  cairo_region_t* none = cairo_region_create();
+  gdk_window_input_shape_combine_region(gtk_widget_get_window(widget), none, 0, 0);
+  cairo_region_destroy(none);
+}
+}  // namespace
+
+PLAT_GtkOverlay* PLAT_GtkOverlayShow(PLAT_GtkWindow* owner, const PLAT_Rect& frame)
+{
+  if (!PLAT_GtkIsUp()) return nullptr;
+  auto* overlay = new PLAT_GtkOverlay;
+  GtkWidget* w = gtk_window_new(GTK_WINDOW_POPUP);
+  g_object_ref_sink(w);
+  overlay->window = w;
+  gtk_widget_set_app_paintable(w, TRUE);
+  gtk_window_set_decorated(GTK_WINDOW(w), FALSE);
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(w), TRUE);
+  gtk_window_set_accept_focus(GTK_WINDOW(w), FALSE);
+  gtk_widget_set_opacity(w, 0.5);
+  if (owner) gtk_window_set_transient_for(GTK_WINDOW(w), GTK_WINDOW(owner->GetImpl()->window));
+  else gtk_window_set_keep_above(GTK_WINDOW(w), TRUE);
+  g_signal_connect(w, "draw", G_CALLBACK(PaintGrey), nullptr);
+  g_signal_connect(w, "realize", G_CALLBACK(PassPointer), nullptr);
+  gtk_window_move(GTK_WINDOW(w), frame.x, frame.y);
+  gtk_window_resize(GTK_WINDOW(w), AtLeastOne(frame.w), AtLeastOne(frame.h));
+  gtk_widget_show(w);
+  return overlay;
+}
+
+void PLAT_GtkOverlayClose(PLAT_GtkOverlay* overlay)
+{
+  if (!overlay) return;
+  gtk_widget_destroy(overlay->window);
+  g_object_unref(overlay->window);
+  delete overlay;
+}
+
+bool PLAT_GtkTestOverlayFrame(PLAT_GtkOverlay* overlay, PLAT_Rect* frame)
+{
+  GdkWindow* gw = overlay ? gtk_widget_get_window(overlay->window) : nullptr;
+  if (!gw || !gdk_window_is_viewable(gw)) return false;
+  gdk_window_get_origin(gw, &frame->x, &frame->y);
+  frame->w = gdk_window_get_width(gw);
+  frame->h = gdk_window_get_height(gw);
+  return true;
+}

@@ -65,6 +65,16 @@ constexpr unsigned PLAT_WINDOW_CLOSABLE = 2;
 constexpr unsigned PLAT_WINDOW_MINIATURIZABLE = 4;
 constexpr unsigned PLAT_WINDOW_RESIZABLE = 8;
 
+// A grey, half-transparent window over a rectangle of the screen (top-down
+// pixels) that the mouse passes through: a focus mark. Kept above owner
+// when one is given. Null before PLAT_GtkInit.
+struct PLAT_GtkOverlay;
+class PLAT_GtkWindow;
+PLAT_GtkOverlay* PLAT_GtkOverlayShow(PLAT_GtkWindow* owner, const PLAT_Rect& frame);
+void PLAT_GtkOverlayClose(PLAT_GtkOverlay* overlay);
+// For tests: the overlay's frame as the display has it; false when unmapped.
+bool PLAT_GtkTestOverlayFrame(PLAT_GtkOverlay* overlay, PLAT_Rect* frame);
+
 class PLAT_GtkWindow
 {
 public:

@@ -2,6 +2,7 @@
 // input, frames on the screen, pixels of painted dialogs, the close button,
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
+#include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
@@ -344,6 +345,37 @@ TEST_F(WinlGtk, BeefFromInitDialogPutsTheFocusOnTheDialog)
     }
     DestroyWindow(d);
   }
+}
+
+TEST_F(WinlGtk, AFocusMarkCoversTheRectangleUntilRemoved)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  int sx = 0, sy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 25, 16, &sx, &sy));
+  void* state = nullptr;
+  const RECT first{25, 16, 65, 36};
+  WINL_DrawFocusRect(w, &first, &state);
+  ASSERT_NE(state, nullptr);
+  PLAT_Rect frame{};
+  auto* overlay = static_cast<PLAT_GtkOverlay*>(state);
+  LoopUntil([&] { return PLAT_GtkTestOverlayFrame(overlay, &frame) && frame.x == sx && frame.y == sy; });
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{sx, sy, 40, 20}));
+  // A new rectangle moves the mark; a null one removes it.
+  const RECT second{20, 10, 30, 20};
+  WINL_DrawFocusRect(w, &second, &state);
+  overlay = static_cast<PLAT_GtkOverlay*>(state);
+  LoopUntil([&] { return PLAT_GtkTestOverlayFrame(overlay, &frame) && frame.x == sx - 5; });
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{sx - 5, sy - 6, 10, 10}));
+  WINL_DrawFocusRect(w, nullptr, &state);
+  EXPECT_EQ(state, nullptr);
+  WINL_DrawFocusRect(w, nullptr, nullptr);
+  // A child's client point is its window's point offset by the child's place.
+  HWND child = WINL_CreateView(w, LoggingProc, 0);
+  SetWindowPos(child, nullptr, 20, 10, 100, 60, SWP_NOZORDER);
+  POINT viaChild{5, 6}, viaWindow{25, 16};
+  ClientToScreen(child, &viaChild);
+  ClientToScreen(w, &viaWindow);
+  EXPECT_EQ((std::vector<LONG>{viaChild.x, viaChild.y}), (std::vector<LONG>{viaWindow.x, viaWindow.y}));
 }
 
 TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)
