@@ -100,12 +100,17 @@ LRESULT ButtonMessage(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
       if (wParam > 1) return 0;
       void* old = c->image;
       HGDIOBJ obj = reinterpret_cast<HGDIOBJ>(lParam);
+      std::shared_ptr<PLAT_Image> picture;
       bool bitmap;
       {
         BASE_MutexLock lock(WINL_GDILock());
-        bitmap = WINL_LiveObject(obj, WINL_OBJ_BITMAP) != nullptr;
+        const HGDIOBJ__* b = WINL_LiveObject(obj, WINL_OBJ_BITMAP);
+        bitmap = b != nullptr;
+        if (b) picture = b->image;
       }
       c->image = bitmap ? obj : nullptr;
+      // Style bit 0x20 puts the picture on the caption's right.
+      if (w->native) PLAT_ControlSetImage(Native(w), picture.get(), (c->style & 0x20) != 0);
       return reinterpret_cast<LRESULT>(old);
     }
     default: return 0;

@@ -7,6 +7,8 @@
 
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_CanvasCairo.h"
+#include "platform/PLAT_CairoPrivate.h"
+#include "platform/PLAT_Image.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <cmath>
@@ -451,6 +453,21 @@ void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end)
   GtkAdjustment* a = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(c->inner));
   gtk_adjustment_set_value(a, end ? gtk_adjustment_get_upper(a) - gtk_adjustment_get_page_size(a)
                                   : gtk_adjustment_get_lower(a));
+}
+
+void PLAT_ControlSetImage(PLAT_GtkView* control, const PLAT_Image* image, bool right)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || !c->inner || !GTK_IS_BUTTON(c->inner)) return;
+  GtkButton* button = GTK_BUTTON(c->inner);
+  if (!image || !image->GetImpl())
+  {
+    gtk_button_set_image(button, nullptr);
+    return;
+  }
+  gtk_button_set_image(button, gtk_image_new_from_surface(image->GetImpl()->surface.get()));
+  gtk_button_set_always_show_image(button, TRUE);
+  gtk_button_set_image_position(button, right ? GTK_POS_RIGHT : GTK_POS_LEFT);
 }
 
 std::string PLAT_ControlGetText(PLAT_GtkView* control)

@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 
+class PLAT_Image;
+
 enum class PLAT_ControlKind
 {
   PushButton,
@@ -75,6 +77,9 @@ void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels);
 void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels);
 // Text views: shows the end of the text, or its start.
 void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end);
+// A button's picture beside its caption (on the right when asked, else on
+// the left); null takes it away.
+void PLAT_ControlSetImage(PLAT_GtkView* control, const PLAT_Image* image, bool right);
 // Makes the button the one that Return presses in its window.
 void PLAT_ControlMakeDefault(PLAT_GtkView* control);
 

@@ -246,3 +246,19 @@ bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weigh
   pango_font_description_free(d);
   return true;
 }
+
+bool PLAT_GtkTestButtonImage(PLAT_GtkView* control, int* width, int* height, bool* right)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  if (!c || !c->inner || !GTK_IS_BUTTON(c->inner)) return false;
+  GtkWidget* image = gtk_button_get_image(GTK_BUTTON(c->inner));
+  if (!image || gtk_image_get_storage_type(GTK_IMAGE(image)) != GTK_IMAGE_SURFACE) return false;
+  cairo_surface_t* surface = nullptr;
+  g_object_get(image, "surface", &surface, nullptr);
+  if (!surface) return false;
+  *width = cairo_image_surface_get_width(surface);
+  *height = cairo_image_surface_get_height(surface);
+  cairo_surface_destroy(surface);
+  *right = gtk_button_get_image_position(GTK_BUTTON(c->inner)) == GTK_POS_RIGHT;
+  return true;
+}

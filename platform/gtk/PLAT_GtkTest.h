@@ -85,3 +85,7 @@ double PLAT_GtkTestFontSize(PLAT_GtkView* view);
 bool PLAT_GtkTestTextScroll(PLAT_GtkView* control, double* value, double* largest);
 // The family and weight (400 normal, 700 bold) of a control's text.
 bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weight);
+
+// The picture a button shows: its size and whether it is on the caption's
+// right; false when it shows none.
+bool PLAT_GtkTestButtonImage(PLAT_GtkView* control, int* width, int* height, bool* right);

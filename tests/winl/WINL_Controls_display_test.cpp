@@ -514,4 +514,38 @@ TEST_F(WinlControlsGtk, ATextViewTakesAFontAndScrollsToItsEnds)
   EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(notes)), 20);
   DeleteObject(bold);
 }
+
+// Two push buttons, the second with style bit 0x20.
+void CreatePictureButtons(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("Left", 90, "Button", 0, 10, 10, 80, 30, 0);
+  WINL_MakeControl("Right", 91, "Button", 0x20, 100, 10, 80, 30, 0);
+}
+
+TEST_F(WinlControlsGtk, ButtonPicturesShowBesideTheCaption)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{68}), "Pictures", 12,
+                                      CreatePictureButtons, 200, 60, nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  HBITMAP bitmap = CreateBitmap(12, 9, 1, 32, nullptr);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 91))); });
+  struct Case { int id; bool right; } const kCases[] = {{90, false}, {91, true}};
+  for (const Case& c : kCases)
+  {
+    HWND button = GetDlgItem(d, c.id);
+    int width = 0, height = 0;
+    bool right = !c.right;
+    EXPECT_FALSE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+    SendMessage(button, BM_SETIMAGE, 0, reinterpret_cast<LPARAM>(bitmap));
+    ASSERT_TRUE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+    EXPECT_EQ((std::vector<int>{width, height}), (std::vector<int>{12, 9})) << c.id;
+    EXPECT_EQ(right, c.right) << c.id;
+    SendMessage(button, BM_SETIMAGE, 0, 0);
+    EXPECT_FALSE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+  }
+  DestroyWindow(d);
+  DeleteObject(bitmap);
+}
 }  // namespace
