@@ -1,28 +1,11 @@
 // The table is sorted when the program is built, so a lookup never writes
-// to it and threads may look names up at the same time. Its lines come from
-// scripts/gen_api_table.py.
+// to it and threads may look names up at the same time. Its lines are
+// written at build time by scripts/gen_api_table.py from the declarations
+// of the layer's public headers.
 #include "winl/WINL_ApiTable.h"
 
-#include "winl/WINL_App.h"
-#include "winl/WINL_Clipboard.h"
-#include "winl/WINL_Controls.h"
-#include "winl/WINL_Dialog.h"
-#include "winl/WINL_FileDialog.h"
-#include "winl/WINL_Hosting.h"
-#include "winl/WINL_Kernel.h"
-#include "winl/WINL_Keys.h"
-#include "winl/WINL_ListView.h"
-#include "winl/WINL_Menu.h"
-#include "winl/WINL_MessageBox.h"
-#include "winl/WINL_Queue.h"
-#include "winl/WINL_TreeView.h"
-#include "winl/WINL_Window.h"
-#include "winl/draw/WINL_GDI.h"
-#include "winl/draw/WINL_GlobalMem.h"
-#include "winl/draw/WINL_MemDC.h"
-#include "winl/draw/WINL_Rect.h"
-#include "winl/draw/WINL_Runtime.h"
-#include "winl/ini/WINL_Ini.h"
+// Every public header that declares a function of the table.
+#include "WINL_ApiTableHeaders.inc"
 
 #include <cstring>
 
@@ -32,7 +15,7 @@ namespace
 // and the functions are read from it into two arrays of the same order.
 constexpr const char* kNames[] = {
 #define WINL_API(name, fn) name,
-#include "winl/WINL_ApiTableEntries.inc"
+#include "WINL_ApiTableEntries.inc"
 #undef WINL_API
 };
 constexpr size_t kCount = sizeof kNames / sizeof kNames[0];
@@ -40,7 +23,7 @@ constexpr size_t kCount = sizeof kNames / sizeof kNames[0];
 #define WINL_API_FN(name) reinterpret_cast<void*>(&name)
 void* const kFunctions[] = {
 #define WINL_API(name, fn) fn,
-#include "winl/WINL_ApiTableEntries.inc"
+#include "WINL_ApiTableEntries.inc"
 #undef WINL_API
 };
 #undef WINL_API_FN

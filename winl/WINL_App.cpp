@@ -113,3 +113,13 @@ void WINL_BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 void WINL_EnsureMultithreadedCocoa() {}
+
+void* WINL_InitAutoRelease()
+{
+  static char token;
+  return &token;
+}
+
+void WINL_QuitAutoRelease(void*) {}
+
+int WINL_GetOSXVersion() { return 0x10B0; }

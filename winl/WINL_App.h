@@ -34,3 +34,12 @@ void WINL_BroadcastMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 // Nothing to prepare here: the toolkit's main loop takes calls from other
 // threads as it is. Kept for the application's start-up code.
 void WINL_EnsureMultithreadedCocoa();
+
+// A worker thread's pool of released objects: the toolkit keeps none, so
+// the pool is a token that WINL_QuitAutoRelease accepts; never null.
+void* WINL_InitAutoRelease();
+void WINL_QuitAutoRelease(void* pool);
+
+// The desktop version the layer's callers compare against (0x10B0 and
+// above: the newest behaviour); always 0x10B0 here.
+int WINL_GetOSXVersion();

@@ -39,6 +39,12 @@ std::string BytesOf(HGLOBAL h)
   return data ? std::string(data, static_cast<size_t>(GlobalSize(h))) : std::string();
 }
 
+// The desktop clipboard's name of a registered format: the same name in
+// every process of the program, whatever number each gave it.
+constexpr const char* kTargetPrefix = "application/x-winl-format-";
+
+std::string TargetOf(UINT format) { return kTargetPrefix + Board().formats[format - 1]; }
+
 HGLOBAL BlockOf(const std::string& bytes)
 {
   HGLOBAL h = GlobalAlloc(0, static_cast<INT_PTR>(bytes.size()));
@@ -64,7 +70,21 @@ BOOL OpenClipboard(HWND)
   b.available.clear();
   std::string text;
   if (PLAT_GtkIsUp() ? PLAT_GtkClipboardGetText(&text) : !b.localText.empty()) b.available.push_back(CF_TEXT);
-  for (const auto& entry : b.app) b.available.push_back(entry.first);
+  if (!PLAT_GtkIsUp())
+  {
+    for (const auto& entry : b.app) b.available.push_back(entry.first);
+    return TRUE;
+  }
+  // The program's formats on the desktop's clipboard, put there by this
+  // process or another: a name not registered here yet is registered now.
+  const std::string prefix = kTargetPrefix;
+  for (const std::string& target : PLAT_GtkClipboardTargets())
+    if (target.compare(0, prefix.size(), prefix) == 0 && target.size() > prefix.size())
+    {
+      const UINT format = RegisterClipboardFormat(target.c_str() + prefix.size());
+      if (format != CF_TEXT && std::find(b.available.begin(), b.available.end(), format) == b.available.end())
+        b.available.push_back(format);
+    }
   return TRUE;
 }
 
@@ -88,21 +108,31 @@ BOOL CloseClipboard()
   b.handedOut.clear();
   if (b.pending.empty()) return TRUE;
   b.app.clear();
+  bool hasText = false;
+  std::string text;
+  std::vector<std::pair<std::string, std::string>> items;
   for (const auto& p : b.pending)
   {
     if (p.first == CF_TEXT)
     {
       // The text ends at its terminator, whatever the block's size.
-      std::string text = BytesOf(p.second);
+      text = BytesOf(p.second);
       text.resize(std::strlen(text.c_str()));
-      if (PLAT_GtkIsUp())
-        PLAT_GtkClipboardSetText(text);
-      else
-        b.localText = text;
+      hasText = true;
     }
+    else if (PLAT_GtkIsUp())
+      items.emplace_back(TargetOf(p.first), BytesOf(p.second));
     else
       b.app[p.first] = BytesOf(p.second);
   }
+  if (!PLAT_GtkIsUp())
+  {
+    if (hasText) b.localText = text;
+  }
+  else if (items.empty())
+    PLAT_GtkClipboardSetText(text);
+  else
+    PLAT_GtkClipboardSet(items, hasText ? &text : nullptr);
   ForgetPending();
   return TRUE;
 }
@@ -116,6 +146,10 @@ HANDLE GetClipboardData(UINT format)
     if (PLAT_GtkIsUp() ? !PLAT_GtkClipboardGetText(&bytes) : b.localText.empty()) return nullptr;
     if (!PLAT_GtkIsUp()) bytes = b.localText;
     bytes.push_back(0);
+  }
+  else if (PLAT_GtkIsUp())
+  {
+    if (format == 0 || format > b.formats.size() || !PLAT_GtkClipboardGet(TargetOf(format), &bytes)) return nullptr;
   }
   else
   {

@@ -1,7 +1,10 @@
 // The clipboard and dropped-file lists of the window layer.
 //
-// Text (format 1, "WINL__CF_TEXT") goes through the desktop's clipboard when
-// the toolkit is up; other registered formats stay inside this process. Data
+// When the toolkit is up, everything goes through the desktop's clipboard:
+// text (format 1, "WINL__CF_TEXT") as text, other registered formats under
+// their names, so that another process of the program reads them by the
+// same name (its number may differ). Without the toolkit the clipboard is
+// this process's own. Data
 // is set between OpenClipboard and CloseClipboard; handles that
 // GetClipboardData returns stay the clipboard's and are freed at the next
 // CloseClipboard. Main thread only.

@@ -100,12 +100,17 @@ LRESULT ButtonMessage(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
       if (wParam > 1) return 0;
       void* old = c->image;
       HGDIOBJ obj = reinterpret_cast<HGDIOBJ>(lParam);
+      std::shared_ptr<PLAT_Image> picture;
       bool bitmap;
       {
         BASE_MutexLock lock(WINL_GDILock());
-        bitmap = WINL_LiveObject(obj, WINL_OBJ_BITMAP) != nullptr;
+        const HGDIOBJ__* b = WINL_LiveObject(obj, WINL_OBJ_BITMAP);
+        bitmap = b != nullptr;
+        if (b) picture = b->image;
       }
       c->image = bitmap ? obj : nullptr;
+      // Style bit 0x20 puts the picture on the caption's right.
+      if (w->native) PLAT_ControlSetImage(Native(w), picture.get(), (c->style & 0x20) != 0);
       return reinterpret_cast<LRESULT>(old);
     }
     default: return 0;
@@ -215,6 +220,20 @@ int SortedPosition(const std::vector<std::string>& items, const std::string& tex
 {
   return static_cast<int>(std::lower_bound(items.begin(), items.end(), text) - items.begin());
 }
+// A text view's text takes the face and size of a font object.
+void SetFont(WINL_Wnd* w, HGDIOBJ font)
+{
+  std::string face;
+  double size = 0;
+  {
+    BASE_MutexLock lock(WINL_GDILock());
+    const HGDIOBJ__* f = WINL_LiveObject(font, WINL_OBJ_FONT);
+    if (!f || !f->font) return;
+    face = f->font->GetDisplayName();
+    size = f->font->GetSize();
+  }
+  PLAT_ControlSetFont(Native(w), face.c_str(), size);
+}
 }  // namespace
 
 LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -229,6 +248,12 @@ LRESULT WINL_ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   if (c->kind == PLAT_ControlKind::Progress && msg >= PBM_SETRANGE && msg <= PBM_DELTAPOS)
     return ProgressMessage(w, msg, wParam, lParam);
   if (IsTextField(c) && (msg == EM_GETSEL || msg == EM_SETSEL)) return TextMessage(w, msg, wParam, lParam);
+  if (c->kind == PLAT_ControlKind::TextView && (msg == WM_SETFONT || msg == EM_SCROLL))
+  {
+    if (w->native && msg == EM_SCROLL && (wParam == 6 || wParam == 7)) PLAT_ControlScrollTextTo(Native(w), wParam == 7);
+    if (w->native && msg == WM_SETFONT) SetFont(w, reinterpret_cast<HGDIOBJ>(wParam));
+    return 0;
+  }
   switch (msg)
   {
     case WM_SETFONT:
@@ -552,16 +577,15 @@ UINT GetDlgItemInt(HWND hwnd, int id, BOOL* ok, BOOL isSigned)
   if (!GetDlgItemText(hwnd, id, text, sizeof text)) return 0;
   const char* p = text;
   while (*p == ' ' || *p == '\t') ++p;
-  if (!isSigned && *p == '-') return 0;
+  // The leading number, what follows it ignored; one beyond an int counts
+  // as no number rather than wrapping.
   errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(p, &end, 10);
-  if (end == p || errno == ERANGE) return 0;
-  while (*end == ' ' || *end == '\t') ++end;
-  if (*end) return 0;
-  if (isSigned ? (v < INT_MIN || v > INT_MAX) : (v < 0 || v > static_cast<long long>(UINT_MAX))) return 0;
+  const long long v = std::strtoll(p, nullptr, 10);
+  if (errno == ERANGE || v < INT_MIN || v > INT_MAX) return 0;
+  const bool valid = (isSigned || v >= 0) && (*p == '0' || v != 0);
+  if (!valid) return 0;
   if (ok) *ok = TRUE;
-  return static_cast<UINT>(v);
+  return static_cast<UINT>(static_cast<int>(v));
 }
 
 BOOL CheckDlgButton(HWND hwnd, int id, UINT state)
@@ -675,6 +699,14 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
     case PLAT_ControlEvent::FocusIn:
       if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
       Notify(w, EN_SETFOCUS);
+      break;
+    case PLAT_ControlEvent::FocusOut:
+      // A text view's changes count as made when it is left.
+      if (c->kind == PLAT_ControlKind::TextView) Notify(w, EN_CHANGE);
+      Notify(w, EN_KILLFOCUS);
+      break;
+    case PLAT_ControlEvent::DropDown:
+      Notify(w, CBN_DROPDOWN);
       break;
     case PLAT_ControlEvent::ValueChanged:
       c->value = value;

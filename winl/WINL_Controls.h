@@ -51,7 +51,9 @@ constexpr UINT BN_CLICKED = 0;
 constexpr UINT STN_CLICKED = 0;       // a label made with SS_NOTIFY was clicked
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT CBN_EDITCHANGE = 5;
+constexpr UINT CBN_DROPDOWN = 7;      // a combo's list is about to open
 constexpr UINT EN_SETFOCUS = 0x100;
+constexpr UINT EN_KILLFOCUS = 0x200;  // the user left a text field or editable combo
 constexpr UINT EN_CHANGE = 0x300;
 constexpr int TCN_SELCHANGE = -551;
 

@@ -1,5 +1,7 @@
 #include "winl/WINL_Kernel.h"
 
+#include "platform/PLAT_Resources.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -21,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_set>
@@ -633,6 +636,28 @@ DWORD GetModuleFileName(HMODULE module, char* buffer, DWORD size)
   std::memcpy(buffer, path.data(), n);
   buffer[n] = 0;
   return static_cast<DWORD>(n);
+}
+
+const char* WINL_GetBundle(HMODULE module)
+{
+  std::string folder;
+  if (!module)
+    folder = PLAT_GetResourcesDir();
+  else
+  {
+    char path[4096];
+    if (!GetModuleFileName(module, path, sizeof path)) return nullptr;
+    const std::string file(path);
+    folder = file.substr(0, file.rfind('/') + 1);
+    struct stat st{};
+    if (stat((folder + "resources").c_str(), &st) == 0 && S_ISDIR(st.st_mode)) folder += "resources/";
+  }
+  if (folder.empty()) return nullptr;
+  // Every answer is kept: callers hold the text without freeing it.
+  static std::mutex lock;
+  static std::set<std::string>* kept = new std::set<std::string>;
+  std::lock_guard<std::mutex> hold(lock);
+  return kept->insert(folder).first->c_str();
 }
 
 // ---- small services ----

@@ -102,6 +102,12 @@ BOOL FreeLibrary(HMODULE module);
 // The path of the running program (null module) or of a loaded module, cut
 // to size - 1 bytes and terminated; its length, 0 for an unknown module.
 DWORD GetModuleFileName(HMODULE module, char* buffer, DWORD size);
+// The folder a module finds its resources in, ending in '/': for the
+// program (null module) the application's resources folder, for a loaded
+// module the "resources" folder beside its file, else the folder of the
+// file. Null for an unknown module or when the program has none. The text
+// lives as long as the process.
+const char* WINL_GetBundle(HMODULE module);
 
 // ---- small services ----
 

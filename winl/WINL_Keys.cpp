@@ -24,19 +24,21 @@ int WINL_MacKeyToWindowsKeyEx(const PLAT_Input* event, int* flags, int mode)
     if (!gHaveKey) return 0;
     event = &gLastKey;
   }
-  (void)mode;  // the toolkit gives one character per key, typed and plain alike
   int f = 0;
   if (event->mods & PLAT_MOD_SHIFT) f |= WINL_KEYF_SHIFT;
   if (event->mods & PLAT_MOD_CONTROL) f |= WINL_KEYF_COMMAND;
   if (event->mods & PLAT_MOD_ALT) f |= WINL_KEYF_OPTION;
   if ((event->mods & PLAT_MOD_SUPER) && !RightClickEmulated()) f |= WINL_KEYF_CONTROL;
+  // Mode 1 wants what the user typed; any other mode the key itself, so
+  // that Shift+1 stays the key 1 with Shift.
+  const unsigned typed = mode == 1 && event->keyChar ? event->keyChar : event->plainChar;
   int key;
   if (event->virtualKey)
   {
     key = event->virtualKey;
     f |= WINL_KEYF_VIRTKEY;
   }
-  else if (unsigned c = event->keyChar)
+  else if (unsigned c = typed)
   {
     if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
     if ((f & WINL_KEYF_SHIFT) && c == 25) c = 9;  // back-tab is Tab with Shift
@@ -45,6 +47,12 @@ int WINL_MacKeyToWindowsKeyEx(const PLAT_Input* event, int* flags, int mode)
     else
       f &= ~WINL_KEYF_SHIFT;
     key = static_cast<int>(c);
+  }
+  else if (mode == 1 && event->deadChar)
+  {
+    // A dead key: the accent it types, as a character.
+    key = static_cast<int>(event->deadChar);
+    f &= ~WINL_KEYF_SHIFT;
   }
   else
   {

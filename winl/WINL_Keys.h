@@ -20,7 +20,9 @@ constexpr int WINL_KEYF_CONTROL = 32;  // not while a Control-click counts as a 
 // Tab, line feed, Return, Escape and space themselves, all as virtual keys;
 // other characters come back as characters without the Shift flag; a key
 // with neither gives its hardware code plus 1024. mode 1 takes the typed
-// character, any other mode the key's own.
+// character (Shift+/ gives '?'), and for a dead key the accent it types;
+// any other mode the key's own character without modifiers (Shift+/ gives
+// '/', Shift+1 the key 1 with Shift).
 int WINL_MacKeyToWindowsKeyEx(const PLAT_Input* event, int* flags, int mode);
 int WINL_MacKeyToWindowsKey(const PLAT_Input* event, int* flags);
 

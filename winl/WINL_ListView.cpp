@@ -669,14 +669,16 @@ BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARA
 
 // ---- columns ----
 
-int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width)
+int ListView_InsertColumn(HWND hwnd, int, const LVCOLUMN* col)
 {
   ListView* v = Find(hwnd);
-  if (!v || static_cast<int>(v->columns.size()) >= kMaxColumns) return -1;
-  const int pos = std::clamp(index, 0, static_cast<int>(v->columns.size()));
-  v->columns.insert(v->columns.begin() + pos, Column{title ? title : "", std::max(width, 0), 0});
-  for (int& o : v->order)
-    if (o >= pos) ++o;
+  if (!v || !col || static_cast<int>(v->columns.size()) >= kMaxColumns) return -1;
+  Column c{std::string(), 100, 0};
+  if ((col->mask & LVCF_TEXT) && col->pszText) c.title = col->pszText;
+  if (col->mask & LVCF_WIDTH) c.width = std::max(col->cx, 0);
+  if (col->mask & LVCF_FMT) c.format = col->fmt & 3;
+  const int pos = static_cast<int>(v->columns.size());
+  v->columns.push_back(std::move(c));
   v->order.push_back(pos);
   Mirror(hwnd, true);
   return pos;

@@ -195,7 +195,11 @@ int ListView_GetSelectedCount(HWND hwnd);
 BOOL ListView_SortItems(HWND hwnd, int (*compare)(LPARAM, LPARAM, LPARAM), LPARAM user);
 
 // ---- columns ----
-int ListView_InsertColumn(HWND hwnd, int index, const char* title, int width);
+// Appends a column with the title, width and alignment col's mask names
+// (a width not named is 100); the index of the new column, or -1 for no
+// record, no list view or too many columns. The index asked for does not
+// move the column: columns are placed by ListView_SetColumnOrderArray.
+int ListView_InsertColumn(HWND hwnd, int index, const LVCOLUMN* col);
 BOOL ListView_DeleteColumn(HWND hwnd, int index);
 // Pixels; a width of 0 hides the column, which then reports 0.
 int ListView_GetColumnWidth(HWND hwnd, int column);

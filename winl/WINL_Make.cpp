@@ -109,6 +109,46 @@ std::string ControlText(const char* text)
 
 // ---- placing a control ----
 
+// The class a control is found by (FindWindowEx), as its maker names it.
+const char* ClassOf(PLAT_ControlKind kind)
+{
+  switch (kind)
+  {
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    case PLAT_ControlKind::GroupBox: return "Button";
+    case PLAT_ControlKind::Label: return "Static";
+    case PLAT_ControlKind::Edit:
+    case PLAT_ControlKind::TextView: return "Edit";
+    case PLAT_ControlKind::DropList:
+    case PLAT_ControlKind::ComboEdit: return "ComboBox";
+    case PLAT_ControlKind::Slider: return "msctls_trackbar32";
+    case PLAT_ControlKind::Progress: return "msctls_progress32";
+    case PLAT_ControlKind::Tabs: return "SysTabControl32";
+  }
+  return "";
+}
+
+// The system font's size for a control made at the x scale: small dialogs
+// get small text (8 below 1.0, else 10), combos always 10; from 1.81 on a
+// control keeps its own font (0).
+int FontSizeFor(PLAT_ControlKind kind, double xScale)
+{
+  switch (kind)
+  {
+    case PLAT_ControlKind::DropList:
+    case PLAT_ControlKind::ComboEdit: return 10;
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    case PLAT_ControlKind::Label:
+    case PLAT_ControlKind::Edit:
+    case PLAT_ControlKind::TextView: return xScale >= 1.81 ? 0 : xScale < 1.0 ? 8 : 10;
+    default: return 0;
+  }
+}
+
 WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR style, const Frame& f,
                      const std::string& text)
 {
@@ -118,6 +158,7 @@ WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR s
   w->control = std::make_unique<WINL_Control>();
   w->control->kind = kind;
   w->control->style = style;
+  w->className = ClassOf(kind);
   w->tag = id;
   w->x = f.x;
   w->y = f.y;
@@ -126,6 +167,8 @@ WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR s
   w->hidden = (style & WINL_STYLE_HIDDEN) != 0;
   w->wndproc = WINL_ControlProc;
   w->native = PLAT_ControlCreate(w->id, kind, options);
+  if (w->native)
+    if (const int size = FontSizeFor(kind, gLayout.sx)) PLAT_ControlSetFontSize(w->native.get(), size);
   WINL_ControlSetText(w, text.c_str());
   WINL_LinkView(w, parent);
   return w;

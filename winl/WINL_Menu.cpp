@@ -3,6 +3,7 @@
 #include "winl/WINL_App.h"
 #include "winl/WINL_Keys.h"
 #include "winl/WINL_MenuPrivate.h"
+#include "winl/draw/WINL_GDIPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -320,7 +321,13 @@ BOOL InsertMenuItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* 
   if ((info->fMask & MIIM_SUBMENU) && info->hSubMenu && !CanAttach(m, sub)) return FALSE;
   WINL_MenuItem it;
   if (info->fType == MFT_BITMAP)
+  {
     it.bitmap = true;
+    // The item shows the bitmap's picture as it is now.
+    BASE_MutexLock lock(WINL_GDILock());
+    if (const HGDIOBJ__* b = WINL_LiveObject(reinterpret_cast<HGDIOBJ>(info->dwTypeData), WINL_OBJ_BITMAP))
+      it.image = b->image;
+  }
   else if (info->fType != MFT_STRING)
     it.separator = true;
   else
@@ -608,8 +615,23 @@ BOOL SetMenu(HWND hwnd, HMENU menu)
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || WINL_IsQuitting()) return FALSE;
   if (menu && !WINL_FindMenu(menu)) return FALSE;
+  const uint64_t before = WINL_MenuNativeBarOf(w);
   WINL_MenuNativeSetBar(w, menu ? IdOf(menu) : 0);
+  // A new menu of the active window is shown at once: its window fills it
+  // in first.
+  WINL_Wnd* content = WINL_ContentOf(w);
+  if (menu && before != IdOf(menu) && content && content == WINL_KeyWindow())
+    WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
   return TRUE;
+}
+
+void WINL_ReleaseWindowMenu(WINL_Wnd* content)
+{
+  const uint64_t menu = WINL_MenuNativeBarOf(content);
+  if (!menu) return;
+  if (gCurrentMenu == menu && !WINL_IsQuitting()) gCurrentMenu = 0;
+  WINL_MenuNativeSetBar(content, 0);
+  DestroyMenu(HandleOf(menu));
 }
 
 HMENU GetMenu(HWND hwnd)

@@ -28,6 +28,7 @@ std::vector<PLAT_MenuEntry> EntriesOf(const WINL_MenuRec* m, int depth)
   for (const WINL_MenuItem& it : m->items)
   {
     PLAT_MenuEntry e;
+    e.menu = m->id;
     e.separator = it.separator;
     e.title = it.title;
     e.command = it.id;
@@ -35,6 +36,7 @@ std::vector<PLAT_MenuEntry> EntriesOf(const WINL_MenuRec* m, int depth)
     e.checked = it.checked;
     e.accelKey = it.accelKey;
     e.accelMods = it.accelMods;
+    e.image = it.image;
     if (const WINL_MenuRec* sub = it.submenu ? WINL_FindMenu(it.submenu) : nullptr)
     {
       e.submenu = sub->id;
@@ -70,9 +72,11 @@ class MenuHandler : public PLAT_MenuHandler
 public:
   // A chosen item goes to the window whose bar holds it, or to the menu's
   // own destination when the program set one.
-  void OnMenuCommand(uint64_t window, unsigned command) override
+  void OnMenuCommand(uint64_t window, uint64_t menu, unsigned command) override
   {
-    WINL_Send(window, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    const WINL_MenuRec* m = WINL_FindMenu(menu);
+    const uint64_t to = m && m->destination && WINL_Live(m->destination) ? m->destination : window;
+    WINL_Send(to, WM_COMMAND, static_cast<WPARAM>(command), 0);
   }
   void OnMenuShown(uint64_t window, uint64_t menu) override
   {

@@ -4,9 +4,11 @@
 
 #include "winl/WINL_Menu.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class PLAT_Image;
 struct WINL_Wnd;
 
 struct WINL_MenuItem
@@ -17,6 +19,7 @@ struct WINL_MenuItem
   bool checked = false;
   bool separator = false;
   bool bitmap = false;
+  std::shared_ptr<PLAT_Image> image;  // a bitmap item's picture
   uint64_t submenu = 0;   // the menu this item opens, owned by the item's menu
   ULONG_PTR data = 0;
   int accelKey = 0;       // a virtual key of the layer, 0 for none
@@ -44,6 +47,10 @@ void WINL_MenuNativeSetBar(WINL_Wnd* w, uint64_t menu);
 uint64_t WINL_MenuNativeBarOf(WINL_Wnd* w);
 // Shows the popup and runs until it closes; the chosen command or 0.
 int WINL_MenuNativePopup(uint64_t menu, WINL_Wnd* over, int x, int y);
+
+// A content view's WM_DESTROY: its window's menu is taken off and freed,
+// and stops being the application's menu unless the application is quitting.
+void WINL_ReleaseWindowMenu(WINL_Wnd* content);
 
 // From the toolkit half: a menu is about to show.
 void WINL_MenuOpened(uint64_t menu);

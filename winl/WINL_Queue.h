@@ -52,6 +52,19 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT ms, TIMERPROC proc);
 // was stopped (from another thread: when the request was queued).
 BOOL KillTimer(HWND hwnd, UINT_PTR id);
 
+// ---- waits on the main loop (main thread) ----
+
+// Runs the main loop for ms milliseconds: events, posted messages and
+// timers are handled meanwhile.
+void WINL_RunLoopWait(DWORD ms);
+// The same, with timers that call a procedure firing only for the window
+// (timers sending WM_TIMER fire for all); the restriction in force before
+// comes back afterwards.
+void WINL_RunLoopWaitForWindow(DWORD ms, HWND onlyTimersOf);
+// Handles what waits now, at most 100 events, waiting at most 1 ms for
+// each; the number handled.
+int WINL_DispatchPendingEvents();
+
 // ---- text ----
 
 // A zero-terminated text as a string: UTF-8 as it is; text that is not UTF-8

@@ -4,6 +4,7 @@
 #include "winl/WINL_Queue.h"
 
 #include "core/BASE_Mutex.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "winl/WINL_QueuePrivate.h"
 #include "winl/draw/WINL_Runtime.h"
 #include "winl/WINL_WndPrivate.h"
@@ -40,6 +41,9 @@ Timers& T()
 
 constexpr UINT_PTR kAllTimers = static_cast<UINT_PTR>(-1);
 
+// During a wait for one window: the only window whose procedure timers fire.
+uintptr_t gOnlyTimersOf = 0;
+
 bool Fire(void* data)
 {
   const uint64_t serial = reinterpret_cast<uintptr_t>(data);
@@ -52,6 +56,7 @@ bool Fire(void* data)
     timer = *it;
   }
   HWND hwnd = reinterpret_cast<HWND>(timer.hwnd);
+  if (timer.proc && gOnlyTimersOf && timer.hwnd != gOnlyTimersOf) return true;  // skipped, kept
   if (timer.proc)
     timer.proc(hwnd, WM_TIMER, timer.id, GetTickCount());
   else if (WINL_Wnd* w = WINL_Live(hwnd))
@@ -125,4 +130,28 @@ int WINL_GetTimerCount()
   Timers& t = T();
   BASE_MutexLock lock(t.mutex);
   return static_cast<int>(t.list.size());
+}
+
+// ---- waits on the main loop ----
+
+void WINL_RunLoopWait(DWORD ms)
+{
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms)
+    if (!PLAT_LoopIterate(false)) Sleep(1);
+}
+
+void WINL_RunLoopWaitForWindow(DWORD ms, HWND onlyTimersOf)
+{
+  const uintptr_t before = gOnlyTimersOf;
+  gOnlyTimersOf = reinterpret_cast<uintptr_t>(onlyTimersOf);
+  WINL_RunLoopWait(ms);
+  gOnlyTimersOf = before;
+}
+
+int WINL_DispatchPendingEvents()
+{
+  int handled = 0;
+  while (handled < 100 && PLAT_LoopIterate(false)) ++handled;
+  return handled;
 }

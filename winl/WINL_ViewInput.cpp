@@ -13,6 +13,7 @@
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -25,20 +26,24 @@ namespace
 
 // The toolkit reports the second press of a double click as a press of its
 // own followed by a double-press event; procedures want DOWN, UP, DBLCLK,
-// UP. Presses of the same button close enough in time and place count up.
+// UP. Presses of the same button on the same view close enough in time and
+// place count up; a press on another view (a window that took the place of
+// the one clicked before, say) starts a new count.
 struct ClickCounter
 {
+  uint64_t view = 0;
   int button = 0;
   uint32_t time = 0;
   double x = 0;
   double y = 0;
   int count = 0;
 
-  int Press(int b, uint32_t t, double px, double py, int maxMs, int maxDistance)
+  int Press(uint64_t v, int b, uint32_t t, double px, double py, int maxMs, int maxDistance)
   {
-    const bool again = count > 0 && b == button && t - time <= static_cast<uint32_t>(maxMs) &&
+    const bool again = count > 0 && v == view && b == button && t - time <= static_cast<uint32_t>(maxMs) &&
                        std::fabs(px - x) <= maxDistance && std::fabs(py - y) <= maxDistance;
     count = again ? count + 1 : 1;
+    view = v;
     button = b;
     time = t;
     x = px;
@@ -137,7 +142,7 @@ void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
 {
   // A new press ends any promise a finished drag left behind.
   WINL_FinishDragDrop();
-  const int count = gClicks.Press(in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
+  const int count = gClicks.Press(w->id, in.button, in.time, in.rootX, in.rootY, PLAT_GtkDoubleClickTime(),
                                   PLAT_GtkDoubleClickDistance());
   if (in.button == 1)
   {
@@ -201,6 +206,62 @@ void Wheel(WINL_Wnd* w, const PLAT_Input& in)
   WINL_DispatchGuard guard(*w);
   if (in.wheelY != 0) SendMouseMessage(w, WM_MOUSEWHEEL, in);
   if (in.wheelX != 0 && w->state.load() == kWndAlive) SendMouseMessage(w, WM_MOUSEHWHEEL, in);
+}
+
+// Sends one step of a gesture as its pair of WM_GESTURE messages.
+void SendGesture(WINL_Wnd* w, DWORD id, uint64_t begin, uint64_t end, POINTS at, POINTS endAt)
+{
+  HWND hwnd = WINL_Handle(w);
+  GESTUREINFO info{};
+  info.cbSize = sizeof info;
+  info.dwFlags = GF_BEGIN;
+  info.dwID = id;
+  info.hwndTarget = hwnd;
+  info.ptsLocation = at;
+  info.ullArguments = begin;
+  SendMessage(hwnd, WM_GESTURE, 0, reinterpret_cast<LPARAM>(&info));
+  if (w->state.load() != kWndAlive) return;
+  info.dwFlags = GF_END;
+  info.ptsLocation = endAt;
+  info.ullArguments = end;
+  SendMessage(hwnd, WM_GESTURE, id == GID_PAN ? 0 : static_cast<WPARAM>(end), reinterpret_cast<LPARAM>(&info));
+}
+
+// A change too small to show as a step still counts as one, in its direction.
+int AtLeastOneStep(int d, double change) { return d != 0 ? d : change > 0 ? 1 : -1; }
+
+void Gesture(WINL_Wnd* w, const PLAT_Input& in)
+{
+  if (!w->enabled) return;
+  WINL_DispatchGuard guard(*w);
+  const POINTS at{static_cast<int16_t>(gLastEventPos.x), static_cast<int16_t>(gLastEventPos.y)};
+  switch (in.kind)
+  {
+    case PLAT_Input::Kind::Magnify:
+    {
+      const int d = AtLeastOneStep(static_cast<int>(1024 * static_cast<float>(in.gesture) + 0.5), in.gesture);
+      SendGesture(w, GID_ZOOM, 1024, static_cast<uint64_t>(std::clamp(1024 + d, 512, 2048)), at, at);
+      break;
+    }
+    case PLAT_Input::Kind::Rotate:
+    {
+      const int d = AtLeastOneStep(static_cast<int>(in.gesture * 32767 / 60), in.gesture);
+      SendGesture(w, GID_ROTATE, 0, static_cast<uint64_t>(std::clamp(32767 + d, 0, 65535)), at, at);
+      break;
+    }
+    default:
+    {
+      // The end lies a view's width or height away, y up: a swipe to the
+      // right ends to the right, a swipe down lower on the screen.
+      POINTS endAt = at;
+      if (in.swipeX != 0)
+        endAt.x = static_cast<int16_t>(at.x + in.swipeX * w->w);
+      else
+        endAt.y = static_cast<int16_t>(at.y - in.swipeY * w->h);
+      SendGesture(w, GID_PAN, 0, 0, at, endAt);
+      break;
+    }
+  }
 }
 
 bool Key(WINL_Wnd* w, const PLAT_Input& in)
@@ -293,11 +354,21 @@ bool WINL_ViewInput(WINL_Wnd* w, const PLAT_Input& input)
     case PLAT_Input::Kind::Scroll: Wheel(w, in); return true;
     case PLAT_Input::Kind::KeyDown:
     case PLAT_Input::Kind::KeyUp: return Key(w, in);
+    case PLAT_Input::Kind::Magnify:
+    case PLAT_Input::Kind::Rotate:
+    case PLAT_Input::Kind::Swipe: Gesture(w, in); return true;
   }
   return false;
 }
 
 POINT WINL_LastEventPos() { return gLastEventPos; }
+
+bool WINL_GetGestureInfo(LPARAM lParam, GESTUREINFO* info)
+{
+  if (!lParam || !info) return false;
+  *info = *reinterpret_cast<const GESTUREINFO*>(lParam);
+  return true;
+}
 
 void WINL_EnableRightClickEmulate(bool on) { gRightClickEmulation = on; }
 

@@ -3,6 +3,7 @@
 
 #include "winl/WINL_Window.h"
 
+#include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_WndPrivate.h"
 
@@ -268,6 +269,7 @@ LRESULT Teardown(WINL_Wnd* w, WPARAM wParam, LPARAM lParam)
   }
   if (GetCapture() == h) ReleaseCapture();
   WINL_MessageQueue_Clear(h);
+  if (w->frame) WINL_ReleaseWindowMenu(w);
   // A handler may destroy siblings, so walk a copy and skip the gone ones.
   const std::vector<uint64_t> children = w->children;
   for (uint64_t id : children) WINL_Send(id, WM_DESTROY, 0, 0);

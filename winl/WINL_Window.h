@@ -133,6 +133,39 @@ struct MINMAXINFO
   POINT ptMaxTrackSize;
 };
 
+// WM_GESTURE's lParam. Each gesture step comes as two messages: flags
+// GF_BEGIN with wParam 0 and the starting argument, then GF_END with wParam
+// and the argument both the step's end (0 for a pan). Zoom: 1024 is the
+// scale so far, the end 1024 plus the change times 1024, within 512..2048.
+// Rotate: 32767 is no turn, each 60 degrees to the left adds 32767 (at most
+// 65535). Pan (a swipe): the end's location lies one view width or height
+// away in the swipe's direction, y up.
+constexpr DWORD GF_BEGIN = 1;
+constexpr DWORD GF_END = 4;
+constexpr DWORD GID_ZOOM = 3;
+constexpr DWORD GID_PAN = 4;
+constexpr DWORD GID_ROTATE = 5;
+struct POINTS
+{
+  int16_t x;
+  int16_t y;
+};
+struct GESTUREINFO
+{
+  UINT cbSize;           // 56
+  DWORD dwFlags;
+  DWORD dwID;
+  HWND hwndTarget;
+  POINTS ptsLocation;    // screen, y up
+  DWORD dwInstanceID;
+  DWORD dwSequenceID;
+  uint64_t ullArguments;
+  UINT cbExtraArgs;
+};
+// Copies the record a WM_GESTURE's lParam points to; false when either is
+// null.
+bool WINL_GetGestureInfo(LPARAM lParam, GESTUREINFO* info);
+
 // ---- window longs ----
 constexpr int GWLP_USERDATA = -21;
 constexpr int GWL_EXSTYLE = -20;
@@ -242,7 +275,9 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect);
 BOOL GetClientRect(HWND hwnd, RECT* rect);
 BOOL ClientToScreen(HWND hwnd, POINT* point);
 BOOL ScreenToClient(HWND hwnd, POINT* point);
-// The screen's work area (or whole frame) holding the point or rectangle.
+// The work area (or whole frame) of the monitor holding the middle of the
+// source rectangle (a point: a rectangle of no size), the primary one for
+// null or a point on none; y-up like a window's frame.
 BOOL WINL_GetViewPort(RECT* out, const RECT* source, bool workArea);
 // The primary screen's width and height (1024 without a display); 16 for
 // 2, 3, 20 and 21; 0 for any other index.
@@ -279,6 +314,13 @@ HWND GetParent(HWND hwnd);
 // Moves a child view under another view (keeping its frame) or, with a null
 // parent, into a new top-level window of its own. Returns the old parent.
 HWND SetParent(HWND hwnd, HWND parent);
+// Wraps a child view in a new modeless window (style: PLAT_WINDOW_ bits,
+// 1 titled, 2 closable, 4 miniaturizable, 8 resizable) at the same place
+// on the screen, owned by the window of owner (a view or content view; none
+// for null), shown unless the view is hidden. Returns the view, now that
+// window's content; null for a view that already is one, or an owner
+// inside the view.
+HWND WINL_CreateModelessFrameForView(HWND child, HWND owner, unsigned styleMask);
 HWND GetWindow(HWND hwnd, UINT cmd);
 BOOL IsChild(HWND parent, HWND hwnd);
 // The content view of every top-level window, front first. Windows destroyed
@@ -287,8 +329,9 @@ BOOL EnumWindows(WNDENUMPROC fn, LPARAM lParam);
 // Every descendant, depth first; skips windows destroyed meanwhile.
 BOOL EnumChildWindows(HWND hwnd, WNDENUMPROC fn, LPARAM lParam);
 // The next child of parent after `after` (the first for null) whose class
-// name and window text match (null matches anything); parent null searches
-// the top-level windows.
+// name (without regard to case; "Static" also finds one-line text fields)
+// and text (a control's caption) match, null matching anything; parent null
+// searches the top-level windows.
 HWND FindWindowEx(HWND parent, HWND after, const char* className, const char* title);
 
 // Moves every child of the window by (dx, dy) and marks it for painting.
@@ -298,6 +341,27 @@ BOOL GetWindowContentViewRect(HWND hwnd, RECT* rect);
 // The file the window shows and whether it has unsaved changes; ignored
 // when the content view has the property "WINL_DisableWindowRepre".
 void WINL_SetWindowRepre(HWND hwnd, const char* fileName, bool edited);
+
+// Whether a view is opaque: an opaque view paints its whole frame, so what
+// lies behind it is not painted first.
+void SetOpaque(HWND hwnd, bool opaque);
+// Allows painting the view and its children in one pass (the default);
+// kept for callers, the toolkit always paints in one pass.
+void SetAllowNoMiddleManRendering(HWND hwnd, bool allow);
+// Paints at once whatever waits to be painted in the window of the view.
+void WINL_FlushWindow(HWND hwnd);
+// Takes a window (or the window of a view) off the screen; it stays until
+// DestroyWindow and may be shown again.
+void WINL_CloseWindow(HWND hwnd);
+// Minimizes every shown window of the application.
+void WINL_HideApp();
+// Levels of top-level windows: an owned window floats over its owner by
+// one level plus its raise amount (0 at creation); a level above 0 keeps
+// the window above ordinary ones. Kept by window; 0 for other handles.
+int WINL_GetWindowWantRaiseAmt(HWND hwnd);
+void WINL_SetWindowWantRaiseAmt(HWND hwnd, int amount);
+void WINL_SetWindowLevel(HWND hwnd, int level);
+int WINL_GetWindowLevel(HWND hwnd);
 
 // A modal session driven by its caller: Start shows the window and takes
 // the keyboard, and until End the application's other windows get no input;
@@ -338,6 +402,11 @@ HDC GetWindowDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
 // TRUE when the window's pixels are more than 1.9 device pixels wide.
 BOOL WINL_IsRetinaHWND(HWND hwnd);
+// Marks the focus with a grey, half-transparent overlay over the rectangle
+// (client coordinates of the view) that the mouse passes through, kept
+// above the view's window. *state keeps the overlay: a new rectangle
+// replaces the previous mark, a null one removes it (state then null).
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** state);
 
 // ---- the toolkit ----
 

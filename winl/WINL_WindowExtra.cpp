@@ -1,6 +1,7 @@
 // Window functions offered to callers of the layer's API beyond what the
 // editor uses: scrolling children, the content frame, the represented file,
-// caller-driven modal sessions and a top-level window's new caption style.
+// opacity, flushing, closing and levels, caller-driven modal sessions and a
+// top-level window's new caption style.
 
 #include "winl/WINL_Window.h"
 
@@ -44,6 +45,83 @@ void WINL_SetWindowRepre(HWND hwnd, const char* fileName, bool edited)
   if (!content || GetProp(WINL_Handle(content), "WINL_DisableWindowRepre")) return;
   content->frame->representedFile = fileName ? fileName : "";
   content->frame->edited = edited;
+}
+
+void SetOpaque(HWND hwnd, bool opaque)
+{
+  if (WINL_Wnd* w = WINL_Live(hwnd)) w->opaque = opaque;
+}
+
+void SetAllowNoMiddleManRendering(HWND hwnd, bool allow)
+{
+  if (WINL_Wnd* w = WINL_Live(hwnd)) w->allowOnePass = allow;
+}
+
+void WINL_FlushWindow(HWND hwnd)
+{
+  if (WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd))) UpdateWindow(WINL_Handle(content));
+}
+
+void WINL_CloseWindow(HWND hwnd)
+{
+  if (WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd))) ShowWindow(WINL_Handle(content), SW_HIDE);
+}
+
+void WINL_HideApp()
+{
+  for (uint64_t id : WINL_TopLevels())
+    if (WINL_Wnd* content = WINL_Live(id))
+      if (content->frame->visible && content->frame->native) content->frame->native->Iconify();
+}
+
+void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** state)
+{
+  if (!state) return;
+  PLAT_GtkOverlayClose(static_cast<PLAT_GtkOverlay*>(*state));
+  *state = nullptr;
+  WINL_Wnd* w = WINL_Live(hwnd);
+  if (!rect || !w) return;
+  POINT topLeft{rect->left, rect->top};
+  ClientToScreen(hwnd, &topLeft);
+  WINL_Wnd* content = WINL_ContentOf(w);
+  PLAT_GtkWindow* owner = content && content->frame ? content->frame->native.get() : nullptr;
+  const PLAT_Rect frame{WINL_ScreenXDown(topLeft.x), WINL_ScreenYDown(topLeft.y), rect->right - rect->left,
+                        rect->bottom - rect->top};
+  *state = PLAT_GtkOverlayShow(owner, frame);
+}
+
+namespace
+{
+WINL_Frame* FrameOf(HWND hwnd)
+{
+  WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
+  return content ? content->frame.get() : nullptr;
+}
+}  // namespace
+
+int WINL_GetWindowWantRaiseAmt(HWND hwnd)
+{
+  const WINL_Frame* f = FrameOf(hwnd);
+  return f ? f->wantRaise : 0;
+}
+
+void WINL_SetWindowWantRaiseAmt(HWND hwnd, int amount)
+{
+  if (WINL_Frame* f = FrameOf(hwnd)) f->wantRaise = amount;
+}
+
+void WINL_SetWindowLevel(HWND hwnd, int level)
+{
+  WINL_Frame* f = FrameOf(hwnd);
+  if (!f) return;
+  f->level = level;
+  if (f->native) f->native->SetKeepAbove(level > 0);
+}
+
+int WINL_GetWindowLevel(HWND hwnd)
+{
+  const WINL_Frame* f = FrameOf(hwnd);
+  return f ? f->level : 0;
 }
 
 WINL_ModalSession* WINL_ModalWindowStart(HWND hwnd)

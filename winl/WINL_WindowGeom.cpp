@@ -92,11 +92,18 @@ int GetSystemMetrics(int index)
   }
 }
 
-BOOL WINL_GetViewPort(RECT* out, const RECT*, bool workArea)
+BOOL WINL_GetViewPort(RECT* out, const RECT* source, bool workArea)
 {
   if (!out) return FALSE;
   PLAT_Rect frame, work;
   WINL_Monitor(&frame, &work);
+  // The monitor holding the middle of the source (y-up like a frame).
+  if (source)
+  {
+    const int x = WINL_ScreenXDown((source->left + source->right) / 2);
+    const int y = WINL_ScreenYDown((source->top + source->bottom) / 2);
+    PLAT_GtkGetMonitorAt(x, y, &frame, &work);
+  }
   const PLAT_Rect& r = workArea ? work : frame;
   // y-up: the lower edge in top, the upper in bottom, like a window's frame.
   *out = {WINL_ScreenXUp(r.x), WINL_ScreenYUp(r.y + r.h), WINL_ScreenXUp(r.x + r.w), WINL_ScreenYUp(r.y)};
@@ -216,6 +223,11 @@ void ApplyTopFrame(WINL_Wnd* content, int x, int y, int w, int h, bool tellDispl
   content->h = h;
   if (f->native && tellDisplay)
   {
+    // The limits the procedure answers now also bound the user's sizing.
+    POINT minSize, maxSize;
+    SizeLimits(content, &minSize, &maxSize);
+    if (content->state.load() != kWndAlive) return;
+    f->native->SetSizeLimits(minSize.x, minSize.y, maxSize.x, maxSize.y);
     f->pendingConfigures = 1;
     gLastFrameRequest = NowMs();
     f->native->SetFrame({x, y, w, h});
@@ -250,8 +262,15 @@ void WINL_FrameReported(WINL_Wnd* content, const PLAT_Rect& r)
   // A report of an older request while the latest is on its way.
   if (f->pendingConfigures && NowMs() - gLastFrameRequest < kConfigureWaitMs) return;
   f->pendingConfigures = 0;
-  // The user (or the window manager) moved or sized the window.
-  ApplyTopFrame(content, r.x, r.y, r.w, r.h, false);
+  // The user (or the window manager) moved or sized the window; a size
+  // outside the procedure's limits (no window manager kept to them) is
+  // brought back within them.
+  POINT minSize, maxSize;
+  SizeLimits(content, &minSize, &maxSize);
+  if (content->state.load() != kWndAlive) return;
+  const int w = Clamp(r.w, minSize.x, std::max(minSize.x, maxSize.x));
+  const int h = Clamp(r.h, minSize.y, std::max(minSize.y, maxSize.y));
+  ApplyTopFrame(content, r.x, r.y, w, h, w != r.w || h != r.h);
 }
 
 // ---- placement ----

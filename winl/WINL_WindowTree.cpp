@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <strings.h>
 
 // ---- sections ----
 // linking · parents · enumeration · focus and activation · capture
@@ -109,22 +110,36 @@ HWND SetParent(HWND hwnd, HWND parent)
   // Without a parent the view becomes the content of a window of its own,
   // owned by the window it was in.
   WINL_Wnd* formerContent = WINL_ContentOf(w);
+  WINL_CreateModelessFrameForView(hwnd, WINL_Handle(formerContent),
+                                  PLAT_WINDOW_TITLED | PLAT_WINDOW_CLOSABLE | PLAT_WINDOW_MINIATURIZABLE);
+  return old;
+}
+
+HWND WINL_CreateModelessFrameForView(HWND child, HWND owner, unsigned styleMask)
+{
+  WINL_Wnd* w = WINL_Live(child);
+  if (!w || w->frame) return nullptr;
+  WINL_Wnd* ownerContent = owner ? WINL_ContentOf(WINL_Live(owner)) : nullptr;
+  if (ownerContent == w || (owner && IsChild(child, owner))) return nullptr;
+  // The window keeps the view where it was on the screen.
   int ox, oy;
   WINL_ViewScreenOrigin(w, &ox, &oy);
   WINL_LinkView(w, nullptr);
   w->frame = std::make_unique<WINL_Frame>();
-  w->frame->style = PLAT_WINDOW_TITLED | PLAT_WINDOW_CLOSABLE | PLAT_WINDOW_MINIATURIZABLE;
+  w->frame->style = styleMask & (PLAT_WINDOW_TITLED | PLAT_WINDOW_CLOSABLE | PLAT_WINDOW_MINIATURIZABLE |
+                                 PLAT_WINDOW_RESIZABLE);
   if (w->native) w->frame->native = PLAT_GtkWindow::Create(w->id, w->native.get(), w->frame->style, false);
-  if (formerContent)
+  if (ownerContent)
   {
-    w->frame->owner = formerContent->id;
-    formerContent->frame->owned.insert(formerContent->frame->owned.begin(), w->id);
-    if (w->frame->native && formerContent->frame->native) w->frame->native->SetOwner(formerContent->frame->native.get());
+    w->frame->owner = ownerContent->id;
+    ownerContent->frame->owned.insert(ownerContent->frame->owned.begin(), w->id);
+    if (w->frame->native && ownerContent->frame->native)
+      w->frame->native->SetOwner(ownerContent->frame->native.get());
   }
   WINL_BringToFront(w->id);
   WINL_SetTopFrame(w, ox, oy, w->w, w->h);
-  if (!w->hidden) ShowWindow(hwnd, SW_SHOWNORMAL);
-  return old;
+  if (!w->hidden) ShowWindow(child, SW_SHOWNORMAL);
+  return child;
 }
 
 // ---- enumeration ----
@@ -155,10 +170,18 @@ BOOL EnumChildren(WINL_Wnd* w, WNDENUMPROC fn, LPARAM lParam)
   return TRUE;
 }
 
+// Class names compare without regard to case; "Static" also finds the one-
+// line text fields, which are labels and edit fields alike. A control's
+// title is its text.
 bool TitleMatches(const WINL_Wnd* w, const char* className, const char* title)
 {
-  if (className && w->className != className) return false;
-  return !title || w->title == title;
+  if (className && strcasecmp(w->className.c_str(), className) != 0)
+  {
+    const bool textField =
+        w->control && (w->control->kind == PLAT_ControlKind::Label || w->control->kind == PLAT_ControlKind::Edit);
+    if (!textField || strcasecmp(className, "Static") != 0) return false;
+  }
+  return !title || (w->control ? w->control->text : w->title) == title;
 }
 }  // namespace
 

@@ -54,6 +54,8 @@ struct WINL_Frame
   // Frames the layer asked for and the display has not reported back yet;
   // reports of other frames meanwhile are stale and ignored.
   int pendingConfigures = 0;
+  int level = 0;                  // WINL_SetWindowLevel's
+  int wantRaise = 0;              // WINL_SetWindowWantRaiseAmt's
   std::string representedFile;    // the file the window shows
   bool edited = false;            // with unsaved changes
   std::unique_ptr<PLAT_GtkWindow> native;
@@ -104,6 +106,7 @@ struct WINL_Wnd
   bool flipped = true;
   bool acceptsFiles = false;
   bool fakeRightMouse = false;
+  bool allowOnePass = true;        // SetAllowNoMiddleManRendering's
   std::string title;
   std::string className;
   uint32_t createFlags = 0;

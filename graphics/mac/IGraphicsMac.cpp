@@ -230,7 +230,10 @@ bool IGraphicsMac::OnSurfaceInput(const PLAT_Input& in)
       // around the view.
       return key >= 0 && OnKeyDown(mPrevX, mPrevY, key);
     }
-    case PLAT_Input::Kind::KeyUp: return false;
+    case PLAT_Input::Kind::KeyUp:
+    case PLAT_Input::Kind::Magnify:
+    case PLAT_Input::Kind::Rotate:
+    case PLAT_Input::Kind::Swipe: return false;
   }
   return false;
 }

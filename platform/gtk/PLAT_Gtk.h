@@ -35,6 +35,9 @@ struct PLAT_Rect
 // The primary monitor's frame and work area, top-down screen pixels. False
 // before PLAT_GtkInit.
 bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea);
+// The same of the monitor holding the point (top-down screen pixels), or of
+// the nearest one.
+bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea);
 
 // The user's double-click settings: the longest interval in milliseconds and
 // the farthest distance in pixels between the two presses.
@@ -59,6 +62,9 @@ struct PLAT_Input
     Scroll,
     KeyDown,
     KeyUp,
+    Magnify,     // gestures of a touchpad or touch screen: see gesture, swipeX/Y
+    Rotate,
+    Swipe,
   };
   Kind kind = Kind::Motion;
   int button = 0;       // 1 left, 2 middle, 3 right
@@ -68,14 +74,21 @@ struct PLAT_Input
   double rootY = 0;
   double wheelX = 0;    // scroll steps: positive to the left ...
   double wheelY = 0;    // ... and away from the user
+  double gesture = 0;   // Magnify: the change of scale (0.25 a quarter larger); Rotate: degrees, counterclockwise
+  int swipeX = 0;       // Swipe: -1, 0 or 1, rightwards ...
+  int swipeY = 0;       // ... and downwards positive
   unsigned mods = 0;    // PLAT_MOD_ bits
   uint32_t time = 0;    // the event's time stamp, milliseconds
-  // Keys: the layer's code for keys that type no character (function keys,
-  // arrows, the keypad, Backspace), else 0; the character the key gives
-  // with Shift applied (0 for none; Shift+Tab gives 25, back-tab); and the
+  // Keys: the layer's code for keys that type no character (function keys
+  // F1-F24, arrows, the keypad, Backspace), else 0; the character typed,
+  // modifiers applied (0 for none; Shift+Tab gives 25, back-tab); the
+  // character of the same key without modifiers; for a dead key of the
+  // keyboard layout the accent it types before a space, else 0; and the
   // hardware key code.
   int virtualKey = 0;
   unsigned keyChar = 0;
+  unsigned plainChar = 0;
+  unsigned deadChar = 0;
   int keyCode = 0;
 };
 

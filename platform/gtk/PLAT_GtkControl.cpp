@@ -7,10 +7,13 @@
 
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_CanvasCairo.h"
+#include "platform/PLAT_CairoPrivate.h"
+#include "platform/PLAT_Image.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace
 {
@@ -78,6 +81,20 @@ gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data)
 {
   Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::FocusIn, 0);
   return FALSE;
+}
+
+gboolean OnFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::FocusOut, 0);
+  return FALSE;
+}
+
+// The list opens on the pointer or a key alike; closing it says nothing.
+void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
+{
+  gboolean shown = FALSE;
+  g_object_get(combo, "popup-shown", &shown, nullptr);
+  if (shown) Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::DropDown, 0);
 }
 
 void OnValueChanged(GtkRange* range, gpointer data)
@@ -255,6 +272,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_entry_set_activates_default(GTK_ENTRY(e), TRUE);
       g_signal_connect(e, "changed", G_CALLBACK(OnTextChanged), c);
       g_signal_connect(e, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+      g_signal_connect(e, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       return e;
     }
     case PLAT_ControlKind::TextView:
@@ -270,6 +288,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_widget_show(text);
       g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(text)), "changed", G_CALLBACK(OnTextChanged), c);
       g_signal_connect(text, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+      g_signal_connect(text, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       c->inner = text;
       return scroll;
     }
@@ -287,11 +306,13 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       EllipsizeCells(combo);
       MakeComboCompact(combo);
       g_signal_connect(combo, "changed", G_CALLBACK(OnComboChanged), c);
+      g_signal_connect(combo, "notify::popup-shown", G_CALLBACK(OnPopupShown), c);
       if (edit)
       {
         GtkWidget* entry = gtk_bin_get_child(GTK_BIN(combo));
         gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
         g_signal_connect(entry, "focus-in-event", G_CALLBACK(OnFocusIn), c);
+        g_signal_connect(entry, "focus-out-event", G_CALLBACK(OnFocusOut), c);
       }
       return combo;
     }
@@ -330,6 +351,7 @@ bool IsList(const PLAT_ControlImpl* c)
 PLAT_ControlImpl::~PLAT_ControlImpl()
 {
   if (textColor) g_object_unref(textColor);
+  if (font) g_object_unref(font);
   if (sentinel)
   {
     gtk_widget_destroy(sentinel);
@@ -405,6 +427,72 @@ void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb)
   c->textColor = gtk_css_provider_new();
   gtk_css_provider_load_from_data(c->textColor, css, -1, nullptr);
   ApplyTextColor(c);
+}
+
+namespace
+{
+// Font properties are inherited: set on the control, they reach its label,
+// entry, text view or list cells.
+void SetFontCss(PLAT_GtkView* control, PLAT_ControlImpl* c, const std::string& css)
+{
+  GtkStyleContext* style = gtk_widget_get_style_context(control->GetImpl()->widget);
+  if (c->font)
+  {
+    gtk_style_context_remove_provider(style, GTK_STYLE_PROVIDER(c->font));
+    g_object_unref(c->font);
+  }
+  c->font = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(c->font, css.c_str(), -1, nullptr);
+  gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(c->font), GTK_STYLE_PROVIDER_PRIORITY_USER);
+}
+}  // namespace
+
+void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || pixels <= 0) return;
+  SetFontCss(control, c, "* { font-size: " + std::to_string(pixels) + "px; }");
+}
+
+void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || !face || pixels <= 0) return;
+  PangoFontDescription* d = pango_font_description_from_string(face);
+  const char* family = pango_font_description_get_family(d);
+  std::string css = "* { font-family: \"";
+  for (const char* p = family ? family : ""; *p; ++p)
+    if (*p != '"' && *p != '\\') css += *p;
+  char rest[96];
+  std::snprintf(rest, sizeof rest, "\"; font-size: %.2fpx; font-weight: %d; font-style: %s; }", pixels,
+                static_cast<int>(pango_font_description_get_weight(d)),
+                pango_font_description_get_style(d) == PANGO_STYLE_NORMAL ? "normal" : "italic");
+  pango_font_description_free(d);
+  SetFontCss(control, c, css + rest);
+}
+
+void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || KindOf(c) != PLAT_ControlKind::TextView) return;
+  GtkAdjustment* a = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(c->inner));
+  gtk_adjustment_set_value(a, end ? gtk_adjustment_get_upper(a) - gtk_adjustment_get_page_size(a)
+                                  : gtk_adjustment_get_lower(a));
+}
+
+void PLAT_ControlSetImage(PLAT_GtkView* control, const PLAT_Image* image, bool right)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || !c->inner || !GTK_IS_BUTTON(c->inner)) return;
+  GtkButton* button = GTK_BUTTON(c->inner);
+  if (!image || !image->GetImpl())
+  {
+    gtk_button_set_image(button, nullptr);
+    return;
+  }
+  gtk_button_set_image(button, gtk_image_new_from_surface(image->GetImpl()->surface.get()));
+  gtk_button_set_always_show_image(button, TRUE);
+  gtk_button_set_image_position(button, right ? GTK_POS_RIGHT : GTK_POS_LEFT);
 }
 
 std::string PLAT_ControlGetText(PLAT_GtkView* control)

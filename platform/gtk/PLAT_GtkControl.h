@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 
+class PLAT_Image;
+
 enum class PLAT_ControlKind
 {
   PushButton,
@@ -52,6 +54,8 @@ enum class PLAT_ControlEvent
   Selected,     // a list's new item index
   TextChanged,
   FocusIn,
+  FocusOut,     // a text field or editable combo the user leaves
+  DropDown,     // a combo's list is about to show
   ValueChanged, // a slider's new value, rounded
   PageChanged,  // the tab index
 };
@@ -66,6 +70,16 @@ void PLAT_ControlSetCheck(PLAT_GtkView* control, int state);
 bool PLAT_ControlNaturalSize(PLAT_GtkView* control, int* width, int* height);
 // The colour of the control's text, 0xRRGGBB, or -1 for the theme's.
 void PLAT_ControlSetTextColor(PLAT_GtkView* control, int rgb);
+// The size of the control's text, in pixels (a point of the dialog units).
+void PLAT_ControlSetFontSize(PLAT_GtkView* control, int pixels);
+// The face of the control's text: family and style words ("DejaVu Sans
+// Bold") at the size in pixels.
+void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels);
+// Text views: shows the end of the text, or its start.
+void PLAT_ControlScrollTextTo(PLAT_GtkView* control, bool end);
+// A button's picture beside its caption (on the right when asked, else on
+// the left); null takes it away.
+void PLAT_ControlSetImage(PLAT_GtkView* control, const PLAT_Image* image, bool right);
 // Makes the button the one that Return presses in its window.
 void PLAT_ControlMakeDefault(PLAT_GtkView* control);
 

@@ -291,6 +291,19 @@ ListState* StateOf(PLAT_GtkView* list)
   return static_cast<ListState*>(g_object_get_data(G_OBJECT(list->GetImpl()->widget), kStateKey));
 }
 
+// Rows and columns change the table's layout only at the next frame; a
+// question about where things are, asked right after a change, is answered
+// from the layout the change makes, so the window's pending layout is done
+// first.
+ListState* LaidOut(PLAT_GtkView* list)
+{
+  ListState* s = StateOf(list);
+  if (!s || !gtk_widget_get_realized(s->tree)) return s;
+  GtkWidget* top = gtk_widget_get_toplevel(s->tree);
+  if (GTK_IS_WINDOW(top)) gtk_container_check_resize(GTK_CONTAINER(top));
+  return s;
+}
+
 void Report(ListState* s, PLAT_ListEvent event, int row, int column)
 {
   if (s->blocked || !gSource) return;
@@ -589,7 +602,7 @@ void PLAT_ListSetStateImageWidth(PLAT_GtkView* list, int width)
 
 int PLAT_ListHeaderHeight(PLAT_GtkView* list)
 {
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s || !gtk_tree_view_get_headers_visible(GTK_TREE_VIEW(s->tree)) || !gtk_widget_get_realized(s->tree)) return 0;
   // The rows' window starts below the header.
   gint x = 0, y = 0;
@@ -602,7 +615,7 @@ int PLAT_ListHeaderHeight(PLAT_GtkView* list)
 bool PLAT_ListCellAt(PLAT_GtkView* list, int x, int y, int* row, int* column)
 {
   *row = *column = -1;
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s || !gtk_widget_get_realized(s->tree)) return false;
   gint bx = 0, by = 0;
   gtk_tree_view_convert_tree_to_bin_window_coords(GTK_TREE_VIEW(s->tree), x, y, &bx, &by);
@@ -618,7 +631,7 @@ bool PLAT_ListCellAt(PLAT_GtkView* list, int x, int y, int* row, int* column)
 
 bool PLAT_ListCellRect(PLAT_GtkView* list, int row, int column, PLAT_Rect* rect)
 {
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s || !gtk_widget_get_realized(s->tree) || row < 0 || row >= s->model->shown) return false;
   GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
   GtkTreeViewColumn* col = nullptr;
@@ -656,7 +669,7 @@ bool PLAT_ListCellRect(PLAT_GtkView* list, int row, int column, PLAT_Rect* rect)
 
 bool PLAT_ListVisibleRect(PLAT_GtkView* list, PLAT_Rect* rect)
 {
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s || !gtk_widget_get_realized(s->tree)) return false;
   GdkRectangle visible;
   gtk_tree_view_get_visible_rect(GTK_TREE_VIEW(s->tree), &visible);
@@ -666,7 +679,7 @@ bool PLAT_ListVisibleRect(PLAT_GtkView* list, PLAT_Rect* rect)
 
 int PLAT_ListRowHeight(PLAT_GtkView* list)
 {
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s || !gtk_widget_get_realized(s->tree) || s->model->shown <= 0) return 0;
   GtkTreePath* path = gtk_tree_path_new_from_indices(0, -1);
   GdkRectangle area;
@@ -711,7 +724,7 @@ std::string PLAT_ListModelText(PLAT_GtkView* list, int row, int column)
 
 bool PLAT_ListTestRowPoint(PLAT_GtkView* list, int row, int* x, int* y)
 {
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   if (!s) return false;
   GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
   GdkWindow* bin = gtk_tree_view_get_bin_window(tree);
@@ -731,7 +744,7 @@ bool PLAT_ListTestRowPoint(PLAT_GtkView* list, int row, int* x, int* y)
 bool PLAT_ListVisibleRows(PLAT_GtkView* list, int* first, int* last)
 {
   *first = *last = -1;
-  ListState* s = StateOf(list);
+  ListState* s = LaidOut(list);
   GtkTreePath* start = nullptr;
   GtkTreePath* end = nullptr;
   if (!s || !gtk_tree_view_get_visible_range(GTK_TREE_VIEW(s->tree), &start, &end)) return false;

@@ -1,6 +1,8 @@
 #include "platform/gtk/PLAT_GtkMenu.h"
 
 #include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/PLAT_CairoPrivate.h"
+#include "platform/PLAT_Image.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <cstdio>
@@ -14,6 +16,7 @@ PLAT_MenuHandler* gHandler = nullptr;
 struct ItemInfo
 {
   uint64_t window = 0;
+  uint64_t menu = 0;
   uint64_t submenu = 0;
   unsigned command = 0;
   bool checked = false;
@@ -38,6 +41,7 @@ GtkWidget* gPopupMenu = nullptr;
 struct QueuedCommand
 {
   uint64_t window;
+  uint64_t menu;
   unsigned command;
 };
 
@@ -45,7 +49,7 @@ bool DeliverCommand(void* data)
 {
   const QueuedCommand q = *static_cast<QueuedCommand*>(data);
   delete static_cast<QueuedCommand*>(data);
-  if (gHandler) gHandler->OnMenuCommand(q.window, q.command);
+  if (gHandler) gHandler->OnMenuCommand(q.window, q.menu, q.command);
   return false;
 }
 
@@ -66,7 +70,7 @@ void OnActivate(GtkMenuItem* item, gpointer)
     if (gPopup) gPopup->chosen = info->command;
     return;
   }
-  PLAT_LoopAddIdle(DeliverCommand, new QueuedCommand{info->window, info->command});
+  PLAT_LoopAddIdle(DeliverCommand, new QueuedCommand{info->window, info->menu, info->command});
 }
 
 void OnSubmenuShow(GtkWidget* menu, gpointer)
@@ -134,9 +138,15 @@ void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t
       item = gtk_check_menu_item_new_with_label(e.title.c_str());
       gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
     }
+    else if (e.image && e.image->GetImpl())
+    {
+      // A picture item: the bitmap instead of a title.
+      item = gtk_menu_item_new();
+      gtk_container_add(GTK_CONTAINER(item), gtk_image_new_from_surface(e.image->GetImpl()->surface.get()));
+    }
     else
       item = gtk_menu_item_new_with_label(e.title.c_str());
-    g_object_set_data_full(G_OBJECT(item), kItemKey, new ItemInfo{window, e.submenu, e.command, e.checked},
+    g_object_set_data_full(G_OBJECT(item), kItemKey, new ItemInfo{window, e.menu, e.submenu, e.command, e.checked},
                            [](gpointer p) { delete static_cast<ItemInfo*>(p); });
     gtk_widget_set_sensitive(item, e.enabled);
     if (e.submenu)
@@ -290,8 +300,11 @@ GtkWidget* FindItem(GtkWidget* shell, const std::string& title)
   GtkWidget* found = nullptr;
   GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
   for (GList* l = children; l && !found; l = l->next)
-    if (InfoOf(GTK_WIDGET(l->data)) && title == gtk_menu_item_get_label(GTK_MENU_ITEM(l->data)))
-      found = GTK_WIDGET(l->data);
+  {
+    // A picture item has no title.
+    const char* label = InfoOf(GTK_WIDGET(l->data)) ? gtk_menu_item_get_label(GTK_MENU_ITEM(l->data)) : nullptr;
+    if (label && title == label) found = GTK_WIDGET(l->data);
+  }
   g_list_free(children);
   return found;
 }
@@ -404,5 +417,26 @@ bool PLAT_GtkTestActivatePopupItem(const std::string& title)
   if (!item) return false;
   // As a click does: the menu closes, then the item activates.
   gtk_menu_shell_activate_item(GTK_MENU_SHELL(gPopupMenu), item, TRUE);
+  return true;
+}
+
+bool PLAT_GtkTestMenuItemImage(PLAT_GtkWindow* window, const std::vector<std::string>& menuPath, int position,
+                               int* width, int* height)
+{
+  GtkWidget* item = FindPath(window, menuPath);
+  GtkWidget* menu = item ? gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)) : nullptr;
+  if (!menu) return false;
+  GList* children = gtk_container_get_children(GTK_CONTAINER(menu));
+  GtkWidget* at = GTK_WIDGET(g_list_nth_data(children, static_cast<guint>(position)));
+  g_list_free(children);
+  GtkWidget* picture = at ? gtk_bin_get_child(GTK_BIN(at)) : nullptr;
+  if (!picture || !GTK_IS_IMAGE(picture) || gtk_image_get_storage_type(GTK_IMAGE(picture)) != GTK_IMAGE_SURFACE)
+    return false;
+  cairo_surface_t* surface = nullptr;
+  g_object_get(picture, "surface", &surface, nullptr);
+  if (!surface) return false;
+  *width = cairo_image_surface_get_width(surface);
+  *height = cairo_image_surface_get_height(surface);
+  cairo_surface_destroy(surface);
   return true;
 }

@@ -12,8 +12,11 @@
 #include "platform/gtk/PLAT_GtkView.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+class PLAT_Image;
 
 struct PLAT_MenuEntry
 {
@@ -22,10 +25,12 @@ struct PLAT_MenuEntry
   bool enabled = true;
   bool checked = false;     // shown with a check mark
   bool separator = false;
+  uint64_t menu = 0;        // the layer's id of the menu holding this entry
   uint64_t submenu = 0;     // the layer's id of the menu this entry opens; children hold its entries
   std::vector<PLAT_MenuEntry> children;
   int accelKey = 0;         // a virtual key of the layer ('A', '0', 112 for F1, 37 for left ...) or a punctuation character
   unsigned accelMods = 0;   // PLAT_MOD_ bits
+  std::shared_ptr<const PLAT_Image> image;  // shown in place of the title when set
 };
 
 // What the user does with menus.
@@ -34,8 +39,8 @@ class PLAT_MenuHandler
 public:
   virtual ~PLAT_MenuHandler() = default;
   // An item of the bar of window (the id given to PLAT_GtkWindow::Create)
-  // was chosen.
-  virtual void OnMenuCommand(uint64_t window, unsigned command) = 0;
+  // was chosen; menu is the entry's holder (PLAT_MenuEntry::menu).
+  virtual void OnMenuCommand(uint64_t window, uint64_t menu, unsigned command) = 0;
   // The submenu with the layer's id menu is about to show in window's bar,
   // or in a popup (window 0).
   virtual void OnMenuShown(uint64_t window, uint64_t menu) = 0;
@@ -64,3 +69,7 @@ bool PLAT_GtkTestMenuItemChecked(PLAT_GtkWindow* window, const std::vector<std::
 // Activates the item with the title in the popup that is open now; false
 // when no popup is open or it has no such item.
 bool PLAT_GtkTestActivatePopupItem(const std::string& title);
+// Whether the item at position of the bar's menu along menuPath shows a
+// picture, and its size.
+bool PLAT_GtkTestMenuItemImage(PLAT_GtkWindow* window, const std::vector<std::string>& menuPath, int position,
+                               int* width, int* height);

@@ -30,6 +30,7 @@ struct PLAT_ControlImpl
   double minimum = 0;             // progress bars
   double maximum = 100;
   GtkCssProvider* textColor = nullptr;  // the colour the layer set on the text, or null
+  GtkCssProvider* font = nullptr;       // the text size the layer set, or null
 
   ~PLAT_ControlImpl();
 };

@@ -123,7 +123,10 @@ bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x
 void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index)
 {
   PLAT_ControlImpl* c = list->GetImpl()->control.get();
-  if (c && GTK_IS_COMBO_BOX(c->inner)) gtk_combo_box_set_active(GTK_COMBO_BOX(c->inner), index);
+  GtkWidget* widget = c ? (c->inner ? c->inner : list->GetImpl()->widget) : nullptr;
+  if (widget && GTK_IS_COMBO_BOX(widget)) gtk_combo_box_set_active(GTK_COMBO_BOX(widget), index);
+  if (widget && GTK_IS_NOTEBOOK(widget)) gtk_notebook_set_current_page(GTK_NOTEBOOK(widget), index);
+  if (widget && GTK_IS_RANGE(widget)) gtk_range_set_value(GTK_RANGE(widget), index);
 }
 
 PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
@@ -141,9 +144,11 @@ PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
   if (mods & PLAT_MOD_CONTROL) state |= GDK_CONTROL_MASK;
   if (mods & PLAT_MOD_ALT) state |= GDK_MOD1_MASK;
   if (mods & PLAT_MOD_SUPER) state |= GDK_SUPER_MASK;
+  // A key value the layout lacks (F17, a dead key) is delivered as it is.
   guint translated = keyval;
-  gdk_keymap_translate_keyboard_state(keymap, code, static_cast<GdkModifierType>(state), 0, &translated, nullptr,
-                                      nullptr, nullptr);
+  if (code == 0 || !gdk_keymap_translate_keyboard_state(keymap, code, static_cast<GdkModifierType>(state), 0,
+                                                        &translated, nullptr, nullptr, nullptr))
+    translated = keyval;
   GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
   event->key.keyval = translated;
   event->key.state = state;
@@ -151,4 +156,123 @@ PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods)
   const PLAT_Input in = PLAT_GtkKeyInput(&event->key);
   gdk_event_free(event);
   return in;
+}
+
+bool PLAT_GtkTestPinch(PLAT_GtkView* view, int x, int y, double scale, double degreesClockwise)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GdkWindow* window = gtk_widget_get_window(widget);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(window)));
+  int rootX = 0, rootY = 0;
+  gdk_window_get_origin(window, &rootX, &rootY);
+  struct Step { GdkTouchpadGesturePhase phase; double scale; double radians; } const steps[] = {
+      {GDK_TOUCHPAD_GESTURE_PHASE_BEGIN, 1, 0},
+      {GDK_TOUCHPAD_GESTURE_PHASE_UPDATE, scale, degreesClockwise * G_PI / 180},
+      {GDK_TOUCHPAD_GESTURE_PHASE_END, scale, 0},
+  };
+  for (const Step& s : steps)
+  {
+    GdkEvent* e = gdk_event_new(GDK_TOUCHPAD_PINCH);
+    e->touchpad_pinch.window = GDK_WINDOW(g_object_ref(window));
+    e->touchpad_pinch.send_event = TRUE;
+    e->touchpad_pinch.phase = static_cast<gint8>(s.phase);
+    e->touchpad_pinch.n_fingers = 2;
+    e->touchpad_pinch.time = GDK_CURRENT_TIME;
+    e->touchpad_pinch.x = x;
+    e->touchpad_pinch.y = y;
+    e->touchpad_pinch.x_root = rootX + x;
+    e->touchpad_pinch.y_root = rootY + y;
+    e->touchpad_pinch.scale = s.scale;
+    e->touchpad_pinch.angle_delta = s.radians;
+    gdk_event_set_device(e, pointer);
+    gtk_main_do_event(e);
+    gdk_event_free(e);
+  }
+  return true;
+}
+
+bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int* screenY)
+{
+  GtkWidget* widget = view->GetImpl()->widget;
+  GtkWidget* top = gtk_widget_get_toplevel(widget);
+  GdkWindow* window = gtk_widget_get_window(top);
+  if (!window || !gdk_window_is_viewable(window)) return false;
+  int wx = 0, wy = 0;
+  if (!gtk_widget_translate_coordinates(widget, top, x, y, &wx, &wy)) return false;
+  gdk_window_get_origin(window, screenX, screenY);
+  *screenX += wx;
+  *screenY += wy;
+  return true;
+}
+
+bool PLAT_GtkTestWindowSizeHints(PLAT_GtkWindow* window, int* minW, int* minH, int* maxW, int* maxH)
+{
+  GdkWindow* w = gtk_widget_get_window(window->GetImpl()->window);
+  if (!w) return false;
+  XSizeHints hints{};
+  long supplied = 0;
+  if (!XGetWMNormalHints(GDK_WINDOW_XDISPLAY(w), GDK_WINDOW_XID(w), &hints, &supplied)) return false;
+  if (!(hints.flags & PMinSize) || !(hints.flags & PMaxSize)) return false;
+  *minW = hints.min_width;
+  *minH = hints.min_height;
+  *maxW = hints.max_width;
+  *maxH = hints.max_height;
+  return true;
+}
+
+void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height)
+{
+  GdkWindow* w = gtk_widget_get_window(window->GetImpl()->window);
+  if (!w) return;
+  XResizeWindow(GDK_WINDOW_XDISPLAY(w), GDK_WINDOW_XID(w), static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XFlush(GDK_WINDOW_XDISPLAY(w));
+}
+
+double PLAT_GtkTestFontSize(PLAT_GtkView* view)
+{
+  GtkStyleContext* style = gtk_widget_get_style_context(view->GetImpl()->widget);
+  double size = 0;
+  gtk_style_context_get(style, gtk_style_context_get_state(style), "font-size", &size, nullptr);
+  return size;
+}
+
+bool PLAT_GtkTestTextScroll(PLAT_GtkView* control, double* value, double* largest)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  if (!c || !c->inner || !GTK_IS_TEXT_VIEW(c->inner)) return false;
+  GtkAdjustment* a = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(c->inner));
+  *value = gtk_adjustment_get_value(a);
+  *largest = gtk_adjustment_get_upper(a) - gtk_adjustment_get_page_size(a);
+  return true;
+}
+
+bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weight)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  GtkWidget* widget = c && c->inner ? c->inner : control->GetImpl()->widget;
+  GtkStyleContext* style = gtk_widget_get_style_context(widget);
+  PangoFontDescription* d = nullptr;
+  gtk_style_context_get(style, gtk_style_context_get_state(style), "font", &d, nullptr);
+  if (!d) return false;
+  *family = pango_font_description_get_family(d) ? pango_font_description_get_family(d) : "";
+  *weight = static_cast<int>(pango_font_description_get_weight(d));
+  pango_font_description_free(d);
+  return true;
+}
+
+bool PLAT_GtkTestButtonImage(PLAT_GtkView* control, int* width, int* height, bool* right)
+{
+  PLAT_ControlImpl* c = control->GetImpl()->control.get();
+  if (!c || !c->inner || !GTK_IS_BUTTON(c->inner)) return false;
+  GtkWidget* image = gtk_button_get_image(GTK_BUTTON(c->inner));
+  if (!image || gtk_image_get_storage_type(GTK_IMAGE(image)) != GTK_IMAGE_SURFACE) return false;
+  cairo_surface_t* surface = nullptr;
+  g_object_get(image, "surface", &surface, nullptr);
+  if (!surface) return false;
+  *width = cairo_image_surface_get_width(surface);
+  *height = cairo_image_surface_get_height(surface);
+  cairo_surface_destroy(surface);
+  *right = gtk_button_get_image_position(GTK_BUTTON(c->inner)) == GTK_POS_RIGHT;
+  return true;
 }

@@ -6,6 +6,7 @@
 #include "platform/gtk/PLAT_Gtk.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class PLAT_GtkView;
@@ -53,11 +54,43 @@ void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int
 // view `relativeTo` (pixels, y down). False when either is not realized.
 bool PLAT_GtkTestAllocation(PLAT_GtkView* view, PLAT_GtkView* relativeTo, int* x, int* y, int* w, int* h);
 
-// What the user does with a drop-down list: picks the item directly on the
-// widget, as a click in its menu would.
+// What the user does with a drop-down list, tabs or a slider: picks the
+// item, the tab or the value directly on the widget, as a click or a drag
+// would.
 void PLAT_GtkTestPickItem(PLAT_GtkView* list, int index);
 
 // A key event as the display would deliver it for the key value with the
 // modifiers (PLAT_MOD_ bits) held, turned into what the layer receives. The
 // key value is that of the unshifted key (GDK's numbers, 'a' for Shift+A).
 PLAT_Input PLAT_GtkTestKeyInput(unsigned keyval, unsigned mods);
+
+// A two-finger pinch on a touchpad over (x, y) of the view, as the display
+// reports one: its start, one update to the scale (1 none, 2 twice as
+// large) and the turn (degrees, clockwise positive, as the display counts),
+// and its end. False when the view is not on screen.
+bool PLAT_GtkTestPinch(PLAT_GtkView* view, int x, int y, double scale, double degreesClockwise);
+
+// The screen point (top-down pixels) of the point (x, y) of a view or
+// control, for input made with the real pointer. False when not on screen.
+bool PLAT_GtkTestScreenPoint(PLAT_GtkView* view, int x, int y, int* screenX, int* screenY);
+
+// The size limits the window gives the window manager (its normal hints:
+// the whole window, menu bar included). False when it gives none.
+bool PLAT_GtkTestWindowSizeHints(PLAT_GtkWindow* window, int* minW, int* minH, int* maxW, int* maxH);
+
+// Sizes the window from outside the program, as a window manager does for
+// the user; the display, not the program, changes it.
+void PLAT_GtkTestResizeFromOutside(PLAT_GtkWindow* window, int width, int height);
+
+// The size in pixels of the text a control or view shows.
+double PLAT_GtkTestFontSize(PLAT_GtkView* view);
+
+// A text view's scroll position and its largest, in pixels; false for
+// another control.
+bool PLAT_GtkTestTextScroll(PLAT_GtkView* control, double* value, double* largest);
+// The family and weight (400 normal, 700 bold) of a control's text.
+bool PLAT_GtkTestFontFace(PLAT_GtkView* control, std::string* family, int* weight);
+
+// The picture a button shows: its size and whether it is on the caption's
+// right; false when it shows none.
+bool PLAT_GtkTestButtonImage(PLAT_GtkView* control, int* width, int* height, bool* right);

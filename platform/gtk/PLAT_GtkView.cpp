@@ -11,6 +11,7 @@
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -49,7 +50,8 @@ namespace
 {
 constexpr int kEventMask = GDK_EXPOSURE_MASK | GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
                            GDK_POINTER_MOTION_MASK | GDK_SCROLL_MASK | GDK_KEY_PRESS_MASK |
-                           GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK;
+                           GDK_KEY_RELEASE_MASK | GDK_FOCUS_CHANGE_MASK | GDK_TOUCH_MASK |
+                           GDK_TOUCHPAD_GESTURE_MASK;
 
 ViewChild* FindChild(ZephraWinlView* view, GtkWidget* widget)
 {
@@ -179,7 +181,7 @@ void ViewForall(GtkContainer* container, gboolean, GtkCallback callback, gpointe
 // and are known by their character.
 int VirtualKeyOf(guint keyval)
 {
-  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F16) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return static_cast<int>(112 + (keyval - GDK_KEY_F1));
   if (keyval >= GDK_KEY_KP_0 && keyval <= GDK_KEY_KP_9) return static_cast<int>(96 + (keyval - GDK_KEY_KP_0));
   switch (keyval)
   {
@@ -218,6 +220,23 @@ int VirtualKeyOf(guint keyval)
     case GDK_KEY_Down: return 40;
     default: return 0;
   }
+}
+
+// A dead key types nothing itself; followed by a space it types its accent
+// as a character of its own, which is what a key handler can be given.
+unsigned DeadKeyAccent(guint keyval)
+{
+  struct Accent { guint keyval; unsigned character; };
+  static const Accent kAccents[] = {
+      {GDK_KEY_dead_grave, 0x60},       {GDK_KEY_dead_acute, 0xB4},     {GDK_KEY_dead_circumflex, 0x5E},
+      {GDK_KEY_dead_tilde, 0x7E},       {GDK_KEY_dead_macron, 0xAF},    {GDK_KEY_dead_breve, 0x2D8},
+      {GDK_KEY_dead_abovedot, 0x2D9},   {GDK_KEY_dead_diaeresis, 0xA8}, {GDK_KEY_dead_abovering, 0x2DA},
+      {GDK_KEY_dead_doubleacute, 0x2DD}, {GDK_KEY_dead_caron, 0x2C7},   {GDK_KEY_dead_cedilla, 0xB8},
+      {GDK_KEY_dead_ogonek, 0x2DB},
+  };
+  for (const Accent& a : kAccents)
+    if (a.keyval == keyval) return a.character;
+  return 0;
 }
 
 bool Deliver(GtkWidget* widget, const PLAT_Input& input)
@@ -263,7 +282,7 @@ gboolean ViewKey(GtkWidget* widget, GdkEventKey* e)
   return e->type == GDK_KEY_PRESS ? parent->key_press_event(widget, e) : parent->key_release_event(widget, e);
 }
 
-gboolean ViewFocus(GtkWidget* widget, GdkEventFocus* e)
+gboolean ViewFocusChange(GtkWidget* widget, GdkEventFocus* e)
 {
   PLAT_GtkViewFocusChanged(widget, e->in != 0);
   GtkWidgetClass* parent = GTK_WIDGET_CLASS(zephra_winl_view_parent_class);
@@ -276,6 +295,120 @@ void ViewFinalize(GObject* object)
   G_OBJECT_CLASS(zephra_winl_view_parent_class)->finalize(object);
 }
 }  // namespace
+
+namespace
+{
+// ---- gestures ----
+// A pinch, a turn or a swipe of two or more fingers, on a touchpad or a
+// touch screen, reaches the view as a step of change each time the toolkit
+// reports one: what changed since the last report.
+
+struct GestureState
+{
+  double scale = 1;  // the zoom's scale at the last report, since it began
+  double angle = 0;  // the turn's angle at the last report, radians clockwise
+};
+
+GestureState* StateOfGestures(GtkWidget* view)
+{
+  return static_cast<GestureState*>(g_object_get_data(G_OBJECT(view), "zephra-gestures"));
+}
+
+void DeliverGesture(GtkWidget* view, GtkGesture* gesture, PLAT_Input::Kind kind, double amount, int sx, int sy)
+{
+  PLAT_Input in;
+  in.kind = kind;
+  in.gesture = amount;
+  in.swipeX = sx;
+  in.swipeY = sy;
+  gtk_gesture_get_bounding_box_center(gesture, &in.x, &in.y);
+  if (const GdkEvent* e = gtk_gesture_get_last_event(gesture, gtk_gesture_get_last_updated_sequence(gesture)))
+  {
+    GdkModifierType state{};
+    if (gdk_event_get_state(e, &state)) in.mods = PLAT_GtkModsOf(state);
+    in.time = gdk_event_get_time(e);
+  }
+  Deliver(view, in);
+}
+
+void OnZoomBegin(GtkGesture*, GdkEventSequence*, gpointer view) { StateOfGestures(GTK_WIDGET(view))->scale = 1; }
+
+void OnScaleChanged(GtkGestureZoom* zoom, gdouble scale, gpointer view)
+{
+  GestureState* s = StateOfGestures(GTK_WIDGET(view));
+  const double change = scale - s->scale;
+  s->scale = scale;
+  if (change != 0) DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(zoom), PLAT_Input::Kind::Magnify, change, 0, 0);
+}
+
+void OnRotateBegin(GtkGesture*, GdkEventSequence*, gpointer view) { StateOfGestures(GTK_WIDGET(view))->angle = 0; }
+
+void OnAngleChanged(GtkGestureRotate* rotate, gdouble, gdouble delta, gpointer view)
+{
+  GestureState* s = StateOfGestures(GTK_WIDGET(view));
+  // The toolkit gives the angle within a full turn: a small turn to the
+  // left comes as nearly a whole one to the right.
+  const double change = std::remainder(delta - s->angle, 2 * G_PI);
+  s->angle = delta;
+  // The toolkit turns clockwise on the screen; a turn to the left is positive.
+  if (change != 0)
+    DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(rotate), PLAT_Input::Kind::Rotate, -change * 180 / G_PI, 0, 0);
+}
+
+void OnSwipe(GtkGestureSwipe* swipe, gdouble vx, gdouble vy, gpointer view)
+{
+  const auto sign = [](double v) { return v > 0 ? 1 : v < 0 ? -1 : 0; };
+  DeliverGesture(GTK_WIDGET(view), GTK_GESTURE(swipe), PLAT_Input::Kind::Swipe, 0, sign(vx), sign(vy));
+}
+
+void AttachGestures(GtkWidget* view)
+{
+  g_object_set_data_full(G_OBJECT(view), "zephra-gestures", new GestureState,
+                         [](gpointer p) { delete static_cast<GestureState*>(p); });
+  GtkGesture* zoom = gtk_gesture_zoom_new(view);
+  g_signal_connect(zoom, "begin", G_CALLBACK(OnZoomBegin), view);
+  g_signal_connect(zoom, "scale-changed", G_CALLBACK(OnScaleChanged), view);
+  GtkGesture* rotate = gtk_gesture_rotate_new(view);
+  g_signal_connect(rotate, "begin", G_CALLBACK(OnRotateBegin), view);
+  g_signal_connect(rotate, "angle-changed", G_CALLBACK(OnAngleChanged), view);
+  // Swipes of the fingers only: a drag of the mouse is the procedure's.
+  GtkGesture* swipe = gtk_gesture_swipe_new(view);
+  gtk_gesture_single_set_touch_only(GTK_GESTURE_SINGLE(swipe), TRUE);
+  g_signal_connect(swipe, "swipe", G_CALLBACK(OnSwipe), view);
+  // A pinch that both zooms and turns gives both.
+  gtk_gesture_group(zoom, rotate);
+  for (GtkGesture* g : {zoom, rotate, swipe})
+  {
+    gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(g), GTK_PHASE_BUBBLE);
+    g_object_set_data_full(G_OBJECT(view), g == zoom ? "zephra-zoom" : g == rotate ? "zephra-rotate" : "zephra-swipe",
+                           g, g_object_unref);
+  }
+}
+}  // namespace
+
+// Tab moves the keyboard focus. The toolkit gives a container that takes
+// the focus itself no turn for its children: here the view's controls take
+// it in their order (backwards last first), and the view itself only when
+// focus enters it and none of them can.
+static gboolean ViewFocusMove(GtkWidget* widget, GtkDirectionType direction)
+{
+  std::vector<GtkWidget*> kids;
+  for (const ViewChild& c : *ZEPHRA_WINL_VIEW(widget)->children) kids.push_back(c.widget);
+  if (direction == GTK_DIR_TAB_BACKWARD || direction == GTK_DIR_UP || direction == GTK_DIR_LEFT)
+    std::reverse(kids.begin(), kids.end());
+  GtkWidget* current = gtk_container_get_focus_child(GTK_CONTAINER(widget));
+  auto next = kids.begin();
+  if (current && (next = std::find(kids.begin(), kids.end(), current)) != kids.end())
+  {
+    if (gtk_widget_child_focus(current, direction)) return TRUE;
+    ++next;
+  }
+  for (; next != kids.end(); ++next)
+    if (gtk_widget_child_focus(*next, direction)) return TRUE;
+  if (current || gtk_widget_has_focus(widget)) return FALSE;
+  gtk_widget_grab_focus(widget);
+  return TRUE;
+}
 
 static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
 {
@@ -292,8 +425,9 @@ static void zephra_winl_view_class_init(ZephraWinlViewClass* klass)
   w->scroll_event = ViewScroll;
   w->key_press_event = ViewKey;
   w->key_release_event = ViewKey;
-  w->focus_in_event = ViewFocus;
-  w->focus_out_event = ViewFocus;
+  w->focus_in_event = ViewFocusChange;
+  w->focus_out_event = ViewFocusChange;
+  w->focus = ViewFocusMove;
   gtk_widget_class_set_accessible_type(w, PLAT_GtkViewAccessibleType());
   GtkContainerClass* c = GTK_CONTAINER_CLASS(klass);
   c->add = ViewAdd;
@@ -306,6 +440,7 @@ static void zephra_winl_view_init(ZephraWinlView* view)
   view->children = new std::vector<ViewChild>;
   gtk_widget_set_has_window(GTK_WIDGET(view), TRUE);
   gtk_widget_set_can_focus(GTK_WIDGET(view), TRUE);
+  AttachGestures(GTK_WIDGET(view));
 }
 
 // ---- the view object ----
@@ -379,6 +514,15 @@ PLAT_Input PLAT_GtkKeyInput(const GdkEventKey* e)
   in.virtualKey = VirtualKeyOf(e->keyval);
   // Shift+Tab arrives as its own key value; it is the back-tab character.
   in.keyChar = e->keyval == GDK_KEY_ISO_Left_Tab ? 25 : gdk_keyval_to_unicode(e->keyval);
+  // The same key on the same layout group with no modifier held.
+  guint plain = 0;
+  if (gdk_keymap_translate_keyboard_state(gdk_keymap_get_for_display(gdk_display_get_default()), e->hardware_keycode,
+                                          static_cast<GdkModifierType>(0), e->group, &plain, nullptr, nullptr,
+                                          nullptr))
+    in.plainChar = gdk_keyval_to_unicode(plain);
+  else
+    in.plainChar = in.keyChar;  // a key the layout does not know: as typed
+  in.deadChar = DeadKeyAccent(e->keyval);
   return in;
 }
 
@@ -641,7 +785,27 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
     gtk_widget_queue_resize(mImpl->content);
   }
   gtk_window_move(w, frame.x, frame.y);
-  gtk_window_resize(w, AtLeastOne(frame.w), AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get())));
+  const int width = AtLeastOne(frame.w);
+  const int height = AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get()));
+  gtk_window_resize(w, width, height);
+  // The toolkit asks the display again only for a size it did not ask for
+  // last; a window sized from outside since then is sized back here.
+  GdkWindow* gw = gtk_widget_get_window(mImpl->window);
+  if (gw && gdk_window_is_visible(gw) &&
+      (gdk_window_get_width(gw) != width || gdk_window_get_height(gw) != height))
+    gdk_window_resize(gw, width, height);
+}
+
+void PLAT_GtkWindow::SetSizeLimits(int minW, int minH, int maxW, int maxH)
+{
+  const int bar = PLAT_GtkMenuBarHeight(mImpl.get());
+  GdkGeometry g{};
+  g.min_width = AtLeastOne(minW);
+  g.min_height = AtLeastOne(minH) + bar;
+  g.max_width = std::max(g.min_width, maxW);
+  g.max_height = std::max(g.min_height, maxH + bar);
+  gtk_window_set_geometry_hints(GTK_WINDOW(mImpl->window), nullptr, &g,
+                                static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
 }
 
 void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)
@@ -662,6 +826,8 @@ void PLAT_GtkWindow::Hide() { gtk_widget_hide(mImpl->window); }
 
 void PLAT_GtkWindow::Iconify() { gtk_window_iconify(GTK_WINDOW(mImpl->window)); }
 
+void PLAT_GtkWindow::SetKeepAbove(bool above) { gtk_window_set_keep_above(GTK_WINDOW(mImpl->window), above); }
+
 void PLAT_GtkWindow::SetModal(bool modal) { gtk_window_set_modal(GTK_WINDOW(mImpl->window), modal); }
 
 bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(mImpl->window)); }
@@ -672,4 +838,69 @@ void PLAT_GtkWindow::ReleaseContent()
   if (gtk_widget_get_parent(mImpl->content) == mImpl->box)
     gtk_container_remove(GTK_CONTAINER(mImpl->box), mImpl->content);
   mImpl->content = nullptr;
+}
+
+// ---- focus marks ----
+
+struct PLAT_GtkOverlay
+{
+  GtkWidget* window = nullptr;
+};
+
+namespace
+{
+gboolean PaintGrey(GtkWidget*, cairo_t* cr, gpointer)
+{
+  cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
+  cairo_paint(cr);
+  return TRUE;
+}
+
+// The mouse goes through to what lies below.
+void PassPointer(GtkWidget* widget, gpointer)
+{
+  cairo_region_t* none = cairo_region_create();
+  gdk_window_input_shape_combine_region(gtk_widget_get_window(widget), none, 0, 0);
+  cairo_region_destroy(none);
+}
+}  // namespace
+
+PLAT_GtkOverlay* PLAT_GtkOverlayShow(PLAT_GtkWindow* owner, const PLAT_Rect& frame)
+{
+  if (!PLAT_GtkIsUp()) return nullptr;
+  auto* overlay = new PLAT_GtkOverlay;
+  GtkWidget* w = gtk_window_new(GTK_WINDOW_POPUP);
+  g_object_ref_sink(w);
+  overlay->window = w;
+  gtk_widget_set_app_paintable(w, TRUE);
+  gtk_window_set_decorated(GTK_WINDOW(w), FALSE);
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(w), TRUE);
+  gtk_window_set_accept_focus(GTK_WINDOW(w), FALSE);
+  gtk_widget_set_opacity(w, 0.5);
+  if (owner) gtk_window_set_transient_for(GTK_WINDOW(w), GTK_WINDOW(owner->GetImpl()->window));
+  else gtk_window_set_keep_above(GTK_WINDOW(w), TRUE);
+  g_signal_connect(w, "draw", G_CALLBACK(PaintGrey), nullptr);
+  g_signal_connect(w, "realize", G_CALLBACK(PassPointer), nullptr);
+  gtk_window_move(GTK_WINDOW(w), frame.x, frame.y);
+  gtk_window_resize(GTK_WINDOW(w), AtLeastOne(frame.w), AtLeastOne(frame.h));
+  gtk_widget_show(w);
+  return overlay;
+}
+
+void PLAT_GtkOverlayClose(PLAT_GtkOverlay* overlay)
+{
+  if (!overlay) return;
+  gtk_widget_destroy(overlay->window);
+  g_object_unref(overlay->window);
+  delete overlay;
+}
+
+bool PLAT_GtkTestOverlayFrame(PLAT_GtkOverlay* overlay, PLAT_Rect* frame)
+{
+  GdkWindow* gw = overlay ? gtk_widget_get_window(overlay->window) : nullptr;
+  if (!gw || !gdk_window_is_viewable(gw)) return false;
+  gdk_window_get_origin(gw, &frame->x, &frame->y);
+  frame->w = gdk_window_get_width(gw);
+  frame->h = gdk_window_get_height(gw);
+  return true;
 }

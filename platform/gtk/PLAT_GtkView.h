@@ -65,6 +65,16 @@ constexpr unsigned PLAT_WINDOW_CLOSABLE = 2;
 constexpr unsigned PLAT_WINDOW_MINIATURIZABLE = 4;
 constexpr unsigned PLAT_WINDOW_RESIZABLE = 8;
 
+// A grey, half-transparent window over a rectangle of the screen (top-down
+// pixels) that the mouse passes through: a focus mark. Kept above owner
+// when one is given. Null before PLAT_GtkInit.
+struct PLAT_GtkOverlay;
+class PLAT_GtkWindow;
+PLAT_GtkOverlay* PLAT_GtkOverlayShow(PLAT_GtkWindow* owner, const PLAT_Rect& frame);
+void PLAT_GtkOverlayClose(PLAT_GtkOverlay* overlay);
+// For tests: the overlay's frame as the display has it; false when unmapped.
+bool PLAT_GtkTestOverlayFrame(PLAT_GtkOverlay* overlay, PLAT_Rect* frame);
+
 class PLAT_GtkWindow
 {
 public:
@@ -81,12 +91,17 @@ public:
   void SetTitle(const char* title);
   // Top-down screen pixels of the whole window.
   void SetFrame(const PLAT_Rect& frame);
+  // The smallest and largest frame the user may size the window to, told
+  // to the window manager; pixels of the frame without the menu bar.
+  void SetSizeLimits(int minW, int minH, int maxW, int maxH);
   // Shown above owner, or free for null.
   void SetOwner(PLAT_GtkWindow* owner);
   // Shows the window; with activate it also takes the keyboard focus.
   void Show(bool activate);
   void Hide();
   void Iconify();
+  // Kept above ordinary windows (a floating level) or not.
+  void SetKeepAbove(bool above);
   // While modal and shown, the application's other windows get no input.
   void SetModal(bool modal);
   bool IsActive() const;

@@ -1,10 +1,18 @@
-// Text through the desktop's clipboard on the virtual display.
+// Text and the program's own formats through the desktop's clipboard on
+// the virtual display, read in this process and in another.
+#include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "winl/WINL_Clipboard.h"
+#include "winl/WINL_Kernel.h"
+#include "winl/draw/WINL_Runtime.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 #include <string>
 
 namespace
@@ -26,5 +34,48 @@ TEST(WinlClipboardDisplay, TextRoundTrips)
   ASSERT_NE(got, nullptr);
   EXPECT_EQ(std::string(static_cast<const char*>(got)), kText);
   CloseClipboard();
+}
+
+HGLOBAL Block(const std::string& bytes)
+{
+  HGLOBAL h = GlobalAlloc(0, static_cast<INT_PTR>(bytes.size()));
+  std::memcpy(h, bytes.data(), bytes.size());
+  return h;
+}
+
+TEST(WinlClipboardDisplay, AnotherProcessReadsTheProgramsOwnFormatByName)
+{
+  PLAT_GtkTestPrepare();
+  ASSERT_TRUE(WINL_StartToolkit());
+  const UINT patch = RegisterClipboardFormat("ZephraPatch");
+  const std::string kPatch("\xF0\x00\x20\x33\xF7", 5);  // bytes, a zero among them
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  SetClipboardData(patch, Block(kPatch));
+  SetClipboardData(CF_TEXT, Block(std::string("Init\0", 5)));
+  CloseClipboard();
+  // This process reads both back.
+  OpenClipboard(nullptr);
+  HGLOBAL got = GetClipboardData(patch);
+  ASSERT_NE(got, nullptr);
+  EXPECT_EQ(std::string(static_cast<const char*>(got), static_cast<size_t>(GlobalSize(got))), kPatch);
+  CloseClipboard();
+
+  // Another process, whose number for the format differs, while this one
+  // answers the display.
+  const std::string file = "/tmp/winl-clipboard-" + std::to_string(getpid()) + ".txt";
+  const char* args[] = {file.c_str()};
+  HANDLE reader = WINL_CreateProcess(WINL_CLIPBOARD_READER, 1, args);
+  ASSERT_NE(reader, nullptr);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (WaitForSingleObject(reader, 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < end)
+    if (!PLAT_LoopIterate(false)) Sleep(1);
+  EXPECT_EQ(WaitForSingleObject(reader, 0), WAIT_OBJECT_0);
+  CloseHandle(reader);
+  std::ifstream in(file);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::remove(file.c_str());
+  EXPECT_EQ(text.str(), "text,ZephraPatch\nf0002033f7\n496e697400\n");
 }
 }  // namespace

@@ -5,6 +5,7 @@
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/draw/WINL_GDI.h"
+#include "platform/gtk/PLAT_GtkTestKeys.h"
 
 #include "PreferencesDialog.h"
 #include "WinlGtkTest.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -247,5 +249,303 @@ TEST_F(WinlControlsGtk, TypingInAnEditableComboSendsEditChange)
   SetDlgItemText(d, 13, "xyz");
   SpinUntil([] { return true; });
   EXPECT_TRUE(Commands(d).empty());
+}
+
+TEST_F(WinlControlsGtk, AComboOpenedWithThePointerSendsDropDown)
+{
+  HWND d = ShownPreferences();
+  HWND combo = GetDlgItem(d, 40019);
+  for (const char* t : {"off", "virtual output"}) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  MessageLog().clear();
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(combo), 20, 9, &x, &y));
+  const std::string click = "xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+  ASSERT_EQ(std::system(click.c_str()), 0);
+  SpinUntil([d] { return !Commands(d).empty(); });
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {CBN_DROPDOWN << 16 | 40019u, reinterpret_cast<LPARAM>(combo)}}));
+  // Closing the list without a pick says nothing more.
+  ASSERT_EQ(std::system("xdotool key Escape"), 0);
+  SpinUntil([] { return false; });
+  EXPECT_EQ(Commands(d).size(), 1u);
+  // The program's own selection opens nothing.
+  MessageLog().clear();
+  SendMessage(combo, CB_SETCURSEL, 1, 0);
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(Commands(d).empty());
+}
+
+// Three one-line fields, 200 x 100.
+void CreateFields(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(20, 10, 10, 80, 20, 0);
+  WINL_MakeEditField(21, 100, 10, 80, 20, 0);
+  WINL_MakeEditField(22, 10, 40, 170, 20, 0);
+}
+
+WINL_DialogResourceIndex gFields{reinterpret_cast<const char*>(uintptr_t{62}), "Fields", 12, CreateFields, 200, 100,
+                                 nullptr};
+
+TEST_F(WinlControlsGtk, TabOutOfAFieldSendsKillFocus)
+{
+  HWND d = WINL_CreateDialog(&gFields, gFields.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 22))); });
+  // field left, what WM_COMMANDs its parent hears, and the field Tab goes to
+  struct Case { int from; std::vector<UINT> codes; int to; } const kCases[] = {
+      {20, {EN_KILLFOCUS}, 21},
+      {21, {EN_KILLFOCUS}, 22},
+  };
+  for (const Case& c : kCases)
+  {
+    SetFocus(GetDlgItem(d, c.from));
+    SpinUntil([] { return true; });
+    MessageLog().clear();
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+    SpinUntil([&] { return !Commands(d).empty(); });
+    std::vector<std::pair<WPARAM, LPARAM>> want;
+    for (UINT code : c.codes)
+      want.push_back({code << 16 | static_cast<unsigned>(c.from), reinterpret_cast<LPARAM>(GetDlgItem(d, c.from))});
+    EXPECT_EQ(Commands(d), want) << c.from;
+    SpinUntil([&] { return GetFocus() == GetDlgItem(d, c.to); });
+    EXPECT_EQ(GetFocus(), GetDlgItem(d, c.to)) << c.from;
+  }
+  // Tab from the last control goes round to the first.
+  MessageLog().clear();
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+  SpinUntil([&] { return GetFocus() == GetDlgItem(d, 20); });
+  EXPECT_EQ(GetFocus(), GetDlgItem(d, 20));
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
+                             {EN_KILLFOCUS << 16 | 22u, reinterpret_cast<LPARAM>(GetDlgItem(d, 22))}}));
+}
+
+// Tabs and a slider, 300 x 150; the procedure keeps every WM_NOTIFY's
+// header, which lives only during the message.
+std::vector<NMHDR> gNotes;
+
+LRESULT RangesProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_NOTIFY) gNotes.push_back(*reinterpret_cast<const NMHDR*>(l));
+  return 0;
+}
+
+void CreateRanges(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("", 40, "SysTabControl32", 0, 10, 10, 280, 60, 0);
+  WINL_MakeControl("", 41, "msctls_trackbar32", 0, 10, 100, 200, 30, 0);
+}
+
+WINL_DialogResourceIndex gRanges{reinterpret_cast<const char*>(uintptr_t{64}), "Ranges", 12, CreateRanges, 300, 150,
+                                 nullptr};
+
+TEST_F(WinlControlsGtk, TheUsersTabAndSliderChangesNotifyTheProgramsDoNot)
+{
+  gNotes.clear();
+  HWND d = WINL_CreateDialog(&gRanges, gRanges.resid, nullptr, RangesProc, 0);
+  HWND tabs = GetDlgItem(d, 40);
+  HWND slider = GetDlgItem(d, 41);
+  TCITEM item{};
+  item.mask = TCIF_TEXT;
+  for (const char* t : {"Osc", "Filter", "Amp"})
+  {
+    item.pszText = t;
+    TabCtrl_InsertItem(tabs, 9, &item);
+  }
+  WINL_TB_SetRange(d, 41, 0, 100);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 41))); });
+  // The program's own changes.
+  TabCtrl_SetCurSel(tabs, 1);
+  WINL_TB_SetPos(d, 41, 30);
+  SpinUntil([] { return true; });
+  EXPECT_TRUE(gNotes.empty());
+  EXPECT_TRUE(MessagesTo(d, {WM_HSCROLL}).empty());
+  // The user's.
+  MessageLog().clear();
+  PLAT_GtkTestPickItem(WINL_GetNativeView(tabs), 2);
+  SpinUntil([] { return !gNotes.empty(); });
+  ASSERT_EQ(gNotes.size(), 1u);
+  EXPECT_EQ(gNotes[0].hwndFrom, tabs);
+  EXPECT_EQ(gNotes[0].idFrom, 40u);
+  EXPECT_EQ(static_cast<int>(gNotes[0].code), -551);
+  for (const LoggedMessage& m : MessageLog())
+    if (m.msg == WM_NOTIFY)
+    {
+      EXPECT_EQ(m.wParam, 40u);
+    }
+  EXPECT_EQ(TabCtrl_GetCurSel(tabs), 2);
+  PLAT_GtkTestPickItem(WINL_GetNativeView(slider), 70);
+  SpinUntil([d] { return !MessagesTo(d, {WM_HSCROLL}).empty(); });
+  ASSERT_EQ(MessagesTo(d, {WM_HSCROLL}).size(), 1u);
+  for (const LoggedMessage& m : MessageLog())
+    if (m.msg == WM_HSCROLL)
+    {
+      EXPECT_EQ(m.wParam, 0u);
+      EXPECT_EQ(m.lParam, reinterpret_cast<LPARAM>(slider));
+    }
+  EXPECT_EQ(WINL_TB_GetPos(d, 41), 70);
+}
+
+// A label, a button and a combo made at the x scale of gScale.
+float gScale = 1.0f;
+
+void CreateScaled(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(gScale, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeLabel(-1, "Label", 50, 5, 5, 50, 15, 0);
+  WINL_MakeButton(0, "Push", 51, 5, 25, 50, 15, 0);
+  WINL_MakeCombo(52, 5, 45, 50, 60, 3);
+}
+
+TEST_F(WinlControlsGtk, ControlFontsFollowTheXScale)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{65}), "Scaled", 12, CreateScaled, 220,
+                                      120, nullptr};
+  // x scale; then the label's, the button's and the combo's text size in
+  // pixels (from 1.81 on the controls' own, 11 in the test theme). The
+  // scale comes as a 32-bit float: 1.81f lies just below 1.81.
+  struct Case { float scale; double label, button, combo; } const kCases[] = {
+      {0.5f, 8, 8, 10},    {0.99f, 8, 8, 10},    {1.0f, 10, 10, 10}, {1.8f, 10, 10, 10},
+      {1.81f, 10, 10, 10}, {1.82f, 11, 11, 10}, {2.0f, 11, 11, 10},
+  };
+  for (const Case& c : kCases)
+  {
+    gScale = c.scale;
+    HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+    ShowWindow(d, SW_SHOW);
+    SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 52))); });
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 50))), c.label) << c.scale;
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 51))), c.button) << c.scale;
+    EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(GetDlgItem(d, 52))), c.combo) << c.scale;
+    DestroyWindow(d);
+  }
+  gScale = 1.0f;
+}
+
+// A row that lets a growing label push its neighbour: a label sized to its
+// long text, a button close after it on the same row, a button far to the
+// right of it, and a button on the next row.
+void CreateRow(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, true, true);
+  WINL_MakeLabel(-1, "A label whose text is long", 70, 10, 10, 40, 20, 0);
+  WINL_MakeButton(0, "Near", 71, 60, 10, 40, 20, 0);
+  WINL_MakeLabel(-1, "Another long label text", 72, 10, 40, 40, 20, 0);
+  WINL_MakeButton(0, "Far", 73, 90, 40, 40, 20, 0);
+  WINL_MakeButton(0, "Below", 74, 60, 70, 40, 20, 0);
+}
+
+int LeftOf(HWND dialog, int id)
+{
+  int x = 0, y = 0, w = 0, h = 0;
+  PLAT_GtkTestAllocation(WINL_GetNativeView(GetDlgItem(dialog, id)), WINL_GetNativeView(dialog), &x, &y, &w, &h);
+  return x;
+}
+
+int RightOf(HWND dialog, int id)
+{
+  int x = 0, y = 0, w = 0, h = 0;
+  PLAT_GtkTestAllocation(WINL_GetNativeView(GetDlgItem(dialog, id)), WINL_GetNativeView(dialog), &x, &y, &w, &h);
+  return x + w;
+}
+
+TEST_F(WinlControlsGtk, AutoRowMovesTheNextControlByTheLabelsGrowth)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{66}), "Row", 12, CreateRow, 400, 120,
+                                      nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 74))); });
+  // The labels grew to their texts, well past the 40 units asked for.
+  const int growth = RightOf(d, 70) - 50;
+  ASSERT_GT(growth, 20);
+  // Within 32 of the label's asked-for right edge and on its row: moved by
+  // the growth. 40 away: not moved. On the next row: not moved.
+  EXPECT_EQ(LeftOf(d, 71), 60 + growth);
+  EXPECT_EQ(LeftOf(d, 73), 90);
+  EXPECT_EQ(LeftOf(d, 74), 60);
+}
+
+// A text view of several lines, 200 x 100.
+void CreateNotes(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(80, 10, 10, 180, 60, WS_VSCROLL);
+}
+
+TEST_F(WinlControlsGtk, ATextViewTakesAFontAndScrollsToItsEnds)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{67}), "Notes", 12, CreateNotes, 200,
+                                      100, nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  HWND notes = GetDlgItem(d, 80);
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "line " + std::to_string(i) + "\n";
+  SetDlgItemText(d, 80, text.c_str());
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([notes] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(notes)); });
+  double value = -1, largest = -1;
+  // wParam of EM_SCROLL, then where the view stands: 7 the end, 6 the
+  // start, anything else where it was
+  struct Case { WPARAM code; bool atEnd; } const kCases[] = {{7, true}, {1, true}, {6, false}, {8, false}, {7, true}};
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(notes, EM_SCROLL, c.code, 0), 0);
+    SpinUntil([] { return true; });
+    ASSERT_TRUE(PLAT_GtkTestTextScroll(WINL_GetNativeView(notes), &value, &largest));
+    ASSERT_GT(largest, 100);
+    EXPECT_EQ(value, c.atEnd ? largest : 0) << c.code;
+  }
+  HFONT bold = CreateFont(20, 0, 0, 0, 700, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+  EXPECT_EQ(SendMessage(notes, WM_SETFONT, reinterpret_cast<WPARAM>(bold), 1), 0);
+  std::string family;
+  int weight = 0;
+  ASSERT_TRUE(PLAT_GtkTestFontFace(WINL_GetNativeView(notes), &family, &weight));
+  EXPECT_EQ(family, "DejaVu Sans");
+  EXPECT_EQ(weight, 700);
+  EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(notes)), 20);
+  // Not a font: nothing changes.
+  EXPECT_EQ(SendMessage(notes, WM_SETFONT, 1234, 1), 0);
+  EXPECT_EQ(PLAT_GtkTestFontSize(WINL_GetNativeView(notes)), 20);
+  DeleteObject(bold);
+}
+
+// Two push buttons, the second with style bit 0x20.
+void CreatePictureButtons(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("Left", 90, "Button", 0, 10, 10, 80, 30, 0);
+  WINL_MakeControl("Right", 91, "Button", 0x20, 100, 10, 80, 30, 0);
+}
+
+TEST_F(WinlControlsGtk, ButtonPicturesShowBesideTheCaption)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{68}), "Pictures", 12,
+                                      CreatePictureButtons, 200, 60, nullptr};
+  HWND d = WINL_CreateDialog(&res, res.resid, nullptr, LoggingDlgProc, 0);
+  HBITMAP bitmap = CreateBitmap(12, 9, 1, 32, nullptr);
+  ShowWindow(d, SW_SHOW);
+  SpinUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(GetDlgItem(d, 91))); });
+  struct Case { int id; bool right; } const kCases[] = {{90, false}, {91, true}};
+  for (const Case& c : kCases)
+  {
+    HWND button = GetDlgItem(d, c.id);
+    int width = 0, height = 0;
+    bool right = !c.right;
+    EXPECT_FALSE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+    SendMessage(button, BM_SETIMAGE, 0, reinterpret_cast<LPARAM>(bitmap));
+    ASSERT_TRUE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+    EXPECT_EQ((std::vector<int>{width, height}), (std::vector<int>{12, 9})) << c.id;
+    EXPECT_EQ(right, c.right) << c.id;
+    SendMessage(button, BM_SETIMAGE, 0, 0);
+    EXPECT_FALSE(PLAT_GtkTestButtonImage(WINL_GetNativeView(button), &width, &height, &right)) << c.id;
+  }
+  DestroyWindow(d);
+  DeleteObject(bitmap);
 }
 }  // namespace

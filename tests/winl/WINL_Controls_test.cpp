@@ -4,6 +4,7 @@
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Queue.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "PreferencesDialog.h"
 #include "WinlMessageLog.h"
@@ -101,6 +102,38 @@ void CreateOuter(HWND hwnd, int)
   WINL_MakeButton(0, "first", 11, 0, 0, 10, 10, 0);
   gInner = WINL_CreateDialog(PreferencesResource(), PreferencesResource()->resid, nullptr, nullptr, 0);
   WINL_MakeButton(0, "second", 12, 0, 0, 10, 10, 0);
+}
+
+TEST_F(WinlControls, FindWindowExFindsControlsByClassAndCaption)
+{
+  // The dialog's children in creation order: group, two labels, two
+  // combos, a label, a combo, then OK, Apply and Cancel.
+  HWND ok = GetDlgItem(dialog, 1);
+  HWND cancel = GetDlgItem(dialog, 2);
+  HWND group = FindWindowEx(dialog, nullptr, "Button", "MIDI Settings");
+  ASSERT_NE(group, nullptr);
+  HWND label1 = FindWindowEx(dialog, nullptr, "Static", nullptr);
+  ASSERT_NE(label1, nullptr);
+  HWND label2 = FindWindowEx(dialog, label1, "Static", nullptr);
+  HWND label3 = FindWindowEx(dialog, nullptr, "static", "Output Device");
+  struct Case { const char* name; HWND after; const char* cls; const char* title; HWND want; } const kCases[] = {
+      {"OK by class and caption", nullptr, "Button", "OK", ok},
+      {"OK by caption alone", nullptr, nullptr, "OK", ok},
+      {"class without regard to case", nullptr, "BUTTON", "Cancel", cancel},
+      {"the first button is the group box", nullptr, "Button", nullptr, group},
+      {"after the group box", group, "Button", nullptr, ok},
+      {"after Cancel, none", cancel, "Button", nullptr, nullptr},
+      {"a label by caption", nullptr, "Static", "Keyboard Input Device", label2},
+      {"the third label after the second", label2, "Static", nullptr, label3},
+      {"the first combo", nullptr, "ComboBox", nullptr, GetDlgItem(dialog, 40018)},
+      {"a caption of another class", nullptr, "Static", "OK", nullptr},
+      {"a caption differing in case", nullptr, "Button", "ok", nullptr},
+      {"an unknown class", nullptr, "Edit", nullptr, nullptr},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(FindWindowEx(dialog, c.after, c.cls, c.title), c.want) << c.name;
+  EXPECT_NE(label2, nullptr);
+  EXPECT_NE(label3, nullptr);
+  EXPECT_NE(label3, label2);
 }
 
 TEST_F(WinlControls, NestedCreationKeepsTheOuterLayout)
@@ -207,9 +240,11 @@ TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
       {"  42", TRUE, 42, TRUE},           {"\t-7", TRUE, static_cast<UINT>(-7), TRUE},
       {"-7", FALSE, 0, FALSE},            {"2147483647", TRUE, 2147483647u, TRUE},
       {"2147483648", TRUE, 0, FALSE},     {"-2147483648", TRUE, 0x80000000u, TRUE},
-      {"-2147483649", TRUE, 0, FALSE},    {"4294967295", FALSE, 4294967295u, TRUE},
-      {"4294967296", FALSE, 0, FALSE},    {"12abc", TRUE, 0, FALSE},
+      {"-2147483649", TRUE, 0, FALSE},    {"2147483647", FALSE, 2147483647u, TRUE},
+      {"2147483648", FALSE, 0, FALSE},    {"12abc", TRUE, 12, TRUE},
       {"", TRUE, 0, FALSE},               {"0", FALSE, 0, TRUE},
+      {"0abc", TRUE, 0, TRUE},            {"abc", TRUE, 0, FALSE},
+      {"-0", TRUE, 0, FALSE},             {" 0", FALSE, 0, TRUE},
       {"99999999999999999999", TRUE, 0, FALSE},
   };
   for (const Case& c : kCases)
@@ -254,6 +289,155 @@ TEST_F(WinlControls, SliderRangeAndPosition)
     SendMessage(slider, TBM_SETPOS, 1, c.pos);
     EXPECT_EQ(SendMessage(slider, TBM_GETPOS, 0, 0), c.want) << c.pos;
   }
+}
+
+TEST_F(WinlControls, TrackbarFunctionsWorkTheSliderByIdentifier)
+{
+  WINL_MakeControl("", 501, "msctls_trackbar32", 0, 0, 0, 100, 20, 0);
+  WINL_TB_SetRange(dialog, 501, 10, 20);
+  // position asked for, position read back
+  struct Case { int pos, want; } const kCases[] = {{9, 10}, {10, 10}, {15, 15}, {20, 20}, {21, 20}};
+  for (const Case& c : kCases)
+  {
+    WINL_TB_SetPos(dialog, 501, c.pos);
+    EXPECT_EQ(WINL_TB_GetPos(dialog, 501), c.want) << c.pos;
+  }
+  WINL_TB_SetTic(dialog, 501, 12);  // no marks on this slider: nothing changes
+  EXPECT_EQ(WINL_TB_GetPos(dialog, 501), 20);
+  EXPECT_EQ(WINL_TB_GetPos(dialog, 999), 0);
+}
+
+TEST_F(WinlControls, TabsInsertSelectDeleteAndAdjust)
+{
+  HWND tabs = WINL_MakeControl("", 502, "SysTabControl32", 0, 0, 0, 200, 100, 0);
+  HWND notTabs = GetDlgItem(dialog, 1);
+  TCITEM item{};
+  item.mask = TCIF_TEXT;
+  // index asked for and text; the index the tab got
+  struct Case { int index; const char* text; int got; } const kCases[] = {
+      {0, "Alpha", 0}, {5, "Gamma", 1}, {-3, "Zero", 0}, {1, "Beta", 1},
+  };
+  for (const Case& c : kCases)
+  {
+    item.pszText = c.text;
+    EXPECT_EQ(TabCtrl_InsertItem(tabs, c.index, &item), c.got) << c.text;
+  }
+  EXPECT_EQ(TabCtrl_GetItemCount(tabs), 4);
+  TCITEM untitled{};
+  EXPECT_EQ(TabCtrl_InsertItem(tabs, 0, &untitled), -1);
+  untitled.mask = TCIF_TEXT;
+  EXPECT_EQ(TabCtrl_InsertItem(tabs, 0, &untitled), -1);
+  EXPECT_EQ(TabCtrl_InsertItem(notTabs, 0, &item), -1);
+  // The first tab was selected when it came, and the selection stayed on
+  // it as tabs were inserted before it: "Alpha" is now at 2. SetCurSel
+  // answers the old selection, also when the new one is refused.
+  struct Sel { int index; int previous; int after; } const kSel[] = {{1, 2, 1}, {3, 1, 3}, {4, 3, 3}, {-1, 3, 3}, {0, 3, 0}};
+  for (const Sel& c : kSel)
+  {
+    EXPECT_EQ(TabCtrl_SetCurSel(tabs, c.index), c.previous) << c.index;
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), c.after) << c.index;
+  }
+  EXPECT_EQ(TabCtrl_SetCurSel(notTabs, 0), -1);
+  EXPECT_EQ(TabCtrl_GetCurSel(notTabs), 0);
+  struct Del { int index; BOOL ok; int count; } const kDel[] = {{4, FALSE, 4}, {-1, FALSE, 4}, {3, TRUE, 3}, {0, TRUE, 2}};
+  for (const Del& c : kDel)
+  {
+    EXPECT_EQ(TabCtrl_DeleteItem(tabs, c.index), c.ok) << c.index;
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), c.count) << c.index;
+  }
+  EXPECT_EQ(TabCtrl_GetItemCount(notTabs), 0);
+  // The display area of a window rectangle and back.
+  RECT r{100, 100, 300, 200};
+  ASSERT_TRUE(TabCtrl_AdjustRect(tabs, FALSE, &r));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{107, 126, 293, 197}));
+  ASSERT_TRUE(TabCtrl_AdjustRect(tabs, TRUE, &r));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{100, 100, 300, 200}));
+  EXPECT_FALSE(TabCtrl_AdjustRect(notTabs, TRUE, &r));
+  // The program's own changes tell the dialog nothing.
+  EXPECT_TRUE(MessagesTo(dialog, {WM_NOTIFY}).empty());
+}
+
+TEST_F(WinlControls, ButtonImagesAreSwappedAndReturned)
+{
+  HWND button = GetDlgItem(dialog, 1);
+  HBITMAP a = CreateBitmap(4, 4, 1, 32, nullptr);
+  HBITMAP b = CreateBitmap(4, 4, 1, 32, nullptr);
+  // wParam, image given; the previous image answered
+  struct Case { WPARAM kind; HBITMAP image; LRESULT previous; LRESULT now; } const kCases[] = {
+      {0, a, 0, reinterpret_cast<LRESULT>(a)},
+      {1, b, reinterpret_cast<LRESULT>(a), reinterpret_cast<LRESULT>(b)},
+      {2, a, 0, reinterpret_cast<LRESULT>(b)},
+      {0, nullptr, reinterpret_cast<LRESULT>(b), 0},
+  };
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(button, BM_SETIMAGE, c.kind, reinterpret_cast<LPARAM>(c.image)), c.previous) << c.kind;
+    EXPECT_EQ(SendMessage(button, BM_GETIMAGE, 0, 0), c.now) << c.kind;
+  }
+  DeleteObject(a);
+  DeleteObject(b);
+}
+
+// Creators that record their calls; the first makes views for "Fader"
+// only, the second for any class.
+struct CreatorCall { int creator; std::string className; int id, x, y, w, h; };
+std::vector<CreatorCall> gCreatorCalls;
+
+HWND FaderCreator(HWND parent, const char*, int id, const char* className, LONG_PTR, int x, int y, int w, int h)
+{
+  gCreatorCalls.push_back({1, className, id, x, y, w, h});
+  if (std::string(className) != "Fader") return nullptr;
+  HWND v = WINL_CreateView(parent, LoggingProc, 0);
+  SetWindowLong(v, GWL_ID, id);
+  return v;
+}
+
+HWND AnyCreator(HWND parent, const char*, int id, const char* className, LONG_PTR, int x, int y, int w, int h)
+{
+  gCreatorCalls.push_back({2, className, id, x, y, w, h});
+  return WINL_CreateView(parent, LoggingProc, 0);
+}
+
+TEST_F(WinlControls, CustomCreatorsAreTriedInOrderAndCounted)
+{
+  gCreatorCalls.clear();
+  WINL_MakeSetCurParms(2.0f, 1.0f, 5, 0, dialog, false, false);
+  WINL_RegisterCustomControlCreator(FaderCreator);
+  WINL_RegisterCustomControlCreator(AnyCreator);
+  WINL_RegisterCustomControlCreator(FaderCreator);  // a second hold on the first
+  HWND fader = WINL_MakeControl("", 601, "Fader", 0, 10, 20, 30, 40, 0x10);
+  ASSERT_NE(fader, nullptr);
+  EXPECT_EQ(GetWindowLong(fader, GWL_EXSTYLE), 0x10);  // the extended style is applied
+  HWND other = WINL_MakeControl("", 602, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_NE(other, nullptr);
+  // The frame is already transformed: x (10 + 5) * 2, width 30 * 2.
+  struct Want { int creator; const char* className; int id, x, y, w, h; } const kWant[] = {
+      {1, "Fader", 601, 30, 20, 60, 40}, {1, "Knob", 602, 10, 0, 20, 10}, {2, "Knob", 602, 10, 0, 20, 10}};
+  ASSERT_EQ(gCreatorCalls.size(), 3u);
+  for (size_t i = 0; i < 3; ++i)
+  {
+    const CreatorCall& got = gCreatorCalls[i];
+    const Want& want = kWant[i];
+    EXPECT_EQ((std::vector<int>{got.creator, got.id, got.x, got.y, got.w, got.h}),
+              (std::vector<int>{want.creator, want.id, want.x, want.y, want.w, want.h})) << i;
+    EXPECT_EQ(got.className, want.className) << i;
+  }
+  // One release leaves the first creator in place; the second removes it.
+  WINL_UnregisterCustomControlCreator(FaderCreator);
+  gCreatorCalls.clear();
+  WINL_MakeControl("", 603, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_EQ(gCreatorCalls.size(), 2u);
+  EXPECT_EQ(gCreatorCalls[0].creator, 1);
+  WINL_UnregisterCustomControlCreator(FaderCreator);
+  gCreatorCalls.clear();
+  WINL_MakeControl("", 604, "Knob", 0, 0, 0, 10, 10, 0);
+  ASSERT_EQ(gCreatorCalls.size(), 1u);
+  EXPECT_EQ(gCreatorCalls[0].creator, 2);
+  WINL_UnregisterCustomControlCreator(AnyCreator);
+  // Without creators an unknown class makes nothing.
+  gCreatorCalls.clear();
+  EXPECT_EQ(WINL_MakeControl("", 605, "Knob", 0, 0, 0, 10, 10, 0), nullptr);
+  EXPECT_TRUE(gCreatorCalls.empty());
 }
 
 TEST_F(WinlControls, MakersBeforeAnySetUpCreateNothing)

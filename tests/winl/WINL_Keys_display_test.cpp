@@ -27,7 +27,11 @@ TEST_F(WinlKeysGtk, KeyEventsGiveVirtualKeysAndFlags)
       {"Ctrl+s is Command", 's', PLAT_MOD_CONTROL, 'S', 1 | 8},
       {"Alt+Escape is Option", 0xFF1B, PLAT_MOD_ALT, 27, 1 | 16},
       {"comma is a character", ',', 0, ',', 0},
-      {"Shift+slash types ? without Shift", '/', PLAT_MOD_SHIFT, '?', 0},
+      {"Shift+slash is the slash key, without Shift", '/', PLAT_MOD_SHIFT, '/', 0},
+      {"Shift+1 is the key 1 with Shift", '1', PLAT_MOD_SHIFT, '1', 1 | 4},
+      {"F16", 0xFFCD, 0, 127, 1},
+      {"F17", 0xFFCE, 0, 128, 1},
+      {"F24", 0xFFD5, 0, 135, 1},
   };
   for (const Case& c : kCases)
   {
@@ -35,6 +39,31 @@ TEST_F(WinlKeysGtk, KeyEventsGiveVirtualKeysAndFlags)
     int flags = -1;
     EXPECT_EQ(WINL_MacKeyToWindowsKey(&in, &flags), c.key) << c.name;
     EXPECT_EQ(flags, c.flags) << c.name;
+  }
+}
+
+TEST_F(WinlKeysGtk, TypedModeGivesTheTypedCharacterAndADeadKeysAccent)
+{
+  // mode 1 and mode 0 side by side: what was typed against the key itself.
+  struct Case { const char* name; unsigned keyval; unsigned mods; int typedKey, typedFlags, plainKey, plainFlags; }
+  const kCases[] = {
+      {"Shift+slash", '/', PLAT_MOD_SHIFT, '?', 0, '/', 0},
+      {"Shift+1", '1', PLAT_MOD_SHIFT, '!', 0, '1', 1 | 4},
+      {"Shift+a", 'a', PLAT_MOD_SHIFT, 'A', 1 | 4, 'A', 1 | 4},
+      {"Shift+Tab", 0xFF09, PLAT_MOD_SHIFT, 9, 1 | 4, 9, 1 | 4},
+      {"dead acute", 0xFE51, 0, 0xB4, 0, 1024, 1},
+      {"dead grave", 0xFE50, 0, '`', 0, 1024, 1},
+      {"dead diaeresis with Shift", 0xFE57, PLAT_MOD_SHIFT, 0xA8, 0, 1024, 1 | 4},
+  };
+  for (const Case& c : kCases)
+  {
+    PLAT_Input in = PLAT_GtkTestKeyInput(c.keyval, c.mods);
+    in.keyCode = 0;  // key code + 1024 below: no hardware key, whatever the layout
+    int flags = -1;
+    EXPECT_EQ(WINL_MacKeyToWindowsKeyEx(&in, &flags, 1), c.typedKey) << c.name;
+    EXPECT_EQ(flags, c.typedFlags) << c.name;
+    EXPECT_EQ(WINL_MacKeyToWindowsKeyEx(&in, &flags, 0), c.plainKey) << c.name;
+    EXPECT_EQ(flags, c.plainFlags) << c.name;
   }
 }
 

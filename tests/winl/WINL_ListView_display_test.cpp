@@ -115,6 +115,15 @@ void ClickRow(HWND list, int row)
   ASSERT_EQ(std::system(cmd.c_str()), 0);
 }
 
+int InsertColumn(HWND list, int index, const char* title, int width)
+{
+  LVCOLUMN col{};
+  col.mask = LVCF_TEXT | LVCF_WIDTH;
+  col.pszText = const_cast<char*>(title);
+  col.cx = width;
+  return ListView_InsertColumn(list, index, &col);
+}
+
 std::vector<std::string> ModelTexts(HWND list)
 {
   std::vector<std::string> out;
@@ -129,7 +138,7 @@ TEST_F(WinlListViewGtk, SortedInsertShowsTheLayersOrderAndARealClickNotifies)
   gClass = "SysListView32";
   HWND list = Shown(CreateListDialog);
   ASSERT_TRUE(WINL_IsListView(list));
-  ASSERT_EQ(ListView_InsertColumn(list, 0, "Name", 120), 0);
+  ASSERT_EQ(InsertColumn(list, 0, "Name", 120), 0);
   for (const char* t : {"b", "a", "c"})
   {
     LVITEM item{};
@@ -160,7 +169,7 @@ TEST_F(WinlListViewGtk, OwnerDataListAsksOnlyForTheRowsOnScreen)
   gStyle = kReport | LVS_OWNERDATA;
   gClass = "SysListView32";
   HWND list = Shown(CreateListDialog);
-  ASSERT_EQ(ListView_InsertColumn(list, 0, "Row", 150), 0);
+  ASSERT_EQ(InsertColumn(list, 0, "Row", 150), 0);
   struct Case { int count; int shown; } const kCases[] = {{-1, 0}, {0, 0}, {1, 1}, {4999, 4999}, {5000, 5000}};
   for (const Case& c : kCases)
   {
@@ -230,8 +239,8 @@ HWND ShownReport(int rows)
   gStyle = kReport;
   gClass = "SysListView32";
   HWND list = WinlListViewGtk::Shown(CreateListDialog);
-  ListView_InsertColumn(list, 0, "Name", 80);
-  ListView_InsertColumn(list, 1, "Size", 60);
+  InsertColumn(list, 0, "Name", 80);
+  InsertColumn(list, 1, "Size", 60);
   for (int i = 0; i < rows; ++i)
   {
     LVITEM item{};
@@ -315,7 +324,7 @@ TEST_F(WinlListViewGtk, RightClicksControlClicksAndDragsNotify)
 TEST_F(WinlListViewGtk, ADraggedHeaderReordersTheColumns)
 {
   HWND list = ShownReport(1);
-  ListView_InsertColumn(list, 2, "Date", 40);
+  InsertColumn(list, 2, "Date", 40);
   ListView_SetExtendedListViewStyleEx(list, LVS_EX_HEADERDRAGDROP, LVS_EX_HEADERDRAGDROP);
   PLAT_ListTestMoveColumnFirst(WINL_GetNativeView(list), 2);
   int order[3] = {};

@@ -62,6 +62,14 @@ protected:
     WINL_MessageQueue_Flush();
   }
   HWND List(LONG_PTR style) { return WINL_CreateListView(parent, 7, style, 0, 0, 200, 100, false); }
+  static int Column(HWND list, int index, const char* title, int width)
+  {
+    LVCOLUMN col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<char*>(title);
+    col.cx = width;
+    return ListView_InsertColumn(list, index, &col);
+  }
   static int Add(HWND list, int index, const char* text, LPARAM param = 0)
   {
     LVITEM item{};
@@ -133,7 +141,7 @@ TEST_F(WinlListView, ColumnOrderMustBeAPermutationOfEveryColumn)
 {
   // The report style: other list views start with one untitled column.
   HWND list = List(1);
-  for (int i = 0; i < 3; ++i) ListView_InsertColumn(list, i, "c", 50);
+  for (int i = 0; i < 3; ++i) Column(list, i, "c", 50);
   struct Case { const char* name; int count; int order[4]; BOOL ok; } const kCases[] = {
       {"reversed", 3, {2, 1, 0}, TRUE},     {"one short", 2, {1, 0}, FALSE},
       {"one over", 4, {3, 2, 1, 0}, FALSE}, {"a repeat", 3, {0, 0, 1}, FALSE},
@@ -216,10 +224,48 @@ TEST_F(WinlListView, ListBoxMessages)
   EXPECT_EQ(SendMessage(box, LB_GETTEXTLEN, 3, 0), LB_ERR);
 }
 
+TEST_F(WinlListView, InsertColumnReadsWhatItsRecordsMaskNames)
+{
+  HWND list = List(1);
+  char title[] = "Size";
+  // mask, format, width, title; then the column's index, header format,
+  // width and text.
+  struct Case { UINT mask; int fmt; int cx; int index; int gotFmt; int gotWidth; const char* gotText; } const kCases[] = {
+      {LVCF_TEXT | LVCF_WIDTH | LVCF_FMT, 2, 70, 0, 2, 70, "Size"},
+      {LVCF_WIDTH, 1, 40, 1, 0, 40, ""},
+      {LVCF_TEXT, 0, 40, 2, 0, 100, "Size"},
+      {LVCF_FMT | LVCF_WIDTH, 0x401, -3, 3, 1, 0, ""},
+  };
+  for (const Case& c : kCases)
+  {
+    LVCOLUMN col{};
+    col.mask = c.mask;
+    col.fmt = c.fmt;
+    col.cx = c.cx;
+    col.pszText = title;
+    // The index asked for does not place the column: each is appended.
+    EXPECT_EQ(ListView_InsertColumn(list, 0, &col), c.index);
+    char text[8] = "#";
+    HDITEM got{};
+    got.mask = HDI_FORMAT | HDI_TEXT | HDI_WIDTH;
+    got.pszText = text;
+    got.cchTextMax = 8;
+    ASSERT_TRUE(Header_GetItem(list, c.index, &got)) << c.index;
+    EXPECT_EQ(got.fmt, c.gotFmt) << c.index;
+    EXPECT_EQ(got.cxy, c.gotWidth) << c.index;
+    EXPECT_STREQ(text, c.gotText) << c.index;
+  }
+  EXPECT_EQ(ListView_InsertColumn(list, 0, nullptr), -1);
+  EXPECT_EQ(Header_GetItemCount(list), 4);
+  int order[4] = {};
+  ASSERT_TRUE(ListView_GetColumnOrderArray(list, 4, order));
+  EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
+}
+
 TEST_F(WinlListView, HeaderItemsAreTheColumns)
 {
   HWND list = List(1);
-  for (int i = 0; i < 3; ++i) ListView_InsertColumn(list, i, "Title", 50);
+  for (int i = 0; i < 3; ++i) Column(list, i, "Title", 50);
   ASSERT_EQ(ListView_GetHeader(list), list);
   HDITEM set{};
   set.mask = HDI_FORMAT | HDI_TEXT | HDI_WIDTH;

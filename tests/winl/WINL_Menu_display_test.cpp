@@ -4,6 +4,7 @@
 #include "platform/gtk/PLAT_GtkMenu.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "WinlGtkTest.h"
 
@@ -124,5 +125,49 @@ TEST_F(WinlMenuGtk, PopupReturnsTheChosenCommandAndSendsNothing)
   Pump(20);
   EXPECT_TRUE(CommandsTo(w).empty());
   DestroyMenu(popup);
+}
+
+TEST_F(WinlMenuGtk, BitmapItemsShowTheirPictureAndADestinationTakesTheCommands)
+{
+  HMENU bar = CreatePopupMenu();
+  HMENU pictures = CreatePopupMenuEx("Pictures");
+  HBITMAP bitmap = CreateBitmap(12, 9, 1, 32, nullptr);
+  MENUITEMINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_TYPE | MIIM_ID;
+  info.fType = MFT_BITMAP;
+  info.wID = 7101;
+  info.dwTypeData = reinterpret_cast<char*>(bitmap);
+  ASSERT_TRUE(InsertMenuItem(pictures, 0, TRUE, &info));
+  AddMenuItem(pictures, -1, "Plain", 7102);
+  MENUITEMINFO sub{};
+  sub.cbSize = sizeof sub;
+  sub.fMask = MIIM_TYPE | MIIM_SUBMENU;
+  sub.fType = MFT_STRING;
+  sub.dwTypeData = const_cast<char*>("Pictures");
+  sub.hSubMenu = pictures;
+  ASSERT_TRUE(InsertMenuItem(bar, 0, TRUE, &sub));
+  HWND w = ShownWindowWithBar(bar);
+  // The picture is shown at its size; the text item has none.
+  int width = 0, height = 0;
+  ASSERT_TRUE(PLAT_GtkTestMenuItemImage(WINL_GetNativeWindow(w), {"Pictures"}, 0, &width, &height));
+  EXPECT_EQ(width, 12);
+  EXPECT_EQ(height, 9);
+  EXPECT_FALSE(PLAT_GtkTestMenuItemImage(WINL_GetNativeWindow(w), {"Pictures"}, 1, &width, &height));
+  // A chosen item goes to the bar's window, or to the destination set.
+  struct Case { const char* name; bool toOther; } const kCases[] = {{"no destination", false}, {"a destination", true}};
+  HWND other = WINL_CreateView(nullptr, LoggingProc, 0);
+  for (const Case& c : kCases)
+  {
+    WINL_SetMenuDestination(pictures, c.toOther ? other : nullptr);
+    MessageLog().clear();
+    ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"Pictures", "Plain"})) << c.name;
+    Pump(30);
+    EXPECT_EQ(CommandsTo(c.toOther ? other : w), std::vector<WPARAM>{7102}) << c.name;
+    EXPECT_TRUE(CommandsTo(c.toOther ? w : other).empty()) << c.name;
+  }
+  DestroyWindow(other);
+  DestroyWindow(w);
+  DeleteObject(bitmap);
 }
 }  // namespace

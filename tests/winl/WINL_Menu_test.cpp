@@ -242,4 +242,88 @@ TEST(WinlMenuPopup, ChosenCommandIsReturnedOrSent)
   DestroyWindow(w);
   WINL_MessageQueue_Flush();
 }
+
+TEST_F(WinlMenu, SetMenuItemInfoChangesWhatItsMaskNames)
+{
+  WINL_Menu_AddMenuItem(mMenu, "One", 101, 0);
+  HMENU sub = CreatePopupMenu();
+  WINL_Menu_AddMenuItem(sub, "Inner", 201, 0);
+  char text[] = "Renamed";
+  // mask, type, state, id; then the item's id, state, title and submenu
+  struct Case { const char* name; UINT mask; UINT state; UINT id; int gotId; UINT gotState; const char* title; }
+  const kCases[] = {
+      {"text", MIIM_TYPE, 0, 0, 101, 0, "Renamed"},
+      {"id", MIIM_ID, 0, 105, 105, 0, "Renamed"},
+      {"ticked", MIIM_STATE, MFS_CHECKED, 0, 105, MFS_CHECKED, "Renamed"},
+      {"greyed, no longer ticked", MIIM_STATE, MFS_GRAYED, 0, 105, MFS_GRAYED, "Renamed"},
+  };
+  for (const Case& c : kCases)
+  {
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = c.mask;
+    info.fType = MFT_STRING;
+    info.fState = c.state;
+    info.wID = c.id;
+    info.dwTypeData = text;
+    ASSERT_TRUE(SetMenuItemInfo(mMenu, 0, TRUE, &info)) << c.name;
+    EXPECT_EQ(GetMenuItemID(mMenu, 0), c.gotId) << c.name;
+    MENUITEMINFO got{};
+    got.cbSize = sizeof got;
+    got.fMask = MIIM_STATE;
+    ASSERT_TRUE(GetMenuItemInfo(mMenu, 0, TRUE, &got)) << c.name;
+    EXPECT_EQ(got.fState & (MFS_GRAYED | MFS_CHECKED), c.gotState) << c.name;
+    EXPECT_EQ(Title(mMenu, 0), c.title) << c.name;
+  }
+  // A submenu takes the item's title; an item that is not there is refused.
+  MENUITEMINFO attach{};
+  attach.cbSize = sizeof attach;
+  attach.fMask = MIIM_SUBMENU;
+  attach.hSubMenu = sub;
+  ASSERT_TRUE(SetMenuItemInfo(mMenu, 105, FALSE, &attach));
+  EXPECT_EQ(GetSubMenu(mMenu, 0), sub);
+  EXPECT_FALSE(SetMenuItemInfo(mMenu, 1, TRUE, &attach));
+  EXPECT_FALSE(SetMenuItemInfo(mMenu, 999, FALSE, &attach));
+  EXPECT_FALSE(SetMenuItemInfo(mMenu, 0, TRUE, nullptr));
+}
+
+TEST(WinlWindowMenu, SetMenuFillsTheActiveWindowsMenuAndItsEndFreesIt)
+{
+  WINL_Internal_PostMessage_Init();
+  MessageLog().clear();
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  HWND other = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  HMENU bar = CreatePopupMenu();
+  WINL_Menu_AddMenuItem(bar, "One", 101, 0);
+  HMENU second = CreatePopupMenu();
+  const auto filled = [](HWND h) {
+    std::vector<WPARAM> menus;
+    for (const LoggedMessage& m : MessageLog())
+      if (m.hwnd == h && m.msg == WM_INITMENUPOPUP) menus.push_back(m.wParam);
+    return menus;
+  };
+  // An inactive window's menu waits until it is shown.
+  ShowWindow(other, SW_SHOW);
+  SetFocus(other);
+  ASSERT_TRUE(SetMenu(w, bar));
+  EXPECT_TRUE(filled(w).empty());
+  EXPECT_EQ(GetMenu(w), bar);
+  // The active window's new menu is filled in at once, the same one again not.
+  ShowWindow(w, SW_SHOW);
+  SetFocus(w);
+  MessageLog().clear();
+  ASSERT_TRUE(SetMenu(w, second));
+  ASSERT_TRUE(SetMenu(w, second));
+  EXPECT_EQ(filled(w), (std::vector<WPARAM>{reinterpret_cast<WPARAM>(second)}));
+  ASSERT_TRUE(SetMenu(w, bar));
+  EXPECT_EQ(filled(w).size(), 2u);
+  EXPECT_FALSE(SetMenu(w, reinterpret_cast<HMENU>(uintptr_t{0x7777})));
+  // The window's end frees the menu it holds, and only that one.
+  DestroyWindow(w);
+  EXPECT_FALSE(SetMenu(other, bar));
+  EXPECT_TRUE(SetMenu(other, second));
+  DestroyMenu(second);
+  DestroyWindow(other);
+  WINL_MessageQueue_Flush();
+}
 }  // namespace

@@ -2,7 +2,9 @@
 // input, frames on the screen, pixels of painted dialogs, the close button,
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
+#include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_App.h"
+#include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_Queue.h"
@@ -17,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -80,6 +83,299 @@ TEST_F(WinlGtk, ClicksReachTheProcedureAsButtonMessages)
   for (const LoggedMessage& m : ButtonMessages(w)) kinds.push_back(m.msg);
   EXPECT_EQ(kinds, (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
   EXPECT_EQ(ButtonMessages(w)[2].lParam, 0x0032003C);
+}
+
+std::vector<GESTUREINFO> gGestures;
+std::vector<WPARAM> gGestureWParams;
+
+LRESULT GestureLogger(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  if (m == WM_GESTURE)
+  {
+    GESTUREINFO info{};
+    EXPECT_TRUE(WINL_GetGestureInfo(l, &info));
+    gGestures.push_back(info);
+    gGestureWParams.push_back(w);
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST_F(WinlGtk, APinchOnTheTouchpadZoomsAndTurns)
+{
+  gGestures.clear();
+  gGestureWParams.clear();
+  HWND w = ShownWindow(GestureLogger, 200, 100);
+  // scale and turn: each gives a begin and an end message
+  struct Case { const char* name; double scale; double clockwise; std::vector<DWORD> ids; std::vector<uint64_t> args; }
+  const kCases[] = {
+      {"a quarter larger", 1.25, 0, {GID_ZOOM, GID_ZOOM}, {1024, 1280}},
+      {"half as large: the step is bounded", 0.25, 0, {GID_ZOOM, GID_ZOOM}, {1024, 512}},
+      {"thirty degrees to the left", 1, -30, {GID_ROTATE, GID_ROTATE}, {0, 32767 + 16383}},
+      {"both, the turn first", 1.5, 6, {GID_ROTATE, GID_ROTATE, GID_ZOOM, GID_ZOOM}, {0, 32767 - 3276, 1024, 1536}},
+      {"two turns to the right, bounded at no turn", 1, 150, {GID_ROTATE, GID_ROTATE}, {0, 0}},
+  };
+  for (const Case& c : kCases)
+  {
+    gGestures.clear();
+    gGestureWParams.clear();
+    ASSERT_TRUE(PLAT_GtkTestPinch(WINL_GetNativeView(w), 50, 40, c.scale, c.clockwise));
+    ASSERT_TRUE(LoopUntil([&] { return gGestures.size() >= c.ids.size(); })) << c.name;
+    Pump(2);
+    std::vector<DWORD> ids;
+    std::vector<uint64_t> args;
+    for (const GESTUREINFO& g : gGestures)
+    {
+      ids.push_back(g.dwID);
+      args.push_back(g.ullArguments);
+      EXPECT_EQ(g.cbSize, 56u);
+      EXPECT_EQ(g.hwndTarget, w);
+      EXPECT_EQ(g.ptsLocation.x, 350) << c.name;
+      EXPECT_EQ(g.ptsLocation.y, 660) << c.name;
+    }
+    EXPECT_EQ(ids, c.ids) << c.name;
+    EXPECT_EQ(args, c.args) << c.name;
+    for (size_t i = 0; i < gGestures.size(); ++i)
+    {
+      const bool begin = i % 2 == 0;
+      EXPECT_EQ(gGestures[i].dwFlags, begin ? GF_BEGIN : GF_END) << c.name << i;
+      EXPECT_EQ(gGestureWParams[i], begin ? 0u : gGestures[i].ullArguments) << c.name << i;
+    }
+  }
+  GESTUREINFO info{};
+  EXPECT_FALSE(WINL_GetGestureInfo(0, &info));
+  EXPECT_FALSE(WINL_GetGestureInfo(reinterpret_cast<LPARAM>(&info), nullptr));
+}
+
+// Limits a window of at least 300 x 200 and at most 600 x 400 asks for.
+LRESULT LimitedProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  if (m == WM_GETMINMAXINFO)
+  {
+    auto* info = reinterpret_cast<MINMAXINFO*>(l);
+    info->ptMinTrackSize = {300, 200};
+    info->ptMaxTrackSize = {600, 400};
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST_F(WinlGtk, SizeLimitsBoundTheUsersSizing)
+{
+  // A window the user may size.
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE + 1), nullptr, LimitedProc, 0);
+  SetWindowPos(w, nullptr, 300, 600, 400, 300, SWP_NOZORDER);
+  ShowWindow(w, SW_SHOW);
+  ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+  PLAT_GtkWindow* window = WINL_GetNativeWindow(w);
+  int minW = 0, minH = 0, maxW = 0, maxH = 0;
+  ASSERT_TRUE(PLAT_GtkTestWindowSizeHints(window, &minW, &minH, &maxW, &maxH));
+  EXPECT_EQ((std::vector<int>{minW, minH, maxW, maxH}), (std::vector<int>{300, 200, 600, 400}));
+  // asked for from outside, then the frame the window keeps
+  // (Sizes within the limits first: a size brought back is the layer's
+  // own request, and the display's reports of other sizes that come while
+  // it is on its way are taken as stale.)
+  struct Case { int w, h, gotW, gotH; } const kCases[] = {
+      {450, 250, 450, 250}, {600, 400, 600, 400}, {300, 200, 300, 200},
+      {1000, 1000, 600, 400}, {299, 199, 300, 200}, {601, 401, 600, 400},
+  };
+  for (const Case& c : kCases)
+  {
+    PLAT_GtkTestResizeFromOutside(window, c.w, c.h);
+    RECT r{};
+    int x = 0, y = 0, fw = 0, fh = 0;
+    LoopUntil([&] {
+      GetWindowRect(w, &r);
+      PLAT_GtkTestWindowFrame(window, &x, &y, &fw, &fh);
+      return r.right - r.left == c.gotW && r.bottom - r.top == c.gotH && fw == c.gotW && fh == c.gotH;
+    });
+    Pump(5);
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.right - r.left, c.gotW) << c.w;
+    EXPECT_EQ(r.bottom - r.top, c.gotH) << c.h;
+    PLAT_GtkTestWindowFrame(window, &x, &y, &fw, &fh);
+    EXPECT_EQ(fw, c.gotW) << c.w;
+    EXPECT_EQ(fh, c.gotH) << c.h;
+  }
+}
+
+// Answers the hit test: the top 10 rows are the caption (2), the rest the
+// client area; logs everything.
+LRESULT CaptionedProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  if (m == WM_NCHITTEST)
+  {
+    POINT p{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    ScreenToClient(h, &p);
+    return p.y < 10 ? 2 : HTCLIENT;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+// The mouse messages (and the context menu) a window received, with the
+// WM_SETCURSOR that follow: message, wParam, lParam.
+std::vector<std::vector<LONG_PTR>> PointerMessages(HWND w)
+{
+  std::vector<std::vector<LONG_PTR>> out;
+  for (const LoggedMessage& m : MessageLog())
+  {
+    const bool pointer = (m.msg >= WM_LBUTTONDOWN && m.msg <= WM_MBUTTONDBLCLK) || m.msg == WM_MOUSEWHEEL ||
+                         (m.msg >= WM_NCMOUSEMOVE + 1 && m.msg <= WM_NCMOUSEMOVE + 9) || m.msg == WM_CONTEXTMENU ||
+                         m.msg == WM_SETCURSOR;
+    if (m.hwnd == w && pointer)
+      out.push_back({static_cast<LONG_PTR>(m.msg), static_cast<LONG_PTR>(m.wParam), static_cast<LONG_PTR>(m.lParam)});
+  }
+  return out;
+}
+
+TEST_F(WinlGtk, RealPointerButtonsWheelHitTestAndCapture)
+{
+  HWND w = ShownWindow(CaptionedProc, 200, 100);
+  int sx = 0, sy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 50, 40, &sx, &sy));
+  // The point in the layer's screen coordinates (y up), packed.
+  POINT screen{50, 40};
+  ClientToScreen(w, &screen);
+  const LONG_PTR at = WINL_PackPoint(screen.x, screen.y);
+  const LONG_PTR client = WINL_PackPoint(50, 40);
+  const LONG_PTR hw = reinterpret_cast<LONG_PTR>(w);
+  const LONG_PTR up = static_cast<LONG_PTR>(WM_LBUTTONUP) << 16 | 1;
+  const LONG_PTR rup = static_cast<LONG_PTR>(WM_RBUTTONUP) << 16 | 1;
+  const LONG_PTR mup = static_cast<LONG_PTR>(WM_MBUTTONUP) << 16 | 1;
+  // name, emulation, xdotool input at the point, messages
+  struct Case { const char* name; bool emulate; const char* input; std::vector<std::vector<LONG_PTR>> want; };
+  const Case kCases[] = {
+      {"wheel away", false, "click 4", {{WM_MOUSEWHEEL, 60 << 16, at}}},
+      {"wheel towards", false, "click 5", {{WM_MOUSEWHEEL, static_cast<LONG_PTR>(static_cast<WPARAM>(-60 * 65536)), at}}},
+      {"right button", false, "click 3",
+       {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
+      {"middle button", false, "click 2", {{WM_MBUTTONDOWN, 0, client}, {WM_MBUTTONUP, 0, client}, {WM_SETCURSOR, hw, mup}}},
+      {"Control and left, emulating", true, "keydown ctrl click 1 keyup ctrl",
+       {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
+      {"Control and left, not emulating", false, "keydown ctrl click 1 keyup ctrl",
+       {{WM_LBUTTONDOWN, 0, client}, {WM_LBUTTONUP, 0, client}, {WM_SETCURSOR, hw, up}}},
+  };
+  for (const Case& c : kCases)
+  {
+    WINL_EnableRightClickEmulate(c.emulate);
+    // Away first, and long enough after the last click for a new count.
+    Pump(1);
+    const std::string cmd = "xdotool mousemove --sync 1 1 sleep 0.5 mousemove --sync " + std::to_string(sx) + " " +
+                            std::to_string(sy) + " " + c.input;
+    MessageLog().clear();
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << c.name;
+    LoopUntil([&] { return PointerMessages(w).size() >= c.want.size(); });
+    Pump(3);
+    std::vector<std::vector<LONG_PTR>> got;
+    for (const auto& m : PointerMessages(w))
+      if (m[0] != WM_SETCURSOR || m[2] >> 16 != WM_MOUSEMOVE) got.push_back(m);
+    EXPECT_EQ(got, c.want) << c.name;
+  }
+  WINL_EnableRightClickEmulate(false);
+
+  // In the caption the presses come in their non-client forms with the
+  // hit code and the screen point.
+  int cx = 0, cy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 50, 5, &cx, &cy));
+  POINT capt{50, 5};
+  ClientToScreen(w, &capt);
+  MessageLog().clear();
+  const std::string caption = "xdotool mousemove --sync " + std::to_string(cx) + " " + std::to_string(cy) + " click 1";
+  ASSERT_EQ(std::system(caption.c_str()), 0);
+  LoopUntil([&] { return MessagesTo(w, {WM_NCMOUSEMOVE + 2}).size() == 1; });
+  std::vector<std::vector<LONG_PTR>> nc;
+  for (const auto& m : PointerMessages(w))
+    if (m[0] == WM_NCMOUSEMOVE + 1 || m[0] == WM_NCMOUSEMOVE + 2) nc.push_back(m);
+  const LONG_PTR capAt = WINL_PackPoint(capt.x, capt.y);
+  EXPECT_EQ(nc, (std::vector<std::vector<LONG_PTR>>{{WM_NCMOUSEMOVE + 1, 2, capAt}, {WM_NCMOUSEMOVE + 2, 2, capAt}}));
+
+  // While a child holds the capture, a click anywhere in the window is its,
+  // in its own coordinates, without a hit test.
+  HWND child = WINL_CreateView(w, CaptionedProc, 0);
+  SetWindowPos(child, nullptr, 150, 0, 50, 50, SWP_NOZORDER);
+  ShowWindow(child, SW_SHOW);
+  SetCapture(child);
+  MessageLog().clear();
+  const std::string click = "xdotool mousemove --sync " + std::to_string(sx) + " " + std::to_string(sy) + " click 1";
+  ASSERT_EQ(std::system(click.c_str()), 0);
+  LoopUntil([&] { return MessagesTo(child, {WM_LBUTTONUP}).size() == 1; });
+  EXPECT_TRUE(MessagesTo(w, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCHITTEST}).empty());
+  EXPECT_EQ(MessagesTo(child, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCHITTEST}),
+            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP}));
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == child && m.msg == WM_LBUTTONDOWN)
+    {
+      EXPECT_EQ(m.lParam, WINL_PackPoint(50 - 150, 40));
+    }
+  ReleaseCapture();
+}
+
+// A dialog procedure asking for the focus on the dialog itself.
+LRESULT FocusOnDialog(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  return m == WM_INITDIALOG ? 0xBEEF : 0;
+}
+
+void CreateOneField(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeEditField(30, 10, 10, 80, 20, 0);
+}
+
+TEST_F(WinlGtk, BeefFromInitDialogPutsTheFocusOnTheDialog)
+{
+  static WINL_DialogResourceIndex res{reinterpret_cast<const char*>(uintptr_t{63}), "Focus", 12, CreateOneField, 200,
+                                      100, nullptr};
+  struct Case { WNDPROC proc; bool onDialog; } const kCases[] = {{FocusOnDialog, true}, {LoggingDlgProc, false}};
+  for (const Case& c : kCases)
+  {
+    HWND d = WINL_CreateDialog(&res, res.resid, nullptr, c.proc, 0);
+    ShowWindow(d, SW_SHOW);
+    ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+    Pump(3);
+    if (c.onDialog)
+    {
+      EXPECT_EQ(GetFocus(), d);
+    }
+    else
+    {
+      EXPECT_NE(GetFocus(), d);
+    }
+    DestroyWindow(d);
+  }
+}
+
+TEST_F(WinlGtk, AFocusMarkCoversTheRectangleUntilRemoved)
+{
+  HWND w = ShownWindow(LoggingProc, 200, 100);
+  int sx = 0, sy = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(w), 25, 16, &sx, &sy));
+  void* state = nullptr;
+  const RECT first{25, 16, 65, 36};
+  WINL_DrawFocusRect(w, &first, &state);
+  ASSERT_NE(state, nullptr);
+  PLAT_Rect frame{};
+  auto* overlay = static_cast<PLAT_GtkOverlay*>(state);
+  LoopUntil([&] { return PLAT_GtkTestOverlayFrame(overlay, &frame) && frame.x == sx && frame.y == sy; });
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{sx, sy, 40, 20}));
+  // A new rectangle moves the mark; a null one removes it.
+  const RECT second{20, 10, 30, 20};
+  WINL_DrawFocusRect(w, &second, &state);
+  overlay = static_cast<PLAT_GtkOverlay*>(state);
+  LoopUntil([&] { return PLAT_GtkTestOverlayFrame(overlay, &frame) && frame.x == sx - 5; });
+  EXPECT_EQ((std::vector<int>{frame.x, frame.y, frame.w, frame.h}), (std::vector<int>{sx - 5, sy - 6, 10, 10}));
+  WINL_DrawFocusRect(w, nullptr, &state);
+  EXPECT_EQ(state, nullptr);
+  WINL_DrawFocusRect(w, nullptr, nullptr);
+  // A child's client point is its window's point offset by the child's place.
+  HWND child = WINL_CreateView(w, LoggingProc, 0);
+  SetWindowPos(child, nullptr, 20, 10, 100, 60, SWP_NOZORDER);
+  POINT viaChild{5, 6}, viaWindow{25, 16};
+  ClientToScreen(child, &viaChild);
+  ClientToScreen(w, &viaWindow);
+  EXPECT_EQ((std::vector<LONG>{viaChild.x, viaChild.y}), (std::vector<LONG>{viaWindow.x, viaWindow.y}));
 }
 
 TEST_F(WinlGtk, ShownWindowIsActivatedAndTheApplicationToo)

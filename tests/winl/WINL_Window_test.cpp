@@ -9,6 +9,7 @@
 
 #include "WINL_TestMemDC.h"
 #include "WinlMessageLog.h"
+#include "WinlRecordsTest.h"
 
 #include <gtest/gtest.h>
 
@@ -18,32 +19,7 @@
 
 namespace
 {
-class WinlWindow : public ::testing::Test
-{
-protected:
-  void SetUp() override
-  {
-    WINL_Internal_PostMessage_Init();
-    MessageLog().clear();
-  }
-  void TearDown() override
-  {
-    EnumWindows([](HWND h, LPARAM) { return DestroyWindow(h); }, 0);
-    WINL_MessageQueue_Flush();
-  }
-};
-
-HWND TopLevel(WNDPROC proc)
-{
-  return WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, proc, 0);
-}
-
-int CountTopLevels()
-{
-  int n = 0;
-  EnumWindows([](HWND, LPARAM p) { return ++*reinterpret_cast<int*>(p), TRUE; }, reinterpret_cast<LPARAM>(&n));
-  return n;
-}
+using WinlWindow = WinlRecordsTest;
 
 // ---- destruction ----
 

@@ -117,3 +117,5 @@ BOOL GetFileTime(int fd, FILETIME* creation, FILETIME* access, FILETIME* write)
   if (write) *write = ToFileTime(st.st_mtime);
   return TRUE;
 }
+
+unsigned _controlfp(unsigned, unsigned) { return 0; }

@@ -29,3 +29,7 @@ DWORD GetTempPath(DWORD size, char* buffer);
 // fd in whole seconds, as FILETIME values; any of the outputs may be null.
 // FALSE for a negative or invalid descriptor.
 BOOL GetFileTime(int fd, FILETIME* creation, FILETIME* access, FILETIME* write);
+
+// The floating-point control word: the processor's defaults are kept, so
+// nothing is changed and 0 is returned.
+unsigned _controlfp(unsigned value, unsigned mask);
