@@ -2,7 +2,7 @@
 #include "core/shell/AppShell.h"
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 
 #include <mutex>
 

@@ -2,7 +2,7 @@
 // reach the screen, clicks and keys made through the display's test input,
 // the frame timer's life and the area it repaints, and a message box raised
 // by a worker that holds the plug-in's lock.
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_Alert.h"
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "graphics/IPopupMenu.h"

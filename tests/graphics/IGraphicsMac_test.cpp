@@ -1,6 +1,6 @@
 // The desktop surface's services that need no window: message boxes (each
 // answered through the window layer's seam) and URLs.
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "winl/WINL_MessageBox.h"
 
 #include <string>

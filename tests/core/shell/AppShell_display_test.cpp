@@ -10,7 +10,7 @@
 #include "editor/ZephraEditor.h"
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"

@@ -7,7 +7,7 @@
 // ---- text entry and tooltips ----
 // ---- menus, message boxes, files ----
 // ---- paths, URLs, clipboard, cursor, resources ----
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 
 #include "core/IParam.h"
 #include "graphics/IGraphicsView.h"
