@@ -6,7 +6,6 @@
 #include "core/MidiPorts.h"
 #include "core/shell/AppResources.h"
 #include "graphics/IGraphics.h"
-#include "platform/gtk/PLAT_Gtk.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
@@ -30,6 +29,7 @@ std::unique_ptr<AppState> gState;
 std::unique_ptr<AppState> gActiveState;
 std::string gSettingsFolder;
 std::string gINIPath;
+AppMainWindowFrame gMainWindowFrame;
 
 const char* ResourceId(uintptr_t id) { return reinterpret_cast<const char*>(id); }
 
@@ -141,6 +141,8 @@ void Launch()
   {
     gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
     gPorts->SetPlug(gPluginInstance.get());
+    // From now on a change of the GUI's size resizes the window.
+    gPluginInstance->SetMainWindow(&gMainWindowFrame);
   }
   // The inputs open only now that there is a plug-in to hand messages to.
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
@@ -156,12 +158,9 @@ void Launch()
   // The graphics replace the view opened at the window's creation, so
   // exactly one remains.
   if (!AttachGUI()) std::puts("couldn't attach gui");
-}
-
-int ScreenWorkAreaHeight()
-{
-  PLAT_Rect work;
-  return PLAT_GtkGetPrimaryMonitor(nullptr, &work) ? work.h : -1;
+  // The menu bar and the fitted scale changed the window's height since it
+  // was centred: centred again, it lies wholly inside the work area.
+  if (gHWND) CenterWindow(gHWND);
 }
 
 // ---- the main window ----
@@ -203,7 +202,7 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, ScreenWorkAreaHeight};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight};
   return parts;
 }
 
@@ -275,10 +274,7 @@ bool AttachGUI()
   IGraphics* graphics = plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
   if (!graphics || !gHWND || !graphics->OpenWindow(gHWND)) return false;
   plug->OnGUIOpen();
-  RECT window{}, client{};
-  GetWindowRect(gHWND, &window);
-  GetClientRect(gHWND, &client);
-  const int frame = (window.bottom - window.top) - (client.bottom - client.top);
+  const int frame = AppWindowFrameHeight();
   const int screenHeight = AppShellParts().screenHeight ? AppShellParts().screenHeight() : -1;
   double scale = 0.0;
   if (FitStoredGuiScale(gINIPath.c_str(), screenHeight, frame, &scale)) graphics->RescaleBitmaps(scale);
@@ -296,6 +292,8 @@ void Cleanup()
     gPorts->CloseAll();
     gPorts->SetOutputGate(nullptr);
   }
+  // The editor going must not move a window that may be gone already.
+  if (gPluginInstance) gPluginInstance->SetMainWindow(nullptr);
   // The editor stops its timer thread and waits for it before anything
   // else, then saves its settings and the last program.
   gPluginInstance.reset();

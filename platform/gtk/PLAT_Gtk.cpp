@@ -78,9 +78,10 @@ bool PLAT_GtkInit()
 
 bool PLAT_GtkIsUp() { return gState == State::Up; }
 
-bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea)
+namespace
 {
-  GdkMonitor* monitor = gState == State::Up ? PrimaryMonitor() : nullptr;
+bool MonitorRects(GdkMonitor* monitor, PLAT_Rect* frame, PLAT_Rect* workArea)
+{
   if (!monitor) return false;
   GdkRectangle r;
   if (frame)
@@ -94,6 +95,18 @@ bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea)
     *workArea = {r.x, r.y, r.width, r.height};
   }
   return true;
+}
+}  // namespace
+
+bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea)
+{
+  return MonitorRects(gState == State::Up ? PrimaryMonitor() : nullptr, frame, workArea);
+}
+
+bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea)
+{
+  GdkDisplay* display = gState == State::Up ? gdk_display_get_default() : nullptr;
+  return MonitorRects(display ? gdk_display_get_monitor_at_point(display, x, y) : nullptr, frame, workArea);
 }
 
 int PLAT_GtkDoubleClickTime() { return IntSetting("gtk-double-click-time", 400); }
