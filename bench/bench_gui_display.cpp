@@ -10,7 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include "graphics/controls/IControl.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkSurfaceView.h"
 #include "platform/gtk/PLAT_GtkTest.h"

@@ -1,7 +1,7 @@
 #include "editor/ZephraEditorGraphics.h"
 
 #include "editor/ZephraEditor.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "winl/WINL_Cursor.h"
 

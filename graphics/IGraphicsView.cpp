@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 void ViewPointToGUI(double vx, double vy, int height, int* x, int* y)
 {
@@ -112,14 +113,24 @@ bool IsPNGResourceName(const char* name)
          tolower(static_cast<unsigned char>(ext[2])) == 'n' && tolower(static_cast<unsigned char>(ext[3])) == 'g';
 }
 
+namespace
+{
+// The resource is the file of the name's stem with the extension "png",
+// whatever the case of the extension asked for.
+std::string PNGFileOf(const char* name)
+{
+  return std::string(name, strlen(name) - 4) + ".png";
+}
+}  // namespace
+
 RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices)
 {
-  return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(name, nullptr, indices) : nullptr;
+  return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(PNGFileOf(name).c_str(), nullptr, indices) : nullptr;
 }
 
 bool PNGResourceSize(const char* name, int* w, int* h)
 {
-  return IsPNGResourceName(name) && RAST_PNGSizeFromNamedResource(name, w, h);
+  return IsPNGResourceName(name) && RAST_PNGSizeFromNamedResource(PNGFileOf(name).c_str(), w, h);
 }
 
 bool TextEntryAccepts(const char* text, const char* allowed, int maxLength, int maxValue)

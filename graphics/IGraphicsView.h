@@ -66,8 +66,8 @@ bool ViewKeyDown(IGraphics* graphics, int x, int y, int viewKeyCode, const char*
 // with nothing dirty. The repainted area goes to *repainted when given.
 bool RunViewFrame(IGraphics* graphics, IRECT* repainted = nullptr);
 
-// The PNG resource name (its extension ".png" in any case) read from the
-// resources folder; null for another extension or a file that cannot be
+// The PNG resource name read from the resources folder: the file of the
+// name's stem and ".png", whatever the case of the extension in name; null for another extension or a file that cannot be
 // read. The caller owns the bitmap. Given indices, a palette image's colour
 // indices are kept there too (see RAST_LoadPNG). Any thread.
 bool IsPNGResourceName(const char* name);

@@ -195,6 +195,23 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* list, const char* resid, HWND p
   return hwnd;
 }
 
+HWND WINL_CreateChildWindow(HWND host, int width, int height)
+{
+  if (!WINL_OnMainThread()) return nullptr;
+  WINL_Wnd* owner = WINL_ContentOf(WINL_Live(host));
+  if (!owner) return nullptr;
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  WINL_Wnd* w = NewTopLevel(0, false, nullptr, owner);
+  const WINL_Frame* f = owner->frame.get();
+  const int difference = f->w - width;
+  // Rounded down also when the child is the wider one.
+  const int offset = difference >= 0 ? difference / 2 : -((1 - difference) / 2);
+  WINL_SetTopFrame(w, f->x + offset, f->y, width, height);
+  InitView(w, nullptr, nullptr, 0);
+  return WINL_Handle(w);
+}
+
 HWND WINL_CreateAccessory(const char* resid, DLGPROC proc, LPARAM param)
 {
   if (!WINL_OnMainThread()) return nullptr;

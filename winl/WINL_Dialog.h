@@ -53,6 +53,12 @@ constexpr uintptr_t WINL_NO_RESOURCE = 0x400000;
 HWND WINL_CreateDialog(WINL_DialogResourceIndex* list, const char* resid, HWND parent, DLGPROC proc,
                        LPARAM param);
 
+// A borderless window of width x height owned by host's window, kept above
+// it, horizontally centred on it (offset by half the width difference,
+// rounded down) with its top at the host window's top; not shown yet. Null
+// without a live host.
+HWND WINL_CreateChildWindow(HWND host, int width, int height);
+
 // Runs the dialog of the resource modally over parent's window and returns
 // the value given to EndDialog: at once when EndDialog came during
 // WM_INITDIALOG, else when the modal run ends. 0 when the run ended without

@@ -292,8 +292,13 @@ int GetSystemMetrics(int index);
 // 0..1,000,000 and positions to +-1,000,000.
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL ShowWindow(HWND hwnd, int code);
-// Centres the top-level window on the primary screen's work area.
+// Centres the top-level window, menu bar included, on the work area of the
+// screen it is on; a window larger than the work area keeps its top-left
+// corner inside it.
 BOOL CenterWindow(HWND hwnd);
+// Height of the menu bar above the client area of hwnd's window; 0 without
+// one or without a display.
+int WINL_GetMenuBarHeight(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);
 // A disabled window gets no mouse input and no keyboard focus. Returns
 // whether it was disabled before.

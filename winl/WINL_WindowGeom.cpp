@@ -96,14 +96,16 @@ BOOL WINL_GetViewPort(RECT* out, const RECT* source, bool workArea)
 {
   if (!out) return FALSE;
   PLAT_Rect frame, work;
-  WINL_Monitor(&frame, &work);
-  // The monitor holding the middle of the source (y-up like a frame).
   if (source)
   {
+    // The monitor of the rectangle's centre (y-up, so either edge may be
+    // the upper one).
     const int x = WINL_ScreenXDown((source->left + source->right) / 2);
     const int y = WINL_ScreenYDown((source->top + source->bottom) / 2);
-    PLAT_GtkGetMonitorAt(x, y, &frame, &work);
+    if (!PLAT_GtkGetMonitorAt(x, y, &frame, &work)) WINL_Monitor(&frame, &work);
   }
+  else
+    WINL_Monitor(&frame, &work);
   const PLAT_Rect& r = workArea ? work : frame;
   // y-up: the lower edge in top, the upper in bottom, like a window's frame.
   *out = {WINL_ScreenXUp(r.x), WINL_ScreenYUp(r.y + r.h), WINL_ScreenXUp(r.x + r.w), WINL_ScreenYUp(r.y)};
@@ -373,14 +375,26 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   return TRUE;
 }
 
+int WINL_GetMenuBarHeight(HWND hwnd)
+{
+  WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
+  return content && content->frame->native ? content->frame->native->MenuBarHeight() : 0;
+}
+
 BOOL CenterWindow(HWND hwnd)
 {
   WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
   if (!content) return FALSE;
-  PLAT_Rect work;
-  WINL_Monitor(nullptr, &work);
   const WINL_Frame* f = content->frame.get();
-  WINL_SetTopFrame(content, work.x + (work.w - f->w) / 2, work.y + (work.h - f->h) / 2, f->w, f->h);
+  PLAT_Rect work;
+  if (!PLAT_GtkGetMonitorAt(f->x + f->w / 2, f->y + f->h / 2, nullptr, &work)) WINL_Monitor(nullptr, &work);
+  // The menu bar lies above the frame's content, inside the window: the
+  // whole window is centred, and a window higher than the work area keeps
+  // its top (and its menu bar) inside it.
+  const int height = f->h + WINL_GetMenuBarHeight(hwnd);
+  const int x = work.x + std::max(0, (work.w - f->w) / 2);
+  const int y = work.y + std::max(0, (work.h - height) / 2);
+  WINL_SetTopFrame(content, x, y, f->w, f->h);
   return TRUE;
 }
 

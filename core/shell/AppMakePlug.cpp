@@ -3,7 +3,7 @@
 #include "core/BASE_Mutex.h"
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 
 #include <mutex>
 

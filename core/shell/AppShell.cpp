@@ -37,6 +37,7 @@ std::unique_ptr<AppState> gState;
 std::unique_ptr<AppState> gActiveState;
 std::string gSettingsFolder;
 std::string gINIPath;
+AppMainWindowFrame gMainWindowFrame;
 
 unsigned gServerCheck = 0;
 // Tells the user that the MIDI connection was lost, without holding the GUI.
@@ -158,6 +159,8 @@ void Launch()
   {
     gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
     gPorts->SetPlug(gPluginInstance.get());
+    // From now on a change of the GUI's size resizes the window.
+    gPluginInstance->SetMainWindow(&gMainWindowFrame);
   }
   // The inputs open only now that there is a plug-in to hand messages to.
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
@@ -176,14 +179,11 @@ void Launch()
   // The graphics replace the view opened at the window's creation, so
   // exactly one remains.
   if (!AttachGUI()) std::puts("couldn't attach gui");
+  // The menu bar and the fitted scale changed the window's height since it
+  // was centred: centred again, it lies wholly inside the work area.
+  if (gHWND) CenterWindow(gHWND);
   AppMarkStart("window");
   AppWriteStartMarks();
-}
-
-int ScreenWorkAreaHeight()
-{
-  PLAT_Rect work;
-  return PLAT_GtkGetPrimaryMonitor(nullptr, &work) ? work.h : -1;
 }
 
 // ---- the main window ----
@@ -226,7 +226,7 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, ScreenWorkAreaHeight, PlugManagerOn};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn};
   return parts;
 }
 
@@ -280,10 +280,7 @@ bool AttachGUI()
   IGraphics* graphics = plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
   if (!graphics || !gHWND || !graphics->OpenWindow(gHWND)) return false;
   plug->OnGUIOpen();
-  RECT window{}, client{};
-  GetWindowRect(gHWND, &window);
-  GetClientRect(gHWND, &client);
-  const int frame = (window.bottom - window.top) - (client.bottom - client.top);
+  const int frame = AppWindowFrameHeight();
   const int screenHeight = AppShellParts().screenHeight ? AppShellParts().screenHeight() : -1;
   double scale = 0.0;
   if (FitStoredGuiScale(gINIPath.c_str(), screenHeight, frame, &scale)) graphics->RescaleBitmaps(scale);
@@ -329,6 +326,8 @@ void Cleanup()
     gPorts->CloseAll();
     gPorts->SetOutputGate(nullptr);
   }
+  // The editor going must not move a window that may be gone already.
+  if (gPluginInstance) gPluginInstance->SetMainWindow(nullptr);
   // The editor stops its timer thread and waits for it before anything
   // else, then saves its settings and the last program.
   gPluginInstance.reset();

@@ -7,6 +7,7 @@
 //
 // The sources:
 //   AppShell.cpp        life codes, main window, GUI attachment, clean-up
+//   AppWindow.cpp       the main window's frame for the GUI's resizing
 //   AppSettings.cpp     the settings folder and the scale fit
 //   AppResources.cpp    the dialog and menu resources
 //   AppCommands.cpp     the command table: the menu bar and the editor's indexes
@@ -22,6 +23,7 @@
 // input callback, and a callback may be waiting for that mutex.
 #pragma once
 
+#include "core/IUnitStandalone.h"
 #include "winl/WINL_Window.h"
 #include "core/SettingsNames.h"
 
@@ -31,7 +33,6 @@
 #include <string>
 #include <vector>
 
-class IUnitStandalone;
 class MidiPorts;
 class RtMidiOut;
 struct MidiPortSettings;
@@ -84,6 +85,26 @@ bool PopulateMidiDialogs(HWND dialog);
 bool PopulatePreferencesDialog(HWND dialog);
 // True when an ALSA sequencer or a JACK server is there for the ports.
 bool MidiSystemPresent();
+
+// ---- the main window's frame ----
+
+// The main window (AppMainWindow) as the wrapper's ResizeGraphics moves it.
+// Its height counts IUnitStandalone::kTitleBarHeight above the client area,
+// so a resize to the GUI's size plus that bar leaves a client area of
+// exactly the GUI's size. Without a main window it reports no frame and
+// moves nothing.
+class AppMainWindowFrame : public IStandaloneWindow
+{
+public:
+  bool GetWindowRect(Rect* rect) override;
+  void SetWindowPos(int x, int y, int width, int height) override;
+};
+// The work-area height of the screen the main window is on; -1 without a
+// main window or a screen.
+int AppWindowWorkAreaHeight();
+// What the main window adds to the client area's height: its frame and its
+// menu bar.
+int AppWindowFrameHeight();
 
 // ---- settings ----
 
@@ -152,8 +173,8 @@ struct ShellParts
 };
 // The editor's manager mode; false for any other plug-in.
 bool PlugManagerOn(IUnitStandalone* plug);
-// The parts in use: MakePlug and the primary monitor's work area unless
-// replaced.
+// The parts in use: MakePlug and the work area of the main window's screen
+// unless replaced.
 ShellParts& AppShellParts();
 
 // ---- the shell's state, for the shell's sources and its tests ----

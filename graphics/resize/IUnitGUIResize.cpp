@@ -4,7 +4,7 @@
 // ---- construction and configuration ----
 // ---- settings ----
 // ---- attachment ----
-// ---- placing controls ----
+// ---- rectangles and placing controls ----
 // ---- applying a scale or size ----
 // ---- the corner handle ----
 // ---- drawing ----
@@ -49,22 +49,48 @@ ProcessState& Process()
   return state;
 }
 
+// A window onto the part of a bitmap inside a rectangle: drawing through it
+// clips to the rectangle as well as to the bitmap.
+class ClippedBitmap : public RAST_IBitmap
+{
+public:
+  ClippedBitmap(RAST_IBitmap* bitmap, const IRECT& rect) : mBitmap(bitmap)
+  {
+    const IRECT r = rect.Intersect(IRECT(0, 0, bitmap->getWidth(), bitmap->getHeight()));
+    if (r.Empty()) return;
+    mLeft = r.L;
+    mTop = r.T;
+    mWidth = r.W();
+    mHeight = r.H();
+  }
+  int Left() const { return mLeft; }
+  int Top() const { return mTop; }
+  RAST_pixel* getBits() override
+  {
+    RAST_pixel* bits = mBitmap->getBits();
+    if (!bits) return nullptr;
+    // A flipped bitmap keeps its bottom row first: so does the window.
+    const int row = mBitmap->isFlipped() ? mBitmap->getHeight() - mTop - mHeight : mTop;
+    return bits + static_cast<ptrdiff_t>(row) * mBitmap->getRowSpan() + mLeft;
+  }
+  int getWidth() override { return mWidth; }
+  int getHeight() override { return mHeight; }
+  int getRowSpan() override { return mBitmap->getRowSpan(); }
+  bool isFlipped() override { return mBitmap->isFlipped(); }
+  bool resize(int, int) override { return false; }
+  HDC getDC() override { return nullptr; }
+  intptr_t Extended(int, void*) override { return 0; }
+
+private:
+  RAST_IBitmap* mBitmap;
+  int mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
+};
+
 constexpr const char* kSection = Setting::kGuiScale.section;
 constexpr const char* kScaleKey = Setting::kGuiScale.key;
 // Scales closer than this are the same scale.
 constexpr double kScaleTolerance = 1e-10;
 const IColor kFillColor(255, 25, 25, 25);
-
-bool IsEqual(double a, double b, double tolerance)
-{
-  return std::fabs(a - b) < tolerance;
-}
-
-DRECT ToDRECT(const IRECT& r)
-{
-  return DRECT{static_cast<double>(r.L), static_cast<double>(r.T), static_cast<double>(r.R),
-               static_cast<double>(r.B)};
-}
 
 // Makes path and every missing folder above it, mode 0755. A failure is
 // reported: the scale would otherwise be lost without a word at every run
@@ -317,14 +343,14 @@ IUnitGUIResize* IUnitGUIResize::AttachGUIResize()
       IControl* c = mGraphics->GetControl(i);
       reference.mControls.push_back(c);
       reference.mLayers.push_back(c);
-      reference.mDrawRects.push_back(ToDRECT(c->GetRECT()));
-      reference.mTargetRects.push_back(ToDRECT(c->GetTargetRECT()));
+      reference.mDrawRects.push_back(IRECTtoDRECT(c->GetRECT()));
+      reference.mTargetRects.push_back(IRECTtoDRECT(c->GetTargetRECT()));
       reference.mHidden.push_back(c->IsHidden() ? 1 : 0);
     }
     reference.mControls.push_back(this);
     reference.mLayers.push_back(this);
-    reference.mDrawRects.push_back(ToDRECT(mHandleRect));
-    reference.mTargetRects.push_back(ToDRECT(mHandleRect));
+    reference.mDrawRects.push_back(IRECTtoDRECT(mHandleRect));
+    reference.mTargetRects.push_back(IRECTtoDRECT(mHandleRect));
     reference.mHidden.push_back(0);
   }
 
@@ -348,7 +374,23 @@ IUnitGUIResize* IUnitGUIResize::AttachGUIResize()
   return this;
 }
 
-// ---- placing controls ----
+// ---- rectangles and placing controls ----
+
+bool IUnitGUIResize::IsEqual(double a, double b, double tolerance)
+{
+  return std::fabs(a - b) < tolerance;
+}
+
+DRECT IUnitGUIResize::IRECTtoDRECT(const IRECT& r)
+{
+  return DRECT{static_cast<double>(r.L), static_cast<double>(r.T), static_cast<double>(r.R),
+               static_cast<double>(r.B)};
+}
+
+IRECT IUnitGUIResize::DRECTtoIRECT(const DRECT& r)
+{
+  return IRECT(static_cast<int>(r.L), static_cast<int>(r.T), static_cast<int>(r.R), static_cast<int>(r.B));
+}
 
 IRECT IUnitGUIResize::ScaleDRECT(const DRECT& r, double sx, double sy)
 {
@@ -409,8 +451,8 @@ void IUnitGUIResize::LiveEditSetLayout(int view, int slot, int controlIndex, IRE
   if (slot < 0 || slot >= n || controlIndex < 0 || controlIndex >= n) return;
   const size_t i = static_cast<size_t>(slot);
   layout.mLayers[i] = layout.mControls[static_cast<size_t>(controlIndex)];
-  layout.mDrawRects[i] = ToDRECT(draw);
-  layout.mTargetRects[i] = ToDRECT(target);
+  layout.mDrawRects[i] = IRECTtoDRECT(draw);
+  layout.mTargetRects[i] = IRECTtoDRECT(target);
   layout.mHidden[i] = hidden ? 1 : 0;
 }
 
@@ -867,26 +909,21 @@ void IUnitGUIResize::DrawResizeHandle(IGraphics* graphics)
 void IUnitGUIResize::DrawResizeHandleInto(RAST_IBitmap* bitmap, IRECT rect)
 {
   if (!bitmap) return;
-  // The square of the smaller side at the bottom right. Its last column and
-  // row are R - 1 and B - 1: the edges themselves belong to what lies
-  // beyond, and during a drag they are the bitmap's own edges.
   const int w = rect.W() < rect.H() ? rect.W() : rect.H();
   if (w <= 0) return;
   const IRECT square(rect.R - w, rect.B - w, rect.R, rect.B);
-  const IRECT inside = square.Intersect(IRECT(0, 0, bitmap->getWidth(), bitmap->getHeight()));
-  if (inside.Empty()) return;
+  // The strokes end on the row B and the column R, which belong to what
+  // lies beyond the handle (at the window's corner, to no pixel at all):
+  // they are drawn through a window onto the handle's own pixels.
+  ClippedBitmap inside(bitmap, square);
+  if (inside.getWidth() <= 0 || inside.getHeight() <= 0) return;
+  const int dx = square.L - inside.Left(), dy = square.T - inside.Top();
   const RAST_pixel white = 0xFFFFFFFFu;
   for (int i = 0; i < w; ++i)
   {
-    // Stroke i runs up and right from (L + i, B - 1) to (R - 1, T + i);
-    // point t of it is (L + i + t, B - 1 - t), kept to the visible part.
-    const int x0 = square.L + i, y0 = square.B - 1;
-    const int t0 = std::max({0, inside.L - x0, y0 - (inside.B - 1)});
-    const int t1 = std::min({w - 1 - i, inside.R - 1 - x0, y0 - inside.T});
-    if (t0 > t1) continue;
     const double f = static_cast<double>(w - i) / w;
     const float alpha = static_cast<float>(1.0 - f * f * f);
-    RAST_Line(bitmap, x0 + t0, y0 - t0, x0 + t1, y0 - t1, white, alpha, 0, false);
+    RAST_Line(&inside, dx + i, dy + w, dx + w, dy + i, white, alpha, 0, true);
   }
 }
 

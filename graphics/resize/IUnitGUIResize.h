@@ -180,11 +180,19 @@ public:
   virtual void OnRightButton() {}
 
   // Diagonal strokes fading in towards the bottom-right corner of the
-  // square of rect's smaller side at its bottom right, drawn only inside
-  // rect and the bitmap.
+  // square of rect's smaller side at its bottom right: stroke i runs from
+  // (L + i, B) to (R, B - w + i), anti-aliased, at alpha 1 - ((w - i) / w)^3.
+  // Only what falls inside rect and the bitmap is drawn.
   static void DrawResizeHandleInto(RAST_IBitmap* bitmap, IRECT rect);
+
+  // ---- rectangles ----
   // The integer part of (c + 0.4999) * s for each coordinate.
   static IRECT ScaleDRECT(const DRECT& r, double sx, double sy);
+  // |a - b| < tolerance.
+  static bool IsEqual(double a, double b, double tolerance);
+  static DRECT IRECTtoDRECT(const IRECT& r);
+  // The integer part of each coordinate.
+  static IRECT DRECTtoIRECT(const DRECT& r);
 
   // ---- for the edge handles ----
   void SetBaseWidthFromDrag(int x);

@@ -105,8 +105,8 @@ bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea)
 
 bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea)
 {
-  if (gState != State::Up) return false;
-  return MonitorRects(gdk_display_get_monitor_at_point(gdk_display_get_default(), x, y), frame, workArea);
+  GdkDisplay* display = gState == State::Up ? gdk_display_get_default() : nullptr;
+  return MonitorRects(display ? gdk_display_get_monitor_at_point(display, x, y) : nullptr, frame, workArea);
 }
 
 int PLAT_GtkDoubleClickTime() { return IntSetting("gtk-double-click-time", 400); }

@@ -35,8 +35,8 @@ struct PLAT_Rect
 // The primary monitor's frame and work area, top-down screen pixels. False
 // before PLAT_GtkInit.
 bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea);
-// The same of the monitor holding the point (top-down screen pixels), or of
-// the nearest one.
+// The same of the monitor that holds the point (x, y), top-down screen
+// pixels, or of the nearest one when no monitor holds it.
 bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea);
 
 // The user's double-click settings: the longest interval in milliseconds and

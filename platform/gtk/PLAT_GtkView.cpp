@@ -832,6 +832,8 @@ void PLAT_GtkWindow::SetModal(bool modal) { gtk_window_set_modal(GTK_WINDOW(mImp
 
 bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(mImpl->window)); }
 
+int PLAT_GtkWindow::MenuBarHeight() const { return PLAT_GtkMenuBarHeight(mImpl.get()); }
+
 void PLAT_GtkWindow::ReleaseContent()
 {
   if (!mImpl->content) return;

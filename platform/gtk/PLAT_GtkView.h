@@ -105,6 +105,8 @@ public:
   // While modal and shown, the application's other windows get no input.
   void SetModal(bool modal);
   bool IsActive() const;
+  // The menu bar's height above the content view; 0 without a menu bar.
+  int MenuBarHeight() const;
   // Takes the content view out of the window before the window goes.
   void ReleaseContent();
 

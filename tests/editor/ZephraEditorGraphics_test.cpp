@@ -3,7 +3,7 @@
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "graphics/controls/IPanelControl.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "support/TempDir.h"
 

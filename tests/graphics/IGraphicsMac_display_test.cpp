@@ -2,7 +2,7 @@
 // reach the screen, clicks and keys made through the display's test input,
 // the frame timer's life and the area it repaints, and a message box raised
 // by a worker that holds the plug-in's lock.
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_Alert.h"
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "graphics/IPopupMenu.h"
@@ -154,6 +154,43 @@ TEST_F(MacSurface, KeysGiveTheSurfaceCodesAndUnmappedOnesPassOn)
     EXPECT_EQ(all->Events(), c.events);
     EXPECT_EQ(MessagesTo(window, {WM_KEYDOWN}).size(), c.passedOn ? 1u : 0u);
   }
+}
+
+// The sub-window: borderless, of the GUI's size, owned by the host's window,
+// horizontally centred on it (half the difference rounded down), shown a
+// moment later; removed again, and replaced by a second attachment.
+TEST_F(MacSurface, SubWindowOverTheHostWindow)
+{
+  unit.AttachGraphics(gui);
+  attached = true;
+  HWND host = ShownWindow(301, 100);
+  RECT hostRect{};
+  GetWindowRect(host, &hostRect);
+
+  gui->AttachSubWindow(host);
+  HWND child = static_cast<HWND>(gui->GetSubWindow());
+  ASSERT_NE(child, nullptr);
+  EXPECT_FALSE(IsWindowVisible(child));
+  EXPECT_TRUE(RunUntil([child] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(child)); }));
+  EXPECT_EQ(GetWindow(child, GW_OWNER), host);
+  EXPECT_EQ(GetWindowLong(child, GWL_STYLE) & WS_CAPTION, 0);
+  RECT childRect{};
+  GetWindowRect(child, &childRect);
+  EXPECT_EQ(childRect.left - hostRect.left, 50);  // (301 - 200) / 2
+  EXPECT_EQ(childRect.right - childRect.left, 200);
+  EXPECT_EQ(childRect.bottom - childRect.top, 100);
+  EXPECT_EQ(childRect.bottom, hostRect.bottom);  // the same top edge
+
+  gui->AttachSubWindow(host);
+  HWND second = static_cast<HWND>(gui->GetSubWindow());
+  EXPECT_FALSE(IsWindow(child));
+  ASSERT_TRUE(IsWindow(second));
+  gui->RemoveSubWindow();
+  EXPECT_FALSE(IsWindow(second));
+  EXPECT_EQ(gui->GetSubWindow(), nullptr);
+  EXPECT_TRUE(IsWindow(host));
+  gui->RemoveSubWindow();
+  DestroyWindow(host);
 }
 
 TEST_F(MacSurface, OneViewAtATimeAndNoQueriesAfterClosing)

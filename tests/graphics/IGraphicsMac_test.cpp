@@ -1,8 +1,14 @@
 // The desktop surface's services that need no window: message boxes (each
-// answered through the window layer's seam) and URLs.
-#include "graphics/mac/IGraphicsMac.h"
+// answered through the window layer's seam), URLs, PNG resources and the
+// system's version.
+#include "graphics/gtk/IGraphicsGtk.h"
+#include "raster/RAST_Bitmap.h"
+#include "support/TempDir.h"
+#include "tools/artgen/ArtPng.h"
 #include "winl/WINL_MessageBox.h"
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -48,11 +54,63 @@ TEST(IGraphicsMac, MessageBoxButtonsAndAnswers)
   WINL_MessageBoxTestEnd();
 }
 
-TEST(IGraphicsMac, NoURLOpensNothing)
+TEST(IGraphicsMac, NoURLOpensNothingAndSucceeds)
 {
   IGraphicsMac gui(nullptr, 100, 100);
-  EXPECT_FALSE(gui.OpenURL(nullptr));
-  EXPECT_FALSE(gui.OpenURL(""));
+  EXPECT_TRUE(gui.OpenURL(nullptr));
+  EXPECT_TRUE(gui.OpenURL(""));
+}
+
+// A name ending in ".png" in any case finds the file "<stem>.png"; other
+// extensions, and names of files that are not there, find nothing.
+TEST(IGraphicsMac, PNGResourceWhateverTheCaseOfItsExtension)
+{
+  TempDir dir;
+  setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1);
+  RAST_MemBitmap image(6, 4, 4);
+  std::string error;
+  ASSERT_TRUE(ArtWritePng(dir.File("knob.png"), &image, &error)) << error;
+  ASSERT_TRUE(ArtWritePng(dir.File("other.PNG"), &image, &error)) << error;
+  struct Case
+  {
+    const char* name;
+    bool found;
+  } kCases[] = {
+      {"knob.png", true}, {"knob.PNG", true},   {"knob.Png", true},   {"knob.pNg", true},
+      {"knob.pn", false}, {"knob.pngx", false}, {"knob.jpg", false},  {"knob", false},
+      {".png", false},    {"gone.PNG", false},  {"other.PNG", false}, {"other.png", false},
+  };
+  IGraphicsMac gui(nullptr, 100, 100);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<RAST_IBitmap> bitmap(gui.OSLoadBitmap(0, c.name));
+    ASSERT_EQ(bitmap != nullptr, c.found);
+    int w = 0, h = 0;
+    EXPECT_EQ(gui.OSPeekBitmapSize(0, c.name, &w, &h), c.found);
+    if (!c.found) continue;
+    EXPECT_EQ(bitmap->getWidth(), 6);
+    EXPECT_EQ(bitmap->getHeight(), 4);
+    EXPECT_EQ(w * 100 + h, 604);
+  }
+  unsetenv("ZEPHRA_RESOURCES_DIR");
+}
+
+TEST(IGraphicsMac, SystemVersionFromTheKernelRelease)
+{
+  struct Case
+  {
+    const char* release;
+    int version;
+  } kCases[] = {
+      {"6.1.0-18-amd64", 0x610}, {"5.15.0", 0x5F0}, {"5.14.9", 0x5E9}, {"5.16.3", 0x5F3},
+      {"4.9.337", 0x49F},        {"10.7", 0xA70},   {"6", 0x600},      {"6.1-rc2", 0x610},
+      {"", 0},                   {"abc", 0},        {nullptr, 0},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(IGraphicsMac::OSVersionOf(c.release), c.version) << (c.release ? c.release : "null");
+  IGraphicsMac gui(nullptr, 100, 100);
+  EXPECT_GE(gui.GetUserOSVersion(), 0x300);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -34,7 +35,9 @@ struct ResizeFixture
 {
   // With artwork: a 3-frame strip and a plain picture, both stored at twice
   // their size, loaded before the GUI is attached.
-  explicit ResizeFixture(const char* stored = nullptr, bool withArtwork = false)
+  // configure runs on the manager before the GUI is attached.
+  explicit ResizeFixture(const char* stored = nullptr, bool withArtwork = false,
+                         const std::function<void(IUnitGUIResize*)>& configure = {})
   {
     IGraphics::ClearCachesForTest();
     IUnitGUIResize::ResetProcessStateForTest();
@@ -66,6 +69,7 @@ struct ResizeFixture
     manager->SetGUIScaleLimits(50.0, 200.0);
     manager->SetWindowSizeLimits(0, 570.0, 400.0, 2280.0, 1600.0);
     manager->UseHandleForGUIScaling(true);
+    if (configure) configure(manager);
     unit.SetGUIResize(manager);
     unit.AttachGraphics(gui);
     gui->OpenWindow(nullptr);
@@ -329,4 +333,178 @@ TEST(GUIResize, ControlEdgesMoveInTheStoredLayout)
   f.manager->SetControlRight(0, 0, 500.0);
   EXPECT_EQ(background->GetRECT(), IRECT(0, 0, 500, 800));
   EXPECT_EQ(background->GetTargetRECT(), IRECT(0, 0, 500, 200));
+}
+
+// The strokes run from (L + i, B) to (R, B - w + i), anti-aliased; their ends
+// on row B and column R fall outside the handle and are not drawn. The
+// bottom row and the diagonal of a 16-pixel handle, blue byte, on black.
+TEST(GUIResize, HandleStrokesAreAntialiasedDiagonals)
+{
+  GuardedBitmap bitmap(20, 20, GuardedBitmap::Filled{0xFF000000u});
+  IUnitGUIResize::DrawResizeHandleInto(&bitmap, IRECT(4, 4, 20, 20));
+  EXPECT_TRUE(bitmap.SentinelsIntact());
+  const std::array<int, 8> kBottomRow = {0xBA, 0xC1, 0xC6, 0xCA, 0xCD, 0xCE, 0xCF, 0xFF};  // x 12..19, y 19
+  const std::array<int, 8> kDiagonal = {0x34, 0x7D, 0xA8, 0xC1, 0xD0, 0xD8, 0xDB, 0xFF};  // (12 + k, 12 + k)
+  std::array<int, 8> row{}, diagonal{};
+  for (int k = 0; k < 8; ++k)
+  {
+    row[static_cast<size_t>(k)] = static_cast<int>(bitmap.At(12 + k, 19) & 0xFF);
+    diagonal[static_cast<size_t>(k)] = static_cast<int>(bitmap.At(12 + k, 12 + k) & 0xFF);
+  }
+  EXPECT_EQ(row, kBottomRow);
+  EXPECT_EQ(diagonal, kDiagonal);
+  // Above the anti-diagonal from (4, 19) to (19, 4) nothing is drawn.
+  EXPECT_EQ(bitmap.At(4, 18), 0xFF000000u);
+  EXPECT_EQ(bitmap.At(18, 4), 0xFF000000u);
+}
+
+TEST(GUIResize, RectangleConversionsAndTolerance)
+{
+  struct Case
+  {
+    double a, b, tolerance;
+    bool equal;
+  } kCases[] = {
+    {1.0, 1.0, 1e-10, true},
+    {1.0, 1.0 + 0.5e-10, 1e-10, true},
+    {1.0, 1.0 + 2e-10, 1e-10, false},
+    {2.0, 1.0, 1.0, false},  // exactly the tolerance apart
+    {1.0, 2.0, 1.0000001, true},
+    {-3.0, 3.0, 7.0, true},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(IUnitGUIResize::IsEqual(c.a, c.b, c.tolerance), c.equal) << c.a << " " << c.b << " " << c.tolerance;
+  const DRECT d = IUnitGUIResize::IRECTtoDRECT(IRECT(-5, 0, 1139, 2000000000));
+  EXPECT_EQ(Text(d), "-5 0 1139 2e+09");
+  EXPECT_EQ(IUnitGUIResize::DRECTtoIRECT(DRECT{1.9999, -1.9999, 1139.5, 0.4999}), IRECT(1, -1, 1139, 0));
+}
+
+// One-side resizing: which edge handles show after attachment, and showing
+// or hiding them by which (0 width, 1 height, 2 both, others none); with it
+// off the calls change nothing.
+TEST(GUIResize, OneSideHandlesShowAndHide)
+{
+  struct Case
+  {
+    bool oneSide;
+    int side;
+    const char* attached;  // hidden flags: height handle, width handle
+    int which;
+    const char* shown;     // after ShowOneSideHandle(which) from all hidden
+  } kCases[] = {
+    {false, 0, "11", 2, "11"},
+    {true, 0, "10", 0, "10"},
+    {true, 1, "01", 1, "01"},
+    {true, 2, "00", 2, "00"},
+    {true, -1, "00", 3, "11"},
+    {true, 0, "10", -1, "11"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.oneSide << " side " << c.side << " which " << c.which);
+    ResizeFixture f(nullptr, false, [&c](IUnitGUIResize* m) {
+      if (c.oneSide) m->EnableOneSideResizing(8, 8, c.side);
+    });
+    const int n = f.gui->NControls();
+    IControl* height = f.gui->GetControl(n - 3);
+    IControl* width = f.gui->GetControl(n - 2);
+    auto flags = [&] { return std::string(height->IsHidden() ? "1" : "0") + (width->IsHidden() ? "1" : "0"); };
+    EXPECT_EQ(flags(), c.attached);
+    f.manager->HideOneSideHandle(2);
+    f.manager->ShowOneSideHandle(c.which);
+    EXPECT_EQ(flags(), c.shown);
+  }
+}
+
+// The edge handles sit on the window's edges at their thickness, scaled;
+// one thinner than the minimum thickness is widened to it.
+TEST(GUIResize, EdgeHandlesKeepTheMinimumThickness)
+{
+  struct Case
+  {
+    int thickness, minThickness;
+    const char* scale;
+    IRECT width, height;
+  } kCases[] = {
+    {8, 8, "1.0", IRECT(1132, 0, 1140, 800), IRECT(0, 792, 1140, 800)},
+    {8, 8, "0.5", IRECT(562, 0, 570, 400), IRECT(0, 392, 570, 400)},
+    {8, 5, "0.5", IRECT(565, 0, 570, 400), IRECT(0, 395, 570, 400)},
+    {8, 4, "0.5", IRECT(566, 0, 570, 400), IRECT(0, 396, 570, 400)},
+    {8, 12, "2.0", IRECT(2264, 0, 2280, 1600), IRECT(0, 1584, 2280, 1600)},
+    {4, 12, "2.0", IRECT(2268, 0, 2280, 1600), IRECT(0, 1588, 2280, 1600)},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(testing::Message() << c.thickness << " min " << c.minThickness << " at " << c.scale);
+    ResizeFixture f(c.scale, false, [&c](IUnitGUIResize* m) { m->EnableOneSideResizing(c.thickness, c.minThickness, 2); });
+    f.manager->ResizeGraphics();
+    const int n = f.gui->NControls();
+    EXPECT_EQ(f.gui->GetControl(n - 2)->GetTargetRECT(), c.width);
+    EXPECT_EQ(f.gui->GetControl(n - 3)->GetTargetRECT(), c.height);
+  }
+}
+
+// A corner handle whose stored rectangle is not square becomes the square
+// of its smaller side at the bottom right, never below 16 pixels.
+TEST(GUIResize, CornerHandleStaysASquare)
+{
+  struct Case
+  {
+    DRECT stored;
+    IRECT placed;
+  } kCases[] = {
+    {DRECT{1100, 784, 1140, 800}, IRECT(1124, 784, 1140, 800)},
+    {DRECT{1124, 760, 1140, 800}, IRECT(1124, 784, 1140, 800)},
+    {DRECT{1120, 780, 1140, 800}, IRECT(1120, 780, 1140, 800)},
+    {DRECT{1125, 785, 1140, 800}, IRECT(1124, 784, 1140, 800)},
+    {DRECT{1126, 786, 1140, 800}, IRECT(1124, 784, 1140, 800)},
+    {DRECT{1132, 700, 1140, 800}, IRECT(1124, 784, 1140, 800)},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(Text(c.stored));
+    ResizeFixture f;
+    f.manager->SetViewControlRECTs(0, f.manager, 0, c.stored, c.stored);
+    f.manager->ResizeControlRects();
+    EXPECT_EQ(f.manager->GetRECT(), c.placed);
+    EXPECT_EQ(f.manager->GetTargetRECT(), c.placed);
+  }
+}
+
+// When another manager of the process has changed the process-wide scale
+// after a resize, this one covers the window with the reopen notice and
+// ignores the corner handle.
+TEST(GUIResize, ReopenNoticeWhenTheProcessScaleMoves)
+{
+  ResizeFixture f;
+  f.manager->ResizeGraphics();
+  while (f.gui->RunFrame()) {}
+  EXPECT_FALSE(f.manager->IsDirty());
+
+  LayoutUnit other;
+  IGraphicsHeadless* otherGui = new IGraphicsHeadless(&other, 1140, 800);
+  other.AttachGraphics(otherGui);
+  IUnitGUIResize second(&other, otherGui, 16, 16);
+  second.SetGUIScaleLimits(50.0, 200.0);
+  second.SetGUIScaleRatio(1.5);
+
+  EXPECT_TRUE(f.manager->IsDirty());
+  EXPECT_EQ(f.manager->GetRECT(), IRECT(0, 0, 1140, 800));
+  f.gui->RunFrame();
+  RAST_IBitmap* screen = f.gui->GetScreen();
+  const RAST_pixel* bits = screen->getBits();
+  const int span = screen->getRowSpan();
+  EXPECT_EQ(bits[0], RAST_RGBA(25, 25, 25, 255));
+  EXPECT_EQ(bits[799 * span + 1139], RAST_RGBA(25, 25, 25, 255));
+  // The two lines of white text lie around the middle row.
+  int white = 0;
+  for (int y = 300; y < 500; ++y)
+    for (int x = 0; x < 1140; ++x) white += bits[y * span + x] == RAST_RGBA(255, 255, 255, 255);
+  EXPECT_GT(white, 500);
+
+  IMouseMod left(true, false);
+  f.gui->OnMouseDown(1130, 790, &left);
+  f.gui->OnMouseDrag(1455, 1455, &left);
+  EXPECT_FALSE(f.manager->IsDragging());
+  EXPECT_EQ(f.gui->Width(), 1140);
 }

@@ -12,7 +12,7 @@
 #include "editor/ZephraEditor.h"
 #include "graphics/IGraphicsHeadless.h"
 #include "graphics/controls/IControl.h"
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_GtkChooser.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
@@ -225,6 +225,42 @@ TEST_F(AppShellDisplay, MainWindowGraphicsMenuAndCommands)
   // When the editor declines About, the shell's own box shows.
   mPlug->handled = false;
   EXPECT_EQ(OnlyBox([] { WINLAppMain(kAppMenuCommand, 40005, 0); }), "ZephraEditor|Brindle-Audio\nBuilt on Jun 16 2021");
+}
+
+// A change of the GUI's size resizes the main window: its client area
+// becomes exactly the GUI's size, its top edge stays. Once the shell has
+// cleaned up, nothing is moved any more.
+TEST_F(AppShellDisplay, TheWindowFollowsTheGUISize)
+{
+  AppShellParts().screenHeight = [] { return 2000; };
+  Start("[gui]\nguiscale=1.0\n");
+  IGraphics* graphics = static_cast<IGraphics*>(mPlug->GetGUI());
+  RECT before{};
+  GetWindowRect(AppMainWindow(), &before);
+  const struct
+  {
+    int w, h;
+  } kSizes[] = {{570, 400}, {1710, 1200}, {2280, 1600}, {1140, 800}, {569, 399}};
+  for (const auto& size : kSizes)
+  {
+    SCOPED_TRACE(testing::Message() << size.w << "x" << size.h);
+    graphics->Resize(size.w, size.h);
+    RECT client{}, window{};
+    GetClientRect(AppMainWindow(), &client);
+    GetWindowRect(AppMainWindow(), &window);
+    EXPECT_EQ(client.right, size.w);
+    EXPECT_EQ(client.bottom, size.h);
+    EXPECT_EQ(window.left, before.left);
+    EXPECT_EQ(window.bottom, before.bottom);  // y-up: the top edge
+  }
+  AppMainWindowFrame frame;
+  IStandaloneWindow::Rect rect{};
+  ASSERT_TRUE(frame.GetWindowRect(&rect));
+  EXPECT_EQ(rect.bottom - rect.top, 399 + IUnitStandalone::kTitleBarHeight);
+
+  WINLAppMain(3, 0, 0);
+  EXPECT_FALSE(frame.GetWindowRect(&rect));
+  frame.SetWindowPos(0, 0, 100, 100);  // no window: nothing happens
 }
 
 TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)

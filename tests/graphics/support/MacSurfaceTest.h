@@ -3,7 +3,7 @@
 // that runs the main loop.
 #pragma once
 
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
 #include "tests/winl/WinlGtkTest.h"

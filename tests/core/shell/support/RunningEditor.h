@@ -128,9 +128,10 @@ public:
   bool ChooseMenu(int top, int item);
 
   // ---- pixels ----
-  // 0xRRGGBB of the screen at (x, y).
+  // 0xRRGGBB of the screen at (x, y); 0 off the screen.
   uint32_t Pixel(int x, int y) const;
-  // The screen's pixels in r, 0xRRGGBB row by row.
+  // The screen's pixels in r, 0xRRGGBB row by row; none when r is not
+  // wholly on the screen.
   std::vector<uint32_t> Grab(Rect r) const;
   // Keeps r of the screen as ArtefactFolder()/name.png.
   bool SavePicture(const std::string& name, Rect r) const;

@@ -7,9 +7,10 @@
 // ---- text entry and tooltips ----
 // ---- menus, message boxes, files ----
 // ---- paths, URLs, clipboard, cursor, resources ----
-#include "graphics/mac/IGraphicsMac.h"
+#include "graphics/gtk/IGraphicsGtk.h"
 
 #include "core/IParam.h"
+#include "core/Log.h"
 #include "graphics/IGraphicsView.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/controls/IControl.h"
@@ -17,10 +18,12 @@
 #include "raster/RAST_Bitmap.h"
 #include "winl/WINL_Clipboard.h"
 #include "winl/WINL_Cursor.h"
+#include "winl/WINL_Dialog.h"
 #include "winl/WINL_FileDialog.h"
 #include "winl/WINL_Kernel.h"
 #include "winl/WINL_Menu.h"
 #include "winl/WINL_MessageBox.h"
+#include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 
 #include <cerrno>
@@ -30,7 +33,10 @@
 #include <cstring>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace
 {
@@ -73,7 +79,29 @@ IGraphicsMac::IGraphicsMac(IUnitBase* plug, int width, int height, int fps) : IG
 
 IGraphicsMac::~IGraphicsMac()
 {
+  RemoveSubWindow();
   CloseWindow();
+}
+
+void IGraphicsMac::AttachSubWindow(void* host)
+{
+  RemoveSubWindow();
+  HWND child = WINL_CreateChildWindow(static_cast<HWND>(host), Width(), Height());
+  if (!child) return;
+  mHostWindow = host;
+  mChildWindow = child;
+  // Shown once the host has settled above whatever brought it up.
+  SetTimer(child, 1, 50, [](HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    KillTimer(hwnd, id);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+  });
+}
+
+void IGraphicsMac::RemoveSubWindow()
+{
+  if (mChildWindow && IsWindow(static_cast<HWND>(mChildWindow))) DestroyWindow(static_cast<HWND>(mChildWindow));
+  mChildWindow = nullptr;
+  mHostWindow = nullptr;
 }
 
 void* IGraphicsMac::OpenWindow(void* parent)
@@ -495,7 +523,7 @@ void IGraphicsMac::SandboxSafeAppSupportPath(BASE_String* path) { path->Set((Hom
 
 bool IGraphicsMac::OpenURL(const char* url)
 {
-  if (!url || !*url) return false;
+  if (!url || !*url) return true;
   constexpr INT_PTR kStarted = 33;
   return ShellExecute(nullptr, "open", url, nullptr, nullptr, 1) == kStarted;
 }
@@ -538,6 +566,31 @@ void IGraphicsMac::ShowMouseCursor()
 RAST_IBitmap* IGraphicsMac::OSLoadBitmap(int, const char* name)
 {
   return LoadPNGResource(name);
+}
+
+int IGraphicsMac::OSVersionOf(const char* release)
+{
+  int part[3] = {0, 0, 0};
+  const char* p = release ? release : "";
+  for (int i = 0; i < 3; ++i)
+  {
+    if (*p < '0' || *p > '9') break;
+    char* end = nullptr;
+    const long v = std::strtol(p, &end, 10);
+    part[i] = static_cast<int>(std::min(v, i == 0 ? 0x7FFFFFL : 15L));
+    p = end;
+    if (*p != '.') break;
+    ++p;
+  }
+  return (part[0] << 8) | (part[1] << 4) | part[2];
+}
+
+int IGraphicsMac::GetUserOSVersion()
+{
+  utsname name{};
+  const int version = uname(&name) == 0 ? OSVersionOf(name.release) : 0;
+  Trace(__func__, __LINE__, "%x", static_cast<unsigned>(version));
+  return version;
 }
 
 bool IGraphicsMac::OSPeekBitmapSize(int, const char* name, int* w, int* h) { return PNGResourceSize(name, w, h); }

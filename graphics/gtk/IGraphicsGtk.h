@@ -59,13 +59,22 @@ public:
   void SandboxSafeAppSupportPath(BASE_String* path) override;
   void PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
-  // A web address or a document opened by the desktop; false for none and
-  // when the opener could not be started.
+  // A web address or a document opened by the desktop; false when the
+  // opener could not be started. No URL (null or empty) opens nothing and
+  // answers true.
   bool OpenURL(const char* url) override;
   // parent is a window-layer view (HWND) or null. Any view open is closed
   // first, so one view at most exists. The new view, or null without a
   // display.
   void* OpenWindow(void* parent) override;
+  // host is a window-layer view (HWND). Makes a borderless window of the
+  // GUI's size owned by host's window, above it and horizontally centred on
+  // it, shown 0.05 s later. Any window made before is removed first.
+  void AttachSubWindow(void* host) override;
+  // Removes the window AttachSubWindow made, if any.
+  void RemoveSubWindow() override;
+  // The window AttachSubWindow made; null when there is none.
+  void* GetSubWindow() const { return mChildWindow; }
   // Stops the frame timer and takes the view away; the surface is never
   // asked again until the next OpenWindow.
   void CloseWindow() override;
@@ -74,10 +83,17 @@ public:
   void HideMouseCursor() override;
   void ShowMouseCursor() override;
   void UpdateTooltips() override;
+  // The resource "<stem>.png" for a name ending in ".png" in any case.
   RAST_IBitmap* OSLoadBitmap(int id, const char* name) override;
   bool OSPeekBitmapSize(int id, const char* name, int* w, int* h) override;
   bool DrawIText(IText* style, const char* text, IRECT* rect) override;
   void CommitUserEdit() override;
+
+  // The running kernel's version as 0xMmp: major, then minor and patch
+  // held to one hex digit each (6.1.0 gives 0x610); 0 when unknown.
+  int GetUserOSVersion();
+  // The same of a release text ("6.1.0-18-amd64").
+  static int OSVersionOf(const char* release);
 
   // The view, for tests that drive it on a display; null when closed.
   PLAT_GtkSurfaceView* GetView() const { return mView.get(); }
@@ -94,6 +110,8 @@ private:
 
   std::unique_ptr<PLAT_GtkSurfaceView> mView;
   void* mParent = nullptr;  // the window-layer view holding the view
+  void* mHostWindow = nullptr;   // AttachSubWindow's host (HWND)
+  void* mChildWindow = nullptr;  // the window it made (HWND)
   BASE_String mBundleID;
   // Mouse state of the view: the last position, the buttons held and the
   // presses counted towards a double click.

@@ -1,0 +1,148 @@
+// The main window as the GUI's scale makes it: the stored scale sizes the
+// window so that the GUI fills its client area exactly, the resize corner
+// grows and shrinks the window with the GUI, and on a small screen the
+// whole window, menu bar included, lies inside the work area.
+#include "support/RunningEditor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+using Rect = RunningEditor::Rect;
+
+// The theme's menu bar is light and the GUI's artwork dark.
+bool Light(uint32_t rgb)
+{
+  return (rgb >> 16 & 0xFF) >= 0xC0 && (rgb >> 8 & 0xFF) >= 0xC0 && (rgb & 0xFF) >= 0xC0;
+}
+
+// The main window's client area: the window below its menu bar, whose rows
+// are the light ones at the window's top.
+Rect ClientArea(const RunningEditor& editor)
+{
+  Rect r = editor.MainRect();
+  int bar = 0;
+  while (bar < r.h && Light(editor.Pixel(r.x, r.y + bar))) ++bar;
+  r.y += bar;
+  r.h -= bar;
+  return r;
+}
+
+std::string Size(const Rect& r) { return std::to_string(r.w) + "x" + std::to_string(r.h); }
+
+class WindowScale : public ::testing::Test
+{
+protected:
+  // Starts the editor with the stored scale on a screen of the given size.
+  bool Start(const char* scale, int width = 2400, int height = 1800)
+  {
+    RunningEditorSetup setup;
+    setup.settings = std::string("[gui]\nguiscale=") + scale + "\n";
+    setup.screenWidth = width;
+    setup.screenHeight = height;
+    mEditor = std::make_unique<RunningEditor>(setup);
+    std::string error;
+    if (mEditor->Start(error)) return true;
+    if (error.rfind("no JACK server", 0) == 0)
+      mSkip = error;
+    else
+      ADD_FAILURE() << error;
+    return false;
+  }
+  bool Stored(const std::string& scale) const
+  {
+    return mEditor->SettingsText().find("guiscale=" + scale + "\n") != std::string::npos;
+  }
+  // Waits until the client area has the size.
+  bool ClientIs(const std::string& size) const
+  {
+    return RunningEditor::WaitUntil([&] { return Size(ClientArea(*mEditor)) == size; }, 10);
+  }
+
+  std::unique_ptr<RunningEditor> mEditor;
+  std::string mSkip;
+};
+
+#define START_OR_SKIP(...)                 \
+  if (!Start(__VA_ARGS__))                 \
+  {                                        \
+    if (!mSkip.empty()) GTEST_SKIP() << mSkip; \
+    return;                                \
+  }
+
+// The client area is the GUI's size at the stored scale and the GUI fills
+// it: its bottom-right pixel is the resize handle's white corner, its
+// bottom-left one the GUI's dark artwork, not the window's light background.
+TEST_F(WindowScale, StoredScalesSizeTheWindowAndTheGUIFillsIt)
+{
+  const struct
+  {
+    const char* stored;
+    const char* client;
+  } kCases[] = {{"0.5", "570x400"}, {"1.0", "1140x800"}, {"1.5", "1710x1200"}, {"2.0", "2280x1600"}};
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    START_OR_SKIP(c.stored);
+    EXPECT_TRUE(ClientIs(c.client)) << Size(ClientArea(*mEditor));
+    const Rect client = ClientArea(*mEditor);
+    EXPECT_EQ(mEditor->Pixel(client.x + client.w - 1, client.y + client.h - 1), 0xFFFFFFu);
+    EXPECT_FALSE(Light(mEditor->Pixel(client.x, client.y + client.h - 1)));
+    EXPECT_EQ(mEditor->MainRect().h - client.h, 25);  // the menu bar, the same at every scale
+    EXPECT_TRUE(mEditor->SavePicture(std::string("e2e-scale-") + c.stored, mEditor->MainRect()));
+    EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+  }
+}
+
+// A drag of the corner by (-285, -200) from scale 1.0 gives (854 + 599) /
+// 1940 and a window that follows with its top-left corner in place; a drag
+// back to the GUI's point (1140, 800) restores 1.0.
+TEST_F(WindowScale, CornerDragGrowsAndShrinksTheWindow)
+{
+  START_OR_SKIP("1.0");
+  ASSERT_TRUE(ClientIs("1140x800"));
+  const Rect start = ClientArea(*mEditor);
+  const int right = start.x + start.w - 1, bottom = start.y + start.h - 1;
+  mEditor->Drag(right, bottom, right - 285, bottom - 200);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("0.748969072164948"); }, 10)) << mEditor->SettingsText();
+  EXPECT_TRUE(ClientIs("853x599")) << Size(ClientArea(*mEditor));
+  Rect small = ClientArea(*mEditor);
+  EXPECT_EQ(small.x, start.x);
+  EXPECT_EQ(small.y, start.y);
+  EXPECT_TRUE(RunningEditor::WaitUntil(
+    [&] { return mEditor->Pixel(small.x + small.w - 1, small.y + small.h - 1) == 0xFFFFFFu; }, 10));
+
+  mEditor->Drag(small.x + small.w - 1, small.y + small.h - 1, start.x + 1140, start.y + 800);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.000000000000000"); }, 10)) << mEditor->SettingsText();
+  EXPECT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  EXPECT_EQ(ClientArea(*mEditor).x, start.x);
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+}
+
+// On a 1366x768 screen the scale is fitted to the height the menu bar
+// leaves, (768 - 25) / 800, and the whole window lies on the screen (with no
+// window manager, the work area), the keyboard row at its bottom visible.
+TEST_F(WindowScale, ASmallScreenHoldsTheWholeWindow)
+{
+  START_OR_SKIP("1.0", 1366, 768);
+  EXPECT_TRUE(Stored("0.928750000000000")) << mEditor->SettingsText();
+  const Rect window = mEditor->MainRect();
+  EXPECT_GE(window.x, 0);
+  EXPECT_GE(window.y, 0);
+  EXPECT_LE(window.x + window.w, 1366);
+  EXPECT_LE(window.y + window.h, 768);
+  EXPECT_TRUE(ClientIs("1058x743")) << Size(ClientArea(*mEditor));
+  // Below the black keys the white keys are light across the keyboard.
+  int light = 0, all = 0;
+  for (int gx = 470; gx < 890; gx += 10, ++all)
+  {
+    const auto [x, y] = mEditor->GuiPoint(gx, 792, 0.92875);
+    light += Light(mEditor->Pixel(x, y));
+  }
+  EXPECT_GE(light * 10, all * 7) << light << " of " << all;
+  EXPECT_TRUE(mEditor->SavePicture("e2e-small-screen", Rect{0, 0, 1366, 768}));
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+}
+}  // namespace
