@@ -90,7 +90,8 @@ public:
   // ---- windows ----
   unsigned long MainWindow() const { return mMainWindow; }
   // A window's place and size on the screen (there is no window manager,
-  // so no frame: the window is its client area).
+  // so no frame: the window is its client area); empty for a window that
+  // is gone.
   Rect WindowRect(unsigned long window) const;
   Rect MainRect() const { return WindowRect(mMainWindow); }
   // Where the GUI lies on the screen at scale: the bottom of the main
@@ -130,7 +131,8 @@ public:
   // ---- pixels ----
   // 0xRRGGBB of the screen at (x, y).
   uint32_t Pixel(int x, int y) const;
-  // The screen's pixels in r, 0xRRGGBB row by row.
+  // The screen's pixels in r, 0xRRGGBB row by row; none when r is not
+  // wholly on the screen.
   std::vector<uint32_t> Grab(Rect r) const;
   // Keeps r of the screen as ArtefactFolder()/name.png.
   bool SavePicture(const std::string& name, Rect r) const;
