@@ -96,13 +96,6 @@ std::string WriteForReceiver(const char* folder)
 
 // ---- sources ----
 
-// The native view of a plain view that may start a drag, or null.
-PLAT_GtkView* SourceView(HWND view)
-{
-  WINL_Wnd* w = WINL_Live(view);
-  return w && !w->control ? w->native.get() : nullptr;
-}
-
 // Where a drag starts from in the view: the rectangle's middle, or where
 // the pointer is (-1) without one.
 void StartPoint(const RECT* rect, int* x, int* y)
@@ -204,7 +197,7 @@ void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, 
   WINL_Wnd* w = WINL_Live(view);
   if (!w || w->control || !sourcePath || !*sourcePath || !write) return;
   Pending() = {sourcePath, write};
-  if (PLAT_GtkView* native = SourceView(view))
+  if (PLAT_GtkView* native = WINL_PlainNative(view))
   {
     int x, y;
     StartPoint(rect, &x, &y);
@@ -218,7 +211,7 @@ void WINL_FinishDragDrop() { Pending() = {}; }
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void*)
 {
   WINL_FinishDragDrop();
-  PLAT_GtkView* native = SourceView(view);
+  PLAT_GtkView* native = WINL_PlainNative(view);
   if (!native || !paths || count <= 0) return;
   int x, y;
   StartPoint(rect, &x, &y);

@@ -26,7 +26,7 @@ void WINL_FinishDragDrop();
 // drag shows the toolkit's file icon.
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
 // ---- OpenGL views ----
-// A view with GL on has a context of its own once it is on screen; its
+// A view with GL on has a context of its own, on screen or not; its
 // drawing goes into a buffer of the view's size that is shown over what the
 // view paints, and the context is current while WM_PAINT runs (GL calls
 // there draw the view). Plain views only; false for controls, dead handles
@@ -34,7 +34,7 @@ void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* co
 bool WINL_SetViewGL(HWND view, bool enable);
 bool WINL_GetViewGL(HWND view);
 // Makes the view's context current (true); a null view clears the current
-// context; false for a view without GL or not on screen.
+// context; false for a view without GL or whose buffer the driver refused.
 bool WINL_SetGLContextToView(HWND view);
 // Nothing to change.
 void WINL_DisableAppNap(int delta);

@@ -7,31 +7,21 @@
 #include "platform/gtk/PLAT_GtkGL.h"
 #include "winl/WINL_WndPrivate.h"
 
-namespace
-{
-// Only plain views have a GL side; native controls draw themselves.
-PLAT_GtkView* GLView(HWND view)
-{
-  WINL_Wnd* w = WINL_Live(view);
-  return w && !w->control ? w->native.get() : nullptr;
-}
-}  // namespace
-
 bool WINL_SetViewGL(HWND view, bool enable)
 {
-  PLAT_GtkView* native = GLView(view);
+  PLAT_GtkView* native = WINL_PlainNative(view);
   return native && PLAT_GtkSetViewGL(native, enable);
 }
 
 bool WINL_GetViewGL(HWND view)
 {
-  PLAT_GtkView* native = GLView(view);
+  PLAT_GtkView* native = WINL_PlainNative(view);
   return native && PLAT_GtkViewHasGL(native);
 }
 
 bool WINL_SetGLContextToView(HWND view)
 {
   if (!view) return PLAT_GtkMakeViewGLCurrent(nullptr);
-  PLAT_GtkView* native = GLView(view);
+  PLAT_GtkView* native = WINL_PlainNative(view);
   return native && PLAT_GtkMakeViewGLCurrent(native);
 }

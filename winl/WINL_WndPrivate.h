@@ -148,6 +148,13 @@ inline WINL_Wnd* WINL_Find(uint64_t id)
 // still answers its functions); else null (main thread).
 WINL_Wnd* WINL_Live(HWND hwnd);
 inline WINL_Wnd* WINL_Live(uint64_t id) { return WINL_Live(reinterpret_cast<HWND>(static_cast<uintptr_t>(id))); }
+// The toolkit view of a live plain view; null for native controls, which
+// draw and drag themselves, and for dead handles (main thread).
+inline PLAT_GtkView* WINL_PlainNative(HWND hwnd)
+{
+  WINL_Wnd* w = WINL_Live(hwnd);
+  return w && !w->control ? w->native.get() : nullptr;
+}
 // A new live record with a fresh id (main thread).
 WINL_Wnd* WINL_NewRecord();
 // Whether posted messages may go to the handle now; any thread.

@@ -145,7 +145,8 @@ std::vector<AtkObject*> Children(AtkObject* object)
     if (AtkObject* element = childWidget ? StandIn(childWidget) : nullptr)
     {
       out.push_back(element);
-      continue;  // the child's own accessible stays out
+      g_object_unref(child);  // the child's own accessible stays out
+      continue;
     }
     NameByLabel(view, child);
     out.push_back(child);

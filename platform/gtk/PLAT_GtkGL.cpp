@@ -111,6 +111,15 @@ bool Bind(GtkWidget* widget, ViewGL* gl)
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, w, h);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, gl->color);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, gl->depth);
+    // A size the driver refused is tried again at the next bind, and the
+    // paint goes on without GL rather than reading back a buffer that
+    // does not exist.
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    {
+      gl->width = gl->height = 0;
+      glXMakeContextCurrent(gl->display, 0, 0, nullptr);
+      return false;
+    }
     gl->width = w;
     gl->height = h;
   }

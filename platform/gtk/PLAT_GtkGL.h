@@ -1,5 +1,5 @@
-// OpenGL on a view. A view with GL on gets a context of its window once it
-// is on screen; while the context is current, drawing goes into an
+// OpenGL on a view. A view with GL on has a context of its own, on screen
+// or not; while the context is current, drawing goes into an
 // off-screen buffer of the view's size (device pixels), which is laid over
 // whatever the view painted at the end of each of its paints. Main thread.
 #pragma once
@@ -14,5 +14,5 @@ bool PLAT_GtkSetViewGL(PLAT_GtkView* view, bool enable);
 bool PLAT_GtkViewHasGL(PLAT_GtkView* view);
 // Makes the view's context current with its buffer bound and its viewport
 // set; a null view clears the current context. False when the view has GL
-// off, is not on screen, or no context could be made.
+// off or the driver refused a buffer of its size.
 bool PLAT_GtkMakeViewGLCurrent(PLAT_GtkView* view);

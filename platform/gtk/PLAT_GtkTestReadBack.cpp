@@ -102,6 +102,11 @@ void PLAT_GtkTestFreeElement(void* element) { g_object_unref(element); }
 int PLAT_GtkTestElementFocusIns(void* element) { return AsElement(element)->focusIns; }
 int PLAT_GtkTestElementFocusOuts(void* element) { return AsElement(element)->focusOuts; }
 
+int PLAT_GtkTestAccessibleRefs(PLAT_GtkView* view)
+{
+  return static_cast<int>(G_OBJECT(gtk_widget_get_accessible(view->GetImpl()->widget))->ref_count);
+}
+
 std::string PLAT_GtkTestAccessibleNameAt(PLAT_GtkView* view, int x, int y)
 {
   GtkWidget* widget = view->GetImpl()->widget;

@@ -38,6 +38,9 @@ int PLAT_GtkTestElementFocusOuts(void* element);
 // Tells the view it got (in) or lost the keyboard focus, as the toolkit
 // does when its window has the focus; no window manager needs to agree.
 void PLAT_GtkTestSendFocusChange(PLAT_GtkView* view, bool in);
+// The references held on the view's own accessible: reading the tree
+// above it must leave their number as it found it.
+int PLAT_GtkTestAccessibleRefs(PLAT_GtkView* view);
 // The name of what the view's accessible answers to a hit test at (x, y)
 // of the view; "(none)" when it answers nothing.
 std::string PLAT_GtkTestAccessibleNameAt(PLAT_GtkView* view, int x, int y);

@@ -88,6 +88,10 @@ TEST_F(WinlAccess, ElementStandsInForAViewWithoutChildren)
   gElement = element;
   EXPECT_EQ(WINL_GetAccessibleElement(leaf), element);
   EXPECT_EQ(Dump(PLAT_GtkTestAccessibleTree(WINL_GetNativeView(d))), "panel ''\n  panel 'Keyboard'\n");
+  // The view's own accessible, left out, is not held once more per reading.
+  const int refs = PLAT_GtkTestAccessibleRefs(WINL_GetNativeView(leaf));
+  for (int i = 0; i < 3; ++i) PLAT_GtkTestAccessibleTree(WINL_GetNativeView(d));
+  EXPECT_EQ(PLAT_GtkTestAccessibleRefs(WINL_GetNativeView(leaf)), refs);
 
   // With a child view of its own it stays in the tree, its element last.
   HWND inner = WINL_CreateView(leaf, nullptr, 0);

@@ -354,6 +354,7 @@ TEST_F(WinlDragDrop, FileListReachesADropTargetInAnotherProcess)
   EXPECT_EQ(app.text, "dropped /tmp/Bank A.syx\ndropped /home/u/100% Lead.pr3\n");
   gListPaths.clear();
 }
+
 TEST_F(WinlDragDrop, PromiseIsWrittenWhereATargetInAnotherProcessSays)
 {
   TempDir source, folder;

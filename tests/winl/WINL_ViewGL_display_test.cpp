@@ -107,5 +107,6 @@ TEST_F(WinlViewGL, ContextIsMadeCurrentOnlyForViewsWithGL)
   DestroyWindow(view);
   WINL_MessageQueue_Flush();
   EXPECT_FALSE(WINL_GetViewGL(view));
+  EXPECT_EQ(glGetString(GL_RENDERER), nullptr);
 }
 }  // namespace

@@ -90,7 +90,8 @@ public:
   // ---- windows ----
   unsigned long MainWindow() const { return mMainWindow; }
   // A window's place and size on the screen (there is no window manager,
-  // so no frame: the window is its client area).
+  // so no frame: the window is its client area); empty for a window that
+  // is gone.
   Rect WindowRect(unsigned long window) const;
   Rect MainRect() const { return WindowRect(mMainWindow); }
   // Where the GUI lies on the screen at scale: the bottom of the main
