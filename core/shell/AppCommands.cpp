@@ -50,6 +50,9 @@ const AppCommand kCommands[] = {
     {AppMenu::kView, 40043, "130%", 0, 0, 18},
     {AppMenu::kView, 40044, "200%", 0, 0, 19},
     {AppMenu::kView, 0, nullptr, 0, 0, -1},
+    {AppMenu::kView, 40034, "Whole Panel", 0, 0, 10},
+    {AppMenu::kView, 40033, "Compact Panel", 0, 0, 11},
+    {AppMenu::kView, 0, nullptr, 0, 0, -1},
     {AppMenu::kView, 40047, "Space", 0, 0, 22},
     {AppMenu::kView, 40048, "Solid", 0, 0, 23},
     {AppMenu::kView, 40049, "LCD", 0, 0, 25},
@@ -66,8 +69,6 @@ const AppCommand kCommands[] = {
     {AppMenu::kHelp, kCmdAbout, "&About", 0, 0, 0},
 
     {AppMenu::kNone, kCmdManagerOff, nullptr, 0, 0, 32},
-    {AppMenu::kNone, 40034, nullptr, 0, 0, 10},
-    {AppMenu::kNone, 40033, nullptr, 0, 0, 11},
 };
 
 const struct

@@ -18,7 +18,7 @@ namespace
 // The menus and their items as the pointer counts them (no separators).
 constexpr int kFile = 0, kEdit = 1, kView = 2, kHelp = 4;
 constexpr int kUndo = 0;
-constexpr int kSize200 = 7, kLookLcd = 10, kProgramManager = 11;
+constexpr int kSize200 = 7, kWholePanel = 8, kCompactPanel = 9, kLookLcd = 12, kProgramManager = 13;
 constexpr int kUserGuide = 0, kProgramDatabase = 1;
 constexpr int kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
@@ -90,6 +90,7 @@ TEST(MenuCommands, ViewLcdLookAndSize)
   RunningEditor editor(setup);
   START_OR_SKIP(editor);
   WaitForStartProgram(editor);
+  const int menuBar = editor.MainRect().h - 800;
   const std::vector<uint32_t> before = editor.Grab(editor.GuiRect());
   ASSERT_TRUE(editor.ChooseMenu(kView, kLookLcd));
   RunningEditor::Alert alert;
@@ -112,8 +113,31 @@ TEST(MenuCommands, ViewLcdLookAndSize)
   const std::vector<uint32_t> withMenu = editor.Grab(menuArea);
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(menuArea) != withMenu; }, 60));
   EXPECT_NE(editor.Grab(editor.GuiRect()), before);
+  // The window follows the GUI: twice its width, the menu bar above.
+  EXPECT_EQ(editor.MainRect().w, 2280);
+  EXPECT_EQ(editor.MainRect().h, 1600 + menuBar);
   editor.SavePicture("e2e-view-200", editor.MainRect());
 
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// The compact panel shows the top-left 1024 x 400 of the GUI in a window of
+// that size; the whole panel brings back all of it.
+TEST(MenuCommands, CompactAndWholePanel)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  const RunningEditor::Rect whole = editor.MainRect();
+  ASSERT_EQ(whole.w, 1140);
+  const int menuBar = whole.h - 800;
+  ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1024; }, 20));
+  EXPECT_EQ(editor.MainRect().h, 400 + menuBar);
+  editor.SavePicture("e2e-view-compact", editor.MainRect());
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kWholePanel); }, 20));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }, 20));
+  EXPECT_EQ(editor.MainRect().h, whole.h);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
@@ -218,11 +242,12 @@ TEST(MenuCommands, PreferencesPicture)
         bottom = y;
       }
     ASSERT_GE(top, 0) << "no text";
-    // Clear of the frame's rows, and as tall as a line of text (a text
-    // pushed below the box shows only its tops).
+    // Clear of the frame's rows, and as tall as a line of the 10-point
+    // font ("off" inks 7 rows; a text pushed below the box shows only the
+    // 2 to 4 rows of its tops).
     EXPECT_GT(top, 1);
     EXPECT_LT(bottom, box.h - 1);
-    EXPECT_GE(bottom - top + 1, 10);
+    EXPECT_GE(bottom - top + 1, 7);
   }
   editor.Key("Escape");
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
