@@ -195,13 +195,6 @@ bool ZephraEditor::RunManagerAction(int p)
 
 // ---- the browser ----
 
-int ZephraEditor::FirstVisibleRecord()
-{
-  const int range = DatabaseScrollRange(BrowserRecords().size());
-  const int first = static_cast<int>(std::lround(range * (1.0 - GetParam(kParamManagerScroll)->GetNormalized())));
-  return std::clamp(first, 0, range);
-}
-
 void ZephraEditor::ShowBrowserSelection()
 {
   const std::vector<DatabaseListRecord>& list = BrowserRecords();
@@ -339,8 +332,7 @@ bool ZephraEditor::OnBankButton(int p)
       if (holds && !Confirm(kRemoveBankText)) return true;
       const std::string folder = AskForFolder(ProgramFolder());
       if (folder.empty()) return true;
-      LoadBankListFromFolder(folder);
-      mBankSaved = true;
+      mBankSaved = LoadBankListFromFolder(folder);
       mBankFolder = folder;
       Manager().SetNameField("");
       return true;
@@ -360,8 +352,8 @@ bool ZephraEditor::OnBankButton(int p)
     {
       if (!holds) return true;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) return true;
-      (void)ExportBankListToFolder(folder, false, 0);
+      // A failed export has said so; the bank is not in that folder.
+      if (folder.empty() || !ExportBankListToFolder(folder, false, 0)) return true;
       mBankSaved = true;
       mBankFolder = folder;
       FlagFinished();
@@ -375,8 +367,8 @@ bool ZephraEditor::OnBankButton(int p)
         if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
         const std::string folder = AskForFolder(ProgramFolder());
         if (folder.empty()) return true;
+        if (!ExportBankListToFolder(folder, false, 0)) return true;
         mBankFolder = folder;
-        (void)ExportBankListToFolder(mBankFolder, false, 0);
         mBankSaved = true;
       }
       char text[400];

@@ -156,6 +156,10 @@ public:
   int OpenFlexiList() const { return mFlexiOpenList; }
   // Applies position in the open FLEXI list.
   void SelectFlexiListEntry(int position);
+  // A parameter set by the model (plain value) and shown on its control at
+  // once; the second shows the value it has.
+  void SetParamShown(int param, double value);
+  void ShowParamOnControl(int param);
   // Fills mProgram from the parameters, second halves folded.
   void CaptureProgram();
 
@@ -260,8 +264,9 @@ public:
   // another transfer waits. Locks.
   void WriteAllProgramsToSynth(const char* path);
   bool BankWriteRunning() const { return mTransfer.AwaitingBankWrite(); }
-  // Fills the bank list from folder (ending in "/") and its rows.
-  void LoadBankListFromFolder(const std::string& folder);
+  // Fills the bank list from folder (ending in "/") and its rows; a folder
+  // without numbered program files says so and gives false.
+  bool LoadBankListFromFolder(const std::string& folder);
   // Writes the non-empty entries (only location `single` when it is 1..99)
   // into folder as canonically named ".pr3" files, downloading database
   // entries into the cache first; with updatePaths the entries then point
@@ -278,8 +283,11 @@ public:
   // Certificate authorities the database client trusts (empty: the
   // system's); a test server's own certificate.
   void SetDatabaseCaFile(const std::string& path) { mDatabaseCaFile = path; }
-  // Lists folder in the browser rows. GUI thread.
+  // Lists folder in the browser rows, scrolled to its top. GUI thread.
   void ListDirectory(const std::string& folder);
+  // The browser record row 0 shows: the scroll bar (parameter 335, 1 at
+  // the list's top) over the records that do not fit the rows.
+  int FirstVisibleRecord();
   const std::vector<DatabaseListRecord>& BrowserList() const { return mBrowserList; }
   // The client for settings.ini [dbase] "server" (no server: every request
   // fails and the actions say so).
@@ -489,8 +497,13 @@ private:
   // Every row checkbox from the selection, location lit as well (0: none).
   void ShowBankChecks(int lit);
   void ShowBrowserRows();
+  // A new browser list starts at its top: the bar, and its range.
+  void ResetBrowserScroll();
   // Runs the toggled row-edit operations on a mouse-up at location.
   void RunBankOperations(int location);
+  // A selected location's category on the category boxes and, when it is
+  // the only one selected, its name in the name field.
+  void ShowProgramEntry(int location);
   // The database with a server, or the message that none is set.
   bool DatabaseOrSay(ProgramDatabase& database);
   // The bank export's download: one database for the whole operation, and
@@ -504,6 +517,9 @@ private:
   // The browser click under the mutex; true when a database row is to be
   // opened (link, opensCategory), which the caller does without it.
   bool BrowserClick(int row, std::string& link, bool& opensCategory);
+  // A browser drag over the bank lights the location under the mouse; the
+  // mouse-up there assigns the selected records from it.
+  void DropOnBank(const ListMouseEvent& mouse);
   // Lists what a database row opens. Without the mutex.
   void ShowDatabaseRecord(const std::string& link, bool opensCategory);
   void ProcessFirmwareReply(uint8_t code);

@@ -1,0 +1,255 @@
+// The program manager in the real GUI build, driven by the mouse on its
+// lists and by its buttons: which record a click acts on, what a drop
+// assigns, which button greys, what the location display and the category
+// boxes show, the sub-panels and fields as the user meets them, and the
+// files a save leaves.
+#include "ZephraSkinEditor.h"
+
+#include "core/IMidiMsg.h"
+#include "editor/ZephraManagerPanel.h"
+#include "graphics/controls/ITextControl.h"
+#include "graphics/controls/IUserTextControl.h"
+#include "synth/support/ZephraTestPrograms.h"
+#include "winl/WINL_FileDialog.h"
+
+#include <dirent.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+const char* kManagerSettings = "[gui]\nbackground=space\nmanager=true\n";
+
+// The browser's rows are 14 high from y 118; the bank's cells 81.2 by 68
+// from (308, 108), location n in column n % 10 and row n / 10.
+struct Point { int x, y; };
+Point BrowserRow(int row) { return {120, 125 + 14 * row}; }
+Point Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
+
+struct ManagerWindow : ::testing::Test
+{
+  SkinEditor t{kManagerSettings};
+  IMouseMod left{true, false};
+  IMouseMod shift{true, false, true};
+
+  void SetUp() override
+  {
+    t.editor->SetSysExTap([this](const uint8_t* bytes, size_t size) { sent.emplace_back(bytes, bytes + size); });
+  }
+  void TearDown() override { WINL_ChooserTestEnd(); }
+
+  void Down(Point p, IMouseMod* mod = nullptr) { t.gui->OnMouseDown(p.x, p.y, mod ? mod : &left); }
+  void Up(Point p) { t.gui->OnMouseUp(p.x, p.y, &left); }
+  void Click(Point p) { Down(p), Up(p); }
+  void DoubleClick(Point p)
+  {
+    Click(p);
+    t.gui->OnMouseDblClick(p.x, p.y, &left);
+    Up(p);
+  }
+  // A folder of program files, each its name's marker values.
+  std::string Folder(const std::string& name, const std::vector<std::string>& files)
+  {
+    const std::string folder = t.dir.File(name);
+    mkdir(folder.c_str(), 0755);
+    for (const std::string& file : files) WriteWholeFile(folder + "/" + file, MarkerText(kSampleValues));
+    return folder + "/";
+  }
+  static std::vector<std::string> Numbered(const char* prefix, int count)
+  {
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) files.push_back(prefix + std::to_string(1000 + i) + ".pr3");
+    return files;
+  }
+  static std::string Text(ITextControl* control)
+  {
+    BASE_String text("");
+    control->GetText(&text);
+    return text.Get();
+  }
+  std::string RowText(int row) { return Text(t.editor->ManagerPanel()->BrowserRow(row)); }
+  std::string NameText(int location) { return Text(t.editor->ManagerPanel()->Name(location)); }
+  bool Grey(int param) { return t.ControlOf(param)->IsGrayed(); }
+  double Tile(int location) { return t.editor->ManagerPanel()->Tile(location)->GetValue(); }
+  IUserTextControl* Field(ManagerRef ref)
+  {
+    return static_cast<IUserTextControl*>(t.editor->ManagerPanel()->Ref(ref));
+  }
+  std::vector<std::string> Boxes()
+  {
+    std::vector<std::string> texts;
+    for (const auto& box : t.gui->MessageBoxes()) texts.push_back(box.text);
+    return texts;
+  }
+  static std::set<std::string> Files(const std::string& folder)
+  {
+    std::set<std::string> names;
+    if (DIR* d = opendir(folder.c_str()))
+    {
+      while (dirent* e = readdir(d))
+        if (e->d_name[0] != '.') names.insert(e->d_name);
+      closedir(d);
+    }
+    return names;
+  }
+  void Receive(uint8_t code)
+  {
+    const Bytes reply = {0xF0, 0x00, 0x3E, 0x5A, 0x03, code, 0xF7};
+    ISysEx sysEx(0, reply.data(), static_cast<int>(reply.size()));
+    t.editor->ProcessSysEx(&sysEx);
+  }
+  std::vector<Bytes> sent;
+};
+
+}  // namespace
+
+TEST_F(ManagerWindow, ClickAfterScrollingActsOnTheRecordItShows)
+{
+  t.editor->ListDirectory(Folder("long", Numbered("A", 60)));
+  t.Set(kParamManagerScroll, 0);  // the list's end: record 14 in row 0
+  EXPECT_EQ(RowText(0), "A1013.pr3");
+  t.editor->ListDirectory(Folder("other", Numbered("B", 60)));
+  EXPECT_EQ(t.editor->GetParam(kParamManagerScroll)->Value(), 1.0);
+  EXPECT_EQ(t.editor->FirstVisibleRecord(), 0);
+  EXPECT_EQ(RowText(1), "B1000.pr3");
+  DoubleClick(BrowserRow(1));
+  EXPECT_STREQ(t.editor->ProgramName(), "B1000");
+  // Row 0 shows "[..]" and opens the parent, loading nothing.
+  DoubleClick(BrowserRow(0));
+  EXPECT_EQ(t.editor->BrowserFolder(), t.dir.Path());
+  EXPECT_STREQ(t.editor->ProgramName(), "B1000");
+}
+
+TEST_F(ManagerWindow, DroppingBrowserRecordsAssignsThemFromTheDropLocation)
+{
+  t.editor->ListDirectory(Folder("drop", {"01_BASS_Deep.pr3", "02_Lead.pr3", "03_FX_Rain.pr3"}));
+  Down(BrowserRow(1));
+  Up(BrowserRow(1));
+  Down(BrowserRow(3), &shift);
+  t.gui->OnMouseDrag(Location(10).x, Location(10).y, &left);
+  EXPECT_EQ(t.editor->ManagerPanel()->Highlight(10)->GetValue(), 1.0);
+  t.gui->OnMouseUp(Location(10).x, Location(10).y, &left);
+  struct Row { int location; const char* name; double tile; } const kRows[] = {
+    {10, "Deep", 2 / 6.0}, {11, "Lead", 1 / 6.0}, {12, "Rain", 5 / 6.0}, {13, "", 0.0}, {9, "", 0.0}};
+  for (const Row& r : kRows)
+  {
+    SCOPED_TRACE(r.location);
+    EXPECT_STREQ(t.editor->Bank()[r.location].name, r.name);
+    EXPECT_EQ(NameText(r.location), r.name);
+    EXPECT_DOUBLE_EQ(Tile(r.location), r.tile);
+  }
+  EXPECT_EQ(t.editor->Bank().SelectedCount(), 0);
+}
+
+TEST_F(ManagerWindow, FailedSaveIsNoSuccessAndUploadStillAsksToSave)
+{
+  ASSERT_TRUE(t.editor->Bank().SetProgram(10, Folder("src", {"Lead.pr3"}) + "Lead.pr3", kCategoryNone, "Lead"));
+  // A folder in the way of the file: no export can replace it.
+  const std::string target = Folder("target", {"keep.pr3"});
+  mkdir((target + "10_Lead.pr3").c_str(), 0755);
+  WINL_ChooserTestQueue({target.substr(0, target.size() - 1)});
+  t.Click(kParamManagerSaveToDisk);
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"1 Program(s) could not be exported!"});
+  EXPECT_EQ(Files(target), (std::set<std::string>{"10_Lead.pr3", "keep.pr3"}));
+  t.gui->QueueMessageBoxResult(2);  // Cancel
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Boxes().back(), "Please save the files first!");
+
+  // Saved for real: the success, and the upload no longer asks.
+  const std::string good = Folder("good", {});
+  WINL_ChooserTestQueue({good.substr(0, good.size() - 1)});
+  t.Click(kParamManagerSaveToDisk);
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Files(good), std::set<std::string>{"10_Lead.pr3"});
+  EXPECT_EQ(ReadWholeFile(good + "10_Lead.pr3"), MarkerText(kSampleValues));
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Boxes().back(), "The files to be uploaded are located in the \n" + good + " folder.");
+}
+
+TEST_F(ManagerWindow, SelectingGreysThePlayNoteButtonAndADoubleClickEnablesIt)
+{
+  t.editor->ListDirectory(Folder("grey", {"01_A.pr3", "02_B.pr3"}));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(3, t.dir.File("grey/02_B.pr3"), kCategoryNone, "B"));
+  struct Step { const char* name; std::function<void()> act; bool playGrey; } const kSteps[] = {
+    {"bank row clicked", [&] { Click(Location(3)); }, true},
+    {"bank row double-clicked", [&] { DoubleClick(Location(3)); }, false},
+    {"browser record clicked", [&] { Click(BrowserRow(1)); }, true},
+    {"browser record double-clicked", [&] { DoubleClick(BrowserRow(2)); }, false},
+  };
+  for (const Step& s : kSteps)
+  {
+    s.act();
+    EXPECT_EQ(Grey(kParamManagerPlayNote), s.playGrey) << s.name;
+    EXPECT_FALSE(Grey(kParamManagerLoadFromDisk)) << s.name;
+  }
+}
+
+TEST_F(ManagerWindow, LocationDisplayFollowsEachBankWrite)
+{
+  const std::string bank = Folder("bank", {"01_A.pr3", "02_B.pr3", "03_C.pr3"});
+  t.editor->ScanProgramFolder(bank.c_str());
+  t.editor->WriteAllProgramsToSynth(bank.c_str());
+  IControl* display = t.ControlOf(kParamSevenSegmentDisplay);
+  ASSERT_NE(display, nullptr);
+  // The display's range is 0..100.
+  for (double shown : {0.01, 0.02, 0.03})
+  {
+    EXPECT_DOUBLE_EQ(display->GetValue(), shown);
+    Receive(0x21);
+  }
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+}
+
+TEST_F(ManagerWindow, NameAndCategoryModeShowsTheClickedProgram)
+{
+  struct Entry { int location; int32_t category; const char* name; } const kEntries[] = {
+    {4, kCategoryGuitar, "Strum"}, {5, kCategoryNone, "Plain"}, {6, kCategoryEwi, "Reed"}};
+  for (const Entry& e : kEntries) ASSERT_TRUE(t.editor->Bank().SetProgram(e.location, "/p/x.pr3", e.category, e.name));
+  t.Set(kParamManagerEditMode5, 1);
+  // box: the category box ticked (0 none).
+  struct Case { int location; int box; const char* field; } const kCases[] = {
+    {4, kParamManagerCategory3, "Strum"}, {6, kParamManagerCategory6, "Reed"}, {5, 0, "Plain"}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.location);
+    Click(Location(c.location));
+    for (int box = kParamManagerCategory2; box <= kParamManagerCategory6; ++box)
+      EXPECT_EQ(t.ControlOf(box)->GetValue(), box == c.box ? 1.0 : 0.0) << box;
+    BASE_String text("");
+    Field(ManagerRef::kRenameField)->GetText(&text);
+    EXPECT_STREQ(text.Get(), c.field);
+  }
+}
+
+TEST_F(ManagerWindow, NewUserPaths)
+{
+  // DISK opens the folder/database choice over the buttons.
+  t.Click(kParamManagerSelectDisk);
+  EXPECT_FALSE(t.editor->ManagerPanel()->Ref(ManagerRef::kFolderBackground)->IsHidden());
+  EXPECT_FALSE(t.Hidden(kParamManagerLocalFolder));
+  EXPECT_FALSE(t.Hidden(kParamManagerDatabase));
+  const std::string browse = Folder("browse", {"01_A.pr3"});
+  WINL_ChooserTestQueue({browse.substr(0, browse.size() - 1)});
+  t.Click(kParamManagerLocalFolder);
+  EXPECT_TRUE(t.Hidden(kParamManagerLocalFolder));
+  EXPECT_EQ(RowText(1), "01_A.pr3");
+
+  // A name typed into NAME is what OVERWRITE gives the one selected location.
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, browse + "01_A.pr3", kCategoryNone, "A"));
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(1));
+  Field(ManagerRef::kRenameField)->SetText("Brass Lead");
+  t.Click(kParamManagerApplyName);
+  EXPECT_STREQ(t.editor->Bank()[1].name, "Brass Lead");
+  EXPECT_EQ(NameText(1), "Brass Lead");
+
+  // LOAD BANK on a folder without numbered programs says so.
+  const std::string loose = Folder("loose", {"Lead.pr3", "notes.txt"});
+  t.gui->QueueMessageBoxResult(1);  // Yes: the bank may go
+  WINL_ChooserTestQueue({loose.substr(0, loose.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  EXPECT_EQ(Boxes().back(), "This directory does not contain any Zephra Programs!");
+  EXPECT_FALSE(t.editor->Bank().AnyProgram());
+}
