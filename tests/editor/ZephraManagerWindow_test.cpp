@@ -253,3 +253,25 @@ TEST_F(ManagerWindow, NewUserPaths)
   EXPECT_EQ(Boxes().back(), "This directory does not contain any Zephra Programs!");
   EXPECT_FALSE(t.editor->Bank().AnyProgram());
 }
+
+TEST(FlexiListWindow, OneClickChoosesClosesAndSends)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  IMouseMod left(true, false);
+  // FLEXI3's SOURCE field opens its list; "LFO" is page 1's third row.
+  t.gui->OnMouseDown(849, 19, &left);
+  t.gui->OnMouseUp(849, 19, &left);
+  ASSERT_FALSE(t.Hidden(kParamListPage1));
+  t.TakeWire();
+  t.gui->OnMouseDown(150, 242, &left);
+  t.gui->OnMouseUp(150, 242, &left);
+  for (int p : {kParamListPage1, kParamListPage4, kParamCloseListView}) EXPECT_TRUE(t.Hidden(p)) << p;
+  EXPECT_EQ(t.Int(kParamFlexi3Source), 101);
+  t.Draw();
+  auto* field = static_cast<ITextControl*>(t.ControlOf(kParamFlexi3Sources));
+  BASE_String text("");
+  field->GetText(&text);
+  EXPECT_STREQ(text.Get(), "LFO ");  // the value and its empty label
+  // The slot's SOURCE (program value 109) goes out once, code 101.
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x6D, 0xB0, 0x06, 0x65}));
+}
