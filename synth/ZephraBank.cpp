@@ -60,6 +60,22 @@ bool ZephraModel::LoadBankListFromFolder(const std::string& folder)
   return false;
 }
 
+std::string ZephraModel::MakeProgramFileName(int location)
+{
+  const BankEntry& entry = mBankList[location];
+  std::string fileName;
+  if (entry.empty || !MakeBankFileName(location, entry.category, entry.name, fileName)) return std::string();
+  const std::string path = entry.path;
+  // The cache keeps the bank under the names its rows show.
+  if (path.substr(path.rfind('/') + 1) != fileName)
+  {
+    if (mCachePath.empty()) SetCachePath();
+    (void)mkdir(mCachePath.c_str(), 0755);
+    (void)SaveBankListToFolder(mCachePath);
+  }
+  return fileName;
+}
+
 void ZephraModel::WriteAllProgramsToSynth(const char* path)
 {
   if (!path || !strchr(path, '/')) return;

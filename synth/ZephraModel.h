@@ -280,6 +280,10 @@ public:
   // removes the numbered files of ours no entry uses; failures reported as
   // above. Locks.
   bool SaveBankListToFolder(const std::string& folder);
+  // The export file name of a location's program ("" for an empty one);
+  // when the entry's file is named otherwise, the list is first saved back
+  // into the cache folder under those names. Locks.
+  std::string MakeProgramFileName(int location);
   // Certificate authorities the database client trusts (empty: the
   // system's); a test server's own certificate.
   void SetDatabaseCaFile(const std::string& path) { mDatabaseCaFile = path; }

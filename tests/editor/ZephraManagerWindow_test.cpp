@@ -9,6 +9,7 @@
 #include "editor/ZephraManagerPanel.h"
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/IUserTextControl.h"
+#include "synth/ProgramFile.h"
 #include "synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_FileDialog.h"
 
@@ -274,4 +275,47 @@ TEST(FlexiListWindow, OneClickChoosesClosesAndSends)
   EXPECT_STREQ(text.Get(), "LFO ");  // the value and its empty label
   // The slot's SOURCE (program value 109) goes out once, code 101.
   EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x6D, 0xB0, 0x06, 0x65}));
+}
+
+TEST(ManagerStart, BrowserListsTheProgramFolderWithItsSubPanelsShut)
+{
+  TempDir programs;
+  for (const char* f : {"01_A.pr3", "02_B.pr3"}) WriteWholeFile(programs.File(f), MarkerText(kSampleValues));
+  SkinEditor t(std::string(kManagerSettings) + "[program]\nlastfile=" + programs.File("02_B.pr3") + "\n");
+  EXPECT_EQ(t.editor->BrowserFolder(), programs.Path());
+  ASSERT_EQ(t.editor->BrowserList().size(), 3u);
+  EXPECT_STREQ(t.editor->BrowserList()[2].name, "02_B.pr3");
+  for (int p = kParamManagerLocalFolder; p <= kParamManagerRemember; ++p) EXPECT_TRUE(t.Hidden(p)) << p;
+}
+
+TEST_F(ManagerWindow, LoadingASelectedLocationNamesItAsTheLocationsFile)
+{
+  const std::string folder = Folder("named", {"Bass.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(7, folder + "Bass.pr3", kCategoryBass, "Bass"));
+  DoubleClick(Location(7));
+  EXPECT_STREQ(t.editor->ProgramName(), "07_BASS_Bass");
+  // The cache now holds the bank under the names its rows show; the user's
+  // file stays.
+  const std::string cached = t.editor->CachePath() + "07_BASS_Bass.pr3";
+  EXPECT_STREQ(t.editor->Bank()[7].path, cached.c_str());
+  EXPECT_EQ(ReadWholeFile(cached), MarkerText(kSampleValues));
+  EXPECT_EQ(Files(folder), std::set<std::string>{"Bass.pr3"});
+  // A location already named so is loaded without another save-back.
+  DoubleClick(Location(7));
+  EXPECT_EQ(Files(t.editor->CachePath()), std::set<std::string>{"07_BASS_Bass.pr3"});
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(ManagerWindow, LoadedProgramLaysOutTheWindow)
+{
+  // The program-number chooser left open, the cutoff of a "new" filter:
+  // a loaded program closes the one and shows the other.
+  t.gui->HideControl(kParamProgramNumber, false);
+  std::string text = "243\r\n";
+  for (int i = 0; i < 184; ++i) text += std::string(i == 75 ? "1" : "0") + "\r\n";
+  WriteWholeFile(t.dir.File("new.pr3"), text);
+  ASSERT_EQ(t.editor->LoadProgramFile(t.dir.File("new.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_TRUE(t.Hidden(kParamProgramNumber));
+  EXPECT_TRUE(t.Hidden(kParamVcfCutoffVintage));
+  EXPECT_FALSE(t.Hidden(kParamVcfCutoffNew));
 }
