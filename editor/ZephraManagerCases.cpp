@@ -166,7 +166,7 @@ bool ZephraEditor::RunManagerAction(int p)
         msg.MakeNoteOnMsg(kTestNote, kTestVelocity, 0, KbdMidiChannel());
       else
         msg.MakeNoteOffMsg(kTestNote, 0, KbdMidiChannel());
-      SendMidiMsg(&msg);
+      PassToSynth(msg);
       break;
     }
     case kParamManagerLocalFolder:

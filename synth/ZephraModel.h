@@ -405,6 +405,8 @@ protected:
   bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
+  // Hands a short message to the output, through the send tap.
+  void PassToSynth(const IMidiMsg& msg);
 
 private:
   static std::string DefaultSettingsFolder();
@@ -435,8 +437,6 @@ private:
   void DropFlexiTargetForReset(int slot);
 
   // ---- keyboard and learn ----
-  // Hands a short message to the output, through the send tap.
-  void PassToSynth(const IMidiMsg& msg);
   // A control change from the keyboard; false when it is to be passed on.
   bool ApplyLearntController(int controller, int value);
   // Learn met its item and controller: button released, table saved.
