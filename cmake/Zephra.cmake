@@ -48,15 +48,19 @@ endfunction()
 #                        and run one at a time, since the keyboard focus is
 #                        the display's and a window shown by one test takes
 #                        it from another
+#   *_e2e_test.cpp       FOLDER_e2e_tests, which start the program itself on
+#                        a display of its own with the simulated synth on
+#                        the JACK server, so they run with nothing beside them
 # Sources under support/ are linked into each.
 function(zephra_tests folder)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB threaded CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_threaded_test.cpp)
   file(GLOB jack CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_jack_test.cpp)
   file(GLOB display CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_display_test.cpp)
+  file(GLOB e2e CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_e2e_test.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
   set(plain ${all})
-  foreach(f ${threaded} ${jack} ${display})
+  foreach(f ${threaded} ${jack} ${display} ${e2e})
     list(REMOVE_ITEM plain ${f})
   endforeach()
   if(plain AND NOT ZEPHRA_ONLY_THREADED)
@@ -64,6 +68,9 @@ function(zephra_tests folder)
   endif()
   if(display AND NOT ZEPHRA_ONLY_THREADED)
     zephra_test_executable(${folder}_display_tests "" "display" ${display} ${support} LIBS ${ARGN})
+  endif()
+  if(e2e AND NOT ZEPHRA_ONLY_THREADED)
+    zephra_test_executable(${folder}_e2e_tests "e2e" "jack" ${e2e} ${support} LIBS ${ARGN})
   endif()
   if(threaded)
     zephra_test_executable(${folder}_threaded_tests "threaded" "" ${threaded} ${support} LIBS ${ARGN})

@@ -1,0 +1,41 @@
+// The program as a user starts it: its window on a display of its own, the
+// last program sent to the synth it finds on its stored ports, its menu bar
+// answering the pointer, and its settings saved when the session ends it.
+#include "support/RunningEditor.h"
+
+#include <gtest/gtest.h>
+
+
+namespace
+{
+TEST(Startup, SendsTheProgramShowsItsMenusAndSavesOnTermination)
+{
+  RunningEditor editor;
+  std::string error;
+  if (!editor.Start(error))
+  {
+    if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;
+    FAIL() << error;
+  }
+  // Start-up sends the last program whole: 336 controllers between the
+  // set-up's own 12 values.
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 20));
+  const RunningEditor::Rect window = editor.MainRect();
+  EXPECT_EQ(window.w, 1140);
+  EXPECT_TRUE(editor.SavePicture("e2e-startup", window));
+
+  // File and Help at least; File opens a menu of its own under the bar,
+  // which Escape closes again.
+  const std::vector<RunningEditor::Rect> titles = editor.MenuBarItems();
+  ASSERT_GE(titles.size(), 2u);
+  editor.Click(titles[0].CenterX(), titles[0].CenterY());
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OpenMenuItems().empty(); }, 5));
+  editor.Key("Escape");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 5));
+
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  EXPECT_NE(editor.SettingsText().find("manager=false"), std::string::npos) << editor.SettingsText();
+  EXPECT_NE(editor.SettingsText().find("outdev=" + editor.Synth().InputName()), std::string::npos)
+    << editor.SettingsText();
+}
+}  // namespace

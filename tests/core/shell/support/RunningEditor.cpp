@@ -1,0 +1,588 @@
+#include "RunningEditor.h"
+
+#include "raster/RAST_Bitmap.h"
+#include "raster/RAST_Pixel.h"
+#include "tools/artgen/ArtPng.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace
+{
+constexpr int kGuiWidth = 1140, kGuiHeight = 800;
+const char kFolder[] = "/Library/Application Support/ZephraEditor/";
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+// Runs a shell command line and answers what it printed.
+std::string Output(const std::string& command)
+{
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r"))
+  {
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string Quoted(const std::string& text)
+{
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// A process's arguments, from /proc.
+std::vector<std::string> Arguments(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+  std::vector<std::string> args;
+  std::string arg;
+  while (std::getline(in, arg, '\0')) args.push_back(arg);
+  return args;
+}
+
+pid_t ParentOf(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream rest(stat.substr(close + 2));
+  char state = 0;
+  pid_t parent = 0;
+  rest >> state >> parent;
+  return parent;
+}
+
+// Runs of indexes where ink holds, joined across gaps shorter than gap.
+std::vector<std::pair<int, int>> Runs(const std::vector<bool>& ink, int gap)
+{
+  std::vector<std::pair<int, int>> runs;
+  for (int i = 0; i < static_cast<int>(ink.size()); ++i)
+  {
+    if (!ink[static_cast<size_t>(i)]) continue;
+    if (!runs.empty() && i - runs.back().second <= gap)
+      runs.back().second = i + 1;
+    else
+      runs.push_back({i, i + 1});
+  }
+  return runs;
+}
+}  // namespace
+
+struct RunningEditor::X
+{
+  ::Display* display = nullptr;
+  ~X()
+  {
+    if (display) XCloseDisplay(display);
+  }
+};
+
+RunningEditor::RunningEditor(RunningEditorSetup setup) : mSetup(std::move(setup)), mX(std::make_unique<X>()) {}
+
+RunningEditor::~RunningEditor()
+{
+  // A program killed outright leaves its JACK clients in the server's
+  // cycle, which in sync mode then stalls every client for minutes: end it
+  // as a session does, and kill it only when it does not end.
+  if (Running()) Stop(SIGTERM, 10);
+  mSynth.reset();
+  StopDisplay();
+}
+
+std::string RunningEditor::SettingsFolder() const { return mHome.Path() + kFolder; }
+
+std::string RunningEditor::SettingsText() const
+{
+  std::ifstream in(SettingsFolder() + "settings.ini", std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string RunningEditor::ArtefactFolder()
+{
+  const std::string folder = std::string(ZEPHRA_BUILD_RESOURCES) + "/../artefacts";
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+std::vector<SimBytes> RunningEditor::Heard()
+{
+  return mSynth ? mSynth->With([](SynthSimModel& m) { return m.heard; }) : std::vector<SimBytes>();
+}
+
+void RunningEditor::ClearHeard()
+{
+  if (mSynth) mSynth->With([](SynthSimModel& m) {
+      m.heard.clear();
+      return 0;
+    });
+}
+
+// ---- start and stop ----
+
+bool RunningEditor::StartDisplay(std::string& error)
+{
+  int fds[2];
+  if (pipe(fds) != 0)
+  {
+    error = "no pipe for the display number";
+    return false;
+  }
+  const std::string screen = std::to_string(mSetup.screenWidth) + "x" + std::to_string(mSetup.screenHeight) + "x24";
+  const std::string fd = std::to_string(fds[1]);
+  mDisplayPid = fork();
+  if (mDisplayPid == 0)
+  {
+    close(fds[0]);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  if (number.empty())
+  {
+    error = "Xvfb did not start";
+    return false;
+  }
+  mDisplay = ":" + number;
+  mX->display = XOpenDisplay(mDisplay.c_str());
+  if (!mX->display)
+  {
+    error = "cannot open display " + mDisplay;
+    return false;
+  }
+  return true;
+}
+
+void RunningEditor::StopDisplay()
+{
+  if (mX->display)
+  {
+    XCloseDisplay(mX->display);
+    mX->display = nullptr;
+  }
+  if (mDisplayPid > 0)
+  {
+    kill(mDisplayPid, SIGTERM);
+    waitpid(mDisplayPid, nullptr, 0);
+    mDisplayPid = 0;
+  }
+}
+
+bool RunningEditor::Start(std::string& error)
+{
+  std::string settings = mSetup.settings;
+  if (mSetup.synth)
+  {
+    if (!SynthSim::JackServerAnswers())
+    {
+      error = "no JACK server";
+      return false;
+    }
+    mSynth = std::make_unique<SynthSim>();
+    if (!mSynth->OpenOwnPorts(error))
+    {
+      error = "no JACK server: " + error;
+      return false;
+    }
+    mSynth->With([](SynthSimModel& m) { return m.keepHeard = true; });
+    // The editor's input hears the synth's output, and the other way round.
+    ReplaceAll(settings, "{synth-in}", mSynth->OutputName());
+    ReplaceAll(settings, "{synth-out}", mSynth->InputName());
+    if (settings.find("[midi]") == std::string::npos)
+      settings += "\n[midi]\ninBdev=off\nindev=" + mSynth->OutputName() + "\noutdev=" + mSynth->InputName() + "\n";
+  }
+  if (!mSetup.settings.empty() || mSetup.synth)
+  {
+    std::filesystem::create_directories(SettingsFolder());
+    std::ofstream(SettingsFolder() + "settings.ini", std::ios::binary) << settings;
+  }
+  if (!StartDisplay(error)) return false;
+
+  std::vector<std::pair<std::string, std::string>> env = {
+    {"HOME", mHome.Path()}, {"DISPLAY", mDisplay}, {"GDK_BACKEND", "x11"}, {"GSETTINGS_BACKEND", "memory"},
+    {"NO_AT_BRIDGE", "1"}};
+  env.insert(env.end(), mSetup.env.begin(), mSetup.env.end());
+  // Everything the child needs is made before the fork: the synth's MIDI
+  // threads run, so the child may only exec.
+  std::vector<std::string> entries;
+  for (char** e = environ; *e; ++e)
+  {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('='));
+    if (std::none_of(env.begin(), env.end(), [&](const auto& set) { return set.first == name; }))
+      entries.push_back(entry);
+  }
+  for (const auto& [name, value] : env) entries.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& entry : entries) envp.push_back(&entry[0]);
+  envp.push_back(nullptr);
+  char program[] = ZEPHRA_EDITOR_APP;
+  char* argv[] = {program, nullptr};
+  mPid = fork();
+  if (mPid == 0)
+  {
+    execve(program, argv, envp.data());
+    _exit(127);
+  }
+  const std::string search = "search --onlyvisible --pid " + std::to_string(mPid) + " --name '^ZephraEditor$'";
+  const bool shown = WaitUntil(
+    [&] {
+      const std::string found = XdotoolOutput(search);
+      mMainWindow = std::strtoul(found.c_str(), nullptr, 10);
+      return mMainWindow != 0 || !Running();
+    },
+    60);
+  if (!shown || mMainWindow == 0)
+  {
+    error = Running() ? "the main window did not show" : "the program ended before its window showed";
+    return false;
+  }
+  // The window maps before the GUI's first frame: wait for the panels,
+  // which are never one colour.
+  const bool drawn = WaitUntil(
+    [&] {
+      const Rect window = MainRect();
+      const std::vector<uint32_t> middle = Grab({window.x + window.w / 4, window.y + window.h / 4, window.w / 2, window.h / 2});
+      return std::any_of(middle.begin(), middle.end(), [&](uint32_t p) { return p != middle.front(); });
+    },
+    30);
+  if (!drawn) error = "the GUI never drew";
+  return drawn;
+}
+
+bool RunningEditor::Running()
+{
+  if (mPid <= 0) return false;
+  int status = 0;
+  if (waitpid(mPid, &status, WNOHANG) == mPid)
+  {
+    mPid = -mPid;  // reaped: keep the number for the alert search
+    mExitStatus = status;
+    return false;
+  }
+  return true;
+}
+
+int RunningEditor::Stop(int signal, double seconds)
+{
+  if (mPid > 0) kill(mPid, signal);
+  WaitUntil([&] { return !Running(); }, seconds);
+  if (Running())
+  {
+    kill(mPid, SIGKILL);
+    waitpid(mPid, nullptr, 0);
+    mPid = -mPid;
+    return -1;
+  }
+  return WIFEXITED(mExitStatus) ? WEXITSTATUS(mExitStatus) : -1;
+}
+
+bool RunningEditor::WaitUntil(const std::function<bool()>& ready, double seconds)
+{
+  const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!ready())
+  {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// ---- windows ----
+
+RunningEditor::Rect RunningEditor::WindowRect(unsigned long window) const
+{
+  Rect r;
+  XWindowAttributes attributes;
+  if (!mX->display || !window || !XGetWindowAttributes(mX->display, window, &attributes)) return r;
+  Window child;
+  XTranslateCoordinates(mX->display, window, DefaultRootWindow(mX->display), 0, 0, &r.x, &r.y, &child);
+  r.w = attributes.width;
+  r.h = attributes.height;
+  return r;
+}
+
+RunningEditor::Rect RunningEditor::GuiRect(double scale) const
+{
+  const Rect window = MainRect();
+  Rect gui;
+  gui.w = static_cast<int>(kGuiWidth * scale + 0.5);
+  gui.h = static_cast<int>(kGuiHeight * scale + 0.5);
+  gui.x = window.x;
+  gui.y = window.y + window.h - gui.h;
+  return gui;
+}
+
+std::pair<int, int> RunningEditor::GuiPoint(int gx, int gy, double scale) const
+{
+  const Rect gui = GuiRect(scale);
+  return {gui.x + static_cast<int>(gx * scale), gui.y + static_cast<int>(gy * scale)};
+}
+
+std::vector<unsigned long> RunningEditor::OtherWindows() const
+{
+  std::vector<unsigned long> windows;
+  if (!mX->display) return windows;
+  Window root, parent, *children = nullptr;
+  unsigned n = 0;
+  if (!XQueryTree(mX->display, DefaultRootWindow(mX->display), &root, &parent, &children, &n)) return windows;
+  for (unsigned i = 0; i < n; ++i)
+  {
+    XWindowAttributes attributes;
+    if (children[i] != mMainWindow && XGetWindowAttributes(mX->display, children[i], &attributes) &&
+        attributes.map_state == IsViewable && attributes.width > 1 && attributes.height > 1)
+      windows.push_back(children[i]);
+  }
+  if (children) XFree(children);
+  return windows;
+}
+
+// ---- input ----
+
+std::string RunningEditor::XdotoolCommand(const std::string& args) const
+{
+  return "DISPLAY=" + mDisplay + " xdotool " + args + " 2>/dev/null";
+}
+
+bool RunningEditor::Xdotool(const std::string& args) const { return std::system(XdotoolCommand(args).c_str()) == 0; }
+
+std::string RunningEditor::XdotoolOutput(const std::string& args) const { return Output(XdotoolCommand(args)); }
+
+void RunningEditor::MoveTo(int x, int y) { Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
+
+void RunningEditor::Click(int x, int y, int button)
+{
+  MoveTo(x, y);
+  Xdotool("click " + std::to_string(button));
+}
+
+void RunningEditor::DoubleClick(int x, int y)
+{
+  MoveTo(x, y);
+  Xdotool("click --repeat 2 --delay 60 1");
+}
+
+void RunningEditor::Drag(int x0, int y0, int x1, int y1, int steps, int button)
+{
+  MoveTo(x0, y0);
+  Xdotool("mousedown " + std::to_string(button));
+  for (int i = 1; i <= steps; ++i)
+  {
+    MoveTo(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Xdotool("mouseup " + std::to_string(button));
+}
+
+void RunningEditor::ClickGui(int gx, int gy, double scale)
+{
+  const auto [x, y] = GuiPoint(gx, gy, scale);
+  Click(x, y);
+}
+
+void RunningEditor::DragGui(int gx0, int gy0, int gx1, int gy1, double scale)
+{
+  const auto [x0, y0] = GuiPoint(gx0, gy0, scale);
+  const auto [x1, y1] = GuiPoint(gx1, gy1, scale);
+  Drag(x0, y0, x1, y1);
+}
+
+void RunningEditor::Key(const std::string& keys) { Xdotool("key --clearmodifiers " + keys); }
+
+void RunningEditor::Type(const std::string& text) { Xdotool("type --delay 20 " + Quoted(text)); }
+
+// ---- pixels ----
+
+std::vector<uint32_t> RunningEditor::Grab(Rect r) const
+{
+  std::vector<uint32_t> pixels;
+  if (!mX->display || r.w <= 0 || r.h <= 0) return pixels;
+  XImage* image = XGetImage(mX->display, DefaultRootWindow(mX->display), r.x, r.y, static_cast<unsigned>(r.w),
+                            static_cast<unsigned>(r.h), AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  pixels.resize(static_cast<size_t>(r.w) * static_cast<size_t>(r.h));
+  for (int y = 0; y < r.h; ++y)
+    for (int x = 0; x < r.w; ++x)
+      pixels[static_cast<size_t>(y) * static_cast<size_t>(r.w) + static_cast<size_t>(x)] =
+        static_cast<uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF);
+  XDestroyImage(image);
+  return pixels;
+}
+
+uint32_t RunningEditor::Pixel(int x, int y) const
+{
+  const std::vector<uint32_t> one = Grab({x, y, 1, 1});
+  return one.empty() ? 0 : one[0];
+}
+
+bool RunningEditor::SavePicture(const std::string& name, Rect r) const
+{
+  const std::vector<uint32_t> pixels = Grab(r);
+  if (pixels.empty()) return false;
+  RAST_MemBitmap bitmap(r.w, r.h, 1);
+  for (int y = 0; y < r.h; ++y)
+    for (int x = 0; x < r.w; ++x)
+    {
+      const uint32_t p = pixels[static_cast<size_t>(y * r.w + x)];
+      bitmap.getBits()[y * bitmap.getRowSpan() + x] =
+        RAST_RGBA(static_cast<int>(p >> 16), static_cast<int>(p >> 8), static_cast<int>(p), 255);
+    }
+  std::string error;
+  return ArtWritePng(ArtefactFolder() + "/" + name + ".png", &bitmap, &error, 1);
+}
+
+// ---- the menu bar ----
+
+std::vector<RunningEditor::Rect> RunningEditor::MenuBarItems() const
+{
+  const Rect window = MainRect();
+  const Rect gui = GuiRect(1.0);
+  // Whatever the scale, the bar is the band above the GUI: the GUI is the
+  // window's bottom part and keeps the window's width.
+  Rect bar{window.x, window.y, window.w, std::max(0, window.h - std::min(window.h, gui.h))};
+  if (bar.h <= 0 || bar.h > 60) bar.h = 24;
+  const std::vector<uint32_t> pixels = Grab(bar);
+  if (pixels.empty()) return {};
+  const uint32_t background = pixels[static_cast<size_t>(bar.h / 2 * bar.w + bar.w - 1)];
+  std::vector<bool> ink(static_cast<size_t>(bar.w), false);
+  for (int x = 0; x < bar.w; ++x)
+    for (int y = 2; y < bar.h - 2; ++y)
+      if (pixels[static_cast<size_t>(y * bar.w + x)] != background) ink[static_cast<size_t>(x)] = true;
+  std::vector<Rect> items;
+  for (const auto& [from, to] : Runs(ink, 8)) items.push_back({bar.x + from, bar.y, to - from, bar.h});
+  return items;
+}
+
+std::vector<RunningEditor::Rect> RunningEditor::OpenMenuItems() const
+{
+  const std::vector<unsigned long> others = OtherWindows();
+  if (others.empty()) return {};
+  const Rect menu = WindowRect(others.back());
+  const std::vector<uint32_t> pixels = Grab(menu);
+  if (pixels.empty()) return {};
+  const uint32_t background = pixels[static_cast<size_t>(menu.h / 2 * menu.w + menu.w - 4)];
+  // A row of ink that spans most of the width is a separator line.
+  std::vector<bool> text(static_cast<size_t>(menu.h), false);
+  for (int y = 2; y < menu.h - 2; ++y)
+  {
+    int inked = 0;
+    for (int x = 2; x < menu.w - 2; ++x)
+      if (pixels[static_cast<size_t>(y * menu.w + x)] != background) ++inked;
+    text[static_cast<size_t>(y)] = inked > 0 && inked < (menu.w - 4) * 3 / 4;
+  }
+  std::vector<Rect> items;
+  for (const auto& [from, to] : Runs(text, 3)) items.push_back({menu.x, menu.y + from, menu.w, to - from});
+  return items;
+}
+
+bool RunningEditor::ChooseMenu(int top, int item)
+{
+  const std::vector<Rect> titles = MenuBarItems();
+  if (top < 0 || top >= static_cast<int>(titles.size())) return false;
+  Click(titles[static_cast<size_t>(top)].CenterX(), titles[static_cast<size_t>(top)].CenterY());
+  std::vector<Rect> rows;
+  WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, 5);
+  // The menu draws its rows after it maps: wait for the count to settle.
+  for (size_t last = 0; last != rows.size();)
+  {
+    last = rows.size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    rows = OpenMenuItems();
+  }
+  if (item < 0 || item >= static_cast<int>(rows.size()))
+  {
+    Key("Escape");
+    return false;
+  }
+  Click(rows[static_cast<size_t>(item)].CenterX(), rows[static_cast<size_t>(item)].CenterY());
+  return true;
+}
+
+// ---- message boxes ----
+
+std::vector<RunningEditor::Alert> RunningEditor::Alerts() const
+{
+  std::vector<Alert> alerts;
+  const pid_t editor = mPid > 0 ? mPid : -mPid;
+  DIR* proc = opendir("/proc");
+  if (!proc) return alerts;
+  while (dirent* entry = readdir(proc))
+  {
+    const pid_t pid = static_cast<pid_t>(std::atoi(entry->d_name));
+    if (pid <= 0 || ParentOf(pid) != editor) continue;
+    std::vector<std::string> args = Arguments(pid);
+    if (args.size() < 4 || args[0].find("zephra-alert") == std::string::npos) continue;
+    Alert alert;
+    alert.pid = pid;
+    alert.title = args[1];
+    alert.text = args[2];
+    alert.buttons.assign(args.begin() + 3, args.end());
+    alerts.push_back(alert);
+  }
+  closedir(proc);
+  return alerts;
+}
+
+bool RunningEditor::WaitForAlert(Alert& alert, double seconds)
+{
+  return WaitUntil(
+    [&] {
+      const std::vector<Alert> shown = Alerts();
+      if (shown.empty()) return false;
+      alert = shown.front();
+      // The box takes the keyboard once it is on screen.
+      return !XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid)).empty();
+    },
+    seconds);
+}
+
+bool RunningEditor::Answer(const Alert& alert, int button)
+{
+  const std::string window = XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid));
+  const unsigned long id = std::strtoul(window.c_str(), nullptr, 10);
+  if (!id) return false;
+  Xdotool("windowfocus --sync " + std::to_string(id));
+  // The first button has the focus; Tab walks the buttons in order.
+  std::string keys;
+  if (button < 0)
+    keys = "Escape";
+  else
+  {
+    for (int i = 0; i < button; ++i) keys += "Tab ";
+    keys += "Return";
+  }
+  Xdotool("key --clearmodifiers " + keys);
+  return WaitUntil([&] { return kill(alert.pid, 0) != 0 || ParentOf(alert.pid) != (mPid > 0 ? mPid : -mPid); }, 5);
+}

@@ -1,0 +1,164 @@
+// The editor program itself, as a user meets it: the executable started on
+// a virtual display of its own (any screen size), with a fresh home folder
+// holding the settings of the case and the simulated synth on ports of its
+// own, driven by real pointer and key events (xdotool) and checked by what
+// the user would check: window geometry, screen pixels, the message boxes on
+// screen, the files left behind and the bytes the synth heard.
+//
+// Screen coordinates are the display's pixels; GUI coordinates are the
+// editor's unscaled 1140x800 layout, placed on the screen by GuiRect.
+#pragma once
+
+#include "tests/synth/peer/SynthSim.h"
+#include "support/TempDir.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct RunningEditorSetup
+{
+  // settings.ini as it stands before the start ("" leaves none). With the
+  // synth on, "{synth-in}" and "{synth-out}" are replaced by the names of the
+  // ports the editor opens to reach it, and a [midi] section choosing them
+  // is added when the text has none.
+  std::string settings;
+  int screenWidth = 2400;
+  int screenHeight = 1800;
+  bool synth = true;
+  // More environment for the program, NAME and value.
+  std::vector<std::pair<std::string, std::string>> env;
+};
+
+class RunningEditor
+{
+public:
+  struct Rect
+  {
+    int x = 0, y = 0, w = 0, h = 0;
+    int CenterX() const { return x + w / 2; }
+    int CenterY() const { return y + h / 2; }
+  };
+  struct Alert
+  {
+    pid_t pid = 0;
+    std::string title, text;
+    std::vector<std::string> buttons;
+  };
+
+  explicit RunningEditor(RunningEditorSetup setup = {});
+  // Ends the program (SIGTERM, then SIGKILL if it does not end within
+  // 10 s), the synth and the display.
+  ~RunningEditor();
+  RunningEditor(const RunningEditor&) = delete;
+  RunningEditor& operator=(const RunningEditor&) = delete;
+
+  // Starts the display, the synth and the program and waits (up to 60 s)
+  // for the main window on screen. False with the reason in error; tests
+  // skip when it says there is no JACK server ("no JACK server" prefix).
+  [[nodiscard]] bool Start(std::string& error);
+
+  // ---- where things are ----
+  const std::string& Home() const { return mHome.Path(); }
+  // Home() + "/Library/Application Support/ZephraEditor/".
+  std::string SettingsFolder() const;
+  // The text of settings.ini now ("" when there is none).
+  std::string SettingsText() const;
+  SynthSim& Synth() { return *mSynth; }
+  // What the synth heard since the last ClearHeard, in order.
+  std::vector<SimBytes> Heard();
+  void ClearHeard();
+  const std::string& Display() const { return mDisplay; }
+  pid_t Pid() const { return mPid; }
+  // The build's artefacts folder, where pictures of a run are kept.
+  static std::string ArtefactFolder();
+
+  // ---- the process ----
+  bool Running();
+  // Sends signal, waits up to seconds for the exit and answers its exit
+  // code; -1 when it did not end in time (it is then killed) or died of a
+  // signal. Don't send SIGKILL while the program is on the test's JACK
+  // server: the server runs in sync mode and a client killed in its cycle
+  // stalls every other client for minutes.
+  int Stop(int signal = 15, double seconds = 10);
+
+  // ---- windows ----
+  unsigned long MainWindow() const { return mMainWindow; }
+  // A window's place and size on the screen (there is no window manager,
+  // so no frame: the window is its client area).
+  Rect WindowRect(unsigned long window) const;
+  Rect MainRect() const { return WindowRect(mMainWindow); }
+  // Where the GUI lies on the screen at scale: the bottom of the main
+  // window, below its menu bar, 1140x800 times scale.
+  Rect GuiRect(double scale = 1.0) const;
+  // Screen point of a GUI point at scale.
+  std::pair<int, int> GuiPoint(int gx, int gy, double scale = 1.0) const;
+  // Windows mapped on the display that are not the program's main window
+  // (menus, dialogs, message boxes), topmost last.
+  std::vector<unsigned long> OtherWindows() const;
+
+  // ---- input, on the real windows ----
+  // Runs "xdotool args" on the display; true when it exits 0.
+  bool Xdotool(const std::string& args) const;
+  std::string XdotoolOutput(const std::string& args) const;
+  void MoveTo(int x, int y);
+  void Click(int x, int y, int button = 1);
+  void DoubleClick(int x, int y);
+  // Presses at (x0, y0), moves in steps to (x1, y1) and releases.
+  void Drag(int x0, int y0, int x1, int y1, int steps = 10, int button = 1);
+  void ClickGui(int gx, int gy, double scale = 1.0);
+  void DragGui(int gx0, int gy0, int gx1, int gy1, double scale = 1.0);
+  // xdotool key names, "ctrl+z", "Return"; to the focused window.
+  void Key(const std::string& keys);
+  void Type(const std::string& text);
+
+  // ---- the menu bar, found from its pixels ----
+  // The titles of the main window's menu bar, left to right.
+  std::vector<Rect> MenuBarItems() const;
+  // The rows of the menu open now (separators left out), top to bottom;
+  // empty when none is open.
+  std::vector<Rect> OpenMenuItems() const;
+  // Opens menu number top and chooses its item number item (separators not
+  // counted), by pointer; false when either is not there.
+  bool ChooseMenu(int top, int item);
+
+  // ---- pixels ----
+  // 0xRRGGBB of the screen at (x, y).
+  uint32_t Pixel(int x, int y) const;
+  // The screen's pixels in r, 0xRRGGBB row by row.
+  std::vector<uint32_t> Grab(Rect r) const;
+  // Keeps r of the screen as ArtefactFolder()/name.png.
+  bool SavePicture(const std::string& name, Rect r) const;
+
+  // ---- message boxes ----
+  // The message boxes the program shows now (the alert helpers it runs).
+  std::vector<Alert> Alerts() const;
+  // Waits for a message box; false when none shows within seconds.
+  bool WaitForAlert(Alert& alert, double seconds = 10);
+  // Presses button number button of the box (-1: closes it, as Escape).
+  bool Answer(const Alert& alert, int button);
+
+  // Polls ready every 20 ms until it holds or seconds pass.
+  static bool WaitUntil(const std::function<bool()>& ready, double seconds = 10);
+
+private:
+  bool StartDisplay(std::string& error);
+  void StopDisplay();
+  std::string XdotoolCommand(const std::string& args) const;
+
+  RunningEditorSetup mSetup;
+  TempDir mHome;
+  std::unique_ptr<SynthSim> mSynth;
+  pid_t mPid = 0;  // negative once the program has ended and been reaped
+  int mExitStatus = 0;
+  pid_t mDisplayPid = 0;
+  std::string mDisplay;
+  unsigned long mMainWindow = 0;
+  struct X;
+  std::unique_ptr<X> mX;
+};
