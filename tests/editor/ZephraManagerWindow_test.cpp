@@ -180,11 +180,13 @@ TEST(FlexiListWindow, OneClickChoosesClosesAndSends)
 TEST(ManagerStart, BrowserListsTheProgramFolderWithItsSubPanelsShut)
 {
   TempDir programs;
-  for (const char* f : {"01_A.pr3", "02_B.pr3"}) WriteWholeFile(programs.File(f), MarkerText(kSampleValues));
-  SkinEditor t(std::string(kManagerSettings) + "[program]\nlastfile=" + programs.File("02_B.pr3") + "\n");
+  for (int i = 1; i <= 50; ++i)
+    WriteWholeFile(programs.File((i < 10 ? "0" : "") + std::to_string(i) + "_P.pr3"), MarkerText(kSampleValues));
+  SkinEditor t(std::string(kManagerSettings) + "[program]\nlastfile=" + programs.File("02_P.pr3") + "\n");
   EXPECT_EQ(t.editor->BrowserFolder(), programs.Path());
-  ASSERT_EQ(t.editor->BrowserList().size(), 3u);
-  EXPECT_STREQ(t.editor->BrowserList()[2].name, "02_B.pr3");
+  ASSERT_EQ(t.editor->BrowserList().size(), 51u);
+  EXPECT_STREQ(t.editor->BrowserList()[2].name, "02_P.pr3");
+  EXPECT_FALSE(t.Hidden(kParamManagerScroll));  // 51 records: 4 past the rows
   for (int p = kParamManagerLocalFolder; p <= kParamManagerRemember; ++p) EXPECT_TRUE(t.Hidden(p)) << p;
 }
 
