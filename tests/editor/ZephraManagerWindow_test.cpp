@@ -187,6 +187,8 @@ TEST(ManagerStart, BrowserListsTheProgramFolderWithItsSubPanelsShut)
   ASSERT_EQ(t.editor->BrowserList().size(), 51u);
   EXPECT_STREQ(t.editor->BrowserList()[2].name, "02_P.pr3");
   EXPECT_FALSE(t.Hidden(kParamManagerScroll));  // 51 records: 4 past the rows
+  t.Draw();
+  t.Keep("manager-start");
   for (int p = kParamManagerLocalFolder; p <= kParamManagerRemember; ++p) EXPECT_TRUE(t.Hidden(p)) << p;
 }
 

@@ -169,4 +169,43 @@ TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
   for (const SimBytes& m : editor->Heard()) nrpn = nrpn || m == SimBytes{0xB0, 0x06, 0x65};
   EXPECT_TRUE(nrpn);
 }
+
+TEST_F(Manager, DoubleClickAfterScrollingSendsTheRowShown)
+{
+  // 200 folders, the one shown first at the list's end holding 150 programs.
+  const std::string parent = work.File("many");
+  mkdir(parent.c_str(), 0755);
+  for (int i = 0; i < 200; ++i)
+  {
+    char name[16];
+    snprintf(name, sizeof name, "/F%03d", i);
+    mkdir((parent + name).c_str(), 0755);
+  }
+  WriteFile(parent + "/Init.pr3", ProgramText(kDefaultProgram));
+  for (int i = 0; i < 150; ++i)
+  {
+    char name[32];
+    snprintf(name, sizeof name, "/F153/p%03d.pr3", i);
+    WriteFile(parent + name, ProgramText(ProgramOf(i)));
+  }
+  START_OR_SKIP(parent + "/Init.pr3");
+  const auto [fx, fy] = At({284, 128});
+  editor->MoveTo(fx, fy);
+  for (int i = 0; i < 120; ++i) editor->Xdotool("click 5");
+  Picture("e2e-manager-scrolled");
+  DoubleClick(BrowserRow(0));  // "[F153]" at the end of 202 records
+  Picture("e2e-manager-sibling");
+  editor->ClearHeard();
+  DoubleClick(BrowserRow(2));  // the folder's second program, under "[..]" and p000
+  const auto expected = ProgramOf(1);
+  EXPECT_TRUE(RunningEditor::WaitUntil(
+    [&] {
+      return editor->Synth().With([&](SynthSimModel& m) {
+        for (int k = 0; k < 170; ++k)
+          if (m.edit.values[k] != expected[k]) return false;
+        return true;
+      });
+    },
+    10));
+}
 }  // namespace
