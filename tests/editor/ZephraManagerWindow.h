@@ -13,8 +13,6 @@
 #include "synth/support/ZephraTestPrograms.h"
 #include "winl/WINL_FileDialog.h"
 
-#include <dirent.h>
-
 #include <functional>
 #include <set>
 
@@ -82,17 +80,7 @@ struct ManagerWindow : ::testing::Test
     for (const auto& box : t.gui->MessageBoxes()) texts.push_back(box.text);
     return texts;
   }
-  static std::set<std::string> Files(const std::string& folder)
-  {
-    std::set<std::string> names;
-    if (DIR* d = opendir(folder.c_str()))
-    {
-      while (dirent* e = readdir(d))
-        if (e->d_name[0] != '.') names.insert(e->d_name);
-      closedir(d);
-    }
-    return names;
-  }
+  static std::set<std::string> Files(const std::string& folder) { return FolderNames(folder); }
   void Receive(uint8_t code)
   {
     const Bytes reply = {0xF0, 0x00, 0x3E, 0x5A, 0x03, code, 0xF7};

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <set>
@@ -17,7 +16,7 @@ namespace
 {
 // GUI points of the manager's controls (unscaled layout).
 struct GuiPoint { int x, y; };
-constexpr GuiPoint kDisk{51, 47}, kLocalFolder{87, 47}, kSave{523, 47};
+constexpr GuiPoint kSave{523, 47};
 GuiPoint BrowserRow(int row) { return {120, 125 + 14 * row}; }
 GuiPoint Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
 
@@ -45,18 +44,6 @@ void WriteFile(const std::string& path, const std::string& text)
   fwrite(text.data(), 1, text.size(), f);
   fclose(f);
 }
-std::set<std::string> Files(const std::string& folder)
-{
-  std::set<std::string> names;
-  if (DIR* d = opendir(folder.c_str()))
-  {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') names.insert(e->d_name);
-    closedir(d);
-  }
-  return names;
-}
-
 struct Manager : ::testing::Test
 {
   TempDir work;
@@ -133,7 +120,7 @@ TEST_F(Manager, DroppedRecordsLandFromTheDropAndSaveUnderTheirNames)
   EXPECT_EQ(alert.text, "1 Program(s) could not be exported!");
   EXPECT_TRUE(editor->Answer(alert, 0));
   EXPECT_FALSE(editor->WaitForAlert(alert, 3)) << alert.text;
-  EXPECT_EQ(Files(blocked), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3", "keep.txt"}));
+  EXPECT_EQ(FolderNames(blocked), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3", "keep.txt"}));
 
   const std::string bank = work.File("bank");
   mkdir(bank.c_str(), 0755);
@@ -142,7 +129,7 @@ TEST_F(Manager, DroppedRecordsLandFromTheDropAndSaveUnderTheirNames)
   ASSERT_TRUE(editor->WaitForAlert(alert, 10));
   EXPECT_EQ(alert.text, "Finished successfully!");
   EXPECT_TRUE(editor->Answer(alert, 0));
-  EXPECT_EQ(Files(bank), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3"}));
+  EXPECT_EQ(FolderNames(bank), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3"}));
 }
 
 TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
@@ -168,44 +155,5 @@ TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
   bool nrpn = false;
   for (const SimBytes& m : editor->Heard()) nrpn = nrpn || m == SimBytes{0xB0, 0x06, 0x65};
   EXPECT_TRUE(nrpn);
-}
-
-TEST_F(Manager, DoubleClickAfterScrollingSendsTheRowShown)
-{
-  // 200 folders, the one shown first at the list's end holding 150 programs.
-  const std::string parent = work.File("many");
-  mkdir(parent.c_str(), 0755);
-  for (int i = 0; i < 200; ++i)
-  {
-    char name[16];
-    snprintf(name, sizeof name, "/F%03d", i);
-    mkdir((parent + name).c_str(), 0755);
-  }
-  WriteFile(parent + "/Init.pr3", ProgramText(kDefaultProgram));
-  for (int i = 0; i < 150; ++i)
-  {
-    char name[32];
-    snprintf(name, sizeof name, "/F153/p%03d.pr3", i);
-    WriteFile(parent + name, ProgramText(ProgramOf(i)));
-  }
-  START_OR_SKIP(parent + "/Init.pr3");
-  const auto [fx, fy] = At({284, 128});
-  editor->MoveTo(fx, fy);
-  for (int i = 0; i < 120; ++i) editor->Xdotool("click 5");
-  Picture("e2e-manager-scrolled");
-  DoubleClick(BrowserRow(0));  // "[F153]" at the end of 202 records
-  Picture("e2e-manager-sibling");
-  editor->ClearHeard();
-  DoubleClick(BrowserRow(2));  // the folder's second program, under "[..]" and p000
-  const auto expected = ProgramOf(1);
-  EXPECT_TRUE(RunningEditor::WaitUntil(
-    [&] {
-      return editor->Synth().With([&](SynthSimModel& m) {
-        for (int k = 0; k < 170; ++k)
-          if (m.edit.values[k] != expected[k]) return false;
-        return true;
-      });
-    },
-    10));
 }
 }  // namespace
