@@ -293,3 +293,30 @@ TEST_F(ManagerButtons, RememberBoxKeepsOrForgetsTheLogin)
   EXPECT_STREQ(user.Get(), "Alice");
   EXPECT_STREQ(password.Get(), "secret");
 }
+
+// Pictures of the manager in each row-edit mode and with each sub-panel,
+// kept under artefacts/ of the build folder.
+TEST_F(ManagerButtons, PicturesOfEachMode)
+{
+  t.editor->ListDirectory(Folder("pics", {"01_BASS_Deep.pr3", "02_Lead.pr3"}));
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(t.dir.File("pics/")));
+  struct Mode { int box; const char* name; } const kModes[] = {
+    {kParamManagerEditMode1, "manager-mode-remove"}, {kParamManagerEditMode2, "manager-mode-move"},
+    {kParamManagerEditMode3, "manager-mode-copy"},   {kParamManagerEditMode4, "manager-mode-exchange"},
+    {kParamManagerEditMode5, "manager-mode-name"}};
+  for (const Mode& m : kModes)
+  {
+    t.Set(m.box, 1);
+    t.Draw();
+    EXPECT_EQ(t.ControlOf(m.box)->GetValue(), 1.0) << m.name;
+    t.Keep(m.name);
+  }
+  t.Set(kParamManagerEditMode5, 0);
+  t.Click(kParamManagerSelectDisk);
+  t.Draw();
+  t.Keep("manager-folder-choice");
+  t.Click(kParamManagerDatabase);
+  t.Draw();
+  EXPECT_FALSE(t.Hidden(kParamManagerLogIn));
+  t.Keep("manager-login");
+}
