@@ -9,6 +9,12 @@ ZephraEditor::ZephraEditor(const IUnitInstanceInfo& info, const ZephraEditorSetu
   // panels are built here by default, only a supplied builder makes a GUI.
   if (setup.buildGui) setup.buildGui(*this);
   InitProgramState();
+  // The manager's browser opens on the program folder, its sub-panels shut.
+  if (!ProgramFolder().empty())
+  {
+    ListDirectory(ProgramFolder());
+    CloseSubPanels();
+  }
   SetParameterFromGUI2(kParamMidiChannel, mKbdMidiChannel);
 }
 

@@ -173,6 +173,8 @@ private:
   CaseEnd OnShowFlexiList(int r, int v);
   CaseEnd OnFlexiListPage(int r, int v);
   CaseEnd OnCloseFlexiList(int r, int v);
+  // Hides both FLEXI list views and their close button.
+  void CloseFlexiLists();
 
   // ---- effect panels (ZephraEffectCases.cpp) ----
   CaseEnd OnEffectsChainOrder(int r, int v);
@@ -257,7 +259,6 @@ private:
   void OnRemember(bool ticked);
   // The rows from the first shown record on, red where selected.
   void ShowBrowserSelection();
-  int FirstVisibleRecord();
   void EmptyBrowser();
   void ResetBank();
   void ClearBankSelection();

@@ -266,17 +266,23 @@ CaseEnd ZephraEditor::OnFlexiListPage(int r, int v)
   int position = std::min(v, pageEnd - kSourceTabRows);
   if (OpenFlexiList() >= kFirstRangeList && v > pageEnd - kRangeTabRows) position = pageEnd - kRangeTabRows;
   SelectFlexiListEntry(position);
+  // A choice closes the list, as the guide tells the user, and uncovers
+  // the field that now shows it.
+  CloseFlexiLists();
   return CaseEnd::kPressed;
 }
 
 CaseEnd ZephraEditor::OnCloseFlexiList(int /*r*/, int /*v*/)
 {
-  if (mFace)
-  {
-    mFace->HideFlexiRangeList(true);
-    mFace->HideFlexiSourceList(true);
-  }
+  CloseFlexiLists();
   return CaseEnd::kRecord;
+}
+
+void ZephraEditor::CloseFlexiLists()
+{
+  if (!mFace) return;
+  mFace->HideFlexiRangeList(true);
+  mFace->HideFlexiSourceList(true);
 }
 
 // ---- timed work ----

@@ -169,7 +169,7 @@ bool ZephraEditor::RunManagerAction(int p)
         msg.MakeNoteOnMsg(kTestNote, kTestVelocity, 0, KbdMidiChannel());
       else
         msg.MakeNoteOffMsg(kTestNote, 0, KbdMidiChannel());
-      SendMidiMsg(&msg);
+      PassToSynth(msg);
       break;
     }
     case kParamManagerLocalFolder:
@@ -197,13 +197,6 @@ bool ZephraEditor::RunManagerAction(int p)
 }
 
 // ---- the browser ----
-
-int ZephraEditor::FirstVisibleRecord()
-{
-  const int range = DatabaseScrollRange(BrowserRecords().size());
-  const int first = static_cast<int>(std::lround(range * (1.0 - GetParam(kParamManagerScroll)->GetNormalized())));
-  return std::clamp(first, 0, range);
-}
 
 void ZephraEditor::ShowBrowserSelection()
 {
@@ -342,8 +335,7 @@ bool ZephraEditor::OnBankButton(int p)
       if (holds && !Confirm(kRemoveBankText)) return true;
       const std::string folder = AskForFolder(ProgramFolder());
       if (folder.empty()) return true;
-      LoadBankListFromFolder(folder);
-      mBankSaved = true;
+      mBankSaved = LoadBankListFromFolder(folder);
       mBankFolder = folder;
       Manager().SetNameField("");
       return true;
@@ -366,7 +358,8 @@ bool ZephraEditor::OnBankButton(int p)
       if (folder.empty()) return true;
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder] {
-        (void)ExportBankListToFolder(folder, false, 0);
+        // A failed export has said so; the bank is not in that folder.
+        if (!ExportBankListToFolder(folder, false, 0)) return;
         mBankSaved = true;
         mBankFolder = folder;
         FlagFinished();
@@ -392,10 +385,11 @@ bool ZephraEditor::OnBankButton(int p)
       if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
       const std::string folder = AskForFolder(ProgramFolder());
       if (folder.empty()) return true;
-      mBankFolder = folder;
       // Database entries are downloaded first, off this thread.
-      AfterBankDownloads(false, [this, showUploadPage] {
-        (void)ExportBankListToFolder(mBankFolder, false, 0);
+      AfterBankDownloads(false, [this, folder, showUploadPage] {
+        // A failed export has said so: the bank is still not saved.
+        if (!ExportBankListToFolder(folder, false, 0)) return;
+        mBankFolder = folder;
         mBankSaved = true;
         showUploadPage();
       });

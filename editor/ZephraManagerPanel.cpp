@@ -7,6 +7,7 @@
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraPanels.h"
 
+#include "core/BASE_String.h"
 #include "core/IParam.h"
 #include "graphics/IGraphics.h"
 #include "graphics/controls/IBitmapControl.h"
@@ -308,13 +309,6 @@ ListMouseEvent ZephraManagerPanel::BrowserMouse()
   return MouseOf(event, modifier, x, y, mGui.GetScale());
 }
 
-int ZephraManagerPanel::BrowserScrollPosition()
-{
-  // The bar has the list's top at its top, where the fader's value is 1.
-  const double value = mEditor.GetParam(kParamManagerScroll)->Value();
-  return static_cast<int>(mScrollRange * (1.0 - value) + 0.5);
-}
-
 void ZephraManagerPanel::SetRowChecked(int location, bool checked)
 {
   if (!Valid(location) || !mHighlights[location]) return;
@@ -335,7 +329,21 @@ void ZephraManagerPanel::SetRowText(int location, const char* text)
 
 void ZephraManagerPanel::SetNameField(const char* text)
 {
-  if (auto* field = static_cast<IUserTextControl*>(Ref(R::kRenameField))) field->SetText(text);
+  SetFieldText(R::kRenameField, text);
+}
+
+std::string ZephraManagerPanel::FieldText(ManagerRef ref) const
+{
+  auto* field = static_cast<IUserTextControl*>(Ref(ref));
+  if (!field) return std::string();
+  BASE_String text("");
+  field->GetText(&text);
+  return text.Get();
+}
+
+void ZephraManagerPanel::SetFieldText(ManagerRef ref, const char* text)
+{
+  if (auto* field = static_cast<IUserTextControl*>(Ref(ref))) field->SetText(text);
 }
 
 void ZephraManagerPanel::SetBrowserRow(int row, const char* text, bool shown)
@@ -359,9 +367,9 @@ void ZephraManagerPanel::SetBrowserRowSelected(int row, bool selected)
   mRows[row]->SetTextColor(selected ? kRed : kGrey);
 }
 
-void ZephraManagerPanel::SetLoadEnabled(bool enabled)
+void ZephraManagerPanel::SetPlayNoteEnabled(bool enabled)
 {
-  mGui.GrayOutControl(kParamManagerLoadFromDisk, !enabled);
+  mGui.GrayOutControl(kParamManagerPlayNote, !enabled);
 }
 
 // ---- ZephraEditor: the overlay's build and its showing ----

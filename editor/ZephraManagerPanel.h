@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 struct IBitmap;
 class IControl;
@@ -84,7 +85,6 @@ public:
   // ---- the program library's link ----
   ListMouseEvent BankMouse() override;
   ListMouseEvent BrowserMouse() override;
-  int BrowserScrollPosition() override;
   void SetRowChecked(int location, bool checked) override;
   void SetRowCell(int location, double value) override;
   void SetRowText(int location, const char* text) override;
@@ -92,10 +92,15 @@ public:
   void SetBrowserRow(int row, const char* text, bool shown) override;
   void SetBrowserScroll(int range) override;
   void SetBrowserRowSelected(int row, bool selected) override;
-  void SetLoadEnabled(bool enabled) override;
+  void SetPlayNoteEnabled(bool enabled) override;
   // Without these the "DISK" button and the database button showed nothing.
   void ShowFolderPanel(bool shown) override { HideFolderPanel(!shown); }
   void ShowLoginPanel(bool shown) override { HideLoginPanel(!shown); }
+  std::string UserField() override { return FieldText(ManagerRef::kUserField); }
+  void SetUserField(const char* text) override { SetFieldText(ManagerRef::kUserField, text); }
+  std::string PasswordField() override { return FieldText(ManagerRef::kPasswordField); }
+  void SetPasswordField(const char* text) override { SetFieldText(ManagerRef::kPasswordField, text); }
+  std::string NameField() override { return FieldText(ManagerRef::kRenameField); }
 
   // ---- references ----
   IControl* Ref(ManagerRef ref) const { return mRefs[static_cast<int>(ref)]; }
@@ -110,6 +115,8 @@ public:
 private:
   void MakeLocations(const ManagerRow& row, IBitmap* tile, IBitmap* highlight);
   void CloseSubPanels();
+  std::string FieldText(ManagerRef ref) const;
+  void SetFieldText(ManagerRef ref, const char* text);
   bool Valid(int location) const { return location > 0 && location < kManagerLocations; }
 
   ZephraEditor& mEditor;

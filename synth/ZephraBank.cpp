@@ -10,6 +10,8 @@
 #include "synth/ZephraParams.h"
 #include "winl/ini/WINL_Ini.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -40,15 +42,39 @@ void ZephraModel::RefreshBankRow(int location)
   Manager().SetRowText(location, e.display);
 }
 
-void ZephraModel::LoadBankListFromFolder(const std::string& folder)
+bool ZephraModel::LoadBankListFromFolder(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
-  (void)::LoadBankListFromFolder(mBankList, folder);
+  // The cache held the old bank's downloads; a bank loaded from the cache
+  // itself keeps it.
+  if (mCachePath.empty()) SetCachePath();
+  if (folder.compare(0, mCachePath.size(), mCachePath) != 0) RemoveCacheFolder();
+  const int loaded = ::LoadBankListFromFolder(mBankList, folder);
   for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
   {
     RefreshBankRow(n);
     Manager().SetRowChecked(n, false);
   }
+  SetParameterFromGUI2(kParamManagerUnselectAll, 0.0);
+  if (loaded > 0) return true;
+  AskUser(kNoProgramsText, "Error", kOkType);
+  return false;
+}
+
+std::string ZephraModel::MakeProgramFileName(int location)
+{
+  const BankEntry& entry = mBankList[location];
+  std::string fileName;
+  if (entry.empty || !MakeBankFileName(location, entry.category, entry.name, fileName)) return std::string();
+  const std::string path = entry.path;
+  // The cache keeps the bank under the names its rows show.
+  if (path.substr(path.rfind('/') + 1) != fileName)
+  {
+    if (mCachePath.empty()) SetCachePath();
+    (void)mkdir(mCachePath.c_str(), 0755);
+    (void)SaveBankListToFolder(mCachePath);
+  }
+  return fileName;
 }
 
 void ZephraModel::WriteAllProgramsToSynth(const char* path)
@@ -89,7 +115,7 @@ void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
 {
   if (step.kind != BankWriteStep::kSend) return;
   mTransfer.AwaitBankWrite();
-  GetParam(kParamSevenSegmentDisplay)->SetPlain(step.location);
+  SetParamShown(kParamSevenSegmentDisplay, step.location);
   if (mManagerMode)
   {
     // Show where the program goes: the selection, and the target lit.
@@ -134,7 +160,15 @@ void ZephraModel::ContinueBankWrite(uint8_t code)
   {
     for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
       Manager().SetRowChecked(n, mBankList[n].selected != 0);
-    Panels().SetLastSelectedProgramFile((mBankWrite.Folder() + mBankWrite.Files().front()).c_str());
+    // The cache holds the bank as written: the file selectors and the
+    // previous/next buttons go on from its first program.
+    std::string first = mBankWrite.Folder() + mBankWrite.Files().front();
+    if (!mCachePath.empty())
+    {
+      ScanProgramFolder(mCachePath.c_str());
+      if (!mFolderFiles.empty()) first = mCachePath + mFolderFiles.front();
+    }
+    Panels().SetLastSelectedProgramFile(first.c_str());
   }
   // The timer turn reports it: no dialog from the MIDI thread.
   mTransfer.Flag(ZephraTransfer::kReportFinished);
@@ -223,7 +257,21 @@ void ZephraModel::ListDirectory(const std::string& folder)
     const std::string text = record.program ? record.name : "[" + std::string(record.name) + "]";
     Manager().SetBrowserRow(static_cast<int>(r), text.c_str(), true);
   }
+  ResetBrowserScroll();
+}
+
+void ZephraModel::ResetBrowserScroll()
+{
+  // Rows show the new list from record 0, and clicks must pick what they show.
+  SetParamShown(kParamManagerScroll, 1.0);
   Manager().SetBrowserScroll(DatabaseScrollRange(mBrowserList.size()));
+}
+
+int ZephraModel::FirstVisibleRecord()
+{
+  const int range = DatabaseScrollRange(mBrowserList.size());
+  const int first = static_cast<int>(std::lround(range * (1.0 - GetParam(kParamManagerScroll)->GetNormalized())));
+  return std::clamp(first, 0, range);
 }
 
 ProgramDatabase ZephraModel::Database() const

@@ -80,7 +80,7 @@ void ZephraModel::RemoveOrOverwritePrograms(double rowValue)
       mBankList.SelectOnly(location);
       ShowBankChecks(0);
     }
-    if (!operating) Manager().SetLoadEnabled(false);
+    if (!operating) Manager().SetPlayNoteEnabled(false);
     return;
   }
   if (!operating)
@@ -91,7 +91,7 @@ void ZephraModel::RemoveOrOverwritePrograms(double rowValue)
       mBankList.SelectOnly(location);
       ShowBankChecks(0);
     }
-    Manager().SetLoadEnabled(true);
+    Manager().SetPlayNoteEnabled(true);
     if (entry.empty) return;
     mLastNrpnIndex = kNrpnNoneSent;
     GetParam(kParamManagerUnselectAll)->SetPlain(0);
@@ -159,21 +159,28 @@ void ZephraModel::RunBankOperations(int location)
   }
   if (GetParam(kParamManagerEditMode4)->Bool() && first > 0 && location != first)
     redraw(mBankList.ExchangeProgramEntries(location));
-  if (GetParam(kParamManagerEditMode5)->Bool())
-  {
-    const BankEntry& shown = mBankList[location];
-    for (int category = kCategoryBass; category <= kCategoryEwi; ++category)
-      GetParam(kParamManagerCategory2 + category - kCategoryBass)->SetPlain(shown.category == category ? 1 : 0);
-    Manager().SetNameField(Utf8Prefix(shown.name, kBankNameFieldChars).c_str());
-  }
+  if (GetParam(kParamManagerEditMode5)->Bool()) ShowProgramEntry(location);
   ShowBankChecks(0);
+}
+
+void ZephraModel::ShowProgramEntry(int location)
+{
+  const BankEntry& shown = mBankList[location];
+  if (!shown.selected) return;
+  // The boxes are a radio group: the entry's category alone ticked, none
+  // for a program without one. Other values leave them as they are.
+  if (shown.category >= kCategoryNone && shown.category <= kCategoryEwi)
+    for (int category = kCategoryBass; category <= kCategoryEwi; ++category)
+      SetParamShown(kParamManagerCategory2 + category - kCategoryBass, shown.category == category ? 1 : 0);
+  const bool one = mBankList.SelectedCount() == 1;
+  Manager().SetNameField(one ? Utf8Prefix(shown.name, kBankNameFieldChars).c_str() : "");
 }
 
 // ---- the browser ----
 
 void ZephraModel::ShowBrowserRows()
 {
-  const int scroll = Manager().BrowserScrollPosition();
+  const int scroll = FirstVisibleRecord();
   for (int r = 0; r < kBrowserRows; ++r)
   {
     const size_t record = static_cast<size_t>(scroll + r);
@@ -195,9 +202,15 @@ void ZephraModel::OnProgramBrowserClick(int row)
 
 bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
 {
-  if (row < 0 || row >= std::min(static_cast<int>(mBrowserList.size()), kBrowserRows)) return false;
   const ListMouseEvent mouse = Manager().BrowserMouse();
-  const int index = Manager().BrowserScrollPosition() + row;
+  // A drag and its drop happen over the bank, where no browser row is.
+  if (mouse.kind == ListMouseEvent::kDrag || mouse.kind == ListMouseEvent::kUp)
+  {
+    DropOnBank(mouse);
+    return false;
+  }
+  if (row < 0 || row >= std::min(static_cast<int>(mBrowserList.size()), kBrowserRows)) return false;
+  const int index = FirstVisibleRecord() + row;
   if (index < 0 || index >= static_cast<int>(mBrowserList.size())) return false;
   DatabaseListRecord& record = mBrowserList[static_cast<size_t>(index)];
   switch (mouse.kind)
@@ -223,30 +236,12 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
         mBrowserAnchor = index;
       }
       ShowBrowserRows();
-      Manager().SetLoadEnabled(false);
+      Manager().SetPlayNoteEnabled(false);
       return false;
     }
     case ListMouseEvent::kDrag:
     case ListMouseEvent::kUp:
-    {
-      const int target = BankDropLocation(mouse.x, mouse.y);
-      if (target == 0)
-      {
-        if (mouse.kind == ListMouseEvent::kUp) ShowBankChecks(0);
-        return false;
-      }
-      if (mouse.kind == ListMouseEvent::kDrag)
-      {
-        ShowBankChecks(target);
-        return false;
-      }
-      // The drop: the target becomes the only selected row, and the
-      // panel's assign step places the dragged records from there.
-      mBankList.SelectOnly(target);
-      ShowBankChecks(0);
-      GetParam(kParamManagerSendToBank)->SetPlain(0);
       return false;
-    }
     case ListMouseEvent::kDoubleClick:
       break;
   }
@@ -264,6 +259,7 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
   }
   mBankList.ClearRowSelections();
   ShowBankChecks(0);
+  Manager().SetPlayNoteEnabled(true);
   mLastNrpnIndex = kNrpnNoneSent;
   const std::string path = record.remote ? std::string(record.link) : InFolder(mBrowserFolder, record.name);
   if (path.compare(0, 8, "https://") == 0)
@@ -271,6 +267,26 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
   else
     LoadAndSendProgram(path);
   return false;
+}
+
+void ZephraModel::DropOnBank(const ListMouseEvent& mouse)
+{
+  const int target = BankDropLocation(mouse.x, mouse.y);
+  if (target == 0)
+  {
+    if (mouse.kind == ListMouseEvent::kUp) ShowBankChecks(0);
+    return;
+  }
+  if (mouse.kind == ListMouseEvent::kDrag)
+  {
+    ShowBankChecks(target);
+    return;
+  }
+  // The drop: the target becomes the only selected row, and the panel's
+  // assign step places the dragged records from there.
+  mBankList.SelectOnly(target);
+  ShowBankChecks(0);
+  SetParameterFromGUI2(kParamManagerSendToBank, 0);
 }
 
 // ---- loading ----

@@ -37,8 +37,6 @@ public:
   // ---- the list controls' last mouse events ----
   virtual ListMouseEvent BankMouse() { return {}; }
   virtual ListMouseEvent BrowserMouse() { return {}; }
-  // The first browser record shown in row 0.
-  virtual int BrowserScrollPosition() { return 0; }
 
   // ---- bank rows, location 1..99 ----
   virtual void SetRowChecked(int /*location*/, bool /*checked*/) {}
@@ -55,8 +53,9 @@ public:
   virtual void SetBrowserScroll(int /*range*/) {}
   // A selected row's text is red, the others light grey.
   virtual void SetBrowserRowSelected(int /*row*/, bool /*selected*/) {}
-  // The load control (greyed out while a selection is being made).
-  virtual void SetLoadEnabled(bool /*enabled*/) {}
+  // The play-note button: greyed out by a selection, enabled again once a
+  // double-click has loaded a program.
+  virtual void SetPlayNoteEnabled(bool /*enabled*/) {}
 
   // ---- the sub-panels and the text fields ----
   // The folder-choice panel: its background, the database and local

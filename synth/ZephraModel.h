@@ -170,6 +170,10 @@ public:
   int OpenFlexiList() const { return mFlexiOpenList; }
   // Applies position in the open FLEXI list.
   void SelectFlexiListEntry(int position);
+  // A parameter set by the model (plain value) and shown on its control at
+  // once; the second shows the value it has.
+  void SetParamShown(int param, double value);
+  void ShowParamOnControl(int param);
   // Fills mProgram from the parameters, second halves folded.
   void CaptureProgram();
 
@@ -284,8 +288,9 @@ public:
   // another transfer waits. Locks.
   void WriteAllProgramsToSynth(const char* path);
   bool BankWriteRunning() const { return mTransfer.AwaitingBankWrite(); }
-  // Fills the bank list from folder (ending in "/") and its rows.
-  void LoadBankListFromFolder(const std::string& folder);
+  // Fills the bank list from folder (ending in "/") and its rows; a folder
+  // without numbered program files says so and gives false.
+  bool LoadBankListFromFolder(const std::string& folder);
   // Writes the non-empty entries (only location `single` when it is 1..99)
   // into folder as canonically named ".pr3" files, downloading database
   // entries into the cache first; with updatePaths the entries then point
@@ -299,11 +304,18 @@ public:
   // removes the numbered files of ours no entry uses; failures reported as
   // above. Locks.
   bool SaveBankListToFolder(const std::string& folder);
+  // The export file name of a location's program ("" for an empty one);
+  // when the entry's file is named otherwise, the list is first saved back
+  // into the cache folder under those names. Locks.
+  std::string MakeProgramFileName(int location);
   // Certificate authorities the database client trusts (empty: the
   // system's); a test server's own certificate.
   void SetDatabaseCaFile(const std::string& path) { mDatabaseCaFile = path; }
-  // Lists folder in the browser rows. GUI thread.
+  // Lists folder in the browser rows, scrolled to its top. GUI thread.
   void ListDirectory(const std::string& folder);
+  // The browser record row 0 shows: the scroll bar (parameter 335, 1 at
+  // the list's top) over the records that do not fit the rows.
+  int FirstVisibleRecord();
   const std::vector<DatabaseListRecord>& BrowserList() const { return mBrowserList; }
   // The client for settings.ini [dbase] "server" (no server: every request
   // fails and the actions say so).
@@ -449,6 +461,8 @@ protected:
   bool DatabaseOrSay(ProgramDatabase& database);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
+  // Hands a short message to the output, through the send tap.
+  void PassToSynth(const IMidiMsg& msg);
 
 private:
   static std::string DefaultSettingsFolder();
@@ -479,8 +493,6 @@ private:
   void DropFlexiTargetForReset(int slot);
 
   // ---- keyboard and learn ----
-  // Hands a short message to the output, through the send tap.
-  void PassToSynth(const IMidiMsg& msg);
   // A control change from the keyboard; false when it is to be passed on.
   bool ApplyLearntController(int controller, int value);
   // Starts or continues the undo step of a learnt controller's move.
@@ -547,8 +559,13 @@ private:
   // Every row checkbox from the selection, location lit as well (0: none).
   void ShowBankChecks(int lit);
   void ShowBrowserRows();
+  // A new browser list starts at its top: the bar, and its range.
+  void ResetBrowserScroll();
   // Runs the toggled row-edit operations on a mouse-up at location.
   void RunBankOperations(int location);
+  // A selected location's category on the category boxes and, when it is
+  // the only one selected, its name in the name field.
+  void ShowProgramEntry(int location);
   // The bank export's download: the files fetched beforehand (no network
   // here), and the missing-server message said once, however many entries
   // need it.
@@ -572,6 +589,9 @@ private:
   // The browser click under the mutex; true when a database row is to be
   // opened (link, opensCategory), which the caller does without it.
   bool BrowserClick(int row, std::string& link, bool& opensCategory);
+  // A browser drag over the bank lights the location under the mouse; the
+  // mouse-up there assigns the selected records from it.
+  void DropOnBank(const ListMouseEvent& mouse);
   // Lists what a database row opens, as a job replacing any list still on
   // its way. Without the mutex.
   void ShowDatabaseRecord(const std::string& link, bool opensCategory);

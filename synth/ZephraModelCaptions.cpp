@@ -1,5 +1,6 @@
-// The editor's captions, the FLEXI list choices and the capture of the
-// parameters into the program record.
+// The editor's captions, the FLEXI list choices, parameters the model sets
+// shown on their controls, and the capture of the parameters into the
+// program record.
 #include "synth/ZephraCaptions.h"
 #include "synth/ZephraModel.h"
 
@@ -23,7 +24,21 @@ void ZephraModel::SelectFlexiListEntry(int position)
   SetParameterFromGUI2(choice.listParam, position);
   SetParameterFromGUI2(choice.programParam,
                        choice.isSource ? kFlexiSourceCode[position] : kFlexiRangeCode[position]);
+  // Set from here, not by their controls: the controls must follow.
+  ShowParamOnControl(choice.listParam);
+  ShowParamOnControl(choice.programParam);
   // Closing the list overlay belongs to the FLEXI list view of the panels.
+}
+
+void ZephraModel::SetParamShown(int param, double value)
+{
+  GetParam(param)->SetPlain(value);
+  ShowParamOnControl(param);
+}
+
+void ZephraModel::ShowParamOnControl(int param)
+{
+  if (IGraphicsLink* gui = GetGUI()) gui->SetParameterFromPlug(param, GetParam(param)->GetNormalized(), true);
 }
 
 void ZephraModel::CaptureProgram()

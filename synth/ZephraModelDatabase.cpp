@@ -81,7 +81,7 @@ void ZephraModel::ShowDatabaseRecord(const std::string& link, bool opensCategory
         const bool shown = static_cast<size_t>(r) < mBrowserList.size();
         Manager().SetBrowserRow(r, shown ? mBrowserList[static_cast<size_t>(r)].name : "", shown);
       }
-      Manager().SetBrowserScroll(DatabaseScrollRange(mBrowserList.size()));
+      ResetBrowserScroll();
     });
   });
 }

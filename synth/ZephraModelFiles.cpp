@@ -55,7 +55,15 @@ ProgramFileError ZephraModel::LoadProgramFile(const char* path)
   if (error == ProgramFileError::kBadSize) mPanels->SetNameDisplay(kCorruptedFilesizeText);
   if (error != ProgramFileError::kNone) return error;
 
-  const std::string displayName = path;
+  // In the manager the program is the selected location's: it is named
+  // as that location's file would be.
+  std::string displayName = path;
+  const int row = mManagerMode ? mBankList.FirstSelectedRow() : -1;
+  if (row >= kBankFirstLocation)
+  {
+    const std::string fileName = MakeProgramFileName(row);
+    if (!fileName.empty()) displayName = displayName.substr(0, displayName.rfind('/') + 1) + fileName;
+  }
   mPanels->SetLastSelectedProgramFile(OfferedSaveName(displayName).c_str());
   const size_t slash = displayName.rfind('/');
   if (slash != std::string::npos)

@@ -140,6 +140,8 @@ void ZephraModel::ApplyProgram(const ProgramValues& values)
     ApplyProgramValues(false);
     mBulkLoad = false;
     mLastNrpnIndex = kNrpnNoneSent;
+    // Which cutoff, range pairs and effect panels show follows the program.
+    SetGUILayout(0, GetGUI()->Width(), GetGUI()->Height());
     RedrawParamControls();
     mNameMarked = false;
   }

@@ -120,14 +120,14 @@ TEST(ZephraManagerPanel, ScrollBarShowsFromFortySevenRecords)
     EXPECT_EQ(t.ControlOf(kParamManagerScroll)->IsHidden(), c.scrollHidden);
   }
 
-  // The first record in row 0 as the bar's value gives it, 1 at the top.
-  ZephraManagerPanel* manager = t.editor->ManagerPanel();
-  manager->SetBrowserScroll(5);
+  // The first record in row 0 as the bar's value gives it, 1 at the top:
+  // 52 records, 5 past the rows.
+  t.editor->ListDirectory(ProgramFolder(t, "52 records", Numbered(51)));
   struct Position { double value; int first; } const kPositions[] = {{1.0, 0}, {0.8, 1}, {0.5, 3}, {0.0, 5}};
   for (const Position& p : kPositions)
   {
     t.editor->GetParam(kParamManagerScroll)->Set(p.value);
-    EXPECT_EQ(manager->BrowserScrollPosition(), p.first) << p.value;
+    EXPECT_EQ(t.editor->FirstVisibleRecord(), p.first) << p.value;
   }
 }
 

@@ -12,12 +12,11 @@ struct RecordingManager : ZephraManagerLink
 {
   ListMouseEvent BankMouse() override { return bankMouse; }
   ListMouseEvent BrowserMouse() override { return browserMouse; }
-  int BrowserScrollPosition() override { return scroll; }
   void SetRowChecked(int location, bool checked) override { checks[location] = checked; }
   void SetNameField(const char* text) override { nameField = text; }
   void SetBrowserRow(int row, const char* text, bool shown) override { rows[row] = shown ? text : ""; }
   void SetBrowserRowSelected(int row, bool selected) override { red[row] = selected; }
-  void SetLoadEnabled(bool enabled) override { loadEnabled = enabled; }
+  void SetPlayNoteEnabled(bool enabled) override { playNoteEnabled = enabled; }
   std::string ChooseDirectory(const std::string& /*startFolder*/) override { return chosenFolder; }
 
   // The locations whose checkbox shows, in rising order.
@@ -30,9 +29,8 @@ struct RecordingManager : ZephraManagerLink
   }
 
   ListMouseEvent bankMouse, browserMouse;
-  int scroll = 0;
   std::map<int, bool> checks, red;
   std::map<int, std::string> rows;
   std::string nameField, chosenFolder;
-  bool loadEnabled = true;
+  bool playNoteEnabled = true;
 };

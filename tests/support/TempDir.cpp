@@ -1,5 +1,7 @@
 #include "support/TempDir.h"
 
+#include <dirent.h>
+
 #include <ftw.h>
 #include <unistd.h>
 
@@ -39,4 +41,16 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
 {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::set<std::string> FolderNames(const std::string& folder)
+{
+  std::set<std::string> names;
+  if (DIR* d = opendir(folder.c_str()))
+  {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') names.insert(e->d_name);
+    closedir(d);
+  }
+  return names;
 }

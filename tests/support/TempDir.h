@@ -2,6 +2,7 @@
 // when the object goes. Path() ends without "/".
 #pragma once
 
+#include <set>
 #include <string>
 
 class TempDir
@@ -23,3 +24,5 @@ private:
 // Whole-file helpers for tests that compare file bytes.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+// The names in folder, hidden ones left out; none for a missing folder.
+std::set<std::string> FolderNames(const std::string& folder);

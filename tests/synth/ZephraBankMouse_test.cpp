@@ -55,7 +55,7 @@ TEST_F(BankMouse, ModifiersSelectRows)
 {
   ClickBank(3, ListMouseEvent::kDown);
   EXPECT_EQ(mManager->Checked(), "3");
-  EXPECT_FALSE(mManager->loadEnabled);
+  EXPECT_FALSE(mManager->playNoteEnabled);
   ClickBank(6, ListMouseEvent::kDown, ListMouseEvent::kShift);
   EXPECT_EQ(mManager->Checked(), "3,4,5,6");
   ClickBank(4, ListMouseEvent::kDown, ListMouseEvent::kCommand);

@@ -1,0 +1,159 @@
+// The program manager in the running editor: the window shown with the
+// manager, driven by the pointer on its real controls, checked by the
+// program the simulated synth holds afterwards, the files left in the
+// folders and the message boxes on screen.
+#include "support/RunningEditor.h"
+
+#include "synth/ZephraTables.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <set>
+
+namespace
+{
+// GUI points of the manager's controls (unscaled layout).
+struct GuiPoint { int x, y; };
+constexpr GuiPoint kSave{523, 47};
+GuiPoint BrowserRow(int row) { return {120, 125 + 14 * row}; }
+GuiPoint Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
+
+// Program i of a folder: the default program with two values telling it
+// from its neighbours.
+constexpr int kMarkA = 76, kMarkB = 77;
+std::array<int32_t, kProgramSize> ProgramOf(int i)
+{
+  std::array<int32_t, kProgramSize> values = kDefaultProgram;
+  const int rangeA = kProgramMax[kMarkA] - kProgramMin[kMarkA] + 1;
+  values[kMarkA] = kProgramMin[kMarkA] + i % rangeA;
+  values[kMarkB] = kProgramMin[kMarkB] + (i / rangeA) % (kProgramMax[kMarkB] - kProgramMin[kMarkB] + 1);
+  return values;
+}
+std::string ProgramText(const std::array<int32_t, kProgramSize>& values)
+{
+  std::string text = "243\r\n";
+  for (int32_t v : values) text += std::to_string(v) + "\r\n";
+  return text;
+}
+void WriteFile(const std::string& path, const std::string& text)
+{
+  FILE* f = fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  fwrite(text.data(), 1, text.size(), f);
+  fclose(f);
+}
+struct Manager : ::testing::Test
+{
+  TempDir work;
+  std::unique_ptr<RunningEditor> editor;
+
+  // The editor with the manager shown, its browser on the folder of
+  // lastFile.
+  bool Start(const std::string& lastFile, bool manager = true)
+  {
+    RunningEditorSetup setup;
+    setup.settings = std::string("[gui]\nmanager=") + (manager ? "true" : "false") + "\n[program]\nlastfile=" + lastFile + "\n";
+    editor = std::make_unique<RunningEditor>(setup);
+    std::string error;
+    if (editor->Start(error)) return true;
+    if (error.rfind("no JACK server", 0) == 0) skipped = error;
+    else ADD_FAILURE() << error;
+    return false;
+  }
+  std::string skipped;
+
+  std::pair<int, int> At(GuiPoint p) { return editor->GuiPoint(p.x, p.y); }
+  void Click(GuiPoint p) { editor->ClickGui(p.x, p.y); }
+  void DoubleClick(GuiPoint p)
+  {
+    const auto [x, y] = At(p);
+    editor->DoubleClick(x, y);
+  }
+  void Drag(GuiPoint from, GuiPoint to) { editor->DragGui(from.x, from.y, to.x, to.y); }
+  // Chooses folder in the folder chooser the program shows now.
+  bool ChooseFolder(const std::string& folder)
+  {
+    if (!RunningEditor::WaitUntil([&] { return !editor->OtherWindows().empty(); }, 10)) return false;
+    editor->Key("ctrl+l");
+    editor->Type(folder);
+    editor->Key("Return");
+    return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, 10);
+  }
+  void Picture(const std::string& name) { (void)editor->SavePicture(name, editor->GuiRect()); }
+};
+
+#define START_OR_SKIP(...)                \
+  if (!Start(__VA_ARGS__))               \
+  {                                      \
+    if (!skipped.empty()) GTEST_SKIP() << skipped; \
+    return;                              \
+  }
+
+TEST_F(Manager, DroppedRecordsLandFromTheDropAndSaveUnderTheirNames)
+{
+  const std::string src = work.File("src");
+  mkdir(src.c_str(), 0755);
+  WriteFile(src + "/01_BASS_Deep.pr3", ProgramText(ProgramOf(1)));
+  WriteFile(src + "/02_Lead.pr3", ProgramText(ProgramOf(2)));
+  WriteFile(src + "/03_FX_Rain.pr3", ProgramText(ProgramOf(3)));
+  START_OR_SKIP(src + "/01_BASS_Deep.pr3");
+  Click(BrowserRow(1));
+  const auto [x, y] = At(BrowserRow(3));
+  editor->Xdotool("keydown shift");
+  editor->Click(x, y);
+  editor->Xdotool("keyup shift");
+  Drag(BrowserRow(2), Location(10));
+  Picture("e2e-manager-dropped");
+
+  // A folder where the first file's name is taken by a folder: the export
+  // fails there, says so, and claims no success.
+  const std::string blocked = work.File("blocked");
+  mkdir(blocked.c_str(), 0755);
+  mkdir((blocked + "/10_BASS_Deep.pr3").c_str(), 0755);
+  WriteFile(blocked + "/keep.txt", "mine");
+  Click(kSave);
+  ASSERT_TRUE(ChooseFolder(blocked));
+  RunningEditor::Alert alert;
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  EXPECT_EQ(alert.text, "1 Program(s) could not be exported!");
+  EXPECT_TRUE(editor->Answer(alert, 0));
+  EXPECT_FALSE(editor->WaitForAlert(alert, 3)) << alert.text;
+  EXPECT_EQ(FolderNames(blocked), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3", "keep.txt"}));
+
+  const std::string bank = work.File("bank");
+  mkdir(bank.c_str(), 0755);
+  Click(kSave);
+  ASSERT_TRUE(ChooseFolder(bank));
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  EXPECT_EQ(alert.text, "Finished successfully!");
+  EXPECT_TRUE(editor->Answer(alert, 0));
+  EXPECT_EQ(FolderNames(bank), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3"}));
+}
+
+TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
+{
+  const std::string src = work.File("flexi");
+  mkdir(src.c_str(), 0755);
+  WriteFile(src + "/Init.pr3", ProgramText(kDefaultProgram));
+  START_OR_SKIP(src + "/Init.pr3", false);
+  // FLEXI3's SOURCE field opens the list; "LFO" is page 1's third row.
+  constexpr GuiPoint kSourceField{849, 19}, kLfo{150, 242};
+  const auto [lx, ly] = At(kLfo);
+  const uint32_t under = editor->Pixel(lx, ly);
+  Click(kSourceField);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) != under; }, 5));
+  Picture("e2e-flexi-list");
+  editor->ClearHeard();
+  Click(kLfo);
+  // One click: the list is gone and the synth's FLEXI3 SOURCE is "LFO".
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) == under; }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil(
+    [&] { return editor->Synth().With([](SynthSimModel& m) { return m.edit.values[109] == 101; }); }, 5));
+  Picture("e2e-flexi-chosen");
+  bool nrpn = false;
+  for (const SimBytes& m : editor->Heard()) nrpn = nrpn || m == SimBytes{0xB0, 0x06, 0x65};
+  EXPECT_TRUE(nrpn);
+}
+}  // namespace

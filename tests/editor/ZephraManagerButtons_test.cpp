@@ -1,0 +1,322 @@
+// Every button, box and list of the program manager as the user meets it in
+// the real GUI build: what the rows, tiles, fields and boxes show after it,
+// the files it leaves and the bytes it sends; each question answered both
+// ways, each box ticked and cleared.
+#include "ZephraManagerWindow.h"
+
+#include "editor/ZephraUserFile.h"
+#include "winl/ini/WINL_Ini.h"
+
+#include <unistd.h>
+
+namespace {
+
+using ManagerButtons = ManagerWindow;
+
+constexpr int kYes = 1, kNo = 7;
+
+std::string Ini(const std::string& settings, const char* key)
+{
+  char text[300] = {};
+  GetPrivateProfileString("dbase", key, "(none)", text, sizeof text, settings.c_str());
+  return text;
+}
+
+}  // namespace
+
+TEST_F(ManagerButtons, SelectionButtonsColourTheRecordsRows)
+{
+  t.editor->ListDirectory(Folder("sel", {"a.pr3", "b.pr3", "c.pr3"}));
+  const auto red = [this] {
+    std::string rows;
+    for (int r = 0; r < 4; ++r)
+    {
+      const IColor c = t.editor->ManagerPanel()->BrowserRow(r)->GetText()->mColor;
+      rows += c.R == 255 && c.G == 0 && c.B == 0 ? 'R' : '-';
+    }
+    return rows;
+  };
+  Click(BrowserRow(1));
+  EXPECT_EQ(red(), "-R--");
+  t.Click(kParamManagerInvertSelection);
+  EXPECT_EQ(red(), "--RR");
+  t.Click(kParamManagerUnselectAll);
+  EXPECT_EQ(red(), "----");
+  t.Click(kParamManagerSelectAll);
+  EXPECT_EQ(red(), "-RRR");  // ".." is no program
+}
+
+TEST_F(ManagerButtons, ScrollBarMovesTheRows)
+{
+  t.editor->ListDirectory(Folder("scroll", Numbered("S", 60)));  // 61 records, 14 past the rows
+  struct Case { double value; const char* row0, *row46; } const kCases[] = {
+    {1.0, "[..]", "S1045.pr3"}, {0.5, "S1006.pr3", "S1052.pr3"}, {0.0, "S1013.pr3", "S1059.pr3"}};
+  for (const Case& c : kCases)
+  {
+    t.Set(kParamManagerScroll, c.value);
+    EXPECT_EQ(RowText(0), c.row0) << c.value;
+    EXPECT_EQ(RowText(46), c.row46) << c.value;
+  }
+}
+
+TEST_F(ManagerButtons, NewBankAsksAndEmptiesTheRowsAndTheCache)
+{
+  ASSERT_TRUE(t.editor->Bank().SetProgram(9, "/p/Keep.pr3", kCategoryFx, "Keep"));
+  t.editor->SetCachePath();
+  mkdir(t.editor->CachePath().c_str(), 0755);
+  t.Set(kParamManagerMatrix, 0);
+  struct Case { int answer; const char* name; bool cache; } const kCases[] = {{kNo, "Keep", true}, {kYes, "", false}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.answer);
+    t.editor->ManagerPanel()->Name(9)->SetTextFromPlug(t.editor->Bank()[9].display);
+    t.gui->QueueMessageBoxResult(c.answer);
+    t.Click(kParamManagerNewBank);
+    EXPECT_EQ(Boxes().back(), "This operation will remove the current Programs.\nDo you wish to continue?");
+    EXPECT_STREQ(t.editor->Bank()[9].name, c.name);
+    EXPECT_EQ(NameText(9), c.name);
+    EXPECT_EQ(access(t.editor->CachePath().c_str(), F_OK) == 0, c.cache);
+  }
+}
+
+TEST_F(ManagerButtons, LoadFromDiskAsksBeforeReplacingTheBank)
+{
+  const std::string bank = Folder("bank", {"01_BASS_Deep.pr3", "03_Lead.prg"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(5, "/p/Old.pr3", kCategoryNone, "Old"));
+  t.gui->QueueMessageBoxResult(kNo);
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  EXPECT_STREQ(t.editor->Bank()[5].name, "Old");
+  EXPECT_TRUE(WINL_ChooserTestTake().empty());
+
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerLoadFromDisk);
+  ASSERT_EQ(WINL_ChooserTestTake().size(), 1u);
+  struct Row { int location; const char* name; double tile; } const kRows[] = {
+    {1, "Deep", 2 / 6.0}, {2, "", 0.0}, {3, "Lead", 1 / 6.0}, {5, "", 0.0}};
+  for (const Row& r : kRows)
+  {
+    EXPECT_EQ(NameText(r.location), r.name) << r.location;
+    EXPECT_DOUBLE_EQ(Tile(r.location), r.tile) << r.location;
+  }
+  EXPECT_EQ(Boxes().size(), 2u);  // the two questions, no message
+}
+
+TEST_F(ManagerButtons, DownloadAllAsksThenRequestsFromLocationOne)
+{
+  ASSERT_TRUE(t.editor->Bank().SetProgram(5, "/p/Old.pr3", kCategoryNone, "Old"));
+  t.gui->QueueMessageBoxResult(kNo);
+  t.Click(kParamManagerDownloadAll);
+  EXPECT_FALSE(t.editor->SavingAllFromSynth());
+  EXPECT_STREQ(t.editor->Bank()[5].name, "Old");
+
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerDownloadAll);
+  EXPECT_TRUE(t.editor->SavingAllFromSynth());
+  EXPECT_EQ(NameText(5), "");
+  t.editor->OnIdle();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.front(), RequestMessage(1));
+}
+
+TEST_F(ManagerButtons, WriteBankAsksTwiceAndWritesWhatWasChosen)
+{
+  const std::string src = Folder("w", {"A.pr3", "B.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "B.pr3", kCategoryBass, "B"));
+  // answers: overwrite?, then only the selected? (when a row is selected).
+  struct Case { const char* name; int selected; std::vector<int> answers; std::vector<uint8_t> written; } const kCases[] = {
+    {"overwrite refused", 0, {kNo}, {}},
+    {"all", 0, {kYes}, {1, 2}},
+    {"selected only", 2, {kYes, kYes}, {2}},
+    {"selected, but all", 2, {kYes, kNo}, {1, 2}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    sent.clear();
+    t.editor->Bank().ClearRowSelections();
+    if (c.selected) t.editor->Bank()[c.selected].selected = 1;
+    for (int answer : c.answers) t.gui->QueueMessageBoxResult(answer);
+    t.Click(kParamManagerWriteBank);
+    for (size_t i = 0; i < c.written.size(); ++i) Receive(0x21);
+    std::vector<uint8_t> written;
+    for (const Bytes& m : sent)
+      if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
+    EXPECT_EQ(written, c.written);
+    EXPECT_FALSE(t.editor->BankWriteRunning());
+  }
+  // The bank as written is in the cache under its rows' names.
+  EXPECT_EQ(Files(t.editor->CachePath()), (std::set<std::string>{"01_A.pr3", "02_BASS_B.pr3", "selected"}));
+}
+
+TEST_F(ManagerButtons, UploadAsksToSaveFirstAndNamesTheFolder)
+{
+  ASSERT_TRUE(t.editor->Bank().SetProgram(4, Folder("u", {"Pad.pr3"}) + "Pad.pr3", kCategoryMidi, "Pad"));
+  t.gui->QueueMessageBoxResult(2);  // Cancel
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Please save the files first!"});
+  EXPECT_TRUE(WINL_ChooserTestTake().empty());
+
+  const std::string out = Folder("out", {});
+  t.gui->QueueMessageBoxResult(kYes);  // OK
+  WINL_ChooserTestQueue({out.substr(0, out.size() - 1)});
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Files(out), std::set<std::string>{"04_MIDI_Pad.pr3"});
+  EXPECT_EQ(Boxes().back(), "The files to be uploaded are located in the \n" + out + " folder.");
+  // Saved now: the next upload only names the folder.
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Boxes().size(), 4u);
+}
+
+TEST_F(ManagerButtons, RowEditBoxesAreOneChoiceAndHideThePlayNoteButton)
+{
+  const int kBoxes[] = {kParamManagerEditMode1, kParamManagerEditMode2, kParamManagerEditMode3,
+                        kParamManagerEditMode4, kParamManagerEditMode5};
+  for (int box : kBoxes)
+  {
+    SCOPED_TRACE(box);
+    t.Set(box, 1);
+    for (int other : kBoxes) EXPECT_EQ(t.ControlOf(other)->GetValue(), other == box ? 1.0 : 0.0) << other;
+    EXPECT_TRUE(t.Hidden(kParamManagerPlayNote));
+  }
+  // Clearing a box that is not the chosen one changes nothing.
+  t.Set(kParamManagerEditMode1, 0);
+  EXPECT_TRUE(t.Hidden(kParamManagerPlayNote));
+  // Hiding and showing the manager keeps the button hidden in a mode.
+  t.editor->HideManager(true);
+  t.editor->HideManager(false);
+  EXPECT_TRUE(t.Hidden(kParamManagerPlayNote));
+  t.Set(kParamManagerEditMode5, 0);
+  EXPECT_FALSE(t.Hidden(kParamManagerPlayNote));
+  EXPECT_TRUE(Grey(kParamManagerPlayNote));
+}
+
+TEST_F(ManagerButtons, RowOperationsByDraggingOnTheBank)
+{
+  // Locations 2 and 3 selected, dropped on 10 in each mode; the programs
+  // then at 2, 3, 10, 11 ("" empty).
+  struct Case { const char* name; int box; std::vector<int> answers; bool confirm; std::vector<std::string> after;
+                size_t questions; } const kCases[] = {
+    {"move asks, No", kParamManagerEditMode2, {kNo}, true, {"B", "C", "X", "Y"}, 1},
+    {"move asks, Yes", kParamManagerEditMode2, {kYes}, true, {"", "", "B", "C"}, 1},
+    {"move unconfirmed", kParamManagerEditMode2, {}, false, {"", "", "B", "C"}, 0},
+    {"copy asks, Yes", kParamManagerEditMode3, {kYes}, true, {"B", "C", "B", "C"}, 1},
+    {"copy asks, No", kParamManagerEditMode3, {kNo}, true, {"B", "C", "X", "Y"}, 1},
+    {"exchange", kParamManagerEditMode4, {}, true, {"X", "Y", "B", "C"}, 0},
+    // In this mode the click that selects 2 is a mouse-up there too: it
+    // asks first, and its question goes unanswered (No).
+    {"remove asks, No", kParamManagerEditMode1, {kNo}, true, {"B", "C", "X", "Y"}, 2},
+    {"remove asks, Yes", kParamManagerEditMode1, {kYes}, true, {"", "", "X", "Y"}, 2},
+    {"remove unconfirmed", kParamManagerEditMode1, {}, false, {"", "", "X", "Y"}, 0},
+  };
+  const std::string bank = Folder("ops", {"02_B.pr3", "03_C.pr3", "10_X.pr3", "11_Y.pr3"});
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(t.editor->LoadBankListFromFolder(bank));
+    const int locations[] = {2, 3, 10, 11};
+    t.Set(kParamManagerConfirm, c.confirm ? 1 : 0);
+    t.Set(c.box, 1);
+    const size_t before = Boxes().size();
+    Click(Location(2));
+    Down(Location(3), &shift);
+    for (int answer : c.answers) t.gui->QueueMessageBoxResult(answer);
+    t.gui->OnMouseDrag(Location(10).x, Location(10).y, &left);
+    Up(Location(10));
+    std::vector<std::string> after;
+    for (int n : locations) after.push_back(t.editor->Bank()[n].name);
+    EXPECT_EQ(after, c.after);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(NameText(locations[i]), c.after[i]) << locations[i];
+    EXPECT_EQ(Boxes().size() - before, c.questions);
+    t.Set(c.box, 0);
+  }
+}
+
+TEST_F(ManagerButtons, CategoryBoxesAndApplyToTwoRows)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("two", {"98_Keep.pr3", "99_Keep.pr3"})));
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(98));
+  Down(Location(99), &shift);
+  Up(Location(99));
+  t.Set(kParamManagerCategory4, 1);
+  t.Set(kParamManagerCategory2, 1);
+  for (int box = kParamManagerCategory2; box <= kParamManagerCategory6; ++box)
+    EXPECT_EQ(t.ControlOf(box)->GetValue(), box == kParamManagerCategory2 ? 1.0 : 0.0) << box;
+  Field(ManagerRef::kRenameField)->SetText("Other");
+  t.Click(kParamManagerApplyName);
+  for (int n : {98, 99})
+  {
+    EXPECT_EQ(t.editor->Bank()[n].category, kCategoryBass) << n;
+    EXPECT_DOUBLE_EQ(Tile(n), 2 / 6.0) << n;
+    EXPECT_EQ(NameText(n), "Keep") << n;  // two rows: none renamed
+  }
+}
+
+TEST_F(ManagerButtons, PlayNoteSendsANoteWhileHeld)
+{
+  t.TakeWire();
+  t.Set(kParamManagerPlayNote, 1);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0x90, 48, 127}));
+  t.Set(kParamManagerPlayNote, 0);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0x80, 48, 0}));
+}
+
+TEST_F(ManagerButtons, RememberBoxKeepsOrForgetsTheLogin)
+{
+  const std::string settings = t.dir.File("settings.ini");
+  WritePrivateProfileString("dbase", "user", "Alice", settings.c_str());
+  ASSERT_TRUE(WriteUserFile(t.dir.File("user.dat"), "secret"));
+  // Cleared: the database button opens the login with empty fields.
+  t.Set(kParamManagerRemember, 0);
+  EXPECT_EQ(Ini(settings, "memo"), "false");
+  EXPECT_EQ(Ini(settings, "user"), "");
+  EXPECT_NE(access(t.dir.File("user.dat").c_str(), F_OK), 0);
+  WritePrivateProfileString("dbase", "user", "Alice", settings.c_str());
+  ASSERT_TRUE(WriteUserFile(t.dir.File("user.dat"), "secret"));
+  t.Click(kParamManagerDatabase);
+  EXPECT_FALSE(t.editor->ManagerPanel()->Ref(ManagerRef::kLoginBackground)->IsHidden());
+  EXPECT_FALSE(t.Hidden(kParamManagerLogIn));
+  BASE_String user(""), password("");
+  Field(ManagerRef::kUserField)->GetText(&user);
+  Field(ManagerRef::kPasswordField)->GetText(&password);
+  EXPECT_STREQ(user.Get(), "");
+  EXPECT_STREQ(password.Get(), "");
+
+  // Ticked: the remembered user and password fill the fields.
+  t.Set(kParamManagerRemember, 1);
+  EXPECT_EQ(Ini(settings, "memo"), "true");
+  t.Click(kParamManagerDatabase);
+  Field(ManagerRef::kUserField)->GetText(&user);
+  Field(ManagerRef::kPasswordField)->GetText(&password);
+  EXPECT_STREQ(user.Get(), "Alice");
+  EXPECT_STREQ(password.Get(), "secret");
+}
+
+// Pictures of the manager in each row-edit mode and with each sub-panel,
+// kept under artefacts/ of the build folder.
+TEST_F(ManagerButtons, PicturesOfEachMode)
+{
+  t.editor->ListDirectory(Folder("pics", {"01_BASS_Deep.pr3", "02_Lead.pr3"}));
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(t.dir.File("pics/")));
+  struct Mode { int box; const char* name; } const kModes[] = {
+    {kParamManagerEditMode1, "manager-mode-remove"}, {kParamManagerEditMode2, "manager-mode-move"},
+    {kParamManagerEditMode3, "manager-mode-copy"},   {kParamManagerEditMode4, "manager-mode-exchange"},
+    {kParamManagerEditMode5, "manager-mode-name"}};
+  for (const Mode& m : kModes)
+  {
+    t.Set(m.box, 1);
+    t.Draw();
+    EXPECT_EQ(t.ControlOf(m.box)->GetValue(), 1.0) << m.name;
+    t.Keep(m.name);
+  }
+  t.Set(kParamManagerEditMode5, 0);
+  t.Click(kParamManagerSelectDisk);
+  t.Draw();
+  t.Keep("manager-folder-choice");
+  t.Click(kParamManagerDatabase);
+  t.Draw();
+  EXPECT_FALSE(t.Hidden(kParamManagerLogIn));
+  t.Keep("manager-login");
+}
