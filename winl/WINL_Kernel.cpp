@@ -1,6 +1,7 @@
 #include "winl/WINL_Kernel.h"
 
 #include "platform/PLAT_Resources.h"
+#include "platform/gtk/PLAT_XProcess.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -602,6 +603,21 @@ BOOL ReadFile(HANDLE file, void* bytes, DWORD count, DWORD* done, void*)
   const size_t n = std::fread(bytes, 1, count, f);
   if (done) *done = static_cast<DWORD>(n);
   return n == count || !std::ferror(f);
+}
+
+BOOL WINL_BringProcessToFront(HANDLE process)
+{
+  Held h(process);
+  if (!h.obj || h.obj->tag != WINL_KOBJ_PROCESS) return FALSE;
+  auto* p = static_cast<Process*>(h.obj);
+  constexpr int kTries = 20;
+  for (int i = 0; i < kTries; ++i)
+  {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (TryReap(p)) return FALSE;
+    if (PLAT_XRaiseWindowOfProcess(p->pid)) return TRUE;
+  }
+  return FALSE;
 }
 
 // ---- modules ----

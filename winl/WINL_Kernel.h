@@ -77,6 +77,10 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* code);
 // after it, without a shell. Null when it cannot start. Waiting on the handle
 // waits for the program to end; every child is reaped, closed or not.
 HANDLE WINL_CreateProcess(const char* path, int count, const char* const* arguments);
+// Makes a launched program's window the front one. A program just started
+// may not have shown it yet: up to 20 looks, 50 ms apart. FALSE when none
+// showed, the program has ended, or the handle is not a process.
+BOOL WINL_BringProcessToFront(HANDLE process);
 
 // ---- files ----
 
