@@ -360,6 +360,12 @@ void WINL_FlushWindow(HWND hwnd);
 void WINL_CloseWindow(HWND hwnd);
 // Minimizes every shown window of the application.
 void WINL_HideApp();
+// Takes the menu bars of the application's windows, and of those made
+// later, out of sight (each window shrinks by its bar, the content keeps
+// its size), after saving the options in force; restoring goes back to the
+// options saved by the first auto-hide since the last restore.
+void WINL_AutoHideMenuBar();
+void WINL_RestorePresentationOptions();
 // Levels of top-level windows: an owned window floats over its owner by
 // one level plus its raise amount (0 at creation); a level above 0 keeps
 // the window above ordinary ones. Kept by window; 0 for other handles.
