@@ -389,6 +389,13 @@ HWND WindowFromPoint(POINT point);
 
 // ---- capture ----
 
+// While on, the mouse buttons pressed and released in the window (or the
+// window of a view) go to the view holding the capture even when that view
+// is in another window: WM_NCHITTEST first, then the message in client
+// coordinates of that view or, outside its client area, in non-client form.
+// Off at creation; moves go to the capture anyway.
+void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on);
+
 // All mouse input goes to hwnd until released. Returns the previous holder,
 // which receives WM_CAPTURECHANGED when it is another window.
 HWND SetCapture(HWND hwnd);

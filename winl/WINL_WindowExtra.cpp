@@ -134,6 +134,11 @@ WINL_Frame* FrameOf(HWND hwnd)
 }
 }  // namespace
 
+void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on)
+{
+  if (WINL_Frame* f = FrameOf(hwnd)) f->mouseToCapture = on;
+}
+
 int WINL_GetWindowWantRaiseAmt(HWND hwnd)
 {
   const WINL_Frame* f = FrameOf(hwnd);
