@@ -576,7 +576,13 @@ DWORD GetFileSize(HANDLE file, DWORD* high)
   return static_cast<DWORD>(size);
 }
 
-BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* done, void*)
+namespace
+{
+// The common part of a read and a write: the count out cleared, the handle
+// checked and the stream readied; move(f) moves the bytes, tells how many
+// went through and answers whether the call succeeded.
+template <typename Move>
+BOOL Transfer(HANDLE file, const void* bytes, DWORD count, DWORD* done, Move move)
 {
   if (done) *done = 0;
   HeldFile h(file);
@@ -584,25 +590,30 @@ BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* done, void*)
   std::lock_guard<std::mutex> lock(h.file()->lock);
   FILE* f = h.file()->file;
   if (!Settle(f)) return FALSE;
-  const size_t n = std::fwrite(bytes, 1, count, f);
-  // Flushed now, so that what was written is in the file for anyone who
-  // opens it, as a write on a file handle is.
-  const bool flushed = std::fflush(f) == 0;
+  size_t n = 0;
+  const bool ok = move(f, &n);
   if (done) *done = static_cast<DWORD>(n);
-  return n == count && flushed;
+  return ok;
+}
+}  // namespace
+
+BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* done, void*)
+{
+  return Transfer(file, bytes, count, done, [&](FILE* f, size_t* n) {
+    *n = std::fwrite(bytes, 1, count, f);
+    // Flushed now, so that what was written is in the file for anyone who
+    // opens it, as a write on a file handle is.
+    const bool flushed = std::fflush(f) == 0;
+    return *n == count && flushed;
+  });
 }
 
 BOOL ReadFile(HANDLE file, void* bytes, DWORD count, DWORD* done, void*)
 {
-  if (done) *done = 0;
-  HeldFile h(file);
-  if (!h.obj || (!bytes && count)) return FALSE;
-  std::lock_guard<std::mutex> lock(h.file()->lock);
-  FILE* f = h.file()->file;
-  if (!Settle(f)) return FALSE;
-  const size_t n = std::fread(bytes, 1, count, f);
-  if (done) *done = static_cast<DWORD>(n);
-  return n == count || !std::ferror(f);
+  return Transfer(file, bytes, count, done, [&](FILE* f, size_t* n) {
+    *n = std::fread(bytes, 1, count, f);
+    return *n == count || !std::ferror(f);
+  });
 }
 
 BOOL WINL_BringProcessToFront(HANDLE process)
