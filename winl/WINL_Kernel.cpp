@@ -1,6 +1,7 @@
 #include "winl/WINL_Kernel.h"
 
 #include "platform/PLAT_Resources.h"
+#include "platform/gtk/PLAT_XProcess.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -32,8 +33,8 @@
 extern char** environ;
 
 // ---- sections ----
-// the object set · events · socket events · threads · processes · waits and
-// closing · modules · small services
+// the object set · events · socket events · threads · processes · files ·
+// waits and closing · modules · small services
 
 namespace
 {
@@ -287,6 +288,35 @@ pid_t Spawn(const char* path, const std::vector<const char*>& argv, bool searchP
   return rc == 0 ? pid : -1;
 }
 
+// ---- files ----
+
+struct File : KObj
+{
+  explicit File(FILE* f) : KObj(WINL_KOBJ_FILE), file(f) {}
+  ~File() override { std::fclose(file); }
+  std::mutex lock;
+  FILE* const file;
+};
+
+// The file behind a handle, held for the caller's use; obj is null for
+// anything else.
+struct HeldFile : Held
+{
+  explicit HeldFile(HANDLE h) : Held(h)
+  {
+    if (obj && obj->tag != WINL_KOBJ_FILE)
+    {
+      Release(obj);
+      obj = nullptr;
+    }
+  }
+  File* file() const { return static_cast<File*>(obj); }
+};
+
+// stdio wants a seek between a write and a read on the same stream; one to
+// where it stands is always allowed and costs little.
+bool Settle(FILE* f) { return fseeko(f, 0, SEEK_CUR) == 0; }
+
 // ---- waits and closing ----
 
 void Release(KObj* o)
@@ -502,6 +532,103 @@ HANDLE WINL_CreateProcess(const char* path, int count, const char* const* argume
   auto* p = new Process;
   p->pid = pid;
   return Register(p);
+}
+
+HANDLE WINL_OpenFile(const char* path, const char* mode)
+{
+  if (!path || !*path || !mode || !*mode) return nullptr;
+  FILE* f = std::fopen(path, mode);
+  return f ? Register(new File(f)) : nullptr;
+}
+
+DWORD SetFilePointer(HANDLE file, LONG low, LONG* high, DWORD method)
+{
+  HeldFile h(file);
+  if (!h.obj || method != FILE_BEGIN || (high && *high != 0)) return INVALID_SET_FILE_POINTER;
+  std::lock_guard<std::mutex> lock(h.file()->lock);
+  const off_t offset = static_cast<DWORD>(low);
+  if (fseeko(h.file()->file, offset, SEEK_SET) != 0) return INVALID_SET_FILE_POINTER;
+  return static_cast<DWORD>(offset);
+}
+
+DWORD WINL_GetFilePointer(HANDLE file)
+{
+  HeldFile h(file);
+  if (!h.obj) return INVALID_SET_FILE_POINTER;
+  std::lock_guard<std::mutex> lock(h.file()->lock);
+  const off_t at = ftello(h.file()->file);
+  return at < 0 || at > off_t{0xFFFFFFFF} ? INVALID_SET_FILE_POINTER : static_cast<DWORD>(at);
+}
+
+DWORD GetFileSize(HANDLE file, DWORD* high)
+{
+  if (high) *high = 0;
+  HeldFile h(file);
+  if (!h.obj) return INVALID_SET_FILE_POINTER;
+  std::lock_guard<std::mutex> lock(h.file()->lock);
+  FILE* f = h.file()->file;
+  const off_t at = ftello(f);
+  if (at < 0 || fseeko(f, 0, SEEK_END) != 0) return INVALID_SET_FILE_POINTER;
+  const off_t end = ftello(f);
+  if (fseeko(f, at, SEEK_SET) != 0 || end < 0) return INVALID_SET_FILE_POINTER;
+  const auto size = static_cast<uint64_t>(end);
+  if (high) *high = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size);
+}
+
+namespace
+{
+// The common part of a read and a write: the count out cleared, the handle
+// checked and the stream readied; move(f) moves the bytes, tells how many
+// went through and answers whether the call succeeded.
+template <typename Move>
+BOOL Transfer(HANDLE file, const void* bytes, DWORD count, DWORD* done, Move move)
+{
+  if (done) *done = 0;
+  HeldFile h(file);
+  if (!h.obj || (!bytes && count)) return FALSE;
+  std::lock_guard<std::mutex> lock(h.file()->lock);
+  FILE* f = h.file()->file;
+  if (!Settle(f)) return FALSE;
+  size_t n = 0;
+  const bool ok = move(f, &n);
+  if (done) *done = static_cast<DWORD>(n);
+  return ok;
+}
+}  // namespace
+
+BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* done, void*)
+{
+  return Transfer(file, bytes, count, done, [&](FILE* f, size_t* n) {
+    *n = std::fwrite(bytes, 1, count, f);
+    // Flushed now, so that what was written is in the file for anyone who
+    // opens it, as a write on a file handle is.
+    const bool flushed = std::fflush(f) == 0;
+    return *n == count && flushed;
+  });
+}
+
+BOOL ReadFile(HANDLE file, void* bytes, DWORD count, DWORD* done, void*)
+{
+  return Transfer(file, bytes, count, done, [&](FILE* f, size_t* n) {
+    *n = std::fread(bytes, 1, count, f);
+    return *n == count || !std::ferror(f);
+  });
+}
+
+BOOL WINL_BringProcessToFront(HANDLE process)
+{
+  Held h(process);
+  if (!h.obj || h.obj->tag != WINL_KOBJ_PROCESS) return FALSE;
+  auto* p = static_cast<Process*>(h.obj);
+  constexpr int kTries = 20;
+  for (int i = 0; i < kTries; ++i)
+  {
+    if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (TryReap(p)) return FALSE;
+    if (PLAT_XRaiseWindowOfProcess(p->pid)) return TRUE;
+  }
+  return FALSE;
 }
 
 // ---- modules ----

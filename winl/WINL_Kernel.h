@@ -21,6 +21,7 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 // Type tags at the start of every kernel object.
 constexpr uint32_t WINL_KOBJ_THREAD = 0x1000002;
 constexpr uint32_t WINL_KOBJ_EVENT = 0x1000003;
+constexpr uint32_t WINL_KOBJ_FILE = 0x1000004;
 constexpr uint32_t WINL_KOBJ_SOCKET_EVENT = 0x1000006;
 constexpr uint32_t WINL_KOBJ_PROCESS = 0x1000007;
 
@@ -76,6 +77,38 @@ BOOL GetExitCodeThread(HANDLE thread, DWORD* code);
 // after it, without a shell. Null when it cannot start. Waiting on the handle
 // waits for the program to end; every child is reaped, closed or not.
 HANDLE WINL_CreateProcess(const char* path, int count, const char* const* arguments);
+// Makes a launched program's window the front one. A program just started
+// may not have shown it yet: up to 20 looks, 50 ms apart. FALSE when none
+// showed, the program has ended, or the handle is not a process.
+BOOL WINL_BringProcessToFront(HANDLE process);
+
+// ---- files ----
+
+// A file opened with a stdio mode ("rb", "r+b", "wb", ...); closed by the
+// last CloseHandle. Null when it cannot be opened.
+HANDLE WINL_OpenFile(const char* path, const char* mode);
+
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFF;
+// Positions the file at the absolute offset (DWORD)low from its start and
+// returns it. Only FILE_BEGIN is offered: a non-zero high part (when high is
+// given), another method or a failing seek give INVALID_SET_FILE_POINTER and
+// leave the position as it was.
+DWORD SetFilePointer(HANDLE file, LONG low, LONG* high, DWORD method);
+// The current position; INVALID_SET_FILE_POINTER when it is unknown or does
+// not fit in 32 bits.
+DWORD WINL_GetFilePointer(HANDLE file);
+// The size (the end found by seeking there; the position is kept): the low
+// 32 bits, the high ones into *high when given. INVALID_SET_FILE_POINTER for
+// a handle that is not a file.
+DWORD GetFileSize(HANDLE file, DWORD* high);
+// Write or read count bytes at the position, which moves past them; *done
+// (when given) receives how many went through, 0 on failure. FALSE when not
+// all of a write went through, a read error, or a handle that is not a
+// file; a read that meets the end is TRUE with the shorter count. The
+// overlapped argument is ignored.
+BOOL WriteFile(HANDLE file, const void* bytes, DWORD count, DWORD* done, void* overlapped);
+BOOL ReadFile(HANDLE file, void* bytes, DWORD count, DWORD* done, void* overlapped);
 
 // ---- modules ----
 

@@ -63,8 +63,10 @@ constexpr LRESULT kNoView = -1;
 
 // Sends one mouse message for the event to w (or to the view holding the
 // capture): the hit test first, then the message in client or, outside the
-// client area, in non-client form.
-LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
+// client area, in non-client form. A view of another window gets it when
+// w's window forwards its mouse to the capture; forwarded, the hit test is
+// asked of it even though it holds the capture.
+LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in, bool forwarded = false)
 {
   if (!w) return 0;
   if (w->state.load() != kWndAlive || !w->wndproc) return kNoView;
@@ -74,6 +76,8 @@ LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
   {
     WINL_Wnd* holder = WINL_Live(capture);
     if (holder && WINL_ContentOf(holder) == WINL_ContentOf(w)) return SendMouseMessage(holder, msg, in);
+    const WINL_Wnd* content = WINL_ContentOf(w);
+    if (holder && content && content->frame->mouseToCapture) return SendMouseMessage(holder, msg, in, true);
   }
   WINL_DispatchGuard guard(*w);
   int ox, oy;
@@ -83,7 +87,7 @@ LRESULT SendMouseMessage(WINL_Wnd* w, UINT msg, const PLAT_Input& in)
   const bool wheel = msg == WM_MOUSEWHEEL || msg == WM_MOUSEHWHEEL;
   const LPARAM screenPos = WINL_PackPoint(gLastEventPos.x, gLastEventPos.y);
   LRESULT hit = HTCLIENT;
-  if (!wheel && !capture)
+  if (!wheel && (!capture || forwarded))
   {
     hit = WINL_CallProc(w, WM_NCHITTEST, 0, screenPos);
     if (w->state.load() != kWndAlive) return kNoView;

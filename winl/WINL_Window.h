@@ -360,6 +360,12 @@ void WINL_FlushWindow(HWND hwnd);
 void WINL_CloseWindow(HWND hwnd);
 // Minimizes every shown window of the application.
 void WINL_HideApp();
+// Takes the menu bars of the application's windows, and of those made
+// later, out of sight (each window shrinks by its bar, the content keeps
+// its size), after saving the options in force; restoring goes back to the
+// options saved by the first auto-hide since the last restore.
+void WINL_AutoHideMenuBar();
+void WINL_RestorePresentationOptions();
 // Levels of top-level windows: an owned window floats over its owner by
 // one level plus its raise amount (0 at creation); a level above 0 keeps
 // the window above ordinary ones. Kept by window; 0 for other handles.
@@ -382,6 +388,13 @@ void WINL_ModalWindowEnd(WINL_ModalSession* session);
 HWND WindowFromPoint(POINT point);
 
 // ---- capture ----
+
+// While on, the mouse buttons pressed and released in the window (or the
+// window of a view) go to the view holding the capture even when that view
+// is in another window: WM_NCHITTEST first, then the message in client
+// coordinates of that view or, outside its client area, in non-client form.
+// Off at creation; moves go to the capture anyway.
+void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on);
 
 // All mouse input goes to hwnd until released. Returns the previous holder,
 // which receives WM_CAPTURECHANGED when it is another window.

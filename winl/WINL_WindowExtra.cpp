@@ -1,11 +1,13 @@
 // Window functions offered to callers of the layer's API beyond what the
 // editor uses: scrolling children, the content frame, the represented file,
-// opacity, flushing, closing and levels, caller-driven modal sessions and a
-// top-level window's new caption style.
+// opacity, flushing, closing and levels, caller-driven modal sessions, a
+// top-level window's new caption style and hiding the menu bars.
 
 #include "winl/WINL_Window.h"
 
 #include "winl/WINL_WndPrivate.h"
+
+#include "platform/gtk/PLAT_GtkMenu.h"
 
 struct WINL_ModalSession
 {
@@ -74,6 +76,39 @@ void WINL_HideApp()
       if (content->frame->visible && content->frame->native) content->frame->native->Iconify();
 }
 
+namespace
+{
+struct BarOptions
+{
+  bool hidden = false;
+  bool saved = false;       // the options before the first auto-hide are kept
+  bool savedHidden = false;
+};
+BarOptions gBars;
+
+void ApplyBarOptions()
+{
+  PLAT_GtkWindowHideMenuBar(nullptr, gBars.hidden);
+  for (uint64_t id : WINL_TopLevels())
+    if (WINL_Wnd* content = WINL_Live(id))
+      if (content->frame->native) PLAT_GtkWindowHideMenuBar(content->frame->native.get(), gBars.hidden);
+}
+}  // namespace
+
+void WINL_AutoHideMenuBar()
+{
+  if (!gBars.saved) gBars = {gBars.hidden, true, gBars.hidden};
+  gBars.hidden = true;
+  ApplyBarOptions();
+}
+
+void WINL_RestorePresentationOptions()
+{
+  if (!gBars.saved) return;
+  gBars = {gBars.savedHidden, false, false};
+  ApplyBarOptions();
+}
+
 void WINL_DrawFocusRect(HWND hwnd, const RECT* rect, void** state)
 {
   if (!state) return;
@@ -98,6 +133,11 @@ WINL_Frame* FrameOf(HWND hwnd)
   return content ? content->frame.get() : nullptr;
 }
 }  // namespace
+
+void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on)
+{
+  if (WINL_Frame* f = FrameOf(hwnd)) f->mouseToCapture = on;
+}
 
 int WINL_GetWindowWantRaiseAmt(HWND hwnd)
 {

@@ -58,6 +58,7 @@ struct WINL_Frame
   int wantRaise = 0;              // WINL_SetWindowWantRaiseAmt's
   std::string representedFile;    // the file the window shows
   bool edited = false;            // with unsaved changes
+  bool mouseToCapture = false;    // WINL_SetWindowForwardsMouseToCapture's
   std::unique_ptr<PLAT_GtkWindow> native;
 };
 

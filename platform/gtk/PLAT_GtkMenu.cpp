@@ -11,6 +11,8 @@
 namespace
 {
 PLAT_MenuHandler* gHandler = nullptr;
+// While set, every window's bar (and each new one) stays out of sight.
+bool gBarsHidden = false;
 
 // What an item widget carries: it reports to its window (0 in a popup).
 struct ItemInfo
@@ -270,6 +272,16 @@ bool BarIsOpen(GtkWidget* bar)
   return open;
 }
 
+// Keeps the content its size when the bar's height changes from before.
+void FitToBar(PLAT_GtkWindow::Impl* w, int before)
+{
+  const int after = PLAT_GtkMenuBarHeight(w);
+  if (after == before) return;
+  int width = 0, height = 0;
+  gtk_window_get_size(GTK_WINDOW(w->window), &width, &height);
+  gtk_window_resize(GTK_WINDOW(w->window), width, height - before + after < 1 ? 1 : height - before + after);
+}
+
 void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries)
 {
   const int before = PLAT_GtkMenuBarHeight(w);
@@ -285,14 +297,9 @@ void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries
     g_signal_connect(w->menuBar, "deactivate", G_CALLBACK(OnBarDeactivate), nullptr);
     gtk_box_pack_start(GTK_BOX(w->box), w->menuBar, FALSE, FALSE, 0);
     gtk_widget_show_all(w->menuBar);
+    gtk_widget_set_visible(w->menuBar, !gBarsHidden);
   }
-  const int after = PLAT_GtkMenuBarHeight(w);
-  if (after != before)
-  {
-    int width = 0, height = 0;
-    gtk_window_get_size(GTK_WINDOW(w->window), &width, &height);
-    gtk_window_resize(GTK_WINDOW(w->window), width, height - before + after < 1 ? 1 : height - before + after);
-  }
+  FitToBar(w, before);
 }
 
 GtkWidget* FindItem(GtkWidget* shell, const std::string& title)
@@ -324,7 +331,7 @@ GtkWidget* FindPath(PLAT_GtkWindow* window, const std::vector<std::string>& path
 
 int PLAT_GtkMenuBarHeight(const PLAT_GtkWindow::Impl* window)
 {
-  if (!window || !window->menuBar) return 0;
+  if (!window || !window->menuBar || !gtk_widget_get_visible(window->menuBar)) return 0;
   int natural = 0;
   gtk_widget_get_preferred_height(window->menuBar, nullptr, &natural);
   return natural;
@@ -348,6 +355,16 @@ void PLAT_GtkWindowSetMenuBar(PLAT_GtkWindow* window, const std::vector<PLAT_Men
     return;
   }
   Rebuild(w, entries);
+}
+
+void PLAT_GtkWindowHideMenuBar(PLAT_GtkWindow* window, bool hidden)
+{
+  gBarsHidden = hidden;
+  if (!window || !window->GetImpl()->menuBar) return;
+  PLAT_GtkWindow::Impl* w = window->GetImpl();
+  const int before = PLAT_GtkMenuBarHeight(w);
+  gtk_widget_set_visible(w->menuBar, !hidden);
+  FitToBar(w, before);
 }
 
 unsigned PLAT_GtkMenuPopup(const std::vector<PLAT_MenuEntry>& entries, PLAT_GtkWindow* over, int x, int y)

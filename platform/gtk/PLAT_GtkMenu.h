@@ -55,6 +55,11 @@ void PLAT_GtkMenuSetHandler(PLAT_MenuHandler* handler);
 // keyboard.
 void PLAT_GtkWindowSetMenuBar(PLAT_GtkWindow* window, const std::vector<PLAT_MenuEntry>* entries);
 
+// Hides or shows again the window's bar, and the bars set from now on; the
+// window shrinks or grows by the bar's height, so the content keeps its size.
+// Null sets what later bars do only.
+void PLAT_GtkWindowHideMenuBar(PLAT_GtkWindow* window, bool hidden);
+
 // Pops a menu of the entries up at (x, y), top-down screen pixels, over the
 // window (or the screen for null), and runs a nested loop until it closes.
 // The chosen command, or 0 when the menu was dismissed.

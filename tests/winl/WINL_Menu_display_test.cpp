@@ -87,6 +87,45 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
   }
 }
 
+TEST_F(WinlMenuGtk, AutoHiddenBarsLeaveTheContentItsSizeAndComeBackOnRestore)
+{
+  HWND w = ShownWindowWithBar(TestBar());
+  const int bar = WINL_GetMenuBarHeight(w);
+  ASSERT_GT(bar, 0);
+  auto windowHeight = [w] {
+    int x, y, width, height;
+    PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(w), &x, &y, &width, &height);
+    return height;
+  };
+  auto contentHeight = [w] {
+    int x, y, width, height;
+    EXPECT_TRUE(PLAT_GtkTestAllocation(WINL_GetNativeView(w), WINL_GetNativeView(w), &x, &y, &width, &height));
+    return height;
+  };
+  LoopUntil([&] { return windowHeight() == 300 + bar; });
+
+  // Twice: the options saved are those before the first.
+  WINL_AutoHideMenuBar();
+  WINL_AutoHideMenuBar();
+  EXPECT_EQ(WINL_GetMenuBarHeight(w), 0);
+  LoopUntil([&] { return windowHeight() == 300; });
+  EXPECT_EQ(windowHeight(), 300);
+  EXPECT_EQ(contentHeight(), 300);
+  // A bar set while hidden stays hidden.
+  HWND later = ShownWindowWithBar(TestBar());
+  EXPECT_EQ(WINL_GetMenuBarHeight(later), 0);
+
+  WINL_RestorePresentationOptions();
+  EXPECT_EQ(WINL_GetMenuBarHeight(w), bar);
+  EXPECT_EQ(WINL_GetMenuBarHeight(later), bar);
+  LoopUntil([&] { return windowHeight() == 300 + bar; });
+  EXPECT_EQ(windowHeight(), 300 + bar);
+  EXPECT_EQ(contentHeight(), 300);
+  // Nothing saved any more: a second restore changes nothing.
+  WINL_RestorePresentationOptions();
+  EXPECT_EQ(WINL_GetMenuBarHeight(w), bar);
+}
+
 TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
 {
   HMENU bar = TestBar();

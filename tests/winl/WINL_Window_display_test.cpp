@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -308,6 +309,76 @@ TEST_F(WinlGtk, RealPointerButtonsWheelHitTestAndCapture)
     {
       EXPECT_EQ(m.lParam, WINL_PackPoint(50 - 150, 40));
     }
+  ReleaseCapture();
+}
+
+// Answers WM_NCHITTEST with gHitCode and logs every message.
+LRESULT gHitCode = HTCLIENT;
+LRESULT HitCodeProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  MessageLog().push_back({h, m, w, l});
+  return m == WM_NCHITTEST ? gHitCode : DefWindowProc(h, m, w, l);
+}
+
+// The holder of the capture in one window, clicks in another one 500 pixels
+// to its right, far enough apart not to make double clicks.
+TEST_F(WinlGtk, AWindowForwardsItsClicksToTheCaptureInAnotherWindow)
+{
+  HWND holder = ShownWindow(HitCodeProc, 200, 100);
+  HWND other = ShownWindow(LoggingProc, 200, 100);
+  SetWindowPos(other, nullptr, 800, 600, 200, 100, SWP_NOZORDER);
+  ASSERT_TRUE(LoopUntil([&] {
+    RECT a{}, b{};
+    GetWindowRect(holder, &a);
+    GetWindowRect(other, &b);
+    return b.left - a.left == 500 && b.top == a.top;
+  }));
+  SetCapture(holder);
+  constexpr LRESULT kCaption = 2;
+  const UINT kButtons[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_NCHITTEST, WM_NCMOUSEMOVE + 1, WM_NCMOUSEMOVE + 2};
+  const std::vector<UINT> buttons(std::begin(kButtons), std::end(kButtons));
+
+  // Off: the clicked window has them.
+  Click(other, 150, 80);
+  ASSERT_TRUE(LoopUntil([&] { return ButtonMessages(other).size() == 2; }));
+  EXPECT_TRUE(MessagesTo(holder, buttons).empty());
+
+  const struct
+  {
+    LRESULT hit;
+    int x, y;
+    std::vector<LoggedMessage> expected;  // what the holder gets after WM_NCHITTEST
+  } cases[] = {
+      {HTCLIENT, 10, 20, {{holder, WM_LBUTTONDOWN, 0, 0x001401FE}, {holder, WM_LBUTTONUP, 0, 0x001401FE}}},
+      {kCaption, 100, 60, {{holder, WM_NCMOUSEMOVE + 1, kCaption, -1}, {holder, WM_NCMOUSEMOVE + 2, kCaption, -1}}},
+  };
+  WINL_SetWindowForwardsMouseToCapture(other, true);
+  for (const auto& c : cases)
+  {
+    MessageLog().clear();
+    gHitCode = c.hit;
+    Click(other, c.x, c.y);
+    ASSERT_TRUE(LoopUntil([&] { return MessagesTo(holder, buttons).size() == 4; })) << c.hit;
+    std::vector<LoggedMessage> got;
+    for (const LoggedMessage& m : MessageLog())
+      if (m.hwnd == holder && m.msg != WM_NCHITTEST &&
+          std::find(buttons.begin(), buttons.end(), m.msg) != buttons.end())
+        got.push_back(m);
+    EXPECT_EQ(MessagesTo(holder, buttons)[0], static_cast<UINT>(WM_NCHITTEST)) << c.hit;
+    ASSERT_EQ(got.size(), 2u) << c.hit;
+    for (size_t i = 0; i < 2; ++i)
+    {
+      EXPECT_EQ(got[i].msg, c.expected[i].msg) << c.hit;
+      EXPECT_EQ(got[i].wParam, c.expected[i].wParam) << c.hit;
+      // Non-client forms carry the screen position, which is not fixed here.
+      if (c.expected[i].lParam != -1)
+      {
+        EXPECT_EQ(got[i].lParam, c.expected[i].lParam) << c.hit;
+      }
+    }
+    EXPECT_TRUE(ButtonMessages(other).empty()) << c.hit;
+  }
+  gHitCode = HTCLIENT;
   ReleaseCapture();
 }
 
