@@ -268,10 +268,14 @@ public:
   // everything in it, following no link (a linked path loses the link
   // only); a missing one is gone already. False (and a log line) on failure.
   bool RemoveFolder(const std::string& path);
+  // Empties the cache; while another editor of the settings folder runs,
+  // its downloads under "cache/db/" stay.
   void RemoveCacheFolder();
   void HoldCacheLock();
-  // True when no other running editor shares this settings folder's cache.
+  // True when no other running editor shares this settings folder's cache;
+  // this editor then holds the cache alone until ShareTheCache().
   bool AloneWithTheCache();
+  void ShareTheCache();
   // Stops and joins the timer, removes the cache, saves the settings and
   // the current sound. Runs once; the destructor calls it.
   void DestroyEditor();

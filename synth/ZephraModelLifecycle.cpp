@@ -219,14 +219,39 @@ bool ZephraModel::RemoveFolder(const std::string& path)
 void ZephraModel::RemoveCacheFolder()
 {
   if (mCachePath.empty()) SetCachePath();
-  (void)RemoveFolder(mCachePath);
+  if (AloneWithTheCache())
+  {
+    (void)RemoveFolder(mCachePath);
+    ShareTheCache();
+    return;
+  }
+  // Another editor of this settings folder is running: the downloads
+  // under "db/" may be its bank's, so only the rest of the cache goes.
+  const int fd = open(mCachePath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (dir == nullptr)
+  {
+    if (fd >= 0) close(fd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = readdir(dir))
+    if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0 && strcmp(entry->d_name, "db") != 0)
+      names.push_back(entry->d_name);
+  closedir(dir);
+  for (const std::string& name : names) (void)RemoveFolder(mCachePath + name);
 }
 
 void ZephraModel::HoldCacheLock()
 {
   const std::string path = FolderOf(mSettingsPath) + "/.cache.lock";
   mCacheLock = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (mCacheLock >= 0 && flock(mCacheLock, LOCK_SH | LOCK_NB) != 0)
+  // Waits out another editor that is emptying the cache this moment: an
+  // editor without its shared lock would pass for absent and could lose
+  // its downloads to the next one that empties the cache.
+  int held = -1;
+  while (mCacheLock >= 0 && (held = flock(mCacheLock, LOCK_SH)) != 0 && errno == EINTR) {}
+  if (mCacheLock >= 0 && held != 0)
   {
     close(mCacheLock);
     mCacheLock = -1;
@@ -239,6 +264,11 @@ bool ZephraModel::AloneWithTheCache()
   // could have shared one either. Taking it exclusively fails while any
   // other editor holds its shared lock.
   return mCacheLock < 0 || flock(mCacheLock, LOCK_EX | LOCK_NB) == 0;
+}
+
+void ZephraModel::ShareTheCache()
+{
+  if (mCacheLock >= 0) (void)flock(mCacheLock, LOCK_SH);
 }
 
 void ZephraModel::DestroyEditor()
@@ -260,8 +290,11 @@ void ZephraModel::DestroyEditor()
   {
     if (mCachePath.empty()) SetCachePath();
     (void)RemoveFolder(mCachePath + "selected/");
-    RemoveCacheFolder();
+    (void)RemoveFolder(mCachePath);
   }
+  // An editor starting now waits for no more than the removal.
+  if (mCacheLock >= 0) close(mCacheLock);
+  mCacheLock = -1;
 
   BASE_MutexLock lock(GetMutex());
   const char* ini = mSettingsPath.c_str();

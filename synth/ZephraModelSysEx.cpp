@@ -187,7 +187,7 @@ void ZephraModel::StartSaveAllFromSynth(bool toCache)
   if (toCache)
   {
     SetCachePath();
-    (void)RemoveFolder(mCachePath);
+    RemoveCacheFolder();
     ::mkdir(mCachePath.c_str(), 0755);
   }
   (void)mTransfer.StartSaveAll(toCache ? mCachePath : mProgramFolder, toCache);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -366,6 +367,71 @@ TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
     EXPECT_EQ(ReadWholeFile(user.File("a.pr3")), "a");
     EXPECT_EQ(ReadWholeFile(user.File("sub/b.pr3")), "b");
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir.File("cache"))));
+  }
+}
+
+// Two editors under one settings folder: a save-all into the cache, or a
+// bank loaded from elsewhere, empties the cache but leaves the downloads a
+// running other editor may be using; alone, the editor empties it all.
+TEST(ZephraSynthLink, EmptyingTheCacheKeepsAnotherEditorsDownloads)
+{
+  const struct { const char* name; bool other; bool saveAll; const char* left; } kCases[] = {
+    {"save-all, another editor runs", true, true, "01.pr3,02_BASS_Deep.pr3,db"},
+    {"save-all, alone", false, true, "01.pr3,02_BASS_Deep.pr3"},
+    {"bank loaded, another editor runs", true, false, "db"},
+    {"bank loaded, alone", false, false, ""},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir home, bank;
+    WriteWholeFile(bank.File("05_Pad.pr3"), MarkerText(kDefaultValues));
+    auto other = c.other ? std::make_unique<TestModel>(home.Path()) : nullptr;
+    const std::string cache = home.File("cache/");
+    fs::create_directories(cache + "db/a1");
+    WriteWholeFile(cache + "db/a1/Lead.pr3", "lead");
+    WriteWholeFile(cache + "09_X.pr3", "x");
+    {
+      TestModel t(home.Path());
+      ZephraModel& e = *t.model;
+      if (!c.saveAll)
+      {
+        EXPECT_TRUE(e.LoadBankListFromFolder(bank.Path() + "/"));
+      }
+      else
+      {
+        e.StartSaveAllFromSynth(true);
+        for (int location = 1; location <= 99; ++location)
+        {
+          e.OnIdle();
+          ASSERT_EQ(t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
+          t.Receive(Dump(location, location == 2 ? "02_BASS_Deep" : ""));
+        }
+        e.OnIdle();
+        e.OnTimerTick();
+        EXPECT_EQ(t.panels->Status().back(), "Finished successfully!");
+        EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), c.other ? 100 : 99);
+        EXPECT_TRUE(fs::exists(cache + "99.pr3"));
+        // Only the names this test looks at are kept for the listing below.
+        for (int location = 3; location <= 99; ++location)
+        {
+          char name[16];
+          snprintf(name, sizeof name, "%02d.pr3", location);
+          fs::remove(cache + name);
+        }
+      }
+      std::vector<std::string> names;
+      std::error_code gone;  // no cache folder at all lists nothing
+      for (const auto& entry : fs::directory_iterator(cache, gone)) names.push_back(entry.path().filename());
+      std::sort(names.begin(), names.end());
+      std::string listing;
+      for (const std::string& n : names) listing += (listing.empty() ? "" : ",") + n;
+      EXPECT_EQ(listing, c.left);
+      if (c.other)
+      {
+        EXPECT_EQ(ReadWholeFile(cache + "db/a1/Lead.pr3"), "lead");
+      }
+    }
   }
 }
 
