@@ -27,7 +27,7 @@ bool WriteAll(int fd, const char* data, size_t size)
 {
   while (size > 0)
   {
-    const ssize_t n = write(fd, data, size);
+    const ssize_t n = BASE_ReplaceFileSystemCalls().write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
     // 0 or an error: a full disk or a size limit; the rest would not fit.
     if (n <= 0) return false;
@@ -38,6 +38,12 @@ bool WriteAll(int fd, const char* data, size_t size)
 }
 }  // namespace
 
+BASE_ReplaceFileCalls& BASE_ReplaceFileSystemCalls()
+{
+  static BASE_ReplaceFileCalls calls{::write, ::fsync, ::close};
+  return calls;
+}
+
 bool BASE_ReplaceFile(const std::string& path, const void* data, size_t size, unsigned mode)
 {
   if (path.empty() || path.back() == '/' || (size > 0 && !data)) return false;
@@ -46,8 +52,11 @@ bool BASE_ReplaceFile(const std::string& path, const void* data, size_t size, un
   if (fd < 0) return false;
   // The bytes must be on the disk before the name points at them, or a
   // crash right after the rename could leave an empty file under it.
-  bool ok = WriteAll(fd, static_cast<const char*>(data), size) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
+  const BASE_ReplaceFileCalls& calls = BASE_ReplaceFileSystemCalls();
+  bool ok = WriteAll(fd, static_cast<const char*>(data), size) && calls.fsync(fd) == 0;
+  // A close can report a write the disk refused late (on a network file
+  // system, say): the file is then not the one meant.
+  ok = calls.close(fd) == 0 && ok;
   ok = ok && rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) (void)unlink(temp.c_str());
   return ok;

@@ -20,6 +20,8 @@
 #include <cstddef>
 #include <string>
 
+#include <sys/types.h>
+
 // mode is the new file's permission bits before the process's umask.
 [[nodiscard]] bool BASE_ReplaceFile(const std::string& path, const void* data, size_t size,
                                     unsigned mode = 0666);
@@ -28,6 +30,17 @@ inline bool BASE_ReplaceFile(const std::string& path, const std::string& text)
 {
   return BASE_ReplaceFile(path, text.data(), text.size());
 }
+
+// The system calls BASE_ReplaceFile makes on its temporary file, so that a
+// test can make a flush or a close fail, or a write come back short, as a
+// network or failing disk does. Tests only; the defaults are the system's.
+struct BASE_ReplaceFileCalls
+{
+  ssize_t (*write)(int fd, const void* data, size_t size);
+  int (*fsync)(int fd);
+  int (*close)(int fd);
+};
+BASE_ReplaceFileCalls& BASE_ReplaceFileSystemCalls();
 
 enum class BASE_ReadResult
 {

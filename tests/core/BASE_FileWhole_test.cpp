@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include <filesystem>
 
@@ -59,6 +63,72 @@ TEST(BASE_ReplaceFile, ReplacesALinkInsteadOfWritingThroughIt)
   // No folder to write in: nothing written, nothing reported as written.
   EXPECT_FALSE(BASE_ReplaceFile(dir.File("missing/prog.pr3"), "x"));
   EXPECT_FALSE(BASE_ReplaceFile(dir.Path() + "/", "x"));
+}
+
+// The system calls of the replace, made to fail or come back short: the
+// call that was given a fault, counted from the first of its kind.
+struct Faults
+{
+  int shortWrite = 0;  // this write call writes 7 bytes only
+  int failedWrite = 0;
+  bool failedFsync = false;
+  bool failedClose = false;
+  int writes = 0;
+};
+Faults gFaults;
+
+ssize_t FaultyWrite(int fd, const void* data, size_t size)
+{
+  const int n = ++gFaults.writes;
+  if (n == gFaults.failedWrite)
+  {
+    errno = EIO;
+    return -1;
+  }
+  return ::write(fd, data, n == gFaults.shortWrite ? std::min<size_t>(size, 7) : size);
+}
+int FaultyFsync(int fd)
+{
+  if (!gFaults.failedFsync) return ::fsync(fd);
+  errno = EIO;
+  return -1;
+}
+// As the system does after a late write error: the descriptor is released
+// all the same and the error reported.
+int FaultyClose(int fd)
+{
+  (void)::close(fd);
+  if (!gFaults.failedClose) return 0;
+  errno = EIO;
+  return -1;
+}
+
+TEST(BASE_ReplaceFile, AFailedFlushOrCloseKeepsTheEarlierFile)
+{
+  struct Case { const char* name; Faults faults; bool ok; } const kCases[] = {
+    {"no fault", {}, true},
+    {"flush fails", {0, 0, true, false}, false},
+    {"close fails", {0, 0, false, true}, false},
+    {"flush and close fail", {0, 0, true, true}, false},
+    {"a short write, then good ones", {1, 0, false, false}, true},
+    {"a short write, then a failed one", {1, 2, false, false}, false},
+    {"the first write fails", {0, 1, false, false}, false},
+  };
+  const std::string text(600, 'n');
+  BASE_ReplaceFileCalls& calls = BASE_ReplaceFileSystemCalls();
+  const BASE_ReplaceFileCalls system = calls;
+  calls = {FaultyWrite, FaultyFsync, FaultyClose};
+  for (const Case& c : kCases)
+  {
+    TempDir dir;
+    const std::string path = dir.File("prog.pr3");
+    WriteWholeFile(path, kEarlier);
+    gFaults = c.faults;
+    EXPECT_EQ(BASE_ReplaceFile(path, text), c.ok) << c.name;
+    EXPECT_EQ(ReadWholeFile(path), c.ok ? text : kEarlier) << c.name;
+    EXPECT_EQ(Leftovers(dir), "prog.pr3;") << c.name;
+  }
+  calls = system;
 }
 
 TEST(BASE_ReadRegularFile, ReadsOnlyBoundedRegularFiles)
