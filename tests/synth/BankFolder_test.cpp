@@ -156,3 +156,82 @@ TEST(BankWrite, StepsAndChecks)
   WriteWholeFile(empty.File("notes.txt"), "x");
   EXPECT_EQ(write.Check(empty.Path() + "/"), BankWriteCheck::kNoPrograms);
 }
+
+// Names that tell a careless parser apart: dots inside the name, the
+// extensions in upper case, names of 12 and 13 characters (the display
+// breaks from 13 on), and numbered files that begin at 03, not 01.
+TEST(BankFolder, LoadExportAndWriteKeepUnusualNames)
+{
+  TempDir src, out;
+  WriteWholeFile(src.File("03_My.Lead.pr3"), Body("lead"));
+  WriteWholeFile(src.File("04_BASS_Bass.PR3"), Body("bass"));
+  WriteWholeFile(src.File("05_Old.PRG"), "5\r\n");
+  WriteWholeFile(src.File("12_ABCDEFGHIJKL.pr3"), Body("twelve"));
+  WriteWholeFile(src.File("13_ABCDEFGHIJKLM.Pr3"), Body("thirteen"));
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, src.Path() + "/"), 5);
+  struct Row { int location; int category; const char* name; const char* display; };
+  const Row kRows[] = {
+    {3, 1, "My.Lead", "My.Lead"},
+    {4, 2, "Bass", "Bass"},
+    {5, 1, "Old", "Old"},
+    {12, 1, "ABCDEFGHIJKL", "ABCDEFGHIJKL"},
+    {13, 1, "ABCDEFGHIJKLM", "ABCDEFGHIJKL\nM"},
+  };
+  for (const Row& r : kRows)
+  {
+    EXPECT_EQ(bank[r.location].empty, 0) << r.location;
+    EXPECT_EQ(bank[r.location].category, r.category) << r.location;
+    EXPECT_STREQ(bank[r.location].name, r.name) << r.location;
+    EXPECT_STREQ(bank[r.location].display, r.display) << r.location;
+  }
+  for (int n : {1, 2, 6, 11, 14}) EXPECT_EQ(bank[n].empty, 1) << n;
+
+  const BankExportResult result = ExportBankListToFolder(bank, out.Path() + "/", true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 5);
+  EXPECT_EQ(result.failed, 0);
+  EXPECT_EQ(ReadWholeFile(out.File("03_My.Lead.pr3")), Body("lead"));
+  EXPECT_EQ(ReadWholeFile(out.File("04_BASS_Bass.pr3")), Body("bass"));
+  EXPECT_EQ(ReadWholeFile(out.File("05_Old.pr3")).substr(0, 7), " 243 \r\n");
+  EXPECT_EQ(ReadWholeFile(out.File("12_ABCDEFGHIJKL.pr3")), Body("twelve"));
+  EXPECT_EQ(ReadWholeFile(out.File("13_ABCDEFGHIJKLM.pr3")), Body("thirteen"));
+  EXPECT_EQ(std::string(bank[13].path), out.File("13_ABCDEFGHIJKLM.pr3"));
+
+  // The write starts at the first file's own location; filling the gaps,
+  // 01 and 02 take the folder's first file.
+  BankWrite write;
+  ASSERT_EQ(write.Check(out.Path() + "/"), BankWriteCheck::kReady);
+  EXPECT_EQ(write.FirstGap(), 1);
+  std::vector<std::pair<int, std::string>> sent;
+  for (BankWriteStep step = write.Begin(false); step.kind == BankWriteStep::kSend; step = write.OnReply(0x21))
+    sent.emplace_back(step.location, step.path.substr(step.path.rfind('/') + 1));
+  EXPECT_EQ(sent, (std::vector<std::pair<int, std::string>>{{3, "03_My.Lead.pr3"},
+                                                            {4, "04_BASS_Bass.pr3"},
+                                                            {5, "05_Old.pr3"},
+                                                            {12, "12_ABCDEFGHIJKL.pr3"},
+                                                            {13, "13_ABCDEFGHIJKLM.pr3"}}));
+  ASSERT_EQ(write.Check(out.Path() + "/"), BankWriteCheck::kReady);
+  BankWriteStep step = write.Begin(true);
+  EXPECT_EQ(step.location, 1);
+  EXPECT_EQ(step.path, out.File("03_My.Lead.pr3"));
+  step = write.OnReply(0x21);
+  EXPECT_EQ(step.location, 2);
+  EXPECT_EQ(step.path, out.File("03_My.Lead.pr3"));
+}
+
+// Saving back into a folder that holds the upper-case spelling: the file
+// gets the canonical lower-case extension and the old spelling goes.
+TEST(BankFolder, SaveBackGivesUpperCaseExtensionsTheCanonicalName)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  WriteWholeFile(folder + "07_BASS_Bass.PR3", Body("seven"));
+  WriteWholeFile(folder + "08_My.Lead.pr3", Body("eight"));
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, folder), 2);
+  EXPECT_EQ(SaveBankListToFolder(bank, folder, folder, nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(folder + "07_BASS_Bass.pr3"), Body("seven"));
+  EXPECT_FALSE(Exists(folder + "07_BASS_Bass.PR3"));
+  EXPECT_EQ(ReadWholeFile(folder + "08_My.Lead.pr3"), Body("eight"));
+  EXPECT_EQ(std::string(bank[8].path), folder + "08_My.Lead.pr3");
+}

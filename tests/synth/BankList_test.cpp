@@ -96,6 +96,12 @@ TEST(BankList, FileNamesInAndOut)
     {"notes.txt", false, 0, 0, ""},
     {"05_12345678901234567890123456789012.pr3", true, 5, 1, "12345678901234567890123456789012"},
     {"05_123456789012345678901234567890123.pr3", false, 0, 0, ""},
+    // Dots inside the name, and the extensions in upper case.
+    {"05_My.Lead.pr3", true, 5, 1, "My.Lead"},
+    {"06_BASS_My.Lead.pr3.pr3", true, 6, 2, "My.Lead.pr3"},
+    {"07_Bass.PR3", true, 7, 1, "Bass"},
+    {"08_GTR_Old.PRG", true, 8, 3, "Old"},
+    {"09_Pad.Pr3", true, 9, 1, "Pad"},
   };
   for (const Case& c : kCases)
   {
@@ -123,6 +129,8 @@ TEST(BankList, FileNamesInAndOut)
     {0, 1, "X", nullptr},
     {3, 1, "..", nullptr},
     {3, 1, "", nullptr},
+    {5, 1, "My.Lead", "05_My.Lead.pr3"},
+    {6, 2, "My.Lead.pr3", "06_BASS_My.Lead.pr3.pr3"},
   };
   for (const Out& c : kOut)
   {
@@ -141,7 +149,11 @@ TEST(BankList, DisplayBreaksLines)
 {
   struct Case { const char* name; const char* display; };
   const Case kCases[] = {
+    {"Short name1", "Short name1"},
     {"Short name12", "Short name12"},
+    {"Short name123", "Short\nname123"},
+    {"ABCDEFGHIJKL", "ABCDEFGHIJKL"},
+    {"ABCDEFGHIJKLM", "ABCDEFGHIJKL\nM"},
     {"ABCD_EFGHIJKLMNOPQ", "ABCD\nEFGHIJKLMNOPQ"},
     {"ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKL\nMNOPQRST"},
     {"Warm Pad_with_long tail", "Warm\nPad_with\nlong tail"},

@@ -314,6 +314,33 @@ TEST(ProgramDatabaseReplies, RecordsComeStraightFromEachElement)
   EXPECT_FALSE(MakeDatabaseRecord(r, 0, 1, "n", "https://" + std::string(248, 'l'), true));
 }
 
+// Names whose order changes with case: the list compares them in upper
+// case, so "alpha" comes before "Beta" and "_" after the letters ("AB"
+// before "a_b", where lower case would put "_" first); names equal but for
+// case keep the server's order, and ".." stays first.
+TEST(ProgramDatabaseReplies, NamesSortWithoutCase)
+{
+  const struct { const char* name; std::vector<std::string> in, out; } kCases[] = {
+    {"case mixed", {"zeta", "Beta", "alpha", "Zed", "bass"}, {"alpha", "bass", "Beta", "Zed", "zeta"}},
+    {"underscore", {"a_b", "AB", "Aa"}, {"Aa", "AB", "a_b"}},
+    {"equal but for case", {"pad", "PAD", "Pad"}, {"pad", "PAD", "Pad"}},
+    {"dots and extensions", {"My.Lead.pr3", "my lead.PR3", "MY.lead"}, {"my lead.PR3", "MY.lead", "My.Lead.pr3"}},
+    {"parent first", {"a", "..", "A"}, {"..", "a", "A"}},
+  };
+  for (const auto& c : kCases)
+  {
+    std::vector<DatabaseListRecord> list;
+    for (const std::string& n : c.in)
+    {
+      DatabaseListRecord r;
+      ASSERT_TRUE(MakeDatabaseRecord(r, 0, 1, n, "https://x/y", true));
+      list.push_back(r);
+    }
+    SortDatabaseList(list);
+    EXPECT_EQ(Names(list), c.out) << c.name;
+  }
+}
+
 // The repeated-page guard holds on the file list as on the program list: a
 // server that answers every page of media alike is asked twice, not fifty
 // times, and lists each file once.

@@ -21,6 +21,13 @@ const char* kNoServerText =
 
 std::string Body(const char* tag) { return std::string(" 243 \r\n") + tag + "\r\n"; }
 
+std::string Repeated(const std::string& text, int times)
+{
+  std::string all;
+  for (int i = 0; i < times; ++i) all += text;
+  return all;
+}
+
 // The names in folder, sorted, joined by ",".
 std::string Listing(const std::string& folder)
 {
@@ -149,6 +156,33 @@ TEST_F(BankExport, DatabaseEntriesAreDownloadedFirst)
   EXPECT_EQ(std::string(M().Bank()[10].path), host + "/files/10_Missing.pr3");
   ASSERT_EQ(Boxes().size(), 3u);
   EXPECT_EQ(Boxes()[2], "1 Program(s) could not be exported!");
+}
+
+// Downloads whose names carry dots and upper-case extensions: each is
+// cached under its own name and exported under the entry's canonical one,
+// a ".PRG" converted, a ".PR3" copied byte for byte.
+TEST_F(BankExport, DownloadsWithDotsAndUpperCaseExtensionsExport)
+{
+  DatabaseServer* server = DatabaseServer::Get();
+  if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
+  server->Control(R"({"files": {"My.Lead.pr3": " 243 \r\n1\r\n", "Bass.PR3": " 243 \r\n2\r\n",
+                                 "Old.PRG": ")" + Repeated("5\\r\\n", 121) + R"("}})");
+  ASSERT_TRUE(WritePrivateProfileString("dbase", "server", server->Host().c_str(),
+                                        (mDir.Path() + "/settings.ini").c_str()));
+  M().SetDatabaseCaFile(server->CaFile());
+  const std::string host = "https://" + server->Host();
+  ASSERT_TRUE(M().Bank().SetProgram(3, host + "/files/My.Lead.pr3", 1, "My.Lead"));
+  ASSERT_TRUE(M().Bank().SetProgram(4, host + "/files/Bass.PR3", 2, "Bass"));
+  ASSERT_TRUE(M().Bank().SetProgram(5, host + "/files/Old.PRG", 1, "Old"));
+  TempDir out;
+  EXPECT_TRUE(M().ExportBankListToFolder(out.Path() + "/", true, 0));
+  EXPECT_EQ(Listing(out.Path()), "03_My.Lead.pr3,04_BASS_Bass.pr3,05_Old.pr3");
+  EXPECT_EQ(ReadWholeFile(out.File("05_Old.pr3")).substr(0, 10), " 243 \r\n 5 ");
+  EXPECT_EQ(ReadWholeFile(out.File("03_My.Lead.pr3")), " 243 \r\n1\r\n");
+  EXPECT_EQ(ReadWholeFile(out.File("04_BASS_Bass.pr3")), " 243 \r\n2\r\n");
+  EXPECT_EQ(ReadWholeFile(DownloadFolder(Cache(), host + "/files/My.Lead.pr3") + "My.Lead.pr3"), " 243 \r\n1\r\n");
+  EXPECT_EQ(ReadWholeFile(DownloadFolder(Cache(), host + "/files/Bass.PR3") + "Bass.PR3"), " 243 \r\n2\r\n");
+  EXPECT_TRUE(Boxes().empty());
 }
 
 // The write-all's export into the cache: location 3's own "03_Lead.pr3" and
