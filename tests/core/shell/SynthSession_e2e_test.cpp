@@ -129,9 +129,9 @@ bool PassThrough(RunningEditor& editor, const SimBytes& message)
   return false;
 }
 
-// The fader moves 34 values for 12 pixels: the first drag ends at 34, the
-// second at 68. The keyboard selects NRPN LSB 7 between them; had the
-// editor kept its remembered address, the second drag's values would land
+// The fader moves 17 values for 6 pixels: the first drag ends at 34, the
+// second at 51 halfway and at 68. The keyboard selects NRPN LSB 7 after them; had the editor
+// kept its remembered address, the second drag's later values would land
 // on value 7 as bare data entries.
 TEST(SynthSession, KeyboardAddressSelectBetweenTwoDragsLeavesBothOnTheirValue)
 {
@@ -144,16 +144,27 @@ TEST(SynthSession, KeyboardAddressSelectBetweenTwoDragsLeavesBothOnTheirValue)
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 34; }, 10))
     << "the first drag left " << SynthValue(editor, kVolume);
 
+  // A press on a control already makes the next change restate its
+  // address, so the select comes within the second drag, after its first
+  // changes: the one after it is where a remembered address would go wrong.
+  const auto [x, y] = editor.GuiPoint(kFaderX, kFaderZeroY - 12);
+  editor.MoveTo(x, y);
+  editor.Xdotool("mousedown 1");
+  for (int step = 1; step <= 6; ++step) editor.MoveTo(x, y - step);
+  const bool moved = RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 51; }, 10);
   editor.ClearHeard();
   const SimBytes select = {0xB0, 0x62, kSelectedByKeyboard};
-  ASSERT_TRUE(PassThrough(editor, select)) << "the keyboard's select never reached the synth";
-  editor.DragGui(kFaderX, kFaderZeroY - 12, kFaderX, kFaderZeroY - 24);
+  const bool passed = moved && PassThrough(editor, select);
+  for (int step = 7; step <= 12; ++step) editor.MoveTo(x, y - step);
+  editor.Xdotool("mouseup 1");
+  ASSERT_TRUE(moved) << "the second drag's first half left " << SynthValue(editor, kVolume);
+  ASSERT_TRUE(passed) << "the keyboard's select never reached the synth";
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 68; }, 10))
     << "the second drag left " << SynthValue(editor, kVolume);
   EXPECT_EQ(SynthValue(editor, kSelectedByKeyboard), 0);
 
-  // The select, then the second drag's first change with its whole
-  // address, and its last value.
+  // The select, then the second drag's next change with its whole address,
+  // and its last value.
   const std::vector<SimBytes> heard = editor.Heard();
   ASSERT_GE(heard.size(), 4u);
   EXPECT_EQ(heard[0], select);
