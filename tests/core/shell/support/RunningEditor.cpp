@@ -7,6 +7,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <rtmidi/RtMidi.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -92,6 +94,22 @@ std::vector<std::pair<int, int>> Runs(const std::vector<bool>& ink, int gap)
   return runs;
 }
 
+// The full name of the output port whose name holds part, as a MIDI input
+// (the editor's keyboard input among them) lists it; "" when there is none.
+std::string ReadablePortName(const char* part)
+{
+  try
+  {
+    RtMidiIn lister(RtMidi::UNIX_JACK, "Zephra test port lister");
+    for (unsigned i = 0; i < lister.getPortCount(); ++i)
+      if (lister.getPortName(i).find(part) != std::string::npos) return lister.getPortName(i);
+  }
+  catch (const RtMidiError&)
+  {
+  }
+  return "";
+}
+
 // Menus and message boxes close while the harness reads them: a window
 // gone between listing and reading must read as nothing, not end the test
 // process, which Xlib's default handler does on any error.
@@ -115,6 +133,7 @@ RunningEditor::~RunningEditor()
   // cycle, which in sync mode then stalls every client for minutes: end it
   // as a session does, and kill it only when it does not end.
   if (Running()) Stop(SIGTERM, 10);
+  mKeyboard.reset();
   mSynth.reset();
   StopDisplay();
 }
@@ -226,6 +245,16 @@ bool RunningEditor::Start(std::string& error)
     // The editor's input hears the synth's output, and the other way round.
     ReplaceAll(settings, "{synth-in}", mSynth->OutputName());
     ReplaceAll(settings, "{synth-out}", mSynth->InputName());
+    if (mSetup.keyboard)
+    {
+      mKeyboard = std::make_unique<SynthSim>();
+      if (!mKeyboard->OpenAsKeyboard(error))
+      {
+        error = "no JACK server: " + error;
+        return false;
+      }
+      ReplaceAll(settings, "{keyboard}", ReadablePortName(SynthSim::kKeyboardPortName));
+    }
     if (settings.find("[midi]") == std::string::npos)
       settings += "\n[midi]\ninBdev=off\nindev=" + mSynth->OutputName() + "\noutdev=" + mSynth->InputName() + "\n";
   }
@@ -326,6 +355,15 @@ bool RunningEditor::WaitUntil(const std::function<bool()>& ready, double seconds
   return true;
 }
 
+long RunningEditor::ResidentKiB()
+{
+  if (!Running()) return -1;
+  std::ifstream in("/proc/" + std::to_string(mPid) + "/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  return -1;
+}
+
 // ---- windows ----
 
 RunningEditor::Rect RunningEditor::WindowRect(unsigned long window) const
@@ -375,6 +413,8 @@ std::vector<unsigned long> RunningEditor::OtherWindows() const
   if (children) XFree(children);
   return windows;
 }
+
+void RunningEditor::FocusMain() { Xdotool("windowfocus --sync " + std::to_string(mMainWindow)); }
 
 // ---- input ----
 

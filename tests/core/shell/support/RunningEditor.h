@@ -31,6 +31,10 @@ struct RunningEditorSetup
   int screenWidth = 2400;
   int screenHeight = 1800;
   bool synth = true;
+  // With the synth on, a second sim playing a controller keyboard from a
+  // port of its own (Keyboard()); "{keyboard}" is replaced by that port's
+  // name as the editor's keyboard input lists it.
+  bool keyboard = false;
   // More environment for the program, NAME and value.
   std::vector<std::pair<std::string, std::string>> env;
 };
@@ -70,6 +74,8 @@ public:
   // The text of settings.ini now ("" when there is none).
   std::string SettingsText() const;
   SynthSim& Synth() { return *mSynth; }
+  // The controller keyboard of setup.keyboard.
+  SynthSim& Keyboard() { return *mKeyboard; }
   // What the synth heard since the last ClearHeard, in order.
   std::vector<SimBytes> Heard();
   void ClearHeard();
@@ -87,8 +93,14 @@ public:
   // stalls every other client for minutes.
   int Stop(int signal = 15, double seconds = 10);
 
+  // Resident memory of the program now (VmRSS), in KiB; -1 once it ended.
+  long ResidentKiB();
+
   // ---- windows ----
   unsigned long MainWindow() const { return mMainWindow; }
+  // Gives the main window the keyboard focus (there is no window manager
+  // to give it on a click).
+  void FocusMain();
   // A window's place and size on the screen (there is no window manager,
   // so no frame: the window is its client area); empty for a window that
   // is gone.
@@ -156,6 +168,7 @@ private:
   RunningEditorSetup mSetup;
   TempDir mHome;
   std::unique_ptr<SynthSim> mSynth;
+  std::unique_ptr<SynthSim> mKeyboard;
   pid_t mPid = 0;  // negative once the program has ended and been reaped
   int mExitStatus = 0;
   pid_t mDisplayPid = 0;
