@@ -85,6 +85,11 @@ function(zephra_test_executable exe labels lock)
   add_executable(${exe} ${T_UNPARSED_ARGUMENTS})
   target_link_libraries(${exe} PRIVATE ${T_LIBS} zephra_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
   set(props TIMEOUT 300)
+  if(labels STREQUAL "e2e")
+    # The program under the address checker on two cores, with the synth's
+    # replies paced as a cable paces them, can take minutes for one case.
+    set(props TIMEOUT 600)
+  endif()
   if(labels)
     list(APPEND props LABELS ${labels})
   endif()
