@@ -19,6 +19,7 @@ namespace
 struct GuiPoint { int x, y; };
 constexpr GuiPoint kSave{523, 47};
 constexpr GuiPoint kDisk{51, 47}, kLocalFolder{87, 47}, kDatabase{227, 47};
+constexpr GuiPoint kLoadBank{437, 47}, kToSynth{607, 76};
 constexpr GuiPoint kScrollTop{284, 128}, kScrollEnd{284, 764};
 GuiPoint BrowserRow(int row) { return {120, 125 + 14 * row}; }
 GuiPoint Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
@@ -237,5 +238,87 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
            if (got[k] != expected[k]) diff += " [" + std::to_string(k) + "] " + std::to_string(got[k]) + " not " + std::to_string(expected[k]);
          return diff;
        }();
+}
+
+// The button of an alert captioned caption; -1 when it has none.
+int ButtonOf(const RunningEditor::Alert& alert, const std::string& caption)
+{
+  for (size_t i = 0; i < alert.buttons.size(); ++i)
+    if (alert.buttons[i] == caption) return static_cast<int>(i);
+  return -1;
+}
+
+// The synth's location display lies under the manager's buttons while the
+// manager is shown; what follows a bank write there is the tile of the
+// location being written, lit until the synth acknowledges it.
+TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
+{
+  const std::string bank = work.File("bank");
+  mkdir(bank.c_str(), 0755);
+  const char* names[] = {"01_One.pr3", "02_Two.pr3", "03_Three.pr3", "04_Four.pr3", "05_Five.pr3"};
+  for (int n = 1; n <= 5; ++n) WriteFile(bank + "/" + names[n - 1], ProgramText(ProgramOf(1040 + n)));
+  START_OR_SKIP(bank + "/01_One.pr3");
+  std::vector<RunningEditor::Rect> tiles;
+  for (int n = 1; n <= 5; ++n)
+  {
+    const auto [x, y] = At({308 + 82 * n, 108});
+    tiles.push_back({x, y, 80, 66});
+  }
+  const auto grabTiles = [&] {
+    std::vector<std::vector<uint32_t>> now;
+    for (const auto& t : tiles) now.push_back(editor->Grab(t));
+    return now;
+  };
+  const std::vector<std::vector<uint32_t>> empty = grabTiles();
+  Click(kLoadBank);
+  // The chooser opens on the folder itself (see the sibling case for why
+  // the path is relative).
+  ASSERT_TRUE(ChooseFolder("../bank"));
+  // Loaded: the chooser gone (its white not left on the tiles), every tile
+  // shows its name, and no more changes come.
+  std::vector<std::vector<uint32_t>> last;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<std::vector<uint32_t>> now = grabTiles();
+    bool named = editor->OtherWindows().empty() && std::count(now[0].begin(), now[0].end(), 0xFFFFFFu) == 0;
+    for (size_t i = 0; i < now.size(); ++i) named = named && now[i] != empty[i];
+    const bool still = now == last;
+    last = now;
+    return named && still;
+  }, 10));
+  const std::vector<std::vector<uint32_t>> unlit = last;
+  Picture("e2e-manager-bank-loaded");
+
+  // A synth on a slow line: each write takes the better part of a second,
+  // long enough to see every tile lit.
+  editor->Synth().PaceLikeMidi(400);
+  Click(kToSynth);
+  RunningEditor::Alert alert;
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  const int ok = ButtonOf(alert, "Yes");
+  ASSERT_GE(ok, 0) << alert.text;
+  ASSERT_TRUE(editor->Answer(alert, ok));
+  // The question's box may lie over the tiles until it is gone.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, 5));
+
+  // The order in which tiles light: each new state of the five, recorded.
+  std::vector<std::string> seen;
+  RunningEditor::WaitUntil([&] {
+    std::string lit;
+    for (size_t i = 0; i < tiles.size(); ++i)
+      if (editor->Grab(tiles[i]) != unlit[i]) lit += std::to_string(i + 1);
+    if (seen.empty() || seen.back() != lit) seen.push_back(lit);
+    if (lit == "3") Picture("e2e-manager-bank-writing");
+    return editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[4].values) == Sent(ProgramOf(1045)); });
+  }, 30);
+  // Before the first tile lights the state is "", and the last may stay
+  // lit a moment after its acknowledgement.
+  if (!seen.empty() && seen.front().empty()) seen.erase(seen.begin());
+  EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+  for (int n = 1; n <= 5; ++n)
+    EXPECT_EQ(editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[n - 1].values); }), Sent(ProgramOf(1040 + n)))
+      << "location " << n;
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  Picture("e2e-manager-bank-written");
+  EXPECT_TRUE(editor->Answer(alert, 0)) << alert.text;
 }
 }  // namespace
