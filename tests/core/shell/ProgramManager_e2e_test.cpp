@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <set>
 
 namespace
@@ -17,6 +18,9 @@ namespace
 // GUI points of the manager's controls (unscaled layout).
 struct GuiPoint { int x, y; };
 constexpr GuiPoint kSave{523, 47};
+constexpr GuiPoint kDisk{51, 47}, kLocalFolder{87, 47}, kDatabase{227, 47};
+constexpr GuiPoint kLoadBank{437, 47}, kToSynth{607, 76};
+constexpr GuiPoint kScrollTop{284, 128}, kScrollEnd{284, 764};
 GuiPoint BrowserRow(int row) { return {120, 125 + 14 * row}; }
 GuiPoint Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
 
@@ -75,7 +79,12 @@ struct Manager : ::testing::Test
   // Chooses folder in the folder chooser the program shows now.
   bool ChooseFolder(const std::string& folder)
   {
-    if (!RunningEditor::WaitUntil([&] { return !editor->OtherWindows().empty(); }, 10)) return false;
+    // The chooser itself, not a passing menu or tooltip: a large window.
+    const auto chooserUp = [&] {
+      const std::vector<unsigned long> others = editor->OtherWindows();
+      return !others.empty() && editor->WindowRect(others.back()).w >= 300;
+    };
+    if (!RunningEditor::WaitUntil(chooserUp, 10)) return false;
     editor->Key("ctrl+l");
     editor->Type(folder);
     editor->Key("Return");
@@ -155,5 +164,162 @@ TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
   bool nrpn = false;
   for (const SimBytes& m : editor->Heard()) nrpn = nrpn || m == SimBytes{0xB0, 0x06, 0x65};
   EXPECT_TRUE(nrpn);
+}
+
+// The values the synth holds for its edited program, and those of a
+// program the same way: the ones that travel, 0..169.
+constexpr int kSent = 170;
+std::array<int32_t, kSent> Sent(const std::array<int32_t, kProgramSize>& values)
+{
+  std::array<int32_t, kSent> sent{};
+  std::copy_n(values.begin(), kSent, sent.begin());
+  return sent;
+}
+std::array<int32_t, kSent> Edited(RunningEditor& editor)
+{
+  return editor.Synth().With([](SynthSimModel& m) { return Sent(m.edit.values); });
+}
+// Folder of programs "p000.pr3"... holding ProgramOf(first), ProgramOf(first + 1)...
+void WriteFolder(const std::string& folder, int programs, int first)
+{
+  mkdir(folder.c_str(), 0755);
+  for (int i = 0; i < programs; ++i)
+  {
+    char name[16];
+    snprintf(name, sizeof name, "/p%03d.pr3", i);
+    WriteFile(folder + name, ProgramText(ProgramOf(first + i)));
+  }
+}
+
+TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
+{
+  const std::string first = work.File("first"), second = work.File("second");
+  WriteFolder(first, 200, 0);
+  WriteFolder(second, 150, 1040);
+  START_OR_SKIP(first + "/p000.pr3");
+  Picture("e2e-manager-browser");
+  // The bar shows for 201 records; dragged to its end, the last row is the
+  // last program.
+  const auto [tx, ty] = At(kScrollTop);
+  const auto [ex, ey] = At(kScrollEnd);
+  const uint32_t before = editor->Pixel(tx, ty);
+  editor->Drag(tx, ty, ex, ey);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(tx, ty) != before; }, 5)) << "the scroll bar did not move";
+  Picture("e2e-manager-scrolled");
+
+  // DISK, then LOCAL FOLDER: the sibling folder from the folder chooser.
+  Click(kDisk);
+  const auto [rx, ry] = At(BrowserRow(1));
+  const RunningEditor::Rect rowOne{rx - 90, ry - 5, 200, 10};
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(rx - 90, ry) == editor->Pixel(rx + 100, ry); }, 5));
+  const std::vector<uint32_t> emptyRow = editor->Grab(rowOne);
+  // The browser's frame, under the chooser while it is open.
+  const auto [fx, fy] = At({14, 200});
+  const uint32_t frame = editor->Pixel(fx, fy);
+  Picture("e2e-manager-folder-choice");
+  Click(kLocalFolder);
+  // The chooser opens on the program folder, "first"; a path relative to
+  // it leaves the location field's completion of the crowded /tmp no part
+  // to play.
+  ASSERT_TRUE(ChooseFolder("../second"));
+  ASSERT_TRUE(RunningEditor::WaitUntil(
+    [&] { return editor->Pixel(fx, fy) == frame && editor->Grab(rowOne) != emptyRow; }, 5));
+  Picture("e2e-manager-sibling");
+  editor->ClearHeard();
+  // Rows "[..]", "p000", "p001"...: the second row is the folder's first
+  // program.
+  DoubleClick(BrowserRow(1));
+  const auto expected = Sent(ProgramOf(1040));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Edited(*editor) == expected; }, 10))
+    << [&] {
+         std::string diff;
+         const auto got = Edited(*editor);
+         for (int k = 0; k < kSent; ++k)
+           if (got[k] != expected[k]) diff += " [" + std::to_string(k) + "] " + std::to_string(got[k]) + " not " + std::to_string(expected[k]);
+         return diff;
+       }();
+}
+
+// The button of an alert captioned caption; -1 when it has none.
+int ButtonOf(const RunningEditor::Alert& alert, const std::string& caption)
+{
+  for (size_t i = 0; i < alert.buttons.size(); ++i)
+    if (alert.buttons[i] == caption) return static_cast<int>(i);
+  return -1;
+}
+
+// The synth's location display lies under the manager's buttons while the
+// manager is shown; what follows a bank write there is the tile of the
+// location being written, lit until the synth acknowledges it.
+TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
+{
+  const std::string bank = work.File("bank");
+  mkdir(bank.c_str(), 0755);
+  const char* names[] = {"01_One.pr3", "02_Two.pr3", "03_Three.pr3", "04_Four.pr3", "05_Five.pr3"};
+  for (int n = 1; n <= 5; ++n) WriteFile(bank + "/" + names[n - 1], ProgramText(ProgramOf(1040 + n)));
+  START_OR_SKIP(bank + "/01_One.pr3");
+  std::vector<RunningEditor::Rect> tiles;
+  for (int n = 1; n <= 5; ++n)
+  {
+    const auto [x, y] = At({308 + 82 * n, 108});
+    tiles.push_back({x, y, 80, 66});
+  }
+  const auto grabTiles = [&] {
+    std::vector<std::vector<uint32_t>> now;
+    for (const auto& t : tiles) now.push_back(editor->Grab(t));
+    return now;
+  };
+  const std::vector<std::vector<uint32_t>> empty = grabTiles();
+  Click(kLoadBank);
+  // The chooser opens on the folder itself (see the sibling case for why
+  // the path is relative).
+  ASSERT_TRUE(ChooseFolder("../bank"));
+  // Loaded: the chooser gone (its white not left on the tiles), every tile
+  // shows its name, and no more changes come.
+  std::vector<std::vector<uint32_t>> last;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<std::vector<uint32_t>> now = grabTiles();
+    bool named = editor->OtherWindows().empty() && std::count(now[0].begin(), now[0].end(), 0xFFFFFFu) == 0;
+    for (size_t i = 0; i < now.size(); ++i) named = named && now[i] != empty[i];
+    const bool still = now == last;
+    last = now;
+    return named && still;
+  }, 10));
+  const std::vector<std::vector<uint32_t>> unlit = last;
+  Picture("e2e-manager-bank-loaded");
+
+  // A synth on a slow line: each write takes the better part of a second,
+  // long enough to see every tile lit.
+  editor->Synth().PaceLikeMidi(400);
+  Click(kToSynth);
+  RunningEditor::Alert alert;
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  const int ok = ButtonOf(alert, "Yes");
+  ASSERT_GE(ok, 0) << alert.text;
+  ASSERT_TRUE(editor->Answer(alert, ok));
+  // The question's box may lie over the tiles until it is gone.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, 5));
+
+  // The order in which tiles light: each new state of the five, recorded.
+  std::vector<std::string> seen;
+  RunningEditor::WaitUntil([&] {
+    std::string lit;
+    for (size_t i = 0; i < tiles.size(); ++i)
+      if (editor->Grab(tiles[i]) != unlit[i]) lit += std::to_string(i + 1);
+    if (seen.empty() || seen.back() != lit) seen.push_back(lit);
+    if (lit == "3") Picture("e2e-manager-bank-writing");
+    return editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[4].values) == Sent(ProgramOf(1045)); });
+  }, 30);
+  // Between an acknowledgement and the next send no tile may be lit for a
+  // moment: only the lit ones count, each alone and in order.
+  seen.erase(std::remove(seen.begin(), seen.end(), std::string()), seen.end());
+  seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+  for (int n = 1; n <= 5; ++n)
+    EXPECT_EQ(editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[n - 1].values); }), Sent(ProgramOf(1040 + n)))
+      << "location " << n;
+  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  Picture("e2e-manager-bank-written");
+  EXPECT_TRUE(editor->Answer(alert, 0)) << alert.text;
 }
 }  // namespace
