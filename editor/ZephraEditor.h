@@ -235,7 +235,6 @@ private:
   void PutManagerAway();
   // The load, save and write selectors all hold path.
   void SetSelectorsTo(const std::string& path);
-  void LoadAndSend(const std::string& path);
 
   // ---- the program manager (ZephraManagerCases.cpp) ----
   // The manager's action for a parameter 307..340 while the manager is

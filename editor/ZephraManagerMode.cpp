@@ -28,11 +28,6 @@ void ZephraEditor::SetSelectorsTo(const std::string& path)
       selector->SetLastSelectedFileFromPlug(path.c_str());
 }
 
-void ZephraEditor::LoadAndSend(const std::string& path)
-{
-  if (LoadProgramFile(path.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
-}
-
 void ZephraEditor::ShowManager()
 {
   if (ManagerMode()) return;
@@ -89,7 +84,7 @@ void ZephraEditor::PutManagerAway()
     if (SelectedFile(SkinRef::kSaveSelector) == path) return;
     SetSelectorsTo(path);
     const std::string name = std::string(bank[location].name) + ".pr3";
-    LoadAndSend(path);
+    LoadAndSendProgram(path);
     SetOnlyFolderFile(name);
     return;
   }
@@ -99,5 +94,5 @@ void ZephraEditor::PutManagerAway()
   mLastNrpnIndex = kNrpnNoneSent;
   ScanProgramFolder(mRememberedFile.c_str());
   SetSelectorsTo(mRememberedFile);
-  LoadAndSend(mRememberedFile);
+  LoadAndSendProgram(mRememberedFile);
 }

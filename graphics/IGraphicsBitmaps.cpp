@@ -132,6 +132,10 @@ struct RescaleJob
   std::vector<IBitmap*> layouts;
   RAST_IndexedImage newKept;
   bool failed = false;
+  // The pixels of the scale before went aside for this job: a failed job
+  // puts them back, with the scales they had.
+  bool setAside = false;
+  double scaleBefore = 0, previousScaleBefore = 0;
 };
 
 // Decodes or expands the job's source and resamples it into the shared
@@ -319,14 +323,17 @@ void IGraphics::RescaleBitmaps(double scale)
       jobOf[record->mData] = SIZE_MAX;
       continue;
     }
+    RescaleJob job;
+    job.scaleBefore = cached->scale;
+    job.previousScaleBefore = cached->previousScale;
     if (pixels && cached->scale > 0 && cached->scale != scale)
     {
       if (!cached->previous) cached->previous = std::make_unique<RAST_MemBitmap>(0, 0, 4);
       pixels->swapContents(*cached->previous);
       cached->previousScale = cached->scale;
+      job.setAside = true;
     }
     cached->scale = scale;
-    RescaleJob job;
     job.cached = cached;
     job.name = entry.name;
     job.layouts.push_back(record);
@@ -353,6 +360,13 @@ void IGraphics::RescaleBitmaps(double scale)
     if (job.failed)
     {
       syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", job.name.c_str());
+      // The records keep the pixels and size they had.
+      if (job.setAside)
+      {
+        static_cast<RAST_MemBitmap*>(cached.pixels.get())->swapContents(*cached.previous);
+        cached.scale = job.scaleBefore;
+        cached.previousScale = job.previousScaleBefore;
+      }
       // A file that broke before its first rescale leaves only the
       // placeholder: its records shrink to nothing, which draws nothing.
       if (cached.placeholder)

@@ -16,8 +16,6 @@
 
 namespace
 {
-bool IsAddress(const char* path) { return strncmp(path, "https://", 8) == 0; }
-
 std::string FolderPart(const std::string& path)
 {
   const size_t slash = path.rfind('/');
@@ -65,7 +63,7 @@ void RemoveFileIn(const std::string& folder, const std::string& name)
 // whether it then points at a copy is the caller's choice.
 bool ResolveAddress(const BankEntry& e, const BankFetch& fetch, std::string& source)
 {
-  if (!IsAddress(e.path))
+  if (!IsDatabaseAddress(e.path))
   {
     source = e.path;
     return true;
@@ -82,6 +80,8 @@ void SetPath(BankEntry& e, const std::string& path)
   memcpy(e.path, path.data(), std::min(path.size(), sizeof e.path - 1));
 }
 }  // namespace
+
+bool IsDatabaseAddress(const std::string& path) { return path.compare(0, 8, "https://") == 0; }
 
 int LoadBankListFromFolder(BankList& list, const std::string& folder)
 {
@@ -181,7 +181,7 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
       ++failed;
       continue;
     }
-    if (!IsAddress(e.path) && NamePart(e.path) == fileName && FolderPart(e.path) == folder) continue;
+    if (!IsDatabaseAddress(e.path) && NamePart(e.path) == fileName && FolderPart(e.path) == folder) continue;
     std::string source, text;
     if (!ResolveAddress(e, fetch, source) || !ExportFileText(source, text))
     {

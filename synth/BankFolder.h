@@ -18,6 +18,9 @@
 // written. False on any failure (the entry then keeps its address).
 using BankFetch = std::function<bool(const std::string& address, std::string& cachedPath)>;
 
+// True for a program-database address ("https://…") rather than a file.
+bool IsDatabaseAddress(const std::string& path);
+
 // Empties list and fills it from folder (ending in "/"): each program file
 // whose name carries a location 1..99 goes there, in the names' numeric
 // order, so a later file for a location replaces an earlier one. Files whose

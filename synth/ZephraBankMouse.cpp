@@ -97,7 +97,7 @@ void ZephraModel::RemoveOrOverwritePrograms(double rowValue)
     GetParam(kParamManagerUnselectAll)->SetPlain(0);
     const std::string path = entry.path;
     // A database entry loads once its download is in, off this thread.
-    if (path.compare(0, 8, "https://") == 0)
+    if (IsDatabaseAddress(path))
       LoadRemoteProgram(path, location);
     else
       LoadAndSendProgram(path);
@@ -262,7 +262,7 @@ bool ZephraModel::BrowserClick(int row, std::string& link, bool& opensCategory)
   Manager().SetPlayNoteEnabled(true);
   mLastNrpnIndex = kNrpnNoneSent;
   const std::string path = record.remote ? std::string(record.link) : InFolder(mBrowserFolder, record.name);
-  if (path.compare(0, 8, "https://") == 0)
+  if (IsDatabaseAddress(path))
     LoadRemoteProgram(path, 0);
   else
     LoadAndSendProgram(path);

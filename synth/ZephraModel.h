@@ -463,6 +463,8 @@ protected:
   bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
   // The database with a server, or the message that none is set.
   bool DatabaseOrSay(ProgramDatabase& database);
+  // Loads the program file into the editor and, when it reads, sends it.
+  void LoadAndSendProgram(const std::string& path);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
   // Hands a short message to the output, through the send tap.
@@ -585,7 +587,6 @@ private:
   void FetchBankAddressesUnlocked(bool selectedOnly, int single);
   // Tells the user how many entries an export or save-back lost.
   void ReportBankFailures(int failed, const char* what);
-  void LoadAndSendProgram(const std::string& path);
   // Downloads a database program as a job, then loads and sends it; from
   // bank row location (1..99), which then points at the download if it
   // still holds that address, or from the browser (0).

@@ -15,8 +15,6 @@ namespace
 {
 constexpr int kBrowserRows = 47;
 
-bool IsAddress(const std::string& path) { return path.compare(0, 8, "https://") == 0; }
-
 bool IsRegularFile(const std::string& path)
 {
   struct stat info;
@@ -122,7 +120,7 @@ std::vector<std::string> ZephraModel::BankAddressesToFetch(bool selectedOnly, in
   for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
   {
     const BankEntry& e = mBankList[n];
-    if (e.empty || !IsAddress(e.path) || (selectedOnly && !e.selected)) continue;
+    if (e.empty || !IsDatabaseAddress(e.path) || (selectedOnly && !e.selected)) continue;
     if (single >= kBankFirstLocation && n != single) continue;
     const auto known = mDownloaded.find(e.path);
     if (known == mDownloaded.end() || !IsRegularFile(known->second)) addresses.insert(e.path);

@@ -78,7 +78,6 @@ int MessageBox(HWND, const char* text, const char* caption, UINT type)
   for (const Kind& k : kKinds)
     if (k.type == type) kind = &k;
   if (!kind) return 0;
-  if (gBoxesCancelled) return kind->onEscape;
   const int index = WINL_AlertWithButtons(caption, text, kind->buttons, kind->count);
   if (index == -1) return kind->onEscape;
   if (index < 0 || index >= kind->count) return 0;  // never taken for OK or Yes

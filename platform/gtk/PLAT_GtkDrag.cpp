@@ -9,7 +9,6 @@
 namespace
 {
 char kUriListTarget[] = "text/uri-list";
-char kDirectSaveTarget[] = "XdndDirectSave0";  // writable, as the target entries want
 constexpr guint kUriListInfo = 1;
 constexpr guint kDirectSaveInfo = 2;
 constexpr char kPayloadKey[] = "zephra-drag-payload";
@@ -140,7 +139,7 @@ bool PLAT_GtkStartPromiseDrag(PLAT_GtkView* view, int x, int y, const char* file
   if (!fileName || !*fileName) return false;
   auto* payload = new Payload;
   payload->promise = true;
-  GtkTargetEntry target = {kDirectSaveTarget, 0, kDirectSaveInfo};
+  GtkTargetEntry target = {PLAT_kDirectSaveTarget, 0, kDirectSaveInfo};
   GdkDragContext* context = Begin(view, x, y, &target, 1, payload);
   if (!context) return false;
   // The name the receiver builds its URI from.

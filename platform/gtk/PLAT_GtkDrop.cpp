@@ -12,7 +12,6 @@
 namespace
 {
 char kUriListTarget[] = "text/uri-list";
-char kDirectSaveTarget[] = "XdndDirectSave0";
 constexpr char kStateKey[] = "zephra-drop-state";
 
 const PLAT_DropHandler* gHandler = nullptr;
@@ -64,7 +63,7 @@ bool Takes(uint64_t id, GdkDragContext* context)
 {
   if (!gHandler || !gHandler->accepts || !gHandler->accepts(id)) return false;
   if (Offers(context, kUriListTarget)) return true;
-  return Offers(context, kDirectSaveTarget) && gHandler->promiseFolder && gHandler->promiseFolder(id, nullptr);
+  return Offers(context, PLAT_kDirectSaveTarget) && gHandler->promiseFolder && gHandler->promiseFolder(id, nullptr);
 }
 
 gboolean Motion(GtkWidget* widget, GdkDragContext* context, gint x, gint y, guint time, gpointer user)
@@ -111,7 +110,6 @@ bool AskForPromise(GtkWidget* widget, GdkDragContext* context, uint64_t id, guin
   std::string& folder = StateOf(widget)->folder;
   GdkWindow* source = gdk_drag_context_get_source_window(context);
   if (!source || !gHandler->promiseFolder || !gHandler->promiseFolder(id, &folder)) return false;
-  if (folder.empty()) folder = "/tmp/";
   const std::string name = PLAT_GtkDirectSaveGet(source);
   // A name with a folder in it would write outside the folder named.
   if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return false;
@@ -208,7 +206,7 @@ void PLAT_GtkSetDropHandler(const PLAT_DropHandler* handler) { gHandler = handle
 void PLAT_GtkAcceptUriDrops(PLAT_GtkView& view, uint64_t id)
 {
   GtkWidget* widget = view.GetImpl()->widget;
-  GtkTargetEntry targets[] = {{kUriListTarget, 0, 0}, {kDirectSaveTarget, 0, 0}};
+  GtkTargetEntry targets[] = {{kUriListTarget, 0, 0}, {PLAT_kDirectSaveTarget, 0, 0}};
   // No default handling: whether the view takes a drag is the layer's say.
   gtk_drag_dest_set(widget, static_cast<GtkDestDefaults>(0), targets, 2, GDK_ACTION_COPY);
   const gpointer user = reinterpret_cast<gpointer>(static_cast<uintptr_t>(id));

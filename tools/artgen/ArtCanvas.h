@@ -5,6 +5,7 @@
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
+#include "tools/artgen/ArtLabels.h"
 #include "raster/RAST_Pixel.h"
 
 #include <memory>
@@ -42,7 +43,7 @@ public:
   void Text(int x, int y, const char* text, RAST_pixel c, int scale = 1, int align = 0);
   // Width in base pixels of text at scale, without the trailing gap.
   static int TextWidth(const char* text, int scale = 1);
-  static constexpr int kGlyphH = 5;
+  static constexpr int kGlyphH = kArtGlyphH;
 
 private:
   int mBaseW, mBaseH;

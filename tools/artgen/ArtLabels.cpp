@@ -22,7 +22,7 @@ const ArtSection kArtEffectSection = {512, 545, 622, 172, ""};
 
 namespace
 {
-constexpr int kGlyphH = 5;
+constexpr int kGlyphH = kArtGlyphH;
 constexpr int kLineStep = 7;     // one line of labels under the other
 constexpr size_t kLineChars = 10;  // a line as wide as a slider column, less a gap
 constexpr int kGapX = 5;         // the least room between two labels side by side

@@ -68,6 +68,9 @@ extern const int kArtSectionCount;
 // The effect strip's box, which the effect plates frame and title.
 extern const ArtSection kArtEffectSection;
 
+// Height in base pixels of the pixel font's glyphs.
+constexpr int kArtGlyphH = 5;
+
 // Width in base pixels of text in the pixel font at scale, without the
 // trailing gap.
 inline int ArtTextWidth(const std::string& text, int scale = 1)
