@@ -11,6 +11,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +30,26 @@ namespace
 {
 constexpr int kGuiWidth = 1140, kGuiHeight = 800;
 const char kFolder[] = "/Library/Application Support/ZephraEditor/";
+// Where the program's HTTPS client finds the authorities it trusts.
+const char kSystemCaBundle[] = "/etc/ssl/certs/ca-certificates.crt";
+
+// Puts bundle over the system's bundle in a mount namespace of the calling
+// process's own, which its mounts never leave. Only system calls: it runs
+// in a child forked from a process with threads.
+bool TrustOwnBundle(const char* bundle)
+{
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount(bundle, kSystemCaBundle, nullptr, MS_BIND, nullptr) == 0;
+}
+
+// Whether a child of this process may put bundle in place.
+bool CanTrustOwnBundle(const char* bundle)
+{
+  const pid_t child = fork();
+  if (child == 0) _exit(TrustOwnBundle(bundle) ? 0 : 1);
+  int status = 1;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
 {
@@ -263,6 +285,24 @@ bool RunningEditor::Start(std::string& error)
     std::filesystem::create_directories(SettingsFolder());
     std::ofstream(SettingsFolder() + "settings.ini", std::ios::binary) << settings;
   }
+  std::string bundle;
+  if (!mSetup.trustedCaFile.empty())
+  {
+    bundle = mHome.Path() + "/.trusted-authorities.pem";
+    std::ifstream system(kSystemCaBundle, std::ios::binary), added(mSetup.trustedCaFile, std::ios::binary);
+    std::ofstream out(bundle, std::ios::binary);
+    out << system.rdbuf() << "\n" << added.rdbuf();
+    if (!added || !out.flush())
+    {
+      error = "cannot write the bundle of trusted authorities";
+      return false;
+    }
+    if (!CanTrustOwnBundle(bundle.c_str()))
+    {
+      error = "no mount namespace for the trusted authorities";
+      return false;
+    }
+  }
   if (!StartDisplay(error)) return false;
 
   std::vector<std::pair<std::string, std::string>> env = {
@@ -288,6 +328,7 @@ bool RunningEditor::Start(std::string& error)
   mPid = fork();
   if (mPid == 0)
   {
+    if (!bundle.empty() && !TrustOwnBundle(bundle.c_str())) _exit(126);
     execve(program, argv, envp.data());
     _exit(127);
   }

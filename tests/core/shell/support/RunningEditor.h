@@ -37,6 +37,12 @@ struct RunningEditorSetup
   bool keyboard = false;
   // More environment for the program, NAME and value.
   std::vector<std::pair<std::string, std::string>> env;
+  // A certificate (PEM) the program trusts beside the system's authorities,
+  // for a local HTTPS server: the program runs in a mount namespace of its
+  // own where the system's bundle, with this one added, lies over
+  // kSystemCaBundle. The program itself is not told. Start fails with the
+  // "no mount namespace" prefix where the namespace cannot be had (not root).
+  std::string trustedCaFile;
 };
 
 class RunningEditor
