@@ -2,8 +2,8 @@
 
 #include "raster/RAST_BitmapView.h"
 
+#include <algorithm>
 #include <array>
-#include <new>
 
 namespace
 {
@@ -36,6 +36,38 @@ private:
   std::array<RAST_pixel, kSlots> mColour{};
   std::array<uint8_t, kSlots> mIndex{};
 };
+
+// A row is a sequence of runs, each led by a control byte c: below 128, a
+// stretch of c + 1 indices as they are; from 128, c - 126 copies (2 to 129)
+// of the one index that follows.
+constexpr int kLongestStretch = 128;
+constexpr int kLongestRun = 129;
+constexpr int kRunBase = 126;
+
+void PackRow(const uint8_t* in, int w, std::vector<uint8_t>& out)
+{
+  int x = 0;
+  while (x < w)
+  {
+    int run = 1;
+    while (x + run < w && run < kLongestRun && in[x + run] == in[x]) ++run;
+    if (run >= 2)
+    {
+      out.push_back(static_cast<uint8_t>(run + kRunBase));
+      out.push_back(in[x]);
+      x += run;
+      continue;
+    }
+    // A stretch ends where two equal indices begin a run.
+    int stretch = 1;
+    while (x + stretch < w && stretch < kLongestStretch &&
+           !(x + stretch + 1 < w && in[x + stretch] == in[x + stretch + 1]))
+      ++stretch;
+    out.push_back(static_cast<uint8_t>(stretch - 1));
+    out.insert(out.end(), in + x, in + x + stretch);
+    x += stretch;
+  }
+}
 }  // namespace
 
 bool RAST_IndexedImage::Assign(RAST_IBitmap* src)
@@ -44,33 +76,39 @@ bool RAST_IndexedImage::Assign(RAST_IBitmap* src)
   RAST_BitmapView view;
   if (!view.Open(src)) return false;
   std::vector<RAST_pixel> colours;
-  // Every byte is written below, so the storage starts uninitialised.
-  std::unique_ptr<uint8_t[]> indices(new (std::nothrow) uint8_t[static_cast<size_t>(view.width) * view.height]);
-  if (!indices) return false;
+  std::vector<uint8_t> row(static_cast<size_t>(view.width));
   ColourTable table;
   // Artwork runs in long stretches of one colour: the last colour's index
   // serves again without a look in the table.
   RAST_pixel last = 0;
   int lastIndex = -1;
-  uint8_t* out = indices.get();
+  std::vector<uint8_t> packed;
+  std::vector<size_t> starts;
+  starts.reserve(static_cast<size_t>(view.height) + 1);
   for (int y = 0; y < view.height; ++y)
   {
-    const RAST_pixel* row = view.Row(y);
+    const RAST_pixel* pixels = view.Row(y);
     for (int x = 0; x < view.width; ++x)
     {
-      if (lastIndex < 0 || row[x] != last)
+      if (lastIndex < 0 || pixels[x] != last)
       {
-        last = row[x];
+        last = pixels[x];
         lastIndex = table.IndexOf(last, &colours);
         if (lastIndex < 0) return false;
       }
-      *out++ = static_cast<uint8_t>(lastIndex);
+      row[static_cast<size_t>(x)] = static_cast<uint8_t>(lastIndex);
     }
+    starts.push_back(packed.size());
+    PackRow(row.data(), view.width, packed);
   }
+  starts.push_back(packed.size());
+  colours.resize(256, 0);
+  packed.shrink_to_fit();
   mWidth = view.width;
   mHeight = view.height;
   mColours = std::move(colours);
-  mIndices = std::move(indices);
+  mPacked = std::move(packed);
+  mRowStarts = std::move(starts);
   return true;
 }
 
@@ -78,11 +116,21 @@ bool RAST_IndexedImage::Prepare(int w, int h, const RAST_pixel* colours, int cou
 {
   Clear();
   if (w <= 0 || h <= 0 || !colours || count < 1 || count > 256) return false;
-  mIndices.reset(new (std::nothrow) uint8_t[static_cast<size_t>(w) * static_cast<size_t>(h)]);
-  if (!mIndices) return false;
   mWidth = w;
   mHeight = h;
   mColours.assign(colours, colours + count);
+  mColours.resize(256, 0);
+  mRowStarts.reserve(static_cast<size_t>(h) + 1);
+  mRowStarts.push_back(0);
+  return true;
+}
+
+bool RAST_IndexedImage::PutRow(int y, const uint8_t* indices)
+{
+  if (Empty() || Complete() || !indices || static_cast<size_t>(y) + 1 != mRowStarts.size()) return false;
+  PackRow(indices, mWidth, mPacked);
+  mRowStarts.push_back(mPacked.size());
+  if (Complete()) mPacked.shrink_to_fit();
   return true;
 }
 
@@ -90,21 +138,41 @@ void RAST_IndexedImage::Clear()
 {
   mWidth = mHeight = 0;
   mColours.clear();
-  mIndices.reset();
+  std::vector<uint8_t>().swap(mPacked);
+  std::vector<size_t>().swap(mRowStarts);
 }
 
 bool RAST_IndexedImage::ExpandInto(RAST_IBitmap* dst) const
 {
-  if (Empty() || !dst) return false;
+  if (!Complete() || !dst) return false;
   dst->resize(mWidth, mHeight);
   RAST_BitmapView view;
   if (!view.Open(dst) || view.width != mWidth || view.height != mHeight) return false;
   const RAST_pixel* colours = mColours.data();
-  const uint8_t* in = mIndices.get();
-  for (int y = 0; y < mHeight; ++y, in += mWidth)
+  for (int y = 0; y < mHeight; ++y)
   {
-    RAST_pixel* row = view.Row(y);
-    for (int x = 0; x < mWidth; ++x) row[x] = colours[in[x]];
+    RAST_pixel* out = view.Row(y);
+    RAST_pixel* const end = out + mWidth;
+    const uint8_t* in = mPacked.data() + mRowStarts[static_cast<size_t>(y)];
+    const uint8_t* const last = mPacked.data() + mRowStarts[static_cast<size_t>(y) + 1];
+    while (in < last && out < end)
+    {
+      const int control = *in++;
+      if (control >= kLongestStretch)
+      {
+        const int n = std::min<int>(control - kRunBase, static_cast<int>(end - out));
+        if (in == last) break;
+        std::fill(out, out + n, colours[*in++]);
+        out += n;
+      }
+      else
+      {
+        const int n = std::min<int>({control + 1, static_cast<int>(end - out), static_cast<int>(last - in)});
+        for (int i = 0; i < n; ++i) out[i] = colours[in[i]];
+        out += n;
+        in += n;
+      }
+    }
   }
   return true;
 }

@@ -1,13 +1,13 @@
-// An image of at most 256 colours held as one byte a pixel and a table of
-// its colours: a quarter of the memory of the bitmap it came from, and the
-// same pixels when expanded again. One thread at a time per image.
+// An image of at most 256 colours held as colour indices packed into runs,
+// row by row, and a table of its colours: artwork's flat areas shrink to a
+// few bytes a row, and its expanded pixels are those it came from. One
+// thread at a time per image.
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 class RAST_IndexedImage
@@ -18,23 +18,29 @@ public:
   [[nodiscard]] bool Assign(RAST_IBitmap* src);
 
   // dst resized to the image's size and given its pixels; false when the
-  // image is empty or dst cannot take the size.
+  // image is empty, not yet given all its rows, or dst cannot take the size.
   bool ExpandInto(RAST_IBitmap* dst) const;
 
   // Room for a w by h image of count colours (1 to 256), whose rows of
-  // indices the caller then writes through Row (a decoder that has them);
-  // false, and the image left empty, when the size or count is refused or
-  // memory is short.
+  // indices a decoder then hands over with PutRow, top to bottom; false,
+  // and the image left empty, when the size or count is refused. An index
+  // past the colours given stands for transparent black.
   [[nodiscard]] bool Prepare(int w, int h, const RAST_pixel* colours, int count);
-  uint8_t* Row(int y) { return mIndices.get() + static_cast<size_t>(y) * static_cast<size_t>(mWidth); }
+  // Packs row y of Width() indices; false when y is not the next row.
+  bool PutRow(int y, const uint8_t* indices);
   void Clear();
 
-  bool Empty() const { return !mIndices; }
+  bool Empty() const { return mRowStarts.empty(); }
+  // All Height() rows are in: the image can be expanded.
+  bool Complete() const { return !Empty() && mRowStarts.size() == static_cast<size_t>(mHeight) + 1; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
+  // Bytes the packed rows take.
+  size_t PackedBytes() const { return mPacked.size(); }
 
 private:
   int mWidth = 0, mHeight = 0;
-  std::vector<RAST_pixel> mColours;      // by index, at most 256
-  std::unique_ptr<uint8_t[]> mIndices;  // mWidth by mHeight, rows from the top
+  std::vector<RAST_pixel> mColours;   // by index, always 256
+  std::vector<uint8_t> mPacked;       // the rows' runs, one after another
+  std::vector<size_t> mRowStarts;     // where each row's runs start; one more once complete
 };

@@ -155,7 +155,7 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
     for (int y = 0; y < h; ++y)
     {
       if (!interlaced) png_read_row(png, rows[y], nullptr);
-      if (indices) std::memcpy(indices->Row(y), rows[y], static_cast<size_t>(w));
+      if (indices) (void)indices->PutRow(y, rows[y]);
       ExpandIndices(lookup, view.Row(y), w);
     }
   }
