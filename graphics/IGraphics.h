@@ -231,7 +231,13 @@ public:
   // are worked on side by side, one thread per processor; a file broken
   // behind a whole header leaves 0 x 0 records. GUI thread, while nothing
   // loads bitmaps.
+  // Artwork never made that only hidden bitmap controls of this surface
+  // draw (closed panels) is not made: its records take their new size, its
+  // pixels wait, empty, for the first draw that needs them.
   void RescaleBitmaps(double scale) override;
+  // Makes the pixels of a record whose artwork waits for its first draw;
+  // nothing for any other. Every drawing call that reads a record runs it.
+  void MakeWaitingPixels(IBitmap* bitmap);
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).
   static void ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz);

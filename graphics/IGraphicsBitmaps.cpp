@@ -66,6 +66,11 @@ struct CachedBitmap
   double scale = 0;
   double previousScale = 0;
   std::unique_ptr<RAST_MemBitmap> previous;
+  // Artwork never made whose controls were all hidden at a rescale (closed
+  // panels: effects, lists, the manager) waits, with no pixels, for its
+  // first draw at this scale: a start reads and holds only what it shows.
+  bool waiting = false;
+  double waitingScale = 0;
 };
 
 struct ScaledEntry
@@ -119,6 +124,15 @@ bool HasPixels(RAST_IBitmap* bitmap)
   return bitmap && bitmap->getBits() && bitmap->getWidth() > 0 && bitmap->getHeight() > 0;
 }
 
+// The size a record of an id's artwork takes at scale, as the rescale
+// makes it: each frame's share of the artwork, a pixel between frames.
+void ScaledSize(const CachedBitmap& cached, const IBitmap& record, double scale, int* w, int* h)
+{
+  *w = static_cast<int>(cached.logicalW * scale);
+  *h = static_cast<int>(cached.logicalH * scale);
+  if (record.N >= 2) (record.mFramesAreHoriz ? *w : *h) += record.N;
+}
+
 // One id's pixels in a rescale: where they come from, the first record of
 // each frame layout (resampled in the order the records were handed out),
 // and what the work left.
@@ -165,7 +179,7 @@ void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* e
   }
   // An image of more than 256 colours is not kept: its file is read again
   // next time.
-  if (job.decoded && job.newKept.Empty() && job.cached->kept.Empty())
+  if (job.decoded && !job.newKept.Complete() && !job.cached->kept.Complete())
     static_cast<void>(job.newKept.Assign(job.decoded.get()));
   job.decoded.reset();
 }
@@ -208,6 +222,72 @@ void RunRescaleJobs(std::vector<RescaleJob>& jobs, double scale, int divisor)
   // pages otherwise: tens of megabytes for as long as the editor runs.
   malloc_trim(0);
 }
+
+// The job's pixels from what the id holds: the decode kept from the load
+// serves once, then the file, then the colour indices kept from an earlier
+// rescale. False when it holds none of them: the caller reads the file
+// again on its own thread, the platform's loader being for that thread.
+bool TakeSource(RescaleJob& job)
+{
+  CachedBitmap& cached = *job.cached;
+  if (cached.source)
+    job.decoded = std::move(cached.source);
+  else if (!cached.deferred.empty())
+    job.file = std::move(cached.deferred);
+  else if (cached.kept.Complete())
+    job.kept = &cached.kept;
+  else
+    return false;
+  return true;
+}
+
+// What a job that ran leaves its id.
+void SettleJob(RescaleJob& job)
+{
+  CachedBitmap& cached = *job.cached;
+  if (job.failed)
+  {
+    syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", job.name.c_str());
+    // The records keep the pixels and size they had.
+    if (job.setAside)
+    {
+      static_cast<RAST_MemBitmap*>(cached.pixels.get())->swapContents(*cached.previous);
+      cached.scale = job.scaleBefore;
+      cached.previousScale = job.previousScaleBefore;
+    }
+    // A file that broke before its first rescale leaves only the
+    // placeholder: its records shrink to nothing, which draws nothing.
+    if (cached.placeholder)
+    {
+      cached.logicalW = cached.logicalH = 0;
+      for (IBitmap* record : job.layouts) record->W = record->H = 0;
+    }
+    return;
+  }
+  cached.placeholder = false;
+  if (job.newKept.Complete()) cached.kept = std::move(job.newKept);
+}
+}  // namespace
+
+namespace
+{
+// Whether each id's pixels are drawn by hidden bitmap controls and by no
+// shown one. Every drawing call makes waiting pixels first, so another
+// control, or the editor's own code, that draws them after all only moves
+// their making to that draw.
+std::map<RAST_IBitmap*, bool> DrawnOnlyHidden(IGraphics& graphics)
+{
+  std::map<RAST_IBitmap*, bool> hiddenOnly;
+  for (int i = 0; i < graphics.NControls(); ++i)
+  {
+    auto* control = dynamic_cast<IBitmapControl*>(graphics.GetControl(i));
+    const IBitmap* drawn = control ? control->GetBitmap() : nullptr;
+    if (!drawn || !drawn->mData) continue;
+    const auto [at, fresh] = hiddenOnly.emplace(drawn->mData, control->IsHidden());
+    if (!fresh) at->second = at->second && control->IsHidden();
+  }
+  return hiddenOnly;
+}
 }  // namespace
 
 // ---- loading ----
@@ -220,9 +300,11 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
   if (CachedBitmap* hit = FindBitmap(c, id))
   {
     RAST_IBitmap* pixels = hit->pixels.get();
-    const int w = hit->placeholder ? hit->logicalW : pixels->getWidth();
-    const int h = hit->placeholder ? hit->logicalH : pixels->getHeight();
-    return AddRecord(c, id, name, IBitmap(pixels, w, h, n, framesAreHoriz));
+    IBitmap record(pixels, hit->placeholder ? hit->logicalW : pixels->getWidth(),
+                   hit->placeholder ? hit->logicalH : pixels->getHeight(), n, framesAreHoriz);
+    // Waiting artwork has no pixels yet: the record takes the size they will have.
+    if (hit->waiting) ScaledSize(*hit, record, hit->waitingScale, &record.W, &record.H);
+    return AddRecord(c, id, name, record);
   }
 
   const int divisor = static_cast<int>(mBitmapDivisor);
@@ -293,6 +375,8 @@ void IGraphics::RescaleBitmaps(double scale)
   std::map<std::tuple<RAST_IBitmap*, int, bool>, IBitmap*> firstOf;
   std::vector<std::pair<IBitmap*, IBitmap*>> copies;  // record, first of its layout
   std::vector<RAST_IBitmap*> traded;                   // pixels back from the scale before
+  std::map<RAST_IBitmap*, CachedBitmap*> waiting;      // pixels left for their first draw
+  const std::map<RAST_IBitmap*, bool> hiddenOnly = DrawnOnlyHidden(*this);
   for (ScaledEntry& entry : c.scaled)
   {
     IBitmap* record = entry.bitmap.get();
@@ -315,6 +399,18 @@ void IGraphics::RescaleBitmaps(double scale)
       if (candidate.pixels.get() == record->mData) cached = &candidate;
     if (!cached) continue;
     auto* pixels = dynamic_cast<RAST_MemBitmap*>(cached->pixels.get());
+    if (const auto only = hiddenOnly.find(record->mData);
+        pixels && cached->placeholder && only != hiddenOnly.end() && only->second)
+    {
+      RAST_MemBitmap none(0, 0, 4);
+      pixels->swapContents(none);
+      cached->waiting = true;
+      cached->waitingScale = scale;
+      waiting[record->mData] = cached;
+      jobOf[record->mData] = SIZE_MAX;
+      continue;
+    }
+    cached->waiting = false;
     if (pixels && cached->previous && cached->previousScale == scale && cached->scale != scale)
     {
       pixels->swapContents(*cached->previous);
@@ -337,16 +433,7 @@ void IGraphics::RescaleBitmaps(double scale)
     job.cached = cached;
     job.name = entry.name;
     job.layouts.push_back(record);
-    // The decode kept from the load serves once, then the colour indices
-    // kept from it; without either the file is read again, here, since
-    // the platform's loader is for this thread.
-    if (cached->source)
-      job.decoded = std::move(cached->source);
-    else if (!cached->deferred.empty())
-      job.file = std::move(cached->deferred);
-    else if (!cached->kept.Empty())
-      job.kept = &cached->kept;
-    else
+    if (!TakeSource(job))
       job.decoded.reset(OSLoadBitmap(entry.id, entry.name.c_str()));
     jobOf[record->mData] = jobs.size();
     jobs.push_back(std::move(job));
@@ -354,34 +441,15 @@ void IGraphics::RescaleBitmaps(double scale)
 
   RunRescaleJobs(jobs, scale, divisor);
 
-  for (RescaleJob& job : jobs)
-  {
-    CachedBitmap& cached = *job.cached;
-    if (job.failed)
-    {
-      syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", job.name.c_str());
-      // The records keep the pixels and size they had.
-      if (job.setAside)
-      {
-        static_cast<RAST_MemBitmap*>(cached.pixels.get())->swapContents(*cached.previous);
-        cached.scale = job.scaleBefore;
-        cached.previousScale = job.previousScaleBefore;
-      }
-      // A file that broke before its first rescale leaves only the
-      // placeholder: its records shrink to nothing, which draws nothing.
-      if (cached.placeholder)
-      {
-        cached.logicalW = cached.logicalH = 0;
-        for (IBitmap* record : job.layouts) record->W = record->H = 0;
-      }
-      continue;
-    }
-    cached.placeholder = false;
-    if (!job.newKept.Empty()) cached.kept = std::move(job.newKept);
-  }
+  for (RescaleJob& job : jobs) SettleJob(job);
   for (ScaledEntry& entry : c.scaled)
   {
     IBitmap* record = entry.bitmap.get();
+    if (auto wait = waiting.find(record->mData); wait != waiting.end())
+    {
+      ScaledSize(*wait->second, *record, scale, &record->W, &record->H);
+      continue;
+    }
     if (std::find(traded.begin(), traded.end(), record->mData) == traded.end()) continue;
     record->W = record->mData->getWidth();
     record->H = record->mData->getHeight();
@@ -392,6 +460,52 @@ void IGraphics::RescaleBitmaps(double scale)
     record->H = first->H;
   }
   mScale = scale;
+}
+
+void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
+{
+  if (!bitmap || !bitmap->mData || bitmap->mData->getWidth() > 0) return;
+  Caches& c = TheCaches();
+  BASE_MutexLock bitmapLock(c.bitmapLock);
+  BASE_MutexLock scaledLock(c.scaledLock);
+  CachedBitmap* cached = nullptr;
+  for (CachedBitmap& candidate : c.bitmaps)
+    if (candidate.pixels.get() == bitmap->mData && candidate.waiting) cached = &candidate;
+  if (!cached) return;
+  const ArtworkClock clock;
+  cached->waiting = false;
+  RescaleJob job;
+  job.cached = cached;
+  // The first record of each frame layout is resampled, the rest take its size.
+  std::map<std::pair<int, bool>, IBitmap*> firstOf;
+  std::vector<std::pair<IBitmap*, IBitmap*>> copies;
+  int id = 0;
+  for (ScaledEntry& entry : c.scaled)
+  {
+    IBitmap* record = entry.bitmap.get();
+    if (record->mData != bitmap->mData) continue;
+    if (job.layouts.empty())
+    {
+      job.name = entry.name;
+      id = entry.id;
+    }
+    const auto [first, fresh] = firstOf.emplace(std::make_pair(record->N, record->mFramesAreHoriz), record);
+    if (fresh)
+      job.layouts.push_back(record);
+    else
+      copies.emplace_back(record, first->second);
+  }
+  if (job.layouts.empty()) return;
+  if (!TakeSource(job)) job.decoded.reset(OSLoadBitmap(id, job.name.c_str()));
+  RAST_MemBitmap expanded(0, 0, 4);
+  RunRescaleJob(job, cached->waitingScale, mBitmapDivisor >= 2 ? static_cast<int>(mBitmapDivisor) : 1, &expanded);
+  cached->scale = cached->waitingScale;
+  SettleJob(job);
+  for (const auto& [record, first] : copies)
+  {
+    record->W = first->W;
+    record->H = first->H;
+  }
 }
 
 // ---- pixels kept by hand ----
@@ -421,6 +535,7 @@ void IGraphics::ReleaseBitmap(IBitmap* bitmap)
 
 IBitmap IGraphics::ScaleBitmap(IBitmap* in, int destW, int destH)
 {
+  MakeWaitingPixels(in);
   if (!in || !in->mData) return IBitmap();
   auto out = std::make_unique<RAST_MemBitmap>(destW, destH, 4);
   RAST_Clear(out.get(), 0);
@@ -433,6 +548,7 @@ IBitmap IGraphics::ScaleBitmap(IBitmap* in, int destW, int destH)
 
 IBitmap IGraphics::CropBitmap(IBitmap* in, const IRECT* r)
 {
+  MakeWaitingPixels(in);
   if (!in || !in->mData || !r) return IBitmap();
   const int w = r->W(), h = r->H();
   auto out = std::make_unique<RAST_MemBitmap>(w, h, 4);

@@ -77,6 +77,7 @@ int FrameOffset(const IBitmap* bitmap, int frame)
 bool IGraphics::DrawBitmap(IBitmap* bitmap, const IRECT* dest, int srcX, int srcY,
                            const IChannelBlend* blend)
 {
+  MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !target) return true;
   const IRECT clip = ClipToRepaint(*dest, mDrawRECT);
@@ -97,6 +98,7 @@ bool IGraphics::DrawIBitmap(IBitmap* bitmap, const IRECT* dest, int frame, const
 bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle, int yOffsetZeroDeg,
                                   const IChannelBlend* blend)
 {
+  MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !target) return true;
   const int w = bitmap->W, h = bitmap->H;
@@ -110,6 +112,7 @@ bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle,
 bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int x, int y, double angle,
                                 const IChannelBlend* blend)
 {
+  for (IBitmap* part : {base, mask, top}) MakeWaitingPixels(part);
   if (!base || !mask || !top || !base->mData || !mTmpBitmap) return true;
   const float radians = static_cast<float>(angle * kPi / 180.0);
   const int w = base->W, h = base->H;
@@ -132,6 +135,7 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
 
 bool IGraphics::DrawBitmapScaled(IBitmap* bitmap, const IRECT* dest, const IRECT* src)
 {
+  MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !src || !target) return true;
   RAST_ScaledBlit(target, bitmap->mData, dest->L, dest->T, dest->W(), dest->H(), static_cast<float>(src->L),

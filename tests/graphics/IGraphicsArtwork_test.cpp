@@ -2,6 +2,7 @@
 // blits within the repaint area and the background control.
 #include "support/GuiTestKit.h"
 
+#include "graphics/controls/IBitmapControl.h"
 #include "raster/RAST_Blit.h"
 #include "raster/RAST_Simd.h"
 
@@ -183,6 +184,55 @@ TEST_F(Caches, MissingFileGivesAnEmptyRecordThatDrawsNothing)
   const IRECT dest(0, 0, 20, 20);
   EXPECT_TRUE(gui.DrawIBitmap(missing, &dest, 1, nullptr));
   EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 0, 0), kSentinel);
+}
+
+// A closed panel's artwork is not made by the rescale: its records take the
+// size it will have and its pixels wait for the first draw, which makes
+// them as the rescale would have.
+TEST_F(Caches, HiddenArtworkWaitsForItsFirstDraw)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 20, 20);
+  gui.SetBitmapDivisor(2);
+  std::vector<RAST_pixel> pattern;
+  for (int i = 0; i < 64; ++i) pattern.push_back(Red(i * 4));
+  gui.AddResource("plate", Grid(8, 8, pattern).get());
+  IBitmap* closed = gui.LoadIBitmap(9, "plate.png");
+  IBitmap* preloaded = gui.LoadIBitmap(9, "plate.png");  // drawn by no control
+  IBitmap* shown = gui.LoadIBitmap(10, "plate.png");
+  auto* panel = new IBitmapControl(&unit, 0, 0, -1, closed);
+  auto* visible = new IBitmapControl(&unit, 0, 0, -1, shown);
+  gui.AttachControl(panel);
+  gui.AttachControl(visible);
+  panel->Hide(true);
+
+  gui.RescaleBitmaps(1.5);
+  EXPECT_EQ(std::make_pair(closed->W, closed->H), std::make_pair(6, 6));
+  EXPECT_EQ(std::make_pair(preloaded->W, preloaded->H), std::make_pair(6, 6));
+  EXPECT_EQ(closed->mData->getWidth(), 0);
+  EXPECT_EQ(shown->mData->getWidth(), 6);
+  // A record loaded while the pixels wait takes their size too.
+  IBitmap* late = gui.LoadIBitmap(9, "plate.png");
+  EXPECT_EQ(std::make_pair(late->W, late->H), std::make_pair(6, 6));
+
+  panel->Hide(false);
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  gui.SetRepaint(IRECT(0, 0, 20, 20));
+  const IRECT dest(0, 0, 6, 6);
+  EXPECT_TRUE(gui.DrawIBitmap(closed, &dest, 1, nullptr));
+  ASSERT_EQ(closed->mData->getWidth(), 6);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 6; ++x)
+      ASSERT_EQ(RAST_GetPixel(closed->mData, x, y), RAST_GetPixel(shown->mData, x, y)) << x << "," << y;
+  EXPECT_NE(RAST_GetPixel(gui.GetDrawBitmap(), 5, 5), kSentinel);
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 6, 6), kSentinel);
+
+  // Made once, the pixels follow every later rescale as any others do,
+  // hidden or not.
+  panel->Hide(true);
+  gui.RescaleBitmaps(1.0);
+  EXPECT_EQ(closed->mData->getWidth(), 4);
+  EXPECT_EQ(std::make_pair(late->W, late->H), std::make_pair(4, 4));
 }
 
 TEST(ResampleBitmapData, HandWorkedShrinkAndEnlarge)
