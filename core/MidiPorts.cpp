@@ -129,6 +129,21 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   mInputsMade = false;
   mServerLost = false;
   for (bool& open : mPortOpen) open = false;
+  // The sound server admits one client at a time, tens of milliseconds
+  // each: all four are made on a thread of their own while the caller goes
+  // on (the toolkit's start, the editor's panels), the output first, since
+  // the editor's first message needs it.
+  std::promise<void> outputMade;
+  mOutputMade = outputMade.get_future();
+  mInputMaker = std::thread([this, api, made = std::move(outputMade)]() mutable {
+    MakeOutput(api);
+    made.set_value();
+    if (mMidiOut) MakeInputs();
+  });
+}
+
+void MidiPorts::MakeOutput(RtMidi::Api api)
+{
   RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
   try
   {
@@ -149,28 +164,28 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   catch (const RtMidiError& error)
   {
     error.printMessage();
-    return;
   }
-  if (chosen == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
-  // The sound server takes tens of milliseconds to admit each client: the
-  // inputs are made meanwhile, while the caller goes on with the output.
-  mInputMaker = std::thread([this, chosen] {
-    try
-    {
-      mMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
-      mKeyboardMidiIn = std::make_unique<RtMidiIn>(chosen, kInputClientName, kInputQueueLimit);
-      mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
-      mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
-      mMidiIn->ignoreTypes(false, false, true);
-      mKeyboardMidiIn->ignoreTypes(false, false, true);
-      mCallbacksSet = true;
-      mInputsMade = true;
-    }
-    catch (const RtMidiError& error)
-    {
-      error.printMessage();
-    }
-  });
+}
+
+void MidiPorts::MakeInputs()
+{
+  try
+  {
+    mMidiIn = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    mKeyboardMidiIn = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
+    mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
+    mMidiIn->ignoreTypes(false, false, true);
+    mKeyboardMidiIn->ignoreTypes(false, false, true);
+    mCallbacksSet = true;
+    mInputsMade = true;
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+  }
+  // The watch is wanted only once the output's gate opens, after FinishMidi.
+  if (mApi == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
 }
 
 bool MidiPorts::FinishMidi()
@@ -179,9 +194,15 @@ bool MidiPorts::FinishMidi()
   return mMidiOut && mInputsMade;
 }
 
+void MidiPorts::WaitForOutput()
+{
+  if (mOutputMade.valid()) mOutputMade.wait();
+}
+
 void MidiPorts::WaitForInputs()
 {
   if (mInputMaker.joinable()) mInputMaker.join();
+  mOutputMade = {};
 }
 
 std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
@@ -265,7 +286,10 @@ bool MidiPorts::ChooseMidiOutput(const char* name)
 
 bool MidiPorts::Choose(Which which, const char* name)
 {
-  if (which != Which::kOut) WaitForInputs();
+  if (which == Which::kOut)
+    WaitForOutput();
+  else
+    WaitForInputs();
   RtMidi* midi = nullptr;
   std::string* field = nullptr;
   int n = -1;

@@ -7,8 +7,9 @@
 // The MIDI objects are made for ALSA; where the machine has no ALSA
 // sequencer the library throws, and they are made for JACK instead.
 //
-// Threads: everything but the callbacks runs on the main thread. The
-// callbacks run on the library's input threads (on JACK, inside the
+// Threads: everything but the callbacks runs on the main thread, except
+// the making of the MIDI objects, which StartMidi leaves to a thread of its
+// own until FinishMidi (or, for the output, WaitForOutput). The callbacks run on the library's input threads (on JACK, inside the
 // server's cycle) and never wait for the plug-in:
 //   - the synth input's callback cleans what arrives into whole messages
 //     (MidiInputCleaner) and copies them into a bounded queue
@@ -40,6 +41,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -109,12 +111,14 @@ public:
   // inputs get their callbacks and pass SysEx and timing but not active
   // sensing.
   bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
-  // InitialiseMidi in two halves: StartMidi makes the output and starts
-  // making the inputs on a thread of its own, FinishMidi waits for them and
-  // gives InitialiseMidi's result. In between only MidiOut,
-  // GetMIDIOutPortNumber and ChooseMidiOutput may be used.
+  // InitialiseMidi in two halves: StartMidi starts making the objects on a
+  // thread of its own and returns at once, FinishMidi waits for them all
+  // and gives InitialiseMidi's result. In between only ChooseMidiOutput
+  // (it waits for the output) may be used, and MidiOut after WaitForOutput.
   void StartMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
   bool FinishMidi();
+  // Waits until the output of the last StartMidi is made (or refused).
+  void WaitForOutput();
   // Fills the two name lists once: "off", the virtual port, then the
   // ports of the synth input and of the output in port order.
   void ProbeMidiIO();
@@ -195,8 +199,12 @@ private:
     kKeyboardIn,
     kOut
   };
-  // Joins the thread StartMidi left making the inputs, if any.
+  // Joins the thread StartMidi left making the objects, if any.
   void WaitForInputs();
+  // The objects StartMidi's thread makes, in order: the output (mApi set
+  // to the system that took it), then the inputs and the server's watch.
+  void MakeOutput(RtMidi::Api api);
+  void MakeInputs();
   // The gate's writer and room for the present output object.
   void FitGateToOutput();
   // After the server went: the gate closed, the objects of the dead
@@ -237,6 +245,7 @@ private:
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mInputMaker;     // StartMidi's, until FinishMidi
+  std::future<void> mOutputMade;  // ready once the thread made the output
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

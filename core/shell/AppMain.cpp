@@ -9,5 +9,6 @@ int main()
   // The MIDI ports use a sound server only when one runs: the editor never
   // starts one of its own.
   setenv("JACK_NO_START_SERVER", "1", 1);
+  AppSetUpEarly();
   return WINL_RunApplication(WINLAppMain);
 }

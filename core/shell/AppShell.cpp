@@ -68,6 +68,22 @@ bool IsFolder(const std::string& path)
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// ---- before the toolkit ----
+
+bool gMidiStartedEarly = false;
+}  // namespace
+
+void AppSetUpEarly()
+{
+  if (gPorts) return;
+  PLAT_GtkPrepareEnvironment();
+  gPorts = std::make_unique<MidiPorts>(IniStore());
+  gPorts->StartMidi();
+  gMidiStartedEarly = true;
+}
+
+namespace
+{
 // ---- code 1: the settings ----
 
 int SetUpSettings()
@@ -77,7 +93,7 @@ int SetUpSettings()
   WINL_CancelMessageBoxes(false);
   gState = std::make_unique<AppState>();
   gActiveState = std::make_unique<AppState>();
-  gPorts = std::make_unique<MidiPorts>(IniStore());
+  if (!gPorts) gPorts = std::make_unique<MidiPorts>(IniStore());
   gSettingsFolder = UserSettingsFolder();
   gINIPath = gSettingsFolder + kSettingsFileName;
   // A writer killed mid-write leaves its temporary file for ever otherwise.
@@ -148,7 +164,8 @@ void Launch()
   // panels; the constructor needs only the output, through which it sends
   // the last program (and starts its timer).
   AppMarkStart("launch");
-  gPorts->StartMidi();
+  if (!gMidiStartedEarly) gPorts->StartMidi();
+  gMidiStartedEarly = false;
   (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
   AppMarkStart("midi_output");
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));

@@ -46,6 +46,11 @@ constexpr int kAppMenuCommand = 0x99;
 // window and Cleanup; 4 may the application end (0: at once); 0x99 a menu
 // tag to the main window as WM_COMMAND. Others do nothing and answer 0.
 int WINLAppMain(int code, INT_PTR p1, INT_PTR p2);
+// Before the toolkit starts: the MIDI ports' objects begin to be made on a
+// thread of their own (the sound server admits its clients slowly), while
+// the toolkit starts and code 2 builds the editor. Code 2 starts them
+// itself when this was not called.
+void AppSetUpEarly();
 // The main window's procedure (dialog 40001).
 LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The "Preferences" dialog's procedure (dialog 40002, modal).

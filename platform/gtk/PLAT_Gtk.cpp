@@ -5,6 +5,7 @@
 
 #include <gtk/gtk.h>
 
+#include <clocale>
 #include <cstdio>
 
 namespace
@@ -57,14 +58,25 @@ int IntSetting(const char* name, int fallback)
 }
 }  // namespace
 
-bool PLAT_GtkInit()
+void PLAT_GtkPrepareEnvironment()
 {
-  if (gState != State::Untried) return gState == State::Up;
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
   // Everything is drawn by the editor's own rasteriser; without this the
   // toolkit loads the OpenGL driver while opening the display, to choose
   // visuals, which costs tens of milliseconds and of megabytes. A setting
   // of the user's own stands.
   g_setenv("GDK_GL", "disable", FALSE);
+  // The locale the toolkit's start would set, set here once.
+  setlocale(LC_ALL, "");
+  gtk_disable_setlocale();
+}
+
+bool PLAT_GtkInit()
+{
+  if (gState != State::Untried) return gState == State::Up;
+  PLAT_GtkPrepareEnvironment();
   if (!gtk_init_check(nullptr, nullptr))
   {
     gState = State::Failed;

@@ -21,6 +21,10 @@ enum class PLAT_ControlEvent;
 bool PLAT_GtkInit();
 // Whether PLAT_GtkInit succeeded: windows get widgets only then.
 bool PLAT_GtkIsUp();
+// Makes now the changes PLAT_GtkInit would make to the process's
+// environment and locale, so that threads started before it (the MIDI
+// ports' opening) never read them while they change. Before PLAT_GtkInit.
+void PLAT_GtkPrepareEnvironment();
 
 // ---- screen ----
 

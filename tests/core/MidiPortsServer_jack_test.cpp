@@ -250,4 +250,38 @@ TEST(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
   ports.CloseAll();
   ports.SetOutputGate(nullptr);
 }
+// The objects are made on a thread of their own: the output can be chosen
+// (the call waits for it) while the inputs are still being made, and after
+// FinishMidi a message through the gate reaches the synth metered by the
+// server's watch.
+TEST(MidiPortsOpening, TheOutputIsChosenWhileTheInputsAreStillBeingMade)
+{
+  const char* server = std::getenv("JACK_DEFAULT_SERVER");
+  if (!JackServerWatch::ServerAnswers("probe"))
+  {
+    if (std::getenv("CI")) FAIL() << "no JACK server answers";
+    GTEST_SKIP() << "no JACK server answers";
+  }
+  Peer peer;
+  ASSERT_TRUE(peer.Open(server ? server : "default"));
+  const std::string synth = peer.PortName();
+  MidiPorts ports(MidiSettingsStore{});
+  ports.StartMidi(RtMidi::UNIX_JACK);
+  ports.State().mOutDev = synth;
+  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+  ASSERT_NE(ports.MidiOut(), nullptr);
+  ASSERT_TRUE(ports.FinishMidi());
+  ports.ProbeMidiIO();
+  const std::vector<std::string>& outputs = ports.OutputNames();
+  EXPECT_NE(std::find(outputs.begin(), outputs.end(), synth), outputs.end());
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  const Bytes program = {0xC0, 0x05};
+  ASSERT_TRUE(gate.Send(program.data(), program.size()));
+  EXPECT_TRUE(WaitFor([&] { return peer.Count() > 0; }, std::chrono::seconds(5)));
+  EXPECT_EQ(peer.Take(), std::vector<Bytes>{program});
+  EXPECT_EQ(gate.Losses(), 0u);
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
 }  // namespace
