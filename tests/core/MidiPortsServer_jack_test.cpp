@@ -203,19 +203,29 @@ TEST_F(MidiPortsServer, StartWithoutServerKeepsTheNamesAndOpensThemLater)
 
 namespace
 {
+// The synth's end on the suite's JACK server.
+struct PeerOnTheServer : ::testing::Test
+{
+  void SetUp() override
+  {
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    if (!JackServerWatch::ServerAnswers("probe"))
+    {
+      if (std::getenv("CI")) FAIL() << "no JACK server answers";
+      GTEST_SKIP() << "no JACK server answers";
+    }
+    ASSERT_TRUE(peer.Open(server ? server : "default"));
+  }
+  Peer peer;
+};
+using MidiPortsFlood = PeerOnTheServer;
+using MidiPortsOpening = PeerOnTheServer;
+
 // Far more than one cycle of the server carries, sent as fast as the
 // sender can: every message arrives whole, in order (the server's cycles meter
 // what the library is given, so neither its ring nor a cycle overflows).
-TEST(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
+TEST_F(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
 {
-  const char* server = std::getenv("JACK_DEFAULT_SERVER");
-  if (!JackServerWatch::ServerAnswers("probe"))
-  {
-    if (std::getenv("CI")) FAIL() << "no JACK server answers";
-    GTEST_SKIP() << "no JACK server answers";
-  }
-  Peer peer;
-  ASSERT_TRUE(peer.Open(server ? server : "default"));
   MidiPorts ports(MidiSettingsStore{});
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
   ports.SetOutputGate(&gate);
@@ -254,16 +264,8 @@ TEST(MidiPortsFlood, EveryMessageOfABurstArrivesInOrder)
 // (the call waits for it) while the inputs are still being made, and after
 // FinishMidi a message through the gate reaches the synth metered by the
 // server's watch.
-TEST(MidiPortsOpening, TheOutputIsChosenWhileTheInputsAreStillBeingMade)
+TEST_F(MidiPortsOpening, TheOutputIsChosenWhileTheInputsAreStillBeingMade)
 {
-  const char* server = std::getenv("JACK_DEFAULT_SERVER");
-  if (!JackServerWatch::ServerAnswers("probe"))
-  {
-    if (std::getenv("CI")) FAIL() << "no JACK server answers";
-    GTEST_SKIP() << "no JACK server answers";
-  }
-  Peer peer;
-  ASSERT_TRUE(peer.Open(server ? server : "default"));
   const std::string synth = peer.PortName();
   MidiPorts ports(MidiSettingsStore{});
   ports.StartMidi(RtMidi::UNIX_JACK);
