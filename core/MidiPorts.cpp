@@ -24,7 +24,7 @@ MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
 
 MidiPorts::~MidiPorts()
 {
-  WaitForInputs();
+  JoinMaker();
   CloseAll();
   mStopDelivery = true;
   mSynthQueue.Wake();
@@ -81,7 +81,9 @@ void MidiPorts::FitGateToOutput()
     }
   });
   PacedMidiOut::Room room;
-  if (mWatch.Alive())
+  // Until the thread that opens the watch has ended, messages go out
+  // unmetered, as where there is no watch.
+  if (!mInputMaker.joinable() && mWatch.Alive())
   {
     // The library's ring holds 16 KB; a cycle's buffer at least as much.
     const size_t ring = 14 * 1024;
@@ -117,7 +119,8 @@ bool MidiPorts::UpdateINI()
 bool MidiPorts::InitialiseMidi(RtMidi::Api api)
 {
   StartMidi(api);
-  return FinishMidi();
+  JoinMaker();
+  return mMidiOut && mInputsMade;
 }
 
 void MidiPorts::StartMidi(RtMidi::Api api)
@@ -133,12 +136,20 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   // each: all four are made on a thread of their own while the caller goes
   // on (the toolkit's start, the editor's panels), the output first, since
   // the editor's first message needs it.
-  std::promise<void> outputMade;
+  std::promise<void> outputMade, inputsMade;
   mOutputMade = outputMade.get_future();
-  mInputMaker = std::thread([this, api, made = std::move(outputMade)]() mutable {
+  mInputsReady = inputsMade.get_future();
+  mMakerDone = false;
+  mInputMaker = std::thread([this, api, output = std::move(outputMade), inputs = std::move(inputsMade)]() mutable {
     MakeOutput(api);
-    made.set_value();
+    output.set_value();
     if (mMidiOut) MakeInputs();
+    inputs.set_value();
+    // The watch is wanted only to meter the output and to notice the
+    // server's loss, both of which wait for the thread's end: it comes
+    // last, off the start's way.
+    if (mMidiOut && mApi == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
+    mMakerDone = true;
   });
 }
 
@@ -184,13 +195,11 @@ void MidiPorts::MakeInputs()
   {
     error.printMessage();
   }
-  // The watch is wanted only once the output's gate opens, after FinishMidi.
-  if (mApi == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
 }
 
 bool MidiPorts::FinishMidi()
 {
-  WaitForInputs();
+  WaitForInputsMade();
   return mMidiOut && mInputsMade;
 }
 
@@ -199,10 +208,16 @@ void MidiPorts::WaitForOutput()
   if (mOutputMade.valid()) mOutputMade.wait();
 }
 
-void MidiPorts::WaitForInputs()
+void MidiPorts::WaitForInputsMade()
+{
+  if (mInputsReady.valid()) mInputsReady.wait();
+}
+
+void MidiPorts::JoinMaker()
 {
   if (mInputMaker.joinable()) mInputMaker.join();
   mOutputMade = {};
+  mInputsReady = {};
 }
 
 std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
@@ -220,7 +235,7 @@ std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
 
 void MidiPorts::ProbeMidiIO()
 {
-  WaitForInputs();
+  WaitForInputsMade();
   if (!mMidiIn || !mMidiOut) return;
   mInputNames = {"off", "virtual input"};
   mOutputNames = {"off", "virtual output"};
@@ -289,7 +304,7 @@ bool MidiPorts::Choose(Which which, const char* name)
   if (which == Which::kOut)
     WaitForOutput();
   else
-    WaitForInputs();
+    WaitForInputsMade();
   RtMidi* midi = nullptr;
   std::string* field = nullptr;
   int n = -1;
@@ -405,6 +420,13 @@ void MidiPorts::OpenAppearedPorts()
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
 {
+  if (mInputMaker.joinable())
+  {
+    // The watch is still being opened: nothing to tell before it is.
+    if (!mMakerDone) return ServerEvent::kNone;
+    JoinMaker();
+    FitGateToOutput();
+  }
   if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
   if (!mServerLost)
   {
@@ -464,7 +486,7 @@ void MidiPorts::DropDeadServer()
 
 void MidiPorts::CloseAll()
 {
-  WaitForInputs();
+  JoinMaker();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
   // and only while the output moves (a dead server is not waited for).

@@ -112,9 +112,11 @@ public:
   // sensing.
   bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
   // InitialiseMidi in two halves: StartMidi starts making the objects on a
-  // thread of its own and returns at once, FinishMidi waits for them all
-  // and gives InitialiseMidi's result. In between only ChooseMidiOutput
-  // (it waits for the output) may be used, and MidiOut after WaitForOutput.
+  // thread of its own and returns at once, FinishMidi waits for the output
+  // and the inputs and gives InitialiseMidi's result. In between only
+  // ChooseMidiOutput (it waits for the output) may be used, and MidiOut
+  // after WaitForOutput. The server's watch is opened last, after
+  // FinishMidi: until CheckServer finds it open the output goes unmetered.
   void StartMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
   bool FinishMidi();
   // Waits until the output of the last StartMidi is made (or refused).
@@ -199,10 +201,13 @@ private:
     kKeyboardIn,
     kOut
   };
-  // Joins the thread StartMidi left making the objects, if any.
-  void WaitForInputs();
-  // The objects StartMidi's thread makes, in order: the output (mApi set
-  // to the system that took it), then the inputs and the server's watch.
+  // Joins the thread StartMidi left making the objects, if any: after it
+  // the watch is open too.
+  void JoinMaker();
+  // Waits until the thread made (or was refused) the inputs.
+  void WaitForInputsMade();
+  // What StartMidi's thread makes, in order: the output (mApi set to the
+  // system that took it), the inputs, and last the server's watch.
   void MakeOutput(RtMidi::Api api);
   void MakeInputs();
   // The gate's writer and room for the present output object.
@@ -245,7 +250,9 @@ private:
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mInputMaker;     // StartMidi's, until FinishMidi
-  std::future<void> mOutputMade;  // ready once the thread made the output
+  std::future<void> mOutputMade;   // ready once the thread made the output
+  std::future<void> mInputsReady;  // and once it made the inputs
+  std::atomic<bool> mMakerDone{false};  // the thread's work, the watch too, is done
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
