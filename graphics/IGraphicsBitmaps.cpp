@@ -152,10 +152,32 @@ struct RescaleJob
   double scaleBefore = 0, previousScaleBefore = 0;
 };
 
+// A palette file at exactly half its size, the one layout of a start at
+// scale 1 with artwork at twice its size: the decoder averages each 2 x 2
+// block as the rows arrive, the same bytes the resampler would give, without
+// the whole-size pixels (4 bytes a pixel, four times the shown size) or a
+// pass over them. Made aside and traded into the shared pixels, so a file
+// that breaks on the way leaves them as they were. False when the file must
+// be decoded whole.
+bool HalveFile(RescaleJob& job, double scale, int divisor)
+{
+  if (job.file.empty() || scale != 1.0 || divisor != 2 || job.layouts.size() != 1) return false;
+  IBitmap* record = job.layouts.front();
+  auto* shared = dynamic_cast<RAST_MemBitmap*>(record->mData);
+  if (record->N >= 2 || !shared) return false;
+  RAST_MemBitmap halved(0, 0, 4);
+  if (!LoadPNGResourceHalved(job.file.c_str(), &halved, &job.newKept)) return false;
+  shared->swapContents(halved);
+  record->W = shared->getWidth();
+  record->H = shared->getHeight();
+  return true;
+}
+
 // Decodes or expands the job's source and resamples it into the shared
 // pixels for each layout. Touches nothing but the job and its pixels.
 void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* expanded)
 {
+  if (HalveFile(job, scale, divisor)) return;
   // A palette file leaves its indices to keep as it is decoded.
   if (!job.file.empty()) job.decoded.reset(LoadPNGResource(job.file.c_str(), &job.newKept));
   RAST_IBitmap* png = job.decoded.get();

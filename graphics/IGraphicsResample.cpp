@@ -14,11 +14,13 @@
 // ratios are whole numbers every fraction is 0 and the formula is an exact
 // box average of kx by ky pixels; that case, which every start at scale
 // 1.0 hits, has a loop of its own that sums the four channels of a pixel
-// at once and gives the same bytes.
+// at once and gives the same bytes. Its 2 x 2 mean is RAST_BoxMean4, the
+// one the PNG decoder uses when it halves palette artwork as it reads it.
 #include "graphics/IGraphics.h"
 
 #include "graphics/IGraphicsResampleRows.h"
 #include "raster/RAST_Bitmap.h"
+#include "raster/RAST_Pixel.h"
 #include "raster/RAST_Rect.h"
 #include "raster/RAST_Simd.h"
 
@@ -30,20 +32,6 @@
 
 namespace
 {
-// The four channels of a pixel spread into 16-bit lanes, so that up to 257
-// pixels add up without one channel carrying into the next.
-inline uint64_t Spread(RAST_pixel p)
-{
-  const uint64_t v = p;
-  return (v & 0xffu) | (v & 0xff00u) << 8 | (v & 0xff0000u) << 16 | (v & 0xff000000u) << 24;
-}
-
-inline RAST_pixel Pack(uint64_t lanes)
-{
-  return static_cast<RAST_pixel>((lanes & 0xffu) | (lanes >> 8 & 0xff00u) | (lanes >> 16 & 0xff0000u) |
-                                 (lanes >> 24 & 0xff000000u));
-}
-
 int Log2IfPowerOfTwo(int n)
 {
   int shift = 0;
@@ -68,9 +56,9 @@ void BoxAverage(int srcSpan, int dstSpan, const RAST_pixel* src, RAST_pixel* dst
       const RAST_pixel* below = top + srcSpan;
       for (int i = 0; i < dstW; ++i)
       {
-        const uint64_t sum =
-            Spread(top[2 * i]) + Spread(top[2 * i + 1]) + Spread(below[2 * i]) + Spread(below[2 * i + 1]);
-        out[i] = Pack((sum >> 2) & 0x00ff00ff00ff00ffull);
+        const uint64_t sum = RAST_SpreadLanes(top[2 * i]) + RAST_SpreadLanes(top[2 * i + 1]) +
+                             RAST_SpreadLanes(below[2 * i]) + RAST_SpreadLanes(below[2 * i + 1]);
+        out[i] = RAST_BoxMean4(sum);
       }
       continue;
     }
@@ -86,7 +74,7 @@ void BoxAverage(int srcSpan, int dstSpan, const RAST_pixel* src, RAST_pixel* dst
         {
           if (lanes)
           {
-            sum += Spread(row[dx]);
+            sum += RAST_SpreadLanes(row[dx]);
           }
           else
           {

@@ -128,6 +128,12 @@ RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices)
   return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(PNGFileOf(name).c_str(), nullptr, indices) : nullptr;
 }
 
+bool LoadPNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+{
+  return IsPNGResourceName(name) &&
+         RAST_LoadPNGHalvedFromNamedResource(PNGFileOf(name).c_str(), bmp, indices) == RAST_PNGHalved::kHalved;
+}
+
 bool PNGResourceSize(const char* name, int* w, int* h)
 {
   return IsPNGResourceName(name) && RAST_PNGSizeFromNamedResource(PNGFileOf(name).c_str(), w, h);

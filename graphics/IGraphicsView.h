@@ -72,6 +72,11 @@ bool RunViewFrame(IGraphics* graphics, IRECT* repainted = nullptr);
 // indices are kept there too (see RAST_LoadPNG). Any thread.
 bool IsPNGResourceName(const char* name);
 RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices = nullptr);
+// The same file at half its size into bmp (see RAST_LoadPNGHalved): true
+// when it was halved, false when the caller must load it whole (another
+// extension, an image of a kind not halved, or one that cannot be read).
+// The whole image's indices go to indices as above. Any thread.
+bool LoadPNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices);
 // The size such a file decodes to, from its header alone; false as above.
 bool PNGResourceSize(const char* name, int* w, int* h);
 

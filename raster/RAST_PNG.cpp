@@ -35,6 +35,8 @@ struct LoadState
   png_bytep* rows;              // the row table, freed in every case
   RAST_IBitmap* result;
   RAST_IndexedImage* indices;   // the caller's, given a palette image's indices
+  bool halve;                   // asked for the image at half its size
+  bool cannot;                  // ... and the header says it is not one to halve
 };
 
 struct MemoryCursor
@@ -68,6 +70,36 @@ void ExpandIndices(const RAST_pixel* lookup, RAST_pixel* row, int width)
   for (int x = width - 1; x >= 0; --x) row[x] = lookup[index[x]];
 }
 
+// One row of pixels at half size from two rows of indices, w of them each:
+// every 2 x 2 block's mean, per byte, through the palette spread into lanes.
+void HalveIndexRows(const uint64_t* spread, const uint8_t* top, const uint8_t* below, RAST_pixel* out, int w)
+{
+  for (int i = 0; i < w; ++i)
+    out[i] = RAST_BoxMean4(spread[top[2 * i]] + spread[top[2 * i + 1]] + spread[below[2 * i]] +
+                           spread[below[2 * i + 1]]);
+}
+
+// The rows of an 8-bit palette image, not interlaced, read two at a time and
+// halved into the view; both go to the indices first, so these keep the
+// whole image.
+void ReadHalvedRows(png_structp png, const RAST_pixel* lookup, png_bytep* pair, const RAST_BitmapView& view,
+                    RAST_IndexedImage* indices)
+{
+  uint64_t spread[256];
+  for (int i = 0; i < 256; ++i) spread[i] = RAST_SpreadLanes(lookup[i]);
+  for (int j = 0; j < view.height; ++j)
+  {
+    png_read_row(png, pair[0], nullptr);
+    png_read_row(png, pair[1], nullptr);
+    if (indices)
+    {
+      (void)indices->PutRow(2 * j, pair[0]);
+      (void)indices->PutRow(2 * j + 1, pair[1]);
+    }
+    HalveIndexRows(spread, pair[0], pair[1], view.Row(j), view.width);
+  }
+}
+
 // Reads the header, sets the transformations that turn every PNG into bytes
 // A, R, G, B, then the rows straight into the bitmap. Null when the image is
 // refused; libpng errors do not return here.
@@ -86,6 +118,14 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   // looked up afterwards: libpng then moves a quarter of the bytes and skips
   // three per-pixel transformations, for the same pixels.
   const bool indexed = colorType == PNG_COLOR_TYPE_PALETTE && depth == 8;
+  // Halving reads rows in pairs as they come, so interlaced images (whose
+  // passes revisit every row) and odd sides (a block short of a row or a
+  // column) are read whole by the caller instead.
+  if (state->halve && (!indexed || interlace != PNG_INTERLACE_NONE || width % 2 != 0 || height % 2 != 0))
+  {
+    state->cannot = true;
+    return nullptr;
+  }
   int local = colorType;
   if (indexed)
     ;
@@ -118,21 +158,39 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
     png_error(png, "unexpected row layout");
 
   const int w = static_cast<int>(width), h = static_cast<int>(height);
+  const int outW = state->halve ? w / 2 : w, outH = state->halve ? h / 2 : h;
   RAST_IBitmap* target = bmp;
   if (target)
   {
-    target->resize(w, h);
+    target->resize(outW, outH);
   }
   else
   {
-    target = new (std::nothrow) RAST_MemBitmap(w, h, 4);
+    target = new (std::nothrow) RAST_MemBitmap(outW, outH, 4);
     state->created = target;
     if (!target) return nullptr;
   }
   // A bitmap that could not take the size (or whose storage is missing or
   // narrower than a row) is not written at all.
   RAST_BitmapView view;
-  if (!view.Open(target) || view.width != w || view.height != h) return nullptr;
+  if (!view.Open(target) || view.width != outW || view.height != outH) return nullptr;
+
+  if (state->halve)
+  {
+    // Two rows of indices, after the two pointers to them.
+    png_bytep* pair = static_cast<png_bytep*>(gRowTableAlloc(2 * sizeof(png_bytep) + 2 * static_cast<size_t>(w)));
+    state->rows = pair;
+    if (!pair) return nullptr;
+    pair[0] = reinterpret_cast<png_bytep>(pair + 2);
+    pair[1] = pair[0] + w;
+    RAST_pixel lookup[256];
+    PaletteLookup(png, info, lookup);
+    RAST_IndexedImage* indices = state->indices;
+    if (indices && !indices->Prepare(w, h, lookup, 256)) indices = nullptr;
+    ReadHalvedRows(png, lookup, pair, view, indices);
+    png_read_end(png, nullptr);
+    return target;
+  }
 
   png_bytep* rows = static_cast<png_bytep*>(gRowTableAlloc(sizeof(png_bytep) * height));
   state->rows = rows;
@@ -165,17 +223,29 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
   return target;
 }
 
-RAST_IBitmap* Decode(png_structp png, png_infop info, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+// What a load is asked for: the caller's bitmap and indices, and for a
+// halved load whether the header turned it down.
+struct Request
 {
+  RAST_IBitmap* bmp;
+  RAST_IndexedImage* indices;
+  bool halve;
+  bool cannot;
+};
+
+RAST_IBitmap* Decode(png_structp png, png_infop info, Request* request)
+{
+  RAST_IndexedImage* indices = request->indices;
   if (indices) indices->Clear();
-  volatile LoadState state{nullptr, nullptr, nullptr, indices};
-  if (setjmp(png_jmpbuf(png)) == 0) state.result = ReadImage(png, info, bmp, &state);
+  volatile LoadState state{nullptr, nullptr, nullptr, indices, request->halve, false};
+  if (setjmp(png_jmpbuf(png)) == 0) state.result = ReadImage(png, info, request->bmp, &state);
   std::free(state.rows);
   if (!state.result)
   {
     delete state.created;
     if (indices) indices->Clear();
   }
+  request->cannot = state.cannot;
   return state.result;
 }
 
@@ -183,7 +253,7 @@ using IoSetup = void (*)(png_structp png, void* io);
 
 // Creates the libpng structures, points them at the source and decodes; the
 // structures are destroyed on every path.
-RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp, RAST_IndexedImage* indices = nullptr)
+RAST_IBitmap* Load(IoSetup setup, void* io, Request* request)
 {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return nullptr;
@@ -195,7 +265,7 @@ RAST_IBitmap* Load(IoSetup setup, void* io, RAST_IBitmap* bmp, RAST_IndexedImage
   }
   png_set_user_limits(png, RAST_PNG_MAX_DIMENSION, RAST_PNG_MAX_DIMENSION);
   setup(png, io);
-  RAST_IBitmap* result = Decode(png, info, bmp, indices);
+  RAST_IBitmap* result = Decode(png, info, request);
   png_destroy_read_struct(&png, &info, nullptr);
   return result;
 }
@@ -250,7 +320,8 @@ RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp, RAST_Indexed
   if (!filename) return nullptr;
   FILE* file = std::fopen(filename, "rb");
   if (!file) return nullptr;
-  RAST_IBitmap* result = Load(&SetupFile, file, bmp, indices);
+  Request request{bmp, indices, false, false};
+  RAST_IBitmap* result = Load(&SetupFile, file, &request);
   std::fclose(file);
   return result;
 }
@@ -259,7 +330,8 @@ RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bm
 {
   if (!data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
   MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
-  return Load(&SetupMemory, &cursor, bmp);
+  Request request{bmp, nullptr, false, false};
+  return Load(&SetupMemory, &cursor, &request);
 }
 
 RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
@@ -304,6 +376,51 @@ bool RAST_PNGSizeFromNamedResource(const char* name, int* w, int* h)
 RAST_IBitmap* RAST_LoadPNGFromResource(int, RAST_IBitmap*)
 {
   return nullptr;
+}
+
+// ---- halved loads ----
+
+namespace
+{
+RAST_PNGHalved HalvedOutcome(const Request& request, RAST_IBitmap* result)
+{
+  if (result) return RAST_PNGHalved::kHalved;
+  return request.cannot ? RAST_PNGHalved::kCannot : RAST_PNGHalved::kFailed;
+}
+}  // namespace
+
+RAST_PNGHalved RAST_LoadPNGHalved(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+{
+  if (indices) indices->Clear();
+  if (!filename || !bmp) return RAST_PNGHalved::kFailed;
+  FILE* file = std::fopen(filename, "rb");
+  if (!file) return RAST_PNGHalved::kFailed;
+  Request request{bmp, indices, true, false};
+  RAST_IBitmap* result = Load(&SetupFile, file, &request);
+  std::fclose(file);
+  return HalvedOutcome(request, result);
+}
+
+RAST_PNGHalved RAST_LoadPNGHalvedFromMemory(const void* data, int len, RAST_IBitmap* bmp,
+                                            RAST_IndexedImage* indices)
+{
+  if (indices) indices->Clear();
+  if (!bmp || !data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0)
+    return RAST_PNGHalved::kFailed;
+  MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
+  Request request{bmp, indices, true, false};
+  RAST_IBitmap* result = Load(&SetupMemory, &cursor, &request);
+  return HalvedOutcome(request, result);
+}
+
+RAST_PNGHalved RAST_LoadPNGHalvedFromNamedResource(const char* name, RAST_IBitmap* bmp,
+                                                   RAST_IndexedImage* indices)
+{
+  if (indices) indices->Clear();
+  if (!name || std::strlen(name) > kMaxResourceName) return RAST_PNGHalved::kFailed;
+  const std::string folder = PLAT_GetResourcesDir();
+  if (folder.empty()) return RAST_PNGHalved::kFailed;
+  return RAST_LoadPNGHalved((folder + name).c_str(), bmp, indices);
 }
 
 // ---- image-loader record ----

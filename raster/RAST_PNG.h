@@ -58,6 +58,38 @@ constexpr int64_t RAST_PNG_MAX_PIXELS = int64_t{1} << 25;
 // Linux executables carry no embedded resources: always null.
 [[nodiscard]] RAST_IBitmap* RAST_LoadPNGFromResource(int resid, RAST_IBitmap* bmp);
 
+// ---- halved loads ----
+// Artwork is stored at twice the size it is shown at; at that size the box
+// average of each 2 x 2 block is all a start needs of it. Palette images are
+// halved as their rows arrive, two at a time, so the whole-size pixels are
+// never made.
+
+enum class RAST_PNGHalved
+{
+  kHalved,     // bmp holds the image at half its size
+  kCannot,     // not an image this load halves: bmp untouched, load it whole
+  kFailed,     // unreadable, as a null result of the loaders above
+};
+
+// Reads an 8-bit palette PNG of even width and height, not interlaced, into
+// bmp (required; resized to half the sides): pixel (i, j) is, per byte,
+//   (p(2i, 2j) + p(2i+1, 2j) + p(2i, 2j+1) + p(2i+1, 2j+1)) >> 2
+// of the whole image's pixels, alpha like the colour bytes (RAST_BoxMean4).
+// Any other image is kCannot, told from the header before bmp is touched.
+// Given indices, they are left with the whole-size image's colour indices, as
+// RAST_LoadPNG leaves them; empty unless the result is kHalved. On kFailed
+// bmp may be resized and partly filled.
+[[nodiscard]] RAST_PNGHalved RAST_LoadPNGHalved(const char* filename, RAST_IBitmap* bmp,
+                                                RAST_IndexedImage* indices = nullptr);
+// The same from memory, kFailed where RAST_LoadPNGFromMemory gives null
+// without decoding.
+[[nodiscard]] RAST_PNGHalved RAST_LoadPNGHalvedFromMemory(const void* data, int len, RAST_IBitmap* bmp,
+                                                          RAST_IndexedImage* indices = nullptr);
+// The same for a file of the resources folder, named as for
+// RAST_LoadPNGFromNamedResource.
+[[nodiscard]] RAST_PNGHalved RAST_LoadPNGHalvedFromNamedResource(const char* name, RAST_IBitmap* bmp,
+                                                                 RAST_IndexedImage* indices = nullptr);
+
 // ---- image-loader record ----
 
 // RAST_LoadPNG, or null without opening anything when checkFileName is set and
@@ -78,7 +110,8 @@ void RAST_PNGImageLoader_Register();
 void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n);
 
 // ---- test seam ----
-// The row table of a load (one pointer per image row) comes from this
+// The row table of a load (one pointer per image row; for a halved load two
+// pointers and the two rows of indices they point at) comes from this
 // function and is released with std::free. Tests install one that fails to
 // see a failed allocation handled; null restores std::malloc.
 using RAST_PNGRowTableAlloc = void* (*)(size_t bytes);

@@ -26,6 +26,29 @@ constexpr int RAST_GETR(RAST_pixel p) { return static_cast<int>((p >> 8) & 255u)
 constexpr int RAST_GETG(RAST_pixel p) { return static_cast<int>((p >> 16) & 255u); }
 constexpr int RAST_GETB(RAST_pixel p) { return static_cast<int>(p >> 24); }
 
+// ---- channel sums ----
+// The four channels of a pixel spread into the 16-bit lanes of a 64-bit word,
+// alpha lowest, so that up to 257 pixels add up without one channel carrying
+// into the next; packing takes each lane's low byte back into a pixel.
+constexpr uint64_t RAST_SpreadLanes(RAST_pixel p)
+{
+  const uint64_t v = p;
+  return (v & 0xffu) | (v & 0xff00u) << 8 | (v & 0xff0000u) << 16 | (v & 0xff000000u) << 24;
+}
+
+constexpr RAST_pixel RAST_PackLanes(uint64_t lanes)
+{
+  return static_cast<RAST_pixel>((lanes & 0xffu) | (lanes >> 8 & 0xff00u) | (lanes >> 16 & 0xff0000u) |
+                                 (lanes >> 24 & 0xff000000u));
+}
+
+// The 2 x 2 mean of copy mode: each channel of the four pixels summed and
+// floored over 4, (p00 + p10 + p01 + p11) >> 2, alpha like any other.
+constexpr RAST_pixel RAST_BoxMean4(uint64_t laneSum)
+{
+  return RAST_PackLanes((laneSum >> 2) & 0x00ff00ff00ff00ffull);
+}
+
 // ---- drawing-mode word ----
 // Low byte: the combine mode. Modes 6..255 draw nothing, except the channel
 // copy of RAST_Blit, selected when bits 4..7 are all set: bits 2..3 then give
