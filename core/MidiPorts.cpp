@@ -81,8 +81,8 @@ void MidiPorts::FitGateToOutput()
     }
   });
   PacedMidiOut::Room room;
-  // Until the thread that opens the watch has ended, messages go out
-  // unmetered, as where there is no watch.
+  // Until the thread that opens the watch has ended (SettleWatch), messages
+  // go out unmetered, as where there is no watch.
   if (!mInputMaker.joinable() && mWatch.Alive())
   {
     // The library's ring holds 16 KB; a cycle's buffer at least as much.
@@ -197,10 +197,22 @@ void MidiPorts::MakeInputs()
   }
 }
 
-bool MidiPorts::FinishMidi()
+bool MidiPorts::FinishMidi(bool watchToo)
 {
-  WaitForInputsMade();
+  if (watchToo)
+    JoinMaker();
+  else
+    WaitForInputsMade();
   return mMidiOut && mInputsMade;
+}
+
+bool MidiPorts::SettleWatch()
+{
+  if (!mInputMaker.joinable()) return true;
+  if (!mMakerDone) return false;
+  JoinMaker();
+  FitGateToOutput();
+  return true;
 }
 
 void MidiPorts::WaitForOutput()
@@ -420,13 +432,8 @@ void MidiPorts::OpenAppearedPorts()
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
 {
-  if (mInputMaker.joinable())
-  {
-    // The watch is still being opened: nothing to tell before it is.
-    if (!mMakerDone) return ServerEvent::kNone;
-    JoinMaker();
-    FitGateToOutput();
-  }
+  // While the watch is still being opened there is nothing to tell.
+  if (!SettleWatch()) return ServerEvent::kNone;
   if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
   if (!mServerLost)
   {

@@ -112,13 +112,17 @@ public:
   // sensing.
   bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
   // InitialiseMidi in two halves: StartMidi starts making the objects on a
-  // thread of its own and returns at once, FinishMidi waits for the output
-  // and the inputs and gives InitialiseMidi's result. In between only
-  // ChooseMidiOutput (it waits for the output) may be used, and MidiOut
-  // after WaitForOutput. The server's watch is opened last, after
-  // FinishMidi: until CheckServer finds it open the output goes unmetered.
+  // thread of its own and returns at once, FinishMidi waits for them and
+  // gives InitialiseMidi's result. In between only ChooseMidiOutput (it
+  // waits for the output) may be used, and MidiOut after WaitForOutput.
+  // The server's watch is made last: FinishMidi(false) leaves it to the
+  // thread, and until SettleWatch (or CheckServer) finds it made, the
+  // output goes unmetered.
   void StartMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
-  bool FinishMidi();
+  bool FinishMidi(bool watchToo = true);
+  // True once StartMidi's thread has ended and the output's metering is
+  // fitted to the watch it made; false while the watch is still being made.
+  bool SettleWatch();
   // Waits until the output of the last StartMidi is made (or refused).
   void WaitForOutput();
   // Fills the two name lists once: "off", the virtual port, then the

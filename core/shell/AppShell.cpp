@@ -40,6 +40,7 @@ std::string gINIPath;
 AppMainWindowFrame gMainWindowFrame;
 
 unsigned gServerCheck = 0;
+unsigned gWatchCheck = 0;
 // Tells the user that the MIDI connection was lost, without holding the GUI.
 std::thread gLossNotice;
 std::atomic<bool> gLossShowing{false};
@@ -130,6 +131,15 @@ HMENU MakeMainWindowMenu()
   return menu;
 }
 
+// The server's watch made after the start: the output's metering fitted
+// to it as soon as it is there.
+bool SettleMidiWatch(void*)
+{
+  if (gPorts && !gPorts->SettleWatch()) return true;
+  gWatchCheck = 0;
+  return false;
+}
+
 // The sound server's loss and return, looked for a few times a second.
 bool CheckMidiServer(void*)
 {
@@ -170,7 +180,9 @@ void Launch()
   AppMarkStart("midi_output");
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
   AppMarkStart("editor");
-  (void)gPorts->FinishMidi();
+  // The server's watch, which meters the output, comes last, after the
+  // window shows; it is looked for every few milliseconds till then.
+  (void)gPorts->FinishMidi(false);
   gPorts->ProbeMidiIO();
   if (gPluginInstance)
   {
@@ -184,6 +196,7 @@ void Launch()
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
   AppMarkStart("midi_inputs");
   gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
+  if (!gPorts->SettleWatch()) gWatchCheck = PLAT_LoopAddTimeout(kWatchCheckMs, SettleMidiWatch, nullptr);
 
   HMENU menu = MakeMainWindowMenu();
   WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
@@ -332,6 +345,9 @@ void Cleanup()
 {
   PLAT_LoopRemove(gServerCheck);
   gServerCheck = 0;
+  PLAT_LoopRemove(gWatchCheck);
+  gWatchCheck = 0;
+  gMidiStartedEarly = false;
   // A box still telling of a lost connection answers as closed.
   WINL_CancelMessageBoxes();
   if (gLossNotice.joinable()) gLossNotice.join();

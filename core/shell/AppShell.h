@@ -76,6 +76,8 @@ void Cleanup();
 
 // How often the shell looks whether the sound server went or came back.
 constexpr unsigned kServerCheckMs = 250;
+// How often the start looks for the server's watch until it is made.
+constexpr unsigned kWatchCheckMs = 5;
 // Shown once when the sound server goes away while the editor runs.
 constexpr char kMidiConnectionLostText[] =
   "The MIDI connection was lost. The chosen ports open again when the sound server returns.";
