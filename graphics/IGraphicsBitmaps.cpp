@@ -71,6 +71,7 @@ struct CachedBitmap
   // first draw at this scale: a start reads and holds only what it shows.
   bool waiting = false;
   double waitingScale = 0;
+  int waitingDivisor = 1;  // of the surface whose rescale left it waiting
 };
 
 struct ScaledEntry
@@ -270,13 +271,14 @@ void SettleJob(RescaleJob& job)
   if (job.failed)
   {
     syslog(LOG_ERR, "ZephraEditor: could not reload the image %s", job.name.c_str());
-    // The records keep the pixels and size they had.
+    // The records keep the pixels and size they had, and the pixels the
+    // scale they are at: a change back must not trade in an empty buffer.
     if (job.setAside)
     {
       static_cast<RAST_MemBitmap*>(cached.pixels.get())->swapContents(*cached.previous);
-      cached.scale = job.scaleBefore;
       cached.previousScale = job.previousScaleBefore;
     }
+    cached.scale = job.scaleBefore;
     // A file that broke before its first rescale leaves only the
     // placeholder: its records shrink to nothing, which draws nothing.
     if (cached.placeholder)
@@ -428,6 +430,7 @@ void IGraphics::RescaleBitmaps(double scale)
       pixels->swapContents(none);
       cached->waiting = true;
       cached->waitingScale = scale;
+      cached->waitingDivisor = divisor;
       waiting[record->mData] = cached;
       jobOf[record->mData] = SIZE_MAX;
       continue;
@@ -495,7 +498,6 @@ void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
     if (candidate.pixels.get() == bitmap->mData && candidate.waiting) cached = &candidate;
   if (!cached) return;
   const ArtworkClock clock;
-  cached->waiting = false;
   RescaleJob job;
   job.cached = cached;
   // The first record of each frame layout is resampled, the rest take its size.
@@ -518,10 +520,13 @@ void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
       copies.emplace_back(record, first->second);
   }
   if (job.layouts.empty()) return;
+  cached->waiting = false;
   if (!TakeSource(job)) job.decoded.reset(OSLoadBitmap(id, job.name.c_str()));
-  RAST_MemBitmap expanded(0, 0, 4);
-  RunRescaleJob(job, cached->waitingScale, mBitmapDivisor >= 2 ? static_cast<int>(mBitmapDivisor) : 1, &expanded);
+  job.scaleBefore = cached->scale;
+  job.previousScaleBefore = cached->previousScale;
   cached->scale = cached->waitingScale;
+  RAST_MemBitmap expanded(0, 0, 4);
+  RunRescaleJob(job, cached->waitingScale, cached->waitingDivisor, &expanded);
   SettleJob(job);
   for (const auto& [record, first] : copies)
   {

@@ -4,6 +4,8 @@
 
 #include "graphics/controls/IBitmapControl.h"
 #include "raster/RAST_Blit.h"
+#include "raster/support/RAST_TestPng.h"
+#include "support/TempDir.h"
 #include "raster/RAST_Simd.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,8 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <cstdlib>
+#include <cstdio>
 
 namespace
 {
@@ -233,6 +237,43 @@ TEST_F(Caches, HiddenArtworkWaitsForItsFirstDraw)
   gui.RescaleBitmaps(1.0);
   EXPECT_EQ(closed->mData->getWidth(), 4);
   EXPECT_EQ(std::make_pair(late->W, late->H), std::make_pair(4, 4));
+}
+
+// A waiting file that cannot be read at its first draw leaves its records
+// empty; read again at a later scale, the artwork is made, and a change back
+// to the scale of the failed draw makes it again rather than trading in the
+// empty pixels of that draw.
+TEST_F(Caches, WaitingArtworkWhoseFileFailsAtTheDrawComesBackWhole)
+{
+  TempDir resources;
+  setenv("ZEPHRA_RESOURCES_DIR", resources.Path().c_str(), 1);
+  const std::string file = resources.File("plate.png"), aside = resources.File("aside.png");
+  WriteWholeFile(file, EncodeBitmapPng(*Grid(8, 8, std::vector<RAST_pixel>(64, Red(200)))));
+  GuiUnit unit;
+  Surface gui(&unit, 20, 20);
+  gui.SetBitmapDivisor(2);
+  IBitmap* plate = gui.LoadIBitmap(9, "plate.png");
+  auto* panel = new IBitmapControl(&unit, 0, 0, -1, plate);
+  gui.AttachControl(panel);
+  panel->Hide(true);
+  gui.RescaleBitmaps(2.0);
+  EXPECT_EQ(std::make_pair(plate->W, plate->H), std::make_pair(8, 8));
+
+  ASSERT_EQ(std::rename(file.c_str(), aside.c_str()), 0);
+  panel->Hide(false);
+  gui.SetRepaint(IRECT(0, 0, 20, 20));
+  const IRECT dest(0, 0, 8, 8);
+  EXPECT_TRUE(gui.DrawIBitmap(plate, &dest, 1, nullptr));
+  EXPECT_EQ(std::make_pair(plate->W, plate->H), std::make_pair(0, 0));
+
+  ASSERT_EQ(std::rename(aside.c_str(), file.c_str()), 0);
+  gui.RescaleBitmaps(1.0);
+  EXPECT_EQ(std::make_pair(plate->W, plate->H), std::make_pair(4, 4));
+  gui.RescaleBitmaps(2.0);
+  EXPECT_EQ(std::make_pair(plate->W, plate->H), std::make_pair(8, 8));
+  ASSERT_EQ(plate->mData->getWidth(), 8);
+  EXPECT_EQ(RAST_GetPixel(plate->mData, 7, 7), Red(200));
+  unsetenv("ZEPHRA_RESOURCES_DIR");
 }
 
 TEST(ResampleBitmapData, HandWorkedShrinkAndEnlarge)
