@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 namespace
 {
@@ -75,6 +76,20 @@ bool RAST_IndexedImage::Assign(RAST_IBitmap* src)
   Clear();
   RAST_BitmapView view;
   if (!view.Open(src)) return false;
+  // Short of memory the image is simply not kept: its file is read again.
+  try
+  {
+    return AssignFrom(view);
+  }
+  catch (const std::bad_alloc&)
+  {
+    Clear();
+    return false;
+  }
+}
+
+bool RAST_IndexedImage::AssignFrom(const RAST_BitmapView& view)
+{
   std::vector<RAST_pixel> colours;
   std::vector<uint8_t> row(static_cast<size_t>(view.width));
   ColourTable table;
@@ -116,20 +131,37 @@ bool RAST_IndexedImage::Prepare(int w, int h, const RAST_pixel* colours, int cou
 {
   Clear();
   if (w <= 0 || h <= 0 || !colours || count < 1 || count > 256) return false;
+  try
+  {
+    mColours.assign(colours, colours + count);
+    mColours.resize(256, 0);
+    mRowStarts.reserve(static_cast<size_t>(h) + 1);
+    mRowStarts.push_back(0);
+  }
+  catch (const std::bad_alloc&)
+  {
+    Clear();
+    return false;
+  }
   mWidth = w;
   mHeight = h;
-  mColours.assign(colours, colours + count);
-  mColours.resize(256, 0);
-  mRowStarts.reserve(static_cast<size_t>(h) + 1);
-  mRowStarts.push_back(0);
   return true;
 }
 
 bool RAST_IndexedImage::PutRow(int y, const uint8_t* indices)
 {
   if (Empty() || Complete() || !indices || static_cast<size_t>(y) + 1 != mRowStarts.size()) return false;
-  PackRow(indices, mWidth, mPacked);
-  mRowStarts.push_back(mPacked.size());
+  try
+  {
+    PackRow(indices, mWidth, mPacked);
+    mRowStarts.push_back(mPacked.size());
+  }
+  catch (const std::bad_alloc&)
+  {
+    // The image is dropped whole: a decoder goes on without it.
+    Clear();
+    return false;
+  }
   if (Complete()) mPacked.shrink_to_fit();
   return true;
 }
@@ -173,6 +205,8 @@ bool RAST_IndexedImage::ExpandInto(RAST_IBitmap* dst) const
         in += n;
       }
     }
+    // A row that does not fill the width exactly is not this image's.
+    if (out != end || in != last) return false;
   }
   return true;
 }

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+struct RAST_BitmapView;
+
 class RAST_IndexedImage
 {
 public:
@@ -26,7 +28,8 @@ public:
   // and the image left empty, when the size or count is refused. An index
   // past the colours given stands for transparent black.
   [[nodiscard]] bool Prepare(int w, int h, const RAST_pixel* colours, int count);
-  // Packs row y of Width() indices; false when y is not the next row.
+  // Packs row y of Width() indices; false when y is not the next row, or
+  // (the image then left empty) when memory is short.
   bool PutRow(int y, const uint8_t* indices);
   void Clear();
 
@@ -39,6 +42,8 @@ public:
   size_t PackedBytes() const { return mPacked.size(); }
 
 private:
+  bool AssignFrom(const RAST_BitmapView& view);
+
   int mWidth = 0, mHeight = 0;
   std::vector<RAST_pixel> mColours;   // by index, always 256
   std::vector<uint8_t> mPacked;       // the rows' runs, one after another

@@ -91,11 +91,8 @@ void ReadHalvedRows(png_structp png, const RAST_pixel* lookup, png_bytep* pair, 
   {
     png_read_row(png, pair[0], nullptr);
     png_read_row(png, pair[1], nullptr);
-    if (indices)
-    {
-      (void)indices->PutRow(2 * j, pair[0]);
-      (void)indices->PutRow(2 * j + 1, pair[1]);
-    }
+    // Indices that cannot be kept (memory short) are given up, not the image.
+    if (indices && (!indices->PutRow(2 * j, pair[0]) || !indices->PutRow(2 * j + 1, pair[1]))) indices = nullptr;
     HalveIndexRows(spread, pair[0], pair[1], view.Row(j), view.width);
   }
 }
@@ -213,7 +210,7 @@ RAST_IBitmap* ReadImage(png_structp png, png_infop info, RAST_IBitmap* bmp, vola
     for (int y = 0; y < h; ++y)
     {
       if (!interlaced) png_read_row(png, rows[y], nullptr);
-      if (indices) (void)indices->PutRow(y, rows[y]);
+      if (indices && !indices->PutRow(y, rows[y])) indices = nullptr;
       ExpandIndices(lookup, view.Row(y), w);
     }
   }
