@@ -3,10 +3,12 @@
 #include "platform/PLAT_Resources.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <clocale>
 #include <cstdio>
+#include <string>
 
 namespace
 {
@@ -58,11 +60,21 @@ int IntSetting(const char* name, int fallback)
 }
 }  // namespace
 
+namespace
+{
+// A launcher's start-up notice, taken from the environment before any other
+// thread runs and handed to the display once it is open (opening it would
+// otherwise take the variable out of the environment then).
+std::string gStartupId;
+}  // namespace
+
 void PLAT_GtkPrepareEnvironment()
 {
   static bool prepared = false;
   if (prepared) return;
   prepared = true;
+  if (const char* id = g_getenv("DESKTOP_STARTUP_ID")) gStartupId = id;
+  g_unsetenv("DESKTOP_STARTUP_ID");
   // Everything is drawn by the editor's own rasteriser; without this the
   // toolkit loads the OpenGL driver while opening the display, to choose
   // visuals, which costs tens of milliseconds and of megabytes. A setting
@@ -82,6 +94,9 @@ bool PLAT_GtkInit()
     gState = State::Failed;
     return false;
   }
+  GdkDisplay* display = gdk_display_get_default();
+  if (!gStartupId.empty() && GDK_IS_X11_DISPLAY(display))
+    gdk_x11_display_set_startup_notification_id(display, gStartupId.c_str());
   g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   LoadStyleSheet();
   gState = State::Up;
