@@ -290,9 +290,14 @@ bool RunningEditor::Start(std::string& error)
   {
     bundle = mHome.Path() + "/.trusted-authorities.pem";
     std::ifstream system(kSystemCaBundle, std::ios::binary), added(mSetup.trustedCaFile, std::ios::binary);
+    if (!system || !added)
+    {
+      error = std::string("no mount namespace: no ") + (!system ? kSystemCaBundle : mSetup.trustedCaFile.c_str());
+      return false;
+    }
     std::ofstream out(bundle, std::ios::binary);
     out << system.rdbuf() << "\n" << added.rdbuf();
-    if (!added || !out.flush())
+    if (!out.flush())
     {
       error = "cannot write the bundle of trusted authorities";
       return false;
