@@ -5,7 +5,7 @@
 #include "graphics/controls/IBitmapControl.h"
 #include "raster/RAST_Blit.h"
 #include "raster/support/RAST_TestPng.h"
-#include "support/TempDir.h"
+#include "support/ResourcesFolder.h"
 #include "raster/RAST_Simd.h"
 
 #include <gtest/gtest.h>
@@ -245,9 +245,8 @@ TEST_F(Caches, HiddenArtworkWaitsForItsFirstDraw)
 // empty pixels of that draw.
 TEST_F(Caches, WaitingArtworkWhoseFileFailsAtTheDrawComesBackWhole)
 {
-  TempDir resources;
-  setenv("ZEPHRA_RESOURCES_DIR", resources.Path().c_str(), 1);
-  const std::string file = resources.File("plate.png"), aside = resources.File("aside.png");
+  ResourcesFolder resources;
+  const std::string file = resources.dir.File("plate.png"), aside = resources.dir.File("aside.png");
   WriteWholeFile(file, EncodeBitmapPng(*Grid(8, 8, std::vector<RAST_pixel>(64, Red(200)))));
   GuiUnit unit;
   Surface gui(&unit, 20, 20);
@@ -273,7 +272,6 @@ TEST_F(Caches, WaitingArtworkWhoseFileFailsAtTheDrawComesBackWhole)
   EXPECT_EQ(std::make_pair(plate->W, plate->H), std::make_pair(8, 8));
   ASSERT_EQ(plate->mData->getWidth(), 8);
   EXPECT_EQ(RAST_GetPixel(plate->mData, 7, 7), Red(200));
-  unsetenv("ZEPHRA_RESOURCES_DIR");
 }
 
 TEST(ResampleBitmapData, HandWorkedShrinkAndEnlarge)

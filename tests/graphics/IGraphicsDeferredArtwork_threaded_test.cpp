@@ -2,6 +2,7 @@
 // load reads only each file's header, the first rescale decodes the files on
 // several threads, and a palette file is never read again.
 #include "support/GuiTestKit.h"
+#include "support/ResourcesFolder.h"
 #include "support/TempDir.h"
 
 #include "raster/RAST_PNG.h"
@@ -24,12 +25,6 @@ void WriteBlocks(const std::string& path, int k)
   ASSERT_TRUE(ArtWritePng(path, &image, &error)) << error;
 }
 
-struct ResourcesFolder
-{
-  TempDir dir;
-  ResourcesFolder() { setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1); }
-  ~ResourcesFolder() { unsetenv("ZEPHRA_RESOURCES_DIR"); }
-};
 }  // namespace
 
 TEST(PNGSize, HeaderAloneGivesTheSize)

@@ -4,6 +4,7 @@
 // pixels (and those of a later scale, from the kept indices) are the ones
 // the whole decode gives.
 #include "support/GuiTestKit.h"
+#include "support/ResourcesFolder.h"
 #include "support/TempDir.h"
 
 #include "raster/RAST_IndexedImage.h"
@@ -69,12 +70,6 @@ std::vector<RAST_pixel> ResampledToHalf(RAST_IBitmap* whole, int frames = 1)
   return Pixels(half);
 }
 
-struct ResourcesFolder
-{
-  TempDir dir;
-  ResourcesFolder() { setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1); }
-  ~ResourcesFolder() { unsetenv("ZEPHRA_RESOURCES_DIR"); }
-};
 }  // namespace
 
 TEST(HalvedDecode, TheResamplersBytesOrTurnedDown)

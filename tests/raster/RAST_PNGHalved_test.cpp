@@ -8,6 +8,7 @@
 #include "RAST_TestBitmap.h"
 #include "raster/RAST_IndexedImage.h"
 #include "raster/support/RAST_TestPng.h"
+#include "support/ResourcesFolder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -216,12 +217,10 @@ TEST(RAST_PNGHalved, BadArgumentsAndFailedAllocations)
 // Names of up to 400 characters are looked up in the resources folder.
 TEST(RAST_PNGHalved, NamedResourceComesFromTheResourcesFolder)
 {
-  TempDir dir;
+  ResourcesFolder resources;
+  TempDir& dir = resources.dir;
   const std::string folder(200, 'd');
   ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0700), 0);
-  const char* old = std::getenv("ZEPHRA_RESOURCES_DIR");
-  const std::string saved = old ? old : "";
-  setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1);
   const std::string bytes = EncodeTestPng(Shape(6, 4, PNG_COLOR_TYPE_PALETTE, 8, false));
   struct Name
   {
@@ -241,8 +240,4 @@ TEST(RAST_PNGHalved, NamedResourceComesFromTheResourcesFolder)
   RAST_MemBitmap mine(0, 0, 4);
   EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource("none.png", &mine), RAST_PNGHalved::kFailed);
   EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource(nullptr, &mine), RAST_PNGHalved::kFailed);
-  if (old)
-    setenv("ZEPHRA_RESOURCES_DIR", saved.c_str(), 1);
-  else
-    unsetenv("ZEPHRA_RESOURCES_DIR");
 }

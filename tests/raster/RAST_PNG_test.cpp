@@ -2,6 +2,7 @@
 
 #include "RAST_TestBitmap.h"
 #include "raster/support/RAST_TestPng.h"
+#include "support/ResourcesFolder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -358,12 +359,10 @@ TEST(RAST_PNG, LoaderRecordChecksTheExtension)
 // longer one is refused whatever the folder holds.
 TEST(RAST_PNG, NamedResourceComesFromTheResourcesFolder)
 {
-  TempDir dir;
+  ResourcesFolder resources;
+  TempDir& dir = resources.dir;
   const std::string folder(200, 'd');
   ASSERT_EQ(mkdir(dir.File(folder).c_str(), 0700), 0);
-  const char* old = std::getenv("ZEPHRA_RESOURCES_DIR");
-  const std::string saved = old ? old : "";
-  setenv("ZEPHRA_RESOURCES_DIR", dir.Path().c_str(), 1);
   struct Name { std::string name; bool loads; } kNames[] = {
       {"knob.png", true},
       {folder + "/" + std::string(194, 'k') + ".png", true},  // 399 characters
@@ -378,9 +377,5 @@ TEST(RAST_PNG, NamedResourceComesFromTheResourcesFolder)
   }
   EXPECT_EQ(RAST_LoadPNGFromNamedResource("none.png", nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromNamedResource(nullptr, nullptr), nullptr);
-  if (old)
-    setenv("ZEPHRA_RESOURCES_DIR", saved.c_str(), 1);
-  else
-    unsetenv("ZEPHRA_RESOURCES_DIR");
   EXPECT_EQ(RAST_LoadPNGFromResource(1, nullptr), nullptr);
 }
