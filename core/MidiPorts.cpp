@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <system_error>
 
 bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b)
 {
@@ -136,21 +138,31 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   // each: all four are made on a thread of their own while the caller goes
   // on (the toolkit's start, the editor's panels), the output first, since
   // the editor's first message needs it.
-  std::promise<void> outputMade, inputsMade;
-  mOutputMade = outputMade.get_future();
-  mInputsReady = inputsMade.get_future();
+  auto outputMade = std::make_shared<std::promise<void>>();
+  auto inputsMade = std::make_shared<std::promise<void>>();
+  mOutputMade = outputMade->get_future();
+  mInputsReady = inputsMade->get_future();
   mMakerDone = false;
-  mInputMaker = std::thread([this, api, output = std::move(outputMade), inputs = std::move(inputsMade)]() mutable {
+  const auto make = [this, api, outputMade, inputsMade] {
     MakeOutput(api);
-    output.set_value();
+    outputMade->set_value();
     if (mMidiOut) MakeInputs();
-    inputs.set_value();
+    inputsMade->set_value();
     // The watch is wanted only to meter the output and to notice the
     // server's loss, both of which wait for the thread's end: it comes
     // last, off the start's way.
     if (mMidiOut && mApi == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
     mMakerDone = true;
-  });
+  };
+  try
+  {
+    mInputMaker = std::thread(make);
+  }
+  catch (const std::system_error&)
+  {
+    // No thread to be had: the objects are made here, one after another.
+    make();
+  }
 }
 
 void MidiPorts::MakeOutput(RtMidi::Api api)
