@@ -96,6 +96,9 @@ struct Shell
   // In the shell's order: the output is chosen while the inputs are made.
   bool ok = (ports.StartMidi(), ports.ChooseMidiOutput("virtual output")) && ports.FinishMidi() &&
             ports.ChooseMidiInput("virtual input");
+  // The plug goes before the ports: their delivery (an active-sensing synth
+  // keeps it busy to the end) must have stopped by then.
+  ~Shell() { ports.CloseAll(); }
 };
 
 inline Shell* gShell = nullptr;
