@@ -85,7 +85,7 @@ void MidiPorts::FitGateToOutput()
   PacedMidiOut::Room room;
   // Until the thread that opens the watch has ended (SettleWatch), messages
   // go out unmetered, as where there is no watch.
-  if (!mInputMaker.joinable() && mWatch.Alive())
+  if (!mMaker.joinable() && mWatch.Alive())
   {
     // The library's ring holds 16 KB; a cycle's buffer at least as much.
     const size_t ring = 14 * 1024;
@@ -121,8 +121,7 @@ bool MidiPorts::UpdateINI()
 bool MidiPorts::InitialiseMidi(RtMidi::Api api)
 {
   StartMidi(api);
-  JoinMaker();
-  return mMidiOut && mInputsMade;
+  return FinishMidi();
 }
 
 void MidiPorts::StartMidi(RtMidi::Api api)
@@ -156,7 +155,7 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   };
   try
   {
-    mInputMaker = std::thread(make);
+    mMaker = std::thread(make);
   }
   catch (const std::system_error&)
   {
@@ -220,7 +219,7 @@ bool MidiPorts::FinishMidi(bool watchToo)
 
 bool MidiPorts::SettleWatch()
 {
-  if (!mInputMaker.joinable()) return true;
+  if (!mMaker.joinable()) return true;
   if (!mMakerDone) return false;
   JoinMaker();
   FitGateToOutput();
@@ -239,7 +238,7 @@ void MidiPorts::WaitForInputsMade()
 
 void MidiPorts::JoinMaker()
 {
-  if (mInputMaker.joinable()) mInputMaker.join();
+  if (mMaker.joinable()) mMaker.join();
   mOutputMade = {};
   mInputsReady = {};
 }

@@ -9,8 +9,9 @@
 //
 // Threads: everything but the callbacks runs on the main thread, except
 // the making of the MIDI objects, which StartMidi leaves to a thread of its
-// own until FinishMidi (or, for the output, WaitForOutput). The callbacks run on the library's input threads (on JACK, inside the
-// server's cycle) and never wait for the plug-in:
+// own until FinishMidi (or, for the output, WaitForOutput). The callbacks
+// run on the library's input threads (on JACK, inside the server's cycle)
+// and never wait for the plug-in:
 //   - the synth input's callback cleans what arrives into whole messages
 //     (MidiInputCleaner) and copies them into a bounded queue
 //     (MidiInputQueue); a delivery thread of the ports' own works through
@@ -253,7 +254,7 @@ private:
   bool mServerLost = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
-  std::thread mInputMaker;     // StartMidi's, until FinishMidi
+  std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the inputs
   std::atomic<bool> mMakerDone{false};  // the thread's work, the watch too, is done

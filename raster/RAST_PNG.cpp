@@ -311,33 +311,54 @@ struct Registrar
 
 // ---- loaders ----
 
-RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+namespace
 {
-  if (indices) indices->Clear();
+// A file, or bytes in memory, decoded as the request asks.
+RAST_IBitmap* LoadFile(const char* filename, Request& request)
+{
   if (!filename) return nullptr;
   FILE* file = std::fopen(filename, "rb");
   if (!file) return nullptr;
-  Request request{bmp, indices, false, false};
   RAST_IBitmap* result = Load(&SetupFile, file, &request);
   std::fclose(file);
   return result;
 }
 
-RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bmp)
+RAST_IBitmap* LoadMemory(const void* data, int len, Request& request)
 {
   if (!data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
   MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
-  Request request{bmp, nullptr, false, false};
   return Load(&SetupMemory, &cursor, &request);
+}
+
+// Where a resource name lies in the resources folder; empty for a name over
+// the limit or when there is no folder.
+std::string ResourcePath(const char* name)
+{
+  if (!name || std::strlen(name) > kMaxResourceName) return {};
+  const std::string folder = PLAT_GetResourcesDir();
+  return folder.empty() ? std::string() : folder + name;
+}
+}  // namespace
+
+RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+{
+  if (indices) indices->Clear();
+  Request request{bmp, indices, false, false};
+  return LoadFile(filename, request);
+}
+
+RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bmp)
+{
+  Request request{bmp, nullptr, false, false};
+  return LoadMemory(data, len, request);
 }
 
 RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
   if (indices) indices->Clear();
-  if (!name || std::strlen(name) > kMaxResourceName) return nullptr;
-  const std::string folder = PLAT_GetResourcesDir();
-  if (folder.empty()) return nullptr;
-  return RAST_LoadPNG((folder + name).c_str(), bmp, indices);
+  const std::string path = ResourcePath(name);
+  return path.empty() ? nullptr : RAST_LoadPNG(path.c_str(), bmp, indices);
 }
 
 bool RAST_PNGSize(const char* filename, int* w, int* h)
@@ -365,9 +386,8 @@ bool RAST_PNGSize(const char* filename, int* w, int* h)
 
 bool RAST_PNGSizeFromNamedResource(const char* name, int* w, int* h)
 {
-  if (!name || std::strlen(name) > kMaxResourceName) return false;
-  const std::string folder = PLAT_GetResourcesDir();
-  return !folder.empty() && RAST_PNGSize((folder + name).c_str(), w, h);
+  const std::string path = ResourcePath(name);
+  return !path.empty() && RAST_PNGSize(path.c_str(), w, h);
 }
 
 RAST_IBitmap* RAST_LoadPNGFromResource(int, RAST_IBitmap*)
@@ -389,12 +409,9 @@ RAST_PNGHalved HalvedOutcome(const Request& request, RAST_IBitmap* result)
 RAST_PNGHalved RAST_LoadPNGHalved(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
   if (indices) indices->Clear();
-  if (!filename || !bmp) return RAST_PNGHalved::kFailed;
-  FILE* file = std::fopen(filename, "rb");
-  if (!file) return RAST_PNGHalved::kFailed;
+  if (!bmp) return RAST_PNGHalved::kFailed;
   Request request{bmp, indices, true, false};
-  RAST_IBitmap* result = Load(&SetupFile, file, &request);
-  std::fclose(file);
+  RAST_IBitmap* result = LoadFile(filename, request);
   return HalvedOutcome(request, result);
 }
 
@@ -402,11 +419,9 @@ RAST_PNGHalved RAST_LoadPNGHalvedFromMemory(const void* data, int len, RAST_IBit
                                             RAST_IndexedImage* indices)
 {
   if (indices) indices->Clear();
-  if (!bmp || !data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0)
-    return RAST_PNGHalved::kFailed;
-  MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
+  if (!bmp) return RAST_PNGHalved::kFailed;
   Request request{bmp, indices, true, false};
-  RAST_IBitmap* result = Load(&SetupMemory, &cursor, &request);
+  RAST_IBitmap* result = LoadMemory(data, len, request);
   return HalvedOutcome(request, result);
 }
 
@@ -414,10 +429,8 @@ RAST_PNGHalved RAST_LoadPNGHalvedFromNamedResource(const char* name, RAST_IBitma
                                                    RAST_IndexedImage* indices)
 {
   if (indices) indices->Clear();
-  if (!name || std::strlen(name) > kMaxResourceName) return RAST_PNGHalved::kFailed;
-  const std::string folder = PLAT_GetResourcesDir();
-  if (folder.empty()) return RAST_PNGHalved::kFailed;
-  return RAST_LoadPNGHalved((folder + name).c_str(), bmp, indices);
+  const std::string path = ResourcePath(name);
+  return path.empty() ? RAST_PNGHalved::kFailed : RAST_LoadPNGHalved(path.c_str(), bmp, indices);
 }
 
 // ---- image-loader record ----
