@@ -359,7 +359,7 @@ bool ZephraEditor::OnBankButton(int p)
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder] {
         // A failed export has said so; the bank is not in that folder.
-        if (!ExportBankListToFolder(folder, false, 0)) return;
+        if (!SaveBankToDisk(folder)) return;
         mBankSaved = true;
         mBankFolder = folder;
         FlagFinished();
@@ -388,7 +388,7 @@ bool ZephraEditor::OnBankButton(int p)
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder, showUploadPage] {
         // A failed export has said so: the bank is still not saved.
-        if (!ExportBankListToFolder(folder, false, 0)) return;
+        if (!SaveBankToDisk(folder)) return;
         mBankFolder = folder;
         mBankSaved = true;
         showUploadPage();

@@ -221,3 +221,29 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
   }
   return failed;
 }
+
+void RemoveReplacedFiles(BankList& list, const std::string& folder)
+{
+  struct stat info;
+  std::vector<std::string> canonical(kBankSize);
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  {
+    BankEntry& e = list[n];
+    std::string fileName;
+    if (e.empty || !MakeBankFileName(n, e.category, e.name, fileName)) continue;
+    const std::string saved = folder + fileName;
+    if (lstat(saved.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    canonical[static_cast<size_t>(n)] = fileName;
+    // The entry's own file in this folder is replaced by the saved one.
+    if (!IsDatabaseAddress(e.path) && FolderPart(e.path) == folder) SetPath(e, saved);
+  }
+  std::set<std::string> used;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    if (!list[n].empty) used.insert(list[n].path);
+  for (const std::string& name : RegularFiles(folder))
+  {
+    const int location = IsProgramFileName(name.c_str()) ? LocationFromFileName(name.c_str()) : 0;
+    if (location == 0 || canonical[static_cast<size_t>(location)].empty()) continue;
+    if (name != canonical[static_cast<size_t>(location)] && used.count(folder + name) == 0) RemoveFileIn(folder, name);
+  }
+}

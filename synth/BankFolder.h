@@ -49,6 +49,14 @@ struct BankExportResult
 BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,
                                         int single, bool selectedOnly, const BankFetch& fetch);
 
+// After an export into folder (ending in "/"): a location the list holds and
+// whose canonical file is now in folder keeps only that file there -- every
+// other numbered program file for it (an old name before a rename) is
+// removed, unless another entry uses it, and an entry whose file was one of
+// them points at the saved file. Files for locations the list leaves empty,
+// and files without a location number, stay.
+void RemoveReplacedFiles(BankList& list, const std::string& folder);
+
 // Renames the entries' files to their canonical names inside folder: every
 // file is read before any is written, a new file is written whole before an
 // old one goes, and an old file goes only when it lies in folder and no

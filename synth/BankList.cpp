@@ -1,6 +1,7 @@
 #include "synth/BankList.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -66,6 +67,41 @@ std::string Utf8Prefix(const std::string& text, size_t characters)
   return text.substr(0, starts[characters]);
 }
 
+namespace
+{
+// The longest start of name that a bank entry holds: 32 characters and
+// fewer than kBankNameSize bytes, never splitting a character.
+std::string FitBankName(const std::string& name)
+{
+  std::string fit = Utf8Prefix(name, static_cast<size_t>(kBankNameMaxChars));
+  while (fit.size() >= static_cast<size_t>(kBankNameSize))
+    fit = Utf8Prefix(fit, CharacterCount(fit) - 1);
+  return fit;
+}
+
+// Category and name of a file name whose tag (if any) starts at nameStart:
+// the name runs to the last ".", loses a leading "_" and is cut to fit.
+void TagAndName(const std::string& file, size_t nameStart, BankFileName& out)
+{
+  int32_t category = kCategoryNone;
+  for (const CategoryTag& t : kCategoryTags)
+  {
+    if (file.compare(nameStart, strlen(t.tag), t.tag) == 0)
+    {
+      category = t.category;
+      nameStart += strlen(t.tag);
+      break;
+    }
+  }
+  const size_t dot = file.rfind('.');
+  std::string name = file.substr(nameStart, dot == std::string::npos || dot < nameStart
+                                              ? std::string::npos : dot - nameStart);
+  if (!name.empty() && name[0] == '_') name.erase(0, 1);
+  out.category = category;
+  out.name = FitBankName(name);
+}
+}  // namespace
+
 bool ParseBankFileName(const char* fileName, BankFileName& out)
 {
   if (fileName == nullptr) return false;
@@ -75,28 +111,21 @@ bool ParseBankFileName(const char* fileName, BankFileName& out)
   if (digits == 0 || digits > 2) return false;
   const int location = std::stoi(file.substr(0, digits));
   if (location < kBankFirstLocation || location > kBankLastLocation) return false;
-
-  int32_t category = kCategoryNone;
-  size_t nameStart = digits;
-  for (const CategoryTag& t : kCategoryTags)
-  {
-    if (file.compare(digits, strlen(t.tag), t.tag) == 0)
-    {
-      category = t.category;
-      nameStart = digits + strlen(t.tag);
-      break;
-    }
-  }
-  const size_t dot = file.rfind('.');
-  std::string name = file.substr(nameStart, dot == std::string::npos || dot < nameStart
-                                              ? std::string::npos : dot - nameStart);
-  if (!name.empty() && name[0] == '_') name.erase(0, 1);
-  if (CharacterCount(name) > static_cast<size_t>(kBankNameMaxChars) ||
-      name.size() >= static_cast<size_t>(kBankNameSize))
-    return false;
   out.location = location;
-  out.category = category;
-  out.name = name;
+  TagAndName(file, digits, out);
+  return true;
+}
+
+bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& out)
+{
+  if (fileName == nullptr || location < kBankFirstLocation || location > kBankLastLocation) return false;
+  const std::string file = fileName;
+  // Only two digits are a location prefix; a name such as "5th Lead" or
+  // "3 Osc Bass" is the program's own name and is kept whole.
+  const bool prefixed = file.size() >= 2 && isdigit(static_cast<unsigned char>(file[0])) &&
+                        isdigit(static_cast<unsigned char>(file[1]));
+  out.location = location;
+  TagAndName(file, prefixed ? 2 : 0, out);
   return true;
 }
 
@@ -145,7 +174,8 @@ bool MakeBankFileName(int location, int32_t category, const std::string& name, s
   if (location < kBankFirstLocation || location > kBankLastLocation) return false;
   std::string safe = name.substr(0, name.find('\0'));
   std::replace(safe.begin(), safe.end(), '/', '_');
-  if (safe.empty() || safe == "." || safe == "..") return false;
+  // An unnamed program still has its place: "%02d_.pr3".
+  if (safe == "." || safe == "..") return false;
   char prefix[16];
   snprintf(prefix, sizeof prefix, "%02d%s", location, TagOf(category));
   std::string result = prefix + safe + ".pr3";
@@ -188,9 +218,7 @@ bool BankList::SetName(int location, const std::string& name)
   if (location < kBankFirstLocation || location > kBankLastLocation) return false;
   std::string safe = name.substr(0, name.find('\0'));
   std::replace(safe.begin(), safe.end(), '/', '_');
-  if (CharacterCount(safe) > static_cast<size_t>(kBankNameMaxChars) ||
-      safe.size() >= static_cast<size_t>(kBankNameSize))
-    return false;
+  safe = FitBankName(safe);
   const std::string display = BankDisplayName(safe);
   if (display.size() >= static_cast<size_t>(kBankNameSize)) return false;
   BankEntry& e = mEntries[static_cast<size_t>(location)];
@@ -271,8 +299,9 @@ std::vector<int> BankList::MoveOrCopy(int destination, bool move)
   const int first = FirstSelectedRow();
   if (first < 0 || destination < kBankFirstLocation || destination > kBankLastLocation) return rows;
 
-  // staying[n]: the selected program at n does not go anywhere, so nothing
-  // may be written over it. Grows until no mover aims at a staying one.
+  // staying[n]: the selected program at n does not go anywhere (its target
+  // is itself or past 99). A mover still lands on such a location: the
+  // program there is replaced, as on any other target.
   std::array<bool, kBankSize> staying{};
   std::vector<int> sources;
   for (int s = first; s <= kBankLastLocation; ++s)
@@ -281,19 +310,6 @@ std::vector<int> BankList::MoveOrCopy(int destination, bool move)
     sources.push_back(s);
     const int t = destination + (s - first);
     if (t > kBankLastLocation || t == s) staying[static_cast<size_t>(s)] = true;
-  }
-  for (bool grew = true; grew;)
-  {
-    grew = false;
-    for (int s : sources)
-    {
-      const int t = destination + (s - first);
-      if (!staying[static_cast<size_t>(s)] && staying[static_cast<size_t>(t)])
-      {
-        staying[static_cast<size_t>(s)] = true;
-        grew = true;
-      }
-    }
   }
 
   const std::array<BankEntry, kBankSize> snapshot = mEntries;

@@ -58,9 +58,16 @@ struct BankFileName
 // Reads "NN[_TAG_]name.ext": the leading decimal digits are the location
 // (1..99, so "150_X.pr3" has none); the tag "_BASS_", "_GTR_", "_MIDI_",
 // "_FX_" or "_EWI_" after them gives the category (none: 1); the rest up to
-// the last "." is the name, a leading "_" dropped. False when there is no
-// location or the name is longer than 32 characters (never cut).
+// the last "." is the name, a leading "_" dropped and cut to 32 characters.
+// False when there is no location.
 [[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
+
+// The bank entry of a dump saved into the cache for location: the dump's own
+// location, whatever its name says. Two leading digits and a tag after them
+// are read as above ("12_BASS_Deep.pr3": BASS, "Deep"); any other name is
+// kept whole ("5th Lead.pr3": "5th Lead"). False for a location outside
+// 1..99.
+[[nodiscard]] bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& out);
 
 // The text a row shows for a name: names of 13 characters or more are
 // broken into two or three lines at "_" or a blank from the fifth character
@@ -69,9 +76,9 @@ struct BankFileName
 std::string BankDisplayName(const std::string& name);
 
 // The export file name of a program: "%02d_%s.pr3" with the category's tag
-// ("07_BASS_Deep.pr3"); every "/" of the name becomes "_". False for a
-// location outside 1..99, or a name that is empty, "." or "..", or a result
-// that does not fit a path field.
+// ("07_BASS_Deep.pr3", an unnamed program "07_.pr3"); every "/" of the name
+// becomes "_". False for a location outside 1..99, a name "." or "..", or a
+// result that does not fit a path field.
 [[nodiscard]] bool MakeBankFileName(int location, int32_t category, const std::string& name,
                                     std::string& fileName);
 
@@ -100,8 +107,9 @@ public:
   // location is outside 1..99 or path or name do not fit.
   [[nodiscard]] bool SetProgram(int location, const std::string& path, int32_t category,
                                 const std::string& name);
-  // Name and its display text; false (unchanged) for a name over 32
-  // characters. "/" never reaches a name: it becomes "_".
+  // Name and its display text; a longer name is cut to 32 characters.
+  // "/" never reaches a name: it becomes "_". False (unchanged) for a
+  // location outside 1..99.
   [[nodiscard]] bool SetName(int location, const std::string& name);
   // Empties one location; its category and selection stay.
   void RemoveProgram(int location);
@@ -120,8 +128,8 @@ public:
   // Moves or copies the selected programs so that the first lands on
   // destination, keeping their spacing. Every moving program is read before
   // any target is written, so a target that is itself a source gets its new
-  // program, never loses it. A program whose target is past 99 stays, and so
-  // does one whose target holds such a staying program. The selection is
+  // program, never loses it. A program whose target is past 99 stays where
+  // it is, unless another moving program lands there. The selection is
   // cleared.
   std::vector<int> MoveProgramEntries(int destination);
   std::vector<int> CopyProgramEntries(int destination);

@@ -198,6 +198,16 @@ bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updateP
   return result.failed == 0;
 }
 
+bool ZephraModel::SaveBankToDisk(const std::string& folder)
+{
+  BASE_MutexLock lock(GetMutex());
+  const bool exported = ExportBankListToFolder(folder, false, 0);
+  // A program renamed since the bank came from this folder would otherwise
+  // leave its old file beside the new one, two files for one location.
+  RemoveReplacedFiles(mBankList, folder);
+  return exported;
+}
+
 bool ZephraModel::ExportBankList(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());

@@ -301,6 +301,10 @@ public:
   // at the new files. Entries that could not be written are reported in a
   // message box. False when any failed. Locks.
   bool ExportBankListToFolder(const std::string& folder, bool updatePaths, int single);
+  // The manager's save to disk: exports every entry into the user's folder
+  // (paths unchanged) and removes the files there that the saved ones
+  // replace (RemoveReplacedFiles). False when any entry failed. Locks.
+  bool SaveBankToDisk(const std::string& folder);
   // Empties folder (ours, inside the settings folder) and exports the
   // selected entries into it, paths unchanged. Locks.
   bool ExportBankList(const std::string& folder);

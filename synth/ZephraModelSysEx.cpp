@@ -207,9 +207,10 @@ bool ZephraModel::SaveDumpToBankFile(int location)
   }
   SetProgramNameFromFile(fileName.c_str());
   Panels().SetNameDisplay(mProgramName);
-  // A dump saved for the program manager is its bank entry from now on.
+  // A dump saved for the program manager is its bank entry from now on, at
+  // the location it came from, whatever its name begins with.
   BankFileName parsed;
-  if (mTransfer.SavingToCache() && ParseBankFileName(fileName.c_str(), parsed) && parsed.location == location &&
+  if (mTransfer.SavingToCache() && ParseSavedDumpFileName(fileName.c_str(), location, parsed) &&
       mBankList.SetProgram(location, folder + fileName, parsed.category, parsed.name))
     RefreshBankRow(location);
   return true;

@@ -223,3 +223,69 @@ TEST_F(ManagerWindow, LoadedProgramLaysOutTheWindow)
   EXPECT_TRUE(t.Hidden(kParamVcfCutoffVintage));
   EXPECT_FALSE(t.Hidden(kParamVcfCutoffNew));
 }
+
+// A rename saved back into the folder the bank came from leaves one file per
+// location, so that the folder can be written to the synth afterwards.
+TEST_F(ManagerWindow, SaveAfterARenameLeavesOneFilePerLocation)
+{
+  const std::string bank = Folder("renamed", {"02_INIT.pr3", "03_Keep.pr3", "05_Loose.txt", "notes.pr3"});
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(2));
+  Field(ManagerRef::kRenameField)->SetText("Pad2");
+  t.Click(kParamManagerApplyName);
+  t.Set(kParamManagerEditMode5, 0);
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerSaveToDisk);
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Files(bank), (std::set<std::string>{"02_Pad2.pr3", "03_Keep.pr3", "05_Loose.txt", "notes.pr3"}));
+  EXPECT_EQ(std::string(t.editor->Bank()[2].path), bank + "02_Pad2.pr3");
+  EXPECT_EQ(ReadWholeFile(bank + "02_Pad2.pr3"), MarkerText(kSampleValues));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Finished successfully!"});
+
+  sent.clear();
+  t.editor->ScanProgramFolder(bank.c_str());
+  t.editor->WriteAllProgramsToSynth(bank.c_str());
+  Receive(0x21);
+  Receive(0x21);
+  std::vector<uint8_t> written;
+  for (const Bytes& m : sent)
+    if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
+  EXPECT_EQ(written, (std::vector<uint8_t>{2, 3}));
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+}
+
+// An unnamed program has a file name of its own and blocks nothing.
+TEST_F(ManagerWindow, AnUnnamedProgramIsSavedAndWritten)
+{
+  const std::string src = Folder("unnamed", {"Any.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "Any.pr3", kCategoryNone, ""));
+  for (int n = 2; n <= 99; ++n)
+    ASSERT_TRUE(t.editor->Bank().SetProgram(n, src + "Any.pr3", kCategoryNone, "P" + std::to_string(n)));
+  const std::string out = Folder("out", {});
+  WINL_ChooserTestQueue({out.substr(0, out.size() - 1)});
+  t.Click(kParamManagerSaveToDisk);
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Finished successfully!"});
+  EXPECT_EQ(Files(out).size(), 99u);
+  EXPECT_EQ(ReadWholeFile(out + "01_.pr3"), MarkerText(kSampleValues));
+  EXPECT_EQ(ReadWholeFile(out + "99_P99.pr3"), MarkerText(kSampleValues));
+
+  sent.clear();
+  t.gui->QueueMessageBoxResult(1);  // Yes: overwrite the synth's bank
+  t.Click(kParamManagerWriteBank);
+  for (int n = 1; n <= 99; ++n) Receive(0x21);
+  std::vector<uint8_t> written;
+  std::string firstName;
+  for (const Bytes& m : sent)
+  {
+    if (m.size() != 213 || m[5] != 0x20) continue;
+    if (written.empty()) firstName.assign(m.begin() + 178, m.begin() + 210);
+    written.push_back(m[7]);
+  }
+  ASSERT_EQ(written.size(), 99u);
+  for (int n = 1; n <= 99; ++n) EXPECT_EQ(written[static_cast<size_t>(n - 1)], n);
+  EXPECT_EQ(firstName, std::string("01_") + std::string(29, '\0'));
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+}

@@ -50,7 +50,8 @@ TEST(BankList, MoveCopyExchangeKeepEveryProgram)
     {"move up by one", kMove, {1, 2, 3}, {1, 2, 3}, 2, {{2, "P1"}, {3, "P2"}, {4, "P3"}}},
     {"move onto itself", kMove, {5, 6}, {5, 6}, 5, {{5, "P5"}, {6, "P6"}}},
     // 99 cannot go to 100, so it stays and 98 may not overwrite it.
-    {"past 99 stays whole", kMove, {98, 99}, {98, 99}, 99, {{98, "P98"}, {99, "P99"}}},
+    // 99 cannot go to 100 and stays; 98 still moves onto it.
+    {"98 and 99 onto 99", kMove, {98, 99}, {98, 99}, 99, {{99, "P98"}}},
     {"target 99 itself", kMove, {97}, {97}, 99, {{99, "P97"}}},
     {"copy to 7", kCopy, {5}, {5}, 7, {{5, "P5"}, {7, "P5"}}},
     {"exchange with 10", kExchange, {3, 4, 10, 11}, {3, 4}, 10,
@@ -95,7 +96,8 @@ TEST(BankList, FileNamesInAndOut)
     {"00_Zero.pr3", false, 0, 0, ""},
     {"notes.txt", false, 0, 0, ""},
     {"05_12345678901234567890123456789012.pr3", true, 5, 1, "12345678901234567890123456789012"},
-    {"05_123456789012345678901234567890123.pr3", false, 0, 0, ""},
+    {"05_123456789012345678901234567890123.pr3", true, 5, 1, "12345678901234567890123456789012"},
+    {"05_This name is longer than thirty-two chars.pr3", true, 5, 1, "This name is longer than thirty-"},
     // Dots inside the name, and the extensions in upper case.
     {"05_My.Lead.pr3", true, 5, 1, "My.Lead"},
     {"06_BASS_My.Lead.pr3.pr3", true, 6, 2, "My.Lead.pr3"},
@@ -128,7 +130,8 @@ TEST(BankList, FileNamesInAndOut)
     {100, 1, "X", nullptr},
     {0, 1, "X", nullptr},
     {3, 1, "..", nullptr},
-    {3, 1, "", nullptr},
+    {3, 1, "", "03_.pr3"},
+    {1, 2, "", "01_BASS_.pr3"},
     {5, 1, "My.Lead", "05_My.Lead.pr3"},
     {6, 2, "My.Lead.pr3", "06_BASS_My.Lead.pr3.pr3"},
   };
@@ -166,8 +169,37 @@ TEST(BankList, DisplayBreaksLines)
 
   BankList bank;
   EXPECT_TRUE(bank.SetName(4, std::string(32, 'x')));
-  EXPECT_FALSE(bank.SetName(4, std::string(33, 'y')));
-  EXPECT_EQ(std::string(bank[4].name), std::string(32, 'x'));
+  EXPECT_TRUE(bank.SetName(4, std::string(33, 'y')));
+  EXPECT_EQ(std::string(bank[4].name), std::string(32, 'y'));
+  EXPECT_TRUE(bank.SetName(4, std::string(31, 'z')));
+  EXPECT_EQ(std::string(bank[4].name), std::string(31, 'z'));
   EXPECT_TRUE(bank.SetName(4, "AC/DC"));
   EXPECT_STREQ(bank[4].name, "AC_DC");
+}
+
+TEST(BankList, SavedDumpsTakeTheirOwnLocation)
+{
+  struct Case { const char* file; int location; int category; const char* name; };
+  const Case kCases[] = {
+    {"5th Lead.pr3", 3, 1, "5th Lead"},
+    {"0400 Init.pr3", 4, 1, "00 Init"},
+    {"3 Osc Bass.pr3", 5, 1, "3 Osc Bass"},
+    {"12_BASS_Deep.pr3", 6, 2, "Deep"},
+    {"8-Bit.pr3", 7, 1, "8-Bit"},
+    {"07Warm Pad.pr3", 7, 1, "Warm Pad"},
+    {"09.pr3", 9, 1, ""},
+    {"99_EWI_Air.pr3", 99, 6, "Air"},
+    {"01This name is longer than thirty-two chars.pr3", 1, 1, "This name is longer than thirty-"},
+  };
+  for (const Case& c : kCases)
+  {
+    BankFileName out;
+    ASSERT_TRUE(ParseSavedDumpFileName(c.file, c.location, out)) << c.file;
+    EXPECT_EQ(out.location, c.location) << c.file;
+    EXPECT_EQ(out.category, c.category) << c.file;
+    EXPECT_EQ(out.name, c.name) << c.file;
+  }
+  BankFileName out;
+  EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 0, out));
+  EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 100, out));
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace
 {
@@ -485,4 +486,53 @@ TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
   ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
   EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Keep.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "kept.pr3")), Pr3Numbers(kSampleValues));
+}
+
+// Save-all into the cache for the program manager: every dump fills its own
+// location, also when its name begins with a number, and saving the list
+// back keeps each of them under its canonical name.
+TEST(ZephraSynthLink, SaveAllToTheCacheFillsEachDumpsOwnLocation)
+{
+  Fixture f(false);
+  const std::map<int, std::string> kNames = {
+    {3, "5th Lead"}, {4, "00 Init"}, {5, "3 Osc Bass"}, {6, "12_BASS_Deep"}, {7, "8-Bit"}};
+  f.e.StartSaveAllFromSynth(true);
+  for (int location = 1; location <= 99; ++location)
+  {
+    f.e.OnIdle();
+    ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
+    const auto named = kNames.find(location);
+    f.t.Receive(Dump(location, named == kNames.end() ? "" : named->second, location == 5 ? kSampleWire : kDefaultWire));
+  }
+  const std::string cache = f.dir.Path() + "/cache/";
+  struct Row { int location; int category; const char* name; const char* file; };
+  const Row kRows[] = {
+    {3, 1, "5th Lead", "5th Lead.pr3"},   {4, 1, "00 Init", "0400 Init.pr3"},
+    {5, 1, "3 Osc Bass", "3 Osc Bass.pr3"}, {6, 2, "Deep", "12_BASS_Deep.pr3"},
+    {7, 1, "8-Bit", "8-Bit.pr3"},          {8, 1, "", "08.pr3"},
+  };
+  BankList& bank = f.e.Bank();
+  for (const Row& r : kRows)
+  {
+    EXPECT_EQ(bank[r.location].empty, 0) << r.location;
+    EXPECT_EQ(bank[r.location].category, r.category) << r.location;
+    EXPECT_STREQ(bank[r.location].name, r.name) << r.location;
+    EXPECT_EQ(std::string(bank[r.location].path), cache + r.file) << r.location;
+  }
+
+  ASSERT_TRUE(f.e.SaveBankListToFolder(cache));
+  const Row kSaved[] = {
+    {3, 1, "5th Lead", "03_5th Lead.pr3"},   {4, 1, "00 Init", "04_00 Init.pr3"},
+    {5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"}, {6, 2, "Deep", "06_BASS_Deep.pr3"},
+    {7, 1, "8-Bit", "07_8-Bit.pr3"},          {8, 1, "", "08_.pr3"},
+  };
+  for (const Row& r : kSaved)
+  {
+    EXPECT_EQ(std::string(bank[r.location].path), cache + r.file) << r.location;
+    EXPECT_EQ(LineNumbers(ReadWholeFile(cache + r.file)),
+              Pr3Numbers(r.location == 5 ? kSampleValues : kDefaultValues)) << r.file;
+  }
+  for (const char* gone : {"5th Lead.pr3", "0400 Init.pr3", "3 Osc Bass.pr3", "12_BASS_Deep.pr3", "8-Bit.pr3", "08.pr3"})
+    EXPECT_FALSE(fs::exists(cache + gone)) << gone;
+  EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 99);
 }
