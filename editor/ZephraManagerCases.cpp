@@ -369,13 +369,17 @@ bool ZephraEditor::OnBankButton(int p)
     case kParamManagerUpload:
     {
       if (!holds) return true;
+      // Without a server there is no page to upload to: say so before
+      // asking for a folder to save into.
+      ProgramDatabase database = Database();
+      if (!DatabaseOrSay(database)) return true;
       const auto showUploadPage = [this] {
         char text[400];
         snprintf(text, sizeof text, kUploadFolderText, mBankFolder.c_str());
         AskUser(text, "Warning", kOkType);
-        const ProgramDatabase database = Database();
-        if (database.HasServer() && GetGUI())
-          (void)static_cast<IGraphics*>(GetGUI())->OpenURL(("https://" + database.Server() + kUploadPage).c_str());
+        ProgramDatabase database = Database();
+        // A page that cannot be opened is told, now or when the opener ends.
+        if (DatabaseOrSay(database)) (void)OpenWithDesktop("https://" + database.Server() + kUploadPage);
       };
       if (mBankSaved)
       {
@@ -511,6 +515,11 @@ void ZephraEditor::LogIn()
   const std::string user = FieldText(Manager().UserField(), kLoginFieldChars);
   const std::string password = FieldText(Manager().PasswordField(), kLoginFieldChars);
   ProgramDatabase database = Database();
+  if (!DatabaseOrSay(database))
+  {
+    Manager().ShowLoginPanel(false);
+    return;
+  }
   // The login waits on the network as a database job; the rest follows on
   // this thread once the answer is in.
   PostDatabaseJob([this, database, user, password](const std::atomic<bool>& cancelled) mutable {

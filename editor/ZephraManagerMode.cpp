@@ -84,7 +84,7 @@ void ZephraEditor::PutManagerAway()
     if (SelectedFile(SkinRef::kSaveSelector) == path) return;
     SetSelectorsTo(path);
     const std::string name = std::string(bank[location].name) + ".pr3";
-    LoadAndSendProgram(path);
+    LoadAndSendKeepingUndo(path);
     SetOnlyFolderFile(name);
     return;
   }
@@ -94,5 +94,5 @@ void ZephraEditor::PutManagerAway()
   mLastNrpnIndex = kNrpnNoneSent;
   ScanProgramFolder(mRememberedFile.c_str());
   SetSelectorsTo(mRememberedFile);
-  LoadAndSendProgram(mRememberedFile);
+  LoadAndSendKeepingUndo(mRememberedFile);
 }

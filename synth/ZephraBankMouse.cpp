@@ -303,7 +303,26 @@ void ZephraModel::LoadAndSendProgram(const std::string& path)
   if (LoadProgramFile(path.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
 }
 
+void ZephraModel::LoadAndSendKeepingUndo(const std::string& path)
+{
+  BASE_MutexLock lock(GetMutex());
+  // The sound as it stands, with every step that led to it.
+  ParamsToUndoRecord();
+  ZephraUndoStore kept = mUndo;
+  if (kept.Count() == 0 || kept.Current() != kept.Record()) kept.Push();
+  if (LoadProgramFile(path.c_str()) != ProgramFileError::kNone) return;
+  SendProgramToSynth();
+  // Loading left the new program as the only step: it goes after the kept
+  // ones instead.
+  kept.Record() = mUndo.Current();
+  kept.Push();
+  kept.EndGroup();
+  mUndo = std::move(kept);
+}
+
 void ZephraModel::FetchDatabaseCategories()
 {
+  // The list belongs to the program manager's browser.
+  if (!mManagerMode) return;
   ShowDatabaseRecord("..", false);
 }

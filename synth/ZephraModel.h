@@ -469,6 +469,10 @@ protected:
   bool DatabaseOrSay(ProgramDatabase& database);
   // Loads the program file into the editor and, when it reads, sends it.
   void LoadAndSendProgram(const std::string& path);
+  // Loads and sends path as LoadAndSendProgram does, but keeps the undo
+  // history: the sound in the editor before stays one Undo away, so a
+  // program that replaces an edit never loses it. Locks.
+  void LoadAndSendKeepingUndo(const std::string& path);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
   // Hands a short message to the output, through the send tap.

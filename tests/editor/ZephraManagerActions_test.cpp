@@ -301,3 +301,33 @@ TEST(ZephraManagerWindowLink, ChosenFolderGetsItsSlashWithin255Bytes)
   }
   WINL_ChooserTestEnd();
 }
+
+// No server set: LOGIN says so, not that the account is wrong, and the
+// category list is never asked for.
+TEST_F(ManagerActionsTest, LoginWithoutAServerSaysNoneIsSet)
+{
+  manager->user = "Alice";
+  manager->password = "abcd";
+  Press(kParamManagerDatabase);
+  EXPECT_TRUE(manager->loginShown);
+  Press(kParamManagerLogIn);
+  ASSERT_TRUE(editor->FinishDatabaseWork());
+  const auto boxes = t.gui->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "No program-database server is set.\nName one as server= in the [dbase] section of settings.ini.");
+  EXPECT_EQ(boxes[0].caption, "Error");
+  EXPECT_FALSE(manager->loginShown);
+}
+
+// The database's category list belongs to the manager: outside it nothing
+// is fetched, not even the no-server message.
+TEST_F(ManagerActionsTest, CategoriesAreFetchedOnlyInTheManager)
+{
+  editor->SetManagerMode(false);
+  editor->FetchDatabaseCategories();
+  EXPECT_TRUE(t.gui->MessageBoxes().empty());
+  editor->SetManagerMode(true);
+  editor->FetchDatabaseCategories();
+  EXPECT_EQ(t.gui->MessageBoxes().size(), 1u);
+}

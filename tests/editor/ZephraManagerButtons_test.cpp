@@ -7,7 +7,10 @@
 #include "editor/ZephraUserFile.h"
 #include "winl/ini/WINL_Ini.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
 
 namespace {
 
@@ -152,10 +155,24 @@ TEST_F(ManagerButtons, WriteBankAsksTwiceAndWritesWhatWasChosen)
 
 TEST_F(ManagerButtons, UploadAsksToSaveFirstAndNamesTheFolder)
 {
+  const std::string kNoServer =
+    "No program-database server is set.\nName one as server= in the [dbase] section of settings.ini.";
+  const std::string kPage = "https://db.example:8443/zephradatabase2/download/add/\n";
   ASSERT_TRUE(t.editor->Bank().SetProgram(4, Folder("u", {"Pad.pr3"}) + "Pad.pr3", kCategoryMidi, "Pad"));
+  // No server set: nothing to upload to, and the user is told so at once.
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{kNoServer});
+  EXPECT_TRUE(WINL_ChooserTestTake().empty());
+  WritePrivateProfileString("dbase", "server", "db.example:8443", t.editor->SettingsPath().c_str());
+  const std::string opened = t.dir.File("opened.txt");
+  const std::string opener = t.dir.File("opener.sh");
+  WriteWholeFile(opener, "#!/bin/sh\necho \"$1\" >> '" + opened + "'\n");
+  chmod(opener.c_str(), 0755);
+  t.editor->SetDesktopOpener(opener);
+
   t.gui->QueueMessageBoxResult(2);  // Cancel
   t.Click(kParamManagerUpload);
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Please save the files first!"});
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{kNoServer, "Please save the files first!"}));
   EXPECT_TRUE(WINL_ChooserTestTake().empty());
 
   const std::string out = Folder("out", {});
@@ -166,7 +183,12 @@ TEST_F(ManagerButtons, UploadAsksToSaveFirstAndNamesTheFolder)
   EXPECT_EQ(Boxes().back(), "The files to be uploaded are located in the \n" + out + " folder.");
   // Saved now: the next upload only names the folder.
   t.Click(kParamManagerUpload);
-  EXPECT_EQ(Boxes().size(), 4u);
+  EXPECT_EQ(Boxes().size(), 5u);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (t.editor->DesktopOpenersRunning() > 0 && std::chrono::steady_clock::now() < end) t.editor->OnIdle();
+  t.editor->OnIdle();
+  EXPECT_EQ(ReadWholeFile(opened), kPage + kPage);
+  EXPECT_EQ(Boxes().size(), 5u);
 }
 
 TEST_F(ManagerButtons, RowEditBoxesAreOneChoiceAndHideThePlayNoteButton)

@@ -140,3 +140,33 @@ TEST(ZephraManagerMode, TheLayoutHookShowsTheOverlayExactlyInManagerMode)
     EXPECT_EQ(m.OverlayShown(), s.mode) << s.mode << s.shownBefore;
   }
 }
+
+// Putting the manager away loads the remembered file over an edit made
+// before; one Undo gives the edit back and sends it, Redo the file again.
+TEST(ZephraManagerMode, OffOverAnEditKeepsTheEditOneUndoAway)
+{
+  ManagerTest m;
+  m.Folder({"01_A.pr3", "02_B.pr3"}, 1);
+  ASSERT_EQ(m.E().LoadProgramFile(m.files.File("02_B.pr3").c_str()), ProgramFileError::kNone);
+  m.E().SetParameterFromGUI2(kParamVco1Coarse, 7);
+  m.E().SetParameterFromGUI2(kParamVco2Coarse, 9);
+  const int steps = m.E().UndoCount();
+  ASSERT_TRUE(m.E().OnStandaloneMenuCommand(33));
+  ASSERT_TRUE(m.E().OnStandaloneMenuCommand(32));
+  EXPECT_EQ(m.E().ParamInt(kParamVco1Coarse), 0);
+  EXPECT_EQ(m.E().ParamInt(kParamVco2Coarse), 0);
+  EXPECT_EQ(m.E().UndoCount(), steps + 1);
+  m.t.TakeWire();
+  EXPECT_TRUE(m.E().OnStandaloneMenuCommand(26));
+  EXPECT_EQ(m.E().ParamInt(kParamVco1Coarse), 7);
+  EXPECT_EQ(m.E().ParamInt(kParamVco2Coarse), 9);
+  EXPECT_TRUE(m.ProgramSent());
+  EXPECT_TRUE(m.E().OnStandaloneMenuCommand(27));
+  EXPECT_EQ(m.E().ParamInt(kParamVco2Coarse), 0);
+  EXPECT_TRUE(m.ProgramSent());
+  // The steps before the edit are still there.
+  EXPECT_TRUE(m.E().OnStandaloneMenuCommand(26));
+  EXPECT_TRUE(m.E().OnStandaloneMenuCommand(26));
+  EXPECT_EQ(m.E().ParamInt(kParamVco1Coarse), 7);
+  EXPECT_EQ(m.E().ParamInt(kParamVco2Coarse), 0);
+}

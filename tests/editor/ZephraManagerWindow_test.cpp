@@ -5,6 +5,8 @@
 // files a save leaves.
 #include "ZephraManagerWindow.h"
 
+#include "winl/ini/WINL_Ini.h"
+
 TEST_F(ManagerWindow, ClickAfterScrollingActsOnTheRecordItShows)
 {
   t.editor->ListDirectory(Folder("long", Numbered("A", 60)));
@@ -46,6 +48,9 @@ TEST_F(ManagerWindow, DroppingBrowserRecordsAssignsThemFromTheDropLocation)
 TEST_F(ManagerWindow, FailedSaveIsNoSuccessAndUploadStillAsksToSave)
 {
   ASSERT_TRUE(t.editor->Bank().SetProgram(10, Folder("src", {"Lead.pr3"}) + "Lead.pr3", kCategoryNone, "Lead"));
+  // An upload needs a server to go to; its page opens with a harmless opener.
+  WritePrivateProfileString("dbase", "server", "db.example:8443", t.editor->SettingsPath().c_str());
+  t.editor->SetDesktopOpener("/bin/true");
   // A folder in the way of the file: no export can replace it.
   const std::string target = Folder("target", {"keep.pr3"});
   mkdir((target + "10_Lead.pr3").c_str(), 0755);
