@@ -22,10 +22,7 @@ constexpr size_t kShortestRememberedFile = 5;
 
 void ZephraEditor::SetSelectorsTo(const std::string& path)
 {
-  if (!mFace) return;
-  for (SkinRef ref : {SkinRef::kLoadSelector, SkinRef::kSaveSelector, SkinRef::kWriteSelector})
-    if (auto* selector = dynamic_cast<IFileSelectorControl*>(mFace->Ref(ref)))
-      selector->SetLastSelectedFileFromPlug(path.c_str());
+  Panels().SetProgramSelectorsFile(path.c_str());
 }
 
 void ZephraEditor::ShowManager()

@@ -113,6 +113,12 @@ void ZephraPanels::SetLastSelectedProgramFile(const char* path)
     save->SetLastSelectedFileFromPlug(path);
 }
 
+void ZephraPanels::SetProgramSelectorsFile(const char* path)
+{
+  for (SkinRef ref : {SkinRef::kLoadSelector, SkinRef::kSaveSelector, SkinRef::kWriteSelector})
+    if (auto* selector = dynamic_cast<IFileSelectorControl*>(Ref(ref))) selector->SetLastSelectedFileFromPlug(path);
+}
+
 bool ZephraPanels::IsMidiSyncKnobHeld() const
 {
   auto* knob = static_cast<IKnobMultiControl2*>(Ref(SkinRef::kMidiSyncSlider));

@@ -62,6 +62,7 @@ public:
   void PlaceFlexiRangeControls(int slot, int programIndex) override;
   void ShowEffectPanelsForProgram(bool afterRecall) override;
   void SetLastSelectedProgramFile(const char* path) override;
+  void SetProgramSelectorsFile(const char* path) override;
   bool IsMidiSyncKnobHeld() const override;
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   std::string PromptForSaveFile(const char* proposedPath) override;

@@ -168,7 +168,7 @@ void ZephraModel::ContinueBankWrite(uint8_t code)
       ScanProgramFolder(mCachePath.c_str());
       if (!mFolderFiles.empty()) first = mCachePath + mFolderFiles.front();
     }
-    Panels().SetLastSelectedProgramFile(first.c_str());
+    Panels().SetProgramSelectorsFile(first.c_str());
   }
   // The timer turn reports it: no dialog from the MIDI thread.
   mTransfer.Flag(ZephraTransfer::kReportFinished);

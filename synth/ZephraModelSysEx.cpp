@@ -85,7 +85,8 @@ bool ZephraModel::SendProgramFileToLocation(const char* path, int location)
   }
   // The synth's program buffer ends one byte short of the reader's limit.
   if (bytes.size() >= static_cast<size_t>(kProgramFileMaxBytes)) return false;
-  if (location == 0)
+  const bool namedLocation = location == 0;
+  if (namedLocation)
   {
     location = LocationFromFileName(BaseName(path).c_str());
     if (location == 0)
@@ -101,6 +102,12 @@ bool ZephraModel::SendProgramFileToLocation(const char* path, int location)
   ProgramFileContent content;
   if (ParseProgramText(bytes.data(), bytes.size(), content, kDefaultProgram) != ProgramFileError::kNone)
     return false;
+  if (namedLocation && mManagerMode)
+  {
+    // A single write shows where it goes: only the target's row is lit.
+    mBankList.ClearRowSelections();
+    ShowBankChecks(location);
+  }
   SendLinkSysEx(ProgramWriteMessage(content.values, ProgramNameFromPath(path), location));
   return true;
 }

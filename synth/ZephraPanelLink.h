@@ -50,6 +50,8 @@ public:
   virtual void ShowEffectPanelsForProgram(bool /*afterRecall*/) {}
   // The file the save selector proposes next.
   virtual void SetLastSelectedProgramFile(const char* /*path*/) {}
+  // The file the load, save and write selectors all start from next.
+  virtual void SetProgramSelectorsFile(const char* /*path*/) {}
   // True while the user holds the "MIDI Sync" knob with the mouse.
   virtual bool IsMidiSyncKnobHeld() const { return false; }
   // A blocking message box (type as the GUI's message boxes take it);

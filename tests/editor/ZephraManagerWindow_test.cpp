@@ -294,3 +294,35 @@ TEST_F(ManagerWindow, AnUnnamedProgramIsSavedAndWritten)
   EXPECT_EQ(firstName, std::string("01_") + std::string(29, '\0'));
   EXPECT_FALSE(t.editor->BankWriteRunning());
 }
+
+// A single write in the manager lights only its target's row; a bank write
+// leaves all three file selectors on the first file written.
+TEST_F(ManagerWindow, WritesShowTheirTargetAndLeaveTheSelectorsOnTheBank)
+{
+  const std::string src = Folder("single", {"07Lead.pr3"});
+  t.editor->Bank()[3].selected = 1;
+  t.editor->Bank()[5].selected = 1;
+  t.editor->WriteProgramFileToSynth((src + "07Lead.pr3").c_str());
+  EXPECT_EQ(t.editor->Bank().SelectedCount(), 0);
+  for (int n : {3, 5, 7}) EXPECT_EQ(t.editor->ManagerPanel()->Highlight(n)->GetValue(), n == 7 ? 1.0 : 0.0) << n;
+  Receive(0x21);
+  t.editor->OnTimerTick();
+
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "07Lead.pr3", kCategoryBass, "Deep"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(4, src + "07Lead.pr3", kCategoryNone, "Pad"));
+  t.gui->QueueMessageBoxResult(1);  // Yes: overwrite the synth's bank
+  t.Click(kParamManagerWriteBank);
+  Receive(0x21);
+  Receive(0x21);
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+  const std::string first = t.editor->CachePath() + "02_BASS_Deep.pr3";
+  for (SkinRef ref : {SkinRef::kLoadSelector, SkinRef::kSaveSelector, SkinRef::kWriteSelector})
+  {
+    auto* selector = dynamic_cast<IFileSelectorControl*>(t.editor->Face()->Ref(ref));
+    ASSERT_NE(selector, nullptr);
+    BASE_String folder(""), file("");
+    selector->GetFolder(&folder);
+    selector->GetLastSelectedFileForPlug(&file);
+    EXPECT_EQ(std::string(folder.Get()) + file.Get(), first) << static_cast<int>(ref);
+  }
+}
