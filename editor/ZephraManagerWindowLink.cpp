@@ -8,6 +8,7 @@ std::string ZephraManagerWindowLink::ChooseDirectory(const std::string& startFol
   // 255 bytes hold the folder and its "/": the chooser's answer may take
   // 254 of them, and refuses a longer one whole rather than cut it.
   char folder[255] = {};
-  if (!BrowseForDirectory("Select Directory", startFolder.c_str(), folder, sizeof folder)) return std::string();
+  if (!BrowseForDirectory("Select Directory", startFolder.c_str(), folder, sizeof folder, "Select Directory"))
+    return std::string();
   return std::string(folder) + "/";
 }

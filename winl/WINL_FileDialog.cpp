@@ -59,7 +59,7 @@ std::vector<std::string> ChooseWith(const PLAT_ChooserRequest& r)
   Seam& s = TheSeam();
   if (!s.on) return PLAT_ChooserRun(r);
   s.shown.push_back({static_cast<WINL_ShownChooser::Kind>(r.kind), r.title, r.folder, r.file, r.patterns,
-                     r.multiple});
+                     r.multiple, r.accept});
   if (s.answers.empty())
   {
     std::fprintf(stderr, "ZephraEditor: chooser \"%s\" shown with no answer queued\n", r.title.c_str());
@@ -168,11 +168,12 @@ bool BrowseForSaveFile(const char* title, const char* initialFolder, const char*
   return OnePath(Choose(r), buffer, size);
 }
 
-bool BrowseForDirectory(const char* title, const char* initialFolder, char* buffer, int size)
+bool BrowseForDirectory(const char* title, const char* initialFolder, char* buffer, int size, const char* accept)
 {
   PLAT_ChooserRequest r;
   r.kind = PLAT_ChooserKind::Folder;
   r.title = Text(title);
+  r.accept = Text(accept);
   r.folder = Text(initialFolder);
   return OnePath(Choose(r), buffer, size);
 }

@@ -21,7 +21,9 @@
 // cancel. initialFile with a '/' gives the folder as well.
 bool BrowseForSaveFile(const char* title, const char* initialFolder, const char* initialFile, const char* filterList,
                        char* buffer, int size);
-bool BrowseForDirectory(const char* title, const char* initialFolder, char* buffer, int size);
+// accept, when given, labels the chooser's accept button.
+bool BrowseForDirectory(const char* title, const char* initialFolder, char* buffer, int size,
+                        const char* accept = nullptr);
 // The chosen paths, each ended by a zero byte and the list by another; null
 // when cancelled. The caller frees the list with free().
 char* BrowseForFiles(const char* title, const char* initialFolder, const char* initialFile, bool allowSeveral,
@@ -52,6 +54,7 @@ struct WINL_ShownChooser
   std::string file;
   std::vector<std::string> patterns;
   bool several;
+  std::string accept;  // the accept button's label, "" for the usual one
 };
 // From now on choosers are not shown: each takes the next queued answer
 // (the chosen paths; none for a cancel) and is recorded. A chooser with no

@@ -155,7 +155,9 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
   const GtkFileChooserAction action = request.kind == PLAT_ChooserKind::Save     ? GTK_FILE_CHOOSER_ACTION_SAVE
                                       : request.kind == PLAT_ChooserKind::Folder ? GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER
                                                                                  : GTK_FILE_CHOOSER_ACTION_OPEN;
-  const char* accept = request.kind == PLAT_ChooserKind::Save ? "_Save" : "_Open";
+  const char* accept = !request.accept.empty()                    ? request.accept.c_str()
+                       : request.kind == PLAT_ChooserKind::Save ? "_Save"
+                                                                : "_Open";
   GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title.c_str(), nullptr, action, "_Cancel",
                                                   GTK_RESPONSE_CANCEL, accept, kChosen, nullptr);
   g_object_ref_sink(dialog);

@@ -22,6 +22,7 @@ struct PLAT_ChooserRequest
   std::string file;                   // the name offered (Save) or selected (Open)
   std::vector<std::string> patterns;  // shell patterns; empty allows every file
   bool multiple = false;
+  std::string accept;                 // the accept button's label; empty: "_Open" or "_Save"
   // Shown below the chooser's own widgets while it runs; stays the caller's.
   PLAT_GtkView* accessory = nullptr;
 };

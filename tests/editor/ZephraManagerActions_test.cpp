@@ -298,6 +298,7 @@ TEST(ZephraManagerWindowLink, ChosenFolderGetsItsSlashWithin255Bytes)
     EXPECT_EQ(shown[0].kind, WINL_ShownChooser::Folder);
     EXPECT_EQ(shown[0].title, "Select Directory");
     EXPECT_EQ(shown[0].folder, "/start/here/");
+    EXPECT_EQ(shown[0].accept, "Select Directory");
   }
   WINL_ChooserTestEnd();
 }

@@ -80,6 +80,7 @@ TEST_F(WinlFileDialog, InitialFileWithAFolderIsSplit)
   EXPECT_EQ(shown[0].file, "lead.pr3");
   EXPECT_EQ(shown[1].kind, WINL_ShownChooser::Folder);
   EXPECT_EQ(shown[1].folder, "/data");
+  EXPECT_EQ(shown[1].accept, "");
 }
 
 TEST_F(WinlFileDialog, OpenListsEndWithTwoZeros)
