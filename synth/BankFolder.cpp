@@ -87,6 +87,7 @@ int LoadBankListFromFolder(BankList& list, const std::string& folder)
 {
   list.Clear();
   std::vector<std::string> names = RegularFiles(folder);
+  LogDirectoryContents(names);
   std::sort(names.begin(), names.end(), [](const std::string& l, const std::string& r) {
     return ProgramNameCompare(l.c_str(), r.c_str()) < 0;
   });

@@ -128,6 +128,13 @@ void ParseMediaReply(const std::string& body, std::vector<DatabaseListRecord>& l
   });
 }
 
+std::string CollectedRecordsText(const std::vector<DatabaseListRecord>& list, size_t from)
+{
+  std::string text;
+  for (size_t i = from; i < list.size(); ++i) text += std::string("\n") + list[i].link + "\n" + list[i].name;
+  return text;
+}
+
 bool LoginReplyMatches(const std::string& body, const std::string& user)
 {
   const json reply = ParseJson(body);
@@ -243,7 +250,10 @@ bool ProgramDatabase::FetchCategories(std::vector<DatabaseListRecord>& list)
 {
   const std::string body = GetJson("wp/v2/cmdm_category", StartDeadline());
   int elements = 0;
+  const size_t before = list.size();
   ParseCategoriesReply(body, list, elements);
+  // Ids and names only: the replies hold no credentials.
+  syslog(LOG_INFO, "%s", CollectedRecordsText(list, before).c_str());
   return elements >= 0;
 }
 
@@ -263,7 +273,9 @@ void ProgramDatabase::FetchPrograms(const std::string& categoryId, std::vector<D
     // A server that repeats a page would otherwise fill the list with copies.
     if (page > 1 && body == previous) return;
     int elements = 0;
+    const size_t before = list.size();
     ParseProgramsReply(body, list, elements);
+    syslog(LOG_INFO, "%s", CollectedRecordsText(list, before).c_str());
     if (elements != kDatabasePageSize) return;
     previous = body;
   }

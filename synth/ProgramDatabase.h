@@ -62,6 +62,9 @@ struct DatabaseListRecord
 void ParseCategoriesReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
 void ParseProgramsReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
 void ParseMediaReply(const std::string& body, std::vector<DatabaseListRecord>& list, int& elements);
+// The text a reply's records were collected as, for the log: "\n" id "\n"
+// name for each record of list from index `from` on.
+std::string CollectedRecordsText(const std::vector<DatabaseListRecord>& list, size_t from);
 // True when the login reply names exactly this user.
 bool LoginReplyMatches(const std::string& body, const std::string& user);
 // The login request body, a pretty-printed JSON object.

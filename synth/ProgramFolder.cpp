@@ -3,6 +3,7 @@
 #include "core/BASE_DirScan.h"
 
 #include <sys/stat.h>
+#include <syslog.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,6 +71,18 @@ std::vector<std::string> FolderNames(const std::string& folder)
 }
 } // namespace
 
+std::string DirectoryContentsText(const std::vector<std::string>& names)
+{
+  std::string text = "directoryContents ====== (";
+  for (size_t i = 0; i < names.size(); ++i) text += (i ? ", " : "") + names[i];
+  return text + ")";
+}
+
+void LogDirectoryContents(const std::vector<std::string>& names)
+{
+  syslog(LOG_INFO, "%s", DirectoryContentsText(names).c_str());
+}
+
 std::vector<FolderEntry> ListProgramFolder(const char* folder)
 {
   std::vector<FolderEntry> entries;
@@ -78,6 +91,7 @@ std::vector<FolderEntry> ListProgramFolder(const char* folder)
   if (base.find('/') != std::string::npos) entries.push_back({"..", false});
 
   std::vector<std::string> names = FolderNames(base);
+  LogDirectoryContents(names);
   std::sort(names.begin(), names.end(), [](const std::string& l, const std::string& r) {
     return ProgramNameCompare(l.c_str(), r.c_str()) < 0;
   });

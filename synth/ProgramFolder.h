@@ -38,6 +38,12 @@ struct FolderEntry
 // the parent entry.
 std::vector<FolderEntry> ListProgramFolder(const char* folder);
 
+// The log line of a folder's listing: "directoryContents ====== (a, b)",
+// the names in the order given.
+std::string DirectoryContentsText(const std::vector<std::string>& names);
+// Writes that line to the program's log (syslog, informational).
+void LogDirectoryContents(const std::vector<std::string>& names);
+
 // ---- folder file table ----
 
 struct ProgramFolderScan

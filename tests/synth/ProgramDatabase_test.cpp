@@ -388,3 +388,17 @@ TEST_F(ProgramDatabaseTest, StallingAndDrippingServersEndAtTheDeadline)
     EXPECT_FALSE(std::filesystem::exists(DownloadFolder(config.cacheFolder, address)));
   }
 }
+
+// What the log gets of a reply: the ids and names collected from it.
+TEST(ProgramDatabaseLog, CollectedTextHoldsIdsAndNames)
+{
+  std::vector<DatabaseListRecord> list;
+  int elements = 0;
+  ParseCategoriesReply(R"([{"id": 1, "name": "..", "taxonomy": "x"}])", list, elements);
+  const size_t before = list.size();
+  ParseCategoriesReply(R"([{"id": 12, "name": "Bass", "taxonomy": "cmdm_category"},
+                           {"id": 13, "name": "Pads & Strings", "taxonomy": "cmdm_category"}])",
+                       list, elements);
+  EXPECT_EQ(CollectedRecordsText(list, before), "\n12\nBass\n13\nPads & Strings");
+  EXPECT_EQ(CollectedRecordsText(list, list.size()), "");
+}

@@ -82,3 +82,11 @@ TEST(ProgramFolder, NamesCannotLeaveTheirFolder)
   ASSERT_TRUE(MakeSafeFileName("a/b", safe));
   EXPECT_EQ(safe, "a_b");
 }
+
+TEST(ProgramFolder, DirectoryContentsLine)
+{
+  EXPECT_EQ(DirectoryContentsText({}), "directoryContents ====== ()");
+  EXPECT_EQ(DirectoryContentsText({"10_A.pr3"}), "directoryContents ====== (10_A.pr3)");
+  EXPECT_EQ(DirectoryContentsText({"10_A.pr3", "2_B.pr3", "Sounds"}),
+            "directoryContents ====== (10_A.pr3, 2_B.pr3, Sounds)");
+}

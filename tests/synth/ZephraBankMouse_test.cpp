@@ -141,6 +141,8 @@ TEST_F(BankMouse, BrowserSelectsAndDropsOnARow)
 TEST_F(BankMouse, DatabaseWithoutServerSaysSo)
 {
   const char* kText = "No program-database server is set.\nName one as server= in the [dbase] section of settings.ini.";
+  // The category list is the manager's.
+  M().SetManagerMode(true);
   M().FetchDatabaseCategories();
   EXPECT_EQ(mTest.panels->Boxes().back(), kText);
   ASSERT_TRUE(M().Bank().SetProgram(9, "https://db.example/f/09_X.pr3", 1, "X"));
