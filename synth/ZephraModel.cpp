@@ -178,9 +178,9 @@ void ZephraModel::InitProgramState()
     for (EParam lamp : {kParamShowFxDelay, kParamShowFxOverdrive, kParamShowFxEqualizer})
       gui->SetParameterFromPlug(lamp, 0, false);
   }
+  // Learnt controllers last until the editor ends; the learn file is read
+  // and written only when asked for (LoadMidiLearn, SaveMidiLearn).
   mLearn.Clear();
-  // A learn table lost on every restart is not what a user expects.
-  (void)LoadMidiLearn();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   SetAllLastValues(kNoLastValue);
   mLastNrpnIndex = kNrpnNoneSent;

@@ -130,7 +130,6 @@ void ZephraModel::ClearLearntControllers()
 {
   BASE_MutexLock lock(GetMutex());
   mLearn.Clear();
-  (void)SaveMidiLearn();
 }
 
 void ZephraModel::ChooseLearnItem(int programIndex, int value)
@@ -142,7 +141,6 @@ void ZephraModel::ChooseLearnItem(int programIndex, int value)
     mLearn.Unbind(programIndex);
     SetParameterFromGUI2(kParamCcUnlearn, 0);
     if (!mBulkLoad) RedrawParamControls();
-    (void)SaveMidiLearn();
   }
   if (mLearn.Armed() && mLearn.ChooseItem(programIndex, value)) FinishLearn();
 }
@@ -151,7 +149,6 @@ void ZephraModel::FinishLearn()
 {
   SetParameterFromGUI2(kParamCcLearn, 0);
   if (!mBulkLoad) RedrawParamControls();
-  (void)SaveMidiLearn();
 }
 
 bool ZephraModel::IsLearnArmed()

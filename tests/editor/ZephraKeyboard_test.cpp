@@ -60,23 +60,34 @@ TEST_F(KeyboardTest, LearntControllerSetsTheValueOverItsRange)
     EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), s.value);
   }
   EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
-  EXPECT_EQ(LearnFile(), "0=74:10\n");
+  EXPECT_EQ(editor->LearntController(0), 74);
+  EXPECT_EQ(LearnFile(), "");
   EXPECT_EQ(t->TakeSent(), std::vector<Bytes>{{0xF8}});
   t->outChannel = 2;
   EXPECT_EQ(Play({0xB3, 0x07, 0x64}), (Bytes{0xB1, 0x07, 0x64}));
 }
 
-TEST_F(KeyboardTest, LearnFileSavedAfterEachChangeAndLoadedAtStart)
+// The learn file is read and written only when asked for: not at the start,
+// not after a learn.
+TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
 {
   WriteWholeFile(dir.File("midilearn.ini"), "130=20:5\nabc\n5=200:3\n7=7:3\n");
   Start();
-  for (int item : {0, 5, 6, 7, 8, 121}) EXPECT_EQ(editor->LearntController(item), item == 7 ? 7 : -1) << item;
+  for (int item : {0, 5, 6, 7, 8, 121}) EXPECT_EQ(editor->LearntController(item), -1) << item;
 
   // Controller first, then the value: the same binding as the other order.
   Set(kParamCcLearn, 1);
   (void)Play({0xB0, 0x4A, 0x10});
   Set(kParamVcfCutoffVintage, 80);
   EXPECT_FALSE(editor->IsLearnArmed());
+  EXPECT_EQ(editor->LearntController(76), 74);
+  EXPECT_EQ(LearnFile(), "130=20:5\nabc\n5=200:3\n7=7:3\n");
+
+  // Loading keeps what the file does not mention; saving writes both.
+  EXPECT_TRUE(editor->LoadMidiLearn());
+  for (int item : {0, 5, 6, 7, 8, 76, 121})
+    EXPECT_EQ(editor->LearntController(item), item == 7 ? 7 : item == 76 ? 74 : -1) << item;
+  EXPECT_TRUE(editor->SaveMidiLearn());
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 
   // A save that cannot be made leaves the file as it was.
@@ -85,6 +96,7 @@ TEST_F(KeyboardTest, LearnFileSavedAfterEachChangeAndLoadedAtStart)
   Set(kParamVco1Fine, 5);
   (void)Play({0xB0, 0x10, 0x10});
   EXPECT_EQ(editor->LearntController(1), 16);
+  EXPECT_FALSE(editor->SaveMidiLearn());
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 }
 
@@ -158,7 +170,8 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
     (void)Play({0xB0, 0x4A, 0x40});
     Set(param, 3);
   }
-  ASSERT_EQ(LearnFile(), "0=74:3\n1=74:3\n");
+  ASSERT_EQ(editor->LearntController(0), 74);
+  ASSERT_EQ(editor->LearntController(1), 74);
   Set(kParamVco1Coarse, 5);
   Set(kParamVco1Fine, -7);
   const int steps = editor->UndoCount();

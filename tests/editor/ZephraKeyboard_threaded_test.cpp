@@ -52,9 +52,20 @@ TEST(KeyboardControlThreaded, DrawsHeldNotesWhileTheKeyboardPlays)
 TEST(ZephraKeyboardThreaded, NotesAndControllersWhileLearnToggles)
 {
   TempDir dir;
-  WriteWholeFile(dir.File("midilearn.ini"), "0=74:10\n3=75:20\n");
   TestEditor t(dir.Path());
   ZephraEditor& editor = *t.editor;
+  // Two controllers learnt as the user learns them: the learn button, a
+  // value moved, the controller.
+  const auto learn = [&editor](EParam param, double value, uint8_t number) {
+    editor.SetParameterFromGUI2(kParamCcLearn, 1);
+    editor.SetParameterFromGUI2(param, value);
+    IMidiMsg controller(0, 0xB0, number, 0x40);
+    editor.ProcessKeyboardMidiMsg(&controller);
+  };
+  learn(kParamVco1Coarse, 10, 74);
+  learn(kParamVco1SawEnvDecay, 20, 75);
+  ASSERT_EQ(editor.LearntController(0), 74);
+  ASSERT_EQ(editor.LearntController(3), 75);
 
   constexpr int kPairs = 10000;
   std::atomic<bool> done{false};
@@ -81,7 +92,7 @@ TEST(ZephraKeyboardThreaded, NotesAndControllersWhileLearnToggles)
   editor.SetParameterFromGUI2(kParamCcLearn, 0);
   EXPECT_EQ(editor.GetHeldNoteCount(), 0);
   EXPECT_FALSE(editor.IsLearnArmed());
-  // Armed, a controller is only remembered: the table stays as loaded.
+  // Armed, a controller is only remembered: the table stays as learnt.
   EXPECT_EQ(editor.LearntController(0), 74);
   EXPECT_EQ(editor.LearntController(3), 75);
 }
