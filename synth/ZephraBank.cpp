@@ -132,10 +132,7 @@ void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
   // rather than wait for the time-out's "not present".
   mBankWrite.Stop();
   mTransfer.EndBankWriteWait();
-  char text[320];
-  snprintf(text, sizeof text, "The program file could not be sent:\n%s",
-           step.path.substr(step.path.rfind('/') + 1).c_str());
-  AskUser(text, "Error", kOkType);
+  TellFileNotSent(step.path);
 }
 
 void ZephraModel::ContinueBankWrite(uint8_t code)

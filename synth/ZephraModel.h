@@ -570,6 +570,8 @@ private:
   // One write reply during a bank write: send the next program or end.
   void ContinueBankWrite(uint8_t code);
   // Sends one bank-write step; a file that sends nothing ends the write.
+  // "The program file could not be sent:" and the file's name, in a box.
+  void TellFileNotSent(const std::string& path);
   void SendBankWriteStep(const BankWriteStep& step);
   void RefreshBankRow(int location);
   // Every row checkbox from the selection, location lit as well (0: none).

@@ -58,9 +58,19 @@ void ZephraModel::WriteProgramFileToSynth(const char* path)
   if (!path) return;
   BASE_MutexLock lock(GetMutex());
   mTransfer.AwaitWrite(path);
-  // A file that sends nothing leaves the wait on, so the watchdog reports
-  // it; only a name without a location ends the wait with its own message.
-  (void)SendProgramFileToSynth(path);
+  // A name without a location has ended the wait with its own message.
+  if (SendProgramFileToSynth(path) || !mTransfer.AwaitingWrite()) return;
+  // Nothing went out, so no reply will come: end the wait now and name the
+  // file rather than let the time-out report a synth that is there.
+  mTransfer.EndWriteWait();
+  TellFileNotSent(path);
+}
+
+void ZephraModel::TellFileNotSent(const std::string& path)
+{
+  char text[320];
+  snprintf(text, sizeof text, "The program file could not be sent:\n%s", BaseName(path).c_str());
+  AskUser(text, "Error", 0);
 }
 
 bool ZephraModel::SendProgramFileToSynth(const char* path)

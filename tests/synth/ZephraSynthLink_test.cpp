@@ -100,7 +100,7 @@ TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
   EXPECT_EQ(f.Box(), "Zephra not present or a communication\nerror has occurred!");
   EXPECT_EQ(f.Status(), "Communication error!");
   f.e.RequestProgramDump(5);  // two waits count twice per tick
-  f.e.WriteProgramFileToSynth((f.folder + "02_missing.pr3").c_str());
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());  // sent, never answered
   f.e.OnTimerTick();
   EXPECT_EQ(f.e.ReplyTicks(), 2);
 }
@@ -535,4 +535,36 @@ TEST(ZephraSynthLink, SaveAllToTheCacheFillsEachDumpsOwnLocation)
   for (const char* gone : {"5th Lead.pr3", "0400 Init.pr3", "3 Osc Bass.pr3", "12_BASS_Deep.pr3", "8-Bit.pr3", "08.pr3"})
     EXPECT_FALSE(fs::exists(cache + gone)) << gone;
   EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 99);
+}
+
+// A single write whose file sends nothing names the file at once instead of
+// waiting for a time-out that would blame the synth; the next write works.
+TEST(ZephraSynthLink, WriteOfAFileThatSendsNothingSaysSoAtOnce)
+{
+  const struct { const char* name; const char* file; size_t size; const char* box; } kCases[] = {
+    {"missing", "05_Gone.pr3", 0, "The program file could not be sent:\n05_Gone.pr3"},
+    {"8193 bytes", "05_Big.pr3", 8193, "The program file could not be sent:\n05_Big.pr3"},
+    {"no location", "Lead.pr3", 1, "Program Name does not\ndetermine Program Number!"},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    if (c.size > 0)
+    {
+      std::string text = MarkerText(kDefaultValues);
+      if (c.size > 1) text.resize(c.size, '\n');
+      WriteWholeFile(f.folder + c.file, text);
+    }
+    f.e.WriteProgramFileToSynth((f.folder + c.file).c_str());
+    EXPECT_FALSE(f.e.AwaitingWrite());
+    f.e.OnTimerTick();
+    EXPECT_EQ(f.Box(), c.box);
+    EXPECT_TRUE(f.t.TakeSent().empty());
+    const size_t boxes = f.t.panels->Boxes().size();
+    for (int tick = 0; tick < 4; ++tick) f.e.OnTimerTick();
+    EXPECT_EQ(f.t.panels->Boxes().size(), boxes) << f.Box();
+    f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+    EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+  }
 }
