@@ -136,4 +136,88 @@ TEST_F(Library, WriteOfAFileWithoutALocationSaysSoAndTheNextWriteWorks)
   EXPECT_FALSE(editor->WaitForAlert(box, 3)) << box.text;
   EXPECT_EQ(editor->Stop(), 0);
 }
+
+// "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
+// GUI at value 0; dragged up 12 pixels it stands at 34.
+constexpr int kVolume = 35;
+constexpr int kFaderX = 481, kFaderZeroY = 416;
+
+int SynthVolume(RunningEditor& editor)
+{
+  return editor.Synth().With([](SynthSimModel& m) { return static_cast<int>(m.edit.values[kVolume]); });
+}
+
+// Putting the manager away (Ctrl+M twice) loads the program file that was
+// current over an edit; Ctrl+Z gives the edit back, on the panel and to the
+// synth.
+TEST_F(Library, ManagerOffOverAnEditUndoesBackToTheEdit)
+{
+  // A folder of two: the manager remembers the current file of a folder it
+  // can step through.
+  WriteWholeFile(programs.File("02_Other.pr3"), ProgramText(40));
+  START_OR_SKIP();
+  ASSERT_TRUE(StartProgramSent());
+  ASSERT_EQ(SynthVolume(*editor), 0);
+  const auto [fx, fy] = editor->GuiPoint(kFaderX - 10, kFaderZeroY - 40);
+  const RunningEditor::Rect fader{fx, fy, 20, 60};
+  const std::vector<uint32_t> untouched = editor->Grab(fader);
+  editor->DragGui(kFaderX, kFaderZeroY, kFaderX, kFaderZeroY - 12);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, 10)) << SynthVolume(*editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) != untouched; }, 5));
+  const std::vector<uint32_t> edited = editor->Grab(fader);
+
+  const std::vector<uint32_t> panels = editor->Grab(editor->GuiRect());
+  editor->FocusMain();
+  editor->Key("ctrl+m");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(editor->GuiRect()) != panels; }, 10))
+    << "no manager";
+  editor->FocusMain();
+  editor->Key("ctrl+m");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 0; }, 20))
+    << "the manager put away sent " << SynthVolume(*editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == untouched; }, 10));
+
+  editor->FocusMain();
+  editor->Key("ctrl+z");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, 10)) << SynthVolume(*editor);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == edited; }, 10));
+  EXPECT_EQ(editor->Stop(), 0);
+}
+
+// With no program-database server set, LOGIN and UPLOAD each say so.
+TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
+{
+  WriteWholeFile(programs.File("02_Lead.pr3"), ProgramText(40));
+  START_OR_SKIP(true);
+  const auto click = [&](int x, int y) { editor->ClickGui(x, y); };
+  // A program for the bank: a browser record dragged onto location 10.
+  click(120, 125 + 14 * 2);
+  editor->DragGui(120, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
+  click(587, 47);  // UPLOAD
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  EXPECT_EQ(box.title, "Error");
+  EXPECT_EQ(box.text, kNoServerText);
+  EXPECT_TRUE(editor->Answer(box, 0));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+
+  // DISK, ONLINE DATABASE: the login panel; LOGIN.
+  const auto pixel = [&](int x, int y) {
+    const auto [px, py] = editor->GuiPoint(x, y);
+    return editor->Pixel(px, py);
+  };
+  const uint32_t folderPlate = pixel(298, 40);
+  click(51, 47);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(298, 40) != folderPlate; }, 5)) << "no folder panel";
+  const uint32_t loginPlate = pixel(40, 90);
+  click(227, 47);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(40, 90) != loginPlate; }, 5)) << "no login panel";
+  click(145, 81);  // LOGIN
+  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  EXPECT_EQ(box.title, "Error");
+  EXPECT_EQ(box.text, kNoServerText);
+  EXPECT_TRUE(editor->Answer(box, 0));
+  EXPECT_FALSE(editor->WaitForAlert(box, 2)) << box.text;
+  EXPECT_EQ(editor->Stop(), 0);
+}
 }  // namespace
