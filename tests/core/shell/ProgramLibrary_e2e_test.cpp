@@ -142,6 +142,12 @@ TEST_F(Library, WriteOfAFileWithoutALocationSaysSoAndTheNextWriteWorks)
 constexpr int kVolume = 35;
 constexpr int kFaderX = 481, kFaderZeroY = 416;
 
+bool FileExists(const std::string& path)
+{
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 int SynthVolume(RunningEditor& editor)
 {
   return editor.Synth().With([](SynthSimModel& m) { return static_cast<int>(m.edit.values[kVolume]); });
@@ -218,6 +224,39 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   EXPECT_EQ(box.text, kNoServerText);
   EXPECT_TRUE(editor->Answer(box, 0));
   EXPECT_FALSE(editor->WaitForAlert(box, 2)) << box.text;
+  EXPECT_EQ(editor->Stop(), 0);
+}
+
+// Save-all from the synth into the manager: location 5's program is named
+// "5th Lead", which starts with a digit; row 5 still shows it, coloured and
+// named like its neighbour, and the cache keeps its file.
+TEST_F(Library, SaveAllIntoTheManagerFillsEveryRow)
+{
+  START_OR_SKIP(true);
+  editor->Synth().With([](SynthSimModel& m) {
+    m.programs[4].name = "5th Lead";
+    return 0;
+  });
+  const auto cell = [&](int n, int dx, int dy, int w, int h) {
+    const auto [x, y] = editor->GuiPoint(308 + 81 * (n % 10) + 40 + dx, 108 + 68 * (n / 10) + 34 + dy);
+    return editor->Grab({x, y, w, h});
+  };
+  const std::vector<uint32_t> emptyName = cell(5, -32, -9, 64, 12);
+  editor->ClickGui(437, 76);  // DOWNLOAD ALL
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor->WaitForAlert(box, 120));
+  EXPECT_EQ(box.title, "Done");
+  EXPECT_EQ(box.text, "Finished successfully!");
+  EXPECT_TRUE(editor->Answer(box, 0));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/5th Lead.pr3"));
+  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/04INIT.pr3"));
+  // The tile of a filled row has its category's colour; row 5's name is
+  // drawn, and differs from row 4's "INIT".
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return cell(5, -32, 18, 4, 4) == cell(4, -32, 18, 4, 4); }, 5));
+  EXPECT_NE(cell(5, -32, -9, 64, 12), emptyName);
+  EXPECT_NE(cell(5, -32, -9, 64, 12), cell(4, -32, -9, 64, 12));
+  (void)editor->SavePicture("e2e-library-save-all", editor->GuiRect());
   EXPECT_EQ(editor->Stop(), 0);
 }
 }  // namespace
