@@ -247,6 +247,7 @@ void ZephraModel::SaveReceivedProgram(int location)
 {
   std::string fileName;
   std::string folder;
+  std::string current;  // the editor's own program file, "" for none
   // The dump is copied now: while the dialog is open the MIDI thread may
   // receive another one, and the file must hold the program it is named for.
   ZephraTransfer::Dump dump{};
@@ -255,21 +256,27 @@ void ZephraModel::SaveReceivedProgram(int location)
     dump = mTransfer.LastDump();
     if (!ReceivedProgramFileName(dump.data() + kDumpNameOffset, location, fileName)) return;
     folder = mProgramFolder;
+    if (mFolderFileIndex >= 0 && mFolderFileIndex < static_cast<int>(mFolderFiles.size()))
+      current = mFolderFiles[static_cast<size_t>(mFolderFileIndex)];
   }
   const std::string proposed = folder + fileName;
   Panels().SetLastSelectedProgramFile(proposed.c_str());
   // The dialog runs without the mutex: the MIDI and timer threads go on.
   const std::string chosen = AskForSavePath(proposed.c_str());
+  BASE_MutexLock lock(GetMutex());
+  // The received program went to a file, not into the editor: the save
+  // selector and the name go back to the program the panels still show,
+  // so that the next save does not put that sound under the dump's name.
+  Panels().SetLastSelectedProgramFile(current.empty() ? "" : (folder + current).c_str());
   if (chosen.empty()) return;
   ProgramValues values{};
   const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&
                      WriteProgramText(chosen.c_str(), FormatPr3Text(values));
-  BASE_MutexLock lock(GetMutex());
   if (!saved)
   {
     mTransfer.Flag(ZephraTransfer::kReportSaveFailed);
     return;
   }
-  SetProgramNameFromFile(BaseName(chosen).c_str());
+  if (!current.empty()) SetProgramNameFromFile(current.c_str());
   Panels().SetNameDisplay(mProgramName);
 }

@@ -63,6 +63,17 @@ struct RecordingPanels : ZephraPanelLink
     std::lock_guard<std::mutex> hold(lock);
     boxAnswers.push_back(answer);
   }
+  void SetLastSelectedProgramFile(const char* path) override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    lastSelected = path ? path : "";
+  }
+  // The file the save selector would propose next.
+  std::string LastSelectedFile()
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    return lastSelected;
+  }
   std::vector<std::string> Status() { return Copy(status); }
   std::vector<std::string> Boxes() { return Copy(boxes); }
   std::vector<std::string> Prompts() { return Copy(prompts); }
@@ -70,6 +81,7 @@ struct RecordingPanels : ZephraPanelLink
   std::mutex lock;
   std::map<int, std::string> captions;
   std::vector<std::string> status, boxes, prompts;
+  std::string lastSelected;
   std::deque<std::string> answers;
   std::deque<int> boxAnswers;
 

@@ -84,7 +84,10 @@ TEST(ZephraSynthLink, SingleRequestIsOfferedForSaving)
   ASSERT_EQ(f.t.panels->Prompts().size(), 1u);
   EXPECT_EQ(f.t.panels->Prompts()[0], f.folder + "05Warm Pad.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "chosen.pr3")), Pr3Numbers(kSampleValues));
-  EXPECT_EQ(f.Status(), "chosen");
+  // The editor still holds 01_Init: its name stays, and so does the file
+  // the next save proposes.
+  EXPECT_EQ(f.Status(), "01_Init");
+  EXPECT_EQ(f.t.panels->LastSelectedFile(), f.folder + "01_Init.pr3");
   f.ExpectQuietClock();
 }
 
