@@ -365,6 +365,8 @@ void ZephraManagerPanel::SetBrowserRowSelected(int row, bool selected)
 {
   if (row < 0 || row >= kManagerBrowserRows || !mRows[row]) return;
   mRows[row]->SetTextColor(selected ? kRed : kGrey);
+  // A new colour alone does not make the row draw again.
+  mRows[row]->SetDirty(false);
 }
 
 void ZephraManagerPanel::SetPlayNoteEnabled(bool enabled)

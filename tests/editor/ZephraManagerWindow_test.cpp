@@ -326,3 +326,30 @@ TEST_F(ManagerWindow, WritesShowTheirTargetAndLeaveTheSelectorsOnTheBank)
     EXPECT_EQ(std::string(folder.Get()) + file.Get(), first) << static_cast<int>(ref);
   }
 }
+
+// SELECT ALL only recolours the browser's rows; they are drawn again at
+// once, not when something else happens to redraw them.
+TEST_F(ManagerWindow, SelectAllRedrawsTheRowsInRed)
+{
+  t.editor->ListDirectory(Folder("red", {"a.pr3", "b.pr3"}));
+  t.Draw();
+  const auto redPixels = [this](int row) {
+    const IRECT r = t.editor->ManagerPanel()->BrowserRow(row)->GetRECT();
+    int red = 0;
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x)
+      {
+        const IColor c = t.At(x, y);
+        red += c.R > 200 && c.G < 80 && c.B < 80;
+      }
+    return red;
+  };
+  ASSERT_EQ(redPixels(1), 0);
+  t.Click(kParamManagerSelectAll);
+  t.gui->RunFrame();  // draws only what changed
+  EXPECT_GT(redPixels(1), 0);
+  EXPECT_GT(redPixels(2), 0);
+  t.Click(kParamManagerUnselectAll);
+  t.gui->RunFrame();
+  EXPECT_EQ(redPixels(1), 0);
+}
