@@ -259,4 +259,20 @@ TEST_F(Library, SaveAllIntoTheManagerFillsEveryRow)
   (void)editor->SavePicture("e2e-library-save-all", editor->GuiRect());
   EXPECT_EQ(editor->Stop(), 0);
 }
+
+// A browser record dragged straight onto a bank row, as a new user does it
+// (no click on it first), lands there.
+TEST_F(Library, ARecordDraggedStraightOntoTheBankLands)
+{
+  WriteWholeFile(programs.File("02_Lead.pr3"), ProgramText(40));
+  START_OR_SKIP(true);
+  const auto [x, y] = editor->GuiPoint(308 + 40 - 32, 108 + 68 + 34 - 9);
+  const RunningEditor::Rect name{x, y, 64, 12};  // location 10's name
+  const std::vector<uint32_t> empty = editor->Grab(name);
+  editor->DragGui(120, 125 + 14 * 2, 308 + 40, 108 + 68 + 34);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(name) != empty; }, 10))
+    << "nothing landed on location 10";
+  (void)editor->SavePicture("e2e-library-dragged", editor->GuiRect());
+  EXPECT_EQ(editor->Stop(), 0);
+}
 }  // namespace
