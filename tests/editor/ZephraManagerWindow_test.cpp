@@ -353,3 +353,18 @@ TEST_F(ManagerWindow, SelectAllRedrawsTheRowsInRed)
   t.gui->RunFrame();
   EXPECT_EQ(redPixels(1), 0);
 }
+
+// A name typed longer than a location holds is cut to its 32 characters,
+// and the category chosen with it applies too.
+TEST_F(ManagerWindow, ALongRenameIsCutTo32Characters)
+{
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, Folder("long", {"01_A.pr3"}) + "01_A.pr3", kCategoryNone, "A"));
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(1));
+  t.Set(kParamManagerCategory3, 1);
+  Field(ManagerRef::kRenameField)->SetText("This name is longer than thirty-two chars");
+  t.Click(kParamManagerApplyName);
+  EXPECT_STREQ(t.editor->Bank()[1].name, "This name is longer than thirty-");
+  EXPECT_EQ(t.editor->Bank()[1].category, kCategoryGuitar);
+  EXPECT_DOUBLE_EQ(Tile(1), 3 / 6.0);
+}
