@@ -78,3 +78,20 @@ FolderWithoutNewEntries::~FolderWithoutNewEntries()
     EXPECT_EQ(chmod(mFolder.c_str(), mMode), 0) << mFolder;
   }
 }
+
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work)
+{
+  fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0)
+  {
+    signal(SIGALRM, SIG_DFL);
+    alarm(seconds);
+    _exit(work() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return false;
+  EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "still waiting after " << seconds << " s";
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}

@@ -34,3 +34,8 @@ private:
   How mHow = How::kNone;
   unsigned mMode = 0;
 };
+
+// Runs work in a child process that is ended after seconds: true when work
+// returned true in time, false when it returned false or was still waiting
+// (on a FIFO's open, say).
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work);
