@@ -26,8 +26,16 @@ MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
 
 MidiPorts::~MidiPorts()
 {
-  JoinMaker();
   CloseAll();
+  // The objects of a server that did not answer stay unclosed (see CloseAll).
+  if (mMakerAbandoned)
+  {
+    (void)mMidiIn.release();
+    (void)mKeyboardMidiIn.release();
+    (void)mMidiOut.release();
+    mWatch.Abandon();
+  }
+  JoinMaker();
   mStopDelivery = true;
   mSynthQueue.Wake();
   if (mDeliveryThread.joinable()) mDeliveryThread.join();
@@ -502,8 +510,65 @@ void MidiPorts::DropDeadServer()
   if (mOutputGate) FitGateToOutput();  // the gate no longer points at the old output
 }
 
+bool MidiPorts::WithinServerWait(std::function<void()> work)
+{
+  if (mApi != RtMidi::UNIX_JACK)
+  {
+    work();
+    return true;
+  }
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ended = done->get_future();
+  try
+  {
+    // Detached: when the server does not answer, the thread waits on with
+    // what it was given, which is then never touched again.
+    std::thread([work = std::move(work), done] {
+      work();
+      done->set_value();
+    }).detach();
+  }
+  catch (const std::system_error&)
+  {
+    return false;
+  }
+  return ended.wait_for(std::chrono::milliseconds(kServerWaitMs)) == std::future_status::ready;
+}
+
+void MidiPorts::GiveUpServer()
+{
+  DropDeadServer();
+  mWatch.Abandon();
+}
+
 void MidiPorts::CloseAll()
 {
+  if (mMakerAbandoned) return;
+  // StartMidi's thread may still wait for a server that does not answer.
+  if (mMaker.joinable() && !mMakerDone)
+  {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
+    while (!mMakerDone && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!mMakerDone)
+    {
+      // Left to finish on its own: what it makes is never used, nor closed.
+      mMaker.detach();
+      mMakerAbandoned = true;
+      mOutputMade = {};
+      mInputsReady = {};
+      {
+        std::lock_guard<std::mutex> keyboard(mDeliveryLock);
+        std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+        mPlug.store(nullptr);
+      }
+      if (mOutputGate) mOutputGate->Close();
+      mOutputOpen = false;
+      mCallbacksSet = false;
+      mServerLost = true;
+      return;
+    }
+  }
   JoinMaker();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
@@ -522,30 +587,34 @@ void MidiPorts::CloseAll()
   // The library complains about a callback cancelled twice.
   const bool cancel = mCallbacksSet;
   mCallbacksSet = false;
-  for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
-  {
-    if (!in) continue;
+  RtMidiIn* inputs[] = {mMidiIn.get(), mKeyboardMidiIn.get()};
+  RtMidiOut* output = mMidiOut.get();
+  if (!inputs[0] && !inputs[1] && !output) return;
+  const bool answered = WithinServerWait([inputs, output, cancel] {
+    for (RtMidiIn* in : inputs)
+    {
+      if (!in) continue;
+      try
+      {
+        if (cancel) in->cancelCallback();
+        in->closePort();
+      }
+      catch (const RtMidiError& error)
+      {
+        error.printMessage();
+      }
+    }
+    if (!output) return;
     try
     {
-      if (cancel) in->cancelCallback();
-      in->closePort();
+      output->closePort();
     }
     catch (const RtMidiError& error)
     {
       error.printMessage();
     }
-  }
-  if (mMidiOut)
-  {
-    try
-    {
-      mMidiOut->closePort();
-    }
-    catch (const RtMidiError& error)
-    {
-      error.printMessage();
-    }
-  }
+  });
+  if (!answered) GiveUpServer();
 }
 
 // ---- the callbacks and the delivery ----

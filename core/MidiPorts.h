@@ -92,6 +92,11 @@ public:
   // How long CloseAll lets queued output (a firmware image takes about half
   // a second) finish before the ports close.
   static constexpr int kQuitFlushMs = 1500;
+  // How long CloseAll waits for the sound server to answer the closing of
+  // the ports (and for StartMidi's thread to be done with it). A server that
+  // is alive but does not answer (stopped) is given up after it: its objects
+  // are put aside unclosed, so the editor still ends and saves.
+  static constexpr int kServerWaitMs = 2000;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -172,7 +177,9 @@ public:
   // Lets queued output finish (at most kQuitFlushMs), closes the output gate
   // (what is still queued is dropped), stops delivery,
   // cancels both callbacks and closes the three ports; the objects stay.
-  // After it returns no callback or delivery runs into the plug-in.
+  // After it returns no callback or delivery runs into the plug-in. On JACK
+  // it waits at most kServerWaitMs for the server; a server that does not
+  // answer by then counts as lost (ServerLost) and its objects are gone.
   void CloseAll();
   // True while an output port (virtual or real) is open.
   bool OutputOpen() const { return mOutputOpen; }
@@ -220,6 +227,13 @@ private:
   // After the server went: the gate closed, the objects of the dead
   // server put aside.
   void DropDeadServer();
+  // The server does not answer: as DropDeadServer, and the watch let go of
+  // unclosed.
+  void GiveUpServer();
+  // Runs work (calls into the library) and answers whether it ended within
+  // kServerWaitMs; on JACK it runs on a thread of its own, which is left
+  // waiting when the server does not answer.
+  bool WithinServerWait(std::function<void()> work);
   // Opens a chosen real port that is not open but now exists.
   void OpenAppearedPorts();
   bool OpenByName(Which which);
@@ -258,6 +272,7 @@ private:
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the inputs
   std::atomic<bool> mMakerDone{false};  // the thread's work, the watch too, is done
+  bool mMakerAbandoned = false;         // CloseAll gave up waiting for the thread
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

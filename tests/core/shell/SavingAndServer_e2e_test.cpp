@@ -224,3 +224,26 @@ TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
   EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Gone(box.pid); }, 5));
 }
+
+// The sound server is alive but does not answer (stopped with SIGSTOP):
+// SIGTERM still ends the editor within seconds, with the last program
+// saved.
+TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
+{
+  OwnJackServer server("zephra_stopped");
+  Session session;
+  RunningEditor editor(session.Setup());
+  START_OR_SKIP(server, editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30));
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  std::filesystem::remove(last);
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  const auto asked = Clock::now();
+  const int ended = editor.Stop(SIGTERM, 15);
+  const auto took = Clock::now() - asked;
+  // The test's own clients (the synth) need the server back before they go.
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  EXPECT_EQ(ended, 0);
+  EXPECT_LT(took, std::chrono::seconds(8));
+  EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
+}
