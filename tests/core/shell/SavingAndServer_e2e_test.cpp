@@ -247,3 +247,23 @@ TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
   EXPECT_LT(took, std::chrono::seconds(8));
   EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
 }
+
+// Started while the server is stopped: the window comes up without MIDI,
+// and SIGTERM ends the editor with the last program saved.
+TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
+{
+  OwnJackServer server("zephra_stopped");
+  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  Session session;
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;  // the test's own client would wait on the server too
+  RunningEditor editor(setup);
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  std::string error;
+  const bool started = editor.Start(error);
+  const int ended = started ? editor.Stop(SIGTERM, 15) : -2;
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  ASSERT_TRUE(started) << error;
+  EXPECT_EQ(ended, 0);
+  EXPECT_EQ(ReadWholeFile(editor.SettingsFolder() + "lastprogram.pr3").substr(0, 7), " 243 \r\n");
+}
