@@ -267,3 +267,4 @@ TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
   EXPECT_EQ(ended, 0);
   EXPECT_EQ(ReadWholeFile(editor.SettingsFolder() + "lastprogram.pr3").substr(0, 7), " 243 \r\n");
 }
+
