@@ -106,6 +106,17 @@ bool Gone(pid_t pid)
 
 const std::string kEarlier = MarkerText(kDefaultValues);
 
+// "lastprogram.pr3" in the editor's settings folder as a file of mode, the
+// default program in it; its path.
+std::string PlaceLastProgram(const RunningEditor& editor, unsigned mode)
+{
+  std::filesystem::create_directories(editor.SettingsFolder());
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  WriteWholeFile(last, kEarlier);
+  EXPECT_EQ(chmod(last.c_str(), mode), 0);
+  return last;
+}
+
 // A session with a program loaded from a folder of the user's, so that the
 // start loads "lastprogram.pr3" and the end has a last program to save.
 struct Session
@@ -156,10 +167,7 @@ TEST(SavingInTheEditor, AFolderThatTakesNoNewEntryStillGetsTheLastProgram)
   OwnJackServer server("zephra_saving");
   Session session;
   RunningEditor editor(session.Setup());
-  std::filesystem::create_directories(editor.SettingsFolder());
-  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
-  WriteWholeFile(last, kEarlier);
-  ASSERT_EQ(chmod(last.c_str(), 0640), 0);
+  const std::string last = PlaceLastProgram(editor, 0640);
   const ino_t inode = StatOf(last).st_ino;
   START_OR_SKIP(server, editor);
   ChangeTheProgram(editor);
@@ -183,10 +191,7 @@ TEST(SavingInTheEditor, AReadOnlyLastProgramIsLeftAsItIs)
   OwnJackServer server("zephra_saving");
   Session session;
   RunningEditor editor(session.Setup());
-  std::filesystem::create_directories(editor.SettingsFolder());
-  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
-  WriteWholeFile(last, kEarlier);
-  ASSERT_EQ(chmod(last.c_str(), 0444), 0);
+  const std::string last = PlaceLastProgram(editor, 0444);
   START_OR_SKIP(server, editor);
   ChangeTheProgram(editor);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
