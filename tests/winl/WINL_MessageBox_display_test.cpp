@@ -114,7 +114,10 @@ TEST(WinlMessageBoxGtk, ABoxEndsWhenTheProgramDies)
       const char* ok[] = {"OK"};
       (void)PLAT_AlertShow("ZephraOrphan", "orphan", ok, 1);
     }).detach();
-    const int helper = WaitForHelper() ? PLAT_AlertHelperPid() : 0;
+    // Dies only once the box is on the screen.
+    const bool shown = WaitForHelper() &&
+                       std::system("timeout 10 xdotool search --sync --onlyvisible --name ZephraOrphan >/dev/null") == 0;
+    const int helper = shown ? PLAT_AlertHelperPid() : 0;
     (void)!write(pids[1], &helper, sizeof helper);
     _exit(0);
   }
