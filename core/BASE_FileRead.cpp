@@ -41,8 +41,17 @@ BASE_FileRead::BASE_FileRead(const char* path, int /*allowAsync*/, int bufferSiz
                              int mappingMinimum, int mappingMaximum)
 {
   if (!path || !*path) return;
-  mFile = open(path, O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO under the name cannot hold the caller
+  // waiting for a writer; only a regular file is read.
+  mFile = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (mFile < 0) return;
+  struct stat info;
+  if (fstat(mFile, &info) != 0 || !S_ISREG(info.st_mode))
+  {
+    close(mFile);
+    mFile = -1;
+    return;
+  }
   mLocked = flock(mFile, LOCK_SH | LOCK_NB) == 0;
   mSizeMayGrow = !mLocked;
   mSize = CurrentLength(mFile);

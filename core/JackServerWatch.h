@@ -36,6 +36,10 @@ public:
   // The bytes one cycle's MIDI buffer holds, 0 before Open.
   size_t MidiBufferBytes() const { return mMidiBufferBytes; }
 
+  // Lets go of the client without closing it, for a server that does not
+  // answer: closing would wait for it for good.
+  void Abandon() { mClient = nullptr; }
+
   // True when a server answers now (a client is made and closed again).
   static bool ServerAnswers(const char* clientName);
 

@@ -11,6 +11,8 @@
 #include <memory>
 #include <system_error>
 
+#include <syslog.h>
+
 bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b)
 {
   return a.mInDev == b.mInDev && a.mInBDev == b.mInBDev && a.mOutDev == b.mOutDev && a.mInChan == b.mInChan &&
@@ -26,8 +28,8 @@ MidiPorts::MidiPorts(MidiSettingsStore store) : mStore(std::move(store)) {}
 
 MidiPorts::~MidiPorts()
 {
-  JoinMaker();
   CloseAll();
+  JoinMaker();
   mStopDelivery = true;
   mSynthQueue.Wake();
   if (mDeliveryThread.joinable()) mDeliveryThread.join();
@@ -142,15 +144,18 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   mOutputMade = outputMade->get_future();
   mInputsReady = inputsMade->get_future();
   mMakerDone = false;
-  const auto make = [this, api, outputMade, inputsMade] {
-    MakeOutput(api);
+  auto ticket = std::make_shared<MakerTicket>();
+  mTicket = ticket;
+  const auto make = [this, api, outputMade, inputsMade, ticket] {
+    MakeOutput(api, *ticket);
     outputMade->set_value();
-    if (mMidiOut) MakeInputs();
+    if (Published(*ticket, [this] { return mMidiOut != nullptr; })) MakeInputs(*ticket);
     inputsMade->set_value();
     // The watch is wanted only to meter the output and to notice the
     // server's loss, both of which wait for the thread's end: it comes
     // last, off the start's way.
-    if (mMidiOut && mApi == RtMidi::UNIX_JACK) (void)mWatch.Open(kOutputClientName);
+    if (Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
+      (void)mWatch.Open(kOutputClientName);
     mMakerDone = true;
   };
   try
@@ -164,12 +169,19 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   }
 }
 
-void MidiPorts::MakeOutput(RtMidi::Api api)
+bool MidiPorts::Published(MakerTicket& ticket, const std::function<bool()>& publish)
+{
+  std::lock_guard<std::mutex> hold(ticket.lock);
+  return !ticket.abandoned && publish();
+}
+
+void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
 {
   RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
+  std::unique_ptr<RtMidiOut> output;
   try
   {
-    mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
+    output = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
   }
   catch (const RtMidiError& error)
   {
@@ -178,10 +190,42 @@ void MidiPorts::MakeOutput(RtMidi::Api api)
     if (api != RtMidi::UNSPECIFIED) return;
     chosen = RtMidi::UNIX_JACK;
   }
-  mApi = chosen;
+  if (!Published(ticket, [&] { return mApi = chosen, true; })) return;
   try
   {
-    if (!mMidiOut) mMidiOut = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
+    if (!output) output = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+  }
+  // Given up while the server kept the thread waiting: the object is never
+  // used, nor closed on a server that may not answer.
+  if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) (void)output.release();
+}
+
+void MidiPorts::MakeInputs(MakerTicket& ticket)
+{
+  try
+  {
+    auto synth = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    auto keyboard = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    synth->setCallback(&MidiPorts::MIDICallback, this);
+    keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
+    synth->ignoreTypes(false, false, true);
+    keyboard->ignoreTypes(false, false, true);
+    const bool published = Published(ticket, [&] {
+      mMidiIn = std::move(synth);
+      mKeyboardMidiIn = std::move(keyboard);
+      mCallbacksSet = true;
+      mInputsMade = true;
+      return true;
+    });
+    if (!published)
+    {
+      (void)synth.release();
+      (void)keyboard.release();
+    }
   }
   catch (const RtMidiError& error)
   {
@@ -189,32 +233,69 @@ void MidiPorts::MakeOutput(RtMidi::Api api)
   }
 }
 
-void MidiPorts::MakeInputs()
+void MidiPorts::AbandonMaker()
 {
-  try
+  if (!mMaker.joinable()) return;
   {
-    mMidiIn = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
-    mKeyboardMidiIn = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
-    mMidiIn->setCallback(&MidiPorts::MIDICallback, this);
-    mKeyboardMidiIn->setCallback(&MidiPorts::MIDICallbackB, this);
-    mMidiIn->ignoreTypes(false, false, true);
-    mKeyboardMidiIn->ignoreTypes(false, false, true);
-    mCallbacksSet = true;
-    mInputsMade = true;
+    std::lock_guard<std::mutex> hold(mTicket->lock);
+    mTicket->abandoned = true;
   }
-  catch (const RtMidiError& error)
-  {
-    error.printMessage();
-  }
+  // Left to finish on its own; what it makes from now on is never used.
+  mMaker.detach();
+  mOutputMade = {};
+  mInputsReady = {};
+  // Looked for again as for a lost server (CheckServer).
+  mServerLost = true;
+  syslog(LOG_ERR, "ZephraEditor: the MIDI server does not answer");
 }
 
 bool MidiPorts::FinishMidi(bool watchToo)
 {
   if (watchToo)
+  {
+    AwaitMaker();
     JoinMaker();
+  }
   else
+  {
     WaitForInputsMade();
+  }
   return mMidiOut && mInputsMade;
+}
+
+void MidiPorts::AwaitMaker()
+{
+  if (!mMaker.joinable() || mMakerDone) return;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
+  while (!mMakerDone && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  if (!mMakerDone) AbandonMaker();
+}
+
+bool MidiPorts::ServerAnswersNow()
+{
+  // One probe at a time, on a thread of its own: a server that is alive but
+  // does not answer keeps the probe waiting, not the caller.
+  if (!mProbe.valid())
+  {
+    auto answer = std::make_shared<std::promise<bool>>();
+    mProbe = answer->get_future();
+    try
+    {
+      std::thread([answer] { answer->set_value(JackServerWatch::ServerAnswers(kOutputClientName)); }).detach();
+    }
+    catch (const std::system_error&)
+    {
+      mProbe = {};
+      return false;
+    }
+    if (mProbe.wait_for(std::chrono::milliseconds(kServerWaitMs)) != std::future_status::ready) return false;
+  }
+  else if (mProbe.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+  {
+    return false;
+  }
+  return mProbe.get();
 }
 
 bool MidiPorts::SettleWatch()
@@ -228,12 +309,16 @@ bool MidiPorts::SettleWatch()
 
 void MidiPorts::WaitForOutput()
 {
-  if (mOutputMade.valid()) mOutputMade.wait();
+  if (mOutputMade.valid() &&
+      mOutputMade.wait_for(std::chrono::milliseconds(kServerWaitMs)) != std::future_status::ready)
+    AbandonMaker();
 }
 
 void MidiPorts::WaitForInputsMade()
 {
-  if (mInputsReady.valid()) mInputsReady.wait();
+  if (mInputsReady.valid() &&
+      mInputsReady.wait_for(std::chrono::milliseconds(kServerWaitMs)) != std::future_status::ready)
+    AbandonMaker();
 }
 
 void MidiPorts::JoinMaker()
@@ -462,7 +547,7 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     mServerLost = true;
     return ServerEvent::kNone;
   }
-  if (!JackServerWatch::ServerAnswers(kOutputClientName)) return ServerEvent::kNone;
+  if (!ServerAnswersNow()) return ServerEvent::kNone;
   // The server is back: new objects on it, and the chosen ports by name.
   IUnitBase* plug = mPlug.load();
   const MidiPortSettings chosen = mState;
@@ -502,8 +587,41 @@ void MidiPorts::DropDeadServer()
   if (mOutputGate) FitGateToOutput();  // the gate no longer points at the old output
 }
 
+bool MidiPorts::WithinServerWait(std::function<void()> work)
+{
+  if (mApi != RtMidi::UNIX_JACK)
+  {
+    work();
+    return true;
+  }
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ended = done->get_future();
+  try
+  {
+    // Detached: when the server does not answer, the thread waits on with
+    // what it was given, which is then never touched again.
+    std::thread([work = std::move(work), done] {
+      work();
+      done->set_value();
+    }).detach();
+  }
+  catch (const std::system_error&)
+  {
+    return false;
+  }
+  return ended.wait_for(std::chrono::milliseconds(kServerWaitMs)) == std::future_status::ready;
+}
+
+void MidiPorts::GiveUpServer()
+{
+  DropDeadServer();
+  mWatch.Abandon();
+}
+
 void MidiPorts::CloseAll()
 {
+  // StartMidi's thread may still wait for a server that does not answer.
+  AwaitMaker();
   JoinMaker();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
@@ -522,30 +640,34 @@ void MidiPorts::CloseAll()
   // The library complains about a callback cancelled twice.
   const bool cancel = mCallbacksSet;
   mCallbacksSet = false;
-  for (RtMidiIn* in : {mMidiIn.get(), mKeyboardMidiIn.get()})
-  {
-    if (!in) continue;
+  RtMidiIn* inputs[] = {mMidiIn.get(), mKeyboardMidiIn.get()};
+  RtMidiOut* output = mMidiOut.get();
+  if (!inputs[0] && !inputs[1] && !output) return;
+  const bool answered = WithinServerWait([inputs, output, cancel] {
+    for (RtMidiIn* in : inputs)
+    {
+      if (!in) continue;
+      try
+      {
+        if (cancel) in->cancelCallback();
+        in->closePort();
+      }
+      catch (const RtMidiError& error)
+      {
+        error.printMessage();
+      }
+    }
+    if (!output) return;
     try
     {
-      if (cancel) in->cancelCallback();
-      in->closePort();
+      output->closePort();
     }
     catch (const RtMidiError& error)
     {
       error.printMessage();
     }
-  }
-  if (mMidiOut)
-  {
-    try
-    {
-      mMidiOut->closePort();
-    }
-    catch (const RtMidiError& error)
-    {
-      error.printMessage();
-    }
-  }
+  });
+  if (!answered) GiveUpServer();
 }
 
 // ---- the callbacks and the delivery ----

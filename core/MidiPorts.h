@@ -52,6 +52,14 @@
 class IUnitBase;
 class PacedMidiOut;
 
+// The thread that makes the MIDI objects, as the ports know it: once given
+// up, it leaves what it makes unused.
+struct MakerTicket
+{
+  std::mutex lock;
+  bool abandoned = false;
+};
+
 // The MIDI part of the shell's settings record: device names and channels
 // (0 = all, 1..16 = only that one). Names are kept whole: a port name of
 // the sound server may be far longer than a fixed field, and a cut name
@@ -92,6 +100,11 @@ public:
   // How long CloseAll lets queued output (a firmware image takes about half
   // a second) finish before the ports close.
   static constexpr int kQuitFlushMs = 1500;
+  // How long CloseAll waits for the sound server to answer the closing of
+  // the ports (and for StartMidi's thread to be done with it). A server that
+  // is alive but does not answer (stopped) is given up after it: its objects
+  // are put aside unclosed, so the editor still ends and saves.
+  static constexpr int kServerWaitMs = 2000;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -124,7 +137,9 @@ public:
   // True once StartMidi's thread has ended and the output's metering is
   // fitted to the watch it made; false while the watch is still being made.
   bool SettleWatch();
-  // Waits until the output of the last StartMidi is made (or refused).
+  // Waits until the output of the last StartMidi is made (or refused); a
+  // server that keeps the making waiting past kServerWaitMs is given up
+  // (AbandonMaker), and the start goes on without MIDI.
   void WaitForOutput();
   // Fills the two name lists once: "off", the virtual port, then the
   // ports of the synth input and of the output in port order.
@@ -172,7 +187,9 @@ public:
   // Lets queued output finish (at most kQuitFlushMs), closes the output gate
   // (what is still queued is dropped), stops delivery,
   // cancels both callbacks and closes the three ports; the objects stay.
-  // After it returns no callback or delivery runs into the plug-in.
+  // After it returns no callback or delivery runs into the plug-in. On JACK
+  // it waits at most kServerWaitMs for the server; a server that does not
+  // answer by then counts as lost (ServerLost) and its objects are gone.
   void CloseAll();
   // True while an output port (virtual or real) is open.
   bool OutputOpen() const { return mOutputOpen; }
@@ -213,13 +230,34 @@ private:
   void WaitForInputsMade();
   // What StartMidi's thread makes, in order: the output (mApi set to the
   // system that took it), the inputs, and last the server's watch.
-  void MakeOutput(RtMidi::Api api);
-  void MakeInputs();
+  // Each object is put in its place under the ticket's lock, and only while
+  // the thread has not been given up (AbandonMaker).
+  void MakeOutput(RtMidi::Api api, MakerTicket& ticket);
+  void MakeInputs(MakerTicket& ticket);
+  static bool Published(MakerTicket& ticket, const std::function<bool()>& publish);
+  // The server kept StartMidi's thread waiting past kServerWaitMs: it is left
+  // to end on its own, nothing it makes later is used, and the server is
+  // looked for as a lost one.
+  void AbandonMaker();
+  // Waits at most kServerWaitMs for StartMidi's thread to be done, giving it
+  // up after.
+  void AwaitMaker();
+  // Whether a server answers, asked on a thread of its own (ServerAnswers):
+  // waits at most kServerWaitMs, and while an earlier probe still waits,
+  // answers false at once.
+  bool ServerAnswersNow();
   // The gate's writer and room for the present output object.
   void FitGateToOutput();
   // After the server went: the gate closed, the objects of the dead
   // server put aside.
   void DropDeadServer();
+  // The server does not answer: as DropDeadServer, and the watch let go of
+  // unclosed.
+  void GiveUpServer();
+  // Runs work (calls into the library) and answers whether it ended within
+  // kServerWaitMs; on JACK it runs on a thread of its own, which is left
+  // waiting when the server does not answer.
+  bool WithinServerWait(std::function<void()> work);
   // Opens a chosen real port that is not open but now exists.
   void OpenAppearedPorts();
   bool OpenByName(Which which);
@@ -258,6 +296,8 @@ private:
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the inputs
   std::atomic<bool> mMakerDone{false};  // the thread's work, the watch too, is done
+  std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
+  std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

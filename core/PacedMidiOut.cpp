@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <new>
 #include <system_error>
-
-using Clock = std::chrono::steady_clock;
 
 PacedMidiOut::PacedMidiOut(Writer write) : mOwnWriter(write), mWrite(std::move(write)) {}
 
@@ -19,13 +18,41 @@ PacedMidiOut::~PacedMidiOut()
   }
   mChanged.notify_all();
   if (mThread.joinable()) mThread.join();
+  // The losses since the last line are told before the count is gone.
+  std::lock_guard<std::mutex> lock(mMutex);
+  TellLosses(Clock::now());
 }
 
 void PacedMidiOut::CountLoss(size_t messages, const char* why)
 {
   if (messages == 0) return;
   mLosses += messages;
-  syslog(LOG_WARNING, "ZephraEditor: %zu MIDI message(s) not sent (%s); %zu in all", messages, why, mLosses);
+  mUntold += messages;
+  mUntoldWhy = why;
+  // A full queue drops every message sent to it: the log gets a count at
+  // most once a second, not a line each.
+  const auto now = Clock::now();
+  if (mToldAt == Clock::time_point() || now - mToldAt >= std::chrono::milliseconds(kLogGapMs)) TellLosses(now);
+}
+
+void PacedMidiOut::TellLosses(Clock::time_point now)
+{
+  if (mUntold == 0) return;
+  char line[200];
+  snprintf(line, sizeof line, "ZephraEditor: %zu MIDI message(s) not sent (%s); %zu in all", mUntold, mUntoldWhy,
+           mLosses);
+  mUntold = 0;
+  mToldAt = now;
+  if (mLog)
+    mLog(line);
+  else
+    syslog(LOG_WARNING, "%s", line);
+}
+
+void PacedMidiOut::SetLog(Log log)
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  mLog = std::move(log);
 }
 
 bool PacedMidiOut::TakeRoom(size_t size)

@@ -20,7 +20,8 @@
 // The queue is bounded (kQueueLimitBytes); a message that finds it full is
 // dropped. Nothing is dropped silently: every message that does not reach
 // the library (queue full, or still queued when the gate is destroyed or
-// gives up) is counted in Losses() and logged.
+// gives up) is counted in Losses() and logged, as a count at most once every
+// kLogGapMs (and once more when the gate goes).
 //
 // The gate also stands for the output port: while it is closed nothing is
 // handed to the library and Send answers false. Closing drops what is queued
@@ -34,6 +35,7 @@
 // when the output makes no progress for kGiveUpMs.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +62,7 @@ public:
   static constexpr int kGiveUpMs = 1000;
   // How often the worker looks for room while the cycles have not moved.
   static constexpr int kRoomPollMs = 1;
+  static constexpr int kLogGapMs = 1000;
 
   // write puts bytes on the wire and says whether the MIDI library took them;
   // it is only ever called by one thread at a time.
@@ -71,6 +74,9 @@ public:
     std::function<uint64_t()> cycles;
     size_t bytes = 0;
   };
+
+  // Takes a line for the log; by default the system log gets it.
+  using Log = std::function<void(const char* line)>;
 
   explicit PacedMidiOut(Writer write);
   ~PacedMidiOut();
@@ -111,13 +117,19 @@ public:
   int Failures() const;
   // Messages that never reached the library (see above).
   size_t Losses() const;
+  // Where the lines about losses go (null: the system log).
+  void SetLog(Log log);
 
 private:
+  using Clock = std::chrono::steady_clock;
+
   void Worker();
   // True when cost bytes fit the room now; then they are booked. With the
   // lock held.
   bool TakeRoom(size_t size);
   void CountLoss(size_t messages, const char* why);
+  // Logs the losses not told yet. With the lock held.
+  void TellLosses(Clock::time_point now);
   bool StartWorker();
 
   Writer mOwnWriter;
@@ -134,6 +146,10 @@ private:
   size_t mSentOfFront = 0;
   int mFailures = 0;
   size_t mLosses = 0;
+  size_t mUntold = 0;
+  const char* mUntoldWhy = "";
+  Clock::time_point mToldAt;  // of the last line; none yet at the epoch
+  Log mLog;
   bool mStop = false;
   bool mOpen = true;
   std::thread mThread;  // started with the first queued message

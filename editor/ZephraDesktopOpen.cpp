@@ -1,19 +1,18 @@
 // The desktop opener: a child process per request, reaped when it ends.
 #include "editor/ZephraDesktopOpen.h"
 
-#include <spawn.h>
+#include "platform/PLAT_Spawn.h"
+
 #include <sys/wait.h>
 
 #include <cerrno>
-
-extern char** environ;
 
 bool DesktopOpener::Start(const std::string& target)
 {
   if (target.empty() || mProgram.empty()) return false;
   std::vector<char*> argv{const_cast<char*>(mProgram.c_str()), const_cast<char*>(target.c_str()), nullptr};
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, mProgram.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
+  const pid_t pid = PLAT_SpawnClean(mProgram.c_str(), argv.data(), true);
+  if (pid < 0) return false;
   mRunning.push_back({pid, target});
   return true;
 }

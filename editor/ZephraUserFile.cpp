@@ -23,17 +23,6 @@ void InitCipher(Blowfish_Context& ctx)
                 static_cast<int>(strlen(kBlowfishProgramKey)));
 }
 
-bool WriteAll(int fd, const unsigned char* data, size_t size)
-{
-  while (size > 0)
-  {
-    const ssize_t n = write(fd, data, size);
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
 }  // namespace
 
 bool WriteUserFile(const std::string& path, const std::string& password)
@@ -46,17 +35,9 @@ bool WriteUserFile(const std::string& path, const std::string& password)
   InitCipher(ctx);
   Blowfish_EncryptBlocks(&ctx, block, sizeof block);
 
-  // mkstemp creates the file for its owner alone, before a byte is in it.
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(&temp[0]);
-  if (fd < 0) return false;
-  const bool written = fchmod(fd, 0600) == 0 && WriteAll(fd, block, sizeof block) && fsync(fd) == 0;
-  if (close(fd) != 0 || !written || rename(temp.c_str(), path.c_str()) != 0)
-  {
-    unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  // A new file is its owner's alone; one the user has already keeps its own
+  // mode.
+  return BASE_ReplaceFile(path, block, sizeof block, 0600);
 }
 
 bool ReadUserFile(const std::string& path, std::string& password)

@@ -1,22 +1,32 @@
 #include "synth/DatabaseJobs.h"
 
+#include <algorithm>
 #include <chrono>
 
 void DatabaseJobs::Post(Work work)
 {
-  std::lock_guard<std::mutex> hold(mLock);
-  if (mStopping) return;
-  mWaiting.push_back(std::move(work));
-  if (!mThread.joinable()) mThread = std::thread([this] { Loop(); });
-  mChanged.notify_all();
+  Enqueue(std::move(work), false);
 }
 
-void DatabaseJobs::Cancel()
+void DatabaseJobs::PostList(Work work)
+{
+  Enqueue(std::move(work), true);
+}
+
+void DatabaseJobs::Enqueue(Work work, bool list)
 {
   std::lock_guard<std::mutex> hold(mLock);
-  mWaiting.clear();
-  mFinished.clear();
-  if (mRunning) mCancelled.store(true);
+  if (mStopping) return;
+  if (list)
+  {
+    const auto isList = [](const auto& job) { return job.list; };
+    mWaiting.erase(std::remove_if(mWaiting.begin(), mWaiting.end(), isList), mWaiting.end());
+    mFinished.erase(std::remove_if(mFinished.begin(), mFinished.end(), isList), mFinished.end());
+    if (mRunning && mRunningList) mCancelled.store(true);
+  }
+  mWaiting.push_back({std::move(work), list});
+  if (!mThread.joinable()) mThread = std::thread([this] { Loop(); });
+  mChanged.notify_all();
 }
 
 int DatabaseJobs::RunFinished()
@@ -28,7 +38,7 @@ int DatabaseJobs::RunFinished()
     {
       std::lock_guard<std::mutex> hold(mLock);
       if (mFinished.empty()) return ran;
-      apply = std::move(mFinished.front());
+      apply = std::move(mFinished.front().step);
       mFinished.pop_front();
     }
     // Outside the jobs' lock: an apply step may post the next job.
@@ -70,15 +80,16 @@ void DatabaseJobs::Loop()
   {
     mChanged.wait(hold, [this] { return mStopping || !mWaiting.empty(); });
     if (mStopping) return;
-    Work work = std::move(mWaiting.front());
+    Job<Work> job = std::move(mWaiting.front());
     mWaiting.pop_front();
     mRunning = true;
+    mRunningList = job.list;
     mCancelled.store(false);
     hold.unlock();
     Apply apply;
     try
     {
-      apply = work(mCancelled);
+      apply = job.step(mCancelled);
     }
     catch (...)
     {
@@ -86,7 +97,7 @@ void DatabaseJobs::Loop()
     }
     hold.lock();
     mRunning = false;
-    if (apply && !mCancelled.load() && !mStopping) mFinished.push_back(std::move(apply));
+    if (apply && !mCancelled.load() && !mStopping) mFinished.push_back({std::move(apply), job.list});
     mChanged.notify_all();
   }
 }

@@ -6,8 +6,13 @@
 // and the keyboard go on. What the work found comes back as an apply step,
 // which the GUI thread runs from its idle hook under the plug-in mutex,
 // checking first what may have changed meanwhile. Jobs run one at a time,
-// in the order posted; Cancel tells the running work to give up (the
-// network requests watch the flag) and drops the jobs still waiting.
+// in the order posted.
+//
+// A list (what the browser shows) is only worth having while it is the
+// newest one asked for: PostList gives up the list jobs still waiting,
+// running (the network requests watch the flag) or not yet applied. A job
+// the user asked for by itself (a save, an upload, a load) is never given
+// up that way: it runs and applies whatever is posted after it.
 //
 // Threads: Post, Cancel, RunFinished and WaitIdle on the GUI thread; the
 // work on the jobs' thread.
@@ -33,10 +38,10 @@ public:
   DatabaseJobs(const DatabaseJobs&) = delete;
   DatabaseJobs& operator=(const DatabaseJobs&) = delete;
 
+  // A job the user asked for: only Stop gives it up.
   void Post(Work work);
-  // Gives up the running job and drops the waiting ones; their apply steps
-  // never run.
-  void Cancel();
+  // A list job, replacing the earlier list jobs (above).
+  void PostList(Work work);
   // Runs the apply steps of finished jobs, oldest first; how many ran. The
   // caller holds the plug-in mutex.
   int RunFinished();
@@ -48,13 +53,22 @@ public:
   void Stop();
 
 private:
+  template <typename Step>
+  struct Job
+  {
+    Step step;
+    bool list = false;
+  };
+
   void Loop();
+  void Enqueue(Work work, bool list);
 
   std::mutex mLock;
   std::condition_variable mChanged;
-  std::deque<Work> mWaiting;
-  std::deque<Apply> mFinished;
+  std::deque<Job<Work>> mWaiting;
+  std::deque<Job<Apply>> mFinished;
   bool mRunning = false;  // a job's work is under way
+  bool mRunningList = false;
   bool mStopping = false;
   // Replaced for each job, so a Cancel reaches only the job it was meant for.
   std::atomic<bool> mCancelled{false};

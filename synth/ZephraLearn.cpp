@@ -2,6 +2,8 @@
 
 #include "synth/ZephraTables.h"
 
+#include "core/BASE_FileWhole.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,19 +29,6 @@ bool ReadNumber(const std::string& text, size_t* at, int* number)
   if (i == first || (i < text.size() && text[i] >= '0' && text[i] <= '9')) return false;
   *number = static_cast<int>(negative ? -value : value);
   *at = i;
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-  size_t done = 0;
-  while (done < text.size())
-  {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
   return true;
 }
 
@@ -159,8 +148,16 @@ int ZephraLearn::ParseText(const std::string& text)
 
 ZephraLearn::FileResult ZephraLearn::LoadFile(const std::string& path)
 {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO under the name does not hold the start
+  // waiting for a writer; only a regular file is read.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return errno == ENOENT ? FileResult::kMissing : FileResult::kReadFailed;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+  {
+    close(fd);
+    return FileResult::kReadFailed;
+  }
   std::string text;
   char buffer[4096];
   FileResult result = FileResult::kLoaded;
@@ -184,14 +181,7 @@ ZephraLearn::FileResult ZephraLearn::LoadFile(const std::string& path)
 
 ZephraLearn::FileResult ZephraLearn::SaveFile(const std::string& path) const
 {
-  // Beside the target, so that the rename stays within one file system.
-  const std::string temp = path + ".new";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return FileResult::kWriteFailed;
-  bool ok = WriteAll(fd, FormatText()) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
+  const bool ok = BASE_ReplaceFile(path, FormatText(), 0644);
   return ok ? FileResult::kSaved : FileResult::kWriteFailed;
 }
 

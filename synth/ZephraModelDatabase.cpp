@@ -56,10 +56,10 @@ void ZephraModel::ShowDatabaseRecord(const std::string& link, bool opensCategory
     BASE_MutexLock lock(GetMutex());
     if (!DatabaseOrSay(database)) return;
   }
-  // A newer list replaces whatever list was still on its way.
-  mDatabaseJobs.Cancel();
+  // A newer list replaces whatever list was still on its way; a save, an
+  // upload or a load asked for before it still happens.
   const std::string category = mDatabaseCategory;
-  mDatabaseJobs.Post([this, database, link, opensCategory, category](const std::atomic<bool>& cancelled) mutable {
+  mDatabaseJobs.PostList([this, database, link, opensCategory, category](const std::atomic<bool>& cancelled) mutable {
     database.SetCancel(&cancelled);
     // A category lists its programs, a program its files, ".." of a
     // program list the categories.

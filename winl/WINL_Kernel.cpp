@@ -1,6 +1,7 @@
 #include "winl/WINL_Kernel.h"
 
 #include "platform/PLAT_Resources.h"
+#include "platform/PLAT_Spawn.h"
 #include "platform/gtk/PLAT_XProcess.h"
 
 #include <dlfcn.h>
@@ -8,7 +9,6 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
-#include <spawn.h>
 #include <sys/random.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -30,7 +30,6 @@
 #include <unordered_set>
 #include <vector>
 
-extern char** environ;
 
 // ---- sections ----
 // the object set · events · socket events · threads · processes · files ·
@@ -282,10 +281,7 @@ pid_t Spawn(const char* path, const std::vector<const char*>& argv, bool searchP
   std::vector<char*> args;
   for (const char* a : argv) args.push_back(const_cast<char*>(a));
   args.push_back(nullptr);
-  pid_t pid = -1;
-  const int rc = searchPath ? posix_spawnp(&pid, path, nullptr, nullptr, args.data(), environ)
-                            : posix_spawn(&pid, path, nullptr, nullptr, args.data(), environ);
-  return rc == 0 ? pid : -1;
+  return PLAT_SpawnClean(path, args.data(), searchPath);
 }
 
 // ---- files ----

@@ -1,9 +1,12 @@
 #include "platform/gtk/PLAT_Alert.h"
 
+#include "platform/PLAT_Spawn.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
-#include <spawn.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,8 +18,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace
 {
@@ -65,17 +66,12 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   if (gCancelled) return PLAT_ALERT_CANCELLED;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return PLAT_ALERT_FAILED;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  pid_t pid = 0;
-  const int err = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t pid = PLAT_SpawnClean(helper.c_str(), argv.data(), false, fds[1]);
   close(fds[1]);
-  if (err != 0)
+  if (pid < 0)
   {
     close(fds[0]);
-    std::fprintf(stderr, "ZephraEditor: the alert helper did not start (%d)\n", err);
+    std::fprintf(stderr, "ZephraEditor: the alert helper did not start\n");
     return PLAT_ALERT_FAILED;
   }
   gHelperPid = pid;
@@ -83,8 +79,23 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   listing.unlock();
   std::string answer;
   char buffer[32];
+  bool ending = false;
   for (;;)
   {
+    // A quitting signal the main loop has not seen yet ends the alert: the
+    // loop cannot see it while its thread waits here.
+    pollfd watched[2] = {{fds[0], POLLIN, 0}, {ending ? -1 : PLAT_LoopSignalPendingFd(), POLLIN, 0}};
+    if (poll(watched, 2, -1) < 0)
+    {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (watched[1].revents & POLLIN)
+    {
+      ending = true;
+      kill(pid, SIGTERM);
+    }
+    if (!(watched[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
     const ssize_t got = read(fds[0], buffer, sizeof buffer);
     if (got > 0 && answer.size() < 64)
       answer.append(buffer, static_cast<size_t>(got));
@@ -99,7 +110,7 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   gHelperPid = 0;
   listing.lock();
   gHelpers.erase(pid);
-  if (gCancelled) return PLAT_ALERT_CANCELLED;
+  if (gCancelled || ending) return PLAT_ALERT_CANCELLED;
   listing.unlock();
   char* end = nullptr;
   const long index = std::strtol(answer.c_str(), &end, 10);

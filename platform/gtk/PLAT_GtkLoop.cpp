@@ -3,7 +3,14 @@
 #include <glib-unix.h>
 #include <glib.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -56,10 +63,89 @@ void PLAT_LoopRemove(unsigned id)
   if (GSource* source = g_main_context_find_source_by_id(nullptr, id)) g_source_destroy(source);
 }
 
+namespace
+{
+// The signal handler writes the signal's number into a pipe the loop
+// watches: the same wake-up as the toolkit's own signal source, but one a
+// thread waiting outside the loop can see too.
+struct SignalWatch
+{
+  int signum;
+  PLAT_LoopCallback fn;
+  void* data;
+};
+int gSignalPipe[2] = {-1, -1};
+std::atomic<int> gSignalReadFd{-1};  // gSignalPipe[0], for other threads
+unsigned gSignalSource = 0;
+std::vector<SignalWatch> gSignalWatches;
+
+void OnSignal(int signum)
+{
+  const int saved = errno;
+  const unsigned char number = static_cast<unsigned char>(signum);
+  (void)!write(gSignalPipe[1], &number, 1);
+  errno = saved;
+}
+
+gboolean ReadSignals(gint fd, GIOCondition, gpointer)
+{
+  unsigned char numbers[64];
+  ssize_t got;
+  while ((got = read(fd, numbers, sizeof numbers)) > 0 || (got < 0 && errno == EINTR))
+  {
+    for (ssize_t i = 0; i < got; ++i)
+    {
+      // A callback may watch another signal: go by index.
+      for (size_t w = 0; w < gSignalWatches.size();)
+      {
+        const SignalWatch watch = gSignalWatches[w];
+        bool keep = true;
+        if (watch.signum == numbers[i])
+        {
+          try
+          {
+            keep = watch.fn(watch.data);
+          }
+          catch (...)
+          {
+            std::fprintf(stderr, "ZephraEditor: a loop callback failed\n");
+            keep = false;
+          }
+        }
+        if (keep)
+          ++w;
+        else
+          gSignalWatches.erase(gSignalWatches.begin() + static_cast<long>(w));
+      }
+    }
+  }
+  return G_SOURCE_CONTINUE;
+}
+}  // namespace
+
 unsigned PLAT_LoopWatchSignal(int signum, PLAT_LoopCallback fn, void* data)
 {
-  return Attach(g_unix_signal_source_new(signum), fn, data);
+  if (signum <= 0 || signum > 255) return 0;
+  if (gSignalPipe[0] < 0)
+  {
+    if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 0;
+    gSignalSource = g_unix_fd_add(gSignalPipe[0], G_IO_IN, ReadSignals, nullptr);
+    gSignalReadFd = gSignalPipe[0];
+  }
+  gSignalWatches.push_back({signum, fn, data});
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  if (sigaction(signum, &action, nullptr) != 0)
+  {
+    gSignalWatches.pop_back();
+    return 0;
+  }
+  return gSignalSource;
 }
+
+int PLAT_LoopSignalPendingFd() { return gSignalReadFd.load(); }
 
 bool PLAT_LoopRunMain()
 {

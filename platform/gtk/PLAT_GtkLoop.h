@@ -25,8 +25,14 @@ unsigned PLAT_LoopAddIdle(PLAT_LoopCallback fn, void* data);
 void PLAT_LoopRemove(unsigned id);
 
 // Calls fn(data) when the process receives signum (SIGHUP, SIGINT or SIGTERM),
-// from the loop rather than from the signal handler.
+// from the loop rather than from the signal handler. Every watched signal
+// goes through one source; the id answered is that source's.
 unsigned PLAT_LoopWatchSignal(int signum, PLAT_LoopCallback fn, void* data);
+// A descriptor that reads ready while a watched signal has arrived and the
+// loop has not called its callback yet (-1 while none is watched): a thread
+// that waits outside the loop (an alert on the loop's own thread) polls it
+// so as not to hold the signal back. Only poll it; the loop reads it.
+int PLAT_LoopSignalPendingFd();
 
 // ---- running ----
 

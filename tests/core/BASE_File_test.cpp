@@ -2,6 +2,7 @@
 #include "core/BASE_FileRead.h"
 #include "core/BASE_FileWrite.h"
 
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -269,3 +270,17 @@ TEST(BASE_DirScan, BadPaths)
   EXPECT_STREQ(scan.GetPath(), "");
 }
 }  // namespace
+
+// The program files read at start: a FIFO or a folder under the name is
+// refused at once rather than waited on.
+TEST(BASE_FileRead, WhatIsNoFileIsNotOpened)
+{
+  TempDir dir;
+  MakeFifo(dir.File("lastprogram.pr3"));
+  ASSERT_EQ(mkdir(dir.File("folder").c_str(), 0755), 0);
+  for (const char* name : {"lastprogram.pr3", "folder"})
+  {
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(FinishesWithin(5, [&] { return !BASE_FileRead(path.c_str()).IsOpen(); })) << name;
+  }
+}

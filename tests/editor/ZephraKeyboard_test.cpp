@@ -3,11 +3,15 @@
 // and the learn table on disk.
 #include "ZephraTestEditor.h"
 
+#include "core/BASE_FileWhole.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -90,11 +94,15 @@ TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
   EXPECT_TRUE(editor->SaveMidiLearn());
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 
-  // A save that cannot be made leaves the file as it was.
-  ASSERT_EQ(mkdir(dir.File("midilearn.ini.new").c_str(), 0755), 0);
+  // A save that cannot be made (the disk refuses the bytes) leaves the file
+  // as it was.
+  BASE_ReplaceFileCalls& calls = BASE_ReplaceFileSystemCalls();
+  const BASE_ReplaceFileCalls system = calls;
+  calls.write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
   Set(kParamCcLearn, 1);
   Set(kParamVco1Fine, 5);
   (void)Play({0xB0, 0x10, 0x10});
+  calls = system;
   EXPECT_EQ(editor->LearntController(1), 16);
   EXPECT_FALSE(editor->SaveMidiLearn());
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");

@@ -14,3 +14,28 @@ bool RunWithFileSizeLimit(long limitBytes, const std::function<bool()>& work);
 // Makes a FIFO, or a symbolic link to /dev/zero, at path.
 void MakeFifo(const std::string& path);
 void MakeDevZeroLink(const std::string& path);
+
+// Makes folder take no new entry (and let none go) while the object lives:
+// unchangeable where the file system allows it, which holds even for a
+// privileged user, else without write permission. Held() is false when
+// neither could be done; the folder is given back as it was at the end.
+class FolderWithoutNewEntries
+{
+public:
+  explicit FolderWithoutNewEntries(const std::string& folder);
+  ~FolderWithoutNewEntries();
+  FolderWithoutNewEntries(const FolderWithoutNewEntries&) = delete;
+  FolderWithoutNewEntries& operator=(const FolderWithoutNewEntries&) = delete;
+  bool Held() const { return mHow != How::kNone; }
+
+private:
+  enum class How { kNone, kUnchangeable, kNotWritable };
+  std::string mFolder;
+  How mHow = How::kNone;
+  unsigned mMode = 0;
+};
+
+// Runs work in a child process that is ended after seconds: true when work
+// returned true in time, false when it returned false or was still waiting
+// (on a FIFO's open, say).
+bool FinishesWithin(unsigned seconds, const std::function<bool()>& work);

@@ -38,6 +38,9 @@ public:
   OwnJackServer& operator=(const OwnJackServer&) = delete;
 
   const std::string& Name() const { return mName; }
+  // The server's process (-1 while it is not running), for a test that
+  // stops it (SIGSTOP) without ending it.
+  pid_t Pid() const { return mPid; }
   // Starts the server and waits (up to 10 s) until it takes clients.
   bool Start()
   {

@@ -1,8 +1,11 @@
 #include "synth/ZephraLearn.h"
 
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <string>
 
@@ -59,5 +62,22 @@ TEST(ZephraLearn, FileSizeCap)
     ZephraLearn capped;
     EXPECT_EQ(capped.LoadFile(path), c.result);
     EXPECT_EQ(capped.Controller(7), c.controller);
+  }
+}
+
+// Read at start on the GUI thread: a FIFO or a folder under the name is
+// refused at once rather than waited on.
+TEST(ZephraLearn, WhatIsNoFileIsRefusedWithoutWaiting)
+{
+  TempDir dir;
+  MakeFifo(dir.File("midilearn.ini"));
+  ASSERT_EQ(mkdir(dir.File("folder").c_str(), 0755), 0);
+  for (const char* name : {"midilearn.ini", "folder"})
+  {
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(FinishesWithin(5, [&] {
+      ZephraLearn learn;
+      return learn.LoadFile(path) == ZephraLearn::FileResult::kReadFailed;
+    })) << name;
   }
 }

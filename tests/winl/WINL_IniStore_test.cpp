@@ -4,6 +4,7 @@
 #include "winl/ini/WINL_IniStore.h"
 
 #include "IniTestFiles.h"
+#include "support/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <fcntl.h>
@@ -292,3 +293,15 @@ TEST(WinlIniStore, StaleTemporariesOfDeadWritersAreRemoved)
   EXPECT_EQ(WINL_IniRemoveStaleTemporaries(dir.File("missing/settings.ini").c_str()), 0);
 }
 }  // namespace
+
+// A FIFO where the lock file goes neither holds a writer waiting in open nor
+// serves as a lock: the write is refused and the settings stay.
+TEST(WinlIniStore, AFifoAtTheLockIsRefusedWithoutWaiting)
+{
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  WriteWholeFile(path, "[midi]\nindev=Port A\n");
+  MakeFifo(dir.File(".settings.ini.lock"));
+  EXPECT_TRUE(FinishesWithin(5, [&] { return !WritePrivateProfileString("midi", "indev", "x", path.c_str()); }));
+  EXPECT_EQ(ReadWholeFile(path), "[midi]\nindev=Port A\n");
+}

@@ -5,11 +5,15 @@
 #include "winl/WINL_MessageBox.h"
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -84,5 +88,52 @@ TEST(WinlMessageBoxGtk, EndingApplicationCancelsOpenAndLaterBoxes)
   for (const auto& l : later) EXPECT_EQ(MessageBox(nullptr, "later", "ZephraLater", l.type), l.answer) << l.type;
   WINL_CancelMessageBoxes(false);
   EXPECT_EQ(FromWorkerHoldingLock("ZephraAgain", [] { PressWhenShown("ZephraAgain", "Return"); }), IDYES);
+}
+
+// Ended, or a zombie nobody reaps any more.
+bool Gone(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t close = stat.rfind(')');
+  return stat.empty() || (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
+// The program dies while a thread of its waits on a box: the box ends with
+// it rather than stay on the screen with nobody to answer.
+TEST(WinlMessageBoxGtk, ABoxEndsWhenTheProgramDies)
+{
+  int pids[2];
+  ASSERT_EQ(pipe(pids), 0);
+  fflush(nullptr);
+  const pid_t program = fork();
+  if (program == 0)
+  {
+    close(pids[0]);
+    std::thread([] {
+      const char* ok[] = {"OK"};
+      (void)PLAT_AlertShow("ZephraOrphan", "orphan", ok, 1);
+    }).detach();
+    // Dies only once the box is on the screen.
+    const bool shown = WaitForHelper() &&
+                       std::system("timeout 10 xdotool search --sync --onlyvisible --name ZephraOrphan >/dev/null") == 0;
+    const int helper = shown ? PLAT_AlertHelperPid() : 0;
+    (void)!write(pids[1], &helper, sizeof helper);
+    _exit(0);
+  }
+  close(pids[1]);
+  int helper = 0;
+  const ssize_t got = read(pids[0], &helper, sizeof helper);
+  close(pids[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(program, &status, 0), program);
+  ASSERT_EQ(got, static_cast<ssize_t>(sizeof helper));
+  ASSERT_GT(helper, 0);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!Gone(helper) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const bool gone = Gone(helper);
+  if (!gone) kill(helper, SIGKILL);
+  EXPECT_TRUE(gone);
 }
 }  // namespace

@@ -1,5 +1,7 @@
 #include "winl/ini/WINL_IniStore.h"
 
+#include "core/BASE_FileWhole.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -22,8 +24,6 @@ struct Store
   BASE_Mutex mutex;
   WINL_IniFile slots[WINL_IniFile::kSlots];
   uint64_t lookups = 0;     // the access-stamp counter
-  uint64_t tempNames = 0;   // makes each temporary name of this process unique
-  WINL_IniFileOps ops{::write, ::fsync, ::close, ::rename};
 };
 
 Store& TheStore()
@@ -126,20 +126,6 @@ void Load(WINL_IniFile* file, const char* path)
   if (!file->writable) file->sections.DeleteAll();
 }
 
-// Writes all of text to fd through the test seam; false on any failure.
-bool WriteAll(const WINL_IniFileOps& ops, int fd, const char* text, size_t n)
-{
-  while (n > 0)
-  {
-    const ssize_t w = ops.write(fd, text, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    text += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
 // A hidden name beside path: the folder part, ".", the file name, suffix.
 bool HiddenSibling(const char* path, const char* suffix, BASE_String& out)
 {
@@ -149,48 +135,12 @@ bool HiddenSibling(const char* path, const char* suffix, BASE_String& out)
          out.Append(".") && out.Append(path + folderLength) && out.Append(suffix);
 }
 
-// The file a write must replace: path with each link in its last part
-// followed (a relative link from the link's own folder), so that a linked
-// settings file stays a link and the file it points to gets the new text. A
-// link to a missing file leads to that file, which the write then creates.
-// False for a loop of links or when memory runs out.
+// The file a write must replace (BASE_FollowLinks): a linked settings file
+// stays a link and the file it points to gets the new text.
 bool FollowLinks(const char* path, BASE_String& out)
 {
-  if (!out.Set(path)) return false;
-  for (int hops = 0; hops < 40; ++hops)
-  {
-    struct stat st;
-    if (lstat(out.Get(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-    char link[PATH_MAX];
-    const ssize_t n = readlink(out.Get(), link, sizeof(link) - 1);
-    if (n <= 0 || n >= static_cast<ssize_t>(sizeof(link) - 1)) return false;
-    link[n] = 0;
-    const char* slash = strrchr(out.Get(), '/');
-    BASE_String next;
-    const bool joined = link[0] == '/' || !slash
-                            ? next.Set(link)
-                            : next.Set(out.Get(), static_cast<int>(slash - out.Get()) + 1) &&
-                                  next.Append(link);
-    if (!joined || !out.Set(next.Get())) return false;
-  }
-  return false;
-}
-
-// Makes a rename durable; a failure here cannot be undone, so it is ignored.
-void SyncFolder(const char* path)
-{
-  const char* slash = strrchr(path, '/');
-  BASE_String folder;
-  if (!slash)
-    folder.Set(".");
-  else if (slash == path)
-    folder.Set("/");
-  else
-    folder.Set(path, static_cast<int>(slash - path));
-  const int fd = open(folder.Get(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
+  std::string target;
+  return BASE_FollowLinks(path, target) && out.Set(target.c_str());
 }
 }  // namespace
 
@@ -252,8 +202,6 @@ void WINL_IniForget(WINL_IniFile* file)
 bool WriteBackIniFile(WINL_IniFile* file)
 {
   if (!file || !file->writable || file->fileName.GetLength() == 0) return false;
-  Store& store = TheStore();
-  const WINL_IniFileOps& ops = store.ops;
   BASE_String target;
   BASE_String text;
   if (!FollowLinks(file->fileName.Get(), target) || !WINL_IniFormat(file->sections, text))
@@ -261,48 +209,18 @@ bool WriteBackIniFile(WINL_IniFile* file)
     WINL_IniForget(file);
     return false;
   }
-  const char* path = target.Get();
-
-  // A hidden file beside the target, so the rename stays within one file
-  // system, with a name no other writer (thread or process) can share.
-  BASE_String temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
-  {
-    char suffix[64];
-    snprintf(suffix, sizeof(suffix), ".new.%ld.%llu", static_cast<long>(getpid()),
-             static_cast<unsigned long long>(++store.tempNames));
-    if (!HiddenSibling(path, suffix, temp)) break;
-    fd = open(temp.Get(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0)
-  {
-    WINL_IniForget(file);
-    return false;
-  }
-
-  // Keep the permissions the user gave the file.
-  struct stat old;
-  if (stat(path, &old) == 0) fchmod(fd, old.st_mode & 07777);
-
+  // Through the replace every whole-file save of the program shares: the
+  // link, mode, owner and other names of the file are kept.
   struct stat written;
-  bool ok = WriteAll(ops, fd, text.Get(), static_cast<size_t>(text.GetLength())) &&
-            ops.fsync(fd) == 0 && fstat(fd, &written) == 0;
-  // The descriptor is gone after close whatever close reports, so it is
-  // closed exactly once.
-  const int closed = ops.close(fd);
-  ok = ok && closed == 0 && ops.rename(temp.Get(), path) == 0;
-  if (!ok)
+  if (!BASE_ReplaceFile(target.Get(), text.Get(), static_cast<size_t>(text.GetLength()), 0666, &written))
   {
-    unlink(temp.Get());
     WINL_IniForget(file);
     return false;
   }
-  SyncFolder(path);
 
-  // The renamed file is the inode just written, so its stamp is known without
-  // another look, and a writer that replaced it meanwhile is noticed later.
+  // The file written is the one under the name now, so its stamp is known
+  // without another look, and a writer that replaced it meanwhile is noticed
+  // later.
   file->stamp = StampOf(written);
   file->stampValid = true;
   return true;
@@ -335,7 +253,8 @@ int WINL_IniRemoveStaleTemporaries(const char* path)
   const std::string file = target.Get();
   const size_t slash = file.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
-  const std::string prefix = "." + file.substr(slash == std::string::npos ? 0 : slash + 1) + ".new.";
+  const std::string whole = BASE_ReplaceTemporaryPrefix(file);
+  const std::string prefix = whole.substr(whole.rfind('/') + 1);
   DIR* dir = opendir(folder.c_str());
   if (!dir) return 0;
   int removed = 0;
@@ -362,9 +281,17 @@ WINL_IniWriteLock::WINL_IniWriteLock(const char* path)
       !HiddenSibling(target.Get(), ".lock", lockPath))
     return;
   // Read-only is enough to lock, and lets a lock file another user created be
-  // shared; a link planted at the lock's name is not followed.
-  mFd = open(lockPath.Get(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0644);
+  // shared; a link planted at the lock's name is not followed, and a FIFO
+  // there neither blocks the open nor serves as the lock.
+  mFd = open(lockPath.Get(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0644);
   if (mFd < 0) return;
+  struct stat info;
+  if (fstat(mFd, &info) != 0 || !S_ISREG(info.st_mode))
+  {
+    close(mFd);
+    mFd = -1;
+    return;
+  }
   int locked;
   while ((locked = flock(mFd, LOCK_EX)) != 0 && errno == EINTR)
   {
@@ -386,5 +313,5 @@ void WINL_IniSetFileOpsForTest(const WINL_IniFileOps* ops)
 {
   Store& store = TheStore();
   BASE_MutexLock lock(store.mutex);
-  store.ops = ops ? *ops : WINL_IniFileOps{::write, ::fsync, ::close, ::rename};
+  BASE_ReplaceFileSystemCalls() = ops ? *ops : WINL_IniFileOps{::write, ::fsync, ::close, ::rename};
 }

@@ -10,6 +10,7 @@
 // it is held. The slots live from before main to process exit.
 #pragma once
 
+#include "core/BASE_FileWhole.h"
 #include "core/BASE_Mutex.h"
 #include "winl/ini/WINL_IniParse.h"
 
@@ -97,15 +98,10 @@ int WINL_IniRemoveStaleTemporaries(const char* path);
 void WINL_IniForget(WINL_IniFile* file);
 
 // ---- test seam ----
-// The calls that finish the temporary file and put it in place. Tests swap
-// them to inject the failures of a full disk or a dying device.
-struct WINL_IniFileOps
-{
-  ssize_t (*write)(int fd, const void* data, size_t n);
-  int (*fsync)(int fd);
-  int (*close)(int fd);
-  int (*rename)(const char* from, const char* to);
-};
+// The calls that write the file and put it in place (those of the program's
+// one whole-file replace). Tests swap them to inject the failures of a full
+// disk or a dying device.
+using WINL_IniFileOps = BASE_ReplaceFileCalls;
 
 // Replaces the calls above; null restores the system's. Takes the mutex.
 void WINL_IniSetFileOpsForTest(const WINL_IniFileOps* ops);

@@ -4,6 +4,9 @@
 // standard output. Exit code 1 when no display can be opened.
 #include <gtk/gtk.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,6 +23,12 @@ gboolean TakeFocus(GtkWidget* widget, GdkEvent*, gpointer)
 
 int main(int argc, char** argv)
 {
+  // The alert ends with the thread of the editor that waits for it: a box
+  // left behind would answer nobody. An editor gone before this line has
+  // closed the pipe's reading end.
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  pollfd answer{STDOUT_FILENO, 0, 0};
+  if (poll(&answer, 1, 0) == 1 && (answer.revents & POLLERR)) return 1;
   if (argc < 4 || !gtk_init_check(nullptr, nullptr)) return 1;
   // Plain text: the message goes through a format that prints it as it is.
   GtkWidget* dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_NONE, "%s",

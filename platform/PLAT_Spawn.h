@@ -1,0 +1,16 @@
+// Child programs (the alert helper, the desktop opener, programs the window
+// layer starts) that take none of the caller's descriptors with them. The
+// editor holds sockets it did not open itself (the sound server's client
+// library opens them without close-on-exec); a child that kept them would
+// keep the server talking to a client that is gone, for as long as the
+// child lives.
+#pragma once
+
+#include <sys/types.h>
+
+// Starts program with argv (argv[0] first, null last). The child keeps only
+// descriptors 0, 1 and 2, with 1 replaced by stdoutFd when that is not -1,
+// and starts with no signal blocked and the quitting signals at their
+// defaults. searchPath looks program up in PATH. The child's id, or -1 when
+// it could not be started.
+pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1);

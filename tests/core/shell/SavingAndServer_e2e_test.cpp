@@ -1,0 +1,275 @@
+// The program on a JACK server of the test's own, as a user meets it: the
+// end of the session saves "lastprogram.pr3" as the file it is (through a
+// link, with its mode and its other names, in place where the folder takes
+// no new entry, not at all when it is read-only), and a message box neither
+// hands the editor's descriptors to its helper nor holds the end of the
+// session.
+#include "support/OwnJackServer.h"
+#include "support/FileFaults.h"
+#include "support/RunningEditor.h"
+#include "support/TempDir.h"
+#include "tests/synth/support/ZephraTestPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+
+constexpr int kHelp = 4, kProgramDatabase = 1;
+// "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
+// GUI when the value is 0.
+constexpr int kVolume = 35;
+
+#define START_OR_SKIP(server, editor)                                                  \
+  do                                                                                   \
+  {                                                                                    \
+    if (!(server).Start()) GTEST_SKIP() << "no jackd for a server of the test's own"; \
+    std::string error;                                                                 \
+    if (!(editor).Start(error))                                                        \
+    {                                                                                  \
+      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;               \
+      FAIL() << error;                                                                 \
+    }                                                                                  \
+  } while (false)
+
+struct stat StatOf(const std::string& path)
+{
+  struct stat info{};
+  EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+bool IsLink(const std::string& path)
+{
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+int SynthValue(RunningEditor& editor, int index)
+{
+  return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
+}
+
+// The start has sent the last program; the volume fader is then moved, so
+// that the program the end saves differs from the one the file held.
+void ChangeTheProgram(RunningEditor& editor)
+{
+  // 336 controllers of the program among the set-up's own messages.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30)) << editor.Heard().size();
+  const int before = SynthValue(editor, kVolume);
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10));
+}
+
+// The objects (sockets, pipes) behind a process's descriptors from first on.
+std::set<std::string> SharedObjects(pid_t pid, int first)
+{
+  std::set<std::string> objects;
+  const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return objects;
+  while (const dirent* entry = readdir(dir))
+  {
+    if (entry->d_name[0] == '.' || std::atoi(entry->d_name) < first) continue;
+    char target[256];
+    const ssize_t n = readlink((folder + "/" + entry->d_name).c_str(), target, sizeof target - 1);
+    if (n <= 0) continue;
+    const std::string object(target, static_cast<size_t>(n));
+    if (object.rfind("socket:", 0) == 0 || object.rfind("pipe:", 0) == 0) objects.insert(object);
+  }
+  closedir(dir);
+  return objects;
+}
+
+// Ended, or a zombie nobody reaps any more.
+bool Gone(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t close = stat.rfind(')');
+  return stat.empty() || (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
+const std::string kEarlier = MarkerText(kDefaultValues);
+
+// "lastprogram.pr3" in the editor's settings folder as a file of mode, the
+// default program in it; its path.
+std::string PlaceLastProgram(const RunningEditor& editor, unsigned mode)
+{
+  std::filesystem::create_directories(editor.SettingsFolder());
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  WriteWholeFile(last, kEarlier);
+  EXPECT_EQ(chmod(last.c_str(), mode), 0);
+  return last;
+}
+
+// A session with a program loaded from a folder of the user's, so that the
+// start loads "lastprogram.pr3" and the end has a last program to save.
+struct Session
+{
+  TempDir programs;
+  RunningEditorSetup Setup()
+  {
+    WriteWholeFile(programs.File("01_Init.pr3"), kEarlier);
+    RunningEditorSetup setup;
+    setup.settings = "[program]\nlastfile=" + programs.File("01_Init.pr3") + "\n";
+    return setup;
+  }
+};
+}  // namespace
+
+// "lastprogram.pr3" is a link to a private file that has a second name.
+TEST(SavingInTheEditor, TheLastProgramGoesThroughItsLinkAndKeepsModeAndNames)
+{
+  OwnJackServer server("zephra_saving");
+  TempDir kept;
+  const std::string target = kept.File("last.pr3");
+  WriteWholeFile(target, kEarlier);
+  ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+  ASSERT_EQ(link(target.c_str(), kept.File("twin.pr3").c_str()), 0);
+  Session session;
+  RunningEditor editor(session.Setup());
+  std::filesystem::create_directories(editor.SettingsFolder());
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  ASSERT_EQ(symlink(target.c_str(), last.c_str()), 0);
+  START_OR_SKIP(server, editor);
+  ChangeTheProgram(editor);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+
+  EXPECT_TRUE(IsLink(last));
+  const std::string saved = ReadWholeFile(target);
+  EXPECT_NE(saved, kEarlier);
+  EXPECT_EQ(saved.substr(0, 51), " 243 \r\n 0    ; field:  0  poti:  0   ser.no.:  1 \r\n");
+  EXPECT_EQ(ReadWholeFile(kept.File("twin.pr3")), saved);
+  const struct stat info = StatOf(target);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(info.st_nlink, 2u);
+}
+
+// The settings folder takes no new entry when the session ends: the last
+// program is written in place.
+TEST(SavingInTheEditor, AFolderThatTakesNoNewEntryStillGetsTheLastProgram)
+{
+  OwnJackServer server("zephra_saving");
+  Session session;
+  RunningEditor editor(session.Setup());
+  const std::string last = PlaceLastProgram(editor, 0640);
+  const ino_t inode = StatOf(last).st_ino;
+  START_OR_SKIP(server, editor);
+  ChangeTheProgram(editor);
+  {
+    FolderWithoutNewEntries locked(editor.SettingsFolder());
+    if (!locked.Held()) GTEST_SKIP() << "the folder cannot be closed to new entries here";
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  }
+  const std::string saved = ReadWholeFile(last);
+  EXPECT_NE(saved, kEarlier);
+  EXPECT_EQ(saved.substr(0, 51), " 243 \r\n 0    ; field:  0  poti:  0   ser.no.:  1 \r\n");
+  const struct stat info = StatOf(last);
+  EXPECT_EQ(info.st_ino, inode);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(FolderNames(editor.SettingsFolder()).count("lastprogram.pr3"), 1u);
+}
+
+// A last program the user made read-only stays as it was.
+TEST(SavingInTheEditor, AReadOnlyLastProgramIsLeftAsItIs)
+{
+  OwnJackServer server("zephra_saving");
+  Session session;
+  RunningEditor editor(session.Setup());
+  const std::string last = PlaceLastProgram(editor, 0444);
+  START_OR_SKIP(server, editor);
+  ChangeTheProgram(editor);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  EXPECT_EQ(ReadWholeFile(last), kEarlier);
+  EXPECT_EQ(StatOf(last).st_mode & 07777, 0444u);
+}
+
+// Help > Program Database with no database server set: a box on the main
+// thread. Its helper holds none of the editor's sockets (the sound server's
+// among them), and SIGTERM ends the editor, the box and all, with the last
+// program saved.
+TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
+{
+  OwnJackServer server("zephra_boxes");
+  Session session;
+  RunningEditor editor(session.Setup());
+  START_OR_SKIP(server, editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30));
+  ASSERT_TRUE(editor.ChooseMenu(kHelp, kProgramDatabase));
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor.WaitForAlert(box));
+  EXPECT_EQ(box.text.rfind("No program-database server is set.", 0), 0u) << box.text;
+
+  const std::set<std::string> editors = SharedObjects(editor.Pid(), 0);
+  ASSERT_FALSE(editors.empty());
+  // 0 to 2 are the ones a child is given (its answer goes out on 1).
+  for (const std::string& object : SharedObjects(box.pid, 3))
+    EXPECT_EQ(editors.count(object), 0u) << object << " is the editor's";
+
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  std::filesystem::remove(last);
+  const auto asked = Clock::now();
+  EXPECT_EQ(editor.Stop(SIGTERM, 5), 0);
+  EXPECT_LT(Clock::now() - asked, std::chrono::seconds(5));
+  EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Gone(box.pid); }, 5));
+}
+
+// The sound server is alive but does not answer (stopped with SIGSTOP):
+// SIGTERM still ends the editor within seconds, with the last program
+// saved.
+TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
+{
+  OwnJackServer server("zephra_stopped");
+  Session session;
+  RunningEditor editor(session.Setup());
+  START_OR_SKIP(server, editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30));
+  const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
+  std::filesystem::remove(last);
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  const auto asked = Clock::now();
+  const int ended = editor.Stop(SIGTERM, 15);
+  const auto took = Clock::now() - asked;
+  // The test's own clients (the synth) need the server back before they go.
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  EXPECT_EQ(ended, 0);
+  EXPECT_LT(took, std::chrono::seconds(8));
+  EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
+}
+
+// Started while the server is stopped: the window comes up without MIDI,
+// and SIGTERM ends the editor with the last program saved.
+TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
+{
+  OwnJackServer server("zephra_stopped");
+  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  Session session;
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;  // the test's own client would wait on the server too
+  RunningEditor editor(setup);
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  std::string error;
+  const bool started = editor.Start(error);
+  const int ended = started ? editor.Stop(SIGTERM, 15) : -2;
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  ASSERT_TRUE(started) << error;
+  EXPECT_EQ(ended, 0);
+  EXPECT_EQ(ReadWholeFile(editor.SettingsFolder() + "lastprogram.pr3").substr(0, 7), " 243 \r\n");
+}
+
