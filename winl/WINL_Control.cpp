@@ -698,7 +698,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
       break;
     case PLAT_ControlEvent::FocusIn:
       if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
-      Notify(w, EN_SETFOCUS);
+      if (IsTextField(c) || c->kind == PLAT_ControlKind::ComboEdit) Notify(w, EN_SETFOCUS);
       break;
     case PLAT_ControlEvent::FocusOut:
       // A text view's changes count as made when it is left.

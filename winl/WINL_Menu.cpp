@@ -615,14 +615,28 @@ BOOL SetMenu(HWND hwnd, HMENU menu)
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || WINL_IsQuitting()) return FALSE;
   if (menu && !WINL_FindMenu(menu)) return FALSE;
-  const uint64_t before = WINL_MenuNativeBarOf(w);
   WINL_MenuNativeSetBar(w, menu ? IdOf(menu) : 0);
-  // A new menu of the active window is shown at once: its window fills it
-  // in first.
+  // The active window's menu is the application's: a new one becomes it at
+  // once, and its window fills it in first.
   WINL_Wnd* content = WINL_ContentOf(w);
-  if (menu && before != IdOf(menu) && content && content == WINL_KeyWindow())
-    WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  if (content && content == WINL_KeyWindow() && gCurrentMenu != IdOf(menu))
+  {
+    gCurrentMenu = IdOf(menu);
+    if (menu) WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  }
   return TRUE;
+}
+
+void WINL_ChooseMenuOnActivation(WINL_Wnd* content)
+{
+  uint64_t menu = WINL_MenuNativeBarOf(content);
+  if (!WINL_FindMenu(menu))
+  {
+    menu = 0;
+    if (content->frame && content->frame->dialogBox && WINL_FindMenu(gModalMenu)) menu = gModalMenu;
+    else if (WINL_FindMenu(gWindowMenu)) menu = gWindowMenu;
+  }
+  if (menu && menu != gCurrentMenu) gCurrentMenu = menu;
 }
 
 void WINL_ReleaseWindowMenu(WINL_Wnd* content)

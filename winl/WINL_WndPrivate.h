@@ -225,6 +225,11 @@ void WINL_BecomeKey(WINL_Wnd* content);
 void WINL_ResignKey(WINL_Wnd* content);
 // The content view of the active window, or null.
 WINL_Wnd* WINL_KeyWindow();
+// Whether the window is active, or was the last one active and no other
+// took the keyboard since (the display may take it away as a window goes).
+bool WINL_HoldsTheKeyboard(const WINL_Wnd* content);
+// Makes a shown window the active one: the display gives it the keyboard.
+void WINL_Activate(WINL_Wnd* content);
 // The user asked to close the window.
 void WINL_CloseRequest(WINL_Wnd* content);
 // The display reported the window's frame.

@@ -89,6 +89,28 @@ gboolean OnFocusOut(GtkWidget*, GdkEvent*, gpointer data)
   return FALSE;
 }
 
+// A drop-down list's keyboard focus is on a button inside it.
+void OnFocusChild(GtkContainer*, GtkWidget* child, gpointer data)
+{
+  if (child) Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::FocusIn, 0);
+}
+
+// Controls worked with keys say when Tab or a click gives them the focus,
+// as the text fields do, so that the layer knows where the keyboard is.
+void ReportFocusOfKeyControls(PLAT_ControlImpl* c, PLAT_ControlKind kind, GtkWidget* widget)
+{
+  switch (kind)
+  {
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    case PLAT_ControlKind::Slider:
+    case PLAT_ControlKind::Tabs: g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), c); break;
+    case PLAT_ControlKind::DropList: g_signal_connect(widget, "set-focus-child", G_CALLBACK(OnFocusChild), c); break;
+    default: break;
+  }
+}
+
 // The list opens on the pointer or a key alike; closing it says nothing.
 void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
 {
@@ -379,6 +401,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_ControlCreate(uint64_t id, PLAT_ControlKind k
   c->kind = static_cast<int>(kind);
   GtkWidget* widget = MakeWidget(c, kind, options);
   if (!c->inner) c->inner = widget;
+  ReportFocusOfKeyControls(c, kind, widget);
   g_object_ref_sink(widget);
   impl->widget = widget;
   return PLAT_GtkView::FromImpl(std::move(impl));
