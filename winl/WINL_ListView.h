@@ -19,6 +19,8 @@ constexpr LONG_PTR LVS_SINGLESEL = 4;
 constexpr LONG_PTR LVS_SORTASCENDING = 0x10;
 constexpr LONG_PTR LVS_SORTDESCENDING = 0x20;
 constexpr LONG_PTR LVS_OWNERDATA = 0x1000;
+// Clicking a column title sends no LVN_COLUMNCLICK.
+constexpr LONG_PTR LVS_NOSORTHEADER = 0x8000;
 constexpr LONG_PTR LBS_MULTIPLESEL = 8;
 // A list box whose rows its parent paints: WM_DRAWITEM for each row shown,
 // CtlType ODT_LISTBOX, itemID the row, itemState ODS_SELECTED when

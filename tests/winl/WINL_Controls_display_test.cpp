@@ -549,3 +549,17 @@ TEST_F(WinlControlsGtk, ButtonPicturesShowBesideTheCaption)
   DeleteObject(bitmap);
 }
 }  // namespace
+
+TEST_F(WinlControlsGtk, PreferencesFocusStartsAtTheFirstCombo)
+{
+  HWND d = ShownPreferences();
+  HWND first = GetDlgItem(d, 40018);
+  ASSERT_NE(first, nullptr);
+  std::vector<WPARAM> init;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == d && m.msg == WM_INITDIALOG) init.push_back(m.wParam);
+  // The group box and the labels before it cannot hold the keyboard.
+  EXPECT_EQ(init, (std::vector<WPARAM>{reinterpret_cast<WPARAM>(first)}));
+  SpinUntil([&] { return GetFocus() == first; });
+  EXPECT_EQ(GetFocus(), first);
+}
