@@ -683,7 +683,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
         else
           SetCheck(w, c->check);  // only the program switches it
       }
-      Notify(w, BN_CLICKED);
+      Notify(w, c->kind == PLAT_ControlKind::Label && value >= 2 ? STN_DBLCLK : BN_CLICKED);
       break;
     case PLAT_ControlEvent::Selected:
       c->curSel = value;

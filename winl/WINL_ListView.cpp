@@ -253,6 +253,17 @@ LRESULT ListBoxMessage(HWND hwnd, ListView* v, UINT msg, WPARAM wParam, LPARAM l
       Select(v, row, wParam != 0);
       return 0;
     }
+    case LB_SELITEMRANGEEX:
+    {
+      if (Single(v)) return LB_ERR;
+      const int first = static_cast<int>(wParam);
+      const int last = static_cast<int>(lParam);
+      const bool on = first <= last;
+      const int from = std::max(std::min(first, last), 0);
+      const int to = std::min(std::max(first, last), static_cast<int>(v->rows.size()) - 1);
+      for (int i = from; i <= to; ++i) Select(v, i, on);
+      return 0;
+    }
     case LB_GETSEL: return InRows(v, index) ? v->rows[static_cast<size_t>(index)].selected : LB_ERR;
     case LB_GETSELCOUNT: return SelectedCount(v);
     case LB_GETCOUNT: return static_cast<LRESULT>(v->rows.size());

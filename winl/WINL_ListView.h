@@ -145,6 +145,9 @@ struct LVHITTESTINFO
 constexpr UINT LB_ADDSTRING = 0x180;
 constexpr UINT LB_INSERTSTRING = 0x181;
 constexpr UINT LB_DELETESTRING = 0x182;
+// Selects the rows wParam..lParam (a multiple-selection list); with wParam
+// above lParam it takes rows lParam..wParam out of the selection instead.
+constexpr UINT LB_SELITEMRANGEEX = 0x183;
 constexpr UINT LB_RESETCONTENT = 0x184;
 constexpr UINT LB_SETSEL = 0x185;
 constexpr UINT LB_SETCURSEL = 0x186;

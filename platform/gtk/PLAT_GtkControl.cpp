@@ -131,12 +131,23 @@ void OnSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data)
 }
 
 // A label that asks for clicks: a release of the first button over it.
+// A label remembers whether the press before a release was a double one:
+// the release then reports a click count of 2.
+gboolean OnLabelPress(GtkWidget* box, GdkEventButton* e, gpointer)
+{
+  if (e->button == 1)
+    g_object_set_data(G_OBJECT(box), "zephra-double", GINT_TO_POINTER(e->type == GDK_2BUTTON_PRESS ? 1 : 0));
+  return FALSE;
+}
+
 gboolean OnLabelRelease(GtkWidget* box, GdkEventButton* e, gpointer data)
 {
   if (e->button != 1 || e->x < 0 || e->y < 0 || e->x >= gtk_widget_get_allocated_width(box) ||
       e->y >= gtk_widget_get_allocated_height(box))
     return FALSE;
-  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::Clicked, 0);
+  const bool twice = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(box), "zephra-double")) != 0;
+  g_object_set_data(G_OBJECT(box), "zephra-double", GINT_TO_POINTER(0));
+  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::Clicked, twice ? 2 : 1);
   return TRUE;
 }
 
@@ -280,6 +291,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
       gtk_container_add(GTK_CONTAINER(box), l);
       gtk_widget_show(l);
+      g_signal_connect(box, "button-press-event", G_CALLBACK(OnLabelPress), c);
       g_signal_connect(box, "button-release-event", G_CALLBACK(OnLabelRelease), c);
       c->inner = l;
       return box;
@@ -327,6 +339,9 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       GtkWidget* combo = edit ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
       EllipsizeCells(combo);
       MakeComboCompact(combo);
+      // An enabled list takes the keyboard focus also while it has no items
+      // yet (no ports to offer): the toolkit would make it insensitive.
+      if (!edit) gtk_combo_box_set_button_sensitivity(GTK_COMBO_BOX(combo), GTK_SENSITIVITY_ON);
       g_signal_connect(combo, "changed", G_CALLBACK(OnComboChanged), c);
       g_signal_connect(combo, "notify::popup-shown", G_CALLBACK(OnPopupShown), c);
       if (edit)

@@ -208,6 +208,22 @@ TEST_F(WinlControlsGtk, OnlyALabelAskingForClicksReportsThem)
                              {STN_CLICKED << 16 | 11u, reinterpret_cast<LPARAM>(GetDlgItem(d, 11))}}));
 }
 
+TEST_F(WinlControlsGtk, ADoubleClickOnALabelAskingForClicksSendsDblClk)
+{
+  HWND d = ShownSampler();
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(d), 110, 15, &x, &y));
+  MessageLog().clear();
+  // Away first: a move to where the pointer already is waits for nothing.
+  const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                          std::to_string(y) + " click --repeat 2 --delay 60 1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  SpinUntil([d] { return Commands(d).size() >= 2; });
+  const LPARAM label = reinterpret_cast<LPARAM>(GetDlgItem(d, 11));
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{{STN_CLICKED << 16 | 11u, label},
+                                                                 {STN_DBLCLK << 16 | 11u, label}}));
+}
+
 TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
 {
   gLastItem = {};
@@ -562,4 +578,9 @@ TEST_F(WinlControlsGtk, PreferencesFocusStartsAtTheFirstCombo)
   EXPECT_EQ(init, (std::vector<WPARAM>{reinterpret_cast<WPARAM>(first)}));
   SpinUntil([&] { return GetFocus() == first; });
   EXPECT_EQ(GetFocus(), first);
+  // Tab goes on to the next combo.
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+  SpinUntil([&] { return GetFocus() == GetDlgItem(d, 40035); });
+  EXPECT_EQ(GetFocus(), GetDlgItem(d, 40035));
 }
