@@ -614,11 +614,18 @@ int WINL_GetDefaultButtonID(HWND hwnd, bool onlyIfEnabled)
 
 namespace
 {
-bool IsRadio(WINL_Wnd* w) { return w && w->control && w->control->kind == PLAT_ControlKind::RadioButton; }
+// Any button of the layer's: push, check or radio button.
+bool IsLayerButton(WINL_Wnd* w)
+{
+  if (!w || !w->control) return false;
+  const PLAT_ControlKind k = w->control->kind;
+  return k == PLAT_ControlKind::PushButton || k == PLAT_ControlKind::CheckBox || k == PLAT_ControlKind::RadioButton;
+}
 
 // A clicked automatic radio button switches off the other automatic ones
 // of its group: the buttons around it up to a group start or a control
-// that is no radio button.
+// that is not one of the layer's buttons (a check box between two radio
+// buttons does not part them).
 void AutoRadio(WINL_Wnd* w)
 {
   WINL_Wnd* parent = WINL_Live(w->parent);
@@ -633,14 +640,14 @@ void AutoRadio(WINL_Wnd* w)
     for (auto it = at; it != kids.begin();)
     {
       WINL_Wnd* s = WINL_Live(*--it);
-      if (!IsRadio(s)) break;
+      if (!IsLayerButton(s)) break;
       off(s);
       if (s->control->radioFlags & 2) break;
     }
   for (auto it = at + 1; it != kids.end(); ++it)
   {
     WINL_Wnd* s = WINL_Live(*it);
-    if (!IsRadio(s) || (s->control->radioFlags & 2)) break;
+    if (!IsLayerButton(s) || (s->control->radioFlags & 2)) break;
     off(s);
   }
 }

@@ -203,12 +203,14 @@ HWND MakeLabelWith(unsigned align, bool wrap, const char* text, int id, int x, i
   return WINL_Handle(c);
 }
 
+// fit: the button may be sized to its text (with the layout's size-to-fit
+// flag); push buttons made as such keep the size the dialog gives them.
 HWND MakeButtonKind(PLAT_ControlKind kind, const char* text, int id, int x, int y, int w, int h, LONG_PTR style,
-                    unsigned options = 0)
+                    unsigned options, bool fit)
 {
   const Frame f = MakeCoords(x, y, w, h, true, false);
   WINL_Wnd* c = NewControl(kind, options, id, style, f, ControlText(text));
-  if (c && gLayout.sizeToFit) SizeToFit(c);
+  if (c && fit && gLayout.sizeToFit) SizeToFit(c);
   NoteGrowth(c);
   return WINL_Handle(c);
 }
@@ -247,7 +249,7 @@ HWND WINL_MakeButton(int isDefault, const char* text, int id, int x, int y, int 
 {
   // A small number in place of the text names an icon.
   if (reinterpret_cast<uintptr_t>(text) < 0x10000) text = "ICONTEMP";
-  HWND b = MakeButtonKind(PLAT_ControlKind::PushButton, text, id, x, y, w, h, style);
+  HWND b = MakeButtonKind(PLAT_ControlKind::PushButton, text, id, x, y, w, h, style, 0, false);
   WINL_Wnd* c = WINL_Live(b);
   if (c && isDefault)
     if (WINL_Wnd* content = WINL_ContentOf(c))
@@ -358,7 +360,9 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     PLAT_ControlKind kind = PLAT_ControlKind::PushButton;
     if (type == BS_AUTOCHECKBOX || type == BS_3STATE) kind = PLAT_ControlKind::CheckBox;
     if (type == BS_AUTORADIOBUTTON) kind = PLAT_ControlKind::RadioButton;
-    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style, type == BS_OWNERDRAW ? PLAT_CTL_OWNERDRAW : 0);
+    // An owner-drawn button's face is its parent's picture: its size stays.
+    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style, type == BS_OWNERDRAW ? PLAT_CTL_OWNERDRAW : 0,
+                            type != BS_OWNERDRAW);
     if (WINL_Wnd* c = WINL_Live(b))
     {
       if (type == BS_AUTORADIOBUTTON) c->control->radioFlags = 1 | ((style & WS_GROUP) ? 2 : 0);

@@ -224,6 +224,34 @@ TEST_F(WinlControlsGtk, ADoubleClickOnALabelAskingForClicksSendsDblClk)
                                                                  {STN_DBLCLK << 16 | 11u, label}}));
 }
 
+// Three 200-unit-wide "OK" buttons with the size-to-fit flag on: made as a
+// push button, as a "Button" control, and as an owner-drawn one.
+void CreateWideButtons(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, true);
+  WINL_MakeButton(0, "OK", 30, 10, 10, 200, 20, 0);
+  WINL_MakeControl("OK", 31, "Button", 0, 10, 40, 200, 20, 0);
+  WINL_MakeControl("OK", 32, "Button", BS_OWNERDRAW, 10, 70, 200, 20, 0);
+}
+
+WINL_DialogResourceIndex gWideButtons{reinterpret_cast<const char*>(uintptr_t{66}), "Wide", 12, CreateWideButtons,
+                                      240, 100, nullptr};
+
+TEST_F(WinlControlsGtk, OnlyButtonsMadeAsControlsAndNotOwnerDrawnAreSizedToFit)
+{
+  HWND d = WINL_CreateDialog(&gWideButtons, gWideButtons.resid, nullptr, LoggingDlgProc, 0);
+  ASSERT_NE(d, nullptr);
+  const auto width = [d](int id) {
+    RECT r{};
+    GetClientRect(GetDlgItem(d, id), &r);
+    return r.right - r.left;
+  };
+  EXPECT_EQ(width(30), 200);
+  EXPECT_LT(width(31), 200);
+  EXPECT_GT(width(31), 0);
+  EXPECT_EQ(width(32), 200);
+}
+
 TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
 {
   gLastItem = {};
