@@ -288,6 +288,21 @@ LONG_PTR WINL_ControlStyle(WINL_Wnd* w)
   }
 }
 
+bool WINL_ControlRestyleButton(WINL_Wnd* w, LONG_PTR style)
+{
+  WINL_Control* c = w->control.get();
+  const bool button = c->kind == PLAT_ControlKind::PushButton || c->kind == PLAT_ControlKind::CheckBox ||
+                      c->kind == PLAT_ControlKind::RadioButton;
+  if (!button || c->ownerDraw) return false;
+  const LONG_PTR type = style & 15;
+  if (type != BS_AUTOCHECKBOX && type != BS_3STATE && type != BS_AUTORADIOBUTTON) return true;
+  const PLAT_ControlKind kind = type == BS_AUTORADIOBUTTON ? PLAT_ControlKind::RadioButton : PLAT_ControlKind::CheckBox;
+  c->style = (c->style & ~LONG_PTR{15}) | type;
+  c->radioFlags = type == BS_AUTORADIOBUTTON ? 1 | static_cast<int>((style >> 16) & 2) : 0;
+  if (kind != c->kind) WINL_RemakeControl(w, kind);
+  return true;
+}
+
 // ---- combo boxes ----
 
 int WINL_CB_InsertString(HWND hwnd, int id, int pos, const char* text)

@@ -168,7 +168,8 @@ WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR s
   w->wndproc = WINL_ControlProc;
   w->native = PLAT_ControlCreate(w->id, kind, options);
   if (w->native)
-    if (const int size = FontSizeFor(kind, gLayout.sx)) PLAT_ControlSetFontSize(w->native.get(), size);
+    if ((w->control->fontSize = FontSizeFor(kind, gLayout.sx)) != 0)
+      PLAT_ControlSetFontSize(w->native.get(), w->control->fontSize);
   WINL_ControlSetText(w, text.c_str());
   WINL_LinkView(w, parent);
   return w;
@@ -215,6 +216,34 @@ HWND MakeButtonKind(PLAT_ControlKind kind, const char* text, int id, int x, int 
   return WINL_Handle(c);
 }
 }  // namespace
+
+void WINL_RemakeControl(WINL_Wnd* w, PLAT_ControlKind kind)
+{
+  WINL_Control* c = w->control.get();
+  c->kind = kind;
+  w->className = ClassOf(kind);
+  if (!w->native) return;
+  std::unique_ptr<PLAT_GtkView> fresh = PLAT_ControlCreate(w->id, kind, 0);
+  if (!fresh) return;
+  w->native->SetParent(nullptr, {});
+  w->native = std::move(fresh);
+  PLAT_GtkView* v = w->native.get();
+  if (c->fontSize) PLAT_ControlSetFontSize(v, c->fontSize);
+  PLAT_ControlSetText(v, c->text.c_str());
+  PLAT_ControlSetCheck(v, c->check);
+  if (c->textColor >= 0) PLAT_ControlSetTextColor(v, c->textColor);
+  v->SetSensitive(w->enabled);
+  WINL_Wnd* parent = WINL_Live(w->parent);
+  if (!parent || !parent->native) return;
+  v->SetParent(parent->native.get(), {w->x, w->y, w->w, w->h});
+  v->SetVisible(!w->hidden);
+  // The widgets after it move behind it again, so that Tab and painting
+  // keep the siblings' order.
+  const auto& kids = parent->children;
+  for (auto it = std::find(kids.begin(), kids.end(), w->id); it != kids.end(); ++it)
+    if (WINL_Wnd* s = *it != w->id ? WINL_Live(*it) : nullptr)
+      if (s->native) s->native->SetParent(parent->native.get(), {s->x, s->y, s->w, s->h});
+}
 
 // Creating a dialog inside a create function must not leave the outer one
 // placing its remaining controls in the inner dialog.

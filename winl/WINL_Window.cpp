@@ -355,7 +355,9 @@ LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value)
       break;
     case GWL_STYLE:
       if (w->frame) return WINL_RestyleTopLevel(w, value);
-      // Views keep no style of their own; combo boxes keep theirs.
+      // Views keep no style of their own; combo boxes keep theirs, and the
+      // layer's buttons change their kind by it.
+      if (w->control && WINL_ControlRestyleButton(w, value)) break;
       if (!w->control || (w->control->kind != PLAT_ControlKind::DropList &&
                           w->control->kind != PLAT_ControlKind::ComboEdit))
         return 0;

@@ -252,6 +252,64 @@ TEST_F(WinlControlsGtk, OnlyButtonsMadeAsControlsAndNotOwnerDrawnAreSizedToFit)
   EXPECT_EQ(width(32), 200);
 }
 
+// Radio buttons with check boxes among them, 200 x 160: 50 (a group's
+// first), check box 51, 52, check box 53, 54.
+void CreateRadios(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("A", 50, "Button", BS_AUTORADIOBUTTON | WS_GROUP, 10, 10, 80, 20, 0);
+  WINL_MakeControl("c", 51, "Button", BS_AUTOCHECKBOX, 10, 35, 80, 20, 0);
+  WINL_MakeControl("B", 52, "Button", BS_AUTORADIOBUTTON, 10, 60, 80, 20, 0);
+  WINL_MakeControl("D", 53, "Button", BS_AUTOCHECKBOX, 10, 85, 80, 20, 0);
+  WINL_MakeControl("E", 54, "Button", BS_AUTORADIOBUTTON, 10, 110, 80, 20, 0);
+}
+
+WINL_DialogResourceIndex gRadios{reinterpret_cast<const char*>(uintptr_t{67}), "Radios", 12, CreateRadios, 200, 160,
+                                 nullptr};
+
+// A real click in the middle of a dialog's control.
+void ClickControl(HWND d, int id)
+{
+  PLAT_GtkView* v = WINL_GetNativeView(GetDlgItem(d, id));
+  SpinUntil([v] { return PLAT_GtkTestIsViewable(v); });
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(v, 10, 10, &x, &y));
+  const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                          std::to_string(y) + " click 1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+std::vector<LRESULT> Checks(HWND d)
+{
+  std::vector<LRESULT> out;
+  for (int id = 50; id <= 54; ++id) out.push_back(SendMessage(GetDlgItem(d, id), BM_GETCHECK, 0, 0));
+  return out;
+}
+
+TEST_F(WinlControlsGtk, RadioGroupsPassCheckBoxesAndARestyledCheckBoxStartsOne)
+{
+  HWND d = WINL_CreateDialog(&gRadios, gRadios.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  for (int id : {50, 51}) SendMessage(GetDlgItem(d, id), BM_SETCHECK, 1, 0);
+  ClickControl(d, 52);
+  SpinUntil([d] { return SendMessage(GetDlgItem(d, 52), BM_GETCHECK, 0, 0) == 1; });
+  // The check box between them does not part 50 from 52; it keeps its mark.
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 0, 0}));
+
+  HWND box = GetDlgItem(d, 53);
+  EXPECT_EQ(SetWindowLong(box, GWL_STYLE, BS_AUTORADIOBUTTON | WS_GROUP), BS_AUTOCHECKBOX | WS_CHILD);
+  EXPECT_EQ(GetWindowLong(box, GWL_STYLE), BS_AUTORADIOBUTTON | WS_GROUP | WS_CHILD);
+  SendMessage(GetDlgItem(d, 54), BM_SETCHECK, 1, 0);
+  ClickControl(d, 53);
+  SpinUntil([d] { return SendMessage(GetDlgItem(d, 53), BM_GETCHECK, 0, 0) == 1; });
+  // 53 starts a group of its own: 54 goes off, 52 stays on.
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
+  // A second click leaves an automatic radio button on.
+  ClickControl(d, 53);
+  SpinUntil([] { return false; });
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
+}
+
 TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
 {
   gLastItem = {};
