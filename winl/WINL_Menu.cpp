@@ -555,11 +555,13 @@ BOOL SetMenuItemModifier(HMENU menu, UINT item, UINT flags, int key, int modifie
     vk = key;
   else if (!(modifiers & kVirtKey) && key > 0 && std::strchr("!\"',./?[\\]|", key))
     vk = key;
-  else if ((modifiers & kVirtKey) && key >= 112 && key <= 135)
+  // The function and navigation keys are keys with or without the
+  // virtual-key bit (a punctuation character without it is taken first).
+  else if (key >= 112 && key <= 135)
     vk = key;
-  else if ((modifiers & kVirtKey) && IsNavigationKey(key))
+  else if (IsNavigationKey(key))
     vk = key;
-  else if ((modifiers & kVirtKey) && key == 109)
+  else if (key == 109)
     vk = '-';
   it->accelKey = vk;
   unsigned mods = 0;
