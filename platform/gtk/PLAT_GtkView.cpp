@@ -816,10 +816,17 @@ void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)
 void PLAT_GtkWindow::Show(bool activate)
 {
   if (mImpl->content) gtk_widget_show(mImpl->content);
-  if (activate)
-    gtk_window_present(GTK_WINDOW(mImpl->window));
-  else
+  if (!activate)
+  {
     gtk_widget_show(mImpl->window);
+    return;
+  }
+  const bool wasVisible = gtk_widget_get_visible(mImpl->window);
+  gtk_window_present(GTK_WINDOW(mImpl->window));
+  // A window shown for the first time is given the keyboard only by a
+  // window manager; without one nobody would: ask the display directly.
+  if (!wasVisible)
+    if (GdkWindow* gw = gtk_widget_get_window(mImpl->window)) gdk_window_focus(gw, GDK_CURRENT_TIME);
 }
 
 void PLAT_GtkWindow::Hide() { gtk_widget_hide(mImpl->window); }
