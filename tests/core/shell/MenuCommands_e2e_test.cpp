@@ -308,7 +308,12 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
       editor.Click(dialog.x + static_cast<int>(c.buttonX * dialog.w / 320.0), dialog.y + c.buttonY);
     ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 10));
     // No window manager: the main window has the keyboard again because the
-    // program gave it back, and Ctrl+Q reaches it.
+    // program gave it back, and Ctrl+Q reaches it. The pointer is away from
+    // it, so that the display cannot hand it the key by the pointer either.
+    const RunningEditor::Rect main = editor.MainRect();
+    const int awayX = 2395, awayY = 1795;
+    ASSERT_FALSE(awayX >= main.x && awayX < main.x + main.w && awayY >= main.y && awayY < main.y + main.h);
+    editor.MoveTo(awayX, awayY);
     editor.Key("ctrl+q");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.Running(); }, 20));
     EXPECT_EQ(editor.Stop(SIGTERM), 0);
