@@ -571,11 +571,10 @@ BOOL SetDlgItemText(HWND hwnd, int id, const char* text)
   if (!w) return FALSE;
   if (!w->control) return SetWindowText(WINL_Handle(w), text);
   WINL_ControlSetText(w, text);
-  // Only a one-line field the user can type in (an editable combo's too)
-  // reports the new text; read-only fields and text views do not.
+  // Only a one-line field the user can type in reports the new text;
+  // read-only fields, text views and combos do not.
   const WINL_Control* c = w->control.get();
-  if ((c->kind == PLAT_ControlKind::Edit && !(c->style & ES_READONLY)) || c->kind == PLAT_ControlKind::ComboEdit)
-    Notify(w, EN_CHANGE);
+  if (c->kind == PLAT_ControlKind::Edit && !(c->style & ES_READONLY)) Notify(w, EN_CHANGE);
   return TRUE;
 }
 

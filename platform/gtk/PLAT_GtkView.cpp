@@ -823,9 +823,13 @@ void PLAT_GtkWindow::Show(bool activate)
   }
   const bool wasVisible = gtk_widget_get_visible(mImpl->window);
   gtk_window_present(GTK_WINDOW(mImpl->window));
-  // A window shown for the first time is given the keyboard only by a
-  // window manager; without one nobody would: ask the display directly.
-  if (!wasVisible)
+  // Asked again with the display's present time: the toolkit asks with the
+  // time of the user's last input, which the display ignores once the
+  // keyboard moved after it (a dialog that took it and went). A modal window
+  // keeps every input from the others, so it must have the keyboard itself;
+  // shown for the first time, only a window manager would give it, and
+  // without one nobody does.
+  if (wasVisible || gtk_window_get_modal(GTK_WINDOW(mImpl->window)))
     if (GdkWindow* gw = gtk_widget_get_window(mImpl->window)) gdk_window_focus(gw, GDK_CURRENT_TIME);
 }
 
