@@ -45,6 +45,26 @@ constexpr const char* kTargetPrefix = "application/x-winl-format-";
 
 std::string TargetOf(UINT format) { return kTargetPrefix + Board().formats[format - 1]; }
 
+// The program's private board: a selection of its own, so that formats set
+// without text never take the desktop's clipboard (and the text another
+// program put there) away.
+constexpr const char* kAppBoard = "WINL_APP";
+
+// Adds the program's formats the board offers to the available ones; a
+// name not registered here yet is registered now.
+void CollectFormats(const char* selection)
+{
+  Clipboard& b = Board();
+  const std::string prefix = kTargetPrefix;
+  for (const std::string& target : PLAT_GtkClipboardTargets(selection))
+    if (target.compare(0, prefix.size(), prefix) == 0 && target.size() > prefix.size())
+    {
+      const UINT format = RegisterClipboardFormat(target.c_str() + prefix.size());
+      if (format != CF_TEXT && std::find(b.available.begin(), b.available.end(), format) == b.available.end())
+        b.available.push_back(format);
+    }
+}
+
 HGLOBAL BlockOf(const std::string& bytes)
 {
   HGLOBAL h = GlobalAlloc(0, static_cast<INT_PTR>(bytes.size()));
@@ -75,16 +95,8 @@ BOOL OpenClipboard(HWND)
     for (const auto& entry : b.app) b.available.push_back(entry.first);
     return TRUE;
   }
-  // The program's formats on the desktop's clipboard, put there by this
-  // process or another: a name not registered here yet is registered now.
-  const std::string prefix = kTargetPrefix;
-  for (const std::string& target : PLAT_GtkClipboardTargets())
-    if (target.compare(0, prefix.size(), prefix) == 0 && target.size() > prefix.size())
-    {
-      const UINT format = RegisterClipboardFormat(target.c_str() + prefix.size());
-      if (format != CF_TEXT && std::find(b.available.begin(), b.available.end(), format) == b.available.end())
-        b.available.push_back(format);
-    }
+  // The program's formats, put there by this process or another.
+  CollectFormats(kAppBoard);
   return TRUE;
 }
 
@@ -132,7 +144,12 @@ BOOL CloseClipboard()
   else if (items.empty())
     PLAT_GtkClipboardSetText(text);
   else
-    PLAT_GtkClipboardSet(items, hasText ? &text : nullptr);
+  {
+    // The private board always holds the program's latest formats; the
+    // desktop's clipboard is taken only for text, and then offers them too.
+    PLAT_GtkClipboardSet(items, nullptr, kAppBoard);
+    if (hasText) PLAT_GtkClipboardSet(items, &text);
+  }
   ForgetPending();
   return TRUE;
 }
@@ -149,7 +166,8 @@ HANDLE GetClipboardData(UINT format)
   }
   else if (PLAT_GtkIsUp())
   {
-    if (format == 0 || format > b.formats.size() || !PLAT_GtkClipboardGet(TargetOf(format), &bytes)) return nullptr;
+    if (format == 0 || format > b.formats.size() || !PLAT_GtkClipboardGet(TargetOf(format), &bytes, kAppBoard))
+      return nullptr;
   }
   else
   {

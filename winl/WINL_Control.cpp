@@ -288,6 +288,21 @@ LONG_PTR WINL_ControlStyle(WINL_Wnd* w)
   }
 }
 
+bool WINL_ControlRestyleButton(WINL_Wnd* w, LONG_PTR style)
+{
+  WINL_Control* c = w->control.get();
+  const bool button = c->kind == PLAT_ControlKind::PushButton || c->kind == PLAT_ControlKind::CheckBox ||
+                      c->kind == PLAT_ControlKind::RadioButton;
+  if (!button || c->ownerDraw) return false;
+  const LONG_PTR type = style & 15;
+  if (type != BS_AUTOCHECKBOX && type != BS_3STATE && type != BS_AUTORADIOBUTTON) return true;
+  const PLAT_ControlKind kind = type == BS_AUTORADIOBUTTON ? PLAT_ControlKind::RadioButton : PLAT_ControlKind::CheckBox;
+  c->style = (c->style & ~LONG_PTR{15}) | type;
+  c->radioFlags = type == BS_AUTORADIOBUTTON ? 1 | static_cast<int>((style >> 16) & 2) : 0;
+  if (kind != c->kind) WINL_RemakeControl(w, kind);
+  return true;
+}
+
 // ---- combo boxes ----
 
 int WINL_CB_InsertString(HWND hwnd, int id, int pos, const char* text)
@@ -556,7 +571,10 @@ BOOL SetDlgItemText(HWND hwnd, int id, const char* text)
   if (!w) return FALSE;
   if (!w->control) return SetWindowText(WINL_Handle(w), text);
   WINL_ControlSetText(w, text);
-  if (IsTextField(w->control.get())) Notify(w, EN_CHANGE);
+  // Only a one-line field the user can type in reports the new text;
+  // read-only fields, text views and combos do not.
+  const WINL_Control* c = w->control.get();
+  if (c->kind == PLAT_ControlKind::Edit && !(c->style & ES_READONLY)) Notify(w, EN_CHANGE);
   return TRUE;
 }
 
@@ -614,11 +632,18 @@ int WINL_GetDefaultButtonID(HWND hwnd, bool onlyIfEnabled)
 
 namespace
 {
-bool IsRadio(WINL_Wnd* w) { return w && w->control && w->control->kind == PLAT_ControlKind::RadioButton; }
+// Any button of the layer's: push, check or radio button.
+bool IsLayerButton(WINL_Wnd* w)
+{
+  if (!w || !w->control) return false;
+  const PLAT_ControlKind k = w->control->kind;
+  return k == PLAT_ControlKind::PushButton || k == PLAT_ControlKind::CheckBox || k == PLAT_ControlKind::RadioButton;
+}
 
 // A clicked automatic radio button switches off the other automatic ones
 // of its group: the buttons around it up to a group start or a control
-// that is no radio button.
+// that is not one of the layer's buttons (a check box between two radio
+// buttons does not part them).
 void AutoRadio(WINL_Wnd* w)
 {
   WINL_Wnd* parent = WINL_Live(w->parent);
@@ -633,14 +658,14 @@ void AutoRadio(WINL_Wnd* w)
     for (auto it = at; it != kids.begin();)
     {
       WINL_Wnd* s = WINL_Live(*--it);
-      if (!IsRadio(s)) break;
+      if (!IsLayerButton(s)) break;
       off(s);
       if (s->control->radioFlags & 2) break;
     }
   for (auto it = at + 1; it != kids.end(); ++it)
   {
     WINL_Wnd* s = WINL_Live(*it);
-    if (!IsRadio(s) || (s->control->radioFlags & 2)) break;
+    if (!IsLayerButton(s) || (s->control->radioFlags & 2)) break;
     off(s);
   }
 }
@@ -683,7 +708,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
         else
           SetCheck(w, c->check);  // only the program switches it
       }
-      Notify(w, BN_CLICKED);
+      Notify(w, c->kind == PLAT_ControlKind::Label && value >= 2 ? STN_DBLCLK : BN_CLICKED);
       break;
     case PLAT_ControlEvent::Selected:
       c->curSel = value;
@@ -698,7 +723,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
       break;
     case PLAT_ControlEvent::FocusIn:
       if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
-      Notify(w, EN_SETFOCUS);
+      if (IsTextField(c) || c->kind == PLAT_ControlKind::ComboEdit) Notify(w, EN_SETFOCUS);
       break;
     case PLAT_ControlEvent::FocusOut:
       // A text view's changes count as made when it is left.

@@ -49,6 +49,7 @@ constexpr UINT EM_SCROLL = 0xF0B5;
 // ---- notifications (the high half of WM_COMMAND's wParam) ----
 constexpr UINT BN_CLICKED = 0;
 constexpr UINT STN_CLICKED = 0;       // a label made with SS_NOTIFY was clicked
+constexpr UINT STN_DBLCLK = 1;        // ... and clicked twice: the second click
 constexpr UINT CBN_SELCHANGE = 1;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT CBN_DROPDOWN = 7;      // a combo's list is about to open

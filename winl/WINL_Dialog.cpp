@@ -45,12 +45,28 @@ void MakeFirstResponder(WINL_Wnd* content, WINL_Wnd* w)
   if (w->native) w->native->GrabFocus();
 }
 
-// The first child that could take the keyboard focus.
+// Whether the view can hold the keyboard focus: an enabled view of the
+// application's own or a control the user types into or works with keys.
+// Labels, group boxes and progress bars only show things.
+bool TakesKeyboardFocus(const WINL_Wnd* c)
+{
+  if (!c->enabled) return false;
+  if (!c->control) return true;
+  switch (c->control->kind)
+  {
+    case PLAT_ControlKind::Label:
+    case PLAT_ControlKind::GroupBox:
+    case PLAT_ControlKind::Progress: return false;
+    default: return true;
+  }
+}
+
+// The first child that can take the keyboard focus.
 WINL_Wnd* FocusCandidate(WINL_Wnd* w)
 {
   for (uint64_t id : w->children)
     if (WINL_Wnd* c = WINL_Live(id))
-      if (c->enabled) return c;
+      if (TakesKeyboardFocus(c)) return c;
   return nullptr;
 }
 

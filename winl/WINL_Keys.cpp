@@ -1,6 +1,7 @@
 #include "winl/WINL_Keys.h"
 
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkCursor.h"
 
 namespace
 {
@@ -80,15 +81,23 @@ int WINL_KeyToASCII(int key, int flags, int* flagsOut)
 short GetAsyncKeyState(int key)
 {
   constexpr short kDown = static_cast<short>(0x8000);
+  // What is held now on the display, not what the last event said; without
+  // a display, what the last input showed.
+  unsigned buttons = gButtons, mods = gMods;
+  if (!PLAT_InputHeldNow(&buttons, &mods))
+  {
+    buttons = gButtons;
+    mods = gMods;
+  }
   switch (key)
   {
-    case 1: return (gButtons & 1) ? kDown : 0;
-    case 2: return (gButtons & 2) ? kDown : 0;
-    case 4: return (gButtons & 4) ? kDown : 0;
-    case 16: return (gMods & PLAT_MOD_SHIFT) ? kDown : 0;
-    case 17: return (gMods & PLAT_MOD_CONTROL) ? kDown : 0;
-    case 18: return (gMods & PLAT_MOD_ALT) ? kDown : 0;
-    case 91: return (gMods & PLAT_MOD_SUPER) && !RightClickEmulated() ? kDown : 0;
+    case 1: return (buttons & 1) ? kDown : 0;
+    case 2: return (buttons & 2) ? kDown : 0;
+    case 4: return (buttons & 4) ? kDown : 0;
+    case 16: return (mods & PLAT_MOD_SHIFT) ? kDown : 0;
+    case 17: return (mods & PLAT_MOD_CONTROL) ? kDown : 0;
+    case 18: return (mods & PLAT_MOD_ALT) ? kDown : 0;
+    case 91: return (mods & PLAT_MOD_SUPER) && !RightClickEmulated() ? kDown : 0;
     default: return 0;
   }
 }

@@ -253,6 +253,17 @@ LRESULT ListBoxMessage(HWND hwnd, ListView* v, UINT msg, WPARAM wParam, LPARAM l
       Select(v, row, wParam != 0);
       return 0;
     }
+    case LB_SELITEMRANGEEX:
+    {
+      if (Single(v)) return LB_ERR;
+      const int first = static_cast<int>(wParam);
+      const int last = static_cast<int>(lParam);
+      const bool on = first <= last;
+      const int from = std::max(std::min(first, last), 0);
+      const int to = std::min(std::max(first, last), static_cast<int>(v->rows.size()) - 1);
+      for (int i = from; i <= to; ++i) Select(v, i, on);
+      return 0;
+    }
     case LB_GETSEL: return InRows(v, index) ? v->rows[static_cast<size_t>(index)].selected : LB_ERR;
     case LB_GETSELCOUNT: return SelectedCount(v);
     case LB_GETCOUNT: return static_cast<LRESULT>(v->rows.size());
@@ -309,17 +320,22 @@ void TakeSelection(HWND hwnd, ListView* v, const std::vector<int>& picked)
     ListBoxCommand(hwnd, LBN_SELCHANGE);
     return;
   }
-  for (const Change& c : changes)
+  // One notification for the change, naming the selected row (the one the
+  // user picked last, else the first still selected; -1 for none).
+  int selected = InRows(v, v->current) && v->rows[static_cast<size_t>(v->current)].selected ? v->current : -1;
+  for (size_t i = 0; selected < 0 && i < v->rows.size(); ++i)
+    if (v->rows[i].selected) selected = static_cast<int>(i);
+  NMLISTVIEW nm{};
+  nm.iItem = selected;
+  if (selected >= 0)
   {
-    if (!(v = Find(hwnd)) || !InRows(v, c.row)) return;
-    NMLISTVIEW nm{};
-    nm.iItem = c.row;
-    nm.uNewState = ListView_GetItemState(hwnd, c.row, ~0u);
-    nm.uOldState = c.before;
+    nm.uNewState = ListView_GetItemState(hwnd, selected, ~0u);
+    for (const Change& c : changes)
+      if (c.row == selected) nm.uOldState = c.before;
     nm.uChanged = LVIF_STATE;
-    nm.lParam = v->rows[static_cast<size_t>(c.row)].param;
-    Notify(hwnd, LVN_ITEMCHANGED, &nm.hdr);
+    nm.lParam = v->rows[static_cast<size_t>(selected)].param;
   }
+  Notify(hwnd, LVN_ITEMCHANGED, &nm.hdr);
 }
 
 // What the table asks of the records and tells them of the user.
@@ -353,7 +369,11 @@ public:
         if (v->listBox)
           ListBoxCommand(hwnd, LBN_DBLCLK);
         else
+        {
+          // The clicked row's own value comes along, when the row exists.
+          if (InRows(v, row)) nm.lParam = v->rows[static_cast<size_t>(row)].param;
           Notify(hwnd, NM_DBLCLK, &nm.hdr);
+        }
         break;
       case PLAT_ListEvent::RightClick:
         if (!v->listBox) Notify(hwnd, NM_RCLICK, &nm.hdr);
@@ -363,7 +383,9 @@ public:
         break;
       case PLAT_ListEvent::ColumnClick:
         nm.iItem = -1;
-        if (!v->listBox) Notify(hwnd, LVN_COLUMNCLICK, &nm.hdr);
+        // A header that does not sort is not a button.
+        if (!v->listBox && !(v->style & LVS_NOSORTHEADER))
+          Notify(hwnd, LVN_COLUMNCLICK, &nm.hdr);
         break;
       case PLAT_ListEvent::ColumnsMoved:
         if (w->native)

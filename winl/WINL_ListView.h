@@ -19,6 +19,8 @@ constexpr LONG_PTR LVS_SINGLESEL = 4;
 constexpr LONG_PTR LVS_SORTASCENDING = 0x10;
 constexpr LONG_PTR LVS_SORTDESCENDING = 0x20;
 constexpr LONG_PTR LVS_OWNERDATA = 0x1000;
+// Clicking a column title sends no LVN_COLUMNCLICK.
+constexpr LONG_PTR LVS_NOSORTHEADER = 0x8000;
 constexpr LONG_PTR LBS_MULTIPLESEL = 8;
 // A list box whose rows its parent paints: WM_DRAWITEM for each row shown,
 // CtlType ODT_LISTBOX, itemID the row, itemState ODS_SELECTED when
@@ -143,6 +145,9 @@ struct LVHITTESTINFO
 constexpr UINT LB_ADDSTRING = 0x180;
 constexpr UINT LB_INSERTSTRING = 0x181;
 constexpr UINT LB_DELETESTRING = 0x182;
+// Selects the rows wParam..lParam (a multiple-selection list); with wParam
+// above lParam it takes rows lParam..wParam out of the selection instead.
+constexpr UINT LB_SELITEMRANGEEX = 0x183;
 constexpr UINT LB_RESETCONTENT = 0x184;
 constexpr UINT LB_SETSEL = 0x185;
 constexpr UINT LB_SETCURSEL = 0x186;

@@ -168,7 +168,8 @@ WINL_Wnd* NewControl(PLAT_ControlKind kind, unsigned options, int id, LONG_PTR s
   w->wndproc = WINL_ControlProc;
   w->native = PLAT_ControlCreate(w->id, kind, options);
   if (w->native)
-    if (const int size = FontSizeFor(kind, gLayout.sx)) PLAT_ControlSetFontSize(w->native.get(), size);
+    if ((w->control->fontSize = FontSizeFor(kind, gLayout.sx)) != 0)
+      PLAT_ControlSetFontSize(w->native.get(), w->control->fontSize);
   WINL_ControlSetText(w, text.c_str());
   WINL_LinkView(w, parent);
   return w;
@@ -203,16 +204,46 @@ HWND MakeLabelWith(unsigned align, bool wrap, const char* text, int id, int x, i
   return WINL_Handle(c);
 }
 
+// fit: the button may be sized to its text (with the layout's size-to-fit
+// flag); push buttons made as such keep the size the dialog gives them.
 HWND MakeButtonKind(PLAT_ControlKind kind, const char* text, int id, int x, int y, int w, int h, LONG_PTR style,
-                    unsigned options = 0)
+                    unsigned options, bool fit)
 {
   const Frame f = MakeCoords(x, y, w, h, true, false);
   WINL_Wnd* c = NewControl(kind, options, id, style, f, ControlText(text));
-  if (c && gLayout.sizeToFit) SizeToFit(c);
+  if (c && fit && gLayout.sizeToFit) SizeToFit(c);
   NoteGrowth(c);
   return WINL_Handle(c);
 }
 }  // namespace
+
+void WINL_RemakeControl(WINL_Wnd* w, PLAT_ControlKind kind)
+{
+  WINL_Control* c = w->control.get();
+  c->kind = kind;
+  w->className = ClassOf(kind);
+  if (!w->native) return;
+  std::unique_ptr<PLAT_GtkView> fresh = PLAT_ControlCreate(w->id, kind, 0);
+  if (!fresh) return;
+  w->native->SetParent(nullptr, {});
+  w->native = std::move(fresh);
+  PLAT_GtkView* v = w->native.get();
+  if (c->fontSize) PLAT_ControlSetFontSize(v, c->fontSize);
+  PLAT_ControlSetText(v, c->text.c_str());
+  PLAT_ControlSetCheck(v, c->check);
+  if (c->textColor >= 0) PLAT_ControlSetTextColor(v, c->textColor);
+  v->SetSensitive(w->enabled);
+  WINL_Wnd* parent = WINL_Live(w->parent);
+  if (!parent || !parent->native) return;
+  v->SetParent(parent->native.get(), {w->x, w->y, w->w, w->h});
+  v->SetVisible(!w->hidden);
+  // The widgets after it move behind it again, so that Tab and painting
+  // keep the siblings' order.
+  const auto& kids = parent->children;
+  for (auto it = std::find(kids.begin(), kids.end(), w->id); it != kids.end(); ++it)
+    if (WINL_Wnd* s = *it != w->id ? WINL_Live(*it) : nullptr)
+      if (s->native) s->native->SetParent(parent->native.get(), {s->x, s->y, s->w, s->h});
+}
 
 // Creating a dialog inside a create function must not leave the outer one
 // placing its remaining controls in the inner dialog.
@@ -247,7 +278,7 @@ HWND WINL_MakeButton(int isDefault, const char* text, int id, int x, int y, int 
 {
   // A small number in place of the text names an icon.
   if (reinterpret_cast<uintptr_t>(text) < 0x10000) text = "ICONTEMP";
-  HWND b = MakeButtonKind(PLAT_ControlKind::PushButton, text, id, x, y, w, h, style);
+  HWND b = MakeButtonKind(PLAT_ControlKind::PushButton, text, id, x, y, w, h, style, 0, false);
   WINL_Wnd* c = WINL_Live(b);
   if (c && isDefault)
     if (WINL_Wnd* content = WINL_ContentOf(c))
@@ -358,7 +389,9 @@ HWND WINL_MakeControl(const char* text, int id, const char* className, LONG_PTR 
     PLAT_ControlKind kind = PLAT_ControlKind::PushButton;
     if (type == BS_AUTOCHECKBOX || type == BS_3STATE) kind = PLAT_ControlKind::CheckBox;
     if (type == BS_AUTORADIOBUTTON) kind = PLAT_ControlKind::RadioButton;
-    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style, type == BS_OWNERDRAW ? PLAT_CTL_OWNERDRAW : 0);
+    // An owner-drawn button's face is its parent's picture: its size stays.
+    HWND b = MakeButtonKind(kind, text, id, x, y, w, h, style, type == BS_OWNERDRAW ? PLAT_CTL_OWNERDRAW : 0,
+                            type != BS_OWNERDRAW);
     if (WINL_Wnd* c = WINL_Live(b))
     {
       if (type == BS_AUTORADIOBUTTON) c->control->radioFlags = 1 | ((style & WS_GROUP) ? 2 : 0);

@@ -555,11 +555,13 @@ BOOL SetMenuItemModifier(HMENU menu, UINT item, UINT flags, int key, int modifie
     vk = key;
   else if (!(modifiers & kVirtKey) && key > 0 && std::strchr("!\"',./?[\\]|", key))
     vk = key;
-  else if ((modifiers & kVirtKey) && key >= 112 && key <= 135)
+  // The function and navigation keys are keys with or without the
+  // virtual-key bit (a punctuation character without it is taken first).
+  else if (key >= 112 && key <= 135)
     vk = key;
-  else if ((modifiers & kVirtKey) && IsNavigationKey(key))
+  else if (IsNavigationKey(key))
     vk = key;
-  else if ((modifiers & kVirtKey) && key == 109)
+  else if (key == 109)
     vk = '-';
   it->accelKey = vk;
   unsigned mods = 0;
@@ -615,14 +617,28 @@ BOOL SetMenu(HWND hwnd, HMENU menu)
   WINL_Wnd* w = WINL_Live(hwnd);
   if (!w || WINL_IsQuitting()) return FALSE;
   if (menu && !WINL_FindMenu(menu)) return FALSE;
-  const uint64_t before = WINL_MenuNativeBarOf(w);
   WINL_MenuNativeSetBar(w, menu ? IdOf(menu) : 0);
-  // A new menu of the active window is shown at once: its window fills it
-  // in first.
+  // The active window's menu is the application's: a new one becomes it at
+  // once, and its window fills it in first.
   WINL_Wnd* content = WINL_ContentOf(w);
-  if (menu && before != IdOf(menu) && content && content == WINL_KeyWindow())
-    WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  if (content && content == WINL_KeyWindow() && gCurrentMenu != IdOf(menu))
+  {
+    gCurrentMenu = IdOf(menu);
+    if (menu) WINL_Dispatch(w, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+  }
   return TRUE;
+}
+
+void WINL_ChooseMenuOnActivation(WINL_Wnd* content)
+{
+  uint64_t menu = WINL_MenuNativeBarOf(content);
+  if (!WINL_FindMenu(menu))
+  {
+    menu = 0;
+    if (content->frame && content->frame->dialogBox && WINL_FindMenu(gModalMenu)) menu = gModalMenu;
+    else if (WINL_FindMenu(gWindowMenu)) menu = gWindowMenu;
+  }
+  if (menu && menu != gCurrentMenu) gCurrentMenu = menu;
 }
 
 void WINL_ReleaseWindowMenu(WINL_Wnd* content)

@@ -52,5 +52,9 @@ int WINL_MenuNativePopup(uint64_t menu, WINL_Wnd* over, int x, int y);
 // and stops being the application's menu unless the application is quitting.
 void WINL_ReleaseWindowMenu(WINL_Wnd* content);
 
+// A window becoming active makes the application's menu its own menu, or
+// else the default menu of its kind (a modal dialog's, or any window's).
+void WINL_ChooseMenuOnActivation(WINL_Wnd* content);
+
 // From the toolkit half: a menu is about to show.
 void WINL_MenuOpened(uint64_t menu);

@@ -206,7 +206,9 @@ void WINL_MessageQueue_Flush()
 
 // ---- clearing ----
 
-void WINL_MessageQueue_Clear(HWND hwnd)
+void WINL_MessageQueue_Clear(HWND hwnd) { WINL_MessageQueue_ClearInternal(hwnd); }
+
+void WINL_MessageQueue_ClearInternal(HWND hwnd)
 {
   Queue& q = Q();
   if (!q.started.load()) return;

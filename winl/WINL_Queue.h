@@ -30,7 +30,10 @@ bool WINL_MessageQueue_Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Drops every waiting message (and timer request) for the window, or for
 // every window when hwnd is null, including those of a delivery under way.
+// The window layer clears through WINL_MessageQueue_Clear, which reaches the
+// queue's own clear, WINL_MessageQueue_ClearInternal.
 void WINL_MessageQueue_Clear(HWND hwnd);
+void WINL_MessageQueue_ClearInternal(HWND hwnd);
 // Main thread: delivers what waits now, oldest first (messages posted
 // meanwhile wait for the next flush), then frees the records of destroyed
 // windows.

@@ -336,6 +336,18 @@ BOOL TreeView_SetItem(HWND hwnd, const TVITEM* item)
   if (item->mask & TVIF_CHILDREN) n->hasChildren = item->cChildren != 0;
   if ((item->mask & TVIF_STATE) && (item->stateMask & TVIS_EXPANDED))
     n->expanded = (item->state & TVIS_EXPANDED) != 0;
+  if ((item->mask & TVIF_STATE) && (item->stateMask & TVIS_SELECTED))
+  {
+    // Selected alone, or out of the selection, as TreeView_SelectItem would.
+    Tree* t = Find(hwnd);
+    const uint64_t key = KeyOf(item->hItem);
+    const bool on = (item->state & TVIS_SELECTED) != 0;
+    if (on && t->selected != key)
+      ChangeSelection(hwnd, t, key);
+    else if (!on && t->selected == key)
+      ChangeSelection(hwnd, t, 0);
+    if (!NodeOf(Find(hwnd), item->hItem)) return TRUE;
+  }
   Mirror(hwnd);
   return TRUE;
 }

@@ -96,7 +96,8 @@ BOOL TreeView_DeleteAllItems(HWND hwnd);
 // TVIS_SELECTED and TVIS_EXPANDED.
 BOOL TreeView_GetItem(HWND hwnd, TVITEM* item);
 // Sets what item->mask names: text, parameter, children flag, and under
-// TVIF_STATE the expanded bit of stateMask.
+// TVIF_STATE the expanded and selected bits of stateMask (selecting the
+// item alone, or taking it out of the selection, with TVN_SELCHANGED).
 BOOL TreeView_SetItem(HWND hwnd, const TVITEM* item);
 HTREEITEM TreeView_GetRoot(HWND hwnd);
 HTREEITEM TreeView_GetChild(HWND hwnd, HTREEITEM item);

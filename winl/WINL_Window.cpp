@@ -225,8 +225,10 @@ void Retire(WINL_Wnd* w)
   w->parent = 0;
   if (WINL_Frame* f = w->frame.get())
   {
+    const bool wasKey = WINL_HoldsTheKeyboard(w);
     WINL_ResignKey(w);
-    if (WINL_Wnd* owner = f->owner ? WINL_Live(f->owner) : nullptr)
+    WINL_Wnd* owner = f->owner ? WINL_Live(f->owner) : nullptr;
+    if (owner)
     {
       auto& list = owner->frame->owned;
       list.erase(std::remove(list.begin(), list.end(), w->id), list.end());
@@ -236,6 +238,9 @@ void Retire(WINL_Wnd* w)
     WINL_EndModalRuns(w, false);
     f->visible = false;
     f->native.reset();
+    // Without a window manager nobody else would give the keyboard to a
+    // window when the active one goes: the owner takes it back.
+    if (wasKey && owner) WINL_Activate(owner);
   }
   if (w->directHdc)
   {
@@ -350,7 +355,9 @@ LONG_PTR SetWindowLong(HWND hwnd, int index, LONG_PTR value)
       break;
     case GWL_STYLE:
       if (w->frame) return WINL_RestyleTopLevel(w, value);
-      // Views keep no style of their own; combo boxes keep theirs.
+      // Views keep no style of their own; combo boxes keep theirs, and the
+      // layer's buttons change their kind by it.
+      if (w->control && WINL_ControlRestyleButton(w, value)) break;
       if (!w->control || (w->control->kind != PLAT_ControlKind::DropList &&
                           w->control->kind != PLAT_ControlKind::ComboEdit))
         return 0;

@@ -428,6 +428,9 @@ void ShowTopLevel(WINL_Wnd* content, int code)
       f->visible = true;
       WINL_BringToFront(content->id);
       if (f->native) f->native->Show(makeKey);
+      // The toolkit forgets a focus given while the window was hidden.
+      if (WINL_Wnd* responder = makeKey ? WINL_Live(f->firstResponder) : nullptr)
+        if (responder->native && WINL_ContentOf(responder) == content) responder->native->GrabFocus();
       if (makeKey) WINL_BecomeKey(content);
       break;
     }

@@ -4,6 +4,7 @@
 #include "winl/WINL_Window.h"
 
 #include "winl/WINL_App.h"
+#include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -221,6 +222,11 @@ HWND FindWindowEx(HWND parent, HWND after, const char* className, const char* ti
 
 WINL_Wnd* WINL_KeyWindow() { return gKeyWindow ? WINL_Live(gKeyWindow) : nullptr; }
 
+bool WINL_HoldsTheKeyboard(const WINL_Wnd* content)
+{
+  return gKeyWindow == content->id || (gKeyWindow == 0 && gLastResigned == content->id);
+}
+
 HWND GetFocus()
 {
   WINL_Wnd* key = WINL_KeyWindow();
@@ -237,12 +243,16 @@ HWND SetFocus(HWND hwnd)
   if (!w || !content || !w->enabled) return old;
   content->frame->firstResponder = w->id;
   if (w->native) w->native->GrabFocus();
-  if (WINL_KeyWindow() != content && content->frame->visible)
-  {
-    if (content->frame->native) content->frame->native->Show(true);
-    WINL_BecomeKey(content);
-  }
+  WINL_Activate(content);
   return old;
+}
+
+void WINL_Activate(WINL_Wnd* content)
+{
+  WINL_Frame* f = content->frame.get();
+  if (WINL_KeyWindow() == content || !f->visible || content->state.load() != kWndAlive) return;
+  if (f->native) f->native->Show(true);
+  WINL_BecomeKey(content);
 }
 
 HWND GetForegroundWindow()
@@ -266,6 +276,7 @@ void WINL_BecomeKey(WINL_Wnd* content)
   WINL_Wnd* previous = gLastResigned ? WINL_Live(gLastResigned) : nullptr;
   gKeyWindow = content->id;
   WINL_BringToFront(content->id);
+  WINL_ChooseMenuOnActivation(content);
   WINL_DispatchGuard guard(*content);
   WINL_Dispatch(content, WM_ACTIVATE, 1, reinterpret_cast<LPARAM>(WINL_Handle(previous)));
   WINL_Dispatch(content, WM_MOUSEACTIVATE, 0, 0);

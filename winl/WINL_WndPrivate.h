@@ -80,6 +80,7 @@ struct WINL_Control
   int radioFlags = 0;               // 1 automatic radio button, 2 first of a group
   bool ownerDraw = false;
   int textColor = -1;               // 0xRRGGBB a dialog procedure gave the text; -1 the theme's
+  int fontSize = 0;                 // the text's pixels the maker chose; 0 the theme's
   void* image = nullptr;            // BM_SETIMAGE's bitmap
   std::vector<std::string> items;   // lists and tabs
   std::vector<LONG_PTR> itemData;
@@ -225,6 +226,11 @@ void WINL_BecomeKey(WINL_Wnd* content);
 void WINL_ResignKey(WINL_Wnd* content);
 // The content view of the active window, or null.
 WINL_Wnd* WINL_KeyWindow();
+// Whether the window is active, or was the last one active and no other
+// took the keyboard since (the display may take it away as a window goes).
+bool WINL_HoldsTheKeyboard(const WINL_Wnd* content);
+// Makes a shown window the active one: the display gives it the keyboard.
+void WINL_Activate(WINL_Wnd* content);
 // The user asked to close the window.
 void WINL_CloseRequest(WINL_Wnd* content);
 // The display reported the window's frame.
@@ -259,6 +265,15 @@ void WINL_ControlSetText(WINL_Wnd* w, const char* text);
 void WINL_ControlDrawItem(WINL_Wnd* w, PLAT_Canvas* canvas);
 // The style a control answers to GWL_STYLE, WS_CHILD aside.
 LONG_PTR WINL_ControlStyle(WINL_Wnd* w);
+// SetWindowLong(GWL_STYLE) on one of the layer's buttons: types 3 and 6
+// make it a check box (6 with the mixed state), 9 an automatic radio button
+// (a group's first with WS_GROUP). False for other controls, which keep no
+// style of their own.
+bool WINL_ControlRestyleButton(WINL_Wnd* w, LONG_PTR style);
+// Gives a control a widget of another kind in place of its own, with its
+// text, check state, font, colour, frame, visibility, enabled state and
+// place among its siblings.
+void WINL_RemakeControl(WINL_Wnd* w, PLAT_ControlKind kind);
 // The control's text, read back from a field the user may have edited.
 const std::string& WINL_ControlText(WINL_Wnd* w);
 

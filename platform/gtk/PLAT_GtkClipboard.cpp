@@ -48,9 +48,15 @@ void GiveOffer(GtkClipboard*, GtkSelectionData* data, guint info, gpointer user)
 }
 
 void DropOffer(GtkClipboard*, gpointer user) { delete static_cast<Offer*>(user); }
+
+GtkClipboard* BoardOf(const char* selection)
+{
+  return gtk_clipboard_get(selection ? gdk_atom_intern(selection, FALSE) : GDK_SELECTION_CLIPBOARD);
+}
 }  // namespace
 
-void PLAT_GtkClipboardSet(const std::vector<std::pair<std::string, std::string>>& items, const std::string* text)
+void PLAT_GtkClipboardSet(const std::vector<std::pair<std::string, std::string>>& items, const std::string* text,
+                          const char* selection)
 {
   auto* offer = new Offer{items, text != nullptr, text ? *text : std::string()};
   GtkTargetList* list = gtk_target_list_new(nullptr, 0);
@@ -58,19 +64,18 @@ void PLAT_GtkClipboardSet(const std::vector<std::pair<std::string, std::string>>
   for (const auto& item : items) gtk_target_list_add(list, gdk_atom_intern(item.first.c_str(), FALSE), 0, kItemInfo);
   gint count = 0;
   GtkTargetEntry* targets = gtk_target_table_new_from_list(list, &count);
-  GtkClipboard* board = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+  GtkClipboard* board = BoardOf(selection);
   if (!gtk_clipboard_set_with_data(board, targets, static_cast<guint>(count), GiveOffer, DropOffer, offer))
     delete offer;
-  else
+  else if (!selection)
     gtk_clipboard_set_can_store(board, targets, count);
   gtk_target_table_free(targets, count);
   gtk_target_list_unref(list);
 }
 
-bool PLAT_GtkClipboardGet(const std::string& target, std::string* bytes)
+bool PLAT_GtkClipboardGet(const std::string& target, std::string* bytes, const char* selection)
 {
-  GtkSelectionData* data =
-      gtk_clipboard_wait_for_contents(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), gdk_atom_intern(target.c_str(), FALSE));
+  GtkSelectionData* data = gtk_clipboard_wait_for_contents(BoardOf(selection), gdk_atom_intern(target.c_str(), FALSE));
   if (!data) return false;
   gint length = gtk_selection_data_get_length(data);
   const bool got = length >= 0;
@@ -79,12 +84,12 @@ bool PLAT_GtkClipboardGet(const std::string& target, std::string* bytes)
   return got;
 }
 
-std::vector<std::string> PLAT_GtkClipboardTargets()
+std::vector<std::string> PLAT_GtkClipboardTargets(const char* selection)
 {
   std::vector<std::string> out;
   GdkAtom* atoms = nullptr;
   gint count = 0;
-  if (!gtk_clipboard_wait_for_targets(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), &atoms, &count)) return out;
+  if (!gtk_clipboard_wait_for_targets(BoardOf(selection), &atoms, &count)) return out;
   for (gint i = 0; i < count; ++i)
   {
     gchar* name = gdk_atom_name(atoms[i]);

@@ -12,13 +12,16 @@ void PLAT_GtkClipboardSetText(const std::string& text);
 // is none.
 bool PLAT_GtkClipboardGetText(std::string* text);
 
-// Puts the items on the desktop's clipboard, each offered under its target
-// name, and the text (when given) as text, all at once: any program on the
-// desktop, another process of this one too, can read them while this
-// process holds the clipboard.
-void PLAT_GtkClipboardSet(const std::vector<std::pair<std::string, std::string>>& items, const std::string* text);
+// Puts the items on a clipboard of the desktop, each offered under its
+// target name, and the text (when given) as text, all at once: any program
+// on the desktop, another process of this one too, can read them while this
+// process holds it. The clipboard is the desktop's own for a null selection,
+// else the selection of that name: a private board beside the desktop's,
+// which it leaves alone.
+void PLAT_GtkClipboardSet(const std::vector<std::pair<std::string, std::string>>& items, const std::string* text,
+                          const char* selection = nullptr);
 // The bytes the clipboard's owner gives for the target; false when it
 // offers none.
-bool PLAT_GtkClipboardGet(const std::string& target, std::string* bytes);
+bool PLAT_GtkClipboardGet(const std::string& target, std::string* bytes, const char* selection = nullptr);
 // The target names the clipboard offers now.
-std::vector<std::string> PLAT_GtkClipboardTargets();
+std::vector<std::string> PLAT_GtkClipboardTargets(const char* selection = nullptr);

@@ -89,6 +89,28 @@ gboolean OnFocusOut(GtkWidget*, GdkEvent*, gpointer data)
   return FALSE;
 }
 
+// A drop-down list's keyboard focus is on a button inside it.
+void OnFocusChild(GtkContainer*, GtkWidget* child, gpointer data)
+{
+  if (child) Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::FocusIn, 0);
+}
+
+// Controls worked with keys say when Tab or a click gives them the focus,
+// as the text fields do, so that the layer knows where the keyboard is.
+void ReportFocusOfKeyControls(PLAT_ControlImpl* c, PLAT_ControlKind kind, GtkWidget* widget)
+{
+  switch (kind)
+  {
+    case PLAT_ControlKind::PushButton:
+    case PLAT_ControlKind::CheckBox:
+    case PLAT_ControlKind::RadioButton:
+    case PLAT_ControlKind::Slider:
+    case PLAT_ControlKind::Tabs: g_signal_connect(widget, "focus-in-event", G_CALLBACK(OnFocusIn), c); break;
+    case PLAT_ControlKind::DropList: g_signal_connect(widget, "set-focus-child", G_CALLBACK(OnFocusChild), c); break;
+    default: break;
+  }
+}
+
 // The list opens on the pointer or a key alike; closing it says nothing.
 void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
 {
@@ -109,12 +131,23 @@ void OnSwitchPage(GtkNotebook*, GtkWidget*, guint page, gpointer data)
 }
 
 // A label that asks for clicks: a release of the first button over it.
+// A label remembers whether the press before a release was a double one:
+// the release then reports a click count of 2.
+gboolean OnLabelPress(GtkWidget* box, GdkEventButton* e, gpointer)
+{
+  if (e->button == 1)
+    g_object_set_data(G_OBJECT(box), "zephra-double", GINT_TO_POINTER(e->type == GDK_2BUTTON_PRESS ? 1 : 0));
+  return FALSE;
+}
+
 gboolean OnLabelRelease(GtkWidget* box, GdkEventButton* e, gpointer data)
 {
   if (e->button != 1 || e->x < 0 || e->y < 0 || e->x >= gtk_widget_get_allocated_width(box) ||
       e->y >= gtk_widget_get_allocated_height(box))
     return FALSE;
-  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::Clicked, 0);
+  const bool twice = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(box), "zephra-double")) != 0;
+  g_object_set_data(G_OBJECT(box), "zephra-double", GINT_TO_POINTER(0));
+  Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::Clicked, twice ? 2 : 1);
   return TRUE;
 }
 
@@ -258,6 +291,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
       gtk_container_add(GTK_CONTAINER(box), l);
       gtk_widget_show(l);
+      g_signal_connect(box, "button-press-event", G_CALLBACK(OnLabelPress), c);
       g_signal_connect(box, "button-release-event", G_CALLBACK(OnLabelRelease), c);
       c->inner = l;
       return box;
@@ -305,6 +339,9 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       GtkWidget* combo = edit ? gtk_combo_box_text_new_with_entry() : gtk_combo_box_text_new();
       EllipsizeCells(combo);
       MakeComboCompact(combo);
+      // An enabled list takes the keyboard focus also while it has no items
+      // yet (no ports to offer): the toolkit would make it insensitive.
+      if (!edit) gtk_combo_box_set_button_sensitivity(GTK_COMBO_BOX(combo), GTK_SENSITIVITY_ON);
       g_signal_connect(combo, "changed", G_CALLBACK(OnComboChanged), c);
       g_signal_connect(combo, "notify::popup-shown", G_CALLBACK(OnPopupShown), c);
       if (edit)
@@ -379,6 +416,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_ControlCreate(uint64_t id, PLAT_ControlKind k
   c->kind = static_cast<int>(kind);
   GtkWidget* widget = MakeWidget(c, kind, options);
   if (!c->inner) c->inner = widget;
+  ReportFocusOfKeyControls(c, kind, widget);
   g_object_ref_sink(widget);
   impl->widget = widget;
   return PLAT_GtkView::FromImpl(std::move(impl));

@@ -50,10 +50,11 @@ std::unique_ptr<PLAT_GtkView> PLAT_ControlCreate(uint64_t id, PLAT_ControlKind k
 // What a control reports of the user's actions.
 enum class PLAT_ControlEvent
 {
-  Clicked,      // a push, check or radio button; value: 1 on, 0 off, 2 mixed
+  Clicked,      // a push, check or radio button; value: 1 on, 0 off, 2 mixed;
+                // a label asking for clicks: the click count, 2 for a double click
   Selected,     // a list's new item index
   TextChanged,
-  FocusIn,
+  FocusIn,      // a text field, or a control worked with keys, took the keyboard
   FocusOut,     // a text field or editable combo the user leaves
   DropDown,     // a combo's list is about to show
   ValueChanged, // a slider's new value, rounded

@@ -2,7 +2,10 @@
 
 #include "platform/gtk/PLAT_Gtk.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+
+#include <X11/XKBlib.h>
 
 #include <cstring>
 
@@ -137,6 +140,36 @@ bool PLAT_PointerGet(int* x, int* y)
   GdkDevice* pointer = Pointer();
   if (!pointer) return false;
   gdk_device_get_position(pointer, nullptr, x, y);
+  return true;
+}
+
+bool PLAT_InputHeldNow(unsigned* buttons, unsigned* mods)
+{
+  GdkDisplay* display = PLAT_GtkIsUp() ? gdk_display_get_default() : nullptr;
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+  Display* x = GDK_DISPLAY_XDISPLAY(display);
+  // The buttons from the pointer's state, the keys from the key map: both
+  // as the server has them now, whichever window holds them.
+  Window root = 0, child = 0;
+  int rx = 0, ry = 0, wx = 0, wy = 0;
+  unsigned state = 0;
+  if (!XQueryPointer(x, DefaultRootWindow(x), &root, &child, &rx, &ry, &wx, &wy, &state)) return false;
+  *buttons = ((state & Button1Mask) ? 1u : 0u) | ((state & Button3Mask) ? 2u : 0u) | ((state & Button2Mask) ? 4u : 0u);
+  char keys[32] = {};
+  XQueryKeymap(x, keys);
+  const auto held = [&](KeySym left, KeySym right) {
+    for (KeySym sym : {left, right})
+    {
+      const KeyCode code = XKeysymToKeycode(x, sym);
+      if (code && (keys[code / 8] & (1 << (code % 8)))) return true;
+    }
+    return false;
+  };
+  *mods = 0;
+  if (held(XK_Shift_L, XK_Shift_R)) *mods |= PLAT_MOD_SHIFT;
+  if (held(XK_Control_L, XK_Control_R)) *mods |= PLAT_MOD_CONTROL;
+  if (held(XK_Alt_L, XK_Alt_R)) *mods |= PLAT_MOD_ALT;
+  if (held(XK_Super_L, XK_Super_R)) *mods |= PLAT_MOD_SUPER;
   return true;
 }
 

@@ -35,6 +35,10 @@ void PLAT_CursorSetHidden(bool hidden);
 // The pointer in top-down screen pixels.
 bool PLAT_PointerGet(int* x, int* y);
 bool PLAT_PointerWarp(int x, int y);
+// The mouse buttons (1 left, 2 right, 4 middle) and the modifier keys
+// (PLAT_MOD_ bits) held on the display now, asked of the display server;
+// false without a display.
+bool PLAT_InputHeldNow(unsigned* buttons, unsigned* mods);
 
 // A PNG image held in memory as rows of pixels 0xAARRGGBB, not
 // premultiplied; false for data that is no PNG image. No display needed.

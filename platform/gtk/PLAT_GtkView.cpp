@@ -816,10 +816,21 @@ void PLAT_GtkWindow::SetOwner(PLAT_GtkWindow* owner)
 void PLAT_GtkWindow::Show(bool activate)
 {
   if (mImpl->content) gtk_widget_show(mImpl->content);
-  if (activate)
-    gtk_window_present(GTK_WINDOW(mImpl->window));
-  else
+  if (!activate)
+  {
     gtk_widget_show(mImpl->window);
+    return;
+  }
+  const bool wasVisible = gtk_widget_get_visible(mImpl->window);
+  gtk_window_present(GTK_WINDOW(mImpl->window));
+  // Asked again with the display's present time: the toolkit asks with the
+  // time of the user's last input, which the display ignores once the
+  // keyboard moved after it (a dialog that took it and went). A modal window
+  // keeps every input from the others, so it must have the keyboard itself;
+  // shown for the first time, only a window manager would give it, and
+  // without one nobody does.
+  if (wasVisible || gtk_window_get_modal(GTK_WINDOW(mImpl->window)))
+    if (GdkWindow* gw = gtk_widget_get_window(mImpl->window)) gdk_window_focus(gw, GDK_CURRENT_TIME);
 }
 
 void PLAT_GtkWindow::Hide() { gtk_widget_hide(mImpl->window); }

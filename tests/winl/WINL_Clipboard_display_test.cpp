@@ -14,6 +14,7 @@
 #include <sstream>
 #include <unistd.h>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -77,5 +78,47 @@ TEST(WinlClipboardDisplay, AnotherProcessReadsTheProgramsOwnFormatByName)
   text << in.rdbuf();
   std::remove(file.c_str());
   EXPECT_EQ(text.str(), "text,ZephraPatch\nf0002033f7\n496e697400\n");
+}
+
+TEST(WinlClipboardDisplay, TextAnotherProgramCopiedSurvivesAPrivateFormat)
+{
+  PLAT_GtkTestPrepare();
+  ASSERT_TRUE(WINL_StartToolkit());
+  // Another program on the desktop copies text and keeps answering for it.
+  const std::string ready = "/tmp/winl-clipboard-holder-" + std::to_string(getpid());
+  const char* args[] = {"--hold", "copied elsewhere", ready.c_str()};
+  HANDLE holder = WINL_CreateProcess(WINL_CLIPBOARD_READER, 3, args);
+  ASSERT_NE(holder, nullptr);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (access(ready.c_str(), F_OK) != 0 && WaitForSingleObject(holder, 0) == WAIT_TIMEOUT &&
+         std::chrono::steady_clock::now() < end)
+    if (!PLAT_LoopIterate(false)) Sleep(1);
+  ASSERT_EQ(access(ready.c_str(), F_OK), 0) << "the other program did not copy";
+
+  const UINT patch = RegisterClipboardFormat("ZephraPatch");
+  OpenClipboard(nullptr);
+  EmptyClipboard();
+  SetClipboardData(patch, Block(std::string("\xF0\x7F\xF7", 3)));
+  CloseClipboard();
+
+  OpenClipboard(nullptr);
+  std::vector<UINT> formats;
+  for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) formats.push_back(f);
+  EXPECT_EQ(formats, (std::vector<UINT>{CF_TEXT, patch}));
+  HGLOBAL text = GetClipboardData(CF_TEXT);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(std::string(static_cast<const char*>(text)), "copied elsewhere");
+  HGLOBAL got = GetClipboardData(patch);
+  ASSERT_NE(got, nullptr);
+  EXPECT_EQ(std::string(static_cast<const char*>(got), static_cast<size_t>(GlobalSize(got))),
+            std::string("\xF0\x7F\xF7", 3));
+  CloseClipboard();
+
+  std::remove(ready.c_str());
+  const auto stop = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (WaitForSingleObject(holder, 0) == WAIT_TIMEOUT && std::chrono::steady_clock::now() < stop)
+    if (!PLAT_LoopIterate(false)) Sleep(1);
+  EXPECT_EQ(WaitForSingleObject(holder, 0), WAIT_OBJECT_0);
+  CloseHandle(holder);
 }
 }  // namespace

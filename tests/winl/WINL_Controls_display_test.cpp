@@ -208,6 +208,108 @@ TEST_F(WinlControlsGtk, OnlyALabelAskingForClicksReportsThem)
                              {STN_CLICKED << 16 | 11u, reinterpret_cast<LPARAM>(GetDlgItem(d, 11))}}));
 }
 
+TEST_F(WinlControlsGtk, ADoubleClickOnALabelAskingForClicksSendsDblClk)
+{
+  HWND d = ShownSampler();
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(WINL_GetNativeView(d), 110, 15, &x, &y));
+  MessageLog().clear();
+  // Away first: a move to where the pointer already is waits for nothing.
+  const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                          std::to_string(y) + " click --repeat 2 --delay 60 1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  SpinUntil([d] { return Commands(d).size() >= 2; });
+  const LPARAM label = reinterpret_cast<LPARAM>(GetDlgItem(d, 11));
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{{STN_CLICKED << 16 | 11u, label},
+                                                                 {STN_DBLCLK << 16 | 11u, label}}));
+}
+
+// Three 200-unit-wide "OK" buttons with the size-to-fit flag on: made as a
+// push button, as a "Button" control, and as an owner-drawn one.
+void CreateWideButtons(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, true);
+  WINL_MakeButton(0, "OK", 30, 10, 10, 200, 20, 0);
+  WINL_MakeControl("OK", 31, "Button", 0, 10, 40, 200, 20, 0);
+  WINL_MakeControl("OK", 32, "Button", BS_OWNERDRAW, 10, 70, 200, 20, 0);
+}
+
+WINL_DialogResourceIndex gWideButtons{reinterpret_cast<const char*>(uintptr_t{66}), "Wide", 12, CreateWideButtons,
+                                      240, 100, nullptr};
+
+TEST_F(WinlControlsGtk, OnlyButtonsMadeAsControlsAndNotOwnerDrawnAreSizedToFit)
+{
+  HWND d = WINL_CreateDialog(&gWideButtons, gWideButtons.resid, nullptr, LoggingDlgProc, 0);
+  ASSERT_NE(d, nullptr);
+  const auto width = [d](int id) {
+    RECT r{};
+    GetClientRect(GetDlgItem(d, id), &r);
+    return r.right - r.left;
+  };
+  EXPECT_EQ(width(30), 200);
+  EXPECT_LT(width(31), 200);
+  EXPECT_GT(width(31), 0);
+  EXPECT_EQ(width(32), 200);
+}
+
+// Radio buttons with check boxes among them, 200 x 160: 50 (a group's
+// first), check box 51, 52, check box 53, 54.
+void CreateRadios(HWND hwnd, int)
+{
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_MakeControl("A", 50, "Button", BS_AUTORADIOBUTTON | WS_GROUP, 10, 10, 80, 20, 0);
+  WINL_MakeControl("c", 51, "Button", BS_AUTOCHECKBOX, 10, 35, 80, 20, 0);
+  WINL_MakeControl("B", 52, "Button", BS_AUTORADIOBUTTON, 10, 60, 80, 20, 0);
+  WINL_MakeControl("D", 53, "Button", BS_AUTOCHECKBOX, 10, 85, 80, 20, 0);
+  WINL_MakeControl("E", 54, "Button", BS_AUTORADIOBUTTON, 10, 110, 80, 20, 0);
+}
+
+WINL_DialogResourceIndex gRadios{reinterpret_cast<const char*>(uintptr_t{67}), "Radios", 12, CreateRadios, 200, 160,
+                                 nullptr};
+
+// A real click in the middle of a dialog's control.
+void ClickControl(HWND d, int id)
+{
+  PLAT_GtkView* v = WINL_GetNativeView(GetDlgItem(d, id));
+  SpinUntil([v] { return PLAT_GtkTestIsViewable(v); });
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_GtkTestScreenPoint(v, 10, 10, &x, &y));
+  const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                          std::to_string(y) + " click 1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+std::vector<LRESULT> Checks(HWND d)
+{
+  std::vector<LRESULT> out;
+  for (int id = 50; id <= 54; ++id) out.push_back(SendMessage(GetDlgItem(d, id), BM_GETCHECK, 0, 0));
+  return out;
+}
+
+TEST_F(WinlControlsGtk, RadioGroupsPassCheckBoxesAndARestyledCheckBoxStartsOne)
+{
+  HWND d = WINL_CreateDialog(&gRadios, gRadios.resid, nullptr, LoggingDlgProc, 0);
+  ShowWindow(d, SW_SHOW);
+  for (int id : {50, 51}) SendMessage(GetDlgItem(d, id), BM_SETCHECK, 1, 0);
+  ClickControl(d, 52);
+  SpinUntil([d] { return SendMessage(GetDlgItem(d, 52), BM_GETCHECK, 0, 0) == 1; });
+  // The check box between them does not part 50 from 52; it keeps its mark.
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 0, 0}));
+
+  HWND box = GetDlgItem(d, 53);
+  EXPECT_EQ(SetWindowLong(box, GWL_STYLE, BS_AUTORADIOBUTTON | WS_GROUP), BS_AUTOCHECKBOX | WS_CHILD);
+  EXPECT_EQ(GetWindowLong(box, GWL_STYLE), BS_AUTORADIOBUTTON | WS_GROUP | WS_CHILD);
+  SendMessage(GetDlgItem(d, 54), BM_SETCHECK, 1, 0);
+  ClickControl(d, 53);
+  SpinUntil([d] { return SendMessage(GetDlgItem(d, 53), BM_GETCHECK, 0, 0) == 1; });
+  // 53 starts a group of its own: 54 goes off, 52 stays on.
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
+  // A second click leaves an automatic radio button on.
+  ClickControl(d, 53);
+  SpinUntil([] { return false; });
+  EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
+}
+
 TEST_F(WinlControlsGtk, OwnerDrawnButtonIsPaintedByTheDialogProcedure)
 {
   gLastItem = {};
@@ -549,3 +651,22 @@ TEST_F(WinlControlsGtk, ButtonPicturesShowBesideTheCaption)
   DeleteObject(bitmap);
 }
 }  // namespace
+
+TEST_F(WinlControlsGtk, PreferencesFocusStartsAtTheFirstCombo)
+{
+  HWND d = ShownPreferences();
+  HWND first = GetDlgItem(d, 40018);
+  ASSERT_NE(first, nullptr);
+  std::vector<WPARAM> init;
+  for (const LoggedMessage& m : MessageLog())
+    if (m.hwnd == d && m.msg == WM_INITDIALOG) init.push_back(m.wParam);
+  // The group box and the labels before it cannot hold the keyboard.
+  EXPECT_EQ(init, (std::vector<WPARAM>{reinterpret_cast<WPARAM>(first)}));
+  SpinUntil([&] { return GetFocus() == first; });
+  EXPECT_EQ(GetFocus(), first);
+  // Tab goes on to the next combo.
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, true));
+  ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(d), 0xFF09, 0, false));
+  SpinUntil([&] { return GetFocus() == GetDlgItem(d, 40035); });
+  EXPECT_EQ(GetFocus(), GetDlgItem(d, 40035));
+}

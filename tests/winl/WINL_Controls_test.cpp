@@ -264,6 +264,29 @@ TEST_F(WinlControls, DialogItemNumbersAreCheckedAgainstTheirRange)
   EXPECT_STREQ(text, "");
 }
 
+TEST_F(WinlControls, SetDlgItemTextReportsOnlyEditableOneLineFields)
+{
+  WINL_MakeEditField(310, 0, 0, 100, 20, 0);
+  WINL_MakeEditField(311, 0, 30, 100, 20, ES_READONLY);
+  WINL_MakeEditField(312, 0, 60, 100, 60, WS_VSCROLL);
+  WINL_MakeCombo(313, 0, 130, 100, 100, 0);
+  WINL_MakeLabel(-1, "x", 314, 0, 160, 100, 20, 0);
+  // control, and the WM_COMMANDs its parent hears
+  struct Case { int id; std::vector<WPARAM> heard; } const kCases[] = {
+      {310, {EN_CHANGE << 16 | 310u}},
+      {311, {}},
+      {312, {}},
+      {313, {}},
+      {314, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    EXPECT_TRUE(SetDlgItemText(dialog, c.id, "new text")) << c.id;
+    EXPECT_EQ(CommandsTo(dialog), c.heard) << c.id;
+  }
+}
+
 TEST_F(WinlControls, ButtonCheckStates)
 {
   HWND box = WINL_MakeCheckBox("check", 400, 0, 0, 50, 15, 0);

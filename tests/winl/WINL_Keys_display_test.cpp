@@ -74,3 +74,34 @@ TEST_F(WinlKeysGtk, ShiftedDigitsFollowTheUsLayout)
   for (const Case& c : kCases) EXPECT_EQ(WINL_KeyToASCII(c.key, c.flags, nullptr), c.want) << c.key;
 }
 }  // namespace
+
+namespace
+{
+bool OnTheDisplay(const std::string& xdotoolArgs)
+{
+  return std::system(("xdotool " + xdotoolArgs + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST_F(WinlKeysGtk, AsyncKeyStateAsksTheDisplayWhatIsHeldNow)
+{
+  // No window of the program sees these: only the display knows.
+  ASSERT_TRUE(OnTheDisplay("mousemove --sync 3 3"));
+  // xdotool input while held, the keys asked, and the answers
+  struct Case { const char* down; const char* up; int key; } const kCases[] = {
+      {"keydown shift", "keyup shift", 16},
+      {"keydown ctrl", "keyup ctrl", 17},
+      {"keydown alt", "keyup alt", 18},
+      {"mousedown 1", "mouseup 1", 1},
+      {"mousedown 3", "mouseup 3", 2},
+      {"mousedown 2", "mouseup 2", 4},
+  };
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(GetAsyncKeyState(c.key), 0) << c.down;
+    ASSERT_TRUE(OnTheDisplay(c.down));
+    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState(c.key)), 0x8000u) << c.down;
+    ASSERT_TRUE(OnTheDisplay(c.up));
+    EXPECT_EQ(GetAsyncKeyState(c.key), 0) << c.up;
+  }
+}
+}  // namespace

@@ -22,7 +22,7 @@ constexpr int kListId = 500;
 constexpr LONG_PTR kReport = 1;
 
 // code: for WM_NOTIFY the notification, for WM_COMMAND the high word
-struct Heard { UINT msg; int code; int item; int subItem; UINT newState; };
+struct Heard { UINT msg; int code; int item; int subItem; UINT newState; LPARAM param; };
 
 std::vector<Heard> gHeard;
 std::vector<int> gAskedRows;
@@ -39,7 +39,7 @@ INT_PTR ListParentProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
     return 1;
   }
   if (msg == WM_COMMAND && (wParam & 0xFFFF) == kListId)
-    gHeard.push_back({msg, static_cast<int>(wParam >> 16), -1, -1, 0});
+    gHeard.push_back({msg, static_cast<int>(wParam >> 16), -1, -1, 0, 0});
   if (msg != WM_NOTIFY) return 0;
   auto* hdr = reinterpret_cast<NMHDR*>(lParam);
   if (hdr->code == LVN_GETDISPINFO)
@@ -50,7 +50,7 @@ INT_PTR ListParentProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   }
   auto* nm = reinterpret_cast<NMLISTVIEW*>(lParam);
-  gHeard.push_back({msg, static_cast<int>(hdr->code), nm->iItem, nm->iSubItem, nm->uNewState});
+  gHeard.push_back({msg, static_cast<int>(hdr->code), nm->iItem, nm->iSubItem, nm->uNewState, nm->lParam});
   return 0;
 }
 
@@ -234,9 +234,9 @@ uint32_t CellPixel(HWND list, int row, int column, int dx = -1)
   return picture[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
 }
 
-HWND ShownReport(int rows)
+HWND ShownReport(int rows, LONG_PTR moreStyle = 0)
 {
-  gStyle = kReport;
+  gStyle = kReport | moreStyle;
   gClass = "SysListView32";
   HWND list = WinlListViewGtk::Shown(CreateListDialog);
   InsertColumn(list, 0, "Name", 80);
@@ -244,9 +244,10 @@ HWND ShownReport(int rows)
   for (int i = 0; i < rows; ++i)
   {
     LVITEM item{};
-    item.mask = LVIF_TEXT;
+    item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = i;
     item.pszText = const_cast<char*>("r");
+    item.lParam = 700 + i;
     ListView_InsertItem(list, &item);
   }
   WinlListViewGtk::RunUntil([&] { return ListView_GetCountPerPage(list) > 0; });
@@ -379,5 +380,70 @@ TEST_F(WinlListViewGtk, OwnerDrawnListBoxRowsArePaintedByTheParent)
   EXPECT_EQ(WINL_GetListViewHeaderHeight(box), 0);
   const uint32_t kPixels[] = {0xFF0000, 0x00FF00, 0x808080};
   for (int i = 0; i < 3; ++i) EXPECT_EQ(CellPixel(box, i, 0, 20), kPixels[i]) << i;
+}
+
+// The pointer at a shown row of the list, or at its header, and then the
+// xdotool input.
+void PointerAt(HWND list, int row, const char* input)
+{
+  int x = 0, y = 0;
+  ASSERT_TRUE(PLAT_ListTestRowPoint(WINL_GetNativeView(list), row < 0 ? 0 : row, &x, &y));
+  RECT r{};
+  if (row < 0 && ListView_GetItemRect(list, 0, &r, LVIR_BOUNDS))
+    y -= static_cast<int>(r.bottom - r.top) / 2 + WINL_GetListViewHeaderHeight(list) / 2;
+  const std::string cmd = "xdotool mousemove --sync 1 1 mousemove --sync " + std::to_string(x) + " " +
+                          std::to_string(y) + " " + input;
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+TEST_F(WinlListViewGtk, ADoubleClickNamesTheRowItsValueAndOneChange)
+{
+  HWND list = ShownReport(5);
+  gHeard.clear();
+  PointerAt(list, 3, "click --repeat 2 --delay 80 1");
+  RunUntil([] {
+    for (const Heard& h : gHeard)
+      if (h.code == NM_DBLCLK) return true;
+    return false;
+  });
+  std::vector<int> changed;
+  for (const Heard& h : gHeard)
+  {
+    if (h.code == LVN_ITEMCHANGED) changed.push_back(h.item);
+    if (h.code == NM_DBLCLK)
+    {
+      EXPECT_EQ(h.item, 3);
+      EXPECT_EQ(h.subItem, 0);
+      EXPECT_EQ(h.param, 703);
+    }
+  }
+  // One change, the first click's, for the row it selected.
+  EXPECT_EQ(changed, (std::vector<int>{3}));
+}
+
+TEST_F(WinlListViewGtk, ColumnTitlesSortOnlyWithoutNoSortHeader)
+{
+  // style, codes a click on the first title and then on row 1 give
+  struct Case { LONG_PTR style; std::vector<int> codes; } const kCases[] = {
+      {0, {LVN_COLUMNCLICK, NM_CLICK, LVN_ITEMCHANGED}},
+      {LVS_NOSORTHEADER, {NM_CLICK, LVN_ITEMCHANGED}},
+  };
+  for (const Case& c : kCases)
+  {
+    HWND list = ShownReport(3, c.style);
+    gHeard.clear();
+    PointerAt(list, -1, "click 1");
+    PointerAt(list, 1, "click 1");
+    RunUntil([] { return !gHeard.empty() && gHeard.back().code == LVN_ITEMCHANGED; });
+    std::vector<int> codes;
+    for (const Heard& h : gHeard) codes.push_back(h.code);
+    EXPECT_EQ(codes, c.codes) << c.style;
+    if (!gHeard.empty() && gHeard[0].code == LVN_COLUMNCLICK)
+    {
+      EXPECT_EQ(gHeard[0].item, -1);
+      EXPECT_EQ(gHeard[0].subItem, 0);
+    }
+    DestroyWindow(GetParent(list));
+  }
 }
 }  // namespace

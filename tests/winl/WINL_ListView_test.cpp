@@ -224,6 +224,32 @@ TEST_F(WinlListView, ListBoxMessages)
   EXPECT_EQ(SendMessage(box, LB_GETTEXTLEN, 3, 0), LB_ERR);
 }
 
+TEST_F(WinlListView, SelItemRangeExSelectsAndClearsRanges)
+{
+  HWND box = WINL_CreateListView(parent, 9, LBS_MULTIPLESEL, 0, 0, 100, 100, true);
+  for (const char* t : {"a", "b", "c", "d", "e"}) SendMessage(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+  // first, last; the answer and then the selection of the five rows
+  struct Case { WPARAM first; LPARAM last; LRESULT answer; std::vector<LRESULT> sel; } const kCases[] = {
+      {1, 3, 0, {0, 1, 1, 1, 0}},
+      {3, 2, 0, {0, 1, 0, 0, 0}},
+      {3, 7, 0, {0, 1, 0, 1, 1}},
+      {4, 0, 0, {0, 0, 0, 0, 0}},
+      {0, 0, 0, {1, 0, 0, 0, 0}},
+  };
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(box, LB_SELITEMRANGEEX, c.first, c.last), c.answer) << c.first << "-" << c.last;
+    std::vector<LRESULT> sel;
+    for (int i = 0; i < 5; ++i) sel.push_back(SendMessage(box, LB_GETSEL, static_cast<WPARAM>(i), 0));
+    EXPECT_EQ(sel, c.sel) << c.first << "-" << c.last;
+  }
+  // A list of one selection takes no range.
+  HWND single = WINL_CreateListView(parent, 10, 0, 0, 0, 100, 100, true);
+  SendMessage(single, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("a"));
+  EXPECT_EQ(SendMessage(single, LB_SELITEMRANGEEX, 0, 0), LB_ERR);
+  EXPECT_EQ(SendMessage(single, LB_GETSELCOUNT, 0, 0), 0);
+}
+
 TEST_F(WinlListView, InsertColumnReadsWhatItsRecordsMaskNames)
 {
   HWND list = List(1);

@@ -191,6 +191,11 @@ TEST_F(WinlMenu, KeyEquivalents)
       {"Option 5", '5', 16 | 1, '5', 4},
       {"F1", 112, 8 | 1, 112, 2},
       {"F24", 135, 1, 135, 0},
+      {"F1 without the virtual-key bit", 112, 8, 112, 2},
+      {"F12 without the virtual-key bit", 123, 16, 123, 4},
+      {"F24 without the virtual-key bit", 135, 0, 135, 0},
+      {"Command End without the virtual-key bit", 35, 8, 35, 2},
+      {"a double quote as a character", 34, 0, '"', 0},
       {"F25 is none", 136, 8 | 1, 0, 0},
       {"slash as a character", '/', 8, '/', 2},
       {"slash as a virtual key is none", '/', 8 | 1, 0, 0},
@@ -326,4 +331,47 @@ TEST(WinlWindowMenu, SetMenuFillsTheActiveWindowsMenuAndItsEndFreesIt)
   DestroyWindow(other);
   WINL_MessageQueue_Flush();
 }
+}  // namespace
+
+namespace
+{
+TEST(WinlWindowMenu, TheActiveWindowChoosesTheApplicationsMenu)
+{
+  WINL_Internal_PostMessage_Init();
+  HMENU windowMenu = CreatePopupMenu();
+  HMENU modalMenu = CreatePopupMenu();
+  HMENU own = CreatePopupMenu();
+  WINL_SetDefaultWindowMenu(windowMenu);
+  HWND plain = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  HWND withMenu = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  ASSERT_TRUE(SetMenu(withMenu, own));
+  for (HWND h : {plain, withMenu}) ShowWindow(h, SW_SHOW);
+  // window made active, the application's menu then
+  struct Case { HWND active; HMENU menu; } const kCases[] = {
+      {plain, windowMenu}, {withMenu, own}, {plain, windowMenu},
+  };
+  for (const Case& c : kCases)
+  {
+    SetFocus(c.active);
+    EXPECT_EQ(WINL_GetCurrentMenu(), c.menu);
+  }
+  // A window with no menu of its own and no default leaves the menu as it is.
+  WINL_SetDefaultWindowMenu(nullptr);
+  SetFocus(withMenu);
+  SetFocus(plain);
+  EXPECT_EQ(WINL_GetCurrentMenu(), own);
+  // The application may set its menu itself; SetMenu on the active window
+  // makes that window's new menu the application's.
+  WINL_SetCurrentMenu(modalMenu);
+  EXPECT_EQ(WINL_GetCurrentMenu(), modalMenu);
+  HMENU later = CreatePopupMenu();
+  ASSERT_TRUE(SetMenu(plain, later));
+  EXPECT_EQ(WINL_GetCurrentMenu(), later);
+  DestroyWindow(plain);
+  DestroyWindow(withMenu);
+  DestroyMenu(windowMenu);
+  DestroyMenu(modalMenu);
+  WINL_MessageQueue_Flush();
+}
+
 }  // namespace

@@ -231,3 +231,21 @@ TEST_F(WinlQueue, TimerSendsWMTimerUntilItsWindowGoes)
   EXPECT_EQ(SetTimer(w, 3, 1, nullptr), 0u);
 }
 }  // namespace
+
+TEST_F(WinlQueue, ClearInternalDropsOnlyTheWindowsWaitingMessages)
+{
+  sReceived.clear();
+  HWND a = WINL_CreateView(nullptr, Recorder, 0);
+  HWND b = WINL_CreateView(nullptr, Recorder, 0);
+  PostMessage(a, WM_USER + 7, 1, 0);
+  PostMessage(b, WM_USER + 8, 2, 0);
+  PostMessage(a, WM_USER + 9, 3, 0);
+  WINL_MessageQueue_ClearInternal(a);
+  EXPECT_EQ(WINL_MessageQueue_PendingCount(), 1);
+  WINL_MessageQueue_Flush();
+  ASSERT_EQ(sReceived.size(), 1u);
+  EXPECT_EQ(sReceived[0].msg, static_cast<UINT>(WM_USER + 8));
+  EXPECT_EQ(sReceived[0].wParam, 2u);
+  DestroyWindow(a);
+  DestroyWindow(b);
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -136,5 +137,46 @@ TEST_F(WinlTreeView, ExpandAndSelectionState)
   EXPECT_EQ(TreeView_GetSelection(tv), a);
   EXPECT_TRUE(TreeView_SelectItem(tv, nullptr));
   EXPECT_EQ(TreeView_GetSelection(tv), nullptr);
+}
+
+std::vector<HTREEITEM> gSelChangedTo;  // itemNew of each TVN_SELCHANGED
+
+LRESULT SelectionRecorder(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+  if (m == WM_NOTIFY && reinterpret_cast<const NMHDR*>(l)->code == TVN_SELCHANGED)
+    gSelChangedTo.push_back(reinterpret_cast<const NMTREEVIEW*>(l)->itemNew.hItem);
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST(WinlTreeViewState, SetItemSelectsTheItemAloneOrTakesItOut)
+{
+  WINL_Internal_PostMessage_Init();
+  HWND parent = WINL_CreateView(nullptr, SelectionRecorder, 0);
+  HWND tv = WINL_CreateTreeView(parent, 7, 0, 0, 0, 200, 100);
+  HTREEITEM a = Insert(tv, TVI_ROOT, TVI_LAST, "a", 1);
+  HTREEITEM b = Insert(tv, TVI_ROOT, TVI_LAST, "b", 2);
+  gSelChangedTo.clear();
+  // item, state; the selection after and the notification's new item
+  struct Case { HTREEITEM item; UINT state; HTREEITEM selected; std::vector<HTREEITEM> heard; } const kCases[] = {
+      {a, TVIS_SELECTED, a, {a}},
+      {b, TVIS_SELECTED, b, {b}},
+      {b, TVIS_SELECTED, b, {}},
+      {a, 0, b, {}},
+      {b, 0, nullptr, {nullptr}},
+  };
+  for (const Case& c : kCases)
+  {
+    gSelChangedTo.clear();
+    TVITEM set{};
+    set.mask = TVIF_STATE;
+    set.hItem = c.item;
+    set.state = c.state;
+    set.stateMask = TVIS_SELECTED;
+    ASSERT_TRUE(TreeView_SetItem(tv, &set));
+    EXPECT_EQ(TreeView_GetSelection(tv), c.selected);
+    EXPECT_EQ(gSelChangedTo, c.heard);
+  }
+  DestroyWindow(parent);
+  WINL_MessageQueue_Flush();
 }
 }  // namespace

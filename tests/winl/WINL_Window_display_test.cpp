@@ -6,6 +6,7 @@
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
 #include "winl/WINL_Dialog.h"
+#include "winl/WINL_Menu.h"
 #include "winl/draw/WINL_GDI.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
@@ -24,6 +25,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// Last: its macros would reach the headers above.
+#include <X11/Xlib.h>
 
 namespace
 {
@@ -530,15 +534,29 @@ TEST_F(WinlGtk, UpdateWindowPaintsAtOnceAndGetDCDrawsOutsideThePaint)
 
 WINL_DialogResourceIndex gPrefs{reinterpret_cast<const char*>(40002), "Preferences", 12, nullptr, 320, 160, nullptr};
 
+// The screen's height in pixels as the display server itself reports it.
+LONG ScreenHeightOfTheDisplay()
+{
+  Display* x = XOpenDisplay(nullptr);
+  if (!x) return 0;
+  const LONG h = DisplayHeight(x, DefaultScreen(x));
+  XCloseDisplay(x);
+  return h;
+}
+
 TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
 {
   HWND d = WINL_CreateDialog(&gPrefs, gPrefs.resid, nullptr, LoggingProc, 0);
   ShowWindow(d, SW_SHOW);
   ASSERT_TRUE(LoopUntil([d] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(d)); }));
+  // The y-up frames count from the screen's bottom, whatever its height.
+  const LONG screenH = ScreenHeightOfTheDisplay();
+  ASSERT_GT(screenH, 600);
   RECT r;
   GetWindowRect(d, &r);
   // 50 right of and 100 below the work area's top-left corner.
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{50, 1540, 370, 1700}));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<LONG>{50, screenH - 260, 370, screenH - 100}));
   GetClientRect(d, &r);
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, 320, 160}));
   int x, y, w, h;
@@ -553,7 +571,7 @@ TEST_F(WinlGtk, FramesAreYUpAndTheDisplayAgrees)
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{200, 300, 600, 550}));
   ASSERT_TRUE(LoopUntil([&] {
     PLAT_GtkTestWindowFrame(WINL_GetNativeWindow(d), &x, &y, &w, &h);
-    return x == 200 && y == 1250 && w == 400 && h == 250;
+    return x == 200 && y == screenH - 550 && w == 400 && h == 250;
   })) << x << "," << y << " " << w << "x" << h;
   // The display's report of the new frame sends nothing more.
   EXPECT_EQ(MessagesTo(d, {WM_SIZE, WM_MOVE}), (std::vector<UINT>{WM_SIZE, WM_MOVE}));
@@ -680,6 +698,51 @@ TEST_F(WinlGtk, ModalRunEndsWithZeroWhenItsOwnerGoes)
   gOwner = ShownWindow(LoggingProc, 300, 200);
   EXPECT_EQ(WINL_DialogBox(&gPrefs, gPrefs.resid, gOwner, DestroysItsOwner, 0), 0);
   EXPECT_FALSE(IsWindow(gOwner));
+}
+
+// Keys as a user types them on the display: they go to the window the
+// display gives the keyboard to, as no window manager is there to choose.
+bool TypeOnTheDisplay(const char* keys)
+{
+  return std::system((std::string("xdotool key --clearmodifiers ") + keys + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+bool MovePointerOnTheDisplay(int x, int y)
+{
+  return std::system(("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+HMENU gMenuWhileModal = nullptr;  // the application's menu as the dialog became active
+
+// Once active, the dialog ends itself, as Preferences does on OK.
+LRESULT EndsWhenActive(HWND h, UINT m, WPARAM w, LPARAM)
+{
+  if (m == WM_INITDIALOG) SetTimer(h, 3, 20, nullptr);
+  if (m == WM_ACTIVATE && w == 1) gMenuWhileModal = WINL_GetCurrentMenu();
+  if (m == WM_TIMER && (GetForegroundWindow() == h || IsChild(h, GetForegroundWindow()))) EndDialog(h, 1);
+  return m == WM_INITDIALOG ? 1 : 0;
+}
+
+TEST_F(WinlGtk, AClosedModalDialogHandsTheKeyboardToItsOwner)
+{
+  HMENU modalMenu = CreatePopupMenu();
+  WINL_SetDefaultModalWindowMenu(modalMenu);
+  HWND owner = ShownWindow(KeyLogger, 300, 200);
+  SetFocus(owner);
+  ASSERT_TRUE(LoopUntil([owner] { return GetFocus() == owner; }));
+  // The pointer away from every window: only the keyboard focus the
+  // display was given decides where a key goes.
+  ASSERT_TRUE(MovePointerOnTheDisplay(5, 5));
+  EXPECT_EQ(WINL_DialogBox(&gPrefs, gPrefs.resid, owner, EndsWhenActive, 0), 1);
+  EXPECT_EQ(gMenuWhileModal, modalMenu);
+  EXPECT_EQ(GetForegroundWindow(), owner);
+  PLAT_GtkTestSettle();
+  MessageLog().clear();
+  ASSERT_TRUE(TypeOnTheDisplay("a"));
+  ASSERT_TRUE(LoopUntil([owner] { return MessagesTo(owner, {WM_KEYUP}).size() == 1; }));
+  EXPECT_EQ(MessagesTo(owner, {WM_KEYDOWN, WM_KEYUP}), (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
+  WINL_SetDefaultModalWindowMenu(nullptr);
+  DestroyMenu(modalMenu);
 }
 
 TEST_F(WinlGtk, ModalSessionKeepsInputFromOtherWindowsUntilItEnds)

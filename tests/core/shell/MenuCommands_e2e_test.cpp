@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -251,5 +252,71 @@ TEST(MenuCommands, PreferencesPicture)
   }
   editor.Key("Escape");
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// The dialog's frame on the screen, once shown.
+RunningEditor::Rect OpenPreferences(RunningEditor& editor)
+{
+  std::vector<unsigned long> windows;
+  if (!editor.ChooseMenu(kFile, kPreferences)) return {};
+  if (!RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, 10)) return {};
+  // Without a window manager the program itself gives its dialog the keyboard.
+  const std::string id = std::to_string(windows.back());
+  RunningEditor::WaitUntil([&] { return editor.XdotoolOutput("getwindowfocus").find(id) != std::string::npos; }, 10);
+  return editor.WindowRect(windows.back());
+}
+
+// The pixels of a list box of the dialog (resource units x, y, w; 18 high).
+std::vector<uint32_t> ListPixels(RunningEditor& editor, const RunningEditor::Rect& dialog, int x, int y, int w)
+{
+  const double widen = dialog.w / 320.0;
+  return editor.Grab({dialog.x + static_cast<int>(x * widen), dialog.y + y, static_cast<int>(w * widen), 18});
+}
+
+TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
+{
+  // how the dialog is closed: a key, or a click on a button (resource units)
+  struct Case { const char* name; const char* key; int buttonX, buttonY; } const kCases[] = {
+      {"Cancel by Escape", "Escape", 0, 0},
+      {"OK by a click", nullptr, 192 + 25, 133 + 10},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    RunningEditor editor;
+    START_OR_SKIP(editor);
+    WaitForStartProgram(editor);
+    const RunningEditor::Rect dialog = OpenPreferences(editor);
+    ASSERT_GT(dialog.w, 0);
+    const std::string focused = editor.XdotoolOutput("getwindowfocus");
+    EXPECT_NE(std::strtoul(focused.c_str(), nullptr, 10), editor.MainWindow()) << "the dialog has the keyboard";
+    // Tab moves the keyboard from the first list to the second, which shows
+    // the focus mark; Shift+Tab takes it back to the first.
+    const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
+    const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
+    ASSERT_FALSE(first.empty());
+    editor.Key("Tab");
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, 10));
+    EXPECT_EQ(ListPixels(editor, dialog, 20, 43, 150), first);
+    editor.Key("shift+Tab");
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+      return ListPixels(editor, dialog, 20, 43, 150) != first && ListPixels(editor, dialog, 180, 43, 120) == second;
+    }, 10));
+    if (c.key)
+      editor.Key(c.key);
+    else
+      editor.Click(dialog.x + static_cast<int>(c.buttonX * dialog.w / 320.0), dialog.y + c.buttonY);
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 10));
+    // No window manager: the main window has the keyboard again because the
+    // program gave it back, and Ctrl+Q reaches it. The pointer is away from
+    // it, so that the display cannot hand it the key by the pointer either.
+    const RunningEditor::Rect main = editor.MainRect();
+    const int awayX = 2395, awayY = 1795;
+    ASSERT_FALSE(awayX >= main.x && awayX < main.x + main.w && awayY >= main.y && awayY < main.y + main.h);
+    editor.MoveTo(awayX, awayY);
+    editor.Key("ctrl+q");
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.Running(); }, 20));
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  }
 }
 }  // namespace
