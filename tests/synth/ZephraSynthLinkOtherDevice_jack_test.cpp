@@ -1,0 +1,104 @@
+// A second device shares the editor's synth input and leaves a SysEx open
+// (F0 ... with no F7). The synth's dump that follows must count every time:
+// the MIDI library joins the two into one message, which the input cleaner
+// splits at the dump's F0. Hundreds of rounds, since where the two devices'
+// events fall in the server's cycles changes from round to round, and a
+// busy machine moves them further.
+//
+// The model's own one-second timer watches for the answer, as in the
+// editor; the waits here never tick it, which would give the synth a few
+// polls instead of its seconds and report a slow answer as a lost one.
+#include "ZephraSynthLinkJack.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <thread>
+
+namespace
+{
+// The other device: a client of its own whose output feeds the editor's
+// synth input, beside the synth's.
+class OtherDevice
+{
+public:
+  [[nodiscard]] bool Open(std::string& error)
+  {
+    try
+    {
+      mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Other Device");
+      for (unsigned i = 0; i < mOut->getPortCount(); ++i)
+        if (mOut->getPortName(i).find("To ZephraEditor") != std::string::npos)
+        {
+          mOut->openPort(i, "Out");
+          return true;
+        }
+      error = "the editor's synth input is not there";
+    }
+    catch (const RtMidiError& e)
+    {
+      error = e.getMessage();
+    }
+    return false;
+  }
+  void Send(const SimBytes& bytes) { mOut->sendMessage(bytes.data(), bytes.size()); }
+
+private:
+  std::unique_ptr<RtMidiOut> mOut;
+};
+}  // namespace
+
+TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
+{
+  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
+  constexpr int kLocation = 7;
+  const struct
+  {
+    const char* name;
+    bool afterRequest;  // sent right after the request: in or next to the dump's cycle
+    int rounds;
+  } kCases[] = {
+    {"unended SysEx 50 ms before the request", false, 300},
+    {"unended SysEx as the request goes out", true, 100},
+  };
+  OtherDevice other;
+  std::string error;
+  ASSERT_TRUE(other.Open(error)) << error;
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    int counted = 0;
+    for (int round = 0; round < c.rounds; ++round)
+    {
+      {
+        std::lock_guard<std::mutex> hold(mShell->plug.lock);
+        mShell->plug.heard.clear();
+      }
+      if (!c.afterRequest)
+      {
+        other.Send(kUnended);
+        // The gap of the report: the broken message is cycles old when the
+        // request goes out.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      const size_t prompts = mLink->panels->Prompts().size();
+      const size_t boxes = mLink->panels->Boxes().size();
+      const std::string file = mFolder + "d" + std::to_string(round) + ".pr3";
+      mLink->panels->QueueSavePath(file);
+      E().RequestSingleProgram(kLocation);
+      if (c.afterRequest) other.Send(kUnended);
+      const bool told = IdleUntil([&] {
+        return mLink->panels->Prompts().size() > prompts || mLink->panels->Boxes().size() > boxes;
+      });
+      ASSERT_TRUE(told) << "round " << round;
+      if (mLink->panels->Prompts().size() > prompts && LineNumbers(ReadWholeFile(file)) == Pr3Numbers(kDefaultValues))
+        ++counted;
+      else
+        ADD_FAILURE() << "round " << round << ": "
+                      << (mLink->panels->Boxes().size() > boxes ? mLink->panels->Boxes().back() : "no file");
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);
+      EXPECT_EQ(std::count(mShell->plug.heard.begin(), mShell->plug.heard.end(), "SysEx 213"), 1) << "round " << round;
+    }
+    EXPECT_EQ(counted, c.rounds);
+  }
+}
