@@ -730,11 +730,17 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
     editor->SetParameterFromGUI2(button, 1);
     editor->SetParameterFromGUI2(button, 0);
   };
-  const auto settle = [] {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  // Every box shown so far, in order; each step waits for the box that tells
+  // the user its action has ended before the next is pressed.
+  std::vector<WINL_ShownMessageBox> boxes;
+  const auto boxesShown = [&boxes](size_t count) {
+    return PumpUntil([&] {
+      for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
+      return boxes.size() >= count;
+    });
   };
-  settle();
+  // Start-up sends the default program whole before the manager is used.
+  EXPECT_TRUE(PumpUntil([&sim] { return sim.With([](SynthSimModel& m) { return m.heard.size() >= 348; }); }));
   const std::string folder = mHome.Path() + "/programs/";
   std::filesystem::create_directories(folder);
   WriteWholeFile(folder + "07_BASS_Deep.pr3", MarkerText(kDefaultValues));
@@ -747,29 +753,21 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
   WINL_MessageBoxTestQueue(0);
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerWriteBank);
-  const auto names = [&sim] {
-    return sim.With([](SynthSimModel& m) {
-      return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
-    });
-  };
-  EXPECT_TRUE(PumpUntil([&] { return names()[1] != "INIT"; }));
-  settle();
+  ASSERT_TRUE(boxesShown(2));
   // The synth keeps each program under its cache file's name.
-  EXPECT_EQ(names(), (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
+  EXPECT_EQ(sim.With([](SynthSimModel& m) {
+    return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
+  }),
+            (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
 
   // Read back into a bank emptied first: the names come from the synth.
   WINL_MessageBoxTestQueue(0);
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerDownloadAll);
-  EXPECT_TRUE(PumpUntil([&] { return !editor->Bank()[99].empty; }));
   // The end of the read-back is told from the timer, a moment after the
   // last location arrives.
-  auto boxes = WINL_MessageBoxTestTake();
-  EXPECT_TRUE(PumpUntil([&] {
-    for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
-    return boxes.size() >= 4;
-  }));
-  settle();
+  EXPECT_TRUE(boxesShown(4));
+  EXPECT_FALSE(editor->Bank()[99].empty);
   WINL_MessageBoxTestEnd();
   std::vector<std::string> texts;
   for (const auto& box : boxes) texts.push_back(box.text);
