@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,16 @@ TEST(MenuCommands, PreferencesPicture)
   ASSERT_TRUE(editor.ChooseMenu(kFile, kPreferences));
   std::vector<unsigned long> windows;
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, RunningEditor::kBusyLimit));
+  // Mapped is not yet drawn: the window is black until the dialog paints
+  // its light face over most of it.
+  const auto painted = [&] {
+    const std::vector<uint32_t> pixels = editor.Grab(editor.WindowRect(windows.back()));
+    const auto light = std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+      return ((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255) >= 1100;
+    });
+    return !pixels.empty() && static_cast<size_t>(light) * 2 > pixels.size();
+  };
+  ASSERT_TRUE(RunningEditor::WaitUntil(painted, RunningEditor::kBusyLimit)) << "the dialog never drew";
   const RunningEditor::Rect dialog = editor.WindowRect(windows.back());
   // The dialog grew from its 320 units to show its labels whole.
   EXPECT_GT(dialog.w, 320);
