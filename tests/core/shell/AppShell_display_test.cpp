@@ -33,7 +33,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -609,27 +608,17 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   if (!mSkip.empty()) GTEST_SKIP() << mSkip;
   ASSERT_NE(editor, nullptr);
   const auto heard = [&sim] { return sim.With([](SynthSimModel& m) { return m.heard; }); };
-  // Whatever the editor sent so far has crossed once a mark sent after it
-  // on the same output has: a note-off the synth does nothing with, taken
-  // out of what it heard again.
-  const auto allCrossed = [&] {
-    const SimBytes mark = {0x8F, 0x00, 0x00};
-    ASSERT_TRUE(editor->MidiOutput().Send(mark.data(), mark.size()));
-    const auto marked = [&] {
-      return sim.With([&](SynthSimModel& m) {
-        const auto at = std::find(m.heard.begin(), m.heard.end(), mark);
-        if (at == m.heard.end()) return false;
-        m.heard.erase(at);
-        return true;
-      });
-    };
-    ASSERT_TRUE(PumpUntil(marked));
+  // What came is checked after a moment in which more could arrive: a
+  // message sent after those waited for would show there.
+  const auto settle = [] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
   };
 
   // Start-up sends the default program whole, its 336 controllers between
   // the set-up's own values (8 before, 4 after).
   EXPECT_TRUE(PumpUntil([&] { return heard().size() >= 348; }));
-  allCrossed();
+  settle();
   const std::vector<SimBytes> start = heard();
   ASSERT_EQ(start.size(), 348u);
   const struct
@@ -664,7 +653,7 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   view->TestButton(x, y, 1, true);
   view->TestButton(x, y - 3, 1, false);
   EXPECT_TRUE(PumpUntil([&] { return heard().size() >= 2; }));
-  allCrossed();
+  settle();
   EXPECT_EQ(heard(), (std::vector<SimBytes>{{0xB0, 0x62, 0x00}, {0xB0, 0x06, 0x1D}}));
 
   // Save All fetches every location into a file of its own.
@@ -721,7 +710,7 @@ TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
 
   const std::string saved = folder + "01Warm Pad.pr3";
   bool sent = false, savedWhileOpen = false;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   gWhileChoosing = [&] {
     if (!sent) sent = sim.SendRaw(ProgramMessage(0x41, 1, kDefaultWire, "Warm Pad"));
     savedWhileOpen = std::filesystem::exists(saved);

@@ -91,7 +91,11 @@ std::vector<std::string> Arguments(pid_t pid)
 pid_t ParentOf(pid_t pid)
 {
   std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One line. Read through the stream, not its buffer: a process that ends
+  // while the list of processes is read fails the read, which the buffer's
+  // iterator throws out and the stream turns into an empty line.
+  std::string stat;
+  std::getline(in, stat);
   const size_t close = stat.rfind(')');
   if (close == std::string::npos) return 0;
   std::istringstream rest(stat.substr(close + 2));
