@@ -72,7 +72,9 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
         // request goes out.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       }
-      const std::string file = mFolder + "d" + std::to_string(round) + ".pr3";
+      // A file of its own for each round of each case: one left by an
+      // earlier round must not stand in for a save that never happened.
+      const std::string file = mFolder + (c.afterRequest ? "a" : "b") + std::to_string(round) + ".pr3";
       counted += FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
         if (c.afterRequest) other.Send(kUnended);
       });
