@@ -106,7 +106,13 @@ bool ZephraEditor::RunManagerAction(int p)
 {
   const double value = GetParam(p)->Value();
   const bool released = value < 0.5;
-  if (p >= kParamManagerSendToBank && p <= kParamManagerWriteBank && TransferRunning()) return true;
+  if (p >= kParamManagerSendToBank && p <= kParamManagerWriteBank)
+  {
+    if (TransferRunning()) return true;
+    // A transfer that ended since the last timer turn is told first: its
+    // "Finished" box must not come after this action's question.
+    TellReports();
+  }
   switch (p)
   {
     case kParamManagerSelectDisk:

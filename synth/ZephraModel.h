@@ -477,6 +477,10 @@ protected:
   void LoadAndSendKeepingUndo(const std::string& path);
   // The next timer turn reports "Finished successfully!".
   void FlagFinished() { mTransfer.Flag(ZephraTransfer::kReportFinished); }
+  // Tells the reports other threads flagged (the end of a transfer, its
+  // faults) and clears them. Called before a new transfer's first question
+  // too, so that the end of the one before is never told after it.
+  void TellReports();
   // Hands a short message to the output, through the send tap.
   void PassToSynth(const IMidiMsg& msg);
 

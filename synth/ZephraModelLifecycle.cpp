@@ -96,6 +96,11 @@ void ZephraModel::WatchReplies()
   const ZephraTransfer::Expired expired = mTransfer.Tick();
   if (expired.dump || expired.bankWrite) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
   if (expired.write) ReportToUser(kNotPresentText, "Error", nullptr);
+  TellReports();
+}
+
+void ZephraModel::TellReports()
+{
   const unsigned reports = mTransfer.TakeReports();
   if (reports & ZephraTransfer::kReportFinished)
   {

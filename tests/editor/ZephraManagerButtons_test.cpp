@@ -148,9 +148,35 @@ TEST_F(ManagerButtons, WriteBankAsksTwiceAndWritesWhatWasChosen)
       if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
     EXPECT_EQ(written, c.written);
     EXPECT_FALSE(t.editor->BankWriteRunning());
+    // The timer turn tells the end, as in the editor.
+    t.editor->OnTimerTick();
   }
   // The bank as written is in the cache under its rows' names.
   EXPECT_EQ(Files(t.editor->CachePath()), (std::set<std::string>{"01_A.pr3", "02_BASS_B.pr3", "selected"}));
+}
+
+// The write's end is flagged by the MIDI thread and told by the timer; a
+// button pressed before that turn must not put its question first.
+TEST_F(ManagerButtons, TheEndOfABankWriteIsToldBeforeTheNextActionsQuestion)
+{
+  const std::string src = Folder("wd", {"A.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerWriteBank);
+  Receive(0x21);
+  ASSERT_FALSE(t.editor->BankWriteRunning());
+  t.gui->QueueMessageBoxResult(kYes);  // the "Finished" box's OK
+  t.gui->QueueMessageBoxResult(kYes);  // remove the bank
+  t.Click(kParamManagerDownloadAll);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                       "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?",
+                       "Finished successfully!",
+                       "This operation will remove the current Programs.\nDo you wish to continue?",
+                     }));
+  EXPECT_TRUE(t.editor->SavingAllFromSynth());
+  // Told once: the timer turn after it has nothing left to tell.
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Boxes().size(), 3u);
 }
 
 TEST_F(ManagerButtons, UploadAsksToSaveFirstAndNamesTheFolder)

@@ -11,6 +11,8 @@
 #include "support/GuiTestKit.h"
 #include "support/MacSurfaceTest.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -374,12 +376,14 @@ TEST_F(MacSurface, MessageBoxFromAWorkerHoldingThePluginLock)
 {
   ASSERT_NE(Open(), nullptr);
   int result = -1;
+  std::atomic<bool> holding{false};
   std::thread worker([&] {
     BASE_MutexLock held(unit.GetMutex());
+    holding = true;
     result = gui->ShowMessageBox("Communication error has occurred!", "ZephraSurfaceBox", 4);
   });
   std::thread user([] {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (PLAT_AlertHelperPid() == 0 && std::chrono::steady_clock::now() < end)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(std::system("xdotool search --sync --onlyvisible --name ZephraSurfaceBox >/dev/null && sleep 0.3 && "
@@ -387,7 +391,7 @@ TEST_F(MacSurface, MessageBoxFromAWorkerHoldingThePluginLock)
               0);
   });
   // The main thread waits on the lock, as drawing would.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  while (!holding) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   {
     BASE_MutexLock wait(unit.GetMutex());
   }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -183,6 +184,41 @@ protected:
       const SimProgram& p = which(m);
       return std::vector<int>(p.values.begin(), p.values.begin() + 170);
     });
+  }
+  // One round of a repeated fetch: asks for the program at location (then
+  // runs afterRequest, when given) and waits for what the editor tells. The
+  // model's own one-second timer watches for the answer, as in the editor:
+  // a tick on every poll here would give the synth a few polls instead of
+  // its seconds. True when the dump arrived once and was saved to file whole;
+  // otherwise a failure names the round and what the editor said.
+  bool FetchArrivesOnceAndIsSaved(int location, const std::string& file, int round,
+                                  const std::function<void()>& afterRequest = {})
+  {
+    {
+      std::lock_guard<std::mutex> hold(mShell->plug.lock);
+      mShell->plug.heard.clear();
+    }
+    const size_t prompts = mLink->panels->Prompts().size();
+    const size_t boxes = mLink->panels->Boxes().size();
+    mLink->panels->QueueSavePath(file);
+    E().RequestSingleProgram(location);
+    if (afterRequest) afterRequest();
+    const bool told = IdleUntil([&] {
+      return mLink->panels->Prompts().size() > prompts || mLink->panels->Boxes().size() > boxes;
+    });
+    if (!told)
+    {
+      ADD_FAILURE() << "round " << round << ": nothing told";
+      return false;
+    }
+    const bool saved = mLink->panels->Prompts().size() > prompts && LineNumbers(ReadWholeFile(file)) == Pr3Numbers(kDefaultValues);
+    if (!saved)
+      ADD_FAILURE() << "round " << round << ": "
+                    << (mLink->panels->Boxes().size() > boxes ? mLink->panels->Boxes().back() : "no file");
+    std::lock_guard<std::mutex> hold(mShell->plug.lock);
+    const auto dumps = std::count(mShell->plug.heard.begin(), mShell->plug.heard.end(), "SysEx 213");
+    EXPECT_EQ(dumps, 1) << "round " << round;
+    return saved && dumps == 1;
   }
   // After a transfer that went well, later ticks of the watchdog report nothing.
   void ExpectQuietClock()

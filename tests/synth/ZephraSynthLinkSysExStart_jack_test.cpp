@@ -25,34 +25,11 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnUnendedSysExArrivesWholeEveryTime)
     int received = 0;
     for (int round = 0; round < kRounds; ++round)
     {
-      const int location = 1 + round % 99;
-      {
-        std::lock_guard<std::mutex> hold(mShell->plug.lock);
-        mShell->plug.heard.clear();
-      }
       ASSERT_TRUE(mSim.SendRaw(kUnended));
       // The gap of the field report: the broken message is a cycle or more
       // old when the request goes out.
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      const size_t prompts = mLink->panels->Prompts().size();
-      const size_t boxes = mLink->panels->Boxes().size();
-      const std::string file = mFolder + "r" + std::to_string(round) + ".pr3";
-      mLink->panels->QueueSavePath(file);
-      E().RequestSingleProgram(location);
-      const bool prompted = IdleUntil([&] {
-        E().OnTimerTick();
-        return mLink->panels->Prompts().size() > prompts || mLink->panels->Boxes().size() > boxes;
-      });
-      ASSERT_TRUE(prompted) << "round " << round;
-      if (mLink->panels->Prompts().size() > prompts &&
-          LineNumbers(ReadWholeFile(file)) == Pr3Numbers(kDefaultValues))
-        ++received;
-      else
-        ADD_FAILURE() << "round " << round << ": "
-                      << (mLink->panels->Boxes().size() > boxes ? mLink->panels->Boxes().back() : "no file");
-      std::lock_guard<std::mutex> hold(mShell->plug.lock);
-      EXPECT_EQ(std::count(mShell->plug.heard.begin(), mShell->plug.heard.end(), "SysEx 213"), 1)
-        << "round " << round;
+      received += FetchArrivesOnceAndIsSaved(1 + round % 99, mFolder + "r" + std::to_string(round) + ".pr3", round);
     }
     EXPECT_EQ(received, kRounds);
   }

@@ -30,12 +30,12 @@ HWND ShownPreferences()
   return d;
 }
 
-// Runs the loop until done() holds (five seconds at most), then a little
+// Runs the loop until done() holds (a minute at most), then a little
 // more so that style changes are applied and what waits is painted.
 template <class Done>
 void SpinUntil(Done done)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   for (int after = 0; after < 20;)
   {
     PLAT_GtkTestSettle();

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -25,13 +26,15 @@ int FromWorkerHoldingLock(const char* caption, const std::function<void()>& answ
 {
   std::mutex pluginLock;
   int result = -1;
+  std::atomic<bool> holding{false};
   std::thread worker([&] {
     std::lock_guard<std::mutex> held(pluginLock);
+    holding = true;
     result = MessageBox(nullptr, "Communication error has occurred!", caption, MB_YESNO);
   });
   std::thread user(answer);
   // The main thread blocks as drawing would, on the worker's lock.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  while (!holding) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   {
     std::lock_guard<std::mutex> wait(pluginLock);
   }
@@ -42,7 +45,7 @@ int FromWorkerHoldingLock(const char* caption, const std::function<void()>& answ
 
 bool WaitForHelper()
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (PLAT_AlertHelperPid() == 0)
   {
     if (std::chrono::steady_clock::now() > end) return false;

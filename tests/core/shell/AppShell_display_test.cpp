@@ -608,6 +608,8 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   if (!mSkip.empty()) GTEST_SKIP() << mSkip;
   ASSERT_NE(editor, nullptr);
   const auto heard = [&sim] { return sim.With([](SynthSimModel& m) { return m.heard; }); };
+  // What came is checked after a moment in which more could arrive: a
+  // message sent after those waited for would show there.
   const auto settle = [] {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
     PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
@@ -661,7 +663,11 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   editor->StartSaveAllFromSynth(false);
   const auto files = [&] { return std::distance(std::filesystem::directory_iterator(folder), {}); };
   EXPECT_TRUE(PumpUntil([&] { return files() >= 99; }));
-  settle();
+  // No more once the run has ended.
+  EXPECT_TRUE(PumpUntil([&] {
+    BASE_MutexLock hold(editor->GetMutex());
+    return !editor->SavingAllFromSynth();
+  }));
   EXPECT_EQ(files(), 99);
 }
 
@@ -704,7 +710,7 @@ TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
 
   const std::string saved = folder + "01Warm Pad.pr3";
   bool sent = false, savedWhileOpen = false;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   gWhileChoosing = [&] {
     if (!sent) sent = sim.SendRaw(ProgramMessage(0x41, 1, kDefaultWire, "Warm Pad"));
     savedWhileOpen = std::filesystem::exists(saved);
@@ -730,11 +736,17 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
     editor->SetParameterFromGUI2(button, 1);
     editor->SetParameterFromGUI2(button, 0);
   };
-  const auto settle = [] {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  // Every box shown so far, in order; each step waits for the box that tells
+  // the user its action has ended before the next is pressed.
+  std::vector<WINL_ShownMessageBox> boxes;
+  const auto boxesShown = [&boxes](size_t count) {
+    return PumpUntil([&] {
+      for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
+      return boxes.size() >= count;
+    });
   };
-  settle();
+  // Start-up sends the default program whole before the manager is used.
+  EXPECT_TRUE(PumpUntil([&sim] { return sim.With([](SynthSimModel& m) { return m.heard.size() >= 348; }); }));
   const std::string folder = mHome.Path() + "/programs/";
   std::filesystem::create_directories(folder);
   WriteWholeFile(folder + "07_BASS_Deep.pr3", MarkerText(kDefaultValues));
@@ -747,29 +759,21 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
   WINL_MessageBoxTestQueue(0);
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerWriteBank);
-  const auto names = [&sim] {
-    return sim.With([](SynthSimModel& m) {
-      return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
-    });
-  };
-  EXPECT_TRUE(PumpUntil([&] { return names()[1] != "INIT"; }));
-  settle();
+  ASSERT_TRUE(boxesShown(2));
   // The synth keeps each program under its cache file's name.
-  EXPECT_EQ(names(), (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
+  EXPECT_EQ(sim.With([](SynthSimModel& m) {
+    return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
+  }),
+            (std::vector<std::string>{"01_BASS_Deep", "02_Lead", "INIT"}));
 
   // Read back into a bank emptied first: the names come from the synth.
   WINL_MessageBoxTestQueue(0);
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerDownloadAll);
-  EXPECT_TRUE(PumpUntil([&] { return !editor->Bank()[99].empty; }));
   // The end of the read-back is told from the timer, a moment after the
   // last location arrives.
-  auto boxes = WINL_MessageBoxTestTake();
-  EXPECT_TRUE(PumpUntil([&] {
-    for (auto& box : WINL_MessageBoxTestTake()) boxes.push_back(box);
-    return boxes.size() >= 4;
-  }));
-  settle();
+  EXPECT_TRUE(boxesShown(4));
+  EXPECT_FALSE(editor->Bank()[99].empty);
   WINL_MessageBoxTestEnd();
   std::vector<std::string> texts;
   for (const auto& box : boxes) texts.push_back(box.text);

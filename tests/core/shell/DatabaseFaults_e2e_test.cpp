@@ -86,19 +86,19 @@ TEST(DatabaseFaults, TheWindowDrawsAndADumpIsSavedWhileTheServerStalls)
     FAIL() << error;
   }
   // The program sent at the start has gone out before the bank is asked for.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 20));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
 
   // Clicks a button and waits for the panel it opens to change a pixel.
   const auto open = [&editor](const int* button, const int* probe) {
     const auto [x, y] = editor.GuiPoint(probe[0], probe[1]);
     const uint32_t before = editor.Pixel(x, y);
     editor.ClickGui(button[0], button[1]);
-    return RunningEditor::WaitUntil([&] { return editor.Pixel(x, y) != before; }, 3);
+    return RunningEditor::WaitUntil([&] { return editor.Pixel(x, y) != before; }, RunningEditor::kBusyLimit);
   };
   ASSERT_TRUE(open(kDiskButton, kPanelBorder)) << "the folder panel did not show";
   ASSERT_TRUE(open(kDatabaseButton, kLogInButton)) << "the login panel did not show";
   editor.ClickGui(kLogInButton[0], kLogInButton[1]);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return server.Asked(); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return server.Asked(); }, RunningEditor::kBusyLimit));
   const Clock::time_point asked = Clock::now();
 
   // Ten clicks, each drawn within 100 ms: the window draws at least ten
@@ -110,24 +110,24 @@ TEST(DatabaseFaults, TheWindowDrawsAndADumpIsSavedWhileTheServerStalls)
     const std::vector<uint32_t> before = editor.Grab(box);
     editor.Click(boxX, boxY);
     const Clock::time_point clicked = Clock::now();
-    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(box) != before; }, 5)) << click;
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(box) != before; }, RunningEditor::kBusyLimit)) << click;
     EXPECT_LT(Clock::now() - clicked, std::chrono::milliseconds(100)) << click;
   }
 
   // The whole bank from the synth: 99 dumps received and saved as files.
   editor.ClickGui(kFromSynthButton[0], kFromSynthButton[1]);
   const std::string cache = editor.SettingsFolder() + "cache/";
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ProgramFiles(cache) == 99; }, 20)) << ProgramFiles(cache);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ProgramFiles(cache) == 99; }, RunningEditor::kBusyLimit)) << ProgramFiles(cache);
   // All of it while the login still waited on the server (30 s at most).
   EXPECT_LT(Clock::now() - asked, std::chrono::seconds(25));
   EXPECT_TRUE(server.Asked());
   // The save-all ends by saying so; the box is answered like a user would.
   RunningEditor::Alert done;
-  ASSERT_TRUE(editor.WaitForAlert(done, 10));
+  ASSERT_TRUE(editor.WaitForAlert(done, RunningEditor::kBusyLimit));
   EXPECT_EQ(done.text, "Finished successfully!");
   EXPECT_TRUE(editor.SavePicture("e2e-database-stalled", editor.GuiRect()));
   EXPECT_TRUE(editor.Answer(done, 0));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, RunningEditor::kBusyLimit));
 
   // The end does not wait for the server either.
   const Clock::time_point stopping = Clock::now();

@@ -69,6 +69,7 @@ struct ManagerDatabase : ::testing::Test
   std::unique_ptr<RunningEditor> editor;
   std::string skipped;
   uint32_t folderPlate = 0;  // a pixel of the folder choice's plate, shown
+  uint32_t loginClosed = 0;  // the login plate's pixel before the panel opened
 
   // The editor with the manager hidden, the database server set and, when
   // remembered, Alice's login kept by an earlier session; trusting the
@@ -119,7 +120,7 @@ struct ManagerDatabase : ::testing::Test
   {
     const uint32_t before = PixelAt(probe);
     Click(button);
-    return RunningEditor::WaitUntil([&] { return PixelAt(probe) != before; }, 5);
+    return RunningEditor::WaitUntil([&] { return PixelAt(probe) != before; }, RunningEditor::kBusyLimit);
   }
   // The manager shown by its menu key, then DISK and ONLINE DATABASE.
   bool OpenLoginPanel(const std::string& picture)
@@ -127,17 +128,22 @@ struct ManagerDatabase : ::testing::Test
     editor->FocusMain();
     const uint32_t hidden = PixelAt(kDisk);
     editor->Key("ctrl+m");
-    if (!RunningEditor::WaitUntil([&] { return PixelAt(kDisk) != hidden; }, 5)) return false;
+    if (!RunningEditor::WaitUntil([&] { return PixelAt(kDisk) != hidden; }, RunningEditor::kBusyLimit)) return false;
     if (!Opens(kDisk, kFolderPlate)) return false;
     folderPlate = PixelAt(kFolderPlate);
     (void)editor->SavePicture(picture, editor->GuiRect());
+    loginClosed = PixelAt(kLoginPlate);
     return Opens(kDatabase, kLoginPlate);
   }
   // After a refused login the folder choice stays open, and ONLINE
   // DATABASE opens the login panel again.
   void ReopenLoginPanel()
   {
-    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
+    // The box gone is not yet the login's end: that is the panel closing,
+    // after which a click on ONLINE DATABASE opens it anew.
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return PixelAt(kLoginPlate) == loginClosed; }, RunningEditor::kBusyLimit))
+      << "the login panel stayed open";
     editor->FocusMain();
     EXPECT_EQ(PixelAt(kFolderPlate), folderPlate) << "the folder choice closed";
     ASSERT_TRUE(Opens(kDatabase, kLoginPlate)) << "ONLINE DATABASE did not open the login panel again";
@@ -160,7 +166,7 @@ struct ManagerDatabase : ::testing::Test
   // browser's only rows.
   bool CategoriesListed()
   {
-    return RunningEditor::WaitUntil([&] { return !RowBlank(0) && !RowBlank(1) && RowBlank(2); }, 10) &&
+    return RunningEditor::WaitUntil([&] { return !RowBlank(0) && !RowBlank(1) && RowBlank(2); }, RunningEditor::kBusyLimit) &&
            Requested("wp/v2/cmdm_category");
   }
   // Whether the server was asked for route since the last Control.
@@ -206,13 +212,13 @@ TEST_F(ManagerDatabase, ARememberedLoginKeepsTheUserAndThePassword)
   TypeInto(kUserField, "Alice");
   TypeInto(kPasswordField, "abcd");
   Click(kRemember);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SettingOf(editor->SettingsText(), "memo") == "true"; }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SettingOf(editor->SettingsText(), "memo") == "true"; }, RunningEditor::kBusyLimit));
   Click(kLogIn);
 
   ASSERT_TRUE(CategoriesListed()) << "the database's two categories were not listed";
   (void)editor->SavePicture("e2e-database-categories", editor->GuiRect());
   EXPECT_EQ(Logins(), (LoginList{{"Alice", "abcd"}}));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ReadFile(UserFile()) == AbcdUserFile(); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ReadFile(UserFile()) == AbcdUserFile(); }, RunningEditor::kBusyLimit));
   EXPECT_EQ(ReadFile(UserFile()), AbcdUserFile());
   const std::string settings = editor->SettingsText();
   EXPECT_EQ(SettingOf(settings, "user"), "Alice");
@@ -227,14 +233,14 @@ TEST_F(ManagerDatabase, UntickingRememberForgetsTheLoginAndALoginThenKeepsNone)
   // The remembered box is ticked: unticking it forgets the user and the
   // password at once, in the fields and on disk.
   Click(kRemember);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SettingOf(editor->SettingsText(), "memo") == "false"; }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SettingOf(editor->SettingsText(), "memo") == "false"; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(SettingOf(editor->SettingsText(), "user"), "");
   EXPECT_FALSE(Exists(UserFile()));
 
   // The fields were emptied: a login now sends nothing remembered.
   Click(kLogIn);
   RunningEditor::Alert refused;
-  ASSERT_TRUE(editor->WaitForAlert(refused, 10));
+  ASSERT_TRUE(editor->WaitForAlert(refused, RunningEditor::kBusyLimit));
   EXPECT_EQ(refused.title, "Login Error");
   EXPECT_TRUE(editor->Answer(refused, 0));
   EXPECT_EQ(Logins(), (LoginList{{"", ""}}));
@@ -262,7 +268,7 @@ TEST_F(ManagerDatabase, AWrongPasswordSaysLoginErrorAndKeepsTheRememberedLogin)
   ASSERT_TRUE(OpenLoginPanel("e2e-database-choice-refused"));
   Click(kLogIn);
   RunningEditor::Alert refused;
-  ASSERT_TRUE(editor->WaitForAlert(refused, 10));
+  ASSERT_TRUE(editor->WaitForAlert(refused, RunningEditor::kBusyLimit));
   EXPECT_EQ(refused.title, "Login Error");
   EXPECT_EQ(refused.text,
             "There was an error during the Login process.\nPlease check your account on the\n"
@@ -275,13 +281,13 @@ TEST_F(ManagerDatabase, AWrongPasswordSaysLoginErrorAndKeepsTheRememberedLogin)
   ASSERT_NO_FATAL_FAILURE(ReopenLoginPanel());
   TypeInto(kPasswordField, "wxyz");
   Click(kLogIn);
-  ASSERT_TRUE(editor->WaitForAlert(refused, 10));
+  ASSERT_TRUE(editor->WaitForAlert(refused, RunningEditor::kBusyLimit));
   EXPECT_EQ(refused.title, "Login Error");
   EXPECT_TRUE(editor->Answer(refused, 0));
   EXPECT_EQ(Logins(), (LoginList{{"Alice", "wxyz"}}));
 
   // The panel closed, nothing is listed, and the remembered login stands.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
   (void)editor->SavePicture("e2e-database-refused", editor->GuiRect());
   EXPECT_TRUE(RowBlank(0));
   EXPECT_EQ(ReadFile(UserFile()), AbcdUserFile());
@@ -304,7 +310,7 @@ TEST_F(ManagerDatabase, AServerOutsideTheTrustedAuthoritiesIsNeverLoggedInto)
   TypeInto(kPasswordField, "abcd");
   Click(kLogIn);
   RunningEditor::Alert refused;
-  ASSERT_TRUE(editor->WaitForAlert(refused, 10));
+  ASSERT_TRUE(editor->WaitForAlert(refused, RunningEditor::kBusyLimit));
   EXPECT_EQ(refused.title, "Login Error");
   EXPECT_TRUE(editor->Answer(refused, 0));
   EXPECT_EQ(Logins(), LoginList{});

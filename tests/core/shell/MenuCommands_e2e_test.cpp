@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ constexpr int kProgramControllers = 336;
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)
 {
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 30));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
 }
 
 int SynthValue(RunningEditor& editor, int index)
@@ -64,23 +65,23 @@ TEST(MenuCommands, UndoByMenuAndByCtrlZTakesAFaderDragBack)
   const RunningEditor::Rect fader = GuiPart(editor, 440, 380, 70, 120);
   const std::vector<uint32_t> shown = editor.Grab(fader);
   editor.DragGui(481, 416, 481, 392);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, RunningEditor::kBusyLimit))
     << "the drag changed nothing";
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) != shown; }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) != shown; }, RunningEditor::kBusyLimit));
 
   ASSERT_TRUE(editor.ChooseMenu(kEdit, kUndo));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, RunningEditor::kBusyLimit))
     << SynthValue(editor, kVolume) << " instead of " << before;
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, RunningEditor::kBusyLimit));
   editor.SavePicture("e2e-undo", editor.MainRect());
 
   // The same with the item's key, Ctrl+Z.
   editor.DragGui(481, 416, 481, 392);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, RunningEditor::kBusyLimit));
   editor.Key("ctrl+z");
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == before; }, RunningEditor::kBusyLimit))
     << SynthValue(editor, kVolume) << " instead of " << before;
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == shown; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
@@ -100,10 +101,10 @@ TEST(MenuCommands, ViewLcdLookAndSize)
   EXPECT_EQ(alert.text, "You need to restart the application\nto apply the changes to the user interface!");
   EXPECT_NE(editor.SettingsText().find("background=lcd"), std::string::npos) << editor.SettingsText();
   EXPECT_TRUE(editor.Answer(alert, 0));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty() && editor.OtherWindows().empty(); }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty() && editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit));
 
   // The menu bar answers again once the box's modal run has ended.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kSize200); }, 20));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kSize200); }, RunningEditor::kBusyLimit));
   // The scale is stored at once; the GUI is then drawn at twice its size
   // (its bitmaps made anew, which takes a while), and the menu is gone.
   EXPECT_TRUE(RunningEditor::WaitUntil(
@@ -133,11 +134,11 @@ TEST(MenuCommands, CompactAndWholePanel)
   ASSERT_EQ(whole.w, 1140);
   const int menuBar = whole.h - 800;
   ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1024; }, 20));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1024; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(editor.MainRect().h, 400 + menuBar);
   editor.SavePicture("e2e-view-compact", editor.MainRect());
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kWholePanel); }, 20));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }, 20));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kWholePanel); }, RunningEditor::kBusyLimit));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(editor.MainRect().h, whole.h);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
@@ -157,16 +158,16 @@ TEST(MenuCommands, ProgramManagerShownAndPutAwaySendsTheCurrentProgram)
   const std::vector<uint32_t> panels = editor.Grab(editor.GuiRect());
 
   ASSERT_TRUE(editor.ChooseMenu(kView, kProgramManager));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != panels; }, 10))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != panels; }, RunningEditor::kBusyLimit))
     << "no overlay";
   editor.SavePicture("e2e-manager-on", editor.MainRect());
   const std::vector<uint32_t> overlay = editor.Grab(editor.GuiRect());
 
   editor.ClearHeard();
   ASSERT_TRUE(editor.ChooseMenu(kView, kProgramManager));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramControllers; }, 20))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramControllers; }, RunningEditor::kBusyLimit))
     << editor.Heard().size();
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != overlay; }, 10));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != overlay; }, RunningEditor::kBusyLimit));
   editor.SavePicture("e2e-manager-off", editor.MainRect());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
   EXPECT_NE(editor.SettingsText().find("manager=false"), std::string::npos) << editor.SettingsText();
@@ -202,7 +203,7 @@ TEST(MenuCommands, HelpItemsThatCannotOpenSaySo)
     EXPECT_EQ(alert.title, "Error");
     EXPECT_EQ(alert.text.substr(0, c.text.size()), c.text);
     EXPECT_TRUE(editor.Answer(alert, 0));
-    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, 5));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, RunningEditor::kBusyLimit));
   }
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
@@ -214,7 +215,17 @@ TEST(MenuCommands, PreferencesPicture)
   WaitForStartProgram(editor);
   ASSERT_TRUE(editor.ChooseMenu(kFile, kPreferences));
   std::vector<unsigned long> windows;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, RunningEditor::kBusyLimit));
+  // Mapped is not yet drawn: the window is black until the dialog paints
+  // its light face over most of it.
+  const auto painted = [&] {
+    const std::vector<uint32_t> pixels = editor.Grab(editor.WindowRect(windows.back()));
+    const auto light = std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+      return ((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255) >= 1100;
+    });
+    return !pixels.empty() && static_cast<size_t>(light) * 2 > pixels.size();
+  };
+  ASSERT_TRUE(RunningEditor::WaitUntil(painted, RunningEditor::kBusyLimit)) << "the dialog never drew";
   const RunningEditor::Rect dialog = editor.WindowRect(windows.back());
   // The dialog grew from its 320 units to show its labels whole.
   EXPECT_GT(dialog.w, 320);

@@ -84,11 +84,11 @@ struct Manager : ::testing::Test
       const std::vector<unsigned long> others = editor->OtherWindows();
       return !others.empty() && editor->WindowRect(others.back()).w >= 300;
     };
-    if (!RunningEditor::WaitUntil(chooserUp, 10)) return false;
+    if (!RunningEditor::WaitUntil(chooserUp, RunningEditor::kBusyLimit)) return false;
     editor->Key("ctrl+l");
     editor->Type(folder);
     editor->Key("Return");
-    return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, 10);
+    return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, RunningEditor::kBusyLimit);
   }
   void Picture(const std::string& name) { (void)editor->SavePicture(name, editor->GuiRect()); }
 };
@@ -125,7 +125,7 @@ TEST_F(Manager, DroppedRecordsLandFromTheDropAndSaveUnderTheirNames)
   Click(kSave);
   ASSERT_TRUE(ChooseFolder(blocked));
   RunningEditor::Alert alert;
-  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  ASSERT_TRUE(editor->WaitForAlert(alert, RunningEditor::kBusyLimit));
   EXPECT_EQ(alert.text, "1 Program(s) could not be exported!");
   EXPECT_TRUE(editor->Answer(alert, 0));
   EXPECT_FALSE(editor->WaitForAlert(alert, 3)) << alert.text;
@@ -135,7 +135,7 @@ TEST_F(Manager, DroppedRecordsLandFromTheDropAndSaveUnderTheirNames)
   mkdir(bank.c_str(), 0755);
   Click(kSave);
   ASSERT_TRUE(ChooseFolder(bank));
-  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  ASSERT_TRUE(editor->WaitForAlert(alert, RunningEditor::kBusyLimit));
   EXPECT_EQ(alert.text, "Finished successfully!");
   EXPECT_TRUE(editor->Answer(alert, 0));
   EXPECT_EQ(FolderNames(bank), (std::set<std::string>{"10_BASS_Deep.pr3", "11_Lead.pr3", "12_FX_Rain.pr3"}));
@@ -152,14 +152,14 @@ TEST_F(Manager, FlexiSourceChoiceClosesTheListAndReachesTheSynth)
   const auto [lx, ly] = At(kLfo);
   const uint32_t under = editor->Pixel(lx, ly);
   Click(kSourceField);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) != under; }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) != under; }, RunningEditor::kBusyLimit));
   Picture("e2e-flexi-list");
   editor->ClearHeard();
   Click(kLfo);
   // One click: the list is gone and the synth's FLEXI3 SOURCE is "LFO".
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) == under; }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(lx, ly) == under; }, RunningEditor::kBusyLimit));
   EXPECT_TRUE(RunningEditor::WaitUntil(
-    [&] { return editor->Synth().With([](SynthSimModel& m) { return m.edit.values[109] == 101; }); }, 5));
+    [&] { return editor->Synth().With([](SynthSimModel& m) { return m.edit.values[109] == 101; }); }, RunningEditor::kBusyLimit));
   Picture("e2e-flexi-chosen");
   bool nrpn = false;
   for (const SimBytes& m : editor->Heard()) nrpn = nrpn || m == SimBytes{0xB0, 0x06, 0x65};
@@ -204,14 +204,14 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
   const auto [ex, ey] = At(kScrollEnd);
   const uint32_t before = editor->Pixel(tx, ty);
   editor->Drag(tx, ty, ex, ey);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(tx, ty) != before; }, 5)) << "the scroll bar did not move";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(tx, ty) != before; }, RunningEditor::kBusyLimit)) << "the scroll bar did not move";
   Picture("e2e-manager-scrolled");
 
   // DISK, then LOCAL FOLDER: the sibling folder from the folder chooser.
   Click(kDisk);
   const auto [rx, ry] = At(BrowserRow(1));
   const RunningEditor::Rect rowOne{rx - 90, ry - 5, 200, 10};
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(rx - 90, ry) == editor->Pixel(rx + 100, ry); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(rx - 90, ry) == editor->Pixel(rx + 100, ry); }, RunningEditor::kBusyLimit));
   const std::vector<uint32_t> emptyRow = editor->Grab(rowOne);
   // The browser's frame, under the chooser while it is open.
   const auto [fx, fy] = At({14, 200});
@@ -223,14 +223,14 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
   // to play.
   ASSERT_TRUE(ChooseFolder("../second"));
   ASSERT_TRUE(RunningEditor::WaitUntil(
-    [&] { return editor->Pixel(fx, fy) == frame && editor->Grab(rowOne) != emptyRow; }, 5));
+    [&] { return editor->Pixel(fx, fy) == frame && editor->Grab(rowOne) != emptyRow; }, RunningEditor::kBusyLimit));
   Picture("e2e-manager-sibling");
   editor->ClearHeard();
   // Rows "[..]", "p000", "p001"...: the second row is the folder's first
   // program.
   DoubleClick(BrowserRow(1));
   const auto expected = Sent(ProgramOf(1040));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Edited(*editor) == expected; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Edited(*editor) == expected; }, RunningEditor::kBusyLimit))
     << [&] {
          std::string diff;
          const auto got = Edited(*editor);
@@ -284,7 +284,7 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
     const bool still = now == last;
     last = now;
     return named && still;
-  }, 10));
+  }, RunningEditor::kBusyLimit));
   const std::vector<std::vector<uint32_t>> unlit = last;
   Picture("e2e-manager-bank-loaded");
 
@@ -293,12 +293,12 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
   editor->Synth().PaceLikeMidi(400);
   Click(kToSynth);
   RunningEditor::Alert alert;
-  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  ASSERT_TRUE(editor->WaitForAlert(alert, RunningEditor::kBusyLimit));
   const int ok = ButtonOf(alert, "Yes");
   ASSERT_GE(ok, 0) << alert.text;
   ASSERT_TRUE(editor->Answer(alert, ok));
   // The question's box may lie over the tiles until it is gone.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, RunningEditor::kBusyLimit));
 
   // The order in which tiles light: each new state of the five, recorded.
   std::vector<std::string> seen;
@@ -309,7 +309,7 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
     if (seen.empty() || seen.back() != lit) seen.push_back(lit);
     if (lit == "3") Picture("e2e-manager-bank-writing");
     return editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[4].values) == Sent(ProgramOf(1045)); });
-  }, 30);
+  }, RunningEditor::kBusyLimit);
   // Between an acknowledgement and the next send no tile may be lit for a
   // moment: only the lit ones count, each alone and in order.
   seen.erase(std::remove(seen.begin(), seen.end(), std::string()), seen.end());
@@ -318,7 +318,7 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
   for (int n = 1; n <= 5; ++n)
     EXPECT_EQ(editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[n - 1].values); }), Sent(ProgramOf(1040 + n)))
       << "location " << n;
-  ASSERT_TRUE(editor->WaitForAlert(alert, 10));
+  ASSERT_TRUE(editor->WaitForAlert(alert, RunningEditor::kBusyLimit));
   Picture("e2e-manager-bank-written");
   EXPECT_TRUE(editor->Answer(alert, 0)) << alert.text;
 }

@@ -19,7 +19,7 @@ TEST(Startup, SendsTheProgramShowsItsMenusAndSavesOnTermination)
   }
   // Start-up sends the last program whole: 336 controllers between the
   // set-up's own 12 values.
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 20));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
   const RunningEditor::Rect window = editor.MainRect();
   EXPECT_EQ(window.w, 1140);
   EXPECT_TRUE(editor.SavePicture("e2e-startup", window));
@@ -29,9 +29,9 @@ TEST(Startup, SendsTheProgramShowsItsMenusAndSavesOnTermination)
   const std::vector<RunningEditor::Rect> titles = editor.MenuBarItems();
   ASSERT_GE(titles.size(), 2u);
   editor.Click(titles[0].CenterX(), titles[0].CenterY());
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OpenMenuItems().empty(); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OpenMenuItems().empty(); }, RunningEditor::kBusyLimit));
   editor.Key("Escape");
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit));
 
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
   EXPECT_NE(editor.SettingsText().find("manager=false"), std::string::npos) << editor.SettingsText();

@@ -100,7 +100,7 @@ int SynthValue(RunningEditor& editor, int index)
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)
 {
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 30));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
 }
 
 // A keyboard on the editor's keyboard input besides the synth.
@@ -141,7 +141,7 @@ TEST(SynthSession, KeyboardAddressSelectBetweenTwoDragsLeavesBothOnTheirValue)
   ASSERT_EQ(SynthValue(editor, kVolume), 0);
   ASSERT_EQ(SynthValue(editor, kSelectedByKeyboard), 0);
   editor.DragGui(kFaderX, kFaderZeroY, kFaderX, kFaderZeroY - 12);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 34; }, 10))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 34; }, RunningEditor::kBusyLimit))
     << "the first drag left " << SynthValue(editor, kVolume);
 
   // A press on a control already makes the next change restate its
@@ -151,7 +151,7 @@ TEST(SynthSession, KeyboardAddressSelectBetweenTwoDragsLeavesBothOnTheirValue)
   editor.MoveTo(x, y);
   editor.Xdotool("mousedown 1");
   for (int step = 1; step <= 6; ++step) editor.MoveTo(x, y - step);
-  const bool moved = RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 51; }, 10);
+  const bool moved = RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 51; }, RunningEditor::kBusyLimit);
   editor.ClearHeard();
   const SimBytes select = {0xB0, 0x62, kSelectedByKeyboard};
   const bool passed = moved && PassThrough(editor, select);
@@ -159,7 +159,7 @@ TEST(SynthSession, KeyboardAddressSelectBetweenTwoDragsLeavesBothOnTheirValue)
   editor.Xdotool("mouseup 1");
   ASSERT_TRUE(moved) << "the second drag's first half left " << SynthValue(editor, kVolume);
   ASSERT_TRUE(passed) << "the keyboard's select never reached the synth";
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 68; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 68; }, RunningEditor::kBusyLimit))
     << "the second drag left " << SynthValue(editor, kVolume);
   EXPECT_EQ(SynthValue(editor, kSelectedByKeyboard), 0);
 
@@ -263,7 +263,7 @@ TEST(SynthSession, LearntControllerMovedFastForLongKeepsMemoryFlatAndUndoesInOne
   editor.FocusMain();
   editor.Key("ctrl+z");
   EXPECT_TRUE(RunningEditor::WaitUntil(
-    [&] { return SynthValue(editor, kVolume) == volume && SynthValue(editor, kCutoff) == cutoff; }, 10))
+    [&] { return SynthValue(editor, kVolume) == volume && SynthValue(editor, kCutoff) == cutoff; }, RunningEditor::kBusyLimit))
     << SynthValue(editor, kVolume) << " " << SynthValue(editor, kCutoff);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
@@ -274,7 +274,7 @@ TEST(SynthSession, EndedWithAFileChooserOpen)
   RunningEditor editor(session.Setup());
   START_OR_SKIP(editor);
   ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSelectDirectory));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); }, 10)) << "no chooser";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit)) << "no chooser";
   ExpectEndsWithinTwoSecondsAndSaves(editor);
 }
 
@@ -288,10 +288,10 @@ TEST(SynthSession, EndedWithATimerMessageBoxOpen)
   editor.Synth().With([](SynthSimModel& m) { m.silent = true; });
   ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
   // Its folder chooser first: cancelled, the programs go to the folder in use.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); }, 10)) << "no chooser";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit)) << "no chooser";
   editor.Key("Escape");
   RunningEditor::Alert box;
-  ASSERT_TRUE(editor.WaitForAlert(box, 30));
+  ASSERT_TRUE(editor.WaitForAlert(box, RunningEditor::kBusyLimit));
   ExpectEndsWithinTwoSecondsAndSaves(editor);
   EXPECT_TRUE(editor.Alerts().empty());
 }

@@ -58,7 +58,7 @@ protected:
   // Waits until the client area has the size.
   bool ClientIs(const std::string& size) const
   {
-    return RunningEditor::WaitUntil([&] { return Size(ClientArea(*mEditor)) == size; }, 10);
+    return RunningEditor::WaitUntil([&] { return Size(ClientArea(*mEditor)) == size; }, RunningEditor::kBusyLimit);
   }
 
   std::unique_ptr<RunningEditor> mEditor;
@@ -106,16 +106,16 @@ TEST_F(WindowScale, CornerDragGrowsAndShrinksTheWindow)
   const Rect start = ClientArea(*mEditor);
   const int right = start.x + start.w - 1, bottom = start.y + start.h - 1;
   mEditor->Drag(right, bottom, right - 285, bottom - 200);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("0.748969072164948"); }, 10)) << mEditor->SettingsText();
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("0.748969072164948"); }, RunningEditor::kBusyLimit)) << mEditor->SettingsText();
   EXPECT_TRUE(ClientIs("853x599")) << Size(ClientArea(*mEditor));
   Rect small = ClientArea(*mEditor);
   EXPECT_EQ(small.x, start.x);
   EXPECT_EQ(small.y, start.y);
   EXPECT_TRUE(RunningEditor::WaitUntil(
-    [&] { return mEditor->Pixel(small.x + small.w - 1, small.y + small.h - 1) == 0xFFFFFFu; }, 10));
+    [&] { return mEditor->Pixel(small.x + small.w - 1, small.y + small.h - 1) == 0xFFFFFFu; }, RunningEditor::kBusyLimit));
 
   mEditor->Drag(small.x + small.w - 1, small.y + small.h - 1, start.x + 1140, start.y + 800);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.000000000000000"); }, 10)) << mEditor->SettingsText();
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.000000000000000"); }, RunningEditor::kBusyLimit)) << mEditor->SettingsText();
   EXPECT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
   EXPECT_EQ(ClientArea(*mEditor).x, start.x);
   EXPECT_EQ(mEditor->Stop(SIGTERM), 0);

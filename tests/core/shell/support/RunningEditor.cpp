@@ -91,7 +91,11 @@ std::vector<std::string> Arguments(pid_t pid)
 pid_t ParentOf(pid_t pid)
 {
   std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One line. Read through the stream, not its buffer: a process that ends
+  // while the list of processes is read fails the read, which the buffer's
+  // iterator throws out and the stream turns into an empty line.
+  std::string stat;
+  std::getline(in, stat);
   const size_t close = stat.rfind(')');
   if (close == std::string::npos) return 0;
   std::istringstream rest(stat.substr(close + 2));
@@ -358,7 +362,7 @@ bool RunningEditor::Start(std::string& error)
       const std::vector<uint32_t> middle = Grab({window.x + window.w / 4, window.y + window.h / 4, window.w / 2, window.h / 2});
       return std::any_of(middle.begin(), middle.end(), [&](uint32_t p) { return p != middle.front(); });
     },
-    30);
+    kBusyLimit);
   if (!drawn) error = "the GUI never drew";
   return drawn;
 }
@@ -613,7 +617,7 @@ bool RunningEditor::ChooseMenu(int top, int item)
   if (top < 0 || top >= static_cast<int>(titles.size())) return false;
   Click(titles[static_cast<size_t>(top)].CenterX(), titles[static_cast<size_t>(top)].CenterY());
   std::vector<Rect> rows;
-  WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, 5);
+  WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
   // The menu draws its rows after it maps: wait for the count to settle.
   for (size_t last = 0; last != rows.size();)
   {
@@ -684,5 +688,5 @@ bool RunningEditor::Answer(const Alert& alert, int button)
     keys += "Return";
   }
   Xdotool("key --clearmodifiers " + keys);
-  return WaitUntil([&] { return kill(alert.pid, 0) != 0 || ParentOf(alert.pid) != (mPid > 0 ? mPid : -mPid); }, 5);
+  return WaitUntil([&] { return kill(alert.pid, 0) != 0 || ParentOf(alert.pid) != (mPid > 0 ? mPid : -mPid); }, kBusyLimit);
 }

@@ -159,12 +159,16 @@ public:
   // The message boxes the program shows now (the alert helpers it runs).
   std::vector<Alert> Alerts() const;
   // Waits for a message box; false when none shows within seconds.
-  bool WaitForAlert(Alert& alert, double seconds = 10);
+  bool WaitForAlert(Alert& alert, double seconds = kBusyLimit);
   // Presses button number button of the box (-1: closes it, as Escape).
   bool Answer(const Alert& alert, int button);
 
   // Polls ready every 20 ms until it holds or seconds pass.
-  static bool WaitUntil(const std::function<bool()>& ready, double seconds = 10);
+  static bool WaitUntil(const std::function<bool()>& ready, double seconds = kBusyLimit);
+  // The limit for a wait on something that takes a moment on a quiet
+  // machine: the program under the address checker on two cores shared
+  // with other work can take many times as long to draw, answer or open a box.
+  static constexpr double kBusyLimit = 60;
 
 private:
   bool StartDisplay(std::string& error);

@@ -1,0 +1,84 @@
+// A second device shares the editor's synth input and leaves a SysEx open
+// (F0 ... with no F7). The synth's dump that follows must count every time:
+// the MIDI library joins the two into one message, which the input cleaner
+// splits at the dump's F0. Hundreds of rounds, since where the two devices'
+// events fall in the server's cycles changes from round to round, and a
+// busy machine moves them further.
+#include "ZephraSynthLinkJack.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <thread>
+
+namespace
+{
+// The other device: a client of its own whose output feeds the editor's
+// synth input, beside the synth's.
+class OtherDevice
+{
+public:
+  [[nodiscard]] bool Open(std::string& error)
+  {
+    try
+    {
+      mOut = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "Zephra Other Device");
+      for (unsigned i = 0; i < mOut->getPortCount(); ++i)
+        if (mOut->getPortName(i).find("To ZephraEditor") != std::string::npos)
+        {
+          mOut->openPort(i, "Out");
+          return true;
+        }
+      error = "the editor's synth input is not there";
+    }
+    catch (const RtMidiError& e)
+    {
+      error = e.getMessage();
+    }
+    return false;
+  }
+  void Send(const SimBytes& bytes) { mOut->sendMessage(bytes.data(), bytes.size()); }
+
+private:
+  std::unique_ptr<RtMidiOut> mOut;
+};
+}  // namespace
+
+TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
+{
+  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
+  constexpr int kLocation = 7;
+  const struct
+  {
+    const char* name;
+    bool afterRequest;  // sent right after the request: in or next to the dump's cycle
+    int rounds;
+  } kCases[] = {
+    {"unended SysEx 50 ms before the request", false, 300},
+    {"unended SysEx as the request goes out", true, 100},
+  };
+  OtherDevice other;
+  std::string error;
+  ASSERT_TRUE(other.Open(error)) << error;
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    int counted = 0;
+    for (int round = 0; round < c.rounds; ++round)
+    {
+      if (!c.afterRequest)
+      {
+        other.Send(kUnended);
+        // The gap of the report: the broken message is cycles old when the
+        // request goes out.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      // A file of its own for each round of each case: one left by an
+      // earlier round must not stand in for a save that never happened.
+      const std::string file = mFolder + (c.afterRequest ? "a" : "b") + std::to_string(round) + ".pr3";
+      counted += FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
+        if (c.afterRequest) other.Send(kUnended);
+      });
+    }
+    EXPECT_EQ(counted, c.rounds);
+  }
+}
