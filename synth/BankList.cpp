@@ -120,12 +120,15 @@ bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& ou
 {
   if (fileName == nullptr || location < kBankFirstLocation || location > kBankLastLocation) return false;
   const std::string file = fileName;
-  // Only two digits are a location prefix; a name such as "5th Lead" or
-  // "3 Osc Bass" is the program's own name and is kept whole.
-  const bool prefixed = file.size() >= 2 && isdigit(static_cast<unsigned char>(file[0])) &&
-                        isdigit(static_cast<unsigned char>(file[1]));
+  // Two digits, or one digit before a "_" ("7_BASS_Bass"), are a location
+  // prefix; a name such as "5th Lead" or "3 Osc Bass" is the program's own
+  // name and is kept whole.
+  auto digit = [&file](size_t i) { return i < file.size() && isdigit(static_cast<unsigned char>(file[i])); };
+  size_t prefix = 0;
+  if (digit(0) && digit(1)) prefix = 2;
+  else if (digit(0) && file.size() > 1 && file[1] == '_') prefix = 1;
   out.location = location;
-  TagAndName(file, prefixed ? 2 : 0, out);
+  TagAndName(file, prefix, out);
   return true;
 }
 

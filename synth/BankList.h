@@ -63,9 +63,10 @@ struct BankFileName
 [[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
 
 // The bank entry of a dump saved into the cache for location: the dump's own
-// location, whatever its name says. Two leading digits and a tag after them
-// are read as above ("12_BASS_Deep.pr3": BASS, "Deep"); any other name is
-// kept whole ("5th Lead.pr3": "5th Lead"). False for a location outside
+// location, whatever its name says. Two leading digits, or one before a
+// "_", and a tag after them are read as above ("12_BASS_Deep.pr3": BASS,
+// "Deep"); any other name is kept whole ("5th Lead.pr3": "5th Lead"). False
+// for a location outside
 // 1..99.
 [[nodiscard]] bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& out);
 

@@ -102,9 +102,9 @@ TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
   Set(kParamCcLearn, 1);
   Set(kParamVco1Fine, 5);
   (void)Play({0xB0, 0x10, 0x10});
-  calls = system;
   EXPECT_EQ(editor->LearntController(1), 16);
   EXPECT_FALSE(editor->SaveMidiLearn());
+  calls = system;
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 }
 

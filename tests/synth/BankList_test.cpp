@@ -186,6 +186,8 @@ TEST(BankList, SavedDumpsTakeTheirOwnLocation)
     {"3 Osc Bass.pr3", 5, 1, "3 Osc Bass"},
     {"12_BASS_Deep.pr3", 6, 2, "Deep"},
     {"8-Bit.pr3", 7, 1, "8-Bit"},
+    {"7_BASS_Bass.pr3", 7, 2, "Bass"},
+    {"7_Pad.pr3", 7, 1, "Pad"},
     {"07Warm Pad.pr3", 7, 1, "Warm Pad"},
     {"09.pr3", 9, 1, ""},
     {"99_EWI_Air.pr3", 99, 6, "Air"},

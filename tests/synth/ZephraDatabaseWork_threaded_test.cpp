@@ -132,6 +132,7 @@ TEST_F(DatabaseWork, OneDeadlineBoundsAWholeCategory)
 TEST_F(DatabaseWork, CategoryListsArriveThroughTheIdleHook)
 {
   server->Control(R"({"programs": 50, "page_delay": 0.3})");
+  M().SetManagerMode(true);
   M().FetchDatabaseCategories();
   ASSERT_TRUE(M().FinishDatabaseWork());
   ASSERT_EQ(M().BrowserList().size(), 2u);  // Bass and Lead
