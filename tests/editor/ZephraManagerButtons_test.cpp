@@ -320,3 +320,167 @@ TEST_F(ManagerButtons, PicturesOfEachMode)
   EXPECT_FALSE(t.Hidden(kParamManagerLogIn));
   t.Keep("manager-login");
 }
+
+// Which questions the write asks, in order: the overwrite question always,
+// the selected-only question only with a row selected. A bank whose only
+// program is at 99 is written there.
+TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
+{
+  const std::string src = Folder("w99", {"Z.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(99, src + "Z.pr3", kCategoryNone, "Z"));
+  const char* kOverwrite = "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?";
+  const char* kOnlySelected = "Do you wish to upload only the selected Program(s)?";
+  struct Case { const char* name; int selected; std::vector<int> answers; std::vector<std::string> questions;
+                std::vector<uint8_t> written; } const kCases[] = {
+    {"nothing selected", 0, {kYes}, {kOverwrite}, {99}},
+    {"nothing selected, refused", 0, {kNo}, {kOverwrite}, {}},
+    {"99 selected", 99, {kYes, kYes}, {kOverwrite, kOnlySelected}, {99}},
+    {"99 selected, refused", 99, {kNo}, {kOverwrite}, {}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    sent.clear();
+    const size_t before = Boxes().size();
+    t.editor->Bank().SelectOnly(c.selected);
+    for (int answer : c.answers) t.gui->QueueMessageBoxResult(answer);
+    t.Click(kParamManagerWriteBank);
+    const auto shown = t.gui->MessageBoxes();
+    EXPECT_EQ(BoxesFrom(before), c.questions);
+    for (size_t i = before; i < shown.size(); ++i) EXPECT_EQ(shown[i].caption, "Warning") << i;
+    for (size_t i = 0; i < c.written.size(); ++i) Receive(0x21);
+    std::vector<uint8_t> written;
+    for (const Bytes& m : sent)
+      if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
+    EXPECT_EQ(written, c.written);
+    EXPECT_FALSE(t.editor->BankWriteRunning());
+  }
+}
+
+// Whether the bank counts as saved, told by Upload: a saved bank only
+// names its folder, an unsaved one asks to be saved first. Sending to the
+// bank and applying a name unsave it; the row operations of the mouse do
+// not.
+TEST_F(ManagerButtons, UploadAsksToSaveAfterWhatUnsavesTheBank)
+{
+  const std::string kSaveFirst = "Please save the files first!";
+  const std::string bank = Folder("saved", {"02_B.pr3", "03_C.pr3", "10_X.pr3"});
+  const std::string browse = Folder("browse", {"Extra.pr3"});
+  const std::string kUploadText = "The files to be uploaded are located in the \n" + bank + " folder.";
+  struct Case { const char* name; std::function<void()> edit; std::string firstBox; } const kCases[] = {
+    {"loaded only", [] {}, kUploadText},
+    {"sent to the bank", [&] {
+       t.editor->ListDirectory(browse);
+       t.Click(kParamManagerSelectAll);
+       t.Click(kParamManagerSendToBank);
+       EXPECT_STREQ(t.editor->Bank()[1].name, "Extra");
+     }, kSaveFirst},
+    {"dropped on the bank", [&] {
+       t.editor->ListDirectory(browse);
+       Down(BrowserRow(1));
+       t.gui->OnMouseDrag(Location(20).x, Location(20).y, &left);
+       t.gui->OnMouseUp(Location(20).x, Location(20).y, &left);
+       EXPECT_STREQ(t.editor->Bank()[20].name, "Extra");
+     }, kSaveFirst},
+    {"name applied", [&] {
+       t.Set(kParamManagerEditMode5, 1);
+       Click(Location(2));
+       t.Set(kParamManagerCategory3, 1);
+       t.Click(kParamManagerApplyName);
+       t.Set(kParamManagerCategory3, 0);
+       t.Set(kParamManagerEditMode5, 0);
+       EXPECT_EQ(t.editor->Bank()[2].category, kCategoryGuitar);
+     }, kSaveFirst},
+    {"moved", [&] {
+       t.Set(kParamManagerEditMode2, 1);
+       Click(Location(2));
+       t.gui->OnMouseDrag(Location(30).x, Location(30).y, &left);
+       Up(Location(30));
+       t.Set(kParamManagerEditMode2, 0);
+       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[30].name, ",B");
+     }, kUploadText},
+    {"copied", [&] {
+       t.Set(kParamManagerEditMode3, 1);
+       Click(Location(2));
+       t.gui->OnMouseDrag(Location(30).x, Location(30).y, &left);
+       Up(Location(30));
+       t.Set(kParamManagerEditMode3, 0);
+       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[30].name, "B,B");
+     }, kUploadText},
+    {"exchanged", [&] {
+       t.Set(kParamManagerEditMode4, 1);
+       Click(Location(2));
+       t.gui->OnMouseDrag(Location(10).x, Location(10).y, &left);
+       Up(Location(10));
+       t.Set(kParamManagerEditMode4, 0);
+       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[10].name, "X,B");
+     }, kUploadText},
+    {"removed", [&] {
+       t.Set(kParamManagerEditMode1, 1);
+       Click(Location(2));
+       t.Set(kParamManagerEditMode1, 0);
+       EXPECT_EQ(t.editor->Bank()[2].empty, 1);
+     }, kUploadText},
+  };
+  t.Set(kParamManagerConfirm, 0);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    if (t.editor->Bank().AnyProgram()) t.gui->QueueMessageBoxResult(kYes);
+    WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+    t.Click(kParamManagerLoadFromDisk);
+    ASSERT_STREQ(t.editor->Bank()[2].name, "B");
+    c.edit();
+    const size_t before = Boxes().size();
+    t.gui->QueueMessageBoxResult(2);  // Cancel the save, or close the message
+    t.Click(kParamManagerUpload);
+    EXPECT_EQ(BoxesFrom(before),
+              std::vector<std::string>{c.firstBox});
+    WINL_ChooserTestTake();
+  }
+}
+
+// A browser file name whose name part holds 31, 32, 33 and more
+// characters: sent to the bank by the button and by a drop, the name is
+// cut to 32 characters; the path stays the file's.
+TEST_F(ManagerButtons, LongFileNamesSentToTheBankAreCutTo32)
+{
+  const std::vector<std::string> kFiles = {"07_BASS_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij.pr3",
+                                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde.pr3", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef.pr3",
+                                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg.pr3"};
+  const std::string folder = Folder("long", kFiles);
+  // In the browser's order: the numbered file first.
+  struct Row { const char* name; const char* display; int category; const char* file; } const kRows[] = {
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 2,
+     "07_BASS_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg.pr3"},
+  };
+  const struct Way { const char* name; int first; std::function<void()> send; } kWays[] = {
+    {"button", 1, [&] { t.Click(kParamManagerSelectAll); t.Click(kParamManagerSendToBank); }},
+    {"drop", 40, [&] {
+       Down(BrowserRow(1));
+       Up(BrowserRow(1));
+       Down(BrowserRow(4), &shift);
+       t.gui->OnMouseDrag(Location(40).x, Location(40).y, &left);
+       t.gui->OnMouseUp(Location(40).x, Location(40).y, &left);
+     }},
+  };
+  for (const Way& w : kWays)
+  {
+    SCOPED_TRACE(w.name);
+    t.editor->ListDirectory(folder);
+    w.send();
+    for (int i = 0; i < 4; ++i)
+    {
+      const BankEntry& e = t.editor->Bank()[w.first + i];
+      EXPECT_STREQ(e.name, kRows[i].name) << i;
+      EXPECT_STREQ(e.display, kRows[i].display) << i;
+      EXPECT_EQ(e.category, kRows[i].category) << i;
+      EXPECT_EQ(std::string(e.path), folder + kRows[i].file) << i;
+      EXPECT_EQ(NameText(w.first + i), kRows[i].display) << i;
+    }
+    EXPECT_EQ(t.editor->Bank()[w.first + 4].empty, 1);
+  }
+}

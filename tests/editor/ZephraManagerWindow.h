@@ -80,6 +80,12 @@ struct ManagerWindow : ::testing::Test
     for (const auto& box : t.gui->MessageBoxes()) texts.push_back(box.text);
     return texts;
   }
+  // The texts of the boxes shown after the first `before` ones.
+  std::vector<std::string> BoxesFrom(size_t before)
+  {
+    const std::vector<std::string> all = Boxes();
+    return std::vector<std::string>(all.begin() + static_cast<long>(std::min(before, all.size())), all.end());
+  }
   static std::set<std::string> Files(const std::string& folder) { return FolderNames(folder); }
   void Receive(uint8_t code)
   {
