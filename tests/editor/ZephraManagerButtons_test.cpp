@@ -331,11 +331,12 @@ TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
   const char* kOverwrite = "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?";
   const char* kOnlySelected = "Do you wish to upload only the selected Program(s)?";
   struct Case { const char* name; int selected; std::vector<int> answers; std::vector<std::string> questions;
-                std::vector<uint8_t> written; } const kCases[] = {
-    {"nothing selected", 0, {kYes}, {kOverwrite}, {99}},
-    {"nothing selected, refused", 0, {kNo}, {kOverwrite}, {}},
-    {"99 selected", 99, {kYes, kYes}, {kOverwrite, kOnlySelected}, {99}},
-    {"99 selected, refused", 99, {kNo}, {kOverwrite}, {}},
+                std::vector<uint8_t> written; int selectedAfter; } const kCases[] = {
+    {"nothing selected", 0, {kYes}, {kOverwrite}, {99}, 0},
+    {"nothing selected, refused", 0, {kNo}, {kOverwrite}, {}, 0},
+    {"99 selected", 99, {kYes, kYes}, {kOverwrite, kOnlySelected}, {99}, 0},
+    {"99 selected, but all", 99, {kYes, kNo}, {kOverwrite, kOnlySelected}, {99}, 0},
+    {"99 selected, refused", 99, {kNo}, {kOverwrite}, {}, 1},
   };
   for (const Case& c : kCases)
   {
@@ -354,6 +355,8 @@ TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
       if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
     EXPECT_EQ(written, c.written);
     EXPECT_FALSE(t.editor->BankWriteRunning());
+    EXPECT_EQ(t.editor->Bank().SelectedCount(), c.selectedAfter);
+    if (!c.written.empty()) { EXPECT_EQ(t.editor->ManagerPanel()->Highlight(99)->GetValue(), 0.0); }
   }
 }
 
@@ -482,5 +485,56 @@ TEST_F(ManagerButtons, LongFileNamesSentToTheBankAreCutTo32)
       EXPECT_EQ(NameText(w.first + i), kRows[i].display) << i;
     }
     EXPECT_EQ(t.editor->Bank()[w.first + 4].empty, 1);
+  }
+}
+
+// A second write of the whole bank after a program has moved: the cache
+// holds the bank as it is now, and only its locations are written.
+TEST_F(ManagerButtons, WriteBankAgainAfterAMoveWritesOnlyTheBankAsItIs)
+{
+  const std::string src = Folder("again", {"A.pr3", "B.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "B.pr3", kCategoryBass, "B"));
+  const auto writeAll = [this] {
+    sent.clear();
+    t.gui->QueueMessageBoxResult(kYes);
+    t.Click(kParamManagerWriteBank);
+    for (int i = 0; i < 3 && t.editor->BankWriteRunning(); ++i) Receive(0x21);
+    std::vector<uint8_t> written;
+    for (const Bytes& m : sent)
+      if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
+    return written;
+  };
+  EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 2}));
+  t.editor->Bank().SelectOnly(2);
+  t.editor->Bank().MoveProgramEntries(5);
+  EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 5}));
+  EXPECT_EQ(Files(t.editor->CachePath()), (std::set<std::string>{"01_A.pr3", "05_BASS_B.pr3"}));
+  EXPECT_EQ(ReadWholeFile(src + "B.pr3"), MarkerText(kSampleValues));
+}
+
+// Sending to the bank from location 98 when 98 is taken: the program goes
+// to 99 while it is free, and nowhere when 99 is taken too.
+TEST_F(ManagerButtons, SendToBankFromLocation98)
+{
+  const std::string folder = Folder("late", {"New.pr3"});
+  const struct Case { const char* name; bool fill99; const char* at99; } kCases[] = {
+    {"99 free", false, "New"}, {"99 taken", true, "Keep"}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    t.editor->Bank().Clear();
+    ASSERT_TRUE(t.editor->Bank().SetProgram(98, "/p/Old.pr3", kCategoryNone, "Old"));
+    if (c.fill99)
+    {
+      ASSERT_TRUE(t.editor->Bank().SetProgram(99, "/p/Keep.pr3", kCategoryNone, "Keep"));
+    }
+    t.editor->Bank().SelectOnly(98);
+    t.editor->ListDirectory(folder);
+    t.Click(kParamManagerSelectAll);
+    t.Click(kParamManagerSendToBank);
+    EXPECT_STREQ(t.editor->Bank()[98].name, "Old");
+    EXPECT_STREQ(t.editor->Bank()[99].name, c.at99);
+    EXPECT_EQ(t.editor->Bank()[1].empty, 1);
   }
 }
