@@ -373,3 +373,16 @@ TEST_F(ManagerActionsTest, DatabaseListingSurvivesAReopen)
   EXPECT_EQ(after, listed);
   EXPECT_EQ(selected, 0);
 }
+
+// Save, upload and write on an empty bank ask nothing and choose no folder.
+TEST_F(ManagerActionsTest, SaveUploadAndWriteOnAnEmptyBankAskNothing)
+{
+  for (int button : {kParamManagerSaveToDisk, kParamManagerUpload, kParamManagerWriteBank})
+  {
+    SCOPED_TRACE(button);
+    Press(button);
+    EXPECT_TRUE(t.gui->MessageBoxes().empty());
+    EXPECT_EQ(manager->chooserCalls, 0);
+    EXPECT_FALSE(editor->BankWriteRunning());
+  }
+}

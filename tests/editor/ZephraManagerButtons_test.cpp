@@ -538,3 +538,48 @@ TEST_F(ManagerButtons, SendToBankFromLocation98)
     EXPECT_EQ(t.editor->Bank()[1].empty, 1);
   }
 }
+
+// Name and category applied to one selected location, 99: only it changes;
+// an unselected program keeps its category and name.
+TEST_F(ManagerButtons, ApplyNameToTheOneSelectedLocation99)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("one", {"05_Keep.pr3", "99_Old.pr3"})));
+  Click(Location(5));  // selected before the mode: ticking it clears the selection
+  t.Set(kParamManagerEditMode5, 1);
+  EXPECT_EQ(t.editor->Bank().SelectedCount(), 0);
+  EXPECT_EQ(t.editor->ManagerPanel()->Highlight(5)->GetValue(), 0.0);
+  Click(Location(99));
+  t.Set(kParamManagerCategory6, 1);
+  Field(ManagerRef::kRenameField)->SetText("Warm Pad_with_long tail");
+  t.Click(kParamManagerApplyName);
+  struct Row { int location; int category; const char* name; const char* text; double tile; } const kRows[] = {
+    {99, kCategoryEwi, "Warm Pad_with_long tail", "Warm\nPad_with\nlong tail", 1.0},
+    {5, kCategoryNone, "Keep", "Keep", 1 / 6.0},
+  };
+  for (const Row& r : kRows)
+  {
+    SCOPED_TRACE(r.location);
+    EXPECT_EQ(t.editor->Bank()[r.location].category, r.category);
+    EXPECT_STREQ(t.editor->Bank()[r.location].name, r.name);
+    EXPECT_EQ(NameText(r.location), r.text);
+    EXPECT_DOUBLE_EQ(Tile(r.location), r.tile);
+  }
+}
+
+// A new bank is unsaved: programs that arrive in it afterwards (as a
+// download from the synth brings them) must be saved before an upload.
+TEST_F(ManagerButtons, NewBankIsUnsaved)
+{
+  const std::string bank = Folder("fresh", {"02_B.pr3"});
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  ASSERT_STREQ(t.editor->Bank()[2].name, "B");
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerNewBank);
+  ASSERT_FALSE(t.editor->Bank().AnyProgram());
+  ASSERT_TRUE(t.editor->Bank().SetProgram(4, bank + "02_B.pr3", kCategoryNone, "B"));
+  const size_t before = Boxes().size();
+  t.gui->QueueMessageBoxResult(2);  // Cancel
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Please save the files first!"});
+}
