@@ -583,3 +583,33 @@ TEST_F(ManagerButtons, NewBankIsUnsaved)
   t.Click(kParamManagerUpload);
   EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Please save the files first!"});
 }
+
+// Ticking a row-edit mode keeps the bank selection, except name editing;
+// clearing the chosen mode clears the selection, and name editing's
+// rename field too.
+TEST_F(ManagerButtons, RowEditModesAndTheSelection)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("modes", {"02_B.pr3", "99_Old.pr3"})));
+  const auto selected = [this](int n) {
+    return std::to_string(t.editor->Bank()[n].selected) + "/" +
+           std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(n)->GetValue()));
+  };
+  Click(Location(2));
+  ASSERT_EQ(selected(2), "1/1");
+  t.Set(kParamManagerEditMode2, 1);
+  EXPECT_EQ(selected(2), "1/1");
+  t.Set(kParamManagerEditMode2, 0);
+  EXPECT_EQ(selected(2), "0/0");
+
+  Click(Location(2));
+  t.Set(kParamManagerEditMode5, 1);
+  EXPECT_EQ(selected(2), "0/0");
+  Click(Location(99));
+  BASE_String name("");
+  Field(ManagerRef::kRenameField)->GetText(&name);
+  EXPECT_STREQ(name.Get(), "Old");
+  t.Set(kParamManagerEditMode5, 0);
+  Field(ManagerRef::kRenameField)->GetText(&name);
+  EXPECT_STREQ(name.Get(), "");
+  EXPECT_EQ(selected(99), "0/0");
+}
