@@ -187,6 +187,11 @@ TEST(BankList, DisplaySecondBreakNeedsARestOfTwelve)
     {"ABCD_EFG_I_KLMNOP", "ABCD\nEFG_I\nKLMNOP"},
     // A separator before the fifth character is no break.
     {"AB_DEFGHIJKLMNOP", "AB_DEFGHIJKL\nMNOP"},
+    // Without separators the second break comes once the text with the
+    // first one holds 25 characters.
+    {"ABCDEFGHIJKLMNOPQRSTUVW", "ABCDEFGHIJKL\nMNOPQRSTUVW"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWX", "ABCDEFGHIJKL\nMNOPQRSTUVWX\n"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXY", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nY"},
   };
   for (const Case& c : kCases) EXPECT_EQ(BankDisplayName(c.name), c.display) << c.name;
 }
