@@ -329,3 +329,60 @@ TEST(BankWrite, OnlyLocation99)
   EXPECT_STREQ(bank[99].name, "Z");
   EXPECT_EQ(bank[98].empty, 1);
 }
+
+// Saving back into a folder of the user's (not the cache): a renamed
+// entry's old file goes, a numbered file no entry uses stays.
+TEST(BankFolder, SaveBackIntoAUserFolderRemovesOnlyRenamedFiles)
+{
+  TempDir userDir, cacheDir;
+  const std::string user = userDir.Path() + "/";
+  WriteWholeFile(user + "7_Bass.pr3", Body("seven"));
+  WriteWholeFile(user + "20_Stray.pr3", Body("stray"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(7, user + "7_Bass.pr3", kCategoryBass, "Bass"));
+  EXPECT_EQ(SaveBankListToFolder(bank, user, cacheDir.Path() + "/", nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(user + "07_BASS_Bass.pr3"), Body("seven"));
+  EXPECT_FALSE(Exists(user + "7_Bass.pr3"));
+  EXPECT_EQ(ReadWholeFile(user + "20_Stray.pr3"), Body("stray"));
+  EXPECT_EQ(std::string(bank[7].path), user + "07_BASS_Bass.pr3");
+}
+
+// Export of one location (1 is a location like any other), files at the
+// size limit, and entries already in place, which are not written again.
+TEST(BankFolder, ExportSingleLocationsSizesAndEntriesInPlace)
+{
+  TempDir src, out;
+  const std::string folder = out.Path() + "/";
+  WriteWholeFile(src.File("a.pr3"), Body("a"));
+  WriteWholeFile(src.File("b.pr3"), Body("b"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(1, src.File("a.pr3"), 1, "A"));
+  ASSERT_TRUE(bank.SetProgram(2, src.File("b.pr3"), 1, "B"));
+  BankExportResult result = ExportBankListToFolder(bank, folder, true, 1, false, nullptr);
+  EXPECT_EQ(result.written, 1);
+  EXPECT_FALSE(Exists(folder + "02_B.pr3"));
+  EXPECT_EQ(ReadWholeFile(folder + "01_A.pr3"), Body("a"));
+  EXPECT_EQ(std::string(bank[2].path), src.File("b.pr3"));
+
+  result = ExportBankListToFolder(bank, folder, true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 1);  // 01_A.pr3 is in place already
+  EXPECT_EQ(result.failed, 0);
+  result = ExportBankListToFolder(bank, folder, true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 0);
+  EXPECT_EQ(result.failed, 0);
+
+  // 8191 bytes are a program file, 8192 are not.
+  const struct Case { size_t size; int written; int failed; } kCases[] = {{8191, 1, 0}, {8192, 0, 1}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.size);
+    TempDir target;
+    WriteWholeFile(src.File("big.pr3"), std::string(c.size, ' '));
+    BankList one;
+    ASSERT_TRUE(one.SetProgram(5, src.File("big.pr3"), 1, "Big"));
+    result = ExportBankListToFolder(one, target.Path() + "/", false, 0, false, nullptr);
+    EXPECT_EQ(result.written, c.written);
+    EXPECT_EQ(result.failed, c.failed);
+    EXPECT_EQ(Exists(target.File("05_Big.pr3")), c.written == 1);
+  }
+}
