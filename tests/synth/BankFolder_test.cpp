@@ -386,3 +386,15 @@ TEST(BankFolder, ExportSingleLocationsSizesAndEntriesInPlace)
     EXPECT_EQ(Exists(target.File("05_Big.pr3")), c.written == 1);
   }
 }
+
+// Two files for one location count once; the later one in name order is
+// the location's program.
+TEST(BankFolder, LoadCountsLocationsNotFiles)
+{
+  TempDir dir;
+  WriteWholeFile(dir.File("05_A.pr3"), Body("a"));
+  WriteWholeFile(dir.File("05_B.pr3"), Body("b"));
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
+  EXPECT_STREQ(bank[5].name, "B");
+}
