@@ -613,3 +613,36 @@ TEST_F(ManagerButtons, RowEditModesAndTheSelection)
   EXPECT_STREQ(name.Get(), "");
   EXPECT_EQ(selected(99), "0/0");
 }
+
+// While the bank is written the location being written is lit; afterwards
+// the rows show the selection again. A refused write ends with the
+// communication error.
+TEST_F(ManagerButtons, WriteBankLightsTheLocationBeingWrittenAndReportsARefusal)
+{
+  const std::string src = Folder("lit", {"A.pr3", "B.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "B.pr3", kCategoryNone, "B"));
+  const auto lit = [this] {
+    return std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(1)->GetValue())) +
+           std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(2)->GetValue()));
+  };
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerWriteBank);
+  EXPECT_EQ(lit(), "10");
+  Receive(0x21);
+  EXPECT_EQ(lit(), "01");
+  Receive(0x21);
+  EXPECT_EQ(lit(), "00");
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+  size_t shown = Boxes().size();
+  t.editor->OnTimerTick();
+  EXPECT_EQ(BoxesFrom(shown), std::vector<std::string>{"Finished successfully!"});
+
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerWriteBank);
+  Receive(0x22);
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+  const size_t before = Boxes().size();
+  t.editor->OnTimerTick();
+  EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Communication error has occurred!"});
+}

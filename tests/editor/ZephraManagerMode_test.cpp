@@ -337,3 +337,38 @@ TEST(ZephraManagerMode, OffOpensTheOnlyProgramAt99)
   EXPECT_EQ(m.E().FolderFiles(), std::vector<std::string>{"Last.pr3"});
   EXPECT_TRUE(m.ProgramSent());
 }
+
+// Outside the manager a folder whose first gap is location 1 asks whether
+// to fill the gaps: OK writes every location, the gaps with the folder's
+// first file; Cancel only the files.
+TEST(ZephraManagerMode, OutsideTheManagerAGapAtLocation1IsAskedAbout)
+{
+  const struct Case { const char* name; int answer; size_t writes; uint8_t first; } kCases[] = {
+    {"OK", 1, 99, 1}, {"Cancel", 2, 2, 2}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    ManagerTest m;
+    std::vector<Bytes> sent;
+    m.E().SetSysExTap([&sent](const uint8_t* bytes, size_t size) { sent.emplace_back(bytes, bytes + size); });
+    const std::string folder = m.Folder({"02_B.pr3", "03_C.pr3"}, 0);
+    m.t.gui->QueueMessageBoxResult(c.answer);
+    m.E().WriteAllProgramsToSynth((folder + "02_B.pr3").c_str());
+    const auto boxes = m.t.gui->MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "There are gaps in the list.\nPress OK to fill them with the Default or Cancel to skip!");
+    EXPECT_EQ(boxes[0].caption, "Warning");
+    for (int reply = 0; reply < 100 && m.E().BankWriteRunning(); ++reply)
+    {
+      const Bytes ok = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7};
+      ISysEx sysEx(0, ok.data(), static_cast<int>(ok.size()));
+      m.E().ProcessSysEx(&sysEx);
+    }
+    std::vector<uint8_t> written;
+    for (const Bytes& message : sent)
+      if (message.size() == 213 && message[5] == 0x20) written.push_back(message[7]);
+    ASSERT_EQ(written.size(), c.writes);
+    EXPECT_EQ(written.front(), c.first);
+    EXPECT_EQ(written.back(), c.writes == 99 ? 99 : 3);
+  }
+}
