@@ -350,10 +350,7 @@ TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
     EXPECT_EQ(BoxesFrom(before), c.questions);
     for (size_t i = before; i < shown.size(); ++i) EXPECT_EQ(shown[i].caption, "Warning") << i;
     for (size_t i = 0; i < c.written.size(); ++i) Receive(0x21);
-    std::vector<uint8_t> written;
-    for (const Bytes& m : sent)
-      if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
-    EXPECT_EQ(written, c.written);
+    EXPECT_EQ(Written(), c.written);
     EXPECT_FALSE(t.editor->BankWriteRunning());
     EXPECT_EQ(t.editor->Bank().SelectedCount(), c.selectedAfter);
     if (!c.written.empty()) { EXPECT_EQ(t.editor->ManagerPanel()->Highlight(99)->GetValue(), 0.0); }
@@ -370,6 +367,16 @@ TEST_F(ManagerButtons, UploadAsksToSaveAfterWhatUnsavesTheBank)
   const std::string bank = Folder("saved", {"02_B.pr3", "03_C.pr3", "10_X.pr3"});
   const std::string browse = Folder("browse", {"Extra.pr3"});
   const std::string kUploadText = "The files to be uploaded are located in the \n" + bank + " folder.";
+  // Location 2 dragged onto `to` in the row-edit mode of box; the names at
+  // 2 and `to` afterwards.
+  const auto drag = [this](int box, int to) {
+    t.Set(box, 1);
+    Click(Location(2));
+    t.gui->OnMouseDrag(Location(to).x, Location(to).y, &left);
+    Up(Location(to));
+    t.Set(box, 0);
+    return std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[to].name;
+  };
   struct Case { const char* name; std::function<void()> edit; std::string firstBox; } const kCases[] = {
     {"loaded only", [] {}, kUploadText},
     {"sent to the bank", [&] {
@@ -394,30 +401,9 @@ TEST_F(ManagerButtons, UploadAsksToSaveAfterWhatUnsavesTheBank)
        t.Set(kParamManagerEditMode5, 0);
        EXPECT_EQ(t.editor->Bank()[2].category, kCategoryGuitar);
      }, kSaveFirst},
-    {"moved", [&] {
-       t.Set(kParamManagerEditMode2, 1);
-       Click(Location(2));
-       t.gui->OnMouseDrag(Location(30).x, Location(30).y, &left);
-       Up(Location(30));
-       t.Set(kParamManagerEditMode2, 0);
-       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[30].name, ",B");
-     }, kUploadText},
-    {"copied", [&] {
-       t.Set(kParamManagerEditMode3, 1);
-       Click(Location(2));
-       t.gui->OnMouseDrag(Location(30).x, Location(30).y, &left);
-       Up(Location(30));
-       t.Set(kParamManagerEditMode3, 0);
-       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[30].name, "B,B");
-     }, kUploadText},
-    {"exchanged", [&] {
-       t.Set(kParamManagerEditMode4, 1);
-       Click(Location(2));
-       t.gui->OnMouseDrag(Location(10).x, Location(10).y, &left);
-       Up(Location(10));
-       t.Set(kParamManagerEditMode4, 0);
-       EXPECT_EQ(std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[10].name, "X,B");
-     }, kUploadText},
+    {"moved", [&] { EXPECT_EQ(drag(kParamManagerEditMode2, 30), ",B"); }, kUploadText},
+    {"copied", [&] { EXPECT_EQ(drag(kParamManagerEditMode3, 30), "B,B"); }, kUploadText},
+    {"exchanged", [&] { EXPECT_EQ(drag(kParamManagerEditMode4, 10), "X,B"); }, kUploadText},
     {"removed", [&] {
        t.Set(kParamManagerEditMode1, 1);
        Click(Location(2));
@@ -500,10 +486,7 @@ TEST_F(ManagerButtons, WriteBankAgainAfterAMoveWritesOnlyTheBankAsItIs)
     t.gui->QueueMessageBoxResult(kYes);
     t.Click(kParamManagerWriteBank);
     for (int i = 0; i < 3 && t.editor->BankWriteRunning(); ++i) Receive(0x21);
-    std::vector<uint8_t> written;
-    for (const Bytes& m : sent)
-      if (m.size() == 213 && m[5] == 0x20) written.push_back(m[7]);
-    return written;
+    return Written();
   };
   EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 2}));
   t.editor->Bank().SelectOnly(2);

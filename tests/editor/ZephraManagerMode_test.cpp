@@ -1,7 +1,7 @@
 // The program manager shown and put away from the menu (indexes 33 and 32)
 // on the editor with its real panels: what the overlay and the browser show,
 // and which program is loaded and sent when the panels come back.
-#include "ZephraSkinEditor.h"
+#include "ZephraManagerWindow.h"
 
 #include "editor/ZephraManagerPanel.h"
 #include "graphics/controls/IInvisibleSelectControl.h"
@@ -177,6 +177,14 @@ void SetSelectors(ManagerTest& m, const std::string& load, const std::string& sa
 
 std::vector<std::string> Three(const std::string& file) { return {file, file, file}; }
 
+// The synth's answer to a program write: 0x21, taken.
+void AcknowledgeWrite(ManagerTest& m)
+{
+  const Bytes ok = WriteReply(0x21);
+  ISysEx sysEx(0, ok.data(), static_cast<int>(ok.size()));
+  m.E().ProcessSysEx(&sysEx);
+}
+
 }  // namespace
 
 TEST(ZephraManagerMode, OffNamesTheLoadedProgramInAllThreeSelectors)
@@ -293,16 +301,8 @@ TEST(ZephraManagerMode, AfterABankWritePreviousAndNextStepThroughTheProgramsFold
   ASSERT_TRUE(m.E().Bank().SetProgram(99, folder + "03_C.pr3", kCategoryNone, "Lead"));
   m.t.gui->QueueMessageBoxResult(1);  // Yes: overwrite the synth's programs
   m.t.Click(kParamManagerWriteBank);
-  for (int reply = 0; reply < 2; ++reply)
-  {
-    const Bytes ok = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7};
-    ISysEx sysEx(0, ok.data(), static_cast<int>(ok.size()));
-    m.E().ProcessSysEx(&sysEx);
-  }
-  std::vector<uint8_t> written;
-  for (const Bytes& message : sent)
-    if (message.size() == 213 && message[5] == 0x20) written.push_back(message[7]);
-  EXPECT_EQ(written, (std::vector<uint8_t>{3, 99}));
+  for (int reply = 0; reply < 2; ++reply) AcknowledgeWrite(m);
+  EXPECT_EQ(WrittenLocations(sent), (std::vector<uint8_t>{3, 99}));
   EXPECT_FALSE(m.E().BankWriteRunning());
   const std::string cache = m.t.dir.Path() + "/cache/";
   EXPECT_EQ(Selected(m, SkinRef::kSaveSelector), cache + "03_BASS_Deep.pr3");
@@ -358,15 +358,8 @@ TEST(ZephraManagerMode, OutsideTheManagerAGapAtLocation1IsAskedAbout)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "There are gaps in the list.\nPress OK to fill them with the Default or Cancel to skip!");
     EXPECT_EQ(boxes[0].caption, "Warning");
-    for (int reply = 0; reply < 100 && m.E().BankWriteRunning(); ++reply)
-    {
-      const Bytes ok = {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7};
-      ISysEx sysEx(0, ok.data(), static_cast<int>(ok.size()));
-      m.E().ProcessSysEx(&sysEx);
-    }
-    std::vector<uint8_t> written;
-    for (const Bytes& message : sent)
-      if (message.size() == 213 && message[5] == 0x20) written.push_back(message[7]);
+    for (int reply = 0; reply < 100 && m.E().BankWriteRunning(); ++reply) AcknowledgeWrite(m);
+    const std::vector<uint8_t> written = WrittenLocations(sent);
     ASSERT_EQ(written.size(), c.writes);
     EXPECT_EQ(written.front(), c.first);
     EXPECT_EQ(written.back(), c.writes == 99 ? 99 : 3);
