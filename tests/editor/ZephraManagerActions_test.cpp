@@ -332,3 +332,88 @@ TEST_F(ManagerActionsTest, CategoriesAreFetchedOnlyInTheManager)
   editor->FetchDatabaseCategories();
   EXPECT_EQ(t.gui->MessageBoxes().size(), 1u);
 }
+
+// A login that succeeds remembers the user and the password only with the
+// remember box ticked; unticked, neither settings.ini nor user.dat is
+// written.
+TEST_F(ManagerActionsTest, LoginRemembersOnlyWithTheBoxTicked)
+{
+  DatabaseServer* server = DatabaseServer::Get();
+  if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
+  const std::string settings = dir.File("settings.ini");
+  WritePrivateProfileString("dbase", "server", server->Host().c_str(), settings.c_str());
+  editor->SetDatabaseCaFile(server->CaFile());
+  const struct Case { const char* name; bool remember; const char* user; bool userFile; } kCases[] = {
+    {"unticked", false, "(none)", false},
+    {"ticked", true, "Alice", true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    server->Control(R"({"password": "abcd"})");
+    ASSERT_EQ(editor->GetParam(kParamManagerRemember)->Bool(), false);
+    if (c.remember) Set(kParamManagerRemember, 1);
+    manager->user = "Alice";
+    manager->password = "abcd";
+    Press(kParamManagerLogIn);
+    ASSERT_TRUE(editor->FinishDatabaseWork());
+    EXPECT_TRUE(t.gui->MessageBoxes().empty());
+    EXPECT_FALSE(editor->BrowserList().empty());
+    char user[64] = {};
+    GetPrivateProfileString("dbase", "user", "(none)", user, sizeof user, settings.c_str());
+    EXPECT_STREQ(user, c.user);
+    std::string password;
+    EXPECT_EQ(ReadUserFile(dir.File("user.dat"), password), c.userFile);
+    EXPECT_EQ(password, c.userFile ? "abcd" : "");
+  }
+}
+
+// A database listing in the browser stays through closing and opening the
+// manager: the same records, none selected.
+TEST_F(ManagerActionsTest, DatabaseListingSurvivesAReopen)
+{
+  DatabaseServer* server = DatabaseServer::Get();
+  if (!server) GTEST_SKIP() << "no python3/openssl for the local database server";
+  server->Control(R"({"password": "abcd"})");
+  const std::string settings = dir.File("settings.ini");
+  WritePrivateProfileString("dbase", "server", server->Host().c_str(), settings.c_str());
+  editor->SetDatabaseCaFile(server->CaFile());
+  // A program folder of its own, as the editor has after loading a file.
+  Browse({"01_A.pr3", "02_B.pr3"});
+  editor->ScanProgramFolder((folders.back().Path() + "/02_B.pr3").c_str());
+  manager->user = "Alice";
+  manager->password = "abcd";
+  Press(kParamManagerLogIn);
+  ASSERT_TRUE(editor->FinishDatabaseWork());
+  std::vector<std::string> listed;
+  for (const DatabaseListRecord& record : editor->BrowserList()) listed.push_back(record.name);
+  ASSERT_GE(listed.size(), 2u);
+  ASSERT_EQ(editor->BrowserList().front().remote, 1);
+
+  ASSERT_TRUE(editor->OnStandaloneMenuCommand(32));
+  ASSERT_FALSE(editor->ManagerMode());
+  ASSERT_TRUE(editor->OnStandaloneMenuCommand(33));
+  ASSERT_TRUE(editor->ManagerMode());
+  std::vector<std::string> after;
+  int selected = 0;
+  for (const DatabaseListRecord& record : editor->BrowserList())
+  {
+    after.push_back(record.name);
+    selected += record.selected;
+  }
+  EXPECT_EQ(after, listed);
+  EXPECT_EQ(selected, 0);
+}
+
+// Save, upload and write on an empty bank ask nothing and choose no folder.
+TEST_F(ManagerActionsTest, SaveUploadAndWriteOnAnEmptyBankAskNothing)
+{
+  for (int button : {kParamManagerSaveToDisk, kParamManagerUpload, kParamManagerWriteBank})
+  {
+    SCOPED_TRACE(button);
+    Press(button);
+    EXPECT_TRUE(t.gui->MessageBoxes().empty());
+    EXPECT_EQ(manager->chooserCalls, 0);
+    EXPECT_FALSE(editor->BankWriteRunning());
+  }
+}

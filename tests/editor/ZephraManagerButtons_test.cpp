@@ -368,3 +368,312 @@ TEST_F(ManagerButtons, PicturesOfEachMode)
   EXPECT_FALSE(t.Hidden(kParamManagerLogIn));
   t.Keep("manager-login");
 }
+
+// Which questions the write asks, in order: the overwrite question always,
+// the selected-only question only with a row selected. A bank whose only
+// program is at 99 is written there.
+TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
+{
+  const std::string src = Folder("w99", {"Z.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(99, src + "Z.pr3", kCategoryNone, "Z"));
+  const char* kOverwrite = "This operation will overwrite the current Programs\nin the Zephra Prime.\nDo you wish to continue?";
+  const char* kOnlySelected = "Do you wish to upload only the selected Program(s)?";
+  struct Case { const char* name; int selected; std::vector<int> answers; std::vector<std::string> questions;
+                std::vector<uint8_t> written; int selectedAfter; } const kCases[] = {
+    {"nothing selected", 0, {kYes}, {kOverwrite}, {99}, 0},
+    {"nothing selected, refused", 0, {kNo}, {kOverwrite}, {}, 0},
+    {"99 selected", 99, {kYes, kYes}, {kOverwrite, kOnlySelected}, {99}, 0},
+    {"99 selected, but all", 99, {kYes, kNo}, {kOverwrite, kOnlySelected}, {99}, 0},
+    {"99 selected, refused", 99, {kNo}, {kOverwrite}, {}, 1},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    sent.clear();
+    const size_t before = Boxes().size();
+    t.editor->Bank().SelectOnly(c.selected);
+    for (int answer : c.answers) t.gui->QueueMessageBoxResult(answer);
+    t.Click(kParamManagerWriteBank);
+    const auto shown = t.gui->MessageBoxes();
+    EXPECT_EQ(BoxesFrom(before), c.questions);
+    for (size_t i = before; i < shown.size(); ++i) EXPECT_EQ(shown[i].caption, "Warning") << i;
+    for (size_t i = 0; i < c.written.size(); ++i) Receive(0x21);
+    EXPECT_EQ(Written(), c.written);
+    EXPECT_FALSE(t.editor->BankWriteRunning());
+    EXPECT_EQ(t.editor->Bank().SelectedCount(), c.selectedAfter);
+    if (!c.written.empty()) { EXPECT_EQ(t.editor->ManagerPanel()->Highlight(99)->GetValue(), 0.0); }
+  }
+}
+
+// Whether the bank counts as saved, told by Upload: a saved bank only
+// names its folder, an unsaved one asks to be saved first. Sending to the
+// bank and applying a name unsave it; the row operations of the mouse do
+// not.
+TEST_F(ManagerButtons, UploadAsksToSaveAfterWhatUnsavesTheBank)
+{
+  const std::string kSaveFirst = "Please save the files first!";
+  const std::string bank = Folder("saved", {"02_B.pr3", "03_C.pr3", "10_X.pr3"});
+  const std::string browse = Folder("browse", {"Extra.pr3"});
+  const std::string kUploadText = "The files to be uploaded are located in the \n" + bank + " folder.";
+  // Location 2 dragged onto `to` in the row-edit mode of box; the names at
+  // 2 and `to` afterwards.
+  const auto drag = [this](int box, int to) {
+    t.Set(box, 1);
+    Click(Location(2));
+    t.gui->OnMouseDrag(Location(to).x, Location(to).y, &left);
+    Up(Location(to));
+    t.Set(box, 0);
+    return std::string(t.editor->Bank()[2].name) + "," + t.editor->Bank()[to].name;
+  };
+  struct Case { const char* name; std::function<void()> edit; std::string firstBox; } const kCases[] = {
+    {"loaded only", [] {}, kUploadText},
+    {"sent to the bank", [&] {
+       t.editor->ListDirectory(browse);
+       t.Click(kParamManagerSelectAll);
+       t.Click(kParamManagerSendToBank);
+       EXPECT_STREQ(t.editor->Bank()[1].name, "Extra");
+     }, kSaveFirst},
+    {"dropped on the bank", [&] {
+       t.editor->ListDirectory(browse);
+       Down(BrowserRow(1));
+       t.gui->OnMouseDrag(Location(20).x, Location(20).y, &left);
+       t.gui->OnMouseUp(Location(20).x, Location(20).y, &left);
+       EXPECT_STREQ(t.editor->Bank()[20].name, "Extra");
+     }, kSaveFirst},
+    {"name applied", [&] {
+       t.Set(kParamManagerEditMode5, 1);
+       Click(Location(2));
+       t.Set(kParamManagerCategory3, 1);
+       t.Click(kParamManagerApplyName);
+       t.Set(kParamManagerCategory3, 0);
+       t.Set(kParamManagerEditMode5, 0);
+       EXPECT_EQ(t.editor->Bank()[2].category, kCategoryGuitar);
+     }, kSaveFirst},
+    {"moved", [&] { EXPECT_EQ(drag(kParamManagerEditMode2, 30), ",B"); }, kUploadText},
+    {"copied", [&] { EXPECT_EQ(drag(kParamManagerEditMode3, 30), "B,B"); }, kUploadText},
+    {"exchanged", [&] { EXPECT_EQ(drag(kParamManagerEditMode4, 10), "X,B"); }, kUploadText},
+    {"removed", [&] {
+       t.Set(kParamManagerEditMode1, 1);
+       Click(Location(2));
+       t.Set(kParamManagerEditMode1, 0);
+       EXPECT_EQ(t.editor->Bank()[2].empty, 1);
+     }, kUploadText},
+  };
+  t.Set(kParamManagerConfirm, 0);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    if (t.editor->Bank().AnyProgram()) t.gui->QueueMessageBoxResult(kYes);
+    WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+    t.Click(kParamManagerLoadFromDisk);
+    ASSERT_STREQ(t.editor->Bank()[2].name, "B");
+    c.edit();
+    const size_t before = Boxes().size();
+    t.gui->QueueMessageBoxResult(2);  // Cancel the save, or close the message
+    t.Click(kParamManagerUpload);
+    EXPECT_EQ(BoxesFrom(before),
+              std::vector<std::string>{c.firstBox});
+    WINL_ChooserTestTake();
+  }
+}
+
+// A browser file name whose name part holds 31, 32, 33 and more
+// characters: sent to the bank by the button and by a drop, the name is
+// cut to 32 characters; the path stays the file's.
+TEST_F(ManagerButtons, LongFileNamesSentToTheBankAreCutTo32)
+{
+  const std::vector<std::string> kFiles = {"07_BASS_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij.pr3",
+                                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde.pr3", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef.pr3",
+                                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg.pr3"};
+  const std::string folder = Folder("long", kFiles);
+  // In the browser's order: the numbered file first.
+  struct Row { const char* name; const char* display; int category; const char* file; } const kRows[] = {
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 2,
+     "07_BASS_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghij.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcde.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef.pr3"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nYZabcd", 1, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg.pr3"},
+  };
+  const struct Way { const char* name; int first; std::function<void()> send; } kWays[] = {
+    {"button", 1, [&] { t.Click(kParamManagerSelectAll); t.Click(kParamManagerSendToBank); }},
+    {"drop", 40, [&] {
+       Down(BrowserRow(1));
+       Up(BrowserRow(1));
+       Down(BrowserRow(4), &shift);
+       t.gui->OnMouseDrag(Location(40).x, Location(40).y, &left);
+       t.gui->OnMouseUp(Location(40).x, Location(40).y, &left);
+     }},
+  };
+  for (const Way& w : kWays)
+  {
+    SCOPED_TRACE(w.name);
+    t.editor->ListDirectory(folder);
+    w.send();
+    for (int i = 0; i < 4; ++i)
+    {
+      const BankEntry& e = t.editor->Bank()[w.first + i];
+      EXPECT_STREQ(e.name, kRows[i].name) << i;
+      EXPECT_STREQ(e.display, kRows[i].display) << i;
+      EXPECT_EQ(e.category, kRows[i].category) << i;
+      EXPECT_EQ(std::string(e.path), folder + kRows[i].file) << i;
+      EXPECT_EQ(NameText(w.first + i), kRows[i].display) << i;
+    }
+    EXPECT_EQ(t.editor->Bank()[w.first + 4].empty, 1);
+  }
+}
+
+// A second write of the whole bank after a program has moved: the cache
+// holds the bank as it is now, and only its locations are written.
+TEST_F(ManagerButtons, WriteBankAgainAfterAMoveWritesOnlyTheBankAsItIs)
+{
+  const std::string src = Folder("again", {"A.pr3", "B.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "B.pr3", kCategoryBass, "B"));
+  const auto writeAll = [this] {
+    sent.clear();
+    t.gui->QueueMessageBoxResult(kYes);
+    t.Click(kParamManagerWriteBank);
+    for (int i = 0; i < 3 && t.editor->BankWriteRunning(); ++i) Receive(0x21);
+    return Written();
+  };
+  EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 2}));
+  t.editor->Bank().SelectOnly(2);
+  t.editor->Bank().MoveProgramEntries(5);
+  EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 5}));
+  EXPECT_EQ(Files(t.editor->CachePath()), (std::set<std::string>{"01_A.pr3", "05_BASS_B.pr3"}));
+  EXPECT_EQ(ReadWholeFile(src + "B.pr3"), MarkerText(kSampleValues));
+}
+
+// Sending to the bank from location 98 when 98 is taken: the program goes
+// to 99 while it is free, and nowhere when 99 is taken too.
+TEST_F(ManagerButtons, SendToBankFromLocation98)
+{
+  const std::string folder = Folder("late", {"New.pr3"});
+  const struct Case { const char* name; bool fill99; const char* at99; } kCases[] = {
+    {"99 free", false, "New"}, {"99 taken", true, "Keep"}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    t.editor->Bank().Clear();
+    ASSERT_TRUE(t.editor->Bank().SetProgram(98, "/p/Old.pr3", kCategoryNone, "Old"));
+    if (c.fill99)
+    {
+      ASSERT_TRUE(t.editor->Bank().SetProgram(99, "/p/Keep.pr3", kCategoryNone, "Keep"));
+    }
+    t.editor->Bank().SelectOnly(98);
+    t.editor->ListDirectory(folder);
+    t.Click(kParamManagerSelectAll);
+    t.Click(kParamManagerSendToBank);
+    EXPECT_STREQ(t.editor->Bank()[98].name, "Old");
+    EXPECT_STREQ(t.editor->Bank()[99].name, c.at99);
+    EXPECT_EQ(t.editor->Bank()[1].empty, 1);
+  }
+}
+
+// Name and category applied to one selected location, 99: only it changes;
+// an unselected program keeps its category and name.
+TEST_F(ManagerButtons, ApplyNameToTheOneSelectedLocation99)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("one", {"05_Keep.pr3", "99_Old.pr3"})));
+  Click(Location(5));  // selected before the mode: ticking it clears the selection
+  t.Set(kParamManagerEditMode5, 1);
+  EXPECT_EQ(t.editor->Bank().SelectedCount(), 0);
+  EXPECT_EQ(t.editor->ManagerPanel()->Highlight(5)->GetValue(), 0.0);
+  Click(Location(99));
+  t.Set(kParamManagerCategory6, 1);
+  Field(ManagerRef::kRenameField)->SetText("Warm Pad_with_long tail");
+  t.Click(kParamManagerApplyName);
+  struct Row { int location; int category; const char* name; const char* text; double tile; } const kRows[] = {
+    {99, kCategoryEwi, "Warm Pad_with_long tail", "Warm\nPad_with\nlong tail", 1.0},
+    {5, kCategoryNone, "Keep", "Keep", 1 / 6.0},
+  };
+  for (const Row& r : kRows)
+  {
+    SCOPED_TRACE(r.location);
+    EXPECT_EQ(t.editor->Bank()[r.location].category, r.category);
+    EXPECT_STREQ(t.editor->Bank()[r.location].name, r.name);
+    EXPECT_EQ(NameText(r.location), r.text);
+    EXPECT_DOUBLE_EQ(Tile(r.location), r.tile);
+  }
+}
+
+// A new bank is unsaved: programs that arrive in it afterwards (as a
+// download from the synth brings them) must be saved before an upload.
+TEST_F(ManagerButtons, NewBankIsUnsaved)
+{
+  const std::string bank = Folder("fresh", {"02_B.pr3"});
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  ASSERT_STREQ(t.editor->Bank()[2].name, "B");
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerNewBank);
+  ASSERT_FALSE(t.editor->Bank().AnyProgram());
+  ASSERT_TRUE(t.editor->Bank().SetProgram(4, bank + "02_B.pr3", kCategoryNone, "B"));
+  const size_t before = Boxes().size();
+  t.gui->QueueMessageBoxResult(2);  // Cancel
+  t.Click(kParamManagerUpload);
+  EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Please save the files first!"});
+}
+
+// Ticking a row-edit mode keeps the bank selection, except name editing;
+// clearing the chosen mode clears the selection, and name editing's
+// rename field too.
+TEST_F(ManagerButtons, RowEditModesAndTheSelection)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("modes", {"02_B.pr3", "99_Old.pr3"})));
+  const auto selected = [this](int n) {
+    return std::to_string(t.editor->Bank()[n].selected) + "/" +
+           std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(n)->GetValue()));
+  };
+  Click(Location(2));
+  ASSERT_EQ(selected(2), "1/1");
+  t.Set(kParamManagerEditMode2, 1);
+  EXPECT_EQ(selected(2), "1/1");
+  t.Set(kParamManagerEditMode2, 0);
+  EXPECT_EQ(selected(2), "0/0");
+
+  Click(Location(2));
+  t.Set(kParamManagerEditMode5, 1);
+  EXPECT_EQ(selected(2), "0/0");
+  Click(Location(99));
+  BASE_String name("");
+  Field(ManagerRef::kRenameField)->GetText(&name);
+  EXPECT_STREQ(name.Get(), "Old");
+  t.Set(kParamManagerEditMode5, 0);
+  Field(ManagerRef::kRenameField)->GetText(&name);
+  EXPECT_STREQ(name.Get(), "");
+  EXPECT_EQ(selected(99), "0/0");
+}
+
+// While the bank is written the location being written is lit; afterwards
+// the rows show the selection again. A refused write ends with the
+// communication error.
+TEST_F(ManagerButtons, WriteBankLightsTheLocationBeingWrittenAndReportsARefusal)
+{
+  const std::string src = Folder("lit", {"A.pr3", "B.pr3"});
+  ASSERT_TRUE(t.editor->Bank().SetProgram(1, src + "A.pr3", kCategoryNone, "A"));
+  ASSERT_TRUE(t.editor->Bank().SetProgram(2, src + "B.pr3", kCategoryNone, "B"));
+  const auto lit = [this] {
+    return std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(1)->GetValue())) +
+           std::to_string(static_cast<int>(t.editor->ManagerPanel()->Highlight(2)->GetValue()));
+  };
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerWriteBank);
+  EXPECT_EQ(lit(), "10");
+  Receive(0x21);
+  EXPECT_EQ(lit(), "01");
+  Receive(0x21);
+  EXPECT_EQ(lit(), "00");
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+  size_t shown = Boxes().size();
+  t.editor->OnTimerTick();
+  EXPECT_EQ(BoxesFrom(shown), std::vector<std::string>{"Finished successfully!"});
+
+  t.gui->QueueMessageBoxResult(kYes);
+  t.Click(kParamManagerWriteBank);
+  Receive(0x22);
+  EXPECT_FALSE(t.editor->BankWriteRunning());
+  const size_t before = Boxes().size();
+  t.editor->OnTimerTick();
+  EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Communication error has occurred!"});
+}

@@ -17,6 +17,18 @@
 #include <set>
 
 
+// The locations of the program writes among messages, in order.
+inline std::vector<uint8_t> WrittenLocations(const std::vector<std::vector<uint8_t>>& messages)
+{
+  std::vector<uint8_t> locations;
+  for (const std::vector<uint8_t>& m : messages)
+    if (m.size() == 213 && m[5] == 0x20) locations.push_back(m[7]);
+  return locations;
+}
+
+// The synth's answer to a program write: 0x21 taken, 0x22 refused.
+inline std::vector<uint8_t> WriteReply(uint8_t code) { return {0xF0, 0x00, 0x3E, 0x5A, 0x03, code, 0xF7}; }
+
 inline const char* kManagerSettings = "[gui]\nbackground=space\nmanager=true\n";
 
 // The browser's rows are 14 high from y 118; the bank's cells 81.2 by 68
@@ -80,13 +92,21 @@ struct ManagerWindow : ::testing::Test
     for (const auto& box : t.gui->MessageBoxes()) texts.push_back(box.text);
     return texts;
   }
+  // The texts of the boxes shown after the first `before` ones.
+  std::vector<std::string> BoxesFrom(size_t before)
+  {
+    const std::vector<std::string> all = Boxes();
+    return std::vector<std::string>(all.begin() + static_cast<long>(std::min(before, all.size())), all.end());
+  }
   static std::set<std::string> Files(const std::string& folder) { return FolderNames(folder); }
   void Receive(uint8_t code)
   {
-    const Bytes reply = {0xF0, 0x00, 0x3E, 0x5A, 0x03, code, 0xF7};
+    const Bytes reply = WriteReply(code);
     ISysEx sysEx(0, reply.data(), static_cast<int>(reply.size()));
     t.editor->ProcessSysEx(&sysEx);
   }
+  // The locations of the program writes sent so far, in order.
+  std::vector<uint8_t> Written() const { return WrittenLocations(sent); }
   std::vector<Bytes> sent;
 };
 

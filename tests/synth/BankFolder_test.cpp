@@ -235,3 +235,166 @@ TEST(BankFolder, SaveBackGivesUpperCaseExtensionsTheCanonicalName)
   EXPECT_EQ(ReadWholeFile(folder + "08_My.Lead.pr3"), Body("eight"));
   EXPECT_EQ(std::string(bank[8].path), folder + "08_My.Lead.pr3");
 }
+
+// An entry from another folder that already has its canonical name is
+// still copied into the cache: afterwards every entry's file is there, the
+// user's files are untouched, and a write of the cache sends every location.
+TEST(BankFolder, SaveBackIntoTheCacheTakesCanonicallyNamedFilesFromElsewhere)
+{
+  TempDir cacheDir, userDir;
+  const std::string cache = cacheDir.Path() + "/";
+  const std::string user = userDir.Path() + "/";
+  WriteWholeFile(cache + "01_A.pr3", Body("a"));
+  WriteWholeFile(user + "05_X.pr3", Body("x"));
+  WriteWholeFile(user + "99_BASS_Z.pr3", Body("z"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(1, cache + "01_A.pr3", 1, "A"));
+  ASSERT_TRUE(bank.SetProgram(5, user + "05_X.pr3", 1, "X"));
+  ASSERT_TRUE(bank.SetProgram(99, user + "99_BASS_Z.pr3", 2, "Z"));
+
+  EXPECT_EQ(SaveBankListToFolder(bank, cache, cache, nullptr), 0);
+  const struct Row { int location; const char* file; const char* body; } kRows[] = {
+    {1, "01_A.pr3", "a"}, {5, "05_X.pr3", "x"}, {99, "99_BASS_Z.pr3", "z"}};
+  for (const Row& r : kRows)
+  {
+    EXPECT_EQ(std::string(bank[r.location].path), cache + r.file) << r.location;
+    EXPECT_EQ(ReadWholeFile(cache + r.file), Body(r.body)) << r.location;
+  }
+  EXPECT_EQ(ReadWholeFile(user + "05_X.pr3"), Body("x"));
+  EXPECT_EQ(ReadWholeFile(user + "99_BASS_Z.pr3"), Body("z"));
+
+  BankWrite write;
+  ASSERT_EQ(write.Check(cache), BankWriteCheck::kReady);
+  std::vector<int> sent;
+  for (BankWriteStep step = write.Begin(false); step.kind == BankWriteStep::kSend; step = write.OnReply(0x21))
+    sent.push_back(step.location);
+  EXPECT_EQ(sent, std::vector<int>({1, 5, 99}));
+}
+
+// A sub-folder named like a program is no program: neither loaded into
+// the bank nor counted, nor a second file for its location, in a write.
+TEST(BankWrite, SubFolderNamedLikeAProgramIsNoProgram)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  mkdir((folder + "04_X.pr3").c_str(), 0755);
+  BankWrite write;
+  EXPECT_EQ(write.Check(folder), BankWriteCheck::kNoPrograms);
+
+  WriteWholeFile(folder + "04_Y.pr3", Body("y"));
+  WriteWholeFile(folder + "02_B.pr3", Body("b"));
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  EXPECT_EQ(write.Files(), (std::vector<std::string>{"02_B.pr3", "04_Y.pr3"}));
+  EXPECT_EQ(write.FirstGap(), 1);
+  std::vector<std::pair<int, std::string>> sent;
+  for (BankWriteStep step = write.Begin(false); step.kind == BankWriteStep::kSend; step = write.OnReply(0x21))
+    sent.emplace_back(step.location, step.path.substr(folder.size()));
+  EXPECT_EQ(sent, (std::vector<std::pair<int, std::string>>{{2, "02_B.pr3"}, {4, "04_Y.pr3"}}));
+
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, folder), 2);
+  EXPECT_EQ(std::string(bank[4].path), folder + "04_Y.pr3");
+}
+
+// A folder whose only program is at the last location: the plain write
+// sends it alone; gap filling writes it to every location, its own last.
+TEST(BankWrite, OnlyLocation99)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  WriteWholeFile(folder + "99_Z.pr3", Body("z"));
+  BankWrite write;
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  EXPECT_EQ(write.FirstGap(), 1);
+  BankWriteStep step = write.Begin(false);
+  EXPECT_EQ(step.kind, BankWriteStep::kSend);
+  EXPECT_EQ(step.location, 99);
+  EXPECT_EQ(step.path, folder + "99_Z.pr3");
+  EXPECT_EQ(write.OnReply(0x21).kind, BankWriteStep::kFinished);
+
+  ASSERT_EQ(write.Check(folder), BankWriteCheck::kReady);
+  std::vector<int> locations;
+  for (step = write.Begin(true); step.kind == BankWriteStep::kSend; step = write.OnReply(0x21))
+  {
+    EXPECT_EQ(step.path, folder + "99_Z.pr3");
+    locations.push_back(step.location);
+  }
+  EXPECT_EQ(step.kind, BankWriteStep::kFinished);
+  ASSERT_EQ(locations.size(), 99u);
+  EXPECT_EQ(locations.front(), 1);
+  EXPECT_EQ(locations.back(), 99);
+
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, folder), 1);
+  EXPECT_STREQ(bank[99].name, "Z");
+  EXPECT_EQ(bank[98].empty, 1);
+}
+
+// Saving back into a folder of the user's (not the cache): a renamed
+// entry's old file goes, a numbered file no entry uses stays.
+TEST(BankFolder, SaveBackIntoAUserFolderRemovesOnlyRenamedFiles)
+{
+  TempDir userDir, cacheDir;
+  const std::string user = userDir.Path() + "/";
+  WriteWholeFile(user + "7_Bass.pr3", Body("seven"));
+  WriteWholeFile(user + "20_Stray.pr3", Body("stray"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(7, user + "7_Bass.pr3", kCategoryBass, "Bass"));
+  EXPECT_EQ(SaveBankListToFolder(bank, user, cacheDir.Path() + "/", nullptr), 0);
+  EXPECT_EQ(ReadWholeFile(user + "07_BASS_Bass.pr3"), Body("seven"));
+  EXPECT_FALSE(Exists(user + "7_Bass.pr3"));
+  EXPECT_EQ(ReadWholeFile(user + "20_Stray.pr3"), Body("stray"));
+  EXPECT_EQ(std::string(bank[7].path), user + "07_BASS_Bass.pr3");
+}
+
+// Export of one location (1 is a location like any other), files at the
+// size limit, and entries already in place, which are not written again.
+TEST(BankFolder, ExportSingleLocationsSizesAndEntriesInPlace)
+{
+  TempDir src, out;
+  const std::string folder = out.Path() + "/";
+  WriteWholeFile(src.File("a.pr3"), Body("a"));
+  WriteWholeFile(src.File("b.pr3"), Body("b"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(1, src.File("a.pr3"), 1, "A"));
+  ASSERT_TRUE(bank.SetProgram(2, src.File("b.pr3"), 1, "B"));
+  BankExportResult result = ExportBankListToFolder(bank, folder, true, 1, false, nullptr);
+  EXPECT_EQ(result.written, 1);
+  EXPECT_FALSE(Exists(folder + "02_B.pr3"));
+  EXPECT_EQ(ReadWholeFile(folder + "01_A.pr3"), Body("a"));
+  EXPECT_EQ(std::string(bank[2].path), src.File("b.pr3"));
+
+  result = ExportBankListToFolder(bank, folder, true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 1);  // 01_A.pr3 is in place already
+  EXPECT_EQ(result.failed, 0);
+  result = ExportBankListToFolder(bank, folder, true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 0);
+  EXPECT_EQ(result.failed, 0);
+
+  // 8191 bytes are a program file, 8192 are not.
+  const struct Case { size_t size; int written; int failed; } kCases[] = {{8191, 1, 0}, {8192, 0, 1}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.size);
+    TempDir target;
+    WriteWholeFile(src.File("big.pr3"), std::string(c.size, ' '));
+    BankList one;
+    ASSERT_TRUE(one.SetProgram(5, src.File("big.pr3"), 1, "Big"));
+    result = ExportBankListToFolder(one, target.Path() + "/", false, 0, false, nullptr);
+    EXPECT_EQ(result.written, c.written);
+    EXPECT_EQ(result.failed, c.failed);
+    EXPECT_EQ(Exists(target.File("05_Big.pr3")), c.written == 1);
+  }
+}
+
+// Two files for one location count once; the later one in name order is
+// the location's program.
+TEST(BankFolder, LoadCountsLocationsNotFiles)
+{
+  TempDir dir;
+  WriteWholeFile(dir.File("05_A.pr3"), Body("a"));
+  WriteWholeFile(dir.File("05_B.pr3"), Body("b"));
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
+  EXPECT_STREQ(bank[5].name, "B");
+}

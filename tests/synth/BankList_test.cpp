@@ -205,3 +205,51 @@ TEST(BankList, SavedDumpsTakeTheirOwnLocation)
   EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 0, out));
   EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 100, out));
 }
+
+// The second line break comes only when the rest from the first one (the
+// break included) holds 12 characters or more, and is looked for from 5
+// characters after the first break on.
+TEST(BankList, DisplaySecondBreakNeedsARestOfTwelve)
+{
+  struct Case { const char* name; const char* display; };
+  const Case kCases[] = {
+    {"ABCD_EFGHIJK_LM", "ABCD\nEFGHIJK_LM"},     // rest of 11
+    {"ABCD_EFGHIJK_LMN", "ABCD\nEFGHIJK\nLMN"},  // rest of 12
+    {"ABCD_EFGHIJK_LMNO", "ABCD\nEFGHIJK\nLMNO"},
+    // Separators closer than 5 after the break stay as they are.
+    {"ABCD_EF_HIJKL_NOP", "ABCD\nEF_HIJKL\nNOP"},
+    {"ABCD_EFG_I_KLMNOP", "ABCD\nEFG_I\nKLMNOP"},
+    // A separator before the fifth character is no break.
+    {"AB_DEFGHIJKLMNOP", "AB_DEFGHIJKL\nMNOP"},
+    // Without separators the second break comes once the text with the
+    // first one holds 25 characters.
+    {"ABCDEFGHIJKLMNOPQRSTUVW", "ABCDEFGHIJKL\nMNOPQRSTUVW"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWX", "ABCDEFGHIJKL\nMNOPQRSTUVWX\n"},
+    {"ABCDEFGHIJKLMNOPQRSTUVWXY", "ABCDEFGHIJKL\nMNOPQRSTUVWX\nY"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDisplayName(c.name), c.display) << c.name;
+}
+
+// A bank whose only program is at the last location.
+TEST(BankList, OnlyLocation99)
+{
+  BankList bank = MakeBank({99}, {});
+  EXPECT_TRUE(bank.AnyProgram());
+  EXPECT_EQ(bank.FirstSelectedRow(), -1);
+  bank.SelectOnly(99);
+  EXPECT_EQ(bank.FirstSelectedRow(), 99);
+  EXPECT_EQ(bank.FindLastSelectedLocation(), 99);
+  EXPECT_EQ(bank.SelectedCount(), 1);
+  // Moving it on itself, copying it onto 98 and back.
+  bank.MoveProgramEntries(99);
+  EXPECT_EQ(Contents(bank), (std::map<int, std::string>{{99, "P99"}}));
+  bank.SelectOnly(99);
+  bank.CopyProgramEntries(98);
+  EXPECT_EQ(Contents(bank), (std::map<int, std::string>{{98, "P99"}, {99, "P99"}}));
+  bank.SelectOnly(99);
+  EXPECT_EQ(bank.RemoveSelectedPrograms(), std::vector<int>({99}));
+  bank.ClearRowSelections();
+  bank.SelectOnly(98);
+  EXPECT_EQ(bank.RemoveSelectedPrograms(), std::vector<int>({98}));
+  EXPECT_FALSE(bank.AnyProgram());
+}

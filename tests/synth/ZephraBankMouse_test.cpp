@@ -151,3 +151,78 @@ TEST_F(BankMouse, DatabaseWithoutServerSaysSo)
   EXPECT_EQ(mTest.panels->Boxes().back(), kText);
   EXPECT_STREQ(M().Bank()[9].path, "https://db.example/f/09_X.pr3");
 }
+
+// Location 99 as a target: a program there is overwritten only after the
+// question, and a drag lights it as a target.
+TEST_F(BankMouse, TargetsAt99AreLitAndAskedAbout)
+{
+  for (int n : {97, 98, 99}) ASSERT_TRUE(M().Bank().SetProgram(n, "/x/" + std::to_string(n), 1, "P" + std::to_string(n)));
+  M().GetParam(kParamManagerEditMode2)->SetPlain(1);
+  M().GetParam(kParamManagerConfirm)->SetPlain(1);
+  ClickBank(97, ListMouseEvent::kDown);
+  ClickBank(98, ListMouseEvent::kDrag);
+  EXPECT_EQ(mManager->Checked(), "97,98");
+  ClickBank(96, ListMouseEvent::kDown, ListMouseEvent::kShift);
+  ClickBank(98, ListMouseEvent::kDrag);
+  EXPECT_EQ(mManager->Checked(), "96,97,98,99");
+  ClickBank(96, ListMouseEvent::kDown, ListMouseEvent::kCommand);  // 97 alone
+  ASSERT_EQ(M().Bank().SelectedCount(), 1);
+  ASSERT_EQ(M().Bank().FirstSelectedRow(), 97);
+  const size_t before = mTest.panels->Boxes().size();
+  mTest.panels->QueueBoxAnswer(7);  // No
+  ClickBank(99, ListMouseEvent::kUp);
+  EXPECT_EQ(mTest.panels->Boxes().size(), before + 1);
+  EXPECT_STREQ(M().Bank()[99].name, "P99");
+  mTest.panels->QueueBoxAnswer(1);  // Yes
+  ClickBank(99, ListMouseEvent::kUp);
+  EXPECT_STREQ(M().Bank()[99].name, "P97");
+  EXPECT_EQ(M().Bank()[97].empty, 1);
+}
+
+// A plain click on a selected row changes nothing, unless every row is
+// selected: then it selects that row alone.
+TEST_F(BankMouse, PlainClickOnASelectedRow)
+{
+  ClickBank(3, ListMouseEvent::kDown);
+  ClickBank(6, ListMouseEvent::kDown, ListMouseEvent::kShift);
+  ClickBank(4, ListMouseEvent::kDown);
+  EXPECT_EQ(mManager->Checked(), "3,4,5,6");
+  ClickBank(1, ListMouseEvent::kDown);
+  ClickBank(99, ListMouseEvent::kDown, ListMouseEvent::kShift);
+  EXPECT_EQ(M().Bank().SelectedCount(), 99);
+  ClickBank(50, ListMouseEvent::kDown);
+  EXPECT_EQ(mManager->Checked(), "50");
+}
+
+// Name editing shows the name of the one selected location, and nothing
+// when two are selected.
+TEST_F(BankMouse, NameFieldShowsOnlyOneSelectedName)
+{
+  ASSERT_TRUE(M().Bank().SetProgram(3, "/x/3", kCategoryBass, "Three"));
+  ASSERT_TRUE(M().Bank().SetProgram(4, "/x/4", kCategoryFx, "Four"));
+  M().GetParam(kParamManagerEditMode5)->SetPlain(1);
+  ClickBank(3, ListMouseEvent::kDown);
+  ClickBank(3, ListMouseEvent::kUp);
+  EXPECT_EQ(mManager->nameField, "Three");
+  EXPECT_EQ(M().ParamInt(kParamManagerCategory2), 1);
+  ClickBank(4, ListMouseEvent::kDown, ListMouseEvent::kCommand);
+  ClickBank(4, ListMouseEvent::kUp, ListMouseEvent::kCommand);
+  EXPECT_EQ(mManager->nameField, "");
+  ClickBank(4, ListMouseEvent::kUp);
+  EXPECT_EQ(mManager->nameField, "");
+  EXPECT_EQ(M().ParamInt(kParamManagerCategory5), 1);
+  EXPECT_EQ(M().ParamInt(kParamManagerCategory2), 0);
+}
+
+// A double-click on an empty row selects it and loads nothing.
+TEST_F(BankMouse, DoubleClickOnAnEmptyRowLoadsNothing)
+{
+  ASSERT_TRUE(M().Bank().SetProgram(8, "/x/8", 1, "Eight"));
+  const int before = M().ParamInt(kParamVco1Coarse);
+  M().GetParam(kParamManagerUnselectAll)->SetPlain(1);
+  ClickBank(9, ListMouseEvent::kDoubleClick);
+  EXPECT_EQ(mManager->Checked(), "9");
+  EXPECT_TRUE(mTest.panels->Boxes().empty());
+  EXPECT_EQ(M().ParamInt(kParamVco1Coarse), before);
+  EXPECT_EQ(M().GetParam(kParamManagerUnselectAll)->Value(), 1);
+}
