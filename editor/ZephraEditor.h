@@ -209,6 +209,8 @@ private:
   void ClickSelector(SkinRef ref);
   // The file the selector holds, "" for none.
   std::string SelectedFile(SkinRef ref) const;
+  // The selector's file with its folder before it, as a path to compare.
+  std::string SelectedPath(SkinRef ref) const;
   // The desktop opener on target; false, with a message box, when it did
   // not start. An opener that fails later is reported by the idle pass.
   bool OpenWithDesktop(const std::string& target);

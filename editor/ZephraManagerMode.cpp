@@ -78,7 +78,9 @@ void ZephraEditor::PutManagerAway()
     }
     mLastNrpnIndex = kNrpnNoneSent;
     const std::string path = bank[location].path;
-    if (SelectedFile(SkinRef::kSaveSelector) == path) return;
+    // The selector keeps its folder apart from its file: compare whole
+    // paths, or a program already in the editor is loaded over its edits.
+    if (SelectedPath(SkinRef::kSaveSelector) == path) return;
     SetSelectorsTo(path);
     const std::string name = std::string(bank[location].name) + ".pr3";
     LoadAndSendKeepingUndo(path);

@@ -85,6 +85,17 @@ std::string ZephraEditor::SelectedFile(SkinRef ref) const
   return path.Get();
 }
 
+std::string ZephraEditor::SelectedPath(SkinRef ref) const
+{
+  auto* selector = mFace ? dynamic_cast<IFileSelectorControl*>(mFace->Ref(ref)) : nullptr;
+  if (!selector) return std::string();
+  BASE_String folder(""), file("");
+  selector->GetFolder(&folder);
+  selector->GetLastSelectedFileForPlug(&file);
+  if (file.Get()[0] == '/') return file.Get();
+  return std::string(folder.Get()) + file.Get();
+}
+
 // ---- commands ----
 
 bool ZephraEditor::OpenWithDesktop(const std::string& target)

@@ -402,6 +402,8 @@ TEST_F(ManagerButtons, WriteBankAsksOnlyWhatTheSelectionCallsFor)
     EXPECT_FALSE(t.editor->BankWriteRunning());
     EXPECT_EQ(t.editor->Bank().SelectedCount(), c.selectedAfter);
     if (!c.written.empty()) { EXPECT_EQ(t.editor->ManagerPanel()->Highlight(99)->GetValue(), 0.0); }
+    // The timer turn tells the end, as in the editor.
+    t.editor->OnTimerTick();
   }
 }
 
@@ -460,6 +462,12 @@ TEST_F(ManagerButtons, UploadAsksToSaveAfterWhatUnsavesTheBank)
      }, kUploadText},
   };
   t.Set(kParamManagerConfirm, 0);
+  // A server to upload to, and an opener that only records the page.
+  WritePrivateProfileString("dbase", "server", "db.example:8443", t.editor->SettingsPath().c_str());
+  const std::string opener = t.dir.File("opener.sh");
+  WriteWholeFile(opener, "#!/bin/sh\necho \"$1\" >> '" + t.dir.File("opened.txt") + "'\n");
+  chmod(opener.c_str(), 0755);
+  t.editor->SetDesktopOpener(opener);
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.name);
@@ -534,6 +542,7 @@ TEST_F(ManagerButtons, WriteBankAgainAfterAMoveWritesOnlyTheBankAsItIs)
     t.gui->QueueMessageBoxResult(kYes);
     t.Click(kParamManagerWriteBank);
     for (int i = 0; i < 3 && t.editor->BankWriteRunning(); ++i) Receive(0x21);
+    t.editor->OnTimerTick();  // tells the end, as in the editor
     return Written();
   };
   EXPECT_EQ(writeAll(), (std::vector<uint8_t>{1, 2}));
@@ -609,6 +618,7 @@ TEST_F(ManagerButtons, NewBankIsUnsaved)
   t.Click(kParamManagerNewBank);
   ASSERT_FALSE(t.editor->Bank().AnyProgram());
   ASSERT_TRUE(t.editor->Bank().SetProgram(4, bank + "02_B.pr3", kCategoryNone, "B"));
+  WritePrivateProfileString("dbase", "server", "db.example:8443", t.editor->SettingsPath().c_str());
   const size_t before = Boxes().size();
   t.gui->QueueMessageBoxResult(2);  // Cancel
   t.Click(kParamManagerUpload);
