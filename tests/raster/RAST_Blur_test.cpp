@@ -140,3 +140,71 @@ TEST(RAST_Blur, DegenerateRectanglesDrawNothing)
   RAST_Blur(nullptr, &src, 0, 0, 0, 0, 4, 4);
   RAST_Blur(&src, nullptr, 0, 0, 0, 0, 4, 4);
 }
+
+namespace
+{
+void* NoRows(size_t) { return nullptr; }
+
+// The rule with each row's upper neighbour taken from the rows already
+// blurred.
+std::vector<RAST_pixel> ReferenceBlurFromBlurredAbove(const std::vector<RAST_pixel>& in, int w, int h)
+{
+  std::vector<RAST_pixel> out(in.size());
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+    {
+      auto at = [&](int cx, int cy) { return cy < y ? out[static_cast<size_t>(cy) * w + cx] : in[static_cast<size_t>(cy) * w + cx]; };
+      const RAST_pixel side = x == 0 ? Quarter(at(1, y)) : x == w - 1 ? Quarter(at(x - 1, y))
+                                                                     : Eighth(at(x - 1, y)) + Eighth(at(x + 1, y));
+      const RAST_pixel vert = y == 0 ? Quarter(at(x, 1)) : y == h - 1 ? Quarter(at(x, y - 1))
+                                                                      : Eighth(at(x, y - 1)) + Eighth(at(x, y + 1));
+      out[static_cast<size_t>(y) * w + x] = Half(at(x, y)) + side + vert;
+    }
+  return out;
+}
+}  // namespace
+
+// Rows of 0x40, 0x80 and 0 in every byte, blurred in place while the saved
+// rows cannot be had: up to 1024 pixels none are needed; beyond, each row
+// takes its upper neighbour already blurred (row 1: 0x40 + 0x20 + 0x50 / 8,
+// row 2: 0x6A / 4), where the saved rows give 0x68 and 0x20.
+TEST(RAST_Blur, InPlaceWithoutSavedRowsStillBlurs)
+{
+  struct Case
+  {
+    int w;
+    std::vector<RAST_pixel> rows;
+  } kCases[] = {
+      {1024, {0x50505050u, 0x68686868u, 0x20202020u}},
+      {1025, {0x50505050u, 0x6A6A6A6Au, 0x1A1A1A1Au}},
+      {1200, {0x50505050u, 0x6A6A6A6Au, 0x1A1A1A1Au}},
+  };
+  RAST_BlurSetRowBufferAllocForTest(&NoRows);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.w);
+    GuardedBitmap bm(c.w, 3);
+    for (int x = 0; x < c.w; ++x)
+    {
+      bm.At(x, 0) = 0x40404040u;
+      bm.At(x, 1) = 0x80808080u;
+      bm.At(x, 2) = 0;
+    }
+    RAST_Blur(&bm, &bm, 0, 0, 0, 0, c.w, 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x : {0, 1, c.w / 2, c.w - 2, c.w - 1}) EXPECT_EQ(bm.At(x, y), c.rows[y]) << x << "," << y;
+    EXPECT_TRUE(bm.SentinelsIntact());
+  }
+
+  // Mixed pixels: each pixel's left neighbour is read before it is
+  // overwritten.
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 rng(seed);
+  GuardedBitmap bm(1100, 5);
+  Randomise(bm, rng);
+  const std::vector<RAST_pixel> expected = ReferenceBlurFromBlurredAbove(Block(bm, 0, 0, 1100, 5), 1100, 5);
+  RAST_Blur(&bm, &bm, 0, 0, 0, 0, 1100, 5);
+  EXPECT_EQ(Block(bm, 0, 0, 1100, 5), expected);
+  RAST_BlurSetRowBufferAllocForTest(nullptr);
+}
