@@ -18,13 +18,17 @@ RAST_pixel Eighth(RAST_pixel p) { return (p >> 3) & 0x1f1f1f1fu; }
 
 // The blur of a w x h block of cells, from the rule: c/2 + the neighbours'
 // eighths, an edge neighbour's missing partner replaced by the one present.
-std::vector<RAST_pixel> ReferenceBlur(const std::vector<RAST_pixel>& in, int w, int h)
+// With blurredAbove each row takes the row above from the rows already
+// blurred.
+std::vector<RAST_pixel> ReferenceBlur(const std::vector<RAST_pixel>& in, int w, int h, bool blurredAbove = false)
 {
   std::vector<RAST_pixel> out(in.size());
-  auto at = [&](int x, int y) { return in[static_cast<size_t>(y) * w + x]; };
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
     {
+      auto at = [&](int cx, int cy) {
+        return (blurredAbove && cy < y ? out : in)[static_cast<size_t>(cy) * w + cx];
+      };
       const RAST_pixel side = x == 0 ? Quarter(at(1, y)) : x == w - 1 ? Quarter(at(x - 1, y))
                                                                      : Eighth(at(x - 1, y)) + Eighth(at(x + 1, y));
       const RAST_pixel vert = y == 0 ? Quarter(at(x, 1)) : y == h - 1 ? Quarter(at(x, y - 1))
@@ -144,24 +148,6 @@ TEST(RAST_Blur, DegenerateRectanglesDrawNothing)
 namespace
 {
 void* NoRows(size_t) { return nullptr; }
-
-// The rule with each row's upper neighbour taken from the rows already
-// blurred.
-std::vector<RAST_pixel> ReferenceBlurFromBlurredAbove(const std::vector<RAST_pixel>& in, int w, int h)
-{
-  std::vector<RAST_pixel> out(in.size());
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-    {
-      auto at = [&](int cx, int cy) { return cy < y ? out[static_cast<size_t>(cy) * w + cx] : in[static_cast<size_t>(cy) * w + cx]; };
-      const RAST_pixel side = x == 0 ? Quarter(at(1, y)) : x == w - 1 ? Quarter(at(x - 1, y))
-                                                                     : Eighth(at(x - 1, y)) + Eighth(at(x + 1, y));
-      const RAST_pixel vert = y == 0 ? Quarter(at(x, 1)) : y == h - 1 ? Quarter(at(x, y - 1))
-                                                                      : Eighth(at(x, y - 1)) + Eighth(at(x, y + 1));
-      out[static_cast<size_t>(y) * w + x] = Half(at(x, y)) + side + vert;
-    }
-  return out;
-}
 }  // namespace
 
 // Rows of 0x40, 0x80 and 0 in every byte, blurred in place while the saved
@@ -203,7 +189,7 @@ TEST(RAST_Blur, InPlaceWithoutSavedRowsStillBlurs)
   std::mt19937 rng(seed);
   GuardedBitmap bm(1100, 5);
   Randomise(bm, rng);
-  const std::vector<RAST_pixel> expected = ReferenceBlurFromBlurredAbove(Block(bm, 0, 0, 1100, 5), 1100, 5);
+  const std::vector<RAST_pixel> expected = ReferenceBlur(Block(bm, 0, 0, 1100, 5), 1100, 5, true);
   RAST_Blur(&bm, &bm, 0, 0, 0, 0, 1100, 5);
   EXPECT_EQ(Block(bm, 0, 0, 1100, 5), expected);
   RAST_BlurSetRowBufferAllocForTest(nullptr);
