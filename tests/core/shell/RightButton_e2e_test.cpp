@@ -1,10 +1,12 @@
 // The right button on the editor's own controls, in the running program:
 // a quick second right click on a fader is a second press, never the double
-// click that sets the control back to its first value.
+// click that sets the control back to its first value; a right click on a
+// bound spinner asks for its value.
 #include "support/RunningEditor.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,4 +68,38 @@ TEST(RightButton, ADoubleRightClickOnAFaderLeavesItsValue)
     const bool raised = message[0] == 0xB0 && message[1] == 0x06 && message[2] > 34;
     EXPECT_TRUE(address || raised) << int(message[0]) << " " << int(message[1]) << " " << int(message[2]);
   }
+}
+
+// The on-screen keyboard's MIDI channel spinner ("MIDI Channel", CH:1 to
+// CH:16, at (282, 730, 322, 770) of the GUI) asks for its value on a right
+// click: its value has names, so the prompt is the menu of them, one row
+// per channel. Choosing the fifth row moves the keyboard to CH:5: a key
+// played then reaches the synth with status 0x94 where it had 0x90.
+TEST(RightButton, TheChannelSpinnerAsksForItsChannelOnARightClick)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  // The lowest key, C (note 24), near the bottom of its white key.
+  constexpr int kKeyX = 322, kKeyY = 790;
+  const auto noteOnsWith = [&](uint8_t status) {
+    int count = 0;
+    for (const SimBytes& m : editor.Heard()) count += m.size() == 3 && m[0] == status && m[1] == 24 && m[2] > 0;
+    return count;
+  };
+  editor.ClearHeard();
+  editor.ClickGui(kKeyX, kKeyY);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return noteOnsWith(0x90) == 1; }, 10)) << "the key sent no note on CH:1";
+
+  const auto [x, y] = editor.GuiPoint(302, 750);
+  editor.Click(x, y, 3);
+  std::vector<RunningEditor::Rect> rows;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (rows = editor.OpenMenuItems()).size() == 16; }, 10))
+    << "the right click opened " << rows.size() << " rows";
+  editor.Click(rows[4].CenterX(), rows[4].CenterY());
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OpenMenuItems().empty(); }, 10));
+
+  editor.ClearHeard();
+  editor.ClickGui(kKeyX, kKeyY);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return noteOnsWith(0x94) == 1; }, 10)) << "the key sent no note on CH:5";
+  EXPECT_EQ(noteOnsWith(0x90), 0);
 }
