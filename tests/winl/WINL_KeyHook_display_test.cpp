@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 namespace
@@ -68,38 +70,36 @@ constexpr int kText = 101;
 constexpr int kPlain = 102;
 constexpr int kWindow = 0;
 
-const WINL_DlgResourceEntry kFieldsWithDefault[] = {
+const WINL_DlgResourceEntry kFields[] = {
     {"__WINL_BUTTON", 1, "OK", 1, 130, 110, 50, 20, 0},
     {"__WINL_EDIT", 0, "", kLine, 10, 10, 170, 20, 0},
     {"__WINL_EDIT", 0, "", kText, 10, 40, 170, 60, WS_VSCROLL},
     {"__WINL_BUTTON", 0, "Plain", kPlain, 10, 110, 50, 20, 0},
     {"__WINL_BUTTON", 0, "Cancel", 2, 70, 110, 50, 20, 0},
 };
-const WINL_DlgResourceEntry kFieldsNoDefault[] = {
-    {"__WINL_BUTTON", 0, "OK", 1, 130, 110, 50, 20, 0},
-    {"__WINL_EDIT", 0, "", kLine, 10, 10, 170, 20, 0},
-    {"__WINL_EDIT", 0, "", kText, 10, 40, 170, 60, WS_VSCROLL},
-    {"__WINL_BUTTON", 0, "Plain", kPlain, 10, 110, 50, 20, 0},
-    {"__WINL_BUTTON", 0, "Cancel", 2, 70, 110, 50, 20, 0},
-};
+
+template <bool kWithDefault>
+void CreateFields(HWND hwnd, int)
+{
+  WINL_DlgResourceEntry list[std::size(kFields)];
+  std::copy(std::begin(kFields), std::end(kFields), list);
+  list[0].flag1 = kWithDefault ? 1 : 0;
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
+  WINL_GenerateDialogFromList(list, static_cast<int>(std::size(list)));
+}
 
 WINL_DialogResourceIndex* FieldsResource(bool withDefault)
 {
   static WINL_DialogResourceIndex with{reinterpret_cast<const char*>(uintptr_t{41001}), "Fields", 12,
-                                       [](HWND hwnd, int) {
-                                         WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
-                                         WINL_GenerateDialogFromList(kFieldsWithDefault, 5);
-                                       },
-                                       190, 140, nullptr};
+                                       CreateFields<true>, 190, 140, nullptr};
   static WINL_DialogResourceIndex without{reinterpret_cast<const char*>(uintptr_t{41002}), "Fields", 12,
-                                          [](HWND hwnd, int) {
-                                            WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, hwnd, false, false);
-                                            WINL_GenerateDialogFromList(kFieldsNoDefault, 5);
-                                          },
-                                          190, 140, nullptr};
+                                          CreateFields<false>, 190, 140, nullptr};
   return withDefault ? &with : &without;
 }
 
+// Each key with the focus on a control (or the window): the wParams of the
+// WM_COMMANDs the dialog got, the fields' own notices among them, and where
+// the focus is after it.
 TEST_F(WinlKeyHookGtk, TheFocusedControlDecidesWhatEscapeAndReturnDo)
 {
   struct Case
