@@ -1,5 +1,7 @@
 #include "core/BASE_FileRead.h"
 
+#include "core/BASE_FileCache.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
@@ -37,7 +39,7 @@ ssize_t ReadAt(int file, void* destination, size_t n, int64_t offset)
 }
 }  // namespace
 
-BASE_FileRead::BASE_FileRead(const char* path, int /*allowAsync*/, int bufferSize, int bufferCount,
+BASE_FileRead::BASE_FileRead(const char* path, int allowAsync, int bufferSize, int bufferCount,
                              int mappingMinimum, int mappingMaximum)
 {
   if (!path || !*path) return;
@@ -54,6 +56,7 @@ BASE_FileRead::BASE_FileRead(const char* path, int /*allowAsync*/, int bufferSiz
   }
   mLocked = flock(mFile, LOCK_SH | LOCK_NB) == 0;
   mSizeMayGrow = !mLocked;
+  mNoCache = (allowAsync == 1 || allowAsync == -1) && BASE_FileCacheCanBeSkipped(mFile);
   mSize = CurrentLength(mFile);
 
   if (mSize < mappingMaximum)
@@ -72,6 +75,7 @@ BASE_FileRead::BASE_FileRead(const char* path, int /*allowAsync*/, int bufferSiz
         else
         {
           mSize = got;
+          if (mNoCache) BASE_DropReadFromCache(mFile, got);
         }
       }
     }
@@ -145,6 +149,7 @@ int BASE_FileRead::Read(void* destination, int n)
   {
     const ssize_t got = ReadAt(mFile, destination, static_cast<size_t>(n), mDiskPosition);
     if (got <= 0) return 0;
+    if (mNoCache) BASE_DropReadFromCache(mFile, mDiskPosition + got);
     mDiskPosition += got;
     mPosition += got;
     return static_cast<int>(got);
@@ -169,6 +174,7 @@ int BASE_FileRead::Read(void* destination, int n)
     mBufferOffset = 0;
     const ssize_t got = ReadAt(mFile, mArea, static_cast<size_t>(NextReadSize()), mDiskPosition);
     if (got <= 0) return copied;
+    if (mNoCache) BASE_DropReadFromCache(mFile, mDiskPosition + got);
     mDiskPosition += got;
     mBufferBytes = static_cast<int>(got);
   }

@@ -16,8 +16,9 @@ class BASE_FileRead
 {
 public:
   // bufferSize is rounded up to 8192 and multiplied by bufferCount; below
-  // 8192 bytes in all, every Read goes to the disk directly. allowAsync is
-  // accepted for the callers' sake; this platform's page cache stays on.
+  // 8192 bytes in all, every Read goes to the disk directly. allowAsync 1 or
+  // -1 keeps what is read from the disk out of the system's page cache, on a
+  // local file system (or one that cannot be asked); a mapped file keeps it.
   explicit BASE_FileRead(const char* path, int allowAsync = 1, int bufferSize = 8192,
                          int bufferCount = 4, int mappingMinimum = 0, int mappingMaximum = 0);
   ~BASE_FileRead();
@@ -54,4 +55,5 @@ private:
   bool mLocked = false;
   bool mSizeMayGrow = false;
   bool mFirstRead = true;
+  bool mNoCache = false;
 };

@@ -1,5 +1,7 @@
 #include "core/BASE_FileWrite.h"
 
+#include "core/BASE_FileCache.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,7 +17,7 @@ constexpr long long kMinBufferBytes = 16384;
 constexpr long long kMaxBufferBytes = 64LL * 1024 * 1024;
 }  // namespace
 
-BASE_FileWrite::BASE_FileWrite(const char* path, int /*allowAsync*/, int bufferSize,
+BASE_FileWrite::BASE_FileWrite(const char* path, int allowAsync, int bufferSize,
                                int minimumBuffers, int /*maximumBuffers*/, bool append,
                                bool noLocking)
 {
@@ -56,6 +58,8 @@ BASE_FileWrite::BASE_FileWrite(const char* path, int /*allowAsync*/, int bufferS
     mError = true;
   }
 
+  mNoCache = allowAsync >= 2;
+
   if (bufferSize > 0 && minimumBuffers > 0)
   {
     long long bytes = static_cast<long long>(bufferSize) * minimumBuffers;
@@ -74,6 +78,7 @@ BASE_FileWrite::~BASE_FileWrite()
 
 bool BASE_FileWrite::WriteAt(const char* data, int64_t count, int64_t offset)
 {
+  const int64_t start = offset, total = count;
   while (count > 0)
   {
     const ssize_t written = pwrite(mFile, data, static_cast<size_t>(count), static_cast<off_t>(offset));
@@ -83,6 +88,7 @@ bool BASE_FileWrite::WriteAt(const char* data, int64_t count, int64_t offset)
     count -= written;
     offset += written;
   }
+  if (mNoCache) BASE_DropWrittenFromCache(mFile, start, total);
   return true;
 }
 

@@ -18,7 +18,9 @@ class BASE_FileWrite
 public:
   // The buffer holds bufferSize x minimumBuffers bytes (rounded up to 4096)
   // when that is 16384 or more; otherwise every Write goes to the disk at
-  // once. allowAsync and maximumBuffers are accepted for the callers' sake.
+  // once. allowAsync 2 or more keeps what is written out of the system's
+  // page cache (each write then waits for the disk). maximumBuffers is
+  // accepted for the callers' sake.
   explicit BASE_FileWrite(const char* path, int allowAsync = 1, int bufferSize = 8192,
                           int minimumBuffers = 16, int maximumBuffers = 16, bool append = false,
                           bool noLocking = false);
@@ -57,4 +59,5 @@ private:
   bool mLocked = false;
   bool mError = false;
   bool mClosed = false;
+  bool mNoCache = false;
 };

@@ -307,8 +307,10 @@ int IUnitBase::UnserializeParams(ByteChunk* chunk, int startPosition)
   {
     double value;
     position = chunk->Get(&value, position);
-    // Parameters past the end of the data keep what they hold.
-    if (position >= 0) GetParam(i)->SetPlain(value);
+    // The parameter at which the data runs out is zeroed (within its
+    // range); those after it keep what they hold.
+    if (position < 0) value = 0.0;
+    GetParam(i)->SetPlain(value);
   }
   Trace("UnserializeParams", __LINE__, "%d", position);
   OnParamReset();

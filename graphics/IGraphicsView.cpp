@@ -5,14 +5,15 @@
 #include "raster/RAST_PNG.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-void ViewPointToGUI(double vx, double vy, int height, int* x, int* y)
+void ViewPointToGUI(double vx, double vy, int* x, int* y)
 {
-  *x = static_cast<int>(vx) - 2;
-  *y = height - 3 - static_cast<int>(vy);
+  *x = static_cast<int>(std::floor(vx));
+  *y = static_cast<int>(std::floor(vy));
 }
 
 IMouseMod ViewModifiers(EViewButton button, bool command, bool shift, bool control, bool option)
@@ -26,22 +27,23 @@ IMouseMod ViewModifiers(EViewButton button, bool command, bool shift, bool contr
   return mod;
 }
 
-int ViewKeyCode(int viewKeyCode, const char* characters)
+int ViewKeyCode(int virtualKey, unsigned character)
 {
-  if (!characters || strlen(characters) != 1) return -1;
-  switch (viewKeyCode)
+  switch (virtualKey)
   {
-    case 126: return 1;
-    case 125: return 2;
-    case 123: return 3;
-    case 124: return 4;
-    case 49: return 0;
-    default: break;
+    case 38: return 1;
+    case 40: return 2;
+    case 37: return 3;
+    case 39: return 4;
+    case 0: break;
+    default:
+      if (virtualKey >= 96 && virtualKey <= 105) return 5 + (virtualKey - 96);
+      return -1;
   }
-  const char c = characters[0];
-  if (c >= '0' && c <= '9') return 5 + (c - '0');
-  if (c >= 'A' && c <= 'Z') return 15 + (c - 'A');
-  if (c >= 'a' && c <= 'z') return 15 + (c - 'a');
+  if (character == ' ') return 0;
+  if (character >= '0' && character <= '9') return 5 + static_cast<int>(character - '0');
+  if (character >= 'A' && character <= 'Z') return 15 + static_cast<int>(character - 'A');
+  if (character >= 'a' && character <= 'z') return 15 + static_cast<int>(character - 'a');
   return -1;
 }
 
@@ -62,11 +64,13 @@ IRECT ViewRectToGUI(double x, double y, double w, double h, int height)
   return IRECT(l, height - (static_cast<int>(h) + ty), static_cast<int>(w) + l, height - ty);
 }
 
-void ViewMouseDown(IGraphics* graphics, double vx, double vy, int clickCount, IMouseMod* mod,
+void ViewMouseDown(IGraphics* graphics, double vx, double vy, EViewButton button, int clickCount, IMouseMod* mod,
                    int* x, int* y)
 {
-  ViewPointToGUI(vx, vy, graphics->Height(), x, y);
-  if (clickCount >= 2)
+  ViewPointToGUI(vx, vy, x, y);
+  // A quick second right click is two presses: a control's double-click
+  // action (a knob's reset to its default) is the left button's alone.
+  if (button == kViewLeft && clickCount >= 2)
     graphics->OnMouseDblClick(*x, *y, mod);
   else
     graphics->OnMouseDown(*x, *y, mod);
@@ -74,21 +78,21 @@ void ViewMouseDown(IGraphics* graphics, double vx, double vy, int clickCount, IM
 
 void ViewMouseDrag(IGraphics* graphics, double vx, double vy, IMouseMod* mod, int* x, int* y)
 {
-  ViewPointToGUI(vx, vy, graphics->Height(), x, y);
+  ViewPointToGUI(vx, vy, x, y);
   if (!graphics->IsTextEntryOpen()) graphics->OnMouseDrag(*x, *y, mod);
 }
 
 void ViewScrollWheel(IGraphics* graphics, double vx, double vy, double deltaY, IMouseMod* mod,
                      int* x, int* y)
 {
-  ViewPointToGUI(vx, vy, graphics->Height(), x, y);
+  ViewPointToGUI(vx, vy, x, y);
   if (graphics->IsTextEntryOpen()) graphics->ForceEndUserEdit();
   graphics->OnMouseWheel(*x, *y, mod, static_cast<int>(deltaY));
 }
 
-bool ViewKeyDown(IGraphics* graphics, int x, int y, int viewKeyCode, const char* characters)
+bool ViewKeyDown(IGraphics* graphics, int x, int y, int virtualKey, unsigned character)
 {
-  const int key = ViewKeyCode(viewKeyCode, characters);
+  const int key = ViewKeyCode(virtualKey, character);
   return key >= 0 && graphics->OnKeyDown(x, y, key);
 }
 

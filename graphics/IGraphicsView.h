@@ -1,5 +1,5 @@
 // What every window-system view of the surface shares: the translation of
-// view events (bottom-up view coordinates, modifier keys, key codes) into
+// view events (view points, buttons, modifier keys, key codes) into
 // the surface's terms, the rectangle conversions between the two, the
 // frame step its timer runs, and the text-entry input rule. Plain
 // functions, no state; the headless surface uses them as a real view would.
@@ -17,9 +17,9 @@ struct IViewRect
   int x = 0, y = 0, w = 0, h = 0;
 };
 
-// A view point to GUI pixels of a view height pixels high:
-// x = trunc(vx) - 2, y = height - 3 - trunc(vy).
-void ViewPointToGUI(double vx, double vy, int height, int* x, int* y);
+// A view point (y downwards, as the window system gives it) to the GUI
+// pixel it falls in.
+void ViewPointToGUI(double vx, double vy, int* x, int* y);
 
 // Which button an event comes from.
 enum EViewButton
@@ -33,10 +33,12 @@ enum EViewButton
 // button events, and for left and wheel events while command is held.
 IMouseMod ViewModifiers(EViewButton button, bool command, bool shift, bool control, bool option);
 
-// Key code of a view key event whose text is exactly one character:
-// arrows (view codes 126 up, 125 down, 123 left, 124 right) give 1..4,
-// space 0, digits 5..14, letters of either case 15..40; -1 otherwise.
-int ViewKeyCode(int viewKeyCode, const char* characters);
+// Key code of a key event, from the window layer's code of a key that types
+// no character (0 for the others) and the character typed: the arrows
+// (37 left, 38 up, 39 right, 40 down) give 3, 1, 4, 2; space 0; the digits,
+// of the main keys (characters) or of the keypad (layer codes 96 to 105),
+// 5..14; letters of either case 15..40; -1 otherwise.
+int ViewKeyCode(int virtualKey, unsigned character);
 
 // x = L, y = height - 1 - B, w = R - L + 1, h = B - T + 1.
 IViewRect GUIRectToView(const IRECT& rect, int height);
@@ -44,11 +46,12 @@ IViewRect GUIRectToView(const IRECT& rect, int height);
 // B = height - trunc(y).
 IRECT ViewRectToGUI(double x, double y, double w, double h, int height);
 
-// ---- view event dispatch: view coordinates in, surface calls out ----
+// ---- view event dispatch: view points in, surface calls out ----
 // The GUI point of each event is written to *x, *y (the view keeps it for
 // key events, which carry no position).
-// A click count of 2 or more is a double click.
-void ViewMouseDown(IGraphics* graphics, double vx, double vy, int clickCount, IMouseMod* mod,
+// clickCount counts the quick presses of the same button: from the second
+// on, a left press is a double click; a right press is always a press.
+void ViewMouseDown(IGraphics* graphics, double vx, double vy, EViewButton button, int clickCount, IMouseMod* mod,
                    int* x, int* y);
 // Drags are not delivered while a text entry is open over the surface.
 void ViewMouseDrag(IGraphics* graphics, double vx, double vy, IMouseMod* mod, int* x, int* y);
@@ -58,7 +61,7 @@ void ViewScrollWheel(IGraphics* graphics, double vx, double vy, double deltaY, I
                      int* x, int* y);
 // False when the key maps to no code or nothing took it: the view then
 // passes the event on.
-bool ViewKeyDown(IGraphics* graphics, int x, int y, int viewKeyCode, const char* characters);
+bool ViewKeyDown(IGraphics* graphics, int x, int y, int virtualKey, unsigned character);
 
 // One tick of a view's frame timer followed by the repaint the windowing
 // system asks for: the dirty query, the area the view invalidates (through

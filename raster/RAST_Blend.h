@@ -10,7 +10,8 @@
 //
 // Inputs stay within RAST_WEIGHT_MIN..RAST_WEIGHT_MAX and |s| <= RAST_VALUE_MAX,
 // and the source-alpha forms take a within 0..255 (the dispatchers see to it);
-// within those bounds no intermediate overflows.
+// within those bounds no intermediate overflows (products of a source value
+// and a weight are taken in 64 bits).
 #pragma once
 
 #include "raster/RAST_Combine.h"
@@ -20,9 +21,13 @@
 
 // ---- weights ----
 
-// Full weight. A larger weight would push the unclamped rules past 255, where
-// they wrap; every dispatcher clamps to it.
-constexpr int RAST_WEIGHT_MAX = 256;
+// Full weight: the weight of alpha 1.
+constexpr int RAST_WEIGHT_FULL = 256;
+// Weights above full keep their meaning (an Add at alpha 1.5 adds half as
+// much again); this bound only keeps the arithmetic within range. It lies
+// far above any weight that can still change a clamped result of a source
+// within 0..255 (an Add of 1 saturates from 65280 on).
+constexpr int RAST_WEIGHT_MAX = 1 << 20;
 // Negative weights keep their meaning (Add subtracts); this bound only keeps
 // every rule's products within 32 bits.
 constexpr int RAST_WEIGHT_MIN = -32768;
@@ -47,7 +52,8 @@ constexpr int RAST_ClampValue(int64_t v)
 
 constexpr int RAST_Clamp255(int64_t v) { return RAST_ClampInt(v, 0, 255); }
 
-// w = (int)(alpha * 256), truncated toward zero, then clamped. NaN gives 0
+// w = (int)(alpha * 256), truncated toward zero, then held within the
+// bounds above. NaN gives 0
 // (nothing drawn). alpha * 256 is exact in single and double precision alike.
 inline int RAST_WeightFromAlpha(float alpha)
 {
@@ -63,20 +69,23 @@ inline int RAST_WeightFromAlpha(float alpha)
 
 // d = s + ((d - s) * (256 - w)) / 256: a straight mix toward s. Clamped or kept
 // as its low 8 bits (within 0..255 anyway for w in 1..256 and s in 0..255).
+// Beyond full weight the clamped form goes on past s, held at 0 and 255;
+// the kept form stops at s, since its low 8 bits would wrap.
 template <bool Clamp>
 struct RAST_RuleCopy
 {
   static int Channel(int d, int s, int w)
   {
-    const int v = s + ((d - s) * (256 - w)) / 256;
-    return Clamp ? RAST_Clamp255(v) : v;
+    if (!Clamp && w > RAST_WEIGHT_FULL) w = RAST_WEIGHT_FULL;
+    const int64_t v = s + (static_cast<int64_t>(d - s) * (256 - w)) / 256;
+    return Clamp ? RAST_Clamp255(v) : static_cast<int>(v);
   }
 };
 
 // d = clamp(d + (s * w) / 256).
 struct RAST_RuleAdd
 {
-  static int Channel(int d, int s, int w) { return RAST_Clamp255(d + (s * w) / 256); }
+  static int Channel(int d, int s, int w) { return RAST_Clamp255(d + (static_cast<int64_t>(s) * w) / 256); }
 };
 
 // den = 256 - (s * w) / 256; d = min(d * 256 / den, 255), or min(d * 256, 255)
@@ -85,7 +94,7 @@ struct RAST_RuleColorDodge
 {
   static int Channel(int d, int s, int w)
   {
-    const int den = 256 - (s * w) / 256;
+    const int64_t den = 256 - (static_cast<int64_t>(s) * w) / 256;
     const unsigned num = static_cast<unsigned>(d) * 256u;
     const unsigned v = den >= 2 ? num / static_cast<unsigned>(den) : num;
     return v > 255u ? 255 : static_cast<int>(v);
@@ -95,14 +104,21 @@ struct RAST_RuleColorDodge
 // d = (d * (s * w + (256 - w) * 256)) >> 16: multiply by s / 256 at weight w.
 // Up to full weight the factor is at most 1 and the result never exceeds d; a
 // negative weight makes it a factor above 1, which saturates at 255 rather than
-// wrapping. The clamped form shifts the signed product and clamps both ends.
+// wrapping. The clamped form shifts the signed product and clamps both ends;
+// beyond full weight its factor falls below s / 256, down to 0. The other
+// form stops at full weight, where its unsigned product would wrap.
 template <bool Clamp>
 struct RAST_RuleMultiply
 {
   static int Channel(int d, int s, int w)
   {
+    if (Clamp)
+    {
+      const int64_t factor = static_cast<int64_t>(s) * w + static_cast<int64_t>(256 - w) * 256;
+      return RAST_Clamp255((d * factor) >> 16);
+    }
+    if (w > RAST_WEIGHT_FULL) w = RAST_WEIGHT_FULL;
     const int factor = s * w + (256 - w) * 256;
-    if (Clamp) return RAST_Clamp255((static_cast<int64_t>(d) * factor) >> 16);
     const unsigned v = (static_cast<unsigned>(d) * static_cast<unsigned>(factor)) >> 16;
     return v > 255u ? 255 : static_cast<int>(v);
   }
@@ -237,7 +253,7 @@ struct RAST_BlendHSVAdjust
     int s = (delta * RAST_DivTable[maxc]) / 256;
     int v = maxc;
 
-    h += ((r + r / 2 - 192) * w) / 256;
+    h += static_cast<int>((static_cast<int64_t>(r + r / 2 - 192) * w) / 256);
     if (h < 0)
       h += 384;
     else if (h > 383)
@@ -249,8 +265,8 @@ struct RAST_BlendHSVAdjust
       h %= 384;
       if (h < 0) h += 384;
     }
-    s = RAST_Clamp255(s + ((g - 128) * w) / 128);
-    v = RAST_Clamp255(v + ((b - 128) * w) / 128);
+    s = RAST_Clamp255(s + (static_cast<int64_t>(g - 128) * w) / 128);
+    v = RAST_Clamp255(v + (static_cast<int64_t>(b - 128) * w) / 128);
 
     // P = v * (1 - s), Q(k) = v * (1 - k / 64 * s): the falling and rising
     // edges of each sector.
@@ -329,8 +345,8 @@ constexpr RAST_Rule RAST_SelectRule(int mode, int w)
     // A copy cannot take a negative weight: it would push channels beyond the
     // two values being mixed.
     if (w < 1) return RAST_Rule::None;
-    if (sourceAlpha) return w == RAST_WEIGHT_MAX ? RAST_Rule::CopySourceAlphaFull : RAST_Rule::CopySourceAlpha;
-    return w == RAST_WEIGHT_MAX ? RAST_Rule::Clobber : RAST_Rule::Copy;
+    if (sourceAlpha) return w == RAST_WEIGHT_FULL ? RAST_Rule::CopySourceAlphaFull : RAST_Rule::CopySourceAlpha;
+    return w == RAST_WEIGHT_FULL ? RAST_Rule::Clobber : RAST_Rule::Copy;
   }
   const int first = static_cast<int>(sourceAlpha ? RAST_Rule::CopySourceAlpha : RAST_Rule::Copy);
   return static_cast<RAST_Rule>(first + op);

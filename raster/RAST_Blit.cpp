@@ -158,7 +158,7 @@ void BlitArea(RAST_IBitmap* dest, RAST_IBitmap* src, int64_t dstx, int64_t dsty,
   const bool plainCopy = (mode & (RAST_BLIT_USE_ALPHA | RAST_BLIT_MODE_MASK)) == RAST_BLIT_MODE_COPY;
   if (plainCopy && alpha == 1.0f)
   {
-    CopyRows(d, s, w, h, sstep, dstep, RAST_WEIGHT_MAX);
+    CopyRows(d, s, w, h, sstep, dstep, RAST_WEIGHT_FULL);
     return;
   }
   if (plainCopy && alpha == 0.5f)

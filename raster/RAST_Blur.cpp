@@ -2,6 +2,7 @@
 
 #include "raster/RAST_BitmapView.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -39,9 +40,26 @@ void BlurRow(RAST_pixel* out, const RowSet& rows, int w)
   }
 }
 
+// One row of w >= 2 pixels written over its own pixels: each pixel's left
+// neighbour is kept as it was before that neighbour was overwritten.
+void BlurRowInPlace(RAST_pixel* row, const RAST_pixel* up, const RAST_pixel* down, int w)
+{
+  RAST_pixel left = 0;
+  for (int x = 0; x < w; ++x)
+  {
+    const RAST_pixel c = row[x];
+    const RAST_pixel side = x == 0 ? Quarter(row[1]) : x == w - 1 ? Quarter(left) : Eighth(left) + Eighth(row[x + 1]);
+    const RAST_pixel vert = !up ? Quarter(down[x]) : !down ? Quarter(up[x]) : Eighth(up[x]) + Eighth(down[x]);
+    row[x] = Half(c) + side + vert;
+    left = c;
+  }
+}
+
 // Up to this row width the in-place blur keeps its two saved rows on the
 // stack.
 constexpr int kStackRow = 1024;
+
+RAST_BlurRowBufferAlloc gRowBufferAlloc = nullptr;
 
 // Source rows of the rectangle, row y counted from its top.
 struct SourceRows
@@ -98,13 +116,19 @@ void RAST_Blur(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int sr
     // is still untouched when it is read; the row above comes from its saved
     // copy. Two saved rows alternate.
     RAST_pixel stackRows[2 * kStackRow];
-    std::unique_ptr<RAST_pixel[]> heapRows;
     RAST_pixel* saved = stackRows;
     if (w > kStackRow)
     {
-      heapRows.reset(new (std::nothrow) RAST_pixel[2 * static_cast<size_t>(w)]);
-      if (!heapRows) return;
-      saved = heapRows.get();
+      const size_t want = 2 * static_cast<size_t>(w) * sizeof(RAST_pixel);
+      saved = static_cast<RAST_pixel*>(gRowBufferAlloc ? gRowBufferAlloc(want) : std::malloc(want));
+      if (!saved)
+      {
+        // Without saved rows the row above is taken from the bitmap, where
+        // it is already blurred: a slightly stronger blur, never none.
+        for (int y = 0; y < h; ++y)
+          BlurRowInPlace(destRow(y), y > 0 ? destRow(y - 1) : nullptr, y < h - 1 ? source.Row(y + 1) : nullptr, w);
+        return;
+      }
     }
     const size_t bytes = static_cast<size_t>(w) * sizeof(RAST_pixel);
     for (int y = 0; y < h; ++y)
@@ -115,6 +139,7 @@ void RAST_Blur(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int sr
       const RAST_pixel* above = y > 0 ? saved + ((y - 1) & 1) * static_cast<size_t>(w) : nullptr;
       BlurRow(row, RowSet{above, copy, y < h - 1 ? source.Row(y + 1) : nullptr}, w);
     }
+    if (saved != stackRows) std::free(saved);
     return;
   }
 
@@ -131,4 +156,9 @@ void RAST_Blur(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int sr
   copyView.span = w;
   const SourceRows copied{&copyView, 0, 0};
   for (int y = 0; y < h; ++y) BlurRow(destRow(y), rowsAt(copied, y), w);
+}
+
+void RAST_BlurSetRowBufferAllocForTest(RAST_BlurRowBufferAlloc alloc)
+{
+  gRowBufferAlloc = alloc;
 }

@@ -146,9 +146,9 @@ void PlainRows(const GlyphArgs& a)
     for (int x = 0; x < a.w; ++x)
       if (const int v = s[x])
       {
-        const int weight = a.weight == RAST_WEIGHT_MAX
+        const int weight = a.weight == RAST_WEIGHT_FULL
                                ? v + 1
-                               : RAST_ClampWeight(std::min<int64_t>(static_cast<int64_t>(v) * a.weight / 256, 256));
+                               : RAST_ClampWeight(std::min<int64_t>(static_cast<int64_t>(v) * a.weight / 256, RAST_WEIGHT_FULL));
         Blend::Apply(d + x, a.r, a.g, a.b, 255, weight);
       }
 }
@@ -483,7 +483,7 @@ bool RAST_CachedFont::DrawGlyph(RAST_IBitmap* bm, uint16_t code, int x, int y, c
   // (int)(alpha * 256), held within the range every rule takes.
   const double scaled = static_cast<double>(mAlpha) * 256.0;
   int weight = !(scaled == scaled) ? 0 : static_cast<int>(std::clamp(scaled, static_cast<double>(RAST_WEIGHT_MIN), 1048576.0));
-  if (mono || effect) weight = std::min(weight, RAST_WEIGHT_MAX);
+  if (mono || effect) weight = std::min(weight, RAST_WEIGHT_FULL);
   if (weight == 0 || op >= RAST_BLIT_MODE_COUNT) return true;
   if (op == RAST_BLIT_MODE_COPY && weight < 1) return true;
   a.weight = weight;

@@ -76,7 +76,7 @@ void Combine(const RAST_CombineFunc* rules, RAST_pixel* p, int r, int g, int b, 
 
 void RAST_CombinePixelsClobber(RAST_pixel* p, int r, int g, int b, int a)
 {
-  ApplyBounded<RAST_BlendClobber>(p, r, g, b, a, RAST_WEIGHT_MAX);
+  ApplyBounded<RAST_BlendClobber>(p, r, g, b, a, RAST_WEIGHT_FULL);
 }
 
 void RAST_CombinePixelsCopy(RAST_pixel* p, int r, int g, int b, int a, int weight)
@@ -123,7 +123,7 @@ void RAST_CombinePixelsHSVAdjust(RAST_pixel* p, int r, int g, int b, int a, int 
 
 void RAST_CombinePixelsCopySourceAlphaFull(RAST_pixel* p, int r, int g, int b, int a)
 {
-  ApplySourceAlphaBounded<RAST_BlendCopySourceAlphaFull>(p, r, g, b, a, RAST_WEIGHT_MAX);
+  ApplySourceAlphaBounded<RAST_BlendCopySourceAlphaFull>(p, r, g, b, a, RAST_WEIGHT_FULL);
 }
 
 void RAST_CombinePixelsCopySourceAlpha(RAST_pixel* p, int r, int g, int b, int a, int weight)

@@ -3,9 +3,11 @@
 // premultiplied); a weight of 256 is full strength.
 //
 // Every functor rewrites the pixel at p from the source values r, g, b, a at
-// the given weight. Weights above 256 count as 256 and source values are
-// limited to +-32767 (the source-alpha forms take a within 0..255), so no
-// argument can overflow a rule.
+// the given weight. Weights above 256 keep their meaning (see RAST_Blend.h:
+// the plain copy and multiply, which would wrap, stop at 256); weights are
+// held within -32768..2^20 and source values within +-32767 (the
+// source-alpha forms take a within 0..255), so no argument can overflow a
+// rule.
 #pragma once
 
 #include "raster/RAST_Pixel.h"

@@ -105,8 +105,8 @@ const char* RAST_PNGImageLoader_GetExtList();
 void RAST_PNGImageLoader_Register();
 
 // ---- libpng read callback of the memory loader ----
-// Copies the next n bytes into out; a request past the end of the data is a
-// libpng error (truncated image), with out zero-filled.
+// Copies the next n bytes into out, zero-filled past the end of the data;
+// it raises no error itself (a truncated image fails libpng's own checks).
 void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n);
 
 // ---- test seam ----

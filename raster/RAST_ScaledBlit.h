@@ -1,7 +1,7 @@
 // Scaled blits: a rectangle of a source bitmap, in float source pixels, drawn
 // into an integer rectangle of the destination, stretched or shrunk.
 // Pixels are RAST_pixel values (bytes A, R, G, B, not premultiplied); alpha 1.0
-// is full weight ((int)(alpha * 256), at most 256). Mode & 0x100ff picks the
+// is full weight ((int)(alpha * 256), beyond 256 for an alpha above 1). Mode & 0x100ff picks the
 // combine rule as for RAST_Blit (0..5 plain, 0x10000..0x10005 weighted by each
 // source pixel's alpha, anything else draws nothing); (mode & 0xff00) ==
 // RAST_BLIT_FILTER_BILINEAR asks for bilinear filtering. GUI thread only.

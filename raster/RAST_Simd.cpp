@@ -223,10 +223,10 @@ void RAST_RowThreeQuarterMixColor(RAST_pixel* d, int n, RAST_pixel c)
 RAST_FillRowFn RAST_VectorFillRow(int op, int r, int g, int b, int w, RAST_FillSource* f)
 {
   const RAST_SimdKernels::RowTable* rows = Rows();
-  if (!rows || w < 1 || w > RAST_WEIGHT_MAX || op < 0 || op >= RAST_BLIT_MODE_COUNT) return nullptr;
+  if (!rows || w < 1 || w > RAST_WEIGHT_FULL || op < 0 || op >= RAST_BLIT_MODE_COUNT) return nullptr;
   // At full weight the copy functor keeps the low byte of the weight as the
   // alpha (0); the dispatchers fill plainly there instead.
-  if (op == RAST_BLIT_MODE_COPY && w == RAST_WEIGHT_MAX) return nullptr;
+  if (op == RAST_BLIT_MODE_COPY && w == RAST_WEIGHT_FULL) return nullptr;
   const FillChannels c{{w, r, g, b}};
   switch (op)
   {
@@ -283,8 +283,8 @@ const RAST_BoxKernels& RAST_VectorBox()
 RAST_BlitRowFn RAST_VectorBlitRow(RAST_Rule rule, int w)
 {
   const RAST_SimdKernels::RowTable* rows = Rows();
-  if (!rows || w < 1 || w > RAST_WEIGHT_MAX) return nullptr;
-  if (w == RAST_WEIGHT_MAX && rule == RAST_Rule::Add) return rows->addFull;
-  if (w == RAST_WEIGHT_MAX && rule == RAST_Rule::AddSourceAlpha) return rows->addSourceAlphaFull;
+  if (!rows || w < 1 || w > RAST_WEIGHT_FULL) return nullptr;
+  if (w == RAST_WEIGHT_FULL && rule == RAST_Rule::Add) return rows->addFull;
+  if (w == RAST_WEIGHT_FULL && rule == RAST_Rule::AddSourceAlpha) return rows->addSourceAlphaFull;
   return rows->blit[static_cast<int>(rule)];
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build pkg-config
-  libpng-dev zlib1g-dev librtmidi-dev
+  libpng-dev zlib1g-dev librtmidi-dev librtaudio-dev
   libgtk-3-dev libepoxy-dev libcairo2-dev libpango1.0-dev fonts-dejavu-core
   libcurl4-openssl-dev nlohmann-json3-dev libxml2-dev xdg-utils)
 test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev

@@ -1,14 +1,16 @@
-// The audio device and sample-rate lists of the settings record. The
-// program opens no audio device, so the system's list of devices is empty
-// and the lists hold only what the devices given to them offer.
+// The audio device and sample-rate lists of the settings record, from the
+// devices the audio library finds (the program itself opens none).
 #include "core/shell/AppShell.h"
 
 #include "core/shell/AppResources.h"
 #include "winl/WINL_Controls.h"
 
+#include <RtAudio.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace
 {
@@ -35,7 +37,35 @@ void FillDevices(HWND dialog, int combo, const std::vector<AudioDeviceInfo>& dev
 }
 }  // namespace
 
-std::vector<AudioDeviceInfo> AudioDevices() { return {}; }
+std::vector<AudioDeviceInfo> AudioDevices()
+{
+  std::vector<AudioDeviceInfo> devices;
+  try
+  {
+    // The first audio system that has a device (a running JACK server
+    // before ALSA); it starts no server of its own.
+    RtAudio audio;
+    audio.showWarnings(false);
+    const unsigned count = audio.getDeviceCount();
+    for (unsigned i = 0; i < count; ++i)
+    {
+      const RtAudio::DeviceInfo info = audio.getDeviceInfo(i);
+      if (!info.probed) continue;
+      AudioDeviceInfo device;
+      device.name = info.name;
+      device.inputs = static_cast<int>(info.inputChannels);
+      device.outputs = static_cast<int>(info.outputChannels);
+      device.sampleRates.assign(info.sampleRates.begin(), info.sampleRates.end());
+      devices.push_back(std::move(device));
+    }
+  }
+  catch (const RtAudioError& error)
+  {
+    // No audio system answers: the lists stay empty.
+    error.printMessage();
+  }
+  return devices;
+}
 
 int PopulateSampleRateList(HWND dialog, const AppState& state, const std::vector<AudioDeviceInfo>& devices)
 {

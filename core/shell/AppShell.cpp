@@ -166,6 +166,16 @@ void ShowCommandState()
     ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
 }
 
+// The ports hand messages to the new editor, its output goes through its
+// gate, and from now on a change of the GUI's size resizes the window.
+void ConnectPlugin()
+{
+  if (!gPluginInstance) return;
+  gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
+  gPorts->SetPlug(gPluginInstance.get());
+  gPluginInstance->SetMainWindow(&gMainWindowFrame);
+}
+
 void Launch()
 {
   if (!gPorts) return;
@@ -184,13 +194,7 @@ void Launch()
   // window shows; it is looked for every few milliseconds till then.
   (void)gPorts->FinishMidi(false);
   gPorts->ProbeMidiIO();
-  if (gPluginInstance)
-  {
-    gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
-    gPorts->SetPlug(gPluginInstance.get());
-    // From now on a change of the GUI's size resizes the window.
-    gPluginInstance->SetMainWindow(&gMainWindowFrame);
-  }
+  ConnectPlugin();
   // The inputs open only now that there is a plug-in to hand messages to.
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
@@ -326,16 +330,14 @@ void ResetMidi()
   gPorts->CloseAll();
   gPorts->SetOutputGate(nullptr);
   gPorts->SetPlug(nullptr);
+  // Nor may it move the window as it goes.
+  if (gPluginInstance) gPluginInstance->SetMainWindow(nullptr);
   gPluginInstance.reset();
   (void)gPorts->InitialiseMidi();
   gPorts->ProbeMidiIO();
   (void)gPorts->ChooseMidiOutput(std::string(midi.mOutDev).c_str());
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
-  if (gPluginInstance)
-  {
-    gPorts->SetOutputGate(&gPluginInstance->MidiOutput());
-    gPorts->SetPlug(gPluginInstance.get());
-  }
+  ConnectPlugin();
   (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
   (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
   if (gHWND && !AttachGUI()) std::puts("couldn't attach gui");

@@ -155,7 +155,9 @@ struct AudioDeviceInfo
   int inputs = 0, outputs = 0;   // channels
   std::vector<int> sampleRates;  // in the device's order
 };
-// The audio system's devices: none, since the program opens no audio device.
+// The audio system's devices, as the audio library lists them (the first
+// system that has any: a running JACK server before ALSA); none when no
+// system answers.
 std::vector<AudioDeviceInfo> AudioDevices();
 // Fills combo 40013 with the rates ("%i") that the record's input and output
 // devices share, in the input's order, and selects the record's rate (none

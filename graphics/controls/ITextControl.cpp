@@ -44,7 +44,6 @@ void ParamText(IParam* param, bool withLabel, BASE_String* out)
 ITextControl::ITextControl(IUnitBase* plug, IRECT rect, const IText* style, const char* text)
   : ITextControl(plug, rect, -1, style, text)
 {
-  SetPromptDisabled(false);
   IControl::AfterGUIResize(1.0);
 }
 
@@ -53,6 +52,9 @@ ITextControl::ITextControl(IUnitBase* plug, IRECT rect, int paramIdx, const ITex
 {
   mText = mBaseText;
   mStr.Set(text ? text : "");
+  // A text shows a value that can be typed: a right click on a bound one
+  // asks for it (spinners, second texts, captions and fields alike).
+  SetPromptDisabled(false);
 }
 
 bool ITextControl::DrawString(IGraphics* graphics, const char* text)
@@ -141,8 +143,6 @@ IEditableTextControl::IEditableTextControl(IUnitBase* plug, IRECT rect, int para
   : ITextControl(plug, rect, paramIdx, style, text), mTextEntryRECT(rect), mFlag(flag), mSecure(secure)
 {
   SetDblAsSingleClick(true);
-  // A click is what opens the field's entry.
-  SetPromptDisabled(false);
   // The password flag hides the typing; the orientation stays 0, as it is
   // also the angle the font is drawn at.
   mText.mPassword = mBaseText.mPassword = secure ? 1 : 0;
@@ -170,8 +170,6 @@ bool IEditableTextControl::Draw(IGraphics* graphics)
 ICaptionControl::ICaptionControl(IUnitBase* plug, IRECT rect, int paramIdx, const IText* style, bool showLabel)
   : ITextControl(plug, rect, paramIdx, style, ""), mShowLabel(showLabel)
 {
-  // A click is what asks for the new value.
-  SetPromptDisabled(false);
 }
 
 void ICaptionControl::OnMouseDown(int, int, IMouseMod* mod)

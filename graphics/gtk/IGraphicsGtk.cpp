@@ -14,6 +14,7 @@
 #include "graphics/IGraphicsView.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/controls/IControl.h"
+#include "platform/gtk/PLAT_GtkOpen.h"
 #include "platform/gtk/PLAT_GtkView.h"
 #include "raster/RAST_Bitmap.h"
 #include "winl/WINL_Clipboard.h"
@@ -173,7 +174,6 @@ bool IGraphicsMac::DrawScreen(IRECT* rect)
 
 bool IGraphicsMac::OnSurfaceInput(const PLAT_Input& in)
 {
-  const int x = static_cast<int>(std::floor(in.x)), y = static_cast<int>(std::floor(in.y));
   const bool shift = in.mods & PLAT_MOD_SHIFT, control = in.mods & PLAT_MOD_CONTROL, alt = in.mods & PLAT_MOD_ALT;
   // The desktop's Command key is Control, as in the window layer's menus.
   const auto modsFor = [&](EViewButton button) { return ViewModifiers(button, control, shift, control, alt); };
@@ -192,72 +192,43 @@ bool IGraphicsMac::OnSurfaceInput(const PLAT_Input& in)
       mClickX = in.x;
       mClickY = in.y;
       mButtonsHeld |= 1u << in.button;
-      mPrevX = x;
-      mPrevY = y;
-      IMouseMod mod = modsFor(in.button == 1 ? kViewLeft : kViewRight);
-      if (mClickCount >= 2)
-        OnMouseDblClick(x, y, &mod);
-      else
-        OnMouseDown(x, y, &mod);
+      const EViewButton button = in.button == 1 ? kViewLeft : kViewRight;
+      IMouseMod mod = modsFor(button);
+      ViewMouseDown(this, in.x, in.y, button, mClickCount, &mod, &mPrevX, &mPrevY);
       return true;
     }
     case PLAT_Input::Kind::ButtonUp:
     {
       if (in.button != 1 && in.button != 3) return true;
       mButtonsHeld &= ~(1u << in.button);
-      mPrevX = x;
-      mPrevY = y;
+      ViewPointToGUI(in.x, in.y, &mPrevX, &mPrevY);
       IMouseMod mod = modsFor(in.button == 1 ? kViewLeft : kViewRight);
-      OnMouseUp(x, y, &mod);
+      OnMouseUp(mPrevX, mPrevY, &mod);
       return true;
     }
     case PLAT_Input::Kind::Motion:
     {
-      mPrevX = x;
-      mPrevY = y;
       IMouseMod mod = modsFor((mButtonsHeld & (1u << 3)) ? kViewRight : kViewLeft);
-      if (!mButtonsHeld)
+      if (mButtonsHeld)
       {
-        mod.L = mod.R = false;
-        OnMouseOver(x, y, &mod);
+        ViewMouseDrag(this, in.x, in.y, &mod, &mPrevX, &mPrevY);
+        return true;
       }
-      else if (!IsTextEntryOpen())
-        OnMouseDrag(x, y, &mod);
+      ViewPointToGUI(in.x, in.y, &mPrevX, &mPrevY);
+      mod.L = mod.R = false;
+      OnMouseOver(mPrevX, mPrevY, &mod);
       return true;
     }
     case PLAT_Input::Kind::Scroll:
     {
-      mPrevX = x;
-      mPrevY = y;
-      if (IsTextEntryOpen()) ForceEndUserEdit();
       IMouseMod mod = modsFor(kViewWheel);
-      OnMouseWheel(x, y, &mod, static_cast<int>(in.wheelY));
+      ViewScrollWheel(this, in.x, in.y, in.wheelY, &mod, &mPrevX, &mPrevY);
       return true;
     }
     case PLAT_Input::Kind::KeyDown:
-    {
-      int key = -1;
-      switch (in.virtualKey)
-      {
-        case 38: key = 1; break;  // up
-        case 40: key = 2; break;  // down
-        case 37: key = 3; break;  // left
-        case 39: key = 4; break;  // right
-        case 0:
-          if (in.keyChar == ' ')
-            key = 0;
-          else if (in.keyChar > 0 && in.keyChar < 128)
-          {
-            const char text[2] = {static_cast<char>(in.keyChar), 0};
-            key = ViewKeyCode(0, text);
-          }
-          break;
-        default: break;
-      }
       // Keys without a code, or that no control takes, go on to the windows
       // around the view.
-      return key >= 0 && OnKeyDown(mPrevX, mPrevY, key);
-    }
+      return ViewKeyDown(this, mPrevX, mPrevY, in.virtualKey, in.keyChar);
     case PLAT_Input::Kind::KeyUp:
     case PLAT_Input::Kind::Magnify:
     case PLAT_Input::Kind::Rotate:
@@ -379,12 +350,10 @@ std::string Literal(const char* text)
 HMENU BuildMenu(IPopupMenu* menu, std::vector<std::pair<IPopupMenu*, int>>* chosen, int depth)
 {
   HMENU h = CreatePopupMenu();
-  BASE_String text;
   for (int i = 0; i < menu->GetNItems(); ++i)
   {
     IPopupMenu::IPopupMenuItem* item = menu->GetItem(i);
-    menu->GetDisplayText(i, &text);
-    const std::string title = Literal(text.Get());
+    const std::string title = IGraphicsMac::PopupItemTitle(menu, i);
     const UINT pos = static_cast<UINT>(i);
     if (item->GetIsSeparator())
       WINL_InsertMenu(h, pos, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
@@ -401,6 +370,15 @@ HMENU BuildMenu(IPopupMenu* menu, std::vector<std::pair<IPopupMenu*, int>>* chos
   return h;
 }
 }  // namespace
+
+std::string IGraphicsMac::PopupItemTitle(IPopupMenu* menu, int index)
+{
+  BASE_String text;
+  menu->GetDisplayText(index, &text);
+  const IPopupMenu::IPopupMenuItem* item = menu->GetItem(index);
+  // A title heads the items below it and stands one level in.
+  return (item && item->GetIsTitle() ? "    " : "") + Literal(text.Get());
+}
 
 IPopupMenu* IGraphicsMac::CreateIPopupMenu(IPopupMenu* menu, IRECT* rect)
 {
@@ -524,8 +502,7 @@ void IGraphicsMac::SandboxSafeAppSupportPath(BASE_String* path) { path->Set((Hom
 bool IGraphicsMac::OpenURL(const char* url)
 {
   if (!url || !*url) return true;
-  constexpr INT_PTR kStarted = 33;
-  return ShellExecute(nullptr, "open", url, nullptr, nullptr, 1) == kStarted;
+  return PLAT_OpenWithDefaultApp(url);
 }
 
 bool IGraphicsMac::GetTextFromClipboard(BASE_String* text)

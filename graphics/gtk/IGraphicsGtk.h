@@ -4,7 +4,8 @@
 // query at the surface's rate, and its paint repaints the area and shows the
 // draw bitmap's pixels of that area. Events arrive in GUI pixels one to one.
 // Menus, file choosers, message boxes, cursors and the clipboard go through
-// the window layer; URLs and documents open with the desktop's opener.
+// the window layer; URLs and documents open with the desktop's application
+// for them.
 //
 // Threads: the GUI thread, except ShowMessageBox, which any thread may call
 // (the alert it shows needs no main loop).
@@ -45,6 +46,9 @@ public:
   int ShowMessageBox(const char* text, const char* caption, int type) override;
   // Shown as a window-layer popup menu just below rect's bottom left.
   IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* rect) override;
+  // The title item index of menu shows there: its display text, "&" as
+  // itself, a title item indented one level (four spaces).
+  static std::string PopupItemTitle(IPopupMenu* menu, int index);
   void CreateTextEntry(IControl* control, IText* style, IRECT* rect, const char* text, IParam* param) override;
   // The executable, read from /proc/self/exe; empty when it cannot be read.
   void HostPath(BASE_String* path) override;
@@ -59,9 +63,10 @@ public:
   void SandboxSafeAppSupportPath(BASE_String* path) override;
   void PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
-  // A web address or a document opened by the desktop; false when the
-  // opener could not be started. No URL (null or empty) opens nothing and
-  // answers true.
+  // A web address (a text containing "http") or a document opened with the
+  // desktop's application for it; false when that did not open (a missing
+  // document, no application, a failed launch). No URL (null or empty)
+  // opens nothing and answers true.
   bool OpenURL(const char* url) override;
   // parent is a window-layer view (HWND) or null. Any view open is closed
   // first, so one view at most exists. The new view, or null without a

@@ -861,7 +861,9 @@ bool IUnitGUIResize::IsDirty()
     mReopenNotice = !IsEqual(Process().mScale, mScale, kScaleTolerance);
     if (mReopenNotice) mRECT = mTargetRECT = IRECT(0, 0, mWindowW, mWindowH);
   }
-  return mReopenNotice || IControl::IsDirty();
+  // The handle is drawn with what lies under it; only the notice is the
+  // manager's own reason to repaint.
+  return mReopenNotice;
 }
 
 // ---- drawing ----

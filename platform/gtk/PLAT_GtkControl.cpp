@@ -111,6 +111,20 @@ void ReportFocusOfKeyControls(PLAT_ControlImpl* c, PLAT_ControlKind kind, GtkWid
   }
 }
 
+// Return or Enter with no modifier in a one-line field belongs to the
+// dialog, which presses its default button or takes the focus from the field:
+// the views the field sits in hear the key before the field acts on it. The
+// window itself is not asked again: it is where the key came from.
+gboolean OnEntryKey(GtkWidget* entry, GdkEventKey* e, gpointer)
+{
+  const bool enter = e->keyval == GDK_KEY_Return || e->keyval == GDK_KEY_KP_Enter || e->keyval == GDK_KEY_ISO_Enter;
+  const auto mods = GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_META_MASK;
+  if (!enter || (e->state & mods)) return FALSE;
+  for (GtkWidget* p = gtk_widget_get_parent(entry); p && !GTK_IS_WINDOW(p); p = gtk_widget_get_parent(p))
+    if (gtk_widget_event(p, reinterpret_cast<GdkEvent*>(e))) return TRUE;
+  return FALSE;
+}
+
 // The list opens on the pointer or a key alike; closing it says nothing.
 void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
 {
@@ -307,6 +321,7 @@ GtkWidget* MakeWidget(PLAT_ControlImpl* c, PLAT_ControlKind kind, unsigned optio
       g_signal_connect(e, "changed", G_CALLBACK(OnTextChanged), c);
       g_signal_connect(e, "focus-in-event", G_CALLBACK(OnFocusIn), c);
       g_signal_connect(e, "focus-out-event", G_CALLBACK(OnFocusOut), c);
+      g_signal_connect(e, "key-press-event", G_CALLBACK(OnEntryKey), nullptr);
       return e;
     }
     case PLAT_ControlKind::TextView:

@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/magic.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,6 +75,102 @@ TEST(BASE_FileRead, ReadsBackFileBytesInEveryMode)
       EXPECT_EQ(got, bytes.substr(0, got.size())) << c.name << " / " << m.name;
       EXPECT_EQ(reader.GetPosition(), static_cast<int64_t>(got.size())) << c.name << " / " << m.name;
     }
+  }
+}
+
+namespace
+{
+// Pages of the file that sit in the page cache now.
+int CachedPages(const std::string& path)
+{
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info;
+  fstat(fd, &info);
+  const size_t size = static_cast<size_t>(info.st_size);
+  void* view = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+  close(fd);
+  if (view == MAP_FAILED) return -1;
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  std::vector<unsigned char> resident((size + page - 1) / page);
+  int cached = -1;
+  if (mincore(view, size, resident.data()) == 0)
+  {
+    cached = 0;
+    for (unsigned char r : resident) cached += r & 1;
+  }
+  munmap(view, size);
+  return cached;
+}
+
+// Where the page cache is the storage itself (a memory file system),
+// nothing can be left out of it.
+bool CacheIsTheStorage(const std::string& folder)
+{
+  struct statfs info;
+  return statfs(folder.c_str(), &info) == 0 && info.f_type == TMPFS_MAGIC;
+}
+}  // namespace
+
+// A 256 KiB file, written out to the disk so that its pages are clean and
+// cached: read through the buffer or directly with allowAsync 1 or -1 it
+// leaves none of them cached; with 0 they stay. Written with allowAsync 2,
+// none stay cached; with 1 they do.
+TEST(BASE_FileCache, ReadsAndWritesThatSkipTheCacheLeaveNoPagesThere)
+{
+  TempDir dir;
+  if (CacheIsTheStorage(dir.Path())) GTEST_SKIP() << "the temporary folder lives in memory";
+  const size_t kBytes = 256 * 1024;
+  const std::string bytes = Pattern(kBytes);
+  const std::string path = dir.File("cached.bin");
+  struct ReadCase
+  {
+    const char* name;
+    int allowAsync;
+    int bufferSize;
+    bool cachedAfter;
+  } kReads[] = {
+      {"buffered, 1", 1, 8192, false},
+      {"buffered, -1", -1, 8192, false},
+      {"direct, 1", 1, 0, false},
+      {"buffered, 0", 0, 8192, true},
+  };
+  for (const ReadCase& c : kReads)
+  {
+    SCOPED_TRACE(c.name);
+    WriteWholeFile(path, bytes);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    fsync(fd);
+    close(fd);
+    ASSERT_GT(CachedPages(path), 0);
+    BASE_FileRead reader(path.c_str(), c.allowAsync, c.bufferSize, 4);
+    std::vector<char> got(kBytes);
+    size_t total = 0;
+    while (total < kBytes)
+    {
+      const int n = reader.Read(got.data() + total, 10000);
+      if (n <= 0) break;
+      total += static_cast<size_t>(n);
+    }
+    ASSERT_EQ(std::string(got.data(), total), bytes);
+    EXPECT_EQ(CachedPages(path) > 0, c.cachedAfter) << CachedPages(path) << " pages cached";
+  }
+
+  struct WriteCase
+  {
+    const char* name;
+    int allowAsync;
+    bool cachedAfter;
+  } kWrites[] = {{"2", 2, false}, {"1", 1, true}};
+  for (const WriteCase& c : kWrites)
+  {
+    SCOPED_TRACE(std::string("write, ") + c.name);
+    BASE_FileWrite writer(path.c_str(), c.allowAsync);
+    ASSERT_EQ(writer.Write(bytes.data(), static_cast<int>(kBytes)), static_cast<int>(kBytes));
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(CachedPages(path) > 0, c.cachedAfter) << CachedPages(path) << " pages cached";
+    EXPECT_EQ(ReadWholeFile(path), bytes);
   }
 }
 

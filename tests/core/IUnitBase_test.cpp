@@ -78,27 +78,51 @@ TEST(IUnitBase, SetParameterFromGUI)
   EXPECT_EQ(unit.mChanges, std::vector<int>({1, 1, 1, 0, 1, 2}));
 }
 
-TEST(IUnitBase, ShortStateChunkLeavesTheRestUntouched)
+// The parameter at which the data runs out gets 0 held to its range; the
+// ones after it keep their values.
+TEST(IUnitBase, ShortStateChunkZeroesWhereItRunsOut)
+{
+  struct Case
+  {
+    const char* name;
+    double secondMin;  // of the second parameter's range, to 50
+    int bytes;         // of the chunk: 42.0, then 99.0 cut short
+    int start;
+    int returned;
+    std::vector<double> values;
+  } kCases[] = {
+      {"half a value, 0 in range", -50.0, 12, 0, -1, {42.0, 0.0, 9.0}},
+      {"half a value, 0 below range", 5.0, 12, 0, -1, {42.0, 5.0, 9.0}},
+      {"one value only", 5.0, 8, 0, -1, {42.0, 5.0, 9.0}},
+      {"one byte short", 5.0, 15, 0, -1, {42.0, 5.0, 9.0}},
+      {"empty from the start", 5.0, 0, 0, -1, {0.0, 8.0, 9.0}},
+      {"start past the data", 5.0, 16, 24, -1, {0.0, 8.0, 9.0}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TestUnit unit(3);
+    unit.InitAllDouble();
+    unit.GetParam(1)->InitDouble("b", 0.0, c.secondMin, 50.0, 0.5);
+    for (int i = 0; i < 3; ++i) unit.GetParam(i)->SetPlain(7.0 + i);
+    ByteChunk chunk;
+    const double values[2] = {42.0, 99.0};
+    ASSERT_EQ(chunk.PutBytes(values, c.bytes), c.bytes);
+    EXPECT_EQ(unit.UnserializeParams(&chunk, c.start), c.returned);
+    EXPECT_EQ(unit.Values(), c.values);
+    EXPECT_EQ(unit.mChanges, std::vector<int>({0, 1, 2}));  // every parameter, whatever ran out
+  }
+}
+
+TEST(IUnitBase, StateValuesAreClampedAndBadStartsReadNothing)
 {
   TestUnit unit(3);
   unit.InitAllDouble();
-  for (int i = 0; i < 3; ++i) unit.GetParam(i)->SetPlain(7.0 + i);
-  ByteChunk chunk;
-  const double first = 42.0;
-  const double second = 99.0;
-  ASSERT_EQ(chunk.Put(&first), 8);
-  ASSERT_EQ(chunk.PutBytes(&second, 4), 12);  // half a value
-  EXPECT_EQ(unit.UnserializeParams(&chunk, 0), -1);
-  EXPECT_EQ(unit.Values(), std::vector<double>({42.0, 8.0, 9.0}));
-  EXPECT_EQ(unit.mChanges, std::vector<int>({0, 1, 2}));
-
-  // A value out of range is clamped; a position past the data reads nothing.
   ByteChunk big;
   const double huge[3] = {1e9, -1e9, 50.25};
   ASSERT_EQ(big.PutBytes(huge, sizeof(huge)), 24);
   EXPECT_EQ(unit.UnserializeParams(&big, 0), 24);
   EXPECT_EQ(unit.Values(), std::vector<double>({100.0, -100.0, 50.25}));
-  EXPECT_EQ(unit.UnserializeParams(&big, 30), -1);
   EXPECT_EQ(unit.UnserializeParams(&big, -8), -1);
   EXPECT_EQ(unit.UnserializeParams(nullptr, 0), -1);
   EXPECT_EQ(unit.Values(), std::vector<double>({100.0, -100.0, 50.25}));

@@ -23,7 +23,8 @@
 namespace
 {
 // The display's key values of the keys pressed.
-constexpr unsigned kKeyA = 0x61, kKeyB = 0x62, kKey9 = 0x39, kKeySpace = 0x20, kKeyUp = 0xff52, kKeyF5 = 0xffc2;
+constexpr unsigned kKeyA = 0x61, kKeyB = 0x62, kKey9 = 0x39, kKeySpace = 0x20, kKeyUp = 0xff52, kKeyF5 = 0xffc2,
+                   kKeypad0 = 0xffb0, kKeypad5 = 0xffb5, kKeypad9 = 0xffb9, kKeypadPlus = 0xffab;
 
 // Paints its rectangle in one colour and records the area being repainted;
 // counts the surface's dirty queries.
@@ -125,6 +126,40 @@ TEST_F(MacSurface, ClickAtAViewPixelHitsTheControlAtThatPixel)
   }
 }
 
+// Two quick presses of the left button are a press and a double click; of
+// the right button, two presses (a knob's reset is the left button's).
+TEST_F(MacSurface, OnlyTheLeftButtonDoubleClicks)
+{
+  ProbeControl* dot = Probe(IRECT(40, 40, 60, 60));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  struct Case
+  {
+    const char* name;
+    int button;
+    const char* events;
+  } kCases[] = {
+      {"left", 1, "down 50,50|up 50,50|dbl 50,50|up 50,50"},
+      {"right", 3, "down 50,50|up 50,50|down 50,50|up 50,50"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    dot->mEvents.clear();
+    for (int i = 0; i < 2; ++i)
+    {
+      ASSERT_TRUE(view->TestButton(50, 50, c.button, true));
+      ASSERT_TRUE(view->TestButton(50, 50, c.button, false));
+    }
+    EXPECT_TRUE(RunUntil([&] { return dot->mEvents.size() >= 4; }));
+    EXPECT_EQ(dot->Events(), c.events);
+    // Apart, so that the next case starts with a single press.
+    ASSERT_TRUE(view->TestButton(10, 10, 1, true));
+    ASSERT_TRUE(view->TestButton(90, 90, 1, false));
+    RunFor(20);
+  }
+}
+
 TEST_F(MacSurface, KeysGiveTheSurfaceCodesAndUnmappedOnesPassOn)
 {
   ProbeControl* all = Probe(IRECT(0, 0, 200, 100));
@@ -142,6 +177,10 @@ TEST_F(MacSurface, KeysGiveTheSurfaceCodesAndUnmappedOnesPassOn)
       {"up arrow", kKeyUp, true, "key 1,0", false},
       {"space", kKeySpace, true, "key 0,0", false},
       {"digit 9", kKey9, true, "key 14,0", false},
+      {"keypad 0", kKeypad0, true, "key 5,0", false},
+      {"keypad 5", kKeypad5, true, "key 10,0", false},
+      {"keypad 9", kKeypad9, true, "key 14,0", false},
+      {"keypad plus has no code", kKeypadPlus, true, "", true},
       {"F5 has no code", kKeyF5, true, "", true},
       {"a key the control refuses", kKeyB, false, "key 16,0", true},
   };

@@ -2,6 +2,7 @@
 // answered through the window layer's seam), URLs, PNG resources and the
 // system's version.
 #include "graphics/gtk/IGraphicsGtk.h"
+#include "graphics/IPopupMenu.h"
 #include "raster/RAST_Bitmap.h"
 #include "support/TempDir.h"
 #include "tools/artgen/ArtPng.h"
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +61,40 @@ TEST(IGraphicsMac, NoURLOpensNothingAndSucceeds)
   IGraphicsMac gui(nullptr, 100, 100);
   EXPECT_TRUE(gui.OpenURL(nullptr));
   EXPECT_TRUE(gui.OpenURL(""));
+}
+
+// A missing document is an open that failed, so a caller can try another.
+TEST(IGraphicsMac, AMissingDocumentDoesNotOpen)
+{
+  IGraphicsMac gui(nullptr, 100, 100);
+  TempDir dir;
+  EXPECT_FALSE(gui.OpenURL((dir.File("no such guide.pdf")).c_str()));
+}
+
+// What the popup menu shows: a title item one level in, numbered items
+// after their number, "&" as itself.
+TEST(IGraphicsMac, PopupItemTitles)
+{
+  IPopupMenu menu;
+  menu.AddItemText("Bank A", -1, IPopupMenu::IPopupMenuItem::kTitle);
+  menu.AddItemText("Pads & Strings");
+  menu.AddItemText("off", -1, IPopupMenu::IPopupMenuItem::kDisabled | IPopupMenu::IPopupMenuItem::kTitle);
+  menu.AddItemText("Lead", -1, IPopupMenu::IPopupMenuItem::kChecked);
+  struct Case
+  {
+    int prefix;
+    std::vector<std::string> titles;
+  } kCases[] = {
+      {0, {"    Bank A", "Pads && Strings", "    off", "Lead"}},
+      {2, {"    01: Bank A", "02: Pads && Strings", "    03: off", "04: Lead"}},
+  };
+  for (const Case& c : kCases)
+  {
+    menu.SetPrefix(c.prefix);
+    std::vector<std::string> titles;
+    for (int i = 0; i < menu.GetNItems(); ++i) titles.push_back(IGraphicsMac::PopupItemTitle(&menu, i));
+    EXPECT_EQ(titles, c.titles) << c.prefix;
+  }
 }
 
 // A name ending in ".png" in any case finds the file "<stem>.png"; other

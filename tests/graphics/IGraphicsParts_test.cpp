@@ -177,49 +177,67 @@ TEST(IUnitAnimation, EasingPreviewPlotsTheCurveAndItsLabels)
 TEST(IGraphicsView, TranslationOfPointsRectsKeysAndModifiers)
 {
   int x = 0, y = 0;
-  ViewPointToGUI(10.7, 20.2, 800, &x, &y);
-  EXPECT_EQ(x, 8);
-  EXPECT_EQ(y, 777);
+  ViewPointToGUI(10.7, 20.2, &x, &y);
+  EXPECT_EQ(x, 10);
+  EXPECT_EQ(y, 20);
+  ViewPointToGUI(-0.5, 99.99, &x, &y);
+  EXPECT_EQ(x, -1);
+  EXPECT_EQ(y, 99);
   const IViewRect v = GUIRectToView(IRECT(10, 20, 30, 40), 800);
   EXPECT_EQ((std::vector<int>{v.x, v.y, v.w, v.h}), (std::vector<int>{10, 759, 21, 21}));
   EXPECT_EQ(ViewRectToGUI(v.x, v.y, v.w, v.h, 800), IRECT(10, 20, 31, 41));
 
+  // The window layer's key codes (0 for keys that type a character) and
+  // the characters typed.
   struct Key
   {
-    int code;
-    const char* chars;
+    const char* name;
+    int virtualKey;
+    unsigned character;
     int expected;
-  } kKeys[] = {{126, "x", 1}, {125, "x", 2}, {123, "x", 3}, {124, "x", 4}, {49, " ", 0},
-               {0, "0", 5},   {0, "9", 14},  {0, "A", 15},  {0, "z", 40},  {0, "ab", -1},
-               {0, "#", -1}};
-  for (const Key& k : kKeys) EXPECT_EQ(ViewKeyCode(k.code, k.chars), k.expected) << k.chars;
+  } kKeys[] = {
+      {"up", 38, 0, 1},           {"down", 40, 0, 2},          {"left", 37, 0, 3},
+      {"right", 39, 0, 4},        {"space", 0, ' ', 0},        {"digit 0", 0, '0', 5},
+      {"digit 9", 0, '9', 14},    {"keypad 0", 96, '0', 5},    {"keypad 5", 101, '5', 10},
+      {"keypad 9", 105, '9', 14}, {"keypad 7, no Num Lock", 103, 0, 12},
+      {"keypad point", 110, '.', -1}, {"keypad plus", 107, '+', -1},
+      {"A", 0, 'A', 15},          {"z", 0, 'z', 40},           {"hash", 0, '#', -1},
+      {"F1", 112, 0, -1},         {"backspace", 8, 8, -1},     {"e acute", 0, 0xE9, -1},
+  };
+  for (const Key& k : kKeys) EXPECT_EQ(ViewKeyCode(k.virtualKey, k.character), k.expected) << k.name;
 
   const IMouseMod cmdLeft = ViewModifiers(kViewLeft, true, true, false, false);
   EXPECT_TRUE(cmdLeft.L && cmdLeft.R && cmdLeft.S);
   const IMouseMod right = ViewModifiers(kViewRight, false, false, true, true);
   EXPECT_TRUE(!right.L && right.R && right.C && right.A);
 
-  // Dispatch: a double click, a drag held back by an open entry, a scroll
-  // that drops the entry, and keys that no control takes.
+  // Dispatch: a left double click, right presses that stay presses however
+  // quick, a drag held back by an open entry, a scroll that drops the
+  // entry, and keys that no control takes.
   GuiFixture f(200, 100);
   f.unit.GetParam(1)->InitInt("n", 0, 0, 100);
   TestControl* c = f.Add(IRECT(10, 10, 50, 50), 1);
   c->SetPromptDisabled(false);
   f.Open();
   IMouseMod left(true, false), rightMod(false, true);
-  ViewMouseDown(f.gui, 22.5, 70.0, 2, &left, &x, &y);
+  ViewMouseDown(f.gui, 20.5, 27.9, kViewLeft, 2, &left, &x, &y);
   EXPECT_EQ(c->Events(), "dbl 20,27");
+  ViewMouseDown(f.gui, 21.0, 27.0, kViewRight, 2, &rightMod, &x, &y);
+  ViewMouseDown(f.gui, 21.0, 27.0, kViewRight, 3, &rightMod, &x, &y);
+  EXPECT_EQ(c->Events(), "dbl 20,27|down 21,27|down 21,27");
+  f.gui->ForceEndUserEdit();
   f.gui->QueueTypedText("55");
-  ViewMouseDown(f.gui, 22.5, 70.0, 1, &rightMod, &x, &y);
-  ViewMouseDrag(f.gui, 22.5, 60.0, &left, &x, &y);
-  ViewScrollWheel(f.gui, 22.5, 60.0, 2.7, &left, &x, &y);
+  ViewMouseDown(f.gui, 20.5, 27.0, kViewRight, 1, &rightMod, &x, &y);
+  ViewMouseDrag(f.gui, 20.5, 37.0, &left, &x, &y);
+  ViewScrollWheel(f.gui, 20.5, 37.0, 2.7, &left, &x, &y);
   EXPECT_FALSE(f.gui->IsTextEntryOpen());
   EXPECT_DOUBLE_EQ(f.unit.GetParam(1)->Value(), 20.0);  // the wheel, not the dropped "55"
-  EXPECT_EQ(c->Events(), "dbl 20,27|down 20,27|wheel 20,37");
+  EXPECT_EQ(c->Events(), "dbl 20,27|down 21,27|down 21,27|down 20,27|wheel 20,37");
   f.gui->OnMouseUp(20, 37, &rightMod);
-  EXPECT_TRUE(ViewKeyDown(f.gui, 20, 20, 0, "a"));
-  EXPECT_FALSE(ViewKeyDown(f.gui, 20, 20, 0, "#"));
-  EXPECT_FALSE(ViewKeyDown(f.gui, 150, 80, 0, "a"));  // background, no key catcher
+  EXPECT_TRUE(ViewKeyDown(f.gui, 20, 20, 0, 'a'));
+  EXPECT_TRUE(ViewKeyDown(f.gui, 20, 20, 101, '5'));
+  EXPECT_FALSE(ViewKeyDown(f.gui, 20, 20, 0, '#'));
+  EXPECT_FALSE(ViewKeyDown(f.gui, 150, 80, 0, 'a'));  // background, no key catcher
 
   EXPECT_FALSE(TextEntryAccepts("12345678", "0123456789", 7, 0));
   EXPECT_FALSE(TextEntryAccepts("99999999999999999999", nullptr, 0, 100));

@@ -259,6 +259,48 @@ TEST(TextControls, EditableAndCaptionFieldsPromptOnAClick)
   }
 }
 
+// A right click on a bound spinner or second text asks for the value; the
+// left button does not, nor does either on an unbound one.
+TEST(TextControls, BoundSpinnerAndSecondTextPromptOnARightClick)
+{
+  struct Case
+  {
+    const char* name;
+    bool spinner;
+    int param;
+    bool right;
+    size_t entries;
+  } kCases[] = {
+    {"spinner, right", true, 3, true, 1},
+    {"spinner, left", true, 3, false, 0},
+    {"spinner, unbound", true, -1, true, 0},
+    {"second text, right", false, 3, true, 1},
+    {"second text, left", false, 3, false, 0},
+    {"second text, unbound", false, -1, true, 0},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TextFixture f;
+    f.unit.GetParam(3)->InitInt("level", 5, 0, 100);
+    IText style;
+    IControl* text = c.spinner ? static_cast<IControl*>(new ISpinnerControl(&f.unit, IRECT(10, 10, 110, 30), c.param,
+                                                                             &style, nullptr, true, false))
+                               : new ITextControl2(&f.unit, IRECT(10, 10, 110, 30), c.param, &style, "5");
+    f.gui->AttachControl(text);
+    f.Open();
+    f.Settle();
+    IMouseMod m(!c.right, c.right);
+    f.gui->OnMouseDown(50, 20, &m);
+    ASSERT_EQ(f.gui->mTextEntries.size(), c.entries);
+    // A number's field: 40 by 16 about the control's centre.
+    if (c.entries > 0)
+    {
+      EXPECT_EQ(f.gui->mTextEntries.back().rect, IRECT(40, 12, 80, 28));
+    }
+  }
+}
+
 // The URL control hands its message with the address, and with the
 // fallback when the first one fails; without a URL nothing opens.
 TEST(TextControls, UrlControlPassesItsMessage)

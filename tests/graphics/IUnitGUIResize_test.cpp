@@ -471,6 +471,19 @@ TEST(GUIResize, CornerHandleStaysASquare)
   }
 }
 
+// A manager marked dirty, as every control is when the whole surface
+// repaints, has no repaint of its own to ask for without the notice.
+TEST(GUIResize, MarkedDirtyWithoutTheNoticeIsNotDirty)
+{
+  ResizeFixture f;
+  f.manager->ResizeGraphics();
+  while (f.gui->RunFrame()) {}
+  f.manager->SetDirty(false);
+  EXPECT_FALSE(f.manager->IsDirty());
+  f.gui->SetAllControlsDirty();
+  EXPECT_FALSE(f.manager->IsDirty());
+}
+
 // When another manager of the process has changed the process-wide scale
 // after a resize, this one covers the window with the reopen notice and
 // ignores the corner handle.

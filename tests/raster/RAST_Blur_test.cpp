@@ -18,13 +18,17 @@ RAST_pixel Eighth(RAST_pixel p) { return (p >> 3) & 0x1f1f1f1fu; }
 
 // The blur of a w x h block of cells, from the rule: c/2 + the neighbours'
 // eighths, an edge neighbour's missing partner replaced by the one present.
-std::vector<RAST_pixel> ReferenceBlur(const std::vector<RAST_pixel>& in, int w, int h)
+// With blurredAbove each row takes the row above from the rows already
+// blurred.
+std::vector<RAST_pixel> ReferenceBlur(const std::vector<RAST_pixel>& in, int w, int h, bool blurredAbove = false)
 {
   std::vector<RAST_pixel> out(in.size());
-  auto at = [&](int x, int y) { return in[static_cast<size_t>(y) * w + x]; };
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
     {
+      auto at = [&](int cx, int cy) {
+        return (blurredAbove && cy < y ? out : in)[static_cast<size_t>(cy) * w + cx];
+      };
       const RAST_pixel side = x == 0 ? Quarter(at(1, y)) : x == w - 1 ? Quarter(at(x - 1, y))
                                                                      : Eighth(at(x - 1, y)) + Eighth(at(x + 1, y));
       const RAST_pixel vert = y == 0 ? Quarter(at(x, 1)) : y == h - 1 ? Quarter(at(x, y - 1))
@@ -139,4 +143,54 @@ TEST(RAST_Blur, DegenerateRectanglesDrawNothing)
   GuardedBitmap src(9, 9);
   RAST_Blur(nullptr, &src, 0, 0, 0, 0, 4, 4);
   RAST_Blur(&src, nullptr, 0, 0, 0, 0, 4, 4);
+}
+
+namespace
+{
+void* NoRows(size_t) { return nullptr; }
+}  // namespace
+
+// Rows of 0x40, 0x80 and 0 in every byte, blurred in place while the saved
+// rows cannot be had: up to 1024 pixels none are needed; beyond, each row
+// takes its upper neighbour already blurred (row 1: 0x40 + 0x20 + 0x50 / 8,
+// row 2: 0x6A / 4), where the saved rows give 0x68 and 0x20.
+TEST(RAST_Blur, InPlaceWithoutSavedRowsStillBlurs)
+{
+  struct Case
+  {
+    int w;
+    std::vector<RAST_pixel> rows;
+  } kCases[] = {
+      {1024, {0x50505050u, 0x68686868u, 0x20202020u}},
+      {1025, {0x50505050u, 0x6A6A6A6Au, 0x1A1A1A1Au}},
+      {1200, {0x50505050u, 0x6A6A6A6Au, 0x1A1A1A1Au}},
+  };
+  RAST_BlurSetRowBufferAllocForTest(&NoRows);
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.w);
+    GuardedBitmap bm(c.w, 3);
+    for (int x = 0; x < c.w; ++x)
+    {
+      bm.At(x, 0) = 0x40404040u;
+      bm.At(x, 1) = 0x80808080u;
+      bm.At(x, 2) = 0;
+    }
+    RAST_Blur(&bm, &bm, 0, 0, 0, 0, c.w, 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x : {0, 1, c.w / 2, c.w - 2, c.w - 1}) EXPECT_EQ(bm.At(x, y), c.rows[y]) << x << "," << y;
+    EXPECT_TRUE(bm.SentinelsIntact());
+  }
+
+  // Mixed pixels: each pixel's left neighbour is read before it is
+  // overwritten.
+  const unsigned seed = std::random_device{}();
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  std::mt19937 rng(seed);
+  GuardedBitmap bm(1100, 5);
+  Randomise(bm, rng);
+  const std::vector<RAST_pixel> expected = ReferenceBlur(Block(bm, 0, 0, 1100, 5), 1100, 5, true);
+  RAST_Blur(&bm, &bm, 0, 0, 0, 0, 1100, 5);
+  EXPECT_EQ(Block(bm, 0, 0, 1100, 5), expected);
+  RAST_BlurSetRowBufferAllocForTest(nullptr);
 }

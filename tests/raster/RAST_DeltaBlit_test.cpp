@@ -156,6 +156,29 @@ TEST(RAST_DeltaBlit, ValuesBeyondFixedPointAreRefused)
   }
 }
 
+// A moving alpha above 1 weighs each pixel beyond full: plain Add of 40
+// over 10 at alpha 1 + x / 4, weight 256 + 64 x, gives 10 + 40 w / 256; the
+// source's alpha 0 leaves the alpha byte at 10. The cells of a transform
+// with alpha 1.5 at every point add at 384: 70.
+TEST(RAST_DeltaBlitAlpha, AlphaAboveOneWeighsBeyondFull)
+{
+  RAST_MemBitmap src(5, 1, 1);
+  FillAll(src, RAST_RGBA(40, 40, 40, 0));
+  GuardedBitmap dest(5, 1, GuardedBitmap::Filled{RAST_RGBA(10, 10, 10, 10)});
+  RAST_DeltaBlitAlpha(&dest, &src, 0, 0, 5, 1, 0.0f, 0.0f, 5.0f, 1.0f, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0, false, 1.0f, 1,
+                      0.25, 0.0, 0.0);
+  const RAST_pixel kRamp[5] = {0x3232320Au, 0x3C3C3C0Au, 0x4646460Au, 0x5050500Au, 0x5A5A5A0Au};
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(dest.At(x, 0), kRamp[x]) << x;
+  EXPECT_TRUE(dest.SentinelsIntact());
+
+  GuardedBitmap mesh(4, 2, GuardedBitmap::Filled{RAST_RGBA(10, 10, 10, 10)});
+  const double points[] = {0, 0, 1.5, 5, 0, 1.5, 0, 1, 1.5, 5, 1, 1.5};
+  RAST_TransformBlit2Alpha(&mesh, &src, 0, 0, 4, 2, points, 2, 2, 1);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(mesh.At(x, y), 0x4646460Au) << x << "," << y;
+  EXPECT_TRUE(mesh.SentinelsIntact());
+}
+
 TEST(RAST_TransformBlit, GridOfTheSourceCornersIsAScaledCopy)
 {
   RAST_MemBitmap src(4, 4, 4);

@@ -45,7 +45,7 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
       {"copy negative", 0, -0.5f, kS, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u},
       {"copy infinite", 0, kInf, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
       {"add 0.5", 1, 0.5f, kS, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E0D0FFu},
-      {"add above full", 1, 1.5f, kS, 0xA0FFFEFFu, 0xA0FFFEFFu, 0xA0FFFEFFu, 0xA0FFFEFFu, 0x9FFFFDFFu},
+      {"add above full", 1, 1.5f, kS, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu},
       {"add -2 subtracts", 1, -2.0f, kS, 0x01000000u, 0x01000000u, 0x010000FFu, 0x01000000u, 0x02000000u},
       {"add rounds to 0", 1, 0.003f, kS, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u},
       {"add NaN", 1, kNaN, kS, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u},

@@ -163,24 +163,29 @@ TEST(RAST_PNGHalved, OnlyEvenPlainEightBitPaletteImagesAreHalved)
   }
 }
 
-// Cut at every length, from memory and from a file, the image is refused
-// (never turned down as another kind), with no indices left; LeakSanitizer
-// checks at exit that nothing stayed allocated.
+// Cut anywhere before its closing IEND chunk (the last 12 bytes), from
+// memory and from a file, the image is refused (never turned down as
+// another kind), with no indices left; LeakSanitizer checks at exit that
+// nothing stayed allocated. Cut inside IEND, its pixels are whole and it
+// halves.
 TEST(RAST_PNGHalved, TruncatedFilesAreRefused)
 {
   TempDir dir;
   const std::string bytes = EncodeTestPng(Shape(6, 4, PNG_COLOR_TYPE_PALETTE, 8, false));
+  const size_t iend = bytes.size() - 12;
+  ASSERT_EQ(bytes.substr(iend + 4, 4), "IEND");
   for (size_t len = 0; len < bytes.size(); ++len)
   {
+    const RAST_PNGHalved expected = len < iend ? RAST_PNGHalved::kFailed : RAST_PNGHalved::kHalved;
     const std::string cut = bytes.substr(0, len);
     RAST_MemBitmap mine(2, 2, 4);
     RAST_IndexedImage indices;
-    EXPECT_EQ(Halve(cut, &mine, &indices), RAST_PNGHalved::kFailed) << "memory cut to " << len;
-    EXPECT_TRUE(indices.Empty()) << "memory cut to " << len;
+    EXPECT_EQ(Halve(cut, &mine, &indices), expected) << "memory cut to " << len;
+    EXPECT_EQ(indices.Empty(), len < iend) << "memory cut to " << len;
     WriteWholeFile(dir.File("cut.png"), cut);
-    EXPECT_EQ(RAST_LoadPNGHalved(dir.File("cut.png").c_str(), &mine, &indices), RAST_PNGHalved::kFailed)
-        << "file cut to " << len;
-    EXPECT_TRUE(indices.Empty()) << "file cut to " << len;
+    RAST_IndexedImage fileIndices;
+    EXPECT_EQ(RAST_LoadPNGHalved(dir.File("cut.png").c_str(), &mine, &fileIndices), expected) << "file cut to " << len;
+    EXPECT_EQ(fileIndices.Empty(), len < iend) << "file cut to " << len;
   }
   RAST_MemBitmap mine(2, 2, 4);
   WriteWholeFile(dir.File("whole.png"), bytes);

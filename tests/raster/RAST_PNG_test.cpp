@@ -265,27 +265,62 @@ TEST(RAST_PNG, EverySourceIntoEveryTarget)
   EXPECT_EQ(RAST_LoadPNGFromMemory(nullptr, 100, nullptr), nullptr);
 }
 
-// Cut at every length, or with a byte changed anywhere after the signature
-// (which breaks a checksum), a file loads as null; LeakSanitizer checks at exit
-// that no failed load left anything behind.
+// Cut at any length short of its closing IEND chunk (the last 12 bytes), or
+// with a byte changed anywhere between the signature and IEND (which breaks
+// a checksum), a file loads as null; LeakSanitizer checks at exit that no
+// failed load left anything behind.
 TEST(RAST_PNG, TruncatedOrCorruptLoadsAsNull)
 {
   TempDir dir;
   const std::string bytes = SmallPng();
+  const size_t iend = bytes.size() - 12;
+  ASSERT_EQ(bytes.substr(iend + 4, 4), "IEND");
   for (const Source& source : kSources)
-    for (size_t len = 0; len < bytes.size(); ++len)
+    for (size_t len = 0; len < iend; ++len)
     {
       const std::string cut = bytes.substr(0, len);
       EXPECT_EQ(Load(source, cut, nullptr, dir), nullptr) << source.name << " cut to " << len;
       RAST_MemBitmap mine(2, 2, 4);
       EXPECT_EQ(Load(source, cut, &mine, dir), nullptr) << source.name << " cut to " << len;
     }
-  for (size_t at = 8; at < bytes.size(); at += 3)
+  for (size_t at = 8; at < iend; at += 3)
   {
     std::string bad = bytes;
     bad[at] = static_cast<char>(bad[at] ^ 0x5a);
     EXPECT_FALSE(FromMemory(bad)) << "byte " << at;
   }
+}
+
+// The image's pixels are whole before IEND: a file whose IEND is missing,
+// cut or damaged loads them all, from memory and from a file.
+TEST(RAST_PNG, AWholeImageLoadsWithoutItsEnd)
+{
+  TempDir dir;
+  std::vector<RAST_pixel> pixels;
+  const std::string bytes = SmallPng(&pixels);
+  const size_t iend = bytes.size() - 12;
+  struct Case
+  {
+    const char* name;
+    std::string bytes;
+  } kCases[] = {
+      {"no IEND", bytes.substr(0, iend)},
+      {"IEND's length only", bytes.substr(0, iend + 4)},
+      {"IEND without its checksum", bytes.substr(0, iend + 8)},
+      {"IEND one byte short", bytes.substr(0, iend + 11)},
+      {"IEND's checksum wrong", bytes.substr(0, iend + 8) + std::string("\0\0\0\0", 4)},
+      {"IEND's name wrong", bytes.substr(0, iend + 4) + "IENX" + bytes.substr(iend + 8)},
+  };
+  for (const Source& source : kSources)
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(source.name) + ", " + c.name);
+      BitmapPtr loaded(Load(source, c.bytes, nullptr, dir));
+      ASSERT_NE(loaded, nullptr);
+      EXPECT_EQ(loaded->getWidth(), 7);
+      EXPECT_EQ(loaded->getHeight(), 5);
+      EXPECT_EQ(Pixels(*loaded), pixels);
+    }
 }
 
 // Sides up to 2^18 and up to 2^25 pixels reach the bitmap; one more is

@@ -33,6 +33,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -316,6 +317,7 @@ TEST_F(AppShellDisplay, ResetMidiMakesThePortsAndTheEditorAgain)
     given = out;
     return make(out, channel);
   };
+  if (!AppPorts()->MidiOut() || !AppPorts()->OutputOpen()) GTEST_SKIP() << "no MIDI system to open ports with";
   ResetMidi();
   EXPECT_EQ(made, 1);
   ASSERT_NE(AppPlugin(), nullptr);
@@ -324,6 +326,12 @@ TEST_F(AppShellDisplay, ResetMidiMakesThePortsAndTheEditorAgain)
   EXPECT_EQ(AppPorts()->State().mInDev + "|" + AppPorts()->State().mOutDev, "virtual input|virtual output");
   EXPECT_TRUE(AppPorts()->OutputOpen());
   EXPECT_EQ(given, AppPorts()->MidiOut());
+  // The window follows the new editor's GUI size.
+  static_cast<IGraphics*>(mPlug->GetGUI())->Resize(570, 400);
+  RECT client{};
+  GetClientRect(AppMainWindow(), &client);
+  EXPECT_EQ(client.right, 570);
+  EXPECT_EQ(client.bottom, 400);
 }
 
 // The editor's own ports (its virtual ones here) are offered in no list:
@@ -473,10 +481,43 @@ TEST_F(AppShellDisplay, AudioListsOfferWhatTheChosenDevicesShare)
   EXPECT_EQ(Selected(dialog, kIdcSynthInput), 1);
   EXPECT_EQ(ListOf(dialog, kIdcOutput), (std::vector<std::string>{"Both", "Speakers"}));
   EXPECT_EQ(Selected(dialog, kIdcOutput), 1);
-  // Without an audio device the lists are empty.
-  PopulateAudioInputList(dialog, kIdcSynthInput, AppState(), AudioDevices());
-  EXPECT_EQ(PopulateSampleRateList(dialog, AppState(), AudioDevices()), 0);
+  // Without devices the lists are empty.
+  PopulateAudioInputList(dialog, kIdcSynthInput, AppState(), {});
+  EXPECT_EQ(PopulateSampleRateList(dialog, AppState(), {}), 0);
   EXPECT_TRUE(ListOf(dialog, kIdcSynthInput).empty() && ListOf(dialog, kIdcSampleRate).empty());
+  DestroyWindow(dialog);
+}
+
+// The test's JACK server (a dummy driver at 48000 Hz with two capture and
+// two playback ports) is the audio system listed: its device "system" with
+// its channels and its one rate, in the lists of the settings.
+TEST_F(AppShellDisplay, TheJackServersDeviceIsListedWithItsRate)
+{
+  Peer probe("Zephra Rate", JackPortIsInput);
+  if (!probe.client) GTEST_SKIP() << "no JACK server answers";
+  const std::vector<AudioDeviceInfo> devices = AudioDevices();
+  const auto system = std::find_if(devices.begin(), devices.end(), [](const AudioDeviceInfo& d) { return d.name == "system"; });
+  ASSERT_NE(system, devices.end()) << devices.size() << " devices";
+  EXPECT_EQ(system->inputs, 2);
+  EXPECT_EQ(system->outputs, 2);
+  EXPECT_EQ(system->sampleRates, std::vector<int>{48000});
+
+  HWND dialog = WINL_CreateDialog(WINL_curmodule_dialogresource_head, reinterpret_cast<const char*>(kDlgPreferences),
+                                  nullptr, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; }, 0);
+  ASSERT_NE(dialog, nullptr);
+  WINL_MakeSetCurParms(1.0f, 1.0f, 0, 0, dialog, false, false);
+  ASSERT_NE(WINL_MakeCombo(kIdcSampleRate, 0, 0, 100, 100, 3), nullptr);
+  AppState state;
+  std::snprintf(state.mAudioInputDevice, sizeof state.mAudioInputDevice, "system");
+  std::snprintf(state.mAudioOutputDevice, sizeof state.mAudioOutputDevice, "system");
+  std::snprintf(state.mSampleRate, sizeof state.mSampleRate, "48000");
+  PopulateAudioInputList(dialog, kIdcSynthInput, state, devices);
+  PopulateAudioOutputList(dialog, kIdcOutput, state, devices);
+  EXPECT_EQ(ListOf(dialog, kIdcSynthInput), std::vector<std::string>{"system"});
+  EXPECT_EQ(ListOf(dialog, kIdcOutput), std::vector<std::string>{"system"});
+  EXPECT_EQ(PopulateSampleRateList(dialog, state, devices), 1);
+  EXPECT_EQ(ListOf(dialog, kIdcSampleRate), std::vector<std::string>{"48000"});
+  EXPECT_EQ(Selected(dialog, kIdcSampleRate), 0);
   DestroyWindow(dialog);
 }
 
