@@ -36,6 +36,11 @@ bool WINL_GetViewGL(HWND view);
 // Makes the view's context current (true); a null view clears the current
 // context; false for a view without GL or whose buffer the driver refused.
 bool WINL_SetGLContextToView(HWND view);
-// Nothing to change.
+// Changes the count of reasons to stay awake by delta. While the count is
+// above zero the session is asked to keep the desktop from idling into
+// sleep (reason "WINL_DisableAppNap"); at zero or below the hold ends.
+// Where no session service answers, the log says so and nothing else
+// happens. Ignored while quitting.
 void WINL_DisableAppNap(int delta);
+// Nothing to change.
 void WINL_SetWindowCollectionBehavior(HWND hwnd);
