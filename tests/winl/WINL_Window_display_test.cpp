@@ -2,6 +2,7 @@
 // input, frames on the screen, pixels of painted dialogs, the close button,
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
+#include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
@@ -619,6 +620,58 @@ TEST_F(WinlGtk, PaintedDialogShowsGreyOrItsBrushOnScreen)
         << c.name;
     DestroyWindow(d);
     if (gBrush) DeleteObject(gBrush);
+  }
+}
+
+// Paints the left half of its client area red and leaves the rest alone.
+LRESULT HalfRedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg != WM_PAINT) return DefWindowProc(hwnd, msg, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const RECT left{0, 0, client.right / 2, client.bottom};
+  HBRUSH red = CreateSolidBrush(0xFF0000);
+  WINL_FillRect(dc, &left, red);
+  DeleteObject(red);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+uint32_t ScreenPixel(HWND view, int x, int y)
+{
+  uint32_t rgb = 0xFFFFFFFF;
+  PLAT_GtkTestScreenPixel(WINL_GetNativeView(view), x, y, &rgb);
+  return rgb;
+}
+
+TEST_F(WinlGtk, AClearWindowShowsNothingWhereItsViewsPaintNothing)
+{
+  // Without a compositing manager a transparent pixel reaches the screen as
+  // black; an opaque window shows the theme's window background there.
+  struct Case { const char* name; bool clearBeforeShow; bool clearAfterShow; uint32_t unpainted; } const kCases[] = {
+      {"opaque", false, false, 0xF6F5F4},
+      {"clear from the start", true, false, 0x000000},
+      {"made clear while shown", false, true, 0x000000},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, HalfRedProc, 0);
+    SetWindowPos(w, nullptr, 300, 600, 100, 60, SWP_NOZORDER);
+    if (c.clearBeforeShow) WINL_SetWindowClearBackground(w, true);
+    ShowWindow(w, SW_SHOW);
+    ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+    if (c.clearAfterShow)
+    {
+      WINL_SetWindowClearBackground(w, true);
+      ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+    }
+    EXPECT_TRUE(LoopUntil([&] { return ScreenPixel(w, 75, 30) == c.unpainted; }))
+        << std::hex << ScreenPixel(w, 75, 30);
+    EXPECT_TRUE(LoopUntil([&] { return ScreenPixel(w, 25, 30) == 0xFF0000; })) << std::hex << ScreenPixel(w, 25, 30);
+    DestroyWindow(w);
   }
 }
 
