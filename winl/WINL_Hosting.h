@@ -22,8 +22,9 @@ void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, 
 // Forgets the pending promise.
 void WINL_FinishDragDrop();
 // Drops any pending promise; for a plain view drags the files (absolute
-// paths) from the rectangle as a "text/uri-list". The icon is not used: the
-// drag shows the toolkit's file icon.
+// paths) from the rectangle as a "text/uri-list", showing the icon (an
+// HICON or HBITMAP) under the pointer, or for null the desktop's icon for
+// the first file's kind.
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
 // ---- OpenGL views ----
 // A view with GL on has a context of its own, on screen or not; its
