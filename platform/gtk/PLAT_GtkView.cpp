@@ -635,14 +635,25 @@ void PLAT_GtkView::PaintNow()
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void PLAT_GtkView::GrabFocus()
+namespace
 {
-  gtk_widget_grab_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+// The widget that takes the keyboard for the view: a control's working
+// widget; for a list or tree, the table inside the scrolled window that is
+// the view (the scrolled window itself cannot hold the focus).
+GtkWidget* KeyboardWidget(const PLAT_GtkView::Impl* impl)
+{
+  if (impl->control) return impl->control->inner;
+  if (GTK_IS_SCROLLED_WINDOW(impl->widget))
+    if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(impl->widget))) return child;
+  return impl->widget;
 }
+}  // namespace
+
+void PLAT_GtkView::GrabFocus() { gtk_widget_grab_focus(KeyboardWidget(mImpl.get())); }
 
 bool PLAT_GtkView::HasFocus() const
 {
-  return gtk_widget_has_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+  return gtk_widget_has_focus(KeyboardWidget(mImpl.get()));
 }
 
 int PLAT_GtkView::GetScaleFactor() const { return gtk_widget_get_scale_factor(mImpl->widget); }
