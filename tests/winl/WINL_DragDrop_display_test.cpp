@@ -3,7 +3,6 @@
 // folder the target's hook names, and a list of files dragged from a view
 // reaches a drop target in another process.
 #include "platform/gtk/PLAT_GtkDrag.h"
-#include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_DragDrop.h"
@@ -275,13 +274,6 @@ TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
   EXPECT_GE(gLeaves, 1);
   WINL_SetDropHooks(nullptr);
   gListPaths.clear();
-}
-
-uint32_t ScreenPixel(HWND view, int x, int y)
-{
-  uint32_t rgb = 0xFFFFFFFF;
-  PLAT_GtkTestScreenPixel(WINL_GetNativeView(view), x, y, &rgb);
-  return rgb;
 }
 
 // The length of the run of red pixels through (x, y) along (dx, dy).

@@ -2,7 +2,6 @@
 // input, frames on the screen, pixels of painted dialogs, the close button,
 // modal runs, and an application on the runner stopped by a signal. The
 // display is 2400 x 1800 without a window manager.
-#include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "platform/gtk/PLAT_GtkView.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Controls.h"
@@ -637,13 +636,6 @@ LRESULT HalfRedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   DeleteObject(red);
   EndPaint(hwnd, &ps);
   return 0;
-}
-
-uint32_t ScreenPixel(HWND view, int x, int y)
-{
-  uint32_t rgb = 0xFFFFFFFF;
-  PLAT_GtkTestScreenPixel(WINL_GetNativeView(view), x, y, &rgb);
-  return rgb;
 }
 
 TEST_F(WinlGtk, AClearWindowShowsNothingWhereItsViewsPaintNothing)
