@@ -8,6 +8,7 @@
 #include "winl/WINL_Hosting.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_WndPrivate.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include <sys/stat.h>
 
@@ -208,14 +209,14 @@ void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, 
 
 void WINL_FinishDragDrop() { Pending() = {}; }
 
-void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void*)
+void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon)
 {
   WINL_FinishDragDrop();
   PLAT_GtkView* native = WINL_PlainNative(view);
   if (!native || !paths || count <= 0) return;
   int x, y;
   StartPoint(rect, &x, &y);
-  PLAT_GtkStartFileListDrag(native, x, y, paths, count);
+  PLAT_GtkStartFileListDrag(native, x, y, paths, count, GetNSImageFromHICON(static_cast<HICON>(icon)));
 }
 
 void WINL_SetDropHooks(const WINL_DropHooks* hooks) { Hooks() = hooks ? *hooks : WINL_DropHooks{}; }

@@ -22,8 +22,9 @@ void WINL_InitiateDragDrop(HWND view, const RECT* rect, const char* sourcePath, 
 // Forgets the pending promise.
 void WINL_FinishDragDrop();
 // Drops any pending promise; for a plain view drags the files (absolute
-// paths) from the rectangle as a "text/uri-list". The icon is not used: the
-// drag shows the toolkit's file icon.
+// paths) from the rectangle as a "text/uri-list", showing the icon (an
+// HICON or HBITMAP) under the pointer, or for null the desktop's icon for
+// the first file's kind.
 void WINL_InitiateDragDropOfFileList(HWND view, const RECT* rect, const char* const* paths, int count, void* icon);
 // ---- OpenGL views ----
 // A view with GL on has a context of its own, on screen or not; its
@@ -36,6 +37,11 @@ bool WINL_GetViewGL(HWND view);
 // Makes the view's context current (true); a null view clears the current
 // context; false for a view without GL or whose buffer the driver refused.
 bool WINL_SetGLContextToView(HWND view);
-// Nothing to change.
+// Changes the count of reasons to stay awake by delta. While the count is
+// above zero the session is asked to keep the desktop from idling into
+// sleep (reason "WINL_DisableAppNap"); at zero or below the hold ends.
+// Where no session service answers, the log says so and nothing else
+// happens. Ignored while quitting.
 void WINL_DisableAppNap(int delta);
+// Nothing to change.
 void WINL_SetWindowCollectionBehavior(HWND hwnd);

@@ -2,6 +2,7 @@
 
 #include "platform/PLAT_Resources.h"
 #include "platform/PLAT_Spawn.h"
+#include "platform/gtk/PLAT_Bus.h"
 #include "platform/gtk/PLAT_XProcess.h"
 
 #include <dlfcn.h>
@@ -821,9 +822,8 @@ bool OpenWithDesktop(const std::string& target)
   return true;
 }
 
-// "/select,\"/a/b c/d.txt\"" gives "/a/b c"; a path without a folder gives
-// itself.
-std::string FolderToReveal(const char* parameters)
+// "/select,\"/a/b c/d.txt\"" gives "/a/b c/d.txt".
+std::string PathToReveal(const char* parameters)
 {
   std::string path(parameters + std::strlen("/select,"));
   if (path.size() >= 2 && path.front() == '"')
@@ -831,6 +831,12 @@ std::string FolderToReveal(const char* parameters)
     const size_t close = path.find('"', 1);
     path = path.substr(1, close == std::string::npos ? std::string::npos : close - 1);
   }
+  return path;
+}
+
+// "/a/b c/d.txt" gives "/a/b c"; a path without a folder gives itself.
+std::string FolderOf(const std::string& path)
+{
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return path;
   return slash == 0 ? "/" : path.substr(0, slash);
@@ -844,8 +850,15 @@ INT_PTR ShellExecute(HWND, const char*, const char* file, const char* parameters
   if (!file || !*file) return kNotStarted;
   std::string target = file;
   const char* params = parameters ? parameters : "";
-  if (StartsWithNoCase(file, "explorer.exe"))
-    target = StartsWithNoCase(params, "/select,") ? FolderToReveal(params) : params;
+  if (StartsWithNoCase(file, "explorer.exe") && StartsWithNoCase(params, "/select,"))
+  {
+    // The file manager shows the file selected; without one, its folder.
+    const std::string path = PathToReveal(params);
+    if (!path.empty() && PLAT_BusShowItems({path})) return kStarted;
+    target = FolderOf(path);
+  }
+  else if (StartsWithNoCase(file, "explorer.exe"))
+    target = params;
   else if (strcasecmp(file, "notepad.exe") == 0 || strcasecmp(file, "notepad") == 0)
     target = params;
   return OpenWithDesktop(target) ? kStarted : kNotStarted;

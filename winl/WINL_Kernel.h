@@ -157,8 +157,9 @@ void WINL_GenerateGUID(GUID* guid);
 // Opens a web address, a document or a folder with the desktop's opener
 // ("xdg-open"), passing the target as one argument, never through a shell:
 // "http://" and "https://" addresses and plain files as they are;
-// "explorer.exe" with parameters "/select,\"path\"" opens the folder holding
-// the path, other parameters are opened themselves; "notepad" and
+// "explorer.exe" with parameters "/select,\"path\"" asks the desktop's file
+// manager to show the path selected in its folder, and opens the folder
+// when no file manager answers; other parameters are opened themselves; "notepad" and
 // "notepad.exe" open the parameters. The verb, folder and show code are
 // ignored. 33 when the opener started, 2 when there was nothing to open or it
 // could not start.

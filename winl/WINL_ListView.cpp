@@ -851,6 +851,7 @@ BOOL ListView_SetSelColors(HWND hwnd, int count, const int* colors)
   if (!v || count < 0 || (count > 0 && !colors)) return FALSE;
   v->colors.selectedBackground = count > 0 ? colors[0] & 0xFFFFFF : -1;
   v->colors.selectedText = count > 1 ? colors[1] & 0xFFFFFF : -1;
+  v->colors.unfocusedSelectedText = count > 3 ? colors[3] & 0xFFFFFF : -1;
   if (PLAT_GtkView* list = Table(hwnd)) PLAT_ListSetColors(list, v->colors);
   return TRUE;
 }

@@ -239,8 +239,10 @@ BOOL ListView_SetBkColor(HWND hwnd, int color);
 BOOL ListView_SetTextBkColor(HWND hwnd, int color);
 BOOL ListView_SetTextColor(HWND hwnd, int color);
 BOOL ListView_SetGridColor(HWND hwnd, int color);
-// Selected rows: colors[0] their background, colors[1] their text; a count
-// of 0 gives the theme's back. FALSE for a negative count.
+// Selected rows: colors[0] their background, colors[1] their text while the
+// list has the keyboard focus and colors[3] while it has not (with fewer
+// than 4 colours the list's text colour, else the theme's); a count of 0
+// gives the theme's back. FALSE for a negative count.
 BOOL ListView_SetSelColors(HWND hwnd, int count, const int* colors);
 
 // ---- on screen ----

@@ -594,6 +594,7 @@ bool WINL_GetMenuItemAccel(HMENU menu, UINT item, UINT flags, int* virtualKey, u
 namespace
 {
 uint64_t gCurrentMenu = 0;
+uint64_t gShownAppMenu = 0;  // WINL_SetCurrentMenu's, shown in a window's bar but not the window's to free
 uint64_t gModalMenu = 0;
 uint64_t gWindowMenu = 0;
 
@@ -645,8 +646,10 @@ void WINL_ReleaseWindowMenu(WINL_Wnd* content)
 {
   const uint64_t menu = WINL_MenuNativeBarOf(content);
   if (!menu) return;
-  if (gCurrentMenu == menu && !WINL_IsQuitting()) gCurrentMenu = 0;
   WINL_MenuNativeSetBar(content, 0);
+  // The application's menu outlives the window that showed it.
+  if (menu == gShownAppMenu) return;
+  if (gCurrentMenu == menu && !WINL_IsQuitting()) gCurrentMenu = 0;
   DestroyMenu(HandleOf(menu));
 }
 
@@ -667,7 +670,19 @@ HMENU WINL_GetCurrentMenu()
 }
 void WINL_SetCurrentMenu(HMENU menu)
 {
-  if (WINL_FindMenu(menu)) gCurrentMenu = IdOf(menu);
+  if (!WINL_FindMenu(menu)) return;
+  gCurrentMenu = IdOf(menu);
+  gShownAppMenu = gCurrentMenu;
+  // A window's menu bar is its own: the application's menu shows in the
+  // active window's bar, else in the front shown window's.
+  WINL_Wnd* shower = WINL_KeyWindow();
+  for (uint64_t id : WINL_TopLevels())
+  {
+    if (shower) break;
+    WINL_Wnd* w = WINL_Live(id);
+    if (w && w->frame && w->frame->visible) shower = w;
+  }
+  if (shower && WINL_MenuNativeBarOf(shower) != gCurrentMenu) WINL_MenuNativeSetBar(shower, gCurrentMenu);
 }
 void WINL_SetDefaultModalWindowMenu(HMENU menu) { gModalMenu = IdOf(menu); }
 HMENU WINL_GetDefaultModalWindowMenu() { return WINL_FindMenu(gModalMenu) ? HandleOf(gModalMenu) : nullptr; }

@@ -148,6 +148,10 @@ BOOL DrawMenuBar(HWND hwnd);
 // The application's main menu; an empty one until the application sets its
 // own.
 HMENU WINL_GetCurrentMenu();
+// Makes the menu the application's main menu and shows it as the menu bar
+// of the active window, else of the front shown window (a window's bar is
+// its own: GetMenu on that window then answers it). Destroying that window
+// leaves the menu alive. Unknown menus are ignored.
 void WINL_SetCurrentMenu(HMENU menu);
 void WINL_SetDefaultModalWindowMenu(HMENU menu);
 HMENU WINL_GetDefaultModalWindowMenu();

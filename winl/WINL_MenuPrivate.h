@@ -49,7 +49,8 @@ uint64_t WINL_MenuNativeBarOf(WINL_Wnd* w);
 int WINL_MenuNativePopup(uint64_t menu, WINL_Wnd* over, int x, int y);
 
 // A content view's WM_DESTROY: its window's menu is taken off and freed,
-// and stops being the application's menu unless the application is quitting.
+// and stops being the application's menu unless the application is quitting;
+// the menu WINL_SetCurrentMenu showed there is only taken off.
 void WINL_ReleaseWindowMenu(WINL_Wnd* content);
 
 // A window becoming active makes the application's menu its own menu, or

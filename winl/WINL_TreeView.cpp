@@ -444,6 +444,7 @@ BOOL WINL_TreeViewSetSelColors(HWND hwnd, int count, const int* colors)
   if (!t || count < 0 || (count > 0 && !colors)) return FALSE;
   t->colors.selectedBackground = count > 0 ? colors[0] & 0xFFFFFF : -1;
   t->colors.selectedText = count > 1 ? colors[1] & 0xFFFFFF : -1;
+  t->colors.unfocusedSelectedText = count > 3 ? colors[3] & 0xFFFFFF : -1;
   if (w->native) PLAT_TreeSetColors(w->native.get(), t->colors);
   return TRUE;
 }

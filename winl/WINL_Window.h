@@ -396,6 +396,10 @@ HWND WindowFromPoint(POINT point);
 // Off at creation; moves go to the capture anyway.
 void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on);
 
+// Makes the window (or the window of a view) clear and not opaque: where
+// its views paint nothing, what lies behind shows through. Off at creation.
+void WINL_SetWindowClearBackground(HWND hwnd, bool clear);
+
 // All mouse input goes to hwnd until released. Returns the previous holder,
 // which receives WM_CAPTURECHANGED when it is another window.
 HWND SetCapture(HWND hwnd);

@@ -139,6 +139,14 @@ void WINL_SetWindowForwardsMouseToCapture(HWND hwnd, bool on)
   if (WINL_Frame* f = FrameOf(hwnd)) f->mouseToCapture = on;
 }
 
+void WINL_SetWindowClearBackground(HWND hwnd, bool clear)
+{
+  WINL_Frame* f = FrameOf(hwnd);
+  if (!f) return;
+  f->clearBackground = clear;
+  if (f->native) f->native->SetClearBackground(clear);
+}
+
 int WINL_GetWindowWantRaiseAmt(HWND hwnd)
 {
   const WINL_Frame* f = FrameOf(hwnd);
@@ -215,6 +223,7 @@ LONG_PTR WINL_RestyleTopLevel(WINL_Wnd* content, LONG_PTR style)
   f->native = PLAT_GtkWindow::Create(content->id, content->native.get(), wanted, f->dialogBox);
   if (!f->native) return old;
   f->native->SetTitle(content->title.c_str());
+  if (f->clearBackground) f->native->SetClearBackground(true);
   // The new window's first reports are of this frame, not the user's moves.
   WINL_SetTopFrame(content, f->x, f->y, f->w, f->h);
   if (WINL_Wnd* owner = WINL_Live(f->owner))

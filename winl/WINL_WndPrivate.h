@@ -59,6 +59,7 @@ struct WINL_Frame
   std::string representedFile;    // the file the window shows
   bool edited = false;            // with unsaved changes
   bool mouseToCapture = false;    // WINL_SetWindowForwardsMouseToCapture's
+  bool clearBackground = false;   // WINL_SetWindowClearBackground's
   std::unique_ptr<PLAT_GtkWindow> native;
 };
 

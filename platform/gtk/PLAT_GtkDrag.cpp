@@ -1,5 +1,6 @@
 #include "platform/gtk/PLAT_GtkDrag.h"
 
+#include "platform/PLAT_CairoPrivate.h"
 #include "platform/gtk/PLAT_GtkDragPrivate.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
@@ -114,7 +115,33 @@ GdkDragContext* Begin(PLAT_GtkView* view, int x, int y, GtkTargetEntry* targets,
 
 void PLAT_GtkSetPromiseWriter(PLAT_PromiseWriteFn writer) { gWriter = writer; }
 
-bool PLAT_GtkStartFileListDrag(PLAT_GtkView* view, int x, int y, const char* const* paths, int count)
+namespace
+{
+// The drag shows the image, or what the desktop shows for the first file's
+// kind of content (a list of files is one drag with one picture).
+void SetDragIcon(GdkDragContext* context, const char* firstPath, const PLAT_Image* image)
+{
+  if (image)
+  {
+    const int w = image->GetWidth();
+    const int h = image->GetHeight();
+    if (GdkPixbuf* pixbuf = gdk_pixbuf_get_from_surface(image->GetImpl()->surface.get(), 0, 0, w, h))
+    {
+      gtk_drag_set_icon_pixbuf(context, pixbuf, w / 2, h / 2);
+      g_object_unref(pixbuf);
+      return;
+    }
+  }
+  gchar* type = g_content_type_guess(firstPath, nullptr, 0, nullptr);
+  GIcon* icon = type ? g_content_type_get_icon(type) : nullptr;
+  if (icon) gtk_drag_set_icon_gicon(context, icon, 0, 0);
+  if (icon) g_object_unref(icon);
+  g_free(type);
+}
+}  // namespace
+
+bool PLAT_GtkStartFileListDrag(PLAT_GtkView* view, int x, int y, const char* const* paths, int count,
+                               const PLAT_Image* image)
 {
   auto* payload = new Payload;
   for (int i = 0; i < count; ++i)
@@ -131,7 +158,12 @@ bool PLAT_GtkStartFileListDrag(PLAT_GtkView* view, int x, int y, const char* con
     return false;
   }
   GtkTargetEntry target = {kUriListTarget, 0, kUriListInfo};
-  return Begin(view, x, y, &target, 1, payload) != nullptr;
+  const char* first = nullptr;
+  for (int i = 0; i < count && !first; ++i)
+    if (paths[i] && paths[i][0] == '/') first = paths[i];
+  GdkDragContext* context = Begin(view, x, y, &target, 1, payload);
+  if (context) SetDragIcon(context, first, image);
+  return context != nullptr;
 }
 
 bool PLAT_GtkStartPromiseDrag(PLAT_GtkView* view, int x, int y, const char* fileName)

@@ -11,15 +11,19 @@
 #include <string>
 
 class PLAT_GtkView;
+class PLAT_Image;
 
 // Writes the promised file into the folder; the path written, empty for none.
 typedef std::string (*PLAT_PromiseWriteFn)(const char* folder);
 // Where a drag's promise is kept; null (the default) writes nothing.
 void PLAT_GtkSetPromiseWriter(PLAT_PromiseWriteFn writer);
 
-// Drags the files (absolute paths) from (x, y) of the view. False when no
-// drag could start (no event, the view not on screen, no paths).
-bool PLAT_GtkStartFileListDrag(PLAT_GtkView* view, int x, int y, const char* const* paths, int count);
+// Drags the files (absolute paths) from (x, y) of the view, showing the
+// image (held by the pointer at its centre) or, for null, the icon of the
+// first file's kind. False when no drag could start (no event, the view not
+// on screen, no paths).
+bool PLAT_GtkStartFileListDrag(PLAT_GtkView* view, int x, int y, const char* const* paths, int count,
+                               const PLAT_Image* image);
 // Drags a promise of a file named fileName (no folder) from (x, y).
 bool PLAT_GtkStartPromiseDrag(PLAT_GtkView* view, int x, int y, const char* fileName);
 

@@ -549,6 +549,31 @@ std::vector<int> PLAT_ListGetColumnOrder(PLAT_GtkView* list)
   return order;
 }
 
+namespace
+{
+constexpr char kFocusedClass[] = "zephra-focused";
+constexpr char kFollowsFocusKey[] = "zephra-follows-focus";
+
+void MarkFocus(GtkWidget* widget)
+{
+  GtkStyleContext* style = gtk_widget_get_style_context(widget);
+  if (gtk_widget_is_focus(widget))
+    gtk_style_context_add_class(style, kFocusedClass);
+  else
+    gtk_style_context_remove_class(style, kFocusedClass);
+}
+
+void OnFocusChanged(GObject* widget, GParamSpec*, gpointer) { MarkFocus(GTK_WIDGET(widget)); }
+
+void FollowFocus(GtkWidget* widget)
+{
+  if (g_object_get_data(G_OBJECT(widget), kFollowsFocusKey)) return;
+  g_object_set_data(G_OBJECT(widget), kFollowsFocusKey, GINT_TO_POINTER(1));
+  g_signal_connect(widget, "notify::is-focus", G_CALLBACK(OnFocusChanged), nullptr);
+  MarkFocus(widget);
+}
+}  // namespace
+
 void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const PLAT_ListColors& colors)
 {
   GtkStyleContext* style = gtk_widget_get_style_context(widget);
@@ -564,14 +589,19 @@ void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const
     std::snprintf(line, sizeof line, " %s: #%06x;", property, rgb & 0xFFFFFF);
     css += line;
   };
-  std::string plain, selected;
+  std::string plain, selected, focused, unfocused;
   rule(plain, "background-color", colors.background);
   rule(plain, "color", colors.text);
   rule(plain, "border-color", colors.grid);
   rule(selected, "background-color", colors.selectedBackground);
-  rule(selected, "color", colors.selectedText);
-  if (plain.empty() && selected.empty()) return;
-  const std::string css = "treeview.view {" + plain + " } treeview.view:selected {" + selected + " }";
+  rule(focused, "color", colors.selectedText);
+  rule(unfocused, "color", colors.unfocusedSelectedText >= 0 ? colors.unfocusedSelectedText : colors.text);
+  if (plain.empty() && selected.empty() && focused.empty() && unfocused.empty()) return;
+  // The toolkit marks only the cursor's cell as focused, so the list's own
+  // class says whether it holds its window's focus.
+  const std::string css = "treeview.view {" + plain + " } treeview.view:selected {" + selected + unfocused +
+                          " } treeview.view." + kFocusedClass + ":selected {" + focused + " }";
+  FollowFocus(widget);
   *provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(*provider, css.c_str(), -1, nullptr);
   gtk_style_context_add_provider(style, GTK_STYLE_PROVIDER(*provider), GTK_STYLE_PROVIDER_PRIORITY_USER);

@@ -79,7 +79,8 @@ struct PLAT_ListColors
   int text = -1;
   int grid = -1;
   int selectedBackground = -1;
-  int selectedText = -1;
+  int selectedText = -1;           // of selected rows while the list has the keyboard focus
+  int unfocusedSelectedText = -1;  // and while it has not; -1 takes text's
 };
 
 // The columns as shown, left first.

@@ -52,6 +52,7 @@ struct PLAT_GtkWindow::Impl
   GtkWidget* content = nullptr; // the content view's widget while it is inside
   GtkWidget* menuBar = nullptr; // PLAT_GtkMenu.cpp's, owned by the box
   uint64_t id = 0;
+  bool clear = false;           // SetClearBackground's
 
   ~Impl();
 };

@@ -635,14 +635,25 @@ void PLAT_GtkView::PaintNow()
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
-void PLAT_GtkView::GrabFocus()
+namespace
 {
-  gtk_widget_grab_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+// The widget that takes the keyboard for the view: a control's working
+// widget; for a list or tree, the table inside the scrolled window that is
+// the view (the scrolled window itself cannot hold the focus).
+GtkWidget* KeyboardWidget(const PLAT_GtkView::Impl* impl)
+{
+  if (impl->control) return impl->control->inner;
+  if (GTK_IS_SCROLLED_WINDOW(impl->widget))
+    if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(impl->widget))) return child;
+  return impl->widget;
 }
+}  // namespace
+
+void PLAT_GtkView::GrabFocus() { gtk_widget_grab_focus(KeyboardWidget(mImpl.get())); }
 
 bool PLAT_GtkView::HasFocus() const
 {
-  return gtk_widget_has_focus(mImpl->control ? mImpl->control->inner : mImpl->widget);
+  return gtk_widget_has_focus(KeyboardWidget(mImpl.get()));
 }
 
 int PLAT_GtkView::GetScaleFactor() const { return gtk_widget_get_scale_factor(mImpl->widget); }
@@ -742,6 +753,24 @@ PLAT_GtkWindow::Impl::~Impl()
 PLAT_GtkWindow::PLAT_GtkWindow(std::unique_ptr<Impl> impl) : mImpl(std::move(impl)) {}
 PLAT_GtkWindow::~PLAT_GtkWindow() = default;
 
+namespace
+{
+// Runs before the window draws its children: a clear window starts each
+// paint from full transparency instead of what was there.
+gboolean ClearUnderViews(GtkWidget*, cairo_t* cr, gpointer data)
+{
+  if (static_cast<PLAT_GtkWindow::Impl*>(data)->clear)
+  {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+  }
+  return FALSE;
+}
+}  // namespace
+
 std::unique_ptr<PLAT_GtkWindow> PLAT_GtkWindow::Create(uint64_t id, PLAT_GtkView* content, unsigned style,
                                                        bool dialog)
 {
@@ -769,7 +798,29 @@ std::unique_ptr<PLAT_GtkWindow> PLAT_GtkWindow::Create(uint64_t id, PLAT_GtkView
   g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), impl.get());
   g_signal_connect(window, "focus-in-event", G_CALLBACK(OnFocus), impl.get());
   g_signal_connect(window, "focus-out-event", G_CALLBACK(OnFocus), impl.get());
+  g_signal_connect(window, "draw", G_CALLBACK(ClearUnderViews), impl.get());
   return std::unique_ptr<PLAT_GtkWindow>(new PLAT_GtkWindow(std::move(impl)));
+}
+
+void PLAT_GtkWindow::SetClearBackground(bool clear)
+{
+  GtkWidget* w = mImpl->window;
+  mImpl->clear = clear;
+  GdkScreen* screen = gtk_widget_get_screen(w);
+  GdkVisual* visual = clear ? gdk_screen_get_rgba_visual(screen) : nullptr;
+  if (!visual) visual = gdk_screen_get_system_visual(screen);
+  if (gtk_widget_get_visual(w) != visual)
+  {
+    const bool shown = gtk_widget_get_visible(w);
+    if (shown) gtk_widget_hide(w);
+    if (gtk_widget_get_realized(w)) gtk_widget_unrealize(w);
+    gtk_widget_set_visual(w, visual);
+    if (shown) gtk_widget_show(w);
+  }
+  // The toolkit paints no theme background under an application-painted
+  // window.
+  gtk_widget_set_app_paintable(w, clear);
+  gtk_widget_queue_draw(w);
 }
 
 void PLAT_GtkWindow::SetTitle(const char* title) { gtk_window_set_title(GTK_WINDOW(mImpl->window), title); }

@@ -102,6 +102,12 @@ public:
   void Iconify();
   // Kept above ordinary windows (a floating level) or not.
   void SetKeepAbove(bool above);
+  // A clear window has no background of its own: where its views paint
+  // nothing it is transparent (on a display with an alpha visual; without
+  // a compositing manager that shows as black). A shown window is shown
+  // again after the change, since the display fixes a window's pixel
+  // format when it is made.
+  void SetClearBackground(bool clear);
   // While modal and shown, the application's other windows get no input.
   void SetModal(bool modal);
   bool IsActive() const;

@@ -9,6 +9,7 @@
 #include "winl/WINL_Hosting.h"
 #include "winl/WINL_MessageBox.h"
 #include "winl/WINL_Window.h"
+#include "winl/draw/WINL_GDI.h"
 
 #include "WinlGtkTest.h"
 #include "support/TempDir.h"
@@ -55,6 +56,7 @@ protected:
 
 std::string gPromisePath;                // what a press on the source view promises
 std::vector<const char*> gListPaths;     // or the files it drags, when not empty
+HICON gListIcon = nullptr;               // the image of the files' drag
 
 void WriteProgram(const char* destination) { WriteWholeFile(destination, "promised program"); }
 
@@ -65,7 +67,7 @@ LRESULT SourceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   RECT r;
   GetClientRect(hwnd, &r);
   if (!gListPaths.empty())
-    WINL_InitiateDragDropOfFileList(hwnd, &r, gListPaths.data(), static_cast<int>(gListPaths.size()), nullptr);
+    WINL_InitiateDragDropOfFileList(hwnd, &r, gListPaths.data(), static_cast<int>(gListPaths.size()), gListIcon);
   else
     WINL_InitiateDragDrop(hwnd, &r, gPromisePath.c_str(), WriteProgram);
   return 0;
@@ -272,6 +274,54 @@ TEST_F(WinlDragDrop, FileListOnADropTargetShowsTheHooksItsFilesAndSendsThem)
   EXPECT_GE(gLeaves, 1);
   WINL_SetDropHooks(nullptr);
   gListPaths.clear();
+}
+
+// The length of the run of red pixels through (x, y) along (dx, dy).
+int RedRun(HWND view, int x, int y, int dx, int dy)
+{
+  int before = 0, after = 0;
+  while (before < 64 && ScreenPixel(view, x - (before + 1) * dx, y - (before + 1) * dy) == 0xFF0000) ++before;
+  while (after < 64 && ScreenPixel(view, x + (after + 1) * dx, y + (after + 1) * dy) == 0xFF0000) ++after;
+  return before + 1 + after;
+}
+
+TEST_F(WinlDragDrop, FileListDragShowsTheGivenIconUnderThePointer)
+{
+  // 16 x 16 opaque red.
+  std::vector<uint8_t> argb;
+  for (int i = 0; i < 16 * 16; ++i) argb.insert(argb.end(), {0xFF, 0xFF, 0x00, 0x00});
+  HBITMAP colour = CreateBitmap(16, 16, 1, 32, argb.data());
+  ICONINFO info{TRUE, 0, 0, nullptr, colour};
+  gListIcon = CreateIconIndirect(&info);
+  ASSERT_NE(gListIcon, nullptr);
+  gListPaths = {"/tmp/a.syx"};
+  int sx, sy;
+  HWND source = ShownView(SourceProc, 100, &sx, &sy);
+  ASSERT_NE(ScreenPixel(source, 150, 60), 0xFF0000u);
+
+  ASSERT_TRUE(Xdo("mousemove --sync " + std::to_string(sx + 50) + " " + std::to_string(sy + 50) + " mousedown 1"));
+  ASSERT_TRUE(LoopUntil([] { return PLAT_GtkTestDragActive(); }));
+  // Each move goes somewhere new until the image has followed the pointer.
+  bool shown = false;
+  for (int step = 0; step < 10 && !shown; ++step)
+  {
+    Xdo("mousemove --sync " + std::to_string(sx + 150 + step % 3) + " " + std::to_string(sy + 60));
+    shown = LoopUntil([&] { return ScreenPixel(source, 150 + step % 3, 60) == 0xFF0000; });
+    if (shown)
+    {
+      // The image is 16 pixels across and down through the pointer.
+      const int px = 150 + step % 3;
+      EXPECT_EQ(RedRun(source, px, 60, 1, 0), 16);
+      EXPECT_EQ(RedRun(source, px, 60, 0, 1), 16);
+    }
+  }
+  EXPECT_TRUE(shown) << std::hex << ScreenPixel(source, 150, 60);
+  Xdo("mouseup 1");
+  ASSERT_TRUE(LoopUntil([] { return !PLAT_GtkTestDragActive(); }));
+  gListPaths.clear();
+  DeleteObject(gListIcon);
+  DeleteObject(colour);
+  gListIcon = nullptr;
 }
 
 // ---- another process ----

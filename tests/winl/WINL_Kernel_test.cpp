@@ -1,6 +1,8 @@
 // Processes, modules and the desktop opener, without a display.
 #include "winl/WINL_Kernel.h"
 
+#include "platform/gtk/PLAT_BusTest.h"
+
 #include "support/TempDir.h"
 
 #include <sys/stat.h>
@@ -14,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -93,8 +97,18 @@ protected:
     const char* path = std::getenv("PATH");
     mSavedPath = path ? path : "";
     setenv("PATH", (mDir.Path() + ":" + mSavedPath).c_str(), 1);
+    // No session bus unless a test starts its own: no file manager answers.
+    for (const char* name : {"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"})
+    {
+      if (const char* value = std::getenv(name)) mSavedBus.emplace_back(name, value);
+      unsetenv(name);
+    }
   }
-  void TearDown() override { setenv("PATH", mSavedPath.c_str(), 1); }
+  void TearDown() override
+  {
+    setenv("PATH", mSavedPath.c_str(), 1);
+    for (const auto& [name, value] : mSavedBus) setenv(name.c_str(), value.c_str(), 1);
+  }
 
   std::string OpenedWith()
   {
@@ -108,6 +122,7 @@ protected:
   TempDir mDir;
   std::string mOut;
   std::string mSavedPath;
+  std::vector<std::pair<std::string, std::string>> mSavedBus;
 };
 
 TEST_F(WinlShell, TargetsReachTheOpenerAsOneUnchangedArgument)
@@ -129,5 +144,29 @@ TEST_F(WinlShell, TargetsReachTheOpenerAsOneUnchangedArgument)
   }
   EXPECT_EQ(ShellExecute(nullptr, "open", nullptr, nullptr, nullptr, 1), 2);
   EXPECT_EQ(ShellExecute(nullptr, "open", "notepad", nullptr, nullptr, 1), 2);
+}
+constexpr const char* kFileManager = R"(<node><interface name="org.freedesktop.FileManager1">
+  <method name="ShowItems"><arg direction="in" type="as"/><arg direction="in" type="s"/></method>
+</interface></node>)";
+
+TEST_F(WinlShell, RevealAsksTheFileManagerToShowTheFileSelected)
+{
+  PLAT_TestSessionBus bus;
+  ASSERT_TRUE(bus.Ok());
+  PLAT_TestBusService manager("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1", kFileManager, "()");
+  ASSERT_TRUE(manager.Ok());
+  EXPECT_EQ(ShellExecute(nullptr, "open", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", nullptr, 1), 33);
+  EXPECT_EQ(manager.Calls(), std::vector<std::string>{"ShowItems(['file:///tmp/x%20y/z.syx'], '')"});
+  // The file manager showed it: the opener was not started for the folder.
+  EXPECT_EQ(ShellExecute(nullptr, "open", "notepad", "/tmp/n.txt", nullptr, 1), 33);
+  EXPECT_EQ(OpenedWith(), "/tmp/n.txt\n");
+}
+
+TEST_F(WinlShell, RevealOpensTheFolderWhenTheBusHasNoFileManager)
+{
+  PLAT_TestSessionBus bus;
+  ASSERT_TRUE(bus.Ok());
+  EXPECT_EQ(ShellExecute(nullptr, "open", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", nullptr, 1), 33);
+  EXPECT_EQ(OpenedWith(), "/tmp/x y\n");
 }
 }  // namespace

@@ -365,6 +365,58 @@ TEST_F(WinlListViewGtk, ColoursStateImagesAndOwnerDrawnRows)
   EXPECT_EQ(CellPixel(list, 2, 0, 8), 0x102030u);
 }
 
+// The primaries the cell's pixels hold: each channel's bits are set when
+// any pixel has some of it. On a black background, text in one primary
+// shows that primary alone, however its edges are smoothed.
+uint32_t CellInks(HWND list, int row, int column)
+{
+  RECT r{};
+  if (!ListView_GetSubItemRect(list, row, column, 0, &r)) return 0xDEAD;
+  int left = r.left, top = r.top, right = r.right, bottom = r.bottom;
+  PLAT_GtkView* table = WINL_GetNativeView(list);
+  if (!PLAT_ListTestToPicture(table, &left, &top) || !PLAT_ListTestToPicture(table, &right, &bottom)) return 0xDEAD;
+  int w = 0, h = 0;
+  const std::vector<uint32_t> picture = PLAT_GtkTestSnapshot(table, &w, &h);
+  uint32_t inks = 0;
+  for (int y = std::max(top, 0); y < std::min(bottom, h); ++y)
+    for (int x = std::max(left, 0); x < std::min(right, w); ++x)
+    {
+      const uint32_t p = picture[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
+      for (uint32_t channel : {0xFF0000u, 0x00FF00u, 0x0000FFu})
+        if (p & channel) inks |= channel;
+    }
+  return inks;
+}
+
+TEST_F(WinlListViewGtk, SelectedTextTakesTheFocusedOrTheUnfocusedColour)
+{
+  HWND list = ShownReport(1);
+  ListView_SetItemText(list, 0, 0, const_cast<char*>("IIII llll"));
+  // Entry 0 the selected rows' background, 1 their text with the focus, 3
+  // without.
+  const int selection[] = {0x000000, 0xFF0000, 0x808080, 0x00FF00};
+  ASSERT_TRUE(ListView_SetSelColors(list, 4, selection));
+  ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  struct Case { const char* name; bool focused; uint32_t inks; } const kCases[] = {
+      {"focused", true, 0xFF0000},
+      {"not focused", false, 0x00FF00},
+      {"focused again", true, 0xFF0000},
+  };
+  for (const Case& c : kCases)
+  {
+    SetFocus(c.focused ? list : GetParent(list));
+    ASSERT_EQ(GetFocus() == list, c.focused) << c.name;
+    EXPECT_TRUE(LoopUntil([&] { return CellInks(list, 0, 0) == c.inks; })) << c.name << std::hex << " "
+                                                                            << CellInks(list, 0, 0);
+  }
+  // With two colours a list without the focus shows its own text colour.
+  ListView_SetTextColor(list, 0x0000FF);
+  ASSERT_TRUE(ListView_SetSelColors(list, 2, selection));
+  EXPECT_TRUE(LoopUntil([&] { return CellInks(list, 0, 0) == 0xFF0000u; })) << std::hex << CellInks(list, 0, 0);
+  SetFocus(GetParent(list));
+  EXPECT_TRUE(LoopUntil([&] { return CellInks(list, 0, 0) == 0x0000FFu; })) << std::hex << CellInks(list, 0, 0);
+}
+
 TEST_F(WinlListViewGtk, OwnerDrawnListBoxRowsArePaintedByTheParent)
 {
   gStyle = LBS_OWNERDRAWFIXED;

@@ -140,6 +140,26 @@ TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
   SetMenuItemText(file, 40025, MF_BYCOMMAND, "Select Directory");
 }
 
+TEST_F(WinlMenuGtk, TheCurrentMenuShowsInTheActiveWindowsBarAndOutlivesIt)
+{
+  HWND w = ShownWindowWithBar(nullptr);
+  EXPECT_EQ(WINL_GetMenuBarHeight(w), 0);
+  HMENU bar = TestBar();
+  WINL_SetCurrentMenu(bar);
+  EXPECT_EQ(WINL_GetCurrentMenu(), bar);
+  EXPECT_EQ(GetMenu(w), bar);
+  Pump(5);
+  EXPECT_GT(WINL_GetMenuBarHeight(w), 0);
+  ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"Help", "About"}));
+  Pump(30);
+  EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40005});
+  // The window goes; the application's menu stays.
+  DestroyWindow(w);
+  EXPECT_EQ(WINL_GetCurrentMenu(), bar);
+  EXPECT_EQ(GetMenuItemCount(bar), 2);
+  DestroyMenu(bar);
+}
+
 struct PopupPick { const char* title; bool picked = false; };
 
 TEST_F(WinlMenuGtk, PopupReturnsTheChosenCommandAndSendsNothing)

@@ -1,6 +1,5 @@
 // OpenGL views: a view with GL on paints with its context current, and what
 // it clears to is what the screen shows.
-#include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Hosting.h"
 #include "winl/WINL_Window.h"
@@ -29,13 +28,6 @@ LRESULT ClearingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     glClear(GL_COLOR_BUFFER_BIT);
   }
   return 0;
-}
-
-uint32_t ScreenPixel(HWND view, int x, int y)
-{
-  uint32_t rgb = 0xFFFFFFFF;
-  PLAT_GtkTestScreenPixel(WINL_GetNativeView(view), x, y, &rgb);
-  return rgb;
 }
 
 // A shown window whose whole content is a child view painted by ClearingProc.

@@ -622,6 +622,51 @@ TEST_F(WinlGtk, PaintedDialogShowsGreyOrItsBrushOnScreen)
   }
 }
 
+// Paints the left half of its client area red and leaves the rest alone.
+LRESULT HalfRedProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg != WM_PAINT) return DefWindowProc(hwnd, msg, wParam, lParam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const RECT left{0, 0, client.right / 2, client.bottom};
+  HBRUSH red = CreateSolidBrush(0xFF0000);
+  WINL_FillRect(dc, &left, red);
+  DeleteObject(red);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+TEST_F(WinlGtk, AClearWindowShowsNothingWhereItsViewsPaintNothing)
+{
+  // Without a compositing manager a transparent pixel reaches the screen as
+  // black; an opaque window shows the theme's window background there.
+  struct Case { const char* name; bool clearBeforeShow; bool clearAfterShow; uint32_t unpainted; } const kCases[] = {
+      {"opaque", false, false, 0xF6F5F4},
+      {"clear from the start", true, false, 0x000000},
+      {"made clear while shown", false, true, 0x000000},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, HalfRedProc, 0);
+    SetWindowPos(w, nullptr, 300, 600, 100, 60, SWP_NOZORDER);
+    if (c.clearBeforeShow) WINL_SetWindowClearBackground(w, true);
+    ShowWindow(w, SW_SHOW);
+    ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+    if (c.clearAfterShow)
+    {
+      WINL_SetWindowClearBackground(w, true);
+      ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); }));
+    }
+    EXPECT_TRUE(LoopUntil([&] { return ScreenPixel(w, 75, 30) == c.unpainted; }))
+        << std::hex << ScreenPixel(w, 75, 30);
+    EXPECT_TRUE(LoopUntil([&] { return ScreenPixel(w, 25, 30) == 0xFF0000; })) << std::hex << ScreenPixel(w, 25, 30);
+    DestroyWindow(w);
+  }
+}
+
 // ---- closing ----
 
 TEST_F(WinlGtk, CloseButtonSendsCloseThenCancelAndTheWindowStays)

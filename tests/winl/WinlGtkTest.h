@@ -6,6 +6,7 @@
 
 #include "platform/gtk/PLAT_GtkLoop.h"
 #include "platform/gtk/PLAT_GtkTest.h"
+#include "platform/gtk/PLAT_GtkTestReadBack.h"
 #include "winl/WINL_Queue.h"
 #include "winl/WINL_Window.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <thread>
 
 class WinlGtkTest : public ::testing::Test
@@ -57,4 +59,13 @@ bool LoopUntil(Done done)
     Pump(1);
   }
   return true;
+}
+
+// The pixel the screen shows at (x, y) of the view, 0xRRGGBB; 0xFFFFFFFF
+// when it is not on screen.
+inline uint32_t ScreenPixel(HWND view, int x, int y)
+{
+  uint32_t rgb = 0xFFFFFFFF;
+  PLAT_GtkTestScreenPixel(WINL_GetNativeView(view), x, y, &rgb);
+  return rgb;
 }
