@@ -160,6 +160,10 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     // after the watch, while it still sees its server, are all of that
     // server, so that its loss tells which objects are dead. No server, or
     // one gone already: nothing is made.
+    // The watch of before is of a server that went: the library may have
+    // freed its client already (before its thread could tell the watch), so
+    // it is let go of unclosed.
+    if (watchFirst) mWatch.Abandon();
     const bool watched = !watchFirst || mWatch.Open(kOutputClientName);
     if (watched && !WatchedServerGone()) MakeOutput(api, *ticket);
     outputMade->set_value();

@@ -116,6 +116,18 @@ protected:
       GTEST_SKIP() << "no JACK server of the test's own could be started";
     }
   }
+  // The ports on the test's server, the output to the synth's port and the
+  // synth input virtual, chosen as the dialog does: the name is stored, then
+  // its port opened.
+  static void ChooseTheSynth(MidiPorts& ports, PacedMidiOut& gate, const std::string& synth)
+  {
+    ports.SetOutputGate(&gate);
+    ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+    ports.State().mOutDev = synth;
+    ports.State().mInDev = "virtual input";
+    ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+    ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  }
   MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
   {
     MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
@@ -139,13 +151,7 @@ TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopens
   const std::string synth = peer.PortName();
   MidiPorts ports(mStore);
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ports.SetOutputGate(&gate);
-  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
-  // As the dialog does: the name is stored, then its port opened.
-  ports.State().mOutDev = synth;
-  ports.State().mInDev = "virtual input";
-  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
-  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
   const Bytes knob = {0xB0, 0x06, 0x11};
   ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
   (void)peer.Take();
@@ -224,12 +230,7 @@ TEST_F(MidiPortsServer, AServerComingAndGoingQuicklyIsSurvivedAndOneThatStaysIsU
   const std::string synth = first.PortName();
   MidiPorts ports(mStore);
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ports.SetOutputGate(&gate);
-  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
-  ports.State().mOutDev = synth;
-  ports.State().mInDev = "virtual input";
-  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
-  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
 
   // Lives of 30 to 120 ms, one after another, started and stopped by a
   // thread of the test's own that keeps no client of this process on them;
