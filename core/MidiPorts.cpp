@@ -122,11 +122,15 @@ bool MidiPorts::UpdateINI()
 
 bool MidiPorts::InitialiseMidi(RtMidi::Api api)
 {
-  StartMidi(api);
+  // Not at the start, so nothing waits for the watch: on JACK it comes
+  // first, and the objects are made only while it sees the same server.
+  StartMaking(api, api == RtMidi::UNIX_JACK);
   return FinishMidi();
 }
 
-void MidiPorts::StartMidi(RtMidi::Api api)
+void MidiPorts::StartMidi(RtMidi::Api api) { StartMaking(api, false); }
+
+void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
 {
   CloseAll();
   mMidiIn.reset();
@@ -134,6 +138,10 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   mMidiOut.reset();
   mInputsMade = false;
   mServerLost = false;
+  mMadeUnderWatch = watchFirst;
+  // Known before anything is made: with no server, nothing is, and the
+  // server is then looked for as a lost one.
+  if (watchFirst) mApi = api;
   for (bool& open : mPortOpen) open = false;
   // The sound server admits one client at a time, tens of milliseconds
   // each: all four are made on a thread of their own while the caller goes
@@ -146,15 +154,25 @@ void MidiPorts::StartMidi(RtMidi::Api api)
   mMakerDone = false;
   auto ticket = std::make_shared<MakerTicket>();
   mTicket = ticket;
-  const auto make = [this, api, outputMade, inputsMade, ticket] {
-    MakeOutput(api, *ticket);
+  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst] {
+    // Once the server has gone, the next client this process opens makes
+    // the JACK library free every client of the gone server: objects made
+    // after the watch, while it still sees its server, are all of that
+    // server, so that its loss tells which objects are dead. No server, or
+    // one gone already: nothing is made.
+    // The watch of before is of a server that went: the library may have
+    // freed its client already (before its thread could tell the watch), so
+    // it is let go of unclosed.
+    if (watchFirst) mWatch.Abandon();
+    const bool watched = !watchFirst || mWatch.Open(kOutputClientName);
+    if (watched && !WatchedServerGone()) MakeOutput(api, *ticket);
     outputMade->set_value();
-    if (Published(*ticket, [this] { return mMidiOut != nullptr; })) MakeInputs(*ticket);
+    if (Published(*ticket, [this] { return mMidiOut != nullptr && !WatchedServerGone(); })) MakeInputs(*ticket);
     inputsMade->set_value();
-    // The watch is wanted only to meter the output and to notice the
-    // server's loss, both of which wait for the thread's end: it comes
-    // last, off the start's way.
-    if (Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
+    // At the start the watch is wanted only to meter the output and to
+    // notice the server's loss, both of which wait for the thread's end: it
+    // comes last, off the start's way.
+    if (!watchFirst && Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
       (void)mWatch.Open(kOutputClientName);
     mMakerDone = true;
   };
@@ -204,11 +222,19 @@ void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) (void)output.release();
 }
 
+bool MidiPorts::WatchedServerGone() const { return mMadeUnderWatch && !mWatch.Alive(); }
+
 void MidiPorts::MakeInputs(MakerTicket& ticket)
 {
   try
   {
     auto synth = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    if (WatchedServerGone())
+    {
+      // Its client is of the gone server.
+      SetAside(synth.release());
+      return;
+    }
     auto keyboard = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
     synth->setCallback(&MidiPorts::MIDICallback, this);
     keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
@@ -543,15 +569,24 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
       DropDeadServer();
       return ServerEvent::kLost;
     }
-    // There was no server at start: wait for one as for a lost one.
-    mServerLost = true;
+    // There was no server when the watch was made (or it went just before):
+    // wait for one as for a lost one. Objects made before the watch may
+    // hold clients of a gone server.
+    DropDeadServer();
     return ServerEvent::kNone;
   }
   if (!ServerAnswersNow()) return ServerEvent::kNone;
   // The server is back: new objects on it, and the chosen ports by name.
   IUnitBase* plug = mPlug.load();
   const MidiPortSettings chosen = mState;
-  if (!InitialiseMidi(RtMidi::UNIX_JACK) || !mWatch.Alive()) return ServerEvent::kNone;
+  const bool made = InitialiseMidi(RtMidi::UNIX_JACK);
+  if (!mWatch.Alive())
+  {
+    // Gone again while the objects were made: they are of the gone server.
+    DropDeadServer();
+    return ServerEvent::kNone;
+  }
+  if (!made) return ServerEvent::kNone;
   mState = chosen;
   ProbeMidiIO();
   FitGateToOutput();
@@ -571,20 +606,26 @@ void MidiPorts::DropDeadServer()
   mOutputOpen = false;
   for (bool& open : mPortOpen) open = false;
   mCallbacksSet = false;
-  // The library cannot let go of objects whose server has gone: closing
-  // their ports or deleting them reaches into the client the server dropped.
-  // They are kept, unused, for the rest of the run (a few hundred bytes per
-  // loss of the server).
-  struct Dead
-  {
-    std::vector<std::unique_ptr<RtMidiIn>> inputs;
-    std::vector<std::unique_ptr<RtMidiOut>> outputs;
-  };
-  static Dead* const dead = new Dead;
-  dead->inputs.push_back(std::move(mMidiIn));
-  dead->inputs.push_back(std::move(mKeyboardMidiIn));
-  dead->outputs.push_back(std::move(mMidiOut));
   if (mOutputGate) FitGateToOutput();  // the gate no longer points at the old output
+  SetAside(mMidiIn.release());
+  SetAside(mKeyboardMidiIn.release());
+  SetAside(mMidiOut.release());
+}
+
+void MidiPorts::SetAside(RtMidi* midi)
+{
+  // The objects of a gone server can never be let go of: the JACK library
+  // frees every client of a gone server when the process next opens one,
+  // and deleting the object closes its client (its port too, which on the
+  // output waits a second for a cycle that never comes). They are kept,
+  // unused, for the rest of the run: one set (some tens of kilobytes) for
+  // each life of the server the ports reached, since objects are made only
+  // while the watch sees its server.
+  if (!midi) return;
+  static auto* const dead = new std::vector<RtMidi*>;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
+  dead->push_back(midi);
 }
 
 bool MidiPorts::WithinServerWait(std::function<void()> work)
@@ -623,6 +664,9 @@ void MidiPorts::CloseAll()
   // StartMidi's thread may still wait for a server that does not answer.
   AwaitMaker();
   JoinMaker();
+  // A server that has gone is let go of as CheckServer does, whether or not
+  // CheckServer has been asked since.
+  if (mApi == RtMidi::UNIX_JACK && mWatch.Lost() && !mServerLost) DropDeadServer();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
   // and only while the output moves (a dead server is not waited for).

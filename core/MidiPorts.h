@@ -234,6 +234,13 @@ private:
   // the thread has not been given up (AbandonMaker).
   void MakeOutput(RtMidi::Api api, MakerTicket& ticket);
   void MakeInputs(MakerTicket& ticket);
+  // StartMidi and InitialiseMidi: watchFirst makes the watch before the
+  // objects, which are then made only while it sees its server.
+  void StartMaking(RtMidi::Api api, bool watchFirst);
+  // Objects made after the watch, whose server has gone since.
+  bool WatchedServerGone() const;
+  // Keeps an object of a gone server, never deleted (see the .cpp).
+  static void SetAside(RtMidi* midi);
   static bool Published(MakerTicket& ticket, const std::function<bool()>& publish);
   // The server kept StartMidi's thread waiting past kServerWaitMs: it is left
   // to end on its own, nothing it makes later is used, and the server is
@@ -292,6 +299,7 @@ private:
   bool mServerLost = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
+  bool mMadeUnderWatch = false;  // the objects were made after the watch
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the inputs

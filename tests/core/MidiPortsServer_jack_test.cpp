@@ -51,6 +51,7 @@ public:
     if (!mClient) return false;
     mPort = jack_port_register(mClient, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     jack_set_process_callback(mClient, &Peer::Process, this);
+    jack_on_shutdown(mClient, &Peer::Shutdown, this);
     return mPort && jack_activate(mClient) == 0;
   }
   ~Peer() { Close(); }
@@ -59,8 +60,15 @@ public:
     if (mClient) jack_client_close(mClient);
     mClient = nullptr;
   }
-  // After its server has gone: a dropped client cannot be closed.
-  void Abandon() { mClient = nullptr; }
+  // After its server has gone: a dropped client cannot be closed. Waits
+  // (a little) until the client's thread has seen the loss: the library
+  // frees the client when this process next opens one, which must not come
+  // while that thread still runs.
+  void Abandon()
+  {
+    if (mClient) (void)WaitFor([this] { return mGone.load(); }, std::chrono::seconds(5));
+    mClient = nullptr;
+  }
   std::string PortName() const { return std::string(jack_get_client_name(mClient)) + ":in"; }
   std::vector<Bytes> Take()
   {
@@ -89,8 +97,10 @@ private:
     }
     return 0;
   }
+  static void Shutdown(void* self) { static_cast<Peer*>(self)->mGone = true; }
   jack_client_t* mClient = nullptr;
   jack_port_t* mPort = nullptr;
+  std::atomic<bool> mGone{false};
   std::mutex mMutex;
   std::vector<Bytes> mHeard;
 };
@@ -105,6 +115,18 @@ protected:
       if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
       GTEST_SKIP() << "no JACK server of the test's own could be started";
     }
+  }
+  // The ports on the test's server, the output to the synth's port and the
+  // synth input virtual, chosen as the dialog does: the name is stored, then
+  // its port opened.
+  static void ChooseTheSynth(MidiPorts& ports, PacedMidiOut& gate, const std::string& synth)
+  {
+    ports.SetOutputGate(&gate);
+    ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+    ports.State().mOutDev = synth;
+    ports.State().mInDev = "virtual input";
+    ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
+    ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
   }
   MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
   {
@@ -129,13 +151,7 @@ TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopens
   const std::string synth = peer.PortName();
   MidiPorts ports(mStore);
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ports.SetOutputGate(&gate);
-  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
-  // As the dialog does: the name is stored, then its port opened.
-  ports.State().mOutDev = synth;
-  ports.State().mInDev = "virtual input";
-  ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
-  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
   const Bytes knob = {0xB0, 0x06, 0x11};
   ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && peer.Count() > 0; }, std::chrono::seconds(5)));
   (void)peer.Take();
@@ -198,6 +214,68 @@ TEST_F(MidiPortsServer, StartWithoutServerKeepsTheNamesAndOpensThemLater)
   EXPECT_TRUE(ports.ChosenPortsOpen());
   EXPECT_TRUE(ports.OutputOpen());
   EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "virtual input"}, {"inBdev", "off"}, {"outdev", "synth:in"}}));
+}
+
+// Far oftener than the shell asks the ports about the server (four times
+// a second), so that many of the lives end while the ports reopen.
+constexpr int kServerCheckMs = 20;
+
+// A server that comes and goes quickly, tens of times in a row, while the
+// ports look for it: the ports survive every life, and
+// once a server stays the chosen ports open and what the gate sends arrives.
+TEST_F(MidiPortsServer, AServerComingAndGoingQuicklyIsSurvivedAndOneThatStaysIsUsed)
+{
+  Peer first;
+  ASSERT_TRUE(first.Open(mServer.Name().c_str()));
+  const std::string synth = first.PortName();
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
+
+  // Lives of 30 to 120 ms, one after another, started and stopped by a
+  // thread of the test's own that keeps no client of this process on them;
+  // the ports are asked every few tens of milliseconds.
+  std::atomic<bool> flapping{true};
+  std::atomic<int> lived{0};
+  std::thread flapper([&] {
+    const int lives[] = {30, 120, 45, 60, 30, 90, 35, 110, 50, 30, 75, 40, 120, 30, 65,
+                         30, 100, 55, 30, 85, 40, 30, 120, 45, 70, 30, 95, 35, 60, 30};
+    for (const int life : lives)
+    {
+      mServer.Stop();
+      if (!mServer.StartUnseen()) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(life));
+      ++lived;
+    }
+    mServer.Stop();
+    flapping = false;
+  });
+  while (flapping)
+  {
+    (void)ports.CheckServer();
+    (void)gate.Send(std::vector<uint8_t>{0xB0, 0x06, 0x11}.data(), 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kServerCheckMs));
+  }
+  flapper.join();
+  EXPECT_EQ(lived, 30);
+  first.Abandon();
+
+  // A server that stays: the chosen ports open once the synth's port is
+  // there, and a message reaches it.
+  ASSERT_TRUE(mServer.Start());
+  Peer stays;
+  ASSERT_TRUE(stays.Open(mServer.Name().c_str()));
+  ASSERT_EQ(stays.PortName(), synth);
+  ASSERT_TRUE(WaitFor([&] { return (void)ports.CheckServer(), !ports.ServerLost() && ports.ChosenPortsOpen(); },
+                      std::chrono::seconds(20)));
+  const Bytes knob = {0xB0, 0x06, 0x33};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && stays.Count() > 0; },
+                      std::chrono::seconds(10)));
+  EXPECT_EQ(stays.Take().front(), knob);
+  EXPECT_EQ(ports.State().mOutDev, synth);
+  EXPECT_EQ(ports.State().mInDev, "virtual input");
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
 }
 }  // namespace
 

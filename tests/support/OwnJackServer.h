@@ -8,6 +8,7 @@
 #include <jack/jack.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,15 +45,7 @@ public:
   // Starts the server and waits (up to 10 s) until it takes clients.
   bool Start()
   {
-    mPid = fork();
-    if (mPid == 0)
-    {
-      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-      execlp("jackd", "jackd", "--no-realtime", "--silent", "--name", mName.c_str(), "-d", "dummy", "--rate",
-             "48000", "--period", "1024", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (mPid < 0) return false;
+    if (!Launch()) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline)
     {
@@ -67,17 +60,63 @@ public:
     }
     return false;
   }
+  // Starts the server and waits (up to 10 s) until its socket is there,
+  // without a client of this process: for a test whose own clients would
+  // change what the program under test meets.
+  bool StartUnseen()
+  {
+    const std::string socket = "/dev/shm/jack_" + mName + "_" + std::to_string(getuid()) + "_0";
+    (void)unlink(socket.c_str());  // left by a killed server
+    if (!Launch()) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (access(socket.c_str(), F_OK) != 0)
+    {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+  }
   // Ends the server as a session or a crash would; its clients are dropped.
+  // A server that has not ended two seconds after SIGTERM (it has been seen
+  // to hang on it) is killed; it then stays in the machine's list of servers.
   void Stop()
   {
     if (mPid <= 0) return;
     kill(mPid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     int status = 0;
-    waitpid(mPid, &status, 0);
+    while (waitpid(mPid, &status, WNOHANG) == 0)
+    {
+      if (std::chrono::steady_clock::now() > deadline)
+      {
+        kill(mPid, SIGKILL);
+        waitpid(mPid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     mPid = -1;
   }
 
 private:
+  bool Launch()
+  {
+    mPid = fork();
+    if (mPid == 0)
+    {
+      // A test that crashes leaves no server behind (the signal comes when
+      // the thread that started the server ends: a server is stopped by the
+      // thread that started it). SIGTERM, so that the server leaves the
+      // machine's list of servers, which holds only a few.
+      (void)prctl(PR_SET_PDEATHSIG, SIGTERM);
+      setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+      execlp("jackd", "jackd", "--no-realtime", "--silent", "--name", mName.c_str(), "-d", "dummy", "--rate",
+             "48000", "--period", "1024", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    return mPid > 0;
+  }
+
   std::string mName;
   std::string mShared;
   bool mHadShared = false;
