@@ -39,5 +39,6 @@ int AppWindowFrameHeight()
   HWND hwnd = AppMainWindow();
   RECT window{}, client{};
   if (!hwnd || !::GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return 0;
-  return (window.bottom - window.top) - (client.bottom - client.top) + WINL_GetMenuBarHeight(hwnd);
+  return (window.bottom - window.top) - (client.bottom - client.top) + WINL_GetMenuBarHeight(hwnd) +
+         WINL_GetDecorationHeight(hwnd);
 }
