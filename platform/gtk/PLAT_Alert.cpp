@@ -1,5 +1,7 @@
 #include "platform/gtk/PLAT_Alert.h"
 
+#include <gtk/gtk.h>
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -9,6 +11,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -24,6 +27,12 @@ std::atomic<int> gHelperPid{0};
 std::mutex gHelpersLock;
 std::set<pid_t> gHelpers;  // every helper showing an alert now
 bool gCancelled = false;   // under gHelpersLock
+// One box at a time: a box is modal to the application, and a box raised
+// meanwhile by another thread waits for it to be answered rather than pile
+// up beside it.
+bool gTaken = false;  // under gHelpersLock
+std::condition_variable gTurn;
+std::atomic<bool> gShowing{false};
 
 // The helper lies beside the executable once installed; programs run from
 // the build tree use the one built there.
@@ -42,9 +51,8 @@ std::string HelperPath()
 #endif
   return std::string();
 }
-}  // namespace
 
-int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count)
+int ShowOne(const char* title, const char* text, const char* const* buttons, int count)
 {
   const std::string helper = HelperPath();
   if (helper.empty() || count < 1 || !buttons)
@@ -69,7 +77,15 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   pid_t pid = 0;
-  const int err = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), environ);
+  // The helper finds the caller's windows by its process id and stands
+  // above them as their modal box.
+  std::vector<std::string> environment{std::string(kOwnerVariable) + "=" + std::to_string(getpid())};
+  for (char** e = environ; *e; ++e)
+    if (std::string(*e).rfind(std::string(kOwnerVariable) + "=", 0) != 0) environment.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : environment) envp.push_back(&e[0]);
+  envp.push_back(nullptr);
+  const int err = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   if (err != 0)
@@ -112,6 +128,52 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   return static_cast<int>(index);
 }
 
+}  // namespace
+
+int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count)
+{
+  {
+    std::unique_lock<std::mutex> turn(gHelpersLock);
+    gTurn.wait(turn, [] { return gCancelled || !gTaken; });
+    if (gCancelled) return PLAT_ALERT_CANCELLED;
+    gTaken = true;
+  }
+  gShowing = true;
+  const int answer = ShowOne(title, text, buttons, count);
+  gShowing = false;
+  {
+    std::lock_guard<std::mutex> turn(gHelpersLock);
+    gTaken = false;
+  }
+  gTurn.notify_one();
+  return answer;
+}
+
+bool PLAT_AlertShowing() { return gShowing.load(); }
+
+void PLAT_AlertGuardInput()
+{
+  gdk_event_handler_set(
+    [](GdkEvent* event, gpointer) {
+      switch (event->type)
+      {
+        case GDK_BUTTON_PRESS:
+        case GDK_2BUTTON_PRESS:
+        case GDK_3BUTTON_PRESS:
+        case GDK_SCROLL:
+        case GDK_KEY_PRESS:
+        case GDK_TOUCH_BEGIN:
+          // The box is modal: what is meant for the windows behind it is
+          // not theirs.
+          if (PLAT_AlertShowing()) return;
+          break;
+        default: break;
+      }
+      gtk_main_do_event(event);
+    },
+    nullptr, nullptr);
+}
+
 int PLAT_AlertHelperPid() { return gHelperPid.load(); }
 
 void PLAT_AlertCancelAll(bool cancel)
@@ -119,6 +181,7 @@ void PLAT_AlertCancelAll(bool cancel)
   std::lock_guard<std::mutex> listing(gHelpersLock);
   gCancelled = cancel;
   if (!cancel) return;
+  gTurn.notify_all();
   // The helper's end closes its pipe, which ends the wait of its caller.
   for (pid_t pid : gHelpers) kill(pid, SIGTERM);
 }

@@ -736,6 +736,19 @@ bool RunningEditor::WaitForAlert(Alert& alert, double seconds)
     seconds);
 }
 
+unsigned long RunningEditor::AlertWindow(const Alert& alert) const
+{
+  const std::string window = XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid));
+  return std::strtoul(window.c_str(), nullptr, 10);
+}
+
+unsigned long RunningEditor::TransientFor(unsigned long window) const
+{
+  Window owner = 0;
+  if (!mX->display || !window || !XGetTransientForHint(mX->display, window, &owner)) return 0;
+  return owner;
+}
+
 bool RunningEditor::Answer(const Alert& alert, int button)
 {
   const std::string window = XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid));

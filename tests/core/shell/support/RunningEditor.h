@@ -166,6 +166,11 @@ public:
   std::vector<Alert> Alerts() const;
   // Waits for a message box; false when none shows within seconds.
   bool WaitForAlert(Alert& alert, double seconds = 10);
+  // The box's window on the display, 0 when it shows none.
+  unsigned long AlertWindow(const Alert& alert) const;
+  // The window a box or dialog says it belongs to (WM_TRANSIENT_FOR), 0
+  // for none.
+  unsigned long TransientFor(unsigned long window) const;
   // Presses button number button of the box (-1: closes it, as Escape).
   bool Answer(const Alert& alert, int button);
 
