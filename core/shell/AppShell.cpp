@@ -166,6 +166,9 @@ void ShowCommandState()
   HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
   if (bar && gPluginInstance && AppShellParts().managerOn)
     ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
+  int workWidth = 0, workHeight = 0;
+  if (bar && AppWindowWorkArea(&workWidth, &workHeight))
+    ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
 }
 
 void Launch()

@@ -116,6 +116,9 @@ public:
 // The work-area height of the screen the main window is on; -1 without a
 // main window or a screen.
 int AppWindowWorkAreaHeight();
+// The work area of the screen the main window is on; false without a main
+// window or a screen.
+bool AppWindowWorkArea(int* width, int* height);
 // What the main window adds to the client area's height: its frame and its
 // menu bar.
 int AppWindowFrameHeight();

@@ -207,4 +207,39 @@ TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
     EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
   }
 }
+
+// The View menu offers only the scales whose window fits the work area:
+// on 1920x1080 under a window manager 130 % and 200 % are greyed (choosing
+// them changes nothing) while 120 % is offered and taken.
+TEST_F(WindowScale, TheViewMenuGreysTheScalesThatDoNotFit)
+{
+  constexpr int kView = 2, kSize120 = 5, kSize130 = 6, kSize200 = 7;
+  RunningEditorSetup setup;
+  setup.settings = "[gui]\nguiscale=1.0\n";
+  setup.screenWidth = 1920;
+  setup.screenHeight = 1080;
+  setup.windowManager = true;
+  mEditor = std::make_unique<RunningEditor>(setup);
+  std::string error;
+  if (!mEditor->Start(error))
+  {
+    if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;
+    FAIL() << error;
+  }
+  ASSERT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  for (int greyed : {kSize200, kSize130})
+  {
+    SCOPED_TRACE(greyed);
+    ASSERT_TRUE(mEditor->ChooseMenu(kView, greyed));
+    // A greyed item leaves its menu open; Escape closes it.
+    mEditor->Key("Escape");
+    EXPECT_FALSE(RunningEditor::WaitUntil([&] { return !Stored("1.0"); }, 2)) << mEditor->SettingsText();
+    EXPECT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  }
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return mEditor->OtherWindows().empty(); }, 10));
+  ASSERT_TRUE(mEditor->ChooseMenu(kView, kSize120));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.200000000000000"); }, 30)) << mEditor->SettingsText();
+  EXPECT_TRUE(ClientIs("1368x960")) << Size(ClientArea(*mEditor));
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+}
 }  // namespace
