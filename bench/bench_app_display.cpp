@@ -234,22 +234,42 @@ bool LiveOnce(Display* display, const Program& program, const std::string& home,
   return true;
 }
 
-void BM_ProgramLife(benchmark::State& state)
+// The display the programs show on; null, with the benchmark skipped, when
+// there is none.
+Display* OpenBenchDisplay(benchmark::State& state)
 {
   Display* display = XOpenDisplay(nullptr);
   if (!display)
   {
     state.SkipWithError("no display");
-    return;
+    return nullptr;
   }
   XSetErrorHandler(IgnoreXErrors);
+  return display;
+}
+
+// A fresh home with the settings folder and a last program to come back
+// to, which the end saves again.
+std::string MakeHome()
+{
   char folder[] = "/tmp/zephra-bench-home-XXXXXX";
   const std::string home = mkdtemp(folder) ? folder : "/tmp";
-  // A last program to come back to, which the end saves again.
-  const std::string settings = home + "/Library/Application Support/ZephraEditor/";
-  std::system(("mkdir -p -m 700 '" + settings + "'").c_str());
+  std::system(("mkdir -p -m 700 '" + home + "/Library/Application Support/ZephraEditor'").c_str());
   std::ofstream(home + "/01_Init.pr3").flush();
-  std::ofstream(settings + "settings.ini") << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
+  return home;
+}
+
+std::string SettingsFile(const std::string& home)
+{
+  return home + "/Library/Application Support/ZephraEditor/settings.ini";
+}
+
+void BM_ProgramLife(benchmark::State& state)
+{
+  Display* display = OpenBenchDisplay(state);
+  if (!display) return;
+  const std::string home = MakeHome();
+  std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
   for (auto _ : state)
   {
     Life bare, life;
@@ -307,21 +327,12 @@ std::string StoredScale(const std::string& settingsFile)
 void BM_MemoryAtScale(benchmark::State& state)
 {
   const size_t index = static_cast<size_t>(state.range(0));
-  Display* display = XOpenDisplay(nullptr);
-  if (!display)
-  {
-    state.SkipWithError("no display");
-    return;
-  }
-  XSetErrorHandler(IgnoreXErrors);
-  char folder[] = "/tmp/zephra-bench-home-XXXXXX";
-  const std::string home = mkdtemp(folder) ? folder : "/tmp";
-  const std::string settings = home + "/Library/Application Support/ZephraEditor/";
-  std::system(("mkdir -p -m 700 '" + settings + "'").c_str());
-  std::ofstream(home + "/01_Init.pr3").flush();
+  Display* display = OpenBenchDisplay(state);
+  if (!display) return;
+  const std::string home = MakeHome();
   for (auto _ : state)
   {
-    std::ofstream(settings + "settings.ini") << "[program]\nlastfile=" << home << "/01_Init.pr3\n[gui]\nguiscale="
+    std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n[gui]\nguiscale="
                                              << kScales[index] << "\n";
     Life life;
     std::string error;
@@ -331,7 +342,7 @@ void BM_MemoryAtScale(benchmark::State& state)
       break;
     }
     state.SetIterationTime(life.firstFrameMs / 1000.0);
-    gScaleLives.push_back({kScales[index], StoredScale(settings + "settings.ini"), life});
+    gScaleLives.push_back({kScales[index], StoredScale(SettingsFile(home)), life});
     state.counters["own_MB"] = life.residentMB - life.serverMB;
     state.counters["server_MB"] = life.serverMB;
   }

@@ -219,8 +219,11 @@ void Launch()
   if (gHWND) CenterWindow(gHWND);
   // The window manager frames the window only once it is mapped: the fit
   // is made again for its title bar and borders as soon as they are known.
-  gFrameChecksLeft = kFrameChecks;
-  gFrameCheck = PLAT_LoopAddTimeout(kFrameCheckMs, FitToWindowFrame, nullptr);
+  if (PLAT_GtkWindowManagerFrames())
+  {
+    gFrameChecksLeft = kFrameChecks;
+    gFrameCheck = PLAT_LoopAddTimeout(kFrameCheckMs, FitToWindowFrame, nullptr);
+  }
   AppMarkStart("window");
   AppWriteStartMarks();
 }

@@ -138,6 +138,14 @@ bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea)
   return MonitorRects(display ? gdk_display_get_monitor_at_point(display, x, y) : nullptr, frame, workArea);
 }
 
+bool PLAT_GtkWindowManagerFrames()
+{
+  GdkDisplay* display = gState == State::Up ? gdk_display_get_default() : nullptr;
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+  return gdk_x11_screen_supports_net_wm_hint(gdk_display_get_default_screen(display),
+                                             gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"));
+}
+
 int PLAT_GtkDoubleClickTime() { return IntSetting("gtk-double-click-time", 400); }
 int PLAT_GtkDoubleClickDistance() { return IntSetting("gtk-double-click-distance", 5); }
 

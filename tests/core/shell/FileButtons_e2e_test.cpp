@@ -13,17 +13,6 @@ namespace
 {
 using Rect = RunningEditor::Rect;
 
-#define START_OR_SKIP(editor)                                           \
-  do                                                                    \
-  {                                                                     \
-    std::string error;                                                  \
-    if (!(editor).Start(error))                                         \
-    {                                                                   \
-      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error; \
-      FAIL() << error;                                                  \
-    }                                                                   \
-  } while (0)
-
 // The chooser itself, not a passing tooltip: a large window.
 bool ChooserUp(const RunningEditor& editor)
 {
@@ -48,7 +37,7 @@ TEST(FileButtons, ACancelledChooserLeavesTheButtonAsItWasAndTheNextClickOpensItA
   RunningEditorSetup setup;
   setup.settings = "[gui]\nguiscale=1.0\n";
   RunningEditor editor(setup);
-  START_OR_SKIP(editor);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
   // Each button as it looks before any press.
   std::vector<std::vector<uint32_t>> faces;
   const auto faceOf = [&](const Button& button) {

@@ -36,12 +36,7 @@ TEST(MessageBoxes, ABoxIsModalToTheMainWindow)
   setup.settings = "[gui]\nguiscale=1.0\n";
   setup.windowManager = true;
   RunningEditor editor(setup);
-  std::string error;
-  if (!editor.Start(error))
-  {
-    if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;
-    FAIL() << error;
-  }
+  RUNNING_EDITOR_START_OR_SKIP(editor);
   // The synth stays quiet: after the folder chooser (cancelled), the
   // timer's watch on the reply raises its box from the timer's thread.
   editor.Synth().With([](SynthSimModel& m) { m.silent = true; });

@@ -165,12 +165,7 @@ TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
     setup.screenHeight = screen.height;
     setup.windowManager = true;
     mEditor = std::make_unique<RunningEditor>(setup);
-    std::string error;
-    if (!mEditor->Start(error))
-    {
-      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;
-      FAIL() << error;
-    }
+    RUNNING_EDITOR_START_OR_SKIP(*mEditor);
     const auto inside = [&] {
       const Rect frame = mEditor->MainFrameRect();
       return frame.w > 0 && frame.x >= 0 && frame.y >= 0 && frame.x + frame.w <= screen.width &&
@@ -220,12 +215,7 @@ TEST_F(WindowScale, TheViewMenuGreysTheScalesThatDoNotFit)
   setup.screenHeight = 1080;
   setup.windowManager = true;
   mEditor = std::make_unique<RunningEditor>(setup);
-  std::string error;
-  if (!mEditor->Start(error))
-  {
-    if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;
-    FAIL() << error;
-  }
+  RUNNING_EDITOR_START_OR_SKIP(*mEditor);
   ASSERT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
   for (int greyed : {kSize200, kSize130})
   {

@@ -198,3 +198,16 @@ private:
   struct X;
   std::unique_ptr<X> mX;
 };
+
+// Starts editor in a test: skips the test where there is no JACK server,
+// fails it for any other reason the start gives.
+#define RUNNING_EDITOR_START_OR_SKIP(editor)                              \
+  do                                                                      \
+  {                                                                       \
+    std::string startError;                                               \
+    if (!(editor).Start(startError))                                      \
+    {                                                                     \
+      if (startError.rfind("no JACK server", 0) == 0) GTEST_SKIP() << startError; \
+      FAIL() << startError;                                               \
+    }                                                                     \
+  } while (0)
