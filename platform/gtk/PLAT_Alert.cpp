@@ -1,7 +1,5 @@
 #include "platform/gtk/PLAT_Alert.h"
 
-#include <gtk/gtk.h>
-
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -103,7 +101,10 @@ int ShowOne(const char* title, const char* text, const char* const* buttons, int
   {
     const ssize_t got = read(fds[0], buffer, sizeof buffer);
     if (got > 0 && answer.size() < 64)
+    {
       answer.append(buffer, static_cast<size_t>(got));
+      if (answer.find('\n') != std::string::npos) gShowing = false;
+    }
     else if (got == 0 || (got < 0 && errno != EINTR))
       break;
   }
@@ -151,28 +152,6 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
 
 bool PLAT_AlertShowing() { return gShowing.load(); }
 
-void PLAT_AlertGuardInput()
-{
-  gdk_event_handler_set(
-    [](GdkEvent* event, gpointer) {
-      switch (event->type)
-      {
-        case GDK_BUTTON_PRESS:
-        case GDK_2BUTTON_PRESS:
-        case GDK_3BUTTON_PRESS:
-        case GDK_SCROLL:
-        case GDK_KEY_PRESS:
-        case GDK_TOUCH_BEGIN:
-          // The box is modal: what is meant for the windows behind it is
-          // not theirs.
-          if (PLAT_AlertShowing()) return;
-          break;
-        default: break;
-      }
-      gtk_main_do_event(event);
-    },
-    nullptr, nullptr);
-}
 
 int PLAT_AlertHelperPid() { return gHelperPid.load(); }
 

@@ -15,13 +15,9 @@ constexpr int PLAT_ALERT_FAILED = -2;
 // the default (Return); answers the index of the button pressed. Any thread.
 int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count);
 
-// True while an alert of this process is on screen (any thread): the
-// application's windows take no input meanwhile.
+// True while an alert of this process is on screen and unanswered (any
+// thread).
 bool PLAT_AlertShowing();
-
-// Called once the toolkit is up: from then on, while an alert shows, the
-// application's windows drop pointer presses, wheel turns and keys.
-void PLAT_AlertGuardInput();
 
 // The helper's environment names the process whose windows it is modal to.
 constexpr const char* kOwnerVariable = "ZEPHRA_ALERT_OWNER";
