@@ -30,7 +30,6 @@ bool gCancelled = false;   // under gHelpersLock
 // up beside it.
 bool gTaken = false;  // under gHelpersLock
 std::condition_variable gTurn;
-std::atomic<bool> gShowing{false};
 
 // The helper lies beside the executable once installed; programs run from
 // the build tree use the one built there.
@@ -101,10 +100,7 @@ int ShowOne(const char* title, const char* text, const char* const* buttons, int
   {
     const ssize_t got = read(fds[0], buffer, sizeof buffer);
     if (got > 0 && answer.size() < 64)
-    {
       answer.append(buffer, static_cast<size_t>(got));
-      if (answer.find('\n') != std::string::npos) gShowing = false;
-    }
     else if (got == 0 || (got < 0 && errno != EINTR))
       break;
   }
@@ -139,9 +135,7 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
     if (gCancelled) return PLAT_ALERT_CANCELLED;
     gTaken = true;
   }
-  gShowing = true;
   const int answer = ShowOne(title, text, buttons, count);
-  gShowing = false;
   {
     std::lock_guard<std::mutex> turn(gHelpersLock);
     gTaken = false;
@@ -149,9 +143,6 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
   gTurn.notify_one();
   return answer;
 }
-
-bool PLAT_AlertShowing() { return gShowing.load(); }
-
 
 int PLAT_AlertHelperPid() { return gHelperPid.load(); }
 

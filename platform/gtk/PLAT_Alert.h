@@ -15,10 +15,6 @@ constexpr int PLAT_ALERT_FAILED = -2;
 // the default (Return); answers the index of the button pressed. Any thread.
 int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count);
 
-// True while an alert of this process is on screen and unanswered (any
-// thread).
-bool PLAT_AlertShowing();
-
 // The helper's environment names the process whose windows it is modal to.
 constexpr const char* kOwnerVariable = "ZEPHRA_ALERT_OWNER";
 
