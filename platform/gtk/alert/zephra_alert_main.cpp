@@ -3,9 +3,9 @@
 // the index of the button pressed, or -1 for Escape or closing, to its
 // standard output. Exit code 1 when no display can be opened.
 //
-// With ZEPHRA_ALERT_OWNER naming a process, the dialog is the modal box of
-// that process's largest window: a window manager keeps it above that
-// window and treats it as its dialog.
+// With ZEPHRA_ALERT_OWNER naming a process and a window manager running,
+// the dialog is the modal box of that process's largest window: the window
+// manager keeps it above that window and treats it as its dialog.
 #include "platform/gtk/PLAT_Alert.h"
 
 #include <X11/Xatom.h>
@@ -47,20 +47,13 @@ std::vector<unsigned long> LongsOf(Display* display, Window window, const char* 
   return values;
 }
 
-// The owner's largest mapped top-level window: the window manager's list of
-// clients, or the root's children where there is no window manager.
+// The owner's largest mapped top-level window, from the window manager's
+// list of clients. Without a window manager there is none to keep the box
+// above its window, and the box stands free as it is.
 Window OwnerWindow(Display* display, long owner)
 {
-  const Window root = DefaultRootWindow(display);
-  std::vector<unsigned long> windows = LongsOf(display, root, "_NET_CLIENT_LIST", XA_WINDOW);
-  if (windows.empty())
-  {
-    Window parent = 0, *children = nullptr;
-    unsigned n = 0;
-    Window rootBack = 0;
-    if (XQueryTree(display, root, &rootBack, &parent, &children, &n) && children) windows.assign(children, children + n);
-    if (children) XFree(children);
-  }
+  const std::vector<unsigned long> windows =
+    LongsOf(display, DefaultRootWindow(display), "_NET_CLIENT_LIST", XA_WINDOW);
   Window best = 0;
   long bestArea = 0;
   for (unsigned long w : windows)
