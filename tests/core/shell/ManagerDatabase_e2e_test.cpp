@@ -69,6 +69,7 @@ struct ManagerDatabase : ::testing::Test
   std::unique_ptr<RunningEditor> editor;
   std::string skipped;
   uint32_t folderPlate = 0;  // a pixel of the folder choice's plate, shown
+  uint32_t loginClosed = 0;  // the login plate's pixel before the panel opened
 
   // The editor with the manager hidden, the database server set and, when
   // remembered, Alice's login kept by an earlier session; trusting the
@@ -131,6 +132,7 @@ struct ManagerDatabase : ::testing::Test
     if (!Opens(kDisk, kFolderPlate)) return false;
     folderPlate = PixelAt(kFolderPlate);
     (void)editor->SavePicture(picture, editor->GuiRect());
+    loginClosed = PixelAt(kLoginPlate);
     return Opens(kDatabase, kLoginPlate);
   }
   // After a refused login the folder choice stays open, and ONLINE
@@ -138,6 +140,10 @@ struct ManagerDatabase : ::testing::Test
   void ReopenLoginPanel()
   {
     ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+    // The box gone is not yet the login's end: that is the panel closing,
+    // after which a click on ONLINE DATABASE opens it anew.
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return PixelAt(kLoginPlate) == loginClosed; }, 30))
+      << "the login panel stayed open";
     editor->FocusMain();
     EXPECT_EQ(PixelAt(kFolderPlate), folderPlate) << "the folder choice closed";
     ASSERT_TRUE(Opens(kDatabase, kLoginPlate)) << "ONLINE DATABASE did not open the login panel again";
