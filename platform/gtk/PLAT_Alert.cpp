@@ -1,5 +1,7 @@
 #include "platform/gtk/PLAT_Alert.h"
 
+#include <gtk/gtk.h>
+
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -10,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -30,6 +33,10 @@ bool gCancelled = false;   // under gHelpersLock
 // up beside it.
 bool gTaken = false;  // under gHelpersLock
 std::condition_variable gTurn;
+// The input guard's view, read on the toolkit's thread: whether a box
+// stands, and the display's time when the last one was answered.
+std::atomic<bool> gStanding{false};
+std::atomic<uint32_t> gAnsweredAt{0};
 
 // The helper lies beside the executable once installed; programs run from
 // the build tree use the one built there.
@@ -116,6 +123,10 @@ int ShowOne(const char* title, const char* text, const char* const* buttons, int
   listing.unlock();
   char* end = nullptr;
   const long index = std::strtol(answer.c_str(), &end, 10);
+  const char* time = end;
+  char* timeEnd = nullptr;
+  const unsigned long answeredAt = std::strtoul(time, &timeEnd, 10);
+  if (timeEnd != time && answeredAt != 0) gAnsweredAt = static_cast<uint32_t>(answeredAt);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || end == answer.c_str() || index < PLAT_ALERT_CANCELLED ||
       index >= count)
   {
@@ -134,14 +145,45 @@ int PLAT_AlertShow(const char* title, const char* text, const char* const* butto
     gTurn.wait(turn, [] { return gCancelled || !gTaken; });
     if (gCancelled) return PLAT_ALERT_CANCELLED;
     gTaken = true;
+    gStanding = true;
   }
   const int answer = ShowOne(title, text, buttons, count);
   {
     std::lock_guard<std::mutex> turn(gHelpersLock);
     gTaken = false;
+    gStanding = false;
   }
   gTurn.notify_one();
   return answer;
+}
+
+void PLAT_AlertGuardInput()
+{
+  gdk_event_handler_set(
+    [](GdkEvent* event, gpointer) {
+      switch (event->type)
+      {
+        case GDK_BUTTON_PRESS:
+        case GDK_2BUTTON_PRESS:
+        case GDK_3BUTTON_PRESS:
+        case GDK_SCROLL:
+        case GDK_KEY_PRESS:
+        case GDK_TOUCH_BEGIN:
+        {
+          // The box is modal: input meant for the windows behind it while
+          // it stood is not theirs, also when the thread that showed it was
+          // this one and the input waited in the queue until its answer.
+          if (gStanding) return;
+          const uint32_t at = gdk_event_get_time(event);
+          const uint32_t answered = gAnsweredAt;
+          if (at != GDK_CURRENT_TIME && answered != 0 && static_cast<int32_t>(at - answered) <= 0) return;
+          break;
+        }
+        default: break;
+      }
+      gtk_main_do_event(event);
+    },
+    nullptr, nullptr);
 }
 
 int PLAT_AlertHelperPid() { return gHelperPid.load(); }

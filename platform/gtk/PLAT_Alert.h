@@ -15,6 +15,11 @@ constexpr int PLAT_ALERT_FAILED = -2;
 // the default (Return); answers the index of the button pressed. Any thread.
 int PLAT_AlertShow(const char* title, const char* text, const char* const* buttons, int count);
 
+// Called once the toolkit is up: from then on the application's windows
+// drop the pointer presses, wheel turns and keys meant for them while an
+// alert stood, including those still queued when it is answered.
+void PLAT_AlertGuardInput();
+
 // The helper's environment names the process whose windows it is modal to.
 constexpr const char* kOwnerVariable = "ZEPHRA_ALERT_OWNER";
 

@@ -1,4 +1,5 @@
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_Alert.h"
 
 #include "platform/PLAT_Resources.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
@@ -99,6 +100,7 @@ bool PLAT_GtkInit()
     gdk_x11_display_set_startup_notification_id(display, gStartupId.c_str());
   g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   LoadStyleSheet();
+  PLAT_AlertGuardInput();
   gState = State::Up;
   return true;
 }

@@ -1,7 +1,9 @@
 // The alert helper: zephra-alert TITLE TEXT BUTTON... shows a message
 // dialog with the buttons in order (the first is the default) and writes
 // the index of the button pressed, or -1 for Escape or closing, to its
-// standard output. Exit code 1 when no display can be opened.
+// standard output, then the display's time once it was answered (what the
+// user did to the caller's windows before that was meant for the box).
+// Exit code 1 when no display can be opened.
 //
 // With ZEPHRA_ALERT_OWNER naming a process and a window manager running,
 // the dialog is the modal box of that process's largest window: the window
@@ -101,7 +103,10 @@ int main(int argc, char** argv)
   StandAboveOwner(dialog);
   g_signal_connect(dialog, "map-event", G_CALLBACK(TakeFocus), nullptr);
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
-  std::printf("%d\n", response >= 0 ? response : -1);
+  GdkWindow* shown = gtk_widget_get_window(dialog);
+  const unsigned long answeredAt =
+    shown && GDK_IS_X11_WINDOW(shown) ? static_cast<unsigned long>(gdk_x11_get_server_time(shown)) : 0;
+  std::printf("%d %lu\n", response >= 0 ? response : -1, answeredAt);
   std::fflush(stdout);
   // The toolkit keeps its allocations to the end; nothing needs tearing down.
   _exit(0);
