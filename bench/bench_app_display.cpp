@@ -10,7 +10,9 @@
 // their medians, with where the editor's time goes (the marks its shell
 // writes when $ZEPHRA_START_MARKS names a file). The memory goal is for the
 // editor's own: the sound server's shared memory, which the MIDI ports map,
-// is the server's to size and is reported beside it.
+// is the server's to size and is reported beside it. The same is measured
+// at every GUI scale: the eight of the View menu, one fitted to a smaller
+// screen and one a corner drag leaves, each stored before the start.
 #include <benchmark/benchmark.h>
 
 #include <X11/Xatom.h>
@@ -28,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -231,22 +234,42 @@ bool LiveOnce(Display* display, const Program& program, const std::string& home,
   return true;
 }
 
-void BM_ProgramLife(benchmark::State& state)
+// The display the programs show on; null, with the benchmark skipped, when
+// there is none.
+Display* OpenBenchDisplay(benchmark::State& state)
 {
   Display* display = XOpenDisplay(nullptr);
   if (!display)
   {
     state.SkipWithError("no display");
-    return;
+    return nullptr;
   }
   XSetErrorHandler(IgnoreXErrors);
+  return display;
+}
+
+// A fresh home with the settings folder and a last program to come back
+// to, which the end saves again.
+std::string MakeHome()
+{
   char folder[] = "/tmp/zephra-bench-home-XXXXXX";
   const std::string home = mkdtemp(folder) ? folder : "/tmp";
-  // A last program to come back to, which the end saves again.
-  const std::string settings = home + "/Library/Application Support/ZephraEditor/";
-  std::system(("mkdir -p -m 700 '" + settings + "'").c_str());
+  std::system(("mkdir -p -m 700 '" + home + "/Library/Application Support/ZephraEditor'").c_str());
   std::ofstream(home + "/01_Init.pr3").flush();
-  std::ofstream(settings + "settings.ini") << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
+  return home;
+}
+
+std::string SettingsFile(const std::string& home)
+{
+  return home + "/Library/Application Support/ZephraEditor/settings.ini";
+}
+
+void BM_ProgramLife(benchmark::State& state)
+{
+  Display* display = OpenBenchDisplay(state);
+  if (!display) return;
+  const std::string home = MakeHome();
+  std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
   for (auto _ : state)
   {
     Life bare, life;
@@ -274,6 +297,63 @@ void BM_ProgramLife(benchmark::State& state)
   state.counters["quit_ms"] = quit;
 }
 BENCHMARK(BM_ProgramLife)->UseManualTime()->Iterations(7)->Unit(benchmark::kMillisecond);
+
+// The scales the memory is measured at: the View menu's eight, the one a
+// 1366x768 screen is fitted to, and one a drag of the corner left.
+constexpr const char* kScales[] = {"0.7", "0.8", "0.9", "1.0", "1.1", "1.2", "1.3", "2.0",
+                                   "0.928750000000000", "0.748969072164948"};
+constexpr const char* kScaleKinds[] = {"menu", "menu", "menu", "menu", "menu", "menu", "menu", "menu", "fitted",
+                                       "dragged"};
+struct ScaleLife
+{
+  std::string stored, used;
+  Life life;
+};
+std::vector<ScaleLife> gScaleLives;
+
+// The scale the settings hold now ("" for none).
+std::string StoredScale(const std::string& settingsFile)
+{
+  std::ifstream in(settingsFile);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("guiscale=", 0) == 0) return line.substr(9);
+  return std::string();
+}
+
+// One start of the editor at each scale in turn: its resident memory once
+// shown, the sound server's shared memory apart. On a screen too small for
+// a scale the editor fits it down; the scale it used is reported.
+void BM_MemoryAtScale(benchmark::State& state)
+{
+  const size_t index = static_cast<size_t>(state.range(0));
+  Display* display = OpenBenchDisplay(state);
+  if (!display) return;
+  const std::string home = MakeHome();
+  for (auto _ : state)
+  {
+    std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n[gui]\nguiscale="
+                                             << kScales[index] << "\n";
+    Life life;
+    std::string error;
+    if (!LiveOnce(display, {ZEPHRA_EDITOR_APP, true}, home, life, error))
+    {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    state.SetIterationTime(life.firstFrameMs / 1000.0);
+    gScaleLives.push_back({kScales[index], StoredScale(SettingsFile(home)), life});
+    state.counters["own_MB"] = life.residentMB - life.serverMB;
+    state.counters["server_MB"] = life.serverMB;
+  }
+  XCloseDisplay(display);
+  std::system(("rm -rf '" + home + "'").c_str());
+}
+BENCHMARK(BM_MemoryAtScale)
+  ->DenseRange(0, static_cast<int>(std::size(kScales)) - 1)
+  ->UseManualTime()
+  ->Iterations(1)
+  ->Unit(benchmark::kMillisecond);
 
 void Verdict(const char* what, double worst, double budget, const char* unit)
 {
@@ -321,11 +401,30 @@ void PrintStart()
 }
 }  // namespace
 
+void PrintScales()
+{
+  if (gScaleLives.empty()) return;
+  std::printf("\nresident memory once shown, by GUI scale (the sound server's shared memory apart):\n");
+  std::printf("  %-8s %-18s %-18s %9s %9s %9s\n", "kind", "stored", "used", "own MB", "server MB", "total MB");
+  double worst = 0;
+  for (const ScaleLife& s : gScaleLives)
+  {
+    size_t kind = 0;
+    while (kind + 1 < std::size(kScales) && s.stored != kScales[kind]) ++kind;
+    const double own = s.life.residentMB - s.life.serverMB;
+    worst = std::max(worst, own);
+    std::printf("  %-8s %-18s %-18s %9.1f %9.1f %9.1f\n", kScaleKinds[kind], s.stored.c_str(), s.used.c_str(), own,
+                s.life.serverMB, s.life.residentMB);
+  }
+  Verdict("resident memory at any scale, own", worst, kMemoryBudgetMB, "MB");
+}
+
 int main(int argc, char** argv)
 {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  PrintScales();
   if (gLives.empty()) return 0;
   double memory = 0, server = 0, own = 0, quit = 0;
   for (const Life& life : gLives)

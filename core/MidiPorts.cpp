@@ -381,6 +381,24 @@ void MidiPorts::ProbeMidiIO()
 
 // ---- choosing ports ----
 
+bool MidiPorts::IsOwnPort(const std::string& name)
+{
+  for (const char* client : {kInputClientName, kOutputClientName})
+  {
+    const size_t length = std::strlen(client);
+    if (name.compare(0, length, client) != 0) continue;
+    size_t at = length;
+    if (at < name.size() && name[at] == '-')
+    {
+      const size_t digits = name.find_first_not_of("0123456789", at + 1);
+      if (digits == at + 1 || digits == std::string::npos) continue;
+      at = digits;
+    }
+    if (at < name.size() && name[at] == ':') return true;
+  }
+  return false;
+}
+
 namespace
 {
 int ChoiceNumber(const char* name, const char* virtualName, RtMidi* midi)
@@ -388,7 +406,7 @@ int ChoiceNumber(const char* name, const char* virtualName, RtMidi* midi)
   if (!name) return -1;
   if (std::strcmp(name, "off") == 0) return 0;
   if (std::strcmp(name, virtualName) == 0) return 1;
-  if (!midi) return -1;
+  if (!midi || MidiPorts::IsOwnPort(name)) return -1;
   try
   {
     const unsigned count = midi->getPortCount();

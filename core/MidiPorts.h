@@ -145,8 +145,15 @@ public:
   // ports of the synth input and of the output in port order.
   void ProbeMidiIO();
 
+  // Whether a port is one of the editor's own: its client is one of the
+  // editor's client names, or one the sound server made unique from it with
+  // "-" and digits ("RtMidi Input Client-01", the second input's). Offered
+  // or opened for another of its roles, the editor's own output would feed
+  // its messages back into it for ever.
+  static bool IsOwnPort(const std::string& name);
   // Choice numbers: 0 "off", 1 the virtual port, 2 + i port i whose name
-  // equals name exactly, -1 when nothing matches.
+  // equals name exactly, -1 when nothing matches or the port is one of the
+  // editor's own.
   int GetMIDIInPortNumber(const char* name) const;
   int GetMIDIInBPortNumber(const char* name) const;
   int GetMIDIOutPortNumber(const char* name) const;

@@ -27,6 +27,20 @@ bool UsablePath(const std::string& path)
 
 }  // namespace
 
+void ZephraEditor::ReleaseButton(int param)
+{
+  // The chooser the press opened took the pointer's release: the button
+  // would stay down, and the next click would merely release it.
+  GetParam(param)->Set(0.0);
+  if (IGraphics* gui = dynamic_cast<IGraphics*>(GetGUI())) gui->SetParameterFromPlug(param, 0.0, true);
+}
+
+void ZephraEditor::PressSelector(int button, SkinRef ref)
+{
+  ClickSelector(ref);
+  ReleaseButton(button);
+}
+
 void ZephraEditor::SetParamRange(int first, int last, double value)
 {
   for (int param = first; param <= last; ++param) SetParameterFromGUI2(param, value);
@@ -82,22 +96,26 @@ CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
       break;
     }
     case kParamLoadButton:
-      if (pressed) ClickSelector(SkinRef::kLoadSelector);
-      break;
+      if (!pressed) break;
+      PressSelector(r, SkinRef::kLoadSelector);
+      return CaseEnd::kPressed;
     case kParamSaveButton:
-      if (pressed) ClickSelector(SkinRef::kSaveSelector);
-      break;
+      if (!pressed) break;
+      PressSelector(r, SkinRef::kSaveSelector);
+      return CaseEnd::kPressed;
     case kParamWriteOneButton:
-      if (pressed) ClickSelector(SkinRef::kWriteSelector);
-      break;
+      if (!pressed) break;
+      PressSelector(r, SkinRef::kWriteSelector);
+      return CaseEnd::kPressed;
     case kParamWriteAllButton:
     {
       if (!pressed) break;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) break;
+      ReleaseButton(r);
+      if (folder.empty()) return CaseEnd::kPressed;
       ScanProgramFolder(folder.c_str());
       WriteAllProgramsToSynth(folder.c_str());
-      break;
+      return CaseEnd::kPressed;
     }
     case kParamPreviousProgram:
     case kParamNextProgram:

@@ -207,6 +207,11 @@ private:
   void RunMenuCommand(int index);
   // Opens the file selector as a click would, the mutex let go meanwhile.
   void ClickSelector(SkinRef ref);
+  // Puts a contact button whose press opened a chooser back up, as the
+  // chooser kept its release from it.
+  void ReleaseButton(int param);
+  // The press of a file button: its selector's chooser, then the button up.
+  void PressSelector(int button, SkinRef ref);
   // The file the selector holds, "" for none.
   std::string SelectedFile(SkinRef ref) const;
   // The selector's file with its folder before it, as a path to compare.

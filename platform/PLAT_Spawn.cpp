@@ -8,8 +8,9 @@
 
 extern char** environ;
 
-pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd)
+pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd, char* const* envp)
 {
+  if (!envp) envp = environ;
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return -1;
   posix_spawnattr_t attributes;
@@ -33,8 +34,8 @@ pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, i
           posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0;
   pid_t pid = -1;
   const int rc = !ready ? -1
-                 : searchPath ? posix_spawnp(&pid, program, &actions, &attributes, argv, environ)
-                              : posix_spawn(&pid, program, &actions, &attributes, argv, environ);
+                 : searchPath ? posix_spawnp(&pid, program, &actions, &attributes, argv, envp)
+                              : posix_spawn(&pid, program, &actions, &attributes, argv, envp);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;

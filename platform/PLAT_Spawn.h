@@ -11,6 +11,8 @@
 // Starts program with argv (argv[0] first, null last). The child keeps only
 // descriptors 0, 1 and 2, with 1 replaced by stdoutFd when that is not -1,
 // and starts with no signal blocked and the quitting signals at their
-// defaults. searchPath looks program up in PATH. The child's id, or -1 when
-// it could not be started.
-pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1);
+// defaults. searchPath looks program up in PATH; envp (null: the caller's
+// environment) is the child's environment. The child's id, or -1 when it
+// could not be started.
+pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1,
+                      char* const* envp = nullptr);

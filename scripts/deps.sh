@@ -9,7 +9,7 @@ build_pkgs=(g++ cmake ninja-build pkg-config
   libcurl4-openssl-dev nlohmann-json3-dev libxml2-dev xdg-utils)
 test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   clang libclang-rt-14-dev
-  jackd2 libjack-jackd2-dev xvfb xauth x11-apps x11-utils xdotool imagemagick openssl python3 procps
+  jackd2 libjack-jackd2-dev xvfb xauth x11-apps x11-utils xdotool openbox imagemagick openssl python3 procps
   libgl1-mesa-dri dbus-daemon dbus-session-bus-common)
 
 case "${1:-build}" in

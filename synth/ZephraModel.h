@@ -184,8 +184,10 @@ public:
   // Reads a ".pr3" or ".prg" file, limits its values to their ranges and
   // applies it (program name, location display, save proposal, parameters).
   // On any failure program, name and controls stay as they were; a file of
-  // the wrong size shows "Corrupted filesize!" in the name display.
-  ProgramFileError LoadProgramFile(const char* path);
+  // the wrong size shows "Corrupted filesize!" in the name display. With
+  // shownAs the program is named and placed as that file (a copy kept under
+  // another name).
+  ProgramFileError LoadProgramFile(const char* path, const char* shownAs = nullptr);
   // Program name = the file name without folder and extension, at most 32
   // characters; names shorter than 4 characters change nothing.
   void SetProgramNameFromFile(const char* name);
@@ -259,8 +261,8 @@ public:
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
-  // written at the end.
-  void LoadLastProgram();
+  // named as lastFile, the program it keeps; written at the end.
+  void LoadLastProgram(const char* lastFile);
   void SaveLastProgram();
   void SetCachePath();
   const std::string& CachePath() const { return mCachePath; }

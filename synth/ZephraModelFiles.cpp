@@ -43,7 +43,7 @@ bool ZephraModel::WriteSoundAsProgramFile(const char* path)
   return WriteProgramText(path, FormatPr3Text(record));
 }
 
-ProgramFileError ZephraModel::LoadProgramFile(const char* path)
+ProgramFileError ZephraModel::LoadProgramFile(const char* path, const char* shownAs)
 {
   BASE_MutexLock lock(GetMutex());
   if (path == nullptr || strlen(path) < 4) return ProgramFileError::kCannotOpen;
@@ -57,7 +57,7 @@ ProgramFileError ZephraModel::LoadProgramFile(const char* path)
 
   // In the manager the program is the selected location's: it is named
   // as that location's file would be.
-  std::string displayName = path;
+  std::string displayName = shownAs ? shownAs : path;
   const int row = mManagerMode ? mBankList.FirstSelectedRow() : -1;
   if (row >= kBankFirstLocation)
   {

@@ -146,17 +146,18 @@ void ZephraModel::StartWithLastProgram()
     return;
   }
   ScanProgramFolder(lastFile);
-  LoadLastProgram();
+  LoadLastProgram(lastFile);
   Panels().SetLastSelectedProgramFile(lastFile);
 }
 
-void ZephraModel::LoadLastProgram()
+void ZephraModel::LoadLastProgram(const char* lastFile)
 {
   BASE_MutexLock lock(GetMutex());
   const std::string path = FolderOf(mSettingsPath) + "/lastprogram.pr3";
   // Without a readable last program the synth gets the default one rather
-  // than a record that was never loaded.
-  if (LoadProgramFile(path.c_str()) != ProgramFileError::kNone)
+  // than a record that was never loaded. The copy is the last file's sound:
+  // it shows under that file's name, not its own.
+  if (LoadProgramFile(path.c_str(), lastFile) != ProgramFileError::kNone)
   {
     InitProgram();
     return;

@@ -299,6 +299,9 @@ BOOL CenterWindow(HWND hwnd);
 // Height of the menu bar above the client area of hwnd's window; 0 without
 // one or without a display.
 int WINL_GetMenuBarHeight(HWND hwnd);
+// Height the window manager's frame (title bar, borders) adds to hwnd's
+// top-level window; 0 before the window is framed or with no window manager.
+int WINL_GetDecorationHeight(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);
 // A disabled window gets no mouse input and no keyboard focus. Returns
 // whether it was disabled before.

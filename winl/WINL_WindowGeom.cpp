@@ -381,6 +381,12 @@ int WINL_GetMenuBarHeight(HWND hwnd)
   return content && content->frame->native ? content->frame->native->MenuBarHeight() : 0;
 }
 
+int WINL_GetDecorationHeight(HWND hwnd)
+{
+  WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
+  return content && content->frame->native ? content->frame->native->DecorationHeight() : 0;
+}
+
 BOOL CenterWindow(HWND hwnd)
 {
   WINL_Wnd* content = WINL_ContentOf(WINL_Live(hwnd));
@@ -388,10 +394,11 @@ BOOL CenterWindow(HWND hwnd)
   const WINL_Frame* f = content->frame.get();
   PLAT_Rect work;
   if (!PLAT_GtkGetMonitorAt(f->x + f->w / 2, f->y + f->h / 2, nullptr, &work)) WINL_Monitor(nullptr, &work);
-  // The menu bar lies above the frame's content, inside the window: the
-  // whole window is centred, and a window higher than the work area keeps
-  // its top (and its menu bar) inside it.
-  const int height = f->h + WINL_GetMenuBarHeight(hwnd);
+  // The menu bar lies above the frame's content, inside the window, and the
+  // window manager's title bar and borders around it: the whole of it is
+  // centred, and a window higher than the work area keeps its top (and its
+  // title and menu bar) inside it.
+  const int height = f->h + WINL_GetMenuBarHeight(hwnd) + WINL_GetDecorationHeight(hwnd);
   const int x = work.x + std::max(0, (work.w - f->w) / 2);
   const int y = work.y + std::max(0, (work.h - height) / 2);
   WINL_SetTopFrame(content, x, y, f->w, f->h);

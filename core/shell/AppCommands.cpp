@@ -124,3 +124,20 @@ void ShowManagerCheck(HMENU bar, bool managerOn)
   info.fState = managerOn ? MFS_CHECKED : 0;
   if (!SetMenuItemInfo(bar, kCmdManagerOn, FALSE, &info)) SetMenuItemInfo(bar, kCmdManagerOff, FALSE, &info);
 }
+
+void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight)
+{
+  // The View menu's scales by command; the GUI is 1140x800 at 100 %.
+  constexpr struct
+  {
+    int command;
+    double scale;
+  } kScales[] = {{40037, 0.7}, {40038, 0.8}, {40039, 0.9}, {40040, 1.0},
+                 {40041, 1.1}, {40042, 1.2}, {40043, 1.3}, {40044, 2.0}};
+  if (workWidth <= 0 || workHeight <= 0) return;
+  for (const auto& s : kScales)
+  {
+    const bool fits = 1140.0 * s.scale <= workWidth && frameHeight + 800.0 * s.scale <= workHeight;
+    EnableMenuItem(bar, static_cast<UINT>(s.command), MF_BYCOMMAND | (fits ? MF_ENABLED : MF_GRAYED));
+  }
+}

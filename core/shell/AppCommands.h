@@ -46,3 +46,8 @@ void BuildMainMenu(HMENU menu);
 
 // Shows managerOn on the program-manager item of bar (see above).
 void ShowManagerCheck(HMENU bar, bool managerOn);
+// Greys the View menu's scales whose window would not fit a work area of
+// workWidth x workHeight with frameHeight (title bar, borders and menu bar)
+// above the GUI, and offers the others: every scale offered shows every
+// control. Nothing changes without a work area.
+void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight);

@@ -35,23 +35,11 @@ std::string SelectedText(HWND dialog, int id)
   return std::string(text.data());
 }
 
-// The editor's own ports carry its client names: offered as an input, its
-// own output would feed back into it, a MIDI loop (and its own input as an
-// output the same).
-bool IsOwnPort(const std::string& name)
-{
-  for (const char* client : {MidiPorts::kInputClientName, MidiPorts::kOutputClientName})
-    if (name.compare(0, std::strlen(client), client) == 0 && name.size() > std::strlen(client) &&
-        name[std::strlen(client)] == ':')
-      return true;
-  return false;
-}
-
 std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
 {
   std::vector<std::string> choices;
   for (const std::string& name : names)
-    if (!IsOwnPort(name)) choices.push_back(name);
+    if (!MidiPorts::IsOwnPort(name)) choices.push_back(name);
   return choices;
 }
 

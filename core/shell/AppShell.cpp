@@ -41,6 +41,8 @@ AppMainWindowFrame gMainWindowFrame;
 
 unsigned gServerCheck = 0;
 unsigned gWatchCheck = 0;
+unsigned gFrameCheck = 0;
+int gFrameChecksLeft = 0;
 // Tells the user that the MIDI connection was lost, without holding the GUI.
 std::thread gLossNotice;
 std::atomic<bool> gLossShowing{false};
@@ -164,6 +166,9 @@ void ShowCommandState()
   HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
   if (bar && gPluginInstance && AppShellParts().managerOn)
     ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
+  int workWidth = 0, workHeight = 0;
+  if (bar && AppWindowWorkArea(&workWidth, &workHeight))
+    ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
 }
 
 // The ports hand messages to the new editor, its output goes through its
@@ -216,6 +221,13 @@ void Launch()
   // The menu bar and the fitted scale changed the window's height since it
   // was centred: centred again, it lies wholly inside the work area.
   if (gHWND) CenterWindow(gHWND);
+  // The window manager frames the window only once it is mapped: the fit
+  // is made again for its title bar and borders as soon as they are known.
+  if (PLAT_GtkWindowManagerFrames())
+  {
+    gFrameChecksLeft = kFrameChecks;
+    gFrameCheck = PLAT_LoopAddTimeout(kFrameCheckMs, FitToWindowFrame, nullptr);
+  }
   AppMarkStart("window");
   AppWriteStartMarks();
 }
@@ -308,6 +320,25 @@ LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
   }
 }
 
+bool FitToWindowFrame(void*)
+{
+  if (!gHWND || --gFrameChecksLeft < 0 || WINL_GetDecorationHeight(gHWND) == 0) return gHWND && gFrameChecksLeft > 0;
+  gFrameCheck = 0;
+  IUnitStandalone* plug = gPluginInstance.get();
+  IGraphics* graphics = plug ? dynamic_cast<IGraphics*>(plug->GetGUI()) : nullptr;
+  if (!graphics) return false;
+  const int screenHeight = AppShellParts().screenHeight ? AppShellParts().screenHeight() : -1;
+  double scale = 0.0;
+  BASE_MutexLock lock(plug->GetMutex());
+  if (FitStoredGuiScale(gINIPath.c_str(), screenHeight, AppWindowFrameHeight(), &scale))
+  {
+    graphics->RescaleBitmaps(scale);
+    plug->ResizeAtGUIOpen();
+  }
+  CenterWindow(gHWND);
+  return false;
+}
+
 bool AttachGUI()
 {
   IUnitStandalone* plug = gPluginInstance.get();
@@ -345,6 +376,8 @@ void ResetMidi()
 
 void Cleanup()
 {
+  PLAT_LoopRemove(gFrameCheck);
+  gFrameCheck = 0;
   PLAT_LoopRemove(gServerCheck);
   gServerCheck = 0;
   PLAT_LoopRemove(gWatchCheck);

@@ -60,6 +60,13 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // the stored scale to the screen and restores the window size. False when
 // there is no graphics object or it opened no view.
 bool AttachGUI();
+// Once the window manager has framed the main window, fits the stored scale
+// again with the frame's title bar and borders counted and centres the
+// window; a loop callback, looking every kFrameCheckMs until the frame is
+// known or kFrameChecks looks have found none (no window manager).
+bool FitToWindowFrame(void*);
+constexpr unsigned kFrameCheckMs = 20;
+constexpr int kFrameChecks = 150;
 
 // Makes the MIDI objects and the editor again: the ports close and the
 // editor goes, then the objects, the lists, the output, a new editor (in
@@ -109,6 +116,9 @@ public:
 // The work-area height of the screen the main window is on; -1 without a
 // main window or a screen.
 int AppWindowWorkAreaHeight();
+// The work area of the screen the main window is on; false without a main
+// window or a screen.
+bool AppWindowWorkArea(int* width, int* height);
 // What the main window adds to the client area's height: its frame and its
 // menu bar.
 int AppWindowFrameHeight();

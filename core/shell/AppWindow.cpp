@@ -28,10 +28,18 @@ void AppMainWindowFrame::SetWindowPos(int x, int y, int width, int height)
 
 int AppWindowWorkAreaHeight()
 {
+  int width = 0, height = 0;
+  return AppWindowWorkArea(&width, &height) ? height : -1;
+}
+
+bool AppWindowWorkArea(int* width, int* height)
+{
   HWND hwnd = AppMainWindow();
   RECT frame{}, work{};
-  if (!hwnd || !::GetWindowRect(hwnd, &frame) || !WINL_GetViewPort(&work, &frame, true)) return -1;
-  return work.bottom - work.top;
+  if (!hwnd || !::GetWindowRect(hwnd, &frame) || !WINL_GetViewPort(&work, &frame, true)) return false;
+  *width = work.right - work.left;
+  *height = work.bottom - work.top;
+  return true;
 }
 
 int AppWindowFrameHeight()
@@ -39,5 +47,6 @@ int AppWindowFrameHeight()
   HWND hwnd = AppMainWindow();
   RECT window{}, client{};
   if (!hwnd || !::GetWindowRect(hwnd, &window) || !GetClientRect(hwnd, &client)) return 0;
-  return (window.bottom - window.top) - (client.bottom - client.top) + WINL_GetMenuBarHeight(hwnd);
+  return (window.bottom - window.top) - (client.bottom - client.top) + WINL_GetMenuBarHeight(hwnd) +
+         WINL_GetDecorationHeight(hwnd);
 }

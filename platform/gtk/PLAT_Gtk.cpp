@@ -1,4 +1,5 @@
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_Alert.h"
 
 #include "platform/PLAT_Resources.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
@@ -99,6 +100,7 @@ bool PLAT_GtkInit()
     gdk_x11_display_set_startup_notification_id(display, gStartupId.c_str());
   g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
   LoadStyleSheet();
+  PLAT_AlertGuardInput();
   gState = State::Up;
   return true;
 }
@@ -134,6 +136,14 @@ bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea)
 {
   GdkDisplay* display = gState == State::Up ? gdk_display_get_default() : nullptr;
   return MonitorRects(display ? gdk_display_get_monitor_at_point(display, x, y) : nullptr, frame, workArea);
+}
+
+bool PLAT_GtkWindowManagerFrames()
+{
+  GdkDisplay* display = gState == State::Up ? gdk_display_get_default() : nullptr;
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+  return gdk_x11_screen_supports_net_wm_hint(gdk_display_get_default_screen(display),
+                                             gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"));
 }
 
 int PLAT_GtkDoubleClickTime() { return IntSetting("gtk-double-click-time", 400); }

@@ -42,6 +42,9 @@ bool PLAT_GtkGetPrimaryMonitor(PLAT_Rect* frame, PLAT_Rect* workArea);
 // The same of the monitor that holds the point (x, y), top-down screen
 // pixels, or of the nearest one when no monitor holds it.
 bool PLAT_GtkGetMonitorAt(int x, int y, PLAT_Rect* frame, PLAT_Rect* workArea);
+// True when a window manager runs that frames windows and tells the
+// frame's extents (_NET_FRAME_EXTENTS); false without one or before init.
+bool PLAT_GtkWindowManagerFrames();
 
 // The user's double-click settings: the longest interval in milliseconds and
 // the farthest distance in pixels between the two presses.

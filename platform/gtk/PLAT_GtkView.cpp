@@ -896,6 +896,30 @@ bool PLAT_GtkWindow::IsActive() const { return gtk_window_is_active(GTK_WINDOW(m
 
 int PLAT_GtkWindow::MenuBarHeight() const { return PLAT_GtkMenuBarHeight(mImpl.get()); }
 
+int PLAT_GtkWindow::DecorationHeight() const
+{
+  GdkWindow* gw = gtk_widget_get_window(mImpl->window);
+  if (!gw || !gdk_window_is_visible(gw)) return 0;
+  // The frame's left, right, top and bottom widths as the window manager
+  // tells them once it has framed the window; with no window manager there
+  // is no such property (and no frame).
+  GdkAtom type = GDK_NONE;
+  gint format = 0, length = 0;
+  guchar* data = nullptr;
+  if (!gdk_property_get(gw, gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"),
+                        gdk_atom_intern_static_string("CARDINAL"), 0, 4 * 4, FALSE, &type, &format, &length, &data))
+    return 0;
+  int height = 0;
+  // 32-bit items come as longs, whatever the long's size.
+  if (format == 32 && length >= static_cast<gint>(4 * sizeof(long)))
+  {
+    const long* sides = reinterpret_cast<const long*>(data);
+    if (sides[2] >= 0 && sides[3] >= 0 && sides[2] + sides[3] < 10000) height = static_cast<int>(sides[2] + sides[3]);
+  }
+  g_free(data);
+  return height;
+}
+
 void PLAT_GtkWindow::ReleaseContent()
 {
   if (!mImpl->content) return;

@@ -113,6 +113,10 @@ public:
   bool IsActive() const;
   // The menu bar's height above the content view; 0 without a menu bar.
   int MenuBarHeight() const;
+  // The height the window manager's frame adds (title bar and borders,
+  // above and below); 0 while the window is not framed, as before it is
+  // mapped or on a display without a window manager.
+  int DecorationHeight() const;
   // Takes the content view out of the window before the window goes.
   void ReleaseContent();
 

@@ -53,3 +53,30 @@ TEST(MidiPorts, UnknownStoredNameBecomesOff)
   EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));  // no MIDI objects
   EXPECT_EQ(ini, (std::map<std::string, std::string>{{"indev", "no input"}, {"inBdev", "no input"}, {"outdev", "off"}}));
 }
+
+// The editor's own ports, by their client: its two client names, or one the
+// sound server made unique with "-" and digits; anything else is another
+// program's port.
+TEST(MidiPorts, OwnPortsAreKnownByTheirClient)
+{
+  const struct
+  {
+    const char* name;
+    bool own;
+  } kCases[] = {
+    {"RtMidi Input Client:RtMidi Input", true},
+    {"RtMidi Input Client-01:RtMidi Input", true},
+    {"RtMidi Output Client:RtMidi Output", true},
+    {"RtMidi Output Client-12:From ZephraEditor", true},
+    {"RtMidi Output Client:", true},
+    {"RtMidi Input Client-:RtMidi Input", false},
+    {"RtMidi Input Client-0a:RtMidi Input", false},
+    {"RtMidi Input Client-01", false},
+    {"RtMidi Input Clien:RtMidi Input", false},
+    {"RtMidi Input Clients:RtMidi Input", false},
+    {"Zephra Prime Output:Zephra Prime Output", false},
+    {"Keys:RtMidi Output Client:x", false},
+    {"", false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(MidiPorts::IsOwnPort(c.name), c.own) << c.name;
+}

@@ -328,6 +328,9 @@ TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
   {
     TestModel t(dir.Path());
     EXPECT_EQ(t.model->ParamInt(kParamVco1Coarse), -13);
+    // The kept copy's sound under the last file's name.
+    ASSERT_FALSE(t.panels->Status().empty());
+    EXPECT_EQ(t.panels->Status().back(), "03_Keys");
     fs::create_directories(dir.Path() + "/cache/selected");
     fs::remove(dir.File("lastprogram.pr3"));
   }

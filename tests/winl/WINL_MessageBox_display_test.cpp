@@ -140,3 +140,27 @@ TEST(WinlMessageBoxGtk, ABoxEndsWhenTheProgramDies)
   EXPECT_TRUE(gone);
 }
 }  // namespace
+
+// Two threads raise a box each: one box stands at a time, the second shows
+// only once the first is answered, and each gets its own answer.
+TEST(WinlMessageBoxGtk, OneBoxAtATimeTheSecondWaitsForTheFirst)
+{
+  int first = 0, second = 0;
+  std::thread a([&] { first = MessageBox(nullptr, "first", "ZephraFirst", MB_OKCANCEL); });
+  ASSERT_TRUE(WaitForHelper());
+  const int shown = PLAT_AlertHelperPid();
+  std::thread b([&] { second = MessageBox(nullptr, "second", "ZephraSecond", MB_OKCANCEL); });
+  // The second waits: no helper of its own comes while the first stands.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::chrono::steady_clock::now() < until)
+  {
+    EXPECT_EQ(PLAT_AlertHelperPid(), shown);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  PressWhenShown("ZephraFirst", "Escape");
+  a.join();
+  PressWhenShown("ZephraSecond", "Return");
+  b.join();
+  EXPECT_EQ(first, IDCANCEL);
+  EXPECT_EQ(second, IDOK);
+}

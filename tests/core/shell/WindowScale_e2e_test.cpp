@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace
@@ -143,6 +144,92 @@ TEST_F(WindowScale, ASmallScreenHoldsTheWholeWindow)
   }
   EXPECT_GE(light * 10, all * 7) << light << " of " << all;
   EXPECT_TRUE(mEditor->SavePicture("e2e-small-screen", Rect{0, 0, 1366, 768}));
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+}
+
+// Under a window manager the title bar and borders lie outside the client
+// area: a fresh start on a small screen fits the whole frame, title bar,
+// menu bar and GUI, inside the screen (the work area: no panels here), so
+// the keyboard's white keys and CLEAR ALL at the GUI's bottom show.
+TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
+{
+  const struct
+  {
+    int width, height;
+  } kScreens[] = {{1366, 768}, {1280, 720}};
+  for (const auto& screen : kScreens)
+  {
+    SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+    RunningEditorSetup setup;
+    setup.screenWidth = screen.width;
+    setup.screenHeight = screen.height;
+    setup.windowManager = true;
+    mEditor = std::make_unique<RunningEditor>(setup);
+    RUNNING_EDITOR_START_OR_SKIP(*mEditor);
+    const auto inside = [&] {
+      const Rect frame = mEditor->MainFrameRect();
+      return frame.w > 0 && frame.x >= 0 && frame.y >= 0 && frame.x + frame.w <= screen.width &&
+             frame.y + frame.h <= screen.height;
+    };
+    const auto show = [](const Rect& r) {
+      return std::to_string(r.x) + "," + std::to_string(r.y) + " " + Size(r);
+    };
+    EXPECT_TRUE(RunningEditor::WaitUntil(inside, 10)) << show(mEditor->MainFrameRect());
+    // The frame has a title bar: the client area starts below the frame's top.
+    EXPECT_GT(mEditor->MainRect().y, mEditor->MainFrameRect().y);
+    // The GUI fills the client area down to the resize handle's white
+    // corner, which lies on the screen.
+    const auto gui = [&] {
+      const Rect client = ClientArea(*mEditor);
+      return client.w > 0 && client.y + client.h <= screen.height &&
+             std::abs(client.w * 800 - client.h * 1140) <= 1140 &&
+             mEditor->Pixel(client.x + client.w - 1, client.y + client.h - 1) == 0xFFFFFFu;
+    };
+    EXPECT_TRUE(RunningEditor::WaitUntil(gui, 10)) << show(ClientArea(*mEditor));
+    const Rect client = ClientArea(*mEditor);
+    const double scale = client.w / 1140.0;
+    // Below the black keys the white keys are light across the keyboard,
+    // and CLEAR ALL's light caption shows.
+    int light = 0, all = 0;
+    for (int gx = 470; gx < 890; gx += 10, ++all)
+    {
+      const auto [x, y] = mEditor->GuiPoint(gx, 792, scale);
+      light += Light(mEditor->Pixel(x, y)) && y < screen.height;
+    }
+    EXPECT_GE(light * 10, all * 7) << light << " of " << all;
+    EXPECT_TRUE(mEditor->SavePicture("e2e-wm-" + std::to_string(screen.height),
+                                     Rect{0, 0, screen.width, screen.height}));
+    EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+  }
+}
+
+// The View menu offers only the scales whose window fits the work area:
+// on 1920x1080 under a window manager 130 % and 200 % are greyed (choosing
+// them changes nothing) while 120 % is offered and taken.
+TEST_F(WindowScale, TheViewMenuGreysTheScalesThatDoNotFit)
+{
+  constexpr int kView = 2, kSize120 = 5, kSize130 = 6, kSize200 = 7;
+  RunningEditorSetup setup;
+  setup.settings = "[gui]\nguiscale=1.0\n";
+  setup.screenWidth = 1920;
+  setup.screenHeight = 1080;
+  setup.windowManager = true;
+  mEditor = std::make_unique<RunningEditor>(setup);
+  RUNNING_EDITOR_START_OR_SKIP(*mEditor);
+  ASSERT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  for (int greyed : {kSize200, kSize130})
+  {
+    SCOPED_TRACE(greyed);
+    ASSERT_TRUE(mEditor->ChooseMenu(kView, greyed));
+    // A greyed item leaves its menu open; Escape closes it.
+    mEditor->Key("Escape");
+    EXPECT_FALSE(RunningEditor::WaitUntil([&] { return !Stored("1.0"); }, 2)) << mEditor->SettingsText();
+    EXPECT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  }
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return mEditor->OtherWindows().empty(); }, 10));
+  ASSERT_TRUE(mEditor->ChooseMenu(kView, kSize120));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.200000000000000"); }, 30)) << mEditor->SettingsText();
+  EXPECT_TRUE(ClientIs("1368x960")) << Size(ClientArea(*mEditor));
   EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
 }
 }  // namespace

@@ -236,8 +236,52 @@ bool RunningEditor::StartDisplay(std::string& error)
   return true;
 }
 
+bool RunningEditor::StartWindowManager(std::string& error)
+{
+  // A home of the test's own: no user's configuration changes the frames.
+  const std::string home = "HOME=" + mHome.Path();
+  const std::string display = "DISPLAY=" + mDisplay;
+  mManagerPid = fork();
+  if (mManagerPid == 0)
+  {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    char* envp[] = {const_cast<char*>(home.c_str()), const_cast<char*>(display.c_str()), nullptr};
+    execle("/usr/bin/openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr), envp);
+    _exit(127);
+  }
+  // The manager runs once it names itself on the root window.
+  const Atom check = XInternAtom(mX->display, "_NET_SUPPORTING_WM_CHECK", False);
+  const bool up = WaitUntil(
+    [&] {
+      Atom type;
+      int format;
+      unsigned long n = 0, left = 0;
+      unsigned char* data = nullptr;
+      const bool found = XGetWindowProperty(mX->display, DefaultRootWindow(mX->display), check, 0, 1, False,
+                                            AnyPropertyType, &type, &format, &n, &left, &data) == Success &&
+                         n == 1;
+      if (data) XFree(data);
+      return found || waitpid(mManagerPid, nullptr, WNOHANG) == mManagerPid;
+    },
+    20);
+  if (!up || waitpid(mManagerPid, nullptr, WNOHANG) != 0)
+  {
+    error = "the window manager (openbox) did not start";
+    return false;
+  }
+  return true;
+}
+
 void RunningEditor::StopDisplay()
 {
+  if (mManagerPid > 0)
+  {
+    kill(mManagerPid, SIGTERM);
+    waitpid(mManagerPid, nullptr, 0);
+    mManagerPid = 0;
+  }
   if (mX->display)
   {
     XCloseDisplay(mX->display);
@@ -313,6 +357,7 @@ bool RunningEditor::Start(std::string& error)
     }
   }
   if (!StartDisplay(error)) return false;
+  if (mSetup.windowManager && !StartWindowManager(error)) return false;
 
   std::vector<std::pair<std::string, std::string>> env = {
     {"HOME", mHome.Path()}, {"DISPLAY", mDisplay}, {"GDK_BACKEND", "x11"}, {"GSETTINGS_BACKEND", "memory"},
@@ -429,6 +474,27 @@ RunningEditor::Rect RunningEditor::WindowRect(unsigned long window) const
   return r;
 }
 
+unsigned long RunningEditor::TopOf(unsigned long window) const
+{
+  const Window rootWindow = DefaultRootWindow(mX->display);
+  for (Window w = window; w;)
+  {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(mX->display, w, &root, &parent, &children, &n)) return 0;
+    if (children) XFree(children);
+    if (parent == rootWindow) return w;
+    w = parent;
+  }
+  return 0;
+}
+
+RunningEditor::Rect RunningEditor::MainFrameRect() const
+{
+  if (!mX->display || !mMainWindow) return {};
+  return WindowRect(TopOf(mMainWindow));
+}
+
 RunningEditor::Rect RunningEditor::GuiRect(double scale) const
 {
   const Rect window = MainRect();
@@ -453,10 +519,12 @@ std::vector<unsigned long> RunningEditor::OtherWindows() const
   Window root, parent, *children = nullptr;
   unsigned n = 0;
   if (!XQueryTree(mX->display, DefaultRootWindow(mX->display), &root, &parent, &children, &n)) return windows;
+  // Under a window manager the main window lies in a frame of its own.
+  const unsigned long main = mMainWindow ? TopOf(mMainWindow) : 0;
   for (unsigned i = 0; i < n; ++i)
   {
     XWindowAttributes attributes;
-    if (children[i] != mMainWindow && XGetWindowAttributes(mX->display, children[i], &attributes) &&
+    if (children[i] != mMainWindow && children[i] != main && XGetWindowAttributes(mX->display, children[i], &attributes) &&
         attributes.map_state == IsViewable && attributes.width > 1 && attributes.height > 1)
       windows.push_back(children[i]);
   }
@@ -670,6 +738,19 @@ bool RunningEditor::WaitForAlert(Alert& alert, double seconds)
       return !XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid)).empty();
     },
     seconds);
+}
+
+unsigned long RunningEditor::AlertWindow(const Alert& alert) const
+{
+  const std::string window = XdotoolOutput("search --onlyvisible --pid " + std::to_string(alert.pid));
+  return std::strtoul(window.c_str(), nullptr, 10);
+}
+
+unsigned long RunningEditor::TransientFor(unsigned long window) const
+{
+  Window owner = 0;
+  if (!mX->display || !window || !XGetTransientForHint(mX->display, window, &owner)) return 0;
+  return owner;
 }
 
 bool RunningEditor::Answer(const Alert& alert, int button)

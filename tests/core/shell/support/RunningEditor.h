@@ -35,6 +35,9 @@ struct RunningEditorSetup
   // port of its own (Keyboard()); "{keyboard}" is replaced by that port's
   // name as the editor's keyboard input lists it.
   bool keyboard = false;
+  // A window manager (openbox) on the display, framing the windows with
+  // title bars as a desktop does; the program starts once it runs.
+  bool windowManager = false;
   // More environment for the program, NAME and value.
   std::vector<std::pair<std::string, std::string>> env;
   // A certificate (PEM) the program trusts beside the system's authorities,
@@ -107,11 +110,14 @@ public:
   // Gives the main window the keyboard focus (there is no window manager
   // to give it on a click).
   void FocusMain();
-  // A window's place and size on the screen (there is no window manager,
-  // so no frame: the window is its client area); empty for a window that
-  // is gone.
+  // A window's place and size on the screen: its client area, without the
+  // window manager's frame; empty for a window that is gone.
   Rect WindowRect(unsigned long window) const;
   Rect MainRect() const { return WindowRect(mMainWindow); }
+  // The main window with the window manager's frame (title bar, borders)
+  // around it: the topmost window under the root that holds it; MainRect()
+  // without a window manager.
+  Rect MainFrameRect() const;
   // Where the GUI lies on the screen at scale: the bottom of the main
   // window, below its menu bar, 1140x800 times scale.
   Rect GuiRect(double scale = 1.0) const;
@@ -160,6 +166,11 @@ public:
   std::vector<Alert> Alerts() const;
   // Waits for a message box; false when none shows within seconds.
   bool WaitForAlert(Alert& alert, double seconds = kBusyLimit);
+  // The box's window on the display, 0 when it shows none.
+  unsigned long AlertWindow(const Alert& alert) const;
+  // The window a box or dialog says it belongs to (WM_TRANSIENT_FOR), 0
+  // for none.
+  unsigned long TransientFor(unsigned long window) const;
   // Presses button number button of the box (-1: closes it, as Escape).
   bool Answer(const Alert& alert, int button);
 
@@ -172,6 +183,9 @@ public:
 
 private:
   bool StartDisplay(std::string& error);
+  bool StartWindowManager(std::string& error);
+  // The child of the root window that holds window (itself when it is one).
+  unsigned long TopOf(unsigned long window) const;
   void StopDisplay();
   std::string XdotoolCommand(const std::string& args) const;
 
@@ -182,8 +196,22 @@ private:
   pid_t mPid = 0;  // negative once the program has ended and been reaped
   int mExitStatus = 0;
   pid_t mDisplayPid = 0;
+  pid_t mManagerPid = 0;
   std::string mDisplay;
   unsigned long mMainWindow = 0;
   struct X;
   std::unique_ptr<X> mX;
 };
+
+// Starts editor in a test: skips the test where there is no JACK server,
+// fails it for any other reason the start gives.
+#define RUNNING_EDITOR_START_OR_SKIP(editor)                              \
+  do                                                                      \
+  {                                                                       \
+    std::string startError;                                               \
+    if (!(editor).Start(startError))                                      \
+    {                                                                     \
+      if (startError.rfind("no JACK server", 0) == 0) GTEST_SKIP() << startError; \
+      FAIL() << startError;                                               \
+    }                                                                     \
+  } while (0)
