@@ -303,3 +303,47 @@ TEST(ZephraLook, EveryWordClearAndReadableInEveryLook)
       if (scale == 1.0) check.t.Keep(std::string(look) + "-look");
     }
 }
+
+// The program-number chooser writes its number in black, centred with the
+// space its empty label leaves after it, so the digits stand left of the
+// chooser's middle: the field under them, and two pixels round them, reads
+// at 4.5:1 against black, and the widest number shows two whole digits.
+TEST(ZephraLook, NumberChooserReadsBlackOnItsField)
+{
+  const double black = Luminance(IColor(255, 0, 0, 0));
+  const Box around{528, 338, 608, 398};  // the chooser (548, 348, 588, 388) and 20 pixels round it
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SCOPED_TRACE(look);
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    t.Face().Ref(SkinRef::kSaveFromSynthBackground)->Hide(false);
+    t.gui->HideControl(kParamProgramNumberOk, false);
+    t.gui->HideControl(kParamProgramNumber, true);
+    t.Draw();
+    std::vector<IColor> bare;
+    for (int y = around.t; y < around.b; ++y)
+      for (int x = around.l; x < around.r; ++x) bare.push_back(t.At(x, y));
+    t.gui->HideControl(kParamProgramNumber, false);
+    t.ControlOf(kParamProgramNumber)->SetValueFromUserInput(1.0);
+    t.Draw();
+    const auto& drawn = t.gui->mDrawnTexts;
+    ASSERT_TRUE(std::find(drawn.begin(), drawn.end(), "99 ") != drawn.end());
+    Box ink{around.r, around.b, around.l, around.t};
+    for (int y = around.t, k = 0; y < around.b; ++y)
+      for (int x = around.l; x < around.r; ++x, ++k)
+        if (!(t.At(x, y) == bare[k]))
+          ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+    EXPECT_GE(ink.r - ink.l, 24) << Show(ink);
+    EXPECT_GE(ink.b - ink.t, 18) << Show(ink);
+    ASSERT_TRUE(ink.l - 2 >= around.l && ink.r + 2 <= around.r && ink.t - 2 >= around.t && ink.b + 2 <= around.b)
+        << Show(ink);
+    int dark = 0;
+    for (int y = ink.t - 2; y < ink.b + 2; ++y)
+      for (int x = ink.l - 2; x < ink.r + 2; ++x)
+      {
+        const IColor& c = bare[(y - around.t) * (around.r - around.l) + (x - around.l)];
+        if (Contrast(Luminance(c), black) < 4.5 && dark++ < 3)
+          ADD_FAILURE() << "field at " << x << "," << y << " is " << c.R << "," << c.G << "," << c.B;
+      }
+  }
+}

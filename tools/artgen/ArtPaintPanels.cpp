@@ -269,7 +269,11 @@ void ArtPaintChooserPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   c->Frame(p.x, p.y, p.w, p.h, t.accent, 2);
   c->Text(p.x + p.w / 2, p.y + 7, row.label, t.title, 1, 1);
   c->Text(p.x + p.w / 2, p.y + 21, "PROGRAM NUMBER", t.label, 1, 1);
-  Display(c, t, 546, 346, 44, 44);
+  // The chooser writes its number in black, centred together with the
+  // space after it, so the two digits stand left of the chooser's middle:
+  // a light field under them with room on both sides.
+  c->Fill(536, 346, 50, 44, ArtRGB(250, 250, 250));
+  c->Frame(536, 346, 50, 44, t.boxLine);
   c->Bevel(524, 404, 76, 40, t.face, t.faceLight, t.faceDark, false);
   c->Text(562, 416, "OK", t.faceText, 3, 1);
 }
