@@ -347,3 +347,31 @@ TEST(ZephraLook, NumberChooserReadsBlackOnItsField)
       }
   }
 }
+
+// The manager's words at the base size: each label's capitals stand at
+// least 7 pixels tall, whole inside the place it is given (a check box's
+// row beside the box, a button's face).
+TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
+{
+  struct Case { const char* what; Box place; } const kCases[] = {
+    {"MODE 2", {682, 31, 735, 44}},     {"MODE 4", {682, 44, 735, 57}},  {"MODE 3", {682, 57, 735, 70}},
+    {"MODE 1", {682, 70, 735, 83}},     {"NAME/CAT", {682, 83, 735, 96}}, {"CONFIRM", {750, 83, 824, 96}},
+    {"BASS", {840, 31, 878, 44}},        {"EWI", {840, 83, 878, 96}},     {"NAME", {878, 25, 940, 37}},
+    {"INVERT SELECTION", {190, 37, 316, 57}}, {"PROGRAMS", {20, 99, 120, 116}}, {"BANK", {312, 97, 400, 108}},
+  };
+  SkinEditor t("[gui]\nbackground=space\nmanager=true\n");
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.what);
+    const double ground = Luminance(t.At(c.place.l, c.place.t));
+    Box ink{c.place.r, c.place.b, c.place.l, c.place.t};
+    for (int y = c.place.t; y < c.place.b; ++y)
+      for (int x = c.place.l; x < c.place.r; ++x)
+        if (Contrast(Luminance(t.At(x, y)), ground) > 2.0)
+          ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+    ASSERT_FALSE(ink.Empty());
+    EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
+    // Clear of the place's edges, so none of it is cut.
+    EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
+  }
+}
