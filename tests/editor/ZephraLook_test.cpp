@@ -375,3 +375,54 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
     EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
   }
 }
+
+// Every text a list or the MIDI channel can show stands on the face of the
+// window the artwork gives it (window: its face inside the frame), in every
+// look.
+TEST(ZephraLook, ListTextsStayInTheirWindows)
+{
+  struct Case { int param; int count; Box window; } const kCases[] = {
+    {kParamFlexi1Sources, kFlexiSourceCount, {473, 11, 549, 26}},
+    {kParamFlexi1Ranges, kFlexiRangeListCount, {473, 35, 549, 50}},
+    {kParamMidiChannel, 16, {282, 730, 314, 770}},
+  };
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(look) + " " + std::to_string(c.param));
+      IControl* spinner = t.ControlOf(c.param);
+      ASSERT_NE(spinner, nullptr);
+      const Box around{c.window.l - 40, c.window.t - 4, c.window.r + 40, c.window.b + 4};
+      spinner->Hide(true);
+      t.Draw();
+      std::vector<IColor> bare;
+      for (int y = around.t; y < around.b; ++y)
+        for (int x = around.l; x < around.r; ++x) bare.push_back(t.At(x, y));
+      spinner->Hide(false);
+      int widest = 0;
+      for (int i = 0; i < c.count; ++i)
+      {
+        spinner->SetValueFromUserInput(static_cast<double>(i) / (c.count - 1));
+        t.Draw();
+        Box ink{around.r, around.b, around.l, around.t};
+        for (int y = around.t, k = 0; y < around.b; ++y)
+          for (int x = around.l; x < around.r; ++x, ++k)
+            if (!(t.At(x, y) == bare[k]))
+              ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+        widest = std::max(widest, ink.r - ink.l);
+        ASSERT_TRUE(ink.l >= c.window.l && ink.r <= c.window.r && ink.t >= c.window.t && ink.b <= c.window.b)
+            << "position " << i << " " << Show(ink);
+        // All of it on the window's face, none on its edge or beyond.
+        const int w = around.r - around.l;
+        const IColor face = bare[((c.window.t + c.window.b) / 2 - around.t) * w + (c.window.l + c.window.r) / 2 - around.l];
+        int off = 0;
+        for (int y = ink.t; y < ink.b; ++y)
+          for (int x = ink.l; x < ink.r; ++x) off += !(bare[(y - around.t) * w + x - around.l] == face);
+        EXPECT_EQ(off, 0) << "position " << i << " " << Show(ink);
+      }
+      EXPECT_GT(widest, 20);
+    }
+  }
+}

@@ -163,12 +163,17 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
   for (int n = 0; n < 4; ++n)
   {
     const int x0 = 474 + 168 * n;
-    c->Fill(x0, 2, 162, 84, t.box);
-    c->Frame(x0, 2, 162, 84, t.boxLine);
+    // The list texts run a few pixels past their controls on both sides
+    // (the longest, "Ch./Dly. LFO B", is 76 pixels wide on a 70 pixel
+    // control, centred with the space after it): the windows, and the box
+    // round them, reach that far.
+    c->Fill(x0 - 3, 2, 165, 84, t.box);
+    c->Frame(x0 - 3, 2, 165, 84, t.boxLine);
     // The list texts' windows, with a line of the box between them for
-    // the word "RANGE".
-    Display(c, t, x0 + 3, 11, 72, 16);
-    Display(c, t, x0 + 3, 35, 72, 16);
+    // the word "RANGE"; the texts stand at their controls' tops, so the
+    // windows start a pixel above.
+    Display(c, t, x0 - 2, 10, 78, 17);
+    Display(c, t, x0 - 2, 34, 78, 17);
   }
   // Bottom: the keyboard's frame, and the MIDI channel's window, which
   // ends where the keyboard begins; its number is black on this light face.
