@@ -303,3 +303,126 @@ TEST(ZephraLook, EveryWordClearAndReadableInEveryLook)
       if (scale == 1.0) check.t.Keep(std::string(look) + "-look");
     }
 }
+
+// The program-number chooser writes its number in black, centred with the
+// space its empty label leaves after it, so the digits stand left of the
+// chooser's middle: the field under them, and two pixels round them, reads
+// at 4.5:1 against black, and the widest number shows two whole digits.
+TEST(ZephraLook, NumberChooserReadsBlackOnItsField)
+{
+  const double black = Luminance(IColor(255, 0, 0, 0));
+  const Box around{528, 338, 608, 398};  // the chooser (548, 348, 588, 388) and 20 pixels round it
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SCOPED_TRACE(look);
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    t.Face().Ref(SkinRef::kSaveFromSynthBackground)->Hide(false);
+    t.gui->HideControl(kParamProgramNumberOk, false);
+    t.gui->HideControl(kParamProgramNumber, true);
+    t.Draw();
+    std::vector<IColor> bare;
+    for (int y = around.t; y < around.b; ++y)
+      for (int x = around.l; x < around.r; ++x) bare.push_back(t.At(x, y));
+    t.gui->HideControl(kParamProgramNumber, false);
+    t.ControlOf(kParamProgramNumber)->SetValueFromUserInput(1.0);
+    t.Draw();
+    const auto& drawn = t.gui->mDrawnTexts;
+    ASSERT_TRUE(std::find(drawn.begin(), drawn.end(), "99 ") != drawn.end());
+    Box ink{around.r, around.b, around.l, around.t};
+    for (int y = around.t, k = 0; y < around.b; ++y)
+      for (int x = around.l; x < around.r; ++x, ++k)
+        if (!(t.At(x, y) == bare[k]))
+          ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+    EXPECT_GE(ink.r - ink.l, 24) << Show(ink);
+    EXPECT_GE(ink.b - ink.t, 18) << Show(ink);
+    ASSERT_TRUE(ink.l - 2 >= around.l && ink.r + 2 <= around.r && ink.t - 2 >= around.t && ink.b + 2 <= around.b)
+        << Show(ink);
+    int dark = 0;
+    for (int y = ink.t - 2; y < ink.b + 2; ++y)
+      for (int x = ink.l - 2; x < ink.r + 2; ++x)
+      {
+        const IColor& c = bare[(y - around.t) * (around.r - around.l) + (x - around.l)];
+        if (Contrast(Luminance(c), black) < 4.5 && dark++ < 3)
+          ADD_FAILURE() << "field at " << x << "," << y << " is " << c.R << "," << c.G << "," << c.B;
+      }
+  }
+}
+
+// The manager's words at the base size: each label's capitals stand at
+// least 7 pixels tall, whole inside the place it is given (a check box's
+// row beside the box, a button's face).
+TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
+{
+  struct Case { const char* what; Box place; } const kCases[] = {
+    {"MODE 2", {682, 31, 735, 44}},     {"MODE 4", {682, 44, 735, 57}},  {"MODE 3", {682, 57, 735, 70}},
+    {"MODE 1", {682, 70, 735, 83}},     {"NAME/CAT", {682, 83, 735, 96}}, {"CONFIRM", {750, 83, 824, 96}},
+    {"BASS", {840, 31, 878, 44}},        {"EWI", {840, 83, 878, 96}},     {"NAME", {878, 25, 940, 37}},
+    {"INVERT SELECTION", {190, 37, 316, 57}}, {"PROGRAMS", {20, 99, 120, 116}}, {"BANK", {312, 97, 400, 108}},
+  };
+  SkinEditor t("[gui]\nbackground=space\nmanager=true\n");
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.what);
+    const double ground = Luminance(t.At(c.place.l, c.place.t));
+    Box ink{c.place.r, c.place.b, c.place.l, c.place.t};
+    for (int y = c.place.t; y < c.place.b; ++y)
+      for (int x = c.place.l; x < c.place.r; ++x)
+        if (Contrast(Luminance(t.At(x, y)), ground) > 2.0)
+          ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+    ASSERT_FALSE(ink.Empty());
+    EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
+    // Clear of the place's edges, so none of it is cut.
+    EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
+  }
+}
+
+// Every text a list or the MIDI channel can show stands on the face of the
+// window the artwork gives it (window: its face inside the frame), in every
+// look.
+TEST(ZephraLook, ListTextsStayInTheirWindows)
+{
+  struct Case { int param; int count; Box window; } const kCases[] = {
+    {kParamFlexi1Sources, kFlexiSourceCount, {473, 11, 549, 26}},
+    {kParamFlexi1Ranges, kFlexiRangeListCount, {473, 35, 549, 50}},
+    {kParamMidiChannel, 16, {282, 730, 314, 770}},
+  };
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(look) + " " + std::to_string(c.param));
+      IControl* spinner = t.ControlOf(c.param);
+      ASSERT_NE(spinner, nullptr);
+      const Box around{c.window.l - 40, c.window.t - 4, c.window.r + 40, c.window.b + 4};
+      spinner->Hide(true);
+      t.Draw();
+      std::vector<IColor> bare;
+      for (int y = around.t; y < around.b; ++y)
+        for (int x = around.l; x < around.r; ++x) bare.push_back(t.At(x, y));
+      spinner->Hide(false);
+      int widest = 0;
+      for (int i = 0; i < c.count; ++i)
+      {
+        spinner->SetValueFromUserInput(static_cast<double>(i) / (c.count - 1));
+        t.Draw();
+        Box ink{around.r, around.b, around.l, around.t};
+        for (int y = around.t, k = 0; y < around.b; ++y)
+          for (int x = around.l; x < around.r; ++x, ++k)
+            if (!(t.At(x, y) == bare[k]))
+              ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+        widest = std::max(widest, ink.r - ink.l);
+        ASSERT_TRUE(ink.l >= c.window.l && ink.r <= c.window.r && ink.t >= c.window.t && ink.b <= c.window.b)
+            << "position " << i << " " << Show(ink);
+        // All of it on the window's face, none on its edge or beyond.
+        const int w = around.r - around.l;
+        const IColor face = bare[((c.window.t + c.window.b) / 2 - around.t) * w + (c.window.l + c.window.r) / 2 - around.l];
+        int off = 0;
+        for (int y = ink.t; y < ink.b; ++y)
+          for (int x = ink.l; x < ink.r; ++x) off += !(bare[(y - around.t) * w + x - around.l] == face);
+        EXPECT_EQ(off, 0) << "position " << i << " " << Show(ink);
+      }
+      EXPECT_GT(widest, 20);
+    }
+  }
+}

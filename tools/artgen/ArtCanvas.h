@@ -41,6 +41,10 @@ public:
   // align 0 starts at x, 1 centres on x, 2 ends at x. Lower case prints
   // as upper case; characters the font lacks print as '?'.
   void Text(int x, int y, const char* text, RAST_pixel c, int scale = 1, int align = 0);
+  // The same in image pixels: from (x2, y2), each font pixel scale2 image
+  // pixels wide, so odd scales give the in-between sizes (3 is one and a
+  // half base pixels, 7.5 pixels tall at the base size).
+  void Text2x(int x2, int y2, const char* text, RAST_pixel c, int scale2, int align = 0);
   // Width in base pixels of text at scale, without the trailing gap.
   static int TextWidth(const char* text, int scale = 1);
   static constexpr int kGlyphH = kArtGlyphH;

@@ -245,7 +245,7 @@ std::vector<ArtLabel> ArtBackgroundLabels()
     const int x0 = 474 + 168 * n;
     p.Fixed(Words("FLEXI " + std::to_string(n + 1), x0 + 4, 4, 0, ArtLabelTone::kTitle));
     p.Fixed(Words("SOURCE", x0 + 78, 4, 2, ArtLabelTone::kLabel));
-    p.Fixed(Words("RANGE", x0 + 78, 29, 2, ArtLabelTone::kLabel));
+    p.Fixed(Words("RANGE", x0 + 78, 28, 2, ArtLabelTone::kLabel));
   }
   p.Fixed(Words("ZEPHRA PRIME", 24, 650, 0, ArtLabelTone::kTitle, 4));
   p.Fixed(Words("SOUND EDITOR AND LIBRARIAN", 24, 676, 0, ArtLabelTone::kLabel, 2));

@@ -90,6 +90,14 @@ void Section(ArtCanvas* c, const ArtTheme& t, const ArtSection& s)
   c->Frame(s.x, s.y, s.w, s.h, t.boxLine);
 }
 
+// A line of small words, 7.5 pixels tall at the base size (one and a half
+// times the font's least size, which is too small to read), from (x, y)
+// (align 0) or ending at x (2), y the top of the least size's line.
+void Words(ArtCanvas* c, int x, int y, const char* text, RAST_pixel colour, int align = 0)
+{
+  c->Text2x(2 * x, 2 * y - 2, text, colour, 3, align);
+}
+
 // A dark display window, for texts and numbers other controls draw.
 void Display(ArtCanvas* c, const ArtTheme& t, int x, int y, int w, int h)
 {
@@ -155,12 +163,17 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
   for (int n = 0; n < 4; ++n)
   {
     const int x0 = 474 + 168 * n;
-    c->Fill(x0, 2, 162, 84, t.box);
-    c->Frame(x0, 2, 162, 84, t.boxLine);
+    // The list texts run a few pixels past their controls on both sides
+    // (the longest, "Ch./Dly. LFO B", is 76 pixels wide on a 70 pixel
+    // control, centred with the space after it): the windows, and the box
+    // round them, reach that far.
+    c->Fill(x0 - 3, 2, 165, 84, t.box);
+    c->Frame(x0 - 3, 2, 165, 84, t.boxLine);
     // The list texts' windows, with a line of the box between them for
-    // the word "RANGE".
-    Display(c, t, x0 + 3, 11, 72, 16);
-    Display(c, t, x0 + 3, 35, 72, 16);
+    // the word "RANGE"; the texts stand at their controls' tops, so the
+    // windows start a pixel above.
+    Display(c, t, x0 - 2, 10, 78, 17);
+    Display(c, t, x0 - 2, 34, 78, 17);
   }
   // Bottom: the keyboard's frame, and the MIDI channel's window, which
   // ends where the keyboard begins; its number is black on this light face.
@@ -269,7 +282,11 @@ void ArtPaintChooserPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   c->Frame(p.x, p.y, p.w, p.h, t.accent, 2);
   c->Text(p.x + p.w / 2, p.y + 7, row.label, t.title, 1, 1);
   c->Text(p.x + p.w / 2, p.y + 21, "PROGRAM NUMBER", t.label, 1, 1);
-  Display(c, t, 546, 346, 44, 44);
+  // The chooser writes its number in black, centred together with the
+  // space after it, so the two digits stand left of the chooser's middle:
+  // a light field under them with room on both sides.
+  c->Fill(536, 346, 50, 44, ArtRGB(250, 250, 250));
+  c->Frame(536, 346, 50, 44, t.boxLine);
   c->Bevel(524, 404, 76, 40, t.face, t.faceLight, t.faceDark, false);
   c->Text(562, 416, "OK", t.faceText, 3, 1);
 }
@@ -295,14 +312,14 @@ void ArtPaintPanel(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
     c->Text(row.w / 2, row.h - 22, "CLICK TO CLOSE", t.accent, 2, 1);
     return;
   }
-  c->Text(8, 6, row.label, t.title);
+  Words(c, 8, 6, row.label, t.title);
   if (title == "DATABASE LOGIN")
   {
-    c->Text(62, 26, "USER", t.label, 1, 2);
-    c->Text(62, 50, "PASSWORD", t.label, 1, 2);
+    Words(c, 62, 26, "USER", t.label, 2);
+    Words(c, 62, 50, "PASSWORD", t.label, 2);
     c->Fill(68, 21, 190, 16, ArtRGB(250, 250, 250));
     c->Fill(68, 45, 190, 16, ArtRGB(250, 250, 250));
-    c->Text(222, 77, "REMEMBER", t.label, 1, 2);
+    Words(c, 222, 77, "REMEMBER", t.label, 2);
   }
 }
 
@@ -312,13 +329,13 @@ void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* 
   c->Text(1132, 8, row.label, t.title, 2, 2);
   // Browser: 47 rows of 14 px with the scroll track beside them.
   Section(c, t, {12, 96, 290, 688, ""});
-  c->Text(24, 104, "PROGRAMS", t.title);
+  Words(c, 24, 104, "PROGRAMS", t.title);
   Display(c, t, 22, 116, 254, 662);
   for (int i = 1; i < 47; i += 2) c->Fill(23, 118 + 14 * i, 252, 14, t.box);
   c->Fill(278, 116, 12, 660, t.groove);
   // The bank: 99 locations of a 10 x 10 grid; location 0 is never shown.
   Section(c, t, {304, 96, 828, 698, ""});
-  c->Text(316, 100, "BANK", t.title);
+  Words(c, 316, 100, "BANK", t.title);
   for (int i = 1; i < 100; ++i)
   {
     const int col = i % 10, r = i / 10;
@@ -332,8 +349,9 @@ void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* 
   } kBoxes[] = {{668, 31, "MODE 2"}, {668, 44, "MODE 4"}, {668, 57, "MODE 3"}, {668, 70, "MODE 1"},
                 {668, 83, "NAME/CAT"}, {736, 83, "CONFIRM"}, {826, 31, "BASS"}, {826, 44, "GTR"},
                 {826, 57, "MIDI"}, {826, 70, "FX"},     {826, 83, "EWI"}};
-  for (const auto& b : kBoxes) c->Text(b.x + 15, b.y + 3, b.text, t.label);
-  c->Text(876, 42, "NAME", t.label, 1, 2);
+  for (const auto& b : kBoxes) Words(c, b.x + 15, b.y + 3, b.text, t.label);
+  // Over its field: beside it the name would meet the category words.
+  Words(c, 880, 28, "NAME", t.label);
   c->Fill(880, 37, 220, 16, ArtRGB(250, 250, 250));
 }
 

@@ -30,16 +30,20 @@ std::string LabelPart(const char* label, int frame)
   return label && strchr(label, '|') ? NthPart(label, frame) : std::string(label ? label : "");
 }
 
-// The largest font scale (up to 2) at which text fits in w x h.
-int FitScale(const std::string& text, int w, int h)
+// The largest font scale in image pixels (up to 4, two base pixels) at
+// which text fits in w x h base pixels; 3 keeps a long name 7.5 pixels tall
+// at the base size where 4 would not fit.
+int FitScale2x(const std::string& text, int w, int h)
 {
-  return ArtCanvas::TextWidth(text.c_str(), 2) <= w - 6 && 10 <= h - 4 ? 2 : 1;
+  for (int s2 : {4, 3})
+    if (ArtTextWidth(text, s2) <= 2 * (w - 6) && ArtCanvas::kGlyphH * s2 <= 2 * (h - 4)) return s2;
+  return 2;
 }
 
 void CentredText(ArtCanvas* c, int x, int y, int w, int h, const std::string& text, RAST_pixel colour)
 {
-  const int s = FitScale(text, w, h);
-  c->Text(x + w / 2, y + (h - ArtCanvas::kGlyphH * s) / 2, text.c_str(), colour, s, 1);
+  const int s2 = FitScale2x(text, w, h);
+  c->Text2x(2 * x + w, 2 * y + (2 * h - ArtCanvas::kGlyphH * s2) / 2, text.c_str(), colour, s2, 1);
 }
 }  // namespace
 
