@@ -28,16 +28,7 @@ constexpr int kPreferences = 9;
 constexpr int kVolume = 35;
 constexpr int kProgramControllers = 336;
 
-#define START_OR_SKIP(editor)                                                  \
-  do                                                                           \
-  {                                                                            \
-    std::string error;                                                         \
-    if (!(editor).Start(error))                                                \
-    {                                                                          \
-      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;        \
-      FAIL() << error;                                                         \
-    }                                                                          \
-  } while (0)
+#define START_OR_SKIP(editor) RUNNING_EDITOR_START_OR_SKIP(editor)
 
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)

@@ -22,16 +22,11 @@ int SynthValue(RunningEditor& editor, int index)
   return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
 }
 
-#define START_OR_SKIP(editor)                                                  \
-  do                                                                           \
-  {                                                                            \
-    std::string error;                                                         \
-    if (!(editor).Start(error))                                                \
-    {                                                                          \
-      if (error.rfind("no JACK server", 0) == 0) GTEST_SKIP() << error;        \
-      FAIL() << error;                                                         \
-    }                                                                          \
-    /* Start-up has sent the last program whole. */                           \
+#define START_OR_SKIP(editor)                                                                 \
+  do                                                                                          \
+  {                                                                                           \
+    RUNNING_EDITOR_START_OR_SKIP(editor);                                                     \
+    /* Start-up has sent the last program whole. */                                           \
     ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (editor).Heard().size() >= 348; }, 30)); \
   } while (false)
 }  // namespace
