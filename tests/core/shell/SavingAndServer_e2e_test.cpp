@@ -3,7 +3,8 @@
 // link, with its mode and its other names, in place where the folder takes
 // no new entry, not at all when it is read-only), and a message box neither
 // hands the editor's descriptors to its helper nor holds the end of the
-// session.
+// session. A server that comes and goes quickly under the editor is
+// survived, and once one stays the editor reaches the synth on it.
 #include "support/OwnJackServer.h"
 #include "support/FileFaults.h"
 #include "support/RunningEditor.h"
@@ -12,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <jack/jack.h>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -23,6 +27,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -130,6 +135,23 @@ struct Session
     return setup;
   }
 };
+
+// Whether every port of names has a connection, as a client of the
+// server's own sees it.
+bool AllConnected(const std::vector<std::string>& names)
+{
+  jack_status_t status{};
+  jack_client_t* probe = jack_client_open("zephra connection probe", JackNoStartServer, &status);
+  if (!probe) return false;
+  bool connected = true;
+  for (const std::string& name : names)
+  {
+    const jack_port_t* port = jack_port_by_name(probe, name.c_str());
+    connected = connected && port && jack_port_connected(port) > 0;
+  }
+  jack_client_close(probe);
+  return connected;
+}
 }  // namespace
 
 // "lastprogram.pr3" is a link to a private file that has a second name.
@@ -273,3 +295,75 @@ TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
   EXPECT_EQ(ReadWholeFile(editor.SettingsFolder() + "lastprogram.pr3").substr(0, 7), " 243 \r\n");
 }
 
+// The sound server comes and goes quickly (twenty lives of 30 to 120 ms)
+// under the running editor, which looks for its return all the while: the
+// editor survives every life. Once a server stays and the synth's ports
+// come on it, the chosen ports open again by their names, and a fader drag
+// reaches the synth.
+TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThatStays)
+{
+  OwnJackServer server("zephra_flapping");
+  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  // The synth's ports come only on the server that stays: a client of the
+  // test's own on a server that goes could never be closed.
+  const std::string synthIn = "Zephra Prime Input:Zephra Prime In";
+  const std::string synthOut = "Zephra Prime Output:Zephra Prime Out";
+  RunningEditorSetup setup;
+  setup.synth = false;
+  setup.settings = "[midi]\ninBdev=off\nindev=" + synthOut + "\noutdev=" + synthIn + "\n";
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+
+  const int lives[] = {30, 120, 45, 60, 30, 90, 35, 110, 50, 30, 75, 40, 120, 30, 65, 30, 100, 55, 30, 85};
+  int lived = 0;
+  for (const int life : lives)
+  {
+    server.Stop();
+    ASSERT_TRUE(server.StartUnseen()) << "life " << lived;
+    std::this_thread::sleep_for(std::chrono::milliseconds(life));
+    ++lived;
+    ASSERT_TRUE(editor.Running()) << "the editor ended in life " << lived;
+  }
+  server.Stop();
+  EXPECT_EQ(lived, 20);
+
+  ASSERT_TRUE(server.Start());
+  SynthSim synth;
+  ASSERT_TRUE(synth.OpenOwnPorts(error)) << error;
+  synth.With([](SynthSimModel& m) { return m.keepHeard = true; });
+  ASSERT_EQ(synth.InputName(), synthIn);
+  ASSERT_EQ(synth.OutputName(), synthOut);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({synthIn, synthOut}) || !editor.Running(); }))
+    << "the chosen ports did not open again";
+  ASSERT_TRUE(editor.Running()) << "the editor ended on the server that stays";
+
+  // The loss was told; the box stands modal over the editor till answered.
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor.WaitForAlert(box));
+  EXPECT_EQ(box.text, "The MIDI connection was lost. The chosen ports open again when the sound server returns.");
+  ASSERT_TRUE(editor.Answer(box, 0));
+  EXPECT_TRUE(editor.Alerts().empty());
+  // "VCO3 volume" (NRPN 5, 35) from 0 to 68: its address, then values
+  // rising to 68 (0x44).
+  const SimBytes last = {0xB0, 0x06, 0x44};
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<SimBytes> heard = synth.With([](SynthSimModel& m) { return m.heard; });
+    return !heard.empty() && heard.back() == last;
+  })) << "the drag never reached the synth";
+  const std::vector<SimBytes> heard = synth.With([](SynthSimModel& m) { return m.heard; });
+  EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, 0x23}), heard.end());
+  int value = 0;
+  for (const SimBytes& message : heard)
+  {
+    ASSERT_EQ(message.size(), 3u);
+    if (message == SimBytes{0xB0, 0x63, 0x05} || message == SimBytes{0xB0, 0x62, 0x23}) continue;
+    EXPECT_EQ(message[1], 0x06) << int(message[0]) << " " << int(message[1]) << " " << int(message[2]);
+    EXPECT_GT(message[2], value);
+    value = message[2];
+  }
+  ASSERT_TRUE(editor.Running());
+  // Survival and the drag are what this test proves; the harness ends the
+  // editor, killing it when it does not end in time.
+}
