@@ -36,7 +36,7 @@ bool JackServerWatch::Open(const char* clientName)
 void JackServerWatch::Close()
 {
   if (!mClient) return;
-  jack_client_t* client = Client(mClient);
+  jack_client_t* client = Client(mClient.load());
   mClient = nullptr;
   // A client the server dropped is left as it is: closing it reaches into
   // what the server took away with it.

@@ -29,7 +29,7 @@ public:
   bool Open(const char* clientName);
   // True from Open until the server goes away (it stopped, or dropped the
   // client) or the watch is closed.
-  bool Alive() const { return mClient != nullptr && !mLost.load(std::memory_order_acquire); }
+  bool Alive() const { return mClient.load() != nullptr && !mLost.load(std::memory_order_acquire); }
   bool Lost() const { return mLost.load(std::memory_order_acquire); }
   // Cycles run since Open; it stops growing while the server is stalled or gone.
   uint64_t Cycles() const { return mCycles.load(std::memory_order_acquire); }
@@ -39,16 +39,18 @@ public:
   // Lets go of the client without closing it, for a server that does not
   // answer: closing would wait for it for good.
   void Abandon() { mClient = nullptr; }
+  // Closes the client (a lost one is only let go of); Open may follow.
+  void Close();
 
   // True when a server answers now (a client is made and closed again).
   static bool ServerAnswers(const char* clientName);
 
 private:
-  void Close();
   static int OnProcess(uint32_t frames, void* self);
   static void OnShutdown(void* self);
 
-  void* mClient = nullptr;  // jack_client_t
+  // A given-up maker thread may still ask Alive while the ports abandon it.
+  std::atomic<void*> mClient{nullptr};  // jack_client_t
   std::atomic<uint64_t> mCycles{0};
   std::atomic<bool> mLost{false};
   size_t mMidiBufferBytes = 0;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include <syslog.h>
 
@@ -87,13 +90,13 @@ void MidiPorts::FitGateToOutput()
   PacedMidiOut::Room room;
   // Until the thread that opens the watch has ended (SettleWatch), messages
   // go out unmetered, as where there is no watch.
-  if (!mMaker.joinable() && mWatch.Alive())
+  if (!mMaker.joinable() && mWatch->Alive())
   {
     // The library's ring holds 16 KB; a cycle's buffer at least as much.
     const size_t ring = 14 * 1024;
-    const size_t buffer = mWatch.MidiBufferBytes() / 2;
+    const size_t buffer = mWatch->MidiBufferBytes() / 2;
     room.bytes = buffer > 0 ? std::min(ring, buffer) : ring;
-    JackServerWatch* watch = &mWatch;
+    JackServerWatch* watch = mWatch.get();
     room.cycles = [watch] { return watch->Cycles(); };
   }
   mOutputGate->SetRoom(std::move(room));
@@ -163,17 +166,28 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     // The watch of before is of a server that went: the library may have
     // freed its client already (before its thread could tell the watch), so
     // it is let go of unclosed.
-    if (watchFirst) mWatch.Abandon();
-    const bool watched = !watchFirst || mWatch.Open(kOutputClientName);
-    if (watched && !WatchedServerGone()) MakeOutput(api, *ticket);
+    // Each watch is opened on a new object of this thread's, put in place
+    // once open; one left in the thread's hands (given up) is never freed.
+    const auto openWatch = [this, &ticket, watchFirst] {
+      auto fresh = std::make_unique<JackServerWatch>();
+      JackServerWatch* watch = fresh.get();
+      const bool open = watch->Open(kOutputClientName);
+      if (!Published(*ticket, [&] { return PutWatch(std::move(fresh), watchFirst), true; })) (void)fresh.release();
+      return std::make_pair(watch, open);
+    };
+    JackServerWatch* watch = nullptr;
+    bool watched = true;
+    if (watchFirst) std::tie(watch, watched) = openWatch();
+    if (watched && !WatchedServerGone(watch)) MakeOutput(api, *ticket);
     outputMade->set_value();
-    if (Published(*ticket, [this] { return mMidiOut != nullptr && !WatchedServerGone(); })) MakeInputs(*ticket);
+    if (Published(*ticket, [this, watch] { return mMidiOut != nullptr && !WatchedServerGone(watch); }))
+      MakeInputs(*ticket, watch);
     inputsMade->set_value();
     // At the start the watch is wanted only to meter the output and to
     // notice the server's loss, both of which wait for the thread's end: it
     // comes last, off the start's way.
     if (!watchFirst && Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
-      (void)mWatch.Open(kOutputClientName);
+      (void)openWatch();
     mMakerDone = true;
   };
   try
@@ -222,14 +236,31 @@ void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) (void)output.release();
 }
 
-bool MidiPorts::WatchedServerGone() const { return mMadeUnderWatch && !mWatch.Alive(); }
+bool MidiPorts::WatchedServerGone(const JackServerWatch* watch) const
+{
+  return mMadeUnderWatch && (!watch || !watch->Alive());
+}
 
-void MidiPorts::MakeInputs(MakerTicket& ticket)
+void MidiPorts::PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent)
+{
+  // After a lost server the watch before is of a server that went: the
+  // library may have freed its client already (before its thread could
+  // tell the watch), so it is let go of unclosed. Otherwise it is closed as
+  // usual. Either way the object is kept: that client's callbacks, or an
+  // output gate's meter, may still name it.
+  static auto* const kept = new std::vector<std::unique_ptr<JackServerWatch>>;
+  if (serverWent) mWatch->Abandon();
+  else mWatch->Close();
+  kept->push_back(std::move(mWatch));
+  mWatch = std::move(fresh);
+}
+
+void MidiPorts::MakeInputs(MakerTicket& ticket, const JackServerWatch* watch)
 {
   try
   {
     auto synth = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
-    if (WatchedServerGone())
+    if (WatchedServerGone(watch))
     {
       // Its client is of the gone server.
       SetAside(synth.release());
@@ -577,12 +608,12 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
   if (!mServerLost)
   {
-    if (mWatch.Alive())
+    if (mWatch->Alive())
     {
       if (mCallbacksSet) OpenAppearedPorts();
       return ServerEvent::kNone;
     }
-    if (mWatch.Lost())
+    if (mWatch->Lost())
     {
       DropDeadServer();
       return ServerEvent::kLost;
@@ -598,7 +629,7 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   IUnitBase* plug = mPlug.load();
   const MidiPortSettings chosen = mState;
   const bool made = InitialiseMidi(RtMidi::UNIX_JACK);
-  if (!mWatch.Alive())
+  if (!mWatch->Alive())
   {
     // Gone again while the objects were made: they are of the gone server.
     DropDeadServer();
@@ -674,7 +705,7 @@ bool MidiPorts::WithinServerWait(std::function<void()> work)
 void MidiPorts::GiveUpServer()
 {
   DropDeadServer();
-  mWatch.Abandon();
+  mWatch->Abandon();
 }
 
 void MidiPorts::CloseAll()
@@ -684,11 +715,11 @@ void MidiPorts::CloseAll()
   JoinMaker();
   // A server that has gone is let go of as CheckServer does, whether or not
   // CheckServer has been asked since.
-  if (mApi == RtMidi::UNIX_JACK && mWatch.Lost() && !mServerLost) DropDeadServer();
+  if (mApi == RtMidi::UNIX_JACK && mWatch->Lost() && !mServerLost) DropDeadServer();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
   // and only while the output moves (a dead server is not waited for).
-  if (mOutputGate && mOutputOpen && !mServerLost && !mWatch.Lost()) (void)mOutputGate->Flush(kQuitFlushMs);
+  if (mOutputGate && mOutputOpen && !mServerLost && !mWatch->Lost()) (void)mOutputGate->Flush(kQuitFlushMs);
   // Then the output: nothing more goes to the closing port.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;

@@ -240,12 +240,17 @@ private:
   // Each object is put in its place under the ticket's lock, and only while
   // the thread has not been given up (AbandonMaker).
   void MakeOutput(RtMidi::Api api, MakerTicket& ticket);
-  void MakeInputs(MakerTicket& ticket);
+  void MakeInputs(MakerTicket& ticket, const JackServerWatch* watch);
   // StartMidi and InitialiseMidi: watchFirst makes the watch before the
   // objects, which are then made only while it sees its server.
   void StartMaking(RtMidi::Api api, bool watchFirst);
-  // Objects made after the watch, whose server has gone since.
-  bool WatchedServerGone() const;
+  // Objects made after watch (the making thread's own), whose server has
+  // gone since.
+  bool WatchedServerGone(const JackServerWatch* watch) const;
+  // The making thread's new watch takes the place of the one before, under
+  // the ticket's lock; after a lost server (serverWent) the one before is
+  // kept, never closed or deleted.
+  void PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent);
   // Keeps an object of a gone server, never deleted (see the .cpp).
   static void SetAside(RtMidi* midi);
   static bool Published(MakerTicket& ticket, const std::function<bool()>& publish);
@@ -302,7 +307,10 @@ private:
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
   bool mPortOpen[3] = {false, false, false};  // by Which
-  JackServerWatch mWatch;
+  // Made and opened on the making thread and put in place only while that
+  // thread has not been given up: a given-up thread never touches the watch
+  // the ports use.
+  std::unique_ptr<JackServerWatch> mWatch = std::make_unique<JackServerWatch>();
   bool mServerLost = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
