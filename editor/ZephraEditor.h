@@ -70,6 +70,8 @@ public:
   void CreateLcdSkin();
   // 0 classic with the space background, 1 classic plain, 2 LCD.
   int Skin() const { return mSkin; }
+  // 0 the whole panel, 1 the compact one (the view commands set it).
+  int ViewMode() const { return mViewMode; }
   // The panels once CreateGUI has run, else null.
   ZephraPanels* Face() const { return mFace; }
 
@@ -295,5 +297,6 @@ private:
   ZephraManagerPanel* mManagerPanel = nullptr;  // owned by the model's manager link
 
   int mSkin = 0;
+  int mViewMode = 0;
   DesktopOpener mOpener;
 };

@@ -222,8 +222,14 @@ void ZephraEditor::RunMenuCommand(int index)
     case 7: (void)OpenUserGuide(); return;
     case 8: (void)OpenDatabasePage(); return;
     case 9: OnTimerTick(); return;
-    case 10: ResizeView(1140, 800); return;
-    case 11: ResizeView(1024, 400); return;
+    case 10:
+      mViewMode = 0;
+      ResizeView(1140, 800);
+      return;
+    case 11:
+      mViewMode = 1;
+      ResizeView(1024, 400);
+      return;
     case 20: HideCaptionList(false); return;
     case 21: SaveAllFromSynth(); return;
     case 22: ChooseLook(kSkinSpace); return;

@@ -328,10 +328,13 @@ BOOL InsertMenuItem(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* 
     if (const HGDIOBJ__* b = WINL_LiveObject(reinterpret_cast<HGDIOBJ>(info->dwTypeData), WINL_OBJ_BITMAP))
       it.image = b->image;
   }
-  else if (info->fType != MFT_STRING)
+  else if ((info->fType & ~MFT_RADIOCHECK) != MFT_STRING)
     it.separator = true;
   else
+  {
     it.title = ConvertTitle(info->dwTypeData);
+    it.radio = (info->fType & MFT_RADIOCHECK) != 0;
+  }
   if (sub)
   {
     sub->title = it.title;
@@ -433,15 +436,41 @@ BOOL CheckMenuItem(HMENU menu, UINT item, UINT flags)
   return TRUE;
 }
 
+BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags)
+{
+  // Command ids are 16 bits: a wider range is a mistake, not a group.
+  if (first > last || last - first > 0xFFFF) return FALSE;
+  const bool byPosition = (flags & MF_BYPOSITION) != 0;
+  // Each holder is told once, after all its items changed.
+  std::vector<WINL_MenuRec*> holders;
+  for (UINT item = first;; ++item)
+  {
+    Found f = FindItem(menu, item, byPosition);
+    if (f.menu && !f.item()->separator && !f.item()->submenu)
+    {
+      f.item()->radio = true;
+      f.item()->checked = item == check;
+      if (std::find(holders.begin(), holders.end(), f.menu) == holders.end()) holders.push_back(f.menu);
+    }
+    if (item == last) break;  // last may be the largest number there is
+  }
+  for (WINL_MenuRec* m : holders) Changed(m);
+  return holders.empty() ? FALSE : TRUE;
+}
+
 BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info)
 {
   Found f = FindItem(menu, item, byPosition != FALSE);
   if (!f.menu || !info) return FALSE;
   WINL_MenuItem* it = f.item();
-  if ((info->fMask & MIIM_TYPE) && info->fType == MFT_STRING && info->dwTypeData)
+  if ((info->fMask & MIIM_TYPE) && (info->fType & ~MFT_RADIOCHECK) == MFT_STRING)
   {
-    it->title = ConvertTitle(info->dwTypeData);
-    if (WINL_MenuRec* sub = WINL_FindMenu(it->submenu)) sub->title = it->title;
+    it->radio = (info->fType & MFT_RADIOCHECK) != 0;
+    if (info->dwTypeData)
+    {
+      it->title = ConvertTitle(info->dwTypeData);
+      if (WINL_MenuRec* sub = WINL_FindMenu(it->submenu)) sub->title = it->title;
+    }
   }
   if ((info->fMask & MIIM_SUBMENU) && IdOf(info->hSubMenu) != it->submenu)
   {
@@ -474,7 +503,7 @@ BOOL GetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFO* info)
   const WINL_MenuItem* it = f.item();
   if (info->fMask & MIIM_TYPE)
   {
-    info->fType = it->separator ? MFT_SEPARATOR : MFT_STRING;
+    info->fType = it->separator ? MFT_SEPARATOR : (it->radio ? MFT_STRING | MFT_RADIOCHECK : MFT_STRING);
     if (!it->separator && info->dwTypeData && info->cch > 0)
     {
       const size_t n = std::min<size_t>(it->title.size(), info->cch - 1);

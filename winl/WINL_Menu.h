@@ -36,6 +36,7 @@ constexpr UINT MIIM_SUBMENU = 8;
 constexpr UINT MIIM_DATA = 16;
 constexpr UINT MFT_STRING = 0;
 constexpr UINT MFT_BITMAP = 4;
+constexpr UINT MFT_RADIOCHECK = 0x200;  // with MFT_STRING: one choice of a group, marked as such
 constexpr UINT MFT_SEPARATOR = 0x800;
 constexpr UINT MFS_GRAYED = 3;
 constexpr UINT MFS_CHECKED = 8;
@@ -113,6 +114,12 @@ BOOL SetMenuItemText(HMENU menu, UINT item, UINT flags, const char* text);
 // Greyed with MF_GRAYED or MF_DISABLED in flags; the previous state.
 BOOL EnableMenuItem(HMENU menu, UINT item, UINT flags);
 BOOL CheckMenuItem(HMENU menu, UINT item, UINT flags);
+// Makes the items first..last (ids, or positions with MF_BYPOSITION in
+// flags) one group of choices shown with a radio mark, and marks check
+// alone. A check outside first..last leaves the whole group unmarked: a
+// state that is none of the choices shows as none. Items of the range that
+// are not there are passed over; FALSE when none is there.
+BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
 BOOL SetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFO* info);
 // Copies at most cch - 1 bytes of the title and a terminator.
 BOOL GetMenuItemInfo(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFO* info);

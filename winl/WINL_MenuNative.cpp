@@ -34,6 +34,7 @@ std::vector<PLAT_MenuEntry> EntriesOf(const WINL_MenuRec* m, int depth)
     e.command = it.id;
     e.enabled = it.enabled;
     e.checked = it.checked;
+    e.radio = it.radio;
     e.accelKey = it.accelKey;
     e.accelMods = it.accelMods;
     e.image = it.image;

@@ -17,6 +17,7 @@ struct WINL_MenuItem
   UINT id = 0;
   bool enabled = true;
   bool checked = false;
+  bool radio = false;     // marked as one choice of a group (MFT_RADIOCHECK)
   bool separator = false;
   bool bitmap = false;
   std::shared_ptr<PLAT_Image> image;  // a bitmap item's picture

@@ -5,6 +5,7 @@
 #include "winl/WINL_Keys.h"
 #include "winl/WINL_Menu.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,18 @@ const AppCommand kCommands[] = {
     {AppMenu::kNone, kCmdManagerOff, nullptr, 0, 0, 32},
 };
 
+// The View menu's scales by command, in menu order.
+constexpr struct
+{
+  int command;
+  double scale;
+} kScales[] = {{40037, 0.7}, {40038, 0.8}, {40039, 0.9}, {40040, 1.0},
+               {40041, 1.1}, {40042, 1.2}, {40043, 1.3}, {40044, 2.0}};
+constexpr int kCmdWholePanel = 40034;
+constexpr int kCmdCompactPanel = 40033;
+// The looks' commands by look number, a range of ids.
+constexpr int kCmdLooks[] = {40047, 40048, 40049};
+
 const struct
 {
   AppMenu menu;
@@ -127,17 +140,28 @@ void ShowManagerCheck(HMENU bar, bool managerOn)
 
 void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight)
 {
-  // The View menu's scales by command; the GUI is 1140x800 at 100 %.
-  constexpr struct
-  {
-    int command;
-    double scale;
-  } kScales[] = {{40037, 0.7}, {40038, 0.8}, {40039, 0.9}, {40040, 1.0},
-                 {40041, 1.1}, {40042, 1.2}, {40043, 1.3}, {40044, 2.0}};
+  // The GUI is 1140x800 at 100 %.
   if (workWidth <= 0 || workHeight <= 0) return;
   for (const auto& s : kScales)
   {
     const bool fits = 1140.0 * s.scale <= workWidth && frameHeight + 800.0 * s.scale <= workHeight;
     EnableMenuItem(bar, static_cast<UINT>(s.command), MF_BYCOMMAND | (fits ? MF_ENABLED : MF_GRAYED));
   }
+}
+
+void ShowViewChoices(HMENU bar, const AppViewState& state)
+{
+  // A stored scale reads back within a rounding step of the menu's; a
+  // dragged one that merely lies near a menu scale is not that scale.
+  constexpr double kSameScale = 1e-6;
+  int scaleCommand = 0;
+  for (const auto& s : kScales)
+    if (state.scale > s.scale - kSameScale && state.scale < s.scale + kSameScale) scaleCommand = s.command;
+  CheckMenuRadioItem(bar, static_cast<UINT>(kScales[0].command), static_cast<UINT>(std::end(kScales)[-1].command),
+                     static_cast<UINT>(scaleCommand), MF_BYCOMMAND);
+  CheckMenuRadioItem(bar, kCmdCompactPanel, kCmdWholePanel,
+                     static_cast<UINT>(state.compactPanel ? kCmdCompactPanel : kCmdWholePanel), MF_BYCOMMAND);
+  const int looks = static_cast<int>(std::size(kCmdLooks));
+  const int lookCommand = state.look >= 0 && state.look < looks ? kCmdLooks[state.look] : 0;
+  CheckMenuRadioItem(bar, kCmdLooks[0], kCmdLooks[looks - 1], static_cast<UINT>(lookCommand), MF_BYCOMMAND);
 }

@@ -51,3 +51,15 @@ void ShowManagerCheck(HMENU bar, bool managerOn);
 // above the GUI, and offers the others: every scale offered shows every
 // control. Nothing changes without a work area.
 void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight);
+
+// What the View menu's three groups of choices stand for now.
+struct AppViewState
+{
+  double scale = 0.0;         // the GUI's scale ratio, 1.0 at 100 %
+  bool compactPanel = false;  // the 1024 x 400 panel, else the whole one
+  int look = 0;               // 0 "space", 1 "solid", 2 "lcd": the look shown
+};
+// Marks the current scale, panel and look among the View menu's radio
+// items. A scale that is none of the menu's (a window edge dragged, a scale
+// fitted to the screen) marks no scale item.
+void ShowViewChoices(HMENU bar, const AppViewState& state);

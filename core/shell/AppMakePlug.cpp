@@ -4,6 +4,7 @@
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "graphics/gtk/IGraphicsGtk.h"
+#include "graphics/resize/IUnitGUIResize.h"
 
 #include <mutex>
 
@@ -39,4 +40,16 @@ bool PlugManagerOn(IUnitStandalone* plug)
   if (!editor) return false;
   BASE_MutexLock lock(editor->GetMutex());
   return editor->ManagerMode();
+}
+
+bool PlugViewState(IUnitStandalone* plug, AppViewState* state)
+{
+  auto* editor = dynamic_cast<ZephraEditor*>(plug);
+  if (!editor || !state) return false;
+  BASE_MutexLock lock(editor->GetMutex());
+  const auto* resizer = dynamic_cast<const IUnitGUIResize*>(editor->GetGUIResize());
+  state->scale = resizer ? resizer->GetGUIScaleRatio() : 0.0;
+  state->compactPanel = editor->ViewMode() == 1;
+  state->look = editor->Skin();
+  return true;
 }

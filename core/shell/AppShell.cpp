@@ -160,12 +160,16 @@ bool CheckMidiServer(void*)
 }
 
 // The program-manager item follows the manager, which its own panel can
-// close too.
+// close too; the View menu's marks follow the scale (which a window edge
+// drag changes too), the panel and the look.
 void ShowCommandState()
 {
   HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
   if (bar && gPluginInstance && AppShellParts().managerOn)
     ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
+  AppViewState view;
+  if (bar && gPluginInstance && AppShellParts().viewState && AppShellParts().viewState(gPluginInstance.get(), &view))
+    ShowViewChoices(bar, view);
   int workWidth = 0, workHeight = 0;
   if (bar && AppWindowWorkArea(&workWidth, &workHeight))
     ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
@@ -272,7 +276,7 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState};
   return parts;
 }
 

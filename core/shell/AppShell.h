@@ -24,6 +24,7 @@
 #pragma once
 
 #include "core/IUnitStandalone.h"
+#include "core/shell/AppCommands.h"
 #include "winl/WINL_Window.h"
 #include "core/SettingsNames.h"
 
@@ -189,9 +190,14 @@ struct ShellParts
   std::function<int()> screenHeight;
   // Whether the plug-in shows its program manager (for the menu's check).
   std::function<bool(IUnitStandalone* plug)> managerOn;
+  // The scale, panel and look the plug-in shows (for the View menu's
+  // marks); false when it cannot tell.
+  std::function<bool(IUnitStandalone* plug, AppViewState* state)> viewState;
 };
 // The editor's manager mode; false for any other plug-in.
 bool PlugManagerOn(IUnitStandalone* plug);
+// The editor's scale ratio, view mode and look; false for any other plug-in.
+bool PlugViewState(IUnitStandalone* plug, AppViewState* state);
 // The parts in use: MakePlug and the work area of the main window's screen
 // unless replaced.
 ShellParts& AppShellParts();

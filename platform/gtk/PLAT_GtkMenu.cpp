@@ -30,6 +30,26 @@ constexpr const char* kPendingKey = "zephra-menu-pending";
 
 ItemInfo* InfoOf(GtkWidget* item) { return static_cast<ItemInfo*>(g_object_get_data(G_OBJECT(item), kItemKey)); }
 
+// An entry shown as a check item: a checked one, or a choice of a group,
+// which keeps its mark's place whether marked or not. A group's items are
+// check items drawn as radio items rather than the toolkit's radio group,
+// which always holds one marked item: a state that is none of the choices
+// must show none.
+bool IsCheckEntry(const PLAT_MenuEntry& e) { return (e.checked || e.radio) && !e.submenu; }
+
+void OnActivate(GtkMenuItem* item, gpointer);
+
+// Shows the model's state on a check item; setting it emits "activate",
+// which must not count as the user's choice.
+void ShowChecked(GtkWidget* item, bool checked)
+{
+  auto* check = GTK_CHECK_MENU_ITEM(item);
+  if (gtk_check_menu_item_get_active(check) == (checked ? TRUE : FALSE)) return;
+  g_signal_handlers_block_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
+  gtk_check_menu_item_set_active(check, checked);
+  g_signal_handlers_unblock_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
+}
+
 // The run of the popup that shows now; popups nest when a handler pops up
 // another one.
 struct PopupRun
@@ -61,12 +81,7 @@ void OnActivate(GtkMenuItem* item, gpointer)
   if (!info) return;
   // A check item has just toggled itself; the model decides what it shows.
   // Setting it back emits "activate" again, which must not count.
-  if (GTK_IS_CHECK_MENU_ITEM(item))
-  {
-    g_signal_handlers_block_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
-    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), info->checked);
-    g_signal_handlers_unblock_by_func(item, reinterpret_cast<gpointer>(OnActivate), nullptr);
-  }
+  if (GTK_IS_CHECK_MENU_ITEM(item)) ShowChecked(GTK_WIDGET(item), info->checked);
   if (!info->window)
   {
     if (gPopup) gPopup->chosen = info->command;
@@ -135,10 +150,11 @@ void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t
       continue;
     }
     // Labels without mnemonics: an underscore in a program name is shown.
-    if (e.checked && !e.submenu)
+    if (IsCheckEntry(e))
     {
       item = gtk_check_menu_item_new_with_label(e.title.c_str());
-      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), TRUE);
+      gtk_check_menu_item_set_draw_as_radio(GTK_CHECK_MENU_ITEM(item), e.radio);
+      gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), e.checked);
     }
     else if (e.image && e.image->GetImpl())
     {
@@ -185,7 +201,8 @@ bool SameShape(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
       same = false;
     else if (e.separator)
       continue;
-    else if (info->submenu != e.submenu || (e.checked && !e.submenu) != static_cast<bool>(GTK_IS_CHECK_MENU_ITEM(item)))
+    else if (info->submenu != e.submenu || IsCheckEntry(e) != static_cast<bool>(GTK_IS_CHECK_MENU_ITEM(item)) ||
+             (IsCheckEntry(e) && e.radio != static_cast<bool>(gtk_check_menu_item_get_draw_as_radio(GTK_CHECK_MENU_ITEM(item)))))
       same = false;
     else if (e.submenu)
       same = SameShape(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
@@ -217,6 +234,7 @@ void Update(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
     gtk_widget_set_sensitive(item, e.enabled);
     info->command = e.command;
     info->checked = e.checked;
+    if (GTK_IS_CHECK_MENU_ITEM(item)) ShowChecked(item, e.checked);
     if (e.submenu) Update(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
   }
   g_list_free(children);

@@ -24,6 +24,7 @@ struct PLAT_MenuEntry
   unsigned command = 0;
   bool enabled = true;
   bool checked = false;     // shown with a check mark
+  bool radio = false;       // one choice of a group: always a mark's place, checked shows the mark as a radio dot
   bool separator = false;
   uint64_t menu = 0;        // the layer's id of the menu holding this entry
   uint64_t submenu = 0;     // the layer's id of the menu this entry opens; children hold its entries

@@ -87,6 +87,43 @@ TEST_F(WinlMenuGtk, CheckMarksFollowTheModelAfterActivation)
   }
 }
 
+// The radio marks show the model's choice alone: a click on another choice
+// sends its command but moves no mark until the model does, and a group
+// with no choice shows none.
+TEST_F(WinlMenuGtk, RadioMarksShowTheModelsChoiceOrNone)
+{
+  static const WINL_MenuGen_Entry kList[] = {
+      {"/.BO^O:&View", 0, 0}, {"70%", 40037, 0}, {"80%", 40038, 0}, {"90%", 40039, 0}, {"EN%%%^:", 0, 0},
+  };
+  HMENU bar = CreatePopupMenu();
+  WINL_GenerateMenuFromList(bar, kList, static_cast<int>(sizeof kList / sizeof kList[0]));
+  HWND w = ShownWindowWithBar(bar);
+  auto shown = [w] {
+    std::string marks;
+    for (const char* title : {"70%", "80%", "90%"})
+      marks += PLAT_GtkTestMenuItemChecked(WINL_GetNativeWindow(w), {"View", title}) ? 'x' : '-';
+    return marks;
+  };
+  EXPECT_EQ(shown(), "---");
+  struct Case { const char* name; UINT check; const char* click; WPARAM command; const char* marks; }
+  const kCases[] = {
+      {"the first marked, the last clicked", 40037, "90%", 40039, "x--"},
+      {"the middle marked, itself clicked", 40038, "80%", 40038, "-x-"},
+      {"none marked, one clicked", 0, "70%", 40037, "---"},
+  };
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    ASSERT_TRUE(CheckMenuRadioItem(bar, 40037, 40039, c.check, MF_BYCOMMAND)) << c.name;
+    Pump(5);
+    EXPECT_EQ(shown(), c.marks) << c.name;
+    ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"View", c.click})) << c.name;
+    Pump(30);
+    EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{c.command}) << c.name;
+    EXPECT_EQ(shown(), c.marks) << c.name;
+  }
+}
+
 TEST_F(WinlMenuGtk, AutoHiddenBarsLeaveTheContentItsSizeAndComeBackOnRestore)
 {
   HWND w = ShownWindowWithBar(TestBar());

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -374,4 +375,82 @@ TEST(WinlWindowMenu, TheActiveWindowChoosesTheApplicationsMenu)
   WINL_MessageQueue_Flush();
 }
 
+}  // namespace
+
+namespace
+{
+// Three choices by command (ids 51..53) between two plain items.
+class WinlRadioMenu : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    mMenu = CreatePopupMenu();
+    AddMenuItem(mMenu, -1, "Plain", 50);
+    AddMenuItem(mMenu, -1, "One", 51);
+    AddMenuItem(mMenu, -1, "Two", 52);
+    AddMenuItem(mMenu, -1, "Three", 53);
+    AddMenuItem(mMenu, -1, "After", 54);
+  }
+  void TearDown() override { DestroyMenu(mMenu); }
+  // "r" for a radio item, "." for a plain one, upper case when checked;
+  // items 50..54 in order.
+  std::string Marks() const
+  {
+    std::string marks;
+    for (UINT id = 50; id <= 54; ++id)
+    {
+      MENUITEMINFO info{};
+      info.fMask = MIIM_TYPE | MIIM_STATE;
+      if (!GetMenuItemInfo(mMenu, id, FALSE, &info)) return "<missing>";
+      const char c = (info.fType & MFT_RADIOCHECK) ? 'r' : '.';
+      marks += (info.fState & MFS_CHECKED) ? static_cast<char>(std::toupper(c)) : c;
+    }
+    return marks;
+  }
+  HMENU mMenu = nullptr;
+};
+
+TEST_F(WinlRadioMenu, CheckMenuRadioItemMarksOneOrNone)
+{
+  struct Case { const char* name; UINT first, last, check, flags; BOOL result; const char* marks; }
+  const kCases[] = {
+      {"first of the group", 51, 53, 51, MF_BYCOMMAND, TRUE, ".Rrr."},
+      {"last of the group", 51, 53, 53, MF_BYCOMMAND, TRUE, ".rrR."},
+      {"none of the group", 51, 53, 54, MF_BYCOMMAND, TRUE, ".rrr."},
+      {"no check at all", 51, 53, 0, MF_BYCOMMAND, TRUE, ".rrr."},
+      {"by position", 1, 3, 2, MF_BYPOSITION, TRUE, ".rRr."},
+      {"a range partly missing", 46, 50, 50, MF_BYCOMMAND, TRUE, "R...."},
+      {"a range wholly missing", 60, 62, 61, MF_BYCOMMAND, FALSE, "....."},
+      {"a reversed range", 53, 51, 52, MF_BYCOMMAND, FALSE, "....."},
+  };
+  for (const Case& c : kCases)
+  {
+    TearDown();
+    SetUp();
+    EXPECT_EQ(CheckMenuRadioItem(mMenu, c.first, c.last, c.check, c.flags), c.result) << c.name;
+    EXPECT_EQ(Marks(), c.marks) << c.name;
+  }
+}
+
+TEST_F(WinlRadioMenu, AMarkMovesAndTheGroupKeepsItsKind)
+{
+  ASSERT_TRUE(CheckMenuRadioItem(mMenu, 51, 53, 52, MF_BYCOMMAND));
+  EXPECT_EQ(Marks(), ".rRr.");
+  ASSERT_TRUE(CheckMenuRadioItem(mMenu, 51, 53, 53, MF_BYCOMMAND));
+  EXPECT_EQ(Marks(), ".rrR.");
+  // A dead menu answers FALSE.
+  EXPECT_FALSE(CheckMenuRadioItem(nullptr, 51, 53, 53, MF_BYCOMMAND));
+  // The kind is set and read back through the item's type as well.
+  MENUITEMINFO info{};
+  info.fMask = MIIM_TYPE;
+  info.fType = MFT_STRING;
+  info.dwTypeData = const_cast<char*>("Two");
+  ASSERT_TRUE(SetMenuItemInfo(mMenu, 52, FALSE, &info));
+  info.fType = MFT_STRING | MFT_RADIOCHECK;
+  info.dwTypeData = const_cast<char*>("After");
+  ASSERT_TRUE(SetMenuItemInfo(mMenu, 54, FALSE, &info));
+  EXPECT_EQ(Marks(), ".r.Rr");
+  EXPECT_EQ(Title(mMenu, 4), "After");
+}
 }  // namespace

@@ -679,10 +679,10 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenuItems() const
   return items;
 }
 
-bool RunningEditor::ChooseMenu(int top, int item)
+std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
 {
   const std::vector<Rect> titles = MenuBarItems();
-  if (top < 0 || top >= static_cast<int>(titles.size())) return false;
+  if (top < 0 || top >= static_cast<int>(titles.size())) return {};
   Click(titles[static_cast<size_t>(top)].CenterX(), titles[static_cast<size_t>(top)].CenterY());
   std::vector<Rect> rows;
   WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
@@ -693,6 +693,62 @@ bool RunningEditor::ChooseMenu(int top, int item)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     rows = OpenMenuItems();
   }
+  return rows;
+}
+
+std::vector<int> RunningEditor::MarkedMenuItems(int top)
+{
+  const std::vector<Rect> rows = OpenMenu(top);
+  std::vector<std::vector<uint32_t>> pixels;
+  std::vector<uint32_t> backgrounds;
+  // Each row's first inked column: the label's start, or a mark's place
+  // left of it.
+  std::vector<int> firstInk;
+  for (const Rect& row : rows)
+  {
+    pixels.push_back(Grab(row));
+    const std::vector<uint32_t>& p = pixels.back();
+    const uint32_t background = p.empty() ? 0 : p[static_cast<size_t>(row.h / 2 * row.w + row.w - 4)];
+    int first = row.w;
+    for (int y = 0; y < row.h && !p.empty(); ++y)
+      for (int x = 2; x < first; ++x)
+        if (p[static_cast<size_t>(y * row.w + x)] != background) first = x;
+    backgrounds.push_back(background);
+    firstInk.push_back(first);
+  }
+  if (!rows.empty())
+  {
+    Key("Escape");
+    WaitUntil([&] { return OtherWindows().empty(); }, kBusyLimit);
+  }
+  // The labels share one column: where a row without a mark's place starts.
+  const int labels = firstInk.empty() ? 0 : *std::max_element(firstInk.begin(), firstInk.end());
+  std::vector<int> marked;
+  for (size_t i = 0; i < rows.size(); ++i)
+  {
+    if (firstInk[i] + 4 >= labels) continue;
+    // The mark's place: a ring, with a dot inside when marked (a check box
+    // with its tick likewise inked at its middle).
+    const Rect& row = rows[i];
+    const auto inked = [&](int x, int y) { return pixels[i][static_cast<size_t>(y * row.w + x)] != backgrounds[i]; };
+    int left = row.w, right = -1, topY = row.h, bottomY = -1;
+    for (int y = 0; y < row.h; ++y)
+      for (int x = firstInk[i]; x < labels - 2; ++x)
+        if (inked(x, y))
+        {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          topY = std::min(topY, y);
+          bottomY = std::max(bottomY, y);
+        }
+    if (right >= 0 && inked((left + right) / 2, (topY + bottomY) / 2)) marked.push_back(static_cast<int>(i));
+  }
+  return marked;
+}
+
+bool RunningEditor::ChooseMenu(int top, int item)
+{
+  const std::vector<Rect> rows = OpenMenu(top);
   if (item < 0 || item >= static_cast<int>(rows.size()))
   {
     Key("Escape");

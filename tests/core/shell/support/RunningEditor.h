@@ -151,6 +151,12 @@ public:
   // Opens menu number top and chooses its item number item (separators not
   // counted), by pointer; false when either is not there.
   bool ChooseMenu(int top, int item);
+  // Opens menu number top by pointer, finds the items that show a check or
+  // radio mark (a place for one left of the labels, inked at its middle),
+  // and closes it again (Escape); their numbers as ChooseMenu counts them.
+  // The menu needs an item without a mark's place, which shows where the
+  // labels start. Empty as well when the menu would not open.
+  std::vector<int> MarkedMenuItems(int top);
 
   // ---- pixels ----
   // 0xRRGGBB of the screen at (x, y); 0 off the screen.
@@ -182,6 +188,9 @@ public:
   static constexpr double kBusyLimit = 60;
 
 private:
+  // Opens menu number top by pointer and answers its rows once drawn;
+  // empty when it is not there or does not open.
+  std::vector<Rect> OpenMenu(int top);
   bool StartDisplay(std::string& error);
   bool StartWindowManager(std::string& error);
   // The child of the root window that holds window (itself when it is one).
