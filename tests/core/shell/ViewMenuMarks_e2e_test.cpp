@@ -44,6 +44,13 @@ bool ViewMarksBecome(RunningEditor& editor, const Marks& expected, Marks* last)
     EXPECT_TRUE(ViewMarksBecome(editor, Marks{__VA_ARGS__}, &seen)) << Show(seen); \
   } while (0)
 
+RunningEditorSetup WithSettings(const std::string& settings)
+{
+  RunningEditorSetup setup;
+  setup.settings = settings;
+  return setup;
+}
+
 bool Stored(const RunningEditor& editor, const std::string& line)
 {
   return editor.SettingsText().find(line + "\n") != std::string::npos;
@@ -51,9 +58,7 @@ bool Stored(const RunningEditor& editor, const std::string& line)
 
 TEST(ViewMenuMarks, StartAndMenuChoicesMarkTheScalePanelAndLookInUse)
 {
-  RunningEditorSetup setup;
-  setup.settings = "[gui]\nguiscale=1.0\nbackground=solid\n";
-  RunningEditor editor(setup);
+  RunningEditor editor(WithSettings("[gui]\nguiscale=1.0\nbackground=solid\n"));
   RUNNING_EDITOR_START_OR_SKIP(editor);
   EXPECT_VIEW_MARKS(editor, k100, kWholePanel, kSolid);
   editor.SavePicture("e2e-view-marks-start", editor.MainRect());
@@ -79,9 +84,7 @@ TEST(ViewMenuMarks, StartAndMenuChoicesMarkTheScalePanelAndLookInUse)
 // item's scale; the drag back to the GUI's point (1140, 800) gives 100 %.
 TEST(ViewMenuMarks, ACornerDragToAScaleNoItemNamesMarksNoScale)
 {
-  RunningEditorSetup setup;
-  setup.settings = "[gui]\nguiscale=1.0\nbackground=space\n";
-  RunningEditor editor(setup);
+  RunningEditor editor(WithSettings("[gui]\nguiscale=1.0\nbackground=space\n"));
   RUNNING_EDITOR_START_OR_SKIP(editor);
   EXPECT_VIEW_MARKS(editor, k100, kWholePanel, kSpace);
 
@@ -109,9 +112,7 @@ TEST(ViewMenuMarks, ARestartOnTheSettingsLeftMarksTheStoredScaleAndLook)
 {
   std::string settings;
   {
-    RunningEditorSetup setup;
-    setup.settings = "[gui]\nguiscale=1.0\nbackground=space\n";
-    RunningEditor editor(setup);
+    RunningEditor editor(WithSettings("[gui]\nguiscale=1.0\nbackground=space\n"));
     RUNNING_EDITOR_START_OR_SKIP(editor);
     ASSERT_TRUE(editor.ChooseMenu(kView, k80));
     ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=0.800000000000000"); }))
@@ -127,9 +128,7 @@ TEST(ViewMenuMarks, ARestartOnTheSettingsLeftMarksTheStoredScaleAndLook)
     EXPECT_EQ(editor.Stop(SIGTERM), 0);
     settings = editor.SettingsText();
   }
-  RunningEditorSetup setup;
-  setup.settings = settings;
-  RunningEditor editor(setup);
+  RunningEditor editor(WithSettings(settings));
   RUNNING_EDITOR_START_OR_SKIP(editor);
   EXPECT_VIEW_MARKS(editor, k80, kWholePanel, kLcd);
   editor.SavePicture("e2e-view-marks-restart", editor.MainRect());
