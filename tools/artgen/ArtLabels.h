@@ -21,7 +21,7 @@ enum class ArtLabelTone
 struct ArtLabelLine
 {
   std::string text;
-  int x, y, w, h;  // the ink box, base pixels
+  int x, y, w, h;  // the ink box, base pixels (a half pixel rounded up: h 8 for the 7.5 pixel size)
 };
 
 struct ArtLabel
