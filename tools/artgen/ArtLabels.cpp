@@ -112,13 +112,15 @@ public:
   // stand side by side take turns in two tiers.
   void Below(int r, int cx, int y, int lo, int hi)
   {
-    ArtLabel label = Named(r);
-    for (const std::string& text : Wrap(label.text, kLineChars))
+    // The readable size where the name fits there as it is, between its
+    // neighbours and inside [lo, hi); else the least size, moved down past them.
+    ArtLabel label = Stacked(r, cx, y, lo, hi, kReadable);
+    if (!label.lines.empty() && !Taken(label))
     {
-      const int w = ArtTextWidth(text);
-      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y));
-      y += kLineStep;
+      mOut->push_back(std::move(label));
+      return;
     }
+    label = Stacked(r, cx, y, lo, hi, kSmall);
     while (Taken(label))
       for (ArtLabelLine& line : label.lines) line.y += kLineStep;
     mOut->push_back(std::move(label));
@@ -138,6 +140,22 @@ public:
   }
 
 private:
+  // The name's lines at scale2, each centred on cx from y down and kept
+  // inside [lo, hi); no lines when one is wider than that.
+  static ArtLabel Stacked(int r, int cx, int y, int lo, int hi, int scale2)
+  {
+    ArtLabel label = Named(r);
+    const int step = (kGlyphH * scale2 + 1) / 2 + 2;
+    for (const std::string& text : Wrap(label.text, kLineChars))
+    {
+      const int w = (ArtTextWidth(text, scale2) + 1) / 2;
+      if (scale2 != kSmall && w > hi - lo) return Named(r);
+      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y, scale2));
+      y += step;
+    }
+    return label;
+  }
+
   static ArtLabel Named(int r) { return {r, Upper(kProgramValues[r].param.name), ArtLabelTone::kLabel, false, {}}; }
 
   bool Taken(const ArtLabel& label) const
