@@ -126,14 +126,15 @@ gboolean OnEntryKey(GtkWidget* entry, GdkEventKey* e, gpointer)
   return FALSE;
 }
 
-// The toolkit sizes the opened list to its field, or to its widest item, as
-// it shows it; it is shown but not yet placed when "popup-shown" changes, so
-// a least width asked for still applies. The list itself is reached through
-// its accessible, the one handle the toolkit gives to it.
+// The toolkit sizes the opened list to its field, or to its widest item,
+// each time it opens it; a larger size asked for once it shows makes the
+// list grow to it. The list itself is reached through its accessible, the
+// one handle the toolkit gives to it.
 void WidenPopup(GtkComboBox* combo, int pixels)
 {
   AtkObject* accessible = gtk_combo_box_get_popup_accessible(combo);
-  GtkWidget* popup = accessible && GTK_IS_ACCESSIBLE(accessible) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) : nullptr;
+  GtkWidget* popup =
+      accessible && GTK_IS_ACCESSIBLE(accessible) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) : nullptr;
   if (!popup) return;
   int width = -1, height = -1;
   gtk_widget_get_size_request(popup, &width, &height);
