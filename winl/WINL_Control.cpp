@@ -145,6 +145,16 @@ LRESULT ListMessage(WINL_Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam)
     case CB_SETCURSEL: WINL_CB_SetCurSel(h, 0, index); return 0;
     case CB_GETITEMDATA: return WINL_CB_GetItemData(h, 0, index);
     case CB_SETITEMDATA: WINL_CB_SetItemData(h, 0, index, lParam); return 0;
+    case CB_SETDROPPEDWIDTH:
+      w->control->droppedWidth = static_cast<int>(std::min<WPARAM>(wParam, INT_MAX));
+      if (w->native) PLAT_ControlSetListWidth(Native(w), w->control->droppedWidth);
+      return ListMessage(w, CB_GETDROPPEDWIDTH, 0, 0);
+    case CB_GETDROPPEDWIDTH:
+    {
+      RECT frame{};
+      GetWindowRect(h, &frame);
+      return std::max<LRESULT>(w->control->droppedWidth, frame.right - frame.left);
+    }
     default: return 0;
   }
 }

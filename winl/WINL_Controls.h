@@ -33,6 +33,12 @@ constexpr UINT CB_SETCURSEL = 0x14E;
 constexpr UINT CB_GETITEMDATA = 0x150;
 constexpr UINT CB_SETITEMDATA = 0x151;
 constexpr UINT CB_FINDSTRINGEXACT = 0x158;
+// The width in pixels of a drop-down list's opened list: at least the
+// field's, and CB_SETDROPPEDWIDTH's wParam when that is more. A list wider
+// than its field shows each item whole up to its width. CB_SETDROPPEDWIDTH
+// answers the width now in effect.
+constexpr UINT CB_GETDROPPEDWIDTH = 0x15F;
+constexpr UINT CB_SETDROPPEDWIDTH = 0x160;
 constexpr UINT CB_LAST = 0x161;
 constexpr UINT TBM_GETPOS = 0x400;
 constexpr UINT TBM_SETTIC = 0x404;

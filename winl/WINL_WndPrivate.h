@@ -86,6 +86,7 @@ struct WINL_Control
   std::vector<std::string> items;   // lists and tabs
   std::vector<LONG_PTR> itemData;
   int curSel = -1;
+  int droppedWidth = 0;             // CB_SETDROPPEDWIDTH's least width of the opened list, pixels
   double minimum = 0;               // sliders and progress bars
   double maximum = 100;
   double value = 0;

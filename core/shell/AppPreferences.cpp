@@ -123,6 +123,12 @@ void FillList(HWND dialog, int id, const std::vector<std::string>& names, const 
   auto found = std::find(names.begin(), names.end(), stored);
   if (found == names.end()) found = names.begin();
   Select(dialog, id, static_cast<size_t>(found - names.begin()));
+  // A port's full name ("client:port") is often longer than the field: the
+  // opened list takes the width the longest name needs, so each reads whole
+  // and two ports of one device, alike up to their end, can be told apart.
+  RECT wanted{0, 0, 0, 0};
+  WINL_GetDesiredControlSize(combo, &wanted);
+  SendMessage(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max<LONG>(wanted.right, 0)), 0);
 }
 
 void OnInputChosen(HWND dialog, int id)

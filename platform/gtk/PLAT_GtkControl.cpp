@@ -11,6 +11,7 @@
 #include "platform/PLAT_Image.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -125,12 +126,29 @@ gboolean OnEntryKey(GtkWidget* entry, GdkEventKey* e, gpointer)
   return FALSE;
 }
 
+// The toolkit sizes the opened list to its field, or to its widest item,
+// each time it opens it; a larger size asked for once it shows makes the
+// list grow to it. The list itself is reached through its accessible, the
+// one handle the toolkit gives to it.
+void WidenPopup(GtkComboBox* combo, int pixels)
+{
+  AtkObject* accessible = gtk_combo_box_get_popup_accessible(combo);
+  GtkWidget* popup =
+      accessible && GTK_IS_ACCESSIBLE(accessible) ? gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)) : nullptr;
+  if (!popup) return;
+  int width = -1, height = -1;
+  gtk_widget_get_size_request(popup, &width, &height);
+  if (width < pixels) gtk_widget_set_size_request(popup, pixels, height);
+}
+
 // The list opens on the pointer or a key alike; closing it says nothing.
 void OnPopupShown(GObject* combo, GParamSpec*, gpointer data)
 {
   gboolean shown = FALSE;
   g_object_get(combo, "popup-shown", &shown, nullptr);
-  if (shown) Report(static_cast<PLAT_ControlImpl*>(data), PLAT_ControlEvent::DropDown, 0);
+  auto* c = static_cast<PLAT_ControlImpl*>(data);
+  if (shown && c->listWidth > 0) WidenPopup(GTK_COMBO_BOX(combo), c->listWidth);
+  if (shown) Report(c, PLAT_ControlEvent::DropDown, 0);
 }
 
 void OnValueChanged(GtkRange* range, gpointer data)
@@ -602,6 +620,15 @@ void PLAT_ControlMakeDefault(PLAT_GtkView* control)
   gtk_widget_set_can_default(c->inner, TRUE);
   GtkWidget* top = gtk_widget_get_toplevel(c->inner);
   if (GTK_IS_WINDOW(top)) gtk_window_set_default(GTK_WINDOW(top), c->inner);
+}
+
+void PLAT_ControlSetListWidth(PLAT_GtkView* control, int pixels)
+{
+  PLAT_ControlImpl* c = ControlOf(control);
+  if (!c || !IsList(c)) return;
+  c->listWidth = std::max(pixels, 0);
+  // Not fixed, the toolkit opens the list as wide as its widest item needs.
+  gtk_combo_box_set_popup_fixed_width(GTK_COMBO_BOX(c->inner), c->listWidth == 0);
 }
 
 void PLAT_ControlInsertItem(PLAT_GtkView* control, int index, const char* text)

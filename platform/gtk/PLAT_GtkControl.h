@@ -90,6 +90,10 @@ void PLAT_ControlDeleteItem(PLAT_GtkView* control, int index);
 void PLAT_ControlClearItems(PLAT_GtkView* control);
 // -1 selects nothing.
 void PLAT_ControlSelect(PLAT_GtkView* control, int index);
+// Drop-down lists: the opened list's least width in pixels; more than the
+// field's lets it open wider, each item whole up to that width and at least
+// as wide as the widest item asks. 0: the field's width, items cut to it.
+void PLAT_ControlSetListWidth(PLAT_GtkView* control, int pixels);
 
 // Sliders and progress bars.
 void PLAT_ControlSetRange(PLAT_GtkView* control, double minimum, double maximum);

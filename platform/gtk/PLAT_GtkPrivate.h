@@ -31,6 +31,7 @@ struct PLAT_ControlImpl
   double maximum = 100;
   GtkCssProvider* textColor = nullptr;  // the colour the layer set on the text, or null
   GtkCssProvider* font = nullptr;       // the text size the layer set, or null
+  int listWidth = 0;              // drop-down lists: the opened list's least width, pixels
 
   ~PLAT_ControlImpl();
 };

@@ -348,7 +348,7 @@ TEST(ZephraLook, NumberChooserReadsBlackOnItsField)
   }
 }
 
-// The manager's words at the base size: each label's capitals stand at
+// The manager's words at the base size, over every look: each label's capitals stand at
 // least 7 pixels tall, whole inside the place it is given (a check box's
 // row beside the box, a button's face).
 TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
@@ -359,10 +359,12 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
     {"BASS", {840, 31, 878, 44}},        {"EWI", {840, 83, 878, 96}},     {"NAME", {878, 25, 940, 37}},
     {"INVERT SELECTION", {190, 37, 316, 57}}, {"PROGRAMS", {20, 99, 120, 116}}, {"BANK", {312, 97, 400, 108}},
   };
-  SkinEditor t("[gui]\nbackground=space\nmanager=true\n");
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+  SkinEditor t(std::string("[gui]\nbackground=") + look + "\nmanager=true\n");
   for (const Case& c : kCases)
   {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(std::string(look) + " " + c.what);
     const double ground = Luminance(t.At(c.place.l, c.place.t));
     Box ink{c.place.r, c.place.b, c.place.l, c.place.t};
     for (int y = c.place.t; y < c.place.b; ++y)
@@ -373,6 +375,62 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
     EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
     // Clear of the place's edges, so none of it is cut.
     EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
+  }
+  }
+}
+
+// Every word of the main window's artwork, in every look and on every
+// effect plate, at the base size: its ink stays inside the box the table
+// gives it, the box inside the section box it stands in; the words given
+// the readable size stand at least 7 pixels tall. A value's name takes that
+// size where it fits between its neighbours as placed; the rest, the titles
+// running down the section edges and the FLEXI slots' words, which stand
+// in gaps too small for it, keep the least size.
+TEST(ZephraLook, EveryLabelStaysInItsBoxAndTheReadableOnesStandSevenPixels)
+{
+  const int kReadableLines[3] = {88, 82, 91};
+  std::vector<ArtSection> sections(kArtSections, kArtSections + kArtSectionCount);
+  sections.push_back(kArtEffectSection);
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    LookCheck check(look, 1.0);
+    for (int effect = 0; effect < 3; ++effect)
+    {
+      SCOPED_TRACE(std::string(look) + ", " + kPlates[effect]);
+      check.OpenEffect(effect);
+      std::vector<ArtLabel> labels = ArtBackgroundLabels();
+      for (ArtLabel& label : ArtEffectPlateLabels(kPlates[effect], false)) labels.push_back(std::move(label));
+      int readable = 0, faults = 0;
+      for (const ArtLabel& label : labels)
+        for (const ArtLabelLine& line : label.lines)
+        {
+          if (faults >= 20) break;
+          const Box box{line.x, line.y, line.x + line.w, line.y + line.h};
+          for (const ArtSection& s : sections)
+          {
+            const Box section{s.x, s.y, s.x + s.w, s.y + s.h};
+            if (box.Meets(section) && !(box.l > section.l && box.r < section.r && box.t > section.t && box.b < section.b))
+              ADD_FAILURE() << line.text << " " << Show(box) << " leaves " << Show(section), ++faults;
+          }
+          // The ink: what stands out from the ground one pixel round the box.
+          const Box place{box.l - 1, box.t - 1, box.r + 1, box.b + 1};
+          const double ground = Luminance(check.t.At(place.l, place.t));
+          Box ink{place.r, place.b, place.l, place.t};
+          for (int y = place.t; y < place.b; ++y)
+            for (int x = place.l; x < place.r; ++x)
+              if (Contrast(Luminance(check.t.At(x, y)), ground) > 2.0)
+                ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+          if (ink.Empty() || ink.l < box.l || ink.r > box.r || ink.t < box.t || ink.b > box.b)
+            ADD_FAILURE() << line.text << " ink " << Show(ink) << " outside " << Show(box), ++faults;
+          if (line.h < 8) continue;  // the least size, 5 pixels
+          ++readable;
+          if (ink.b - ink.t < 7) ADD_FAILURE() << line.text << " ink " << Show(ink) << " under 7 pixels", ++faults;
+        }
+      // The title and subtitle, the location numbers 1 to 4 twice, FROM, TO,
+      // MIDI CH, the twelve section names and the names of values with
+      // room, on the background and on the plate.
+      EXPECT_EQ(readable, kReadableLines[effect]);
+    }
   }
 }
 

@@ -188,6 +188,20 @@ TEST_F(WinlControls, SortedComboPlacesItemsInOrder)
   }
 }
 
+// The opened list is never narrower than its field (a combo made 50 pixels
+// wide); a wider least width is kept and answered.
+TEST_F(WinlControls, DroppedWidthIsAtLeastTheField)
+{
+  HWND combo = WINL_MakeCombo(78, 0, 0, 50, 0, CBS_DROPDOWNLIST);
+  EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDWIDTH, 0, 0), 50);
+  struct Case { WPARAM asked; LRESULT width; } const kCases[] = {{0, 50}, {49, 50}, {50, 50}, {51, 51}, {400, 400}};
+  for (const Case& c : kCases)
+  {
+    EXPECT_EQ(SendMessage(combo, CB_SETDROPPEDWIDTH, c.asked, 0), c.width) << c.asked;
+    EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDWIDTH, 0, 0), c.width) << c.asked;
+  }
+}
+
 TEST_F(WinlControls, ItemTextReadsStayInsideTheBuffer)
 {
   const std::string longName(300, 'p');

@@ -28,21 +28,27 @@ constexpr size_t kLineChars = 10;  // a line as wide as a slider column, less a 
 constexpr int kGapX = 5;         // the least room between two labels side by side
 constexpr int kGapY = 5;         // and one above the other
 
-ArtLabelLine Line(const std::string& text, int x, int y, int scale = 1)
+// Sizes are in image pixels per font pixel (the artwork is painted at twice
+// the base size): kSmall, the font's least size, stands 5 pixels tall at
+// 100 %; kReadable 7.5, where a label has the room.
+constexpr int kSmall = 2;
+constexpr int kReadable = 3;
+
+ArtLabelLine Line(const std::string& text, int x, int y, int scale2 = kSmall)
 {
-  return {text, x, y, ArtTextWidth(text, scale), kGlyphH * scale};
+  return {text, x, y, (ArtTextWidth(text, scale2) + 1) / 2, (kGlyphH * scale2 + 1) / 2};
 }
 
 // Text starting at x (align 0), centred on x (1) or ending at x (2).
-int AlignedX(const std::string& text, int x, int align, int scale = 1)
+int AlignedX(const std::string& text, int x, int align, int scale2 = kSmall)
 {
-  const int w = ArtTextWidth(text, scale);
+  const int w = (ArtTextWidth(text, scale2) + 1) / 2;
   return align == 1 ? x - w / 2 : (align == 2 ? x - w : x);
 }
 
-ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone tone, int scale = 1)
+ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone tone, int scale2 = kSmall)
 {
-  return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, scale), y, scale)}};
+  return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, scale2), y, scale2)}};
 }
 
 ArtLabel Vertical(const std::string& text, int x, int y, ArtLabelTone tone)
@@ -106,13 +112,15 @@ public:
   // stand side by side take turns in two tiers.
   void Below(int r, int cx, int y, int lo, int hi)
   {
-    ArtLabel label = Named(r);
-    for (const std::string& text : Wrap(label.text, kLineChars))
+    // The readable size where the name fits there as it is, between its
+    // neighbours and inside [lo, hi); else the least size, moved down past them.
+    ArtLabel label = Stacked(r, cx, y, lo, hi, kReadable);
+    if (!label.lines.empty() && !Taken(label))
     {
-      const int w = ArtTextWidth(text);
-      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y));
-      y += kLineStep;
+      mOut->push_back(std::move(label));
+      return;
     }
+    label = Stacked(r, cx, y, lo, hi, kSmall);
     while (Taken(label))
       for (ArtLabelLine& line : label.lines) line.y += kLineStep;
     mOut->push_back(std::move(label));
@@ -132,6 +140,22 @@ public:
   }
 
 private:
+  // The name's lines at scale2, each centred on cx from y down and kept
+  // inside [lo, hi); no lines when one is wider than that.
+  static ArtLabel Stacked(int r, int cx, int y, int lo, int hi, int scale2)
+  {
+    ArtLabel label = Named(r);
+    const int step = (kGlyphH * scale2 + 1) / 2 + 2;
+    for (const std::string& text : Wrap(label.text, kLineChars))
+    {
+      const int w = (ArtTextWidth(text, scale2) + 1) / 2;
+      if (scale2 != kSmall && w > hi - lo) return Named(r);
+      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y, scale2));
+      y += step;
+    }
+    return label;
+  }
+
   static ArtLabel Named(int r) { return {r, Upper(kProgramValues[r].param.name), ArtLabelTone::kLabel, false, {}}; }
 
   bool Taken(const ArtLabel& label) const
@@ -247,22 +271,23 @@ std::vector<ArtLabel> ArtBackgroundLabels()
     p.Fixed(Words("SOURCE", x0 + 78, 4, 2, ArtLabelTone::kLabel));
     p.Fixed(Words("RANGE", x0 + 78, 28, 2, ArtLabelTone::kLabel));
   }
-  p.Fixed(Words("ZEPHRA PRIME", 24, 650, 0, ArtLabelTone::kTitle, 4));
-  p.Fixed(Words("SOUND EDITOR AND LIBRARIAN", 24, 676, 0, ArtLabelTone::kLabel, 2));
+  p.Fixed(Words("ZEPHRA PRIME", 24, 650, 0, ArtLabelTone::kTitle, 8));
+  p.Fixed(Words("SOUND EDITOR AND LIBRARIAN", 24, 676, 0, ArtLabelTone::kLabel, 4));
   for (int i = 0; i < 4; ++i)
   {
     const std::string n = std::to_string(i + 1);
-    p.Fixed(Words(n, 80, 734 + 13 * i, 0, ArtLabelTone::kLabel));
-    p.Fixed(Words(n, 184, 734 + 13 * i, 0, ArtLabelTone::kLabel));
+    p.Fixed(Words(n, 80, 733 + 13 * i, 0, ArtLabelTone::kLabel, kReadable));
+    p.Fixed(Words(n, 184, 733 + 13 * i, 0, ArtLabelTone::kLabel, kReadable));
   }
-  p.Fixed(Words("FROM", 92, 752, 0, ArtLabelTone::kLabel));
-  p.Fixed(Words("TO", 196, 752, 0, ArtLabelTone::kLabel));
-  p.Fixed(Words("MIDI CH", 296, 776, 1, ArtLabelTone::kLabel));
+  p.Fixed(Words("FROM", 92, 751, 0, ArtLabelTone::kLabel, kReadable));
+  p.Fixed(Words("TO", 196, 751, 0, ArtLabelTone::kLabel, kReadable));
+  // Under the channel's window, ending inside its box's frame.
+  p.Fixed(Words("MIDI CH", 309, 776, 2, ArtLabelTone::kLabel, kReadable));
   static const char* kSections[12] = {"VCO1",     "VCO2",   "VCO3",   "VCO4",   "FILTER", "ENVLFO",
                                       "HARMDIST", "EFFECT", "FLEXI1", "FLEXI2", "FLEXI3", "FLEXI4"};
   static const int kColumnX[3] = {874, 922, 1002};
   for (int i = 0; i < 12; ++i)
-    p.Fixed(Words(kSections[i], kColumnX[i / 4] + 14, 734 + 13 * (i % 4), 0, ArtLabelTone::kLabel));
+    p.Fixed(Words(kSections[i], kColumnX[i / 4] + 14, 733 + 13 * (i % 4), 0, ArtLabelTone::kLabel, kReadable));
   std::vector<int> order;
   for (int r = 0; r < kProgramSize; ++r)
     if (!ArtInEffectStrip(r)) order.push_back(r);

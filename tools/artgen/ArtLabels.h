@@ -7,6 +7,9 @@
 //
 // A synth value's label spells the synth's whole name: lines break between
 // words only, and a word longer than a line stands on a line of its own.
+// It stands 7.5 pixels tall at 100 % where it fits there between the labels
+// placed before it; else it keeps the font's least size, 5 pixels, and
+// steps down past them.
 #pragma once
 
 #include <string>
@@ -21,7 +24,7 @@ enum class ArtLabelTone
 struct ArtLabelLine
 {
   std::string text;
-  int x, y, w, h;  // the ink box, base pixels
+  int x, y, w, h;  // the ink box, base pixels (a half pixel rounded up: h 8 for the 7.5 pixel size)
 };
 
 struct ArtLabel

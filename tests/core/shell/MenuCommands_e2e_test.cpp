@@ -1,12 +1,15 @@
 // The menu bar's commands in the running program, chosen with the pointer:
 // undo after a fader drag, the sizes and looks of the View menu, the
 // program manager shown and put away, and the Help items that cannot open
-// what they name, each telling the user so.
+// what they name, each telling the user so; the Preferences' lists show
+// every port's name whole.
 #include "support/RunningEditor.h"
 
+#include "support/TempDir.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
+#include <rtmidi/RtMidi.h>
 
 #include <sys/stat.h>
 
@@ -318,6 +321,80 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     editor.MoveTo(awayX, awayY);
     editor.Key("ctrl+q");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.Running(); }, 20));
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  }
+}
+
+// A port name much longer than the list's field: the opened list is wider
+// than the field and the name's ink runs its whole length there, inside the
+// list, where a list cut to its field ends it with an ellipsis within the
+// field's width. Desktop themes open a drop-down list as a menu (the
+// toolkit's own theme) or as a list under the field.
+TEST(MenuCommands, PreferencesListShowsALongPortNameWhole)
+{
+  struct Case { const char* name; const char* css; } const kCases[] = {
+      {"a menu", ""},
+      {"a list", "combobox { -GtkComboBox-appears-as-list: true; }\n"},
+  };
+  if (!SynthSim::JackServerAnswers()) GTEST_SKIP() << "no JACK server";
+  // "Zephra Prime Output:Zephra Prime Output Port With A Long Name 2", 63
+  // characters, 335 pixels, as the keyboard input's list gives it.
+  RtMidiOut device(RtMidi::UNIX_JACK, "Zephra Prime Output");
+  device.openVirtualPort("Zephra Prime Output Port With A Long Name 2");
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir config;
+    mkdir(config.File("gtk-3.0").c_str(), 0700);
+    WriteWholeFile(config.File("gtk-3.0/gtk.css"), c.css);
+    RunningEditorSetup setup;
+    setup.env = {{"XDG_CONFIG_HOME", config.Path()}};
+    RunningEditor editor(setup);
+    START_OR_SKIP(editor);
+    WaitForStartProgram(editor);
+    const RunningEditor::Rect dialog = OpenPreferences(editor);
+    ASSERT_GT(dialog.w, 0);
+    const unsigned long dialogWindow = editor.OtherWindows().back();
+    // The keyboard input's list: 120 units wide at (180, 43), 18 pixels high.
+    const double widen = dialog.w / 320.0;
+    const int fieldW = static_cast<int>(120 * widen);
+    ASSERT_LT(fieldW, 250);
+    editor.Click(dialog.x + static_cast<int>((180 + 60) * widen), dialog.y + 43 + 9);
+    RunningEditor::Rect list;
+    // The widest run of ink in one row of the opened list, and where it ends.
+    int inkW = 0, inkRight = 0;
+    const auto measure = [&] {
+      const std::vector<unsigned long> windows = editor.OtherWindows();
+      if (windows.empty() || windows.back() == dialogWindow) return false;
+      list = editor.WindowRect(windows.back());
+      const std::vector<uint32_t> pixels = editor.Grab(list);
+      if (pixels.empty()) return false;
+      inkW = 0;
+      for (int y = 2; y < list.h - 2; ++y)
+      {
+        int left = -1, right = -1;
+        for (int x = 2; x < list.w - 2; ++x)
+        {
+          // Dark text on the light ground; the chosen row's light text on
+          // its coloured bar is not the row measured.
+          const uint32_t p = pixels[static_cast<size_t>(y * list.w + x)];
+          if (((p >> 16) & 255) * 3 + ((p >> 8) & 255) * 6 + (p & 255) >= 900) continue;
+          if (left < 0) left = x;
+          right = x;
+        }
+        if (left >= 0 && right - left + 1 > inkW) inkW = right - left + 1, inkRight = right;
+      }
+      return inkW >= 320;
+    };
+    EXPECT_TRUE(RunningEditor::WaitUntil(measure, RunningEditor::kBusyLimit))
+      << "widest text " << inkW << " pixels in a list " << list.w << " wide, the field " << fieldW;
+    EXPECT_GT(list.w, fieldW + 100);
+    // Nothing of the name at the list's edge, where a longer text would be cut.
+    EXPECT_LT(inkRight, list.w - 6) << inkRight << " of " << list.w;
+    editor.Key("Escape");
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().size() == 1; }, 10));
+    editor.Key("Escape");
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 10));
     EXPECT_EQ(editor.Stop(SIGTERM), 0);
   }
 }
