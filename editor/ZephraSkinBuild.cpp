@@ -103,7 +103,8 @@ std::vector<SkinRow> SkinRows(bool lcd)
 IBitmap* Load(IGraphics& gui, int id)
 {
   const ArtRow* art = ArtFind(id);
-  return art ? gui.LoadIBitmap(id, art->path, art->frames) : nullptr;
+  // Two ids of one file (a slider strip of two uses) share its pixels.
+  return art ? gui.LoadIBitmap(ArtFirstOfFile(*art).id, art->path, art->frames) : nullptr;
 }
 
 IParaGraphicEq::Settings EqGraphSettings()
