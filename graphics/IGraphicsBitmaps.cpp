@@ -295,10 +295,10 @@ void SettleJob(RescaleJob& job)
 
 namespace
 {
-// Whether each id's pixels are drawn by hidden bitmap controls and by no
-// shown one. Every drawing call makes waiting pixels first, so another
-// control, or the editor's own code, that draws them after all only moves
-// their making to that draw.
+// Whether each id's pixels belong only to bitmap controls that show none
+// of them now (hidden ones, a closed overlay). Every drawing call makes
+// waiting pixels first, so another control, or the editor's own code, that
+// draws them after all only moves their making to that draw.
 std::map<RAST_IBitmap*, bool> DrawnOnlyHidden(IGraphics& graphics)
 {
   std::map<RAST_IBitmap*, bool> hiddenOnly;
@@ -307,8 +307,9 @@ std::map<RAST_IBitmap*, bool> DrawnOnlyHidden(IGraphics& graphics)
     auto* control = dynamic_cast<IBitmapControl*>(graphics.GetControl(i));
     const IBitmap* drawn = control ? control->GetBitmap() : nullptr;
     if (!drawn || !drawn->mData) continue;
-    const auto [at, fresh] = hiddenOnly.emplace(drawn->mData, control->IsHidden());
-    if (!fresh) at->second = at->second && control->IsHidden();
+    const bool unseen = !control->ShowsBitmap();
+    const auto [at, fresh] = hiddenOnly.emplace(drawn->mData, unseen);
+    if (!fresh) at->second = at->second && unseen;
   }
   return hiddenOnly;
 }
