@@ -1,8 +1,10 @@
 // The editor's classic look as the user meets it: the first full draw after
 // the GUI build, the redraw after a whole program is loaded (the program
 // applied, the view-layout hook, one frame), and a change of scale at run
-// time (View, 150 % and back to 100 %, each with its frame). Budget lines
-// follow the run: 8 ms for the draws, 60 ms for each change of scale.
+// time (View, 150 % and back to 100 %, each with its frame), and the first
+// open of a closed effect panel at 200 %, whose plate is made at that draw.
+// Budget lines follow the run: 8 ms for the draws, 60 ms for each change of
+// scale.
 #include "editor/ZephraEditor.h"
 #include "editor/ZephraEditorGraphics.h"
 #include "editor/ZephraPanels.h"
@@ -27,7 +29,7 @@ namespace
 // folder of its own that goes with it.
 struct Editor
 {
-  Editor()
+  explicit Editor(int width = 1140, int height = 800)
   {
     char folder[] = "/tmp/zephra-bench-XXXXXX";
     if (mkdtemp(folder)) mFolder = folder;
@@ -35,11 +37,11 @@ struct Editor
     setup.settingsFolder = mFolder;
     setup.runTimer = false;
     IUnitGUIResize::ResetProcessStateForTest();
-    setup.buildGui = [this](ZephraEditor& e) {
-      gui = new IGraphicsHeadless(&e, 1140, 800);
+    setup.buildGui = [this, width, height](ZephraEditor& e) {
+      gui = new IGraphicsHeadless(&e, width, height);
       ZephraSetUpGui(e, gui, [](ZephraEditor& editor, IGraphics& g) { editor.CreateGUI(false, &g); });
       gui->OpenWindow(nullptr);
-      gui->RescaleBitmaps(1.0);
+      gui->RescaleBitmaps(width / 1140.0);
     };
     editor = std::make_unique<ZephraEditor>(IUnitInstanceInfo(), setup);
   }
@@ -94,6 +96,26 @@ void ProgramLoadRedraw(benchmark::State& state)
   for (auto _ : state) e.LoadProgram(turn++);
 }
 BENCHMARK(ProgramLoadRedraw)->Unit(benchmark::kMillisecond);
+
+// The overdrive tab clicked on a fresh editor at 200 %, and the frame that
+// shows its panel (the plate made from its file there).
+void FirstPanelOpen(benchmark::State& state)
+{
+  for (auto _ : state)
+  {
+    state.PauseTiming();
+    auto e = std::make_unique<Editor>(2280, 1600);
+    e->Frame();
+    state.ResumeTiming();
+    e->editor->SetParameterFromGUI2(kParamTabOverdrive, 1.0);
+    e->Frame();
+    state.PauseTiming();
+    e.reset();
+    IGraphics::ClearCachesForTest();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(FirstPanelOpen)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // One change of scale as the View menu makes it (the scale manager's new
 // ratio applied, then the view-layout hook), and the frame that shows it.

@@ -103,7 +103,8 @@ std::vector<SkinRow> SkinRows(bool lcd)
 IBitmap* Load(IGraphics& gui, int id)
 {
   const ArtRow* art = ArtFind(id);
-  return art ? gui.LoadIBitmap(id, art->path, art->frames) : nullptr;
+  // Two ids of one file (a slider strip of two uses) share its pixels.
+  return art ? gui.LoadIBitmap(ArtFirstOfFile(*art).id, art->path, art->frames) : nullptr;
 }
 
 IParaGraphicEq::Settings EqGraphSettings()
@@ -337,17 +338,21 @@ void ZephraEditor::CreateGUI(bool onlyBackground, IGraphics* graphics)
   CreateManagerPanel();
   HideManager(!ManagerMode());
   mFace->AttachAbout();
-  AttachGraphics(gui);
-  mFace->SetTooltips();
-  gui->EnableTooltips(true);
-  gui->HandleMouseOver(true);
-
+  // The transient panels close before the attach resamples the artwork to
+  // the GUI scale: artwork only hidden controls draw waits for its first
+  // draw, so a start holds no plates it does not show (four effect plates
+  // and the chooser's are each nearly a window's size).
   if (IControl* saveFromSynth = mFace->Ref(SkinRef::kSaveFromSynthBackground)) saveFromSynth->Hide(true);
   gui->HideControl(kParamProgramNumber, true);
   gui->HideControl(kParamProgramNumberOk, true);
   mFace->HideOverdrivePanel(true);
   mFace->HideEqualizerPanel(true);
   mFace->HideParagraphicEqPanel(true);
+  AttachGraphics(gui);
+  mFace->SetTooltips();
+  gui->EnableTooltips(true);
+  gui->HandleMouseOver(true);
+
 }
 
 void ZephraEditor::CreateClassicSkin(bool space)

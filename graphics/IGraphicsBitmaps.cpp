@@ -12,6 +12,7 @@
 #include "graphics/IGraphicsArtworkClock.h"
 #include "graphics/IGraphicsView.h"
 #include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IKnobControl.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Blit.h"
 #include "raster/RAST_CachedFont.h"
@@ -295,20 +296,31 @@ void SettleJob(RescaleJob& job)
 
 namespace
 {
-// Whether each id's pixels are drawn by hidden bitmap controls and by no
-// shown one. Every drawing call makes waiting pixels first, so another
-// control, or the editor's own code, that draws them after all only moves
-// their making to that draw.
+// Whether each id's pixels belong only to bitmap controls and strip knobs
+// that show none of them now (hidden ones, a closed overlay). Every drawing
+// call makes waiting pixels first, so another control, or the editor's own
+// code, that draws them after all only moves their making to that draw.
 std::map<RAST_IBitmap*, bool> DrawnOnlyHidden(IGraphics& graphics)
 {
   std::map<RAST_IBitmap*, bool> hiddenOnly;
   for (int i = 0; i < graphics.NControls(); ++i)
   {
-    auto* control = dynamic_cast<IBitmapControl*>(graphics.GetControl(i));
-    const IBitmap* drawn = control ? control->GetBitmap() : nullptr;
+    IControl* control = graphics.GetControl(i);
+    const IBitmap* drawn = nullptr;
+    bool unseen = false;
+    if (auto* bitmap = dynamic_cast<IBitmapControl*>(control))
+    {
+      drawn = bitmap->GetBitmap();
+      unseen = !bitmap->ShowsBitmap();
+    }
+    else if (auto* knob = dynamic_cast<IKnobMultiControl*>(control))
+    {
+      drawn = knob->GetBitmap();
+      unseen = knob->IsHidden();
+    }
     if (!drawn || !drawn->mData) continue;
-    const auto [at, fresh] = hiddenOnly.emplace(drawn->mData, control->IsHidden());
-    if (!fresh) at->second = at->second && control->IsHidden();
+    const auto [at, fresh] = hiddenOnly.emplace(drawn->mData, unseen);
+    if (!fresh) at->second = at->second && unseen;
   }
   return hiddenOnly;
 }

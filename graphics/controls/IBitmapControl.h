@@ -18,6 +18,9 @@ public:
 
   bool Draw(IGraphics* graphics) override;
   IBitmap* GetBitmap() const { return mBitmap; }
+  // Whether a draw now shows the bitmap: artwork no control shows waits
+  // for its first draw rather than being made at a rescale.
+  virtual bool ShowsBitmap() const { return !IsHidden(); }
 
 protected:
   IBitmap* mBitmap;  // not owned

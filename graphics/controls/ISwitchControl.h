@@ -61,6 +61,8 @@ public:
   IBitmapOverlayControl(IUnitBase* plug, int x, int y, IBitmap* bitmap, IRECT targetArea);
 
   bool Draw(IGraphics* graphics) override;
+  // Closed, it shows nothing of its bitmap.
+  bool ShowsBitmap() const override { return !IsHidden() && mValue >= 0.5; }
   // The target area scales with the GUI.
   void AfterGUIResize(double ratio) override;
 

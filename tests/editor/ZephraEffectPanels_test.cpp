@@ -4,7 +4,9 @@
 #include "ZephraSkinEditor.h"
 
 #include "core/IParam.h"
+#include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IParaGraphicEq.h"
+#include "raster/RAST_Bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -139,5 +141,41 @@ TEST(EffectPanels, ChainOrderPlacesTheTabs)
     EXPECT_EQ(f.Corner(kParamShowFxEqualizer), f.Corner(kParamTabEqualizer));
     EXPECT_EQ(f.Corner(kParamTabEqualizer), std::make_pair(c.equaliserX, 565)) << c.order;
     EXPECT_EQ(f.Corner(f.Face().Ref(SkinRef::kEqualizerHighlight)).first, c.equaliserX) << c.order;
+  }
+}
+
+// A start holds the pixels of the one effect plate it shows: the closed
+// plates (each nearly the window's size) and the chooser's are made at their
+// first draw, and then look as they always did.
+TEST(EffectPanels, ClosedPlatesHoldNoPixelsUntilShown)
+{
+  struct Case { const char* name; SkinRef ref; int width; } kCases[] = {
+    {"chorus and delay", SkinRef::kModPanel, 1140},
+    {"overdrive", SkinRef::kDrivePanel, 0},
+    {"equaliser", SkinRef::kEqPanel, 0},
+    {"equaliser graph", SkinRef::kGraphPanel, 0},
+    {"save from the synth", SkinRef::kSaveFromSynthBackground, 0},
+  };
+  SkinEditor f;
+  auto pixels = [&](SkinRef ref) {
+    auto* plate = dynamic_cast<IBitmapControl*>(f.Face().Ref(ref));
+    return plate && plate->GetBitmap() && plate->GetBitmap()->mData ? plate->GetBitmap()->mData : nullptr;
+  };
+  for (const Case& c : kCases)
+  {
+    ASSERT_NE(pixels(c.ref), nullptr) << c.name;
+    EXPECT_EQ(pixels(c.ref)->getWidth(), c.width) << c.name;
+  }
+  f.Click(kParamTabOverdrive);
+  f.Draw();
+  EXPECT_EQ(pixels(SkinRef::kDrivePanel)->getWidth(), 1140);
+  EXPECT_EQ(pixels(SkinRef::kDrivePanel)->getHeight(), 720);
+  // The box's frame line, the box's inside and the background beside it.
+  struct Point { int x, y, r, g, b; } kPoints[] = {
+    {512, 630, 88, 104, 140}, {513, 630, 32, 38, 58}, {511, 630, 20, 24, 38}, {800, 541, 88, 104, 140}};
+  for (const Point& p : kPoints)
+  {
+    const IColor at = f.At(p.x, p.y);
+    EXPECT_TRUE(at.R == p.r && at.G == p.g && at.B == p.b) << p.x << "," << p.y;
   }
 }

@@ -2,6 +2,7 @@
 // controls, tool tips, pixels, and pictures of every panel under artefacts/.
 #include "ZephraSkinEditor.h"
 
+#include "graphics/controls/IKnobControl.h"
 #include "graphics/controls/ISwitchControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "tools/artgen/ArtTable.h"
@@ -276,5 +277,24 @@ TEST(ZephraSkin, FlexiSpinnersOpenTheirEntryOnARightClick)
     EXPECT_EQ(s.gui->mTextEntries[0].rect, r);
     s.gui->PressEnterInTextEntry();
     EXPECT_EQ(s.Int(param), 2);
+  }
+}
+
+// A slider strip the table lists under two ids is held once: the sliders of
+// both uses draw the same pixels, in both looks.
+TEST(ZephraSkin, StripOfTwoIdsIsHeldOnce)
+{
+  const auto pixels = [](SkinEditor& t, int param) -> RAST_IBitmap* {
+    auto* slider = dynamic_cast<IKnobMultiControl*>(t.ControlOf(param));
+    return slider && slider->GetBitmap() ? slider->GetBitmap()->mData : nullptr;
+  };
+  for (const char* settings : {"[gui]\nbackground=space\n", "[gui]\nbackground=lcd\n"})
+  {
+    SCOPED_TRACE(settings);
+    SkinEditor t(settings);
+    // The delay's slider takes the strip's first id, the modulation's its second.
+    ASSERT_NE(pixels(t, kParamDelay1), nullptr);
+    EXPECT_EQ(pixels(t, kParamDelay1), pixels(t, kParamMod1A));
+    EXPECT_EQ(pixels(t, kParamDelay1)->getWidth(), 32);
   }
 }

@@ -3,6 +3,8 @@
 #include "support/GuiTestKit.h"
 
 #include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IKnobControl.h"
+#include "graphics/controls/ISwitchControl.h"
 #include "raster/RAST_Blit.h"
 #include "raster/support/RAST_TestPng.h"
 #include "support/ResourcesFolder.h"
@@ -237,6 +239,64 @@ TEST_F(Caches, HiddenArtworkWaitsForItsFirstDraw)
   gui.RescaleBitmaps(1.0);
   EXPECT_EQ(closed->mData->getWidth(), 4);
   EXPECT_EQ(std::make_pair(late->W, late->H), std::make_pair(4, 4));
+}
+
+// A closed overlay (the about box) shows none of its artwork: a rescale
+// leaves it waiting, a draw while closed makes nothing, the first draw
+// open makes it at the scale of the rescale.
+TEST_F(Caches, ClosedOverlayArtworkWaitsUntilItOpens)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 20, 20);
+  gui.SetBitmapDivisor(2);
+  gui.AddResource("about", Grid(8, 8, std::vector<RAST_pixel>(64, Red(200))).get());
+  IBitmap* about = gui.LoadIBitmap(9, "about.png");
+  auto* overlay = new IBitmapOverlayControl(&unit, 0, 0, about, IRECT(0, 0, 2, 2));
+  gui.AttachControl(overlay);
+
+  gui.RescaleBitmaps(1.5);
+  EXPECT_EQ(std::make_pair(about->W, about->H), std::make_pair(6, 6));
+  EXPECT_EQ(about->mData->getWidth(), 0);
+  gui.SetRepaint(IRECT(0, 0, 20, 20));
+  EXPECT_TRUE(overlay->Draw(&gui));
+  EXPECT_EQ(about->mData->getWidth(), 0);
+
+  overlay->SetValueFromPlug(1.0);
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  EXPECT_TRUE(overlay->Draw(&gui));
+  ASSERT_EQ(about->mData->getWidth(), 6);
+  // Its rectangle is the one it was built with: 4 x 4 at the origin.
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 0, 0), Red(200));
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 3, 3), Red(200));
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 4, 4), kSentinel);
+}
+
+// A hidden strip knob (a FLEXI range slider before its value is learnt)
+// leaves its strip waiting like a hidden plate; shown, its first draw makes
+// the strip with every frame in place.
+TEST_F(Caches, HiddenKnobStripWaitsForItsFirstDraw)
+{
+  GuiUnit unit;
+  Surface gui(&unit, 20, 40);
+  gui.SetBitmapDivisor(2);
+  gui.AddResource("strip", Strip(4, 16, 4).get());
+  IBitmap* strip = gui.LoadIBitmap(11, "strip.png", 4);
+  auto* knob = new IKnobMultiControl(&unit, 0, 0, -1, strip);
+  gui.AttachControl(knob);
+  knob->Hide(true);
+
+  gui.RescaleBitmaps(1.0);
+  EXPECT_EQ(strip->mData->getWidth(), 0);
+  EXPECT_EQ(std::make_pair(strip->W, strip->H), std::make_pair(2, 12));
+
+  knob->Hide(false);
+  RAST_Clear(gui.GetDrawBitmap(), kSentinel);
+  gui.SetRepaint(IRECT(0, 0, 20, 40));
+  EXPECT_TRUE(knob->Draw(&gui));
+  ASSERT_EQ(strip->mData->getWidth(), 2);
+  EXPECT_EQ(strip->mData->getHeight(), 12);
+  // Frame 1 (red 10) is drawn at the value 0.
+  EXPECT_EQ(RAST_GetPixel(gui.GetDrawBitmap(), 0, 0), Red(10));
 }
 
 // A waiting file that cannot be read at its first draw leaves its records

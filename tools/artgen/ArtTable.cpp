@@ -7,6 +7,8 @@
 // Plates drawn at (0, 0) reach just past the area they cover.
 #include "tools/artgen/ArtTable.h"
 
+#include <cstring>
+
 namespace
 {
 constexpr ArtKind kBg = ArtKind::kBackground;
@@ -163,4 +165,11 @@ const ArtRow* ArtFind(int id)
   for (size_t i = 0; i < kArtTableSize; ++i)
     if (kArtTable[i].id == id) return &kArtTable[i];
   return nullptr;
+}
+
+const ArtRow& ArtFirstOfFile(const ArtRow& row)
+{
+  for (size_t i = 0; i < kArtTableSize; ++i)
+    if (std::strcmp(kArtTable[i].path, row.path) == 0) return kArtTable[i];
+  return row;
 }

@@ -6,7 +6,8 @@
 // "...-2x.png"; a strip of N frames is stacked vertically, frame 1 on top,
 // so its PNG is 2 * w wide and 2 * h * N high. Paths are written exactly
 // as the builders pass them, doubled slashes included. A file loaded under
-// two ids (two independent bitmap records) has two rows.
+// two ids has two rows; the builders load both under the first row's id, so
+// the editor holds the file's pixels once.
 #pragma once
 
 #include <cstddef>
@@ -59,6 +60,9 @@ extern const size_t kArtTableSize;
 
 // The row of id, or null.
 const ArtRow* ArtFind(int id);
+
+// The first row of the row's file: the id both load the file under.
+const ArtRow& ArtFirstOfFile(const ArtRow& row);
 
 // The stored size of a row's file: twice the base size, frames stacked.
 inline int ArtFileWidth(const ArtRow& row) { return 2 * row.w; }
