@@ -27,7 +27,7 @@ configure_and_build build/asan all -DZEPHRA_SANITIZE=address,undefined || exit 1
 step "Building the threaded tests (ThreadSanitizer)"
 configure_and_build build/tsan threaded_tests -DZEPHRA_SANITIZE=thread -DZEPHRA_ONLY_THREADED=ON -DZEPHRA_BENCH=OFF || exit 1
 step "Building the fuzz targets (clang, libFuzzer)"
-CC=clang CXX=clang++ configure_and_build build/fuzz all -DZEPHRA_FUZZ=ON -DZEPHRA_BENCH=OFF || exit 1
+CC=clang CXX=clang++ configure_and_build build/fuzz fuzz_targets -DZEPHRA_FUZZ=ON -DZEPHRA_BENCH=OFF || exit 1
 
 # ---- servers ----
 logs=$root/build/logs
