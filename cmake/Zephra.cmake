@@ -7,8 +7,16 @@ if(ZEPHRA_WERROR)
   add_compile_options(-Werror)
 endif()
 
+# A sanitizer's report names files and lines: give a build whose flags carry no
+# debug level at least the line tables.
+string(TOUPPER "${CMAKE_BUILD_TYPE}" zephra_build_type)
+set(zephra_line_tables)
+if(NOT " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${zephra_build_type}}" MATCHES " -g")
+  set(zephra_line_tables -g1)
+endif()
+
 if(ZEPHRA_SANITIZE)
-  add_compile_options(-fsanitize=${ZEPHRA_SANITIZE} -fno-omit-frame-pointer -g)
+  add_compile_options(-fsanitize=${ZEPHRA_SANITIZE} -fno-omit-frame-pointer ${zephra_line_tables})
   add_link_options(-fsanitize=${ZEPHRA_SANITIZE})
   if(ZEPHRA_SANITIZE MATCHES "undefined")
     add_compile_options(-fno-sanitize-recover=undefined)
@@ -17,7 +25,7 @@ endif()
 
 if(ZEPHRA_FUZZ)
   # Libraries get coverage instrumentation; each fuzz target links libFuzzer's main.
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer ${zephra_line_tables})
   add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -228,7 +228,7 @@ void ZephraManagerPanel::MakeLocations(const ManagerRow& row, IBitmap* tile, IBi
   mNames[0]->Hide(true);
   for (int i = 0; i < kManagerLocations; ++i)
   {
-    char text[8];
+    char text[12];  // room for any int, so the compiler can see nothing is cut
     std::snprintf(text, sizeof text, "%02d", i);
     mNumbers[i]->SetTextFromPlug(text);
     mNames[i]->SetTextFromPlug("");

@@ -14,9 +14,14 @@ jobs=$(nproc)
 status=0
 step() { echo; echo "==== $* ===="; }
 
+# The sanitized builds are compiled at -O1 with line tables only: the
+# sanitizers' own advice, and about a third less compile time than -O2 -g, which
+# counts on a two-core machine. Their reports still name files and lines.
 configure_and_build() {  # dir target cmake-args...
   local dir=$1 target=$2; shift 2
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_WERROR=ON "$@" >"$dir.configure.log" 2>&1 \
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHRA_WERROR=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
+    "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
   cmake --build "$dir" --target "$target" -j "$jobs"
 }
@@ -27,7 +32,7 @@ configure_and_build build/asan all -DZEPHRA_SANITIZE=address,undefined || exit 1
 step "Building the threaded tests (ThreadSanitizer)"
 configure_and_build build/tsan threaded_tests -DZEPHRA_SANITIZE=thread -DZEPHRA_ONLY_THREADED=ON -DZEPHRA_BENCH=OFF || exit 1
 step "Building the fuzz targets (clang, libFuzzer)"
-CC=clang CXX=clang++ configure_and_build build/fuzz all -DZEPHRA_FUZZ=ON -DZEPHRA_BENCH=OFF || exit 1
+CC=clang CXX=clang++ configure_and_build build/fuzz fuzz_targets -DZEPHRA_FUZZ=ON -DZEPHRA_BENCH=OFF || exit 1
 
 # ---- servers ----
 logs=$root/build/logs

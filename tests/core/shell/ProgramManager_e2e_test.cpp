@@ -185,7 +185,7 @@ void WriteFolder(const std::string& folder, int programs, int first)
   mkdir(folder.c_str(), 0755);
   for (int i = 0; i < programs; ++i)
   {
-    char name[16];
+    char name[20];
     snprintf(name, sizeof name, "/p%03d.pr3", i);
     WriteFile(folder + name, ProgramText(ProgramOf(first + i)));
   }
