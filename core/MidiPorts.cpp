@@ -724,8 +724,10 @@ void MidiPorts::CloseAll()
   AwaitMaker();
   JoinMaker();
   // A server that has gone is let go of as CheckServer does, whether or not
-  // CheckServer has been asked since.
-  if (mApi == RtMidi::UNIX_JACK && mWatch->Lost() && !mServerLost) DropDeadServer();
+  // CheckServer has been asked since. So are the objects a given-up making
+  // thread had put in place (AbandonMaker): their server kept it waiting and
+  // may be gone by now, and closing or deleting them would reach into it.
+  if (mApi == RtMidi::UNIX_JACK && (mServerLost || mWatch->Lost())) DropDeadServer();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
   // and only while the output moves (a dead server is not waited for).
