@@ -2,12 +2,31 @@
 
 #include <jack/jack.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
 namespace
 {
 jack_client_t* Client(void* client) { return static_cast<jack_client_t*>(client); }
 
+// One line, built on the stack and written at once: no allocation, no
+// stdio, no lock that a cancelled thread could leave held.
+void WriteLibraryLine(const char* message)
+{
+  char line[512];
+  const size_t room = sizeof(line) - 1;
+  const size_t length = message ? std::min(std::strlen(message), room) : 0;
+  if (length > 0) std::memcpy(line, message, length);
+  line[length] = '\n';
+  (void)!write(STDERR_FILENO, line, length + 1);
+}
+
 jack_client_t* Connect(const char* clientName)
 {
+  JackServerWatch::RouteLibraryMessages();
   jack_status_t status{};
   return jack_client_open(clientName, JackNoStartServer, &status);
 }
@@ -51,6 +70,15 @@ bool JackServerWatch::ServerAnswers(const char* clientName)
   if (!client) return false;
   jack_client_close(client);
   return true;
+}
+
+void JackServerWatch::RouteLibraryMessages()
+{
+  static std::once_flag routed;
+  std::call_once(routed, [] {
+    jack_set_error_function(&WriteLibraryLine);
+    jack_set_info_function(&WriteLibraryLine);
+  });
 }
 
 int JackServerWatch::OnProcess(uint32_t, void* self)

@@ -44,6 +44,14 @@ public:
 
   // True when a server answers now (a client is made and closed again).
   static bool ServerAnswers(const char* clientName);
+  // Sends the JACK library's error and info lines to stderr by a single
+  // write each, taking no lock: the library cancels the threads of a gone
+  // server's clients at any point, and one cancelled inside a locked stdio
+  // write would leave stderr's lock held, so that the next message (the
+  // next client's opening prints some) waits for good. Done before the
+  // process's first client; later calls do nothing. Open and ServerAnswers
+  // call it.
+  static void RouteLibraryMessages();
 
 private:
   static int OnProcess(uint32_t frames, void* self);

@@ -136,6 +136,9 @@ void MidiPorts::StartMidi(RtMidi::Api api) { StartMaking(api, false); }
 void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
 {
   CloseAll();
+  // Before the library's first client of the process (the objects make
+  // theirs): see RouteLibraryMessages.
+  JackServerWatch::RouteLibraryMessages();
   mMidiIn.reset();
   mKeyboardMidiIn.reset();
   mMidiOut.reset();
@@ -172,7 +175,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
       auto fresh = std::make_unique<JackServerWatch>();
       JackServerWatch* watch = fresh.get();
       const bool open = watch->Open(kOutputClientName);
-      if (!Published(*ticket, [&] { return PutWatch(std::move(fresh), watchFirst), true; })) (void)fresh.release();
+      if (!Published(*ticket, [&] { return PutWatch(std::move(fresh), watchFirst), true; })) KeepWatch(std::move(fresh));
       return std::make_pair(watch, open);
     };
     JackServerWatch* watch = nullptr;
@@ -233,7 +236,7 @@ void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   }
   // Given up while the server kept the thread waiting: the object is never
   // used, nor closed on a server that may not answer.
-  if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) (void)output.release();
+  if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) SetAside(output.release());
 }
 
 bool MidiPorts::WatchedServerGone(const JackServerWatch* watch) const
@@ -248,11 +251,18 @@ void MidiPorts::PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent
   // tell the watch), so it is let go of unclosed. Otherwise it is closed as
   // usual. Either way the object is kept: that client's callbacks, or an
   // output gate's meter, may still name it.
-  static auto* const kept = new std::vector<std::unique_ptr<JackServerWatch>>;
   if (serverWent) mWatch->Abandon();
   else mWatch->Close();
-  kept->push_back(std::move(mWatch));
+  KeepWatch(std::move(mWatch));
   mWatch = std::move(fresh);
+}
+
+void MidiPorts::KeepWatch(std::unique_ptr<JackServerWatch> watch)
+{
+  static auto* const kept = new std::vector<std::unique_ptr<JackServerWatch>>;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
+  kept->push_back(std::move(watch));
 }
 
 void MidiPorts::MakeInputs(MakerTicket& ticket, const JackServerWatch* watch)
@@ -280,8 +290,8 @@ void MidiPorts::MakeInputs(MakerTicket& ticket, const JackServerWatch* watch)
     });
     if (!published)
     {
-      (void)synth.release();
-      (void)keyboard.release();
+      SetAside(synth.release());
+      SetAside(keyboard.release());
     }
   }
   catch (const RtMidiError& error)
@@ -714,8 +724,10 @@ void MidiPorts::CloseAll()
   AwaitMaker();
   JoinMaker();
   // A server that has gone is let go of as CheckServer does, whether or not
-  // CheckServer has been asked since.
-  if (mApi == RtMidi::UNIX_JACK && mWatch->Lost() && !mServerLost) DropDeadServer();
+  // CheckServer has been asked since. So are the objects a given-up making
+  // thread had put in place (AbandonMaker): their server kept it waiting and
+  // may be gone by now, and closing or deleting them would reach into it.
+  if (mApi == RtMidi::UNIX_JACK && (mServerLost || mWatch->Lost())) DropDeadServer();
   // What the output still holds goes out first: a firmware image cut short
   // after the synth has erased its flash leaves it without one. Bounded,
   // and only while the output moves (a dead server is not waited for).

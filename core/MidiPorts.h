@@ -253,6 +253,9 @@ private:
   void PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent);
   // Keeps an object of a gone server, never deleted (see the .cpp).
   static void SetAside(RtMidi* midi);
+  // Keeps a watch no longer used (or left to a given-up thread) for the rest
+  // of the run: a client's callbacks or a gate's meter may still name it.
+  static void KeepWatch(std::unique_ptr<JackServerWatch> watch);
   static bool Published(MakerTicket& ticket, const std::function<bool()>& publish);
   // The server kept StartMidi's thread waiting past kServerWaitMs: it is left
   // to end on its own, nothing it makes later is used, and the server is

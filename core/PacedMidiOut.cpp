@@ -179,6 +179,7 @@ void PacedMidiOut::Worker()
 void PacedMidiOut::Open()
 {
   std::lock_guard<std::mutex> lock(mMutex);
+  if (!mOpen) mOpenings.fetch_add(1, std::memory_order_acq_rel);
   mOpen = true;
 }
 

@@ -35,6 +35,7 @@
 // when the output makes no progress for kGiveUpMs.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -91,6 +92,11 @@ public:
 
   // Opens the gate once the output port is open.
   void Open();
+  // How often the gate has opened after being closed. The port behind a
+  // reopened gate may lead to a receiver that started afresh (its server,
+  // or the device, came back), so a sender that leaves out what it told the
+  // receiver before sends it whole again when this count has changed.
+  uint64_t Openings() const { return mOpenings.load(std::memory_order_acquire); }
   // Call before the output port closes: drops every queued message (a paced
   // one stops after the piece on the wire; the receiver is left with an
   // unfinished SysEx, which ends at the next status byte it sees), waits
@@ -152,5 +158,6 @@ private:
   Log mLog;
   bool mStop = false;
   bool mOpen = true;
+  std::atomic<uint64_t> mOpenings{0};
   std::thread mThread;  // started with the first queued message
 };

@@ -447,6 +447,9 @@ protected:
   bool mUndoSuspended = false;
   bool mNameMarked = false;  // the name shows as edited since the last load
   int mLastNrpnIndex = kNrpnNoneSent;
+  // The output's opening count (PacedMidiOut::Openings) under which
+  // mLastNrpnIndex was last sent.
+  uint64_t mNrpnAddressOpening = 0;
   std::array<int32_t, kParamCount> mLastSentValue{};
   int mIdleTickParity = 0;  // cleared by every handled change
   int mKbdMidiChannel = 0;

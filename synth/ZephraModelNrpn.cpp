@@ -50,9 +50,14 @@ void ZephraModel::SendParamNRPN(int programIndex, int value)
   }
 
   // An index outside the program (an interface index left by the handler)
-  // means no address has been sent.
-  const int last = (mLastNrpnIndex >= 0 && mLastNrpnIndex < kProgramSize) ? mLastNrpnIndex
-                                                                          : kNrpnNoneSent;
+  // means no address has been sent. Neither has one once the output has
+  // been opened again since: the synth behind it may have restarted and
+  // hold no address, or another one.
+  const uint64_t opening = MidiOutput().Openings();
+  const bool reopened = opening != mNrpnAddressOpening;
+  mNrpnAddressOpening = opening;
+  const int last = (!reopened && mLastNrpnIndex >= 0 && mLastNrpnIndex < kProgramSize) ? mLastNrpnIndex
+                                                                                      : kNrpnNoneSent;
   if (kNrpnMsb[p] != kNrpnMsb[last])
   {
     SendController(kNrpnMsbController, kNrpnMsb[p]);

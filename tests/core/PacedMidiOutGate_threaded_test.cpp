@@ -52,6 +52,37 @@ TEST(PacedMidiOutGate, ClosedGateHandsNothingOn)
   EXPECT_EQ(wire.writes, std::vector<Bytes>{cc});
 }
 
+// Only a closed gate opening again counts: opening an open one, or closing
+// twice, does not.
+TEST(PacedMidiOutGate, OpeningsCountOnlyAClosedGateOpened)
+{
+  enum Step { kOpen, kClose };
+  const struct
+  {
+    const char* name;
+    std::vector<Step> steps;
+    uint64_t openings;
+  } kCases[] = {
+    {"new gate", {}, 0},
+    {"opened while open", {kOpen, kOpen}, 0},
+    {"closed only", {kClose}, 0},
+    {"closed and opened", {kClose, kOpen}, 1},
+    {"closed twice, opened twice", {kClose, kClose, kOpen, kOpen}, 1},
+    {"reopened twice", {kClose, kOpen, kClose, kOpen}, 2},
+  };
+  for (const auto& c : kCases)
+  {
+    Wire wire;
+    PacedMidiOut out(wire.Writer());
+    for (const Step step : c.steps)
+    {
+      if (step == kOpen) out.Open();
+      else out.Close();
+    }
+    EXPECT_EQ(out.Openings(), c.openings) << c.name;
+  }
+}
+
 TEST(PacedMidiOutGate, ClosingCancelsAPacedMessage)
 {
   Wire wire;

@@ -41,6 +41,31 @@ TEST_F(HandlerTest, DragToTheTopOfTheRange)
   }
 }
 
+// An output opened again (the sound server or the synth's port came back)
+// may lead to a synth that started afresh and holds no address: the next
+// value carries its whole address, whatever was sent before. An output
+// opened while open already changes nothing.
+TEST_F(HandlerTest, AReopenedOutputGetsTheWholeAddress)
+{
+  struct Step { const char* name; bool close, open; EParam param; double value; Bytes wire; } kSteps[] = {
+    {"first value", false, false, kParamVco1Coarse, 5, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1D}},
+    {"same parameter", false, false, kParamVco1Coarse, 6, {0xB0, 0x06, 0x1E}},
+    {"same parameter, reopened", true, true, kParamVco1Coarse, 7,
+     {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x1F}},
+    {"next number", false, false, kParamVco1Fine, 1, {0xB0, 0x62, 0x01, 0xB0, 0x06, 0x40}},
+    {"next number, reopened", true, true, kParamVco1Fine, 2, {0xB0, 0x63, 0x05, 0xB0, 0x62, 0x01, 0xB0, 0x06, 0x41}},
+    {"opened while open", false, true, kParamVco1Fine, 3, {0xB0, 0x06, 0x42}},
+    {"back to the first number", false, false, kParamVco1Coarse, 8, {0xB0, 0x62, 0x00, 0xB0, 0x06, 0x20}},
+  };
+  for (const Step& s : kSteps)
+  {
+    if (s.close) editor.MidiOutput().Close();
+    if (s.open) editor.MidiOutput().Open();
+    Set(s.param, s.value);
+    EXPECT_EQ(t.TakeWire(), s.wire) << s.name;
+  }
+}
+
 TEST_F(HandlerTest, LocationFromTheMidiThreadSendsNothing)
 {
   Set(kParamVco1Coarse, 5);

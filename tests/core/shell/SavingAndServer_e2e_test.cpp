@@ -299,9 +299,8 @@ TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
 // under the running editor, which looks for its return all the while: the
 // editor survives every life. Once a server stays and the synth's ports
 // come on it, the chosen ports open again by their names, and a fader drag
-// reaches the synth. Not run by default, for the reason given beside the
-// ports' own flapping-server test (tests/core/MidiPortsServer_jack_test.cpp).
-TEST(FlappingServerInTheEditor, DISABLED_TheEditorSurvivesAndReachesTheSynthOnAServerThatStays)
+// reaches the synth.
+TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThatStays)
 {
   OwnJackServer server("zephra_flapping");
   if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
