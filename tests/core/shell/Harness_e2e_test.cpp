@@ -1,9 +1,12 @@
 // The harness itself on the running program: windows that close while it
 // reads them (menus, message boxes) and places off the screen read as
-// nothing, and the test goes on.
+// nothing, and the test goes on; the pointer moves where it is sent.
 #include "support/RunningEditor.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <utility>
 
 namespace
 {
@@ -27,5 +30,28 @@ TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
   EXPECT_EQ(editor.MainRect().w, 1140);
   EXPECT_TRUE(editor.Running());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// A drag of 4 pixels in 10 steps sends the pointer to the same point again
+// and again, and a click often goes where the pointer already is: each such
+// move returns at once, where each took 15 s when it waited for a move.
+TEST(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
+{
+  RunningEditorSetup setup;
+  setup.synth = false;
+  setup.screenWidth = 1600;
+  setup.screenHeight = 1200;
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+  // Below and right of the main window: the root window, where a drag does nothing.
+  editor.MoveTo(1500, 1100);
+  EXPECT_EQ(editor.Pointer(), (std::pair<int, int>(1500, 1100)));
+  const auto start = std::chrono::steady_clock::now();
+  editor.MoveTo(1500, 1100);
+  editor.Drag(1500, 1100, 1500, 1104);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(editor.Pointer(), (std::pair<int, int>(1500, 1104)));
+  EXPECT_LT(seconds, 10.0);
 }
 }  // namespace
