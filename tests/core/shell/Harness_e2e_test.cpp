@@ -10,13 +10,22 @@
 
 namespace
 {
-TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
+// The program alone, without the synth, on a 1600x1200 screen.
+struct Harness : ::testing::Test
 {
-  RunningEditorSetup setup;
-  setup.synth = false;
-  setup.screenWidth = 1600;
-  setup.screenHeight = 1200;
-  RunningEditor editor(setup);
+  static RunningEditorSetup ProgramAlone()
+  {
+    RunningEditorSetup setup;
+    setup.synth = false;
+    setup.screenWidth = 1600;
+    setup.screenHeight = 1200;
+    return setup;
+  }
+  RunningEditor editor{ProgramAlone()};
+};
+
+TEST_F(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
+{
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
   // No such window on a fresh display: the server answers with an error.
@@ -35,13 +44,8 @@ TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
 // A drag of 4 pixels in 10 steps sends the pointer to the same point again
 // and again, and a click often goes where the pointer already is: each such
 // move returns at once, where each took 15 s when it waited for a move.
-TEST(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
+TEST_F(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
 {
-  RunningEditorSetup setup;
-  setup.synth = false;
-  setup.screenWidth = 1600;
-  setup.screenHeight = 1200;
-  RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
   // Below and right of the main window: the root window, where a drag does nothing.
