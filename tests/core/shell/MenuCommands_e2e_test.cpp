@@ -293,10 +293,19 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     const std::string focused = editor.XdotoolOutput("getwindowfocus");
     EXPECT_NE(std::strtoul(focused.c_str(), nullptr, 10), editor.MainWindow()) << "the dialog has the keyboard";
     // Tab moves the keyboard from the first list to the second, which shows
-    // the focus mark; Shift+Tab takes it back to the first.
-    const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
-    const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
-    ASSERT_FALSE(first.empty());
+    // the focus mark; Shift+Tab takes it back to the first. The dialog maps
+    // before it draws: the lists are taken once they are more than one fill.
+    const auto drawn = [](const std::vector<uint32_t>& pixels) {
+      return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p != pixels.front(); });
+    };
+    std::vector<uint32_t> first, second;
+    ASSERT_TRUE(RunningEditor::WaitUntil(
+      [&] {
+        first = ListPixels(editor, dialog, 20, 43, 150);
+        second = ListPixels(editor, dialog, 180, 43, 120);
+        return drawn(first) && drawn(second);
+      },
+      RunningEditor::kBusyLimit));
     editor.Key("Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, RunningEditor::kBusyLimit));
     EXPECT_EQ(ListPixels(editor, dialog, 20, 43, 150), first);

@@ -45,7 +45,7 @@ TEST(MessageBoxes, ABoxIsModalToTheMainWindow)
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, RunningEditor::kBusyLimit)) << "no chooser";
   editor.Key("Escape");
   RunningEditor::Alert first;
-  ASSERT_TRUE(editor.WaitForAlert(first, 30));
+  ASSERT_TRUE(editor.WaitForAlert(first, RunningEditor::kBusyLimit));
   const unsigned long box = editor.AlertWindow(first);
   ASSERT_NE(box, 0u);
   EXPECT_EQ(editor.TransientFor(box), editor.MainWindow());

@@ -115,7 +115,7 @@ TEST_F(Library, WriteOfAFileWithoutALocationSaysSoAndTheNextWriteWorks)
   ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kWriteProgram));
   ASSERT_TRUE(ChooseFile("Lead.pr3"));
   RunningEditor::Alert box;
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kTexts[kNameNumberText]);
   EXPECT_TRUE(editor->Answer(box, 0));
@@ -201,7 +201,7 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   editor->DragGui(120, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
   click(587, 47);  // UPLOAD
   RunningEditor::Alert box;
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kNoServerText);
   EXPECT_TRUE(editor->Answer(box, 0));
@@ -219,7 +219,7 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   click(227, 47);
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(40, 90) != loginPlate; }, RunningEditor::kBusyLimit)) << "no login panel";
   click(145, 81);  // LOGIN
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kNoServerText);
   EXPECT_TRUE(editor->Answer(box, 0));
