@@ -196,9 +196,11 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   WriteWholeFile(programs.File("02_Lead.pr3"), ProgramText(40));
   START_OR_SKIP(true);
   const auto click = [&](int x, int y) { editor->ClickGui(x, y); };
-  // A program for the bank: a browser record dragged onto location 10.
+  // A program for the bank: a browser record dragged onto location 10. The
+  // drag starts 50 pixels along the row from the click: a press where the
+  // click was, at once, is a double click, which loads the record instead.
   click(120, 125 + 14 * 2);
-  editor->DragGui(120, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
+  editor->DragGui(170, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
   click(587, 47);  // UPLOAD
   RunningEditor::Alert box;
   ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
