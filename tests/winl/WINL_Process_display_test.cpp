@@ -115,7 +115,7 @@ TEST_F(WinlProcessFront, TheProgramsWindowComesAboveAnotherWindow)
   Launch(WINL_RUNNER_APP, 0, nullptr);
   ASSERT_GT(mPid, 0);
   Window program = None;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while ((program = ProgramWindow()) == None && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   ASSERT_NE(program, None);

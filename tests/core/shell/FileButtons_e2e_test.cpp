@@ -57,13 +57,13 @@ TEST(FileButtons, ACancelledChooserLeavesTheButtonAsItWasAndTheNextClickOpensItA
     {
       SCOPED_TRACE(round);
       editor.Click(x + 18, y + 7);
-      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, 10)) << "no chooser";
+      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, RunningEditor::kBusyLimit)) << "no chooser";
       editor.Key(button.cancel);
-      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserGone(editor); }, 10)) << "the chooser stayed";
+      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserGone(editor); }, RunningEditor::kBusyLimit)) << "the chooser stayed";
       // Unlit again, as before the press (the pointer away, with no
       // tooltip over the button).
       editor.MoveTo(0, 0);
-      if (!RunningEditor::WaitUntil([&] { return editor.Grab(face) == before; }, 5))
+      if (!RunningEditor::WaitUntil([&] { return editor.Grab(face) == before; }, RunningEditor::kBusyLimit))
       {
         ADD_FAILURE() << "the button stayed lit";
         editor.SavePicture(std::string("e2e-lit-") + button.name, editor.MainRect());

@@ -1,19 +1,31 @@
 // The harness itself on the running program: windows that close while it
 // reads them (menus, message boxes) and places off the screen read as
-// nothing, and the test goes on.
+// nothing, and the test goes on; the pointer moves where it is sent.
 #include "support/RunningEditor.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <utility>
+
 namespace
 {
-TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
+// The program alone, without the synth, on a 1600x1200 screen.
+struct Harness : ::testing::Test
 {
-  RunningEditorSetup setup;
-  setup.synth = false;
-  setup.screenWidth = 1600;
-  setup.screenHeight = 1200;
-  RunningEditor editor(setup);
+  static RunningEditorSetup ProgramAlone()
+  {
+    RunningEditorSetup setup;
+    setup.synth = false;
+    setup.screenWidth = 1600;
+    setup.screenHeight = 1200;
+    return setup;
+  }
+  RunningEditor editor{ProgramAlone()};
+};
+
+TEST_F(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
+{
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
   // No such window on a fresh display: the server answers with an error.
@@ -27,5 +39,23 @@ TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
   EXPECT_EQ(editor.MainRect().w, 1140);
   EXPECT_TRUE(editor.Running());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// A drag of 4 pixels in 10 steps sends the pointer to the same point again
+// and again, and a click often goes where the pointer already is: each such
+// move returns at once, where each took 15 s when it waited for a move.
+TEST_F(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
+{
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+  // Below and right of the main window: the root window, where a drag does nothing.
+  editor.MoveTo(1500, 1100);
+  EXPECT_EQ(editor.Pointer(), (std::pair<int, int>(1500, 1100)));
+  const auto start = std::chrono::steady_clock::now();
+  editor.MoveTo(1500, 1100);
+  editor.Drag(1500, 1100, 1500, 1104);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(editor.Pointer(), (std::pair<int, int>(1500, 1104)));
+  EXPECT_LT(seconds, 10.0);
 }
 }  // namespace

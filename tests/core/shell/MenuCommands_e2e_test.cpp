@@ -104,11 +104,11 @@ TEST(MenuCommands, ViewLcdLookAndSize)
   EXPECT_TRUE(RunningEditor::WaitUntil(
       [&] { return editor.SettingsText().find("guiscale=2.000000000000000") != std::string::npos; }, 60))
     << editor.SettingsText();
-  const RunningEditor::Rect window = editor.MainRect();
-  const RunningEditor::Rect menuArea{window.x + 80, window.y + 30, 220, 290};
-  const std::vector<uint32_t> withMenu = editor.Grab(menuArea);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(menuArea) != withMenu; }, 60));
-  EXPECT_NE(editor.Grab(editor.GuiRect()), before);
+  // Waited for as such: the pixels under the menu may have changed before
+  // any picture of them could be taken.
+  EXPECT_TRUE(RunningEditor::WaitUntil(
+    [&] { return editor.OtherWindows().empty() && editor.MainRect().w == 2280 && editor.Grab(editor.GuiRect()) != before; },
+    RunningEditor::kBusyLimit));
   // The window follows the GUI: twice its width, the menu bar above.
   EXPECT_EQ(editor.MainRect().w, 2280);
   EXPECT_EQ(editor.MainRect().h, 1600 + menuBar);
@@ -264,10 +264,10 @@ RunningEditor::Rect OpenPreferences(RunningEditor& editor)
 {
   std::vector<unsigned long> windows;
   if (!editor.ChooseMenu(kFile, kPreferences)) return {};
-  if (!RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, 10)) return {};
+  if (!RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, RunningEditor::kBusyLimit)) return {};
   // Without a window manager the program itself gives its dialog the keyboard.
   const std::string id = std::to_string(windows.back());
-  RunningEditor::WaitUntil([&] { return editor.XdotoolOutput("getwindowfocus").find(id) != std::string::npos; }, 10);
+  RunningEditor::WaitUntil([&] { return editor.XdotoolOutput("getwindowfocus").find(id) != std::string::npos; }, RunningEditor::kBusyLimit);
   return editor.WindowRect(windows.back());
 }
 
@@ -296,22 +296,31 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     const std::string focused = editor.XdotoolOutput("getwindowfocus");
     EXPECT_NE(std::strtoul(focused.c_str(), nullptr, 10), editor.MainWindow()) << "the dialog has the keyboard";
     // Tab moves the keyboard from the first list to the second, which shows
-    // the focus mark; Shift+Tab takes it back to the first.
-    const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
-    const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
-    ASSERT_FALSE(first.empty());
+    // the focus mark; Shift+Tab takes it back to the first. The dialog maps
+    // before it draws: the lists are taken once they are more than one fill.
+    const auto drawn = [](const std::vector<uint32_t>& pixels) {
+      return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p != pixels.front(); });
+    };
+    std::vector<uint32_t> first, second;
+    ASSERT_TRUE(RunningEditor::WaitUntil(
+      [&] {
+        first = ListPixels(editor, dialog, 20, 43, 150);
+        second = ListPixels(editor, dialog, 180, 43, 120);
+        return drawn(first) && drawn(second);
+      },
+      RunningEditor::kBusyLimit));
     editor.Key("Tab");
-    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, 10));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, RunningEditor::kBusyLimit));
     EXPECT_EQ(ListPixels(editor, dialog, 20, 43, 150), first);
     editor.Key("shift+Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] {
       return ListPixels(editor, dialog, 20, 43, 150) != first && ListPixels(editor, dialog, 180, 43, 120) == second;
-    }, 10));
+    }, RunningEditor::kBusyLimit));
     if (c.key)
       editor.Key(c.key);
     else
       editor.Click(dialog.x + static_cast<int>(c.buttonX * dialog.w / 320.0), dialog.y + c.buttonY);
-    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 10));
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit));
     // No window manager: the main window has the keyboard again because the
     // program gave it back, and Ctrl+Q reaches it. The pointer is away from
     // it, so that the display cannot hand it the key by the pointer either.
@@ -320,7 +329,7 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     ASSERT_FALSE(awayX >= main.x && awayX < main.x + main.w && awayY >= main.y && awayY < main.y + main.h);
     editor.MoveTo(awayX, awayY);
     editor.Key("ctrl+q");
-    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.Running(); }, 20));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.Running(); }, RunningEditor::kBusyLimit));
     EXPECT_EQ(editor.Stop(SIGTERM), 0);
   }
 }

@@ -42,10 +42,10 @@ TEST(MessageBoxes, ABoxIsModalToTheMainWindow)
   // timer's watch on the reply raises its box from the timer's thread.
   editor.Synth().With([](SynthSimModel& m) { m.silent = true; });
   ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, 10)) << "no chooser";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, RunningEditor::kBusyLimit)) << "no chooser";
   editor.Key("Escape");
   RunningEditor::Alert first;
-  ASSERT_TRUE(editor.WaitForAlert(first, 30));
+  ASSERT_TRUE(editor.WaitForAlert(first, RunningEditor::kBusyLimit));
   const unsigned long box = editor.AlertWindow(first);
   ASSERT_NE(box, 0u);
   EXPECT_EQ(editor.TransientFor(box), editor.MainWindow());
@@ -71,11 +71,11 @@ TEST(MessageBoxes, ABoxIsModalToTheMainWindow)
   EXPECT_EQ(editor.Pixel(boxRect.CenterX(), boxRect.CenterY()), boxPixel);
 
   EXPECT_TRUE(editor.Answer(first, 0));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, 10));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }, RunningEditor::kBusyLimit));
   // The box answered, the window's first click is its own again.
   editor.FocusMain();
   editor.Click(loadX, loadY);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, 30)) << "LOAD did not answer after the box";
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, RunningEditor::kBusyLimit)) << "LOAD did not answer after the box";
   editor.Key("Escape");
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }

@@ -20,7 +20,7 @@ TEST(OwnPorts, AKeyboardInputNamingTheEditorsOwnOutputIsNotOpened)
   RunningEditor editor(setup);
   RUNNING_EDITOR_START_OR_SKIP(editor);
   // The start sends the last program whole (348 messages).
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, 30));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
   editor.ClearHeard();
   // Three seconds with nothing touched: a measuring window, not a wait for
   // something to happen. A loop sends tens of thousands a second.

@@ -72,11 +72,11 @@ struct Library : ::testing::Test
       return !others.empty() && editor->WindowRect(others.back()).w >= 600 &&
              editor->WindowRect(others.back()).h >= 500;
     };
-    if (!RunningEditor::WaitUntil(chooserUp, 10)) return false;
+    if (!RunningEditor::WaitUntil(chooserUp, RunningEditor::kBusyLimit)) return false;
     editor->Key("ctrl+l");
     editor->Type(path);
     editor->Key("Return");
-    return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty() || !editor->Alerts().empty(); }, 10);
+    return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty() || !editor->Alerts().empty(); }, RunningEditor::kBusyLimit);
   }
   SimProgram Stored(int location)
   {
@@ -92,7 +92,7 @@ struct Library : ::testing::Test
   // Start-up has sent the last program whole.
   bool StartProgramSent()
   {
-    return RunningEditor::WaitUntil([&] { return editor->Heard().size() >= 348; }, 30);
+    return RunningEditor::WaitUntil([&] { return editor->Heard().size() >= 348; }, RunningEditor::kBusyLimit);
   }
 };
 
@@ -115,7 +115,7 @@ TEST_F(Library, WriteOfAFileWithoutALocationSaysSoAndTheNextWriteWorks)
   ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kWriteProgram));
   ASSERT_TRUE(ChooseFile("Lead.pr3"));
   RunningEditor::Alert box;
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kTexts[kNameNumberText]);
   EXPECT_TRUE(editor->Answer(box, 0));
@@ -125,7 +125,7 @@ TEST_F(Library, WriteOfAFileWithoutALocationSaysSoAndTheNextWriteWorks)
 
   ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kWriteProgram));
   ASSERT_TRUE(ChooseFile("07Lead.pr3"));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(7).name == "07Lead"; }, 10)) << Stored(7).name;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(7).name == "07Lead"; }, RunningEditor::kBusyLimit)) << Stored(7).name;
   EXPECT_EQ(Stored(7).values[76], 41);
   std::vector<SimBytes> writes;
   for (const SimBytes& m : editor->Heard())
@@ -168,25 +168,25 @@ TEST_F(Library, ManagerOffOverAnEditUndoesBackToTheEdit)
   const RunningEditor::Rect fader{fx, fy, 20, 60};
   const std::vector<uint32_t> untouched = editor->Grab(fader);
   editor->DragGui(kFaderX, kFaderZeroY, kFaderX, kFaderZeroY - 12);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, 10)) << SynthVolume(*editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) != untouched; }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, RunningEditor::kBusyLimit)) << SynthVolume(*editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) != untouched; }, RunningEditor::kBusyLimit));
   const std::vector<uint32_t> edited = editor->Grab(fader);
 
   const std::vector<uint32_t> panels = editor->Grab(editor->GuiRect());
   editor->FocusMain();
   editor->Key("ctrl+m");
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(editor->GuiRect()) != panels; }, 10))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(editor->GuiRect()) != panels; }, RunningEditor::kBusyLimit))
     << "no manager";
   editor->FocusMain();
   editor->Key("ctrl+m");
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 0; }, 20))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 0; }, RunningEditor::kBusyLimit))
     << "the manager put away sent " << SynthVolume(*editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == untouched; }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == untouched; }, RunningEditor::kBusyLimit));
 
   editor->FocusMain();
   editor->Key("ctrl+z");
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, 10)) << SynthVolume(*editor);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == edited; }, 10));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthVolume(*editor) == 34; }, RunningEditor::kBusyLimit)) << SynthVolume(*editor);
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(fader) == edited; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(editor->Stop(), 0);
 }
 
@@ -196,16 +196,18 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   WriteWholeFile(programs.File("02_Lead.pr3"), ProgramText(40));
   START_OR_SKIP(true);
   const auto click = [&](int x, int y) { editor->ClickGui(x, y); };
-  // A program for the bank: a browser record dragged onto location 10.
+  // A program for the bank: a browser record dragged onto location 10. The
+  // drag starts 50 pixels along the row from the click: a press where the
+  // click was, at once, is a double click, which loads the record instead.
   click(120, 125 + 14 * 2);
-  editor->DragGui(120, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
+  editor->DragGui(170, 125 + 14 * 2, 308 + 81 * 0 + 40, 108 + 68 * 1 + 34);
   click(587, 47);  // UPLOAD
   RunningEditor::Alert box;
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kNoServerText);
   EXPECT_TRUE(editor->Answer(box, 0));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
 
   // DISK, ONLINE DATABASE: the login panel; LOGIN.
   const auto pixel = [&](int x, int y) {
@@ -214,12 +216,12 @@ TEST_F(Library, DatabaseActionsWithoutAServerSaySo)
   };
   const uint32_t folderPlate = pixel(298, 40);
   click(51, 47);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(298, 40) != folderPlate; }, 5)) << "no folder panel";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(298, 40) != folderPlate; }, RunningEditor::kBusyLimit)) << "no folder panel";
   const uint32_t loginPlate = pixel(40, 90);
   click(227, 47);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(40, 90) != loginPlate; }, 5)) << "no login panel";
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(40, 90) != loginPlate; }, RunningEditor::kBusyLimit)) << "no login panel";
   click(145, 81);  // LOGIN
-  ASSERT_TRUE(editor->WaitForAlert(box, 10));
+  ASSERT_TRUE(editor->WaitForAlert(box, RunningEditor::kBusyLimit));
   EXPECT_EQ(box.title, "Error");
   EXPECT_EQ(box.text, kNoServerText);
   EXPECT_TRUE(editor->Answer(box, 0));
@@ -248,12 +250,12 @@ TEST_F(Library, SaveAllIntoTheManagerFillsEveryRow)
   EXPECT_EQ(box.title, "Done");
   EXPECT_EQ(box.text, "Finished successfully!");
   EXPECT_TRUE(editor->Answer(box, 0));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, 5));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
   EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/5th Lead.pr3"));
   EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/04INIT.pr3"));
   // The tile of a filled row has its category's colour; row 5's name is
   // drawn, and differs from row 4's "INIT".
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return cell(5, -32, 18, 4, 4) == cell(4, -32, 18, 4, 4); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return cell(5, -32, 18, 4, 4) == cell(4, -32, 18, 4, 4); }, RunningEditor::kBusyLimit));
   EXPECT_NE(cell(5, -32, -9, 64, 12), emptyName);
   EXPECT_NE(cell(5, -32, -9, 64, 12), cell(4, -32, -9, 64, 12));
   (void)editor->SavePicture("e2e-library-save-all", editor->GuiRect());
@@ -270,7 +272,7 @@ TEST_F(Library, ARecordDraggedStraightOntoTheBankLands)
   const RunningEditor::Rect name{x, y, 64, 12};  // location 10's name
   const std::vector<uint32_t> empty = editor->Grab(name);
   editor->DragGui(120, 125 + 14 * 2, 308 + 40, 108 + 68 + 34);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(name) != empty; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(name) != empty; }, RunningEditor::kBusyLimit))
     << "nothing landed on location 10";
   (void)editor->SavePicture("e2e-library-dragged", editor->GuiRect());
   EXPECT_EQ(editor->Stop(), 0);

@@ -91,6 +91,12 @@ struct Manager : ::testing::Test
     return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, RunningEditor::kBusyLimit);
   }
   void Picture(const std::string& name) { (void)editor->SavePicture(name, editor->GuiRect()); }
+  // Whether r of the screen is of one colour: a browser row without a name.
+  bool Plain(const RunningEditor::Rect& r)
+  {
+    const std::vector<uint32_t> pixels = editor->Grab(r);
+    return !pixels.empty() && std::all_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p == pixels.front(); });
+  }
 };
 
 #define START_OR_SKIP(...)                \
@@ -197,6 +203,12 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
   WriteFolder(first, 200, 0);
   WriteFolder(second, 150, 1040);
   START_OR_SKIP(first + "/p000.pr3");
+  // The window can show before the browser holds the folder: the bar's
+  // pixel is taken, and the bar dragged, once the first program's row is
+  // drawn.
+  const auto [rx, ry] = At(BrowserRow(1));
+  const RunningEditor::Rect rowOne{rx - 90, ry - 5, 200, 10};
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !Plain(rowOne); }, RunningEditor::kBusyLimit)) << "the folder never showed";
   Picture("e2e-manager-browser");
   // The bar shows for 201 records; dragged to its end, the last row is the
   // last program.
@@ -208,11 +220,10 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
   Picture("e2e-manager-scrolled");
 
   // DISK, then LOCAL FOLDER: the sibling folder from the folder chooser.
+  // The whole row is waited for: a single pixel of it can lie between the
+  // letters of the name still shown.
   Click(kDisk);
-  const auto [rx, ry] = At(BrowserRow(1));
-  const RunningEditor::Rect rowOne{rx - 90, ry - 5, 200, 10};
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Pixel(rx - 90, ry) == editor->Pixel(rx + 100, ry); }, RunningEditor::kBusyLimit));
-  const std::vector<uint32_t> emptyRow = editor->Grab(rowOne);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Plain(rowOne); }, RunningEditor::kBusyLimit)) << "the browser kept its rows";
   // The browser's frame, under the chooser while it is open.
   const auto [fx, fy] = At({14, 200});
   const uint32_t frame = editor->Pixel(fx, fy);
@@ -223,7 +234,7 @@ TEST_F(Manager, DoubleClickInASiblingFolderAfterScrollingSendsTheRowShown)
   // to play.
   ASSERT_TRUE(ChooseFolder("../second"));
   ASSERT_TRUE(RunningEditor::WaitUntil(
-    [&] { return editor->Pixel(fx, fy) == frame && editor->Grab(rowOne) != emptyRow; }, RunningEditor::kBusyLimit));
+    [&] { return editor->Pixel(fx, fy) == frame && !Plain(rowOne); }, RunningEditor::kBusyLimit)) << "the sibling folder never showed";
   Picture("e2e-manager-sibling");
   editor->ClearHeard();
   // Rows "[..]", "p000", "p001"...: the second row is the folder's first

@@ -74,10 +74,10 @@ int SynthValue(RunningEditor& editor, int index)
 void ChangeTheProgram(RunningEditor& editor)
 {
   // 336 controllers of the program among the set-up's own messages.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30)) << editor.Heard().size();
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit)) << editor.Heard().size();
   const int before = SynthValue(editor, kVolume);
   editor.DragGui(481, 416, 481, 392);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, RunningEditor::kBusyLimit));
 }
 
 // The objects (sockets, pipes) behind a process's descriptors from first on.
@@ -231,7 +231,7 @@ TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
   ASSERT_TRUE(editor.ChooseMenu(kHelp, kProgramDatabase));
   RunningEditor::Alert box;
   ASSERT_TRUE(editor.WaitForAlert(box));
@@ -249,7 +249,7 @@ TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
   EXPECT_EQ(editor.Stop(SIGTERM, 5), 0);
   EXPECT_LT(Clock::now() - asked, std::chrono::seconds(5));
   EXPECT_EQ(ReadWholeFile(last).substr(0, 7), " 243 \r\n");
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Gone(box.pid); }, 5));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Gone(box.pid); }, RunningEditor::kBusyLimit));
 }
 
 // The sound server is alive but does not answer (stopped with SIGSTOP):
@@ -261,7 +261,7 @@ TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, 30));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
   const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
   std::filesystem::remove(last);
   ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);

@@ -174,7 +174,7 @@ TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
     const auto show = [](const Rect& r) {
       return std::to_string(r.x) + "," + std::to_string(r.y) + " " + Size(r);
     };
-    EXPECT_TRUE(RunningEditor::WaitUntil(inside, 10)) << show(mEditor->MainFrameRect());
+    EXPECT_TRUE(RunningEditor::WaitUntil(inside, RunningEditor::kBusyLimit)) << show(mEditor->MainFrameRect());
     // The frame has a title bar: the client area starts below the frame's top.
     EXPECT_GT(mEditor->MainRect().y, mEditor->MainFrameRect().y);
     // The GUI fills the client area down to the resize handle's white
@@ -185,7 +185,7 @@ TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
              std::abs(client.w * 800 - client.h * 1140) <= 1140 &&
              mEditor->Pixel(client.x + client.w - 1, client.y + client.h - 1) == 0xFFFFFFu;
     };
-    EXPECT_TRUE(RunningEditor::WaitUntil(gui, 10)) << show(ClientArea(*mEditor));
+    EXPECT_TRUE(RunningEditor::WaitUntil(gui, RunningEditor::kBusyLimit)) << show(ClientArea(*mEditor));
     const Rect client = ClientArea(*mEditor);
     const double scale = client.w / 1140.0;
     // Below the black keys the white keys are light across the keyboard,
@@ -226,9 +226,9 @@ TEST_F(WindowScale, TheViewMenuGreysTheScalesThatDoNotFit)
     EXPECT_FALSE(RunningEditor::WaitUntil([&] { return !Stored("1.0"); }, 2)) << mEditor->SettingsText();
     EXPECT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
   }
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return mEditor->OtherWindows().empty(); }, 10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return mEditor->OtherWindows().empty(); }, RunningEditor::kBusyLimit));
   ASSERT_TRUE(mEditor->ChooseMenu(kView, kSize120));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.200000000000000"); }, 30)) << mEditor->SettingsText();
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored("1.200000000000000"); }, RunningEditor::kBusyLimit)) << mEditor->SettingsText();
   EXPECT_TRUE(ClientIs("1368x960")) << Size(ClientArea(*mEditor));
   EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
 }

@@ -545,7 +545,25 @@ bool RunningEditor::Xdotool(const std::string& args) const { return std::system(
 
 std::string RunningEditor::XdotoolOutput(const std::string& args) const { return Output(XdotoolCommand(args)); }
 
-void RunningEditor::MoveTo(int x, int y) { Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
+std::pair<int, int> RunningEditor::Pointer() const
+{
+  if (!mX->display) return {-1, -1};
+  Window root, child;
+  int x = -1, y = -1, windowX, windowY;
+  unsigned mask;
+  if (!XQueryPointer(mX->display, DefaultRootWindow(mX->display), &root, &child, &x, &y, &windowX, &windowY, &mask))
+    return {-1, -1};
+  return {x, y};
+}
+
+void RunningEditor::MoveTo(int x, int y)
+{
+  // xdotool's wait for the move ends when the pointer leaves where it was:
+  // sent where it already is, it waits out a limit of its own (15 s) for a
+  // move that never comes. A drag of a few pixels in ten steps repeats points.
+  if (Pointer() == std::make_pair(x, y)) return;
+  Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+}
 
 void RunningEditor::Click(int x, int y, int button)
 {

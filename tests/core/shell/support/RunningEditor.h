@@ -131,6 +131,9 @@ public:
   // Runs "xdotool args" on the display; true when it exits 0.
   bool Xdotool(const std::string& args) const;
   std::string XdotoolOutput(const std::string& args) const;
+  // Where the pointer is on the screen; (-1, -1) when it cannot be read.
+  std::pair<int, int> Pointer() const;
+  // Moves the pointer and waits until it is there.
   void MoveTo(int x, int y);
   void Click(int x, int y, int button = 1);
   void DoubleClick(int x, int y);
