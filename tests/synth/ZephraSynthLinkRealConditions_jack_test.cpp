@@ -55,8 +55,7 @@ TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareGoesOutFinishesItFirst)
   EXPECT_TRUE(std::filesystem::exists(mDir.File("lastprogram.pr3")));
   // The image already going out is finished before the ports close: the
   // synth has erased its flash and must not be left with part of one.
-  EXPECT_TRUE(mShell->plug.WaitUntil([&] { return mSim.With([](SynthSimModel& m) { return m.firmware; }) == image; },
-                                     {}, 5))
+  EXPECT_TRUE(mShell->plug.WaitUntil([&] { return mSim.With([](SynthSimModel& m) { return m.firmware; }) == image; }))
       << "the synth holds " << mSim.With([](SynthSimModel& m) { return m.firmware.size(); }) << " bytes";
 
   ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
