@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace
 {
 TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
@@ -26,6 +28,29 @@ TEST(Harness, GoneWindowsAndPlacesOffTheScreenReadAsNothing)
   EXPECT_EQ(editor.Grab({1580, 1180, 20, 20}).size(), 400u);
   EXPECT_EQ(editor.MainRect().w, 1140);
   EXPECT_TRUE(editor.Running());
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// Clicking one place twice (a menu's title: open, then again to choose)
+// moves the pointer to where it already is; that must not wait for a move
+// that never comes.
+TEST(Harness, APointerMovedToWhereItIsGoesOnAtOnce)
+{
+  RunningEditorSetup setup;
+  setup.synth = false;
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+  const RunningEditor::Rect main = editor.MainRect();
+  const int x = main.x + 600, y = main.y + 400;
+  editor.MoveTo(x, y);
+  EXPECT_TRUE(editor.PointerAt(x, y));
+  EXPECT_FALSE(editor.PointerAt(x + 1, y));
+  const auto start = std::chrono::steady_clock::now();
+  editor.MoveTo(x, y);
+  editor.MoveTo(x, y);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_TRUE(editor.PointerAt(x, y));
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 }  // namespace

@@ -545,7 +545,24 @@ bool RunningEditor::Xdotool(const std::string& args) const { return std::system(
 
 std::string RunningEditor::XdotoolOutput(const std::string& args) const { return Output(XdotoolCommand(args)); }
 
-void RunningEditor::MoveTo(int x, int y) { Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
+void RunningEditor::MoveTo(int x, int y)
+{
+  // A synchronous move waits for the pointer to move: to where it already
+  // is, it waits out the tool's own limit of many seconds instead.
+  if (PointerAt(x, y)) return;
+  Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+}
+
+bool RunningEditor::PointerAt(int x, int y) const
+{
+  if (!mX->display) return false;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, winX = 0, winY = 0;
+  unsigned mask = 0;
+  return XQueryPointer(mX->display, DefaultRootWindow(mX->display), &root, &child, &rootX, &rootY, &winX, &winY,
+                       &mask) &&
+         rootX == x && rootY == y;
+}
 
 void RunningEditor::Click(int x, int y, int button)
 {

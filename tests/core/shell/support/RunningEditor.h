@@ -132,6 +132,8 @@ public:
   bool Xdotool(const std::string& args) const;
   std::string XdotoolOutput(const std::string& args) const;
   void MoveTo(int x, int y);
+  // Whether the pointer is at (x, y) of the screen.
+  bool PointerAt(int x, int y) const;
   void Click(int x, int y, int button = 1);
   void DoubleClick(int x, int y);
   // Presses at (x0, y0), moves in steps to (x1, y1) and releases.
