@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -278,6 +279,24 @@ std::vector<uint32_t> ListPixels(RunningEditor& editor, const RunningEditor::Rec
   return editor.Grab({dialog.x + static_cast<int>(x * widen), dialog.y + y, static_cast<int>(w * widen), 18});
 }
 
+// Whether the window at r shows the same picture over a run of reads (half
+// a second at the least): the program has drawn all it had to draw there.
+bool DrawnStill(RunningEditor& editor, const RunningEditor::Rect& r)
+{
+  std::vector<uint32_t> last = editor.Grab(r);
+  auto since = std::chrono::steady_clock::now();
+  return RunningEditor::WaitUntil([&] {
+    std::vector<uint32_t> now = editor.Grab(r);
+    if (now.empty() || now != last)
+    {
+      last = std::move(now);
+      since = std::chrono::steady_clock::now();
+      return false;
+    }
+    return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(500);
+  }, 20);
+}
+
 TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
 {
   // how the dialog is closed: a key, or a click on a button (resource units)
@@ -297,12 +316,15 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     EXPECT_NE(std::strtoul(focused.c_str(), nullptr, 10), editor.MainWindow()) << "the dialog has the keyboard";
     // Tab moves the keyboard from the first list to the second, which shows
     // the focus mark; Shift+Tab takes it back to the first.
+    // The dialog is drawn in its inactive look until the program has taken
+    // in that it has the keyboard, a moment after the display gave it.
+    ASSERT_TRUE(DrawnStill(editor, dialog));
     const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
     const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
     ASSERT_FALSE(first.empty());
     editor.Key("Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, 10));
-    EXPECT_EQ(ListPixels(editor, dialog, 20, 43, 150), first);
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 20, 43, 150) == first; }, 10));
     editor.Key("shift+Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] {
       return ListPixels(editor, dialog, 20, 43, 150) != first && ListPixels(editor, dialog, 180, 43, 120) == second;
