@@ -26,7 +26,7 @@ constexpr int kFile = 0, kEdit = 1, kView = 2, kHelp = 4;
 constexpr int kUndo = 0;
 constexpr int kSize200 = 7, kWholePanel = 8, kCompactPanel = 9, kLookLcd = 12, kProgramManager = 13;
 constexpr int kUserGuide = 0, kProgramDatabase = 1;
-constexpr int kPreferences = 9;
+constexpr int kFirmwareUpdate = 7, kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
 // GUI when the value is 0.
 constexpr int kVolume = 35;
@@ -295,6 +295,38 @@ bool DrawnStill(RunningEditor& editor, const RunningEditor::Rect& r)
     }
     return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(500);
   }, 20);
+}
+
+// The firmware chooser opens from the File menu only: its window's name says
+// what it is for; Escape closes it with nothing sent to the synth.
+TEST(MenuCommands, FirmwareUpdateOpensAChooserNamedForIt)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  // The chooser starts in the desktop folder: a firmware file in either
+  // letter case and a file of another kind, for the picture left behind.
+  const std::string desktop = editor.Home() + "/Desktop/";
+  ::mkdir(desktop.c_str(), 0755);
+  for (const char* file : {"update.ldr", "OLD.LDR", "notes.txt"}) WriteWholeFile(desktop + file, "x");
+  const size_t heard = editor.Heard().size();
+  ASSERT_TRUE(editor.ChooseMenu(kFile, kFirmwareUpdate));
+  std::string name;
+  unsigned long chooser = 0;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<unsigned long> windows = editor.OtherWindows();
+    if (windows.empty()) return false;
+    chooser = windows.back();
+    name = editor.XdotoolOutput("getwindowname " + std::to_string(chooser));
+    return !name.empty();
+  }, RunningEditor::kBusyLimit));
+  EXPECT_EQ(name, "Firmware update\n");
+  EXPECT_TRUE(DrawnStill(editor, editor.WindowRect(chooser)));
+  editor.SavePicture("e2e-firmware-chooser", editor.WindowRect(chooser));
+  editor.Key("Escape");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 20));
+  EXPECT_EQ(editor.Heard().size(), heard);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
 TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
