@@ -545,13 +545,7 @@ bool RunningEditor::Xdotool(const std::string& args) const { return std::system(
 
 std::string RunningEditor::XdotoolOutput(const std::string& args) const { return Output(XdotoolCommand(args)); }
 
-void RunningEditor::MoveTo(int x, int y)
-{
-  // A synchronous move waits for the pointer to move: to where it already
-  // is, it waits out the tool's own limit of many seconds instead.
-  if (PointerAt(x, y)) return;
-  Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
-}
+void RunningEditor::MoveTo(int x, int y) { Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y)); }
 
 bool RunningEditor::PointerAt(int x, int y) const
 {
@@ -700,7 +694,12 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
 {
   const std::vector<Rect> titles = MenuBarItems();
   if (top < 0 || top >= static_cast<int>(titles.size())) return {};
-  Click(titles[static_cast<size_t>(top)].CenterX(), titles[static_cast<size_t>(top)].CenterY());
+  const Rect& title = titles[static_cast<size_t>(top)];
+  // A synchronous move to where the pointer already is waits out the
+  // tool's limit of many seconds: a title clicked again (the marks read,
+  // then a choice) is clicked a pixel aside.
+  const int x = PointerAt(title.CenterX(), title.CenterY()) ? title.CenterX() + 1 : title.CenterX();
+  Click(x, title.CenterY());
   std::vector<Rect> rows;
   WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
   // The menu draws its rows after it maps: wait for the count to settle.
