@@ -133,7 +133,7 @@ int ZephraPanels::ShowMessageBox(const char* text, const char* caption, int type
 std::string ZephraPanels::PromptForSaveFile(const char* proposedPath)
 {
   BASE_String file(proposedPath), dir("");
-  mGui.PromptForFile(&file, 1, &dir, "pr3");
+  mGui.PromptForFile(&file, 1, &dir, "pr3", nullptr);
   return file.Get();
 }
 

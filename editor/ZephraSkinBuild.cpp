@@ -206,8 +206,14 @@ void ZephraPanels::BuildSkin(int skin)
         break;
       case SkinKind::kParaEq: control = new IParaGraphicEq(plug, rect, row.param, EqGraphSettings()); break;
       case SkinKind::kFileSelector:
-        control = new IFileSelectorControl(plug, rect, row.param, bitmap, row.extra, "", row.text);
+      {
+        auto* selector = new IFileSelectorControl(plug, rect, row.param, bitmap, row.extra, "", row.text);
+        // The chooser opens from the menu item of that name, with no button
+        // of its own to say what it is for.
+        if (row.ref == SkinRef::kFirmwareSelector) selector->SetTitle("Firmware update");
+        control = selector;
         break;
+      }
       case SkinKind::kValueRun: break;  // opened by SkinRows
       case SkinKind::kStep:
         switch (static_cast<SkinStep>(row.extra))

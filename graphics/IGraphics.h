@@ -79,8 +79,9 @@ public:
   virtual void SandboxSafeAppSupportPath(BASE_String* path) = 0;
   // action 1 saves, anything else opens; extensions are separated by single
   // spaces. On success file is the path and dir its folder with a "/".
+  // title names the chooser's window (null or "" for the toolkit's own).
   virtual void PromptForFile(BASE_String* file, int action, BASE_String* dir,
-                             const char* extensions) = 0;
+                             const char* extensions, const char* title) = 0;
   virtual bool PromptForColor(IColor* color, const char* prompt) = 0;
   virtual bool OpenURL(const char* url) = 0;
   // OpenURL for a control that carries a text to show while the address

@@ -194,7 +194,7 @@ int IGraphicsHeadless::ShowMessageBox(const char* text, const char* caption, int
 }
 
 void IGraphicsHeadless::PromptForFile(BASE_String* file, int action, BASE_String* dir,
-                                      const char* extensions)
+                                      const char* extensions, const char* title)
 {
   if (!file) return;
   if (!mWindowOpen)
@@ -208,6 +208,7 @@ void IGraphicsHeadless::PromptForFile(BASE_String* file, int action, BASE_String
   if (dir && dir->GetLength() == 0) dir->Set("~/Desktop");
   shown.dir = dir ? dir->Get() : "~/Desktop";
   shown.extensions = extensions ? extensions : "";
+  shown.title = title ? title : "";
   mFilePrompts.push_back(shown);
   file->Set("");
 

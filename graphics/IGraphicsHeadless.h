@@ -49,7 +49,7 @@ public:
   struct ShownFilePrompt
   {
     int action = 0;
-    std::string file, dir, extensions;
+    std::string file, dir, extensions, title;
   };
 
   IGraphicsHeadless(IUnitBase* plug, int width, int height, int fps = 0);
@@ -118,7 +118,7 @@ public:
   }
   void SandboxSafeAppSupportPath(BASE_String* path) override { path->Set(mPaths["sandbox"].c_str()); }
   void PromptForFile(BASE_String* file, int action, BASE_String* dir,
-                     const char* extensions) override;
+                     const char* extensions, const char* title) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
   bool OpenURL(const char* url) override;
   bool OpenURLWithMessage(const char* url, const char* message) override;

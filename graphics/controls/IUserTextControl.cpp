@@ -135,7 +135,7 @@ void IFileSelectorControl::OnMouseDown(int, int, IMouseMod*)
     SetDirty(false);
   }
   // The panel is modal; the file and folder are ours while it is open.
-  graphics->PromptForFile(&mFile, mAction, &mFolder, mExtensions.Get());
+  graphics->PromptForFile(&mFile, mAction, &mFolder, mExtensions.Get(), mTitle.Get());
   {
     BASE_MutexLock lock(mChangeLock);
     // Every choice flips the value, so two choices in a row both reach the

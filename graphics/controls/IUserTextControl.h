@@ -85,12 +85,15 @@ public:
   // is only the file.
   void SetLastSelectedFileFromPlug(const char* path);
   void GetFolder(BASE_String* out);
+  // The name of the chooser's window; none gives the toolkit's own.
+  void SetTitle(const char* title) { mTitle.Set(title ? title : ""); }
   int GetState() const { return mState; }
 
 private:
   BASE_String mFolder;
   BASE_String mFile;
   BASE_String mExtensions;
+  BASE_String mTitle;
   int mAction;
   int mState = kIdle;
   IBitmap* mBitmap;  // not owned

@@ -411,7 +411,8 @@ int IGraphicsMac::ShowMessageBox(const char* text, const char* caption, int type
   }
 }
 
-void IGraphicsMac::PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions)
+void IGraphicsMac::PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions,
+                                 const char* title)
 {
   if (!file) return;
   if (!mView)
@@ -440,16 +441,17 @@ void IGraphicsMac::PromptForFile(BASE_String* file, int action, BASE_String* dir
     filter = std::string("Files") + '\0' + patterns + '\0' + '\0';
   }
   const char* filterList = filter.empty() ? nullptr : filter.c_str();
+  const char* caption = title && *title ? title : nullptr;
 
   std::string chosen;
   if (action == 1)
   {
     std::vector<char> buffer(4096);
-    if (BrowseForSaveFile(nullptr, folder.c_str(), name.c_str(), filterList, buffer.data(),
+    if (BrowseForSaveFile(caption, folder.c_str(), name.c_str(), filterList, buffer.data(),
                           static_cast<int>(buffer.size())))
       chosen = buffer.data();
   }
-  else if (char* list = BrowseForFiles(nullptr, folder.c_str(), name.c_str(), false, filterList))
+  else if (char* list = BrowseForFiles(caption, folder.c_str(), name.c_str(), false, filterList))
   {
     chosen = list;
     std::free(list);

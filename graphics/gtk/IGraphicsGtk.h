@@ -61,7 +61,8 @@ public:
   void AppSupportPath(BASE_String* path, bool system) override;
   // "$HOME/Music".
   void SandboxSafeAppSupportPath(BASE_String* path) override;
-  void PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions) override;
+  void PromptForFile(BASE_String* file, int action, BASE_String* dir, const char* extensions,
+                     const char* title) override;
   bool PromptForColor(IColor*, const char*) override { return false; }
   // A web address (a text containing "http") or a document opened with the
   // desktop's application for it; false when that did not open (a missing

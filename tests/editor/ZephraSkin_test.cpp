@@ -298,3 +298,32 @@ TEST(ZephraSkin, StripOfTwoIdsIsHeldOnce)
     EXPECT_EQ(pixels(t, kParamDelay1)->getWidth(), 32);
   }
 }
+
+// The choosers the File menu opens: each asks for its own kind of file; the
+// firmware chooser, which has no button in the panel, says what it is for.
+TEST(ZephraSkin, TheFileMenusChoosersAskForTheirFilesUnderTheirTitles)
+{
+  struct Case
+  {
+    int command;
+    int action;
+    const char* extensions;
+    const char* title;
+  } const kCases[] = {
+    {2, 0, "pr3 prg", ""},
+    {3, 1, "pr3", ""},
+    {4, 0, "pr3", ""},
+    {6, 0, "ldr", "Firmware update"},
+  };
+  for (const char* settings : {"[gui]\nbackground=solid\n", "[gui]\nbackground=lcd\n"})
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(settings) + std::to_string(c.command));
+      SkinEditor t(settings);
+      ASSERT_TRUE(t.editor->OnStandaloneMenuCommand(c.command));
+      ASSERT_EQ(t.gui->mFilePrompts.size(), 1u);
+      EXPECT_EQ(t.gui->mFilePrompts[0].action, c.action);
+      EXPECT_EQ(t.gui->mFilePrompts[0].extensions, c.extensions);
+      EXPECT_EQ(t.gui->mFilePrompts[0].title, c.title);
+    }
+}

@@ -29,7 +29,7 @@ struct TestPanels : ZephraPanelLink
   std::string PromptForSaveFile(const char* proposedPath) override
   {
     BASE_String file(proposedPath), dir("");
-    gui->PromptForFile(&file, 1, &dir, "pr3");
+    gui->PromptForFile(&file, 1, &dir, "pr3", nullptr);
     return file.Get();
   }
   bool IsFlexiCopyMode() const override { return flexiCopyMode; }

@@ -279,7 +279,7 @@ TEST_F(MacSurface, FramesGoOnUnderAModalFileChooser)
       },
       &watch);
   BASE_String file(""), dir("");
-  gui->PromptForFile(&file, 0, &dir, "pr3");
+  gui->PromptForFile(&file, 0, &dir, "pr3", nullptr);
   PLAT_LoopRemove(closer);
   EXPECT_STREQ(file.Get(), "");
   EXPECT_STREQ(dir.Get(), "~/Desktop");

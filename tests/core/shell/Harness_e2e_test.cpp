@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <utility>
+#include <vector>
 
 namespace
 {
@@ -57,5 +58,27 @@ TEST_F(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(editor.Pointer(), (std::pair<int, int>(1500, 1104)));
   EXPECT_LT(seconds, 10.0);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// A menu opened twice in a row (its marks read, then an item chosen) is
+// clicked twice at its title; the second opening must not wait for a
+// pointer move that never comes.
+TEST(HarnessMenu, AMenuOpenedAgainOpensAtOnce)
+{
+  RunningEditorSetup setup;
+  setup.synth = false;
+  setup.settings = "[gui]\nguiscale=1.0\nbackground=space\n";
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+  constexpr int kView = 2;
+  // The settings' scale 100 %, the whole panel and the space look.
+  const std::vector<int> expected{3, 8, 10};
+  EXPECT_EQ(editor.MarkedMenuItems(kView), expected);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(editor.MarkedMenuItems(kView), expected);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 }  // namespace

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ constexpr int kFile = 0, kEdit = 1, kView = 2, kHelp = 4;
 constexpr int kUndo = 0;
 constexpr int kSize200 = 7, kWholePanel = 8, kCompactPanel = 9, kLookLcd = 12, kProgramManager = 13;
 constexpr int kUserGuide = 0, kProgramDatabase = 1;
-constexpr int kPreferences = 9;
+constexpr int kFirmwareUpdate = 7, kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
 // GUI when the value is 0.
 constexpr int kVolume = 35;
@@ -278,6 +279,56 @@ std::vector<uint32_t> ListPixels(RunningEditor& editor, const RunningEditor::Rec
   return editor.Grab({dialog.x + static_cast<int>(x * widen), dialog.y + y, static_cast<int>(w * widen), 18});
 }
 
+// Whether the window at r shows the same picture over a run of reads (half
+// a second at the least): the program has drawn all it had to draw there.
+bool DrawnStill(RunningEditor& editor, const RunningEditor::Rect& r)
+{
+  std::vector<uint32_t> last = editor.Grab(r);
+  auto since = std::chrono::steady_clock::now();
+  return RunningEditor::WaitUntil([&] {
+    std::vector<uint32_t> now = editor.Grab(r);
+    if (now.empty() || now != last)
+    {
+      last = std::move(now);
+      since = std::chrono::steady_clock::now();
+      return false;
+    }
+    return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(500);
+  }, 20);
+}
+
+// The firmware chooser opens from the File menu only: its window's name says
+// what it is for; Escape closes it with nothing sent to the synth.
+TEST(MenuCommands, FirmwareUpdateOpensAChooserNamedForIt)
+{
+  RunningEditor editor;
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  // The chooser starts in the desktop folder: a firmware file in either
+  // letter case and a file of another kind, for the picture left behind.
+  const std::string desktop = editor.Home() + "/Desktop/";
+  ::mkdir(desktop.c_str(), 0755);
+  for (const char* file : {"update.ldr", "OLD.LDR", "notes.txt"}) WriteWholeFile(desktop + file, "x");
+  const size_t heard = editor.Heard().size();
+  ASSERT_TRUE(editor.ChooseMenu(kFile, kFirmwareUpdate));
+  std::string name;
+  unsigned long chooser = 0;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<unsigned long> windows = editor.OtherWindows();
+    if (windows.empty()) return false;
+    chooser = windows.back();
+    name = editor.XdotoolOutput("getwindowname " + std::to_string(chooser));
+    return !name.empty();
+  }, RunningEditor::kBusyLimit));
+  EXPECT_EQ(name, "Firmware update\n");
+  EXPECT_TRUE(DrawnStill(editor, editor.WindowRect(chooser)));
+  editor.SavePicture("e2e-firmware-chooser", editor.WindowRect(chooser));
+  editor.Key("Escape");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 20));
+  EXPECT_EQ(editor.Heard().size(), heard);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
 TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
 {
   // how the dialog is closed: a key, or a click on a button (resource units)
@@ -297,21 +348,21 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     EXPECT_NE(std::strtoul(focused.c_str(), nullptr, 10), editor.MainWindow()) << "the dialog has the keyboard";
     // Tab moves the keyboard from the first list to the second, which shows
     // the focus mark; Shift+Tab takes it back to the first. The dialog maps
-    // before it draws: the lists are taken once they are more than one fill.
+    // before it draws, and is drawn in its inactive look until the program has
+    // taken in that it has the keyboard, a moment after the display gave it:
+    // the lists are taken once they are more than one fill and stand still.
     const auto drawn = [](const std::vector<uint32_t>& pixels) {
       return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t p) { return p != pixels.front(); });
     };
-    std::vector<uint32_t> first, second;
     ASSERT_TRUE(RunningEditor::WaitUntil(
-      [&] {
-        first = ListPixels(editor, dialog, 20, 43, 150);
-        second = ListPixels(editor, dialog, 180, 43, 120);
-        return drawn(first) && drawn(second);
-      },
+      [&] { return drawn(ListPixels(editor, dialog, 20, 43, 150)) && drawn(ListPixels(editor, dialog, 180, 43, 120)); },
       RunningEditor::kBusyLimit));
+    ASSERT_TRUE(DrawnStill(editor, dialog));
+    const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
+    const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
     editor.Key("Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, RunningEditor::kBusyLimit));
-    EXPECT_EQ(ListPixels(editor, dialog, 20, 43, 150), first);
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 20, 43, 150) == first; }, RunningEditor::kBusyLimit));
     editor.Key("shift+Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] {
       return ListPixels(editor, dialog, 20, 43, 150) != first && ListPixels(editor, dialog, 180, 43, 120) == second;
