@@ -39,12 +39,6 @@ struct LoadState
   bool cannot;                  // ... and the header says it is not one to halve
 };
 
-struct MemoryCursor
-{
-  const unsigned char* next;
-  int left;
-};
-
 // The palette (with its tRNS alphas) as A, R, G, B pixels by index. An entry
 // the palette lacks is opaque black, as libpng's own expansion gives.
 void PaletteLookup(png_structp png, png_infop info, RAST_pixel* lookup)
@@ -325,7 +319,7 @@ RAST_IBitmap* LoadFile(const char* filename, Request& request)
 RAST_IBitmap* LoadMemory(const void* data, int len, Request& request)
 {
   if (!data || len < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8) != 0) return nullptr;
-  MemoryCursor cursor{static_cast<const unsigned char*>(data), len};
+  RAST_PNGMemoryCursor cursor{static_cast<const unsigned char*>(data), len};
   return Load(&SetupMemory, &cursor, &request);
 }
 
@@ -459,15 +453,14 @@ void RAST_PNGImageLoader_Register()
 
 void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n)
 {
-  MemoryCursor* cursor = static_cast<MemoryCursor*>(png_get_io_ptr(png));
-  std::memset(out, 0, n);
+  auto* cursor = static_cast<RAST_PNGMemoryCursor*>(png_get_io_ptr(png));
   const size_t left = cursor->left > 0 ? static_cast<size_t>(cursor->left) : 0;
-  const size_t take = n < left ? n : left;
-  std::memcpy(out, cursor->next, take);
-  cursor->next += take;
-  cursor->left -= static_cast<int>(take);
-  // No error of its own past the end: the zero bytes fail libpng's own
-  // chunk checks wherever the image still needed data.
+  // A chunk may claim up to 2 GB; were the bytes past the end made up, libpng
+  // would read and check them all before finding the image bad.
+  if (n > left) png_error(png, "the data ends early");
+  std::memcpy(out, cursor->next, n);
+  cursor->next += n;
+  cursor->left -= static_cast<int>(n);
 }
 
 // ---- test seam ----

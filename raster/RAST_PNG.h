@@ -105,8 +105,14 @@ const char* RAST_PNGImageLoader_GetExtList();
 void RAST_PNGImageLoader_Register();
 
 // ---- libpng read callback of the memory loader ----
-// Copies the next n bytes into out, zero-filled past the end of the data;
-// it raises no error itself (a truncated image fails libpng's own checks).
+// Its io pointer is a cursor over the data. Copies the next n bytes into out
+// and moves on; asked for more than is left, it raises a libpng error and
+// copies nothing.
+struct RAST_PNGMemoryCursor
+{
+  const unsigned char* next;
+  int left;
+};
 void RAST_PNGMemoryReadCallback(png_struct_def* png, unsigned char* out, size_t n);
 
 // ---- test seam ----

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
+#include <csetjmp>
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -413,4 +415,44 @@ TEST(RAST_PNG, NamedResourceComesFromTheResourcesFolder)
   EXPECT_EQ(RAST_LoadPNGFromNamedResource("none.png", nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromNamedResource(nullptr, nullptr), nullptr);
   EXPECT_EQ(RAST_LoadPNGFromResource(1, nullptr), nullptr);
+}
+
+// The memory loader reads up to the data's end; asked for more, it raises a
+// libpng error and copies nothing, so a chunk claiming gigabytes ends at once.
+TEST(RAST_PNGMemoryRead, ReadsUpToTheEndAndNotPastIt)
+{
+  struct Case
+  {
+    int left;
+    size_t asked;
+    bool read;
+    std::vector<unsigned char> out;
+  };
+  const Case cases[] = {
+    {3, 2, true, {2, 3, 9, 9}},
+    {3, 3, true, {2, 3, 4, 9}},
+    {3, 4, false, {9, 9, 9, 9}},
+    {0, 1, false, {9, 9, 9, 9}},
+  };
+  const unsigned char data[] = {1, 2, 3, 4};
+  for (const Case& c : cases)
+  {
+    png_structp png = png_create_read_struct(
+      PNG_LIBPNG_VER_STRING, nullptr, [](png_structp p, png_const_charp) { png_longjmp(p, 1); },
+      [](png_structp, png_const_charp) {});
+    ASSERT_NE(png, nullptr);
+    RAST_PNGMemoryCursor cursor{data + 1, c.left};
+    png_set_read_fn(png, &cursor, &RAST_PNGMemoryReadCallback);
+    std::vector<unsigned char> out{9, 9, 9, 9};
+    volatile bool read = false;
+    if (setjmp(png_jmpbuf(png)) == 0)
+    {
+      RAST_PNGMemoryReadCallback(png, out.data(), c.asked);
+      read = true;
+    }
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    EXPECT_EQ(read, c.read) << c.left << " left, " << c.asked << " asked";
+    EXPECT_EQ(out, c.out) << c.left << " left, " << c.asked << " asked";
+    EXPECT_EQ(cursor.left, c.read ? c.left - static_cast<int>(c.asked) : c.left);
+  }
 }
