@@ -62,8 +62,9 @@ TEST_F(Harness, AMoveToWhereThePointerIsReturnsAtOnce)
 }
 
 // A menu opened twice in a row (its marks read, then an item chosen) is
-// clicked twice at its title; the second opening must not wait for a
-// pointer move that never comes.
+// clicked twice at its title; the second opening must not wait out the
+// pointer tool's 15 s for a move that never comes (a busy machine takes a
+// few seconds for an opening).
 TEST(HarnessMenu, AMenuOpenedAgainOpensAtOnce)
 {
   RunningEditorSetup setup;
@@ -78,7 +79,7 @@ TEST(HarnessMenu, AMenuOpenedAgainOpensAtOnce)
   EXPECT_EQ(editor.MarkedMenuItems(kView), expected);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(editor.MarkedMenuItems(kView), expected);
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 12.0);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 }  // namespace
