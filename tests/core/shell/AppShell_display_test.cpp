@@ -677,7 +677,9 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   }));
 
   // A drag on VCO1 coarse in the window, three pixels up: the address bank
-  // is still the one last sent, so its address goes out without it.
+  // is still the one last sent, so its address goes out without it, unless
+  // the editor's idle timer forgot the address meanwhile (on a busy machine
+  // the drag can come that late), when the whole address goes out.
   auto* gui = dynamic_cast<IGraphicsMac*>(editor->GetGUI());
   ASSERT_NE(gui, nullptr);
   PLAT_GtkSurfaceView* view = gui->GetView();
@@ -693,9 +695,11 @@ TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
   const int x = (knob.L + knob.R) / 2, y = (knob.T + knob.B) / 2;
   view->TestButton(x, y, 1, true);
   view->TestButton(x, y - 3, 1, false);
-  EXPECT_TRUE(PumpUntil([&] { return heard().size() >= 2; }));
+  EXPECT_TRUE(PumpUntil([&] { return !heard().empty() && heard().back() == SimBytes{0xB0, 0x06, 0x1D}; }));
   settle();
-  EXPECT_EQ(heard(), (std::vector<SimBytes>{{0xB0, 0x62, 0x00}, {0xB0, 0x06, 0x1D}}));
+  const std::vector<SimBytes> bankKept{{0xB0, 0x62, 0x00}, {0xB0, 0x06, 0x1D}};
+  const std::vector<SimBytes> bankForgotten{{0xB0, 0x63, 0x05}, {0xB0, 0x62, 0x00}, {0xB0, 0x06, 0x1D}};
+  EXPECT_TRUE(heard() == bankKept || heard() == bankForgotten) << heard().size() << " messages";
 
   // Save All fetches every location into a file of its own.
   const std::string folder = mHome.Path() + "/programs/";
