@@ -36,7 +36,7 @@ constexpr int kReadable = 3;
 
 ArtLabelLine Line(const std::string& text, int x, int y, int scale2 = kSmall)
 {
-  return {text, x, y, (ArtTextWidth(text, scale2) + 1) / 2, (kGlyphH * scale2 + 1) / 2};
+  return {text, x, y, (ArtTextWidth(text, scale2) + 1) / 2, (kGlyphH * scale2 + 1) / 2, scale2};
 }
 
 // Text starting at x (align 0), centred on x (1) or ending at x (2).
@@ -164,7 +164,7 @@ private:
     {
       const ArtBox b = ArtLcdCaptionBox(r);
       for (const ArtLabelLine& line : label.lines)
-        if (b.w > 0 && Crowds(line, {"", b.x, b.y, b.w, b.h})) return true;
+        if (b.w > 0 && Crowds(line, {"", b.x, b.y, b.w, b.h, 0})) return true;
     }
     for (const ArtLabel& placed : *mOut)
       for (const ArtLabelLine& other : placed.lines)

@@ -80,9 +80,7 @@ void PaintLabels(ArtCanvas* c, const ArtTheme& t, const std::vector<ArtLabel>& l
 {
   for (const ArtLabel& label : labels)
     for (const ArtLabelLine& line : label.lines)
-      // The line's height gives its size: 5 base pixels for 2 image pixels
-      // a font pixel, 8 (7.5 rounded up) for 3, 10 for 4.
-      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), 2 * line.h / ArtCanvas::kGlyphH);
+      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), line.scale2);
 }
 
 // A section box; its title is one of the labels.
