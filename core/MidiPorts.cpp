@@ -40,6 +40,7 @@ MidiPorts::~MidiPorts()
 
 void MidiPorts::SetPlug(IUnitBase* plug)
 {
+  mReturningPlug = nullptr;
   {
     std::lock_guard<std::mutex> keyboard(mDeliveryLock);
     std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
@@ -144,7 +145,6 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   mMidiOut.reset();
   mInputsMade = false;
   mServerLost = false;
-  mMadeUnderWatch = watchFirst;
   // Known before anything is made: with no server, nothing is, and the
   // server is then looked for as a lost one.
   if (watchFirst) mApi = api;
@@ -157,10 +157,12 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   auto inputsMade = std::make_shared<std::promise<void>>();
   mOutputMade = outputMade->get_future();
   mInputsReady = inputsMade->get_future();
-  mMakerDone = false;
   auto ticket = std::make_shared<MakerTicket>();
   mTicket = ticket;
-  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst] {
+  // The thread reads nothing of the ports' own but under the ticket's lock:
+  // once given up, it may outlive them.
+  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook] {
+    if (hook) hook();
     // Once the server has gone, the next client this process opens makes
     // the JACK library free every client of the gone server: objects made
     // after the watch, while it still sees its server, are all of that
@@ -181,17 +183,18 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     JackServerWatch* watch = nullptr;
     bool watched = true;
     if (watchFirst) std::tie(watch, watched) = openWatch();
-    if (watched && !WatchedServerGone(watch)) MakeOutput(api, *ticket);
+    RtMidi::Api chosen = RtMidi::UNSPECIFIED;
+    if (watched && !WatchedServerGone(watch)) chosen = MakeOutput(api, *ticket);
     outputMade->set_value();
     if (Published(*ticket, [this, watch] { return mMidiOut != nullptr && !WatchedServerGone(watch); }))
-      MakeInputs(*ticket, watch);
+      MakeInputs(chosen, *ticket, watch);
     inputsMade->set_value();
     // At the start the watch is wanted only to meter the output and to
     // notice the server's loss, both of which wait for the thread's end: it
     // comes last, off the start's way.
     if (!watchFirst && Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
       (void)openWatch();
-    mMakerDone = true;
+    ticket->done = true;
   };
   try
   {
@@ -210,7 +213,7 @@ bool MidiPorts::Published(MakerTicket& ticket, const std::function<bool()>& publ
   return !ticket.abandoned && publish();
 }
 
-void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
+RtMidi::Api MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
 {
   RtMidi::Api chosen = api == RtMidi::UNSPECIFIED ? RtMidi::LINUX_ALSA : api;
   std::unique_ptr<RtMidiOut> output;
@@ -222,10 +225,10 @@ void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   {
     error.printMessage();
     // No ALSA sequencer on this machine: the JACK server is the MIDI system.
-    if (api != RtMidi::UNSPECIFIED) return;
+    if (api != RtMidi::UNSPECIFIED) return chosen;
     chosen = RtMidi::UNIX_JACK;
   }
-  if (!Published(ticket, [&] { return mApi = chosen, true; })) return;
+  if (!Published(ticket, [&] { return mApi = chosen, true; })) return chosen;
   try
   {
     if (!output) output = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
@@ -237,11 +240,12 @@ void MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   // Given up while the server kept the thread waiting: the object is never
   // used, nor closed on a server that may not answer.
   if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) SetAside(output.release());
+  return chosen;
 }
 
-bool MidiPorts::WatchedServerGone(const JackServerWatch* watch) const
+bool MidiPorts::WatchedServerGone(const JackServerWatch* watch)
 {
-  return mMadeUnderWatch && (!watch || !watch->Alive());
+  return watch && !watch->Alive();
 }
 
 void MidiPorts::PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent)
@@ -265,18 +269,18 @@ void MidiPorts::KeepWatch(std::unique_ptr<JackServerWatch> watch)
   kept->push_back(std::move(watch));
 }
 
-void MidiPorts::MakeInputs(MakerTicket& ticket, const JackServerWatch* watch)
+void MidiPorts::MakeInputs(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch)
 {
   try
   {
-    auto synth = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    auto synth = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
     if (WatchedServerGone(watch))
     {
       // Its client is of the gone server.
       SetAside(synth.release());
       return;
     }
-    auto keyboard = std::make_unique<RtMidiIn>(mApi, kInputClientName, kInputQueueLimit);
+    auto keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
     synth->setCallback(&MidiPorts::MIDICallback, this);
     keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
     synth->ignoreTypes(false, false, true);
@@ -313,6 +317,7 @@ void MidiPorts::AbandonMaker()
   mInputsReady = {};
   // Looked for again as for a lost server (CheckServer).
   mServerLost = true;
+  mReturning = false;
   syslog(LOG_ERR, "ZephraEditor: the MIDI server does not answer");
 }
 
@@ -330,13 +335,22 @@ bool MidiPorts::FinishMidi(bool watchToo)
   return mMidiOut && mInputsMade;
 }
 
+bool MidiPorts::MakerDone() const
+{
+  return !mMaker.joinable() || mTicket->done;
+}
+
+bool MidiPorts::MakerDoneWithin(int ms) const
+{
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!MakerDone() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return MakerDone();
+}
+
 void MidiPorts::AwaitMaker()
 {
-  if (!mMaker.joinable() || mMakerDone) return;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
-  while (!mMakerDone && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  if (!mMakerDone) AbandonMaker();
+  if (!MakerDoneWithin(kServerWaitMs)) AbandonMaker();
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -368,7 +382,7 @@ bool MidiPorts::ServerAnswersNow()
 bool MidiPorts::SettleWatch()
 {
   if (!mMaker.joinable()) return true;
-  if (!mMakerDone) return false;
+  if (!MakerDone()) return false;
   JoinMaker();
   FitGateToOutput();
   return true;
@@ -613,6 +627,7 @@ void MidiPorts::OpenAppearedPorts()
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
 {
+  if (mReturning) return FinishReturn();
   // While the watch is still being opened there is nothing to tell.
   if (!SettleWatch()) return ServerEvent::kNone;
   if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
@@ -635,10 +650,27 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     return ServerEvent::kNone;
   }
   if (!ServerAnswersNow()) return ServerEvent::kNone;
-  // The server is back: new objects on it, and the chosen ports by name.
+  // The server is back: new objects on it (made only while the watch sees
+  // it), then the chosen ports by name. The plug-in the deliveries went to
+  // is kept through returns that fail, for the one that succeeds.
   IUnitBase* plug = mPlug.load();
-  const MidiPortSettings chosen = mState;
-  const bool made = InitialiseMidi(RtMidi::UNIX_JACK);
+  if (!plug) plug = mReturningPlug;
+  StartMaking(RtMidi::UNIX_JACK, true);
+  mReturningPlug = plug;
+  mReturning = true;
+  // On a very busy machine the making may take longer than the wait: it is
+  // then not given up but looked at again by the next call, which never
+  // waits for it, so that the return completes however slow the making is.
+  (void)MakerDoneWithin(kServerWaitMs);
+  return FinishReturn();
+}
+
+MidiPorts::ServerEvent MidiPorts::FinishReturn()
+{
+  if (!MakerDone()) return ServerEvent::kNone;
+  mReturning = false;
+  JoinMaker();
+  const bool made = mMidiOut && mInputsMade;
   if (!mWatch->Alive())
   {
     // Gone again while the objects were made: they are of the gone server.
@@ -646,7 +678,8 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     return ServerEvent::kNone;
   }
   if (!made) return ServerEvent::kNone;
-  mState = chosen;
+  IUnitBase* plug = mReturningPlug;
+  const MidiPortSettings chosen = mState;
   ProbeMidiIO();
   FitGateToOutput();
   (void)ChooseMidiOutput(std::string(chosen.mOutDev).c_str());
@@ -742,6 +775,9 @@ void MidiPorts::CloseAll()
     std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
     mPlug.store(nullptr);
   }
+  // A return under way ends here: what it made is closed as the rest.
+  mReturning = false;
+  mReturningPlug = nullptr;
   // The library complains about a callback cancelled twice.
   const bool cancel = mCallbacksSet;
   mCallbacksSet = false;

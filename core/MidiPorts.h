@@ -58,6 +58,7 @@ struct MakerTicket
 {
   std::mutex lock;
   bool abandoned = false;
+  std::atomic<bool> done{false};  // the thread's work, the watch too, is done
 };
 
 // The MIDI part of the shell's settings record: device names and channels
@@ -180,9 +181,14 @@ public:
   // that have appeared since. Main thread; cheap enough for a few times a
   // second. kNone on other systems.
   ServerEvent CheckServer();
-  bool ServerLost() const { return mServerLost; }
+  // True from the loss until the return has completed (the objects made on
+  // the returned server may take several calls).
+  bool ServerLost() const { return mServerLost || mReturning; }
   // True when the chosen port of each kind is open ("off" counts as open).
   bool ChosenPortsOpen() const;
+  // Runs on the making thread before each making of the objects: lets a
+  // test make the making as slow as a very busy machine does.
+  void SetMakingHook(std::function<void()> hook) { mMakingHook = std::move(hook); }
 
   // The plug-in that the callbacks feed; null stops the delivery. Starts
   // the delivery thread the first time.
@@ -239,14 +245,15 @@ private:
   // system that took it), the inputs, and last the server's watch.
   // Each object is put in its place under the ticket's lock, and only while
   // the thread has not been given up (AbandonMaker).
-  void MakeOutput(RtMidi::Api api, MakerTicket& ticket);
-  void MakeInputs(MakerTicket& ticket, const JackServerWatch* watch);
+  // MakeOutput answers the system it made the output for.
+  RtMidi::Api MakeOutput(RtMidi::Api api, MakerTicket& ticket);
+  void MakeInputs(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch);
   // StartMidi and InitialiseMidi: watchFirst makes the watch before the
   // objects, which are then made only while it sees its server.
   void StartMaking(RtMidi::Api api, bool watchFirst);
-  // Objects made after watch (the making thread's own), whose server has
-  // gone since.
-  bool WatchedServerGone(const JackServerWatch* watch) const;
+  // Objects made after watch (the making thread's own, null when the objects
+  // are made before it), whose server has gone since.
+  static bool WatchedServerGone(const JackServerWatch* watch);
   // The making thread's new watch takes the place of the one before, under
   // the ticket's lock; after a lost server (serverWent) the one before is
   // kept, never closed or deleted.
@@ -264,6 +271,13 @@ private:
   // Waits at most kServerWaitMs for StartMidi's thread to be done, giving it
   // up after.
   void AwaitMaker();
+  // Whether the thread of the last StartMidi (if any, and not given up) is
+  // done; the other waits at most ms for it.
+  bool MakerDone() const;
+  bool MakerDoneWithin(int ms) const;
+  // CheckServer's return once the objects on the returned server are made:
+  // kNone while they are still being made.
+  ServerEvent FinishReturn();
   // Whether a server answers, asked on a thread of its own (ServerAnswers):
   // waits at most kServerWaitMs, and while an earlier probe still waits,
   // answers false at once.
@@ -317,13 +331,16 @@ private:
   bool mServerLost = false;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
-  bool mMadeUnderWatch = false;  // the objects were made after the watch
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the inputs
-  std::atomic<bool> mMakerDone{false};  // the thread's work, the watch too, is done
   std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
+  std::function<void()> mMakingHook;     // SetMakingHook's
+  // CheckServer's return is under way: the objects are still being made.
+  bool mReturning = false;
+  // The plug-in the deliveries go to once the server's return completes.
+  IUnitBase* mReturningPlug = nullptr;
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only

@@ -2,6 +2,7 @@
 // again under them: the output never waits for a dead server, the loss is
 // noticed, and on the server's return the chosen ports open again by name,
 // also when the device behind the name comes later than the server.
+#include "core/IUnitBase.h"
 #include "core/MidiPorts.h"
 #include "core/PacedMidiOut.h"
 #include "support/OwnJackServer.h"
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -194,6 +196,104 @@ TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopens
   ASSERT_TRUE(WaitFor([&] { return back.Count() > 0; }, kBusyLimit));
   EXPECT_EQ(back.Take(), std::vector<Bytes>{next});
   EXPECT_TRUE(mIni.empty()) << "nothing was chosen, so nothing is written";
+  ports.SetOutputGate(nullptr);
+}
+
+// The plug-in, as far as the synth input's deliveries go.
+struct SynthListener : IUnitBase
+{
+  SynthListener() : IUnitBase(1, "0-1 0-2", 1, "t", "", "t", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
+  void ProcessMidiMsg(IMidiMsg* m) override { heard.push_back({m->mStatus, m->mData1, m->mData2}); }
+  std::vector<Bytes> heard;
+};
+
+// Each making of the objects on the returned server is slower than the ports
+// wait for it (a very busy machine): the hook lets a making go on only once
+// the look at the server that started it has returned. The making that was
+// not waited out is counted on, not given up and made again, so the chosen
+// ports open however slow the making is; no look holds its caller longer
+// than the probe and one wait.
+TEST_F(MidiPortsServer, AMakingSlowerThanTheWaitIsCountedOnAndTheChosenPortsReopen)
+{
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  const std::string synth = peer.PortName();
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
+  mServer.Stop();
+  peer.Abandon();
+  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+
+  // Shared with makings the ports may leave running past the test.
+  struct Pace
+  {
+    std::atomic<int> started{0};
+    std::atomic<int> waitedOut{0};
+  };
+  const auto pace = std::make_shared<Pace>();
+  ports.SetMakingHook([pace] {
+    const int making = ++pace->started;
+    (void)WaitFor([&] { return pace->waitedOut.load() >= making; }, kBusyLimit);
+  });
+  ASSERT_TRUE(mServer.Start());
+  Peer back;
+  ASSERT_TRUE(back.Open(mServer.Name().c_str()));
+  ASSERT_EQ(back.PortName(), synth);
+  MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
+  Clock::duration longest{};
+  (void)WaitFor([&] {
+    const auto asked = Clock::now();
+    event = ports.CheckServer();
+    longest = std::max(longest, Clock::now() - asked);
+    // A look that returns while a making waits in the hook has waited it out.
+    pace->waitedOut = pace->started.load();
+    return event != MidiPorts::ServerEvent::kNone;
+  }, kBusyLimit);
+  EXPECT_EQ(event, MidiPorts::ServerEvent::kReturned);
+  EXPECT_EQ(pace->started, 1);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  EXPECT_FALSE(ports.ServerLost());
+  EXPECT_LT(longest, std::chrono::milliseconds(3 * MidiPorts::kServerWaitMs));
+  const Bytes knob = {0xB0, 0x06, 0x44};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && back.Count() > 0; }, kBusyLimit));
+  EXPECT_EQ(back.Take().front(), knob);
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+
+// The server goes again while the ports make their objects on it: that
+// return fails, and the plug-in the synth's messages went to before the
+// loss still gets them once a later return succeeds.
+TEST_F(MidiPortsServer, APlugInOutlastsAReturnThatFailed)
+{
+  SynthListener plug;
+  Peer peer;
+  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+  const std::string synth = peer.PortName();
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
+  ports.SetPlug(&plug);
+  mServer.Stop();
+  peer.Abandon();
+  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+
+  std::atomic<bool> first{true}, stopped{false};
+  ports.SetMakingHook([&] {
+    if (!first.exchange(false)) return;
+    mServer.Stop();
+    stopped = true;
+  });
+  ASSERT_TRUE(mServer.Start());
+  ASSERT_TRUE(WaitFor([&] { return ports.CheckServer() == MidiPorts::ServerEvent::kNone && stopped; }, kBusyLimit));
+  ASSERT_TRUE(mServer.Start());
+  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kReturned);
+  const Bytes programChange = {0xC0, 0x05};
+  ports.DeliverFromSynth(programChange.data(), programChange.size());
+  ASSERT_TRUE(ports.WaitUntilDelivered(60000));
+  EXPECT_EQ(plug.heard, (std::vector<Bytes>{{0xC0, 0x05, 0x00}}));
+  ports.CloseAll();
   ports.SetOutputGate(nullptr);
 }
 
