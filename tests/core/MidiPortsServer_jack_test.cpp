@@ -136,6 +136,20 @@ protected:
     ASSERT_TRUE(ports.ChooseMidiOutput(synth.c_str()));
     ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
   }
+  // As ChooseTheSynth on a synth of its own (its port name in synth), the
+  // plug-in given to the ports, then the server stopped and its loss seen.
+  void ChooseTheSynthAndLoseTheServer(MidiPorts& ports, PacedMidiOut& gate, std::string& synth,
+                                      IUnitBase* plug = nullptr)
+  {
+    Peer peer;
+    ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
+    synth = peer.PortName();
+    ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
+    if (plug) ports.SetPlug(plug);
+    mServer.Stop();
+    peer.Abandon();
+    ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+  }
   MidiPorts::ServerEvent CheckUntilEvent(MidiPorts& ports, std::chrono::milliseconds limit)
   {
     MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
@@ -215,15 +229,10 @@ struct SynthListener : IUnitBase
 // than the probe and one wait.
 TEST_F(MidiPortsServer, AMakingSlowerThanTheWaitIsCountedOnAndTheChosenPortsReopen)
 {
-  Peer peer;
-  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
-  const std::string synth = peer.PortName();
   MidiPorts ports(mStore);
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
-  mServer.Stop();
-  peer.Abandon();
-  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+  std::string synth;
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynthAndLoseTheServer(ports, gate, synth));
 
   // Shared with makings the ports may leave running past the test.
   struct Pace
@@ -268,16 +277,10 @@ TEST_F(MidiPortsServer, AMakingSlowerThanTheWaitIsCountedOnAndTheChosenPortsReop
 TEST_F(MidiPortsServer, APlugInOutlastsAReturnThatFailed)
 {
   SynthListener plug;
-  Peer peer;
-  ASSERT_TRUE(peer.Open(mServer.Name().c_str()));
-  const std::string synth = peer.PortName();
   MidiPorts ports(mStore);
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, synth));
-  ports.SetPlug(&plug);
-  mServer.Stop();
-  peer.Abandon();
-  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+  std::string synth;
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynthAndLoseTheServer(ports, gate, synth, &plug));
 
   std::atomic<bool> first{true}, stopped{false};
   ports.SetMakingHook([&] {
