@@ -658,10 +658,11 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   StartMaking(RtMidi::UNIX_JACK, true);
   mReturningPlug = plug;
   mReturning = true;
-  // On a very busy machine the making may take longer than the wait: it is
-  // then not given up but looked at again by the next call, which never
-  // waits for it, so that the return completes however slow the making is.
-  (void)MakerDoneWithin(kServerWaitMs);
+  // A making slower than the wait is given up, as a server that does not
+  // answer: counting on it lets objects of a server life that ended while it
+  // was made be used, while its watch, freed with that life by the library,
+  // may never learn of the end.
+  if (!MakerDoneWithin(kServerWaitMs)) AbandonMaker();
   return FinishReturn();
 }
 

@@ -221,56 +221,6 @@ struct SynthListener : IUnitBase
   std::vector<Bytes> heard;
 };
 
-// Each making of the objects on the returned server is slower than the ports
-// wait for it (a very busy machine): the hook lets a making go on only once
-// the look at the server that started it has returned. The making that was
-// not waited out is counted on, not given up and made again, so the chosen
-// ports open however slow the making is; no look holds its caller longer
-// than the probe and one wait.
-TEST_F(MidiPortsServer, AMakingSlowerThanTheWaitIsCountedOnAndTheChosenPortsReopen)
-{
-  MidiPorts ports(mStore);
-  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  std::string synth;
-  ASSERT_NO_FATAL_FAILURE(ChooseTheSynthAndLoseTheServer(ports, gate, synth));
-
-  // Shared with makings the ports may leave running past the test.
-  struct Pace
-  {
-    std::atomic<int> started{0};
-    std::atomic<int> waitedOut{0};
-  };
-  const auto pace = std::make_shared<Pace>();
-  ports.SetMakingHook([pace] {
-    const int making = ++pace->started;
-    (void)WaitFor([&] { return pace->waitedOut.load() >= making; }, kBusyLimit);
-  });
-  ASSERT_TRUE(mServer.Start());
-  Peer back;
-  ASSERT_TRUE(back.Open(mServer.Name().c_str()));
-  ASSERT_EQ(back.PortName(), synth);
-  MidiPorts::ServerEvent event = MidiPorts::ServerEvent::kNone;
-  Clock::duration longest{};
-  (void)WaitFor([&] {
-    const auto asked = Clock::now();
-    event = ports.CheckServer();
-    longest = std::max(longest, Clock::now() - asked);
-    // A look that returns while a making waits in the hook has waited it out.
-    pace->waitedOut = pace->started.load();
-    return event != MidiPorts::ServerEvent::kNone;
-  }, kBusyLimit);
-  EXPECT_EQ(event, MidiPorts::ServerEvent::kReturned);
-  EXPECT_EQ(pace->started, 1);
-  EXPECT_TRUE(ports.ChosenPortsOpen());
-  EXPECT_FALSE(ports.ServerLost());
-  EXPECT_LT(longest, std::chrono::milliseconds(3 * MidiPorts::kServerWaitMs));
-  const Bytes knob = {0xB0, 0x06, 0x44};
-  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && back.Count() > 0; }, kBusyLimit));
-  EXPECT_EQ(back.Take().front(), knob);
-  ports.CloseAll();
-  ports.SetOutputGate(nullptr);
-}
-
 // The server goes again while the ports make their objects on it: that
 // return fails, and the plug-in the synth's messages went to before the
 // loss still gets them once a later return succeeds.
