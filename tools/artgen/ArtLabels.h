@@ -26,6 +26,7 @@ struct ArtLabelLine
   std::string text;
   int x, y, w, h;  // the ink box, base pixels (a half pixel rounded up: h 8 for the 7.5 pixel size)
   int scale2;      // its size: image pixels per font pixel, the artwork being painted at twice the base
+  int wide2;       // image pixels per font pixel across: scale2, or less for the condensed face
 };
 
 struct ArtLabel

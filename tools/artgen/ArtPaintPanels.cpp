@@ -80,7 +80,7 @@ void PaintLabels(ArtCanvas* c, const ArtTheme& t, const std::vector<ArtLabel>& l
 {
   for (const ArtLabel& label : labels)
     for (const ArtLabelLine& line : label.lines)
-      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), line.scale2);
+      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), line.scale2, 0, line.wide2);
 }
 
 // A section box; its title is one of the labels.
