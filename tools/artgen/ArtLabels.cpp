@@ -27,6 +27,7 @@ constexpr int kLineStep = 7;     // one line of labels under the other
 constexpr size_t kLineChars = 10;  // a line as wide as a slider column, less a gap
 constexpr int kGapX = 5;         // the least room between two labels side by side
 constexpr int kGapY = 5;         // and one above the other
+constexpr int kVerticalStep = 10;  // one character of a vertical word under the other
 
 // Sizes are in image pixels per font pixel (the artwork is painted at twice
 // the base size): kSmall, the font's least size, stands 5 pixels tall at
@@ -55,11 +56,14 @@ ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone to
   return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, scale2), y, scale2)}};
 }
 
+// One character under the other from (x, y), 7.5 pixels tall in the
+// condensed face, so as narrow as the least size.
 ArtLabel Vertical(const std::string& text, int x, int y, ArtLabelTone tone)
 {
   ArtLabel label{-1, text, tone, true, {}};
   for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] != ' ') label.lines.push_back(Line(std::string(1, text[i]), x, y + 6 * static_cast<int>(i)));
+    if (text[i] != ' ')
+      label.lines.push_back(Line(std::string(1, text[i]), x, y + kVerticalStep * static_cast<int>(i), kReadable, kCondensed));
   return label;
 }
 
