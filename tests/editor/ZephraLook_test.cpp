@@ -41,6 +41,19 @@ double Luminance(const IColor& c)
 }
 double Contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
 
+// The ink in place: what stands out at 2:1 from the ground at its top left
+// corner.
+Box InkIn(SkinEditor& t, const Box& place)
+{
+  const double ground = Luminance(t.At(place.l, place.t));
+  Box ink{place.r, place.b, place.l, place.t};
+  for (int y = place.t; y < place.b; ++y)
+    for (int x = place.l; x < place.r; ++x)
+      if (Contrast(Luminance(t.At(x, y)), ground) > 2.0)
+        ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+  return ink;
+}
+
 // A word or caption as drawn: what it says and its ink box on the surface.
 struct Ink
 {
@@ -365,18 +378,39 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(std::string(look) + " " + c.what);
-    const double ground = Luminance(t.At(c.place.l, c.place.t));
-    Box ink{c.place.r, c.place.b, c.place.l, c.place.t};
-    for (int y = c.place.t; y < c.place.b; ++y)
-      for (int x = c.place.l; x < c.place.r; ++x)
-        if (Contrast(Luminance(t.At(x, y)), ground) > 2.0)
-          ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+    const Box ink = InkIn(t, c.place);
     ASSERT_FALSE(ink.Empty());
     EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
     // Clear of the place's edges, so none of it is cut.
     EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
   }
   }
+}
+
+// The words painted beside the label table on the FLEXI list pages and
+// the "save from synth" chooser stand at least 7 pixels tall, whole inside
+// their place, in every look. (The equaliser's PAR and GRF keep the least
+// size: a slider's groove runs through each of their switches.)
+TEST(ZephraLook, WordsOnOverlaysReadAtTheBaseSize)
+{
+  struct Case { const char* what; SkinRef overlay; Box place; } const kCases[] = {
+    {"CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kSourceList, {900, 130, 1126, 147}},
+    {"CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kRangeList, {900, 130, 1126, 147}},
+    {"SAVE FROM ZEPHRA", SkinRef::kSaveFromSynthBackground, {490, 319, 642, 332}},
+    {"PROGRAM NUMBER", SkinRef::kSaveFromSynthBackground, {490, 332, 642, 345}},
+  };
+  for (const char* look : {"space", "solid", "lcd"})
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(look) + " " + c.what);
+      SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+      t.Face().Ref(c.overlay)->Hide(false);
+      t.Draw();
+      const Box ink = InkIn(t, c.place);
+      ASSERT_FALSE(ink.Empty());
+      EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
+      EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
+    }
 }
 
 // Every word of the main window's artwork, in every look and on every
@@ -421,13 +455,7 @@ TEST(ZephraLook, EveryLabelStaysInItsBoxAndTheReadableOnesStandSevenPixels)
               ADD_FAILURE() << line.text << " " << Show(box) << " leaves " << Show(section), ++faults;
           }
           // The ink: what stands out from the ground one pixel round the box.
-          const Box place{box.l - 1, box.t - 1, box.r + 1, box.b + 1};
-          const double ground = Luminance(check.t.At(place.l, place.t));
-          Box ink{place.r, place.b, place.l, place.t};
-          for (int y = place.t; y < place.b; ++y)
-            for (int x = place.l; x < place.r; ++x)
-              if (Contrast(Luminance(check.t.At(x, y)), ground) > 2.0)
-                ink = {std::min(ink.l, x), std::min(ink.t, y), std::max(ink.r, x + 1), std::max(ink.b, y + 1)};
+          const Box ink = InkIn(check.t, {box.l - 1, box.t - 1, box.r + 1, box.b + 1});
           if (ink.Empty() || ink.l < box.l || ink.r > box.r || ink.t < box.t || ink.b > box.b)
             ADD_FAILURE() << line.text << " ink " << Show(ink) << " outside " << Show(box), ++faults;
           if (isShort(label.text))
