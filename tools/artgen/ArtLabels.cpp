@@ -258,7 +258,7 @@ void PlaceValue(Placer& p, int r)
     case 87: return p.Block(r, x + 20, y + 19, 1);
     case 88: return p.Block(r, x + 15, y + 50, 2);              // left of the slope's caption
     case 89: return p.Block(r, x + 3, y + 10, 2);               // left of the button, under 88's
-    case 173: return p.Block(r, x + 32, y + 15, 2);             // under the button
+    case 173: return p.Block(r, x + 12, y + 15, 1);             // under the button, clear of the captions below
     case 92: return p.Block(r, x - 13, y + 1, 2);               // left of the button and its caption
     case 127: return p.Block(r, x + 36, y + 20, 0, 8);          // right of the short slider, a word a line
     case 93: return p.Block(r, x + 36, y + 17, 0, 8);           // the same, above the section's edge
