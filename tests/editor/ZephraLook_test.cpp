@@ -387,24 +387,31 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
   }
 }
 
-// The words painted beside the label table on the FLEXI list pages and
-// the "save from synth" chooser stand at least 7 pixels tall, whole inside
-// their place, in every look. (The equaliser's PAR and GRF keep the least
-// size: a slider's groove runs through each of their switches.)
-TEST(ZephraLook, WordsOnOverlaysReadAtTheBaseSize)
+// The words painted beside the label table stand at least 7 pixels tall,
+// whole inside their place: on buttons whose name is too long for the
+// readable size (SELECT ALL; WRITE ALL on the LCD look's narrower
+// selectors), on the FLEXI list pages and on the "save from synth"
+// chooser. (The equaliser's PAR and GRF keep the least size: a slider's
+// groove runs through each of their switches.)
+TEST(ZephraLook, WordsBesideTheLabelTableReadAtTheBaseSize)
 {
-  struct Case { const char* what; SkinRef overlay; Box place; } const kCases[] = {
-    {"CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kSourceList, {900, 130, 1126, 147}},
-    {"CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kRangeList, {900, 130, 1126, 147}},
-    {"SAVE FROM ZEPHRA", SkinRef::kSaveFromSynthBackground, {490, 319, 642, 332}},
-    {"PROGRAM NUMBER", SkinRef::kSaveFromSynthBackground, {490, 332, 642, 345}},
+  struct Case { const char* look; const char* what; SkinRef overlay; Box place; } const kCases[] = {
+    {"", "SELECT ALL", SkinRef::kNone, {1068, 732, 1128, 752}},
+    {"space", "WRITE ALL", SkinRef::kNone, {208, 13, 264, 27}},
+    {"solid", "WRITE ALL", SkinRef::kNone, {208, 13, 264, 27}},
+    {"lcd", "WRITE ALL", SkinRef::kNone, {220, 12, 272, 25}},
+    {"", "CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kSourceList, {900, 130, 1126, 147}},
+    {"", "CLICK ABOVE THE LIST TO CLOSE IT", SkinRef::kRangeList, {900, 130, 1126, 147}},
+    {"", "SAVE FROM ZEPHRA", SkinRef::kSaveFromSynthBackground, {490, 319, 642, 332}},
+    {"", "PROGRAM NUMBER", SkinRef::kSaveFromSynthBackground, {490, 332, 642, 345}},
   };
   for (const char* look : {"space", "solid", "lcd"})
     for (const Case& c : kCases)
     {
+      if (*c.look && std::string(c.look) != look) continue;
       SCOPED_TRACE(std::string(look) + " " + c.what);
       SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
-      t.Face().Ref(c.overlay)->Hide(false);
+      if (c.overlay != SkinRef::kNone) t.Face().Ref(c.overlay)->Hide(false);
       t.Draw();
       const Box ink = InkIn(t, c.place);
       ASSERT_FALSE(ink.Empty());
