@@ -260,6 +260,11 @@ public:
   // ---- watchdog, idle work and lifecycle (ZephraModelLifecycle.cpp) ----
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
+  // The shell opened the synth's output and input again (the sound server
+  // came back, or the user chose the ports): a "Communication error!" the
+  // name display still shows gives way to the program's name. Any other
+  // text there stays. The caller holds the mutex.
+  void SynthLinkRestored();
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
   // named as lastFile, the program it keeps; written at the end.
   void LoadLastProgram(const char* lastFile);

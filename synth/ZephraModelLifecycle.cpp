@@ -89,6 +89,13 @@ void ZephraModel::ReportToUser(const char* text, const char* caption, const char
   if (statusText) Panels().SetNameDisplay(statusText);
 }
 
+void ZephraModel::SynthLinkRestored()
+{
+  // Only the error is old news now: a status shown since (a transfer under
+  // way, a file fault) still tells the truth and stays.
+  if (Panels().NameDisplayText() == kCommErrorStatus) Panels().SetNameDisplay(mProgramName);
+}
+
 // ---- the timer turn ----
 
 void ZephraModel::WatchReplies()
