@@ -6,7 +6,8 @@
 // session. A server that comes and goes quickly under the editor is
 // survived, and once one stays the editor reaches the synth on it. A
 // communication error the name display shows gives way to the program's
-// name once the server returns with the synth's ports.
+// name once the server returns with the synth's ports, or once the user
+// keeps the ports chosen in Preferences.
 #include "support/OwnJackServer.h"
 #include "support/FileFaults.h"
 #include "support/RunningEditor.h"
@@ -38,7 +39,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 constexpr int kHelp = 4, kProgramDatabase = 1;
-constexpr int kFileMenu = 0, kSaveAllFromZephra = 6;
+constexpr int kFileMenu = 0, kSaveAllFromZephra = 6, kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
 // GUI when the value is 0.
 constexpr int kVolume = 35;
@@ -170,6 +171,39 @@ RunningEditor::Rect NameDisplay(const RunningEditor& editor)
 bool Drawn(const std::vector<uint32_t>& pixels)
 {
   return std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<uint32_t>()) != pixels.end();
+}
+
+// The name display's picture once drawn after the start, in programName.
+void TakeProgramName(RunningEditor& editor, std::vector<uint32_t>& programName)
+{
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Drawn(programName = editor.Grab(NameDisplay(editor))); }))
+    << "the name display was never drawn";
+}
+
+// "Save All Programs from Zephra" on a synth that does not answer: its box,
+// answered, then "Communication error!" in the name display, whose picture
+// goes to commError.
+void ShowCommunicationError(RunningEditor& editor, const std::vector<uint32_t>& programName,
+                            std::vector<uint32_t>& commError)
+{
+  const RunningEditor::Rect name = NameDisplay(editor);
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
+  editor.Key("Escape");
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor.WaitForAlert(box));
+  EXPECT_EQ(box.text, "Zephra not present or a communication\nerror has occurred!");
+  // "Connecting to Zephra..." while the box stands; the error once it is
+  // answered.
+  std::vector<uint32_t> connecting;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (connecting = editor.Grab(name)) != programName; }));
+  ASSERT_TRUE(editor.Answer(box, 0));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    commError = editor.Grab(name);
+    return commError != connecting && commError != programName;
+  })) << "no error in the name display";
+  (void)editor.SavePicture("e2e-communication-error", name);
 }
 
 // "lastprogram.pr3" is a link to a private file that has a second name.
@@ -406,29 +440,9 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   ASSERT_TRUE(editor.Start(error)) << error;
 
   const RunningEditor::Rect name = NameDisplay(editor);
-  std::vector<uint32_t> programName;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Drawn(programName = editor.Grab(name)); }))
-    << "the name display was never drawn";
-  (void)editor.SavePicture("e2e-communication-before", name);
-
-  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
-  editor.Key("Escape");
-  RunningEditor::Alert box;
-  ASSERT_TRUE(editor.WaitForAlert(box));
-  EXPECT_EQ(box.text, "Zephra not present or a communication\nerror has occurred!");
-  // "Connecting to Zephra..." while the box stands; the error once it is
-  // answered.
-  std::vector<uint32_t> connecting;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (connecting = editor.Grab(name)) != programName; }));
-  ASSERT_TRUE(editor.Answer(box, 0));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }));
-  std::vector<uint32_t> commError;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
-    commError = editor.Grab(name);
-    return commError != connecting && commError != programName;
-  })) << "no error in the name display";
-  (void)editor.SavePicture("e2e-communication-error", name);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
 
   server.Stop();
   RunningEditor::Alert lost;
@@ -447,4 +461,34 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
     << "the name display still shows the error";
   (void)editor.SavePicture("e2e-communication-restored", name);
+}
+
+// The synth does not answer, and the name display says "Communication
+// error!". The user opens Preferences and keeps the ports chosen (OK), which
+// opens them again: the display shows the program's name as before.
+TEST(ChosenPortsInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
+{
+  Session session;
+  RunningEditor editor(session.Setup());
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  const RunningEditor::Rect name = NameDisplay(editor);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  editor.Synth().With([](SynthSimModel& m) { m.silent = true; });
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
+
+  editor.Synth().With([](SynthSimModel& m) { m.silent = false; });
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kPreferences));
+  std::vector<unsigned long> windows;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); })) << "no dialog";
+  const RunningEditor::Rect dialog = editor.WindowRect(windows.back());
+  // OK at (192, 133) of the dialog's 320 units, 50 x 20, once drawn.
+  const double widen = dialog.w / 320.0;
+  const RunningEditor::Rect ok{dialog.x + static_cast<int>(192 * widen), dialog.y + 133, static_cast<int>(50 * widen), 20};
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Drawn(editor.Grab(ok)); })) << "the dialog was never drawn";
+  editor.Click(ok.CenterX(), ok.CenterY());
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); })) << "the dialog stayed";
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-communication-ports-chosen", name);
 }
