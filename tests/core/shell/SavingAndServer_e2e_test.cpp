@@ -159,6 +159,12 @@ bool AllConnected(const std::vector<std::string>& names)
 }
 }  // namespace
 
+// The synth's own ports (SynthSim::OpenOwnPorts), as the editor names them,
+// and the settings that choose them, before they are there.
+const std::string kSynthIn = "Zephra Prime Input:Zephra Prime In";
+const std::string kSynthOut = "Zephra Prime Output:Zephra Prime Out";
+std::string SynthPortChoices() { return "[midi]\ninBdev=off\nindev=" + kSynthOut + "\noutdev=" + kSynthIn + "\n"; }
+
 // The program-name display on the screen: GUI (58, 30) to (268, 46).
 RunningEditor::Rect NameDisplay(const RunningEditor& editor)
 {
@@ -358,11 +364,9 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
   // The synth's ports come only on the server that stays: a client of the
   // test's own on a server that goes could never be closed.
-  const std::string synthIn = "Zephra Prime Input:Zephra Prime In";
-  const std::string synthOut = "Zephra Prime Output:Zephra Prime Out";
   RunningEditorSetup setup;
   setup.synth = false;
-  setup.settings = "[midi]\ninBdev=off\nindev=" + synthOut + "\noutdev=" + synthIn + "\n";
+  setup.settings = SynthPortChoices();
   RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
@@ -384,9 +388,9 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   SynthSim synth;
   ASSERT_TRUE(synth.OpenOwnPorts(error)) << error;
   synth.With([](SynthSimModel& m) { return m.keepHeard = true; });
-  ASSERT_EQ(synth.InputName(), synthIn);
-  ASSERT_EQ(synth.OutputName(), synthOut);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({synthIn, synthOut}) || !editor.Running(); }))
+  ASSERT_EQ(synth.InputName(), kSynthIn);
+  ASSERT_EQ(synth.OutputName(), kSynthOut);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}) || !editor.Running(); }))
     << "the chosen ports did not open again";
   ASSERT_TRUE(editor.Running()) << "the editor ended on the server that stays";
 
@@ -429,12 +433,10 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
 {
   OwnJackServer server("zephra_returning");
   if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
-  const std::string synthIn = "Zephra Prime Input:Zephra Prime In";
-  const std::string synthOut = "Zephra Prime Output:Zephra Prime Out";
   Session session;
   RunningEditorSetup setup = session.Setup();
   setup.synth = false;
-  setup.settings += "[midi]\ninBdev=off\nindev=" + synthOut + "\noutdev=" + synthIn + "\n";
+  setup.settings += SynthPortChoices();
   RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
@@ -455,7 +457,7 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   ASSERT_TRUE(server.Start());
   SynthSim synth;
   ASSERT_TRUE(synth.OpenOwnPorts(error)) << error;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({synthIn, synthOut}) || !editor.Running(); }))
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}) || !editor.Running(); }))
     << "the chosen ports did not open again";
   ASSERT_TRUE(editor.Running());
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
