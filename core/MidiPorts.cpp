@@ -583,6 +583,11 @@ bool MidiPorts::ChosenPortsOpen() const
   return mPortOpen[0] && mPortOpen[1] && mPortOpen[2];
 }
 
+bool MidiPorts::SynthLinkOpen() const
+{
+  return mOutputOpen && mPortOpen[static_cast<int>(Which::kSynthIn)] && mState.mInDev != "off";
+}
+
 bool MidiPorts::OpenByName(Which which)
 {
   switch (which)

@@ -185,6 +185,9 @@ public:
   bool ServerLost() const { return mServerLost; }
   // True when the chosen port of each kind is open ("off" counts as open).
   bool ChosenPortsOpen() const;
+  // True when the output and the synth input are both open on a port (not
+  // "off"): the synth can be reached and can answer.
+  bool SynthLinkOpen() const;
 
   // The plug-in that the callbacks feed; null stops the delivery. Starts
   // the delivery thread the first time.
