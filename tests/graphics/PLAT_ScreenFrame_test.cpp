@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 namespace
@@ -53,40 +54,49 @@ struct Target
   }
   uint32_t At(int x, int y) { return Row(y)[x]; }
 };
-}  // namespace
 
-TEST(PLAT_ScreenFrame, PaintShowsEachPixelOpaqueAcrossTheBandEdges)
+// A pixel of the target and what it must hold, 0xAARRGGBB.
+struct Point
 {
-  const std::vector<uint32_t> bits = Pixels();
-  PLAT_ScreenFrame frame;
-  frame.Update({bits.data(), kW, kW, kH});
-  Target target(kW, kH, 0x12345678);
-  target.Paint(frame, {0, 0, kW, kH});
-  struct Case
-  {
-    int x, y;
-    uint32_t want;
-  };
-  const Case cases[] = {{0, 0, 0xFF00005A},   {4, 0, 0xFF00405A},  {2, 63, 0xFF3F205A}, {2, 64, 0xFF40205A},
-                        {2, 65, 0xFF41205A},  {1, 127, 0xFF7F105A}, {1, 128, 0xFF80105A}, {4, 128, 0xFF80405A}};
-  for (const Case& c : cases) EXPECT_EQ(target.At(c.x, c.y), c.want) << c.x << ", " << c.y;
-}
+  int x, y;
+  uint32_t want;
+};
 
-TEST(PLAT_ScreenFrame, PaintTouchesOnlyItsRectangle)
+// The target after painting rect of a frame showing Pixels() onto a 5 x 129
+// target of 0xFF123456, against points.
+void ExpectPainted(const PLAT_Rect& rect, std::initializer_list<Point> points)
 {
   const std::vector<uint32_t> bits = Pixels();
   PLAT_ScreenFrame frame;
   frame.Update({bits.data(), kW, kW, kH});
   Target target(kW, kH, 0xFF123456);
-  target.Paint(frame, {1, 63, 2, 3});
-  struct Case
-  {
-    int x, y;
-    uint32_t want;
-  };
-  const Case cases[] = {{0, 63, 0xFF123456}, {1, 63, 0xFF3F105A}, {2, 63, 0xFF3F205A}, {3, 63, 0xFF123456},
-                        {1, 62, 0xFF123456}, {1, 64, 0xFF40105A}, {2, 65, 0xFF41205A}, {1, 66, 0xFF123456}};
-  for (const Case& c : cases) EXPECT_EQ(target.At(c.x, c.y), c.want) << c.x << ", " << c.y;
+  target.Paint(frame, rect);
+  for (const Point& p : points) EXPECT_EQ(target.At(p.x, p.y), p.want) << p.x << ", " << p.y;
+}
+}  // namespace
+
+TEST(PLAT_ScreenFrame, PaintShowsEachPixelOpaqueAcrossTheBandEdges)
+{
+  ExpectPainted({0, 0, kW, kH}, {{0, 0, 0xFF00005A},
+                                 {4, 0, 0xFF00405A},
+                                 {2, 63, 0xFF3F205A},
+                                 {2, 64, 0xFF40205A},
+                                 {2, 65, 0xFF41205A},
+                                 {1, 127, 0xFF7F105A},
+                                 {1, 128, 0xFF80105A},
+                                 {4, 128, 0xFF80405A}});
+}
+
+TEST(PLAT_ScreenFrame, PaintTouchesOnlyItsRectangle)
+{
+  ExpectPainted({1, 63, 2, 3}, {{0, 63, 0xFF123456},
+                                {1, 63, 0xFF3F105A},
+                                {2, 63, 0xFF3F205A},
+                                {3, 63, 0xFF123456},
+                                {1, 62, 0xFF123456},
+                                {1, 64, 0xFF40105A},
+                                {2, 65, 0xFF41205A},
+                                {1, 66, 0xFF123456}});
 }
 
 TEST(PLAT_ScreenFrame, WhatLiesOutsideThePixelsIsCleared)
