@@ -61,25 +61,29 @@ public:
 
 // What a view shows of a surface: the pixels presented last, converted to
 // the display's opaque RGB24 at paint time, a band of rows at a time,
-// through one small reusable image. No full-size copy is held: the
-// surface's own pixels are the picture, and a full-size copy of them cost
-// as much memory again (some 14 MB at a large GUI scale). Needs no display.
+// through two reusable images of a few rows that take turns. No full-size
+// copy is held: the surface's own pixels are the picture, and a full-size
+// copy of them cost as much memory again (some 14 MB at a large GUI
+// scale). Needs no display.
 class PLAT_ScreenFrame
 {
 public:
-  // Rows of the band image the paint converts at a time.
-  static constexpr int kBandRows = 64;
+  // Each band image's bytes: as many whole rows as fit, one at least. Each
+  // band costs the display a paint of its own, which for small bands
+  // outweighs their pixels: 2 MB each keeps a full frame of a 1140 x 800
+  // surface within a tenth or so of a plain paint of a ready image.
+  static constexpr int kBandBytes = 2 << 20;
 
-  PLAT_ScreenFrame() = default;
+  explicit PLAT_ScreenFrame(int bandBytes = kBandBytes) : mBandBytes(bandBytes) {}
   ~PLAT_ScreenFrame();
   PLAT_ScreenFrame(const PLAT_ScreenFrame&) = delete;
   PLAT_ScreenFrame& operator=(const PLAT_ScreenFrame&) = delete;
 
   // The pixels Paint shows from now on; they are read at paint time, so
   // they must stay until Forget or the next Update. Once a window is
-  // given, the band is made like the window's images, which on a local
+  // given, the bands are made like the window's images, which on a local
   // display share their memory with the display server, so that painting
-  // it copies no pixels in this process.
+  // them copies no pixels in this process.
   void Update(const PLAT_SurfacePixels& pixels, GdkWindow* window = nullptr);
   // Paint shows nothing until the next Update.
   void Forget()
@@ -92,14 +96,15 @@ public:
   // scale above 1 enlarges the pixels with the nearest filter rather than
   // blurring them. Nothing with no pixels.
   void Paint(cairo_t* cr, const PLAT_Rect& rect);
-  // The band image; null before the first paint.
-  cairo_surface_t* Band() const { return mBand; }
+  // The band images (0 and 1); null before the first paint.
+  cairo_surface_t* Band(int which) const { return mBands[which]; }
 
 private:
+  int mBandBytes;
   PLAT_SurfacePixels mPixels;
-  GdkWindow* mWindow = nullptr;          // not owned; the band is made like its images
-  cairo_surface_t* mBand = nullptr;      // owned
-  bool mBandLikeWindow = false;
+  GdkWindow* mWindow = nullptr;  // not owned; the bands are made like its images
+  cairo_surface_t* mBands[2] = {nullptr, nullptr};  // owned
+  bool mBandsLikeWindow = false;
 };
 
 class PLAT_GtkSurfaceView

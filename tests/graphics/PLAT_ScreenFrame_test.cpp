@@ -13,6 +13,9 @@
 
 namespace
 {
+// Bands of 64 rows of 5 pixels.
+constexpr int kBandBytes = 64 * 5 * 4;
+
 // A surface of 5 x 129 pixels (two bands and one row) whose pixel (x, y) is
 // alpha 0xFF, red y, green 16 x, blue 0x5A, as bytes in memory.
 constexpr int kW = 5, kH = 129;
@@ -67,7 +70,7 @@ struct Point
 void ExpectPainted(const PLAT_Rect& rect, std::initializer_list<Point> points)
 {
   const std::vector<uint32_t> bits = Pixels();
-  PLAT_ScreenFrame frame;
+  PLAT_ScreenFrame frame(kBandBytes);
   frame.Update({bits.data(), kW, kW, kH});
   Target target(kW, kH, 0xFF123456);
   target.Paint(frame, rect);
@@ -102,7 +105,7 @@ TEST(PLAT_ScreenFrame, PaintTouchesOnlyItsRectangle)
 TEST(PLAT_ScreenFrame, WhatLiesOutsideThePixelsIsCleared)
 {
   const std::vector<uint32_t> bits = Pixels();
-  PLAT_ScreenFrame frame;
+  PLAT_ScreenFrame frame(kBandBytes);
   frame.Update({bits.data(), kW, kW, kH});
   Target target(kW + 2, kH + 2, 0xFF123456);
   target.Paint(frame, {3, 127, 4, 4});
@@ -113,8 +116,9 @@ TEST(PLAT_ScreenFrame, WhatLiesOutsideThePixelsIsCleared)
   EXPECT_EQ(target.At(4, 126), 0xFF123456u);
 }
 
-// The frame's own memory is one band of kBandRows rows, not a copy of the
-// surface; a surface shorter than a band gets a band of its height.
+// The frame's own memory is two bands of the rows their bytes hold, not a copy
+// of the surface; a surface shorter than a band gets a band of its height,
+// a row wider than the bytes a band of one row.
 TEST(PLAT_ScreenFrame, HoldsOneBandNotACopy)
 {
   struct Case
@@ -125,22 +129,33 @@ TEST(PLAT_ScreenFrame, HoldsOneBandNotACopy)
   const std::vector<uint32_t> bits = Pixels();
   for (const Case& c : cases)
   {
-    PLAT_ScreenFrame frame;
-    EXPECT_EQ(frame.Band(), nullptr);
+    PLAT_ScreenFrame frame(kBandBytes);
+    EXPECT_EQ(frame.Band(0), nullptr);
     frame.Update({bits.data(), kW, kW, c.height});
     Target target(kW, kH, 0xFF123456);
     target.Paint(frame, {0, 0, kW, c.height});
-    ASSERT_NE(frame.Band(), nullptr);
-    EXPECT_EQ(cairo_image_surface_get_width(frame.Band()), kW);
-    EXPECT_EQ(cairo_image_surface_get_height(frame.Band()), c.bandRows) << c.height;
+    for (int which : {0, 1})
+    {
+      ASSERT_NE(frame.Band(which), nullptr);
+      EXPECT_EQ(cairo_image_surface_get_width(frame.Band(which)), kW);
+      EXPECT_EQ(cairo_image_surface_get_height(frame.Band(which)), c.bandRows) << c.height;
+    }
     EXPECT_EQ(target.At(3, c.height - 1), 0xFF00305Au | static_cast<uint32_t>(c.height - 1) << 16) << c.height;
   }
+  // Four pixels' bytes do not hold a row of five.
+  PLAT_ScreenFrame narrow(4 * 4);
+  narrow.Update({bits.data(), kW, kW, kH});
+  Target target(kW, kH, 0xFF123456);
+  target.Paint(narrow, {0, 0, kW, kH});
+  ASSERT_NE(narrow.Band(1), nullptr);
+  EXPECT_EQ(cairo_image_surface_get_height(narrow.Band(1)), 1);
+  EXPECT_EQ(target.At(4, 128), 0xFF80405Au);
 }
 
 TEST(PLAT_ScreenFrame, NothingIsPaintedOnceForgotten)
 {
   const std::vector<uint32_t> bits = Pixels();
-  PLAT_ScreenFrame frame;
+  PLAT_ScreenFrame frame(kBandBytes);
   frame.Update({bits.data(), kW, kW, kH});
   frame.Forget();
   Target target(kW, kH, 0xFF123456);
