@@ -47,7 +47,8 @@ void PLAT_ScreenFrame::Paint(cairo_t* cr, const PLAT_Rect& rect)
   if (!mPixels.bits || rect.w <= 0 || rect.h <= 0) return;
   const int x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
   const int x1 = std::min(rect.x + rect.w, mPixels.width), y1 = std::min(rect.y + rect.h, mPixels.height);
-  const int rows = std::clamp(mBandBytes / (4 * mPixels.width), 1, mPixels.height);
+  // Two bands of half a small surface each hold no more than one copy of it.
+  const int rows = std::clamp(mBandBytes / (4 * mPixels.width), 1, (mPixels.height + 1) / 2);
   const bool likeWindow = mWindow || mBandsLikeWindow;
   for (cairo_surface_t*& band : mBands)
     if (!band || cairo_image_surface_get_width(band) < mPixels.width || cairo_image_surface_get_height(band) < rows ||

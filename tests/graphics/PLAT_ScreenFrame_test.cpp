@@ -117,15 +117,15 @@ TEST(PLAT_ScreenFrame, WhatLiesOutsideThePixelsIsCleared)
 }
 
 // The frame's own memory is two bands of the rows their bytes hold, not a copy
-// of the surface; a surface shorter than a band gets a band of its height,
-// a row wider than the bytes a band of one row.
-TEST(PLAT_ScreenFrame, HoldsOneBandNotACopy)
+// of the surface; a surface shorter than two bands gets two of half its
+// height (rounded up), a row wider than the bytes bands of one row.
+TEST(PLAT_ScreenFrame, HoldsTwoBandsNotACopy)
 {
   struct Case
   {
     int height, bandRows;
   };
-  const Case cases[] = {{63, 63}, {64, 64}, {65, 64}, {129, 64}};
+  const Case cases[] = {{1, 1}, {2, 1}, {3, 2}, {63, 32}, {127, 64}, {128, 64}, {129, 64}};
   const std::vector<uint32_t> bits = Pixels();
   for (const Case& c : cases)
   {
