@@ -69,10 +69,10 @@ class PLAT_ScreenFrame
 {
 public:
   // Each band image's bytes: as many whole rows as fit, one at least and
-  // half the surface's (rounded up) at most. Each
-  // band costs the display a paint of its own, which for small bands
-  // outweighs their pixels: 2 MB each keeps a full frame of a 1140 x 800
-  // surface within a tenth or so of a plain paint of a ready image.
+  // half the surface's (rounded up) at most. Each band costs the display a
+  // paint of its own, which for small bands outweighs their pixels: 2 MB
+  // each keeps a full frame of a 1140 x 800 surface within a tenth or so of
+  // a plain paint of a ready image.
   static constexpr int kBandBytes = 2 << 20;
 
   explicit PLAT_ScreenFrame(int bandBytes = kBandBytes) : mBandBytes(bandBytes) {}
