@@ -597,6 +597,11 @@ bool MidiPorts::ChosenPortsOpen() const
   return mPortOpen[0] && mPortOpen[1] && mPortOpen[2];
 }
 
+bool MidiPorts::SynthLinkOpen() const
+{
+  return mOutputOpen && mPortOpen[static_cast<int>(Which::kSynthIn)] && mState.mInDev != "off";
+}
+
 bool MidiPorts::OpenByName(Which which)
 {
   switch (which)
@@ -763,9 +768,10 @@ void MidiPorts::CloseAll()
   // may be gone by now, and closing or deleting them would reach into it.
   if (mApi == RtMidi::UNIX_JACK && (mServerLost || mWatch->Lost())) DropDeadServer();
   // What the output still holds goes out first: a firmware image cut short
-  // after the synth has erased its flash leaves it without one. Bounded,
-  // and only while the output moves (a dead server is not waited for).
-  if (mOutputGate && mOutputOpen && !mServerLost && !mWatch->Lost()) (void)mOutputGate->Flush(kQuitFlushMs);
+  // after the synth has erased its flash leaves it without one. No fixed
+  // limit, which a slow machine would cut it at: the wait lasts while the
+  // output moves (a dead or stopped server is not waited for).
+  if (mOutputGate && mOutputOpen && !mServerLost && !mWatch->Lost()) (void)mOutputGate->Drain(kQuitStallMs);
   // Then the output: nothing more goes to the closing port.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;

@@ -98,9 +98,11 @@ public:
   // How long the delivery thread sleeps at most between two looks at the
   // queue when no wake comes.
   static constexpr int kDeliveryPollMs = 100;
-  // How long CloseAll lets queued output (a firmware image takes about half
-  // a second) finish before the ports close.
-  static constexpr int kQuitFlushMs = 1500;
+  // CloseAll lets queued output (a firmware image takes about half a second
+  // on a quiet machine, several on a busy one) finish before the ports
+  // close, for as long as it moves: it gives up once the output has taken
+  // nothing for this long.
+  static constexpr int kQuitStallMs = 1500;
   // How long CloseAll waits for the sound server to answer the closing of
   // the ports (and for StartMidi's thread to be done with it). A server that
   // is alive but does not answer (stopped) is given up after it: its objects
@@ -189,6 +191,9 @@ public:
   // Runs on the making thread before each making of the objects: lets a
   // test make the making as slow as a very busy machine does.
   void SetMakingHook(std::function<void()> hook) { mMakingHook = std::move(hook); }
+  // True when the output and the synth input are both open on a port (not
+  // "off"): the synth can be reached and can answer.
+  bool SynthLinkOpen() const;
 
   // The plug-in that the callbacks feed; null stops the delivery. Starts
   // the delivery thread the first time.
@@ -197,8 +202,8 @@ public:
   // no output port is open; null detaches it. Takes the gate to the
   // output's present state.
   void SetOutputGate(PacedMidiOut* gate);
-  // Lets queued output finish (at most kQuitFlushMs), closes the output gate
-  // (what is still queued is dropped), stops delivery,
+  // Lets queued output finish (while it moves, see kQuitStallMs), closes
+  // the output gate (what is still queued is dropped), stops delivery,
   // cancels both callbacks and closes the three ports; the objects stay.
   // After it returns no callback or delivery runs into the plug-in. On JACK
   // it waits at most kServerWaitMs for the server; a server that does not

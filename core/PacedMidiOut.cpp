@@ -159,12 +159,13 @@ void PacedMidiOut::Worker()
     lastProgress = Clock::now();
     if (!mWrite || !mWrite(front.data() + mSentOfFront, piece)) ++mFailures;
     mSentOfFront += piece;
+    ++mPiecesHanded;
+    mChanged.notify_all();
     if (mSentOfFront >= front.size())
     {
       mQueuedBytes -= front.size();
       mQueue.pop_front();
       mSentOfFront = 0;
-      mChanged.notify_all();
       // Small messages that waited behind a large one need no gap.
       if (mRoom.cycles || mQueue.empty() || mQueue.front().size() <= kPieceBytes) continue;
     }
@@ -220,6 +221,19 @@ bool PacedMidiOut::Flush(int timeoutMs)
 {
   std::unique_lock<std::mutex> lock(mMutex);
   return mChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return mQueue.empty(); });
+}
+
+bool PacedMidiOut::Drain(int stallMs)
+{
+  std::unique_lock<std::mutex> lock(mMutex);
+  for (;;)
+  {
+    const uint64_t handed = mPiecesHanded;
+    const bool moved = mChanged.wait_for(lock, std::chrono::milliseconds(stallMs),
+                                         [&] { return mQueue.empty() || mPiecesHanded != handed; });
+    if (mQueue.empty()) return true;
+    if (!moved) return false;
+  }
 }
 
 bool PacedMidiOut::Busy() const

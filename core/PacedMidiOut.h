@@ -117,6 +117,11 @@ public:
   // Waits until every queued message is on the wire, at most timeoutMs;
   // false when something is still queued then.
   bool Flush(int timeoutMs = kGiveUpMs * 60);
+  // Waits until every queued message is on the wire for as long as the
+  // output keeps taking pieces, however long that is (a busy machine may run
+  // the server's cycles slowly); false once it has taken nothing for
+  // stallMs with something still queued.
+  bool Drain(int stallMs);
   // True while messages wait in the queue.
   bool Busy() const;
   // Pieces the library refused while going out paced.
@@ -150,6 +155,7 @@ private:
   std::deque<std::vector<uint8_t>> mQueue;  // front is going out, from mSentOfFront on
   size_t mQueuedBytes = 0;
   size_t mSentOfFront = 0;
+  uint64_t mPiecesHanded = 0;  // ever, so that Drain sees the output move
   int mFailures = 0;
   size_t mLosses = 0;
   size_t mUntold = 0;

@@ -66,6 +66,15 @@ void ZephraPanels::SetNameDisplay(const char* text)
   if (auto* name = static_cast<ITextControl*>(Ref(SkinRef::kProgramName))) name->SetTextFromPlug(text);
 }
 
+std::string ZephraPanels::NameDisplayText() const
+{
+  auto* name = static_cast<ITextControl*>(Ref(SkinRef::kProgramName));
+  if (!name) return std::string();
+  BASE_String text;
+  name->GetText(&text);
+  return text.Get();
+}
+
 void ZephraPanels::HideParamControl(int paramIndex, bool hide)
 {
   mGui.HideControl(paramIndex, hide);

@@ -54,6 +54,7 @@ public:
   // ---- the model's link ----
   void SetValueCaption(int programIndex, const char* text) override;
   void SetNameDisplay(const char* text) override;
+  std::string NameDisplayText() const override;
   void HideParamControl(int paramIndex, bool hide) override;
   bool IsParamControlHidden(int paramIndex) const override;
   void GrayOutParamControl(int paramIndex, bool gray) override;

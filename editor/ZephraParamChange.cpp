@@ -138,9 +138,7 @@ void ZephraEditor::MarkProgramEdited()
 {
   if (mNameMarked) return;
   mNameMarked = true;
-  char marked[kProgramNameLength + 3];
-  std::snprintf(marked, sizeof marked, "*%s*", mProgramName);
-  Panels().SetNameDisplay(marked);
+  Panels().SetNameDisplay(NameAsShown().c_str());
 }
 
 void ZephraEditor::SetFlexiLearnSlot(int slot)

@@ -260,6 +260,12 @@ public:
   // ---- watchdog, idle work and lifecycle (ZephraModelLifecycle.cpp) ----
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
+  // The shell opened the synth's output and input again (the sound server
+  // came back, or the user chose the ports): a "Communication error!" the
+  // name display still shows gives way to the program's name as it shows
+  // when nothing is wrong (NameAsShown). Any other text there stays. The
+  // caller holds the mutex.
+  void SynthLinkRestored();
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
   // named as lastFile, the program it keeps; written at the end.
   void LoadLastProgram(const char* lastFile);
@@ -446,6 +452,9 @@ protected:
   bool mBulkLoad = false;
   bool mUndoSuspended = false;
   bool mNameMarked = false;  // the name shows as edited since the last load
+  // The program's name as the name display shows it: between two
+  // asterisks once marked as edited.
+  std::string NameAsShown() const;
   int mLastNrpnIndex = kNrpnNoneSent;
   // The output's opening count (PacedMidiOut::Openings) under which
   // mLastNrpnIndex was last sent.

@@ -89,6 +89,18 @@ void ZephraModel::ReportToUser(const char* text, const char* caption, const char
   if (statusText) Panels().SetNameDisplay(statusText);
 }
 
+std::string ZephraModel::NameAsShown() const
+{
+  return mNameMarked ? "*" + std::string(mProgramName) + "*" : std::string(mProgramName);
+}
+
+void ZephraModel::SynthLinkRestored()
+{
+  // Only the error is old news now: a status shown since (a transfer under
+  // way, a file fault) still tells the truth and stays.
+  if (Panels().NameDisplayText() == kCommErrorStatus) Panels().SetNameDisplay(NameAsShown().c_str());
+}
+
 // ---- the timer turn ----
 
 void ZephraModel::WatchReplies()

@@ -24,6 +24,8 @@ public:
   virtual void SetValueCaption(int /*programIndex*/, const char* /*text*/) {}
   // The program-name display: the name, a marked name or a status text.
   virtual void SetNameDisplay(const char* /*text*/) {}
+  // What the program-name display shows now ("" with no display).
+  virtual std::string NameDisplayText() const { return std::string(); }
   // Hides or shows every control bound to the parameter.
   virtual void HideParamControl(int /*paramIndex*/, bool /*hide*/) {}
   // Whether the controls bound to the parameter are hidden.

@@ -42,6 +42,14 @@ bool PlugManagerOn(IUnitStandalone* plug)
   return editor->ManagerMode();
 }
 
+void PlugLinkRestored(IUnitStandalone* plug)
+{
+  auto* editor = dynamic_cast<ZephraEditor*>(plug);
+  if (!editor) return;
+  BASE_MutexLock lock(editor->GetMutex());
+  editor->SynthLinkRestored();
+}
+
 bool PlugViewState(IUnitStandalone* plug, AppViewState* state)
 {
   auto* editor = dynamic_cast<ZephraEditor*>(plug);

@@ -213,13 +213,16 @@ LRESULT PreferencesDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
     case kIdcSynthInput:
     case kIdcKeyboardInput:
       if (selectionChanged && AppPorts()) OnInputChosen(hwnd, id);
+      if (selectionChanged && id == kIdcSynthInput) TellSynthLinkRestored();
       break;
     case kIdcOutput:
       if (selectionChanged && AppPorts()) OnOutputChosen(hwnd);
+      if (selectionChanged) TellSynthLinkRestored();
       break;
     case IDOK:
       // The device behind an unchanged choice may have gone and come back.
       if (MidiPorts* ports = AppPorts()) ports->ReopenChosen();
+      TellSynthLinkRestored();
       EndDialog(hwnd, IDOK);
       break;
     case IDCANCEL:

@@ -146,7 +146,12 @@ bool SettleMidiWatch(void*)
 bool CheckMidiServer(void*)
 {
   if (!gPorts) return false;
-  if (gPorts->CheckServer() != MidiPorts::ServerEvent::kLost) return true;
+  // The synth's ports open again when the server returns, or later when
+  // the synth's own ports appear on it.
+  const bool linkWasOpen = gPorts->SynthLinkOpen();
+  const MidiPorts::ServerEvent event = gPorts->CheckServer();
+  if (!linkWasOpen) TellSynthLinkRestored();
+  if (event != MidiPorts::ServerEvent::kLost) return true;
   syslog(LOG_ERR, "ZephraEditor: the MIDI connection was lost");
   // Said once per loss; a box still open from an earlier loss is enough.
   if (gLossShowing) return true;
@@ -276,8 +281,14 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLinkRestored};
   return parts;
+}
+
+void TellSynthLinkRestored()
+{
+  if (gPorts && gPluginInstance && gPorts->SynthLinkOpen() && AppShellParts().linkRestored)
+    AppShellParts().linkRestored(gPluginInstance.get());
 }
 
 HWND AppMainWindow() { return gHWND; }

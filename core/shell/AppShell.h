@@ -98,6 +98,9 @@ bool UpdateINI();
 // (lists left empty) without the synth input or the output object.
 bool PopulateMidiDialogs(HWND dialog);
 bool PopulatePreferencesDialog(HWND dialog);
+// Tells the plug-in that its synth is reachable again when the synth's
+// output and input are both open on a port; nothing otherwise. Main thread.
+void TellSynthLinkRestored();
 // True when an ALSA sequencer or a JACK server is there for the ports.
 bool MidiSystemPresent();
 
@@ -193,11 +196,17 @@ struct ShellParts
   // The scale, panel and look the plug-in shows (for the View menu's
   // marks); false when it cannot tell.
   std::function<bool(IUnitStandalone* plug, AppViewState* state)> viewState;
+  // The synth's output and input are open again, so an error the plug-in
+  // shows about the link is out of date.
+  std::function<void(IUnitStandalone* plug)> linkRestored;
 };
 // The editor's manager mode; false for any other plug-in.
 bool PlugManagerOn(IUnitStandalone* plug);
 // The editor's scale ratio, view mode and look; false for any other plug-in.
 bool PlugViewState(IUnitStandalone* plug, AppViewState* state);
+// The editor's name display leaves a communication error; nothing for any
+// other plug-in.
+void PlugLinkRestored(IUnitStandalone* plug);
 // The parts in use: MakePlug and the work area of the main window's screen
 // unless replaced.
 ShellParts& AppShellParts();

@@ -155,6 +155,9 @@ void IGraphicsMac::OnSurfaceDraw(const PLAT_Rect& area)
 {
   IRECT r = ToIRECT(area);
   Draw(&r);
+  // A surface with nothing to draw still shows the pixels it holds; the
+  // view paints only what each paint presents.
+  DrawScreen(&r);
 }
 
 bool IGraphicsMac::DrawScreen(IRECT* rect)
@@ -166,7 +169,7 @@ bool IGraphicsMac::DrawScreen(IRECT* rect)
   pixels.span = bitmap->getRowSpan();
   pixels.width = bitmap->getWidth();
   pixels.height = bitmap->getHeight();
-  mView->Present(pixels, PLAT_Rect{rect->L, rect->T, rect->W(), rect->H()});
+  mView->Present(pixels);
   return true;
 }
 

@@ -33,7 +33,8 @@ public:
 
   // ---- platform slots ----
   using IGraphics::DrawIText;
-  // Presents rect of the draw bitmap to the open view; false without one.
+  // Presents the draw bitmap to the open view, which paints the area being
+  // painted from it; false without one.
   bool DrawScreen(IRECT* rect) override;
   bool MeasureIText(IText* style, const char* text, IRECT* rect) override;
   void ForceEndUserEdit() override;

@@ -32,46 +32,65 @@ __attribute__((target_clones("avx2", "ssse3", "default"))) void SwapRow(const ui
 
 PLAT_ScreenFrame::~PLAT_ScreenFrame()
 {
-  if (mSurface) cairo_surface_destroy(mSurface);
+  for (cairo_surface_t* band : mBands)
+    if (band) cairo_surface_destroy(band);
 }
 
-void PLAT_ScreenFrame::Update(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect, GdkWindow* window)
+void PLAT_ScreenFrame::Update(const PLAT_SurfacePixels& pixels, GdkWindow* window)
 {
-  if (!pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
-  PLAT_Rect r = rect;
-  if (!mSurface || cairo_image_surface_get_width(mSurface) != pixels.width ||
-      cairo_image_surface_get_height(mSurface) != pixels.height || (window && !mLikeWindow))
-  {
-    if (mSurface) cairo_surface_destroy(mSurface);
-    mSurface = window ? gdk_window_create_similar_image_surface(window, CAIRO_FORMAT_RGB24, pixels.width,
-                                                                pixels.height, 1)
-                      : cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixels.width, pixels.height);
-    mLikeWindow = window != nullptr;
-    r = {0, 0, pixels.width, pixels.height};
-  }
-  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-  const int x1 = std::min(r.x + r.w, pixels.width), y1 = std::min(r.y + r.h, pixels.height);
-  if (x1 <= x0 || y1 <= y0) return;
-  cairo_surface_flush(mSurface);
-  unsigned char* data = cairo_image_surface_get_data(mSurface);
-  const int stride = cairo_image_surface_get_stride(mSurface);
-  for (int y = y0; y < y1; ++y)
-    SwapRow(pixels.bits + static_cast<size_t>(y) * pixels.span + x0,
-            reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride) + x0, x1 - x0);
-  cairo_surface_mark_dirty_rectangle(mSurface, x0, y0, x1 - x0, y1 - y0);
+  mPixels = pixels.bits && pixels.width > 0 && pixels.height > 0 ? pixels : PLAT_SurfacePixels{};
+  mWindow = window;
 }
 
-void PLAT_ScreenFrame::Paint(cairo_t* cr, const PLAT_Rect& rect) const
+void PLAT_ScreenFrame::Paint(cairo_t* cr, const PLAT_Rect& rect)
 {
-  if (!mSurface) return;
+  if (!mPixels.bits || rect.w <= 0 || rect.h <= 0) return;
+  const int x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
+  const int x1 = std::min(rect.x + rect.w, mPixels.width), y1 = std::min(rect.y + rect.h, mPixels.height);
+  // Two bands of half a small surface each hold no more than one copy of it.
+  const int rows = std::clamp(mBandBytes / (4 * mPixels.width), 1, (mPixels.height + 1) / 2);
+  const bool likeWindow = mWindow || mBandsLikeWindow;
+  for (cairo_surface_t*& band : mBands)
+    if (!band || cairo_image_surface_get_width(band) < mPixels.width || cairo_image_surface_get_height(band) < rows ||
+        likeWindow != mBandsLikeWindow)
+    {
+      if (band) cairo_surface_destroy(band);
+      band = mWindow ? gdk_window_create_similar_image_surface(mWindow, CAIRO_FORMAT_RGB24, mPixels.width, rows, 1)
+                     : cairo_image_surface_create(CAIRO_FORMAT_RGB24, mPixels.width, rows);
+    }
+  mBandsLikeWindow = likeWindow;
   cairo_save(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, mSurface, 0, 0);
-  // On a display of two device pixels per view pixel each pixel becomes a
-  // 2 x 2 block; at one to one the filter changes nothing.
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-  cairo_rectangle(cr, rect.x, rect.y, rect.w, rect.h);
-  cairo_fill(cr);
+  // What lies outside the pixels is cleared, as painting a source that
+  // ends there would.
+  if (x0 > rect.x || y0 > rect.y || x1 < rect.x + rect.w || y1 < rect.y + rect.h)
+  {
+    cairo_set_source_rgba(cr, 0, 0, 0, 0);
+    cairo_rectangle(cr, rect.x, rect.y, rect.w, rect.h);
+    cairo_fill(cr);
+  }
+  for (int top = y0, turn = 0; x1 > x0 && top < y1; top += rows, turn ^= 1)
+  {
+    // The bands take turns: one is filled while the display server reads
+    // the other, where waiting for the server each time cost a full frame
+    // some 30 % more than a plain paint.
+    cairo_surface_t* band = mBands[turn];
+    unsigned char* data = cairo_image_surface_get_data(band);
+    const int stride = cairo_image_surface_get_stride(band);
+    const int bottom = std::min(top + rows, y1);
+    // Waits until the display server has read what the band held before.
+    cairo_surface_flush(band);
+    for (int y = top; y < bottom; ++y)
+      SwapRow(mPixels.bits + static_cast<size_t>(y) * mPixels.span + x0,
+              reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y - top) * stride) + x0, x1 - x0);
+    cairo_surface_mark_dirty_rectangle(band, x0, 0, x1 - x0, bottom - top);
+    cairo_set_source_surface(cr, band, 0, top);
+    // On a display of two device pixels per view pixel each pixel becomes a
+    // 2 x 2 block; at one to one the filter changes nothing.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, x0, top, x1 - x0, bottom - top);
+    cairo_fill(cr);
+  }
   cairo_restore(cr);
 }
 
@@ -161,8 +180,12 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
   GdkRectangle clip;
   if (!gdk_cairo_get_clip_rectangle(cr, &clip)) return TRUE;
   const PLAT_Rect area{clip.x, clip.y, clip.width, clip.height};
+  // Only pixels presented during this paint are shown: the ones of an
+  // earlier paint may be gone (a resize makes the owner's pixels anew).
+  impl->frame.Forget();
   Guarded("painting the GUI", [&] { impl->client->OnSurfaceDraw(area); return 0; }, 0);
   impl->frame.Paint(cr, area);
+  impl->frame.Forget();
   return TRUE;
 }
 
@@ -354,10 +377,10 @@ void PLAT_GtkSurfaceView::StopTimer()
   mImpl->timer = 0;
 }
 
-void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect)
+void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels)
 {
   GtkWidget* area = mImpl->area;
-  mImpl->frame.Update(pixels, rect, gtk_widget_get_realized(area) ? gtk_widget_get_window(area) : nullptr);
+  mImpl->frame.Update(pixels, gtk_widget_get_realized(area) ? gtk_widget_get_window(area) : nullptr);
 }
 
 double PLAT_GtkSurfaceView::DisplayFramePeriodMs() const
@@ -493,10 +516,15 @@ void PLAT_GtkSurfaceView::TestType(const char* text)
   }
 }
 
-bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)
+namespace
 {
-  GtkWidget* area = mImpl->area;
-  if (!source || !gtk_widget_is_drawable(area)) return false;
+// Paints over the whole drawing area straight onto its window with paint
+// (given a context whose origin is the area's), as the paint cycle would,
+// and waits until the display has it.
+template <class Paint>
+bool PaintOnScreen(GtkWidget* area, Paint paint)
+{
+  if (!gtk_widget_is_drawable(area)) return false;
   // Only the top-level window is native, and only a native one can be drawn
   // on outside the paint cycle: draw there, over the area.
   GtkWidget* top = gtk_widget_get_toplevel(area);
@@ -510,16 +538,28 @@ bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)
   if (!context) return false;
   cairo_t* cr = gdk_drawing_context_get_cairo_context(context);
   cairo_translate(cr, x, y);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-  cairo_rectangle(cr, 0, 0, rect.width, rect.height);
-  cairo_fill(cr);
+  paint(cr, PLAT_Rect{0, 0, rect.width, rect.height});
   gdk_window_end_draw_frame(window, context);
   gdk_display_sync(gdk_window_get_display(window));
   return true;
 }
+}  // namespace
 
-cairo_surface_t* PLAT_GtkSurfaceView::TestFrameSurface() const { return mImpl->frame.Surface(); }
+bool PLAT_GtkSurfaceView::TestPaintOnScreen(cairo_surface_t* source)
+{
+  if (!source) return false;
+  return PaintOnScreen(mImpl->area, [&](cairo_t* cr, const PLAT_Rect& all) {
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    cairo_rectangle(cr, 0, 0, all.w, all.h);
+    cairo_fill(cr);
+  });
+}
+
+bool PLAT_GtkSurfaceView::TestPaintOnScreen()
+{
+  return PaintOnScreen(mImpl->area, [&](cairo_t* cr, const PLAT_Rect& all) { mImpl->frame.Paint(cr, all); });
+}
 
 int PLAT_GtkSurfaceView::TestDrawingAreaCount() { return gDrawingAreas; }

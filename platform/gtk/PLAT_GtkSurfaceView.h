@@ -59,33 +59,53 @@ public:
   virtual std::string OnSurfaceTooltip(int x, int y) = 0;
 };
 
-// The persistent opaque copy of a surface that a view paints: a cairo RGB24
-// image, into which only the rectangles presented are converted. Needs no
-// display.
+// What a view shows of a surface: the pixels presented last, converted to
+// the display's opaque RGB24 at paint time, a band of rows at a time,
+// through two reusable images of a few rows that take turns. No full-size
+// copy is held: the surface's own pixels are the picture, and a full-size
+// copy of them cost as much memory again (some 14 MB at a large GUI
+// scale). Needs no display.
 class PLAT_ScreenFrame
 {
 public:
-  PLAT_ScreenFrame() = default;
+  // Each band image's bytes: as many whole rows as fit, one at least and
+  // half the surface's (rounded up) at most. Each band costs the display a
+  // paint of its own, which for small bands outweighs their pixels: 2 MB
+  // each keeps a full frame of a 1140 x 800 surface within a tenth or so of
+  // a plain paint of a ready image.
+  static constexpr int kBandBytes = 2 << 20;
+
+  explicit PLAT_ScreenFrame(int bandBytes = kBandBytes) : mBandBytes(bandBytes) {}
   ~PLAT_ScreenFrame();
   PLAT_ScreenFrame(const PLAT_ScreenFrame&) = delete;
   PLAT_ScreenFrame& operator=(const PLAT_ScreenFrame&) = delete;
 
-  // Converts rect (clipped to the pixels) of pixels into the copy. A copy
-  // of another size is made anew at the pixels' size and converted whole,
-  // as is a plain copy once a window is given: the copy is then made like
-  // the window's images, which on a local display share their memory with
-  // the display server, so that painting it copies no pixels in this
-  // process.
-  void Update(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect, GdkWindow* window = nullptr);
-  // Paints rect of the copy at the same place of cr, replacing what is
-  // there; a device scale above 1 enlarges the pixels with the nearest
-  // filter rather than blurring them. Nothing before the first Update.
-  void Paint(cairo_t* cr, const PLAT_Rect& rect) const;
-  cairo_surface_t* Surface() const { return mSurface; }
+  // The pixels Paint shows from now on; they are read at paint time, so
+  // they must stay until Forget or the next Update. Once a window is
+  // given, the bands are made like the window's images, which on a local
+  // display share their memory with the display server, so that painting
+  // them copies no pixels in this process.
+  void Update(const PLAT_SurfacePixels& pixels, GdkWindow* window = nullptr);
+  // Paint shows nothing until the next Update.
+  void Forget()
+  {
+    mPixels = PLAT_SurfacePixels{};
+    mWindow = nullptr;
+  }
+  // Paints rect of the pixels at the same place of cr, replacing what is
+  // there (what lies outside the pixels becomes transparent); a device
+  // scale above 1 enlarges the pixels with the nearest filter rather than
+  // blurring them. Nothing with no pixels.
+  void Paint(cairo_t* cr, const PLAT_Rect& rect);
+  // The band images (0 and 1); null before the first paint.
+  cairo_surface_t* Band(int which) const { return mBands[which]; }
 
 private:
-  cairo_surface_t* mSurface = nullptr;  // owned
-  bool mLikeWindow = false;              // made like a window's images
+  int mBandBytes;
+  PLAT_SurfacePixels mPixels;
+  GdkWindow* mWindow = nullptr;  // not owned; the bands are made like its images
+  cairo_surface_t* mBands[2] = {nullptr, nullptr};  // owned
+  bool mBandsLikeWindow = false;
 };
 
 class PLAT_GtkSurfaceView
@@ -105,8 +125,10 @@ public:
   PLAT_GtkView* Host() const { return mHost.get(); }
   void SetSize(int width, int height);
   void StopTimer();
-  // Converts rect of pixels into the copy the view shows (see PLAT_ScreenFrame).
-  void Present(const PLAT_SurfacePixels& pixels, const PLAT_Rect& rect);
+  // The pixels the view shows, read when the view paints (see
+  // PLAT_ScreenFrame): the owner presents them in each OnSurfaceDraw, and
+  // the view paints only what was presented during that paint.
+  void Present(const PLAT_SurfacePixels& pixels);
   // Asks for a repaint of rect at the next frame of the display.
   void Invalidate(const PLAT_Rect& rect);
   // The view takes the keyboard in its window.
@@ -156,8 +178,8 @@ public:
   // onto its window, as the paint cycle would, and waits until the display
   // has it; false when the view is not on screen. For benchmarks.
   bool TestPaintOnScreen(cairo_surface_t* source);
-  // The copy the view paints from; null before the first Present.
-  cairo_surface_t* TestFrameSurface() const;
+  // The same with the presented pixels, painted as the view paints them.
+  bool TestPaintOnScreen();
   // Drawing areas that exist in the process.
   static int TestDrawingAreaCount();
 

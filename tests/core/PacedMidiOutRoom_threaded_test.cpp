@@ -103,6 +103,51 @@ TEST(PacedMidiOutRoom, RoomFreesAsTheCyclesRunAndTheOrderHolds)
   EXPECT_EQ(wire.writes, sent);
 }
 
+// Draining before a port closes waits out a slow server for as long as it
+// keeps taking pieces (a firmware image must not be cut at a fixed time),
+// and gives up once the output stands still for the stall time.
+TEST(PacedMidiOutRoom, DrainWaitsWhileTheOutputMovesAndGivesUpWhenItStops)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);  // five knobs a window
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 250; ++i)
+  {
+    sent.push_back(Knob(i % 128));
+    ASSERT_TRUE(gate->Send(sent.back().data(), 3));
+  }
+  ASSERT_EQ(wire.Count(), 5u);
+  // A slow server: a window every 40 ms, 49 more windows, about 2 s in all.
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    while (!stop)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      wire.cycles += PacedMidiOut::kRoomCycles;
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(gate->Drain(1000));
+  const auto took = std::chrono::steady_clock::now() - start;
+  stop = true;
+  server.join();
+  EXPECT_GE(took, std::chrono::milliseconds(49 * 40));
+  {
+    std::lock_guard<std::mutex> lock(wire.mutex);
+    EXPECT_EQ(wire.writes, sent);
+  }
+
+  // A server that stops with messages queued: given up after the stall.
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  const size_t before = wire.Count();
+  auto drained = std::async(std::launch::async, [&] { return gate->Drain(100); });
+  ASSERT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_FALSE(drained.get());
+  EXPECT_TRUE(gate->Busy());
+  EXPECT_EQ(wire.Count(), before);
+  gate->Close();
+}
+
 // Whatever a stalled output does, Send returns at once; the queue holds
 // kQueueLimitBytes and the next message is counted as lost, not waited for.
 TEST(PacedMidiOutRoom, StalledOutputNeverHoldsASenderAndCountsTheLoss)

@@ -174,6 +174,21 @@ TEST_F(EditorTest, HandlerMarksNameAndChoosesListEntries)
   EXPECT_EQ(editor->ParamInt(kParamFlexi1Sources), 18);
 }
 
+// The name comes back as it showed before the error: marked as edited.
+TEST_F(EditorTest, RestoredLinkShowsTheNameMarked)
+{
+  Make();
+  Set(kParamLfoFrequency, 20);
+  editor->RequestProgramDump(5);
+  for (int tick = 0; tick < 3; ++tick) editor->OnTimerTick();
+  ASSERT_EQ(t->panels->Status().back(), "Communication error!");
+  {
+    BASE_MutexLock lock(editor->GetMutex());
+    editor->SynthLinkRestored();
+  }
+  EXPECT_EQ(t->panels->Status().back(), "*INIT*");
+}
+
 // An undo recalls the program through the handler, which notes the values it
 // sets as the last address, and then re-sends the whole record, which leaves
 // the synth on the record's last address. The next edit of such a value must

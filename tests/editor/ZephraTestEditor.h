@@ -22,6 +22,12 @@ struct TestPanels : ZephraPanelLink
   explicit TestPanels(IGraphicsHeadless* surface) : gui(surface) {}
   void SetValueCaption(int index, const char* text) override { Hold hold(lock); captions[index] = text; }
   void SetNameDisplay(const char* text) override { Hold hold(lock); status.push_back(text); }
+  // The display shows the last text set.
+  std::string NameDisplayText() const override
+  {
+    Hold hold(lock);
+    return status.empty() ? std::string() : status.back();
+  }
   int ShowMessageBox(const char* text, const char* title, int type) override
   {
     return gui->ShowMessageBox(text, title, type);

@@ -33,6 +33,12 @@ struct RecordingPanels : ZephraPanelLink
     std::lock_guard<std::mutex> hold(lock);
     status.push_back(text);
   }
+  // The display shows the last text set.
+  std::string NameDisplayText() const override
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    return status.empty() ? std::string() : status.back();
+  }
   int ShowMessageBox(const char* text, const char* /*caption*/, int /*type*/) override
   {
     std::lock_guard<std::mutex> hold(lock);
@@ -78,7 +84,7 @@ struct RecordingPanels : ZephraPanelLink
   std::vector<std::string> Boxes() { return Copy(boxes); }
   std::vector<std::string> Prompts() { return Copy(prompts); }
 
-  std::mutex lock;
+  mutable std::mutex lock;
   std::map<int, std::string> captions;
   std::vector<std::string> status, boxes, prompts;
   std::string lastSelected;

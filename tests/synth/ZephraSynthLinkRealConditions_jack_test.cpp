@@ -45,12 +45,12 @@ TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareGoesOutFinishesItFirst)
   ASSERT_TRUE(mShell->plug.WaitUntil([&] { return mLink->panels->Status().back() == "Loading Update..."; }));
   ASSERT_TRUE(mShell->plug.WaitUntil([&] { return E().MidiOutput().Busy(); }));
 
-  // The shell's order at quit: ports first, then the editor.
-  const auto start = Clock::now();
+  // The shell's order at quit: ports first, then the editor. The closing
+  // waits for the image however slowly the server takes it, so no time
+  // limit is set here.
   mShell->ports.CloseAll();
   mShell->ports.SetOutputGate(nullptr);
   mLink.reset();
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
   EXPECT_TRUE(std::filesystem::exists(mDir.File("settings.ini")));
   EXPECT_TRUE(std::filesystem::exists(mDir.File("lastprogram.pr3")));
   // The image already going out is finished before the ports close: the

@@ -317,6 +317,41 @@ TEST(ZephraSynthLink, FirmwareHandshakeAndRefusedFiles)
   EXPECT_EQ(f.Status(), "Communication error!");
 }
 
+// Ports open again: the link's error gives way to the program's name, and
+// nothing else the name display shows is touched.
+TEST(ZephraSynthLink, RestoredLinkClearsOnlyTheCommunicationError)
+{
+  const auto silentRequest = [](Fixture& f) {
+    f.e.RequestProgramDump(5);
+    for (int tick = 0; tick < 3; ++tick) f.e.OnTimerTick();
+  };
+  const struct
+  {
+    const char* name;
+    std::function<void(Fixture&)> before;
+    Names shown;
+  } kCases[] = {
+    {"error", silentRequest, {"INIT", "01_Init", "Communication error!", "01_Init"}},
+    {"status after the error", [&](Fixture& f) {
+       silentRequest(f);
+       WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+       f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+     }, {"INIT", "01_Init", "Communication error!", "Connecting to Zephra..."}},
+    {"no error", [](Fixture&) {}, {"INIT", "01_Init"}},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    c.before(f);
+    {
+      BASE_MutexLock lock(f.e.GetMutex());
+      f.e.SynthLinkRestored();
+    }
+    EXPECT_EQ(f.t.panels->Status(), c.shown);
+  }
+}
+
 TEST(ZephraSynthLink, StartsWithTheLastFileAndSavesItAtTheEnd)
 {
   TempDir dir;

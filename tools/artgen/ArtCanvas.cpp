@@ -103,16 +103,17 @@ void ArtCanvas::Text(int x, int y, const char* text, RAST_pixel c, int scale, in
   Text2x(2 * pen, 2 * y, text, c, 2 * scale);
 }
 
-void ArtCanvas::Text2x(int x2, int y2, const char* text, RAST_pixel c, int scale2, int align)
+void ArtCanvas::Text2x(int x2, int y2, const char* text, RAST_pixel c, int scale2, int align, int wide2)
 {
   if (!text) return;
-  const int width = ArtTextWidth(text, scale2);
+  if (wide2 == 0) wide2 = scale2;
+  const int width = ArtTextWidth(text, wide2);
   int pen = align == 1 ? x2 - width / 2 : (align == 2 ? x2 - width : x2);
-  for (const char* p = text; *p; ++p, pen += 4 * scale2)
+  for (const char* p = text; *p; ++p, pen += 4 * wide2)
   {
     const Glyph& g = GlyphOf(*p);
     for (int row = 0; row < kGlyphH; ++row)
       for (int col = 0; col < 3; ++col)
-        if (g.rows[row] & (4 >> col)) Fill2x(pen + col * scale2, y2 + row * scale2, scale2, scale2, c);
+        if (g.rows[row] & (4 >> col)) Fill2x(pen + col * wide2, y2 + row * scale2, wide2, scale2, c);
   }
 }

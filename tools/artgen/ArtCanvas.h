@@ -43,8 +43,10 @@ public:
   void Text(int x, int y, const char* text, RAST_pixel c, int scale = 1, int align = 0);
   // The same in image pixels: from (x2, y2), each font pixel scale2 image
   // pixels wide, so odd scales give the in-between sizes (3 is one and a
-  // half base pixels, 7.5 pixels tall at the base size).
-  void Text2x(int x2, int y2, const char* text, RAST_pixel c, int scale2, int align = 0);
+  // half base pixels, 7.5 pixels tall at the base size). wide2, when not 0,
+  // is the width of a font pixel instead: the condensed face, as tall as
+  // scale2 makes it and as narrow as wide2 (see ArtTextWidth).
+  void Text2x(int x2, int y2, const char* text, RAST_pixel c, int scale2, int align = 0, int wide2 = 0);
   // Width in base pixels of text at scale, without the trailing gap.
   static int TextWidth(const char* text, int scale = 1);
   static constexpr int kGlyphH = kArtGlyphH;

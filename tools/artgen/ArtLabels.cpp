@@ -27,16 +27,21 @@ constexpr int kLineStep = 7;     // one line of labels under the other
 constexpr size_t kLineChars = 10;  // a line as wide as a slider column, less a gap
 constexpr int kGapX = 5;         // the least room between two labels side by side
 constexpr int kGapY = 5;         // and one above the other
+constexpr int kVerticalStep = 10;  // one character of a vertical word under the other
 
 // Sizes are in image pixels per font pixel (the artwork is painted at twice
 // the base size): kSmall, the font's least size, stands 5 pixels tall at
 // 100 %; kReadable 7.5, where a label has the room.
+// kCondensed is a width: the readable size's height drawn as narrow as the
+// least size, for names too long for a slider column at the readable size.
 constexpr int kSmall = 2;
 constexpr int kReadable = 3;
+constexpr int kCondensed = 2;
 
-ArtLabelLine Line(const std::string& text, int x, int y, int scale2 = kSmall)
+ArtLabelLine Line(const std::string& text, int x, int y, int scale2 = kSmall, int wide2 = 0)
 {
-  return {text, x, y, (ArtTextWidth(text, scale2) + 1) / 2, (kGlyphH * scale2 + 1) / 2, scale2};
+  if (wide2 == 0) wide2 = scale2;
+  return {text, x, y, (ArtTextWidth(text, wide2) + 1) / 2, (kGlyphH * scale2 + 1) / 2, scale2, wide2};
 }
 
 // Text starting at x (align 0), centred on x (1) or ending at x (2).
@@ -51,11 +56,14 @@ ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone to
   return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, scale2), y, scale2)}};
 }
 
+// One character under the other from (x, y), 7.5 pixels tall in the
+// condensed face, so as narrow as the least size.
 ArtLabel Vertical(const std::string& text, int x, int y, ArtLabelTone tone)
 {
   ArtLabel label{-1, text, tone, true, {}};
   for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] != ' ') label.lines.push_back(Line(std::string(1, text[i]), x, y + 6 * static_cast<int>(i)));
+    if (text[i] != ' ')
+      label.lines.push_back(Line(std::string(1, text[i]), x, y + kVerticalStep * static_cast<int>(i), kReadable, kCondensed));
   return label;
 }
 
@@ -109,48 +117,83 @@ public:
   // The synth value r's name, each line centred on cx from y down and kept
   // inside [lo, hi); the whole block moves down a line at a time until no
   // line of it crowds a label placed before, so neighbours too wide to
-  // stand side by side take turns in two tiers.
-  void Below(int r, int cx, int y, int lo, int hi)
+  // stand side by side take turns in two tiers. It stands in the condensed
+  // face, 7.5 pixels tall, while that stays above bottom; else in the least
+  // size. Widen later gives the names with room the readable size.
+  void Below(int r, int cx, int y, int lo, int hi, int bottom)
   {
-    // The readable size where the name fits there as it is, between its
-    // neighbours and inside [lo, hi); else the least size, moved down past them.
-    ArtLabel label = Stacked(r, cx, y, lo, hi, kReadable);
-    if (!label.lines.empty() && !Taken(label))
+    // Where lines as wide as a column crowd a neighbour, shorter ones
+    // (a third line) may not.
+    for (size_t chars : {kLineChars, kLineChars - 2})
     {
+      ArtLabel label = Stacked(r, cx, y, lo, hi, kReadable, kCondensed, chars);
+      if (label.lines.empty()) continue;
+      while (Taken(label) && label.lines.back().y + label.lines.back().h + kLineStep < bottom)
+        for (ArtLabelLine& line : label.lines) line.y += kLineStep;
+      if (Taken(label)) continue;
+      mWidenable.push_back({mOut->size(), r, cx, y, lo, hi});
       mOut->push_back(std::move(label));
       return;
     }
-    label = Stacked(r, cx, y, lo, hi, kSmall);
+    ArtLabel label = Stacked(r, cx, y, lo, hi, kSmall, kSmall);
     while (Taken(label))
       for (ArtLabelLine& line : label.lines) line.y += kLineStep;
     mOut->push_back(std::move(label));
   }
 
+  // Once every label has its place: each condensed name, in the order
+  // placed, takes the readable size at its first place where that fits
+  // inside its [lo, hi) and crowds none of the others. Placing them all
+  // narrow first keeps one wide name from pushing its neighbour down.
+  void Widen()
+  {
+    for (const Widenable& w : mWidenable)
+    {
+      ArtLabel wide = Stacked(w.r, w.cx, w.y, w.lo, w.hi, kReadable, kReadable);
+      if (wide.lines.empty()) continue;
+      ArtLabel& placed = (*mOut)[w.index];
+      std::vector<ArtLabelLine> narrow = std::move(placed.lines);
+      placed.lines.clear();  // out of its own way while the wide one is tried
+      placed.lines = Taken(wide) ? std::move(narrow) : std::move(wide.lines);
+    }
+    mWidenable.clear();
+  }
+
   // The name in lines of at most chars characters from (x, y), aligned as
-  // AlignedX takes it.
+  // AlignedX takes it: 7.5 pixels tall in the condensed face where that
+  // crowds no label placed before, else in the least size.
   void Block(int r, int x, int y, int align, size_t chars = kLineChars)
   {
-    ArtLabel label = Named(r);
-    for (const std::string& text : Wrap(label.text, chars))
+    for (int scale2 : {kReadable, kSmall})
     {
-      label.lines.push_back(Line(text, AlignedX(text, x, align), y));
-      y += kLineStep;
+      ArtLabel label = Named(r);
+      int top = y;
+      for (const std::string& text : Wrap(label.text, chars))
+      {
+        label.lines.push_back(Line(text, AlignedX(text, x, align), top, scale2, kCondensed));
+        top += label.lines.back().h + 2;
+      }
+      if (scale2 == kSmall || !Taken(label))
+      {
+        mOut->push_back(std::move(label));
+        return;
+      }
     }
-    mOut->push_back(std::move(label));
   }
 
 private:
-  // The name's lines at scale2, each centred on cx from y down and kept
-  // inside [lo, hi); no lines when one is wider than that.
-  static ArtLabel Stacked(int r, int cx, int y, int lo, int hi, int scale2)
+  // The name's lines at scale2 tall and wide2 across, each centred on cx
+  // from y down and kept inside [lo, hi); no lines when one is wider than
+  // that. A line holds at most chars characters.
+  static ArtLabel Stacked(int r, int cx, int y, int lo, int hi, int scale2, int wide2, size_t chars = kLineChars)
   {
     ArtLabel label = Named(r);
     const int step = (kGlyphH * scale2 + 1) / 2 + 2;
-    for (const std::string& text : Wrap(label.text, kLineChars))
+    for (const std::string& text : Wrap(label.text, chars))
     {
-      const int w = (ArtTextWidth(text, scale2) + 1) / 2;
+      const int w = (ArtTextWidth(text, wide2) + 1) / 2;
       if (scale2 != kSmall && w > hi - lo) return Named(r);
-      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y, scale2));
+      label.lines.push_back(Line(text, std::clamp(cx - w / 2, lo, hi - w), y, scale2, wide2));
       y += step;
     }
     return label;
@@ -164,7 +207,7 @@ private:
     {
       const ArtBox b = ArtLcdCaptionBox(r);
       for (const ArtLabelLine& line : label.lines)
-        if (b.w > 0 && Crowds(line, {"", b.x, b.y, b.w, b.h, 0})) return true;
+        if (b.w > 0 && Crowds(line, {"", b.x, b.y, b.w, b.h, 0, 0})) return true;
     }
     for (const ArtLabel& placed : *mOut)
       for (const ArtLabelLine& other : placed.lines)
@@ -173,7 +216,14 @@ private:
     return false;
   }
 
+  struct Widenable
+  {
+    size_t index;  // in *mOut
+    int r, cx, y, lo, hi;
+  };
+
   std::vector<ArtLabel>* mOut;
+  std::vector<Widenable> mWidenable;
 };
 
 // A section's title runs down its left edge; on the right-hand panels,
@@ -204,20 +254,21 @@ void PlaceValue(Placer& p, int r)
     case 174: case 176: case 178: case 180: case 131: case 186: return;
     case 104: case 111: case 118: case 125: return p.Fixed(Vertical("CURVE", x + 62, y + 1, ArtLabelTone::kLabel));
     // Clear of the buttons, sliders and captions of both looks around them.
-    case 78: return p.Block(r, x + 20, y + 17, 1);              // under the button, over 87's caption
+    case 78: return p.Block(r, x + 20, y + 17, 1, 15);          // under the button, over 87's caption, one line
     case 87: return p.Block(r, x + 20, y + 19, 1);
-    case 88: return p.Block(r, x + 18, y + 50, 2);              // left of the slope's caption
-    case 89: return p.Block(r, x + 3, y + 4, 2);                // left of the button, under 88's
-    case 173: return p.Block(r, x + 32, y + 15, 2);             // under the button
-    case 92: return p.Block(r, x + 3, y + 1, 2);                // left of the button
-    case 93: case 127: return p.Block(r, x + 36, y + 20, 0, 8);  // right of the short slider, a word a line
+    case 88: return p.Block(r, x + 15, y + 50, 2);              // left of the slope's caption
+    case 89: return p.Block(r, x + 3, y + 10, 2);               // left of the button, under 88's
+    case 173: return p.Block(r, x + 12, y + 15, 1);             // under the button, clear of the captions below
+    case 92: return p.Block(r, x - 13, y + 1, 2);               // left of the button and its caption
+    case 127: return p.Block(r, x + 36, y + 20, 0, 8);          // right of the short slider, a word a line
+    case 93: return p.Block(r, x + 36, y + 17, 0, 8);           // the same, above the section's edge
     default: break;
   }
   const ArtSection& s = SectionAt(x, y);
   // The vintage cutoff and the pitch-bend range stand right of a column of
   // captions above buttons or short sliders; their labels start clear of it.
   const int lo = param == 79 ? x + 7 : (param == 90 ? x + 11 : s.x + 11);
-  p.Below(r, x + 16, y + 50, lo, s.x + s.w - 10);
+  p.Below(r, x + 16, y + 50, lo, s.x + s.w - 10, s.y + s.h - 2);
 }
 // The specially placed labels first, so the rows flow around them; then
 // each row left to right, so neighbours too wide for one tier alternate.
@@ -233,6 +284,7 @@ void PlaceValues(Placer& p, std::vector<int> order)
     return kEditorLayoutX[a] < kEditorLayoutX[b];
   });
   for (int r : order) PlaceValue(p, r);
+  p.Widen();
 }
 }  // namespace
 

@@ -7,9 +7,11 @@
 //
 // A synth value's label spells the synth's whole name: lines break between
 // words only, and a word longer than a line stands on a line of its own.
-// It stands 7.5 pixels tall at 100 % where it fits there between the labels
-// placed before it; else it keeps the font's least size, 5 pixels, and
-// steps down past them.
+// It stands 7.5 pixels tall at 100 %: at full width where that fits between
+// its neighbours, else in a condensed face (as narrow as the least size),
+// stepping down past the labels placed before it while it stays inside its
+// section. Only where neither fits does it keep the font's least size,
+// 5 pixels. Words running down an edge take the condensed face too.
 #pragma once
 
 #include <string>
@@ -26,6 +28,7 @@ struct ArtLabelLine
   std::string text;
   int x, y, w, h;  // the ink box, base pixels (a half pixel rounded up: h 8 for the 7.5 pixel size)
   int scale2;      // its size: image pixels per font pixel, the artwork being painted at twice the base
+  int wide2;       // image pixels per font pixel across: scale2, or less for the condensed face
 };
 
 struct ArtLabel

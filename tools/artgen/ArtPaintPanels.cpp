@@ -80,7 +80,7 @@ void PaintLabels(ArtCanvas* c, const ArtTheme& t, const std::vector<ArtLabel>& l
 {
   for (const ArtLabel& label : labels)
     for (const ArtLabelLine& line : label.lines)
-      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), line.scale2);
+      c->Text2x(2 * line.x, 2 * line.y, line.text.c_str(), ToneColour(t, label.tone), line.scale2, 0, line.wide2);
 }
 
 // A section box; its title is one of the labels.
@@ -92,7 +92,8 @@ void Section(ArtCanvas* c, const ArtTheme& t, const ArtSection& s)
 
 // A line of small words, 7.5 pixels tall at the base size (one and a half
 // times the font's least size, which is too small to read), from (x, y)
-// (align 0) or ending at x (2), y the top of the least size's line.
+// (align 0), centred on x (1) or ending at x (2), y the top of the least
+// size's line.
 void Words(ArtCanvas* c, int x, int y, const char* text, RAST_pixel colour, int align = 0)
 {
   c->Text2x(2 * x, 2 * y - 2, text, colour, 3, align);
@@ -252,7 +253,7 @@ void ArtPaintListPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   c->Fill(p.x, p.y, p.w, p.h, t.box);
   c->Frame(p.x, p.y, p.w, p.h, t.boxLine, 2);
   c->Text(24, 134, row.label, t.title, 2);
-  c->Text(p.x + p.w - 12, 138, "CLICK ABOVE THE LIST TO CLOSE IT", t.label, 1, 2);
+  Words(c, p.x + p.w - 12, 136, "CLICK ABOVE THE LIST TO CLOSE IT", t.label, 2);
   // Each page holds 20 rows of 25 px. A click picks the row's position,
   // except that the last rows of a page pick its last valid one: 17 of
   // each 20 for the sources, 14 for the range controls. Those rows stay
@@ -280,8 +281,8 @@ void ArtPaintChooserPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   const ArtPlate p = ArtPlateOf(row);
   c->Fill(p.x, p.y, p.w, p.h, t.box);
   c->Frame(p.x, p.y, p.w, p.h, t.accent, 2);
-  c->Text(p.x + p.w / 2, p.y + 7, row.label, t.title, 1, 1);
-  c->Text(p.x + p.w / 2, p.y + 21, "PROGRAM NUMBER", t.label, 1, 1);
+  Words(c, p.x + p.w / 2, p.y + 6, row.label, t.title, 1);
+  Words(c, p.x + p.w / 2, p.y + 20, "PROGRAM NUMBER", t.label, 1);
   // The chooser writes its number in black, centred together with the
   // space after it, so the two digits stand left of the chooser's middle:
   // a light field under them with room on both sides.

@@ -30,20 +30,26 @@ std::string LabelPart(const char* label, int frame)
   return label && strchr(label, '|') ? NthPart(label, frame) : std::string(label ? label : "");
 }
 
-// The largest font scale in image pixels (up to 4, two base pixels) at
-// which text fits in w x h base pixels; 3 keeps a long name 7.5 pixels tall
-// at the base size where 4 would not fit.
-int FitScale2x(const std::string& text, int w, int h)
+struct FontSize
 {
-  for (int s2 : {4, 3})
-    if (ArtTextWidth(text, s2) <= 2 * (w - 6) && ArtCanvas::kGlyphH * s2 <= 2 * (h - 4)) return s2;
-  return 2;
+  int scale2, wide2;  // as ArtCanvas::Text2x takes them
+};
+
+// The largest font size in image pixels (up to 4, two base pixels) at
+// which text fits in w x h base pixels; 3 keeps a long name 7.5 pixels tall
+// at the base size where 4 would not fit, and the condensed face, as tall
+// and as narrow as the least size, where 3 would not either.
+FontSize FitSize(const std::string& text, int w, int h)
+{
+  for (FontSize f : {FontSize{4, 4}, FontSize{3, 3}, FontSize{3, 2}})
+    if (ArtTextWidth(text, f.wide2) <= 2 * (w - 6) && ArtCanvas::kGlyphH * f.scale2 <= 2 * (h - 4)) return f;
+  return {2, 2};
 }
 
 void CentredText(ArtCanvas* c, int x, int y, int w, int h, const std::string& text, RAST_pixel colour)
 {
-  const int s2 = FitScale2x(text, w, h);
-  c->Text2x(2 * x + w, 2 * y + (2 * h - ArtCanvas::kGlyphH * s2) / 2, text.c_str(), colour, s2, 1);
+  const FontSize f = FitSize(text, w, h);
+  c->Text2x(2 * x + w, 2 * y + (2 * h - ArtCanvas::kGlyphH * f.scale2) / 2, text.c_str(), colour, f.scale2, 1, f.wide2);
 }
 }  // namespace
 

@@ -64,8 +64,8 @@ TEST(MessageBoxes, ABoxIsModalToTheMainWindow)
   const auto [loadX, loadY] = editor.GuiPoint(74, 18);
   editor.Click(loadX, loadY);
   EXPECT_FALSE(RunningEditor::WaitUntil([&] { return LargeWindows(editor) > large; }, 2)) << "a chooser behind the box";
-  const std::vector<RunningEditor::Rect> titles = editor.MenuBarItems();
-  ASSERT_GT(titles.size(), static_cast<size_t>(kViewMenu));
+  std::vector<RunningEditor::Rect> titles;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (titles = editor.MenuBarItems()).size() > static_cast<size_t>(kViewMenu); }));
   editor.Click(titles[kViewMenu].CenterX(), titles[kViewMenu].CenterY());
   EXPECT_FALSE(RunningEditor::WaitUntil([&] { return LargeWindows(editor) > large; }, 2)) << "a menu behind the box";
   EXPECT_EQ(editor.Pixel(boxRect.CenterX(), boxRect.CenterY()), boxPixel);

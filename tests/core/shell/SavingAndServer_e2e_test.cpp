@@ -4,7 +4,10 @@
 // no new entry, not at all when it is read-only), and a message box neither
 // hands the editor's descriptors to its helper nor holds the end of the
 // session. A server that comes and goes quickly under the editor is
-// survived, and once one stays the editor reaches the synth on it.
+// survived, and once one stays the editor reaches the synth on it. A
+// communication error the name display shows gives way to the program's
+// name once the server returns with the synth's ports, or once the user
+// keeps the ports chosen in Preferences.
 #include "support/OwnJackServer.h"
 #include "support/FileFaults.h"
 #include "support/RunningEditor.h"
@@ -24,6 +27,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -35,6 +39,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 
 constexpr int kHelp = 4, kProgramDatabase = 1;
+constexpr int kFileMenu = 0, kSaveAllFromZephra = 6, kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
 // GUI when the value is 0.
 constexpr int kVolume = 35;
@@ -153,6 +158,59 @@ bool AllConnected(const std::vector<std::string>& names)
   return connected;
 }
 }  // namespace
+
+// The synth's own ports (SynthSim::OpenOwnPorts), as the editor names them,
+// and the settings that choose them, before they are there.
+const std::string kSynthIn = "Zephra Prime Input:Zephra Prime In";
+const std::string kSynthOut = "Zephra Prime Output:Zephra Prime Out";
+std::string SynthPortChoices() { return "[midi]\ninBdev=off\nindev=" + kSynthOut + "\noutdev=" + kSynthIn + "\n"; }
+
+// The program-name display on the screen: GUI (58, 30) to (268, 46).
+RunningEditor::Rect NameDisplay(const RunningEditor& editor)
+{
+  const auto [left, top] = editor.GuiPoint(58, 30);
+  const auto [right, bottom] = editor.GuiPoint(268, 46);
+  return {left, top, right - left, bottom - top};
+}
+
+// Drawn: more than one colour (the display not yet painted is blank).
+bool Drawn(const std::vector<uint32_t>& pixels)
+{
+  return std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<uint32_t>()) != pixels.end();
+}
+
+// The name display's picture once drawn after the start, in programName.
+void TakeProgramName(RunningEditor& editor, std::vector<uint32_t>& programName)
+{
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Drawn(programName = editor.Grab(NameDisplay(editor))); }))
+    << "the name display was never drawn";
+}
+
+// "Save All Programs from Zephra" on a synth that does not answer: its box,
+// answered, then "Communication error!" in the name display, whose picture
+// goes to commError.
+void ShowCommunicationError(RunningEditor& editor, const std::vector<uint32_t>& programName,
+                            std::vector<uint32_t>& commError)
+{
+  const RunningEditor::Rect name = NameDisplay(editor);
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
+  editor.Key("Escape");
+  RunningEditor::Alert box;
+  ASSERT_TRUE(editor.WaitForAlert(box));
+  EXPECT_EQ(box.text, "Zephra not present or a communication\nerror has occurred!");
+  // "Connecting to Zephra..." while the box stands; the error once it is
+  // answered.
+  std::vector<uint32_t> connecting;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (connecting = editor.Grab(name)) != programName; }));
+  ASSERT_TRUE(editor.Answer(box, 0));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Alerts().empty(); }));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    commError = editor.Grab(name);
+    return commError != connecting && commError != programName;
+  })) << "no error in the name display";
+  (void)editor.SavePicture("e2e-communication-error", name);
+}
 
 // "lastprogram.pr3" is a link to a private file that has a second name.
 TEST(SavingInTheEditor, TheLastProgramGoesThroughItsLinkAndKeepsModeAndNames)
@@ -306,11 +364,9 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
   // The synth's ports come only on the server that stays: a client of the
   // test's own on a server that goes could never be closed.
-  const std::string synthIn = "Zephra Prime Input:Zephra Prime In";
-  const std::string synthOut = "Zephra Prime Output:Zephra Prime Out";
   RunningEditorSetup setup;
   setup.synth = false;
-  setup.settings = "[midi]\ninBdev=off\nindev=" + synthOut + "\noutdev=" + synthIn + "\n";
+  setup.settings = SynthPortChoices();
   RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
@@ -332,9 +388,9 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   SynthSim synth;
   ASSERT_TRUE(synth.OpenOwnPorts(error)) << error;
   synth.With([](SynthSimModel& m) { return m.keepHeard = true; });
-  ASSERT_EQ(synth.InputName(), synthIn);
-  ASSERT_EQ(synth.OutputName(), synthOut);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({synthIn, synthOut}) || !editor.Running(); }))
+  ASSERT_EQ(synth.InputName(), kSynthIn);
+  ASSERT_EQ(synth.OutputName(), kSynthOut);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}) || !editor.Running(); }))
     << "the chosen ports did not open again";
   ASSERT_TRUE(editor.Running()) << "the editor ended on the server that stays";
 
@@ -366,4 +422,75 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   ASSERT_TRUE(editor.Running());
   // Survival and the drag are what this test proves; the harness ends the
   // editor, killing it when it does not end in time.
+}
+
+// The synth's ports are not there, so the requests of "Save All Programs
+// from Zephra" go unanswered and the name display says "Communication
+// error!". The server goes and comes back with the synth on it: once the
+// chosen ports are open again, the display shows the program's name as it
+// did before the request.
+TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
+{
+  OwnJackServer server("zephra_returning");
+  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  Session session;
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;
+  setup.settings += SynthPortChoices();
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+
+  const RunningEditor::Rect name = NameDisplay(editor);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
+
+  server.Stop();
+  RunningEditor::Alert lost;
+  ASSERT_TRUE(editor.WaitForAlert(lost));
+  EXPECT_EQ(lost.text, "The MIDI connection was lost. The chosen ports open again when the sound server returns.");
+  ASSERT_TRUE(editor.Answer(lost, 0));
+  // Without the synth the error still holds.
+  EXPECT_EQ(editor.Grab(name), commError);
+
+  ASSERT_TRUE(server.Start());
+  SynthSim synth;
+  ASSERT_TRUE(synth.OpenOwnPorts(error)) << error;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}) || !editor.Running(); }))
+    << "the chosen ports did not open again";
+  ASSERT_TRUE(editor.Running());
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-communication-restored", name);
+}
+
+// The synth does not answer, and the name display says "Communication
+// error!". The user opens Preferences and keeps the ports chosen (OK), which
+// opens them again: the display shows the program's name as before.
+TEST(ChosenPortsInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
+{
+  Session session;
+  RunningEditor editor(session.Setup());
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  const RunningEditor::Rect name = NameDisplay(editor);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  editor.Synth().With([](SynthSimModel& m) { m.silent = true; });
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
+
+  editor.Synth().With([](SynthSimModel& m) { m.silent = false; });
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kPreferences));
+  std::vector<unsigned long> windows;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); })) << "no dialog";
+  const RunningEditor::Rect dialog = editor.WindowRect(windows.back());
+  // OK at (192, 133) of the dialog's 320 units, 50 x 20, once drawn.
+  const double widen = dialog.w / 320.0;
+  const RunningEditor::Rect ok{dialog.x + static_cast<int>(192 * widen), dialog.y + 133, static_cast<int>(50 * widen), 20};
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Drawn(editor.Grab(ok)); })) << "the dialog was never drawn";
+  editor.Click(ok.CenterX(), ok.CenterY());
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); })) << "the dialog stayed";
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-communication-ports-chosen", name);
 }

@@ -26,8 +26,8 @@ TEST(Startup, SendsTheProgramShowsItsMenusAndSavesOnTermination)
 
   // File and Help at least; File opens a menu of its own under the bar,
   // which Escape closes again.
-  const std::vector<RunningEditor::Rect> titles = editor.MenuBarItems();
-  ASSERT_GE(titles.size(), 2u);
+  std::vector<RunningEditor::Rect> titles;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (titles = editor.MenuBarItems()).size() >= 2; }));
   editor.Click(titles[0].CenterX(), titles[0].CenterY());
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OpenMenuItems().empty(); }, RunningEditor::kBusyLimit));
   editor.Key("Escape");

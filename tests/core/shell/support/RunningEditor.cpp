@@ -699,8 +699,10 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenuItems() const
 
 std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
 {
-  const std::vector<Rect> titles = MenuBarItems();
-  if (top < 0 || top >= static_cast<int>(titles.size())) return {};
+  if (top < 0) return {};
+  // A busy machine may show the window before its menu bar is drawn.
+  std::vector<Rect> titles;
+  if (!WaitUntil([&] { return top < static_cast<int>((titles = MenuBarItems()).size()); }, kBusyLimit)) return {};
   const Rect& title = titles[static_cast<size_t>(top)];
   // A title clicked again at once (the marks read, then a choice) is
   // clicked a pixel aside, so the two clicks never make a double click.
