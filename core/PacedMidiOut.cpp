@@ -231,9 +231,33 @@ bool PacedMidiOut::Drain(int stallMs)
     const uint64_t handed = mPiecesHanded;
     const bool moved = mChanged.wait_for(lock, std::chrono::milliseconds(stallMs),
                                          [&] { return mQueue.empty() || mPiecesHanded != handed; });
-    if (mQueue.empty()) return true;
+    if (mQueue.empty()) break;
     if (!moved) return false;
   }
+  // The last pieces may still wait in the library's ring for the cycles
+  // that carry them: a port closed before those run loses the end of the
+  // message. They have left once the count has passed their window.
+  if (!mRoom.cycles) return true;
+  uint64_t last = 0;
+  for (int i = 0; i < kRoomCycles; ++i)
+    if (mBooked[i] > 0) last = std::max(last, mBookedCycle[i]);
+  uint64_t seen = mRoom.cycles();
+  auto movedAt = Clock::now();
+  while (seen < last + kRoomCycles)
+  {
+    mChanged.wait_for(lock, std::chrono::milliseconds(kRoomPollMs));
+    const uint64_t now = mRoom.cycles();
+    if (now != seen)
+    {
+      seen = now;
+      movedAt = Clock::now();
+    }
+    else if (Clock::now() - movedAt > std::chrono::milliseconds(stallMs))
+    {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool PacedMidiOut::Busy() const

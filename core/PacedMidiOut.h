@@ -119,8 +119,9 @@ public:
   bool Flush(int timeoutMs = kGiveUpMs * 60);
   // Waits until every queued message is on the wire for as long as the
   // output keeps taking pieces, however long that is (a busy machine may run
-  // the server's cycles slowly); false once it has taken nothing for
-  // stallMs with something still queued.
+  // the server's cycles slowly), and, with a room, until the cycles have
+  // carried the last of it out of the library; false once the output has
+  // stood still for stallMs before that.
   bool Drain(int stallMs);
   // True while messages wait in the queue.
   bool Busy() const;

@@ -148,6 +148,39 @@ TEST(PacedMidiOutRoom, DrainWaitsWhileTheOutputMovesAndGivesUpWhenItStops)
   gate->Close();
 }
 
+// What the gate has handed over still waits in the library until the
+// cycles carry it: a port closed earlier cuts the end of a firmware image.
+// Draining ends only once the count has passed the last piece's window.
+TEST(PacedMidiOutRoom, DrainWaitsForTheCyclesThatCarryTheLastPiece)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(wire.Count(), 5u);
+  auto drained = std::async(std::launch::async, [&] { return gate->Drain(10000); });
+  wire.cycles = 3;  // the last five are handed over in count 3
+  ASSERT_TRUE(wire.WaitForCount(10));
+  EXPECT_FALSE(gate->Busy());
+  const struct { uint64_t cycle; bool ended; } steps[] = {{4, false}, {5, false}, {6, true}};
+  for (const auto& s : steps)
+  {
+    SCOPED_TRACE(s.cycle);
+    wire.cycles = s.cycle;
+    if (s.ended)
+      ASSERT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    else
+      EXPECT_EQ(drained.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  }
+  EXPECT_TRUE(drained.get());
+
+  // Handed over, then the server stops: given up after the stall.
+  ASSERT_TRUE(gate->Send(Knob(1).data(), 3));
+  ASSERT_EQ(wire.Count(), 11u);
+  auto stalled = std::async(std::launch::async, [&] { return gate->Drain(100); });
+  ASSERT_EQ(stalled.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_FALSE(stalled.get());
+}
+
 // Whatever a stalled output does, Send returns at once; the queue holds
 // kQueueLimitBytes and the next message is counted as lost, not waited for.
 TEST(PacedMidiOutRoom, StalledOutputNeverHoldsASenderAndCountsTheLoss)
