@@ -317,7 +317,6 @@ void MidiPorts::AbandonMaker()
   mInputsReady = {};
   // Looked for again as for a lost server (CheckServer).
   mServerLost = true;
-  mReturning = false;
   syslog(LOG_ERR, "ZephraEditor: the MIDI server does not answer");
 }
 
@@ -340,17 +339,12 @@ bool MidiPorts::MakerDone() const
   return !mMaker.joinable() || mTicket->done;
 }
 
-bool MidiPorts::MakerDoneWithin(int ms) const
-{
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!MakerDone() && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  return MakerDone();
-}
-
 void MidiPorts::AwaitMaker()
 {
-  if (!MakerDoneWithin(kServerWaitMs)) AbandonMaker();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
+  while (!MakerDone() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  if (!MakerDone()) AbandonMaker();
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -632,7 +626,6 @@ void MidiPorts::OpenAppearedPorts()
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
 {
-  if (mReturning) return FinishReturn();
   // While the watch is still being opened there is nothing to tell.
   if (!SettleWatch()) return ServerEvent::kNone;
   if (mApi != RtMidi::UNIX_JACK) return ServerEvent::kNone;
@@ -660,23 +653,13 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   // is kept through returns that fail, for the one that succeeds.
   IUnitBase* plug = mPlug.load();
   if (!plug) plug = mReturningPlug;
-  StartMaking(RtMidi::UNIX_JACK, true);
+  StartMaking(RtMidi::UNIX_JACK, true);  // closes all, forgetting the plug-in
   mReturningPlug = plug;
-  mReturning = true;
   // A making slower than the wait is given up, as a server that does not
   // answer: counting on it lets objects of a server life that ended while it
   // was made be used, while its watch, freed with that life by the library,
   // may never learn of the end.
-  if (!MakerDoneWithin(kServerWaitMs)) AbandonMaker();
-  return FinishReturn();
-}
-
-MidiPorts::ServerEvent MidiPorts::FinishReturn()
-{
-  if (!MakerDone()) return ServerEvent::kNone;
-  mReturning = false;
-  JoinMaker();
-  const bool made = mMidiOut && mInputsMade;
+  const bool made = FinishMidi();
   if (!mWatch->Alive())
   {
     // Gone again while the objects were made: they are of the gone server.
@@ -684,7 +667,6 @@ MidiPorts::ServerEvent MidiPorts::FinishReturn()
     return ServerEvent::kNone;
   }
   if (!made) return ServerEvent::kNone;
-  IUnitBase* plug = mReturningPlug;
   const MidiPortSettings chosen = mState;
   ProbeMidiIO();
   FitGateToOutput();
@@ -782,8 +764,7 @@ void MidiPorts::CloseAll()
     std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
     mPlug.store(nullptr);
   }
-  // A return under way ends here: what it made is closed as the rest.
-  mReturning = false;
+  // A plug-in kept for a return that never came is let go of.
   mReturningPlug = nullptr;
   // The library complains about a callback cancelled twice.
   const bool cancel = mCallbacksSet;

@@ -183,9 +183,7 @@ public:
   // that have appeared since. Main thread; cheap enough for a few times a
   // second. kNone on other systems.
   ServerEvent CheckServer();
-  // True from the loss until the return has completed (the objects made on
-  // the returned server may take several calls).
-  bool ServerLost() const { return mServerLost || mReturning; }
+  bool ServerLost() const { return mServerLost; }
   // True when the chosen port of each kind is open ("off" counts as open).
   bool ChosenPortsOpen() const;
   // Runs on the making thread before each making of the objects: lets a
@@ -277,12 +275,8 @@ private:
   // up after.
   void AwaitMaker();
   // Whether the thread of the last StartMidi (if any, and not given up) is
-  // done; the other waits at most ms for it.
+  // done.
   bool MakerDone() const;
-  bool MakerDoneWithin(int ms) const;
-  // CheckServer's return once the objects on the returned server are made:
-  // kNone while they are still being made.
-  ServerEvent FinishReturn();
   // Whether a server answers, asked on a thread of its own (ServerAnswers):
   // waits at most kServerWaitMs, and while an earlier probe still waits,
   // answers false at once.
@@ -342,9 +336,7 @@ private:
   std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
   std::function<void()> mMakingHook;     // SetMakingHook's
-  // CheckServer's return is under way: the objects are still being made.
-  bool mReturning = false;
-  // The plug-in the deliveries go to once the server's return completes.
+  // The plug-in the deliveries go to once a return of the server succeeds.
   IUnitBase* mReturningPlug = nullptr;
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
