@@ -42,8 +42,14 @@ public:
   // Closes the client (a lost one is only let go of); Open may follow.
   void Close();
 
-  // True when a server answers now (a client is made and closed again).
-  static bool ServerAnswers(const char* clientName);
+  // True when a server answers now: a client is made and closed again, by
+  // a short-lived program of ours (zephra-jack-probe), since a server that
+  // dies meanwhile can leave the JACK library's locks held for good, and
+  // this process's later clients would then wait for ever. A probe that
+  // has not answered within limitMs is killed and counts as no answer.
+  // Any thread; it waits for the probe.
+  static bool ServerAnswers(const char* clientName, int limitMs = kProbeLimitMs);
+  static constexpr int kProbeLimitMs = 5000;
   // Sends the JACK library's error and info lines to stderr by a single
   // write each, taking no lock: the library cancels the threads of a gone
   // server's clients at any point, and one cancelled inside a locked stdio

@@ -1,7 +1,7 @@
 // The desktop opener: a child process per request, reaped when it ends.
 #include "editor/ZephraDesktopOpen.h"
 
-#include "platform/PLAT_Spawn.h"
+#include "core/SpawnClean.h"
 
 #include <sys/wait.h>
 
@@ -11,7 +11,7 @@ bool DesktopOpener::Start(const std::string& target)
 {
   if (target.empty() || mProgram.empty()) return false;
   std::vector<char*> argv{const_cast<char*>(mProgram.c_str()), const_cast<char*>(target.c_str()), nullptr};
-  const pid_t pid = PLAT_SpawnClean(mProgram.c_str(), argv.data(), true);
+  const pid_t pid = SpawnClean(mProgram.c_str(), argv.data(), true);
   if (pid < 0) return false;
   mRunning.push_back({pid, target});
   return true;

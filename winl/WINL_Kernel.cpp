@@ -1,7 +1,7 @@
 #include "winl/WINL_Kernel.h"
 
 #include "platform/PLAT_Resources.h"
-#include "platform/PLAT_Spawn.h"
+#include "core/SpawnClean.h"
 #include "platform/gtk/PLAT_Bus.h"
 #include "platform/gtk/PLAT_XProcess.h"
 
@@ -282,7 +282,7 @@ pid_t Spawn(const char* path, const std::vector<const char*>& argv, bool searchP
   std::vector<char*> args;
   for (const char* a : argv) args.push_back(const_cast<char*>(a));
   args.push_back(nullptr);
-  return PLAT_SpawnClean(path, args.data(), searchPath);
+  return SpawnClean(path, args.data(), searchPath);
 }
 
 // ---- files ----

@@ -1,6 +1,6 @@
 #include "platform/gtk/PLAT_Alert.h"
 
-#include "platform/PLAT_Spawn.h"
+#include "core/SpawnClean.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
 
 #include <gtk/gtk.h>
@@ -86,7 +86,7 @@ int ShowOne(const char* title, const char* text, const char* const* buttons, int
   std::vector<char*> envp;
   for (std::string& e : environment) envp.push_back(&e[0]);
   envp.push_back(nullptr);
-  const pid_t pid = PLAT_SpawnClean(helper.c_str(), argv.data(), false, fds[1], envp.data());
+  const pid_t pid = SpawnClean(helper.c_str(), argv.data(), false, fds[1], envp.data());
   close(fds[1]);
   if (pid < 0)
   {

@@ -2,10 +2,11 @@
 // start the server under the program: the shared server of the test command
 // must keep running for every other test. While it lives, the process's
 // default server (JACK_DEFAULT_SERVER) is this one; the destructor stops it
-// and puts the variable back. Binaries that include this link JACK.
+// and puts the variable back. Binaries that include this link JACK and the
+// core library.
 #pragma once
 
-#include <jack/jack.h>
+#include "core/JackServerWatch.h"
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -20,7 +21,13 @@
 class OwnJackServer
 {
 public:
-  explicit OwnJackServer(const std::string& prefix) : mName(prefix + "_" + std::to_string(getpid()))
+  // The name is the prefix alone: the machine's list of servers holds eight,
+  // and a server that was killed (by a test's time limit, or after hanging
+  // on its end) stays in it, unless a later server of the same name takes
+  // its place. With a name of its own per test process, eight such deaths,
+  // over any number of runs, kept every later test server from starting.
+  // JACK tests run one at a time, so no two servers of one name meet.
+  explicit OwnJackServer(const std::string& prefix) : mName(prefix)
   {
     const char* shared = std::getenv("JACK_DEFAULT_SERVER");
     mHadShared = shared != nullptr;
@@ -42,20 +49,17 @@ public:
   // The server's process (-1 while it is not running), for a test that
   // stops it (SIGSTOP) without ending it.
   pid_t Pid() const { return mPid; }
-  // Starts the server and waits (up to 10 s) until it takes clients.
+  // Starts the server and waits (up to 10 s) until it takes clients. Asked
+  // by the program's own probe, in a process of its own: a client opened
+  // here while an earlier life of the server dies can leave the JACK
+  // library's locks held, and the program under test waiting for good.
   bool Start()
   {
     if (!Launch()) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline)
     {
-      jack_status_t status{};
-      if (jack_client_t* probe = jack_client_open("probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                                  &status, mName.c_str()))
-      {
-        jack_client_close(probe);
-        return true;
-      }
+      if (JackServerWatch::ServerAnswers("probe")) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -85,6 +89,7 @@ public:
   {
     if (mPid <= 0) return;
     kill(mPid, SIGTERM);
+    kill(mPid, SIGCONT);  // one a test stopped ends too
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int status = 0;
     while (waitpid(mPid, &status, WNOHANG) == 0)

@@ -1,4 +1,4 @@
-#include "platform/PLAT_Spawn.h"
+#include "core/SpawnClean.h"
 
 #include <signal.h>
 #include <spawn.h>
@@ -8,7 +8,7 @@
 
 extern char** environ;
 
-pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd, char* const* envp)
+pid_t SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd, char* const* envp)
 {
   if (!envp) envp = environ;
   posix_spawn_file_actions_t actions;

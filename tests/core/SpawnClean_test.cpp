@@ -1,7 +1,7 @@
 // Child programs take none of the caller's descriptors but 0, 1 and 2, even
 // those opened without close-on-exec (as the sound server's client library
 // opens its sockets).
-#include "platform/PLAT_Spawn.h"
+#include "core/SpawnClean.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 namespace
 {
-// Runs the shell's listing of its own descriptors through PLAT_SpawnClean
+// Runs the shell's listing of its own descriptors through SpawnClean
 // with stdout on a pipe; what it printed.
 std::string DescriptorsOfAChild(bool searchPath)
 {
@@ -24,7 +24,7 @@ std::string DescriptorsOfAChild(bool searchPath)
   char sh[] = "sh", dashC[] = "-c";
   char script[] = "ls /proc/$$/fd | tr '\\n' ' '";
   char* argv[] = {sh, dashC, script, nullptr};
-  const pid_t pid = PLAT_SpawnClean(searchPath ? "sh" : "/bin/sh", argv, searchPath, out[1]);
+  const pid_t pid = SpawnClean(searchPath ? "sh" : "/bin/sh", argv, searchPath, out[1]);
   close(out[1]);
   std::string text;
   char buffer[256];
@@ -41,7 +41,7 @@ std::string DescriptorsOfAChild(bool searchPath)
 }
 }  // namespace
 
-TEST(PLAT_SpawnClean, TheChildKeepsOnlyItsStandardDescriptors)
+TEST(SpawnClean, TheChildKeepsOnlyItsStandardDescriptors)
 {
   // Inheritable on purpose, the way a library may open them.
   int sockets[2];
@@ -58,9 +58,9 @@ TEST(PLAT_SpawnClean, TheChildKeepsOnlyItsStandardDescriptors)
   close(file);
 }
 
-TEST(PLAT_SpawnClean, AMissingProgramIsNoChild)
+TEST(SpawnClean, AMissingProgramIsNoChild)
 {
   char name[] = "zephra-no-such-program";
   char* argv[] = {name, nullptr};
-  EXPECT_EQ(PLAT_SpawnClean("/nonexistent/zephra-no-such-program", argv, false), -1);
+  EXPECT_EQ(SpawnClean("/nonexistent/zephra-no-such-program", argv, false), -1);
 }

@@ -1,5 +1,5 @@
-// Child programs (the alert helper, the desktop opener, programs the window
-// layer starts) that take none of the caller's descriptors with them. The
+// Child programs (the sound server's probe, the alert helper, the desktop
+// opener, programs the window layer starts) that take none of the caller's descriptors with them. The
 // editor holds sockets it did not open itself (the sound server's client
 // library opens them without close-on-exec); a child that kept them would
 // keep the server talking to a client that is gone, for as long as the
@@ -14,5 +14,5 @@
 // defaults. searchPath looks program up in PATH; envp (null: the caller's
 // environment) is the child's environment. The child's id, or -1 when it
 // could not be started.
-pid_t PLAT_SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1,
-                      char* const* envp = nullptr);
+pid_t SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1,
+                 char* const* envp = nullptr);

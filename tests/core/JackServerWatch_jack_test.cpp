@@ -1,0 +1,104 @@
+// The question whether the server answers is asked by a probe program of
+// ours: a server that hangs holds only the probe, which is killed after its
+// time, never this process's own clients of the JACK library.
+#include "core/JackServerWatch.h"
+#include "support/OwnJackServer.h"
+
+#include <jack/jack.h>
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+constexpr auto kBusyLimit = std::chrono::seconds(60);
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+  const auto deadline = Clock::now() + limit;
+  while (!done())
+  {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// The probes this process has started and not yet reaped.
+int ProbeChildren()
+{
+  int count = 0;
+  DIR* proc = opendir("/proc");
+  if (!proc) return -1;
+  while (const dirent* entry = readdir(proc))
+  {
+    const std::string pid = entry->d_name;
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // pid (comm) state ppid ...: the name is cut to 15 characters.
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos || line.find("(zephra-jack-pro)") == std::string::npos) continue;
+    if (std::atoi(line.c_str() + line.find(' ', close + 2) + 1) == getpid()) ++count;
+  }
+  closedir(proc);
+  return count;
+}
+
+TEST(JackServerProbe, AServerThatHangsHoldsOnlyTheProbeWhichIsKilledAfterItsTime)
+{
+  const char* sharedName = std::getenv("JACK_DEFAULT_SERVER");
+  if (!sharedName) GTEST_SKIP() << "no shared JACK server named";
+  const std::string shared = sharedName;
+  OwnJackServer server("zephra_probe");
+  ASSERT_TRUE(server.Start());
+  EXPECT_TRUE(JackServerWatch::ServerAnswers("probe"));
+
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  std::atomic<bool> answered{true};
+  std::atomic<bool> asked{false};
+  const auto start = Clock::now();
+  std::thread asking([&] {
+    answered = JackServerWatch::ServerAnswers("probe", 3000);
+    asked = true;
+  });
+  EXPECT_TRUE(WaitFor([] { return ProbeChildren() == 1; }, kBusyLimit));
+  // While the probe waits on the hung server, a client of this process
+  // opens on another server as ever.
+  jack_status_t status{};
+  jack_client_t* client =
+      jack_client_open("zephra probe bystander", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                       &status, shared.c_str());
+  EXPECT_NE(client, nullptr);
+  if (client) jack_client_close(client);
+
+  EXPECT_TRUE(WaitFor([&] { return asked.load(); }, kBusyLimit));
+  asking.join();
+  EXPECT_FALSE(answered.load());
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_EQ(ProbeChildren(), 0);
+
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  EXPECT_TRUE(WaitFor([] { return JackServerWatch::ServerAnswers("probe"); }, kBusyLimit));
+}
+
+TEST(JackServerProbe, NoServerOfTheNameIsNoAnswer)
+{
+  OwnJackServer absent("zephra_probe_absent");
+  EXPECT_FALSE(JackServerWatch::ServerAnswers("probe"));
+  EXPECT_EQ(ProbeChildren(), 0);
+}
+}  // namespace
