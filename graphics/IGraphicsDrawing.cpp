@@ -19,6 +19,7 @@
 #include "raster/RAST_ScaledBlit.h"
 
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -80,10 +81,30 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, const IRECT* dest, int srcX, int src
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !target) return true;
-  const IRECT clip = ClipToRepaint(*dest, mDrawRECT);
+  IRECT clip = ClipToRepaint(*dest, mDrawRECT);
   if (clip.Empty()) return true;
+  const int mode = BlendMode(blend);
+  if (bitmap->mCropped && !(mode & RAST_BLIT_USE_ALPHA))
+  {
+    // A plain copy writes the pixels of 0 around the part too.
+    std::unique_ptr<RAST_MemBitmap> whole;
+    RAST_Blit(target, WholePixels(bitmap, &whole), clip.L, clip.T, srcX + clip.L - dest->L,
+              srcY + clip.T - dest->T, clip.W(), clip.H(), BlendWeight(blend), mode);
+    return true;
+  }
+  if (bitmap->mCropped)
+  {
+    // Weighted by the source's alpha (copy, add, dodge), a pixel of 0
+    // leaves the target as it is: only the part held is drawn.
+    const int partL = dest->L - srcX + bitmap->mDataX, partT = dest->T - srcY + bitmap->mDataY;
+    clip = clip.Intersect(
+      IRECT(partL, partT, partL + bitmap->mData->getWidth(), partT + bitmap->mData->getHeight()));
+    if (clip.Empty()) return true;
+    srcX -= bitmap->mDataX;
+    srcY -= bitmap->mDataY;
+  }
   RAST_Blit(target, bitmap->mData, clip.L, clip.T, srcX + clip.L - dest->L, srcY + clip.T - dest->T,
-            clip.W(), clip.H(), BlendWeight(blend), BlendMode(blend));
+            clip.W(), clip.H(), BlendWeight(blend), mode);
   return true;
 }
 
@@ -101,9 +122,11 @@ bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle,
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !target) return true;
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_IBitmap* pixels = WholePixels(bitmap, &whole);
   const int w = bitmap->W, h = bitmap->H;
   const int mode = RAST_BLIT_FILTER_BILINEAR | (blend ? BlendMode(blend) : RAST_BLIT_USE_ALPHA);
-  RAST_RotatedBlit(target, bitmap->mData, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f, static_cast<float>(w),
+  RAST_RotatedBlit(target, pixels, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f, static_cast<float>(w),
                    static_cast<float>(h), static_cast<float>(angle), false, BlendWeight(blend), mode, 0.0f,
                    static_cast<float>(yOffsetZeroDeg));
   return true;
@@ -116,16 +139,17 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
   if (!base || !mask || !top || !base->mData || !mTmpBitmap) return true;
   const float radians = static_cast<float>(angle * kPi / 180.0);
   const int w = base->W, h = base->H;
-  RAST_Copy(mTmpBitmap.get(), base->mData);
+  std::unique_ptr<RAST_MemBitmap> wholeBase, wholeMask, wholeTop;
+  RAST_Copy(mTmpBitmap.get(), WholePixels(base, &wholeBase));
   // Only the mask's own alpha shall be left, so the base's goes first.
   RAST_ClearRect(mTmpBitmap.get(), 0, 0, w, h, 0xFFFFFF00u, 0);
   const float centreX = (w & 1) ? -0.5f : 0.0f;
   if (mask->mData)
-    RAST_RotatedBlit(mTmpBitmap.get(), mask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
+    RAST_RotatedBlit(mTmpBitmap.get(), WholePixels(mask, &wholeMask), 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
                      static_cast<float>(h), radians, false, 1.0f,
                      RAST_BLIT_USE_ALPHA | RAST_BLIT_FILTER_BILINEAR | RAST_BLIT_MODE_ADD, centreX, 0.0f);
   if (top->mData)
-    RAST_RotatedBlit(mTmpBitmap.get(), top->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
+    RAST_RotatedBlit(mTmpBitmap.get(), WholePixels(top, &wholeTop), 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
                      static_cast<float>(h), radians, false, 1.0f,
                      RAST_BLIT_USE_ALPHA | RAST_BLIT_FILTER_BILINEAR, centreX, 0.0f);
   IBitmap composed(mTmpBitmap.get(), w, h);
@@ -138,7 +162,8 @@ bool IGraphics::DrawBitmapScaled(IBitmap* bitmap, const IRECT* dest, const IRECT
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !src || !target) return true;
-  RAST_ScaledBlit(target, bitmap->mData, dest->L, dest->T, dest->W(), dest->H(), static_cast<float>(src->L),
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_ScaledBlit(target, WholePixels(bitmap, &whole), dest->L, dest->T, dest->W(), dest->H(), static_cast<float>(src->L),
                   static_cast<float>(src->T), static_cast<float>(src->W()), static_cast<float>(src->H()), 1.0f,
                   RAST_BLIT_USE_ALPHA);
   return true;

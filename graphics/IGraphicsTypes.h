@@ -66,6 +66,12 @@ struct IBitmap
   int W = 0, H = 0;
   int N = 1;
   bool mFramesAreHoriz = false;
+  // Mostly transparent artwork may hold only the part of it with pixels
+  // other than 0 (see IGraphics::RescaleBitmaps): mData is then that part,
+  // its first pixel at (mDataX, mDataY) of the artwork, and W and H stay the
+  // whole artwork's size. Every pixel outside it is 0.
+  bool mCropped = false;
+  int mDataX = 0, mDataY = 0;
 
   IBitmap() = default;
   IBitmap(RAST_IBitmap* data, int w, int h, int n = 1, bool framesAreHoriz = false)
