@@ -75,10 +75,12 @@ struct CachedBitmap
   int waitingDivisor = 1;  // of the surface whose rescale left it waiting
   // The part of the artwork the pixels (and the pixels of the scale
   // before) hold when its margins of 0 were cut off; wholeW is 0 when they
-  // hold it all. It goes with the pixels wherever they are traded.
+  // hold it all. Pixels held as colour indices are in indexed, the pixels
+  // themselves then empty. It goes with the pixels wherever they are traded.
   struct Crop
   {
     int x = 0, y = 0, wholeW = 0, wholeH = 0;
+    std::shared_ptr<const RAST_IndexedImage> indexed;
   };
   Crop crop = {}, previousCrop = {};
 };
@@ -141,9 +143,17 @@ void ShowCrop(const CachedBitmap& cached, IBitmap* record)
   record->mCropped = cached.crop.wholeW > 0;
   record->mDataX = cached.crop.x;
   record->mDataY = cached.crop.y;
-  if (!record->mCropped) return;
-  record->W = cached.crop.wholeW;
-  record->H = cached.crop.wholeH;
+  record->mIndexed = cached.crop.indexed.get();
+  if (record->mCropped)
+  {
+    record->W = cached.crop.wholeW;
+    record->H = cached.crop.wholeH;
+  }
+  else if (record->mIndexed)
+  {
+    record->W = record->mIndexed->Width();
+    record->H = record->mIndexed->Height();
+  }
 }
 
 // A record sharing the pixels of the first of its layout takes its size
@@ -155,6 +165,7 @@ void TakeSize(IBitmap* record, const IBitmap& first)
   record->mCropped = first.mCropped;
   record->mDataX = first.mDataX;
   record->mDataY = first.mDataY;
+  record->mIndexed = first.mIndexed;
 }
 
 // Cuts the margins of 0 off a single-frame artwork whose other pixels fill
@@ -191,7 +202,36 @@ void CropToContent(CachedBitmap& cached, IBitmap* record)
   RAST_Blit(&part, pixels, 0, 0, left, top, static_cast<int>(partW), static_cast<int>(partH), 1.0f,
             RAST_BLIT_MODE_COPY);
   pixels->swapContents(part);
-  cached.crop = {left, top, w, h};
+  cached.crop = {left, top, w, h, nullptr};
+}
+
+// Artwork of fewer pixels is drawn straight from them: expanding indices
+// on each draw costs more than their few bytes save.
+constexpr int64_t kLeastIndexedPixels = 1 << 20;
+
+// Holds the pixels of large single-frame artwork as colour indices when
+// they have at most 256 colours: at a GUI scale of 2.0 the background's
+// 14 MB of pixels are some 200 kB of indices, which the draws expand a band
+// at a time. Other artwork keeps its pixels.
+void HoldAsIndices(CachedBitmap& cached, IBitmap* record)
+{
+  auto* pixels = dynamic_cast<RAST_MemBitmap*>(record->mData);
+  if (record->N >= 2 || !pixels || !HasPixels(pixels) ||
+      static_cast<int64_t>(pixels->getWidth()) * pixels->getHeight() < kLeastIndexedPixels)
+    return;
+  std::shared_ptr<RAST_IndexedImage> indexed;
+  try
+  {
+    indexed = std::make_shared<RAST_IndexedImage>();
+  }
+  catch (const std::bad_alloc&)
+  {
+    return;  // the pixels serve
+  }
+  if (!indexed->Assign(pixels)) return;
+  RAST_MemBitmap none(0, 0, 4);
+  pixels->swapContents(none);
+  cached.crop.indexed = std::move(indexed);
 }
 
 // The size a record of an id's artwork takes at scale, as the rescale
@@ -249,10 +289,11 @@ bool HalveFile(RescaleJob& job, double scale, int divisor)
 void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* expanded)
 {
   // Each layout resamples the whole pixels anew; only the one layout of a
-  // single frame is cut down to its content.
+  // single frame is cut down to its content and held as indices.
   const auto cropOne = [&job] {
     if (job.layouts.size() != 1) return;
     CropToContent(*job.cached, job.layouts.front());
+    HoldAsIndices(*job.cached, job.layouts.front());
     ShowCrop(*job.cached, job.layouts.front());
   };
   if (HalveFile(job, scale, divisor))
@@ -591,7 +632,7 @@ void IGraphics::RescaleBitmaps(double scale)
 
 void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
 {
-  if (!bitmap || !bitmap->mData || bitmap->mData->getWidth() > 0) return;
+  if (!bitmap || !bitmap->mData || bitmap->mIndexed || bitmap->mData->getWidth() > 0) return;
   Caches& c = TheCaches();
   BASE_MutexLock bitmapLock(c.bitmapLock);
   BASE_MutexLock scaledLock(c.scaledLock);
@@ -690,11 +731,20 @@ IBitmap IGraphics::CropBitmap(IBitmap* in, const IRECT* r)
 
 RAST_IBitmap* IGraphics::WholePixels(const IBitmap* bitmap, std::unique_ptr<RAST_MemBitmap>* holder)
 {
-  if (!bitmap->mCropped) return bitmap->mData;
+  if (!bitmap->mCropped && !bitmap->mIndexed) return bitmap->mData;
+  RAST_MemBitmap expanded(0, 0, 4);
+  RAST_IBitmap* part = bitmap->mData;
+  if (bitmap->mIndexed && bitmap->mIndexed->ExpandInto(&expanded)) part = &expanded;
+  if (!bitmap->mCropped)
+  {
+    *holder = std::make_unique<RAST_MemBitmap>(0, 0, 4);
+    (*holder)->swapContents(expanded);
+    return holder->get();
+  }
   *holder = std::make_unique<RAST_MemBitmap>(bitmap->W, bitmap->H, 4);
   RAST_Clear(holder->get(), 0);
-  RAST_Blit(holder->get(), bitmap->mData, bitmap->mDataX, bitmap->mDataY, 0, 0, bitmap->mData->getWidth(),
-            bitmap->mData->getHeight(), 1.0f, RAST_BLIT_MODE_COPY);
+  RAST_Blit(holder->get(), part, bitmap->mDataX, bitmap->mDataY, 0, 0, part->getWidth(), part->getHeight(), 1.0f,
+            RAST_BLIT_MODE_COPY);
   return holder->get();
 }
 

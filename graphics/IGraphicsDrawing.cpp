@@ -13,11 +13,13 @@
 #include "raster/RAST_CachedFont.h"
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_DeltaBlit.h"
+#include "raster/RAST_IndexedImage.h"
 #include "raster/RAST_Line.h"
 #include "raster/RAST_Polygon.h"
 #include "raster/RAST_Rect.h"
 #include "raster/RAST_ScaledBlit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -43,6 +45,45 @@ int BlendMode(const IChannelBlend* blend)
 float BlendWeight(const IChannelBlend* blend)
 {
   return blend ? blend->mWeight : 1.0f;
+}
+
+// The size of what a record holds: its part of the artwork, or all of it.
+int HeldW(const IBitmap& bitmap) { return bitmap.mIndexed ? bitmap.mIndexed->Width() : bitmap.mData->getWidth(); }
+int HeldH(const IBitmap& bitmap) { return bitmap.mIndexed ? bitmap.mIndexed->Height() : bitmap.mData->getHeight(); }
+
+// Rows of artwork held as colour indices expanded at once: a band of the
+// widest background is some half a megabyte, where all of it is 14.
+constexpr int kBandRows = 64;
+
+// RAST_Blit from what the record holds, which may be colour indices: those
+// are expanded band by band into a strip and each band blitted, which
+// gives the same pixels as one blit (every mode works pixel by pixel).
+void BlitHeld(RAST_IBitmap* target, const IBitmap& bitmap, int dstX, int dstY, int srcX, int srcY, int w, int h,
+              float weight, int mode)
+{
+  if (!bitmap.mIndexed)
+  {
+    RAST_Blit(target, bitmap.mData, dstX, dstY, srcX, srcY, w, h, weight, mode);
+    return;
+  }
+  if (weight == 0.0f) return;
+  // The source and the target cut the area as a blit would.
+  const int64_t left = std::max<int64_t>({0, srcX, static_cast<int64_t>(srcX) - dstX});
+  const int64_t top = std::max<int64_t>({0, srcY, static_cast<int64_t>(srcY) - dstY});
+  const int64_t right = std::min<int64_t>({static_cast<int64_t>(srcX) + w, bitmap.mIndexed->Width(),
+                                           static_cast<int64_t>(srcX) - dstX + target->getWidth()});
+  const int64_t bottom = std::min<int64_t>({static_cast<int64_t>(srcY) + h, bitmap.mIndexed->Height(),
+                                            static_cast<int64_t>(srcY) - dstY + target->getHeight()});
+  if (right <= left || bottom <= top) return;
+  const int bandW = static_cast<int>(right - left);
+  RAST_MemBitmap strip(0, 0, 4);
+  for (int64_t y = top; y < bottom; y += kBandRows)
+  {
+    const int rows = static_cast<int>(std::min<int64_t>(kBandRows, bottom - y));
+    if (!bitmap.mIndexed->ExpandRect(static_cast<int>(left), static_cast<int>(y), bandW, rows, &strip)) return;
+    RAST_Blit(target, &strip, static_cast<int>(dstX + left - srcX), static_cast<int>(dstY + y - srcY), 0, 0, bandW,
+              rows, weight, mode);
+  }
 }
 
 RAST_pixel Pixel(const IColor* color)
@@ -97,14 +138,13 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, const IRECT* dest, int srcX, int src
     // Weighted by the source's alpha (copy, add, dodge), a pixel of 0
     // leaves the target as it is: only the part held is drawn.
     const int partL = dest->L - srcX + bitmap->mDataX, partT = dest->T - srcY + bitmap->mDataY;
-    clip = clip.Intersect(
-      IRECT(partL, partT, partL + bitmap->mData->getWidth(), partT + bitmap->mData->getHeight()));
+    clip = clip.Intersect(IRECT(partL, partT, partL + HeldW(*bitmap), partT + HeldH(*bitmap)));
     if (clip.Empty()) return true;
     srcX -= bitmap->mDataX;
     srcY -= bitmap->mDataY;
   }
-  RAST_Blit(target, bitmap->mData, clip.L, clip.T, srcX + clip.L - dest->L, srcY + clip.T - dest->T,
-            clip.W(), clip.H(), BlendWeight(blend), mode);
+  BlitHeld(target, *bitmap, clip.L, clip.T, srcX + clip.L - dest->L, srcY + clip.T - dest->T, clip.W(), clip.H(),
+           BlendWeight(blend), mode);
   return true;
 }
 
