@@ -17,18 +17,10 @@ namespace
 constexpr RAST_pixel kSentinel = RAST_RGBA(1, 2, 3, 4);
 constexpr RAST_pixel kSemi = RAST_RGBA(200, 0, 0, 128);
 
-// A surface whose repaint area a test sets by hand.
-class Surface : public IGraphicsHeadless
-{
-public:
-  Surface(IUnitBase* plug, int w, int h) : IGraphicsHeadless(plug, w, h) { PrepDraw(); }
-  void SetRepaint(const IRECT& r) { mDrawRECT = r; }
-};
+using Surface = RepaintSurface;
 
-struct CroppedArtwork : ::testing::Test
+struct CroppedArtwork : ArtworkCacheTest
 {
-  CroppedArtwork() { IGraphics::ClearCachesForTest(); }
-  ~CroppedArtwork() override { IGraphics::ClearCachesForTest(); }
 };
 
 // An 8 x 6 plate, stored at twice its size (each pixel a 2 x 2 block),
