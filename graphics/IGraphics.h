@@ -235,10 +235,23 @@ public:
   // Artwork never made that only hidden bitmap controls of this surface
   // draw (closed panels) is not made: its records take their new size, its
   // pixels wait, empty, for the first draw that needs them.
+  // Single-frame artwork whose pixels other than 0 fill at most three
+  // quarters of it once resampled (the mostly transparent effect plates)
+  // keeps only their bounding box: its records are marked cropped with the
+  // box's place, keep the whole size, and draw the same pixels.
+  // Single-frame artwork of at least a million pixels whose pixels have at
+  // most 256 colours (the background at a scale its file is drawn for)
+  // keeps them as colour indices only, which draws expand a band at a time.
   void RescaleBitmaps(double scale) override;
   // Makes the pixels of a record whose artwork waits for its first draw;
   // nothing for any other. Every drawing call that reads a record runs it.
   void MakeWaitingPixels(IBitmap* bitmap);
+  // The record's pixels as the whole artwork: mData itself, or, for
+  // artwork that holds only its part with pixels other than 0 or holds its
+  // pixels as colour indices, a copy of the whole size made in holder (0
+  // outside the part). For the drawing calls that turn or scale artwork,
+  // which read it whole.
+  static RAST_IBitmap* WholePixels(const IBitmap* bitmap, std::unique_ptr<RAST_MemBitmap>* holder);
   // Resamples src into the whole of dst; a strip of nStates >= 2 frames is
   // resampled frame by frame into a cleared dst (see ResampleBitmapData).
   static void ResampleBitmap(RAST_IBitmap* src, RAST_IBitmap* dst, int nStates, bool framesAreHoriz);

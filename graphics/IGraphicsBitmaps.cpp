@@ -73,6 +73,16 @@ struct CachedBitmap
   bool waiting = false;
   double waitingScale = 0;
   int waitingDivisor = 1;  // of the surface whose rescale left it waiting
+  // The part of the artwork the pixels (and the pixels of the scale
+  // before) hold when its margins of 0 were cut off; wholeW is 0 when they
+  // hold it all. Pixels held as colour indices are in indexed, the pixels
+  // themselves then empty. It goes with the pixels wherever they are traded.
+  struct Crop
+  {
+    int x = 0, y = 0, wholeW = 0, wholeH = 0;
+    std::shared_ptr<const RAST_IndexedImage> indexed;
+  };
+  Crop crop = {}, previousCrop = {};
 };
 
 struct ScaledEntry
@@ -126,6 +136,104 @@ bool HasPixels(RAST_IBitmap* bitmap)
   return bitmap && bitmap->getBits() && bitmap->getWidth() > 0 && bitmap->getHeight() > 0;
 }
 
+// Marks the record with the part of the artwork its id's pixels hold; a
+// cropped record keeps the whole artwork's size.
+void ShowCrop(const CachedBitmap& cached, IBitmap* record)
+{
+  record->mCropped = cached.crop.wholeW > 0;
+  record->mDataX = cached.crop.x;
+  record->mDataY = cached.crop.y;
+  record->mIndexed = cached.crop.indexed.get();
+  if (record->mCropped)
+  {
+    record->W = cached.crop.wholeW;
+    record->H = cached.crop.wholeH;
+  }
+  else if (record->mIndexed)
+  {
+    record->W = record->mIndexed->Width();
+    record->H = record->mIndexed->Height();
+  }
+}
+
+// A record sharing the pixels of the first of its layout takes its size
+// and crop.
+void TakeSize(IBitmap* record, const IBitmap& first)
+{
+  record->W = first.W;
+  record->H = first.H;
+  record->mCropped = first.mCropped;
+  record->mDataX = first.mDataX;
+  record->mDataY = first.mDataY;
+  record->mIndexed = first.mIndexed;
+}
+
+// Cuts the margins of 0 off a single-frame artwork whose other pixels fill
+// at most three quarters of it (the effect plates are mostly transparent):
+// at a GUI scale of 2.0 the chorus plate alone held some 11 MB of them.
+// Pixels all 0 stay whole, so that no artwork made becomes 0 wide, the
+// mark of artwork waiting for its first draw.
+void CropToContent(CachedBitmap& cached, IBitmap* record)
+{
+  cached.crop = {};
+  auto* pixels = dynamic_cast<RAST_MemBitmap*>(record->mData);
+  if (record->N >= 2 || !pixels || !HasPixels(pixels)) return;
+  const int w = pixels->getWidth(), h = pixels->getHeight(), span = pixels->getRowSpan();
+  const RAST_pixel* bits = pixels->getBits();
+  int left = w, right = -1, top = h, bottom = -1;
+  for (int y = 0; y < h; ++y)
+  {
+    const RAST_pixel* row = bits + static_cast<ptrdiff_t>(y) * span;
+    int x = 0;
+    while (x < w && row[x] == 0) ++x;
+    if (x == w) continue;
+    int last = w - 1;
+    while (row[last] == 0) --last;
+    left = std::min(left, x);
+    right = std::max(right, last);
+    if (top == h) top = y;
+    bottom = y;
+  }
+  if (right < 0) return;
+  const int64_t partW = right - left + 1, partH = bottom - top + 1;
+  if (partW * partH * 4 > static_cast<int64_t>(w) * h * 3) return;
+  RAST_MemBitmap part(static_cast<int>(partW), static_cast<int>(partH), 4);
+  if (!HasPixels(&part)) return;  // short of memory: the whole pixels serve
+  RAST_Blit(&part, pixels, 0, 0, left, top, static_cast<int>(partW), static_cast<int>(partH), 1.0f,
+            RAST_BLIT_MODE_COPY);
+  pixels->swapContents(part);
+  cached.crop = {left, top, w, h, nullptr};
+}
+
+// Artwork of fewer pixels is drawn straight from them: expanding indices
+// on each draw costs more than their few bytes save.
+constexpr int64_t kLeastIndexedPixels = 1 << 20;
+
+// Holds the pixels of large single-frame artwork as colour indices when
+// they have at most 256 colours: at a GUI scale of 2.0 the background's
+// 14 MB of pixels are some 200 kB of indices, which the draws expand a band
+// at a time. Other artwork keeps its pixels.
+void HoldAsIndices(CachedBitmap& cached, IBitmap* record)
+{
+  auto* pixels = dynamic_cast<RAST_MemBitmap*>(record->mData);
+  if (record->N >= 2 || !pixels || !HasPixels(pixels) ||
+      static_cast<int64_t>(pixels->getWidth()) * pixels->getHeight() < kLeastIndexedPixels)
+    return;
+  std::shared_ptr<RAST_IndexedImage> indexed;
+  try
+  {
+    indexed = std::make_shared<RAST_IndexedImage>();
+  }
+  catch (const std::bad_alloc&)
+  {
+    return;  // the pixels serve
+  }
+  if (!indexed->Assign(pixels)) return;
+  RAST_MemBitmap none(0, 0, 4);
+  pixels->swapContents(none);
+  cached.crop.indexed = std::move(indexed);
+}
+
 // The size a record of an id's artwork takes at scale, as the rescale
 // makes it: each frame's share of the artwork, a pixel between frames.
 void ScaledSize(const CachedBitmap& cached, const IBitmap& record, double scale, int* w, int* h)
@@ -152,6 +260,7 @@ struct RescaleJob
   // puts them back, with the scales they had.
   bool setAside = false;
   double scaleBefore = 0, previousScaleBefore = 0;
+  CachedBitmap::Crop previousCropBefore;
 };
 
 // A palette file at exactly half its size, the one layout of a start at
@@ -179,7 +288,19 @@ bool HalveFile(RescaleJob& job, double scale, int divisor)
 // pixels for each layout. Touches nothing but the job and its pixels.
 void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* expanded)
 {
-  if (HalveFile(job, scale, divisor)) return;
+  // Each layout resamples the whole pixels anew; only the one layout of a
+  // single frame is cut down to its content and held as indices.
+  const auto cropOne = [&job] {
+    if (job.layouts.size() != 1) return;
+    CropToContent(*job.cached, job.layouts.front());
+    HoldAsIndices(*job.cached, job.layouts.front());
+    ShowCrop(*job.cached, job.layouts.front());
+  };
+  if (HalveFile(job, scale, divisor))
+  {
+    cropOne();
+    return;
+  }
   // A palette file leaves its indices to keep as it is decoded.
   if (!job.file.empty()) job.decoded.reset(LoadPNGResource(job.file.c_str(), &job.newKept));
   RAST_IBitmap* png = job.decoded.get();
@@ -206,6 +327,9 @@ void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* e
   if (job.decoded && !job.newKept.Complete() && !job.cached->kept.Complete())
     static_cast<void>(job.newKept.Assign(job.decoded.get()));
   job.decoded.reset();
+  job.cached->crop = {};
+  for (IBitmap* record : job.layouts) ShowCrop(*job.cached, record);
+  cropOne();
 }
 
 // The processors this process may run on (a machine's count ignores a
@@ -278,6 +402,8 @@ void SettleJob(RescaleJob& job)
     {
       static_cast<RAST_MemBitmap*>(cached.pixels.get())->swapContents(*cached.previous);
       cached.previousScale = job.previousScaleBefore;
+      cached.crop = cached.previousCrop;
+      cached.previousCrop = job.previousCropBefore;
     }
     cached.scale = job.scaleBefore;
     // A file that broke before its first rescale leaves only the
@@ -338,6 +464,7 @@ IBitmap* IGraphics::LoadIBitmap(int id, const char* name, int nStates, bool fram
     RAST_IBitmap* pixels = hit->pixels.get();
     IBitmap record(pixels, hit->placeholder ? hit->logicalW : pixels->getWidth(),
                    hit->placeholder ? hit->logicalH : pixels->getHeight(), n, framesAreHoriz);
+    ShowCrop(*hit, &record);
     // Waiting artwork has no pixels yet: the record takes the size they will have.
     if (hit->waiting) ScaledSize(*hit, record, hit->waitingScale, &record.W, &record.H);
     return AddRecord(c, id, name, record);
@@ -440,6 +567,7 @@ void IGraphics::RescaleBitmaps(double scale)
     {
       RAST_MemBitmap none(0, 0, 4);
       pixels->swapContents(none);
+      cached->crop = {};
       cached->waiting = true;
       cached->waitingScale = scale;
       cached->waitingDivisor = divisor;
@@ -452,6 +580,7 @@ void IGraphics::RescaleBitmaps(double scale)
     {
       pixels->swapContents(*cached->previous);
       std::swap(cached->scale, cached->previousScale);
+      std::swap(cached->crop, cached->previousCrop);
       traded.push_back(record->mData);
       jobOf[record->mData] = SIZE_MAX;
       continue;
@@ -459,11 +588,14 @@ void IGraphics::RescaleBitmaps(double scale)
     RescaleJob job;
     job.scaleBefore = cached->scale;
     job.previousScaleBefore = cached->previousScale;
+    job.previousCropBefore = cached->previousCrop;
     if (pixels && cached->scale > 0 && cached->scale != scale)
     {
       if (!cached->previous) cached->previous = std::make_unique<RAST_MemBitmap>(0, 0, 4);
       pixels->swapContents(*cached->previous);
       cached->previousScale = cached->scale;
+      cached->previousCrop = cached->crop;
+      cached->crop = {};
       job.setAside = true;
     }
     cached->scale = scale;
@@ -484,24 +616,23 @@ void IGraphics::RescaleBitmaps(double scale)
     IBitmap* record = entry.bitmap.get();
     if (auto wait = waiting.find(record->mData); wait != waiting.end())
     {
+      ShowCrop(*wait->second, record);
       ScaledSize(*wait->second, *record, scale, &record->W, &record->H);
       continue;
     }
     if (std::find(traded.begin(), traded.end(), record->mData) == traded.end()) continue;
     record->W = record->mData->getWidth();
     record->H = record->mData->getHeight();
+    for (const CachedBitmap& cached : c.bitmaps)
+      if (cached.pixels.get() == record->mData) ShowCrop(cached, record);
   }
-  for (const auto& [record, first] : copies)
-  {
-    record->W = first->W;
-    record->H = first->H;
-  }
+  for (const auto& [record, first] : copies) TakeSize(record, *first);
   mScale = scale;
 }
 
 void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
 {
-  if (!bitmap || !bitmap->mData || bitmap->mData->getWidth() > 0) return;
+  if (!bitmap || !bitmap->mData || bitmap->mIndexed || bitmap->mData->getWidth() > 0) return;
   Caches& c = TheCaches();
   BASE_MutexLock bitmapLock(c.bitmapLock);
   BASE_MutexLock scaledLock(c.scaledLock);
@@ -540,11 +671,7 @@ void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
   RAST_MemBitmap expanded(0, 0, 4);
   RunRescaleJob(job, cached->waitingScale, cached->waitingDivisor, &expanded);
   SettleJob(job);
-  for (const auto& [record, first] : copies)
-  {
-    record->W = first->W;
-    record->H = first->H;
-  }
+  for (const auto& [record, first] : copies) TakeSize(record, *first);
 }
 
 // ---- pixels kept by hand ----
@@ -576,9 +703,11 @@ IBitmap IGraphics::ScaleBitmap(IBitmap* in, int destW, int destH)
 {
   MakeWaitingPixels(in);
   if (!in || !in->mData) return IBitmap();
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_IBitmap* pixels = WholePixels(in, &whole);
   auto out = std::make_unique<RAST_MemBitmap>(destW, destH, 4);
   RAST_Clear(out.get(), 0);
-  RAST_ScaledBlit(out.get(), in->mData, 0, 0, destW, destH, 0.0f, 0.0f, static_cast<float>(in->W),
+  RAST_ScaledBlit(out.get(), pixels, 0, 0, destW, destH, 0.0f, 0.0f, static_cast<float>(in->W),
                   static_cast<float>(in->H), 1.0f, RAST_BLIT_FILTER_BILINEAR);
   IBitmap record(out.release(), destW, destH, in->N, in->mFramesAreHoriz);
   RetainBitmap(&record);
@@ -590,12 +719,33 @@ IBitmap IGraphics::CropBitmap(IBitmap* in, const IRECT* r)
   MakeWaitingPixels(in);
   if (!in || !in->mData || !r) return IBitmap();
   const int w = r->W(), h = r->H();
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_IBitmap* pixels = WholePixels(in, &whole);
   auto out = std::make_unique<RAST_MemBitmap>(w, h, 4);
   RAST_Clear(out.get(), 0);
-  RAST_Blit(out.get(), in->mData, 0, 0, r->L, r->T, w, h, 1.0f, RAST_BLIT_MODE_COPY);
+  RAST_Blit(out.get(), pixels, 0, 0, r->L, r->T, w, h, 1.0f, RAST_BLIT_MODE_COPY);
   IBitmap record(out.release(), w, h, in->N, in->mFramesAreHoriz);
   RetainBitmap(&record);
   return record;
+}
+
+RAST_IBitmap* IGraphics::WholePixels(const IBitmap* bitmap, std::unique_ptr<RAST_MemBitmap>* holder)
+{
+  if (!bitmap->mCropped && !bitmap->mIndexed) return bitmap->mData;
+  RAST_MemBitmap expanded(0, 0, 4);
+  RAST_IBitmap* part = bitmap->mData;
+  if (bitmap->mIndexed && bitmap->mIndexed->ExpandInto(&expanded)) part = &expanded;
+  if (!bitmap->mCropped)
+  {
+    *holder = std::make_unique<RAST_MemBitmap>(0, 0, 4);
+    (*holder)->swapContents(expanded);
+    return holder->get();
+  }
+  *holder = std::make_unique<RAST_MemBitmap>(bitmap->W, bitmap->H, 4);
+  RAST_Clear(holder->get(), 0);
+  RAST_Blit(holder->get(), part, bitmap->mDataX, bitmap->mDataY, 0, 0, part->getWidth(), part->getHeight(), 1.0f,
+            RAST_BLIT_MODE_COPY);
+  return holder->get();
 }
 
 // ---- fonts ----

@@ -13,12 +13,15 @@
 #include "raster/RAST_CachedFont.h"
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_DeltaBlit.h"
+#include "raster/RAST_IndexedImage.h"
 #include "raster/RAST_Line.h"
 #include "raster/RAST_Polygon.h"
 #include "raster/RAST_Rect.h"
 #include "raster/RAST_ScaledBlit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -42,6 +45,45 @@ int BlendMode(const IChannelBlend* blend)
 float BlendWeight(const IChannelBlend* blend)
 {
   return blend ? blend->mWeight : 1.0f;
+}
+
+// The size of what a record holds: its part of the artwork, or all of it.
+int HeldW(const IBitmap& bitmap) { return bitmap.mIndexed ? bitmap.mIndexed->Width() : bitmap.mData->getWidth(); }
+int HeldH(const IBitmap& bitmap) { return bitmap.mIndexed ? bitmap.mIndexed->Height() : bitmap.mData->getHeight(); }
+
+// Rows of artwork held as colour indices expanded at once: a band of the
+// widest background is some half a megabyte, where all of it is 14.
+constexpr int kBandRows = 64;
+
+// RAST_Blit from what the record holds, which may be colour indices: those
+// are expanded band by band into a strip and each band blitted, which
+// gives the same pixels as one blit (every mode works pixel by pixel).
+void BlitHeld(RAST_IBitmap* target, const IBitmap& bitmap, int dstX, int dstY, int srcX, int srcY, int w, int h,
+              float weight, int mode)
+{
+  if (!bitmap.mIndexed)
+  {
+    RAST_Blit(target, bitmap.mData, dstX, dstY, srcX, srcY, w, h, weight, mode);
+    return;
+  }
+  if (weight == 0.0f) return;
+  // The source and the target cut the area as a blit would.
+  const int64_t left = std::max<int64_t>({0, srcX, static_cast<int64_t>(srcX) - dstX});
+  const int64_t top = std::max<int64_t>({0, srcY, static_cast<int64_t>(srcY) - dstY});
+  const int64_t right = std::min<int64_t>({static_cast<int64_t>(srcX) + w, bitmap.mIndexed->Width(),
+                                           static_cast<int64_t>(srcX) - dstX + target->getWidth()});
+  const int64_t bottom = std::min<int64_t>({static_cast<int64_t>(srcY) + h, bitmap.mIndexed->Height(),
+                                            static_cast<int64_t>(srcY) - dstY + target->getHeight()});
+  if (right <= left || bottom <= top) return;
+  const int bandW = static_cast<int>(right - left);
+  RAST_MemBitmap strip(0, 0, 4);
+  for (int64_t y = top; y < bottom; y += kBandRows)
+  {
+    const int rows = static_cast<int>(std::min<int64_t>(kBandRows, bottom - y));
+    if (!bitmap.mIndexed->ExpandRect(static_cast<int>(left), static_cast<int>(y), bandW, rows, &strip)) return;
+    RAST_Blit(target, &strip, static_cast<int>(dstX + left - srcX), static_cast<int>(dstY + y - srcY), 0, 0, bandW,
+              rows, weight, mode);
+  }
 }
 
 RAST_pixel Pixel(const IColor* color)
@@ -80,10 +122,29 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, const IRECT* dest, int srcX, int src
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !target) return true;
-  const IRECT clip = ClipToRepaint(*dest, mDrawRECT);
+  IRECT clip = ClipToRepaint(*dest, mDrawRECT);
   if (clip.Empty()) return true;
-  RAST_Blit(target, bitmap->mData, clip.L, clip.T, srcX + clip.L - dest->L, srcY + clip.T - dest->T,
-            clip.W(), clip.H(), BlendWeight(blend), BlendMode(blend));
+  const int mode = BlendMode(blend);
+  if (bitmap->mCropped && !(mode & RAST_BLIT_USE_ALPHA))
+  {
+    // A plain copy writes the pixels of 0 around the part too.
+    std::unique_ptr<RAST_MemBitmap> whole;
+    RAST_Blit(target, WholePixels(bitmap, &whole), clip.L, clip.T, srcX + clip.L - dest->L,
+              srcY + clip.T - dest->T, clip.W(), clip.H(), BlendWeight(blend), mode);
+    return true;
+  }
+  if (bitmap->mCropped)
+  {
+    // Weighted by the source's alpha (copy, add, dodge), a pixel of 0
+    // leaves the target as it is: only the part held is drawn.
+    const int partL = dest->L - srcX + bitmap->mDataX, partT = dest->T - srcY + bitmap->mDataY;
+    clip = clip.Intersect(IRECT(partL, partT, partL + HeldW(*bitmap), partT + HeldH(*bitmap)));
+    if (clip.Empty()) return true;
+    srcX -= bitmap->mDataX;
+    srcY -= bitmap->mDataY;
+  }
+  BlitHeld(target, *bitmap, clip.L, clip.T, srcX + clip.L - dest->L, srcY + clip.T - dest->T, clip.W(), clip.H(),
+           BlendWeight(blend), mode);
   return true;
 }
 
@@ -101,9 +162,11 @@ bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int cx, int cy, double angle,
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !target) return true;
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_IBitmap* pixels = WholePixels(bitmap, &whole);
   const int w = bitmap->W, h = bitmap->H;
   const int mode = RAST_BLIT_FILTER_BILINEAR | (blend ? BlendMode(blend) : RAST_BLIT_USE_ALPHA);
-  RAST_RotatedBlit(target, bitmap->mData, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f, static_cast<float>(w),
+  RAST_RotatedBlit(target, pixels, cx - w / 2, cy - h / 2, w, h, 0.0f, 0.0f, static_cast<float>(w),
                    static_cast<float>(h), static_cast<float>(angle), false, BlendWeight(blend), mode, 0.0f,
                    static_cast<float>(yOffsetZeroDeg));
   return true;
@@ -116,16 +179,17 @@ bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int 
   if (!base || !mask || !top || !base->mData || !mTmpBitmap) return true;
   const float radians = static_cast<float>(angle * kPi / 180.0);
   const int w = base->W, h = base->H;
-  RAST_Copy(mTmpBitmap.get(), base->mData);
+  std::unique_ptr<RAST_MemBitmap> wholeBase, wholeMask, wholeTop;
+  RAST_Copy(mTmpBitmap.get(), WholePixels(base, &wholeBase));
   // Only the mask's own alpha shall be left, so the base's goes first.
   RAST_ClearRect(mTmpBitmap.get(), 0, 0, w, h, 0xFFFFFF00u, 0);
   const float centreX = (w & 1) ? -0.5f : 0.0f;
   if (mask->mData)
-    RAST_RotatedBlit(mTmpBitmap.get(), mask->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
+    RAST_RotatedBlit(mTmpBitmap.get(), WholePixels(mask, &wholeMask), 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
                      static_cast<float>(h), radians, false, 1.0f,
                      RAST_BLIT_USE_ALPHA | RAST_BLIT_FILTER_BILINEAR | RAST_BLIT_MODE_ADD, centreX, 0.0f);
   if (top->mData)
-    RAST_RotatedBlit(mTmpBitmap.get(), top->mData, 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
+    RAST_RotatedBlit(mTmpBitmap.get(), WholePixels(top, &wholeTop), 0, 0, w, h, 0.0f, 0.0f, static_cast<float>(w),
                      static_cast<float>(h), radians, false, 1.0f,
                      RAST_BLIT_USE_ALPHA | RAST_BLIT_FILTER_BILINEAR, centreX, 0.0f);
   IBitmap composed(mTmpBitmap.get(), w, h);
@@ -138,7 +202,8 @@ bool IGraphics::DrawBitmapScaled(IBitmap* bitmap, const IRECT* dest, const IRECT
   MakeWaitingPixels(bitmap);
   RAST_IBitmap* target = GetDrawBitmap();
   if (!bitmap || !bitmap->mData || !dest || !src || !target) return true;
-  RAST_ScaledBlit(target, bitmap->mData, dest->L, dest->T, dest->W(), dest->H(), static_cast<float>(src->L),
+  std::unique_ptr<RAST_MemBitmap> whole;
+  RAST_ScaledBlit(target, WholePixels(bitmap, &whole), dest->L, dest->T, dest->W(), dest->H(), static_cast<float>(src->L),
                   static_cast<float>(src->T), static_cast<float>(src->W()), static_cast<float>(src->H()), 1.0f,
                   RAST_BLIT_USE_ALPHA);
   return true;

@@ -54,6 +54,7 @@ struct IColor
 
 class RAST_IBitmap;
 class RAST_IFont;
+class RAST_IndexedImage;
 
 // Artwork as a control sees it: the pixels (shared with the surface's
 // bitmap cache, never owned here), the strip's full size W x H in pixels
@@ -66,6 +67,16 @@ struct IBitmap
   int W = 0, H = 0;
   int N = 1;
   bool mFramesAreHoriz = false;
+  // Mostly transparent artwork may hold only the part of it with pixels
+  // other than 0 (see IGraphics::RescaleBitmaps): mData is then that part,
+  // its first pixel at (mDataX, mDataY) of the artwork, and W and H stay the
+  // whole artwork's size. Every pixel outside it is 0.
+  bool mCropped = false;
+  int mDataX = 0, mDataY = 0;
+  // Large single-frame artwork of at most 256 colours may hold its pixels
+  // as colour indices only (see IGraphics::RescaleBitmaps): mData is then
+  // empty and this, owned by the cache, holds what mData would.
+  const RAST_IndexedImage* mIndexed = nullptr;
 
   IBitmap() = default;
   IBitmap(RAST_IBitmap* data, int w, int h, int n = 1, bool framesAreHoriz = false)

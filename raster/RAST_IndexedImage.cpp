@@ -174,39 +174,51 @@ void RAST_IndexedImage::Clear()
   std::vector<size_t>().swap(mRowStarts);
 }
 
-bool RAST_IndexedImage::ExpandInto(RAST_IBitmap* dst) const
+bool RAST_IndexedImage::ExpandInto(RAST_IBitmap* dst) const { return ExpandRect(0, 0, mWidth, mHeight, dst); }
+
+bool RAST_IndexedImage::ExpandRect(int x, int y, int w, int h, RAST_IBitmap* dst) const
 {
-  if (!Complete() || !dst) return false;
-  dst->resize(mWidth, mHeight);
+  if (!Complete() || !dst || x < 0 || y < 0 || w <= 0 || h <= 0 || x > mWidth - w || y > mHeight - h) return false;
+  dst->resize(w, h);
   RAST_BitmapView view;
-  if (!view.Open(dst) || view.width != mWidth || view.height != mHeight) return false;
+  if (!view.Open(dst) || view.width != w || view.height != h) return false;
   const RAST_pixel* colours = mColours.data();
-  for (int y = 0; y < mHeight; ++y)
+  for (int row = 0; row < h; ++row)
   {
-    RAST_pixel* out = view.Row(y);
-    RAST_pixel* const end = out + mWidth;
-    const uint8_t* in = mPacked.data() + mRowStarts[static_cast<size_t>(y)];
-    const uint8_t* const last = mPacked.data() + mRowStarts[static_cast<size_t>(y) + 1];
-    while (in < last && out < end)
+    // at counts the row's pixels passed; only those from x to x + w are
+    // written, out[0] being the one at x.
+    RAST_pixel* const out = view.Row(row);
+    const size_t packedRow = static_cast<size_t>(y + row);
+    const uint8_t* in = mPacked.data() + mRowStarts[packedRow];
+    const uint8_t* const last = mPacked.data() + mRowStarts[packedRow + 1];
+    int at = 0;
+    const int end = x + w;
+    while (in < last && at < mWidth)
     {
       const int control = *in++;
       if (control >= kLongestStretch)
       {
-        const int n = std::min<int>(control - kRunBase, static_cast<int>(end - out));
+        const int n = std::min(control - kRunBase, mWidth - at);
         if (in == last) break;
-        std::fill(out, out + n, colours[*in++]);
-        out += n;
+        const int from = std::max(at, x), to = std::min(at + n, end);
+        if (from < to) std::fill(out + (from - x), out + (to - x), colours[*in]);
+        ++in;
+        at += n;
       }
       else
       {
-        const int n = std::min<int>({control + 1, static_cast<int>(end - out), static_cast<int>(last - in)});
-        for (int i = 0; i < n; ++i) out[i] = colours[in[i]];
-        out += n;
+        const int n = std::min<int>({control + 1, mWidth - at, static_cast<int>(last - in)});
+        const int from = std::max(at, x), to = std::min(at + n, end);
+        for (int i = from; i < to; ++i) out[i - x] = colours[in[i - at]];
+        at += n;
         in += n;
       }
+      // The rest of the row is not wanted; a whole row is still checked.
+      if (at >= end && w != mWidth) break;
     }
     // A row that does not fill the width exactly is not this image's.
-    if (out != end || in != last) return false;
+    if (w == mWidth && (at != mWidth || in != last)) return false;
+    if (at < end) return false;
   }
   return true;
 }

@@ -22,6 +22,11 @@ public:
   // dst resized to the image's size and given its pixels; false when the
   // image is empty, not yet given all its rows, or dst cannot take the size.
   bool ExpandInto(RAST_IBitmap* dst) const;
+  // dst resized to w by h and given the image's pixels of the rectangle
+  // from (x, y), which must lie inside it: artwork held as indices is drawn
+  // a band at a time without its whole pixels. False as ExpandInto, and for
+  // a rectangle reaching outside the image.
+  bool ExpandRect(int x, int y, int w, int h, RAST_IBitmap* dst) const;
 
   // Room for a w by h image of count colours (1 to 256), whose rows of
   // indices a decoder then hands over with PutRow, top to bottom; false,

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -146,30 +147,35 @@ TEST(EffectPanels, ChainOrderPlacesTheTabs)
 
 // A start holds the pixels of the one effect plate it shows: the closed
 // plates (each nearly the window's size) and the chooser's are made at their
-// first draw, and then look as they always did.
+// first draw, and then look as they always did. The plates, mostly
+// transparent, hold only the box of their pixels other than 0.
 TEST(EffectPanels, ClosedPlatesHoldNoPixelsUntilShown)
 {
-  struct Case { const char* name; SkinRef ref; int width; } kCases[] = {
-    {"chorus and delay", SkinRef::kModPanel, 1140},
-    {"overdrive", SkinRef::kDrivePanel, 0},
-    {"equaliser", SkinRef::kEqPanel, 0},
-    {"equaliser graph", SkinRef::kGraphPanel, 0},
-    {"save from the synth", SkinRef::kSaveFromSynthBackground, 0},
+  struct Case { const char* name; SkinRef ref; int width, wholeW, wholeH; } kCases[] = {
+    {"chorus and delay", SkinRef::kModPanel, 622, 1140, 720},
+    {"overdrive", SkinRef::kDrivePanel, 0, 1140, 720},
+    {"equaliser", SkinRef::kEqPanel, 0, 1140, 720},
+    {"equaliser graph", SkinRef::kGraphPanel, 0, 1140, 720},
+    {"save from the synth", SkinRef::kSaveFromSynthBackground, 0, 660, 470},
   };
   SkinEditor f;
-  auto pixels = [&](SkinRef ref) {
+  auto record = [&](SkinRef ref) {
     auto* plate = dynamic_cast<IBitmapControl*>(f.Face().Ref(ref));
-    return plate && plate->GetBitmap() && plate->GetBitmap()->mData ? plate->GetBitmap()->mData : nullptr;
+    return plate && plate->GetBitmap() && plate->GetBitmap()->mData ? plate->GetBitmap() : nullptr;
   };
   for (const Case& c : kCases)
   {
-    ASSERT_NE(pixels(c.ref), nullptr) << c.name;
-    EXPECT_EQ(pixels(c.ref)->getWidth(), c.width) << c.name;
+    ASSERT_NE(record(c.ref), nullptr) << c.name;
+    EXPECT_EQ(record(c.ref)->mData->getWidth(), c.width) << c.name;
+    EXPECT_EQ(std::make_pair(record(c.ref)->W, record(c.ref)->H), std::make_pair(c.wholeW, c.wholeH)) << c.name;
   }
   f.Click(kParamTabOverdrive);
   f.Draw();
-  EXPECT_EQ(pixels(SkinRef::kDrivePanel)->getWidth(), 1140);
-  EXPECT_EQ(pixels(SkinRef::kDrivePanel)->getHeight(), 720);
+  const IBitmap* drive = record(SkinRef::kDrivePanel);
+  EXPECT_TRUE(drive->mCropped);
+  EXPECT_EQ(std::make_pair(drive->mData->getWidth(), drive->mData->getHeight()), std::make_pair(622, 172));
+  EXPECT_EQ(std::make_pair(drive->mDataX, drive->mDataY), std::make_pair(512, 545));
+  EXPECT_EQ(std::make_pair(drive->W, drive->H), std::make_pair(1140, 720));
   // The box's frame line, the box's inside and the background beside it.
   struct Point { int x, y, r, g, b; } kPoints[] = {
     {512, 630, 88, 104, 140}, {513, 630, 32, 38, 58}, {511, 630, 20, 24, 38}, {800, 541, 88, 104, 140}};

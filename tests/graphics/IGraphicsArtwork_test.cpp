@@ -22,18 +22,10 @@ namespace
 {
 constexpr RAST_pixel kSentinel = RAST_RGBA(1, 2, 3, 4);
 
-// A surface whose repaint area a test sets by hand.
-class Surface : public IGraphicsHeadless
-{
-public:
-  Surface(IUnitBase* plug, int w, int h) : IGraphicsHeadless(plug, w, h) { PrepDraw(); }
-  void SetRepaint(const IRECT& r) { mDrawRECT = r; }
-};
+using Surface = RepaintSurface;
 
-struct Caches : ::testing::Test
+struct Caches : ArtworkCacheTest
 {
-  Caches() { IGraphics::ClearCachesForTest(); }
-  ~Caches() override { IGraphics::ClearCachesForTest(); }
 };
 
 // A vertical strip whose frame k (1-based) is filled with red 10 * k.

@@ -126,3 +126,52 @@ TEST(IndexedImage, AssignedBitmapExpandsToItsPixelsAndRefusesA257thColour)
   EXPECT_TRUE(image.Assign(&colourful));
 }
 }  // namespace
+
+// A rectangle of the image expands to the pixels of its rows' columns only:
+// cut through runs (of 130, which pack as a run and a stretch) and
+// stretches, at the image's edges and one past them.
+TEST(IndexedImage, RectangleExpandsToItsOwnPixels)
+{
+  // Row 0: index 1 x 130, then 0 1 0 1 0, then 2 x 3 (138 wide);
+  // row 1: 0 1 0 1 ... alternating; row 2: index 0 all along.
+  const std::vector<std::vector<uint8_t>> rows = {
+    Joined(Joined(Repeated(130, 1), Alternating(5)), Repeated(3, 2)),
+    Alternating(138),
+    Repeated(138, 0),
+  };
+  RAST_IndexedImage image;
+  ASSERT_TRUE(image.Prepare(138, 3, kColours, 3));
+  for (int y = 0; y < 3; ++y) ASSERT_TRUE(image.PutRow(y, rows[static_cast<size_t>(y)].data()));
+  struct Case
+  {
+    const char* name;
+    int x, y, w, h;
+    bool expanded;
+  } const kCases[] = {
+    {"whole", 0, 0, 138, 3, true},
+    {"first pixel", 0, 0, 1, 1, true},
+    {"last pixel", 137, 2, 1, 1, true},
+    {"inside the long run", 5, 0, 10, 1, true},
+    {"the run's last pixel and the stretch after it", 128, 0, 3, 1, true},
+    {"across the stretch into the last run", 131, 0, 6, 2, true},
+    {"to the right edge", 100, 1, 38, 2, true},
+    {"one past the right edge", 100, 1, 39, 2, false},
+    {"one past the bottom", 0, 1, 4, 3, false},
+    {"left of the image", -1, 0, 4, 1, false},
+    {"above the image", 0, -1, 4, 1, false},
+    {"empty", 3, 0, 0, 1, false},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    RAST_MemBitmap out(1, 1, 4);
+    ASSERT_EQ(image.ExpandRect(c.x, c.y, c.w, c.h, &out), c.expanded);
+    if (!c.expanded) continue;
+    ASSERT_EQ(std::make_pair(out.getWidth(), out.getHeight()), std::make_pair(c.w, c.h));
+    std::vector<RAST_pixel> expected;
+    for (int y = c.y; y < c.y + c.h; ++y)
+      for (int x = c.x; x < c.x + c.w; ++x)
+        expected.push_back(kColours[rows[static_cast<size_t>(y)][static_cast<size_t>(x)]]);
+    EXPECT_EQ(Pixels(out), expected);
+  }
+}

@@ -1,6 +1,7 @@
 // Test kit of the GUI tests: a plug-in that records what reaches it from the
 // surface, and a control that paints a colour derived from its whole state
-// (value, label, grey, index) and records the events it receives.
+// (value, label, grey, index) and records the events it receives; a
+// surface drawn on by hand and the fixture of the artwork cache's tests.
 #pragma once
 
 #include "core/TestUnit.h"
@@ -8,6 +9,8 @@
 #include "graphics/controls/IControl.h"
 #include "raster/RAST_Bitmap.h"
 #include "raster/RAST_Rect.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
@@ -150,4 +153,19 @@ struct GuiFixture
   GuiUnit unit;
   IGraphicsHeadless* gui;  // owned by the unit once attached
   bool attached = false;
+};
+
+// A surface ready to draw on, whose repaint area a test sets by hand.
+class RepaintSurface : public IGraphicsHeadless
+{
+public:
+  RepaintSurface(IUnitBase* plug, int w, int h) : IGraphicsHeadless(plug, w, h) { PrepDraw(); }
+  void SetRepaint(const IRECT& r) { mDrawRECT = r; }
+};
+
+// The artwork cache is the process's: each test starts and leaves it empty.
+struct ArtworkCacheTest : ::testing::Test
+{
+  ArtworkCacheTest() { IGraphics::ClearCachesForTest(); }
+  ~ArtworkCacheTest() override { IGraphics::ClearCachesForTest(); }
 };
