@@ -167,14 +167,16 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
     // The list texts run a few pixels past their controls on both sides
     // (the longest, "Ch./Dly. LFO B", is 76 pixels wide on a 70 pixel
     // control, centred with the space after it): the windows, and the box
-    // round them, reach that far.
-    c->Fill(x0 - 3, 2, 165, 84, t.box);
-    c->Frame(x0 - 3, 2, 165, 84, t.boxLine);
+    // round them, reach that far. The box starts at the window's top edge
+    // so the words above the first list stand 7.5 pixels tall with a pixel
+    // of box round them.
+    c->Fill(x0 - 3, 0, 165, 86, t.box);
+    c->Frame(x0 - 3, 0, 165, 86, t.boxLine);
     // The list texts' windows, with a line of the box between them for
     // the word "RANGE"; the texts stand at their controls' tops, so the
     // windows start a pixel above.
-    Display(c, t, x0 - 2, 10, 78, 17);
-    Display(c, t, x0 - 2, 34, 78, 17);
+    Display(c, t, x0 - 2, 11, 78, 17);
+    Display(c, t, x0 - 2, 38, 78, 17);
   }
   // Bottom: the keyboard's frame, and the MIDI channel's window, which
   // ends where the keyboard begins; its number is black on this light face.
