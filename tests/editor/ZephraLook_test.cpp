@@ -5,6 +5,7 @@
 // window.
 #include "ZephraSkinEditor.h"
 
+#include "editor/ZephraManagerPanel.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IKnobControl.h"
 #include "graphics/controls/ITextControl.h"
@@ -384,6 +385,36 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
     // Clear of the place's edges, so none of it is cut.
     EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
   }
+  }
+}
+
+// A location tile's category, in every look: its capitals stand at least
+// 7 pixels tall in the tile's bottom right corner, whole inside the frame,
+// and a long program name across the tile's middle stays out of that
+// corner (the ink there is the category's line alone, at most 8 pixels).
+TEST(ZephraLook, ManagerTileCategoriesReadAtTheBaseSize)
+{
+  struct Case { double value; const char* category; } const kCases[] = {
+    {1 / 6.0, "NONE"}, {2 / 6.0, "BASS"}, {3 / 6.0, "GTR"}, {4 / 6.0, "MIDI"}, {5 / 6.0, "FX"}, {1.0, "EWI"},
+  };
+  // Location 1's tile is (390, 108, 470, 174); its frame's inside ends at
+  // column 468 and row 172.
+  const Box corner{420, 158, 468, 172};
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\nmanager=true\n");
+    t.editor->ManagerPanel()->SetRowText(1, "Dark Lead Sweep");
+    for (const Case& c : kCases)
+    {
+      SCOPED_TRACE(std::string(look) + " " + c.category);
+      t.editor->ManagerPanel()->SetRowCell(1, c.value);
+      t.Draw();
+      const Box ink = InkIn(t, corner);
+      ASSERT_FALSE(ink.Empty());
+      EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
+      EXPECT_LE(ink.b - ink.t, 8) << Show(ink);
+      EXPECT_TRUE(ink.l > corner.l && ink.r < corner.r && ink.t > corner.t && ink.b < corner.b) << Show(ink);
+    }
   }
 }
 

@@ -304,8 +304,11 @@ void ArtPaintTile(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, int frame,
                                           ArtRGB(120, 80, 150)};
   c->Fill(1, y0 + 1, row.w - 2, row.h - 2, kTint[frame]);
   c->Frame(1, y0 + 1, row.w - 2, row.h - 2, t.boxLine);
+  // The category's name 7.5 pixels tall in the bottom right corner, under
+  // the program's name (which runs across the middle) and a pixel clear of
+  // the frame.
   const std::string name = NthPart(row.label, frame);
-  if (!name.empty()) c->Text(row.w - 5, y0 + row.h - 9, name.c_str(), t.label, 1, 2);
+  if (!name.empty()) c->Text2x(2 * (row.w - 5), 2 * (y0 + row.h - 11), name.c_str(), t.label, 3, 2);
 }
 
 void ArtPaintTileHighlight(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, int frame, int y0)
