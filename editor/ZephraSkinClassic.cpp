@@ -227,8 +227,9 @@ const SkinRow kClassicRows[] = {
   At(kSwitch, kParamSectionFlexi4, 131, 1002, 770),
   At(kContact, kParamPreviousProgram, 163, 196, 49),
   At(kContact, kParamNextProgram, 164, 228, 49),
-  Area(kInvisible, kParamParametricEqView, 1010, 565, 1037, 584),
-  Area(kInvisible, kParamParagraphicEqView, 1041, 565, 1068, 584),
+  // Under the switch and the blends, clear of the band sliders and the graph.
+  Area(kInvisible, kParamParametricEqView, 547, 656, 574, 675),
+  Area(kInvisible, kParamParagraphicEqView, 578, 656, 605, 675),
   // ---- files ----
   Selector(kParamFirmwareSelector, 0, 0, 40, 16, 0, "ldr", SkinRef::kFirmwareSelector, kHideSelf),
   Selector(kParamLoadSelector, 60, 12, 100, 28, 0, "", SkinRef::kFolderSelector, kHideSelf),

@@ -422,8 +422,7 @@ TEST(ZephraLook, ManagerTileCategoriesReadAtTheBaseSize)
 // whole inside their place: on buttons whose name is too long for the
 // readable size (SELECT ALL; WRITE ALL on the LCD look's narrower
 // selectors), on the FLEXI list pages and on the "save from synth"
-// chooser. (The equaliser's PAR and GRF keep the least size: a slider's
-// groove runs through each of their switches.)
+// chooser.
 TEST(ZephraLook, WordsBesideTheLabelTableReadAtTheBaseSize)
 {
   struct Case { const char* look; const char* what; SkinRef overlay; Box place; } const kCases[] = {
@@ -448,6 +447,49 @@ TEST(ZephraLook, WordsBesideTheLabelTableReadAtTheBaseSize)
       ASSERT_FALSE(ink.Empty());
       EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
       EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
+    }
+}
+
+// The equaliser's view switches, PAR and GRF, in every look and in both
+// views: no band slider's travel and not the graph reaches them, and their
+// words stand at least 7 pixels tall, whole on the switch's face.
+TEST(ZephraLook, EqualizerViewSwitchesStandClearAndReadAtTheBaseSize)
+{
+  const int kViews[2] = {kParamParametricEqView, kParamParagraphicEqView};
+  for (const char* look : {"space", "solid", "lcd"})
+    for (bool graph : {false, true})
+    {
+      SCOPED_TRACE(std::string(look) + (graph ? " graph" : " knobs"));
+      LookCheck check(look, 1.0);
+      check.OpenEffect(2);
+      ZephraPanels& face = check.t.Face();
+      // Each view's panel shows and hides the switches too: the shown one last.
+      if (graph) face.HideEqualizerPanel(true), face.HideParagraphicEqPanel(false);
+      else face.HideParagraphicEqPanel(true), face.HideEqualizerPanel(false);
+      check.t.Draw();
+      std::vector<Ink> parts = check.Controls();
+      ASSERT_GT(parts.size(), 100u);
+      if (graph)
+      {
+        const IRECT& g = check.t.ControlOf(kParamPgEq)->GetRECT();
+        ASSERT_FALSE(check.t.ControlOf(kParamPgEq)->IsHidden());
+        parts.push_back({"the graph", {g.L, g.T, g.R, g.B}});
+      }
+      for (int view : kViews)
+      {
+        IControl* c = check.t.ControlOf(view);
+        ASSERT_FALSE(c->IsHidden()) << view;
+        const IRECT& r = c->GetRECT();
+        const Box area{r.L, r.T, r.R, r.B};
+        for (const Ink& part : parts)
+          EXPECT_FALSE(area.Meets(part.box)) << view << " " << Show(area) << " meets " << part.what << " " << Show(part.box);
+        // The face inside the bevel's edges.
+        const Box place{r.L + 2, r.T + 2, r.R - 2, r.B - 2};
+        const Box ink = InkIn(check.t, place);
+        ASSERT_FALSE(ink.Empty()) << view;
+        EXPECT_GE(ink.b - ink.t, 7) << view << " " << Show(ink);
+        EXPECT_TRUE(ink.l > place.l && ink.r < place.r && ink.t > place.t && ink.b < place.b) << view << " " << Show(ink);
+      }
     }
 }
 

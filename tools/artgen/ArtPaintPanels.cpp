@@ -231,11 +231,19 @@ void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   PaintLabels(c, t, ArtEffectPlateLabels(which, graph));
   if (which == "EQUALIZER")
   {
-    // The two view areas: knobs or graph; the chosen one in the title colour.
-    c->Bevel(1010, 565, 27, 19, t.face, t.faceLight, t.faceDark, !graph);
-    c->Text(1023, 572, "PAR", graph ? t.faceText : t.title, 1, 1);
-    c->Bevel(1041, 565, 27, 19, t.face, t.faceLight, t.faceDark, graph);
-    c->Text(1054, 572, "GRF", graph ? t.title : t.faceText, 1, 1);
+    // The two view areas: knobs or graph; the chosen one in the title
+    // colour. They stand under the switch and the blends, the one place of
+    // the panel that neither a band slider's travel nor the graph covers,
+    // with room for 7.5 pixel words.
+    // (The editor's view switches lie over these two areas.)
+    const char* const kViews[2] = {"PAR", "GRF"};
+    const int kViewX[2] = {547, 578}, kViewY = 656, kViewW = 27, kViewH = 19;
+    for (int i = 0; i < 2; ++i)
+    {
+      const bool chosen = (i == 1) == graph;
+      c->Bevel(kViewX[i], kViewY, kViewW, kViewH, t.face, t.faceLight, t.faceDark, chosen);
+      c->Text2x(2 * kViewX[i] + kViewW, 2 * kViewY + 11, kViews[i], chosen ? t.title : t.faceText, 3, 1);
+    }
   }
   if (!graph) return;
   Display(c, t, 640, 593, 460, 115);
