@@ -167,9 +167,9 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
     // The list texts run a few pixels past their controls on both sides
     // (the longest, "Ch./Dly. LFO B", is 76 pixels wide on a 70 pixel
     // control, centred with the space after it): the windows, and the box
-    // round them, reach that far. The box starts at the window's top edge
-    // so the words above the first list stand 7.5 pixels tall with a pixel
-    // of box round them.
+    // round them, reach that far. The box starts at the top of the editor
+    // window, so the words above the first list stand 7.5 pixels tall with a
+    // pixel of box round them.
     c->Fill(x0 - 3, 0, 165, 86, t.box);
     c->Frame(x0 - 3, 0, 165, 86, t.boxLine);
     // The list texts' windows, with a line of the box between them for
