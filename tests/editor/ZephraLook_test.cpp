@@ -390,8 +390,9 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
 
 // A location tile's category, in every look: its capitals stand at least
 // 7 pixels tall in the tile's bottom right corner, whole inside the frame,
-// and a long program name across the tile's middle stays out of that
-// corner (the ink there is the category's line alone, at most 8 pixels).
+// at 4.5:1 or more against the tile's tint, and a long program name across
+// the tile's middle stays out of that corner (the ink there is the
+// category's line alone, at most 8 pixels).
 TEST(ZephraLook, ManagerTileCategoriesReadAtTheBaseSize)
 {
   struct Case { double value; const char* category; } const kCases[] = {
@@ -414,6 +415,11 @@ TEST(ZephraLook, ManagerTileCategoriesReadAtTheBaseSize)
       EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
       EXPECT_LE(ink.b - ink.t, 8) << Show(ink);
       EXPECT_TRUE(ink.l > corner.l && ink.r < corner.r && ink.t > corner.t && ink.b < corner.b) << Show(ink);
+      const double tint = Luminance(t.At(corner.l, corner.t));
+      double best = 1;
+      for (int y = ink.t; y < ink.b; ++y)
+        for (int x = ink.l; x < ink.r; ++x) best = std::max(best, Contrast(Luminance(t.At(x, y)), tint));
+      EXPECT_GE(best, 4.5);
     }
   }
 }
