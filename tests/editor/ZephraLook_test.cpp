@@ -55,6 +55,18 @@ Box InkIn(SkinEditor& t, const Box& place)
   return ink;
 }
 
+// How far the ink's strongest pixel stands from the ground at the place's
+// top left corner: the word's own colour against it, where the word's edges
+// blend into the ground.
+double StrongestContrast(SkinEditor& t, const Box& ink, const Box& place)
+{
+  const double ground = Luminance(t.At(place.l, place.t));
+  double best = 1;
+  for (int y = ink.t; y < ink.b; ++y)
+    for (int x = ink.l; x < ink.r; ++x) best = std::max(best, Contrast(Luminance(t.At(x, y)), ground));
+  return best;
+}
+
 // A word or caption as drawn: what it says and its ink box on the surface.
 struct Ink
 {
@@ -415,11 +427,7 @@ TEST(ZephraLook, ManagerTileCategoriesReadAtTheBaseSize)
       EXPECT_GE(ink.b - ink.t, 7) << Show(ink);
       EXPECT_LE(ink.b - ink.t, 8) << Show(ink);
       EXPECT_TRUE(ink.l > corner.l && ink.r < corner.r && ink.t > corner.t && ink.b < corner.b) << Show(ink);
-      const double tint = Luminance(t.At(corner.l, corner.t));
-      double best = 1;
-      for (int y = ink.t; y < ink.b; ++y)
-        for (int x = ink.l; x < ink.r; ++x) best = std::max(best, Contrast(Luminance(t.At(x, y)), tint));
-      EXPECT_GE(best, 4.5);
+      EXPECT_GE(StrongestContrast(t, ink, corner), 4.5);
     }
   }
 }
@@ -495,6 +503,7 @@ TEST(ZephraLook, EqualizerViewSwitchesStandClearAndReadAtTheBaseSize)
         ASSERT_FALSE(ink.Empty()) << view;
         EXPECT_GE(ink.b - ink.t, 7) << view << " " << Show(ink);
         EXPECT_TRUE(ink.l > place.l && ink.r < place.r && ink.t > place.t && ink.b < place.b) << view << " " << Show(ink);
+        EXPECT_GE(StrongestContrast(check.t, ink, place), 4.5) << view;
       }
     }
 }
