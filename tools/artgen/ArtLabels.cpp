@@ -45,15 +45,17 @@ ArtLabelLine Line(const std::string& text, int x, int y, int scale2 = kSmall, in
 }
 
 // Text starting at x (align 0), centred on x (1) or ending at x (2).
-int AlignedX(const std::string& text, int x, int align, int scale2 = kSmall)
+int AlignedX(const std::string& text, int x, int align, int wide2 = kSmall)
 {
-  const int w = (ArtTextWidth(text, scale2) + 1) / 2;
+  const int w = (ArtTextWidth(text, wide2) + 1) / 2;
   return align == 1 ? x - w / 2 : (align == 2 ? x - w : x);
 }
 
-ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone tone, int scale2 = kSmall)
+// Words scale2 tall and wide2 across (0: as tall).
+ArtLabel Words(const std::string& text, int x, int y, int align, ArtLabelTone tone, int scale2 = kSmall, int wide2 = 0)
 {
-  return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, scale2), y, scale2)}};
+  if (wide2 == 0) wide2 = scale2;
+  return {-1, text, tone, false, {Line(text, AlignedX(text, x, align, wide2), y, scale2, wide2)}};
 }
 
 // One character under the other from (x, y), 7.5 pixels tall in the
@@ -319,9 +321,11 @@ std::vector<ArtLabel> ArtBackgroundLabels()
   for (int n = 0; n < 4; ++n)
   {
     const int x0 = 474 + 168 * n;
-    p.Fixed(Words("FLEXI " + std::to_string(n + 1), x0 + 4, 4, 0, ArtLabelTone::kTitle));
-    p.Fixed(Words("SOURCE", x0 + 78, 4, 2, ArtLabelTone::kLabel));
-    p.Fixed(Words("RANGE", x0 + 78, 28, 2, ArtLabelTone::kLabel));
+    // Above each list window and a pixel clear of it and of the box's
+    // frame; the list words in the condensed face, clear of the title.
+    p.Fixed(Words("FLEXI " + std::to_string(n + 1), x0 + 4, 2, 0, ArtLabelTone::kTitle, kReadable));
+    p.Fixed(Words("SOURCE", x0 + 78, 2, 2, ArtLabelTone::kLabel, kReadable, kCondensed));
+    p.Fixed(Words("RANGE", x0 + 78, 29, 2, ArtLabelTone::kLabel, kReadable, kCondensed));
   }
   p.Fixed(Words("ZEPHRA PRIME", 24, 650, 0, ArtLabelTone::kTitle, 8));
   p.Fixed(Words("SOUND EDITOR AND LIBRARIAN", 24, 676, 0, ArtLabelTone::kLabel, 4));

@@ -167,14 +167,16 @@ void ArtPaintBackground(const ArtRow&, const ArtTheme& t, ArtCanvas* c)
     // The list texts run a few pixels past their controls on both sides
     // (the longest, "Ch./Dly. LFO B", is 76 pixels wide on a 70 pixel
     // control, centred with the space after it): the windows, and the box
-    // round them, reach that far.
-    c->Fill(x0 - 3, 2, 165, 84, t.box);
-    c->Frame(x0 - 3, 2, 165, 84, t.boxLine);
+    // round them, reach that far. The box starts at the top of the editor
+    // window, so the words above the first list stand 7.5 pixels tall with a
+    // pixel of box round them.
+    c->Fill(x0 - 3, 0, 165, 86, t.box);
+    c->Frame(x0 - 3, 0, 165, 86, t.boxLine);
     // The list texts' windows, with a line of the box between them for
     // the word "RANGE"; the texts stand at their controls' tops, so the
     // windows start a pixel above.
-    Display(c, t, x0 - 2, 10, 78, 17);
-    Display(c, t, x0 - 2, 34, 78, 17);
+    Display(c, t, x0 - 2, 11, 78, 17);
+    Display(c, t, x0 - 2, 38, 78, 17);
   }
   // Bottom: the keyboard's frame, and the MIDI channel's window, which
   // ends where the keyboard begins; its number is black on this light face.
@@ -229,11 +231,19 @@ void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   PaintLabels(c, t, ArtEffectPlateLabels(which, graph));
   if (which == "EQUALIZER")
   {
-    // The two view areas: knobs or graph; the chosen one in the title colour.
-    c->Bevel(1010, 565, 27, 19, t.face, t.faceLight, t.faceDark, !graph);
-    c->Text(1023, 572, "PAR", graph ? t.faceText : t.title, 1, 1);
-    c->Bevel(1041, 565, 27, 19, t.face, t.faceLight, t.faceDark, graph);
-    c->Text(1054, 572, "GRF", graph ? t.title : t.faceText, 1, 1);
+    // The two view areas: knobs or graph; the chosen one in the title
+    // colour. They stand under the switch and the blends, the one place of
+    // the panel that neither a band slider's travel nor the graph covers,
+    // with room for 7.5 pixel words.
+    // (The editor's view switches lie over these two areas.)
+    const char* const kViews[2] = {"PAR", "GRF"};
+    const int kViewX[2] = {547, 578}, kViewY = 656, kViewW = 27, kViewH = 19;
+    for (int i = 0; i < 2; ++i)
+    {
+      const bool chosen = (i == 1) == graph;
+      c->Bevel(kViewX[i], kViewY, kViewW, kViewH, t.face, t.faceLight, t.faceDark, chosen);
+      c->Text2x(2 * kViewX[i] + kViewW, 2 * kViewY + 11, kViews[i], chosen ? t.title : t.faceText, 3, 1);
+    }
   }
   if (!graph) return;
   Display(c, t, 640, 593, 460, 115);

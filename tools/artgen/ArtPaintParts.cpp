@@ -298,14 +298,19 @@ void ArtPaintKeyboardOctave(const ArtRow& row, const ArtTheme&, ArtCanvas* c, in
 
 void ArtPaintTile(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, int frame, int y0)
 {
-  // Frame k shows category k: 0 unknown, 1 none, then the five kinds.
-  static constexpr RAST_pixel kTint[7] = {ArtRGB(52, 56, 66),  ArtRGB(70, 78, 96),  ArtRGB(150, 70, 60),
-                                          ArtRGB(70, 130, 80), ArtRGB(70, 100, 160), ArtRGB(150, 110, 50),
-                                          ArtRGB(120, 80, 150)};
+  // Frame k shows category k: 0 unknown, 1 none, then the five kinds. The
+  // tints are dark enough for the light words on them (the category, the
+  // program's number and name) to stand out at 4.5:1 or more.
+  static constexpr RAST_pixel kTint[7] = {ArtRGB(52, 56, 66),  ArtRGB(70, 78, 96),  ArtRGB(129, 60, 52),
+                                          ArtRGB(48, 90, 55),  ArtRGB(56, 80, 128), ArtRGB(104, 76, 34),
+                                          ArtRGB(101, 67, 126)};
   c->Fill(1, y0 + 1, row.w - 2, row.h - 2, kTint[frame]);
   c->Frame(1, y0 + 1, row.w - 2, row.h - 2, t.boxLine);
+  // The category's name 7.5 pixels tall in the bottom right corner, under
+  // the program's name (which runs across the middle) and a pixel clear of
+  // the frame.
   const std::string name = NthPart(row.label, frame);
-  if (!name.empty()) c->Text(row.w - 5, y0 + row.h - 9, name.c_str(), t.label, 1, 2);
+  if (!name.empty()) c->Text2x(2 * (row.w - 5), 2 * (y0 + row.h - 11), name.c_str(), t.label, 3, 2);
 }
 
 void ArtPaintTileHighlight(const ArtRow& row, const ArtTheme& t, ArtCanvas* c, int frame, int y0)
