@@ -14,7 +14,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -49,36 +51,23 @@ public:
   // The server's process (-1 while it is not running), for a test that
   // stops it (SIGSTOP) without ending it.
   pid_t Pid() const { return mPid; }
-  // Starts the server and waits (up to 10 s) until it takes clients. Asked
-  // by the program's own probe, in a process of its own: a client opened
-  // here while an earlier life of the server dies can leave the JACK
-  // library's locks held, and the program under test waiting for good.
+  // Starts the server and waits until it takes clients. Asked by the
+  // program's own probe, in a process of its own: a client opened here while
+  // an earlier life of the server dies can leave the JACK library's locks
+  // held, and the program under test waiting for good.
   bool Start()
   {
-    if (!Launch()) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline)
-    {
-      if (JackServerWatch::ServerAnswers("probe")) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
+    return Launched([] { return JackServerWatch::ServerAnswers("probe"); }, 50);
   }
-  // Starts the server and waits (up to 10 s) until its socket is there,
-  // without a client of this process: for a test whose own clients would
-  // change what the program under test meets.
+  // Starts the server and waits until its socket is there, without a client
+  // of this process: for a test whose own clients would change what the
+  // program under test meets.
   bool StartUnseen()
   {
     const std::string socket = "/dev/shm/jack_" + mName + "_" + std::to_string(getuid()) + "_0";
-    (void)unlink(socket.c_str());  // left by a killed server
-    if (!Launch()) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (access(socket.c_str(), F_OK) != 0)
-    {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return Launched(
+        [&socket] { return access(socket.c_str(), F_OK) == 0; }, 1,
+        [&socket] { (void)unlink(socket.c_str()); });  // left by a killed server
   }
   // Ends the server as a session or a crash would; its clients are dropped.
   // A server that has not ended ten seconds after SIGTERM (it has been seen
@@ -106,6 +95,29 @@ public:
   }
 
 private:
+  // Launches the server until up says it is up, 10 s each time. On a busy
+  // machine a server has been seen to hang in its own start, before its
+  // socket was made: it is ended and started again, three times at most.
+  // before runs ahead of each launch.
+  template <typename Up>
+  bool Launched(const Up& up, int pollMs, const std::function<void()>& before = {})
+  {
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+      if (before) before();
+      if (!Launch()) return false;
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+      while (std::chrono::steady_clock::now() < deadline)
+      {
+        if (up()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+      }
+      std::fprintf(stderr, "test JACK server %s not up within 10 s: started again\n", mName.c_str());
+      Stop();
+    }
+    return false;
+  }
+
   bool Launch()
   {
     mPid = fork();
