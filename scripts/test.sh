@@ -59,7 +59,11 @@ timeout 10 bash -c 'until jack_lsp >/dev/null 2>&1; do sleep 0.05; done' \
   || { echo "JACK server did not start"; cat "$logs/jackd.log"; exit 1; }
 
 dfile=$(mktemp)
-Xvfb -displayfd 5 -screen 0 2400x1800x24 -nolisten tcp 5>"$dfile" >"$logs/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves, and a
+# program connecting in that moment is refused. That happens between tests
+# (one binary ends, the next starts), more often on a busy machine; the
+# toolkit then stays down for the whole binary, whose every test fails.
+Xvfb -displayfd 5 -screen 0 2400x1800x24 -nolisten tcp -noreset 5>"$dfile" >"$logs/xvfb.log" 2>&1 &
 XVFB_PID=$!
 timeout 10 bash -c "until [ -s $dfile ]; do sleep 0.02; done" \
   || { echo "Xvfb did not start"; cat "$logs/xvfb.log"; exit 1; }
