@@ -21,7 +21,7 @@ namespace
 TEST(WinlClipboardDisplay, TextRoundTrips)
 {
   PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit());
+  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
   const std::string kText = "01_Init \xC3\xA9 & more";
   OpenClipboard(nullptr);
   EmptyClipboard();
@@ -47,7 +47,7 @@ HGLOBAL Block(const std::string& bytes)
 TEST(WinlClipboardDisplay, AnotherProcessReadsTheProgramsOwnFormatByName)
 {
   PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit());
+  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
   const UINT patch = RegisterClipboardFormat("ZephraPatch");
   const std::string kPatch("\xF0\x00\x20\x33\xF7", 5);  // bytes, a zero among them
   OpenClipboard(nullptr);
@@ -83,7 +83,7 @@ TEST(WinlClipboardDisplay, AnotherProcessReadsTheProgramsOwnFormatByName)
 TEST(WinlClipboardDisplay, TextAnotherProgramCopiedSurvivesAPrivateFormat)
 {
   PLAT_GtkTestPrepare();
-  ASSERT_TRUE(WINL_StartToolkit());
+  ASSERT_TRUE(WINL_StartToolkit()) << "no display";
   // Another program on the desktop copies text and keeps answering for it.
   const std::string ready = "/tmp/winl-clipboard-holder-" + std::to_string(getpid());
   const char* args[] = {"--hold", "copied elsewhere", ready.c_str()};

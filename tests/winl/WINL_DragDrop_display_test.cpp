@@ -370,10 +370,12 @@ struct DropTargetApp
 };
 
 // The frame of the shown window titled exactly title, top-down, found on
-// the display; false when none shows within the wait.
+// the display; false when none shows within the wait. The search waits for
+// the window itself; the limit is the other waits' minute, since a sanitized
+// program starting on two busy cores can take longer than ten seconds to show.
 bool FindWindowFrame(const char* title, int* x, int* y)
 {
-  const std::string command = std::string("timeout 10 xdotool search --sync --onlyvisible --name '^") + title +
+  const std::string command = std::string("timeout 60 xdotool search --sync --onlyvisible --name '^") + title +
                               "$' getwindowgeometry --shell";
   FILE* p = popen(command.c_str(), "r");
   if (!p) return false;
