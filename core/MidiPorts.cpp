@@ -647,7 +647,20 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     DropDeadServer();
     return ServerEvent::kNone;
   }
-  if (!ServerAnswersNow()) return ServerEvent::kNone;
+  if (!ServerAnswersNow())
+  {
+    mAnsweringSince.reset();
+    return ServerEvent::kNone;
+  }
+  // A server that comes and goes is not met with new clients of this
+  // process at each short life: the JACK library, cleaning up the clients
+  // of a life that ended, can leave its locks held, and every later client
+  // then waits for good. The objects are made once it has answered for
+  // kServerSettleMs.
+  const auto now = std::chrono::steady_clock::now();
+  if (!mAnsweringSince) mAnsweringSince = now;
+  if (now - *mAnsweringSince < std::chrono::milliseconds(kServerSettleMs)) return ServerEvent::kNone;
+  mAnsweringSince.reset();
   // The server is back: new objects on it (made only while the watch sees
   // it), then the chosen ports by name. The plug-in the deliveries went to
   // is kept through returns that fail, for the one that succeeds.

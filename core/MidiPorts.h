@@ -40,11 +40,13 @@
 #include <rtmidi/RtMidi.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,6 +110,9 @@ public:
   // is alive but does not answer (stopped) is given up after it: its objects
   // are put aside unclosed, so the editor still ends and saves.
   static constexpr int kServerWaitMs = 2000;
+  // A lost server that answers again is used once it has answered for this
+  // long (CheckServer).
+  static constexpr int kServerSettleMs = 500;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -328,6 +333,8 @@ private:
   // the ports use.
   std::unique_ptr<JackServerWatch> mWatch = std::make_unique<JackServerWatch>();
   bool mServerLost = false;
+  // Since when a lost server has answered each check, while it is not yet used.
+  std::optional<std::chrono::steady_clock::time_point> mAnsweringSince;
   bool mCallbacksSet = false;  // both inputs have their callbacks
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mMaker;          // StartMidi's, making the objects
