@@ -4,7 +4,6 @@
 
 #include <jack/jack.h>
 
-#include <limits.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,23 +38,9 @@ jack_client_t* Connect(const char* clientName)
   return jack_client_open(clientName, JackNoStartServer, &status);
 }
 
-// The probe lies beside the executable once installed; programs run from
-// the build tree use the one built there. Empty when there is none.
-std::string ProbePath()
-{
-  char self[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0)
-  {
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/') + 1) + "zephra-jack-probe";
-    if (access(path.c_str(), X_OK) == 0) return path;
-  }
-#ifdef ZEPHRA_JACK_PROBE
-  if (access(ZEPHRA_JACK_PROBE, X_OK) == 0) return ZEPHRA_JACK_PROBE;
+#ifndef ZEPHRA_JACK_PROBE
+#define ZEPHRA_JACK_PROBE nullptr
 #endif
-  return std::string();
-}
 
 bool AnswersInThisProcess(const char* clientName)
 {
@@ -119,7 +104,7 @@ void JackServerWatch::Close()
 
 bool JackServerWatch::ServerAnswers(const char* clientName, int limitMs)
 {
-  const std::string probe = ProbePath();
+  const std::string probe = HelperProgramPath("zephra-jack-probe", ZEPHRA_JACK_PROBE);
   // Without the probe program (a copy of the editor moved away from it)
   // the question is asked here, as it was before there was one.
   if (probe.empty()) return AnswersInThisProcess(clientName);

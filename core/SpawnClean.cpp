@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <initializer_list>
@@ -39,4 +40,18 @@ pid_t SpawnClean(const char* program, char* const* argv, bool searchPath, int st
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
+}
+
+std::string HelperProgramPath(const char* name, const char* builtPath)
+{
+  char self[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0)
+  {
+    std::string path(self, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/') + 1) + name;
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+  if (builtPath && access(builtPath, X_OK) == 0) return builtPath;
+  return std::string();
 }

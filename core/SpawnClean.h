@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <string>
+
 // Starts program with argv (argv[0] first, null last). The child keeps only
 // descriptors 0, 1 and 2, with 1 replaced by stdoutFd when that is not -1,
 // and starts with no signal blocked and the quitting signals at their
@@ -16,3 +18,8 @@
 // could not be started.
 pid_t SpawnClean(const char* program, char* const* argv, bool searchPath, int stdoutFd = -1,
                  char* const* envp = nullptr);
+
+// A helper program of ours by name: the one beside the executable once
+// installed, else the one built in the build tree (builtPath, may be null).
+// Empty when neither is there.
+std::string HelperProgramPath(const char* name, const char* builtPath);

@@ -6,7 +6,6 @@
 #include <gtk/gtk.h>
 
 #include <fcntl.h>
-#include <limits.h>
 #include <signal.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -39,27 +38,13 @@ std::condition_variable gTurn;
 std::atomic<bool> gStanding{false};
 std::atomic<uint32_t> gAnsweredAt{0};
 
-// The helper lies beside the executable once installed; programs run from
-// the build tree use the one built there.
-std::string HelperPath()
-{
-  char self[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0)
-  {
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/') + 1) + "zephra-alert";
-    if (access(path.c_str(), X_OK) == 0) return path;
-  }
-#ifdef ZEPHRA_ALERT_HELPER
-  if (access(ZEPHRA_ALERT_HELPER, X_OK) == 0) return ZEPHRA_ALERT_HELPER;
+#ifndef ZEPHRA_ALERT_HELPER
+#define ZEPHRA_ALERT_HELPER nullptr
 #endif
-  return std::string();
-}
 
 int ShowOne(const char* title, const char* text, const char* const* buttons, int count)
 {
-  const std::string helper = HelperPath();
+  const std::string helper = HelperProgramPath("zephra-alert", ZEPHRA_ALERT_HELPER);
   if (helper.empty() || count < 1 || !buttons)
   {
     std::fprintf(stderr, "ZephraEditor: no alert helper to show \"%s\"\n", text ? text : "");

@@ -3,6 +3,7 @@
 // time, never this process's own clients of the JACK library.
 #include "core/JackServerWatch.h"
 #include "support/OwnJackServer.h"
+#include "support/WaitFor.h"
 
 #include <jack/jack.h>
 
@@ -23,18 +24,6 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
-constexpr auto kBusyLimit = std::chrono::seconds(60);
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-  const auto deadline = Clock::now() + limit;
-  while (!done())
-  {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
 
 // The probes this process has started and not yet reaped.
 int ProbeChildren()

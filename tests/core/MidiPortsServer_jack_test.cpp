@@ -6,6 +6,7 @@
 #include "core/MidiPorts.h"
 #include "core/PacedMidiOut.h"
 #include "support/OwnJackServer.h"
+#include "support/WaitFor.h"
 
 #include <jack/jack.h>
 #include <jack/midiport.h>
@@ -29,20 +30,6 @@ namespace
 {
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
-// What must happen gets this long: a busy two-core machine running the
-// sanitized suite can be many times slower than a quiet one.
-constexpr auto kBusyLimit = std::chrono::seconds(60);
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-  const auto deadline = Clock::now() + limit;
-  while (!done())
-  {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
 
 // The synth's end: a client with one MIDI input that records what arrives.
 class Peer
