@@ -52,7 +52,7 @@ TEST(JackServerProbe, AServerThatHangsHoldsOnlyTheProbeWhichIsKilledAfterItsTime
   const char* sharedName = std::getenv("JACK_DEFAULT_SERVER");
   if (!sharedName) GTEST_SKIP() << "no shared JACK server named";
   const std::string shared = sharedName;
-  OwnJackServer server("zephra_probe");
+  OwnJackServer server;
   ASSERT_TRUE(server.Start());
   EXPECT_TRUE(JackServerWatch::ServerAnswers("probe"));
 
@@ -86,7 +86,7 @@ TEST(JackServerProbe, AServerThatHangsHoldsOnlyTheProbeWhichIsKilledAfterItsTime
 
 TEST(JackServerProbe, NoServerOfTheNameIsNoAnswer)
 {
-  OwnJackServer absent("zephra_probe_absent");
+  OwnJackServer absent("zephra_own_absent");
   EXPECT_FALSE(JackServerWatch::ServerAnswers("probe"));
   EXPECT_EQ(ProbeChildren(), 0);
 }

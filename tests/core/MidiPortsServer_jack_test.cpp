@@ -105,11 +105,7 @@ protected:
     // The test's own clients of a server that goes are cancelled as the
     // ports' are.
     JackServerWatch::RouteLibraryMessages();
-    if (!mServer.Start())
-    {
-      if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
-      GTEST_SKIP() << "no JACK server of the test's own could be started";
-    }
+    OWN_JACK_SERVER_START_OR_SKIP(mServer);
   }
   // The ports on the test's server, the output to the synth's port and the
   // synth input virtual, chosen as the dialog does: the name is stored, then
@@ -144,7 +140,7 @@ protected:
     return event;
   }
 
-  OwnJackServer mServer{"zephra_ports"};
+  OwnJackServer mServer;
   std::map<std::string, std::string> mIni;
   MidiSettingsStore mStore{[this](const char* key, const char* fallback) {
                              auto found = mIni.find(key);

@@ -8,6 +8,8 @@
 
 #include "core/JackServerWatch.h"
 
+#include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -23,13 +25,15 @@
 class OwnJackServer
 {
 public:
-  // The name is the prefix alone: the machine's list of servers holds eight,
-  // and a server that was killed (by a test's time limit, or after hanging
-  // on its end) stays in it, unless a later server of the same name takes
-  // its place. With a name of its own per test process, eight such deaths,
-  // over any number of runs, kept every later test server from starting.
-  // JACK tests run one at a time, so no two servers of one name meet.
-  explicit OwnJackServer(const std::string& prefix) : mName(prefix)
+  // The machine's list of servers holds eight, and a server that was killed
+  // (by a test's time limit, or after hanging on its end) stays in it until
+  // a later server of the same name takes its place. The tests therefore
+  // share a few names (kJackTestsName for the tests run one at a time,
+  // others for tests that may run beside them), so that no number of such
+  // deaths fills the list.
+  static constexpr const char* kJackTestsName = "zephra_own";
+
+  explicit OwnJackServer(const std::string& name = kJackTestsName) : mName(name)
   {
     const char* shared = std::getenv("JACK_DEFAULT_SERVER");
     mHadShared = shared != nullptr;
@@ -85,6 +89,7 @@ public:
     {
       if (std::chrono::steady_clock::now() > deadline)
       {
+        std::fprintf(stderr, "test JACK server %s had not ended 10 s after SIGTERM: killed\n", mName.c_str());
         kill(mPid, SIGKILL);
         waitpid(mPid, &status, 0);
         break;
@@ -107,12 +112,25 @@ private:
       if (before) before();
       if (!Launch()) return false;
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-      while (std::chrono::steady_clock::now() < deadline)
+      bool ended = false;
+      while (!ended && std::chrono::steady_clock::now() < deadline)
       {
         if (up()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+        int status = 0;
+        ended = waitpid(mPid, &status, WNOHANG) == mPid;
+        if (ended)
+        {
+          // Its own words ("Too many servers already active", say) are on
+          // stderr above this.
+          std::fprintf(stderr, "test JACK server %s ended at its start (%s %d)\n", mName.c_str(),
+                       WIFEXITED(status) ? "exit status" : "signal",
+                       WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
+          mPid = -1;
+        }
+        else
+          std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
       }
-      std::fprintf(stderr, "test JACK server %s not up within 10 s: started again\n", mName.c_str());
+      if (!ended) std::fprintf(stderr, "test JACK server %s not up within 10 s: started again\n", mName.c_str());
       Stop();
     }
     return false;
@@ -129,7 +147,8 @@ private:
       // machine's list of servers, which holds only a few.
       (void)prctl(PR_SET_PDEATHSIG, SIGTERM);
       setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-      execlp("jackd", "jackd", "--no-realtime", "--silent", "--name", mName.c_str(), "-d", "dummy", "--rate",
+      // Not silent: why a server could not start is then in the test's log.
+      execlp("jackd", "jackd", "--no-realtime", "--name", mName.c_str(), "-d", "dummy", "--rate",
              "48000", "--period", "1024", static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -141,3 +160,15 @@ private:
   bool mHadShared = false;
   pid_t mPid = -1;
 };
+
+// Starts the test's own server or ends the test: with a failure under CI,
+// whose test command installs jackd, else with a skip.
+#define OWN_JACK_SERVER_START_OR_SKIP(server)                                      \
+  do                                                                               \
+  {                                                                                \
+    if (!(server).Start())                                                         \
+    {                                                                              \
+      if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started"; \
+      GTEST_SKIP() << "no JACK server of the test's own could be started";        \
+    }                                                                              \
+  } while (0)

@@ -559,12 +559,8 @@ bool PumpUntil(const std::function<bool()>& done)
 // server is back the chosen ports open again by themselves.
 TEST_F(AppShellDisplay, SoundServerLossIsToldOnceAndItsReturnReopensThePorts)
 {
-  OwnJackServer server("zephra_shell");
-  if (!server.Start())
-  {
-    if (std::getenv("CI")) FAIL() << "no JACK server of the test's own could be started";
-    GTEST_SKIP() << "no JACK server of the test's own could be started";
-  }
+  OwnJackServer server("zephra_own_display");
+  OWN_JACK_SERVER_START_OR_SKIP(server);
   Start("[midi]\ninBdev=off\nindev=virtual input\noutdev=virtual output\n\n");
   ASSERT_TRUE(AppPorts()->OutputOpen());
   ASSERT_TRUE(mPlug->MidiOutput().IsOpen());

@@ -47,7 +47,7 @@ constexpr int kVolume = 35;
 #define START_OR_SKIP(server, editor)                                                  \
   do                                                                                   \
   {                                                                                    \
-    if (!(server).Start()) GTEST_SKIP() << "no jackd for a server of the test's own"; \
+    OWN_JACK_SERVER_START_OR_SKIP(server);                                             \
     std::string error;                                                                 \
     if (!(editor).Start(error))                                                        \
     {                                                                                  \
@@ -215,7 +215,7 @@ void ShowCommunicationError(RunningEditor& editor, const std::vector<uint32_t>& 
 // "lastprogram.pr3" is a link to a private file that has a second name.
 TEST(SavingInTheEditor, TheLastProgramGoesThroughItsLinkAndKeepsModeAndNames)
 {
-  OwnJackServer server("zephra_saving");
+  OwnJackServer server;
   TempDir kept;
   const std::string target = kept.File("last.pr3");
   WriteWholeFile(target, kEarlier);
@@ -244,7 +244,7 @@ TEST(SavingInTheEditor, TheLastProgramGoesThroughItsLinkAndKeepsModeAndNames)
 // program is written in place.
 TEST(SavingInTheEditor, AFolderThatTakesNoNewEntryStillGetsTheLastProgram)
 {
-  OwnJackServer server("zephra_saving");
+  OwnJackServer server;
   Session session;
   RunningEditor editor(session.Setup());
   const std::string last = PlaceLastProgram(editor, 0640);
@@ -268,7 +268,7 @@ TEST(SavingInTheEditor, AFolderThatTakesNoNewEntryStillGetsTheLastProgram)
 // A last program the user made read-only stays as it was.
 TEST(SavingInTheEditor, AReadOnlyLastProgramIsLeftAsItIs)
 {
-  OwnJackServer server("zephra_saving");
+  OwnJackServer server;
   Session session;
   RunningEditor editor(session.Setup());
   const std::string last = PlaceLastProgram(editor, 0444);
@@ -285,7 +285,7 @@ TEST(SavingInTheEditor, AReadOnlyLastProgramIsLeftAsItIs)
 // program saved.
 TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
 {
-  OwnJackServer server("zephra_boxes");
+  OwnJackServer server;
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
@@ -315,7 +315,7 @@ TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
 // saved.
 TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
 {
-  OwnJackServer server("zephra_stopped");
+  OwnJackServer server;
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
@@ -337,8 +337,8 @@ TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
 // and SIGTERM ends the editor with the last program saved.
 TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
 {
-  OwnJackServer server("zephra_stopped");
-  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  OwnJackServer server;
+  OWN_JACK_SERVER_START_OR_SKIP(server);
   Session session;
   RunningEditorSetup setup = session.Setup();
   setup.synth = false;  // the test's own client would wait on the server too
@@ -360,8 +360,8 @@ TEST(StoppedServerInTheEditor, TheWindowComesUpWithoutIt)
 // reaches the synth.
 TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThatStays)
 {
-  OwnJackServer server("zephra_flapping");
-  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  OwnJackServer server;
+  OWN_JACK_SERVER_START_OR_SKIP(server);
   // The synth's ports come only on the server that stays: a client of the
   // test's own on a server that goes could never be closed.
   RunningEditorSetup setup;
@@ -431,8 +431,8 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
 // did before the request.
 TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
 {
-  OwnJackServer server("zephra_returning");
-  if (!server.Start()) GTEST_SKIP() << "no jackd for a server of the test's own";
+  OwnJackServer server;
+  OWN_JACK_SERVER_START_OR_SKIP(server);
   Session session;
   RunningEditorSetup setup = session.Setup();
   setup.synth = false;
