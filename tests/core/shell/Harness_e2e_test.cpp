@@ -82,4 +82,30 @@ TEST(HarnessMenu, AMenuOpenedAgainOpensAtOnce)
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 12.0);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
+
+// A title whose menu is open is lit (blue, and underlined across its
+// padding), as it still is for a moment after its menu has closed: the bar
+// reads as its five titles, where they are when none is lit. Read with the
+// underline, View ran into Edit, and a second opening of View clicked Program.
+TEST(HarnessMenu, TheTitlesReadTheSameWhileOneIsLit)
+{
+  RunningEditorSetup setup;
+  setup.synth = false;
+  RunningEditor editor(setup);
+  std::string error;
+  ASSERT_TRUE(editor.Start(error)) << error;
+  std::vector<RunningEditor::Rect> unlit;
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (unlit = editor.MenuBarItems()).size() == 5; }));
+  constexpr int kView = 2;
+  ASSERT_FALSE(editor.OpenMenu(kView).empty());
+  const std::vector<RunningEditor::Rect> lit = editor.MenuBarItems();
+  editor.Key("Escape");
+  ASSERT_EQ(lit.size(), 5u);
+  for (size_t i = 0; i < lit.size(); ++i)
+  {
+    EXPECT_EQ(lit[i].x, unlit[i].x) << i;
+    EXPECT_EQ(lit[i].w, unlit[i].w) << i;
+  }
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
 }  // namespace

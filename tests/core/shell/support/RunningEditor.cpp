@@ -676,9 +676,12 @@ std::vector<RunningEditor::Rect> RunningEditor::MenuBarItems() const
   const std::vector<uint32_t> pixels = Grab(bar);
   if (pixels.empty()) return {};
   const uint32_t background = pixels[static_cast<size_t>(bar.h / 2 * bar.w + bar.w - 1)];
+  // The titles' words only, the bar's middle half: a lit title (its menu
+  // open, or just closed) is underlined across its padding at the bottom,
+  // which ran it into its neighbour.
   std::vector<bool> ink(static_cast<size_t>(bar.w), false);
   for (int x = 0; x < bar.w; ++x)
-    for (int y = 2; y < bar.h - 2; ++y)
+    for (int y = bar.h / 4; y < bar.h * 3 / 4; ++y)
       if (pixels[static_cast<size_t>(y * bar.w + x)] != background) ink[static_cast<size_t>(x)] = true;
   std::vector<Rect> items;
   for (const auto& [from, to] : Runs(ink, 8)) items.push_back({bar.x + from, bar.y, to - from, bar.h});
@@ -721,22 +724,14 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
   Click(x, title.CenterY());
   std::vector<Rect> rows;
   WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
-  // The menu draws its rows after it maps, and on a busy machine its marks
-  // can come frames later (a second opening, its menu made already, was
-  // read with rows and no marks): wait until two looks 150 ms apart see the
-  // same pixels.
-  std::vector<uint32_t> seen;
-  WaitUntil(
-      [&]
-      {
-        std::vector<uint32_t> before = std::move(seen);
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        const std::vector<unsigned long> others = OtherWindows();
-        seen = others.empty() ? std::vector<uint32_t>{} : Grab(WindowRect(others.back()));
-        return !seen.empty() && seen == before;
-      },
-      kBusyLimit);
-  return OpenMenuItems();
+  // The menu draws its rows after it maps: wait for the count to settle.
+  for (size_t last = 0; last != rows.size();)
+  {
+    last = rows.size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    rows = OpenMenuItems();
+  }
+  return rows;
 }
 
 std::vector<int> RunningEditor::MarkedMenuItems(int top)

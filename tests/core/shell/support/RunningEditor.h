@@ -151,6 +151,9 @@ public:
   // The rows of the menu open now (separators left out), top to bottom;
   // empty when none is open.
   std::vector<Rect> OpenMenuItems() const;
+  // Opens menu number top by pointer and answers its rows once drawn;
+  // empty when it is not there or does not open.
+  std::vector<Rect> OpenMenu(int top);
   // Opens menu number top and chooses its item number item (separators not
   // counted), by pointer; false when either is not there.
   bool ChooseMenu(int top, int item);
@@ -191,9 +194,6 @@ public:
   static constexpr double kBusyLimit = 60;
 
 private:
-  // Opens menu number top by pointer and answers its rows once drawn;
-  // empty when it is not there or does not open.
-  std::vector<Rect> OpenMenu(int top);
   bool StartDisplay(std::string& error);
   bool StartWindowManager(std::string& error);
   // The child of the root window that holds window (itself when it is one).
