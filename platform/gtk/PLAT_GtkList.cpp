@@ -335,6 +335,11 @@ gboolean OnButtonPress(GtkWidget*, GdkEventButton* e, gpointer data)
 {
   auto* s = static_cast<ListState*>(data);
   if (e->button != 1 || (e->type != GDK_BUTTON_PRESS && e->type != GDK_2BUTTON_PRESS)) return FALSE;
+  // Presses on a column title are the title's. The display makes the second
+  // of two quick ones a double press, which the title passes on to the table:
+  // taken for the rows', it was a double click on whatever row lay at the
+  // title's coordinates (a program sent, in the manager).
+  if (e->window != gtk_tree_view_get_bin_window(GTK_TREE_VIEW(s->tree))) return FALSE;
   int row, column;
   CellAt(s, e->x, e->y, &row, &column);
   if (e->state & GDK_CONTROL_MASK)
