@@ -1,8 +1,8 @@
 #include "core/SpawnClean.h"
 
+#include <limits.h>
 #include <signal.h>
 #include <spawn.h>
-#include <limits.h>
 #include <unistd.h>
 
 #include <initializer_list>
