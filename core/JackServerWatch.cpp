@@ -102,6 +102,21 @@ void JackServerWatch::Close()
   jack_client_close(client);
 }
 
+std::vector<std::string> JackServerWatch::ConnectionsOf(const std::string& port) const
+{
+  std::vector<std::string> names;
+  if (!Alive()) return names;
+  jack_client_t* client = Client(mClient.load());
+  jack_port_t* found = jack_port_by_name(client, port.c_str());
+  if (!found) return names;
+  if (const char** list = jack_port_get_all_connections(client, found))
+  {
+    for (const char** name = list; *name; ++name) names.emplace_back(*name);
+    jack_free(list);
+  }
+  return names;
+}
+
 bool JackServerWatch::ServerAnswers(const char* clientName, int limitMs)
 {
   const std::string probe = HelperProgramPath("zephra-jack-probe", ZEPHRA_JACK_PROBE);

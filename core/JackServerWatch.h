@@ -7,14 +7,15 @@
 // only a running cycle frees; the output gate (PacedMidiOut) therefore
 // meters what it hands on by this cycle count.
 //
-// Threads: Open and the destructor on one thread (the main thread); Cycles
-// and Lost from any thread. The server's threads only bump atomics.
+// Threads: Open and the destructor on one thread (the main thread); Cycles,
+// Lost and ConnectionsOf from any thread. The server's threads only bump atomics.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class JackServerWatch
 {
@@ -35,6 +36,12 @@ public:
   uint64_t Cycles() const { return mCycles.load(std::memory_order_acquire); }
   // The bytes one cycle's MIDI buffer holds, 0 before Open.
   size_t MidiBufferBytes() const { return mMidiBufferBytes; }
+  // The full names of the ports connected to port in the graph the
+  // server's cycles run now. A connection just made joins that graph only
+  // at the start of a later cycle (several later, when the server is
+  // busy), and what is sent through it before then is lost. Empty while
+  // the watch is not alive. Any thread.
+  std::vector<std::string> ConnectionsOf(const std::string& port) const;
 
   // Lets go of the client without closing it, for a server that does not
   // answer: closing would wait for it for good.

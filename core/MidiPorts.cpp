@@ -99,6 +99,14 @@ void MidiPorts::FitGateToOutput()
     room.bytes = buffer > 0 ? std::min(ring, buffer) : ring;
     JackServerWatch* watch = mWatch.get();
     room.cycles = [watch] { return watch->Cycles(); };
+    // The output's connection to the port chosen by name carries nothing
+    // until the server's graph has taken it in; the gate holds what is sent
+    // until then. (A virtual output has nothing to wait for.)
+    if (!mOutputDestination.empty())
+      room.ready = [watch, destination = mOutputDestination] {
+        const std::vector<std::string> sources = watch->ConnectionsOf(destination);
+        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) { return IsOwnPort(s); });
+      };
   }
   mOutputGate->SetRoom(std::move(room));
 }
@@ -572,6 +580,7 @@ bool MidiPorts::Choose(Which which, const char* name)
   if (output && n >= 1)
   {
     mOutputOpen = true;
+    mOutputDestination = n >= 2 ? std::string(name) : std::string();
     FitGateToOutput();
     if (mOutputGate) mOutputGate->Open();
   }

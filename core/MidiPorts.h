@@ -327,6 +327,8 @@ private:
   std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
+  // The port the output was last opened to by name ("" for the virtual one).
+  std::string mOutputDestination;
   bool mPortOpen[3] = {false, false, false};  // by Which
   // Made and opened on the making thread and put in place only while that
   // thread has not been given up: a given-up thread never touches the watch

@@ -58,6 +58,12 @@ void PacedMidiOut::SetLog(Log log)
 bool PacedMidiOut::TakeRoom(size_t size)
 {
   if (!mRoom.cycles) return true;
+  if (mAwaitingReady)
+  {
+    if (mRoom.ready && !mRoom.ready() && Clock::now() - mOpenedAt < std::chrono::milliseconds(kReadyWaitMs))
+      return false;
+    mAwaitingReady = false;
+  }
   const uint64_t now = mRoom.cycles();
   size_t booked = 0;
   for (int i = 0; i < kRoomCycles; ++i)
@@ -180,7 +186,12 @@ void PacedMidiOut::Worker()
 void PacedMidiOut::Open()
 {
   std::lock_guard<std::mutex> lock(mMutex);
-  if (!mOpen) mOpenings.fetch_add(1, std::memory_order_acq_rel);
+  if (!mOpen)
+  {
+    mOpenings.fetch_add(1, std::memory_order_acq_rel);
+    mAwaitingReady = true;
+    mOpenedAt = Clock::now();
+  }
   mOpen = true;
 }
 

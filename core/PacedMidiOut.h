@@ -70,11 +70,17 @@ public:
   using Writer = std::function<bool(const uint8_t* bytes, size_t size)>;
   // The output's room: cycles() counts the server's cycles, bytes is what
   // may be handed over (with kMessageOverhead each) within kRoomCycles counts.
+  // ready(), when given, says whether the port's connection already carries
+  // what is handed over: after Open, messages wait in the queue until it
+  // does, kReadyWaitMs at most, since the server may take several cycles to
+  // put a connection just made to use and drops what goes out before.
   struct Room
   {
     std::function<uint64_t()> cycles;
     size_t bytes = 0;
+    std::function<bool()> ready;
   };
+  static constexpr int kReadyWaitMs = 3000;
 
   // Takes a line for the log; by default the system log gets it.
   using Log = std::function<void(const char* line)>;
@@ -90,7 +96,8 @@ public:
   // sent (a later failure of one of its pieces is counted by Failures()).
   bool Send(const uint8_t* bytes, size_t size);
 
-  // Opens the gate once the output port is open.
+  // Opens the gate once the output port is open. With a room that has
+  // ready(), what is sent from now on waits until ready() says yes.
   void Open();
   // How often the gate has opened after being closed. The port behind a
   // reopened gate may lead to a receiver that started afresh (its server,
@@ -165,6 +172,9 @@ private:
   Log mLog;
   bool mStop = false;
   bool mOpen = true;
+  // From Open until the room's ready() has said yes (or kReadyWaitMs passed).
+  bool mAwaitingReady = false;
+  Clock::time_point mOpenedAt;
   std::atomic<uint64_t> mOpenings{0};
   std::thread mThread;  // started with the first queued message
 };

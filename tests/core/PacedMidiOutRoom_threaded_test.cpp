@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -24,14 +25,14 @@ struct MeteredWire
   std::vector<Bytes> writes;
   std::atomic<uint64_t> cycles{0};
 
-  std::unique_ptr<PacedMidiOut> Gate(size_t roomBytes)
+  std::unique_ptr<PacedMidiOut> Gate(size_t roomBytes, std::function<bool()> ready = nullptr)
   {
     auto gate = std::make_unique<PacedMidiOut>([this](const uint8_t* bytes, size_t size) {
       std::lock_guard<std::mutex> lock(mutex);
       writes.emplace_back(bytes, bytes + size);
       return true;
     });
-    gate->SetRoom({[this] { return cycles.load(); }, roomBytes});
+    gate->SetRoom({[this] { return cycles.load(); }, roomBytes, std::move(ready)});
     return gate;
   }
   size_t Count()
@@ -69,6 +70,69 @@ TEST(PacedMidiOutRoom, OneWindowTakesWhatFitsAndNoMore)
     EXPECT_TRUE(gate->Busy());
     gate->Close();
   }
+}
+
+// A gate opened on a connection the server has not yet put to use holds
+// what is sent (the server would drop it) and hands it on, in order, once
+// the connection carries; it holds only until then, and never for good.
+TEST(PacedMidiOutRoom, AfterOpeningMessagesWaitUntilTheConnectionCarries)
+{
+  MeteredWire wire;
+  std::atomic<bool> carries{false};
+  auto gate = wire.Gate(1000, [&carries] { return carries.load(); });
+  const struct
+  {
+    const char* step;
+    bool reopen, carries;
+    size_t written;
+    bool held;
+  } steps[] = {
+    {"open from the start: nothing to wait for", false, false, 2, false},
+    {"reopened, not carrying yet", true, false, 2, true},
+    {"carrying: the held two, then the new two", false, true, 6, false},
+    {"carrying no longer: not held again until the next opening", false, false, 8, false},
+  };
+  std::vector<Bytes> sent;
+  int knob = 0;
+  for (const auto& s : steps)
+  {
+    SCOPED_TRACE(s.step);
+    if (s.reopen)
+    {
+      gate->Close();
+      gate->Open();
+    }
+    carries = s.carries;
+    for (int i = 0; i < 2; ++i)
+    {
+      sent.push_back(Knob(knob++));
+      EXPECT_TRUE(gate->Send(sent.back().data(), 3));
+    }
+    if (s.held)
+      EXPECT_FALSE(gate->Flush(50));
+    else
+      ASSERT_TRUE(wire.WaitForCount(s.written));
+    EXPECT_EQ(wire.Count(), s.written);
+    EXPECT_EQ(gate->Busy(), s.held);
+  }
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, sent);
+}
+
+// A connection that never carries holds the messages kReadyWaitMs, no
+// longer: then they go, as they did before there was a wait.
+TEST(PacedMidiOutRoom, AConnectionThatNeverCarriesHoldsOnlyForItsTime)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(1000, [] { return false; });
+  gate->Close();
+  gate->Open();
+  const auto opened = std::chrono::steady_clock::now();
+  ASSERT_TRUE(gate->Send(Knob(1).data(), 3));
+  ASSERT_TRUE(wire.WaitForCount(1));
+  EXPECT_GE(std::chrono::steady_clock::now() - opened, std::chrono::milliseconds(PacedMidiOut::kReadyWaitMs));
+  EXPECT_TRUE(gate->Send(Knob(2).data(), 3));
+  EXPECT_EQ(wire.Count(), 2u);
 }
 
 // The room frees only when the cycles that may still carry a message have
