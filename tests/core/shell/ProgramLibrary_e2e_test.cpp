@@ -87,8 +87,8 @@ struct Library : ::testing::Test
   }
   // Whether the chooser's file list shows row (from 0) in the selection's
   // colour, read down the middle of the list: the toolkit's theme on the
-  // test display draws the list's header 58 pixels into the window and its
-  // rows 23 pixels apart.
+  // test display draws the middle of the list's first row 83 pixels into
+  // the window and its rows 23 pixels apart.
   bool RowShownSelected(int row)
   {
     const std::vector<unsigned long> others = editor->OtherWindows();
