@@ -129,10 +129,12 @@ void ZephraModel::SendBankWriteStep(const BankWriteStep& step)
   }
   if (SendProgramFileToLocation(step.path.c_str(), step.location)) return;
   // Nothing went out, so no reply will come: end now and name the file
-  // rather than wait for the time-out's "not present".
+  // rather than wait for the time-out's "not present". The idle hook names
+  // it: after a reply this runs on the MIDI delivery thread, whose input
+  // would stand still while a box waited there.
   mBankWrite.Stop();
   mTransfer.EndBankWriteWait();
-  TellFileNotSent(step.path);
+  mTransfer.NoteFileNotSent(step.path);
 }
 
 void ZephraModel::ContinueBankWrite(uint8_t code)

@@ -6,10 +6,15 @@
 
 namespace
 {
-// Every message starts with the maker's header. Built as a whole vector:
-// inserting a list into an empty one draws a false overflow warning from
-// the optimiser.
-Bytes Header(uint8_t messageClass, uint8_t command) { return Bytes{0xF0, 0x00, 0x3E, 0x5A, messageClass, command}; }
+// Every message of the synth's starts with F0 and the maker's bytes.
+constexpr uint8_t kSynthHeader[] = {0xF0, 0x00, 0x3E, 0x5A};
+
+// Built as a whole vector: inserting a list into an empty one draws a false
+// overflow warning from the optimiser.
+Bytes Header(uint8_t messageClass, uint8_t command)
+{
+  return Bytes{kSynthHeader[0], kSynthHeader[1], kSynthHeader[2], kSynthHeader[3], messageClass, command};
+}
 
 void PutSum(Bytes& m, int sum)
 {
@@ -17,6 +22,11 @@ void PutSum(Bytes& m, int sum)
   m.push_back(static_cast<uint8_t>(sum & 0x7F));
 }
 }  // namespace
+
+bool IsSynthMessage(const uint8_t* message, size_t size)
+{
+  return message && size > sizeof kSynthHeader && std::equal(kSynthHeader, kSynthHeader + sizeof kSynthHeader, message);
+}
 
 Bytes ProgramRequestMessage(int location)
 {

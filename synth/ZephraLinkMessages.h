@@ -13,6 +13,11 @@
 
 using Bytes = std::vector<uint8_t>;
 
+// True when message opens with F0 and the maker's bytes 00 3E 5A: only then
+// is it the synth's. Another maker's SysEx may have a reply's or a dump's
+// length and command byte, and must not be taken for one.
+bool IsSynthMessage(const uint8_t* message, size_t size);
+
 // ---- program messages (class 03) ----
 constexpr uint8_t kCmdProgramRequest = 0x40;
 constexpr uint8_t kCmdProgramDump = 0x41;

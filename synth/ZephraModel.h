@@ -587,7 +587,9 @@ private:
   void ProcessReply(uint8_t code);
   // One write reply during a bank write: send the next program or end.
   void ContinueBankWrite(uint8_t code);
-  // Sends one bank-write step; a file that sends nothing ends the write.
+  // Sends one bank-write step; a file that sends nothing ends the write,
+  // and the idle hook names it (the step may run on the MIDI thread, where
+  // no dialog may open).
   // "The program file could not be sent:" and the file's name, in a box.
   void TellFileNotSent(const std::string& path);
   void SendBankWriteStep(const BankWriteStep& step);

@@ -78,11 +78,14 @@ void ZephraModel::ProcessFirmwareReply(uint8_t code)
   switch (code)
   {
     case kReplyErasing:
-      // Erasing takes as long as it takes: no time limit from here on.
+      // Erasing takes long: the reply wait ends, and only a silence far
+      // longer than any erase gives the update up.
       mTransfer.EndDumpWait();
+      mTransfer.FirmwareAnswered();
       Panels().SetNameDisplay("Erasing FLASH memory...");
       break;
     case kReplyReady:
+      mTransfer.FirmwareAnswered();
       Panels().SetNameDisplay("Loading Update...");
       SendFirmwareData(mTransfer.FirmwareFile().c_str());
       break;

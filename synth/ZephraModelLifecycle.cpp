@@ -31,6 +31,10 @@ constexpr const char* kNameNumberText = "Program Name does not\ndetermine Progra
 constexpr const char* kSaveFailedText = "The program could not be saved!";
 constexpr const char* kSaveFailedStatus = "Saving failed!";
 constexpr int kOkType = 0;
+constexpr const char* kUpdateUnfinishedText =
+  "The firmware update did not finish: the Zephra stopped answering.\n"
+  "Switch the Zephra off and on again and start the firmware update once more.";
+constexpr const char* kUpdateUnfinishedStatus = "Update not finished!";
 
 std::string FolderOf(const std::string& path)
 {
@@ -108,6 +112,7 @@ void ZephraModel::WatchReplies()
   const ZephraTransfer::Expired expired = mTransfer.Tick();
   if (expired.dump || expired.bankWrite) ReportToUser(kNotPresentText, "Error", kCommErrorStatus);
   if (expired.write) ReportToUser(kNotPresentText, "Error", nullptr);
+  if (expired.firmware) ReportToUser(kUpdateUnfinishedText, "Error", kUpdateUnfinishedStatus);
   TellReports();
 }
 
@@ -133,15 +138,18 @@ void ZephraModel::OnIdle()
   // What the network brought is applied here, on the GUI thread.
   if (DatabaseBusy()) ApplyDatabaseResults();
   int received = 0;
+  std::string unsent;
   {
     // The GUI thread never waits here for a thread in the middle of a dump
     // or a send: the flagged work keeps until a later idle pass.
     BASE_MutexTryLock lock(GetMutex());
     if (!lock.Locked()) return;
     received = mTransfer.TakeDumpReceived();
+    unsent = mTransfer.TakeFileNotSent();
     if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
   }
-  // The save dialog runs without the mutex.
+  // The dialogs run without the mutex.
+  if (!unsent.empty()) TellFileNotSent(unsent);
   if (received != 0) SaveReceivedProgram(received);
 }
 

@@ -129,6 +129,9 @@ void ZephraModel::ProcessSysEx(ISysEx* sysEx)
   if (!sysEx || !sysEx->mData || sysEx->mSize <= 0) return;
   const uint8_t* message = sysEx->mData;
   const size_t size = static_cast<size_t>(sysEx->mSize);
+  // Other gear on the synth's input: its messages are passed over whatever
+  // their length and bytes.
+  if (!IsSynthMessage(message, size)) return;
   BASE_MutexLock lock(GetMutex());
   const bool dump = size == static_cast<size_t>(ZephraTransfer::kDumpBytes) ||
                     size == static_cast<size_t>(kShortDumpSize);

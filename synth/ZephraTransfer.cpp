@@ -81,6 +81,13 @@ ZephraTransfer::Expired ZephraTransfer::Tick()
     mSaveToCache = false;
     expired.write = true;
   }
+  // Counted apart from the reply waits: the first answer ended the update's
+  // reply wait, and a synth that has started to erase is given far longer.
+  if (mFirmwareUpdate && mFirmwareAnswered && ++mFirmwareSilentTicks >= kFirmwareSilenceTicks)
+  {
+    mFirmwareUpdate = false;
+    expired.firmware = true;
+  }
   return expired;
 }
 
@@ -196,6 +203,13 @@ void ZephraTransfer::StoreDump(const uint8_t* message, size_t size)
   mSysExIn[212] = 0xF7;
 }
 
+std::string ZephraTransfer::TakeFileNotSent()
+{
+  std::string path;
+  path.swap(mUnsentFile);
+  return path;
+}
+
 int ZephraTransfer::TakeDumpReceived()
 {
   const int location = mReceivedLocation;
@@ -209,6 +223,8 @@ void ZephraTransfer::StartFirmware(const std::string& path)
 {
   mFirmwareFile = path;
   mFirmwareUpdate = true;
+  mFirmwareAnswered = false;
+  mFirmwareSilentTicks = 0;
 }
 
 unsigned ZephraTransfer::TakeReports()

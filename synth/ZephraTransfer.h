@@ -22,6 +22,15 @@ public:
   // A location whose dumps keep failing their checksum is asked again this
   // often before the transfer is given up as a communication error.
   static constexpr int kMaxChecksumRetries = 3;
+  // Once the synth has said it erases its flash, the update waits this many
+  // timer ticks (seconds) of silence before it is given up, counted afresh
+  // by each of the synth's answers. Erasing the flash an image of at most
+  // 80,000 bytes lives in takes seconds, under a minute even in the worst
+  // case the makers of such memory give; after "ready" the largest image
+  // needs about 30 s on a MIDI cable (91,441 bytes at 3,125 a second) and
+  // then its programming. Two minutes leave a slow synth its time, and a
+  // synth switched off or unplugged no longer keeps the editor for ever.
+  static constexpr int kFirmwareSilenceTicks = 120;
   using Dump = std::array<uint8_t, kDumpBytes>;
 
   // Messages for the timer turn, shown in this order.
@@ -57,6 +66,7 @@ public:
     bool dump = false;
     bool bankWrite = false;
     bool write = false;
+    bool firmware = false;  // the update, after "erasing", heard nothing more
   };
   Expired Tick();
 
@@ -95,8 +105,21 @@ public:
   // The location of the dump to offer, or 0 when none came.
   int TakeDumpReceived();
 
+  // ---- a file that could not be sent ----
+  // A bank write's file sent nothing, on whatever thread: kept for the
+  // idle hook to name, which TakeFileNotSent ("" for none) hands over once.
+  void NoteFileNotSent(const std::string& path) { mUnsentFile = path; }
+  std::string TakeFileNotSent();
+
   // ---- firmware ----
   void StartFirmware(const std::string& path);
+  // The synth answered during the update ("erasing", "ready"): from here on
+  // its silence is limited by kFirmwareSilenceTicks, counted from now.
+  void FirmwareAnswered()
+  {
+    mFirmwareAnswered = true;
+    mFirmwareSilentTicks = 0;
+  }
   void EndFirmware() { mFirmwareUpdate = false; }
 
   // ---- reports ----
@@ -136,7 +159,10 @@ private:
   int mChecksumRetries = 0;
   unsigned mReports = 0;
   bool mFirmwareUpdate = false;
+  bool mFirmwareAnswered = false;  // since the update's start
+  int mFirmwareSilentTicks = 0;    // since the synth's last answer
   std::string mFirmwareFile;  // last chosen in the firmware selector
   std::string mWriteFile;     // last chosen in the program-write selector
+  std::string mUnsentFile;    // of a bank write, not yet told
   Dump mSysExIn{};            // the last good dump, as kept
 };

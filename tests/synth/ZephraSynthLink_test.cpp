@@ -609,3 +609,156 @@ TEST(ZephraSynthLink, WriteOfAFileThatSendsNothingSaysSoAtOnce)
     EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
   }
 }
+
+// Another maker's SysEx on the synth's input, with the length and command
+// byte of one of the synth's replies or dumps, is passed over: only F0 00 3E
+// 5A opens a message of the synth's. Each header differs from the synth's
+// in one byte.
+const Bytes kOtherHeaders[] = {
+  {0xF0, 0x7D, 0x01, 0x02}, {0xF0, 0x01, 0x3E, 0x5A}, {0xF0, 0x00, 0x3D, 0x5A},
+  {0xF0, 0x00, 0x3F, 0x5A}, {0xF0, 0x00, 0x3E, 0x59}, {0xF0, 0x00, 0x3E, 0x5B},
+};
+
+Bytes WithHeader(Bytes message, const Bytes& header)
+{
+  std::copy(header.begin(), header.end(), message.begin());
+  return message;
+}
+
+TEST(ZephraSynthLink, AnotherMakersAcknowledgementLeavesTheWriteWaiting)
+{
+  Fixture f;
+  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
+  f.t.TakeSent();
+  f.t.Receive({0xF0, 0x7D, 0x01, 0x02, 0x03, 0x21, 0xF7});
+  for (const Bytes& header : kOtherHeaders) f.t.Receive(WithHeader(Reply(0x03, 0x21), header));
+  for (const Bytes& header : kOtherHeaders) f.t.Receive(WithHeader(Reply(0x03, 0x22), header));
+  EXPECT_TRUE(f.e.AwaitingWrite());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Box(), "");
+  EXPECT_NE(f.Status(), "Finished successfully!");
+  // The synth's own acknowledgement still ends it.
+  f.t.Receive({0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7});
+  EXPECT_FALSE(f.e.AwaitingWrite());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+}
+
+TEST(ZephraSynthLink, AnotherMakersRepliesDoNotDriveTheFirmwareUpdate)
+{
+  Fixture f;
+  WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+  f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+  EXPECT_EQ(f.t.TakeSent(), (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}}));
+  for (uint8_t code : {0x11, 0x12, 0x14, 0x15})
+    for (const Bytes& header : kOtherHeaders) f.t.Receive(WithHeader(Reply(0x02, code), header));
+  f.t.Receive({0xF0, 0x7D, 0x01, 0x02, 0x02, 0x12, 0xF7});
+  EXPECT_TRUE(f.t.TakeSent().empty()) << "the image went out";
+  EXPECT_TRUE(f.e.FirmwareUpdateRunning());
+  EXPECT_EQ(f.Status(), "Connecting to Zephra...");
+  // Still waiting for the synth's first answer, which its own "erasing" is.
+  f.t.Receive({0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x11, 0xF7});
+  EXPECT_EQ(f.Status(), "Erasing FLASH memory...");
+}
+
+TEST(ZephraSynthLink, AnotherMakersDumpWithAGoodSumIsNoDump)
+{
+  for (const Bytes& message : {Dump(4, "A", kSampleWire), ShortDump(4, kSampleWire)})
+  {
+    for (const Bytes& header : kOtherHeaders)
+    {
+      SCOPED_TRACE(std::to_string(message.size()) + " bytes, header byte 1..3: " + std::to_string(header[1]) + " " +
+                   std::to_string(header[2]) + " " + std::to_string(header[3]));
+      Fixture f;
+      f.e.RequestProgramDump(4);
+      f.t.Receive(WithHeader(message, header));
+      f.e.OnIdle();
+      EXPECT_TRUE(f.e.AwaitingDump());
+      EXPECT_TRUE(f.t.panels->Prompts().empty());
+      EXPECT_FALSE(fs::exists(f.folder + "04.pr3"));
+    }
+  }
+  // The synth's own dump with the same bytes after the header is taken.
+  Fixture f;
+  f.e.RequestProgramDump(4);
+  f.t.Receive(ShortDump(4, kSampleWire));
+  EXPECT_FALSE(f.e.AwaitingDump());
+  EXPECT_TRUE(fs::exists(f.folder + "04.pr3"));
+}
+
+// A synth that says it erases and then falls silent (switched off, cable
+// pulled) is waited for two minutes of timer ticks, each answer counting
+// afresh; then the editor says the update did not finish and is free again:
+// a write goes out.
+TEST(ZephraSynthLink, SilenceAfterErasingEndsTheUpdateAfterTwoMinutes)
+{
+  const std::string kUnfinished =
+    "The firmware update did not finish: the Zephra stopped answering.\n"
+    "Switch the Zephra off and on again and start the firmware update once more.";
+  const struct { const char* name; std::vector<uint8_t> answers; int ticks; bool running; } kCases[] = {
+    {"erasing, 119 ticks", {0x11}, 119, true},
+    {"erasing, 120 ticks", {0x11}, 120, false},
+    {"erasing, 121 ticks", {0x11}, 121, false},
+    {"erasing, ready, 119 ticks", {0x11, 0x12}, 119, true},
+    {"erasing, ready, 120 ticks", {0x11, 0x12}, 120, false},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+    f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+    // Many ticks of erasing, then the answer that counts afresh.
+    for (uint8_t code : c.answers)
+    {
+      f.t.Receive(Reply(0x02, code));
+      for (int tick = 0; tick < 100; ++tick) f.e.OnTimerTick();
+    }
+    for (int tick = 100; tick < c.ticks; ++tick) f.e.OnTimerTick();
+    EXPECT_EQ(f.e.FirmwareUpdateRunning(), c.running);
+    const Names shown = f.t.panels->Boxes();
+    const std::string status = f.Status();
+    f.t.TakeSent();
+    // "Write all" is refused while the update runs, and works once it ended
+    // (asking first about the folder's gaps, which are left).
+    f.e.WriteAllProgramsToSynth((f.folder + "01_Init.pr3").c_str());
+    const std::vector<Bytes> written = f.t.TakeSent();
+    if (c.running)
+    {
+      EXPECT_TRUE(shown.empty()) << shown.front();
+      EXPECT_EQ(status, c.answers.size() == 1 ? "Erasing FLASH memory..." : "Loading Update...");
+      EXPECT_TRUE(written.empty());
+      continue;
+    }
+    EXPECT_EQ(shown, Names{kUnfinished});
+    EXPECT_EQ(status, "Update not finished!");
+    EXPECT_EQ(written, std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+  }
+}
+
+// A bank write whose next file cannot be read when the synth acknowledges
+// the one before ends there; the box naming the file opens from the idle
+// hook (the GUI thread), never inside the reply's handling on the MIDI
+// delivery thread, and only once.
+TEST(ZephraSynthLink, BankWritesUnreadableFileIsToldByTheIdleHook)
+{
+  Fixture f;
+  WriteWholeFile(f.folder + "02_B.pr3", MarkerText(kDefaultValues));
+  f.e.WriteAllProgramsToSynth((f.folder + "01_Init.pr3").c_str());
+  ASSERT_EQ(f.t.panels->Boxes().size(), 1u);  // the gaps are not filled
+  const std::vector<Bytes> first = f.t.TakeSent();
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0][7], 0x01);
+  ASSERT_TRUE(f.e.BankWriteRunning());
+  fs::remove(f.folder + "02_B.pr3");
+  f.t.Receive({0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x21, 0xF7});
+  EXPECT_FALSE(f.e.BankWriteRunning());
+  EXPECT_EQ(f.t.panels->Boxes().size(), 1u) << "a box opened while the reply was handled: " << f.Box();
+  EXPECT_TRUE(f.t.TakeSent().empty());
+  f.e.OnIdle();
+  EXPECT_EQ(f.t.panels->Boxes().size(), 2u);
+  EXPECT_EQ(f.Box(), "The program file could not be sent:\n02_B.pr3");
+  f.e.OnIdle();
+  f.ExpectQuietClock();
+  EXPECT_EQ(f.t.panels->Boxes().size(), 2u);
+}
