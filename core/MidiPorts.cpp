@@ -771,7 +771,18 @@ void MidiPorts::CloseAll()
   // thread had put in place (AbandonMaker): their server kept it waiting and
   // may be gone by now, and closing or deleting them would reach into it.
   if (mApi == RtMidi::UNIX_JACK && (mServerLost || mWatch->Lost())) DropDeadServer();
-  // What the output still holds goes out first: a firmware image cut short
+  // Delivery stops first, so that whatever the library still hands over
+  // after this point never reaches a plug-in that may be about to go. Taking
+  // the delivery locks waits for a message the plug-in is handling now: an
+  // answer that starts a send (the synth's "ready" for a firmware image)
+  // has then queued the whole of it, and no later answer starts another
+  // one while the output drains or once it has closed.
+  {
+    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
+    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    mPlug.store(nullptr);
+  }
+  // What the output still holds goes out next: a firmware image cut short
   // after the synth has erased its flash leaves it without one. No fixed
   // limit, which a slow machine would cut it at: the wait lasts while the
   // output moves (a dead or stopped server is not waited for).
@@ -779,13 +790,6 @@ void MidiPorts::CloseAll()
   // Then the output: nothing more goes to the closing port.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;
-  // Delivery stops next, so that whatever the library still hands over
-  // after this point never reaches a plug-in that may be about to go.
-  {
-    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
-    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
-    mPlug.store(nullptr);
-  }
   // A plug-in kept for a return that never came is let go of.
   mReturningPlug = nullptr;
   // The library complains about a callback cancelled twice.
