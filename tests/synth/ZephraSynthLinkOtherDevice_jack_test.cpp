@@ -1,7 +1,9 @@
 // A second device shares the editor's synth input and leaves a SysEx open
 // (F0 ... with no F7). The synth's dump that follows must count every time:
 // the MIDI library joins the two into one message, which the input cleaner
-// splits at the dump's F0. Hundreds of rounds, since where the two devices'
+// splits at the dump's F0. The same with a second F0 of the other device's
+// cutting its message before its F7, at several moments around the request.
+// Hundreds of rounds, since where the two devices'
 // events fall in the server's cycles changes from round to round, and a
 // busy machine moves them further.
 #include "ZephraSynthLinkJack.h"
@@ -81,4 +83,50 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
     }
     EXPECT_EQ(counted, c.rounds);
   }
+}
+
+// The other device's message broken by a second F0 before its F7, the
+// stray F0 falling at several moments around the request: before it, as it
+// goes out, and while the synth answers, so that it lands in the cycles
+// before, with and after the dump's. Each offset's rounds in turn; the dump
+// must count in every one.
+TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesSecondF0CountsAtEveryOffset)
+{
+  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
+  const SimBytes kStray = {0xF0};
+  const SimBytes kRest = {0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7};
+  constexpr int kLocation = 7;
+  // Milliseconds from the request to the stray F0 (negative: before it).
+  const int kOffsetsMs[] = {-40, -20, -5, 0, 5, 10, 20, 40};
+  constexpr int kOffsets = sizeof kOffsetsMs / sizeof kOffsetsMs[0];
+  // 38 rounds at each offset.
+  constexpr int rounds = 38 * kOffsets;
+  OtherDevice other;
+  std::string error;
+  ASSERT_TRUE(other.Open(error)) << error;
+  int counted = 0;
+  std::vector<int> lost(kOffsets, 0);
+  for (int round = 0; round < rounds; ++round)
+  {
+    const int offset = kOffsetsMs[round % kOffsets];
+    other.Send(kUnended);
+    if (offset < 0)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(-offset));
+      other.Send(kStray);
+    }
+    const std::string file = mFolder + "s" + std::to_string(round) + ".pr3";
+    const bool ok = FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
+      if (offset < 0) return;
+      // The moment of the stray F0 is what the round is about.
+      std::this_thread::sleep_for(std::chrono::milliseconds(offset));
+      other.Send(kStray);
+    });
+    // The other device's message ends at last; the next round starts afresh.
+    other.Send(kRest);
+    counted += ok;
+    if (!ok) ++lost[static_cast<size_t>(round % kOffsets)];
+  }
+  for (int i = 0; i < kOffsets; ++i) EXPECT_EQ(lost[static_cast<size_t>(i)], 0) << "stray F0 at " << kOffsetsMs[i] << " ms";
+  EXPECT_EQ(counted, rounds);
 }
