@@ -4,6 +4,7 @@
 #include "ZephraTestEditor.h"
 
 #include "core/BASE_FileWhole.h"
+#include "synth/ProgramFile.h"
 
 #include "support/TempDir.h"
 
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <tuple>
 
 namespace {
 
@@ -195,9 +197,10 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
   EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -7);
 }
 
-// Where one move ends: a pause of half a second or more, another
-// controller, or a change of another kind in between.
-TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
+// Where one gesture ends: a pause of half a second or more in which no
+// learnt controller moved, or a change of another kind in between. Another
+// learnt controller moved within the pause belongs to the same gesture.
+TEST_F(KeyboardTest, LearntGestureEndsAtAPause)
 {
   Start();
   auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
@@ -213,8 +216,12 @@ TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
     {"gap 499 ms", 499, {0xB0, 0x4A, 0x10}, 0},
     {"gap 500 ms", 500, {0xB0, 0x4A, 0x70}, 1},
     {"gap 501 ms", 501, {0xB0, 0x4A, 0x10}, 1},
-    {"another controller", 1, {0xB0, 0x4B, 0x70}, 1},
-    {"back to the first", 1, {0xB0, 0x4A, 0x70}, 1},
+    {"another learnt controller", 1, {0xB0, 0x4B, 0x70}, 0},
+    {"back to the first", 1, {0xB0, 0x4A, 0x70}, 0},
+    {"an unlearnt controller", 1, {0xB0, 0x07, 0x70}, 0},
+    // The unlearnt one moved nothing: the pause runs from 0x4A's move.
+    {"the other one 499 ms after", 498, {0xB0, 0x4B, 0x10}, 0},
+    {"the other one 500 ms after", 500, {0xB0, 0x4B, 0x70}, 1},
   };
   (void)Play({0xB0, 0x4A, 0x10});
   for (const auto& c : cases)
@@ -231,4 +238,101 @@ TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
   now += std::chrono::milliseconds(1);
   (void)Play({0xB0, 0x4A, 0x10});
   EXPECT_EQ(editor->UndoCount(), before + 2);
+}
+
+namespace {
+
+// CC74 learnt for "VCO1 coarse" (bound 10) and CC71 for "VCO1 fine" (bound
+// 20), the two values then set to 5 and -7 from the panel.
+void LearnTwoControllers(KeyboardTest& k)
+{
+  for (auto [param, cc, bound] :
+       {std::tuple{kParamVco1Coarse, uint8_t{0x4A}, 10}, std::tuple{kParamVco1Fine, uint8_t{0x47}, 20}})
+  {
+    k.Set(kParamCcLearn, 1);
+    (void)k.Play({0xB0, cc, 0x40});
+    k.Set(param, bound);
+  }
+  k.Set(kParamVco1Coarse, 5);
+  k.Set(kParamVco1Fine, -7);
+}
+
+}  // namespace
+
+// Two learnt knobs turned together (or a controller sending its knob bank):
+// the messages alternate, and the whole gesture is one undo step that takes
+// both values back. The history's memory stays that of a few steps.
+TEST_F(KeyboardTest, TwoLearntControllersMovedTogetherAreOneUndoStep)
+{
+  Start();
+  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  editor->SetClock([&now] { return now; });
+  LearnTwoControllers(*this);
+  ASSERT_EQ(editor->LearntController(0), 74);
+  ASSERT_EQ(editor->LearntController(1), 71);
+  ASSERT_EQ(editor->UndoCount(), 5);
+
+  for (int i = 0; i < 200000; ++i)
+  {
+    now += std::chrono::milliseconds(1);
+    (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
+    now += std::chrono::milliseconds(1);
+    (void)Play({0xB0, 0x47, static_cast<uint8_t>(127 - i % 128)});
+  }
+  // The last pair: CC74 = 63 (-24 + 34 * 63 / 127 = -7.13), CC71 = 64
+  // (-63 + 83 * 64 / 127 = -21.17).
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), -8);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -22);
+  EXPECT_EQ(editor->UndoCount(), 6);
+  EXPECT_EQ(editor->UndoCapacity(), 8u);
+  editor->Undo();
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 5);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -7);
+}
+
+// A learnt controller sent slower than every half second opens a step per
+// message: the history keeps the last 1,000 of them, and loading a program
+// gives its memory back.
+TEST_F(KeyboardTest, SlowLearntControllerKeepsABoundedHistory)
+{
+  Start();
+  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  editor->SetClock([&now] { return now; });
+  LearnTwoControllers(*this);
+  ASSERT_EQ(editor->UndoCount(), 5);
+
+  const struct { int messages, steps; size_t capacity; } cases[] = {
+    {994, 999, 1000},
+    {1, 1000, 1000},
+    {1, 1000, 1000},
+    {2000, 1000, 1000},
+  };
+  int sent = 0;
+  for (const auto& c : cases)
+  {
+    for (int i = 0; i < c.messages; ++i, ++sent)
+    {
+      now += std::chrono::milliseconds(600);
+      // Steps of 5 move the value every time (34 * 5 / 127 > 1): an
+      // unchanged value would record nothing.
+      (void)Play({0xB0, 0x4A, static_cast<uint8_t>(sent * 5 % 128)});
+    }
+    SCOPED_TRACE(sent);
+    EXPECT_EQ(editor->UndoCount(), c.steps);
+    EXPECT_EQ(editor->UndoPosition(), c.steps - 1);
+    EXPECT_EQ(editor->UndoCapacity(), c.capacity);
+  }
+  // 2,996 messages, counted from 0: the oldest step kept is that of
+  // message 1,996, value 124 (-24 + 34 * 124 / 127 = 9.20); undo goes no
+  // further.
+  for (int i = 0; i < 1000; ++i) editor->Undo();
+  EXPECT_EQ(editor->UndoPosition(), 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 9);
+
+  std::string text = "243\r\n";
+  for (int i = 0; i < 184; ++i) text += "0\r\n";
+  WriteWholeFile(dir.File("zero.pr3"), text);
+  ASSERT_EQ(editor->LoadProgramFile(dir.File("zero.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(editor->UndoCount(), 1);
+  EXPECT_EQ(editor->UndoCapacity(), 1u);
 }
