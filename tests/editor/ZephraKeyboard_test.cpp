@@ -38,6 +38,28 @@ struct KeyboardTest : ::testing::Test
     return t->TakeWire();
   }
   void Set(EParam param, double value) { editor->SetParameterFromGUI2(param, value); }
+  // The editor on a clock of the test's, which Pass moves on.
+  void StartOnTestClock()
+  {
+    Start();
+    editor->SetClock([this] { return now; });
+  }
+  void Pass(int ms) { now += std::chrono::milliseconds(ms); }
+  // CC74 learnt for "VCO1 coarse" (bound 10) and CC71 for "VCO1 fine"
+  // (bound 20), the two values then set to 5 and -7 from the panel.
+  void LearnTwoControllers()
+  {
+    for (auto [param, cc, bound] :
+         {std::tuple{kParamVco1Coarse, uint8_t{0x4A}, 10}, std::tuple{kParamVco1Fine, uint8_t{0x47}, 20}})
+    {
+      Set(kParamCcLearn, 1);
+      (void)Play({0xB0, cc, 0x40});
+      Set(param, bound);
+    }
+    Set(kParamVco1Coarse, 5);
+    Set(kParamVco1Fine, -7);
+  }
+  std::chrono::steady_clock::time_point now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
   std::string LearnFile() { return ReadWholeFile(dir.File("midilearn.ini")); }
 };
 
@@ -171,9 +193,7 @@ TEST_F(KeyboardTest, PassedParameterSelectMakesTheNextValueRestateItsAddress)
 // number, and that one undo brings back both values from before the move.
 TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
+  StartOnTestClock();
   for (EParam param : {kParamVco1Coarse, kParamVco1Fine})
   {
     Set(kParamCcLearn, 1);
@@ -188,7 +208,7 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
 
   for (int i = 0; i < 3000; ++i)
   {
-    now += std::chrono::milliseconds(1);
+    Pass(1);
     (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
   }
   EXPECT_EQ(editor->UndoCount(), steps + 1);
@@ -202,9 +222,7 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
 // learnt controller moved within the pause belongs to the same gesture.
 TEST_F(KeyboardTest, LearntGestureEndsAtAPause)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
+  StartOnTestClock();
   for (auto [param, cc] : {std::pair{kParamVco1Coarse, uint8_t{0x4A}}, std::pair{kParamVco1Fine, uint8_t{0x4B}}})
   {
     Set(kParamCcLearn, 1);
@@ -228,55 +246,34 @@ TEST_F(KeyboardTest, LearntGestureEndsAtAPause)
   {
     SCOPED_TRACE(c.name);
     const int before = editor->UndoCount();
-    now += std::chrono::milliseconds(c.gapMs);
+    Pass(c.gapMs);
     (void)Play(c.message);
     EXPECT_EQ(editor->UndoCount(), before + c.newSteps);
   }
   // A knob turned between two messages of one move splits it.
   const int before = editor->UndoCount();
   Set(kParamVco2Coarse, 4);
-  now += std::chrono::milliseconds(1);
+  Pass(1);
   (void)Play({0xB0, 0x4A, 0x10});
   EXPECT_EQ(editor->UndoCount(), before + 2);
 }
-
-namespace {
-
-// CC74 learnt for "VCO1 coarse" (bound 10) and CC71 for "VCO1 fine" (bound
-// 20), the two values then set to 5 and -7 from the panel.
-void LearnTwoControllers(KeyboardTest& k)
-{
-  for (auto [param, cc, bound] :
-       {std::tuple{kParamVco1Coarse, uint8_t{0x4A}, 10}, std::tuple{kParamVco1Fine, uint8_t{0x47}, 20}})
-  {
-    k.Set(kParamCcLearn, 1);
-    (void)k.Play({0xB0, cc, 0x40});
-    k.Set(param, bound);
-  }
-  k.Set(kParamVco1Coarse, 5);
-  k.Set(kParamVco1Fine, -7);
-}
-
-}  // namespace
 
 // Two learnt knobs turned together (or a controller sending its knob bank):
 // the messages alternate, and the whole gesture is one undo step that takes
 // both values back. The history's memory stays that of a few steps.
 TEST_F(KeyboardTest, TwoLearntControllersMovedTogetherAreOneUndoStep)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
-  LearnTwoControllers(*this);
+  StartOnTestClock();
+  LearnTwoControllers();
   ASSERT_EQ(editor->LearntController(0), 74);
   ASSERT_EQ(editor->LearntController(1), 71);
   ASSERT_EQ(editor->UndoCount(), 5);
 
   for (int i = 0; i < 200000; ++i)
   {
-    now += std::chrono::milliseconds(1);
+    Pass(1);
     (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
-    now += std::chrono::milliseconds(1);
+    Pass(1);
     (void)Play({0xB0, 0x47, static_cast<uint8_t>(127 - i % 128)});
   }
   // The last pair: CC74 = 63 (-24 + 34 * 63 / 127 = -7.13), CC71 = 64
@@ -295,10 +292,8 @@ TEST_F(KeyboardTest, TwoLearntControllersMovedTogetherAreOneUndoStep)
 // gives its memory back.
 TEST_F(KeyboardTest, SlowLearntControllerKeepsABoundedHistory)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
-  LearnTwoControllers(*this);
+  StartOnTestClock();
+  LearnTwoControllers();
   ASSERT_EQ(editor->UndoCount(), 5);
 
   const struct { int messages, steps; size_t capacity; } cases[] = {
@@ -312,7 +307,7 @@ TEST_F(KeyboardTest, SlowLearntControllerKeepsABoundedHistory)
   {
     for (int i = 0; i < c.messages; ++i, ++sent)
     {
-      now += std::chrono::milliseconds(600);
+      Pass(600);
       // Steps of 5 move the value every time (34 * 5 / 127 > 1): an
       // unchanged value would record nothing.
       (void)Play({0xB0, 0x4A, static_cast<uint8_t>(sent * 5 % 128)});
