@@ -38,6 +38,27 @@ bool MidiInputQueue::Push(const uint8_t* bytes, size_t size)
   return true;
 }
 
+void MidiInputQueue::ShrinkSlot(std::vector<uint8_t>& slot)
+{
+  std::vector<uint8_t> small;
+  try
+  {
+    small.reserve(kSlotReserve);
+  }
+  catch (...)  // no memory for the small one: the slot stays as it is
+  {
+    return;
+  }
+  slot.swap(small);
+}
+
+size_t MidiInputQueue::HeldBytes() const
+{
+  size_t bytes = 0;
+  for (const std::vector<uint8_t>& slot : mSlots) bytes += slot.capacity();
+  return bytes;
+}
+
 void MidiInputQueue::Wait(int timeoutMs)
 {
   timespec until{};

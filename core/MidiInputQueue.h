@@ -8,6 +8,11 @@
 // and never waits for the consumer; when kCapacity messages are waiting,
 // the new one is dropped and counted.
 //
+// A slot holds only the message waiting in it: once taken, a slot that had
+// to grow for a long message (another maker's bulk dump on the synth's
+// port) gives that memory back, on the consumer's thread, so that the
+// queue's memory does not stay at the largest message each slot ever held.
+//
 // One producer thread (the input callback) and one consumer thread.
 #pragma once
 
@@ -48,8 +53,14 @@ public:
   void Wake();
 
   size_t Overflows() const { return mOverflows.load(std::memory_order_relaxed); }
+  // The bytes the slots hold memory for. Only while neither Push nor Drain
+  // runs.
+  size_t HeldBytes() const;
 
 private:
+  // Gives slot's memory back, keeping kSlotReserve bytes.
+  static void ShrinkSlot(std::vector<uint8_t>& slot);
+
   std::array<std::vector<uint8_t>, kCapacity> mSlots;
   std::atomic<size_t> mHead{0};  // next slot to take; written by the consumer
   std::atomic<size_t> mTail{0};  // next slot to fill; written by the producer
@@ -64,8 +75,10 @@ size_t MidiInputQueue::Drain(Take&& take)
   size_t head = mHead.load(std::memory_order_relaxed);
   while (head != mTail.load(std::memory_order_acquire))
   {
-    const std::vector<uint8_t>& slot = mSlots[head % kCapacity];
+    std::vector<uint8_t>& slot = mSlots[head % kCapacity];
     take(slot.data(), slot.size());
+    // The slot is still the consumer's until mHead passes it.
+    if (slot.capacity() > kSlotReserve) ShrinkSlot(slot);
     mHead.store(++head, std::memory_order_release);
     ++taken;
   }

@@ -858,7 +858,7 @@ void MidiPorts::DeliveryLoop()
         {
           try
           {
-            DeliverSynthMessage(*plug, bytes, size);
+            HandSynthMessage(*plug, bytes, size, mState.mInChan);
           }
           catch (...)
           {
@@ -871,7 +871,7 @@ void MidiPorts::DeliveryLoop()
   }
 }
 
-void MidiPorts::DeliverSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size)
+void HandSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel)
 {
   BASE_MutexLock lock(plug.GetMutex());
   if (size > 3)
@@ -881,7 +881,7 @@ void MidiPorts::DeliverSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_
     return;
   }
   IMidiMsg msg = MakeShortMidiMsg(bytes, size);
-  if (mState.mInChan != 0 && msg.Channel() + 1 != mState.mInChan) return;
+  if (inChannel != 0 && msg.Channel() + 1 != inChannel) return;
   plug.ProcessMidiMsg(&msg);
 }
 
@@ -905,15 +905,19 @@ void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
 
 void MidiPorts::DeliverKeyboardMessage(const uint8_t* bytes, size_t size)
 {
-  // SysEx from a keyboard means nothing to the synth link.
-  if (size == 0 || size > 3 || IsActiveSensing(bytes, size)) return;
   std::lock_guard<std::mutex> lock(mDeliveryLock);
   IUnitBase* plug = mPlug.load();
-  if (!plug) return;
+  if (plug) HandKeyboardMessage(*plug, bytes, size, mState.mInBChan);
+}
+
+void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel)
+{
+  // SysEx from a keyboard means nothing to the synth link.
+  if (size == 0 || size > 3 || IsActiveSensing(bytes, size)) return;
   IMidiMsg msg = MakeShortMidiMsg(bytes, size);
   // Clock passes whatever the channel filter says: it has no channel.
-  if (bytes[0] != 0xF8 && mState.mInBChan != 0 && msg.Channel() + 1 != mState.mInBChan) return;
-  plug->ProcessKeyboardMidiMsg(&msg);
+  if (bytes[0] != 0xF8 && inChannel != 0 && msg.Channel() + 1 != inChannel) return;
+  plug.ProcessKeyboardMidiMsg(&msg);
 }
 
 void MidiPorts::MIDICallback(double /*timeStamp*/, std::vector<unsigned char>* bytes,

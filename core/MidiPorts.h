@@ -307,8 +307,6 @@ private:
   static std::string PortName(RtMidi& midi, unsigned i);
   // The delivery thread: waits for queued synth messages and hands them on.
   void DeliveryLoop();
-  // One whole synth message to the plug-in, under its mutex.
-  void DeliverSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size);
   void DeliverKeyboardMessage(const uint8_t* bytes, size_t size);
 
   MidiSettingsStore mStore;
@@ -359,3 +357,15 @@ private:
 
 // Builds the short message a callback hands on: the bytes (missing ones 0).
 IMidiMsg MakeShortMidiMsg(const unsigned char* bytes, size_t size);
+
+// What the inputs hand the plug-in for one whole message (as the input
+// cleaner makes them), given the input's channel (1..16; 0 = any):
+//   - the synth input's, under the plug-in's mutex: a SysEx (more than 3
+//     bytes) to ProcessSysEx, a short message of the channel to
+//     ProcessMidiMsg;
+//   - the keyboard input's: a short message of the channel (clock, which
+//     has none, always) to ProcessKeyboardMidiMsg; SysEx and active
+//     sensing mean nothing there and are dropped.
+// The ports' delivery calls them; the fuzz target of the MIDI input too.
+void HandSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel);
+void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel);

@@ -376,6 +376,8 @@ public:
   const char* ProgramName() const { return mProgramName; }
   int UndoPosition() const { return mUndo.Position(); }
   int UndoCount() const { return mUndo.Count(); }
+  // The undo steps the store holds memory for.
+  size_t UndoCapacity() const { return mUndo.Capacity(); }
   int FlexiTarget(int slot) const { return mFlexiTarget[slot]; }
   int KbdMidiChannel() const { return mKbdMidiChannel; }
   int LastNrpnIndex() const { return mLastNrpnIndex; }
@@ -405,8 +407,8 @@ public:
   void ClearLearntControllers();
   // The controller learnt for a program value, -1 for none. Locks.
   int LearntController(int programIndex);
-  // Consecutive changes of one learnt controller closer than this are one
-  // undo step.
+  // Moves of learnt controllers closer than this to the one before are one
+  // undo step, whichever controllers send them.
   static constexpr std::chrono::milliseconds kLearntMoveGap{500};
   // The clock that times a learnt controller's move; tests set their own.
   void SetClock(std::function<std::chrono::steady_clock::time_point()> clock) { mClock = std::move(clock); }
@@ -462,11 +464,11 @@ protected:
   std::array<int32_t, kParamCount> mLastSentValue{};
   int mIdleTickParity = 0;  // cleared by every handled change
   int mKbdMidiChannel = 0;
-  // A learnt controller's move: its changes that follow each other within
-  // kLearntMoveGap make one undo step, as a knob drag does, however many
-  // values the controller moves. While it applies them, mUndoGroupOverride
-  // holds the move's group key in place of each value's own.
-  int mLearntMoveController = -1;
+  // A learnt gesture: the moves of learnt controllers, any number of them
+  // in any order (two knobs turned together, a controller's knob bank),
+  // until a pause of kLearntMoveGap, make one undo step, as a knob drag
+  // does. While a controller applies its values, mUndoGroupOverride holds
+  // the gesture's group key in place of each value's own.
   std::chrono::steady_clock::time_point mLearntMoveAt{};
   int mUndoGroupOverride = -1;
   char mProgramName[kProgramNameLength + 1] = {};
@@ -529,8 +531,8 @@ private:
   // ---- keyboard and learn ----
   // A control change from the keyboard; false when it is to be passed on.
   bool ApplyLearntController(int controller, int value);
-  // Starts or continues the undo step of a learnt controller's move.
-  void BeginLearntMoveStep(int controller);
+  // Starts or continues the undo step of a learnt gesture.
+  void BeginLearntMoveStep();
   // Learn met its item and controller: button released, table saved.
   void FinishLearn();
   std::string MidiLearnPath() const;

@@ -90,7 +90,7 @@ bool ZephraModel::ApplyLearntController(int controller, int value)
   for (int item = 0; item < ZephraLearn::kItemCount; ++item)
   {
     if (mLearn.Controller(item) != controller) continue;
-    if (!matched) BeginLearntMoveStep(controller);
+    if (!matched) BeginLearntMoveStep();
     matched = true;
     // The learnable values hold no equaliser band, so the EQ graph never
     // needs redrawing here.
@@ -101,15 +101,17 @@ bool ZephraModel::ApplyLearntController(int controller, int value)
   return matched;
 }
 
-void ZephraModel::BeginLearntMoveStep(int controller)
+void ZephraModel::BeginLearntMoveStep()
 {
-  // A key no single value uses: the values a controller moves share one step.
-  constexpr int kLearntMoveKeyBase = 1000;
+  // A key no single value and no equaliser band uses: every value the
+  // learnt controllers move during one gesture shares one step. Another
+  // change in between (a knob of the panel) records its own key, so the
+  // gesture's next move opens a step after it.
+  constexpr int kLearntGestureKey = 2000;
   const auto now = mClock();
-  if (controller != mLearntMoveController || now - mLearntMoveAt >= kLearntMoveGap) mUndo.EndGroup();
-  mLearntMoveController = controller;
+  if (now - mLearntMoveAt >= kLearntMoveGap) mUndo.EndGroup();
   mLearntMoveAt = now;
-  mUndoGroupOverride = kLearntMoveKeyBase + controller;
+  mUndoGroupOverride = kLearntGestureKey;
 }
 
 // ---- the learn gesture ----

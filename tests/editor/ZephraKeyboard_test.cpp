@@ -4,6 +4,7 @@
 #include "ZephraTestEditor.h"
 
 #include "core/BASE_FileWhole.h"
+#include "synth/ProgramFile.h"
 
 #include "support/TempDir.h"
 
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <tuple>
 
 namespace {
 
@@ -36,6 +38,28 @@ struct KeyboardTest : ::testing::Test
     return t->TakeWire();
   }
   void Set(EParam param, double value) { editor->SetParameterFromGUI2(param, value); }
+  // The editor on a clock of the test's, which Pass moves on.
+  void StartOnTestClock()
+  {
+    Start();
+    editor->SetClock([this] { return now; });
+  }
+  void Pass(int ms) { now += std::chrono::milliseconds(ms); }
+  // CC74 learnt for "VCO1 coarse" (bound 10) and CC71 for "VCO1 fine"
+  // (bound 20), the two values then set to 5 and -7 from the panel.
+  void LearnTwoControllers()
+  {
+    for (auto [param, cc, bound] :
+         {std::tuple{kParamVco1Coarse, uint8_t{0x4A}, 10}, std::tuple{kParamVco1Fine, uint8_t{0x47}, 20}})
+    {
+      Set(kParamCcLearn, 1);
+      (void)Play({0xB0, cc, 0x40});
+      Set(param, bound);
+    }
+    Set(kParamVco1Coarse, 5);
+    Set(kParamVco1Fine, -7);
+  }
+  std::chrono::steady_clock::time_point now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
   std::string LearnFile() { return ReadWholeFile(dir.File("midilearn.ini")); }
 };
 
@@ -169,9 +193,7 @@ TEST_F(KeyboardTest, PassedParameterSelectMakesTheNextValueRestateItsAddress)
 // number, and that one undo brings back both values from before the move.
 TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
+  StartOnTestClock();
   for (EParam param : {kParamVco1Coarse, kParamVco1Fine})
   {
     Set(kParamCcLearn, 1);
@@ -186,7 +208,7 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
 
   for (int i = 0; i < 3000; ++i)
   {
-    now += std::chrono::milliseconds(1);
+    Pass(1);
     (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
   }
   EXPECT_EQ(editor->UndoCount(), steps + 1);
@@ -195,13 +217,12 @@ TEST_F(KeyboardTest, LearntControllerMoveIsOneUndoStep)
   EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -7);
 }
 
-// Where one move ends: a pause of half a second or more, another
-// controller, or a change of another kind in between.
-TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
+// Where one gesture ends: a pause of half a second or more in which no
+// learnt controller moved, or a change of another kind in between. Another
+// learnt controller moved within the pause belongs to the same gesture.
+TEST_F(KeyboardTest, LearntGestureEndsAtAPause)
 {
-  Start();
-  auto now = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-  editor->SetClock([&now] { return now; });
+  StartOnTestClock();
   for (auto [param, cc] : {std::pair{kParamVco1Coarse, uint8_t{0x4A}}, std::pair{kParamVco1Fine, uint8_t{0x4B}}})
   {
     Set(kParamCcLearn, 1);
@@ -213,22 +234,100 @@ TEST_F(KeyboardTest, LearntControllerMoveEndsAtAPause)
     {"gap 499 ms", 499, {0xB0, 0x4A, 0x10}, 0},
     {"gap 500 ms", 500, {0xB0, 0x4A, 0x70}, 1},
     {"gap 501 ms", 501, {0xB0, 0x4A, 0x10}, 1},
-    {"another controller", 1, {0xB0, 0x4B, 0x70}, 1},
-    {"back to the first", 1, {0xB0, 0x4A, 0x70}, 1},
+    {"another learnt controller", 1, {0xB0, 0x4B, 0x70}, 0},
+    {"back to the first", 1, {0xB0, 0x4A, 0x70}, 0},
+    {"an unlearnt controller", 1, {0xB0, 0x07, 0x70}, 0},
+    // The unlearnt one moved nothing: the pause runs from 0x4A's move.
+    {"the other one 499 ms after", 498, {0xB0, 0x4B, 0x10}, 0},
+    {"the other one 500 ms after", 500, {0xB0, 0x4B, 0x70}, 1},
   };
   (void)Play({0xB0, 0x4A, 0x10});
   for (const auto& c : cases)
   {
     SCOPED_TRACE(c.name);
     const int before = editor->UndoCount();
-    now += std::chrono::milliseconds(c.gapMs);
+    Pass(c.gapMs);
     (void)Play(c.message);
     EXPECT_EQ(editor->UndoCount(), before + c.newSteps);
   }
   // A knob turned between two messages of one move splits it.
   const int before = editor->UndoCount();
   Set(kParamVco2Coarse, 4);
-  now += std::chrono::milliseconds(1);
+  Pass(1);
   (void)Play({0xB0, 0x4A, 0x10});
   EXPECT_EQ(editor->UndoCount(), before + 2);
+}
+
+// Two learnt knobs turned together (or a controller sending its knob bank):
+// the messages alternate, and the whole gesture is one undo step that takes
+// both values back. The history's memory stays that of a few steps.
+TEST_F(KeyboardTest, TwoLearntControllersMovedTogetherAreOneUndoStep)
+{
+  StartOnTestClock();
+  LearnTwoControllers();
+  ASSERT_EQ(editor->LearntController(0), 74);
+  ASSERT_EQ(editor->LearntController(1), 71);
+  ASSERT_EQ(editor->UndoCount(), 5);
+
+  for (int i = 0; i < 200000; ++i)
+  {
+    Pass(1);
+    (void)Play({0xB0, 0x4A, static_cast<uint8_t>(i % 128)});
+    Pass(1);
+    (void)Play({0xB0, 0x47, static_cast<uint8_t>(127 - i % 128)});
+  }
+  // The last pair: CC74 = 63 (-24 + 34 * 63 / 127 = -7.13), CC71 = 64
+  // (-63 + 83 * 64 / 127 = -21.17).
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), -8);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -22);
+  EXPECT_EQ(editor->UndoCount(), 6);
+  EXPECT_EQ(editor->UndoCapacity(), 8u);
+  editor->Undo();
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 5);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Fine), -7);
+}
+
+// A learnt controller sent slower than every half second opens a step per
+// message: the history keeps the last 1,000 of them, and loading a program
+// gives its memory back.
+TEST_F(KeyboardTest, SlowLearntControllerKeepsABoundedHistory)
+{
+  StartOnTestClock();
+  LearnTwoControllers();
+  ASSERT_EQ(editor->UndoCount(), 5);
+
+  const struct { int messages, steps; size_t capacity; } cases[] = {
+    {994, 999, 1000},
+    {1, 1000, 1000},
+    {1, 1000, 1000},
+    {2000, 1000, 1000},
+  };
+  int sent = 0;
+  for (const auto& c : cases)
+  {
+    for (int i = 0; i < c.messages; ++i, ++sent)
+    {
+      Pass(600);
+      // Steps of 5 move the value every time (34 * 5 / 127 > 1): an
+      // unchanged value would record nothing.
+      (void)Play({0xB0, 0x4A, static_cast<uint8_t>(sent * 5 % 128)});
+    }
+    SCOPED_TRACE(sent);
+    EXPECT_EQ(editor->UndoCount(), c.steps);
+    EXPECT_EQ(editor->UndoPosition(), c.steps - 1);
+    EXPECT_EQ(editor->UndoCapacity(), c.capacity);
+  }
+  // 2,996 messages, counted from 0: the oldest step kept is that of
+  // message 1,996, value 124 (-24 + 34 * 124 / 127 = 9.20); undo goes no
+  // further.
+  for (int i = 0; i < 1000; ++i) editor->Undo();
+  EXPECT_EQ(editor->UndoPosition(), 0);
+  EXPECT_EQ(editor->ParamInt(kParamVco1Coarse), 9);
+
+  std::string text = "243\r\n";
+  for (int i = 0; i < 184; ++i) text += "0\r\n";
+  WriteWholeFile(dir.File("zero.pr3"), text);
+  ASSERT_EQ(editor->LoadProgramFile(dir.File("zero.pr3").c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(editor->UndoCount(), 1);
+  EXPECT_EQ(editor->UndoCapacity(), 1u);
 }

@@ -202,7 +202,10 @@ TEST(SynthSession, LearntControllerMovedFastForLongKeepsMemoryFlatAndUndoesInOne
   // "midilearn.ini" is no longer read at start. Until a panel offers the
   // button, the running editor cannot be given a learnt controller; the
   // move's single undo step and its bounded memory are held by
-  // KeyboardTest.LearntControllerMoveIsOneUndoStep meanwhile.
+  // KeyboardTest.LearntControllerMoveIsOneUndoStep, and those of two
+  // learnt controllers moved together and of a slow one by
+  // KeyboardTest.TwoLearntControllersMovedTogetherAreOneUndoStep and
+  // KeyboardTest.SlowLearntControllerKeepsABoundedHistory, meanwhile.
   GTEST_SKIP() << "no control of the panels arms the controller learn (parameter 297)";
   RunningEditorSetup setup = WithKeyboard();
   // Under the address checker every freed block waits in a quarantine of

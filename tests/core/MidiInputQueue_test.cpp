@@ -1,0 +1,76 @@
+// The synth input's queue holds only what waits in it: after long messages
+// (another maker's bulk dumps on the synth's port) have been taken, its
+// memory is back to what it starts with, 1,024 slots of 256 bytes.
+#include "core/MidiInputQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// A SysEx of size bytes: F0, a maker's id, a running count, F7.
+std::vector<uint8_t> OtherMakersDump(size_t size)
+{
+  std::vector<uint8_t> m(size);
+  m[0] = 0xF0;
+  m[1] = 0x43;
+  for (size_t i = 2; i + 1 < size; ++i) m[i] = static_cast<uint8_t>(i & 0x7F);
+  m[size - 1] = 0xF7;
+  return m;
+}
+
+}  // namespace
+
+TEST(MidiInputQueue, StartsWithTheSlotsReserve)
+{
+  MidiInputQueue queue;
+  EXPECT_EQ(queue.HeldBytes(), 262144u);
+}
+
+// 1,024 messages of 200,000 bytes pass eight at a time, each slot used once.
+TEST(MidiInputQueue, LongMessagesTakenLeaveTheQueueSmall)
+{
+  MidiInputQueue queue;
+  const std::vector<uint8_t> dump = OtherMakersDump(200000);
+  size_t taken = 0;
+  for (int batch = 0; batch < 128; ++batch)
+  {
+    for (int i = 0; i < 8; ++i) ASSERT_TRUE(queue.Push(dump.data(), dump.size()));
+    taken += queue.Drain([&](const uint8_t* bytes, size_t size) {
+      ASSERT_EQ(size, 200000u);
+      EXPECT_EQ(bytes[0], 0xF0);
+      EXPECT_EQ(bytes[1], 0x43);
+      EXPECT_EQ(bytes[199998], 0x3E);
+      EXPECT_EQ(bytes[199999], 0xF7);
+    });
+  }
+  EXPECT_EQ(taken, 1024u);
+  EXPECT_EQ(queue.Overflows(), 0u);
+  EXPECT_EQ(queue.HeldBytes(), 262144u);
+}
+
+// A message waiting keeps its memory until taken; messages of 255, 256
+// and 257 bytes (the slot's reserve and one past it) leave the slot at
+// its reserve.
+TEST(MidiInputQueue, HoldsWhatWaitsUntilItIsTaken)
+{
+  const struct { size_t size, waiting; } cases[] = {
+    {255, 262144},
+    {256, 262144},
+    {257, 262145},
+    {200000, 461888},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.size);
+    MidiInputQueue queue;
+    const std::vector<uint8_t> message = OtherMakersDump(c.size);
+    ASSERT_TRUE(queue.Push(message.data(), message.size()));
+    EXPECT_EQ(queue.HeldBytes(), c.waiting);
+    std::vector<uint8_t> got;
+    EXPECT_EQ(queue.Drain([&](const uint8_t* bytes, size_t size) { got.assign(bytes, bytes + size); }), 1u);
+    EXPECT_EQ(got, message);
+    EXPECT_EQ(queue.HeldBytes(), 262144u);
+  }
+}
