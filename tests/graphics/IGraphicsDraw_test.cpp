@@ -37,6 +37,52 @@ TEST(IGraphicsDraw, IdleHookRunsOnEverySecondQuietFrame)
   EXPECT_EQ(f.unit.mIdles, 4);
 }
 
+// Hiding, greying or moving a control to the state it is in repaints
+// nothing; the change itself does.
+TEST(IGraphicsDraw, AControlSetToTheStateItIsInIsNotRepainted)
+{
+  struct Case { const char* name; void (*act)(TestControl*); bool repainted; } kCases[] = {
+    {"shown again", [](TestControl* c) { c->Hide(false); }, false},
+    {"hidden", [](TestControl* c) { c->Hide(true); }, true},
+    {"ungreyed again", [](TestControl* c) { c->GrayOut(false); }, false},
+    {"greyed", [](TestControl* c) { c->GrayOut(true); }, true},
+    {"moved to its place", [](TestControl* c) { c->SetPosition(10, 10); }, false},
+    {"moved one pixel right", [](TestControl* c) { c->SetPosition(11, 10); }, true},
+    {"moved one pixel down", [](TestControl* c) { c->SetPosition(10, 11); }, true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f;
+    TestControl* t = f.Add(IRECT(10, 10, 20, 20));
+    f.Open();
+    f.Settle();
+    t->mDraws = 0;
+    c.act(t);
+    IRECT dirty;
+    EXPECT_EQ(f.gui->IsDirty(&dirty), c.repainted);
+    f.Settle();
+    EXPECT_EQ(t->mDraws > 0 || t->IsHidden(), c.repainted);
+  }
+}
+
+// The plug-in's first value is the control's default; it is repainted
+// when it differs from the value the control was built with.
+TEST(IGraphicsDraw, AFirstValueFromThePlugInIsRepaintedWhenItDiffers)
+{
+  struct Case { double first; bool repainted; } kCases[] = {{0.0, false}, {0.01, true}, {1.0, true}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.first);
+    GuiUnit unit;
+    TestControl t(&unit, IRECT(10, 10, 20, 20));
+    t.SetClean();
+    t.SetValueFromPlug(c.first);
+    EXPECT_EQ(t.IsDirty(), c.repainted);
+    EXPECT_DOUBLE_EQ(t.GetDefaultValue(), c.first);
+  }
+}
+
 TEST(IGraphicsDraw, DirtyRectangleIsTheUnionOfDirtyControls)
 {
   struct Case { const char* name; IRECT a, b; IRECT expected; } kCases[] = {
