@@ -391,6 +391,11 @@ void PLAT_GtkSurfaceView::SetFrameInterval(int ms)
   impl->timer = g_timeout_add(interval, OnFrame, impl);
 }
 
+int PLAT_GtkSurfaceView::FrameIntervalMs() const
+{
+  return mImpl->timer ? static_cast<int>(mImpl->timerMs) : 0;
+}
+
 void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels)
 {
   GtkWidget* area = mImpl->area;
