@@ -212,3 +212,27 @@ std::string SettingsFile(const std::string& home)
 {
   return home + "/Library/Application Support/ZephraEditor/settings.ini";
 }
+
+void StartsSideBySide(benchmark::State& state, const Program& bare, const Program& editor, std::vector<Life>& bareLives,
+                      std::vector<Life>& lives)
+{
+  Display* display = OpenBenchDisplay(state);
+  if (!display) return;
+  const std::string home = MakeHome();
+  std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
+  for (auto _ : state)
+  {
+    Life bareLife, life;
+    std::string error;
+    if (!LiveOnce(display, bare, home, bareLife, error) || !LiveOnce(display, editor, home, life, error))
+    {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    state.SetIterationTime(life.firstFrameMs / 1000.0);
+    lives.push_back(life);
+    bareLives.push_back(bareLife);
+  }
+  XCloseDisplay(display);
+  std::system(("rm -rf '" + home + "'").c_str());
+}

@@ -59,6 +59,13 @@ Display* OpenBenchDisplay(benchmark::State& state);
 std::string MakeHome();
 std::string SettingsFile(const std::string& home);
 
+// Starts bare and then editor in turn, once per iteration of state, in a
+// home of their own with a last program to come back to, and adds their
+// lives to bareLives and lives, the iteration's time being the editor's to
+// its first frame. Skips the benchmark at the first life that fails.
+void StartsSideBySide(benchmark::State& state, const Program& bare, const Program& editor, std::vector<Life>& bareLives,
+                      std::vector<Life>& lives);
+
 template <class Of>
 double Median(const std::vector<Life>& lives, Of of)
 {

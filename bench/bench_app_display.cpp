@@ -37,26 +37,7 @@ std::vector<Life> gLives, gBareLives;
 
 void BM_ProgramLife(benchmark::State& state)
 {
-  Display* display = OpenBenchDisplay(state);
-  if (!display) return;
-  const std::string home = MakeHome();
-  std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
-  for (auto _ : state)
-  {
-    Life bare, life;
-    std::string error;
-    if (!LiveOnce(display, {ZEPHRA_BARE_WINDOW_APP, false}, home, bare, error) ||
-        !LiveOnce(display, {ZEPHRA_EDITOR_APP, true}, home, life, error))
-    {
-      state.SkipWithError(error.c_str());
-      break;
-    }
-    state.SetIterationTime(life.firstFrameMs / 1000.0);
-    gLives.push_back(life);
-    gBareLives.push_back(bare);
-  }
-  XCloseDisplay(display);
-  std::system(("rm -rf '" + home + "'").c_str());
+  StartsSideBySide(state, {ZEPHRA_BARE_WINDOW_APP, false}, {ZEPHRA_EDITOR_APP, true}, gBareLives, gLives);
   if (gLives.empty()) return;
   double memory = 0, quit = 0;
   for (const Life& life : gLives)

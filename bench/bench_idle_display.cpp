@@ -419,27 +419,8 @@ BENCHMARK(BM_IdleAndSessions)->UseManualTime()->Iterations(1)->Unit(benchmark::k
 // Starts of a bare GTK window and of the editor in turn on the display.
 void BM_StartBesideBareWindow(benchmark::State& state)
 {
-  Display* display = OpenBenchDisplay(state);
-  if (!display) return;
-  const std::string home = MakeHome();
-  std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n";
   std::vector<Life> lives, bareLives;
-  for (auto _ : state)
-  {
-    Life bareLife, life;
-    std::string error;
-    if (!LiveOnce(display, {ZEPHRA_BARE_WINDOW_APP, false}, home, bareLife, error) ||
-        !LiveOnce(display, {ZEPHRA_EDITOR_APP, true}, home, life, error))
-    {
-      state.SkipWithError(error.c_str());
-      break;
-    }
-    state.SetIterationTime(life.firstFrameMs / 1000.0);
-    lives.push_back(life);
-    bareLives.push_back(bareLife);
-  }
-  XCloseDisplay(display);
-  std::filesystem::remove_all(home);
+  StartsSideBySide(state, {ZEPHRA_BARE_WINDOW_APP, false}, {ZEPHRA_EDITOR_APP, true}, bareLives, lives);
   gReport.bareFrameMs = Median(bareLives, [](const Life& l) { return l.firstFrameMs; });
   gReport.editorFrameMs = Median(lives, [](const Life& l) { return l.firstFrameMs; });
 }
