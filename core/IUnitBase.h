@@ -90,8 +90,11 @@ public:
   virtual void ProcessSingleReplacing(float** inputs, float** outputs, int frames);
   virtual void OnGUIOpen() {}
   virtual void OnGUIClose() {}
-  virtual void ReservedHook8() {}
-  // GUI thread, when no control needed redrawing at two checks in a row.
+  // GUI thread: true while OnIdle counts its passes as time (a blinking
+  // lamp), so that the surface keeps its full frame rate rather than resting.
+  virtual bool IdleIsTimed() { return false; }
+  // GUI thread, when no control needed redrawing at two checks in a row (at
+  // each check while the surface rests).
   virtual void OnIdle() {}
   virtual void OnActivate(bool active);
   // MIDI input threads; by default passed through to SendMidiMsg.

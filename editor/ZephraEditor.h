@@ -119,6 +119,8 @@ public:
   // GUI thread: the model's idle work, then the armed slot's lamp toggled
   // every eighth pass.
   void OnIdle() override;
+  // An armed learn blinks its lamp every few idle passes.
+  bool IdleIsTimed() override;
 
   // How a case ends the handling of its change.
   enum class CaseEnd

@@ -308,6 +308,13 @@ void ZephraEditor::OnPanelTimerTick()
   }
 }
 
+bool ZephraEditor::IdleIsTimed()
+{
+  // Another thread holding the mutex may be arming a learn this moment.
+  BASE_MutexTryLock lock(GetMutex());
+  return !lock.Locked() || (mFlexiLearnMode && mFlexiLearnSlot >= 1);
+}
+
 void ZephraEditor::OnIdle()
 {
   ZephraModel::OnIdle();

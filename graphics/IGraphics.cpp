@@ -332,9 +332,14 @@ bool IGraphics::IsDirty(IRECT* out)
   if (dirty)
   {
     mIdleTicks = 0;
+    mQuietTicks = 0;
     return true;
   }
-  if (mIdleTicks == 0)
+  const bool resting = Resting();
+  if (mQuietTicks < kTicksBeforeRest) ++mQuietTicks;
+  if (Resting() && mPlug && mPlug->IdleIsTimed()) mQuietTicks = 0;
+  // At rest each frame is as far from the next as several at full rate.
+  if (!resting && mIdleTicks == 0)
   {
     mIdleTicks = 1;
     return false;

@@ -173,8 +173,21 @@ public:
   // ---- frame cycle (GUI thread) ----
   // out must be all zero on entry; it becomes the union of the dirty
   // controls' rectangles (and of the places they left). Calls the plug-in's
-  // idle hook on every second frame in a row with nothing dirty.
+  // idle hook on every second frame in a row with nothing dirty, and on
+  // every frame while the surface rests.
   bool IsDirty(IRECT* out);
+  // An editor left alone repaints nothing for minutes: once no control has
+  // needed a repaint for kTicksBeforeRest frames in a row, the surface rests
+  // and the platform's timer ticks every kRestingFrameMs instead of FPS()
+  // times a second. A dirty control and any input end the rest; a plug-in
+  // whose idle passes keep time (IUnitBase::IdleIsTimed) keeps it from
+  // resting.
+  static constexpr int kTicksBeforeRest = 30;
+  static constexpr int kRestingFrameMs = 50;
+  bool Resting() const { return mQuietTicks >= kTicksBeforeRest; }
+  void NoteInput() { mQuietTicks = 0; }
+  // What the platform's timer waits between two frames now, in ms.
+  int FrameIntervalMs() const { return Resting() ? kRestingFrameMs : 1000 / mFPS; }
   // Repaints the controls meeting invalidated and shows the bitmap. A
   // control is cleaned only when all it covers (and covered) lies inside
   // invalidated; otherwise it stays dirty for the next frame.
@@ -379,6 +392,7 @@ protected:
   int mWidth, mHeight;
   int mFPS;
   int mIdleTicks = 0;
+  int mQuietTicks = 0;  // frames in a row with nothing dirty, up to kTicksBeforeRest
   int mMouseCapture = -1;
   int mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;

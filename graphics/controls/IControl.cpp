@@ -48,7 +48,11 @@ void IControl::SetValueFromPlug(double value)
   BASE_MutexLock lock(mChangeLock);
   if (mDefaultValue < 0.0)
   {
+    // The first value is shown too when it differs from the one built
+    // with (an overlay opened by a command): nothing else repaints it.
+    const bool changed = mValue != value;
     mValue = mDefaultValue = value;
+    if (changed) SetDirty(false);
     return;
   }
   if (mValue == value) return;
@@ -129,9 +133,13 @@ void IControl::SetAuxParamValueFromPlug(int auxIndex, double value)
 
 // ---- visibility and place ----
 
+// Hiding, greying or moving a control to the state it is in changes no
+// pixel: it is not repainted for it (the panels re-apply whole layouts on
+// every program load and view change).
 void IControl::Hide(bool hide)
 {
   BASE_MutexLock lock(mChangeLock);
+  if (mHide.load(std::memory_order_relaxed) == hide) return;
   mHide = hide;
   mRedraw = true;
   SetDirty(false);
@@ -140,6 +148,7 @@ void IControl::Hide(bool hide)
 void IControl::GrayOut(bool grey)
 {
   BASE_MutexLock lock(mChangeLock);
+  if (mGrayed.load(std::memory_order_relaxed) == grey) return;
   mGrayed = grey;
   mBlend.mWeight = grey ? 0.25f : 1.0f;
   SetDirty(false);
@@ -148,6 +157,7 @@ void IControl::GrayOut(bool grey)
 void IControl::SetPosition(int x, int y)
 {
   BASE_MutexLock lock(mChangeLock);
+  if (x == mRECT.L && y == mRECT.T && mTargetRECT == mRECT) return;
   // What the control covered must be repainted as well, or its old image
   // would stay on the screen.
   MarkStale(mRECT);

@@ -144,7 +144,9 @@ void IGraphicsMac::Resize(int w, int h)
 bool IGraphicsMac::OnSurfaceFrame(PLAT_Rect* area)
 {
   IRECT dirty;
-  if (!IsDirty(&dirty)) return false;
+  const bool any = IsDirty(&dirty);
+  if (mView) mView->SetFrameInterval(FrameIntervalMs());
+  if (!any) return false;
   // One pixel wider and taller than the dirty union, as every view of the
   // surface repaints (RunViewFrame).
   *area = PLAT_Rect{dirty.L, dirty.T, dirty.W() + 1, dirty.H() + 1};
@@ -177,6 +179,7 @@ bool IGraphicsMac::DrawScreen(IRECT* rect)
 
 bool IGraphicsMac::OnSurfaceInput(const PLAT_Input& in)
 {
+  NoteInput();
   const bool shift = in.mods & PLAT_MOD_SHIFT, control = in.mods & PLAT_MOD_CONTROL, alt = in.mods & PLAT_MOD_ALT;
   // The desktop's Command key is Control, as in the window layer's menus.
   const auto modsFor = [&](EViewButton button) { return ViewModifiers(button, control, shift, control, alt); };

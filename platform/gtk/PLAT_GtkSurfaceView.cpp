@@ -128,6 +128,7 @@ struct PLAT_GtkSurfaceView::Impl
   GdkRectangle entryFrame{0, 0, 0, 0};
   std::string entryOpenedWith;  // Escape ends the entry with it
   unsigned timer = 0;
+  unsigned timerMs = 0;
   PLAT_ScreenFrame frame;
 
   void EndEntry(bool tell);
@@ -354,7 +355,8 @@ std::unique_ptr<PLAT_GtkSurfaceView> PLAT_GtkSurfaceView::Create(PLAT_SurfaceCli
 
   // GLib timeouts keep firing inside the nested loops of dialogs, menus and
   // choosers, so the GUI stays live under them.
-  impl->timer = g_timeout_add(static_cast<guint>(1000 / std::max(fps, 1)), OnFrame, impl);
+  impl->timerMs = static_cast<unsigned>(1000 / std::max(fps, 1));
+  impl->timer = g_timeout_add(impl->timerMs, OnFrame, impl);
   return view;
 }
 
@@ -375,6 +377,23 @@ void PLAT_GtkSurfaceView::StopTimer()
 {
   if (mImpl->timer) g_source_remove(mImpl->timer);
   mImpl->timer = 0;
+}
+
+void PLAT_GtkSurfaceView::SetFrameInterval(int ms)
+{
+  Impl* impl = mImpl.get();
+  const unsigned interval = static_cast<unsigned>(std::max(ms, 1));
+  if (!impl->timer || interval == impl->timerMs) return;
+  // Removing the source from within its own tick is allowed: GLib calls a
+  // destroyed source no more.
+  g_source_remove(impl->timer);
+  impl->timerMs = interval;
+  impl->timer = g_timeout_add(interval, OnFrame, impl);
+}
+
+int PLAT_GtkSurfaceView::FrameIntervalMs() const
+{
+  return mImpl->timer ? static_cast<int>(mImpl->timerMs) : 0;
 }
 
 void PLAT_GtkSurfaceView::Present(const PLAT_SurfacePixels& pixels)

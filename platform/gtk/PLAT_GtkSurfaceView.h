@@ -125,6 +125,11 @@ public:
   PLAT_GtkView* Host() const { return mHost.get(); }
   void SetSize(int width, int height);
   void StopTimer();
+  // The frame timer ticks every ms from now on (1 at least); nothing once
+  // stopped.
+  void SetFrameInterval(int ms);
+  // What the frame timer waits between ticks now, in ms; 0 once stopped.
+  int FrameIntervalMs() const;
   // The pixels the view shows, read when the view paints (see
   // PLAT_ScreenFrame): the owner presents them in each OnSurfaceDraw, and
   // the view paints only what was presented during that paint.

@@ -100,7 +100,8 @@ TEST(FlexiLearn, LearnOnAnotherSlotOnlyDisarms)
 }
 
 // Range B shows in the target's caption until the second tick; an armed
-// learn blinks its lamp every eighth idle pass and ends on the tenth tick.
+// learn blinks its lamp every eighth idle pass (its idle keeps time) and
+// ends on the tenth tick.
 TEST(FlexiLearn, TimedWork)
 {
   SkinEditor f;
@@ -123,6 +124,8 @@ TEST(FlexiLearn, TimedWork)
       f.Face().Caption(130)->GetText(&text);
       EXPECT_STREQ(text.Get(), s.caption) << tick;
       EXPECT_EQ(f.editor->FlexiLearnArmed(), s.armed) << tick;
+      // While the lamp blinks, the surface keeps counting passes at full rate.
+      EXPECT_EQ(f.editor->IdleIsTimed(), s.armed) << tick;
       EXPECT_EQ(f.Hidden(kParamFlexi3Clear), s.lampOut) << tick;
     }
   }

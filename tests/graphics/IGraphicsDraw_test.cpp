@@ -11,6 +11,13 @@ RAST_pixel ScreenAt(GuiFixture& f, int x, int y)
 {
   return RAST_GetPixel(f.gui->GetScreen(), x, y);
 }
+
+// Runs quiet frames until the settled surface has seen total of them in a
+// row (the settle ended on the first).
+void QuietFramesInARow(GuiFixture& f, int total)
+{
+  for (int frame = 1; frame < total; ++frame) ASSERT_FALSE(f.gui->RunFrame());
+}
 }  // namespace
 
 TEST(IGraphicsDraw, IdleHookRunsOnEverySecondQuietFrame)
@@ -35,6 +42,117 @@ TEST(IGraphicsDraw, IdleHookRunsOnEverySecondQuietFrame)
   EXPECT_EQ(f.unit.mIdles, 3);
   f.gui->RunFrame();
   EXPECT_EQ(f.unit.mIdles, 4);
+}
+
+TEST(IGraphicsDraw, AQuietSurfaceRestsFromItsThirtiethQuietFrame)
+{
+  struct Case { int quietFrames; bool resting; int intervalMs; } kCases[] = {
+    {29, false, 8}, {30, true, 50}, {31, true, 50},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.quietFrames);
+    GuiFixture f;
+    f.Add(IRECT(10, 10, 20, 20));
+    f.Open();
+    f.Settle();
+    QuietFramesInARow(f, c.quietFrames);
+    EXPECT_EQ(f.gui->Resting(), c.resting);
+    EXPECT_EQ(f.gui->FrameIntervalMs(), c.intervalMs);
+  }
+}
+
+TEST(IGraphicsDraw, AtRestEveryFrameIsAnIdlePassUntilAControlOrInputWakesTheSurface)
+{
+  GuiFixture f;
+  TestControl* c = f.Add(IRECT(10, 10, 20, 20));
+  f.Open();
+  f.Settle();
+  QuietFramesInARow(f, 30);
+  ASSERT_TRUE(f.gui->Resting());
+  f.unit.mIdles = 0;
+  for (int frame = 0; frame < 3; ++frame) f.gui->RunFrame();
+  EXPECT_EQ(f.unit.mIdles, 3);
+
+  // A control changed by another thread: repainted on the next frame, and
+  // the surface is awake again, with idle passes on every second frame.
+  c->SetLabel("synth");
+  EXPECT_TRUE(f.gui->RunFrame());
+  EXPECT_FALSE(f.gui->Resting());
+  EXPECT_EQ(f.gui->FrameIntervalMs(), 8);
+  f.unit.mIdles = 0;
+  for (int frame = 0; frame < 4; ++frame) f.gui->RunFrame();
+  EXPECT_EQ(f.unit.mIdles, 2);
+
+  // Input that changes nothing wakes it as well.
+  QuietFramesInARow(f, 30);
+  ASSERT_TRUE(f.gui->Resting());
+  f.gui->NoteInput();
+  EXPECT_FALSE(f.gui->Resting());
+  EXPECT_EQ(f.gui->FrameIntervalMs(), 8);
+}
+
+TEST(IGraphicsDraw, IdlePassesThatKeepTimeKeepTheSurfaceFromResting)
+{
+  GuiFixture f;
+  f.Add(IRECT(10, 10, 20, 20));
+  f.Open();
+  f.Settle();
+  f.unit.mTimedIdle = true;
+  f.unit.mIdles = 0;
+  for (int frame = 0; frame < 60; ++frame) f.gui->RunFrame();
+  EXPECT_FALSE(f.gui->Resting());
+  EXPECT_EQ(f.unit.mIdles, 30);
+  // Once they keep no time, the surface rests.
+  f.unit.mTimedIdle = false;
+  QuietFramesInARow(f, 30);
+  EXPECT_TRUE(f.gui->Resting());
+}
+
+// Hiding, greying or moving a control to the state it is in repaints
+// nothing; the change itself does.
+TEST(IGraphicsDraw, AControlSetToTheStateItIsInIsNotRepainted)
+{
+  struct Case { const char* name; void (*act)(TestControl*); bool repainted; } kCases[] = {
+    {"shown again", [](TestControl* c) { c->Hide(false); }, false},
+    {"hidden", [](TestControl* c) { c->Hide(true); }, true},
+    {"ungreyed again", [](TestControl* c) { c->GrayOut(false); }, false},
+    {"greyed", [](TestControl* c) { c->GrayOut(true); }, true},
+    {"moved to its place", [](TestControl* c) { c->SetPosition(10, 10); }, false},
+    {"moved one pixel right", [](TestControl* c) { c->SetPosition(11, 10); }, true},
+    {"moved one pixel down", [](TestControl* c) { c->SetPosition(10, 11); }, true},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    GuiFixture f;
+    TestControl* t = f.Add(IRECT(10, 10, 20, 20));
+    f.Open();
+    f.Settle();
+    t->mDraws = 0;
+    c.act(t);
+    IRECT dirty;
+    EXPECT_EQ(f.gui->IsDirty(&dirty), c.repainted);
+    f.Settle();
+    EXPECT_EQ(t->mDraws > 0 || t->IsHidden(), c.repainted);
+  }
+}
+
+// The plug-in's first value is the control's default; it is repainted
+// when it differs from the value the control was built with.
+TEST(IGraphicsDraw, AFirstValueFromThePlugInIsRepaintedWhenItDiffers)
+{
+  struct Case { double first; bool repainted; } kCases[] = {{0.0, false}, {0.01, true}, {1.0, true}};
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.first);
+    GuiUnit unit;
+    TestControl t(&unit, IRECT(10, 10, 20, 20));
+    t.SetClean();
+    t.SetValueFromPlug(c.first);
+    EXPECT_EQ(t.IsDirty(), c.repainted);
+    EXPECT_DOUBLE_EQ(t.GetDefaultValue(), c.first);
+  }
 }
 
 TEST(IGraphicsDraw, DirtyRectangleIsTheUnionOfDirtyControls)

@@ -320,6 +320,25 @@ TEST_F(MacSurface, ADragRepaintsTheKnobWithoutWaitingForTheFrameTimer)
   }));
 }
 
+// Left alone the surface rests: its frame timer slows down, and a control
+// changed by another thread or a click brings the full rate back.
+TEST_F(MacSurface, AQuietSurfaceSlowsItsTimerUntilAControlChangesOrInputComes)
+{
+  ProbeControl* probe = Probe(IRECT(10, 20, 30, 40));
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(RunUntil([view] { return view->FrameIntervalMs() == 50; }));
+  probe->mDrawAreas.clear();
+  std::thread([probe] { probe->SetLabel("from the synth"); }).join();
+  ASSERT_TRUE(RunUntil([probe] { return !probe->mDrawAreas.empty(); }));
+  EXPECT_EQ(view->FrameIntervalMs(), 8);
+  ASSERT_TRUE(RunUntil([view] { return view->FrameIntervalMs() == 50; }));
+  Click(view, 100, 80, 100, 80);
+  EXPECT_TRUE(RunUntil([view] { return view->FrameIntervalMs() == 8; }));
+  view->StopTimer();
+  EXPECT_EQ(view->FrameIntervalMs(), 0);
+}
+
 TEST_F(MacSurface, TypedTextPassesTheEntryRuleAndReachesTheParameter)
 {
   unit.GetParam(3)->InitInt("n", 0, -100000000, 100000000);

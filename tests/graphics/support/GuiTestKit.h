@@ -22,10 +22,12 @@ class GuiUnit : public TestUnit
 public:
   explicit GuiUnit(int nParams = 16) : TestUnit(nParams) {}
   void OnIdle() override { ++mIdles; }
+  bool IdleIsTimed() override { return mTimedIdle; }
   void BeginInformHostOfParamChange(int index) override { mEdits.push_back(index); }
   void EndInformHostOfParamChange(int index) override { mEdits.push_back(-1 - index); }
 
   int mIdles = 0;
+  bool mTimedIdle = false;
   std::vector<int> mEdits;  // begin: index, end: -1 - index
 };
 
