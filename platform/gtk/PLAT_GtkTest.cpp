@@ -98,6 +98,17 @@ int PLAT_GtkTestToplevelCount()
   return n;
 }
 
+int PLAT_GtkTestShownPopupCount()
+{
+  GList* list = gtk_window_list_toplevels();
+  int n = 0;
+  for (GList* i = list; i; i = i->next)
+    n += gtk_window_get_window_type(GTK_WINDOW(i->data)) == GTK_WINDOW_POPUP && gtk_bin_get_child(GTK_BIN(i->data)) &&
+         gtk_widget_get_mapped(GTK_WIDGET(i->data));
+  g_list_free(list);
+  return n;
+}
+
 void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h)
 {
   GtkWidget* widget = window->GetImpl()->window;

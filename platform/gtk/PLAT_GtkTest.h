@@ -47,6 +47,10 @@ bool PLAT_GtkTestIsViewable(PLAT_GtkView* view);
 // toolkit's own tooltip windows and drag go-betweens aside).
 int PLAT_GtkTestToplevelCount();
 
+// Pop-up windows of the toolkit with something in them that are on the
+// screen now: an open combo list or menu.
+int PLAT_GtkTestShownPopupCount();
+
 // The window's frame as the display has it, top-down screen pixels.
 void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h);
 
