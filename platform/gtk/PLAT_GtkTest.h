@@ -13,8 +13,10 @@ class PLAT_GtkView;
 class PLAT_GtkWindow;
 
 // Before PLAT_GtkInit: the X11 backend with core input events (which the
-// test input below needs), the default theme, and every toolkit warning
-// fatal, so that a test fails on the first one.
+// test input below needs), the default theme, settings kept in memory and
+// no accessibility bridge (so that a display without a desktop session
+// suffices), and every toolkit warning fatal, so that a test fails on the
+// first one.
 void PLAT_GtkTestPrepare();
 
 // Presses (or releases) button 1..3 at (x, y) of the view, which must be on
