@@ -713,6 +713,7 @@ void WINL_SetCurrentMenu(HMENU menu)
   }
   if (shower && WINL_MenuNativeBarOf(shower) != gCurrentMenu) WINL_MenuNativeSetBar(shower, gCurrentMenu);
 }
+
 HMENU WINL_BeginModalPanelMenu()
 {
   const HMENU copy = WINL_FindMenu(gModalMenu) ? WINL_DuplicateMenu(HandleOf(gModalMenu)) : nullptr;
