@@ -17,7 +17,7 @@
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/IUserTextControl.h"
 #include "synth/ZephraParams.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <cstdio>

@@ -16,7 +16,7 @@
 #include "graphics/controls/IInvisibleSelectControl.h"
 #include "graphics/controls/IUserTextControl.h"
 #include "synth/ZephraTables.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <cstring>

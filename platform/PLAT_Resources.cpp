@@ -32,29 +32,48 @@ std::string ExecutableDir()
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
-std::string FindResourcesDir()
+// The places of the resources folder when no variable names it, in order.
+std::vector<std::string> Candidates()
 {
+  std::vector<std::string> places;
   const std::string exe = ExecutableDir();
   if (!exe.empty())
   {
-    if (IsDir(exe + "resources")) return exe + "resources/";
-    if (IsDir(exe + "../share/zephraeditor/resources")) return exe + "../share/zephraeditor/resources/";
+    places.push_back(exe + "resources/");
+    places.push_back(exe + "../share/zephraeditor/resources/");
   }
 #ifdef ZEPHRA_SOURCE_RESOURCES
-  if (IsDir(ZEPHRA_SOURCE_RESOURCES)) return std::string(ZEPHRA_SOURCE_RESOURCES) + "/";
+  places.push_back(std::string(ZEPHRA_SOURCE_RESOURCES) + "/");
 #endif
+  return places;
+}
+
+std::string FindResourcesDir()
+{
+  for (const std::string& place : Candidates())
+    if (IsDir(place)) return place;
   return "";
+}
+
+std::string OverridingDir()
+{
+  const char* over = std::getenv("ZEPHRA_RESOURCES_DIR");
+  if (!over || !*over) return "";
+  std::string dir = over;
+  if (dir.back() != '/') dir += '/';
+  return dir;
 }
 }  // namespace
 
+std::vector<std::string> PLAT_ResourcesFoldersLookedAt()
+{
+  const std::string over = OverridingDir();
+  return over.empty() ? Candidates() : std::vector<std::string>{over};
+}
+
 std::string PLAT_GetResourcesDir()
 {
-  if (const char* over = std::getenv("ZEPHRA_RESOURCES_DIR"); over && *over)
-  {
-    std::string dir = over;
-    if (dir.back() != '/') dir += '/';
-    return dir;
-  }
+  if (std::string over = OverridingDir(); !over.empty()) return over;
   // The executable does not move while it runs.
   static std::once_flag once;
   static std::string dir;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The folder, ending in "/", or "" when none of them exists.
 std::string PLAT_GetResourcesDir();
@@ -17,3 +18,8 @@ std::string PLAT_GetResourcesDir();
 // The path of a file under the resources folder (relative is like
 // "fonts/fonts.conf"), or "" when the file does not exist.
 std::string PLAT_GetResourcePath(const char* relative);
+
+// The folders looked at for the resources folder, in the order above (only
+// $ZEPHRA_RESOURCES_DIR when it is set), each ending in "/": for a message
+// that says where the program looked.
+std::vector<std::string> PLAT_ResourcesFoldersLookedAt();

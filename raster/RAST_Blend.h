@@ -69,16 +69,16 @@ inline int RAST_WeightFromAlpha(float alpha)
 
 // d = s + ((d - s) * (256 - w)) / 256: a straight mix toward s. Clamped or kept
 // as its low 8 bits (within 0..255 anyway for w in 1..256 and s in 0..255).
-// Beyond full weight the clamped form goes on past s, held at 0 and 255;
-// the kept form stops at s, since its low 8 bits would wrap.
+// Beyond full weight both forms go on past s (50 onto 100 at 384 gives 25);
+// there the kept form is held at 0 and 255 too, where its low 8 bits would
+// wrap.
 template <bool Clamp>
 struct RAST_RuleCopy
 {
   static int Channel(int d, int s, int w)
   {
-    if (!Clamp && w > RAST_WEIGHT_FULL) w = RAST_WEIGHT_FULL;
     const int64_t v = s + (static_cast<int64_t>(d - s) * (256 - w)) / 256;
-    return Clamp ? RAST_Clamp255(v) : static_cast<int>(v);
+    return Clamp || w > RAST_WEIGHT_FULL ? RAST_Clamp255(v) : static_cast<int>(v);
   }
 };
 
@@ -104,20 +104,19 @@ struct RAST_RuleColorDodge
 // d = (d * (s * w + (256 - w) * 256)) >> 16: multiply by s / 256 at weight w.
 // Up to full weight the factor is at most 1 and the result never exceeds d; a
 // negative weight makes it a factor above 1, which saturates at 255 rather than
-// wrapping. The clamped form shifts the signed product and clamps both ends;
-// beyond full weight its factor falls below s / 256, down to 0. The other
-// form stops at full weight, where its unsigned product would wrap.
+// wrapping. Beyond full weight the factor falls below s / 256, down to 0 and
+// past it: both forms then shift the signed product and clamp both ends, where
+// the unsigned product of the kept form would wrap.
 template <bool Clamp>
 struct RAST_RuleMultiply
 {
   static int Channel(int d, int s, int w)
   {
-    if (Clamp)
+    if (Clamp || w > RAST_WEIGHT_FULL)
     {
       const int64_t factor = static_cast<int64_t>(s) * w + static_cast<int64_t>(256 - w) * 256;
       return RAST_Clamp255((d * factor) >> 16);
     }
-    if (w > RAST_WEIGHT_FULL) w = RAST_WEIGHT_FULL;
     const int factor = s * w + (256 - w) * 256;
     const unsigned v = (static_cast<unsigned>(d) * static_cast<unsigned>(factor)) >> 16;
     return v > 255u ? 255 : static_cast<int>(v);

@@ -30,8 +30,9 @@ void RAST_DeltaBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, i
 
 // As RAST_DeltaBlit with an alpha that moves too: alpha at the first pixel,
 // a(i, j) = alpha + j * dady + i * (dadx + j * dadxdy), each pixel weighted by
-// (int)(a * 256) held within -32768..256. Only the mode byte counts (0..5, the
-// clamping rules; the source-alpha bit has no effect). When the alpha would
+// (int)(a * 256) held within -32768..1048576: weights above 256 keep their
+// meaning, as in RAST_Blit. Only the mode byte counts (0..5, the clamping
+// rules; the source-alpha bit has no effect). When the alpha would
 // change by less than 0.0001 over the rectangle this is RAST_DeltaBlit itself,
 // source-alpha bit included.
 void RAST_DeltaBlitAlpha(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,

@@ -45,7 +45,7 @@ void GradRows(const Gradient& g, RAST_pixel* p, int w, int h, ptrdiff_t step)
     int64_t v[kChannels] = {row[0], row[1], row[2], row[3]};
     for (int x = 0; x < w; ++x)
     {
-      const int weight = RAST_ClampInt(v[kAlpha] / 65536, RAST_WEIGHT_MIN, RAST_WEIGHT_FULL);
+      const int weight = RAST_ClampWeight(v[kAlpha] / 65536);
       Blend::Apply(p + x, Value(v[kRed]), Value(v[kGreen]), Value(v[kBlue]), weight, weight);
       for (int c = 0; c < kChannels; ++c) v[c] += g.dx[c];
     }

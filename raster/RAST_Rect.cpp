@@ -70,11 +70,9 @@ using ColorRowFn = void (*)(RAST_pixel* d, int n, RAST_pixel c);
 // The row kernel for a whole-pixel copy weight, or null for any other weight.
 ColorRowFn WholePixelRow(int weight)
 {
-  // Beyond full weight a copy's alpha (the weight's low byte) would be
-  // meaningless: it stores the colour, as at full.
-  if (weight >= RAST_WEIGHT_FULL) return &RAST_RowFill;
   switch (weight)
   {
+    case RAST_WEIGHT_FULL: return &RAST_RowFill;
     case 64: return &RAST_RowQuarterMixColor;
     case 128: return &RAST_RowHalfMixColor;
     case 192: return &RAST_RowThreeQuarterMixColor;

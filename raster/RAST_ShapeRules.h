@@ -106,9 +106,7 @@ constexpr RAST_ShapeRule RAST_PlainShapeRule(int op, int w)
 {
   const RAST_ShapeRule rule = RAST_BlendedShapeRule(op, w);
   if (rule != RAST_ShapeRule::Copy) return rule;
-  // Shapes give their weight as the colour's alpha: beyond full weight the
-  // copy would store its low byte; it stores the colour, as at full.
-  if (w >= RAST_WEIGHT_FULL) return RAST_ShapeRule::Clobber;
+  if (w == RAST_WEIGHT_FULL) return RAST_ShapeRule::Clobber;
   if (w == 128) return RAST_ShapeRule::ByteAverage;
   return rule;
 }
@@ -118,9 +116,9 @@ constexpr RAST_ShapeRule RAST_FillShapeRule(int op, int w)
 {
   const RAST_ShapeRule rule = RAST_BlendedShapeRule(op, w);
   if (rule != RAST_ShapeRule::Copy) return rule;
-  if (w >= RAST_WEIGHT_FULL) return RAST_ShapeRule::Clobber;
   switch (w)
   {
+    case RAST_WEIGHT_FULL: return RAST_ShapeRule::Clobber;
     case 64: return RAST_ShapeRule::QuarterMix;
     case 128: return RAST_ShapeRule::HalfMix;
     case 192: return RAST_ShapeRule::ThreeQuarterMix;

@@ -728,7 +728,9 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
       break;
     case PLAT_ControlEvent::TextChanged:
       if (w->native) c->text = PLAT_ControlGetText(Native(w));
-      if (IsTextField(c)) Notify(w, EN_CHANGE);
+      // A one-line field tells every keystroke; a text view tells its
+      // changes once, when editing ends (below).
+      if (c->kind == PLAT_ControlKind::Edit) Notify(w, EN_CHANGE);
       if (c->kind == PLAT_ControlKind::ComboEdit) Notify(w, CBN_EDITCHANGE);
       break;
     case PLAT_ControlEvent::FocusIn:

@@ -1,6 +1,7 @@
 #include "winl/WINL_FileDialog.h"
 
 #include "platform/gtk/PLAT_GtkChooser.h"
+#include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -58,8 +59,16 @@ std::vector<std::string> ChooseWith(const PLAT_ChooserRequest& r)
 {
   Seam& s = TheSeam();
   if (!s.on) return PLAT_ChooserRun(r);
+  const HMENU menu = WINL_GetCurrentMenu();
+  std::vector<std::string> menuItems;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+  {
+    char title[256] = "";
+    WINL_TestMenuItemTitle(menu, i, title, sizeof title);
+    menuItems.push_back(title);
+  }
   s.shown.push_back({static_cast<WINL_ShownChooser::Kind>(r.kind), r.title, r.folder, r.file, r.patterns,
-                     r.multiple, r.accept});
+                     r.multiple, r.accept, menu, menuItems});
   if (s.answers.empty())
   {
     std::fprintf(stderr, "ZephraEditor: chooser \"%s\" shown with no answer queued\n", r.title.c_str());
@@ -85,7 +94,9 @@ std::vector<std::string> Choose(PLAT_ChooserRequest r)
     accessory = WINL_CreateAccessory(reinterpret_cast<const char*>(static_cast<uintptr_t>(t.resid)), t.proc, t.param);
     r.accessory = WINL_GetNativeView(accessory);
   }
+  const HMENU panelMenu = WINL_BeginModalPanelMenu();
   std::vector<std::string> chosen = ChooseWith(r);
+  WINL_EndModalPanelMenu(panelMenu);
   if (accessory) DestroyWindow(accessory);
   return chosen;
 }

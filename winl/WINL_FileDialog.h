@@ -10,6 +10,7 @@
 // regard to case; without any, every file is allowed.
 #pragma once
 
+#include "winl/WINL_Menu.h"
 #include "winl/WINL_Window.h"
 
 #include <string>
@@ -55,6 +56,8 @@ struct WINL_ShownChooser
   std::vector<std::string> patterns;
   bool several;
   std::string accept;  // the accept button's label, "" for the usual one
+  HMENU menu;          // the application's menu while it showed
+  std::vector<std::string> menuItems;  // and the titles of its items
 };
 // From now on choosers are not shown: each takes the next queued answer
 // (the chosen paths; none for a cancel) and is recorded. A chooser with no

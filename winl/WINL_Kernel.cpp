@@ -3,6 +3,7 @@
 #include "platform/PLAT_Resources.h"
 #include "core/SpawnClean.h"
 #include "platform/gtk/PLAT_Bus.h"
+#include "platform/gtk/PLAT_GtkOpen.h"
 #include "platform/gtk/PLAT_XProcess.h"
 
 #include <dlfcn.h>
@@ -860,6 +861,6 @@ INT_PTR ShellExecute(HWND, const char*, const char* file, const char* parameters
   else if (StartsWithNoCase(file, "explorer.exe"))
     target = params;
   else if (strcasecmp(file, "notepad.exe") == 0 || strcasecmp(file, "notepad") == 0)
-    target = params;
+    return *params && PLAT_OpenAsPlainText(params) ? kStarted : kNotStarted;
   return OpenWithDesktop(target) ? kStarted : kNotStarted;
 }

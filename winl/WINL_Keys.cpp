@@ -66,7 +66,8 @@ int WINL_MacKeyToWindowsKeyEx(const PLAT_Input* event, int* flags, int mode)
 
 int WINL_MacKeyToWindowsKey(const PLAT_Input* event, int* flags)
 {
-  if (!event && !gHaveKey) return 0;
+  // Only the extended form stands in the last key event for a null one.
+  if (!event) return 0;
   return WINL_MacKeyToWindowsKeyEx(event, flags, 0);
 }
 

@@ -12,9 +12,10 @@ constexpr int WINL_KEYF_VIRTKEY = 1;  // the result is a virtual key, not a char
 constexpr int WINL_KEYF_SHIFT = 4;
 constexpr int WINL_KEYF_COMMAND = 8;
 constexpr int WINL_KEYF_OPTION = 16;
-constexpr int WINL_KEYF_CONTROL = 32;  // not while a Control-click counts as a right click
+constexpr int WINL_KEYF_CONTROL = 32;  // not while a Super-click counts as a right click
 
-// The key of the event (null: the last key event) and its flags. Keys
+// The key of the event and its flags; for the extended form a null event
+// stands for the last key event, for the plain one it gives 0. Keys
 // without a character give their table code (keypad Enter 0x800D, F5 116,
 // arrows 37-40, ...); letters give their upper-case letter and digits,
 // Tab, line feed, Return, Escape and space themselves, all as virtual keys;
@@ -31,8 +32,10 @@ int WINL_MacKeyToWindowsKey(const PLAT_Input* event, int* flags);
 int WINL_KeyToASCII(int key, int flags, int* flagsOut);
 
 // 0x8000 while the key is down: 1, 2 and 4 the left, right and middle
-// buttons; 16 Shift, 17 Ctrl, 18 Alt, 91 the Super key. As of the last
-// input event the layer received.
+// buttons; 16 Shift, 17 Ctrl, 18 Alt, 91 the Super key (never while a
+// Super-click counts as a right click). It asks the display what is held
+// now; without a display, what the last input event the layer received
+// showed.
 short GetAsyncKeyState(int key);
 
 // For the view's key handling: remembers the event as the current one.

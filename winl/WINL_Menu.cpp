@@ -713,6 +713,21 @@ void WINL_SetCurrentMenu(HMENU menu)
   }
   if (shower && WINL_MenuNativeBarOf(shower) != gCurrentMenu) WINL_MenuNativeSetBar(shower, gCurrentMenu);
 }
+
+HMENU WINL_BeginModalPanelMenu()
+{
+  const HMENU copy = WINL_FindMenu(gModalMenu) ? WINL_DuplicateMenu(HandleOf(gModalMenu)) : nullptr;
+  if (copy) gCurrentMenu = IdOf(copy);
+  return copy;
+}
+
+void WINL_EndModalPanelMenu(HMENU copy)
+{
+  const HMENU focused = GetMenu(GetFocus());
+  gCurrentMenu = focused ? IdOf(focused) : 0;
+  if (copy) DestroyMenu(copy);
+}
+
 void WINL_SetDefaultModalWindowMenu(HMENU menu) { gModalMenu = IdOf(menu); }
 HMENU WINL_GetDefaultModalWindowMenu() { return WINL_FindMenu(gModalMenu) ? HandleOf(gModalMenu) : nullptr; }
 void WINL_SetDefaultWindowMenu(HMENU menu) { gWindowMenu = IdOf(menu); }

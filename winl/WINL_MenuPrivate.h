@@ -60,3 +60,10 @@ void WINL_ChooseMenuOnActivation(WINL_Wnd* content);
 
 // From the toolkit half: a menu is about to show.
 void WINL_MenuOpened(uint64_t menu);
+
+// A modal panel of the toolkit's own (a file chooser) runs with a copy of
+// the default modal-window menu as the application's menu; the copy, or null
+// when there is no such menu. Afterwards the menu of the focused window is
+// the application's again, and the copy is freed.
+HMENU WINL_BeginModalPanelMenu();
+void WINL_EndModalPanelMenu(HMENU copy);

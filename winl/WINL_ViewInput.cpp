@@ -154,7 +154,9 @@ void ButtonDown(WINL_Wnd* w, const PLAT_Input& in)
     FocusOnClick(w);
     if (w->state.load() != kWndAlive) return;
     w->fakeRightMouse = false;
-    if ((in.mods & PLAT_MOD_CONTROL) && gRightClickEmulation)
+    // The key that stands for the right button is the one the key flags
+    // and the key state leave out while it does: Super.
+    if ((in.mods & PLAT_MOD_SUPER) && gRightClickEmulation)
     {
       ActivateWindowOf(w);
       SendMouseMessage(w, count > 1 ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN, in);

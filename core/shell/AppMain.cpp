@@ -9,6 +9,10 @@ int main()
   // The MIDI ports use a sound server only when one runs: the editor never
   // starts one of its own.
   setenv("JACK_NO_START_SERVER", "1", 1);
+  // Without its artwork the editor would open a blank panel: it says where
+  // it looked instead, and starts nothing.
+  if (const std::string missing = AppMissingArtworkMessage(); !missing.empty())
+    return AppReportMissingArtwork(missing);
   AppSetUpEarly();
   return WINL_RunApplication(WINLAppMain);
 }

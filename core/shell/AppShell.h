@@ -16,6 +16,7 @@
 //   AppAudioLists.cpp   the audio device and sample-rate lists
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppStartMarks.cpp   where the start's time goes, when asked
+//   AppArtwork.cpp      whether the artwork is there, checked before the start
 //   AppMain.cpp         the program's entry
 //
 // Threads: everything here runs on the main thread. Ports are never opened
@@ -52,6 +53,12 @@ int WINLAppMain(int code, INT_PTR p1, INT_PTR p2);
 // the toolkit starts and code 2 builds the editor. Code 2 starts them
 // itself when this was not called.
 void AppSetUpEarly();
+// Before the start: "" when every image of the artwork table is in the
+// resources folder, else the error to show, naming the folder looked in (or
+// every place looked at, when there is no resources folder).
+std::string AppMissingArtworkMessage();
+// Tells the error on stderr and in a message box; the program's exit status.
+int AppReportMissingArtwork(const std::string& message);
 // The main window's procedure (dialog 40001).
 LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The "Preferences" dialog's procedure (dialog 40002, modal).

@@ -86,6 +86,8 @@ private:
   int mLeft = 0, mTop = 0, mWidth = 0, mHeight = 0;
 };
 
+// The largest width or height of a window that X11 can hold.
+constexpr double kLargestWindow = 32767.0;
 constexpr const char* kSection = Setting::kGuiScale.section;
 constexpr const char* kScaleKey = Setting::kGuiScale.key;
 // Scales closer than this are the same scale.
@@ -285,12 +287,16 @@ int IUnitGUIResize::GetIntFromSettings(const char* key)
 double IUnitGUIResize::ReadStoredScale()
 {
   const double stored = GetDoubleFromSettings(kScaleKey);
-  // "0", a text that is no number, a negative or an endless value would
-  // open a window of no size or of any size.
-  double s = std::isfinite(stored) && stored > 0.0 ? stored : 1.0;
-  s = ClampScale(s);
-  if (!(s == stored)) WriteDoubleToSettings(kScaleKey, s);
-  return s;
+  // A scale beyond the limits is the user's to choose and is taken as it
+  // stands (the limits bound only what a drag or a menu sets). "0", a text
+  // that is no number, a negative or an endless value would open a window of
+  // no size or of any size, and so would one wider or higher than the largest
+  // window a display can hold: those give 1.0, written back.
+  const bool usable = std::isfinite(stored) && stored > 0.0 && mBaseW * stored <= kLargestWindow &&
+                      mBaseH * stored <= kLargestWindow;
+  if (usable) return stored;
+  WriteDoubleToSettings(kScaleKey, 1.0);
+  return 1.0;
 }
 
 bool IUnitGUIResize::StoreScale()

@@ -208,8 +208,9 @@ private:
   double ClampScale(double s) const;
   double ClampW(double w) const;
   double ClampH(double h) const;
-  // The stored scale made sane: not a positive number gives 1.0, then
-  // clamped into the limits; written back when it changed.
+  // The stored scale, taken as stored (the limits do not apply); what is
+  // not a positive number, or would open a window larger than a display can
+  // hold, gives 1.0, written back.
   double ReadStoredScale();
   // Writes the scale as "guiscale" unless the stored value is within 1e-10
   // of it; true when it was (nothing written).

@@ -24,3 +24,18 @@ bool PLAT_OpenWithDefaultApp(const char* target)
   g_free(uri);
   return launched != FALSE;
 }
+
+bool PLAT_OpenAsPlainText(const char* path)
+{
+  if (!path || !*path) return false;
+  GAppInfo* editor = g_app_info_get_default_for_type("text/plain", FALSE);
+  if (!editor) return false;
+  GFile* file = g_file_new_for_path(path);
+  GList files = {file, nullptr, nullptr};
+  GError* error = nullptr;
+  const gboolean launched = g_app_info_launch(editor, &files, nullptr, &error);
+  if (error) g_error_free(error);
+  g_object_unref(file);
+  g_object_unref(editor);
+  return launched != FALSE;
+}

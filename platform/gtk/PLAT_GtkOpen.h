@@ -7,3 +7,9 @@
 // is not there, a target no application takes, or a launch that failed.
 // Any thread.
 bool PLAT_OpenWithDefaultApp(const char* target);
+
+// Opens the file in the desktop's text editor (its application for plain
+// text), whatever the file's own type: an HTML page shows as its source.
+// False when the desktop names no text editor or it could not start. Any
+// thread.
+bool PLAT_OpenAsPlainText(const char* path);

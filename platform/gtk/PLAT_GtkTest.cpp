@@ -13,6 +13,13 @@ void PLAT_GtkTestPrepare()
   // The toolkit's test input arrives as core pointer events, which it reads
   // only when told to use them instead of the input extension's.
   setenv("GDK_CORE_DEVICE_EVENTS", "1", 1);
+  // Warnings are fatal below, and a display alone (a virtual one, with no
+  // desktop session) has no session bus: the settings store of the desktop
+  // would warn on the first setting it keeps (the file chooser keeps some),
+  // and the accessibility bridge looks for its bus at start. The tests keep
+  // settings in memory and start no bridge.
+  setenv("GSETTINGS_BACKEND", "memory", 1);
+  setenv("NO_AT_BRIDGE", "1", 1);
   g_log_set_always_fatal(static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING));
 }
 
@@ -94,6 +101,17 @@ int PLAT_GtkTestToplevelCount()
   for (GList* i = list; i; i = i->next)
     n += G_OBJECT_TYPE(i->data) == GTK_TYPE_WINDOW &&
          !(gtk_window_get_window_type(GTK_WINDOW(i->data)) == GTK_WINDOW_POPUP && !gtk_bin_get_child(GTK_BIN(i->data)));
+  g_list_free(list);
+  return n;
+}
+
+int PLAT_GtkTestShownPopupCount()
+{
+  GList* list = gtk_window_list_toplevels();
+  int n = 0;
+  for (GList* i = list; i; i = i->next)
+    n += gtk_window_get_window_type(GTK_WINDOW(i->data)) == GTK_WINDOW_POPUP && gtk_bin_get_child(GTK_BIN(i->data)) &&
+         gtk_widget_get_mapped(GTK_WIDGET(i->data));
   g_list_free(list);
   return n;
 }

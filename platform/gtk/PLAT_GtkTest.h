@@ -13,8 +13,10 @@ class PLAT_GtkView;
 class PLAT_GtkWindow;
 
 // Before PLAT_GtkInit: the X11 backend with core input events (which the
-// test input below needs), the default theme, and every toolkit warning
-// fatal, so that a test fails on the first one.
+// test input below needs), the default theme, settings kept in memory and
+// no accessibility bridge (so that a display without a desktop session
+// suffices), and every toolkit warning fatal, so that a test fails on the
+// first one.
 void PLAT_GtkTestPrepare();
 
 // Presses (or releases) button 1..3 at (x, y) of the view, which must be on
@@ -46,6 +48,10 @@ bool PLAT_GtkTestIsViewable(PLAT_GtkView* view);
 // Top-level windows made for the layer that exist, shown or not (the
 // toolkit's own tooltip windows and drag go-betweens aside).
 int PLAT_GtkTestToplevelCount();
+
+// Pop-up windows of the toolkit with something in them that are on the
+// screen now: an open combo list or menu.
+int PLAT_GtkTestShownPopupCount();
 
 // The window's frame as the display has it, top-down screen pixels.
 void PLAT_GtkTestWindowFrame(PLAT_GtkWindow* window, int* x, int* y, int* w, int* h);

@@ -5,7 +5,7 @@
 #include "graphics/controls/IKnobControl.h"
 #include "graphics/controls/ISwitchControl.h"
 #include "graphics/controls/ITextControl.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
 {

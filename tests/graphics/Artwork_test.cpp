@@ -3,7 +3,7 @@
 // overlays, the user guide, and that a second run gives the same bytes.
 #include "raster/RAST_PNG.h"
 #include "support/TempDir.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 #include <gtest/gtest.h>
 

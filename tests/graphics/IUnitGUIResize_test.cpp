@@ -108,7 +108,7 @@ TEST(GUIResize, FreshSettingsOpenAtScaleOne)
   EXPECT_EQ(f.manager->GetRECT(), IRECT(1124, 784, 1140, 800));
 }
 
-TEST(GUIResize, BadStoredScalesOpenSaneAndAreRewritten)
+TEST(GUIResize, BrokenStoredScalesOpenAtOneAndAreRewritten)
 {
   struct Case
   {
@@ -120,17 +120,43 @@ TEST(GUIResize, BadStoredScalesOpenSaneAndAreRewritten)
     {"abc", "1.000000000000000", 1140, 800},
     {"-3", "1.000000000000000", 1140, 800},
     {"nan", "1.000000000000000", 1140, 800},
-    {"1e300", "2.000000000000000", 2280, 1600},
-    {"2.000000000000001", "2.000000000000000", 2280, 1600},
-    {"0.49", "0.500000000000000", 570, 400},
-    {"0.5", "0.5", 570, 400},
-    {"1.5", "1.5", 1710, 1200},
+    {"inf", "1.000000000000000", 1140, 800},
+    {"1e300", "1.000000000000000", 1140, 800},
+    // 1140 * 29 = 33060: wider than any window can be.
+    {"29", "1.000000000000000", 1140, 800},
   };
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.stored);
     ResizeFixture f(c.stored);
     EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.rewritten + "\n\n");
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+  }
+}
+
+// The limits (0.5 to 2.0) bound a drag, not the stored value: a scale beyond
+// them opens as stored and stays in the settings as the user wrote it.
+TEST(GUIResize, StoredScalesBeyondTheLimitsAreTakenAsStored)
+{
+  struct Case
+  {
+    const char* stored;
+    int width, height;
+  } kCases[] = {
+    {"0.49", 558, 392},
+    {"0.5", 570, 400},
+    {"1.5", 1710, 1200},
+    {"2", 2280, 1600},
+    {"2.000000000000001", 2280, 1600},
+    {"2.5", 2850, 2000},
+    {"3", 3420, 2400},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    ResizeFixture f(c.stored);
+    EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.stored + "\n\n");
     EXPECT_EQ(f.gui->Width(), c.width);
     EXPECT_EQ(f.gui->Height(), c.height);
   }

@@ -50,7 +50,8 @@ TEST(RAST_DrawGlyph, WeighsCoverageByAlpha)
        {0x20C0A0F0u, 0x45A1A1DBu, kD, 0x6A82A2C6u, 0x5494A2D2u, 0x30B3A0E7u}},
       {"copy half alpha", 0.5f, 0, {0x45A1A1DBu, 0x5891A2D0u, kD, kD, 0x5F8BA2CCu, 0x4D9AA1D6u}},
       {"add negative", -1.0f, 1, {0x4C000400u, 0x5B21534Du, kD, kD, 0x6248737Du, 0x5200260Au}},
-      {"alpha 4, multiply stops at full weight", 4.0f, 3, {0x0D6065B8u, 0x0D6065B8u, kD, 0x6980A2C4u, 0x0D6065B8u, 0x0D6065B8u}},
+      {"alpha 4, multiply goes past full weight", 4.0f, 3,
+       {0x00000093u, 0x004028ACu, kD, 0x6980A2C4u, 0x005A59B6u, 0x001C009Eu}},
       {"mode 6", 1.0f, 6, {kD, kD, kD, kD, kD, kD}},
       {"copy negative", -1.0f, 0, {kD, kD, kD, kD, kD, kD}},
   };

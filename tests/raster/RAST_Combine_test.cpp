@@ -107,9 +107,9 @@ TEST(RAST_CombineRules, CopySourceAlphaFull)
 
 // Weights above 256 keep their meaning in the rules whose results are held
 // within 0..255: Add adds more, Dodge brightens more, Overlay and HSV push
-// further, the clamped copy goes on past the source and the clamped
-// multiply darkens down to 0. The plain copy and multiply, which would wrap,
-// stop at full weight. Every weight beyond 2^20 counts as 2^20. Each pixel
+// further, both copies go on past the source and both multiplies darken
+// down to 0; the plain copy and multiply, which would wrap there, are held
+// at 0 and 255 too. Every weight beyond 2^20 counts as 2^20. Each pixel
 // is one value d in all four bytes; the source is s in all four, except for
 // HSV (r 128, g 128, b 144, a 200: the value alone rises).
 TEST(RAST_CombineRules, WeightsAboveFull)
@@ -140,10 +140,13 @@ TEST(RAST_CombineRules, WeightsAboveFull)
       {"clamped multiply at 1.25", &RAST_CombinePixelsMultiplyClamp, 0x80, 0x40, 320, 0x08080808u},
       {"clamped multiply at 1.5", &RAST_CombinePixelsMultiplyClamp, 0x80, 0x40, 384, 0x00000000u},
       {"copy at full", &RAST_CombinePixelsCopy, 0x40, 0xC0, 256, 0xC0C0C0C0u},
-      {"copy at 1.5 stops at full", &RAST_CombinePixelsCopy, 0x40, 0xC0, 384, 0xC0C0C0C0u},
-      {"copy at the guard stops at full", &RAST_CombinePixelsCopy, 0x40, 0xC0, kGuard, 0xC0C0C0C0u},
+      {"copy at 1.5 goes past the source", &RAST_CombinePixelsCopy, 0x64, 0x32, 384, 0x19191919u},
+      {"copy at 1.5 held at 255", &RAST_CombinePixelsCopy, 0x40, 0xC0, 384, 0xFFFFFFFFu},
+      {"copy at 1.5 held at 0", &RAST_CombinePixelsCopy, 0xD0, 0x40, 384, 0x00000000u},
+      {"copy at the guard", &RAST_CombinePixelsCopy, 0x40, 0xC0, kGuard, 0xFFFFFFFFu},
       {"multiply at full", &RAST_CombinePixelsMultiply, 0x80, 0x40, 256, 0x20202020u},
-      {"multiply at 1.5 stops at full", &RAST_CombinePixelsMultiply, 0x80, 0x40, 384, 0x20202020u},
+      {"multiply at 1.25", &RAST_CombinePixelsMultiply, 0x80, 0x40, 320, 0x08080808u},
+      {"multiply at 1.5 held at 0", &RAST_CombinePixelsMultiply, 0x80, 0x40, 384, 0x00000000u},
   };
   for (const Case& c : kCases)
   {

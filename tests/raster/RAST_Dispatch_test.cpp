@@ -33,7 +33,7 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
 {
   struct Case { const char* name; int mode; float alpha; RAST_pixel src, combine, blit, fill, put, glyph; } kCases[] = {
       {"copy full", 0, 1.0f, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
-      {"copy above full", 0, 3.0f, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
+      {"copy above full", 0, 3.0f, kS, 0x00FF0029u, 0x00FF0029u, 0x00FF00FFu, 0x00FF0029u, 0x00FF002Au},
       {"copy 0.5", 0, 0.5f, kS, 0x50A17FABu, 0x4FA07EAAu, 0x4FA07EAAu, 0x4FA07EAAu, 0x50A17FABu},
       {"copy 0.5001: weight 128", 0, 0.5001f, kS, 0x50A17FABu, 0x50A17FABu, 0x4FA07EAAu, 0x4FA07EAAu, 0x50A17FABu},
       {"copy 129/256", 0, 0.50390625f, kS, 0x4FA27EAAu, 0x4FA27EAAu, 0x4FA27EA2u, 0x4FA27EAAu, 0x50A17FABu},
@@ -43,7 +43,7 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
       {"copy one step", 0, 0.00390625f, kS, 0x6A82A2C4u, 0x6A82A2C4u, 0x6A82A2C4u, 0x6A82A2C4u, 0x6B81A3C5u},
       {"copy below one step", 0, 0.001f, kS, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u},
       {"copy negative", 0, -0.5f, kS, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u, 0x6B81A3C5u},
-      {"copy infinite", 0, kInf, kS, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u, 0x35C15B91u},
+      {"copy infinite", 0, kInf, kS, 0x00FF0000u, 0x00FF0000u, 0x00FF00FFu, 0x00FF0000u, 0x00FF0000u},
       {"add 0.5", 1, 0.5f, kS, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E1D0FFu, 0x85E0D0FFu},
       {"add above full", 1, 1.5f, kS, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu, 0xBAFFFFFFu},
       {"add -2 subtracts", 1, -2.0f, kS, 0x01000000u, 0x01000000u, 0x010000FFu, 0x01000000u, 0x02000000u},
@@ -108,16 +108,17 @@ TEST(RAST_Dispatch, EachOperationAppliesItsRule)
 }
 
 // The gradient's colour (0.5, 0.25, 1.0) is (127, 63, 255); its alpha is the
-// weight and the source alpha of the clamping rule, held within -128..1.
+// weight and the source alpha of the clamping rule; above 1 it weighs beyond
+// full (2.0 is weight 512).
 TEST(RAST_Dispatch, GradientAppliesTheClampingRule)
 {
   const float kAlphas[] = {1.0f, 0.5f, -0.5f, 2.0f, 0.0f};
   const RAST_pixel kExpected[6][5] = {
-      {0xFF3F7FFFu, 0xB56091A2u, 0x21A2B5FFu, 0xFF3F7FFFu, 0x6B81A3C5u},  // copy
-      {0xFFC0FFFFu, 0xEAA0E2FFu, 0x006264FFu, 0xFFC0FFFFu, 0x6B81A3C5u},  // add
-      {0xFFABFFFFu, 0xD492D8FFu, 0x477382FFu, 0xFFABFFFFu, 0x6B81A3C5u},  // dodge
-      {0x6A1F50C5u, 0x6A507993u, 0x6BB1CCFFu, 0x6A1F50C5u, 0x6B81A3C5u},  // multiply
-      {0xA860A2F2u, 0x8970A2C5u, 0x4C91A3F2u, 0xA860A2F2u, 0x6B81A3C5u},  // overlay
+      {0xFF3F7FFFu, 0xB56091A2u, 0x21A2B5FFu, 0xFF005BFFu, 0x6B81A3C5u},  // copy
+      {0xFFC0FFFFu, 0xEAA0E2FFu, 0x006264FFu, 0xFFFFFFFFu, 0x6B81A3C5u},  // add
+      {0xFFABFFFFu, 0xD492D8FFu, 0x477382FFu, 0xFFFEFFFFu, 0x6B81A3C5u},  // dodge
+      {0x6A1F50C5u, 0x6A507993u, 0x6BB1CCFFu, 0x6A0000FFu, 0x6B81A3C5u},  // multiply
+      {0xA860A2F2u, 0x8970A2C5u, 0x4C91A3F2u, 0xE640A2FFu, 0x6B81A3C5u},  // overlay
       {0xFFFFFFFFu, 0xE9F1FF80u, 0x0E172400u, 0xFFFFFFFFu, 0x6B81A300u},  // hsv: weight 0 still converts
   };
   for (int mode = 0; mode < 6; ++mode)

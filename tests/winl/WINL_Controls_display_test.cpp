@@ -304,9 +304,13 @@ TEST_F(WinlControlsGtk, RadioGroupsPassCheckBoxesAndARestyledCheckBoxStartsOne)
   SpinUntil([d] { return SendMessage(GetDlgItem(d, 53), BM_GETCHECK, 0, 0) == 1; });
   // 53 starts a group of its own: 54 goes off, 52 stays on.
   EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
-  // A second click leaves an automatic radio button on.
+  // A second click leaves an automatic radio button on: once the click is
+  // told (BN_CLICKED of 53), the marks are as they were.
+  MessageLog().clear();
   ClickControl(d, 53);
-  SpinUntil([] { return false; });
+  const std::pair<WPARAM, LPARAM> clicked{BN_CLICKED << 16 | 53u, reinterpret_cast<LPARAM>(box)};
+  SpinUntil([&] { return !Commands(d).empty(); });
+  EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{clicked}));
   EXPECT_EQ(Checks(d), (std::vector<LRESULT>{0, 1, 1, 1, 0}));
 }
 
@@ -366,9 +370,13 @@ TEST_F(WinlControlsGtk, AComboOpenedWithThePointerSendsDropDown)
   SpinUntil([d] { return !Commands(d).empty(); });
   EXPECT_EQ(Commands(d), (std::vector<std::pair<WPARAM, LPARAM>>{
                              {CBN_DROPDOWN << 16 | 40019u, reinterpret_cast<LPARAM>(combo)}}));
-  // Closing the list without a pick says nothing more.
+  // Closing the list without a pick says nothing more: once the list is
+  // shown and then gone again, the drop-down is all that was told.
+  SpinUntil([] { return PLAT_GtkTestShownPopupCount() > 0; });
+  ASSERT_GT(PLAT_GtkTestShownPopupCount(), 0);
   ASSERT_EQ(std::system("xdotool key Escape"), 0);
-  SpinUntil([] { return false; });
+  SpinUntil([] { return PLAT_GtkTestShownPopupCount() == 0; });
+  EXPECT_EQ(PLAT_GtkTestShownPopupCount(), 0);
   EXPECT_EQ(Commands(d).size(), 1u);
   // The program's own selection opens nothing.
   MessageLog().clear();

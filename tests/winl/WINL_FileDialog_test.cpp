@@ -3,6 +3,8 @@
 // with the next chooser.
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_FileDialog.h"
+#include "winl/WINL_Menu.h"
+#include "winl/WINL_Queue.h"
 
 #include <gtest/gtest.h>
 
@@ -133,5 +135,49 @@ TEST_F(WinlFileDialog, TemplateDialogGoesWithTheNextChooserOnly)
     EXPECT_EQ(gAccessoryLog, c.log) << c.name;
   }
   WINL_curmodule_dialogresource_head = saved;
+}
+}  // namespace
+
+namespace
+{
+LRESULT QuietProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+// While a chooser runs, the application's menu is a copy of the default
+// modal-window menu (same items, another menu); afterwards it is the focused
+// window's menu again, and the copy is gone.
+TEST_F(WinlFileDialog, AChooserRunsWithACopyOfTheModalMenu)
+{
+  WINL_Internal_PostMessage_Init();
+  HMENU modal = CreatePopupMenu();
+  WINL_Menu_AddMenuItem(modal, "Copy", 301, 0);
+  WINL_Menu_AddMenuItem(modal, "Paste", 302, 0);
+  HMENU own = CreatePopupMenu();
+  WINL_Menu_AddMenuItem(own, "Open", 101, 0);
+  WINL_SetDefaultModalWindowMenu(modal);
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, QuietProc, 0);
+  ASSERT_TRUE(SetMenu(w, own));
+  ShowWindow(w, SW_SHOW);
+  SetFocus(w);
+  ASSERT_EQ(GetFocus(), w);
+  ASSERT_EQ(WINL_GetCurrentMenu(), own);
+  const int menusBefore = WINL_GetMenuRecordCount();
+
+  WINL_ChooserTestQueue({"/data/a.pr3"});
+  char buffer[32];
+  EXPECT_TRUE(BrowseForSaveFile("Save", nullptr, nullptr, nullptr, buffer, sizeof buffer));
+  const auto shown = WINL_ChooserTestTake();
+  ASSERT_EQ(shown.size(), 1u);
+  HMENU during = shown[0].menu;
+  EXPECT_NE(during, modal);
+  EXPECT_NE(during, own);
+  EXPECT_EQ(shown[0].menuItems, (std::vector<std::string>{"Copy", "Paste"}));
+  EXPECT_EQ(WINL_GetCurrentMenu(), own);
+  EXPECT_EQ(WINL_GetMenuRecordCount(), menusBefore);
+  EXPECT_FALSE(SetMenu(w, during));
+
+  WINL_SetDefaultModalWindowMenu(nullptr);
+  DestroyWindow(w);
+  DestroyMenu(modal);
+  WINL_MessageQueue_Flush();
 }
 }  // namespace

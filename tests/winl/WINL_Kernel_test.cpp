@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -133,7 +134,6 @@ TEST_F(WinlShell, TargetsReachTheOpenerAsOneUnchangedArgument)
       {"document", "/tmp/a 'b'.txt", nullptr, "/tmp/a 'b'.txt\n"},
       {"reveal", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", "/tmp/x y\n"},
       {"folder", "explorer.exe", "/tmp/q r", "/tmp/q r\n"},
-      {"text editor", "notepad", "/tmp/n.txt", "/tmp/n.txt\n"},
   };
   for (const Case& c : kCases)
   {
@@ -158,7 +158,7 @@ TEST_F(WinlShell, RevealAsksTheFileManagerToShowTheFileSelected)
   EXPECT_EQ(ShellExecute(nullptr, "open", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", nullptr, 1), 33);
   EXPECT_EQ(manager.Calls(), std::vector<std::string>{"ShowItems(['file:///tmp/x%20y/z.syx'], '')"});
   // The file manager showed it: the opener was not started for the folder.
-  EXPECT_EQ(ShellExecute(nullptr, "open", "notepad", "/tmp/n.txt", nullptr, 1), 33);
+  EXPECT_EQ(ShellExecute(nullptr, "open", "/tmp/n.txt", nullptr, nullptr, 1), 33);
   EXPECT_EQ(OpenedWith(), "/tmp/n.txt\n");
 }
 
@@ -168,5 +168,101 @@ TEST_F(WinlShell, RevealOpensTheFolderWhenTheBusHasNoFileManager)
   ASSERT_TRUE(bus.Ok());
   EXPECT_EQ(ShellExecute(nullptr, "open", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", nullptr, 1), 33);
   EXPECT_EQ(OpenedWith(), "/tmp/x y\n");
+}
+}  // namespace
+
+namespace
+{
+// A desktop of the test's own: a text editor for plain text and a browser for
+// HTML, each a script that writes the arguments it got to a file, and the
+// desktop's opener on the PATH doing the same. The shell service runs in a
+// process of its own that reads this desktop afresh.
+class WinlTextEditor : public WinlShell
+{
+protected:
+  void SetUp() override
+  {
+    WinlShell::SetUp();
+    const std::string d = mDir.Path();
+    for (const char* folder : {"/share", "/share/applications", "/config", "/none"})
+      mkdir((d + folder).c_str(), 0755);
+    MakeApp("zephra-text", "text/plain;");
+    MakeApp("zephra-browser", "text/html;");
+  }
+  void MakeApp(const std::string& name, const std::string& types)
+  {
+    const std::string d = mDir.Path();
+    const std::string script = d + "/" + name, out = d + "/" + name + ".args";
+    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " << out << ".tmp\nmv "
+                          << out << ".tmp " << out << "\n";
+    chmod(script.c_str(), 0755);
+    std::ofstream(d + "/share/applications/" + name + ".desktop")
+        << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << script << " %f\nMimeType=" << types
+        << "\n";
+  }
+  // Asks the service in a process of its own to open path with file; its
+  // answer.
+  std::string Open(const char* file, const std::string& path)
+  {
+    const std::string d = mDir.Path();
+    const std::string cmd = "env XDG_DATA_HOME=" + d + "/share XDG_DATA_DIRS=" + d + "/none XDG_CONFIG_HOME=" + d +
+                            "/config XDG_CONFIG_DIRS=" + d + "/none " + WINL_SHELL_OPEN + " " + file + " '" + path +
+                            "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return "no process";
+    char line[64] = "";
+    if (!std::fgets(line, sizeof line, p)) line[0] = 0;
+    pclose(p);
+    return line;
+  }
+  std::string Args(const char* app, bool wait)
+  {
+    const std::string out = mDir.Path() + "/" + app + ".args";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(wait ? 10 : 0);
+    struct stat st;
+    while (stat(out.c_str(), &st) != 0 && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const std::string got = ReadAll(out);
+    unlink(out.c_str());
+    return got;
+  }
+  void SetDefaults(const std::string& lines)
+  {
+    std::ofstream(mDir.Path() + "/config/mimeapps.list") << "[Default Applications]\n" << lines;
+  }
+};
+
+TEST_F(WinlTextEditor, NotepadOpensTheFileInTheTextEditorWhateverItsType)
+{
+  SetDefaults("text/plain=zephra-text.desktop\ntext/html=zephra-browser.desktop\n");
+  const std::string page = mDir.Path() + "/page one.html", notes = mDir.Path() + "/notes.txt";
+  std::ofstream(page) << "<html><body>page</body></html>\n";
+  std::ofstream(notes) << "notes\n";
+  struct Case { const char* file; std::string path; } const kCases[] = {
+      {"notepad", page}, {"notepad.exe", page}, {"NOTEPAD.EXE", notes}, {"Notepad", notes},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.file);
+    EXPECT_EQ(Open(c.file, c.path), "33\n");
+    EXPECT_EQ(Args("zephra-text", true), c.path + "\n");
+  }
+  // Neither the browser nor the desktop's opener was asked at any time.
+  EXPECT_EQ(Args("zephra-browser", false), "");
+  struct stat st;
+  EXPECT_NE(stat(mOut.c_str(), &st), 0);
+}
+
+// A desktop that names no text editor: nothing is opened, not even by the
+// file type's own application.
+TEST_F(WinlTextEditor, WithoutATextEditorNothingOpens)
+{
+  unlink((mDir.Path() + "/share/applications/zephra-text.desktop").c_str());
+  SetDefaults("text/html=zephra-browser.desktop\n");
+  const std::string page = mDir.Path() + "/page.html";
+  std::ofstream(page) << "<html></html>\n";
+  EXPECT_EQ(Open("notepad", page), "2\n");
+  EXPECT_EQ(Open("notepad", ""), "2\n");
+  EXPECT_EQ(Args("zephra-browser", false), "");
 }
 }  // namespace

@@ -67,6 +67,38 @@ TEST_F(WinlKeysGtk, TypedModeGivesTheTypedCharacterAndADeadKeysAccent)
   }
 }
 
+// The plain form has no "last key" for a null event: it gives 0, while the
+// extended form gives the last key event's key.
+TEST_F(WinlKeysGtk, ANullEventGivesNothingButTheExtendedFormTakesTheLastKey)
+{
+  WINL_NoteKeyEvent(PLAT_GtkTestKeyInput('q', PLAT_MOD_SHIFT));
+  int flags = -1;
+  EXPECT_EQ(WINL_MacKeyToWindowsKey(nullptr, &flags), 0);
+  EXPECT_EQ(WINL_MacKeyToWindowsKeyEx(nullptr, &flags, 0), 'Q');
+  EXPECT_EQ(flags, 1 | 4);
+}
+
+// While a Super-click counts as a right click, Super gives no Control flag;
+// Ctrl (Command) keeps its flag either way.
+TEST_F(WinlKeysGtk, SuperGivesNoControlFlagWhileItStandsForTheRightButton)
+{
+  struct Case { const char* name; bool emulate; unsigned mods; int flags; } const kCases[] = {
+      {"Super, not emulating", false, PLAT_MOD_SUPER, 1 | 32},
+      {"Super, emulating", true, PLAT_MOD_SUPER, 1},
+      {"Ctrl, emulating", true, PLAT_MOD_CONTROL, 1 | 8},
+      {"Ctrl+Super, emulating", true, PLAT_MOD_CONTROL | PLAT_MOD_SUPER, 1 | 8},
+  };
+  for (const Case& c : kCases)
+  {
+    WINL_EnableRightClickEmulate(c.emulate);
+    const PLAT_Input in = PLAT_GtkTestKeyInput('a', c.mods);
+    int flags = -1;
+    EXPECT_EQ(WINL_MacKeyToWindowsKey(&in, &flags), 'A') << c.name;
+    EXPECT_EQ(flags, c.flags) << c.name;
+  }
+  WINL_EnableRightClickEmulate(false);
+}
+
 TEST_F(WinlKeysGtk, ShiftedDigitsFollowTheUsLayout)
 {
   struct Case { int key, flags, want; }
@@ -103,5 +135,20 @@ TEST_F(WinlKeysGtk, AsyncKeyStateAsksTheDisplayWhatIsHeldNow)
     ASSERT_TRUE(OnTheDisplay(c.up));
     EXPECT_EQ(GetAsyncKeyState(c.key), 0) << c.up;
   }
+}
+
+// Super held: key 91, except while a Super-click counts as a right click.
+TEST_F(WinlKeysGtk, AsyncSuperIsLeftOutWhileItStandsForTheRightButton)
+{
+  for (const bool emulate : {false, true})
+  {
+    WINL_EnableRightClickEmulate(emulate);
+    EXPECT_EQ(GetAsyncKeyState(91), 0) << emulate;
+    ASSERT_TRUE(OnTheDisplay("keydown super"));
+    EXPECT_EQ(static_cast<unsigned short>(GetAsyncKeyState(91)), emulate ? 0u : 0x8000u) << emulate;
+    ASSERT_TRUE(OnTheDisplay("keyup super"));
+    EXPECT_EQ(GetAsyncKeyState(91), 0) << emulate;
+  }
+  WINL_EnableRightClickEmulate(false);
 }
 }  // namespace

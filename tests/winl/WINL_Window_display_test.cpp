@@ -256,9 +256,13 @@ TEST_F(WinlGtk, RealPointerButtonsWheelHitTestAndCapture)
       {"right button", false, "click 3",
        {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
       {"middle button", false, "click 2", {{WM_MBUTTONDOWN, 0, client}, {WM_MBUTTONUP, 0, client}, {WM_SETCURSOR, hw, mup}}},
-      {"Control and left, emulating", true, "keydown ctrl click 1 keyup ctrl",
+      // Super, the key the key flags leave out while emulating, stands for
+      // the right button; Ctrl (Command) never does.
+      {"Super and left, emulating", true, "keydown super click 1 keyup super",
        {{WM_RBUTTONDOWN, 0, client}, {WM_RBUTTONUP, 0, client}, {WM_CONTEXTMENU, hw, at}, {WM_SETCURSOR, hw, rup}}},
-      {"Control and left, not emulating", false, "keydown ctrl click 1 keyup ctrl",
+      {"Super and left, not emulating", false, "keydown super click 1 keyup super",
+       {{WM_LBUTTONDOWN, 0, client}, {WM_LBUTTONUP, 0, client}, {WM_SETCURSOR, hw, up}}},
+      {"Ctrl and left, emulating", true, "keydown ctrl click 1 keyup ctrl",
        {{WM_LBUTTONDOWN, 0, client}, {WM_LBUTTONUP, 0, client}, {WM_SETCURSOR, hw, up}}},
   };
   for (const Case& c : kCases)

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "graphics/IGraphics.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 #include <vector>
 

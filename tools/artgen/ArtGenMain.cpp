@@ -5,7 +5,7 @@
 #include "tools/artgen/ArtGuide.h"
 #include "tools/artgen/ArtPaint.h"
 #include "tools/artgen/ArtPng.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 #include <sys/stat.h>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "tools/artgen/ArtCanvas.h"
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 // The colours of a look.
 struct ArtTheme

@@ -97,6 +97,20 @@ TEST_F(WindowScale, StoredScalesSizeTheWindowAndTheGUIFillsIt)
   }
 }
 
+// A stored scale above the largest a drag reaches (2.0) opens as stored
+// when the window fits the screen, and stays in the settings as the user
+// wrote it: 2.1 gives 2394 x 1680 (1680 + the 25 of the menu bar < 1800).
+TEST_F(WindowScale, AStoredScaleAboveTheLargestOpensAsStored)
+{
+  START_OR_SKIP("2.1");
+  EXPECT_TRUE(ClientIs("2394x1680")) << Size(ClientArea(*mEditor));
+  const Rect client = ClientArea(*mEditor);
+  EXPECT_EQ(mEditor->Pixel(client.x + client.w - 1, client.y + client.h - 1), 0xFFFFFFu);
+  EXPECT_TRUE(Stored("2.1"));
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+  EXPECT_TRUE(Stored("2.1")) << mEditor->SettingsText();
+}
+
 // A drag of the corner by (-285, -200) from scale 1.0 gives (854 + 599) /
 // 1940 and a window that follows with its top-left corner in place; a drag
 // back to the GUI's point (1140, 800) restores 1.0.

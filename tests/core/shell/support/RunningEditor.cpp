@@ -307,6 +307,12 @@ void RunningEditor::StopDisplay()
 
 bool RunningEditor::Start(std::string& error)
 {
+  if (!Launch(error)) return false;
+  return WaitForMainWindow(error);
+}
+
+bool RunningEditor::Launch(std::string& error)
+{
   std::string settings = mSetup.settings;
   if (mSetup.synth)
   {
@@ -387,15 +393,20 @@ bool RunningEditor::Start(std::string& error)
   std::vector<char*> envp;
   for (std::string& entry : entries) envp.push_back(&entry[0]);
   envp.push_back(nullptr);
-  char program[] = ZEPHRA_EDITOR_APP;
-  char* argv[] = {program, nullptr};
+  std::string program = mSetup.program.empty() ? std::string(ZEPHRA_EDITOR_APP) : mSetup.program;
+  char* argv[] = {&program[0], nullptr};
   mPid = fork();
   if (mPid == 0)
   {
     if (!bundle.empty() && !TrustOwnBundle(bundle.c_str())) _exit(126);
-    execve(program, argv, envp.data());
+    execve(program.c_str(), argv, envp.data());
     _exit(127);
   }
+  return true;
+}
+
+bool RunningEditor::WaitForMainWindow(std::string& error)
+{
   const std::string search = "search --onlyvisible --pid " + std::to_string(mPid) + " --name '^ZephraEditor$'";
   const bool shown = WaitUntil(
     [&] {

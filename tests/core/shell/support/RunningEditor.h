@@ -46,6 +46,8 @@ struct RunningEditorSetup
   // kSystemCaBundle. The program itself is not told. Start fails with the
   // "no mount namespace" prefix where the namespace cannot be had (not root).
   std::string trustedCaFile;
+  // The executable to start; "" for the build's own.
+  std::string program;
 };
 
 class RunningEditor
@@ -75,6 +77,11 @@ public:
   // for the main window on screen. False with the reason in error; tests
   // skip when it says there is no JACK server ("no JACK server" prefix).
   [[nodiscard]] bool Start(std::string& error);
+  // Start in two steps: the display, the synth and the program started
+  // (false with the reason in error, as for Start), and the wait for the
+  // drawn main window.
+  [[nodiscard]] bool Launch(std::string& error);
+  [[nodiscard]] bool WaitForMainWindow(std::string& error);
 
   // ---- where things are ----
   const std::string& Home() const { return mHome.Path(); }

@@ -5,7 +5,7 @@
 // with 14 px white keys and 72 high, so that the keys placed at y = 728 reach
 // the window's bottom; buttons end before their right-hand neighbour.
 // Plates drawn at (0, 0) reach just past the area they cover.
-#include "tools/artgen/ArtTable.h"
+#include "editor/art/ArtTable.h"
 
 #include <cstring>
 
