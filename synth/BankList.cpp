@@ -247,8 +247,15 @@ bool BankList::SetName(int location, const std::string& name)
   std::string safe = name.substr(0, name.find('\0'));
   std::replace(safe.begin(), safe.end(), '/', '_');
   safe = FitBankName(safe);
-  const std::string display = BankDisplayName(safe);
-  if (display.size() >= static_cast<size_t>(kBankNameSize)) return false;
+  // The row text has line breaks the name has not: a name of wide
+  // characters that fills its field leaves the text no room, and loses
+  // characters from its end until both fit.
+  std::string display = BankDisplayName(safe);
+  while (display.size() >= static_cast<size_t>(kBankNameSize))
+  {
+    safe = Utf8Prefix(safe, CharacterCount(safe) - 1);
+    display = BankDisplayName(safe);
+  }
   BankEntry& e = mEntries[static_cast<size_t>(location)];
   CopyField(e.name, safe);
   CopyField(e.display, display);

@@ -123,7 +123,8 @@ public:
   // location is outside 1..99 or path or name do not fit.
   [[nodiscard]] bool SetProgram(int location, const std::string& path, int32_t category,
                                 const std::string& name);
-  // Name and its display text; a longer name is cut to 32 characters.
+  // Name and its display text; a longer name is cut to 32 characters, and
+  // on a character boundary until it and its display text fit their fields.
   // "/" never reaches a name: it becomes "_". False (unchanged) for a
   // location outside 1..99.
   [[nodiscard]] bool SetName(int location, const std::string& name);

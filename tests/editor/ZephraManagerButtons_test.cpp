@@ -606,6 +606,23 @@ TEST_F(ManagerButtons, ApplyNameToTheOneSelectedLocation99)
   }
 }
 
+// A rename to 24 three-byte characters renames the row (cut to the 20
+// that fit with its line break) together with its category.
+TEST_F(ManagerButtons, ApplyALongWideName)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("wide", {"05_Keep.pr3"})));
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(5));
+  t.Set(kParamManagerCategory3, 1);
+  std::string wide;
+  for (int i = 0; i < 24; ++i) wide += "\xe3\x81\x82";
+  Field(ManagerRef::kRenameField)->SetText(wide.c_str());
+  t.Click(kParamManagerApplyName);
+  EXPECT_EQ(t.editor->Bank()[5].category, kCategoryGuitar);
+  EXPECT_EQ(std::string(t.editor->Bank()[5].name), wide.substr(0, 60));
+  EXPECT_EQ(NameText(5), wide.substr(0, 36) + "\n" + wide.substr(36, 24));
+}
+
 // A new bank is unsaved: programs that arrive in it afterwards (as a
 // download from the synth brings them) must be saved before an upload.
 TEST_F(ManagerButtons, NewBankIsUnsaved)

@@ -447,3 +447,18 @@ TEST(BankFolder, ExportOfABlockMovedByOneKeepsEveryProgram)
   for (int n : {2, 3, 4})
     EXPECT_EQ(std::string(bank[n].path), folder + "0" + std::to_string(n) + "_Init.pr3") << n;
 }
+
+// A folder file whose name is 24 three-byte characters has its location;
+// its name is cut to the 20 that fit with the row's line break.
+TEST(BankFolder, LoadKeepsAFileWithALongWideName)
+{
+  TempDir dir;
+  std::string wide;
+  for (int i = 0; i < 24; ++i) wide += "\xe3\x81\x82";
+  WriteWholeFile(dir.File("05_" + wide + ".pr3"), Body("five"));
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
+  EXPECT_EQ(bank[5].empty, 0);
+  EXPECT_EQ(std::string(bank[5].name), wide.substr(0, 60));
+  EXPECT_EQ(std::string(bank[5].path), dir.File("05_" + wide + ".pr3"));
+}

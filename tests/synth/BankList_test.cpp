@@ -275,3 +275,40 @@ TEST(BankList, OnlyLocation99)
   EXPECT_EQ(bank.RemoveSelectedPrograms(), std::vector<int>({98}));
   EXPECT_FALSE(bank.AnyProgram());
 }
+
+// Names in characters of two and three bytes: a name is cut on a character
+// boundary until it and its row text fit their fields, never refused.
+TEST(BankList, WideNamesAreCutToFitNeverDropped)
+{
+  const std::string a3 = "\xe3\x81\x82";  // three bytes
+  const std::string ae = "\xc3\xa4";      // two bytes
+  const auto times = [](const std::string& c, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += c;
+    return s;
+  };
+  struct Case { std::string name; std::string stored; std::string display; };
+  const Case kCases[] = {
+    // 20 three-byte characters fit with their line break (61 bytes).
+    {times(a3, 20), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    // 21 fit as a name (63 bytes) but not with the break: cut to 20.
+    {times(a3, 21), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    {times(a3, 24), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    // 32 two-byte letters are 64 bytes, one more than a field holds with
+    // its end: 31 whole letters, never 31 and a half.
+    {times(ae, 31), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+    {times(ae, 32), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+  };
+  for (const Case& c : kCases)
+  {
+    BankList bank;
+    ASSERT_TRUE(bank.SetProgram(6, "/x/06_A.pr3", kCategoryBass, "A"));
+    EXPECT_TRUE(bank.SetName(6, c.name)) << c.name.size();
+    EXPECT_EQ(std::string(bank[6].name), c.stored) << c.name.size();
+    EXPECT_EQ(std::string(bank[6].display), c.display) << c.name.size();
+    EXPECT_EQ(bank[6].category, kCategoryBass);
+    BankList fresh;
+    EXPECT_TRUE(fresh.SetProgram(7, "/x/07_B.pr3", kCategoryNone, c.name)) << c.name.size();
+    EXPECT_EQ(std::string(fresh[7].name), c.stored) << c.name.size();
+  }
+}
