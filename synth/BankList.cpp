@@ -216,6 +216,7 @@ bool MakeBankFileName(int location, int32_t category, const std::string& name, s
 
 void BankList::Clear()
 {
+  ++mRevision;
   for (BankEntry& e : mEntries)
   {
     MakeEmpty(e);
@@ -238,6 +239,7 @@ bool BankList::SetProgram(int location, const std::string& path, int32_t categor
   e.empty = 0;
   e.category = category;
   CopyField(e.path, path);
+  ++mRevision;
   return true;
 }
 
@@ -259,6 +261,7 @@ bool BankList::SetName(int location, const std::string& name)
   BankEntry& e = mEntries[static_cast<size_t>(location)];
   CopyField(e.name, safe);
   CopyField(e.display, display);
+  ++mRevision;
   return true;
 }
 
@@ -269,6 +272,7 @@ void BankList::RemoveProgram(int location)
   const int32_t category = e.category;
   MakeEmpty(e);
   e.category = category;
+  ++mRevision;
 }
 
 int BankList::FirstSelectedRow() const
@@ -370,6 +374,7 @@ std::vector<int> BankList::MoveOrCopy(int destination, bool move)
   }
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  if (!rows.empty()) ++mRevision;
   return rows;
 }
 
@@ -397,6 +402,7 @@ std::vector<int> BankList::ExchangeProgramEntries(int destination)
     rows.push_back(s);
     rows.push_back(t);
   }
+  if (!rows.empty()) ++mRevision;
   return rows;
 }
 

@@ -117,6 +117,11 @@ public:
   BankEntry& operator[](int location) { return mEntries[static_cast<size_t>(location)]; }
   const BankEntry& operator[](int location) const { return mEntries[static_cast<size_t>(location)]; }
 
+  // Counts the changes of the programs the list holds (their places,
+  // names and categories through the operations below; not the selection):
+  // equal counts mean an unchanged bank.
+  unsigned Revision() const { return mRevision; }
+
   // Every entry empty and unselected (categories 0).
   void Clear();
   // Stores a program at location: false, with the entry unchanged, when the
@@ -158,4 +163,5 @@ private:
   std::vector<int> MoveOrCopy(int destination, bool move);
 
   std::array<BankEntry, kBankSize> mEntries{};
+  unsigned mRevision = 0;
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -437,5 +438,43 @@ TEST_F(Manager, ExchangedProgramsOfOneNameAreBothSaved)
   EXPECT_EQ(FolderNames(bank), (std::set<std::string>{"02_Init.pr3", "05_Init.pr3"}));
   EXPECT_EQ(ReadWholeFile(bank + "/02_Init.pr3"), ProgramText(ProgramOf(5)));
   EXPECT_EQ(ReadWholeFile(bank + "/05_Init.pr3"), ProgramText(ProgramOf(2)));
+}
+// A bank assembled in the manager and saved nowhere: Ctrl+Q asks whether to
+// save it first; Cancel keeps the editor open, "Don't save" quits.
+TEST_F(Manager, QuitWithAnUnsavedBankAsksFirst)
+{
+  const std::string src = work.File("src");
+  mkdir(src.c_str(), 0755);
+  WriteFile(src + "/01_Lead.pr3", ProgramText(ProgramOf(1)));
+  START_OR_SKIP(src + "/01_Lead.pr3");
+  // Rows "[..]", "01_Lead.pr3".
+  const auto [rx, ry] = At(BrowserRow(1));
+  const RunningEditor::Rect rowOne{rx - 90, ry - 5, 200, 10};
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !Plain(rowOne); }, RunningEditor::kBusyLimit)) << "the folder never showed";
+  const std::vector<uint32_t> emptyTen = editor->Grab(NameCaption(*editor, 10));
+  Drag(BrowserRow(1), Location(10));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(NameCaption(*editor, 10)) != emptyTen; },
+                                       RunningEditor::kBusyLimit)) << "the program did not land";
+  for (const char* answer : {"Cancel", "Don't save"})
+  {
+    SCOPED_TRACE(answer);
+    editor->FocusMain();
+    editor->Key("ctrl+q");
+    RunningEditor::Alert alert;
+    ASSERT_TRUE(editor->WaitForAlert(alert, RunningEditor::kBusyLimit));
+    EXPECT_EQ(alert.title, "Warning");
+    EXPECT_EQ(alert.text, "The program manager's bank has changes that are not saved.\nSave the bank before quitting?");
+    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Save", "Don't save", "Cancel"}));
+    ASSERT_TRUE(editor->Answer(alert, ButtonOf(alert, answer)));
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
+    if (std::string(answer) == "Cancel")
+    {
+      EXPECT_TRUE(editor->Running());
+      EXPECT_GT(editor->MainRect().w, 0);
+      continue;
+    }
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return !editor->Running(); }, RunningEditor::kBusyLimit));
+    EXPECT_EQ(editor->Stop(SIGTERM), 0);
+  }
 }
 }  // namespace
