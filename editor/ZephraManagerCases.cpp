@@ -391,7 +391,10 @@ bool ZephraEditor::OnBankButton(int p)
       AfterBankDownloads(false, [this, folder] {
         // A failed export has said so; the bank is not in that folder.
         if (!SaveBankToDisk(folder)) return;
+        BASE_MutexLock lock(GetMutex());
         MarkBankSaved(folder);
+        // The file list shows the folder just written, not the one before.
+        ListDirectory(folder);
         FlagFinished();
       });
       return true;
