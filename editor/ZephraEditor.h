@@ -88,6 +88,15 @@ public:
   // null.
   ZephraManagerPanel* ManagerPanel();
 
+  // ---- the bank at quit (ZephraManagerCases.cpp) ----
+  // True while the bank holds programs whose arrangement is in no folder:
+  // never loaded from or saved to one, or changed since. Locks.
+  bool BankUnsaved();
+  // Asks for a folder and saves the bank there, as "Save to disk" does;
+  // false when the choice is cancelled or the save failed (it has said
+  // so). GUI thread; locks, and lets go while the user chooses.
+  bool SaveBankBeforeQuit();
+
   // ---- the view-layout hook (ZephraViewLayout.cpp) ----
   // View mode 0 only: the panels as the current values demand, the FLEXI
   // range pairs at the current GUI scale. width and height are not used.
@@ -274,6 +283,8 @@ private:
   void ClearBankSelection();
   void CloseSubPanels();
   bool BankHoldsProgram();
+  // The bank is in folder now, as it stands.
+  void MarkBankSaved(const std::string& folder);
   // Asks with Yes and No; true on Yes.
   bool Confirm(const char* text);
   std::string UserFilePath() const;
@@ -289,6 +300,7 @@ private:
   // ---- the program manager's state ----
   bool mLoggedIn = false;
   bool mBankSaved = false;  // the bank as shown is in a folder
+  unsigned mSavedRevision = 0;  // the bank's revision when it was last in a folder
   int mRowEditMode = 0;     // 1..5 by the ticked box, 0 none
   std::string mBankFolder;  // where the bank was last loaded or saved
   // The program folder and its current file when the manager opened.

@@ -292,6 +292,28 @@ void ZephraEditor::ResetBank()
   Manager().SetNameField("");
 }
 
+void ZephraEditor::MarkBankSaved(const std::string& folder)
+{
+  mBankSaved = true;
+  mBankFolder = folder;
+  mSavedRevision = Bank().Revision();
+}
+
+bool ZephraEditor::BankUnsaved()
+{
+  BASE_MutexLock lock(GetMutex());
+  return BankHoldsProgram() && (!mBankSaved || Bank().Revision() != mSavedRevision);
+}
+
+bool ZephraEditor::SaveBankBeforeQuit()
+{
+  BASE_MutexLock lock(GetMutex());
+  const std::string folder = AskForFolder(ProgramFolder());
+  if (folder.empty() || !SaveBankToDisk(folder)) return false;
+  MarkBankSaved(folder);
+  return true;
+}
+
 bool ZephraEditor::Confirm(const char* text)
 {
   return AskUser(text, "Warning", kYesNoType) == kAnswerYes;
@@ -341,7 +363,10 @@ bool ZephraEditor::OnBankButton(int p)
       if (holds && !Confirm(kRemoveBankText)) return true;
       const std::string folder = AskForFolder(ProgramFolder());
       if (folder.empty()) return true;
-      mBankSaved = LoadBankListFromFolder(folder);
+      if (LoadBankListFromFolder(folder))
+        MarkBankSaved(folder);
+      else
+        mBankSaved = false;
       mBankFolder = folder;
       Manager().SetNameField("");
       return true;
@@ -366,8 +391,10 @@ bool ZephraEditor::OnBankButton(int p)
       AfterBankDownloads(false, [this, folder] {
         // A failed export has said so; the bank is not in that folder.
         if (!SaveBankToDisk(folder)) return;
-        mBankSaved = true;
-        mBankFolder = folder;
+        BASE_MutexLock lock(GetMutex());
+        MarkBankSaved(folder);
+        // The file list shows the folder just written, not the one before.
+        ListDirectory(folder);
         FlagFinished();
       });
       return true;
@@ -399,8 +426,7 @@ bool ZephraEditor::OnBankButton(int p)
       AfterBankDownloads(false, [this, folder, showUploadPage] {
         // A failed export has said so: the bank is still not saved.
         if (!SaveBankToDisk(folder)) return;
-        mBankFolder = folder;
-        mBankSaved = true;
+        MarkBankSaved(folder);
         showUploadPage();
       });
       return true;

@@ -128,6 +128,16 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
 {
   BankExportResult result;
   (void)mkdir(folder.c_str(), 0755);
+  // Every source is read before any target is written: after an exchange
+  // or a short move of programs of one name, a target is the file another
+  // entry still has to be read from.
+  struct Pending
+  {
+    int location;
+    std::string target;
+    std::string text;
+  };
+  std::vector<Pending> pending;
   for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
   {
     if (single >= kBankFirstLocation && n != single) continue;
@@ -142,18 +152,22 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
     }
     const std::string target = folder + fileName;
     if (target == e.path) continue;
-    if (!ResolveAddress(e, fetch, source))
+    if (!ResolveAddress(e, fetch, source) || !ExportFileText(source, text))
     {
       ++result.failed;
       continue;
     }
-    if (!ExportFileText(source, text) || !WriteFileWhole(target, text))
+    pending.push_back({n, target, std::move(text)});
+  }
+  for (const Pending& p : pending)
+  {
+    if (!WriteFileWhole(p.target, p.text))
     {
       ++result.failed;
       continue;
     }
     ++result.written;
-    if (updatePaths) SetPath(e, target);
+    if (updatePaths) SetPath(list[p.location], p.target);
   }
   return result;
 }

@@ -79,56 +79,81 @@ std::string FitBankName(const std::string& name)
   return fit;
 }
 
-// Category and name of a file name whose tag (if any) starts at nameStart:
-// the name runs to the last ".", loses a leading "_" and is cut to fit.
-void TagAndName(const std::string& file, size_t nameStart, BankFileName& out)
+// Category and name of a name whose tag (if any) starts at nameStart: the
+// rest loses a leading "_" and is cut to fit.
+void TagAndName(const std::string& stem, size_t nameStart, BankFileName& out)
 {
   int32_t category = kCategoryNone;
   for (const CategoryTag& t : kCategoryTags)
   {
-    if (file.compare(nameStart, strlen(t.tag), t.tag) == 0)
+    if (stem.compare(nameStart, strlen(t.tag), t.tag) == 0)
     {
       category = t.category;
       nameStart += strlen(t.tag);
       break;
     }
   }
-  const size_t dot = file.rfind('.');
-  std::string name = file.substr(nameStart, dot == std::string::npos || dot < nameStart
-                                              ? std::string::npos : dot - nameStart);
+  std::string name = stem.substr(std::min(nameStart, stem.size()));
   if (!name.empty() && name[0] == '_') name.erase(0, 1);
   out.category = category;
   out.name = FitBankName(name);
 }
+
+// The leading digits of text (at most three looked at) and the number they
+// make; 0 digits when there are none or more than two.
+size_t LeadingLocation(const std::string& text, int& location)
+{
+  size_t digits = 0;
+  while (digits < text.size() && digits < 3 && isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+  if (digits == 0 || digits > 2) return 0;
+  location = std::stoi(text.substr(0, digits));
+  return location >= kBankFirstLocation && location <= kBankLastLocation ? digits : 0;
+}
+
+// Category and name of a name without its extension, by the one rule: only
+// the library's location prefix is taken off.
+void NameWithoutPrefix(const std::string& stem, BankFileName& out)
+{
+  const size_t prefix = BankLocationPrefix(stem, out.location);
+  if (prefix > 0)
+  {
+    TagAndName(stem, prefix, out);
+    return;
+  }
+  out.category = kCategoryNone;
+  out.name = FitBankName(stem);
+}
 }  // namespace
+
+size_t BankLocationPrefix(const std::string& text, int location)
+{
+  int number = 0;
+  const size_t digits = LeadingLocation(text, number);
+  if (digits == 0) return 0;
+  if (digits == text.size()) return number == location ? digits : 0;
+  return text[digits] == '_' ? digits : 0;
+}
 
 bool ParseBankFileName(const char* fileName, BankFileName& out)
 {
   if (fileName == nullptr) return false;
   const std::string file = fileName;
-  size_t digits = 0;
-  while (digits < file.size() && digits < 3 && file[digits] >= '0' && file[digits] <= '9') ++digits;
-  if (digits == 0 || digits > 2) return false;
-  const int location = std::stoi(file.substr(0, digits));
-  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
+  int location = 0;
+  if (LeadingLocation(file, location) == 0) return false;
   out.location = location;
-  TagAndName(file, digits, out);
+  const size_t dot = file.rfind('.');
+  NameWithoutPrefix(file.substr(0, dot), out);
   return true;
 }
 
-bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& out)
+bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out, std::string& fileName)
 {
-  if (fileName == nullptr || location < kBankFirstLocation || location > kBankLastLocation) return false;
-  const std::string file = fileName;
-  // Two digits, or one digit before a "_" ("7_BASS_Bass"), are a location
-  // prefix; a name such as "5th Lead" or "3 Osc Bass" is the program's own
-  // name and is kept whole.
-  auto digit = [&file](size_t i) { return i < file.size() && isdigit(static_cast<unsigned char>(file[i])); };
-  size_t prefix = 0;
-  if (digit(0) && digit(1)) prefix = 2;
-  else if (digit(0) && file.size() > 1 && file[1] == '_') prefix = 1;
+  if (location < kBankFirstLocation || location > kBankLastLocation) return false;
   out.location = location;
-  TagAndName(file, prefix, out);
+  NameWithoutPrefix(dumpName.substr(0, dumpName.find('\0')), out);
+  // A name no file can carry (".", "..") still has its location's file.
+  if (!MakeBankFileName(location, out.category, out.name, fileName))
+    return MakeBankFileName(location, out.category, "", fileName);
   return true;
 }
 
@@ -191,6 +216,7 @@ bool MakeBankFileName(int location, int32_t category, const std::string& name, s
 
 void BankList::Clear()
 {
+  ++mRevision;
   for (BankEntry& e : mEntries)
   {
     MakeEmpty(e);
@@ -213,6 +239,7 @@ bool BankList::SetProgram(int location, const std::string& path, int32_t categor
   e.empty = 0;
   e.category = category;
   CopyField(e.path, path);
+  ++mRevision;
   return true;
 }
 
@@ -222,11 +249,19 @@ bool BankList::SetName(int location, const std::string& name)
   std::string safe = name.substr(0, name.find('\0'));
   std::replace(safe.begin(), safe.end(), '/', '_');
   safe = FitBankName(safe);
-  const std::string display = BankDisplayName(safe);
-  if (display.size() >= static_cast<size_t>(kBankNameSize)) return false;
+  // The row text has line breaks the name has not: a name of wide
+  // characters that fills its field leaves the text no room, and loses
+  // characters from its end until both fit.
+  std::string display = BankDisplayName(safe);
+  while (display.size() >= static_cast<size_t>(kBankNameSize))
+  {
+    safe = Utf8Prefix(safe, CharacterCount(safe) - 1);
+    display = BankDisplayName(safe);
+  }
   BankEntry& e = mEntries[static_cast<size_t>(location)];
   CopyField(e.name, safe);
   CopyField(e.display, display);
+  ++mRevision;
   return true;
 }
 
@@ -237,6 +272,7 @@ void BankList::RemoveProgram(int location)
   const int32_t category = e.category;
   MakeEmpty(e);
   e.category = category;
+  ++mRevision;
 }
 
 int BankList::FirstSelectedRow() const
@@ -338,6 +374,7 @@ std::vector<int> BankList::MoveOrCopy(int destination, bool move)
   }
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  if (!rows.empty()) ++mRevision;
   return rows;
 }
 
@@ -365,6 +402,7 @@ std::vector<int> BankList::ExchangeProgramEntries(int destination)
     rows.push_back(s);
     rows.push_back(t);
   }
+  if (!rows.empty()) ++mRevision;
   return rows;
 }
 

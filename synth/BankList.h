@@ -55,20 +55,35 @@ struct BankFileName
   std::string name;
 };
 
+// The location prefix the library writes before a program's name when it
+// names a file for a location: a location number (1..99, in one or two
+// digits) followed by "_", which may begin a category tag ("07_Deep",
+// "07_BASS_Deep"), or, for an unnamed program, location's own number alone
+// ("07"). Its number of digits; 0 when text does not start with one.
+// Digits followed by anything else are part of a program's own name
+// ("80s Brass", "5th Lead", "3 Osc Bass"): only this prefix is ever taken
+// off a name.
+size_t BankLocationPrefix(const std::string& text, int location);
+
 // Reads "NN[_TAG_]name.ext": the leading decimal digits are the location
-// (1..99, so "150_X.pr3" has none); the tag "_BASS_", "_GTR_", "_MIDI_",
-// "_FX_" or "_EWI_" after them gives the category (none: 1); the rest up to
-// the last "." is the name, a leading "_" dropped and cut to 32 characters.
-// False when there is no location.
+// (1..99, so "150_X.pr3" has none). When they are the library's location
+// prefix (BankLocationPrefix), they and the tag "_BASS_", "_GTR_", "_MIDI_",
+// "_FX_" or "_EWI_" after them (none: category 1) are taken off and the
+// rest up to the last "." is the name, a leading "_" dropped; otherwise the
+// name is the whole file name up to its last "." ("80s Brass.pr3" at 80 is
+// "80s Brass"; "07.pr3" is unnamed). The name is cut to fit an entry. False when there is no
+// location.
 [[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
 
-// The bank entry of a dump saved into the cache for location: the dump's own
-// location, whatever its name says. Two leading digits, or one before a
-// "_", and a tag after them are read as above ("12_BASS_Deep.pr3": BASS,
-// "Deep"); any other name is kept whole ("5th Lead.pr3": "5th Lead"). False
-// for a location outside
+// The bank entry of a program received from the synth's location: the
+// dump's own location, whatever its name says; category and name by the
+// same rule as a file name's ("12_BASS_Deep": BASS, "Deep"; "80s Brass" and
+// "7th Heaven" whole), and fileName its own file for that location, the
+// canonical "%02d_[TAG_]name.pr3" ("20_80s Brass.pr3"), so that two
+// locations of one name never share a file. False for a location outside
 // 1..99.
-[[nodiscard]] bool ParseSavedDumpFileName(const char* fileName, int location, BankFileName& out);
+[[nodiscard]] bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out,
+                                   std::string& fileName);
 
 // The text a row shows for a name: names of 13 characters or more are
 // broken into two or three lines at "_" or a blank from the fifth character
@@ -102,13 +117,19 @@ public:
   BankEntry& operator[](int location) { return mEntries[static_cast<size_t>(location)]; }
   const BankEntry& operator[](int location) const { return mEntries[static_cast<size_t>(location)]; }
 
+  // Counts the changes of the programs the list holds (their places,
+  // names and categories through the operations below; not the selection):
+  // equal counts mean an unchanged bank.
+  unsigned Revision() const { return mRevision; }
+
   // Every entry empty and unselected (categories 0).
   void Clear();
   // Stores a program at location: false, with the entry unchanged, when the
   // location is outside 1..99 or path or name do not fit.
   [[nodiscard]] bool SetProgram(int location, const std::string& path, int32_t category,
                                 const std::string& name);
-  // Name and its display text; a longer name is cut to 32 characters.
+  // Name and its display text; a longer name is cut to 32 characters, and
+  // on a character boundary until it and its display text fit their fields.
   // "/" never reaches a name: it becomes "_". False (unchanged) for a
   // location outside 1..99.
   [[nodiscard]] bool SetName(int location, const std::string& name);
@@ -142,4 +163,5 @@ private:
   std::vector<int> MoveOrCopy(int destination, bool move);
 
   std::array<BankEntry, kBankSize> mEntries{};
+  unsigned mRevision = 0;
 };

@@ -180,12 +180,19 @@ bool MakeSafeFileName(const std::string& name, std::string& fileName)
   return true;
 }
 
+std::string ReceivedProgramName(const uint8_t* name32)
+{
+  if (name32 == nullptr) return std::string();
+  std::string name(reinterpret_cast<const char*>(name32), 32);
+  name = name.substr(0, name.find('\0'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
 bool ReceivedProgramFileName(const uint8_t* name32, int location, std::string& fileName)
 {
   if (name32 == nullptr) return false;
-  std::string name(reinterpret_cast<const char*>(name32), 32);
-  name = name.substr(0, name.find('\0'));
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
+  const std::string name = ReceivedProgramName(name32);
 
   char text[96];
   if (name.empty())

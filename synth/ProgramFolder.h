@@ -76,6 +76,10 @@ int LocationFromFileName(const char* name);
 // or one that does not fit kFolderPathSize.
 [[nodiscard]] bool MakeSafeFileName(const std::string& name, std::string& fileName);
 
+// A dump's 32 name characters as a name: up to the first NUL, trailing
+// blanks removed.
+std::string ReceivedProgramName(const uint8_t* name32);
+
 // The file name offered for a program received from location (1..99), from
 // the dump's 32 name characters: "%02d.pr3" for a blank name, the name plus
 // ".pr3" when it starts with a location already, else "%02d%s.pr3". False

@@ -216,22 +216,24 @@ void ZephraModel::StartSaveAllFromSynth(bool toCache)
 bool ZephraModel::SaveDumpToBankFile(int location)
 {
   BASE_MutexLock lock(GetMutex());
-  const std::string& folder = mTransfer.SavingToCache() ? mTransfer.SaveAllFolder() : mProgramFolder;
+  const bool toCache = mTransfer.SavingToCache();
+  const std::string& folder = toCache ? mTransfer.SaveAllFolder() : mProgramFolder;
+  const uint8_t* name32 = mTransfer.LastDump().data() + kDumpNameOffset;
+  // A dump saved for the program manager is its bank entry from now on, at
+  // the location it came from, in a file of that location's own: two
+  // locations of one name must not share one.
+  BankFileName entry;
   std::string fileName;
-  if (folder.empty() ||
-      !ReceivedProgramFileName(mTransfer.LastDump().data() + kDumpNameOffset, location, fileName) ||
-      !SaveReceivedDumpToFile((folder + fileName).c_str()))
+  const bool named = toCache ? BankEntryOfDump(ReceivedProgramName(name32), location, entry, fileName)
+                             : ReceivedProgramFileName(name32, location, fileName);
+  if (folder.empty() || !named || !SaveReceivedDumpToFile((folder + fileName).c_str()))
   {
     mTransfer.OnSaveFailed();
     return false;
   }
   SetProgramNameFromFile(fileName.c_str());
   Panels().SetNameDisplay(mProgramName);
-  // A dump saved for the program manager is its bank entry from now on, at
-  // the location it came from, whatever its name begins with.
-  BankFileName parsed;
-  if (mTransfer.SavingToCache() && ParseSavedDumpFileName(fileName.c_str(), location, parsed) &&
-      mBankList.SetProgram(location, folder + fileName, parsed.category, parsed.name))
+  if (toCache && mBankList.SetProgram(location, folder + fileName, entry.category, entry.name))
     RefreshBankRow(location);
   return true;
 }

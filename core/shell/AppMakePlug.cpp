@@ -5,8 +5,15 @@
 #include "editor/ZephraEditorGraphics.h"
 #include "graphics/gtk/IGraphicsGtk.h"
 #include "graphics/resize/IUnitGUIResize.h"
+#include "winl/WINL_MessageBox.h"
 
 #include <mutex>
+
+namespace
+{
+constexpr const char* kBankUnsavedText =
+  "The program manager's bank has changes that are not saved.\nSave the bank before quitting?";
+}  // namespace
 
 IUnitStandalone* MakePlug(RtMidiOut* midiOut, uint16_t* midiOutChannel)
 {
@@ -40,6 +47,21 @@ bool PlugManagerOn(IUnitStandalone* plug)
   if (!editor) return false;
   BASE_MutexLock lock(editor->GetMutex());
   return editor->ManagerMode();
+}
+
+bool PlugMayQuit(IUnitStandalone* plug)
+{
+  auto* editor = dynamic_cast<ZephraEditor*>(plug);
+  // The question is asked without the plug-in mutex: the MIDI and timer
+  // threads go on meanwhile.
+  if (!editor || !editor->BankUnsaved()) return true;
+  static const char* const kButtons[] = {"Save", "Don't save", "Cancel"};
+  switch (WINL_AlertWithButtons("Warning", kBankUnsavedText, kButtons, 3))
+  {
+    case 0: return editor->SaveBankBeforeQuit();
+    case 1: return true;
+    default: return false;
+  }
 }
 
 void PlugLinkRestored(IUnitStandalone* plug)

@@ -260,6 +260,14 @@ void RunPreferences(HWND hwnd)
   MessageBox(hwnd, ("The MIDI settings could not be saved in " + gINIPath + ".").c_str(), "Error", MB_OK);
 }
 
+// A quit from the window: the plug-in may keep the application open.
+void QuitFromWindow(HWND hwnd)
+{
+  IUnitStandalone* plug = gPluginInstance.get();
+  if (plug && AppShellParts().mayQuit && !AppShellParts().mayQuit(plug)) return;
+  if (IsWindow(hwnd)) DestroyWindow(hwnd);
+}
+
 void OnMainCommand(HWND hwnd, int command)
 {
   switch (command)
@@ -268,7 +276,7 @@ void OnMainCommand(HWND hwnd, int command)
       if (!EditorMenuCommand(0)) MessageBox(hwnd, "Brindle-Audio\nBuilt on Jun 16 2021", "ZephraEditor", MB_OK);
       return;
     case kCmdPreferences: RunPreferences(hwnd); return;
-    case kCmdQuit: DestroyWindow(hwnd); return;
+    case kCmdQuit: QuitFromWindow(hwnd); return;
     default:
     {
       const int index = MenuCommandIndex(command);
@@ -281,7 +289,8 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLinkRestored};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLinkRestored,
+                          PlugMayQuit};
   return parts;
 }
 
@@ -326,7 +335,7 @@ LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
       return 1;
     case WM_INITMENUPOPUP: ShowCommandState(); return 0;
     case WM_COMMAND: OnMainCommand(hwnd, static_cast<int>(wParam & 0xFFFF)); return 0;
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_CLOSE: QuitFromWindow(hwnd); return 0;
     case WM_DESTROY:
       gHWND = nullptr;
       WINL_PostQuitMessage(hwnd);

@@ -206,6 +206,9 @@ struct ShellParts
   // The synth's output and input are open again, so an error the plug-in
   // shows about the link is out of date.
   std::function<void(IUnitStandalone* plug)> linkRestored;
+  // Whether a quit the user asked for from the window (the menu, its key,
+  // the close button) may go on; the plug-in may ask the user first.
+  std::function<bool(IUnitStandalone* plug)> mayQuit;
 };
 // The editor's manager mode; false for any other plug-in.
 bool PlugManagerOn(IUnitStandalone* plug);
@@ -214,6 +217,10 @@ bool PlugViewState(IUnitStandalone* plug, AppViewState* state);
 // The editor's name display leaves a communication error; nothing for any
 // other plug-in.
 void PlugLinkRestored(IUnitStandalone* plug);
+// The editor's bank with changes in no folder: asks "Save", "Don't save" or
+// "Cancel"; true to quit (saved, or not to be saved). True at once for any
+// other plug-in or a saved bank.
+bool PlugMayQuit(IUnitStandalone* plug);
 // The parts in use: MakePlug and the work area of the main window's screen
 // unless replaced.
 ShellParts& AppShellParts();

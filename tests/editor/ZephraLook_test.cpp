@@ -380,8 +380,8 @@ TEST(ZephraLook, NumberChooserReadsBlackOnItsField)
 TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
 {
   struct Case { const char* what; Box place; } const kCases[] = {
-    {"MODE 2", {682, 31, 735, 44}},     {"MODE 4", {682, 44, 735, 57}},  {"MODE 3", {682, 57, 735, 70}},
-    {"MODE 1", {682, 70, 735, 83}},     {"NAME/CAT", {682, 83, 735, 96}}, {"CONFIRM", {750, 83, 824, 96}},
+    {"MOVE", {682, 31, 735, 44}},       {"EXCHANGE", {682, 44, 735, 57}}, {"COPY", {682, 57, 735, 70}},
+    {"REMOVE", {682, 70, 735, 83}},     {"NAME/CAT", {682, 83, 735, 96}}, {"CONFIRM", {750, 83, 824, 96}},
     {"BASS", {840, 31, 878, 44}},        {"EWI", {840, 83, 878, 96}},     {"NAME", {878, 25, 940, 37}},
     {"INVERT SELECTION", {190, 37, 316, 57}}, {"PROGRAMS", {20, 99, 120, 116}}, {"BANK", {312, 97, 400, 108}},
   };
@@ -397,6 +397,34 @@ TEST(ZephraLook, ManagerWordsReadAtTheBaseSize)
     // Clear of the place's edges, so none of it is cut.
     EXPECT_TRUE(ink.l > c.place.l && ink.r < c.place.r && ink.t > c.place.t && ink.b < c.place.b) << Show(ink);
   }
+  }
+}
+
+// The row-edit boxes say what a click on a row does, in every look: the
+// words' ink spans 6 pixels a letter less one (the labels' font at the base
+// size), and "REMOVE" ends in the very letters of "MOVE".
+TEST(ZephraLook, ManagerRowEditBoxesNameTheirOperation)
+{
+  struct Case { const char* word; Box place; int width; } const kCases[] = {
+    {"MOVE", {682, 31, 735, 44}, 23}, {"EXCHANGE", {682, 44, 735, 57}, 47},
+    {"COPY", {682, 57, 735, 70}, 23}, {"REMOVE", {682, 70, 735, 83}, 35},
+  };
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SCOPED_TRACE(look);
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\nmanager=true\n");
+    Box inks[4];
+    for (int i = 0; i < 4; ++i)
+    {
+      inks[i] = InkIn(t, kCases[i].place);
+      EXPECT_EQ(inks[i].r - inks[i].l, kCases[i].width) << kCases[i].word << " " << Show(inks[i]);
+    }
+    const Box& move = inks[0];
+    const Box& remove = inks[3];
+    ASSERT_EQ(move.b - move.t, remove.b - remove.t);
+    for (int y = 0; y < move.b - move.t; ++y)
+      for (int x = 0; x < move.r - move.l; ++x)
+        ASSERT_TRUE(t.At(move.l + x, move.t + y) == t.At(remove.l + 12 + x, remove.t + y)) << x << "," << y;
   }
 }
 

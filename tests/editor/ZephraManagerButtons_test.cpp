@@ -606,6 +606,23 @@ TEST_F(ManagerButtons, ApplyNameToTheOneSelectedLocation99)
   }
 }
 
+// A rename to 24 three-byte characters renames the row (cut to the 20
+// that fit with its line break) together with its category.
+TEST_F(ManagerButtons, ApplyALongWideName)
+{
+  ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("wide", {"05_Keep.pr3"})));
+  t.Set(kParamManagerEditMode5, 1);
+  Click(Location(5));
+  t.Set(kParamManagerCategory3, 1);
+  std::string wide;
+  for (int i = 0; i < 24; ++i) wide += "\xe3\x81\x82";
+  Field(ManagerRef::kRenameField)->SetText(wide.c_str());
+  t.Click(kParamManagerApplyName);
+  EXPECT_EQ(t.editor->Bank()[5].category, kCategoryGuitar);
+  EXPECT_EQ(std::string(t.editor->Bank()[5].name), wide.substr(0, 60));
+  EXPECT_EQ(NameText(5), wide.substr(0, 36) + "\n" + wide.substr(36, 24));
+}
+
 // A new bank is unsaved: programs that arrive in it afterwards (as a
 // download from the synth brings them) must be saved before an upload.
 TEST_F(ManagerButtons, NewBankIsUnsaved)
@@ -686,4 +703,39 @@ TEST_F(ManagerButtons, WriteBankLightsTheLocationBeingWrittenAndReportsARefusal)
   const size_t before = Boxes().size();
   t.editor->OnTimerTick();
   EXPECT_EQ(BoxesFrom(before), std::vector<std::string>{"Communication error has occurred!"});
+}
+
+// The bank at quit: unsaved while it holds programs in no folder as they
+// stand; a load or a save puts it in one, a change takes it out again.
+TEST_F(ManagerButtons, BankUnsavedUntilItIsInAFolderAsItStands)
+{
+  EXPECT_FALSE(t.editor->BankUnsaved());  // nothing to lose
+  const std::string bank = Folder("quit", {"02_Init.pr3", "05_Init.pr3"});
+  WriteWholeFile(bank + "02_Init.pr3", " 243 \r\ntwo\r\n");
+  WriteWholeFile(bank + "05_Init.pr3", " 243 \r\nfive\r\n");
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  t.Click(kParamManagerLoadFromDisk);
+  ASSERT_STREQ(t.editor->Bank()[5].name, "Init");
+  EXPECT_FALSE(t.editor->BankUnsaved());
+
+  // Exchanged by the pointer, in the exchange mode.
+  t.Set(kParamManagerEditMode4, 1);
+  Down(Location(2));
+  t.gui->OnMouseDrag(Location(5).x, Location(5).y, &left);
+  Up(Location(5));
+  EXPECT_TRUE(t.editor->BankUnsaved());
+
+  // A cancelled folder choice saves nothing and does not quit.
+  WINL_ChooserTestQueue({});
+  EXPECT_FALSE(t.editor->SaveBankBeforeQuit());
+  EXPECT_TRUE(t.editor->BankUnsaved());
+  WINL_ChooserTestQueue({bank.substr(0, bank.size() - 1)});
+  EXPECT_TRUE(t.editor->SaveBankBeforeQuit());
+  EXPECT_FALSE(t.editor->BankUnsaved());
+  EXPECT_EQ(ReadWholeFile(bank + "02_Init.pr3"), " 243 \r\nfive\r\n");
+  EXPECT_EQ(ReadWholeFile(bank + "05_Init.pr3"), " 243 \r\ntwo\r\n");
+
+  // A program dropped from the browser is a change as well.
+  ASSERT_TRUE(t.editor->Bank().SetProgram(9, bank + "02_Init.pr3", kCategoryNone, "Init"));
+  EXPECT_TRUE(t.editor->BankUnsaved());
 }

@@ -368,3 +368,21 @@ TEST_F(ManagerWindow, ALongRenameIsCutTo32Characters)
   EXPECT_EQ(t.editor->Bank()[1].category, kCategoryGuitar);
   EXPECT_DOUBLE_EQ(Tile(1), 3 / 6.0);
 }
+
+// After "Save to disk" into a new folder the file list shows that folder,
+// with the files just written, no longer the folder it showed before.
+TEST_F(ManagerWindow, SaveToDiskShowsTheFolderWritten)
+{
+  const std::string old = Folder("old", {"01_A.pr3", "02_B.pr3"});
+  t.editor->ListDirectory(old);
+  ASSERT_EQ(RowText(1), "01_A.pr3");
+  ASSERT_TRUE(t.editor->Bank().SetProgram(10, old + "02_B.pr3", kCategoryBass, "Deep"));
+  const std::string fresh = Folder("fresh", {});
+  WINL_ChooserTestQueue({fresh.substr(0, fresh.size() - 1)});
+  t.Click(kParamManagerSaveToDisk);
+  t.editor->OnTimerTick();
+  EXPECT_EQ(Files(fresh), std::set<std::string>{"10_BASS_Deep.pr3"});
+  EXPECT_EQ(RowText(0), "[..]");
+  EXPECT_EQ(RowText(1), "10_BASS_Deep.pr3");
+  EXPECT_EQ(RowText(2), "");
+}

@@ -398,3 +398,67 @@ TEST(BankFolder, LoadCountsLocationsNotFiles)
   EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
   EXPECT_STREQ(bank[5].name, "B");
 }
+
+// Two programs of one name exchanged in their own folder, then saved there:
+// each target is the other's source, so every source is read before any
+// target is written.
+TEST(BankFolder, SavingExchangedSameNamedProgramsKeepsBoth)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  WriteWholeFile(folder + "02_Init.pr3", Body("two"));
+  WriteWholeFile(folder + "05_Init.pr3", Body("five"));
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, folder), 2);
+  bank.SelectOnly(2);
+  ASSERT_EQ(bank.ExchangeProgramEntries(5), (std::vector<int>{2, 5}));
+  const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, false, nullptr);
+  EXPECT_EQ(result.written, 2);
+  EXPECT_EQ(result.failed, 0);
+  RemoveReplacedFiles(bank, folder);
+  EXPECT_EQ(ReadWholeFile(folder + "02_Init.pr3"), " 243 \r\nfive\r\n");
+  EXPECT_EQ(ReadWholeFile(folder + "05_Init.pr3"), " 243 \r\ntwo\r\n");
+  EXPECT_EQ(std::string(bank[2].path), folder + "02_Init.pr3");
+  EXPECT_EQ(std::string(bank[5].path), folder + "05_Init.pr3");
+}
+
+// A block of three same-named programs moved down by one (less than its
+// span) and exported with the paths updated, as before a bank write: every
+// location keeps the program that moved there.
+TEST(BankFolder, ExportOfABlockMovedByOneKeepsEveryProgram)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  WriteWholeFile(folder + "01_Init.pr3", Body("one"));
+  WriteWholeFile(folder + "02_Init.pr3", Body("two"));
+  WriteWholeFile(folder + "03_Init.pr3", Body("three"));
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, folder), 3);
+  for (int n : {1, 2, 3}) bank[n].selected = 1;
+  ASSERT_EQ(bank.MoveProgramEntries(2), (std::vector<int>{1, 2, 3, 4}));
+  const BankExportResult result = ExportBankListToFolder(bank, folder, true, 0, false, nullptr);
+  EXPECT_EQ(result.written, 3);
+  EXPECT_EQ(result.failed, 0);
+  EXPECT_EQ(SaveBankListToFolder(bank, folder, folder, nullptr), 0);
+  EXPECT_FALSE(Exists(folder + "01_Init.pr3"));
+  EXPECT_EQ(ReadWholeFile(folder + "02_Init.pr3"), " 243 \r\none\r\n");
+  EXPECT_EQ(ReadWholeFile(folder + "03_Init.pr3"), " 243 \r\ntwo\r\n");
+  EXPECT_EQ(ReadWholeFile(folder + "04_Init.pr3"), " 243 \r\nthree\r\n");
+  for (int n : {2, 3, 4})
+    EXPECT_EQ(std::string(bank[n].path), folder + "0" + std::to_string(n) + "_Init.pr3") << n;
+}
+
+// A folder file whose name is 24 three-byte characters has its location;
+// its name is cut to the 20 that fit with the row's line break.
+TEST(BankFolder, LoadKeepsAFileWithALongWideName)
+{
+  TempDir dir;
+  std::string wide;
+  for (int i = 0; i < 24; ++i) wide += "\xe3\x81\x82";
+  WriteWholeFile(dir.File("05_" + wide + ".pr3"), Body("five"));
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
+  EXPECT_EQ(bank[5].empty, 0);
+  EXPECT_EQ(std::string(bank[5].name), wide.substr(0, 60));
+  EXPECT_EQ(std::string(bank[5].path), dir.File("05_" + wide + ".pr3"));
+}

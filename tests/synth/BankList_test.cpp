@@ -104,6 +104,14 @@ TEST(BankList, FileNamesInAndOut)
     {"07_Bass.PR3", true, 7, 1, "Bass"},
     {"08_GTR_Old.PRG", true, 8, 3, "Old"},
     {"09_Pad.Pr3", true, 9, 1, "Pad"},
+    // Digits without "_" after them are the program's own name; the file's
+    // location is still read from them.
+    {"80s Brass.pr3", true, 80, 1, "80s Brass"},
+    {"20_80s Brass.pr3", true, 20, 1, "80s Brass"},
+    {"5th Lead.pr3", true, 5, 1, "5th Lead"},
+    {"3 Osc Bass.pr3", true, 3, 1, "3 Osc Bass"},
+    {"09.pr3", true, 9, 1, ""},
+    {"09_.pr3", true, 9, 1, ""},
   };
   for (const Case& c : kCases)
   {
@@ -177,33 +185,47 @@ TEST(BankList, DisplayBreaksLines)
   EXPECT_STREQ(bank[4].name, "AC_DC");
 }
 
-TEST(BankList, SavedDumpsTakeTheirOwnLocation)
+// A program received from the synth for the manager: its own location,
+// a file of that location's own, and only the library's location prefix
+// ("NN_", with a tag after it) taken off its name.
+TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
 {
-  struct Case { const char* file; int location; int category; const char* name; };
+  struct Case { const char* dumpName; int location; int category; const char* name; const char* file; };
   const Case kCases[] = {
-    {"5th Lead.pr3", 3, 1, "5th Lead"},
-    {"0400 Init.pr3", 4, 1, "00 Init"},
-    {"3 Osc Bass.pr3", 5, 1, "3 Osc Bass"},
-    {"12_BASS_Deep.pr3", 6, 2, "Deep"},
-    {"8-Bit.pr3", 7, 1, "8-Bit"},
-    {"7_BASS_Bass.pr3", 7, 2, "Bass"},
-    {"7_Pad.pr3", 7, 1, "Pad"},
-    {"07Warm Pad.pr3", 7, 1, "Warm Pad"},
-    {"09.pr3", 9, 1, ""},
-    {"99_EWI_Air.pr3", 99, 6, "Air"},
-    {"01This name is longer than thirty-two chars.pr3", 1, 1, "This name is longer than thirty-"},
+    {"80s Brass", 20, 1, "80s Brass", "20_80s Brass.pr3"},
+    {"80s Brass", 21, 1, "80s Brass", "21_80s Brass.pr3"},
+    {"12_BASS_Deep", 6, 2, "Deep", "06_BASS_Deep.pr3"},
+    {"12_BASS_Deep", 12, 2, "Deep", "12_BASS_Deep.pr3"},
+    {"5th Lead", 3, 1, "5th Lead", "03_5th Lead.pr3"},
+    {"00 Init", 4, 1, "00 Init", "04_00 Init.pr3"},
+    {"3 Osc Bass", 5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"},
+    {"8-Bit", 7, 1, "8-Bit", "07_8-Bit.pr3"},
+    {"7_BASS_Bass", 7, 2, "Bass", "07_BASS_Bass.pr3"},
+    {"7_Pad", 7, 1, "Pad", "07_Pad.pr3"},
+    {"Warm Pad", 7, 1, "Warm Pad", "07_Warm Pad.pr3"},
+    {"07Warm Pad", 7, 1, "07Warm Pad", "07_07Warm Pad.pr3"},
+    {"", 9, 1, "", "09_.pr3"},
+    {"09", 9, 1, "", "09_.pr3"},
+    {"42", 3, 1, "42", "03_42.pr3"},
+    {"100_X", 8, 1, "100_X", "08_100_X.pr3"},
+    {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3"},
+    {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3"},
+    {"..", 5, 1, "..", "05_.pr3"},
   };
   for (const Case& c : kCases)
   {
     BankFileName out;
-    ASSERT_TRUE(ParseSavedDumpFileName(c.file, c.location, out)) << c.file;
-    EXPECT_EQ(out.location, c.location) << c.file;
-    EXPECT_EQ(out.category, c.category) << c.file;
-    EXPECT_EQ(out.name, c.name) << c.file;
+    std::string file;
+    ASSERT_TRUE(BankEntryOfDump(c.dumpName, c.location, out, file)) << c.dumpName;
+    EXPECT_EQ(out.location, c.location) << c.dumpName;
+    EXPECT_EQ(out.category, c.category) << c.dumpName;
+    EXPECT_EQ(out.name, c.name) << c.dumpName;
+    EXPECT_EQ(file, c.file) << c.dumpName;
   }
   BankFileName out;
-  EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 0, out));
-  EXPECT_FALSE(ParseSavedDumpFileName("5th Lead.pr3", 100, out));
+  std::string file;
+  EXPECT_FALSE(BankEntryOfDump("5th Lead", 0, out, file));
+  EXPECT_FALSE(BankEntryOfDump("5th Lead", 100, out, file));
 }
 
 // The second line break comes only when the rest from the first one (the
@@ -252,4 +274,41 @@ TEST(BankList, OnlyLocation99)
   bank.SelectOnly(98);
   EXPECT_EQ(bank.RemoveSelectedPrograms(), std::vector<int>({98}));
   EXPECT_FALSE(bank.AnyProgram());
+}
+
+// Names in characters of two and three bytes: a name is cut on a character
+// boundary until it and its row text fit their fields, never refused.
+TEST(BankList, WideNamesAreCutToFitNeverDropped)
+{
+  const std::string a3 = "\xe3\x81\x82";  // three bytes
+  const std::string ae = "\xc3\xa4";      // two bytes
+  const auto times = [](const std::string& c, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += c;
+    return s;
+  };
+  struct Case { std::string name; std::string stored; std::string display; };
+  const Case kCases[] = {
+    // 20 three-byte characters fit with their line break (61 bytes).
+    {times(a3, 20), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    // 21 fit as a name (63 bytes) but not with the break: cut to 20.
+    {times(a3, 21), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    {times(a3, 24), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
+    // 32 two-byte letters are 64 bytes, one more than a field holds with
+    // its end: 31 whole letters, never 31 and a half.
+    {times(ae, 31), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+    {times(ae, 32), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+  };
+  for (const Case& c : kCases)
+  {
+    BankList bank;
+    ASSERT_TRUE(bank.SetProgram(6, "/x/06_A.pr3", kCategoryBass, "A"));
+    EXPECT_TRUE(bank.SetName(6, c.name)) << c.name.size();
+    EXPECT_EQ(std::string(bank[6].name), c.stored) << c.name.size();
+    EXPECT_EQ(std::string(bank[6].display), c.display) << c.name.size();
+    EXPECT_EQ(bank[6].category, kCategoryBass);
+    BankList fresh;
+    EXPECT_TRUE(fresh.SetProgram(7, "/x/07_B.pr3", kCategoryNone, c.name)) << c.name.size();
+    EXPECT_EQ(std::string(fresh[7].name), c.stored) << c.name.size();
+  }
 }

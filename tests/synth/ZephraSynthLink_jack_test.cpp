@@ -61,8 +61,8 @@ TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
 }
 
 // A program fetched into the cache for the manager becomes its location's
-// entry under the name the synth gives it; saving the bank back renames the
-// file to its numbered, category-tagged name with the same bytes.
+// entry under the name the synth gives it, in the file of its numbered,
+// category-tagged name, which saving the bank back keeps as it is.
 TEST_F(ZephraSynthLinkJack, CachedProgramIsSavedBackUnderItsBankName)
 {
   mSim.With([](SynthSimModel& m) {
@@ -72,12 +72,12 @@ TEST_F(ZephraSynthLinkJack, CachedProgramIsSavedBackUnderItsBankName)
   E().StartSaveAllFromSynth(true);
   ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
   const std::string cache = E().CachePath();
-  const std::string received = ReadWholeFile(cache + "7_BASS_Bass.pr3");
+  const std::string received = ReadWholeFile(cache + "07_BASS_Bass.pr3");
   EXPECT_EQ(LineNumbers(received), Pr3Numbers(kSampleValues));
   {
     BASE_MutexLock hold(E().GetMutex());
     const BankEntry& seven = E().Bank()[7];
-    EXPECT_EQ(std::string(seven.path), cache + "7_BASS_Bass.pr3");
+    EXPECT_EQ(std::string(seven.path), cache + "07_BASS_Bass.pr3");
     EXPECT_EQ(seven.category, 2);
     EXPECT_STREQ(seven.name, "Bass");
     EXPECT_EQ(SaveBankListToFolder(E().Bank(), cache, cache, nullptr), 0);
@@ -85,7 +85,7 @@ TEST_F(ZephraSynthLinkJack, CachedProgramIsSavedBackUnderItsBankName)
   }
   EXPECT_EQ(ReadWholeFile(cache + "07_BASS_Bass.pr3"), received);
   EXPECT_FALSE(std::filesystem::exists(cache + "7_BASS_Bass.pr3"));
-  // The other 98 ("01INIT.pr3" ...) were renamed the same way: one file each.
+  // The other 98 came as "01_INIT.pr3" ...: one file each.
   EXPECT_TRUE(std::filesystem::exists(cache + "01_INIT.pr3"));
   EXPECT_FALSE(std::filesystem::exists(cache + "01INIT.pr3"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(cache), std::filesystem::directory_iterator()), 99);

@@ -418,8 +418,8 @@ TEST(ZephraSynthLink, CacheRemovalFollowsNoLink)
 TEST(ZephraSynthLink, EmptyingTheCacheKeepsAnotherEditorsDownloads)
 {
   const struct { const char* name; bool other; bool saveAll; const char* left; } kCases[] = {
-    {"save-all, another editor runs", true, true, "01.pr3,02_BASS_Deep.pr3,db"},
-    {"save-all, alone", false, true, "01.pr3,02_BASS_Deep.pr3"},
+    {"save-all, another editor runs", true, true, "01_.pr3,02_BASS_Deep.pr3,db"},
+    {"save-all, alone", false, true, "01_.pr3,02_BASS_Deep.pr3"},
     {"bank loaded, another editor runs", true, false, "db"},
     {"bank loaded, alone", false, false, ""},
   };
@@ -453,12 +453,12 @@ TEST(ZephraSynthLink, EmptyingTheCacheKeepsAnotherEditorsDownloads)
         e.OnTimerTick();
         EXPECT_EQ(t.panels->Status().back(), "Finished successfully!");
         EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), c.other ? 100 : 99);
-        EXPECT_TRUE(fs::exists(cache + "99.pr3"));
+        EXPECT_TRUE(fs::exists(cache + "99_.pr3"));
         // Only the names this test looks at are kept for the listing below.
         for (int location = 3; location <= 99; ++location)
         {
           char name[16];
-          snprintf(name, sizeof name, "%02d.pr3", location);
+          snprintf(name, sizeof name, "%02d_.pr3", location);
           fs::remove(cache + name);
         }
       }
@@ -530,27 +530,33 @@ TEST(ZephraSynthLink, ReceivedDumpKeepsUntilSaved)
 }
 
 // Save-all into the cache for the program manager: every dump fills its own
-// location, also when its name begins with a number, and saving the list
+// location in a file of its own, also when its name begins with a number or
+// another location holds a program of the same name, and saving the list
 // back keeps each of them under its canonical name.
 TEST(ZephraSynthLink, SaveAllToTheCacheFillsEachDumpsOwnLocation)
 {
   Fixture f(false);
   const std::map<int, std::string> kNames = {
-    {3, "5th Lead"}, {4, "00 Init"}, {5, "3 Osc Bass"}, {6, "12_BASS_Deep"}, {7, "8-Bit"}};
+    {3, "5th Lead"}, {4, "00 Init"}, {5, "3 Osc Bass"}, {6, "12_BASS_Deep"}, {7, "8-Bit"},
+    {12, "12_BASS_Deep"}, {20, "80s Brass"}, {21, "80s Brass"}};
+  // Of each pair of one name, one location holds the other program.
+  const auto sample = [](int location) { return location == 5 || location == 12 || location == 21; };
   f.e.StartSaveAllFromSynth(true);
   for (int location = 1; location <= 99; ++location)
   {
     f.e.OnIdle();
     ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
     const auto named = kNames.find(location);
-    f.t.Receive(Dump(location, named == kNames.end() ? "" : named->second, location == 5 ? kSampleWire : kDefaultWire));
+    f.t.Receive(Dump(location, named == kNames.end() ? "" : named->second, sample(location) ? kSampleWire : kDefaultWire));
   }
   const std::string cache = f.dir.Path() + "/cache/";
   struct Row { int location; int category; const char* name; const char* file; };
   const Row kRows[] = {
-    {3, 1, "5th Lead", "5th Lead.pr3"},   {4, 1, "00 Init", "0400 Init.pr3"},
-    {5, 1, "3 Osc Bass", "3 Osc Bass.pr3"}, {6, 2, "Deep", "12_BASS_Deep.pr3"},
-    {7, 1, "8-Bit", "8-Bit.pr3"},          {8, 1, "", "08.pr3"},
+    {3, 1, "5th Lead", "03_5th Lead.pr3"},     {4, 1, "00 Init", "04_00 Init.pr3"},
+    {5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"}, {6, 2, "Deep", "06_BASS_Deep.pr3"},
+    {7, 1, "8-Bit", "07_8-Bit.pr3"},           {8, 1, "", "08_.pr3"},
+    {12, 2, "Deep", "12_BASS_Deep.pr3"},       {20, 1, "80s Brass", "20_80s Brass.pr3"},
+    {21, 1, "80s Brass", "21_80s Brass.pr3"},
   };
   BankList& bank = f.e.Bank();
   for (const Row& r : kRows)
@@ -559,22 +565,17 @@ TEST(ZephraSynthLink, SaveAllToTheCacheFillsEachDumpsOwnLocation)
     EXPECT_EQ(bank[r.location].category, r.category) << r.location;
     EXPECT_STREQ(bank[r.location].name, r.name) << r.location;
     EXPECT_EQ(std::string(bank[r.location].path), cache + r.file) << r.location;
+    EXPECT_EQ(LineNumbers(ReadWholeFile(cache + r.file)),
+              Pr3Numbers(sample(r.location) ? kSampleValues : kDefaultValues)) << r.file;
   }
 
   ASSERT_TRUE(f.e.SaveBankListToFolder(cache));
-  const Row kSaved[] = {
-    {3, 1, "5th Lead", "03_5th Lead.pr3"},   {4, 1, "00 Init", "04_00 Init.pr3"},
-    {5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"}, {6, 2, "Deep", "06_BASS_Deep.pr3"},
-    {7, 1, "8-Bit", "07_8-Bit.pr3"},          {8, 1, "", "08_.pr3"},
-  };
-  for (const Row& r : kSaved)
+  for (const Row& r : kRows)
   {
     EXPECT_EQ(std::string(bank[r.location].path), cache + r.file) << r.location;
     EXPECT_EQ(LineNumbers(ReadWholeFile(cache + r.file)),
-              Pr3Numbers(r.location == 5 ? kSampleValues : kDefaultValues)) << r.file;
+              Pr3Numbers(sample(r.location) ? kSampleValues : kDefaultValues)) << r.file;
   }
-  for (const char* gone : {"5th Lead.pr3", "0400 Init.pr3", "3 Osc Bass.pr3", "12_BASS_Deep.pr3", "8-Bit.pr3", "08.pr3"})
-    EXPECT_FALSE(fs::exists(cache + gone)) << gone;
   EXPECT_EQ(std::distance(fs::directory_iterator(cache), fs::directory_iterator()), 99);
 }
 

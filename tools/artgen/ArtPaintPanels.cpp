@@ -352,12 +352,13 @@ void ArtPaintManagerBackground(const ArtRow& row, const ArtTheme& t, ArtCanvas* 
     const int col = i % 10, r = i / 10;
     c->Frame(308 + 82 * col, static_cast<int>(108 + 68.5 * r), 80, 66, t.boxLine);
   }
-  // Check boxes: row-edit modes, confirmation and categories.
+  // Check boxes: row-edit modes (each named by what a click on a row then
+  // does), confirmation and categories.
   static const struct
   {
     int x, y;
     const char* text;
-  } kBoxes[] = {{668, 31, "MODE 2"}, {668, 44, "MODE 4"}, {668, 57, "MODE 3"}, {668, 70, "MODE 1"},
+  } kBoxes[] = {{668, 31, "MOVE"}, {668, 44, "EXCHANGE"}, {668, 57, "COPY"}, {668, 70, "REMOVE"},
                 {668, 83, "NAME/CAT"}, {736, 83, "CONFIRM"}, {826, 31, "BASS"}, {826, 44, "GTR"},
                 {826, 57, "MIDI"}, {826, 70, "FX"},     {826, 83, "EWI"}};
   for (const auto& b : kBoxes) Words(c, b.x + 15, b.y + 3, b.text, t.label);

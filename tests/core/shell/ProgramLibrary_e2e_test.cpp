@@ -280,8 +280,8 @@ TEST_F(Library, SaveAllIntoTheManagerFillsEveryRow)
   EXPECT_EQ(box.text, "Finished successfully!");
   EXPECT_TRUE(editor->Answer(box, 0));
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Alerts().empty(); }, RunningEditor::kBusyLimit));
-  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/5th Lead.pr3"));
-  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/04INIT.pr3"));
+  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/05_5th Lead.pr3"));
+  EXPECT_TRUE(FileExists(editor->SettingsFolder() + "cache/04_INIT.pr3"));
   // The tile of a filled row has its category's colour; row 5's name is
   // drawn, and differs from row 4's "INIT".
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return cell(5, -32, 18, 4, 4) == cell(4, -32, 18, 4, 4); }, RunningEditor::kBusyLimit));
