@@ -249,15 +249,9 @@ bool BankList::SetName(int location, const std::string& name)
   std::string safe = name.substr(0, name.find('\0'));
   std::replace(safe.begin(), safe.end(), '/', '_');
   safe = FitBankName(safe);
-  // The row text has line breaks the name has not: a name of wide
-  // characters that fills its field leaves the text no room, and loses
-  // characters from its end until both fit.
-  std::string display = BankDisplayName(safe);
-  while (display.size() >= static_cast<size_t>(kBankNameSize))
-  {
-    safe = Utf8Prefix(safe, CharacterCount(safe) - 1);
-    display = BankDisplayName(safe);
-  }
+  // 32 characters of any width and their row text of 32 characters fit
+  // their fields whole: a name is cut only at its 33rd character.
+  const std::string display = BankDisplayName(safe);
   BankEntry& e = mEntries[static_cast<size_t>(location)];
   CopyField(e.name, safe);
   CopyField(e.display, display);

@@ -19,8 +19,10 @@ constexpr int kBankSize = 100;
 constexpr int kBankFirstLocation = 1;
 constexpr int kBankLastLocation = 99;
 constexpr int kBankPathSize = 256;   // bytes with the terminating NUL
-constexpr int kBankNameSize = 64;
 constexpr int kBankNameMaxChars = 32; // characters a name or display may hold
+// Room for the longest name in any script: 32 characters of up to four
+// bytes each, and the terminating NUL.
+constexpr int kBankNameSize = 4 * kBankNameMaxChars + 1;
 constexpr int kBankNameFieldChars = 30;
 
 // Category types; 0 only on an empty location.

@@ -606,8 +606,8 @@ TEST_F(ManagerButtons, ApplyNameToTheOneSelectedLocation99)
   }
 }
 
-// A rename to 24 three-byte characters renames the row (cut to the 20
-// that fit with its line break) together with its category.
+// A rename to 24 three-byte characters renames the row whole, together
+// with its category.
 TEST_F(ManagerButtons, ApplyALongWideName)
 {
   ASSERT_TRUE(t.editor->LoadBankListFromFolder(Folder("wide", {"05_Keep.pr3"})));
@@ -619,8 +619,8 @@ TEST_F(ManagerButtons, ApplyALongWideName)
   Field(ManagerRef::kRenameField)->SetText(wide.c_str());
   t.Click(kParamManagerApplyName);
   EXPECT_EQ(t.editor->Bank()[5].category, kCategoryGuitar);
-  EXPECT_EQ(std::string(t.editor->Bank()[5].name), wide.substr(0, 60));
-  EXPECT_EQ(NameText(5), wide.substr(0, 36) + "\n" + wide.substr(36, 24));
+  EXPECT_EQ(std::string(t.editor->Bank()[5].name), wide);
+  EXPECT_EQ(NameText(5), wide.substr(0, 36) + "\n" + wide.substr(36, 36) + "\n");
 }
 
 // A new bank is unsaved: programs that arrive in it afterwards (as a

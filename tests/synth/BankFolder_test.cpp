@@ -448,8 +448,8 @@ TEST(BankFolder, ExportOfABlockMovedByOneKeepsEveryProgram)
     EXPECT_EQ(std::string(bank[n].path), folder + "0" + std::to_string(n) + "_Init.pr3") << n;
 }
 
-// A folder file whose name is 24 three-byte characters has its location;
-// its name is cut to the 20 that fit with the row's line break.
+// A folder file whose name is 24 three-byte characters has its location
+// and its whole name.
 TEST(BankFolder, LoadKeepsAFileWithALongWideName)
 {
   TempDir dir;
@@ -459,6 +459,6 @@ TEST(BankFolder, LoadKeepsAFileWithALongWideName)
   BankList bank;
   EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
   EXPECT_EQ(bank[5].empty, 0);
-  EXPECT_EQ(std::string(bank[5].name), wide.substr(0, 60));
+  EXPECT_EQ(std::string(bank[5].name), wide);
   EXPECT_EQ(std::string(bank[5].path), dir.File("05_" + wide + ".pr3"));
 }

@@ -276,9 +276,9 @@ TEST(BankList, OnlyLocation99)
   EXPECT_FALSE(bank.AnyProgram());
 }
 
-// Names in characters of two and three bytes: a name is cut on a character
-// boundary until it and its row text fit their fields, never refused.
-TEST(BankList, WideNamesAreCutToFitNeverDropped)
+// Names in characters of two and three bytes: a name keeps its first 32
+// characters whatever their width, never split and never refused.
+TEST(BankList, WideNamesAreKeptToTheirThirtySecondCharacter)
 {
   const std::string a3 = "\xe3\x81\x82";  // three bytes
   const std::string ae = "\xc3\xa4";      // two bytes
@@ -289,15 +289,13 @@ TEST(BankList, WideNamesAreCutToFitNeverDropped)
   };
   struct Case { std::string name; std::string stored; std::string display; };
   const Case kCases[] = {
-    // 20 three-byte characters fit with their line break (61 bytes).
     {times(a3, 20), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
-    // 21 fit as a name (63 bytes) but not with the break: cut to 20.
-    {times(a3, 21), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
-    {times(a3, 24), times(a3, 20), times(a3, 12) + "\n" + times(a3, 8)},
-    // 32 two-byte letters are 64 bytes, one more than a field holds with
-    // its end: 31 whole letters, never 31 and a half.
+    {times(a3, 21), times(a3, 21), times(a3, 12) + "\n" + times(a3, 9)},
+    {times(a3, 24), times(a3, 24), times(a3, 12) + "\n" + times(a3, 12) + "\n"},
     {times(ae, 31), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
-    {times(ae, 32), times(ae, 31), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+    {times(ae, 32), times(ae, 32), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+    {times(ae, 33), times(ae, 32), times(ae, 12) + "\n" + times(ae, 12) + "\n" + times(ae, 6)},
+    {times(a3, 33), times(a3, 32), times(a3, 12) + "\n" + times(a3, 12) + "\n" + times(a3, 6)},
   };
   for (const Case& c : kCases)
   {
