@@ -149,4 +149,41 @@ TEST(WinlFileDialogGtk, EndingApplicationCancelsTheOpenChooser)
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
   EXPECT_TRUE(PLAT_ChooserTestQuestion().empty());
 }
+
+bool CloseByEscape(void* data)
+{
+  auto* s = static_cast<Script*>(data);
+  PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+  if (!chooser) return ++s->ticks < 500;
+  s->accessoryShown = IsWindow(gAccessory) && PLAT_GtkTestIsViewable(WINL_GetNativeView(gAccessory));
+  s->step = 1;
+  PLAT_ChooserTestClose(chooser);
+  return false;
+}
+
+// Escape (or the window's close button) cancels the chooser without the
+// toolkit's warnings, which end a display test: the dialog used to destroy
+// itself under the run, which then let go of a handler already gone with it
+// (and of the accessory, destroyed with it, before its owner did).
+TEST(WinlFileDialogGtk, EscapeCancelsTheChooserQuietly)
+{
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  Script& s = folder.s;
+  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
+                                   40, nullptr};
+  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
+  WINL_curmodule_dialogresource_head = &options;
+  BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  PLAT_LoopAddTimeout(20, CloseByEscape, &s);
+  char buffer[256];
+  const bool chosen = BrowseForSaveFile("Save program", folder.dir.Path().c_str(), "lead.pr3", "Programs\0*.pr3\0",
+                                        buffer, sizeof buffer);
+  EXPECT_EQ(s.step, 1);
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
+  EXPECT_TRUE(s.accessoryShown);
+  EXPECT_FALSE(IsWindow(gAccessory));
+  WINL_curmodule_dialogresource_head = saved;
+}
 }  // namespace
