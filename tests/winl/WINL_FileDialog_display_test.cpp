@@ -82,6 +82,20 @@ struct ExistingProgram
   }
 };
 
+// The template dialog shown inside the chooser, for as long as it lives.
+struct AccessoryTemplate
+{
+  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200, 40,
+                                   nullptr};
+  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
+  AccessoryTemplate()
+  {
+    WINL_curmodule_dialogresource_head = &options;
+    BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  }
+  ~AccessoryTemplate() { WINL_curmodule_dialogresource_head = saved; }
+};
+
 TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
 {
   ExistingProgram folder;
@@ -89,11 +103,7 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   TempDir& dir = folder.dir;
   Script& s = folder.s;
   s.fresh = dir.File("pad.pr3");
-  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
-                                   40, nullptr};
-  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
-  WINL_curmodule_dialogresource_head = &options;
-  BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  const AccessoryTemplate accessory;
   PLAT_LoopAddTimeout(20, Drive, &s);
   char buffer[256];
   const bool chosen = BrowseForSaveFile("Save program", dir.Path().c_str(), "lead.pr3",
@@ -106,7 +116,6 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
   EXPECT_TRUE(s.accessoryShown);
   EXPECT_FALSE(IsWindow(gAccessory));
-  WINL_curmodule_dialogresource_head = saved;
 }
 
 // The application ending while a chooser is open (and has asked whether to
@@ -170,11 +179,7 @@ TEST(WinlFileDialogGtk, EscapeCancelsTheChooserQuietly)
   ExistingProgram folder;
   ASSERT_TRUE(folder.Prepare()) << "no display";
   Script& s = folder.s;
-  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
-                                   40, nullptr};
-  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
-  WINL_curmodule_dialogresource_head = &options;
-  BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  const AccessoryTemplate accessory;
   PLAT_LoopAddTimeout(20, CloseByEscape, &s);
   char buffer[256];
   const bool chosen = BrowseForSaveFile("Save program", folder.dir.Path().c_str(), "lead.pr3", "Programs\0*.pr3\0",
@@ -184,6 +189,5 @@ TEST(WinlFileDialogGtk, EscapeCancelsTheChooserQuietly)
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
   EXPECT_TRUE(s.accessoryShown);
   EXPECT_FALSE(IsWindow(gAccessory));
-  WINL_curmodule_dialogresource_head = saved;
 }
 }  // namespace
