@@ -166,10 +166,11 @@ bool CheckMidiServer(void*)
 
 // The program-manager item follows the manager, which its own panel can
 // close too; the View menu's marks follow the scale (which a window edge
-// drag changes too), the panel and the look.
-void ShowCommandState()
+// drag changes too), the panel and the look. The marks go on the window's
+// menu bar, or on bar when it is given.
+void ShowCommandState(HMENU bar = nullptr)
 {
-  HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
+  if (!bar && gHWND) bar = GetMenu(gHWND);
   if (bar && gPluginInstance && AppShellParts().managerOn)
     ShowManagerCheck(bar, AppShellParts().managerOn(gPluginInstance.get()));
   AppViewState view;
@@ -204,22 +205,17 @@ void Launch()
   AppMarkStart("midi_output");
   gPluginInstance.reset(AppShellParts().makePlug(gPorts->MidiOut(), &midi.mOutChan));
   AppMarkStart("editor");
-  // The server's watch, which meters the output, comes last, after the
-  // window shows; it is looked for every few milliseconds till then.
-  (void)gPorts->FinishMidi(false);
-  gPorts->ProbeMidiIO();
   ConnectPlugin();
-  // The inputs open only now that there is a plug-in to hand messages to.
-  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
-  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
-  AppMarkStart("midi_inputs");
-  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
-  if (!gPorts->SettleWatch()) gWatchCheck = PLAT_LoopAddTimeout(kWatchCheckMs, SettleMidiWatch, nullptr);
 
   HMENU menu = MakeMainWindowMenu();
   WINL_CreateDialog(WINL_curmodule_dialogresource_head, ResourceId(kDlgMain), nullptr, MainDlgProc, 0);
   if (menu && gHWND)
   {
+    // Marked before the window shows it: the first mark of an item turns it
+    // into a check item, which rebuilt every widget of the shown bar (four
+    // bars were built at each start). Marked again once shown, for the
+    // scales that fit beside the bar's height.
+    ShowCommandState(menu);
     SetMenu(gHWND, menu);
     WINL_SetDefaultModalWindowMenu(menu);
     ShowCommandState();
@@ -230,6 +226,19 @@ void Launch()
   // The menu bar and the fitted scale changed the window's height since it
   // was centred: centred again, it lies wholly inside the work area.
   if (gHWND) CenterWindow(gHWND);
+  // The sound server admits the inputs while the window is built; they are
+  // waited for only now, before the first frame. The server's watch, which
+  // meters the output, comes last, after the window shows; it is looked for
+  // every few milliseconds till then.
+  AppMarkStart("gui_built");
+  (void)gPorts->FinishMidi(false);
+  gPorts->ProbeMidiIO();
+  // The inputs open only now that there is a plug-in to hand messages to.
+  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
+  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  AppMarkStart("midi_inputs");
+  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
+  if (!gPorts->SettleWatch()) gWatchCheck = PLAT_LoopAddTimeout(kWatchCheckMs, SettleMidiWatch, nullptr);
   // The window manager frames the window only once it is mapped: the fit
   // is made again for its title bar and borders as soon as they are known.
   if (PLAT_GtkWindowManagerFrames())

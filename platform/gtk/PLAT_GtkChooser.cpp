@@ -197,6 +197,14 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
   run.folder = request.folder;
   g_signal_connect(dialog, "current-folder-changed", G_CALLBACK(OnFolderChanged), &run);
   const gulong handler = g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), &run);
+  // Escape or the window's close button answers as a cancel, and the dialog
+  // then destroys itself by default, under the run, which still uses it (its
+  // handlers gone, the accessory destroyed with it): it stays until the run
+  // is over.
+  const gulong closing = g_signal_connect(dialog, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer) {
+                                            return gboolean{TRUE};
+                                          }),
+                                          nullptr);
   gRunning.dialog = dialog;
   gCurrentRun = &run;
   gtk_window_present(GTK_WINDOW(dialog));
@@ -204,6 +212,7 @@ std::vector<std::string> PLAT_ChooserRun(const PLAT_ChooserRequest& request)
   gCurrentRun = nullptr;
   gRunning.dialog = nullptr;
   g_signal_handler_disconnect(dialog, handler);
+  g_signal_handler_disconnect(dialog, closing);
 
   if (run.response == kChosen && run.save)
   {
@@ -253,6 +262,11 @@ void PLAT_ChooserTestAccept(PLAT_ChooserTest* chooser, const char* path)
 void PLAT_ChooserTestCancel(PLAT_ChooserTest* chooser)
 {
   if (chooser && chooser->dialog) gtk_dialog_response(GTK_DIALOG(chooser->dialog), GTK_RESPONSE_CANCEL);
+}
+
+void PLAT_ChooserTestClose(PLAT_ChooserTest* chooser)
+{
+  if (chooser && chooser->dialog) g_signal_emit_by_name(chooser->dialog, "close");
 }
 
 std::string PLAT_ChooserTestQuestion()

@@ -43,6 +43,8 @@ PLAT_ChooserTest* PLAT_ChooserTestCurrent();
 // would (a Save chooser then asks before replacing an existing file).
 void PLAT_ChooserTestAccept(PLAT_ChooserTest* chooser, const char* path);
 void PLAT_ChooserTestCancel(PLAT_ChooserTest* chooser);
+// Closes the chooser as Escape does (its window's close button likewise).
+void PLAT_ChooserTestClose(PLAT_ChooserTest* chooser);
 // The text of the question shown over the chooser (the replace question),
 // or "" when none is shown; answers it with yes or no.
 std::string PLAT_ChooserTestQuestion();

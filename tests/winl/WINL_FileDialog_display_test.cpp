@@ -82,6 +82,20 @@ struct ExistingProgram
   }
 };
 
+// The template dialog shown inside the chooser, for as long as it lives.
+struct AccessoryTemplate
+{
+  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200, 40,
+                                   nullptr};
+  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
+  AccessoryTemplate()
+  {
+    WINL_curmodule_dialogresource_head = &options;
+    BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  }
+  ~AccessoryTemplate() { WINL_curmodule_dialogresource_head = saved; }
+};
+
 TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
 {
   ExistingProgram folder;
@@ -89,11 +103,7 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   TempDir& dir = folder.dir;
   Script& s = folder.s;
   s.fresh = dir.File("pad.pr3");
-  WINL_DialogResourceIndex options{reinterpret_cast<const char*>(uintptr_t{40050}), "Options", 12, nullptr, 200,
-                                   40, nullptr};
-  WINL_DialogResourceIndex* saved = WINL_curmodule_dialogresource_head;
-  WINL_curmodule_dialogresource_head = &options;
-  BrowseFile_SetTemplate(40050, AccessoryProc, 0);
+  const AccessoryTemplate accessory;
   PLAT_LoopAddTimeout(20, Drive, &s);
   char buffer[256];
   const bool chosen = BrowseForSaveFile("Save program", dir.Path().c_str(), "lead.pr3",
@@ -106,7 +116,6 @@ TEST(WinlFileDialogGtk, SaveChooserAsksBeforeReplacing)
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
   EXPECT_TRUE(s.accessoryShown);
   EXPECT_FALSE(IsWindow(gAccessory));
-  WINL_curmodule_dialogresource_head = saved;
 }
 
 // The application ending while a chooser is open (and has asked whether to
@@ -148,5 +157,37 @@ TEST(WinlFileDialogGtk, EndingApplicationCancelsTheOpenChooser)
   EXPECT_EQ(ReadWholeFile(s.existing), "program");
   EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
   EXPECT_TRUE(PLAT_ChooserTestQuestion().empty());
+}
+
+bool CloseByEscape(void* data)
+{
+  auto* s = static_cast<Script*>(data);
+  PLAT_ChooserTest* chooser = PLAT_ChooserTestCurrent();
+  if (!chooser) return ++s->ticks < 500;
+  s->accessoryShown = IsWindow(gAccessory) && PLAT_GtkTestIsViewable(WINL_GetNativeView(gAccessory));
+  s->step = 1;
+  PLAT_ChooserTestClose(chooser);
+  return false;
+}
+
+// Escape (or the window's close button) cancels the chooser without the
+// toolkit's warnings, which end a display test: the dialog used to destroy
+// itself under the run, which then let go of a handler already gone with it
+// (and of the accessory, destroyed with it, before its owner did).
+TEST(WinlFileDialogGtk, EscapeCancelsTheChooserQuietly)
+{
+  ExistingProgram folder;
+  ASSERT_TRUE(folder.Prepare()) << "no display";
+  Script& s = folder.s;
+  const AccessoryTemplate accessory;
+  PLAT_LoopAddTimeout(20, CloseByEscape, &s);
+  char buffer[256];
+  const bool chosen = BrowseForSaveFile("Save program", folder.dir.Path().c_str(), "lead.pr3", "Programs\0*.pr3\0",
+                                        buffer, sizeof buffer);
+  EXPECT_EQ(s.step, 1);
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(PLAT_ChooserTestCurrent(), nullptr);
+  EXPECT_TRUE(s.accessoryShown);
+  EXPECT_FALSE(IsWindow(gAccessory));
 }
 }  // namespace
