@@ -94,7 +94,7 @@ public:
   void SetGUILayout(int viewMode, double width, double height) override;
 
   // ---- menu commands (ZephraMenuCommands.cpp) ----
-  // The shell's menu hook, index 0..33 as the shell maps the menus' command
+  // The shell's menu hook, index 0..36 as the shell maps the menus' command
   // ids; any other index does nothing. Always true, so the shell never shows
   // its own About box. GUI thread; locks.
   bool OnStandaloneMenuCommand(int index) override;
@@ -105,6 +105,10 @@ public:
   // Hides or shows the program-number chooser: its background, the chooser
   // and its OK button.
   void HideCaptionList(bool hide);
+  // Whether the controller learn (unlearn) waits for a knob or a controller:
+  // its button, which the Edit menu toggles, is held down.
+  bool ControllerLearnArmed() const { return ParamPressed(kParamCcLearn); }
+  bool ControllerUnlearnArmed() const { return ParamPressed(kParamCcUnlearn); }
 
   // ---- FLEXI range learn ----
   // Arms learn for slot 1..4 (0 disarms): the next learnable synth value the
@@ -233,6 +237,9 @@ private:
   // A press and release of the button, through the handler.
   void PressButton(int param);
   void StepTenPrograms(bool forward);
+  // Presses param when it is up and lets it go when it is down.
+  void ToggleButton(int param);
+  bool ParamPressed(int param) const;
 
   // ---- the manager shown and put away (ZephraManagerMode.cpp) ----
   // Command 33: the overlay, the program folder listed with the current

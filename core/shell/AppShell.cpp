@@ -166,7 +166,8 @@ bool CheckMidiServer(void*)
 
 // The program-manager item follows the manager, which its own panel can
 // close too; the View menu's marks follow the scale (which a window edge
-// drag changes too), the panel and the look.
+// drag changes too), the panel and the look; the learn checks follow the
+// gestures, which a knob and a controller end as well.
 void ShowCommandState()
 {
   HMENU bar = gHWND ? GetMenu(gHWND) : nullptr;
@@ -175,6 +176,9 @@ void ShowCommandState()
   AppViewState view;
   if (bar && gPluginInstance && AppShellParts().viewState && AppShellParts().viewState(gPluginInstance.get(), &view))
     ShowViewChoices(bar, view);
+  AppLearnState learn;
+  if (bar && gPluginInstance && AppShellParts().learnState && AppShellParts().learnState(gPluginInstance.get(), &learn))
+    ShowLearnChecks(bar, learn);
   int workWidth = 0, workHeight = 0;
   if (bar && AppWindowWorkArea(&workWidth, &workHeight))
     ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
@@ -281,7 +285,8 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLinkRestored};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLearnState,
+                          PlugLinkRestored};
   return parts;
 }
 
