@@ -127,3 +127,44 @@ TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
     EXPECT_EQ(t.editor->GetParam(kParamDelay2)->GetMax(), c.delay2Max);
   }
 }
+
+// The hook only shows what the synth holds: run after the start, after a
+// load or after an edit it sends nothing, leaves the name unmarked when
+// nothing was edited, and keeps a synced value the user set; a load that
+// re-ranges a value gives it the program's.
+TEST(ZephraViewLayout, SendsNothingAndKeepsTheValuesAndTheName)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+
+  // PWM rate 100 under "MIDI Sync" 0, then a program synced to 7.
+  ZephraModel::ProgramValues values = kDefaultProgram;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 100;
+  t.editor->ApplyProgram(values);
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 100);
+  values[ProgramIndex(kParamMidiSync)] = 1;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 7;
+  t.editor->ApplyProgram(values);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 7);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+
+  // Edited to 9: the hook keeps 9 and sends nothing more.
+  t.Set(kParamVco4PwmLfoFrq, 9);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
+  EXPECT_EQ(t.Face().NameDisplayText(), "*INIT*");
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 9);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+
+  // Back to a free program of 100: re-ranged, the value is the program's.
+  values[ProgramIndex(kParamMidiSync)] = 0;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 100;
+  t.editor->ApplyProgram(values);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 100);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+}
