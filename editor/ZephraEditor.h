@@ -284,6 +284,15 @@ private:
   std::string UserFilePath() const;
 
   bool mFlexiLearnMode = false;
+  // The "MIDI Sync" knob while the pointer holds it: its value when
+  // pressed, and whether it has shown another since.
+  struct KnobPress
+  {
+    bool held = false;
+    int value = 0;
+    bool moved = false;
+  };
+  KnobPress mMidiSyncPress;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
   bool mLearnTimeoutRunning = false;
   int mLearnTimeoutTicks = 0;
