@@ -162,7 +162,7 @@ TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
     {kParamTabDelay, {808, 565, 908, 585}, {808, 562, 908, 587}},
     {kParamEffectsChainOrder, {906, 565, 966, 585}, {906, 562, 966, 582}},
     // The view switches keep their classic place in both looks.
-    {kParamParametricEqView, {547, 656, 574, 675}, {547, 656, 574, 675}},
+    {kParamParametricEqView, {547, 692, 574, 711}, {547, 692, 574, 711}},
   };
   for (const Case& c : kCases)
   {

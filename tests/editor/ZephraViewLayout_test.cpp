@@ -70,7 +70,7 @@ TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
     {"FLEXI1 SOURCE", 1140, 95, false, {}, 0, false},
     {"Delay Vintage/Long, no place", 1140, 123, false, {}, 0, false},
     {"MIDI Sync", 1140, 124, true, {936, 438, 952, 483}, 952, true},
-    {"Delay1 on the open chorus panel", 1140, 135, true, {760, 547, 776, 592}, 776, true},
+    {"Delay1 on the open chorus panel", 1140, 135, true, {760, 588, 776, 633}, 776, true},
     {"Treble Boost, panel closed", 1140, 169, false, {}, 0, true},
     {"portamento mode", 1140, 170, false, {}, 0, false},
     {"FLEXI3 MODE", 1140, 175, false, {}, 0, false},
