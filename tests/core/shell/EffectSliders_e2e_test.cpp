@@ -29,13 +29,14 @@ int SynthValue(RunningEditor& editor, int index)
   return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
 }
 
-// A third of the slider's frame on the screen: its top (part 0) or its
-// foot (part 2).
+// A band of the slider's frame on the screen: its top (part 0) or its foot
+// above the value caption, which the LCD look lays over the frame's last
+// rows (part 2).
 Rect Part(const RunningEditor& editor, double scale, int part)
 {
-  const int third = kHeight / 3;
-  const auto [x0, y0] = editor.GuiPoint(kLeft + 4, kTop + part * third, scale);
-  const auto [x1, y1] = editor.GuiPoint(kLeft + kWidth - 4, kTop + (part + 1) * third, scale);
+  const int from = part == 0 ? 0 : 26, to = part == 0 ? 12 : 38;
+  const auto [x0, y0] = editor.GuiPoint(kLeft + 4, kTop + from, scale);
+  const auto [x1, y1] = editor.GuiPoint(kLeft + kWidth - 4, kTop + to, scale);
   return {x0, y0, x1 - x0, y1 - y0};
 }
 
@@ -60,11 +61,11 @@ TEST_P(EffectSliders, LevelOneShowsAndIsGrabbedOverItsWholeTravelAtEveryScale)
       << editor.SettingsText();
     ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.GuiRect(s).w == editor.MainRect().w; }));
 
-    // Pressed at its foot, dragged a whole travel up: the highest value.
-    const auto [x, foot] = editor.GuiPoint(kLeft + kWidth / 2, kTop + kHeight - 3, s);
+    // Pressed at its foot, dragged up past the top: the highest value.
+    const auto [x, foot] = editor.GuiPoint(kLeft + kWidth / 2, kTop + kHeight - 12, s);
     const auto [unused, top] = editor.GuiPoint(kLeft + kWidth / 2, kTop + 3, s);
     (void)unused;
-    const int travel = foot - top + 20;
+    const int travel = 2 * (foot - top) + 20;  // past either end
     editor.Drag(x, foot, x, foot - travel);
     int highest = 0;
     ASSERT_TRUE(RunningEditor::WaitUntil([&] {
@@ -82,8 +83,8 @@ TEST_P(EffectSliders, LevelOneShowsAndIsGrabbedOverItsWholeTravelAtEveryScale)
     }));
     footAtHighest = editor.Grab(Part(editor, s, 2));
 
-    // Grabbed at the top of its travel and dragged down a whole travel:
-    // the value falls to the lowest.
+    // Grabbed at the top of its travel and dragged down past the foot: the
+    // value falls to the lowest.
     editor.Drag(x, top, x, top + travel);
     int lowest = highest;
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (lowest = SynthValue(editor, kLevel1)) < highest; }))
@@ -94,7 +95,8 @@ TEST_P(EffectSliders, LevelOneShowsAndIsGrabbedOverItsWholeTravelAtEveryScale)
       const bool same = now == topAtLowest && now != topAtHighest;
       topAtLowest = now;
       return same;
-    })) << "the handle never showed at the top of its travel";
+    })) << "the handle never showed at the top of its travel: " << highest << " to " << lowest;
+
     EXPECT_NE(editor.Grab(Part(editor, s, 2)), footAtHighest) << "the handle never showed at the foot of its travel";
     if (item == 3) (void)editor.SavePicture(std::string("e2e-effect-sliders-") + GetParam(), editor.MainRect());
   }
