@@ -81,6 +81,9 @@ public:
   void CreateManagerPanel();
   // The overlay (true hides), its login panel and its folder-choice panel.
   void HideManager(bool hide);
+  // The manager overlay shown again after a re-layout, its login and folder
+  // panels as they were.
+  void ShowManagerAsItWas();
   void HideLoginPanel(bool hide);
   void HideFolderPanel(bool hide);
   // The overlay once CreateManagerPanel has run and while it is still the

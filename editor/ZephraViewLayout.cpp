@@ -177,7 +177,13 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
   if (odHighlight) odHighlight->Hide(ParamInt(kParamOverdriveOnOff) == 0);
   if (eqHighlight) eqHighlight->Hide(ParamInt(kParamEqualizerOnOff) == 0);
 
-  // 14. Controls show the values; the manager overlay per manager mode.
+  // 14. Controls show the values; the manager overlay per manager mode. A
+  // re-layout restores every control's visibility as the view was first
+  // laid out, so a manager in use is shown again with the panels it had
+  // open, not afresh with them closed.
   RedrawParamControls();
-  HideManager(!ManagerMode());
+  if (ManagerMode())
+    ShowManagerAsItWas();
+  else
+    HideManager(true);
 }
