@@ -60,13 +60,12 @@ int InkWidth(const RunningEditor& editor, double scale = 1.0)
   return first < 0 ? 0 : last - first + 1;
 }
 
+// The default program with value 76 (the cutoff) telling it from others.
 std::string ProgramText(int cutoff)
 {
-  std::array<int32_t, kProgramSize> values = kDefaultProgram;
+  TestValues values = kDefaultValues;
   values[76] = cutoff;
-  std::string text = "243\r\n";
-  for (int32_t v : values) text += std::to_string(v) + "\r\n";
-  return text;
+  return MarkerText(values);
 }
 
 // The program the last session ended with, which the start loads.

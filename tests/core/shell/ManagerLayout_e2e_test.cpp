@@ -4,7 +4,6 @@
 // manager shown and the panel open.
 #include "support/RunningEditor.h"
 
-#include "synth/ZephraTables.h"
 #include "tests/synth/support/ZephraTestPrograms.h"
 
 #include <gtest/gtest.h>
@@ -23,15 +22,6 @@ constexpr int k100 = 3, k110 = 4, kWholePanel = 8;
 constexpr int kDiskX = 51, kDiskY = 47;
 constexpr int kFolderPlateX = 298, kFolderPlateY = 40;
 
-std::string ProgramText(int cutoff)
-{
-  std::array<int32_t, kProgramSize> values = kDefaultProgram;
-  values[76] = cutoff;
-  std::string text = "243\r\n";
-  for (int32_t v : values) text += std::to_string(v) + "\r\n";
-  return text;
-}
-
 bool Stored(const RunningEditor& editor, const std::string& line)
 {
   return editor.SettingsText().find(line + "\n") != std::string::npos;
@@ -46,7 +36,7 @@ protected:
 TEST_P(ManagerLayout, ViewCommandsLeaveTheManagerAndItsFolderPanelShown)
 {
   for (const char* name : {"01_Bass.pr3", "02_Lead.pr3", "03_Pad.pr3"})
-    WriteWholeFile(programs.File(name), ProgramText(100));
+    WriteWholeFile(programs.File(name), MarkerText(kDefaultValues));
   RunningEditorSetup setup;
   setup.windowManager = GetParam();
   setup.settings = "[gui]\nguiscale=1.0\nmanager=false\n[program]\nlastfile=" + programs.File("01_Bass.pr3") + "\n";
