@@ -266,4 +266,7 @@ void ZephraModel::RecallUndoSnapshot()
   mBulkLoad = false;
   RedrawParamControls();
   SendProgramToSynth();
+  // The next edit opens a step of its own: one of the control last moved
+  // would otherwise overwrite the step just recalled.
+  mUndo.EndGroup();
 }
