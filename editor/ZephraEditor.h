@@ -81,6 +81,9 @@ public:
   void CreateManagerPanel();
   // The overlay (true hides), its login panel and its folder-choice panel.
   void HideManager(bool hide);
+  // The manager overlay shown again after a re-layout, its login and folder
+  // panels as they were.
+  void ShowManagerAsItWas();
   void HideLoginPanel(bool hide);
   void HideFolderPanel(bool hide);
   // The overlay once CreateManagerPanel has run and while it is still the
@@ -103,7 +106,7 @@ public:
   void SetGUILayout(int viewMode, double width, double height) override;
 
   // ---- menu commands (ZephraMenuCommands.cpp) ----
-  // The shell's menu hook, index 0..33 as the shell maps the menus' command
+  // The shell's menu hook, index 0..36 as the shell maps the menus' command
   // ids; any other index does nothing. Always true, so the shell never shows
   // its own About box. GUI thread; locks.
   bool OnStandaloneMenuCommand(int index) override;
@@ -114,6 +117,10 @@ public:
   // Hides or shows the program-number chooser: its background, the chooser
   // and its OK button.
   void HideCaptionList(bool hide);
+  // Whether the controller learn (unlearn) waits for a knob or a controller:
+  // its button, which the Edit menu toggles, is held down.
+  bool ControllerLearnArmed() const { return ParamPressed(kParamCcLearn); }
+  bool ControllerUnlearnArmed() const { return ParamPressed(kParamCcUnlearn); }
 
   // ---- FLEXI range learn ----
   // Arms learn for slot 1..4 (0 disarms): the next learnable synth value the
@@ -244,6 +251,9 @@ private:
   // A press and release of the button, through the handler.
   void PressButton(int param);
   void StepTenPrograms(bool forward);
+  // Presses param when it is up and lets it go when it is down.
+  void ToggleButton(int param);
+  bool ParamPressed(int param) const;
 
   // ---- the manager shown and put away (ZephraManagerMode.cpp) ----
   // Command 33: the overlay, the program folder listed with the current
@@ -290,6 +300,15 @@ private:
   std::string UserFilePath() const;
 
   bool mFlexiLearnMode = false;
+  // The "MIDI Sync" knob while the pointer holds it: its value when
+  // pressed, and whether it has shown another since.
+  struct KnobPress
+  {
+    bool held = false;
+    int value = 0;
+    bool moved = false;
+  };
+  KnobPress mMidiSyncPress;
   int mFlexiLearnSlot = 0;  // 1..4, 0 none
   bool mLearnTimeoutRunning = false;
   int mLearnTimeoutTicks = 0;

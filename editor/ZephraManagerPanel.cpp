@@ -272,8 +272,17 @@ void ZephraManagerPanel::Hide(bool hide, bool rowEditMode, size_t browserRecords
   HideFolderPanel(true);
 }
 
+void ZephraManagerPanel::ShowAsItWas(bool rowEditMode, size_t browserRecords)
+{
+  const bool login = mLoginShown, folder = mFolderShown;
+  Hide(false, rowEditMode, browserRecords);
+  if (folder) HideFolderPanel(false);
+  if (login) HideLoginPanel(false);
+}
+
 void ZephraManagerPanel::HideLoginPanel(bool hide)
 {
+  mLoginShown = !hide;
   for (R ref : {R::kLoginBackground, R::kUserField, R::kPasswordField})
     if (IControl* control = Ref(ref)) control->Hide(hide);
   mGui.HideControl(kParamManagerLogIn, hide);
@@ -282,6 +291,7 @@ void ZephraManagerPanel::HideLoginPanel(bool hide)
 
 void ZephraManagerPanel::HideFolderPanel(bool hide)
 {
+  mFolderShown = !hide;
   if (IControl* background = Ref(R::kFolderBackground)) background->Hide(hide);
   mGui.HideControl(kParamManagerDatabase, hide);
   mGui.HideControl(kParamManagerLocalFolder, hide);
@@ -408,6 +418,11 @@ ZephraManagerPanel* ZephraEditor::ManagerPanel()
 void ZephraEditor::HideManager(bool hide)
 {
   if (ZephraManagerPanel* panel = ManagerPanel()) panel->Hide(hide, mRowEditMode != 0, BrowserList().size());
+}
+
+void ZephraEditor::ShowManagerAsItWas()
+{
+  if (ZephraManagerPanel* panel = ManagerPanel()) panel->ShowAsItWas(mRowEditMode != 0, BrowserList().size());
 }
 
 void ZephraEditor::HideLoginPanel(bool hide)

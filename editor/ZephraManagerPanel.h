@@ -77,6 +77,9 @@ public:
   void Hide(bool hide, bool rowEditMode, size_t browserRecords);
   void HideLoginPanel(bool hide);
   void HideFolderPanel(bool hide);
+  // Shows the overlay again after a re-layout hid it, with the login and
+  // folder panels as they stood before.
+  void ShowAsItWas(bool rowEditMode, size_t browserRecords);
 
   // The location 1..99 of a matrix cell; 0 for cell 0 and for anything
   // outside the grid, which no reaction may use.
@@ -113,6 +116,8 @@ public:
   int ScrollRange() const { return mScrollRange; }
 
 private:
+  bool mLoginShown = false;
+  bool mFolderShown = false;
   void MakeLocations(const ManagerRow& row, IBitmap* tile, IBitmap* highlight);
   void CloseSubPanels();
   std::string FieldText(ManagerRef ref) const;

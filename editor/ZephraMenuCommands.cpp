@@ -16,6 +16,7 @@
 //   22, 23, 25  the looks "space", "solid", "lcd"; 24 convert older files
 //   26, 27 undo, redo; 28..31 next, previous, ten forward, ten back
 //   32, 33 the manager off, on
+//   34, 35 arm or call off the controller learn, unlearn; 36 clear all
 #include "editor/ZephraEditor.h"
 #include "core/SettingsNames.h"
 #include "editor/ZephraPanels.h"
@@ -37,7 +38,7 @@
 
 namespace {
 
-constexpr int kLastMenuIndex = 33;
+constexpr int kLastMenuIndex = 36;
 constexpr int kWarningType = 0;
 constexpr int kOkType = 0;
 constexpr const char* kUserGuide = "pdf/Zephra_userguide-v3.60.pdf";
@@ -186,6 +187,17 @@ void ZephraEditor::PressButton(int param)
   RedrawParamControls();
 }
 
+bool ZephraEditor::ParamPressed(int param) const
+{
+  const IParam* p = GetParam(param);
+  return p && p->Value() > 0.5;
+}
+
+void ZephraEditor::ToggleButton(int param)
+{
+  SetParameterFromGUI2(param, ParamPressed(param) ? 0.0 : 1.0);
+}
+
 void ZephraEditor::StepTenPrograms(bool forward)
 {
   // The index is stepped by nine here and once more by the button, each
@@ -241,6 +253,12 @@ void ZephraEditor::RunMenuCommand(int index)
       return;
     }
     case 25: ChooseLook(kSkinLcd); return;
+    case 34: ToggleButton(kParamCcLearn); return;
+    case 35: ToggleButton(kParamCcUnlearn); return;
+    case 36:
+      SetParameterFromGUI2(kParamCcClearAll, 1.0);
+      SetParameterFromGUI2(kParamCcClearAll, 0.0);
+      return;
     default: break;
   }
   if (index >= 12 && index <= 19)

@@ -202,9 +202,25 @@ void ZephraEditor::OnParamChange(int paramIndex)
   if (!mBulkLoad && r < ZephraLearn::kItemCount) ChooseLearnItem(r, v);
   if (mFlexiLearnMode && !mBulkLoad && IsFlexiLearnable(r)) TakeFlexiTarget(r, v);
   // A "MIDI Sync" change that is not a drag of its knob (the release of the
-  // knob, a menu, a learnt controller) always commits.
-  if (p == kParamMidiSync && !mBulkLoad && !Panels().IsMidiSyncKnobHeld())
-    mLastSentValue[r] = kNoLastValue;
+  // knob, a menu, a learnt controller) always commits, except the release
+  // of a press that never moved the value: that changed nothing.
+  if (p == kParamMidiSync && !mBulkLoad)
+  {
+    if (Panels().IsMidiSyncKnobHeld())
+    {
+      if (!mMidiSyncPress.held)
+        mMidiSyncPress = {true, v, false};
+      else if (v != mMidiSyncPress.value)
+        mMidiSyncPress.moved = true;
+    }
+    else
+    {
+      const bool untouched = mMidiSyncPress.held && !mMidiSyncPress.moved && v == mMidiSyncPress.value;
+      mMidiSyncPress = {};
+      if (untouched) return;
+      mLastSentValue[r] = kNoLastValue;
+    }
+  }
 
   if (v == mLastSentValue[r]) return;
 

@@ -208,9 +208,12 @@ void ZephraPanels::BuildSkin(int skin)
       case SkinKind::kFileSelector:
       {
         auto* selector = new IFileSelectorControl(plug, rect, row.param, bitmap, row.extra, "", row.text);
-        // The chooser opens from the menu item of that name, with no button
-        // of its own to say what it is for.
+        // Each chooser says what it is for, under the name of the menu item
+        // that opens it (the firmware's has no button in the panel at all).
         if (row.ref == SkinRef::kFirmwareSelector) selector->SetTitle("Firmware update");
+        if (row.ref == SkinRef::kLoadSelector) selector->SetTitle("Load Program from File to Editor");
+        if (row.ref == SkinRef::kSaveSelector) selector->SetTitle("Save Program from Editor to File");
+        if (row.ref == SkinRef::kWriteSelector) selector->SetTitle("Write Program from File to Zephra");
         control = selector;
         break;
       }

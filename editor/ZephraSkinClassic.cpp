@@ -1,7 +1,8 @@
 // The classic look, one row per control in attach order, and the caption
 // rules and text styles both looks share. Sliders stand 12 px above their
 // anchor so that their caption (33 px under the anchor) meets the handle's
-// travel; the effect strip's three panels all use the row at y 559.
+// travel; the effect strip's three panels all use the row at y 600, whose
+// sliders (588 to 633) stand wholly under the effect tabs (565 to 587).
 #include "editor/ZephraSkin.h"
 
 namespace {
@@ -228,8 +229,8 @@ const SkinRow kClassicRows[] = {
   At(kContact, kParamPreviousProgram, 163, 196, 49),
   At(kContact, kParamNextProgram, 164, 228, 49),
   // Under the switch and the blends, clear of the band sliders and the graph.
-  Area(kInvisible, kParamParametricEqView, 547, 656, 574, 675),
-  Area(kInvisible, kParamParagraphicEqView, 578, 656, 605, 675),
+  Area(kInvisible, kParamParametricEqView, 547, 692, 574, 711),
+  Area(kInvisible, kParamParagraphicEqView, 578, 692, 605, 711),
   // ---- files ----
   Selector(kParamFirmwareSelector, 0, 0, 40, 16, 0, "ldr", SkinRef::kFirmwareSelector, kHideSelf),
   Selector(kParamLoadSelector, 60, 12, 100, 28, 0, "", SkinRef::kFolderSelector, kHideSelf),

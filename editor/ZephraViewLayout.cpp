@@ -114,9 +114,14 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
   if (chorus) chorus->Hide(!modOn || delayLong != 0);
   if (delay) delay->Hide(!modOn || delayLong == 0);
 
-  // 8. Tempo-synced ranges by "MIDI Sync".
-  const int sync = program(kParamMidiSync);
-  switch (sync)
+  // 8. Tempo-synced ranges by "MIDI Sync". Re-ranging resets the synced
+  // values: outside a load their controls hold the sound (an edit since the
+  // load included), so their values are taken first.
+  const EParam kSynced[] = {kParamVco4PwmLfoFrq, kParamDelay1, kParamDelay2};
+  int syncedValue[3];
+  for (int i = 0; i < 3; ++i)
+    syncedValue[i] = mLayoutOfNewProgram ? program(kSynced[i]) : ParamInt(kSynced[i]);
+  switch (program(kParamMidiSync))
   {
     case 0: face.SetPwmLfoRangeMode(false); face.SetDelayRangeMode(0); break;
     case 1: face.SetPwmLfoRangeMode(true); face.SetDelayRangeMode(0); break;
@@ -125,25 +130,30 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
     default: face.SetDelayRangeMode(0); break;
   }
 
-  // 9. The re-ranged values take their program values again; the PWM rate
-  // must pass the last-value filter even when it did not change.
+  // 9, 10. The synced values take their values again, and the range pairs
+  // on them follow. This only shows what
+  // the synth holds already, or is about to be sent whole by a load, so
+  // nothing goes out, no address is noted as sent, and the program does
+  // not count as edited.
+  const bool bulk = mBulkLoad;
+  const int lastNrpn = mLastNrpnIndex;
+  mBulkLoad = true;
   mLastSentValue[ProgramIndex(kParamVco4PwmLfoFrq)] = kNoLastValue;
-  SetParameterFromGUI2(kParamVco4PwmLfoFrq, program(kParamVco4PwmLfoFrq));
-  SetParameterFromGUI2(kParamDelay1, program(kParamDelay1));
-  SetParameterFromGUI2(kParamDelay2, program(kParamDelay2));
-
-  // 10. Range pairs on those values follow their new ranges.
+  for (int i = 0; i < 3; ++i) SetParameterFromGUI2(kSynced[i], syncedValue[i]);
   for (int slot = 0; slot < kFlexiSlotCount; ++slot)
   {
     const int t = FlexiTarget(slot);
     if (t != ProgramIndex(kParamVco4PwmLfoFrq) && t != ProgramIndex(kParamDelay1) && t != ProgramIndex(kParamDelay2))
       continue;
-    const int v = Program()[t];
-    const int d = Program()[ProgramIndex(kParamFlexi1Range) + kFlexiSlotSize * slot];
+    const int v = ParamInt(ParamOfIndex(t));
+    const int d = mLayoutOfNewProgram ? Program()[ProgramIndex(kParamFlexi1Range) + kFlexiSlotSize * slot]
+                                      : ParamInt(kParamFlexi1Range + kFlexiSlotSize * slot);
     const int other = ParamInt(kParamFlexi1RangePolarity + kFlexiSlotSize * slot) != 0 ? v - d : v + d;
     SetParameterFromGUI2(kParamFlexi1RangeA + 2 * slot, v);
     SetParameterFromGUI2(kParamFlexi1RangeB + 2 * slot, std::clamp(other, kProgramMin[t], kProgramMax[t]));
   }
+  mBulkLoad = bulk;
+  mLastNrpnIndex = lastNrpn;
 
   // 11. The graph shows the program's bands.
   if (!face.EqParametric()) face.UpdateEqGraphFromProgram();
@@ -167,7 +177,13 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
   if (odHighlight) odHighlight->Hide(ParamInt(kParamOverdriveOnOff) == 0);
   if (eqHighlight) eqHighlight->Hide(ParamInt(kParamEqualizerOnOff) == 0);
 
-  // 14. Controls show the values; the manager overlay per manager mode.
+  // 14. Controls show the values; the manager overlay per manager mode. A
+  // re-layout restores every control's visibility as the view was first
+  // laid out, so a manager in use is shown again with the panels it had
+  // open, not afresh with them closed.
   RedrawParamControls();
-  HideManager(!ManagerMode());
+  if (ManagerMode())
+    ShowManagerAsItWas();
+  else
+    HideManager(true);
 }

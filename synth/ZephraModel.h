@@ -454,6 +454,10 @@ protected:
   bool mBulkLoad = false;
   bool mUndoSuspended = false;
   bool mNameMarked = false;  // the name shows as edited since the last load
+  // Set while a load, the default program or an undo lays out the panels
+  // for the program record it has just set: the record, not the controls
+  // (which a re-range may have reset), holds the sound then.
+  bool mLayoutOfNewProgram = false;
   // The program's name as the name display shows it: between two
   // asterisks once marked as edited.
   std::string NameAsShown() const;

@@ -141,7 +141,9 @@ void ZephraModel::ApplyProgram(const ProgramValues& values)
     mBulkLoad = false;
     mLastNrpnIndex = kNrpnNoneSent;
     // Which cutoff, range pairs and effect panels show follows the program.
+    mLayoutOfNewProgram = true;
     SetGUILayout(0, GetGUI()->Width(), GetGUI()->Height());
+    mLayoutOfNewProgram = false;
     RedrawParamControls();
     mNameMarked = false;
   }
@@ -161,7 +163,9 @@ void ZephraModel::InitProgram()
   mLastNrpnIndex = kNrpnNoneSent;
   std::copy(kDefaultProgram.begin(), kDefaultProgram.end(), mProgram.begin());
   ClearFlexiTargets();
+  mLayoutOfNewProgram = true;
   mPanels->ShowEffectPanelsForProgram(false);
+  mLayoutOfNewProgram = false;
 
   mBulkLoad = true;
   mLastNrpnIndex = kNrpnNoneSent;
@@ -252,7 +256,9 @@ void ZephraModel::RecallUndoSnapshot()
     SetParameterFromGUI2(kParamShowFxChorus, longDelay ? 0 : 1);
     SetParameterFromGUI2(kParamShowFxDelay, longDelay ? 1 : 0);
   }
+  mLayoutOfNewProgram = true;
   mPanels->ShowEffectPanelsForProgram(true);
+  mLayoutOfNewProgram = false;
   // The synced ranges may have changed with the panels: set these again.
   mLastSentValue[ProgramIndex(kParamVco4PwmLfoFrq)] = kNoLastValue;
   for (EParam synced : {kParamVco4PwmLfoFrq, kParamDelay1, kParamDelay2}) SetParameterFromGUI2(synced, Value(synced));
@@ -260,4 +266,7 @@ void ZephraModel::RecallUndoSnapshot()
   mBulkLoad = false;
   RedrawParamControls();
   SendProgramToSynth();
+  // The next edit opens a step of its own: one of the control last moved
+  // would otherwise overwrite the step just recalled.
+  mUndo.EndGroup();
 }

@@ -135,24 +135,24 @@ constexpr std::array<ProgramValueRow, kProgramSize> kProgramValues = {{
   {{kParamSpare129,                   "",                                 false,    0,    0,   0},    0,    0,  0,   0,    0,   0,     0,    0},  // p 126
   {{kParamSpare130,                   "",                                 false,    0,    0,   0},    0,    0,  0,   0,    0,   0,     0,    0},  // p 127
   {{kParamEffectsChainOrder,          "Effects Chain Order",              true,     0,    1,   0},    0,    1,  6,   0,    0,   0,   906,  565},  // p 128
-  {{kParamModBlendInstrument,         "Mod Blend INSTRUMENT",             true,     0,  127,   0},    0,  127,  6,   1,    0,   0,   560,  559},  // p 129
-  {{kParamModBlendVcf,                "Mod Blend VCF",                    true,     0,  127,   0},    0,  127,  6,   2,    0,   0,   600,  559},  // p 130
-  {{kParamModOnOff,                   "Mod ON/OFF",                       true,     0,    1,   0},    0,    1,  6,   3,    0,   0,   520,  559},  // p 131
-  {{kParamLfoAFrq,                    "LFO A frq.",                       true,     0,  127,   0},    0,  127,  6,   4,    0,   0,   640,  559},  // p 132
-  {{kParamLfoBFrq,                    "LFO B frq.",                       true,     0,  127,   0},    0,  127,  6,   5,    0,   0,   680,  559},  // p 133
-  {{kParamLevel1,                     "Level1",                           true,   -64,   63,   0},  -64,   63,  6,   6,    0,   0,   720,  559},  // p 134
-  {{kParamDelay1,                     "Delay1",                           true,     0,  127,   0},    0,  127,  6,   7,    0,   0,   760,  559},  // p 135
-  {{kParamMod1A,                      "Mod1 A",                           true,     0,  127,   0},    0,  127,  6,   8,    0,   0,   800,  559},  // p 136
-  {{kParamMod1B,                      "Mod1 B",                           true,     0,  127,   0},    0,  127,  6,   9,    0,   0,   840,  559},  // p 137
-  {{kParamLevel2,                     "Level2",                           true,   -64,   63,   0},  -64,   63,  6,  10,    0,   0,   880,  559},  // p 138
-  {{kParamDelay2,                     "Delay2",                           true,     0,  127,   0},    0,  127,  6,  11,    0,   0,   920,  559},  // p 139
-  {{kParamMod2A,                      "Mod2 A",                           true,     0,  127,   0},    0,  127,  6,  12,    0,   0,   960,  559},  // p 140
-  {{kParamMod2B,                      "Mod2 B",                           true,     0,  127,   0},    0,  127,  6,  13,    0,   0,  1000,  559},  // p 141
-  {{kParamFeedbackLevel,              "Feedback level",                   true,     0,  127,   0},    0,  127,  6,  14,    0,   0,  1040,  559},  // p 142
-  {{kParamFeedbackDamping,            "Feedback damping",                 true,     0,  127,   0},    0,  127,  6,  15,    0,   0,  1080,  559},  // p 143
-  {{kParamOverdriveOnOff,             "Overdrive ON/OFF",                 true,     0,    1,   0},    0,    3,  6,  16,    0,   0,   520,  559},  // p 144
-  {{kParamDrive,                      "Drive",                            true,     0,  127,   0},    0,  127,  6,  17,    0,   0,   640,  559},  // p 145
-  {{kParamOverdriveLevel,             "Level",                            true,    -6,    6,   0},   -6,    6,  6,  18,    0,   0,   680,  559},  // p 146
+  {{kParamModBlendInstrument,         "Mod Blend INSTRUMENT",             true,     0,  127,   0},    0,  127,  6,   1,    0,   0,   560,  600},  // p 129
+  {{kParamModBlendVcf,                "Mod Blend VCF",                    true,     0,  127,   0},    0,  127,  6,   2,    0,   0,   600,  600},  // p 130
+  {{kParamModOnOff,                   "Mod ON/OFF",                       true,     0,    1,   0},    0,    1,  6,   3,    0,   0,   520,  600},  // p 131
+  {{kParamLfoAFrq,                    "LFO A frq.",                       true,     0,  127,   0},    0,  127,  6,   4,    0,   0,   640,  600},  // p 132
+  {{kParamLfoBFrq,                    "LFO B frq.",                       true,     0,  127,   0},    0,  127,  6,   5,    0,   0,   680,  600},  // p 133
+  {{kParamLevel1,                     "Level1",                           true,   -64,   63,   0},  -64,   63,  6,   6,    0,   0,   720,  600},  // p 134
+  {{kParamDelay1,                     "Delay1",                           true,     0,  127,   0},    0,  127,  6,   7,    0,   0,   760,  600},  // p 135
+  {{kParamMod1A,                      "Mod1 A",                           true,     0,  127,   0},    0,  127,  6,   8,    0,   0,   800,  600},  // p 136
+  {{kParamMod1B,                      "Mod1 B",                           true,     0,  127,   0},    0,  127,  6,   9,    0,   0,   840,  600},  // p 137
+  {{kParamLevel2,                     "Level2",                           true,   -64,   63,   0},  -64,   63,  6,  10,    0,   0,   880,  600},  // p 138
+  {{kParamDelay2,                     "Delay2",                           true,     0,  127,   0},    0,  127,  6,  11,    0,   0,   920,  600},  // p 139
+  {{kParamMod2A,                      "Mod2 A",                           true,     0,  127,   0},    0,  127,  6,  12,    0,   0,   960,  600},  // p 140
+  {{kParamMod2B,                      "Mod2 B",                           true,     0,  127,   0},    0,  127,  6,  13,    0,   0,  1000,  600},  // p 141
+  {{kParamFeedbackLevel,              "Feedback level",                   true,     0,  127,   0},    0,  127,  6,  14,    0,   0,  1040,  600},  // p 142
+  {{kParamFeedbackDamping,            "Feedback damping",                 true,     0,  127,   0},    0,  127,  6,  15,    0,   0,  1080,  600},  // p 143
+  {{kParamOverdriveOnOff,             "Overdrive ON/OFF",                 true,     0,    1,   0},    0,    3,  6,  16,    0,   0,   520,  600},  // p 144
+  {{kParamDrive,                      "Drive",                            true,     0,  127,   0},    0,  127,  6,  17,    0,   0,   640,  600},  // p 145
+  {{kParamOverdriveLevel,             "Level",                            true,    -6,    6,   0},   -6,    6,  6,  18,    0,   0,   680,  600},  // p 146
   {{kParamSpare150,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 147
   {{kParamSpare151,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 148
   {{kParamSpare152,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 149
@@ -163,19 +163,19 @@ constexpr std::array<ProgramValueRow, kProgramSize> kProgramValues = {{
   {{kParamSpare157,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 154
   {{kParamSpare158,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 155
   {{kParamSpare159,                   "",                                 false,    0,    0,   0},    0,  127,  0,   0,    0,   0,     0,    0},  // p 156
-  {{kParamEqualizerOnOff,             "Equalizer ON/OFF",                 true,     0,    1,   0},    0,    3,  6,  29,    0,   0,   520,  559},  // p 157
-  {{kParamBassFrq,                    "Bass frq.",                        true,     0,  127,   0},    0,  127,  6,  30,    0,   0,   640,  559},  // p 158
-  {{kParamBassSlope,                  "Bass Slope",                       true,     0,  127,   0},    0,  127,  6,  31,    0,   0,   680,  559},  // p 159
-  {{kParamBassBoost,                  "Bass Boost",                       true,   -20,   20,   0},  -20,   20,  6,  32,    0,   0,   720,  559},  // p 160
-  {{kParamMid1Frq,                    "Mid1 frq.",                        true,     0,  127,   0},    0,  127,  6,  33,    0,   0,   760,  559},  // p 161
-  {{kParamMid1Q,                      "Mid1 Q",                           true,    10,  100,  10},   10,  100,  6,  34,   10,  10,   800,  559},  // p 162
-  {{kParamMid1Boost,                  "Mid1 Boost",                       true,   -20,   20,   0},  -20,   20,  6,  35,    0,   0,   840,  559},  // p 163
-  {{kParamMid2Frq,                    "Mid2 frq.",                        true,     0,  127,   0},    0,  127,  6,  36,    0,   0,   880,  559},  // p 164
-  {{kParamMid2Q,                      "Mid2 Q",                           true,    10,  100,  10},   10,  100,  6,  37,   10,  10,   920,  559},  // p 165
-  {{kParamMid2Boost,                  "Mid2 Boost",                       true,   -20,   20,   0},  -20,   20,  6,  38,    0,   0,   960,  559},  // p 166
-  {{kParamTrebleFrq,                  "Treble frq.",                      true,     0,  127,   0},    0,  127,  6,  39,    0,   0,  1000,  559},  // p 167
-  {{kParamTrebleSlope,                "Treble Slope",                     true,     0,  127,   0},    0,  127,  6,  40,    0,   0,  1040,  559},  // p 168
-  {{kParamTrebleBoost,                "Treble Boost",                     true,   -15,   15,   0},  -15,   15,  6,  41,    0,   0,  1080,  559},  // p 169
+  {{kParamEqualizerOnOff,             "Equalizer ON/OFF",                 true,     0,    1,   0},    0,    3,  6,  29,    0,   0,   520,  600},  // p 157
+  {{kParamBassFrq,                    "Bass frq.",                        true,     0,  127,   0},    0,  127,  6,  30,    0,   0,   640,  600},  // p 158
+  {{kParamBassSlope,                  "Bass Slope",                       true,     0,  127,   0},    0,  127,  6,  31,    0,   0,   680,  600},  // p 159
+  {{kParamBassBoost,                  "Bass Boost",                       true,   -20,   20,   0},  -20,   20,  6,  32,    0,   0,   720,  600},  // p 160
+  {{kParamMid1Frq,                    "Mid1 frq.",                        true,     0,  127,   0},    0,  127,  6,  33,    0,   0,   760,  600},  // p 161
+  {{kParamMid1Q,                      "Mid1 Q",                           true,    10,  100,  10},   10,  100,  6,  34,   10,  10,   800,  600},  // p 162
+  {{kParamMid1Boost,                  "Mid1 Boost",                       true,   -20,   20,   0},  -20,   20,  6,  35,    0,   0,   840,  600},  // p 163
+  {{kParamMid2Frq,                    "Mid2 frq.",                        true,     0,  127,   0},    0,  127,  6,  36,    0,   0,   880,  600},  // p 164
+  {{kParamMid2Q,                      "Mid2 Q",                           true,    10,  100,  10},   10,  100,  6,  37,   10,  10,   920,  600},  // p 165
+  {{kParamMid2Boost,                  "Mid2 Boost",                       true,   -20,   20,   0},  -20,   20,  6,  38,    0,   0,   960,  600},  // p 166
+  {{kParamTrebleFrq,                  "Treble frq.",                      true,     0,  127,   0},    0,  127,  6,  39,    0,   0,  1000,  600},  // p 167
+  {{kParamTrebleSlope,                "Treble Slope",                     true,     0,  127,   0},    0,  127,  6,  40,    0,   0,  1040,  600},  // p 168
+  {{kParamTrebleBoost,                "Treble Boost",                     true,   -15,   15,   0},  -15,   15,  6,  41,    0,   0,  1080,  600},  // p 169
   {{kParamPortamentoMode,             "portamento mode",                  true,     0,    1,   0},    0,    1,  5,  89,    0,   0,   902,  465},  // p 170
   {{kParamFlexi1Mode,                 "FLEXI1 MODE",                      true,     0,    1,   0},    0,    1,  5,  96,    0,   0,   478,   58},  // p 171
   {{kParamFlexi1RangeControlPolarity, "FLEXI1 RANGE CONTROL POLARITY",    true,     0,    1,   0},    0,    1,  5,  98,    0,   0,     0,    0},  // p 172
@@ -185,10 +185,10 @@ constexpr std::array<ProgramValueRow, kProgramSize> kProgramValues = {{
   {{kParamFlexi3RangeControlPolarity, "FLEXI3 RANGE CONTROL POLARITY",    true,     0,    1,   0},    0,    1,  5, 112,    0,   0,     0,    0},  // p 176
   {{kParamFlexi4Mode,                 "FLEXI4 MODE",                      true,     0,    1,   0},    0,    1,  5, 117,    0,   0,   982,   58},  // p 177
   {{kParamFlexi4RangeControlPolarity, "FLEXI4 RANGE CONTROL POLARITY",    true,     0,    1,   0},    0,    1,  5, 119,    0,   0,     0,    0},  // p 178
-  {{kParamOdBlendInstrument,          "OD Blend INSTRUMENT",              true,     0,    1,   0},    0,    1,  6,  16,    0,   0,   560,  559},  // p 179
-  {{kParamOdBlendVcf,                 "OD Blend VCF",                     true,     0,    1,   0},    0,    1,  6,  16,    0,   0,   600,  559},  // p 180
-  {{kParamEqBlendInstrument,          "EQ Blend INSTRUMENT",              true,     0,    1,   0},    0,    1,  6,  29,    0,   0,   560,  559},  // p 181
-  {{kParamEqBlendVcf,                 "EQ Blend VCF",                     true,     0,    1,   0},    0,    1,  6,  29,    0,   0,   600,  559},  // p 182
+  {{kParamOdBlendInstrument,          "OD Blend INSTRUMENT",              true,     0,    1,   0},    0,    1,  6,  16,    0,   0,   560,  600},  // p 179
+  {{kParamOdBlendVcf,                 "OD Blend VCF",                     true,     0,    1,   0},    0,    1,  6,  16,    0,   0,   600,  600},  // p 180
+  {{kParamEqBlendInstrument,          "EQ Blend INSTRUMENT",              true,     0,    1,   0},    0,    1,  6,  29,    0,   0,   560,  600},  // p 181
+  {{kParamEqBlendVcf,                 "EQ Blend VCF",                     true,     0,    1,   0},    0,    1,  6,  29,    0,   0,   600,  600},  // p 182
   {{kParamVcfCutoffNew,               "VCF Cutoff Frequency (new)",       true,    36,  122,  36},   36,  122,  5,  76,    0,  36,   800,   88},  // p 183
 }};
 

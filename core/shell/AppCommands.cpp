@@ -41,6 +41,10 @@ const AppCommand kCommands[] = {
 
     {AppMenu::kEdit, 40051, "&Undo", 'Z', kCtrl, 26},
     {AppMenu::kEdit, 40052, "&Redo", 'Z', kCtrlShift, 27},
+    {AppMenu::kEdit, 0, nullptr, 0, 0, -1},
+    {AppMenu::kEdit, kCmdLearnController, "Learn Controller", 0, 0, 34},
+    {AppMenu::kEdit, kCmdUnlearnController, "Unlearn Controller", 0, 0, 35},
+    {AppMenu::kEdit, kCmdClearControllers, "Clear All Learnt Controllers", 0, 0, 36},
 
     {AppMenu::kView, 40037, "70%", 0, 0, 12},
     {AppMenu::kView, 40038, "80%", 0, 0, 13},
@@ -136,6 +140,12 @@ void ShowManagerCheck(HMENU bar, bool managerOn)
   info.wID = managerOn ? kCmdManagerOff : kCmdManagerOn;
   info.fState = managerOn ? MFS_CHECKED : 0;
   if (!SetMenuItemInfo(bar, kCmdManagerOn, FALSE, &info)) SetMenuItemInfo(bar, kCmdManagerOff, FALSE, &info);
+}
+
+void ShowLearnChecks(HMENU bar, const AppLearnState& state)
+{
+  CheckMenuItem(bar, kCmdLearnController, MF_BYCOMMAND | (state.learnArmed ? MF_CHECKED : 0));
+  CheckMenuItem(bar, kCmdUnlearnController, MF_BYCOMMAND | (state.unlearnArmed ? MF_CHECKED : 0));
 }
 
 void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight)

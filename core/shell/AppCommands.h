@@ -33,6 +33,11 @@ struct AppCommand
 // checked, while it is on.
 constexpr int kCmdManagerOn = 40053;
 constexpr int kCmdManagerOff = 40054;
+// The controller learn items of the Edit menu: learn and unlearn are check
+// items that show while their gesture is armed; clear all is plain.
+constexpr int kCmdLearnController = 40060;
+constexpr int kCmdUnlearnController = 40061;
+constexpr int kCmdClearControllers = 40062;
 
 const AppCommand* AppCommandTable(size_t* count);
 
@@ -51,6 +56,16 @@ void ShowManagerCheck(HMENU bar, bool managerOn);
 // above the GUI, and offers the others: every scale offered shows every
 // control. Nothing changes without a work area.
 void ShowFittingScales(HMENU bar, int workWidth, int workHeight, int frameHeight);
+
+// Whether the controller learn and unlearn gestures wait for a knob or a
+// controller now.
+struct AppLearnState
+{
+  bool learnArmed = false;
+  bool unlearnArmed = false;
+};
+// Checks the learn and unlearn items of bar while their gesture is armed.
+void ShowLearnChecks(HMENU bar, const AppLearnState& state);
 
 // What the View menu's three groups of choices stand for now.
 struct AppViewState

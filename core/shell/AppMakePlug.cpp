@@ -83,3 +83,13 @@ bool PlugViewState(IUnitStandalone* plug, AppViewState* state)
   state->look = editor->Skin();
   return true;
 }
+
+bool PlugLearnState(IUnitStandalone* plug, AppLearnState* state)
+{
+  auto* editor = dynamic_cast<ZephraEditor*>(plug);
+  if (!editor || !state) return false;
+  BASE_MutexLock lock(editor->GetMutex());
+  state->learnArmed = editor->ControllerLearnArmed();
+  state->unlearnArmed = editor->ControllerUnlearnArmed();
+  return true;
+}

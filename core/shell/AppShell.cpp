@@ -166,8 +166,9 @@ bool CheckMidiServer(void*)
 
 // The program-manager item follows the manager, which its own panel can
 // close too; the View menu's marks follow the scale (which a window edge
-// drag changes too), the panel and the look. The marks go on the window's
-// menu bar, or on bar when it is given.
+// drag changes too), the panel and the look; the learn checks follow the
+// gestures, which a knob and a controller end as well. The marks go on the
+// window's menu bar, or on bar when it is given.
 void ShowCommandState(HMENU bar = nullptr)
 {
   if (!bar && gHWND) bar = GetMenu(gHWND);
@@ -176,6 +177,9 @@ void ShowCommandState(HMENU bar = nullptr)
   AppViewState view;
   if (bar && gPluginInstance && AppShellParts().viewState && AppShellParts().viewState(gPluginInstance.get(), &view))
     ShowViewChoices(bar, view);
+  AppLearnState learn;
+  if (bar && gPluginInstance && AppShellParts().learnState && AppShellParts().learnState(gPluginInstance.get(), &learn))
+    ShowLearnChecks(bar, learn);
   int workWidth = 0, workHeight = 0;
   if (bar && AppWindowWorkArea(&workWidth, &workHeight))
     ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
@@ -298,8 +302,8 @@ void OnMainCommand(HWND hwnd, int command)
 
 ShellParts& AppShellParts()
 {
-  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLinkRestored,
-                          PlugMayQuit};
+  static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLearnState,
+                          PlugLinkRestored, PlugMayQuit};
   return parts;
 }
 

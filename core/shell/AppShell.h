@@ -203,6 +203,9 @@ struct ShellParts
   // The scale, panel and look the plug-in shows (for the View menu's
   // marks); false when it cannot tell.
   std::function<bool(IUnitStandalone* plug, AppViewState* state)> viewState;
+  // Whether the controller learn and unlearn are armed (for the Edit
+  // menu's checks); false when it cannot tell.
+  std::function<bool(IUnitStandalone* plug, AppLearnState* state)> learnState;
   // The synth's output and input are open again, so an error the plug-in
   // shows about the link is out of date.
   std::function<void(IUnitStandalone* plug)> linkRestored;
@@ -214,6 +217,9 @@ struct ShellParts
 bool PlugManagerOn(IUnitStandalone* plug);
 // The editor's scale ratio, view mode and look; false for any other plug-in.
 bool PlugViewState(IUnitStandalone* plug, AppViewState* state);
+// The editor's controller learn and unlearn states; false for any other
+// plug-in.
+bool PlugLearnState(IUnitStandalone* plug, AppLearnState* state);
 // The editor's name display leaves a communication error; nothing for any
 // other plug-in.
 void PlugLinkRestored(IUnitStandalone* plug);

@@ -54,7 +54,7 @@ TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
   const struct Case { const char* name; int index, asked; bool aboutShown; std::vector<Bytes> sent; } kCases[] = {
     {"About", 0, 0, true, {}},
     {"below the menus", -1, 0, false, {}},
-    {"past the menus", 34, 0, false, {}},
+    {"past the menus", 37, 0, false, {}},
     {"Select Directory", 1, 1, false, {}},
     {"write all", 5, 1, false, {}},
     {"save all: into the folder as it was", 21, 1, false, {kRequestOne}},
@@ -75,6 +75,50 @@ TEST(ZephraMenuCommands, CancelledPromptsAndUnknownIndexes)
     EXPECT_EQ(m.t.editor->ProgramFolder(), folder);
     EXPECT_EQ(ReadWholeFile(m.t.dir.File("settings.ini")), settings);
   }
+}
+
+// Learn arms and calls off the controller learn, unlearn likewise; a knob
+// and a controller then complete them, and clear all forgets every one.
+TEST(ZephraMenuCommands, ControllerLearnUnlearnAndClearAll)
+{
+  MenuTest m;
+  ZephraEditor& e = *m.t.editor;
+  const auto play = [&](int controller, int value) {
+    IMidiMsg msg(0, 0xB0, controller, value);
+    e.ProcessKeyboardMidiMsg(&msg);
+  };
+  EXPECT_TRUE(m.Run(34));
+  EXPECT_TRUE(e.ControllerLearnArmed());
+  EXPECT_TRUE(m.Run(34));
+  EXPECT_FALSE(e.ControllerLearnArmed());
+  EXPECT_TRUE(m.Run(34));
+  m.t.Set(kParamVco1Coarse, 10);
+  play(74, 64);
+  EXPECT_FALSE(e.ControllerLearnArmed());
+  EXPECT_EQ(e.LearntController(0), 74);
+  (void)m.t.TakeWire();
+  play(74, 0);
+  EXPECT_EQ(m.t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x00, 0xB0, 0x06, 0x00}));
+
+  EXPECT_TRUE(m.Run(35));
+  EXPECT_TRUE(e.ControllerUnlearnArmed());
+  EXPECT_TRUE(m.Run(35));
+  EXPECT_FALSE(e.ControllerUnlearnArmed());
+  EXPECT_TRUE(m.Run(35));
+  m.t.Set(kParamVco1Coarse, 5);
+  EXPECT_FALSE(e.ControllerUnlearnArmed());
+  EXPECT_EQ(e.LearntController(0), -1);
+
+  EXPECT_TRUE(m.Run(34));
+  m.t.Set(kParamVco1Fine, 3);
+  play(20, 1);
+  EXPECT_EQ(e.LearntController(1), 20);
+  EXPECT_TRUE(m.Run(36));
+  EXPECT_EQ(e.LearntController(1), -1);
+  EXPECT_EQ(e.ParamInt(kParamCcClearAll), 0);
+  (void)m.t.TakeWire();
+  play(20, 1);
+  EXPECT_EQ(m.t.TakeWire(), (Bytes{0xB0, 0x14, 0x01}));
 }
 
 TEST(ZephraMenuCommands, LooksSwitchOrWarn)

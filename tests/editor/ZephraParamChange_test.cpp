@@ -231,6 +231,37 @@ TEST_F(HandlerTest, MidiSyncCommitsOnRelease)
   EXPECT_EQ(t.TakeWire().size(), (1 + 336) * 3u);
 }
 
+// The knob pressed and let go where it stood changes nothing and sends
+// nothing; moved away and back before the release, the synth heard the
+// change, so the release commits.
+TEST_F(HandlerTest, MidiSyncPressedAndReleasedInPlaceChangesNothing)
+{
+  Set(kParamDelayVintageLong, 1);
+  Set(kParamDelay1, 50);
+  Set(kParamDelay2, 60);
+  Set(kParamVco4PwmLfoFrq, 70);
+  t.TakeWire();
+  panels.midiSyncHeld = true;
+  Set(kParamMidiSync, 0);  // the press reports the value it stands at
+  panels.midiSyncHeld = false;
+  Set(kParamMidiSync, 0);  // the release, unmoved
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+  EXPECT_EQ(editor.ParamInt(kParamDelay1), 50);
+  EXPECT_EQ(editor.ParamInt(kParamDelay2), 60);
+  EXPECT_EQ(editor.ParamInt(kParamVco4PwmLfoFrq), 70);
+
+  panels.midiSyncHeld = true;
+  Set(kParamMidiSync, 0);
+  Set(kParamMidiSync, 1);
+  Set(kParamMidiSync, 0);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x62, 0x7C, 0xB0, 0x06, 0x01, 0xB0, 0x06, 0x00}));
+  panels.midiSyncHeld = false;
+  Set(kParamMidiSync, 0);
+  EXPECT_EQ(t.TakeWire().size(), (1 + 336) * 3u);
+  EXPECT_EQ(editor.ParamInt(kParamDelay1), 0);
+  EXPECT_EQ(editor.ParamInt(kParamVco4PwmLfoFrq), 1);
+}
+
 TEST_F(HandlerTest, RadioGroups)
 {
   struct Step { const char* name; int param; double value; int first, last; const char* expected; } kSteps[] = {

@@ -162,7 +162,7 @@ TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
     {kParamTabDelay, {808, 565, 908, 585}, {808, 562, 908, 587}},
     {kParamEffectsChainOrder, {906, 565, 966, 585}, {906, 562, 966, 582}},
     // The view switches keep their classic place in both looks.
-    {kParamParametricEqView, {547, 656, 574, 675}, {547, 656, 574, 675}},
+    {kParamParametricEqView, {547, 692, 574, 711}, {547, 692, 574, 711}},
   };
   for (const Case& c : kCases)
   {
@@ -299,8 +299,8 @@ TEST(ZephraSkin, StripOfTwoIdsIsHeldOnce)
   }
 }
 
-// The choosers the File menu opens: each asks for its own kind of file; the
-// firmware chooser, which has no button in the panel, says what it is for.
+// The choosers the File menu opens: each asks for its own kind of file and
+// says what it is for under its menu item's name.
 TEST(ZephraSkin, TheFileMenusChoosersAskForTheirFilesUnderTheirTitles)
 {
   struct Case
@@ -310,9 +310,9 @@ TEST(ZephraSkin, TheFileMenusChoosersAskForTheirFilesUnderTheirTitles)
     const char* extensions;
     const char* title;
   } const kCases[] = {
-    {2, 0, "pr3 prg", ""},
-    {3, 1, "pr3", ""},
-    {4, 0, "pr3", ""},
+    {2, 0, "pr3 prg", "Load Program from File to Editor"},
+    {3, 1, "pr3", "Save Program from Editor to File"},
+    {4, 0, "pr3", "Write Program from File to Zephra"},
     {6, 0, "ldr", "Firmware update"},
   };
   for (const char* settings : {"[gui]\nbackground=solid\n", "[gui]\nbackground=lcd\n"})

@@ -70,7 +70,7 @@ TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
     {"FLEXI1 SOURCE", 1140, 95, false, {}, 0, false},
     {"Delay Vintage/Long, no place", 1140, 123, false, {}, 0, false},
     {"MIDI Sync", 1140, 124, true, {936, 438, 952, 483}, 952, true},
-    {"Delay1 on the open chorus panel", 1140, 135, true, {760, 547, 776, 592}, 776, true},
+    {"Delay1 on the open chorus panel", 1140, 135, true, {760, 588, 776, 633}, 776, true},
     {"Treble Boost, panel closed", 1140, 169, false, {}, 0, true},
     {"portamento mode", 1140, 170, false, {}, 0, false},
     {"FLEXI3 MODE", 1140, 175, false, {}, 0, false},
@@ -126,4 +126,45 @@ TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
     EXPECT_EQ(t.editor->GetParam(kParamDelay1)->GetMax(), c.delay1Max);
     EXPECT_EQ(t.editor->GetParam(kParamDelay2)->GetMax(), c.delay2Max);
   }
+}
+
+// The hook only shows what the synth holds: run after the start, after a
+// load or after an edit it sends nothing, leaves the name unmarked when
+// nothing was edited, and keeps a synced value the user set; a load that
+// re-ranges a value gives it the program's.
+TEST(ZephraViewLayout, SendsNothingAndKeepsTheValuesAndTheName)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+
+  // PWM rate 100 under "MIDI Sync" 0, then a program synced to 7.
+  ZephraModel::ProgramValues values = kDefaultProgram;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 100;
+  t.editor->ApplyProgram(values);
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 100);
+  values[ProgramIndex(kParamMidiSync)] = 1;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 7;
+  t.editor->ApplyProgram(values);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 7);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+  EXPECT_EQ(t.Face().NameDisplayText(), "INIT");
+
+  // Edited to 9: the hook keeps 9 and sends nothing more.
+  t.Set(kParamVco4PwmLfoFrq, 9);
+  EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x63, 0x05, 0xB0, 0x62, 0x2A, 0xB0, 0x06, 0x09}));
+  EXPECT_EQ(t.Face().NameDisplayText(), "*INIT*");
+  t.editor->SetGUILayout(0, 1140, 800);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 9);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
+
+  // Back to a free program of 100: re-ranged, the value is the program's.
+  values[ProgramIndex(kParamMidiSync)] = 0;
+  values[ProgramIndex(kParamVco4PwmLfoFrq)] = 100;
+  t.editor->ApplyProgram(values);
+  EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 100);
+  EXPECT_EQ(t.TakeWire(), Bytes{});
 }

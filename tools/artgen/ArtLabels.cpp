@@ -278,7 +278,7 @@ void PlaceValues(Placer& p, std::vector<int> order)
 {
   auto special = [](int r) {
     const int y = kEditorLayoutY[r];
-    return y != 88 && y != 245 && y != 402 && y != 559;
+    return y != 88 && y != 245 && y != 402 && y != 559 && y != 600;
   };
   std::sort(order.begin(), order.end(), [&special](int a, int b) {
     if (special(a) != special(b)) return special(a);

@@ -237,7 +237,7 @@ void ArtPaintEffectPlate(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
     // with room for 7.5 pixel words.
     // (The editor's view switches lie over these two areas.)
     const char* const kViews[2] = {"PAR", "GRF"};
-    const int kViewX[2] = {547, 578}, kViewY = 656, kViewW = 27, kViewH = 19;
+    const int kViewX[2] = {547, 578}, kViewY = 692, kViewW = 27, kViewH = 19;
     for (int i = 0; i < 2; ++i)
     {
       const bool chosen = (i == 1) == graph;

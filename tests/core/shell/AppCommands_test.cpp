@@ -82,6 +82,10 @@ const std::vector<std::vector<Item>> kMenus = {
     {
         {"Undo", 40051, 26, 'Z', kCtrlBit},
         {"Redo", 40052, 27, 'Z', kCtrlBit | kShiftBit},
+        {"-", 0, -1, 0, 0},
+        {"Learn Controller", 40060, 34, 0, 0},
+        {"Unlearn Controller", 40061, 35, 0, 0},
+        {"Clear All Learnt Controllers", 40062, 36, 0, 0},
     },
     {
         {"70%", 40037, 12, 0, 0},
@@ -144,7 +148,7 @@ TEST_F(AppCommands, TheMenusReachEveryIndexButTheTimerTick)
   for (const Item& item : ItemsOf(GetSubMenu(mBar, 2)))
     if (item.index >= 0) reached.insert(item.index);
   std::set<int> expected;
-  for (int i = 0; i <= 33; ++i)
+  for (int i = 0; i <= 36; ++i)
     if (i != 9) expected.insert(i);
   EXPECT_EQ(reached, expected);
 }
@@ -172,13 +176,38 @@ TEST_F(AppCommands, TheManagerItemIsCheckedAndTurnsItOffWhileItIsShown)
   }
 }
 
+// Learn and unlearn are checked exactly while armed, each on its own;
+// clear all is never checked.
+TEST_F(AppCommands, TheLearnItemsAreCheckedWhileTheirGestureIsArmed)
+{
+  HMENU edit = GetSubMenu(mBar, 1);
+  const auto checked = [&](int position) {
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE;
+    EXPECT_TRUE(GetMenuItemInfo(edit, static_cast<UINT>(position), TRUE, &info));
+    return (info.fState & MFS_CHECKED) != 0;
+  };
+  const struct
+  {
+    bool learn, unlearn;
+  } kStates[] = {{true, false}, {true, true}, {false, true}, {false, false}};
+  for (const auto& s : kStates)
+  {
+    ShowLearnChecks(mBar, AppLearnState{s.learn, s.unlearn});
+    EXPECT_EQ(checked(3), s.learn) << s.learn << s.unlearn;
+    EXPECT_EQ(checked(4), s.unlearn) << s.learn << s.unlearn;
+    EXPECT_FALSE(checked(5));
+  }
+}
+
 TEST(AppCommandIds, IdsOutsideTheTableAndTheHighBitsMapToNothingOrTheLowId)
 {
   const struct
   {
     int id;
     int index;
-  } kIds[] = {{40033, 11}, {40034, 10}, {40054, 32}, {40035, -1}, {40036, -1}, {40059, -1}, {40024, -1},
+  } kIds[] = {{40033, 11}, {40034, 10}, {40054, 32}, {40035, -1}, {40036, -1}, {40059, -1}, {40063, -1}, {40024, -1},
               {0, -1},     {0x10000 | 40025, 1}, {0x10000, -1}, {40006, -1}, {40007, -1}, {40004, -1}};
   for (const auto& c : kIds) EXPECT_EQ(MenuCommandIndex(c.id), c.index) << c.id;
 }

@@ -37,7 +37,7 @@ constexpr int kProgramControllers = 336;
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)
 {
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
 }
 
 int SynthValue(RunningEditor& editor, int index)

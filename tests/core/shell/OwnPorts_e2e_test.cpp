@@ -19,8 +19,8 @@ TEST(OwnPorts, AKeyboardInputNamingTheEditorsOwnOutputIsNotOpened)
     "[midi]\nindev={synth-in}\noutdev={synth-out}\ninBdev=RtMidi Output Client:RtMidi Output\n";
   RunningEditor editor(setup);
   RUNNING_EDITOR_START_OR_SKIP(editor);
-  // The start sends the last program whole (348 messages).
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 348; }, RunningEditor::kBusyLimit));
+  // The start sends the last program whole (336 messages).
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
   editor.ClearHeard();
   // Three seconds with nothing touched: a measuring window, not a wait for
   // something to happen. A loop sends tens of thousands a second.

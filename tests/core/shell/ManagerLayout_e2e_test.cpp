@@ -1,0 +1,82 @@
+// The program manager in the running program keeps its state through the
+// View menu's commands: with the manager shown and DISK's folder panel
+// open, a change of scale and back and the whole-panel command leave the
+// manager shown and the panel open.
+#include "support/RunningEditor.h"
+
+#include "tests/synth/support/ZephraTestPrograms.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using Rect = RunningEditor::Rect;
+
+constexpr int kView = 2;
+constexpr int k100 = 3, k110 = 4, kWholePanel = 8;
+// GUI points of the manager: DISK, and the folder panel's plate right of
+// the two buttons it offers.
+constexpr int kDiskX = 51, kDiskY = 47;
+constexpr int kFolderPlateX = 298, kFolderPlateY = 40;
+
+bool Stored(const RunningEditor& editor, const std::string& line)
+{
+  return editor.SettingsText().find(line + "\n") != std::string::npos;
+}
+
+class ManagerLayout : public ::testing::TestWithParam<bool>
+{
+protected:
+  TempDir programs;
+};
+
+TEST_P(ManagerLayout, ViewCommandsLeaveTheManagerAndItsFolderPanelShown)
+{
+  for (const char* name : {"01_Bass.pr3", "02_Lead.pr3", "03_Pad.pr3"})
+    WriteWholeFile(programs.File(name), MarkerText(kDefaultValues));
+  RunningEditorSetup setup;
+  setup.windowManager = GetParam();
+  setup.settings = "[gui]\nguiscale=1.0\nmanager=false\n[program]\nlastfile=" + programs.File("01_Bass.pr3") + "\n";
+  RunningEditor editor(setup);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  const auto pixel = [&](int gx, int gy) {
+    const auto [x, y] = editor.GuiPoint(gx, gy);
+    return editor.Pixel(x, y);
+  };
+
+  // The manager by its menu key.
+  editor.FocusMain();
+  const uint32_t hidden = pixel(kDiskX, kDiskY);
+  editor.Key("ctrl+m");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kDiskX, kDiskY) != hidden; }));
+  const uint32_t disk = pixel(kDiskX, kDiskY);
+  // DISK: the folder panel.
+  const uint32_t closed = pixel(kFolderPlateX, kFolderPlateY);
+  editor.ClickGui(kDiskX, kDiskY);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kFolderPlateX, kFolderPlateY) != closed; }));
+  const uint32_t open = pixel(kFolderPlateX, kFolderPlateY);
+  (void)editor.SavePicture("e2e-manager-layout-before", editor.GuiRect());
+
+  ASSERT_TRUE(editor.ChooseMenu(kView, k110));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=1.100000000000000"); }));
+  ASSERT_TRUE(editor.ChooseMenu(kView, k100));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=1.000000000000000"); }));
+  ASSERT_TRUE(editor.ChooseMenu(kView, kWholePanel));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.GuiRect().w == editor.MainRect().w; }));
+  // The menu closed over the panel: once the GUI is drawn again, as it was.
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kFolderPlateX, kFolderPlateY) == open; }))
+    << "the folder panel was closed";
+  EXPECT_EQ(pixel(kDiskX, kDiskY), disk) << "the manager went";
+  (void)editor.SavePicture("e2e-manager-layout-after", editor.GuiRect());
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, ManagerLayout, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "UnderAWindowManager" : "Bare";
+                         });
+}  // namespace
