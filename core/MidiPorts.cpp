@@ -6,6 +6,7 @@
 #include "core/PacedMidiOut.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -557,6 +558,8 @@ bool MidiPorts::Choose(Which which, const char* name)
   if (!midi) return false;
   const bool output = which == Which::kOut;
   mPortOpen[static_cast<int>(which)] = false;
+  mOnServerPort[static_cast<int>(which)] = false;
+  mSeenConnected[static_cast<int>(which)] = false;
   if (output)
   {
     // The library's JACK output waits without end for ring space that a
@@ -585,6 +588,7 @@ bool MidiPorts::Choose(Which which, const char* name)
     if (mOutputGate) mOutputGate->Open();
   }
   mPortOpen[static_cast<int>(which)] = known;
+  mOnServerPort[static_cast<int>(which)] = known && n >= 2;
   return known;
 }
 
@@ -616,21 +620,82 @@ bool MidiPorts::OpenByName(Which which)
   return false;
 }
 
+std::array<MidiPorts::ChosenPort, 3> MidiPorts::ChosenPorts() const
+{
+  return {{{Which::kOut, mState.mOutDev, kOutputClientName, &MidiPorts::GetMIDIOutPortNumber},
+           {Which::kSynthIn, mState.mInDev, kInputClientName, &MidiPorts::GetMIDIInPortNumber},
+           {Which::kKeyboardIn, mState.mInBDev, kInputClientName, &MidiPorts::GetMIDIInBPortNumber}}};
+}
+
+bool MidiPorts::Listed(const ChosenPort& port) const
+{
+  return (this->*port.number)(port.name.c_str()) >= 2;
+}
+
 void MidiPorts::OpenAppearedPorts()
 {
-  const struct
-  {
-    Which which;
-    const std::string& name;
-    int (MidiPorts::*number)(const char*) const;
-  } ports[] = {{Which::kOut, mState.mOutDev, &MidiPorts::GetMIDIOutPortNumber},
-               {Which::kSynthIn, mState.mInDev, &MidiPorts::GetMIDIInPortNumber},
-               {Which::kKeyboardIn, mState.mInBDev, &MidiPorts::GetMIDIInBPortNumber}};
-  for (const auto& port : ports)
+  for (const ChosenPort& port : ChosenPorts())
   {
     if (mPortOpen[static_cast<int>(port.which)]) continue;
-    if ((this->*port.number)(port.name.c_str()) >= 2) (void)OpenByName(port.which);
+    if (Listed(port)) (void)OpenByName(port.which);
   }
+}
+
+namespace
+{
+// How many of the editor's own ports of client (its input or its output
+// client, with the server's "-01" and the like) the server's graph connects
+// to port now.
+size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const char* client)
+{
+  const std::vector<std::string> peers = watch.ConnectionsOf(port);
+  const size_t length = std::strlen(client);
+  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [client, length](const std::string& peer) {
+    return peer.compare(0, length, client) == 0 && MidiPorts::IsOwnPort(peer);
+  }));
+}
+}  // namespace
+
+void MidiPorts::ForgetVanishedPorts()
+{
+  const std::array<ChosenPort, 3> ports = ChosenPorts();
+  // Decided for all three before any is closed: both inputs may have chosen
+  // one port, which then carries two connections to ours.
+  bool vanished[3] = {false, false, false};
+  for (const ChosenPort& port : ports)
+  {
+    const int at = static_cast<int>(port.which);
+    if (!mPortOpen[at] || !mOnServerPort[at]) continue;
+    size_t wanted = 0;
+    for (const ChosenPort& other : ports)
+    {
+      const int o = static_cast<int>(other.which);
+      if (mPortOpen[o] && mOnServerPort[o] && other.client == port.client && other.name == port.name) ++wanted;
+    }
+    if (OwnConnections(*mWatch, port.name, port.client) >= wanted)
+    {
+      mSeenConnected[at] = true;
+      continue;
+    }
+    // A connection just made joins the graph only some cycles later: until
+    // it has been seen there, only the port's absence tells that it went.
+    vanished[at] = mSeenConnected[at] || !Listed(port);
+  }
+  for (const ChosenPort& port : ports)
+    if (vanished[static_cast<int>(port.which)]) MarkClosed(port);
+}
+
+void MidiPorts::MarkClosed(const ChosenPort& port)
+{
+  const int at = static_cast<int>(port.which);
+  mPortOpen[at] = false;
+  mOnServerPort[at] = false;
+  mSeenConnected[at] = false;
+  syslog(LOG_NOTICE, "ZephraEditor: the chosen MIDI port %s went; it opens again when it is back", port.name.c_str());
+  if (port.which != Which::kOut) return;
+  // Nothing more is handed to a port that feeds nothing.
+  if (mOutputGate) mOutputGate->Close();
+  mOutputOpen = false;
 }
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
@@ -642,7 +707,11 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   {
     if (mWatch->Alive())
     {
-      if (mCallbacksSet) OpenAppearedPorts();
+      if (mCallbacksSet)
+      {
+        ForgetVanishedPorts();
+        OpenAppearedPorts();
+      }
       return ServerEvent::kNone;
     }
     if (mWatch->Lost())

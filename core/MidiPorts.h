@@ -29,7 +29,9 @@
 // CheckServer, called now and then on the main thread, notices the server
 // going (the gate closes and the dead objects are put aside) and coming back (new objects, and the chosen ports reopened by
 // name). A stored port name that matches no port now is kept, so the port
-// opens when it appears (CheckServer looks for it too).
+// opens when it appears (CheckServer looks for it too). A chosen port that
+// leaves a server that stays (its device switched off or unplugged) counts
+// as closed from then on, and opens again by its name when it is back.
 #pragma once
 
 #include "core/IMidiMsg.h"
@@ -39,6 +41,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -184,9 +187,11 @@ public:
     kLost,      // the server went away: the output is closed
     kReturned,  // it is back: the chosen ports are open again
   };
-  // On JACK: notices the server's loss and return, and opens chosen ports
-  // that have appeared since. Main thread; cheap enough for a few times a
-  // second. kNone on other systems.
+  // On JACK: notices the server's loss and return, notices chosen ports
+  // that left the server (or came back so quickly that only their
+  // connection to ours is gone), and opens chosen ports that have appeared
+  // since. Main thread; cheap enough for a few times a second. kNone on
+  // other systems.
   ServerEvent CheckServer();
   bool ServerLost() const { return mServerLost; }
   // True when the chosen port of each kind is open ("off" counts as open).
@@ -298,8 +303,26 @@ private:
   // kServerWaitMs; on JACK it runs on a thread of its own, which is left
   // waiting when the server does not answer.
   bool WithinServerWait(std::function<void()> work);
+  // One of the three choices: its stored name, the client of ours whose
+  // port it connects to, and how its name is looked for in the port list.
+  struct ChosenPort
+  {
+    Which which;
+    const std::string& name;
+    const char* client;
+    int (MidiPorts::*number)(const char*) const;
+  };
+  std::array<ChosenPort, 3> ChosenPorts() const;
+  // Whether the port of the choice's name is on the list now.
+  bool Listed(const ChosenPort& port) const;
   // Opens a chosen real port that is not open but now exists.
   void OpenAppearedPorts();
+  // Counts an open real port as closed when it has left the server, or when
+  // the server's graph, which has carried its connection to ours since it
+  // was opened, carries it no more: its device went, and may be back
+  // already under the same name.
+  void ForgetVanishedPorts();
+  void MarkClosed(const ChosenPort& port);
   bool OpenByName(Which which);
   // Shared by the three Choose functions.
   bool Choose(Which which, const char* name);
@@ -330,6 +353,11 @@ private:
   // The port the output was last opened to by name ("" for the virtual one).
   std::string mOutputDestination;
   bool mPortOpen[3] = {false, false, false};  // by Which
+  // Open on a port of the server (not "off", not the virtual one), by Which.
+  bool mOnServerPort[3] = {false, false, false};
+  // The server's graph has carried the port's connection to ours since it
+  // was opened (ForgetVanishedPorts), by Which.
+  bool mSeenConnected[3] = {false, false, false};
   // Made and opened on the making thread and put in place only while that
   // thread has not been given up: a given-up thread never touches the watch
   // the ports use.

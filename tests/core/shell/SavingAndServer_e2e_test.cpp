@@ -465,6 +465,80 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   (void)editor.SavePicture("e2e-communication-restored", name);
 }
 
+// The synth, chosen in the stored settings, switched off while the sound
+// server keeps running (its ports leave the server; a request then ends in
+// "Communication error!") and on again, or there only after the editor's
+// start. Its ports come back under the same names: the editor opens them
+// again by itself within two seconds, with no visit to Preferences; a fader
+// drag reaches the synth and the name display shows the program's name.
+struct SynthComingOn
+{
+  bool thereAtStart;
+};
+
+class SynthSwitchedOnInTheEditor : public ::testing::TestWithParam<SynthComingOn>
+{
+};
+
+TEST_P(SynthSwitchedOnInTheEditor, ItsPortsOpenAgainAndTheErrorGivesWayToTheProgramsName)
+{
+  OwnJackServer server;
+  OWN_JACK_SERVER_START_OR_SKIP(server);
+  Session session;
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;
+  setup.settings += SynthPortChoices();
+  std::string error;
+  auto synth = std::make_unique<SynthSim>();
+  if (GetParam().thereAtStart)
+  {
+    ASSERT_TRUE(synth->OpenOwnPorts(error)) << error;
+  }
+  RunningEditor editor(setup);
+  ASSERT_TRUE(editor.Start(error)) << error;
+  if (GetParam().thereAtStart)
+  {
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}); }))
+      << "the chosen ports did not open at the start";
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return synth->LastReceived(1).size() == 1; }))
+      << "the start reached the synth not even once";
+  }
+  const RunningEditor::Rect name = NameDisplay(editor);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  synth.reset();  // switched off: its clients and ports leave the server
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
+
+  synth = std::make_unique<SynthSim>();
+  ASSERT_TRUE(synth->OpenOwnPorts(error)) << error;
+  const auto on = Clock::now();
+  ASSERT_EQ(synth->InputName(), kSynthIn);
+  ASSERT_EQ(synth->OutputName(), kSynthOut);
+  synth->With([](SynthSimModel& m) { return m.keepHeard = true; });
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}); }))
+    << "the chosen ports did not open again";
+  EXPECT_LT(Clock::now() - on, std::chrono::seconds(2));
+  // "VCO3 volume" (NRPN 5, 35) from 0 to 68: its address, then values
+  // rising to 68 (0x44).
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<SimBytes> heard = synth->With([](SynthSimModel& m) { return m.heard; });
+    return !heard.empty() && heard.back() == SimBytes{0xB0, 0x06, 0x44};
+  })) << "the drag never reached the synth";
+  const std::vector<SimBytes> heard = synth->With([](SynthSimModel& m) { return m.heard; });
+  EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, 0x23}), heard.end());
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-synth-switched-on", name);
+}
+
+INSTANTIATE_TEST_SUITE_P(OffAndOnOrLate, SynthSwitchedOnInTheEditor,
+                         ::testing::Values(SynthComingOn{true}, SynthComingOn{false}),
+                         [](const ::testing::TestParamInfo<SynthComingOn>& info) {
+                           return info.param.thereAtStart ? std::string("SwitchedOffAndOn")
+                                                          : std::string("OnOnlyAfterTheStart");
+                         });
+
 // The synth does not answer, and the name display says "Communication
 // error!". The user opens Preferences and keeps the ports chosen (OK), which
 // opens them again: the display shows the program's name as before.
