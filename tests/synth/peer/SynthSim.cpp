@@ -1,6 +1,7 @@
 #include "SynthSim.h"
 
-#include <jack/jack.h>
+#include "core/JackServerWatch.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
@@ -49,17 +50,15 @@ SynthSim::~SynthSim()
 bool SynthSim::JackServerAnswers()
 {
   // A server busy with other test processes' clients can refuse one open:
-  // ask again for a few seconds before calling it absent.
+  // ask again for a few seconds before calling it absent. Asked by the
+  // editor's probe program, not by a client of this process: closing one
+  // cancels its thread at any point, also while it holds the JACK library's
+  // lock over a client that the editor opens at that moment, and the sim's
+  // own clients would then wait for good.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   for (;;)
   {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open("zephra synth sim probe", JackNoStartServer, &status);
-    if (client != nullptr)
-    {
-      jack_client_close(client);
-      return true;
-    }
+    if (JackServerWatch::ServerAnswers("zephra synth sim probe")) return true;
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
