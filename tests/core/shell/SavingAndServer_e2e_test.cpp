@@ -170,6 +170,16 @@ const std::string kSynthIn = "Zephra Prime Input:Zephra Prime In";
 const std::string kSynthOut = "Zephra Prime Output:Zephra Prime Out";
 std::string SynthPortChoices() { return "[midi]\ninBdev=off\nindev=" + kSynthOut + "\noutdev=" + kSynthIn + "\n"; }
 
+// The session's set-up with the synth's own ports chosen, and no simulated
+// synth of the harness's: the test brings the synth's ports itself.
+RunningEditorSetup SynthChosenWithoutSim(Session& session)
+{
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;
+  setup.settings += SynthPortChoices();
+  return setup;
+}
+
 // The program-name display on the screen: GUI (58, 30) to (268, 46).
 RunningEditor::Rect NameDisplay(const RunningEditor& editor)
 {
@@ -439,9 +449,7 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   OwnJackServer server;
   OWN_JACK_SERVER_START_OR_SKIP(server);
   Session session;
-  RunningEditorSetup setup = session.Setup();
-  setup.synth = false;
-  setup.settings += SynthPortChoices();
+  const RunningEditorSetup setup = SynthChosenWithoutSim(session);
   RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
@@ -490,9 +498,7 @@ TEST_P(SynthSwitchedOnInTheEditor, ItsPortsOpenAgainAndTheErrorGivesWayToTheProg
   OwnJackServer server;
   OWN_JACK_SERVER_START_OR_SKIP(server);
   Session session;
-  RunningEditorSetup setup = session.Setup();
-  setup.synth = false;
-  setup.settings += SynthPortChoices();
+  const RunningEditorSetup setup = SynthChosenWithoutSim(session);
   std::string error;
   auto synth = std::make_unique<SynthSim>();
   if (GetParam().thereAtStart)
