@@ -170,8 +170,9 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   mTicket = ticket;
   // The thread reads nothing of the ports' own but under the ticket's lock:
   // once given up, it may outlive them.
-  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook] {
-    if (hook) hook();
+  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook,
+                     hookAfterWatch = mMakingHookAfterWatch && watchFirst] {
+    if (hook && !hookAfterWatch) hook();
     // Once the server has gone, the next client this process opens makes
     // the JACK library free every client of the gone server: objects made
     // after the watch, while it still sees its server, are all of that
@@ -192,6 +193,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     JackServerWatch* watch = nullptr;
     bool watched = true;
     if (watchFirst) std::tie(watch, watched) = openWatch();
+    if (hook && hookAfterWatch) hook();
     RtMidi::Api chosen = RtMidi::UNSPECIFIED;
     if (watched && !WatchedServerGone(watch)) chosen = MakeOutput(api, *ticket);
     outputMade->set_value();
@@ -348,12 +350,36 @@ bool MidiPorts::MakerDone() const
   return !mMaker.joinable() || mTicket->done;
 }
 
-void MidiPorts::AwaitMaker()
+void MidiPorts::AwaitMaker(bool whileServerRuns)
 {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
-  while (!MakerDone() && std::chrono::steady_clock::now() < until)
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  auto until = start + std::chrono::milliseconds(kServerWaitMs);
+  uint64_t cycles = whileServerRuns ? MakersWatchCycles() : 0;
+  while (!MakerDone() && Clock::now() < until)
+  {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!whileServerRuns) continue;
+    // The server's cycles run: it is there and answers, only slowly (a busy
+    // machine). Given up, the making's clients would stay on the server and
+    // the next try would be slower still; it is waited for while the cycles
+    // run, up to kSlowMakingMs. A server that stalls is given up as before.
+    const uint64_t now = MakersWatchCycles();
+    if (now == cycles) continue;
+    cycles = now;
+    until = std::min(Clock::now() + std::chrono::milliseconds(kServerWaitMs),
+                     start + std::chrono::milliseconds(kSlowMakingMs));
+  }
   if (!MakerDone()) AbandonMaker();
+}
+
+uint64_t MidiPorts::MakersWatchCycles()
+{
+  if (!mMaker.joinable() || !mTicket) return 0;
+  // The making thread puts its watch in place under the ticket's lock; the
+  // one before it is of a server that went, and its cycles stand still.
+  std::lock_guard<std::mutex> hold(mTicket->lock);
+  return mWatch->Alive() ? mWatch->Cycles() : 0;
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -746,11 +772,15 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   if (!plug) plug = mReturningPlug;
   StartMaking(RtMidi::UNIX_JACK, true);  // closes all, forgetting the plug-in
   mReturningPlug = plug;
-  // A making slower than the wait is given up, as a server that does not
-  // answer: counting on it lets objects of a server life that ended while it
-  // was made be used, while its watch, freed with that life by the library,
-  // may never learn of the end.
-  const bool made = FinishMidi();
+  // A making slower than the wait while the server's cycles stand still is
+  // given up, as a server that does not answer: counting on it lets objects
+  // of a server life that ended while it was made be used, while its watch,
+  // freed with that life by the library, may never learn of the end. While
+  // the watch it made sees the cycles run, that life goes on: it is waited
+  // for.
+  AwaitMaker(true);
+  JoinMaker();
+  const bool made = mMidiOut && mInputsMade;
   if (!mWatch->Alive())
   {
     // Gone again while the objects were made: they are of the gone server.

@@ -116,6 +116,9 @@ public:
   // A lost server that answers again is used once it has answered for this
   // long (CheckServer).
   static constexpr int kServerSettleMs = 500;
+  // How long the objects on a server just back are waited for at most while
+  // the server's cycles run (CheckServer); the main thread waits with them.
+  static constexpr int kSlowMakingMs = 15000;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -198,7 +201,12 @@ public:
   bool ChosenPortsOpen() const;
   // Runs on the making thread before each making of the objects: lets a
   // test make the making as slow as a very busy machine does.
-  void SetMakingHook(std::function<void()> hook) { mMakingHook = std::move(hook); }
+  // afterWatch: on a server's return, once the server's watch is open.
+  void SetMakingHook(std::function<void()> hook, bool afterWatch = false)
+  {
+    mMakingHook = std::move(hook);
+    mMakingHookAfterWatch = afterWatch;
+  }
   // True when the output and the synth input are both open on a port (not
   // "off"): the synth can be reached and can answer.
   bool SynthLinkOpen() const;
@@ -282,8 +290,11 @@ private:
   // looked for as a lost one.
   void AbandonMaker();
   // Waits at most kServerWaitMs for StartMidi's thread to be done, giving it
-  // up after.
-  void AwaitMaker();
+  // up after; whileServerRuns: longer, while the cycles of the watch it
+  // made run (up to kSlowMakingMs).
+  void AwaitMaker(bool whileServerRuns = false);
+  // The cycles of the making thread's watch once it is in place, 0 before.
+  uint64_t MakersWatchCycles();
   // Whether the thread of the last StartMidi (if any, and not given up) is
   // done.
   bool MakerDone() const;
@@ -373,6 +384,7 @@ private:
   std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
   std::function<void()> mMakingHook;     // SetMakingHook's
+  bool mMakingHookAfterWatch = false;
   // The plug-in the deliveries go to once a return of the server succeeds.
   IUnitBase* mReturningPlug = nullptr;
 

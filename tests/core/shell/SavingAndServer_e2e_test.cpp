@@ -157,10 +157,16 @@ bool AllConnected(const std::vector<std::string>& names)
     pclose(pipe);
   }
   // A port's line, then its connections' lines, indented.
-  return std::all_of(names.begin(), names.end(), [&listing](const std::string& name) {
+  const bool connected = std::all_of(names.begin(), names.end(), [&listing](const std::string& name) {
     const size_t at = listing.find(name + "\n   ");
     return at != std::string::npos && (at == 0 || listing[at - 1] == '\n');
   });
+  // Asked a few times a second, not at each of the waits' looks: every
+  // asking is a client the server admits and tells all others of, the
+  // editor's among them, work that two busy cores take from the editor's
+  // own making of clients on a server just back.
+  if (!connected) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  return connected;
 }
 }  // namespace
 

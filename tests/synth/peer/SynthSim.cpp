@@ -15,6 +15,7 @@ namespace
 constexpr size_t kPaceBytes = 4096;
 constexpr auto kPacePause = std::chrono::milliseconds(3);
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
+constexpr int kProbeLimitMs = 30000;
 
 std::chrono::steady_clock::duration WireTime(size_t bytes, int bytesPerSecond)
 {
@@ -55,10 +56,12 @@ bool SynthSim::JackServerAnswers()
   // cancels its thread at any point, also while it holds the JACK library's
   // lock over a client that the editor opens at that moment, and the sim's
   // own clients would then wait for good.
+  // The probe is given as long as a server busy with the editor's clients
+  // on two busy cores has been seen to take.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   for (;;)
   {
-    if (JackServerWatch::ServerAnswers("zephra synth sim probe")) return true;
+    if (JackServerWatch::ServerAnswers("zephra synth sim probe", kProbeLimitMs)) return true;
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
