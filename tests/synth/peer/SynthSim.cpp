@@ -50,15 +50,14 @@ SynthSim::~SynthSim()
 
 bool SynthSim::JackServerAnswers()
 {
-  // A server busy with other test processes' clients can refuse one open:
-  // ask again for a few seconds before calling it absent. Asked by the
-  // editor's probe program, not by a client of this process: closing one
-  // cancels its thread at any point, also while it holds the JACK library's
-  // lock over a client that the editor opens at that moment, and the sim's
-  // own clients would then wait for good.
-  // The probe is given as long as a server busy with the editor's clients
-  // on two busy cores has been seen to take.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  // Asked by the editor's probe program, not by a client of this process:
+  // closing one cancels its thread at any point, also while it holds the
+  // JACK library's lock over a client that the editor opens at that moment,
+  // and the sim's own clients would then wait for good. A server on two
+  // cores busy with the editor and other work can take seconds to admit a
+  // client, or refuse one: each probe gets kProbeLimitMs, and a refusal is
+  // asked again for some seconds before the server counts as absent.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;)
   {
     if (JackServerWatch::ServerAnswers("zephra synth sim probe", kProbeLimitMs)) return true;
