@@ -6,6 +6,7 @@
 #include "core/PacedMidiOut.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -169,8 +170,9 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   mTicket = ticket;
   // The thread reads nothing of the ports' own but under the ticket's lock:
   // once given up, it may outlive them.
-  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook] {
-    if (hook) hook();
+  const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook,
+                     hookAfterWatch = mMakingHookAfterWatch && watchFirst] {
+    if (hook && !hookAfterWatch) hook();
     // Once the server has gone, the next client this process opens makes
     // the JACK library free every client of the gone server: objects made
     // after the watch, while it still sees its server, are all of that
@@ -191,6 +193,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     JackServerWatch* watch = nullptr;
     bool watched = true;
     if (watchFirst) std::tie(watch, watched) = openWatch();
+    if (hook && hookAfterWatch) hook();
     RtMidi::Api chosen = RtMidi::UNSPECIFIED;
     if (watched && !WatchedServerGone(watch)) chosen = MakeOutput(api, *ticket);
     outputMade->set_value();
@@ -347,12 +350,36 @@ bool MidiPorts::MakerDone() const
   return !mMaker.joinable() || mTicket->done;
 }
 
-void MidiPorts::AwaitMaker()
+void MidiPorts::AwaitMaker(bool whileServerRuns)
 {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kServerWaitMs);
-  while (!MakerDone() && std::chrono::steady_clock::now() < until)
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  auto until = start + std::chrono::milliseconds(kServerWaitMs);
+  uint64_t cycles = whileServerRuns ? MakersWatchCycles() : 0;
+  while (!MakerDone() && Clock::now() < until)
+  {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!whileServerRuns) continue;
+    // The server's cycles run: it is there and answers, only slowly (a busy
+    // machine). Given up, the making's clients would stay on the server and
+    // the next try would be slower still; it is waited for while the cycles
+    // run, up to kSlowMakingMs. A server that stalls is given up as before.
+    const uint64_t now = MakersWatchCycles();
+    if (now == cycles) continue;
+    cycles = now;
+    until = std::min(Clock::now() + std::chrono::milliseconds(kServerWaitMs),
+                     start + std::chrono::milliseconds(kSlowMakingMs));
+  }
   if (!MakerDone()) AbandonMaker();
+}
+
+uint64_t MidiPorts::MakersWatchCycles()
+{
+  if (!mMaker.joinable() || !mTicket) return 0;
+  // The making thread puts its watch in place under the ticket's lock; the
+  // one before it is of a server that went, and its cycles stand still.
+  std::lock_guard<std::mutex> hold(mTicket->lock);
+  return mWatch->Alive() ? mWatch->Cycles() : 0;
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -557,6 +584,8 @@ bool MidiPorts::Choose(Which which, const char* name)
   if (!midi) return false;
   const bool output = which == Which::kOut;
   mPortOpen[static_cast<int>(which)] = false;
+  mOnServerPort[static_cast<int>(which)] = false;
+  mSeenConnected[static_cast<int>(which)] = false;
   if (output)
   {
     // The library's JACK output waits without end for ring space that a
@@ -585,6 +614,7 @@ bool MidiPorts::Choose(Which which, const char* name)
     if (mOutputGate) mOutputGate->Open();
   }
   mPortOpen[static_cast<int>(which)] = known;
+  mOnServerPort[static_cast<int>(which)] = known && n >= 2;
   return known;
 }
 
@@ -616,21 +646,82 @@ bool MidiPorts::OpenByName(Which which)
   return false;
 }
 
+std::array<MidiPorts::ChosenPort, 3> MidiPorts::ChosenPorts() const
+{
+  return {{{Which::kOut, mState.mOutDev, kOutputClientName, &MidiPorts::GetMIDIOutPortNumber},
+           {Which::kSynthIn, mState.mInDev, kInputClientName, &MidiPorts::GetMIDIInPortNumber},
+           {Which::kKeyboardIn, mState.mInBDev, kInputClientName, &MidiPorts::GetMIDIInBPortNumber}}};
+}
+
+bool MidiPorts::Listed(const ChosenPort& port) const
+{
+  return (this->*port.number)(port.name.c_str()) >= 2;
+}
+
 void MidiPorts::OpenAppearedPorts()
 {
-  const struct
-  {
-    Which which;
-    const std::string& name;
-    int (MidiPorts::*number)(const char*) const;
-  } ports[] = {{Which::kOut, mState.mOutDev, &MidiPorts::GetMIDIOutPortNumber},
-               {Which::kSynthIn, mState.mInDev, &MidiPorts::GetMIDIInPortNumber},
-               {Which::kKeyboardIn, mState.mInBDev, &MidiPorts::GetMIDIInBPortNumber}};
-  for (const auto& port : ports)
+  for (const ChosenPort& port : ChosenPorts())
   {
     if (mPortOpen[static_cast<int>(port.which)]) continue;
-    if ((this->*port.number)(port.name.c_str()) >= 2) (void)OpenByName(port.which);
+    if (Listed(port)) (void)OpenByName(port.which);
   }
+}
+
+namespace
+{
+// How many of the editor's own ports of client (its input or its output
+// client, with the server's "-01" and the like) the server's graph connects
+// to port now.
+size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const char* client)
+{
+  const std::vector<std::string> peers = watch.ConnectionsOf(port);
+  const size_t length = std::strlen(client);
+  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [client, length](const std::string& peer) {
+    return peer.compare(0, length, client) == 0 && MidiPorts::IsOwnPort(peer);
+  }));
+}
+}  // namespace
+
+void MidiPorts::ForgetVanishedPorts()
+{
+  const std::array<ChosenPort, 3> ports = ChosenPorts();
+  // Decided for all three before any is closed: both inputs may have chosen
+  // one port, which then carries two connections to ours.
+  bool vanished[3] = {false, false, false};
+  for (const ChosenPort& port : ports)
+  {
+    const int at = static_cast<int>(port.which);
+    if (!mPortOpen[at] || !mOnServerPort[at]) continue;
+    size_t wanted = 0;
+    for (const ChosenPort& other : ports)
+    {
+      const int o = static_cast<int>(other.which);
+      if (mPortOpen[o] && mOnServerPort[o] && other.client == port.client && other.name == port.name) ++wanted;
+    }
+    if (OwnConnections(*mWatch, port.name, port.client) >= wanted)
+    {
+      mSeenConnected[at] = true;
+      continue;
+    }
+    // A connection just made joins the graph only some cycles later: until
+    // it has been seen there, only the port's absence tells that it went.
+    vanished[at] = mSeenConnected[at] || !Listed(port);
+  }
+  for (const ChosenPort& port : ports)
+    if (vanished[static_cast<int>(port.which)]) MarkClosed(port);
+}
+
+void MidiPorts::MarkClosed(const ChosenPort& port)
+{
+  const int at = static_cast<int>(port.which);
+  mPortOpen[at] = false;
+  mOnServerPort[at] = false;
+  mSeenConnected[at] = false;
+  syslog(LOG_NOTICE, "ZephraEditor: the chosen MIDI port %s went; it opens again when it is back", port.name.c_str());
+  if (port.which != Which::kOut) return;
+  // Nothing more is handed to a port that feeds nothing.
+  if (mOutputGate) mOutputGate->Close();
+  mOutputOpen = false;
 }
 
 MidiPorts::ServerEvent MidiPorts::CheckServer()
@@ -642,7 +733,11 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   {
     if (mWatch->Alive())
     {
-      if (mCallbacksSet) OpenAppearedPorts();
+      if (mCallbacksSet)
+      {
+        ForgetVanishedPorts();
+        OpenAppearedPorts();
+      }
       return ServerEvent::kNone;
     }
     if (mWatch->Lost())
@@ -677,11 +772,15 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
   if (!plug) plug = mReturningPlug;
   StartMaking(RtMidi::UNIX_JACK, true);  // closes all, forgetting the plug-in
   mReturningPlug = plug;
-  // A making slower than the wait is given up, as a server that does not
-  // answer: counting on it lets objects of a server life that ended while it
-  // was made be used, while its watch, freed with that life by the library,
-  // may never learn of the end.
-  const bool made = FinishMidi();
+  // A making slower than the wait while the server's cycles stand still is
+  // given up, as a server that does not answer: counting on it lets objects
+  // of a server life that ended while it was made be used, while its watch,
+  // freed with that life by the library, may never learn of the end. While
+  // the watch it made sees the cycles run, that life goes on: it is waited
+  // for.
+  AwaitMaker(true);
+  JoinMaker();
+  const bool made = mMidiOut && mInputsMade;
   if (!mWatch->Alive())
   {
     // Gone again while the objects were made: they are of the gone server.

@@ -29,7 +29,9 @@
 // CheckServer, called now and then on the main thread, notices the server
 // going (the gate closes and the dead objects are put aside) and coming back (new objects, and the chosen ports reopened by
 // name). A stored port name that matches no port now is kept, so the port
-// opens when it appears (CheckServer looks for it too).
+// opens when it appears (CheckServer looks for it too). A chosen port that
+// leaves a server that stays (its device switched off or unplugged) counts
+// as closed from then on, and opens again by its name when it is back.
 #pragma once
 
 #include "core/IMidiMsg.h"
@@ -39,6 +41,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -113,6 +116,9 @@ public:
   // A lost server that answers again is used once it has answered for this
   // long (CheckServer).
   static constexpr int kServerSettleMs = 500;
+  // How long the objects on a server just back are waited for at most while
+  // the server's cycles run (CheckServer); the main thread waits with them.
+  static constexpr int kSlowMakingMs = 15000;
 
   explicit MidiPorts(MidiSettingsStore store);
   // Cancels the callbacks and closes the ports before the objects go.
@@ -184,16 +190,23 @@ public:
     kLost,      // the server went away: the output is closed
     kReturned,  // it is back: the chosen ports are open again
   };
-  // On JACK: notices the server's loss and return, and opens chosen ports
-  // that have appeared since. Main thread; cheap enough for a few times a
-  // second. kNone on other systems.
+  // On JACK: notices the server's loss and return, notices chosen ports
+  // that left the server (or came back so quickly that only their
+  // connection to ours is gone), and opens chosen ports that have appeared
+  // since. Main thread; cheap enough for a few times a second. kNone on
+  // other systems.
   ServerEvent CheckServer();
   bool ServerLost() const { return mServerLost; }
   // True when the chosen port of each kind is open ("off" counts as open).
   bool ChosenPortsOpen() const;
   // Runs on the making thread before each making of the objects: lets a
   // test make the making as slow as a very busy machine does.
-  void SetMakingHook(std::function<void()> hook) { mMakingHook = std::move(hook); }
+  // afterWatch: on a server's return, once the server's watch is open.
+  void SetMakingHook(std::function<void()> hook, bool afterWatch = false)
+  {
+    mMakingHook = std::move(hook);
+    mMakingHookAfterWatch = afterWatch;
+  }
   // True when the output and the synth input are both open on a port (not
   // "off"): the synth can be reached and can answer.
   bool SynthLinkOpen() const;
@@ -277,8 +290,11 @@ private:
   // looked for as a lost one.
   void AbandonMaker();
   // Waits at most kServerWaitMs for StartMidi's thread to be done, giving it
-  // up after.
-  void AwaitMaker();
+  // up after; whileServerRuns: longer, while the cycles of the watch it
+  // made run (up to kSlowMakingMs).
+  void AwaitMaker(bool whileServerRuns = false);
+  // The cycles of the making thread's watch once it is in place, 0 before.
+  uint64_t MakersWatchCycles();
   // Whether the thread of the last StartMidi (if any, and not given up) is
   // done.
   bool MakerDone() const;
@@ -298,8 +314,26 @@ private:
   // kServerWaitMs; on JACK it runs on a thread of its own, which is left
   // waiting when the server does not answer.
   bool WithinServerWait(std::function<void()> work);
+  // One of the three choices: its stored name, the client of ours whose
+  // port it connects to, and how its name is looked for in the port list.
+  struct ChosenPort
+  {
+    Which which;
+    const std::string& name;
+    const char* client;
+    int (MidiPorts::*number)(const char*) const;
+  };
+  std::array<ChosenPort, 3> ChosenPorts() const;
+  // Whether the port of the choice's name is on the list now.
+  bool Listed(const ChosenPort& port) const;
   // Opens a chosen real port that is not open but now exists.
   void OpenAppearedPorts();
+  // Counts an open real port as closed when it has left the server, or when
+  // the server's graph, which has carried its connection to ours since it
+  // was opened, carries it no more: its device went, and may be back
+  // already under the same name.
+  void ForgetVanishedPorts();
+  void MarkClosed(const ChosenPort& port);
   bool OpenByName(Which which);
   // Shared by the three Choose functions.
   bool Choose(Which which, const char* name);
@@ -328,6 +362,11 @@ private:
   // The port the output was last opened to by name ("" for the virtual one).
   std::string mOutputDestination;
   bool mPortOpen[3] = {false, false, false};  // by Which
+  // Open on a port of the server (not "off", not the virtual one), by Which.
+  bool mOnServerPort[3] = {false, false, false};
+  // The server's graph has carried the port's connection to ours since it
+  // was opened (ForgetVanishedPorts), by Which.
+  bool mSeenConnected[3] = {false, false, false};
   // Made and opened on the making thread and put in place only while that
   // thread has not been given up: a given-up thread never touches the watch
   // the ports use.
@@ -343,6 +382,7 @@ private:
   std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
   std::function<void()> mMakingHook;     // SetMakingHook's
+  bool mMakingHookAfterWatch = false;
   // The plug-in the deliveries go to once a return of the server succeeds.
   IUnitBase* mReturningPlug = nullptr;
 

@@ -31,20 +31,29 @@ namespace
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
 
-// The synth's end: a client with one MIDI input that records what arrives.
+// The synth's end: a client with one MIDI input that records what arrives
+// and, when asked for, one MIDI output ("out") that sends what Send queued.
 class Peer
 {
 public:
-  bool Open(const char* server)
+  bool Open(const char* server, const char* name = "synth", bool withOutput = false)
   {
     jack_status_t status{};
-    mClient = jack_client_open("synth", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
+    mClient = jack_client_open(name, static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status,
                                server);
     if (!mClient) return false;
     mPort = jack_port_register(mClient, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (withOutput) mOutPort = jack_port_register(mClient, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
     jack_set_process_callback(mClient, &Peer::Process, this);
     jack_on_shutdown(mClient, &Peer::Shutdown, this);
-    return mPort && jack_activate(mClient) == 0;
+    return mPort && (!withOutput || mOutPort) && jack_activate(mClient) == 0;
+  }
+  std::string OutputName() const { return std::string(jack_get_client_name(mClient)) + ":out"; }
+  // Goes out in the next cycle.
+  void Send(const Bytes& message)
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mToSend.push_back(message);
   }
   ~Peer() { Close(); }
   void Close()
@@ -87,14 +96,21 @@ private:
       jack_midi_event_t event;
       if (jack_midi_event_get(&event, buffer, i) == 0) peer->mHeard.emplace_back(event.buffer, event.buffer + event.size);
     }
+    if (!peer->mOutPort) return 0;
+    void* out = jack_port_get_buffer(peer->mOutPort, frames);
+    jack_midi_clear_buffer(out);
+    for (const Bytes& message : peer->mToSend) (void)jack_midi_event_write(out, 0, message.data(), message.size());
+    peer->mToSend.clear();
     return 0;
   }
   static void Shutdown(void* self) { static_cast<Peer*>(self)->mGone = true; }
   jack_client_t* mClient = nullptr;
   jack_port_t* mPort = nullptr;
+  jack_port_t* mOutPort = nullptr;
   std::atomic<bool> mGone{false};
   std::mutex mMutex;
   std::vector<Bytes> mHeard;
+  std::vector<Bytes> mToSend;
 };
 
 class MidiPortsServer : public ::testing::Test
@@ -196,13 +212,139 @@ TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopens
   ports.SetOutputGate(nullptr);
 }
 
-// The plug-in, as far as the synth input's deliveries go.
+// The plug-in, as far as the deliveries of both inputs go.
 struct SynthListener : IUnitBase
 {
   SynthListener() : IUnitBase(1, "0-1 0-2", 1, "t", "", "t", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
-  void ProcessMidiMsg(IMidiMsg* m) override { heard.push_back({m->mStatus, m->mData1, m->mData2}); }
+  void ProcessMidiMsg(IMidiMsg* m) override
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    heard.push_back({m->mStatus, m->mData1, m->mData2});
+  }
+  void ProcessKeyboardMidiMsg(IMidiMsg* m) override
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    played.push_back({m->mStatus, m->mData1, m->mData2});
+  }
+  bool Heard(const Bytes& message)
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::find(heard.begin(), heard.end(), message) != heard.end();
+  }
+  bool Played(const Bytes& message)
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::find(played.begin(), played.end(), message) != played.end();
+  }
+  std::mutex mutex;
   std::vector<Bytes> heard;
+  std::vector<Bytes> played;
 };
+
+// The synth ("synth") and a controller keyboard ("keys") switched off and
+// on again while the server keeps running: their ports leave the server
+// and come back under the same names. awayChecks: how often the ports are
+// asked about the server while the devices are away (none: they were back
+// before the next look). Each round a knob (the gate), the synth and the
+// keyboard send one message; the test asks the ports about the server four
+// times a second, as the shell does.
+struct DevicesSwitchedOffAndOn
+{
+  int awayChecks;
+};
+
+class MidiPortsDevices : public MidiPortsServer, public ::testing::WithParamInterface<DevicesSwitchedOffAndOn>
+{
+protected:
+  // Until the knob reaches synth and what synth and keys send reaches the
+  // plug-in, or limit.
+  bool AllReach(MidiPorts& ports, PacedMidiOut& gate, Peer& synth, Peer& keys, SynthListener& plug, uint8_t round,
+                std::chrono::milliseconds limit)
+  {
+    const Bytes knob = {0xB0, 0x06, round}, answer = {0xC0, round, 0x00}, note = {0x90, 0x3C, round};
+    const auto until = Clock::now() + limit;
+    knobArrived = answerArrived = noteArrived = false;
+    while (Clock::now() < until)
+    {
+      (void)ports.CheckServer();
+      // Again and again, each: a server whose clients miss a cycle drops
+      // the MIDI of that cycle.
+      if (!knobArrived) (void)gate.Send(knob.data(), knob.size());
+      synth.Send({0xC0, round});
+      keys.Send(note);
+      const std::vector<Bytes> heard = synth.Take();
+      knobArrived = knobArrived || std::find(heard.begin(), heard.end(), knob) != heard.end();
+      answerArrived = answerArrived || plug.Heard(answer);
+      noteArrived = noteArrived || plug.Played(note);
+      if (knobArrived && answerArrived && noteArrived) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kShellCheckMs));
+    }
+    return false;
+  }
+  std::string Arrived() const
+  {
+    return std::string("knob ") + (knobArrived ? "arrived" : "lost") + ", synth " + (answerArrived ? "heard" : "lost") +
+           ", keyboard " + (noteArrived ? "heard" : "lost");
+  }
+  static constexpr int kShellCheckMs = 250;
+  bool knobArrived = false, answerArrived = false, noteArrived = false;
+};
+
+TEST_P(MidiPortsDevices, TheChosenPortsOpenAgainOnceTheirDevicesAreBack)
+{
+  SynthListener plug;
+  auto synth = std::make_unique<Peer>();
+  auto keys = std::make_unique<Peer>();
+  ASSERT_TRUE(synth->Open(mServer.Name().c_str(), "synth", true));
+  ASSERT_TRUE(keys->Open(mServer.Name().c_str(), "keys", true));
+  mIni = {{"indev", "synth:out"}, {"inBdev", "keys:out"}, {"outdev", "synth:in"}};
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ports.ReadSettings();
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  ports.SetPlug(&plug);
+  ASSERT_TRUE(ports.ChooseMidiOutput("synth:in"));
+  ASSERT_TRUE(ports.ChooseMidiInput("synth:out"));
+  ASSERT_TRUE(ports.ChooseMidiInputB("keys:out"));
+  ASSERT_TRUE(AllReach(ports, gate, *synth, *keys, plug, 1, kBusyLimit)) << "before the devices went: " << Arrived();
+  // The shell's next look, which finds the connections in the graph (what
+  // was sent went through them).
+  (void)ports.CheckServer();
+
+  synth.reset();
+  keys.reset();
+  for (int i = 0; i < GetParam().awayChecks; ++i)
+  {
+    EXPECT_EQ(ports.CheckServer(), MidiPorts::ServerEvent::kNone);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kShellCheckMs));
+  }
+  if (GetParam().awayChecks > 0)
+  {
+    EXPECT_FALSE(ports.SynthLinkOpen());
+    EXPECT_FALSE(ports.OutputOpen());
+    EXPECT_FALSE(gate.Send(std::vector<uint8_t>{0xB0, 0x06, 0x02}.data(), 3)) << "handed to a port that feeds nothing";
+  }
+  synth = std::make_unique<Peer>();
+  keys = std::make_unique<Peer>();
+  ASSERT_TRUE(synth->Open(mServer.Name().c_str(), "synth", true));
+  ASSERT_TRUE(keys->Open(mServer.Name().c_str(), "keys", true));
+  ASSERT_EQ(synth->PortName(), "synth:in");
+  ASSERT_EQ(keys->OutputName(), "keys:out");
+  EXPECT_TRUE(AllReach(ports, gate, *synth, *keys, plug, 3, kBusyLimit)) << Arrived();
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  EXPECT_TRUE(ports.SynthLinkOpen());
+  EXPECT_EQ(mIni, (std::map<std::string, std::string>{{"indev", "synth:out"}, {"inBdev", "keys:out"}, {"outdev", "synth:in"}}));
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(AwayLongOrBriefly, MidiPortsDevices,
+                         ::testing::Values(DevicesSwitchedOffAndOn{4}, DevicesSwitchedOffAndOn{0}),
+                         [](const ::testing::TestParamInfo<DevicesSwitchedOffAndOn>& info) {
+                           return info.param.awayChecks > 0 ? std::string("AwayForFourLooks")
+                                                            : std::string("BackBeforeTheNextLook");
+                         });
 
 // The server goes again while the ports make their objects on it: that
 // return fails, and the plug-in the synth's messages went to before the
@@ -229,6 +371,31 @@ TEST_F(MidiPortsServer, APlugInOutlastsAReturnThatFailed)
   ports.DeliverFromSynth(programChange.data(), programChange.size());
   ASSERT_TRUE(ports.WaitUntilDelivered(60000));
   EXPECT_EQ(plug.heard, (std::vector<Bytes>{{0xC0, 0x05, 0x00}}));
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+
+// On a busy machine the objects are made slowly on a server just back,
+// whose cycles run all the while: the return waits for them rather than
+// giving them up and making them again (each try given up leaves its
+// clients on the server, and makes the next slower still).
+TEST_F(MidiPortsServer, ASlowMakingOnAServerWhoseCyclesRunIsWaitedFor)
+{
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  std::string synth;
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynthAndLoseTheServer(ports, gate, synth));
+  std::atomic<int> makings{0};
+  ports.SetMakingHook(
+    [&] {
+      ++makings;
+      std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    },
+    true);
+  ASSERT_TRUE(mServer.Start());
+  EXPECT_EQ(CheckUntilEvent(ports, std::chrono::seconds(30)), MidiPorts::ServerEvent::kReturned);
+  EXPECT_EQ(makings.load(), 1);
+  EXPECT_FALSE(ports.ServerLost());
   ports.CloseAll();
   ports.SetOutputGate(nullptr);
 }

@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <jack/jack.h>
-
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -141,20 +140,32 @@ struct Session
   }
 };
 
-// Whether every port of names has a connection, as a client of the
-// server's own sees it.
+// Whether every port of names has a connection, as the server lists them
+// to a program of its own (jack_lsp). Not asked by a client of the test's
+// process: closing a client cancels its thread at any point, also while it
+// holds the JACK library's lock over a client that the editor opens at that
+// moment, and every later client of the process then waits for good (the
+// synth's, whose notices the server then fails to deliver, among them).
 bool AllConnected(const std::vector<std::string>& names)
 {
-  jack_status_t status{};
-  jack_client_t* probe = jack_client_open("zephra connection probe", JackNoStartServer, &status);
-  if (!probe) return false;
-  bool connected = true;
-  for (const std::string& name : names)
+  std::string listing;
+  if (FILE* pipe = popen("timeout -s KILL 20 jack_lsp -c 2>/dev/null", "r"))
   {
-    const jack_port_t* port = jack_port_by_name(probe, name.c_str());
-    connected = connected && port && jack_port_connected(port) > 0;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) listing.append(buffer, n);
+    pclose(pipe);
   }
-  jack_client_close(probe);
+  // A port's line, then its connections' lines, indented.
+  const bool connected = std::all_of(names.begin(), names.end(), [&listing](const std::string& name) {
+    const size_t at = listing.find(name + "\n   ");
+    return at != std::string::npos && (at == 0 || listing[at - 1] == '\n');
+  });
+  // Asked a few times a second, not at each of the waits' looks: every
+  // asking is a client the server admits and tells all others of, the
+  // editor's among them, work that two busy cores take from the editor's
+  // own making of clients on a server just back.
+  if (!connected) std::this_thread::sleep_for(std::chrono::milliseconds(200));
   return connected;
 }
 }  // namespace
@@ -164,6 +175,16 @@ bool AllConnected(const std::vector<std::string>& names)
 const std::string kSynthIn = "Zephra Prime Input:Zephra Prime In";
 const std::string kSynthOut = "Zephra Prime Output:Zephra Prime Out";
 std::string SynthPortChoices() { return "[midi]\ninBdev=off\nindev=" + kSynthOut + "\noutdev=" + kSynthIn + "\n"; }
+
+// The session's set-up with the synth's own ports chosen, and no simulated
+// synth of the harness's: the test brings the synth's ports itself.
+RunningEditorSetup SynthChosenWithoutSim(Session& session)
+{
+  RunningEditorSetup setup = session.Setup();
+  setup.synth = false;
+  setup.settings += SynthPortChoices();
+  return setup;
+}
 
 // The program-name display on the screen: GUI (58, 30) to (268, 46).
 RunningEditor::Rect NameDisplay(const RunningEditor& editor)
@@ -434,9 +455,7 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
   OwnJackServer server;
   OWN_JACK_SERVER_START_OR_SKIP(server);
   Session session;
-  RunningEditorSetup setup = session.Setup();
-  setup.synth = false;
-  setup.settings += SynthPortChoices();
+  const RunningEditorSetup setup = SynthChosenWithoutSim(session);
   RunningEditor editor(setup);
   std::string error;
   ASSERT_TRUE(editor.Start(error)) << error;
@@ -464,6 +483,78 @@ TEST(ReturningServerInTheEditor, TheCommunicationErrorGivesWayToTheProgramsName)
     << "the name display still shows the error";
   (void)editor.SavePicture("e2e-communication-restored", name);
 }
+
+// The synth, chosen in the stored settings, switched off while the sound
+// server keeps running (its ports leave the server; a request then ends in
+// "Communication error!") and on again, or there only after the editor's
+// start. Its ports come back under the same names: the editor opens them
+// again by itself within two seconds, with no visit to Preferences; a fader
+// drag reaches the synth and the name display shows the program's name.
+struct SynthComingOn
+{
+  bool thereAtStart;
+};
+
+class SynthSwitchedOnInTheEditor : public ::testing::TestWithParam<SynthComingOn>
+{
+};
+
+TEST_P(SynthSwitchedOnInTheEditor, ItsPortsOpenAgainAndTheErrorGivesWayToTheProgramsName)
+{
+  OwnJackServer server;
+  OWN_JACK_SERVER_START_OR_SKIP(server);
+  Session session;
+  const RunningEditorSetup setup = SynthChosenWithoutSim(session);
+  std::string error;
+  auto synth = std::make_unique<SynthSim>();
+  if (GetParam().thereAtStart)
+  {
+    ASSERT_TRUE(synth->OpenOwnPorts(error)) << error;
+  }
+  RunningEditor editor(setup);
+  ASSERT_TRUE(editor.Start(error)) << error;
+  if (GetParam().thereAtStart)
+  {
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}); }))
+      << "the chosen ports did not open at the start";
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return synth->LastReceived(1).size() == 1; }))
+      << "the start reached the synth not even once";
+  }
+  const RunningEditor::Rect name = NameDisplay(editor);
+  std::vector<uint32_t> programName, commError;
+  ASSERT_NO_FATAL_FAILURE(TakeProgramName(editor, programName));
+  synth.reset();  // switched off: its clients and ports leave the server
+  ASSERT_NO_FATAL_FAILURE(ShowCommunicationError(editor, programName, commError));
+
+  synth = std::make_unique<SynthSim>();
+  ASSERT_TRUE(synth->OpenOwnPorts(error)) << error;
+  const auto on = Clock::now();
+  ASSERT_EQ(synth->InputName(), kSynthIn);
+  ASSERT_EQ(synth->OutputName(), kSynthOut);
+  synth->With([](SynthSimModel& m) { return m.keepHeard = true; });
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}); }))
+    << "the chosen ports did not open again";
+  EXPECT_LT(Clock::now() - on, std::chrono::seconds(2));
+  // "VCO3 volume" (NRPN 5, 35) from 0 to 68: its address, then values
+  // rising to 68 (0x44).
+  editor.DragGui(481, 416, 481, 392);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    const std::vector<SimBytes> heard = synth->With([](SynthSimModel& m) { return m.heard; });
+    return !heard.empty() && heard.back() == SimBytes{0xB0, 0x06, 0x44};
+  })) << "the drag never reached the synth";
+  const std::vector<SimBytes> heard = synth->With([](SynthSimModel& m) { return m.heard; });
+  EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, 0x23}), heard.end());
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-synth-switched-on", name);
+}
+
+INSTANTIATE_TEST_SUITE_P(OffAndOnOrLate, SynthSwitchedOnInTheEditor,
+                         ::testing::Values(SynthComingOn{true}, SynthComingOn{false}),
+                         [](const ::testing::TestParamInfo<SynthComingOn>& info) {
+                           return info.param.thereAtStart ? std::string("SwitchedOffAndOn")
+                                                          : std::string("OnOnlyAfterTheStart");
+                         });
 
 // The synth does not answer, and the name display says "Communication
 // error!". The user opens Preferences and keeps the ports chosen (OK), which

@@ -1,6 +1,7 @@
 #include "SynthSim.h"
 
-#include <jack/jack.h>
+#include "core/JackServerWatch.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@ namespace
 constexpr size_t kPaceBytes = 4096;
 constexpr auto kPacePause = std::chrono::milliseconds(3);
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
+constexpr int kProbeLimitMs = 30000;
 
 std::chrono::steady_clock::duration WireTime(size_t bytes, int bytesPerSecond)
 {
@@ -48,18 +50,17 @@ SynthSim::~SynthSim()
 
 bool SynthSim::JackServerAnswers()
 {
-  // A server busy with other test processes' clients can refuse one open:
-  // ask again for a few seconds before calling it absent.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  // Asked by the editor's probe program, not by a client of this process:
+  // closing one cancels its thread at any point, also while it holds the
+  // JACK library's lock over a client that the editor opens at that moment,
+  // and the sim's own clients would then wait for good. A server on two
+  // cores busy with the editor and other work can take seconds to admit a
+  // client, or refuse one: each probe gets kProbeLimitMs, and a refusal is
+  // asked again for some seconds before the server counts as absent.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   for (;;)
   {
-    jack_status_t status{};
-    jack_client_t* client = jack_client_open("zephra synth sim probe", JackNoStartServer, &status);
-    if (client != nullptr)
-    {
-      jack_client_close(client);
-      return true;
-    }
+    if (JackServerWatch::ServerAnswers("zephra synth sim probe", kProbeLimitMs)) return true;
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
