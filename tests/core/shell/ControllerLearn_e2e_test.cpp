@@ -29,23 +29,6 @@ int SynthValue(RunningEditor& editor, int index)
   return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
 }
 
-// Plays message on the keyboard until the synth has heard it passed
-// through: a new connection may lose its first cycles.
-bool PassThrough(RunningEditor& editor, const SimBytes& message)
-{
-  for (int attempt = 0; attempt < 10; ++attempt)
-  {
-    const size_t heard = editor.Heard().size();
-    if (!editor.Keyboard().SendRaw(message)) return false;
-    const auto arrived = [&] {
-      const std::vector<SimBytes> now = editor.Heard();
-      return std::find(now.begin() + static_cast<std::ptrdiff_t>(heard), now.end(), message) != now.end();
-    };
-    if (RunningEditor::WaitUntil(arrived, 1)) return true;
-  }
-  return false;
-}
-
 // Moves controller to value until the synth's volume is expected; a
 // message lost to the connection is sent again.
 bool MovesVolumeTo(RunningEditor& editor, unsigned char controller, unsigned char value, int expected)
@@ -88,8 +71,8 @@ TEST_P(ControllerLearn, LearnUnlearnAndClearAllFromTheEditMenu)
   RUNNING_EDITOR_START_OR_SKIP(editor);
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }));
   ASSERT_EQ(SynthValue(editor, kVolume), 0);
-  ASSERT_TRUE(PassThrough(editor, {0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
-  ASSERT_TRUE(PassThrough(editor, {0x80, 0x3C, 0x00}));
+  ASSERT_TRUE(editor.PassThrough({0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
+  ASSERT_TRUE(editor.PassThrough({0x80, 0x3C, 0x00}));
 
   // Armed and called off again by the same item.
   EXPECT_EDIT_MARKS(editor);
@@ -125,7 +108,7 @@ TEST_P(ControllerLearn, LearnUnlearnAndClearAllFromTheEditMenu)
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 17; }))
     << SynthValue(editor, kVolume);
   EXPECT_EDIT_MARKS(editor);
-  EXPECT_TRUE(PassThrough(editor, {0xB0, kController, 100}));
+  EXPECT_TRUE(editor.PassThrough({0xB0, kController, 100}));
   EXPECT_EQ(SynthValue(editor, kVolume), 17);
 
   // Another controller learnt, then every learnt one cleared: it reaches
@@ -138,7 +121,7 @@ TEST_P(ControllerLearn, LearnUnlearnAndClearAllFromTheEditMenu)
   ASSERT_TRUE(editor.Keyboard().SendRaw({0xB0, kOtherController, 0x40}));
   EXPECT_TRUE(MovesVolumeTo(editor, kOtherController, 0, 0)) << SynthValue(editor, kVolume);
   ASSERT_TRUE(editor.ChooseMenu(kEdit, kClearAll));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return PassThrough(editor, {0xB0, kOtherController, 127}); }));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.PassThrough({0xB0, kOtherController, 127}); }));
   EXPECT_EQ(SynthValue(editor, kVolume), 0);
   EXPECT_EDIT_MARKS(editor);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);

@@ -194,6 +194,22 @@ std::vector<SimBytes> RunningEditor::Heard()
   return mSynth ? mSynth->With([](SynthSimModel& m) { return m.heard; }) : std::vector<SimBytes>();
 }
 
+bool RunningEditor::PassThrough(const SimBytes& message)
+{
+  for (int attempt = 0; attempt < 10; ++attempt)
+  {
+    const size_t heard = Heard().size();
+    if (!Keyboard().SendRaw(message)) return false;
+    const auto arrived = [&] {
+      const std::vector<SimBytes> now = Heard();
+      return now.size() > heard &&
+             std::find(now.begin() + static_cast<std::ptrdiff_t>(heard), now.end(), message) != now.end();
+    };
+    if (WaitUntil(arrived, 1)) return true;
+  }
+  return false;
+}
+
 void RunningEditor::ClearHeard()
 {
   if (mSynth) mSynth->With([](SynthSimModel& m) {

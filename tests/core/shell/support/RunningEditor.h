@@ -95,6 +95,9 @@ public:
   // What the synth heard since the last ClearHeard, in order.
   std::vector<SimBytes> Heard();
   void ClearHeard();
+  // Plays message on the keyboard until the synth has heard it passed
+  // through (a new connection may lose its first cycles); ten tries.
+  bool PassThrough(const SimBytes& message);
   const std::string& Display() const { return mDisplay; }
   pid_t Pid() const { return mPid; }
   // The build's artefacts folder, where pictures of a run are kept.
