@@ -214,6 +214,9 @@ TEST(Artwork, UserGuideIsAPdfWhoseXrefIsWhereItSays)
   const size_t entries = pdf.find('\n', offset + 5) + 1;
   const size_t first = std::strtoul(pdf.c_str() + entries + 20, nullptr, 10);
   EXPECT_EQ(pdf.compare(first, 8, "1 0 obj\n"), 0);
+  // Its title names the version the About box shows; the file keeps the
+  // name the Help menu opens.
+  EXPECT_NE(pdf.find("(ZephraEditor 1.0.0 user guide) Tj"), std::string::npos);
 }
 
 TEST(Artwork, SecondRunGivesTheSameBytes)

@@ -6,7 +6,7 @@
 const std::vector<ArtGuideSection>& ArtGuideText()
 {
   static const std::vector<ArtGuideSection> kGuide = {
-    {"ZephraEditor user guide",
+    {"ZephraEditor " ZEPHRA_VERSION " user guide",
      {"ZephraEditor edits the current sound of a Zephra Prime synthesizer from your computer. Every knob, "
       "slider and switch on its panels stands for one value of the synth's sound; when you move it, the new "
       "value goes to the synth at once as a MIDI NRPN controller sequence (controllers 99, 98 and 6). The "

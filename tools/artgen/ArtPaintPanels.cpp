@@ -313,7 +313,7 @@ void ArtPaintPanel(const ArtRow& row, const ArtTheme& t, ArtCanvas* c)
   {
     c->Text(row.w / 2, 30, "ZEPHRAEDITOR", t.title, 4, 1);
     static const char* kLines[] = {"EDITOR AND LIBRARIAN FOR THE", "ZEPHRA PRIME SYNTHESIZER", "",
-                                   "VERSION 1.0.0", "", "PANELS, PROGRAM FILES, BANKS,", "FIRMWARE UPDATE, MIDI LEARN"};
+                                   "VERSION " ZEPHRA_VERSION, "", "PANELS, PROGRAM FILES, BANKS,", "FIRMWARE UPDATE, MIDI LEARN"};
     int y = 80;
     for (const char* line : kLines)
     {
