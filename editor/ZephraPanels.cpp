@@ -102,7 +102,9 @@ void ZephraPanels::PlaceFlexiRangeControls(int slot, int programIndex)
   // A value without a place of its own has no knob for the pair to stand
   // over; the pair stays parked.
   if (slot < 0 || slot >= kSlots || !RangePairCanCover(programIndex)) return;
-  const double s = mGui.Width() / 1140.0;
+  // The scale the knobs were drawn at, not the window's width: the compact
+  // panel cuts the whole panel narrower without shrinking it.
+  const double s = mGui.GetScale();
   const int x = kEditorLayoutX[programIndex], y = kEditorLayoutY[programIndex];
   mGui.MoveControlByParam(kParamFlexi1RangeA + 2 * slot, static_cast<int>(x * s), static_cast<int>((y - 12) * s));
   mGui.MoveControlByParam(kParamFlexi1RangeB + 2 * slot, static_cast<int>((x + mRangeWidth) * s),

@@ -57,10 +57,7 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
     }
     if (ParamInt(kParamFlexi1Source + kFlexiSlotSize * slot) > 0)
     {
-      const int x = kEditorLayoutX[t], y = kEditorLayoutY[t];
-      gui.MoveControlByParam(rangeA, static_cast<int>(x * s), static_cast<int>((y - 12) * s));
-      gui.MoveControlByParam(rangeB, static_cast<int>((x + face.RangeSliderWidth()) * s),
-                             static_cast<int>((y - 12) * s));
+      face.PlaceFlexiRangeControls(slot, t);
       gui.HideControl(rangeA, false);
       gui.HideControl(rangeB, false);
       gui.HideControl(ParamOfIndex(t), true);

@@ -43,6 +43,7 @@ struct SkinEditor
       ZephraSetUpGui(e, gui, [](ZephraEditor& editor, IGraphics& g) { editor.CreateGUI(false, &g); });
       gui->OpenWindow(nullptr);
       gui->RescaleBitmaps(width / 1140.0);
+      gui->SetScale(width / 1140.0);
     };
     // Every send here runs on the test's thread.
     setup.sendTap = [this](const IMidiMsg& msg) {

@@ -97,6 +97,36 @@ TEST(ZephraViewLayout, RangePairStandsOverItsTargetAtTheGuiScale)
   }
 }
 
+TEST(ZephraViewLayout, CompactPanelKeepsTheRangePairOverItsKnob)
+{
+  // The compact panel is the whole one cut narrower, not shrunk: the pair
+  // learnt on VCO2 fine stays where the knob is, at every scale.
+  // Range A's top-left corner at (rangeAX, rangeAY), Range B's left edge at rangeBX.
+  struct Case { const char* name; int scaleCommand, rangeAX, rangeAY, rangeBX; };
+  const Case kCases[] = {
+    {"100 %", 15, 65, 233, 81},
+    {"200 %", 19, 130, 466, 162},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    SkinEditor t("[gui]\nbackground=space\n");
+    t.editor->ApplyProgram(FlexiProgram(ProgramIndex(kParamVco2Fine)));
+    t.editor->OnStandaloneMenuCommand(c.scaleCommand);
+    IControl* rangeA = t.ControlOf(kParamFlexi1RangeA);
+    IControl* rangeB = t.ControlOf(kParamFlexi1RangeB);
+    for (int view : {11, 10, 11})  // compact, whole, compact
+    {
+      SCOPED_TRACE(view);
+      t.editor->OnStandaloneMenuCommand(view);
+      EXPECT_FALSE(rangeA->IsHidden());
+      EXPECT_EQ(rangeA->GetRECT().L, c.rangeAX);
+      EXPECT_EQ(rangeA->GetRECT().T, c.rangeAY);
+      EXPECT_EQ(rangeB->GetRECT().L, c.rangeBX);
+    }
+  }
+}
+
 TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
 {
   SkinEditor t("[gui]\nbackground=space\n");
