@@ -1,8 +1,9 @@
 // The menu bar's commands in the running program, chosen with the pointer:
-// undo after a fader drag, the sizes and looks of the View menu, the
-// program manager shown and put away, and the Help items that cannot open
-// what they name, each telling the user so; the Preferences' lists show
-// every port's name whole.
+// undo after a fader drag, the sizes and looks of the View menu (a FLEXI
+// range pair keeps its place in both panel views), the program manager
+// shown and put away, and the Help items that cannot open what they name,
+// each telling the user so; the Preferences' lists show every port's name
+// whole.
 #include "support/RunningEditor.h"
 
 #include "support/TempDir.h"
@@ -136,6 +137,54 @@ TEST(MenuCommands, CompactAndWholePanel)
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }, RunningEditor::kBusyLimit));
   EXPECT_EQ(editor.MainRect().h, whole.h);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// A FLEXI range learnt on VCO2 fine puts the slot's range pair where the
+// fader was; the compact panel, which only cuts the whole one, shows the
+// pair on the very same pixels.
+void ExpectPairOverTheFaderInBothViews(bool windowManager)
+{
+  RunningEditorSetup setup;
+  setup.windowManager = windowManager;
+  RunningEditor editor(setup);
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  const RunningEditor::Rect fader = GuiPart(editor, 60, 225, 45, 60);
+  const std::vector<uint32_t> unlearnt = editor.Grab(fader);
+  editor.ClickGui(584, 60);  // FLEXI1's LEARN
+  editor.DragGui(81, 258, 81, 240);
+  // The learn gives the slot its first source, "VCO2 fine" its pair; the
+  // picture is taken once two grabs in a row agree.
+  std::vector<uint32_t> learnt = unlearnt;
+  ASSERT_TRUE(RunningEditor::WaitUntil(
+      [&] {
+        const std::vector<uint32_t> now = editor.Grab(fader);
+        const bool settled = now == learnt && now != unlearnt;
+        learnt = now;
+        return settled;
+      },
+      RunningEditor::kBusyLimit))
+    << "no pair over the fader";
+  editor.SavePicture("e2e-whole-flexi-pair", fader);
+  ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1024; }, RunningEditor::kBusyLimit));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == learnt; }, RunningEditor::kBusyLimit))
+    << "the pair stands elsewhere in the compact panel";
+  editor.SavePicture("e2e-compact-flexi-pair", fader);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kWholePanel); }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }, RunningEditor::kBusyLimit));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(fader) == learnt; }, RunningEditor::kBusyLimit));
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, CompactPanelKeepsTheFlexiRangePairOverItsFader)
+{
+  ExpectPairOverTheFaderInBothViews(false);
+}
+
+TEST(MenuCommands, CompactPanelKeepsTheFlexiRangePairOverItsFaderUnderAWindowManager)
+{
+  ExpectPairOverTheFaderInBothViews(true);
 }
 
 TEST(MenuCommands, ProgramManagerShownAndPutAwaySendsTheCurrentProgram)
