@@ -130,7 +130,7 @@ const ArtRow kArtTable[] = {
   {268, "img/lcd/fwriteone-2x.png", 2, 56, 17, kButton, "WRITE"},
   {216, "img/lcd/fwriteall-2x.png", 2, 56, 17, kButton, "WRITE ALL"},
   {257, "img/lcd/savefromzephra-bg-2x.png", 1, 660, 470, ArtKind::kChooserPlate, "SAVE FROM ZEPHRA"},
-  {265, "img/lcd/flexi-sw-2x.png", 2, 28, 20, kButton, "LRN"},                         // FLEXI learn
+  {265, "img/lcd/flexi-sw-2x.png", 2, 28, 20, kButton, ""},                            // FLEXI learn, lit by its lamp
 
   // ---- program manager ----
   {301, "img/manager/pm-background-2x.png", 1, 1140, 800, ArtKind::kManagerBackground, "PROGRAM MANAGER"},

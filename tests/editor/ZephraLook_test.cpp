@@ -626,3 +626,37 @@ TEST(ZephraLook, ListTextsStayInTheirWindows)
     }
   }
 }
+
+TEST(ZephraLook, LitLearnLampCoversNoWordOfItsButton)
+{
+  // FLEXI1's learn button, its lamp and its caption below, at the base size.
+  // Lighting the lamp may repaint the button's face and its lamp socket,
+  // never a stroke of a word on the button or under it (a stroke stands out
+  // of the face by a contrast of 3 or more, as a word must to be read).
+  constexpr int kLeft = 551, kTop = 48, kRight = 611, kBottom = 84, kFaceX = 584, kFaceY = 60;
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SCOPED_TRACE(look);
+    SkinEditor t(std::string("[gui]\nbackground=") + look + "\n");
+    IControl* lamp = t.Face().LearnLamp(0);
+    ASSERT_NE(lamp, nullptr);
+    lamp->Hide(true);
+    t.Draw();
+    std::vector<IColor> unlit;
+    for (int y = kTop; y < kBottom; ++y)
+      for (int x = kLeft; x < kRight; ++x) unlit.push_back(t.At(x, y));
+    const IColor face = t.At(kFaceX, kFaceY);
+    lamp->Hide(false);
+    t.Draw();
+    int repainted = 0, covered = 0;
+    for (int y = kTop, i = 0; y < kBottom; ++y)
+      for (int x = kLeft; x < kRight; ++x, ++i)
+        if (!(t.At(x, y) == unlit[i]))
+        {
+          ++repainted;
+          if (Contrast(Luminance(unlit[i]), Luminance(face)) >= 3.0) ++covered;
+        }
+    EXPECT_GT(repainted, 100);  // the lamp does light
+    EXPECT_EQ(covered, 0);
+  }
+}
