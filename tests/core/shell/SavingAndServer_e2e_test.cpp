@@ -535,6 +535,11 @@ TEST_P(SynthSwitchedOnInTheEditor, ItsPortsOpenAgainAndTheErrorGivesWayToTheProg
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}); }))
     << "the chosen ports did not open again";
   EXPECT_LT(Clock::now() - on, std::chrono::seconds(2));
+  // The error gives way once the ports are open again, before any edit
+  // (which would mark the name as edited).
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
+    << "the name display still shows the error";
+  (void)editor.SavePicture("e2e-synth-switched-on", name);
   // "VCO3 volume" (NRPN 5, 35) from 0 to 68: its address, then values
   // rising to 68 (0x44).
   editor.DragGui(481, 416, 481, 392);
@@ -544,9 +549,6 @@ TEST_P(SynthSwitchedOnInTheEditor, ItsPortsOpenAgainAndTheErrorGivesWayToTheProg
   })) << "the drag never reached the synth";
   const std::vector<SimBytes> heard = synth->With([](SynthSimModel& m) { return m.heard; });
   EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, 0x23}), heard.end());
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == programName; }))
-    << "the name display still shows the error";
-  (void)editor.SavePicture("e2e-synth-switched-on", name);
 }
 
 INSTANTIATE_TEST_SUITE_P(OffAndOnOrLate, SynthSwitchedOnInTheEditor,
