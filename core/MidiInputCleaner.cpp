@@ -3,6 +3,50 @@
 MidiInputCleaner::MidiInputCleaner()
 {
   mSysEx.reserve(kReservedSysEx);
+  mCut.reserve(kReservedSysEx);
+}
+
+void MidiInputCleaner::StartSysEx()
+{
+  mShortHave = 0;
+  if (mInSysEx)
+  {
+    // Kept aside in case the new one is another source's whole message
+    // between two of its pieces; counted as discarded until resumed. One
+    // kept before is given up.
+    ++mDiscarded;
+    mSysEx.swap(mCut);
+    mCutTooLong = mSysExTooLong;
+    mCutOff = CutOff::kKept;
+  }
+  else if (mCutOff == CutOff::kResumable)
+  {
+    // A further whole message between the pieces.
+    mCutOff = CutOff::kKept;
+  }
+  mSysEx.assign(1, 0xF0);
+  mInSysEx = true;
+  mSysExTooLong = false;
+}
+
+void MidiInputCleaner::AddSysExByte(uint8_t b)
+{
+  if (mSysEx.size() + 1 >= kMaxSysEx)
+    mSysExTooLong = true;
+  else
+    mSysEx.push_back(b);
+}
+
+bool MidiInputCleaner::Resume(uint8_t b)
+{
+  if (mCutOff != CutOff::kResumable) return false;
+  mCutOff = CutOff::kNone;
+  --mDiscarded;
+  mSysEx.swap(mCut);
+  mSysExTooLong = mCutTooLong;
+  mInSysEx = true;
+  AddSysExByte(b);
+  return true;
 }
 
 void MidiInputCleaner::DiscardOpenSysEx()

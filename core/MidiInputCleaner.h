@@ -7,12 +7,26 @@
 // any status byte other than a real-time one ends a SysEx. The cleaner reads
 // the bytes as the wire would:
 //   - a real-time byte is handed on at once, as a message of its own;
-//   - F0 starts a SysEx; one still open is discarded;
+//   - F0 starts a SysEx; one still open is cut off (see below);
 //   - F7 ends the open SysEx, which is handed on whole;
-//   - any other status byte discards an open SysEx and starts a short
-//     message; data bytes complete it (running status repeats it);
-//   - data bytes with nothing to belong to are dropped.
+//   - any other status byte discards an open or cut-off SysEx and starts a
+//     short message; data bytes complete it (running status repeats it);
+//   - data bytes with nothing to belong to are dropped, unless they resume
+//     a cut-off SysEx (below).
 // State lasts across calls, so a SysEx handed over in pieces is joined.
+//
+// One input port may be fed by several sources, which the sound server
+// merges event by event: a synth behind an interface sends its dump in
+// pieces over several cycles, and another device's whole SysEx can land
+// between two of them. So a SysEx cut off by F0 is kept aside; when the
+// SysEx that cut it has ended in F7 and data bytes follow directly (only
+// real-time bytes or further whole SysEx between), they are its rest, and
+// it is resumed with them. What this cannot mend: a lone foreign F0 that
+// never ends, or ends only later, between two pieces, since the bytes after
+// it cannot be told from its own (the cut SysEx is lost, the bytes after it
+// make a new one); and a foreign short message between two pieces, which
+// ends the SysEx as on a cable. A wrongly joined message is caught by its
+// receiver's checks (a dump's checksum).
 //
 // One thread at a time. No allocation for short messages; a SysEx buffer
 // grows only past kReservedSysEx bytes.
@@ -39,17 +53,33 @@ public:
   template <class Emit>
   void Feed(const uint8_t* bytes, size_t size, Emit&& emit);
 
-  // SysEx messages thrown away as unfinished or too long.
+  // SysEx messages thrown away as unfinished or too long; one cut off by
+  // F0 counts until it is resumed.
   size_t Discarded() const { return mDiscarded; }
 
 private:
+  // Where the SysEx cut off by F0 stands.
+  enum class CutOff
+  {
+    kNone,
+    kKept,       // the SysEx that cut it is open
+    kResumable,  // that one has ended: data bytes now resume the cut one
+  };
+
   void DiscardOpenSysEx();
+  void StartSysEx();
+  void AddSysExByte(uint8_t b);
+  // A data byte outside a SysEx: true when it resumed the cut-off SysEx.
+  bool Resume(uint8_t b);
   // Bytes a short message with this status has in all (1..3).
   static int ShortLength(uint8_t status);
 
   std::vector<uint8_t> mSysEx;
   bool mInSysEx = false;
   bool mSysExTooLong = false;
+  std::vector<uint8_t> mCut;  // the SysEx cut off by F0
+  bool mCutTooLong = false;
+  CutOff mCutOff = CutOff::kNone;
   uint8_t mShort[3] = {0, 0, 0};
   int mShortHave = 0;  // bytes of mShort filled; 0 = no status to add to
   int mShortNeed = 0;
@@ -69,17 +99,14 @@ void MidiInputCleaner::Feed(const uint8_t* bytes, size_t size, Emit&& emit)
     }
     if (b == 0xF0)
     {
-      DiscardOpenSysEx();
-      mShortHave = 0;
-      mSysEx.assign(1, b);
-      mInSysEx = true;
-      mSysExTooLong = false;
+      StartSysEx();
       continue;
     }
     if (b == 0xF7)
     {
       if (!mInSysEx) continue;  // an end with no start
       mInSysEx = false;
+      if (mCutOff == CutOff::kKept) mCutOff = CutOff::kResumable;
       if (mSysExTooLong)
       {
         ++mDiscarded;
@@ -92,16 +119,18 @@ void MidiInputCleaner::Feed(const uint8_t* bytes, size_t size, Emit&& emit)
     if (b >= 0x80)
     {
       DiscardOpenSysEx();
+      mCutOff = CutOff::kNone;
       mShort[0] = b;
       mShortHave = 1;
       mShortNeed = ShortLength(b);
     }
     else if (mInSysEx)
     {
-      if (mSysEx.size() + 1 >= kMaxSysEx)
-        mSysExTooLong = true;
-      else
-        mSysEx.push_back(b);
+      AddSysExByte(b);
+      continue;
+    }
+    else if (Resume(b))
+    {
       continue;
     }
     else if (mShortHave > 0 && mShortHave < mShortNeed)
