@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 // Between the ports and the model, so that the test can wait for what
 // arrives; before a model is attached it only notes dump locations.
@@ -201,8 +202,24 @@ protected:
     const size_t prompts = mLink->panels->Prompts().size();
     const size_t boxes = mLink->panels->Boxes().size();
     mLink->panels->QueueSavePath(file);
+    mLink->TakeSent();
     E().RequestSingleProgram(location);
-    if (afterRequest) afterRequest();
+    if (afterRequest)
+    {
+      // The request leaves on an idle pass, as in the editor; what
+      // afterRequest sends is timed from the moment it has gone.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      for (E().OnIdle(); mLink->TakeSent().empty(); E().OnIdle())
+      {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
+          ADD_FAILURE() << "round " << round << ": the request never left";
+          return false;
+        }
+        std::this_thread::yield();
+      }
+      afterRequest();
+    }
     const bool told = IdleUntil([&] {
       return mLink->panels->Prompts().size() > prompts || mLink->panels->Boxes().size() > boxes;
     });
@@ -213,8 +230,14 @@ protected:
     }
     const bool saved = mLink->panels->Prompts().size() > prompts && LineNumbers(ReadWholeFile(file)) == Pr3Numbers(kDefaultValues);
     if (!saved)
+    {
       ADD_FAILURE() << "round " << round << ": "
                     << (mLink->panels->Boxes().size() > boxes ? mLink->panels->Boxes().back() : "no file");
+      // A path no prompt took must not answer the next round's prompt, which
+      // would then save elsewhere and fail a round that went well.
+      std::lock_guard<std::mutex> hold(mLink->panels->lock);
+      mLink->panels->answers.clear();
+    }
     std::lock_guard<std::mutex> hold(mShell->plug.lock);
     const auto dumps = std::count(mShell->plug.heard.begin(), mShell->plug.heard.end(), "SysEx 213");
     EXPECT_EQ(dumps, 1) << "round " << round;
