@@ -130,3 +130,50 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesSecondF0CountsAtEveryOffset)
   for (int i = 0; i < kOffsets; ++i) EXPECT_EQ(lost[static_cast<size_t>(i)], 0) << "stray F0 at " << kOffsetsMs[i] << " ms";
   EXPECT_EQ(counted, rounds);
 }
+
+// The synth behind an interface: its dump reaches the server in pieces over
+// several cycles, and the server merges the other device's port with the
+// synth's event by event. The other device's message is left open before
+// the request, then a second F0 of its own starts a whole message (F0 ...
+// F7), which lands before, between or after the dump's pieces depending on
+// the offset and on how busy the machine is. A whole foreign SysEx between
+// two pieces must not cost the dump.
+TEST_F(ZephraSynthLinkJack, DumpInPiecesCountsWhenAnotherDevicesSysExLandsInside)
+{
+  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
+  const SimBytes kSecondWhole = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7};
+  constexpr int kLocation = 7;
+  // Milliseconds from the request to the second message (negative: before
+  // it); the dump's 213 bytes take 68 ms on the cable.
+  const int kOffsetsMs[] = {-20, 0, 10, 20, 30, 40, 55, 70};
+  constexpr int kOffsets = sizeof kOffsetsMs / sizeof kOffsetsMs[0];
+  constexpr int rounds = 20 * kOffsets;
+  // What a USB interface hands over from a cable at a time.
+  mSim.SendInPieces(32);
+  OtherDevice other;
+  std::string error;
+  ASSERT_TRUE(other.Open(error)) << error;
+  int counted = 0;
+  std::vector<int> lost(kOffsets, 0);
+  for (int round = 0; round < rounds; ++round)
+  {
+    const int offset = kOffsetsMs[round % kOffsets];
+    other.Send(kUnended);
+    if (offset < 0)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(-offset));
+      other.Send(kSecondWhole);
+    }
+    const std::string file = mFolder + "p" + std::to_string(round) + ".pr3";
+    const bool ok = FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
+      if (offset < 0) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(offset));
+      other.Send(kSecondWhole);
+    });
+    counted += ok;
+    if (!ok) ++lost[static_cast<size_t>(round % kOffsets)];
+  }
+  for (int i = 0; i < kOffsets; ++i)
+    EXPECT_EQ(lost[static_cast<size_t>(i)], 0) << "second message at " << kOffsetsMs[i] << " ms";
+  EXPECT_EQ(counted, rounds);
+}

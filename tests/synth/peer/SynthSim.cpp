@@ -16,6 +16,8 @@ constexpr size_t kPaceBytes = 4096;
 constexpr auto kPacePause = std::chrono::milliseconds(3);
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 constexpr int kProbeLimitMs = 30000;
+// A MIDI cable's rate: 31,250 baud, ten bits a byte.
+constexpr int kMidiBytesPerSecond = 3125;
 
 std::chrono::steady_clock::duration WireTime(size_t bytes, int bytesPerSecond)
 {
@@ -231,8 +233,14 @@ void SynthSim::Work()
     mModel.Receive(message, answers);
     // A large answer goes out in paced pieces, since JACK drops what exceeds
     // its per-cycle buffer; the receiver joins them again.
+    const size_t piece = mPieceBytes.load(std::memory_order_relaxed);
     for (const SimBytes& answer : answers)
     {
+      if (piece > 0)
+      {
+        SendPieces(answer, piece, rate > 0 ? rate : kMidiBytesPerSecond);
+        continue;
+      }
       if (rate > 0) std::this_thread::sleep_for(WireTime(answer.size(), rate));
       for (size_t at = 0; mOut && at < answer.size(); at += kPaceBytes)
       {
@@ -240,5 +248,18 @@ void SynthSim::Work()
         mOut->sendMessage(answer.data() + at, std::min(kPaceBytes, answer.size() - at));
       }
     }
+  }
+}
+
+void SynthSim::SendPieces(const SimBytes& answer, size_t piece, int rate)
+{
+  // Each piece as the interface passes it on: once its last byte has crossed.
+  auto due = std::chrono::steady_clock::now();
+  for (size_t at = 0; mOut && at < answer.size(); at += piece)
+  {
+    const size_t size = std::min(piece, answer.size() - at);
+    due += WireTime(size, rate);
+    std::this_thread::sleep_until(due);
+    mOut->sendMessage(answer.data() + at, size);
   }
 }

@@ -62,6 +62,13 @@ public:
   // last byte would have arrived, and each answer leaves after its own wire
   // time. 0 (the default): at once.
   void PaceLikeMidi(int bytesPerSecond) { mBytesPerSecond.store(bytesPerSecond, std::memory_order_relaxed); }
+  // Sends each answer in pieces of at most bytes, as a synth behind a USB or
+  // serial interface reaches the server: the interface hands over what has
+  // crossed the cable so far, so a dump spreads over several of the
+  // server's cycles, and another source on the same input can land between
+  // its pieces. Each piece leaves after its wire time at the PaceLikeMidi
+  // rate (31,250 baud when that is 0). 0 (the default): whole answers.
+  void SendInPieces(size_t bytes) { mPieceBytes.store(bytes, std::memory_order_relaxed); }
 
   // Runs f on the model under its lock and returns what f returns.
   template <class F>
@@ -74,6 +81,8 @@ public:
 private:
   static void OnInput(double stamp, std::vector<unsigned char>* bytes, void* self);
   void Work();
+  // Worker: answer in pieces of at most piece bytes at rate bytes a second.
+  void SendPieces(const SimBytes& answer, size_t piece, int rate);
 
   std::mutex mModelLock;  // also orders the worker's sends after the output exists
   SynthSimModel mModel;
@@ -86,6 +95,7 @@ private:
   std::thread mWorker;
   std::atomic<bool> mAccepting{false};
   std::atomic<int> mBytesPerSecond{0};
+  std::atomic<size_t> mPieceBytes{0};
   std::chrono::steady_clock::time_point mInputWireFree;  // worker only
   std::unique_ptr<RtMidiIn> mIn;  // last: its thread may call back as soon as it exists
 };
