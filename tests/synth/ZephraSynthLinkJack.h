@@ -240,7 +240,9 @@ protected:
     }
     std::lock_guard<std::mutex> hold(mShell->plug.lock);
     const auto dumps = std::count(mShell->plug.heard.begin(), mShell->plug.heard.end(), "SysEx 213");
-    EXPECT_EQ(dumps, 1) << "round " << round;
+    std::string heard;  // what came instead, to tell how the dump was cut
+    for (const std::string& message : mShell->plug.heard) heard += (heard.empty() ? "" : ", ") + message;
+    EXPECT_EQ(dumps, 1) << "round " << round << ", heard: " << heard;
     return saved && dumps == 1;
   }
   // After a transfer that went well, later ticks of the watchdog report nothing.

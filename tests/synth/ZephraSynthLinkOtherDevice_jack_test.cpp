@@ -2,7 +2,8 @@
 // (F0 ... with no F7). The synth's dump that follows must count every time:
 // the MIDI library joins the two into one message, which the input cleaner
 // splits at the dump's F0. The same with a second F0 of the other device's
-// cutting its message before its F7, at several moments around the request.
+// cutting its message before its F7, at several moments around the request,
+// and with a dump that arrives in pieces as from behind an interface.
 // Hundreds of rounds, since where the two devices'
 // events fall in the server's cycles changes from round to round, and a
 // busy machine moves them further.
@@ -10,6 +11,7 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <functional>
 #include <thread>
 
 namespace
@@ -43,6 +45,43 @@ public:
 private:
   std::unique_ptr<RtMidiOut> mOut;
 };
+// The rounds of one test, each offset's in turn: the other device leaves
+// unended open, sends second offsetsMs[i] ms from the moment the request
+// has left (negative: before it), and then after (when not empty) once the
+// round is told. fetch runs one round, saving to the file named; the dump
+// must count in every round.
+using Fetch = std::function<bool(const std::string& file, int round, const std::function<void()>& afterRequest)>;
+void ExpectEveryRoundCounts(OtherDevice& other, const std::vector<int>& offsetsMs, int roundsEach,
+                            const SimBytes& unended, const SimBytes& second, const SimBytes& after,
+                            const std::string& files, const Fetch& fetch)
+{
+  const size_t offsets = offsetsMs.size();
+  const int rounds = roundsEach * static_cast<int>(offsets);
+  int counted = 0;
+  std::vector<int> lost(offsets, 0);
+  for (int round = 0; round < rounds; ++round)
+  {
+    const size_t at = static_cast<size_t>(round) % offsets;
+    const int offset = offsetsMs[at];
+    other.Send(unended);
+    if (offset < 0)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(-offset));
+      other.Send(second);
+    }
+    const bool ok = fetch(files + std::to_string(round) + ".pr3", round, [&] {
+      if (offset < 0) return;
+      // The moment of the second message is what the round is about.
+      std::this_thread::sleep_for(std::chrono::milliseconds(offset));
+      other.Send(second);
+    });
+    if (!after.empty()) other.Send(after);
+    counted += ok;
+    if (!ok) ++lost[at];
+  }
+  for (size_t i = 0; i < offsets; ++i) EXPECT_EQ(lost[i], 0) << "second message at " << offsetsMs[i] << " ms";
+  EXPECT_EQ(counted, rounds);
+}
 }  // namespace
 
 TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
@@ -88,47 +127,19 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesUnendedSysExCountsEveryTime)
 // The other device's message broken by a second F0 before its F7, the
 // stray F0 falling at several moments around the request: before it, as it
 // goes out, and while the synth answers, so that it lands in the cycles
-// before, with and after the dump's. Each offset's rounds in turn; the dump
-// must count in every one.
+// before, with and after the dump's. The other device's message ends at
+// last after each round, so that the next starts afresh.
 TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesSecondF0CountsAtEveryOffset)
 {
-  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
-  const SimBytes kStray = {0xF0};
-  const SimBytes kRest = {0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7};
-  constexpr int kLocation = 7;
-  // Milliseconds from the request to the stray F0 (negative: before it).
-  const int kOffsetsMs[] = {-40, -20, -5, 0, 5, 10, 20, 40};
-  constexpr int kOffsets = sizeof kOffsetsMs / sizeof kOffsetsMs[0];
-  // 38 rounds at each offset.
-  constexpr int rounds = 38 * kOffsets;
   OtherDevice other;
   std::string error;
   ASSERT_TRUE(other.Open(error)) << error;
-  int counted = 0;
-  std::vector<int> lost(kOffsets, 0);
-  for (int round = 0; round < rounds; ++round)
-  {
-    const int offset = kOffsetsMs[round % kOffsets];
-    other.Send(kUnended);
-    if (offset < 0)
-    {
-      std::this_thread::sleep_for(std::chrono::milliseconds(-offset));
-      other.Send(kStray);
-    }
-    const std::string file = mFolder + "s" + std::to_string(round) + ".pr3";
-    const bool ok = FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
-      if (offset < 0) return;
-      // The moment of the stray F0 is what the round is about.
-      std::this_thread::sleep_for(std::chrono::milliseconds(offset));
-      other.Send(kStray);
-    });
-    // The other device's message ends at last; the next round starts afresh.
-    other.Send(kRest);
-    counted += ok;
-    if (!ok) ++lost[static_cast<size_t>(round % kOffsets)];
-  }
-  for (int i = 0; i < kOffsets; ++i) EXPECT_EQ(lost[static_cast<size_t>(i)], 0) << "stray F0 at " << kOffsetsMs[i] << " ms";
-  EXPECT_EQ(counted, rounds);
+  // 38 rounds at each offset.
+  ExpectEveryRoundCounts(other, {-40, -20, -5, 0, 5, 10, 20, 40}, 38, {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E},
+                         {0xF0}, {0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7}, mFolder + "s",
+                         [this](const std::string& file, int round, const std::function<void()>& afterRequest) {
+                           return FetchArrivesOnceAndIsSaved(7, file, round, afterRequest);
+                         });
 }
 
 // The synth behind an interface: its dump reaches the server in pieces over
@@ -140,40 +151,15 @@ TEST_F(ZephraSynthLinkJack, DumpAfterAnotherDevicesSecondF0CountsAtEveryOffset)
 // two pieces must not cost the dump.
 TEST_F(ZephraSynthLinkJack, DumpInPiecesCountsWhenAnotherDevicesSysExLandsInside)
 {
-  const SimBytes kUnended = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E};
-  const SimBytes kSecondWhole = {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7};
-  constexpr int kLocation = 7;
-  // Milliseconds from the request to the second message (negative: before
-  // it); the dump's 213 bytes take 68 ms on the cable.
-  const int kOffsetsMs[] = {-20, 0, 10, 20, 30, 40, 55, 70};
-  constexpr int kOffsets = sizeof kOffsetsMs / sizeof kOffsetsMs[0];
-  constexpr int rounds = 20 * kOffsets;
   // What a USB interface hands over from a cable at a time.
   mSim.SendInPieces(32);
   OtherDevice other;
   std::string error;
   ASSERT_TRUE(other.Open(error)) << error;
-  int counted = 0;
-  std::vector<int> lost(kOffsets, 0);
-  for (int round = 0; round < rounds; ++round)
-  {
-    const int offset = kOffsetsMs[round % kOffsets];
-    other.Send(kUnended);
-    if (offset < 0)
-    {
-      std::this_thread::sleep_for(std::chrono::milliseconds(-offset));
-      other.Send(kSecondWhole);
-    }
-    const std::string file = mFolder + "p" + std::to_string(round) + ".pr3";
-    const bool ok = FetchArrivesOnceAndIsSaved(kLocation, file, round, [&] {
-      if (offset < 0) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(offset));
-      other.Send(kSecondWhole);
-    });
-    counted += ok;
-    if (!ok) ++lost[static_cast<size_t>(round % kOffsets)];
-  }
-  for (int i = 0; i < kOffsets; ++i)
-    EXPECT_EQ(lost[static_cast<size_t>(i)], 0) << "second message at " << kOffsetsMs[i] << " ms";
-  EXPECT_EQ(counted, rounds);
+  // The dump's 213 bytes take 68 ms on the cable; 20 rounds at each offset.
+  ExpectEveryRoundCounts(other, {-20, 0, 10, 20, 30, 40, 55, 70}, 20, {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E},
+                         {0xF0, 0x7D, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0xF7}, {}, mFolder + "p",
+                         [this](const std::string& file, int round, const std::function<void()>& afterRequest) {
+                           return FetchArrivesOnceAndIsSaved(7, file, round, afterRequest);
+                         });
 }
