@@ -4,17 +4,29 @@ MidiInputCleaner::MidiInputCleaner()
 {
   mSysEx.reserve(kReservedSysEx);
   mCut.reserve(kReservedSysEx);
+  mOlderCut.reserve(kReservedSysEx);
+  mOther.reserve(kReservedSysEx);
 }
 
 void MidiInputCleaner::StartSysEx()
 {
   mShortHave = 0;
+  // A resumed SysEx cut again keeps only its first reading.
+  mOtherReading = false;
   if (mInSysEx)
   {
     // Kept aside in case the new one is another source's whole message
-    // between two of its pieces; counted as discarded until resumed. One
-    // kept before is given up.
+    // between two of its pieces; counted as discarded until resumed.
     ++mDiscarded;
+    // The message that cut the kept one is cut in turn: either may be the
+    // one whose pieces go on, so both are kept (one kept before them is
+    // given up).
+    mTwoCut = mCutOff == CutOff::kKept;
+    if (mTwoCut)
+    {
+      mOlderCut.swap(mCut);
+      mOlderCutTooLong = mCutTooLong;
+    }
     mSysEx.swap(mCut);
     mCutTooLong = mSysExTooLong;
     mCutOff = CutOff::kKept;
@@ -29,12 +41,18 @@ void MidiInputCleaner::StartSysEx()
   mSysExTooLong = false;
 }
 
+void MidiInputCleaner::AddTo(std::vector<uint8_t>& sysEx, bool& tooLong, uint8_t b)
+{
+  if (sysEx.size() + 1 >= kMaxSysEx)
+    tooLong = true;
+  else
+    sysEx.push_back(b);
+}
+
 void MidiInputCleaner::AddSysExByte(uint8_t b)
 {
-  if (mSysEx.size() + 1 >= kMaxSysEx)
-    mSysExTooLong = true;
-  else
-    mSysEx.push_back(b);
+  AddTo(mSysEx, mSysExTooLong, b);
+  if (mOtherReading) AddTo(mOther, mOtherTooLong, b);
 }
 
 bool MidiInputCleaner::Resume(uint8_t b)
@@ -45,8 +63,22 @@ bool MidiInputCleaner::Resume(uint8_t b)
   mSysEx.swap(mCut);
   mSysExTooLong = mCutTooLong;
   mInSysEx = true;
+  mOtherReading = mTwoCut;
+  mTwoCut = false;
+  if (mOtherReading)
+  {
+    mOther.swap(mOlderCut);
+    mOtherTooLong = mOlderCutTooLong;
+  }
   AddSysExByte(b);
   return true;
+}
+
+void MidiInputCleaner::GiveUpCuts()
+{
+  mCutOff = CutOff::kNone;
+  mTwoCut = false;
+  mOtherReading = false;
 }
 
 void MidiInputCleaner::DiscardOpenSysEx()

@@ -21,12 +21,17 @@
 // between two of them. So a SysEx cut off by F0 is kept aside; when the
 // SysEx that cut it has ended in F7 and data bytes follow directly (only
 // real-time bytes or further whole SysEx between), they are its rest, and
-// it is resumed with them. What this cannot mend: a lone foreign F0 that
-// never ends, or ends only later, between two pieces, since the bytes after
-// it cannot be told from its own (the cut SysEx is lost, the bytes after it
-// make a new one); and a foreign short message between two pieces, which
-// ends the SysEx as on a cable. A wrongly joined message is caught by its
-// receiver's checks (a dump's checksum).
+// it is resumed with them. When the SysEx that cut it was cut in turn
+// before its F7 (another device's unended message and its next one, both
+// between two pieces; or the dump cutting an unended one and cut by a whole
+// one), either cut SysEx may be the one the rest belongs to: the rest then
+// resumes both, and both readings are handed on, the older one first.
+// What this cannot mend: a lone foreign F0 between two pieces whose message
+// does not end before the next piece, since the bytes after it cannot be
+// told from its own (the cut SysEx is lost, the bytes after the F0 make a
+// new one); and a foreign short message between two pieces, which ends the
+// SysEx as on a cable. A wrongly joined reading is caught by its receiver's
+// checks (another maker's header, a dump's length and checksum).
 //
 // One thread at a time. No allocation for short messages; a SysEx buffer
 // grows only past kReservedSysEx bytes.
@@ -68,9 +73,12 @@ private:
 
   void DiscardOpenSysEx();
   void StartSysEx();
+  static void AddTo(std::vector<uint8_t>& sysEx, bool& tooLong, uint8_t b);
   void AddSysExByte(uint8_t b);
   // A data byte outside a SysEx: true when it resumed the cut-off SysEx.
   bool Resume(uint8_t b);
+  // A status byte ends every cut-off SysEx, as on a cable.
+  void GiveUpCuts();
   // Bytes a short message with this status has in all (1..3).
   static int ShortLength(uint8_t status);
 
@@ -80,6 +88,14 @@ private:
   std::vector<uint8_t> mCut;  // the SysEx cut off by F0
   bool mCutTooLong = false;
   CutOff mCutOff = CutOff::kNone;
+  // The SysEx that mCut had cut off, when mTwoCut.
+  std::vector<uint8_t> mOlderCut;
+  bool mOlderCutTooLong = false;
+  bool mTwoCut = false;
+  // While mOtherReading, the resumed bytes also go on mOlderCut's reading.
+  std::vector<uint8_t> mOther;
+  bool mOtherTooLong = false;
+  bool mOtherReading = false;
   uint8_t mShort[3] = {0, 0, 0};
   int mShortHave = 0;  // bytes of mShort filled; 0 = no status to add to
   int mShortNeed = 0;
@@ -107,6 +123,15 @@ void MidiInputCleaner::Feed(const uint8_t* bytes, size_t size, Emit&& emit)
       if (!mInSysEx) continue;  // an end with no start
       mInSysEx = false;
       if (mCutOff == CutOff::kKept) mCutOff = CutOff::kResumable;
+      if (mOtherReading)
+      {
+        mOtherReading = false;
+        if (!mOtherTooLong)
+        {
+          mOther.push_back(b);
+          emit(mOther.data(), mOther.size());
+        }
+      }
       if (mSysExTooLong)
       {
         ++mDiscarded;
@@ -119,7 +144,7 @@ void MidiInputCleaner::Feed(const uint8_t* bytes, size_t size, Emit&& emit)
     if (b >= 0x80)
     {
       DiscardOpenSysEx();
-      mCutOff = CutOff::kNone;
+      GiveUpCuts();
       mShort[0] = b;
       mShortHave = 1;
       mShortNeed = ShortLength(b);
