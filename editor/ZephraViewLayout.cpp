@@ -20,7 +20,9 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
   BASE_MutexLock lock(GetMutex());
   ZephraPanels& face = *mFace;
   IGraphics& gui = face.Gui();
-  const double s = gui.Width() / 1140.0;
+  // The scale the panels were drawn at, not the window's width: the compact
+  // panel cuts the whole one narrower without shrinking it.
+  const double s = gui.GetScale();
   const auto program = [this](EParam param) { return Program()[ProgramIndex(param)]; };
   const auto hideValue = [&](int param, bool hide) {
     gui.HideControl(param, hide);

@@ -127,6 +127,35 @@ TEST(ZephraViewLayout, CompactPanelKeepsTheRangePairOverItsKnob)
   }
 }
 
+TEST(ZephraViewLayout, CompactPanelKeepsTheEffectTabsOverTheirPlates)
+{
+  // The effect tabs, like the range pairs, stand where the whole panel
+  // drew them: the compact panel cuts the window, it does not shrink it.
+  // Overdrive's tab's and equaliser's tab's top-left corners, chain order 0.
+  struct Case { const char* name; int scaleCommand, overdriveX, equaliserX, y; };
+  const Case kCases[] = {
+    {"100 %", 15, 523, 618, 565},
+    {"200 %", 19, 1046, 1236, 1130},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    SkinEditor t("[gui]\nbackground=space\n");
+    t.editor->OnStandaloneMenuCommand(c.scaleCommand);
+    IControl* overdrive = t.ControlOf(kParamTabOverdrive);
+    IControl* equaliser = t.ControlOf(kParamTabEqualizer);
+    for (int view : {11, 10, 11})  // compact, whole, compact
+    {
+      SCOPED_TRACE(view);
+      t.editor->OnStandaloneMenuCommand(view);
+      EXPECT_EQ(overdrive->GetRECT().L, c.overdriveX);
+      EXPECT_EQ(overdrive->GetRECT().T, c.y);
+      EXPECT_EQ(equaliser->GetRECT().L, c.equaliserX);
+      EXPECT_EQ(equaliser->GetRECT().T, c.y);
+    }
+  }
+}
+
 TEST(ZephraViewLayout, MidiSyncReRangesTheSyncedValues)
 {
   SkinEditor t("[gui]\nbackground=space\n");

@@ -69,7 +69,7 @@ TEST_P(ControllerLearn, LearnUnlearnAndClearAllFromTheEditMenu)
   setup.settings = "[midi]\ninBdev={keyboard}\nindev={synth-in}\noutdev={synth-out}\n";
   RunningEditor editor(setup);
   RUNNING_EDITOR_START_OR_SKIP(editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }));
+  ASSERT_TRUE(editor.HeardAProgram());
   ASSERT_EQ(SynthValue(editor, kVolume), 0);
   ASSERT_TRUE(editor.PassThrough({0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
   ASSERT_TRUE(editor.PassThrough({0x80, 0x3C, 0x00}));

@@ -86,7 +86,7 @@ TEST(DatabaseFaults, TheWindowDrawsAndADumpIsSavedWhileTheServerStalls)
     FAIL() << error;
   }
   // The program sent at the start has gone out before the bank is asked for.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
 
   // Clicks a button and waits for the panel it opens to change a pixel.
   const auto open = [&editor](const int* button, const int* probe) {

@@ -44,7 +44,7 @@ RunningEditorSetup WithoutLeakCheck()
 // Start-up has sent the last program whole.
 bool StartProgramSent(RunningEditor& editor)
 {
-  return RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit);
+  return editor.HeardAProgram();
 }
 
 // Chooses the file name in the firmware chooser, opened from the File menu

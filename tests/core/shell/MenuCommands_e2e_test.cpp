@@ -31,14 +31,13 @@ constexpr int kFirmwareUpdate = 7, kPreferences = 9;
 // "VCO3 volume": program value 35, its fader's handle at (481, 416) of the
 // GUI when the value is 0.
 constexpr int kVolume = 35;
-constexpr int kProgramControllers = 336;
 
 #define START_OR_SKIP(editor) RUNNING_EDITOR_START_OR_SKIP(editor)
 
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)
 {
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
 }
 
 int SynthValue(RunningEditor& editor, int index)
@@ -209,7 +208,7 @@ TEST(MenuCommands, ProgramManagerShownAndPutAwaySendsTheCurrentProgram)
 
   editor.ClearHeard();
   ASSERT_TRUE(editor.ChooseMenu(kView, kProgramManager));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramControllers; }, RunningEditor::kBusyLimit))
+  EXPECT_TRUE(editor.HeardAProgram())
     << editor.Heard().size();
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(editor.GuiRect()) != overlay; }, RunningEditor::kBusyLimit));
   editor.SavePicture("e2e-manager-off", editor.MainRect());

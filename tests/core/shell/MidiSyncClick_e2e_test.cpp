@@ -20,7 +20,6 @@ constexpr int kPwmRate = 42, kMidiSync = 124, kDelay1 = 135, kDelay2 = 139, kVol
 constexpr int kFaderX = 481, kFaderZeroY = 416;
 // The "MIDI Sync" knob: 32 x 45 at (936, 438); 4 pixels up is one step.
 constexpr int kSyncX = 952, kSyncY = 460;
-constexpr size_t kProgramMessages = 336;
 
 int SynthValue(RunningEditor& editor, int index)
 {
@@ -46,7 +45,7 @@ TEST_P(MidiSyncClick, APlainClickSendsNothingAndADragRestartsTheSyncedValues)
   std::filesystem::create_directories(editor.SettingsFolder());
   WriteWholeFile(editor.SettingsFolder() + "lastprogram.pr3", text);
   RUNNING_EDITOR_START_OR_SKIP(editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramMessages; }));
+  ASSERT_TRUE(editor.HeardAProgram());
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kDelay2) == 60; }));
   ASSERT_EQ(SynthValue(editor, kPwmRate), 70);
   ASSERT_EQ(SynthValue(editor, kDelay1), 50);
@@ -72,7 +71,7 @@ TEST_P(MidiSyncClick, APlainClickSendsNothingAndADragRestartsTheSyncedValues)
   // One step up: the synced values start again and the program goes whole.
   editor.ClearHeard();
   editor.DragGui(kSyncX, kSyncY, kSyncX, kSyncY - 4);
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= kProgramMessages; }))
+  EXPECT_TRUE(editor.HeardAProgram())
     << editor.Heard().size();
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kMidiSync) == 1; }, 5)) << SynthValue(editor, kMidiSync);
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kPwmRate) == 1; }));

@@ -20,7 +20,7 @@ TEST(OwnPorts, AKeyboardInputNamingTheEditorsOwnOutputIsNotOpened)
   RunningEditor editor(setup);
   RUNNING_EDITOR_START_OR_SKIP(editor);
   // The start sends the last program whole (336 messages).
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
   editor.ClearHeard();
   // Three seconds with nothing touched: a measuring window, not a wait for
   // something to happen. A loop sends tens of thousands a second.

@@ -120,7 +120,7 @@ struct Library : ::testing::Test
   // Start-up has sent the last program whole.
   bool StartProgramSent()
   {
-    return RunningEditor::WaitUntil([&] { return editor->Heard().size() >= 336; }, RunningEditor::kBusyLimit);
+    return editor->HeardAProgram();
   }
 };
 

@@ -27,7 +27,7 @@ int SynthValue(RunningEditor& editor, int index)
   {                                                                                           \
     RUNNING_EDITOR_START_OR_SKIP(editor);                                                     \
     /* Start-up has sent the last program whole. */                                           \
-    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (editor).Heard().size() >= 336; }, RunningEditor::kBusyLimit)); \
+    ASSERT_TRUE((editor).HeardAProgram());                                                  \
   } while (false)
 }  // namespace
 

@@ -78,7 +78,7 @@ int SynthValue(RunningEditor& editor, int index)
 void ChangeTheProgram(RunningEditor& editor)
 {
   // 336 controllers of the program among the set-up's own messages.
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit)) << editor.Heard().size();
+  ASSERT_TRUE(editor.HeardAProgram()) << editor.Heard().size();
   const int before = SynthValue(editor, kVolume);
   editor.DragGui(481, 416, 481, 392);
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) != before; }, RunningEditor::kBusyLimit));
@@ -310,7 +310,7 @@ TEST(BoxesInTheEditor, ABoxHoldsNoneOfTheEditorsDescriptorsAndEndsWithIt)
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
   ASSERT_TRUE(editor.ChooseMenu(kHelp, kProgramDatabase));
   RunningEditor::Alert box;
   ASSERT_TRUE(editor.WaitForAlert(box));
@@ -340,7 +340,7 @@ TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
   Session session;
   RunningEditor editor(session.Setup());
   START_OR_SKIP(server, editor);
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
   const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
   std::filesystem::remove(last);
   ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);

@@ -18,7 +18,7 @@ TEST(Startup, SendsTheProgramShowsItsMenusAndSavesOnTermination)
     FAIL() << error;
   }
   // Start-up sends the last program whole: its 336 controllers.
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  EXPECT_TRUE(editor.HeardAProgram());
   const RunningEditor::Rect window = editor.MainRect();
   EXPECT_EQ(window.w, 1140);
   EXPECT_TRUE(editor.SavePicture("e2e-startup", window));

@@ -99,7 +99,7 @@ int SynthValue(RunningEditor& editor, int index)
 // Start-up has sent the last program whole.
 void WaitForStartProgram(RunningEditor& editor)
 {
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Heard().size() >= 336; }, RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor.HeardAProgram());
 }
 
 // A keyboard on the editor's keyboard input besides the synth.

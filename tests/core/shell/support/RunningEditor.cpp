@@ -194,6 +194,11 @@ std::vector<SimBytes> RunningEditor::Heard()
   return mSynth ? mSynth->With([](SynthSimModel& m) { return m.heard; }) : std::vector<SimBytes>();
 }
 
+bool RunningEditor::HeardAProgram(double seconds)
+{
+  return WaitUntil([this] { return Heard().size() >= kProgramMessages; }, seconds);
+}
+
 bool RunningEditor::PassThrough(const SimBytes& message)
 {
   for (int attempt = 0; attempt < 10; ++attempt)

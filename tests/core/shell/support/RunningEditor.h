@@ -95,6 +95,11 @@ public:
   // What the synth heard since the last ClearHeard, in order.
   std::vector<SimBytes> Heard();
   void ClearHeard();
+  // A whole program on the wire: NRPN MSB 5 and 6 once each, and an LSB
+  // and a value for each of its 167 values. The start sends the last one.
+  static constexpr size_t kProgramMessages = 336;
+  // True once the synth heard at least a whole program's messages.
+  bool HeardAProgram(double seconds = kBusyLimit);
   // Plays message on the keyboard until the synth has heard it passed
   // through (a new connection may lose its first cycles); ten tries.
   bool PassThrough(const SimBytes& message);
