@@ -390,11 +390,11 @@ void PLAT_WarmText(const char* face, const double* sizes, size_t count, const ch
     const std::unique_ptr<PLAT_Font> font = LayoutEngine::MakeFont(resolved.c_str(), sizes[i]);
     if (!font) continue;
     // Each character laid out and drawn on its own, as the glyph cache of
-    // the raster layer asks for them, with smooth and sharp edges.
-    for (const PLAT_Antialias aa : {PLAT_Antialias::On, PLAT_Antialias::Off})
-      for (size_t c = 0; c < length; ++c)
-        if (const std::unique_ptr<PLAT_TextLayout> layout = font->Layout(text + c, 1, aa))
-          layout->DrawLine(canvas.get(), 0, 8, 40, PLAT_Color{0, 0, 0, 1});
+    // the raster layer asks for them, with smooth edges as the panels'
+    // texts have them.
+    for (size_t c = 0; c < length; ++c)
+      if (const std::unique_ptr<PLAT_TextLayout> layout = font->Layout(text + c, 1, PLAT_Antialias::On))
+        layout->DrawLine(canvas.get(), 0, 8, 40, PLAT_Color{0, 0, 0, 1});
   }
 }
 
