@@ -343,12 +343,21 @@ unsigned UsableProcessors()
 }
 
 // Runs every job, on up to one thread per processor (this one among them).
+// The largest artwork goes first: a start's rescale lasts as long as its
+// longest decode (the background's, a few effect plates' and slider
+// strips') once that begins, so one begun last kept the others waiting.
 void RunRescaleJobs(std::vector<RescaleJob>& jobs, double scale, int divisor)
 {
+  std::vector<size_t> order(jobs.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const auto pixels = [&jobs](size_t i) {
+    return static_cast<int64_t>(jobs[i].cached->logicalW) * jobs[i].cached->logicalH;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pixels(a) > pixels(b); });
   std::atomic<size_t> next{0};
   auto work = [&] {
     RAST_MemBitmap expanded(0, 0, 4);
-    for (size_t i = next++; i < jobs.size(); i = next++) RunRescaleJob(jobs[i], scale, divisor, &expanded);
+    for (size_t i = next++; i < jobs.size(); i = next++) RunRescaleJob(jobs[order[i]], scale, divisor, &expanded);
   };
   const size_t wanted = std::min<size_t>({std::max(1u, UsableProcessors()), jobs.size(), 8});
   std::vector<std::thread> helpers;

@@ -6,10 +6,12 @@
 
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
+#include <pango/pangofc-fontmap.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -25,15 +27,23 @@ std::recursive_mutex gTextLock;
 
 // ---- configuration ----
 
-bool LoadConfiguration()
+// The application's configuration, built once on whichever thread asks
+// first and kept for the process; null when the file is missing or does not
+// parse. Reading it is most of what the first text costs, and it touches
+// nothing shared: a warming thread builds it while the toolkit starts.
+FcConfig* AppConfiguration()
 {
-  const std::string path = PLAT_GetResourcePath("fonts/fonts.conf");
-  if (path.empty()) return false;
-  PLAT_Owned<FcConfig> config(FcConfigCreate());
-  if (!config) return false;
-  // Setting it current takes a reference of its own.
-  return FcConfigParseAndLoad(config.get(), reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) &&
-         FcConfigBuildFonts(config.get()) && FcConfigSetCurrent(config.get());
+  static std::once_flag once;
+  static FcConfig* built = nullptr;
+  std::call_once(once, [] {
+    const std::string path = PLAT_GetResourcePath("fonts/fonts.conf");
+    if (path.empty()) return;
+    PLAT_Owned<FcConfig> config(FcConfigCreate());
+    if (config && FcConfigParseAndLoad(config.get(), reinterpret_cast<const FcChar8*>(path.c_str()), FcTrue) &&
+        FcConfigBuildFonts(config.get()))
+      built = config.release();
+  });
+  return built;
 }
 
 // ---- shared layout objects ----
@@ -65,16 +75,18 @@ PangoContext* MakeContext(PangoFontMap* map, cairo_antialias_t aa, PangoLanguage
   return ctx;
 }
 
-// Made once for the process, after the configuration is loaded; the caller
-// holds gTextLock.
+// Made once for the process; the caller holds gTextLock. The font map is
+// bound to the application's configuration itself, so that it draws the
+// same whether or not that configuration is current yet.
 Shared& GetShared()
 {
   static Shared shared;
   if (!shared.map)
   {
-    PLAT_InitText();
     shared.map = pango_cairo_font_map_new_for_font_type(CAIRO_FONT_TYPE_FT);
     if (!shared.map) shared.map = pango_cairo_font_map_new();
+    if (FcConfig* config = AppConfiguration(); config && PANGO_IS_FC_FONT_MAP(shared.map))
+      pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(shared.map), config);
     // One point is one pixel.
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(shared.map), 72.0);
     shared.language = pango_language_from_string("en");
@@ -121,10 +133,12 @@ bool MatchFace(const PangoFontDescription* desc, Face* out)
                       style == PANGO_STYLE_ITALIC    ? FC_SLANT_ITALIC
                       : style == PANGO_STYLE_OBLIQUE ? FC_SLANT_OBLIQUE
                                                      : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  // The application's configuration, current or not yet (null: the current one).
+  FcConfig* config = AppConfiguration();
+  FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result = FcResultNoMatch;
-  const PLAT_Owned<FcPattern> match(FcFontMatch(nullptr, pattern.get(), &result));
+  const PLAT_Owned<FcPattern> match(FcFontMatch(config, pattern.get(), &result));
   if (!match) return false;
 
   // Strings read from a pattern belong to it.
@@ -269,6 +283,13 @@ class LayoutEngine : public PLAT_TextEngine
 public:
   bool ResolveFaceName(const char* requested, std::string* resolved) override
   {
+    PLAT_InitText();
+    return Resolve(requested, resolved);
+  }
+
+  // ResolveFaceName without making the application's configuration current.
+  static bool Resolve(const char* requested, std::string* resolved)
+  {
     if (!requested || !*requested || !resolved) return false;
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
     GetShared();
@@ -285,6 +306,14 @@ public:
   }
 
   std::unique_ptr<PLAT_Font> CreateFont(const char* face, double size) override
+  {
+    PLAT_InitText();
+    return MakeFont(face, size);
+  }
+
+  // A font as CreateFont makes it, without making the application's
+  // configuration current: for warming, on any thread.
+  static std::unique_ptr<PLAT_Font> MakeFont(const char* face, double size)
   {
     if (!face || !*face || !std::isfinite(size) || size <= 0) return nullptr;
     std::lock_guard<std::recursive_mutex> lock(gTextLock);
@@ -334,8 +363,39 @@ bool PLAT_InitText()
 {
   static std::once_flag once;
   static bool loaded = false;
-  std::call_once(once, [] { loaded = LoadConfiguration(); });
+  // Setting it current takes a reference of its own.
+  std::call_once(once, [] {
+    FcConfig* config = AppConfiguration();
+    loaded = config && FcConfigSetCurrent(config);
+  });
   return loaded;
+}
+
+void PLAT_WarmText(const char* face, const double* sizes, size_t count, const char* text)
+{
+  // Warming reaches the real engine's shared machinery only; a test's own
+  // engine has nothing to warm.
+  if (gInstalled.load() || !face || !text) return;
+  // The system's configuration, which the toolkit's own texts (the menu
+  // bar) read: the same that the toolkit would load on its first text.
+  FcInit();
+  const size_t length = std::strlen(text);
+  std::unique_ptr<PLAT_Canvas> canvas = PLAT_Canvas::CreateImage(64, 64);
+  if (!canvas) return;
+  // Resolved as the window layer resolves a face before it asks for it.
+  std::string resolved;
+  if (!LayoutEngine::Resolve(face, &resolved)) return;
+  for (size_t i = 0; i < count; ++i)
+  {
+    const std::unique_ptr<PLAT_Font> font = LayoutEngine::MakeFont(resolved.c_str(), sizes[i]);
+    if (!font) continue;
+    // Each character laid out and drawn on its own, as the glyph cache of
+    // the raster layer asks for them, with smooth edges as the panels'
+    // texts have them.
+    for (size_t c = 0; c < length; ++c)
+      if (const std::unique_ptr<PLAT_TextLayout> layout = font->Layout(text + c, 1, PLAT_Antialias::On))
+        layout->DrawLine(canvas.get(), 0, 8, 40, PLAT_Color{0, 0, 0, 1});
+  }
 }
 
 PLAT_TextEngine* PLAT_GetTextEngine()

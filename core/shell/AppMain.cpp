@@ -13,6 +13,9 @@ int main()
   // it looked instead, and starts nothing.
   if (const std::string missing = AppMissingArtworkMessage(); !missing.empty())
     return AppReportMissingArtwork(missing);
+  AppStartWarming();
   AppSetUpEarly();
-  return WINL_RunApplication(WINLAppMain);
+  const int status = WINL_RunApplication(WINLAppMain);
+  AppJoinWarming();
+  return status;
 }

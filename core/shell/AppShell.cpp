@@ -420,6 +420,7 @@ void Cleanup()
   PLAT_LoopRemove(gWatchCheck);
   gWatchCheck = 0;
   gMidiStartedEarly = false;
+  AppJoinWarming();
   // A box still telling of a lost connection answers as closed.
   WINL_CancelMessageBoxes();
   if (gLossNotice.joinable()) gLossNotice.join();

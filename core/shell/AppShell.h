@@ -16,6 +16,7 @@
 //   AppAudioLists.cpp   the audio device and sample-rate lists
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppStartMarks.cpp   where the start's time goes, when asked
+//   AppWarm.cpp         the first texts' work done ahead, beside the toolkit's start
 //   AppArtwork.cpp      whether the artwork is there, checked before the start
 //   AppMain.cpp         the program's entry
 //
@@ -53,6 +54,12 @@ int WINLAppMain(int code, INT_PTR p1, INT_PTR p2);
 // the toolkit starts and code 2 builds the editor. Code 2 starts them
 // itself when this was not called.
 void AppSetUpEarly();
+// Before the toolkit starts: a thread of its own does ahead what the
+// panels' first texts cost (the font configuration read, the faces loaded,
+// the glyphs rendered) while the toolkit starts. AppJoinWarming waits for
+// it; code 3 and the program's end call it.
+void AppStartWarming();
+void AppJoinWarming();
 // Before the start: "" when every image of the artwork table is in the
 // resources folder, else the error to show, naming the folder looked in (or
 // every place looked at, when there is no resources folder).
