@@ -75,8 +75,8 @@ TEST_F(ZephraSynthLinkJack, ReplyDuringMessageBoxIsHandledAfterIt)
   mLink->panels->QueueSavePath(mFolder + "05INIT.pr3");
   mLink->TakeSent();
   E().RequestSingleProgram(5);
-  E().OnIdle();  // the request goes out before its answer can come
-  ASSERT_EQ(mLink->TakeSent(), (std::vector<Bytes>{RequestMessage(5)}));
+  // The request goes out before its answer can come.
+  ASSERT_EQ(IdleUntilSent(), (std::vector<Bytes>{RequestMessage(5)}));
   std::vector<SimBytes> answers;
   mSim.With([&](SynthSimModel& m) {
     SynthSimModel speaking = m;
