@@ -22,11 +22,6 @@ constexpr int k100 = 3, k110 = 4, kWholePanel = 8;
 constexpr int kDiskX = 51, kDiskY = 47;
 constexpr int kFolderPlateX = 298, kFolderPlateY = 40;
 
-bool Stored(const RunningEditor& editor, const std::string& line)
-{
-  return editor.SettingsText().find(line + "\n") != std::string::npos;
-}
-
 class ManagerLayout : public ::testing::TestWithParam<bool>
 {
 protected:
@@ -61,9 +56,9 @@ TEST_P(ManagerLayout, ViewCommandsLeaveTheManagerAndItsFolderPanelShown)
   (void)editor.SavePicture("e2e-manager-layout-before", editor.GuiRect());
 
   ASSERT_TRUE(editor.ChooseMenu(kView, k110));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=1.100000000000000"); }));
+  ASSERT_TRUE(editor.ShowsScale(1.1)) << editor.SettingsText();
   ASSERT_TRUE(editor.ChooseMenu(kView, k100));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=1.000000000000000"); }));
+  ASSERT_TRUE(editor.ShowsScale(1.0)) << editor.SettingsText();
   ASSERT_TRUE(editor.ChooseMenu(kView, kWholePanel));
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }));
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.GuiRect().w == editor.MainRect().w; }));

@@ -64,8 +64,7 @@ TEST(ViewMenuMarks, StartAndMenuChoicesMarkTheScalePanelAndLookInUse)
   editor.SavePicture("e2e-view-marks-start", editor.MainRect());
 
   ASSERT_TRUE(editor.ChooseMenu(kView, k110));
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return Stored(editor, "guiscale=1.100000000000000"); }))
-    << editor.SettingsText();
+  ASSERT_TRUE(editor.ShowsScale(1.1)) << editor.SettingsText();
   EXPECT_VIEW_MARKS(editor, k110, kWholePanel, kSolid);
 
   ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));

@@ -199,6 +199,14 @@ bool RunningEditor::HeardAProgram(double seconds)
   return WaitUntil([this] { return Heard().size() >= kProgramMessages; }, seconds);
 }
 
+bool RunningEditor::ShowsScale(double scale, double seconds)
+{
+  char line[64];
+  std::snprintf(line, sizeof line, "guiscale=%.15f\n", scale);
+  return WaitUntil(
+    [&] { return SettingsText().find(line) != std::string::npos && GuiRect(scale).w == MainRect().w; }, seconds);
+}
+
 bool RunningEditor::PassThrough(const SimBytes& message)
 {
   for (int attempt = 0; attempt < 10; ++attempt)

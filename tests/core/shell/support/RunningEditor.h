@@ -100,6 +100,11 @@ public:
   static constexpr size_t kProgramMessages = 336;
   // True once the synth heard at least a whole program's messages.
   bool HeardAProgram(double seconds = kBusyLimit);
+  // True once the whole panel stands at scale: the settings hold it
+  // ("guiscale=1.100000000000000") and the main window is as wide as the GUI
+  // at it. A menu opened while a rescale has not reached the screen yet can
+  // lose its click on a busy machine, so the next menu waits for this.
+  bool ShowsScale(double scale, double seconds = kBusyLimit);
   // Plays message on the keyboard until the synth has heard it passed
   // through (a new connection may lose its first cycles); ten tries.
   bool PassThrough(const SimBytes& message);
