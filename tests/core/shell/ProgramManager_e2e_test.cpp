@@ -278,9 +278,20 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
     const auto [x, y] = At({308 + 82 * n, 108});
     tiles.push_back({x, y, 80, 66});
   }
+  // The five tiles from one grab of their row: grabbed one by one, a frame
+  // drawn between two grabs shows the tile going out and the one coming on
+  // both lit.
+  const RunningEditor::Rect row{tiles[0].x, tiles[0].y, tiles[4].x + tiles[4].w - tiles[0].x, tiles[0].h};
   const auto grabTiles = [&] {
-    std::vector<std::vector<uint32_t>> now;
-    for (const auto& t : tiles) now.push_back(editor->Grab(t));
+    const std::vector<uint32_t> all = editor->Grab(row);
+    std::vector<std::vector<uint32_t>> now(tiles.size());
+    if (all.empty()) return now;
+    for (size_t i = 0; i < tiles.size(); ++i)
+      for (int y = 0; y < row.h; ++y)
+      {
+        const auto from = all.begin() + y * row.w + (tiles[i].x - row.x);
+        now[i].insert(now[i].end(), from, from + tiles[i].w);
+      }
     return now;
   };
   const std::vector<std::vector<uint32_t>> empty = grabTiles();
@@ -318,8 +329,9 @@ TEST_F(Manager, BankWriteLightsEachLocationInTurnAsTheSynthAcknowledges)
   std::vector<std::string> seen;
   RunningEditor::WaitUntil([&] {
     std::string lit;
+    const std::vector<std::vector<uint32_t>> now = grabTiles();
     for (size_t i = 0; i < tiles.size(); ++i)
-      if (editor->Grab(tiles[i]) != unlit[i]) lit += std::to_string(i + 1);
+      if (now[i] != unlit[i]) lit += std::to_string(i + 1);
     if (seen.empty() || seen.back() != lit) seen.push_back(lit);
     if (lit == "3") Picture("e2e-manager-bank-writing");
     return editor->Synth().With([&](SynthSimModel& m) { return Sent(m.programs[4].values) == Sent(ProgramOf(1045)); });
