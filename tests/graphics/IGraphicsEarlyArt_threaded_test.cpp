@@ -7,6 +7,7 @@
 #include "graphics/IGraphicsEarlyArt.h"
 #include "graphics/IGraphicsView.h"
 #include "raster/RAST_PNG.h"
+#include "raster/RAST_TestBitmap.h"
 #include "raster/support/RAST_TestPng.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,6 @@
 
 namespace
 {
-std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
-{
-  std::vector<RAST_pixel> out;
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x) out.push_back(bm.getBits()[static_cast<size_t>(y) * bm.getRowSpan() + x]);
-  return out;
-}
-
 // A w x h image of stripes a few pixels wide: palette indices 0..5, or the
 // same colours as RGB samples, which the halving decoder turns down.
 TestPngImage Stripes(int w, int h, bool palette)
@@ -94,8 +87,8 @@ TEST(EarlyArt, AStartTakesEachDecodeAndGetsItsOwnPixels)
     {
       SCOPED_TRACE(kFiles[i].name);
       ASSERT_GT(records[i]->W, 0);
-      if (!early) alone.push_back(Pixels(*records[i]->mData));
-      EXPECT_EQ(Pixels(*records[i]->mData), alone[i]);
+      if (!early) alone.push_back(AllPixels(*records[i]->mData));
+      EXPECT_EQ(AllPixels(*records[i]->mData), alone[i]);
     }
     if (early)
     {
@@ -125,7 +118,7 @@ TEST(EarlyArt, ADecodeGoesToOneLoad)
   std::unique_ptr<RAST_IBitmap> first(LoadPNGResource("one.png"));
   std::unique_ptr<RAST_IBitmap> second(LoadPNGResource("one.png"));
   ASSERT_TRUE(first && second);
-  EXPECT_EQ(Pixels(*first), Pixels(*second));
+  EXPECT_EQ(AllPixels(*first), AllPixels(*second));
   EXPECT_NE(first.get(), second.get());
   RAST_MemBitmap halved(0, 0, 4);
   EXPECT_FALSE(EarlyArtTakeHalved("one.png", &halved, nullptr));
