@@ -8,6 +8,9 @@
 // thread or under the plug-in mutex.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "core/BASE_TypedBuf.h"
 
 // Per-control layout that the GUI framework's layout editor works from:
@@ -41,6 +44,12 @@ public:
   // Shows value on every control bound to the parameter, without telling the
   // plug-in; value is normalised when normalized is true, else plain.
   virtual void SetParameterFromPlug(int paramIndex, double value, bool normalized) = 0;
+  // Shows every parameter's value at once: values[i] is parameter i's,
+  // plain.
+  virtual void SetParametersFromPlug(const std::vector<double>& values)
+  {
+    for (size_t i = 0; i < values.size(); ++i) SetParameterFromPlug(static_cast<int>(i), values[i], false);
+  }
   // Creates the resize manager's handle controls and attaches the manager
   // as a control, which the graphics object then owns.
   virtual void AttachGUIResize(IGUIResizeLink* resizer) = 0;

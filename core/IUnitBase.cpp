@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 // ---- version helpers ----
 
@@ -217,8 +218,9 @@ void IUnitBase::CloseGraphics()
 void IUnitBase::RedrawParamControls()
 {
   if (!mGraphics) return;
-  const int n = NParams();
-  for (int i = 0; i < n; ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
+  std::vector<double> values(static_cast<size_t>(NParams()));
+  for (size_t i = 0; i < values.size(); ++i) values[i] = GetParam(static_cast<int>(i))->Value();
+  mGraphics->SetParametersFromPlug(values);
 }
 
 // ---- identity and host ----

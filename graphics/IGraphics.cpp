@@ -94,7 +94,8 @@ int IGraphics::MovableLimit() const
 int IGraphics::AttachControl(IControl* control)
 {
   if (!control || !mControls.Add(control)) return -1;
-  RewriteIndexes();
+  // Added at the end: no other control's index changes.
+  control->SetIdx(mControls.GetSize() - 1);
   return control->GetIdx();
 }
 
@@ -149,7 +150,7 @@ void IGraphics::ReplaceControl(int index, IControl* control)
 {
   if (!control || index <= 0 || index >= MovableLimit()) return;
   mControls.GetList()[index] = control;
-  RewriteIndexes();
+  control->SetIdx(index);
 }
 
 void IGraphics::RemoveControl(int index)
@@ -242,6 +243,36 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     {
       const int aux = c->AuxParamIdx(paramIdx);
       if (aux >= 0) c->SetAuxParamValueFromPlug(aux, value);
+    }
+  }
+}
+
+void IGraphics::SetParametersFromPlug(const std::vector<double>& values)
+{
+  std::vector<double> normalized;
+  for (size_t i = 0; i < values.size(); ++i)
+  {
+    IParam* param = mPlug ? mPlug->GetParam(static_cast<int>(i)) : nullptr;
+    if (!param) break;
+    normalized.push_back(param->GetNormalized(values[i]));
+  }
+  const auto valueOf = [&normalized](int paramIdx, double* value) {
+    if (paramIdx < 0 || static_cast<size_t>(paramIdx) >= normalized.size()) return false;
+    *value = normalized[static_cast<size_t>(paramIdx)];
+    return true;
+  };
+  const int n = mControls.GetSize();
+  for (int i = 0; i < n; ++i)
+  {
+    IControl* c = mControls.Get(i);
+    double value = 0;
+    if (valueOf(c->ParamIdx(), &value)) c->SetValueFromPlug(value);
+    // An aux binding of a parameter bound twice is shown in its first slot,
+    // as SetParameterFromPlug shows it.
+    for (int aux = 0; aux < c->NAuxParams(); ++aux)
+    {
+      const int paramIdx = c->GetAuxParam(aux)->mParamIdx;
+      if (valueOf(paramIdx, &value) && c->AuxParamIdx(paramIdx) == aux) c->SetAuxParamValueFromPlug(aux, value);
     }
   }
 }

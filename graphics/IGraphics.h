@@ -123,6 +123,9 @@ public:
   // Value reaches every control bound to the parameter and every aux
   // binding of it; normalised through the parameter first unless normalized.
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override;
+  // The same for every parameter (plain values) in one pass over the
+  // controls.
+  void SetParametersFromPlug(const std::vector<double>& values) override;
   // The manager must be a control; the surface then owns it.
   void AttachGUIResize(IGUIResizeLink* resizer) override;
   void StoreLiveLayout(ILiveLayoutState* state) override;

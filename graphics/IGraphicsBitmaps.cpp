@@ -10,6 +10,7 @@
 
 #include "core/BASE_Mutex.h"
 #include "graphics/IGraphicsArtworkClock.h"
+#include "graphics/IGraphicsEarlyArt.h"
 #include "graphics/IGraphicsView.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IKnobControl.h"
@@ -21,7 +22,6 @@
 #include "raster/RAST_ScaledBlit.h"
 
 #include <malloc.h>
-#include <sched.h>
 #include <syslog.h>
 
 #include <algorithm>
@@ -330,16 +330,6 @@ void RunRescaleJob(RescaleJob& job, double scale, int divisor, RAST_MemBitmap* e
   job.cached->crop = {};
   for (IBitmap* record : job.layouts) ShowCrop(*job.cached, record);
   cropOne();
-}
-
-// The processors this process may run on (a machine's count ignores a
-// narrower affinity, and more threads than processors only hold more
-// decodes at once).
-unsigned UsableProcessors()
-{
-  cpu_set_t set;
-  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
-  return std::thread::hardware_concurrency();
 }
 
 // Runs every job, on up to one thread per processor (this one among them).

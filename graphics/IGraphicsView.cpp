@@ -2,12 +2,13 @@
 
 #include "core/IParam.h"
 #include "graphics/IGraphics.h"
-#include "raster/RAST_PNG.h"
+#include "graphics/IGraphicsEarlyArt.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 void ViewPointToGUI(double vx, double vy, int* x, int* y)
@@ -127,15 +128,27 @@ std::string PNGFileOf(const char* name)
 }
 }  // namespace
 
-RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices)
+RAST_IBitmap* DecodePNGResource(const char* name, RAST_IndexedImage* indices)
 {
   return IsPNGResourceName(name) ? RAST_LoadPNGFromNamedResource(PNGFileOf(name).c_str(), nullptr, indices) : nullptr;
 }
 
+RAST_PNGHalved DecodePNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
+{
+  return IsPNGResourceName(name) ? RAST_LoadPNGHalvedFromNamedResource(PNGFileOf(name).c_str(), bmp, indices)
+                                 : RAST_PNGHalved::kCannot;
+}
+
+RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices)
+{
+  if (std::unique_ptr<RAST_IBitmap> early = EarlyArtTakeWhole(name, indices)) return early.release();
+  return DecodePNGResource(name, indices);
+}
+
 bool LoadPNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
-  return IsPNGResourceName(name) &&
-         RAST_LoadPNGHalvedFromNamedResource(PNGFileOf(name).c_str(), bmp, indices) == RAST_PNGHalved::kHalved;
+  return EarlyArtTakeHalved(name, bmp, indices) ||
+         DecodePNGResourceHalved(name, bmp, indices) == RAST_PNGHalved::kHalved;
 }
 
 bool PNGResourceSize(const char* name, int* w, int* h)

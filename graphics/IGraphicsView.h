@@ -6,6 +6,7 @@
 #pragma once
 
 #include "graphics/IGraphicsTypes.h"
+#include "raster/RAST_PNG.h"
 
 class IGraphics;
 class RAST_IBitmap;
@@ -82,6 +83,11 @@ RAST_IBitmap* LoadPNGResource(const char* name, RAST_IndexedImage* indices = nul
 bool LoadPNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices);
 // The size such a file decodes to, from its header alone; false as above.
 bool PNGResourceSize(const char* name, int* w, int* h);
+// The same loads from the file itself, never taking a decode made ahead
+// (IGraphicsEarlyArt.h): those decodes are made with these. A name of
+// another extension cannot be halved.
+RAST_IBitmap* DecodePNGResource(const char* name, RAST_IndexedImage* indices);
+RAST_PNGHalved DecodePNGResourceHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices);
 
 // The input rule of a text entry: a partial text is refused when a
 // character is not in allowed (null allows all), when maxLength is not 0

@@ -1,11 +1,16 @@
-// Whether the artwork is where the editor looks for it, before anything is
-// built: without it the window would open as a blank panel.
+// The artwork before anything is built: whether it is where the editor
+// looks for it (without it the window would open as a blank panel), and
+// the start's files decoded ahead while the toolkit starts.
 #include "core/shell/AppShell.h"
 
+#include "core/SettingsNames.h"
 #include "editor/art/ArtTable.h"
+#include "graphics/IGraphicsEarlyArt.h"
 #include "platform/PLAT_Resources.h"
 #include "winl/WINL_MessageBox.h"
+#include "winl/ini/WINL_Ini.h"
 
+#include <charconv>
 #include <cstdio>
 
 std::string AppMissingArtworkMessage()
@@ -39,3 +44,24 @@ int AppReportMissingArtwork(const std::string& message)
   MessageBox(nullptr, message.c_str(), "ZephraEditor", MB_OK);
   return 1;
 }
+
+void AppStartEarlyArtwork()
+{
+  const std::string ini = UserSettingsFolder() + kSettingsFileName;
+  char look[16] = "";
+  (void)GetPrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, "", look, sizeof look, ini.c_str());
+  // At the scale of 1, which a first start takes, single images are read at
+  // half their stored size; at any other every file is decoded whole. A
+  // scale the start then fits to a small screen only leaves the halved
+  // decodes unused.
+  char text[64] = "";
+  const DWORD length =
+    GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "1.0", text, sizeof text, ini.c_str());
+  double scale = 1.0;
+  if (std::from_chars(text, text + length, scale).ec != std::errc() || !(scale > 0)) scale = 1.0;
+  std::vector<EarlyArtFile> files;
+  for (const ArtRow* row : ArtShownAtStart(look)) files.push_back({row->path, scale == 1.0 && row->frames == 1});
+  EarlyArtStart(files);
+}
+
+void AppFinishEarlyArtwork() { (void)EarlyArtFinish(); }

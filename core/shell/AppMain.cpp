@@ -13,9 +13,11 @@ int main()
   // it looked instead, and starts nothing.
   if (const std::string missing = AppMissingArtworkMessage(); !missing.empty())
     return AppReportMissingArtwork(missing);
+  AppStartEarlyArtwork();
   AppStartWarming();
   AppSetUpEarly();
   const int status = WINL_RunApplication(WINLAppMain);
+  AppFinishEarlyArtwork();
   AppJoinWarming();
   return status;
 }

@@ -227,6 +227,8 @@ void Launch()
   // The graphics replace the view opened at the window's creation, so
   // exactly one remains.
   if (!AttachGUI()) std::puts("couldn't attach gui");
+  // The start's rescales are done: what they did not take is freed.
+  AppFinishEarlyArtwork();
   // The menu bar and the fitted scale changed the window's height since it
   // was centred: centred again, it lies wholly inside the work area.
   if (gHWND) CenterWindow(gHWND);

@@ -17,7 +17,7 @@
 //   AppMakePlug.cpp     the editor object for the shell
 //   AppStartMarks.cpp   where the start's time goes, when asked
 //   AppWarm.cpp         the first texts' work done ahead, beside the toolkit's start
-//   AppArtwork.cpp      whether the artwork is there, checked before the start
+//   AppArtwork.cpp      the artwork checked, and decoded ahead, before the start
 //   AppMain.cpp         the program's entry
 //
 // Threads: everything here runs on the main thread. Ports are never opened
@@ -66,6 +66,13 @@ void AppJoinWarming();
 std::string AppMissingArtworkMessage();
 // Tells the error on stderr and in a message box; the program's exit status.
 int AppReportMissingArtwork(const std::string& message);
+// Before the toolkit starts: the artwork files a start shows in the stored
+// look are decoded on threads of their own (IGraphicsEarlyArt.h) while the
+// toolkit starts; the editor's first rescale takes them. Once the GUI is
+// attached AppFinishEarlyArtwork ends the decodes and frees what was not
+// taken; code 2 and the program's end call it.
+void AppStartEarlyArtwork();
+void AppFinishEarlyArtwork();
 // The main window's procedure (dialog 40001).
 LRESULT MainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The "Preferences" dialog's procedure (dialog 40002, modal).

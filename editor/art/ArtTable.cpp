@@ -7,6 +7,7 @@
 // Plates drawn at (0, 0) reach just past the area they cover.
 #include "editor/art/ArtTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -172,4 +173,55 @@ const ArtRow& ArtFirstOfFile(const ArtRow& row)
   for (size_t i = 0; i < kArtTableSize; ++i)
     if (std::strcmp(kArtTable[i].path, row.path) == 0) return kArtTable[i];
   return row;
+}
+
+namespace
+{
+// What every start shows in either skin, whatever the program: the lists,
+// the FLEXI range pairs and their polarity switches, the plates of the
+// other effects and of the choosers, the overlays and the manager open only
+// later. The tab highlight stays clear till an effect is switched on.
+bool ShownAtStart(const ArtRow& row, const char* background)
+{
+  switch (row.kind)
+  {
+    case ArtKind::kBackground: return std::strcmp(row.label, background) == 0;
+    case ArtKind::kSavePlate: return std::strcmp(row.label, "VCO") == 0;
+    case ArtKind::kEffectPlate: return std::strcmp(row.label, "CHORUS / DELAY") == 0;
+    case ArtKind::kSwitch: return std::strcmp(row.label, "(+)|(-)") != 0;
+    case ArtKind::kCurves:
+    case ArtKind::kSlider:
+    case ArtKind::kShortSlider:
+    case ArtKind::kButton:
+    case ArtKind::kTabLamp:
+    case ArtKind::kLamp:
+    case ArtKind::kCheckbox:
+    case ArtKind::kSevenSegment:
+    case ArtKind::kFileIcon: return true;
+    default: return false;
+  }
+}
+}  // namespace
+
+std::vector<const ArtRow*> ArtShownAtStart(const char* look)
+{
+  const bool lcd = look && std::strcmp(look, "lcd") == 0;
+  const char* background = lcd ? "lcd" : look && std::strcmp(look, "solid") == 0 ? "solid" : "space";
+  const char* folder = lcd ? "img/lcd/" : "img/orig/";
+  std::vector<const ArtRow*> rows;
+  for (size_t i = 0; i < kArtTableSize; ++i)
+  {
+    const ArtRow& row = kArtTable[i];
+    // The keyboard of both skins and the manager's scroll handle, which
+    // the browser of the closed manager still lays out.
+    const bool always = row.kind == ArtKind::kKeys || row.kind == ArtKind::kKeyboardOctave ||
+                        row.kind == ArtKind::kScrollHandle;
+    const bool ofLook = std::strncmp(row.path, folder, std::strlen(folder)) == 0 && ShownAtStart(row, background);
+    if (!always && !ofLook) continue;
+    if (std::none_of(rows.begin(), rows.end(), [&](const ArtRow* r) { return std::strcmp(r->path, row.path) == 0; }))
+      rows.push_back(&row);
+  }
+  const auto bytes = [](const ArtRow* r) { return static_cast<long>(r->w) * r->h * r->frames; };
+  std::stable_sort(rows.begin(), rows.end(), [&](const ArtRow* a, const ArtRow* b) { return bytes(a) > bytes(b); });
+  return rows;
 }

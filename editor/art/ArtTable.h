@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 // What an image shows; the generator paints each kind its own way and the
 // gallery picks the control that shows it.
@@ -67,3 +68,8 @@ const ArtRow& ArtFirstOfFile(const ArtRow& row);
 // The stored size of a row's file: twice the base size, frames stacked.
 inline int ArtFileWidth(const ArtRow& row) { return 2 * row.w; }
 inline int ArtFileHeight(const ArtRow& row) { return 2 * row.h * row.frames; }
+
+// The files a start shows in a look (the stored background: "space",
+// "solid", "lcd"; another or none is "space") with nothing opened yet, the
+// most pixels first, each file once: what is worth decoding ahead.
+std::vector<const ArtRow*> ArtShownAtStart(const char* look);

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <sys/stat.h>
 
 // ---- process-wide state ----
@@ -578,16 +579,14 @@ void IUnitGUIResize::RearrangeLayers()
   if (!mGraphics) return;
   ViewLayout& layout = CurrentLayout();
   const ViewLayout& first = mLayouts[0];
+  // Where each control of the first layout stands: the first of two places.
+  std::unordered_map<const IControl*, size_t> place;
+  for (size_t p = first.mControls.size(); p-- > 0;) place[first.mControls[p]] = p;
   const int n = mGraphics->NControls();
   for (int i = 1; i < n && i < static_cast<int>(layout.mLayers.size()); ++i)
   {
-    IControl* layer = layout.mLayers[static_cast<size_t>(i)];
-    for (size_t p = 0; p < first.mControls.size(); ++p)
-      if (first.mControls[p] == layer)
-      {
-        mGraphics->ReplaceControl(static_cast<int>(p), layout.mControls[static_cast<size_t>(i)]);
-        break;
-      }
+    const auto at = place.find(layout.mLayers[static_cast<size_t>(i)]);
+    if (at != place.end()) mGraphics->ReplaceControl(static_cast<int>(at->second), layout.mControls[static_cast<size_t>(i)]);
   }
 }
 

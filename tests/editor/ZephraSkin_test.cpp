@@ -6,6 +6,11 @@
 #include "graphics/controls/ISwitchControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "editor/art/ArtTable.h"
+#include "graphics/IGraphicsEarlyArt.h"
+
+#include <set>
+#include <string>
+#include <vector>
 
 TEST(ZephraSkin, BackgroundSettingChoosesTheLook)
 {
@@ -326,4 +331,66 @@ TEST(ZephraSkin, TheFileMenusChoosersAskForTheirFilesUnderTheirTitles)
       EXPECT_EQ(t.gui->mFilePrompts[0].extensions, c.extensions);
       EXPECT_EQ(t.gui->mFilePrompts[0].title, c.title);
     }
+}
+
+// A start of each look loads every file decoded ahead for it, of the kind
+// it was decoded (halved at scale 1 when it is a single image): nothing is
+// decoded for nothing, and the list holds every file each start was seen
+// to load.
+TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
+{
+  const std::set<std::string> kClassic = {
+    "img/manager/pm-scrollbar-2x.png", "img/orig/bgkb-2x.png", "img/orig/bigbutton-2x.png",
+    "img/orig/ch-sw-2x.png", "img/orig/checkbox-2x.png", "img/orig/clearall-2x.png", "img/orig/copy-2x.png",
+    "img/orig/curves-2x.png", "img/orig/default-2x.png", "img/orig/dl-sw-2x.png", "img/orig/eq-sw-2x.png",
+    "img/orig/fleximode-2x.png", "img/orig/flexisave-sw-2x.png", "img/orig/fload-2x.png", "img/orig/fopen-2x.png",
+    "img/orig/fsave-2x.png", "img/orig/fwriteall-2x.png", "img/orig/fwriteone-2x.png", "img/orig/fxbgmod-2x.png",
+    "img/orig/fxordersw-2x.png", "img/orig/fxsw-2x.png", "img/orig/keys-2x.png", "img/orig/led-2x.png",
+    "img/orig/nextbtn-2x.png", "img/orig/od-sw-2x.png", "img/orig/prevbtn-2x.png", "img/orig/random-2x.png",
+    "img/orig/reset-2x.png", "img/orig/selectall-2x.png", "img/orig/sevenseg-2x.png", "img/orig/vcosave-sw-2x.png",
+    "img/orig/vcosavebg-2x.png", "img/orig/vslider-2x.png", "img/orig/vslider2-2x.png", "img/orig/vslider3-2x.png",
+    "img/orig/vslider4-2x.png", "img/orig/vslider5-2x.png", "img/orig/vslider6-2x.png",
+    "img/orig/vslidershort4-2x.png"};
+  std::set<std::string> space = kClassic, solid = kClassic;
+  space.insert("img/orig/background-2x.png");
+  solid.insert("img/orig/background2-2x.png");
+  const std::set<std::string> lcd = {
+    "img/lcd/background-2x.png", "img/lcd/bigbutton-2x.png", "img/lcd/ch-sw-2x.png", "img/lcd/checkbox-2x.png",
+    "img/lcd/clearall-2x.png", "img/lcd/copy-2x.png", "img/lcd/curves-2x.png", "img/lcd/default-2x.png",
+    "img/lcd/dl-sw-2x.png", "img/lcd/eq-sw-2x.png", "img/lcd/flexi-sw-2x.png", "img/lcd/fleximode-2x.png",
+    "img/lcd/flexisave-sw-2x.png", "img/lcd/fload-2x.png", "img/lcd/fopen-2x.png", "img/lcd/fsave-2x.png",
+    "img/lcd/fwriteall-2x.png", "img/lcd/fwriteone-2x.png", "img/lcd/fxbgmod-2x.png", "img/lcd/fxordersw-2x.png",
+    "img/lcd/led-2x.png", "img/lcd/nextbtn-2x.png", "img/lcd/od-sw-2x.png", "img/lcd/prevbtn-2x.png",
+    "img/lcd/random-2x.png", "img/lcd/reset-2x.png", "img/lcd/selectall-2x.png", "img/lcd/sevenseg-2x.png",
+    "img/lcd/vcosave-sw-2x.png", "img/lcd/vcosavebg-2x.png", "img/lcd/vslider-2x.png", "img/lcd/vslider2-2x.png",
+    "img/lcd/vslider3-2x.png", "img/lcd/vslider4-2x.png", "img/lcd/vslider5-2x.png", "img/lcd/vslider6-2x.png",
+    "img/lcd/vslidershort4-2x.png", "img/manager/pm-scrollbar-2x.png", "img/orig/bgkb-2x.png",
+    "img/orig/keys-2x.png"};
+  struct Case { const char* look; const char* settings; const std::set<std::string>& files; } const kCases[] = {
+    {"", "", space},
+    {"space", "[gui]\nbackground=space\n", space},
+    {"Space", "[gui]\nbackground=Space\n", space},
+    {"solid", "[gui]\nbackground=solid\n", solid},
+    {"lcd", "[gui]\nbackground=lcd\n", lcd},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.look);
+    std::vector<EarlyArtFile> ahead;
+    std::set<std::string> listed;
+    for (const ArtRow* row : ArtShownAtStart(c.look))
+    {
+      ahead.push_back({row->path, row->frames == 1});
+      listed.insert(row->path);
+    }
+    EXPECT_EQ(listed, c.files);
+    EXPECT_EQ(listed.size(), ahead.size()) << "a file listed twice";
+    EarlyArtStart(ahead);
+    {
+      SkinEditor t(c.settings);
+    }
+    const EarlyArtReport report = EarlyArtFinish();
+    EXPECT_EQ(report.unused, std::vector<std::string>{});
+    EXPECT_EQ(report.taken.size(), ahead.size());
+  }
 }

@@ -291,6 +291,34 @@ TEST(IGraphicsDraw, ByParameterOperationsReachEveryBoundControl)
   EXPECT_FLOAT_EQ(c[1]->GetBlend().mWeight, 0.25f);
 }
 
+// Every parameter at once reaches what one parameter at a time reaches:
+// each bound control, and the first aux slot of each aux parameter; a
+// control of no parameter, or of one beyond those given, keeps its value.
+TEST(IGraphicsDraw, AllParametersAtOnceReachWhatEachReachesAlone)
+{
+  GuiFixture f;
+  TestControl* bound = f.Add(IRECT(0, 0, 10, 10), 2);
+  TestControl* aux = f.Add(IRECT(20, 0, 30, 10), 1);
+  aux->AddAuxParam(3);
+  aux->AddAuxParam(3);
+  aux->AddAuxParam(0);
+  TestControl* none = f.Add(IRECT(40, 0, 50, 10));
+  TestControl* beyond = f.Add(IRECT(60, 0, 70, 10), 9);
+  f.Open();
+  f.gui->SetParameterFromPlug(3, 0.9, true);
+  aux->GetAuxParam(1)->mValue = 0.7;
+  const double noneBefore = none->GetValue(), beyondBefore = beyond->GetValue();
+  for (int i = 0; i < 5; ++i) f.unit.GetParam(i)->InitDouble("p", 0, 0, 10, 0.1);
+  f.gui->SetParametersFromPlug({1, 2, 3, 4, 5});
+  EXPECT_DOUBLE_EQ(bound->GetValue(), 0.3);
+  EXPECT_DOUBLE_EQ(aux->GetValue(), 0.2);
+  EXPECT_DOUBLE_EQ(aux->GetAuxParam(0)->mValue, 0.4);
+  EXPECT_DOUBLE_EQ(aux->GetAuxParam(1)->mValue, 0.7);
+  EXPECT_DOUBLE_EQ(aux->GetAuxParam(2)->mValue, 0.1);
+  EXPECT_DOUBLE_EQ(none->GetValue(), noneBefore);
+  EXPECT_DOUBLE_EQ(beyond->GetValue(), beyondBefore);
+}
+
 // Without strict drawing a dirty background repaints every shown control
 // over its own area; otherwise each dirty control repaints with what meets
 // it, and only the dirty one is cleaned. A hidden control is neither drawn

@@ -9,6 +9,7 @@
 
 #include "raster/RAST_IndexedImage.h"
 #include "raster/RAST_PNG.h"
+#include "raster/RAST_TestBitmap.h"
 #include "raster/support/RAST_TestPng.h"
 
 #include <gtest/gtest.h>
@@ -23,14 +24,6 @@
 
 namespace
 {
-std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
-{
-  std::vector<RAST_pixel> out;
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x) out.push_back(bm.getBits()[static_cast<size_t>(y) * bm.getRowSpan() + x]);
-  return out;
-}
-
 // A w x h palette image of 2^depth random colours, three quarters of them
 // with a random alpha, and random indices in runs of 1 to 4 (artwork's flat
 // stretches beside single pixels).
@@ -67,7 +60,7 @@ std::vector<RAST_pixel> ResampledToHalf(RAST_IBitmap* whole, int frames = 1)
 {
   RAST_MemBitmap half(whole->getWidth() / 2, whole->getHeight() / 2 + (frames >= 2 ? frames : 0), 4);
   IGraphics::ResampleBitmap(whole, &half, frames, false);
-  return Pixels(half);
+  return AllPixels(half);
 }
 
 }  // namespace
@@ -109,10 +102,10 @@ TEST(HalvedDecode, TheResamplersBytesOrTurnedDown)
       EXPECT_TRUE(indices.Empty());
       continue;
     }
-    EXPECT_EQ(Pixels(half), ResampledToHalf(whole.get()));
+    EXPECT_EQ(AllPixels(half), ResampledToHalf(whole.get()));
     RAST_MemBitmap expanded(0, 0, 4);
     ASSERT_TRUE(indices.ExpandInto(&expanded));
-    EXPECT_EQ(Pixels(expanded), Pixels(*whole)) << "the kept indices are the whole image";
+    EXPECT_EQ(AllPixels(expanded), AllPixels(*whole)) << "the kept indices are the whole image";
     // Cut inside its image data, the same file is refused.
     RAST_MemBitmap cut(0, 0, 4);
     EXPECT_EQ(RAST_LoadPNGHalvedFromMemory(bytes.data(), len - 20, &cut, &indices), RAST_PNGHalved::kFailed);
@@ -158,7 +151,7 @@ TEST(HalvedDecode, StartAtScaleOneFromTheResourcesFolder)
     const File& f = kFiles[i];
     SCOPED_TRACE(f.name);
     ASSERT_EQ(std::make_pair(records[i]->W, records[i]->H), std::make_pair(f.halfW, f.halfH));
-    EXPECT_EQ(Pixels(*records[i]->mData), ResampledToHalf(wholes[i].get(), f.frames));
+    EXPECT_EQ(AllPixels(*records[i]->mData), ResampledToHalf(wholes[i].get(), f.frames));
     std::remove(res.dir.File(f.name).c_str());
   }
   // Back at 1 by way of two other scales: the kept indices, expanded and
@@ -169,7 +162,7 @@ TEST(HalvedDecode, StartAtScaleOneFromTheResourcesFolder)
   for (size_t i = 0; i < records.size(); ++i)
   {
     SCOPED_TRACE(kFiles[i].name);
-    EXPECT_EQ(Pixels(*records[i]->mData), ResampledToHalf(wholes[i].get(), kFiles[i].frames));
+    EXPECT_EQ(AllPixels(*records[i]->mData), ResampledToHalf(wholes[i].get(), kFiles[i].frames));
   }
   IGraphics::ClearCachesForTest();
 }

@@ -21,14 +21,6 @@
 
 namespace
 {
-std::vector<RAST_pixel> Pixels(RAST_IBitmap& bm)
-{
-  std::vector<RAST_pixel> out;
-  for (int y = 0; y < bm.getHeight(); ++y)
-    for (int x = 0; x < bm.getWidth(); ++x) out.push_back(ReadPixel(bm, x, y));
-  return out;
-}
-
 RAST_PNGHalved Halve(const std::string& bytes, RAST_IBitmap* bmp, RAST_IndexedImage* indices = nullptr)
 {
   return RAST_LoadPNGHalvedFromMemory(bytes.data(), static_cast<int>(bytes.size()), bmp, indices);
@@ -88,12 +80,12 @@ TEST(RAST_PNGHalved, HandWorkedBlocksAndTheWholeIndicesKept)
   ASSERT_EQ(Halve(bytes, &half, &indices), RAST_PNGHalved::kHalved);
   EXPECT_EQ(half.getWidth(), 2);
   EXPECT_EQ(half.getHeight(), 1);
-  EXPECT_EQ(Pixels(half), (std::vector<RAST_pixel>{RAST_RGBA(63, 127, 63, 127), RAST_RGBA(103, 56, 97, 191)}));
+  EXPECT_EQ(AllPixels(half), (std::vector<RAST_pixel>{RAST_RGBA(63, 127, 63, 127), RAST_RGBA(103, 56, 97, 191)}));
 
   ASSERT_TRUE(indices.Complete());
   RAST_MemBitmap whole(0, 0, 4);
   ASSERT_TRUE(indices.ExpandInto(&whole));
-  EXPECT_EQ(Pixels(whole), (std::vector<RAST_pixel>{
+  EXPECT_EQ(AllPixels(whole), (std::vector<RAST_pixel>{
                                RAST_RGBA(255, 0, 0, 255), RAST_RGBA(0, 255, 0, 128), RAST_RGBA(0, 0, 255, 0),
                                RAST_RGBA(10, 20, 30, 255), RAST_RGBA(0, 255, 0, 128), RAST_RGBA(0, 0, 255, 0),
                                RAST_RGBA(201, 102, 53, 255), RAST_RGBA(201, 102, 53, 255)}));
@@ -157,7 +149,7 @@ TEST(RAST_PNGHalved, OnlyEvenPlainEightBitPaletteImagesAreHalved)
     }
     else
     {
-      EXPECT_EQ(Pixels(mine), std::vector<RAST_pixel>(9, RAST_RGBA(1, 2, 3, 4)));
+      EXPECT_EQ(AllPixels(mine), std::vector<RAST_pixel>(9, RAST_RGBA(1, 2, 3, 4)));
       EXPECT_TRUE(indices.Empty());
     }
   }

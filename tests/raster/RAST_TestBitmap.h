@@ -107,6 +107,15 @@ inline RAST_pixel ReadPixel(RAST_IBitmap& bm, int x, int y)
   return bm.getBits()[static_cast<ptrdiff_t>(row) * bm.getRowSpan() + x];
 }
 
+// Every pixel of a bitmap, top row first.
+inline std::vector<RAST_pixel> AllPixels(RAST_IBitmap& bm)
+{
+  std::vector<RAST_pixel> out;
+  for (int y = 0; y < bm.getHeight(); ++y)
+    for (int x = 0; x < bm.getWidth(); ++x) out.push_back(ReadPixel(bm, x, y));
+  return out;
+}
+
 // dest's cells after a copy of src's rectangle [l, r) x [t, b) to (dx, dy),
 // worked out pixel by pixel from the plain geometry: every source pixel inside
 // the source lands at its offset from (l, t), if that lies inside dest.
