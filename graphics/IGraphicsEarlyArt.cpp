@@ -75,9 +75,9 @@ bool Decode(Entry& entry, bool halved)
 
 void Work(Store& store)
 {
-  // Beside the toolkit's start, not ahead of it: on a machine with no
-  // processor to spare the decodes take what the start leaves, and the
-  // rescale makes the rest itself.
+  // Beside the toolkit's start, not ahead of it: on a busy machine the
+  // decodes take what the start leaves, and the rescale makes the rest
+  // itself.
   (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
   std::unique_lock<std::mutex> hold(store.lock);
   for (;;)
@@ -126,7 +126,7 @@ unsigned UsableProcessors()
   return std::thread::hardware_concurrency();
 }
 
-void EarlyArtStart(const std::vector<EarlyArtFile>& files)
+void EarlyArtStart(const std::vector<EarlyArtFile>& files, int threads)
 {
   Store& store = TheStore();
   std::lock_guard<std::mutex> hold(store.lock);
@@ -136,7 +136,8 @@ void EarlyArtStart(const std::vector<EarlyArtFile>& files)
     store.entries.emplace_back();
     store.entries.back().file = file;
   }
-  const unsigned wanted = std::clamp(UsableProcessors(), 2u, 4u) - 1;
+  const unsigned processors = UsableProcessors();
+  const unsigned wanted = threads >= 0 ? static_cast<unsigned>(threads) : processors < 4 ? 0 : std::min(processors - 1, 3u);
   for (unsigned i = 0; i < wanted && i < files.size(); ++i)
   {
     // Without a thread the loads decode their files themselves.

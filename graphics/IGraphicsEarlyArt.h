@@ -24,11 +24,13 @@ struct EarlyArtFile
 };
 
 // Decodes the files in the order given (the largest first makes the
-// decodes end soonest) on threads of their own, one fewer than the
-// processors this process may run on (the toolkit's start has one), at
-// least one and at most three. Does nothing while earlier decodes are not
-// finished.
-void EarlyArtStart(const std::vector<EarlyArtFile>& files);
+// decodes end soonest) on `threads` threads of their own, at a lower
+// priority than the toolkit's start. By default (-1) one fewer than the
+// processors this process may run on, at most three, and none on fewer than
+// four: on two cores the decodes only took the toolkit's start what they
+// saved the rescale, and the loads then decode every file themselves. Does
+// nothing while earlier decodes are not finished.
+void EarlyArtStart(const std::vector<EarlyArtFile>& files, int threads = -1);
 
 // What the decodes came to, for the start's account: the names a load
 // asked for, and those no load asked for, each in the order given.

@@ -385,7 +385,7 @@ TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
     }
     EXPECT_EQ(listed, c.files);
     EXPECT_EQ(listed.size(), ahead.size()) << "a file listed twice";
-    EarlyArtStart(ahead);
+    EarlyArtStart(ahead, 2);
     {
       SkinEditor t(c.settings);
     }

@@ -68,13 +68,16 @@ TEST(EarlyArt, AStartTakesEachDecodeAndGetsItsOwnPixels)
     WriteWholeFile(res.dir.File(f.name), EncodeTestPng(Stripes(f.w, f.h, f.palette)));
     ahead.push_back({f.name, f.halved});
   }
-  // The same start twice: alone, then with the decodes made ahead.
+  // The same start three times: alone, then with the files listed ahead
+  // and no thread to decode them (the loads decode them themselves), then
+  // with two threads decoding them.
   std::vector<std::vector<RAST_pixel>> alone;
-  for (const bool early : {false, true})
+  for (const int threads : {-1, 0, 2})
   {
-    SCOPED_TRACE(early ? "decoded ahead" : "alone");
+    SCOPED_TRACE(threads < 0 ? "alone" : std::to_string(threads) + " threads");
+    const bool early = threads >= 0;
     IGraphics::ClearCachesForTest();
-    if (early) EarlyArtStart(ahead);
+    if (early) EarlyArtStart(ahead, threads);
     GuiUnit unit;
     IGraphicsHeadless gui(&unit, 10, 10);
     gui.SetBitmapDivisor(2);
@@ -114,7 +117,7 @@ TEST(EarlyArt, ADecodeGoesToOneLoad)
 {
   ResourcesFolder res;
   WriteWholeFile(res.dir.File("one.png"), EncodeTestPng(Stripes(10, 6, true)));
-  EarlyArtStart({{"one.png", false}});
+  EarlyArtStart({{"one.png", false}}, 1);
   std::unique_ptr<RAST_IBitmap> first(LoadPNGResource("one.png"));
   std::unique_ptr<RAST_IBitmap> second(LoadPNGResource("one.png"));
   ASSERT_TRUE(first && second);
