@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -764,12 +765,17 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
   Click(x, title.CenterY());
   std::vector<Rect> rows;
   WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
-  // The menu draws its rows after it maps: wait for the count to settle.
+  // The menu draws its rows after it maps, and a busy machine may still
+  // grow or move it: wait for the count and the menu's place to settle.
+  Rect place = OpenMenuRect();
   for (size_t last = 0; last != rows.size();)
   {
     last = rows.size();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     rows = OpenMenuItems();
+    const Rect now = OpenMenuRect();
+    if (now.x != place.x || now.y != place.y || now.w != place.w || now.h != place.h) last = SIZE_MAX;
+    place = now;
   }
   return rows;
 }
@@ -824,16 +830,41 @@ std::vector<int> RunningEditor::MarkedMenuItems(int top)
   return marked;
 }
 
+RunningEditor::Rect RunningEditor::OpenMenuRect() const
+{
+  const std::vector<unsigned long> others = OtherWindows();
+  return others.empty() ? Rect{} : WindowRect(others.back());
+}
+
 bool RunningEditor::ChooseMenu(int top, int item)
 {
-  const std::vector<Rect> rows = OpenMenu(top);
-  if (item < 0 || item >= static_cast<int>(rows.size()))
+  std::vector<Rect> rows = OpenMenu(top);
+  // Clicked once the pointer rests on the row, in a menu of the size and
+  // place its rows were read in: on two busy cores a menu read before it
+  // grew, or before it moved, lacked its last rows or had the click land on
+  // the row below. The pointer waits for the row to light up; a greyed row
+  // never does, and is clicked after a few seconds all the same.
+  const auto same = [](const Rect& a, const Rect& b) { return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h; };
+  constexpr double kGreyedRowSeconds = 3;
+  for (int attempt = 0; attempt < 10 && item >= 0; ++attempt)
   {
-    Key("Escape");
-    return false;
+    const Rect place = OpenMenuRect();
+    if (item < static_cast<int>(rows.size()))
+    {
+      const Rect& row = rows[static_cast<size_t>(item)];
+      const std::vector<uint32_t> unlit = Grab(row);
+      MoveTo(row.CenterX(), row.CenterY());
+      (void)WaitUntil([&] { return Grab(row) != unlit; }, kGreyedRowSeconds);
+      if (same(OpenMenuRect(), place))
+      {
+        Click(row.CenterX(), row.CenterY());
+        return true;
+      }
+    }
+    WaitUntil([&] { return static_cast<int>((rows = OpenMenuItems()).size()) > item; }, kBusyLimit);
   }
-  Click(rows[static_cast<size_t>(item)].CenterX(), rows[static_cast<size_t>(item)].CenterY());
-  return true;
+  Key("Escape");
+  return false;
 }
 
 // ---- message boxes ----

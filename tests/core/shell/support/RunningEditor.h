@@ -171,6 +171,8 @@ public:
   // The rows of the menu open now (separators left out), top to bottom;
   // empty when none is open.
   std::vector<Rect> OpenMenuItems() const;
+  // The open menu's window; empty when none is open.
+  Rect OpenMenuRect() const;
   // Opens menu number top by pointer and answers its rows once drawn;
   // empty when it is not there or does not open.
   std::vector<Rect> OpenMenu(int top);
