@@ -11,6 +11,10 @@
 #include "graphics/resize/IUnitGUIResize.h"
 #include "raster/RAST_Bitmap.h"
 
+#include <cmath>
+#include <limits>
+#include <vector>
+
 namespace
 {
 // The intersection rule of strict drawing: a control touching the right or
@@ -249,17 +253,16 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 
 void IGraphics::SetParametersFromPlug(const std::vector<double>& values)
 {
-  std::vector<double> normalized;
+  // A parameter the plug-in does not have is passed by, as
+  // SetParameterFromPlug passes it by.
+  std::vector<double> normalized(values.size(), std::numeric_limits<double>::quiet_NaN());
   for (size_t i = 0; i < values.size(); ++i)
-  {
-    IParam* param = mPlug ? mPlug->GetParam(static_cast<int>(i)) : nullptr;
-    if (!param) break;
-    normalized.push_back(param->GetNormalized(values[i]));
-  }
+    if (IParam* param = mPlug ? mPlug->GetParam(static_cast<int>(i)) : nullptr)
+      normalized[i] = param->GetNormalized(values[i]);
   const auto valueOf = [&normalized](int paramIdx, double* value) {
     if (paramIdx < 0 || static_cast<size_t>(paramIdx) >= normalized.size()) return false;
     *value = normalized[static_cast<size_t>(paramIdx)];
-    return true;
+    return !std::isnan(*value);
   };
   const int n = mControls.GetSize();
   for (int i = 0; i < n; ++i)

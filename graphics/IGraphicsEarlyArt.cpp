@@ -7,9 +7,6 @@
 
 #include <malloc.h>
 #include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -33,6 +30,8 @@ struct Entry
   State state = State::kQueued;
   // A load asked for it: a queued file is then decoded by the load itself.
   bool taken = false;
+  // The load got the thread's decode.
+  bool handed = false;
   std::unique_ptr<RAST_IBitmap> whole;
   std::unique_ptr<RAST_MemBitmap> halved;
   RAST_IndexedImage indices;
@@ -45,6 +44,8 @@ struct Store
   // Fixed while the threads run: entries are handed out by address.
   std::vector<Entry> entries;
   size_t next = 0;
+  // Loads waiting for an entry: the entries are not cleared under them.
+  int waiting = 0;
   bool stopping = false;
   std::vector<std::thread> threads;
 };
@@ -59,15 +60,18 @@ Store& TheStore()
 
 // The entry's decode, as the loads make it; touches only its pixels. A
 // file that cannot be halved (an image of another kind) is decoded whole
-// instead, for the whole load its owner makes next: false then.
+// instead, for the whole load its owner makes next: false then. A file
+// that breaks on the way leaves nothing, as the load's own decode would
+// give nothing: the load then decodes it itself, and fails as before.
 bool Decode(Entry& entry, bool halved)
 {
   const char* name = entry.file.name.c_str();
   if (halved)
   {
     entry.halved = std::make_unique<RAST_MemBitmap>(0, 0, 4);
-    if (DecodePNGResourceHalved(name, entry.halved.get(), &entry.indices) != RAST_PNGHalved::kCannot) return true;
-    entry.halved.reset();
+    const RAST_PNGHalved outcome = DecodePNGResourceHalved(name, entry.halved.get(), &entry.indices);
+    if (outcome != RAST_PNGHalved::kHalved) entry.halved.reset();
+    if (outcome != RAST_PNGHalved::kCannot) return true;
   }
   entry.whole.reset(DecodePNGResource(name, &entry.indices));
   return false;
@@ -75,10 +79,6 @@ bool Decode(Entry& entry, bool halved)
 
 void Work(Store& store)
 {
-  // Beside the toolkit's start, not ahead of it: on a busy machine the
-  // decodes take what the start leaves, and the rescale makes the rest
-  // itself.
-  (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
   std::unique_lock<std::mutex> hold(store.lock);
   for (;;)
   {
@@ -111,9 +111,13 @@ Entry* Await(Store& store, std::unique_lock<std::mutex>& hold, const char* name,
     found->taken = true;
     return nullptr;
   }
+  ++store.waiting;
   store.done.wait(hold, [found] { return found->state == State::kDone; });
-  // A file that could not be halved became a whole decode.
-  if (found->file.halved != halved) return nullptr;
+  --store.waiting;
+  store.done.notify_all();
+  // A file that could not be halved became a whole decode; another load of
+  // the name may have taken it while this one waited.
+  if (found->file.halved != halved || found->taken) return nullptr;
   found->taken = true;
   return found;
 }
@@ -161,10 +165,12 @@ EarlyArtReport EarlyArtFinish()
   }
   for (std::thread& thread : store.threads) thread.join();
   EarlyArtReport report;
-  std::lock_guard<std::mutex> hold(store.lock);
+  std::unique_lock<std::mutex> hold(store.lock);
+  store.done.wait(hold, [&store] { return store.waiting == 0; });
   for (const Entry& entry : store.entries)
   {
     (entry.taken ? report.taken : report.unused).push_back(entry.file.name);
+    if (entry.handed) report.handed.push_back(entry.file.name);
   }
   store.threads.clear();
   store.entries.clear();
@@ -176,12 +182,24 @@ EarlyArtReport EarlyArtFinish()
   return report;
 }
 
+void EarlyArtSettleForTest()
+{
+  Store& store = TheStore();
+  std::unique_lock<std::mutex> hold(store.lock);
+  if (store.threads.empty()) return;
+  store.done.wait(hold, [&store] {
+    return std::all_of(store.entries.begin(), store.entries.end(),
+                       [](const Entry& entry) { return entry.taken || entry.state == State::kDone; });
+  });
+}
+
 std::unique_ptr<RAST_IBitmap> EarlyArtTakeWhole(const char* name, RAST_IndexedImage* indices)
 {
   Store& store = TheStore();
   std::unique_lock<std::mutex> hold(store.lock);
   Entry* entry = Await(store, hold, name, false);
-  if (!entry) return nullptr;
+  if (!entry || !entry->whole) return nullptr;
+  entry->handed = true;
   if (indices) *indices = std::move(entry->indices);
   return std::move(entry->whole);
 }
@@ -195,6 +213,7 @@ bool EarlyArtTakeHalved(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* 
   Entry* entry = Await(store, hold, name, true);
   if (!entry || !entry->halved || entry->halved->getWidth() == 0) return false;
   into->swapContents(*entry->halved);
+  entry->handed = true;
   if (indices) *indices = std::move(entry->indices);
   return true;
 }

@@ -24,24 +24,30 @@ struct EarlyArtFile
 };
 
 // Decodes the files in the order given (the largest first makes the
-// decodes end soonest) on `threads` threads of their own, at a lower
-// priority than the toolkit's start. By default (-1) one fewer than the
-// processors this process may run on, at most three, and none on fewer than
-// four: on two cores the decodes only took the toolkit's start what they
-// saved the rescale, and the loads then decode every file themselves. Does
-// nothing while earlier decodes are not finished.
+// decodes end soonest) on `threads` threads of their own. By default (-1)
+// one fewer than the processors this process may run on, at most three,
+// and none on fewer than four: on two cores the decodes only took the
+// toolkit's start what they saved the rescale, and the loads then decode
+// every file themselves. Does nothing while earlier decodes are not
+// finished. The threads read the environment (the resources folder): it
+// must not change while they run.
 void EarlyArtStart(const std::vector<EarlyArtFile>& files, int threads = -1);
 
 // What the decodes came to, for the start's account: the names a load
-// asked for, and those no load asked for, each in the order given.
+// asked for, those no load asked for, and those a load got a thread's
+// decode of, each in the order given.
 struct EarlyArtReport
 {
-  std::vector<std::string> taken, unused;
+  std::vector<std::string> taken, unused, handed;
 };
 // Ends the decodes: files not begun are left, the threads finish the ones
 // they are on and end, and what no load took is freed. Every later load
 // decodes its file itself. Safe to call when nothing was started.
 EarlyArtReport EarlyArtFinish();
+
+// For tests: waits until the threads have decoded every file no load has
+// taken (at once when there are no threads).
+void EarlyArtSettleForTest();
 
 // For the loads: a whole decode of name made ahead, with the indices it
 // left; null when there is none.

@@ -13,9 +13,11 @@ int main()
   // it looked instead, and starts nothing.
   if (const std::string missing = AppMissingArtworkMessage(); !missing.empty())
     return AppReportMissingArtwork(missing);
+  // The toolkit's environment and locale are set before any thread starts
+  // that reads them (the resources folder, the font configuration).
+  AppSetUpEarly();
   AppStartEarlyArtwork();
   AppStartWarming();
-  AppSetUpEarly();
   const int status = WINL_RunApplication(WINLAppMain);
   AppFinishEarlyArtwork();
   AppJoinWarming();

@@ -386,11 +386,13 @@ TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
     EXPECT_EQ(listed, c.files);
     EXPECT_EQ(listed.size(), ahead.size()) << "a file listed twice";
     EarlyArtStart(ahead, 2);
+    EarlyArtSettleForTest();
     {
       SkinEditor t(c.settings);
     }
     const EarlyArtReport report = EarlyArtFinish();
     EXPECT_EQ(report.unused, std::vector<std::string>{});
     EXPECT_EQ(report.taken.size(), ahead.size());
+    EXPECT_EQ(report.handed, report.taken);
   }
 }

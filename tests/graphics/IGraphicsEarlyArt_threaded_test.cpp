@@ -77,7 +77,11 @@ TEST(EarlyArt, AStartTakesEachDecodeAndGetsItsOwnPixels)
     SCOPED_TRACE(threads < 0 ? "alone" : std::to_string(threads) + " threads");
     const bool early = threads >= 0;
     IGraphics::ClearCachesForTest();
-    if (early) EarlyArtStart(ahead, threads);
+    if (early)
+    {
+      EarlyArtStart(ahead, threads);
+      EarlyArtSettleForTest();
+    }
     GuiUnit unit;
     IGraphicsHeadless gui(&unit, 10, 10);
     gui.SetBitmapDivisor(2);
@@ -97,6 +101,10 @@ TEST(EarlyArt, AStartTakesEachDecodeAndGetsItsOwnPixels)
     {
       EXPECT_EQ(report.taken, (std::vector<std::string>{"even.png", "strip.png", "rgb.png"}));
       EXPECT_EQ(report.unused, (std::vector<std::string>{"unasked.png"}));
+      // Decoded ahead, each file's decode reached its load.
+      const std::vector<std::string> handed =
+          threads == 0 ? std::vector<std::string>() : std::vector<std::string>({"even.png", "strip.png", "rgb.png"});
+      EXPECT_EQ(report.handed, handed);
     }
     else
     {
@@ -118,6 +126,7 @@ TEST(EarlyArt, ADecodeGoesToOneLoad)
   ResourcesFolder res;
   WriteWholeFile(res.dir.File("one.png"), EncodeTestPng(Stripes(10, 6, true)));
   EarlyArtStart({{"one.png", false}}, 1);
+  EarlyArtSettleForTest();
   std::unique_ptr<RAST_IBitmap> first(LoadPNGResource("one.png"));
   std::unique_ptr<RAST_IBitmap> second(LoadPNGResource("one.png"));
   ASSERT_TRUE(first && second);
@@ -127,5 +136,25 @@ TEST(EarlyArt, ADecodeGoesToOneLoad)
   EXPECT_FALSE(EarlyArtTakeHalved("one.png", &halved, nullptr));
   const EarlyArtReport report = EarlyArtFinish();
   EXPECT_EQ(report.taken, std::vector<std::string>{"one.png"});
+  EXPECT_EQ(report.handed, std::vector<std::string>{"one.png"});
   EXPECT_TRUE(report.unused.empty());
+}
+
+// A palette file cut short breaks halfway through its decode: a halved load
+// of it fails whoever decodes it, and never gets the rows read before the
+// break.
+TEST(EarlyArt, AFileCutShortGivesNoHalvedPixels)
+{
+  ResourcesFolder res;
+  const std::string whole = EncodeTestPng(Stripes(64, 64, true));
+  WriteWholeFile(res.dir.File("cut.png"), whole.substr(0, whole.size() * 2 / 3));
+  for (const int threads : {0, 1})
+  {
+    SCOPED_TRACE(std::to_string(threads) + " threads");
+    EarlyArtStart({{"cut.png", true}}, threads);
+    EarlyArtSettleForTest();
+    RAST_MemBitmap halved(0, 0, 4);
+    EXPECT_FALSE(LoadPNGResourceHalved("cut.png", &halved, nullptr));
+    EXPECT_TRUE(EarlyArtFinish().handed.empty());
+  }
 }
