@@ -385,6 +385,9 @@ TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
     }
     EXPECT_EQ(listed, c.files);
     EXPECT_EQ(listed.size(), ahead.size()) << "a file listed twice";
+    // The threads read the resources folder as they decode: set as the
+    // editor below sets it, before they start.
+    setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
     EarlyArtStart(ahead, 2);
     EarlyArtSettleForTest();
     {
