@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace
@@ -45,29 +47,76 @@ constexpr int kLongestStretch = 128;
 constexpr int kLongestRun = 129;
 constexpr int kRunBase = 126;
 
+uint64_t Load8(const uint8_t* at)
+{
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// The byte number (0..7) of the lowest zero byte of word, 8 when none is:
+// the lowest flag of the classic zero-byte test is always a true one.
+int FirstZeroByte(uint64_t word)
+{
+  const uint64_t flags = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
+  return flags ? __builtin_ctzll(flags) >> 3 : 8;
+}
+
+// How many of in[0..limit) equal in[0] before the first that does not.
+// Eight indices are compared at a time: an artwork row is mostly long
+// stretches of one colour or of noise.
+int RunLength(const uint8_t* in, int limit)
+{
+  const uint64_t all = 0x0101010101010101ull * in[0];
+  int n = 1;
+  for (; n + 8 <= limit; n += 8)
+    if (const uint64_t differ = Load8(in + n) ^ all) return n + (__builtin_ctzll(differ) >> 3);
+  while (n < limit && in[n] == in[0]) ++n;
+  return n;
+}
+
+// The first s from 1 on where in[s] and in[s + 1] are equal (both before
+// in + w), or limit when none is before it.
+int StretchLength(const uint8_t* in, int w, int limit)
+{
+  int s = 1;
+  for (; s + 8 <= limit && s + 9 <= w; s += 8)
+  {
+    const int zero = FirstZeroByte(Load8(in + s) ^ Load8(in + s + 1));
+    if (zero < 8) return s + zero;
+  }
+  while (s < limit && !(s + 1 < w && in[s] == in[s + 1])) ++s;
+  return s;
+}
+
 void PackRow(const uint8_t* in, int w, std::vector<uint8_t>& out)
 {
+  // The most a row can take: a stretch costs a byte more than its indices
+  // and ends only before a run (two bytes for two or more indices), at the
+  // row's end or at its longest, so no three indices take more than four
+  // bytes, and the row's last one alone two.
+  const size_t start = out.size();
+  out.resize(start + static_cast<size_t>(w) + static_cast<size_t>(w) / 3 + 2);
+  uint8_t* to = out.data() + start;
   int x = 0;
   while (x < w)
   {
-    int run = 1;
-    while (x + run < w && run < kLongestRun && in[x + run] == in[x]) ++run;
+    const int run = RunLength(in + x, std::min(w - x, kLongestRun));
     if (run >= 2)
     {
-      out.push_back(static_cast<uint8_t>(run + kRunBase));
-      out.push_back(in[x]);
+      *to++ = static_cast<uint8_t>(run + kRunBase);
+      *to++ = in[x];
       x += run;
       continue;
     }
     // A stretch ends where two equal indices begin a run.
-    int stretch = 1;
-    while (x + stretch < w && stretch < kLongestStretch &&
-           !(x + stretch + 1 < w && in[x + stretch] == in[x + stretch + 1]))
-      ++stretch;
-    out.push_back(static_cast<uint8_t>(stretch - 1));
-    out.insert(out.end(), in + x, in + x + stretch);
+    const int stretch = StretchLength(in + x, w - x, std::min(w - x, kLongestStretch));
+    *to++ = static_cast<uint8_t>(stretch - 1);
+    std::memcpy(to, in + x, static_cast<size_t>(stretch));
+    to += stretch;
     x += stretch;
   }
+  out.resize(static_cast<size_t>(to - out.data()));
 }
 }  // namespace
 

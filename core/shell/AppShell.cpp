@@ -11,6 +11,7 @@
 #include "graphics/IGraphics.h"
 #include "platform/gtk/PLAT_Gtk.h"
 #include "platform/gtk/PLAT_GtkLoop.h"
+#include "platform/gtk/PLAT_GtkSurfaceView.h"
 #include "winl/WINL_App.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
@@ -39,6 +40,8 @@ std::string gSettingsFolder;
 std::string gINIPath;
 AppMainWindowFrame gMainWindowFrame;
 
+// The start's inputs are opened after its first frame (OpenStartInputs).
+bool gStartInputsPending = false;
 unsigned gServerCheck = 0;
 unsigned gWatchCheck = 0;
 unsigned gFrameCheck = 0;
@@ -195,6 +198,27 @@ void ConnectPlugin()
   gPluginInstance->SetMainWindow(&gMainWindowFrame);
 }
 
+// The end of the start, once the first frame is on the screen: the synth's
+// inputs, waited for and opened now that there is a plug-in to hand
+// messages to, and the watch on the sound server. The server's own watch,
+// which meters the output, comes last; it is looked for every few
+// milliseconds till then.
+bool OpenStartInputs(void*)
+{
+  if (!gStartInputsPending || !gPorts) return false;
+  gStartInputsPending = false;
+  const MidiPortSettings& midi = gPorts->State();
+  (void)gPorts->FinishMidi(false);
+  gPorts->ProbeMidiIO();
+  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
+  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
+  AppMarkStart("midi_inputs");
+  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
+  if (!gPorts->SettleWatch()) gWatchCheck = PLAT_LoopAddTimeout(kWatchCheckMs, SettleMidiWatch, nullptr);
+  AppWriteStartMarks();
+  return false;
+}
+
 void Launch()
 {
   if (!gPorts) return;
@@ -232,19 +256,7 @@ void Launch()
   // The menu bar and the fitted scale changed the window's height since it
   // was centred: centred again, it lies wholly inside the work area.
   if (gHWND) CenterWindow(gHWND);
-  // The sound server admits the inputs while the window is built; they are
-  // waited for only now, before the first frame. The server's watch, which
-  // meters the output, comes last, after the window shows; it is looked for
-  // every few milliseconds till then.
   AppMarkStart("gui_built");
-  (void)gPorts->FinishMidi(false);
-  gPorts->ProbeMidiIO();
-  // The inputs open only now that there is a plug-in to hand messages to.
-  (void)gPorts->ChooseMidiInput(std::string(midi.mInDev).c_str());
-  (void)gPorts->ChooseMidiInputB(std::string(midi.mInBDev).c_str());
-  AppMarkStart("midi_inputs");
-  gServerCheck = PLAT_LoopAddTimeout(kServerCheckMs, CheckMidiServer, nullptr);
-  if (!gPorts->SettleWatch()) gWatchCheck = PLAT_LoopAddTimeout(kWatchCheckMs, SettleMidiWatch, nullptr);
   // The window manager frames the window only once it is mapped: the fit
   // is made again for its title bar and borders as soon as they are known.
   if (PLAT_GtkWindowManagerFrames())
@@ -253,7 +265,11 @@ void Launch()
     gFrameCheck = PLAT_LoopAddTimeout(kFrameCheckMs, FitToWindowFrame, nullptr);
   }
   AppMarkStart("window");
-  AppWriteStartMarks();
+  // The sound server admits the inputs while the window is built and shows
+  // its first frame; they are waited for and opened only after that frame,
+  // before any input it met is handled.
+  gStartInputsPending = true;
+  if (!PLAT_GtkSurfaceView::AfterFirstPaint(OpenStartInputs, nullptr, kFirstPaintWaitMs)) OpenStartInputs(nullptr);
 }
 
 // ---- the main window ----
@@ -268,6 +284,8 @@ bool EditorMenuCommand(int index)
 
 void RunPreferences(HWND hwnd)
 {
+  // The dialog lists and opens ports: the start's inputs come first.
+  (void)OpenStartInputs(nullptr);
   const int result = WINL_DialogBox(WINL_curmodule_dialogresource_head, ResourceId(kDlgPreferences), hwnd,
                                     PreferencesDlgProc, 0);
   if (result != IDOK || UpdateINI()) return;
@@ -415,6 +433,7 @@ void ResetMidi()
 
 void Cleanup()
 {
+  gStartInputsPending = false;
   PLAT_LoopRemove(gFrameCheck);
   gFrameCheck = 0;
   PLAT_LoopRemove(gServerCheck);

@@ -107,6 +107,9 @@ void Cleanup();
 constexpr unsigned kServerCheckMs = 250;
 // How often the start looks for the server's watch until it is made.
 constexpr unsigned kWatchCheckMs = 5;
+// The start opens the synth's inputs once its first frame is on the screen,
+// or after this long without one (a window the desktop never draws).
+constexpr unsigned kFirstPaintWaitMs = 1000;
 // Shown once when the sound server goes away while the editor runs.
 constexpr char kMidiConnectionLostText[] =
   "The MIDI connection was lost. The chosen ports open again when the sound server returns.";

@@ -102,6 +102,44 @@ int gDrawingAreas = 0;
 
 void AreaFinalized(gpointer, GObject*) { --gDrawingAreas; }
 
+// Work waiting for the first paint of a view (AfterFirstPaint), and the
+// views that have not painted yet.
+struct FirstPaintWait
+{
+  PLAT_LoopCallback fn = nullptr;
+  void* data = nullptr;
+  unsigned timeout = 0;  // source ids
+  unsigned shown = 0;
+};
+FirstPaintWait gFirstPaintWait;
+int gViewsUnpainted = 0;
+
+gboolean RunFirstPaintWait(gpointer flush)
+{
+  FirstPaintWait wait = gFirstPaintWait;
+  gFirstPaintWait = {};
+  // The source that did not fire goes; the one that did is removed by its
+  // answer.
+  if (flush && wait.timeout) g_source_remove(wait.timeout);
+  if (!flush && wait.shown) g_source_remove(wait.shown);
+  // The paint's requests may still wait in the connection's buffer: the
+  // frame reaches the screen before the work begins.
+  if (flush)
+    if (GdkDisplay* display = gdk_display_get_default()) gdk_display_flush(display);
+  if (wait.fn) wait.fn(wait.data);
+  return G_SOURCE_REMOVE;
+}
+
+void NoteFirstPaint()
+{
+  --gViewsUnpainted;
+  if (!gFirstPaintWait.fn || gFirstPaintWait.shown) return;
+  // Above the priority of events: a click that came while the frame was
+  // painted is handled after the work, as it would have been before it.
+  gFirstPaintWait.shown =
+    g_idle_add_full(G_PRIORITY_HIGH, RunFirstPaintWait, GINT_TO_POINTER(1), nullptr);
+}
+
 // Callbacks come from C: nothing may throw across them.
 template <class Fn>
 auto Guarded(const char* what, Fn fn, decltype(fn()) fallback) -> decltype(fn())
@@ -129,6 +167,7 @@ struct PLAT_GtkSurfaceView::Impl
   std::string entryOpenedWith;  // Escape ends the entry with it
   unsigned timer = 0;
   unsigned timerMs = 0;
+  bool painted = false;
   PLAT_ScreenFrame frame;
 
   void EndEntry(bool tell);
@@ -137,6 +176,7 @@ struct PLAT_GtkSurfaceView::Impl
 
 PLAT_GtkSurfaceView::Impl::~Impl()
 {
+  if (!painted) --gViewsUnpainted;
   if (timer) g_source_remove(timer);
   EndEntry(false);
   if (area) g_signal_handlers_disconnect_by_data(area, this);
@@ -187,6 +227,11 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
   Guarded("painting the GUI", [&] { impl->client->OnSurfaceDraw(area); return 0; }, 0);
   impl->frame.Paint(cr, area);
   impl->frame.Forget();
+  if (!impl->painted)
+  {
+    impl->painted = true;
+    NoteFirstPaint();
+  }
   return TRUE;
 }
 
@@ -327,6 +372,7 @@ std::unique_ptr<PLAT_GtkSurfaceView> PLAT_GtkSurfaceView::Create(PLAT_SurfaceCli
   view->mImpl = std::make_unique<Impl>();
   Impl* impl = view->mImpl.get();
   impl->client = client;
+  ++gViewsUnpainted;
 
   auto host = std::make_unique<PLAT_GtkView::Impl>();
   host->widget = gtk_overlay_new();
@@ -371,6 +417,18 @@ void PLAT_GtkSurfaceView::SetSize(int width, int height)
 {
   gtk_widget_set_size_request(mImpl->area, std::max(width, 1), std::max(height, 1));
   gtk_widget_queue_draw(mImpl->area);
+}
+
+bool PLAT_GtkSurfaceView::AfterFirstPaint(PLAT_LoopCallback fn, void* data, unsigned waitMs)
+{
+  if (gFirstPaintWait.timeout) g_source_remove(gFirstPaintWait.timeout);
+  if (gFirstPaintWait.shown) g_source_remove(gFirstPaintWait.shown);
+  gFirstPaintWait = {};
+  if (!fn || gViewsUnpainted <= 0) return false;
+  gFirstPaintWait.fn = fn;
+  gFirstPaintWait.data = data;
+  gFirstPaintWait.timeout = g_timeout_add(waitMs, RunFirstPaintWait, nullptr);
+  return true;
 }
 
 void PLAT_GtkSurfaceView::StopTimer()

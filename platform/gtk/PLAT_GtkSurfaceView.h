@@ -10,6 +10,7 @@
 #pragma once
 
 #include "platform/gtk/PLAT_Gtk.h"
+#include "platform/gtk/PLAT_GtkLoop.h"
 
 #include <cstdint>
 #include <memory>
@@ -145,6 +146,13 @@ public:
   // (x, y) of the view in top-down screen pixels; false when not on screen.
   bool ViewToScreen(int x, int y, int* screenX, int* screenY) const;
   void EnableTooltips(bool on);
+
+  // Calls fn(data) once, on the main thread, as soon as a view that has not
+  // painted yet has painted and its frame has been sent to the display, and
+  // before the input that came meanwhile is handled; after waitMs without
+  // such a paint, all the same. A later call replaces one still waiting.
+  // False, with nothing called, when every view has painted already.
+  static bool AfterFirstPaint(PLAT_LoopCallback fn, void* data, unsigned waitMs);
 
   // ---- the text field ----
   struct TextField

@@ -252,6 +252,64 @@ TEST_F(MacSurface, OneViewAtATimeAndNoQueriesAfterClosing)
   EXPECT_EQ(probe->mDirtyQueries, queries);
 }
 
+// What runs after a view's first paint: the frame is on the screen by then,
+// and it runs once.
+struct AfterPaint
+{
+  PLAT_GtkSurfaceView* view = nullptr;
+  ProbeControl* probe = nullptr;
+  int calls = 0;
+  size_t drawsBefore = 0;
+  std::vector<uint32_t> shown;
+  static bool Run(void* data)
+  {
+    auto* a = static_cast<AfterPaint*>(data);
+    ++a->calls;
+    a->drawsBefore = a->probe->mDrawAreas.size();
+    if (a->view) a->shown = a->view->TestScreenPixels(10, 10, 1, 1);
+    return true;
+  }
+};
+
+TEST_F(MacSurface, WorkAfterTheFirstPaintFindsTheFrameOnTheScreen)
+{
+  ProbeControl* probe = Probe(IRECT(10, 10, 20, 20), RAST_RGBA(200, 100, 50, 255));
+  unit.AttachGraphics(gui);
+  attached = true;
+  window = ShownWindow(200, 100);
+  ASSERT_NE(gui->OpenWindow(window), nullptr);
+  AfterPaint after;
+  after.view = gui->GetView();
+  after.probe = probe;
+  ASSERT_TRUE(PLAT_GtkSurfaceView::AfterFirstPaint(AfterPaint::Run, &after, 60000));
+  ASSERT_TRUE(RunUntil([&] { return after.calls > 0; }));
+  EXPECT_EQ(after.drawsBefore, 1u);
+  EXPECT_EQ(after.shown, std::vector<uint32_t>{0xC86432u});
+  RunFor(100);
+  EXPECT_EQ(after.calls, 1);
+  // Every view has painted: nothing waits, and nothing is called.
+  EXPECT_FALSE(PLAT_GtkSurfaceView::AfterFirstPaint(AfterPaint::Run, &after, 10));
+  RunFor(50);
+  EXPECT_EQ(after.calls, 1);
+}
+
+TEST_F(MacSurface, WorkAfterTheFirstPaintRunsAfterItsWaitWhenTheViewNeverPaints)
+{
+  ProbeControl* probe = Probe(IRECT(10, 10, 20, 20));
+  unit.AttachGraphics(gui);
+  attached = true;
+  // A window never shown: its view never paints.
+  window = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  ASSERT_NE(gui->OpenWindow(window), nullptr);
+  AfterPaint after;
+  after.probe = probe;
+  ASSERT_TRUE(PLAT_GtkSurfaceView::AfterFirstPaint(AfterPaint::Run, &after, 30));
+  ASSERT_TRUE(RunUntil([&] { return after.calls > 0; }));
+  EXPECT_EQ(after.drawsBefore, 0u);
+  RunFor(100);
+  EXPECT_EQ(after.calls, 1);
+}
+
 TEST_F(MacSurface, FramesGoOnUnderAModalFileChooser)
 {
   ProbeControl* probe = Probe(IRECT(0, 0, 10, 10));

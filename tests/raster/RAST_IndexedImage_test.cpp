@@ -26,6 +26,14 @@ std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& 
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
+// 1, 2, 2, 1, 2, 2, ...: a stretch of one before each run of two, the row
+// that packs largest (four bytes for three indices).
+std::vector<uint8_t> LoneBeforeEachPair(int n)
+{
+  std::vector<uint8_t> row(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) row[static_cast<size_t>(i)] = i % 3 == 0 ? 1 : 2;
+  return row;
+}
 
 std::vector<RAST_pixel> Pixels(RAST_MemBitmap& bitmap)
 {
@@ -53,6 +61,11 @@ TEST(IndexedImage, RowsPackAtTheLimitsAndExpandToTheirPixels)
     {"stretch of 128", Alternating(128), 129},
     {"stretch of 129: two stretches", Alternating(129), 131},
     {"stretch then run", Joined(Alternating(3), Repeated(5, 2)), 6},
+    {"stretch of 11 then run", Joined(Alternating(11), Repeated(3, 2)), 14},
+    {"run of 13 then stretch", Joined(Repeated(13, 1), Alternating(2)), 5},
+    {"lone index before each pair, 299", LoneBeforeEachPair(299), 399},
+    {"lone index before each pair, 300", LoneBeforeEachPair(300), 400},
+    {"lone index before each pair, 301", LoneBeforeEachPair(301), 402},
     {"index past the colours", Repeated(4, 200), 2},
   };
   for (const Case& c : kCases)

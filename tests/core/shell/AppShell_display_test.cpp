@@ -609,6 +609,8 @@ ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& mor
   setenv("ZEPHRA_RESOURCES_DIR", ZEPHRA_BUILD_RESOURCES, 1);
   AppShellParts() = mSaved;
   Start((moreSettings + "[midi]\ninBdev=off\nindev=" + sim.OutputName() + "\noutdev=" + sim.InputName() + "\n").c_str());
+  // The synth's input opens once the window has shown its first frame.
+  EXPECT_TRUE(PumpUntil([] { return AppPorts()->SynthLinkOpen(); })) << "the synth's input never opened";
   return dynamic_cast<ZephraEditor*>(AppPlugin());
 }
 
