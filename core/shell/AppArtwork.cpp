@@ -10,7 +10,6 @@
 #include "winl/WINL_MessageBox.h"
 #include "winl/ini/WINL_Ini.h"
 
-#include <charconv>
 #include <cstdio>
 
 std::string AppMissingArtworkMessage()
@@ -54,11 +53,8 @@ void AppStartEarlyArtwork()
   // half their stored size; at any other every file is decoded whole. A
   // scale the start then fits to a small screen only leaves the halved
   // decodes unused.
-  char text[64] = "";
-  const DWORD length =
-    GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "1.0", text, sizeof text, ini.c_str());
-  double scale = 1.0;
-  if (std::from_chars(text, text + length, scale).ec != std::errc() || !(scale > 0)) scale = 1.0;
+  double scale = StoredGuiScale(ini.c_str(), 1.0);
+  if (!(scale > 0)) scale = 1.0;
   std::vector<EarlyArtFile> files;
   for (const ArtRow* row : ArtShownAtStart(look)) files.push_back({row->path, scale == 1.0 && row->frames == 1});
   EarlyArtStart(files);

@@ -43,14 +43,21 @@ bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted)
   return true;
 }
 
-bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale)
+double StoredGuiScale(const char* iniPath, double fallback)
 {
   // Numbers are read and written with a point whatever the user's locale,
   // which the toolkit has made the program's.
   char text[128];
-  const DWORD length = GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "-1.0", text, sizeof text, iniPath);
-  *scale = -1.0;
-  if (std::from_chars(text, text + length, *scale).ec != std::errc()) *scale = -1.0;
+  const DWORD length = GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "", text, sizeof text, iniPath);
+  double scale = fallback;
+  if (std::from_chars(text, text + length, scale).ec != std::errc()) scale = fallback;
+  return scale;
+}
+
+bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale)
+{
+  *scale = StoredGuiScale(iniPath, -1.0);
+  char text[128];
   double fitted = 0.0;
   if (!FitGuiScale(*scale, screenHeight, frame, &fitted)) return false;
   const std::to_chars_result end = std::to_chars(text, text + sizeof text - 1, fitted, std::chars_format::fixed, 15);

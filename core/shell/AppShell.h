@@ -179,6 +179,9 @@ struct AppState
 // is true. A screen no higher than the frame, or none (screenHeight < 0),
 // fits nothing.
 bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
+// The scale stored under [gui] "guiscale" in iniPath, read with a point
+// whatever the locale; fallback when there is none or it is no number.
+double StoredGuiScale(const char* iniPath, double fallback);
 // Reads [gui] "guiscale" (default "-1.0") from iniPath into *scale and,
 // when the fit changes it, writes the fitted scale with "%.15f", puts it in
 // *scale and returns true.
