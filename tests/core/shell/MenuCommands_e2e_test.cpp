@@ -471,12 +471,22 @@ TEST(MenuCommands, PreferencesListShowsALongPortNameWhole)
     RunningEditor::Rect list;
     // The widest run of ink in one row of the opened list, and where it ends.
     int inkW = 0, inkRight = 0;
+    // The list as the grab before saw it: a list still being placed, sized
+    // or painted on a busy machine shows a picture that the next grab does
+    // not, so only one seen twice in a row is measured.
+    RunningEditor::Rect seenAt;
+    std::vector<uint32_t> seen;
     const auto measure = [&] {
       const std::vector<unsigned long> windows = editor.OtherWindows();
       if (windows.empty() || windows.back() == dialogWindow) return false;
       list = editor.WindowRect(windows.back());
       const std::vector<uint32_t> pixels = editor.Grab(list);
       if (pixels.empty()) return false;
+      const bool settled = pixels == seen && list.x == seenAt.x && list.y == seenAt.y && list.w == seenAt.w &&
+                           list.h == seenAt.h;
+      seen = pixels;
+      seenAt = list;
+      if (!settled) return false;
       // A list mapped but not yet painted is dark from edge to edge, one
       // run of "ink" as wide as the window: measured only on its light
       // ground.
