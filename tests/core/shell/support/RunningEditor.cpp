@@ -762,9 +762,29 @@ std::vector<RunningEditor::Rect> RunningEditor::OpenMenu(int top)
   // clicked a pixel aside, so the two clicks never make a double click.
   const bool again = Pointer() == std::make_pair(title.CenterX(), title.CenterY());
   const int x = again ? title.CenterX() + 1 : title.CenterX();
+  // A menu's window shows what lay under it until the program draws it: the
+  // panel's own rows of text there, read as the menu's, sent a click to
+  // another item on a stalled machine. The menu counts as drawn once most
+  // of it differs from the window under it as it was before.
+  const Rect under = MainRect();
+  const std::vector<uint32_t> before = Grab(under);
   Click(x, title.CenterY());
+  const auto drawn = [&] {
+    const Rect menu = OpenMenuRect();
+    const int x0 = std::max(menu.x, under.x), x1 = std::min(menu.x + menu.w, under.x + under.w);
+    const int y0 = std::max(menu.y, under.y), y1 = std::min(menu.y + menu.h, under.y + under.h);
+    if (before.empty() || x1 <= x0 || y1 <= y0) return true;
+    const std::vector<uint32_t> now = Grab({x0, y0, x1 - x0, y1 - y0});
+    if (now.empty()) return false;
+    size_t differing = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        differing += now[static_cast<size_t>((y - y0) * (x1 - x0) + (x - x0))] !=
+                     before[static_cast<size_t>((y - under.y) * under.w + (x - under.x))];
+    return differing * 2 > now.size();
+  };
   std::vector<Rect> rows;
-  WaitUntil([&] { return !(rows = OpenMenuItems()).empty(); }, kBusyLimit);
+  WaitUntil([&] { return !(rows = OpenMenuItems()).empty() && drawn(); }, kBusyLimit);
   // The menu draws its rows after it maps, and a busy machine may still
   // grow or move it: wait for the count and the menu's place to settle.
   Rect place = OpenMenuRect();
