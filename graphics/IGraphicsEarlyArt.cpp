@@ -141,7 +141,7 @@ void EarlyArtStart(const std::vector<EarlyArtFile>& files, int threads)
     store.entries.back().file = file;
   }
   const unsigned processors = UsableProcessors();
-  const unsigned wanted = threads >= 0 ? static_cast<unsigned>(threads) : processors < 4 ? 0 : std::min(processors - 1, 3u);
+  const unsigned wanted = threads >= 0 ? static_cast<unsigned>(threads) : processors < 2 ? 0 : std::min(processors - 1, 3u);
   for (unsigned i = 0; i < wanted && i < files.size(); ++i)
   {
     // Without a thread the loads decode their files themselves.
