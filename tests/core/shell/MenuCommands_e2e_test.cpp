@@ -409,7 +409,9 @@ TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
     const std::vector<uint32_t> first = ListPixels(editor, dialog, 20, 43, 150);
     const std::vector<uint32_t> second = ListPixels(editor, dialog, 180, 43, 120);
     editor.Key("Tab");
-    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, RunningEditor::kBusyLimit));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 180, 43, 120) != second; }, RunningEditor::kBusyLimit))
+      << "the keyboard is now at window " << editor.XdotoolOutput("getwindowfocus") << ", the dialog's was " << focused
+      << (ListPixels(editor, dialog, 20, 43, 150) != first ? "; the first list changed" : "; the first list did not change");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return ListPixels(editor, dialog, 20, 43, 150) == first; }, RunningEditor::kBusyLimit));
     editor.Key("shift+Tab");
     EXPECT_TRUE(RunningEditor::WaitUntil([&] {
