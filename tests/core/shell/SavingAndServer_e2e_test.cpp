@@ -338,9 +338,19 @@ TEST(StoppedServerInTheEditor, SigtermEndsTheEditorAndSavesTheLastProgram)
 {
   OwnJackServer server;
   Session session;
-  RunningEditor editor(session.Setup());
+  // The start ends by opening the synth's inputs, after the first frame and
+  // after the program went out; it notes its stages in this file only once
+  // they are open. The server is stopped after that: stopped while a port
+  // is being opened, it holds the GUI thread in the MIDI library's request,
+  // which a stopped server never answers.
+  TempDir marks;
+  RunningEditorSetup setup = session.Setup();
+  setup.env.emplace_back("ZEPHRA_START_MARKS", marks.File("start-marks"));
+  RunningEditor editor(setup);
   START_OR_SKIP(server, editor);
   ASSERT_TRUE(editor.HeardAProgram());
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return std::filesystem::exists(marks.File("start-marks")); }))
+    << "the start never opened the synth's inputs";
   const std::string last = editor.SettingsFolder() + "lastprogram.pr3";
   std::filesystem::remove(last);
   ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);

@@ -482,6 +482,12 @@ int RunningEditor::Stop(int signal, double seconds)
   WaitUntil([&] { return !Running(); }, seconds);
   if (Running())
   {
+    // What it waits on, for the failure's report: a hang seen once on a
+    // busy machine is otherwise gone with the process.
+    std::fprintf(stderr, "the program did not end within %.0f s; its threads:\n%s\n", seconds,
+                 Output("command -v gdb >/dev/null && timeout 60 gdb -p " + std::to_string(mPid) +
+                        " -batch -nx -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)'")
+                   .c_str());
     kill(mPid, SIGKILL);
     waitpid(mPid, nullptr, 0);
     mPid = -mPid;
