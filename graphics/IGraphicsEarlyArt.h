@@ -29,9 +29,9 @@ struct EarlyArtFile
 // and none on one processor, where the loads decode every file themselves.
 // On two cores the one thread takes the decodes off the toolkit's start
 // (the artwork's 24 ms before the first frame became 5 ms; on two cores
-// shared with other work, nothing is lost). Does nothing while earlier decodes are not
-// finished. The threads read the environment (the resources folder): it
-// must not change while they run.
+// shared with other work, nothing is lost). Does nothing while earlier
+// decodes are not finished. The threads read the environment (the
+// resources folder): it must not change while they run.
 void EarlyArtStart(const std::vector<EarlyArtFile>& files, int threads = -1);
 
 // What the decodes came to, for the start's account: the names a load
