@@ -48,9 +48,7 @@ bool StartProgramSent(RunningEditor& editor)
 }
 
 // Chooses the file name in the firmware chooser, opened from the File menu
-// in the desktop folder (a whole path typed would be completed on the way),
-// and
-// notes the moment the chooser has gone with it (the update starts as it
+// in the desktop folder, and notes the moment the chooser has gone with it (the update starts as it
 // closes); false when the chooser never came or never went.
 bool ConfirmFirmwareFile(RunningEditor& editor, const std::string& name,
                          std::chrono::steady_clock::time_point& confirmed)
@@ -62,9 +60,7 @@ bool ConfirmFirmwareFile(RunningEditor& editor, const std::string& name,
            editor.WindowRect(others.back()).h >= 500;
   };
   if (!RunningEditor::WaitUntil(chooserUp, RunningEditor::kBusyLimit)) return false;
-  editor.Key("ctrl+l");
-  editor.Type(name);
-  editor.Key("Return");
+  if (!editor.EnterInChooser(name)) return false;
   const bool gone = RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, RunningEditor::kBusyLimit);
   confirmed = std::chrono::steady_clock::now();
   return gone;

@@ -61,12 +61,10 @@ struct Library : ::testing::Test
     return false;
   }
   // Names a file of the folder the file chooser shown now opened in, and
-  // accepts it. (A whole path typed into its location field is completed
-  // on the way: "/tmp/z" gains the prefix common to every such folder.)
-  // A chooser that selects the file chosen before does so once its folder
-  // has been read, and the name it selects then joins whatever was typed
-  // by that time ("07Lead.pr3Lead.pr3"): with preselectedRow, the typing
-  // waits until that row of the list is shown selected.
+  // accepts it. A chooser that selects the file chosen before does so once
+  // its folder has been read, and the name it selects then joins whatever
+  // was entered by that time ("07Lead.pr3Lead.pr3"): with preselectedRow,
+  // the name waits until that row of the list is shown selected.
   bool ChooseFile(const std::string& path, int preselectedRow = -1)
   {
     // The chooser itself, not the menu that opened it: a window larger
@@ -80,9 +78,7 @@ struct Library : ::testing::Test
     if (preselectedRow >= 0 && !RunningEditor::WaitUntil([&] { return RowShownSelected(preselectedRow); },
                                                           RunningEditor::kBusyLimit))
       return false;
-    editor->Key("ctrl+l");
-    editor->Type(path);
-    editor->Key("Return");
+    if (!editor->EnterInChooser(path)) return false;
     return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty() || !editor->Alerts().empty(); }, RunningEditor::kBusyLimit);
   }
   // Whether the chooser's file list shows row (from 0) in the selection's

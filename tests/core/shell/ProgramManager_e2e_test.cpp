@@ -88,9 +88,7 @@ struct Manager : ::testing::Test
       return !others.empty() && editor->WindowRect(others.back()).w >= 300;
     };
     if (!RunningEditor::WaitUntil(chooserUp, RunningEditor::kBusyLimit)) return false;
-    editor->Key("ctrl+l");
-    editor->Type(folder);
-    editor->Key("Return");
+    if (!editor->EnterInChooser(folder)) return false;
     return RunningEditor::WaitUntil([&] { return editor->OtherWindows().empty(); }, RunningEditor::kBusyLimit);
   }
   void Picture(const std::string& name) { (void)editor->SavePicture(name, editor->GuiRect()); }

@@ -5,6 +5,7 @@
 #include "tools/artgen/ArtPng.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <rtmidi/RtMidi.h>
@@ -662,6 +663,77 @@ void RunningEditor::DragGui(int gx0, int gy0, int gx1, int gy1, double scale)
 void RunningEditor::Key(const std::string& keys) { Xdotool("key --clearmodifiers " + keys); }
 
 void RunningEditor::Type(const std::string& text) { Xdotool("type --delay 20 " + Quoted(text)); }
+
+bool RunningEditor::Paste(const std::string& text)
+{
+  ::Display* d = mX->display;
+  if (!d) return false;
+  const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+  const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+  const Atom targets = XInternAtom(d, "TARGETS", False);
+  const Window owner = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XSetSelectionOwner(d, clipboard, owner, CurrentTime);
+  bool handed = false;
+  if (XGetSelectionOwner(d, clipboard) == owner)
+  {
+    Key("ctrl+v");
+    // The test owns the clipboard and answers the toolkit's requests itself:
+    // the text has reached the field once the request for it is answered,
+    // and a key sent after it comes after the text.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(kBusyLimit);
+    while (!handed && std::chrono::steady_clock::now() < end)
+    {
+      if (!XPending(d))
+      {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        continue;
+      }
+      XEvent event;
+      XNextEvent(d, &event);
+      if (event.type != SelectionRequest) continue;
+      const XSelectionRequestEvent& request = event.xselectionrequest;
+      XSelectionEvent reply{};
+      reply.type = SelectionNotify;
+      reply.display = d;
+      reply.requestor = request.requestor;
+      reply.selection = request.selection;
+      reply.target = request.target;
+      reply.time = request.time;
+      reply.property = None;
+      const Atom property = request.property != None ? request.property : request.target;
+      if (request.target == targets)
+      {
+        const Atom offered[] = {targets, utf8, XA_STRING};
+        XChangeProperty(d, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(offered), 3);
+        reply.property = property;
+      }
+      else if (request.target == utf8 || request.target == XA_STRING)
+      {
+        XChangeProperty(d, request.requestor, property, request.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+        reply.property = property;
+        handed = true;
+      }
+      XEvent sent;
+      sent.xselection = reply;
+      XSendEvent(d, request.requestor, False, 0, &sent);
+      XFlush(d);
+    }
+  }
+  XSetSelectionOwner(d, clipboard, None, CurrentTime);
+  XDestroyWindow(d, owner);
+  XFlush(d);
+  return handed;
+}
+
+bool RunningEditor::EnterInChooser(const std::string& path)
+{
+  Key("ctrl+l");
+  if (!Paste(path)) return false;
+  Key("Return");
+  return true;
+}
 
 // ---- pixels ----
 

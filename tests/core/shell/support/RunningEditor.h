@@ -164,6 +164,13 @@ public:
   // xdotool key names, "ctrl+z", "Return"; to the focused window.
   void Key(const std::string& keys);
   void Type(const std::string& text);
+  // Pastes text (ctrl+v) into the focused field in one piece, and answers
+  // once the field has been handed it: keys typed one by one into a file
+  // chooser's location field race its completion, which can insert its
+  // guess between two of them ("second/econd").
+  bool Paste(const std::string& text);
+  // A file chooser shown now: its location field given path, and accepted.
+  bool EnterInChooser(const std::string& path);
 
   // ---- the menu bar, found from its pixels ----
   // The titles of the main window's menu bar, left to right.
