@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -237,4 +238,36 @@ TEST(RAST_PNGHalved, NamedResourceComesFromTheResourcesFolder)
   RAST_MemBitmap mine(0, 0, 4);
   EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource("none.png", &mine), RAST_PNGHalved::kFailed);
   EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource(nullptr, &mine), RAST_PNGHalved::kFailed);
+}
+
+// The program's own artwork is read without the compressed data's own sum;
+// a byte damaged anywhere in the image data, that sum's bytes among them,
+// still fails the load, whole and halved, by the chunk's CRC.
+TEST(RAST_PNGHalved, DamagedArtworkDataFailsFromTheResourcesFolder)
+{
+  ResourcesFolder resources;
+  const std::string bytes = EncodeTestPng(Shape(6, 4, PNG_COLOR_TYPE_PALETTE, 8, false));
+  const size_t idat = bytes.find("IDAT");
+  ASSERT_NE(idat, std::string::npos);
+  size_t length = 0;
+  for (size_t i = idat - 4; i < idat; ++i) length = length << 8 | static_cast<unsigned char>(bytes[i]);
+  ASSERT_GE(length, 4u);
+  for (size_t at = idat + 4; at < idat + 4 + length; ++at)
+  {
+    std::string bad = bytes;
+    bad[at] = static_cast<char>(bad[at] ^ 0x01);
+    WriteWholeFile(resources.dir.File("art.png"), bad);
+    std::unique_ptr<RAST_IBitmap> whole(RAST_LoadPNGFromNamedResource("art.png", nullptr));
+    EXPECT_EQ(whole, nullptr) << "data byte " << at - idat - 4 << " of " << length;
+    RAST_MemBitmap mine(0, 0, 4);
+    EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource("art.png", &mine), RAST_PNGHalved::kFailed)
+      << "data byte " << at - idat - 4 << " of " << length;
+  }
+  WriteWholeFile(resources.dir.File("art.png"), bytes);
+  std::unique_ptr<RAST_IBitmap> whole(RAST_LoadPNGFromNamedResource("art.png", nullptr));
+  ASSERT_NE(whole, nullptr);
+  EXPECT_EQ(whole->getWidth(), 6);
+  RAST_MemBitmap mine(0, 0, 4);
+  EXPECT_EQ(RAST_LoadPNGHalvedFromNamedResource("art.png", &mine), RAST_PNGHalved::kHalved);
+  EXPECT_EQ(mine.getWidth(), 3);
 }
