@@ -339,13 +339,19 @@ std::string ResourcePath(const char* name)
   const std::string folder = PLAT_GetResourcesDir();
   return folder.empty() ? std::string() : folder + name;
 }
+
+// A file's whole load; null filename loads nothing.
+RAST_IBitmap* LoadWholeFile(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices, bool ownArtwork)
+{
+  if (indices) indices->Clear();
+  Request request{bmp, indices, false, false, ownArtwork};
+  return LoadFile(filename, request);
+}
 }  // namespace
 
 RAST_IBitmap* RAST_LoadPNG(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
-  if (indices) indices->Clear();
-  Request request{bmp, indices, false, false};
-  return LoadFile(filename, request);
+  return LoadWholeFile(filename, bmp, indices, false);
 }
 
 RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bmp)
@@ -356,11 +362,8 @@ RAST_IBitmap* RAST_LoadPNGFromMemory(const void* data, int len, RAST_IBitmap* bm
 
 RAST_IBitmap* RAST_LoadPNGFromNamedResource(const char* name, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
-  if (indices) indices->Clear();
   const std::string path = ResourcePath(name);
-  if (path.empty()) return nullptr;
-  Request request{bmp, indices, false, false, true};
-  return LoadFile(path.c_str(), request);
+  return LoadWholeFile(path.empty() ? nullptr : path.c_str(), bmp, indices, true);
 }
 
 bool RAST_PNGSize(const char* filename, int* w, int* h)
@@ -406,15 +409,21 @@ RAST_PNGHalved HalvedOutcome(const Request& request, RAST_IBitmap* result)
   if (result) return RAST_PNGHalved::kHalved;
   return request.cannot ? RAST_PNGHalved::kCannot : RAST_PNGHalved::kFailed;
 }
+
+// A file's halved load; null filename loads nothing.
+RAST_PNGHalved LoadHalvedFile(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices, bool ownArtwork)
+{
+  if (indices) indices->Clear();
+  if (!bmp) return RAST_PNGHalved::kFailed;
+  Request request{bmp, indices, true, false, ownArtwork};
+  RAST_IBitmap* result = LoadFile(filename, request);
+  return HalvedOutcome(request, result);
+}
 }  // namespace
 
 RAST_PNGHalved RAST_LoadPNGHalved(const char* filename, RAST_IBitmap* bmp, RAST_IndexedImage* indices)
 {
-  if (indices) indices->Clear();
-  if (!bmp) return RAST_PNGHalved::kFailed;
-  Request request{bmp, indices, true, false};
-  RAST_IBitmap* result = LoadFile(filename, request);
-  return HalvedOutcome(request, result);
+  return LoadHalvedFile(filename, bmp, indices, false);
 }
 
 RAST_PNGHalved RAST_LoadPNGHalvedFromMemory(const void* data, int len, RAST_IBitmap* bmp,
@@ -430,12 +439,8 @@ RAST_PNGHalved RAST_LoadPNGHalvedFromMemory(const void* data, int len, RAST_IBit
 RAST_PNGHalved RAST_LoadPNGHalvedFromNamedResource(const char* name, RAST_IBitmap* bmp,
                                                    RAST_IndexedImage* indices)
 {
-  if (indices) indices->Clear();
   const std::string path = ResourcePath(name);
-  if (path.empty() || !bmp) return RAST_PNGHalved::kFailed;
-  Request request{bmp, indices, true, false, true};
-  RAST_IBitmap* result = LoadFile(path.c_str(), request);
-  return HalvedOutcome(request, result);
+  return LoadHalvedFile(path.empty() ? nullptr : path.c_str(), bmp, indices, true);
 }
 
 // ---- image-loader record ----

@@ -48,8 +48,9 @@ bool StartProgramSent(RunningEditor& editor)
 }
 
 // Chooses the file name in the firmware chooser, opened from the File menu
-// in the desktop folder, and notes the moment the chooser has gone with it (the update starts as it
-// closes); false when the chooser never came or never went.
+// in the desktop folder, and notes the moment the chooser has gone with it
+// (the update starts as it closes); false when the chooser never came or
+// never went.
 bool ConfirmFirmwareFile(RunningEditor& editor, const std::string& name,
                          std::chrono::steady_clock::time_point& confirmed)
 {

@@ -715,7 +715,7 @@ bool RunningEditor::Paste(const std::string& text)
         reply.property = property;
         handed = true;
       }
-      XEvent sent;
+      XEvent sent{};
       sent.xselection = reply;
       XSendEvent(d, request.requestor, False, 0, &sent);
       XFlush(d);
