@@ -4,6 +4,9 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
+
+#include <poll.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -139,22 +142,48 @@ bool LiveOnce(Display* display, const Program& program, const std::string& home,
     execl(program.path, program.path, static_cast<char*>(nullptr));
     _exit(127);
   }
+  // The window's pixels are read when it shows and each time the server
+  // reports it drawn to: reading them on a clock would load the display
+  // and the cores the program starts on, longer for a longer start.
+  int damageEvent = 0, damageError = 0;
+  const bool damageReports = XDamageQueryExtension(display, &damageEvent, &damageError);
   Window shown = None;
+  Damage damage = None;
   const Clock::time_point giveUp = start + std::chrono::seconds(60);
+  bool quiet = false;  // nothing came for a while: look all the same
   while (Clock::now() < giveUp && life.firstFrameMs == 0)
   {
+    bool drawn = quiet;
     while (XPending(display))
     {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == MapNotify && WindowPid(display, event.xmap.window) == pid) shown = event.xmap.window;
+      if (event.type == MapNotify && shown == None && WindowPid(display, event.xmap.window) == pid)
+      {
+        shown = event.xmap.window;
+        if (damageReports) damage = XDamageCreate(display, shown, XDamageReportNonEmpty);
+        drawn = true;
+      }
+      else if (damageReports && event.type == damageEvent + XDamageNotify)
+      {
+        XDamageSubtract(display, damage, None, None);
+        drawn = true;
+      }
     }
-    if (shown != None && ColoursShown(display, shown) >= kDrawnColours)
+    if (shown != None && (drawn || !damageReports) && ColoursShown(display, shown) >= kDrawnColours)
       life.firstFrameMs = MsSince(start);
+    else if (damageReports)
+    {
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      XFlush(display);
+      quiet = !XPending(display) && poll(&connection, 1, 100) == 0;
+    }
     else
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+  if (damage != None) XDamageDestroy(display, damage);
   XSelectInput(display, DefaultRootWindow(display), NoEventMask);
+  XSync(display, True);
   if (life.firstFrameMs == 0)
   {
     kill(pid, SIGKILL);

@@ -107,8 +107,49 @@ bool PLAT_GtkInit()
 
 bool PLAT_GtkIsUp() { return gState == State::Up; }
 
+unsigned PLAT_GtkLoopTurn()
+{
+  static unsigned turn = 1;
+  static bool watched = false;
+  // Counted only while someone asks: an idle loop stays idle.
+  if (!watched)
+  {
+    watched = true;
+    g_idle_add_full(
+        G_PRIORITY_HIGH,
+        [](gpointer) {
+          ++turn;
+          watched = false;
+          return G_SOURCE_REMOVE;
+        },
+        nullptr, nullptr);
+  }
+  return turn;
+}
+
 namespace
 {
+// A monitor's work area costs a few round trips to the display server, and
+// placing a window asks for it again and again while one event is handled
+// (eleven times while the editor starts): one answer serves the turn.
+struct WorkAreaAnswer
+{
+  GdkMonitor* monitor = nullptr;
+  GdkRectangle area{};
+  unsigned turn = 0;
+};
+WorkAreaAnswer gWorkArea;
+
+GdkRectangle WorkAreaOf(GdkMonitor* monitor)
+{
+  const unsigned turn = PLAT_GtkLoopTurn();
+  if (gWorkArea.turn == turn && gWorkArea.monitor == monitor) return gWorkArea.area;
+  gdk_monitor_get_workarea(monitor, &gWorkArea.area);
+  gWorkArea.monitor = monitor;
+  gWorkArea.turn = turn;
+  return gWorkArea.area;
+}
+
 bool MonitorRects(GdkMonitor* monitor, PLAT_Rect* frame, PLAT_Rect* workArea)
 {
   if (!monitor) return false;
@@ -120,7 +161,7 @@ bool MonitorRects(GdkMonitor* monitor, PLAT_Rect* frame, PLAT_Rect* workArea)
   }
   if (workArea)
   {
-    gdk_monitor_get_workarea(monitor, &r);
+    r = WorkAreaOf(monitor);
     *workArea = {r.x, r.y, r.width, r.height};
   }
   return true;

@@ -27,6 +27,7 @@ struct ItemInfo
 constexpr const char* kItemKey = "zephra-menu-item";
 constexpr const char* kAccelKey = "zephra-menu-accel";
 constexpr const char* kPendingKey = "zephra-menu-pending";
+constexpr const char* kUnbuiltKey = "zephra-menu-unbuilt";
 
 ItemInfo* InfoOf(GtkWidget* item) { return static_cast<ItemInfo*>(g_object_get_data(G_OBJECT(item), kItemKey)); }
 
@@ -38,6 +39,7 @@ ItemInfo* InfoOf(GtkWidget* item) { return static_cast<ItemInfo*>(g_object_get_d
 bool IsCheckEntry(const PLAT_MenuEntry& e) { return (e.checked || e.radio) && !e.submenu; }
 
 void OnActivate(GtkMenuItem* item, gpointer);
+void BuildMenu(GtkWidget* menu);
 
 // Shows the model's state on a check item; setting it emits "activate",
 // which must not count as the user's choice.
@@ -92,6 +94,7 @@ void OnActivate(GtkMenuItem* item, gpointer)
 
 void OnSubmenuShow(GtkWidget* menu, gpointer)
 {
+  BuildMenu(menu);
   const ItemInfo* info = InfoOf(gtk_menu_get_attach_widget(GTK_MENU(menu)));
   if (!info || !gHandler) return;
   try
@@ -139,7 +142,20 @@ GdkModifierType ModsOf(unsigned mods)
   return static_cast<GdkModifierType>(m);
 }
 
-void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t window, GtkAccelGroup* accel)
+// A bar's menus are built after the window's first frame (or when one is
+// needed sooner): the items of every menu are most of the bar's widgets, and
+// the first frame shows none of them. Until then a menu holds its entries.
+struct Unbuilt
+{
+  uint64_t window;
+  std::vector<PLAT_MenuEntry> entries;
+};
+
+Unbuilt* UnbuiltOf(GtkWidget* menu) { return static_cast<Unbuilt*>(g_object_get_data(G_OBJECT(menu), kUnbuiltKey)); }
+
+// With later set, each submenu is left empty, holding its entries.
+void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t window, GtkAccelGroup* accel,
+          bool later = false)
 {
   for (const PLAT_MenuEntry& e : entries)
   {
@@ -171,7 +187,11 @@ void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t
     {
       GtkWidget* sub = gtk_menu_new();
       if (accel) gtk_menu_set_accel_group(GTK_MENU(sub), accel);
-      Fill(sub, e.children, window, accel);
+      if (later)
+        g_object_set_data_full(G_OBJECT(sub), kUnbuiltKey, new Unbuilt{window, e.children},
+                               [](gpointer p) { delete static_cast<Unbuilt*>(p); });
+      else
+        Fill(sub, e.children, window, accel);
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), sub);
       g_signal_connect(sub, "show", G_CALLBACK(OnSubmenuShow), nullptr);
     }
@@ -183,6 +203,50 @@ void Fill(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries, uint64_t
     }
     gtk_menu_shell_append(GTK_MENU_SHELL(shell), item);
   }
+}
+
+// Builds the items of a menu that holds its entries still.
+void BuildMenu(GtkWidget* menu)
+{
+  std::unique_ptr<Unbuilt> unbuilt(static_cast<Unbuilt*>(g_object_steal_data(G_OBJECT(menu), kUnbuiltKey)));
+  if (!unbuilt) return;
+  Fill(menu, unbuilt->entries, unbuilt->window, gtk_menu_get_accel_group(GTK_MENU(menu)));
+  gtk_widget_show_all(menu);  // the items; the menu itself shows when it opens
+}
+
+// Builds every menu of the bar; its window's key equivalents work from then.
+void BuildBar(GtkWidget* bar)
+{
+  GList* children = gtk_container_get_children(GTK_CONTAINER(bar));
+  for (GList* l = children; l; l = l->next)
+    if (GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(l->data))) BuildMenu(sub);
+  g_list_free(children);
+  GtkWidget* window = gtk_widget_get_toplevel(bar);
+  if (window != bar)
+    g_signal_handlers_disconnect_matched(window, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, bar);
+}
+
+// A key may be a key equivalent: the items that carry them come first.
+gboolean OnKeyBeforeBuilt(GtkWidget*, GdkEvent*, gpointer bar)
+{
+  BuildBar(GTK_WIDGET(bar));
+  return FALSE;
+}
+
+// The window is painting its first frame with the bar: the menus are built
+// once that frame is sent, before the input that came meanwhile.
+gboolean OnDrawBeforeBuilt(GtkWidget* window, cairo_t*, gpointer bar)
+{
+  g_signal_handlers_disconnect_by_func(window, reinterpret_cast<gpointer>(OnDrawBeforeBuilt), bar);
+  g_idle_add_full(
+      G_PRIORITY_HIGH,
+      [](gpointer b) {
+        if (GdkDisplay* display = gdk_display_get_default()) gdk_display_flush(display);
+        BuildBar(GTK_WIDGET(b));
+        return G_SOURCE_REMOVE;
+      },
+      g_object_ref(bar), g_object_unref);
+  return FALSE;
 }
 
 // Whether the widgets of shell can show entries by changing texts and
@@ -205,7 +269,11 @@ bool SameShape(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
              (IsCheckEntry(e) && e.radio != static_cast<bool>(gtk_check_menu_item_get_draw_as_radio(GTK_CHECK_MENU_ITEM(item)))))
       same = false;
     else if (e.submenu)
-      same = SameShape(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
+    {
+      // A menu not built yet can take any entries.
+      GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+      same = UnbuiltOf(sub) || SameShape(sub, e.children);
+    }
     else
     {
       // A changed key equivalent needs a new accelerator: rebuild.
@@ -235,7 +303,12 @@ void Update(GtkWidget* shell, const std::vector<PLAT_MenuEntry>& entries)
     info->command = e.command;
     info->checked = e.checked;
     if (GTK_IS_CHECK_MENU_ITEM(item)) ShowChecked(item, e.checked);
-    if (e.submenu) Update(gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)), e.children);
+    if (!e.submenu) continue;
+    GtkWidget* sub = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+    if (Unbuilt* unbuilt = UnbuiltOf(sub))
+      unbuilt->entries = e.children;
+    else
+      Update(sub, e.children);
   }
   g_list_free(children);
 }
@@ -305,14 +378,17 @@ void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries
   const int before = PLAT_GtkMenuBarHeight(w);
   if (w->menuBar)
   {
+    g_signal_handlers_disconnect_matched(w->window, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, w->menuBar);
     gtk_widget_destroy(w->menuBar);
     w->menuBar = nullptr;
   }
   if (entries)
   {
     w->menuBar = gtk_menu_bar_new();
-    Fill(w->menuBar, *entries, w->id, AccelOf(w->window));
+    Fill(w->menuBar, *entries, w->id, AccelOf(w->window), true);
     g_signal_connect(w->menuBar, "deactivate", G_CALLBACK(OnBarDeactivate), nullptr);
+    g_signal_connect_object(w->window, "draw", G_CALLBACK(OnDrawBeforeBuilt), w->menuBar, GConnectFlags(0));
+    g_signal_connect_object(w->window, "key-press-event", G_CALLBACK(OnKeyBeforeBuilt), w->menuBar, GConnectFlags(0));
     gtk_box_pack_start(GTK_BOX(w->box), w->menuBar, FALSE, FALSE, 0);
     gtk_widget_show_all(w->menuBar);
     gtk_widget_set_visible(w->menuBar, !gBarsHidden);
@@ -341,7 +417,7 @@ GtkWidget* FindPath(PLAT_GtkWindow* window, const std::vector<std::string>& path
   for (const std::string& title : path)
   {
     if (!shell || !(item = FindItem(shell, title))) return nullptr;
-    shell = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item));
+    if ((shell = gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)))) BuildMenu(shell);
   }
   return item;
 }

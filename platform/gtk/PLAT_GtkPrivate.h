@@ -54,6 +54,9 @@ struct PLAT_GtkWindow::Impl
   GtkWidget* menuBar = nullptr; // PLAT_GtkMenu.cpp's, owned by the box
   uint64_t id = 0;
   bool clear = false;           // SetClearBackground's
+  // DecorationHeight's last answer and the loop's turn it was given in.
+  int decorationHeight = 0;
+  unsigned decorationTurn = 0;
 
   ~Impl();
 };
@@ -68,3 +71,9 @@ void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const
 // The layer's frames are those of the content and the bar: the window grows
 // by the bar's height, so the content keeps the size the layer gave it.
 int PLAT_GtkMenuBarHeight(const PLAT_GtkWindow::Impl* window);
+
+// The main loop's turn: it changes each time the loop runs again. An answer
+// of the display server read while handling one event cannot be seen to
+// change before the next (its change comes as an event itself), so an
+// answer asked for often may be kept while the turn stays the same.
+unsigned PLAT_GtkLoopTurn();

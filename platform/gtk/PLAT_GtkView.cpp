@@ -900,6 +900,12 @@ int PLAT_GtkWindow::DecorationHeight() const
 {
   GdkWindow* gw = gtk_widget_get_window(mImpl->window);
   if (!gw || !gdk_window_is_visible(gw)) return 0;
+  // A round trip to the display server, asked for several times while one
+  // event is handled.
+  const unsigned turn = PLAT_GtkLoopTurn();
+  if (mImpl->decorationTurn == turn) return mImpl->decorationHeight;
+  mImpl->decorationTurn = turn;
+  mImpl->decorationHeight = 0;
   // The frame's left, right, top and bottom widths as the window manager
   // tells them once it has framed the window; with no window manager there
   // is no such property (and no frame).
@@ -917,6 +923,7 @@ int PLAT_GtkWindow::DecorationHeight() const
     if (sides[2] >= 0 && sides[3] >= 0 && sides[2] + sides[3] < 10000) height = static_cast<int>(sides[2] + sides[3]);
   }
   g_free(data);
+  mImpl->decorationHeight = height;
   return height;
 }
 

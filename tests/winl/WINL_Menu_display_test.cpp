@@ -2,6 +2,7 @@
 // items delivering WM_COMMAND from the loop, check marks that follow the
 // model, and popups run in a nested loop.
 #include "platform/gtk/PLAT_GtkMenu.h"
+#include "platform/gtk/PLAT_GtkTestKeys.h"
 #include "winl/WINL_Dialog.h"
 #include "winl/WINL_Menu.h"
 #include "winl/draw/WINL_GDI.h"
@@ -175,6 +176,56 @@ TEST_F(WinlMenuGtk, UnderscoresAndNewTitlesShow)
   Pump(30);
   EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40025});
   SetMenuItemText(file, 40025, MF_BYCOMMAND, "Select Directory");
+}
+
+// A menu's items come after the window's first frame; its key equivalent
+// must work as soon as the window shows, whether the bar came before it or
+// after it was on the screen.
+TEST_F(WinlMenuGtk, KeyEquivalentsWorkAsSoonAsTheWindowShows)
+{
+  struct Case { const char* name; bool barFirst; }
+  const kCases[] = {{"the bar set before the window shows", true}, {"the bar set on a shown window", false}};
+  for (const Case& c : kCases)
+  {
+    MessageLog().clear();
+    HMENU bar = TestBar();
+    ASSERT_TRUE(SetMenuItemModifier(GetSubMenu(bar, 0), 40026, MF_BYCOMMAND, 'L', 1 | 8)) << c.name;
+    HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+    SetWindowPos(w, nullptr, 300, 600, 400, 300, SWP_NOZORDER);
+    if (c.barFirst)
+    {
+      ASSERT_TRUE(SetMenu(w, bar)) << c.name;
+    }
+    ShowWindow(w, SW_SHOW);
+    ASSERT_TRUE(LoopUntil([w] { return PLAT_GtkTestIsViewable(WINL_GetNativeView(w)); })) << c.name;
+    if (!c.barFirst)
+    {
+      ASSERT_TRUE(SetMenu(w, bar)) << c.name;
+    }
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(w), 'l', PLAT_MOD_CONTROL, true)) << c.name;
+    ASSERT_TRUE(PLAT_GtkTestKeyval(WINL_GetNativeView(w), 'l', PLAT_MOD_CONTROL, false)) << c.name;
+    EXPECT_TRUE(LoopUntil([w] { return !CommandsTo(w).empty(); })) << c.name;
+    Pump(20);
+    EXPECT_EQ(CommandsTo(w), std::vector<WPARAM>{40026}) << c.name;
+    DestroyWindow(w);
+  }
+}
+
+// Entries that change before the menu's items exist show as changed:
+// another title, and an item more.
+TEST_F(WinlMenuGtk, AMenuChangedBeforeItsItemsExistShowsTheChange)
+{
+  HMENU bar = TestBar();
+  HMENU file = GetSubMenu(bar, 0);
+  HWND w = WINL_CreateDialog(nullptr, reinterpret_cast<const char*>(WINL_NO_RESOURCE), nullptr, LoggingProc, 0);
+  ASSERT_TRUE(SetMenu(w, bar));
+  ASSERT_TRUE(SetMenuItemText(file, 40025, MF_BYCOMMAND, "01_Init"));
+  ASSERT_EQ(AddMenuItem(file, -1, "80s Brass", 40099), 0);
+  ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "01_Init"}));
+  ASSERT_TRUE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "80s Brass"}));
+  EXPECT_FALSE(PLAT_GtkTestActivateMenuItem(WINL_GetNativeWindow(w), {"File", "Select Directory"}));
+  Pump(30);
+  EXPECT_EQ(CommandsTo(w), (std::vector<WPARAM>{40025, 40099}));
 }
 
 TEST_F(WinlMenuGtk, TheCurrentMenuShowsInTheActiveWindowsBarAndOutlivesIt)
