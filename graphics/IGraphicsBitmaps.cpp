@@ -263,21 +263,52 @@ struct RescaleJob
   CachedBitmap::Crop previousCropBefore;
 };
 
+// A strip of frames stacked from the top, halved whole, laid out as the
+// resampler lays out its frames: each frame in turn, a clear row after each.
+// A frame's rows are its own 2 x 2 means when each frame holds an even
+// number of rows, which a strip of halved frames of equal height shows.
+bool SpreadFrames(RAST_MemBitmap& halved, int frames, RAST_MemBitmap* spread)
+{
+  const int w = halved.getWidth(), h = halved.getHeight();
+  if (h % frames != 0) return false;
+  const int frameH = h / frames, spreadH = h + frames;
+  spread->resize(w, spreadH);
+  if (spread->getWidth() != w || spread->getHeight() != spreadH) return false;
+  RAST_Clear(spread, 0);
+  const int from = halved.getRowSpan(), to = spread->getRowSpan();
+  for (int i = 0; i < frames; ++i)
+  {
+    const int top = static_cast<int>(static_cast<double>(spreadH) * i / frames + 0.5);
+    for (int y = 0; y < frameH; ++y)
+      std::memcpy(spread->getBits() + static_cast<ptrdiff_t>(top + y) * to,
+                  halved.getBits() + static_cast<ptrdiff_t>(i * frameH + y) * from, sizeof(RAST_pixel) * w);
+  }
+  return true;
+}
+
 // A palette file at exactly half its size, the one layout of a start at
 // scale 1 with artwork at twice its size: the decoder averages each 2 x 2
 // block as the rows arrive, the same bytes the resampler would give, without
 // the whole-size pixels (4 bytes a pixel, four times the shown size) or a
-// pass over them. Made aside and traded into the shared pixels, so a file
-// that breaks on the way leaves them as they were. False when the file must
-// be decoded whole.
+// pass over them; a strip of frames stacked from the top whose frames are
+// of even height is halved whole and its frames spread out. Made aside and
+// traded into the shared pixels, so a file that breaks on the way leaves
+// them as they were. False when the file must be decoded whole.
 bool HalveFile(RescaleJob& job, double scale, int divisor)
 {
   if (job.file.empty() || scale != 1.0 || divisor != 2 || job.layouts.size() != 1) return false;
   IBitmap* record = job.layouts.front();
   auto* shared = dynamic_cast<RAST_MemBitmap*>(record->mData);
-  if (record->N >= 2 || !shared) return false;
+  const int frames = record->N;
+  if (!shared || (frames >= 2 && (record->mFramesAreHoriz || job.cached->logicalH % frames != 0))) return false;
   RAST_MemBitmap halved(0, 0, 4);
   if (!LoadPNGResourceHalved(job.file.c_str(), &halved, &job.newKept)) return false;
+  if (frames >= 2)
+  {
+    RAST_MemBitmap spread(0, 0, 4);
+    if (!SpreadFrames(halved, frames, &spread)) return false;
+    halved.swapContents(spread);
+  }
   shared->swapContents(halved);
   record->W = shared->getWidth();
   record->H = shared->getHeight();

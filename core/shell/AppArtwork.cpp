@@ -49,14 +49,14 @@ void AppStartEarlyArtwork()
   const std::string ini = UserSettingsFolder() + kSettingsFileName;
   char look[16] = "";
   (void)GetPrivateProfileString(Setting::kBackground.section, Setting::kBackground.key, "", look, sizeof look, ini.c_str());
-  // At the scale of 1, which a first start takes, single images are read at
-  // half their stored size; at any other every file is decoded whole. A
-  // scale the start then fits to a small screen only leaves the halved
-  // decodes unused.
+  // At the scale of 1, which a first start takes, every file is read at half
+  // its stored size (a strip's frames, of even height each, are spread out
+  // afterwards); at any other every file is decoded whole. A scale the
+  // start then fits to a small screen only leaves the halved decodes unused.
   double scale = StoredGuiScale(ini.c_str(), 1.0);
   if (!(scale > 0)) scale = 1.0;
   std::vector<EarlyArtFile> files;
-  for (const ArtRow* row : ArtShownAtStart(look)) files.push_back({row->path, scale == 1.0 && row->frames == 1});
+  for (const ArtRow* row : ArtShownAtStart(look)) files.push_back({row->path, scale == 1.0});
   EarlyArtStart(files);
 }
 

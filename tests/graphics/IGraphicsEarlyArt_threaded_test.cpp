@@ -44,7 +44,7 @@ TestPngImage Stripes(int w, int h, bool palette)
 }
 }  // namespace
 
-// A start at scale 1 of an even palette file (halved), a strip (whole), an
+// A start at scale 1 of an even palette file and a strip (both halved), an
 // RGB file asked for halved (decoded whole instead, for the whole load that
 // follows) and a file decoded ahead that no start loads: the records hold
 // the pixels of the same start made with nothing ahead.
@@ -57,7 +57,7 @@ TEST(EarlyArt, AStartTakesEachDecodeAndGetsItsOwnPixels)
     bool palette, halved;
   } const kFiles[] = {
       {"even.png", 40, 24, 1, true, true},
-      {"strip.png", 12, 36, 3, true, false},
+      {"strip.png", 12, 36, 3, true, true},
       {"rgb.png", 20, 16, 1, false, true},
       {"unasked.png", 8, 8, 1, true, false},
   };

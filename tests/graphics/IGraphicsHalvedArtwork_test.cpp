@@ -113,10 +113,11 @@ TEST(HalvedDecode, TheResamplersBytesOrTurnedDown)
   }
 }
 
-// A start at scale 1 halves the even palette file as it decodes it and
-// resamples the rest (an odd side, a strip of frames) from the whole decode;
-// all come out as the whole decode resampled. Later scales expand the kept
-// indices, the files gone.
+// A start at scale 1 halves the even palette files as it decodes them (a
+// strip whose frames split into whole 2 x 2 blocks spread out afterwards)
+// and resamples the rest (an odd side, frames of an odd height) from the
+// whole decode; all come out as the whole decode resampled. Later scales
+// expand the kept indices, the files gone.
 TEST(HalvedDecode, StartAtScaleOneFromTheResourcesFolder)
 {
   IGraphics::ClearCachesForTest();
@@ -131,6 +132,9 @@ TEST(HalvedDecode, StartAtScaleOneFromTheResourcesFolder)
       {"even.png", 40, 24, 1, 20, 12},
       {"oddwidth.png", 41, 24, 1, 20, 12},
       {"strip.png", 12, 36, 3, 6, 21},
+      {"fiveframes.png", 12, 30, 5, 6, 20},
+      {"oddframes.png", 12, 30, 2, 6, 17},
+      {"oddstrip.png", 12, 27, 3, 6, 16},
   };
   std::vector<std::unique_ptr<RAST_IBitmap>> wholes;
   GuiUnit unit;
