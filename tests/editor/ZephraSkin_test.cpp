@@ -334,7 +334,7 @@ TEST(ZephraSkin, TheFileMenusChoosersAskForTheirFilesUnderTheirTitles)
 }
 
 // A start of each look loads every file decoded ahead for it, of the kind
-// it was decoded (halved at scale 1 when it is a single image): nothing is
+// it was decoded (halved at scale 1, a strip of frames too): nothing is
 // decoded for nothing, and the list holds every file each start was seen
 // to load.
 TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
@@ -380,7 +380,7 @@ TEST(ZephraSkin, TheArtworkDecodedAheadIsWhatEachLooksStartLoads)
     std::set<std::string> listed;
     for (const ArtRow* row : ArtShownAtStart(c.look))
     {
-      ahead.push_back({row->path, row->frames == 1});
+      ahead.push_back({row->path, true});
       listed.insert(row->path);
     }
     EXPECT_EQ(listed, c.files);
