@@ -142,9 +142,11 @@ GdkModifierType ModsOf(unsigned mods)
   return static_cast<GdkModifierType>(m);
 }
 
-// A bar's menus are built after the window's first frame (or when one is
-// needed sooner): the items of every menu are most of the bar's widgets, and
-// the first frame shows none of them. Until then a menu holds its entries.
+// The menus of a bar given to a window not yet on the screen are built
+// after the window's first frame (or when one is needed sooner): the items
+// of every menu are most of the bar's widgets, and the first frame shows
+// none of them. Until then a menu holds its entries. A bar given to a shown
+// window is built at once: a click may open a menu before its next frame.
 struct Unbuilt
 {
   uint64_t window;
@@ -385,10 +387,15 @@ void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries
   if (entries)
   {
     w->menuBar = gtk_menu_bar_new();
-    Fill(w->menuBar, *entries, w->id, AccelOf(w->window), true);
+    const bool later = !gtk_widget_get_mapped(w->window);
+    Fill(w->menuBar, *entries, w->id, AccelOf(w->window), later);
     g_signal_connect(w->menuBar, "deactivate", G_CALLBACK(OnBarDeactivate), nullptr);
-    g_signal_connect_object(w->window, "draw", G_CALLBACK(OnDrawBeforeBuilt), w->menuBar, GConnectFlags(0));
-    g_signal_connect_object(w->window, "key-press-event", G_CALLBACK(OnKeyBeforeBuilt), w->menuBar, GConnectFlags(0));
+    if (later)
+    {
+      g_signal_connect_object(w->window, "draw", G_CALLBACK(OnDrawBeforeBuilt), w->menuBar, GConnectFlags(0));
+      g_signal_connect_object(w->window, "key-press-event", G_CALLBACK(OnKeyBeforeBuilt), w->menuBar,
+                              GConnectFlags(0));
+    }
     gtk_box_pack_start(GTK_BOX(w->box), w->menuBar, FALSE, FALSE, 0);
     gtk_widget_show_all(w->menuBar);
     gtk_widget_set_visible(w->menuBar, !gBarsHidden);
