@@ -269,6 +269,23 @@ int SynthValue(RunningEditor& editor, int index)
   return editor.Synth().With([index](SynthSimModel& m) { return static_cast<int>(m.edit.values[index]); });
 }
 
+// The menu bar above the GUI, as the screen shows it.
+std::vector<uint32_t> MenuBar(RunningEditor& editor)
+{
+  const Rect window = editor.MainRect(), gui = editor.GuiRect();
+  return editor.Grab({window.x, window.y, window.w, window.h - gui.h});
+}
+
+// A window that covered the menu bar is gone, and the bar is drawn again as
+// it was: without a window manager the screen shows the gone window's
+// pixels there until the editor redraws, and a menu title looked for in
+// them is clicked in the wrong place.
+bool GoneAndBarRedrawn(RunningEditor& editor, const std::vector<uint32_t>& bar)
+{
+  return RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty() && MenuBar(editor) == bar; },
+                                  RunningEditor::kBusyLimit);
+}
+
 // The menu bar answers once a dialog's or chooser's modal run has ended.
 bool Choose(RunningEditor& editor, int menu, int item)
 {
@@ -307,15 +324,16 @@ bool Session(RunningEditor& editor, const std::string& programs, std::string& er
   {
     ++step;
     const auto [x, y] = editor.GuiPoint(kLoad[0], kLoad[1]);
+    const std::vector<uint32_t> bar = MenuBar(editor);
     editor.Click(x, y);
     if (!RunningEditor::WaitUntil([&] { return ChooserUp(editor); }, kLimit)) return fail("LOAD showed no chooser");
     editor.Key("Escape");
-    if (!RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, kLimit))
-      return fail("LOAD's chooser stayed");
+    if (!GoneAndBarRedrawn(editor, bar)) return fail("LOAD's chooser stayed");
   }
   for (int i = 0; i < 5; ++i)
   {
     ++step;
+    const std::vector<uint32_t> bar = MenuBar(editor);
     if (!Choose(editor, kFileMenu, kPreferences)) return fail("the File menu did not open");
     std::vector<unsigned long> windows;
     if (!RunningEditor::WaitUntil([&] { return !(windows = editor.OtherWindows()).empty(); }, kLimit))
@@ -326,8 +344,7 @@ bool Session(RunningEditor& editor, const std::string& programs, std::string& er
           [&] { return editor.XdotoolOutput("getwindowfocus").find(dialog) != std::string::npos; }, kLimit))
       return fail("Preferences did not take the keyboard");
     editor.Key("Escape");
-    if (!RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, kLimit))
-      return fail("Preferences stayed");
+    if (!GoneAndBarRedrawn(editor, bar)) return fail("Preferences stayed");
   }
   editor.FocusMain();
   for (int i = 0; i < 20; ++i)
