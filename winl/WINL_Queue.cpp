@@ -1,5 +1,6 @@
 // The posted-message queue: posts from any thread, delivery on the main
-// thread at the 50 ms tick, clearing per window. Also the main thread's
+// thread at the 50 ms tick (armed by the first post into an empty queue, so
+// that an idle editor's loop is not woken for nothing), clearing per window. Also the main thread's
 // identity and text conversion.
 
 #include "winl/WINL_Queue.h"
@@ -55,6 +56,8 @@ struct Queue
   // handler's modal run flushes again); Clear can still reach them.
   std::vector<PostRecord*> delivering;
   std::atomic<bool> started{false};
+  // A tick is on its way; it stays armed while anything waits.
+  bool tickArmed = false;
 };
 
 Queue& Q()
@@ -95,7 +98,18 @@ void Append(Queue& q, PostRecord* r)
 bool Tick(void*)
 {
   WINL_MessageQueue_Flush();
-  return true;
+  Queue& q = Q();
+  BASE_MutexLock lock(q.mutex);
+  q.tickArmed = q.head != nullptr;
+  return q.tickArmed;
+}
+
+// Under the lock, from any thread: the next tick comes within kQueueTickMs.
+void ArmTick(Queue& q)
+{
+  if (q.tickArmed) return;
+  q.tickArmed = true;
+  PLAT_LoopAddTimeout(kQueueTickMs, Tick, nullptr);
 }
 }  // namespace
 
@@ -109,7 +123,6 @@ void WINL_Internal_PostMessage_Init()
   if (q.started.load()) return;
   gMainThread = std::this_thread::get_id();
   gMainKnown = true;
-  PLAT_LoopAddTimeout(kQueueTickMs, Tick, nullptr);
   q.started = true;
 }
 
@@ -126,6 +139,7 @@ bool WINL_MessageQueue_Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   r->lParam = lParam;
   r->timerRequest = false;
   Append(q, r);
+  ArmTick(q);
   return true;
 }
 
@@ -156,6 +170,15 @@ void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC pro
   r->lParam = reinterpret_cast<LPARAM>(proc);
   r->timerRequest = true;
   Append(q, r);
+  ArmTick(q);
+}
+
+void WINL_QueueTickSoon()
+{
+  Queue& q = Q();
+  if (!q.started.load()) return;
+  BASE_MutexLock lock(q.mutex);
+  ArmTick(q);
 }
 
 // ---- delivery ----

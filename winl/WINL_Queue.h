@@ -1,8 +1,9 @@
 // Posted messages and timers of the window layer.
 //
 // Any thread may post a message to a window; the main thread delivers posted
-// messages in the order they were posted, every 50 ms (the queue tick) or
-// when WINL_MessageQueue_Flush is called. At most 1,024 messages wait at
+// messages in the order they were posted, at the queue tick (within 50 ms of
+// a post; while nothing waits, no tick runs) or when WINL_MessageQueue_Flush
+// is called. At most 1,024 messages wait at
 // once unless delivered ones can be reused; a post beyond that fails.
 //
 // Timers fire on the main thread: WM_TIMER to the window, or a call of the
@@ -20,8 +21,8 @@
 
 // ---- the queue ----
 
-// Once, on the main thread: starts the queue and its 50 ms tick and makes
-// the calling thread the main thread. Later calls do nothing.
+// Once, on the main thread: starts the queue and makes the calling thread
+// the main thread. Later calls do nothing.
 void WINL_Internal_PostMessage_Init();
 
 // Queues the message for the window. False when the handle is null or dead,

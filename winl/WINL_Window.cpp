@@ -5,6 +5,7 @@
 
 #include "winl/WINL_MenuPrivate.h"
 #include "winl/WINL_Queue.h"
+#include "winl/WINL_QueuePrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
@@ -281,6 +282,7 @@ LRESULT Teardown(WINL_Wnd* w, WPARAM wParam, LPARAM lParam)
   KillTimer(h, static_cast<UINT_PTR>(-1));
   w->state = kWndDead;
   Retire(w);
+  WINL_QueueTickSoon();
   return result;
 }
 }  // namespace

@@ -4,7 +4,7 @@
 // layer's queue, timers and modal runs also work without one.
 //
 // Every function here is for the main thread (the thread that runs the
-// loop); PLAT_LoopWakeUp is the exception.
+// loop); PLAT_LoopAddTimeout and PLAT_LoopWakeUp are the exceptions.
 #pragma once
 
 #include <memory>
@@ -15,8 +15,9 @@ using PLAT_LoopCallback = bool (*)(void* data);
 
 // ---- sources ----
 
-// Calls fn(data) every ms milliseconds (an interval of 0 counts as 1) until
-// it answers false or the source is removed. Returns the source's id (never 0).
+// Calls fn(data) on the main thread every ms milliseconds (an interval of 0
+// counts as 1) until it answers false or the source is removed. Returns the
+// source's id (never 0). Any thread may add one; the loop wakes for it.
 unsigned PLAT_LoopAddTimeout(unsigned ms, PLAT_LoopCallback fn, void* data);
 // Calls fn(data) once the loop has nothing more urgent to do, then again
 // while it answers true.

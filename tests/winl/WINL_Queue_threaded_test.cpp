@@ -249,3 +249,53 @@ TEST_F(WinlQueue, ClearInternalDropsOnlyTheWindowsWaitingMessages)
   DestroyWindow(a);
   DestroyWindow(b);
 }
+
+// ---- the tick ----
+
+namespace
+{
+// Runs the loop until a guard of guardMs has fired; answers how many times
+// the loop woke for something (the guard's own wake counted).
+int LoopWakesUntilGuard(unsigned guardMs)
+{
+  bool fired = false;
+  PLAT_LoopAddTimeout(guardMs, [](void* flag) { return *static_cast<bool*>(flag) = true, false; }, &fired);
+  int wakes = 0;
+  while (!fired)
+  {
+    (void)PLAT_LoopIterate(true);
+    ++wakes;
+  }
+  return wakes;
+}
+}  // namespace
+
+// An editor left alone must not be woken twenty times a second by an empty
+// queue: a post from another thread wakes the loop for one tick, which
+// delivers it and, the queue empty, does not come again.
+TEST_F(WinlQueue, APostWakesTheLoopForOneTickAndAnEmptyQueueForNone)
+{
+  HWND w = WINL_CreateView(nullptr, Recorder, 0);
+  (void)LoopWakesUntilGuard(120);  // a tick armed by an earlier test ends
+  EXPECT_EQ(LoopWakesUntilGuard(400), 1);
+
+  std::thread([w] { PostMessage(w, WM_USER + 1, 7, 0); }).join();
+  EXPECT_LE(LoopWakesUntilGuard(400), 2);
+  ASSERT_EQ(sReceived.size(), 1u);
+  EXPECT_EQ(sReceived[0].msg, static_cast<UINT>(WM_USER + 1));
+  EXPECT_EQ(sReceived[0].wParam, 7u);
+
+  // A handler that posts again keeps the tick for one more round.
+  static HWND again;
+  again = WINL_CreateView(nullptr, [](HWND h, UINT m, WPARAM wp, LPARAM l) -> LRESULT {
+    if (m == WM_USER + 2) PostMessage(h, WM_USER + 3, wp, l);
+    return Recorder(h, m, wp, l);
+  }, 0);
+  sReceived.clear();
+  std::thread([] { PostMessage(again, WM_USER + 2, 0, 0); }).join();
+  EXPECT_LE(LoopWakesUntilGuard(400), 3);
+  ASSERT_EQ(sReceived.size(), 2u);
+  EXPECT_EQ(sReceived[1].msg, static_cast<UINT>(WM_USER + 3));
+  DestroyWindow(again);
+  DestroyWindow(w);
+}
