@@ -171,7 +171,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   // The thread reads nothing of the ports' own but under the ticket's lock:
   // once given up, it may outlive them.
   const auto make = [this, api, outputMade, inputsMade, ticket, watchFirst, hook = mMakingHook,
-                     hookAfterWatch = mMakingHookAfterWatch && watchFirst] {
+                     hookAfterWatch = mMakingHookAfterWatch && watchFirst, startWatchHook = mStartWatchHook] {
     if (hook && !hookAfterWatch) hook();
     // Once the server has gone, the next client this process opens makes
     // the JACK library free every client of the gone server: objects made
@@ -204,7 +204,10 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     // notice the server's loss, both of which wait for the thread's end: it
     // comes last, off the start's way.
     if (!watchFirst && Published(*ticket, [this] { return mMidiOut && mApi == RtMidi::UNIX_JACK; }))
+    {
+      if (startWatchHook) startWatchHook();
       (void)openWatch();
+    }
     ticket->done = true;
   };
   try
@@ -745,11 +748,15 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
       DropDeadServer();
       return ServerEvent::kLost;
     }
-    // There was no server when the watch was made (or it went just before):
+    // There was no server when the watch was made, or it went just before:
     // wait for one as for a lost one. Objects made before the watch may
-    // hold clients of a gone server.
+    // hold clients of a gone server. A server that had taken the output's
+    // port or a chosen one was there: its going is a loss, told like any
+    // other.
+    const bool went =
+      mOutputOpen || std::any_of(std::begin(mOnServerPort), std::end(mOnServerPort), [](bool on) { return on; });
     DropDeadServer();
-    return ServerEvent::kNone;
+    return went ? ServerEvent::kLost : ServerEvent::kNone;
   }
   if (!ServerAnswersNow())
   {

@@ -207,6 +207,9 @@ public:
     mMakingHook = std::move(hook);
     mMakingHookAfterWatch = afterWatch;
   }
+  // Runs on the making thread at the start, after the output and inputs
+  // and just before the server's watch, which comes last there.
+  void SetStartWatchHook(std::function<void()> hook) { mStartWatchHook = std::move(hook); }
   // True when the output and the synth input are both open on a port (not
   // "off"): the synth can be reached and can answer.
   bool SynthLinkOpen() const;
@@ -383,6 +386,7 @@ private:
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
   std::function<void()> mMakingHook;     // SetMakingHook's
   bool mMakingHookAfterWatch = false;
+  std::function<void()> mStartWatchHook;  // SetStartWatchHook's
   // The plug-in the deliveries go to once a return of the server succeeds.
   IUnitBase* mReturningPlug = nullptr;
 

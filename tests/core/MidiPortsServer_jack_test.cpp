@@ -375,6 +375,43 @@ TEST_F(MidiPortsServer, APlugInOutlastsAReturnThatFailed)
   ports.SetOutputGate(nullptr);
 }
 
+// At the start the server's watch is opened last. A server that goes
+// before it, after the output's port opened on it, was there all the same:
+// its going is told as a loss. With no port on it, nothing tells that it
+// was there, and nothing is told.
+TEST_F(MidiPortsServer, AServerGoneBeforeItsWatchIsLostOnlyWhenAPortHadOpenedOnIt)
+{
+  for (const char* output : {"virtual output", "off"})
+  {
+    SCOPED_TRACE(output);
+    if (mServer.Pid() <= 0)
+    {
+      ASSERT_TRUE(mServer.Start());
+    }
+    MidiPorts ports(mStore);
+    PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+    ports.SetOutputGate(&gate);
+    std::atomic<bool> chosen{false}, stopped{false};
+    ports.SetStartWatchHook([&] {
+      (void)WaitFor([&] { return chosen.load(); }, kBusyLimit);
+      mServer.Stop();
+      stopped = true;
+    });
+    ports.StartMidi(RtMidi::UNIX_JACK);
+    ports.State().mOutDev = output;
+    ASSERT_TRUE(ports.ChooseMidiOutput(output));
+    EXPECT_EQ(ports.OutputOpen(), std::string(output) != "off");
+    chosen = true;
+    ASSERT_TRUE(WaitFor([&] { return stopped.load() && ports.SettleWatch(); }, kBusyLimit));
+    EXPECT_EQ(ports.CheckServer(),
+              std::string(output) == "off" ? MidiPorts::ServerEvent::kNone : MidiPorts::ServerEvent::kLost);
+    EXPECT_FALSE(ports.OutputOpen());
+    EXPECT_TRUE(ports.ServerLost());
+    ports.CloseAll();
+    ports.SetOutputGate(nullptr);
+  }
+}
+
 // On a busy machine the objects are made slowly on a server just back,
 // whose cycles run all the while: the return waits for them rather than
 // giving them up and making them again (each try given up leaves its
