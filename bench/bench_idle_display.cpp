@@ -270,11 +270,7 @@ int SynthValue(RunningEditor& editor, int index)
 }
 
 // The menu bar above the GUI, as the screen shows it.
-std::vector<uint32_t> MenuBar(RunningEditor& editor)
-{
-  const Rect window = editor.MainRect(), gui = editor.GuiRect();
-  return editor.Grab({window.x, window.y, window.w, window.h - gui.h});
-}
+std::vector<uint32_t> MenuBar(RunningEditor& editor) { return editor.Grab(editor.MenuBarRect()); }
 
 // A window that covered the menu bar is gone, and the bar is drawn again as
 // it was: without a window manager the screen shows the gone window's

@@ -1,7 +1,7 @@
 // The posted-message queue: posts from any thread, delivery on the main
 // thread at the 50 ms tick (armed by the first post into an empty queue, so
-// that an idle editor's loop is not woken for nothing), clearing per window. Also the main thread's
-// identity and text conversion.
+// that an idle editor's loop is not woken for nothing), clearing per window.
+// Also the main thread's identity and text conversion.
 
 #include "winl/WINL_Queue.h"
 

@@ -3,8 +3,8 @@
 // Any thread may post a message to a window; the main thread delivers posted
 // messages in the order they were posted, at the queue tick (within 50 ms of
 // a post; while nothing waits, no tick runs) or when WINL_MessageQueue_Flush
-// is called. At most 1,024 messages wait at
-// once unless delivered ones can be reused; a post beyond that fails.
+// is called. At most 1,024 messages wait at once unless delivered ones can be
+// reused; a post beyond that fails.
 //
 // Timers fire on the main thread: WM_TIMER to the window, or a call of the
 // timer procedure. SetTimer and KillTimer from another thread become requests

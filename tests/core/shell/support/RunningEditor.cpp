@@ -784,7 +784,7 @@ bool RunningEditor::SavePicture(const std::string& name, Rect r) const
 
 // ---- the menu bar ----
 
-std::vector<RunningEditor::Rect> RunningEditor::MenuBarItems() const
+RunningEditor::Rect RunningEditor::MenuBarRect() const
 {
   const Rect window = MainRect();
   const Rect gui = GuiRect(1.0);
@@ -792,6 +792,12 @@ std::vector<RunningEditor::Rect> RunningEditor::MenuBarItems() const
   // window's bottom part and keeps the window's width.
   Rect bar{window.x, window.y, window.w, std::max(0, window.h - std::min(window.h, gui.h))};
   if (bar.h <= 0 || bar.h > 60) bar.h = 24;
+  return bar;
+}
+
+std::vector<RunningEditor::Rect> RunningEditor::MenuBarItems() const
+{
+  const Rect bar = MenuBarRect();
   const std::vector<uint32_t> pixels = Grab(bar);
   if (pixels.empty()) return {};
   const uint32_t background = pixels[static_cast<size_t>(bar.h / 2 * bar.w + bar.w - 1)];

@@ -175,6 +175,8 @@ public:
   // ---- the menu bar, found from its pixels ----
   // The titles of the main window's menu bar, left to right.
   std::vector<Rect> MenuBarItems() const;
+  // The menu bar's band above the GUI, on the screen.
+  Rect MenuBarRect() const;
   // The rows of the menu open now (separators left out), top to bottom;
   // empty when none is open.
   std::vector<Rect> OpenMenuItems() const;
