@@ -72,22 +72,63 @@ int AwaitProbe(pid_t probe, int limitMs)
 
 JackServerWatch::~JackServerWatch() { Close(); }
 
-bool JackServerWatch::Open(const char* clientName)
+bool JackServerWatch::Open(const char* clientName, bool counting)
 {
   Close();
   mLost = false;
   jack_client_t* client = Connect(clientName);
   if (!client) return false;
-  jack_set_process_callback(client, &JackServerWatch::OnProcess, this);
+  // Told also to a client that never joins the cycles.
   jack_on_shutdown(client, &JackServerWatch::OnShutdown, this);
-  if (jack_activate(client) != 0)
+  if (counting)
   {
-    jack_client_close(client);
-    return false;
+    jack_set_process_callback(client, &JackServerWatch::OnProcess, this);
+    if (jack_activate(client) != 0)
+    {
+      jack_client_close(client);
+      return false;
+    }
   }
   mMidiBufferBytes = jack_port_type_get_buffer_size(client, JACK_DEFAULT_MIDI_TYPE);
+  {
+    std::lock_guard<std::mutex> hold(mClockLock);
+    mCycles = 0;
+    mClockCycles = 0;
+    mClockFrame = jack_last_frame_time(client);
+  }
+  mCounting = counting;
   mClient = client;
   return true;
+}
+
+void JackServerWatch::Rest()
+{
+  if (!mCounting || !Alive()) return;
+  {
+    std::lock_guard<std::mutex> hold(mClockLock);
+    mClockCycles = mCycles.load(std::memory_order_acquire);
+    mClockFrame = jack_last_frame_time(Client(mClient.load()));
+    mCounting = false;
+  }
+  jack_deactivate(Client(mClient.load()));
+}
+
+uint64_t JackServerWatch::Cycles() const
+{
+  if (mCounting.load(std::memory_order_acquire)) return mCycles.load(std::memory_order_acquire);
+  std::lock_guard<std::mutex> hold(mClockLock);
+  if (!Alive()) return mClockCycles;
+  jack_client_t* client = Client(mClient.load());
+  const jack_nframes_t period = jack_get_buffer_size(client);
+  // The clock's frames wrap at 32 bits (a day at 48 kHz): only the frames
+  // since the last reading are counted, never a distance to the start.
+  const uint32_t ran = jack_last_frame_time(client) - mClockFrame;
+  if (period > 0 && ran >= period)
+  {
+    mClockCycles += ran / period;
+    mClockFrame += ran / period * period;
+  }
+  return mClockCycles;
 }
 
 void JackServerWatch::Close()
@@ -98,7 +139,7 @@ void JackServerWatch::Close()
   // A client the server dropped is left as it is: closing it reaches into
   // what the server took away with it.
   if (mLost.load(std::memory_order_acquire)) return;
-  jack_deactivate(client);
+  if (mCounting) jack_deactivate(client);
   jack_client_close(client);
 }
 

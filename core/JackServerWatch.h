@@ -7,13 +7,20 @@
 // only a running cycle frees; the output gate (PacedMidiOut) therefore
 // meters what it hands on by this cycle count.
 //
-// Threads: Open and the destructor on one thread (the main thread); Cycles,
-// Lost and ConnectionsOf from any thread. The server's threads only bump atomics.
+// A resting watch is never woken by the server: it reads the cycles off the
+// frame clock the server keeps for its clients. A counting one joins the
+// server's cycles and counts them itself, at the price of a wake-up every
+// cycle (see Cycles for when that is needed).
+//
+// Threads: Open, Rest and the destructor on one thread (the main thread);
+// Cycles, Lost and ConnectionsOf from any thread. The server's threads only
+// bump atomics.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -25,15 +32,23 @@ public:
   JackServerWatch(const JackServerWatch&) = delete;
   JackServerWatch& operator=(const JackServerWatch&) = delete;
 
-  // Connects to the server (never starts one) as clientName; false when no
-  // server answers.
-  bool Open(const char* clientName);
+  // Connects to the server (never starts one) as clientName, resting or
+  // counting; false when no server answers.
+  bool Open(const char* clientName, bool counting = false);
+  // A counting watch leaves the server's cycles and rests; its count goes
+  // on from the frame clock.
+  void Rest();
   // True from Open until the server goes away (it stopped, or dropped the
   // client) or the watch is closed.
   bool Alive() const { return mClient.load() != nullptr && !mLost.load(std::memory_order_acquire); }
   bool Lost() const { return mLost.load(std::memory_order_acquire); }
-  // Cycles run since Open; it stops growing while the server is stalled or gone.
-  uint64_t Cycles() const { return mCycles.load(std::memory_order_acquire); }
+  // Cycles run since Open; it stops growing while the server is stalled or
+  // gone. The frame clock a resting watch reads belongs to the JACK library
+  // as a whole, not to the client: once a server has gone and another has
+  // started, it is the new server's, also for a watch whose client the
+  // library freed before telling it of the loss. Only a counting watch
+  // stands still then.
+  uint64_t Cycles() const;
   // The bytes one cycle's MIDI buffer holds, 0 before Open.
   size_t MidiBufferBytes() const { return mMidiBufferBytes; }
   // The full names of the ports connected to port in the graph the
@@ -72,7 +87,12 @@ private:
 
   // A given-up maker thread may still ask Alive while the ports abandon it.
   std::atomic<void*> mClient{nullptr};  // jack_client_t
-  std::atomic<uint64_t> mCycles{0};
+  std::atomic<uint64_t> mCycles{0};  // counted by the server's cycles
+  std::atomic<bool> mCounting{false};
   std::atomic<bool> mLost{false};
   size_t mMidiBufferBytes = 0;
+  // The resting count: the cycles up to mClockFrame of the frame clock.
+  mutable std::mutex mClockLock;
+  mutable uint64_t mClockCycles = 0;
+  mutable uint32_t mClockFrame = 0;
 };

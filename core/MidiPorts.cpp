@@ -138,7 +138,9 @@ bool MidiPorts::InitialiseMidi(RtMidi::Api api)
   // Not at the start, so nothing waits for the watch: on JACK it comes
   // first, and the objects are made only while it sees the same server.
   StartMaking(api, api == RtMidi::UNIX_JACK);
-  return FinishMidi();
+  const bool made = FinishMidi();
+  RestWatchAfterMaking(made);
+  return made;
 }
 
 void MidiPorts::StartMidi(RtMidi::Api api) { StartMaking(api, false); }
@@ -183,10 +185,12 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     // it is let go of unclosed.
     // Each watch is opened on a new object of this thread's, put in place
     // once open; one left in the thread's hands (given up) is never freed.
+    // A watch opened before the objects counts the cycles itself while they
+    // are made: see AwaitMaker.
     const auto openWatch = [this, &ticket, watchFirst] {
       auto fresh = std::make_unique<JackServerWatch>();
       JackServerWatch* watch = fresh.get();
-      const bool open = watch->Open(kOutputClientName);
+      const bool open = watch->Open(kOutputClientName, watchFirst);
       if (!Published(*ticket, [&] { return PutWatch(std::move(fresh), watchFirst), true; })) KeepWatch(std::move(fresh));
       return std::make_pair(watch, open);
     };
@@ -198,7 +202,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
     if (watched && !WatchedServerGone(watch)) chosen = MakeOutput(api, *ticket);
     outputMade->set_value();
     if (Published(*ticket, [this, watch] { return mMidiOut != nullptr && !WatchedServerGone(watch); }))
-      MakeInputs(chosen, *ticket, watch);
+      MakeSynthInput(chosen, *ticket, watch);
     inputsMade->set_value();
     // At the start the watch is wanted only to meter the output and to
     // notice the server's loss, both of which wait for the thread's end: it
@@ -283,7 +287,7 @@ void MidiPorts::KeepWatch(std::unique_ptr<JackServerWatch> watch)
   kept->push_back(std::move(watch));
 }
 
-void MidiPorts::MakeInputs(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch)
+void MidiPorts::MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch)
 {
   try
   {
@@ -294,28 +298,73 @@ void MidiPorts::MakeInputs(RtMidi::Api api, MakerTicket& ticket, const JackServe
       SetAside(synth.release());
       return;
     }
-    auto keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
     synth->setCallback(&MidiPorts::MIDICallback, this);
-    keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
     synth->ignoreTypes(false, false, true);
-    keyboard->ignoreTypes(false, false, true);
     const bool published = Published(ticket, [&] {
       mMidiIn = std::move(synth);
-      mKeyboardMidiIn = std::move(keyboard);
       mCallbacksSet = true;
       mInputsMade = true;
       return true;
     });
-    if (!published)
-    {
-      SetAside(synth.release());
-      SetAside(keyboard.release());
-    }
+    if (!published) SetAside(synth.release());
   }
   catch (const RtMidiError& error)
   {
     error.printMessage();
   }
+}
+
+bool MidiPorts::MakeKeyboardInput()
+{
+  if (mKeyboardMidiIn) return true;
+  // Made beside the synth input, on the server that input is on, which
+  // only the watch tells: at the start the making thread opens it last.
+  if (mMaker.joinable())
+  {
+    AwaitMaker();
+    (void)SettleWatch();
+  }
+  if (!mInputsMade || mServerLost || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive())) return false;
+  // Handed over only while the maker has not been given up: a server that
+  // keeps it waiting leaves the object to it, never closed or deleted.
+  struct Making
+  {
+    MakerTicket ticket;
+    std::unique_ptr<RtMidiIn> made;
+  };
+  auto making = std::make_shared<Making>();
+  const RtMidi::Api api = mApi;
+  const bool answered = WithinServerWait([making, api] {
+    std::unique_ptr<RtMidiIn> keyboard;
+    try
+    {
+      keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+    }
+    if (!Published(making->ticket, [&] { return making->made = std::move(keyboard), true; }))
+      SetAside(keyboard.release());
+  });
+  std::unique_ptr<RtMidiIn> keyboard;
+  {
+    std::lock_guard<std::mutex> hold(making->ticket.lock);
+    making->ticket.abandoned = true;
+    keyboard = std::move(making->made);
+  }
+  // A client opened after the server went is of no server the ports know.
+  if (!answered || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive()))
+  {
+    SetAside(keyboard.release());
+    if (!answered) GiveUpServer();
+    return false;
+  }
+  if (!keyboard) return false;
+  keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
+  keyboard->ignoreTypes(false, false, true);
+  mKeyboardMidiIn = std::move(keyboard);
+  return true;
 }
 
 void MidiPorts::AbandonMaker()
@@ -383,6 +432,15 @@ uint64_t MidiPorts::MakersWatchCycles()
   // one before it is of a server that went, and its cycles stand still.
   std::lock_guard<std::mutex> hold(mTicket->lock);
   return mWatch->Alive() ? mWatch->Cycles() : 0;
+}
+
+void MidiPorts::RestWatchAfterMaking(bool made)
+{
+  // The objects are of the server the watch counted: from now on its frame
+  // clock counts, and the server no longer wakes the watch each cycle. A
+  // making given up (the server kept it waiting) leaves the watch as it is:
+  // resting asks the server, which may not answer.
+  if (made && !mServerLost) mWatch->Rest();
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -515,7 +573,8 @@ int MidiPorts::GetMIDIInPortNumber(const char* name) const
 
 int MidiPorts::GetMIDIInBPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual input", mKeyboardMidiIn.get());
+  // The keyboard input lists what the synth input lists; it may not be made.
+  return ChoiceNumber(name, "virtual input", mMidiIn.get());
 }
 
 int MidiPorts::GetMIDIOutPortNumber(const char* name) const
@@ -584,11 +643,16 @@ bool MidiPorts::Choose(Which which, const char* name)
     }
     n = 0;
   }
-  if (!midi) return false;
-  const bool output = which == Which::kOut;
+  const bool keyboard = which == Which::kKeyboardIn;
+  // The keyboard's input is made once a port is chosen for it: until then
+  // the server need not wake it each cycle. "off" has nothing to close.
+  if (keyboard && n >= 1 && MakeKeyboardInput()) midi = mKeyboardMidiIn.get();
+  if (!midi && !(keyboard && mInputsMade)) return false;
   mPortOpen[static_cast<int>(which)] = false;
   mOnServerPort[static_cast<int>(which)] = false;
   mSeenConnected[static_cast<int>(which)] = false;
+  if (!midi && n >= 1) return false;
+  const bool output = which == Which::kOut;
   if (output)
   {
     // The library's JACK output waits without end for ring space that a
@@ -598,7 +662,7 @@ bool MidiPorts::Choose(Which which, const char* name)
   }
   try
   {
-    midi->closePort();
+    if (midi) midi->closePort();
     if (n == 1)
       midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
     else if (n >= 2)
@@ -794,6 +858,7 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     DropDeadServer();
     return ServerEvent::kNone;
   }
+  RestWatchAfterMaking(made);
   if (!made) return ServerEvent::kNone;
   const MidiPortSettings chosen = mState;
   ProbeMidiIO();

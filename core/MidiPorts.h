@@ -132,12 +132,14 @@ public:
   // them could not be saved.
   bool UpdateINI();
 
-  // Creates the output, then the synth input and the keyboard input, for
-  // ALSA or (when the library finds no ALSA sequencer) for JACK; api other
-  // than UNSPECIFIED forces one. An object the library refuses stays null
-  // and the result is false; the ones made before it stay. On success both
-  // inputs get their callbacks and pass SysEx and timing but not active
-  // sensing.
+  // Creates the output, then the synth input, for ALSA or (when the
+  // library finds no ALSA sequencer) for JACK; api other than UNSPECIFIED
+  // forces one. An object the library refuses stays null and the result is
+  // false; the ones made before it stay. On success the synth input has its
+  // callback and passes SysEx and timing but not active sensing. The
+  // keyboard input is made the same way once a port is chosen for it: a
+  // musician without a controller keyboard has no client of it that the
+  // sound server wakes every cycle.
   bool InitialiseMidi(RtMidi::Api api = RtMidi::UNSPECIFIED);
   // InitialiseMidi in two halves: StartMidi starts making the objects on a
   // thread of its own and returns at once, FinishMidi waits for them and
@@ -207,7 +209,7 @@ public:
     mMakingHook = std::move(hook);
     mMakingHookAfterWatch = afterWatch;
   }
-  // Runs on the making thread at the start, after the output and inputs
+  // Runs on the making thread at the start, after the output and the synth input
   // and just before the server's watch, which comes last there.
   void SetStartWatchHook(std::function<void()> hook) { mStartWatchHook = std::move(hook); }
   // True when the output and the synth input are both open on a port (not
@@ -237,6 +239,7 @@ public:
   const std::vector<std::string>& InputNames() const { return mInputNames; }
   const std::vector<std::string>& OutputNames() const { return mOutputNames; }
   RtMidiIn* MidiIn() const { return mMidiIn.get(); }
+  // Null until a port is chosen for the keyboard.
   RtMidiIn* KeyboardMidiIn() const { return mKeyboardMidiIn.get(); }
   RtMidiOut* MidiOut() const { return mMidiOut.get(); }
   RtMidi::Api Api() const { return mApi; }
@@ -263,15 +266,18 @@ private:
   // Joins the thread StartMidi left making the objects, if any: after it
   // the watch is open too.
   void JoinMaker();
-  // Waits until the thread made (or was refused) the inputs.
+  // Waits until the thread made (or was refused) the synth input.
   void WaitForInputsMade();
   // What StartMidi's thread makes, in order: the output (mApi set to the
-  // system that took it), the inputs, and last the server's watch.
+  // system that took it), the synth input, and last the server's watch.
   // Each object is put in its place under the ticket's lock, and only while
   // the thread has not been given up (AbandonMaker).
   // MakeOutput answers the system it made the output for.
   RtMidi::Api MakeOutput(RtMidi::Api api, MakerTicket& ticket);
-  void MakeInputs(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch);
+  void MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch);
+  // The keyboard input, made (main thread) once a port is chosen for it; on
+  // JACK only while the watch sees the server. False when it could not be.
+  bool MakeKeyboardInput();
   // StartMidi and InitialiseMidi: watchFirst makes the watch before the
   // objects, which are then made only while it sees its server.
   void StartMaking(RtMidi::Api api, bool watchFirst);
@@ -296,6 +302,8 @@ private:
   // up after; whileServerRuns: longer, while the cycles of the watch it
   // made run (up to kSlowMakingMs).
   void AwaitMaker(bool whileServerRuns = false);
+  // After a making with the watch first (it counted the cycles meanwhile).
+  void RestWatchAfterMaking(bool made);
   // The cycles of the making thread's watch once it is in place, 0 before.
   uint64_t MakersWatchCycles();
   // Whether the thread of the last StartMidi (if any, and not given up) is
@@ -377,11 +385,11 @@ private:
   bool mServerLost = false;
   // Since when a lost server has answered each check, while it is not yet used.
   std::optional<std::chrono::steady_clock::time_point> mAnsweringSince;
-  bool mCallbacksSet = false;  // both inputs have their callbacks
+  bool mCallbacksSet = false;  // the synth input has its callback
   bool mInputsMade = false;    // by the last StartMidi
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
-  std::future<void> mInputsReady;  // and once it made the inputs
+  std::future<void> mInputsReady;  // and once it made the synth input
   std::shared_ptr<MakerTicket> mTicket;  // the thread of the last StartMidi
   std::future<bool> mProbe;              // ServerAnswersNow's probe still waiting
   std::function<void()> mMakingHook;     // SetMakingHook's

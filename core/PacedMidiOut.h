@@ -56,8 +56,9 @@ public:
   // and the cycle buffer's event header, rounded up.
   static constexpr size_t kMessageOverhead = 16;
   // A message written while the cycle count reads c leaves in cycle c, c + 1
-  // or c + 2 at the latest (the watch's cycle may run before or after the
-  // library's), so the room holds what was written within that many counts.
+  // or c + 2 at the latest (the count may move before or after the library's
+  // part of a cycle), so the room holds what was written within that many
+  // counts.
   static constexpr int kRoomCycles = 3;
   static constexpr size_t kQueueLimitBytes = 4u << 20;
   static constexpr int kGiveUpMs = 1000;

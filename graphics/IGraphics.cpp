@@ -350,10 +350,11 @@ bool IGraphics::IsDirty(IRECT* out)
   bool dirty = false;
   const int n = mControls.GetSize();
   IControl* const* list = mControls.GetList();
+  const bool animations = IUnitAnimation::AnyRunning();
   for (int i = 0; i < n; ++i)
   {
     IControl* c = list[i];
-    if (c->GetAnimation()->IsAnimating()) c->SetDirty(true);
+    if (animations && c->GetAnimation()->IsAnimating()) c->SetDirty(true);
     if (!c->IsDirty()) continue;
     dirty = true;
     // The place a moved or hidden control left needs repainting as well.

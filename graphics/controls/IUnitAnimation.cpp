@@ -54,6 +54,18 @@ void IUnitAnimation::SetBezierCustom(double x1, double y1, double x2, double y2)
   mBezier[3] = y2;
 }
 
+IUnitAnimation::~IUnitAnimation()
+{
+  for (Entry& e : mEntries) SetRunning(e, false);
+}
+
+void IUnitAnimation::SetRunning(Entry& e, bool running)
+{
+  if (e.mRunning == running) return;
+  e.mRunning = running;
+  sRunning.fetch_add(running ? 1 : -1, std::memory_order_relaxed);
+}
+
 bool IUnitAnimation::IsAnimating() const
 {
   for (const Entry& e : mEntries)
@@ -104,13 +116,13 @@ double IUnitAnimation::Animate(const char* name, bool on, int framesToOn, int fr
   {
     if (e.mFrame >= e.mFramesOn)
     {
-      e.mRunning = false;
+      SetRunning(e, false);
       value = onValue;
     }
     else
     {
       ++e.mFrame;
-      e.mRunning = true;
+      SetRunning(e, true);
       value = Ease(e.mEasingOn, e.mStart, onValue, static_cast<double>(e.mFrame) / e.mFramesOn);
     }
   }
@@ -118,13 +130,13 @@ double IUnitAnimation::Animate(const char* name, bool on, int framesToOn, int fr
   {
     if (e.mFrame <= 0)
     {
-      e.mRunning = false;
+      SetRunning(e, false);
       value = offValue;
     }
     else
     {
       --e.mFrame;
-      e.mRunning = true;
+      SetRunning(e, true);
       const double t = e.mFramesOff > 0 ? 1.0 - static_cast<double>(e.mFrame) / e.mFramesOff : 1.0;
       value = Ease(e.mEasingOff, e.mStart, offValue, t);
     }

@@ -2,11 +2,12 @@
 // "off" and an "on" value along one of 41 easing curves. Every control
 // carries one; the surface redraws a control every frame while it runs.
 // GUI thread only. IsAnimating never allocates (it runs once per control per
-// frame).
+// frame); AnyRunning tells the frame cycle whether to ask at all.
 #pragma once
 
 #include "graphics/IGraphicsTypes.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ public:
   static constexpr int kNumEasings = 41;
 
   IUnitAnimation() = default;
-  ~IUnitAnimation() = default;
+  ~IUnitAnimation();
+  IUnitAnimation(const IUnitAnimation&) = delete;
+  IUnitAnimation& operator=(const IUnitAnimation&) = delete;
 
   // One frame of the named animation toward on (or off); returns its value.
   // The first call for a name creates it at its off state with these frame
@@ -35,6 +38,9 @@ public:
   void SetSmoothStep(bool on) { mSmoothStep = on; }
 
   bool IsAnimating() const;
+  // Whether an animation of any control runs now: an editor at rest has
+  // hundreds of controls, none animating, and is asked many times a second.
+  static bool AnyRunning() { return sRunning.load(std::memory_order_relaxed) > 0; }
 
   // Plots easing across rect: the curve from its bottom-left (t = 0, value
   // 0) to its top-right (t = 1, value 1), one sample per column, in
@@ -62,6 +68,11 @@ private:
   };
 
   double Bezier(double x1, double y1, double x2, double y2, double t) const;
+  // Sets e.mRunning, keeping the count of running entries.
+  static void SetRunning(Entry& e, bool running);
+
+  // Entries running in all animations.
+  static inline std::atomic<int> sRunning{0};
 
   std::vector<Entry> mEntries;
   double mBezier[4] = {0.0, 0.0, 1.0, 1.0};

@@ -1,7 +1,9 @@
 // The question whether the server answers is asked by a probe program of
 // ours: a server that hangs holds only the probe, which is killed after its
-// time, never this process's own clients of the JACK library.
+// time, never this process's own clients of the JACK library. A resting
+// watch counts the server's cycles without being woken by each of them.
 #include "core/JackServerWatch.h"
+#include "support/CycleWakes.h"
 #include "support/OwnJackServer.h"
 #include "support/WaitFor.h"
 
@@ -89,5 +91,60 @@ TEST(JackServerProbe, NoServerOfTheNameIsNoAnswer)
   OwnJackServer absent("zephra_own_absent");
   EXPECT_FALSE(JackServerWatch::ServerAnswers("probe"));
   EXPECT_EQ(ProbeChildren(), 0);
+}
+
+TEST(JackServerWatch, OnlyACountingWatchIsWokenByEachCycleAndARestedOneCountsOn)
+{
+  OwnJackServer server;
+  ASSERT_TRUE(server.Start());
+  JackServerWatch resting;
+  ASSERT_TRUE(resting.Open("zephra resting watch"));
+  EXPECT_EQ(ThreadsWokenEachCycle(resting, 50), 0);
+
+  JackServerWatch counting;
+  ASSERT_TRUE(counting.Open("zephra counting watch", true));
+  EXPECT_EQ(ThreadsWokenEachCycle(counting, 50), 1);
+  const uint64_t counted = counting.Cycles();
+  EXPECT_GE(counted, 50u);
+  counting.Rest();
+  EXPECT_GE(counting.Cycles(), counted);
+  EXPECT_EQ(ThreadsWokenEachCycle(counting, 50), 0);
+  EXPECT_GE(counting.Cycles(), counted + 50);
+}
+
+TEST(JackServerWatch, ARestingWatchsCountStandsWhileTheServerIsStoppedAndAfterItEnds)
+{
+  OwnJackServer server;
+  ASSERT_TRUE(server.Start());
+  JackServerWatch watch;
+  ASSERT_TRUE(watch.Open("zephra resting watch"));
+  ASSERT_TRUE(WaitFor([&] { return watch.Cycles() >= 5; }, kBusyLimit));
+
+  ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+  // A cycle that had begun when the signal came may still be counted.
+  ASSERT_TRUE(WaitFor([&] {
+    const uint64_t before = watch.Cycles();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return watch.Cycles() == before;
+  }, kBusyLimit));
+  const uint64_t stopped = watch.Cycles();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // 14 cycles' time
+  EXPECT_EQ(watch.Cycles(), stopped);
+  EXPECT_TRUE(watch.Alive());
+
+  ASSERT_EQ(kill(server.Pid(), SIGCONT), 0);
+  EXPECT_TRUE(WaitFor([&] { return watch.Cycles() >= stopped + 5; }, kBusyLimit));
+
+  server.Stop();
+  ASSERT_TRUE(WaitFor([&] { return watch.Lost(); }, kBusyLimit));
+  const uint64_t ended = watch.Cycles();
+  // A new life of the server moves the library's frame clock again; a lost
+  // watch no longer reads it.
+  ASSERT_TRUE(server.Start());
+  JackServerWatch next;
+  ASSERT_TRUE(next.Open("zephra next watch"));
+  ASSERT_TRUE(WaitFor([&] { return next.Cycles() >= 5; }, kBusyLimit));
+  EXPECT_EQ(watch.Cycles(), ended);
+  EXPECT_FALSE(watch.Alive());
 }
 }  // namespace

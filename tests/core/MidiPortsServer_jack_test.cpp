@@ -5,6 +5,7 @@
 #include "core/IUnitBase.h"
 #include "core/MidiPorts.h"
 #include "core/PacedMidiOut.h"
+#include "support/CycleWakes.h"
 #include "support/OwnJackServer.h"
 #include "support/WaitFor.h"
 
@@ -209,6 +210,45 @@ TEST_F(MidiPortsServer, LostServerIsNoticedNeverWaitedForAndTheChosenPortReopens
   ASSERT_TRUE(WaitFor([&] { return back.Count() > 0; }, kBusyLimit));
   EXPECT_EQ(back.Take(), std::vector<Bytes>{next});
   EXPECT_TRUE(mIni.empty()) << "nothing was chosen, so nothing is written";
+  ports.SetOutputGate(nullptr);
+}
+
+// A musician without a controller keyboard leaves the editor open: the
+// server's cycles wake only the output's client and the synth input's, not
+// the watch (it reads the server's frame clock) nor a keyboard input, which
+// is made once a port is chosen for it. After the server's return the watch
+// that counted the making rests again.
+TEST_F(MidiPortsServer, OnlyTheOutputAndTheSynthInputAreWokenTillAKeyboardIsChosen)
+{
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, "virtual output"));
+  ASSERT_TRUE(ports.ChooseMidiInputB("off"));
+  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  auto cycles = std::make_unique<JackServerWatch>();
+  ASSERT_TRUE(cycles->Open("zephra cycles"));
+  EXPECT_EQ(ThreadsWokenEachCycle(*cycles, 50), 2);
+
+  // Chosen as the dialog does: the name is stored, then its port opened.
+  ports.State().mInBDev = "virtual input";
+  ASSERT_TRUE(ports.ChooseMidiInputB("virtual input"));
+  ASSERT_NE(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_EQ(ThreadsWokenEachCycle(*cycles, 50), 3);
+
+  mServer.Stop();
+  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
+  ASSERT_TRUE(WaitFor([&] { return cycles->Lost(); }, kBusyLimit));
+  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  ASSERT_TRUE(mServer.Start());
+  ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kReturned);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  EXPECT_NE(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_EQ(ports.State().mInBDev, "virtual input");
+  cycles = std::make_unique<JackServerWatch>();
+  ASSERT_TRUE(cycles->Open("zephra cycles"));
+  EXPECT_EQ(ThreadsWokenEachCycle(*cycles, 50), 3);
+  ports.CloseAll();
   ports.SetOutputGate(nullptr);
 }
 

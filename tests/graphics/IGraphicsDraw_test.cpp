@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace
 {
 const RAST_pixel kGrey = RAST_RGBA(128, 128, 128, 255);
@@ -107,6 +109,41 @@ TEST(IGraphicsDraw, IdlePassesThatKeepTimeKeepTheSurfaceFromResting)
   f.unit.mTimedIdle = false;
   QuietFramesInARow(f, 30);
   EXPECT_TRUE(f.gui->Resting());
+}
+
+// A control whose animation runs is repainted on every frame until the
+// animation ends, beside one that animates nothing; its drawing moves the
+// animation on, as a control's own drawing would.
+TEST(IGraphicsDraw, AnAnimationRepaintsItsControlOnEveryFrameTillItEnds)
+{
+  GuiFixture f;
+  TestControl* still = f.Add(IRECT(10, 10, 20, 20));
+  TestControl* glowing = f.Add(IRECT(30, 10, 40, 20));
+  f.Open();
+  f.Settle();
+  EXPECT_FALSE(IUnitAnimation::AnyRunning());
+  (void)glowing->GetAnimation()->Animate("glow", true, 4, 4, 0, 0, 0.0, 1.0);
+  EXPECT_TRUE(IUnitAnimation::AnyRunning());
+  std::vector<bool> repainted;
+  for (int frame = 0; frame < 5; ++frame)
+  {
+    IRECT dirty;
+    repainted.push_back(f.gui->IsDirty(&dirty));
+    if (!repainted.back()) continue;
+    EXPECT_EQ(dirty, IRECT(30, 10, 40, 20));
+    (void)glowing->GetAnimation()->Animate("glow", true, 4, 4, 0, 0, 0.0, 1.0);
+    f.gui->Draw(&dirty);
+  }
+  EXPECT_EQ(repainted, (std::vector<bool>{true, true, true, true, false}));
+  EXPECT_FALSE(IUnitAnimation::AnyRunning());
+  EXPECT_FALSE(still->IsDirty());
+  // One that runs when its control goes no longer counts.
+  {
+    TestControl passing(&f.unit, IRECT(50, 10, 60, 20));
+    (void)passing.GetAnimation()->Animate("glow", true, 4, 4, 0, 0, 0.0, 1.0);
+    EXPECT_TRUE(IUnitAnimation::AnyRunning());
+  }
+  EXPECT_FALSE(IUnitAnimation::AnyRunning());
 }
 
 // Hiding, greying or moving a control to the state it is in repaints

@@ -11,15 +11,17 @@ TEST_F(ZephraSynthLinkJack, KeyboardNotesReachTheSynth)
   SynthSim keyboard;
   std::string error;
   ASSERT_TRUE(keyboard.OpenAsKeyboard(error)) << error;
-  RtMidiIn& in = *mShell->ports.KeyboardMidiIn();
-  unsigned port = 0;
-  while (port < in.getPortCount() && in.getPortName(port).find(SynthSim::kKeyboardPortName) == std::string::npos)
-    ++port;
-  ASSERT_LT(port, in.getPortCount());
-  in.openPort(port, "keyboard");
+  // Chosen as in Preferences: the keyboard's input is made for it.
+  RtMidiIn& listing = *mShell->ports.MidiIn();
+  std::string name;
+  for (unsigned i = 0; i < listing.getPortCount() && name.empty(); ++i)
+    if (listing.getPortName(i).find(SynthSim::kKeyboardPortName) != std::string::npos) name = listing.getPortName(i);
+  ASSERT_FALSE(name.empty());
+  ASSERT_TRUE(mShell->ports.ChooseMidiInputB(name.c_str()));
+  ASSERT_NE(mShell->ports.KeyboardMidiIn(), nullptr);
   // Closed before the keyboard goes, also when an assertion ends the test.
-  auto close = [](RtMidiIn* open) { open->closePort(); };
-  const std::unique_ptr<RtMidiIn, decltype(close)> connection(&in, close);
+  auto close = [](MidiPorts* ports) { (void)ports->ChooseMidiInputB("off"); };
+  const std::unique_ptr<MidiPorts, decltype(close)> connection(&mShell->ports, close);
   const SimBytes note = {0x90, 0x3C, 0x64};
   // A new connection may lose its first cycles: play until heard.
   EXPECT_TRUE(mShell->plug.WaitUntil([&] { return mSim.LastReceived(1) == std::vector<SimBytes>{note}; },

@@ -61,7 +61,8 @@ TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareGoesOutFinishesItFirst)
   ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
   ASSERT_TRUE(mShell->ports.ChooseMidiInput("virtual input"));
   mShell->ports.MidiIn()->setCallback(&MidiPorts::MIDICallback, &mShell->ports);
-  mShell->ports.KeyboardMidiIn()->setCallback(&MidiPorts::MIDICallbackB, &mShell->ports);
+  if (RtMidiIn* keyboard = mShell->ports.KeyboardMidiIn())
+    keyboard->setCallback(&MidiPorts::MIDICallbackB, &mShell->ports);
   mShell->ports.SetPlug(&mShell->plug);
 }
 
@@ -172,15 +173,18 @@ public:
   explicit FloodingKeyboard(MidiPorts& ports) : mPorts(ports)
   {
     mOut.openVirtualPort("Flooding Keyboard");
-    RtMidiIn& in = *ports.KeyboardMidiIn();
-    for (unsigned i = 0; i < in.getPortCount(); ++i)
-      if (in.getPortName(i).find("Flooding Keyboard") != std::string::npos) in.openPort(i, "Keyboard In");
+    RtMidiIn& listing = *ports.MidiIn();
+    for (unsigned i = 0; i < listing.getPortCount(); ++i)
+      if (listing.getPortName(i).find("Flooding Keyboard") != std::string::npos)
+        mChosen = ports.ChooseMidiInputB(listing.getPortName(i).c_str());
   }
   ~FloodingKeyboard()
   {
     Stop();
-    mPorts.KeyboardMidiIn()->closePort();
+    (void)mPorts.ChooseMidiInputB("off");
   }
+  // The keyboard input is open on the flooding port.
+  bool Chosen() const { return mChosen; }
   // Modulation wheel moves on channel 2, one every 200 microseconds.
   void Start()
   {
@@ -202,6 +206,7 @@ public:
 private:
   MidiPorts& mPorts;
   RtMidiOut mOut{RtMidi::UNIX_JACK, "Keyboard"};
+  bool mChosen = false;
   std::atomic<bool> mStop{false};
   std::thread mThread;
 };
@@ -211,6 +216,7 @@ private:
 TEST_F(ZephraSynthLinkJack, KeyboardNeverBreaksAnNrpnRun)
 {
   FloodingKeyboard keyboard(mShell->ports);
+  ASSERT_TRUE(keyboard.Chosen());
   mSim.With([](SynthSimModel& m) { m.keepHeard = true; });
   keyboard.Start();
   // The runs' controllers only: the wheel keeps adding to what is heard, so
