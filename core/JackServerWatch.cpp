@@ -95,6 +95,7 @@ bool JackServerWatch::Open(const char* clientName, bool counting)
     mCycles = 0;
     mClockCycles = 0;
     mClockFrame = jack_last_frame_time(client);
+    mClockPeriod = jack_get_buffer_size(client);
   }
   mCounting = counting;
   mClient = client;
@@ -103,14 +104,16 @@ bool JackServerWatch::Open(const char* clientName, bool counting)
 
 void JackServerWatch::Rest()
 {
+  jack_client_t* client = Client(mClient.load());
   if (!mCounting || !Alive()) return;
-  {
-    std::lock_guard<std::mutex> hold(mClockLock);
-    mClockCycles = mCycles.load(std::memory_order_acquire);
-    mClockFrame = jack_last_frame_time(Client(mClient.load()));
-    mCounting = false;
-  }
-  jack_deactivate(Client(mClient.load()));
+  // Out of the cycles first: a cycle that runs meanwhile goes uncounted,
+  // never counted twice, so that the count never goes back.
+  jack_deactivate(client);
+  std::lock_guard<std::mutex> hold(mClockLock);
+  mClockCycles = mCycles.load(std::memory_order_acquire);
+  mClockFrame = jack_last_frame_time(client);
+  mClockPeriod = jack_get_buffer_size(client);
+  mCounting = false;
 }
 
 uint64_t JackServerWatch::Cycles() const
@@ -122,8 +125,20 @@ uint64_t JackServerWatch::Cycles() const
   const jack_nframes_t period = jack_get_buffer_size(client);
   // The clock's frames wrap at 32 bits (a day at 48 kHz): only the frames
   // since the last reading are counted, never a distance to the start.
-  const uint32_t ran = jack_last_frame_time(client) - mClockFrame;
-  if (period > 0 && ran >= period)
+  const uint32_t now = jack_last_frame_time(client);
+  const uint32_t ran = now - mClockFrame;
+  if (period == 0) return mClockCycles;
+  if (period != mClockPeriod)
+  {
+    // The period changed since the last reading: the frames are counted at
+    // the longer of the two, so that the count may fall behind for a
+    // moment but never runs ahead of the cycles (the output's meter would
+    // hand over too much).
+    mClockCycles += ran / std::max(period, mClockPeriod);
+    mClockFrame = now;
+    mClockPeriod = period;
+  }
+  else if (ran >= period)
   {
     mClockCycles += ran / period;
     mClockFrame += ran / period * period;

@@ -36,7 +36,7 @@ public:
   // counting; false when no server answers.
   bool Open(const char* clientName, bool counting = false);
   // A counting watch leaves the server's cycles and rests; its count goes
-  // on from the frame clock.
+  // on from the frame clock. Asks the server, which may not answer.
   void Rest();
   // True from Open until the server goes away (it stopped, or dropped the
   // client) or the watch is closed.
@@ -95,4 +95,5 @@ private:
   mutable std::mutex mClockLock;
   mutable uint64_t mClockCycles = 0;
   mutable uint32_t mClockFrame = 0;
+  mutable uint32_t mClockPeriod = 0;  // the server's period at that reading
 };

@@ -139,8 +139,7 @@ bool MidiPorts::InitialiseMidi(RtMidi::Api api)
   // first, and the objects are made only while it sees the same server.
   StartMaking(api, api == RtMidi::UNIX_JACK);
   const bool made = FinishMidi();
-  RestWatchAfterMaking(made);
-  return made;
+  return RestWatchAfterMaking(made) && made;
 }
 
 void MidiPorts::StartMidi(RtMidi::Api api) { StartMaking(api, false); }
@@ -155,6 +154,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   mKeyboardMidiIn.reset();
   mMidiOut.reset();
   mInputsMade = false;
+  mKeyboardAwaitsWatch = false;
   mServerLost = false;
   // Known before anything is made: with no server, nothing is, and the
   // server is then looked for as a lost one.
@@ -318,12 +318,14 @@ bool MidiPorts::MakeKeyboardInput()
 {
   if (mKeyboardMidiIn) return true;
   // Made beside the synth input, on the server that input is on, which
-  // only the watch tells: at the start the making thread opens it last.
-  if (mMaker.joinable())
+  // only the watch tells. At the start the making thread opens the watch
+  // last, off the start's way: the choice opens once it is settled.
+  if (!MakerDone())
   {
-    AwaitMaker();
-    (void)SettleWatch();
+    mKeyboardAwaitsWatch = true;
+    return false;
   }
+  (void)SettleWatch();
   if (!mInputsMade || mServerLost || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive())) return false;
   // Handed over only while the maker has not been given up: a server that
   // keeps it waiting leaves the object to it, never closed or deleted.
@@ -434,13 +436,16 @@ uint64_t MidiPorts::MakersWatchCycles()
   return mWatch->Alive() ? mWatch->Cycles() : 0;
 }
 
-void MidiPorts::RestWatchAfterMaking(bool made)
+bool MidiPorts::RestWatchAfterMaking(bool made)
 {
   // The objects are of the server the watch counted: from now on its frame
   // clock counts, and the server no longer wakes the watch each cycle. A
-  // making given up (the server kept it waiting) leaves the watch as it is:
-  // resting asks the server, which may not answer.
-  if (made && !mServerLost) mWatch->Rest();
+  // making given up (the server kept it waiting) leaves the watch as it is.
+  if (!made || mServerLost) return true;
+  JackServerWatch* watch = mWatch.get();
+  if (WithinServerWait([watch] { watch->Rest(); })) return true;
+  GiveUpServer();
+  return false;
 }
 
 bool MidiPorts::ServerAnswersNow()
@@ -475,6 +480,11 @@ bool MidiPorts::SettleWatch()
   if (!MakerDone()) return false;
   JoinMaker();
   FitGateToOutput();
+  if (mKeyboardAwaitsWatch)
+  {
+    mKeyboardAwaitsWatch = false;
+    (void)OpenByName(Which::kKeyboardIn);
+  }
   return true;
 }
 
@@ -573,8 +583,8 @@ int MidiPorts::GetMIDIInPortNumber(const char* name) const
 
 int MidiPorts::GetMIDIInBPortNumber(const char* name) const
 {
-  // The keyboard input lists what the synth input lists; it may not be made.
-  return ChoiceNumber(name, "virtual input", mMidiIn.get());
+  // Until the keyboard input is made, the synth input lists the same ports.
+  return ChoiceNumber(name, "virtual input", mKeyboardMidiIn ? mKeyboardMidiIn.get() : mMidiIn.get());
 }
 
 int MidiPorts::GetMIDIOutPortNumber(const char* name) const
@@ -614,9 +624,13 @@ bool MidiPorts::Choose(Which which, const char* name)
       n = GetMIDIInPortNumber(name);
       break;
     case Which::kKeyboardIn:
-      midi = mKeyboardMidiIn.get();
       field = &mState.mInBDev;
       n = GetMIDIInBPortNumber(name);
+      // The keyboard's input is made once a port is chosen for it: until
+      // then the server need not wake it each cycle. The making takes a
+      // while, and the port is looked up again in the new input's list.
+      if (n >= 1 && !mKeyboardMidiIn && MakeKeyboardInput()) n = GetMIDIInBPortNumber(name);
+      midi = mKeyboardMidiIn.get();
       break;
     case Which::kOut:
       midi = mMidiOut.get();
@@ -643,11 +657,8 @@ bool MidiPorts::Choose(Which which, const char* name)
     }
     n = 0;
   }
-  const bool keyboard = which == Which::kKeyboardIn;
-  // The keyboard's input is made once a port is chosen for it: until then
-  // the server need not wake it each cycle. "off" has nothing to close.
-  if (keyboard && n >= 1 && MakeKeyboardInput()) midi = mKeyboardMidiIn.get();
-  if (!midi && !(keyboard && mInputsMade)) return false;
+  // A keyboard input not made has nothing to close for "off".
+  if (!midi && !(which == Which::kKeyboardIn && mInputsMade)) return false;
   mPortOpen[static_cast<int>(which)] = false;
   mOnServerPort[static_cast<int>(which)] = false;
   mSeenConnected[static_cast<int>(which)] = false;
@@ -858,8 +869,7 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     DropDeadServer();
     return ServerEvent::kNone;
   }
-  RestWatchAfterMaking(made);
-  if (!made) return ServerEvent::kNone;
+  if (!RestWatchAfterMaking(made) || !made) return ServerEvent::kNone;
   const MidiPortSettings chosen = mState;
   ProbeMidiIO();
   FitGateToOutput();

@@ -152,6 +152,7 @@ public:
   bool FinishMidi(bool watchToo = true);
   // True once StartMidi's thread has ended and the output's metering is
   // fitted to the watch it made; false while the watch is still being made.
+  // A keyboard port chosen before then opens now.
   bool SettleWatch();
   // Waits until the output of the last StartMidi is made (or refused); a
   // server that keeps the making waiting past kServerWaitMs is given up
@@ -276,7 +277,9 @@ private:
   RtMidi::Api MakeOutput(RtMidi::Api api, MakerTicket& ticket);
   void MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackServerWatch* watch);
   // The keyboard input, made (main thread) once a port is chosen for it; on
-  // JACK only while the watch sees the server. False when it could not be.
+  // JACK only while the watch sees the server. False when it could not be,
+  // or not yet: before the start's watch is settled (SettleWatch then opens
+  // the stored choice).
   bool MakeKeyboardInput();
   // StartMidi and InitialiseMidi: watchFirst makes the watch before the
   // objects, which are then made only while it sees its server.
@@ -302,8 +305,9 @@ private:
   // up after; whileServerRuns: longer, while the cycles of the watch it
   // made run (up to kSlowMakingMs).
   void AwaitMaker(bool whileServerRuns = false);
-  // After a making with the watch first (it counted the cycles meanwhile).
-  void RestWatchAfterMaking(bool made);
+  // After a making with the watch first (it counted the cycles meanwhile);
+  // false when the server did not answer (it is given up).
+  bool RestWatchAfterMaking(bool made);
   // The cycles of the making thread's watch once it is in place, 0 before.
   uint64_t MakersWatchCycles();
   // Whether the thread of the last StartMidi (if any, and not given up) is
@@ -387,6 +391,7 @@ private:
   std::optional<std::chrono::steady_clock::time_point> mAnsweringSince;
   bool mCallbacksSet = false;  // the synth input has its callback
   bool mInputsMade = false;    // by the last StartMidi
+  bool mKeyboardAwaitsWatch = false;  // the keyboard's choice opens at SettleWatch
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
   std::future<void> mInputsReady;  // and once it made the synth input

@@ -112,6 +112,32 @@ TEST(JackServerWatch, OnlyACountingWatchIsWokenByEachCycleAndARestedOneCountsOn)
   EXPECT_GE(counting.Cycles(), counted + 50);
 }
 
+// The server's period goes from 1024 frames to 256 between two readings of
+// a resting watch: it never counts more cycles than ran (the output's meter
+// would hand over too much), and counts each one at the new period.
+TEST(JackServerWatch, ARestingWatchNeverCountsAheadWhenThePeriodShortens)
+{
+  OwnJackServer server;
+  ASSERT_TRUE(server.Start());
+  JackServerWatch counting, resting;
+  ASSERT_TRUE(counting.Open("zephra counting watch", true));
+  ASSERT_TRUE(resting.Open("zephra resting watch"));
+  const uint64_t countedFrom = counting.Cycles(), restedFrom = resting.Cycles();
+  ASSERT_TRUE(WaitFor([&] { return counting.Cycles() >= countedFrom + 20; }, kBusyLimit));
+  jack_status_t status{};
+  jack_client_t* setter = jack_client_open("zephra period", JackNoStartServer, &status);
+  ASSERT_NE(setter, nullptr);
+  ASSERT_EQ(jack_set_buffer_size(setter, 256), 0);
+  jack_client_close(setter);
+  const uint64_t changedAt = counting.Cycles();
+  ASSERT_TRUE(WaitFor([&] { return counting.Cycles() >= changedAt + 40; }, kBusyLimit));
+  EXPECT_LE(resting.Cycles() - restedFrom, counting.Cycles() - countedFrom);
+
+  const uint64_t counted = counting.Cycles(), rested = resting.Cycles();
+  ASSERT_TRUE(WaitFor([&] { return counting.Cycles() >= counted + 40; }, kBusyLimit));
+  EXPECT_NEAR(static_cast<double>(resting.Cycles() - rested), static_cast<double>(counting.Cycles() - counted), 2);
+}
+
 TEST(JackServerWatch, ARestingWatchsCountStandsWhileTheServerIsStoppedAndAfterItEnds)
 {
   OwnJackServer server;

@@ -386,6 +386,40 @@ INSTANTIATE_TEST_SUITE_P(AwayLongOrBriefly, MidiPortsDevices,
                                                             : std::string("BackBeforeTheNextLook");
                          });
 
+// A keyboard stored in the settings is chosen at the start before the
+// server's watch, which the making thread opens last, is there: it opens
+// once the watch is settled, and what it plays reaches the plug-in.
+TEST_F(MidiPortsServer, AKeyboardChosenBeforeTheStartsWatchOpensOnceItIsSettled)
+{
+  Peer keys;
+  ASSERT_TRUE(keys.Open(mServer.Name().c_str(), "keys", true));
+  SynthListener plug;
+  MidiPorts ports(mStore);
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  std::atomic<bool> chosen{false};
+  ports.SetStartWatchHook([&] { (void)WaitFor([&] { return chosen.load(); }, kBusyLimit); });
+  ports.StartMidi(RtMidi::UNIX_JACK);
+  ports.State() = MidiPortSettings{"virtual input", "keys:out", "virtual output"};
+  ASSERT_TRUE(ports.ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(ports.FinishMidi(false));
+  ports.SetPlug(&plug);
+  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  EXPECT_FALSE(ports.ChooseMidiInputB("keys:out"));
+  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_FALSE(ports.ChosenPortsOpen());
+  chosen = true;
+  ASSERT_TRUE(WaitFor([&] { return ports.SettleWatch(); }, kBusyLimit));
+  EXPECT_NE(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  const Bytes note = {0x90, 0x3C, 0x64};
+  // A connection just made may lose its first cycles: played until heard.
+  EXPECT_TRUE(WaitFor([&] { return keys.Send(note), plug.Played(note); }, kBusyLimit));
+  EXPECT_EQ(ports.State().mInBDev, "keys:out");
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+
 // The server goes again while the ports make their objects on it: that
 // return fails, and the plug-in the synth's messages went to before the
 // loss still gets them once a later return succeeds.
