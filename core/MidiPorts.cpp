@@ -825,11 +825,10 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     }
     // There was no server when the watch was made, or it went just before:
     // wait for one as for a lost one. Objects made before the watch may
-    // hold clients of a gone server. A server that had taken the output's
-    // port or a chosen one was there: its going is a loss, told like any
-    // other.
-    const bool went =
-      mOutputOpen || std::any_of(std::begin(mOnServerPort), std::end(mOnServerPort), [](bool on) { return on; });
+    // hold clients of a gone server. A server that took the output's client
+    // was there: its going is a loss, told as when the watch sees it go,
+    // whether or not a chosen port was open on it.
+    const bool went = mMidiOut != nullptr;
     DropDeadServer();
     return went ? ServerEvent::kLost : ServerEvent::kNone;
   }
