@@ -198,11 +198,11 @@ void ConnectPlugin()
   gPluginInstance->SetMainWindow(&gMainWindowFrame);
 }
 
-// The end of the start, once the first frame is on the screen: the synth's
+// The end of the start, once the first frame is on the screen: the
 // inputs, waited for and opened now that there is a plug-in to hand
 // messages to, and the watch on the sound server. The server's own watch,
 // which meters the output, comes last; it is looked for every few
-// milliseconds till then.
+// milliseconds till then, and a keyboard's input is made once it is there.
 bool OpenStartInputs(void*)
 {
   if (!gStartInputsPending || !gPorts) return false;
@@ -223,7 +223,7 @@ void Launch()
 {
   if (!gPorts) return;
   MidiPortSettings& midi = gPorts->State();
-  // The sound server admits the two inputs while the editor builds its
+  // The sound server admits the synth input while the editor builds its
   // panels; the constructor needs only the output, through which it sends
   // the last program (and starts its timer).
   AppMarkStart("launch");
