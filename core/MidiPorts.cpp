@@ -325,7 +325,9 @@ bool MidiPorts::MakeKeyboardInput()
     mKeyboardAwaitsWatch = true;
     return false;
   }
+  // Settling opens a choice that waited for the watch, which makes the input.
   (void)SettleWatch();
+  if (mKeyboardMidiIn) return true;
   if (!mInputsMade || mServerLost || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive())) return false;
   // Handed over only while the maker has not been given up: a server that
   // keeps it waiting leaves the object to it, never closed or deleted.
