@@ -59,6 +59,14 @@ size_t MidiInputQueue::HeldBytes() const
   return bytes;
 }
 
+void MidiInputQueue::Wait()
+{
+  while (sem_wait(&mReady) != 0 && errno == EINTR)
+  {
+  }
+  TakeBackExtraWakes();
+}
+
 void MidiInputQueue::Wait(int timeoutMs)
 {
   timespec until{};
@@ -73,8 +81,13 @@ void MidiInputQueue::Wait(int timeoutMs)
   while (sem_timedwait(&mReady, &until) != 0 && errno == EINTR)
   {
   }
-  // One wake may stand for several messages: take the extra counts back
-  // so that the next Wait does not return at once for nothing.
+  TakeBackExtraWakes();
+}
+
+void MidiInputQueue::TakeBackExtraWakes()
+{
+  // One wake may stand for several messages: the extra counts are taken
+  // back so that the next Wait does not return at once for nothing.
   while (sem_trywait(&mReady) == 0)
   {
   }

@@ -46,8 +46,9 @@ public:
   template <class Take>
   size_t Drain(Take&& take);
 
-  // Consumer: waits until a message may be waiting, or until Wake, at most
-  // timeoutMs.
+  // Consumer: waits until a message may be waiting, or until Wake; the
+  // first waits for nothing else, the second at most timeoutMs.
+  void Wait();
   void Wait(int timeoutMs);
   // Any thread: ends a Wait (used to stop the consumer).
   void Wake();
@@ -58,6 +59,7 @@ public:
   size_t HeldBytes() const;
 
 private:
+  void TakeBackExtraWakes();
   // Gives slot's memory back, keeping kSlotReserve bytes.
   static void ShrinkSlot(std::vector<uint8_t>& slot);
 

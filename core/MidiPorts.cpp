@@ -1029,9 +1029,11 @@ void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
 
 void MidiPorts::DeliveryLoop()
 {
+  // Every message and the stop wake the queue: an idle editor's delivery
+  // thread sleeps till then.
   while (!mStopDelivery)
   {
-    mSynthQueue.Wait(kDeliveryPollMs);
+    mSynthQueue.Wait();
     mSynthQueue.Drain([this](const uint8_t* bytes, size_t size) {
       {
         std::lock_guard<std::mutex> lock(mSynthDeliveryLock);

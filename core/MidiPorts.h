@@ -100,9 +100,6 @@ public:
   static constexpr const char* kInputClientName = "RtMidi Input Client";
   static constexpr const char* kOutputClientName = "RtMidi Output Client";
   static constexpr unsigned kInputQueueLimit = 100;
-  // How long the delivery thread sleeps at most between two looks at the
-  // queue when no wake comes.
-  static constexpr int kDeliveryPollMs = 100;
   // CloseAll lets queued output (a firmware image takes about half a second
   // on a quiet machine, several on a busy one) finish before the ports
   // close, for as long as it moves: it gives up once the output has taken

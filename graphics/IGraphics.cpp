@@ -6,6 +6,7 @@
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
 #include "graphics/controls/IControl.h"
+#include "graphics/controls/IControlChanges.h"
 #include "graphics/controls/IPanelControl.h"
 #include "graphics/resize/ILiveEdit.h"
 #include "graphics/resize/IUnitGUIResize.h"
@@ -87,6 +88,8 @@ void IGraphics::RewriteIndexes()
 {
   const int n = mControls.GetSize();
   for (int i = 0; i < n; ++i) mControls.Get(i)->SetIdx(i);
+  // A list changed is a change: a resting surface asks its controls again.
+  IControlChanges::Count();
 }
 
 int IGraphics::MovableLimit() const
@@ -100,6 +103,7 @@ int IGraphics::AttachControl(IControl* control)
   if (!control || !mControls.Add(control)) return -1;
   // Added at the end: no other control's index changes.
   control->SetIdx(mControls.GetSize() - 1);
+  IControlChanges::Count();
   return control->GetIdx();
 }
 
@@ -155,6 +159,7 @@ void IGraphics::ReplaceControl(int index, IControl* control)
   if (!control || index <= 0 || index >= MovableLimit()) return;
   mControls.GetList()[index] = control;
   control->SetIdx(index);
+  IControlChanges::Count();
 }
 
 void IGraphics::RemoveControl(int index)
@@ -351,6 +356,15 @@ bool IGraphics::IsDirty(IRECT* out)
   const int n = mControls.GetSize();
   IControl* const* list = mControls.GetList();
   const bool animations = IUnitAnimation::AnyRunning();
+  // Armed from the frame that may start the rest, before the count is read.
+  const bool armed = mRestingWake && mQuietTicks + 1 >= kTicksBeforeRest;
+  if (armed) IControlChanges::Arm(mRestingWake);
+  const unsigned changes = IControlChanges::Now();
+  if (Resting() && !animations && mCleanAtValid && changes == mCleanAt && !ResizeNoticeDue())
+  {
+    RestQuietly();
+    return false;
+  }
   for (int i = 0; i < n; ++i)
   {
     IControl* c = list[i];
@@ -364,12 +378,24 @@ bool IGraphics::IsDirty(IRECT* out)
     else
       *out = out->Union(area);
   }
+  mCleanAtValid = !dirty;
+  mCleanAt = changes;
   if (dirty)
   {
+    // Awake, the timer runs at full rate: changes need not wake it. (The
+    // wake is the process's: another surface resting meanwhile arms it
+    // again on its next frame.)
+    if (armed) IControlChanges::Arm(nullptr);
     mIdleTicks = 0;
     mQuietTicks = 0;
     return true;
   }
+  RestQuietly();
+  return false;
+}
+
+void IGraphics::RestQuietly()
+{
   const bool resting = Resting();
   if (mQuietTicks < kTicksBeforeRest) ++mQuietTicks;
   if (Resting() && mPlug && mPlug->IdleIsTimed()) mQuietTicks = 0;
@@ -377,11 +403,18 @@ bool IGraphics::IsDirty(IRECT* out)
   if (!resting && mIdleTicks == 0)
   {
     mIdleTicks = 1;
-    return false;
+    return;
   }
   mIdleTicks = 0;
   if (mPlug) mPlug->OnIdle();
-  return false;
+}
+
+bool IGraphics::ResizeNoticeDue()
+{
+  // The window-size manager repaints for a scale another editor of the
+  // process applied, which no change of a control of this one tells.
+  auto* manager = mPlug ? dynamic_cast<IUnitGUIResize*>(mPlug->GetGUIResize()) : nullptr;
+  return manager && manager->IsDirty();
 }
 
 bool IGraphics::Draw(IRECT* invalidated)

@@ -184,9 +184,13 @@ public:
   // and the platform's timer ticks every kRestingFrameMs instead of FPS()
   // times a second. A dirty control and any input end the rest; a plug-in
   // whose idle passes keep time (IUnitBase::IdleIsTimed) keeps it from
-  // resting.
+  // resting. A resting frame asks the controls only when a change was
+  // counted since the last one that found none dirty (IControlChanges), and
+  // the first change counted while it rests calls the resting wake (from
+  // the thread that made it), which should run a frame at once.
   static constexpr int kTicksBeforeRest = 30;
-  static constexpr int kRestingFrameMs = 50;
+  static constexpr int kRestingFrameMs = 250;
+  void SetRestingWake(void (*wake)()) { mRestingWake = wake; }
   bool Resting() const { return mQuietTicks >= kTicksBeforeRest; }
   void NoteInput() { mQuietTicks = 0; }
   // What the platform's timer waits between two frames now, in ms.
@@ -383,6 +387,9 @@ protected:
   int MovableLimit() const;
   void RewriteIndexes();
   int HitSearch(int x, int y, bool mouseOver);
+  // The quiet frame's count toward the rest, and its idle pass.
+  void RestQuietly();
+  bool ResizeNoticeDue();
 
   BASE_Mutex mMutex;
   BASE_PtrList<IControl> mControls;
@@ -396,6 +403,11 @@ protected:
   int mFPS;
   int mIdleTicks = 0;
   int mQuietTicks = 0;  // frames in a row with nothing dirty, up to kTicksBeforeRest
+  void (*mRestingWake)() = nullptr;
+  // The change count read before the last scan that found every control
+  // clean; unset while that scan found one dirty.
+  bool mCleanAtValid = false;
+  unsigned mCleanAt = 0;
   int mMouseCapture = -1;
   int mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;

@@ -3,11 +3,14 @@
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
 #include "graphics/IGraphics.h"
+#include "graphics/controls/IControlChanges.h"
 #include "graphics/controls/ITextControl.h"
 
 IControl::IControl(IUnitBase* plug, IRECT rect, int paramIdx, IChannelBlend blend)
   : mPlug(plug), mRECT(rect), mTargetRECT(rect), mParamIdx(paramIdx), mBlend(blend)
 {
+  // A new control is dirty.
+  IControlChanges::Count();
 }
 
 IControl::~IControl() = default;
@@ -86,6 +89,7 @@ void IControl::SetDirty(bool pushToPlug)
     value = mValue;
     mDirty = true;
   }
+  IControlChanges::Count();
   if (!pushToPlug || !mPlug || mParamIdx < 0) return;
   mPlug->SetParameterFromGUI(mParamIdx, value);
   UpdateDisplayControls();

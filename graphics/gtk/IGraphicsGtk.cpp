@@ -76,7 +76,10 @@ uint32_t ToARGB(const IColor& c)
 
 // ---- construction and the view ----
 
-IGraphicsMac::IGraphicsMac(IUnitBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps) {}
+IGraphicsMac::IGraphicsMac(IUnitBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps)
+{
+  SetRestingWake(&PLAT_GtkSurfaceView::FrameSoon);
+}
 
 IGraphicsMac::~IGraphicsMac()
 {

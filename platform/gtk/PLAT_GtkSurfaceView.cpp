@@ -8,9 +8,11 @@
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 // ---- sections ----
 // the screen frame · the view's state · signals · the view object · tests
@@ -156,6 +158,13 @@ auto Guarded(const char* what, Fn fn, decltype(fn()) fallback) -> decltype(fn())
 }
 }  // namespace
 
+namespace
+{
+// The views of the process (main thread), for FrameSoon.
+std::vector<PLAT_GtkSurfaceView::Impl*> gViews;
+std::atomic<bool> gFrameSoonAsked{false};
+}  // namespace
+
 struct PLAT_GtkSurfaceView::Impl
 {
   PLAT_SurfaceClient* client = nullptr;  // not owned
@@ -167,6 +176,7 @@ struct PLAT_GtkSurfaceView::Impl
   std::string entryOpenedWith;  // Escape ends the entry with it
   unsigned timer = 0;
   unsigned timerMs = 0;
+  bool inFrame = false;
   bool painted = false;
   PLAT_ScreenFrame frame;
 
@@ -176,6 +186,7 @@ struct PLAT_GtkSurfaceView::Impl
 
 PLAT_GtkSurfaceView::Impl::~Impl()
 {
+  gViews.erase(std::remove(gViews.begin(), gViews.end(), this), gViews.end());
   if (!painted) --gViewsUnpainted;
   if (timer) g_source_remove(timer);
   EndEntry(false);
@@ -206,13 +217,37 @@ namespace
 {
 using Impl = PLAT_GtkSurfaceView::Impl;
 
+bool Alive(const Impl* impl)
+{
+  return std::find(gViews.begin(), gViews.end(), impl) != gViews.end();
+}
+
 gboolean OnFrame(gpointer data)
 {
   auto* impl = static_cast<Impl*>(data);
+  // A frame's idle pass, or the input before it, may run a nested loop (a
+  // dialog), in which the view's frames wait till it ends, whichever source
+  // asks for them meanwhile, and in which the view may go.
+  if (!Alive(impl)) return G_SOURCE_REMOVE;
+  if (impl->inFrame) return G_SOURCE_CONTINUE;
+  impl->inFrame = true;
   PLAT_Rect area;
-  if (Guarded("a frame", [&] { return impl->client->OnSurfaceFrame(&area); }, false))
-    gtk_widget_queue_draw_area(impl->area, area.x, area.y, area.w, area.h);
+  const bool dirty = Guarded("a frame", [&] { return impl->client->OnSurfaceFrame(&area); }, false);
+  if (!Alive(impl)) return G_SOURCE_REMOVE;
+  impl->inFrame = false;
+  if (dirty) gtk_widget_queue_draw_area(impl->area, area.x, area.y, area.w, area.h);
   return G_SOURCE_CONTINUE;
+}
+
+gboolean RunFramesSoon(gpointer)
+{
+  gFrameSoonAsked = false;
+  // A frame may run a nested loop in which views go: each is looked for
+  // again before its frame.
+  const std::vector<Impl*> views = gViews;
+  for (Impl* impl : views)
+    if (Alive(impl) && impl->timer) OnFrame(impl);
+  return G_SOURCE_REMOVE;
 }
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data)
@@ -373,6 +408,7 @@ std::unique_ptr<PLAT_GtkSurfaceView> PLAT_GtkSurfaceView::Create(PLAT_SurfaceCli
   Impl* impl = view->mImpl.get();
   impl->client = client;
   ++gViewsUnpainted;
+  gViews.push_back(impl);
 
   auto host = std::make_unique<PLAT_GtkView::Impl>();
   host->widget = gtk_overlay_new();
@@ -417,6 +453,12 @@ void PLAT_GtkSurfaceView::SetSize(int width, int height)
 {
   gtk_widget_set_size_request(mImpl->area, std::max(width, 1), std::max(height, 1));
   gtk_widget_queue_draw(mImpl->area);
+}
+
+void PLAT_GtkSurfaceView::FrameSoon()
+{
+  // The idle source is added from any thread, and wakes the main loop.
+  if (!gFrameSoonAsked.exchange(true)) g_idle_add_full(G_PRIORITY_DEFAULT, RunFramesSoon, nullptr, nullptr);
 }
 
 bool PLAT_GtkSurfaceView::AfterFirstPaint(PLAT_LoopCallback fn, void* data, unsigned waitMs)

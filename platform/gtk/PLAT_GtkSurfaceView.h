@@ -147,6 +147,11 @@ public:
   bool ViewToScreen(int x, int y, int* screenX, int* screenY) const;
   void EnableTooltips(bool on);
 
+  // Any thread: every view whose timer runs has a frame at once on the main
+  // loop, as if its timer had ticked; asked again before that frame, it
+  // runs once.
+  static void FrameSoon();
+
   // Calls fn(data) once, on the main thread, as soon as a view that has not
   // painted yet has painted and its frame has been sent to the display, and
   // before the input that came meanwhile is handled; after waitMs without

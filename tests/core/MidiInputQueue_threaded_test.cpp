@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -61,7 +62,9 @@ TEST(MidiInputQueue, PushNeverWaitsForAStuckConsumer)
 }
 // Long messages pushed while the consumer takes them: each arrives whole,
 // in order, and the slots the consumer gave back are filled again by the
-// producer without a race (the thread checker watches).
+// producer without a race (the thread checker watches). The consumer waits
+// without a limit, as the editor's delivery thread does: a message left
+// without a wake would hang it here.
 TEST(MidiInputQueue, LongMessagesPassWhileTheConsumerTakesThem)
 {
   MidiInputQueue queue;
@@ -81,7 +84,7 @@ TEST(MidiInputQueue, LongMessagesPassWhileTheConsumerTakesThem)
   bool whole = true;
   while (next < kMessages)
   {
-    queue.Wait(100);
+    queue.Wait();
     queue.Drain([&](const uint8_t* b, size_t n) {
       whole = whole && n == 5000 && b[0] == 0xF0 && b[1] == next % 128 && b[2] == next / 128 && b[4999] == 0xF7;
       ++next;
@@ -90,5 +93,19 @@ TEST(MidiInputQueue, LongMessagesPassWhileTheConsumerTakesThem)
   producer.join();
   EXPECT_TRUE(whole);
   EXPECT_EQ(queue.HeldBytes(), 262144u);
+}
+
+TEST(MidiInputQueue, WakeEndsAWaitWithoutLimitThatNoMessageEnds)
+{
+  MidiInputQueue queue;
+  std::atomic<bool> woken{false};
+  std::thread consumer([&] {
+    queue.Wait();
+    woken = true;
+  });
+  queue.Wake();
+  consumer.join();
+  EXPECT_TRUE(woken);
+  EXPECT_EQ(queue.Drain([](const uint8_t*, size_t) {}), 0u);
 }
 }  // namespace
