@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace
@@ -94,79 +92,6 @@ TEST(IGraphicsDraw, AtRestEveryFrameIsAnIdlePassUntilAControlOrInputWakesTheSurf
   f.gui->NoteInput();
   EXPECT_FALSE(f.gui->Resting());
   EXPECT_EQ(f.gui->FrameIntervalMs(), 8);
-}
-
-namespace
-{
-// Counts the times the surface asks it whether it is dirty.
-class AskedControl : public TestControl
-{
-public:
-  using TestControl::TestControl;
-  bool IsDirty() override
-  {
-    ++mAsked;
-    return TestControl::IsDirty();
-  }
-  int mAsked = 0;
-};
-
-std::atomic<int> gRestingWakes{0};
-void NoteRestingWake() { ++gRestingWakes; }
-}  // namespace
-
-// A resting surface asks its controls nothing until a change is counted;
-// the first change made while it rests, from any thread, wakes it once,
-// and the frame after repaints the change.
-TEST(IGraphicsDraw, ARestingSurfaceAsksItsControlsOnlyAfterAChangeAndIsWokenByTheFirst)
-{
-  GuiFixture f;
-  auto* c = new AskedControl(&f.unit, IRECT(10, 10, 20, 20));
-  f.gui->AttachControl(c);
-  f.Open();
-  f.gui->SetRestingWake(NoteRestingWake);
-  gRestingWakes = 0;
-  f.Settle();
-  QuietFramesInARow(f, 31);
-  ASSERT_TRUE(f.gui->Resting());
-  const int asked = c->mAsked;
-  f.unit.mIdles = 0;
-  for (int frame = 0; frame < 5; ++frame) EXPECT_FALSE(f.gui->RunFrame());
-  // Five idle passes, and not one question.
-  EXPECT_EQ(c->mAsked - asked, 0);
-  EXPECT_EQ(f.unit.mIdles, 5);
-  EXPECT_EQ(gRestingWakes, 0);
-
-  std::thread synth([c] {
-    c->SetLabel("synth");
-    c->SetLabel("synth again");
-  });
-  synth.join();
-  EXPECT_EQ(gRestingWakes, 1);
-  EXPECT_TRUE(f.gui->RunFrame());
-  EXPECT_GT(c->mAsked, asked);
-  EXPECT_FALSE(f.gui->Resting());
-  // Awake, a change wakes nothing: the timer runs at full rate.
-  c->SetLabel("awake");
-  EXPECT_EQ(gRestingWakes, 1);
-
-  f.Settle();
-  QuietFramesInARow(f, 30);
-  ASSERT_TRUE(f.gui->Resting());
-  c->SetDirty(false);
-  EXPECT_EQ(gRestingWakes, 2);
-  EXPECT_TRUE(f.gui->RunFrame());
-
-  // A control made while the surface was awake, dirty, and put into the
-  // list once it rests is painted on the next resting frame.
-  auto* replacement = new AskedControl(&f.unit, IRECT(10, 10, 20, 20));
-  f.Settle();
-  QuietFramesInARow(f, 30);
-  ASSERT_TRUE(f.gui->Resting());
-  EXPECT_FALSE(f.gui->RunFrame());
-  f.gui->ReplaceControl(c->GetIdx(), replacement);
-  delete c;
-  EXPECT_TRUE(f.gui->RunFrame());
 }
 
 TEST(IGraphicsDraw, IdlePassesThatKeepTimeKeepTheSurfaceFromResting)
