@@ -1,7 +1,6 @@
 #include "core/MidiInputQueue.h"
 
 #include <cerrno>
-#include <ctime>
 
 MidiInputQueue::MidiInputQueue()
 {
@@ -64,28 +63,6 @@ void MidiInputQueue::Wait()
   while (sem_wait(&mReady) != 0 && errno == EINTR)
   {
   }
-  TakeBackExtraWakes();
-}
-
-void MidiInputQueue::Wait(int timeoutMs)
-{
-  timespec until{};
-  clock_gettime(CLOCK_REALTIME, &until);
-  until.tv_sec += timeoutMs / 1000;
-  until.tv_nsec += static_cast<long>(timeoutMs % 1000) * 1000000L;
-  if (until.tv_nsec >= 1000000000L)
-  {
-    ++until.tv_sec;
-    until.tv_nsec -= 1000000000L;
-  }
-  while (sem_timedwait(&mReady, &until) != 0 && errno == EINTR)
-  {
-  }
-  TakeBackExtraWakes();
-}
-
-void MidiInputQueue::TakeBackExtraWakes()
-{
   // One wake may stand for several messages: the extra counts are taken
   // back so that the next Wait does not return at once for nothing.
   while (sem_trywait(&mReady) == 0)

@@ -46,10 +46,8 @@ public:
   template <class Take>
   size_t Drain(Take&& take);
 
-  // Consumer: waits until a message may be waiting, or until Wake; the
-  // first waits for nothing else, the second at most timeoutMs.
+  // Consumer: waits until a message may be waiting, or until Wake.
   void Wait();
-  void Wait(int timeoutMs);
   // Any thread: ends a Wait (used to stop the consumer).
   void Wake();
 
@@ -59,7 +57,6 @@ public:
   size_t HeldBytes() const;
 
 private:
-  void TakeBackExtraWakes();
   // Gives slot's memory back, keeping kSlotReserve bytes.
   static void ShrinkSlot(std::vector<uint8_t>& slot);
 

@@ -116,6 +116,10 @@ struct FirstPaintWait
 FirstPaintWait gFirstPaintWait;
 int gViewsUnpainted = 0;
 
+// The views of the process (main thread), for FrameSoon.
+std::vector<PLAT_GtkSurfaceView::Impl*> gViews;
+std::atomic<bool> gFrameSoonAsked{false};
+
 gboolean RunFirstPaintWait(gpointer flush)
 {
   FirstPaintWait wait = gFirstPaintWait;
@@ -156,13 +160,6 @@ auto Guarded(const char* what, Fn fn, decltype(fn()) fallback) -> decltype(fn())
     return fallback;
   }
 }
-}  // namespace
-
-namespace
-{
-// The views of the process (main thread), for FrameSoon.
-std::vector<PLAT_GtkSurfaceView::Impl*> gViews;
-std::atomic<bool> gFrameSoonAsked{false};
 }  // namespace
 
 struct PLAT_GtkSurfaceView::Impl

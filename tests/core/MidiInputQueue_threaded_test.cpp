@@ -44,7 +44,7 @@ TEST(MidiInputQueue, PushNeverWaitsForAStuckConsumer)
   std::atomic<bool> inside{false}, release{false};
   std::vector<size_t> sizes;
   std::thread consumer([&] {
-    queue.Wait(5000);
+    queue.Wait();
     queue.Drain([&](const uint8_t*, size_t n) {
       sizes.push_back(n);
       inside = true;
