@@ -61,9 +61,9 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id);
 // Runs the main loop for ms milliseconds: events, posted messages and
 // timers are handled meanwhile.
 void WINL_RunLoopWait(DWORD ms);
-// The same, with timers that call a procedure firing only for the window
-// (timers sending WM_TIMER fire for all); the restriction in force before
-// comes back afterwards.
+// The same, with only the window's timers firing: another window's WM_TIMER
+// and timer procedure, and those of timers without a window, skip their
+// ticks meanwhile. The restriction in force before comes back afterwards.
 void WINL_RunLoopWaitForWindow(DWORD ms, HWND onlyTimersOf);
 // Handles what waits now, at most 100 events, waiting at most 1 ms for
 // each; the number handled.

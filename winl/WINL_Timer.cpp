@@ -10,6 +10,7 @@
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace
@@ -41,7 +42,8 @@ Timers& T()
 
 constexpr UINT_PTR kAllTimers = static_cast<UINT_PTR>(-1);
 
-// During a wait for one window: the only window whose procedure timers fire.
+// During a wait for one window: the only window whose timers fire, those
+// that send WM_TIMER and those that call a procedure alike.
 uintptr_t gOnlyTimersOf = 0;
 
 bool Fire(void* data)
@@ -56,11 +58,20 @@ bool Fire(void* data)
     timer = *it;
   }
   HWND hwnd = reinterpret_cast<HWND>(timer.hwnd);
-  if (timer.proc && gOnlyTimersOf && timer.hwnd != gOnlyTimersOf) return true;  // skipped, kept
-  if (timer.proc)
-    timer.proc(hwnd, WM_TIMER, timer.id, GetTickCount());
-  else if (WINL_Wnd* w = WINL_Live(hwnd))
-    WINL_Dispatch(w, WM_TIMER, timer.id, 0);
+  if (gOnlyTimersOf && timer.hwnd != gOnlyTimersOf) return true;  // skipped, kept
+  // A handler that throws loses this tick only: the timer goes on, as the
+  // list still says it does.
+  try
+  {
+    if (timer.proc)
+      timer.proc(hwnd, WM_TIMER, timer.id, GetTickCount());
+    else if (WINL_Wnd* w = WINL_Live(hwnd))
+      WINL_Dispatch(w, WM_TIMER, timer.id, 0);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: timer %lu failed\n", static_cast<unsigned long>(timer.id));
+  }
   return true;
 }
 }  // namespace

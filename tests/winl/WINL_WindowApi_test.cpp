@@ -176,24 +176,27 @@ void CountTick(HWND hwnd, UINT, UINT_PTR, DWORD) { gTicked.push_back(hwnd); }
 
 int TicksOf(HWND hwnd) { return static_cast<int>(std::count(gTicked.begin(), gTicked.end(), hwnd)); }
 
-TEST_F(WinlWindowApi, AWaitForOneWindowFiresOnlyItsProcedureTimers)
+TEST_F(WinlWindowApi, AWaitForOneWindowFiresOnlyItsTimers)
 {
   HWND a = TopLevel(LoggingProc);
   HWND b = TopLevel(LoggingProc);
   gTicked.clear();
   ASSERT_NE(SetTimer(a, 1, 5, CountTick), 0u);
+  ASSERT_NE(SetTimer(a, 2, 5, nullptr), 0u);
   ASSERT_NE(SetTimer(b, 1, 5, CountTick), 0u);
-  ASSERT_NE(SetTimer(b, 2, 5, nullptr), 0u);  // WM_TIMER: not restricted
+  ASSERT_NE(SetTimer(b, 2, 5, nullptr), 0u);  // WM_TIMER waits too
   WINL_RunLoopWaitForWindow(100, a);
   EXPECT_GT(TicksOf(a), 3);
   EXPECT_EQ(TicksOf(b), 0);
-  EXPECT_GT(MessagesTo(b, {WM_TIMER}).size(), 3u);
+  EXPECT_GT(MessagesTo(a, {WM_TIMER}).size(), 3u);
+  EXPECT_EQ(MessagesTo(b, {WM_TIMER}).size(), 0u);
   // Afterwards, and in a plain wait, every timer fires again.
   gTicked.clear();
   WINL_RunLoopWait(100);
   EXPECT_GT(TicksOf(a), 3);
   EXPECT_GT(TicksOf(b), 3);
-  KillTimer(a, 1);
+  EXPECT_GT(MessagesTo(b, {WM_TIMER}).size(), 3u);
+  KillTimer(a, static_cast<UINT_PTR>(-1));
   KillTimer(b, static_cast<UINT_PTR>(-1));
 }
 
