@@ -1,6 +1,6 @@
 // The posted-message queue: posts from any thread, delivery on the main
-// thread at the 50 ms tick (armed by the first post into an empty queue, so
-// that an idle editor's loop is not woken for nothing), clearing per window.
+// thread at the 50 ms tick (armed by a post when none is on its way, so that
+// an idle editor's loop is not woken for nothing), clearing per window.
 // Also the main thread's identity and text conversion.
 
 #include "winl/WINL_Queue.h"
@@ -9,12 +9,11 @@
 #include "winl/WINL_QueuePrivate.h"
 #include "winl/WINL_WndPrivate.h"
 
-#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <thread>
-#include <vector>
 
 // ---- sections ----
 // main thread · records · posting · delivery · clearing · text
@@ -33,13 +32,14 @@ constexpr unsigned kQueueTickMs = 50;
 
 struct PostRecord
 {
-  // The target; cleared (0) when the window's messages are dropped while the
-  // record is in a delivery under way, which reads it without the lock.
-  std::atomic<uintptr_t> target{0};
+  uintptr_t target = 0;
   UINT msg = 0;  // timer requests: the interval, kKillRequest to stop
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   PostRecord* next = nullptr;
+  // Counts up with every post: a flush delivers only what was posted before
+  // it began.
+  uint64_t serial = 0;
   bool timerRequest = false;
 };
 
@@ -49,14 +49,12 @@ struct Queue
   PostRecord* head = nullptr;
   PostRecord* tail = nullptr;
   // Records taken from the free list and not returned: waiting ones and
-  // those of a delivery under way.
+  // those being delivered.
   int count = 0;
   PostRecord* free = nullptr;
-  // The batches that deliveries are working through, outermost first (a
-  // handler's modal run flushes again); Clear can still reach them.
-  std::vector<PostRecord*> delivering;
+  uint64_t lastSerial = 0;
   std::atomic<bool> started{false};
-  // A tick is on its way; it stays armed while anything waits.
+  // A tick is on its way.
   bool tickArmed = false;
 };
 
@@ -88,6 +86,7 @@ PostRecord* TakeRecord(Queue& q, bool capped)
 
 void Append(Queue& q, PostRecord* r)
 {
+  r->serial = ++q.lastSerial;
   if (q.tail)
     q.tail->next = r;
   else
@@ -95,13 +94,18 @@ void Append(Queue& q, PostRecord* r)
   q.tail = r;
 }
 
+// One tick per arming. It is disarmed before it delivers, so whatever a
+// handler posts arms the next one, and a handler that runs a modal loop
+// (a dialog, a menu) gets its posts delivered inside that loop.
 bool Tick(void*)
 {
+  {
+    Queue& q = Q();
+    BASE_MutexLock lock(q.mutex);
+    q.tickArmed = false;
+  }
   WINL_MessageQueue_Flush();
-  Queue& q = Q();
-  BASE_MutexLock lock(q.mutex);
-  q.tickArmed = q.head != nullptr;
-  return q.tickArmed;
+  return false;
 }
 
 // Under the lock, from any thread: the next tick comes within kQueueTickMs.
@@ -110,6 +114,29 @@ void ArmTick(Queue& q)
   if (q.tickArmed) return;
   q.tickArmed = true;
   PLAT_LoopAddTimeout(kQueueTickMs, Tick, nullptr);
+}
+
+// A posted message or timer request, on the main thread. A window procedure
+// that throws loses its message and nothing more: the queue goes on.
+void Deliver(const PostRecord& r)
+{
+  HWND hwnd = reinterpret_cast<HWND>(r.target);
+  try
+  {
+    if (r.timerRequest)
+    {
+      if (r.msg == kKillRequest)
+        KillTimer(hwnd, r.wParam);
+      else
+        SetTimer(hwnd, r.wParam, r.msg, reinterpret_cast<TIMERPROC>(r.lParam));
+    }
+    else if (WINL_Live(hwnd))
+      SendMessage(hwnd, r.msg, r.wParam, r.lParam);
+  }
+  catch (...)
+  {
+    std::fprintf(stderr, "ZephraEditor: posted message 0x%X failed\n", r.msg);
+  }
 }
 }  // namespace
 
@@ -133,7 +160,7 @@ bool WINL_MessageQueue_Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   BASE_MutexLock lock(q.mutex);
   PostRecord* r = TakeRecord(q, true);
   if (!r) return false;
-  r->target.store(Key(hwnd), std::memory_order_relaxed);
+  r->target = Key(hwnd);
   r->msg = msg;
   r->wParam = wParam;
   r->lParam = lParam;
@@ -156,7 +183,7 @@ void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC pro
   // A newer request for the same timer replaces the waiting one, so a kill
   // queued before the tick means the timer is never made.
   for (PostRecord* r = q.head; r; r = r->next)
-    if (r->timerRequest && r->target.load(std::memory_order_relaxed) == Key(hwnd) && r->wParam == id)
+    if (r->timerRequest && r->target == Key(hwnd) && r->wParam == id)
     {
       r->msg = interval;
       r->lParam = reinterpret_cast<LPARAM>(proc);
@@ -164,7 +191,7 @@ void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC pro
     }
   PostRecord* r = TakeRecord(q, false);
   if (!r) return;
-  r->target.store(Key(hwnd), std::memory_order_relaxed);
+  r->target = Key(hwnd);
   r->msg = interval;
   r->wParam = id;
   r->lParam = reinterpret_cast<LPARAM>(proc);
@@ -185,44 +212,39 @@ void WINL_QueueTickSoon()
 
 void WINL_MessageQueue_Flush()
 {
+  if (!WINL_OnMainThread())
+  {
+    // Delivering belongs to the main thread; emptying the queue here would
+    // lose every message in it.
+    std::fprintf(stderr, "ZephraEditor: a flush of the posted messages from another thread was ignored\n");
+    return;
+  }
   Queue& q = Q();
-  PostRecord* batch;
+  uint64_t last;
   {
     BASE_MutexLock lock(q.mutex);
-    batch = q.head;
-    q.head = q.tail = nullptr;
-    if (batch) q.delivering.push_back(batch);
+    last = q.lastSerial;
   }
-  int delivered = 0;
-  PostRecord* last = nullptr;
-  for (PostRecord* r = batch; r; r = r->next)
+  // One record at a time, taken from the head: a handler's modal run flushes
+  // too and goes on with the records after this one in their order, and
+  // clearing a window drops its records that have not come up yet.
+  for (;;)
   {
-    ++delivered;
-    last = r;
-    // A handler earlier in the batch may have destroyed this target; its
-    // teardown cleared the record.
-    const uintptr_t target = r->target.load(std::memory_order_acquire);
-    if (!target) continue;
-    HWND hwnd = reinterpret_cast<HWND>(target);
-    if (r->timerRequest)
+    PostRecord* r;
+    PostRecord message;
     {
-      if (r->msg == kKillRequest)
-        KillTimer(hwnd, r->wParam);
-      else
-        SetTimer(hwnd, r->wParam, r->msg, reinterpret_cast<TIMERPROC>(r->lParam));
+      BASE_MutexLock lock(q.mutex);
+      r = q.head;
+      if (!r || r->serial > last) break;
+      q.head = r->next;
+      if (!q.head) q.tail = nullptr;
+      message = *r;
     }
-    else if (WINL_Live(hwnd))
-      SendMessage(hwnd, r->msg, r->wParam, r->lParam);
-  }
-  {
+    Deliver(message);
     BASE_MutexLock lock(q.mutex);
-    if (last)
-    {
-      q.delivering.erase(std::find(q.delivering.begin(), q.delivering.end(), batch));
-      last->next = q.free;
-      q.free = batch;
-      q.count -= delivered;
-    }
+    r->next = q.free;
+    q.free = r;
+    --q.count;
   }
   WINL_FreeDeadRecords();
 }
@@ -237,14 +259,11 @@ void WINL_MessageQueue_ClearInternal(HWND hwnd)
   if (!q.started.load()) return;
   const uintptr_t key = Key(hwnd);
   BASE_MutexLock lock(q.mutex);
-  for (PostRecord* batch : q.delivering)
-    for (PostRecord* r = batch; r; r = r->next)
-      if (!key || r->target.load(std::memory_order_relaxed) == key) r->target.store(0, std::memory_order_release);
   PostRecord* prev = nullptr;
   for (PostRecord* r = q.head; r;)
   {
     PostRecord* next = r->next;
-    if (!key || r->target.load(std::memory_order_relaxed) == key)
+    if (!key || r->target == key)
     {
       if (prev)
         prev->next = next;

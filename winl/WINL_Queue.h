@@ -37,7 +37,9 @@ void WINL_MessageQueue_Clear(HWND hwnd);
 void WINL_MessageQueue_ClearInternal(HWND hwnd);
 // Main thread: delivers what waits now, oldest first (messages posted
 // meanwhile wait for the next flush), then frees the records of destroyed
-// windows.
+// windows. A handler that runs a modal loop gets the rest delivered inside
+// it, in order; one that throws loses only its own message. From another
+// thread it does nothing and leaves the queue as it is.
 void WINL_MessageQueue_Flush();
 
 // ---- timers ----

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -297,5 +298,46 @@ TEST_F(WinlQueue, APostWakesTheLoopForOneTickAndAnEmptyQueueForNone)
   ASSERT_EQ(sReceived.size(), 2u);
   EXPECT_EQ(sReceived[1].msg, static_cast<UINT>(WM_USER + 3));
   DestroyWindow(again);
+  DestroyWindow(w);
+}
+
+// ---- flushing from another thread, and handlers that throw ----
+
+TEST_F(WinlQueue, AWorkersFlushDeliversNothingAndLeavesTheQueueAsItIs)
+{
+  sReceived.clear();
+  HWND w = WINL_CreateView(nullptr, Recorder, 0);
+  for (WPARAM i = 1; i <= 3; ++i) ASSERT_TRUE(PostMessage(w, WM_USER, i, 0));
+  std::thread([] { WINL_MessageQueue_Flush(); }).join();
+  EXPECT_EQ(WINL_MessageQueue_PendingCount(), 3);
+  EXPECT_TRUE(sReceived.empty());
+  WINL_MessageQueue_Flush();
+  ASSERT_EQ(sReceived.size(), 3u);
+  for (WPARAM i = 1; i <= 3; ++i) EXPECT_EQ(sReceived[i - 1].wParam, i);
+  EXPECT_EQ(WINL_MessageQueue_PendingCount(), 0);
+  DestroyWindow(w);
+}
+
+TEST_F(WinlQueue, AHandlerThatThrowsLosesOnlyItsOwnMessage)
+{
+  sReceived.clear();
+  HWND w = WINL_CreateView(nullptr, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    Recorder(h, m, wp, lp);
+    if (m == WM_USER + 1) throw std::runtime_error("the handler failed");
+    return 0;
+  }, 0);
+  // A worker's timer request after it in the same flush is carried out too.
+  PostMessage(w, WM_USER, 1, 0);
+  PostMessage(w, WM_USER + 1, 2, 0);
+  PostMessage(w, WM_USER, 3, 0);
+  const int timers = WINL_GetTimerCount();
+  std::thread([w] { SetTimer(w, 4, 1000, nullptr); }).join();
+  WINL_MessageQueue_Flush();
+  ASSERT_EQ(sReceived.size(), 3u);
+  EXPECT_EQ(sReceived[0].wParam, 1u);
+  EXPECT_EQ(sReceived[1].wParam, 2u);
+  EXPECT_EQ(sReceived[2].wParam, 3u);
+  EXPECT_EQ(WINL_GetTimerCount(), timers + 1);
+  EXPECT_EQ(WINL_MessageQueue_PendingCount(), 0);
   DestroyWindow(w);
 }
