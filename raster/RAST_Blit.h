@@ -1,7 +1,9 @@
 // Blits at the same scale, whole-bitmap copies and gradient rectangles.
 // Pixels are RAST_pixel values (bytes A, R, G, B, not premultiplied); alpha 1.0
-// is full weight and becomes the integer weight (int)(alpha * 256), clamped to
-// 256. The low byte of mode picks the combine rule (RAST_Pixel.h); every call
+// is full weight and becomes the integer weight (int)(alpha * 256), held
+// within -32768..2^20: beyond 256 every rule goes on past full strength (a
+// copy at alpha 1.5 moves each byte past the source's, held at 0 and 255).
+// The low byte of mode picks the combine rule (RAST_Pixel.h); every call
 // clips to both bitmaps and draws nothing for a null or empty bitmap. GUI
 // thread only.
 #pragma once

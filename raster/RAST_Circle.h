@@ -3,13 +3,13 @@
 // rectangle edges are float pixels, (0, 0) the top-left pixel, y downward.
 // Angles are radians: 0 points up and angles grow clockwise on screen, so the
 // point of angle a is (cx + r sin a, cy - r cos a). Colour, alpha and mode as
-// for RAST_Line (RAST_Line.h): (int)(alpha * 256) up to 256, only the low byte
-// of mode is read (except by the small-circle masks, which hand the whole word
-// to RAST_DrawGlyph), a copy at a negative weight draws nothing. A NaN or
-// infinite argument, a negative radius, and a centre or radius beyond
-// +-2^28 pixels draw nothing. Work is bounded by the rows of the circle that
-// can reach the bitmap, not by its radius. Nothing is allocated. GUI thread
-// only.
+// for RAST_Line (RAST_Line.h): (int)(alpha * 256), past full strength above
+// 256, only the low byte of mode is read (except by the small-circle masks,
+// which hand the whole word to RAST_DrawGlyph), a copy at a negative weight
+// draws nothing. A NaN or infinite argument, a negative radius, and a centre
+// or radius beyond +-2^28 pixels draw nothing. Work is bounded by the rows of
+// the circle that can reach the bitmap, not by its radius. Nothing is
+// allocated. GUI thread only.
 #pragma once
 
 #include "raster/RAST_Bitmap.h"

@@ -3,11 +3,12 @@
 // premultiplied); a weight of 256 is full strength.
 //
 // Every functor rewrites the pixel at p from the source values r, g, b, a at
-// the given weight. Weights above 256 keep their meaning (see RAST_Blend.h:
-// the plain copy and multiply, which would wrap, stop at 256); weights are
-// held within -32768..2^20 and source values within +-32767 (the
-// source-alpha forms take a within 0..255), so no argument can overflow a
-// rule.
+// the given weight. Weights above 256 keep their meaning in every rule (see
+// RAST_Blend.h): a copy or multiply goes on past full strength (a copy of 50
+// onto 100 at 384 gives 25), a byte that would leave 0..255 held at 0 or
+// 255, as Add's is. Weights are held within -32768..2^20 and source values
+// within +-32767 (the source-alpha forms take a within 0..255), so no
+// argument can overflow a rule.
 #pragma once
 
 #include "raster/RAST_Pixel.h"

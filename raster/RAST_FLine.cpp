@@ -274,14 +274,14 @@ void RAST_DashedLine(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int pxo
   const int w = RAST_ShapeWeight(alpha);
   const RAST_ShapeRule rule = RAST_PlainShapeRule(mode & RAST_BLIT_MODE_MASK, w);
   if (rule == RAST_ShapeRule::None) return;
-  // The pattern starts at the top or left end as the picture shows it, so a
-  // flipped bitmap walks its storage upward.
-  RAST_pixel* start = view.Row(static_cast<int>(b)) + a;
+  // Rows are taken as stored, flipped bitmap or not: the pattern starts at
+  // the lower stored row (or the left end) and walks the storage forward.
+  RAST_pixel* start = view.bits + b * view.span + a;
   const RAST_Ink ink(color);
   // A vertical line of one-on, one-off dashes at alpha 1.0 in copy mode is the
   // Clobber instance here: a plain store of every second pixel.
   if (a == c)
-    kDashRun[static_cast<int>(rule)](start, view.Step(), static_cast<int>(d - b), pxon, pxoff, ink, w);
+    kDashRun[static_cast<int>(rule)](start, view.span, static_cast<int>(d - b), pxon, pxoff, ink, w);
   else if (b == d)
     kDashRun[static_cast<int>(rule)](start, 1, static_cast<int>(c - a), pxon, pxoff, ink, w);
 }

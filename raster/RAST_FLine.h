@@ -1,8 +1,9 @@
 // Lines between float points, their clipper, and dashed lines. Pixels are
 // RAST_pixel values (bytes A, R, G, B). Colour, alpha and mode as for
-// RAST_Line (RAST_Line.h): (int)(alpha * 256) up to 256, only the low byte of
-// mode is read, a copy at a negative weight draws nothing. A NaN or infinite
-// coordinate or alpha draws nothing. Nothing is allocated. GUI thread only.
+// RAST_Line (RAST_Line.h): (int)(alpha * 256), past full strength above 256,
+// only the low byte of mode is read, a copy at a negative weight draws
+// nothing. A NaN or infinite coordinate or alpha draws nothing. Nothing is
+// allocated. GUI thread only.
 #pragma once
 
 #include "raster/RAST_Bitmap.h"
@@ -27,8 +28,9 @@ bool RAST_ClipFLineToBitmap(float* x1, float* y1, float* x2, float* y2, int w, i
 bool RAST_ClipFLine(float* x1, float* y1, float* x2, float* y2, float xLo, float yLo, float xHi, float yHi);
 
 // A horizontal or vertical line of pxon pixels drawn, pxoff skipped, repeated
-// from its top or left end; the bottom or right end pixel itself is never
-// drawn. Other slopes, pxon below 1 and a period pxon + pxoff below 1 draw
-// nothing. aa is ignored: dashes are never anti-aliased.
+// from its lower row number or left end; the other end pixel itself is never
+// drawn. Rows are counted in storage order, a flipped bitmap's too (row 0 is
+// its bottom row as shown). Other slopes, pxon below 1 and a period pxon +
+// pxoff below 1 draw nothing. aa is ignored: dashes are never anti-aliased.
 void RAST_DashedLine(RAST_IBitmap* dest, int x1, int y1, int x2, int y2, int pxon, int pxoff, RAST_pixel color,
                      float alpha, int mode, bool aa);

@@ -1,8 +1,9 @@
 // One-pixel lines between integer points, the integer line clipper and
 // rectangle outlines. Pixels are RAST_pixel values (bytes A, R, G, B). Each
 // drawing call takes a colour, a float alpha (1.0 is the full weight 256;
-// (int)(alpha * 256), beyond 256 for an alpha above 1, where a copy stores
-// the colour as at 1; NaN or infinite draws nothing) and a mode
+// (int)(alpha * 256), held within -32768..2^20; beyond 256 every mode goes on
+// past full strength, so a copy at alpha 1.5 moves each byte past the colour,
+// held at 0 and 255; NaN or infinite draws nothing) and a mode
 // word of which only the low byte is read (0 copy ... 5 HSV adjust; above 5
 // draws nothing). A copy at a negative weight draws nothing; the other modes
 // take it as it is, so Add with a negative alpha darkens. Coordinates are

@@ -97,7 +97,8 @@ struct TrapezoidRows
 // Indexed by RAST_ShapeRule.
 constexpr auto kTrapezoidRows = RAST_ShapeRuleTable<TrapezoidRows>();
 
-// The trapezoid in storage rows (y already mirrored for a flipped bitmap),
+// The trapezoid in storage rows (a polygon's y already mirrored for a
+// flipped bitmap),
 // with 64-bit arguments so that a polygon's rows next to the int limits can
 // be handed on unchanged.
 void FillStorageTrapezoid(const RAST_BitmapView& view, int64_t x1a, int64_t x1b, int64_t y1, int64_t x2a,
@@ -189,13 +190,9 @@ void RAST_FillTrapezoid(RAST_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
   const int ia = RAST_ShapeWeight(alpha);
   const RAST_ShapeRule rule = RAST_FillShapeRule(mode & RAST_BLIT_MODE_MASK, ia);
   if (rule == RAST_ShapeRule::None) return;
-  int64_t top = y1, bottom = y2;
-  if (view.flipped)
-  {
-    top = view.height - 1 - top;
-    bottom = view.height - 1 - bottom;
-  }
-  FillStorageTrapezoid(view, x1a, x1b, top, x2a, x2b, bottom, rule, RAST_Ink(color), ia);
+  // Rows are taken as stored, flipped bitmap or not; the polygon fill mirrors
+  // its points before it cuts them into trapezoids.
+  FillStorageTrapezoid(view, x1a, x1b, y1, x2a, x2b, y2, rule, RAST_Ink(color), ia);
 }
 
 void RAST_FillConvexPolygon(RAST_IBitmap* dest, const int* x, const int* y, int npoints, RAST_pixel color,

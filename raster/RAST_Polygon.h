@@ -1,8 +1,10 @@
 // Trapezoid, triangle and convex-polygon fills without anti-aliasing. Pixels
 // are RAST_pixel values (bytes A, R, G, B); points are integer pixels, y
-// downward, and a flipped bitmap is filled in its top-down row order. Colour,
-// alpha and mode as for RAST_Line (RAST_Line.h): (int)(alpha * 256) up to 256,
-// only the low byte of mode is read, a copy at a negative weight draws nothing;
+// downward. A polygon or triangle on a flipped bitmap is filled in its
+// top-down row order; a trapezoid takes the rows as stored. Colour, alpha and
+// mode as for RAST_Line (RAST_Line.h): (int)(alpha * 256), past full strength
+// above 256, only the low byte of mode is read, a copy at a negative weight
+// draws nothing;
 // a copy at alpha 0.25, 0.5, 0.75 or 1.0 mixes whole pixels. Every row is
 // filled from its left edge to its right edge, both included, and no row of a
 // polygon is filled twice. GUI thread only.
@@ -11,8 +13,10 @@
 #include "raster/RAST_Bitmap.h"
 
 // Fills the rows y1..y2 (either order) between two straight edges: row y1 spans
-// x1a..x1b and row y2 spans x2a..x2b (each pair in either order). Edges step
-// in 16.16 fixed point, one row at a time from the top row.
+// x1a..x1b and row y2 spans x2a..x2b (each pair in either order). Rows are
+// counted in storage order, a flipped bitmap's too (row 0 is its bottom row as
+// shown). Edges step in 16.16 fixed point, one row at a time from the lower
+// row number.
 void RAST_FillTrapezoid(RAST_IBitmap* dest, int x1a, int x1b, int y1, int x2a, int x2b, int y2, RAST_pixel color,
                         float alpha, int mode);
 

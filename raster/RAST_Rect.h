@@ -2,8 +2,10 @@
 // RAST_pixel values (bytes A, R, G, B); colours are built with RAST_RGBA.
 // Rectangles are (x, y, w, h) and clipped to the bitmap; a null bitmap, one
 // without pixels, an empty rectangle, a zero weight or a mode byte above 5
-// draws nothing. Alpha 1.0 is the full weight 256 ((int)(alpha * 256), clamped
-// to 256; a negative weight subtracts in Add). GUI thread only.
+// draws nothing. Alpha 1.0 is the full weight 256 ((int)(alpha * 256), held
+// within -32768..2^20; beyond 256 every mode goes on past full strength, a
+// byte held at 0 and 255; a negative weight subtracts in Add). GUI thread
+// only.
 #pragma once
 
 #include "raster/RAST_Bitmap.h"

@@ -66,8 +66,11 @@ Draw Polygon(std::mt19937& rng)
   const float alpha = Alpha(rng);
   if (Below(rng, 4) == 0)
     return [=](RAST_IBitmap* bm, int ox, int oy) {
-      RAST_FillTrapezoid(bm, xs[0] - ox, xs[1] - ox, ys[0] - oy, xs[2] - ox, xs.back() - ox, ys[2] - oy, kInk, alpha,
-                         mode);
+      // A trapezoid takes the rows as stored: the test mirrors them into a
+      // bitmap stored bottom-up, as the polygon fill does.
+      const auto row = [&](int y) { return bm->isFlipped() ? bm->getHeight() - 1 - (y - oy) : y - oy; };
+      RAST_FillTrapezoid(bm, xs[0] - ox, xs[1] - ox, row(ys[0]), xs[2] - ox, xs.back() - ox, row(ys[2]), kInk,
+                         alpha, mode);
     };
   return [=](RAST_IBitmap* bm, int ox, int oy) {
     std::vector<int> sx(xs), sy(ys);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -130,8 +131,15 @@ TEST(RAST_DashedLine, Patterns)
     {
       GuardedBitmap bm(10, 10, GuardedBitmap::Filled{0}, 3, 64, flipped);
       RAST_DashedLine(&bm, c.x1, c.y1, c.x2, c.y2, c.on, c.off, kWhite, c.alpha, 0, false);
+      // Rows as stored: a flipped bitmap's row 0 is its bottom row as shown.
       std::vector<int> drawn;
-      for (const auto& [x, y] : Touched(bm, 0)) drawn.push_back(c.x1 == c.x2 ? y : x);
+      for (const auto& [x, y] : Touched(bm, 0))
+      {
+        const int stored = flipped ? 9 - y : y;
+        EXPECT_EQ(c.x1 == c.x2 ? x : stored, c.x1 == c.x2 ? c.x1 : c.y1) << c.name;
+        drawn.push_back(c.x1 == c.x2 ? stored : x);
+      }
+      std::sort(drawn.begin(), drawn.end());
       EXPECT_EQ(drawn, c.drawn) << c.name << (flipped ? " flipped" : "");
       EXPECT_TRUE(bm.SentinelsIntact()) << c.name;
     }
