@@ -734,7 +734,7 @@ void WINL_ControlInput(WINL_Wnd* w, PLAT_ControlEvent event, int value)
       if (c->kind == PLAT_ControlKind::ComboEdit) Notify(w, CBN_EDITCHANGE);
       break;
     case PLAT_ControlEvent::FocusIn:
-      if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
+      WINL_TookFocus(w);
       if (IsTextField(c) || c->kind == PLAT_ControlKind::ComboEdit) Notify(w, EN_SETFOCUS);
       break;
     case PLAT_ControlEvent::FocusOut:

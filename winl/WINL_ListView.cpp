@@ -398,6 +398,9 @@ public:
       case PLAT_ListEvent::SelectionChanged:
         if (w->native) TakeSelection(hwnd, v, PLAT_ListGetSelection(w->native.get()));
         break;
+      case PLAT_ListEvent::FocusIn:
+        WINL_TookFocus(w);
+        break;
     }
   }
   void ListDrawCell(uint64_t id, int row, int column, PLAT_Canvas* canvas, int w, int h, bool selected) override

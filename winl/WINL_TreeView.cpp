@@ -199,6 +199,9 @@ public:
       case PLAT_TreeEvent::Collapsed:
         if (n) n->expanded = event == PLAT_TreeEvent::Expanded;
         break;
+      case PLAT_TreeEvent::FocusIn:
+        if (WINL_Wnd* w = WINL_Live(hwnd)) WINL_TookFocus(w);
+        break;
     }
   }
 

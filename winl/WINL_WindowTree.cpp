@@ -247,6 +247,11 @@ HWND SetFocus(HWND hwnd)
   return old;
 }
 
+void WINL_TookFocus(WINL_Wnd* w)
+{
+  if (WINL_Wnd* content = WINL_ContentOf(w)) content->frame->firstResponder = w->id;
+}
+
 void WINL_Activate(WINL_Wnd* content)
 {
   WINL_Frame* f = content->frame.get();

@@ -233,6 +233,9 @@ WINL_Wnd* WINL_KeyWindow();
 bool WINL_HoldsTheKeyboard(const WINL_Wnd* content);
 // Makes a shown window the active one: the display gives it the keyboard.
 void WINL_Activate(WINL_Wnd* content);
+// A control, list or tree took its window's keyboard focus in the toolkit
+// (Tab, a click): from now on GetFocus reports it while the window is active.
+void WINL_TookFocus(WINL_Wnd* w);
 // The user asked to close the window.
 void WINL_CloseRequest(WINL_Wnd* content);
 // The display reported the window's frame.

@@ -393,6 +393,12 @@ void OnColumnsChanged(GtkTreeView*, gpointer data)
   Report(static_cast<ListState*>(data), PLAT_ListEvent::ColumnsMoved, -1, -1);
 }
 
+gboolean OnFocusIn(GtkWidget*, GdkEvent*, gpointer data)
+{
+  Report(static_cast<ListState*>(data), PLAT_ListEvent::FocusIn, -1, -1);
+  return FALSE;
+}
+
 void OnSelectionChanged(GtkTreeSelection*, gpointer data)
 {
   Report(static_cast<ListState*>(data), PLAT_ListEvent::SelectionChanged, -1, -1);
@@ -435,7 +441,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_ListCreate(uint64_t id, unsigned options)
                                  GTK_POLICY_AUTOMATIC);
   g_object_set_data_full(G_OBJECT(scroll), kStateKey, s, [](gpointer p) { delete static_cast<ListState*>(p); });
 
-  s->tree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(s->model));
+  s->tree = PLAT_GtkNewTable(GTK_TREE_MODEL(s->model));
   GtkTreeView* tree = GTK_TREE_VIEW(s->tree);
   // One row height for all: the table then measures only the rows it shows
   // instead of asking for every text of the list once in the background.
@@ -450,6 +456,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_ListCreate(uint64_t id, unsigned options)
   g_signal_connect(s->tree, "button-release-event", G_CALLBACK(OnButtonRelease), s);
   g_signal_connect(s->tree, "motion-notify-event", G_CALLBACK(OnMotion), s);
   g_signal_connect(s->tree, "columns-changed", G_CALLBACK(OnColumnsChanged), s);
+  g_signal_connect(s->tree, "focus-in-event", G_CALLBACK(OnFocusIn), s);
   gtk_container_add(GTK_CONTAINER(scroll), s->tree);
   gtk_widget_show(s->tree);
 

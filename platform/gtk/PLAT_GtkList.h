@@ -26,6 +26,7 @@ enum class PLAT_ListEvent
   SelectionChanged,  // read the rows with PLAT_ListGetSelection
   ColumnClick,       // a header: column
   ColumnsMoved,      // the user dragged a header: read PLAT_ListGetColumnOrder
+  FocusIn,           // the table took the keyboard focus (Tab, a click, GrabFocus); nothing is selected by it
 };
 
 class PLAT_Canvas;

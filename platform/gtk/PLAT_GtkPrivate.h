@@ -61,6 +61,11 @@ struct PLAT_GtkWindow::Impl
   ~Impl();
 };
 
+// A tree view for lists and trees over the model (not taken over): taking
+// the keyboard focus selects no row, where the toolkit's own selects the
+// first of a single-selection table.
+GtkWidget* PLAT_GtkNewTable(GtkTreeModel* model);
+
 struct PLAT_ListColors;
 // Gives a table or tree widget the colours through its own style provider,
 // which replaces the one in *provider (held; null when every colour is the

@@ -277,6 +277,12 @@ gboolean OnTreeRelease(GtkWidget*, GdkEventButton* e, gpointer data)
   return e->button == 1;
 }
 
+gboolean OnTreeFocusIn(GtkWidget*, GdkEvent*, gpointer data)
+{
+  Report(static_cast<TreeState*>(data), PLAT_TreeEvent::FocusIn, 0);
+  return FALSE;
+}
+
 void OnTreeSelection(GtkTreeSelection* selection, gpointer data)
 {
   GtkTreeIter iter;
@@ -313,7 +319,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_TreeCreate(uint64_t id)
 
   auto* model = ZEPHRA_TREE_MODEL(g_object_new(zephra_tree_model_get_type(), nullptr));
   model->id = id;
-  s->tree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(model));
+  s->tree = PLAT_GtkNewTable(GTK_TREE_MODEL(model));
   g_object_unref(model);
   GtkTreeView* view = GTK_TREE_VIEW(s->tree);
   gtk_tree_view_set_headers_visible(view, FALSE);
@@ -328,6 +334,7 @@ std::unique_ptr<PLAT_GtkView> PLAT_TreeCreate(uint64_t id)
   g_signal_connect(s->tree, "button-release-event", G_CALLBACK(OnTreeRelease), s);
   g_signal_connect(s->tree, "row-expanded", G_CALLBACK(OnRowExpanded), s);
   g_signal_connect(s->tree, "row-collapsed", G_CALLBACK(OnRowCollapsed), s);
+  g_signal_connect(s->tree, "focus-in-event", G_CALLBACK(OnTreeFocusIn), s);
   gtk_container_add(GTK_CONTAINER(scroll), s->tree);
   gtk_widget_show(s->tree);
 

@@ -26,6 +26,7 @@ enum class PLAT_TreeEvent
   Selected,    // the user selected the item (0: nothing is selected)
   Expanded,    // the user opened the item
   Collapsed,   // the user closed the item
+  FocusIn,     // the outline took the keyboard focus (Tab, a click, GrabFocus); nothing is selected by it
 };
 
 // What the outline asks of the layer; tree is the id given at creation,
