@@ -161,9 +161,10 @@ void WINL_GenerateGUID(GUID* guid);
 // manager to show the path selected in its folder, and opens the folder
 // when no file manager answers; other parameters are opened themselves; "notepad" and
 // "notepad.exe" open the file named by the parameters in the desktop's text
-// editor (its application for plain text), whatever the file's type. The
-// verb, folder and show code are
-// ignored. 33 when the opener started, 2 when there was nothing to open or it
-// could not start.
+// editor (its application for plain text), whatever the file's type. A
+// file ending in ".app" is opened as a document too: Linux has no
+// application bundles to launch. The verb, folder and show code are ignored.
+// 33 when the opener started, 2 when there was nothing to open or it could
+// not start.
 INT_PTR ShellExecute(HWND hwnd, const char* verb, const char* file, const char* parameters, const char* folder,
                      int show);

@@ -134,6 +134,8 @@ TEST_F(WinlShell, TargetsReachTheOpenerAsOneUnchangedArgument)
       {"document", "/tmp/a 'b'.txt", nullptr, "/tmp/a 'b'.txt\n"},
       {"reveal", "explorer.exe", "/select,\"/tmp/x y/z.syx\"", "/tmp/x y\n"},
       {"folder", "explorer.exe", "/tmp/q r", "/tmp/q r\n"},
+      // No application is launched for it: it is a document like any other.
+      {"name ending in .app", "/tmp/Tool.app", nullptr, "/tmp/Tool.app\n"},
   };
   for (const Case& c : kCases)
   {
