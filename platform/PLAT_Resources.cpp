@@ -67,8 +67,15 @@ std::string OverridingDir()
 
 std::vector<std::string> PLAT_ResourcesFoldersLookedAt()
 {
-  const std::string over = OverridingDir();
-  return over.empty() ? Candidates() : std::vector<std::string>{over};
+  if (std::string over = OverridingDir(); !over.empty()) return {over};
+  const std::string found = PLAT_GetResourcesDir();
+  std::vector<std::string> looked;
+  for (const std::string& place : Candidates())
+  {
+    looked.push_back(place);
+    if (place == found) break;
+  }
+  return looked;
 }
 
 std::string PLAT_GetResourcesDir()

@@ -19,7 +19,8 @@ std::string PLAT_GetResourcesDir();
 // "fonts/fonts.conf"), or "" when the file does not exist.
 std::string PLAT_GetResourcePath(const char* relative);
 
-// The folders looked at for the resources folder, in the order above (only
-// $ZEPHRA_RESOURCES_DIR when it is set), each ending in "/": for a message
-// that says where the program looked.
+// The folders looked at for the resources folder, in the order above, up to
+// and including the one PLAT_GetResourcesDir settled on (every one when none
+// exists; only $ZEPHRA_RESOURCES_DIR when it is set), each ending in "/": for
+// a message that says where the program looked.
 std::vector<std::string> PLAT_ResourcesFoldersLookedAt();

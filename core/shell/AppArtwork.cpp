@@ -12,24 +12,32 @@
 
 #include <cstdio>
 
+namespace
+{
+// "a", "a and b", "a, b and c".
+std::string ListOf(const std::vector<std::string>& items)
+{
+  std::string out;
+  for (size_t i = 0; i < items.size(); ++i) out += (i == 0 ? "" : i + 1 == items.size() ? " and " : ", ") + items[i];
+  return out;
+}
+}  // namespace
+
 std::string AppMissingArtworkMessage()
 {
-  const std::string folder = PLAT_GetResourcesDir();
+  // Every folder looked in is named, in the order tried: a copy that lost
+  // its artwork is told of the places its artwork belongs, not only of the
+  // last folder tried.
+  const std::vector<std::string> places = PLAT_ResourcesFoldersLookedAt();
   std::string where;
-  if (folder.empty())
-  {
-    // No folder at all: every place looked at is named.
-    const std::vector<std::string> places = PLAT_ResourcesFoldersLookedAt();
-    where = "no resources folder was found; ZephraEditor looked for one at ";
-    for (size_t i = 0; i < places.size(); ++i)
-      where += (i == 0 ? "" : i + 1 == places.size() ? " and " : ", ") + places[i];
-    where += ".";
-  }
+  if (PLAT_GetResourcesDir().empty())
+    where = "no resources folder was found; ZephraEditor looked for one at " + ListOf(places) + ".";
   else
   {
     for (size_t i = 0; i < kArtTableSize && where.empty(); ++i)
       if (PLAT_GetResourcePath(kArtTable[i].path).empty())
-        where = std::string("ZephraEditor looked for ") + kArtTable[i].path + " in " + folder + " and did not find it.";
+        where = std::string("ZephraEditor looked for ") + kArtTable[i].path + " in " + ListOf(places) +
+                " and did not find it.";
     if (where.empty()) return "";
   }
   return "ZephraEditor cannot open its window: its artwork is missing; " + where +

@@ -61,8 +61,8 @@ void AppSetUpEarly();
 void AppStartWarming();
 void AppJoinWarming();
 // Before the start: "" when every image of the artwork table is in the
-// resources folder, else the error to show, naming the folder looked in (or
-// every place looked at, when there is no resources folder).
+// resources folder, else the error to show, naming every folder looked in,
+// in the order tried.
 std::string AppMissingArtworkMessage();
 // Tells the error on stderr and in a message box; the program's exit status.
 int AppReportMissingArtwork(const std::string& message);

@@ -88,13 +88,16 @@ TEST(Install, ACopyWithoutItsArtworkSaysWhereItLooked)
   ASSERT_EQ(std::system(cp.c_str()), 0);
 
   // A resources folder named by the environment that lacks the artwork,
-  // and none named: the folder the copy then finds (the sources' one, which
-  // holds only the fonts configuration).
+  // and none named: every folder the copy then tries, up to the one it
+  // finds (the sources' one, which holds only the fonts configuration).
   const std::string empty = copy.Path() + "/empty/";
   ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
+  const std::string beside = RealPath(bin) + "/";
   struct Case { const char* name; std::string resourcesDir; std::string lookedIn; } const kCases[] = {
       {"named folder", empty, empty},
-      {"found folder", "", RealPath(std::string(ZEPHRA_SOURCE_ROOT) + "/resources") + "/"},
+      {"found folder", "",
+       beside + "resources/, " + beside + "../share/zephraeditor/resources/ and " +
+           RealPath(std::string(ZEPHRA_SOURCE_ROOT) + "/resources") + "/"},
   };
   for (const Case& c : kCases)
   {
