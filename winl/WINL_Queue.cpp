@@ -14,6 +14,7 @@
 #include <cstring>
 #include <new>
 #include <thread>
+#include <vector>
 
 // ---- sections ----
 // main thread · records · posting · delivery · clearing · text
@@ -32,15 +33,22 @@ constexpr unsigned kQueueTickMs = 50;
 
 struct PostRecord
 {
-  uintptr_t target = 0;
+  // The target; cleared (0) when the window's messages are dropped while the
+  // record is in a delivery under way, which reads it without the lock.
+  std::atomic<uintptr_t> target{0};
   UINT msg = 0;  // timer requests: the interval, kKillRequest to stop
   WPARAM wParam = 0;
   LPARAM lParam = 0;
   PostRecord* next = nullptr;
-  // Counts up with every post: a flush delivers only what was posted before
-  // it began.
-  uint64_t serial = 0;
   bool timerRequest = false;
+};
+
+// The records one flush took, and the next of them to deliver. The cursor
+// is the main thread's alone; a modal run inside a handler moves it on.
+struct Batch
+{
+  PostRecord* head = nullptr;
+  PostRecord* next = nullptr;
 };
 
 struct Queue
@@ -52,7 +60,8 @@ struct Queue
   // those being delivered.
   int count = 0;
   PostRecord* free = nullptr;
-  uint64_t lastSerial = 0;
+  // The batches under delivery, outermost first; Clear can still reach them.
+  std::vector<Batch*> delivering;
   std::atomic<bool> started{false};
   // A tick is on its way.
   bool tickArmed = false;
@@ -86,7 +95,6 @@ PostRecord* TakeRecord(Queue& q, bool capped)
 
 void Append(Queue& q, PostRecord* r)
 {
-  r->serial = ++q.lastSerial;
   if (q.tail)
     q.tail->next = r;
   else
@@ -120,7 +128,11 @@ void ArmTick(Queue& q)
 // that throws loses its message and nothing more: the queue goes on.
 void Deliver(const PostRecord& r)
 {
-  HWND hwnd = reinterpret_cast<HWND>(r.target);
+  // A handler earlier in the batch may have destroyed this target; its
+  // teardown cleared the record.
+  const uintptr_t target = r.target.load(std::memory_order_acquire);
+  if (!target) return;
+  HWND hwnd = reinterpret_cast<HWND>(target);
   try
   {
     if (r.timerRequest)
@@ -136,6 +148,16 @@ void Deliver(const PostRecord& r)
   catch (...)
   {
     std::fprintf(stderr, "ZephraEditor: posted message 0x%X failed\n", r.msg);
+  }
+}
+
+// Delivers what is left of the batch, oldest first.
+void DeliverRest(Batch& batch)
+{
+  while (PostRecord* r = batch.next)
+  {
+    batch.next = r->next;
+    Deliver(*r);
   }
 }
 }  // namespace
@@ -160,7 +182,7 @@ bool WINL_MessageQueue_Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   BASE_MutexLock lock(q.mutex);
   PostRecord* r = TakeRecord(q, true);
   if (!r) return false;
-  r->target = Key(hwnd);
+  r->target.store(Key(hwnd), std::memory_order_relaxed);
   r->msg = msg;
   r->wParam = wParam;
   r->lParam = lParam;
@@ -183,7 +205,7 @@ void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC pro
   // A newer request for the same timer replaces the waiting one, so a kill
   // queued before the tick means the timer is never made.
   for (PostRecord* r = q.head; r; r = r->next)
-    if (r->timerRequest && r->target == Key(hwnd) && r->wParam == id)
+    if (r->timerRequest && r->target.load(std::memory_order_relaxed) == Key(hwnd) && r->wParam == id)
     {
       r->msg = interval;
       r->lParam = reinterpret_cast<LPARAM>(proc);
@@ -191,7 +213,7 @@ void WINL_QueueTimerRequest(HWND hwnd, UINT_PTR id, UINT interval, TIMERPROC pro
     }
   PostRecord* r = TakeRecord(q, false);
   if (!r) return;
-  r->target = Key(hwnd);
+  r->target.store(Key(hwnd), std::memory_order_relaxed);
   r->msg = interval;
   r->wParam = id;
   r->lParam = reinterpret_cast<LPARAM>(proc);
@@ -220,31 +242,29 @@ void WINL_MessageQueue_Flush()
     return;
   }
   Queue& q = Q();
-  uint64_t last;
+  // A flush inside a handler (a modal run's tick) first goes on with the
+  // batches further out, so that their messages keep their order. Only
+  // this thread changes the list, and a nested flush leaves it as it found
+  // it.
+  for (size_t i = 0; i < q.delivering.size(); ++i) DeliverRest(*q.delivering[i]);
+  Batch batch;
   {
     BASE_MutexLock lock(q.mutex);
-    last = q.lastSerial;
+    batch.head = batch.next = q.head;
+    q.head = q.tail = nullptr;
+    if (batch.head) q.delivering.push_back(&batch);
   }
-  // One record at a time, taken from the head: a handler's modal run flushes
-  // too and goes on with the records after this one in their order, and
-  // clearing a window drops its records that have not come up yet.
-  for (;;)
+  if (batch.head)
   {
-    PostRecord* r;
-    PostRecord message;
-    {
-      BASE_MutexLock lock(q.mutex);
-      r = q.head;
-      if (!r || r->serial > last) break;
-      q.head = r->next;
-      if (!q.head) q.tail = nullptr;
-      message = *r;
-    }
-    Deliver(message);
+    DeliverRest(batch);
     BASE_MutexLock lock(q.mutex);
-    r->next = q.free;
-    q.free = r;
-    --q.count;
+    q.delivering.pop_back();
+    PostRecord* last = batch.head;
+    int taken = 1;
+    for (; last->next; last = last->next) ++taken;
+    last->next = q.free;
+    q.free = batch.head;
+    q.count -= taken;
   }
   WINL_FreeDeadRecords();
 }
@@ -259,11 +279,14 @@ void WINL_MessageQueue_ClearInternal(HWND hwnd)
   if (!q.started.load()) return;
   const uintptr_t key = Key(hwnd);
   BASE_MutexLock lock(q.mutex);
+  for (const Batch* batch : q.delivering)
+    for (PostRecord* r = batch->head; r; r = r->next)
+      if (!key || r->target.load(std::memory_order_relaxed) == key) r->target.store(0, std::memory_order_release);
   PostRecord* prev = nullptr;
   for (PostRecord* r = q.head; r;)
   {
     PostRecord* next = r->next;
-    if (!key || r->target == key)
+    if (!key || r->target.load(std::memory_order_relaxed) == key)
     {
       if (prev)
         prev->next = next;

@@ -341,3 +341,28 @@ TEST_F(WinlQueue, AHandlerThatThrowsLosesOnlyItsOwnMessage)
   EXPECT_EQ(WINL_MessageQueue_PendingCount(), 0);
   DestroyWindow(w);
 }
+
+// A handler that flushes again, as a modal run inside it does at each tick:
+// the rest of the outer delivery comes first, in order, then what was
+// posted meanwhile; the outer delivery then finds nothing left.
+TEST_F(WinlQueue, AFlushInsideAHandlerGoesOnWithTheOuterDeliveryInOrder)
+{
+  sReceived.clear();
+  HWND w = WINL_CreateView(nullptr, [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    Recorder(h, m, wp, lp);
+    if (m == WM_USER + 1)
+    {
+      std::thread([h] { PostMessage(h, WM_USER, 4, 0); }).join();
+      WINL_MessageQueue_Flush();
+    }
+    return 0;
+  }, 0);
+  PostMessage(w, WM_USER, 1, 0);
+  PostMessage(w, WM_USER + 1, 2, 0);
+  PostMessage(w, WM_USER, 3, 0);
+  WINL_MessageQueue_Flush();
+  ASSERT_EQ(sReceived.size(), 4u);
+  for (WPARAM i = 1; i <= 4; ++i) EXPECT_EQ(sReceived[i - 1].wParam, i);
+  EXPECT_EQ(WINL_MessageQueue_PendingCount(), 0);
+  DestroyWindow(w);
+}
