@@ -92,7 +92,9 @@ TEST(BankList, FileNamesInAndOut)
     {"12_FX_Wash.pr3", true, 12, 5, "Wash"},
     {"22_EWI_Air.pr3", true, 22, 6, "Air"},
     {"99_GTR_Crunch.pr3", true, 99, 3, "Crunch"},
-    {"150_X.pr3", false, 0, 0, ""},
+    // The location is the first two characters read as a number; the name
+    // is what follows them (and a tag, and one "_").
+    {"150_X.pr3", true, 15, 1, "0_X"},
     {"00_Zero.pr3", false, 0, 0, ""},
     {"notes.txt", false, 0, 0, ""},
     {"05_12345678901234567890123456789012.pr3", true, 5, 1, "12345678901234567890123456789012"},
@@ -104,14 +106,26 @@ TEST(BankList, FileNamesInAndOut)
     {"07_Bass.PR3", true, 7, 1, "Bass"},
     {"08_GTR_Old.PRG", true, 8, 3, "Old"},
     {"09_Pad.Pr3", true, 9, 1, "Pad"},
-    // Digits without "_" after them are the program's own name; the file's
-    // location is still read from them.
-    {"80s Brass.pr3", true, 80, 1, "80s Brass"},
+    // The files the editor's own save-all writes ("%02d%s.pr3"), and names
+    // that start with a number of their own.
+    {"01INIT.pr3", true, 1, 1, "INIT"},
+    {"99INIT.pr3", true, 99, 1, "INIT"},
+    {"07Warm Pad.pr3", true, 7, 1, "Warm Pad"},
+    {"05_BASS_Deep.pr3", true, 5, 2, "Deep"},
     {"20_80s Brass.pr3", true, 20, 1, "80s Brass"},
-    {"5th Lead.pr3", true, 5, 1, "5th Lead"},
-    {"3 Osc Bass.pr3", true, 3, 1, "3 Osc Bass"},
+    {"07.pr3", true, 7, 1, ""},
+    {"7 Pad.pr3", true, 7, 1, "Pad"},
+    {" 7 Pad.pr3", true, 7, 1, " Pad"},
+    {"80s Brass.pr3", true, 80, 1, "s Brass"},
+    {"100 Voices.pr3", true, 10, 1, "0 Voices"},
+    {"5th Lead.pr3", true, 5, 1, "h Lead"},
+    {"3 Osc Bass.pr3", true, 3, 1, "Osc Bass"},
+    {"7.pr3", true, 7, 1, ""},
     {"09.pr3", true, 9, 1, ""},
     {"09_.pr3", true, 9, 1, ""},
+    {"09__.pr3", true, 9, 1, "_"},
+    {"Pad.pr3", false, 0, 0, ""},
+    {"-5_Neg.pr3", false, 0, 0, ""},
   };
   for (const Case& c : kCases)
   {
@@ -190,27 +204,27 @@ TEST(BankList, DisplayBreaksLines)
 // ("NN_", with a tag after it) taken off its name.
 TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
 {
-  struct Case { const char* dumpName; int location; int category; const char* name; const char* file; };
+  struct Case { const char* dumpName; int location; int category; const char* name; const char* file; const char* back; };
   const Case kCases[] = {
-    {"80s Brass", 20, 1, "80s Brass", "20_80s Brass.pr3"},
-    {"80s Brass", 21, 1, "80s Brass", "21_80s Brass.pr3"},
-    {"12_BASS_Deep", 6, 2, "Deep", "06_BASS_Deep.pr3"},
-    {"12_BASS_Deep", 12, 2, "Deep", "12_BASS_Deep.pr3"},
-    {"5th Lead", 3, 1, "5th Lead", "03_5th Lead.pr3"},
-    {"00 Init", 4, 1, "00 Init", "04_00 Init.pr3"},
-    {"3 Osc Bass", 5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"},
-    {"8-Bit", 7, 1, "8-Bit", "07_8-Bit.pr3"},
-    {"7_BASS_Bass", 7, 2, "Bass", "07_BASS_Bass.pr3"},
-    {"7_Pad", 7, 1, "Pad", "07_Pad.pr3"},
-    {"Warm Pad", 7, 1, "Warm Pad", "07_Warm Pad.pr3"},
-    {"07Warm Pad", 7, 1, "07Warm Pad", "07_07Warm Pad.pr3"},
-    {"", 9, 1, "", "09_.pr3"},
-    {"09", 9, 1, "", "09_.pr3"},
-    {"42", 3, 1, "42", "03_42.pr3"},
-    {"100_X", 8, 1, "100_X", "08_100_X.pr3"},
-    {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3"},
-    {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3"},
-    {"..", 5, 1, "..", "05_.pr3"},
+    {"80s Brass", 20, 1, "80s Brass", "20_80s Brass.pr3", "80s Brass"},
+    {"80s Brass", 21, 1, "80s Brass", "21_80s Brass.pr3", "80s Brass"},
+    {"12_BASS_Deep", 6, 2, "Deep", "06_BASS_Deep.pr3", "Deep"},
+    {"12_BASS_Deep", 12, 2, "Deep", "12_BASS_Deep.pr3", "Deep"},
+    {"5th Lead", 3, 1, "5th Lead", "03_5th Lead.pr3", "5th Lead"},
+    {"00 Init", 4, 1, "00 Init", "04_00 Init.pr3", "00 Init"},
+    {"3 Osc Bass", 5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3", "3 Osc Bass"},
+    {"8-Bit", 7, 1, "8-Bit", "07_8-Bit.pr3", "8-Bit"},
+    {"7_BASS_Bass", 7, 2, "Bass", "07_BASS_Bass.pr3", "Bass"},
+    {"7_Pad", 7, 1, "Pad", "07_Pad.pr3", "Pad"},
+    {"Warm Pad", 7, 1, "Warm Pad", "07_Warm Pad.pr3", "Warm Pad"},
+    {"07Warm Pad", 7, 1, "07Warm Pad", "07_07Warm Pad.pr3", "07Warm Pad"},
+    {"", 9, 1, "", "09_.pr3", ""},
+    {"09", 9, 1, "", "09_.pr3", ""},
+    {"42", 3, 1, "42", "03_42.pr3", "42"},
+    {"100_X", 8, 1, "100_X", "08_100_X.pr3", "100_X"},
+    {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3", "Air"},
+    {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3", "AC_DC"},
+    {"..", 5, 1, "..", "05_.pr3", ""},
   };
   for (const Case& c : kCases)
   {
@@ -221,11 +235,45 @@ TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
     EXPECT_EQ(out.category, c.category) << c.dumpName;
     EXPECT_EQ(out.name, c.name) << c.dumpName;
     EXPECT_EQ(file, c.file) << c.dumpName;
+    // The file reads back as the entry it was saved for, with the name a
+    // file can carry.
+    BankFileName back;
+    ASSERT_TRUE(ParseBankFileName(file.c_str(), back)) << file;
+    EXPECT_EQ(back.location, c.location) << file;
+    EXPECT_EQ(back.category, c.category) << file;
+    EXPECT_EQ(back.name, c.back) << file;
   }
   BankFileName out;
   std::string file;
   EXPECT_FALSE(BankEntryOfDump("5th Lead", 0, out, file));
   EXPECT_FALSE(BankEntryOfDump("5th Lead", 100, out, file));
+}
+
+// A program file sent to the bank from the browser lands on any location:
+// a name that gives a location loses it as a folder load would take it
+// off; any other name may still begin with a tag.
+TEST(BankList, BrowserFilesNamedForAnyLocation)
+{
+  struct Case { const char* file; int category; const char* name; };
+  const Case kCases[] = {
+    {"07_BASS_Deep.pr3", 2, "Deep"},
+    {"01INIT.pr3", 1, "INIT"},
+    {"7 Pad.pr3", 1, "Pad"},
+    {"_Lead.pr3", 1, "Lead"},
+    {"_GTR_Crunch.pr3", 3, "Crunch"},
+    {"Lead.pr3", 1, "Lead"},
+    {"00_Zero.pr3", 1, "00_Zero"},
+    {"BASS_Deep.pr3", 1, "BASS_Deep"},
+    {"My.Lead.prg", 1, "My.Lead"},
+  };
+  for (const Case& c : kCases)
+  {
+    int32_t category = 0;
+    std::string name;
+    BankNameOfFile(c.file, category, name);
+    EXPECT_EQ(category, c.category) << c.file;
+    EXPECT_EQ(name, c.name) << c.file;
+  }
 }
 
 // The second line break comes only when the rest from the first one (the
