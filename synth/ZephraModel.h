@@ -310,8 +310,8 @@ public:
   // message box. False when any failed. Locks.
   bool ExportBankListToFolder(const std::string& folder, bool updatePaths, int single);
   // The manager's save to disk: exports every entry into the user's folder
-  // (paths unchanged) and removes the files there that the saved ones
-  // replace (RemoveReplacedFiles). False when any entry failed. Locks.
+  // and removes only the old files of programs renamed there
+  // (RemoveReplacedFiles). False when any entry failed. Locks.
   bool SaveBankToDisk(const std::string& folder);
   // Empties folder (ours, inside the settings folder) and exports the
   // selected entries into it, paths unchanged. Locks.
@@ -625,6 +625,8 @@ private:
   void FetchBankAddressesUnlocked(bool selectedOnly, int single);
   // Tells the user how many entries an export or save-back lost.
   void ReportBankFailures(int failed, const char* what);
+  // ExportBankListToFolder's work, its result whole. Locks.
+  BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
   // Downloads a database program as a job, then loads and sends it; from
   // bank row location (1..99), which then points at the download if it
   // still holds that address, or from the browser (0).

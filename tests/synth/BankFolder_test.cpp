@@ -7,6 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <map>
+
 namespace
 {
 bool Exists(const std::string& path)
@@ -18,6 +22,34 @@ bool Exists(const std::string& path)
 // A ".pr3" text that is only the bytes a copy must keep; export and
 // save-back never parse a ".pr3" file.
 std::string Body(const char* tag) { return std::string(" 243 \r\n") + tag + "\r\n"; }
+
+using Files = std::map<std::string, std::string>;  // name -> body tag
+
+// The regular files of folder and the tag of each body.
+Files FolderFiles(const std::string& folder)
+{
+  Files files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+  {
+    const std::string text = ReadWholeFile(entry.path().string());
+    const std::string tag = text.substr(std::min(text.size(), size_t{7}));
+    files[entry.path().filename().string()] = tag.substr(0, tag.find('\r'));
+  }
+  return files;
+}
+
+void MakeFiles(const std::string& folder, const Files& files)
+{
+  for (const auto& [name, tag] : files) WriteWholeFile(folder + name, Body(tag.c_str()));
+}
+
+// Saves bank into folder as the manager's "Save to disk" does.
+BankExportResult SaveToDisk(BankList& bank, const std::string& folder)
+{
+  const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, false, nullptr);
+  RemoveReplacedFiles(bank, folder, result);
+  return result;
+}
 }  // namespace
 
 TEST(BankFolder, LoadFillsLocationsFromNames)
@@ -27,14 +59,16 @@ TEST(BankFolder, LoadFillsLocationsFromNames)
     WriteWholeFile(dir.File(name), Body(name));
   mkdir(dir.File("04_Folder.pr3").c_str(), 0755);
   BankList bank;
-  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 2);
+  // "150_X.pr3" is location 15 by its first two characters.
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 3);
   EXPECT_EQ(bank[1].empty, 0);
   EXPECT_EQ(bank[1].category, 2);
   EXPECT_STREQ(bank[1].name, "Deep");
   EXPECT_EQ(std::string(bank[1].path), dir.File("01_BASS_Deep.pr3"));
   EXPECT_EQ(bank[3].category, 1);
   EXPECT_STREQ(bank[3].name, "Lead");
-  for (int n : {2, 4, 15, 50}) EXPECT_EQ(bank[n].empty, 1) << n;
+  EXPECT_STREQ(bank[15].name, "0_X");
+  for (int n : {2, 4, 50}) EXPECT_EQ(bank[n].empty, 1) << n;
 }
 
 TEST(BankFolder, SaveBackRenamesAndDeletesOnlyWhatIsOurs)
@@ -415,7 +449,7 @@ TEST(BankFolder, SavingExchangedSameNamedProgramsKeepsBoth)
   const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, false, nullptr);
   EXPECT_EQ(result.written, 2);
   EXPECT_EQ(result.failed, 0);
-  RemoveReplacedFiles(bank, folder);
+  RemoveReplacedFiles(bank, folder, result);
   EXPECT_EQ(ReadWholeFile(folder + "02_Init.pr3"), " 243 \r\nfive\r\n");
   EXPECT_EQ(ReadWholeFile(folder + "05_Init.pr3"), " 243 \r\ntwo\r\n");
   EXPECT_EQ(std::string(bank[2].path), folder + "02_Init.pr3");
@@ -461,4 +495,86 @@ TEST(BankFolder, LoadKeepsAFileWithALongWideName)
   EXPECT_EQ(bank[5].empty, 0);
   EXPECT_EQ(std::string(bank[5].name), wide);
   EXPECT_EQ(std::string(bank[5].path), dir.File("05_" + wide + ".pr3"));
+}
+
+// The manager's save to disk writes the bank into a folder and removes one
+// kind of file only: the entry's own old file in that folder, after a
+// rename or a category change has given it a new name there.
+TEST(BankFolder, SaveToDiskRemovesOnlyTheEntrysOwnRenamedFile)
+{
+  struct Case
+  {
+    const char* name;
+    Files loaded;                              // the folder the bank comes from
+    Files other;                               // a second folder, saved into when not empty
+    std::function<void(BankList&)> edit;
+    Files loadedAfter, otherAfter;
+  };
+  const auto rename = [](int n, const char* name) {
+    return [=](BankList& b) { ASSERT_TRUE(b.SetName(n, name)); };
+  };
+  const Case kCases[] = {
+    {"files the bank never showed", {{"100 Voices.pr3", "v"}, {" 7 Pad.pr3", "p"}, {"10_Ten.pr3", "t"}, {"Pad.pr3", "u"}},
+     {}, [](BankList&) {},
+     {{"100 Voices.pr3", "v"}, {" 7 Pad.pr3", "p"}, {"10_Ten.pr3", "t"}, {"Pad.pr3", "u"},
+      {"07_ Pad.pr3", "p"}, {"10_0 Voices.pr3", "v"}}, {}},
+    {"the editor's own save-all names", {{"01INIT.pr3", "i"}, {"07Warm Pad.pr3", "w"}}, {}, [](BankList&) {},
+     {{"01INIT.pr3", "i"}, {"07Warm Pad.pr3", "w"}, {"01_INIT.pr3", "i"}, {"07_Warm Pad.pr3", "w"}}, {}},
+    {"renamed", {{"05_Old.pr3", "o"}, {"06_Six.pr3", "s"}}, {}, rename(5, "New"),
+     {{"05_New.pr3", "o"}, {"06_Six.pr3", "s"}}, {}},
+    {"renamed, one of two files at its location", {{"05_A.pr3", "a"}, {"05_B.pr3", "b"}}, {}, rename(5, "New"),
+     {{"05_A.pr3", "a"}, {"05_New.pr3", "b"}}, {}},
+    {"category changed", {{"05_Old.pr3", "o"}}, {}, [](BankList& b) { b[5].category = kCategoryBass; },
+     {{"05_BASS_Old.pr3", "o"}}, {}},
+    {"category and name back as they were", {{"05_BASS_Old.pr3", "o"}}, {},
+     [](BankList& b) { b[5].category = kCategoryFx; b[5].category = kCategoryBass; },
+     {{"05_BASS_Old.pr3", "o"}}, {}},
+    {"moved away", {{"05_Old.pr3", "o"}}, {}, [](BankList& b) { b.SelectOnly(5); b.MoveProgramEntries(7); },
+     {{"05_Old.pr3", "o"}, {"07_Old.pr3", "o"}}, {}},
+    {"moved away and renamed", {{"05_Old.pr3", "o"}}, {},
+     [](BankList& b) { b.SelectOnly(5); b.MoveProgramEntries(7); ASSERT_TRUE(b.SetName(7, "New")); },
+     {{"05_Old.pr3", "o"}, {"07_New.pr3", "o"}}, {}},
+    {"copied, then the source renamed", {{"05_Old.pr3", "o"}}, {},
+     [](BankList& b) { b.SelectOnly(5); b.CopyProgramEntries(7); ASSERT_TRUE(b.SetName(5, "New")); },
+     {{"05_New.pr3", "o"}, {"07_Old.pr3", "o"}}, {}},
+    {"renamed, saved into another folder", {{"05_Mine.pr3", "m"}}, {{"05_Old.pr3", "x"}, {"07_Seven.pr3", "y"}},
+     rename(5, "New"), {{"05_Mine.pr3", "m"}}, {{"05_Old.pr3", "x"}, {"07_Seven.pr3", "y"}, {"05_New.pr3", "m"}}},
+    {"saved into another folder as it is", {{"05_Old.pr3", "m"}}, {{"05_Old.pr3", "x"}}, [](BankList&) {},
+     {{"05_Old.pr3", "m"}}, {{"05_Old.pr3", "m"}}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir loadedDir, otherDir;
+    const std::string loaded = loadedDir.Path() + "/", other = otherDir.Path() + "/";
+    MakeFiles(loaded, c.loaded);
+    MakeFiles(other, c.other);
+    BankList bank;
+    ASSERT_GT(LoadBankListFromFolder(bank, loaded), 0);
+    c.edit(bank);
+    const BankExportResult result = SaveToDisk(bank, c.other.empty() ? loaded : other);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_EQ(FolderFiles(loaded), c.loadedAfter);
+    EXPECT_EQ(FolderFiles(other), c.otherAfter);
+  }
+}
+
+// Saved twice, the second time after a rename: the first save leaves every
+// entry on its saved file, so the second removes the renamed one's file
+// of the first save, and a reload shows each program once.
+TEST(BankFolder, RenameAfterASaveLeavesOneFileForTheLocation)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  MakeFiles(folder, {{"5 Lead.pr3", "l"}});
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, folder), 1);
+  SaveToDisk(bank, folder);
+  EXPECT_EQ(std::string(bank[5].path), folder + "05_Lead.pr3");
+  ASSERT_TRUE(bank.SetName(5, "Solo"));
+  SaveToDisk(bank, folder);
+  EXPECT_EQ(FolderFiles(folder), (Files{{"5 Lead.pr3", "l"}, {"05_Solo.pr3", "l"}}));
+  BankList again;
+  ASSERT_EQ(LoadBankListFromFolder(again, folder), 1);
+  EXPECT_STREQ(again[5].name, "Solo");
 }
