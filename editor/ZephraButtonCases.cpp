@@ -85,8 +85,8 @@ CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
     {
       const std::string path = SelectedFile(SkinRef::kWriteSelector);
       if (!UsablePath(path)) break;
-      WriteProgramFileToSynth(path.c_str());
-      ScanProgramFolder(path.c_str());
+      // A write refused during another transfer leaves its message shown.
+      if (WriteProgramFileToSynth(path.c_str())) ScanProgramFolder(path.c_str());
       break;
     }
     case kParamFirmwareSelector:

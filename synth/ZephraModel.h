@@ -232,9 +232,11 @@ public:
   // A single fetch: the idle hook requests location, the dump is offered
   // for saving. Locks.
   void RequestSingleProgram(int location);
-  // A single write of a program file into the location its name starts
-  // with; the synth's acknowledgement then loads and sends the file. Locks.
-  void WriteProgramFileToSynth(const char* path);
+  // A single write of a program file into the location its name gives;
+  // the synth's acknowledgement then loads and sends the file. Refused,
+  // with the reason in the name display, while another transfer runs: its
+  // replies would be taken for this write's. False when refused. Locks.
+  bool WriteProgramFileToSynth(const char* path);
   // Read a program file and send it as a 213-byte write; false when
   // nothing was sent. Lock.
   bool SendProgramFileToSynth(const char* path);
@@ -625,6 +627,9 @@ private:
   void FetchBankAddressesUnlocked(bool selectedOnly, int single);
   // Tells the user how many entries an export or save-back lost.
   void ReportBankFailures(int failed, const char* what);
+  // What the name display says when a transfer is refused while another
+  // one runs.
+  const char* BusyText() const;
   // ExportBankListToFolder's work, its result whole. Locks.
   BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
   // Downloads a database program as a job, then loads and sends it; from
