@@ -189,7 +189,8 @@ public:
   // another name).
   ProgramFileError LoadProgramFile(const char* path, const char* shownAs = nullptr);
   // Program name = the file name without folder and extension, at most 32
-  // characters; names shorter than 4 characters change nothing.
+  // characters (of any width, never split); names shorter than 4 bytes
+  // change nothing.
   void SetProgramNameFromFile(const char* name);
   // Fills the folder table from the folder of path and finds path's file.
   void ScanProgramFolder(const char* path);
@@ -477,7 +478,8 @@ protected:
   // the gesture's group key in place of each value's own.
   std::chrono::steady_clock::time_point mLearntMoveAt{};
   int mUndoGroupOverride = -1;
-  char mProgramName[kProgramNameLength + 1] = {};
+  // 32 characters of up to four bytes each, and the terminating NUL.
+  char mProgramName[4 * kProgramNameLength + 1] = {};
   ZephraUndoStore mUndo;
   std::function<std::chrono::steady_clock::time_point()> mClock = [] { return std::chrono::steady_clock::now(); };
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};  // program index, -1 none
