@@ -269,7 +269,7 @@ bool ZephraEditor::SaveBankBeforeQuit()
 {
   BASE_MutexLock lock(GetMutex());
   const std::string folder = AskForFolder(ProgramFolder());
-  if (folder.empty() || !SaveBankToDisk(folder)) return false;
+  if (folder.empty() || !MaySaveInto(folder) || !SaveBankToDisk(folder)) return false;
   MarkBankSaved(folder);
   return true;
 }
@@ -346,7 +346,7 @@ bool ZephraEditor::OnBankButton(int p)
     {
       if (!holds) return true;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) return true;
+      if (folder.empty() || !MaySaveInto(folder)) return true;
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder] {
         // A failed export has said so; the bank is not in that folder.
@@ -381,7 +381,7 @@ bool ZephraEditor::OnBankButton(int p)
       }
       if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) return true;
+      if (folder.empty() || !MaySaveInto(folder)) return true;
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder, showUploadPage] {
         // A failed export has said so: the bank is still not saved.

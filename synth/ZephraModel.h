@@ -125,6 +125,23 @@ public:
   std::string AskForSavePath(const char* proposedPath);
   // The folder panel: the chosen folder ending in "/", "" when cancelled.
   std::string AskForFolder(const std::string& startFolder);
+
+  // ---- choosers and the cache ----
+  // Whether path is the cache folder or lies in it: the editor removes it
+  // when it quits. Locks.
+  bool InEditorsCache(const std::string& path);
+  // Where a chooser proposed at wanted (a folder ending in "/", or a file
+  // path) starts: wanted itself, unless it is in the cache; then the same
+  // file name in the last folder the user chose, or in the home folder.
+  // Locks.
+  std::string ChooserStart(const std::string& wanted);
+  // A folder or file the user chose: its folder is where the next chooser
+  // that may not start where it was proposed starts. The cache is never
+  // remembered. Locks.
+  void NoteChosenPath(const std::string& path, bool isFolder);
+  // False, after a warning box, when path lies in the cache: a program
+  // saved there would be deleted at the quit. Any thread.
+  bool MaySaveInto(const std::string& path);
   const std::string& SettingsPath() const { return mSettingsPath; }
 
   // ---- start and timer ----
@@ -656,6 +673,7 @@ private:
   SysExTap mSysExTap;
   ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
+  std::string mLastChosenFolder;  // of the user's last choice, ending in "/"
   // A shared lock on ".cache.lock" beside the settings, held while this
   // editor runs: the cache is removed at the end only by the last editor
   // of the settings folder, never under another one still using it.

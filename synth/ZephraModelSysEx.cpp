@@ -222,6 +222,13 @@ void ZephraModel::ProcessReply(uint8_t code)
 void ZephraModel::StartSaveAllFromSynth(bool toCache)
 {
   BASE_MutexLock lock(GetMutex());
+  // The user's programs go to the program folder: never into the cache,
+  // which the quit removes.
+  if (!toCache && !MaySaveInto(mProgramFolder))
+  {
+    Panels().SetNameDisplay(mProgramName);
+    return;
+  }
   if (toCache)
   {
     SetCachePath();
@@ -291,7 +298,7 @@ void ZephraModel::SaveReceivedProgram(int location)
   // selector and the name go back to the program the panels still show,
   // so that the next save does not put that sound under the dump's name.
   Panels().SetLastSelectedProgramFile(current.empty() ? "" : (folder + current).c_str());
-  if (chosen.empty()) return;
+  if (chosen.empty() || !MaySaveInto(chosen)) return;
   ProgramValues values{};
   const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&
                      WriteProgramText(chosen.c_str(), FormatPr3Text(values));
