@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -357,4 +358,139 @@ TEST(BankList, WideNamesAreKeptToTheirThirtySecondCharacter)
     EXPECT_TRUE(fresh.SetProgram(7, "/x/07_B.pr3", kCategoryNone, c.name)) << c.name.size();
     EXPECT_EQ(std::string(fresh[7].name), c.stored) << c.name.size();
   }
+}
+
+// ---- the rules at their limits ----
+
+// Names that begin like a tag or with more digits than a location has.
+TEST(BankListRules, NamesThatLookLikeTagsOrLongerNumbers)
+{
+  struct Case { const char* file; bool ok; int location; int category; const char* name; };
+  const Case kCases[] = {
+    {"05_BASSoon.pr3", true, 5, 1, "BASSoon"},
+    {"05_BASS_.pr3", true, 5, 2, ""},
+    {"05_FXtra.pr3", true, 5, 1, "FXtra"},
+    {"05_EWI_Air.pr3", true, 5, 6, "Air"},
+    {"050_Lead.pr3", true, 5, 1, "0_Lead"},
+    {"007_Bond.pr3", false, 0, 0, ""},
+    {"099_Last.pr3", true, 9, 1, "9_Last"},
+  };
+  for (const Case& c : kCases)
+  {
+    BankFileName out;
+    ASSERT_EQ(ParseBankFileName(c.file, out), c.ok) << c.file;
+    if (!c.ok) continue;
+    EXPECT_EQ(out.location, c.location) << c.file;
+    EXPECT_EQ(out.category, c.category) << c.file;
+    EXPECT_EQ(out.name, c.name) << c.file;
+  }
+}
+
+// What SetProgram takes: locations 1..99, categories 1..6 (EWI the last),
+// paths of 1 to 255 bytes; anything else leaves the entry as it was.
+TEST(BankListRules, SetProgramLimits)
+{
+  struct Case { const char* name; int location; int category; size_t pathBytes; bool ok; };
+  const Case kCases[] = {
+    {"location 0", 0, 1, 10, false},    {"location 1", 1, 1, 10, true},
+    {"location 99", 99, 1, 10, true},   {"location 100", 100, 1, 10, false},
+    {"category 0", 5, 0, 10, false},    {"category 1", 5, 1, 10, true},
+    {"category EWI", 5, 6, 10, true},   {"category 7", 5, 7, 10, false},
+    {"empty path", 5, 1, 0, false},     {"path of 254", 5, 1, 254, true},
+    {"path of 255", 5, 1, 255, true},   {"path of 256", 5, 1, 256, false},
+  };
+  for (const Case& c : kCases)
+  {
+    BankList bank;
+    const std::string path = c.pathBytes ? "/" + std::string(c.pathBytes - 1, 'p') : "";
+    EXPECT_EQ(bank.SetProgram(c.location, path, c.category, "N"), c.ok) << c.name;
+    const int n = std::clamp(c.location, 1, 99);
+    EXPECT_EQ(bank[n].empty, c.ok ? 0 : 1) << c.name;
+    EXPECT_EQ(bank[n].category, c.ok ? c.category : 0) << c.name;
+    EXPECT_EQ(std::string(bank[n].path), c.ok ? path : "") << c.name;
+  }
+}
+
+// A name of broken characters (a lead byte followed by more continuation
+// bytes than any character has) is still cut to fit its field, never
+// written past it.
+TEST(BankListRules, BrokenCharactersStillFitTheNameField)
+{
+  std::string name;
+  for (int i = 0; i < 31; ++i) name += "\xf0\x9f\x8e\xb9";  // 124 bytes
+  const std::string fit = name;
+  name += "\xc3\x80\x80\x80\x80";                           // 129 bytes, 32 "characters"
+  BankList bank;
+  ASSERT_TRUE(bank.SetName(4, name));
+  EXPECT_EQ(std::string(bank[4].name), fit);
+}
+
+// The first and last location as the only selected or filled one, and the
+// reset of the selection by Clear.
+TEST(BankListRules, SelectionAtTheEndsAndItsReset)
+{
+  struct Case { int filled; int selected; int first; int last; };
+  const Case kCases[] = {{1, 1, 1, 1}, {99, 99, 99, 99}, {2, 98, 98, 98}};
+  for (const Case& c : kCases)
+  {
+    BankList bank = MakeBank({c.filled}, {c.selected});
+    EXPECT_TRUE(bank.AnyProgram()) << c.filled;
+    EXPECT_EQ(bank.FirstSelectedRow(), c.first) << c.selected;
+    EXPECT_EQ(bank.FindLastSelectedLocation(), c.last) << c.selected;
+    EXPECT_EQ(bank.SelectedCount(), 1) << c.selected;
+    bank.Clear();
+    EXPECT_FALSE(bank.AnyProgram());
+    EXPECT_EQ(bank.SelectedCount(), 0);
+    EXPECT_EQ(bank.FirstSelectedRow(), -1);
+    EXPECT_EQ(bank.FindLastSelectedLocation(), -1);
+    EXPECT_EQ(bank[c.filled].category, 0);
+  }
+}
+
+// A moved program leaves its location empty: no category either.
+TEST(BankListRules, MovedAwayLeavesNoCategory)
+{
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(5, "/f/05_BASS_Deep.pr3", kCategoryBass, "Deep"));
+  bank.SelectOnly(5);
+  bank.MoveProgramEntries(7);
+  EXPECT_EQ(bank[5].empty, 1);
+  EXPECT_EQ(bank[5].category, 0);
+  EXPECT_EQ(bank[7].category, kCategoryBass);
+}
+
+// Exchanging swaps whole entries after the source's mark is cleared: a
+// selected destination hands its mark to the source row.
+TEST(BankListRules, ExchangeSwapsTheMarksWithTheEntries)
+{
+  BankList bank = MakeBank({3, 10}, {3, 10});
+  EXPECT_EQ(bank.ExchangeProgramEntries(10), (std::vector<int>{3, 10}));
+  EXPECT_EQ(Contents(bank), (std::map<int, std::string>{{3, "P10"}, {10, "P3"}}));
+  EXPECT_EQ(bank[3].selected, 1);
+  EXPECT_EQ(bank[10].selected, 0);
+}
+
+// The row a drop lands on, at the edges of the columns and rows.
+TEST(BankListRules, DropLocationAtColumnAndRowEdges)
+{
+  struct Case { double x, y; int location; };
+  const Case kCases[] = {
+    {308, 150, 0},    {309, 108, 0},   {309, 109, 0},   {389, 109, 0},   {390, 109, 1},
+    {710, 109, 4},    {715, 109, 5},   {1119, 109, 9},  {5000, 109, 9},  {390, 175, 1},
+    {390, 177, 11},   {390, 719, 81},  {390, 788, 91},  {1120, 788, 99}, {5000, 5000, 99},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDropLocation(c.x, c.y), c.location) << c.x << ", " << c.y;
+}
+
+// The second break is looked for from the fifth character on, so a
+// separator at the fourth character is no break.
+TEST(BankListRules, NoBreakBeforeTheFifthCharacter)
+{
+  struct Case { const char* name; const char* display; };
+  const Case kCases[] = {
+    {"ABC_EFGHIJKLMNOP", "ABC_EFGHIJKL\nMNOP"},
+    {"ABCD_FGHIJKLMNOP", "ABCD\nFGHIJKLMNOP"},
+    {"ABC EFGHIJKLMNOP", "ABC EFGHIJKL\nMNOP"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDisplayName(c.name), c.display) << c.name;
 }
