@@ -7,6 +7,7 @@
 
 #include "graphics/IGraphics.h"
 #include "graphics/controls/IControl.h"
+#include "graphics/controls/IUserTextControl.h"
 #include "synth/ProgramFile.h"
 
 #include <syslog.h>
@@ -33,6 +34,18 @@ void ZephraEditor::ReleaseButton(int param)
   // would stay down, and the next click would merely release it.
   GetParam(param)->Set(0.0);
   if (IGraphics* gui = dynamic_cast<IGraphics*>(GetGUI())) gui->SetParameterFromPlug(param, 0.0, true);
+}
+
+void ZephraEditor::KeepSelectorOutOfCache(SkinRef ref)
+{
+  auto* selector = mFace ? dynamic_cast<IFileSelectorControl*>(mFace->Ref(ref)) : nullptr;
+  if (!selector) return;
+  BASE_String folder, file;
+  selector->GetFolder(&folder);
+  selector->GetLastSelectedFileForPlug(&file);
+  const std::string wanted = std::string(folder.Get()) + file.Get();
+  const std::string start = ChooserStart(wanted);
+  if (start != wanted) selector->SetLastSelectedFileFromPlug(start.c_str());
 }
 
 void ZephraEditor::PressSelector(int button, SkinRef ref)
@@ -64,6 +77,7 @@ CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
     {
       const std::string path = SelectedFile(SkinRef::kLoadSelector);
       if (!UsablePath(path)) break;
+      NoteChosenPath(path, false);
       ScanProgramFolder(path.c_str());
       if (LoadProgramFile(path.c_str()) == ProgramFileError::kNone) SendProgramToSynth();
       break;
@@ -72,6 +86,8 @@ CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
     {
       const std::string path = SelectedFile(SkinRef::kSaveSelector);
       if (!UsablePath(path)) break;
+      NoteChosenPath(path, false);
+      if (!MaySaveInto(path)) break;
       if (!WriteSoundAsProgramFile(path.c_str()))
       {
         AskUser("The program could not be saved!", "Error", 0);
@@ -85,8 +101,9 @@ CaseEnd ZephraEditor::OnFileButton(int r, int /*v*/)
     {
       const std::string path = SelectedFile(SkinRef::kWriteSelector);
       if (!UsablePath(path)) break;
-      WriteProgramFileToSynth(path.c_str());
-      ScanProgramFolder(path.c_str());
+      NoteChosenPath(path, false);
+      // A write refused during another transfer leaves its message shown.
+      if (WriteProgramFileToSynth(path.c_str())) ScanProgramFolder(path.c_str());
       break;
     }
     case kParamFirmwareSelector:

@@ -232,6 +232,9 @@ private:
   void ReleaseButton(int param);
   // The press of a file button: its selector's chooser, then the button up.
   void PressSelector(int button, SkinRef ref);
+  // A selector about to open in the cache folder opens where ChooserStart
+  // says instead, with the same file name.
+  void KeepSelectorOutOfCache(SkinRef ref);
   // The file the selector holds, "" for none.
   std::string SelectedFile(SkinRef ref) const;
   // The selector's file with its folder before it, as a path to compare.

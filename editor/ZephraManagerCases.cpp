@@ -55,46 +55,6 @@ constexpr EditModeBox kEditModeBoxes[] = {
   {kParamManagerEditMode4, 4}, {kParamManagerEditMode5, 5},
 };
 
-// Category tags of program file names, in the order they are tried.
-struct CategoryTag
-{
-  const char* tag;
-  int32_t category;
-};
-constexpr CategoryTag kCategoryTags[] = {
-  {"_BASS_", kCategoryBass}, {"_GTR_", kCategoryGuitar}, {"_MIDI_", kCategoryMidi},
-  {"_FX_", kCategoryFx},     {"_EWI_", kCategoryEwi},
-};
-
-bool IsDigit(char c)
-{
-  return c >= '0' && c <= '9';
-}
-
-// Category and name of a browser record sent to the bank: an optional
-// two-digit number 1..99, an optional tag after it, and the rest up to the
-// last "." without a leading "_", at most 32 characters.
-void NameFromRecord(const std::string& fileName, int32_t& category, std::string& name)
-{
-  size_t start = 0;
-  if (fileName.size() >= 2 && IsDigit(fileName[0]) && IsDigit(fileName[1]) &&
-      (fileName[0] != '0' || fileName[1] != '0'))
-    start = 2;
-  category = kCategoryNone;
-  for (const CategoryTag& t : kCategoryTags)
-    if (fileName.compare(start, strlen(t.tag), t.tag) == 0)
-    {
-      category = t.category;
-      start += strlen(t.tag);
-      break;
-    }
-  name = fileName.substr(start);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  if (!name.empty() && name[0] == '_') name.erase(0, 1);
-  name = Utf8Prefix(name, kBankNameMaxChars);
-}
-
 std::string FieldText(std::string text, size_t chars)
 {
   if (text.size() > chars) text.resize(chars);
@@ -309,7 +269,7 @@ bool ZephraEditor::SaveBankBeforeQuit()
 {
   BASE_MutexLock lock(GetMutex());
   const std::string folder = AskForFolder(ProgramFolder());
-  if (folder.empty() || !SaveBankToDisk(folder)) return false;
+  if (folder.empty() || !MaySaveInto(folder) || !SaveBankToDisk(folder)) return false;
   MarkBankSaved(folder);
   return true;
 }
@@ -334,7 +294,7 @@ void ZephraEditor::SendSelectionToBank()
     if (k > kBankLastLocation) continue;
     int32_t category = kCategoryNone;
     std::string name;
-    NameFromRecord(record.name, category, name);
+    BankNameOfFile(record.name, category, name);
     const std::string path = record.remote ? std::string(record.link) : folder + record.name;
     if (!bank.SetProgram(k, path, category, name)) continue;
     bank[k].selected = 0;
@@ -386,7 +346,7 @@ bool ZephraEditor::OnBankButton(int p)
     {
       if (!holds) return true;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) return true;
+      if (folder.empty() || !MaySaveInto(folder)) return true;
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder] {
         // A failed export has said so; the bank is not in that folder.
@@ -421,7 +381,7 @@ bool ZephraEditor::OnBankButton(int p)
       }
       if (AskUser(kSaveFirstText, "Warning", kOkCancelType) != kAnswerYes) return true;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) return true;
+      if (folder.empty() || !MaySaveInto(folder)) return true;
       // Database entries are downloaded first, off this thread.
       AfterBankDownloads(false, [this, folder, showUploadPage] {
         // A failed export has said so: the bank is still not saved.

@@ -71,6 +71,7 @@ void ZephraEditor::ClickSelector(SkinRef ref)
   if (!selector) return;
   IMouseMod left(true, false);
   const IRECT area = selector->GetRECT();
+  KeepSelectorOutOfCache(ref);
   // The selector's prompt waits for the user: the MIDI and timer threads
   // must not wait with it.
   BASE_MutexRelease release(GetMutex());

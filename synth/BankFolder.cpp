@@ -74,6 +74,15 @@ bool ResolveAddress(const BankEntry& e, const BankFetch& fetch, std::string& sou
   return true;
 }
 
+// The paths the list's programs are read from.
+std::set<std::string> UsedPaths(const BankList& list)
+{
+  std::set<std::string> used;
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+    if (!list[n].empty) used.insert(list[n].path);
+  return used;
+}
+
 void SetPath(BankEntry& e, const std::string& path)
 {
   memset(e.path, 0, sizeof e.path);
@@ -167,6 +176,7 @@ BankExportResult ExportBankListToFolder(BankList& list, const std::string& folde
       continue;
     }
     ++result.written;
+    result.writtenLocations.push_back(p.location);
     if (updatePaths) SetPath(list[p.location], p.target);
   }
   return result;
@@ -206,7 +216,7 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
     renames.push_back({n, folder + fileName, std::move(text)});
   }
 
-  std::set<std::string> oldPaths;
+  std::set<std::string> replaced;
   for (Rename& r : renames)
   {
     if (!WriteFileWhole(r.target, r.text))
@@ -214,15 +224,14 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
       ++failed;
       continue;
     }
-    oldPaths.insert(list[r.location].path);
-    SetPath(list[r.location], r.target);
+    BankEntry& e = list[r.location];
+    if (IsReplacedOwnFile(e, r.location, e.path, folder, r.target)) replaced.insert(e.path);
+    SetPath(e, r.target);
   }
 
-  std::set<std::string> used;
-  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
-    if (!list[n].empty) used.insert(list[n].path);
-  for (const std::string& old : oldPaths)
-    if (FolderPart(old) == folder && used.count(old) == 0) RemoveFileIn(folder, NamePart(old));
+  const std::set<std::string> used = UsedPaths(list);
+  for (const std::string& old : replaced)
+    if (used.count(old) == 0) RemoveFileIn(folder, NamePart(old));
 
   // Stray numbered programs are cleared out of our own cache only; a user's
   // folder keeps every file the list does not name.
@@ -237,28 +246,34 @@ int SaveBankListToFolder(BankList& list, const std::string& folder, const std::s
   return failed;
 }
 
-void RemoveReplacedFiles(BankList& list, const std::string& folder)
+bool IsReplacedOwnFile(const BankEntry& entry, int location, const std::string& oldPath,
+                       const std::string& folder, const std::string& savedPath)
 {
-  struct stat info;
-  std::vector<std::string> canonical(kBankSize);
-  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
+  if (entry.empty || IsDatabaseAddress(oldPath) || oldPath == savedPath || FolderPart(oldPath) != folder)
+    return false;
+  const std::string name = NamePart(oldPath);
+  BankFileName was;
+  if (!IsProgramFileName(name.c_str()) || !ParseBankFileName(name.c_str(), was) || was.location != location)
+    return false;
+  return was.category != entry.category || was.name != entry.name;
+}
+
+void RemoveReplacedFiles(BankList& list, const std::string& folder, const BankExportResult& saved)
+{
+  std::set<std::string> replaced;
+  for (int n : saved.writtenLocations)
   {
     BankEntry& e = list[n];
     std::string fileName;
-    if (e.empty || !MakeBankFileName(n, e.category, e.name, fileName)) continue;
-    const std::string saved = folder + fileName;
-    if (lstat(saved.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    canonical[static_cast<size_t>(n)] = fileName;
-    // The entry's own file in this folder is replaced by the saved one.
-    if (!IsDatabaseAddress(e.path) && FolderPart(e.path) == folder) SetPath(e, saved);
+    if (e.empty || IsDatabaseAddress(e.path) || FolderPart(e.path) != folder ||
+        !MakeBankFileName(n, e.category, e.name, fileName))
+      continue;
+    const std::string savedPath = folder + fileName;
+    if (IsReplacedOwnFile(e, n, e.path, folder, savedPath)) replaced.insert(e.path);
+    // The bank is this folder's now: the entry is the file just saved.
+    SetPath(e, savedPath);
   }
-  std::set<std::string> used;
-  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n)
-    if (!list[n].empty) used.insert(list[n].path);
-  for (const std::string& name : RegularFiles(folder))
-  {
-    const int location = IsProgramFileName(name.c_str()) ? LocationFromFileName(name.c_str()) : 0;
-    if (location == 0 || canonical[static_cast<size_t>(location)].empty()) continue;
-    if (name != canonical[static_cast<size_t>(location)] && used.count(folder + name) == 0) RemoveFileIn(folder, name);
-  }
+  const std::set<std::string> used = UsedPaths(list);
+  for (const std::string& old : replaced)
+    if (used.count(old) == 0) RemoveFileIn(folder, NamePart(old));
 }

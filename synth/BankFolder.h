@@ -1,7 +1,8 @@
 // The bank list and folders of program files: filling the list from a
 // folder, exporting entries under their canonical numbered names, and saving
-// the list back into a folder (renaming files to those names and removing
-// numbered files no entry uses).
+// the list back into a folder (renaming files to those names). A save
+// removes only what the user removed: an entry's own old file after a
+// rename, and in the editor's cache the numbered files no entry uses.
 //
 // Files are written whole or not at all: each goes to a temporary name in
 // its folder and is renamed over the target, so a failure keeps the earlier
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Fetches a database address into the cache folder; cachedPath is the file
 // written. False on any failure (the entry then keeps its address).
@@ -40,6 +42,7 @@ struct BankExportResult
 {
   int written = 0;
   int failed = 0;  // entries that could not be read, converted or written
+  std::vector<int> writtenLocations;  // of the entries written, rising
 };
 
 // Writes every non-empty entry (only location `single` when it is 1..99;
@@ -49,19 +52,31 @@ struct BankExportResult
 BankExportResult ExportBankListToFolder(BankList& list, const std::string& folder, bool updatePaths,
                                         int single, bool selectedOnly, const BankFetch& fetch);
 
-// After an export into folder (ending in "/"): a location the list holds and
-// whose canonical file is now in folder keeps only that file there -- every
-// other numbered program file for it (an old name before a rename) is
-// removed, unless another entry uses it, and an entry whose file was one of
-// them points at the saved file. Files for locations the list leaves empty,
-// and files without a location number, stay.
-void RemoveReplacedFiles(BankList& list, const std::string& folder);
+// After an export into folder (ending in "/"), with its result: each entry
+// written there and whose file lay in folder points at the saved file, and
+// the one file a save may remove goes: the entry's own earlier file, once
+// its program is saved under the new name that a rename or a category
+// change gave it (IsReplacedOwnFile), and no entry uses it any more.
+// Nothing else is removed: no file the entry did not come from, none in
+// another folder, none at a location a program moved away from.
+void RemoveReplacedFiles(BankList& list, const std::string& folder, const BankExportResult& saved);
+
+// Whether oldPath is the file entry (at location) was loaded from and that
+// its save as savedPath replaces: a program file in folder, not savedPath
+// itself, whose name gives the entry's location (ParseBankFileName) but
+// another category or name than the entry now has -- the user renamed the
+// program or changed its category. A file whose name merely differs from
+// the canonical one ("01INIT.pr3", "100 Voices.pr3") is not replaced.
+bool IsReplacedOwnFile(const BankEntry& entry, int location, const std::string& oldPath,
+                       const std::string& folder, const std::string& savedPath);
 
 // Renames the entries' files to their canonical names inside folder: every
 // file is read before any is written, a new file is written whole before an
-// old one goes, and an old file goes only when it lies in folder and no
-// entry uses it any more. When folder is the cache folder, numbered program
-// files there that no entry uses are removed too; in any other folder only
-// the renamed files are. Returns the entries that could not be saved.
+// old one goes, and an old file goes only when it is the entry's own
+// replaced file (IsReplacedOwnFile) and no entry uses it any more. When
+// folder is the cache folder, the editor's own, numbered program files
+// there that no entry uses are removed too, so that a write of the cache
+// sends the bank and nothing else. Returns the entries that could not be
+// saved.
 int SaveBankListToFolder(BankList& list, const std::string& folder, const std::string& cacheFolder,
                          const BankFetch& fetch);

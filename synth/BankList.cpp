@@ -1,5 +1,7 @@
 #include "synth/BankList.h"
 
+#include "synth/ProgramFolder.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -86,7 +88,7 @@ void TagAndName(const std::string& stem, size_t nameStart, BankFileName& out)
   int32_t category = kCategoryNone;
   for (const CategoryTag& t : kCategoryTags)
   {
-    if (stem.compare(nameStart, strlen(t.tag), t.tag) == 0)
+    if (nameStart <= stem.size() && stem.compare(nameStart, strlen(t.tag), t.tag) == 0)
     {
       category = t.category;
       nameStart += strlen(t.tag);
@@ -110,8 +112,8 @@ size_t LeadingLocation(const std::string& text, int& location)
   return location >= kBankFirstLocation && location <= kBankLastLocation ? digits : 0;
 }
 
-// Category and name of a name without its extension, by the one rule: only
-// the library's location prefix is taken off.
+// Category and name of a name received from the synth: only a location
+// prefix is taken off.
 void NameWithoutPrefix(const std::string& stem, BankFileName& out)
 {
   const size_t prefix = BankLocationPrefix(stem, out.location);
@@ -123,6 +125,11 @@ void NameWithoutPrefix(const std::string& stem, BankFileName& out)
   out.category = kCategoryNone;
   out.name = FitBankName(stem);
 }
+
+// The characters a file name's location takes.
+constexpr size_t kLocationChars = 2;
+
+std::string Stem(const std::string& fileName) { return fileName.substr(0, fileName.rfind('.')); }
 }  // namespace
 
 size_t BankLocationPrefix(const std::string& text, int location)
@@ -137,13 +144,19 @@ size_t BankLocationPrefix(const std::string& text, int location)
 bool ParseBankFileName(const char* fileName, BankFileName& out)
 {
   if (fileName == nullptr) return false;
-  const std::string file = fileName;
-  int location = 0;
-  if (LeadingLocation(file, location) == 0) return false;
+  const int location = LocationFromFileName(fileName);
+  if (location == 0) return false;
   out.location = location;
-  const size_t dot = file.rfind('.');
-  NameWithoutPrefix(file.substr(0, dot), out);
+  TagAndName(Stem(fileName), kLocationChars, out);
   return true;
+}
+
+void BankNameOfFile(const std::string& fileName, int32_t& category, std::string& name)
+{
+  BankFileName parsed;
+  if (!ParseBankFileName(fileName.c_str(), parsed)) TagAndName(Stem(fileName), 0, parsed);
+  category = parsed.category;
+  name = parsed.name;
 }
 
 bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out, std::string& fileName)

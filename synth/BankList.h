@@ -57,33 +57,40 @@ struct BankFileName
   std::string name;
 };
 
-// The location prefix the library writes before a program's name when it
-// names a file for a location: a location number (1..99, in one or two
-// digits) followed by "_", which may begin a category tag ("07_Deep",
-// "07_BASS_Deep"), or, for an unnamed program, location's own number alone
-// ("07"). Its number of digits; 0 when text does not start with one.
-// Digits followed by anything else are part of a program's own name
-// ("80s Brass", "5th Lead", "3 Osc Bass"): only this prefix is ever taken
-// off a name.
-size_t BankLocationPrefix(const std::string& text, int location);
-
-// Reads "NN[_TAG_]name.ext": the leading decimal digits are the location
-// (1..99, so "150_X.pr3" has none). When they are the library's location
-// prefix (BankLocationPrefix), they and the tag "_BASS_", "_GTR_", "_MIDI_",
-// "_FX_" or "_EWI_" after them (none: category 1) are taken off and the
-// rest up to the last "." is the name, a leading "_" dropped; otherwise the
-// name is the whole file name up to its last "." ("80s Brass.pr3" at 80 is
-// "80s Brass"; "07.pr3" is unnamed). The name is cut to fit an entry. False when there is no
-// location.
+// Reads a program file's name, by the one rule every reader of a folder
+// uses (the folder load, the bank's save, the single and the bank write):
+// the first two characters, read as a decimal number, are the location, and
+// a file whose two give no location 1..99 is no bank entry (false). The
+// rest of the name up to its last "." loses the tag "_BASS_", "_GTR_",
+// "_MIDI_", "_FX_" or "_EWI_" right after the two (none: category 1) and
+// then one leading "_", and is cut to fit an entry: "01INIT.pr3" is INIT
+// at 1, "20_80s Brass.pr3" "80s Brass" at 20, "7 Pad.pr3" "Pad" at 7,
+// "100 Voices.pr3" "0 Voices" at 10, "07.pr3" unnamed at 7.
 [[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
 
+// Category and name of a program file sent to the bank from the browser,
+// whatever location it lands on: as ParseBankFileName when the name gives a
+// location; otherwise a tag is looked for at the start of the name, and the
+// rest up to the last "." is the name.
+void BankNameOfFile(const std::string& fileName, int32_t& category, std::string& name);
+
+// The location prefix a name received from the synth may carry, as the
+// library's own files put it before a name they hand to the synth: a
+// location number (1..99, in one or two digits) followed by "_", which may
+// begin a category tag ("07_Deep", "07_BASS_Deep"), or location's own number
+// alone ("07"). Its number of digits; 0 when text does not start with one.
+// Other leading digits belong to the program's own name ("80s Brass",
+// "5th Lead", "3 Osc Bass").
+size_t BankLocationPrefix(const std::string& text, int location);
+
 // The bank entry of a program received from the synth's location: the
-// dump's own location, whatever its name says; category and name by the
-// same rule as a file name's ("12_BASS_Deep": BASS, "Deep"; "80s Brass" and
-// "7th Heaven" whole), and fileName its own file for that location, the
-// canonical "%02d_[TAG_]name.pr3" ("20_80s Brass.pr3"), so that two
-// locations of one name never share a file. False for a location outside
-// 1..99.
+// dump's own location, whatever its name says; a location prefix
+// (BankLocationPrefix) and the tag after it taken off ("12_BASS_Deep":
+// BASS, "Deep"), any other name whole ("80s Brass", "7th Heaven"); and
+// fileName its own file for that location, the canonical
+// "%02d_[TAG_]name.pr3" ("20_80s Brass.pr3"), which ParseBankFileName reads
+// back as the same entry, and so that two locations of one name never
+// share a file. False for a location outside 1..99.
 [[nodiscard]] bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out,
                                    std::string& fileName);
 

@@ -11,16 +11,6 @@ namespace
 {
 constexpr uint8_t kWriteOk = 0x21;
 constexpr uint8_t kWriteFailed = 0x22;
-
-// The location a bank file's name starts with: its leading digits, 1..99.
-int LeadingLocation(const std::string& name)
-{
-  int value = 0;
-  size_t i = 0;
-  for (; i < name.size() && i < 3 && name[i] >= '0' && name[i] <= '9'; ++i) value = value * 10 + (name[i] - '0');
-  if (i == 0 || i > 2) return 0;
-  return value >= kBankFirstLocation && value <= kBankLastLocation ? value : 0;
-}
 }  // namespace
 
 BankWriteCheck BankWrite::Check(const std::string& folder)
@@ -38,7 +28,7 @@ BankWriteCheck BankWrite::Check(const std::string& folder)
   {
     const std::string name = scan.GetCurrentFileName();
     struct stat info;
-    if (!IsProgramFileName(name.c_str()) || LeadingLocation(name) == 0) continue;
+    if (!IsProgramFileName(name.c_str()) || LocationFromFileName(name.c_str()) == 0) continue;
     if (stat((folder + name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
     names.push_back(name);
   }
@@ -47,7 +37,7 @@ BankWriteCheck BankWrite::Check(const std::string& folder)
   });
   for (const std::string& name : names)
   {
-    const int location = LeadingLocation(name);
+    const int location = LocationFromFileName(name.c_str());
     mFiles.push_back(name);
     if (++mCount[static_cast<size_t>(location)] == 1) mFileOf[static_cast<size_t>(location)] = static_cast<int>(mFiles.size());
   }
@@ -78,7 +68,7 @@ BankWriteStep BankWrite::Begin(bool fillGaps)
   mFileIndex = 0;
   mLocation = kBankFirstLocation;
   if (mFillGaps) return StepAt(mLocation);
-  mLocation = LeadingLocation(mFiles[0]);
+  mLocation = LocationFromFileName(mFiles[0].c_str());
   return {BankWriteStep::kSend, mFolder + mFiles[0], mLocation};
 }
 
@@ -107,7 +97,7 @@ BankWriteStep BankWrite::NextStep()
     return {BankWriteStep::kFinished, std::string(), 0};
   }
   const std::string& name = mFiles[static_cast<size_t>(mFileIndex)];
-  mLocation = LeadingLocation(name);
+  mLocation = LocationFromFileName(name.c_str());
   return {BankWriteStep::kSend, mFolder + name, mLocation};
 }
 

@@ -38,8 +38,8 @@ struct BankWriteStep
 class BankWrite
 {
 public:
-  // Lists folder (ending in "/"): program files whose names start with a
-  // location 1..99, in numeric name order. On kMultipleFiles, location() is
+  // Lists folder (ending in "/"): program files whose names give a location
+  // 1..99 (LocationFromFileName), in numeric name order. On kMultipleFiles, location() is
   // the lowest location with two files; FirstGap() is then meaningless.
   BankWriteCheck Check(const std::string& folder);
   // The lowest location 1..99 without a file, or 0.

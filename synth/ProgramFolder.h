@@ -67,8 +67,9 @@ int StepFolderIndex(int index, int last, bool forward);
 
 // ---- names that become file names ----
 
-// The synth location a file name starts with: its first two characters read
-// as a number 1..99, else 0.
+// The synth location a file name gives: its first two characters read as a
+// decimal number ("%d": "7 Pad" 7, " 7 Pad" 7, "100 Voices" 10), 1..99,
+// else 0. Every reader of a program file's name takes its location so.
 int LocationFromFileName(const char* name);
 
 // Makes a name from outside safe as one file name: the text up to its first

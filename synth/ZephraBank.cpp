@@ -183,6 +183,11 @@ void ZephraModel::ReportBankFailures(int failed, const char* what)
 
 bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updatePaths, int single)
 {
+  return ExportBankEntries(folder, updatePaths, single).failed == 0;
+}
+
+BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool updatePaths, int single)
+{
   BASE_MutexLock lock(GetMutex());
   // Downloads go into the cache, which is named only once it is needed.
   if (mCachePath.empty()) SetCachePath();
@@ -194,17 +199,18 @@ bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updateP
   // Paths may now name the cached or exported files.
   for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n) RefreshBankRow(n);
   ReportBankFailures(result.failed, kExportFailedText);
-  return result.failed == 0;
+  return result;
 }
 
 bool ZephraModel::SaveBankToDisk(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
-  const bool exported = ExportBankListToFolder(folder, false, 0);
+  const BankExportResult result = ExportBankEntries(folder, false, 0);
   // A program renamed since the bank came from this folder would otherwise
   // leave its old file beside the new one, two files for one location.
-  RemoveReplacedFiles(mBankList, folder);
-  return exported;
+  RemoveReplacedFiles(mBankList, folder, result);
+  for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n) RefreshBankRow(n);
+  return result.failed == 0;
 }
 
 bool ZephraModel::ExportBankList(const std::string& folder)

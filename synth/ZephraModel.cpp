@@ -55,14 +55,26 @@ int ZephraModel::AskUser(const char* text, const char* caption, int type)
 
 std::string ZephraModel::AskForSavePath(const char* proposedPath)
 {
-  BASE_MutexRelease release(GetMutex());
-  return mPanels->PromptForSaveFile(proposedPath);
+  const std::string start = ChooserStart(proposedPath ? proposedPath : "");
+  std::string chosen;
+  {
+    BASE_MutexRelease release(GetMutex());
+    chosen = mPanels->PromptForSaveFile(start.c_str());
+  }
+  NoteChosenPath(chosen, false);
+  return chosen;
 }
 
 std::string ZephraModel::AskForFolder(const std::string& startFolder)
 {
-  BASE_MutexRelease release(GetMutex());
-  return mManager->ChooseDirectory(startFolder);
+  const std::string start = ChooserStart(startFolder);
+  std::string chosen;
+  {
+    BASE_MutexRelease release(GetMutex());
+    chosen = mManager->ChooseDirectory(start);
+  }
+  NoteChosenPath(chosen, true);
+  return chosen;
 }
 
 int ZephraModel::ParamInt(int paramIndex) const

@@ -125,6 +125,23 @@ public:
   std::string AskForSavePath(const char* proposedPath);
   // The folder panel: the chosen folder ending in "/", "" when cancelled.
   std::string AskForFolder(const std::string& startFolder);
+
+  // ---- choosers and the cache ----
+  // Whether path is the cache folder or lies in it: the editor removes it
+  // when it quits. Locks.
+  bool InEditorsCache(const std::string& path);
+  // Where a chooser proposed at wanted (a folder ending in "/", or a file
+  // path) starts: wanted itself, unless it is in the cache; then the same
+  // file name in the last folder the user chose, or in the home folder.
+  // Locks.
+  std::string ChooserStart(const std::string& wanted);
+  // A folder or file the user chose: its folder is where the next chooser
+  // that may not start where it was proposed starts. The cache is never
+  // remembered. Locks.
+  void NoteChosenPath(const std::string& path, bool isFolder);
+  // False, after a warning box, when path lies in the cache: a program
+  // saved there would be deleted at the quit. Any thread.
+  bool MaySaveInto(const std::string& path);
   const std::string& SettingsPath() const { return mSettingsPath; }
 
   // ---- start and timer ----
@@ -189,7 +206,8 @@ public:
   // another name).
   ProgramFileError LoadProgramFile(const char* path, const char* shownAs = nullptr);
   // Program name = the file name without folder and extension, at most 32
-  // characters; names shorter than 4 characters change nothing.
+  // characters (of any width, never split); names shorter than 4 bytes
+  // change nothing.
   void SetProgramNameFromFile(const char* name);
   // Fills the folder table from the folder of path and finds path's file.
   void ScanProgramFolder(const char* path);
@@ -232,9 +250,11 @@ public:
   // A single fetch: the idle hook requests location, the dump is offered
   // for saving. Locks.
   void RequestSingleProgram(int location);
-  // A single write of a program file into the location its name starts
-  // with; the synth's acknowledgement then loads and sends the file. Locks.
-  void WriteProgramFileToSynth(const char* path);
+  // A single write of a program file into the location its name gives;
+  // the synth's acknowledgement then loads and sends the file. Refused,
+  // with the reason in the name display, while another transfer runs: its
+  // replies would be taken for this write's. False when refused. Locks.
+  bool WriteProgramFileToSynth(const char* path);
   // Read a program file and send it as a 213-byte write; false when
   // nothing was sent. Lock.
   bool SendProgramFileToSynth(const char* path);
@@ -310,8 +330,8 @@ public:
   // message box. False when any failed. Locks.
   bool ExportBankListToFolder(const std::string& folder, bool updatePaths, int single);
   // The manager's save to disk: exports every entry into the user's folder
-  // (paths unchanged) and removes the files there that the saved ones
-  // replace (RemoveReplacedFiles). False when any entry failed. Locks.
+  // and removes only the old files of programs renamed there
+  // (RemoveReplacedFiles). False when any entry failed. Locks.
   bool SaveBankToDisk(const std::string& folder);
   // Empties folder (ours, inside the settings folder) and exports the
   // selected entries into it, paths unchanged. Locks.
@@ -475,7 +495,8 @@ protected:
   // the gesture's group key in place of each value's own.
   std::chrono::steady_clock::time_point mLearntMoveAt{};
   int mUndoGroupOverride = -1;
-  char mProgramName[kProgramNameLength + 1] = {};
+  // 32 characters of up to four bytes each, and the terminating NUL.
+  char mProgramName[4 * kProgramNameLength + 1] = {};
   ZephraUndoStore mUndo;
   std::function<std::chrono::steady_clock::time_point()> mClock = [] { return std::chrono::steady_clock::now(); };
   std::array<int32_t, kFlexiSlotCount> mFlexiTarget{{-1, -1, -1, -1}};  // program index, -1 none
@@ -625,6 +646,11 @@ private:
   void FetchBankAddressesUnlocked(bool selectedOnly, int single);
   // Tells the user how many entries an export or save-back lost.
   void ReportBankFailures(int failed, const char* what);
+  // What the name display says when a transfer is refused while another
+  // one runs.
+  const char* BusyText() const;
+  // ExportBankListToFolder's work, its result whole. Locks.
+  BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
   // Downloads a database program as a job, then loads and sends it; from
   // bank row location (1..99), which then points at the download if it
   // still holds that address, or from the browser (0).
@@ -647,6 +673,7 @@ private:
   SysExTap mSysExTap;
   ZephraTransfer mTransfer;
   std::string mCachePath;     // ".../cache/"
+  std::string mLastChosenFolder;  // of the user's last choice, ending in "/"
   // A shared lock on ".cache.lock" beside the settings, held while this
   // editor runs: the cache is removed at the end only by the last editor
   // of the settings folder, never under another one still using it.

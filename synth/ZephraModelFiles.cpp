@@ -88,7 +88,9 @@ void ZephraModel::SetProgramNameFromFile(const char* name)
   if (slash != std::string::npos) text = text.substr(slash + 1);
   const size_t dot = text.rfind('.');
   if (dot != std::string::npos) text.resize(dot);
-  text.resize(std::min<size_t>(text.size(), kProgramNameLength));
+  // 32 characters, never a character split: a name of letters of two or
+  // more bytes keeps all 32 of them.
+  text = Utf8Prefix(text, kProgramNameLength);
   memcpy(mProgramName, text.c_str(), text.size() + 1);
 }
 

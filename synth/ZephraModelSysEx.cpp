@@ -17,6 +17,8 @@
 
 namespace
 {
+constexpr const char* kBusySavingAllText = "Busy saving all programs!";
+
 std::string BaseName(const std::string& path)
 {
   const size_t slash = path.rfind('/');
@@ -47,23 +49,39 @@ void ZephraModel::RequestSingleProgram(int location)
   BASE_MutexLock lock(GetMutex());
   if (!mTransfer.StartSingleFetch(location))
   {
-    Panels().SetNameDisplay("Busy saving all programs!");
+    Panels().SetNameDisplay(kBusySavingAllText);
     return;
   }
   Panels().SetNameDisplay("Connecting to Zephra...");
 }
 
-void ZephraModel::WriteProgramFileToSynth(const char* path)
+bool ZephraModel::WriteProgramFileToSynth(const char* path)
 {
-  if (!path) return;
+  if (!path) return false;
   BASE_MutexLock lock(GetMutex());
+  // The running transfer's acknowledgement would be taken for this write's,
+  // and this one's for the next step of the other: both would go wrong.
+  if (mTransfer.Busy())
+  {
+    Panels().SetNameDisplay(BusyText());
+    return false;
+  }
   mTransfer.AwaitWrite(path);
   // A name without a location has ended the wait with its own message.
-  if (SendProgramFileToSynth(path) || !mTransfer.AwaitingWrite()) return;
+  if (SendProgramFileToSynth(path) || !mTransfer.AwaitingWrite()) return true;
   // Nothing went out, so no reply will come: end the wait now and name the
   // file rather than let the time-out report a synth that is there.
   mTransfer.EndWriteWait();
   TellFileNotSent(path);
+  return true;
+}
+
+const char* ZephraModel::BusyText() const
+{
+  if (mTransfer.SavingAll()) return kBusySavingAllText;
+  if (mTransfer.AwaitingBankWrite()) return "Busy writing programs to Zephra!";
+  if (mTransfer.FirmwareRunning()) return "Busy updating the firmware!";
+  return "Busy waiting for Zephra!";
 }
 
 void ZephraModel::TellFileNotSent(const std::string& path)
@@ -204,6 +222,13 @@ void ZephraModel::ProcessReply(uint8_t code)
 void ZephraModel::StartSaveAllFromSynth(bool toCache)
 {
   BASE_MutexLock lock(GetMutex());
+  // The user's programs go to the program folder: never into the cache,
+  // which the quit removes.
+  if (!toCache && !MaySaveInto(mProgramFolder))
+  {
+    Panels().SetNameDisplay(mProgramName);
+    return;
+  }
   if (toCache)
   {
     SetCachePath();
@@ -273,7 +298,7 @@ void ZephraModel::SaveReceivedProgram(int location)
   // selector and the name go back to the program the panels still show,
   // so that the next save does not put that sound under the dump's name.
   Panels().SetLastSelectedProgramFile(current.empty() ? "" : (folder + current).c_str());
-  if (chosen.empty()) return;
+  if (chosen.empty() || !MaySaveInto(chosen)) return;
   ProgramValues values{};
   const bool saved = ProgramValuesFromDump(dump.data(), dump.size(), values) &&
                      WriteProgramText(chosen.c_str(), FormatPr3Text(values));

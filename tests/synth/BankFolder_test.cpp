@@ -7,6 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <map>
+
 namespace
 {
 bool Exists(const std::string& path)
@@ -18,6 +22,34 @@ bool Exists(const std::string& path)
 // A ".pr3" text that is only the bytes a copy must keep; export and
 // save-back never parse a ".pr3" file.
 std::string Body(const char* tag) { return std::string(" 243 \r\n") + tag + "\r\n"; }
+
+using Files = std::map<std::string, std::string>;  // name -> body tag
+
+// The regular files of folder and the tag of each body.
+Files FolderFiles(const std::string& folder)
+{
+  Files files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+  {
+    const std::string text = ReadWholeFile(entry.path().string());
+    const std::string tag = text.substr(std::min(text.size(), size_t{7}));
+    files[entry.path().filename().string()] = tag.substr(0, tag.find('\r'));
+  }
+  return files;
+}
+
+void MakeFiles(const std::string& folder, const Files& files)
+{
+  for (const auto& [name, tag] : files) WriteWholeFile(folder + name, Body(tag.c_str()));
+}
+
+// Saves bank into folder as the manager's "Save to disk" does.
+BankExportResult SaveToDisk(BankList& bank, const std::string& folder)
+{
+  const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, false, nullptr);
+  RemoveReplacedFiles(bank, folder, result);
+  return result;
+}
 }  // namespace
 
 TEST(BankFolder, LoadFillsLocationsFromNames)
@@ -27,14 +59,16 @@ TEST(BankFolder, LoadFillsLocationsFromNames)
     WriteWholeFile(dir.File(name), Body(name));
   mkdir(dir.File("04_Folder.pr3").c_str(), 0755);
   BankList bank;
-  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 2);
+  // "150_X.pr3" is location 15 by its first two characters.
+  EXPECT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 3);
   EXPECT_EQ(bank[1].empty, 0);
   EXPECT_EQ(bank[1].category, 2);
   EXPECT_STREQ(bank[1].name, "Deep");
   EXPECT_EQ(std::string(bank[1].path), dir.File("01_BASS_Deep.pr3"));
   EXPECT_EQ(bank[3].category, 1);
   EXPECT_STREQ(bank[3].name, "Lead");
-  for (int n : {2, 4, 15, 50}) EXPECT_EQ(bank[n].empty, 1) << n;
+  EXPECT_STREQ(bank[15].name, "0_X");
+  for (int n : {2, 4, 50}) EXPECT_EQ(bank[n].empty, 1) << n;
 }
 
 TEST(BankFolder, SaveBackRenamesAndDeletesOnlyWhatIsOurs)
@@ -415,7 +449,7 @@ TEST(BankFolder, SavingExchangedSameNamedProgramsKeepsBoth)
   const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, false, nullptr);
   EXPECT_EQ(result.written, 2);
   EXPECT_EQ(result.failed, 0);
-  RemoveReplacedFiles(bank, folder);
+  RemoveReplacedFiles(bank, folder, result);
   EXPECT_EQ(ReadWholeFile(folder + "02_Init.pr3"), " 243 \r\nfive\r\n");
   EXPECT_EQ(ReadWholeFile(folder + "05_Init.pr3"), " 243 \r\ntwo\r\n");
   EXPECT_EQ(std::string(bank[2].path), folder + "02_Init.pr3");
@@ -461,4 +495,255 @@ TEST(BankFolder, LoadKeepsAFileWithALongWideName)
   EXPECT_EQ(bank[5].empty, 0);
   EXPECT_EQ(std::string(bank[5].name), wide);
   EXPECT_EQ(std::string(bank[5].path), dir.File("05_" + wide + ".pr3"));
+}
+
+// The manager's save to disk writes the bank into a folder and removes one
+// kind of file only: the entry's own old file in that folder, after a
+// rename or a category change has given it a new name there.
+TEST(BankFolder, SaveToDiskRemovesOnlyTheEntrysOwnRenamedFile)
+{
+  struct Case
+  {
+    const char* name;
+    Files loaded;                              // the folder the bank comes from
+    Files other;                               // a second folder, saved into when not empty
+    std::function<void(BankList&)> edit;
+    Files loadedAfter, otherAfter;
+  };
+  const auto rename = [](int n, const char* name) {
+    return [=](BankList& b) { ASSERT_TRUE(b.SetName(n, name)); };
+  };
+  const Case kCases[] = {
+    {"files the bank never showed", {{"100 Voices.pr3", "v"}, {" 7 Pad.pr3", "p"}, {"10_Ten.pr3", "t"}, {"Pad.pr3", "u"}},
+     {}, [](BankList&) {},
+     {{"100 Voices.pr3", "v"}, {" 7 Pad.pr3", "p"}, {"10_Ten.pr3", "t"}, {"Pad.pr3", "u"},
+      {"07_ Pad.pr3", "p"}, {"10_0 Voices.pr3", "v"}}, {}},
+    {"the editor's own save-all names", {{"01INIT.pr3", "i"}, {"07Warm Pad.pr3", "w"}}, {}, [](BankList&) {},
+     {{"01INIT.pr3", "i"}, {"07Warm Pad.pr3", "w"}, {"01_INIT.pr3", "i"}, {"07_Warm Pad.pr3", "w"}}, {}},
+    {"renamed", {{"05_Old.pr3", "o"}, {"06_Six.pr3", "s"}}, {}, rename(5, "New"),
+     {{"05_New.pr3", "o"}, {"06_Six.pr3", "s"}}, {}},
+    {"renamed, one of two files at its location", {{"05_A.pr3", "a"}, {"05_B.pr3", "b"}}, {}, rename(5, "New"),
+     {{"05_A.pr3", "a"}, {"05_New.pr3", "b"}}, {}},
+    {"category changed", {{"05_Old.pr3", "o"}}, {}, [](BankList& b) { b[5].category = kCategoryBass; },
+     {{"05_BASS_Old.pr3", "o"}}, {}},
+    {"category and name back as they were", {{"05_BASS_Old.pr3", "o"}}, {},
+     [](BankList& b) { b[5].category = kCategoryFx; b[5].category = kCategoryBass; },
+     {{"05_BASS_Old.pr3", "o"}}, {}},
+    {"moved away", {{"05_Old.pr3", "o"}}, {}, [](BankList& b) { b.SelectOnly(5); b.MoveProgramEntries(7); },
+     {{"05_Old.pr3", "o"}, {"07_Old.pr3", "o"}}, {}},
+    {"moved away and renamed", {{"05_Old.pr3", "o"}}, {},
+     [](BankList& b) { b.SelectOnly(5); b.MoveProgramEntries(7); ASSERT_TRUE(b.SetName(7, "New")); },
+     {{"05_Old.pr3", "o"}, {"07_New.pr3", "o"}}, {}},
+    {"copied, then the source renamed", {{"05_Old.pr3", "o"}}, {},
+     [](BankList& b) { b.SelectOnly(5); b.CopyProgramEntries(7); ASSERT_TRUE(b.SetName(5, "New")); },
+     {{"05_New.pr3", "o"}, {"07_Old.pr3", "o"}}, {}},
+    {"renamed, saved into another folder", {{"05_Mine.pr3", "m"}}, {{"05_Old.pr3", "x"}, {"07_Seven.pr3", "y"}},
+     rename(5, "New"), {{"05_Mine.pr3", "m"}}, {{"05_Old.pr3", "x"}, {"07_Seven.pr3", "y"}, {"05_New.pr3", "m"}}},
+    {"saved into another folder as it is", {{"05_Old.pr3", "m"}}, {{"05_Old.pr3", "x"}}, [](BankList&) {},
+     {{"05_Old.pr3", "m"}}, {{"05_Old.pr3", "m"}}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    TempDir loadedDir, otherDir;
+    const std::string loaded = loadedDir.Path() + "/", other = otherDir.Path() + "/";
+    MakeFiles(loaded, c.loaded);
+    MakeFiles(other, c.other);
+    BankList bank;
+    ASSERT_GT(LoadBankListFromFolder(bank, loaded), 0);
+    c.edit(bank);
+    const BankExportResult result = SaveToDisk(bank, c.other.empty() ? loaded : other);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_EQ(FolderFiles(loaded), c.loadedAfter);
+    EXPECT_EQ(FolderFiles(other), c.otherAfter);
+  }
+}
+
+// Saved twice, the second time after a rename: the first save leaves every
+// entry on its saved file, so the second removes the renamed one's file
+// of the first save, and a reload shows each program once.
+TEST(BankFolder, RenameAfterASaveLeavesOneFileForTheLocation)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  MakeFiles(folder, {{"5 Lead.pr3", "l"}});
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, folder), 1);
+  SaveToDisk(bank, folder);
+  EXPECT_EQ(std::string(bank[5].path), folder + "05_Lead.pr3");
+  ASSERT_TRUE(bank.SetName(5, "Solo"));
+  SaveToDisk(bank, folder);
+  EXPECT_EQ(FolderFiles(folder), (Files{{"5 Lead.pr3", "l"}, {"05_Solo.pr3", "l"}}));
+  BankList again;
+  ASSERT_EQ(LoadBankListFromFolder(again, folder), 1);
+  EXPECT_STREQ(again[5].name, "Solo");
+}
+
+// ---- the rules at their limits ----
+
+// A link named like a program is no file of the folder's: the load leaves
+// it out. The EWI tag is read like the others.
+TEST(BankFolderRules, LoadTakesRegularFilesAndEveryTag)
+{
+  TempDir dir, elsewhere;
+  const std::string folder = dir.Path() + "/";
+  MakeFiles(folder, {{"06_EWI_Air.pr3", "e"}, {"08_FX_Rain.pr3", "f"}});
+  WriteWholeFile(elsewhere.File("x.pr3"), Body("x"));
+  ASSERT_EQ(symlink(elsewhere.File("x.pr3").c_str(), (folder + "05_Link.pr3").c_str()), 0);
+  BankList bank;
+  EXPECT_EQ(LoadBankListFromFolder(bank, folder), 2);
+  EXPECT_EQ(bank[5].empty, 1);
+  EXPECT_EQ(bank[6].category, kCategoryEwi);
+  EXPECT_STREQ(bank[6].name, "Air");
+  EXPECT_EQ(bank[8].category, kCategoryFx);
+}
+
+// A second load into the same list replaces the first one whole.
+TEST(BankFolderRules, TwoLoadsIntoOneList)
+{
+  TempDir first, second;
+  MakeFiles(first.Path() + "/", {{"01_A.pr3", "a"}, {"05_E.pr3", "e"}});
+  MakeFiles(second.Path() + "/", {{"02_B.pr3", "b"}});
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, first.Path() + "/"), 2);
+  bank.SelectOnly(5);
+  ASSERT_EQ(LoadBankListFromFolder(bank, second.Path() + "/"), 1);
+  EXPECT_EQ(bank[1].empty, 1);
+  EXPECT_EQ(bank[5].empty, 1);
+  EXPECT_EQ(bank[5].category, 0);
+  EXPECT_EQ(bank.SelectedCount(), 0);
+  EXPECT_STREQ(bank[2].name, "B");
+}
+
+// Eight files for one location, made in a scrambled order: the last in
+// name order is the location's program, whatever order the folder lists.
+TEST(BankFolderRules, WhichOfManyFilesForALocationWins)
+{
+  const char* const kMade[] = {"07_F.pr3", "07_B.pr3", "07_H.pr3", "07_A.pr3",
+                               "07_D.pr3", "07_G.pr3", "07_C.pr3", "07_E.pr3"};
+  TempDir dir;
+  for (const char* name : kMade) WriteWholeFile(dir.File(name), Body(name));
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, dir.Path() + "/"), 1);
+  EXPECT_STREQ(bank[7].name, "H");
+  EXPECT_EQ(std::string(bank[7].path), dir.File("07_H.pr3"));
+}
+
+TEST(BankFolderRules, DatabaseAddresses)
+{
+  struct Case { const char* path; bool address; };
+  const Case kCases[] = {{"https://db/x.pr3", true}, {"https://", true}, {"https:/x.pr3", false},
+                         {"http://db/x.pr3", false}, {"/home/https://x", false}, {"", false}};
+  for (const Case& c : kCases) EXPECT_EQ(IsDatabaseAddress(c.path), c.address) << c.path;
+}
+
+// A file is written whole under a path of up to 255 bytes; a longer one is
+// refused and nothing is written.
+TEST(BankFolderRules, WholeFilesUpToTheLongestPath)
+{
+  TempDir dir;
+  const std::string folder = dir.Path() + "/";
+  for (size_t length : {254u, 255u, 256u})
+  {
+    const std::string path = folder + std::string(length - folder.size(), 'n');
+    EXPECT_EQ(WriteFileWhole(path, "text"), length < 256) << length;
+    EXPECT_EQ(Exists(path), length < 256) << length;
+  }
+}
+
+// Export of the selected entries only, into a folder that does not exist
+// yet; the others are not written and no entry changes.
+TEST(BankFolderRules, ExportOfTheSelectionIntoANewFolder)
+{
+  TempDir src, out;
+  MakeFiles(src.Path() + "/", {{"01_A.pr3", "a"}, {"02_B.pr3", "b"}, {"03_C.pr3", "c"}});
+  BankList bank;
+  ASSERT_EQ(LoadBankListFromFolder(bank, src.Path() + "/"), 3);
+  bank.SelectOnly(2);
+  const std::string folder = out.Path() + "/new/";
+  const BankExportResult result = ExportBankListToFolder(bank, folder, false, 0, true, nullptr);
+  EXPECT_EQ(result.written, 1);
+  EXPECT_EQ(result.writtenLocations, std::vector<int>{2});
+  EXPECT_EQ(FolderFiles(folder), (Files{{"02_B.pr3", "b"}}));
+  EXPECT_EQ(std::string(bank[2].path), src.File("02_B.pr3"));
+}
+
+// A downloaded program whose cached path would not fit an entry is not
+// exported from, even when such a file exists.
+TEST(BankFolderRules, ADownloadOfAPathTooLongFails)
+{
+  TempDir cacheDir, out;
+  std::string deep = cacheDir.Path();
+  while (deep.size() < 300)
+  {
+    deep += "/" + std::string(40, 'd');
+    mkdir(deep.c_str(), 0755);
+  }
+  WriteWholeFile(deep + "/x.pr3", Body("x"));
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(4, "https://db/x.pr3", 1, "X"));
+  const BankFetch fetch = [&](const std::string&, std::string& cached) {
+    cached = deep + "/x.pr3";
+    return true;
+  };
+  const BankExportResult result = ExportBankListToFolder(bank, out.Path() + "/", true, 0, false, fetch);
+  EXPECT_EQ(result.written, 0);
+  EXPECT_EQ(result.failed, 1);
+  EXPECT_STREQ(bank[4].path, "https://db/x.pr3");
+}
+
+// What a save may remove and what it may not: the entry's own renamed file
+// only. A link the entry was read through, an unnumbered program in the
+// cache, the file of an entry from another folder, a file another entry
+// still reads, and a file just exported without the paths updated all stay.
+TEST(BankFolderRules, WhatASaveMayRemove)
+{
+  TempDir cacheDir, userDir, otherDir;
+  const std::string cache = cacheDir.Path() + "/", user = userDir.Path() + "/", other = otherDir.Path() + "/";
+  MakeFiles(user, {{"09_Real.pr3", "r"}});
+  MakeFiles(other, {{"05_Far.pr3", "f"}});
+  MakeFiles(cache, {{"Pad.pr3", "p"}, {"02_Two.pr3", "t"}, {"04_Shared.pr3", "s"}});
+  ASSERT_EQ(symlink((user + "09_Real.pr3").c_str(), (cache + "09_Link.pr3").c_str()), 0);
+  mkdir((cache + "06_Shared.pr3").c_str(), 0755);  // 6's new name cannot be written
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(9, cache + "09_Link.pr3", 1, "Renamed"));
+  ASSERT_TRUE(bank.SetProgram(5, other + "05_Far.pr3", 1, "Near"));
+  ASSERT_TRUE(bank.SetProgram(2, cache + "02_Two.pr3", 1, "Two"));
+  ASSERT_TRUE(bank.SetProgram(4, cache + "04_Shared.pr3", 1, "New"));
+  ASSERT_TRUE(bank.SetProgram(6, cache + "04_Shared.pr3", 1, "Shared"));
+  // Exported into the user's folder without the paths updated.
+  const BankExportResult exported = ExportBankListToFolder(bank, user, false, 2, false, nullptr);
+  ASSERT_EQ(exported.written, 1);
+
+  EXPECT_EQ(SaveBankListToFolder(bank, cache, cache, nullptr), 1);
+  EXPECT_EQ(FolderFiles(cache), (Files{{"Pad.pr3", "p"},
+                                       {"02_Two.pr3", "t"},
+                                       {"04_New.pr3", "s"},
+                                       {"04_Shared.pr3", "s"},
+                                       {"05_Near.pr3", "f"},
+                                       {"06_Shared.pr3", ""},
+                                       {"09_Link.pr3", "r"},
+                                       {"09_Renamed.pr3", "r"}}));
+  EXPECT_EQ(FolderFiles(other), (Files{{"05_Far.pr3", "f"}}));
+  EXPECT_EQ(FolderFiles(user), (Files{{"09_Real.pr3", "r"}, {"02_Two.pr3", "t"}}));
+  EXPECT_EQ(std::string(bank[6].path), cache + "04_Shared.pr3");
+
+  // Saved to disk in the user's folder: the entry from another folder keeps
+  // its own path, the file there stays.
+  BankList far;
+  ASSERT_TRUE(far.SetProgram(5, other + "05_Far.pr3", 1, "Near"));
+  const BankExportResult saved = SaveToDisk(far, user);
+  EXPECT_EQ(saved.writtenLocations, std::vector<int>{5});
+  EXPECT_EQ(std::string(far[5].path), other + "05_Far.pr3");
+  EXPECT_EQ(FolderFiles(other), (Files{{"05_Far.pr3", "f"}}));
+
+  // Saved back into a folder that holds a file of the same name as the
+  // entry's old one elsewhere: that file is not the entry's, and stays.
+  TempDir sameDir;
+  const std::string same = sameDir.Path() + "/";
+  MakeFiles(same, {{"05_Far.pr3", "mine"}});
+  BankList back;
+  ASSERT_TRUE(back.SetProgram(5, other + "05_Far.pr3", 1, "Near"));
+  EXPECT_EQ(SaveBankListToFolder(back, same, cache, nullptr), 0);
+  EXPECT_EQ(FolderFiles(same), (Files{{"05_Far.pr3", "mine"}, {"05_Near.pr3", "f"}}));
 }

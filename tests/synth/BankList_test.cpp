@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -92,7 +93,9 @@ TEST(BankList, FileNamesInAndOut)
     {"12_FX_Wash.pr3", true, 12, 5, "Wash"},
     {"22_EWI_Air.pr3", true, 22, 6, "Air"},
     {"99_GTR_Crunch.pr3", true, 99, 3, "Crunch"},
-    {"150_X.pr3", false, 0, 0, ""},
+    // The location is the first two characters read as a number; the name
+    // is what follows them (and a tag, and one "_").
+    {"150_X.pr3", true, 15, 1, "0_X"},
     {"00_Zero.pr3", false, 0, 0, ""},
     {"notes.txt", false, 0, 0, ""},
     {"05_12345678901234567890123456789012.pr3", true, 5, 1, "12345678901234567890123456789012"},
@@ -104,14 +107,26 @@ TEST(BankList, FileNamesInAndOut)
     {"07_Bass.PR3", true, 7, 1, "Bass"},
     {"08_GTR_Old.PRG", true, 8, 3, "Old"},
     {"09_Pad.Pr3", true, 9, 1, "Pad"},
-    // Digits without "_" after them are the program's own name; the file's
-    // location is still read from them.
-    {"80s Brass.pr3", true, 80, 1, "80s Brass"},
+    // The files the editor's own save-all writes ("%02d%s.pr3"), and names
+    // that start with a number of their own.
+    {"01INIT.pr3", true, 1, 1, "INIT"},
+    {"99INIT.pr3", true, 99, 1, "INIT"},
+    {"07Warm Pad.pr3", true, 7, 1, "Warm Pad"},
+    {"05_BASS_Deep.pr3", true, 5, 2, "Deep"},
     {"20_80s Brass.pr3", true, 20, 1, "80s Brass"},
-    {"5th Lead.pr3", true, 5, 1, "5th Lead"},
-    {"3 Osc Bass.pr3", true, 3, 1, "3 Osc Bass"},
+    {"07.pr3", true, 7, 1, ""},
+    {"7 Pad.pr3", true, 7, 1, "Pad"},
+    {" 7 Pad.pr3", true, 7, 1, " Pad"},
+    {"80s Brass.pr3", true, 80, 1, "s Brass"},
+    {"100 Voices.pr3", true, 10, 1, "0 Voices"},
+    {"5th Lead.pr3", true, 5, 1, "h Lead"},
+    {"3 Osc Bass.pr3", true, 3, 1, "Osc Bass"},
+    {"7.pr3", true, 7, 1, ""},
     {"09.pr3", true, 9, 1, ""},
     {"09_.pr3", true, 9, 1, ""},
+    {"09__.pr3", true, 9, 1, "_"},
+    {"Pad.pr3", false, 0, 0, ""},
+    {"-5_Neg.pr3", false, 0, 0, ""},
   };
   for (const Case& c : kCases)
   {
@@ -190,27 +205,27 @@ TEST(BankList, DisplayBreaksLines)
 // ("NN_", with a tag after it) taken off its name.
 TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
 {
-  struct Case { const char* dumpName; int location; int category; const char* name; const char* file; };
+  struct Case { const char* dumpName; int location; int category; const char* name; const char* file; const char* back; };
   const Case kCases[] = {
-    {"80s Brass", 20, 1, "80s Brass", "20_80s Brass.pr3"},
-    {"80s Brass", 21, 1, "80s Brass", "21_80s Brass.pr3"},
-    {"12_BASS_Deep", 6, 2, "Deep", "06_BASS_Deep.pr3"},
-    {"12_BASS_Deep", 12, 2, "Deep", "12_BASS_Deep.pr3"},
-    {"5th Lead", 3, 1, "5th Lead", "03_5th Lead.pr3"},
-    {"00 Init", 4, 1, "00 Init", "04_00 Init.pr3"},
-    {"3 Osc Bass", 5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3"},
-    {"8-Bit", 7, 1, "8-Bit", "07_8-Bit.pr3"},
-    {"7_BASS_Bass", 7, 2, "Bass", "07_BASS_Bass.pr3"},
-    {"7_Pad", 7, 1, "Pad", "07_Pad.pr3"},
-    {"Warm Pad", 7, 1, "Warm Pad", "07_Warm Pad.pr3"},
-    {"07Warm Pad", 7, 1, "07Warm Pad", "07_07Warm Pad.pr3"},
-    {"", 9, 1, "", "09_.pr3"},
-    {"09", 9, 1, "", "09_.pr3"},
-    {"42", 3, 1, "42", "03_42.pr3"},
-    {"100_X", 8, 1, "100_X", "08_100_X.pr3"},
-    {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3"},
-    {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3"},
-    {"..", 5, 1, "..", "05_.pr3"},
+    {"80s Brass", 20, 1, "80s Brass", "20_80s Brass.pr3", "80s Brass"},
+    {"80s Brass", 21, 1, "80s Brass", "21_80s Brass.pr3", "80s Brass"},
+    {"12_BASS_Deep", 6, 2, "Deep", "06_BASS_Deep.pr3", "Deep"},
+    {"12_BASS_Deep", 12, 2, "Deep", "12_BASS_Deep.pr3", "Deep"},
+    {"5th Lead", 3, 1, "5th Lead", "03_5th Lead.pr3", "5th Lead"},
+    {"00 Init", 4, 1, "00 Init", "04_00 Init.pr3", "00 Init"},
+    {"3 Osc Bass", 5, 1, "3 Osc Bass", "05_3 Osc Bass.pr3", "3 Osc Bass"},
+    {"8-Bit", 7, 1, "8-Bit", "07_8-Bit.pr3", "8-Bit"},
+    {"7_BASS_Bass", 7, 2, "Bass", "07_BASS_Bass.pr3", "Bass"},
+    {"7_Pad", 7, 1, "Pad", "07_Pad.pr3", "Pad"},
+    {"Warm Pad", 7, 1, "Warm Pad", "07_Warm Pad.pr3", "Warm Pad"},
+    {"07Warm Pad", 7, 1, "07Warm Pad", "07_07Warm Pad.pr3", "07Warm Pad"},
+    {"", 9, 1, "", "09_.pr3", ""},
+    {"09", 9, 1, "", "09_.pr3", ""},
+    {"42", 3, 1, "42", "03_42.pr3", "42"},
+    {"100_X", 8, 1, "100_X", "08_100_X.pr3", "100_X"},
+    {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3", "Air"},
+    {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3", "AC_DC"},
+    {"..", 5, 1, "..", "05_.pr3", ""},
   };
   for (const Case& c : kCases)
   {
@@ -221,11 +236,45 @@ TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
     EXPECT_EQ(out.category, c.category) << c.dumpName;
     EXPECT_EQ(out.name, c.name) << c.dumpName;
     EXPECT_EQ(file, c.file) << c.dumpName;
+    // The file reads back as the entry it was saved for, with the name a
+    // file can carry.
+    BankFileName back;
+    ASSERT_TRUE(ParseBankFileName(file.c_str(), back)) << file;
+    EXPECT_EQ(back.location, c.location) << file;
+    EXPECT_EQ(back.category, c.category) << file;
+    EXPECT_EQ(back.name, c.back) << file;
   }
   BankFileName out;
   std::string file;
   EXPECT_FALSE(BankEntryOfDump("5th Lead", 0, out, file));
   EXPECT_FALSE(BankEntryOfDump("5th Lead", 100, out, file));
+}
+
+// A program file sent to the bank from the browser lands on any location:
+// a name that gives a location loses it as a folder load would take it
+// off; any other name may still begin with a tag.
+TEST(BankList, BrowserFilesNamedForAnyLocation)
+{
+  struct Case { const char* file; int category; const char* name; };
+  const Case kCases[] = {
+    {"07_BASS_Deep.pr3", 2, "Deep"},
+    {"01INIT.pr3", 1, "INIT"},
+    {"7 Pad.pr3", 1, "Pad"},
+    {"_Lead.pr3", 1, "Lead"},
+    {"_GTR_Crunch.pr3", 3, "Crunch"},
+    {"Lead.pr3", 1, "Lead"},
+    {"00_Zero.pr3", 1, "00_Zero"},
+    {"BASS_Deep.pr3", 1, "BASS_Deep"},
+    {"My.Lead.prg", 1, "My.Lead"},
+  };
+  for (const Case& c : kCases)
+  {
+    int32_t category = 0;
+    std::string name;
+    BankNameOfFile(c.file, category, name);
+    EXPECT_EQ(category, c.category) << c.file;
+    EXPECT_EQ(name, c.name) << c.file;
+  }
 }
 
 // The second line break comes only when the rest from the first one (the
@@ -309,4 +358,139 @@ TEST(BankList, WideNamesAreKeptToTheirThirtySecondCharacter)
     EXPECT_TRUE(fresh.SetProgram(7, "/x/07_B.pr3", kCategoryNone, c.name)) << c.name.size();
     EXPECT_EQ(std::string(fresh[7].name), c.stored) << c.name.size();
   }
+}
+
+// ---- the rules at their limits ----
+
+// Names that begin like a tag or with more digits than a location has.
+TEST(BankListRules, NamesThatLookLikeTagsOrLongerNumbers)
+{
+  struct Case { const char* file; bool ok; int location; int category; const char* name; };
+  const Case kCases[] = {
+    {"05_BASSoon.pr3", true, 5, 1, "BASSoon"},
+    {"05_BASS_.pr3", true, 5, 2, ""},
+    {"05_FXtra.pr3", true, 5, 1, "FXtra"},
+    {"05_EWI_Air.pr3", true, 5, 6, "Air"},
+    {"050_Lead.pr3", true, 5, 1, "0_Lead"},
+    {"007_Bond.pr3", false, 0, 0, ""},
+    {"099_Last.pr3", true, 9, 1, "9_Last"},
+  };
+  for (const Case& c : kCases)
+  {
+    BankFileName out;
+    ASSERT_EQ(ParseBankFileName(c.file, out), c.ok) << c.file;
+    if (!c.ok) continue;
+    EXPECT_EQ(out.location, c.location) << c.file;
+    EXPECT_EQ(out.category, c.category) << c.file;
+    EXPECT_EQ(out.name, c.name) << c.file;
+  }
+}
+
+// What SetProgram takes: locations 1..99, categories 1..6 (EWI the last),
+// paths of 1 to 255 bytes; anything else leaves the entry as it was.
+TEST(BankListRules, SetProgramLimits)
+{
+  struct Case { const char* name; int location; int category; size_t pathBytes; bool ok; };
+  const Case kCases[] = {
+    {"location 0", 0, 1, 10, false},    {"location 1", 1, 1, 10, true},
+    {"location 99", 99, 1, 10, true},   {"location 100", 100, 1, 10, false},
+    {"category 0", 5, 0, 10, false},    {"category 1", 5, 1, 10, true},
+    {"category EWI", 5, 6, 10, true},   {"category 7", 5, 7, 10, false},
+    {"empty path", 5, 1, 0, false},     {"path of 254", 5, 1, 254, true},
+    {"path of 255", 5, 1, 255, true},   {"path of 256", 5, 1, 256, false},
+  };
+  for (const Case& c : kCases)
+  {
+    BankList bank;
+    const std::string path = c.pathBytes ? "/" + std::string(c.pathBytes - 1, 'p') : "";
+    EXPECT_EQ(bank.SetProgram(c.location, path, c.category, "N"), c.ok) << c.name;
+    const int n = std::clamp(c.location, 1, 99);
+    EXPECT_EQ(bank[n].empty, c.ok ? 0 : 1) << c.name;
+    EXPECT_EQ(bank[n].category, c.ok ? c.category : 0) << c.name;
+    EXPECT_EQ(std::string(bank[n].path), c.ok ? path : "") << c.name;
+  }
+}
+
+// A name of broken characters (a lead byte followed by more continuation
+// bytes than any character has) is still cut to fit its field, never
+// written past it.
+TEST(BankListRules, BrokenCharactersStillFitTheNameField)
+{
+  std::string name;
+  for (int i = 0; i < 31; ++i) name += "\xf0\x9f\x8e\xb9";  // 124 bytes
+  const std::string fit = name;
+  name += "\xc3\x80\x80\x80\x80";                           // 129 bytes, 32 "characters"
+  BankList bank;
+  ASSERT_TRUE(bank.SetName(4, name));
+  EXPECT_EQ(std::string(bank[4].name), fit);
+}
+
+// The first and last location as the only selected or filled one, and the
+// reset of the selection by Clear.
+TEST(BankListRules, SelectionAtTheEndsAndItsReset)
+{
+  struct Case { int filled; int selected; int first; int last; };
+  const Case kCases[] = {{1, 1, 1, 1}, {99, 99, 99, 99}, {2, 98, 98, 98}};
+  for (const Case& c : kCases)
+  {
+    BankList bank = MakeBank({c.filled}, {c.selected});
+    EXPECT_TRUE(bank.AnyProgram()) << c.filled;
+    EXPECT_EQ(bank.FirstSelectedRow(), c.first) << c.selected;
+    EXPECT_EQ(bank.FindLastSelectedLocation(), c.last) << c.selected;
+    EXPECT_EQ(bank.SelectedCount(), 1) << c.selected;
+    bank.Clear();
+    EXPECT_FALSE(bank.AnyProgram());
+    EXPECT_EQ(bank.SelectedCount(), 0);
+    EXPECT_EQ(bank.FirstSelectedRow(), -1);
+    EXPECT_EQ(bank.FindLastSelectedLocation(), -1);
+    EXPECT_EQ(bank[c.filled].category, 0);
+  }
+}
+
+// A moved program leaves its location empty: no category either.
+TEST(BankListRules, MovedAwayLeavesNoCategory)
+{
+  BankList bank;
+  ASSERT_TRUE(bank.SetProgram(5, "/f/05_BASS_Deep.pr3", kCategoryBass, "Deep"));
+  bank.SelectOnly(5);
+  bank.MoveProgramEntries(7);
+  EXPECT_EQ(bank[5].empty, 1);
+  EXPECT_EQ(bank[5].category, 0);
+  EXPECT_EQ(bank[7].category, kCategoryBass);
+}
+
+// Exchanging swaps whole entries after the source's mark is cleared: a
+// selected destination hands its mark to the source row.
+TEST(BankListRules, ExchangeSwapsTheMarksWithTheEntries)
+{
+  BankList bank = MakeBank({3, 10}, {3, 10});
+  EXPECT_EQ(bank.ExchangeProgramEntries(10), (std::vector<int>{3, 10}));
+  EXPECT_EQ(Contents(bank), (std::map<int, std::string>{{3, "P10"}, {10, "P3"}}));
+  EXPECT_EQ(bank[3].selected, 1);
+  EXPECT_EQ(bank[10].selected, 0);
+}
+
+// The row a drop lands on, at the edges of the columns and rows.
+TEST(BankListRules, DropLocationAtColumnAndRowEdges)
+{
+  struct Case { double x, y; int location; };
+  const Case kCases[] = {
+    {308, 150, 0},    {309, 108, 0},   {309, 109, 0},   {389, 109, 0},   {390, 109, 1},
+    {710, 109, 4},    {715, 109, 5},   {1119, 109, 9},  {5000, 109, 9},  {390, 175, 1},
+    {390, 177, 11},   {390, 719, 81},  {390, 788, 91},  {1120, 788, 99}, {5000, 5000, 99},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDropLocation(c.x, c.y), c.location) << c.x << ", " << c.y;
+}
+
+// The second break is looked for from the fifth character on, so a
+// separator at the fourth character is no break.
+TEST(BankListRules, NoBreakBeforeTheFifthCharacter)
+{
+  struct Case { const char* name; const char* display; };
+  const Case kCases[] = {
+    {"ABC_EFGHIJKLMNOP", "ABC_EFGHIJKL\nMNOP"},
+    {"ABCD_FGHIJKLMNOP", "ABCD\nFGHIJKLMNOP"},
+    {"ABC EFGHIJKLMNOP", "ABC EFGHIJKL\nMNOP"},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(BankDisplayName(c.name), c.display) << c.name;
 }

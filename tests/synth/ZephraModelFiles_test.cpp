@@ -109,10 +109,23 @@ TEST_F(EditorFilesTest, BadFilesLeaveTheProgram)
   EXPECT_EQ(model->Program()[ProgramIndex(kParamVco1Coarse)], 7);
 }
 
-// The program name is the file name without folder and extension, cut to 32.
+// The program name is the file name without folder and extension, cut to
+// 32 characters, never inside one.
 TEST_F(EditorFilesTest, ProgramNameFromTheFileName)
 {
+  const auto times = [](const char* c, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += c;
+    return s;
+  };
   const struct { std::string file, name; } kCases[] = {
+    // "a" and 20 two-byte letters: 41 bytes, 21 characters, kept whole.
+    {"/p/a" + times("\xc3\xa4", 20) + ".pr3", "a" + times("\xc3\xa4", 20)},
+    {times("\xc3\xa4", 31) + ".pr3", times("\xc3\xa4", 31)},
+    {times("\xc3\xa4", 32) + ".pr3", times("\xc3\xa4", 32)},
+    {times("\xc3\xa4", 33) + ".pr3", times("\xc3\xa4", 32)},
+    {"x" + times("\xe3\x81\x82", 32) + ".pr3", "x" + times("\xe3\x81\x82", 31)},
+    {times("\xf0\x9f\x8e\xb9", 33) + ".pr3", times("\xf0\x9f\x8e\xb9", 32)},
     {"/a.b/" + std::string(31, 'n') + ".pr3", std::string(31, 'n')},
     {std::string(32, 'n') + ".pr3", std::string(32, 'n')},
     {std::string(33, 'n') + ".x.pr3", std::string(32, 'n')},

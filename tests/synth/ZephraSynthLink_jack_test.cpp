@@ -60,6 +60,39 @@ TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
   ExpectQuietClock();
 }
 
+// The menu's save-all names its files "01INIT.pr3" ... "99INIT.pr3". Such a
+// folder, loaded as a bank, shows "INIT" in every row; saved by the manager
+// into the same folder it gains the canonical "01_INIT.pr3" ..., never a
+// second location prefix, and keeps every file it held.
+TEST_F(ZephraSynthLinkJack, MenuSaveAllFolderLoadsAndSavesAsABank)
+{
+  const std::string folder = mDir.Path() + "/saved/";
+  std::filesystem::create_directories(folder);
+  E().ScanProgramFolder((folder + "none.pr3").c_str());
+  E().StartSaveAllFromSynth(false);
+  ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
+  const std::string first = ReadWholeFile(folder + "01INIT.pr3");
+  EXPECT_EQ(LineNumbers(first), Pr3Numbers(kDefaultValues));
+  {
+    BASE_MutexLock hold(E().GetMutex());
+    BankList& bank = E().Bank();
+    ASSERT_EQ(LoadBankListFromFolder(bank, folder), 99);
+    for (int n : {1, 2, 50, 98, 99})
+    {
+      EXPECT_STREQ(bank[n].name, "INIT") << n;
+      EXPECT_EQ(bank[n].category, 1) << n;
+    }
+    EXPECT_TRUE(E().SaveBankToDisk(folder));
+  }
+  for (const char* name : {"01_INIT.pr3", "09_INIT.pr3", "10_INIT.pr3", "99_INIT.pr3", "01INIT.pr3", "99INIT.pr3"})
+    EXPECT_TRUE(std::filesystem::exists(folder + name)) << name;
+  for (const char* name : {"01_01INIT.pr3", "99_99INIT.pr3"}) EXPECT_FALSE(std::filesystem::exists(folder + name)) << name;
+  EXPECT_EQ(ReadWholeFile(folder + "01_INIT.pr3"), first);
+  EXPECT_EQ(ReadWholeFile(folder + "01INIT.pr3"), first);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 198);
+  ExpectQuietClock();
+}
+
 // A program fetched into the cache for the manager becomes its location's
 // entry under the name the synth gives it, in the file of its numbered,
 // category-tagged name, which saving the bank back keeps as it is.

@@ -102,8 +102,10 @@ TEST(ZephraSynthLink, SilentSynthIsReportedOnTheThirdTick)
   f.e.OnTimerTick();
   EXPECT_EQ(f.Box(), "Zephra not present or a communication\nerror has occurred!");
   EXPECT_EQ(f.Status(), "Communication error!");
-  f.e.RequestProgramDump(5);  // two waits count twice per tick
-  f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());  // sent, never answered
+  // Two waits count twice per tick. (A write is refused during a request,
+  // so the write goes first.)
+  EXPECT_TRUE(f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str()));  // sent, never answered
+  f.e.RequestProgramDump(5);
   f.e.OnTimerTick();
   EXPECT_EQ(f.e.ReplyTicks(), 2);
 }
@@ -762,4 +764,66 @@ TEST(ZephraSynthLink, BankWritesUnreadableFileIsToldByTheIdleHook)
   f.e.OnIdle();
   f.ExpectQuietClock();
   EXPECT_EQ(f.t.panels->Boxes().size(), 2u);
+}
+
+// A single write while another transfer runs is refused and says so in the
+// name display: sent, its acknowledgement would be taken for the other's.
+// The running transfer goes on as if nothing had happened.
+TEST(ZephraSynthLink, WriteDuringAnotherTransferIsRefused)
+{
+  struct Case
+  {
+    const char* name;
+    std::function<void(Fixture&)> start;
+    const char* text;
+  };
+  const Case kCases[] = {
+    {"bank write", [](Fixture& f) { f.e.WriteAllProgramsToSynth((f.folder + "01_Init.pr3").c_str()); },
+     "Busy writing programs to Zephra!"},
+    {"save-all", [](Fixture& f) { f.e.StartSaveAllFromSynth(false); }, "Busy saving all programs!"},
+    {"single fetch", [](Fixture& f) { f.e.RequestSingleProgram(9); }, "Busy waiting for Zephra!"},
+    {"single write", [](Fixture& f) { f.e.WriteProgramFileToSynth((f.folder + "02_B.pr3").c_str()); },
+     "Busy waiting for Zephra!"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    Fixture f;
+    WriteWholeFile(f.folder + "02_B.pr3", MarkerText(kDefaultValues));
+    WriteWholeFile(f.folder + "50_Other.pr3", MarkerText(kSampleValues));
+    c.start(f);
+    f.e.OnIdle();
+    const std::vector<Bytes> before = f.t.TakeSent();
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_FALSE(f.e.WriteProgramFileToSynth((f.folder + "50_Other.pr3").c_str()));
+    EXPECT_TRUE(f.t.TakeSent().empty());
+    EXPECT_EQ(f.Status(), c.text);
+  }
+}
+
+// The bank write the refused write would have broken: every file goes to
+// its location, one per acknowledgement, and it ends finished; then a write
+// goes out again.
+TEST(ZephraSynthLink, BankWriteFinishesAfterARefusedWrite)
+{
+  Fixture f;
+  WriteWholeFile(f.folder + "02_B.pr3", MarkerText(kDefaultValues));
+  WriteWholeFile(f.folder + "03_C.pr3", MarkerText(kDefaultValues));
+  TempDir other;
+  WriteWholeFile(other.File("50_Other.pr3"), MarkerText(kSampleValues));
+  f.e.WriteAllProgramsToSynth((f.folder + "01_Init.pr3").c_str());
+  std::vector<int> locations;
+  for (int step = 0; step < 3; ++step)
+  {
+    for (const Bytes& m : f.t.TakeSent()) locations.push_back(m[7]);
+    EXPECT_FALSE(f.e.WriteProgramFileToSynth(other.File("50_Other.pr3").c_str()));
+    f.t.Receive(Reply(0x03, 0x21));
+  }
+  EXPECT_EQ(locations, (std::vector<int>{1, 2, 3}));
+  EXPECT_FALSE(f.e.BankWriteRunning());
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Status(), "Finished successfully!");
+  f.ExpectQuietClock();
+  EXPECT_TRUE(f.e.WriteProgramFileToSynth(other.File("50_Other.pr3").c_str()));
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 50, kSampleWire, "50_Other")});
 }
