@@ -140,10 +140,11 @@ Rect GuiBox(const RunningEditor& editor, int gx, int gy, int w, int h, double sc
 // which has no fader (the overdrive plate, which has nothing there, shows
 // the very same pixels); "Mod ON/OFF" dragged on underlines the chorus tab,
 // and the underline stays through View 100 % and 90 %.
-TEST_P(EffectSliders, ChorusUnderlineFollowsTheSwitchThroughARescaleAndOnlyFadersAreNamed)
+void ExpectUnderlineKeptAndOnlyFadersNamed(const char* look, bool windowManager)
 {
   RunningEditorSetup setup;
-  setup.settings = std::string("[gui]\nguiscale=1.0\nbackground=") + GetParam() + "\n";
+  setup.windowManager = windowManager;
+  setup.settings = std::string("[gui]\nguiscale=1.0\nbackground=") + look + "\n";
   RunningEditor editor(setup);
   RUNNING_EDITOR_START_OR_SKIP(editor);
   ASSERT_TRUE(editor.HeardAProgram());
@@ -177,7 +178,7 @@ TEST_P(EffectSliders, ChorusUnderlineFollowsTheSwitchThroughARescaleAndOnlyFader
     << SynthValue(editor, kModOnOff);
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Settled(editor, underline, &on) && on != off; }))
     << "no underline";
-  (void)editor.SavePicture(std::string("e2e-chorus-underline-") + GetParam(), editor.MainRect());
+  if (!windowManager) (void)editor.SavePicture(std::string("e2e-chorus-underline-") + look, editor.MainRect());
 
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, k100); }));
   ASSERT_TRUE(editor.ShowsScale(1.0)) << editor.SettingsText();
@@ -187,6 +188,15 @@ TEST_P(EffectSliders, ChorusUnderlineFollowsTheSwitchThroughARescaleAndOnlyFader
   EXPECT_EQ(after, on) << "the underline went with the rescale";
   EXPECT_EQ(SynthValue(editor, kModOnOff), 1);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST_P(EffectSliders, ChorusUnderlineFollowsTheSwitchThroughARescaleAndOnlyFadersAreNamed)
+{
+  for (bool windowManager : {false, true})
+  {
+    SCOPED_TRACE(windowManager ? "under a window manager" : "bare");
+    ExpectUnderlineKeptAndOnlyFadersNamed(GetParam(), windowManager);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, EffectSliders, ::testing::Values("space", "solid", "lcd"),

@@ -382,26 +382,34 @@ TEST(MenuCommands, FirmwareUpdateOpensAChooserNamedForIt)
 
 // "Save Program from Zephra to File": the location chooser's OK requests
 // the program, and the chooser that saves it is named for the menu item.
-TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForIt)
+void ExpectSaveFromZephraChooserNamedForIt(bool windowManager)
 {
-  RunningEditor editor;
+  RunningEditorSetup setup;
+  setup.windowManager = windowManager;
+  RunningEditor editor(setup);
   START_OR_SKIP(editor);
   WaitForStartProgram(editor);
-  ASSERT_TRUE(editor.ChooseMenu(kFile, kSaveFromZephra));
-  // The location chooser's OK, under its number (location 1).
+  // The location chooser's OK, under its number (location 1), clicked once
+  // the chooser shows.
   const RunningEditor::Rect ok = GuiPart(editor, 524, 404, 76, 40);
+  const std::vector<uint32_t> without = editor.Grab(ok);
+  ASSERT_TRUE(editor.ChooseMenu(kFile, kSaveFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(ok) != without; })) << "no location chooser";
   editor.ClearHeard();
-  std::string name;
-  unsigned long chooser = 0;
+  editor.Click(ok.CenterX(), ok.CenterY());
+  // A chooser shows, and a window of the display bears the item's name (a
+  // window manager's frame around the chooser bears none).
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
+  std::string found;
   EXPECT_TRUE(RunningEditor::WaitUntil([&] {
-    if (editor.OtherWindows().empty()) editor.Click(ok.CenterX(), ok.CenterY());
-    const std::vector<unsigned long> windows = editor.OtherWindows();
-    if (windows.empty()) return false;
-    chooser = windows.back();
-    name = editor.XdotoolOutput("getwindowname " + std::to_string(chooser));
-    return !name.empty();
-  }, RunningEditor::kBusyLimit));
-  EXPECT_EQ(name, "Save Program from Zephra to File\n");
+    found = editor.XdotoolOutput("search --onlyvisible --name '^Save Program from Zephra to File$'");
+    return !found.empty();
+  })) << "no window named for the item";
+  if (!found.empty())
+  {
+    EXPECT_EQ(editor.XdotoolOutput("getwindowname " + found.substr(0, found.find('\n'))),
+              "Save Program from Zephra to File\n");
+  }
   // The synth was asked for location 1's program.
   const std::vector<SimBytes> heard = editor.Heard();
   EXPECT_TRUE(std::any_of(heard.begin(), heard.end(), [](const SimBytes& b) { return !b.empty() && b[0] == 0xF0; }));
@@ -410,11 +418,21 @@ TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForIt)
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
+TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForIt)
+{
+  ExpectSaveFromZephraChooserNamedForIt(false);
+}
+
+TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForItUnderAWindowManager)
+{
+  ExpectSaveFromZephraChooserNamedForIt(true);
+}
+
 // Ten Programs Forward and Back in a folder of five: from the second file
 // forward to the fifth, where it stays; back to the first, where it stays.
 // Each file is known by its VCO3 volume (10 for the first .. 50 for the
 // fifth), which the synth hears with the whole program.
-TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEnds)
+void ExpectTenStepsToStopAtTheFolderEnds(bool windowManager)
 {
   TempDir programs;
   const char* const kNames[] = {"01_A.pr3", "02_B.pr3", "03_C.pr3", "04_D.pr3", "05_E.pr3"};
@@ -425,6 +443,7 @@ TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEnds)
     WriteWholeFile(programs.File(kNames[i]), MarkerText(values));
   }
   RunningEditorSetup setup;
+  setup.windowManager = windowManager;
   setup.settings = "[gui]\nguiscale=1.0\nmanager=false\n[program]\nlastfile=" + programs.File("02_B.pr3") + "\n";
   RunningEditor editor(setup);
   // The second file is the program the editor starts with, as after a quit.
@@ -450,6 +469,16 @@ TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEnds)
       << SynthValue(editor, kVolume);
   }
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEnds)
+{
+  ExpectTenStepsToStopAtTheFolderEnds(false);
+}
+
+TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEndsUnderAWindowManager)
+{
+  ExpectTenStepsToStopAtTheFolderEnds(true);
 }
 
 TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
