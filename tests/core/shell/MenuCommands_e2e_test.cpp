@@ -452,6 +452,10 @@ void ExpectTenStepsToStopAtTheFolderEnds(bool windowManager)
   START_OR_SKIP(editor);
   WaitForStartProgram(editor);
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 20; })) << SynthValue(editor, kVolume);
+  // The program's name as the display shows it: the file's name.
+  const RunningEditor::Rect nameDisplay = GuiPart(editor, 58, 30, 210, 16);
+  ASSERT_TRUE(DrawnStill(editor, nameDisplay));
+  std::vector<std::vector<uint32_t>> names = {editor.Grab(nameDisplay)};
   const struct Step { const char* name; int item, volume; } kSteps[] = {
     {"forward from the second", kTenForward, 50},
     {"forward at the last", kTenForward, 50},
@@ -467,7 +471,15 @@ void ExpectTenStepsToStopAtTheFolderEnds(bool windowManager)
     EXPECT_TRUE(editor.HeardAProgram()) << editor.Heard().size();
     EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == step.volume; }))
       << SynthValue(editor, kVolume);
+    EXPECT_TRUE(DrawnStill(editor, nameDisplay));
+    names.push_back(editor.Grab(nameDisplay));
   }
+  // Second, fifth, fifth, first, first.
+  EXPECT_NE(names[1], names[0]);
+  EXPECT_EQ(names[2], names[1]) << "forward at the last file showed another name";
+  EXPECT_NE(names[3], names[1]);
+  EXPECT_NE(names[3], names[0]);
+  EXPECT_EQ(names[4], names[3]) << "back at the first file showed another name";
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
