@@ -48,6 +48,9 @@ public:
   // False when the window has no frame to report.
   virtual bool GetWindowRect(Rect* rect) = 0;
   virtual void SetWindowPos(int x, int y, int width, int height) = 0;
+  // A state the window's menu marks (a learn gesture) changed. Any thread;
+  // the marks follow on the main thread.
+  virtual void CommandStateChanged() {}
 };
 
 class IUnitStandalone : public IUnitBase
@@ -96,6 +99,11 @@ public:
 
   // The main window for ResizeGraphics (not owned; null detaches it).
   void SetMainWindow(IStandaloneWindow* window) { mMainWindow = window; }
+  // Tells the main window, if any, that a state its menu marks changed.
+  void TellCommandStateChanged()
+  {
+    if (mMainWindow) mMainWindow->CommandStateChanged();
+  }
   RtMidiOut* GetMidiOut() const { return mMidiOut; }
   // The gate every message goes through: the shell closes it before the
   // output port closes and opens it once a port is open (MidiPorts).

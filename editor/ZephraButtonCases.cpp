@@ -196,6 +196,9 @@ CaseEnd ZephraEditor::OnCcLearnButton(int r, int /*v*/)
   if (r == kParamCcLearn) SetLearnArmed(pressed);
   if (r == kParamCcUnlearn) SetUnlearnArmed(pressed);
   if (r == kParamCcClearAll && pressed) ClearLearntControllers();
+  // The Edit menu marks learn and unlearn; a knob or a controller that ends
+  // them (on the keyboard's thread too) must move the marks as well.
+  if (r == kParamCcLearn || r == kParamCcUnlearn) TellCommandStateChanged();
   return CaseEnd::kTail;
 }
 

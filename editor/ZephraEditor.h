@@ -303,6 +303,8 @@ private:
   std::string UserFilePath() const;
 
   bool mFlexiLearnMode = false;
+  // Set while FLEXI learn sets the slot's own values for a new target.
+  bool mArrangingFlexi = false;
   // The "MIDI Sync" knob while the pointer holds it: its value when
   // pressed, and whether it has shown another since.
   struct KnobPress

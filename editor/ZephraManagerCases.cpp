@@ -142,8 +142,9 @@ bool ZephraEditor::RunManagerAction(int p)
     {
       if (!released) break;
       const std::string folder = AskForFolder(ProgramFolder());
-      if (folder.empty()) break;
-      ListDirectory(folder);
+      if (!folder.empty()) ListDirectory(folder);
+      // A cancelled chooser closes the choice too: nothing else in the
+      // manager closes it, and it would stay over the bank buttons.
       CloseSubPanels();
       break;
     }

@@ -30,6 +30,7 @@
 #include "graphics/resize/IUnitGUIResize.h"
 #include "platform/PLAT_Resources.h"
 #include "synth/ProgramDatabase.h"
+#include "synth/ProgramFolder.h"
 #include "winl/ini/WINL_Ini.h"
 
 #include <syslog.h>
@@ -201,10 +202,11 @@ void ZephraEditor::ToggleButton(int param)
 
 void ZephraEditor::StepTenPrograms(bool forward)
 {
-  // The index is stepped by nine here and once more by the button, each
-  // time round the table, so it never points past the last file even when
-  // the button finds nothing to step to.
-  SetFolderFileIndex(FolderFileIndex() + (forward ? 9 : -9));
+  // Ten files on, held at the last (or first) file: the index is set to
+  // one short of the landing file and the button makes the last step. The
+  // index set lies inside the table even when the button finds nothing to
+  // step to.
+  SetFolderFileIndex(TenStepStartIndex(FolderFileIndex(), FolderFileCount(), forward));
   PressButton(forward ? kParamNextProgram : kParamPreviousProgram);
 }
 

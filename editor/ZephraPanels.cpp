@@ -143,8 +143,9 @@ int ZephraPanels::ShowMessageBox(const char* text, const char* caption, int type
 
 std::string ZephraPanels::PromptForSaveFile(const char* proposedPath)
 {
+  // Only the menu item of that name asks for a received program's file.
   BASE_String file(proposedPath), dir("");
-  mGui.PromptForFile(&file, 1, &dir, "pr3", nullptr);
+  mGui.PromptForFile(&file, 1, &dir, "pr3", "Save Program from Zephra to File");
   return file.Get();
 }
 

@@ -7,7 +7,7 @@
 //
 // The order of the steps:
 //   the manager's action (manager shown, 307..340), which may end it
-//   controller learn, FLEXI range learn (never from a whole-program change)
+//   FLEXI range learn, then controller learn (never from a whole-program change)
 //   the change filter: a value equal to the last one ends it unrecorded
 //   with a GUI: the NRPN send, the name mark, the plain-number caption
 //   the case of r from kCases, which says how the handling ends
@@ -155,7 +155,11 @@ void ZephraEditor::TakeFlexiTarget(int r, int v)
   if (slot >= 0 && slot < kFlexiSlotCount)
   {
     mFlexiTarget[slot] = r;
+    // The slot's values set now are no choice of the user's: a controller
+    // that arrived first must not be bound to one of them.
+    mArrangingFlexi = true;
     ArrangeFlexiTarget(slot, r, v);
+    mArrangingFlexi = false;
   }
   mFlexiLearnSlot = 0;
   mFlexiLearnMode = false;
@@ -197,10 +201,11 @@ void ZephraEditor::OnParamChange(int paramIndex)
   // A program load, an undo or a received dump sets many values at once;
   // none of them is the value the user means to learn.
   if (mFlexiLearnMode && !mBulkLoad && IsLearnSwitch(r)) return;
-  // Controller learn takes the moved value before FLEXI learn sets the
-  // slot's own values, which are the editor's doing, not the user's.
-  if (!mBulkLoad && r < ZephraLearn::kItemCount) ChooseLearnItem(r, v);
+  // FLEXI learn comes first: it sets the slot's own values, which are the
+  // editor's doing, not the user's, and controller learn, taking the moved
+  // value after them, binds the knob the user turned.
   if (mFlexiLearnMode && !mBulkLoad && IsFlexiLearnable(r)) TakeFlexiTarget(r, v);
+  if (!mBulkLoad && !mArrangingFlexi && r < ZephraLearn::kItemCount) ChooseLearnItem(r, v);
   // A "MIDI Sync" change that is not a drag of its knob (the release of the
   // knob, a menu, a learnt controller) always commits, except the release
   // of a press that never moved the value: that changed nothing.

@@ -109,7 +109,9 @@ void ZephraEditor::SetGUILayout(int viewMode, double /*width*/, double /*height*
   // 7. Chorus or delay highlight while the modulation effect is on.
   IControl* chorus = face.Ref(SkinRef::kChorusHighlight);
   IControl* delay = face.Ref(SkinRef::kDelayHighlight);
-  const bool modOn = program(kParamModOnOff) == 1;
+  // The switch as the sound holds it now: an edit since the load may have
+  // changed it. Only a program being applied holds it in the program alone.
+  const bool modOn = (mLayoutOfNewProgram ? program(kParamModOnOff) : ParamInt(kParamModOnOff)) == 1;
   if (chorus) chorus->Hide(!modOn || delayLong != 0);
   if (delay) delay->Hide(!modOn || delayLong == 0);
 

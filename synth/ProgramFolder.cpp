@@ -158,6 +158,16 @@ int StepFolderIndex(int index, int last, bool forward)
   return std::clamp(next, 0, last);
 }
 
+int TenStepStartIndex(int index, int last, bool forward)
+{
+  if (last < 1) return index;
+  const int from = std::clamp(index, 0, last);
+  // The landing file is at least one step from the start, so the single
+  // step that follows never wraps round the table.
+  if (forward) return std::min(from + 10, last) - 1;
+  return std::max(from - 10, 0) + 1;
+}
+
 int LocationFromFileName(const char* name)
 {
   if (name == nullptr) return 0;

@@ -65,6 +65,13 @@ struct ProgramFolderScan
 // stays as it is.
 int StepFolderIndex(int index, int last, bool forward);
 
+// Ten files on (forward) or back from index, held at the last or the first
+// file rather than wrapping, taken in two parts: the index to make current
+// now, from which one StepFolderIndex in the same direction lands on that
+// file. Always within 0..last; with fewer than two files (last < 1), index
+// itself, as no step follows.
+int TenStepStartIndex(int index, int last, bool forward);
+
 // ---- names that become file names ----
 
 // The synth location a file name gives: its first two characters read as a

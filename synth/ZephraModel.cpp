@@ -190,9 +190,10 @@ void ZephraModel::InitProgramState()
     for (EParam lamp : {kParamShowFxDelay, kParamShowFxOverdrive, kParamShowFxEqualizer})
       gui->SetParameterFromPlug(lamp, 0, false);
   }
-  // Learnt controllers last until the editor ends; the learn file is read
-  // and written only when asked for (LoadMidiLearn, SaveMidiLearn).
+  // The controllers learnt before come back from the learn file, which
+  // every change of the table rewrites.
   mLearn.Clear();
+  (void)LoadMidiLearn();
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   SetAllLastValues(kNoLastValue);
   mLastNrpnIndex = kNrpnNoneSent;

@@ -432,8 +432,8 @@ public:
   static constexpr std::chrono::milliseconds kLearntMoveGap{500};
   // The clock that times a learnt controller's move; tests set their own.
   void SetClock(std::function<std::chrono::steady_clock::time_point()> clock) { mClock = std::move(clock); }
-  // "midilearn.ini" beside the settings file. No start, end, learn, unlearn
-  // or clear calls them: learnt controllers last until the editor ends.
+  // "midilearn.ini" beside the settings file: read at the start, written
+  // whenever a learn, an unlearn or the clear-all changes the table.
   // Loading keeps the bindings a missing file does not mention; false (and
   // a log line) on a read or write failure, the file then left as it was.
   // Lock.

@@ -132,6 +132,7 @@ void ZephraModel::ClearLearntControllers()
 {
   BASE_MutexLock lock(GetMutex());
   mLearn.Clear();
+  (void)SaveMidiLearn();
 }
 
 void ZephraModel::ChooseLearnItem(int programIndex, int value)
@@ -141,6 +142,7 @@ void ZephraModel::ChooseLearnItem(int programIndex, int value)
   {
     mUnlearnArmed = false;
     mLearn.Unbind(programIndex);
+    (void)SaveMidiLearn();
     SetParameterFromGUI2(kParamCcUnlearn, 0);
     if (!mBulkLoad) RedrawParamControls();
   }
@@ -149,6 +151,8 @@ void ZephraModel::ChooseLearnItem(int programIndex, int value)
 
 void ZephraModel::FinishLearn()
 {
+  // Kept at once, so a quit that never comes back (or a crash) keeps it too.
+  (void)SaveMidiLearn();
   SetParameterFromGUI2(kParamCcLearn, 0);
   if (!mBulkLoad) RedrawParamControls();
 }

@@ -188,6 +188,15 @@ void ShowCommandState(HMENU bar = nullptr)
     ShowFittingScales(bar, workWidth, workHeight, AppWindowFrameHeight());
 }
 
+std::atomic<bool> gCommandStatePending{false};
+
+bool ShowPendingCommandState(void*)
+{
+  gCommandStatePending = false;
+  ShowCommandState();
+  return false;
+}
+
 // The ports hand messages to the new editor, its output goes through its
 // gate, and from now on a change of the GUI's size resizes the window.
 void ConnectPlugin()
@@ -338,6 +347,11 @@ IUnitStandalone* AppPlugin() { return gPluginInstance.get(); }
 MidiPorts* AppPorts() { return gPorts.get(); }
 const std::string& AppSettingsFolder() { return gSettingsFolder; }
 const std::string& AppINIPath() { return gINIPath; }
+
+void AppShowCommandStateSoon()
+{
+  if (!gCommandStatePending.exchange(true)) PLAT_LoopAddTimeout(0, ShowPendingCommandState, nullptr);
+}
 
 int WINLAppMain(int code, INT_PTR p1, INT_PTR)
 {

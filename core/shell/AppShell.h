@@ -140,7 +140,11 @@ class AppMainWindowFrame : public IStandaloneWindow
 public:
   bool GetWindowRect(Rect* rect) override;
   void SetWindowPos(int x, int y, int width, int height) override;
+  void CommandStateChanged() override;
 };
+// Brings the menu's marks up to date on the main thread, soon; any thread.
+// Calls made before that coalesce into one.
+void AppShowCommandStateSoon();
 // The work-area height of the screen the main window is on; -1 without a
 // main window or a screen.
 int AppWindowWorkAreaHeight();

@@ -26,6 +26,11 @@ void AppMainWindowFrame::SetWindowPos(int x, int y, int width, int height)
   ::SetWindowPos(hwnd, nullptr, x, y, width, client, SWP_NOZORDER);
 }
 
+// Marked while the menus are closed, so the marks are right the first time a
+// menu opens: a mark that turns an item into a check item (or back) cannot be
+// shown on a menu already opening, and would wait until it closed.
+void AppMainWindowFrame::CommandStateChanged() { AppShowCommandStateSoon(); }
+
 int AppWindowWorkAreaHeight()
 {
   int width = 0, height = 0;

@@ -94,6 +94,7 @@ TEST_F(ButtonsTest, LearnInEitherOrderUnlearnAndClearAll)
   EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
   EXPECT_EQ(editor->LearntController(0), 0x16);
   EXPECT_EQ(editor->LearntController(12), 0x15);
+  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "0=22:3\n12=21:5\n");
   const struct Case { uint8_t data; int value; } kSweep[] = {{0x00, -24}, {0x7E, 4}, {0x7F, 5}};
   for (const Case& c : kSweep)
   {
@@ -107,11 +108,12 @@ TEST_F(ButtonsTest, LearnInEitherOrderUnlearnAndClearAll)
   EXPECT_EQ(editor->ParamInt(kParamCcUnlearn), 0);
   EXPECT_EQ(editor->LearntController(0), 0x16);
   EXPECT_EQ(editor->LearntController(12), -1);
+  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "0=22:3\n");
 
   Press(kParamCcClearAll);
   EXPECT_EQ(editor->LearntController(0), -1);
-  // Learning, unlearning and clearing keep to the editor: no file is written.
-  EXPECT_FALSE(std::filesystem::exists(dir.File("midilearn.ini")));
+  // Learning, unlearning and clearing each write the table anew.
+  EXPECT_EQ(ReadWholeFile(dir.File("midilearn.ini")), "");
   t.TakeWire();
   controller(0x16, 0x40);
   EXPECT_EQ(t.TakeWire(), (Bytes{0xB0, 0x16, 0x40})) << "an unbound controller passes through";

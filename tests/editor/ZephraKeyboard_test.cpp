@@ -89,19 +89,19 @@ TEST_F(KeyboardTest, LearntControllerSetsTheValueOverItsRange)
   }
   EXPECT_EQ(editor->ParamInt(kParamCcLearn), 0);
   EXPECT_EQ(editor->LearntController(0), 74);
-  EXPECT_EQ(LearnFile(), "");
+  EXPECT_EQ(LearnFile(), "0=74:10\n");
   EXPECT_EQ(t->TakeSent(), std::vector<Bytes>{{0xF8}});
   t->outChannel = 2;
   EXPECT_EQ(Play({0xB3, 0x07, 0x64}), (Bytes{0xB1, 0x07, 0x64}));
 }
 
-// The learn file is read and written only when asked for: not at the start,
-// not after a learn.
-TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
+// The learn file is read at the start (its bad lines skipped) and written
+// anew by every learn.
+TEST_F(KeyboardTest, LearnFileReadAtTheStartWrittenByALearn)
 {
   WriteWholeFile(dir.File("midilearn.ini"), "130=20:5\nabc\n5=200:3\n7=7:3\n");
   Start();
-  for (int item : {0, 5, 6, 7, 8, 121}) EXPECT_EQ(editor->LearntController(item), -1) << item;
+  for (int item : {0, 5, 6, 7, 8, 121}) EXPECT_EQ(editor->LearntController(item), item == 7 ? 7 : -1) << item;
 
   // Controller first, then the value: the same binding as the other order.
   Set(kParamCcLearn, 1);
@@ -109,7 +109,7 @@ TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
   Set(kParamVcfCutoffVintage, 80);
   EXPECT_FALSE(editor->IsLearnArmed());
   EXPECT_EQ(editor->LearntController(76), 74);
-  EXPECT_EQ(LearnFile(), "130=20:5\nabc\n5=200:3\n7=7:3\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 
   // Loading keeps what the file does not mention; saving writes both.
   EXPECT_TRUE(editor->LoadMidiLearn());
@@ -128,6 +128,7 @@ TEST_F(KeyboardTest, LearnFileOnlyWhenAskedFor)
   (void)Play({0xB0, 0x10, 0x10});
   EXPECT_EQ(editor->LearntController(1), 16);
   EXPECT_FALSE(editor->SaveMidiLearn());
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
   calls = system;
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
 }

@@ -330,6 +330,51 @@ TEST(ZephraLook, EveryWordClearAndReadableInEveryLook)
     }
 }
 
+// The chorus and delay plate names each fader it has, and only those: every
+// name in one row under its fader, no line of it reaching past the half-way
+// mark to the next fader, in every look. "Feedback damping" (r 143) has no
+// control, so neither a name nor a caption window.
+TEST(ZephraLook, ChorusDelayLabelsStandUnderTheirOwnFaders)
+{
+  const std::vector<int> kNamed = {129, 130, 131, 132, 133, 134, 135, 136, 137, 138, 139, 140, 141, 142};
+  std::vector<ArtLabel> labels;
+  for (ArtLabel& label : ArtEffectPlateLabels("CHORUS / DELAY", false))
+    if (label.programValue >= 0) labels.push_back(std::move(label));
+  std::vector<int> named;
+  for (const ArtLabel& label : labels) named.push_back(label.programValue);
+  std::sort(named.begin(), named.end());
+  EXPECT_EQ(named, kNamed);
+  EXPECT_EQ(ArtLcdCaptionBox(143).w, 0);
+  for (const char* plate : kPlates)
+    for (const ArtLabel& label : ArtEffectPlateLabels(plate, false)) EXPECT_NE(label.programValue, 143) << plate;
+
+  for (const char* look : {"space", "solid", "lcd"})
+  {
+    SCOPED_TRACE(look);
+    LookCheck check(look, 1.0);
+    check.OpenEffect(0);
+    EXPECT_EQ(check.t.ControlOf(143 + kParamOffset), nullptr);
+    int row = -1;
+    for (const ArtLabel& label : labels)
+    {
+      IControl* fader = check.t.ControlOf(label.programValue + kParamOffset);
+      ASSERT_TRUE(fader && !fader->IsHidden()) << label.text;
+      const IRECT& f = fader->GetRECT();
+      const int middle = (f.L + f.R) / 2;
+      ASSERT_FALSE(label.lines.empty()) << label.text;
+      if (row < 0) row = label.lines.front().y;
+      EXPECT_EQ(label.lines.front().y, row) << label.text;
+      EXPECT_GE(label.lines.front().y, f.B) << label.text;
+      for (const ArtLabelLine& line : label.lines)
+      {
+        // The faders stand 40 pixels apart: half-way is 20 from the middle.
+        EXPECT_GE(line.x, middle - 20) << label.text << " [" << line.text << "]";
+        EXPECT_LE(line.x + line.w, middle + 20) << label.text << " [" << line.text << "]";
+      }
+    }
+  }
+}
+
 // The program-number chooser writes its number in black, centred with the
 // space its empty label leaves after it, so the digits stand left of the
 // chooser's middle: the field under them, and two pixels round them, reads

@@ -129,6 +129,32 @@ TEST_F(ManagerWindow, NameAndCategoryModeShowsTheClickedProgram)
   }
 }
 
+// LOCAL's folder chooser cancelled closes the folder/database choice as a
+// chosen folder does; DISK opens it again, and a folder chosen then lists.
+TEST_F(ManagerWindow, ACancelledLocalFolderClosesTheChoice)
+{
+  IControl* plate = t.editor->ManagerPanel()->Ref(ManagerRef::kFolderBackground);
+  const std::string browse = Folder("browse", {"01_A.pr3"});
+  const struct Step { const char* name; std::vector<std::string> answer; const char* row; } kSteps[] = {
+    {"cancelled", {}, ""},
+    {"chosen", {browse.substr(0, browse.size() - 1)}, "01_A.pr3"},
+  };
+  (void)WINL_ChooserTestTake();
+  for (const Step& s : kSteps)
+  {
+    SCOPED_TRACE(s.name);
+    t.Click(kParamManagerSelectDisk);
+    ASSERT_FALSE(plate->IsHidden());
+    WINL_ChooserTestQueue(s.answer);
+    t.Click(kParamManagerLocalFolder);
+    EXPECT_EQ(WINL_ChooserTestTake().size(), 1u);
+    EXPECT_TRUE(plate->IsHidden());
+    EXPECT_TRUE(t.Hidden(kParamManagerLocalFolder));
+    EXPECT_TRUE(t.Hidden(kParamManagerDatabase));
+    EXPECT_EQ(RowText(1), s.row);
+  }
+}
+
 TEST_F(ManagerWindow, NewUserPaths)
 {
   // DISK opens the folder/database choice over the buttons.

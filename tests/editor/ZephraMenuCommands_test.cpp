@@ -175,22 +175,27 @@ TEST(ZephraMenuCommands, UndoAndRedoStopAtTheEnds)
   }
 }
 
-// Ten files forward or back from the first, round a folder of one, two or
-// three files: the index always names a file of the folder.
+// Ten files forward or back from the first, in a folder of one, two or
+// three files: held at the last (or first) file, the index always names a
+// file of the folder.
 TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
 {
-  const struct Case { const char* name; std::vector<std::string> files; int index, expected; } kCases[] = {
-    {"one file, forward", {"01_A.pr3"}, 30, 0},
-    {"one file, back", {"01_A.pr3"}, 31, 0},
-    {"two files, forward", {"01_A.pr3", "02_B.pr3"}, 30, 0},
-    {"three files, forward", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 30, 1},
-    {"three files, back", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 31, 2},
+  const std::vector<std::string> five = {"01_A.pr3", "02_B.pr3", "03_C.pr3", "04_D.pr3", "05_E.pr3"};
+  const struct Case { const char* name; std::vector<std::string> files; int start, index, expected; } kCases[] = {
+    {"one file, forward", {"01_A.pr3"}, 0, 30, 0},
+    {"one file, back", {"01_A.pr3"}, 0, 31, 0},
+    {"two files, forward", {"01_A.pr3", "02_B.pr3"}, 0, 30, 1},
+    {"three files, forward", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 0, 30, 2},
+    {"three files, back", {"01_A.pr3", "02_B.pr3", "03_C.pr3"}, 0, 31, 0},
+    {"second of five, forward", five, 1, 30, 4},
+    {"fourth of five, back", five, 3, 31, 0},
   };
   for (const Case& c : kCases)
   {
     SCOPED_TRACE(c.name);
     MenuTest m;
     m.Folder(c.files);
+    m.t.editor->SetFolderFileIndex(c.start);
     EXPECT_TRUE(m.Run(c.index));
     EXPECT_EQ(m.t.editor->FolderFileIndex(), c.expected);
   }

@@ -138,6 +138,34 @@ TEST_F(HandlerTest, LearnTakesOnlyWhatTheUserMoves)
   EXPECT_EQ(editor.LastNrpnIndex(), ProgramIndex(kParamVco1Fine));
 }
 
+// With FLEXI learn and controller learn both armed, one knob turn gives the
+// slot its target and the controller its knob, whichever came first.
+TEST(HandlerLearn, BothLearnsTakeTheKnobMoved)
+{
+  struct Case
+  {
+    const char* name;
+    bool controllerFirst;
+  } kCases[] = {{"knob first", false}, {"controller first", true}};
+  for (const Case& c : kCases)
+  {
+    TempDir dir;
+    TestEditor t{dir.Path()};
+    ZephraEditor& editor = *t.editor;
+    editor.SetFlexiLearnSlot(1);
+    editor.SetParameterFromGUI2(kParamCcLearn, 1);
+    IMidiMsg controller(0, 0xB0, 21, 64);
+    if (c.controllerFirst) editor.ProcessKeyboardMidiMsg(&controller);
+    editor.SetParameterFromGUI2(kParamVco2Fine, 5);
+    if (!c.controllerFirst) editor.ProcessKeyboardMidiMsg(&controller);
+    EXPECT_EQ(editor.FlexiTarget(0), ProgramIndex(kParamVco2Fine)) << c.name;
+    EXPECT_FALSE(editor.IsLearnArmed()) << c.name;
+    EXPECT_EQ(editor.LearntController(ProgramIndex(kParamVco2Fine)), 21) << c.name;
+    for (int item = ProgramIndex(kParamFlexi1Source); item <= ProgramIndex(kParamFlexi4Curve); ++item)
+      EXPECT_EQ(editor.LearntController(item), -1) << c.name << " item " << item;
+  }
+}
+
 TEST_F(HandlerTest, Captions)
 {
   struct Step { const char* name; EParam param; double value; EParam shown; const char* text; } kSteps[] = {

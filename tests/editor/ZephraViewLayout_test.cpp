@@ -4,6 +4,7 @@
 // synced values.
 #include "ZephraSkinEditor.h"
 
+#include "core/BASE_Mutex.h"
 #include "core/IParam.h"
 #include "synth/ZephraTables.h"
 
@@ -226,4 +227,48 @@ TEST(ZephraViewLayout, SendsNothingAndKeepsTheValuesAndTheName)
   t.editor->ApplyProgram(values);
   EXPECT_EQ(t.Int(kParamVco4PwmLfoFrq), 100);
   EXPECT_EQ(t.TakeWire(), Bytes{});
+}
+
+// The chorus and delay underlines after a re-layout follow "Mod ON/OFF" as
+// the sound holds it now: a program applied, then the switch edited, then
+// an undo of that edit, each followed by a re-layout.
+TEST(ZephraViewLayout, ChorusUnderlineFollowsTheSwitchAsTheSoundHoldsIt)
+{
+  SkinEditor t("[gui]\nbackground=space\n");
+  ZephraPanels& face = *t.editor->Face();
+  IControl* chorus = face.Ref(SkinRef::kChorusHighlight);
+  IControl* delay = face.Ref(SkinRef::kDelayHighlight);
+  ASSERT_TRUE(chorus && delay);
+  struct Step
+  {
+    const char* name;
+    int program, edited;  // -1: no edit
+    bool undo, chorusShown;
+  } const kSteps[] = {
+    {"a program with the switch off", 0, -1, false, false},
+    {"switched on by hand", 0, 1, false, true},
+    {"the edit undone", 0, -1, true, false},
+    {"a program with the switch on", 1, -1, false, true},
+    {"switched off by hand", 1, 0, false, false},
+  };
+  for (const Step& s : kSteps)
+  {
+    SCOPED_TRACE(s.name);
+    if (s.undo)
+    {
+      BASE_MutexLock lock(t.editor->GetMutex());
+      t.editor->Undo();
+    }
+    else if (s.edited < 0)
+    {
+      ZephraModel::ProgramValues values = kDefaultProgram;
+      values[ProgramIndex(kParamModOnOff)] = s.program;
+      t.editor->ApplyProgram(values);
+    }
+    else
+      t.editor->SetParameterFromGUI(kParamModOnOff, s.edited);
+    t.editor->SetGUILayout(0, 1140, 800);
+    EXPECT_EQ(!chorus->IsHidden(), s.chorusShown);
+    EXPECT_TRUE(delay->IsHidden());
+  }
 }

@@ -56,6 +56,38 @@ TEST(ProgramFolder, SteppingAndLocations)
         << c.index << "/" << c.last << (c.forward ? " next" : " previous");
 }
 
+// Ten programs forward and back: the file the following single step lands
+// on, held at the ends, and an index that never leaves the table.
+TEST(ProgramFolder, TenStepsHeldAtTheEnds)
+{
+  const struct { const char* name; int index, last; bool forward; int landing; } kCases[] = {
+    {"second of five, forward", 1, 4, true, 4},
+    {"first of thirty, forward", 0, 29, true, 10},
+    {"ten short of the last", 19, 29, true, 29},
+    {"nine short of the last", 20, 29, true, 29},
+    {"eleven short of the last", 18, 29, true, 28},
+    {"at the last, forward", 29, 29, true, 29},
+    {"index past the table", 7, 3, true, 3},
+    {"two files, forward", 0, 1, true, 1},
+    {"second of five, back", 1, 4, false, 0},
+    {"middle of thirty, back", 15, 29, false, 5},
+    {"ten from the first", 10, 29, false, 0},
+    {"nine from the first", 9, 29, false, 0},
+    {"eleven from the first", 11, 29, false, 1},
+    {"at the first, back", 0, 29, false, 0},
+    {"two files, back", 1, 1, false, 0},
+  };
+  for (const auto& c : kCases)
+  {
+    const int start = TenStepStartIndex(c.index, c.last, c.forward);
+    EXPECT_TRUE(start >= 0 && start <= c.last) << c.name << ": " << start;
+    EXPECT_EQ(StepFolderIndex(start, c.last, c.forward), c.landing) << c.name;
+  }
+  // One file: nothing to step to, the index stays.
+  EXPECT_EQ(TenStepStartIndex(0, 0, true), 0);
+  EXPECT_EQ(TenStepStartIndex(0, 0, false), 0);
+}
+
 TEST(ProgramFolder, NamesCannotLeaveTheirFolder)
 {
   const struct { const char* dumpName; int location; const char* expected; } kCases[] = {

@@ -25,9 +25,14 @@ namespace
 constexpr int kGlyphH = kArtGlyphH;
 constexpr int kLineStep = 7;     // one line of labels under the other
 constexpr size_t kLineChars = 10;  // a line as wide as a slider column, less a gap
+constexpr size_t kColumnChars = 8;  // a line that leaves a clear gap to the next column's
 constexpr int kGapX = 5;         // the least room between two labels side by side
 constexpr int kGapY = 5;         // and one above the other
 constexpr int kVerticalStep = 10;  // one character of a vertical word under the other
+// The values with a control on the chorus and delay plate, "Mod Blend
+// INSTRUMENT" to "Feedback level": "Feedback damping" after them has none.
+constexpr int kModFirst = 129;
+constexpr int kModLast = 142;
 
 // Sizes are in image pixels per font pixel (the artwork is painted at twice
 // the base size): kSmall, the font's least size, stands 5 pixels tall at
@@ -143,6 +148,19 @@ public:
     mOut->push_back(std::move(label));
   }
 
+  // The synth value r's name under its own fader of a row of faders a
+  // column apart: each line centred on cx from y down inside the column
+  // [lo, hi), broken into lines short enough to leave the neighbours' names
+  // a clear gap, in the condensed face (the least size where that crowds a
+  // label placed before). Never moved to another tier nor widened, so each
+  // name stays in line with its neighbours and under its own fader.
+  void Column(int r, int cx, int y, int lo, int hi)
+  {
+    ArtLabel label = Stacked(r, cx, y, lo, hi, kReadable, kCondensed, kColumnChars);
+    if (label.lines.empty() || Taken(label)) label = Stacked(r, cx, y, lo, hi, kSmall, kSmall, kColumnChars);
+    mOut->push_back(std::move(label));
+  }
+
   // Once every label has its place: each condensed name, in the order
   // placed, takes the readable size at its first place where that fits
   // inside its [lo, hi) and crowds none of the others. Placing them all
@@ -251,9 +269,9 @@ void PlaceValue(Placer& p, int r)
   switch (param)
   {
     // The FLEXI mode and chain-order switches carry their own words, the
-    // new cutoff shares the vintage cutoff's place and the curves are
-    // named down their right side.
-    case 174: case 176: case 178: case 180: case 131: case 186: return;
+    // new cutoff shares the vintage cutoff's place, "Feedback damping" has
+    // no control to name and the curves are named down their right side.
+    case 174: case 176: case 178: case 180: case 131: case 186: case 146: return;
     case 104: case 111: case 118: case 125: return p.Fixed(Vertical("CURVE", x + 62, y + 1, ArtLabelTone::kLabel));
     // Clear of the buttons, sliders and captions of both looks around them.
     case 78: return p.Block(r, x + 20, y + 17, 1, 15);          // under the button, over 87's caption, one line
@@ -266,6 +284,8 @@ void PlaceValue(Placer& p, int r)
     case 93: return p.Block(r, x + 36, y + 17, 0, 8);           // the same, above the section's edge
     default: break;
   }
+  // The chorus and delay faders stand in one row a column (40 pixels) apart.
+  if (r >= kModFirst && r <= kModLast) return p.Column(r, x + 16, y + 50, x - 4, x + 36);
   const ArtSection& s = SectionAt(x, y);
   // The vintage cutoff and the pitch-bend range stand right of a column of
   // captions above buttons or short sliders; their labels start clear of it.
@@ -300,7 +320,7 @@ ArtBox ArtLcdCaptionBox(int r)
   if (x == 0 && y == 0) return {0, 0, 0, 0};
   switch (p)
   {
-    case 174: case 176: case 178: case 180: case 131: case 186:
+    case 174: case 176: case 178: case 180: case 131: case 186: case 146:
     case 104: case 111: case 118: case 125: return {0, 0, 0, 0};
     case 78: case 87: case 92: return {x - 8, y - 16, 48, 16};
     case 89: case 173: return {x - 8, y - 20, 48, 16};
@@ -362,7 +382,7 @@ std::vector<ArtLabel> ArtEffectPlateLabels(const std::string& plate, bool graph)
   for (int r = 0; r < kProgramSize; ++r)
   {
     if (!ArtInEffectStrip(r)) continue;
-    const bool mod = r >= 129 && r <= 143;
+    const bool mod = r >= kModFirst && r <= kModLast;
     const bool drive = (r >= 144 && r <= 146) || r == 179 || r == 180;
     const bool eq = (r >= 157 && r <= 169) || r == 181 || r == 182;
     bool mine = (plate == "CHORUS / DELAY" && mod) || (plate == "OVERDRIVE" && drive) || (plate == "EQUALIZER" && eq);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ constexpr int kLearn = 2, kUnlearn = 3, kClearAll = 4;
 constexpr int kVolume = 35;
 constexpr int kFaderX = 481, kFaderZeroY = 416;
 constexpr unsigned char kController = 74, kOtherController = 75;
+// "FLEXI1 DESTINATION": program value 97; it holds the NRPN number of the
+// value FLEXI1 modulates.
+constexpr int kFlexi1Destination = 97;
 
 int SynthValue(RunningEditor& editor, int index)
 {
@@ -123,6 +127,100 @@ TEST_P(ControllerLearn, LearnUnlearnAndClearAllFromTheEditMenu)
   ASSERT_TRUE(editor.ChooseMenu(kEdit, kClearAll));
   EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.PassThrough({0xB0, kOtherController, 127}); }));
   EXPECT_EQ(SynthValue(editor, kVolume), 0);
+  EXPECT_EDIT_MARKS(editor);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// The Edit menu's learn mark is right the very first time the menu opens
+// after a knob and a controller ended the learn, each of two learns in a
+// row; the controller learnt last is kept over a quit: the program's learn
+// file, carried into the next start, still moves the fader.
+TEST_P(ControllerLearn, MarkRightAtTheFirstOpeningAndTheControllerKeptOverAQuit)
+{
+  RunningEditorSetup setup;
+  setup.keyboard = true;
+  setup.windowManager = GetParam();
+  setup.settings = "[midi]\ninBdev={keyboard}\nindev={synth-in}\noutdev={synth-out}\n";
+  std::string learnFile;
+  {
+    RunningEditor editor(setup);
+    RUNNING_EDITOR_START_OR_SKIP(editor);
+    ASSERT_TRUE(editor.HeardAProgram());
+    ASSERT_EQ(SynthValue(editor, kVolume), 0);
+    ASSERT_TRUE(editor.PassThrough({0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
+    ASSERT_TRUE(editor.PassThrough({0x80, 0x3C, 0x00}));
+    for (unsigned char controller : {kController, kOtherController})
+    {
+      SCOPED_TRACE(static_cast<int>(controller));
+      ASSERT_TRUE(editor.ChooseMenu(kEdit, kLearn));
+      EXPECT_EDIT_MARKS(editor, kLearn);
+      editor.DragGui(kFaderX, kFaderZeroY, kFaderX, kFaderZeroY - 12);
+      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 34; }))
+        << SynthValue(editor, kVolume);
+      // The first move ends the learn; the next ones move the volume.
+      ASSERT_TRUE(MovesVolumeTo(editor, controller, 0, 0)) << SynthValue(editor, kVolume);
+      // One opening only: the mark must be gone the first time.
+      EXPECT_EQ(Show(editor.MarkedMenuItems(kEdit)), "");
+    }
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+    learnFile = ReadWholeFile(editor.SettingsFolder() + "midilearn.ini");
+  }
+  EXPECT_EQ(learnFile, "35=75:34\n");
+
+  RunningEditor again(setup);
+  std::filesystem::create_directories(again.SettingsFolder());
+  WriteWholeFile(again.SettingsFolder() + "midilearn.ini", learnFile);
+  RUNNING_EDITOR_START_OR_SKIP(again);
+  ASSERT_TRUE(again.HeardAProgram());
+  ASSERT_EQ(SynthValue(again, kVolume), 0);
+  ASSERT_TRUE(again.PassThrough({0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
+  ASSERT_TRUE(again.PassThrough({0x80, 0x3C, 0x00}));
+  again.ClearHeard();
+  EXPECT_TRUE(MovesVolumeTo(again, kOtherController, 127, 34)) << SynthValue(again, kVolume);
+  {
+    const std::vector<SimBytes> heard = again.Heard();
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), (SimBytes{0xB0, 0x06, 34}));
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), SimBytes{0xB0, kOtherController, 127}), 0);
+  }
+  // The controller learnt before it, and then given up, reaches the synth.
+  EXPECT_TRUE(again.PassThrough({0xB0, kController, 100}));
+  EXPECT_EQ(SynthValue(again, kVolume), 34);
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+}
+
+// With a FLEXI slot's learn armed as well, the knob turned becomes the
+// slot's target and the controller's knob: the controller moves the volume,
+// and no FLEXI value.
+TEST_P(ControllerLearn, WithFlexiLearnArmedTooTheControllerTakesTheKnobTurned)
+{
+  RunningEditorSetup setup;
+  setup.keyboard = true;
+  setup.windowManager = GetParam();
+  setup.settings = "[midi]\ninBdev={keyboard}\nindev={synth-in}\noutdev={synth-out}\n";
+  RunningEditor editor(setup);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  ASSERT_TRUE(editor.HeardAProgram());
+  ASSERT_EQ(SynthValue(editor, kVolume), 0);
+  ASSERT_TRUE(editor.PassThrough({0x90, 0x3C, 0x40})) << "the keyboard never reached the synth";
+  ASSERT_TRUE(editor.PassThrough({0x80, 0x3C, 0x00}));
+  editor.ClickGui(584, 60);  // FLEXI1's LEARN
+  ASSERT_TRUE(editor.ChooseMenu(kEdit, kLearn));
+  EXPECT_EDIT_MARKS(editor, kLearn);
+  editor.DragGui(kFaderX, kFaderZeroY, kFaderX, kFaderZeroY - 12);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) > 0; }))
+    << SynthValue(editor, kVolume);
+  // FLEXI1 now routes to the volume: its destination is the volume's NRPN.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    return editor.Synth().With([](SynthSimModel& m) { return static_cast<int>(m.edit.values[kFlexi1Destination]); }) ==
+           kVolume;
+  })) << "FLEXI1 took no target";
+  editor.ClearHeard();
+  EXPECT_TRUE(MovesVolumeTo(editor, kController, 0, 0)) << SynthValue(editor, kVolume);
+  const std::vector<SimBytes> heard = editor.Heard();
+  // Only the volume's value went out: its address (5, 35) and value 0.
+  EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, kVolume}), heard.end());
+  EXPECT_EQ(heard.back(), (SimBytes{0xB0, 0x06, 0}));
   EXPECT_EDIT_MARKS(editor);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }

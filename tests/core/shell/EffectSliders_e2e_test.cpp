@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ constexpr const char* kStored[] = {"0.700000000000000", "0.800000000000000", "0.
 // "Level1", program value 134: its slider's 32 x 45 frame at (720, 588).
 constexpr int kLevel1 = 134;
 constexpr int kLeft = 720, kTop = 588, kWidth = 32, kHeight = 45;
+// "Mod ON/OFF", program value 131: its slider's frame at (520, 588); the
+// effect tabs' middles on the row at GUI y 576.
+constexpr int kModOnOff = 131;
+constexpr int kModLeft = 520, kModTop = 588;
+constexpr int kOverdriveTabX = 568, kChorusTabX = 758, kTabY = 576;
+constexpr int k90 = 2, k100 = 3;
 
 int SynthValue(RunningEditor& editor, int index)
 {
@@ -102,6 +109,94 @@ TEST_P(EffectSliders, LevelOneShowsAndIsGrabbedOverItsWholeTravelAtEveryScale)
     if (item == 3) (void)editor.SavePicture(std::string("e2e-effect-sliders-") + GetParam(), editor.MainRect());
   }
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// Whether r of the screen shows one picture over half a second: drawn.
+bool Settled(RunningEditor& editor, const Rect& r, std::vector<uint32_t>* picture)
+{
+  std::vector<uint32_t> last = editor.Grab(r);
+  auto since = std::chrono::steady_clock::now();
+  return RunningEditor::WaitUntil([&] {
+    std::vector<uint32_t> now = editor.Grab(r);
+    if (now.empty() || now != last)
+    {
+      last = std::move(now);
+      since = std::chrono::steady_clock::now();
+      return false;
+    }
+    *picture = last;
+    return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(500);
+  });
+}
+
+Rect GuiBox(const RunningEditor& editor, int gx, int gy, int w, int h, double scale)
+{
+  const auto [x0, y0] = editor.GuiPoint(gx, gy, scale);
+  const auto [x1, y1] = editor.GuiPoint(gx + w, gy + h, scale);
+  return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// The chorus plate: nothing is drawn under the place of "Feedback damping",
+// which has no fader (the overdrive plate, which has nothing there, shows
+// the very same pixels); "Mod ON/OFF" dragged on underlines the chorus tab,
+// and the underline stays through View 100 % and 90 %.
+void ExpectUnderlineKeptAndOnlyFadersNamed(const char* look, bool windowManager)
+{
+  RunningEditorSetup setup;
+  setup.windowManager = windowManager;
+  setup.settings = std::string("[gui]\nguiscale=1.0\nbackground=") + look + "\n";
+  RunningEditor editor(setup);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  ASSERT_TRUE(editor.HeardAProgram());
+  ASSERT_EQ(SynthValue(editor, kModOnOff), 0);
+
+  // Right of "Feedback level"'s caption, below the tab row, left of the
+  // plate's title.
+  const Rect damping = GuiBox(editor, 1082, 590, 36, 60, 1.0);
+  std::vector<uint32_t> onChorus, onOverdrive;
+  ASSERT_TRUE(Settled(editor, damping, &onChorus));
+  // The overdrive plate is up once the words under the 640 column change
+  // ("LFO A FRQ." to "DRIVE").
+  const Rect column640 = GuiBox(editor, 626, 600, 28, 40, 1.0);
+  const std::vector<uint32_t> chorusWords = editor.Grab(column640);
+  editor.ClickGui(kOverdriveTabX, kTabY);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(column640) != chorusWords; })) << "no overdrive plate";
+  ASSERT_TRUE(Settled(editor, damping, &onOverdrive));
+  EXPECT_EQ(onChorus, onOverdrive) << "a word stands where no fader is";
+  editor.ClickGui(kChorusTabX, kTabY);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(column640) == chorusWords; })) << "no chorus plate";
+
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, k90); }));
+  ASSERT_TRUE(editor.ShowsScale(0.9)) << editor.SettingsText();
+  const Rect underline = GuiBox(editor, kChorusTabX - 45, kTabY - 11, 90, 22, 0.9);
+  std::vector<uint32_t> off, on, after;
+  ASSERT_TRUE(Settled(editor, underline, &off));
+  // "Mod ON/OFF": pressed at its foot, dragged up past the top.
+  const auto [x, foot] = editor.GuiPoint(kModLeft + 16, kModTop + 33, 0.9);
+  editor.Drag(x, foot, x, foot - 80);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kModOnOff) == 1; }))
+    << SynthValue(editor, kModOnOff);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return Settled(editor, underline, &on) && on != off; }))
+    << "no underline";
+  if (!windowManager) (void)editor.SavePicture(std::string("e2e-chorus-underline-") + look, editor.MainRect());
+
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, k100); }));
+  ASSERT_TRUE(editor.ShowsScale(1.0)) << editor.SettingsText();
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, k90); }));
+  ASSERT_TRUE(editor.ShowsScale(0.9)) << editor.SettingsText();
+  ASSERT_TRUE(Settled(editor, underline, &after));
+  EXPECT_EQ(after, on) << "the underline went with the rescale";
+  EXPECT_EQ(SynthValue(editor, kModOnOff), 1);
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST_P(EffectSliders, ChorusUnderlineFollowsTheSwitchThroughARescaleAndOnlyFadersAreNamed)
+{
+  for (bool windowManager : {false, true})
+  {
+    SCOPED_TRACE(windowManager ? "under a window manager" : "bare");
+    ExpectUnderlineKeptAndOnlyFadersNamed(GetParam(), windowManager);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Looks, EffectSliders, ::testing::Values("space", "solid", "lcd"),

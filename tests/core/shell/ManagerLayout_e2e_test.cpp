@@ -70,6 +70,46 @@ TEST_P(ManagerLayout, ViewCommandsLeaveTheManagerAndItsFolderPanelShown)
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
+// DISK's folder panel offers LOCAL (where DISK was) and the database; LOCAL
+// opens a folder chooser, and the panel closes once the chooser is gone,
+// chosen or cancelled alike: a cancelled chooser leaves no panel over the
+// bank buttons.
+TEST_P(ManagerLayout, ACancelledFolderChooserClosesTheFolderPanel)
+{
+  for (const char* name : {"01_Bass.pr3", "02_Lead.pr3"})
+    WriteWholeFile(programs.File(name), MarkerText(kDefaultValues));
+  RunningEditorSetup setup;
+  setup.windowManager = GetParam();
+  setup.settings = "[gui]\nguiscale=1.0\nmanager=false\n[program]\nlastfile=" + programs.File("01_Bass.pr3") + "\n";
+  RunningEditor editor(setup);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  const auto pixel = [&](int gx, int gy) {
+    const auto [x, y] = editor.GuiPoint(gx, gy);
+    return editor.Pixel(x, y);
+  };
+  editor.FocusMain();
+  const uint32_t hidden = pixel(kDiskX, kDiskY);
+  editor.Key("ctrl+m");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kDiskX, kDiskY) != hidden; }));
+  const uint32_t closed = pixel(kFolderPlateX, kFolderPlateY);
+  for (int round = 0; round < 2; ++round)
+  {
+    SCOPED_TRACE(round);
+    editor.ClickGui(kDiskX, kDiskY);
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kFolderPlateX, kFolderPlateY) != closed; }))
+      << "no folder panel";
+    // LOCAL: the chooser, cancelled.
+    editor.ClickGui(kDiskX, kDiskY);
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
+    editor.Key("Escape");
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return pixel(kFolderPlateX, kFolderPlateY) == closed; }))
+      << "the folder panel stayed open";
+  }
+  (void)editor.SavePicture("e2e-manager-folder-panel-cancelled", editor.GuiRect());
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManager, ManagerLayout, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "UnderAWindowManager" : "Bare";

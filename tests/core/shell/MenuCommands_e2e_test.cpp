@@ -17,13 +17,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace
 {
 // The menus and their items as the pointer counts them (no separators).
-constexpr int kFile = 0, kEdit = 1, kView = 2, kHelp = 4;
+constexpr int kFile = 0, kEdit = 1, kView = 2, kProgram = 3, kHelp = 4;
+constexpr int kSaveFromZephra = 5;
+constexpr int kTenForward = 2, kTenBack = 3;
 constexpr int kUndo = 0;
 constexpr int kSize200 = 7, kWholePanel = 8, kCompactPanel = 9, kLookLcd = 12, kProgramManager = 13;
 constexpr int kUserGuide = 0, kProgramDatabase = 1;
@@ -375,6 +378,119 @@ TEST(MenuCommands, FirmwareUpdateOpensAChooserNamedForIt)
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 20));
   EXPECT_EQ(editor.Heard().size(), heard);
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// "Save Program from Zephra to File": the location chooser's OK requests
+// the program, and the chooser that saves it is named for the menu item.
+void ExpectSaveFromZephraChooserNamedForIt(bool windowManager)
+{
+  RunningEditorSetup setup;
+  setup.windowManager = windowManager;
+  RunningEditor editor(setup);
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  // The location chooser's OK, under its number (location 1), clicked once
+  // the chooser shows.
+  const RunningEditor::Rect ok = GuiPart(editor, 524, 404, 76, 40);
+  const std::vector<uint32_t> without = editor.Grab(ok);
+  ASSERT_TRUE(editor.ChooseMenu(kFile, kSaveFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(ok) != without; })) << "no location chooser";
+  editor.ClearHeard();
+  editor.Click(ok.CenterX(), ok.CenterY());
+  // A chooser shows, and a window of the display bears the item's name (a
+  // window manager's frame around the chooser bears none).
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no chooser";
+  std::string found;
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    found = editor.XdotoolOutput("search --onlyvisible --name '^Save Program from Zephra to File$'");
+    return !found.empty();
+  })) << "no window named for the item";
+  if (!found.empty())
+  {
+    EXPECT_EQ(editor.XdotoolOutput("getwindowname " + found.substr(0, found.find('\n'))),
+              "Save Program from Zephra to File\n");
+  }
+  // The synth was asked for location 1's program.
+  const std::vector<SimBytes> heard = editor.Heard();
+  EXPECT_TRUE(std::any_of(heard.begin(), heard.end(), [](const SimBytes& b) { return !b.empty() && b[0] == 0xF0; }));
+  editor.Key("Escape");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }, 20));
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForIt)
+{
+  ExpectSaveFromZephraChooserNamedForIt(false);
+}
+
+TEST(MenuCommands, SaveProgramFromZephraOpensAChooserNamedForItUnderAWindowManager)
+{
+  ExpectSaveFromZephraChooserNamedForIt(true);
+}
+
+// Ten Programs Forward and Back in a folder of five: from the second file
+// forward to the fifth, where it stays; back to the first, where it stays.
+// Each file is known by its VCO3 volume (10 for the first .. 50 for the
+// fifth), which the synth hears with the whole program.
+void ExpectTenStepsToStopAtTheFolderEnds(bool windowManager)
+{
+  TempDir programs;
+  const char* const kNames[] = {"01_A.pr3", "02_B.pr3", "03_C.pr3", "04_D.pr3", "05_E.pr3"};
+  for (int i = 0; i < 5; ++i)
+  {
+    TestValues values = kDefaultValues;
+    values[kVolume] = 10 * (i + 1);
+    WriteWholeFile(programs.File(kNames[i]), MarkerText(values));
+  }
+  RunningEditorSetup setup;
+  setup.windowManager = windowManager;
+  setup.settings = "[gui]\nguiscale=1.0\nmanager=false\n[program]\nlastfile=" + programs.File("02_B.pr3") + "\n";
+  RunningEditor editor(setup);
+  // The second file is the program the editor starts with, as after a quit.
+  std::filesystem::create_directories(editor.SettingsFolder());
+  WriteWholeFile(editor.SettingsFolder() + "lastprogram.pr3", ReadWholeFile(programs.File("02_B.pr3")));
+  START_OR_SKIP(editor);
+  WaitForStartProgram(editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == 20; })) << SynthValue(editor, kVolume);
+  // The program's name as the display shows it: the file's name.
+  const RunningEditor::Rect nameDisplay = GuiPart(editor, 58, 30, 210, 16);
+  ASSERT_TRUE(DrawnStill(editor, nameDisplay));
+  std::vector<std::vector<uint32_t>> names = {editor.Grab(nameDisplay)};
+  const struct Step { const char* name; int item, volume; } kSteps[] = {
+    {"forward from the second", kTenForward, 50},
+    {"forward at the last", kTenForward, 50},
+    {"back from the last", kTenBack, 10},
+    {"back at the first", kTenBack, 10},
+  };
+  for (const Step& step : kSteps)
+  {
+    SCOPED_TRACE(step.name);
+    editor.Synth().With([](SynthSimModel& m) { return m.edit.values[kVolume] = 99; });
+    editor.ClearHeard();
+    ASSERT_TRUE(editor.ChooseMenu(kProgram, step.item));
+    EXPECT_TRUE(editor.HeardAProgram()) << editor.Heard().size();
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return SynthValue(editor, kVolume) == step.volume; }))
+      << SynthValue(editor, kVolume);
+    EXPECT_TRUE(DrawnStill(editor, nameDisplay));
+    names.push_back(editor.Grab(nameDisplay));
+  }
+  // Second, fifth, fifth, first, first.
+  EXPECT_NE(names[1], names[0]);
+  EXPECT_EQ(names[2], names[1]) << "forward at the last file showed another name";
+  EXPECT_NE(names[3], names[1]);
+  EXPECT_NE(names[3], names[0]);
+  EXPECT_EQ(names[4], names[3]) << "back at the first file showed another name";
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEnds)
+{
+  ExpectTenStepsToStopAtTheFolderEnds(false);
+}
+
+TEST(MenuCommands, TenProgramsForwardAndBackStopAtTheFolderEndsUnderAWindowManager)
+{
+  ExpectTenStepsToStopAtTheFolderEnds(true);
 }
 
 TEST(MenuCommands, PreferencesTakeTheKeyboardAndGiveItBackWhenClosed)
