@@ -35,19 +35,28 @@ MidiPorts::~MidiPorts()
   CloseAll();
   JoinMaker();
   mStopDelivery = true;
-  mSynthQueue.Wake();
-  if (mDeliveryThread.joinable()) mDeliveryThread.join();
+  for (InputDelivery* input : {&mSynthInput, &mKeyboardInput})
+  {
+    input->queue.Wake();
+    if (input->thread.joinable()) input->thread.join();
+  }
 }
 
 void MidiPorts::SetPlug(IUnitBase* plug)
 {
   mReturningPlug = nullptr;
   {
-    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
-    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    std::lock_guard<std::mutex> keyboard(mKeyboardInput.lock);
+    std::lock_guard<std::mutex> synth(mSynthInput.lock);
     mPlug.store(plug);
   }
-  if (plug && !mDeliveryThread.joinable()) mDeliveryThread = std::thread(&MidiPorts::DeliveryLoop, this);
+  if (!plug) return;
+  if (!mSynthInput.thread.joinable())
+    mSynthInput.thread = std::thread(&MidiPorts::DeliveryLoop, this, std::ref(mSynthInput), &HandSynthMessage,
+                                     std::cref(mState.mInChan));
+  if (!mKeyboardInput.thread.joinable())
+    mKeyboardInput.thread = std::thread(&MidiPorts::DeliveryLoop, this, std::ref(mKeyboardInput),
+                                        &HandKeyboardMessage, std::cref(mState.mInBChan));
 }
 
 void MidiPorts::SetOutputGate(PacedMidiOut* gate)
@@ -960,8 +969,8 @@ void MidiPorts::CloseAll()
   // has then queued the whole of it, and no later answer starts another
   // one while the output drains or once it has closed.
   {
-    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
-    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    std::lock_guard<std::mutex> keyboard(mKeyboardInput.lock);
+    std::lock_guard<std::mutex> synth(mSynthInput.lock);
     mPlug.store(nullptr);
   }
   // What the output still holds goes out next: a firmware image cut short
@@ -1023,26 +1032,31 @@ void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
 {
   mSynthCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
     if (IsActiveSensing(message, length)) return;
-    if (mSynthQueue.Push(message, length)) mSynthQueued.fetch_add(1, std::memory_order_release);
+    mSynthInput.Push(message, length);
   });
 }
 
-void MidiPorts::DeliveryLoop()
+void MidiPorts::InputDelivery::Push(const uint8_t* bytes, size_t size)
+{
+  if (queue.Push(bytes, size)) queued.fetch_add(1, std::memory_order_release);
+}
+
+void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel)
 {
   // Every message and the stop wake the queue: an idle editor's delivery
   // thread sleeps till then.
   while (!mStopDelivery)
   {
-    mSynthQueue.Wait();
-    mSynthQueue.Drain([this](const uint8_t* bytes, size_t size) {
+    input.queue.Wait();
+    input.queue.Drain([this, &input, hand, &channel](const uint8_t* bytes, size_t size) {
       {
-        std::lock_guard<std::mutex> lock(mSynthDeliveryLock);
+        std::lock_guard<std::mutex> lock(input.lock);
         IUnitBase* plug = mPlug.load();
         if (plug)
         {
           try
           {
-            HandSynthMessage(*plug, bytes, size, mState.mInChan);
+            hand(*plug, bytes, size, channel);
           }
           catch (...)
           {
@@ -1050,7 +1064,7 @@ void MidiPorts::DeliveryLoop()
           }
         }
       }
-      mSynthDelivered.fetch_add(1, std::memory_order_release);
+      input.delivered.fetch_add(1, std::memory_order_release);
     });
   }
 }
@@ -1072,26 +1086,23 @@ void HandSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int in
 bool MidiPorts::WaitUntilDelivered(int timeoutMs)
 {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (mSynthDelivered.load(std::memory_order_acquire) != mSynthQueued.load(std::memory_order_acquire))
-  {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  for (const InputDelivery* input : {&mSynthInput, &mKeyboardInput})
+    while (input->delivered.load(std::memory_order_acquire) != input->queued.load(std::memory_order_acquire))
+    {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   return true;
 }
 
 void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
 {
   mKeyboardCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
-    DeliverKeyboardMessage(message, length);
+    // Only what the keyboard hook takes is queued: the queue's slots hold
+    // short messages.
+    if (length == 0 || length > 3 || IsActiveSensing(message, length)) return;
+    mKeyboardInput.Push(message, length);
   });
-}
-
-void MidiPorts::DeliverKeyboardMessage(const uint8_t* bytes, size_t size)
-{
-  std::lock_guard<std::mutex> lock(mDeliveryLock);
-  IUnitBase* plug = mPlug.load();
-  if (plug) HandKeyboardMessage(*plug, bytes, size, mState.mInBChan);
 }
 
 void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel)

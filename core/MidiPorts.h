@@ -18,8 +18,13 @@
 //     the queue and hands each message to the plug-in under its mutex. A
 //     reply that comes while the timer holds the mutex (a message box is
 //     open) waits in the queue instead of being lost;
-//   - the keyboard input's callback cleans what arrives and hands it to the
-//     plug-in's keyboard hook at once, for pass-through without delay.
+//   - the keyboard input's callback does the same with a queue of its own,
+//     large enough for the notes of seconds of playing, and a delivery
+//     thread of its own hands each message to the plug-in's keyboard hook
+//     (which takes the plug-in's mutex where it needs it). Notes played
+//     while the editor holds its mutex (a bank saved to disk) reach the
+//     synth after it, all of them and in order, and the server's cycle
+//     never waits for the editor.
 // The output gate (SetOutputGate) is closed before the output port closes,
 // so nothing is handed to a closed port. Before the plug-in is deleted,
 // call CloseAll (queued output cancelled, delivery stopped, ports closed).
@@ -230,8 +235,12 @@ public:
   void CloseAll();
   // True while an output port (virtual or real) is open.
   bool OutputOpen() const { return mOutputOpen; }
-  // Synth messages dropped because the queue was full.
-  size_t SynthInputOverflows() const { return mSynthQueue.Overflows(); }
+  // Messages dropped because the input's queue was full.
+  size_t SynthInputOverflows() const { return mSynthInput.queue.Overflows(); }
+  size_t KeyboardInputOverflows() const { return mKeyboardInput.queue.Overflows(); }
+  // Keyboard messages the keyboard's queue holds: at a thousand a second,
+  // some seconds of playing.
+  static constexpr size_t kKeyboardQueueCapacity = 8192;
 
   MidiPortSettings& State() { return mState; }
   const std::vector<std::string>& InputNames() const { return mInputNames; }
@@ -248,8 +257,9 @@ public:
   static void MIDICallbackB(double timeStamp, std::vector<unsigned char>* bytes,
                             void* user) noexcept;
   // What the callbacks do with what the library hands over, without the
-  // library. The synth's messages reach the plug-in on the delivery thread;
-  // WaitUntilDelivered waits (at most timeoutMs) until the queue is empty.
+  // library. The messages reach the plug-in on the inputs' delivery
+  // threads; WaitUntilDelivered waits (at most timeoutMs) until both queues
+  // are empty and what was taken from them is handled.
   void DeliverFromSynth(const unsigned char* bytes, size_t size);
   void DeliverFromKeyboard(const unsigned char* bytes, size_t size);
   bool WaitUntilDelivered(int timeoutMs);
@@ -351,9 +361,25 @@ private:
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
   static std::string PortName(RtMidi& midi, unsigned i);
-  // The delivery thread: waits for queued synth messages and hands them on.
-  void DeliveryLoop();
-  void DeliverKeyboardMessage(const uint8_t* bytes, size_t size);
+  // One input's hand-over: the queue its callback fills, and the thread
+  // that hands what waits there to the plug-in.
+  struct InputDelivery
+  {
+    InputDelivery(size_t capacity, size_t slotReserve) : queue(capacity, slotReserve) {}
+    // The callback's side: queues a whole message, never waiting.
+    void Push(const uint8_t* bytes, size_t size);
+    MidiInputQueue queue;
+    std::atomic<size_t> queued{0};     // pushed by the callback
+    std::atomic<size_t> delivered{0};  // handled by the delivery thread
+    // Held by each hand-over to the plug-in and by CloseAll, so that
+    // CloseAll returns only when no delivery into the plug-in is running.
+    std::mutex lock;
+    std::thread thread;
+  };
+  using HandMessage = void (*)(IUnitBase&, const uint8_t*, size_t, int);
+  // A delivery thread: waits for queued messages and hands each on with
+  // hand, filtered by the input's channel.
+  void DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel);
 
   MidiSettingsStore mStore;
   MidiPortSettings mState;
@@ -364,11 +390,6 @@ private:
   std::vector<std::string> mInputNames;
   std::vector<std::string> mOutputNames;
   std::atomic<IUnitBase*> mPlug{nullptr};
-  // Held by each keyboard delivery and by CloseAll, so that CloseAll
-  // returns only when no keyboard delivery into the plug-in is running.
-  std::mutex mDeliveryLock;
-  // The same for the delivery thread's hand-over of synth messages.
-  std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
   // The port the output was last opened to by name ("" for the virtual one).
@@ -402,11 +423,10 @@ private:
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
-  MidiInputQueue mSynthQueue;
-  std::atomic<size_t> mSynthQueued{0};     // pushed by the callback
-  std::atomic<size_t> mSynthDelivered{0};  // taken by the delivery thread
+  InputDelivery mSynthInput{MidiInputQueue::kCapacity, MidiInputQueue::kSlotReserve};
+  // Short messages only (see DeliverFromKeyboard).
+  InputDelivery mKeyboardInput{kKeyboardQueueCapacity, 4};
   std::atomic<bool> mStopDelivery{false};
-  std::thread mDeliveryThread;
 };
 
 // Builds the short message a callback hands on: the bytes (missing ones 0).
