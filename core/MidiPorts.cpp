@@ -163,6 +163,7 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   mKeyboardMidiIn.reset();
   mMidiOut.reset();
   mInputsMade = false;
+  mOutputOnServer = false;
   mKeyboardAwaitsWatch = false;
   mServerLost = false;
   // Known before anything is made: with no server, nothing is, and the
@@ -256,6 +257,9 @@ RtMidi::Api MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
     chosen = RtMidi::UNIX_JACK;
   }
   if (!Published(ticket, [&] { return mApi = chosen, true; })) return chosen;
+  // The library makes a JACK output even where no server answers; only the
+  // JACK library's complaint tells that its client was not opened.
+  const uint64_t errorsBefore = JackServerWatch::LibraryErrors();
   try
   {
     if (!output) output = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
@@ -264,6 +268,8 @@ RtMidi::Api MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   {
     error.printMessage();
   }
+  const bool onServer = output && (chosen != RtMidi::UNIX_JACK || JackServerWatch::LibraryErrors() == errorsBefore);
+  (void)Published(ticket, [&] { return mOutputOnServer = onServer, true; });
   // Given up while the server kept the thread waiting: the object is never
   // used, nor closed on a server that may not answer.
   if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) SetAside(output.release());
@@ -838,8 +844,9 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     // wait for one as for a lost one. Objects made before the watch may
     // hold clients of a gone server. A server that took the output's client
     // was there: its going is a loss, told as when the watch sees it go,
-    // whether or not a chosen port was open on it.
-    const bool went = mMidiOut != nullptr;
+    // whether or not a chosen port was open on it. A start with no server
+    // at all lost nothing.
+    const bool went = mMidiOut != nullptr && mOutputOnServer;
     DropDeadServer();
     return went ? ServerEvent::kLost : ServerEvent::kNone;
   }

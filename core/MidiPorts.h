@@ -409,6 +409,7 @@ private:
   std::optional<std::chrono::steady_clock::time_point> mAnsweringSince;
   bool mCallbacksSet = false;  // the synth input has its callback
   bool mInputsMade = false;    // by the last StartMidi
+  bool mOutputOnServer = false;  // the last StartMidi's output reached a server
   bool mKeyboardAwaitsWatch = false;  // the keyboard's choice opens at SettleWatch
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
