@@ -279,7 +279,7 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
     ASSERT_GE(inputs.size(), 2u);
     EXPECT_EQ(std::vector<std::string>(inputs.begin(), inputs.begin() + 2), (std::vector<std::string>{"off", "virtual input"}));
     EXPECT_EQ(outputs.at(1), "virtual output");
-    EXPECT_EQ(Selected(dialog, 40018), 0);
+    EXPECT_EQ(inputs.at(static_cast<size_t>(Selected(dialog, 40018))), "Gone (not present)");
     Choose(dialog, 40019, peer.name);
     EXPECT_TRUE(peer.Connected());
     Choose(dialog, 40018, "virtual input");
@@ -519,6 +519,34 @@ TEST_F(AppShellDisplay, TheJackServersDeviceIsListedWithItsRate)
   EXPECT_EQ(ListOf(dialog, kIdcSampleRate), std::vector<std::string>{"48000"});
   EXPECT_EQ(Selected(dialog, kIdcSampleRate), 0);
   DestroyWindow(dialog);
+}
+
+// A stored port that is not there shows by its name, marked, as the chosen
+// entry of its list: choosing "off" then is a change, and OK writes it.
+// Left chosen, it stays the stored name.
+TEST_F(AppShellDisplay, PreferencesShowAnAbsentStoredPortSoThatOffCanBeChosen)
+{
+  Start("[midi]\ninBdev=Keys gone\nindev=Synth out gone\noutdev=Synth gone\n\n");
+  if (!AppPorts()->MidiOut()) GTEST_SKIP() << "no MIDI system";
+  Preferences([&](HWND dialog) {
+    const struct
+    {
+      int list;
+      const char* shown;
+    } kShown[] = {{40018, "Synth out gone (not present)"}, {40035, "Keys gone (not present)"}, {40019, "Synth gone (not present)"}};
+    for (const auto& shown : kShown)
+    {
+      SCOPED_TRACE(shown.list);
+      const std::vector<std::string> list = ListOf(dialog, shown.list);
+      ASSERT_GE(Selected(dialog, shown.list), 0);
+      EXPECT_EQ(list.at(static_cast<size_t>(Selected(dialog, shown.list))), shown.shown);
+      EXPECT_EQ(std::count(list.begin(), list.end(), shown.shown), 1);
+    }
+    Choose(dialog, 40035, "off");
+    Choose(dialog, 40019, "off");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=Synth out gone\noutdev=off\n\n");
 }
 
 // With no MIDI system at all the lists say so and cannot be opened.
