@@ -161,6 +161,8 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   JackServerWatch::RouteLibraryMessages();
   mMidiIn.reset();
   mKeyboardMidiIn.reset();
+  mSynthReader.reset();
+  mKeyboardReader.reset();
   mMidiOut.reset();
   mInputsMade = false;
   mOutputOnServer = false;
@@ -306,22 +308,36 @@ void MidiPorts::MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackS
 {
   try
   {
-    auto synth = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
-    if (WatchedServerGone(watch))
+    std::unique_ptr<RtMidiIn> synth;
+    std::unique_ptr<JackMidiInput> reader;
+    if (api == RtMidi::UNIX_JACK)
+      reader = MakeReader(Which::kSynthIn);
+    else
+      synth = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
+    if (WatchedServerGone(watch) || (!synth && !reader))
     {
       // Its client is of the gone server.
       SetAside(synth.release());
+      SetAside(std::move(reader));
       return;
     }
-    synth->setCallback(&MidiPorts::MIDICallback, this);
-    synth->ignoreTypes(false, false, true);
+    if (synth)
+    {
+      synth->setCallback(&MidiPorts::MIDICallback, this);
+      synth->ignoreTypes(false, false, true);
+    }
     const bool published = Published(ticket, [&] {
       mMidiIn = std::move(synth);
+      mSynthReader = std::move(reader);
       mCallbacksSet = true;
       mInputsMade = true;
       return true;
     });
-    if (!published) SetAside(synth.release());
+    if (!published)
+    {
+      SetAside(synth.release());
+      SetAside(std::move(reader));
+    }
   }
   catch (const RtMidiError& error)
   {
@@ -331,7 +347,7 @@ void MidiPorts::MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackS
 
 bool MidiPorts::MakeKeyboardInput()
 {
-  if (mKeyboardMidiIn) return true;
+  if (KeyboardInputMade()) return true;
   // Made beside the synth input, on the server that input is on, which
   // only the watch tells. At the start the making thread opens the watch
   // last, off the start's way: the choice opens once it is settled.
@@ -342,7 +358,7 @@ bool MidiPorts::MakeKeyboardInput()
   }
   // Settling opens a choice that waited for the watch, which makes the input.
   (void)SettleWatch();
-  if (mKeyboardMidiIn) return true;
+  if (KeyboardInputMade()) return true;
   if (!mInputsMade || mServerLost || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive())) return false;
   // Handed over only while the maker has not been given up: a server that
   // keeps it waiting leaves the object to it, never closed or deleted.
@@ -350,39 +366,59 @@ bool MidiPorts::MakeKeyboardInput()
   {
     MakerTicket ticket;
     std::unique_ptr<RtMidiIn> made;
+    std::unique_ptr<JackMidiInput> reader;
   };
   auto making = std::make_shared<Making>();
   const RtMidi::Api api = mApi;
-  const bool answered = WithinServerWait([making, api] {
+  const bool answered = WithinServerWait([this, making, api] {
     std::unique_ptr<RtMidiIn> keyboard;
+    std::unique_ptr<JackMidiInput> reader;
     try
     {
-      keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
+      if (api == RtMidi::UNIX_JACK)
+        reader = MakeReader(Which::kKeyboardIn);
+      else
+        keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
     }
     catch (const RtMidiError& error)
     {
       error.printMessage();
     }
-    if (!Published(making->ticket, [&] { return making->made = std::move(keyboard), true; }))
+    const bool published = Published(making->ticket, [&] {
+      making->made = std::move(keyboard);
+      making->reader = std::move(reader);
+      return true;
+    });
+    if (!published)
+    {
       SetAside(keyboard.release());
+      SetAside(std::move(reader));
+    }
   });
   std::unique_ptr<RtMidiIn> keyboard;
+  std::unique_ptr<JackMidiInput> reader;
   {
     std::lock_guard<std::mutex> hold(making->ticket.lock);
     making->ticket.abandoned = true;
     keyboard = std::move(making->made);
+    reader = std::move(making->reader);
   }
   // A client opened after the server went is of no server the ports know.
   if (!answered || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive()))
   {
     SetAside(keyboard.release());
+    SetAside(std::move(reader));
     if (!answered) GiveUpServer();
     return false;
   }
-  if (!keyboard) return false;
-  keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
-  keyboard->ignoreTypes(false, false, true);
+  if (!keyboard && !reader) return false;
+  if (keyboard)
+  {
+    keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
+    keyboard->ignoreTypes(false, false, true);
+  }
   mKeyboardMidiIn = std::move(keyboard);
+  mKeyboardReader = std::move(reader);
   return true;
 }
 
@@ -542,13 +578,35 @@ std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
 void MidiPorts::ProbeMidiIO()
 {
   WaitForInputsMade();
-  if (!mMidiIn || !mMidiOut) return;
+  if (!SynthInputMade() || !mMidiOut) return;
   mInputNames = {"off", "virtual input"};
   mOutputNames = {"off", "virtual output"};
-  const unsigned inputs = mMidiIn->getPortCount();
-  for (unsigned i = 0; i < inputs; ++i) mInputNames.push_back(PortName(*mMidiIn, i));
-  const unsigned outputs = mMidiOut->getPortCount();
-  for (unsigned i = 0; i < outputs; ++i) mOutputNames.push_back(PortName(*mMidiOut, i));
+  for (std::string& name : SourcesOf(Which::kSynthIn)) mInputNames.push_back(std::move(name));
+  for (std::string& name : PortNames(*mMidiOut)) mOutputNames.push_back(std::move(name));
+}
+
+std::vector<std::string> MidiPorts::PortNames(RtMidi& midi)
+{
+  std::vector<std::string> names;
+  try
+  {
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i) names.push_back(PortName(midi, i));
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+  }
+  return names;
+}
+
+std::vector<std::string> MidiPorts::SourcesOf(Which which) const
+{
+  // Until the keyboard input is made, the synth input lists the same ports.
+  if (which == Which::kKeyboardIn && !KeyboardInputMade()) which = Which::kSynthIn;
+  if (const JackMidiInput* reader = Reader(which)) return reader->Sources();
+  RtMidiIn* midi = which == Which::kKeyboardIn ? mKeyboardMidiIn.get() : mMidiIn.get();
+  return midi ? PortNames(*midi) : std::vector<std::string>();
 }
 
 // ---- choosing ports ----
@@ -573,40 +631,36 @@ bool MidiPorts::IsOwnPort(const std::string& name)
 
 namespace
 {
-int ChoiceNumber(const char* name, const char* virtualName, RtMidi* midi)
+// ports: the system's ports in order, asked for only when name is neither
+// "off" nor the virtual port.
+template <class Ports>
+int ChoiceNumber(const char* name, const char* virtualName, bool made, Ports&& ports)
 {
   if (!name) return -1;
   if (std::strcmp(name, "off") == 0) return 0;
   if (std::strcmp(name, virtualName) == 0) return 1;
-  if (!midi || MidiPorts::IsOwnPort(name)) return -1;
-  try
-  {
-    const unsigned count = midi->getPortCount();
-    for (unsigned i = 0; i < count; ++i)
-      if (midi->getPortName(i) == name) return 2 + static_cast<int>(i);
-  }
-  catch (const RtMidiError& error)
-  {
-    error.printMessage();
-  }
-  return -1;
+  if (!made || MidiPorts::IsOwnPort(name)) return -1;
+  const std::vector<std::string> listed = ports();
+  const auto found = std::find(listed.begin(), listed.end(), name);
+  return found == listed.end() ? -1 : 2 + static_cast<int>(found - listed.begin());
 }
 }  // namespace
 
 int MidiPorts::GetMIDIInPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual input", mMidiIn.get());
+  return ChoiceNumber(name, "virtual input", SynthInputMade(), [this] { return SourcesOf(Which::kSynthIn); });
 }
 
 int MidiPorts::GetMIDIInBPortNumber(const char* name) const
 {
-  // Until the keyboard input is made, the synth input lists the same ports.
-  return ChoiceNumber(name, "virtual input", mKeyboardMidiIn ? mKeyboardMidiIn.get() : mMidiIn.get());
+  return ChoiceNumber(name, "virtual input", SynthInputMade() || KeyboardInputMade(),
+                      [this] { return SourcesOf(Which::kKeyboardIn); });
 }
 
 int MidiPorts::GetMIDIOutPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual output", mMidiOut.get());
+  return ChoiceNumber(name, "virtual output", mMidiOut != nullptr,
+                      [this] { return PortNames(*mMidiOut); });
 }
 
 bool MidiPorts::ChooseMidiInput(const char* name)
@@ -646,7 +700,7 @@ bool MidiPorts::Choose(Which which, const char* name)
       // The keyboard's input is made once a port is chosen for it: until
       // then the server need not wake it each cycle. The making takes a
       // while, and the port is looked up again in the new input's list.
-      if (n >= 1 && !mKeyboardMidiIn && MakeKeyboardInput()) n = GetMIDIInBPortNumber(name);
+      if (n >= 1 && !KeyboardInputMade() && MakeKeyboardInput()) n = GetMIDIInBPortNumber(name);
       midi = mKeyboardMidiIn.get();
       break;
     case Which::kOut:
@@ -675,11 +729,12 @@ bool MidiPorts::Choose(Which which, const char* name)
     n = 0;
   }
   // A keyboard input not made has nothing to close for "off".
-  if (!midi && !(which == Which::kKeyboardIn && mInputsMade)) return false;
+  const bool made = midi || Reader(which);
+  if (!made && !(which == Which::kKeyboardIn && mInputsMade)) return false;
   mPortOpen[static_cast<int>(which)] = false;
   mOnServerPort[static_cast<int>(which)] = false;
   mSeenConnected[static_cast<int>(which)] = false;
-  if (!midi && n >= 1) return false;
+  if (!made && n >= 1) return false;
   const bool output = which == Which::kOut;
   if (output)
   {
@@ -688,18 +743,28 @@ bool MidiPorts::Choose(Which which, const char* name)
     if (mOutputGate) mOutputGate->Close();
     mOutputOpen = false;
   }
-  try
+  if (JackMidiInput* reader = Reader(which))
   {
-    if (midi) midi->closePort();
-    if (n == 1)
-      midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
-    else if (n >= 2)
-      midi->openPort(static_cast<unsigned>(n - 2), output ? "RtMidi Output" : "RtMidi Input");
+    // The library's input only lists the ports here: the reader opens them.
+    reader->ClosePort();
+    if (n == 1 && !reader->OpenVirtualPort(kVirtualInputName)) return false;
+    if (n >= 2 && !reader->OpenPort(name, "RtMidi Input")) return false;
   }
-  catch (const RtMidiError& error)
+  else
   {
-    error.printMessage();
-    return false;
+    try
+    {
+      if (midi) midi->closePort();
+      if (n == 1)
+        midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
+      else if (n >= 2)
+        midi->openPort(static_cast<unsigned>(n - 2), output ? "RtMidi Output" : "RtMidi Input");
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+      return false;
+    }
   }
   if (output && n >= 1)
   {
@@ -910,6 +975,8 @@ void MidiPorts::DropDeadServer()
   SetAside(mMidiIn.release());
   SetAside(mKeyboardMidiIn.release());
   SetAside(mMidiOut.release());
+  SetAside(std::move(mSynthReader));
+  SetAside(std::move(mKeyboardReader));
 }
 
 void MidiPorts::SetAside(RtMidi* midi)
@@ -926,6 +993,37 @@ void MidiPorts::SetAside(RtMidi* midi)
   static std::mutex lock;
   std::lock_guard<std::mutex> hold(lock);
   dead->push_back(midi);
+}
+
+void MidiPorts::SetAside(std::unique_ptr<JackMidiInput> input)
+{
+  // As the library's objects of a gone server: never closed, never freed
+  // (its client's callbacks may still name it).
+  if (!input) return;
+  input->Abandon();
+  static auto* const dead = new std::vector<std::unique_ptr<JackMidiInput>>;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
+  dead->push_back(std::move(input));
+}
+
+std::unique_ptr<JackMidiInput> MidiPorts::MakeReader(Which which)
+{
+  auto reader = std::make_unique<JackMidiInput>(
+    which == Which::kSynthIn ? &MidiPorts::ReceiveFromSynth : &MidiPorts::ReceiveFromKeyboard, this);
+  if (!reader->Open(kInputClientName)) return nullptr;
+  return reader;
+}
+
+JackMidiInput* MidiPorts::Reader(Which which) const
+{
+  switch (which)
+  {
+    case Which::kSynthIn: return mSynthReader.get();
+    case Which::kKeyboardIn: return mKeyboardReader.get();
+    case Which::kOut: break;
+  }
+  return nullptr;
 }
 
 bool MidiPorts::WithinServerWait(std::function<void()> work)
@@ -994,9 +1092,12 @@ void MidiPorts::CloseAll()
   const bool cancel = mCallbacksSet;
   mCallbacksSet = false;
   RtMidiIn* inputs[] = {mMidiIn.get(), mKeyboardMidiIn.get()};
+  JackMidiInput* readers[] = {mSynthReader.get(), mKeyboardReader.get()};
   RtMidiOut* output = mMidiOut.get();
-  if (!inputs[0] && !inputs[1] && !output) return;
-  const bool answered = WithinServerWait([inputs, output, cancel] {
+  if (!inputs[0] && !inputs[1] && !readers[0] && !readers[1] && !output) return;
+  const bool answered = WithinServerWait([inputs, readers, output, cancel] {
+    for (JackMidiInput* reader : readers)
+      if (reader) reader->ClosePort();
     for (RtMidiIn* in : inputs)
     {
       if (!in) continue;
@@ -1120,6 +1221,16 @@ void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int
   // Clock passes whatever the channel filter says: it has no channel.
   if (bytes[0] != 0xF8 && inChannel != 0 && msg.Channel() + 1 != inChannel) return;
   plug.ProcessKeyboardMidiMsg(&msg);
+}
+
+void MidiPorts::ReceiveFromSynth(const uint8_t* bytes, size_t size, void* self)
+{
+  static_cast<MidiPorts*>(self)->DeliverFromSynth(bytes, size);
+}
+
+void MidiPorts::ReceiveFromKeyboard(const uint8_t* bytes, size_t size, void* self)
+{
+  static_cast<MidiPorts*>(self)->DeliverFromKeyboard(bytes, size);
 }
 
 void MidiPorts::MIDICallback(double /*timeStamp*/, std::vector<unsigned char>* bytes,

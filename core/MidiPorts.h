@@ -29,6 +29,11 @@
 // so nothing is handed to a closed port. Before the plug-in is deleted,
 // call CloseAll (queued output cancelled, delivery stopped, ports closed).
 //
+// On JACK the two inputs are read straight off the server (JackMidiInput),
+// one client of the editor's own each, in place of the library's inputs:
+// the library's JACK input would glue everything after an unfinished SysEx
+// onto it.
+//
 // On JACK the ports keep a watch on the server (JackServerWatch): the gate
 // meters what it hands to the library by the server's cycles, and
 // CheckServer, called now and then on the main thread, notices the server
@@ -40,6 +45,7 @@
 #pragma once
 
 #include "core/IMidiMsg.h"
+#include "core/JackMidiInput.h"
 #include "core/JackServerWatch.h"
 #include "core/MidiInputCleaner.h"
 #include "core/MidiInputQueue.h"
@@ -245,9 +251,14 @@ public:
   MidiPortSettings& State() { return mState; }
   const std::vector<std::string>& InputNames() const { return mInputNames; }
   const std::vector<std::string>& OutputNames() const { return mOutputNames; }
+  // The library's inputs, on systems other than JACK.
   RtMidiIn* MidiIn() const { return mMidiIn.get(); }
   // Null until a port is chosen for the keyboard.
   RtMidiIn* KeyboardMidiIn() const { return mKeyboardMidiIn.get(); }
+  // The synth input is there to be opened (the library's or, on JACK, the
+  // reader); the keyboard input once a port has been chosen for it.
+  bool SynthInputMade() const { return mMidiIn || mSynthReader; }
+  bool KeyboardInputMade() const { return mKeyboardMidiIn || mKeyboardReader; }
   RtMidiOut* MidiOut() const { return mMidiOut.get(); }
   RtMidi::Api Api() const { return mApi; }
 
@@ -300,6 +311,14 @@ private:
   void PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent);
   // Keeps an object of a gone server, never deleted (see the .cpp).
   static void SetAside(RtMidi* midi);
+  static void SetAside(std::unique_ptr<JackMidiInput> input);
+  // A reader of the JACK server for the synth input or the keyboard input,
+  // opened as the editor's input client; null where it cannot be.
+  std::unique_ptr<JackMidiInput> MakeReader(Which which);
+  // The reader of an input on JACK; null elsewhere.
+  JackMidiInput* Reader(Which which) const;
+  static void ReceiveFromSynth(const uint8_t* bytes, size_t size, void* self);
+  static void ReceiveFromKeyboard(const uint8_t* bytes, size_t size, void* self);
   // Keeps a watch no longer used (or left to a given-up thread) for the rest
   // of the run: a client's callbacks or a gate's meter may still name it.
   static void KeepWatch(std::unique_ptr<JackServerWatch> watch);
@@ -361,6 +380,9 @@ private:
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
   static std::string PortName(RtMidi& midi, unsigned i);
+  // The ports that input can be fed by, in the order of its choice numbers.
+  std::vector<std::string> SourcesOf(Which which) const;
+  static std::vector<std::string> PortNames(RtMidi& midi);
   // One input's hand-over: the queue its callback fills, and the thread
   // that hands what waits there to the plug-in.
   struct InputDelivery
@@ -387,6 +409,9 @@ private:
   std::unique_ptr<RtMidiIn> mMidiIn;
   std::unique_ptr<RtMidiIn> mKeyboardMidiIn;
   std::unique_ptr<RtMidiOut> mMidiOut;
+  // On JACK, what reads the synth input and the keyboard input.
+  std::unique_ptr<JackMidiInput> mSynthReader;
+  std::unique_ptr<JackMidiInput> mKeyboardReader;
   std::vector<std::string> mInputNames;
   std::vector<std::string> mOutputNames;
   std::atomic<IUnitBase*> mPlug{nullptr};

@@ -222,7 +222,7 @@ bool UpdateINI()
 bool PopulateMidiDialogs(HWND dialog)
 {
   MidiPorts* ports = AppPorts();
-  if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
+  if (!ports || !ports->SynthInputMade() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
   const std::vector<std::string> inputs = OthersPorts(ports->InputNames());
   FillList(dialog, kIdcSynthInput, inputs, midi.mInDev);
