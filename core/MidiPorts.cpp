@@ -115,7 +115,9 @@ void MidiPorts::FitGateToOutput()
     if (!mOutputDestination.empty())
       room.ready = [watch, destination = mOutputDestination] {
         const std::vector<std::string> sources = watch->ConnectionsOf(destination);
-        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) { return IsOwnPort(s); });
+        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) {
+          return IsOwnClientName(s.substr(0, s.find(':')));
+        });
       };
   }
   mOutputGate->SetRoom(std::move(room));
@@ -611,22 +613,62 @@ std::vector<std::string> MidiPorts::SourcesOf(Which which) const
 
 // ---- choosing ports ----
 
-bool MidiPorts::IsOwnPort(const std::string& name)
+bool MidiPorts::IsOwnClientName(const std::string& name)
 {
   for (const char* client : {kInputClientName, kOutputClientName})
   {
     const size_t length = std::strlen(client);
     if (name.compare(0, length, client) != 0) continue;
-    size_t at = length;
-    if (at < name.size() && name[at] == '-')
-    {
-      const size_t digits = name.find_first_not_of("0123456789", at + 1);
-      if (digits == at + 1 || digits == std::string::npos) continue;
-      at = digits;
-    }
-    if (at < name.size() && name[at] == ':') return true;
+    if (name.size() == length) return true;
+    if (name[length] != '-' || name.size() == length + 1) continue;
+    if (name.find_first_not_of("0123456789", length + 1) == std::string::npos) return true;
   }
   return false;
+}
+
+bool MidiPorts::IsOwnPort(const std::string& name) const
+{
+  const size_t colon = name.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string client = name.substr(0, colon);
+  if (mApi != RtMidi::UNIX_JACK) return IsOwnClientName(client);
+  const std::vector<std::string> own = OwnClients();
+  return std::find(own.begin(), own.end(), client) != own.end();
+}
+
+std::vector<std::string> MidiPorts::OwnOutputClients() const
+{
+  if (mOutputPortName.empty()) return {};
+  if (!mOutputClient.empty()) return {mOutputClient};
+  const JackMidiInput* lister = mSynthReader ? mSynthReader.get() : mKeyboardReader.get();
+  if (!lister) return {};
+  std::vector<std::string> clients;
+  for (const std::string& port : lister->Sources())
+  {
+    const size_t colon = port.find(':');
+    if (colon == std::string::npos || port.compare(colon + 1, std::string::npos, mOutputPortName) != 0) continue;
+    const std::string client = port.substr(0, colon);
+    if (IsOwnClientName(client)) clients.push_back(client);
+  }
+  if (clients.size() > 1 && !mOutputDestination.empty() && mWatch->Alive())
+  {
+    const std::vector<std::string> feeding = mWatch->ConnectionsOf(mOutputDestination);
+    std::vector<std::string> connected;
+    for (const std::string& client : clients)
+      if (std::find(feeding.begin(), feeding.end(), client + ":" + mOutputPortName) != feeding.end())
+        connected.push_back(client);
+    if (!connected.empty()) clients = connected;
+  }
+  if (clients.size() == 1) mOutputClient = clients.front();
+  return clients;
+}
+
+std::vector<std::string> MidiPorts::OwnClients() const
+{
+  std::vector<std::string> own = OwnOutputClients();
+  for (const JackMidiInput* reader : {mSynthReader.get(), mKeyboardReader.get()})
+    if (reader) own.push_back(reader->ClientName());
+  return own;
 }
 
 namespace
@@ -634,12 +676,12 @@ namespace
 // ports: the system's ports in order, asked for only when name is neither
 // "off" nor the virtual port.
 template <class Ports>
-int ChoiceNumber(const char* name, const char* virtualName, bool made, Ports&& ports)
+int ChoiceNumber(const MidiPorts& midi, const char* name, const char* virtualName, bool made, Ports&& ports)
 {
   if (!name) return -1;
   if (std::strcmp(name, "off") == 0) return 0;
   if (std::strcmp(name, virtualName) == 0) return 1;
-  if (!made || MidiPorts::IsOwnPort(name)) return -1;
+  if (!made || midi.IsOwnPort(name)) return -1;
   const std::vector<std::string> listed = ports();
   const auto found = std::find(listed.begin(), listed.end(), name);
   return found == listed.end() ? -1 : 2 + static_cast<int>(found - listed.begin());
@@ -648,18 +690,18 @@ int ChoiceNumber(const char* name, const char* virtualName, bool made, Ports&& p
 
 int MidiPorts::GetMIDIInPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual input", SynthInputMade(), [this] { return SourcesOf(Which::kSynthIn); });
+  return ChoiceNumber(*this, name, "virtual input", SynthInputMade(), [this] { return SourcesOf(Which::kSynthIn); });
 }
 
 int MidiPorts::GetMIDIInBPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual input", SynthInputMade() || KeyboardInputMade(),
+  return ChoiceNumber(*this, name, "virtual input", SynthInputMade() || KeyboardInputMade(),
                       [this] { return SourcesOf(Which::kKeyboardIn); });
 }
 
 int MidiPorts::GetMIDIOutPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual output", mMidiOut != nullptr,
+  return ChoiceNumber(*this, name, "virtual output", mMidiOut != nullptr,
                       [this] { return PortNames(*mMidiOut); });
 }
 
@@ -766,6 +808,11 @@ bool MidiPorts::Choose(Which which, const char* name)
       return false;
     }
   }
+  if (output)
+  {
+    mOutputPortName = n == 1 ? kVirtualOutputName : n >= 2 ? "RtMidi Output" : "";
+    mOutputClient.clear();
+  }
   if (output && n >= 1)
   {
     mOutputOpen = true;
@@ -808,9 +855,13 @@ bool MidiPorts::OpenByName(Which which)
 
 std::array<MidiPorts::ChosenPort, 3> MidiPorts::ChosenPorts() const
 {
-  return {{{Which::kOut, mState.mOutDev, kOutputClientName, &MidiPorts::GetMIDIOutPortNumber},
-           {Which::kSynthIn, mState.mInDev, kInputClientName, &MidiPorts::GetMIDIInPortNumber},
-           {Which::kKeyboardIn, mState.mInBDev, kInputClientName, &MidiPorts::GetMIDIInBPortNumber}}};
+  const auto readerClient = [this](Which which) {
+    const JackMidiInput* reader = Reader(which);
+    return reader ? std::vector<std::string>{reader->ClientName()} : std::vector<std::string>{};
+  };
+  return {{{Which::kOut, mState.mOutDev, OwnOutputClients(), &MidiPorts::GetMIDIOutPortNumber},
+           {Which::kSynthIn, mState.mInDev, readerClient(Which::kSynthIn), &MidiPorts::GetMIDIInPortNumber},
+           {Which::kKeyboardIn, mState.mInBDev, readerClient(Which::kKeyboardIn), &MidiPorts::GetMIDIInBPortNumber}}};
 }
 
 bool MidiPorts::Listed(const ChosenPort& port) const
@@ -829,15 +880,13 @@ void MidiPorts::OpenAppearedPorts()
 
 namespace
 {
-// How many of the editor's own ports of client (its input or its output
-// client, with the server's "-01" and the like) the server's graph connects
-// to port now.
-size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const char* client)
+// How many ports of the editor's clients (those of one input, or the
+// output's) the server's graph connects to port now.
+size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const std::vector<std::string>& clients)
 {
   const std::vector<std::string> peers = watch.ConnectionsOf(port);
-  const size_t length = std::strlen(client);
-  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [client, length](const std::string& peer) {
-    return peer.compare(0, length, client) == 0 && MidiPorts::IsOwnPort(peer);
+  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [&clients](const std::string& peer) {
+    return std::find(clients.begin(), clients.end(), peer.substr(0, peer.find(':'))) != clients.end();
   }));
 }
 }  // namespace
@@ -856,9 +905,9 @@ void MidiPorts::ForgetVanishedPorts()
     for (const ChosenPort& other : ports)
     {
       const int o = static_cast<int>(other.which);
-      if (mPortOpen[o] && mOnServerPort[o] && other.client == port.client && other.name == port.name) ++wanted;
+      if (mPortOpen[o] && mOnServerPort[o] && other.clients == port.clients && other.name == port.name) ++wanted;
     }
-    if (OwnConnections(*mWatch, port.name, port.client) >= wanted)
+    if (OwnConnections(*mWatch, port.name, port.clients) >= wanted)
     {
       mSeenConnected[at] = true;
       continue;
@@ -966,6 +1015,8 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
 void MidiPorts::DropDeadServer()
 {
   mServerLost = true;
+  mOutputPortName.clear();
+  mOutputClient.clear();
   // Nothing more goes to the dead output; what was queued is lost.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;

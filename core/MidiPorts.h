@@ -170,12 +170,18 @@ public:
   // ports of the synth input and of the output in port order.
   void ProbeMidiIO();
 
-  // Whether a port is one of the editor's own: its client is one of the
-  // editor's client names, or one the sound server made unique from it with
-  // "-" and digits ("RtMidi Input Client-01", the second input's). Offered
-  // or opened for another of its roles, the editor's own output would feed
-  // its messages back into it for ever.
-  static bool IsOwnPort(const std::string& name);
+  // Whether a port is one of the editor's own. Offered or opened for
+  // another of its roles, the editor's own output would feed its messages
+  // back into it for ever. On JACK the port's client is one of the clients
+  // the editor made, by the name the server gave it: its inputs' clients,
+  // and its output's, found by the port the output opened (see
+  // OwnOutputClients). Another program whose clients carry the same names
+  // ("RtMidi Output Client-02") is listed as any other. Elsewhere the
+  // client is one of the editor's client names (IsOwnClientName).
+  bool IsOwnPort(const std::string& name) const;
+  // A client of the editor's name, or one the sound server made unique
+  // from it with "-" and digits ("RtMidi Input Client-01").
+  static bool IsOwnClientName(const std::string& name);
   // Choice numbers: 0 "off", 1 the virtual port, 2 + i port i whose name
   // equals name exactly, -1 when nothing matches or the port is one of the
   // editor's own.
@@ -355,13 +361,21 @@ private:
   // kServerWaitMs; on JACK it runs on a thread of its own, which is left
   // waiting when the server does not answer.
   bool WithinServerWait(std::function<void()> work);
-  // One of the three choices: its stored name, the client of ours whose
+  // The JACK clients the editor's ports are on: both readers', and the
+  // output's. The output is made by the library, which does not tell the
+  // name its client received: it is the client of the port the output
+  // opened, among the clients of the output's name; when several such
+  // carry a port of that name, the one connected to the chosen port, and
+  // all of them while that leaves more than one.
+  std::vector<std::string> OwnOutputClients() const;
+  std::vector<std::string> OwnClients() const;
+  // One of the three choices: its stored name, the clients of ours whose
   // port it connects to, and how its name is looked for in the port list.
   struct ChosenPort
   {
     Which which;
     const std::string& name;
-    const char* client;
+    std::vector<std::string> clients;
     int (MidiPorts::*number)(const char*) const;
   };
   std::array<ChosenPort, 3> ChosenPorts() const;
@@ -419,6 +433,10 @@ private:
   bool mOutputOpen = false;
   // The port the output was last opened to by name ("" for the virtual one).
   std::string mOutputDestination;
+  // The name of the output's own port while it is open ("" when closed),
+  // and its client once told apart from any other (OwnOutputClients).
+  std::string mOutputPortName;
+  mutable std::string mOutputClient;
   bool mPortOpen[3] = {false, false, false};  // by Which
   // Open on a port of the server (not "off", not the virtual one), by Which.
   bool mOnServerPort[3] = {false, false, false};

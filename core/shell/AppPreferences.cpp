@@ -58,11 +58,11 @@ std::string ChosenName(HWND dialog, int id)
   return SelectedText(dialog, id);
 }
 
-std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
+std::vector<std::string> OthersPorts(const MidiPorts& ports, const std::vector<std::string>& names)
 {
   std::vector<std::string> choices;
   for (const std::string& name : names)
-    if (!MidiPorts::IsOwnPort(name)) choices.push_back(name);
+    if (!ports.IsOwnPort(name)) choices.push_back(name);
   return choices;
 }
 
@@ -224,10 +224,10 @@ bool PopulateMidiDialogs(HWND dialog)
   MidiPorts* ports = AppPorts();
   if (!ports || !ports->SynthInputMade() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
-  const std::vector<std::string> inputs = OthersPorts(ports->InputNames());
+  const std::vector<std::string> inputs = OthersPorts(*ports, ports->InputNames());
   FillList(dialog, kIdcSynthInput, inputs, midi.mInDev);
   FillList(dialog, kIdcKeyboardInput, inputs, midi.mInBDev);
-  FillList(dialog, kIdcOutput, OthersPorts(ports->OutputNames()), midi.mOutDev);
+  FillList(dialog, kIdcOutput, OthersPorts(*ports, ports->OutputNames()), midi.mOutDev);
   return true;
 }
 

@@ -173,4 +173,44 @@ TEST_F(JackInputs, AnUnfinishedSysExOnTheSynthsPortLetsTheNextDumpThrough)
   EXPECT_EQ(plug.Synth().back(), dump);
   EXPECT_EQ(plug.Synth().size(), before + 1);
 }
+
+// Another program whose client carries the editor's output client name
+// (the server made it unique with "-" and digits): its port is listed and
+// opens for the keyboard. The editor's own output and inputs are not.
+TEST_F(JackInputs, AnotherProgramsPortUnderTheEditorsClientNameIsListedAndOpens)
+{
+  Device bridge;
+  ASSERT_TRUE(bridge.Open(MidiPorts::kOutputClientName));
+  const std::string foreign = bridge.PortName();
+  ASSERT_EQ(foreign.rfind(std::string(MidiPorts::kOutputClientName) + "-", 0), 0u) << foreign;
+  ASSERT_TRUE(ports.ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  ports.ProbeMidiIO();
+  const std::vector<std::string> listed = ports.InputNames();
+  std::vector<std::string> own;
+  for (const std::string& name : listed)
+    if (ports.IsOwnPort(name)) own.push_back(name);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_EQ(own[0].substr(own[0].find(':')), ":From ZephraEditor");
+  EXPECT_EQ(ports.GetMIDIInBPortNumber(own[0].c_str()), -1);
+  EXPECT_FALSE(ports.IsOwnPort(foreign));
+  EXPECT_GE(ports.GetMIDIInBPortNumber(foreign.c_str()), 2);
+  ASSERT_TRUE(ports.ChooseMidiInputB(foreign.c_str()));
+  EXPECT_TRUE(WaitFor(
+    [&] {
+      if (bridge.Sent()) bridge.Send({0x90, 0x40, 0x40});
+      return !plug.Keys().empty();
+    },
+    kBusyLimit));
+  // The editor's inputs are destinations: the output's list holds them,
+  // as its own.
+  size_t inputs = 0;
+  for (const std::string& name : ports.OutputNames())
+  {
+    if (name.find(":To ZephraEditor") == std::string::npos) continue;
+    ++inputs;
+    EXPECT_TRUE(ports.IsOwnPort(name)) << name;
+  }
+  EXPECT_EQ(inputs, 1u);
+}
 }  // namespace
