@@ -10,8 +10,8 @@
 // Threads: everything but the callbacks runs on the main thread, except
 // the making of the MIDI objects, which StartMidi leaves to a thread of its
 // own until FinishMidi (or, for the output, WaitForOutput). The callbacks
-// run on the library's input threads (on JACK, inside the server's cycle)
-// and never wait for the plug-in:
+// run on the library's input threads (on JACK, the readers' own, inside
+// the server's cycle) and never wait for the plug-in:
 //   - the synth input's callback cleans what arrives into whole messages
 //     (MidiInputCleaner) and copies them into a bounded queue
 //     (MidiInputQueue); a delivery thread of the ports' own works through
