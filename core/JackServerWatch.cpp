@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -18,6 +19,8 @@
 namespace
 {
 jack_client_t* Client(void* client) { return static_cast<jack_client_t*>(client); }
+
+std::atomic<uint64_t> gLibraryErrors{0};
 
 // One line, built on the stack and written at once: no allocation, no
 // stdio, no lock that a cancelled thread could leave held.
@@ -29,6 +32,12 @@ void WriteLibraryLine(const char* message)
   if (length > 0) std::memcpy(line, message, length);
   line[length] = '\n';
   (void)!write(STDERR_FILENO, line, length + 1);
+}
+
+void WriteLibraryError(const char* message)
+{
+  gLibraryErrors.fetch_add(1, std::memory_order_relaxed);
+  WriteLibraryLine(message);
 }
 
 jack_client_t* Connect(const char* clientName)
@@ -185,11 +194,16 @@ bool JackServerWatch::ServerAnswers(const char* clientName, int limitMs)
   return AwaitProbe(child, limitMs) == 0;
 }
 
+uint64_t JackServerWatch::LibraryErrors()
+{
+  return gLibraryErrors.load(std::memory_order_relaxed);
+}
+
 void JackServerWatch::RouteLibraryMessages()
 {
   static std::once_flag routed;
   std::call_once(routed, [] {
-    jack_set_error_function(&WriteLibraryLine);
+    jack_set_error_function(&WriteLibraryError);
     jack_set_info_function(&WriteLibraryLine);
   });
 }

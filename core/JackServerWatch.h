@@ -80,6 +80,10 @@ public:
   // process's first client; later calls do nothing. Open and ServerAnswers
   // call it.
   static void RouteLibraryMessages();
+  // The error lines the JACK library has reported in this process since
+  // RouteLibraryMessages: a client that could not be opened (no server
+  // answered) adds to them, one opened adds nothing.
+  static uint64_t LibraryErrors();
 
 private:
   static int OnProcess(uint32_t frames, void* self);

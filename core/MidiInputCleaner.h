@@ -1,8 +1,10 @@
 // MidiInputCleaner: turns what a MIDI input hands over into whole messages.
 //
-// The MIDI library's JACK input glues every event into an open SysEx until
-// one ends in F7, so a clock byte sent in the middle of a dump, or a note
-// after a SysEx that never ended, arrives inside one long "message". MIDI
+// An input may hand over more than one message at once (the MIDI library's
+// JACK input glues every event into an open SysEx until one ends in F7, which
+// is why the ports read JACK themselves), so a clock byte sent in the middle
+// of a dump, or a note after a SysEx that never ended, can arrive inside one
+// long "message"; each event of the port may also hold a piece of one. MIDI
 // itself allows real-time bytes (F8-FF) anywhere, even inside a SysEx, and
 // any status byte other than a real-time one ends a SysEx. The cleaner reads
 // the bytes as the wire would:

@@ -2,9 +2,10 @@
 
 #include <cerrno>
 
-MidiInputQueue::MidiInputQueue()
+MidiInputQueue::MidiInputQueue(size_t capacity, size_t slotReserve)
+    : mCapacity(capacity > 0 ? capacity : 1), mSlotReserve(slotReserve), mSlots(mCapacity)
 {
-  for (std::vector<uint8_t>& slot : mSlots) slot.reserve(kSlotReserve);
+  for (std::vector<uint8_t>& slot : mSlots) slot.reserve(mSlotReserve);
   sem_init(&mReady, 0, 0);
 }
 
@@ -16,12 +17,12 @@ MidiInputQueue::~MidiInputQueue()
 bool MidiInputQueue::Push(const uint8_t* bytes, size_t size)
 {
   const size_t tail = mTail.load(std::memory_order_relaxed);
-  if (tail - mHead.load(std::memory_order_acquire) >= kCapacity)
+  if (tail - mHead.load(std::memory_order_acquire) >= mCapacity)
   {
     mOverflows.fetch_add(1, std::memory_order_relaxed);
     return false;
   }
-  std::vector<uint8_t>& slot = mSlots[tail % kCapacity];
+  std::vector<uint8_t>& slot = mSlots[tail % mCapacity];
   try
   {
     slot.assign(bytes, bytes + size);
@@ -37,12 +38,12 @@ bool MidiInputQueue::Push(const uint8_t* bytes, size_t size)
   return true;
 }
 
-void MidiInputQueue::ShrinkSlot(std::vector<uint8_t>& slot)
+void MidiInputQueue::ShrinkSlot(std::vector<uint8_t>& slot) const
 {
   std::vector<uint8_t> small;
   try
   {
-    small.reserve(kSlotReserve);
+    small.reserve(mSlotReserve);
   }
   catch (...)  // no memory for the small one: the slot stays as it is
   {

@@ -5,7 +5,7 @@
 // there (for the plug-in mutex, say, which the timer holds while a message
 // box is open) makes the client miss cycles, and the server drops the
 // events of missed cycles. So the callback only copies: Push never blocks
-// and never waits for the consumer; when kCapacity messages are waiting,
+// and never waits for the consumer; when its capacity of messages wait,
 // the new one is dropped and counted.
 //
 // A slot holds only the message waiting in it: once taken, a slot that had
@@ -13,12 +13,16 @@
 // port) gives that memory back, on the consumer's thread, so that the
 // queue's memory does not stay at the largest message each slot ever held.
 //
+// The synth's input keeps the default size. The keyboard's holds short
+// messages only, but many of them: a musician plays on while the editor
+// holds its lock for a second or more (a bank saved to disk), and every
+// note-off played meanwhile must still reach the synth.
+//
 // One producer thread (the input callback) and one consumer thread.
 #pragma once
 
 #include <semaphore.h>
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -31,7 +35,10 @@ public:
   // Bytes each slot holds without allocating: a program dump and more.
   static constexpr size_t kSlotReserve = 256;
 
-  MidiInputQueue();
+  MidiInputQueue() : MidiInputQueue(kCapacity, kSlotReserve) {}
+  // capacity messages, each slot holding slotReserve bytes without
+  // allocating; all memory is taken here, none in Push.
+  MidiInputQueue(size_t capacity, size_t slotReserve);
   ~MidiInputQueue();
   MidiInputQueue(const MidiInputQueue&) = delete;
   MidiInputQueue& operator=(const MidiInputQueue&) = delete;
@@ -57,10 +64,12 @@ public:
   size_t HeldBytes() const;
 
 private:
-  // Gives slot's memory back, keeping kSlotReserve bytes.
-  static void ShrinkSlot(std::vector<uint8_t>& slot);
+  // Gives slot's memory back, keeping the slot's reserve.
+  void ShrinkSlot(std::vector<uint8_t>& slot) const;
 
-  std::array<std::vector<uint8_t>, kCapacity> mSlots;
+  const size_t mCapacity;
+  const size_t mSlotReserve;
+  std::vector<std::vector<uint8_t>> mSlots;
   std::atomic<size_t> mHead{0};  // next slot to take; written by the consumer
   std::atomic<size_t> mTail{0};  // next slot to fill; written by the producer
   std::atomic<size_t> mOverflows{0};
@@ -74,10 +83,10 @@ size_t MidiInputQueue::Drain(Take&& take)
   size_t head = mHead.load(std::memory_order_relaxed);
   while (head != mTail.load(std::memory_order_acquire))
   {
-    std::vector<uint8_t>& slot = mSlots[head % kCapacity];
+    std::vector<uint8_t>& slot = mSlots[head % mCapacity];
     take(slot.data(), slot.size());
     // The slot is still the consumer's until mHead passes it.
-    if (slot.capacity() > kSlotReserve) ShrinkSlot(slot);
+    if (slot.capacity() > mSlotReserve) ShrinkSlot(slot);
     mHead.store(++head, std::memory_order_release);
     ++taken;
   }

@@ -35,19 +35,28 @@ MidiPorts::~MidiPorts()
   CloseAll();
   JoinMaker();
   mStopDelivery = true;
-  mSynthQueue.Wake();
-  if (mDeliveryThread.joinable()) mDeliveryThread.join();
+  for (InputDelivery* input : {&mSynthInput, &mKeyboardInput})
+  {
+    input->queue.Wake();
+    if (input->thread.joinable()) input->thread.join();
+  }
 }
 
 void MidiPorts::SetPlug(IUnitBase* plug)
 {
   mReturningPlug = nullptr;
   {
-    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
-    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    std::lock_guard<std::mutex> keyboard(mKeyboardInput.lock);
+    std::lock_guard<std::mutex> synth(mSynthInput.lock);
     mPlug.store(plug);
   }
-  if (plug && !mDeliveryThread.joinable()) mDeliveryThread = std::thread(&MidiPorts::DeliveryLoop, this);
+  if (!plug) return;
+  if (!mSynthInput.thread.joinable())
+    mSynthInput.thread = std::thread(&MidiPorts::DeliveryLoop, this, std::ref(mSynthInput), &HandSynthMessage,
+                                     std::cref(mState.mInChan));
+  if (!mKeyboardInput.thread.joinable())
+    mKeyboardInput.thread = std::thread(&MidiPorts::DeliveryLoop, this, std::ref(mKeyboardInput),
+                                        &HandKeyboardMessage, std::cref(mState.mInBChan));
 }
 
 void MidiPorts::SetOutputGate(PacedMidiOut* gate)
@@ -106,7 +115,9 @@ void MidiPorts::FitGateToOutput()
     if (!mOutputDestination.empty())
       room.ready = [watch, destination = mOutputDestination] {
         const std::vector<std::string> sources = watch->ConnectionsOf(destination);
-        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) { return IsOwnPort(s); });
+        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) {
+          return IsOwnClientName(s.substr(0, s.find(':')));
+        });
       };
   }
   mOutputGate->SetRoom(std::move(room));
@@ -152,8 +163,11 @@ void MidiPorts::StartMaking(RtMidi::Api api, bool watchFirst)
   JackServerWatch::RouteLibraryMessages();
   mMidiIn.reset();
   mKeyboardMidiIn.reset();
+  mSynthReader.reset();
+  mKeyboardReader.reset();
   mMidiOut.reset();
   mInputsMade = false;
+  mOutputOnServer = false;
   mKeyboardAwaitsWatch = false;
   mServerLost = false;
   // Known before anything is made: with no server, nothing is, and the
@@ -247,6 +261,9 @@ RtMidi::Api MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
     chosen = RtMidi::UNIX_JACK;
   }
   if (!Published(ticket, [&] { return mApi = chosen, true; })) return chosen;
+  // The library makes a JACK output even where no server answers; only the
+  // JACK library's complaint tells that its client was not opened.
+  const uint64_t errorsBefore = JackServerWatch::LibraryErrors();
   try
   {
     if (!output) output = std::make_unique<RtMidiOut>(chosen, kOutputClientName);
@@ -255,6 +272,8 @@ RtMidi::Api MidiPorts::MakeOutput(RtMidi::Api api, MakerTicket& ticket)
   {
     error.printMessage();
   }
+  const bool onServer = output && (chosen != RtMidi::UNIX_JACK || JackServerWatch::LibraryErrors() == errorsBefore);
+  (void)Published(ticket, [&] { return mOutputOnServer = onServer, true; });
   // Given up while the server kept the thread waiting: the object is never
   // used, nor closed on a server that may not answer.
   if (output && !Published(ticket, [&] { return mMidiOut = std::move(output), true; })) SetAside(output.release());
@@ -291,22 +310,36 @@ void MidiPorts::MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackS
 {
   try
   {
-    auto synth = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
-    if (WatchedServerGone(watch))
+    std::unique_ptr<RtMidiIn> synth;
+    std::unique_ptr<JackMidiInput> reader;
+    if (api == RtMidi::UNIX_JACK)
+      reader = MakeReader(Which::kSynthIn);
+    else
+      synth = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
+    if (WatchedServerGone(watch) || (!synth && !reader))
     {
       // Its client is of the gone server.
       SetAside(synth.release());
+      SetAside(std::move(reader));
       return;
     }
-    synth->setCallback(&MidiPorts::MIDICallback, this);
-    synth->ignoreTypes(false, false, true);
+    if (synth)
+    {
+      synth->setCallback(&MidiPorts::MIDICallback, this);
+      synth->ignoreTypes(false, false, true);
+    }
     const bool published = Published(ticket, [&] {
       mMidiIn = std::move(synth);
+      mSynthReader = std::move(reader);
       mCallbacksSet = true;
       mInputsMade = true;
       return true;
     });
-    if (!published) SetAside(synth.release());
+    if (!published)
+    {
+      SetAside(synth.release());
+      SetAside(std::move(reader));
+    }
   }
   catch (const RtMidiError& error)
   {
@@ -316,7 +349,7 @@ void MidiPorts::MakeSynthInput(RtMidi::Api api, MakerTicket& ticket, const JackS
 
 bool MidiPorts::MakeKeyboardInput()
 {
-  if (mKeyboardMidiIn) return true;
+  if (KeyboardInputMade()) return true;
   // Made beside the synth input, on the server that input is on, which
   // only the watch tells. At the start the making thread opens the watch
   // last, off the start's way: the choice opens once it is settled.
@@ -327,7 +360,7 @@ bool MidiPorts::MakeKeyboardInput()
   }
   // Settling opens a choice that waited for the watch, which makes the input.
   (void)SettleWatch();
-  if (mKeyboardMidiIn) return true;
+  if (KeyboardInputMade()) return true;
   if (!mInputsMade || mServerLost || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive())) return false;
   // Handed over only while the maker has not been given up: a server that
   // keeps it waiting leaves the object to it, never closed or deleted.
@@ -335,39 +368,59 @@ bool MidiPorts::MakeKeyboardInput()
   {
     MakerTicket ticket;
     std::unique_ptr<RtMidiIn> made;
+    std::unique_ptr<JackMidiInput> reader;
   };
   auto making = std::make_shared<Making>();
   const RtMidi::Api api = mApi;
-  const bool answered = WithinServerWait([making, api] {
+  const bool answered = WithinServerWait([this, making, api] {
     std::unique_ptr<RtMidiIn> keyboard;
+    std::unique_ptr<JackMidiInput> reader;
     try
     {
-      keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
+      if (api == RtMidi::UNIX_JACK)
+        reader = MakeReader(Which::kKeyboardIn);
+      else
+        keyboard = std::make_unique<RtMidiIn>(api, kInputClientName, kInputQueueLimit);
     }
     catch (const RtMidiError& error)
     {
       error.printMessage();
     }
-    if (!Published(making->ticket, [&] { return making->made = std::move(keyboard), true; }))
+    const bool published = Published(making->ticket, [&] {
+      making->made = std::move(keyboard);
+      making->reader = std::move(reader);
+      return true;
+    });
+    if (!published)
+    {
       SetAside(keyboard.release());
+      SetAside(std::move(reader));
+    }
   });
   std::unique_ptr<RtMidiIn> keyboard;
+  std::unique_ptr<JackMidiInput> reader;
   {
     std::lock_guard<std::mutex> hold(making->ticket.lock);
     making->ticket.abandoned = true;
     keyboard = std::move(making->made);
+    reader = std::move(making->reader);
   }
   // A client opened after the server went is of no server the ports know.
   if (!answered || (mApi == RtMidi::UNIX_JACK && !mWatch->Alive()))
   {
     SetAside(keyboard.release());
+    SetAside(std::move(reader));
     if (!answered) GiveUpServer();
     return false;
   }
-  if (!keyboard) return false;
-  keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
-  keyboard->ignoreTypes(false, false, true);
+  if (!keyboard && !reader) return false;
+  if (keyboard)
+  {
+    keyboard->setCallback(&MidiPorts::MIDICallbackB, this);
+    keyboard->ignoreTypes(false, false, true);
+  }
   mKeyboardMidiIn = std::move(keyboard);
+  mKeyboardReader = std::move(reader);
   return true;
 }
 
@@ -527,71 +580,129 @@ std::string MidiPorts::PortName(RtMidi& midi, unsigned i)
 void MidiPorts::ProbeMidiIO()
 {
   WaitForInputsMade();
-  if (!mMidiIn || !mMidiOut) return;
+  if (!SynthInputMade() || !mMidiOut) return;
   mInputNames = {"off", "virtual input"};
   mOutputNames = {"off", "virtual output"};
-  const unsigned inputs = mMidiIn->getPortCount();
-  for (unsigned i = 0; i < inputs; ++i) mInputNames.push_back(PortName(*mMidiIn, i));
-  const unsigned outputs = mMidiOut->getPortCount();
-  for (unsigned i = 0; i < outputs; ++i) mOutputNames.push_back(PortName(*mMidiOut, i));
+  for (std::string& name : SourcesOf(Which::kSynthIn)) mInputNames.push_back(std::move(name));
+  for (std::string& name : PortNames(*mMidiOut)) mOutputNames.push_back(std::move(name));
 }
 
-// ---- choosing ports ----
-
-bool MidiPorts::IsOwnPort(const std::string& name)
+std::vector<std::string> MidiPorts::PortNames(RtMidi& midi)
 {
-  for (const char* client : {kInputClientName, kOutputClientName})
-  {
-    const size_t length = std::strlen(client);
-    if (name.compare(0, length, client) != 0) continue;
-    size_t at = length;
-    if (at < name.size() && name[at] == '-')
-    {
-      const size_t digits = name.find_first_not_of("0123456789", at + 1);
-      if (digits == at + 1 || digits == std::string::npos) continue;
-      at = digits;
-    }
-    if (at < name.size() && name[at] == ':') return true;
-  }
-  return false;
-}
-
-namespace
-{
-int ChoiceNumber(const char* name, const char* virtualName, RtMidi* midi)
-{
-  if (!name) return -1;
-  if (std::strcmp(name, "off") == 0) return 0;
-  if (std::strcmp(name, virtualName) == 0) return 1;
-  if (!midi || MidiPorts::IsOwnPort(name)) return -1;
+  std::vector<std::string> names;
   try
   {
-    const unsigned count = midi->getPortCount();
-    for (unsigned i = 0; i < count; ++i)
-      if (midi->getPortName(i) == name) return 2 + static_cast<int>(i);
+    const unsigned count = midi.getPortCount();
+    for (unsigned i = 0; i < count; ++i) names.push_back(PortName(midi, i));
   }
   catch (const RtMidiError& error)
   {
     error.printMessage();
   }
-  return -1;
+  return names;
+}
+
+std::vector<std::string> MidiPorts::SourcesOf(Which which) const
+{
+  // Until the keyboard input is made, the synth input lists the same ports.
+  if (which == Which::kKeyboardIn && !KeyboardInputMade()) which = Which::kSynthIn;
+  if (const JackMidiInput* reader = Reader(which)) return reader->Sources();
+  RtMidiIn* midi = which == Which::kKeyboardIn ? mKeyboardMidiIn.get() : mMidiIn.get();
+  return midi ? PortNames(*midi) : std::vector<std::string>();
+}
+
+// ---- choosing ports ----
+
+bool MidiPorts::IsOwnClientName(const std::string& name)
+{
+  for (const char* client : {kInputClientName, kOutputClientName})
+  {
+    const size_t length = std::strlen(client);
+    if (name.compare(0, length, client) != 0) continue;
+    if (name.size() == length) return true;
+    if (name[length] != '-' || name.size() == length + 1) continue;
+    if (name.find_first_not_of("0123456789", length + 1) == std::string::npos) return true;
+  }
+  return false;
+}
+
+bool MidiPorts::IsOwnPort(const std::string& name) const
+{
+  const size_t colon = name.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string client = name.substr(0, colon);
+  if (mApi != RtMidi::UNIX_JACK) return IsOwnClientName(client);
+  const std::vector<std::string> own = OwnClients();
+  return std::find(own.begin(), own.end(), client) != own.end();
+}
+
+std::vector<std::string> MidiPorts::OwnOutputClients() const
+{
+  if (mOutputPortName.empty()) return {};
+  if (!mOutputClient.empty()) return {mOutputClient};
+  const JackMidiInput* lister = mSynthReader ? mSynthReader.get() : mKeyboardReader.get();
+  if (!lister) return {};
+  std::vector<std::string> clients;
+  for (const std::string& port : lister->Sources())
+  {
+    const size_t colon = port.find(':');
+    if (colon == std::string::npos || port.compare(colon + 1, std::string::npos, mOutputPortName) != 0) continue;
+    const std::string client = port.substr(0, colon);
+    if (IsOwnClientName(client)) clients.push_back(client);
+  }
+  if (clients.size() > 1 && !mOutputDestination.empty() && mWatch->Alive())
+  {
+    const std::vector<std::string> feeding = mWatch->ConnectionsOf(mOutputDestination);
+    std::vector<std::string> connected;
+    for (const std::string& client : clients)
+      if (std::find(feeding.begin(), feeding.end(), client + ":" + mOutputPortName) != feeding.end())
+        connected.push_back(client);
+    if (!connected.empty()) clients = connected;
+  }
+  if (clients.size() == 1) mOutputClient = clients.front();
+  return clients;
+}
+
+std::vector<std::string> MidiPorts::OwnClients() const
+{
+  std::vector<std::string> own = OwnOutputClients();
+  for (const JackMidiInput* reader : {mSynthReader.get(), mKeyboardReader.get()})
+    if (reader) own.push_back(reader->ClientName());
+  return own;
+}
+
+namespace
+{
+// ports: the system's ports in order, asked for only when name is neither
+// "off" nor the virtual port.
+template <class Ports>
+int ChoiceNumber(const MidiPorts& midi, const char* name, const char* virtualName, bool made, Ports&& ports)
+{
+  if (!name) return -1;
+  if (std::strcmp(name, "off") == 0) return 0;
+  if (std::strcmp(name, virtualName) == 0) return 1;
+  if (!made || midi.IsOwnPort(name)) return -1;
+  const std::vector<std::string> listed = ports();
+  const auto found = std::find(listed.begin(), listed.end(), name);
+  return found == listed.end() ? -1 : 2 + static_cast<int>(found - listed.begin());
 }
 }  // namespace
 
 int MidiPorts::GetMIDIInPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual input", mMidiIn.get());
+  return ChoiceNumber(*this, name, "virtual input", SynthInputMade(), [this] { return SourcesOf(Which::kSynthIn); });
 }
 
 int MidiPorts::GetMIDIInBPortNumber(const char* name) const
 {
-  // Until the keyboard input is made, the synth input lists the same ports.
-  return ChoiceNumber(name, "virtual input", mKeyboardMidiIn ? mKeyboardMidiIn.get() : mMidiIn.get());
+  return ChoiceNumber(*this, name, "virtual input", SynthInputMade() || KeyboardInputMade(),
+                      [this] { return SourcesOf(Which::kKeyboardIn); });
 }
 
 int MidiPorts::GetMIDIOutPortNumber(const char* name) const
 {
-  return ChoiceNumber(name, "virtual output", mMidiOut.get());
+  return ChoiceNumber(*this, name, "virtual output", mMidiOut != nullptr,
+                      [this] { return PortNames(*mMidiOut); });
 }
 
 bool MidiPorts::ChooseMidiInput(const char* name)
@@ -631,7 +742,7 @@ bool MidiPorts::Choose(Which which, const char* name)
       // The keyboard's input is made once a port is chosen for it: until
       // then the server need not wake it each cycle. The making takes a
       // while, and the port is looked up again in the new input's list.
-      if (n >= 1 && !mKeyboardMidiIn && MakeKeyboardInput()) n = GetMIDIInBPortNumber(name);
+      if (n >= 1 && !KeyboardInputMade() && MakeKeyboardInput()) n = GetMIDIInBPortNumber(name);
       midi = mKeyboardMidiIn.get();
       break;
     case Which::kOut:
@@ -660,11 +771,12 @@ bool MidiPorts::Choose(Which which, const char* name)
     n = 0;
   }
   // A keyboard input not made has nothing to close for "off".
-  if (!midi && !(which == Which::kKeyboardIn && mInputsMade)) return false;
+  const bool made = midi || Reader(which);
+  if (!made && !(which == Which::kKeyboardIn && mInputsMade)) return false;
   mPortOpen[static_cast<int>(which)] = false;
   mOnServerPort[static_cast<int>(which)] = false;
   mSeenConnected[static_cast<int>(which)] = false;
-  if (!midi && n >= 1) return false;
+  if (!made && n >= 1) return false;
   const bool output = which == Which::kOut;
   if (output)
   {
@@ -673,18 +785,33 @@ bool MidiPorts::Choose(Which which, const char* name)
     if (mOutputGate) mOutputGate->Close();
     mOutputOpen = false;
   }
-  try
+  if (JackMidiInput* reader = Reader(which))
   {
-    if (midi) midi->closePort();
-    if (n == 1)
-      midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
-    else if (n >= 2)
-      midi->openPort(static_cast<unsigned>(n - 2), output ? "RtMidi Output" : "RtMidi Input");
+    // The library's input only lists the ports here: the reader opens them.
+    reader->ClosePort();
+    if (n == 1 && !reader->OpenVirtualPort(kVirtualInputName)) return false;
+    if (n >= 2 && !reader->OpenPort(name, "RtMidi Input")) return false;
   }
-  catch (const RtMidiError& error)
+  else
   {
-    error.printMessage();
-    return false;
+    try
+    {
+      if (midi) midi->closePort();
+      if (n == 1)
+        midi->openVirtualPort(output ? kVirtualOutputName : kVirtualInputName);
+      else if (n >= 2)
+        midi->openPort(static_cast<unsigned>(n - 2), output ? "RtMidi Output" : "RtMidi Input");
+    }
+    catch (const RtMidiError& error)
+    {
+      error.printMessage();
+      return false;
+    }
+  }
+  if (output)
+  {
+    mOutputPortName = n == 1 ? kVirtualOutputName : n >= 2 ? "RtMidi Output" : "";
+    mOutputClient.clear();
   }
   if (output && n >= 1)
   {
@@ -728,9 +855,13 @@ bool MidiPorts::OpenByName(Which which)
 
 std::array<MidiPorts::ChosenPort, 3> MidiPorts::ChosenPorts() const
 {
-  return {{{Which::kOut, mState.mOutDev, kOutputClientName, &MidiPorts::GetMIDIOutPortNumber},
-           {Which::kSynthIn, mState.mInDev, kInputClientName, &MidiPorts::GetMIDIInPortNumber},
-           {Which::kKeyboardIn, mState.mInBDev, kInputClientName, &MidiPorts::GetMIDIInBPortNumber}}};
+  const auto readerClient = [this](Which which) {
+    const JackMidiInput* reader = Reader(which);
+    return reader ? std::vector<std::string>{reader->ClientName()} : std::vector<std::string>{};
+  };
+  return {{{Which::kOut, mState.mOutDev, OwnOutputClients(), &MidiPorts::GetMIDIOutPortNumber},
+           {Which::kSynthIn, mState.mInDev, readerClient(Which::kSynthIn), &MidiPorts::GetMIDIInPortNumber},
+           {Which::kKeyboardIn, mState.mInBDev, readerClient(Which::kKeyboardIn), &MidiPorts::GetMIDIInBPortNumber}}};
 }
 
 bool MidiPorts::Listed(const ChosenPort& port) const
@@ -749,15 +880,13 @@ void MidiPorts::OpenAppearedPorts()
 
 namespace
 {
-// How many of the editor's own ports of client (its input or its output
-// client, with the server's "-01" and the like) the server's graph connects
-// to port now.
-size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const char* client)
+// How many ports of the editor's clients (those of one input, or the
+// output's) the server's graph connects to port now.
+size_t OwnConnections(const JackServerWatch& watch, const std::string& port, const std::vector<std::string>& clients)
 {
   const std::vector<std::string> peers = watch.ConnectionsOf(port);
-  const size_t length = std::strlen(client);
-  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [client, length](const std::string& peer) {
-    return peer.compare(0, length, client) == 0 && MidiPorts::IsOwnPort(peer);
+  return static_cast<size_t>(std::count_if(peers.begin(), peers.end(), [&clients](const std::string& peer) {
+    return std::find(clients.begin(), clients.end(), peer.substr(0, peer.find(':'))) != clients.end();
   }));
 }
 }  // namespace
@@ -776,9 +905,9 @@ void MidiPorts::ForgetVanishedPorts()
     for (const ChosenPort& other : ports)
     {
       const int o = static_cast<int>(other.which);
-      if (mPortOpen[o] && mOnServerPort[o] && other.client == port.client && other.name == port.name) ++wanted;
+      if (mPortOpen[o] && mOnServerPort[o] && other.clients == port.clients && other.name == port.name) ++wanted;
     }
-    if (OwnConnections(*mWatch, port.name, port.client) >= wanted)
+    if (OwnConnections(*mWatch, port.name, port.clients) >= wanted)
     {
       mSeenConnected[at] = true;
       continue;
@@ -829,8 +958,9 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
     // wait for one as for a lost one. Objects made before the watch may
     // hold clients of a gone server. A server that took the output's client
     // was there: its going is a loss, told as when the watch sees it go,
-    // whether or not a chosen port was open on it.
-    const bool went = mMidiOut != nullptr;
+    // whether or not a chosen port was open on it. A start with no server
+    // at all lost nothing.
+    const bool went = mMidiOut != nullptr && mOutputOnServer;
     DropDeadServer();
     return went ? ServerEvent::kLost : ServerEvent::kNone;
   }
@@ -885,6 +1015,8 @@ MidiPorts::ServerEvent MidiPorts::CheckServer()
 void MidiPorts::DropDeadServer()
 {
   mServerLost = true;
+  mOutputPortName.clear();
+  mOutputClient.clear();
   // Nothing more goes to the dead output; what was queued is lost.
   if (mOutputGate) mOutputGate->Close();
   mOutputOpen = false;
@@ -894,6 +1026,8 @@ void MidiPorts::DropDeadServer()
   SetAside(mMidiIn.release());
   SetAside(mKeyboardMidiIn.release());
   SetAside(mMidiOut.release());
+  SetAside(std::move(mSynthReader));
+  SetAside(std::move(mKeyboardReader));
 }
 
 void MidiPorts::SetAside(RtMidi* midi)
@@ -910,6 +1044,37 @@ void MidiPorts::SetAside(RtMidi* midi)
   static std::mutex lock;
   std::lock_guard<std::mutex> hold(lock);
   dead->push_back(midi);
+}
+
+void MidiPorts::SetAside(std::unique_ptr<JackMidiInput> input)
+{
+  // As the library's objects of a gone server: never closed, never freed
+  // (its client's callbacks may still name it).
+  if (!input) return;
+  input->Abandon();
+  static auto* const dead = new std::vector<std::unique_ptr<JackMidiInput>>;
+  static std::mutex lock;
+  std::lock_guard<std::mutex> hold(lock);
+  dead->push_back(std::move(input));
+}
+
+std::unique_ptr<JackMidiInput> MidiPorts::MakeReader(Which which)
+{
+  auto reader = std::make_unique<JackMidiInput>(
+    which == Which::kSynthIn ? &MidiPorts::ReceiveFromSynth : &MidiPorts::ReceiveFromKeyboard, this);
+  if (!reader->Open(kInputClientName)) return nullptr;
+  return reader;
+}
+
+JackMidiInput* MidiPorts::Reader(Which which) const
+{
+  switch (which)
+  {
+    case Which::kSynthIn: return mSynthReader.get();
+    case Which::kKeyboardIn: return mKeyboardReader.get();
+    case Which::kOut: break;
+  }
+  return nullptr;
 }
 
 bool MidiPorts::WithinServerWait(std::function<void()> work)
@@ -960,8 +1125,8 @@ void MidiPorts::CloseAll()
   // has then queued the whole of it, and no later answer starts another
   // one while the output drains or once it has closed.
   {
-    std::lock_guard<std::mutex> keyboard(mDeliveryLock);
-    std::lock_guard<std::mutex> synth(mSynthDeliveryLock);
+    std::lock_guard<std::mutex> keyboard(mKeyboardInput.lock);
+    std::lock_guard<std::mutex> synth(mSynthInput.lock);
     mPlug.store(nullptr);
   }
   // What the output still holds goes out next: a firmware image cut short
@@ -978,9 +1143,12 @@ void MidiPorts::CloseAll()
   const bool cancel = mCallbacksSet;
   mCallbacksSet = false;
   RtMidiIn* inputs[] = {mMidiIn.get(), mKeyboardMidiIn.get()};
+  JackMidiInput* readers[] = {mSynthReader.get(), mKeyboardReader.get()};
   RtMidiOut* output = mMidiOut.get();
-  if (!inputs[0] && !inputs[1] && !output) return;
-  const bool answered = WithinServerWait([inputs, output, cancel] {
+  if (!inputs[0] && !inputs[1] && !readers[0] && !readers[1] && !output) return;
+  const bool answered = WithinServerWait([inputs, readers, output, cancel] {
+    for (JackMidiInput* reader : readers)
+      if (reader) reader->ClosePort();
     for (RtMidiIn* in : inputs)
     {
       if (!in) continue;
@@ -1023,26 +1191,31 @@ void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
 {
   mSynthCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
     if (IsActiveSensing(message, length)) return;
-    if (mSynthQueue.Push(message, length)) mSynthQueued.fetch_add(1, std::memory_order_release);
+    mSynthInput.Push(message, length);
   });
 }
 
-void MidiPorts::DeliveryLoop()
+void MidiPorts::InputDelivery::Push(const uint8_t* bytes, size_t size)
+{
+  if (queue.Push(bytes, size)) queued.fetch_add(1, std::memory_order_release);
+}
+
+void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel)
 {
   // Every message and the stop wake the queue: an idle editor's delivery
   // thread sleeps till then.
   while (!mStopDelivery)
   {
-    mSynthQueue.Wait();
-    mSynthQueue.Drain([this](const uint8_t* bytes, size_t size) {
+    input.queue.Wait();
+    input.queue.Drain([this, &input, hand, &channel](const uint8_t* bytes, size_t size) {
       {
-        std::lock_guard<std::mutex> lock(mSynthDeliveryLock);
+        std::lock_guard<std::mutex> lock(input.lock);
         IUnitBase* plug = mPlug.load();
         if (plug)
         {
           try
           {
-            HandSynthMessage(*plug, bytes, size, mState.mInChan);
+            hand(*plug, bytes, size, channel);
           }
           catch (...)
           {
@@ -1050,7 +1223,7 @@ void MidiPorts::DeliveryLoop()
           }
         }
       }
-      mSynthDelivered.fetch_add(1, std::memory_order_release);
+      input.delivered.fetch_add(1, std::memory_order_release);
     });
   }
 }
@@ -1072,26 +1245,23 @@ void HandSynthMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int in
 bool MidiPorts::WaitUntilDelivered(int timeoutMs)
 {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (mSynthDelivered.load(std::memory_order_acquire) != mSynthQueued.load(std::memory_order_acquire))
-  {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  for (const InputDelivery* input : {&mSynthInput, &mKeyboardInput})
+    while (input->delivered.load(std::memory_order_acquire) != input->queued.load(std::memory_order_acquire))
+    {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   return true;
 }
 
 void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
 {
   mKeyboardCleaner.Feed(bytes, size, [this](const uint8_t* message, size_t length) {
-    DeliverKeyboardMessage(message, length);
+    // Only what the keyboard hook takes is queued: the queue's slots hold
+    // short messages.
+    if (length == 0 || length > 3 || IsActiveSensing(message, length)) return;
+    mKeyboardInput.Push(message, length);
   });
-}
-
-void MidiPorts::DeliverKeyboardMessage(const uint8_t* bytes, size_t size)
-{
-  std::lock_guard<std::mutex> lock(mDeliveryLock);
-  IUnitBase* plug = mPlug.load();
-  if (plug) HandKeyboardMessage(*plug, bytes, size, mState.mInBChan);
 }
 
 void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int inChannel)
@@ -1102,6 +1272,16 @@ void HandKeyboardMessage(IUnitBase& plug, const uint8_t* bytes, size_t size, int
   // Clock passes whatever the channel filter says: it has no channel.
   if (bytes[0] != 0xF8 && inChannel != 0 && msg.Channel() + 1 != inChannel) return;
   plug.ProcessKeyboardMidiMsg(&msg);
+}
+
+void MidiPorts::ReceiveFromSynth(const uint8_t* bytes, size_t size, void* self)
+{
+  static_cast<MidiPorts*>(self)->DeliverFromSynth(bytes, size);
+}
+
+void MidiPorts::ReceiveFromKeyboard(const uint8_t* bytes, size_t size, void* self)
+{
+  static_cast<MidiPorts*>(self)->DeliverFromKeyboard(bytes, size);
 }
 
 void MidiPorts::MIDICallback(double /*timeStamp*/, std::vector<unsigned char>* bytes,

@@ -10,19 +10,29 @@
 // Threads: everything but the callbacks runs on the main thread, except
 // the making of the MIDI objects, which StartMidi leaves to a thread of its
 // own until FinishMidi (or, for the output, WaitForOutput). The callbacks
-// run on the library's input threads (on JACK, inside the server's cycle)
-// and never wait for the plug-in:
+// run on the library's input threads (on JACK, the readers' own, inside
+// the server's cycle) and never wait for the plug-in:
 //   - the synth input's callback cleans what arrives into whole messages
 //     (MidiInputCleaner) and copies them into a bounded queue
 //     (MidiInputQueue); a delivery thread of the ports' own works through
 //     the queue and hands each message to the plug-in under its mutex. A
 //     reply that comes while the timer holds the mutex (a message box is
 //     open) waits in the queue instead of being lost;
-//   - the keyboard input's callback cleans what arrives and hands it to the
-//     plug-in's keyboard hook at once, for pass-through without delay.
+//   - the keyboard input's callback does the same with a queue of its own,
+//     large enough for the notes of seconds of playing, and a delivery
+//     thread of its own hands each message to the plug-in's keyboard hook
+//     (which takes the plug-in's mutex where it needs it). Notes played
+//     while the editor holds its mutex (a bank saved to disk) reach the
+//     synth after it, all of them and in order, and the server's cycle
+//     never waits for the editor.
 // The output gate (SetOutputGate) is closed before the output port closes,
 // so nothing is handed to a closed port. Before the plug-in is deleted,
 // call CloseAll (queued output cancelled, delivery stopped, ports closed).
+//
+// On JACK the two inputs are read straight off the server (JackMidiInput),
+// one client of the editor's own each, in place of the library's inputs:
+// the library's JACK input would glue everything after an unfinished SysEx
+// onto it.
 //
 // On JACK the ports keep a watch on the server (JackServerWatch): the gate
 // meters what it hands to the library by the server's cycles, and
@@ -35,6 +45,7 @@
 #pragma once
 
 #include "core/IMidiMsg.h"
+#include "core/JackMidiInput.h"
 #include "core/JackServerWatch.h"
 #include "core/MidiInputCleaner.h"
 #include "core/MidiInputQueue.h"
@@ -159,12 +170,18 @@ public:
   // ports of the synth input and of the output in port order.
   void ProbeMidiIO();
 
-  // Whether a port is one of the editor's own: its client is one of the
-  // editor's client names, or one the sound server made unique from it with
-  // "-" and digits ("RtMidi Input Client-01", the second input's). Offered
-  // or opened for another of its roles, the editor's own output would feed
-  // its messages back into it for ever.
-  static bool IsOwnPort(const std::string& name);
+  // Whether a port is one of the editor's own. Offered or opened for
+  // another of its roles, the editor's own output would feed its messages
+  // back into it for ever. On JACK the port's client is one of the clients
+  // the editor made, by the name the server gave it: its inputs' clients,
+  // and its output's, found by the port the output opened (see
+  // OwnOutputClients). Another program whose clients carry the same names
+  // ("RtMidi Output Client-02") is listed as any other. Elsewhere the
+  // client is one of the editor's client names (IsOwnClientName).
+  bool IsOwnPort(const std::string& name) const;
+  // A client of the editor's name, or one the sound server made unique
+  // from it with "-" and digits ("RtMidi Input Client-01").
+  static bool IsOwnClientName(const std::string& name);
   // Choice numbers: 0 "off", 1 the virtual port, 2 + i port i whose name
   // equals name exactly, -1 when nothing matches or the port is one of the
   // editor's own.
@@ -230,15 +247,24 @@ public:
   void CloseAll();
   // True while an output port (virtual or real) is open.
   bool OutputOpen() const { return mOutputOpen; }
-  // Synth messages dropped because the queue was full.
-  size_t SynthInputOverflows() const { return mSynthQueue.Overflows(); }
+  // Messages dropped because the input's queue was full.
+  size_t SynthInputOverflows() const { return mSynthInput.queue.Overflows(); }
+  size_t KeyboardInputOverflows() const { return mKeyboardInput.queue.Overflows(); }
+  // Keyboard messages the keyboard's queue holds: at a thousand a second,
+  // some seconds of playing.
+  static constexpr size_t kKeyboardQueueCapacity = 8192;
 
   MidiPortSettings& State() { return mState; }
   const std::vector<std::string>& InputNames() const { return mInputNames; }
   const std::vector<std::string>& OutputNames() const { return mOutputNames; }
+  // The library's inputs, on systems other than JACK.
   RtMidiIn* MidiIn() const { return mMidiIn.get(); }
   // Null until a port is chosen for the keyboard.
   RtMidiIn* KeyboardMidiIn() const { return mKeyboardMidiIn.get(); }
+  // The synth input is there to be opened (the library's or, on JACK, the
+  // reader); the keyboard input once a port has been chosen for it.
+  bool SynthInputMade() const { return mMidiIn || mSynthReader; }
+  bool KeyboardInputMade() const { return mKeyboardMidiIn || mKeyboardReader; }
   RtMidiOut* MidiOut() const { return mMidiOut.get(); }
   RtMidi::Api Api() const { return mApi; }
 
@@ -248,8 +274,9 @@ public:
   static void MIDICallbackB(double timeStamp, std::vector<unsigned char>* bytes,
                             void* user) noexcept;
   // What the callbacks do with what the library hands over, without the
-  // library. The synth's messages reach the plug-in on the delivery thread;
-  // WaitUntilDelivered waits (at most timeoutMs) until the queue is empty.
+  // library. The messages reach the plug-in on the inputs' delivery
+  // threads; WaitUntilDelivered waits (at most timeoutMs) until both queues
+  // are empty and what was taken from them is handled.
   void DeliverFromSynth(const unsigned char* bytes, size_t size);
   void DeliverFromKeyboard(const unsigned char* bytes, size_t size);
   bool WaitUntilDelivered(int timeoutMs);
@@ -290,6 +317,14 @@ private:
   void PutWatch(std::unique_ptr<JackServerWatch> fresh, bool serverWent);
   // Keeps an object of a gone server, never deleted (see the .cpp).
   static void SetAside(RtMidi* midi);
+  static void SetAside(std::unique_ptr<JackMidiInput> input);
+  // A reader of the JACK server for the synth input or the keyboard input,
+  // opened as the editor's input client; null where it cannot be.
+  std::unique_ptr<JackMidiInput> MakeReader(Which which);
+  // The reader of an input on JACK; null elsewhere.
+  JackMidiInput* Reader(Which which) const;
+  static void ReceiveFromSynth(const uint8_t* bytes, size_t size, void* self);
+  static void ReceiveFromKeyboard(const uint8_t* bytes, size_t size, void* self);
   // Keeps a watch no longer used (or left to a given-up thread) for the rest
   // of the run: a client's callbacks or a gate's meter may still name it.
   static void KeepWatch(std::unique_ptr<JackServerWatch> watch);
@@ -326,13 +361,21 @@ private:
   // kServerWaitMs; on JACK it runs on a thread of its own, which is left
   // waiting when the server does not answer.
   bool WithinServerWait(std::function<void()> work);
-  // One of the three choices: its stored name, the client of ours whose
+  // The JACK clients the editor's ports are on: both readers', and the
+  // output's. The output is made by the library, which does not tell the
+  // name its client received: it is the client of the port the output
+  // opened, among the clients of the output's name; when several such
+  // carry a port of that name, the one connected to the chosen port, and
+  // all of them while that leaves more than one.
+  std::vector<std::string> OwnOutputClients() const;
+  std::vector<std::string> OwnClients() const;
+  // One of the three choices: its stored name, the clients of ours whose
   // port it connects to, and how its name is looked for in the port list.
   struct ChosenPort
   {
     Which which;
     const std::string& name;
-    const char* client;
+    std::vector<std::string> clients;
     int (MidiPorts::*number)(const char*) const;
   };
   std::array<ChosenPort, 3> ChosenPorts() const;
@@ -351,9 +394,28 @@ private:
   bool Choose(Which which, const char* name);
   // Port i's name or "" when the library fails.
   static std::string PortName(RtMidi& midi, unsigned i);
-  // The delivery thread: waits for queued synth messages and hands them on.
-  void DeliveryLoop();
-  void DeliverKeyboardMessage(const uint8_t* bytes, size_t size);
+  // The ports that input can be fed by, in the order of its choice numbers.
+  std::vector<std::string> SourcesOf(Which which) const;
+  static std::vector<std::string> PortNames(RtMidi& midi);
+  // One input's hand-over: the queue its callback fills, and the thread
+  // that hands what waits there to the plug-in.
+  struct InputDelivery
+  {
+    InputDelivery(size_t capacity, size_t slotReserve) : queue(capacity, slotReserve) {}
+    // The callback's side: queues a whole message, never waiting.
+    void Push(const uint8_t* bytes, size_t size);
+    MidiInputQueue queue;
+    std::atomic<size_t> queued{0};     // pushed by the callback
+    std::atomic<size_t> delivered{0};  // handled by the delivery thread
+    // Held by each hand-over to the plug-in and by CloseAll, so that
+    // CloseAll returns only when no delivery into the plug-in is running.
+    std::mutex lock;
+    std::thread thread;
+  };
+  using HandMessage = void (*)(IUnitBase&, const uint8_t*, size_t, int);
+  // A delivery thread: waits for queued messages and hands each on with
+  // hand, filtered by the input's channel.
+  void DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel);
 
   MidiSettingsStore mStore;
   MidiPortSettings mState;
@@ -361,18 +423,20 @@ private:
   std::unique_ptr<RtMidiIn> mMidiIn;
   std::unique_ptr<RtMidiIn> mKeyboardMidiIn;
   std::unique_ptr<RtMidiOut> mMidiOut;
+  // On JACK, what reads the synth input and the keyboard input.
+  std::unique_ptr<JackMidiInput> mSynthReader;
+  std::unique_ptr<JackMidiInput> mKeyboardReader;
   std::vector<std::string> mInputNames;
   std::vector<std::string> mOutputNames;
   std::atomic<IUnitBase*> mPlug{nullptr};
-  // Held by each keyboard delivery and by CloseAll, so that CloseAll
-  // returns only when no keyboard delivery into the plug-in is running.
-  std::mutex mDeliveryLock;
-  // The same for the delivery thread's hand-over of synth messages.
-  std::mutex mSynthDeliveryLock;
   PacedMidiOut* mOutputGate = nullptr;
   bool mOutputOpen = false;
   // The port the output was last opened to by name ("" for the virtual one).
   std::string mOutputDestination;
+  // The name of the output's own port while it is open ("" when closed),
+  // and its client once told apart from any other (OwnOutputClients).
+  std::string mOutputPortName;
+  mutable std::string mOutputClient;
   bool mPortOpen[3] = {false, false, false};  // by Which
   // Open on a port of the server (not "off", not the virtual one), by Which.
   bool mOnServerPort[3] = {false, false, false};
@@ -388,6 +452,7 @@ private:
   std::optional<std::chrono::steady_clock::time_point> mAnsweringSince;
   bool mCallbacksSet = false;  // the synth input has its callback
   bool mInputsMade = false;    // by the last StartMidi
+  bool mOutputOnServer = false;  // the last StartMidi's output reached a server
   bool mKeyboardAwaitsWatch = false;  // the keyboard's choice opens at SettleWatch
   std::thread mMaker;          // StartMidi's, making the objects
   std::future<void> mOutputMade;   // ready once the thread made the output
@@ -402,11 +467,10 @@ private:
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
-  MidiInputQueue mSynthQueue;
-  std::atomic<size_t> mSynthQueued{0};     // pushed by the callback
-  std::atomic<size_t> mSynthDelivered{0};  // taken by the delivery thread
+  InputDelivery mSynthInput{MidiInputQueue::kCapacity, MidiInputQueue::kSlotReserve};
+  // Short messages only (see DeliverFromKeyboard).
+  InputDelivery mKeyboardInput{kKeyboardQueueCapacity, 4};
   std::atomic<bool> mStopDelivery{false};
-  std::thread mDeliveryThread;
 };
 
 // Builds the short message a callback hands on: the bytes (missing ones 0).

@@ -18,8 +18,11 @@
 // slower still and never runs on the GUI thread: database requests run as
 // DatabaseJobs on their own thread, holding no lock, and their results are
 // applied on the GUI thread from the idle hook, under the mutex. The MIDI
-// input callbacks never take the mutex; they queue what arrives for the
-// delivery thread.
+// input callbacks (inside the sound server's cycle on JACK) never take the
+// mutex and never reach the model: each input's callback queues what
+// arrives, and a delivery thread of that input's own hands it to the
+// model, the keyboard's to ProcessKeyboardMidiMsg, which takes the mutex
+// where it needs it.
 //
 // The methods live in these sources:
 //   ZephraModel.cpp           construction, parameters, timer, audio

@@ -20,6 +20,19 @@ constexpr const char* kNoMidiSystemText = "no MIDI system found";
 // gTempState: the MIDI settings as the dialog found them.
 MidiPortSettings gTempState;
 
+// What a list shows for a stored port that is not there now.
+constexpr const char* kNotPresentMark = " (not present)";
+
+// The stored port a list shows as not present, by list: its entry's
+// number, and the stored name it stands for.
+struct AbsentEntry
+{
+  int id;
+  LRESULT index;
+  std::string name;
+};
+std::vector<AbsentEntry> gAbsentEntries;
+
 // The selected item's whole text, however long: a port name cut to a
 // field's size would match no port at the next start.
 std::string SelectedText(HWND dialog, int id)
@@ -35,11 +48,21 @@ std::string SelectedText(HWND dialog, int id)
   return std::string(text.data());
 }
 
-std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
+// The name the chosen entry of a list stands for: its text, or the stored
+// name of the entry that shows a port not present.
+std::string ChosenName(HWND dialog, int id)
+{
+  const LRESULT index = SendMessage(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0);
+  for (const AbsentEntry& absent : gAbsentEntries)
+    if (absent.id == id && absent.index == index) return absent.name;
+  return SelectedText(dialog, id);
+}
+
+std::vector<std::string> OthersPorts(const MidiPorts& ports, const std::vector<std::string>& names)
 {
   std::vector<std::string> choices;
   for (const std::string& name : names)
-    if (!MidiPorts::IsOwnPort(name)) choices.push_back(name);
+    if (!ports.IsOwnPort(name)) choices.push_back(name);
   return choices;
 }
 
@@ -47,6 +70,7 @@ std::vector<std::string> OthersPorts(const std::vector<std::string>& names)
 // cannot be opened.
 void ShowNoMidiSystem(HWND dialog)
 {
+  gAbsentEntries.clear();
   for (int id : {kIdcSynthInput, kIdcKeyboardInput, kIdcOutput})
   {
     HWND combo = GetDlgItem(dialog, id);
@@ -114,15 +138,31 @@ void Select(HWND dialog, int id, size_t index)
 
 // Fills one list and selects the stored name, matched exactly as the ports
 // match it. A name not listed now (its device or the sound server away)
-// shows as "off" but stays the stored choice until the user picks another.
+// stays the stored choice, so that the port opens by itself when it comes:
+// the list shows it, marked as not present, as the chosen entry, and any
+// other entry, "off" too, is a real change of the choice.
 void FillList(HWND dialog, int id, const std::vector<std::string>& names, const std::string& stored)
 {
   HWND combo = GetDlgItem(dialog, id);
   SendMessage(combo, CB_RESETCONTENT, 0, 0);
   for (const std::string& name : names) SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  auto found = std::find(names.begin(), names.end(), stored);
-  if (found == names.end()) found = names.begin();
-  Select(dialog, id, static_cast<size_t>(found - names.begin()));
+  gAbsentEntries.erase(std::remove_if(gAbsentEntries.begin(), gAbsentEntries.end(),
+                                      [id](const AbsentEntry& absent) { return absent.id == id; }),
+                       gAbsentEntries.end());
+  const auto found = std::find(names.begin(), names.end(), stored);
+  // The settings' read defaults name no port: they mean "off".
+  const bool absent = found == names.end() && !stored.empty() && stored != "no input" && stored != "no output";
+  if (absent)
+  {
+    const std::string shown = stored + kNotPresentMark;
+    const LRESULT index = SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    gAbsentEntries.push_back({id, index, stored});
+    Select(dialog, id, static_cast<size_t>(index));
+  }
+  else
+  {
+    Select(dialog, id, found == names.end() ? 0 : static_cast<size_t>(found - names.begin()));
+  }
   // A port's full name ("client:port") is often longer than the field: the
   // opened list takes the width the longest name needs, so each reads whole
   // and two ports of one device, alike up to their end, can be told apart.
@@ -136,7 +176,7 @@ void OnInputChosen(HWND dialog, int id)
   MidiPorts& ports = *AppPorts();
   MidiPortSettings& midi = ports.State();
   const bool synth = id == kIdcSynthInput;
-  std::string name = SelectedText(dialog, id);
+  std::string name = ChosenName(dialog, id);
   // One device cannot feed both inputs: the one just changed falls back to
   // "off", and says so.
   if (name == (synth ? midi.mInBDev : midi.mInDev))
@@ -152,7 +192,7 @@ void OnInputChosen(HWND dialog, int id)
 void OnOutputChosen(HWND dialog)
 {
   MidiPorts& ports = *AppPorts();
-  const std::string name = SelectedText(dialog, kIdcOutput);
+  const std::string name = ChosenName(dialog, kIdcOutput);
   ports.State().mOutDev = name;
   (void)ports.ChooseMidiOutput(name.c_str());
   ports.State().mOutChan = 0;
@@ -182,12 +222,12 @@ bool UpdateINI()
 bool PopulateMidiDialogs(HWND dialog)
 {
   MidiPorts* ports = AppPorts();
-  if (!ports || !ports->MidiIn() || !ports->MidiOut()) return false;
+  if (!ports || !ports->SynthInputMade() || !ports->MidiOut()) return false;
   MidiPortSettings& midi = ports->State();
-  const std::vector<std::string> inputs = OthersPorts(ports->InputNames());
+  const std::vector<std::string> inputs = OthersPorts(*ports, ports->InputNames());
   FillList(dialog, kIdcSynthInput, inputs, midi.mInDev);
   FillList(dialog, kIdcKeyboardInput, inputs, midi.mInBDev);
-  FillList(dialog, kIdcOutput, OthersPorts(ports->OutputNames()), midi.mOutDev);
+  FillList(dialog, kIdcOutput, OthersPorts(*ports, ports->OutputNames()), midi.mOutDev);
   return true;
 }
 

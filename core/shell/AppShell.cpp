@@ -154,7 +154,12 @@ bool CheckMidiServer(void*)
   const bool linkWasOpen = gPorts->SynthLinkOpen();
   const MidiPorts::ServerEvent event = gPorts->CheckServer();
   if (!linkWasOpen) TellSynthLinkRestored();
+  // The console hears of the server's going and coming once each; the
+  // probes asked while it is away say nothing.
+  if (event == MidiPorts::ServerEvent::kReturned)
+    std::fputs("ZephraEditor: the sound server is back; the chosen MIDI ports are open again\n", stderr);
   if (event != MidiPorts::ServerEvent::kLost) return true;
+  std::fputs("ZephraEditor: the sound server has gone; the chosen MIDI ports open again when it is back\n", stderr);
   syslog(LOG_ERR, "ZephraEditor: the MIDI connection was lost");
   // Said once per loss; a box still open from an earlier loss is enough.
   if (gLossShowing) return true;

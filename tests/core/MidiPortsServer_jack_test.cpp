@@ -224,7 +224,7 @@ TEST_F(MidiPortsServer, OnlyTheOutputAndTheSynthInputAreWokenTillAKeyboardIsChos
   PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
   ASSERT_NO_FATAL_FAILURE(ChooseTheSynth(ports, gate, "virtual output"));
   ASSERT_TRUE(ports.ChooseMidiInputB("off"));
-  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_FALSE(ports.KeyboardInputMade());
   EXPECT_TRUE(ports.ChosenPortsOpen());
   auto cycles = std::make_unique<JackServerWatch>();
   ASSERT_TRUE(cycles->Open("zephra cycles"));
@@ -233,17 +233,17 @@ TEST_F(MidiPortsServer, OnlyTheOutputAndTheSynthInputAreWokenTillAKeyboardIsChos
   // Chosen as the dialog does: the name is stored, then its port opened.
   ports.State().mInBDev = "virtual input";
   ASSERT_TRUE(ports.ChooseMidiInputB("virtual input"));
-  ASSERT_NE(ports.KeyboardMidiIn(), nullptr);
+  ASSERT_TRUE(ports.KeyboardInputMade());
   EXPECT_EQ(ThreadsWokenEachCycle(*cycles, 50), 3);
 
   mServer.Stop();
   ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kLost);
   ASSERT_TRUE(WaitFor([&] { return cycles->Lost(); }, kBusyLimit));
-  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_FALSE(ports.KeyboardInputMade());
   ASSERT_TRUE(mServer.Start());
   ASSERT_EQ(CheckUntilEvent(ports, kBusyLimit), MidiPorts::ServerEvent::kReturned);
   EXPECT_TRUE(ports.ChosenPortsOpen());
-  EXPECT_NE(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_TRUE(ports.KeyboardInputMade());
   EXPECT_EQ(ports.State().mInBDev, "virtual input");
   cycles = std::make_unique<JackServerWatch>();
   ASSERT_TRUE(cycles->Open("zephra cycles"));
@@ -406,11 +406,11 @@ TEST_F(MidiPortsServer, AKeyboardChosenBeforeTheStartsWatchOpensOnceItIsSettled)
   ports.SetPlug(&plug);
   ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
   EXPECT_FALSE(ports.ChooseMidiInputB("keys:out"));
-  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_FALSE(ports.KeyboardInputMade());
   EXPECT_FALSE(ports.ChosenPortsOpen());
   chosen = true;
   ASSERT_TRUE(WaitFor([&] { return ports.SettleWatch(); }, kBusyLimit));
-  EXPECT_NE(ports.KeyboardMidiIn(), nullptr);
+  EXPECT_TRUE(ports.KeyboardInputMade());
   EXPECT_TRUE(ports.ChosenPortsOpen());
   const Bytes note = {0x90, 0x3C, 0x64};
   // A connection just made may lose its first cycles: played until heard.

@@ -54,7 +54,8 @@ TEST(MidiPorts, UnknownStoredNameBecomesOff)
   EXPECT_EQ(ini, (std::map<std::string, std::string>{{"indev", "no input"}, {"inBdev", "no input"}, {"outdev", "off"}}));
 }
 
-// The editor's own ports, by their client: its two client names, or one the
+// Where the ports are not on a JACK server, the editor's own are known by
+// their client: its two client names, or one the
 // sound server made unique with "-" and digits; anything else is another
 // program's port.
 TEST(MidiPorts, OwnPortsAreKnownByTheirClient)
@@ -78,5 +79,6 @@ TEST(MidiPorts, OwnPortsAreKnownByTheirClient)
     {"Keys:RtMidi Output Client:x", false},
     {"", false},
   };
-  for (const auto& c : kCases) EXPECT_EQ(MidiPorts::IsOwnPort(c.name), c.own) << c.name;
+  MidiPorts ports{MidiSettingsStore{}};
+  for (const auto& c : kCases) EXPECT_EQ(ports.IsOwnPort(c.name), c.own) << c.name;
 }

@@ -12,13 +12,13 @@ TEST_F(ZephraSynthLinkJack, KeyboardNotesReachTheSynth)
   std::string error;
   ASSERT_TRUE(keyboard.OpenAsKeyboard(error)) << error;
   // Chosen as in Preferences: the keyboard's input is made for it.
-  RtMidiIn& listing = *mShell->ports.MidiIn();
+  mShell->ports.ProbeMidiIO();
   std::string name;
-  for (unsigned i = 0; i < listing.getPortCount() && name.empty(); ++i)
-    if (listing.getPortName(i).find(SynthSim::kKeyboardPortName) != std::string::npos) name = listing.getPortName(i);
+  for (const std::string& listed : mShell->ports.InputNames())
+    if (name.empty() && listed.find(SynthSim::kKeyboardPortName) != std::string::npos) name = listed;
   ASSERT_FALSE(name.empty());
   ASSERT_TRUE(mShell->ports.ChooseMidiInputB(name.c_str()));
-  ASSERT_NE(mShell->ports.KeyboardMidiIn(), nullptr);
+  ASSERT_TRUE(mShell->ports.KeyboardInputMade());
   // Closed before the keyboard goes, also when an assertion ends the test.
   auto close = [](MidiPorts* ports) { (void)ports->ChooseMidiInputB("off"); };
   const std::unique_ptr<MidiPorts, decltype(close)> connection(&mShell->ports, close);

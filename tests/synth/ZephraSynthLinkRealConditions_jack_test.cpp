@@ -60,7 +60,7 @@ TEST_F(ZephraSynthLinkJack, QuitWhileFirmwareGoesOutFinishesItFirst)
 
   ASSERT_TRUE(mShell->ports.ChooseMidiOutput("virtual output"));
   ASSERT_TRUE(mShell->ports.ChooseMidiInput("virtual input"));
-  mShell->ports.MidiIn()->setCallback(&MidiPorts::MIDICallback, &mShell->ports);
+  if (RtMidiIn* synth = mShell->ports.MidiIn()) synth->setCallback(&MidiPorts::MIDICallback, &mShell->ports);
   if (RtMidiIn* keyboard = mShell->ports.KeyboardMidiIn())
     keyboard->setCallback(&MidiPorts::MIDICallbackB, &mShell->ports);
   mShell->ports.SetPlug(&mShell->plug);
@@ -173,10 +173,10 @@ public:
   explicit FloodingKeyboard(MidiPorts& ports) : mPorts(ports)
   {
     mOut.openVirtualPort("Flooding Keyboard");
-    RtMidiIn& listing = *ports.MidiIn();
-    for (unsigned i = 0; i < listing.getPortCount(); ++i)
-      if (listing.getPortName(i).find("Flooding Keyboard") != std::string::npos)
-        mChosen = ports.ChooseMidiInputB(listing.getPortName(i).c_str());
+    ports.ProbeMidiIO();
+    const std::vector<std::string> listing = ports.InputNames();
+    for (const std::string& name : listing)
+      if (name.find("Flooding Keyboard") != std::string::npos) mChosen = ports.ChooseMidiInputB(name.c_str());
   }
   ~FloodingKeyboard()
   {

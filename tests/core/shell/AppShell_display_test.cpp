@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
+#include <jack/midiport.h>
 #include <rtmidi/RtMidi.h>
 
 #include <sys/wait.h>
@@ -72,11 +73,14 @@ public:
 // without a JACK server.
 struct Peer
 {
-  explicit Peer(const std::string& portName, unsigned long flags = JackPortIsInput)
-    : client(jack_client_open("Zephra Sim", JackNoStartServer, nullptr))
+  explicit Peer(const std::string& portName, unsigned long flags = JackPortIsInput, const char* clientName = "Zephra Sim")
+    : client(jack_client_open(clientName, JackNoStartServer, nullptr))
   {
     if (!client) return;
     port = jack_port_register(client, portName.c_str(), JACK_DEFAULT_MIDI_TYPE, flags, 0);
+    // An output nobody clears holds whatever its buffer held: it sends
+    // nothing, as an idle device does.
+    if (flags & JackPortIsOutput) jack_set_process_callback(client, &Peer::Silence, this);
     jack_activate(client);
     name = jack_port_name(port);
   }
@@ -85,6 +89,11 @@ struct Peer
     if (client) jack_client_close(client);
   }
   bool Connected() const { return jack_port_connected(port) > 0; }
+  static int Silence(jack_nframes_t frames, void* self)
+  {
+    jack_midi_clear_buffer(jack_port_get_buffer(static_cast<Peer*>(self)->port, frames));
+    return 0;
+  }
 
   jack_client_t* client;
   jack_port_t* port = nullptr;
@@ -279,7 +288,7 @@ TEST_F(AppShellDisplay, PreferencesOpenPortsAtOnceAndCancelPutsThemBack)
     ASSERT_GE(inputs.size(), 2u);
     EXPECT_EQ(std::vector<std::string>(inputs.begin(), inputs.begin() + 2), (std::vector<std::string>{"off", "virtual input"}));
     EXPECT_EQ(outputs.at(1), "virtual output");
-    EXPECT_EQ(Selected(dialog, 40018), 0);
+    EXPECT_EQ(inputs.at(static_cast<size_t>(Selected(dialog, 40018))), "Gone (not present)");
     Choose(dialog, 40019, peer.name);
     EXPECT_TRUE(peer.Connected());
     Choose(dialog, 40018, "virtual input");
@@ -521,6 +530,34 @@ TEST_F(AppShellDisplay, TheJackServersDeviceIsListedWithItsRate)
   DestroyWindow(dialog);
 }
 
+// A stored port that is not there shows by its name, marked, as the chosen
+// entry of its list: choosing "off" then is a change, and OK writes it.
+// Left chosen, it stays the stored name.
+TEST_F(AppShellDisplay, PreferencesShowAnAbsentStoredPortSoThatOffCanBeChosen)
+{
+  Start("[midi]\ninBdev=Keys gone\nindev=Synth out gone\noutdev=Synth gone\n\n");
+  if (!AppPorts()->MidiOut()) GTEST_SKIP() << "no MIDI system";
+  Preferences([&](HWND dialog) {
+    const struct
+    {
+      int list;
+      const char* shown;
+    } kShown[] = {{40018, "Synth out gone (not present)"}, {40035, "Keys gone (not present)"}, {40019, "Synth gone (not present)"}};
+    for (const auto& shown : kShown)
+    {
+      SCOPED_TRACE(shown.list);
+      const std::vector<std::string> list = ListOf(dialog, shown.list);
+      ASSERT_GE(Selected(dialog, shown.list), 0);
+      EXPECT_EQ(list.at(static_cast<size_t>(Selected(dialog, shown.list))), shown.shown);
+      EXPECT_EQ(std::count(list.begin(), list.end(), shown.shown), 1);
+    }
+    Choose(dialog, 40035, "off");
+    Choose(dialog, 40019, "off");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=Synth out gone\noutdev=off\n\n");
+}
+
 // With no MIDI system at all the lists say so and cannot be opened.
 TEST_F(AppShellDisplay, PreferencesSayThereIsNoMidiSystem)
 {
@@ -612,6 +649,31 @@ ZephraEditor* AppShellDisplay::StartEditor(SynthSim& sim, const std::string& mor
   // The synth's input opens once the window has shown its first frame.
   EXPECT_TRUE(PumpUntil([] { return AppPorts()->SynthLinkOpen(); })) << "the synth's input never opened";
   return dynamic_cast<ZephraEditor*>(AppPlugin());
+}
+
+// Another program whose client holds the name of the editor's output client
+// (a keyboard bridge made with the same library, there before the editor,
+// whose output then gets "-01"): its port is stored as the keyboard input,
+// opens at the start, and is offered and chosen in "Preferences"; the
+// editor's own output is not offered.
+TEST_F(AppShellDisplay, AnotherProgramsPortUnderTheEditorsClientNameIsOfferedAndOpens)
+{
+  Peer bridge("keys", JackPortIsOutput, MidiPorts::kOutputClientName);
+  if (!bridge.client) GTEST_SKIP() << "no JACK server answers";
+  ASSERT_EQ(bridge.name, std::string(MidiPorts::kOutputClientName) + ":keys");
+  Start(("[midi]\ninBdev=" + bridge.name + "\nindev=off\noutdev=virtual output\n\n").c_str());
+  EXPECT_TRUE(PumpUntil([&] { return bridge.Connected(); })) << "the stored keyboard port never opened";
+  Preferences([&](HWND dialog) {
+    const std::vector<std::string> keyboards = ListOf(dialog, 40035);
+    ASSERT_GE(Selected(dialog, 40035), 0);
+    EXPECT_EQ(keyboards.at(static_cast<size_t>(Selected(dialog, 40035))), bridge.name);
+    for (int id : {40018, 40035})
+      for (const std::string& name : ListOf(dialog, id))
+        EXPECT_EQ(name.find(":From ZephraEditor"), std::string::npos) << id << " " << name;
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(bridge.Connected());
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=" + bridge.name + "\nindev=off\noutdev=virtual output\n\n");
 }
 
 // The synth's port gone and back under the same name: OK in "Preferences"

@@ -12,8 +12,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <set>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -58,10 +62,12 @@ struct Manager : ::testing::Test
 
   // The editor with the manager shown, its browser on the folder of
   // lastFile.
-  bool Start(const std::string& lastFile, bool manager = true)
+  bool Start(const std::string& lastFile, bool manager = true, bool keyboard = false)
   {
     RunningEditorSetup setup;
     setup.settings = std::string("[gui]\nmanager=") + (manager ? "true" : "false") + "\n[program]\nlastfile=" + lastFile + "\n";
+    setup.keyboard = keyboard;
+    if (keyboard) setup.settings += "[midi]\ninBdev={keyboard}\nindev={synth-in}\noutdev={synth-out}\n";
     editor = std::make_unique<RunningEditor>(setup);
     std::string error;
     if (editor->Start(error)) return true;
@@ -490,3 +496,54 @@ TEST_F(Manager, QuitWithAnUnsavedBankAsksFirst)
   }
 }
 }  // namespace
+
+// A musician plays on (a thousand note messages a second) while the manager
+// saves a bank of 99 programs to disk, which holds the editor busy for a
+// while: every note-on and note-off reaches the synth, in order.
+TEST_F(Manager, NotesPlayedWhileABankIsSavedAllReachTheSynthInOrder)
+{
+  const std::string bank = work.File("bank"), out = work.File("out");
+  mkdir(bank.c_str(), 0755);
+  mkdir(out.c_str(), 0755);
+  for (int i = 1; i <= 99; ++i)
+    WriteFile(bank + "/" + (i < 10 ? "0" : "") + std::to_string(i) + "_Init.pr3", ProgramText(ProgramOf(i)));
+  START_OR_SKIP(bank + "/01_Init.pr3", true, true);
+  const std::vector<uint32_t> emptyLast = editor->Grab(NameCaption(*editor, 99));
+  Click(kLoadBank);
+  ASSERT_TRUE(ChooseFolder("../bank"));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor->Grab(NameCaption(*editor, 99)) != emptyLast; },
+                                       RunningEditor::kBusyLimit));
+  ASSERT_TRUE(editor->PassThrough({0x80, 0x10, 0x00})) << "the keyboard never reached the synth";
+  editor->ClearHeard();
+
+  std::vector<SimBytes> played;
+  std::atomic<bool> stop{false};
+  std::thread keyboard([&] {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; !stop || i % 2 == 1; ++i)
+    {
+      std::this_thread::sleep_until(start + std::chrono::milliseconds(i));
+      const unsigned char note = static_cast<unsigned char>(24 + i / 2 % 96);
+      played.push_back(i % 2 == 0 ? SimBytes{0x90, note, 100} : SimBytes{0x80, note, 0});
+      (void)editor->Keyboard().SendRaw(played.back());
+    }
+  });
+  Click(kSave);
+  const bool chosen = ChooseFolder("../out");
+  RunningEditor::Alert alert;
+  const bool finished = chosen && editor->WaitForAlert(alert, RunningEditor::kBusyLimit);
+  stop = true;
+  keyboard.join();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ(alert.text, "Finished successfully!");
+  EXPECT_TRUE(editor->Answer(alert, 0));
+  const auto notes = [&] {
+    std::vector<SimBytes> heard;
+    for (const SimBytes& m : editor->Heard())
+      if (!m.empty() && ((m[0] & 0xF0) == 0x80 || (m[0] & 0xF0) == 0x90)) heard.push_back(m);
+    return heard;
+  };
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return notes().size() >= played.size(); }, RunningEditor::kBusyLimit))
+    << notes().size() << " of " << played.size() << " notes reached the synth";
+  EXPECT_EQ(notes(), played);
+}

@@ -426,13 +426,16 @@ bool RunningEditor::Launch(std::string& error)
   envp.push_back(nullptr);
   std::string program = mSetup.program.empty() ? std::string(ZEPHRA_EDITOR_APP) : mSetup.program;
   char* argv[] = {&program[0], nullptr};
+  const int console = mSetup.console.empty() ? -1 : open(mSetup.console.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   mPid = fork();
   if (mPid == 0)
   {
+    if (console >= 0) dup2(console, STDERR_FILENO);
     if (!bundle.empty() && !TrustOwnBundle(bundle.c_str())) _exit(126);
     execve(program.c_str(), argv, envp.data());
     _exit(127);
   }
+  if (console >= 0) close(console);
   return true;
 }
 

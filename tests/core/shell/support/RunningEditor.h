@@ -48,6 +48,8 @@ struct RunningEditorSetup
   std::string trustedCaFile;
   // The executable to start; "" for the build's own.
   std::string program;
+  // A file that takes the program's console (stderr); "" keeps the test's.
+  std::string console;
 };
 
 class RunningEditor
