@@ -16,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -550,6 +551,33 @@ TEST_F(MacSurface, AnEntryOpensWithANumberItReadsBackUnderACommaLocale)
   EXPECT_TRUE(view->TestKey(0xff0d));  // Return
   EXPECT_TRUE(RunUntil([&] { return !view->IsTextFieldOpen(); }));
   EXPECT_NEAR(unit.GetParam(3)->Value(), 2.5, 1e-12);
+}
+
+// A text field's colours reach the screen under a decimal-comma locale as
+// under C: the style sheet's alpha is written with a point (it was
+// "rgba(32,192,64,1,000)", which the toolkit refused, leaving the theme's
+// colours).
+TEST_F(MacSurface, AFieldsColoursHoldUnderEitherLocale)
+{
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  for (const char* locale : {"C", "de_DE.UTF-8"})
+  {
+    SCOPED_TRACE(locale);
+    std::unique_ptr<ScopedMadeLocale> made;
+    if (std::string(locale) != "C")
+    {
+      made = std::make_unique<ScopedMadeLocale>(locale);
+      if (!made->Active()) GTEST_SKIP() << made->Why();
+    }
+    PLAT_GtkSurfaceView::TextField style;
+    style.backColor = 0xFF20C040;
+    view->OpenTextField(PLAT_Rect{20, 20, 120, 40}, "", style);
+    ASSERT_TRUE(view->IsTextFieldOpen());
+    // The field's middle, right of where a caret or text would stand.
+    EXPECT_TRUE(RunUntil([&] { return view->TestScreenPixels(110, 40, 1, 1) == std::vector<uint32_t>{0x20C040u}; }));
+    view->CloseTextField();
+  }
 }
 
 TEST_F(MacSurface, AChoiceInASubmenuComesBackOnTheSubmenu)
