@@ -157,7 +157,8 @@ void BM_MemoryBackFromALargerScale(benchmark::State& state)
   const std::string home = MakeHome();
   for (auto _ : state)
   {
-    std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home << "/01_Init.pr3\n[gui]\nguiscale=1.000000000000000\n";
+    std::ofstream(SettingsFile(home)) << "[program]\nlastfile=" << home
+                                      << "/01_Init.pr3\n[gui]\nguiscale=1.000000000000000\n";
     Life life;
     std::string error;
     const LifeVisit visit = [&](Window shown, std::string& why) {

@@ -40,7 +40,8 @@ MadeLocale::MadeLocale(const std::string& name) : mName(name)
       dup2(quiet, 1);
       dup2(quiet, 2);
     }
-    execl(localedef, "localedef", "-i", source.c_str(), "-f", charmap.c_str(), out.c_str(), static_cast<char*>(nullptr));
+    execl(localedef, "localedef", "-i", source.c_str(), "-f", charmap.c_str(), out.c_str(),
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;

@@ -67,8 +67,9 @@ bool Stored(const RunningEditor& editor, const std::string& scale)
 // Waits until the GUI at scale fills the main window below its menu bar.
 bool GuiIs(const RunningEditor& editor, const std::string& size, double scale)
 {
-  return RunningEditor::WaitUntil([&] { return Size(editor.GuiRect(scale)) == size && editor.MainRect().w == editor.GuiRect(scale).w; },
-                                  RunningEditor::kBusyLimit);
+  return RunningEditor::WaitUntil(
+    [&] { return Size(editor.GuiRect(scale)) == size && editor.MainRect().w == editor.GuiRect(scale).w; },
+    RunningEditor::kBusyLimit);
 }
 
 #define SKIP_WITHOUT(locale) \
