@@ -125,7 +125,8 @@ double Artwork(const Life& life)
   return 0;
 }
 
-bool LiveOnce(Display* display, const Program& program, const std::string& home, Life& life, std::string& error)
+bool LiveOnce(Display* display, const Program& program, const std::string& home, Life& life, std::string& error,
+              const LifeVisit& visit)
 {
   const std::string saved = home + "/Library/Application Support/ZephraEditor/lastprogram.pr3";
   const std::string marks = home + "/start-marks";
@@ -193,6 +194,17 @@ bool LiveOnce(Display* display, const Program& program, const std::string& home,
   }
   // Whatever start-up left to settle (the last program sent, caches filled).
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  if (visit)
+  {
+    if (!visit(shown, error))
+    {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+      return false;
+    }
+    // And what the visit left to settle.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
   life.residentMB = static_cast<double>(ResidentKB(pid)) / 1024.0;
   life.serverMB = static_cast<double>(SoundServerKB(pid)) / 1024.0;
   life.marksMs = ReadMarks(marks, start);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,9 +48,14 @@ double At(const Life& life, const std::string& stage);
 // The editor's own total of its artwork's time (not a mark on its clock).
 double Artwork(const Life& life);
 
+// What a life does once the program shows, before its memory is read: the
+// program's shown window; false, with the reason, when it could not.
+using LifeVisit = std::function<bool(Window shown, std::string& error)>;
+
 // One life of the program in home; false, with the reason, when it did not
-// show or did not end as it should.
-bool LiveOnce(Display* display, const Program& program, const std::string& home, Life& life, std::string& error);
+// show, the visit failed, or it did not end as it should.
+bool LiveOnce(Display* display, const Program& program, const std::string& home, Life& life, std::string& error,
+              const LifeVisit& visit = {});
 
 // The display the programs show on; null, with the benchmark skipped, when
 // there is none.

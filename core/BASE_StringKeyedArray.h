@@ -9,8 +9,6 @@
 
 #include "core/BASE_TypedBuf.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +29,19 @@ public:
   using ValueDispose = void (*)(VAL value);
 
   static int cmpstr(const char** a, const char** b) { return strcmp(*a, *b); }
-  static int cmpistr(const char** a, const char** b) { return strcasecmp(*a, *b); }
+  // Case-blind in plain ASCII: strcasecmp follows the locale, and under a
+  // Turkish one "INDEV" and "indev" differ (I lowers to a dotless i).
+  static int cmpistr(const char** a, const char** b)
+  {
+    const auto lower = [](unsigned char ch) { return ch >= 'A' && ch <= 'Z' ? ch + ('a' - 'A') : int(ch); };
+    for (const unsigned char *x = reinterpret_cast<const unsigned char*>(*a),
+                             *y = reinterpret_cast<const unsigned char*>(*b);
+         ; ++x, ++y)
+    {
+      const int d = lower(*x) - lower(*y);
+      if (d != 0 || *x == 0) return d;
+    }
+  }
   static char* dupstr(const char* key) { return strdup(key); }
   static void freestr(char* key) { free(key); }
 

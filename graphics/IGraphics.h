@@ -262,7 +262,12 @@ public:
   // Single-frame artwork of at least a million pixels whose pixels have at
   // most 256 colours (the background at a scale its file is drawn for)
   // keeps them as colour indices only, which draws expand a band at a time.
+  // Pixels kept from the scale before are kept only while that scale is
+  // the smaller: coming back from a larger scale gives its memory back.
   void RescaleBitmaps(double scale) override;
+  // The scale of the last RescaleBitmaps (0 before the first), which every
+  // record handed out stands at.
+  static double ArtworkScale();
   // Makes the pixels of a record whose artwork waits for its first draw;
   // nothing for any other. Every drawing call that reads a record runs it.
   void MakeWaitingPixels(IBitmap* bitmap);

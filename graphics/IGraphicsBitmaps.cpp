@@ -105,6 +105,7 @@ struct Caches
   std::vector<CachedBitmap> bitmaps;
   BASE_Mutex scaledLock;
   std::vector<ScaledEntry> scaled;
+  double artworkScale = 0;  // of the last rescale; 0 before the first
   BASE_Mutex fontLock;
   std::vector<CachedFont> fonts;
 };
@@ -419,6 +420,25 @@ bool TakeSource(RescaleJob& job)
   return true;
 }
 
+// Frees the pixels of the scale before wherever that scale was the larger:
+// a change back to it is then made anew, but a visit to 200 % no longer
+// leaves the editor holding four times its artwork at 100 %. The smaller
+// scale's pixels are kept, and a change back to it still trades them in.
+// True when anything was freed.
+bool DropLargerScaleBefore(Caches& c)
+{
+  bool dropped = false;
+  for (CachedBitmap& cached : c.bitmaps)
+  {
+    if (!cached.previous || !(cached.previousScale > cached.scale)) continue;
+    cached.previous.reset();
+    cached.previousScale = 0;
+    cached.previousCrop = {};
+    dropped = true;
+  }
+  return dropped;
+}
+
 // What a job that ran leaves its id.
 void SettleJob(RescaleJob& job)
 {
@@ -657,7 +677,16 @@ void IGraphics::RescaleBitmaps(double scale)
       if (cached.pixels.get() == record->mData) ShowCrop(cached, record);
   }
   for (const auto& [record, first] : copies) TakeSize(record, *first);
+  if (DropLargerScaleBefore(c)) malloc_trim(0);
+  c.artworkScale = scale;
   mScale = scale;
+}
+
+double IGraphics::ArtworkScale()
+{
+  Caches& c = TheCaches();
+  BASE_MutexLock lock(c.scaledLock);
+  return c.artworkScale;
 }
 
 void IGraphics::MakeWaitingPixels(IBitmap* bitmap)
@@ -830,6 +859,7 @@ void IGraphics::ClearCachesForTest()
   {
     BASE_MutexLock lock(c.scaledLock);
     c.scaled.clear();
+    c.artworkScale = 0;
   }
   {
     BASE_MutexLock lock(c.bitmapLock);

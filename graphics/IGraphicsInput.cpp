@@ -4,35 +4,42 @@
 
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
+#include "core/PlainNumber.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/resize/ILiveEdit.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <system_error>
 
 namespace
 {
 // The leading decimal number of text ([+-]digits[.digits]); 0 when there is
 // none. Exponents, hex and "inf"/"nan" are not numbers a user types here.
+// Read with a point whatever the locale, as the entry opened with it, and
+// rounded as a double is: the text an entry opens with reads back as the
+// value it was written from.
 double LeadingNumber(const char* text)
 {
   if (!text) return 0.0;
   while (*text == ' ' || *text == '\t') ++text;
-  double sign = 1.0;
-  if (*text == '+' || *text == '-') sign = *text++ == '-' ? -1.0 : 1.0;
+  const char* sign = text;
+  if (*text == '+' || *text == '-') ++text;
+  const char* end = text;
+  while (*end >= '0' && *end <= '9') ++end;
+  const bool whole = end > text;
+  if (*end == '.' && (whole || (end[1] >= '0' && end[1] <= '9')))
+    for (++end; *end >= '0' && *end <= '9'; ++end) {}
+  else if (!whole)
+    return 0.0;
   double value = 0.0;
-  bool any = false;
-  for (; *text >= '0' && *text <= '9'; ++text, any = true) value = value * 10.0 + (*text - '0');
-  if (*text == '.')
-  {
-    double scale = 0.1;
-    for (++text; *text >= '0' && *text <= '9'; ++text, scale *= 0.1, any = true)
-      value += (*text - '0') * scale;
-  }
-  if (!any || !std::isfinite(value)) return 0.0;
-  return sign * value;
+  if (std::from_chars(text, end, value, std::chars_format::fixed).ec != std::errc() || !std::isfinite(value))
+    return 0.0;
+  return *sign == '-' ? -value : value;
 }
 
 bool HasDisplayTexts(const IParam* param)
@@ -261,12 +268,11 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* textRec
 
   double value = param->Value();
   if (param->GetNegateDisplay()) value = -value;
-  char text[64];
-  if (param->GetPrecision() == 0)
-    snprintf(text, sizeof(text), "%d", TruncateToInt(value));
-  else
-    snprintf(text, sizeof(text), "%.*f", param->GetPrecision(), value);
-  OpenTextEntry(control, control->GetText(), textRect, text, param);
+  // With a point whatever the locale: the entry accepts no comma, and reads
+  // the text back with a point.
+  const std::string text = param->GetPrecision() == 0 ? std::to_string(TruncateToInt(value))
+                                                      : PlainFixed(value, param->GetPrecision());
+  OpenTextEntry(control, control->GetText(), textRect, text.c_str(), param);
 }
 
 void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const char* text)

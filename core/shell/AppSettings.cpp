@@ -1,5 +1,6 @@
 // The settings folder and the fit of the GUI scale to the screen.
 #include "core/shell/AppShell.h"
+#include "core/PlainNumber.h"
 #include "core/SettingsNames.h"
 
 #include "winl/ini/WINL_Ini.h"
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 
 bool MakeSettingsFolder(const std::string& folder)
 {
@@ -45,24 +45,22 @@ bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted)
 
 double StoredGuiScale(const char* iniPath, double fallback)
 {
-  // Numbers are read and written with a point whatever the user's locale,
-  // which the toolkit has made the program's.
+  // Read as the window-size manager reads it, so that both take the same
+  // value whatever the user's locale (a comma written by earlier versions
+  // included).
   char text[128];
-  const DWORD length = GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "", text, sizeof text, iniPath);
+  (void)GetPrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, "", text, sizeof text, iniPath);
   double scale = fallback;
-  if (std::from_chars(text, text + length, scale).ec != std::errc()) scale = fallback;
-  return scale;
+  return ReadPlainNumber(text, &scale) ? scale : fallback;
 }
 
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale)
 {
   *scale = StoredGuiScale(iniPath, -1.0);
-  char text[128];
   double fitted = 0.0;
   if (!FitGuiScale(*scale, screenHeight, frame, &fitted)) return false;
-  const std::to_chars_result end = std::to_chars(text, text + sizeof text - 1, fitted, std::chars_format::fixed, 15);
-  *end.ptr = '\0';
-  (void)WritePrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, text, iniPath);
+  (void)WritePrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, PlainFixed(fitted, 15).c_str(),
+                                  iniPath);
   *scale = fitted;
   return true;
 }

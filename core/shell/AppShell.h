@@ -184,10 +184,13 @@ struct AppState
 // fits nothing.
 bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
 // The scale stored under [gui] "guiscale" in iniPath, read with a point
-// whatever the locale; fallback when there is none or it is no number.
+// (or the comma of earlier versions) whatever the locale, as the
+// window-size manager reads it; fallback when there is none or it is no
+// number.
 double StoredGuiScale(const char* iniPath, double fallback);
 // Reads [gui] "guiscale" (default "-1.0") from iniPath into *scale and,
-// when the fit changes it, writes the fitted scale with "%.15f", puts it in
+// when the fit changes it, writes the fitted scale with "%.15f" (with a
+// point whatever the locale), puts it in
 // *scale and returns true.
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale);
 

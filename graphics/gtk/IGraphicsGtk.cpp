@@ -287,6 +287,8 @@ void IGraphicsMac::OnTextEntryEnd(const char* text)
   if (IsTextEntryOpen()) TextEntryEnded(text);
 }
 
+void IGraphicsMac::OnTextEntryCancel() { TextEntryCancelled(); }
+
 void IGraphicsMac::CommitUserEdit()
 {
   if (!mView || !mView->IsTextFieldOpen())

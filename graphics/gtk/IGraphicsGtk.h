@@ -113,6 +113,7 @@ private:
   void OnSurfaceLeave() override;
   bool OnTextEntryAccepts(const char* text) override;
   void OnTextEntryEnd(const char* text) override;
+  void OnTextEntryCancel() override;
   std::string OnSurfaceTooltip(int x, int y) override;
 
   std::unique_ptr<PLAT_GtkSurfaceView> mView;

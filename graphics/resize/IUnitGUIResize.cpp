@@ -14,6 +14,7 @@
 
 #include "core/IParam.h"
 #include "core/IUnitBase.h"
+#include "core/PlainNumber.h"
 #include "graphics/IGraphics.h"
 #include "raster/RAST_Line.h"
 #include "winl/ini/WINL_Ini.h"
@@ -263,14 +264,15 @@ double IUnitGUIResize::GetDoubleFromSettings(const char* key)
   char value[128] = "-1.0";
   if (mSettingsPath.Get()[0] != '\0')
     GetPrivateProfileString(kSection, key, "-1.0", value, sizeof(value), mSettingsPath.Get());
-  return atof(value);
+  // Text that is no number reads as 0, as it always has: a broken scale.
+  double number = 0.0;
+  return ReadPlainNumber(value, &number) ? number : 0.0;
 }
 
 void IUnitGUIResize::WriteDoubleToSettings(const char* key, double value)
 {
-  char text[400];
-  snprintf(text, sizeof(text), "%.15f", value);
-  if (mSettingsPath.Get()[0] != '\0') WritePrivateProfileString(kSection, key, text, mSettingsPath.Get());
+  if (mSettingsPath.Get()[0] != '\0')
+    WritePrivateProfileString(kSection, key, PlainFixed(value, 15).c_str(), mSettingsPath.Get());
 }
 
 void IUnitGUIResize::WriteUIntToSettings(const char* key, unsigned value)
@@ -291,10 +293,11 @@ double IUnitGUIResize::ReadStoredScale()
   // A scale beyond the limits is the user's to choose and is taken as it
   // stands (the limits bound only what a drag or a menu sets). "0", a text
   // that is no number, a negative or an endless value would open a window of
-  // no size or of any size, and so would one wider or higher than the largest
-  // window a display can hold: those give 1.0, written back.
-  const bool usable = std::isfinite(stored) && stored > 0.0 && mBaseW * stored <= kLargestWindow &&
-                      mBaseH * stored <= kLargestWindow;
+  // no size or of any size, and so would one too small to hold a single
+  // pixel across or down, or one wider or higher than the largest window a
+  // display can hold: those give 1.0, written back.
+  const bool usable = std::isfinite(stored) && stored > 0.0 && mBaseW * stored >= 1.0 && mBaseH * stored >= 1.0 &&
+                      mBaseW * stored <= kLargestWindow && mBaseH * stored <= kLargestWindow;
   if (usable) return stored;
   WriteDoubleToSettings(kScaleKey, 1.0);
   return 1.0;
@@ -726,13 +729,16 @@ void IUnitGUIResize::ResizeAtGUIOpen()
   ResizeFirstControl();
   ResizeControlRects();
   TellLayout();
-  if (oldW == mWindowW && oldH == mWindowH)
+  // The artwork was resampled at attachment, at the scale the limits had
+  // clamped the stored one to, or by the shell's fit to the screen: it must
+  // stand at the scale the window opens with, whatever that is.
+  const bool artworkElsewhere = mResizingEnabled && !IsEqual(mGraphics->ArtworkScale(), mScale, kScaleTolerance);
+  if (oldW == mWindowW && oldH == mWindowH && !artworkElsewhere)
   {
     Process().mScale = mScale;
     return;
   }
-  if (mResizingEnabled && !mAttachPending && !IsEqual(Process().mScale, mScale, kScaleTolerance))
-    mGraphics->RescaleBitmaps(mScale);
+  if (artworkElsewhere) mGraphics->RescaleBitmaps(mScale);
   mAttachPending = false;
   AfterGUIResizeAll();
   mGraphics->SetAllControlsDirty();

@@ -9,9 +9,12 @@
 // and resizes the surface.
 //
 // The scale is stored between runs as "guiscale" in section "gui" of the
-// settings file, written "%.15f". A stored value that is not a positive
-// number becomes 1.0, one outside the limits is clamped; either is written
-// back.
+// settings file, written "%.15f" with a point whatever the locale (and read
+// so, a comma that earlier versions wrote counting as the point). A stored
+// value that is not a positive number, or one that gives a window of no
+// pixel across or down or one larger than a display can hold, becomes 1.0
+// and is written back; one beyond the drag limits is taken as it stands,
+// the artwork resampled at it when the GUI opens.
 //
 // A scaled coordinate is the integer part of (c + 0.4999) * scale.
 //

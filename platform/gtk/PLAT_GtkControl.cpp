@@ -5,6 +5,7 @@
 
 #include "platform/gtk/PLAT_GtkControl.h"
 
+#include "core/PlainNumber.h"
 #include "platform/PLAT_Canvas.h"
 #include "platform/PLAT_CanvasCairo.h"
 #include "platform/PLAT_CairoPrivate.h"
@@ -534,9 +535,10 @@ void PLAT_ControlSetFont(PLAT_GtkView* control, const char* face, double pixels)
   std::string css = "* { font-family: \"";
   for (const char* p = family ? family : ""; *p; ++p)
     if (*p != '"' && *p != '\\') css += *p;
+  // CSS takes a point whatever the locale.
   char rest[96];
-  std::snprintf(rest, sizeof rest, "\"; font-size: %.2fpx; font-weight: %d; font-style: %s; }", pixels,
-                static_cast<int>(pango_font_description_get_weight(d)),
+  std::snprintf(rest, sizeof rest, "\"; font-size: %spx; font-weight: %d; font-style: %s; }",
+                PlainFixed(pixels, 2).c_str(), static_cast<int>(pango_font_description_get_weight(d)),
                 pango_font_description_get_style(d) == PANGO_STYLE_NORMAL ? "normal" : "italic");
   pango_font_description_free(d);
   SetFontCss(control, c, css + rest);

@@ -4,6 +4,7 @@
 
 #include "platform/gtk/PLAT_GtkSurfaceView.h"
 
+#include "core/PlainNumber.h"
 #include "platform/PLAT_Canvas.h"
 #include "platform/gtk/PLAT_GtkPrivate.h"
 
@@ -170,14 +171,21 @@ struct PLAT_GtkSurfaceView::Impl
   GtkWidget* entry = nullptr;            // owned by the overlay while open
   GtkCssProvider* entryStyle = nullptr;  // owned
   GdkRectangle entryFrame{0, 0, 0, 0};
-  std::string entryOpenedWith;  // Escape ends the entry with it
   unsigned timer = 0;
   unsigned timerMs = 0;
   bool inFrame = false;
   bool painted = false;
   PLAT_ScreenFrame frame;
 
-  void EndEntry(bool tell);
+  // How an entry ends: silently (closed by the program), with its text
+  // for the owner, or cancelled by the user.
+  enum class End
+  {
+    Silent,
+    Text,
+    Cancel
+  };
+  void EndEntry(End end);
   ~Impl();
 };
 
@@ -186,12 +194,12 @@ PLAT_GtkSurfaceView::Impl::~Impl()
   gViews.erase(std::remove(gViews.begin(), gViews.end(), this), gViews.end());
   if (!painted) --gViewsUnpainted;
   if (timer) g_source_remove(timer);
-  EndEntry(false);
+  EndEntry(End::Silent);
   if (area) g_signal_handlers_disconnect_by_data(area, this);
   if (overlay) g_signal_handlers_disconnect_by_data(overlay, this);
 }
 
-void PLAT_GtkSurfaceView::Impl::EndEntry(bool tell)
+void PLAT_GtkSurfaceView::Impl::EndEntry(End end)
 {
   if (!entry) return;
   GtkWidget* field = entry;
@@ -201,11 +209,12 @@ void PLAT_GtkSurfaceView::Impl::EndEntry(bool tell)
   gtk_widget_destroy(field);
   if (entryStyle) g_object_unref(entryStyle);
   entryStyle = nullptr;
-  if (tell)
-  {
-    gtk_widget_grab_focus(area);
+  if (end == End::Silent) return;
+  gtk_widget_grab_focus(area);
+  if (end == End::Text)
     client->OnTextEntryEnd(text.c_str());
-  }
+  else
+    client->OnTextEntryCancel();
 }
 
 // ---- signals ----
@@ -286,7 +295,7 @@ gboolean OnButton(GtkWidget* widget, GdkEventButton* e, gpointer data)
     // A click beside an open entry ends it, even while the window is not
     // the active one and the focus change below tells the entry nothing.
     auto* impl = static_cast<Impl*>(data);
-    if (impl->entry) Guarded("ending a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+    if (impl->entry) Guarded("ending a text entry", [&] { impl->EndEntry(Impl::End::Text); return 0; }, 0);
     gtk_widget_grab_focus(widget);
   }
   Deliver(static_cast<Impl*>(data), PLAT_GtkButtonInput(e));
@@ -355,7 +364,7 @@ void OnInsertText(GtkEditable* editable, gchar* text, gint length, gint* positio
 void OnEntryActivate(GtkEntry*, gpointer data)
 {
   auto* impl = static_cast<Impl*>(data);
-  Guarded("ending a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+  Guarded("ending a text entry", [&] { impl->EndEntry(Impl::End::Text); return 0; }, 0);
 }
 
 // Focus that leaves the whole window (another window, an earlier event's
@@ -373,24 +382,20 @@ gboolean OnEntryKey(GtkWidget*, GdkEventKey* e, gpointer data)
 {
   if (e->keyval != GDK_KEY_Escape) return FALSE;
   auto* impl = static_cast<Impl*>(data);
-  // The owner hears the text the entry opened with, so nothing changes.
-  if (GtkWidget* entry = impl->entry)
-  {
-    // The text it opened with passes, whatever the typing rule says.
-    g_signal_handlers_block_by_func(entry, reinterpret_cast<gpointer>(OnInsertText), impl);
-    gtk_entry_set_text(GTK_ENTRY(entry), impl->entryOpenedWith.c_str());
-    g_signal_handlers_unblock_by_func(entry, reinterpret_cast<gpointer>(OnInsertText), impl);
-  }
-  Guarded("cancelling a text entry", [&] { impl->EndEntry(true); return 0; }, 0);
+  // The owner hears that nothing was entered: the text the entry opened
+  // with may be a rounded display of the value (0.457 for 0.4567), which
+  // applied would change it.
+  Guarded("cancelling a text entry", [&] { impl->EndEntry(Impl::End::Cancel); return 0; }, 0);
   return TRUE;
 }
 
+// CSS reads its numbers with a point only: "%.3f" under a comma locale gave
+// "rgba(0,0,0,1,000)", which the theme parser refuses.
 std::string CssColor(uint32_t argb)
 {
   char text[64];
-  std::snprintf(text, sizeof text, "rgba(%u,%u,%u,%.3f)", (argb >> 16) & 255u, (argb >> 8) & 255u, argb & 255u,
-                ((argb >> 24) & 255u) / 255.0);
-  return text;
+  std::snprintf(text, sizeof text, "rgba(%u,%u,%u,", (argb >> 16) & 255u, (argb >> 8) & 255u, argb & 255u);
+  return text + PlainFixed(((argb >> 24) & 255u) / 255.0, 3) + ")";
 }
 }  // namespace
 
@@ -528,14 +533,13 @@ void PLAT_GtkSurfaceView::EnableTooltips(bool on) { gtk_widget_set_has_tooltip(m
 void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text, const TextField& style)
 {
   Impl* impl = mImpl.get();
-  impl->EndEntry(false);
+  impl->EndEntry(Impl::End::Silent);
   GtkWidget* entry = gtk_entry_new();
   impl->entryFrame = {frame.x, frame.y, std::max(frame.w, 1), std::max(frame.h, 1)};
   gtk_entry_set_has_frame(GTK_ENTRY(entry), FALSE);
   gtk_entry_set_visibility(GTK_ENTRY(entry), !style.password);
   gtk_entry_set_alignment(GTK_ENTRY(entry), style.align == 1 ? 0.5f : style.align == 2 ? 1.0f : 0.0f);
   gtk_entry_set_text(GTK_ENTRY(entry), text ? text : "");
-  impl->entryOpenedWith = text ? text : "";
   const std::string css = "entry { font-family: \"" + style.font + "\"; font-size: " + std::to_string(style.size) +
                           "px; color: " + CssColor(style.textColor) + "; background: " + CssColor(style.backColor) +
                           "; border: none; box-shadow: none; outline: none; min-height: 0; padding: 0 1px; }";
@@ -554,7 +558,7 @@ void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text
   if (GtkWidget* top = gtk_widget_get_toplevel(entry); GTK_IS_WINDOW(top)) gtk_window_present(GTK_WINDOW(top));
 }
 
-void PLAT_GtkSurfaceView::CloseTextField() { mImpl->EndEntry(false); }
+void PLAT_GtkSurfaceView::CloseTextField() { mImpl->EndEntry(Impl::End::Silent); }
 
 bool PLAT_GtkSurfaceView::IsTextFieldOpen() const { return mImpl->entry != nullptr; }
 

@@ -53,9 +53,11 @@ public:
   virtual void OnSurfaceLeave() = 0;
   // Whether the text field may hold text (each edit is asked before it is
   // made); the field ended with its text (Return, or the field lost the
-  // keyboard). The field is gone when OnTextEntryEnd is called.
+  // keyboard); the user cancelled the field (Escape), which leaves
+  // everything as it was. The field is gone when either end is called.
   virtual bool OnTextEntryAccepts(const char* text) = 0;
   virtual void OnTextEntryEnd(const char* text) = 0;
+  virtual void OnTextEntryCancel() = 0;
   // The tooltip at (x, y); empty shows none.
   virtual std::string OnSurfaceTooltip(int x, int y) = 0;
 };

@@ -1,5 +1,7 @@
 #include "core/BASE_StringKeyedArray.h"
 
+#include "support/MadeLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -134,3 +136,50 @@ TEST(BASE_StringKeyedArray, AgreesWithReferenceMap)
   }
 }
 }  // namespace
+
+namespace
+{
+// Case-blind keys in plain ASCII, under the C locale and under Turkish,
+// where the locale's own case rules lower "I" to a dotless i: "INDEV" is
+// still "indev". Letters beyond ASCII keep their bytes; the order is that
+// of the lowered bytes.
+void ExpectAsciiCaseBlind()
+{
+  const struct Case
+  {
+    const char *stored, *asked;
+    bool found;
+  } kCases[] = {
+    {"indev", "INDEV", true},   {"INDEV", "indev", true}, {"Midi", "mIDI", true},
+    {"i", "I", true},           {"z", "Z", true},         {"@", "`", false},  // around 'A' and 'a'
+    {"[", "{", false},          {"\xC4\xB1", "I", false},  // dotless i is not I
+    {"\xC3\xA9", "\xC3\x89", false},                       // é and É: bytes beyond ASCII differ
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(std::string(c.stored) + " asked as " + c.asked);
+    BASE_StringKeyedArray<int> array(false);
+    array.Insert(c.stored, 7);
+    EXPECT_EQ(array.Get(c.asked, -1), c.found ? 7 : -1);
+  }
+  // "_" (95) lies between "Z" (90) and "a" (97) as bytes: once "A" is
+  // lowered it comes first.
+  BASE_StringKeyedArray<int> order(false);
+  order.Insert("b", 2);
+  order.Insert("_", 1);
+  order.Insert("A", 0);
+  EXPECT_EQ(Keys(order), "_=1 A=0 b=2 ");
+}
+}  // namespace
+
+TEST(BASE_StringKeyedArray, CaseBlindInPlainAsciiUnderC)
+{
+  ExpectAsciiCaseBlind();
+}
+
+TEST(BASE_StringKeyedArray, CaseBlindInPlainAsciiUnderTurkish)
+{
+  ScopedMadeLocale turkish("tr_TR.UTF-8");
+  if (!turkish.Active()) GTEST_SKIP() << turkish.Why();
+  ExpectAsciiCaseBlind();
+}

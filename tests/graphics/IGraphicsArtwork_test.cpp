@@ -125,9 +125,12 @@ TEST_F(Caches, ImagesOfAtMost256ColoursAreDecodedOnce)
   }
 }
 
-// A change back to the scale before takes the pixels kept from it: the
-// file of more than 256 colours, read again at every new scale, is not read
-// when the scale goes 150 % and back, and the pixels are those of the scale.
+// A change back to the smaller scale before takes the pixels kept from it:
+// the file of more than 256 colours, read again at every new scale, is not
+// read when the scale goes 150 % and back, and the pixels are those of the
+// scale. The larger scale's pixels are not kept once the scale is back
+// down (their memory is given back): 150 % again reads the file, and so
+// does a change up from 50 %.
 TEST_F(Caches, ChangeBackToTheScaleBeforeReadsNothing)
 {
   GuiUnit unit;
@@ -145,8 +148,8 @@ TEST_F(Caches, ChangeBackToTheScaleBeforeReadsNothing)
     size_t loads;  // files read so far
     int w, h;
   } kCases[] = {
-    {1.0, 1, 2, 257}, {1.5, 2, 3, 385}, {1.0, 2, 2, 257}, {1.5, 2, 3, 385},
-    {1.0, 2, 2, 257}, {0.5, 3, 1, 128}, {1.0, 3, 2, 257}, {1.5, 4, 3, 385},
+    {1.0, 1, 2, 257}, {1.5, 2, 3, 385}, {1.0, 2, 2, 257}, {1.5, 3, 3, 385},
+    {1.0, 3, 2, 257}, {0.5, 4, 1, 128}, {1.0, 5, 2, 257}, {1.5, 6, 3, 385}, {1.0, 6, 2, 257},
   };
   std::map<double, std::vector<RAST_pixel>> resampled;
   for (const Case& c : kCases)

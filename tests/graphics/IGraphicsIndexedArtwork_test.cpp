@@ -154,8 +154,8 @@ TEST_F(IndexedArtwork, TradedBackAndCutFromTheSameArtwork)
   IBitmap* record = MadeArt(gui, Art(1024, 1024).get());
   const RAST_IndexedImage* held = record->mIndexed;
   ASSERT_NE(held, nullptr);
-  gui.RescaleBitmaps(0.5);
-  EXPECT_EQ(std::make_pair(record->W, record->H), std::make_pair(512, 512));
+  gui.RescaleBitmaps(1.5);
+  EXPECT_EQ(std::make_pair(record->W, record->H), std::make_pair(1536, 1536));
   gui.RescaleBitmaps(1.0);
   EXPECT_EQ(record->mIndexed, held);
   EXPECT_EQ(std::make_pair(record->W, record->H), std::make_pair(1024, 1024));

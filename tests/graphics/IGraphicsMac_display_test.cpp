@@ -11,10 +11,12 @@
 #include "raster/RAST_Rect.h"
 #include "support/GuiTestKit.h"
 #include "support/MacSurfaceTest.h"
+#include "support/MadeLocale.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -475,6 +477,106 @@ TEST_F(MacSurface, AnEntryOutlivesTheWindowsFocusAndEndsOnlyByTheUser)
     EXPECT_TRUE(RunUntil([&] { return !view->IsTextFieldOpen(); }));
     EXPECT_FALSE(gui->IsTextEntryOpen());
     EXPECT_EQ(unit.GetParam(3)->Value(), c.value);
+  }
+}
+
+// Escape leaves the value exactly as it was, though the entry opened with
+// its rounded display (0.457 for 0.4567), also after typing; Enter takes
+// the text typed.
+TEST_F(MacSurface, EscapeLeavesADoubleValueAsItWas)
+{
+  constexpr unsigned kEscape = 0xff1b, kReturn = 0xff0d;
+  unit.GetParam(3)->InitDouble("d", 0.0, 0.0, 10.0, 0.001);
+  ProbeControl* field = new ProbeControl(&unit, IRECT(10, 10, 80, 30), RAST_RGBA(0, 0, 255, 255), 3);
+  gui->AttachControl(field);
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  const struct
+  {
+    const char* name;
+    const char* typed;  // before the key
+    unsigned key;       // Escape or Return
+    double value;       // the parameter afterwards
+  } kCases[] = {
+    {"escape at once", "", kEscape, 0.4567},
+    {"escape after typing", "12", kEscape, 0.4567},
+    {"enter at once", "", kReturn, 0.457},
+    {"enter after typing", "1.25", kReturn, 1.25},
+  };
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.name);
+    unit.GetParam(3)->SetPlain(0.4567);
+    field->SetValueFromPlug(unit.GetParam(3)->GetNormalized());
+    IRECT rect(10, 10, 80, 30);
+    gui->PromptUserInput(field, unit.GetParam(3), &rect);
+    ASSERT_TRUE(view->IsTextFieldOpen());
+    EXPECT_EQ(view->TextFieldText(), "0.457");
+    if (*c.typed)
+    {
+      // The opening text is selected: typing replaces it.
+      view->TestType(c.typed);
+      EXPECT_EQ(view->TextFieldText(), c.typed);
+    }
+    EXPECT_TRUE(view->TestKey(c.key));
+    EXPECT_TRUE(RunUntil([&] { return !view->IsTextFieldOpen(); }));
+    EXPECT_FALSE(gui->IsTextEntryOpen());
+    // Escape leaves the very double; a value entered goes through the
+    // parameter's normalised range, which may move its last bit.
+    if (c.key == kEscape)
+      EXPECT_EQ(unit.GetParam(3)->Value(), c.value);
+    else
+      EXPECT_NEAR(unit.GetParam(3)->Value(), c.value, 1e-12);
+  }
+}
+
+// Under a decimal-comma locale the entry opens with the value written with
+// a point, the only mark it accepts, and Enter reads it back unchanged (it
+// opened with "2,50", which read back as 2).
+TEST_F(MacSurface, AnEntryOpensWithANumberItReadsBackUnderACommaLocale)
+{
+  ScopedMadeLocale german("de_DE.UTF-8");
+  if (!german.Active()) GTEST_SKIP() << german.Why();
+  unit.GetParam(3)->InitDouble("d", 0.0, 0.0, 10.0, 0.01);
+  ProbeControl* field = new ProbeControl(&unit, IRECT(10, 10, 80, 30), RAST_RGBA(0, 0, 255, 255), 3);
+  gui->AttachControl(field);
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  unit.GetParam(3)->SetPlain(2.5);
+  field->SetValueFromPlug(unit.GetParam(3)->GetNormalized());
+  IRECT rect(10, 10, 80, 30);
+  gui->PromptUserInput(field, unit.GetParam(3), &rect);
+  ASSERT_TRUE(view->IsTextFieldOpen());
+  EXPECT_EQ(view->TextFieldText(), "2.50");
+  EXPECT_TRUE(view->TestKey(0xff0d));  // Return
+  EXPECT_TRUE(RunUntil([&] { return !view->IsTextFieldOpen(); }));
+  EXPECT_NEAR(unit.GetParam(3)->Value(), 2.5, 1e-12);
+}
+
+// A text field's colours reach the screen under a decimal-comma locale as
+// under C: the style sheet's alpha is written with a point (it was
+// "rgba(32,192,64,1,000)", which the toolkit refused, leaving the theme's
+// colours).
+TEST_F(MacSurface, AFieldsColoursHoldUnderEitherLocale)
+{
+  PLAT_GtkSurfaceView* view = Open();
+  ASSERT_NE(view, nullptr);
+  for (const char* locale : {"C", "de_DE.UTF-8"})
+  {
+    SCOPED_TRACE(locale);
+    std::unique_ptr<ScopedMadeLocale> made;
+    if (std::string(locale) != "C")
+    {
+      made = std::make_unique<ScopedMadeLocale>(locale);
+      if (!made->Active()) GTEST_SKIP() << made->Why();
+    }
+    PLAT_GtkSurfaceView::TextField style;
+    style.backColor = 0xFF20C040;
+    view->OpenTextField(PLAT_Rect{20, 20, 120, 40}, "", style);
+    ASSERT_TRUE(view->IsTextFieldOpen());
+    // The field's middle, right of where a caret or text would stand.
+    EXPECT_TRUE(RunUntil([&] { return view->TestScreenPixels(110, 40, 1, 1) == std::vector<uint32_t>{0x20C040u}; }));
+    view->CloseTextField();
   }
 }
 

@@ -6,6 +6,7 @@
 #include "core/IParam.h"
 #include "graphics/resize/IUnitGUIResize.h"
 #include "raster/RAST_TestBitmap.h"
+#include "support/MadeLocale.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,9 @@ TEST(GUIResize, BrokenStoredScalesOpenAtOneAndAreRewritten)
     {"1e300", "1.000000000000000", 1140, 800},
     // 1140 * 29 = 33060: wider than any window can be.
     {"29", "1.000000000000000", 1140, 800},
+    // Too small to hold a pixel down (800 * s below 1): as broken as 0.
+    {"1e-300", "1.000000000000000", 1140, 800},
+    {"0.0012", "1.000000000000000", 1140, 800},
   };
   for (const Case& c : kCases)
   {
@@ -151,6 +155,11 @@ TEST(GUIResize, StoredScalesBeyondTheLimitsAreTakenAsStored)
     {"2.000000000000001", 2280, 1600},
     {"2.5", 2850, 2000},
     {"3", 3420, 2400},
+    {"0.25", 285, 200},
+    // The smallest that holds a pixel each way (800 * 0.0013 = 1.04).
+    {"0.0013", 1, 1},
+    // Written with a comma by earlier versions under a comma locale.
+    {"1,300000000000000", 1482, 1040},
   };
   for (const Case& c : kCases)
   {
@@ -159,6 +168,69 @@ TEST(GUIResize, StoredScalesBeyondTheLimitsAreTakenAsStored)
     EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.stored + "\n\n");
     EXPECT_EQ(f.gui->Width(), c.width);
     EXPECT_EQ(f.gui->Height(), c.height);
+  }
+}
+
+// The artwork stands at the scale the window opens with, also for a stored
+// scale beyond the limits that clamp a drag: the attachment resampled it
+// at the clamped scale, the opening at the stored one.
+TEST(GUIResize, ArtworkOpensAtTheStoredScaleBeyondTheLimits)
+{
+  using Sizes = std::array<int, 4>;  // strip W, H, picture W, H
+  const struct Case
+  {
+    const char* stored;
+    int width, height;
+    Sizes artwork;
+  } kCases[] = {
+    {"3.0", 3420, 2400, {600, 1803, 90, 60}},
+    {"2.000000000000001", 2280, 1600, {400, 1203, 60, 40}},
+    {"2", 2280, 1600, {400, 1203, 60, 40}},
+    {"1.5", 1710, 1200, {300, 903, 45, 30}},
+    {"0.5", 570, 400, {100, 303, 15, 10}},
+    {"0.25", 285, 200, {50, 153, 7, 5}},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    ResizeFixture f(c.stored, true);
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+    EXPECT_EQ((Sizes{f.stripBitmap->W, f.stripBitmap->H, f.plainBitmap->W, f.plainBitmap->H}), c.artwork);
+    EXPECT_NEAR(IGraphics::ArtworkScale(), f.manager->GetGUIScaleRatio(), 1e-10);
+  }
+}
+
+// Under a decimal-comma locale the scale is read and written with a point:
+// 0.8 stays 0.8 (it was read as 0 and rewritten "1,000000000000000"), a
+// comma written earlier reads as its number, and 130 % is stored as
+// "1.300000000000000".
+TEST(GUIResize, ScaleReadAndWrittenWithAPointUnderACommaLocale)
+{
+  ScopedMadeLocale german("de_DE.UTF-8");
+  if (!german.Active()) GTEST_SKIP() << german.Why();
+  const struct Case
+  {
+    const char* stored;
+    int width, height;
+    const char* after;  // the stored text after 130 %
+  } kCases[] = {
+    {"0.8", 912, 640, "1.300000000000000"},
+    {"1.3", 1482, 1040, "1.3"},  // the same scale: not written again
+    {"0,8", 912, 640, "1.300000000000000"},
+    {"1,5", 1710, 1200, "1.300000000000000"},
+  };
+  for (const Case& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    ResizeFixture f(c.stored);
+    EXPECT_EQ(f.gui->Width(), c.width);
+    EXPECT_EQ(f.gui->Height(), c.height);
+    EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.stored + "\n\n");
+    f.manager->SetGUIScaleRatio(1.3);
+    f.manager->ResizeGraphics();
+    EXPECT_EQ(ReadWholeFile(f.settings), std::string("[gui]\nguiscale=") + c.after + "\n\n");
+    EXPECT_EQ(f.gui->Width(), 1482);
   }
 }
 

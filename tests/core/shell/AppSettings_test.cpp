@@ -2,6 +2,7 @@
 // to the screen, checked in the files they leave.
 #include "core/shell/AppShell.h"
 
+#include "support/MadeLocale.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -91,9 +92,15 @@ const struct
     {"below the greatest scale", "[gui]\nguiscale=3\n", 1621, 22, true, 1.99875, "[gui]\nguiscale=1.998750000000000\n\n"},
     {"at the greatest scale", "[gui]\nguiscale=3\n", 1622, 22, true, 2.0, "[gui]\nguiscale=2.000000000000000\n\n"},
     {"above the greatest scale", "[gui]\nguiscale=3\n", 1623, 22, true, 2.0, "[gui]\nguiscale=2.000000000000000\n\n"},
+    // Earlier versions wrote the scale with a comma under a comma locale:
+    // it is 1.5, too high for a screen of 1000, and fitted.
+    {"written with a comma, fitted", "[gui]\nguiscale=1,500000000000000\n", 1000, 22, true, 1.2225,
+     "[gui]\nguiscale=1.222500000000000\n\n"},
+    {"written with a comma, fits", "[gui]\nguiscale=1,300000000000000\n", 1100, 22, false, 1.3,
+     "[gui]\nguiscale=1,300000000000000\n"},
 };
 
-TEST(AppSettings, StoredScaleFitsTheScreen)
+void ExpectStoredScalesFit()
 {
   for (const auto& c : kFits)
   {
@@ -106,5 +113,19 @@ TEST(AppSettings, StoredScaleFitsTheScreen)
     EXPECT_DOUBLE_EQ(scale, c.scale);
     EXPECT_EQ(ReadWholeFile(path), c.after);
   }
+}
+
+TEST(AppSettings, StoredScaleFitsTheScreen)
+{
+  ExpectStoredScalesFit();
+}
+
+// Under a decimal-comma locale the scale is read and written with a point
+// all the same.
+TEST(AppSettings, StoredScaleFitsTheScreenUnderADecimalCommaLocale)
+{
+  ScopedMadeLocale french("fr_FR.UTF-8");
+  if (!french.Active()) GTEST_SKIP() << french.Why();
+  ExpectStoredScalesFit();
 }
 }  // namespace

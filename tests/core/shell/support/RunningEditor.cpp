@@ -372,7 +372,11 @@ bool RunningEditor::Launch(std::string& error)
       }
       ReplaceAll(settings, "{keyboard}", ReadablePortName(SynthSim::kKeyboardPortName));
     }
-    if (settings.find("[midi]") == std::string::npos)
+    // A [MIDI] of any case is the section: the program matches names so.
+    std::string lowered = settings;
+    for (char& ch : lowered)
+      if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    if (lowered.find("[midi]") == std::string::npos)
       settings += "\n[midi]\ninBdev=off\nindev=" + mSynth->OutputName() + "\noutdev=" + mSynth->InputName() + "\n";
   }
   if (!mSetup.settings.empty() || mSetup.synth)

@@ -26,7 +26,7 @@ struct RunningEditorSetup
   // settings.ini as it stands before the start ("" leaves none). With the
   // synth on, "{synth-in}" and "{synth-out}" are replaced by the names of the
   // ports the editor opens to reach it, and a [midi] section choosing them
-  // is added when the text has none.
+  // is added when the text has none (of any case).
   std::string settings;
   int screenWidth = 2400;
   int screenHeight = 1800;
