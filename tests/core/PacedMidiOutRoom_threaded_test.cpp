@@ -2,6 +2,7 @@
 // may carry goes out, the rest waits in line in order, and a server that
 // stops cycling never holds a sender: what cannot be kept is counted.
 #include "core/PacedMidiOut.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -301,4 +302,137 @@ TEST(PacedMidiOutRoom, AFullQueueLogsACountAtMostOnceASecond)
   ASSERT_FALSE(last.empty());
   EXPECT_NE(last.back().find("; 101024 in all"), std::string::npos) << last.back();
   EXPECT_LE(last.size(), 2u);
+}
+
+namespace
+{
+Bytes FullPiece()
+{
+  Bytes piece(PacedMidiOut::kPieceBytes, 0x11);
+  piece.front() = 0xF0;
+  piece.back() = 0xF7;
+  return piece;
+}
+
+// A gate whose output stands still with its queue full: each further
+// message is dropped.
+std::unique_ptr<PacedMidiOut> FullGate(MeteredWire& wire, std::vector<std::string>& lines)
+{
+  auto gate = wire.Gate(PacedMidiOut::kPieceBytes);
+  gate->SetLog([&lines](const char* line) { lines.emplace_back(line); });
+  const Bytes piece = FullPiece();
+  for (size_t i = 0; i < 1025; ++i) EXPECT_TRUE(gate->Send(piece.data(), piece.size())) << i;
+  return gate;
+}
+
+std::string LossLine(size_t count, size_t inAll)
+{
+  return "ZephraEditor: " + std::to_string(count) +
+         " MIDI message(s) not sent (the output is not taking any more); " + std::to_string(inAll) + " in all";
+}
+}  // namespace
+
+// The first loss is told at once; the next line, a second or more later,
+// counts what was lost since the first, and the whole so far.
+TEST(PacedMidiOutRoom, ASecondLogLineCountsOnlyItsOwnLosses)
+{
+  MeteredWire wire;
+  std::vector<std::string> lines;
+  auto gate = FullGate(wire, lines);
+  ASSERT_FALSE(gate->Send(Knob(1).data(), 3));
+  ASSERT_EQ(lines, std::vector<std::string>{LossLine(1, 1)});
+  size_t dropped = 1;
+  ASSERT_TRUE(WaitFor(
+    [&] {
+      EXPECT_FALSE(gate->Send(Knob(2).data(), 3));
+      ++dropped;
+      return lines.size() == 2;
+    },
+    kBusyLimit));
+  EXPECT_EQ(lines[1], LossLine(dropped - 1, dropped));
+  EXPECT_EQ(gate->Losses(), dropped);
+  gate->Close();  // what was queued is dropped on purpose: no loss
+  gate.reset();
+  EXPECT_EQ(lines.size(), 2u);
+}
+
+// Losses within the second after a line are told when the gate goes.
+TEST(PacedMidiOutRoom, LossesOfTheLastSecondAreLoggedWhenTheGateGoes)
+{
+  MeteredWire wire;
+  std::vector<std::string> lines;
+  auto gate = FullGate(wire, lines);
+  for (int i = 0; i < 3; ++i) ASSERT_FALSE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(lines, std::vector<std::string>{LossLine(1, 1)});
+  gate->Close();
+  gate.reset();
+  EXPECT_EQ(lines, (std::vector<std::string>{LossLine(1, 1), LossLine(2, 3)}));
+}
+
+// Once the connection has carried, a connection that stops carrying holds
+// nothing: the messages go at once, not after kReadyWaitMs.
+TEST(PacedMidiOutRoom, AConnectionThatStopsCarryingHoldsNothingAgain)
+{
+  MeteredWire wire;
+  std::atomic<bool> carries{false};
+  auto gate = wire.Gate(1000, [&carries] { return carries.load(); });
+  gate->Close();
+  gate->Open();
+  ASSERT_TRUE(gate->Send(Knob(1).data(), 3));
+  EXPECT_TRUE(gate->Busy());
+  carries = true;
+  ASSERT_TRUE(wire.WaitForCount(1));
+  carries = false;
+  for (int i = 2; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  const auto shortLimit = std::chrono::milliseconds(PacedMidiOut::kReadyWaitMs / 3);
+  EXPECT_TRUE(WaitFor([&] { return wire.Count() == 4; }, shortLimit));
+  EXPECT_TRUE(gate->Flush(PacedMidiOut::kReadyWaitMs / 3));
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, (std::vector<Bytes>{Knob(1), Knob(2), Knob(3), Knob(4)}));
+}
+
+// A new server's room counts its cycles afresh, from 0: what the old room
+// booked in its high counts does not hold the next message back.
+TEST(PacedMidiOutRoom, ASendRightAfterTheRoomChangesToAFreshCountGoesOut)
+{
+  MeteredWire wire;
+  wire.cycles = 1000;
+  auto gate = wire.Gate(95);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(wire.Count(), 5u);
+  std::atomic<uint64_t> fresh{0};
+  gate->SetRoom({[&fresh] { return fresh.load(); }, 95, nullptr});
+  ASSERT_TRUE(gate->Send(Knob(5).data(), 3));
+  EXPECT_TRUE(WaitFor([&] { return wire.Count() == 6; }, std::chrono::milliseconds(PacedMidiOut::kGiveUpMs)));
+  EXPECT_FALSE(gate->Busy());
+  gate->Close();
+}
+
+// Going away, the gate sends what is left for as long as the output keeps
+// taking it, however long that is in all: here 19 windows 80 ms apart,
+// half again as long as kGiveUpMs.
+TEST(PacedMidiOutRoom, TheGateGoingAwaySendsWhatIsLeftWhileTheOutputMoves)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);  // five knobs a window
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 100; ++i)
+  {
+    sent.push_back(Knob(i));
+    ASSERT_TRUE(gate->Send(sent.back().data(), 3));
+  }
+  ASSERT_EQ(wire.Count(), 5u);
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    while (!stop)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(80));
+      wire.cycles += PacedMidiOut::kRoomCycles;
+    }
+  });
+  gate.reset();
+  stop = true;
+  server.join();
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, sent);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -110,4 +111,71 @@ TEST(PacedMidiOut, DestructionSendsWhatIsLeft)
   Bytes joined;
   for (const Bytes& w : wire.writes) joined.insert(joined.end(), w.begin(), w.end());
   EXPECT_EQ(joined, big);
+}
+
+namespace
+{
+// The wire with the time of each write.
+struct TimedWire
+{
+  std::mutex mutex;
+  std::vector<Bytes> writes;
+  std::vector<std::chrono::steady_clock::time_point> at;
+  PacedMidiOut::Writer Writer()
+  {
+    return [this](const uint8_t* bytes, size_t size) {
+      std::lock_guard<std::mutex> lock(mutex);
+      writes.emplace_back(bytes, bytes + size);
+      at.push_back(std::chrono::steady_clock::now());
+      return true;
+    };
+  }
+};
+
+std::chrono::milliseconds Between(const TimedWire& wire, size_t from, size_t to)
+{
+  return std::chrono::duration_cast<std::chrono::milliseconds>(wire.at[to] - wire.at[from]);
+}
+}  // namespace
+
+// Without a room the pieces of an image leave kPieceGapMs apart, and so do
+// two images queued one after the other; 200 small messages queued behind
+// an image need no gap: they leave well before 199 gaps could have passed.
+TEST(PacedMidiOut, SmallMessagesBehindAnImageNeedNoGapAndTwoImagesKeepTheirs)
+{
+  TimedWire wire;
+  const Bytes image = SysEx(91441);  // 23 pieces
+  const Bytes knob = {0xB0, 0x06, 0x1F};
+  {
+    PacedMidiOut out(wire.Writer());
+    ASSERT_TRUE(out.Send(image.data(), image.size()));
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(out.Send(knob.data(), knob.size()));
+    ASSERT_TRUE(out.Send(image.data(), image.size()));
+    ASSERT_TRUE(out.Send(image.data(), image.size()));
+    ASSERT_TRUE(out.Flush());
+  }
+  ASSERT_EQ(wire.writes.size(), 23u + 200u + 23u + 23u);
+  const std::chrono::milliseconds gap(PacedMidiOut::kPieceGapMs);
+  const struct
+  {
+    const char* name;
+    size_t first;  // the write that starts the image
+  } kImages[] = {{"first image", 0}, {"second image", 223}, {"third image", 246}};
+  for (const auto& i : kImages)
+  {
+    Bytes joined;
+    for (size_t w = i.first; w < i.first + 23; ++w)
+    {
+      joined.insert(joined.end(), wire.writes[w].begin(), wire.writes[w].end());
+      if (w > i.first)
+      {
+        EXPECT_GE(Between(wire, w - 1, w), gap) << i.name << " piece " << w - i.first;
+      }
+    }
+    EXPECT_EQ(joined, image) << i.name;
+  }
+  for (size_t w = 23; w < 223; ++w) EXPECT_EQ(wire.writes[w], knob) << w;
+  EXPECT_LT(Between(wire, 23, 222), 199 * gap);
+  EXPECT_GE(Between(wire, 222, 223), gap) << "the image after the small ones";
+  EXPECT_GE(Between(wire, 245, 246), gap) << "the image after the image";
 }
