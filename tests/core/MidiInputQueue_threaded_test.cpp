@@ -205,6 +205,8 @@ TEST(MidiInputQueue, TheWakeForTheLastMessageIsNeverLost)
   };
   MidiInputQueue queue;
   WatchedConsumer consumer(queue);
+  // A fresh queue's Wait sleeps.
+  ASSERT_TRUE(consumer.AsleepAfter(0));
   size_t pushed = 0;
   for (const auto& s : kSteps)
   {

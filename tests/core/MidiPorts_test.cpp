@@ -125,6 +125,8 @@ TEST(MidiPorts, SynthMessagesTakeTheirPathThroughTheChannelFilter)
     Bytes handed;
     std::vector<Bytes> shortPath, sysExPath;
   } kCases[] = {
+    {"note on channel 1, filter 1", 1, {0x90, 0x3C, 0x64}, {{0x90, 0x3C, 0x64}}, {}},
+    {"note on channel 2, filter 1", 1, {0x91, 0x3C, 0x64}, {}, {}},
     {"note on channel 5, filter 5", 5, {0x94, 0x3C, 0x64}, {{0x94, 0x3C, 0x64}}, {}},
     {"note on channel 1, filter 5", 5, {0x90, 0x3C, 0x64}, {}, {}},
     {"note on channel 6, filter 5", 5, {0x95, 0x3C, 0x64}, {}, {}},
@@ -201,6 +203,8 @@ TEST(MidiPorts, KeyboardMessagesPassTheKeyboardsFilter)
     played.push_back(lastKey);
     EXPECT_EQ(plug.Keys(), played) << c.name;
     ports.CloseAll();
+    ports.DeliverFromKeyboard(last, 3);  // after CloseAll nothing reaches the plug-in
+    EXPECT_EQ(plug.Keys(), played) << c.name;
     EXPECT_TRUE(plug.shortPath.empty() && plug.sysExPath.empty()) << c.name;
   }
 }
@@ -231,6 +235,18 @@ TEST(MidiPorts, SettingsAreReadFromTheirOwnKeys)
     EXPECT_EQ(ports.State().mInBDev, c.expected.mInBDev) << c.name;
     EXPECT_EQ(ports.State().mOutDev, c.expected.mOutDev) << c.name;
   }
+}
+
+// Ports without a store (the tests', a shell without settings) keep "off"
+// for all three and have nothing to fail at when saving.
+TEST(MidiPorts, WithoutAStoreNothingIsReadAndSavingSucceeds)
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  ports.ReadSettings();
+  EXPECT_EQ(ports.State().mInDev, "off");
+  EXPECT_EQ(ports.State().mInBDev, "off");
+  EXPECT_EQ(ports.State().mOutDev, "off");
+  EXPECT_TRUE(ports.UpdateINI());
 }
 
 // Saving fails when any one of the three names could not be written.
