@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -330,4 +332,61 @@ TEST(MidiPorts, TheGateOfAnOutputNotOpenIsClosed)
   EXPECT_FALSE(gate.Send(knob.data(), knob.size()));
   EXPECT_FALSE(written);
   ports.SetOutputGate(nullptr);
+}
+
+// The choice numbers of the names every list has, without a MIDI system:
+// 0 "off", 1 the kind's own virtual port, -1 anything else.
+TEST(MidiPorts, ChoiceNumbersOfTheNamesEveryListHas)
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  const struct
+  {
+    const char* name;
+    int synthIn, keyboardIn, out;
+  } kCases[] = {
+    {"off", 0, 0, 0},
+    {"virtual input", 1, 1, -1},
+    {"virtual output", -1, -1, 1},
+    {"Off", -1, -1, -1},
+    {"synth:out", -1, -1, -1},
+    {"", -1, -1, -1},
+  };
+  for (const auto& c : kCases)
+  {
+    EXPECT_EQ(ports.GetMIDIInPortNumber(c.name), c.synthIn) << c.name;
+    EXPECT_EQ(ports.GetMIDIInBPortNumber(c.name), c.keyboardIn) << c.name;
+    EXPECT_EQ(ports.GetMIDIOutPortNumber(c.name), c.out) << c.name;
+  }
+  EXPECT_EQ(ports.GetMIDIInPortNumber(nullptr), -1);
+}
+
+namespace
+{
+// A plug-in that holds the delivery of the synth's messages while asked to.
+struct HoldingPlug : IUnitBase
+{
+  HoldingPlug() : IUnitBase(1, "0-1 0-2", 1, "t", "", "t", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
+  void ProcessMidiMsg(IMidiMsg*) override
+  {
+    inside = true;
+    while (hold) std::this_thread::yield();
+  }
+  std::atomic<bool> hold{true}, inside{false};
+};
+}  // namespace
+
+// Waiting for the delivery says false while a message is still being
+// handed to the plug-in when the time is up, and true once it is through.
+TEST(MidiPorts, WaitingForTheDeliveryTellsWhetherItIsThrough)
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  HoldingPlug plug;
+  ports.SetPlug(&plug);
+  const Bytes pc = {0xC0, 0x05};
+  ports.DeliverFromSynth(pc.data(), pc.size());
+  ASSERT_TRUE(WaitFor([&] { return plug.inside.load(); }, kBusyLimit));
+  EXPECT_FALSE(ports.WaitUntilDelivered(20));
+  plug.hold = false;
+  EXPECT_TRUE(ports.WaitUntilDelivered(10000));
+  ports.CloseAll();
 }
