@@ -99,3 +99,19 @@ TEST(MidiInputQueue, SlotsUsedAgainHoldOnlyTheirNewMessage)
   EXPECT_EQ(taken, 2500u);
   EXPECT_EQ(queue.Overflows(), 0u);
 }
+
+// Push says whether it kept the message: the 1,024th fits, the 1,025th
+// does not, and after a drain there is room again.
+TEST(MidiInputQueue, PushSaysWhetherItKeptTheMessage)
+{
+  MidiInputQueue queue;
+  const uint8_t clock = 0xF8;
+  for (int i = 0; i < 1023; ++i) ASSERT_TRUE(queue.Push(&clock, 1)) << i;
+  EXPECT_TRUE(queue.Push(&clock, 1));
+  EXPECT_FALSE(queue.Push(&clock, 1));
+  EXPECT_FALSE(queue.Push(&clock, 1));
+  EXPECT_EQ(queue.Overflows(), 2u);
+  EXPECT_EQ(queue.Drain([](const uint8_t*, size_t) {}), 1024u);
+  EXPECT_TRUE(queue.Push(&clock, 1));
+  EXPECT_EQ(queue.Overflows(), 2u);
+}
