@@ -95,12 +95,24 @@ namespace
 struct PathPlug : IUnitBase
 {
   PathPlug() : IUnitBase(1, "0-1 0-2", 1, "t", "", "t", 1, 1, 1, 0, true, false, false, kAPIStandalone) {}
-  void ProcessMidiMsg(IMidiMsg* m) override { shortPath.push_back({m->mStatus, m->mData1, m->mData2}); }
-  void ProcessSysEx(ISysEx* s) override { sysExPath.emplace_back(s->mData, s->mData + s->mSize); }
+  // What is handed on has no place in an audio block: offset 0, else it is
+  // recorded as it came, with the offset in front.
+  void ProcessMidiMsg(IMidiMsg* m) override { shortPath.push_back(Recorded(m)); }
+  void ProcessSysEx(ISysEx* s) override
+  {
+    sysExPath.emplace_back(s->mData, s->mData + s->mSize);
+    if (s->mOffset != 0) sysExPath.back().insert(sysExPath.back().begin(), static_cast<unsigned char>(s->mOffset));
+  }
   void ProcessKeyboardMidiMsg(IMidiMsg* m) override
   {
     std::lock_guard<std::mutex> lock(mutex);
-    keys.push_back({m->mStatus, m->mData1, m->mData2});
+    keys.push_back(Recorded(m));
+  }
+  static Bytes Recorded(const IMidiMsg* m)
+  {
+    Bytes b = {m->mStatus, m->mData1, m->mData2};
+    if (m->mOffset != 0) b.insert(b.begin(), static_cast<unsigned char>(m->mOffset));
+    return b;
   }
   std::vector<Bytes> Keys()
   {
@@ -135,6 +147,7 @@ TEST(MidiPorts, SynthMessagesTakeTheirPathThroughTheChannelFilter)
     {"channel pressure on 16, filter 16", 16, {0xDF, 0x22}, {{0xDF, 0x22, 0x00}}, {}},
     {"program change on 15, filter 16", 16, {0xCE, 0x05}, {}, {}},
     {"any channel with filter 0", 0, {0x97, 0x3C, 0x64, 0xB3, 0x07, 0x40}, {{0x97, 0x3C, 0x64}, {0xB3, 0x07, 0x40}}, {}},
+    {"the shortest SysEx past three bytes", 0, {0xF0, 0x7D, 0x01, 0xF7}, {}, {{0xF0, 0x7D, 0x01, 0xF7}}},
     {"a dump passes every filter", 5, {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0xF7}, {}, {{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0xF7}}},
     {"active sensing inside a glued dump", 0, {0xF0, 0x00, 0x3E, 0xFE, 0x5A, 0x03, 0xF7, 0xFE},
      {}, {{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0xF7}}},
@@ -183,6 +196,7 @@ TEST(MidiPorts, KeyboardMessagesPassTheKeyboardsFilter)
   } kCases[] = {
     {"SysEx with channel all", 0, {0xF0, 0x00, 0x3E, 0x5A, 0x03, 0xF7}, {}},
     {"SysEx with channel 1", 1, {0xF0, 0x41, 0x10, 0x42, 0xF7}, {}},
+    {"four-byte SysEx with channel all", 0, {0xF0, 0x7D, 0x01, 0xF7}, {}},
     {"active sensing with channel all", 0, {0xFE}, {}},
     {"any channel with channel all", 0, {0x9A, 0x3C, 0x64, 0xE0, 0x00, 0x40}, {{0x9A, 0x3C, 0x64}, {0xE0, 0x00, 0x40}}},
     {"channel 9 only", 9, {0x98, 0x3C, 0x64, 0x99, 0x3C, 0x64, 0x90, 0x3C, 0x64}, {{0x98, 0x3C, 0x64}}},
@@ -388,5 +402,28 @@ TEST(MidiPorts, WaitingForTheDeliveryTellsWhetherItIsThrough)
   EXPECT_FALSE(ports.WaitUntilDelivered(20));
   plug.hold = false;
   EXPECT_TRUE(ports.WaitUntilDelivered(10000));
+  ports.CloseAll();
+}
+
+// Each input has its own cleaner: the synth's dump, in two pieces, and the
+// keyboard's notes between them do not cut each other.
+TEST(MidiPorts, TheTwoInputsCleanApart)
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  PathPlug plug;
+  ports.SetPlug(&plug);
+  const Bytes firstPiece = {0xF0, 0x00, 0x3E, 0x5A}, rest = {0x03, 0x40, 0xF7};
+  const Bytes noteOn = {0x90, 0x3C, 0x64}, noteOff = {0x80, 0x3C, 0x00};
+  const Bytes halfNote = {0x91, 0x3E};
+  ports.DeliverFromKeyboard(halfNote.data(), halfNote.size());
+  ports.DeliverFromSynth(firstPiece.data(), firstPiece.size());
+  ports.DeliverFromKeyboard(noteOn.data(), noteOn.size());
+  ports.DeliverFromSynth(rest.data(), rest.size());
+  ports.DeliverFromKeyboard(noteOff.data(), noteOff.size());
+  ASSERT_TRUE(ports.WaitUntilDelivered(10000));
+  ASSERT_TRUE(WaitFor([&] { return plug.Keys().size() >= 2; }, kBusyLimit));
+  EXPECT_EQ(plug.sysExPath, (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0xF7}}));
+  EXPECT_TRUE(plug.shortPath.empty());
+  EXPECT_EQ(plug.Keys(), (std::vector<Bytes>{noteOn, noteOff}));
   ports.CloseAll();
 }
