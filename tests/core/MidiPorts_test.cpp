@@ -4,6 +4,7 @@
 
 #include "core/IUnitBase.h"
 #include "core/PacedMidiOut.h"
+#include "support/ThreadState.h"
 #include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
@@ -425,5 +426,19 @@ TEST(MidiPorts, TheTwoInputsCleanApart)
   EXPECT_EQ(plug.sysExPath, (std::vector<Bytes>{{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40, 0xF7}}));
   EXPECT_TRUE(plug.shortPath.empty());
   EXPECT_EQ(plug.Keys(), (std::vector<Bytes>{noteOn, noteOff}));
+  ports.CloseAll();
+}
+
+// With nothing arriving, the delivery thread sleeps: an idle editor costs
+// no processor time.
+TEST(MidiPorts, AnIdleDeliverySleeps)
+{
+  MidiPorts ports{MidiSettingsStore{}};
+  PathPlug plug;
+  ports.SetPlug(&plug);
+  const Bytes pc = {0xC0, 0x05};
+  ports.DeliverFromSynth(pc.data(), pc.size());
+  ASSERT_TRUE(ports.WaitUntilDelivered(10000));
+  EXPECT_TRUE(WaitFor(OtherThreadsSleep, std::chrono::seconds(10)));
   ports.CloseAll();
 }

@@ -436,3 +436,30 @@ TEST(PacedMidiOutRoom, TheGateGoingAwaySendsWhatIsLeftWhileTheOutputMoves)
   std::lock_guard<std::mutex> lock(wire.mutex);
   EXPECT_EQ(wire.writes, sent);
 }
+
+// The queue's limit counts what waits in it, not what went through it:
+// filled to kQueueLimitBytes twice over, with the output taking it all in
+// between, nothing is lost.
+TEST(PacedMidiOutRoom, TheQueuesLimitCountsOnlyWhatWaits)
+{
+  std::atomic<bool> moving{false};
+  std::atomic<uint64_t> cycles{0};
+  std::atomic<size_t> written{0};
+  PacedMidiOut gate([&written](const uint8_t*, size_t) { return ++written, true; });
+  // While moving, each look at the count finds the window before carried away.
+  gate.SetRoom({[&] { return moving ? cycles += PacedMidiOut::kRoomCycles : cycles.load(); }, PacedMidiOut::kPieceBytes,
+                nullptr});
+  const Bytes piece = FullPiece();
+  for (int fill = 0; fill < 2; ++fill)
+  {
+    SCOPED_TRACE(fill);
+    moving = false;
+    cycles += PacedMidiOut::kRoomCycles;  // the window before is carried away
+    // The first goes out alone when the queue is empty, the next 1024 wait.
+    for (size_t i = 0; i < 1025; ++i) ASSERT_TRUE(gate.Send(piece.data(), piece.size())) << i;
+    EXPECT_EQ(gate.Losses(), 0u);
+    moving = true;
+    ASSERT_TRUE(gate.Flush());
+    EXPECT_EQ(written.load(), 1025u * (fill + 1));
+  }
+}

@@ -179,3 +179,19 @@ TEST(PacedMidiOut, SmallMessagesBehindAnImageNeedNoGapAndTwoImagesKeepTheirs)
   EXPECT_GE(Between(wire, 222, 223), gap) << "the image after the small ones";
   EXPECT_GE(Between(wire, 245, 246), gap) << "the image after the image";
 }
+
+// An image sent once the worker has nothing left to do wakes it: it goes
+// out whole, as the first did.
+TEST(PacedMidiOut, AnImageSentToAnIdleGateGoesOut)
+{
+  Wire wire;
+  const Bytes image = SysEx(3 * PacedMidiOut::kPieceBytes + 1);
+  PacedMidiOut out(wire.Writer());
+  for (int round = 1; round <= 3; ++round)
+  {
+    ASSERT_TRUE(out.Send(image.data(), image.size()));
+    ASSERT_TRUE(out.Flush()) << round;
+    std::lock_guard<std::mutex> lock(wire.mutex);
+    EXPECT_EQ(wire.writes.size(), 4u * round);
+  }
+}

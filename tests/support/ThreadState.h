@@ -3,6 +3,7 @@
 // for this rather than for a fixed time.
 #pragma once
 
+#include <dirent.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -26,4 +27,21 @@ inline bool ThreadSleeps(pid_t tid)
   // hold spaces or parentheses itself.
   const size_t close = line.rfind(')');
   return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'S';
+}
+
+// True while every thread of this process but the calling one sleeps.
+inline bool OtherThreadsSleep()
+{
+  const pid_t self = ThisThreadId();
+  DIR* tasks = opendir("/proc/self/task");
+  if (!tasks) return false;
+  bool asleep = true;
+  while (const dirent* entry = readdir(tasks))
+  {
+    if (entry->d_name[0] == '.') continue;
+    const pid_t tid = static_cast<pid_t>(std::stol(entry->d_name));
+    if (tid != self && !ThreadSleeps(tid)) asleep = false;
+  }
+  closedir(tasks);
+  return asleep;
 }
