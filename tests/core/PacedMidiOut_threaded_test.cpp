@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -194,4 +195,43 @@ TEST(PacedMidiOut, AnImageSentToAnIdleGateGoesOut)
     std::lock_guard<std::mutex> lock(wire.mutex);
     EXPECT_EQ(wire.writes.size(), 4u * round);
   }
+}
+
+// The writer follows the output object: a new one takes what is sent, and
+// null gives the gate back to the writer it was made with.
+TEST(PacedMidiOut, WritesGoToTheWriterSetLast)
+{
+  Wire made, other;
+  PacedMidiOut out(made.Writer());
+  const Bytes knobs[3] = {{0xB0, 0x06, 0x01}, {0xB0, 0x06, 0x02}, {0xB0, 0x06, 0x03}};
+  ASSERT_TRUE(out.Send(knobs[0].data(), 3));
+  out.Close();
+  out.SetWriter(other.Writer());
+  out.Open();
+  ASSERT_TRUE(out.Send(knobs[1].data(), 3));
+  out.Close();
+  out.SetWriter(nullptr);
+  out.Open();
+  ASSERT_TRUE(out.Send(knobs[2].data(), 3));
+  EXPECT_EQ(made.writes, (std::vector<Bytes>{knobs[0], knobs[2]}));
+  EXPECT_EQ(other.writes, (std::vector<Bytes>{knobs[1]}));
+}
+
+// With a room that always has space the pieces of an image follow one
+// another as fast as the output takes them: the room paces them, not the
+// gap of an output without one (22 gaps would be 132 ms at least).
+TEST(PacedMidiOut, ARoomWithSpaceSendsAnImageWithoutGaps)
+{
+  TimedWire wire;
+  const Bytes image = SysEx(91441);
+  std::atomic<uint64_t> cycles{0};
+  {
+    PacedMidiOut out(wire.Writer());
+    // Each look at the count finds the window before carried away.
+    out.SetRoom({[&cycles] { return cycles += PacedMidiOut::kRoomCycles; }, 1u << 20, nullptr});
+    ASSERT_TRUE(out.Send(image.data(), image.size()));
+    ASSERT_TRUE(out.Flush());
+  }
+  ASSERT_EQ(wire.writes.size(), 23u);
+  EXPECT_LT(Between(wire, 0, 22), 22 * std::chrono::milliseconds(PacedMidiOut::kPieceGapMs));
 }
