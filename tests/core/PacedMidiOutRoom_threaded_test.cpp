@@ -339,6 +339,7 @@ TEST(PacedMidiOutRoom, ASecondLogLineCountsOnlyItsOwnLosses)
   MeteredWire wire;
   std::vector<std::string> lines;
   auto gate = FullGate(wire, lines);
+  const auto firstLine = std::chrono::steady_clock::now();
   ASSERT_FALSE(gate->Send(Knob(1).data(), 3));
   ASSERT_EQ(lines, std::vector<std::string>{LossLine(1, 1)});
   size_t dropped = 1;
@@ -349,6 +350,7 @@ TEST(PacedMidiOutRoom, ASecondLogLineCountsOnlyItsOwnLosses)
       return lines.size() == 2;
     },
     kBusyLimit));
+  EXPECT_GE(std::chrono::steady_clock::now() - firstLine, std::chrono::seconds(1));
   EXPECT_EQ(lines[1], LossLine(dropped - 1, dropped));
   EXPECT_EQ(gate->Losses(), dropped);
   gate->Close();  // what was queued is dropped on purpose: no loss
@@ -462,4 +464,24 @@ TEST(PacedMidiOutRoom, TheQueuesLimitCountsOnlyWhatWaits)
     ASSERT_TRUE(gate.Flush());
     EXPECT_EQ(written.load(), 1025u * (fill + 1));
   }
+}
+
+// Draining waits for the count to pass the last piece's window for as long
+// as the count keeps moving, even when that takes longer in all than the
+// stall time: three counts 400 ms apart against a stall time of 1,000 ms.
+TEST(PacedMidiOutRoom, DrainWaitsWhileTheCountMovesTowardsTheLastPiece)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(wire.Count(), 5u);
+  auto drained = std::async(std::launch::async, [&] { return gate->Drain(1000); });
+  for (int i = 0; i < PacedMidiOut::kRoomCycles; ++i)
+  {
+    EXPECT_EQ(drained.wait_for(std::chrono::milliseconds(400)), std::future_status::timeout) << i;
+    ++wire.cycles;
+  }
+  ASSERT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_TRUE(drained.get());
+  gate->Close();
 }

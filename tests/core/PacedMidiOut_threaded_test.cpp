@@ -235,3 +235,16 @@ TEST(PacedMidiOut, ARoomWithSpaceSendsAnImageWithoutGaps)
   ASSERT_EQ(wire.writes.size(), 23u);
   EXPECT_LT(Between(wire, 0, 22), 22 * std::chrono::milliseconds(PacedMidiOut::kPieceGapMs));
 }
+
+// Without a room, draining waits only for the queue: then all has gone.
+TEST(PacedMidiOut, DrainWithoutARoomEndsWithTheQueue)
+{
+  Wire wire;
+  const Bytes image = SysEx(2 * PacedMidiOut::kPieceBytes + 5);
+  PacedMidiOut out(wire.Writer());
+  ASSERT_TRUE(out.Send(image.data(), image.size()));
+  EXPECT_TRUE(out.Drain(1000));
+  EXPECT_FALSE(out.Busy());
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes.size(), 3u);
+}
