@@ -744,6 +744,8 @@ TEST_F(MidiPortsNames, TheEditorsOwnPortsAreNoChoiceForItsOtherPorts)
   ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
   ASSERT_TRUE(ports.ChooseMidiOutput("virtual output"));
   ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  EXPECT_TRUE(ports.OutputOpen());
+  EXPECT_TRUE(gate.IsOpen());
   const std::string ownOutput = ServerPortEndingIn(":From ZephraEditor");
   const std::string ownInput = ServerPortEndingIn(":To ZephraEditor");
   ASSERT_FALSE(ownOutput.empty());

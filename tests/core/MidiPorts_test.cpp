@@ -442,3 +442,20 @@ TEST(MidiPorts, AnIdleDeliverySleeps)
   EXPECT_TRUE(WaitFor(OtherThreadsSleep, std::chrono::seconds(10)));
   ports.CloseAll();
 }
+
+// A name the settings never held (their read default) chosen for any of the
+// three means "off", and is saved so.
+TEST(MidiPorts, ReadDefaultsChosenBecomeOff)
+{
+  std::map<std::string, std::string> ini;
+  MidiPorts ports{{[](const char*, const char* fallback) { return std::string(fallback); },
+                   [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }}};
+  ports.ReadSettings();
+  EXPECT_FALSE(ports.ChooseMidiInput(ports.State().mInDev.c_str()));
+  EXPECT_FALSE(ports.ChooseMidiInputB(ports.State().mInBDev.c_str()));
+  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));
+  EXPECT_EQ(ports.State().mInDev, "off");
+  EXPECT_EQ(ports.State().mInBDev, "off");
+  EXPECT_EQ(ports.State().mOutDev, "off");
+  EXPECT_EQ(ini, (std::map<std::string, std::string>{{"indev", "off"}, {"inBdev", "off"}, {"outdev", "off"}}));
+}

@@ -248,3 +248,23 @@ TEST(PacedMidiOut, DrainWithoutARoomEndsWithTheQueue)
   std::lock_guard<std::mutex> lock(wire.mutex);
   EXPECT_EQ(wire.writes.size(), 3u);
 }
+
+// Without a room, a message of more than one piece waits kPieceGapMs after
+// the image before it; one of a single piece needs no gap.
+TEST(PacedMidiOut, AMessageOfTwoPiecesBehindAnImageKeepsTheGap)
+{
+  for (const size_t size : {PacedMidiOut::kPieceBytes + 1, 2 * PacedMidiOut::kPieceBytes, 4 * PacedMidiOut::kPieceBytes + 1})
+  {
+    SCOPED_TRACE(size);
+    TimedWire wire;
+    const Bytes image = SysEx(3 * PacedMidiOut::kPieceBytes), next = SysEx(size);
+    {
+      PacedMidiOut out(wire.Writer());
+      ASSERT_TRUE(out.Send(image.data(), image.size()));
+      ASSERT_TRUE(out.Send(next.data(), next.size()));
+      ASSERT_TRUE(out.Flush());
+    }
+    ASSERT_GE(wire.writes.size(), 5u);
+    EXPECT_GE(Between(wire, 2, 3), std::chrono::milliseconds(PacedMidiOut::kPieceGapMs));
+  }
+}
