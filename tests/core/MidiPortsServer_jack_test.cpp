@@ -746,6 +746,11 @@ TEST_F(MidiPortsNames, TheEditorsOwnPortsAreNoChoiceForItsOtherPorts)
   ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
   EXPECT_TRUE(ports.OutputOpen());
   EXPECT_TRUE(gate.IsOpen());
+  // A gate closed meanwhile, handed to ports whose output is open, opens.
+  ports.SetOutputGate(nullptr);
+  gate.Close();
+  ports.SetOutputGate(&gate);
+  EXPECT_TRUE(gate.IsOpen());
   const std::string ownOutput = ServerPortEndingIn(":From ZephraEditor");
   const std::string ownInput = ServerPortEndingIn(":To ZephraEditor");
   ASSERT_FALSE(ownOutput.empty());
