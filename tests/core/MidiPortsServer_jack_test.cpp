@@ -761,6 +761,16 @@ TEST_F(MidiPortsNames, TheEditorsOwnPortsAreNoChoiceForItsOtherPorts)
   EXPECT_GE(ports.GetMIDIInPortNumber(keys.OutputName().c_str()), 2);
   EXPECT_GE(ports.GetMIDIInBPortNumber(keys.OutputName().c_str()), 2);
   EXPECT_GE(ports.GetMIDIOutPortNumber(peer.PortName().c_str()), 2);
+  // The lists start with "off" and the virtual port, then the server's ports.
+  ports.ProbeMidiIO();
+  const std::vector<std::string>& inputs = ports.InputNames();
+  const std::vector<std::string>& outputs = ports.OutputNames();
+  ASSERT_GE(inputs.size(), 3u);
+  ASSERT_GE(outputs.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(inputs.begin(), inputs.begin() + 2), (std::vector<std::string>{"off", "virtual input"}));
+  EXPECT_EQ(std::vector<std::string>(outputs.begin(), outputs.begin() + 2), (std::vector<std::string>{"off", "virtual output"}));
+  EXPECT_NE(std::find(inputs.begin() + 2, inputs.end(), keys.OutputName()), inputs.end());
+  EXPECT_NE(std::find(outputs.begin() + 2, outputs.end(), peer.PortName()), outputs.end());
   // Chosen all the same, the own port is not opened.
   EXPECT_FALSE(ports.ChooseMidiInputB(ownOutput.c_str()));
   EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
