@@ -125,6 +125,15 @@ struct PathPlug : IUnitBase
   std::vector<Bytes> keys;
 };
 
+// A settings store over ini, as the shell's over "settings.ini".
+MidiSettingsStore MapStore(std::map<std::string, std::string>& ini)
+{
+  return {[&ini](const char* key, const char* fallback) {
+            const auto found = ini.find(key);
+            return found == ini.end() ? std::string(fallback) : found->second;
+          },
+          [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }};
+}
 }  // namespace
 
 // What the synth sends, cleaned into whole messages: a short message of
@@ -242,11 +251,8 @@ TEST(MidiPorts, SettingsAreReadFromTheirOwnKeys)
   };
   for (const auto& c : kCases)
   {
-    MidiPorts ports{{[&c](const char* key, const char* fallback) {
-                       const auto found = c.ini.find(key);
-                       return found == c.ini.end() ? std::string(fallback) : found->second;
-                     },
-                     nullptr}};
+    std::map<std::string, std::string> ini = c.ini;
+    MidiPorts ports{MapStore(ini)};
     ports.ReadSettings();
     EXPECT_EQ(ports.State().mInDev, c.expected.mInDev) << c.name;
     EXPECT_EQ(ports.State().mInBDev, c.expected.mInBDev) << c.name;
@@ -315,11 +321,7 @@ TEST(MidiPorts, SettingsDifferInAnyOfTheirSixFields)
 TEST(MidiPorts, AnAbsentPortsNameStaysTheChoice)
 {
   std::map<std::string, std::string> ini = {{"indev", "synth:out"}, {"inBdev", "keys:out"}, {"outdev", "synth:in"}};
-  MidiPorts ports{{[&ini](const char* key, const char* fallback) {
-                     const auto found = ini.find(key);
-                     return found == ini.end() ? std::string(fallback) : found->second;
-                   },
-                   [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }}};
+  MidiPorts ports{MapStore(ini)};
   ports.ReadSettings();
   EXPECT_FALSE(ports.ChooseMidiOutput("synth:in"));
   EXPECT_FALSE(ports.ChooseMidiInput("synth:out"));
@@ -448,8 +450,7 @@ TEST(MidiPorts, AnIdleDeliverySleeps)
 TEST(MidiPorts, ReadDefaultsChosenBecomeOff)
 {
   std::map<std::string, std::string> ini;
-  MidiPorts ports{{[](const char*, const char* fallback) { return std::string(fallback); },
-                   [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }}};
+  MidiPorts ports{MapStore(ini)};
   ports.ReadSettings();
   EXPECT_FALSE(ports.ChooseMidiInput(ports.State().mInDev.c_str()));
   EXPECT_FALSE(ports.ChooseMidiInputB(ports.State().mInBDev.c_str()));
