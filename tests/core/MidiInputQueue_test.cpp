@@ -74,3 +74,44 @@ TEST(MidiInputQueue, HoldsWhatWaitsUntilItIsTaken)
     EXPECT_EQ(queue.HeldBytes(), 262144u);
   }
 }
+
+// Slots are used again once the ring has gone round: 2,500 short messages
+// of one to three bytes, pushed and taken a few at a time, each arrive as
+// pushed, nothing of an earlier one left in its slot.
+TEST(MidiInputQueue, SlotsUsedAgainHoldOnlyTheirNewMessage)
+{
+  MidiInputQueue queue;
+  size_t pushed = 0, taken = 0;
+  const auto message = [](size_t i) {
+    const uint8_t status[3] = {0xF8, 0xC1, 0x92};
+    std::vector<uint8_t> m(1 + i % 3, static_cast<uint8_t>(i % 128));
+    m[0] = status[i % 3];
+    return m;
+  };
+  for (const size_t batch : {1023u, 1u, 1u, 7u, 1024u, 444u})
+  {
+    for (size_t i = 0; i < batch; ++i, ++pushed) ASSERT_TRUE(queue.Push(message(pushed).data(), message(pushed).size()));
+    EXPECT_EQ(queue.Drain([&](const uint8_t* b, size_t n) {
+      EXPECT_EQ(std::vector<uint8_t>(b, b + n), message(taken)) << taken;
+      ++taken;
+    }), batch);
+  }
+  EXPECT_EQ(taken, 2500u);
+  EXPECT_EQ(queue.Overflows(), 0u);
+}
+
+// Push says whether it kept the message: the 1,024th fits, the 1,025th
+// does not, and after a drain there is room again.
+TEST(MidiInputQueue, PushSaysWhetherItKeptTheMessage)
+{
+  MidiInputQueue queue;
+  const uint8_t clock = 0xF8;
+  for (int i = 0; i < 1023; ++i) ASSERT_TRUE(queue.Push(&clock, 1)) << i;
+  EXPECT_TRUE(queue.Push(&clock, 1));
+  EXPECT_FALSE(queue.Push(&clock, 1));
+  EXPECT_FALSE(queue.Push(&clock, 1));
+  EXPECT_EQ(queue.Overflows(), 2u);
+  EXPECT_EQ(queue.Drain([](const uint8_t*, size_t) {}), 1024u);
+  EXPECT_TRUE(queue.Push(&clock, 1));
+  EXPECT_EQ(queue.Overflows(), 2u);
+}

@@ -2,6 +2,8 @@
 // the consumer is stuck (it holds a message in Drain), and what does not
 // fit is counted, not kept.
 #include "core/MidiInputQueue.h"
+#include "support/ThreadState.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -107,5 +109,123 @@ TEST(MidiInputQueue, WakeEndsAWaitWithoutLimitThatNoMessageEnds)
   consumer.join();
   EXPECT_TRUE(woken);
   EXPECT_EQ(queue.Drain([](const uint8_t*, size_t) {}), 0u);
+}
+// The delivery thread's loop, with its state in view: how often its Wait
+// returned, what its Drains took, and whether it sleeps. held: after the
+// next Drain it stays, awake, until held is false again.
+struct WatchedConsumer
+{
+  explicit WatchedConsumer(MidiInputQueue& q) : queue(q), thread([this] { Run(); }) {}
+  ~WatchedConsumer()
+  {
+    stop = true;
+    held = false;
+    queue.Wake();
+    thread.join();
+  }
+  void Run()
+  {
+    tid = ThisThreadId();
+    while (!stop)
+    {
+      queue.Wait();
+      taken += queue.Drain([](const uint8_t*, size_t) {});
+      ++rounds;
+      while (held && !stop)
+      {
+        atHold = true;
+        std::this_thread::yield();
+      }
+      atHold = false;
+    }
+  }
+  // Asleep with `returned` Waits behind it: in its next Wait.
+  bool AsleepAfter(int returned)
+  {
+    return WaitFor([&] { return rounds >= returned && tid != 0 && ThreadSleeps(tid); }, kBusyLimit) &&
+           rounds == returned;
+  }
+  // Asleep with all of messages taken: in the Wait after them.
+  bool IdleAfter(size_t messages)
+  {
+    return WaitFor([&] { return taken >= messages && tid != 0 && ThreadSleeps(tid); }, kBusyLimit) &&
+           taken == messages;
+  }
+  bool Took(size_t messages)
+  {
+    return WaitFor([&] { return taken >= messages; }, std::chrono::seconds(10)) && taken == messages;
+  }
+
+  MidiInputQueue& queue;
+  std::atomic<pid_t> tid{0};
+  std::atomic<int> rounds{0};
+  std::atomic<size_t> taken{0};
+  std::atomic<bool> stop{false}, held{false}, atHold{false};
+  std::thread thread;
+};
+
+const uint8_t kNote[3] = {0x90, 0x3C, 0x64};
+
+// Three messages wake one Wait, whose Drain takes all three; the next Wait
+// then sleeps until a push, and the one after until a wake.
+TEST(MidiInputQueue, AfterAWaitAndADrainTheNextWaitSleepsUntilAPushOrAWake)
+{
+  MidiInputQueue queue;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(queue.Push(kNote, 3));
+  WatchedConsumer consumer(queue);
+  EXPECT_TRUE(consumer.AsleepAfter(1));
+  EXPECT_EQ(consumer.taken, 3u);
+  ASSERT_TRUE(queue.Push(kNote, 3));
+  EXPECT_TRUE(consumer.Took(4));
+  EXPECT_TRUE(consumer.AsleepAfter(2));
+  queue.Wake();
+  EXPECT_TRUE(consumer.AsleepAfter(3));
+  EXPECT_EQ(consumer.taken, 4u);
+}
+
+// Whenever the last message comes (while the consumer sleeps in Wait, or
+// after its Drain and before its next Wait), that Wait ends and the message
+// is taken: each step is brought about, not hoped for.
+TEST(MidiInputQueue, TheWakeForTheLastMessageIsNeverLost)
+{
+  enum When { kWhileAsleep, kBeforeTheNextWait };
+  const struct
+  {
+    const char* name;
+    When when;
+    int pushes;
+  } kSteps[] = {
+    {"one while asleep", kWhileAsleep, 1},
+    {"one more while asleep", kWhileAsleep, 1},
+    {"one between Drain and Wait", kBeforeTheNextWait, 1},
+    {"a third while asleep", kWhileAsleep, 1},
+    {"two between Drain and Wait", kBeforeTheNextWait, 2},
+    {"two while asleep", kWhileAsleep, 2},
+    {"one between Drain and Wait again", kBeforeTheNextWait, 1},
+  };
+  MidiInputQueue queue;
+  WatchedConsumer consumer(queue);
+  // A fresh queue's Wait sleeps.
+  ASSERT_TRUE(consumer.AsleepAfter(0));
+  size_t pushed = 0;
+  for (const auto& s : kSteps)
+  {
+    SCOPED_TRACE(s.name);
+    ASSERT_TRUE(consumer.IdleAfter(pushed));
+    if (s.when == kBeforeTheNextWait)
+    {
+      // One message wakes it; it is held after that Drain.
+      consumer.held = true;
+      ASSERT_TRUE(queue.Push(kNote, 3));
+      ++pushed;
+      ASSERT_TRUE(WaitFor([&] { return consumer.atHold.load(); }, kBusyLimit));
+    }
+    for (int i = 0; i < s.pushes; ++i) ASSERT_TRUE(queue.Push(kNote, 3));
+    pushed += static_cast<size_t>(s.pushes);
+    consumer.held = false;
+    const bool took = consumer.Took(pushed);
+    if (!took) queue.Wake();  // lost: the consumer would sleep for good
+    ASSERT_TRUE(took);
+  }
 }
 }  // namespace

@@ -698,3 +698,122 @@ TEST_F(MidiPortsOpening, TheOutputIsChosenWhileTheInputsAreStillBeingMade)
   ports.SetOutputGate(nullptr);
 }
 }  // namespace
+
+namespace
+{
+using MidiPortsNames = PeerOnTheServer;
+
+const char* SuiteServer()
+{
+  const char* server = std::getenv("JACK_DEFAULT_SERVER");
+  return server ? server : "default";
+}
+
+// The full name of the MIDI port whose name ends in suffix, as the server
+// lists it; "" when there is none.
+std::string ServerPortEndingIn(const std::string& suffix)
+{
+  jack_status_t status{};
+  jack_client_t* client =
+    jack_client_open("zephra names", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, SuiteServer());
+  if (!client) return std::string();
+  std::string found;
+  if (const char** names = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, 0))
+  {
+    for (const char** name = names; *name; ++name)
+    {
+      const std::string n(*name);
+      if (n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0) found = n;
+    }
+    jack_free(names);
+  }
+  jack_client_close(client);
+  return found;
+}
+
+// The editor's own virtual ports, under whatever client name the server
+// gave them, are never a choice for another of its ports (its output would
+// feed its own input for ever); another program's ports are.
+TEST_F(MidiPortsNames, TheEditorsOwnPortsAreNoChoiceForItsOtherPorts)
+{
+  Peer keys;
+  ASSERT_TRUE(keys.Open(SuiteServer(), "zephra keys", true));
+  MidiPorts ports(MidiSettingsStore{});
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  ASSERT_TRUE(ports.ChooseMidiOutput("virtual output"));
+  ASSERT_TRUE(ports.ChooseMidiInput("virtual input"));
+  EXPECT_TRUE(ports.OutputOpen());
+  EXPECT_TRUE(gate.IsOpen());
+  // A gate closed meanwhile, handed to ports whose output is open, opens.
+  ports.SetOutputGate(nullptr);
+  gate.Close();
+  ports.SetOutputGate(&gate);
+  EXPECT_TRUE(gate.IsOpen());
+  const std::string ownOutput = ServerPortEndingIn(":From ZephraEditor");
+  const std::string ownInput = ServerPortEndingIn(":To ZephraEditor");
+  ASSERT_FALSE(ownOutput.empty());
+  ASSERT_FALSE(ownInput.empty());
+  EXPECT_EQ(ports.GetMIDIInPortNumber(ownOutput.c_str()), -1) << ownOutput;
+  EXPECT_EQ(ports.GetMIDIInBPortNumber(ownOutput.c_str()), -1) << ownOutput;
+  EXPECT_EQ(ports.GetMIDIOutPortNumber(ownInput.c_str()), -1) << ownInput;
+  EXPECT_GE(ports.GetMIDIInPortNumber(keys.OutputName().c_str()), 2);
+  EXPECT_GE(ports.GetMIDIInBPortNumber(keys.OutputName().c_str()), 2);
+  EXPECT_GE(ports.GetMIDIOutPortNumber(peer.PortName().c_str()), 2);
+  // The lists start with "off" and the virtual port, then the server's ports.
+  ports.ProbeMidiIO();
+  const std::vector<std::string>& inputs = ports.InputNames();
+  const std::vector<std::string>& outputs = ports.OutputNames();
+  ASSERT_GE(inputs.size(), 3u);
+  ASSERT_GE(outputs.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(inputs.begin(), inputs.begin() + 2), (std::vector<std::string>{"off", "virtual input"}));
+  EXPECT_EQ(std::vector<std::string>(outputs.begin(), outputs.begin() + 2), (std::vector<std::string>{"off", "virtual output"}));
+  EXPECT_NE(std::find(inputs.begin() + 2, inputs.end(), keys.OutputName()), inputs.end());
+  EXPECT_NE(std::find(outputs.begin() + 2, outputs.end(), peer.PortName()), outputs.end());
+  // Chosen all the same, the own port is not opened.
+  EXPECT_FALSE(ports.ChooseMidiInputB(ownOutput.c_str()));
+  EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+
+// A stored output whose device is not there yet keeps its name, saved as
+// it is, and opens once the port appears while the server runs: what the
+// gate sends then reaches it.
+TEST_F(MidiPortsNames, AnAbsentPortsStoredNameOpensWhenThePortAppears)
+{
+  std::map<std::string, std::string> ini = {{"indev", "off"}, {"inBdev", "off"}, {"outdev", "zephra later:in"}};
+  MidiPorts ports({[&ini](const char* key, const char* fallback) {
+                     const auto found = ini.find(key);
+                     return found == ini.end() ? std::string(fallback) : found->second;
+                   },
+                   [&ini](const char* key, const char* value) { return !ini[key].assign(value).empty(); }});
+  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
+  ports.SetOutputGate(&gate);
+  ports.ReadSettings();
+  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
+  ASSERT_TRUE(ports.ChooseMidiInput("off"));
+  ASSERT_TRUE(ports.ChooseMidiInputB("off"));
+  EXPECT_FALSE(ports.ChooseMidiOutput(ports.State().mOutDev.c_str()));
+  EXPECT_EQ(ports.State().mOutDev, "zephra later:in");
+  EXPECT_EQ(ports.GetMIDIOutPortNumber("zephra later:in"), -1);
+  EXPECT_FALSE(ports.OutputOpen());
+  EXPECT_FALSE(ports.ChosenPortsOpen());
+  EXPECT_FALSE(gate.IsOpen());
+  EXPECT_TRUE(ports.UpdateINI());
+  EXPECT_EQ(ini["outdev"], "zephra later:in");
+
+  Peer later;
+  ASSERT_TRUE(later.Open(SuiteServer(), "zephra later"));
+  ASSERT_EQ(later.PortName(), "zephra later:in");
+  ASSERT_TRUE(WaitFor([&] { return (void)ports.CheckServer(), ports.OutputOpen(); }, kBusyLimit));
+  EXPECT_TRUE(ports.ChosenPortsOpen());
+  const Bytes knob = {0xB0, 0x06, 0x44};
+  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && later.Count() > 0; }, kBusyLimit));
+  EXPECT_EQ(later.Take().front(), knob);
+  EXPECT_EQ(ports.State().mOutDev, "zephra later:in");
+  ports.CloseAll();
+  ports.SetOutputGate(nullptr);
+}
+}  // namespace

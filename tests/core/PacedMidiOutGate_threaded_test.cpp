@@ -2,6 +2,7 @@
 // library; closing cancels a paced message between pieces; a run keeps one
 // sender's messages together while another thread sends.
 #include "core/PacedMidiOut.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -137,3 +138,33 @@ TEST(PacedMidiOutGate, RunStaysWholeWhileAnotherThreadSends)
   EXPECT_EQ(runs, kRuns);
 }
 }  // namespace
+
+// Closed in the middle of an image, opened again: the next image leaves
+// whole from its first byte, 91,441 bytes in 23 pieces.
+TEST(PacedMidiOutGate, AnImageSentAfterACloseInTheMiddleOfOneArrivesWhole)
+{
+  Wire wire;
+  Bytes image(91441);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i % 127);
+  image.front() = 0xF0;
+  image.back() = 0xF7;
+  PacedMidiOut out(wire.Writer());
+  ASSERT_TRUE(out.Send(image.data(), image.size()));
+  ASSERT_TRUE(WaitFor([&] { return wire.Count() >= 2; }, kBusyLimit));
+  out.Close();
+  const size_t atClose = wire.Count();
+  ASSERT_LT(atClose, 23u);
+  out.Open();
+  ASSERT_TRUE(out.Send(image.data(), image.size()));
+  ASSERT_TRUE(out.Flush());
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  ASSERT_EQ(wire.writes.size(), atClose + 23);
+  Bytes joined;
+  for (size_t w = atClose; w < wire.writes.size(); ++w)
+    joined.insert(joined.end(), wire.writes[w].begin(), wire.writes[w].end());
+  ASSERT_EQ(joined.size(), 91441u);
+  EXPECT_EQ(joined.front(), 0xF0);
+  EXPECT_EQ(joined[4096], 0x20);  // 4096 % 127
+  EXPECT_EQ(joined.back(), 0xF7);
+  EXPECT_EQ(joined, image);
+}

@@ -2,6 +2,7 @@
 // may carry goes out, the rest waits in line in order, and a server that
 // stops cycling never holds a sender: what cannot be kept is counted.
 #include "core/PacedMidiOut.h"
+#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -301,4 +302,207 @@ TEST(PacedMidiOutRoom, AFullQueueLogsACountAtMostOnceASecond)
   ASSERT_FALSE(last.empty());
   EXPECT_NE(last.back().find("; 101024 in all"), std::string::npos) << last.back();
   EXPECT_LE(last.size(), 2u);
+}
+
+namespace
+{
+Bytes FullPiece()
+{
+  Bytes piece(PacedMidiOut::kPieceBytes, 0x11);
+  piece.front() = 0xF0;
+  piece.back() = 0xF7;
+  return piece;
+}
+
+// A gate whose output stands still with its queue full: each further
+// message is dropped.
+std::unique_ptr<PacedMidiOut> FullGate(MeteredWire& wire, std::vector<std::string>& lines)
+{
+  auto gate = wire.Gate(PacedMidiOut::kPieceBytes);
+  gate->SetLog([&lines](const char* line) { lines.emplace_back(line); });
+  const Bytes piece = FullPiece();
+  for (size_t i = 0; i < 1025; ++i) EXPECT_TRUE(gate->Send(piece.data(), piece.size())) << i;
+  return gate;
+}
+
+std::string LossLine(size_t count, size_t inAll)
+{
+  return "ZephraEditor: " + std::to_string(count) +
+         " MIDI message(s) not sent (the output is not taking any more); " + std::to_string(inAll) + " in all";
+}
+}  // namespace
+
+// The first loss is told at once; the next line, a second or more later,
+// counts what was lost since the first, and the whole so far.
+TEST(PacedMidiOutRoom, ASecondLogLineCountsOnlyItsOwnLosses)
+{
+  MeteredWire wire;
+  std::vector<std::string> lines;
+  auto gate = FullGate(wire, lines);
+  const auto firstLine = std::chrono::steady_clock::now();
+  ASSERT_FALSE(gate->Send(Knob(1).data(), 3));
+  ASSERT_EQ(lines, std::vector<std::string>{LossLine(1, 1)});
+  size_t dropped = 1;
+  ASSERT_TRUE(WaitFor(
+    [&] {
+      EXPECT_FALSE(gate->Send(Knob(2).data(), 3));
+      ++dropped;
+      return lines.size() == 2;
+    },
+    kBusyLimit));
+  EXPECT_GE(std::chrono::steady_clock::now() - firstLine, std::chrono::seconds(1));
+  EXPECT_EQ(lines[1], LossLine(dropped - 1, dropped));
+  EXPECT_EQ(gate->Losses(), dropped);
+  gate->Close();  // what was queued is dropped on purpose: no loss
+  gate.reset();
+  EXPECT_EQ(lines.size(), 2u);
+}
+
+// Losses within the second after a line are told when the gate goes.
+TEST(PacedMidiOutRoom, LossesOfTheLastSecondAreLoggedWhenTheGateGoes)
+{
+  MeteredWire wire;
+  std::vector<std::string> lines;
+  auto gate = FullGate(wire, lines);
+  for (int i = 0; i < 3; ++i) ASSERT_FALSE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(lines, std::vector<std::string>{LossLine(1, 1)});
+  gate->Close();
+  gate.reset();
+  EXPECT_EQ(lines, (std::vector<std::string>{LossLine(1, 1), LossLine(2, 3)}));
+}
+
+// Once the connection has carried, a connection that stops carrying holds
+// nothing: the messages go at once, not after kReadyWaitMs.
+TEST(PacedMidiOutRoom, AConnectionThatStopsCarryingHoldsNothingAgain)
+{
+  MeteredWire wire;
+  std::atomic<bool> carries{false};
+  auto gate = wire.Gate(1000, [&carries] { return carries.load(); });
+  gate->Close();
+  gate->Open();
+  ASSERT_TRUE(gate->Send(Knob(1).data(), 3));
+  EXPECT_TRUE(gate->Busy());
+  carries = true;
+  ASSERT_TRUE(wire.WaitForCount(1));
+  carries = false;
+  for (int i = 2; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  const auto shortLimit = std::chrono::milliseconds(PacedMidiOut::kReadyWaitMs / 3);
+  EXPECT_TRUE(WaitFor([&] { return wire.Count() == 4; }, shortLimit));
+  EXPECT_TRUE(gate->Flush(PacedMidiOut::kReadyWaitMs / 3));
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, (std::vector<Bytes>{Knob(1), Knob(2), Knob(3), Knob(4)}));
+}
+
+// A new server's room counts its cycles afresh, from 0: what the old room
+// booked in its high counts does not hold the next message back.
+TEST(PacedMidiOutRoom, ASendRightAfterTheRoomChangesToAFreshCountGoesOut)
+{
+  // The old room's count where it was filled: each of the three windows.
+  for (const uint64_t old : {999u, 1000u, 1001u})
+  {
+    SCOPED_TRACE(old);
+    MeteredWire wire;
+    wire.cycles = old;
+    auto gate = wire.Gate(95);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+    ASSERT_EQ(wire.Count(), 5u);
+    std::atomic<uint64_t> fresh{0};
+    gate->SetRoom({[&fresh] { return fresh.load(); }, 95, nullptr});
+    ASSERT_TRUE(gate->Send(Knob(5).data(), 3));
+    EXPECT_TRUE(WaitFor([&] { return wire.Count() == 6; }, std::chrono::milliseconds(PacedMidiOut::kGiveUpMs)));
+    EXPECT_FALSE(gate->Busy());
+    gate->Close();
+  }
+}
+
+// A gate closed with its queue full takes a full queue again once it is
+// opened: what Close dropped no longer counts.
+TEST(PacedMidiOutRoom, AQueueDroppedByCloseIsRoomAgain)
+{
+  MeteredWire wire;
+  std::vector<std::string> lines;
+  auto gate = FullGate(wire, lines);
+  gate->Close();
+  gate->Open();
+  const Bytes piece = FullPiece();
+  for (size_t i = 0; i < 1024; ++i) ASSERT_TRUE(gate->Send(piece.data(), piece.size())) << i;
+  EXPECT_EQ(gate->Losses(), 0u);
+  EXPECT_TRUE(lines.empty());
+  gate->Close();
+}
+
+// Going away, the gate sends what is left for as long as the output keeps
+// taking it, however long that is in all: here three windows 400 ms apart,
+// longer than kGiveUpMs in all.
+TEST(PacedMidiOutRoom, TheGateGoingAwaySendsWhatIsLeftWhileTheOutputMoves)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);  // five knobs a window
+  std::vector<Bytes> sent;
+  for (int i = 0; i < 20; ++i)
+  {
+    sent.push_back(Knob(i));
+    ASSERT_TRUE(gate->Send(sent.back().data(), 3));
+  }
+  ASSERT_EQ(wire.Count(), 5u);
+  std::atomic<bool> stop{false};
+  std::thread server([&] {
+    while (!stop)
+    {
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      wire.cycles += PacedMidiOut::kRoomCycles;
+    }
+  });
+  gate.reset();
+  stop = true;
+  server.join();
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, sent);
+}
+
+// The queue's limit counts what waits in it, not what went through it:
+// filled to kQueueLimitBytes twice over, with the output taking it all in
+// between, nothing is lost.
+TEST(PacedMidiOutRoom, TheQueuesLimitCountsOnlyWhatWaits)
+{
+  std::atomic<bool> moving{false};
+  std::atomic<uint64_t> cycles{0};
+  std::atomic<size_t> written{0};
+  PacedMidiOut gate([&written](const uint8_t*, size_t) { return ++written, true; });
+  // While moving, each look at the count finds the window before carried away.
+  gate.SetRoom({[&] { return moving ? cycles += PacedMidiOut::kRoomCycles : cycles.load(); }, PacedMidiOut::kPieceBytes,
+                nullptr});
+  const Bytes piece = FullPiece();
+  for (int fill = 0; fill < 2; ++fill)
+  {
+    SCOPED_TRACE(fill);
+    moving = false;
+    cycles += PacedMidiOut::kRoomCycles;  // the window before is carried away
+    // The first goes out alone when the queue is empty, the next 1024 wait.
+    for (size_t i = 0; i < 1025; ++i) ASSERT_TRUE(gate.Send(piece.data(), piece.size())) << i;
+    EXPECT_EQ(gate.Losses(), 0u);
+    moving = true;
+    ASSERT_TRUE(gate.Flush());
+    EXPECT_EQ(written.load(), 1025u * (fill + 1));
+  }
+}
+
+// Draining waits for the count to pass the last piece's window for as long
+// as the count keeps moving, even when that takes longer in all than the
+// stall time: three counts 400 ms apart against a stall time of 1,000 ms.
+TEST(PacedMidiOutRoom, DrainWaitsWhileTheCountMovesTowardsTheLastPiece)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(gate->Send(Knob(i).data(), 3));
+  ASSERT_EQ(wire.Count(), 5u);
+  auto drained = std::async(std::launch::async, [&] { return gate->Drain(1000); });
+  for (int i = 0; i < PacedMidiOut::kRoomCycles; ++i)
+  {
+    EXPECT_EQ(drained.wait_for(std::chrono::milliseconds(400)), std::future_status::timeout) << i;
+    ++wire.cycles;
+  }
+  ASSERT_EQ(drained.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_TRUE(drained.get());
+  gate->Close();
 }
