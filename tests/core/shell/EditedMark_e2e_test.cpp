@@ -28,35 +28,6 @@ constexpr int kNextProgram = 0;
 // "VCO3 volume", its fader's handle at (481, 416) of the GUI at value 0.
 constexpr int kFaderX = 481, kFaderZeroY = 416;
 
-// The program-name display: GUI (58, 30) to (268, 46).
-Rect NameDisplay(const RunningEditor& editor, double scale = 1.0)
-{
-  const auto [left, top] = editor.GuiPoint(58, 30, scale);
-  const auto [right, bottom] = editor.GuiPoint(268, 46, scale);
-  return {left, top, right - left, bottom - top};
-}
-
-// The columns between the first and the last that hold the name's red ink;
-// 0 for none.
-int InkWidth(const RunningEditor& editor, double scale = 1.0)
-{
-  const Rect r = NameDisplay(editor, scale);
-  const std::vector<uint32_t> pixels = editor.Grab(r);
-  if (pixels.empty()) return 0;
-  int first = -1, last = -1;
-  for (int x = 0; x < r.w; ++x)
-    for (int y = 0; y < r.h; ++y)
-    {
-      const uint32_t p = pixels[static_cast<size_t>(y * r.w + x)];
-      if ((p >> 16 & 0xFF) >= 0xA0 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60)
-      {
-        if (first < 0) first = x;
-        last = x;
-      }
-    }
-  return first < 0 ? 0 : last - first + 1;
-}
-
 // The default program with value 76 (the cutoff) telling it from others.
 std::string ProgramText(int cutoff)
 {
@@ -102,8 +73,8 @@ TEST_P(EditedMark, ShowsOnlyOnceTheSoundIsEdited)
   RUNNING_EDITOR_START_OR_SKIP(editor);
   ASSERT_TRUE(editor.HeardAProgram());
   int start = 0;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (start = InkWidth(editor)) > 0; })) << "no name drawn";
-  (void)editor.SavePicture(std::string("e2e-name-start-") + GetParam().name, NameDisplay(editor));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (start = editor.NameInkWidth()) > 0; })) << "no name drawn";
+  (void)editor.SavePicture(std::string("e2e-name-start-") + GetParam().name, editor.NameDisplay());
 
   ASSERT_TRUE(editor.ChooseMenu(kView, k110));
   ASSERT_TRUE(editor.ShowsScale(1.1)) << editor.SettingsText();
@@ -120,9 +91,9 @@ TEST_P(EditedMark, ShowsOnlyOnceTheSoundIsEdited)
 
   // Marked now: an asterisk more on each side.
   int edited = 0;
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (edited = InkWidth(editor)) > start; }))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (edited = editor.NameInkWidth()) > start; }))
     << start << " before the edit, " << edited << " after";
-  (void)editor.SavePicture(std::string("e2e-name-edited-") + GetParam().name, NameDisplay(editor));
+  (void)editor.SavePicture(std::string("e2e-name-edited-") + GetParam().name, editor.NameDisplay());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
@@ -146,7 +117,7 @@ TEST_P(EditedMark, ALoadSendsTheProgramOnceAndShowsItUnmarked)
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Synth().With([](SynthSimModel& m) {
                                                       return m.edit.values[35] == 34;
                                                     }); }));
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (edited = InkWidth(editor)) > 0; }));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (edited = editor.NameInkWidth()) > 0; }));
 
   editor.ClearHeard();
   ASSERT_TRUE(editor.ChooseMenu(kProgram, kNextProgram));
@@ -161,9 +132,9 @@ TEST_P(EditedMark, ALoadSendsTheProgramOnceAndShowsItUnmarked)
             2);
   EXPECT_EQ(heard.size(), RunningEditor::kProgramMessages);
   int loaded = 0;
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (loaded = InkWidth(editor)) > 0 && loaded < edited; }))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (loaded = editor.NameInkWidth()) > 0 && loaded < edited; }))
     << edited << " edited, " << loaded << " loaded";
-  (void)editor.SavePicture(std::string("e2e-name-loaded-") + GetParam().name, NameDisplay(editor));
+  (void)editor.SavePicture(std::string("e2e-name-loaded-") + GetParam().name, editor.NameDisplay());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 

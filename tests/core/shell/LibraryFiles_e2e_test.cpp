@@ -96,27 +96,6 @@ struct LibraryFiles : ::testing::Test
     const auto [x, y] = editor->GuiPoint(312 + 82 * (n % 10), static_cast<int>(131 + 68.5 * (n / 10)));
     return editor->Grab({x, y, 68, 40});
   }
-  // The program-name display's red ink: the columns from the first to the
-  // last that hold it, 0 for none.
-  int NameInkWidth()
-  {
-    const auto [left, top] = editor->GuiPoint(58, 30);
-    const auto [right, bottom] = editor->GuiPoint(268, 46);
-    const RunningEditor::Rect r{left, top, right - left, bottom - top};
-    const std::vector<uint32_t> pixels = editor->Grab(r);
-    int first = -1, last = -1;
-    for (int x = 0; x < r.w && !pixels.empty(); ++x)
-      for (int y = 0; y < r.h; ++y)
-      {
-        const uint32_t p = pixels[static_cast<size_t>(y * r.w + x)];
-        if ((p >> 16 & 0xFF) >= 0xA0 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60)
-        {
-          if (first < 0) first = x;
-          last = x;
-        }
-      }
-    return first < 0 ? 0 : last - first + 1;
-  }
 };
 
 #define START_OR_SKIP(...)                          \
@@ -202,7 +181,7 @@ TEST_F(LibraryFiles, WriteDuringABankWriteIsRefusedAndTheBankWriteFinishes)
   ASSERT_TRUE(editor->HeardAProgram());
   editor->ClearHeard();
   int shortName = 0;
-  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (shortName = NameInkWidth()) > 0; }));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return (shortName = editor->NameInkWidth()) > 0; }));
   // A synth on a slow line: the bank write takes about a minute.
   editor->Synth().PaceLikeMidi(400);
   ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kWriteAll));
@@ -217,7 +196,7 @@ TEST_F(LibraryFiles, WriteDuringABankWriteIsRefusedAndTheBankWriteFinishes)
   ASSERT_TRUE(Choose(work.File("50_Other.pr3")));
   // "Busy writing programs to Zephra!" is far wider than "01_A"; the next
   // program's name replaces it when the synth acknowledges.
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return NameInkWidth() > 4 * shortName; }, 10))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->NameInkWidth() > 4 * shortName; }, 10))
     << "no message in the name display";
 
   std::map<int, int> writes;
@@ -229,7 +208,7 @@ TEST_F(LibraryFiles, WriteDuringABankWriteIsRefusedAndTheBankWriteFinishes)
   };
   EXPECT_TRUE(RunningEditor::WaitUntil(countWrites, 240)) << writes.size() << " locations written";
   // "Finished successfully!" follows the last name ("99_A") there.
-  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return NameInkWidth() > 4 * shortName; }, RunningEditor::kBusyLimit))
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor->NameInkWidth() > 4 * shortName; }, RunningEditor::kBusyLimit))
     << "the bank write did not finish";
   RunningEditor::Alert alert;
   EXPECT_FALSE(editor->WaitForAlert(alert, 2)) << alert.text;

@@ -744,6 +744,32 @@ bool RunningEditor::EnterInChooser(const std::string& path)
 
 // ---- pixels ----
 
+RunningEditor::Rect RunningEditor::NameDisplay(double scale) const
+{
+  const auto [left, top] = GuiPoint(58, 30, scale);
+  const auto [right, bottom] = GuiPoint(268, 46, scale);
+  return {left, top, right - left, bottom - top};
+}
+
+int RunningEditor::NameInkWidth(double scale) const
+{
+  const Rect r = NameDisplay(scale);
+  const std::vector<uint32_t> pixels = Grab(r);
+  if (pixels.empty()) return 0;
+  int first = -1, last = -1;
+  for (int x = 0; x < r.w; ++x)
+    for (int y = 0; y < r.h; ++y)
+    {
+      const uint32_t p = pixels[static_cast<size_t>(y * r.w + x)];
+      if ((p >> 16 & 0xFF) >= 0xA0 && (p >> 8 & 0xFF) < 0x60 && (p & 0xFF) < 0x60)
+      {
+        if (first < 0) first = x;
+        last = x;
+      }
+    }
+  return first < 0 ? 0 : last - first + 1;
+}
+
 std::vector<uint32_t> RunningEditor::Grab(Rect r) const
 {
   std::vector<uint32_t> pixels;

@@ -203,6 +203,11 @@ public:
   // The screen's pixels in r, 0xRRGGBB row by row; none when r is not
   // wholly on the screen.
   std::vector<uint32_t> Grab(Rect r) const;
+  // The program-name display, GUI (58, 30) to (268, 46), on the screen.
+  Rect NameDisplay(double scale = 1.0) const;
+  // How wide the name's red ink in that display runs, from its first column
+  // to its last; 0 for none. Tells a long name from a short one or none.
+  int NameInkWidth(double scale = 1.0) const;
   // Keeps r of the screen as ArtefactFolder()/name.png.
   bool SavePicture(const std::string& name, Rect r) const;
 
