@@ -787,7 +787,7 @@ bool MidiPorts::Choose(Which which, const char* name)
   }
   if (JackMidiInput* reader = Reader(which))
   {
-    // The library's input only lists the ports here: the reader opens them.
+    // On JACK the inputs are our own readers, which open their ports themselves.
     reader->ClosePort();
     if (n == 1 && !reader->OpenVirtualPort(kVirtualInputName)) return false;
     if (n >= 2 && !reader->OpenPort(name, "RtMidi Input")) return false;
