@@ -52,6 +52,16 @@ constexpr double kGuiScales[] = {0.7, 0.8, 0.9, 1.0, 1.1, 1.2, 1.3, 2.0};  // in
 // The settings' name of each look, by ZephraSkinNumber.
 constexpr const char* kSkinSetting[] = {"space", "solid", "lcd"};
 
+// The line a box about target ends with: the user guide is a file that a
+// PDF viewer the user starts can still show, so the box says so.
+std::string AnotherWay(const std::string& target)
+{
+  const std::string guide = std::string("/") + kUserGuide;
+  const bool isGuide =
+      target.size() > guide.size() && target.compare(target.size() - guide.size(), guide.size(), guide) == 0;
+  return isGuide ? "\nTo read the user guide, open this file with a PDF viewer." : "";
+}
+
 }  // namespace
 
 // ---- the chooser and the selectors ----
@@ -105,7 +115,8 @@ bool ZephraEditor::OpenWithDesktop(const std::string& target)
 {
   if (mOpener.Start(target)) return true;
   syslog(LOG_ERR, "ZephraEditor: could not start the desktop opener for \"%s\"", target.c_str());
-  AskUser(("The desktop's opener (xdg-open) could not be started for\n" + target).c_str(), "Error", kOkType);
+  AskUser(("The desktop's opener (xdg-open) could not be started for\n" + target + AnotherWay(target)).c_str(),
+          "Error", kOkType);
   return false;
 }
 
@@ -114,7 +125,7 @@ void ZephraEditor::ReportFailedOpens()
   for (const std::string& target : mOpener.TakeFailures())
   {
     syslog(LOG_ERR, "ZephraEditor: nothing could open \"%s\"", target.c_str());
-    AskUser(("No program on this computer could open\n" + target).c_str(), "Error", kOkType);
+    AskUser(("No program on this computer could open\n" + target + AnotherWay(target)).c_str(), "Error", kOkType);
   }
 }
 

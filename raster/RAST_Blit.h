@@ -35,8 +35,12 @@ void RAST_Copy(RAST_IBitmap* dest, RAST_IBitmap* src);
 // intensity, and ia the alpha there (1.0 opaque, used as the weight); the d?dx
 // and d?dy values are the change per pixel step in x and in y. Mode & 0xff
 // picks the rule (the source-alpha bit is ignored); every stored channel is
-// clamped to 0..255. Channel values beyond about +-128 (and weights beyond
-// -128..1) are held at those bounds; non-finite values draw nothing.
+// clamped to 0..255. Channel values beyond about +-128 are held there. The
+// weight is not held at full: as in RAST_Blit, an alpha above 1 goes on past
+// the colour (a copy of 51 onto 100 gives 27 at 1.5 and 0 at 4, an Add of 51
+// gives 176 at 1.5), and only alphas beyond -128..4096 are held at those
+// bounds, where every result has long saturated. Non-finite values draw
+// nothing.
 void RAST_GradRect(RAST_IBitmap* dest, int dstx, int dsty, int dstw, int dsth, float ir, float ig,
                    float ib, float ia, float drdx, float dgdx, float dbdx, float dadx, float drdy,
                    float dgdy, float dbdy, float dady, int mode);

@@ -29,12 +29,16 @@ void RAST_DeltaBlit(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, i
                     double dsdxdy, double dtdxdy, bool cliptosourcerect, float alpha, int mode);
 
 // As RAST_DeltaBlit with an alpha that moves too: alpha at the first pixel,
-// a(i, j) = alpha + j * dady + i * (dadx + j * dadxdy), each pixel weighted by
-// (int)(a * 256) held within -32768..1048576: weights above 256 keep their
-// meaning, as in RAST_Blit. Only the mode byte counts (0..5, the clamping
-// rules; the source-alpha bit has no effect). When the alpha would
-// change by less than 0.0001 over the rectangle this is RAST_DeltaBlit itself,
-// source-alpha bit included.
+// a(i, j) = alpha + j * dady + i * (dadx + j * dadxdy), stepped in 16.16
+// fixed point (alpha and each step truncated), each pixel weighted by that
+// value shifted right by 8, held within -32768..1048576: weights above 256
+// keep their meaning, as in RAST_Blit. The shift rounds down, not toward zero,
+// so a slightly negative alpha still weighs -1 (at -0.001 an Overlay of white
+// onto 200 gives 199, where weight 0 would leave 200). Only the mode byte
+// counts (0..5, the clamping rules; the source-alpha bit has no effect).
+// When the alpha would change by less than 0.0001 over the rectangle this is
+// RAST_DeltaBlit itself, with its (int)(alpha * 256), source-alpha bit
+// included.
 void RAST_DeltaBlitAlpha(RAST_IBitmap* dest, RAST_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
                          float srcy, float srcw, float srch, double dsdx, double dtdx, double dsdy, double dtdy,
                          double dsdxdy, double dtdxdy, bool cliptosourcerect, float alpha, int mode, double dadx,

@@ -21,8 +21,13 @@
 //
 // A negative dstw or dsth mirrors the picture in that direction: the
 // destination columns dstx + dstw .. dstx - 1 show the source from right to
-// left, each sampling the low end of the source interval it covers, so a
-// mirrored picture is the exact mirror image of the unmirrored one.
+// left, each sampling the low end of the source interval it covers. That
+// position is reached by stepping from the far end, and the truncated 16.16
+// steps add up differently from the unmirrored walk, so the picture is the
+// exact mirror image only where the step is exact (a factor of 2, say). At
+// most other sizes some bilinear samples, a few in a hundred, differ by one
+// step in a channel (blue 0xfe against 0xff), and a nearest sample that falls
+// on a pixel boundary can take the neighbouring source column.
 //
 // Source pixels right of srcx + srcw (rounded up) or below srcy + srch are
 // never read; a destination pixel whose sample falls outside the source or

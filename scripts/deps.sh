@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a task needs, only when one is missing.
+# Installs the Debian packages a task needs, only when one is missing:
+# through sudo for a normal user, as it is for root.
 # Usage: scripts/deps.sh build|test
 set -euo pipefail
 
@@ -13,7 +14,12 @@ test_pkgs=(googletest libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   libgl1-mesa-dri dbus-daemon dbus-session-bus-common)
 
 case "${1:-build}" in
-  build) wanted=("${build_pkgs[@]}") ;;
+  build)
+    wanted=("${build_pkgs[@]}")
+    # Without an ALSA sequencer the editor's MIDI ports are a JACK server's,
+    # which the user starts (the README's first step).
+    [ -e /dev/snd/seq ] || wanted+=(jackd2)
+    ;;
   test)  wanted=("${build_pkgs[@]}" "${test_pkgs[@]}") ;;
   *) echo "usage: $0 build|test" >&2; exit 2 ;;
 esac
@@ -26,8 +32,19 @@ for p in "${wanted[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "Missing packages: ${missing[*]}" >&2
+      echo "Install them as root (apt-get install ${missing[*]}), or install sudo, and run this again." >&2
+      exit 1
+    fi
+    as_root=(sudo)
+    echo "Installing through sudo: ${missing[*]}"
+  else
+    echo "Installing: ${missing[*]}"
+  fi
+  # env carries the setting through sudo, which clears the environment.
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -222,6 +222,7 @@ TEST(ZephraMenuCommands, GuideAndDatabasePageSayWhyTheyDoNotOpen)
 {
   const std::string guide = ZEPHRA_BUILD_RESOURCES "/pdf/Zephra_userguide-v3.60.pdf";
   const std::string page = "https://db.example:8443/zephradatabase";
+  const std::string readIt = "\nTo read the user guide, open this file with a PDF viewer.";
   const struct Case
   {
     const char* name;
@@ -237,7 +238,9 @@ TEST(ZephraMenuCommands, GuideAndDatabasePageSayWhyTheyDoNotOpen)
       {"no server set", "", 8, "ok", true, "",
        "Error|No program-database server is set.\nName one as server= in the [dbase] section of settings.ini."},
       {"no program opens the guide", "", 7, "fails", true, guide + "\n",
-       "Error|No program on this computer could open\n" + guide},
+       "Error|No program on this computer could open\n" + guide + readIt},
+      {"no opener for the guide", "", 7, "missing", true, "",
+       "Error|The desktop's opener (xdg-open) could not be started for\n" + guide + readIt},
       {"no opener at all", "db.example:8443", 8, "missing", true, "",
        "Error|The desktop's opener (xdg-open) could not be started for\n" + page},
       {"guide missing", "", 7, "ok", false, "", "Error|The user guide pdf/Zephra_userguide-v3.60.pdf is missing."},

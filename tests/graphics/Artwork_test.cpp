@@ -219,6 +219,37 @@ TEST(Artwork, UserGuideIsAPdfWhoseXrefIsWhereItSays)
   EXPECT_NE(pdf.find("(ZephraEditor 1.0.0 user guide) Tj"), std::string::npos);
 }
 
+namespace
+{
+// The guide's words as a reader sees them: the shown lines of every page in
+// order, joined by spaces (the lines break where spaces were).
+std::string GuideWords(const std::string& pdf)
+{
+  std::string words;
+  for (size_t at = pdf.find(" Td ("); at != std::string::npos; at = pdf.find(" Td (", at))
+  {
+    at += 5;
+    for (; at < pdf.size() && pdf[at] != ')'; ++at) words += pdf[at] == '\\' ? pdf[++at] : pdf[at];
+    words += ' ';
+  }
+  return words;
+}
+}  // namespace
+
+// The looks are where the View menu offers them, and the guide says which
+// one waits for a new start.
+TEST(Artwork, UserGuideSaysWhereTheLooksAreChosen)
+{
+  const std::string words = GuideWords(ReadWholeFile(kResources + "/pdf/Zephra_userguide-v3.60.pdf"));
+  const char* kSentences[] = {
+      "Three looks are offered in the View menu: Space (the default), Solid and LCD.",
+      "Space and Solid apply at once. Only LCD waits for the next start, as does leaving it for Space or Solid;",
+      "The choice is kept as the key \"background\" in section \"gui\" of \"settings.ini\".",
+  };
+  for (const char* sentence : kSentences) EXPECT_NE(words.find(sentence), std::string::npos) << sentence;
+  EXPECT_EQ(words.find("reads it at start"), std::string::npos);
+}
+
 TEST(Artwork, SecondRunGivesTheSameBytes)
 {
   TempDir dir;

@@ -6,7 +6,8 @@
 //   copy of 0x10: 16 - 42 = -26, held at 0; of 0xF0: 240 + 70 = 310, held at 255
 //   copy of weight 384 as the alpha source (fills): 384 + 142, held at 255
 //   multiply by 0x80 at 384: 100 * (128 * 384 - 128 * 256) >> 16 = 25
-//   gradient of 0.2 (51): copy 51 - 24 = 27 (0x1B), add 100 + 76 = 176 (0xB0)
+//   gradient of 0.2 (51): copy 51 - 24 = 27 (0x1B), add 100 + 76 = 176 (0xB0);
+//   copy at alpha 4 (1024): 51 - 147, held at 0
 #include "raster/RAST_Blit.h"
 #include "raster/RAST_Circle.h"
 #include "raster/RAST_Line.h"
@@ -67,6 +68,11 @@ TEST(RAST_AboveFull, EveryOperationGoesPastTheColour)
          RAST_GradRect(d, 2, 2, 1, 1, 0.2f, 0.2f, 0.2f, kAlpha, 0, 0, 0, 0, 0, 0, 0, 0, RAST_BLIT_MODE_ADD);
        },
        0xB0B0B0FFu},
+      {"gradient copy at 4",
+       [](RAST_IBitmap* d) {
+         RAST_GradRect(d, 2, 2, 1, 1, 0.2f, 0.2f, 0.2f, 4.0f, 0, 0, 0, 0, 0, 0, 0, 0, RAST_BLIT_MODE_COPY);
+       },
+       0x000000FFu},
   };
   for (const Case& c : kCases)
   {

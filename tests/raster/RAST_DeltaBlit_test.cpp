@@ -179,6 +179,20 @@ TEST(RAST_DeltaBlitAlpha, AlphaAboveOneWeighsBeyondFull)
   EXPECT_TRUE(mesh.SentinelsIntact());
 }
 
+// The moving alpha's weight is its 16.16 value shifted right by 8: at
+// -0.001 (-65 in 16.16) that is -1, not the 0 of (int)(a * 256), and an
+// Overlay of white at -1 darkens 200 to 199 in every byte.
+TEST(RAST_DeltaBlitAlpha, SlightlyNegativeAlphaWeighsMinusOne)
+{
+  RAST_MemBitmap src(2, 1, 1);
+  FillAll(src, 0xFFFFFFFFu);
+  GuardedBitmap dest(2, 1, GuardedBitmap::Filled{0xC8C8C8C8u});
+  RAST_DeltaBlitAlpha(&dest, &src, 0, 0, 2, 1, 0.0f, 0.0f, 2.0f, 1.0f, 1.0, 0.0, 0.0, 1.0, 0.0, 0.0, false, -0.001f,
+                      RAST_BLIT_MODE_OVERLAY, 0.0005, 0.0, 0.0);
+  EXPECT_EQ(dest.At(0, 0), 0xC7C7C7C7u);
+  EXPECT_EQ(dest.At(1, 0), 0xC7C7C7C7u);
+}
+
 TEST(RAST_TransformBlit, GridOfTheSourceCornersIsAScaledCopy)
 {
   RAST_MemBitmap src(4, 4, 4);

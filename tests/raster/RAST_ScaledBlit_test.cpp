@@ -105,7 +105,8 @@ TEST(RAST_ScaledBlit, MirroredIsTheExactMirrorImage)
 {
   // dstw = -20 fills columns dstx - 20 .. dstx - 1 from the source's right
   // end; each pixel samples the low end of its interval, so no column is lost
-  // and the picture is the unmirrored one turned round.
+  // and, the step of 0.5 being exact in 16.16, the picture is the unmirrored
+  // one turned round.
   RAST_MemBitmap src(10, 6, 4);
   Ramp(src);
   for (int mode : {0, kBilinear})
@@ -123,6 +124,29 @@ TEST(RAST_ScaledBlit, MirroredIsTheExactMirrorImage)
       }
     EXPECT_EQ(mirrored.At(2, 0), PixelAt(src, 9, 5)) << "mode " << mode;
     EXPECT_TRUE(mirrored.SentinelsIntact());
+  }
+}
+
+// A step of a third is not exact in 16.16: stepping back from the far end
+// lands a nearest sample on the next source column, and a bilinear one a
+// step lower in blue. The source's two columns are (red, green, blue) 0, 3,
+// 255 and 19, 10, 242, opaque; the mirrored column is dstw - 1 - column.
+TEST(RAST_ScaledBlit, MirroredAtAnInexactStepIsNotQuiteTheMirrorImage)
+{
+  RAST_MemBitmap src(2, 1, 1);
+  PixelAt(src, 0, 0) = RAST_RGBA(0x00, 0x03, 0xFF, 0xFF);
+  PixelAt(src, 1, 0) = RAST_RGBA(0x13, 0x0A, 0xF2, 0xFF);
+  const struct Case { int mode, dstw; float srcw; int column; RAST_pixel plain, mirrored; } kCases[] = {
+      {0, 6, 2.0f, 3, 0xFF0300FFu, 0xF20A13FFu},
+      {kBilinear, 3, 1.6f, 0, 0xFF0300FFu, 0xFE0300FFu},
+  };
+  for (const Case& c : kCases)
+  {
+    GuardedBitmap plain(8, 1), mirrored(8, 1);
+    RAST_ScaledBlit(&plain, &src, 0, 0, c.dstw, 1, 0.0f, 0.0f, c.srcw, 1.0f, 1.0f, c.mode);
+    RAST_ScaledBlit(&mirrored, &src, c.dstw, 0, -c.dstw, 1, 0.0f, 0.0f, c.srcw, 1.0f, 1.0f, c.mode);
+    EXPECT_EQ(plain.At(c.column, 0), c.plain) << c.mode;
+    EXPECT_EQ(mirrored.At(c.dstw - 1 - c.column, 0), c.mirrored) << c.mode;
   }
 }
 

@@ -33,8 +33,9 @@ const std::vector<ArtGuideSection>& ArtGuideText()
       "the current folder. Across the bottom are the save-mode and copy buttons, the channel of the on-screen "
       "keyboard, the keyboard itself, and the random and reset buttons with the section check boxes that say "
       "which parts of the sound they touch.",
-      "Three looks are available, chosen by the key \"background\" in section \"gui\" of \"settings.ini\": "
-      "\"space\" (the default), \"solid\" or \"lcd\". The editor reads it at start."}},
+      "Three looks are offered in the View menu: Space (the default), Solid and LCD. Space and Solid apply "
+      "at once. Only LCD waits for the next start, as does leaving it for Space or Solid; the editor says so "
+      "when you choose. The choice is kept as the key \"background\" in section \"gui\" of \"settings.ini\"."}},
     {"FLEXI modulation",
      {"The synth has four free modulation slots, FLEXI 1 to FLEXI 4. Each slot has a source, a destination, "
       "a range, a range control and a curve. To give a slot a destination, press its LEARN button and then "
