@@ -133,23 +133,6 @@ TEST_F(KeyboardTest, LearnFileReadAtTheStartWrittenByALearn)
   EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n130=20:5\nabc\n5=200:3\n");
 }
 
-// A learn file the start could not read (here, too large for one) may hold
-// bindings: a learn then lasts until the end but never writes over it.
-TEST_F(KeyboardTest, ALearnFileNotReadIsNotWrittenOver)
-{
-  std::string text = "7=7:3\n";
-  text.resize(ZephraLearn::kMaxFileBytes + 1, '\n');
-  WriteWholeFile(dir.File("midilearn.ini"), text);
-  Start();
-  EXPECT_EQ(editor->LearntController(7), -1);
-  Set(kParamCcLearn, 1);
-  (void)Play({0xB0, 0x4A, 0x10});
-  Set(kParamVcfCutoffVintage, 80);
-  EXPECT_EQ(editor->LearntController(76), 74);
-  EXPECT_FALSE(editor->SaveMidiLearn());
-  EXPECT_TRUE(LearnFile() == text);  // not EXPECT_EQ: a failure would print 8 MiB
-}
-
 TEST_F(KeyboardTest, NotesHeldPassedOnAndSent)
 {
   Start();
