@@ -4,6 +4,9 @@
 // the given pointer), key disposal and value disposal (applied when an entry
 // goes or a value is replaced). The array owns what those functions say it
 // owns; DeleteAll, also run by the destructor, disposes of everything.
+// The buffer grows by half its size at a time from a few entries, so a
+// small array costs little (a settings file may hold many one-key sections)
+// and a large one filled entry by entry is not copied over and over.
 // VAL is a plain value, usually a pointer. Not thread-safe.
 #pragma once
 
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 template <class VAL>
 class BASE_StringKeyedArray
@@ -120,8 +124,9 @@ public:
   }
 
   // Restores the order after AddUnsorted and keeps one entry per key: the
-  // one added last; the others are disposed of.
-  void Resort()
+  // value added last, under the key added last or, with keepFirstKey, under
+  // the key as it was spelt first; the other keys and values are disposed of.
+  void Resort(bool keepFirstKey = false)
   {
     const int n = GetSize();
     if (n < 2) return;
@@ -135,6 +140,7 @@ public:
     {
       if (i + 1 < n && Compare(entries[i].key, entries[i + 1]) == 0)
       {
+        if (keepFirstKey) std::swap(entries[i].key, entries[i + 1].key);
         if (entries[i].key != entries[i + 1].key) DisposeKey(entries[i].key);
         if (!SameValue(entries[i].value, entries[i + 1].value)) DisposeValue(entries[i].value);
         continue;
@@ -152,6 +158,9 @@ public:
   }
 
   bool Exists(const char* key) const { return Find(key) >= 0; }
+
+  // Entries the buffer holds before it must grow again.
+  int GetCapacity() const { return mEntries.GetHeap().GetAllocated() / static_cast<int>(sizeof(Entry)); }
 
   // Index of key in sorted order, or -1.
   int Find(const char* key) const
@@ -256,7 +265,9 @@ private:
       return false;
   }
 
-  BASE_TypedBuf<Entry> mEntries{4096};
+  // Four entries' bytes: below a page the buffer grows by half its size,
+  // at least this much.
+  BASE_TypedBuf<Entry> mEntries{4 * static_cast<int>(sizeof(Entry))};
   KeyCompare mCompare;
   KeyCopy mKeyCopy;
   KeyDispose mKeyDispose;

@@ -15,21 +15,39 @@
 
 namespace {
 
-// Reads a decimal number (optional "-") from text at *at; false when there
-// are no digits or it has more than nine of them.
-bool ReadNumber(const std::string& text, size_t* at, int* number)
+bool IsBlank(char c)
 {
-  size_t i = *at;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (negative) ++i;
-  const size_t first = i;
+  return c == ' ' || c == '\t';
+}
+
+// Reads a decimal number (blanks, then an optional "-", then digits) from
+// text at at; false when there are no digits or more than nine of them.
+// What follows the digits is not looked at.
+bool ReadNumber(const std::string& text, size_t at, int* number)
+{
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  const bool negative = at < text.size() && text[at] == '-';
+  if (negative) ++at;
+  const size_t first = at;
   long value = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - first < 9)
-    value = value * 10 + (text[i++] - '0');
-  if (i == first || (i < text.size() && text[i] >= '0' && text[i] <= '9')) return false;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - first < 9)
+    value = value * 10 + (text[at++] - '0');
+  if (at == first || (at < text.size() && text[at] >= '0' && text[at] <= '9')) return false;
   *number = static_cast<int>(negative ? -value : value);
-  *at = i;
   return true;
+}
+
+// One line's binding: the item is the number at the line's start, the
+// controller the number after the first "=", the bound the number after
+// the last ":", which comes after the "=". Whatever else the line holds (a
+// comment, a field more) is passed over.
+bool ReadLine(const std::string& line, int* item, int* controller, int* bound)
+{
+  const size_t equals = line.find('=');
+  const size_t colon = line.rfind(':');
+  return equals != std::string::npos && colon != std::string::npos && colon > equals &&
+         ReadNumber(line, 0, item) && ReadNumber(line, equals + 1, controller) &&
+         ReadNumber(line, colon + 1, bound);
 }
 
 }  // namespace
@@ -115,6 +133,7 @@ int ZephraLearn::LearntValue(int item, int value) const
 std::string ZephraLearn::FormatText() const
 {
   std::string text;
+  // Lines that bound nothing come after the bindings, as they were read.
   for (int item = 0; item < kItemCount; ++item)
   {
     if (mController[item] < 0) continue;
@@ -122,26 +141,28 @@ std::string ZephraLearn::FormatText() const
     std::snprintf(line, sizeof line, "%d=%d:%d\n", item, mController[item], mBound[item]);
     text += line;
   }
-  return text;
+  return text + mKeptLines;
 }
 
 int ZephraLearn::ParseText(const std::string& text)
 {
+  mKeptLines.clear();
   int bound = 0;
-  for (size_t start = 0; start < text.size();)
+  // A byte-order mark that some editors put first is no part of the line.
+  size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (start < text.size())
   {
-    size_t end = text.find('\n', start);
+    // Lines end at LF, CR or both, as editors of any system leave them.
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    const std::string line = text.substr(start, end - start);
     start = end + 1;
-    // A file edited on another system may end its lines with "\r\n".
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    size_t at = 0;
+    if (std::all_of(line.begin(), line.end(), IsBlank)) continue;
     int item = 0, controller = 0, value = 0;
-    const bool wellFormed = ReadNumber(line, &at, &item) && at < line.size() && line[at++] == '=' &&
-                            ReadNumber(line, &at, &controller) && at < line.size() && line[at++] == ':' &&
-                            ReadNumber(line, &at, &value) && at == line.size();
-    if (wellFormed && Bind(item, controller, value)) ++bound;
+    if (ReadLine(line, &item, &controller, &value) && Bind(item, controller, value))
+      ++bound;
+    else
+      mKeptLines += line + '\n';
   }
   return bound;
 }
@@ -151,11 +172,16 @@ ZephraLearn::FileResult ZephraLearn::LoadFile(const std::string& path)
   // Non-blocking, so that a FIFO under the name does not hold the start
   // waiting for a writer; only a regular file is read.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return errno == ENOENT ? FileResult::kMissing : FileResult::kReadFailed;
+  if (fd < 0)
+  {
+    mLeaveFileAlone = errno != ENOENT;
+    return mLeaveFileAlone ? FileResult::kReadFailed : FileResult::kMissing;
+  }
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
   {
     close(fd);
+    mLeaveFileAlone = true;
     return FileResult::kReadFailed;
   }
   std::string text;
@@ -176,11 +202,14 @@ ZephraLearn::FileResult ZephraLearn::LoadFile(const std::string& path)
   }
   close(fd);
   if (result == FileResult::kLoaded) (void)ParseText(text);
+  // A file that could not be read may hold bindings the table lacks.
+  mLeaveFileAlone = result == FileResult::kTooLarge || result == FileResult::kReadFailed;
   return result;
 }
 
 ZephraLearn::FileResult ZephraLearn::SaveFile(const std::string& path) const
 {
+  if (mLeaveFileAlone) return FileResult::kLeftAlone;
   const bool ok = BASE_ReplaceFile(path, FormatText(), 0644);
   return ok ? FileResult::kSaved : FileResult::kWriteFailed;
 }

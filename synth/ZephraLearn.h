@@ -11,7 +11,10 @@
 // is bound and learn disarms.
 //
 // "midilearn.ini" (beside the settings file) keeps the table as one line per
-// learnt item in item order, "%d=%d:%d\n": item, controller, bound.
+// learnt item in item order, "%d=%d:%d\n": item, controller, bound. A line
+// read from it that binds nothing (a comment, an item this editor does not
+// have) is written back after them as it was, and a file that could not be
+// read at all is never written over, so a save loses nothing it held.
 //
 // Not thread-safe: the editor calls it with the plug-in mutex held, from the
 // GUI thread and the keyboard's MIDI input thread alike. The one exception
@@ -32,9 +35,10 @@ public:
   static constexpr int kItemCount = 122;  // program indices 0..121
   static constexpr int kNoteCount = 128;
   static constexpr int kControllerCount = 128;
-  // A learn file holds at most 122 lines of at most 13 characters; anything
-  // far beyond that is not one of ours and is not read.
-  static constexpr size_t kMaxFileBytes = 16384;
+  // Ours holds at most 122 short lines, but a hand-edited one may carry
+  // comments and lines of its own; past this it is not a learn file, and it
+  // is neither read nor written over.
+  static constexpr size_t kMaxFileBytes = 8 * 1024 * 1024;
 
   enum class FileResult
   {
@@ -44,11 +48,12 @@ public:
     kTooLarge,      // larger than kMaxFileBytes: not read
     kReadFailed,
     kWriteFailed,   // the old file, if any, is still in place
+    kLeftAlone,     // not saved: the last load could not read the file
   };
 
   ZephraLearn() { Clear(); }
 
-  // Forgets every binding and disarms.
+  // Forgets every binding and disarms; lines kept from the file stay.
   void Clear();
 
   // ---- the learn gesture ----
@@ -80,14 +85,18 @@ public:
   int LearntValue(int item, int value) const;
 
   // ---- "midilearn.ini" ----
+  // The bindings, then the lines kept from the last text parsed.
   std::string FormatText() const;
-  // Binds the item of every well-formed line ("item=controller:bound",
-  // decimal numbers, item 0..121, controller 0..127) and skips the others.
-  // Returns the number of lines bound.
+  // Lines end at LF, CR or both; a leading byte-order mark is skipped. Each
+  // line binds its item (the number at its start, 0..121) to the controller
+  // after "=" (0..127) with the bound after the last ":", blanks allowed
+  // before each number. Blank lines go; every other line that binds nothing
+  // is kept, in place of those kept before. Returns the number of lines bound.
   int ParseText(const std::string& text);
   // A missing file is kMissing; otherwise kLoaded once the text is parsed.
+  // After kTooLarge or kReadFailed, SaveFile leaves the file alone.
   [[nodiscard]] FileResult LoadFile(const std::string& path);
-  // Writes the table to a temporary file beside path and renames it over
+  // Writes FormatText to a temporary file beside path and renames it over
   // path, so that a failed save never leaves a cut-short table behind.
   [[nodiscard]] FileResult SaveFile(const std::string& path) const;
 
@@ -107,6 +116,8 @@ private:
   bool mArmed = false;
   int mLastController = -1;
   int mChosenItem = -1;
+  std::string mKeptLines;         // each with its "\n"
+  bool mLeaveFileAlone = false;   // the file there could not be read
   std::array<std::atomic<uint8_t>, kNoteCount> mHeld{};
   std::atomic<int> mHeldCount{0};
 };

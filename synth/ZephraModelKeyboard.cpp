@@ -183,7 +183,8 @@ bool ZephraModel::LoadMidiLearn()
   const std::string path = MidiLearnPath();
   const ZephraLearn::FileResult result = mLearn.LoadFile(path);
   if (result == ZephraLearn::FileResult::kLoaded || result == ZephraLearn::FileResult::kMissing) return true;
-  syslog(LOG_ERR, "ZephraEditor: could not read %s", path.c_str());
+  syslog(LOG_ERR, "ZephraEditor: could not read %s%s; it is left as it is, and what is learnt lasts until the end",
+         path.c_str(), result == ZephraLearn::FileResult::kTooLarge ? " (too large for a learn file)" : "");
   return false;
 }
 
@@ -191,8 +192,13 @@ bool ZephraModel::SaveMidiLearn()
 {
   BASE_MutexLock lock(GetMutex());
   const std::string path = MidiLearnPath();
-  if (mLearn.SaveFile(path) == ZephraLearn::FileResult::kSaved) return true;
-  syslog(LOG_ERR, "ZephraEditor: could not write %s", path.c_str());
+  const ZephraLearn::FileResult result = mLearn.SaveFile(path);
+  if (result == ZephraLearn::FileResult::kSaved) return true;
+  if (result == ZephraLearn::FileResult::kLeftAlone)
+    syslog(LOG_ERR, "ZephraEditor: %s is not written, as it could not be read and may hold learnt controllers",
+           path.c_str());
+  else
+    syslog(LOG_ERR, "ZephraEditor: could not write %s", path.c_str());
   return false;
 }
 

@@ -95,8 +95,8 @@ TEST_F(KeyboardTest, LearntControllerSetsTheValueOverItsRange)
   EXPECT_EQ(Play({0xB3, 0x07, 0x64}), (Bytes{0xB1, 0x07, 0x64}));
 }
 
-// The learn file is read at the start (its bad lines skipped) and written
-// anew by every learn.
+// The learn file is read at the start (its lines that bind nothing kept
+// as they are) and written anew by every learn.
 TEST_F(KeyboardTest, LearnFileReadAtTheStartWrittenByALearn)
 {
   WriteWholeFile(dir.File("midilearn.ini"), "130=20:5\nabc\n5=200:3\n7=7:3\n");
@@ -109,14 +109,14 @@ TEST_F(KeyboardTest, LearnFileReadAtTheStartWrittenByALearn)
   Set(kParamVcfCutoffVintage, 80);
   EXPECT_FALSE(editor->IsLearnArmed());
   EXPECT_EQ(editor->LearntController(76), 74);
-  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n130=20:5\nabc\n5=200:3\n");
 
   // Loading keeps what the file does not mention; saving writes both.
   EXPECT_TRUE(editor->LoadMidiLearn());
   for (int item : {0, 5, 6, 7, 8, 76, 121})
     EXPECT_EQ(editor->LearntController(item), item == 7 ? 7 : item == 76 ? 74 : -1) << item;
   EXPECT_TRUE(editor->SaveMidiLearn());
-  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n130=20:5\nabc\n5=200:3\n");
 
   // A save that cannot be made (the disk refuses the bytes) leaves the file
   // as it was.
@@ -128,9 +128,9 @@ TEST_F(KeyboardTest, LearnFileReadAtTheStartWrittenByALearn)
   (void)Play({0xB0, 0x10, 0x10});
   EXPECT_EQ(editor->LearntController(1), 16);
   EXPECT_FALSE(editor->SaveMidiLearn());
-  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n130=20:5\nabc\n5=200:3\n");
   calls = system;
-  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n");
+  EXPECT_EQ(LearnFile(), "7=7:3\n76=74:80\n130=20:5\nabc\n5=200:3\n");
 }
 
 TEST_F(KeyboardTest, NotesHeldPassedOnAndSent)

@@ -134,6 +134,47 @@ TEST(WinlIni, ReadsAndRewritesAHandWrittenFile)
             "still=midi\n\n");
 }
 
+// A value the reader would trim or unquote is written between double
+// quotes, so that it reads back whole; any other value is written as it is.
+TEST(WinlIni, ValuesReadBackWhole)
+{
+  struct Case { const char *value, *line; } const kCases[] = {
+      {"USB MIDI:Trail ", "outdev=\"USB MIDI:Trail \""},
+      {" lead", "outdev=\" lead\""},
+      {"tab\t", "outdev=\"tab\t\""},
+      {"\"x\"", "outdev=\"\"x\"\""},
+      {"'y'", "outdev=\"'y'\""},
+      {"USB MIDI:Port 1", "outdev=USB MIDI:Port 1"},
+      {"a \"b\" c", "outdev=a \"b\" c"},
+      {"\"x'", "outdev=\"x'"},
+      {"", "outdev="},
+  };
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  for (const Case& c : kCases)
+  {
+    ASSERT_TRUE(WritePrivateProfileString("midi", "outdev", c.value, path.c_str())) << c.value;
+    EXPECT_EQ(ReadWholeFile(path), "[midi]\n" + std::string(c.line) + "\n\n") << c.value;
+    EXPECT_EQ(IniRead("midi", "outdev", path), c.value);
+    // The same value again leaves the file as it is.
+    const ino_t written = StatOf(path).st_ino;
+    ASSERT_TRUE(WritePrivateProfileString("midi", "outdev", c.value, path.c_str())) << c.value;
+    EXPECT_EQ(StatOf(path).st_ino, written) << c.value;
+  }
+}
+
+// Some editors start a file with a UTF-8 byte-order mark: the first section
+// is still found, and the next write keeps it.
+TEST(WinlIni, AByteOrderMarkKeepsTheFirstSection)
+{
+  TempDir dir;
+  const std::string path = dir.File("settings.ini");
+  WriteWholeFile(path, "\xEF\xBB\xBF[midi]\nindev=synth:out\r\noutdev=synth:in\r\n");
+  EXPECT_EQ(IniRead("midi", "indev", path), "synth:out");
+  ASSERT_TRUE(WritePrivateProfileString("gui", "guiscale", "1.5", path.c_str()));
+  EXPECT_EQ(ReadWholeFile(path), "[gui]\nguiscale=1.5\n\n[midi]\nindev=synth:out\noutdev=synth:in\n\n");
+}
+
 TEST(WinlIni, ReadsWithinTheBuffer)
 {
   TempDir dir;

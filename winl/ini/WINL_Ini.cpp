@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -42,6 +43,24 @@ bool SafeKey(const char* key, size_t n)
 bool SafeValue(const char* value)
 {
   return !HasLineBreak(value, strlen(value));
+}
+
+bool IsBlank(char c)
+{
+  return c == ' ' || c == '\t';
+}
+
+// The text a value is stored as, so that it reads back whole: the reader
+// drops blanks around a value and one pair of enclosing quotes, so a value
+// with blanks at an end (a port name may end in one) or enclosed in a pair
+// of quotes of its own goes between double quotes. Any other value is
+// stored as it is, as files written before always had it.
+std::string StoredValue(const char* value)
+{
+  const size_t n = strlen(value);
+  const bool blankEnd = n > 0 && (IsBlank(value[0]) || IsBlank(value[n - 1]));
+  const bool enclosed = n >= 2 && value[0] == value[n - 1] && (value[0] == '"' || value[0] == '\'');
+  return blankEnd || enclosed ? "\"" + std::string(value, n) + "\"" : std::string(value, n);
 }
 
 // ---- reading values ----
@@ -172,8 +191,9 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
 {
   if (!section || !path || !*path || !SafeSection(section)) return FALSE;
   if (key && !SafeKey(key, strlen(key))) return FALSE;
-  if (value && (!SafeValue(value) || (key && !FitsALine(strlen(key) + 1 + strlen(value)))))
-    return FALSE;
+  if (value && !SafeValue(value)) return FALSE;
+  const std::string stored = value ? StoredValue(value) : std::string();
+  if (value && key && !FitsALine(strlen(key) + 1 + stored.size())) return FALSE;
 
   BASE_MutexLock lock(WINL_IniStoreMutex());
   const WINL_IniWriteLock fileLock(path);
@@ -195,7 +215,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
   if (s)
   {
     const char* old = s->Get(key, nullptr);
-    if (old && strcmp(old, value) == 0) return TRUE;
+    if (old && strcmp(old, stored.c_str()) == 0) return TRUE;
   }
   else
   {
@@ -206,7 +226,7 @@ BOOL WritePrivateProfileString(const char* section, const char* key, const char*
       return FALSE;
     }
   }
-  char* copy = strdup(value);
+  char* copy = strdup(stored.c_str());
   if (!copy || s->Insert(key, copy) < 0)
   {
     free(copy);

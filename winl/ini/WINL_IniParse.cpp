@@ -16,6 +16,12 @@ void WINL_IniDisposeSection(WINL_IniSection* section)
 
 WINL_IniParser::WINL_IniParser(WINL_IniSections& sections) : mSections(sections) {}
 
+WINL_IniParser::~WINL_IniParser()
+{
+  // The sections are appended unsorted until Finish.
+  if (!mFinished) (void)Finish();
+}
+
 void WINL_IniParser::Fail(WINL_IniParseResult why)
 {
   if (mResult == WINL_IniParseResult::kComplete) mResult = why;
@@ -69,6 +75,17 @@ bool WINL_IniParser::Feed(const char* data, size_t n)
 
 void WINL_IniParser::HandleLine(char* text, int length)
 {
+  // Some editors start a UTF-8 file with a byte-order mark; it is no part of
+  // the first line, which may be the first header.
+  if (mFirstLine)
+  {
+    mFirstLine = false;
+    if (length >= 3 && memcmp(text, "\xEF\xBB\xBF", 3) == 0)
+    {
+      text += 3;
+      length -= 3;
+    }
+  }
   // A file that shows no header early is not a settings file; reading all of
   // a large binary one would only waste time and memory. The line that goes
   // past the limit still counts when it opens the first section, so a file
@@ -106,16 +123,12 @@ void WINL_IniParser::ParseLine(char* text, int length)
     const char* name = text + 1;
     CloseSection();
     if (!*name) return;  // an empty header: what follows belongs to no section
-    WINL_IniSection* existing = mSections.Get(name, nullptr);
-    if (existing)
-    {
-      // A repeated header starts that section afresh.
-      existing->DeleteAll();
-      mCurrent = existing;
-      return;
-    }
+    // Appended, not inserted in order: a file of many sections out of order
+    // would otherwise move the whole list at every header. Finish sorts
+    // them once; there a repeated header's section replaces the earlier one,
+    // as if the header had emptied it.
     WINL_IniSection* section = WINL_IniNewSection();
-    if (!section || mSections.Insert(name, section) < 0)
+    if (!section || !mSections.AddUnsorted(name, section))
     {
       WINL_IniDisposeSection(section);
       Fail(WINL_IniParseResult::kFailed);
@@ -163,6 +176,9 @@ WINL_IniParseResult WINL_IniParser::Finish()
   mLine.Resize(0, true);
   // Close even after a failure, so that the sections stay sorted and usable.
   CloseSection();
+  // A repeated header's section keeps the name as the file first spelt it.
+  mSections.Resort(true);
+  mFinished = true;
   return mResult;
 }
 

@@ -39,8 +39,10 @@ enum class WINL_IniParseResult
 };
 
 // Turns the bytes of a settings file into sections, fed in pieces of any size.
-// Lines end at LF or CR; text after a NUL byte in a line is ignored. Keeps a
-// reference to the sections it fills; one parser per file.
+// Lines end at LF or CR; a UTF-8 byte-order mark at the start is skipped;
+// text after a NUL byte in a line is ignored. Keeps a reference to the
+// sections it fills, which are in order only once Finish (or the
+// destructor) ran; one parser per file.
 class WINL_IniParser
 {
 public:
@@ -50,6 +52,7 @@ public:
   static constexpr int kMaxPreamble = 262144;
 
   explicit WINL_IniParser(WINL_IniSections& sections);
+  ~WINL_IniParser();
   WINL_IniParser(const WINL_IniParser&) = delete;
   WINL_IniParser& operator=(const WINL_IniParser&) = delete;
 
@@ -73,6 +76,8 @@ private:
   WINL_IniSection* mCurrent = nullptr;
   BASE_HeapBuf mLine{8192};  // the unfinished line carried between pieces
   long long mPreamble = 0;  // bytes of lines read before the first section
+  bool mFirstLine = true;
+  bool mFinished = false;
   WINL_IniParseResult mResult = WINL_IniParseResult::kComplete;
 };
 

@@ -701,6 +701,34 @@ TEST_F(AppShellDisplay, OkReopensAnUnchangedPortThatCameBack)
   EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=off\noutdev=" + name + "\n\n");
 }
 
+// Some interfaces end a port's name in a blank. Stored in quotes, the name
+// reads back whole: the port opens at the start and "Preferences" shows it
+// chosen, not a second entry "(not present)"; choosing it writes the quotes.
+TEST_F(AppShellDisplay, APortNameEndingInABlankReopensAtTheStart)
+{
+  Peer peer("Trail ", JackPortIsOutput);
+  if (!peer.client) GTEST_SKIP() << "no JACK server answers";
+  ASSERT_EQ(peer.name, "Zephra Sim:Trail ");
+  const std::string stored = "[midi]\ninBdev=\"Zephra Sim:Trail \"\nindev=off\noutdev=off\n\n";
+  Start(stored.c_str());
+  EXPECT_TRUE(PumpUntil([&] { return peer.Connected(); })) << "the stored keyboard port never opened";
+  Preferences([&](HWND dialog) {
+    const std::vector<std::string> keyboards = ListOf(dialog, 40035);
+    ASSERT_GE(Selected(dialog, 40035), 0);
+    EXPECT_EQ(keyboards.at(static_cast<size_t>(Selected(dialog, 40035))), "Zephra Sim:Trail ");
+    for (const std::string& name : keyboards) EXPECT_EQ(name.find("(not present)"), std::string::npos) << name;
+    Choose(dialog, 40035, "off");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_EQ(ReadWholeFile(Ini()), "[midi]\ninBdev=off\nindev=off\noutdev=off\n\n");
+  Preferences([&](HWND dialog) {
+    Choose(dialog, 40035, "Zephra Sim:Trail ");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(peer.Connected());
+  EXPECT_EQ(ReadWholeFile(Ini()), stored);
+}
+
 TEST_F(AppShellDisplay, EditorInItsWindowDrivesTheSynth)
 {
   // The synth is on the system before the editor starts, as a device is.
