@@ -709,34 +709,26 @@ const char* SuiteServer()
   return server ? server : "default";
 }
 
-// The full names of the MIDI ports whose names end in suffix, as the
-// server lists them.
-std::vector<std::string> ServerPortsEndingIn(const std::string& suffix)
+// The full name of the MIDI port whose name ends in suffix, as the server
+// lists it; "" when there is none.
+std::string ServerPortEndingIn(const std::string& suffix)
 {
   jack_status_t status{};
   jack_client_t* client =
     jack_client_open("zephra names", static_cast<jack_options_t>(JackNoStartServer | JackServerName), &status, SuiteServer());
-  if (!client) return {};
-  std::vector<std::string> found;
+  if (!client) return std::string();
+  std::string found;
   if (const char** names = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, 0))
   {
     for (const char** name = names; *name; ++name)
     {
       const std::string n(*name);
-      if (n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0)
-        found.push_back(n);
+      if (n.size() > suffix.size() && n.compare(n.size() - suffix.size(), suffix.size(), suffix) == 0) found = n;
     }
     jack_free(names);
   }
   jack_client_close(client);
   return found;
-}
-
-// The last of them; "" when there is none.
-std::string ServerPortEndingIn(const std::string& suffix)
-{
-  const std::vector<std::string> found = ServerPortsEndingIn(suffix);
-  return found.empty() ? std::string() : found.back();
 }
 
 // The editor's own virtual ports, under whatever client name the server
@@ -782,55 +774,6 @@ TEST_F(MidiPortsNames, TheEditorsOwnPortsAreNoChoiceForItsOtherPorts)
   // Chosen all the same, the own port is not opened.
   EXPECT_FALSE(ports.ChooseMidiInputB(ownOutput.c_str()));
   EXPECT_EQ(ports.KeyboardMidiIn(), nullptr);
-  ports.CloseAll();
-  ports.SetOutputGate(nullptr);
-}
-
-// Another program built on the MIDI library, with its default client and
-// port names ("RtMidi Output Client:RtMidi Output", as the editor's output),
-// that also feeds the synth: it is another's port, a choice for the
-// keyboard input, and what it plays arrives; the editor's own output stays
-// no choice.
-TEST_F(MidiPortsNames, AnotherProgramWithTheEditorsOutputNamesFeedingTheSynthIsAnInput)
-{
-  RtMidiOut other(RtMidi::UNIX_JACK);
-  unsigned synthAt = other.getPortCount();
-  for (unsigned i = 0; i < other.getPortCount(); ++i)
-    if (other.getPortName(i) == peer.PortName()) synthAt = i;
-  ASSERT_LT(synthAt, other.getPortCount());
-  other.openPort(synthAt);
-  const std::string otherPort = ServerPortEndingIn(":RtMidi Output");
-  ASSERT_EQ(otherPort.rfind("RtMidi Output Client", 0), 0u) << otherPort;
-
-  SynthListener plug;
-  MidiPorts ports(MidiSettingsStore{});
-  PacedMidiOut gate([](const uint8_t*, size_t) { return false; });
-  ports.SetOutputGate(&gate);
-  ASSERT_TRUE(ports.InitialiseMidi(RtMidi::UNIX_JACK));
-  ports.SetPlug(&plug);
-  ports.State().mOutDev = peer.PortName();
-  ASSERT_TRUE(ports.ChooseMidiOutput(peer.PortName().c_str()));
-  // Both feed the synth.
-  const Bytes knob = {0xB0, 0x06, 0x55}, theirs = {0xB0, 0x07, 0x66};
-  ASSERT_TRUE(WaitFor([&] { return gate.Send(knob.data(), knob.size()) && peer.Count() > 0; }, kBusyLimit));
-  other.sendMessage(theirs.data(), theirs.size());
-  ASSERT_TRUE(WaitFor([&] {
-    const std::vector<Bytes> heard = peer.Take();
-    return std::find(heard.begin(), heard.end(), theirs) != heard.end();
-  }, kBusyLimit));
-
-  EXPECT_GE(ports.GetMIDIInBPortNumber(otherPort.c_str()), 2);
-  EXPECT_GE(ports.GetMIDIInPortNumber(otherPort.c_str()), 2);
-  ports.State().mInBDev = otherPort;
-  ASSERT_TRUE(ports.ChooseMidiInputB(otherPort.c_str()));
-  const Bytes note = {0x90, 0x3C, 0x41};
-  EXPECT_TRUE(WaitFor([&] { return other.sendMessage(note.data(), note.size()), plug.Played(note); }, kBusyLimit));
-  // The editor's own output, under the same port name, is still no choice.
-  std::vector<std::string> outputs = ServerPortsEndingIn(":RtMidi Output");
-  outputs.erase(std::remove(outputs.begin(), outputs.end(), otherPort), outputs.end());
-  ASSERT_EQ(outputs.size(), 1u);
-  EXPECT_EQ(ports.GetMIDIInPortNumber(outputs.front().c_str()), -1) << outputs.front();
-  EXPECT_EQ(ports.GetMIDIInBPortNumber(outputs.front().c_str()), -1) << outputs.front();
   ports.CloseAll();
   ports.SetOutputGate(nullptr);
 }
