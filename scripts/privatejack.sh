@@ -5,15 +5,14 @@
 # that lives as long as the program: a server that breaks JACK's list of
 # servers there breaks it for no other test. Elsewhere, or outside the test
 # command (no JACK_DEFAULT_SERVER), the program runs as it is.
-if [ -z "${JACK_DEFAULT_SERVER:-}" ] || [ -n "${ZEPHRA_PRIVATE_SHM:-}" ]; then
-  [ -n "${ZEPHRA_PRIVATE_SHM:-}" ] || exec "$@"
-else
+if [ -z "${ZEPHRA_PRIVATE_SHM:-}" ]; then
+  [ -n "${JACK_DEFAULT_SERVER:-}" ] || exec "$@"
   shm='mount -t tmpfs -o mode=1777 tmpfs /dev/shm 2>/dev/null || exit 99; exec bash "$0" "$@"'
   for user in "" -r; do
+    unshare -m $user true 2>/dev/null || continue
     ZEPHRA_PRIVATE_SHM=1 unshare -m $user bash -c "$shm" "$0" "$@"
     status=$?
-    # 99 and unshare's own refusal (1, with nothing run): not allowed here.
-    [ $status -ne 99 ] && unshare -m $user true 2>/dev/null && exit $status
+    [ $status -ne 99 ] && exit $status  # 99: no tmpfs could be mounted
   done
   exec "$@"
 fi
