@@ -102,8 +102,7 @@ public:
 private:
   // Launches the server until up says it is up, 10 s each time. On a busy
   // machine a server has been seen to hang in its own start, before its
-  // socket was made, or to die in it (SIGBUS, while the one before it was
-  // still leaving the machine's list of servers): it is started again, a
+  // socket was made, or to die in it (of SIGBUS): it is started again, a
   // little later each time, five times at most. before runs ahead of each
   // launch.
   static constexpr int kLaunches = 5;
