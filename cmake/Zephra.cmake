@@ -98,17 +98,32 @@ function(zephra_test_executable exe labels lock)
     # replies paced as a cable paces them, can take minutes for one case.
     set(props TIMEOUT 600)
   endif()
-  if(labels)
-    list(APPEND props LABELS ${labels})
-  endif()
   if(lock)
     list(APPEND props RESOURCE_LOCK ${lock})
   endif()
-  if(lock STREQUAL "jack")
+  # A program with tests that start and stop JACK servers of their own
+  # (support/OwnJackServer.h) runs each test through scripts/privatejack.sh:
+  # in a /dev/shm of its own where the machine allows it, so that a server
+  # that breaks JACK's list of servers there breaks it for no other test.
+  set(own_servers FALSE)
+  foreach(source ${T_UNPARSED_ARGUMENTS})
+    file(STRINGS ${source} includes REGEX "support/OwnJackServer\\.h")
+    if(includes)
+      set(own_servers TRUE)
+    endif()
+  endforeach()
+  if(own_servers)
+    set_target_properties(${exe} PROPERTIES CROSSCOMPILING_EMULATOR ${ZEPHRA_ROOT}/scripts/privatejack.sh)
+  endif()
+  if(lock STREQUAL "jack" OR own_servers)
     # JACK drops MIDI when its clients miss cycles, which a machine busy with
     # sanitized tests makes them do, so these run with nothing beside them.
     list(APPEND props RUN_SERIAL TRUE)
   endif()
+  # Each test is labelled with its program's name ("core_jack_tests"), by
+  # which the test command picks the kinds and runs the JACK test programs
+  # one at a time, each after a look at its server.
+  list(APPEND props LABELS ${exe})
   gtest_discover_tests(${exe}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60

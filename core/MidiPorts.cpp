@@ -16,6 +16,7 @@
 #include <vector>
 
 #include <syslog.h>
+#include <unistd.h>
 
 bool MIDISettingsInStateAreEqual(const MidiPortSettings& a, const MidiPortSettings& b)
 {
@@ -112,13 +113,19 @@ void MidiPorts::FitGateToOutput()
     // The output's connection to the port chosen by name carries nothing
     // until the server's graph has taken it in; the gate holds what is sent
     // until then. (A virtual output has nothing to wait for.)
+    // Another program of the editor's client names may feed the same port:
+    // the output's own port is looked for once its client is known.
     if (!mOutputDestination.empty())
-      room.ready = [watch, destination = mOutputDestination] {
+    {
+      const std::vector<std::string> own = OwnOutputClients();
+      const std::string ownPort = own.size() == 1 ? own.front() + ":" + mOutputPortName : std::string();
+      room.ready = [watch, destination = mOutputDestination, ownPort] {
         const std::vector<std::string> sources = watch->ConnectionsOf(destination);
-        return std::any_of(sources.begin(), sources.end(), [](const std::string& s) {
-          return IsOwnClientName(s.substr(0, s.find(':')));
+        return std::any_of(sources.begin(), sources.end(), [&ownPort](const std::string& s) {
+          return ownPort.empty() ? IsOwnClientName(s.substr(0, s.find(':'))) : s == ownPort;
         });
       };
+    }
   }
   mOutputGate->SetRoom(std::move(room));
 }
@@ -642,6 +649,8 @@ std::vector<std::string> MidiPorts::OwnOutputClients() const
   if (!mOutputClient.empty()) return {mOutputClient};
   const JackMidiInput* lister = mSynthReader ? mSynthReader.get() : mKeyboardReader.get();
   if (!lister) return {};
+  mOutputClient = OutputClientByMark(*lister);
+  if (!mOutputClient.empty()) return {mOutputClient};
   std::vector<std::string> clients;
   for (const std::string& port : lister->Sources())
   {
@@ -661,6 +670,33 @@ std::vector<std::string> MidiPorts::OwnOutputClients() const
   }
   if (clients.size() == 1) mOutputClient = clients.front();
   return clients;
+}
+
+std::string MidiPorts::OutputClientByMark(const JackMidiInput& lister) const
+{
+  if (mApi != RtMidi::UNIX_JACK || !mMidiOut || mServerLost || lister.Lost()) return std::string();
+  // Another program built on the same library carries the same client and
+  // port names, and may feed the same synth. Only the output's own port can
+  // be renamed through it: for a moment it carries a name of this process's
+  // alone, and the client that lists a port of that name is the output's.
+  const std::string mark = "ZephraEditor " + std::to_string(getpid());
+  std::string client;
+  try
+  {
+    mMidiOut->setPortName(mark);
+    for (const std::string& port : lister.Sources())
+    {
+      const size_t colon = port.find(':');
+      if (colon != std::string::npos && port.compare(colon + 1, std::string::npos, mark) == 0)
+        client = port.substr(0, colon);
+    }
+    mMidiOut->setPortName(mOutputPortName);
+  }
+  catch (const RtMidiError& error)
+  {
+    error.printMessage();
+  }
+  return client;
 }
 
 std::vector<std::string> MidiPorts::OwnClients() const

@@ -363,11 +363,16 @@ private:
   bool WithinServerWait(std::function<void()> work);
   // The JACK clients the editor's ports are on: both readers', and the
   // output's. The output is made by the library, which does not tell the
-  // name its client received: it is the client of the port the output
+  // name its client received: on JACK it is told by OutputClientByMark.
+  // Where that cannot be done, it is the client of the port the output
   // opened, among the clients of the output's name; when several such
   // carry a port of that name, the one connected to the chosen port, and
   // all of them while that leaves more than one.
   std::vector<std::string> OwnOutputClients() const;
+  // The output's client on JACK, told by the server's list of ports while
+  // the output's port carries a name no other program's does; "" where
+  // that cannot be done (no server, another MIDI system).
+  std::string OutputClientByMark(const JackMidiInput& lister) const;
   std::vector<std::string> OwnClients() const;
   // One of the three choices: its stored name, the clients of ours whose
   // port it connects to, and how its name is looked for in the port list.

@@ -37,39 +37,34 @@ CC=clang CXX=clang++ configure_and_build build/fuzz fuzz_targets -DZEPHRA_FUZZ=O
 # ---- servers ----
 logs=$root/build/logs
 mkdir -p "$logs"
+. scripts/testjack.sh
 JACKD_PID= XVFB_PID=
 stop_servers() {
   [ -n "$XVFB_PID" ] && { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
-  [ -n "$JACKD_PID" ] && { kill -TERM "$JACKD_PID" 2>/dev/null; wait "$JACKD_PID" 2>/dev/null; }
-  XVFB_PID= JACKD_PID=
+  stop_test_jack
+  XVFB_PID=
 }
 trap stop_servers EXIT
 
-# JACK keeps a list of eight servers in /dev/shm. A server that was killed
-# stays in it until a server of its name starts again, so a machine that ran
-# servers before can hold a list full of dead ones, and then no new server
-# starts ("Too many servers already active"). With no JACK server running,
-# every entry is a dead one: the list is started afresh.
-if [ -e /dev/shm/jack-shm-registry ] && ! grep -qxE 'jackd|jackdbus' /proc/[0-9]*/comm 2>/dev/null; then
-  echo "no JACK server runs: JACK's list of servers is started afresh"
-  rm -f /dev/shm/jack-shm-registry
-fi
+fresh_jack_registry
 
 # The servers the tests need are started here, so a test never skips for
 # want of one: under CI such a skip is a failure.
 export CI=${CI:-1}
 export JACK_DEFAULT_SERVER=zephra$$ JACK_NO_AUDIO_RESERVATION=1 JACK_NO_START_SERVER=1
-# Long cycles and a generous client time-out: a machine busy with sanitized
-# builds makes clients miss short cycles, and JACK then drops their MIDI.
-# In sync mode the server waits for every client to finish its cycle: on two
-# cores a test's receiving client, slowed by the race detector, otherwise
-# misses cycles and loses the pieces of a large SysEx sent in them (the
-# message then arrives short and split).
-jackd --sync --no-realtime --silent --timeout 10000 --name "$JACK_DEFAULT_SERVER" \
-  -d dummy --rate 48000 --period 1024 --wait 21333 >"$logs/jackd.log" 2>&1 &
-JACKD_PID=$!
-timeout 10 bash -c 'until jack_lsp >/dev/null 2>&1; do sleep 0.05; done' \
-  || { echo "JACK server did not start"; cat "$logs/jackd.log"; exit 1; }
+start_test_jack "$logs/jackd.log" || { echo "JACK server did not start"; cat "$logs/jackd.log"; exit 1; }
+
+# Looked at before each test program: one that broke the server (or JACK's
+# list of servers) takes no later program with it. A server that does not
+# answer is ended and started afresh, with the list when no other runs.
+jack_ready() {
+  test_jack_answers && return 0
+  echo "the test command's JACK server does not answer: it is started afresh"
+  cat "$logs/jackd.log"
+  stop_test_jack
+  fresh_jack_registry
+  start_test_jack "$logs/jackd.log" || { echo "JACK server did not start again"; cat "$logs/jackd.log"; return 1; }
+}
 
 dfile=$(mktemp)
 # -noreset: by default the server resets when its last client leaves, and a
@@ -90,10 +85,26 @@ export TSAN_OPTIONS=suppressions=$root/tests/tsan.supp:halt_on_error=1:second_de
 
 step "Fuzzing"
 (cd build/fuzz && ctest -L fuzz -j "$jobs" --output-on-failure --no-tests=ignore --no-label-summary) || status=1
+# The test programs that need the JACK server run one at a time, each after a
+# look at the server (jack_ready); the others beside one another first.
+jack_programs() {  # build-dir
+  find "$1/tests" -type f -executable \( -name '*_jack_tests' -o -name '*_e2e_tests' \) -printf '%f\n' | sort
+}
+run_tests() {  # build-dir ctest-args...
+  local dir=$1; shift
+  jack_ready || return 1
+  (cd "$dir" && ctest "$@" --output-on-failure --no-tests=ignore --no-label-summary)
+}
 step "Threaded tests under ThreadSanitizer"
-(cd build/tsan && ctest -L 'threaded|jack' -j "$jobs" --output-on-failure --no-tests=ignore --no-label-summary) || status=1
+run_tests build/tsan -L '_threaded_tests$' -j "$jobs" || status=1
+for program in $(jack_programs build/tsan); do
+  run_tests build/tsan -L "^$program\$" || status=1
+done
 step "All tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-(cd build/asan && ctest -j "$jobs" --output-on-failure --no-label-summary) || status=1
+run_tests build/asan -LE '_(jack|e2e)_tests$' -j "$jobs" || status=1
+for program in $(jack_programs build/asan); do
+  run_tests build/asan -L "^$program\$" || status=1
+done
 # A display lost between binaries fails every test of the next one at once
 # (each seems to fail on its own); the check names the loss instead, and how
 # the display's server ended.
@@ -122,8 +133,8 @@ step "Display test binaries, each whole in one process"
 for bin in $(find build/asan/tests -type f -executable -name '*_display_tests' | sort); do
   seed=$(( (RANDOM * 32768 + RANDOM) % 99999 + 1 ))
   echo "== $bin (seed $seed)"
-  display_answers || { echo "NOT RUN: $bin"; status=1; continue; }
-  "$bin" --gtest_shuffle --gtest_random_seed=$seed --gtest_brief=1 || { echo "FAILED whole: $bin (seed $seed)"; status=1; display_answers; }
+  display_answers && jack_ready || { echo "NOT RUN: $bin"; status=1; continue; }
+  scripts/privatejack.sh "$bin" --gtest_shuffle --gtest_random_seed=$seed --gtest_brief=1 || { echo "FAILED whole: $bin (seed $seed)"; status=1; display_answers; }
 done
 
 stop_servers

@@ -102,13 +102,16 @@ public:
 private:
   // Launches the server until up says it is up, 10 s each time. On a busy
   // machine a server has been seen to hang in its own start, before its
-  // socket was made: it is ended and started again, three times at most.
-  // before runs ahead of each launch.
+  // socket was made, or to die in it (of SIGBUS): it is started again, a
+  // little later each time, five times at most. before runs ahead of each
+  // launch.
+  static constexpr int kLaunches = 5;
   template <typename Up>
   bool Launched(const Up& up, int pollMs, const std::function<void()>& before = {})
   {
-    for (int attempt = 0; attempt < 3; ++attempt)
+    for (int attempt = 0; attempt < kLaunches; ++attempt)
     {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(200 * attempt));
       if (before) before();
       if (!Launch()) return false;
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

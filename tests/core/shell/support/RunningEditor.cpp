@@ -26,6 +26,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -971,6 +972,26 @@ RunningEditor::Rect RunningEditor::OpenMenuRect() const
 {
   const std::vector<unsigned long> others = OtherWindows();
   return others.empty() ? Rect{} : WindowRect(others.back());
+}
+
+bool RunningEditor::PreferencesOk()
+{
+  constexpr int kFileMenu = 0, kPreferences = 9;
+  if (!ChooseMenu(kFileMenu, kPreferences)) return false;
+  std::vector<unsigned long> windows;
+  if (!WaitUntil([&] { return !(windows = OtherWindows()).empty(); })) return false;
+  // OK at (192, 133) of the dialog's 320 units, 50 x 20, once drawn (a
+  // face of one colour is not yet).
+  const Rect dialog = WindowRect(windows.back());
+  const double widen = dialog.w / 320.0;
+  const Rect ok{dialog.x + static_cast<int>(192 * widen), dialog.y + 133, static_cast<int>(50 * widen), 20};
+  const auto drawn = [&] {
+    const std::vector<uint32_t> pixels = Grab(ok);
+    return std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<uint32_t>()) != pixels.end();
+  };
+  if (!WaitUntil(drawn)) return false;
+  Click(ok.CenterX(), ok.CenterY());
+  return WaitUntil([&] { return OtherWindows().empty(); });
 }
 
 bool RunningEditor::ChooseMenu(int top, int item)

@@ -190,6 +190,9 @@ public:
   // Opens menu number top and chooses its item number item (separators not
   // counted), by pointer; false when either is not there.
   bool ChooseMenu(int top, int item);
+  // Opens File > Preferences by pointer and presses its OK once drawn;
+  // true once the dialog has gone.
+  bool PreferencesOk();
   // Opens menu number top by pointer, finds the items that show a check or
   // radio mark (a place for one left of the labels, inked at its middle),
   // and closes it again (Escape); their numbers as ChooseMenu counts them.
