@@ -114,8 +114,9 @@ std::string BankDisplayName(const std::string& name);
 // The export file name of a program: "%02d_%s.pr3" with the category's tag
 // ("07_BASS_Deep.pr3", an unnamed program "07_.pr3"); every "/" of the name
 // becomes "_". A name without a category that begins like a tag follows
-// the digits at once ("07BASS_Deep.pr3"), so that it reads back whole. False for a location outside 1..99, a name "." or "..", or a
-// result that does not fit a path field.
+// the digits at once ("07BASS_Deep.pr3"), so that it reads back whole.
+// False for a location outside 1..99, a name "." or "..", or a result that
+// does not fit a path field.
 [[nodiscard]] bool MakeBankFileName(int location, int32_t category, const std::string& name,
                                     std::string& fileName);
 
@@ -124,7 +125,6 @@ std::string BankDisplayName(const std::string& name);
 // column and row each held to 0..9. 0 outside the area or on location 0,
 // which no row shows.
 int BankDropLocation(double x, double y);
-
 
 // ---- the list ----
 
