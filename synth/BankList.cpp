@@ -9,19 +9,6 @@
 
 namespace
 {
-// Byte offsets of the UTF-8 characters of text, plus its end: a character
-// starts at every byte that is not a continuation byte (10xxxxxx).
-std::vector<size_t> CharacterStarts(const std::string& text)
-{
-  std::vector<size_t> starts;
-  for (size_t i = 0; i < text.size(); ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
-  starts.push_back(text.size());
-  return starts;
-}
-
-size_t CharacterCount(const std::string& text) { return CharacterStarts(text).size() - 1; }
-
 struct CategoryTag
 {
   int32_t category;
@@ -62,23 +49,21 @@ void MakeEmpty(BankEntry& e)
 
 // ---- names ----
 
-std::string Utf8Prefix(const std::string& text, size_t characters)
-{
-  const std::vector<size_t> starts = CharacterStarts(text);
-  if (characters + 1 >= starts.size()) return text;
-  return text.substr(0, starts[characters]);
-}
-
 namespace
 {
 // The longest start of name that a bank entry holds: 32 characters and
 // fewer than kBankNameSize bytes, never splitting a character.
 std::string FitBankName(const std::string& name)
 {
-  std::string fit = Utf8Prefix(name, static_cast<size_t>(kBankNameMaxChars));
-  while (fit.size() >= static_cast<size_t>(kBankNameSize))
-    fit = Utf8Prefix(fit, CharacterCount(fit) - 1);
-  return fit;
+  return Utf8Prefix(name, static_cast<size_t>(kBankNameMaxChars), static_cast<size_t>(kBankNameSize) - 1);
+}
+
+// True when text starts with one of the category tags.
+bool StartsWithTag(const std::string& text)
+{
+  for (const CategoryTag& t : kCategoryTags)
+    if (text.compare(0, strlen(t.tag), t.tag) == 0) return true;
+  return false;
 }
 
 // Category and name of a name whose tag (if any) starts at nameStart: the
@@ -159,6 +144,13 @@ void BankNameOfFile(const std::string& fileName, int32_t& category, std::string&
   name = parsed.name;
 }
 
+bool SavedProgramFileName(const std::string& dumpName, int location, std::string& fileName)
+{
+  // A name no file can carry (".", "..") still has its location's file.
+  return MakeBankFileName(location, kCategoryNone, dumpName, fileName) ||
+         MakeBankFileName(location, kCategoryNone, "", fileName);
+}
+
 bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out, std::string& fileName)
 {
   if (location < kBankFirstLocation || location > kBankLastLocation) return false;
@@ -173,7 +165,7 @@ bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& ou
 std::string BankDisplayName(const std::string& name)
 {
   // Work on whole characters so that a break never falls inside one.
-  const std::vector<size_t> starts = CharacterStarts(name);
+  const std::vector<size_t> starts = Utf8CharacterStarts(name);
   std::vector<std::string> chars;
   for (size_t i = 0; i + 1 < starts.size(); ++i)
     chars.push_back(name.substr(starts[i], starts[i + 1] - starts[i]));
@@ -217,8 +209,13 @@ bool MakeBankFileName(int location, int32_t category, const std::string& name, s
   std::replace(safe.begin(), safe.end(), '/', '_');
   // An unnamed program still has its place: "%02d_.pr3".
   if (safe == "." || safe == "..") return false;
+  // A name without a category that begins like a tag ("BASS_Deep") would
+  // read back as that category and the rest: it follows the digits at once
+  // ("03BASS_Deep.pr3"), which reads back as the whole name.
+  const char* tag = TagOf(category);
+  if (category <= kCategoryNone && StartsWithTag(tag + safe)) tag = "";
   char prefix[16];
-  snprintf(prefix, sizeof prefix, "%02d%s", location, TagOf(category));
+  snprintf(prefix, sizeof prefix, "%02d%s", location, tag);
   std::string result = prefix + safe + ".pr3";
   if (result.size() >= static_cast<size_t>(kBankPathSize)) return false;
   fileName = std::move(result);

@@ -10,6 +10,8 @@
 // Threads: none of its own; the editor calls it with the plug-in mutex held.
 #pragma once
 
+#include "core/Utf8Text.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -94,6 +96,15 @@ size_t BankLocationPrefix(const std::string& text, int location);
 [[nodiscard]] bool BankEntryOfDump(const std::string& dumpName, int location, BankFileName& out,
                                    std::string& fileName);
 
+// The file the menu's save-all keeps the program of the synth's location in
+// (the folder is the user's, not the manager's): the canonical name of its
+// whole name without a category, as MakeBankFileName makes it ("05_80s
+// Brass.pr3", "01_01_A.pr3", "07_.pr3"; "03BASS_Deep.pr3"), so that every
+// location has a file of its own, which ParseBankFileName reads back as
+// that location and name. A name no file can carry (".", "..") leaves it
+// unnamed. False for a location outside 1..99.
+[[nodiscard]] bool SavedProgramFileName(const std::string& dumpName, int location, std::string& fileName);
+
 // The text a row shows for a name: names of 13 characters or more are
 // broken into two or three lines at "_" or a blank from the fifth character
 // on, else after 12 and 25 characters; at most 32 characters. Counts and
@@ -102,8 +113,10 @@ std::string BankDisplayName(const std::string& name);
 
 // The export file name of a program: "%02d_%s.pr3" with the category's tag
 // ("07_BASS_Deep.pr3", an unnamed program "07_.pr3"); every "/" of the name
-// becomes "_". False for a location outside 1..99, a name "." or "..", or a
-// result that does not fit a path field.
+// becomes "_". A name without a category that begins like a tag follows
+// the digits at once ("07BASS_Deep.pr3"), so that it reads back whole.
+// False for a location outside 1..99, a name "." or "..", or a result that
+// does not fit a path field.
 [[nodiscard]] bool MakeBankFileName(int location, int32_t category, const std::string& name,
                                     std::string& fileName);
 
@@ -112,9 +125,6 @@ std::string BankDisplayName(const std::string& name);
 // column and row each held to 0..9. 0 outside the area or on location 0,
 // which no row shows.
 int BankDropLocation(double x, double y);
-
-// The first n UTF-8 characters of text (a character is never split).
-std::string Utf8Prefix(const std::string& text, size_t characters);
 
 // ---- the list ----
 

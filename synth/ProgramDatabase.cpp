@@ -80,10 +80,8 @@ bool MakeDatabaseRecord(DatabaseListRecord& record, uint8_t opensCategory, uint8
   if (shown.size() >= sizeof record.name)
   {
     if (!cutName) return false;
-    // Back off to the start of a character.
-    size_t end = sizeof record.name - 1;
-    while (end > 0 && (static_cast<unsigned char>(shown[end]) & 0xC0) == 0x80) --end;
-    shown.resize(end);
+    // Cut between characters; stray bytes are characters of their own.
+    shown = Utf8Prefix(shown, shown.size(), sizeof record.name - 1);
   }
   if (link.size() >= sizeof record.link || link.find('\0') != std::string::npos) return false;
   record = DatabaseListRecord{};

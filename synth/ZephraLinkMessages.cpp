@@ -1,5 +1,6 @@
 #include "synth/ZephraLinkMessages.h"
 
+#include "synth/BankList.h"
 #include "synth/ZephraNrpn.h"
 
 #include <algorithm>
@@ -81,10 +82,9 @@ bool DumpChecksumGood(const uint8_t* message, size_t size)
 std::string ProgramNameFromPath(const std::string& path)
 {
   const size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  if (name.size() > static_cast<size_t>(kProgramNameLength)) name.resize(kProgramNameLength);
+  int32_t category = kCategoryNone;
+  std::string name;
+  BankNameOfFile(slash == std::string::npos ? path : path.substr(slash + 1), category, name);
   return name;
 }
 

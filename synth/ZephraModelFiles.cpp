@@ -6,6 +6,7 @@
 #include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
+#include "core/Utf8Text.h"
 #include "synth/LegacyProgram.h"
 #include "synth/ProgramFile.h"
 #include "synth/ProgramFolder.h"
@@ -89,9 +90,9 @@ void ZephraModel::SetProgramNameFromFile(const char* name)
   const size_t dot = text.rfind('.');
   if (dot != std::string::npos) text.resize(dot);
   // 32 characters, never a character split: a name of letters of two or
-  // more bytes keeps all 32 of them.
-  text = Utf8Prefix(text, kProgramNameLength);
-  memcpy(mProgramName, text.c_str(), text.size() + 1);
+  // more bytes keeps all 32 of them, and stray bytes count one by one, so
+  // no file name writes past the field.
+  CopyUtf8Field(mProgramName, text, kProgramNameLength);
 }
 
 void ZephraModel::ScanProgramFolder(const char* path)

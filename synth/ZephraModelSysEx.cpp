@@ -244,13 +244,13 @@ bool ZephraModel::SaveDumpToBankFile(int location)
   const bool toCache = mTransfer.SavingToCache();
   const std::string& folder = toCache ? mTransfer.SaveAllFolder() : mProgramFolder;
   const uint8_t* name32 = mTransfer.LastDump().data() + kDumpNameOffset;
-  // A dump saved for the program manager is its bank entry from now on, at
-  // the location it came from, in a file of that location's own: two
-  // locations of one name must not share one.
+  // Every location gets a file of its own, which reads back as that location
+  // and name: two locations of one name must not share one. A dump saved for
+  // the program manager is its bank entry from now on.
   BankFileName entry;
   std::string fileName;
   const bool named = toCache ? BankEntryOfDump(ReceivedProgramName(name32), location, entry, fileName)
-                             : ReceivedProgramFileName(name32, location, fileName);
+                             : SavedProgramFileName(ReceivedProgramName(name32), location, fileName);
   if (folder.empty() || !named || !SaveReceivedDumpToFile((folder + fileName).c_str()))
   {
     mTransfer.OnSaveFailed();

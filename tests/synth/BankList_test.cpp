@@ -127,6 +127,12 @@ TEST(BankList, FileNamesInAndOut)
     {"09__.pr3", true, 9, 1, "_"},
     {"Pad.pr3", false, 0, 0, ""},
     {"-5_Neg.pr3", false, 0, 0, ""},
+    // The menu's save-all: the location, then the whole name.
+    {"01_01_A.pr3", true, 1, 1, "01_A"},
+    {"02_01_A.pr3", true, 2, 1, "01_A"},
+    {"05_80s Brass.pr3", true, 5, 1, "80s Brass"},
+    {"03BASS_Deep.pr3", true, 3, 1, "BASS_Deep"},
+    {"04__Lead.pr3", true, 4, 1, "_Lead"},
   };
   for (const Case& c : kCases)
   {
@@ -157,6 +163,11 @@ TEST(BankList, FileNamesInAndOut)
     {1, 2, "", "01_BASS_.pr3"},
     {5, 1, "My.Lead", "05_My.Lead.pr3"},
     {6, 2, "My.Lead.pr3", "06_BASS_My.Lead.pr3.pr3"},
+    // A name that begins like a tag, without its category, reads back whole.
+    {3, 1, "BASS_Deep", "03BASS_Deep.pr3"},
+    {3, 1, "EWI_", "03EWI_.pr3"},
+    {3, 1, "BASS Deep", "03_BASS Deep.pr3"},
+    {3, 2, "BASS_Deep", "03_BASS_BASS_Deep.pr3"},
   };
   for (const Out& c : kOut)
   {
@@ -226,6 +237,7 @@ TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
     {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3", "Air"},
     {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3", "AC_DC"},
     {"..", 5, 1, "..", "05_.pr3", ""},
+    {"FX_Wash", 5, 1, "FX_Wash", "05FX_Wash.pr3", "FX_Wash"},
   };
   for (const Case& c : kCases)
   {
@@ -411,18 +423,20 @@ TEST(BankListRules, SetProgramLimits)
   }
 }
 
-// A name of broken characters (a lead byte followed by more continuation
-// bytes than any character has) is still cut to fit its field, never
-// written past it.
+// A character followed by more continuation bytes than it has: each stray
+// byte is a character of its own, and the name is cut after 32 characters
+// within its field.
 TEST(BankListRules, BrokenCharactersStillFitTheNameField)
 {
   std::string name;
   for (int i = 0; i < 31; ++i) name += "\xf0\x9f\x8e\xb9";  // 124 bytes
-  const std::string fit = name;
-  name += "\xc3\x80\x80\x80\x80";                           // 129 bytes, 32 "characters"
+  const std::string fit = name + "\xc3\x80";                  // 126 bytes, 32 characters
+  name += "\xc3\x80\x80\x80\x80";                           // 129 bytes, 35 characters
   BankList bank;
   ASSERT_TRUE(bank.SetName(4, name));
   EXPECT_EQ(std::string(bank[4].name), fit);
+  ASSERT_TRUE(bank.SetName(5, "A" + std::string(240, '\x80')));
+  EXPECT_EQ(std::string(bank[5].name), "A" + std::string(31, '\x80'));
 }
 
 // The first and last location as the only selected or filled one, and the

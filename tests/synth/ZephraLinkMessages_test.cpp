@@ -23,6 +23,26 @@ TEST(ZephraLinkMessages, ProgramWriteLayoutAndChecksum)
   EXPECT_EQ(ProgramWriteMessage(kDefaultProgram, "A\xC3", 1)[179], '_');  // 7-bit only
 }
 
+// The name a program file goes to the synth under is the one the library
+// shows for it: no location, no category tag.
+TEST(ZephraLinkMessages, NameSentIsTheLibrarysName)
+{
+  const struct { const char* path; const char* name; } kCases[] = {
+    {"/b/01INIT.pr3", "INIT"},
+    {"/b/01_INIT.pr3", "INIT"},
+    {"/b/05_80s Brass.pr3", "80s Brass"},
+    {"/b/02_01_A.pr3", "01_A"},
+    {"/b/12_BASS_Deep.pr3", "Deep"},
+    {"/b/03BASS_Deep.pr3", "BASS_Deep"},
+    {"/b/7 Pad.prg", "Pad"},
+    {"/b/09_.pr3", ""},
+    {"/b/Lead.pr3", "Lead"},
+    {"/b/09_12345678901234567890123456789012.pr3", "12345678901234567890123456789012"},
+    {"/b/09_123456789012345678901234567890123.pr3", "12345678901234567890123456789012"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ProgramNameFromPath(c.path), c.name) << c.path;
+}
+
 TEST(ZephraLinkMessages, Firmware)
 {
   EXPECT_EQ(FirmwareRequestMessage(), (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10, 0xF7}));

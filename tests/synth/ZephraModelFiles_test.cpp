@@ -131,12 +131,37 @@ TEST_F(EditorFilesTest, ProgramNameFromTheFileName)
     {std::string(33, 'n') + ".x.pr3", std::string(32, 'n')},
     {"abc", std::string(32, 'n')},  // shorter than 4: the name stays
     {"abcd", "abcd"},
+    // Bytes that make no character count one each, whatever follows them.
+    {"A" + std::string(240, '\x80') + ".pr3", "A" + std::string(31, '\x80')},
+    {times("\xc0\xaf", 17) + ".pr3", times("\xc0\xaf", 16)},           // overlong "/"
+    {times("\xed\xa0\x80", 11) + ".pr3", times("\xed\xa0\x80", 10) + "\xed\xa0"},  // surrogates
+    {"\xe3\x81" + times("\xf0\x9f\x8e\xb9", 31) + ".pr3", "\xe3\x81" + times("\xf0\x9f\x8e\xb9", 30)},
   };
   for (const auto& c : kCases)
   {
     model->SetProgramNameFromFile(c.file.c_str());
     EXPECT_EQ(model->ProgramName(), c.name) << c.file;
   }
+}
+
+// A program file whose name is no UTF-8, loaded from the folder and as the
+// manager's selected row (whose name goes behind its location), leaves a
+// name within its field and the program whole.
+TEST_F(EditorFilesTest, ANameOfStrayBytesStaysInItsField)
+{
+  const std::string path = files.File("A" + std::string(240, '\x80') + ".pr3");
+  WriteWholeFile(path, MarkerText(kSampleValues));
+  ASSERT_EQ(model->LoadProgramFile(path.c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(model->ProgramName(), "A" + std::string(31, '\x80'));
+  EXPECT_EQ(model->ParamInt(kParamVco1Coarse), -13);
+
+  model->SetManagerMode(true);
+  WriteWholeFile(files.File("01_A.pr3"), MarkerText(kSampleValues));
+  ASSERT_TRUE(model->Bank().SetProgram(1, files.File("01_A.pr3"), 1, "A" + std::string(240, '\x80')));
+  model->Bank()[1].selected = 1;
+  ASSERT_EQ(model->LoadProgramFile(path.c_str()), ProgramFileError::kNone);
+  EXPECT_EQ(model->ProgramName(), "01_A" + std::string(28, '\x80'));
+  EXPECT_EQ(model->ParamInt(kParamVco1Coarse), -13);
 }
 
 TEST_F(EditorFilesTest, ScanAndStepThroughTheFolder)

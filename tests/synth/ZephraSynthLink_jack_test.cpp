@@ -14,13 +14,13 @@ TEST_F(ZephraSynthLinkJack, WrittenProgramIsStoredAndComesBack)
   ASSERT_TRUE(mShell->plug.WaitUntil([&] { return !Waiting(&ZephraModel::AwaitingWrite); }));
   EXPECT_EQ(SimValues([](SynthSimModel& m) -> SimProgram& { return m.programs[6]; }),
             std::vector<int>(kSampleValues.begin(), kSampleValues.end()));
-  EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[6].name; }), "07_Sample");
+  EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[6].name; }), "Sample");
   EXPECT_EQ(E().ParamInt(kParamVco1Coarse), -13);
 
   mLink->panels->QueueSavePath(mFolder + "back.pr3");
   E().RequestSingleProgram(7);
   ASSERT_TRUE(IdleUntil([&] { return !mLink->panels->Prompts().empty(); }));
-  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "07_Sample.pr3");
+  EXPECT_EQ(mLink->panels->Prompts()[0], mFolder + "07Sample.pr3");
   EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "back.pr3")), Pr3Numbers(kSampleValues));
   ExpectQuietClock();
 }
@@ -60,10 +60,9 @@ TEST_F(ZephraSynthLinkJack, SaveAllFetchesEveryLocationInOrder)
   ExpectQuietClock();
 }
 
-// The menu's save-all names its files "01INIT.pr3" ... "99INIT.pr3". Such a
-// folder, loaded as a bank, shows "INIT" in every row; saved by the manager
-// into the same folder it gains the canonical "01_INIT.pr3" ..., never a
-// second location prefix, and keeps every file it held.
+// The menu's save-all names its files as the bank does, "01_INIT.pr3" ...
+// "99_INIT.pr3". Such a folder, loaded as a bank, shows "INIT" in every row;
+// saved by the manager into the same folder it stays as it is.
 TEST_F(ZephraSynthLinkJack, MenuSaveAllFolderLoadsAndSavesAsABank)
 {
   const std::string folder = mDir.Path() + "/saved/";
@@ -71,7 +70,7 @@ TEST_F(ZephraSynthLinkJack, MenuSaveAllFolderLoadsAndSavesAsABank)
   E().ScanProgramFolder((folder + "none.pr3").c_str());
   E().StartSaveAllFromSynth(false);
   ASSERT_TRUE(IdleUntil([&] { return !Waiting(&ZephraModel::SavingAllFromSynth); }));
-  const std::string first = ReadWholeFile(folder + "01INIT.pr3");
+  const std::string first = ReadWholeFile(folder + "01_INIT.pr3");
   EXPECT_EQ(LineNumbers(first), Pr3Numbers(kDefaultValues));
   {
     BASE_MutexLock hold(E().GetMutex());
@@ -84,12 +83,11 @@ TEST_F(ZephraSynthLinkJack, MenuSaveAllFolderLoadsAndSavesAsABank)
     }
     EXPECT_TRUE(E().SaveBankToDisk(folder));
   }
-  for (const char* name : {"01_INIT.pr3", "09_INIT.pr3", "10_INIT.pr3", "99_INIT.pr3", "01INIT.pr3", "99INIT.pr3"})
+  for (const char* name : {"01_INIT.pr3", "09_INIT.pr3", "10_INIT.pr3", "99_INIT.pr3"})
     EXPECT_TRUE(std::filesystem::exists(folder + name)) << name;
-  for (const char* name : {"01_01INIT.pr3", "99_99INIT.pr3"}) EXPECT_FALSE(std::filesystem::exists(folder + name)) << name;
+  for (const char* name : {"01INIT.pr3", "01_01INIT.pr3", "99_99INIT.pr3"}) EXPECT_FALSE(std::filesystem::exists(folder + name)) << name;
   EXPECT_EQ(ReadWholeFile(folder + "01_INIT.pr3"), first);
-  EXPECT_EQ(ReadWholeFile(folder + "01INIT.pr3"), first);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 198);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 99);
   ExpectQuietClock();
 }
 
@@ -151,8 +149,8 @@ TEST_F(ZephraSynthLinkJack, SynthFaults)
     {"short", [](SynthSimModel& m) { m.shortDumps = 1; },  // saved at once, the rest from the default program
      [&] {
        E().RequestSingleProgram(4);
-       ASSERT_TRUE(IdleUntil([&] { return std::filesystem::exists(mFolder + "04.pr3"); }));
-       EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "04.pr3")), Pr3Numbers(kDefaultValues));
+       ASSERT_TRUE(IdleUntil([&] { return std::filesystem::exists(mFolder + "04_.pr3"); }));
+       EXPECT_EQ(LineNumbers(ReadWholeFile(mFolder + "04_.pr3")), Pr3Numbers(kDefaultValues));
      },
      ""},
     {"fail-write", [](SynthSimModel& m) { m.failingLocations.insert(1); },
@@ -248,7 +246,7 @@ TEST_F(ZephraSynthLinkJack, BankWriteGoesOutOnEachAcknowledgement)
       for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(Bytes(writes[i].begin(), writes[i].begin() + 8),
                   (Bytes{0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x20, 0x03, locations[i]}));
-      EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[3].name; }), "04_D");
+      EXPECT_EQ(mSim.With([](SynthSimModel& m) { return m.programs[3].name; }), "D");
     }
     E().OnTimerTick();
     if (*c.box)

@@ -133,9 +133,9 @@ TEST(ZephraSynthLink, DumpLengths)
       BASE_MutexLock hold(f.e.GetMutex());
       EXPECT_EQ(f.e.AwaitingDump(), !c.taken);
     }
-    EXPECT_EQ(fs::exists(f.folder + "04.pr3"), c.message.size() == 115);
+    EXPECT_EQ(fs::exists(f.folder + "04_.pr3"), c.message.size() == 115);
     if (c.message.size() != 115) continue;
-    EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "04.pr3")), Pr3Numbers(shortValues));
+    EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "04_.pr3")), Pr3Numbers(shortValues));
     f.ExpectQuietClock();
   }
 }
@@ -157,25 +157,62 @@ TEST(ZephraSynthLink, BadChecksumIsAskedAgainThenGivenUp)
   EXPECT_EQ(f.Box(), "Communication error has occurred!");
 }
 
-TEST(ZephraSynthLink, SaveAllFetchesNinetyNineInOrder)
+// Save-all keeps each location in a file of its own that reads back as that
+// location and name, and WRITE ALL of the folder puts back every program
+// under the name the synth held.
+TEST(ZephraSynthLink, SaveAllFilesWriteBackTheWholeBank)
 {
   Fixture f;
+  fs::remove(f.folder + "01_Init.pr3");
+  const struct { int location; const char* name; const char* file; const char* back; } kCases[] = {
+    {1, "01_A", "01_01_A.pr3", "01_A"},
+    {2, "01_A", "02_01_A.pr3", "01_A"},
+    {5, "80s Brass", "05_80s Brass.pr3", "80s Brass"},
+    {7, "Warm Pad", "07_Warm Pad.pr3", "Warm Pad"},
+    {12, "12_BASS_Deep", "12_12_BASS_Deep.pr3", "12_BASS_Deep"},
+    {13, "BASS_X", "13BASS_X.pr3", "BASS_X"},
+    {14, "_Lead", "14__Lead.pr3", "_Lead"},
+    {20, "AC/DC", "20_AC_DC.pr3", "AC_DC"},
+    {50, "INIT", "50_INIT.pr3", "INIT"},
+    {98, "..", "98_.pr3", ""},
+    {99, "", "99_.pr3", ""},
+  };
+  std::map<int, std::string> names;
+  for (int n = 1; n <= 99; ++n) names[n] = "INIT";
+  for (const auto& c : kCases) names[c.location] = c.name;
+  const auto wire = [](int n) -> const TestWire& { return n % 2 ? kSampleWire : kDefaultWire; };
   f.e.StartSaveAllFromSynth(false);
   for (int location = 1; location <= 99; ++location)
   {
     f.e.OnIdle();
     ASSERT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(location)});
     if (location == 50) f.t.Receive(Dump(3, "Late"));  // neither counts nor skips one
-    f.t.Receive(Dump(location, location == 12 ? "12_BASS_Deep" : location == 7 ? "Warm Pad" : ""));
+    f.t.Receive(Dump(location, names[location], wire(location)));
   }
   f.e.OnIdle();
   f.e.OnTimerTick();
   EXPECT_TRUE(f.t.TakeSent().empty());
   EXPECT_EQ(f.e.TransferLocation(), 1);
   EXPECT_EQ(f.Status(), "Finished successfully!");
-  for (const char* name : {"07Warm Pad.pr3", "12_BASS_Deep.pr3", "99.pr3"}) EXPECT_TRUE(fs::exists(f.folder + name));
-  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder), fs::directory_iterator()), 100);
-  EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + "99.pr3")), Pr3Numbers(kDefaultValues));
+  EXPECT_EQ(std::distance(fs::directory_iterator(f.folder), fs::directory_iterator()), 99);
+  for (const auto& c : kCases)
+  {
+    EXPECT_EQ(LineNumbers(ReadWholeFile(f.folder + c.file)),
+              Pr3Numbers(c.location % 2 ? kSampleValues : kDefaultValues)) << c.file;
+    names[c.location] = c.back;
+  }
+
+  f.e.WriteAllProgramsToSynth((f.folder + "01_01_A.pr3").c_str());
+  std::vector<Bytes> written;
+  for (int step = 0; step < 99; ++step)
+  {
+    for (const Bytes& m : f.t.TakeSent()) written.push_back(m);
+    f.t.Receive(Reply(0x03, 0x21));
+  }
+  ASSERT_EQ(written.size(), 99u);
+  for (int n = 1; n <= 99; ++n) EXPECT_EQ(written[n - 1], ProgramMessage(0x20, n, wire(n), names[n])) << n;
+  f.e.OnTimerTick();
+  EXPECT_EQ(f.Status(), "Finished successfully!");
   f.ExpectQuietClock();
 }
 
@@ -197,7 +234,7 @@ TEST(ZephraSynthLink, FailedSaveIsReportedAndEndsSaveAll)
   {
     Fixture f(variant != 0);
     if (variant == 1) fs::remove_all(f.folder);
-    if (variant == 2) fs::create_directories(f.folder + "01A.pr3");
+    if (variant == 2) fs::create_directories(f.folder + "01_A.pr3");
     f.e.StartSaveAllFromSynth(false);
     f.e.OnIdle();
     f.t.Receive(Dump(1, "A"));
@@ -213,7 +250,7 @@ TEST(ZephraSynthLink, WriteSendsTheFileAndFollowsTheReply)
   Fixture f;
   WriteWholeFile(f.folder + "Lead.pr3", MarkerText(kDefaultValues));
   f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
-  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "Init")});
   f.t.Receive(Reply(0x03, 0x21));
   f.e.OnTimerTick();
   EXPECT_STREQ(f.e.ProgramName(), "01_Init");
@@ -251,7 +288,7 @@ TEST(ZephraSynthLink, WriteLimits)
     if (c.size > 0) text.resize(c.size, '\n');
     WriteWholeFile(path, text);
     EXPECT_EQ(f.e.SendProgramFileToLocation(path.c_str(), c.location), c.sentTo != 0);
-    const Bytes write = ProgramMessage(0x20, c.sentTo, kDefaultWire, "42_File");
+    const Bytes write = ProgramMessage(0x20, c.sentTo, kDefaultWire, "File");
     EXPECT_EQ(f.t.TakeSent(), c.sentTo == 0 ? std::vector<Bytes>{} : std::vector<Bytes>{write});
     EXPECT_EQ(f.Status(), c.status);
   }
@@ -609,7 +646,7 @@ TEST(ZephraSynthLink, WriteOfAFileThatSendsNothingSaysSoAtOnce)
     for (int tick = 0; tick < 4; ++tick) f.e.OnTimerTick();
     EXPECT_EQ(f.t.panels->Boxes().size(), boxes) << f.Box();
     f.e.WriteProgramFileToSynth((f.folder + "01_Init.pr3").c_str());
-    EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+    EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "Init")});
   }
 }
 
@@ -678,7 +715,7 @@ TEST(ZephraSynthLink, AnotherMakersDumpWithAGoodSumIsNoDump)
       f.e.OnIdle();
       EXPECT_TRUE(f.e.AwaitingDump());
       EXPECT_TRUE(f.t.panels->Prompts().empty());
-      EXPECT_FALSE(fs::exists(f.folder + "04.pr3"));
+      EXPECT_FALSE(fs::exists(f.folder + "04_.pr3"));
     }
   }
   // The synth's own dump with the same bytes after the header is taken.
@@ -686,7 +723,7 @@ TEST(ZephraSynthLink, AnotherMakersDumpWithAGoodSumIsNoDump)
   f.e.RequestProgramDump(4);
   f.t.Receive(ShortDump(4, kSampleWire));
   EXPECT_FALSE(f.e.AwaitingDump());
-  EXPECT_TRUE(fs::exists(f.folder + "04.pr3"));
+  EXPECT_TRUE(fs::exists(f.folder + "04_.pr3"));
 }
 
 // A synth that says it erases and then falls silent (switched off, cable
@@ -735,7 +772,7 @@ TEST(ZephraSynthLink, SilenceAfterErasingEndsTheUpdateAfterTwoMinutes)
     }
     EXPECT_EQ(shown, Names{kUnfinished});
     EXPECT_EQ(status, "Update not finished!");
-    EXPECT_EQ(written, std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "01_Init")});
+    EXPECT_EQ(written, std::vector<Bytes>{ProgramMessage(0x20, 1, kDefaultWire, "Init")});
   }
 }
 
@@ -825,5 +862,5 @@ TEST(ZephraSynthLink, BankWriteFinishesAfterARefusedWrite)
   EXPECT_EQ(f.Status(), "Finished successfully!");
   f.ExpectQuietClock();
   EXPECT_TRUE(f.e.WriteProgramFileToSynth(other.File("50_Other.pr3").c_str()));
-  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 50, kSampleWire, "50_Other")});
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{ProgramMessage(0x20, 50, kSampleWire, "Other")});
 }

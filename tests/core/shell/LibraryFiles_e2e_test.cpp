@@ -2,8 +2,9 @@
 // them: a bank saved to disk keeps every file the user put in its folder,
 // a renamed program leaves one file for its location, a second folder keeps
 // its programs; a WRITE during a bank write is refused and the bank write
-// ends whole; and a program saved after the manager loaded from its cache
-// survives the quit. Checked by the files left behind, the bytes the
+// ends whole; a program saved after the manager loaded from its cache
+// survives the quit; and the synth's bank saved from the menu comes back
+// whole with WRITE ALL. Checked by the files left behind, the bytes the
 // simulated synth stored, the message boxes and the name display's ink.
 #include "support/RunningEditor.h"
 
@@ -14,6 +15,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -26,7 +28,7 @@ constexpr GuiPoint kLoadBank{437, 47}, kSaveBank{523, 47}, kDownloadAll{437, 76}
 constexpr GuiPoint kNameMode{674, 89}, kRenameField{990, 45}, kApplyName{972, 76};
 GuiPoint Location(int n) { return {308 + 81 * (n % 10) + 40, 108 + 68 * (n / 10) + 34}; }
 // The File menu's items as the pointer counts them (no separators).
-constexpr int kFileMenu = 0, kSaveProgram = 2, kWriteProgram = 3, kWriteAll = 4;
+constexpr int kFileMenu = 0, kSaveProgram = 2, kWriteProgram = 3, kWriteAll = 4, kSaveAllFromZephra = 6;
 
 // Program i: the default program with one value telling it from others.
 std::string ProgramText(int i)
@@ -213,9 +215,9 @@ TEST_F(LibraryFiles, WriteDuringABankWriteIsRefusedAndTheBankWriteFinishes)
   RunningEditor::Alert alert;
   EXPECT_FALSE(editor->WaitForAlert(alert, 2)) << alert.text;
   for (const auto& [location, count] : writes) EXPECT_EQ(count, 1) << "location " << location;
+  // Each under the name the library shows for its file, "A".
   for (int n : {1, 50, 99})
-    EXPECT_EQ(editor->Synth().With([&](SynthSimModel& m) { return m.programs[n - 1].name; }),
-              (n < 10 ? "0" : "") + std::to_string(n) + "_A")
+    EXPECT_EQ(editor->Synth().With([&](SynthSimModel& m) { return m.programs[n - 1].name; }), "A")
       << "location " << n;
   EXPECT_EQ(editor->Stop(SIGTERM), 0);
 }
@@ -261,5 +263,60 @@ TEST_F(LibraryFiles, AProgramSavedAfterTheManagerUsedTheCacheOutlivesTheQuit)
   EXPECT_EQ(editor->Stop(SIGTERM), 0);
   EXPECT_TRUE(FolderNames(cache).empty()) << "the cache outlived the quit";
   EXPECT_EQ(ReadWholeFile(editor->Home() + "/Kept.pr3").substr(0, 7), " 243 \r\n");
+}
+// The synth's bank saved with the menu's save-all and written back with
+// WRITE ALL into a synth whose memory was wiped: every location gets its
+// own program under its own name back, and the manager's download then
+// shows "INIT" for the programs of that name.
+TEST_F(LibraryFiles, SaveAllFromTheMenuAndWriteAllRestoreTheBank)
+{
+  const std::string bank = work.File("bank"), start = work.File("start");
+  mkdir(bank.c_str(), 0755);
+  mkdir(start.c_str(), 0755);
+  WriteWholeFile(start + "/01_One.pr3", ProgramText(1));
+  START_OR_SKIP(start + "/01_One.pr3", true);
+  // Location n's program: the default one with value 77 telling it apart.
+  const auto program = [](int n) {
+    SimProgram p;
+    p.values[77] = kProgramMin[77] + (300 + n) % (kProgramMax[77] - kProgramMin[77] + 1);
+    p.name = n == 1 || n == 2 ? "01_A" : n == 5 ? "80s Brass" : "INIT";
+    return p;
+  };
+  editor->Synth().With([&](SynthSimModel& m) {
+    for (int n = 1; n <= 99; ++n) m.programs[n - 1] = program(n);
+  });
+
+  ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kSaveAllFromZephra));
+  ASSERT_TRUE(Choose(bank));
+  ExpectBox("Finished successfully!", 120);
+  const std::set<std::string> saved = FolderNames(bank);
+  EXPECT_EQ(saved.size(), 99u);
+  for (const char* name : {"01_01_A.pr3", "02_01_A.pr3", "03_INIT.pr3", "05_80s Brass.pr3", "99_INIT.pr3"})
+    EXPECT_EQ(saved.count(name), 1u) << name;
+
+  editor->Synth().With([](SynthSimModel& m) {
+    for (SimProgram& p : m.programs) p = SimProgram{{}, "WIPED"};
+  });
+  ASSERT_TRUE(editor->ChooseMenu(kFileMenu, kWriteAll));
+  ASSERT_TRUE(Choose(bank));
+  ExpectBox("Finished successfully!", 120);
+  for (int n = 1; n <= 99; ++n)
+  {
+    const SimProgram back = editor->Synth().With([n](SynthSimModel& m) { return m.programs[n - 1]; });
+    const SimProgram want = program(n);
+    EXPECT_EQ(back.name, want.name) << "location " << n;
+    EXPECT_TRUE(std::equal(back.values.begin(), back.values.begin() + 170, want.values.begin())) << "location " << n;
+  }
+
+  Click(kDownloadAll);
+  ExpectBox("Finished successfully!", 120);
+  const std::set<std::string> cached = FolderNames(editor->SettingsFolder() + "cache");
+  for (const char* name : {"03_INIT.pr3", "05_80s Brass.pr3", "99_INIT.pr3"}) EXPECT_EQ(cached.count(name), 1u) << name;
+  EXPECT_EQ(cached.count("03_03INIT.pr3"), 0u);
+  // Rows 3 and 4 show the same "INIT", row 5 another name.
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return NameCaption(3) == NameCaption(4); }, RunningEditor::kBusyLimit));
+  EXPECT_NE(NameCaption(3), NameCaption(5));
+  (void)editor->SavePicture("e2e-library-files-bank-restored", editor->GuiRect());
+  EXPECT_EQ(editor->Stop(SIGTERM), 0);
 }
 }  // namespace

@@ -365,7 +365,7 @@ RunningEditor::Rect NameCaption(RunningEditor& editor, int n)
 // The synth holds two programs of one name, "80s Brass", at 20 and 21, and
 // "20_80s Brass" (a name the library wrote) at 22: downloaded into the
 // manager, all three rows show "80s Brass"; written back, each location
-// gets its own program.
+// gets its own program, under the name its row shows.
 TEST_F(Manager, ProgramsOfOneNameKeepTheirOwnPlacesThroughDownloadAndWrite)
 {
   const std::string bank = work.File("bank");
@@ -407,7 +407,7 @@ TEST_F(Manager, ProgramsOfOneNameKeepTheirOwnPlacesThroughDownloadAndWrite)
   // The writes as the synth received them: location byte, name bytes and
   // the two marker values' wire bytes.
   struct Want { int location; const char* name; int program; };
-  const Want kWant[] = {{20, "20_80s Brass", 81}, {21, "21_80s Brass", 162}, {22, "22_80s Brass", 243}};
+  const Want kWant[] = {{20, "80s Brass", 81}, {21, "80s Brass", 162}, {22, "80s Brass", 243}};
   for (const Want& w : kWant)
   {
     SCOPED_TRACE(w.location);
