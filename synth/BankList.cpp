@@ -107,6 +107,12 @@ void NameWithoutPrefix(const std::string& stem, BankFileName& out)
     TagAndName(stem, prefix, out);
     return;
   }
+  // A name the library sent ("BASS_Deep") carries its category at its start.
+  if (StartsWithTag("_" + stem))
+  {
+    TagAndName("_" + stem, 0, out);
+    return;
+  }
   out.category = kCategoryNone;
   out.name = FitBankName(stem);
 }
@@ -134,6 +140,17 @@ bool ParseBankFileName(const char* fileName, BankFileName& out)
   out.location = location;
   TagAndName(Stem(fileName), kLocationChars, out);
   return true;
+}
+
+std::string SynthNameOfFile(const std::string& fileName)
+{
+  std::string name = Stem(fileName);
+  if (LocationFromFileName(fileName.c_str()) != 0)
+  {
+    name.erase(0, kLocationChars);
+    if (!name.empty() && name[0] == '_') name.erase(0, 1);
+  }
+  return FitBankName(name);
 }
 
 void BankNameOfFile(const std::string& fileName, int32_t& category, std::string& name)

@@ -70,6 +70,13 @@ struct BankFileName
 // "100 Voices.pr3" "0 Voices" at 10, "07.pr3" unnamed at 7.
 [[nodiscard]] bool ParseBankFileName(const char* fileName, BankFileName& out);
 
+// The name a program file goes to the synth under: the name the library
+// shows, with its category tag kept in front so that the category comes back
+// with the program ("01INIT.pr3" INIT, "12_BASS_Deep.pr3" BASS_Deep,
+// "02_01_A.pr3" 01_A); a file without a location keeps its whole name. Cut
+// as a bank entry's name is.
+std::string SynthNameOfFile(const std::string& fileName);
+
 // Category and name of a program file sent to the bank from the browser,
 // whatever location it lands on: as ParseBankFileName when the name gives a
 // location; otherwise a tag is looked for at the start of the name, and the
@@ -88,7 +95,9 @@ size_t BankLocationPrefix(const std::string& text, int location);
 // The bank entry of a program received from the synth's location: the
 // dump's own location, whatever its name says; a location prefix
 // (BankLocationPrefix) and the tag after it taken off ("12_BASS_Deep":
-// BASS, "Deep"), any other name whole ("80s Brass", "7th Heaven"); and
+// BASS, "Deep"), as a tag without its "_" at the start, as the library
+// sends it ("BASS_Deep": BASS, "Deep"); any other name whole ("80s Brass",
+// "7th Heaven"); and
 // fileName its own file for that location, the canonical
 // "%02d_[TAG_]name.pr3" ("20_80s Brass.pr3"), which ParseBankFileName reads
 // back as the same entry, and so that two locations of one name never

@@ -82,10 +82,7 @@ bool DumpChecksumGood(const uint8_t* message, size_t size)
 std::string ProgramNameFromPath(const std::string& path)
 {
   const size_t slash = path.rfind('/');
-  int32_t category = kCategoryNone;
-  std::string name;
-  BankNameOfFile(slash == std::string::npos ? path : path.substr(slash + 1), category, name);
-  return name;
+  return SynthNameOfFile(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 Bytes FirmwareRequestMessage()

@@ -44,10 +44,9 @@ int SysExSum(const uint8_t* message, int first, int last);
 // match its data.
 bool DumpChecksumGood(const uint8_t* message, size_t size);
 
-// The program name a file gives, for the synth: the name the library shows
-// for it (BankNameOfFile), at most 32 characters. Its location, category
-// tag and folder stay behind: "01INIT.pr3" INIT, "/b/05_80s Brass.pr3"
-// "80s Brass", "12_BASS_Deep.pr3" Deep, "02_01_A.pr3" 01_A.
+// The program name a file gives, for the synth (SynthNameOfFile): its folder
+// and location stay behind, its category tag goes with it: "01INIT.pr3"
+// INIT, "/b/05_80s Brass.pr3" "80s Brass", "12_BASS_Deep.pr3" BASS_Deep.
 std::string ProgramNameFromPath(const std::string& path);
 
 // ---- firmware messages (class 02) ----

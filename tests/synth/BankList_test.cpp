@@ -237,7 +237,8 @@ TEST(BankList, DumpsTakeTheirOwnLocationAndFile)
     {"99_EWI_Air", 99, 6, "Air", "99_EWI_Air.pr3", "Air"},
     {"AC/DC", 5, 1, "AC/DC", "05_AC_DC.pr3", "AC_DC"},
     {"..", 5, 1, "..", "05_.pr3", ""},
-    {"FX_Wash", 5, 1, "FX_Wash", "05FX_Wash.pr3", "FX_Wash"},
+    {"FX_Wash", 5, 5, "Wash", "05_FX_Wash.pr3", "Wash"},
+    {"FXWash", 5, 1, "FXWash", "05_FXWash.pr3", "FXWash"},
   };
   for (const Case& c : kCases)
   {

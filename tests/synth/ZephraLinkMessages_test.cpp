@@ -24,7 +24,7 @@ TEST(ZephraLinkMessages, ProgramWriteLayoutAndChecksum)
 }
 
 // The name a program file goes to the synth under is the one the library
-// shows for it: no location, no category tag.
+// shows for it, without its location; its category tag goes with it.
 TEST(ZephraLinkMessages, NameSentIsTheLibrarysName)
 {
   const struct { const char* path; const char* name; } kCases[] = {
@@ -32,11 +32,12 @@ TEST(ZephraLinkMessages, NameSentIsTheLibrarysName)
     {"/b/01_INIT.pr3", "INIT"},
     {"/b/05_80s Brass.pr3", "80s Brass"},
     {"/b/02_01_A.pr3", "01_A"},
-    {"/b/12_BASS_Deep.pr3", "Deep"},
+    {"/b/12_BASS_Deep.pr3", "BASS_Deep"},
     {"/b/03BASS_Deep.pr3", "BASS_Deep"},
     {"/b/7 Pad.prg", "Pad"},
     {"/b/09_.pr3", ""},
     {"/b/Lead.pr3", "Lead"},
+    {"/b/BASS_Lead.pr3", "BASS_Lead"},
     {"/b/09_12345678901234567890123456789012.pr3", "12345678901234567890123456789012"},
     {"/b/09_123456789012345678901234567890123.pr3", "12345678901234567890123456789012"},
   };

@@ -897,12 +897,12 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
   WINL_MessageBoxTestQueue(0);
   press(kParamManagerWriteBank);
   ASSERT_TRUE(boxesShown(2));
-  // The synth keeps each program under the name its row shows; the
-  // category stays with the library's file.
+  // The synth keeps each program under the name its row shows, its category
+  // tag in front.
   EXPECT_EQ(sim.With([](SynthSimModel& m) {
     return std::vector<std::string>{m.programs[0].name, m.programs[1].name, m.programs[2].name};
   }),
-            (std::vector<std::string>{"Deep", "Lead", "INIT"}));
+            (std::vector<std::string>{"BASS_Deep", "Lead", "INIT"}));
 
   // Read back into a bank emptied first: the names come from the synth.
   WINL_MessageBoxTestQueue(0);
@@ -926,7 +926,7 @@ TEST_F(AppShellDisplay, BankAssembledInTheManagerIsWrittenAndReadBack)
     int location;
     const char* name;
     int32_t category;
-  } kShown[] = {{1, "Deep", kCategoryNone}, {2, "Lead", kCategoryNone}, {3, "INIT", kCategoryNone}, {99, "INIT", kCategoryNone}};
+  } kShown[] = {{1, "Deep", kCategoryBass}, {2, "Lead", kCategoryNone}, {3, "INIT", kCategoryNone}, {99, "INIT", kCategoryNone}};
   for (const auto& row : kShown)
   {
     EXPECT_STREQ(editor->Bank()[row.location].name, row.name) << row.location;
