@@ -201,6 +201,8 @@ public:
   // Writes the current parameters as a ".pr3" file, replacing it. False when
   // the file could not be opened or not all of it reached the disk.
   [[nodiscard]] bool WriteSoundAsProgramFile(const char* path);
+  // The current parameters as the program record such a file holds.
+  ProgramValues SoundAsRecord();
   // Reads a ".pr3" or ".prg" file, limits its values to their ranges and
   // applies it (program name, location display, save proposal, parameters).
   // On any failure program, name and controls stay as they were; a file of
@@ -284,10 +286,11 @@ public:
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
   // The shell opened the synth's output and input again (the sound server
-  // came back, or the user chose the ports): a "Communication error!" the
-  // name display still shows gives way to the program's name as it shows
-  // when nothing is wrong (NameAsShown). Any other text there stays. The
-  // caller holds the mutex.
+  // came back, the synth's ports came back, or the user chose the ports): a
+  // "Communication error!" the name display still shows gives way to the
+  // program's name as it shows when nothing is wrong (NameAsShown). Any
+  // other text there stays. The program record takes the panel's values
+  // and goes to the synth whole. The caller holds the mutex.
   void SynthLinkRestored();
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
   // named as lastFile, the program it keeps; written at the end.
