@@ -151,7 +151,7 @@ void ZephraModel::OnIdle()
     if (!lock.Locked()) return;
     received = mTransfer.TakeDumpReceived();
     unsent = mTransfer.TakeFileNotSent();
-    if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
+    SendOwedRequest();
   }
   // The dialogs run without the mutex.
   if (!unsent.empty()) TellFileNotSent(unsent);
