@@ -17,7 +17,7 @@
 //
 // Threads: mouse input and drawing on the GUI thread. The held notes are
 // read without the plug-in mutex: the keyboard thread, holding the mutex,
-// marks this control dirty (through the panels' HeldNotesChanged), so Draw,
+// marks this control dirty (through the panels' HeldNoteChanged), so Draw,
 // which runs under the change lock, must never wait for the mutex.
 #pragma once
 

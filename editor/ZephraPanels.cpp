@@ -149,10 +149,12 @@ std::string ZephraPanels::PromptForSaveFile(const char* proposedPath)
   return file.Get();
 }
 
-void ZephraPanels::HeldNotesChanged()
+void ZephraPanels::HeldNoteChanged(int note)
 {
   // Marks the keyboard for repaint only: Draw reads the held notes itself.
-  if (mKeyboard) mKeyboard->SetDirty(false);
+  const int key = note - IKeyboardControl::kLowestNote;
+  const bool shown = key >= 0 && key <= IKeyboardControl::kHighestKey;
+  if (mKeyboard && shown) mKeyboard->SetDirty(false);
 }
 
 double ZephraPanels::KeyboardVelocity() const

@@ -71,7 +71,7 @@ public:
   bool IsEqGraphView() const override { return !mEqParametric; }
   void UpdateEqGraphFromProgram() override;
   void SetEqGraphShown(bool shown) override { mEqParametric = !shown; }
-  void HeldNotesChanged() override;
+  void HeldNoteChanged(int note) override;
   double KeyboardVelocity() const override;
 
   // ---- panel operations ----

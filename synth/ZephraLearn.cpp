@@ -216,11 +216,12 @@ ZephraLearn::FileResult ZephraLearn::SaveFile(const std::string& path) const
 
 // ---- held notes ----
 
-void ZephraLearn::SetNoteHeld(int note, bool held)
+bool ZephraLearn::SetNoteHeld(int note, bool held)
 {
-  if (note < 0 || note >= kNoteCount || (mHeld[note].load(std::memory_order_relaxed) != 0) == held) return;
+  if (note < 0 || note >= kNoteCount || (mHeld[note].load(std::memory_order_relaxed) != 0) == held) return false;
   mHeld[note].store(held ? 1 : 0, std::memory_order_relaxed);
   mHeldCount.fetch_add(held ? 1 : -1, std::memory_order_relaxed);
+  return true;
 }
 
 bool ZephraLearn::IsNoteHeld(int note) const

@@ -103,8 +103,8 @@ public:
   // ---- held notes ----
   // Note 0..127; other numbers are ignored. The count is the number of held
   // flags, so a stray note off or a repeated note on cannot skew it. One
-  // writer at a time (under the mutex).
-  void SetNoteHeld(int note, bool held);
+  // writer at a time (under the mutex). True when the note's state changed.
+  bool SetNoteHeld(int note, bool held);
   // Any thread, without the mutex.
   int HeldNoteCount() const { return mHeldCount.load(std::memory_order_relaxed); }
   bool IsNoteHeld(int note) const;

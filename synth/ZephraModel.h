@@ -201,6 +201,8 @@ public:
   // Writes the current parameters as a ".pr3" file, replacing it. False when
   // the file could not be opened or not all of it reached the disk.
   [[nodiscard]] bool WriteSoundAsProgramFile(const char* path);
+  // The current parameters as the program record such a file holds.
+  ProgramValues SoundAsRecord();
   // Reads a ".pr3" or ".prg" file, limits its values to their ranges and
   // applies it (program name, location display, save proposal, parameters).
   // On any failure program, name and controls stay as they were; a file of
@@ -251,8 +253,12 @@ public:
   // Sends the 9-byte request for location 1..99 and starts the reply wait.
   void RequestProgramDump(int location);
   // A single fetch: the idle hook requests location, the dump is offered
-  // for saving. Locks.
+  // for saving. Refused, with the reason in the name display, while
+  // save-all, a bank write or a firmware update runs. Locks.
   void RequestSingleProgram(int location);
+  // Sends the request the transfer owes, if any (a run's next location, a
+  // damaged dump asked again). Locks.
+  void SendOwedRequest();
   // A single write of a program file into the location its name gives;
   // the synth's acknowledgement then loads and sends the file. Refused,
   // with the reason in the name display, while another transfer runs: its
@@ -263,7 +269,8 @@ public:
   bool SendProgramFileToSynth(const char* path);
   bool SendProgramFileToLocation(const char* path, int location);
   // Save all from the synth into the program folder (toCache: into an
-  // emptied cache folder for the program manager). Locks.
+  // emptied cache folder for the program manager); refused as a single
+  // fetch is. The first request goes out at once. Locks.
   void StartSaveAllFromSynth(bool toCache);
   // Writes the received dump as the location's ".pr3" file in the save-all
   // target; false, with the error flag raised, when it could not be saved.
@@ -284,10 +291,11 @@ public:
   // GUI thread, when nothing needs redrawing: the work other threads flagged.
   void OnIdle() override;
   // The shell opened the synth's output and input again (the sound server
-  // came back, or the user chose the ports): a "Communication error!" the
-  // name display still shows gives way to the program's name as it shows
-  // when nothing is wrong (NameAsShown). Any other text there stays. The
-  // caller holds the mutex.
+  // came back, the synth's ports came back, or the user chose the ports): a
+  // "Communication error!" the name display still shows gives way to the
+  // program's name as it shows when nothing is wrong (NameAsShown). Any
+  // other text there stays. The program record takes the panel's values
+  // and goes to the synth whole. The caller holds the mutex.
   void SynthLinkRestored();
   // "lastprogram.pr3" beside the settings file: loaded and sent at start,
   // named as lastFile, the program it keeps; written at the end.
@@ -652,6 +660,8 @@ private:
   // What the name display says when a transfer is refused while another
   // one runs.
   const char* BusyText() const;
+  // With busy, shows BusyText in the name display; answers busy.
+  bool RefusedWhileBusy(bool busy);
   // ExportBankListToFolder's work, its result whole. Locks.
   BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
   // Downloads a database program as a job, then loads and sends it; from

@@ -35,13 +35,17 @@ std::string OfferedSaveName(const std::string& path)
 }
 } // namespace
 
-bool ZephraModel::WriteSoundAsProgramFile(const char* path)
+ProgramValues ZephraModel::SoundAsRecord()
 {
   BASE_MutexLock lock(GetMutex());
   std::vector<double> values(kParamCount, 0.0);
   for (int n = 0; n < kParamCount; ++n) values[n] = GetParam(n)->Value();
-  const ProgramValues record = FileRecordFromParameters(values.data(), mFlexiTarget);
-  return WriteProgramText(path, FormatPr3Text(record));
+  return FileRecordFromParameters(values.data(), mFlexiTarget);
+}
+
+bool ZephraModel::WriteSoundAsProgramFile(const char* path)
+{
+  return WriteProgramText(path, FormatPr3Text(SoundAsRecord()));
 }
 
 ProgramFileError ZephraModel::LoadProgramFile(const char* path, const char* shownAs)

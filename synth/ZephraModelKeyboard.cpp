@@ -62,7 +62,11 @@ void ZephraModel::ProcessKeyboardMidiMsg(IMidiMsg* msg)
       const bool on = msg->StatusMsg() == IMidiMsg::kNoteOn && msg->Velocity() > 0;
       {
         BASE_MutexLock lock(GetMutex());
-        mLearn.SetNoteHeld(msg->NoteNumber(), on);
+        // Only a key that changed is drawn again, and not while the manager
+        // covers the keyboard: a screen kept busy by a playing keyboard
+        // would hold back the idle work (the received program's dialog).
+        if (mLearn.SetNoteHeld(msg->NoteNumber(), on) && !mManagerMode)
+          Panels().HeldNoteChanged(msg->NoteNumber());
       }
       PassToSynth(*msg);
       break;
@@ -74,8 +78,6 @@ void ZephraModel::ProcessKeyboardMidiMsg(IMidiMsg* msg)
       PassToSynth(*msg);
       break;
   }
-  BASE_MutexLock lock(GetMutex());
-  Panels().HeldNotesChanged();
 }
 
 bool ZephraModel::ApplyLearntController(int controller, int value)
@@ -205,7 +207,7 @@ bool ZephraModel::SaveMidiLearn()
 // ---- notes ----
 
 // No mutex: the on-screen keyboard asks while it draws under its change
-// lock, which the keyboard thread takes (through HeldNotesChanged) while it
+// lock, which the keyboard thread takes (through HeldNoteChanged) while it
 // holds the mutex; taking the mutex here would deadlock the two.
 int ZephraModel::GetHeldNoteCount() const
 {

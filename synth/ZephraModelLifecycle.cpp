@@ -103,6 +103,11 @@ void ZephraModel::SynthLinkRestored()
   // Only the error is old news now: a status shown since (a transfer under
   // way, a file fault) still tells the truth and stays.
   if (Panels().NameDisplayText() == kCommErrorStatus) Panels().SetNameDisplay(NameAsShown().c_str());
+  // The synth may have been switched off meanwhile and woken with a sound of
+  // its own: as at the start, it gets the editor's program, as the panel
+  // shows it now (a fader moved while the synth was away included).
+  mProgram = SoundAsRecord();
+  SendProgramToSynth();
 }
 
 // ---- the timer turn ----
@@ -146,7 +151,7 @@ void ZephraModel::OnIdle()
     if (!lock.Locked()) return;
     received = mTransfer.TakeDumpReceived();
     unsent = mTransfer.TakeFileNotSent();
-    if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
+    SendOwedRequest();
   }
   // The dialogs run without the mutex.
   if (!unsent.empty()) TellFileNotSent(unsent);

@@ -3,7 +3,9 @@
 // and saving a received dump as a ".pr3" file.
 //
 // Everything that touches the transfer state holds the plug-in mutex; the
-// work that opens a dialog is handed to the idle hook through flags.
+// work that opens a dialog is handed to the idle hook through flags. The
+// next request of a run goes out where the dump before it is taken, so the
+// run keeps the synth's pace whatever the screen is busy with.
 #include "synth/ZephraModel.h"
 
 #include "core/BASE_Mutex.h"
@@ -47,12 +49,14 @@ void ZephraModel::RequestSingleProgram(int location)
 {
   if (location < kFirstLocation || location > kLastLocation) return;
   BASE_MutexLock lock(GetMutex());
-  if (!mTransfer.StartSingleFetch(location))
-  {
-    Panels().SetNameDisplay(kBusySavingAllText);
-    return;
-  }
+  if (RefusedWhileBusy(mTransfer.BankOrFirmwareRunning()) || !mTransfer.StartSingleFetch(location)) return;
   Panels().SetNameDisplay("Connecting to Zephra...");
+}
+
+void ZephraModel::SendOwedRequest()
+{
+  BASE_MutexLock lock(GetMutex());
+  if (mTransfer.TakeRequest()) RequestProgramDump(mTransfer.Location());
 }
 
 bool ZephraModel::WriteProgramFileToSynth(const char* path)
@@ -61,11 +65,7 @@ bool ZephraModel::WriteProgramFileToSynth(const char* path)
   BASE_MutexLock lock(GetMutex());
   // The running transfer's acknowledgement would be taken for this write's,
   // and this one's for the next step of the other: both would go wrong.
-  if (mTransfer.Busy())
-  {
-    Panels().SetNameDisplay(BusyText());
-    return false;
-  }
+  if (RefusedWhileBusy(mTransfer.Busy())) return false;
   mTransfer.AwaitWrite(path);
   // A name without a location has ended the wait with its own message.
   if (SendProgramFileToSynth(path) || !mTransfer.AwaitingWrite()) return true;
@@ -74,6 +74,12 @@ bool ZephraModel::WriteProgramFileToSynth(const char* path)
   mTransfer.EndWriteWait();
   TellFileNotSent(path);
   return true;
+}
+
+bool ZephraModel::RefusedWhileBusy(bool busy)
+{
+  if (busy) Panels().SetNameDisplay(BusyText());
+  return busy;
 }
 
 const char* ZephraModel::BusyText() const
@@ -168,12 +174,14 @@ void ZephraModel::ProcessSysEx(ISysEx* sysEx)
     if (!DumpChecksumGood(message, size))
     {
       mTransfer.OnBadChecksum();
+      SendOwedRequest();
       return;
     }
     mTransfer.StoreDump(message, size);
     if (mTransfer.SavingAll())
     {
       ContinueSaveAll(message[7]);
+      SendOwedRequest();
       return;
     }
     if (size == static_cast<size_t>(ZephraTransfer::kDumpBytes))
@@ -222,6 +230,9 @@ void ZephraModel::ProcessReply(uint8_t code)
 void ZephraModel::StartSaveAllFromSynth(bool toCache)
 {
   BASE_MutexLock lock(GetMutex());
+  // During a firmware update the synth is silent while it erases its flash:
+  // a request then times out, and the time-out ends the update.
+  if (RefusedWhileBusy(mTransfer.BankOrFirmwareRunning())) return;
   // The user's programs go to the program folder: never into the cache,
   // which the quit removes.
   if (!toCache && !MaySaveInto(mProgramFolder))
@@ -235,7 +246,7 @@ void ZephraModel::StartSaveAllFromSynth(bool toCache)
     RemoveCacheFolder();
     ::mkdir(mCachePath.c_str(), 0755);
   }
-  (void)mTransfer.StartSaveAll(toCache ? mCachePath : mProgramFolder, toCache);
+  if (mTransfer.StartSaveAll(toCache ? mCachePath : mProgramFolder, toCache)) SendOwedRequest();
 }
 
 bool ZephraModel::SaveDumpToBankFile(int location)

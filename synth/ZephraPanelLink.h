@@ -75,8 +75,9 @@ public:
   virtual void UpdateEqGraphFromProgram() {}
   // Marks the paragraphic EQ display as shown (set once at start).
   virtual void SetEqGraphShown(bool /*shown*/) {}
-  // The held notes changed: the on-screen keyboard redraws them.
-  virtual void HeldNotesChanged() {}
+  // Note 0..127 was pressed or let go: the on-screen keyboard redraws when
+  // it shows that note.
+  virtual void HeldNoteChanged(int /*note*/) {}
   // The on-screen keyboard's velocity setting, 0..1.
   virtual double KeyboardVelocity() const { return 0.0; }
 };

@@ -58,6 +58,10 @@ public:
   // Any transfer waits for the synth or is owed a request: another one
   // started now would take its replies.
   bool Busy() const;
+  // Save-all, a bank write or a firmware update runs: a fetch started now
+  // would take the run's dumps, or time out while the synth erases its
+  // flash and so end the update.
+  bool BankOrFirmwareRunning() const { return mSaveAllFromSynth || mAwaitBankWrite || mFirmwareUpdate; }
   // Which waits ran out in one timer turn. Each running wait counts the
   // shared ticks, and one owed for a third tick is given up: ended here,
   // with the runs that depended on it.
@@ -71,7 +75,7 @@ public:
   Expired Tick();
 
   // ---- fetching programs ----
-  // A single fetch of location: asks the idle hook to request it. Refused
+  // A single fetch of location: a request is owed (TakeRequest). Refused
   // (false) while save-all runs: the run's requests and dumps follow its one
   // location counter, and a fetch in between would make it ask for the
   // wrong location and offer a dump nobody asked for.
@@ -87,7 +91,7 @@ public:
   void OnBadChecksum();
   // A received program could not be saved: the run ends.
   void OnSaveFailed();
-  // The idle hook's turn: true (once) when a request is owed for Location().
+  // True (once) when a request is owed for Location().
   bool TakeRequest();
   // The location a dump must carry now, or 0 when any is welcome.
   int AwaitedLocation() const;

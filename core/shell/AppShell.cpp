@@ -150,10 +150,14 @@ bool CheckMidiServer(void*)
 {
   if (!gPorts) return false;
   // The synth's ports open again when the server returns, or later when
-  // the synth's own ports appear on it.
+  // the synth's own ports appear on it. A synth switched off and on again
+  // between two looks has its output closed and opened again in one: the
+  // output gate's openings tell that return too.
   const bool linkWasOpen = gPorts->SynthLinkOpen();
+  const uint64_t openings = gPluginInstance ? gPluginInstance->MidiOutput().Openings() : 0;
   const MidiPorts::ServerEvent event = gPorts->CheckServer();
-  if (!linkWasOpen) TellSynthLinkRestored();
+  if (!linkWasOpen || (gPluginInstance && gPluginInstance->MidiOutput().Openings() != openings))
+    TellSynthLinkRestored();
   // The console hears of the server's going and coming once each; the
   // probes asked while it is away say nothing.
   if (event == MidiPorts::ServerEvent::kReturned)

@@ -15,7 +15,7 @@ struct KeyboardPanels : TestPanels
 {
   using TestPanels::TestPanels;
   double KeyboardVelocity() const override { return keyboard->VelocityFraction(); }
-  void HeldNotesChanged() override { keyboard->SetDirty(false); }
+  void HeldNoteChanged(int) override { keyboard->SetDirty(false); }
   IKeyboardControl* keyboard = nullptr;
 };
 

@@ -162,6 +162,28 @@ TEST_F(KeyboardTest, NotesHeldPassedOnAndSent)
   EXPECT_EQ(t->TakeWire(), (Bytes{0x93, 0x3C, 0x01, 0x83, 0x3C, 0x00}));
 }
 
+// The on-screen keyboard is told of a note only when it was pressed or let
+// go, and not while the manager covers it.
+TEST_F(KeyboardTest, OnlyANoteThatChangedIsToldToTheOnScreenKeyboard)
+{
+  Start();
+  const struct { const char* name; Bytes in; std::vector<int> told; bool manager; } steps[] = {
+    {"note on", {0x90, 0x3C, 0x64}, {60}, false},       {"repeated", {0x90, 0x3C, 0x64}, {}, false},
+    {"bend", {0xE0, 0x00, 0x50}, {}, false},            {"aftertouch", {0xD0, 0x30}, {}, false},
+    {"controller", {0xB0, 0x01, 0x40}, {}, false},      {"clock", {0xF8}, {}, false},
+    {"note off", {0x80, 0x3C, 0x00}, {60}, false},      {"stray off", {0x80, 0x3C, 0x00}, {}, false},
+    {"in the manager", {0x90, 0x3D, 0x64}, {}, true},
+  };
+  for (const auto& s : steps)
+  {
+    SCOPED_TRACE(s.name);
+    editor->SetManagerMode(s.manager);
+    t->panels->notesTold.clear();
+    (void)Play(s.in);
+    EXPECT_EQ(t->panels->notesTold, s.told);
+  }
+}
+
 // A keyboard's own parameter select (98..101) passed on moves the synth's
 // address: the editor's next value restates its whole address, while other
 // controllers leave the remembered address in force.

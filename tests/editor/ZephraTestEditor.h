@@ -50,6 +50,7 @@ struct TestPanels : ZephraPanelLink
   void SetPwmLfoRangeMode(bool synced) override { rangeModes += synced ? "L1 " : "L0 "; }
   void SetDelayRangeMode(int mode) override { rangeModes += "D" + std::to_string(mode) + " "; }
   bool IsMidiSyncKnobHeld() const override { return midiSyncHeld; }
+  void HeldNoteChanged(int note) override { Hold hold(lock); notesTold.push_back(note); }
   std::vector<std::string> Status() { Hold hold(lock); return status; }
   IGraphicsHeadless* gui;
   mutable std::mutex lock;
@@ -59,6 +60,7 @@ struct TestPanels : ZephraPanelLink
   std::map<int, bool> grayed;  // by parameter, as last dimmed or restored
   std::map<int, bool> captionHidden;  // by program index
   std::string rangeModes;  // "L1 D0 ": the range-mode calls in order
+  std::vector<int> notesTold;  // HeldNoteChanged's notes in order
   bool flexiCopyMode = false;
   bool midiSyncHeld = false;
 };

@@ -216,6 +216,23 @@ TEST(ZephraSynthLink, SaveAllFilesWriteBackTheWholeBank)
   f.ExpectQuietClock();
 }
 
+// Each next request of save-all leaves as the dump before it is taken, a
+// damaged dump's as well: no idle pass is needed, however busy the screen.
+TEST(ZephraSynthLink, SaveAllAsksEachNextLocationWhereTheDumpIsTaken)
+{
+  Fixture f;
+  f.e.StartSaveAllFromSynth(false);
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(1)});
+  f.t.Receive(Dump(1, "A"));
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(2)});
+  Bytes bad = Dump(2, "B");
+  bad[211] ^= 1;
+  f.t.Receive(bad);
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(2)});
+  f.t.Receive(Dump(2, "B"));
+  EXPECT_EQ(f.t.TakeSent(), std::vector<Bytes>{RequestMessage(3)});
+}
+
 // A dump sent from the synth's own panel while a fetch of 50 waits to go
 // out: the request is still for 50, and the dialog offers the dump that came.
 TEST(ZephraSynthLink, UnaskedDumpLeavesAnOwedFetchItsLocation)
@@ -836,6 +853,44 @@ TEST(ZephraSynthLink, WriteDuringAnotherTransferIsRefused)
     EXPECT_TRUE(f.t.TakeSent().empty());
     EXPECT_EQ(f.Status(), c.text);
   }
+}
+
+// A fetch or save-all while a bank transfer or a firmware update (here
+// erasing) runs is refused as a write is, and says so.
+TEST(ZephraSynthLink, FetchDuringABankTransferOrFirmwareUpdateIsRefused)
+{
+  const struct
+  {
+    const char* name;
+    std::function<void(Fixture&)> start;
+    const char* text;
+  } kRunning[] = {
+    {"firmware", [](Fixture& f) {
+       WriteWholeFile(f.dir.File("fw.bin"), std::string(7, '\xFF'));
+       f.e.StartFirmwareUpdate(f.dir.File("fw.bin").c_str());
+       f.t.Receive(Reply(0x02, 0x11));
+     }, "Busy updating the firmware!"},
+    {"bank write", [](Fixture& f) { f.e.WriteAllProgramsToSynth((f.folder + "01_Init.pr3").c_str()); },
+     "Busy writing programs to Zephra!"},
+    {"save-all", [](Fixture& f) { f.e.StartSaveAllFromSynth(false); }, "Busy saving all programs!"},
+  };
+  const std::function<void(ZephraModel&)> kRefused[] = {
+    [](ZephraModel& e) { e.RequestSingleProgram(9); },
+    [](ZephraModel& e) { e.StartSaveAllFromSynth(false); },
+    [](ZephraModel& e) { e.StartSaveAllFromSynth(true); },
+  };
+  for (const auto& c : kRunning)
+    for (const auto& refused : kRefused)
+    {
+      SCOPED_TRACE(c.name);
+      Fixture f;
+      c.start(f);
+      f.t.TakeSent();
+      refused(f.e);
+      f.e.OnIdle();
+      EXPECT_TRUE(f.t.TakeSent().empty());
+      EXPECT_EQ(f.Status(), c.text);
+    }
 }
 
 // The bank write the refused write would have broken: every file goes to

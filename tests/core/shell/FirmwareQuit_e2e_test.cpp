@@ -1,6 +1,8 @@
-// Quitting the program while a firmware update runs: the synth, which has
-// erased its flash by the time the image goes out, gets the whole image or,
-// when the quit came before any of it was sent, none of it; never a piece.
+// The firmware update in the running program. Quitting while it runs: the
+// synth, which has erased its flash by the time the image goes out, gets
+// the whole image or, when the quit came before any of it was sent, none of
+// it; never a piece. A fetch or save-all asked for while the synth erases
+// is refused, and the update completes.
 #include "support/RunningEditor.h"
 #include "support/TempDir.h"
 
@@ -9,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
@@ -20,8 +23,8 @@
 
 namespace
 {
-// The File menu's firmware item, separators not counted.
-constexpr int kFileMenu = 0, kFirmwareUpdate = 7;
+// The File menu's items, separators not counted.
+constexpr int kFileMenu = 0, kSaveFromZephra = 5, kSaveAllFromZephra = 6, kFirmwareUpdate = 7;
 // The largest image the synth takes, and its data message.
 constexpr size_t kImageBytes = 80000, kImageMessageBytes = 91441;
 // Past this the image should long be through, however busy the machine.
@@ -45,6 +48,18 @@ RunningEditorSetup WithoutLeakCheck()
 bool StartProgramSent(RunningEditor& editor)
 {
   return editor.HeardAProgram();
+}
+
+// The largest image, as "update.ldr" in the desktop folder the firmware
+// chooser opens in.
+std::string WriteImage(RunningEditor& editor)
+{
+  const std::string desktop = editor.Home() + "/Desktop/";
+  ::mkdir(desktop.c_str(), 0755);
+  std::string image(kImageBytes, '\0');
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7 + 3);
+  WriteWholeFile(desktop + "update.ldr", image);
+  return image;
 }
 
 // Chooses the file name in the firmware chooser, opened from the File menu
@@ -105,11 +120,7 @@ TEST(FirmwareQuit, TheSynthGetsTheWholeImageOrNone)
     RunningEditor editor(WithoutLeakCheck());
     START_OR_SKIP(editor);
     ASSERT_TRUE(StartProgramSent(editor));
-    const std::string desktop = editor.Home() + "/Desktop/";
-    ::mkdir(desktop.c_str(), 0755);
-    std::string image(kImageBytes, '\0');
-    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 7 + 3);
-    WriteWholeFile(desktop + "update.ldr", image);
+    (void)WriteImage(editor);
     editor.ClearHeard();
     std::chrono::steady_clock::time_point confirmed;
     ASSERT_TRUE(ConfirmFirmwareFile(editor, "update.ldr", confirmed));
@@ -136,4 +147,62 @@ TEST(FirmwareQuit, TheSynthGetsTheWholeImageOrNone)
   // The moments spanned the update: the last quits found the image whole.
   EXPECT_GT(whole, 0);
   std::printf("quits with the whole image: %d, with none: %d\n", whole, none);
+}
+
+// The synth erasing its flash answers nothing (the test sends its "erasing"
+// and, later, "ready"). A single fetch (the location chooser's OK) and save
+// all asked for meanwhile are refused with the busy word on the name
+// display: sent, their requests would time out, and the time-out would end
+// the update. Once the synth is ready the image goes out whole.
+TEST(FirmwareUpdate, FetchAndSaveAllWhileTheSynthErasesAreRefused)
+{
+  RunningEditor editor(WithoutLeakCheck());
+  START_OR_SKIP(editor);
+  ASSERT_TRUE(StartProgramSent(editor));
+  const std::string image = WriteImage(editor);
+  editor.Synth().With([](SynthSimModel& m) { return m.silent = true; });
+  const RunningEditor::Rect name = editor.NameDisplay();
+  // Waits for the name display to change from shown and answers what it shows then.
+  const auto changed = [&](const std::vector<uint32_t>& shown) {
+    std::vector<uint32_t> now;
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return (now = editor.Grab(name)) != shown; }));
+    return now;
+  };
+  const auto heard = [&](const SimBytes& start) {
+    const std::vector<SimBytes> all = editor.Heard();
+    return std::any_of(all.begin(), all.end(), [&](const SimBytes& m) {
+      return m.size() >= start.size() && std::equal(start.begin(), start.end(), m.begin());
+    });
+  };
+  const std::vector<uint32_t> program = editor.Grab(name);
+  std::chrono::steady_clock::time_point confirmed;
+  ASSERT_TRUE(ConfirmFirmwareFile(editor, "update.ldr", confirmed));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return heard({0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x10}); }));
+  const std::vector<uint32_t> connecting = changed(program);
+  ASSERT_TRUE(editor.Synth().SendRaw({0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x11, 0xF7}));
+  const std::vector<uint32_t> erasing = changed(connecting);
+
+  const auto [okX, okY] = editor.GuiPoint(524 + 38, 404 + 20);
+  const uint32_t okBefore = editor.Pixel(okX, okY);
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.Pixel(okX, okY) != okBefore; })) << "no location chooser";
+  editor.Click(okX, okY);
+  const std::vector<uint32_t> busy = changed(erasing);
+  ASSERT_TRUE(editor.ChooseMenu(kFileMenu, kSaveAllFromZephra));
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return !editor.OtherWindows().empty(); })) << "no folder chooser";
+  editor.Key("Escape");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.OtherWindows().empty(); }));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.Grab(name) == busy; }));
+  // Past the reply watchdog's three seconds: no request went out, nothing timed out.
+  EXPECT_FALSE(RunningEditor::WaitUntil(
+    [&] { return heard({0xF0, 0x00, 0x3E, 0x5A, 0x03, 0x40}) || !editor.Alerts().empty(); }, 5));
+  (void)editor.SavePicture("e2e-firmware-busy", name);
+
+  editor.Synth().With([](SynthSimModel& m) { return m.silent = false; });
+  ASSERT_TRUE(editor.Synth().SendRaw({0xF0, 0x00, 0x3E, 0x5A, 0x02, 0x12, 0xF7}));
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    return editor.Synth().With([](SynthSimModel& m) { return m.firmware; }) == SimBytes(image.begin(), image.end());
+  })) << "the update did not complete";
+  (void)changed(busy);  // "Update successful!"
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }

@@ -197,6 +197,15 @@ std::vector<SimBytes> RunningEditor::Heard()
   return mSynth ? mSynth->With([](SynthSimModel& m) { return m.heard; }) : std::vector<SimBytes>();
 }
 
+bool RunningEditor::SwitchSynthOffAndOn(std::string& error)
+{
+  mSynth.reset();
+  mSynth = std::make_unique<SynthSim>();
+  if (!mSynth->OpenOwnPorts(error)) return false;
+  mSynth->With([](SynthSimModel& m) { return m.keepHeard = true; });
+  return true;
+}
+
 bool RunningEditor::HeardAProgram(double seconds)
 {
   return WaitUntil([this] { return Heard().size() >= kProgramMessages; }, seconds);

@@ -94,6 +94,10 @@ public:
   SynthSim& Synth() { return *mSynth; }
   // The controller keyboard of setup.keyboard.
   SynthSim& Keyboard() { return *mKeyboard; }
+  // The synth switched off, its ports gone from the server, and on again
+  // with the same ports and a memory as power-on leaves it. False, with the
+  // reason in error, when it does not come back.
+  [[nodiscard]] bool SwitchSynthOffAndOn(std::string& error);
   // What the synth heard since the last ClearHeard, in order.
   std::vector<SimBytes> Heard();
   void ClearHeard();
