@@ -81,8 +81,8 @@ std::vector<SkinRow> SkinRows(bool lcd)
     for (size_t i = 0; i < rows.size(); ++i)
     {
       SkinRow& row = rows[i];
-      const bool match = delta.ref != SkinRef::kNone ? row.ref == delta.ref && (!PerSlot(row.ref) || row.extra == delta.extra)
-                                                     : row.param == delta.param;
+      const bool sameRow = row.ref == delta.ref && (!PerSlot(row.ref) || row.extra == delta.extra);
+      const bool match = delta.ref != SkinRef::kNone ? sameRow : row.param == delta.param;
       if (!match) continue;
       switch (delta.change)
       {
