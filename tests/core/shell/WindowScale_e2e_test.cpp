@@ -237,6 +237,9 @@ TEST_F(WindowScale, UnderAWindowManagerTheBorderAndMaximiseLeaveNoMargin)
   EXPECT_FALSE(RunningEditor::WaitUntil(changed, 3)) << Size(mEditor->MainRect());
   mEditor->DoubleClick(frame.x + frame.w / 2, (frame.y + window.y) / 2);
   EXPECT_FALSE(RunningEditor::WaitUntil(changed, 3)) << Size(mEditor->MainRect());
+  // The corner handle still does: (-285, -200) gives 853 x 599, as bare.
+  mEditor->Drag(window.x + window.w - 1, window.y + window.h - 1, window.x + window.w - 286, window.y + window.h - 201);
+  EXPECT_TRUE(ClientIs("853x599")) << Size(ClientArea(*mEditor));
   EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
 }
 
