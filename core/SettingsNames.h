@@ -24,6 +24,7 @@ namespace Setting
 constexpr SettingName kGuiScale{"gui", "guiscale"};
 constexpr SettingName kBackground{"gui", "background"};
 constexpr SettingName kManager{"gui", "manager"};
+constexpr SettingName kView{"gui", "view"};
 constexpr SettingName kDatabaseServer{"dbase", "server"};
 constexpr SettingName kDatabaseUser{"dbase", "user"};
 constexpr SettingName kDatabaseMemo{"dbase", "memo"};

@@ -32,6 +32,7 @@ class ZephraEditor;
 class ZephraManagerPanel;
 class ZephraPanels;
 class IGraphics;
+class IUnitGUIResize;
 enum class SkinRef : uint8_t;
 
 // How the editor is set up beyond the shell's instance info.
@@ -72,6 +73,10 @@ public:
   int Skin() const { return mSkin; }
   // 0 the whole panel, 1 the compact one (the view commands set it).
   int ViewMode() const { return mViewMode; }
+  // Before the GUI opens: the view stored in settings.ini [gui] "view"
+  // ("compact", else the whole panel) becomes the editor's, and its panel
+  // size the resize manager's size at scale 1.0, at which the GUI opens.
+  void TakeStoredView(IUnitGUIResize* resizer);
   // The panels once CreateGUI has run, else null.
   ZephraPanels* Face() const { return mFace; }
 
@@ -245,7 +250,9 @@ private:
   void ReportFailedOpens();
   bool OpenUserGuide();
   bool OpenDatabasePage();
-  void ResizeView(int width, int height);
+  // Shows view mode 0 (the whole panel) or 1 (its top-left part) at the
+  // current scale and stores it.
+  void ShowView(int mode);
   void SetGuiScale(double scale);
   // Writes the look (ZephraSkinNumber) as the setting; switches between
   // the classic looks at once, warns that the LCD look needs a restart.

@@ -32,6 +32,7 @@ IUnitGUIResize* ZephraSetUpGui(ZephraEditor& editor, IGraphics* graphics, const 
   resizer->SelectViewMode(0);
   resizer->SetGUIScaleLimits(50.0, 200.0);
   resizer->SetWindowSizeLimits(0, 570.0, 400.0, 2280.0, 1600.0);
+  editor.TakeStoredView(resizer);
   resizer->UseHandleForGUIScaling(true);
   resizer->SetCursorSink(SetResizeCursor, nullptr);
   // The artwork is drawn at twice the size it is shown at.

@@ -16,9 +16,9 @@ using ZephraPanelsBuilder = std::function<void(ZephraEditor& editor, IGraphics& 
 
 // On graphics (not yet owned by anyone): the resize manager with 16-pixel
 // handles, resizing on, view mode 0, scale limits 50 % to 200 %, window
-// limits 570 x 400 to 2280 x 1600, scaling by the corner handle; artwork
-// stored at twice its drawn size (divisor 2); tooltips and mouse-over on;
-// then buildPanels. The manager's cursors go through the window layer.
+// limits 570 x 400 to 2280 x 1600, the stored view's size (TakeStoredView),
+// scaling by the corner handle; artwork stored at twice its drawn size
+// (divisor 2); tooltips and mouse-over on; then buildPanels. The manager's cursors go through the window layer.
 // Returns the manager, which graphics owns once the panels attached it.
 IUnitGUIResize* ZephraSetUpGui(ZephraEditor& editor, IGraphics* graphics, const ZephraPanelsBuilder& buildPanels);
 

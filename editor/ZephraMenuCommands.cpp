@@ -10,7 +10,8 @@
 //   5      choose a folder and write all its programs to the synth
 //   7, 8   the user guide, the program database's page (xdg-open)
 //   9      one timer tick
-//   10, 11 view 1140 x 800, view 1024 x 400
+//   10, 11 the whole panel (1140 x 800), the compact one (its top-left
+//          1024 x 400), both times the GUI scale
 //   12..19 GUI scale 0.7 .. 2.0
 //   20, 21 save one program (the chooser), save all programs from the synth
 //   22, 23, 25  the looks "space", "solid", "lcd"; 24 convert older files
@@ -61,6 +62,15 @@ std::string AnotherWay(const std::string& target)
       target.size() > guide.size() && target.compare(target.size() - guide.size(), guide.size(), guide) == 0;
   return isGuide ? "\nTo read the user guide, open this file with a PDF viewer." : "";
 }
+
+// Each view mode's panel at scale 1.0 and its settings' name: the whole
+// panel, and the compact one, which shows the whole panel's top-left part
+// (the panels are laid out alike in both and only cut).
+constexpr struct
+{
+  int width, height;
+  const char* setting;
+} kViews[] = {{1140, 800, "whole"}, {1024, 400, "compact"}};
 
 }  // namespace
 
@@ -148,10 +158,26 @@ bool ZephraEditor::OpenDatabasePage()
   return OpenWithDesktop("https://" + database.Server() + kDatabasePage);
 }
 
-void ZephraEditor::ResizeView(int width, int height)
+void ZephraEditor::TakeStoredView(IUnitGUIResize* resizer)
 {
+  char view[16] = "";
+  GetPrivateProfileString(Setting::kView.section, Setting::kView.key, "", view, sizeof view, SettingsPath().c_str());
+  mViewMode = std::string(view) == kViews[1].setting ? 1 : 0;
+  if (resizer) resizer->SetWindowSize(kViews[mViewMode].width, kViews[mViewMode].height);
+}
+
+// The resize manager holds the view's panel size at scale 1.0: the window
+// is that times the scale, so a later scale change or corner drag keeps the
+// view.
+void ZephraEditor::ShowView(int mode)
+{
+  mViewMode = mode;
+  WritePrivateProfileString(Setting::kView.section, Setting::kView.key, kViews[mode].setting, SettingsPath().c_str());
+  auto* resizer = dynamic_cast<IUnitGUIResize*>(GetGUIResize());
+  if (!resizer) return;
+  resizer->SetWindowSize(kViews[mode].width, kViews[mode].height);
+  resizer->ResizeGraphics();
   IGraphics* gui = dynamic_cast<IGraphics*>(GetGUI());
-  gui->Resize(width, height);
   SetGUILayout(0, gui->Width(), gui->Height());
 }
 
@@ -248,14 +274,8 @@ void ZephraEditor::RunMenuCommand(int index)
     case 7: (void)OpenUserGuide(); return;
     case 8: (void)OpenDatabasePage(); return;
     case 9: OnTimerTick(); return;
-    case 10:
-      mViewMode = 0;
-      ResizeView(1140, 800);
-      return;
-    case 11:
-      mViewMode = 1;
-      ResizeView(1024, 400);
-      return;
+    case 10: ShowView(0); return;
+    case 11: ShowView(1); return;
     case 20: HideCaptionList(false); return;
     case 21: SaveAllFromSynth(); return;
     case 22: ChooseLook(kSkinSpace); return;

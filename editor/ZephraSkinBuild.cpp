@@ -25,6 +25,14 @@
 
 namespace {
 
+// The references held once per FLEXI slot, whose rows tell their slot by
+// extra; any other row's extra is its own setting (a selector's action, a
+// radio group's buttons) and names no row.
+bool PerSlot(SkinRef ref)
+{
+  return ref == SkinRef::kFlexiPlus || ref == SkinRef::kFlexiLearn;
+}
+
 // The look as rows: the synth-value run opened into one row per value, then
 // the LCD changes laid over it.
 std::vector<SkinRow> SkinRows(bool lcd)
@@ -73,8 +81,8 @@ std::vector<SkinRow> SkinRows(bool lcd)
     for (size_t i = 0; i < rows.size(); ++i)
     {
       SkinRow& row = rows[i];
-      const bool match = delta.ref != SkinRef::kNone ? row.ref == delta.ref && row.extra == delta.extra
-                                                     : row.param == delta.param;
+      const bool sameRow = row.ref == delta.ref && (!PerSlot(row.ref) || row.extra == delta.extra);
+      const bool match = delta.ref != SkinRef::kNone ? sameRow : row.param == delta.param;
       if (!match) continue;
       switch (delta.change)
       {

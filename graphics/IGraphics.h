@@ -227,6 +227,10 @@ public:
   bool IsTextEntryOpen() const { return mEdControl != nullptr; }
   IControl* GetTextEntryControl() const { return mEdControl; }
   IParam* GetTextEntryParam() const { return mEdParam; }
+  // Where the open entry belongs now: the rectangle it opened over, moved
+  // and scaled as its control's rectangle was since (a re-layout at another
+  // scale); empty with none open.
+  IRECT TextEntryRect() const;
   // For the platform: the entry ended with text (applied) or was dropped.
   void TextEntryEnded(const char* text);
   void TextEntryCancelled();
@@ -439,4 +443,7 @@ protected:
   // The control and parameter of the open text entry.
   IControl* mEdControl = nullptr;
   IParam* mEdParam = nullptr;
+  // The entry's rectangle and its control's when it opened.
+  IRECT mEdRect;
+  IRECT mEdControlRect;
 };

@@ -306,7 +306,23 @@ void IGraphics::OpenTextEntry(IControl* control, IText* style, IRECT* rect, cons
   if (IsTextEntryOpen()) TextEntryCancelled();
   mEdControl = control;
   mEdParam = param;
+  mEdRect = rect ? *rect : IRECT();
+  mEdControlRect = control->GetRECT();
   CreateTextEntry(control, style, rect, text, param);
+}
+
+IRECT IGraphics::TextEntryRect() const
+{
+  if (!mEdControl) return IRECT();
+  const IRECT now = mEdControl->GetRECT();
+  const IRECT& then = mEdControlRect;
+  // Each edge keeps its place relative to the control's, in proportion to
+  // the control's size; a control of no size only moves it.
+  const double sx = then.W() > 0 ? static_cast<double>(now.W()) / then.W() : 1.0;
+  const double sy = then.H() > 0 ? static_cast<double>(now.H()) / then.H() : 1.0;
+  const auto x = [&](int c) { return now.L + static_cast<int>(std::lround((c - then.L) * sx)); };
+  const auto y = [&](int c) { return now.T + static_cast<int>(std::lround((c - then.T) * sy)); };
+  return IRECT(x(mEdRect.L), y(mEdRect.T), x(mEdRect.R), y(mEdRect.B));
 }
 
 void IGraphics::TextEntryEnded(const char* text)

@@ -32,14 +32,13 @@ bool MakeSettingsFolder(const std::string& folder)
   return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted)
+bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted, double guiHeight)
 {
-  constexpr double kGuiHeight = 800.0;
   // With no screen, or one no higher than the frame, any fit would give a
   // scale of zero or less.
   if (screenHeight < 0 || screenHeight <= frame) return false;
-  if (!(frame + scale * kGuiHeight > screenHeight)) return false;
-  *fitted = std::clamp((screenHeight - frame) / kGuiHeight, 0.5, 2.0);
+  if (!(frame + scale * guiHeight > screenHeight)) return false;
+  *fitted = std::clamp((screenHeight - frame) / guiHeight, 0.5, 2.0);
   return true;
 }
 
@@ -57,8 +56,13 @@ double StoredGuiScale(const char* iniPath, double fallback)
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale)
 {
   *scale = StoredGuiScale(iniPath, -1.0);
+  // The compact panel opens 400 high at scale 1.0: it may keep a scale the
+  // whole panel could not.
+  char view[16] = "";
+  (void)GetPrivateProfileString(Setting::kView.section, Setting::kView.key, "", view, sizeof view, iniPath);
+  const double guiHeight = std::string(view) == "compact" ? 400.0 : 800.0;
   double fitted = 0.0;
-  if (!FitGuiScale(*scale, screenHeight, frame, &fitted)) return false;
+  if (!FitGuiScale(*scale, screenHeight, frame, &fitted, guiHeight)) return false;
   (void)WritePrivateProfileString(Setting::kGuiScale.section, Setting::kGuiScale.key, PlainFixed(fitted, 15).c_str(),
                                   iniPath);
   *scale = fitted;

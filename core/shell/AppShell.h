@@ -177,19 +177,20 @@ struct AppState
 // part cannot be made or is not a folder.
 [[nodiscard]] bool MakeSettingsFolder(const std::string& folder);
 
-// The scale fit of a window whose frame adds frame pixels to the GUI's 800:
-// when frame + scale x 800 exceeds the visible screen height, the scale
+// The scale fit of a window whose frame adds frame pixels to the GUI's
+// height at scale 1.0 (800 for the whole panel, 400 for the compact one):
+// when frame + scale x that exceeds the visible screen height, the scale
 // that fills the height, held to 0.5..2.0, goes to *fitted and the result
 // is true. A screen no higher than the frame, or none (screenHeight < 0),
 // fits nothing.
-bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted);
+bool FitGuiScale(double scale, int screenHeight, int frame, double* fitted, double guiHeight = 800.0);
 // The scale stored under [gui] "guiscale" in iniPath, read with a point
 // (or the comma of earlier versions) whatever the locale, as the
 // window-size manager reads it; fallback when there is none or it is no
 // number.
 double StoredGuiScale(const char* iniPath, double fallback);
 // Reads [gui] "guiscale" (default "-1.0") from iniPath into *scale and,
-// when the fit changes it, writes the fitted scale with "%.15f" (with a
+// when the fit of the stored view's panel ([gui] "view") changes it, writes the fitted scale with "%.15f" (with a
 // point whatever the locale), puts it in
 // *scale and returns true.
 bool FitStoredGuiScale(const char* iniPath, int screenHeight, int frame, double* scale);

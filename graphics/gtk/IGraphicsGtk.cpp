@@ -140,6 +140,13 @@ void IGraphicsMac::Resize(int w, int h)
   mView->SetSize(w, h);
   mView->Host()->SetFrame(PLAT_Rect{0, 0, w, h});
   mView->Invalidate(PLAT_Rect{0, 0, w, h});
+  // The controls stand at their new places by now: an open entry goes with
+  // its own.
+  if (IsTextEntryOpen() && mView->IsTextFieldOpen())
+  {
+    const IRECT r = TextEntryRect();
+    mView->MoveTextField(PLAT_Rect{r.L, r.T, r.W(), r.H()});
+  }
 }
 
 // ---- frame cycle ----

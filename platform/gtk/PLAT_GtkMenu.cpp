@@ -372,7 +372,9 @@ void FitToBar(PLAT_GtkWindow::Impl* w, int before)
   if (after == before) return;
   int width = 0, height = 0;
   gtk_window_get_size(GTK_WINDOW(w->window), &width, &height);
-  gtk_window_resize(GTK_WINDOW(w->window), width, height - before + after < 1 ? 1 : height - before + after);
+  height = height - before + after < 1 ? 1 : height - before + after;
+  PLAT_GtkHoldSize(w, width, height);
+  gtk_window_resize(GTK_WINDOW(w->window), width, height);
 }
 
 void Rebuild(PLAT_GtkWindow::Impl* w, const std::vector<PLAT_MenuEntry>* entries)

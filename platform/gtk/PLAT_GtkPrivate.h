@@ -77,6 +77,13 @@ void PLAT_GtkApplyListColors(GtkWidget* widget, GtkCssProvider** provider, const
 // by the bar's height, so the content keeps the size the layer gave it.
 int PLAT_GtkMenuBarHeight(const PLAT_GtkWindow::Impl* window);
 
+// A window the user may not size (made without the resizable style) keeps
+// the size the program gives it: its least and largest size, as the window
+// manager is told them, become width x height (the whole window, bar
+// included), so neither a drag of its border nor a maximise changes it.
+// Nothing for a resizable window.
+void PLAT_GtkHoldSize(PLAT_GtkWindow::Impl* window, int width, int height);
+
 // The main loop's turn: it changes each time the loop runs again. An answer
 // of the display server read while handling one event cannot be seen to
 // change before the next (its change comes as an event itself), so an

@@ -558,6 +558,15 @@ void PLAT_GtkSurfaceView::OpenTextField(const PLAT_Rect& frame, const char* text
   if (GtkWidget* top = gtk_widget_get_toplevel(entry); GTK_IS_WINDOW(top)) gtk_window_present(GTK_WINDOW(top));
 }
 
+void PLAT_GtkSurfaceView::MoveTextField(const PLAT_Rect& frame)
+{
+  Impl* impl = mImpl.get();
+  if (!impl->entry) return;
+  impl->entryFrame = {frame.x, frame.y, std::max(frame.w, 1), std::max(frame.h, 1)};
+  // The overlay asks for the field's place again (OnChildPosition).
+  gtk_widget_queue_resize(impl->entry);
+}
+
 void PLAT_GtkSurfaceView::CloseTextField() { mImpl->EndEntry(Impl::End::Silent); }
 
 bool PLAT_GtkSurfaceView::IsTextFieldOpen() const { return mImpl->entry != nullptr; }

@@ -174,6 +174,9 @@ public:
   // Opens the field over frame (view pixels) with text selected and the
   // keyboard in it; a field already open is dropped first.
   void OpenTextField(const PLAT_Rect& frame, const char* text, const TextField& style);
+  // Moves the open field over frame (view pixels), keeping its text, its
+  // selection and the keyboard; nothing with none open.
+  void MoveTextField(const PLAT_Rect& frame);
   // Drops the field without telling the client.
   void CloseTextField();
   bool IsTextFieldOpen() const;

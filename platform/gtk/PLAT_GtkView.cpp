@@ -838,6 +838,7 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
   gtk_window_move(w, frame.x, frame.y);
   const int width = AtLeastOne(frame.w);
   const int height = AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get()));
+  PLAT_GtkHoldSize(mImpl.get(), width, height);
   gtk_window_resize(w, width, height);
   // The toolkit asks the display again only for a size it did not ask for
   // last; a window sized from outside since then is sized back here.
@@ -847,8 +848,20 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
     gdk_window_resize(gw, width, height);
 }
 
+void PLAT_GtkHoldSize(PLAT_GtkWindow::Impl* window, int width, int height)
+{
+  GtkWindow* w = GTK_WINDOW(window->window);
+  if (gtk_window_get_resizable(w)) return;
+  GdkGeometry g{};
+  g.min_width = g.max_width = AtLeastOne(width);
+  g.min_height = g.max_height = AtLeastOne(height);
+  gtk_window_set_geometry_hints(w, nullptr, &g, static_cast<GdkWindowHints>(GDK_HINT_MIN_SIZE | GDK_HINT_MAX_SIZE));
+}
+
 void PLAT_GtkWindow::SetSizeLimits(int minW, int minH, int maxW, int maxH)
 {
+  // A window the user may not size holds the size it is given instead.
+  if (!gtk_window_get_resizable(GTK_WINDOW(mImpl->window))) return;
   const int bar = PLAT_GtkMenuBarHeight(mImpl.get());
   GdkGeometry g{};
   g.min_width = AtLeastOne(minW);

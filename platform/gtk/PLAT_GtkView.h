@@ -92,7 +92,9 @@ public:
   // Top-down screen pixels of the whole window.
   void SetFrame(const PLAT_Rect& frame);
   // The smallest and largest frame the user may size the window to, told
-  // to the window manager; pixels of the frame without the menu bar.
+  // to the window manager; pixels of the frame without the menu bar. A
+  // window made without the resizable style holds the size SetFrame gives
+  // it instead.
   void SetSizeLimits(int minW, int minH, int maxW, int maxH);
   // Shown above owner, or free for null.
   void SetOwner(PLAT_GtkWindow* owner);

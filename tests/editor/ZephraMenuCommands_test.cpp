@@ -201,13 +201,13 @@ TEST(ZephraMenuCommands, TenProgramStepsStayInTheFolder)
   }
 }
 
-// The sizes of the surface after the GUI-scale and view commands; then the
-// guide and the database page go to the desktop's opener, and a guide that
-// is not there never does.
+// The sizes of the surface after the GUI-scale and view commands, in turn:
+// the compact panel is 1024 x 400 times the scale, and a scale change keeps
+// it.
 TEST(ZephraMenuCommands, SizesResizeTheGraphics)
 {
   const struct Case { int index, width, height; } kCases[] = {
-    {18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 1024, 400}};
+    {18, 1482, 1040}, {19, 2280, 1600}, {12, 798, 560}, {11, 716, 280}, {13, 819, 320}, {10, 912, 640}};
   MenuTest m;
   for (const Case& c : kCases)
   {

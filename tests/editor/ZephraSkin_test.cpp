@@ -166,6 +166,9 @@ TEST(ZephraSkin, LcdEffectStripSitsThreePixelsHigher)
     {kParamShowFxOverdrive, {523, 565, 618, 582}, {523, 562, 618, 584}},
     {kParamTabDelay, {808, 565, 908, 585}, {808, 562, 908, 587}},
     {kParamEffectsChainOrder, {906, 565, 966, 585}, {906, 562, 966, 582}},
+    // The LCD look's file row is laid out for its wider contacts.
+    {kParamSaveSelector, {100, 12, 140, 28}, {104, 10, 160, 27}},
+    {kParamWriteSelector, {150, 12, 190, 28}, {161, 10, 217, 27}},
     // The view switches keep their classic place in both looks.
     {kParamParametricEqView, {547, 692, 574, 711}, {547, 692, 574, 711}},
   };

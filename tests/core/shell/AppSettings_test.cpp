@@ -98,6 +98,10 @@ const struct
      "[gui]\nguiscale=1.222500000000000\n\n"},
     {"written with a comma, fits", "[gui]\nguiscale=1,300000000000000\n", 1100, 22, false, 1.3,
      "[gui]\nguiscale=1,300000000000000\n"},
+    // The compact panel is 400 high at scale 1.0.
+    {"compact, fits", "[gui]\nguiscale=1.5\nview=compact\n", 622, 22, false, 1.5, "[gui]\nguiscale=1.5\nview=compact\n"},
+    {"compact, fitted", "[gui]\nguiscale=1.5\nview=compact\n", 621, 22, true, 1.4975,
+     "[gui]\nguiscale=1.497500000000000\nview=compact\n\n"},
 };
 
 void ExpectStoredScalesFit()

@@ -16,11 +16,27 @@ namespace
 using Rect = RunningEditor::Rect;
 
 constexpr int kView = 2;
-constexpr int k100 = 3, k110 = 4, kWholePanel = 8;
+constexpr int k100 = 3, k110 = 4, k130 = 6, kWholePanel = 8;
 // GUI points of the manager: DISK, and the folder panel's plate right of
 // the two buttons it offers.
 constexpr int kDiskX = 51, kDiskY = 47;
 constexpr int kFolderPlateX = 298, kFolderPlateY = 40;
+// The manager's NAME field, (880, 37) to (1100, 53) of the GUI, along its
+// middle row at scale: the white of a text entry over it (0 unless it
+// covers most of the row; the field's own plate is not quite white) and the
+// dark of the text in either.
+std::pair<int, int> WhiteAndDarkOfName(const RunningEditor& editor, double scale)
+{
+  const auto [l, y] = editor.GuiPoint(882, 45, scale);
+  const int r = editor.GuiPoint(1098, 45, scale).first;
+  int white = 0, dark = 0;
+  for (uint32_t rgb : editor.Grab({l, y, r - l, 1}))
+  {
+    white += rgb == 0xFFFFFFu;
+    dark += (rgb >> 16 & 0xFF) < 0x60 && (rgb >> 8 & 0xFF) < 0x60 && (rgb & 0xFF) < 0x60;
+  }
+  return {white * 2 > r - l ? white : 0, dark};
+}
 
 class ManagerLayout : public ::testing::TestWithParam<bool>
 {
@@ -107,6 +123,35 @@ TEST_P(ManagerLayout, ACancelledFolderChooserClosesTheFolderPanel)
       << "the folder panel stayed open";
   }
   (void)editor.SavePicture("e2e-manager-folder-panel-cancelled", editor.GuiRect());
+  EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+
+// The NAME entry open with a name typed in it goes with its field through
+// View > 130 %, the name in it; Return writes the name into the field.
+TEST_P(ManagerLayout, AnOpenNameEntryGoesWithItsFieldThroughAScaleChange)
+{
+  RunningEditorSetup setup;
+  setup.windowManager = GetParam();
+  setup.settings = "[gui]\nguiscale=1.0\nmanager=true\n";
+  RunningEditor editor(setup);
+  RUNNING_EDITOR_START_OR_SKIP(editor);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 1140; }));
+  const int fieldInk = WhiteAndDarkOfName(editor, 1.0).second;
+  editor.ClickGui(990, 45);
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return WhiteAndDarkOfName(editor, 1.0).first > 0; })) << "no entry";
+  editor.Type("Bass7");
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] { return WhiteAndDarkOfName(editor, 1.0).second > 0; }));
+  ASSERT_TRUE(editor.ChooseMenu(kView, k130));
+  ASSERT_TRUE(editor.ShowsScale(1.3)) << editor.SettingsText();
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    const auto [white, dark] = WhiteAndDarkOfName(editor, 1.3);
+    return white > 0 && dark > 0;
+  })) << "the entry is not over its field with the name";
+  editor.Key("Return");
+  EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+    const auto [white, dark] = WhiteAndDarkOfName(editor, 1.3);
+    return white == 0 && dark > fieldInk;
+  })) << "the name is not in the field";
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 

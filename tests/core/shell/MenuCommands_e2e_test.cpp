@@ -141,6 +141,37 @@ TEST(MenuCommands, CompactAndWholePanel)
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
 }
 
+// At a stored scale the compact panel is the whole one's top-left 1024 x
+// 400 times the scale, the very pixels the whole panel shows there (no
+// strip beside them), and the whole panel 1140 x 800 times the scale.
+TEST(MenuCommands, CompactAndWholePanelAtTheStoredScale)
+{
+  const struct { const char* stored; int compactW, compactH, wholeW, wholeH; } kCases[] = {
+    {"0.8", 819, 320, 912, 640}, {"0.7", 716, 280, 798, 560}};
+  for (const auto& c : kCases)
+  {
+    SCOPED_TRACE(c.stored);
+    RunningEditorSetup setup;
+    setup.settings = std::string("[gui]\nguiscale=") + c.stored + "\n";
+    RunningEditor editor(setup);
+    START_OR_SKIP(editor);
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == c.wholeW; }));
+    const RunningEditor::Rect whole = editor.MainRect();
+    const int menuBar = whole.h - c.wholeH;
+    const RunningEditor::Rect top{whole.x, whole.y + menuBar, c.compactW, c.compactH - 20};  // short of the handle
+    const std::vector<uint32_t> shown = editor.Grab(top);
+    ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] {
+      const RunningEditor::Rect r = editor.MainRect();
+      return r.w == c.compactW && r.h == c.compactH + menuBar && editor.Grab(top) == shown;
+    })) << editor.MainRect().w << "x" << editor.MainRect().h;
+    ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, kWholePanel); }));
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == c.wholeW; })) << editor.MainRect().w;
+    EXPECT_EQ(editor.MainRect().h, whole.h);
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+  }
+}
+
 // A FLEXI range learnt on VCO2 fine puts the slot's range pair where the
 // fader was; the compact panel, which only cuts the whole one, shows the
 // pair on the very same pixels.

@@ -18,7 +18,7 @@ using Marks = std::vector<int>;
 // The View menu and its items as the pointer counts them (no separators):
 // 0..7 the scales 70 % .. 200 %, 8 and 9 the panels, 10..12 the looks.
 constexpr int kView = 2;
-constexpr int k80 = 1, k100 = 3, k110 = 4;
+constexpr int k70 = 0, k80 = 1, k100 = 3, k110 = 4;
 constexpr int kWholePanel = 8, kCompactPanel = 9;
 constexpr int kSpace = 10, kSolid = 11, kLcd = 12;
 
@@ -132,5 +132,27 @@ TEST(ViewMenuMarks, ARestartOnTheSettingsLeftMarksTheStoredScaleAndLook)
   EXPECT_VIEW_MARKS(editor, k80, kWholePanel, kLcd);
   editor.SavePicture("e2e-view-marks-restart", editor.MainRect());
   EXPECT_EQ(editor.Stop(SIGTERM), 0);
+}
+// A scale chosen while the compact panel shows keeps it, marked, and so
+// does a restart on the settings left: 1024 x 400 at 70 %.
+TEST(ViewMenuMarks, AScaleChosenWhileCompactKeepsTheCompactPanelThroughARestart)
+{
+  std::string settings;
+  for (int run = 0; run < 2; ++run)
+  {
+    RunningEditor editor(WithSettings(run ? settings : "[gui]\nguiscale=0.8\nbackground=space\n"));
+    RUNNING_EDITOR_START_OR_SKIP(editor);
+    if (run == 0)
+    {
+      ASSERT_TRUE(editor.ChooseMenu(kView, kCompactPanel));
+      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 819; }));
+      ASSERT_TRUE(RunningEditor::WaitUntil([&] { return editor.ChooseMenu(kView, k70); }));
+    }
+    EXPECT_TRUE(RunningEditor::WaitUntil([&] { return editor.MainRect().w == 716; })) << run;
+    EXPECT_EQ(editor.MainRect().h, 280 + 25);  // and the menu bar
+    EXPECT_VIEW_MARKS(editor, k70, kCompactPanel, kSpace);
+    EXPECT_EQ(editor.Stop(SIGTERM), 0);
+    settings = editor.SettingsText();
+  }
 }
 }  // namespace

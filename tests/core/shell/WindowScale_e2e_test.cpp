@@ -217,6 +217,32 @@ TEST_F(WindowScale, UnderAWindowManagerAFreshStartFitsTheWholeFrame)
   }
 }
 
+// Under a window manager only the corner handle sizes the window: a drag
+// of the frame's corner and a maximise (a double click on the title bar)
+// leave the client area the GUI's, filled to the handle's white corner.
+TEST_F(WindowScale, UnderAWindowManagerTheBorderAndMaximiseLeaveNoMargin)
+{
+  RunningEditorSetup setup;
+  setup.windowManager = true;
+  mEditor = std::make_unique<RunningEditor>(setup);
+  RUNNING_EDITOR_START_OR_SKIP(*mEditor);
+  ASSERT_TRUE(ClientIs("1140x800")) << Size(ClientArea(*mEditor));
+  const Rect window = mEditor->MainRect(), frame = mEditor->MainFrameRect();
+  const auto changed = [&] {
+    const Rect client = ClientArea(*mEditor);
+    return Size(mEditor->MainRect()) != Size(window) || Size(client) != "1140x800" ||
+           mEditor->Pixel(client.x + client.w - 1, client.y + client.h - 1) != 0xFFFFFFu;
+  };
+  mEditor->Drag(frame.x + frame.w - 1, frame.y + frame.h - 1, frame.x + frame.w + 200, frame.y + frame.h + 150);
+  EXPECT_FALSE(RunningEditor::WaitUntil(changed, 3)) << Size(mEditor->MainRect());
+  mEditor->DoubleClick(frame.x + frame.w / 2, (frame.y + window.y) / 2);
+  EXPECT_FALSE(RunningEditor::WaitUntil(changed, 3)) << Size(mEditor->MainRect());
+  // The corner handle still does: (-285, -200) gives 853 x 599, as bare.
+  mEditor->Drag(window.x + window.w - 1, window.y + window.h - 1, window.x + window.w - 286, window.y + window.h - 201);
+  EXPECT_TRUE(ClientIs("853x599")) << Size(ClientArea(*mEditor));
+  EXPECT_EQ(mEditor->Stop(SIGTERM), 0);
+}
+
 // The View menu offers only the scales whose window fits the work area:
 // on 1920x1080 under a window manager 130 % and 200 % are greyed (choosing
 // them changes nothing) while 120 % is offered and taken.
