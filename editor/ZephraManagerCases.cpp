@@ -333,6 +333,8 @@ bool ZephraEditor::OnBankButton(int p)
       return true;
     }
     case kParamManagerDownloadAll:
+      // Refused before the question: a running transfer must not cost the bank.
+      if (RefusedWhileBusy(TransferRunning())) return false;
       if (holds)
       {
         if (!Confirm(kRemoveBankText)) return false;

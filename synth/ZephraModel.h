@@ -519,6 +519,8 @@ protected:
   void ForgetBrowserAnchor() { mBrowserAnchor = -1; }
   // Any exchange with the synth that a bank operation would disturb.
   bool TransferRunning() const { return mTransfer.Busy() || mTransfer.SavingAll(); }
+  // With busy, shows BusyText in the name display; answers busy.
+  bool RefusedWhileBusy(bool busy);
   // The database with a server, or the message that none is set.
   bool DatabaseOrSay(ProgramDatabase& database);
   // Loads the program file into the editor and, when it reads, sends it.
@@ -660,8 +662,7 @@ private:
   // What the name display says when a transfer is refused while another
   // one runs.
   const char* BusyText() const;
-  // With busy, shows BusyText in the name display; answers busy.
-  bool RefusedWhileBusy(bool busy);
+
   // ExportBankListToFolder's work, its result whole. Locks.
   BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
   // Downloads a database program as a job, then loads and sends it; from

@@ -120,6 +120,15 @@ TEST_F(ManagerButtons, DownloadAllAsksThenRequestsFromLocationOne)
   t.editor->OnIdle();
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.front(), RequestMessage(1));
+
+  // Pressed again while the synth sends: refused before the question, so
+  // the bank it fills keeps its rows.
+  ASSERT_TRUE(t.editor->Bank().SetProgram(5, "/p/Old.pr3", kCategoryNone, "Old"));
+  const size_t asked = Boxes().size();
+  t.Click(kParamManagerDownloadAll);
+  EXPECT_EQ(Boxes().size(), asked);
+  EXPECT_STREQ(t.editor->Bank()[5].name, "Old");
+  EXPECT_TRUE(t.editor->SavingAllFromSynth());
 }
 
 TEST_F(ManagerButtons, WriteBankAsksTwiceAndWritesWhatWasChosen)
