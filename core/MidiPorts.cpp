@@ -1222,7 +1222,8 @@ void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const MidiC
       const size_t lost = input.queue.Overflows();
       if (!telling && lost > told)
       {
-        std::fprintf(stderr, "ZephraEditor: messages from %s were lost, the editor could not take them as fast (%zu in all)\n",
+        std::fprintf(stderr,
+                     "ZephraEditor: messages from %s were lost, the editor could not take them as fast (%zu in all)\n",
                      input.source, lost);
         telling = true;
       }

@@ -214,7 +214,8 @@ size_t PacedMidiOut::DropPlayed()
   std::lock_guard<std::mutex> lock(mMutex);
   // A front already partly handed over goes on whole.
   const auto from = mQueue.begin() + (mSentOfFront > 0 && !mQueue.empty() ? 1 : 0);
-  const auto kept = std::stable_partition(from, mQueue.end(), [](const Queued& q) { return q.traffic != Traffic::kPlayed; });
+  const auto kept =
+    std::stable_partition(from, mQueue.end(), [](const Queued& q) { return q.traffic != Traffic::kPlayed; });
   size_t dropped = 0;
   for (auto q = kept; q != mQueue.end(); ++q)
   {

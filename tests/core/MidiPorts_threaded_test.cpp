@@ -82,7 +82,9 @@ TEST(MidiPorts, AFullKeyboardQueueKeepsTheNoteOffsOfTheNotesItTook)
     ports.DeliverFromKeyboard(message.data(), message.size());
     if (keeps) kept.push_back(message);
   };
-  const auto note = [](unsigned char kind, int n) { return Bytes{static_cast<unsigned char>(kind | n / 128), static_cast<unsigned char>(n % 128), 64}; };
+  const auto note = [](unsigned char kind, int n) {
+    return Bytes{static_cast<unsigned char>(kind | n / 128), static_cast<unsigned char>(n % 128), 64};
+  };
   testing::internal::CaptureStderr();
   {
     BASE_MutexLock editor(plug.GetMutex());
@@ -104,7 +106,8 @@ TEST(MidiPorts, AFullKeyboardQueueKeepsTheNoteOffsOfTheNotesItTook)
   const std::string console = testing::internal::GetCapturedStderr();
   ASSERT_TRUE(delivered);
   EXPECT_EQ(plug.keys, kept);
-  EXPECT_EQ(console, "ZephraEditor: messages from the keyboard were lost, the editor could not take them as fast (2 in all)\n");
+  EXPECT_EQ(console,
+            "ZephraEditor: messages from the keyboard were lost, the editor could not take them as fast (2 in all)\n");
   ports.CloseAll();
 }
 
