@@ -20,9 +20,9 @@ IUnitStandalone::IUnitStandalone(const IUnitInstanceInfo& info, int nParams,
 
 IUnitStandalone::~IUnitStandalone() = default;
 
-bool IUnitStandalone::Send(const uint8_t* bytes, size_t size)
+bool IUnitStandalone::Send(const uint8_t* bytes, size_t size, PacedMidiOut::Traffic traffic)
 {
-  return mOut.Send(bytes, size);
+  return mOut.Send(bytes, size, traffic);
 }
 
 bool IUnitStandalone::WriteToLibrary(const uint8_t* bytes, size_t size)
@@ -55,21 +55,24 @@ int IUnitStandalone::MakeWireBytes(const IMidiMsg& msg, int outChannel, uint8_t 
   return length;
 }
 
-bool IUnitStandalone::SendMidiMsg(const IMidiMsg* msg)
+bool IUnitStandalone::SendMidiMsgAs(const IMidiMsg* msg, PacedMidiOut::Traffic traffic)
 {
   // The output object may come later (the sound server starts after the
   // editor): the gate answers for it.
   if (!DoesMIDI() || !msg) return false;
   uint8_t bytes[3];
   const int length = MakeWireBytes(*msg, mMidiOutChan ? *mMidiOutChan : 0, bytes);
-  return length > 0 && Send(bytes, static_cast<size_t>(length));
+  return length > 0 && Send(bytes, static_cast<size_t>(length), traffic);
 }
 
-bool IUnitStandalone::SendSysEx(const ISysEx* sysEx)
+bool IUnitStandalone::SendSysExAs(const ISysEx* sysEx, PacedMidiOut::Traffic traffic)
 {
   if (!sysEx || !sysEx->mData || sysEx->mSize <= 0) return false;
-  return Send(sysEx->mData, static_cast<size_t>(sysEx->mSize));
+  return Send(sysEx->mData, static_cast<size_t>(sysEx->mSize), traffic);
 }
+
+bool IUnitStandalone::SendMidiMsg(const IMidiMsg* msg) { return SendMidiMsgAs(msg, PacedMidiOut::Traffic::kOwn); }
+bool IUnitStandalone::SendSysEx(const ISysEx* sysEx) { return SendSysExAs(sysEx, PacedMidiOut::Traffic::kOwn); }
 
 void IUnitStandalone::ResizeGraphics(int /*width*/, int /*height*/)
 {

@@ -76,6 +76,12 @@ public:
   // False when there is no output object, no data or the MIDI library
   // reports an error.
   bool SendSysEx(const ISysEx* sysEx) override;
+  // SendMidiMsg and SendSysEx, saying whose message it is: what a musician
+  // plays through the editor (a controller keyboard's messages, passed on)
+  // goes as kPlayed, which the quit drops while it still waits for the
+  // output (PacedMidiOut::DropPlayed) rather than wait for it.
+  bool SendMidiMsgAs(const IMidiMsg* msg, PacedMidiOut::Traffic traffic);
+  bool SendSysExAs(const ISysEx* sysEx, PacedMidiOut::Traffic traffic);
   // Fits the main window to the graphics: the graphics width, the graphics
   // height plus the title bar, the top-left corner kept. Then OnWindowResize.
   // Nothing happens while there is no graphics object.
@@ -115,7 +121,7 @@ public:
 private:
   // Sends bytes through the order-keeping gate; false when the MIDI library
   // refused a message that went straight out.
-  bool Send(const uint8_t* bytes, size_t size);
+  bool Send(const uint8_t* bytes, size_t size, PacedMidiOut::Traffic traffic);
   // Hands bytes to the MIDI library; the gate calls it one send at a time.
   bool WriteToLibrary(const uint8_t* bytes, size_t size);
 

@@ -10,7 +10,9 @@
 // the bytes as the wire would:
 //   - a real-time byte is handed on at once, as a message of its own;
 //   - F0 starts a SysEx; one still open is cut off (see below);
-//   - F7 ends the open SysEx, which is handed on whole;
+//   - F7 ends the open SysEx, which is handed on whole; with none open it
+//     only ends the running status and any cut-off SysEx, as any other
+//     status byte does;
 //   - any other status byte discards an open or cut-off SysEx and starts a
 //     short message; data bytes complete it (running status repeats it);
 //   - data bytes with nothing to belong to are dropped, unless they resume
@@ -122,7 +124,14 @@ void MidiInputCleaner::Feed(const uint8_t* bytes, size_t size, Emit&& emit)
     }
     if (b == 0xF7)
     {
-      if (!mInSysEx) continue;  // an end with no start
+      if (!mInSysEx)
+      {
+        // An end with no start is still a status byte: the data bytes
+        // after it belong to no message.
+        mShortHave = 0;
+        GiveUpCuts();
+        continue;
+      }
       mInSysEx = false;
       if (mCutOff == CutOff::kKept) mCutOff = CutOff::kResumable;
       if (mOtherReading)

@@ -14,10 +14,11 @@ MidiInputQueue::~MidiInputQueue()
   sem_destroy(&mReady);
 }
 
-bool MidiInputQueue::Push(const uint8_t* bytes, size_t size)
+bool MidiInputQueue::Push(const uint8_t* bytes, size_t size, size_t keepFree)
 {
   const size_t tail = mTail.load(std::memory_order_relaxed);
-  if (tail - mHead.load(std::memory_order_acquire) >= mCapacity)
+  const size_t waiting = tail - mHead.load(std::memory_order_acquire);
+  if (waiting >= mCapacity || mCapacity - waiting - 1 < keepFree)
   {
     mOverflows.fetch_add(1, std::memory_order_relaxed);
     return false;

@@ -14,9 +14,9 @@
 // queue's memory does not stay at the largest message each slot ever held.
 //
 // The synth's input keeps the default size. The keyboard's holds short
-// messages only, but many of them: a musician plays on while the editor
-// holds its lock for a second or more (a bank saved to disk), and every
-// note-off played meanwhile must still reach the synth.
+// messages only, but many of them: a musician plays on while the editor is
+// held up, and every note-off played meanwhile must still reach the synth
+// (its last places are kept for note-offs, see NoteOffReserve).
 //
 // One producer thread (the input callback) and one consumer thread.
 #pragma once
@@ -44,8 +44,9 @@ public:
   MidiInputQueue& operator=(const MidiInputQueue&) = delete;
 
   // Producer: copies the message in and wakes the consumer. False (and the
-  // overflow count up) when the queue is full.
-  bool Push(const uint8_t* bytes, size_t size);
+  // overflow count up) when the queue is full, or would have fewer than
+  // keepFree places free with the message in it.
+  bool Push(const uint8_t* bytes, size_t size, size_t keepFree = 0);
 
   // Consumer: calls take(const uint8_t* bytes, size_t size) for every
   // waiting message in arrival order; returns how many. The slot is freed

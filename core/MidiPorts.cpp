@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <system_error>
@@ -1165,10 +1166,13 @@ void MidiPorts::CloseAll()
     std::lock_guard<std::mutex> synth(mSynthInput.lock);
     mPlug.store(nullptr);
   }
-  // What the output still holds goes out next: a firmware image cut short
-  // after the synth has erased its flash leaves it without one. No fixed
-  // limit, which a slow machine would cut it at: the wait lasts while the
-  // output moves (a dead or stopped server is not waited for).
+  // What a keyboard played and still waits for the output is stale now: a
+  // long burst would hold the quit for minutes. The rest of what the output
+  // holds goes out next: a firmware image cut short after the synth has
+  // erased its flash leaves it without one. No fixed limit, which a slow
+  // machine would cut it at: the wait lasts while the output moves (a dead
+  // or stopped server is not waited for).
+  if (mOutputGate) (void)mOutputGate->DropPlayed();
   if (mOutputGate && mOutputOpen && !mServerLost && !mWatch->Lost()) (void)mOutputGate->Drain(kQuitStallMs);
   // Then the output: nothing more goes to the closing port.
   if (mOutputGate) mOutputGate->Close();
@@ -1231,19 +1235,34 @@ void MidiPorts::DeliverFromSynth(const unsigned char* bytes, size_t size)
   });
 }
 
-void MidiPorts::InputDelivery::Push(const uint8_t* bytes, size_t size)
+bool MidiPorts::InputDelivery::Push(const uint8_t* bytes, size_t size, size_t keepFree)
 {
-  if (queue.Push(bytes, size)) queued.fetch_add(1, std::memory_order_release);
+  if (!queue.Push(bytes, size, keepFree)) return false;
+  queued.fetch_add(1, std::memory_order_release);
+  return true;
 }
 
-void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel)
+void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const MidiChannelSetting& channel)
 {
+  // Losses to a full queue are told once for each overflow: from the first
+  // loss seen until the queue has run empty again. Told before the next
+  // message is handed on, so the line comes while the musician still plays.
+  size_t told = 0;
+  bool telling = false;
   // Every message and the stop wake the queue: an idle editor's delivery
   // thread sleeps till then.
   while (!mStopDelivery)
   {
     input.queue.Wait();
-    input.queue.Drain([this, &input, hand, &channel](const uint8_t* bytes, size_t size) {
+    input.queue.Drain([this, &input, hand, &channel, &told, &telling](const uint8_t* bytes, size_t size) {
+      const size_t lost = input.queue.Overflows();
+      if (!telling && lost > told)
+      {
+        std::fprintf(stderr,
+                     "ZephraEditor: messages from %s were lost, the editor could not take them as fast (%zu in all)\n",
+                     input.source, lost);
+        telling = true;
+      }
       {
         std::lock_guard<std::mutex> lock(input.lock);
         IUnitBase* plug = mPlug.load();
@@ -1261,6 +1280,9 @@ void MidiPorts::DeliveryLoop(InputDelivery& input, HandMessage hand, const uint1
       }
       input.delivered.fetch_add(1, std::memory_order_release);
     });
+    if (!telling) continue;
+    told = input.queue.Overflows();
+    telling = false;
   }
 }
 
@@ -1296,7 +1318,8 @@ void MidiPorts::DeliverFromKeyboard(const unsigned char* bytes, size_t size)
     // Only what the keyboard hook takes is queued: the queue's slots hold
     // short messages.
     if (length == 0 || length > 3 || IsActiveSensing(message, length)) return;
-    mKeyboardInput.Push(message, length);
+    if (mKeyboardInput.Push(message, length, mKeyboardReserve.PlacesToLeave(message, length)))
+      mKeyboardReserve.Taken(message, length);
   });
 }
 

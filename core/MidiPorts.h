@@ -22,9 +22,9 @@
 //     large enough for the notes of seconds of playing, and a delivery
 //     thread of its own hands each message to the plug-in's keyboard hook
 //     (which takes the plug-in's mutex where it needs it). Notes played
-//     while the editor holds its mutex (a bank saved to disk) reach the
-//     synth after it, all of them and in order, and the server's cycle
-//     never waits for the editor.
+//     while the editor holds its mutex reach the synth after it, all of
+//     them and in order, and the server's cycle never waits for the editor.
+//     Long work (files written to a slow disk) is done without the mutex.
 // The output gate (SetOutputGate) is closed before the output port closes,
 // so nothing is handed to a closed port. Before the plug-in is deleted,
 // call CloseAll (queued output cancelled, delivery stopped, ports closed).
@@ -49,6 +49,7 @@
 #include "core/JackServerWatch.h"
 #include "core/MidiInputCleaner.h"
 #include "core/MidiInputQueue.h"
+#include "core/NoteOffReserve.h"
 
 #include <rtmidi/RtMidi.h>
 
@@ -77,6 +78,27 @@ struct MakerTicket
   std::atomic<bool> done{false};  // the thread's work, the watch too, is done
 };
 
+// An input's channel setting, which that input's delivery thread reads for
+// every message while the main thread may assign the whole settings record
+// (Preferences' Cancel puts back the record of its start): copied, assigned
+// and read like a number, each access atomic.
+class MidiChannelSetting
+{
+public:
+  MidiChannelSetting(uint16_t channel = 0) : mChannel(channel) {}
+  MidiChannelSetting(const MidiChannelSetting& other) : mChannel(static_cast<uint16_t>(other)) {}
+  MidiChannelSetting& operator=(const MidiChannelSetting& other) { return *this = static_cast<uint16_t>(other); }
+  MidiChannelSetting& operator=(uint16_t channel)
+  {
+    mChannel.store(channel, std::memory_order_relaxed);
+    return *this;
+  }
+  operator uint16_t() const { return mChannel.load(std::memory_order_relaxed); }
+
+private:
+  std::atomic<uint16_t> mChannel;
+};
+
 // The MIDI part of the shell's settings record: device names and channels
 // (0 = all, 1..16 = only that one). Names are kept whole: a port name of
 // the sound server may be far longer than a fixed field, and a cut name
@@ -86,8 +108,8 @@ struct MidiPortSettings
   std::string mInDev = "off";
   std::string mInBDev = "off";
   std::string mOutDev = "off";
-  uint16_t mInChan = 0;
-  uint16_t mInBChan = 0;
+  MidiChannelSetting mInChan = 0;
+  MidiChannelSetting mInBChan = 0;
   uint16_t mOutChan = 0;
 };
 
@@ -238,8 +260,9 @@ public:
   // no output port is open; null detaches it. Takes the gate to the
   // output's present state.
   void SetOutputGate(PacedMidiOut* gate);
-  // Lets queued output finish (while it moves, see kQuitStallMs), closes
-  // the output gate (what is still queued is dropped), stops delivery,
+  // Drops the keyboard's messages still queued for the output, lets the
+  // rest finish (while it moves, see kQuitStallMs), closes the output gate
+  // (what is still queued is dropped), stops delivery,
   // cancels both callbacks and closes the three ports; the objects stay.
   // After it returns no callback or delivery runs into the plug-in. On JACK
   // it waits at most kServerWaitMs for the server; a server that does not
@@ -247,11 +270,14 @@ public:
   void CloseAll();
   // True while an output port (virtual or real) is open.
   bool OutputOpen() const { return mOutputOpen; }
-  // Messages dropped because the input's queue was full.
+  // Messages dropped because the input's queue was full. The console hears
+  // of them once for each time the queue overflowed (from the first loss
+  // until the queue has run empty), as the delivery thread comes to them.
   size_t SynthInputOverflows() const { return mSynthInput.queue.Overflows(); }
   size_t KeyboardInputOverflows() const { return mKeyboardInput.queue.Overflows(); }
   // Keyboard messages the keyboard's queue holds: at a thousand a second,
-  // some seconds of playing.
+  // some seconds of playing. Past them it has room for the note-offs of the
+  // notes it took (NoteOffReserve), which are never lost.
   static constexpr size_t kKeyboardQueueCapacity = 8192;
 
   MidiPortSettings& State() { return mState; }
@@ -406,10 +432,13 @@ private:
   // that hands what waits there to the plug-in.
   struct InputDelivery
   {
-    InputDelivery(size_t capacity, size_t slotReserve) : queue(capacity, slotReserve) {}
-    // The callback's side: queues a whole message, never waiting.
-    void Push(const uint8_t* bytes, size_t size);
+    InputDelivery(size_t capacity, size_t slotReserve, const char* from)
+        : queue(capacity, slotReserve), source(from) {}
+    // The callback's side: queues a whole message, never waiting; false when
+    // it was dropped (see MidiInputQueue::Push).
+    bool Push(const uint8_t* bytes, size_t size, size_t keepFree = 0);
     MidiInputQueue queue;
+    const char* source;  // where the messages come from, for the console
     std::atomic<size_t> queued{0};     // pushed by the callback
     std::atomic<size_t> delivered{0};  // handled by the delivery thread
     // Held by each hand-over to the plug-in and by CloseAll, so that
@@ -420,7 +449,7 @@ private:
   using HandMessage = void (*)(IUnitBase&, const uint8_t*, size_t, int);
   // A delivery thread: waits for queued messages and hands each on with
   // hand, filtered by the input's channel.
-  void DeliveryLoop(InputDelivery& input, HandMessage hand, const uint16_t& channel);
+  void DeliveryLoop(InputDelivery& input, HandMessage hand, const MidiChannelSetting& channel);
 
   MidiSettingsStore mStore;
   MidiPortSettings mState;
@@ -472,9 +501,10 @@ private:
 
   MidiInputCleaner mSynthCleaner;     // the synth input's thread only
   MidiInputCleaner mKeyboardCleaner;  // the keyboard input's thread only
-  InputDelivery mSynthInput{MidiInputQueue::kCapacity, MidiInputQueue::kSlotReserve};
+  InputDelivery mSynthInput{MidiInputQueue::kCapacity, MidiInputQueue::kSlotReserve, "the synth"};
   // Short messages only (see DeliverFromKeyboard).
-  InputDelivery mKeyboardInput{kKeyboardQueueCapacity, 4};
+  InputDelivery mKeyboardInput{kKeyboardQueueCapacity + NoteOffReserve::kPlaces, 4, "the keyboard"};
+  NoteOffReserve mKeyboardReserve;  // the keyboard input's thread only
   std::atomic<bool> mStopDelivery{false};
 };
 

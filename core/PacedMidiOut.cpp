@@ -99,7 +99,7 @@ bool PacedMidiOut::StartWorker()
   }
 }
 
-bool PacedMidiOut::Send(const uint8_t* bytes, size_t size)
+bool PacedMidiOut::Send(const uint8_t* bytes, size_t size, Traffic traffic)
 {
   std::lock_guard<std::recursive_mutex> run(mRunMutex);
   std::unique_lock<std::mutex> lock(mMutex);
@@ -114,7 +114,7 @@ bool PacedMidiOut::Send(const uint8_t* bytes, size_t size)
   }
   try
   {
-    mQueue.emplace_back(bytes, bytes + size);
+    mQueue.push_back({std::vector<uint8_t>(bytes, bytes + size), traffic});
   }
   catch (const std::bad_alloc&)
   {
@@ -144,7 +144,7 @@ void PacedMidiOut::Worker()
     mChanged.wait(lock, [this] { return mStop || !mQueue.empty(); });
     if (mQueue.empty()) return;  // stopping with nothing left
 
-    std::vector<uint8_t>& front = mQueue.front();
+    std::vector<uint8_t>& front = mQueue.front().bytes;
     const size_t piece = std::min(kPieceBytes, front.size() - mSentOfFront);
     if (!TakeRoom(piece))
     {
@@ -173,7 +173,7 @@ void PacedMidiOut::Worker()
       mQueue.pop_front();
       mSentOfFront = 0;
       // Small messages that waited behind a large one need no gap.
-      if (mRoom.cycles || mQueue.empty() || mQueue.front().size() <= kPieceBytes) continue;
+      if (mRoom.cycles || mQueue.empty() || mQueue.front().bytes.size() <= kPieceBytes) continue;
     }
     if (mRoom.cycles) continue;  // the room paces the pieces
     // Let the audio server carry the piece away before the next one.
@@ -207,6 +207,25 @@ void PacedMidiOut::Close()
     mSentOfFront = 0;
   }
   mChanged.notify_all();
+}
+
+size_t PacedMidiOut::DropPlayed()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  // A front already partly handed over goes on whole.
+  const auto from = mQueue.begin() + (mSentOfFront > 0 && !mQueue.empty() ? 1 : 0);
+  const auto kept =
+    std::stable_partition(from, mQueue.end(), [](const Queued& q) { return q.traffic != Traffic::kPlayed; });
+  size_t dropped = 0;
+  for (auto q = kept; q != mQueue.end(); ++q)
+  {
+    mQueuedBytes -= q->bytes.size();
+    ++dropped;
+  }
+  mQueue.erase(kept, mQueue.end());
+  CountLoss(dropped, "played, and no longer worth a wait");
+  mChanged.notify_all();
+  return dropped;
 }
 
 bool PacedMidiOut::IsOpen() const

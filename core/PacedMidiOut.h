@@ -30,6 +30,11 @@
 // A run (HoldRun) keeps several messages together on the wire: an NRPN
 // address and its value must not be split by a message from another thread.
 //
+// What a musician plays through the editor is sent as kPlayed traffic: at
+// the quit it is stale, and DropPlayed takes what of it still waits out of
+// the queue, so the quit waits only for what the receiver must get whole
+// (a program, a firmware image).
+//
 // Thread-safe: any thread may call Send. The destructor still sends what is
 // queued while the gate is open, giving up (and counting the rest as lost)
 // when the output makes no progress for kGiveUpMs.
@@ -86,6 +91,14 @@ public:
   // Takes a line for the log; by default the system log gets it.
   using Log = std::function<void(const char* line)>;
 
+  // Whose message it is: the editor's own, or one a musician played
+  // (a controller keyboard's, passed on), which DropPlayed may drop.
+  enum class Traffic
+  {
+    kOwn,
+    kPlayed,
+  };
+
   explicit PacedMidiOut(Writer write);
   ~PacedMidiOut();
   PacedMidiOut(const PacedMidiOut&) = delete;
@@ -95,7 +108,11 @@ public:
   // sent), when the message was dropped (counted in Losses) or when it went
   // straight out and the library refused it; a queued message counts as
   // sent (a later failure of one of its pieces is counted by Failures()).
-  bool Send(const uint8_t* bytes, size_t size);
+  bool Send(const uint8_t* bytes, size_t size, Traffic traffic = Traffic::kOwn);
+  // Drops the kPlayed messages still queued (counted in Losses), all but
+  // one already partly on the wire; the others keep their order. Returns
+  // how many went.
+  size_t DropPlayed();
 
   // Opens the gate once the output port is open. With a room that has
   // ready(), what is sent from now on waits until ready() says yes.
@@ -161,7 +178,12 @@ private:
   std::recursive_mutex mRunMutex;  // taken before mMutex
   mutable std::mutex mMutex;
   std::condition_variable mChanged;
-  std::deque<std::vector<uint8_t>> mQueue;  // front is going out, from mSentOfFront on
+  struct Queued
+  {
+    std::vector<uint8_t> bytes;
+    Traffic traffic;
+  };
+  std::deque<Queued> mQueue;  // front is going out, from mSentOfFront on
   size_t mQueuedBytes = 0;
   size_t mSentOfFront = 0;
   uint64_t mPiecesHanded = 0;  // ever, so that Drain sees the output move

@@ -194,8 +194,25 @@ BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool 
   FetchBankAddressesUnlocked(false, single);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
-  const BankExportResult result = ::ExportBankListToFolder(mBankList, folder, updatePaths, single, false,
-                                                           BankDownload(database, toldNoServer));
+  const BankFetch download = BankDownload(database, toldNoServer);
+  const BankFetch fetch = [this, &download](const std::string& address, std::string& cachedPath) {
+    BASE_MutexLock lock(GetMutex());
+    return download(address, cachedPath);
+  };
+  // Each file is flushed to the disk as it is written, which on slow
+  // storage takes a bank half a minute: the files are written from a copy
+  // of the bank without the mutex, so that the keyboard's notes and the
+  // synth's replies never wait for the disk.
+  BankList bank = mBankList;
+  BankExportResult result;
+  {
+    BASE_MutexRelease release(GetMutex());
+    result = ::ExportBankListToFolder(bank, folder, updatePaths, single, false, fetch);
+  }
+  // The entries name the files just written, unless the bank changed
+  // meanwhile (a program fetched from the synth landed in it).
+  if (updatePaths && mBankList.Revision() == bank.Revision())
+    for (int n : result.writtenLocations) memcpy(mBankList[n].path, bank[n].path, sizeof bank[n].path);
   // Paths may now name the cached or exported files.
   for (int n = kBankFirstLocation; n <= kBankLastLocation; ++n) RefreshBankRow(n);
   ReportBankFailures(result.failed, kExportFailedText);
@@ -205,7 +222,12 @@ BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool 
 bool ZephraModel::SaveBankToDisk(const std::string& folder)
 {
   BASE_MutexLock lock(GetMutex());
+  const unsigned revision = mBankList.Revision();
   const BankExportResult result = ExportBankEntries(folder, false, 0);
+  // A program that came into the bank while the files were written (they
+  // are written without the mutex) is not in the folder: the bank is not
+  // saved there, and its entries are left as they are.
+  if (mBankList.Revision() != revision) return false;
   // A program renamed since the bank came from this folder would otherwise
   // leave its old file beside the new one, two files for one location.
   RemoveReplacedFiles(mBankList, folder, result);

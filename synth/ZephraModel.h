@@ -318,6 +318,11 @@ public:
   // Stops and joins the timer, removes the cache, saves the settings and
   // the current sound. Runs once; the destructor calls it.
   void DestroyEditor();
+  // What the next start takes up: the manager's state, the last file and the
+  // keyboard's channel in the settings, and "lastprogram.pr3". The shell
+  // saves it as the quit begins, before it waits on anything (a session's
+  // end may kill the editor then); DestroyEditor saves it again.
+  void SaveSessionState();
   void SetManagerMode(bool on) { mManagerMode = on; }
   bool ManagerMode() const { return mManagerMode; }
 
@@ -535,7 +540,8 @@ protected:
   // faults) and clears them. Called before a new transfer's first question
   // too, so that the end of the one before is never told after it.
   void TellReports();
-  // Hands a short message to the output, through the send tap.
+  // Hands a short message a musician played (the keyboard's, the on-screen
+  // keyboard's notes) to the output, through the send tap.
   void PassToSynth(const IMidiMsg& msg);
 
 private:
@@ -614,7 +620,8 @@ private:
   bool mUnlearnArmed = false;
 
   // ---- the synth link ----
-  void SendLinkSysEx(const std::vector<uint8_t>& message);
+  void SendLinkSysEx(const std::vector<uint8_t>& message,
+                     PacedMidiOut::Traffic traffic = PacedMidiOut::Traffic::kOwn);
   // The last program at start: [program] "lastfile" and "lastprogram.pr3",
   // or the default program on a first start or when it does not load.
   void StartWithLastProgram();

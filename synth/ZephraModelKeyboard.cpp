@@ -35,11 +35,11 @@ void ZephraModel::PassToSynth(const IMidiMsg& msg)
     BASE_MutexLock lock(GetMutex());
     mLastNrpnIndex = kNrpnNoneSent;
     if (mSendTap) mSendTap(msg);
-    (void)SendMidiMsg(&msg);
+    (void)SendMidiMsgAs(&msg, PacedMidiOut::Traffic::kPlayed);
     return;
   }
   if (mSendTap) mSendTap(msg);
-  (void)SendMidiMsg(&msg);
+  (void)SendMidiMsgAs(&msg, PacedMidiOut::Traffic::kPlayed);
 }
 
 void ZephraModel::ProcessKeyboardMidiMsg(IMidiMsg* msg)
@@ -49,7 +49,7 @@ void ZephraModel::ProcessKeyboardMidiMsg(IMidiMsg* msg)
   {
     // The synth follows the keyboard's clock; the output sends a lone F8
     // only as a system-exclusive record.
-    SendLinkSysEx({kTimingClock});
+    SendLinkSysEx({kTimingClock}, PacedMidiOut::Traffic::kPlayed);
     return;
   }
   if (msg->mStatus < 0x80 || msg->mStatus >= kFirstSystemStatus || !HasValidDataBytes(*msg)) return;

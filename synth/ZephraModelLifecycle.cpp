@@ -326,7 +326,11 @@ void ZephraModel::DestroyEditor()
   // An editor starting now waits for no more than the removal.
   if (mCacheLock >= 0) close(mCacheLock);
   mCacheLock = -1;
+  SaveSessionState();
+}
 
+void ZephraModel::SaveSessionState()
+{
   BASE_MutexLock lock(GetMutex());
   const char* ini = mSettingsPath.c_str();
   (void)WritePrivateProfileString(Setting::kManager.section, Setting::kManager.key, mManagerMode ? "true" : "false", ini);

@@ -30,11 +30,11 @@ std::string BaseName(const std::string& path)
 
 // ---- sending ----
 
-void ZephraModel::SendLinkSysEx(const std::vector<uint8_t>& message)
+void ZephraModel::SendLinkSysEx(const std::vector<uint8_t>& message, PacedMidiOut::Traffic traffic)
 {
   if (mSysExTap) mSysExTap(message.data(), message.size());
   const ISysEx sysEx(0, message.data(), static_cast<int>(message.size()));
-  SendSysEx(&sysEx);
+  (void)SendSysExAs(&sysEx, traffic);
 }
 
 void ZephraModel::RequestProgramDump(int location)

@@ -64,6 +64,11 @@ bool PlugMayQuit(IUnitStandalone* plug)
   }
 }
 
+void PlugSaveState(IUnitStandalone* plug)
+{
+  if (auto* editor = dynamic_cast<ZephraEditor*>(plug)) editor->SaveSessionState();
+}
+
 void PlugLinkRestored(IUnitStandalone* plug)
 {
   auto* editor = dynamic_cast<ZephraEditor*>(plug);

@@ -341,7 +341,7 @@ void OnMainCommand(HWND hwnd, int command)
 ShellParts& AppShellParts()
 {
   static ShellParts parts{MakePlug, AppWindowWorkAreaHeight, PlugManagerOn, PlugViewState, PlugLearnState,
-                          PlugLinkRestored, PlugMayQuit};
+                          PlugLinkRestored, PlugMayQuit, PlugSaveState};
   return parts;
 }
 
@@ -456,6 +456,10 @@ void ResetMidi()
 
 void Cleanup()
 {
+  // What the next start needs is kept first: the MIDI ports' closing below
+  // may wait seconds for the output, and a session's end that kills the
+  // editor meanwhile must not lose the edit.
+  if (gPluginInstance && AppShellParts().saveState) AppShellParts().saveState(gPluginInstance.get());
   gStartInputsPending = false;
   PLAT_LoopRemove(gFrameCheck);
   gFrameCheck = 0;

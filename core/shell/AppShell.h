@@ -240,6 +240,8 @@ struct ShellParts
   // Whether a quit the user asked for from the window (the menu, its key,
   // the close button) may go on; the plug-in may ask the user first.
   std::function<bool(IUnitStandalone* plug)> mayQuit;
+  // Saves what the plug-in keeps for the next start, as the quit begins.
+  std::function<void(IUnitStandalone* plug)> saveState;
 };
 // The editor's manager mode; false for any other plug-in.
 bool PlugManagerOn(IUnitStandalone* plug);
@@ -255,6 +257,8 @@ void PlugLinkRestored(IUnitStandalone* plug);
 // "Cancel"; true to quit (saved, or not to be saved). True at once for any
 // other plug-in or a saved bank.
 bool PlugMayQuit(IUnitStandalone* plug);
+// The editor's settings and last program saved; nothing for any other plug-in.
+void PlugSaveState(IUnitStandalone* plug);
 // The parts in use: MakePlug and the work area of the main window's screen
 // unless replaced.
 ShellParts& AppShellParts();

@@ -506,3 +506,28 @@ TEST(PacedMidiOutRoom, DrainWaitsWhileTheCountMovesTowardsTheLastPiece)
   EXPECT_TRUE(drained.get());
   gate->Close();
 }
+
+// At the quit, what a keyboard played and still waits is dropped and
+// counted; the editor's own messages around it go out in their order.
+TEST(PacedMidiOutRoom, DropPlayedLeavesTheEditorsOwnMessagesInOrder)
+{
+  MeteredWire wire;
+  auto gate = wire.Gate(95);  // five knobs a window
+  std::vector<Bytes> own;
+  for (int i = 0; i < 12; ++i)
+  {
+    const Bytes message = Knob(i);
+    const bool played = i >= 5 && i % 2 == 1;  // 5, 7, 9, 11 wait in the queue
+    ASSERT_TRUE(gate->Send(message.data(), 3, played ? PacedMidiOut::Traffic::kPlayed : PacedMidiOut::Traffic::kOwn));
+    if (!played) own.push_back(message);
+  }
+  ASSERT_EQ(wire.Count(), 5u);
+  EXPECT_EQ(gate->DropPlayed(), 4u);
+  EXPECT_EQ(gate->Losses(), 4u);
+  wire.cycles = 3;
+  ASSERT_TRUE(wire.WaitForCount(8));
+  EXPECT_TRUE(gate->Flush(1000));
+  EXPECT_EQ(gate->DropPlayed(), 0u);
+  std::lock_guard<std::mutex> lock(wire.mutex);
+  EXPECT_EQ(wire.writes, own);
+}

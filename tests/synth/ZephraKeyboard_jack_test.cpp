@@ -28,6 +28,12 @@ TEST_F(ZephraSynthLinkJack, KeyboardNotesReachTheSynth)
                                      [&] { (void)keyboard.SendRaw(note); }, 20));
   EXPECT_EQ(E().GetHeldNoteCount(), 1);
   EXPECT_TRUE(E().IsNoteHeld(60));
+  // Running status, then a lone F7: the data bytes after it make no note.
+  const SimBytes end = {0x80, 0x3C, 0x00};
+  for (const SimBytes& event : {SimBytes{0x3E, 0x65}, SimBytes{0xF7}, SimBytes{0x40, 0x66}, end})
+    ASSERT_TRUE(keyboard.SendRaw(event));
+  EXPECT_TRUE(mShell->plug.WaitUntil([&] { return mSim.LastReceived(1) == std::vector<SimBytes>{end}; }, {}, 20));
+  EXPECT_EQ(mSim.LastReceived(3), (std::vector<SimBytes>{note, {0x90, 0x3E, 0x65}, end}));
   ExpectQuietClock();
 }
 
