@@ -121,6 +121,6 @@ TEST(ZephraMenuPrompts, DumpIsSavedWhileAFolderPromptIsOpen)
     });
     EXPECT_TRUE(EndsWhileBlocked(delivered, folders.dismiss)) << "the dump waited for the prompt";
     gui.join();
-    EXPECT_EQ(LineNumbers(ReadWholeFile(files.File("01Warm Pad.pr3"))), Pr3Numbers(kDefaultValues));
+    EXPECT_EQ(LineNumbers(ReadWholeFile(files.File("01_Warm Pad.pr3"))), Pr3Numbers(kDefaultValues));
   }
 }
