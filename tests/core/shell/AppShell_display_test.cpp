@@ -839,7 +839,7 @@ TEST_F(AppShellDisplay, DumpArrivesAndIsSavedWhileSelectDirectoryIsOpen)
   // The run starts once the chooser is up, and the dump answers its first
   // request: a chooser slow to open on a busy machine must not outlast the
   // editor's wait for the reply, after which the dump would come unasked.
-  const std::string saved = folder + "01Warm Pad.pr3";
+  const std::string saved = folder + "01_Warm Pad.pr3";
   bool started = false, sent = false, savedWhileOpen = false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   gWhileChoosing = [&] {
