@@ -716,8 +716,18 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, gpointer data)
   const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
   try
   {
-    const int bar = PLAT_GtkMenuBarHeight(impl);
-    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, {e->x, e->y, e->width, e->height - bar});
+    // The event gives the size the window had when it was sent but, for a
+    // window inside a window manager's frame, the place it has now: after
+    // quick changes the two together may never have been its frame. Both
+    // are read as they are now.
+    PLAT_Rect r{e->x, e->y, e->width, e->height};
+    if (e->window && !gdk_window_is_destroyed(e->window))
+    {
+      gdk_window_get_geometry(e->window, nullptr, nullptr, &r.w, &r.h);
+      gdk_window_get_origin(e->window, &r.x, &r.y);
+    }
+    r.h -= PLAT_GtkMenuBarHeight(impl);
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, r);
   }
   catch (...)
   {
