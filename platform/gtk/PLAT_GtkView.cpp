@@ -716,10 +716,10 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, gpointer data)
   const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
   try
   {
-    // The event gives the size the window had when it was sent but, for a
-    // window inside a window manager's frame, the place it has now: after
-    // quick changes the two together may never have been its frame. Both
-    // are read as they are now.
+    // The toolkit gives the size the window had when the event was sent
+    // but, unless a window manager sent it, the place the window has when it
+    // is handled: after quick changes the two together may never have been
+    // the window's frame. Both are read as they are now.
     PLAT_Rect r{e->x, e->y, e->width, e->height};
     if (e->window && !gdk_window_is_destroyed(e->window))
     {
