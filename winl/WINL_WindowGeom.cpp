@@ -125,8 +125,9 @@ void WINL_ViewScreenOrigin(WINL_Wnd* w, int* x, int* y)
   {
     if (v->frame)
     {
+      // The content view lies below the window's menu bar.
       ox += v->frame->x;
-      oy += v->frame->y;
+      oy += v->frame->y + (v->frame->native ? v->frame->native->MenuBarHeight() : 0);
       break;
     }
     ox += v->x;
