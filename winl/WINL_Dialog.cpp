@@ -193,7 +193,12 @@ HWND WINL_CreateDialog(WINL_DialogResourceIndex* list, const char* resid, HWND p
     // Placed 50 pixels right of and 100 below the top-left corner of the
     // parent's window, or of the work area.
     int refX, refY;
-    if (p)
+    if (p && p->frame)
+    {
+      refX = p->frame->x;
+      refY = p->frame->y;
+    }
+    else if (p)
       WINL_ViewScreenOrigin(p, &refX, &refY);
     else
     {

@@ -6,7 +6,6 @@
 #include "winl/WINL_WndPrivate.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdlib>
 
@@ -29,16 +28,15 @@ int SizeFrom(int v)
   return static_cast<int>(std::min<int64_t>(magnitude, kMaxSize));
 }
 
-int64_t NowMs()
-{
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
+// Requests kept per window for recognising their reports: a hidden window
+// is asked for frames the display reports only once it is shown, and then
+// only the last.
+constexpr size_t kMaxRequestsKept = 16;
 
-// When the display has not reported the last requested frame within this
-// time, it is not going to; its reports count again.
-constexpr int64_t kConfigureWaitMs = 1000;
-int64_t gLastFrameRequest = 0;
+bool SameFrame(const PLAT_Rect& a, const PLAT_Rect& b)
+{
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+}
 }  // namespace
 
 // ---- screen ----
@@ -127,8 +125,9 @@ void WINL_ViewScreenOrigin(WINL_Wnd* w, int* x, int* y)
   {
     if (v->frame)
     {
+      // The content view lies below the window's menu bar.
       ox += v->frame->x;
-      oy += v->frame->y;
+      oy += v->frame->y + (v->frame->native ? v->frame->native->MenuBarHeight() : 0);
       break;
     }
     ox += v->x;
@@ -230,8 +229,8 @@ void ApplyTopFrame(WINL_Wnd* content, int x, int y, int w, int h, bool tellDispl
     SizeLimits(content, &minSize, &maxSize);
     if (content->state.load() != kWndAlive) return;
     f->native->SetSizeLimits(minSize.x, minSize.y, maxSize.x, maxSize.y);
-    f->pendingConfigures = 1;
-    gLastFrameRequest = NowMs();
+    if (f->requested.size() == kMaxRequestsKept) f->requested.erase(f->requested.begin());
+    f->requested.push_back({x, y, w, h});
     f->native->SetFrame({x, y, w, h});
   }
   WINL_DispatchGuard guard(*content);
@@ -255,18 +254,25 @@ void WINL_SetTopFrame(WINL_Wnd* content, int x, int y, int w, int h)
 void WINL_FrameReported(WINL_Wnd* content, const PLAT_Rect& r)
 {
   WINL_Frame* f = content->frame.get();
-  const bool same = r.x == f->x && r.y == f->y && r.w == f->w && r.h == f->h;
-  if (same)
+  std::vector<PLAT_Rect>& asked = f->requested;
+  if (SameFrame(r, {f->x, f->y, f->w, f->h}))
   {
-    f->pendingConfigures = 0;
+    asked.clear();
     return;
   }
-  // A report of an older request while the latest is on its way.
-  if (f->pendingConfigures && NowMs() - gLastFrameRequest < kConfigureWaitMs) return;
-  f->pendingConfigures = 0;
-  // The user (or the window manager) moved or sized the window; a size
-  // outside the procedure's limits (no window manager kept to them) is
-  // brought back within them.
+  // The display carried out an older request and the later ones are still
+  // on their way; their reports follow.
+  const auto echo = std::find_if(asked.begin(), asked.end(), [&r](const PLAT_Rect& a) { return SameFrame(a, r); });
+  if (echo != asked.end() && echo + 1 != asked.end())
+  {
+    asked.erase(asked.begin(), echo + 1);
+    return;
+  }
+  // Anything else is where the window is now: the user or the window
+  // manager moved or sized it, or the manager placed it otherwise than
+  // asked. A size outside the procedure's limits (no window manager kept to
+  // them) is brought back within them.
+  asked.clear();
   POINT minSize, maxSize;
   SizeLimits(content, &minSize, &maxSize);
   if (content->state.load() != kWndAlive) return;
@@ -397,10 +403,12 @@ BOOL CenterWindow(HWND hwnd)
   // The menu bar lies above the frame's content, inside the window, and the
   // window manager's title bar and borders around it: the whole of it is
   // centred, and a window higher than the work area keeps its top (and its
-  // title and menu bar) inside it.
+  // title and menu bar) inside it. The frame's place is the window's own,
+  // below the title bar.
   const int height = f->h + WINL_GetMenuBarHeight(hwnd) + WINL_GetDecorationHeight(hwnd);
+  const int titleBar = f->native ? f->native->DecorationTop() : 0;
   const int x = work.x + std::max(0, (work.w - f->w) / 2);
-  const int y = work.y + std::max(0, (work.h - height) / 2);
+  const int y = work.y + std::max(0, (work.h - height) / 2) + titleBar;
   WINL_SetTopFrame(content, x, y, f->w, f->h);
   return TRUE;
 }

@@ -51,9 +51,10 @@ struct WINL_Frame
   int result = 0;
   bool hasResult = false;
   PLAT_NestedLoop* modalRun = nullptr;
-  // Frames the layer asked for and the display has not reported back yet;
-  // reports of other frames meanwhile are stale and ignored.
-  int pendingConfigures = 0;
+  // Frames the layer asked the display for since it last took a report,
+  // oldest first: the display reports them in that order, so a report of
+  // one while a later one is on its way is stale.
+  std::vector<PLAT_Rect> requested;
   int level = 0;                  // WINL_SetWindowLevel's
   int wantRaise = 0;              // WINL_SetWindowWantRaiseAmt's
   std::string representedFile;    // the file the window shows

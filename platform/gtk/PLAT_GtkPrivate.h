@@ -54,8 +54,10 @@ struct PLAT_GtkWindow::Impl
   GtkWidget* menuBar = nullptr; // PLAT_GtkMenu.cpp's, owned by the box
   uint64_t id = 0;
   bool clear = false;           // SetClearBackground's
-  // DecorationHeight's last answer and the loop's turn it was given in.
+  // The window manager's frame as last read (DecorationHeight and
+  // DecorationTop) and the loop's turn it was read in.
   int decorationHeight = 0;
+  int decorationTop = 0;
   unsigned decorationTurn = 0;
 
   ~Impl();

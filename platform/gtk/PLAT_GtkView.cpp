@@ -716,8 +716,18 @@ gboolean OnConfigure(GtkWidget*, GdkEventConfigure* e, gpointer data)
   const auto* impl = static_cast<const PLAT_GtkWindow::Impl*>(data);
   try
   {
-    const int bar = PLAT_GtkMenuBarHeight(impl);
-    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, {e->x, e->y, e->width, e->height - bar});
+    // The toolkit gives the size the window had when the event was sent
+    // but, unless a window manager sent it, the place the window has when it
+    // is handled: after quick changes the two together may never have been
+    // the window's frame. Both are read as they are now.
+    PLAT_Rect r{e->x, e->y, e->width, e->height};
+    if (e->window && !gdk_window_is_destroyed(e->window))
+    {
+      gdk_window_get_geometry(e->window, nullptr, nullptr, &r.w, &r.h);
+      gdk_window_get_origin(e->window, &r.x, &r.y);
+    }
+    r.h -= PLAT_GtkMenuBarHeight(impl);
+    if (PLAT_GtkSink* sink = WindowSink()) sink->OnWindowConfigure(impl->id, r);
   }
   catch (...)
   {
@@ -784,6 +794,10 @@ std::unique_ptr<PLAT_GtkWindow> PLAT_GtkWindow::Create(uint64_t id, PLAT_GtkView
   gtk_window_set_decorated(w, (style & PLAT_WINDOW_TITLED) != 0);
   gtk_window_set_deletable(w, (style & PLAT_WINDOW_CLOSABLE) != 0);
   gtk_window_set_resizable(w, (style & PLAT_WINDOW_RESIZABLE) != 0);
+  // A position asked for is the window's own, the place the display then
+  // reports, and not that of the frame a window manager adds around it: a
+  // window asked to stay where it is stays there.
+  gtk_window_set_gravity(w, GDK_GRAVITY_STATIC);
   if (dialog)
   {
     gtk_window_set_modal(w, TRUE);
@@ -835,17 +849,20 @@ void PLAT_GtkWindow::SetFrame(const PLAT_Rect& frame)
     view->wantHeight = frame.h;
     gtk_widget_queue_resize(mImpl->content);
   }
-  gtk_window_move(w, frame.x, frame.y);
   const int width = AtLeastOne(frame.w);
   const int height = AtLeastOne(frame.h + PLAT_GtkMenuBarHeight(mImpl.get()));
   PLAT_GtkHoldSize(mImpl.get(), width, height);
   gtk_window_resize(w, width, height);
-  // The toolkit asks the display again only for a size it did not ask for
-  // last; a window sized from outside since then is sized back here.
+  // A shown window is asked in one request, so that the display reports the
+  // new frame and never the new place with the old size. (The toolkit asks
+  // again only for a size it did not ask for last, and a window sized from
+  // outside since then is sized back here.) A hidden one takes its frame
+  // when shown.
   GdkWindow* gw = gtk_widget_get_window(mImpl->window);
-  if (gw && gdk_window_is_visible(gw) &&
-      (gdk_window_get_width(gw) != width || gdk_window_get_height(gw) != height))
-    gdk_window_resize(gw, width, height);
+  if (gw && gtk_widget_get_mapped(mImpl->window))
+    gdk_window_move_resize(gw, frame.x, frame.y, width, height);
+  else
+    gtk_window_move(w, frame.x, frame.y);
 }
 
 void PLAT_GtkHoldSize(PLAT_GtkWindow::Impl* window, int width, int height)
@@ -911,14 +928,31 @@ int PLAT_GtkWindow::MenuBarHeight() const { return PLAT_GtkMenuBarHeight(mImpl.g
 
 int PLAT_GtkWindow::DecorationHeight() const
 {
+  ReadDecoration();
+  return mImpl->decorationHeight;
+}
+
+int PLAT_GtkWindow::DecorationTop() const
+{
+  ReadDecoration();
+  return mImpl->decorationTop;
+}
+
+void PLAT_GtkWindow::ReadDecoration() const
+{
   GdkWindow* gw = gtk_widget_get_window(mImpl->window);
-  if (!gw || !gdk_window_is_visible(gw)) return 0;
+  if (!gw || !gdk_window_is_visible(gw))
+  {
+    mImpl->decorationHeight = mImpl->decorationTop = 0;
+    mImpl->decorationTurn = 0;
+    return;
+  }
   // A round trip to the display server, asked for several times while one
   // event is handled.
   const unsigned turn = PLAT_GtkLoopTurn();
-  if (mImpl->decorationTurn == turn) return mImpl->decorationHeight;
+  if (mImpl->decorationTurn == turn) return;
   mImpl->decorationTurn = turn;
-  mImpl->decorationHeight = 0;
+  mImpl->decorationHeight = mImpl->decorationTop = 0;
   // The frame's left, right, top and bottom widths as the window manager
   // tells them once it has framed the window; with no window manager there
   // is no such property (and no frame).
@@ -927,17 +961,18 @@ int PLAT_GtkWindow::DecorationHeight() const
   guchar* data = nullptr;
   if (!gdk_property_get(gw, gdk_atom_intern_static_string("_NET_FRAME_EXTENTS"),
                         gdk_atom_intern_static_string("CARDINAL"), 0, 4 * 4, FALSE, &type, &format, &length, &data))
-    return 0;
-  int height = 0;
+    return;
   // 32-bit items come as longs, whatever the long's size.
   if (format == 32 && length >= static_cast<gint>(4 * sizeof(long)))
   {
     const long* sides = reinterpret_cast<const long*>(data);
-    if (sides[2] >= 0 && sides[3] >= 0 && sides[2] + sides[3] < 10000) height = static_cast<int>(sides[2] + sides[3]);
+    if (sides[2] >= 0 && sides[3] >= 0 && sides[2] + sides[3] < 10000)
+    {
+      mImpl->decorationHeight = static_cast<int>(sides[2] + sides[3]);
+      mImpl->decorationTop = static_cast<int>(sides[2]);
+    }
   }
   g_free(data);
-  mImpl->decorationHeight = height;
-  return height;
 }
 
 void PLAT_GtkWindow::ReleaseContent()

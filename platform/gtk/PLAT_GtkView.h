@@ -89,7 +89,8 @@ public:
 
   // UTF-8.
   void SetTitle(const char* title);
-  // Top-down screen pixels of the whole window.
+  // Top-down screen pixels of the whole window: where the window itself
+  // goes, a window manager's frame lying around it.
   void SetFrame(const PLAT_Rect& frame);
   // The smallest and largest frame the user may size the window to, told
   // to the window manager; pixels of the frame without the menu bar. A
@@ -119,6 +120,8 @@ public:
   // above and below); 0 while the window is not framed, as before it is
   // mapped or on a display without a window manager.
   int DecorationHeight() const;
+  // Of that, the part above the window (the title bar and the top border).
+  int DecorationTop() const;
   // Takes the content view out of the window before the window goes.
   void ReleaseContent();
 
@@ -126,5 +129,7 @@ public:
 
 private:
   explicit PLAT_GtkWindow(std::unique_ptr<Impl> impl);
+  // Reads the window manager's frame into the Impl, once per loop turn.
+  void ReadDecoration() const;
   std::unique_ptr<Impl> mImpl;
 };
