@@ -186,12 +186,13 @@ bool ZephraModel::ExportBankListToFolder(const std::string& folder, bool updateP
   return ExportBankEntries(folder, updatePaths, single).failed == 0;
 }
 
-BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool updatePaths, int single)
+BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool updatePaths, int single,
+                                                bool selectedOnly)
 {
   BASE_MutexLock lock(GetMutex());
   // Downloads go into the cache, which is named only once it is needed.
   if (mCachePath.empty()) SetCachePath();
-  FetchBankAddressesUnlocked(false, single);
+  FetchBankAddressesUnlocked(selectedOnly, single);
   ProgramDatabase database = Database();
   bool toldNoServer = false;
   const BankFetch download = BankDownload(database, toldNoServer);
@@ -207,7 +208,7 @@ BankExportResult ZephraModel::ExportBankEntries(const std::string& folder, bool 
   BankExportResult result;
   {
     BASE_MutexRelease release(GetMutex());
-    result = ::ExportBankListToFolder(bank, folder, updatePaths, single, false, fetch);
+    result = ::ExportBankListToFolder(bank, folder, updatePaths, single, selectedOnly, fetch);
   }
   // The entries name the files just written, unless the bank changed
   // meanwhile (a program fetched from the synth landed in it).
@@ -248,13 +249,7 @@ bool ZephraModel::ExportBankList(const std::string& folder)
   }
   if (mCachePath.empty()) SetCachePath();
   (void)mkdir(mCachePath.c_str(), 0755);
-  FetchBankAddressesUnlocked(true, 0);
-  ProgramDatabase database = Database();
-  bool toldNoServer = false;
-  const BankExportResult result =
-    ::ExportBankListToFolder(mBankList, folder, false, 0, true, BankDownload(database, toldNoServer));
-  ReportBankFailures(result.failed, kExportFailedText);
-  return result.failed == 0;
+  return ExportBankEntries(folder, false, 0, true).failed == 0;
 }
 
 bool ZephraModel::SaveBankListToFolder(const std::string& folder)

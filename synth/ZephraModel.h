@@ -671,7 +671,8 @@ private:
   const char* BusyText() const;
 
   // ExportBankListToFolder's work, its result whole. Locks.
-  BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single);
+  BankExportResult ExportBankEntries(const std::string& folder, bool updatePaths, int single,
+                                     bool selectedOnly = false);
   // Downloads a database program as a job, then loads and sends it; from
   // bank row location (1..99), which then points at the download if it
   // still holds that address, or from the browser (0).
