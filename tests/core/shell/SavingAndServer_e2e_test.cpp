@@ -424,6 +424,10 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
   ASSERT_TRUE(RunningEditor::WaitUntil([&] { return AllConnected({kSynthIn, kSynthOut}) || !editor.Running(); }))
     << "the chosen ports did not open again";
   ASSERT_TRUE(editor.Running()) << "the editor ended on the server that stays";
+  // The synth that came back is given the editor's program first.
+  ASSERT_TRUE(RunningEditor::WaitUntil([&] {
+    return synth.With([](SynthSimModel& m) { return m.heard.size(); }) >= RunningEditor::kProgramMessages;
+  })) << "the synth that came back got no program";
 
   // The loss was told; the box stands modal over the editor till answered.
   RunningEditor::Alert box;
@@ -440,10 +444,13 @@ TEST(FlappingServerInTheEditor, TheEditorSurvivesAndReachesTheSynthOnAServerThat
     return !heard.empty() && heard.back() == last;
   })) << "the drag never reached the synth";
   const std::vector<SimBytes> heard = synth.With([](SynthSimModel& m) { return m.heard; });
-  EXPECT_NE(std::find(heard.begin(), heard.end(), SimBytes{0xB0, 0x62, 0x23}), heard.end());
+  // The drag's own messages: from its address on, after the program.
+  const auto address = std::find(heard.rbegin(), heard.rend(), SimBytes{0xB0, 0x62, 0x23});
+  ASSERT_NE(address, heard.rend());
   int value = 0;
-  for (const SimBytes& message : heard)
+  for (auto it = address.base() - 1; it != heard.end(); ++it)
   {
+    const SimBytes& message = *it;
     ASSERT_EQ(message.size(), 3u);
     if (message == SimBytes{0xB0, 0x63, 0x05} || message == SimBytes{0xB0, 0x62, 0x23}) continue;
     EXPECT_EQ(message[1], 0x06) << int(message[0]) << " " << int(message[1]) << " " << int(message[2]);
