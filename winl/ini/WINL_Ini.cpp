@@ -50,28 +50,15 @@ bool IsBlank(char c)
   return c == ' ' || c == '\t';
 }
 
-// The text a value is stored as, so that it reads back whole: the reader
-// drops blanks around a value and one pair of enclosing quotes, so a value
-// with blanks at an end (a port name may end in one) or enclosed in a pair
-// of quotes of its own goes between double quotes. Any other value is
-// stored as it is, as files written before always had it.
-std::string StoredValue(const char* value)
-{
-  const size_t n = strlen(value);
-  const bool blankEnd = n > 0 && (IsBlank(value[0]) || IsBlank(value[n - 1]));
-  const bool enclosed = n >= 2 && value[0] == value[n - 1] && (value[0] == '"' || value[0] == '\'');
-  return blankEnd || enclosed ? "\"" + std::string(value, n) + "\"" : std::string(value, n);
-}
-
 // ---- reading values ----
 
 // The value as callers see it: blanks around it and one pair of matching
 // quotes removed.
 void Unquote(const char* value, const char** begin, size_t* length)
 {
-  while (*value == ' ' || *value == '\t') ++value;
+  while (IsBlank(*value)) ++value;
   size_t n = strlen(value);
-  while (n > 0 && (value[n - 1] == ' ' || value[n - 1] == '\t')) --n;
+  while (n > 0 && IsBlank(value[n - 1])) --n;
   if (n >= 2 && value[0] == value[n - 1] && (value[0] == '"' || value[0] == '\''))
   {
     ++value;
@@ -79,6 +66,20 @@ void Unquote(const char* value, const char** begin, size_t* length)
   }
   *begin = value;
   *length = n;
+}
+
+// The text a value is stored as, so that it reads back whole: a value that
+// Unquote would not give back as it is (blanks at an end, as a port name
+// may have, or a pair of enclosing quotes of its own) goes between double
+// quotes. Any other value is stored as it is, as files written before
+// always had it.
+std::string StoredValue(const char* value)
+{
+  const char* begin = nullptr;
+  size_t n = 0;
+  Unquote(value, &begin, &n);
+  const std::string text(value);
+  return begin == value && n == text.size() ? text : "\"" + text + "\"";
 }
 
 // The stored value of key in section, or null. Needs the mutex.

@@ -21,7 +21,8 @@ DWORD GetPrivateProfileString(const char* section, const char* key, const char* 
 
 // Sets key in section to value and rewrites the file; an identical value
 // writes nothing. A value that the reader would not give back whole (blanks
-// at an end, or a pair of enclosing quotes) is stored between double quotes. A null value deletes the key, a null key the whole section.
+// at an end, or a pair of enclosing quotes) is stored between double quotes.
+// A null value deletes the key, a null key the whole section.
 // Returns 1 on success; 0 when the text is refused (a line break anywhere,
 // ']' in the section, '=' in the key, a key beginning with a blank or '[', a
 // header or "key=value" line longer than the 33,554,432 bytes the reader
